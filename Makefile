@@ -1,0 +1,29 @@
+# The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps run test bench build-test clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+run: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF
+	cmake --build build/release -j $(JOBS) --target vocab
+	build/release/app/vocab $(ARGS)
+
+build-test: deps
+	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DVOCAB_SANITIZE=ON
+	cmake --build build/test -j $(JOBS)
+
+test: build-test
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir build/test --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVOCAB_TESTS=OFF -DVOCAB_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	@set -e; for b in $$(find build/bench/bench -type f -executable -name '*_bench' | sort); do \
+	  echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,50 @@
+#include "bench/support/Ratio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+namespace bench {
+namespace {
+
+// Console output as usual, and the time per iteration of every run kept by name.
+class CapturingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const auto& run : runs) {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  const std::map<std::string, double>& times() const { return times_; }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int runWithRatios(int argc, char** argv, const std::vector<RatioPair>& pairs) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  CapturingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  int status = 0;
+  for (const auto& pair : pairs) {
+    auto ours = reporter.times().find(pair.ours);
+    auto ref = reporter.times().find(pair.reference);
+    if (ours == reporter.times().end() || ref == reporter.times().end() || ref->second <= 0) {
+      std::printf("RATIO %s missing\n", pair.name.c_str());
+      status = 1;
+      continue;
+    }
+    std::printf("RATIO %s %.3f\n", pair.name.c_str(), ours->second / ref->second);
+  }
+  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace bench

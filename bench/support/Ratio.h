@@ -1,0 +1,19 @@
+// Runs a benchmark program's registered benchmarks and prints, for each named pair, the line
+// "RATIO <name> <value>": our time per iteration divided by the reference's, from the same run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct RatioPair {
+  std::string name;       // printed after RATIO
+  std::string ours;       // full benchmark name as reported (with arguments), e.g. "BM_Ours/64"
+  std::string reference;  // the reference benchmark's reported name
+};
+
+// Call from main() instead of BENCHMARK_MAIN(); returns the process exit code.
+int runWithRatios(int argc, char** argv, const std::vector<RatioPair>& pairs);
+
+}  // namespace bench

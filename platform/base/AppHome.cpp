@@ -1,0 +1,63 @@
+#include "platform/base/AppHome.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <random>
+
+#include "platform/base/Files.h"
+
+namespace plat {
+namespace {
+
+std::mutex& homeMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& overrideHome() {
+  static std::string path;
+  return path;
+}
+
+std::string defaultHome() {
+  if (const char* env = std::getenv("VOCAB_HOME"); env && *env) return env;
+  const char* user = std::getenv("HOME");
+  return std::string(user && *user ? user : "/tmp") + "/.local/share/vocab";
+}
+
+}  // namespace
+
+std::string AppHome::home() {
+  std::lock_guard lock(homeMutex());
+  return overrideHome().empty() ? defaultHome() : overrideHome();
+}
+
+void AppHome::setHome(const std::string& path) {
+  std::lock_guard lock(homeMutex());
+  overrideHome() = path;
+}
+
+std::string AppHome::applicationSupportDir() { return home() + "/Library/Application Support"; }
+std::string AppHome::documentsDir() { return home() + "/Documents"; }
+std::string AppHome::cachesDir() { return home() + "/Library/Caches"; }
+std::string AppHome::preferencesDir() { return home() + "/Library/Preferences"; }
+std::string AppHome::tmpDir() { return home() + "/tmp"; }
+
+bool AppHome::ensureFolders() {
+  bool ok = true;
+  for (const auto& dir :
+       {applicationSupportDir(), documentsDir(), cachesDir(), preferencesDir(), tmpDir()}) {
+    ok = files::createDirectories(dir) && ok;
+  }
+  return ok;
+}
+
+std::string AppHome::temporaryFileName(const std::string& prefix) {
+  static std::atomic<unsigned> counter{0};
+  static const uint64_t salt = std::random_device{}();
+  return tmpDir() + "/" + prefix + "-" + std::to_string(salt % 1000000007) + "-" +
+         std::to_string(counter.fetch_add(1));
+}
+
+}  // namespace plat

@@ -1,0 +1,166 @@
+#include "platform/base/Bundle.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/base/Files.h"
+
+namespace plat {
+namespace {
+
+std::mutex& bundleMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::unique_ptr<Bundle>& mainBundle() {
+  static std::unique_ptr<Bundle> bundle;
+  return bundle;
+}
+
+// $VOCAB_BUNDLE, else the nearest folder named "bundle" beside the program or above it.
+std::string defaultBundlePath() {
+  if (const char* env = std::getenv("VOCAB_BUNDLE"); env && *env) return env;
+  char exe[4096];
+  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return "bundle";
+  std::string dir(exe, static_cast<size_t>(n));
+  for (int up = 0; up < 4; ++up) {
+    auto slash = dir.rfind('/');
+    if (slash == std::string::npos) break;
+    dir.resize(slash);
+    if (files::isDirectory(dir + "/bundle")) return dir + "/bundle";
+  }
+  return "bundle";
+}
+
+// Reads one quoted string starting at text[i] == '"'; false if unterminated.
+bool readQuoted(const std::string& text, size_t& i, std::string& out) {
+  ++i;
+  out.clear();
+  while (i < text.size()) {
+    char c = text[i++];
+    if (c == '"') return true;
+    if (c == '\n') return false;
+    if (c == '\\' && i < text.size()) {
+      char e = text[i++];
+      switch (e) {
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        default: out += e;
+      }
+    } else {
+      out += c;
+    }
+  }
+  return false;
+}
+
+void skipSpaceAndComments(const std::string& text, size_t& i) {
+  while (i < text.size()) {
+    if (isspace(static_cast<unsigned char>(text[i]))) {
+      ++i;
+    } else if (text.compare(i, 2, "//") == 0) {
+      i = text.find('\n', i);
+      if (i == std::string::npos) i = text.size();
+    } else if (text.compare(i, 2, "/*") == 0) {
+      size_t end = text.find("*/", i + 2);
+      i = end == std::string::npos ? text.size() : end + 2;
+    } else {
+      return;
+    }
+  }
+}
+
+void skipLine(const std::string& text, size_t& i) {
+  size_t end = text.find('\n', i);
+  i = end == std::string::npos ? text.size() : end + 1;
+}
+
+}  // namespace
+
+std::map<std::string, std::string> parseStringsTable(const std::string& text) {
+  std::map<std::string, std::string> table;
+  size_t i = 0;
+  while (true) {
+    skipSpaceAndComments(text, i);
+    if (i >= text.size()) break;
+    size_t lineStart = i;
+    std::string key, value;
+    bool ok = text[i] == '"' && readQuoted(text, i, key);
+    if (ok) {
+      skipSpaceAndComments(text, i);
+      ok = i < text.size() && text[i] == '=';
+      ++i;
+    }
+    if (ok) {
+      skipSpaceAndComments(text, i);
+      ok = i < text.size() && text[i] == '"' && readQuoted(text, i, value);
+    }
+    if (ok) {
+      skipSpaceAndComments(text, i);
+      ok = i < text.size() && text[i] == ';';
+      ++i;
+    }
+    if (ok) {
+      table[key] = value;
+    } else {
+      i = lineStart;
+      skipLine(text, i);
+    }
+  }
+  return table;
+}
+
+Bundle::Bundle(std::string path) : path_(std::move(path)) {}
+
+Bundle& Bundle::main() {
+  std::lock_guard lock(bundleMutex());
+  if (!mainBundle()) mainBundle() = std::make_unique<Bundle>(defaultBundlePath());
+  return *mainBundle();
+}
+
+void Bundle::setMainPath(const std::string& path) {
+  std::lock_guard lock(bundleMutex());
+  mainBundle() = std::make_unique<Bundle>(path.empty() ? defaultBundlePath() : path);
+}
+
+std::string Bundle::pathForResource(const std::string& name, const std::string& type,
+                                    const std::string& subdir) const {
+  std::string file = type.empty() ? name : name + "." + type;
+  std::string full = subdir.empty() ? files::join(path_, file)
+                                    : files::join(files::join(path_, subdir), file);
+  return files::exists(full) ? full : "";
+}
+
+const std::map<std::string, std::string>& Bundle::table(const std::string& name) const {
+  std::lock_guard lock(bundleMutex());
+  auto it = tables_.find(name);
+  if (it == tables_.end()) {
+    auto text = files::readFile(files::join(path_, name + ".strings"));
+    it = tables_.emplace(name, text ? parseStringsTable(*text)
+                                    : std::map<std::string, std::string>{}).first;
+  }
+  return it->second;
+}
+
+std::string Bundle::infoValue(const std::string& key) const {
+  const auto& info = table("info");
+  auto it = info.find(key);
+  return it == info.end() ? "" : it->second;
+}
+
+std::string Bundle::localizedString(const std::string& key, const std::string& tableName) const {
+  const auto& t = table(tableName);
+  auto it = t.find(key);
+  return it == t.end() ? key : it->second;
+}
+
+std::string localized(const std::string& key, const std::string& table) {
+  return Bundle::main().localizedString(key, table);
+}
+
+}  // namespace plat

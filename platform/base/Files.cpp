@@ -1,0 +1,137 @@
+#include "platform/base/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace plat::files {
+namespace fs = std::filesystem;
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<uint64_t> fileSize(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+namespace {
+double toSeconds(const struct timespec& ts) { return ts.tv_sec + ts.tv_nsec / 1e9; }
+}  // namespace
+
+std::optional<double> creationDate(const std::string& path) {
+  struct statx stx;
+  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &stx) != 0)
+    return std::nullopt;
+  if (stx.stx_mask & STATX_BTIME) return stx.stx_btime.tv_sec + stx.stx_btime.tv_nsec / 1e9;
+  return stx.stx_ctime.tv_sec + stx.stx_ctime.tv_nsec / 1e9;
+}
+
+std::optional<double> modificationDate(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return toSeconds(st.st_mtim);
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream out;
+  out << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return out.str();
+}
+
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+  std::string temp = path + ".tmp-" + std::to_string(::getpid());
+  FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  ok = std::fflush(f) == 0 && ok;
+  ok = ::fsync(::fileno(f)) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+bool createDirectories(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  return isDirectory(path);
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  if (exists(to)) return false;
+  return fs::copy_file(from, to, fs::copy_options::none, ec) && !ec;
+}
+
+bool moveFile(const std::string& from, const std::string& to) {
+  if (exists(to) || !exists(from)) return false;
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  std::error_code ec;
+  fs::copy(from, to, fs::copy_options::recursive, ec);
+  if (ec) {
+    fs::remove_all(to, ec);
+    return false;
+  }
+  fs::remove_all(from, ec);
+  return true;
+}
+
+bool remove(const std::string& path) {
+  std::error_code ec;
+  fs::remove_all(path, ec);
+  return !exists(path);
+}
+
+std::vector<std::string> list(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string lastPathComponent(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  auto slash = p.rfind('/');
+  return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+std::string pathExtension(const std::string& path) {
+  std::string last = lastPathComponent(path);
+  auto dot = last.rfind('.');
+  if (dot == std::string::npos || dot == 0) return "";
+  return last.substr(dot + 1);
+}
+
+std::string deletingPathExtension(const std::string& path) {
+  std::string ext = pathExtension(path);
+  return ext.empty() ? path : path.substr(0, path.size() - ext.size() - 1);
+}
+
+}  // namespace plat::files

@@ -1,0 +1,39 @@
+// File helpers over the file system, with the shapes the application's callers need. None of them
+// throws; failures are reported by the return value.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat::files {
+
+bool exists(const std::string& path);
+bool isDirectory(const std::string& path);
+std::optional<uint64_t> fileSize(const std::string& path);
+// Seconds since the Unix epoch (the change time where the creation time is unknown).
+std::optional<double> creationDate(const std::string& path);
+std::optional<double> modificationDate(const std::string& path);
+
+std::optional<std::string> readFile(const std::string& path);
+// Writes through a temporary file in the same folder and a rename: readers see the old content
+// or the new, never a part.
+bool writeFileAtomically(const std::string& path, const std::string& content);
+
+bool createDirectories(const std::string& path);
+// Copies a file; fails (and leaves the target alone) when the target exists.
+bool copyFile(const std::string& from, const std::string& to);
+// Renames, or copies and removes across file systems; fails when the target exists.
+bool moveFile(const std::string& from, const std::string& to);
+// Removes a file or a whole folder; true if nothing is left at path.
+bool remove(const std::string& path);
+// Names (not paths) of the entries of a folder, sorted; empty if it cannot be read.
+std::vector<std::string> list(const std::string& folder);
+
+std::string join(const std::string& folder, const std::string& name);
+std::string lastPathComponent(const std::string& path);
+std::string pathExtension(const std::string& path);           // "txt" for "a/b.txt"
+std::string deletingPathExtension(const std::string& path);  // "a/b" for "a/b.txt"
+
+}  // namespace plat::files

@@ -1,0 +1,119 @@
+// One run loop per thread: timers, delayed performs, performs posted from other threads and file
+// descriptor sources, each registered in a mode. A loop running in a mode fires only the sources of
+// that mode; sources registered in kCommonModes fire in every common mode (default and tracking).
+//
+// Tests drive a loop without sleeping: with a VirtualClock installed, runUntilIdle() handles all
+// that is due now and advance(seconds) moves the clock forward firing everything due on the way.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace plat {
+
+inline const std::string kDefaultRunLoopMode = "default";
+inline const std::string kTrackingRunLoopMode = "tracking";  // while a scroll view is dragged
+inline const std::string kCommonModes = "common";
+
+class RunLoop;
+
+// A timer on a run loop. Repeating timers fire every interval until invalidated; a late loop fires
+// a repeating timer once, then schedules the next firing after the current time.
+class Timer : public std::enable_shared_from_this<Timer> {
+ public:
+  using Callback = std::function<void(Timer&)>;
+
+  // Schedules a timer on the current thread's run loop in `mode`.
+  static std::shared_ptr<Timer> scheduled(double interval, bool repeats, Callback callback,
+                                          const std::string& mode = kDefaultRunLoopMode);
+
+  void invalidate();
+  bool isValid() const;
+  double interval() const;
+  double fireDate() const;        // unix time of the next firing
+  void setFireDate(double date);  // moves the next firing
+  void fire();                    // fires now; a one-shot timer is then invalid
+
+  struct State;
+  explicit Timer(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
+enum FdEvent : unsigned { kFdReadable = 1, kFdWritable = 2 };
+
+class RunLoop {
+ public:
+  using Task = std::function<void()>;
+  using FdCallback = std::function<void(int fd, unsigned events)>;
+
+  ~RunLoop();
+  RunLoop(const RunLoop&) = delete;
+  RunLoop& operator=(const RunLoop&) = delete;
+
+  // The loop of the calling thread, made on first use.
+  static RunLoop& current();
+  // The main thread's loop: the thread that first calls main() (or setMainThread()) is the main
+  // thread.
+  static RunLoop& main();
+  static bool isMainThread();
+  // Makes the calling thread the main thread (tests and the hosts call this first).
+  static void setMainThread();
+
+  std::thread::id thread() const;
+
+  // From any thread: runs `task` on this loop's thread in `mode`. With wait, blocks until it ran
+  // (runs at once when called on the loop's own thread).
+  void perform(Task task, const std::string& mode = kCommonModes);
+  void performAndWait(Task task, const std::string& mode = kCommonModes);
+
+  // On the loop's thread: runs `task` after `delay` seconds in the default mode. `owner` and `key`
+  // name it for cancelPerforms; owner may be null.
+  void performAfter(double delay, const void* owner, const std::string& key, Task task);
+  void cancelPerforms(const void* owner, const std::string& key);
+  void cancelPerforms(const void* owner);  // every key
+
+  // Adds an existing timer (see Timer::scheduled) in another mode.
+  void addTimer(const std::shared_ptr<Timer>& timer, const std::string& mode);
+
+  // File descriptor sources: `callback` runs on this loop's thread when fd is ready for `events`.
+  // Returns an id for removeFdSource. Removing from inside the callback is allowed.
+  int addFdSource(int fd, unsigned events, FdCallback callback,
+                  const std::string& mode = kCommonModes);
+  void updateFdSource(int id, unsigned events);
+  void removeFdSource(int id);
+
+  // Runs in the default mode until stop().
+  void run();
+  // Runs in `mode` until unix time `until`, until stop(), or (when returnAfterSource) after the
+  // first source was handled. Returns false when nothing is registered in the mode.
+  bool runMode(const std::string& mode, double until, bool returnAfterSource = false);
+  // Wakes the loop and makes the innermost run/runMode return.
+  void stop();
+  // The mode the loop is running in now ("" when not running).
+  std::string currentMode() const;
+
+  // ---- Test driving
+  // Handles everything that is due now (performs, due timers, ready descriptors) without waiting,
+  // repeatedly, until nothing more is due.
+  void runUntilIdle(const std::string& mode = kDefaultRunLoopMode);
+  // With a VirtualClock: moves the clock forward by `seconds` in steps to each due timer or
+  // perform, handling each as it falls due, then runs until idle.
+  void advance(double seconds, const std::string& mode = kDefaultRunLoopMode);
+  // Runs the loop for real (descriptors, performs, timers) until `done` returns true or the
+  // real-time timeout passes; returns done(). For tests that wait on sockets and other threads.
+  bool runUntil(const std::function<bool()>& done, double timeoutSeconds = 10.0,
+                const std::string& mode = kDefaultRunLoopMode);
+
+  struct Impl;
+
+ private:
+  RunLoop();
+  std::unique_ptr<Impl> impl_;
+  friend struct Impl;
+};
+
+}  // namespace plat

@@ -1,0 +1,362 @@
+#include "platform/base/Value.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace plat {
+namespace {
+
+const Value& nullValue() {
+  static const Value kNull;
+  return kNull;
+}
+
+const std::string& emptyString() {
+  static const std::string kEmpty;
+  return kEmpty;
+}
+
+const Value::Bytes& emptyBytes() {
+  static const Value::Bytes kEmpty;
+  return kEmpty;
+}
+
+void appendQuoted(std::string& out, const std::string& s) {
+  out += '"';
+  for (unsigned char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += '"';
+}
+
+void appendDebug(std::string& out, const Value& v) {
+  switch (v.type()) {
+    case Value::Type::Null: out += "null"; break;
+    case Value::Type::Bool: out += v.asBool() ? "true" : "false"; break;
+    case Value::Type::Int: out += std::to_string(v.asInt()); break;
+    case Value::Type::UInt: out += std::to_string(v.asUInt()); break;
+    case Value::Type::Double: {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.17g", v.asDouble());
+      out += buf;
+      break;
+    }
+    case Value::Type::String: appendQuoted(out, v.asString()); break;
+    case Value::Type::Bytes: {
+      out += "<";
+      char buf[4];
+      for (uint8_t b : v.asBytes()) {
+        std::snprintf(buf, sizeof buf, "%02x", b);
+        out += buf;
+      }
+      out += ">";
+      break;
+    }
+    case Value::Type::Array: {
+      out += "[";
+      for (size_t i = 0; i < v.size(); ++i) {
+        if (i) out += ", ";
+        appendDebug(out, v.at(i));
+      }
+      out += "]";
+      break;
+    }
+    case Value::Type::Dictionary: {
+      out += "{";
+      bool first = true;
+      v.forEach([&](const std::string& key, const Value& item) {
+        if (!first) out += ", ";
+        first = false;
+        appendQuoted(out, key);
+        out += ": ";
+        appendDebug(out, item);
+      });
+      out += "}";
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+Value::Value(std::shared_ptr<ArrayStorage> array) {
+  if (array) data_ = std::move(array);
+}
+
+Value::Value(std::shared_ptr<DictionaryStorage> dictionary) {
+  if (dictionary) data_ = std::move(dictionary);
+}
+
+Value Value::array(std::vector<Value> items) {
+  return Value(std::shared_ptr<ArrayStorage>(std::make_shared<PlainArray>(std::move(items))));
+}
+
+Value Value::dictionary() {
+  return Value(std::shared_ptr<DictionaryStorage>(std::make_shared<PlainDictionary>()));
+}
+
+Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> entries) {
+  Value d = dictionary();
+  for (const auto& [key, value] : entries) d.set(key, value);
+  return d;
+}
+
+Value::Type Value::type() const { return static_cast<Type>(data_.index()); }
+
+bool Value::isNumber() const {
+  Type t = type();
+  return t == Type::Int || t == Type::UInt || t == Type::Double;
+}
+
+bool Value::asBool() const {
+  switch (type()) {
+    case Type::Bool: return std::get<bool>(data_);
+    case Type::Int: return std::get<int64_t>(data_) != 0;
+    case Type::UInt: return std::get<uint64_t>(data_) != 0;
+    case Type::Double: return std::get<double>(data_) != 0;
+    default: return false;
+  }
+}
+
+int64_t Value::asInt() const {
+  switch (type()) {
+    case Type::Bool: return std::get<bool>(data_) ? 1 : 0;
+    case Type::Int: return std::get<int64_t>(data_);
+    case Type::UInt: return static_cast<int64_t>(std::get<uint64_t>(data_));
+    case Type::Double: {
+      double d = std::get<double>(data_);
+      if (std::isnan(d)) return 0;
+      if (d >= 9.2233720368547758e18) return INT64_MAX;
+      if (d <= -9.2233720368547758e18) return INT64_MIN;
+      return static_cast<int64_t>(d);
+    }
+    default: return 0;
+  }
+}
+
+uint64_t Value::asUInt() const {
+  switch (type()) {
+    case Type::UInt: return std::get<uint64_t>(data_);
+    case Type::Double: {
+      double d = std::get<double>(data_);
+      if (std::isnan(d) || d <= 0) return 0;
+      if (d >= 1.8446744073709552e19) return UINT64_MAX;
+      return static_cast<uint64_t>(d);
+    }
+    default: return static_cast<uint64_t>(asInt());
+  }
+}
+
+double Value::asDouble() const {
+  switch (type()) {
+    case Type::Bool: return std::get<bool>(data_) ? 1.0 : 0.0;
+    case Type::Int: return static_cast<double>(std::get<int64_t>(data_));
+    case Type::UInt: return static_cast<double>(std::get<uint64_t>(data_));
+    case Type::Double: return std::get<double>(data_);
+    default: return 0.0;
+  }
+}
+
+const std::string& Value::asString() const {
+  if (auto* s = std::get_if<std::string>(&data_)) return *s;
+  return emptyString();
+}
+
+const Value::Bytes& Value::asBytes() const {
+  if (auto* b = std::get_if<Bytes>(&data_)) return *b;
+  return emptyBytes();
+}
+
+const ArrayStorage* Value::arrayStorage() const {
+  if (auto* a = std::get_if<std::shared_ptr<ArrayStorage>>(&data_)) return a->get();
+  return nullptr;
+}
+
+const DictionaryStorage* Value::dictionaryStorage() const {
+  if (auto* d = std::get_if<std::shared_ptr<DictionaryStorage>>(&data_)) return d->get();
+  return nullptr;
+}
+
+ArrayStorage& Value::mutableArray() {
+  if (type() == Type::Null) *this = array();
+  auto* slot = std::get_if<std::shared_ptr<ArrayStorage>>(&data_);
+  if (!slot) throw std::logic_error("Value is not an array");
+  if (slot->use_count() > 1) *slot = (*slot)->clone();
+  return **slot;
+}
+
+DictionaryStorage& Value::mutableDictionary() {
+  if (type() == Type::Null) *this = dictionary();
+  auto* slot = std::get_if<std::shared_ptr<DictionaryStorage>>(&data_);
+  if (!slot) throw std::logic_error("Value is not a dictionary");
+  if (slot->use_count() > 1) *slot = (*slot)->clone();
+  return **slot;
+}
+
+size_t Value::size() const {
+  if (auto* a = arrayStorage()) return a->size();
+  if (auto* d = dictionaryStorage()) return d->size();
+  return 0;
+}
+
+const Value& Value::at(size_t index) const {
+  auto* a = arrayStorage();
+  if (!a || index >= a->size()) return nullValue();
+  return a->at(index);
+}
+
+void Value::append(Value value) { mutableArray().append(std::move(value)); }
+void Value::insert(size_t index, Value value) { mutableArray().insert(index, std::move(value)); }
+void Value::replace(size_t index, Value value) { mutableArray().replace(index, std::move(value)); }
+void Value::removeAt(size_t index) { mutableArray().remove(index); }
+
+bool Value::has(const std::string& key) const {
+  auto* d = dictionaryStorage();
+  return d && d->find(key) != nullptr;
+}
+
+const Value& Value::get(const std::string& key) const {
+  auto* d = dictionaryStorage();
+  if (!d) return nullValue();
+  const Value* found = d->find(key);
+  return found ? *found : nullValue();
+}
+
+void Value::set(const std::string& key, Value value) {
+  mutableDictionary().set(key, std::move(value));
+}
+
+bool Value::remove(const std::string& key) {
+  if (!dictionaryStorage()) return false;
+  return mutableDictionary().remove(key);
+}
+
+std::vector<std::string> Value::keys() const {
+  std::vector<std::string> result;
+  forEach([&](const std::string& key, const Value&) { result.push_back(key); });
+  return result;
+}
+
+void Value::forEach(const std::function<void(const std::string&, const Value&)>& fn) const {
+  if (auto* d = dictionaryStorage()) d->forEach(fn);
+}
+
+bool Value::operator==(const Value& other) const {
+  Type a = type(), b = other.type();
+  bool aInt = a == Type::Int || a == Type::UInt;
+  bool bInt = b == Type::Int || b == Type::UInt;
+  if (aInt && bInt) {
+    if (a == b) return a == Type::Int ? asInt() == other.asInt() : asUInt() == other.asUInt();
+    int64_t signedSide = a == Type::Int ? asInt() : other.asInt();
+    uint64_t unsignedSide = a == Type::UInt ? asUInt() : other.asUInt();
+    return signedSide >= 0 && static_cast<uint64_t>(signedSide) == unsignedSide;
+  }
+  if (isNumber() && other.isNumber()) return asDouble() == other.asDouble();
+  if (a != b) return false;
+  switch (a) {
+    case Type::Null: return true;
+    case Type::Bool: return asBool() == other.asBool();
+    case Type::String: return asString() == other.asString();
+    case Type::Bytes: return asBytes() == other.asBytes();
+    case Type::Array: {
+      if (size() != other.size()) return false;
+      for (size_t i = 0; i < size(); ++i)
+        if (at(i) != other.at(i)) return false;
+      return true;
+    }
+    case Type::Dictionary: {
+      if (size() != other.size()) return false;
+      bool equal = true;
+      forEach([&](const std::string& key, const Value& item) {
+        const Value* theirs = other.dictionaryStorage()->find(key);
+        if (!theirs || *theirs != item) equal = false;
+      });
+      return equal;
+    }
+    default: return false;
+  }
+}
+
+std::string Value::debugString() const {
+  std::string out;
+  appendDebug(out, *this);
+  return out;
+}
+
+// ---- PlainArray
+
+PlainArray::PlainArray(std::vector<Value> items) : items_(std::move(items)) {}
+size_t PlainArray::size() const { return items_.size(); }
+const Value& PlainArray::at(size_t index) const { return items_.at(index); }
+void PlainArray::append(Value value) { items_.push_back(std::move(value)); }
+
+void PlainArray::insert(size_t index, Value value) {
+  if (index > items_.size()) throw std::out_of_range("PlainArray::insert");
+  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+}
+
+void PlainArray::replace(size_t index, Value value) { items_.at(index) = std::move(value); }
+
+void PlainArray::remove(size_t index) {
+  if (index >= items_.size()) throw std::out_of_range("PlainArray::remove");
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::shared_ptr<ArrayStorage> PlainArray::clone() const {
+  return std::make_shared<PlainArray>(items_);
+}
+
+// ---- PlainDictionary
+
+size_t PlainDictionary::size() const { return entries_.size(); }
+
+const Value* PlainDictionary::find(const std::string& key) const {
+  auto it = index_.find(key);
+  return it == index_.end() ? nullptr : &entries_[it->second].second;
+}
+
+void PlainDictionary::set(const std::string& key, Value value) {
+  auto it = index_.find(key);
+  if (it != index_.end()) {
+    entries_[it->second].second = std::move(value);
+    return;
+  }
+  index_.emplace(key, entries_.size());
+  entries_.emplace_back(key, std::move(value));
+}
+
+bool PlainDictionary::remove(const std::string& key) {
+  auto it = index_.find(key);
+  if (it == index_.end()) return false;
+  size_t position = it->second;
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position));
+  index_.erase(it);
+  for (auto& [k, i] : index_)
+    if (i > position) --i;
+  return true;
+}
+
+void PlainDictionary::forEach(
+    const std::function<void(const std::string&, const Value&)>& fn) const {
+  for (const auto& [key, value] : entries_) fn(key, value);
+}
+
+std::shared_ptr<DictionaryStorage> PlainDictionary::clone() const {
+  return std::make_shared<PlainDictionary>(*this);
+}
+
+}  // namespace plat

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the benchmarks need; only what is missing.
+set -euo pipefail
+
+PACKAGES=(
+  cmake g++ make pkg-config clang-format
+  libsqlite3-dev sqlite3 zlib1g-dev libminizip-dev libssl-dev openssl libcurl4-openssl-dev curl
+  libthrift-dev thrift-compiler libboost-dev
+  libcairo2-dev libpango1.0-dev liblitehtml-dev libsdl2-dev libmpg123-dev fonts-wqy-microhei
+  libgtest-dev libgmock-dev libbenchmark-dev
+  rapidjson-dev nlohmann-json3-dev
+  attr tzdata
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+echo "installing: ${missing[*]}"
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
