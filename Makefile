@@ -27,3 +27,15 @@ bench: deps
 
 clean:
 	rm -rf build
+
+# Fuzzing: every harness under tests/fuzz built with clang's libFuzzer and run FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 300
+.PHONY: fuzz
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF -DVOCAB_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	@set -e; for f in $$(find build/fuzz/tests/fuzz -type f -executable -name 'fuzz_*' | sort); do \
+	  name=$$(basename $$f); mkdir -p build/fuzz/corpus/$$name; \
+	  echo "== $$name for $(FUZZ_SECONDS)s"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name tests/fuzz/seeds/$$name; done

@@ -11,6 +11,10 @@ PACKAGES=(
   rapidjson-dev nlohmann-json3-dev
   attr tzdata
 )
+# The fuzzing targets (make fuzz) build with clang and its libFuzzer runtime.
+if [ "${1:-}" = "fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
