@@ -1,0 +1,131 @@
+#include "platform/crypto/SecretStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/base/Files.h"
+
+namespace plat {
+namespace {
+
+// Longer descriptions would make file names past what file systems accept.
+constexpr size_t kMaxFileNameLength = 200;
+
+std::mutex& folderMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& overrideFolder() {
+  static std::string path;
+  return path;
+}
+
+std::string defaultFolder() {
+  if (const char* env = std::getenv("VOCAB_DEVICE_DIR"); env && *env) return env;
+  const char* user = std::getenv("HOME");
+  return std::string(user && *user ? user : "/tmp") + "/.config/vocab-device";
+}
+
+// The item's file: its lower-cased description with every byte that is not a letter, digit, "_"
+// or "-" written as %XX, so that any description maps to one safe name and case does not matter.
+std::optional<std::string> itemPath(const std::string& description) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string name;
+  for (unsigned char c : description) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-') {
+      name += static_cast<char>(c);
+    } else {
+      name += '%';
+      name += digits[c >> 4];
+      name += digits[c & 0x0F];
+    }
+  }
+  name += ".item";
+  if (name.size() > kMaxFileNameLength) return std::nullopt;
+  return files::join(SecretStore::folder(), name);
+}
+
+bool ensureFolder(const std::string& folder) {
+  if (files::isDirectory(folder)) return true;
+  if (!files::createDirectories(folder)) return false;
+  ::chmod(folder.c_str(), 0700);  // secrets: readable by the owner only
+  return true;
+}
+
+// Writes the data to a new private temporary file in the store's folder and returns its path.
+std::optional<std::string> writeTemporary(const std::string& folder, const std::string& data) {
+  std::string temp = files::join(folder, ".tmp-XXXXXX");
+  int fd = ::mkstemp(temp.data());  // created with mode 0600
+  if (fd < 0) return std::nullopt;
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<size_t>(n);
+  }
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return std::nullopt;
+  }
+  return temp;
+}
+
+}  // namespace
+
+std::string SecretStore::folder() {
+  std::lock_guard lock(folderMutex());
+  return overrideFolder().empty() ? defaultFolder() : overrideFolder();
+}
+
+void SecretStore::setFolder(const std::string& path) {
+  std::lock_guard lock(folderMutex());
+  overrideFolder() = path;
+}
+
+std::optional<std::string> SecretStore::find(const std::string& description) {
+  auto path = itemPath(description);
+  if (!path || files::isDirectory(*path)) return std::nullopt;
+  return files::readFile(*path);
+}
+
+bool SecretStore::add(const std::string& description, const std::string& data) {
+  auto path = itemPath(description);
+  std::string dir = folder();
+  if (!path || !ensureFolder(dir)) return false;
+  auto temp = writeTemporary(dir, data);
+  if (!temp) return false;
+  // link() fails when the item exists, so two writers adding at once cannot both succeed.
+  bool ok = ::link(temp->c_str(), path->c_str()) == 0;
+  ::unlink(temp->c_str());
+  return ok;
+}
+
+bool SecretStore::update(const std::string& description, const std::string& data) {
+  auto path = itemPath(description);
+  std::string dir = folder();
+  if (!path || !files::exists(*path) || files::isDirectory(*path)) return false;
+  auto temp = writeTemporary(dir, data);
+  if (!temp) return false;
+  bool ok = ::rename(temp->c_str(), path->c_str()) == 0;
+  if (!ok) ::unlink(temp->c_str());
+  return ok;
+}
+
+bool SecretStore::remove(const std::string& description) {
+  auto path = itemPath(description);
+  if (!path) return true;
+  return ::unlink(path->c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace plat
