@@ -1,0 +1,101 @@
+#include "util/DeviceIdentifier.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <thread>
+
+#include "platform/crypto/SecretStore.h"
+#include "tests/support/TempDeviceStore.h"
+#include "tests/support/TempHome.h"
+#include "util/MyExtensions.h"
+#include "util/UDIDTools.h"
+
+using DeviceIdentifier::uniqueGlobalDeviceIdentifier;
+
+TEST(DeviceIdentifier, IsTheDigestOfTheStoredUuidAndOutlivesTheAppHome) {
+  testsupport::TempDeviceStore store;
+  std::string first;
+  {
+    testsupport::TempHome home;
+    first = uniqueGlobalDeviceIdentifier("7.0");
+    EXPECT_TRUE(std::regex_match(first, std::regex("[0-9a-f]{32}")));
+    auto stored = plat::SecretStore::find("UUID");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(first, MyExtensions::md5(*stored));
+    EXPECT_EQ(uniqueGlobalDeviceIdentifier("8.4.1"), first);
+  }
+  testsupport::TempHome reinstalled;  // the app's data gone, the device store kept
+  EXPECT_EQ(uniqueGlobalDeviceIdentifier("10"), first);
+}
+
+TEST(DeviceIdentifier, IsNewAfterTheDeviceStoreIsRemoved) {
+  std::string before;
+  {
+    testsupport::TempDeviceStore store;
+    before = uniqueGlobalDeviceIdentifier("7.0");
+  }
+  testsupport::TempDeviceStore fresh;
+  EXPECT_NE(uniqueGlobalDeviceIdentifier("7.0"), before);
+}
+
+TEST(DeviceIdentifier, OlderSystemsUseTheHardwareAddress) {
+  testsupport::TempDeviceStore store;
+  auto address = DeviceIdentifier::macaddress1();
+  std::string id = uniqueGlobalDeviceIdentifier("6.1.4");
+  if (address) {
+    EXPECT_TRUE(std::regex_match(*address, std::regex("([0-9A-F]{2}:){5}[0-9A-F]{2}")));
+    EXPECT_EQ(id, MyExtensions::md5(*address));
+  } else {
+    EXPECT_EQ(id, "");  // a machine without a hardware address has no identifier
+  }
+  EXPECT_FALSE(plat::SecretStore::find("UUID"));  // the UUID path was not taken
+}
+
+TEST(DeviceIdentifier, HardwareInterfaceIsEn0ThenEn1ThenTheFirstRealOne) {
+  using DeviceIdentifier::Interface;
+  std::vector<unsigned char> mac = {1, 2, 3, 4, 5, 6};
+  std::vector<Interface> list = {{"lo", true, {0, 0, 0, 0, 0, 0}},
+                                 {"tun0", false, {}},
+                                 {"eth0", false, mac},
+                                 {"en1", false, mac},
+                                 {"en0", false, mac}};
+  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "en0");
+  list.pop_back();
+  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "en1");
+  list.pop_back();
+  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "eth0");
+  list.pop_back();
+  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list), nullptr);
+}
+
+TEST(UDIDTools, StoreAndReplaceTheItem) {
+  testsupport::TempDeviceStore store;
+  EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
+  EXPECT_FALSE(UDIDTools::updateUDIDInKeyChain("A"));  // nothing to replace
+  EXPECT_TRUE(UDIDTools::settUDIDToKeyChain("A"));
+  EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), "A");
+  EXPECT_TRUE(UDIDTools::settUDIDToKeyChain("B"));  // an existing item is replaced
+  EXPECT_EQ(UDIDTools::UDID(), "B");
+  EXPECT_TRUE(UDIDTools::updateUDIDInKeyChain("C"));
+  EXPECT_EQ(UDIDTools::UDID(), "C");
+}
+
+TEST(UDIDTools, AnEmptyItemIsReplacedByAFreshUuid) {
+  testsupport::TempDeviceStore store;
+  ASSERT_TRUE(plat::SecretStore::add("UUID", ""));
+  std::string uuid = UDIDTools::UDID();
+  EXPECT_EQ(uuid.size(), 36u);
+  EXPECT_EQ(plat::SecretStore::find("UUID"), uuid);
+}
+
+TEST(UDIDTools, ConcurrentFirstUseGivesEveryCallerTheSameUuid) {
+  testsupport::TempDeviceStore store;
+  std::vector<std::string> seen(8);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 8; ++i) threads.emplace_back([i, &seen] { seen[i] = UDIDTools::UDID(); });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(std::set<std::string>(seen.begin(), seen.end()).size(), 1u);
+  EXPECT_EQ(plat::SecretStore::find("UUID"), seen[0]);
+}
