@@ -38,6 +38,9 @@ class Timer : public std::enable_shared_from_this<Timer> {
 
   struct State;
   explicit Timer(std::shared_ptr<State> state) : state_(std::move(state)) {}
+  // The loop's view of the timer.
+  State& state();
+  const State& state() const;
 
  private:
   std::shared_ptr<State> state_;
@@ -97,6 +100,8 @@ class RunLoop {
   std::string currentMode() const;
 
   // ---- Test driving
+  // Drops every timer, delayed perform, descriptor source and queued perform (between tests).
+  void discardAllSources();
   // Handles everything that is due now (performs, due timers, ready descriptors) without waiting,
   // repeatedly, until nothing more is due.
   void runUntilIdle(const std::string& mode = kDefaultRunLoopMode);

@@ -1,0 +1,528 @@
+#include "platform/base/RunLoop.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/base/Clock.h"
+
+namespace plat {
+
+struct Timer::State {
+  double interval = 0;
+  bool repeats = false;
+  Callback callback;
+  double fireDate = 0;
+  std::atomic<bool> valid{true};
+  uint64_t sequence = 0;  // creation order breaks ties between equal fire dates
+  std::vector<std::string> modes;
+  std::thread::id thread;
+  // Delayed performs are one-shot timers named by owner and key.
+  bool isPerform = false;
+  const void* owner = nullptr;
+  std::string key;
+};
+
+namespace {
+
+bool modeMatches(const std::string& sourceMode, const std::string& runningMode) {
+  if (sourceMode == runningMode) return true;
+  return sourceMode == kCommonModes &&
+         (runningMode == kDefaultRunLoopMode || runningMode == kTrackingRunLoopMode);
+}
+
+bool anyModeMatches(const std::vector<std::string>& modes, const std::string& running) {
+  return std::any_of(modes.begin(), modes.end(),
+                     [&](const std::string& m) { return modeMatches(m, running); });
+}
+
+// Lets a performAndWait caller go on once its task ran, or was dropped with the loop.
+struct Waiter {
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool done = false;
+  void release() {
+    std::lock_guard lock(mutex);
+    done = true;
+    cv.notify_all();
+  }
+};
+
+struct Posted {
+  RunLoop::Task task;
+  std::string mode;
+  std::shared_ptr<Waiter> waiter;
+  Posted(RunLoop::Task t, std::string m, std::shared_ptr<Waiter> w)
+      : task(std::move(t)), mode(std::move(m)), waiter(std::move(w)) {}
+  Posted(Posted&&) = default;
+  Posted& operator=(Posted&&) = default;
+  ~Posted() {
+    if (waiter) waiter->release();
+  }
+};
+
+struct FdSource {
+  int fd;
+  unsigned events;
+  RunLoop::FdCallback callback;
+  std::string mode;
+};
+
+// Real-time slice a wait is cut into while a virtual clock is installed: virtual time moves only
+// when a test moves it, so a timer's due date says nothing about how long to sleep.
+constexpr int kVirtualSliceMs = 20;
+
+std::atomic<RunLoop*>& mainLoop() {
+  static std::atomic<RunLoop*> loop{nullptr};
+  return loop;
+}
+
+}  // namespace
+
+struct RunLoop::Impl {
+  std::thread::id thread = std::this_thread::get_id();
+  int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+
+  // Shared with other threads.
+  std::mutex postedMutex;
+  std::deque<Posted> posted;
+  std::atomic<bool> wakePending{false};
+  std::atomic<bool> stopRequested{false};
+
+  // The loop's own thread only.
+  std::vector<std::shared_ptr<Timer>> timers;
+  std::map<int, std::shared_ptr<FdSource>> fdSources;
+  int nextFdId = 1;
+  uint64_t nextSequence = 0;
+  std::vector<std::string> modeStack;
+
+  ~Impl() {
+    if (wakeFd >= 0) ::close(wakeFd);
+  }
+
+  void wake() {
+    if (!wakePending.exchange(true)) {
+      uint64_t one = 1;
+      [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+    }
+  }
+
+  void drainWakeFd() {
+    uint64_t count;
+    [[maybe_unused]] ssize_t n = ::read(wakeFd, &count, sizeof count);
+  }
+
+  int runPerforms(const std::string& mode) {
+    wakePending.store(false);
+    std::vector<Posted> ready;
+    {
+      std::lock_guard lock(postedMutex);
+      for (auto it = posted.begin(); it != posted.end();) {
+        if (modeMatches(it->mode, mode)) {
+          ready.push_back(std::move(*it));
+          it = posted.erase(it);
+        } else {
+          ++it;
+        }
+      }
+    }
+    for (Posted& p : ready) {
+      Task task = std::move(p.task);
+      task();
+    }
+    return static_cast<int>(ready.size());
+  }
+
+  bool hasPerforms(const std::string& mode) {
+    std::lock_guard lock(postedMutex);
+    return std::any_of(posted.begin(), posted.end(),
+                       [&](const Posted& p) { return modeMatches(p.mode, mode); });
+  }
+
+  void pruneTimers() {
+    auto dead = std::stable_partition(timers.begin(), timers.end(),
+                                      [](const std::shared_ptr<Timer>& t) { return t->isValid(); });
+    for (auto it = dead; it != timers.end(); ++it) (*it)->state().callback = nullptr;
+    timers.erase(dead, timers.end());
+  }
+
+  std::optional<double> nextTimerDate(const std::string& mode) const {
+    std::optional<double> next;
+    for (const auto& t : timers) {
+      const Timer::State& s = t->state();
+      if (s.valid && anyModeMatches(s.modes, mode) && (!next || s.fireDate < *next))
+        next = s.fireDate;
+    }
+    return next;
+  }
+
+  int fireDueTimers(const std::string& mode) {
+    const double now = Clock::current().now();
+    std::vector<std::shared_ptr<Timer>> due;
+    for (const auto& t : timers) {
+      const Timer::State& s = t->state();
+      if (s.valid && s.fireDate <= now && anyModeMatches(s.modes, mode)) due.push_back(t);
+    }
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) {
+      const Timer::State& x = a->state();
+      const Timer::State& y = b->state();
+      return x.fireDate != y.fireDate ? x.fireDate < y.fireDate : x.sequence < y.sequence;
+    });
+    int fired = 0;
+    for (const auto& t : due) {
+      Timer::State& s = t->state();
+      if (!s.valid || s.fireDate > now) continue;  // changed by an earlier callback
+      if (s.repeats) {
+        // A late loop fires once and picks up the rhythm after now.
+        double next = s.fireDate + s.interval;
+        if (next <= now) next += s.interval * (std::floor((now - next) / s.interval) + 1);
+        s.fireDate = next;
+      }
+      t->fire();
+      ++fired;
+    }
+    pruneTimers();
+    return fired;
+  }
+
+  // A perform is queued or a timer is due (what a descriptor callback may just have caused).
+  bool hasWorkDue(const std::string& mode) {
+    auto next = nextTimerDate(mode);
+    return hasPerforms(mode) || (next && *next <= Clock::current().now());
+  }
+
+  bool hasSources(const std::string& mode) {
+    for (const auto& t : timers)
+      if (t->isValid() && anyModeMatches(t->state().modes, mode)) return true;
+    for (const auto& [id, source] : fdSources)
+      if (modeMatches(source->mode, mode)) return true;
+    return hasPerforms(mode);
+  }
+
+  // Waits at most `timeoutMs` (-1: no limit) for the wake descriptor or a source of the mode,
+  // then runs the callbacks of the ready descriptors. Returns how many ran.
+  int pollSources(const std::string& mode, int timeoutMs) {
+    std::vector<pollfd> fds{{wakeFd, POLLIN, 0}};
+    std::vector<int> ids;
+    for (const auto& [id, source] : fdSources) {
+      if (!modeMatches(source->mode, mode) || source->events == 0) continue;
+      short events = 0;
+      if (source->events & kFdReadable) events |= POLLIN;
+      if (source->events & kFdWritable) events |= POLLOUT;
+      fds.push_back({source->fd, events, 0});
+      ids.push_back(id);
+    }
+    int n = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (n <= 0) return 0;
+    if (fds[0].revents) drainWakeFd();
+    int handled = 0;
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (!fds[i].revents) continue;
+      auto it = fdSources.find(ids[i - 1]);
+      if (it == fdSources.end()) continue;  // removed by an earlier callback
+      std::shared_ptr<FdSource> source = it->second;
+      unsigned ready = 0;
+      if (fds[i].revents & POLLIN) ready |= kFdReadable;
+      if (fds[i].revents & POLLOUT) ready |= kFdWritable;
+      // Errors and hang-ups show as readiness, so the owner reads the failure itself.
+      if (fds[i].revents & (POLLERR | POLLHUP | POLLNVAL)) ready |= source->events;
+      ready &= source->events;
+      if (!ready) continue;
+      FdCallback callback = source->callback;
+      callback(source->fd, ready);
+      ++handled;
+    }
+    return handled;
+  }
+
+  // One turn of the loop in `mode`: performs, due timers, then descriptors, waiting for them at
+  // most until the next timer or `until` (clock time) when nothing ran yet.
+  int pass(const std::string& mode, double until, bool mayWait) {
+    int handled = runPerforms(mode) + fireDueTimers(mode);
+    int timeoutMs = 0;
+    if (mayWait && handled == 0 && !stopRequested.load()) {
+      const double now = Clock::current().now();
+      double wakeAt = until;
+      if (auto next = nextTimerDate(mode)) wakeAt = std::min(wakeAt, *next);
+      const double seconds = std::max(0.0, wakeAt - now);
+      timeoutMs = seconds > 3600.0 * 24 ? -1 : static_cast<int>(std::ceil(seconds * 1000));
+      if (Clock::current().isVirtual() && (timeoutMs < 0 || timeoutMs > kVirtualSliceMs))
+        timeoutMs = kVirtualSliceMs;
+      if (timeoutMs < 0 && until < 1e300) timeoutMs = 3600 * 1000;
+    }
+    return handled + pollSources(mode, timeoutMs);
+  }
+
+  bool takeStop() { return stopRequested.exchange(false); }
+};
+
+// ---- Timer
+
+Timer::State& Timer::state() {
+  return *state_;
+}
+const Timer::State& Timer::state() const {
+  return *state_;
+}
+
+std::shared_ptr<Timer> Timer::scheduled(double interval, bool repeats, Callback callback,
+                                        const std::string& mode) {
+  auto state = std::make_shared<State>();
+  state->interval = repeats ? std::max(interval, 0.0001) : std::max(interval, 0.0);
+  state->repeats = repeats;
+  state->callback = std::move(callback);
+  state->fireDate = Clock::current().now() + state->interval;
+  auto timer = std::make_shared<Timer>(std::move(state));
+  RunLoop::current().addTimer(timer, mode);
+  return timer;
+}
+
+void Timer::invalidate() {
+  state_->valid = false;
+  if (state_->thread == std::this_thread::get_id()) state_->callback = nullptr;
+}
+
+bool Timer::isValid() const {
+  return state_->valid;
+}
+double Timer::interval() const {
+  return state_->interval;
+}
+double Timer::fireDate() const {
+  return state_->fireDate;
+}
+void Timer::setFireDate(double date) {
+  state_->fireDate = date;
+}
+
+void Timer::fire() {
+  if (!state_->valid) return;
+  auto self = shared_from_this();  // the callback may drop the last other reference
+  Callback callback = state_->callback;
+  if (callback) callback(*this);
+  if (!state_->repeats) invalidate();
+}
+
+// ---- RunLoop
+
+RunLoop::RunLoop() : impl_(std::make_unique<Impl>()) {}
+RunLoop::~RunLoop() = default;
+
+namespace {
+
+thread_local RunLoop* threadLoop = nullptr;
+
+// Deletes the thread's loop when the thread ends; the main loop is kept, since other threads
+// may still post to it while the process exits.
+struct ThreadLoopOwner {
+  ~ThreadLoopOwner() {
+    if (threadLoop && threadLoop != mainLoop().load()) delete threadLoop;
+    threadLoop = nullptr;
+  }
+};
+thread_local ThreadLoopOwner threadLoopOwner;
+
+}  // namespace
+
+RunLoop& RunLoop::current() {
+  if (!threadLoop) {
+    (void)&threadLoopOwner;
+    threadLoop = new RunLoop();
+  }
+  return *threadLoop;
+}
+
+RunLoop& RunLoop::main() {
+  RunLoop* loop = mainLoop().load();
+  if (loop) return *loop;
+  RunLoop* mine = &current();
+  mainLoop().compare_exchange_strong(loop, mine);
+  return *mainLoop().load();
+}
+
+bool RunLoop::isMainThread() {
+  RunLoop* loop = mainLoop().load();
+  return loop && loop->thread() == std::this_thread::get_id();
+}
+
+void RunLoop::setMainThread() {
+  mainLoop().store(&current());
+}
+
+std::thread::id RunLoop::thread() const {
+  return impl_->thread;
+}
+
+void RunLoop::perform(Task task, const std::string& mode) {
+  {
+    std::lock_guard lock(impl_->postedMutex);
+    impl_->posted.emplace_back(std::move(task), mode, nullptr);
+  }
+  impl_->wake();
+}
+
+void RunLoop::performAndWait(Task task, const std::string& mode) {
+  if (std::this_thread::get_id() == impl_->thread) {
+    task();
+    return;
+  }
+  auto waiter = std::make_shared<Waiter>();
+  {
+    std::lock_guard lock(impl_->postedMutex);
+    impl_->posted.emplace_back(std::move(task), mode, waiter);
+  }
+  impl_->wake();
+  std::unique_lock lock(waiter->mutex);
+  waiter->cv.wait(lock, [&] { return waiter->done; });
+}
+
+void RunLoop::performAfter(double delay, const void* owner, const std::string& key, Task task) {
+  auto state = std::make_shared<Timer::State>();
+  state->interval = std::max(delay, 0.0);
+  state->fireDate = Clock::current().now() + state->interval;
+  state->callback = [task = std::move(task)](Timer&) { task(); };
+  state->isPerform = true;
+  state->owner = owner;
+  state->key = key;
+  addTimer(std::make_shared<Timer>(std::move(state)), kDefaultRunLoopMode);
+}
+
+void RunLoop::cancelPerforms(const void* owner, const std::string& key) {
+  for (const auto& t : impl_->timers) {
+    const Timer::State& s = t->state();
+    if (s.isPerform && s.owner == owner && s.key == key) t->invalidate();
+  }
+}
+
+void RunLoop::cancelPerforms(const void* owner) {
+  for (const auto& t : impl_->timers) {
+    const Timer::State& s = t->state();
+    if (s.isPerform && s.owner == owner) t->invalidate();
+  }
+}
+
+void RunLoop::addTimer(const std::shared_ptr<Timer>& timer, const std::string& mode) {
+  Timer::State& s = timer->state();
+  s.thread = impl_->thread;
+  if (std::find(s.modes.begin(), s.modes.end(), mode) == s.modes.end()) s.modes.push_back(mode);
+  if (std::find(impl_->timers.begin(), impl_->timers.end(), timer) == impl_->timers.end()) {
+    s.sequence = impl_->nextSequence++;
+    impl_->timers.push_back(timer);
+  }
+}
+
+int RunLoop::addFdSource(int fd, unsigned events, FdCallback callback, const std::string& mode) {
+  int id = impl_->nextFdId++;
+  impl_->fdSources[id] =
+      std::make_shared<FdSource>(FdSource{fd, events, std::move(callback), mode});
+  return id;
+}
+
+void RunLoop::updateFdSource(int id, unsigned events) {
+  if (auto it = impl_->fdSources.find(id); it != impl_->fdSources.end())
+    it->second->events = events;
+}
+
+void RunLoop::removeFdSource(int id) {
+  impl_->fdSources.erase(id);
+}
+
+void RunLoop::run() {
+  impl_->modeStack.push_back(kDefaultRunLoopMode);
+  while (!impl_->takeStop()) impl_->pass(kDefaultRunLoopMode, 1e300, true);
+  impl_->modeStack.pop_back();
+}
+
+bool RunLoop::runMode(const std::string& mode, double until, bool returnAfterSource) {
+  if (!impl_->hasSources(mode)) return false;
+  impl_->modeStack.push_back(mode);
+  for (;;) {
+    int handled = impl_->pass(mode, until, true);
+    if (impl_->takeStop()) break;
+    if (returnAfterSource && handled > 0) break;
+    if (Clock::current().now() >= until || !impl_->hasSources(mode)) break;
+  }
+  impl_->modeStack.pop_back();
+  return true;
+}
+
+void RunLoop::stop() {
+  impl_->stopRequested.store(true);
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = ::write(impl_->wakeFd, &one, sizeof one);
+}
+
+std::string RunLoop::currentMode() const {
+  return impl_->modeStack.empty() ? std::string() : impl_->modeStack.back();
+}
+
+void RunLoop::discardAllSources() {
+  for (const auto& t : impl_->timers) t->invalidate();
+  impl_->pruneTimers();
+  impl_->fdSources.clear();
+  std::deque<Posted> dropped;
+  {
+    std::lock_guard lock(impl_->postedMutex);
+    dropped.swap(impl_->posted);
+  }
+  impl_->stopRequested.store(false);
+}
+
+void RunLoop::runUntilIdle(const std::string& mode) {
+  impl_->modeStack.push_back(mode);
+  // Descriptors are polled once a round: one that stays ready (a writable socket) must not keep
+  // the loop from being idle. Bounded, so that a perform that keeps posting itself cannot hang.
+  for (int round = 0; round < 100000; ++round) {
+    int work = impl_->runPerforms(mode) + impl_->fireDueTimers(mode);
+    impl_->pollSources(mode, 0);
+    if (work == 0 && !impl_->hasWorkDue(mode)) break;
+  }
+  impl_->modeStack.pop_back();
+}
+
+void RunLoop::advance(double seconds, const std::string& mode) {
+  auto* clock = dynamic_cast<VirtualClock*>(&Clock::current());
+  const double target = Clock::current().now() + seconds;
+  if (!clock) {
+    impl_->modeStack.push_back(mode);
+    while (Clock::current().now() < target) impl_->pass(mode, target, true);
+    impl_->modeStack.pop_back();
+    return;
+  }
+  runUntilIdle(mode);
+  while (auto next = impl_->nextTimerDate(mode)) {
+    if (*next > target) break;
+    if (*next > clock->now()) clock->set(*next);
+    runUntilIdle(mode);
+  }
+  if (target > clock->now()) clock->set(target);
+  runUntilIdle(mode);
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& done, double timeoutSeconds,
+                       const std::string& mode) {
+  using Steady = std::chrono::steady_clock;
+  const auto deadline = Steady::now() + std::chrono::duration<double>(timeoutSeconds);
+  impl_->modeStack.push_back(mode);
+  bool finished = done();
+  while (!finished && Steady::now() < deadline) {
+    // Short slices: `done` may turn true through another thread without waking this loop.
+    impl_->pass(mode, Clock::current().now() + 0.005, true);
+    finished = done();
+  }
+  impl_->modeStack.pop_back();
+  return finished;
+}
+
+}  // namespace plat

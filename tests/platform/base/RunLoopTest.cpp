@@ -1,0 +1,209 @@
+#include "platform/base/RunLoop.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "tests/support/VirtualTime.h"
+
+using plat::RunLoop;
+using plat::Timer;
+
+namespace {
+
+class RunLoopTest : public ::testing::Test {
+ protected:
+  testsupport::VirtualTime time;
+  RunLoop& loop = RunLoop::main();
+  std::vector<std::string> log;
+
+  RunLoop::Task record(std::string what) {
+    return [this, what] { log.push_back(what); };
+  }
+};
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(RunLoopTest, DelayedPerformsFireInTimeOrderAndNotBefore) {
+  loop.performAfter(2.0, nullptr, "", record("late"));
+  loop.performAfter(1.0, nullptr, "", record("first"));
+  loop.performAfter(1.0, nullptr, "", record("second"));  // same time: order of posting
+  loop.performAfter(0.0, nullptr, "", record("now"));
+  loop.runUntilIdle();
+  EXPECT_EQ(log, Log{"now"});
+  loop.advance(0.999);
+  EXPECT_EQ(log, Log{"now"});
+  loop.advance(0.001);
+  EXPECT_EQ(log, (Log{"now", "first", "second"}));
+  loop.advance(5);
+  EXPECT_EQ(log, (Log{"now", "first", "second", "late"}));
+}
+
+TEST_F(RunLoopTest, CancelByOwnerAndKeyRemovesExactlyThose) {
+  int a = 0, b = 0;
+  loop.performAfter(1, &a, "x", record("a.x"));
+  loop.performAfter(1, &a, "y", record("a.y"));
+  loop.performAfter(1, &b, "x", record("b.x"));
+  loop.performAfter(1, nullptr, "x", record("none.x"));
+  loop.performAfter(1, &b, "y", record("b.y"));
+  loop.cancelPerforms(&a, "x");
+  loop.cancelPerforms(nullptr, "y");  // no such perform: nothing else goes
+  loop.advance(1);
+  EXPECT_EQ(log, (Log{"a.y", "b.x", "none.x", "b.y"}));
+  log.clear();
+  loop.performAfter(1, &b, "x", record("b.x"));
+  loop.performAfter(1, &b, "z", record("b.z"));
+  loop.performAfter(1, &a, "z", record("a.z"));
+  loop.cancelPerforms(&b);
+  loop.advance(1);
+  EXPECT_EQ(log, Log{"a.z"});
+}
+
+TEST_F(RunLoopTest, PerformsFromOtherThreadsRunOnTheLoopThread) {
+  std::atomic<int> ran{0};
+  std::thread::id where;
+  std::thread poster([&] {
+    loop.perform([&] {
+      where = std::this_thread::get_id();
+      ++ran;
+    });
+    loop.performAndWait([&] { ++ran; });  // returns only after it ran on the loop
+    EXPECT_EQ(ran.load(), 2);
+  });
+  EXPECT_TRUE(loop.runUntil([&] { return ran == 2; }));
+  poster.join();
+  EXPECT_EQ(where, std::this_thread::get_id());
+}
+
+TEST_F(RunLoopTest, PerformsFromTheLoopThreadItself) {
+  // A perform posted from a perform runs on a later turn, never inline and never deadlocking.
+  loop.perform([&] {
+    log.push_back("outer");
+    loop.perform(record("inner"));
+    loop.performAndWait(record("inline"));
+    log.push_back("outer end");
+  });
+  loop.runUntilIdle();
+  EXPECT_EQ(log, (Log{"outer", "inline", "outer end", "inner"}));
+}
+
+TEST_F(RunLoopTest, NestedRunInAnotherModeLeavesDefaultTimersAlone) {
+  auto plain = Timer::scheduled(1, false, [&](Timer&) { log.push_back("default timer"); });
+  auto common = Timer::scheduled(
+      1, false, [&](Timer&) { log.push_back("common timer"); }, plat::kCommonModes);
+  auto custom = Timer::scheduled(
+      2, false,
+      [&](Timer&) {
+        log.push_back("custom timer in " + loop.currentMode());
+        loop.stop();
+      },
+      "custom");
+  loop.perform(record("common perform"));
+  time.clock().advance(5);  // everything is due now
+  EXPECT_TRUE(loop.runMode("custom", time.now() + 10));
+  EXPECT_EQ(log, Log{"custom timer in custom"});
+  loop.runUntilIdle(plat::kTrackingRunLoopMode);
+  EXPECT_EQ(log, (Log{"custom timer in custom", "common perform", "common timer"}));
+  loop.runUntilIdle();
+  EXPECT_EQ(log.back(), "default timer");
+  EXPECT_FALSE(plain->isValid());                         // one-shot timers end after firing
+  EXPECT_FALSE(loop.runMode("custom", time.now() + 10));  // nothing left in that mode
+}
+
+TEST_F(RunLoopTest, AdvanceFiresRepeatingTimersTheRightNumberOfTimes) {
+  std::vector<double> firedAt;
+  auto timer = Timer::scheduled(0.25, true, [&](Timer&) { firedAt.push_back(time.now()); });
+  const double start = time.now();
+  loop.advance(1.0);
+  ASSERT_EQ(firedAt.size(), 4u);
+  EXPECT_DOUBLE_EQ(firedAt[0], start + 0.25);
+  EXPECT_DOUBLE_EQ(firedAt[3], start + 1.0);
+  loop.advance(0.2);
+  EXPECT_EQ(firedAt.size(), 4u);
+  loop.advance(0.05);
+  EXPECT_EQ(firedAt.size(), 5u);
+  // A loop that comes late fires once and then keeps the rhythm after now.
+  time.clock().advance(10.1);
+  loop.runUntilIdle();
+  EXPECT_EQ(firedAt.size(), 6u);
+  EXPECT_GT(timer->fireDate(), time.now());
+  EXPECT_LE(timer->fireDate(), time.now() + 0.25);
+  timer->invalidate();
+  loop.advance(5);
+  EXPECT_EQ(firedAt.size(), 6u);
+}
+
+TEST_F(RunLoopTest, TimersChangedFromTheirOwnCallbacks) {
+  int count = 0;
+  auto selfEnding = Timer::scheduled(1, true, [&](Timer& t) {
+    if (++count == 3) t.invalidate();
+  });
+  auto moved = Timer::scheduled(1, false, [&](Timer&) { log.push_back("moved"); });
+  moved->setFireDate(time.now() + 10);
+  loop.advance(9);
+  EXPECT_EQ(count, 3);
+  EXPECT_TRUE(log.empty());
+  loop.advance(1);
+  EXPECT_EQ(log, Log{"moved"});
+  auto fired = Timer::scheduled(100, false, [&](Timer&) { log.push_back("fired by hand"); });
+  fired->fire();
+  EXPECT_FALSE(fired->isValid());
+  loop.advance(200);
+  EXPECT_EQ(log, (Log{"moved", "fired by hand"}));
+}
+
+TEST_F(RunLoopTest, DescriptorSourcesReportReadinessAndMayRemoveThemselves) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::string received;
+  int id = -1;
+  id = loop.addFdSource(fds[0], plat::kFdReadable, [&](int fd, unsigned events) {
+    EXPECT_EQ(events, plat::kFdReadable);
+    char buf[16];
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) received.append(buf, static_cast<size_t>(n));
+    if (received.size() >= 5) loop.removeFdSource(id);
+  });
+  loop.runUntilIdle();
+  EXPECT_TRUE(received.empty());
+  std::thread writer([&] {
+    ASSERT_EQ(::write(fds[1], "he", 2), 2);
+    usleep(2000);
+    ASSERT_EQ(::write(fds[1], "llo", 3), 3);
+  });
+  EXPECT_TRUE(loop.runUntil([&] { return received.size() >= 5; }));
+  writer.join();
+  EXPECT_EQ(received, "hello");
+  ASSERT_EQ(::write(fds[1], "more", 4), 4);
+  loop.runUntilIdle();
+  EXPECT_EQ(received, "hello");  // removed
+  int writable = 0;
+  int wid =
+      loop.addFdSource(fds[1], plat::kFdReadable | plat::kFdWritable,
+                       [&](int, unsigned events) { writable += events == plat::kFdWritable; });
+  loop.runUntilIdle();
+  loop.removeFdSource(wid);
+  EXPECT_GE(writable, 1);
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST(RunLoopThreads, StopFromAnotherThreadEndsRun) {
+  std::atomic<RunLoop*> loop{nullptr};
+  std::atomic<int> ran{0};
+  std::thread worker([&] {
+    loop = &RunLoop::current();
+    RunLoop::current().run();
+  });
+  while (!loop) std::this_thread::yield();
+  for (int i = 0; i < 1000; ++i) loop.load()->perform([&] { ++ran; });
+  loop.load()->performAndWait([] {});
+  EXPECT_EQ(ran.load(), 1000);
+  loop.load()->stop();
+  worker.join();
+}
