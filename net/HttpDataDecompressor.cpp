@@ -1,0 +1,92 @@
+#include "net/HttpDataDecompressor.h"
+
+#include <algorithm>
+
+HttpDataDecompressor::~HttpDataDecompressor() {
+  closeStream();
+}
+
+std::unique_ptr<HttpDataDecompressor> HttpDataDecompressor::decompressor() {
+  auto decompressor = std::make_unique<HttpDataDecompressor>();
+  decompressor->setupStream();
+  return decompressor;
+}
+
+HttpErrorPtr HttpDataDecompressor::setupStream() {
+  if (streamReady_) return nullptr;
+  zStream_ = z_stream{};
+  // Window bits 47: a 32 KiB window, gzip or zlib header detected.
+  int status = inflateInit2(&zStream_, 47);
+  if (status != Z_OK) return errorWithCode(status);
+  streamReady_ = true;
+  return nullptr;
+}
+
+HttpErrorPtr HttpDataDecompressor::closeStream() {
+  if (!streamReady_) return nullptr;
+  streamReady_ = false;
+  int status = inflateEnd(&zStream_);
+  if (status != Z_OK) return errorWithCode(status);
+  return nullptr;
+}
+
+std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const uint8_t* bytes,
+                                                                          size_t length,
+                                                                          HttpErrorPtr* error) {
+  if (length == 0 || !streamReady_) return std::nullopt;
+  zStream_.next_in = const_cast<Bytef*>(bytes);
+  zStream_.avail_in = static_cast<uInt>(length);
+
+  const size_t step = std::max(length / 2, kZlibMinimumBufferStep);
+  std::vector<uint8_t> out(std::max(length + length / 2, kZlibMinimumBufferStep));
+  const uLong totalBefore = zStream_.total_out;
+  for (;;) {
+    prepareOutput(out, zStream_.total_out - totalBefore, step);
+    int status = inflate(&zStream_, Z_NO_FLUSH);
+    if (status == Z_STREAM_END) break;
+    // No input left and no output possible: the stream waits for the next chunk.
+    if (status == Z_BUF_ERROR && zStream_.avail_in == 0) break;
+    if (status != Z_OK) {
+      if (error) *error = errorWithCode(status);
+      return std::nullopt;
+    }
+    // A filled buffer may hold back more output even when all input was taken.
+    if (zStream_.avail_in == 0 && zStream_.avail_out != 0) break;
+  }
+  out.resize(zStream_.total_out - totalBefore);
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressData(
+    const std::vector<uint8_t>& data, HttpErrorPtr* error) {
+  auto decompressor = HttpDataDecompressor::decompressor();
+  if (!decompressor->streamReady()) {
+    if (error) *error = decompressor->setupStream();
+    return std::nullopt;
+  }
+  auto result = decompressor->uncompressBytes(data.data(), data.size(), error);
+  if (!result) return std::nullopt;
+  HttpErrorPtr closeError = decompressor->closeStream();
+  if (closeError) {
+    if (error) *error = closeError;
+    return std::nullopt;
+  }
+  return result;
+}
+
+bool HttpDataDecompressor::uncompressDataFromFile(const std::string& source,
+                                                  const std::string& destination,
+                                                  HttpErrorPtr* error) {
+  HttpDataDecompressor decompressor;
+  return decompressor.transformFile(source, destination, error);
+}
+
+HttpErrorPtr HttpDataDecompressor::inflateErrorWithCode(int zlibCode) {
+  return HttpDataDecompressor().errorWithCode(zlibCode);
+}
+
+std::optional<std::vector<uint8_t>> HttpDataDecompressor::transformChunk(const uint8_t* bytes,
+                                                                         size_t length, bool,
+                                                                         HttpErrorPtr* error) {
+  return uncompressBytes(bytes, length, error);
+}

@@ -1,0 +1,35 @@
+// Reads gzip or zlib streams of response bodies: chunk by chunk as they arrive, all bytes at once,
+// or file to file.
+#pragma once
+
+#include <memory>
+
+#include "net/HttpZlibStream.h"
+
+class HttpDataDecompressor : public HttpZlibStream {
+ public:
+  HttpDataDecompressor() : HttpZlibStream("Decompression") {}
+  ~HttpDataDecompressor() override;
+
+  // A decompressor whose stream is set up.
+  static std::unique_ptr<HttpDataDecompressor> decompressor();
+
+  HttpErrorPtr setupStream() override;
+  HttpErrorPtr closeStream() override;
+
+  // The inflated bytes this chunk gave. A stream that is not complete keeps its state for the
+  // next chunk; bytes after the end of the stream are ignored. An empty input gives nothing and no
+  // error; a zlib failure gives nothing and sets *error.
+  std::optional<std::vector<uint8_t>> uncompressBytes(const uint8_t* bytes, size_t length,
+                                                      HttpErrorPtr* error);
+
+  static std::optional<std::vector<uint8_t>> uncompressData(const std::vector<uint8_t>& data,
+                                                            HttpErrorPtr* error);
+  static bool uncompressDataFromFile(const std::string& source, const std::string& destination,
+                                     HttpErrorPtr* error);
+  static HttpErrorPtr inflateErrorWithCode(int zlibCode);
+
+ protected:
+  std::optional<std::vector<uint8_t>> transformChunk(const uint8_t* bytes, size_t length,
+                                                     bool isLast, HttpErrorPtr* error) override;
+};

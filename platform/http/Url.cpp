@@ -1,0 +1,261 @@
+#include "platform/http/Url.h"
+
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+namespace plat::http {
+namespace {
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Characters a URL may hold as written (RFC 3986 reserved and unreserved, and "%" escapes).
+bool isAllowedCharacter(unsigned char c) {
+  if (c <= 0x20 || c >= 0x7f) return false;
+  return !std::strchr("\"<>\\^`{|}", c);
+}
+
+bool hasValidEscapes(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') continue;
+    if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
+        !std::isxdigit(static_cast<unsigned char>(text[i + 2])))
+      return false;
+    i += 2;
+  }
+  return true;
+}
+
+// RFC 3986 section 5.2.4.
+std::string removeDotSegments(std::string input) {
+  std::string output;
+  while (!input.empty()) {
+    if (input.rfind("../", 0) == 0) {
+      input.erase(0, 3);
+    } else if (input.rfind("./", 0) == 0) {
+      input.erase(0, 2);
+    } else if (input.rfind("/./", 0) == 0) {
+      input.replace(0, 3, "/");
+    } else if (input == "/.") {
+      input = "/";
+    } else if (input.rfind("/../", 0) == 0 || input == "/..") {
+      input = input == "/.." ? "/" : input.substr(3);
+      size_t cut = output.rfind('/');
+      output.erase(cut == std::string::npos ? 0 : cut);
+    } else if (input == "." || input == "..") {
+      input.clear();
+    } else {
+      size_t next = input.find('/', input[0] == '/' ? 1 : 0);
+      output += input.substr(0, next);
+      input.erase(0, next == std::string::npos ? input.size() : next);
+    }
+  }
+  return output;
+}
+
+struct Reference {
+  std::string scheme;
+  bool hasAuthority = false;
+  std::string authority;
+  std::string path;
+  bool hasQuery = false;
+  std::string query;
+  bool hasFragment = false;
+  std::string fragment;
+};
+
+std::optional<Reference> splitReference(const std::string& text) {
+  for (unsigned char c : text)
+    if (!isAllowedCharacter(c)) return std::nullopt;
+  if (!hasValidEscapes(text)) return std::nullopt;
+  Reference ref;
+  std::string rest = text;
+  size_t hash = rest.find('#');
+  if (hash != std::string::npos) {
+    ref.hasFragment = true;
+    ref.fragment = rest.substr(hash + 1);
+    if (ref.fragment.find('#') != std::string::npos) return std::nullopt;
+    rest.erase(hash);
+  }
+  size_t colon = rest.find(':');
+  size_t firstDelimiter = rest.find_first_of("/?");
+  if (colon != std::string::npos && colon > 0 &&
+      (firstDelimiter == std::string::npos || colon < firstDelimiter)) {
+    std::string scheme = rest.substr(0, colon);
+    bool valid = std::isalpha(static_cast<unsigned char>(scheme[0]));
+    for (unsigned char c : scheme)
+      valid = valid && (std::isalnum(c) || c == '+' || c == '-' || c == '.');
+    if (valid) {
+      ref.scheme = lower(scheme);
+      rest.erase(0, colon + 1);
+    }
+  }
+  size_t question = rest.find('?');
+  if (question != std::string::npos) {
+    ref.hasQuery = true;
+    ref.query = rest.substr(question + 1);
+    rest.erase(question);
+  }
+  if (rest.rfind("//", 0) == 0) {
+    ref.hasAuthority = true;
+    size_t slash = rest.find('/', 2);
+    ref.authority = rest.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
+    rest = slash == std::string::npos ? "" : rest.substr(slash);
+  }
+  ref.path = rest;
+  return ref;
+}
+
+}  // namespace
+
+std::optional<Url> Url::parse(const std::string& text) {
+  auto ref = splitReference(text);
+  if (!ref || ref->scheme.empty()) return std::nullopt;
+  Url url;
+  url.scheme_ = ref->scheme;
+  url.hasAuthority_ = ref->hasAuthority;
+  if (ref->hasAuthority) {
+    std::string authority = ref->authority;
+    size_t at = authority.rfind('@');
+    if (at != std::string::npos) {
+      url.hasUserInfo_ = true;
+      std::string userInfo = authority.substr(0, at);
+      size_t colon = userInfo.find(':');
+      url.user_ = userInfo.substr(0, colon);
+      if (colon != std::string::npos) {
+        url.hasPassword_ = true;
+        url.password_ = userInfo.substr(colon + 1);
+      }
+      authority.erase(0, at + 1);
+    }
+    std::string portText;
+    if (!authority.empty() && authority[0] == '[') {
+      size_t close = authority.find(']');
+      if (close == std::string::npos) return std::nullopt;
+      url.host_ = lower(authority.substr(1, close - 1));
+      std::string after = authority.substr(close + 1);
+      if (!after.empty()) {
+        if (after[0] != ':') return std::nullopt;
+        portText = after.substr(1);
+      }
+    } else {
+      size_t colon = authority.rfind(':');
+      url.host_ = lower(authority.substr(0, colon));
+      if (colon != std::string::npos) portText = authority.substr(colon + 1);
+    }
+    if (!portText.empty()) {
+      if (portText.size() > 5) return std::nullopt;
+      for (unsigned char c : portText)
+        if (!std::isdigit(c)) return std::nullopt;
+      int port = std::stoi(portText);
+      if (port > 65535) return std::nullopt;
+      url.port_ = port;
+    }
+  }
+  url.path_ = ref->path;
+  url.hasQuery_ = ref->hasQuery;
+  url.query_ = ref->query;
+  url.hasFragment_ = ref->hasFragment;
+  url.fragment_ = ref->fragment;
+  url.rebuild();
+  return url;
+}
+
+std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
+  auto ref = splitReference(reference);
+  if (!ref) return std::nullopt;
+  if (!ref->scheme.empty()) return parse(reference);
+  if (base.isEmpty()) return std::nullopt;
+
+  // Rebuild the target from the base's parts and the reference's (RFC 3986 section 5.2.2).
+  std::string authority;
+  std::string path, query;
+  bool hasQuery;
+  if (ref->hasAuthority) {
+    authority = ref->authority;
+    path = removeDotSegments(ref->path);
+    query = ref->query;
+    hasQuery = ref->hasQuery;
+  } else {
+    std::string baseAuthority;
+    if (base.hasUserInfo_) {
+      baseAuthority = base.user_ + (base.hasPassword_ ? ":" + base.password_ : "") + "@";
+    }
+    baseAuthority += base.hostHeaderWithPort();
+    authority = baseAuthority;
+    if (ref->path.empty()) {
+      path = base.path_;
+      hasQuery = ref->hasQuery || base.hasQuery_;
+      query = ref->hasQuery ? ref->query : base.query_;
+    } else {
+      if (ref->path[0] == '/') {
+        path = removeDotSegments(ref->path);
+      } else {
+        std::string merged;
+        if (base.hasAuthority_ && base.path_.empty()) {
+          merged = "/" + ref->path;
+        } else {
+          size_t slash = base.path_.rfind('/');
+          merged = (slash == std::string::npos ? "" : base.path_.substr(0, slash + 1)) + ref->path;
+        }
+        path = removeDotSegments(merged);
+      }
+      hasQuery = ref->hasQuery;
+      query = ref->query;
+    }
+  }
+  std::string text = base.scheme_ + ":";
+  if (ref->hasAuthority || base.hasAuthority_) text += "//" + authority;
+  text += path;
+  if (hasQuery) text += "?" + query;
+  if (ref->hasFragment) text += "#" + ref->fragment;
+  return parse(text);
+}
+
+int Url::effectivePort() const {
+  if (port_) return *port_;
+  if (scheme_ == "http") return 80;
+  if (scheme_ == "https") return 443;
+  return 0;
+}
+
+std::string Url::requestTarget() const {
+  std::string target = path_.empty() ? "/" : path_;
+  if (hasQuery_) target += "?" + query_;
+  return target;
+}
+
+std::string Url::hostHeader() const {
+  std::string host = host_.find(':') != std::string::npos ? "[" + host_ + "]" : host_;
+  if (port_ && *port_ != effectivePortForScheme()) host += ":" + std::to_string(*port_);
+  return host;
+}
+
+std::string Url::hostHeaderWithPort() const {
+  std::string host = host_.find(':') != std::string::npos ? "[" + host_ + "]" : host_;
+  if (port_) host += ":" + std::to_string(*port_);
+  return host;
+}
+
+int Url::effectivePortForScheme() const {
+  if (scheme_ == "http") return 80;
+  if (scheme_ == "https") return 443;
+  return -1;
+}
+
+void Url::rebuild() {
+  text_ = scheme_ + ":";
+  if (hasAuthority_) {
+    text_ += "//";
+    if (hasUserInfo_) text_ += user_ + (hasPassword_ ? ":" + password_ : "") + "@";
+    text_ += hostHeaderWithPort();
+  }
+  text_ += path_;
+  if (hasQuery_) text_ += "?" + query_;
+  if (hasFragment_) text_ += "#" + fragment_;
+}
+
+}  // namespace plat::http

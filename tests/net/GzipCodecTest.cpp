@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <random>
+
+#include "net/HttpDataCompressor.h"
+#include "net/HttpDataDecompressor.h"
+#include "platform/base/Files.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+// zlib's own one-shot inflation, as an independent reference.
+Bytes referenceInflate(const Bytes& compressed) {
+  z_stream s{};
+  inflateInit2(&s, 47);
+  Bytes out(1 << 20);
+  Bytes result;
+  s.next_in = const_cast<Bytef*>(compressed.data());
+  s.avail_in = compressed.size();
+  int status;
+  do {
+    s.next_out = out.data();
+    s.avail_out = out.size();
+    status = inflate(&s, Z_NO_FLUSH);
+    result.insert(result.end(), out.data(), out.data() + (out.size() - s.avail_out));
+  } while (status == Z_OK);
+  inflateEnd(&s);
+  EXPECT_EQ(status, Z_STREAM_END);
+  return result;
+}
+
+Bytes randomBytes(size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  Bytes bytes(size);
+  for (auto& b : bytes) b = static_cast<uint8_t>(rng() % 7);  // compressible but not trivially
+  return bytes;
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+Bytes readFile(const std::string& path) {
+  return bytesOf(plat::files::readFile(path).value());
+}
+
+}  // namespace
+
+TEST(GzipCodec, InflatesGzipAndZlibWrappers) {
+  HttpErrorPtr error;
+  auto gzip = HttpDataCompressor::compressData(bytesOf("abc"), &error);
+  ASSERT_TRUE(gzip);
+  EXPECT_EQ((*gzip)[0], 0x1f);  // a gzip header, not a zlib one
+  EXPECT_EQ((*gzip)[1], 0x8b);
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(*gzip, &error), bytesOf("abc"));
+
+  Bytes zlibForm(64);
+  uLongf size = zlibForm.size();
+  compress2(zlibForm.data(), &size, reinterpret_cast<const Bytef*>("abc"), 3, 9);
+  zlibForm.resize(size);
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(zlibForm, &error), bytesOf("abc"));
+  EXPECT_FALSE(error);
+}
+
+TEST(GzipCodec, EmptyInputGivesNothingWithoutError) {
+  HttpErrorPtr error;
+  EXPECT_FALSE(HttpDataDecompressor::uncompressData({}, &error));
+  EXPECT_FALSE(HttpDataCompressor::compressData({}, &error));
+  EXPECT_FALSE(error);
+}
+
+TEST(GzipCodec, GarbageReportsZlibDataError) {
+  HttpErrorPtr error;
+  EXPECT_FALSE(HttpDataDecompressor::uncompressData(bytesOf("this is not compressed"), &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->domain(), "HttpRequestErrorDomain");
+  EXPECT_EQ(error->code(), 11);
+  EXPECT_EQ(error->localizedDescription(), "Decompression of data failed with code -3");
+}
+
+TEST(GzipCodec, OneByteChunksInflateAndDeflate) {
+  Bytes original = randomBytes(5000, 1);
+  auto compressor = HttpDataCompressor::compressor();
+  Bytes compressed;
+  HttpErrorPtr error;
+  for (size_t i = 0; i < original.size(); ++i) {
+    auto part = compressor->compressBytes(&original[i], 1, &error, i + 1 == original.size());
+    ASSERT_TRUE(part) << i;
+    compressed.insert(compressed.end(), part->begin(), part->end());
+  }
+  EXPECT_EQ(referenceInflate(compressed), original);
+
+  auto decompressor = HttpDataDecompressor::decompressor();
+  Bytes inflated;
+  for (uint8_t byte : compressed) {
+    auto part = decompressor->uncompressBytes(&byte, 1, &error);
+    ASSERT_TRUE(part);
+    inflated.insert(inflated.end(), part->begin(), part->end());
+  }
+  EXPECT_FALSE(error);
+  EXPECT_EQ(inflated, original);
+}
+
+TEST(GzipCodec, HighlyCompressedInputInflatesCompletelyInOneCall) {
+  Bytes zeros(3 << 20, 0);  // inflates to ~1000 times its compressed size
+  HttpErrorPtr error;
+  auto compressed = HttpDataCompressor::compressData(zeros, &error);
+  ASSERT_TRUE(compressed);
+  EXPECT_LT(compressed->size(), 10000u);
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(*compressed, &error), zeros);
+}
+
+TEST(GzipCodec, ChunksOfAnyLengthJoinToTheOriginalAndTrailingBytesAreIgnored) {
+  Bytes original = randomBytes(200000, 2);
+  HttpErrorPtr error;
+  Bytes compressed = HttpDataCompressor::compressData(original, &error).value();
+  compressed.insert(compressed.end(), {'j', 'u', 'n', 'k'});
+  std::mt19937 rng(3);
+  auto decompressor = HttpDataDecompressor::decompressor();
+  Bytes inflated;
+  for (size_t at = 0; at < compressed.size();) {
+    size_t length = std::min<size_t>(1 + rng() % 3000, compressed.size() - at);
+    auto part = decompressor->uncompressBytes(compressed.data() + at, length, &error);
+    ASSERT_TRUE(part);
+    inflated.insert(inflated.end(), part->begin(), part->end());
+    at += length;
+  }
+  EXPECT_EQ(inflated, original);
+}
+
+TEST(GzipCodec, FileFormsRoundTripAtChunkBoundaries) {
+  testsupport::TempHome home;
+  for (size_t size : {size_t{0}, size_t{1}, kZlibFileChunkSize, 3 * kZlibFileChunkSize + 17}) {
+    Bytes original = randomBytes(size, 4);
+    std::string source = home.path() + "/source", packed = home.path() + "/packed.gz",
+                back = home.path() + "/back";
+    writeFile(source, original);
+    HttpErrorPtr error;
+    ASSERT_TRUE(HttpDataCompressor::compressDataFromFile(source, packed, &error)) << size;
+    EXPECT_EQ(referenceInflate(readFile(packed)), original) << size;
+    ASSERT_TRUE(HttpDataDecompressor::uncompressDataFromFile(packed, back, &error)) << size;
+    EXPECT_EQ(readFile(back), original) << size;
+  }
+}
+
+TEST(GzipCodec, FileFormsReportMissingSourceAndUnwritableDestination) {
+  testsupport::TempHome home;
+  std::string missing = home.path() + "/missing", destination = home.path() + "/out";
+  HttpErrorPtr error;
+  EXPECT_FALSE(HttpDataDecompressor::uncompressDataFromFile(missing, destination, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->code(), 11);
+  EXPECT_EQ(error->localizedDescription(),
+            "Decompression of " + missing + " failed the file does not exist");
+  EXPECT_EQ(plat::files::fileSize(destination), 0u);  // created before the source was checked
+
+  writeFile(missing, bytesOf("x"));
+  std::string badDestination = home.path() + "/no/such/folder/out";
+  EXPECT_FALSE(HttpDataCompressor::compressDataFromFile(missing, badDestination, &error));
+  EXPECT_EQ(error->localizedDescription(), "Compression of " + missing +
+                                               " failed because we were to create a file at " +
+                                               badDestination);
+}
+
+TEST(GzipCodec, CorruptFileStopsWithTheInflateError) {
+  testsupport::TempHome home;
+  std::string source = home.path() + "/bad.gz", destination = home.path() + "/out";
+  writeFile(source, bytesOf("definitely not gzip"));
+  HttpErrorPtr error;
+  EXPECT_FALSE(HttpDataDecompressor::uncompressDataFromFile(source, destination, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->localizedDescription(), "Decompression of data failed with code -3");
+}

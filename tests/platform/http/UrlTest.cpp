@@ -1,0 +1,79 @@
+#include "platform/http/Url.h"
+
+#include <gtest/gtest.h>
+
+using plat::http::Url;
+
+TEST(Url, ParsesPartsAndLowerCasesSchemeAndHost) {
+  auto url = Url::parse("HTTP://User:Pw@Example.COM:8080/a/b.php?x=1&y=%20#frag");
+  ASSERT_TRUE(url);
+  EXPECT_EQ(url->scheme(), "http");
+  EXPECT_EQ(url->user(), "User");
+  EXPECT_EQ(url->password(), "Pw");
+  EXPECT_EQ(url->host(), "example.com");
+  EXPECT_EQ(url->port(), 8080);
+  EXPECT_EQ(url->path(), "/a/b.php");
+  EXPECT_EQ(url->query(), "x=1&y=%20");
+  EXPECT_EQ(url->fragment(), "frag");
+  EXPECT_EQ(url->requestTarget(), "/a/b.php?x=1&y=%20");
+  EXPECT_EQ(url->hostHeader(), "example.com:8080");
+  EXPECT_EQ(url->absoluteString(), "http://User:Pw@example.com:8080/a/b.php?x=1&y=%20#frag");
+}
+
+TEST(Url, DefaultsPortsAndPathsAndHandlesIpv6) {
+  auto plain = Url::parse("https://host");
+  ASSERT_TRUE(plain);
+  EXPECT_FALSE(plain->port());
+  EXPECT_EQ(plain->effectivePort(), 443);
+  EXPECT_EQ(plain->requestTarget(), "/");
+  EXPECT_EQ(plain->hostHeader(), "host");
+  auto v6 = Url::parse("http://[::1]:81/x");
+  ASSERT_TRUE(v6);
+  EXPECT_EQ(v6->host(), "::1");
+  EXPECT_EQ(v6->port(), 81);
+  EXPECT_EQ(v6->hostHeader(), "[::1]:81");
+}
+
+TEST(Url, RejectsTextThatIsNoUrl) {
+  for (const char* text :
+       {"", "no scheme here", "/relative/path", "http://host:99999/", "http://host:12ab/",
+        "http://ho st/", "http://host/%zz", "http://h/\x01", "http://[::1/"}) {
+    EXPECT_FALSE(Url::parse(text)) << text;
+  }
+}
+
+TEST(Url, ResolvesReferencesAsRfc3986Examples) {
+  Url base = *Url::parse("http://a/b/c/d;p?q");
+  const std::pair<const char*, const char*> cases[] = {
+      {"g:h", "g:h"},
+      {"g", "http://a/b/c/g"},
+      {"./g", "http://a/b/c/g"},
+      {"g/", "http://a/b/c/g/"},
+      {"/g", "http://a/g"},
+      {"//g", "http://g"},
+      {"?y", "http://a/b/c/d;p?y"},
+      {"g?y", "http://a/b/c/g?y"},
+      {"#s", "http://a/b/c/d;p?q#s"},
+      {"", "http://a/b/c/d;p?q"},
+      {".", "http://a/b/c/"},
+      {"..", "http://a/b/"},
+      {"../g", "http://a/b/g"},
+      {"../..", "http://a/"},
+      {"../../../g", "http://a/g"},
+      {"/./g", "http://a/g"},
+      {"g;x=1/../y", "http://a/b/c/y"},
+  };
+  for (const auto& [reference, expected] : cases) {
+    auto resolved = Url::resolve(reference, base);
+    ASSERT_TRUE(resolved) << reference;
+    EXPECT_EQ(resolved->absoluteString(), expected) << reference;
+  }
+}
+
+TEST(Url, ResolvedLocationKeepsPortAndCredentialsOfTheBase) {
+  Url base = *Url::parse("http://u:p@127.0.0.1:8123/api/login.php?x=1");
+  EXPECT_EQ(Url::resolve("next.php", base)->absoluteString(),
+            "http://u:p@127.0.0.1:8123/api/next.php");
+  EXPECT_EQ(Url::resolve("https://other/x", base)->absoluteString(), "https://other/x");
+  EXPECT_FALSE(Url::resolve("bad location", base));
+}
