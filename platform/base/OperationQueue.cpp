@@ -1,0 +1,151 @@
+#include "platform/base/OperationQueue.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <thread>
+
+#include "platform/base/OperationQueueImpl.h"
+
+namespace plat {
+namespace {
+
+// The queue whose worker the current thread is: its finishing operations need no new worker,
+// since the worker itself goes on to the next one.
+thread_local OperationQueueImpl* workerOf = nullptr;
+
+void runWorker(std::shared_ptr<OperationQueueImpl> queue, std::shared_ptr<Operation> operation) {
+  workerOf = queue.get();
+  while (operation) {
+    try {
+      operation->start();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "operation ended by an exception: %s\n", e.what());
+    } catch (...) {
+      std::fprintf(stderr, "operation ended by an exception\n");
+    }
+    operation.reset();
+    std::lock_guard lock(queue->mutex);
+    operation = queue->takeNext();
+  }
+  workerOf = nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<Operation> OperationQueueImpl::takeNext() {
+  const int limit =
+      width >= 0 ? width : static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+  if (suspended || running >= limit) return nullptr;
+  std::shared_ptr<Operation> best;
+  int bestPriority = 0;
+  for (const auto& op : operations) {
+    if (op->queued_ || !op->isReady()) continue;
+    int priority = op->queuePriority();
+    if (!best || priority > bestPriority) {
+      best = op;
+      bestPriority = priority;
+    }
+  }
+  if (best) {
+    best->queued_ = true;
+    ++running;
+  }
+  return best;
+}
+
+void OperationQueueImpl::schedule() {
+  while (auto op = takeNext()) std::thread(runWorker, shared_from_this(), std::move(op)).detach();
+}
+
+void OperationQueueImpl::wakeUp() {
+  std::lock_guard lock(mutex);
+  schedule();
+}
+
+void OperationQueueImpl::operationFinished(Operation& operation) {
+  std::function<void(Operation&)> handler;
+  {
+    std::lock_guard lock(mutex);
+    auto it = std::find_if(operations.begin(), operations.end(),
+                           [&](const auto& op) { return op.get() == &operation; });
+    if (it == operations.end()) return;
+    if (operation.queued_) --running;
+    operations.erase(it);
+    if (workerOf != this) schedule();
+    if (operations.empty()) emptyCv.notify_all();
+    handler = finishedHandler;
+  }
+  if (handler) handler(operation);
+}
+
+OperationQueue::OperationQueue() : impl_(std::make_shared<OperationQueueImpl>()) {}
+
+OperationQueue::~OperationQueue() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->finishedHandler = nullptr;
+}
+
+void OperationQueue::addOperation(std::shared_ptr<Operation> operation) {
+  if (!operation) return;
+  {
+    std::lock_guard lock(operation->mutex_);
+    if (operation->finished_ || !operation->queue_.expired()) return;
+    operation->queue_ = impl_;
+  }
+  std::lock_guard lock(impl_->mutex);
+  impl_->operations.push_back(std::move(operation));
+  impl_->schedule();
+}
+
+void OperationQueue::addOperation(std::function<void()> block) {
+  addOperation(std::make_shared<BlockOperation>(std::move(block)));
+}
+
+int OperationQueue::maxConcurrentOperationCount() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->width;
+}
+
+void OperationQueue::setMaxConcurrentOperationCount(int count) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->width = count;
+  impl_->schedule();
+}
+
+bool OperationQueue::isSuspended() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->suspended;
+}
+
+void OperationQueue::setSuspended(bool suspended) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->suspended = suspended;
+  impl_->schedule();
+}
+
+void OperationQueue::cancelAllOperations() {
+  for (const auto& op : operations()) op->cancel();
+}
+
+std::vector<std::shared_ptr<Operation>> OperationQueue::operations() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->operations;
+}
+
+size_t OperationQueue::operationCount() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->operations.size();
+}
+
+void OperationQueue::waitUntilAllOperationsAreFinished() {
+  std::unique_lock lock(impl_->mutex);
+  impl_->emptyCv.wait(lock, [&] { return impl_->operations.empty(); });
+}
+
+void OperationQueue::setOperationFinishedHandler(std::function<void(Operation&)> handler) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->finishedHandler = std::move(handler);
+}
+
+}  // namespace plat

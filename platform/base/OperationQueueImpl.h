@@ -1,0 +1,33 @@
+// The shared state of an OperationQueue, kept alive by its workers and its operations so that
+// they may outlive the queue object. Internal to Operation.cpp and OperationQueue.cpp.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/base/Operation.h"
+
+namespace plat {
+
+struct OperationQueueImpl : std::enable_shared_from_this<OperationQueueImpl> {
+  std::mutex mutex;
+  std::condition_variable emptyCv;
+  std::vector<std::shared_ptr<Operation>> operations;  // in the order added
+  int width = -1;
+  bool suspended = false;
+  int running = 0;  // operations taken by a worker and not finished
+  std::function<void(Operation&)> finishedHandler;
+
+  // Takes the next operation to start and reserves its place in the width (lock held).
+  std::shared_ptr<Operation> takeNext();
+  // Starts a worker for every operation that may start now (lock held).
+  void schedule();
+  // Something may have become ready: a dependency finished, an operation was cancelled.
+  void wakeUp();
+  void operationFinished(Operation& operation);
+};
+
+}  // namespace plat

@@ -1,0 +1,232 @@
+#include "platform/base/OperationQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "platform/base/Thread.h"
+
+using plat::Operation;
+using plat::OperationQueue;
+
+namespace {
+
+// Counts how many operations run at once and in which order they started.
+class Tracker {
+ public:
+  std::function<void()> job(int id, int sleepMs = 0) {
+    return [this, id, sleepMs] {
+      int now = ++running_;
+      int seen = peak_.load();
+      while (now > seen && !peak_.compare_exchange_weak(seen, now)) {
+      }
+      {
+        std::lock_guard lock(mutex_);
+        order_.push_back(id);
+      }
+      if (sleepMs) std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
+      --running_;
+    };
+  }
+  int peak() const { return peak_; }
+  std::vector<int> order() {
+    std::lock_guard lock(mutex_);
+    return order_;
+  }
+
+ private:
+  std::atomic<int> running_{0}, peak_{0};
+  std::mutex mutex_;
+  std::vector<int> order_;
+};
+
+std::shared_ptr<Operation> blockOp(std::function<void()> fn) {
+  return std::make_shared<plat::BlockOperation>(std::move(fn));
+}
+
+// Finishes later, on another thread, as a network request does.
+class LaterOperation : public Operation {
+ public:
+  explicit LaterOperation(plat::Thread& thread) : thread_(thread) {}
+  bool isConcurrent() const override { return true; }
+  void start() override {
+    setExecuting(true);
+    started = true;
+  }
+  void finishOnThread() {
+    auto self = std::static_pointer_cast<LaterOperation>(shared_from_this());
+    thread_.runLoop().perform([self] { self->finish(); });
+  }
+  std::atomic<bool> started{false};
+
+ private:
+  plat::Thread& thread_;
+};
+
+template <typename Pred>
+bool eventually(Pred pred) {
+  for (int i = 0; i < 2000 && !pred(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return pred();
+}
+
+}  // namespace
+
+TEST(OperationQueue, WidthOneRunsStrictlyOneAtATimeInOrder) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  Tracker tracker;
+  for (int i = 0; i < 30; ++i) queue.addOperation(tracker.job(i, i % 3));
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_EQ(tracker.peak(), 1);
+  std::vector<int> expected(30);
+  for (int i = 0; i < 30; ++i) expected[i] = i;
+  EXPECT_EQ(tracker.order(), expected);
+  EXPECT_EQ(queue.operationCount(), 0u);
+}
+
+TEST(OperationQueue, WidthFourNeverRunsMoreThanFour) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(4);
+  Tracker tracker;
+  for (int i = 0; i < 40; ++i) queue.addOperation(tracker.job(i, 3));
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_LE(tracker.peak(), 4);
+  EXPECT_GE(tracker.peak(), 2);
+  EXPECT_EQ(tracker.order().size(), 40u);
+}
+
+TEST(OperationQueue, CancelAllBeforeStartRunsNothing) {
+  OperationQueue queue;
+  queue.setSuspended(true);
+  std::atomic<int> ran{0};
+  std::vector<std::shared_ptr<Operation>> ops;
+  for (int i = 0; i < 5; ++i) {
+    ops.push_back(blockOp([&] { ++ran; }));
+    queue.addOperation(ops.back());
+  }
+  EXPECT_EQ(queue.operations(), ops);
+  queue.cancelAllOperations();
+  for (const auto& op : ops) EXPECT_TRUE(op->isCancelled());
+  EXPECT_EQ(queue.operationCount(), 5u);  // still waiting for the queue to start them
+  queue.setSuspended(false);
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_EQ(ran.load(), 0);
+  for (const auto& op : ops) EXPECT_TRUE(op->isFinished());
+}
+
+TEST(OperationQueue, DependenciesHoldAcrossQueues) {
+  OperationQueue queue, other;
+  queue.setMaxConcurrentOperationCount(4);
+  std::atomic<bool> firstDone{false}, secondDone{false}, lastSawBoth{false};
+  auto first = blockOp([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    firstDone = true;
+  });
+  auto second = blockOp([&] { secondDone = true; });
+  auto last = blockOp([&] { lastSawBoth = firstDone && secondDone; });
+  last->addDependency(first);
+  last->addDependency(second);
+  EXPECT_FALSE(last->isReady());
+  queue.addOperation(last);
+  queue.addOperation(first);
+  other.setSuspended(true);
+  other.addOperation(second);  // held back in another queue
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  EXPECT_FALSE(last->isFinished());
+  other.setSuspended(false);
+  last->waitUntilFinished();
+  EXPECT_TRUE(lastSawBoth);
+
+  // A cancelled operation does not wait for its dependencies.
+  OperationQueue held;
+  held.setSuspended(true);
+  auto never = blockOp([] {});
+  held.addOperation(never);
+  auto waiting = blockOp([] {});
+  waiting->addDependency(never);
+  queue.addOperation(waiting);
+  waiting->cancel();
+  waiting->waitUntilFinished();
+  EXPECT_FALSE(never->isFinished());
+  held.cancelAllOperations();
+  held.setSuspended(false);
+  held.waitUntilAllOperationsAreFinished();
+}
+
+TEST(OperationQueue, HigherPriorityStartsFirstThenOrderAdded) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  queue.setSuspended(true);
+  Tracker tracker;
+  int priorities[] = {
+      Operation::kLow,    Operation::kNormal, Operation::kVeryHigh, Operation::kNormal, 10,
+      Operation::kVeryLow};
+  for (int i = 0; i < 6; ++i) {
+    auto op = blockOp(tracker.job(i));
+    op->setQueuePriority(priorities[i]);
+    queue.addOperation(op);
+  }
+  queue.setSuspended(false);
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_EQ(tracker.order(), (std::vector<int>{4, 2, 1, 3, 0, 5}));
+}
+
+TEST(OperationQueue, ConcurrentOperationHoldsItsPlaceUntilItFinishes) {
+  plat::Thread network("network");
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  auto a = std::make_shared<LaterOperation>(network);
+  auto b = std::make_shared<LaterOperation>(network);
+  std::atomic<int> finishedSeen{0};
+  queue.setOperationFinishedHandler([&](Operation&) { ++finishedSeen; });
+  std::atomic<bool> completionSawFinished{false};
+  a->setCompletionBlock([&] { completionSawFinished = a->isFinished(); });
+  queue.addOperation(a);
+  queue.addOperation(b);
+  ASSERT_TRUE(eventually([&] { return a->started.load(); }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(a->isExecuting());
+  EXPECT_FALSE(b->started);
+  a->finishOnThread();
+  ASSERT_TRUE(eventually([&] { return b->started.load(); }));
+  EXPECT_EQ(queue.operations(), std::vector<std::shared_ptr<Operation>>{b});
+  b->finishOnThread();
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_TRUE(completionSawFinished);
+  EXPECT_TRUE(eventually([&] { return finishedSeen == 2; }));
+}
+
+TEST(OperationQueue, AThrowingOperationFinishesAndTheQueueGoesOn) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  auto bad = blockOp([] { throw std::runtime_error("boom"); });
+  std::atomic<bool> next{false};
+  queue.addOperation(bad);
+  queue.addOperation([&] { next = true; });
+  queue.waitUntilAllOperationsAreFinished();
+  EXPECT_TRUE(bad->isFinished());
+  EXPECT_TRUE(next);
+}
+
+TEST(Thread, RunsPerformsOnItsOwnLoopUntilStopped) {
+  std::thread::id where;
+  std::atomic<int> count{0};
+  {
+    plat::Thread thread("worker");
+    thread.runLoop().performAndWait([&] { where = std::this_thread::get_id(); });
+    for (int i = 0; i < 100; ++i) thread.runLoop().perform([&] { ++count; });
+    thread.runLoop().performAndWait([] {});
+    EXPECT_EQ(count.load(), 100);
+    // A task stopping the loop does not end the thread; only stopAndJoin does.
+    thread.runLoop().performAndWait([] { plat::RunLoop::current().stop(); });
+    thread.runLoop().performAndWait([&] { ++count; });
+    EXPECT_EQ(count.load(), 101);
+  }
+  EXPECT_NE(where, std::this_thread::get_id());
+}
