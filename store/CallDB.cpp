@@ -1,0 +1,138 @@
+#include "store/CallDB.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "store/CmpDiffVersion.h"
+
+namespace {
+
+// Serialises opening and closing; statements never take it.
+std::mutex& openingMutex() {
+  static std::mutex m;
+  return m;
+}
+
+}  // namespace
+
+CallDB* CallDB::instance() {
+  // Never destroyed: other threads may still reach the store while the process exits.
+  static CallDB* const store = new CallDB();
+  return store;
+}
+
+CallDB* CallDB::callDB() {
+  CallDB* store = instance();
+  if (!store->isOpen()) {
+    std::lock_guard<std::mutex> opening(openingMutex());
+    std::lock_guard<std::recursive_mutex> connection(store->sqlMgr_.connection());
+    if (!store->isOpen()) {
+      try {
+        store->open();
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "store: opening the study database failed: %s\n", e.what());
+      }
+    }
+  }
+  return store;
+}
+
+void CallDB::Release_CallDB() {
+  std::lock_guard<std::mutex> opening(openingMutex());
+  CallDB* store = instance();
+  if (!store->isOpen() || !store->sqlMgr_.tryAcquireIdle()) return;
+  store->close();
+  store->sqlMgr_.releaseIdle();
+}
+
+bool CallDB::isOpen() const {
+  return database_.load() != nullptr;
+}
+
+std::string CallDB::databasePath() const {
+  std::lock_guard<std::mutex> lock(state_);
+  return path_;
+}
+
+void CallDB::open() {
+  // Serialized threading mode before the first connection; later calls are refused and ignored.
+  static std::once_flag configured;
+  std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_SERIALIZED); });
+
+  const std::string folder = plat::AppHome::applicationSupportDir();
+  plat::files::createDirectories(folder);
+  const std::string path = plat::files::join(folder, "learn.db");
+  {
+    std::lock_guard<std::mutex> lock(state_);
+    path_ = path;
+  }
+  if (!plat::files::exists(path))
+    SqlMgrController::sql_copy(plat::Bundle::main().pathForResource("learn", "db"), path);
+  CmpDiffVersion().compareVersion(path);
+
+  // Never creates the file: an empty database would stay empty for ever.
+  sqlite3* db = SqlMgrController::openExisting(path);
+  if (!db) {
+    std::fprintf(stderr, "store: no study database at %s; it is copied again on the next use\n",
+                 path.c_str());
+    return;
+  }
+  sqlMgr_.setDatabase(db);
+  database_.store(db);
+  loadShowNames();
+}
+
+void CallDB::close() {
+  sqlite3* db = database_.exchange(nullptr);
+  sqlMgr_.setDatabase(nullptr);
+  SqlMgrController::close(db);
+  std::lock_guard<std::mutex> lock(state_);
+  words_showname_.clear();
+}
+
+void CallDB::loadShowNames() {
+  plat::Value rows = plat::Value::array();
+  sqlMgr_.selectOneChannel(
+      "select wl.wl_tWord, wsn.wsn_sName from Words_Library as wl,Words_Show_Name as wsn where "
+      "wl.wl_uWordID = wsn.f_wl_uWordID",
+      "ss", rows);
+  std::lock_guard<std::mutex> lock(state_);
+  words_showname_.clear();
+  for (size_t i = 0; i < rows.size(); ++i)
+    words_showname_[rows.at(i).at(0).asString()] = rows.at(i).at(1).asString();
+}
+
+std::string CallDB::getWord_ShowName(const std::string& word) const {
+  std::lock_guard<std::mutex> lock(state_);
+  auto it = words_showname_.find(word);
+  return it == words_showname_.end() ? word : it->second;
+}
+
+plat::Value CallDB::sql_select(const std::string& sql, const std::string& retType,
+                               const std::string& paramSign, const plat::Value& params) {
+  return sqlMgr_.selectOneChannel(sql, retType, paramSign, params);
+}
+
+void CallDB::sql_insert(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params) {
+  sqlMgr_.insertOneChannel(sql, paramSign, params);
+}
+
+void CallDB::sql_update(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params) {
+  sqlMgr_.updateOneChannel(sql, paramSign, params);
+}
+
+void CallDB::sql_delete(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params) {
+  sqlMgr_.deleteOneChannel(sql, paramSign, params);
+}
+
+void CallDB::setWordID(int wordId) {
+  wordID_.store(wordId);
+  sqlMgr_.setWordTextKey(wordId);
+}

@@ -1,0 +1,21 @@
+// Upgrades a study database written by a client older than 3.1: the learner's study data and
+// settings are copied into a fresh copy of the shipped database, which then takes the old file's
+// place in one rename. A failed upgrade leaves the old file as it was.
+#pragma once
+
+#include <string>
+
+class SqlMgrController;
+
+class CmpDiffVersion {
+ public:
+  // Runs the upgrade when the file's "v_client" is below 3.1. True when the file was replaced.
+  bool compareVersion(const std::string& path);
+  // The upgrade itself; `oldVersion` is the file's stored client version.
+  bool compareVer3(const std::string& path, const std::string& oldVersion);
+
+  // A personal value of the attached new database ("" when missing).
+  static std::string getPersonalValue(SqlMgrController& mgr, const std::string& key);
+  // A version text as the float of its leading number: "3.0.9" is 3.0, "3.10" is 3.1, "" is 0.
+  static float versionValue(const std::string& text);
+};

@@ -1,0 +1,289 @@
+#include "store/SqlMgrController.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/base/Files.h"
+#include "store/BackupAttribute.h"
+#include "store/WordText.h"
+
+namespace {
+
+const char* const kPrepareFailed = "Error: failed to insert:channels sql:";
+const char* const kStepFailed = "Error: failed to insert into the database with message.";
+
+struct StatementDeleter {
+  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+Statement prepare(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  if (!db ||
+      sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) !=
+          SQLITE_OK ||
+      !stmt) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return Statement(stmt);
+}
+
+// Numbers given as text bind by their leading number, as the callers' string values always did.
+int64_t integerOf(const plat::Value& v) {
+  if (v.isString()) return std::strtoll(v.asString().c_str(), nullptr, 10);
+  return v.asInt();
+}
+
+double doubleOf(const plat::Value& v) {
+  if (v.isString()) return std::strtod(v.asString().c_str(), nullptr);
+  return v.asDouble();
+}
+
+std::string textOf(const plat::Value& v) {
+  switch (v.type()) {
+    case plat::Value::Type::String:
+      return v.asString();
+    case plat::Value::Type::Bool:
+      return v.asBool() ? "1" : "0";
+    case plat::Value::Type::Int:
+      return std::to_string(v.asInt());
+    case plat::Value::Type::UInt:
+      return std::to_string(v.asUInt());
+    case plat::Value::Type::Double: {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.17g", v.asDouble());
+      return buf;
+    }
+    case plat::Value::Type::Bytes: {
+      const auto& b = v.asBytes();
+      return std::string(b.begin(), b.end());
+    }
+    default:
+      return "";
+  }
+}
+
+void bindBlob(sqlite3_stmt* stmt, int pos, const plat::Value& v) {
+  if (v.isBytes()) {
+    const auto& b = v.asBytes();
+    sqlite3_bind_blob(stmt, pos, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+  } else {
+    std::string text = textOf(v);
+    sqlite3_bind_blob(stmt, pos, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+}
+
+std::string columnText(sqlite3_stmt* stmt, int col) {
+  const unsigned char* text = sqlite3_column_text(stmt, col);
+  return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+}  // namespace
+
+void SqlMgrController::bindParams(sqlite3_stmt* stmt, const std::string& paramSign,
+                                  const plat::Value& params, bool forWrite) const {
+  for (size_t k = 0; k < paramSign.size(); ++k) {
+    int pos = static_cast<int>(k) + 1;
+    const plat::Value& v = params.at(k);
+    switch (paramSign[k]) {
+      case 'n':
+        sqlite3_bind_int(stmt, pos, static_cast<int>(integerOf(v)));
+        break;
+      case 'N':
+        sqlite3_bind_int64(stmt, pos, integerOf(v));
+        break;
+      case 'd':
+        sqlite3_bind_double(stmt, pos, doubleOf(v));
+        break;
+      case 's': {
+        std::string text = textOf(v);
+        sqlite3_bind_text(stmt, pos, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      case 't':
+        if (!forWrite) bindBlob(stmt, pos, v);
+        break;
+      case 'b':
+        if (forWrite) bindBlob(stmt, pos, v);
+        break;
+      default:
+        break;  // unknown letters bind nothing
+    }
+  }
+}
+
+void SqlMgrController::readRows(sqlite3_stmt* stmt, const std::string& retType,
+                                plat::Value& result) const {
+  if (!result.isArray()) result = plat::Value::array();
+  const int key = wordTextKey();
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    plat::Value row = plat::Value::array();
+    for (size_t k = 0; k < retType.size(); ++k) {
+      int col = static_cast<int>(k);
+      switch (retType[k]) {
+        case 'n':
+          row.append(sqlite3_column_int(stmt, col));
+          break;
+        case 'N':
+          row.append(static_cast<long long>(sqlite3_column_int64(stmt, col)));
+          break;
+        case 'd':
+          row.append(sqlite3_column_double(stmt, col));
+          break;
+        case 's':
+          row.append(columnText(stmt, col));
+          break;
+        case 't':
+          row.append(WordText::rekey(columnText(stmt, col), key));
+          break;
+        default:
+          throw TypeError("Not found the type!");
+      }
+    }
+    if (retType.size() == 1)
+      result.append(row.at(0));
+    else
+      result.append(std::move(row));
+  }
+}
+
+plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
+                                               const std::string& paramSign,
+                                               const plat::Value& params) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  Statement stmt = prepare(database_, sql);
+  if (!stmt) throw MyException(kPrepareFailed + sql);
+  bindParams(stmt.get(), paramSign, params, false);
+  plat::Value result = plat::Value::array();
+  readRows(stmt.get(), retType, result);
+  return result;
+}
+
+void SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
+                                        plat::Value& result) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  Statement stmt = prepare(database_, sql);
+  if (!stmt) return;
+  readRows(stmt.get(), retType, result);
+}
+
+void SqlMgrController::RecordPrepare(const std::string& sql, const std::string& paramSign,
+                                     const plat::Value& params) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  Statement stmt = prepare(database_, sql);
+  if (!stmt) throw MyException(kPrepareFailed + sql);
+  bindParams(stmt.get(), paramSign, params, true);
+  int rc = sqlite3_step(stmt.get());
+  if (rc == SQLITE_DONE || rc == SQLITE_ROW || (rc & 0xFF) == SQLITE_CONSTRAINT) return;
+  throw MyException(kStepFailed);
+}
+
+void SqlMgrController::insertOneChannel(const std::string& sql, const std::string& paramSign,
+                                        const plat::Value& params) {
+  RecordPrepare(sql, paramSign, params);
+}
+
+void SqlMgrController::updateOneChannel(const std::string& sql, const std::string& paramSign,
+                                        const plat::Value& params) {
+  RecordPrepare(sql, paramSign, params);
+}
+
+void SqlMgrController::deleteOneChannel(const std::string& sql, const std::string& paramSign,
+                                        const plat::Value& params) {
+  RecordPrepare(sql, paramSign, params);
+}
+
+void SqlMgrController::RecordExec(const std::string& sql) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  if (database_) sqlite3_exec(database_, sql.c_str(), nullptr, nullptr, nullptr);
+}
+
+// Nested brackets of the owning thread become savepoints, so an inner rollback undoes only the
+// inner work and the outer COMMIT still means what it says.
+void SqlMgrController::beginTransaction() {
+  connection_.lock();
+  if (transactionDepth_ > 0) {
+    RecordExec("SAVEPOINT nested" + std::to_string(transactionDepth_));
+  } else {
+    if (!database_ || sqlite3_exec(database_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      connection_.unlock();  // no transaction: later statements run on their own
+      return;
+    }
+    transactionOwner_ = std::this_thread::get_id();
+  }
+  ++transactionDepth_;
+}
+
+void SqlMgrController::commitTransaction() {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
+  if (transactionDepth_ > 1) {
+    RecordExec("RELEASE nested" + std::to_string(transactionDepth_ - 1));
+  } else if (sqlite3_exec(database_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw MyException("Error: failed to commit the transaction.");
+  } else {
+    transactionOwner_ = std::thread::id();
+  }
+  --transactionDepth_;
+  connection_.unlock();
+}
+
+void SqlMgrController::rollbackTransaction() {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
+  if (transactionDepth_ > 1) {
+    std::string name = "nested" + std::to_string(transactionDepth_ - 1);
+    RecordExec("ROLLBACK TO " + name);
+    RecordExec("RELEASE " + name);
+  } else {
+    RecordExec("ROLLBACK");
+    transactionOwner_ = std::thread::id();
+  }
+  --transactionDepth_;
+  connection_.unlock();
+}
+
+bool SqlMgrController::inTransaction() const {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  return transactionDepth_ > 0 && transactionOwner_ == std::this_thread::get_id();
+}
+
+bool SqlMgrController::tryAcquireIdle() {
+  if (!connection_.try_lock()) return false;
+  if (transactionDepth_ > 0) {
+    connection_.unlock();
+    return false;
+  }
+  return true;
+}
+
+void SqlMgrController::releaseIdle() {
+  connection_.unlock();
+}
+
+std::string SqlMgrController::rekey(const std::string& stored, int wordId) {
+  return WordText::rekey(stored, wordId);
+}
+
+sqlite3* SqlMgrController::openExisting(const std::string& path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return nullptr;
+  }
+  return db;
+}
+
+void SqlMgrController::close(sqlite3* db) {
+  if (db) sqlite3_close_v2(db);
+}
+
+bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) {
+  if (!from.empty()) plat::files::copyFile(from, to);
+  if (!plat::files::exists(to)) return false;
+  BackupAttribute::addSkipBackupAttributeToItemAtURL(to);
+  return true;
+}

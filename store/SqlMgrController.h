@@ -1,0 +1,108 @@
+// Runs every SQL statement of the study store on its one SQLite connection: statements typed by one
+// letter per parameter and per result column, the transaction bracket, plain statements and the
+// copy of the shipped database file.
+//
+// Type letters: n 32-bit integer, N 64-bit integer, d double, s text, t scrambled word text (read
+// back with the current word-text key), b blob (writes only). A query with one result letter gives
+// a flat array of values; with several, an array of rows.
+//
+// Threads: the connection is shared. A transaction belongs to the thread that began it; statements
+// of other threads wait until it commits or rolls back.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/base/NamedException.h"
+#include "platform/base/Value.h"
+
+struct sqlite3;
+
+// "MyException": a statement that failed; callers inside a transaction roll back.
+class MyException : public plat::NamedException {
+ public:
+  explicit MyException(std::string reason) : NamedException("MyException", std::move(reason)) {}
+};
+
+// "TypeError": a result letter outside the table above.
+class TypeError : public plat::NamedException {
+ public:
+  explicit TypeError(std::string reason) : NamedException("TypeError", std::move(reason)) {}
+};
+
+class SqlMgrController {
+ public:
+  SqlMgrController() = default;
+  SqlMgrController(const SqlMgrController&) = delete;
+  SqlMgrController& operator=(const SqlMgrController&) = delete;
+
+  // The connection is not owned: CallDB opens and closes it.
+  void setDatabase(sqlite3* db) { database_ = db; }
+  sqlite3* database() const { return database_; }
+
+  // The id of the word whose texts are read next; keys the reading of "t" columns.
+  void setWordTextKey(int wordId) { wordTextKey_.store(wordId); }
+  int wordTextKey() const { return wordTextKey_.load(); }
+
+  // Bound query. Raises MyException when the statement cannot be prepared, TypeError for an
+  // unknown result letter.
+  plat::Value selectOneChannel(const std::string& sql, const std::string& retType,
+                               const std::string& paramSign, const plat::Value& params);
+  // Query without parameters for SQL the caller formatted itself: appends the rows to `result`;
+  // a statement that cannot be prepared appends nothing and raises nothing.
+  void selectOneChannel(const std::string& sql, const std::string& retType, plat::Value& result);
+
+  // One bound write statement each. Raise MyException when the statement cannot be prepared or
+  // its step fails; a constraint violation passes silently (planning a planned word relies on it).
+  void insertOneChannel(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params);
+  void updateOneChannel(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params);
+  void deleteOneChannel(const std::string& sql, const std::string& paramSign,
+                        const plat::Value& params);
+  void RecordPrepare(const std::string& sql, const std::string& paramSign,
+                     const plat::Value& params);
+
+  // A plain statement; failures are not reported.
+  void RecordExec(const std::string& sql);
+
+  // BEGIN takes the connection for the calling thread until COMMIT or ROLLBACK. A failed COMMIT
+  // raises MyException and keeps the transaction (and the connection) for the caller's rollback.
+  void beginTransaction();
+  void commitTransaction();
+  void rollbackTransaction();
+  // True while the calling thread has a transaction open.
+  bool inTransaction() const;
+  // Takes the connection when no other thread is inside a statement or transaction and the calling
+  // thread has no transaction open; the caller must then call releaseIdle().
+  bool tryAcquireIdle();
+  void releaseIdle();
+  // The lock every statement holds; CallDB holds it while it opens or closes the connection.
+  std::recursive_mutex& connection() { return connection_; }
+
+  // Word text from its stored form (see store/WordText.h).
+  static std::string rekey(const std::string& stored, int wordId);
+
+  // Opens an existing database file read-write (never creates one); nullptr on failure.
+  static sqlite3* openExisting(const std::string& path);
+  static void close(sqlite3* db);
+
+  // Copies a file (an existing destination is left alone) and excludes the copy from backup.
+  // True when a file exists at the destination afterwards.
+  static bool sql_copy(const std::string& from, const std::string& to);
+
+ private:
+  void bindParams(struct sqlite3_stmt* stmt, const std::string& paramSign,
+                  const plat::Value& params, bool forWrite) const;
+  void readRows(struct sqlite3_stmt* stmt, const std::string& retType, plat::Value& result) const;
+
+  sqlite3* database_ = nullptr;
+  std::atomic<int> wordTextKey_{0};
+
+  // Held for the length of each statement, and from BEGIN to COMMIT or ROLLBACK.
+  mutable std::recursive_mutex connection_;
+  std::thread::id transactionOwner_;  // guarded by connection_
+  int transactionDepth_ = 0;          // guarded by connection_
+};

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "store/CallDB.h"
+#include "store/StoreHooks.h"
+#include "tests/store/StoreFixture.h"
+
+namespace {
+
+using plat::Value;
+
+class RecordingHooks : public StoreHooks {
+ public:
+  void refreshMsgNum(int count) override { counts.push_back(count); }
+  std::vector<int> counts;
+};
+
+class PersonalValuesTest : public storetest::StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    db_ = CallDB::callDB();
+    StoreHooks::install(&hooks_);
+  }
+  void TearDown() override {
+    StoreHooks::install(nullptr);
+    StoreTest::TearDown();
+  }
+
+  // [value, sync flag] of a key, or an empty array.
+  Value row(const std::string& key) {
+    return db_->sql_select("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = ?",
+                           "sn", "s", Value::array({key}));
+  }
+
+  CallDB* db_ = nullptr;
+  RecordingHooks hooks_;
+};
+
+TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFlag) {
+  EXPECT_EQ(db_->getPersonalValue("never_written"), "");
+  db_->UpdatePersonalValue_isNeed("alarm_setting", "1");
+  EXPECT_EQ(row("alarm_setting"), Value::array({Value::array({"1", 0})}));
+  db_->UpdatePersonalValue("alarm_setting", "0");
+  EXPECT_EQ(row("alarm_setting"), Value::array({Value::array({"0", 1})}));
+  EXPECT_EQ(db_->getPersonalValue("alarm_setting"), "0");
+}
+
+TEST_F(PersonalValuesTest, ShippedFirstValues) {
+  EXPECT_EQ(db_->getPersonalValue("v_client"), "3.5");
+  EXPECT_EQ(db_->getPersonalValue("run_machine"), "0");
+  EXPECT_FALSE(db_->getPersonalValue("url").empty());
+  EXPECT_GT(std::stoi(db_->getPersonalValue("ReviewLimitCount")), 0);
+  EXPECT_GT(std::stoi(db_->getPersonalValue("StudyLimitCount")), 0);
+  EXPECT_EQ(db_->getPersonalValue("review_list_sort"), "13:11:16:17:18:19:12:14:15");
+}
+
+TEST_F(PersonalValuesTest, ServerValuesAreStoredAsText) {
+  Value syn = Value::dictionary({{"nSignInAll", 12},
+                                 {"sNewsTitle", "通知"},
+                                 {"nMissing", nullptr},
+                                 {"bFlag", true},
+                                 {"bOff", false},
+                                 {"nBig", 5000000000LL},
+                                 {"dRatio", 2.5},
+                                 {"dWhole", 7.0},
+                                 {"aList", Value::array({1, 2})},
+                                 {"oMap", Value::dictionary({{"a", 1}})}});
+  db_->saveNetInfo(syn);
+  EXPECT_EQ(row("nSignInAll"), Value::array({Value::array({"12", 1})}));
+  EXPECT_EQ(db_->getPersonalValue("sNewsTitle"), "通知");
+  EXPECT_EQ(row("nMissing"), Value::array({Value::array({"", 1})}));
+  EXPECT_EQ(db_->getPersonalValue("bFlag"), "1");
+  EXPECT_EQ(db_->getPersonalValue("bOff"), "0");
+  EXPECT_EQ(db_->getPersonalValue("nBig"), "5000000000");
+  EXPECT_EQ(db_->getPersonalValue("dRatio"), "2.5");
+  EXPECT_EQ(db_->getPersonalValue("dWhole"), "7");
+  EXPECT_EQ(row("aList").size(), 0u);
+  EXPECT_EQ(row("oMap").size(), 0u);
+  EXPECT_TRUE(hooks_.counts.empty());
+
+  size_t before = db_->sql_select("select count(*) from Var_Config", "n", "", {}).at(0).asInt();
+  db_->saveNetInfo(Value::dictionary());
+  EXPECT_EQ(db_->sql_select("select count(*) from Var_Config", "n", "", {}).at(0).asInt(),
+            static_cast<int64_t>(before));
+}
+
+TEST_F(PersonalValuesTest, SyncTimeBecomesAStoredLocalTime) {
+  // UTC+8: 1970-01-01 08:00 local, 978307200 s before 2001, plus the 8 hours.
+  db_->saveNetInfo(Value::dictionary({{"nLastSynTime", 0}}));
+  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), std::to_string(-978307200LL + 8 * 3600));
+  db_->saveNetInfo(Value::dictionary({{"nLastSynTime", "1700013600"}}));
+  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"),
+            std::to_string(1700013600LL - 978307200LL + 8 * 3600));
+}
+
+TEST_F(PersonalValuesTest, MessageCountReachesTheReviewScreen) {
+  db_->saveNetInfo(Value::dictionary({{"nNewMsgCount", 3}, {"other", "x"}}));
+  db_->saveNetInfo(Value::dictionary({{"nNewMsgCount", "5"}}));
+  EXPECT_EQ(hooks_.counts, (std::vector<int>{3, 5}));
+  EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "5");
+}
+
+TEST_F(PersonalValuesTest, ServerValuesInsideARolledBackTransactionAreNotKept) {
+  db_->sqlMgr().beginTransaction();
+  db_->saveNetInfo(Value::dictionary({{"account", "li"}}));
+  db_->sqlMgr().rollbackTransaction();
+  EXPECT_EQ(db_->getPersonalValue("account"), "");
+}
+
+TEST_F(PersonalValuesTest, DevicePlatformNames) {
+  EXPECT_EQ(CallDB::platformName("iPhone3,3"), "iPhone 4S");
+  EXPECT_EQ(CallDB::platformName("iPad2,1"), "iPad 2 (WiFi)");
+  EXPECT_EQ(CallDB::platformName("iPod5,1"), "iPod Touch 5");
+  EXPECT_EQ(CallDB::platformName("x86_64"), "Simulator");
+  EXPECT_EQ(CallDB::platformName("i686"), "Simulator");
+  EXPECT_EQ(CallDB::platformName("iPhone9,9"), "其它:iPhone9,9");
+  EXPECT_FALSE(db_->doDevicePlatform().empty());
+}
+
+TEST_F(PersonalValuesTest, SystemInfoGoesWithTheNextBackup) {
+  db_->UpdatePersonalValue("v_lexicon", "2.4");
+  db_->modify_systeminfo();
+  EXPECT_EQ(row("system_name"), Value::array({Value::array({db_->doDevicePlatform(), 0})}));
+  EXPECT_EQ(row("last_v_lexicon"), Value::array({Value::array({"2.4", 0})}));
+  EXPECT_EQ(row("system_version").at(0).at(1), Value(0));
+
+  // Unchanged values are not written again (their flag stays as the backup left it).
+  db_->sql_update("update Var_Config set vc_uNeedSync = 1", "", {});
+  Value info = db_->feedback_get_systeminfo();
+  EXPECT_EQ(info.at(0), Value(db_->doDevicePlatform()));
+  EXPECT_EQ(row("system_name").at(0).at(1), Value(1));
+  EXPECT_EQ(row("system_version").at(0).at(0), info.at(1));
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+#include "store/SqlMgrController.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/base/Files.h"
+#include "store/WordText.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+using plat::Value;
+
+class SqlMgrControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = testsupport::makeTempDir("vocab-sql");
+    path_ = folder_ + "/t.db";
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db_), SQLITE_OK);
+    mgr_.setDatabase(db_);
+    mgr_.RecordExec(
+        "create table words (id integer primary key, word text, score real, note text, "
+        "secret text)");
+    mgr_.RecordExec("insert into words values (1, 'apple', 0.5, 'red', '" +
+                    WordText::scramble("n. 苹果", 1) + "')");
+    mgr_.RecordExec("insert into words values (2, 'book', 1.5, null, null)");
+  }
+  void TearDown() override {
+    mgr_.setDatabase(nullptr);
+    sqlite3_close(db_);
+    plat::files::remove(folder_);
+  }
+
+  std::string reasonOf(const std::function<void()>& statement) {
+    try {
+      statement();
+    } catch (const plat::NamedException& e) {
+      return e.name() + ": " + e.reason();
+    }
+    return "no exception";
+  }
+
+  std::string folder_;
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  SqlMgrController mgr_;
+};
+
+TEST_F(SqlMgrControllerTest, ResultShapes) {
+  Value flat = mgr_.selectOneChannel("select word from words order by id", "s", "", Value());
+  EXPECT_EQ(flat, Value::array({"apple", "book"}));
+
+  Value rows = mgr_.selectOneChannel("select id, word, score from words where id = ?", "nsd", "n",
+                                     Value::array({1}));
+  EXPECT_EQ(rows, Value::array({Value::array({1, "apple", 0.5})}));
+
+  Value empty = mgr_.selectOneChannel("select word from words where id > 9", "s", "", Value());
+  EXPECT_TRUE(empty.isArray());
+  EXPECT_EQ(empty.size(), 0u);
+
+  Value noLetters = mgr_.selectOneChannel("select word from words", "", "", Value());
+  EXPECT_EQ(noLetters, Value::array({Value::array(), Value::array()}));
+
+  // The unbound form appends to what the caller holds.
+  Value appended = Value::array({"x"});
+  mgr_.selectOneChannel("select id from words order by id", "N", appended);
+  EXPECT_EQ(appended, Value::array({"x", 1, 2}));
+}
+
+TEST_F(SqlMgrControllerTest, ParametersBindByTheirLetters) {
+  mgr_.insertOneChannel("insert into words (id, word, score) values (?,?,?)", "Nsd",
+                        Value::array({5000000000LL, "long", 2.25}));
+  Value rows = mgr_.selectOneChannel("select id, score from words where word = ?", "Nd", "s",
+                                     Value::array({"long"}));
+  EXPECT_EQ(rows, Value::array({Value::array({5000000000LL, 2.25})}));
+
+  // Numbers given as text bind by their leading number; an unknown letter binds nothing.
+  Value ids = mgr_.selectOneChannel("select count(*) from words where id = ? and ?2 is null", "n",
+                                    "nx", Value::array({"2abc", 7}));
+  EXPECT_EQ(ids, Value::array({1}));
+}
+
+TEST_F(SqlMgrControllerTest, NullTextReadsAsEmptyAndRowsKeepTheirWidth) {
+  Value rows =
+      mgr_.selectOneChannel("select note, secret, id from words where id = 2", "stn", "", Value());
+  EXPECT_EQ(rows, Value::array({Value::array({"", "", 2})}));
+}
+
+TEST_F(SqlMgrControllerTest, ScrambledColumnsReadUnderTheWordTextKey) {
+  mgr_.setWordTextKey(1);
+  EXPECT_EQ(mgr_.selectOneChannel("select secret from words where id = 1", "t", "", Value()),
+            Value::array({"n. 苹果"}));
+  mgr_.setWordTextKey(2);
+  EXPECT_NE(mgr_.selectOneChannel("select secret from words where id = 1", "t", "", Value()),
+            Value::array({"n. 苹果"}));
+}
+
+TEST_F(SqlMgrControllerTest, FailuresRaiseWithTheirReasons) {
+  EXPECT_EQ(reasonOf([&] { mgr_.selectOneChannel("select nothing from nowhere", "s", "", {}); }),
+            "MyException: Error: failed to insert:channels sql:select nothing from nowhere");
+  EXPECT_EQ(reasonOf([&] { mgr_.insertOneChannel("insert into nowhere values (1)", "", {}); }),
+            "MyException: Error: failed to insert:channels sql:insert into nowhere values (1)");
+  EXPECT_EQ(reasonOf([&] { mgr_.selectOneChannel("select word from words", "q", "", {}); }),
+            "TypeError: Not found the type!");
+  // The unbound query and plain statements stay silent.
+  Value untouched = Value::array({"kept"});
+  mgr_.selectOneChannel("select nothing from nowhere", "s", untouched);
+  EXPECT_EQ(untouched, Value::array({"kept"}));
+  mgr_.RecordExec("this is not sql");
+}
+
+TEST_F(SqlMgrControllerTest, ConstraintViolationsAreSilentOtherWriteFailuresAreNot) {
+  mgr_.insertOneChannel("insert into words (id, word) values (?,?)", "ns",
+                        Value::array({1, "again"}));
+  EXPECT_EQ(mgr_.selectOneChannel("select word from words where id = 1", "s", "", {}),
+            Value::array({"apple"}));
+
+  // A write the database refuses (here a read-only connection) is reported, not swallowed.
+  sqlite3* readOnly = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path_.c_str(), &readOnly, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  SqlMgrController reader;
+  reader.setDatabase(readOnly);
+  EXPECT_EQ(reasonOf([&] {
+              reader.updateOneChannel("update words set word = ? where id = 1", "s",
+                                      Value::array({"pear"}));
+            }),
+            "MyException: Error: failed to insert into the database with message.");
+  reader.setDatabase(nullptr);
+  sqlite3_close(readOnly);
+
+  // An update that matches no row is no failure.
+  mgr_.updateOneChannel("update words set word = 'x' where id = 99", "", {});
+}
+
+TEST_F(SqlMgrControllerTest, ClosedConnectionRaisesInsteadOfCrashing) {
+  SqlMgrController closed;
+  EXPECT_THROW(closed.selectOneChannel("select 1", "n", "", {}), MyException);
+  EXPECT_THROW(closed.insertOneChannel("insert into words values (3)", "", {}), MyException);
+  closed.beginTransaction();
+  EXPECT_FALSE(closed.inTransaction());
+  closed.commitTransaction();
+}
+
+TEST_F(SqlMgrControllerTest, FailedCommitRaisesAndRollbackUndoesTheWork) {
+  mgr_.RecordExec("pragma foreign_keys = on");
+  mgr_.RecordExec(
+      "create table notes (word_id integer references words(id) deferrable initially deferred)");
+  mgr_.beginTransaction();
+  mgr_.insertOneChannel("insert into notes values (?)", "n", Value::array({42}));
+  mgr_.insertOneChannel("insert into words (id, word) values (3, 'cafe')", "", {});
+  EXPECT_THROW(mgr_.commitTransaction(), MyException);
+  EXPECT_TRUE(mgr_.inTransaction());
+  mgr_.rollbackTransaction();
+  EXPECT_FALSE(mgr_.inTransaction());
+  EXPECT_EQ(mgr_.selectOneChannel("select count(*) from words", "n", "", {}), Value::array({2}));
+}
+
+TEST_F(SqlMgrControllerTest, NestedBracketsUndoOnlyTheInnerWork) {
+  mgr_.beginTransaction();
+  mgr_.insertOneChannel("insert into words (id, word) values (3, 'outer')", "", {});
+  mgr_.beginTransaction();
+  mgr_.insertOneChannel("insert into words (id, word) values (4, 'inner')", "", {});
+  mgr_.rollbackTransaction();
+  mgr_.commitTransaction();
+  EXPECT_FALSE(mgr_.inTransaction());
+  EXPECT_EQ(mgr_.selectOneChannel("select word from words where id > 2", "s", "", {}),
+            Value::array({"outer"}));
+}
+
+TEST_F(SqlMgrControllerTest, OtherThreadsWaitForAnOpenTransaction) {
+  mgr_.beginTransaction();
+  mgr_.insertOneChannel("insert into words (id, word) values (3, 'main')", "", {});
+
+  std::atomic<bool> wrote{false};
+  std::thread other([&] {
+    mgr_.insertOneChannel("insert into words (id, word) values (4, 'other')", "", {});
+    wrote = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(wrote.load()) << "a statement of another thread ran inside the transaction";
+  EXPECT_FALSE(mgr_.tryAcquireIdle());  // the owner itself may not release while it is open
+
+  // Rolling back undoes only the owner's work; the waiting write lands afterwards.
+  mgr_.rollbackTransaction();
+  other.join();
+  EXPECT_TRUE(wrote.load());
+  EXPECT_EQ(mgr_.selectOneChannel("select word from words where id > 2", "s", "", {}),
+            Value::array({"other"}));
+}
+
+TEST_F(SqlMgrControllerTest, FileCopyLeavesAnExistingTargetAlone) {
+  std::string target = folder_ + "/copy.db";
+  plat::files::writeFileAtomically(target, "mine");
+  EXPECT_TRUE(SqlMgrController::sql_copy(path_, target));
+  EXPECT_EQ(plat::files::readFile(target), "mine");
+  EXPECT_FALSE(SqlMgrController::sql_copy(folder_ + "/missing.db", folder_ + "/none.db"));
+  EXPECT_FALSE(plat::files::exists(folder_ + "/none.db"));
+}
+
+}  // namespace
