@@ -1,0 +1,140 @@
+#include "platform/draw/TextLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/draw/DrawContext.h"
+#include "platform/draw/PangoText.h"
+
+namespace plat {
+namespace {
+
+// Rounds up, ignoring what floating point noise adds to a whole number.
+double ceilPoints(double v) {
+  return std::ceil(v - 1e-6);
+}
+
+bool truncates(LineBreakMode mode) {
+  return mode == LineBreakMode::TruncateHead || mode == LineBreakMode::TruncateTail ||
+         mode == LineBreakMode::TruncateMiddle;
+}
+
+PangoEllipsizeMode ellipsizeFor(LineBreakMode mode) {
+  switch (mode) {
+    case LineBreakMode::TruncateHead:
+      return PANGO_ELLIPSIZE_START;
+    case LineBreakMode::TruncateMiddle:
+      return PANGO_ELLIPSIZE_MIDDLE;
+    case LineBreakMode::TruncateTail:
+      return PANGO_ELLIPSIZE_END;
+    default:
+      return PANGO_ELLIPSIZE_NONE;
+  }
+}
+
+}  // namespace
+
+TextLayout::TextLayout(const std::string& text, const Font& font, const Options& options)
+    : maxWidth_(options.maxWidth) {
+  layout_ = pango_layout_new(pangotext::context());
+  pango_layout_set_font_description(layout_, pangotext::description(font));
+  pango_layout_set_text(layout_, text.data(), static_cast<int>(text.size()));
+
+  bool singleClippedLine = options.maxLines == 1 && options.lineBreak == LineBreakMode::Clip;
+  if (options.maxWidth > 0 && !singleClippedLine) {
+    pango_layout_set_width(layout_, pango_units_from_double(options.maxWidth));
+    pango_layout_set_wrap(layout_, options.lineBreak == LineBreakMode::CharWrap
+                                       ? PANGO_WRAP_CHAR
+                                       : PANGO_WRAP_WORD_CHAR);
+    if (truncates(options.lineBreak)) {
+      pango_layout_set_ellipsize(layout_, ellipsizeFor(options.lineBreak));
+      // Truncation needs a last line: the line limit, else the height limit, else one line.
+      if (options.maxLines > 0) {
+        pango_layout_set_height(layout_, -options.maxLines);
+      } else if (options.maxHeight > 0) {
+        pango_layout_set_height(layout_, pango_units_from_double(options.maxHeight));
+      } else {
+        pango_layout_set_height(layout_, -1);
+      }
+    }
+  }
+  switch (options.alignment) {
+    case TextAlignment::Center:
+      pango_layout_set_alignment(layout_, PANGO_ALIGN_CENTER);
+      break;
+    case TextAlignment::Right:
+      pango_layout_set_alignment(layout_, PANGO_ALIGN_RIGHT);
+      break;
+    case TextAlignment::Justified:
+      pango_layout_set_justify(layout_, TRUE);
+      break;
+    default:
+      pango_layout_set_alignment(layout_, PANGO_ALIGN_LEFT);
+      break;
+  }
+
+  // Keep the lines the limits allow; at least one stays so that something shows.
+  PangoLayoutIter* iter = pango_layout_get_iter(layout_);
+  double width = 0;
+  int total = 0;
+  do {
+    PangoRectangle logical;
+    pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+    double bottom = pango_units_to_double(logical.y + logical.height);
+    bool overLines = options.maxLines > 0 && lineCount_ >= options.maxLines;
+    bool overHeight = options.maxHeight > 0 && bottom > options.maxHeight + 1e-6;
+    ++total;
+    if (lineCount_ > 0 && (overLines || overHeight)) continue;
+    ++lineCount_;
+    keptHeight_ = bottom;
+    PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
+    PangoRectangle lineLogical;
+    pango_layout_line_get_extents(line, nullptr, &lineLogical);
+    width = std::max(width, pango_units_to_double(lineLogical.width));
+  } while (pango_layout_iter_next_line(iter));
+  pango_layout_iter_free(iter);
+  clipped_ = total > lineCount_ || singleClippedLine;
+  if (singleClippedLine && options.maxWidth > 0) width = std::min(width, options.maxWidth);
+  size_ = {ceilPoints(width), ceilPoints(keptHeight_)};
+}
+
+TextLayout::~TextLayout() {
+  g_object_unref(layout_);
+}
+
+double TextLayout::baseline() const {
+  return pango_units_to_double(pango_layout_get_baseline(layout_));
+}
+
+int TextLayout::unknownGlyphCount() const {
+  return pango_layout_get_unknown_glyphs_count(layout_);
+}
+
+void TextLayout::draw(DrawContext& context, Point origin) const {
+  cairo_t* cr = context.cairo();
+  cairo_save(cr);
+  if (clipped_) {
+    double clipWidth = maxWidth_ > 0 ? maxWidth_ : size_.width;
+    cairo_rectangle(cr, origin.x, origin.y, clipWidth, keptHeight_);
+    cairo_clip(cr);
+  }
+  context.applyFillSource();
+  cairo_move_to(cr, origin.x, origin.y);
+  pango_cairo_show_layout(cr, layout_);
+  cairo_restore(cr);
+}
+
+Size measureText(const std::string& text, const Font& font) {
+  return TextLayout(text, font).size();
+}
+
+Size measureText(const std::string& text, const Font& font, Size constraint,
+                 LineBreakMode lineBreak) {
+  TextLayout::Options options;
+  options.maxWidth = constraint.width;
+  options.maxHeight = constraint.height;
+  options.lineBreak = lineBreak;
+  return TextLayout(text, font, options).size();
+}
+
+}  // namespace plat

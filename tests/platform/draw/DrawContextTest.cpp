@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/draw/ImageContext.h"
+#include "tests/platform/draw/InkBounds.h"
+
+using namespace plat;
+
+namespace {
+
+bool near(const Color& actual, const Color& expected) {
+  return !testsupport::differs(actual, expected, 0.06);
+}
+
+}  // namespace
+
+TEST(DrawContext, FillsStrokesAndAlphaLandOnTheRightPixels) {
+  ImageContext image({20, 10}, true, 2);
+  DrawContext& ctx = image.context();
+  ctx.setFillColor(Color::red());
+  ctx.fillRect(Rect(0, 0, 5, 10));
+  ctx.setAlpha(0.5);
+  ctx.setFillColor(Color::blue());
+  ctx.fillRect(Rect(10, 0, 5, 10));
+  ctx.setAlpha(1);
+  ctx.setStrokeColor(Color::black());
+  ctx.setLineWidth(2);
+  ctx.strokeLine({0, 9}, {20, 9});
+  auto out = image.image();
+  EXPECT_TRUE(near(out->colorAtPoint({2, 2}), Color::red()));
+  EXPECT_TRUE(near(out->colorAtPoint({7, 2}), Color::white()));
+  EXPECT_TRUE(near(out->colorAtPoint({12, 2}), Color::rgb(0.5, 0.5, 1)));
+  EXPECT_TRUE(near(out->colorAtPoint({17, 9}), Color::black()));
+}
+
+TEST(DrawContext, SaveAndRestoreBringBackColoursClipAndTransform) {
+  ImageContext image({20, 20}, false, 1);
+  DrawContext& ctx = image.context();
+  ctx.setFillColor(Color::green());
+  ctx.save();
+  ctx.setFillColor(Color::red());
+  ctx.translate(10, 10);
+  ctx.clipToRect(Rect(0, 0, 5, 5));
+  ctx.fillRect(Rect(-10, -10, 40, 40));
+  ctx.restore();
+  ctx.restore();  // one too many: ignored
+  EXPECT_EQ(ctx.fillColor(), Color::green());
+  ctx.fillRect(Rect(0, 0, 2, 2));
+  auto out = image.image();
+  EXPECT_TRUE(near(out->pixel(12, 12), Color::red()));
+  EXPECT_TRUE(near(out->pixel(16, 16), Color::clear())) << "the clip held";
+  EXPECT_TRUE(near(out->pixel(1, 1), Color::green())) << "the transform was undone";
+  EXPECT_TRUE(ctx.transform().isIdentity());
+}
+
+TEST(DrawContext, RoundedRectanglesLeaveTheirCornersEmpty) {
+  ImageContext image({40, 40}, false, 1);
+  DrawContext& ctx = image.context();
+  ctx.setFillColor(Color::black());
+  ctx.beginPath();
+  ctx.addRoundedRect(Rect(0, 0, 40, 40), 10);
+  ctx.fillPath();
+  auto out = image.image();
+  EXPECT_TRUE(near(out->pixel(0, 0), Color::clear()));
+  EXPECT_TRUE(near(out->pixel(39, 39), Color::clear()));
+  EXPECT_TRUE(near(out->pixel(20, 0), Color::black()));
+  EXPECT_TRUE(near(out->pixel(20, 20), Color::black()));
+}
+
+TEST(DrawContext, TangentArcsRoundACorner) {
+  ImageContext image({20, 20}, false, 1);
+  DrawContext& ctx = image.context();
+  ctx.setFillColor(Color::black());
+  ctx.beginPath();
+  ctx.moveTo({0, 20});
+  ctx.addArcToPoint({0, 0}, {20, 0}, 10);
+  ctx.lineTo({20, 0});
+  ctx.lineTo({20, 20});
+  ctx.closePath();
+  ctx.fillPath();
+  auto out = image.image();
+  EXPECT_TRUE(near(out->pixel(1, 1), Color::clear()));
+  EXPECT_TRUE(near(out->pixel(10, 10), Color::black()));
+  EXPECT_TRUE(near(out->pixel(1, 18), Color::black()));
+  EXPECT_TRUE(near(out->pixel(18, 1), Color::black()));
+}
+
+TEST(DrawContext, ArcsTurnTheWayAsked) {
+  // A half circle below the centre when turning clockwise from 0 to pi.
+  ImageContext image({20, 20}, false, 1);
+  DrawContext& ctx = image.context();
+  ctx.setFillColor(Color::black());
+  ctx.beginPath();
+  ctx.addArc({10, 10}, 8, 0, M_PI, true);
+  ctx.closePath();
+  ctx.fillPath();
+  auto out = image.image();
+  EXPECT_TRUE(near(out->pixel(10, 15), Color::black()));
+  EXPECT_TRUE(near(out->pixel(10, 5), Color::clear()));
+}
+
+TEST(DrawContext, TextInARectangleIsAligned) {
+  Font font = Font::system(14);
+  auto inkOf = [&](TextAlignment alignment) {
+    ImageContext image({200, 30}, true, 1);
+    image.context().setFillColor(Color::black());
+    image.context().drawText("abc", Rect(0, 0, 200, 30), font, LineBreakMode::WordWrap, alignment);
+    return testsupport::inkBounds(*image.image(), Color::white());
+  };
+  auto left = inkOf(TextAlignment::Left);
+  auto center = inkOf(TextAlignment::Center);
+  auto right = inkOf(TextAlignment::Right);
+  EXPECT_LT(left.right, 40);
+  EXPECT_NEAR((center.left + center.right) / 2.0, 100, 3);
+  EXPECT_GT(right.left, 160);
+  EXPECT_LE(right.right, 200);
+}
+
+TEST(ImageContext, TheCurrentContextFollowsBeginAndEnd) {
+  EXPECT_EQ(currentContext(), nullptr);
+  EXPECT_EQ(imageFromCurrentImageContext(), nullptr);
+  beginImageContext({10, 10}, false, 2);
+  DrawContext* outer = currentContext();
+  ASSERT_NE(outer, nullptr);
+  beginImageContext({4, 3}, true, 1);
+  EXPECT_NE(currentContext(), outer);
+  auto inner = imageFromCurrentImageContext();
+  ASSERT_TRUE(inner);
+  EXPECT_EQ(inner->size(), (Size{4, 3}));
+  EXPECT_TRUE(near(inner->pixel(0, 0), Color::white()));
+  endImageContext();
+  EXPECT_EQ(currentContext(), outer);
+  EXPECT_EQ(imageFromCurrentImageContext()->pixelWidth(), 20);
+  endImageContext();
+  EXPECT_EQ(currentContext(), nullptr);
+  endImageContext();  // nothing begun: ignored
+}
+
+TEST(ImageContext, ScaleZeroMeansTheScreenScale) {
+  ImageContext::setDefaultScale(3);
+  ImageContext image({10, 10});
+  EXPECT_EQ(image.image()->pixelWidth(), 30);
+  ImageContext::setDefaultScale(2);
+}

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/Files.h"
+#include "platform/draw/HtmlDocument.h"
+#include "platform/draw/ImageContext.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/support/TempHome.h"
+
+using namespace plat;
+
+namespace {
+
+std::shared_ptr<Image> render(HtmlDocument& page, double width) {
+  double height = page.layout(width);
+  ImageContext image({width, std::max(height, 1.0)}, true, 1);
+  page.draw(image.context(), {0, 0}, Rect(0, 0, width, height));
+  return image.image();
+}
+
+// Rows of the image that hold ink, grouped into bands of consecutive rows.
+std::vector<std::pair<int, int>> inkBands(const Image& image) {
+  std::vector<std::pair<int, int>> bands;
+  for (int y = 0; y < image.pixelHeight(); ++y) {
+    auto row = testsupport::inkBounds(image, Color::white(), 0, y, image.pixelWidth(), y + 1);
+    if (row.empty()) continue;
+    if (!bands.empty() && bands.back().second == y - 1) {
+      bands.back().second = y;
+    } else {
+      bands.push_back({y, y});
+    }
+  }
+  return bands;
+}
+
+}  // namespace
+
+TEST(HtmlDocument, ChineseAndEnglishTextBothRender) {
+  HtmlDocument page(
+      "<html><body><div>Vocabulary review</div><div style='margin-top:20px'>复习单词</div>"
+      "</body></html>",
+      "");
+  auto image = render(page, 320);
+  EXPECT_FALSE(page.isPlainTextFallback());
+  EXPECT_NE(page.plainText().find("Vocabulary review"), std::string::npos);
+  EXPECT_NE(page.plainText().find("复习单词"), std::string::npos);
+  auto bands = inkBands(*image);
+  ASSERT_EQ(bands.size(), 2u) << "one band of ink per line";
+  EXPECT_GT(bands[0].second - bands[0].first, 6);
+  EXPECT_GT(bands[1].second - bands[1].first, 6);
+  EXPECT_EQ(TextLayout("复习单词", Font::system(16)).unknownGlyphCount(), 0);
+}
+
+TEST(HtmlDocument, LinksAndElementsAreFoundAgainstTheBase) {
+  HtmlDocument page(
+      "<html><head><title>Help</title></head><body>"
+      "<a href='a.html'>first</a> <a href='http://example.com/b'>second</a> <a>no address</a>"
+      "<span id='0'>Word <b>lists</b></span><span id='1'>&lt;plain&gt;</span></body></html>",
+      "file:///app/help/");
+  EXPECT_EQ(page.links(),
+            (std::vector<std::string>{"file:///app/help/a.html", "http://example.com/b"}));
+  EXPECT_EQ(page.innerHTML("0"), "Word <b>lists</b>");
+  EXPECT_EQ(page.innerHTML("1"), "&lt;plain&gt;");
+  EXPECT_EQ(page.innerHTML("7"), "");
+  EXPECT_EQ(page.title(), "Help");
+}
+
+TEST(HtmlDocument, TappingALinkGivesItsAddress) {
+  HtmlDocument page(
+      "<body style='margin:0'><a href='next.html' style='display:block;height:40px'>Next</a>"
+      "<p>text</p></body>",
+      "file:///app/help/");
+  page.layout(320);
+  EXPECT_EQ(page.linkAt({10, 10}), "file:///app/help/next.html");
+  EXPECT_EQ(page.linkAt({10, 300}), "");
+}
+
+TEST(HtmlDocument, ContentHeightFollowsContentAndWidth) {
+  std::string one = "<p>A sentence that is long enough to wrap on a narrow page of the card.</p>";
+  std::string many;
+  for (int i = 0; i < 20; ++i) many += one;
+  HtmlDocument short_(one, ""), long_(many, "");
+  double shortHeight = short_.layout(320);
+  EXPECT_GT(long_.layout(320), shortHeight * 10);
+  EXPECT_GT(short_.layout(100), shortHeight) << "a narrower page wraps into more lines";
+  HtmlDocument empty("", "");
+  EXPECT_LT(empty.layout(320), 20);
+}
+
+TEST(HtmlDocument, PagesTooDeepToLayOutShowTheirText) {
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<div>";
+  deep += "deep &amp; down";
+  for (int i = 0; i < 5000; ++i) deep += "</div>";
+  HtmlDocument page(deep, "");
+  EXPECT_TRUE(page.isPlainTextFallback());
+  EXPECT_EQ(page.plainText(), "deep & down");
+  auto image = render(page, 320);
+  EXPECT_FALSE(testsupport::inkBounds(*image, Color::white()).empty());
+  EXPECT_TRUE(page.links().empty());
+  EXPECT_EQ(page.linkAt({10, 10}), "");
+}
+
+TEST(HtmlDocument, ImagesLoadFromTheBaseFolder) {
+  std::string dir = testsupport::makeTempDir("vocab-html");
+  {
+    ImageContext dot({4, 4}, false, 1);
+    dot.context().setFillColor(Color::red());
+    dot.context().fillRect(Rect(0, 0, 4, 4));
+    ASSERT_TRUE(dot.image()->writePNG(dir + "/dot.png"));
+  }
+  HtmlDocument page("<body style='margin:0'><img src='dot.png' width='40' height='40'></body>",
+                    "file://" + dir + "/");
+  auto image = render(page, 100);
+  EXPECT_FALSE(testsupport::differs(image->pixel(20, 20), Color::red(), 0.05));
+  HtmlDocument missing("<body><img src='none.png'><p>still text</p></body>", "file://" + dir + "/");
+  EXPECT_GT(missing.layout(100), 0);
+  files::remove(dir);
+}
+
+TEST(HtmlDocument, AddressesResolveLikeABrowser) {
+  EXPECT_EQ(resolveURL("file:///app/help/", "b.html"), "file:///app/help/b.html");
+  EXPECT_EQ(resolveURL("http://h.com/x/y.html", "../z.html"), "http://h.com/z.html");
+  EXPECT_EQ(resolveURL("http://h.com/x/", "https://other.com/"), "https://other.com/");
+  EXPECT_EQ(resolveURL("", "b.html"), "b.html");
+}

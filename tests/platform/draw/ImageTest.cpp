@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "platform/draw/ImageContext.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/support/TempHome.h"
+
+using namespace plat;
+
+namespace {
+
+void expectColor(const Color& actual, const Color& expected) {
+  EXPECT_FALSE(testsupport::differs(actual, expected, 0.05))
+      << "got " << actual.r << "," << actual.g << "," << actual.b << "," << actual.a;
+}
+
+std::string solidPNG(Size size, const Color& color, double scale = 1) {
+  ImageContext image(size, false, scale);
+  image.context().setFillColor(color);
+  image.context().fillRect(Rect({0, 0}, size));
+  return image.image()->pngData();
+}
+
+class BundleImages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = testsupport::makeTempDir("vocab-images");
+    files::createDirectories(dir_ + "/gui");
+    Bundle::setMainPath(dir_);
+    Image::clearNamedCache();
+  }
+  void TearDown() override {
+    Bundle::setMainPath("");
+    Image::clearNamedCache();
+    files::remove(dir_);
+  }
+  void put(const std::string& name, const std::string& png) {
+    ASSERT_TRUE(files::writeFileAtomically(dir_ + "/" + name, png));
+  }
+  std::string dir_;
+};
+
+}  // namespace
+
+TEST(Image, PNGDataRoundTripsPixelsAndScale) {
+  auto original = Image::fromPNGData(solidPNG({3, 2}, Color::rgb255(57, 156, 102), 2), 2);
+  ASSERT_TRUE(original);
+  EXPECT_EQ(original->pixelWidth(), 6);
+  EXPECT_EQ(original->size(), (Size{3, 2}));
+  expectColor(original->colorAtPoint({1.5, 1.5}), Color::rgb255(57, 156, 102));
+  expectColor(original->pixel(99, 99), Color::clear());
+}
+
+TEST(Image, BrokenPNGDataGivesNoImage) {
+  std::string png = solidPNG({4, 4}, Color::red());
+  EXPECT_FALSE(Image::fromPNGData(""));
+  EXPECT_FALSE(Image::fromPNGData("not a png at all"));
+  EXPECT_FALSE(Image::fromPNGData(png.substr(0, png.size() / 2)));
+}
+
+TEST_F(BundleImages, NamedImagesPreferTheDoubleScaleFileAndAreShared) {
+  put("gui/plain.png", solidPNG({20, 10}, Color::red()));
+  put("gui/sharp@2x.png", solidPNG({40, 20}, Color::blue()));
+  auto plain = Image::named("gui/plain.png");
+  auto sharp = Image::named("gui/sharp.png");
+  ASSERT_TRUE(plain);
+  ASSERT_TRUE(sharp);
+  EXPECT_EQ(plain->size(), (Size{20, 10}));
+  EXPECT_EQ(sharp->scale(), 2);
+  EXPECT_EQ(sharp->size(), (Size{20, 10}));
+  EXPECT_EQ(Image::named("gui/plain.png"), plain);
+  EXPECT_EQ(Image::named("gui/plain"), plain) << "the extension defaults to png";
+}
+
+TEST_F(BundleImages, MissingImageIsReportedOnceAndDrawsNothing) {
+  put("gui/broken.png", "garbage");
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(Image::named("gui/missing.png"));
+  EXPECT_FALSE(Image::named("gui/missing.png"));
+  EXPECT_FALSE(Image::named("gui/broken.png"));
+  std::string log = ::testing::internal::GetCapturedStderr();
+  size_t first = log.find("gui/missing.png");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(log.find("gui/missing.png", first + 1), std::string::npos) << log;
+  EXPECT_NE(log.find("gui/broken.png"), std::string::npos);
+}
+
+TEST(Image, StretchableImageKeepsItsCaps) {
+  // 21 x 21: a red top-left corner, a blue middle column, green elsewhere.
+  ImageContext source({21, 21}, false, 1);
+  DrawContext& ctx = source.context();
+  ctx.setFillColor(Color::green());
+  ctx.fillRect(Rect(0, 0, 21, 21));
+  ctx.setFillColor(Color::blue());
+  ctx.fillRect(Rect(10, 0, 1, 21));
+  ctx.setFillColor(Color::red());
+  ctx.fillRect(Rect(0, 0, 10, 10));
+  auto stretched = source.image()->stretchable(10, 10);
+
+  ImageContext target({100, 60}, true, 1);
+  target.context().drawImage(*stretched, Rect(0, 0, 100, 60));
+  auto out = target.image();
+  expectColor(out->pixel(1, 1), Color::red());
+  expectColor(out->pixel(8, 8), Color::red());
+  expectColor(out->pixel(12, 8), Color::blue());
+  expectColor(out->pixel(85, 30), Color::blue());
+  expectColor(out->pixel(95, 5), Color::green());
+  expectColor(out->pixel(5, 30), Color::green());
+  expectColor(out->pixel(5, 55), Color::green());
+}
+
+TEST(Image, ImageDrawnIntoARectangleScalesToIt) {
+  auto red = Image::fromPNGData(solidPNG({2, 2}, Color::red()));
+  ASSERT_TRUE(red);
+  ImageContext target({20, 20}, true, 2);
+  target.context().drawImage(*red, Rect(5, 5, 10, 10));
+  auto out = target.image();
+  expectColor(out->colorAtPoint({6, 6}), Color::red());
+  expectColor(out->colorAtPoint({14, 14}), Color::red());
+  expectColor(out->colorAtPoint({4, 4}), Color::white());
+  expectColor(out->colorAtPoint({16, 16}), Color::white());
+}
+
+TEST(Image, WritesPNGFiles) {
+  std::string dir = testsupport::makeTempDir("vocab-png");
+  auto image = Image::fromPNGData(solidPNG({5, 5}, Color::black()));
+  ASSERT_TRUE(image->writePNG(dir + "/out.png"));
+  auto back = Image::fromFile(dir + "/out.png");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->size(), (Size{5, 5}));
+  EXPECT_FALSE(image->writePNG(dir + "/no/such/folder/out.png"));
+  files::remove(dir);
+}
