@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/TempHome.h"
+#include "tests/util/ZipTestArchives.h"
+#include "util/ZipFile.h"
+
+using namespace ziptest;
+
+namespace {
+
+class ZipDamageTest : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
+  std::string nextFailure(const std::string& file) const {
+    return "Error in going to next file in zip in '" + path(file) + "'";
+  }
+  testsupport::TempHome home_;
+};
+
+const Entries kEntries = {{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}};
+constexpr uint32_t kCentralSignature = 0x02014b50;
+constexpr uint32_t kEndSignature = 0x06054b50;
+
+}  // namespace
+
+TEST_F(ZipDamageTest, ModeGuardsRaiseWithErrorZero) {
+  const std::string readReason = "Operation not permitted without Unzip mode";
+  for (int mode : {ZipFileModeCreate, ZipFileModeAppend}) {
+    if (mode == ZipFileModeAppend) writeArchive(path("w.zip"), kEntries);
+    ZipFile zip(path("w.zip"), mode);
+    expectZipError([&] { zip.entryCount(); }, readReason, 0);
+    expectZipError([&] { zip.listZipEntryInfos(); }, readReason, 0);
+    expectZipError([&] { zip.goToFirstEntry(); }, readReason, 0);
+    expectZipError([&] { zip.goToNextEntry(); }, readReason, 0);
+    expectZipError([&] { zip.locateEntry("a.txt"); }, readReason, 0);
+    expectZipError([&] { zip.locateEntry2("a.txt"); }, readReason, 0);
+    expectZipError([&] { zip.getCurrentZipEntryInfo(); }, readReason, 0);
+    expectZipError([&] { zip.readCurrentEntry(); }, readReason, 0);
+    expectZipError([&] { zip.readCurrentEntryWithPassword("p"); }, readReason, 0);
+    zip.close();
+  }
+  ZipFile zip(path("w.zip"), ZipFileModeUnzip);
+  const std::string writeReason = "Operation not permitted with Unzip mode";
+  expectZipError([&] { zip.writeEntryWithName("x", 0); }, writeReason, 0);
+  expectZipError([&] { zip.writeEntryWithName("x", 0.0, 0); }, writeReason, 0);
+  expectZipError([&] { zip.writeEntryWithName("x", 0.0, 0, "p", 0); }, writeReason, 0);
+  zip.close();
+}
+
+TEST_F(ZipDamageTest, OpeningFailures) {
+  expectZipError([&] { ZipFile(path("missing.zip"), ZipFileModeUnzip); },
+                 "Can't open '" + path("missing.zip") + "'", 0);
+  expectZipError([&] { ZipFile(path("missing.zip"), ZipFileModeAppend); },
+                 "Can't open '" + path("missing.zip") + "'", 0);
+  expectZipError([&] { ZipFile(path("any.zip"), 3); }, "Unknown mode 3", 0);
+  expectZipError([&] { ZipFile(path("any.zip"), -1); }, "Unknown mode -1", 0);
+  EXPECT_FALSE(ZipFile::unzFileCheck(path("missing.zip")));
+  writeFile(path("text.zip"), "not an archive at all");
+  EXPECT_FALSE(ZipFile::unzFileCheck(path("text.zip")));
+  expectZipError([&] { ZipFile(path("text.zip"), ZipFileModeUnzip); },
+                 "Can't open '" + path("text.zip") + "'", 0);
+  writeArchive(path("ok.zip"), kEntries);
+  EXPECT_TRUE(ZipFile::unzFileCheck(path("ok.zip")));
+  expectZipError(
+      [&] {
+        ZipFile zip(path("ok.zip"), ZipFileModeCreate);
+        zip.writeEntryWithName("x", 99);
+      },
+      "Error in opening 'x' in zipfile", Z_STREAM_ERROR);
+}
+
+TEST_F(ZipDamageTest, TruncatedArchiveDoesNotOpenAndKeepsTheFile) {
+  writeArchive(path("t.zip"), kEntries);
+  std::string bytes = readFile(path("t.zip"));
+  for (size_t keep : {bytes.size() - 5, bytes.size() / 2, size_t{10}, size_t{0}}) {
+    writeFile(path("t2.zip"), bytes.substr(0, keep));
+    expectZipError([&] { ZipFile(path("t2.zip"), ZipFileModeUnzip); },
+                   "Can't open '" + path("t2.zip") + "'", 0);
+    EXPECT_EQ(readFile(path("t2.zip")).size(), keep);
+  }
+}
+
+TEST_F(ZipDamageTest, BadCentralRecordSignature) {
+  writeArchive(path("s.zip"), kEntries);
+  std::string bytes = readFile(path("s.zip"));
+  // Damage the last central record: names before it are found, the scan past it fails.
+  size_t last = findLast(bytes, kCentralSignature);
+  bytes[last] = 'X';
+  writeFile(path("s.zip"), bytes);
+  {
+    ZipFile zip(path("s.zip"), ZipFileModeUnzip);
+    ASSERT_TRUE(zip.locateEntry2("b.txt"));
+    EXPECT_EQ(readCurrent(zip), "beta");
+    expectZipError([&] { zip.locateEntry2("c.txt"); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
+    EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), "b.txt");  // restored after the failure
+    expectZipError([&] { zip.goToNextEntry(); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
+    zip.close();
+  }
+  {
+    ZipFile zip(path("s.zip"), ZipFileModeUnzip);
+    expectZipError([&] { zip.locateEntry("c.txt"); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
+    zip.close();
+  }
+  // Damage the first one: the archive has no current entry, so lookups find nothing.
+  bytes[bytes.find("PK\x01\x02")] = 'X';
+  writeFile(path("s.zip"), bytes);
+  ZipFile zip(path("s.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.entryCount(), 3u);
+  EXPECT_FALSE(zip.locateEntry2("a.txt"));
+  EXPECT_FALSE(zip.locateEntry("a.txt"));
+  expectZipError([&] { zip.goToFirstEntry(); },
+                 "Error in going to first file in zip in '" + path("s.zip") + "'", UNZ_BADZIPFILE);
+  zip.close();
+}
+
+TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
+  writeArchive(path("c.zip"), kEntries);
+  std::string bytes = readFile(path("c.zip"));
+  size_t end = findLast(bytes, kEndSignature);
+  putLe16(bytes, end + 8, 0xFFFF);   // entries on this disk
+  putLe16(bytes, end + 10, 0xFFFF);  // entries in all
+  writeFile(path("c.zip"), bytes);
+  ZipFile zip(path("c.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.entryCount(), 65535u);
+  ASSERT_TRUE(zip.locateEntry2("c.txt"));
+  EXPECT_EQ(readCurrent(zip), "gamma");
+  // A missing name runs into the end record, which is no central record.
+  expectZipError([&] { zip.locateEntry2("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
+  expectZipError([&] { zip.locateEntry("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
+  expectZipError([&] { zip.listZipEntryInfos(); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
+  zip.close();
+}
+
+TEST_F(ZipDamageTest, DamagedDataFailsItsChecksumAtTheEnd) {
+  writeArchive(path("d.zip"), {{"a.txt", "stored text that will be damaged"}}, 0);
+  std::string bytes = readFile(path("d.zip"));
+  bytes[bytes.find("damaged")] = 'D';
+  writeFile(path("d.zip"), bytes);
+  ZipFile zip(path("d.zip"), ZipFileModeUnzip);
+  ZipReadStream stream = zip.readCurrentEntry();
+  plat::Value::Bytes buffer(zip.getCurrentZipEntryInfo().length());
+  EXPECT_EQ(stream.readDataWithBuffer(buffer), buffer.size());
+  expectZipError([&] { stream.finishedReading(); }, "Error in closing 'a.txt' in the zipfile",
+                 UNZ_CRCERROR);
+  zip.close();
+}
+
+TEST_F(ZipDamageTest, DamagedDeflateStreamFailsTheRead) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += std::to_string(i * 7919) + " ";
+  writeArchive(path("z.zip"), {{"a.txt", text}}, 9);
+  std::string bytes = readFile(path("z.zip"));
+  for (size_t i = 40; i < 200; ++i) bytes[i] = static_cast<char>(0xFF);
+  writeFile(path("z.zip"), bytes);
+  ZipFile zip(path("z.zip"), ZipFileModeUnzip);
+  ZipReadStream stream = zip.readCurrentEntry();
+  plat::Value::Bytes buffer(text.size());
+  expectZipError([&] { stream.readDataWithBuffer(buffer); },
+                 "Error in reading 'a.txt' in the zipfile", Z_DATA_ERROR);
+  zip.close();
+}

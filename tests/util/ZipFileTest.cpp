@@ -1,0 +1,183 @@
+#include "util/ZipFile.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "platform/base/Clock.h"
+#include "tests/support/TempHome.h"
+#include "tests/util/ZipTestArchives.h"
+
+using namespace ziptest;
+
+namespace {
+
+std::string sample(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += static_cast<char>("the quick brown fox "[i % 20] + i % 3);
+  return s;
+}
+
+uint32_t crcOf(const std::string& s) {
+  return static_cast<uint32_t>(
+      ::crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
+}
+
+class ZipFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { plat::Clock::current().setZone(plat::TimeZone::fixed(8 * 3600)); }
+  void TearDown() override { plat::Clock::current().setZone(nullptr); }
+  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
+  testsupport::TempHome home_;
+};
+
+}  // namespace
+
+TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
+  const std::string text = sample(10000);
+  const int levels[] = {0, -1, 9, 1, 2};
+  {
+    ZipFile zip(path("a.zip"), ZipFileModeCreate);
+    for (int level : levels) {
+      ZipWriteStream s = zip.writeEntryWithName("dir/level" + std::to_string(level) + ".txt",
+                                                1'700'000'000.0, level);
+      s.writeData(std::string_view(text).substr(0, 4000));
+      s.writeData(std::string_view());  // nothing, which must not upset the checksum
+      s.writeData(std::string_view(text).substr(4000));
+      s.finishedWriting();
+    }
+    zip.close();
+  }
+  ZipFile zip(path("a.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.fileName(), path("a.zip"));
+  EXPECT_EQ(zip.entryCount(), 5u);
+  std::vector<ZipEntryInfo> infos = zip.listZipEntryInfos();
+  ASSERT_EQ(infos.size(), 5u);
+  const int readLevels[] = {0, -1, 9, 1, 1};  // level 2 is stored as "fast", read back as 1
+  for (size_t i = 0; i < infos.size(); ++i) {
+    EXPECT_EQ(infos[i].name(), "dir/level" + std::to_string(levels[i]) + ".txt");
+    EXPECT_EQ(infos[i].length(), text.size());
+    EXPECT_EQ(infos[i].level(), readLevels[i]);
+    EXPECT_EQ(infos[i].crc32(), crcOf(text));
+    EXPECT_FALSE(infos[i].crypted());
+    EXPECT_DOUBLE_EQ(infos[i].date(), 1'700'000'000.0);  // an even second survives exactly
+  }
+  EXPECT_EQ(infos[0].size(), text.size());  // stored
+  EXPECT_LT(infos[1].size(), text.size());  // deflated
+  // The last entry is current after listing.
+  EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), infos.back().name());
+  EXPECT_FALSE(zip.goToNextEntry());
+  EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), infos.back().name());
+  zip.goToFirstEntry();
+  do {
+    EXPECT_EQ(readCurrent(zip), text);
+  } while (zip.goToNextEntry());
+  zip.close();
+}
+
+TEST_F(ZipFileTest, EntryDateIsTheLocalWallClockTime) {
+  writeArchive(path("d.zip"), {{"a", "x"}});
+  ZipFile zip(path("d.zip"), ZipFileModeUnzip);
+  EXPECT_DOUBLE_EQ(zip.getCurrentZipEntryInfo().date(), 1'700'000'000.0);
+  // The archive keeps wall-clock fields: read in a zone 8 hours west they name a later instant.
+  plat::Clock::current().setZone(plat::TimeZone::utc());
+  EXPECT_DOUBLE_EQ(zip.getCurrentZipEntryInfo().date(), 1'700'000'000.0 + 8 * 3600);
+  zip.close();
+}
+
+TEST_F(ZipFileTest, AppendAddsEntriesAndKeepsTheOldOnes) {
+  writeArchive(path("b.zip"), {{"one", "first"}, {"two", "second"}});
+  writeArchive(path("b.zip"), {{"three", "third"}}, 0, ZipFileModeAppend);
+  ZipFile zip(path("b.zip"), ZipFileModeUnzip);
+  ASSERT_EQ(zip.entryCount(), 3u);
+  const Entries expected = {{"one", "first"}, {"two", "second"}, {"three", "third"}};
+  for (const auto& [name, content] : expected) {
+    ASSERT_TRUE(zip.locateEntry2(name)) << name;
+    EXPECT_EQ(readCurrent(zip), content);
+  }
+  zip.close();
+}
+
+TEST_F(ZipFileTest, DefaultDateIsNowAndEmptyEntriesWork) {
+  {
+    ZipFile zip(path("n.zip"), ZipFileModeCreate);
+    ZipWriteStream s = zip.writeEntryWithName("empty", 9);
+    s.finishedWriting();
+    zip.close();
+  }
+  ZipFile zip(path("n.zip"), ZipFileModeUnzip);
+  ZipEntryInfo info = zip.getCurrentZipEntryInfo();
+  EXPECT_EQ(info.length(), 0u);
+  EXPECT_NEAR(info.date(), plat::Clock::current().now(), 5);
+  EXPECT_EQ(readCurrent(zip), "");
+  zip.close();
+}
+
+TEST_F(ZipFileTest, OneReadFillsABufferOfTheEntrysLength) {
+  std::string big;
+  for (int i = 0; i < 3 * 1024 * 1024; ++i) big += static_cast<char>((i * 2654435761u) >> 24);
+  writeArchive(path("big.zip"), {{"big.bin", big}});
+  ZipFile zip(path("big.zip"), ZipFileModeUnzip);
+  ZipReadStream stream = zip.readCurrentEntry();
+  plat::Value::Bytes buffer(big.size() + 100);
+  EXPECT_EQ(stream.readDataWithBuffer(buffer), big.size());
+  EXPECT_EQ(buffer.size(), big.size() + 100);  // the buffer keeps its length
+  EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + static_cast<long>(big.size())), big);
+  EXPECT_EQ(stream.readDataWithBuffer(buffer), 0u);
+  stream.finishedReading();
+  zip.close();
+}
+
+TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
+  {
+    ZipFile zip(path("p.zip"), ZipFileModeCreate);
+    expectZipError([&] { zip.writeEntryWithName("secret.txt", 1'700'000'000.0, -1, "pass", 7); },
+                   "Error in opening 'secret.txt' in zipfile", ZIP_PARAMERROR);
+    ZipWriteStream s = zip.writeEntryWithName("plain.txt", 1'700'000'000.0, -1, "", 0);
+    s.writeData(std::string_view("open"));
+    s.finishedWriting();
+    zip.close();
+  }
+  ZipFile zip(path("p.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.entryCount(), 1u);
+  EXPECT_FALSE(zip.getCurrentZipEntryInfo().crypted());
+  expectZipError([&] { zip.readCurrentEntryWithPassword("pass"); },
+                 "Error in opening current file in '" + path("p.zip") + "'", UNZ_PARAMERROR);
+  EXPECT_EQ(readCurrent(zip), "open");
+  zip.close();
+}
+
+TEST_F(ZipFileTest, StreamsOfAClosedArchiveFailInsteadOfTouchingFreedHandles) {
+  ZipFile writer(path("c.zip"), ZipFileModeCreate);
+  ZipWriteStream out = writer.writeEntryWithName("a", 0);
+  out.writeData(std::string_view("abc"));
+  writer.close();  // closes the open entry too
+  expectZipError([&] { out.writeData(std::string_view("more")); },
+                 "Error in writing 'a' in the zipfile", ZIP_PARAMERROR);
+  expectZipError([&] { out.finishedWriting(); }, "Error in closing 'a' in the zipfile",
+                 ZIP_PARAMERROR);
+  expectZipError([&] { writer.close(); }, "Error in closing '" + path("c.zip") + "'",
+                 ZIP_PARAMERROR);
+
+  ZipFile reader(path("c.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(readCurrent(reader), "abc");
+  ZipReadStream in = reader.readCurrentEntry();
+  reader.close();
+  plat::Value::Bytes buffer(3);
+  expectZipError([&] { in.readDataWithBuffer(buffer); }, "Error in reading 'a' in the zipfile",
+                 UNZ_PARAMERROR);
+  expectZipError([&] { reader.locateEntry2("a"); },
+                 "Error in going to next file in zip in '" + path("c.zip") + "'", UNZ_PARAMERROR);
+  expectZipError([&] { reader.entryCount(); },
+                 "Error in getting global info in '" + path("c.zip") + "'", UNZ_PARAMERROR);
+}
+
+TEST_F(ZipFileTest, AnArchiveLeftOpenIsFinishedWhenItGoesAway) {
+  {
+    ZipFile zip(path("left.zip"), ZipFileModeCreate);
+    ZipWriteStream s = zip.writeEntryWithName("a", 0);
+    s.writeData(std::string_view("kept"));
+  }
+  ASSERT_TRUE(ZipFile::unzFileCheck(path("left.zip")));
+  ZipFile zip(path("left.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(readCurrent(zip), "kept");
+}

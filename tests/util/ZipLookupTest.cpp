@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/TempHome.h"
+#include "tests/util/ZipTestArchives.h"
+#include "util/ZipFile.h"
+
+using namespace ziptest;
+
+namespace {
+
+class ZipLookupTest : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
+  // Runs the check once with each lookup.
+  template <class Fn>
+  void withBothLookups(Fn fn) {
+    fn([](ZipFile& zip, const std::string& name) { return zip.locateEntry2(name); });
+    fn([](ZipFile& zip, const std::string& name) { return zip.locateEntry(name); });
+  }
+  testsupport::TempHome home_;
+};
+
+const Entries kWords = {{"words_voices/a/apple.mp3", "APPLE"},
+                        {"words_voices/b/book.mp3", "BOOK"},
+                        {"words_voices/c/cat.mp3", "CAT"},
+                        {"words_voices/d/dog.mp3", "DOG"}};
+
+}  // namespace
+
+TEST_F(ZipLookupTest, FindsEveryEntryAndThenReadsIt) {
+  writeArchive(path("v.zip"), kWords);
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("v.zip"), ZipFileModeUnzip);
+    for (auto it = kWords.rbegin(); it != kWords.rend(); ++it) {
+      ASSERT_TRUE(locate(zip, it->first));
+      EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), it->first);
+      EXPECT_EQ(readCurrent(zip), it->second);
+    }
+    zip.close();
+  });
+}
+
+TEST_F(ZipLookupTest, AMissLeavesTheCurrentEntryAndIsCaseSensitive) {
+  writeArchive(path("v.zip"), kWords);
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("v.zip"), ZipFileModeUnzip);
+    zip.goToFirstEntry();
+    zip.goToNextEntry();
+    EXPECT_FALSE(locate(zip, "words_voices/c/CAT.mp3"));
+    EXPECT_FALSE(locate(zip, "words_voices/c/cat.mp"));
+    EXPECT_FALSE(locate(zip, "words_voices/c/cat.mp3x"));
+    EXPECT_FALSE(locate(zip, ""));
+    EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), "words_voices/b/book.mp3");
+    EXPECT_EQ(readCurrent(zip), "BOOK");
+    zip.close();
+  });
+}
+
+TEST_F(ZipLookupTest, OneEntryArchiveAnswersNoForAnotherName) {
+  writeArchive(path("one.zip"), {{"only", "x"}});
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("one.zip"), ZipFileModeUnzip);
+    EXPECT_FALSE(locate(zip, "other"));
+    EXPECT_TRUE(locate(zip, "only"));
+    zip.close();
+  });
+}
+
+TEST_F(ZipLookupTest, EmptyArchiveHasNothingToFind) {
+  ZipFile(path("empty.zip"), ZipFileModeCreate).close();
+  // minizip finds no end record at the very start of a file, so the empty archive gets a stub.
+  writeFile(path("stub.zip"), "#" + readFile(path("empty.zip")));
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("stub.zip"), ZipFileModeUnzip);
+    EXPECT_EQ(zip.entryCount(), 0u);
+    EXPECT_TRUE(zip.listZipEntryInfos().empty());
+    EXPECT_FALSE(locate(zip, "anything"));
+    zip.close();
+  });
+}
+
+TEST_F(ZipLookupTest, NamesOf256BytesOrMoreAreRefusedNotOverflowed) {
+  const std::string longest(255, 'n');
+  const std::string tooLong(256, 'n');
+  const std::string stored300(300, 'n');
+  writeArchive(path("long.zip"), {{longest, "255"}, {stored300, "300"}, {"after", "A"}});
+  const std::string lookupFailure =
+      "Error in going to next file in zip in '" + path("long.zip") + "'";
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("long.zip"), ZipFileModeUnzip);
+    ASSERT_TRUE(locate(zip, longest));
+    EXPECT_EQ(readCurrent(zip), "255");
+    expectZipError([&] { locate(zip, tooLong); }, lookupFailure, UNZ_PARAMERROR);
+    // The stored 300-byte name never matches its first 255 bytes, and the scan goes past it.
+    ASSERT_TRUE(locate(zip, "after"));
+    EXPECT_EQ(readCurrent(zip), "A");
+    zip.close();
+  });
+  ZipFile zip(path("long.zip"), ZipFileModeUnzip);
+  zip.goToFirstEntry();
+  zip.goToNextEntry();
+  const std::string infoFailure =
+      "Error in getting current file info in '" + path("long.zip") + "'";
+  expectZipError([&] { zip.getCurrentZipEntryInfo(); }, infoFailure, UNZ_PARAMERROR);
+  expectZipError([&] { zip.readCurrentEntry(); }, infoFailure, UNZ_PARAMERROR);
+  expectZipError([&] { zip.listZipEntryInfos(); }, infoFailure, UNZ_PARAMERROR);
+  zip.close();
+}
+
+TEST_F(ZipLookupTest, BytesBeforeTheArchiveAreAllowedFor) {
+  writeArchive(path("plain.zip"), kWords);
+  writeFile(path("stub.zip"), std::string(1000, '#') + readFile(path("plain.zip")));
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("stub.zip"), ZipFileModeUnzip);
+    ASSERT_TRUE(locate(zip, "words_voices/c/cat.mp3"));
+    EXPECT_EQ(readCurrent(zip), "CAT");
+    EXPECT_FALSE(locate(zip, "words_voices/e/egg.mp3"));
+    zip.close();
+  });
+}
+
+TEST_F(ZipLookupTest, Zip64EndRecordsAreFollowed) {
+  writeArchive(path("plain.zip"), kWords);
+  std::string bytes = readFile(path("plain.zip"));
+  size_t end = findLast(bytes, 0x06054b50);
+  const std::string eocd = bytes.substr(end);
+  auto le = [](uint64_t v, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  auto field = [&](size_t at, int n) {
+    uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(eocd[at + i]);
+    return v;
+  };
+  // The same directory, described by a zip64 end record and its locator, the old record's fields
+  // saying "see the zip64 record".
+  std::string zip64 = le(0x06064b50, 4) + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 4) + le(0, 4) +
+                      le(field(8, 2), 8) + le(field(10, 2), 8) + le(field(12, 4), 8) +
+                      le(field(16, 4), 8);
+  std::string locator = le(0x07064b50, 4) + le(0, 4) + le(end, 8) + le(1, 4);
+  std::string last = le(0x06054b50, 4) + le(0, 4) + le(0xFFFF, 2) + le(0xFFFF, 2) +
+                     le(0xFFFFFFFF, 4) + le(0xFFFFFFFF, 4) + le(0, 2);
+  writeFile(path("z64.zip"), bytes.substr(0, end) + zip64 + locator + last);
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("z64.zip"), ZipFileModeUnzip);
+    EXPECT_EQ(zip.entryCount(), kWords.size());
+    ASSERT_TRUE(locate(zip, "words_voices/d/dog.mp3"));
+    EXPECT_EQ(readCurrent(zip), "DOG");
+    EXPECT_FALSE(locate(zip, "words_voices/e/egg.mp3"));
+    zip.close();
+  });
+}

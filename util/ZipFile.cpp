@@ -1,0 +1,226 @@
+#include "util/ZipFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/base/Calendar.h"
+#include "platform/base/Clock.h"
+#include "util/ZipException.h"
+#include "util/ZipFastLookup.h"
+
+namespace {
+
+// minizip's name buffer: names of 256 bytes or more do not fit and are refused.
+constexpr uLong kNameBufferSize = 256;
+
+plat::Calendar currentCalendar() {
+  return plat::Calendar(plat::Clock::current().zone());
+}
+
+// The entry's level from its method and general-purpose flag bits 1 and 2.
+int levelOf(const unz_file_info64& info) {
+  if (info.compression_method == 0) return 0;
+  switch ((info.flag >> 1) & 3) {
+    case 0:
+      return -1;
+    case 1:
+      return 9;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace
+
+ZipFile::ZipFile(const std::string& fileName, int mode)
+    : fileName_(fileName), mode_(mode), handles_(std::make_shared<ZipHandles>()) {
+  switch (mode) {
+    case ZipFileModeUnzip:
+      handles_->unz = unzOpen64(fileName.c_str());
+      if (handles_->unz) fastLookup_ = std::make_unique<ZipFastLookup>(fileName);
+      break;
+    case ZipFileModeCreate:
+      handles_->zip = zipOpen64(fileName.c_str(), APPEND_STATUS_CREATE);
+      break;
+    case ZipFileModeAppend:
+      handles_->zip = zipOpen64(fileName.c_str(), APPEND_STATUS_ADDINZIP);
+      break;
+    default:
+      throw ZipException("Unknown mode " + std::to_string(mode), 0);
+  }
+  if (!handles_->unz && !handles_->zip) throw ZipException("Can't open '" + fileName + "'", 0);
+}
+
+ZipFile::~ZipFile() {
+  if (handles_->unz) unzClose(handles_->unz);
+  if (handles_->zip) zipClose(handles_->zip, nullptr);
+  handles_->unz = nullptr;
+  handles_->zip = nullptr;
+}
+
+void ZipFile::requireUnzipMode() const {
+  if (mode_ != ZipFileModeUnzip)
+    throw ZipException("Operation not permitted without Unzip mode", 0);
+}
+
+void ZipFile::requireWritingMode() const {
+  if (mode_ == ZipFileModeUnzip) throw ZipException("Operation not permitted with Unzip mode", 0);
+}
+
+void ZipFile::fail(const std::string& what, int64_t error) const {
+  throw ZipException(what + " in '" + fileName_ + "'", error);
+}
+
+ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, int compressionLevel) {
+  return writeEntryWithName(name, plat::Clock::current().now(), compressionLevel);
+}
+
+ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileDate,
+                                           int compressionLevel) {
+  return writeEntryWithName(name, fileDate, compressionLevel, std::string(), 0);
+}
+
+ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileDate,
+                                           int compressionLevel, const std::string& password,
+                                           uint32_t crc32) {
+  requireWritingMode();
+  // Debian's minizip is built without encryption: given a password it marks the entry encrypted
+  // but writes it in plain, an archive no reader can open. Refuse instead.
+  if (!password.empty())
+    throw ZipException("Error in opening '" + name + "' in zipfile", ZIP_PARAMERROR);
+  // zlib refuses other levels; minizip would report that too, but leaks the entry's header.
+  if (compressionLevel < Z_DEFAULT_COMPRESSION || compressionLevel > Z_BEST_COMPRESSION)
+    throw ZipException("Error in opening '" + name + "' in zipfile", Z_STREAM_ERROR);
+  plat::DateTime when = currentCalendar().components(fileDate);
+  zip_fileinfo info{};
+  info.tmz_date.tm_sec = static_cast<uInt>(when.second);
+  info.tmz_date.tm_min = static_cast<uInt>(when.minute);
+  info.tmz_date.tm_hour = static_cast<uInt>(when.hour);
+  info.tmz_date.tm_mday = static_cast<uInt>(when.day);
+  info.tmz_date.tm_mon = static_cast<uInt>(when.month - 1);
+  // The stored date counts years from 1980 in 7 bits; outside that range it would wrap into a
+  // wrong date, so it is held at the nearest end.
+  info.tmz_date.tm_year = static_cast<uInt>(std::clamp<int64_t>(when.year, 1980, 2107));
+  int err = zipOpenNewFileInZip3(handles_->zip, name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                 nullptr, compressionLevel == 0 ? 0 : Z_DEFLATED, compressionLevel,
+                                 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, crc32);
+  if (err != ZIP_OK) throw ZipException("Error in opening '" + name + "' in zipfile", err);
+  return ZipWriteStream(handles_, name);
+}
+
+uint64_t ZipFile::entryCount() {
+  requireUnzipMode();
+  unz_global_info64 global;
+  int err = unzGetGlobalInfo64(handles_->unz, &global);
+  if (err != UNZ_OK) fail("Error in getting global info", err);
+  return global.number_entry;
+}
+
+std::vector<ZipEntryInfo> ZipFile::listZipEntryInfos() {
+  std::vector<ZipEntryInfo> infos;
+  if (entryCount() < 1) return infos;
+  goToFirstEntry();
+  do {
+    infos.push_back(getCurrentZipEntryInfo());
+  } while (goToNextEntry());
+  return infos;
+}
+
+void ZipFile::goToFirstEntry() {
+  requireUnzipMode();
+  int err = unzGoToFirstFile(handles_->unz);
+  if (err != UNZ_OK) fail("Error in going to first file in zip", err);
+}
+
+bool ZipFile::goToNextEntry() {
+  requireUnzipMode();
+  int err = unzGoToNextFile(handles_->unz);
+  if (err == UNZ_END_OF_LIST_OF_FILE) return false;
+  if (err != UNZ_OK) fail("Error in going to next file in zip", err);
+  return true;
+}
+
+bool ZipFile::locateEntry(const std::string& name) {
+  requireUnzipMode();
+  int err = unzLocateFile(handles_->unz, name.c_str(), 1);
+  if (err == UNZ_END_OF_LIST_OF_FILE) return false;
+  if (err != UNZ_OK) fail("Error in going to next file in zip", err);
+  return true;
+}
+
+bool ZipFile::locateEntry2(const std::string& name) {
+  requireUnzipMode();
+  int err = fastLookup_ && handles_->unz
+                ? fastLookup_->unzLocateFile2(handles_->unz, name.c_str(), 1)
+                : UNZ_PARAMERROR;
+  if (err == UNZ_END_OF_LIST_OF_FILE) return false;
+  if (err != UNZ_OK) fail("Error in going to next file in zip", err);
+  return true;
+}
+
+ZipEntryInfo ZipFile::currentEntryInfo(const std::string& failure) {
+  unz_file_info64 info;
+  char name[kNameBufferSize];
+  int err =
+      unzGetCurrentFileInfo64(handles_->unz, &info, name, sizeof name, nullptr, 0, nullptr, 0);
+  if (err != UNZ_OK) fail(failure, err);
+  // A name that fills the buffer would be cut short, and carries no terminator: refuse it.
+  if (info.size_filename >= kNameBufferSize) fail(failure, UNZ_PARAMERROR);
+  std::string text(name, strnlen(name, info.size_filename));
+  plat::DateTime when;
+  when.year = info.tmu_date.tm_year;
+  when.month = static_cast<int>(info.tmu_date.tm_mon) + 1;
+  when.day = static_cast<int>(info.tmu_date.tm_mday);
+  when.hour = static_cast<int>(info.tmu_date.tm_hour);
+  when.minute = static_cast<int>(info.tmu_date.tm_min);
+  when.second = static_cast<int>(info.tmu_date.tm_sec);
+  return ZipEntryInfo(std::move(text), info.uncompressed_size, levelOf(info), (info.flag & 1) != 0,
+                      info.compressed_size, currentCalendar().date(when), info.crc);
+}
+
+ZipEntryInfo ZipFile::getCurrentZipEntryInfo() {
+  requireUnzipMode();
+  return currentEntryInfo("Error in getting current file info");
+}
+
+ZipReadStream ZipFile::openCurrentEntry(const char* password) {
+  requireUnzipMode();
+  ZipEntryInfo info = currentEntryInfo("Error in getting current file info");
+  int err = unzOpenCurrentFilePassword(handles_->unz, password);
+  if (err != UNZ_OK) fail("Error in opening current file", err);
+  return ZipReadStream(handles_, info.name());
+}
+
+ZipReadStream ZipFile::readCurrentEntry() {
+  return openCurrentEntry(nullptr);
+}
+
+ZipReadStream ZipFile::readCurrentEntryWithPassword(const std::string& password) {
+  return openCurrentEntry(password.c_str());
+}
+
+void ZipFile::close() {
+  int err;
+  switch (mode_) {
+    case ZipFileModeUnzip:
+      err = unzClose(handles_->unz);
+      handles_->unz = nullptr;
+      fastLookup_.reset();
+      break;
+    case ZipFileModeCreate:
+    case ZipFileModeAppend:
+      err = zipClose(handles_->zip, nullptr);
+      handles_->zip = nullptr;
+      break;
+    default:
+      throw ZipException("Unknown mode " + std::to_string(mode_), 0);
+  }
+  if (err != UNZ_OK) throw ZipException("Error in closing '" + fileName_ + "'", err);
+}
+
+bool ZipFile::unzFileCheck(const std::string& path) {
+  unzFile file = unzOpen64(path.c_str());
+  if (!file) return false;
+  unzClose(file);
+  return true;
+}

@@ -1,0 +1,30 @@
+#include "util/ZipReadStream.h"
+
+#include <algorithm>
+
+#include "util/ZipException.h"
+
+namespace {
+// minizip counts in unsigned int; larger buffers are read in pieces of this size.
+constexpr size_t kMaxPiece = size_t{1} << 30;
+}  // namespace
+
+size_t ZipReadStream::readDataWithBuffer(plat::Value::Bytes& buffer) {
+  size_t done = 0;
+  // One minizip read may give less than asked; keep going until the buffer is full or the entry
+  // ends, so that a buffer sized to the entry gets all of it.
+  while (done < buffer.size()) {
+    auto piece = static_cast<unsigned>(std::min(buffer.size() - done, kMaxPiece));
+    int n = unzReadCurrentFile(handles_->unz, buffer.data() + done, piece);
+    if (n < 0) throw ZipException("Error in reading '" + fileNameInZip_ + "' in the zipfile", n);
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+void ZipReadStream::finishedReading() {
+  int err = unzCloseCurrentFile(handles_->unz);
+  if (err != UNZ_OK)
+    throw ZipException("Error in closing '" + fileNameInZip_ + "' in the zipfile", err);
+}
