@@ -1,0 +1,195 @@
+#include "tools/LearnDbBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "store/SqlMgrController.h"
+#include "store/WordText.h"
+#include "tests/support/FixtureWords.h"
+#include "tests/support/TempHome.h"
+#include "tools/TsvFile.h"
+
+namespace {
+
+using plat::Value;
+
+std::string sourcePath(const std::string& relative) {
+  return std::string(VOCAB_SOURCE_DIR) + "/" + relative;
+}
+
+// A database opened for reading in a test; closed when it goes away.
+class Database {
+ public:
+  explicit Database(const std::string& path) : db_(SqlMgrController::openExisting(path)) {
+    mgr_.setDatabase(db_);
+  }
+  ~Database() {
+    mgr_.setDatabase(nullptr);
+    SqlMgrController::close(db_);
+  }
+  bool isOpen() const { return db_ != nullptr; }
+  Value rows(const std::string& sql, const std::string& letters) {
+    return mgr_.selectOneChannel(sql, letters, "", Value());
+  }
+  int64_t count(const std::string& sql) { return rows(sql, "N").at(0).asInt(); }
+
+ private:
+  sqlite3* db_;
+  SqlMgrController mgr_;
+};
+
+class LearnDbBuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = testsupport::makeTempDir("vocab-builder");
+    testsupport::writeFixtureWords(words());
+    testsupport::writeTextFile(folder_ + "/info.strings", "\"CFBundleVersion\" = \"3.5\";\n");
+    sources_ = {sourcePath("resources/db/schema.sql"), words(),
+                sourcePath("resources/db/feedback_define.tsv"),
+                sourcePath("resources/db/var_config.tsv"), folder_ + "/info.strings"};
+  }
+  void TearDown() override { plat::files::remove(folder_); }
+
+  std::string words() const { return folder_ + "/words"; }
+  std::string output() const { return folder_ + "/learn.db"; }
+
+  // The build error's message, or "" when the build succeeded.
+  std::string buildError() {
+    try {
+      tools::buildLearnDb(sources_, output());
+    } catch (const tools::BuildError& e) {
+      return e.what();
+    }
+    return "";
+  }
+
+  std::string folder_;
+  tools::LearnDbSources sources_;
+};
+
+TEST_F(LearnDbBuilderTest, FillsTheLibraryWithTextsScrambledUnderTheirWord) {
+  tools::LearnDbSummary summary = tools::buildLearnDb(sources_, output());
+  EXPECT_EQ(summary.words, 6);
+  EXPECT_EQ(summary.meanings, 7);
+  EXPECT_EQ(summary.books, 5);
+  Database db(output());
+  ASSERT_TRUE(db.isOpen());
+
+  EXPECT_EQ(
+      db.rows("select wl_tWord, wl_tPhonetics_USA from Words_Library where wl_uWordID = 3", "ss"),
+      Value::array({Value::array({"cafe", "kæˈfeɪ"})}));
+  EXPECT_EQ(db.rows("select wsn_sName from Words_Show_Name", "s"), Value::array({"café"}));
+  EXPECT_EQ(db.rows("select f_wl_uWordID, we_tNickName from Words_Editor", "ns"),
+            Value::array({Value::array({1, "小明"})}));
+
+  // Stored texts read back only under their own word's id.
+  Value stored = db.rows(
+      "select wmc_tData from Words_Meaning_Ch where f_wl_uWordID = 2 order by "
+      "wmc_uMeaingID",
+      "s");
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_NE(stored.at(0).asString(), "n. 书；本子");
+  EXPECT_EQ(WordText::rekey(stored.at(0).asString(), 2), "n. 书；本子");
+  EXPECT_EQ(WordText::rekey(stored.at(1).asString(), 2), "v. 预订");
+  Value english = db.rows("select wme_tData from Words_Meaning_En where f_wl_uWordID = 2", "s");
+  EXPECT_EQ(WordText::rekey(english.at(0).asString(), 2),
+            "n. a set of printed pages\nv. to arrange a seat in advance");
+  Value example = db.rows(
+      "select we_tTranslation from Words_Example as we, Words_Meaning_Ch as wmc where "
+      "we.f_wmc_uMeaingID = wmc.wmc_uMeaingID and wmc.f_wl_uWordID = 2 and wmc.wmc_tData = '" +
+          stored.at(1).asString() + "'",
+      "s");
+  EXPECT_EQ(WordText::rekey(example.at(0).asString(), 2), "我们订了一张桌子。");
+  Value antonyms = db.rows("select wa_tRelatedWords from Words_Antonym", "s");
+  EXPECT_EQ(WordText::rekey(antonyms.at(0).asString(), 5), "sad, unhappy");
+
+  // Books keep their order; comment lines are no entries.
+  EXPECT_EQ(db.rows("select f_wl_uId from book_words where f_b_uId = 102 order by bw_uId", "n"),
+            Value::array({4, 5}));
+  EXPECT_EQ(db.rows("select bw_uId from book_words where f_b_uId = 800 and f_wl_uId = 2", "n"),
+            Value::array({2}));
+
+  // Grades in id order, settings in step with the server, the client version from the bundle.
+  Value grades = db.rows("select fd_uFeedbackID, fd_dIdealValue from Feedback_Define", "nd");
+  ASSERT_EQ(grades.size(), 5u);
+  for (int id = 0; id < 5; ++id) EXPECT_EQ(grades.at(id).at(0), Value(id));
+  EXPECT_EQ(db.rows("select vc_tValue from Var_Config where vc_tVarName = 'v_client'", "s"),
+            Value::array({"3.5"}));
+  EXPECT_EQ(db.count("select count(*) from Var_Config where vc_uNeedSync <> 1"), 0);
+  EXPECT_EQ(db.count("select count(*) from Study_List"), 0);
+}
+
+TEST_F(LearnDbBuilderTest, FaultsNameTheFileAndLineAndKeepThePreviousOutput) {
+  const struct {
+    std::function<void()> damage;
+    std::string expected;
+  } cases[] = {
+      {[&] { testsupport::writeTextFile(words() + "/book_words/101.txt", "apple\npear\n"); },
+       "book_words/101.txt:2: unknown headword \"pear\""},
+      {[&] { testsupport::writeTextFile(words() + "/examples.tsv", "run\t2\tRun!\t跑！\n"); },
+       "examples.tsv:1: \"run\" has no meaning 2"},
+      {[&] {
+         testsupport::writeTextFile(words() + "/words.tsv", "1\tapple\ta\ta\n1\tpear\tp\tp\n");
+       },
+       "words.tsv:2: word id 1 used twice"},
+      {[&] { testsupport::writeTextFile(words() + "/synonyms.tsv", "happy\n"); },
+       "synonyms.tsv:1: expected 2 fields, found 1"},
+      {[&] { testsupport::writeTextFile(words() + "/books.tsv", "101\t初中\t9\n"); },
+       "books.tsv:1: unknown class 9"},
+      {[&] {
+         testsupport::writeTextFile(folder_ + "/grades.tsv", "0\t0\t无\n2\t0.9\t认识\n");
+         sources_.grades = folder_ + "/grades.tsv";
+       },
+       "grades.tsv:2: grades must be listed as 0, 1, 2 ... in order"},
+      {[&] {
+         testsupport::writeTextFile(folder_ + "/info.strings", "\"CFBundleVersion\" = \"3.0\";");
+       },
+       "CFBundleVersion must be 3.1 or later"},
+  };
+  for (const auto& c : cases) {
+    TearDown();
+    SetUp();
+    tools::buildLearnDb(sources_, output());
+    auto previous = plat::files::readFile(output());
+    c.damage();
+    std::string error = buildError();
+    EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+    EXPECT_TRUE(plat::files::readFile(output()) == previous) << c.expected;
+    EXPECT_FALSE(plat::files::exists(output() + ".part"));
+  }
+}
+
+// The learn.db that the build placed in the bundle.
+TEST(ShippedLearnDb, HoldsTheWordLibraryBooksGradesAndFirstSettings) {
+  std::string path = plat::Bundle::main().pathForResource("learn", "db");
+  ASSERT_FALSE(path.empty()) << "no learn.db in the bundle " << plat::Bundle::main().path();
+  Database db(path);
+  ASSERT_TRUE(db.isOpen());
+  EXPECT_GE(db.count("select count(*) from Words_Library"), 300);
+  EXPECT_GE(db.count("select count(*) from book_class where bc_uId in (select f_bc_uId from books "
+                     "where b_uId not in (800, 801))"),
+            2);
+  for (int book : {800, 801})
+    EXPECT_GT(db.count("select count(*) from book_words where f_b_uId = " + std::to_string(book)),
+              0)
+        << book;
+  EXPECT_EQ(db.rows("select fd_uFeedbackID from Feedback_Define", "n"),
+            Value::array({0, 1, 2, 3, 4}));
+
+  auto value = [&](const std::string& key) {
+    return db.rows("select vc_tValue from Var_Config where vc_tVarName = '" + key + "'", "s")
+        .at(0)
+        .asString();
+  };
+  EXPECT_EQ(value("v_client"), plat::Bundle::main().infoValue("CFBundleVersion"));
+  EXPECT_EQ(value("run_machine"), "0");
+  EXPECT_EQ(value("url").rfind("http://127.0.0.1", 0), 0u);
+  EXPECT_FALSE(value("v_lexicon").empty());
+  EXPECT_GT(std::stoi(value("ReviewLimitCount")), 0);
+  EXPECT_GT(std::stoi(value("StudyLimitCount")), 0);
+}
+
+}  // namespace
