@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -30,13 +31,14 @@ std::optional<uint64_t> fileSize(const std::string& path) {
 }
 
 namespace {
-double toSeconds(const struct timespec& ts) { return ts.tv_sec + ts.tv_nsec / 1e9; }
+double toSeconds(const struct timespec& ts) {
+  return ts.tv_sec + ts.tv_nsec / 1e9;
+}
 }  // namespace
 
 std::optional<double> creationDate(const std::string& path) {
   struct statx stx;
-  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &stx) != 0)
-    return std::nullopt;
+  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &stx) != 0) return std::nullopt;
   if (stx.stx_mask & STATX_BTIME) return stx.stx_btime.tv_sec + stx.stx_btime.tv_nsec / 1e9;
   return stx.stx_ctime.tv_sec + stx.stx_ctime.tv_nsec / 1e9;
 }
@@ -57,7 +59,9 @@ std::optional<std::string> readFile(const std::string& path) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
-  std::string temp = path + ".tmp-" + std::to_string(::getpid());
+  // Unique per call, so that two threads writing the same file never share a temporary.
+  static std::atomic<unsigned> counter{0};
+  std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();

@@ -1,0 +1,89 @@
+#include "platform/base/UserDefaults.h"
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "platform/base/ValueCoding.h"
+
+namespace plat {
+
+UserDefaults& UserDefaults::standardUserDefaults() {
+  static std::mutex m;
+  // Defaults of earlier homes stay alive: callers may still hold references to them.
+  static std::vector<std::unique_ptr<UserDefaults>> all;
+  const std::string path = files::join(AppHome::preferencesDir(), "vocab.defaults");
+  std::lock_guard lock(m);
+  if (all.empty() || all.back()->path() != path) {
+    if (!all.empty()) all.back()->synchronize();
+    all.push_back(std::make_unique<UserDefaults>(path));
+  }
+  return *all.back();
+}
+
+UserDefaults::UserDefaults(std::string path) : path_(std::move(path)) {
+  auto data = files::readFile(path_);
+  if (!data) return;
+  auto decoded = decodeValue(*data);
+  if (decoded && decoded->isDictionary()) {
+    values_ = std::move(*decoded);
+  } else {
+    std::fprintf(stderr, "user defaults: %s is damaged; starting empty\n", path_.c_str());
+  }
+}
+
+Value UserDefaults::objectForKey(const std::string& key) const {
+  std::lock_guard lock(mutex_);
+  return values_.get(key);
+}
+
+std::string UserDefaults::stringForKey(const std::string& key) const {
+  return objectForKey(key).asString();
+}
+
+int64_t UserDefaults::integerForKey(const std::string& key) const {
+  return objectForKey(key).asInt();
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const {
+  return objectForKey(key).asDouble();
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+  return objectForKey(key).asBool();
+}
+
+void UserDefaults::setObject(const std::string& key, Value value) {
+  if (value.isNull()) {
+    removeObject(key);
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  values_.set(key, std::move(value));
+  dirty_ = true;
+}
+
+void UserDefaults::removeObject(const std::string& key) {
+  std::lock_guard lock(mutex_);
+  if (values_.remove(key)) dirty_ = true;
+}
+
+Value UserDefaults::dictionaryRepresentation() const {
+  std::lock_guard lock(mutex_);
+  return values_;
+}
+
+bool UserDefaults::synchronize() {
+  std::lock_guard lock(mutex_);
+  if (!dirty_) return true;
+  if (auto slash = path_.rfind('/'); slash != std::string::npos && slash > 0) {
+    if (!files::createDirectories(path_.substr(0, slash))) return false;
+  }
+  if (!files::writeFileAtomically(path_, encodeValue(values_))) return false;
+  dirty_ = false;
+  return true;
+}
+
+}  // namespace plat
