@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "platform/base/Files.h"
 
@@ -47,10 +48,17 @@ bool readQuoted(const std::string& text, size_t& i, std::string& out) {
     if (c == '\\' && i < text.size()) {
       char e = text[i++];
       switch (e) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        default: out += e;
+        case 'n':
+          out += '\n';
+          break;
+        case 't':
+          out += '\t';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        default:
+          out += e;
       }
     } else {
       out += c;
@@ -124,15 +132,18 @@ Bundle& Bundle::main() {
 }
 
 void Bundle::setMainPath(const std::string& path) {
+  // The bundle being replaced stays alive: callers may still hold the reference main() gave.
+  static std::vector<std::unique_ptr<Bundle>> retired;
   std::lock_guard lock(bundleMutex());
+  if (mainBundle()) retired.push_back(std::move(mainBundle()));
   mainBundle() = std::make_unique<Bundle>(path.empty() ? defaultBundlePath() : path);
 }
 
 std::string Bundle::pathForResource(const std::string& name, const std::string& type,
                                     const std::string& subdir) const {
   std::string file = type.empty() ? name : name + "." + type;
-  std::string full = subdir.empty() ? files::join(path_, file)
-                                    : files::join(files::join(path_, subdir), file);
+  std::string full =
+      subdir.empty() ? files::join(path_, file) : files::join(files::join(path_, subdir), file);
   return files::exists(full) ? full : "";
 }
 
@@ -141,8 +152,9 @@ const std::map<std::string, std::string>& Bundle::table(const std::string& name)
   auto it = tables_.find(name);
   if (it == tables_.end()) {
     auto text = files::readFile(files::join(path_, name + ".strings"));
-    it = tables_.emplace(name, text ? parseStringsTable(*text)
-                                    : std::map<std::string, std::string>{}).first;
+    it = tables_
+             .emplace(name, text ? parseStringsTable(*text) : std::map<std::string, std::string>{})
+             .first;
   }
   return it->second;
 }
