@@ -72,10 +72,20 @@ void CallDB::open() {
   }
   if (!plat::files::exists(path))
     SqlMgrController::sql_copy(plat::Bundle::main().pathForResource("learn", "db"), path);
-  CmpDiffVersion().compareVersion(path);
 
-  // Never creates the file: an empty database would stay empty for ever.
+  // Never creates the file: an empty database would stay empty for ever. The version check reads
+  // through the store's own connection, which is closed only while an old file is upgraded.
   sqlite3* db = SqlMgrController::openExisting(path);
+  if (db) {
+    sqlMgr_.setDatabase(db);
+    std::string version = CmpDiffVersion::storedVersion(sqlMgr_);
+    if (CmpDiffVersion::needsUpgrade(version)) {
+      sqlMgr_.setDatabase(nullptr);
+      SqlMgrController::close(db);
+      CmpDiffVersion().compareVer3(path, version);
+      db = SqlMgrController::openExisting(path);
+    }
+  }
   if (!db) {
     std::fprintf(stderr, "store: no study database at %s; it is copied again on the next use\n",
                  path.c_str());

@@ -50,6 +50,16 @@ std::string CmpDiffVersion::getPersonalValue(SqlMgrController& mgr, const std::s
   return rows.at(0).asString();
 }
 
+std::string CmpDiffVersion::storedVersion(SqlMgrController& mgr) {
+  plat::Value rows = plat::Value::array();
+  try {
+    mgr.selectOneChannel("select vc_tValue from Var_Config where vc_tVarName = 'v_client'", "s",
+                         rows);
+  } catch (const plat::NamedException&) {
+  }
+  return rows.at(0).asString();
+}
+
 bool CmpDiffVersion::compareVersion(const std::string& path) {
   sqlite3* db = SqlMgrController::openExisting(path);
   if (!db) return false;
@@ -57,16 +67,10 @@ bool CmpDiffVersion::compareVersion(const std::string& path) {
   {
     SqlMgrController mgr;
     mgr.setDatabase(db);
-    plat::Value rows = plat::Value::array();
-    try {
-      mgr.selectOneChannel("select vc_tValue from Var_Config where vc_tVarName = 'v_client'", "s",
-                           rows);
-    } catch (const plat::NamedException&) {
-    }
-    version = rows.at(0).asString();
+    version = storedVersion(mgr);
   }
   SqlMgrController::close(db);
-  if (versionValue(version) >= 3.1f) return false;
+  if (!needsUpgrade(version)) return false;
   return compareVer3(path, version);
 }
 

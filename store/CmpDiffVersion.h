@@ -11,6 +11,10 @@ class CmpDiffVersion {
  public:
   // Runs the upgrade when the file's "v_client" is below 3.1. True when the file was replaced.
   bool compareVersion(const std::string& path);
+  // The "v_client" of the database behind `mgr` ("" when missing or unreadable).
+  static std::string storedVersion(SqlMgrController& mgr);
+  // Whether a database of that client version needs the upgrade.
+  static bool needsUpgrade(const std::string& version) { return versionValue(version) < 3.1f; }
   // The upgrade itself; `oldVersion` is the file's stored client version.
   bool compareVer3(const std::string& path, const std::string& oldVersion);
 

@@ -1,0 +1,79 @@
+// The first opening of the study store on a fresh app home (copy of the shipped learn.db, backup
+// mark, version check, connection, display forms) against a plain copy of the same file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "bench/support/Ratio.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "store/CallDB.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string shippedDatabase() {
+  return plat::Bundle::main().pathForResource("learn", "db");
+}
+
+// A temporary app home for the run, removed at exit.
+const std::string& benchHome() {
+  static const std::string home = [] {
+    std::string pattern = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    plat::AppHome::setHome(pattern);
+    plat::AppHome::ensureFolders();
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(benchHome(), ignored);
+    });
+    return pattern;
+  }();
+  return home;
+}
+
+void BM_StoreFirstOpen(benchmark::State& state) {
+  benchHome();
+  const std::string target = plat::AppHome::applicationSupportDir() + "/learn.db";
+  for (auto _ : state) {
+    state.PauseTiming();
+    CallDB::Release_CallDB();
+    fs::remove(target);
+    state.ResumeTiming();
+    CallDB* db = CallDB::callDB();
+    if (!db->isOpen()) state.SkipWithError("the store did not open");
+    benchmark::DoNotOptimize(db);
+  }
+  CallDB::Release_CallDB();
+}
+
+void BM_PlainFileCopy(benchmark::State& state) {
+  benchHome();
+  const std::string source = shippedDatabase();
+  const std::string target = plat::AppHome::applicationSupportDir() + "/copy.db";
+  for (auto _ : state) {
+    state.PauseTiming();
+    fs::remove(target);
+    state.ResumeTiming();
+    if (!fs::copy_file(source, target)) state.SkipWithError("copy failed");
+  }
+  fs::remove(target);
+}
+
+BENCHMARK(BM_StoreFirstOpen)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainFileCopy)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (shippedDatabase().empty()) {
+    std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
+    return 1;
+  }
+  return bench::runWithRatios(argc, argv,
+                              {{"store_open_vs_copy", "BM_StoreFirstOpen", "BM_PlainFileCopy"}});
+}
