@@ -97,6 +97,9 @@ struct RunLoop::Impl {
   // Shared with other threads.
   std::mutex postedMutex;
   std::deque<Posted> posted;
+  // The loop announces that it is about to block in poll(); only then do posters write to the
+  // wake descriptor, once per sleep. A busy loop costs posters no system call.
+  std::atomic<bool> sleeping{false};
   std::atomic<bool> wakePending{false};
   std::atomic<bool> stopRequested{false};
 
@@ -112,7 +115,7 @@ struct RunLoop::Impl {
   }
 
   void wake() {
-    if (!wakePending.exchange(true)) {
+    if (sleeping.load() && !wakePending.exchange(true)) {
       uint64_t one = 1;
       [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
     }
@@ -121,10 +124,10 @@ struct RunLoop::Impl {
   void drainWakeFd() {
     uint64_t count;
     [[maybe_unused]] ssize_t n = ::read(wakeFd, &count, sizeof count);
+    wakePending.store(false);
   }
 
   int runPerforms(const std::string& mode) {
-    wakePending.store(false);
     std::vector<Posted> ready;
     {
       std::lock_guard lock(postedMutex);
@@ -210,8 +213,14 @@ struct RunLoop::Impl {
     return hasPerforms(mode);
   }
 
+  bool hasFdSources(const std::string& mode) const {
+    return std::any_of(fdSources.begin(), fdSources.end(),
+                       [&](const auto& entry) { return modeMatches(entry.second->mode, mode); });
+  }
+
   // Waits at most `timeoutMs` (-1: no limit) for the wake descriptor or a source of the mode,
-  // then runs the callbacks of the ready descriptors. Returns how many ran.
+  // then runs the performs that woke it and the callbacks of the ready descriptors. Returns how
+  // many ran.
   int pollSources(const std::string& mode, int timeoutMs) {
     std::vector<pollfd> fds{{wakeFd, POLLIN, 0}};
     std::vector<int> ids;
@@ -223,10 +232,20 @@ struct RunLoop::Impl {
       fds.push_back({source->fd, events, 0});
       ids.push_back(id);
     }
+    if (timeoutMs != 0) {
+      // Announce the sleep, then look again: a perform posted before the announcement was seen
+      // is found here, one posted after it writes to the wake descriptor.
+      sleeping.store(true);
+      if (hasPerforms(mode) || stopRequested.load()) timeoutMs = 0;
+    }
     int n = ::poll(fds.data(), fds.size(), timeoutMs);
+    sleeping.store(false);
     if (n <= 0) return 0;
-    if (fds[0].revents) drainWakeFd();
     int handled = 0;
+    if (fds[0].revents) {
+      drainWakeFd();
+      handled += runPerforms(mode);
+    }
     for (size_t i = 1; i < fds.size(); ++i) {
       if (!fds[i].revents) continue;
       auto it = fdSources.find(ids[i - 1]);
@@ -261,6 +280,7 @@ struct RunLoop::Impl {
         timeoutMs = kVirtualSliceMs;
       if (timeoutMs < 0 && until < 1e300) timeoutMs = 3600 * 1000;
     }
+    if (timeoutMs == 0 && !hasFdSources(mode)) return handled;
     return handled + pollSources(mode, timeoutMs);
   }
 
@@ -459,6 +479,7 @@ bool RunLoop::runMode(const std::string& mode, double until, bool returnAfterSou
 
 void RunLoop::stop() {
   impl_->stopRequested.store(true);
+  // Written even when the loop is busy: the flag is read between turns anyway.
   uint64_t one = 1;
   [[maybe_unused]] ssize_t n = ::write(impl_->wakeFd, &one, sizeof one);
 }
