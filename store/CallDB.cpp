@@ -144,5 +144,5 @@ void CallDB::sql_delete(const std::string& sql, const std::string& paramSign,
 
 void CallDB::setWordID(int wordId) {
   wordID_.store(wordId);
-  sqlMgr_.setWordTextKey(wordId);
+  SqlMgrController::setWordTextKey(wordId);
 }

@@ -44,7 +44,8 @@ class CallDB {
   void sql_update(const std::string& sql, const std::string& paramSign, const plat::Value& params);
   void sql_delete(const std::string& sql, const std::string& paramSign, const plat::Value& params);
 
-  // The word whose scrambled texts are read next ("t" columns are unscrambled with its id).
+  // The word whose scrambled texts are read next: its id becomes the user default "word_id",
+  // under which "t" columns are unscrambled.
   int wordID() const { return wordID_; }
   void setWordID(int wordId);
 

@@ -1,6 +1,4 @@
 // Personal values: settings and small state under text keys in Var_Config.
-#include <sys/utsname.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,22 +7,12 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/base/Device.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "store/StoreHooks.h"
 
 namespace {
-
-struct DeviceDescription {
-  std::string model;
-  std::string systemVersion;
-};
-
-DeviceDescription currentDevice() {
-  struct utsname names {};
-  if (::uname(&names) != 0) return {};
-  return {names.machine, names.release};
-}
 
 // The text a server value is stored as; nullopt for arrays and dictionaries, which are skipped.
 std::optional<std::string> storedText(const plat::Value& value) {
@@ -140,7 +128,7 @@ std::string CallDB::platformName(const std::string& model) {
 }
 
 std::string CallDB::doDevicePlatform() {
-  return platformName(currentDevice().model);
+  return platformName(plat::Device::current().model);
 }
 
 void CallDB::updateSystemInfo(const std::string& model, const std::string& version) {
@@ -150,13 +138,13 @@ void CallDB::updateSystemInfo(const std::string& model, const std::string& versi
 }
 
 void CallDB::modify_systeminfo() {
-  updateSystemInfo(doDevicePlatform(), currentDevice().systemVersion);
+  updateSystemInfo(doDevicePlatform(), plat::Device::current().systemVersion);
   UpdatePersonalValue_isNeed("last_v_lexicon", getPersonalValue("v_lexicon"));
 }
 
 plat::Value CallDB::feedback_get_systeminfo() {
   std::string model = doDevicePlatform();
-  std::string version = currentDevice().systemVersion;
+  std::string version = plat::Device::current().systemVersion;
   updateSystemInfo(model, version);
   return plat::Value::array({model, version});
 }

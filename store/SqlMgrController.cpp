@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/base/Files.h"
+#include "platform/base/UserDefaults.h"
 #include "store/BackupAttribute.h"
 #include "store/WordText.h"
 
@@ -118,7 +119,7 @@ void SqlMgrController::bindParams(sqlite3_stmt* stmt, const std::string& paramSi
 void SqlMgrController::readRows(sqlite3_stmt* stmt, const std::string& retType,
                                 plat::Value& result) const {
   if (!result.isArray()) result = plat::Value::array();
-  const int key = wordTextKey();
+  const int key = retType.find('t') == std::string::npos ? 0 : wordTextKey();
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     plat::Value row = plat::Value::array();
     for (size_t k = 0; k < retType.size(); ++k) {
@@ -262,6 +263,16 @@ bool SqlMgrController::tryAcquireIdle() {
 
 void SqlMgrController::releaseIdle() {
   connection_.unlock();
+}
+
+void SqlMgrController::setWordTextKey(int wordId) {
+  plat::UserDefaults& defaults = plat::UserDefaults::standardUserDefaults();
+  defaults.setInteger("word_id", wordId);
+  defaults.synchronize();
+}
+
+int SqlMgrController::wordTextKey() {
+  return static_cast<int>(plat::UserDefaults::standardUserDefaults().integerForKey("word_id"));
 }
 
 std::string SqlMgrController::rekey(const std::string& stored, int wordId) {

@@ -10,7 +10,6 @@
 // of other threads wait until it commits or rolls back.
 #pragma once
 
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,9 +41,10 @@ class SqlMgrController {
   void setDatabase(sqlite3* db) { database_ = db; }
   sqlite3* database() const { return database_; }
 
-  // The id of the word whose texts are read next; keys the reading of "t" columns.
-  void setWordTextKey(int wordId) { wordTextKey_.store(wordId); }
-  int wordTextKey() const { return wordTextKey_.load(); }
+  // The id of the word whose texts are read next, kept in the user default "word_id" (written
+  // through at once); it keys the reading of "t" columns.
+  static void setWordTextKey(int wordId);
+  static int wordTextKey();
 
   // Bound query. Raises MyException when the statement cannot be prepared, TypeError for an
   // unknown result letter.
@@ -99,7 +99,6 @@ class SqlMgrController {
   void readRows(struct sqlite3_stmt* stmt, const std::string& retType, plat::Value& result) const;
 
   sqlite3* database_ = nullptr;
-  std::atomic<int> wordTextKey_{0};
 
   // Held for the length of each statement, and from BEGIN to COMMIT or ROLLBACK.
   mutable std::recursive_mutex connection_;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/base/Device.h"
 #include "store/CallDB.h"
 #include "store/StoreHooks.h"
 #include "tests/store/StoreFixture.h"
@@ -24,6 +25,7 @@ class PersonalValuesTest : public storetest::StoreTest {
     StoreHooks::install(&hooks_);
   }
   void TearDown() override {
+    plat::Device::resetOverride();
     StoreHooks::install(nullptr);
     StoreTest::TearDown();
   }
@@ -116,22 +118,29 @@ TEST_F(PersonalValuesTest, DevicePlatformNames) {
   EXPECT_EQ(CallDB::platformName("x86_64"), "Simulator");
   EXPECT_EQ(CallDB::platformName("i686"), "Simulator");
   EXPECT_EQ(CallDB::platformName("iPhone9,9"), "其它:iPhone9,9");
-  EXPECT_FALSE(db_->doDevicePlatform().empty());
 }
 
 TEST_F(PersonalValuesTest, SystemInfoGoesWithTheNextBackup) {
+  plat::DeviceInfo device = plat::Device::current();
+  device.model = "iPad2,1";
+  device.systemVersion = "7.1";
+  plat::Device::override(device);
   db_->UpdatePersonalValue("v_lexicon", "2.4");
   db_->modify_systeminfo();
-  EXPECT_EQ(row("system_name"), Value::array({Value::array({db_->doDevicePlatform(), 0})}));
+  EXPECT_EQ(row("system_name"), Value::array({Value::array({"iPad 2 (WiFi)", 0})}));
+  EXPECT_EQ(row("system_version"), Value::array({Value::array({"7.1", 0})}));
   EXPECT_EQ(row("last_v_lexicon"), Value::array({Value::array({"2.4", 0})}));
-  EXPECT_EQ(row("system_version").at(0).at(1), Value(0));
 
   // Unchanged values are not written again (their flag stays as the backup left it).
   db_->sql_update("update Var_Config set vc_uNeedSync = 1", "", {});
-  Value info = db_->feedback_get_systeminfo();
-  EXPECT_EQ(info.at(0), Value(db_->doDevicePlatform()));
+  EXPECT_EQ(db_->feedback_get_systeminfo(), Value::array({"iPad 2 (WiFi)", "7.1"}));
   EXPECT_EQ(row("system_name").at(0).at(1), Value(1));
-  EXPECT_EQ(row("system_version").at(0).at(0), info.at(1));
+
+  device.systemVersion = "7.1.2";
+  plat::Device::override(device);
+  db_->feedback_get_systeminfo();
+  EXPECT_EQ(row("system_version"), Value::array({Value::array({"7.1.2", 0})}));
+  EXPECT_EQ(row("last_v_lexicon").at(0).at(1), Value(1));  // only the backup copy moves it
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ class SqlMgrControllerTest : public ::testing::Test {
     return "no exception";
   }
 
+  testsupport::TempHome home_;  // the word-text key lives in the home's user defaults
   std::string folder_;
   std::string path_;
   sqlite3* db_ = nullptr;
