@@ -1,0 +1,46 @@
+// Idle connections kept open between exchanges, filed under the connection identity that the
+// streams using them carry: a stream takes only a connection of its own identity and endpoint
+// (scheme, host, port, proxy, certificate checking), never another's.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/http/Connection.h"
+
+namespace plat::http {
+
+struct ConnectionKey {
+  int64_t identity = 0;
+  std::string endpoint;  // scheme, host, port, proxy and certificate checking in one text
+
+  bool operator==(const ConnectionKey& other) const = default;
+};
+
+class ConnectionPool {
+ public:
+  static ConnectionPool& shared();
+
+  // An idle connection for `key` that is still open, or null. Dead ones found on the way close.
+  std::unique_ptr<Connection> take(const ConnectionKey& key);
+  void put(const ConnectionKey& key, std::unique_ptr<Connection> connection);
+  // Closes the idle connection `connection` if it is still in the pool.
+  void discard(const Connection* connection);
+  // Closes every idle connection filed under `identity`.
+  void closeIdle(int64_t identity);
+  void closeAll();
+  size_t idleCount() const;
+
+ private:
+  struct Entry {
+    ConnectionKey key;
+    std::unique_ptr<Connection> connection;
+  };
+  mutable std::mutex mutex_;
+  std::vector<Entry> idle_;
+};
+
+}  // namespace plat::http

@@ -1,0 +1,42 @@
+// Header fields of an HTTP message: names compared without regard to letter case, the first
+// spelling and the order of arrival kept.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace plat::http {
+
+class HeaderMap {
+ public:
+  using Field = std::pair<std::string, std::string>;
+
+  // Replaces the value of a field of the same name in place, or appends a new field.
+  void set(const std::string& name, const std::string& value);
+  // Joins the value to a present field with ", " (how repeated fields read), else appends.
+  void append(const std::string& name, const std::string& value);
+  bool remove(const std::string& name);
+  void clear() { fields_.clear(); }
+
+  std::optional<std::string> get(const std::string& name) const;
+  std::string value(const std::string& name) const { return get(name).value_or(""); }
+  bool contains(const std::string& name) const { return get(name).has_value(); }
+
+  size_t size() const { return fields_.size(); }
+  bool empty() const { return fields_.empty(); }
+  std::vector<Field>::const_iterator begin() const { return fields_.begin(); }
+  std::vector<Field>::const_iterator end() const { return fields_.end(); }
+
+  bool operator==(const HeaderMap& other) const { return fields_ == other.fields_; }
+
+ private:
+  std::vector<Field>::iterator find(const std::string& name);
+  std::vector<Field> fields_;
+};
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b);
+std::string lowercased(std::string text);
+
+}  // namespace plat::http

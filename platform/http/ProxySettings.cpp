@@ -1,0 +1,80 @@
+#include "platform/http/ProxySettings.h"
+
+#include <cstdlib>
+
+#include "platform/http/HeaderMap.h"
+
+namespace plat::http {
+namespace {
+
+std::string environment(const char* lowerName, const char* upperName) {
+  const char* value = std::getenv(lowerName);
+  if (!value || !*value) value = std::getenv(upperName);
+  return value ? value : "";
+}
+
+std::string trim(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+}  // namespace
+
+std::string ProxyServer::description() const {
+  return std::string(type == Type::Socks ? "socks://" : "http://") + host + ":" +
+         std::to_string(port);
+}
+
+std::optional<ProxyServer> parseProxySetting(const std::string& text) {
+  std::string value = trim(text);
+  if (value.empty()) return std::nullopt;
+  if (value.find("://") == std::string::npos) value = "http://" + value;
+  auto url = Url::parse(value);
+  if (!url || url->host().empty()) return std::nullopt;
+  ProxyServer proxy;
+  const std::string& scheme = url->scheme();
+  if (scheme.rfind("socks", 0) == 0) {
+    proxy.type = ProxyServer::Type::Socks;
+    proxy.port = url->port().value_or(1080);
+  } else if (scheme == "http" || scheme == "https") {
+    proxy.port = url->port().value_or(scheme == "https" ? 443 : 80);
+  } else {
+    return std::nullopt;
+  }
+  proxy.host = url->host();
+  return proxy;
+}
+
+bool isExemptFromProxy(const std::string& host, const std::string& noProxyList) {
+  const std::string name = lowercased(host);
+  size_t start = 0;
+  while (start <= noProxyList.size()) {
+    size_t comma = noProxyList.find(',', start);
+    std::string entry = lowercased(trim(noProxyList.substr(start, comma - start)));
+    if (entry == "*") return true;
+    if (!entry.empty() && entry[0] == '.') entry.erase(0, 1);
+    size_t colon = entry.find(':');
+    if (colon != std::string::npos && entry.find(':', colon + 1) == std::string::npos)
+      entry.erase(colon);  // a port in the entry applies to every port here
+    if (!entry.empty() &&
+        (name == entry || (name.size() > entry.size() &&
+                           name.compare(name.size() - entry.size(), entry.size(), entry) == 0 &&
+                           name[name.size() - entry.size() - 1] == '.')))
+      return true;
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return false;
+}
+
+std::optional<ProxyServer> systemProxyForUrl(const Url& url) {
+  if (url.host().empty()) return std::nullopt;
+  if (isExemptFromProxy(url.host(), environment("no_proxy", "NO_PROXY"))) return std::nullopt;
+  std::string setting = url.isSecure() ? environment("https_proxy", "HTTPS_PROXY")
+                                       : environment("http_proxy", "HTTP_PROXY");
+  if (setting.empty()) setting = environment("all_proxy", "ALL_PROXY");
+  return parseProxySetting(setting);
+}
+
+}  // namespace plat::http

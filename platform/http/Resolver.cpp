@@ -1,0 +1,81 @@
+#include "platform/http/Resolver.h"
+
+#include <netdb.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+namespace plat::http {
+namespace {
+
+Resolution lookUp(const std::string& host, int port, int flags) {
+  Resolution result;
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = flags;
+  addrinfo* list = nullptr;
+  std::string service = std::to_string(port);
+  int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+  if (status != 0) {
+    result.error = {StreamError::Domain::Resolver, status, gai_strerror(status)};
+    return result;
+  }
+  for (addrinfo* entry = list; entry; entry = entry->ai_next) {
+    SocketAddress address;
+    std::memcpy(&address.storage, entry->ai_addr, entry->ai_addrlen);
+    address.length = entry->ai_addrlen;
+    address.family = entry->ai_family;
+    result.addresses.push_back(address);
+  }
+  ::freeaddrinfo(list);
+  if (result.addresses.empty())
+    result.error = {StreamError::Domain::Resolver, EAI_NONAME, gai_strerror(EAI_NONAME)};
+  return result;
+}
+
+}  // namespace
+
+bool resolveLiteral(const std::string& host, int port, Resolution& out) {
+  Resolution numeric = lookUp(host, port, AI_NUMERICHOST);
+  if (numeric.error) return false;
+  out = std::move(numeric);
+  return true;
+}
+
+HostLookup::HostLookup() : eventFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+HostLookup::~HostLookup() {
+  if (eventFd_ >= 0) ::close(eventFd_);
+}
+
+std::shared_ptr<HostLookup> HostLookup::start(const std::string& host, int port) {
+  std::shared_ptr<HostLookup> lookup(new HostLookup());
+  // The thread keeps the lookup alive, so a caller that gives up early leaves nothing dangling.
+  std::thread([lookup, host, port] { lookup->finish(lookUp(host, port, AI_ADDRCONFIG)); }).detach();
+  return lookup;
+}
+
+void HostLookup::finish(Resolution result) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    result_ = std::move(result);
+    done_ = true;
+  }
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = ::write(eventFd_, &one, sizeof one);
+}
+
+bool HostLookup::isDone() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return done_;
+}
+
+Resolution HostLookup::takeResult() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::move(result_);
+}
+
+}  // namespace plat::http

@@ -1,0 +1,51 @@
+// Turns a host name into socket addresses without blocking the caller's run loop: literal
+// addresses at once, names on a short-lived thread that signals a descriptor when it is done, so
+// the caller can watch it as one more run-loop source.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/http/StreamError.h"
+
+namespace plat::http {
+
+struct SocketAddress {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  int family = 0;
+};
+
+struct Resolution {
+  std::vector<SocketAddress> addresses;
+  StreamError error;
+};
+
+// A literal IPv4 or IPv6 address into `out`; false for names.
+bool resolveLiteral(const std::string& host, int port, Resolution& out);
+
+class HostLookup {
+ public:
+  // Starts looking `host` up on its own thread.
+  static std::shared_ptr<HostLookup> start(const std::string& host, int port);
+  ~HostLookup();
+
+  int fd() const { return eventFd_; }  // readable once the answer is there
+  bool isDone();
+  Resolution takeResult();
+
+ private:
+  HostLookup();
+  void finish(Resolution result);
+
+  int eventFd_ = -1;
+  std::mutex mutex_;
+  bool done_ = false;
+  Resolution result_;
+};
+
+}  // namespace plat::http

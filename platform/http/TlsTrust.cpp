@@ -1,0 +1,75 @@
+#include "platform/http/TlsTrust.h"
+
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <mutex>
+#include <vector>
+
+namespace plat::http {
+namespace {
+
+struct TrustState {
+  std::mutex mutex;
+  std::vector<std::shared_ptr<X509>> added;
+  std::shared_ptr<SSL_CTX> validating, permissive;
+};
+
+TrustState& trust() {
+  static TrustState state;
+  return state;
+}
+
+std::shared_ptr<SSL_CTX> makeContext(bool validate,
+                                     const std::vector<std::shared_ptr<X509>>& added) {
+  SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+  if (!ctx) return nullptr;
+  SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+  SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+  if (validate) {
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+    SSL_CTX_set_default_verify_paths(ctx);
+    X509_STORE* store = SSL_CTX_get_cert_store(ctx);
+    for (const auto& cert : added) X509_STORE_add_cert(store, cert.get());
+  } else {
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
+  }
+  return std::shared_ptr<SSL_CTX>(ctx, SSL_CTX_free);
+}
+
+}  // namespace
+
+bool addTrustedCertificates(const std::string& pemText) {
+  BIO* bio = BIO_new_mem_buf(pemText.data(), static_cast<int>(pemText.size()));
+  if (!bio) return false;
+  std::vector<std::shared_ptr<X509>> certs;
+  while (X509* cert = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr))
+    certs.emplace_back(cert, X509_free);
+  BIO_free(bio);
+  ERR_clear_error();  // the read that ended the loop left an error behind
+  if (certs.empty()) return false;
+  TrustState& state = trust();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.added.insert(state.added.end(), certs.begin(), certs.end());
+  state.validating = nullptr;  // rebuilt with the new roots on next use
+  return true;
+}
+
+void removeAddedTrustedCertificates() {
+  TrustState& state = trust();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.added.clear();
+  state.validating = nullptr;
+}
+
+std::shared_ptr<SSL_CTX> clientTlsContext(bool validatesCertificate) {
+  TrustState& state = trust();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  std::shared_ptr<SSL_CTX>& slot = validatesCertificate ? state.validating : state.permissive;
+  if (!slot) slot = makeContext(validatesCertificate, state.added);
+  return slot;
+}
+
+}  // namespace plat::http

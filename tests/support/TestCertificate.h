@@ -1,0 +1,26 @@
+// A certificate authority and a server certificate for 127.0.0.1 and localhost, made with OpenSSL
+// when constructed and written as PEM files to a temporary folder (removed on destruction). Used by
+// the TLS variant of LoopbackHttpServer; a client that trusts caPath() validates the server.
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+class TestCertificate {
+ public:
+  TestCertificate();
+  ~TestCertificate();
+  TestCertificate(const TestCertificate&) = delete;
+  TestCertificate& operator=(const TestCertificate&) = delete;
+
+  const std::string& caPath() const { return caPath_; }                    // the CA, PEM
+  const std::string& certificatePath() const { return certificatePath_; }  // server chain, PEM
+  const std::string& keyPath() const { return keyPath_; }                  // server key, PEM
+  std::string caPem() const;
+
+ private:
+  std::string folder_, caPath_, certificatePath_, keyPath_;
+};
+
+}  // namespace testsupport
