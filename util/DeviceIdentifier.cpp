@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/base/Device.h"
 #include "util/MyExtensions.h"
 #include "util/UDIDTools.h"
 
@@ -82,6 +83,10 @@ std::string uniqueGlobalDeviceIdentifier(std::string_view systemVersion) {
   if (versionNumber(systemVersion) >= 7.0) return MyExtensions::md5(macaddress2());
   auto address = macaddress1();
   return address ? MyExtensions::md5(*address) : std::string();
+}
+
+std::string uniqueGlobalDeviceIdentifier() {
+  return uniqueGlobalDeviceIdentifier(plat::Device::current().systemVersion);
 }
 
 }  // namespace DeviceIdentifier

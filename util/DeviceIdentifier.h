@@ -12,6 +12,8 @@ namespace DeviceIdentifier {
 // 32 lower-case hex digits; empty when there is no identifier (no readable hardware address).
 // The system version is the device's version string ("7.0", "6.1.4"), read as a number.
 std::string uniqueGlobalDeviceIdentifier(std::string_view systemVersion);
+// The same for the system version of plat::Device.
+std::string uniqueGlobalDeviceIdentifier();
 
 // The hardware address of "en0", else "en1", else the first other interface that has one, as
 // "%02X:%02X:%02X:%02X:%02X:%02X"; nullopt (and a line on standard output) when none is readable.

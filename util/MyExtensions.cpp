@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/base/Utf.h"
 #include "platform/crypto/Digest.h"
 
 namespace MyExtensions {
@@ -17,39 +18,6 @@ int hexValue(char c) {
 bool isUnreserved(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '.' || c == '_' || c == '~';
-}
-
-// Well-formed UTF-8: shortest forms only, no surrogates, nothing past U+10FFFF.
-bool isValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    auto c = static_cast<unsigned char>(s[i]);
-    size_t extra = 0;
-    uint32_t cp = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1, cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2, cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3, cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      auto cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-      return false;
-    i += extra + 1;
-  }
-  return true;
 }
 
 }  // namespace
@@ -95,7 +63,7 @@ std::optional<std::string> URLDecodedString(std::string_view text) {
     out += static_cast<char>(high * 16 + low);
     i += 2;
   }
-  if (!isValidUtf8(out)) return std::nullopt;
+  if (!plat::utf::isValidUtf8(out)) return std::nullopt;
   return out;
 }
 

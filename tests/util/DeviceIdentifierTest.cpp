@@ -6,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/base/Device.h"
 #include "platform/crypto/SecretStore.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
@@ -28,6 +29,19 @@ TEST(DeviceIdentifier, IsTheDigestOfTheStoredUuidAndOutlivesTheAppHome) {
   }
   testsupport::TempHome reinstalled;  // the app's data gone, the device store kept
   EXPECT_EQ(uniqueGlobalDeviceIdentifier("10"), first);
+}
+
+TEST(DeviceIdentifier, FollowsTheDevicesSystemVersion) {
+  testsupport::TempDeviceStore store;
+  plat::DeviceInfo info = plat::Device::current();
+  info.systemVersion = "7.0";
+  plat::Device::override(info);
+  EXPECT_EQ(uniqueGlobalDeviceIdentifier(), MyExtensions::md5(UDIDTools::UDID()));
+  info.systemVersion = "6.1";
+  plat::Device::override(info);
+  auto address = DeviceIdentifier::macaddress1();
+  EXPECT_EQ(uniqueGlobalDeviceIdentifier(), address ? MyExtensions::md5(*address) : "");
+  plat::Device::resetOverride();
 }
 
 TEST(DeviceIdentifier, IsNewAfterTheDeviceStoreIsRemoved) {
