@@ -111,7 +111,7 @@ void Operation::setExecuting(bool executing) {
 }
 
 void Operation::finish() {
-  auto self = shared_from_this();  // the queue lets go of it below
+  auto self = weak_from_this().lock();  // the queue lets go of it below (null when not shared)
   std::function<void()> completion;
   std::shared_ptr<OperationQueueImpl> queue;
   std::vector<std::weak_ptr<Operation>> dependents;

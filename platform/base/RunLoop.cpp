@@ -90,17 +90,39 @@ std::atomic<RunLoop*>& mainLoop() {
 
 }  // namespace
 
+// How other threads wake a sleeping loop. Shared, so that a poster who has just handed over a
+// perform (after which the loop may run it, end its thread and go away) can still ring.
+struct WakeChannel {
+  int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  // The loop announces that it is about to block in poll(); only then do posters write to the
+  // descriptor, once per sleep. A busy loop costs posters no system call.
+  std::atomic<bool> sleeping{false};
+  std::atomic<bool> pending{false};
+
+  ~WakeChannel() {
+    if (fd >= 0) ::close(fd);
+  }
+  void ring(bool evenIfAwake) {
+    if ((evenIfAwake || sleeping.load()) && !pending.exchange(true)) {
+      uint64_t one = 1;
+      [[maybe_unused]] ssize_t n = ::write(fd, &one, sizeof one);
+    }
+  }
+  void drain() {
+    uint64_t count;
+    [[maybe_unused]] ssize_t n = ::read(fd, &count, sizeof count);
+    pending.store(false);
+  }
+};
+
 struct RunLoop::Impl {
   std::thread::id thread = std::this_thread::get_id();
-  int wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  std::shared_ptr<WakeChannel> wake = std::make_shared<WakeChannel>();
+  const int wakeFd = wake->fd;
 
   // Shared with other threads.
   std::mutex postedMutex;
   std::deque<Posted> posted;
-  // The loop announces that it is about to block in poll(); only then do posters write to the
-  // wake descriptor, once per sleep. A busy loop costs posters no system call.
-  std::atomic<bool> sleeping{false};
-  std::atomic<bool> wakePending{false};
   std::atomic<bool> stopRequested{false};
 
   // The loop's own thread only.
@@ -110,21 +132,14 @@ struct RunLoop::Impl {
   uint64_t nextSequence = 0;
   std::vector<std::string> modeStack;
 
-  ~Impl() {
-    if (wakeFd >= 0) ::close(wakeFd);
-  }
-
-  void wake() {
-    if (sleeping.load() && !wakePending.exchange(true)) {
-      uint64_t one = 1;
-      [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+  // Hands a perform over; the loop may be gone once this returns.
+  void post(Posted item) {
+    std::shared_ptr<WakeChannel> channel = wake;
+    {
+      std::lock_guard lock(postedMutex);
+      posted.push_back(std::move(item));
     }
-  }
-
-  void drainWakeFd() {
-    uint64_t count;
-    [[maybe_unused]] ssize_t n = ::read(wakeFd, &count, sizeof count);
-    wakePending.store(false);
+    channel->ring(false);
   }
 
   int runPerforms(const std::string& mode) {
@@ -235,15 +250,15 @@ struct RunLoop::Impl {
     if (timeoutMs != 0) {
       // Announce the sleep, then look again: a perform posted before the announcement was seen
       // is found here, one posted after it writes to the wake descriptor.
-      sleeping.store(true);
+      wake->sleeping.store(true);
       if (hasPerforms(mode) || stopRequested.load()) timeoutMs = 0;
     }
     int n = ::poll(fds.data(), fds.size(), timeoutMs);
-    sleeping.store(false);
+    wake->sleeping.store(false);
     if (n <= 0) return 0;
     int handled = 0;
     if (fds[0].revents) {
-      drainWakeFd();
+      wake->drain();
       handled += runPerforms(mode);
     }
     for (size_t i = 1; i < fds.size(); ++i) {
@@ -328,7 +343,7 @@ void Timer::setFireDate(double date) {
 
 void Timer::fire() {
   if (!state_->valid) return;
-  auto self = shared_from_this();  // the callback may drop the last other reference
+  auto self = weak_from_this().lock();  // the callback may drop the last other reference
   Callback callback = state_->callback;
   if (callback) callback(*this);
   if (!state_->repeats) invalidate();
@@ -385,11 +400,7 @@ std::thread::id RunLoop::thread() const {
 }
 
 void RunLoop::perform(Task task, const std::string& mode) {
-  {
-    std::lock_guard lock(impl_->postedMutex);
-    impl_->posted.emplace_back(std::move(task), mode, nullptr);
-  }
-  impl_->wake();
+  impl_->post(Posted(std::move(task), mode, nullptr));
 }
 
 void RunLoop::performAndWait(Task task, const std::string& mode) {
@@ -398,11 +409,7 @@ void RunLoop::performAndWait(Task task, const std::string& mode) {
     return;
   }
   auto waiter = std::make_shared<Waiter>();
-  {
-    std::lock_guard lock(impl_->postedMutex);
-    impl_->posted.emplace_back(std::move(task), mode, waiter);
-  }
-  impl_->wake();
+  impl_->post(Posted(std::move(task), mode, waiter));
   std::unique_lock lock(waiter->mutex);
   waiter->cv.wait(lock, [&] { return waiter->done; });
 }
@@ -478,10 +485,9 @@ bool RunLoop::runMode(const std::string& mode, double until, bool returnAfterSou
 }
 
 void RunLoop::stop() {
-  impl_->stopRequested.store(true);
-  // Written even when the loop is busy: the flag is read between turns anyway.
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = ::write(impl_->wakeFd, &one, sizeof one);
+  std::shared_ptr<WakeChannel> channel = impl_->wake;
+  impl_->stopRequested.store(true);  // from here on the loop may end and go away
+  channel->ring(true);
 }
 
 std::string RunLoop::currentMode() const {
