@@ -1,0 +1,111 @@
+#include "json/JsonArray.h"
+
+#include <iterator>
+#include <new>
+
+#include "json/JsonRaise.h"
+#include "json/SharedWithTrailing.h"
+
+JsonArray::JsonArray(void** trailing, Private, plat::Value* first, size_t count, bool isMutable)
+    : items_(static_cast<plat::Value*>(*trailing)), count_(count), mutations_(isMutable ? 1 : 0) {
+  if (isMutable) {
+    growable_.assign(std::make_move_iterator(first), std::make_move_iterator(first + count));
+    items_ = growable_.data();
+  } else {
+    for (size_t i = 0; i < count; ++i) new (items_ + i) plat::Value(std::move(first[i]));
+  }
+}
+
+JsonArray::~JsonArray() {
+  if (!isMutable()) std::destroy_n(items_, count_);
+}
+
+std::shared_ptr<JsonArray> JsonArray::make(plat::Value* first, size_t count, bool isMutable) {
+  size_t trailingBytes = isMutable ? 0 : count * sizeof(plat::Value);
+  return makeSharedWithTrailing<JsonArray>(trailingBytes, Private(), first, count, isMutable);
+}
+
+size_t JsonArray::capacity() const {
+  return isMutable() ? growable_.capacity() : count_;
+}
+
+const plat::Value& JsonArray::at(size_t index) const {
+  if (index >= count_) raiseBeyondBounds("at", index, count_);
+  return items_[index];
+}
+
+void JsonArray::append(plat::Value value) {
+  insertAt("append", count_, std::move(value));
+}
+
+void JsonArray::insert(size_t index, plat::Value value) {
+  insertAt("insert", index, std::move(value));
+}
+
+void JsonArray::insertAt(const char* operation, size_t index, plat::Value value) {
+  checkMutable(operation);
+  if (index > count_) raiseBeyondBounds(operation, index, count_ + 1);
+  // Grows by 16 slots at a time.
+  if (count_ + 1 >= growable_.capacity()) {
+    try {
+      growable_.reserve(growable_.capacity() + 16);
+    } catch (const std::bad_alloc&) {
+      jsonRaise(kJsonOutOfMemoryException, "Unable to resize objects array.");
+    }
+  }
+  growable_.insert(growable_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+  didChange();
+}
+
+void JsonArray::replace(size_t index, plat::Value value) {
+  checkMutable("replace");
+  if (index >= count_) raiseBeyondBounds("replace", index, count_);
+  growable_[index] = std::move(value);
+  didChange();
+}
+
+void JsonArray::remove(size_t index) {
+  checkMutable("remove");
+  if (index >= count_) raiseBeyondBounds("remove", index, count_);
+  growable_.erase(growable_.begin() + static_cast<std::ptrdiff_t>(index));
+  didChange();
+}
+
+std::shared_ptr<plat::ArrayStorage> JsonArray::clone() const {
+  std::vector<plat::Value> copy(items_, items_ + count_);
+  return make(copy.data(), copy.size(), isMutable());
+}
+
+void JsonArray::getObjects(plat::Value* objects, size_t location, size_t length) const {
+  size_t end = location + length;
+  if (objects == nullptr && end > 0)
+    jsonRaise(kJsonInvalidArgumentException,
+              jsonFormat("*** -[JsonArray getObjects]: pointer to objects array is NULL but range "
+                         "length is %lu",
+                         static_cast<unsigned long>(end)));
+  if (end < location || end > count_) raiseBeyondBounds("getObjects", end, count_);
+  std::copy(items_ + location, items_ + end, objects);
+}
+
+std::shared_ptr<plat::PlainArray> JsonArray::mutableCopy() const {
+  return std::make_shared<plat::PlainArray>(std::vector<plat::Value>(items_, items_ + count_));
+}
+
+void JsonArray::checkMutable(const char* operation) const {
+  if (!isMutable())
+    jsonRaise(
+        kJsonInternalInconsistencyException,
+        jsonFormat("*** -[JsonArray %s]: mutating method sent to immutable object", operation));
+}
+
+void JsonArray::raiseBeyondBounds(const char* operation, size_t index, size_t bound) const {
+  jsonRaise(kJsonRangeException,
+            jsonFormat("*** -[JsonArray %s]: index (%lu) beyond bounds (%lu)", operation,
+                       static_cast<unsigned long>(index), static_cast<unsigned long>(bound)));
+}
+
+void JsonArray::didChange() {
+  items_ = growable_.data();
+  count_ = growable_.size();
+  mutations_ = mutations_ == UINT64_MAX ? 1 : mutations_ + 1;
+}

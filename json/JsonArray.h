@@ -1,0 +1,57 @@
+// The array a JSON decode produces, read through plat::Value like any other. It is immutable
+// (every change raises) unless the caller asked the decoder for mutable results; a mutable one
+// counts its changes. Only the decoder makes them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/base/Value.h"
+
+class JsonParser;
+
+class JsonArray final : public plat::ArrayStorage {
+  struct Private {
+    explicit Private() = default;
+  };
+
+ public:
+  // Takes the items of [first, first + count) by moving them.
+  JsonArray(void** trailing, Private, plat::Value* first, size_t count, bool isMutable);
+  ~JsonArray() override;
+
+  size_t size() const override { return count_; }
+  const plat::Value& at(size_t index) const override;
+  void append(plat::Value value) override;
+  void insert(size_t index, plat::Value value) override;
+  void replace(size_t index, plat::Value value) override;
+  void remove(size_t index) override;
+  std::shared_ptr<plat::ArrayStorage> clone() const override;  // as mutable as this one
+
+  bool isMutable() const { return mutations_ != 0; }
+  // 0 for an immutable array; otherwise raised by every change, from 1 on, never back to 0.
+  uint64_t mutations() const { return mutations_; }
+  size_t capacity() const;
+  // Copies the items of [location, location + length) to `objects`, which may be null only when
+  // location + length is 0.
+  void getObjects(plat::Value* objects, size_t location, size_t length) const;
+  // A plain array with the same items, for code that wants to change a decoded one.
+  std::shared_ptr<plat::PlainArray> mutableCopy() const;
+
+ private:
+  friend class JsonParser;
+  static std::shared_ptr<JsonArray> make(plat::Value* first, size_t count, bool isMutable);
+
+  void insertAt(const char* operation, size_t index, plat::Value value);
+  void checkMutable(const char* operation) const;
+  [[noreturn]] void raiseBeyondBounds(const char* operation, size_t index, size_t bound) const;
+  void didChange();
+
+  // An immutable array keeps its items in the storage allocated with it; a mutable one in
+  // `growable_`.
+  plat::Value* items_;
+  size_t count_;
+  uint64_t mutations_;
+  std::vector<plat::Value> growable_;
+};

@@ -1,0 +1,233 @@
+#include "json/JsonDictionary.h"
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include <cstring>
+#include "json/JsonDictionaryEnumerator.h"
+#include "json/JsonRaise.h"
+#include "json/SharedWithTrailing.h"
+
+namespace {
+
+// The only capacities a dictionary ever has.
+constexpr size_t kCapacities[] = {
+    0,        3,        7,        13,       23,        41,        71,        127,
+    191,      251,      383,      631,      1087,      1723,      2803,      4523,
+    7351,     11959,    19447,    31231,    50683,     81919,     132607,    214519,
+    346607,   561109,   907759,   1468927,  2376191,   3845119,   6221311,   10066421,
+    16287743, 26354171, 42641881, 68996069, 111638519, 180634607, 292272623, 472907251};
+
+[[noreturn]] void raiseNoTable() {
+  jsonRaise(kJsonOutOfMemoryException, "Unable to allocate memory for hash table.");
+}
+
+}  // namespace
+
+size_t JsonDictionary::capacityIndexForCount(size_t count) {
+  if (count > SIZE_MAX / 133) raiseNoTable();
+  size_t want = count * 133 / 100;  // count × 1.33, rounded down
+  const size_t* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), want);
+  if (found == std::end(kCapacities)) raiseNoTable();
+  return static_cast<size_t>(found - std::begin(kCapacities));
+}
+
+size_t JsonDictionary::capacityForCount(size_t count) {
+  return kCapacities[capacityIndexForCount(count)];
+}
+
+uint64_t JsonDictionary::keyHash(std::string_view key) {
+  // Eight bytes at a time, each folded in by a 64×64→128-bit multiply: keys are short and hashed
+  // for every pair a decode builds.
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  auto mix = [](uint64_t x) {
+    unsigned __int128 product = static_cast<unsigned __int128>(x) * kMultiplier;
+    return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
+  };
+  const char* bytes = key.data();
+  size_t length = key.size();
+  uint64_t hash = mix(length ^ 0x2D358DCCAA6C78A5ULL);
+  for (; length >= 8; bytes += 8, length -= 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    hash = mix(hash ^ word);
+  }
+  if (length >= 4) {
+    uint32_t first, last;
+    std::memcpy(&first, bytes, 4);
+    std::memcpy(&last, bytes + length - 4, 4);
+    hash = mix(hash ^ (uint64_t{first} << 32 | last));
+  } else if (length > 0) {
+    uint64_t word = uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
+                    uint64_t{static_cast<unsigned char>(bytes[length / 2])} << 8 |
+                    static_cast<unsigned char>(bytes[length - 1]);
+    hash = mix(hash ^ word);
+  }
+  return hash | uint64_t{1} << 63;
+}
+
+size_t JsonDictionary::startSlot(uint64_t hash) const {
+  // A constant divisor per table size turns the modulo into a multiply.
+  switch (capacityIndex_) {
+#define JSON_CAPACITY_CASE(i) \
+  case i:                     \
+    return hash % kCapacities[i];
+    JSON_CAPACITY_CASE(1)
+        JSON_CAPACITY_CASE(2) JSON_CAPACITY_CASE(3) JSON_CAPACITY_CASE(4) JSON_CAPACITY_CASE(5)
+            JSON_CAPACITY_CASE(6) JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9)
+                JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+#undef JSON_CAPACITY_CASE
+                    default : return hash %
+                              capacity_;
+  }
+}
+
+JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, bool isMutable)
+    : capacityIndex_(capacityIndex),
+      capacity_(kCapacities[capacityIndex]),
+      mutations_(isMutable ? 1 : 0),
+      entries_(static_cast<Entry*>(*trailing)) {
+  std::uninitialized_value_construct_n(entries_, capacity_);
+}
+
+JsonDictionary::~JsonDictionary() {
+  if (!grown_) std::destroy_n(entries_, capacity_);
+}
+
+std::shared_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
+  size_t index = capacityIndexForCount(count);
+  return makeSharedWithTrailing<JsonDictionary>(kCapacities[index] * sizeof(Entry), Private(),
+                                                index, isMutable);
+}
+
+size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
+  if (capacity_ == 0) return capacity_;
+  size_t index = startSlot(hash);
+  for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
+    const Entry& entry = entries_[index];
+    if (!entry.used()) break;
+    if (entry.keyHash == hash && entry.key == key) return index;
+  }
+  return capacity_;
+}
+
+const plat::Value* JsonDictionary::find(const std::string& key) const {
+  size_t index = findSlot(key, keyHash(key));
+  return index == capacity_ ? nullptr : &entries_[index].object;
+}
+
+void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
+  if (capacity_ == 0) return;
+  size_t index = startSlot(hash);
+  for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
+    Entry& entry = entries_[index];
+    if (entry.used() && entry.keyHash == hash && entry.key == key) removeSlot(index);
+    if (!entry.used()) {
+      entry.keyHash = hash;
+      entry.key = std::move(key);
+      entry.object = std::move(object);
+      ++count_;
+      return;
+    }
+  }
+}
+
+void JsonDictionary::removeSlot(size_t index) {
+  entries_[index] = Entry();
+  --count_;
+  // Backward shift: every pair after the hole that probing passed over moves back, so each key
+  // stays reachable from its start slot without tombstones.
+  size_t next = nextSlot(index);
+  for (size_t steps = 0; steps < capacity_ && entries_[next].used();
+       ++steps, next = nextSlot(next)) {
+    Entry moved = std::move(entries_[next]);
+    entries_[next] = Entry();
+    size_t to = startSlot(moved.keyHash);
+    while (entries_[to].used()) to = nextSlot(to);
+    entries_[to] = std::move(moved);
+  }
+}
+
+void JsonDictionary::set(const std::string& key, plat::Value value) {
+  checkMutable("set");
+  size_t neededIndex = capacityIndexForCount(count_ + 1);
+  if (capacity_ < kCapacities[neededIndex]) moveToTable(neededIndex);
+  std::string copy = key;
+  insertEntry(keyHash(copy), std::move(copy), std::move(value));
+  countMutation();
+}
+
+void JsonDictionary::moveToTable(size_t capacityIndex) {
+  std::unique_ptr<Entry[]> table;
+  try {
+    table.reset(new Entry[kCapacities[capacityIndex]]);
+  } catch (const std::bad_alloc&) {
+    raiseNoTable();
+  }
+  Entry* old = entries_;
+  size_t oldCapacity = capacity_;
+  std::unique_ptr<Entry[]> oldGrown = std::exchange(grown_, std::move(table));
+  entries_ = grown_.get();
+  capacityIndex_ = capacityIndex;
+  capacity_ = kCapacities[capacityIndex];
+  count_ = 0;
+  for (size_t i = 0; i < oldCapacity; ++i)
+    if (old[i].used()) insertEntry(old[i].keyHash, std::move(old[i].key), std::move(old[i].object));
+  if (!oldGrown) std::destroy_n(old, oldCapacity);  // the slots allocated with the dictionary
+}
+
+bool JsonDictionary::remove(const std::string& key) {
+  checkMutable("remove");
+  size_t index = findSlot(key, keyHash(key));
+  if (index == capacity_) return false;
+  removeSlot(index);
+  countMutation();
+  return true;
+}
+
+void JsonDictionary::forEach(
+    const std::function<void(const std::string&, const plat::Value&)>& fn) const {
+  for (size_t i = 0; i < capacity_; ++i)
+    if (entries_[i].used()) fn(entries_[i].key, entries_[i].object);
+}
+
+std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
+  auto copy = makeSharedWithTrailing<JsonDictionary>(capacity_ * sizeof(Entry), Private(),
+                                                     capacityIndex_, isMutable());
+  for (size_t i = 0; i < capacity_; ++i) copy->entries_[i] = entries_[i];
+  copy->count_ = count_;
+  return copy;
+}
+
+void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
+                                std::vector<std::string>* keys) const {
+  for (size_t i = 0; i < capacity_; ++i) {
+    if (!entries_[i].used()) continue;
+    if (objects) objects->push_back(entries_[i].object);
+    if (keys) keys->push_back(entries_[i].key);
+  }
+}
+
+std::unique_ptr<JsonDictionaryEnumerator> JsonDictionary::keyEnumerator() const {
+  return std::make_unique<JsonDictionaryEnumerator>(shared_from_this());
+}
+
+std::shared_ptr<plat::PlainDictionary> JsonDictionary::mutableCopy() const {
+  auto copy = std::make_shared<plat::PlainDictionary>();
+  forEach([&](const std::string& key, const plat::Value& object) { copy->set(key, object); });
+  return copy;
+}
+
+void JsonDictionary::checkMutable(const char* operation) const {
+  if (!isMutable())
+    jsonRaise(kJsonInternalInconsistencyException,
+              jsonFormat("*** -[JsonDictionary %s]: mutating method sent to immutable object",
+                         operation));
+}
+
+void JsonDictionary::countMutation() {
+  mutations_ = mutations_ == UINT64_MAX ? 1 : mutations_ + 1;
+}

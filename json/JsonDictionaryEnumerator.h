@@ -1,0 +1,22 @@
+// Hands out the keys of a decoded dictionary one at a time, in slot order; keeps the dictionary
+// alive while it exists.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "json/JsonDictionary.h"
+
+class JsonDictionaryEnumerator {
+ public:
+  explicit JsonDictionaryEnumerator(std::shared_ptr<const JsonDictionary> collection);
+
+  std::optional<std::string> nextObject();  // nothing after the last key
+  std::vector<std::string> allObjects();    // every key not yet handed out
+
+ private:
+  std::shared_ptr<const JsonDictionary> collection_;
+  size_t nextObject_ = 0;  // slot index
+};

@@ -1,0 +1,68 @@
+#include "json/Utf8Sequence.h"
+
+namespace {
+
+// Continuation bytes a lead byte announces; 0 for a byte that cannot lead.
+size_t announcedContinuations(unsigned char lead) {
+  if (lead >= 0xC0 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF7) return 3;
+  if (lead >= 0xF8 && lead <= 0xFB) return 4;
+  if (lead >= 0xFC && lead <= 0xFD) return 5;
+  return 0;
+}
+
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+Utf8Sequence readUtf8Sequence(const unsigned char* bytes, size_t available,
+                              bool rejectNoncharacters) {
+  const Utf8Sequence illegal{Utf8Status::Illegal, 0, 0};
+  unsigned char lead = bytes[0];
+  if (lead < 0xC2 || lead > 0xF4) return illegal;
+  size_t continuations = announcedContinuations(lead);
+  // The second byte's range depends on the lead, which excludes overlong forms, surrogates and
+  // code points above U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  uint32_t codePoint = lead & (0x3F >> continuations);
+  for (size_t i = 1; i <= continuations; ++i) {
+    if (i >= available) return {Utf8Status::Truncated, 0, 0};
+    unsigned char byte = bytes[i];
+    if (i == 1 ? (byte < low || byte > high) : !isContinuation(byte)) return illegal;
+    codePoint = (codePoint << 6) | (byte & 0x3F);
+  }
+  if (rejectNoncharacters && isUnicodeNoncharacter(codePoint)) return illegal;
+  return {Utf8Status::Valid, static_cast<uint8_t>(continuations + 1), codePoint};
+}
+
+size_t invalidUtf8Span(const unsigned char* bytes, size_t available) {
+  size_t span = 1;
+  size_t announced = announcedContinuations(bytes[0]);
+  while (span <= announced && span < available && isContinuation(bytes[span])) ++span;
+  return span;
+}
+
+void appendUtf8(std::string& out, uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}

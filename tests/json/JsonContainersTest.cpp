@@ -1,0 +1,210 @@
+// The decoder's arrays and dictionaries: sizes from the capacity table, lookups, immutability,
+// changes to mutable ones (backward-shift deletion included) and enumeration.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "json/JsonArray.h"
+#include "json/JsonDictionary.h"
+#include "json/JsonDictionaryEnumerator.h"
+#include "tests/json/DecodeHelpers.h"
+
+namespace {
+
+using plat::Value;
+
+const JsonDictionary& dictionaryOf(const Value& value) {
+  return dynamic_cast<const JsonDictionary&>(*value.dictionaryStorage());
+}
+
+const JsonArray& arrayOf(const Value& value) {
+  return dynamic_cast<const JsonArray&>(*value.arrayStorage());
+}
+
+template <typename Fn>
+void expectRaise(Fn fn, const std::string& name, const std::string& reason) {
+  try {
+    fn();
+    ADD_FAILURE() << "no exception, expected: " << reason;
+  } catch (const plat::NamedException& e) {
+    EXPECT_EQ(e.name(), name);
+    EXPECT_EQ(e.reason(), reason);
+  }
+}
+
+TEST(JsonContainers, CapacityTable) {
+  EXPECT_EQ(JsonDictionary::capacityForCount(0), 0u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(1), 3u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(3), 3u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(4), 7u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(6), 7u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(7), 13u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(1000), 1723u);
+  EXPECT_EQ(JsonDictionary::capacityForCount(355569362), 472907251u);
+  expectRaise([] { JsonDictionary::capacityForCount(355569363); }, "OutOfMemoryException",
+              "Unable to allocate memory for hash table.");
+}
+
+TEST(JsonContainers, EmptyAndFullDictionaries) {
+  Value empty = objectFromJSONString("{}");
+  EXPECT_EQ(dictionaryOf(empty).capacity(), 0u);
+  EXPECT_FALSE(empty.has("a"));
+  EXPECT_FALSE(empty.has(""));
+
+  Value full = objectFromJSONString("{\"a\":1,\"b\":2,\"\":3}");
+  EXPECT_EQ(dictionaryOf(full).capacity(), 3u);
+  EXPECT_EQ(full.size(), 3u);
+  EXPECT_EQ(full[""].asInt(), 3);
+  EXPECT_FALSE(full.has("c"));  // probes all three slots and stops
+  EXPECT_EQ(objectFromJSONString("{\"a\":1,\"a\":2}").size(), 1u);
+}
+
+TEST(JsonContainers, LargeDictionaryFindsEveryKey) {
+  std::string text = "{";
+  for (int i = 0; i < 5000; ++i)
+    text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":" + std::to_string(i);
+  text += "}";
+  Value value = objectFromJSONString(text);
+  ASSERT_EQ(value.size(), 5000u);
+  EXPECT_EQ(dictionaryOf(value).capacity(), 7351u);
+  for (int i = 0; i < 5000; ++i) ASSERT_EQ(value["k" + std::to_string(i)].asInt(), i);
+  EXPECT_FALSE(value.has("k5000"));
+}
+
+TEST(JsonContainers, ImmutableOnesRaiseOnEveryChange) {
+  Value dictionary = objectFromJSONString("{\"a\":[1,2,3]}");
+  Value array = dictionary["a"];
+  const std::string immutable = "InternalInconsistencyException";
+  expectRaise([&] { dictionary.set("b", 1); }, immutable,
+              "*** -[JsonDictionary set]: mutating method sent to immutable object");
+  expectRaise([&] { dictionary.remove("a"); }, immutable,
+              "*** -[JsonDictionary remove]: mutating method sent to immutable object");
+  expectRaise([&] { array.append(4); }, immutable,
+              "*** -[JsonArray append]: mutating method sent to immutable object");
+  expectRaise([&] { array.insert(0, 4); }, immutable,
+              "*** -[JsonArray insert]: mutating method sent to immutable object");
+  expectRaise([&] { array.replace(0, 4); }, immutable,
+              "*** -[JsonArray replace]: mutating method sent to immutable object");
+  expectRaise([&] { array.removeAt(0); }, immutable,
+              "*** -[JsonArray remove]: mutating method sent to immutable object");
+  EXPECT_EQ(dictionary.debugString(), "{\"a\": [1, 2, 3]}");
+  EXPECT_EQ(arrayOf(array).mutations(), 0u);
+}
+
+TEST(JsonContainers, CopiesShareTheImmutableContainerAndMutableCopiesAreOwn) {
+  Value array = objectFromJSONString("[1,2]");
+  Value copy = array;
+  EXPECT_EQ(copy.arrayStorage(), array.arrayStorage());  // the container itself
+
+  Value changeable(std::shared_ptr<plat::ArrayStorage>(arrayOf(array).mutableCopy()));
+  changeable.append(3);
+  EXPECT_EQ(changeable.debugString(), "[1, 2, 3]");
+  EXPECT_EQ(array.size(), 2u);
+
+  Value dictionary = objectFromJSONString("{\"a\":1}");
+  Value plain(std::shared_ptr<plat::DictionaryStorage>(dictionaryOf(dictionary).mutableCopy()));
+  plain.set("b", 2);
+  EXPECT_EQ(plain.size(), 2u);
+  EXPECT_EQ(dictionary.size(), 1u);
+}
+
+TEST(JsonContainers, MutableArrayChanges) {
+  Value array = mutableObjectFromJSONString("[1,2,3]");
+  const JsonArray& storage = arrayOf(array);
+  EXPECT_EQ(storage.mutations(), 1u);
+  EXPECT_EQ(storage.capacity(), 3u);
+  array.insert(3, 4);                  // at count: appends
+  EXPECT_EQ(storage.capacity(), 19u);  // grown by 16 slots
+  array.insert(0, 0);
+  array.replace(2, "two");
+  array.removeAt(4);
+  EXPECT_EQ(array.debugString(), "[0, 1, \"two\", 3]");
+  EXPECT_EQ(storage.mutations(), 5u);
+  expectRaise([&] { array.insert(5, 9); }, "RangeException",
+              "*** -[JsonArray insert]: index (5) beyond bounds (5)");
+  expectRaise([&] { array.removeAt(4); }, "RangeException",
+              "*** -[JsonArray remove]: index (4) beyond bounds (4)");
+  expectRaise([&] { storage.at(7); }, "RangeException",
+              "*** -[JsonArray at]: index (7) beyond bounds (4)");
+  EXPECT_TRUE(array.at(7).isNull());  // Value's own reads never raise
+}
+
+TEST(JsonContainers, GetObjectsChecksItsRange) {
+  Value array = objectFromJSONString("[1,2,3]");
+  const JsonArray& storage = arrayOf(array);
+  Value out[2];
+  storage.getObjects(out, 1, 2);
+  EXPECT_EQ(out[0].asInt(), 2);
+  EXPECT_EQ(out[1].asInt(), 3);
+  storage.getObjects(nullptr, 0, 0);
+  expectRaise(
+      [&] { storage.getObjects(nullptr, 1, 1); }, "InvalidArgumentException",
+      "*** -[JsonArray getObjects]: pointer to objects array is NULL but range length is 2");
+  expectRaise([&] { storage.getObjects(out, 2, 2); }, "RangeException",
+              "*** -[JsonArray getObjects]: index (4) beyond bounds (3)");
+}
+
+TEST(JsonContainers, MutableDictionaryMatchesAMapThroughRandomChanges) {
+  Value dictionary = mutableObjectFromJSONString("{\"seed\":0}");
+  std::map<std::string, int> model{{"seed", 0}};
+  std::mt19937 random(7);
+  for (int step = 0; step < 4000; ++step) {
+    std::string key = "k" + std::to_string(random() % 300);
+    if (random() % 3 == 0) {
+      EXPECT_EQ(dictionary.remove(key), model.erase(key) == 1);
+    } else {
+      dictionary.set(key, step);
+      model[key] = step;
+    }
+    if (step % 97 == 0) {
+      ASSERT_EQ(dictionary.size(), model.size());
+      for (const auto& [k, v] : model) ASSERT_EQ(dictionary[k].asInt(), v) << k;
+    }
+  }
+  ASSERT_EQ(dictionary.size(), model.size());
+  for (const auto& [k, v] : model) EXPECT_EQ(dictionary[k].asInt(), v);
+  const JsonDictionary& storage = dictionaryOf(dictionary);
+  EXPECT_GE(storage.capacity(), JsonDictionary::capacityForCount(model.size()));
+  EXPECT_GT(storage.mutations(), 1u);
+}
+
+TEST(JsonContainers, CopyOfASharedMutableDictionaryIsIndependent) {
+  Value original = mutableObjectFromJSONString("{\"a\":1}");
+  Value copy = original;
+  copy.set("b", 2);
+  EXPECT_EQ(original.size(), 1u);
+  EXPECT_EQ(copy.size(), 2u);
+  EXPECT_NE(dynamic_cast<const JsonDictionary*>(copy.dictionaryStorage()), nullptr);
+}
+
+TEST(JsonContainers, EnumeratorHandsOutEachKeyOnce) {
+  auto enumerator = [] {
+    Value value = objectFromJSONString("{\"x\":1,\"y\":2,\"z\":3,\"w\":4}");
+    return dictionaryOf(value).keyEnumerator();  // outlives the value it came from
+  };
+  auto all = enumerator()->allObjects();
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, (std::vector<std::string>{"w", "x", "y", "z"}));
+
+  auto partial = enumerator();
+  std::optional<std::string> first = partial->nextObject();
+  ASSERT_TRUE(first.has_value());
+  std::vector<std::string> rest = partial->allObjects();
+  EXPECT_EQ(rest.size(), 3u);
+  EXPECT_EQ(std::count(rest.begin(), rest.end(), *first), 0);
+  EXPECT_FALSE(partial->nextObject().has_value());
+}
+
+TEST(JsonContainers, EnumerationOrdersAgree) {
+  Value value = objectFromJSONString("{\"one\":1,\"two\":2,\"three\":3,\"four\":4,\"five\":5}");
+  const JsonDictionary& storage = dictionaryOf(value);
+  std::vector<std::string> keys;
+  std::vector<Value> objects;
+  storage.getObjects(&objects, &keys);
+  EXPECT_EQ(keys, value.keys());
+  EXPECT_EQ(keys, storage.keyEnumerator()->allObjects());
+  for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(value[keys[i]], objects[i]);
+}
+
+}  // namespace
