@@ -41,6 +41,7 @@ ZipFastLookup::~ZipFastLookup() {
 }
 
 bool ZipFastLookup::read(uint64_t offset, size_t length, uint8_t* out) {
+  if (length == 0) return true;
   if (offset < windowOffset_ || offset + length > windowOffset_ + windowLength_) {
     window_.resize(std::max(kWindowSize, length));
     windowOffset_ = offset;
@@ -82,7 +83,9 @@ std::optional<ZipFastLookup::Directory> ZipFastLookup::centralDirectory() {
   uint64_t directoryOffset = le32(record + 16);
   // A zip64 archive: the locator just before the end record points to the zip64 end record.
   uint8_t locator[20];
-  if (*end >= 20 && read(*end - 20, 20, locator) && le32(locator) == kZip64LocatorSignature) {
+  // minizip takes it only on disk 0 of 1, and so must the scan, to read the same directory.
+  if (*end >= 20 && read(*end - 20, 20, locator) && le32(locator) == kZip64LocatorSignature &&
+      le32(locator + 4) == 0 && le32(locator + 16) == 1) {
     uint64_t zip64End = le64(locator + 8);
     if (read(zip64End, 56, record) && le32(record) == kZip64EndRecordSignature) {
       recordPos = zip64End;

@@ -1,0 +1,94 @@
+// Feeds arbitrary bytes to the zip archive reader as a file: opening, listing, reading every entry
+// and both lookups by name must end in a result or a ZipException, never in a crash, a hang or a
+// sanitizer report. A fast lookup that answers yes must have made the wanted entry current.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "util/ZipException.h"
+#include "util/ZipFile.h"
+
+namespace {
+
+constexpr size_t kMaxRead = 1 << 20;  // a damaged length field may claim gigabytes
+constexpr size_t kMaxNames = 64;
+
+const std::string& scratchPath() {
+  static const std::string path = [] {
+    const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(dir) + "/vocab-fuzz-zip-" + std::to_string(::getpid()) + ".zip";
+  }();
+  return path;
+}
+
+bool writeInput(const uint8_t* data, size_t size) {
+  int fd = ::open(scratchPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd, data + done, size - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return done == size;
+}
+
+template <class Fn>
+void attempt(Fn fn) {
+  try {
+    fn();
+  } catch (const ZipException&) {
+  }
+}
+
+void readEveryEntry(ZipFile& zip, std::vector<std::string>& names) {
+  attempt([&] {
+    zip.goToFirstEntry();
+    do {
+      attempt([&] {
+        ZipEntryInfo info = zip.getCurrentZipEntryInfo();
+        if (names.size() < kMaxNames) names.push_back(info.name());
+        ZipReadStream stream = zip.readCurrentEntry();
+        plat::Value::Bytes buffer(std::min<uint64_t>(info.length(), kMaxRead));
+        attempt([&] { stream.readDataWithBuffer(buffer); });
+        attempt([&] { stream.finishedReading(); });
+      });
+    } while (zip.goToNextEntry());
+  });
+}
+
+void lookUp(ZipFile& zip, const std::string& name) {
+  bool fast = false;
+  attempt([&] { fast = zip.locateEntry2(name); });
+  if (fast) {
+    attempt([&] {
+      if (zip.getCurrentZipEntryInfo().name() != name) std::abort();  // positioned wrongly
+    });
+  }
+  attempt([&] { zip.locateEntry(name); });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (!writeInput(data, size)) return 0;
+  attempt([&] {
+    ZipFile zip(scratchPath(), ZipFileModeUnzip);
+    attempt([&] { zip.entryCount(); });
+    attempt([&] { zip.listZipEntryInfos(); });
+    std::vector<std::string> names;
+    readEveryEntry(zip, names);
+    names.push_back("words_voices/a/apple.mp3");
+    names.push_back(std::string(256, 'n'));
+    for (const auto& name : names) lookUp(zip, name);
+    attempt([&] { zip.close(); });
+  });
+  return 0;
+}
