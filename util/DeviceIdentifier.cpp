@@ -5,8 +5,10 @@
 #include <net/if.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <vector>
 
 #include "platform/base/Device.h"
 #include "util/MyExtensions.h"
@@ -14,6 +16,13 @@
 
 namespace DeviceIdentifier {
 namespace {
+
+// One network interface as the hardware-address lookup sees it.
+struct Interface {
+  std::string name;
+  bool loopback = false;
+  std::vector<unsigned char> address;  // link-level address bytes
+};
 
 // The leading number of a version text: "6.1.4" reads 6.1, text that is no number reads 0.
 double versionNumber(std::string_view text) {
@@ -40,8 +49,7 @@ std::vector<Interface> systemInterfaces(bool& ok) {
   return found;
 }
 
-}  // namespace
-
+// The interface whose address is used: "en0", else "en1", else the first real one.
 const Interface* chooseHardwareInterface(const std::vector<Interface>& interfaces) {
   for (const char* preferred : {"en0", "en1"}) {
     for (const auto& item : interfaces)
@@ -51,6 +59,8 @@ const Interface* chooseHardwareInterface(const std::vector<Interface>& interface
     if (!item.loopback && item.address.size() == 6) return &item;
   return nullptr;
 }
+
+}  // namespace
 
 std::optional<std::string> macaddress1() {
   bool listed = false;

@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace DeviceIdentifier {
 
@@ -21,15 +20,5 @@ std::optional<std::string> macaddress1();
 
 // The device UUID.
 std::string macaddress2();
-
-// One network interface as the hardware-address lookup sees it.
-struct Interface {
-  std::string name;
-  bool loopback = false;
-  std::vector<unsigned char> address;  // link-level address bytes
-};
-// The interface whose address macaddress1 uses, from the system's list in its order; nullptr when
-// none qualifies.
-const Interface* chooseHardwareInterface(const std::vector<Interface>& interfaces);
 
 }  // namespace DeviceIdentifier

@@ -67,23 +67,6 @@ TEST(DeviceIdentifier, OlderSystemsUseTheHardwareAddress) {
   EXPECT_FALSE(plat::SecretStore::find("UUID"));  // the UUID path was not taken
 }
 
-TEST(DeviceIdentifier, HardwareInterfaceIsEn0ThenEn1ThenTheFirstRealOne) {
-  using DeviceIdentifier::Interface;
-  std::vector<unsigned char> mac = {1, 2, 3, 4, 5, 6};
-  std::vector<Interface> list = {{"lo", true, {0, 0, 0, 0, 0, 0}},
-                                 {"tun0", false, {}},
-                                 {"eth0", false, mac},
-                                 {"en1", false, mac},
-                                 {"en0", false, mac}};
-  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "en0");
-  list.pop_back();
-  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "en1");
-  list.pop_back();
-  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list)->name, "eth0");
-  list.pop_back();
-  EXPECT_EQ(DeviceIdentifier::chooseHardwareInterface(list), nullptr);
-}
-
 TEST(UDIDTools, StoreAndReplaceTheItem) {
   testsupport::TempDeviceStore store;
   EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
