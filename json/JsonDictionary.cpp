@@ -76,9 +76,10 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
   case i:                     \
     return hash % kCapacities[i];
     JSON_CAPACITY_CASE(1)
-        JSON_CAPACITY_CASE(2) JSON_CAPACITY_CASE(3) JSON_CAPACITY_CASE(4) JSON_CAPACITY_CASE(5)
-            JSON_CAPACITY_CASE(6) JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9)
-                JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+    JSON_CAPACITY_CASE(2)
+        JSON_CAPACITY_CASE(3) JSON_CAPACITY_CASE(4) JSON_CAPACITY_CASE(5) JSON_CAPACITY_CASE(6)
+            JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9) JSON_CAPACITY_CASE(10)
+                JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
 #undef JSON_CAPACITY_CASE
                     default : return hash %
                               capacity_;
@@ -89,46 +90,59 @@ JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, b
     : capacityIndex_(capacityIndex),
       capacity_(kCapacities[capacityIndex]),
       mutations_(isMutable ? 1 : 0),
-      entries_(static_cast<Entry*>(*trailing)) {
-  std::uninitialized_value_construct_n(entries_, capacity_);
+      slots_(static_cast<Slot*>(*trailing)) {
+  std::uninitialized_default_construct_n(slots_, capacity_);
 }
 
 JsonDictionary::~JsonDictionary() {
-  if (!grown_) std::destroy_n(entries_, capacity_);
+  destroyPairs();
+}
+
+void JsonDictionary::destroyPairs() {
+  for (size_t i = 0; i < capacity_; ++i)
+    if (slots_[i].used()) empty(slots_[i]);
 }
 
 std::shared_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
   size_t index = capacityIndexForCount(count);
-  return makeSharedWithTrailing<JsonDictionary>(kCapacities[index] * sizeof(Entry), Private(),
-                                                index, isMutable);
+  return makeSharedWithTrailing<JsonDictionary>(kCapacities[index] * sizeof(Slot), Private(), index,
+                                                isMutable);
+}
+
+void JsonDictionary::fill(Slot& slot, uint64_t hash, std::string&& key, plat::Value&& object) {
+  new (slot.storage) Pair{std::move(key), std::move(object)};
+  slot.keyHash = hash;
+}
+
+void JsonDictionary::empty(Slot& slot) {
+  std::destroy_at(&slot.pair());
+  slot.keyHash = 0;
 }
 
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
   if (capacity_ == 0) return capacity_;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    const Entry& entry = entries_[index];
-    if (!entry.used()) break;
-    if (entry.keyHash == hash && entry.key == key) return index;
+    const Slot& slot = slots_[index];
+    if (!slot.used()) break;
+    if (slot.keyHash == hash && slot.pair().key == key) return index;
   }
   return capacity_;
 }
 
 const plat::Value* JsonDictionary::find(const std::string& key) const {
   size_t index = findSlot(key, keyHash(key));
-  return index == capacity_ ? nullptr : &entries_[index].object;
+  return index == capacity_ ? nullptr : &slots_[index].pair().object;
 }
 
 void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
   if (capacity_ == 0) return;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    Entry& entry = entries_[index];
-    if (entry.used() && entry.keyHash == hash && entry.key == key) removeSlot(index);
-    if (!entry.used()) {
-      entry.keyHash = hash;
-      entry.key = std::move(key);
-      entry.object = std::move(object);
+    Slot& slot = slots_[index];
+    if (slot.used() && slot.keyHash == hash && slot.pair().key == key) removeSlot(index);
+    if (!slot.used()) {
+      fill(slot, hash, std::move(key), std::move(object));
       ++count_;
       return;
     }
@@ -136,18 +150,19 @@ void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&&
 }
 
 void JsonDictionary::removeSlot(size_t index) {
-  entries_[index] = Entry();
+  empty(slots_[index]);
   --count_;
   // Backward shift: every pair after the hole that probing passed over moves back, so each key
   // stays reachable from its start slot without tombstones.
   size_t next = nextSlot(index);
-  for (size_t steps = 0; steps < capacity_ && entries_[next].used();
-       ++steps, next = nextSlot(next)) {
-    Entry moved = std::move(entries_[next]);
-    entries_[next] = Entry();
+  for (size_t steps = 0; steps < capacity_ && slots_[next].used(); ++steps, next = nextSlot(next)) {
+    Slot& moved = slots_[next];
     size_t to = startSlot(moved.keyHash);
-    while (entries_[to].used()) to = nextSlot(to);
-    entries_[to] = std::move(moved);
+    while (to != next && slots_[to].used()) to = nextSlot(to);
+    if (to == next) continue;
+    uint64_t hash = moved.keyHash;
+    fill(slots_[to], hash, std::move(moved.pair().key), std::move(moved.pair().object));
+    empty(moved);
   }
 }
 
@@ -161,22 +176,24 @@ void JsonDictionary::set(const std::string& key, plat::Value value) {
 }
 
 void JsonDictionary::moveToTable(size_t capacityIndex) {
-  std::unique_ptr<Entry[]> table;
+  std::unique_ptr<Slot[]> table;
   try {
-    table.reset(new Entry[kCapacities[capacityIndex]]);
+    table.reset(new Slot[kCapacities[capacityIndex]]);
   } catch (const std::bad_alloc&) {
     raiseNoTable();
   }
-  Entry* old = entries_;
+  Slot* old = slots_;
   size_t oldCapacity = capacity_;
-  std::unique_ptr<Entry[]> oldGrown = std::exchange(grown_, std::move(table));
-  entries_ = grown_.get();
+  std::unique_ptr<Slot[]> oldGrown = std::exchange(grown_, std::move(table));
+  slots_ = grown_.get();
   capacityIndex_ = capacityIndex;
   capacity_ = kCapacities[capacityIndex];
   count_ = 0;
-  for (size_t i = 0; i < oldCapacity; ++i)
-    if (old[i].used()) insertEntry(old[i].keyHash, std::move(old[i].key), std::move(old[i].object));
-  if (!oldGrown) std::destroy_n(old, oldCapacity);  // the slots allocated with the dictionary
+  for (size_t i = 0; i < oldCapacity; ++i) {
+    if (!old[i].used()) continue;
+    insertEntry(old[i].keyHash, std::move(old[i].pair().key), std::move(old[i].pair().object));
+    empty(old[i]);
+  }
 }
 
 bool JsonDictionary::remove(const std::string& key) {
@@ -191,13 +208,17 @@ bool JsonDictionary::remove(const std::string& key) {
 void JsonDictionary::forEach(
     const std::function<void(const std::string&, const plat::Value&)>& fn) const {
   for (size_t i = 0; i < capacity_; ++i)
-    if (entries_[i].used()) fn(entries_[i].key, entries_[i].object);
+    if (slots_[i].used()) fn(slots_[i].pair().key, slots_[i].pair().object);
 }
 
 std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
-  auto copy = makeSharedWithTrailing<JsonDictionary>(capacity_ * sizeof(Entry), Private(),
+  auto copy = makeSharedWithTrailing<JsonDictionary>(capacity_ * sizeof(Slot), Private(),
                                                      capacityIndex_, isMutable());
-  for (size_t i = 0; i < capacity_; ++i) copy->entries_[i] = entries_[i];
+  for (size_t i = 0; i < capacity_; ++i) {
+    if (!slots_[i].used()) continue;
+    Pair pair = slots_[i].pair();
+    copy->fill(copy->slots_[i], slots_[i].keyHash, std::move(pair.key), std::move(pair.object));
+  }
   copy->count_ = count_;
   return copy;
 }
@@ -205,9 +226,9 @@ std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
 void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
                                 std::vector<std::string>* keys) const {
   for (size_t i = 0; i < capacity_; ++i) {
-    if (!entries_[i].used()) continue;
-    if (objects) objects->push_back(entries_[i].object);
-    if (keys) keys->push_back(entries_[i].key);
+    if (!slots_[i].used()) continue;
+    if (objects) objects->push_back(slots_[i].pair().object);
+    if (keys) keys->push_back(slots_[i].pair().key);
   }
 }
 

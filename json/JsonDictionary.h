@@ -4,8 +4,10 @@
 // decoder for mutable results. Only the decoder makes them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,13 +24,6 @@ class JsonDictionary final : public plat::DictionaryStorage,
   };
 
  public:
-  struct Entry {
-    uint64_t keyHash = 0;  // 0 for a free slot: every key's hash has its top bit set
-    std::string key;
-    plat::Value object;
-    bool used() const { return keyHash != 0; }
-  };
-
   JsonDictionary(void** trailing, Private, size_t capacityIndex, bool isMutable);
   ~JsonDictionary() override;
 
@@ -43,7 +38,10 @@ class JsonDictionary final : public plat::DictionaryStorage,
   bool isMutable() const { return mutations_ != 0; }
   uint64_t mutations() const { return mutations_; }  // as JsonArray::mutations()
   size_t capacity() const { return capacity_; }
-  const Entry& slot(size_t index) const { return entries_[index]; }  // index < capacity()
+  // Slots by index (< capacity()); the key and object only of a used slot.
+  bool slotIsUsed(size_t index) const { return slots_[index].used(); }
+  const std::string& keyAt(size_t index) const { return slots_[index].pair().key; }
+  const plat::Value& objectAt(size_t index) const { return slots_[index].pair().object; }
   // Fills either or both lists in slot order.
   void getObjects(std::vector<plat::Value>* objects, std::vector<std::string>* keys) const;
   std::unique_ptr<JsonDictionaryEnumerator> keyEnumerator() const;
@@ -57,11 +55,29 @@ class JsonDictionary final : public plat::DictionaryStorage,
 
  private:
   friend class JsonParser;
+
+  struct Pair {
+    std::string key;
+    plat::Value object;
+  };
+  // A free slot holds no pair; a used one holds a constructed pair.
+  struct Slot {
+    uint64_t keyHash = 0;  // 0 for a free slot: every key's hash has its top bit set
+    alignas(Pair) std::byte storage[sizeof(Pair)];
+
+    bool used() const { return keyHash != 0; }
+    Pair& pair() { return *std::launder(reinterpret_cast<Pair*>(storage)); }
+    const Pair& pair() const { return *std::launder(reinterpret_cast<const Pair*>(storage)); }
+  };
+
   static std::shared_ptr<JsonDictionary> make(size_t count, bool isMutable);
   // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
   // free.
   void insertEntry(uint64_t hash, std::string&& key, plat::Value&& object);
   void removeSlot(size_t index);
+  void fill(Slot& slot, uint64_t hash, std::string&& key, plat::Value&& object);
+  void empty(Slot& slot);
+  void destroyPairs();
   static size_t capacityIndexForCount(size_t count);
   void moveToTable(size_t capacityIndex);
   size_t startSlot(uint64_t hash) const;                       // hash mod capacity
@@ -76,6 +92,6 @@ class JsonDictionary final : public plat::DictionaryStorage,
   uint64_t mutations_;
   // The slots live in the storage allocated with the dictionary, or in `grown_` once a mutable
   // dictionary has outgrown them.
-  Entry* entries_;
-  std::unique_ptr<Entry[]> grown_;
+  Slot* slots_;
+  std::unique_ptr<Slot[]> grown_;
 };

@@ -5,8 +5,8 @@ JsonDictionaryEnumerator::JsonDictionaryEnumerator(std::shared_ptr<const JsonDic
 
 std::optional<std::string> JsonDictionaryEnumerator::nextObject() {
   while (nextObject_ < collection_->capacity()) {
-    const JsonDictionary::Entry& entry = collection_->slot(nextObject_++);
-    if (entry.used()) return entry.key;
+    size_t slot = nextObject_++;
+    if (collection_->slotIsUsed(slot)) return collection_->keyAt(slot);
   }
   return std::nullopt;
 }

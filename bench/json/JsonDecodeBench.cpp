@@ -52,6 +52,17 @@ void BM_RapidJSON(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * document.size()));
 }
 
+void BM_RapidJSONValidating(benchmark::State& state) {
+  const auto& document = corpus(state.range(0));
+  const char* text = reinterpret_cast<const char*>(document.data());
+  for (auto _ : state) {
+    rapidjson::Document tree;
+    tree.Parse<rapidjson::kParseValidateEncodingFlag>(text, document.size());
+    benchmark::DoNotOptimize(tree);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * document.size()));
+}
+
 void BM_Nlohmann(benchmark::State& state) {
   const auto& document = corpus(state.range(0));
   for (auto _ : state) {
@@ -65,6 +76,7 @@ constexpr int64_t k1KB = 1024, k64KB = 64 * 1024, k4MB = 4 * 1024 * 1024;
 
 BENCHMARK(BM_Ours)->Arg(k1KB)->Arg(k64KB)->Arg(k4MB);
 BENCHMARK(BM_RapidJSON)->Arg(k1KB)->Arg(k64KB)->Arg(k4MB);
+BENCHMARK(BM_RapidJSONValidating)->Arg(k1KB)->Arg(k64KB)->Arg(k4MB);
 BENCHMARK(BM_Nlohmann)->Arg(k1KB)->Arg(k64KB)->Arg(k4MB);
 
 }  // namespace
