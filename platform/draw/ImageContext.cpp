@@ -2,15 +2,14 @@
 
 #include <cairo.h>
 
-#include <atomic>
 #include <cmath>
 #include <iterator>
 #include <vector>
 
+#include "platform/base/Device.h"
+
 namespace plat {
 namespace {
-
-std::atomic<double> defaultImageScale{2.0};
 
 thread_local std::vector<DrawContext*> currentStack;
 thread_local std::vector<std::unique_ptr<ImageContext>> begunContexts;
@@ -61,10 +60,8 @@ std::shared_ptr<Image> ImageContext::image() const {
 }
 
 double ImageContext::defaultScale() {
-  return defaultImageScale.load();
-}
-void ImageContext::setDefaultScale(double scale) {
-  if (scale > 0) defaultImageScale.store(scale);
+  double scale = Device::current().screenScale;
+  return scale > 0 ? scale : 1;
 }
 
 DrawContext* currentContext() {

@@ -15,7 +15,7 @@ namespace plat {
 class ImageContext {
  public:
   // A transparent (or, when opaque, white) bitmap of ceil(size * scale) pixels; a scale of 0 or
-  // less means the main screen's scale.
+  // less means the device screen's scale.
   ImageContext(Size size, bool opaque = false, double scale = 0);
   ~ImageContext();
   ImageContext(const ImageContext&) = delete;
@@ -28,9 +28,8 @@ class ImageContext {
   // A snapshot of what was drawn so far.
   std::shared_ptr<Image> image() const;
 
-  // The scale used for a scale of 0; the view layer keeps it equal to the main screen's.
+  // The scale used for a scale of 0: the device screen's.
   static double defaultScale();
-  static void setDefaultScale(double scale);
 
  private:
   Size size_;

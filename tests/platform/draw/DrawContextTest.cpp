@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/base/Device.h"
 #include "platform/draw/ImageContext.h"
 #include "tests/platform/draw/InkBounds.h"
 
@@ -138,8 +139,11 @@ TEST(ImageContext, TheCurrentContextFollowsBeginAndEnd) {
 }
 
 TEST(ImageContext, ScaleZeroMeansTheScreenScale) {
-  ImageContext::setDefaultScale(3);
+  DeviceInfo device = Device::current();
+  device.screenScale = 3;
+  Device::override(device);
   ImageContext image({10, 10});
   EXPECT_EQ(image.image()->pixelWidth(), 30);
-  ImageContext::setDefaultScale(2);
+  Device::resetOverride();
+  EXPECT_EQ(ImageContext({10, 10}).image()->pixelWidth(), 20);
 }

@@ -1,0 +1,162 @@
+#include "platform/view/Application.h"
+
+#include <algorithm>
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/view/ViewController.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+void warnControllers(ViewController* controller) {
+  if (!controller) return;
+  controller->didReceiveMemoryWarning();
+  for (ViewController* child : controller->childViewControllers()) warnControllers(child);
+  warnControllers(controller->presentedViewController());
+}
+
+bool hasScheme(const std::string& url, const char* scheme) {
+  return url.rfind(scheme, 0) == 0;
+}
+
+}  // namespace
+
+Application& Application::shared() {
+  static Application application;
+  return application;
+}
+
+bool Application::launch(const Value& options) {
+  launched_ = true;
+  bool ok = delegate_ ? delegate_->didFinishLaunching(*this, options) : true;
+  becomeActive();
+  return ok;
+}
+
+void Application::becomeActive() {
+  if (state_ == ApplicationState::Active) return;
+  state_ = ApplicationState::Active;
+  if (delegate_) delegate_->didBecomeActive(*this);
+}
+
+void Application::resignActive() {
+  if (state_ != ApplicationState::Active) return;
+  state_ = ApplicationState::Inactive;
+  if (delegate_) delegate_->willResignActive(*this);
+}
+
+void Application::enterBackground() {
+  if (state_ == ApplicationState::Background) return;
+  resignActive();
+  state_ = ApplicationState::Background;
+  if (delegate_) delegate_->didEnterBackground(*this);
+}
+
+void Application::enterForeground() {
+  if (state_ != ApplicationState::Background) return;
+  state_ = ApplicationState::Inactive;
+  if (delegate_) delegate_->willEnterForeground(*this);
+  becomeActive();
+}
+
+void Application::terminate() {
+  if (delegate_) delegate_->willTerminate(*this);
+}
+
+void Application::receiveMemoryWarning() {
+  if (delegate_) delegate_->didReceiveMemoryWarning(*this);
+  NotificationCenter::defaultCenter().post(kApplicationDidReceiveMemoryWarningNotification, this);
+  for (Window* window : windows()) warnControllers(window->rootViewController());
+}
+
+std::vector<Window*> Application::windows() const {
+  std::vector<Window*> visible;
+  for (Window* w : allWindows_) {
+    if (!w->isHidden()) visible.push_back(w);
+  }
+  std::stable_sort(visible.begin(), visible.end(),
+                   [](Window* a, Window* b) { return a->windowLevel() < b->windowLevel(); });
+  return visible;
+}
+
+void Application::setKeyWindow(Window* window) {
+  if (std::find(allWindows_.begin(), allWindows_.end(), window) != allWindows_.end()) {
+    keyWindow_ = window;
+  }
+}
+
+void Application::setStatusBarStyle(StatusBarStyle style, bool) {
+  statusBarStyle_ = style;
+}
+
+bool Application::canOpenURL(const std::string& url) const {
+  for (const char* scheme :
+       {"http://", "https://", "itms-apps://", "itms://", "mailto:", "tel:", "sms:", "file://"}) {
+    if (hasScheme(url, scheme)) return true;
+  }
+  return false;
+}
+
+bool Application::openURL(const std::string& url) {
+  if (!canOpenURL(url)) return false;
+  openedURLs_.push_back(url);
+  return opener_ ? opener_(url) : true;
+}
+
+void Application::scheduleLocalNotification(const LocalNotification& notification) {
+  scheduled_.push_back(notification);
+}
+
+void Application::cancelLocalNotification(const LocalNotification& notification) {
+  auto it = std::find(scheduled_.begin(), scheduled_.end(), notification);
+  if (it != scheduled_.end()) scheduled_.erase(it);
+}
+
+void Application::cancelAllLocalNotifications() {
+  scheduled_.clear();
+}
+
+std::vector<LocalNotification> Application::scheduledLocalNotifications() const {
+  std::vector<LocalNotification> sorted = scheduled_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; });
+  return sorted;
+}
+
+void Application::presentLocalNotificationNow(const LocalNotification& notification) {
+  if (state_ == ApplicationState::Active && delegate_) {
+    delegate_->didReceiveLocalNotification(*this, notification);
+  }
+}
+
+void Application::reset() {
+  delegate_.reset();
+  state_ = ApplicationState::Inactive;
+  launched_ = false;
+  keyWindow_ = nullptr;
+  statusBarStyle_ = StatusBarStyle::Default;
+  statusBarHidden_ = false;
+  orientation_ = InterfaceOrientation::Portrait;
+  networkActivity_ = false;
+  badge_ = 0;
+  openedURLs_.clear();
+  opener_ = nullptr;
+  scheduled_.clear();
+}
+
+void Application::registerWindow(Window* window) {
+  allWindows_.push_back(window);
+}
+
+void Application::windowShown(Window* window) {
+  std::erase(allWindows_, window);
+  allWindows_.push_back(window);
+}
+
+void Application::unregisterWindow(Window* window) {
+  std::erase(allWindows_, window);
+  if (keyWindow_ == window) keyWindow_ = nullptr;
+}
+
+}  // namespace plat

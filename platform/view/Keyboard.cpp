@@ -1,0 +1,176 @@
+#include "platform/view/Keyboard.h"
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/Utf.h"
+#include "platform/view/Screen.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+constexpr double kAnimationDuration = 0.25;
+
+struct State {
+  View* responder = nullptr;
+  bool visible = false;
+  bool switching = false;  // one responder hands over to another: no hide and show between
+  std::shared_ptr<Window> window;
+  std::shared_ptr<View> shownInputView;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+TextInput* textInput() {
+  return dynamic_cast<TextInput*>(state().responder);
+}
+
+Rect offscreenFrame() {
+  Rect screen = Screen::main().bounds();
+  return {0, screen.height, screen.width, Keyboard::height()};
+}
+
+void post(const std::string& name, const Rect& begin, const Rect& end) {
+  NotificationCenter::defaultCenter().post(
+      name, nullptr,
+      Value::dictionary({{kKeyboardFrameBeginKey, Keyboard::valueFromRect(begin)},
+                         {kKeyboardFrameEndKey, Keyboard::valueFromRect(end)},
+                         {kKeyboardAnimationDurationKey, Value(kAnimationDuration)}}));
+}
+
+// Puts the keyboard, or the responder's input view, into the keyboard window.
+void showContent() {
+  State& s = state();
+  if (!s.window) {
+    s.window = std::make_shared<Window>(Keyboard::frame());
+    s.window->setWindowLevel(kWindowLevelKeyboard);
+  }
+  s.window->setFrame(Keyboard::frame());
+  std::shared_ptr<View> input = textInput() ? textInput()->inputView() : nullptr;
+  if (input != s.shownInputView) {
+    if (s.shownInputView) s.shownInputView->removeFromSuperview();
+    s.shownInputView = input;
+    if (input) {
+      input->setFrame(s.window->bounds());
+      s.window->addSubview(input);
+    }
+  }
+  s.window->setBackgroundColor(input ? Color::white() : Color::white(0.82));
+  s.window->setHidden(false);
+}
+
+void update() {
+  State& s = state();
+  bool wanted = textInput() != nullptr;
+  if (wanted && !s.visible) {
+    post(kKeyboardWillShowNotification, offscreenFrame(), Keyboard::frame());
+    s.visible = true;
+    showContent();
+    post(kKeyboardDidShowNotification, offscreenFrame(), Keyboard::frame());
+  } else if (wanted) {
+    showContent();
+  } else if (s.visible) {
+    post(kKeyboardWillHideNotification, Keyboard::frame(), offscreenFrame());
+    s.visible = false;
+    if (s.shownInputView) s.shownInputView->removeFromSuperview();
+    s.shownInputView.reset();
+    if (s.window) s.window->setHidden(true);
+    post(kKeyboardDidHideNotification, Keyboard::frame(), offscreenFrame());
+  }
+}
+
+}  // namespace
+
+View* Keyboard::firstResponder() {
+  return state().responder;
+}
+bool Keyboard::isVisible() {
+  return state().visible;
+}
+double Keyboard::height() {
+  return Screen::main().isPad() ? 264 : 216;
+}
+
+Rect Keyboard::frame() {
+  Rect screen = Screen::main().bounds();
+  return {0, screen.height - height(), screen.width, height()};
+}
+
+Rect Keyboard::rectFromValue(const Value& v) {
+  return {v.at(0).asDouble(), v.at(1).asDouble(), v.at(2).asDouble(), v.at(3).asDouble()};
+}
+
+Value Keyboard::valueFromRect(const Rect& r) {
+  return Value::array({Value(r.x), Value(r.y), Value(r.width), Value(r.height)});
+}
+
+Window* Keyboard::window() {
+  return state().visible ? state().window.get() : nullptr;
+}
+
+bool Keyboard::type(const std::string& text) {
+  if (!textInput()) return false;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t start = pos;
+    utf::decodeNext(text, pos);
+    if (pos <= start) break;
+    // The responder may resign while typing (a return in the text, say).
+    if (TextInput* input = textInput()) input->insertText(text.substr(start, pos - start));
+  }
+  return true;
+}
+
+bool Keyboard::deleteBackward() {
+  if (!textInput()) return false;
+  textInput()->deleteBackward();
+  return true;
+}
+
+bool Keyboard::pressReturn() {
+  if (!textInput()) return false;
+  textInput()->returnKey();
+  return true;
+}
+
+bool Keyboard::makeFirstResponder(View* view) {
+  State& s = state();
+  if (s.responder == view) return true;
+  if (View* old = s.responder) {
+    s.switching = true;
+    old->resignFirstResponder();
+    s.switching = false;
+    if (s.responder == old) return false;  // it would not let go
+  }
+  s.responder = view;
+  update();
+  return true;
+}
+
+void Keyboard::clearFirstResponder(View* view) {
+  State& s = state();
+  if (s.responder != view) return;
+  s.responder = nullptr;
+  if (!s.switching) update();
+}
+
+void Keyboard::viewGoingAway(View* view) {
+  State& s = state();
+  if (s.responder == view) {
+    s.responder = nullptr;
+    update();
+  }
+}
+
+void Keyboard::reset() {
+  State& s = state();
+  s.responder = nullptr;
+  s.visible = false;
+  if (s.shownInputView) s.shownInputView->removeFromSuperview();
+  s.shownInputView.reset();
+  if (s.window) s.window->setHidden(true);
+}
+
+}  // namespace plat

@@ -1,0 +1,62 @@
+// The first responder and the on-screen keyboard. When a view that takes text becomes first
+// responder the keyboard comes up (the will-show and did-show notifications say where); when
+// no such view is left it goes down again. A text view's input view (a date picker) is shown in
+// the keyboard's place. The hosts type through here.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/base/Value.h"
+#include "platform/draw/Geometry.h"
+
+namespace plat {
+
+class View;
+class Window;
+
+inline const std::string kKeyboardWillShowNotification = "UIKeyboardWillShowNotification";
+inline const std::string kKeyboardDidShowNotification = "UIKeyboardDidShowNotification";
+inline const std::string kKeyboardWillHideNotification = "UIKeyboardWillHideNotification";
+inline const std::string kKeyboardDidHideNotification = "UIKeyboardDidHideNotification";
+// userInfo keys: frames as [x, y, width, height] in screen points; duration in seconds.
+inline const std::string kKeyboardFrameBeginKey = "UIKeyboardFrameBeginUserInfoKey";
+inline const std::string kKeyboardFrameEndKey = "UIKeyboardFrameEndUserInfoKey";
+inline const std::string kKeyboardAnimationDurationKey = "UIKeyboardAnimationDurationUserInfoKey";
+
+// What a view that takes typed text offers the keyboard.
+class TextInput {
+ public:
+  virtual ~TextInput() = default;
+  virtual void insertText(const std::string& text) = 0;
+  virtual void deleteBackward() = 0;
+  virtual void returnKey() = 0;
+  // Shown instead of the keyboard when set.
+  virtual std::shared_ptr<View> inputView() const { return nullptr; }
+};
+
+class Keyboard {
+ public:
+  static View* firstResponder();
+  static bool isVisible();
+  static double height();
+  static Rect frame();  // on screen, where the keyboard is while visible
+  static Rect rectFromValue(const Value& value);
+  static Value valueFromRect(const Rect& rect);
+  // The window that holds the keyboard or the input view while visible (null otherwise).
+  static Window* window();
+
+  // Typing for the hosts: false when the first responder takes no text.
+  static bool type(const std::string& text);  // one character at a time
+  static bool deleteBackward();
+  static bool pressReturn();
+
+  // For views: View::becomeFirstResponder / resignFirstResponder call these.
+  static bool makeFirstResponder(View* view);
+  static void clearFirstResponder(View* view);
+  static void viewGoingAway(View* view);
+  // Forgets every state (tests).
+  static void reset();
+};
+
+}  // namespace plat

@@ -1,0 +1,233 @@
+#include "platform/view/ViewController.h"
+
+#include <algorithm>
+
+#include "platform/view/Animation.h"
+#include "platform/view/NavigationController.h"
+#include "platform/view/TabBarController.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+constexpr double kPresentSeconds = 0.4;
+constexpr double kDissolveSeconds = 0.3;
+
+}  // namespace
+
+ViewController::ViewController()
+    : navigationItem_(std::make_shared<NavigationItem>()),
+      tabBarItem_(std::make_shared<TabBarItem>()) {}
+
+ViewController::~ViewController() {
+  if (view_ && view_->viewController_ == this) view_->viewController_ = nullptr;
+  for (const auto& child : children_) child->parent_ = nullptr;
+  if (presented_) presented_->presenting_ = nullptr;
+}
+
+std::shared_ptr<View> ViewController::view() {
+  if (!view_ && !loading_) {
+    loading_ = true;
+    loadView();
+    if (!view_) ViewController::loadView();
+    loading_ = false;
+    viewDidLoad();
+  }
+  return view_;
+}
+
+void ViewController::setView(std::shared_ptr<View> view) {
+  if (view_ && view_->viewController_ == this) view_->viewController_ = nullptr;
+  view_ = std::move(view);
+  if (view_) view_->viewController_ = this;
+}
+
+void ViewController::loadView() {
+  Rect frame = Screen::main().applicationFrame();
+  setView(std::make_shared<View>(Rect(0, 0, frame.width, frame.height)));
+}
+
+void ViewController::setTitle(const std::string& title) {
+  title_ = title;
+  navigationItem_->setTitle(title);
+  tabBarItem_->setTitle(title);
+}
+
+std::vector<ViewController*> ViewController::childViewControllers() const {
+  std::vector<ViewController*> out;
+  for (const auto& child : children_) out.push_back(child.get());
+  return out;
+}
+
+void ViewController::addChildViewController(const std::shared_ptr<ViewController>& child) {
+  if (!child || child.get() == this || child->parent_ == this) return;
+  child->removeFromParentViewController();
+  children_.push_back(child);
+  child->parent_ = this;
+}
+
+void ViewController::removeFromParentViewController() {
+  ViewController* parent = parent_;
+  if (!parent) return;
+  auto self = shared_from_this();
+  parent_ = nullptr;
+  std::erase_if(parent->children_, [this](const auto& c) { return c.get() == this; });
+}
+
+NavigationController* ViewController::navigationController() const {
+  for (ViewController* p = parent_; p; p = p->parent_) {
+    if (auto* nav = dynamic_cast<NavigationController*>(p)) return nav;
+  }
+  return nullptr;
+}
+
+TabBarController* ViewController::tabBarController() const {
+  for (ViewController* p = parent_; p; p = p->parent_) {
+    if (auto* tab = dynamic_cast<TabBarController*>(p)) return tab;
+  }
+  return nullptr;
+}
+
+ViewController* ViewController::hierarchyRoot() {
+  ViewController* root = this;
+  while (root->parent_) root = root->parent_;
+  return root;
+}
+
+// ---- Presentation
+
+void ViewController::presentViewController(const std::shared_ptr<ViewController>& controller,
+                                           bool animated, std::function<void()> completion) {
+  ViewController* host = hierarchyRoot();
+  if (!controller || host->presented_ || controller.get() == host || controller->presenting_) {
+    return;
+  }
+  Window* window = host->isViewLoaded() ? host->view()->window() : nullptr;
+  if (!window) return;  // nothing on screen to present over
+  host->presented_ = controller;
+  controller->presenting_ = host;
+  std::shared_ptr<View> view = controller->view();
+  Rect bounds = window->bounds();
+  view->setFrame(bounds);
+  view->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
+  window->addSubview(view);
+  controller->beginAppearance(true, animated);
+  host->beginAppearance(false, animated);
+
+  std::weak_ptr<ViewController> weakHost = host->weak_from_this();
+  std::weak_ptr<ViewController> weakShown = controller;
+  auto finish = [weakHost, weakShown, completion] {
+    auto host = weakHost.lock();
+    auto shown = weakShown.lock();
+    if (!host || !shown || host->presented_ != shown) return;
+    host->view()->setHidden(true);  // covered: it takes no touches and is not drawn
+    host->endAppearance();
+    shown->endAppearance();
+    if (completion) completion();
+  };
+  if (!animated) {
+    finish();
+  } else if (controller->transitionStyle_ == ModalTransitionStyle::CrossDissolve) {
+    view->setAlpha(0);
+    Animation::animate(
+        kDissolveSeconds, [&] { view->setAlpha(1); }, [finish](bool) { finish(); });
+  } else {
+    view->setFrame(bounds.offsetBy(0, bounds.height));
+    Animation::animate(
+        kPresentSeconds, [&] { view->setFrame(bounds); }, [finish](bool) { finish(); });
+  }
+}
+
+void ViewController::dismissViewController(bool animated, std::function<void()> completion) {
+  ViewController* root = hierarchyRoot();
+  ViewController* host = root->presented_ ? root : root->presenting_;
+  if (!host || !host->presented_) return;
+  std::shared_ptr<ViewController> shown = host->presented_;
+  std::shared_ptr<View> view = shown->view();
+  host->view()->setHidden(false);
+  host->beginAppearance(true, animated);
+  shown->beginAppearance(false, animated);
+
+  std::weak_ptr<ViewController> weakHost = host->weak_from_this();
+  auto finish = [weakHost, shown, view, completion] {
+    view->removeFromSuperview();
+    shown->presenting_ = nullptr;
+    auto host = weakHost.lock();
+    if (host && host->presented_ == shown) host->presented_.reset();
+    shown->endAppearance();
+    if (host) host->endAppearance();
+    if (completion) completion();
+  };
+  if (!animated) {
+    finish();
+  } else if (shown->transitionStyle_ == ModalTransitionStyle::CrossDissolve) {
+    Animation::animate(
+        kDissolveSeconds, [&] { view->setAlpha(0); }, [finish](bool) { finish(); });
+  } else {
+    Rect frame = view->frame();
+    Animation::animate(
+        kPresentSeconds, [&] { view->setFrame(frame.offsetBy(0, frame.height)); },
+        [finish](bool) { finish(); });
+  }
+}
+
+// ---- Appearance
+
+void ViewController::beginAppearance(bool appearing, bool animated) {
+  if (appearing) {
+    if (appearance_ == Appearance::Appeared || appearance_ == Appearance::Appearing) return;
+    appearance_ = Appearance::Appearing;
+    view();
+    animatedAppearance_ = animated;
+    viewWillAppear(animated);
+  } else {
+    if (appearance_ == Appearance::Disappeared || appearance_ == Appearance::Disappearing) return;
+    appearance_ = Appearance::Disappearing;
+    animatedAppearance_ = animated;
+    viewWillDisappear(animated);
+  }
+  for (ViewController* child : visibleChildren()) child->beginAppearance(appearing, animated);
+}
+
+void ViewController::endAppearance() {
+  if (appearance_ == Appearance::Appearing) {
+    appearance_ = Appearance::Appeared;
+    viewDidAppear(animatedAppearance_);
+  } else if (appearance_ == Appearance::Disappearing) {
+    appearance_ = Appearance::Disappeared;
+    viewDidDisappear(animatedAppearance_);
+  }
+  for (const auto& child : std::vector<std::shared_ptr<ViewController>>(children_)) {
+    child->endAppearance();
+  }
+}
+
+// ---- Rotation
+
+bool ViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return o == InterfaceOrientation::Portrait;
+}
+
+bool ViewController::rotateTo(InterfaceOrientation orientation, double duration) {
+  if (orientation == orientation_ || !shouldAutorotateToInterfaceOrientation(orientation)) {
+    return false;
+  }
+  InterfaceOrientation old = orientation_;
+  turnTree(orientation, duration);
+  finishTurn(old);
+  return true;
+}
+
+void ViewController::turnTree(InterfaceOrientation orientation, double duration) {
+  willRotateToInterfaceOrientation(orientation, duration);
+  orientation_ = orientation;
+  willAnimateRotationToInterfaceOrientation(orientation, duration);
+  for (ViewController* child : visibleChildren()) child->turnTree(orientation, duration);
+}
+
+void ViewController::finishTurn(InterfaceOrientation old) {
+  didRotateFromInterfaceOrientation(old);
+  for (ViewController* child : visibleChildren()) child->finishTurn(old);
+}
+
+}  // namespace plat

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include "platform/view/NavigationController.h"
+#include "platform/view/TabBarController.h"
+#include "tests/platform/view/ViewFixture.h"
+
+using namespace plat;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class Page : public ViewController {
+ public:
+  Page(std::string name, Log& log) : name_(std::move(name)), log_(log) { setTitle(name_); }
+  void viewDidLoad() override { log_.push_back(name_ + " load"); }
+  void viewWillAppear(bool) override { log_.push_back(name_ + " will appear"); }
+  void viewDidAppear(bool) override { log_.push_back(name_ + " did appear"); }
+  void viewWillDisappear(bool) override { log_.push_back(name_ + " will disappear"); }
+  void viewDidDisappear(bool) override { log_.push_back(name_ + " did disappear"); }
+
+ private:
+  std::string name_;
+  Log& log_;
+};
+
+class TabDelegate : public TabBarControllerDelegate {
+ public:
+  bool allow = true;
+  std::vector<ViewController*> selected;
+  bool shouldSelectViewController(TabBarController&, ViewController&) override { return allow; }
+  void didSelectViewController(TabBarController&, ViewController& vc) override {
+    selected.push_back(&vc);
+  }
+};
+
+using Controllers = testsupport::ViewFixture;
+
+}  // namespace
+
+TEST_F(Controllers, PushAndPopTellEachScreenInOrder) {
+  Log log;
+  auto first = std::make_shared<Page>("first", log);
+  auto second = std::make_shared<Page>("second", log);
+  auto nav = std::make_shared<NavigationController>(first);
+  window_->setRootViewController(nav);
+  EXPECT_EQ(log, (Log{"first load", "first will appear", "first did appear"}));
+
+  log.clear();
+  nav->pushViewController(second, true);
+  EXPECT_EQ(log, (Log{"second load", "first will disappear", "second will appear"}));
+  advance(NavigationController::kTransitionSeconds + 0.01);
+  EXPECT_EQ(log, (Log{"second load", "first will disappear", "second will appear",
+                      "first did disappear", "second did appear"}));
+  EXPECT_EQ(nav->topViewController(), second.get());
+  EXPECT_EQ(second->navigationController(), nav.get());
+  EXPECT_EQ(first->view()->superview(), nullptr) << "the covered screen leaves the tree";
+
+  // The back button pops.
+  log.clear();
+  nav->view()->layoutIfNeeded();
+  Button* back = nav->navigationBar().backButton();
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->currentTitle(), "‹ first");
+  back->sendActions(kTouchUpInside);
+  advance(1);
+  EXPECT_EQ(log, (Log{"second will disappear", "first will appear", "second did disappear",
+                      "first did appear"}));
+  EXPECT_EQ(nav->viewControllers().size(), 1u);
+  EXPECT_EQ(second->parentViewController(), nullptr);
+  EXPECT_EQ(nav->popViewController(false), nullptr) << "the root stays";
+}
+
+TEST_F(Controllers, PopToRootSkipsTheScreensBetween) {
+  Log log;
+  auto nav = std::make_shared<NavigationController>(std::make_shared<Page>("a", log));
+  window_->setRootViewController(nav);
+  nav->pushViewController(std::make_shared<Page>("b", log), false);
+  nav->pushViewController(std::make_shared<Page>("c", log), false);
+  log.clear();
+  auto removed = nav->popToRootViewController(false);
+  EXPECT_EQ(removed.size(), 2u);
+  EXPECT_EQ(log, (Log{"c will disappear", "a will appear", "c did disappear", "a did appear"}));
+}
+
+TEST_F(Controllers, TheContentSitsBetweenTheBars) {
+  Log log;
+  auto root = std::make_shared<Page>("root", log);
+  root->setEdgesForExtendedLayout(kRectEdgeNone);
+  auto nav = std::make_shared<NavigationController>(root);
+  auto tabs = std::make_shared<TabBarController>();
+  tabs->setViewControllers({nav, std::make_shared<Page>("other", log)});
+  window_->setRootViewController(tabs);
+  EXPECT_EQ(root->view()->frame(), Rect(0, 64, 320, 568 - 64 - 49));
+
+  nav->setNavigationBarHidden(true);
+  EXPECT_EQ(root->view()->frame(), Rect(0, 20, 320, 568 - 20 - 49));
+
+  auto pushed = std::make_shared<Page>("pushed", log);
+  pushed->setHidesBottomBarWhenPushed(true);
+  pushed->setEdgesForExtendedLayout(kRectEdgeNone);
+  nav->pushViewController(pushed, false);
+  EXPECT_TRUE(tabs->isTabBarHidden());
+  EXPECT_EQ(pushed->view()->frame(), Rect(0, 20, 320, 548));
+  nav->popViewController(false);
+  EXPECT_FALSE(tabs->isTabBarHidden());
+}
+
+TEST_F(Controllers, TabsSwitchWithTheDelegatesConsent) {
+  Log log;
+  auto one = std::make_shared<Page>("one", log);
+  auto two = std::make_shared<Page>("two", log);
+  auto nav = std::make_shared<NavigationController>(one);
+  auto tabs = std::make_shared<TabBarController>();
+  TabDelegate delegate;
+  tabs->setDelegate(&delegate);
+  tabs->setViewControllers({nav, two});
+  window_->setRootViewController(tabs);
+  log.clear();
+
+  delegate.allow = false;
+  tabs->tapTab(1);
+  EXPECT_EQ(tabs->selectedIndex(), 0);
+  EXPECT_TRUE(log.empty());
+
+  delegate.allow = true;
+  tabs->tapTab(1);
+  EXPECT_EQ(tabs->selectedIndex(), 1);
+  EXPECT_EQ(tabs->selectedViewController(), two.get());
+  EXPECT_EQ(log, (Log{"one will disappear", "two load", "two will appear", "one did disappear",
+                      "two did appear"}));
+  EXPECT_EQ(delegate.selected, (std::vector<ViewController*>{two.get()}));
+
+  // Back to the first tab, push, then a tap on the selected tab returns to its root.
+  tabs->tapTab(0);
+  nav->pushViewController(std::make_shared<Page>("deep", log), false);
+  tabs->tapTab(0);
+  advance(1);
+  EXPECT_EQ(nav->viewControllers().size(), 1u);
+
+  // A finger on the bar selects too.
+  tabs->view()->layoutIfNeeded();
+  Rect item = tabs->tabBar().itemRect(1);
+  Point onBar = tabs->tabBar().convertPointTo(item.center(), nullptr);
+  tap(onBar);
+  EXPECT_EQ(tabs->selectedIndex(), 1);
+}
+
+TEST_F(Controllers, ModalScreensCoverTheWindowUntilDismissed) {
+  Log log;
+  auto base = std::make_shared<Page>("base", log);
+  auto nav = std::make_shared<NavigationController>(base);
+  window_->setRootViewController(nav);
+  auto modal = std::make_shared<Page>("modal", log);
+  modal->setModalTransitionStyle(ModalTransitionStyle::CrossDissolve);
+  log.clear();
+  bool presented = false;
+  base->presentViewController(modal, false, [&] { presented = true; });
+  EXPECT_TRUE(presented);
+  EXPECT_EQ(log, (Log{"modal load", "modal will appear", "base will disappear",
+                      "base did disappear", "modal did appear"}));
+  EXPECT_EQ(nav->presentedViewController(), modal.get());
+  EXPECT_EQ(modal->presentingViewController(), nav.get());
+  EXPECT_EQ(window_->hitTest({100, 300})->viewController(), modal.get());
+
+  log.clear();
+  modal->dismissViewController(true);
+  EXPECT_EQ(modal->view()->superview(), window_.get()) << "still fading out";
+  advance(1);
+  EXPECT_EQ(modal->view()->superview(), nullptr);
+  EXPECT_EQ(nav->presentedViewController(), nullptr);
+  EXPECT_EQ(log, (Log{"base will appear", "modal will disappear", "modal did disappear",
+                      "base did appear"}));
+}
+
+TEST_F(Controllers, TitlesAndBadgesReachTheBars) {
+  Log log;
+  auto screen = std::make_shared<Page>("复习", log);
+  auto nav = std::make_shared<NavigationController>(screen);
+  window_->setRootViewController(nav);
+  nav->view()->layoutIfNeeded();
+  EXPECT_EQ(nav->navigationBar().titleView()->displayedText(), "复习");
+  screen->navigationItem().setTitle("学习中");
+  nav->view()->layoutIfNeeded();
+  EXPECT_EQ(nav->navigationBar().titleView()->displayedText(), "学习中");
+  int taps = 0;
+  screen->navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>(
+      "刷新", BarButtonStyle::Plain, [&](BarButtonItem&) { ++taps; }));
+  nav->view()->layoutIfNeeded();
+  View* right = nav->navigationBar().rightView();
+  ASSERT_NE(right, nullptr);
+  tap(right->convertPointTo(right->bounds().center(), nullptr));
+  EXPECT_EQ(taps, 1);
+  screen->tabBarItem().setBadgeValue("5");
+  EXPECT_EQ(nav->tabBarItem().badgeValue(), "");
+  EXPECT_EQ(screen->tabBarItem().badgeValue(), "5");
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "platform/view/Button.h"
+#include "platform/view/ImageView.h"
+#include "platform/view/Label.h"
+#include "platform/view/ViewRenderer.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/platform/view/ViewFixture.h"
+
+using namespace plat;
+using testsupport::differs;
+using testsupport::inkBounds;
+
+namespace {
+
+using Rendering = testsupport::ViewFixture;
+
+bool near(const Color& a, const Color& b) {
+  return !differs(a, b, 0.06);
+}
+
+}  // namespace
+
+TEST_F(Rendering, AScreenShowsItsViewsAtTheirPlaces) {
+  window_->setBackgroundColor(Color::white());
+  auto red = std::make_shared<View>(Rect(10, 100, 100, 50));
+  red->setBackgroundColor(Color::red());
+  auto half = std::make_shared<View>(Rect(200, 100, 100, 50));
+  half->setBackgroundColor(Color::blue());
+  half->setAlpha(0.5);
+  auto hidden = std::make_shared<View>(Rect(10, 300, 100, 50));
+  hidden->setBackgroundColor(Color::green());
+  hidden->setHidden(true);
+  auto label = std::make_shared<Label>(Rect(10, 400, 300, 40));
+  label->setText("背单词 Vocabulary");
+  label->setFont(Font::boldSystem(20));
+  for (const auto& v : {red, half, hidden}) window_->addSubview(v);
+  window_->addSubview(label);
+
+  auto screen = ViewRenderer::renderScreen();
+  EXPECT_EQ(screen->pixelWidth(), 640);
+  EXPECT_EQ(screen->pixelHeight(), 1136);
+  EXPECT_TRUE(near(screen->colorAtPoint({50, 120}), Color::red()));
+  EXPECT_TRUE(near(screen->colorAtPoint({250, 120}), Color::rgb(0.5, 0.5, 1)));
+  EXPECT_TRUE(near(screen->colorAtPoint({50, 320}), Color::white()));
+  EXPECT_TRUE(near(screen->colorAtPoint({5, 5}), Color::white()));
+
+  // The label's text is in its rectangle, vertically centred, and nowhere else.
+  auto ink = inkBounds(*screen, Color::white(), 0, 380 * 2, 640, 460 * 2);
+  ASSERT_FALSE(ink.empty());
+  Size text = measureText(label->text(), label->font());
+  EXPECT_GE(ink.left, 10 * 2);
+  EXPECT_LE(ink.right, int((10 + text.width + 1) * 2));
+  EXPECT_GE(ink.top, 400 * 2);
+  EXPECT_LE(ink.bottom, 440 * 2);
+  double inkMiddle = (ink.top + ink.bottom) / 4.0;
+  EXPECT_NEAR(inkMiddle, 420, 4);
+}
+
+TEST_F(Rendering, ClippedScrolledAndRoundedViewsDrawOnlyTheirPart) {
+  auto box = std::make_shared<View>(Rect(0, 0, 100, 100));
+  box->setClipsToBounds(true);
+  box->setBounds({0, 50, 100, 100});  // scrolled down by 50
+  box->setBackgroundColor(Color::white());
+  auto inner = std::make_shared<View>(Rect(0, 0, 100, 80));
+  inner->setBackgroundColor(Color::blue());
+  box->addSubview(inner);
+  auto round = std::make_shared<View>(Rect(0, 100, 40, 40));
+  round->setBackgroundColor(Color::black());
+  round->setCornerRadius(20);
+  box->addSubview(round);
+
+  auto image = ViewRenderer::renderView(*box, 1);
+  EXPECT_TRUE(near(image->pixel(50, 10), Color::blue())) << "content row 60";
+  EXPECT_TRUE(near(image->pixel(50, 40), Color::white())) << "content row 90";
+  EXPECT_TRUE(near(image->pixel(20, 70), Color::black()));
+  EXPECT_TRUE(near(image->pixel(1, 51), Color::white())) << "the rounded corner is open";
+}
+
+TEST_F(Rendering, ButtonsDrawTheirStateAndAlignTheirContent) {
+  window_->setBackgroundColor(Color::white());
+  auto button = Button::create(ButtonType::Custom, Rect(20, 100, 200, 44));
+  button->setTitle("确定");
+  button->setTitleColor(Color::black());
+  button->setBackgroundColor(Color::rgb255(106, 207, 153));
+  button->setContentHorizontalAlignment(ContentHorizontalAlignment::Left);
+  button->setTitleEdgeInsets({0, 15, 0, 0});
+  window_->addSubview(button);
+  window_->layoutIfNeeded();
+  EXPECT_EQ(button->titleLabel().frame().x, 15);
+
+  auto image = ViewRenderer::renderScreen(1);
+  auto ink = inkBounds(*image, Color::rgb255(106, 207, 153), 20, 100, 220, 144);
+  ASSERT_FALSE(ink.empty());
+  EXPECT_GE(ink.left, 20 + 15);
+  EXPECT_LT(ink.right, 20 + 15 + 40);
+}
