@@ -13,11 +13,16 @@
 
 class ZipFastLookup {
  public:
-  // Opens its own read-only descriptor on the archive at path (the one minizip reads).
+  // Opens its own read-only descriptor on the archive at path.
   explicit ZipFastLookup(const std::string& path);
   ~ZipFastLookup();
   ZipFastLookup(const ZipFastLookup&) = delete;
   ZipFastLookup& operator=(const ZipFastLookup&) = delete;
+
+  // Opens the archive with minizip (nullptr when it cannot), through file functions that show
+  // where minizip itself finds the central directory, so that the scan reads the same records
+  // however odd the archive's end records are. This object must outlive the handle.
+  unzFile open();
 
   // Returns minizip's codes: UNZ_OK when found (the entry is now current), UNZ_END_OF_LIST_OF_FILE
   // when there is no such entry or no current entry (the current entry is unchanged),
@@ -28,15 +33,19 @@ class ZipFastLookup {
 
  private:
   struct Directory {
-    uint64_t before;  // bytes in front of the archive proper (a self-extracting stub)
-    uint64_t offset;  // of the first record, counted from the archive's start
+    uint64_t fileOffset;  // of the first record in the file
+    uint64_t position;    // of the first record as minizip counts it (unz64_file_pos)
   };
-  // Found from the end records as minizip finds it; nullopt when they cannot be read.
-  std::optional<Directory> centralDirectory();
+
+  static long seekAndNote(voidpf opaque, voidpf stream, ZPOS64_T offset, int origin);
   // Reads length bytes at the file offset through a window buffer; false on a short read.
   bool read(uint64_t offset, size_t length, uint8_t* out);
 
+  std::string path_;
   int fd_ = -1;
+  zlib_filefunc64_def stdio_{};   // minizip's own file functions, which do the work
+  std::optional<uint64_t> seek_;  // the first absolute seek while noting
+  bool noting_ = false;
   std::optional<Directory> directory_;
   std::vector<uint8_t> window_;
   uint64_t windowOffset_ = 0;

@@ -36,8 +36,8 @@ ZipFile::ZipFile(const std::string& fileName, int mode)
     : fileName_(fileName), mode_(mode), handles_(std::make_shared<ZipHandles>()) {
   switch (mode) {
     case ZipFileModeUnzip:
-      handles_->unz = unzOpen64(fileName.c_str());
-      if (handles_->unz) fastLookup_ = std::make_unique<ZipFastLookup>(fileName);
+      fastLookup_ = std::make_unique<ZipFastLookup>(fileName);
+      handles_->unz = fastLookup_->open();
       break;
     case ZipFileModeCreate:
       handles_->zip = zipOpen64(fileName.c_str(), APPEND_STATUS_CREATE);

@@ -121,6 +121,19 @@ TEST_F(ZipLookupTest, BytesBeforeTheArchiveAreAllowedFor) {
   });
 }
 
+TEST_F(ZipLookupTest, AnEndRecordCutShortIsReadAsMinizipReadsIt) {
+  writeArchive(path("plain.zip"), kWords);
+  std::string bytes = readFile(path("plain.zip"));
+  writeFile(path("cut.zip"), bytes.substr(0, bytes.size() - 2));  // no comment length
+  withBothLookups([&](auto locate) {
+    ZipFile zip(path("cut.zip"), ZipFileModeUnzip);
+    ASSERT_TRUE(locate(zip, "words_voices/b/book.mp3"));
+    EXPECT_EQ(readCurrent(zip), "BOOK");
+    EXPECT_FALSE(locate(zip, "words_voices/e/egg.mp3"));
+    zip.close();
+  });
+}
+
 TEST_F(ZipLookupTest, Zip64EndRecordsAreFollowed) {
   writeArchive(path("plain.zip"), kWords);
   std::string bytes = readFile(path("plain.zip"));
