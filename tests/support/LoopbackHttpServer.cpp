@@ -45,6 +45,8 @@ std::string reasonFor(int status) {
       return "OK";
     case 201:
       return "Created";
+    case 202:
+      return "Accepted";
     case 204:
       return "No Content";
     case 206:

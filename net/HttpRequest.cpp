@@ -1,0 +1,596 @@
+// Creating, starting, running, cancelling, failing and finishing a request; the network thread.
+#include "net/HttpRequest.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "net/HttpNetworkQueue.h"
+#include "net/HttpRequestShared.h"
+#include "platform/base/Charset.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Files.h"
+#include "platform/base/NamedException.h"
+#include "platform/base/Thread.h"
+#include "platform/http/MimeTypes.h"
+
+namespace {
+
+HttpErrorPtr sharedError(int code, const char* text) {
+  return HttpError::make(code, text);
+}
+
+}  // namespace
+
+HttpRequestShared& HttpRequestShared::get() {
+  static HttpRequestShared* shared = new HttpRequestShared();  // used until the process ends
+  return *shared;
+}
+
+// ---- Shared errors, queue and network thread
+
+HttpErrorPtr HttpRequest::requestTimedOutError() {
+  static const HttpErrorPtr error = sharedError(kHttpRequestTimedOut, "The request timed out");
+  return error;
+}
+HttpErrorPtr HttpRequest::authenticationError() {
+  static const HttpErrorPtr error =
+      sharedError(kHttpAuthenticationFailure, "Authentication needed");
+  return error;
+}
+HttpErrorPtr HttpRequest::requestCancelledError() {
+  static const HttpErrorPtr error = sharedError(kHttpRequestCancelled, "The request was cancelled");
+  return error;
+}
+HttpErrorPtr HttpRequest::unableToCreateRequestError() {
+  static const HttpErrorPtr error =
+      sharedError(kHttpUnableToCreateRequest, "Unable to create request (bad url?)");
+  return error;
+}
+HttpErrorPtr HttpRequest::tooMuchRedirectionError() {
+  static const HttpErrorPtr error =
+      sharedError(kHttpTooManyRedirects, "The request failed because it redirected too many times");
+  return error;
+}
+
+plat::OperationQueue& HttpRequest::sharedQueue() {
+  static plat::OperationQueue* queue = [] {
+    auto* q = new plat::OperationQueue();
+    q->setMaxConcurrentOperationCount(4);
+    return q;
+  }();
+  return *queue;
+}
+
+plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
+  // Made on first use and never ended: every asynchronous request does its network work here.
+  static plat::Thread* networkThread = new plat::Thread("HttpRequest network");
+  return networkThread->runLoop();
+}
+
+// ---- Creating
+
+HttpRequest::HttpRequest(const Url& url)
+    : url_(url), timeOutSeconds_(defaultTimeOutSeconds()), downloadCache_(defaultCache()) {}
+
+HttpRequest::~HttpRequest() {
+  authenticationNeeded_ = 0;  // so that stopping the stream also removes a temporary body file
+  if (statusTimer_) statusTimer_->invalidate();
+  cancelLoad();
+  closePostBodyWriteStream();
+  releaseBlocksOnMainThread();
+}
+
+std::shared_ptr<HttpRequest> HttpRequest::requestWithURL(const Url& url) {
+  return make<HttpRequest>(url);
+}
+
+std::shared_ptr<HttpRequest> HttpRequest::requestWithURL(const std::string& url) {
+  return requestWithURL(Url::parse(url).value_or(Url()));
+}
+
+std::shared_ptr<HttpRequest> HttpRequest::requestWithURL(const Url& url, HttpCacheDelegate* cache,
+                                                         int cachePolicy) {
+  auto request = requestWithURL(url);
+  request->setDownloadCache(cache);
+  request->setCachePolicy(cachePolicy);
+  return request;
+}
+
+void HttpRequest::copySettingsInto(HttpRequest& other) const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  other.delegate_ = delegate_;
+  other.requestMethod_ = requestMethod_;
+  other.postBody_ = postBody_ ? std::make_shared<Bytes>(*postBody_) : nullptr;
+  other.shouldStreamPostDataFromDisk_ = shouldStreamPostDataFromDisk_;
+  other.postBodyFilePath_ = postBodyFilePath_;
+  other.postLength_ = postLength_;
+  other.haveBuiltPostBody_ = haveBuiltPostBody_;
+  other.requestHeaders_ = requestHeaders_;
+  other.requestCookies_ = requestCookies_;
+  other.useCookiePersistence_ = useCookiePersistence_;
+  other.useKeychainPersistence_ = useKeychainPersistence_;
+  other.useSessionPersistence_ = useSessionPersistence_;
+  other.allowCompressedResponse_ = allowCompressedResponse_;
+  other.downloadDestinationPath_ = downloadDestinationPath_;
+  other.temporaryFileDownloadPath_ = temporaryFileDownloadPath_;
+  other.username_ = username_;
+  other.password_ = password_;
+  other.domain_ = domain_;
+  other.proxyUsername_ = proxyUsername_;
+  other.proxyPassword_ = proxyPassword_;
+  other.proxyDomain_ = proxyDomain_;
+  other.proxyHost_ = proxyHost_;
+  other.proxyPort_ = proxyPort_;
+  other.proxyType_ = proxyType_;
+  other.uploadProgressDelegate_ = uploadProgressDelegate_;
+  other.downloadProgressDelegate_ = downloadProgressDelegate_;
+  other.shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_;
+  other.shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_;
+  other.didStartSelector_ = didStartSelector_;
+  other.didFinishSelector_ = didFinishSelector_;
+  other.didFailSelector_ = didFailSelector_;
+  other.timeOutSeconds_ = timeOutSeconds_;
+  other.shouldResetUploadProgress_ = shouldResetUploadProgress_;
+  other.shouldResetDownloadProgress_ = shouldResetDownloadProgress_;
+  other.showAccurateProgress_ = showAccurateProgress_;
+  other.defaultResponseEncoding_ = defaultResponseEncoding_;
+  other.allowResumeForFileDownloads_ = allowResumeForFileDownloads_;
+  other.userInfo_ = userInfo_;
+  other.tag_ = tag_;
+  other.useHTTPVersionOne_ = useHTTPVersionOne_;
+  other.shouldRedirect_ = shouldRedirect_;
+  other.validatesSecureCertificate_ = validatesSecureCertificate_;
+  other.PACurl_ = PACurl_;
+  other.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+  other.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+  other.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
+  other.persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  other.authenticationScheme_ = authenticationScheme_;
+}
+
+std::shared_ptr<HttpRequest> HttpRequest::copy() const {
+  auto other = make<HttpRequest>(url());
+  copySettingsInto(*other);
+  return other;
+}
+
+std::shared_ptr<HttpRequest> HttpRequest::HEADRequest() {
+  std::shared_ptr<HttpRequest> head(new HttpRequest(url()));
+  {
+    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    head->requestHeaders_ = requestHeaders_;
+    head->requestCookies_ = requestCookies_;
+    head->useCookiePersistence_ = useCookiePersistence_;
+    head->useKeychainPersistence_ = useKeychainPersistence_;
+    head->useSessionPersistence_ = useSessionPersistence_;
+    head->allowCompressedResponse_ = allowCompressedResponse_;
+    head->username_ = username_;
+    head->password_ = password_;
+    head->domain_ = domain_;
+    head->proxyUsername_ = proxyUsername_;
+    head->proxyPassword_ = proxyPassword_;
+    head->proxyDomain_ = proxyDomain_;
+    head->proxyHost_ = proxyHost_;
+    head->proxyPort_ = proxyPort_;
+    head->proxyType_ = proxyType_;
+    head->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_;
+    head->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_;
+    head->timeOutSeconds_ = timeOutSeconds_;
+    head->useHTTPVersionOne_ = useHTTPVersionOne_;
+    head->validatesSecureCertificate_ = validatesSecureCertificate_;
+    head->PACurl_ = PACurl_;
+    head->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+    head->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+    head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
+    head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
+    head->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+  }
+  head->mainRequest_ = this;
+  head->setRequestMethod("HEAD");
+  return head;
+}
+
+// ---- Locked accessors
+
+HttpRequest::Url HttpRequest::url() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return url_;
+}
+
+void HttpRequest::setURL(const Url& url) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  if (url == url_) return;
+  url_ = url;
+  request_.reset();
+  redirectURL_ = Url();
+}
+
+HttpRequestDelegate* HttpRequest::delegate() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return delegate_;
+}
+
+void HttpRequest::setDelegate(HttpRequestDelegate* delegate) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  delegate_ = delegate;
+}
+
+HttpNetworkQueue* HttpRequest::queue() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return queue_;
+}
+
+void HttpRequest::setQueue(HttpNetworkQueue* queue) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  queue_ = queue;
+}
+
+std::string HttpRequest::requestMethod() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return requestMethod_;
+}
+
+void HttpRequest::setRequestMethod(const std::string& method) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  if (method == requestMethod_) return;
+  requestMethod_ = method;
+  // Bodies never go out on a kept connection.
+  if (method == "POST" || method == "PUT" || (postBody_ && !postBody_->empty()) ||
+      !postBodyFilePath_.empty())
+    shouldAttemptPersistentConnection_ = false;
+}
+
+HttpProgressDelegate* HttpRequest::uploadProgressDelegate() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return uploadProgressDelegate_;
+}
+
+void HttpRequest::setUploadProgressDelegate(HttpProgressDelegate* receiver) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  uploadProgressDelegate_ = receiver;
+}
+
+HttpProgressDelegate* HttpRequest::downloadProgressDelegate() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return downloadProgressDelegate_;
+}
+
+void HttpRequest::setDownloadProgressDelegate(HttpProgressDelegate* receiver) {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  downloadProgressDelegate_ = receiver;
+}
+
+HttpErrorPtr HttpRequest::error() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return error_;
+}
+
+#define HTTP_REQUEST_SETTER(Name, Type, field)                  \
+  void HttpRequest::Name(Type value) {                          \
+    std::lock_guard<std::recursive_mutex> lock(cancelledLock_); \
+    field = std::move(value);                                   \
+  }
+HTTP_REQUEST_SETTER(setDidStartSelector, RequestSelector, didStartSelector_)
+HTTP_REQUEST_SETTER(setDidFinishSelector, RequestSelector, didFinishSelector_)
+HTTP_REQUEST_SETTER(setDidFailSelector, RequestSelector, didFailSelector_)
+HTTP_REQUEST_SETTER(setDidReceiveResponseHeadersSelector,
+                    std::function<void(HttpRequest&, const HeaderMap&)>,
+                    didReceiveResponseHeadersSelector_)
+HTTP_REQUEST_SETTER(setWillRedirectSelector, std::function<void(HttpRequest&, const Url&)>,
+                    willRedirectSelector_)
+HTTP_REQUEST_SETTER(setDidReceiveDataSelector, std::function<void(HttpRequest&, const Bytes&)>,
+                    didReceiveDataSelector_)
+HTTP_REQUEST_SETTER(setStartedBlock, Block, startedBlock_)
+HTTP_REQUEST_SETTER(setHeadersReceivedBlock, HeadersBlock, headersReceivedBlock_)
+HTTP_REQUEST_SETTER(setCompletionBlock, Block, completionBlock_)
+HTTP_REQUEST_SETTER(setFailedBlock, Block, failureBlock_)
+HTTP_REQUEST_SETTER(setBytesReceivedBlock, ProgressBlock, bytesReceivedBlock_)
+HTTP_REQUEST_SETTER(setBytesSentBlock, ProgressBlock, bytesSentBlock_)
+HTTP_REQUEST_SETTER(setDownloadSizeIncrementedBlock, SizeBlock, downloadSizeIncrementedBlock_)
+HTTP_REQUEST_SETTER(setUploadSizeIncrementedBlock, SizeBlock, uploadSizeIncrementedBlock_)
+HTTP_REQUEST_SETTER(setDataReceivedBlock, DataBlock, dataReceivedBlock_)
+HTTP_REQUEST_SETTER(setAuthenticationNeededBlock, Block, authenticationNeededBlock_)
+HTTP_REQUEST_SETTER(setProxyAuthenticationNeededBlock, Block, proxyAuthenticationNeededBlock_)
+HTTP_REQUEST_SETTER(setRequestRedirectedBlock, Block, requestRedirectedBlock_)
+#undef HTTP_REQUEST_SETTER
+
+// ---- Starting and running
+
+void HttpRequest::startAsynchronous() {
+  sharedQueue().addOperation(self());
+}
+
+void HttpRequest::start() {
+  setExecuting(true);
+  inProgress_ = true;
+  plat::RunLoop& loop = threadForRequest(this);
+  auto request = self();
+  loop.perform([request] { request->main(); });
+}
+
+void HttpRequest::startSynchronous() {
+  isSynchronous_ = true;
+  runLoopMode_ = kHttpRequestRunLoopMode;
+  inProgress_ = true;
+  setExecuting(true);
+  if (!isCancelled() && !complete_) {
+    main();
+    plat::RunLoop& loop = plat::RunLoop::current();
+    // A redirect waiting for the owner's confirmation is not the end yet.
+    while (!complete_ || (needsRedirect_ && !error_)) {
+      // One source at a time, so that `complete` is seen as soon as it is set.
+      if (!loop.runMode(runLoopMode_, plat::Clock::current().now() + 1.0e10, true))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  inProgress_ = false;
+}
+
+void HttpRequest::performOnWorkingThread(std::function<void()> task) {
+  plat::RunLoop* loop = workingLoop_ ? workingLoop_ : &threadForRequest(this);
+  auto request = self();
+  loop->perform([request, task = std::move(task)] { task(); },
+                isSynchronous_ ? runLoopMode_ : plat::kCommonModes);
+}
+
+void HttpRequest::main() {
+  auto keepAlive = self();
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  workingLoop_ = &plat::RunLoop::current();
+  try {
+    if (error_) {
+      complete_ = true;
+      markAsFinished();
+      return;
+    }
+    complete_ = false;
+    didUseCachedResponse_ = false;
+    if (url_.isEmpty()) {
+      failWithError(unableToCreateRequestError());
+      return;
+    }
+    if (setupError_) {
+      failWithError(setupError_);
+      return;
+    }
+    if (!mainRequest_) buildPostBody();
+    if (error_) return;  // the body could not be built
+    if (requestMethod_ != "GET") downloadCache_ = nullptr;
+
+    plat::http::RequestMessage message;
+    message.method = requestMethod_;
+    message.url = url_;
+    message.http10 = useHTTPVersionOne_;
+    request_ = std::move(message);
+
+    if (mainRequest_) mainRequest_->buildRequestHeaders();
+    buildRequestHeaders();
+
+    if (downloadCache_) {
+      if (cachePolicy_ == kUseCacheDefaultPolicy)
+        cachePolicy_ = downloadCache_->defaultCachePolicy();
+      if (downloadCache_->canUseCachedDataForRequest(*this)) {
+        useDataFromCache();
+        return;
+      }
+      if (cachePolicy_ & (kRevalidateWhenStale | kRevalidateAlways)) {
+        if (auto cached = downloadCache_->cachedResponseHeadersForURL(url_)) {
+          if (auto etag = cached->get("Etag")) addRequestHeader("If-None-Match", *etag);
+          if (auto modified = cached->get("Last-Modified"))
+            addRequestHeader("If-Modified-Since", *modified);
+        }
+      }
+    }
+
+    applyAuthorizationHeader();
+    for (const auto& [name, value] : requestHeaders_) request_->headers.set(name, value);
+    if (configureProxies()) startRequest();
+  } catch (const plat::NamedException& e) {
+    auto underlying = HttpError::make(kHttpExceptionWhileStarting, e.name());
+    failWithError(std::make_shared<const HttpError>(
+        kHttpRequestErrorDomain, kHttpExceptionWhileStarting, e.name(), e.reason(), underlying));
+  } catch (const std::exception& e) {
+    auto underlying = HttpError::make(kHttpExceptionWhileStarting, "std::exception");
+    failWithError(std::make_shared<const HttpError>(kHttpRequestErrorDomain,
+                                                    kHttpExceptionWhileStarting, "std::exception",
+                                                    e.what(), underlying));
+  }
+}
+
+// ---- Stopping
+
+void HttpRequest::cancel() {
+  auto request = self();
+  performOnWorkingThread([request] { request->cancelOnRequestThread(); });
+}
+
+void HttpRequest::cancelOnRequestThread() {
+  auto keepAlive = self();
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  if (complete_ || isCancelled()) return;
+  failWithError(requestCancelledError());
+  complete_ = true;
+  cancelLoad();
+  cancelled_ = true;
+  plat::Operation::cancel();  // the queue lets a request that never started finish now
+}
+
+void HttpRequest::clearDelegatesAndCancel() {
+  {
+    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    delegate_ = nullptr;
+    queue_ = nullptr;
+    uploadProgressDelegate_ = nullptr;
+    downloadProgressDelegate_ = nullptr;
+    didStartSelector_ = nullptr;
+    didFinishSelector_ = nullptr;
+    didFailSelector_ = nullptr;
+    didReceiveResponseHeadersSelector_ = nullptr;
+    willRedirectSelector_ = nullptr;
+    didReceiveDataSelector_ = nullptr;
+    releaseBlocksOnMainThread();
+  }
+  cancel();
+}
+
+void HttpRequest::releaseBlocksOnMainThread() {
+  struct Blocks {
+    Block a, b, c, d, e, f;
+    HeadersBlock headers;
+    ProgressBlock received, sent;
+    SizeBlock downloadSize, uploadSize;
+    DataBlock data;
+  };
+  auto blocks = std::make_shared<Blocks>(
+      Blocks{std::move(startedBlock_), std::move(completionBlock_), std::move(failureBlock_),
+             std::move(authenticationNeededBlock_), std::move(proxyAuthenticationNeededBlock_),
+             std::move(requestRedirectedBlock_), std::move(headersReceivedBlock_),
+             std::move(bytesReceivedBlock_), std::move(bytesSentBlock_),
+             std::move(downloadSizeIncrementedBlock_), std::move(uploadSizeIncrementedBlock_),
+             std::move(dataReceivedBlock_)});
+  startedBlock_ = completionBlock_ = failureBlock_ = nullptr;
+  authenticationNeededBlock_ = proxyAuthenticationNeededBlock_ = requestRedirectedBlock_ = nullptr;
+  headersReceivedBlock_ = nullptr;
+  bytesReceivedBlock_ = bytesSentBlock_ = nullptr;
+  downloadSizeIncrementedBlock_ = uploadSizeIncrementedBlock_ = nullptr;
+  dataReceivedBlock_ = nullptr;
+  // What the blocks captured is let go of on the main thread.
+  if (!plat::RunLoop::isMainThread()) plat::RunLoop::main().perform([blocks] {});
+}
+
+// ---- Failing and finishing
+
+void HttpRequest::failWithError(const HttpErrorPtr& theError) {
+  complete_ = true;
+  if (theError->code() != kHttpAuthenticationFailure && theError->code() != kHttpTooManyRedirects) {
+    releaseConnectionRecord();
+    destroyReadStream();
+  }
+  if (isCancelled() || error_) return;
+  if (downloadCache_ && (cachePolicy_ & kFallbackToCacheOnFailure) &&
+      downloadCache_->canUseCachedDataForRequest(*this)) {
+    useDataFromCache();
+    return;
+  }
+  error_ = theError;
+  HttpRequest* reporter = this;
+  if (mainRequest_) {
+    std::lock_guard<std::recursive_mutex> lock(mainRequest_->cancelledLock_);
+    mainRequest_->error_ = theError;
+    reporter = mainRequest_;
+  }
+  auto target = std::static_pointer_cast<HttpRequest>(reporter->shared_from_this());
+  reporter->onMainThread([target] { target->reportFailure(); });
+  if (inProgress_) markAsFinished();
+}
+
+void HttpRequest::markAsFinished() {
+  auto keepAlive = self();
+  request_.reset();
+  inProgress_ = false;
+  plat::Operation::finish();
+}
+
+void HttpRequest::cancelLoad() {
+  destroyReadStream();
+  if (!temporaryFileDownloadPath_.empty() || !temporaryUncompressedDataDownloadPath_.empty()) {
+    if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
+    if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
+    fileDownloadOutputStream_ = inflatedFileDownloadOutputStream_ = nullptr;
+    if (!complete_) {
+      if (!allowResumeForFileDownloads_) removeTemporaryDownloadFile();
+      removeTemporaryUncompressedDownloadFile();
+    }
+  } else if (!complete_ && downloadDestinationPath_.empty()) {
+    rawResponseData_.reset();
+  }
+  if (!authenticationNeeded_ && !willRetryRequest_ && didCreateTemporaryPostDataFile_) {
+    removeTemporaryUploadFile();
+    removeTemporaryCompressedUploadFile();
+    didCreateTemporaryPostDataFile_ = false;
+  }
+}
+
+// ---- Files
+
+bool HttpRequest::removeFileAtPath(const std::string& path, HttpErrorPtr* error) {
+  if (!plat::files::exists(path)) return true;
+  if (::unlink(path.c_str()) == 0) return true;
+  if (error) {
+    auto underlying = std::make_shared<const HttpError>("PosixErrorDomain", errno, strerror(errno));
+    *error = HttpError::make(kHttpFileHandlingFailure,
+                             "Failed to delete file at path '" + path + "'", underlying);
+  }
+  return false;
+}
+
+namespace {
+
+// Removes the file at `path` (a field of the request), failing the request when it can't.
+template <class Fail>
+bool removeTemporaryFile(std::string& path, Fail fail) {
+  if (path.empty()) return true;
+  HttpErrorPtr error;
+  bool removed = HttpRequest::removeFileAtPath(path, &error);
+  if (!removed) fail(error);
+  path.clear();
+  return removed;
+}
+
+}  // namespace
+
+bool HttpRequest::removeTemporaryDownloadFile() {
+  return removeTemporaryFile(temporaryFileDownloadPath_,
+                             [this](const HttpErrorPtr& e) { failWithError(e); });
+}
+bool HttpRequest::removeTemporaryUncompressedDownloadFile() {
+  return removeTemporaryFile(temporaryUncompressedDataDownloadPath_,
+                             [this](const HttpErrorPtr& e) { failWithError(e); });
+}
+bool HttpRequest::removeTemporaryUploadFile() {
+  return removeTemporaryFile(postBodyFilePath_,
+                             [this](const HttpErrorPtr& e) { failWithError(e); });
+}
+bool HttpRequest::removeTemporaryCompressedUploadFile() {
+  return removeTemporaryFile(compressedPostBodyFilePath_,
+                             [this](const HttpErrorPtr& e) { failWithError(e); });
+}
+
+std::optional<std::string> HttpRequest::mimeTypeForFileAtPath(const std::string& path) {
+  if (!plat::files::exists(path)) return std::nullopt;
+  return plat::http::mimeTypeForExtension(plat::files::pathExtension(path))
+      .value_or("application/octet-stream");
+}
+
+// ---- Results
+
+bool HttpRequest::isResponseCompressed() const {
+  auto encoding = responseHeaders_.get("Content-Encoding");
+  return encoding && encoding->find("gzip") != std::string::npos;
+}
+
+std::optional<HttpRequest::Bytes> HttpRequest::responseData() const {
+  if (isResponseCompressed() && shouldWaitToInflateCompressedResponses_) {
+    if (!rawResponseData_) return std::nullopt;
+    HttpErrorPtr ignored;
+    return HttpDataDecompressor::uncompressData(*rawResponseData_, &ignored);
+  }
+  return rawResponseData_;
+}
+
+std::optional<std::string> HttpRequest::responseString() const {
+  auto data = responseData();
+  if (!data) {
+    // An empty compressed body inflates to nothing, which still reads as an empty text.
+    if (rawResponseData_ && rawResponseData_->empty()) return std::string();
+    return std::nullopt;
+  }
+  std::string_view bytes(reinterpret_cast<const char*>(data->data()), data->size());
+  const std::string& encoding =
+      responseEncoding_.empty() ? defaultResponseEncoding_ : responseEncoding_;
+  return plat::charset::toUtf8(bytes, encoding);
+}

@@ -1,0 +1,512 @@
+// One HTTP/1.1 exchange with a server, run as an operation: alone on the class-wide queue of width
+// 4 (startAsynchronous), in an HttpNetworkQueue, or on the calling thread (startSynchronous).
+// Asynchronous requests do their network work on the one network thread of the class; every
+// report (start, headers, redirect, data, progress, finish, failure) reaches the owner on the
+// main thread. The request does not own its delegate, queue or progress receivers: owners call
+// clearDelegatesAndCancel() before they go away.
+//
+// The class-wide settings (time-out default, User-Agent, session cookies, activity indicator)
+// are further down; the wire work, reporting and settings live in HttpRequest_*.cpp.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "net/HttpCacheDelegate.h"
+#include "net/HttpDataDecompressor.h"
+#include "net/HttpError.h"
+#include "net/HttpRequestDelegate.h"
+#include "platform/base/Operation.h"
+#include "platform/base/OperationQueue.h"
+#include "platform/base/RunLoop.h"
+#include "platform/base/Value.h"
+#include "platform/http/Cookie.h"
+#include "platform/http/HeaderMap.h"
+#include "platform/http/HttpMessage.h"
+#include "platform/http/HttpStream.h"
+#include "platform/http/Url.h"
+
+class HttpNetworkQueue;
+struct HttpConnectionRecord;
+
+inline const std::string kHttpRequestRunLoopMode = "HttpRequestRunLoopMode";
+
+class HttpRequest : public plat::Operation {
+ public:
+  using Bytes = std::vector<uint8_t>;
+  using Url = plat::http::Url;
+  using HeaderMap = plat::http::HeaderMap;
+  using Cookie = plat::http::Cookie;
+  // A selector sent to the delegate (set with the delegate; the delegate's method by default).
+  using RequestSelector = std::function<void(HttpRequest&)>;
+  using Block = std::function<void()>;
+  using HeadersBlock = std::function<void(const HeaderMap&)>;
+  using ProgressBlock = std::function<void(uint64_t amount, uint64_t total)>;
+  using SizeBlock = std::function<void(int64_t amount)>;
+  using DataBlock = std::function<void(const Bytes&)>;
+
+  // ---- Creating
+  // A request for `url` ("GET", time-out from defaultTimeOutSeconds(), redirects followed, kept
+  // connections tried, cookies from and to the shared store, gzip replies accepted).
+  static std::shared_ptr<HttpRequest> requestWithURL(const Url& url);
+  // Text that is no URL gives a request without one, which fails with code 5 when started.
+  static std::shared_ptr<HttpRequest> requestWithURL(const std::string& url);
+  static std::shared_ptr<HttpRequest> requestWithURL(const Url& url, HttpCacheDelegate* cache,
+                                                     int cachePolicy = kUseCacheDefaultPolicy);
+  ~HttpRequest() override;
+
+  // A new request of the same class for the same URL, with this one's settings and body.
+  virtual std::shared_ptr<HttpRequest> copy() const;
+  // A HEAD request for the same URL whose size and failure belong to this request.
+  std::shared_ptr<HttpRequest> HEADRequest();
+
+  // ---- Configuring
+  Url url() const;
+  void setURL(const Url& url);
+  const Url& originalURL() const { return originalURL_; }
+  HttpRequestDelegate* delegate() const;
+  void setDelegate(HttpRequestDelegate* delegate);
+  HttpNetworkQueue* queue() const;
+  void setQueue(HttpNetworkQueue* queue);
+  std::string requestMethod() const;
+  void setRequestMethod(const std::string& method);
+  HttpProgressDelegate* uploadProgressDelegate() const;
+  void setUploadProgressDelegate(HttpProgressDelegate* receiver);
+  HttpProgressDelegate* downloadProgressDelegate() const;
+  void setDownloadProgressDelegate(HttpProgressDelegate* receiver);
+
+  void setDidStartSelector(RequestSelector s);
+  void setDidFinishSelector(RequestSelector s);
+  void setDidFailSelector(RequestSelector s);
+  void setDidReceiveResponseHeadersSelector(std::function<void(HttpRequest&, const HeaderMap&)> s);
+  void setWillRedirectSelector(std::function<void(HttpRequest&, const Url&)> s);
+  void setDidReceiveDataSelector(std::function<void(HttpRequest&, const Bytes&)> s);
+
+  void setStartedBlock(Block b);
+  void setHeadersReceivedBlock(HeadersBlock b);
+  void setCompletionBlock(Block b);
+  void setFailedBlock(Block b);
+  void setBytesReceivedBlock(ProgressBlock b);
+  void setBytesSentBlock(ProgressBlock b);
+  void setDownloadSizeIncrementedBlock(SizeBlock b);
+  void setUploadSizeIncrementedBlock(SizeBlock b);
+  void setDataReceivedBlock(DataBlock b);
+  void setAuthenticationNeededBlock(Block b);
+  void setProxyAuthenticationNeededBlock(Block b);
+  void setRequestRedirectedBlock(Block b);
+
+  int64_t tag() const { return tag_; }
+  void setTag(int64_t tag) { tag_ = tag; }
+  const plat::Value& userInfo() const { return userInfo_; }
+  void setUserInfo(plat::Value info) { userInfo_ = std::move(info); }
+  const std::string& username() const { return username_; }
+  void setUsername(std::string v) { username_ = std::move(v); }
+  const std::string& password() const { return password_; }
+  void setPassword(std::string v) { password_ = std::move(v); }
+  const std::string& domain() const { return domain_; }
+  void setDomain(std::string v) { domain_ = std::move(v); }
+  const std::string& userAgent() const { return userAgent_; }
+  void setUserAgent(std::string v) { userAgent_ = std::move(v); }
+  double timeOutSeconds() const { return timeOutSeconds_; }
+  void setTimeOutSeconds(double seconds) { timeOutSeconds_ = seconds; }
+  int numberOfTimesToRetryOnTimeout() const { return numberOfTimesToRetryOnTimeout_; }
+  void setNumberOfTimesToRetryOnTimeout(int n) { numberOfTimesToRetryOnTimeout_ = n; }
+  bool showAccurateProgress() const { return showAccurateProgress_; }
+  void setShowAccurateProgress(bool v) { showAccurateProgress_ = v; }
+  bool shouldResetUploadProgress() const { return shouldResetUploadProgress_; }
+  void setShouldResetUploadProgress(bool v) { shouldResetUploadProgress_ = v; }
+  bool shouldResetDownloadProgress() const { return shouldResetDownloadProgress_; }
+  void setShouldResetDownloadProgress(bool v) { shouldResetDownloadProgress_ = v; }
+  bool useCookiePersistence() const { return useCookiePersistence_; }
+  void setUseCookiePersistence(bool v) { useCookiePersistence_ = v; }
+  bool useKeychainPersistence() const { return useKeychainPersistence_; }
+  void setUseKeychainPersistence(bool v) { useKeychainPersistence_ = v; }
+  bool useSessionPersistence() const { return useSessionPersistence_; }
+  void setUseSessionPersistence(bool v) { useSessionPersistence_ = v; }
+  bool allowCompressedResponse() const { return allowCompressedResponse_; }
+  void setAllowCompressedResponse(bool v) { allowCompressedResponse_ = v; }
+  bool shouldCompressRequestBody() const { return shouldCompressRequestBody_; }
+  void setShouldCompressRequestBody(bool v) { shouldCompressRequestBody_ = v; }
+  bool shouldWaitToInflateCompressedResponses() const {
+    return shouldWaitToInflateCompressedResponses_;
+  }
+  void setShouldWaitToInflateCompressedResponses(bool v) {
+    shouldWaitToInflateCompressedResponses_ = v;
+  }
+  const std::string& downloadDestinationPath() const { return downloadDestinationPath_; }
+  void setDownloadDestinationPath(std::string v) { downloadDestinationPath_ = std::move(v); }
+  const std::string& temporaryFileDownloadPath() const { return temporaryFileDownloadPath_; }
+  void setTemporaryFileDownloadPath(std::string v) { temporaryFileDownloadPath_ = std::move(v); }
+  bool allowResumeForFileDownloads() const { return allowResumeForFileDownloads_; }
+  void setAllowResumeForFileDownloads(bool v) { allowResumeForFileDownloads_ = v; }
+  bool useHTTPVersionOne() const { return useHTTPVersionOne_; }
+  void setUseHTTPVersionOne(bool v) { useHTTPVersionOne_ = v; }
+  bool shouldRedirect() const { return shouldRedirect_; }
+  void setShouldRedirect(bool v) { shouldRedirect_ = v; }
+  bool shouldUseRFC2616RedirectBehaviour() const { return shouldUseRFC2616RedirectBehaviour_; }
+  void setShouldUseRFC2616RedirectBehaviour(bool v) { shouldUseRFC2616RedirectBehaviour_ = v; }
+  bool validatesSecureCertificate() const { return validatesSecureCertificate_; }
+  void setValidatesSecureCertificate(bool v) { validatesSecureCertificate_ = v; }
+  bool shouldAttemptPersistentConnection() const { return shouldAttemptPersistentConnection_; }
+  void setShouldAttemptPersistentConnection(bool v) { shouldAttemptPersistentConnection_ = v; }
+  double persistentConnectionTimeoutSeconds() const { return persistentConnectionTimeoutSeconds_; }
+  void setPersistentConnectionTimeoutSeconds(double v) { persistentConnectionTimeoutSeconds_ = v; }
+  bool shouldPresentCredentialsBeforeChallenge() const {
+    return shouldPresentCredentialsBeforeChallenge_;
+  }
+  void setShouldPresentCredentialsBeforeChallenge(bool v) {
+    shouldPresentCredentialsBeforeChallenge_ = v;
+  }
+  bool shouldPresentAuthenticationDialog() const { return shouldPresentAuthenticationDialog_; }
+  void setShouldPresentAuthenticationDialog(bool v) { shouldPresentAuthenticationDialog_ = v; }
+  bool shouldPresentProxyAuthenticationDialog() const {
+    return shouldPresentProxyAuthenticationDialog_;
+  }
+  void setShouldPresentProxyAuthenticationDialog(bool v) {
+    shouldPresentProxyAuthenticationDialog_ = v;
+  }
+  bool shouldContinueWhenAppEntersBackground() const {
+    return shouldContinueWhenAppEntersBackground_;
+  }
+  void setShouldContinueWhenAppEntersBackground(bool v) {
+    shouldContinueWhenAppEntersBackground_ = v;
+  }
+  const std::string& proxyHost() const { return proxyHost_; }
+  void setProxyHost(std::string v) { proxyHost_ = std::move(v); }
+  int proxyPort() const { return proxyPort_; }
+  void setProxyPort(int v) { proxyPort_ = v; }
+  const std::string& proxyType() const { return proxyType_; }  // "HTTP", "HTTPS" or "SOCKS"
+  void setProxyType(std::string v) { proxyType_ = std::move(v); }
+  const std::string& proxyUsername() const { return proxyUsername_; }
+  void setProxyUsername(std::string v) { proxyUsername_ = std::move(v); }
+  const std::string& proxyPassword() const { return proxyPassword_; }
+  void setProxyPassword(std::string v) { proxyPassword_ = std::move(v); }
+  const std::string& proxyDomain() const { return proxyDomain_; }
+  void setProxyDomain(std::string v) { proxyDomain_ = std::move(v); }
+  const Url& PACurl() const { return PACurl_; }
+  void setPACurl(Url v) { PACurl_ = std::move(v); }
+  const std::string& defaultResponseEncoding() const { return defaultResponseEncoding_; }
+  void setDefaultResponseEncoding(std::string v) { defaultResponseEncoding_ = std::move(v); }
+  HttpCacheDelegate* downloadCache() const { return downloadCache_; }
+  void setDownloadCache(HttpCacheDelegate* cache) { downloadCache_ = cache; }
+  int cachePolicy() const { return cachePolicy_; }
+  void setCachePolicy(int v) { cachePolicy_ = v; }
+  int cacheStoragePolicy() const { return cacheStoragePolicy_; }
+  void setCacheStoragePolicy(int v) { cacheStoragePolicy_ = v; }
+  double secondsToCache() const { return secondsToCache_; }
+  void setSecondsToCache(double v) { secondsToCache_ = v; }
+  const std::string& authenticationScheme() const { return authenticationScheme_; }
+  void setAuthenticationScheme(std::string v) { authenticationScheme_ = std::move(v); }
+  const std::string& authenticationRealm() const { return authenticationRealm_; }
+  int authenticationNeeded() const { return authenticationNeeded_; }
+  const std::string& runLoopMode() const { return runLoopMode_; }
+  void setRunLoopMode(const std::string& mode) { runLoopMode_ = mode; }
+  bool isSynchronous() const { return isSynchronous_; }
+  HttpRequest* mainRequest() const { return mainRequest_; }
+
+  // ---- Body and headers
+  HeaderMap requestHeaders() const { return requestHeaders_; }
+  void setRequestHeaders(HeaderMap headers) { requestHeaders_ = std::move(headers); }
+  void addRequestHeader(const std::string& name, const std::string& value);
+  std::vector<Cookie> requestCookies() const { return requestCookies_; }
+  void setRequestCookies(std::vector<Cookie> cookies) { requestCookies_ = std::move(cookies); }
+  void appendPostData(const Bytes& data);
+  void appendPostData(const std::string& data);
+  void appendPostDataFromFile(const std::string& path);
+  void setPostBody(Bytes body);
+  Bytes postBody() const { return postBody_ ? *postBody_ : Bytes(); }
+  uint64_t postLength() const { return postLength_; }
+  bool shouldStreamPostDataFromDisk() const { return shouldStreamPostDataFromDisk_; }
+  void setShouldStreamPostDataFromDisk(bool v) { shouldStreamPostDataFromDisk_ = v; }
+  const std::string& postBodyFilePath() const { return postBodyFilePath_; }
+  void setPostBodyFilePath(std::string path) { postBodyFilePath_ = std::move(path); }
+  // Measures the body once and sets "Content-Length" (a form request writes its body first).
+  virtual void buildPostBody();
+  void buildRequestHeaders();
+
+  // ---- Running and stopping
+  void startAsynchronous();
+  void startSynchronous();
+  void start() override;
+  void main() override;
+  bool isConcurrent() const override { return true; }
+  void cancel() override;
+  bool isCancelled() const override { return cancelled_ || plat::Operation::isCancelled(); }
+  // Clears delegate, queue, progress receivers and blocks, then cancels: the owner hears nothing
+  // more, not even reports already on their way.
+  void clearDelegatesAndCancel();
+  // Follows the redirect the owner was asked to confirm (to `url`).
+  void redirectToURL(const Url& url);
+
+  // ---- Results
+  int responseStatusCode() const { return responseStatusCode_; }
+  const std::string& responseStatusMessage() const { return responseStatusMessage_; }
+  const HeaderMap& responseHeaders() const { return responseHeaders_; }
+  const std::vector<Cookie>& responseCookies() const { return responseCookies_; }
+  uint64_t contentLength() const { return contentLength_; }
+  uint64_t partialDownloadSize() const { return partialDownloadSize_; }
+  uint64_t totalBytesRead() const { return totalBytesRead_; }
+  uint64_t totalBytesSent() const { return totalBytesSent_; }
+  const std::string& responseEncoding() const { return responseEncoding_; }
+  HttpErrorPtr error() const;
+  bool complete() const { return complete_; }
+  bool inProgress() const { return inProgress_; }
+  int redirectCount() const { return redirectCount_; }
+  int retryCount() const { return retryCount_; }
+  bool didUseCachedResponse() const { return didUseCachedResponse_; }
+  bool isResponseCompressed() const;
+  // The body: inflated afresh on each call when it came gzip-compressed; nothing when the
+  // request holds no body (a file download, a failed stream) or inflation fails.
+  std::optional<Bytes> responseData() const;
+  // responseData() as text in responseEncoding(); nothing without data or when it can't be read.
+  std::optional<std::string> responseString() const;
+  const std::optional<Bytes>& rawResponseData() const { return rawResponseData_; }
+
+  // ---- Class-wide settings (HttpRequest_settings.cpp)
+  static double defaultTimeOutSeconds();
+  static void setDefaultTimeOutSeconds(double seconds);
+  // "Name version (model; system version; locale)" from the bundle and device, made once; "" when
+  // the bundle has no name.
+  static std::string defaultUserAgentString();
+  static void setDefaultUserAgentString(const std::string& userAgent);
+  static std::vector<Cookie> sessionCookies();
+  static void setSessionCookies(std::vector<Cookie> cookies);
+  static void addSessionCookie(const Cookie& cookie);
+  static void clearSession();
+  static HttpCacheDelegate* defaultCache();
+  static void setDefaultCache(HttpCacheDelegate* cache);
+  static bool isNetworkInUse();
+  static void setShouldUpdateNetworkActivityIndicator(bool update);
+  static void showNetworkActivityIndicator();
+  static void hideNetworkActivityIndicator();
+  static void hideNetworkActivityIndicatorAfterDelay();
+  static void hideNetworkActivityIndicatorIfNeeeded();
+  // The status-bar indicator's state, and the screen layer's hook that shows it (called on the
+  // main thread).
+  static bool isNetworkActivityIndicatorVisible();
+  static void setNetworkActivityIndicatorHandler(std::function<void(bool visible)> handler);
+
+  static plat::OperationQueue& sharedQueue();
+  static plat::RunLoop& threadForRequest(HttpRequest* request);
+  static bool isMultitaskingSupported() { return false; }
+  // Deletes the file when it exists; false (and *error, code 8) when it could not.
+  static bool removeFileAtPath(const std::string& path, HttpErrorPtr* error);
+  // The MIME type for the file's extension; nothing when no file is there.
+  static std::optional<std::string> mimeTypeForFileAtPath(const std::string& path);
+  // The MIME type and IANA character set named by a "Content-Type" value.
+  static void parseMimeType(std::string* mimeType, std::string* encoding,
+                            const std::string& contentType);
+  // Closes and forgets idle kept connections whose time ran out.
+  static void expirePersistentConnections();
+  // Bandwidth accounting; nothing is throttled unless a limit is set (none in this application).
+  static void incrementBandwidthUsedInLastSecond(uint64_t bytes);
+
+  // The shared error objects.
+  static HttpErrorPtr requestTimedOutError();
+  static HttpErrorPtr authenticationError();
+  static HttpErrorPtr requestCancelledError();
+  static HttpErrorPtr unableToCreateRequestError();
+  static HttpErrorPtr tooMuchRedirectionError();
+
+ protected:
+  explicit HttpRequest(const Url& url);
+  template <class Request>
+  static std::shared_ptr<Request> make(const Url& url) {
+    std::shared_ptr<Request> request(new Request(url));
+    return request;
+  }
+  std::shared_ptr<HttpRequest> self() {
+    return std::static_pointer_cast<HttpRequest>(shared_from_this());
+  }
+  // Copies this request's settings into `other` (copy() of subclasses builds on it).
+  void copySettingsInto(HttpRequest& other) const;
+
+  void failWithError(const HttpErrorPtr& error);
+  // A failure found while the request is being set up, reported when it starts (so that it
+  // reaches the delegate the owner sets afterwards).
+  void failWhenStarted(const HttpErrorPtr& error) {
+    if (!setupError_) setupError_ = error;
+  }
+  void setupPostBody();
+  void setHaveBuiltPostBody(bool built) { haveBuiltPostBody_ = built; }
+  bool haveBuiltPostBody() const { return haveBuiltPostBody_; }
+  void setPostLength(uint64_t length) { postLength_ = length; }
+
+ private:
+  friend class HttpNetworkQueue;
+
+  // Lifecycle (HttpRequest.cpp).
+  void cancelOnRequestThread();
+  void markAsFinished();
+  void cancelLoad();
+  void performOnWorkingThread(std::function<void()> task);
+  bool removeTemporaryDownloadFile();
+  bool removeTemporaryUncompressedDownloadFile();
+  bool removeTemporaryUploadFile();
+  bool removeTemporaryCompressedUploadFile();
+  void releaseBlocksOnMainThread();
+
+  // Body and headers (HttpRequest_body.cpp).
+  void applyCookieHeader();
+  void applyAuthorizationHeader();
+  void updatePartialDownloadSize();
+  void closePostBodyWriteStream();
+
+  // On the wire (HttpRequest_wire.cpp).
+  void startRequest();
+  void attachConnection();
+  void handleNetworkEvent(plat::http::HttpStream::Event event);
+  void handleBytesAvailable();
+  void handleStreamComplete();
+  void handleStreamError();
+  void readResponseHeaders();
+  void decideConnectionReuse();
+  void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated);
+  HttpErrorPtr finishDownloadFile();
+  bool willRedirect();
+  bool willAskDelegateToConfirmRedirect();
+  void performRedirect();
+  void updateStatus();
+  void checkRequestStatus();
+  bool shouldTimeOut() const;
+  bool retryUsingNewConnection();
+  void releaseConnectionRecord();
+  void scheduleReadStream();
+  void unscheduleReadStream();
+  void destroyReadStream();
+  void useDataFromCache();
+  bool configureProxies();
+  void attemptToApplyCredentialsAndResume();
+  void attemptToApplyProxyCredentialsAndResume();
+  void performThrottling() {}
+
+  // Reporting and progress (HttpRequest_reporting.cpp).
+  enum class Receiver { Queue, UploadDelegate, DownloadDelegate };
+  void onMainThread(std::function<void()> task);
+  void requestStarted();
+  void requestRedirected();
+  void requestReceivedResponseHeaders(const HeaderMap& headers);
+  void requestWillRedirectToURL(const Url& url);
+  void requestFinished();
+  void reportFinished();
+  void reportFailure();
+  void passOnReceivedData(Bytes data);
+  void updateProgressIndicators();
+  void updateDownloadProgress();
+  void updateUploadProgress();
+  void incrementDownloadSizeBy(int64_t amount);
+  void incrementUploadSizeBy(int64_t amount);
+  void removeUploadProgressSoFar();
+  void updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total);
+  void sendProgress(Receiver receiver,
+                    std::function<void(HttpProgressDelegate&, HttpRequest&)> call);
+  HttpProgressDelegate* progressReceiver(Receiver receiver) const;
+  // Runs the block in `field` on the main thread, read when it runs; nothing when none is set.
+  template <class Field, class... Args>
+  void callBlockOnMainThread(Field HttpRequest::*field, Args... args);
+  bool delegateTakesData() const;
+
+  // ---- Fields
+  mutable std::recursive_mutex cancelledLock_;
+  plat::RunLoop* workingLoop_ = nullptr;
+
+  Url url_, originalURL_, redirectURL_;
+  HttpRequestDelegate* delegate_ = nullptr;
+  HttpNetworkQueue* queue_ = nullptr;
+  std::string requestMethod_ = "GET";
+  std::shared_ptr<Bytes> postBody_;
+  std::shared_ptr<Bytes> compressedPostBody_;
+  bool shouldStreamPostDataFromDisk_ = false;
+  std::string postBodyFilePath_, compressedPostBodyFilePath_;
+  bool didCreateTemporaryPostDataFile_ = false;
+  FILE* postBodyWriteStream_ = nullptr;
+  HeaderMap requestHeaders_;
+  bool haveBuiltRequestHeaders_ = false;
+  HeaderMap responseHeaders_;
+  bool haveResponseHeaders_ = false;
+  std::vector<Cookie> requestCookies_, responseCookies_;
+  bool useCookiePersistence_ = true, useKeychainPersistence_ = false, useSessionPersistence_ = true;
+  bool allowCompressedResponse_ = true, shouldCompressRequestBody_ = false;
+  std::string downloadDestinationPath_, temporaryFileDownloadPath_,
+      temporaryUncompressedDataDownloadPath_;
+  FILE* fileDownloadOutputStream_ = nullptr;
+  FILE* inflatedFileDownloadOutputStream_ = nullptr;
+  std::atomic<bool> complete_{false};
+  std::atomic<bool> inProgress_{false};
+  std::atomic<bool> cancelled_{false};
+  HttpErrorPtr error_;
+  HttpErrorPtr setupError_;
+  std::string username_, password_, userAgent_, domain_;
+  std::string proxyUsername_, proxyPassword_, proxyDomain_;
+  HttpProgressDelegate* uploadProgressDelegate_ = nullptr;
+  HttpProgressDelegate* downloadProgressDelegate_ = nullptr;
+  std::optional<Bytes> rawResponseData_;
+  std::optional<plat::http::RequestMessage> request_;
+  std::shared_ptr<plat::http::HttpStream> readStream_;
+  int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
+  std::string authenticationScheme_, authenticationRealm_;
+  std::string proxyAuthenticationScheme_, proxyAuthenticationRealm_;
+  bool shouldPresentAuthenticationDialog_ = false, shouldPresentProxyAuthenticationDialog_ = true;
+  int responseStatusCode_ = 0;
+  std::string responseStatusMessage_;
+  uint64_t contentLength_ = 0, partialDownloadSize_ = 0, postLength_ = 0;
+  uint64_t totalBytesRead_ = 0, totalBytesSent_ = 0, lastBytesRead_ = 0, lastBytesSent_ = 0;
+
+  RequestSelector didStartSelector_, didFinishSelector_, didFailSelector_;
+  std::function<void(HttpRequest&, const HeaderMap&)> didReceiveResponseHeadersSelector_;
+  std::function<void(HttpRequest&, const Url&)> willRedirectSelector_;
+  std::function<void(HttpRequest&, const Bytes&)> didReceiveDataSelector_;
+  Block startedBlock_, completionBlock_, failureBlock_, authenticationNeededBlock_,
+      proxyAuthenticationNeededBlock_, requestRedirectedBlock_;
+  HeadersBlock headersReceivedBlock_;
+  ProgressBlock bytesReceivedBlock_, bytesSentBlock_;
+  SizeBlock downloadSizeIncrementedBlock_, uploadSizeIncrementedBlock_;
+  DataBlock dataReceivedBlock_;
+
+  double lastActivityTime_ = 0;  // 0: none yet
+  double timeOutSeconds_;
+  bool shouldResetUploadProgress_ = true, shouldResetDownloadProgress_ = true;
+  HttpRequest* mainRequest_ = nullptr;
+  bool showAccurateProgress_ = true, updatedProgress_ = false, haveBuiltPostBody_ = false;
+  uint64_t uploadBufferSize_ = 0;
+  std::string defaultResponseEncoding_ = "ISO-8859-1", responseEncoding_;
+  bool allowResumeForFileDownloads_ = false;
+  plat::Value userInfo_;
+  int64_t tag_ = 0;
+  bool useHTTPVersionOne_ = false, shouldRedirect_ = true, needsRedirect_ = false;
+  int redirectCount_ = 0;
+  bool validatesSecureCertificate_ = true;
+  std::string proxyHost_;
+  int proxyPort_ = 0;
+  std::string proxyType_;
+  Url PACurl_;
+  int authenticationNeeded_ = 0;
+  bool shouldPresentCredentialsBeforeChallenge_ = true;
+  bool readStreamIsScheduled_ = false;
+  int numberOfTimesToRetryOnTimeout_ = 0, retryCount_ = 0;
+  bool willRetryRequest_ = false;
+  bool shouldAttemptPersistentConnection_ = true;
+  double persistentConnectionTimeoutSeconds_ = 60.0;
+  bool connectionCanBeReused_ = false;
+  std::shared_ptr<HttpConnectionRecord> connectionInfo_;
+  bool shouldUseRFC2616RedirectBehaviour_ = false;
+  bool downloadComplete_ = false;
+  std::optional<uint32_t> requestID_;
+  std::string runLoopMode_ = plat::kDefaultRunLoopMode;
+  std::shared_ptr<plat::Timer> statusTimer_;
+  HttpCacheDelegate* downloadCache_ = nullptr;
+  int cachePolicy_ = 0, cacheStoragePolicy_ = 0;
+  bool didUseCachedResponse_ = false;
+  double secondsToCache_ = 0;
+  bool shouldContinueWhenAppEntersBackground_ = false;
+  std::unique_ptr<HttpDataDecompressor> dataDecompressor_;
+  bool shouldWaitToInflateCompressedResponses_ = true;
+  bool isSynchronous_ = false;
+};

@@ -1,0 +1,54 @@
+// What an HTTP request tells the objects that watch it, always on the main thread: its delegate
+// and its request queue (HttpRequestDelegate), and the receivers of upload and download progress
+// (HttpProgressDelegate). Every callback is optional. Where taking part changes what the request
+// does (confirming redirects, taking the body data, answering for credentials) a receiver says so
+// in respondsTo().
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/http/HeaderMap.h"
+#include "platform/http/Url.h"
+
+class HttpRequest;
+
+enum class HttpDelegateCallback {
+  WillRedirect,               // request_willRedirectToURL: the receiver confirms redirects
+  ReceiveData,                // request_didReceiveData: the receiver takes the body itself
+  AuthenticationNeeded,       // authenticationNeededForRequest
+  ProxyAuthenticationNeeded,  // proxyAuthenticationNeededForRequest
+};
+
+class HttpRequestDelegate {
+ public:
+  virtual ~HttpRequestDelegate() = default;
+
+  virtual void requestStarted(HttpRequest& /*request*/) {}
+  virtual void request_didReceiveResponseHeaders(HttpRequest& /*request*/,
+                                                 const plat::http::HeaderMap& /*headers*/) {}
+  // Answered (see respondsTo): the request waits until redirectToURL() is called.
+  virtual void request_willRedirectToURL(HttpRequest& /*request*/, const plat::http::Url& /*url*/) {
+  }
+  virtual void requestRedirected(HttpRequest& /*request*/) {}
+  virtual void requestFinished(HttpRequest& /*request*/) {}
+  virtual void requestFailed(HttpRequest& /*request*/) {}
+  // Answered: every chunk of the body comes here and the request keeps none of it.
+  virtual void request_didReceiveData(HttpRequest& /*request*/,
+                                      const std::vector<uint8_t>& /*data*/) {}
+  virtual void authenticationNeededForRequest(HttpRequest& /*request*/) {}
+  virtual void proxyAuthenticationNeededForRequest(HttpRequest& /*request*/) {}
+
+  virtual bool respondsTo(HttpDelegateCallback /*callback*/) const { return false; }
+};
+
+class HttpProgressDelegate {
+ public:
+  virtual ~HttpProgressDelegate() = default;
+
+  virtual void setProgress(double /*fraction*/) {}
+  virtual void request_didReceiveBytes(HttpRequest& /*request*/, int64_t /*bytes*/) {}
+  virtual void request_didSendBytes(HttpRequest& /*request*/, int64_t /*bytes*/) {}
+  virtual void request_incrementDownloadSizeBy(HttpRequest& /*request*/, int64_t /*bytes*/) {}
+  virtual void request_incrementUploadSizeBy(HttpRequest& /*request*/, int64_t /*bytes*/) {}
+};

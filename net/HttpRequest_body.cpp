@@ -1,0 +1,174 @@
+// The body and the header lines of a request: building them once, cookies and credentials.
+#include <cstdio>
+
+#include "net/HttpDataCompressor.h"
+#include "net/HttpRequest.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Files.h"
+#include "platform/http/CookieStore.h"
+
+namespace {
+
+constexpr size_t kFileCopyChunk = 262144;
+
+}  // namespace
+
+void HttpRequest::addRequestHeader(const std::string& name, const std::string& value) {
+  requestHeaders_.set(name, value);
+}
+
+void HttpRequest::setupPostBody() {
+  if (shouldStreamPostDataFromDisk_) {
+    if (postBodyFilePath_.empty()) {
+      postBodyFilePath_ = plat::AppHome::temporaryFileName("HttpRequestBody");
+      didCreateTemporaryPostDataFile_ = true;
+    }
+    if (!postBodyWriteStream_) {
+      plat::files::createDirectories(plat::AppHome::tmpDir());
+      postBodyWriteStream_ = fopen(postBodyFilePath_.c_str(), "wb");
+    }
+  } else if (!postBody_) {
+    postBody_ = std::make_shared<Bytes>();
+  }
+}
+
+void HttpRequest::closePostBodyWriteStream() {
+  if (postBodyWriteStream_) fclose(postBodyWriteStream_);
+  postBodyWriteStream_ = nullptr;
+}
+
+void HttpRequest::appendPostData(const Bytes& data) {
+  setupPostBody();
+  if (data.empty()) return;
+  if (shouldStreamPostDataFromDisk_) {
+    if (postBodyWriteStream_) fwrite(data.data(), 1, data.size(), postBodyWriteStream_);
+  } else {
+    postBody_->insert(postBody_->end(), data.begin(), data.end());
+  }
+}
+
+void HttpRequest::appendPostData(const std::string& data) {
+  appendPostData(Bytes(data.begin(), data.end()));
+}
+
+void HttpRequest::appendPostDataFromFile(const std::string& path) {
+  setupPostBody();
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) return;
+  Bytes chunk(kFileCopyChunk);
+  size_t count;
+  while ((count = fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+    if (shouldStreamPostDataFromDisk_) {
+      if (postBodyWriteStream_) fwrite(chunk.data(), 1, count, postBodyWriteStream_);
+    } else {
+      postBody_->insert(postBody_->end(), chunk.begin(), chunk.begin() + count);
+    }
+  }
+  fclose(file);
+}
+
+void HttpRequest::setPostBody(Bytes body) {
+  postBody_ = std::make_shared<Bytes>(std::move(body));
+}
+
+void HttpRequest::buildPostBody() {
+  if (haveBuiltPostBody_) return;
+  if (!postBodyFilePath_.empty()) {
+    closePostBodyWriteStream();
+    std::string sentPath = postBodyFilePath_;
+    if (shouldCompressRequestBody_) {
+      if (compressedPostBodyFilePath_.empty()) {
+        compressedPostBodyFilePath_ = plat::AppHome::temporaryFileName("HttpRequestBodyGz");
+        HttpErrorPtr error;
+        if (!HttpDataCompressor::compressDataFromFile(postBodyFilePath_,
+                                                      compressedPostBodyFilePath_, &error)) {
+          failWithError(error);
+          return;
+        }
+      }
+      sentPath = compressedPostBodyFilePath_;
+    }
+    auto size = plat::files::fileSize(sentPath);
+    if (!size) {
+      failWithError(
+          HttpError::make(kHttpFileHandlingFailure,
+                          "Failed to get attributes for file at path '" + sentPath + "'"));
+      return;
+    }
+    postLength_ = *size;
+  } else {
+    if (shouldCompressRequestBody_ && postBody_) {
+      HttpErrorPtr error;
+      auto compressed = HttpDataCompressor::compressData(*postBody_, &error);
+      if (!compressed && error) {
+        failWithError(error);
+        return;
+      }
+      compressedPostBody_ = std::make_shared<Bytes>(compressed.value_or(Bytes()));
+      postLength_ = compressedPostBody_->size();
+    } else {
+      postLength_ = postBody_ ? postBody_->size() : 0;
+    }
+  }
+  if (postLength_ > 0) {
+    std::string method = requestMethod();
+    if (method == "GET" || method == "DELETE" || method == "HEAD") setRequestMethod("POST");
+    addRequestHeader("Content-Length", std::to_string(postLength_));
+  }
+  haveBuiltPostBody_ = true;
+}
+
+void HttpRequest::buildRequestHeaders() {
+  if (haveBuiltRequestHeaders_) return;
+  haveBuiltRequestHeaders_ = true;
+  if (mainRequest_) {
+    for (const auto& [name, value] : mainRequest_->requestHeaders_) addRequestHeader(name, value);
+    return;
+  }
+  applyCookieHeader();
+  if (!requestHeaders_.contains("User-Agent")) {
+    std::string agent = userAgent_.empty() ? defaultUserAgentString() : userAgent_;
+    if (!agent.empty()) addRequestHeader("User-Agent", agent);
+  }
+  if (allowCompressedResponse_) addRequestHeader("Accept-Encoding", "gzip");
+  if (shouldCompressRequestBody_) addRequestHeader("Content-Encoding", "gzip");
+  updatePartialDownloadSize();
+  if (partialDownloadSize_ > 0)
+    addRequestHeader("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
+}
+
+void HttpRequest::applyCookieHeader() {
+  if (useCookiePersistence_) {
+    auto stored = plat::http::CookieStore::shared().cookiesForUrl(url_);
+    requestCookies_.insert(requestCookies_.end(), stored.begin(), stored.end());
+  }
+  const std::vector<Cookie>& cookies =
+      mainRequest_ ? mainRequest_->requestCookies_ : requestCookies_;
+  if (cookies.empty()) return;
+  std::string header;
+  for (const Cookie& cookie : cookies) {
+    if (!header.empty()) header += "; ";
+    header += cookie.name + "=" + cookie.value;
+  }
+  addRequestHeader("Cookie", header);
+}
+
+void HttpRequest::applyAuthorizationHeader() {
+  // Credentials sent before a challenge come from the session store and Basic headers; no
+  // credential is ever stored in this application, so nothing is added here.
+}
+
+void HttpRequest::updatePartialDownloadSize() {
+  if (!allowResumeForFileDownloads_ || downloadDestinationPath_.empty() ||
+      temporaryFileDownloadPath_.empty() || !plat::files::exists(temporaryFileDownloadPath_))
+    return;
+  auto size = plat::files::fileSize(temporaryFileDownloadPath_);
+  if (!size) {
+    failWithError(HttpError::make(
+        kHttpFileHandlingFailure,
+        "Failed to get attributes for file at path '" + temporaryFileDownloadPath_ + "'"));
+    return;
+  }
+  partialDownloadSize_ = *size;
+}

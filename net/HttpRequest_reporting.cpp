@@ -1,0 +1,283 @@
+// Reports to the owner on the main thread, and the byte counts behind upload and download
+// progress. Every report reads its receivers when it runs, so receivers cleared in the meantime
+// hear nothing.
+#include "net/HttpNetworkQueue.h"
+#include "net/HttpRequest.h"
+#include "net/HttpRequestShared.h"
+
+void HttpRequest::onMainThread(std::function<void()> task) {
+  if (plat::RunLoop::isMainThread()) {
+    task();
+    return;
+  }
+  auto keepAlive = self();
+  plat::RunLoop::main().perform([keepAlive, task = std::move(task)] { task(); });
+}
+
+void HttpRequest::requestStarted() {
+  if (error_ || mainRequest_) return;
+  auto request = self();
+  onMainThread([request] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    HttpRequestDelegate* delegate = request->delegate_;
+    RequestSelector selector = request->didStartSelector_;
+    Block block = request->startedBlock_;
+    HttpNetworkQueue* queue = request->queue_;
+    lock.unlock();
+    if (delegate) selector ? selector(*request) : delegate->requestStarted(*request);
+    if (block) block();
+    if (queue) queue->requestStarted(*request);
+  });
+}
+
+void HttpRequest::requestRedirected() {
+  if (error_ || mainRequest_) return;
+  auto request = self();
+  onMainThread([request] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    HttpRequestDelegate* delegate = request->delegate_;
+    Block block = request->requestRedirectedBlock_;
+    lock.unlock();
+    if (delegate) delegate->requestRedirected(*request);
+    if (block) block();
+  });
+}
+
+void HttpRequest::requestReceivedResponseHeaders(const HeaderMap& headers) {
+  if (error_ || mainRequest_) return;
+  auto request = self();
+  onMainThread([request, headers] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    HttpRequestDelegate* delegate = request->delegate_;
+    auto selector = request->didReceiveResponseHeadersSelector_;
+    HeadersBlock block = request->headersReceivedBlock_;
+    HttpNetworkQueue* queue = request->queue_;
+    lock.unlock();
+    if (delegate) {
+      selector ? selector(*request, headers)
+               : delegate->request_didReceiveResponseHeaders(*request, headers);
+    }
+    if (block) block(headers);
+    if (queue) queue->request_didReceiveResponseHeaders(*request, headers);
+  });
+}
+
+void HttpRequest::requestWillRedirectToURL(const Url& url) {
+  if (error_ || mainRequest_) return;
+  auto request = self();
+  onMainThread([request, url] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    HttpRequestDelegate* delegate = request->delegate_;
+    auto selector = request->willRedirectSelector_;
+    HttpNetworkQueue* queue = request->queue_;
+    lock.unlock();
+    if (delegate) {
+      if (selector) {
+        selector(*request, url);
+      } else if (delegate->respondsTo(HttpDelegateCallback::WillRedirect)) {
+        delegate->request_willRedirectToURL(*request, url);
+      }
+    }
+    if (queue && queue->respondsTo(HttpDelegateCallback::WillRedirect))
+      queue->request_willRedirectToURL(*request, url);
+  });
+}
+
+void HttpRequest::requestFinished() {
+  if (error_ || mainRequest_) return;
+  auto request = self();
+  onMainThread([request] { request->reportFinished(); });
+}
+
+void HttpRequest::reportFinished() {
+  std::unique_lock<std::recursive_mutex> lock(cancelledLock_);
+  HttpRequestDelegate* delegate = delegate_;
+  RequestSelector selector = didFinishSelector_;
+  Block block = completionBlock_;
+  HttpNetworkQueue* queue = queue_;
+  lock.unlock();
+  if (delegate) selector ? selector(*this) : delegate->requestFinished(*this);
+  if (block) block();
+  if (queue) queue->requestFinished(*this);
+}
+
+void HttpRequest::reportFailure() {
+  std::unique_lock<std::recursive_mutex> lock(cancelledLock_);
+  HttpRequestDelegate* delegate = delegate_;
+  RequestSelector selector = didFailSelector_;
+  Block block = failureBlock_;
+  HttpNetworkQueue* queue = queue_;
+  lock.unlock();
+  if (delegate) selector ? selector(*this) : delegate->requestFailed(*this);
+  if (block) block();
+  if (queue) queue->requestFailed(*this);
+}
+
+bool HttpRequest::delegateTakesData() const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  return (delegate_ &&
+          (didReceiveDataSelector_ || delegate_->respondsTo(HttpDelegateCallback::ReceiveData))) ||
+         dataReceivedBlock_;
+}
+
+void HttpRequest::passOnReceivedData(Bytes data) {
+  auto request = self();
+  auto shared = std::make_shared<Bytes>(std::move(data));
+  onMainThread([request, shared] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    HttpRequestDelegate* delegate = request->delegate_;
+    auto selector = request->didReceiveDataSelector_;
+    DataBlock block = request->dataReceivedBlock_;
+    lock.unlock();
+    if (delegate) {
+      if (selector) {
+        selector(*request, *shared);
+      } else if (delegate->respondsTo(HttpDelegateCallback::ReceiveData)) {
+        delegate->request_didReceiveData(*request, *shared);
+      }
+    }
+    if (block) block(*shared);
+  });
+}
+
+template <class Field, class... Args>
+void HttpRequest::callBlockOnMainThread(Field HttpRequest::*field, Args... args) {
+  {
+    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    if (!(this->*field)) return;
+  }
+  auto request = self();
+  onMainThread([request, field, args...] {
+    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+    Field block = request.get()->*field;
+    lock.unlock();
+    if (block) block(args...);
+  });
+}
+
+// ---- Progress
+
+HttpProgressDelegate* HttpRequest::progressReceiver(Receiver receiver) const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  switch (receiver) {
+    case Receiver::Queue:
+      return queue_;
+    case Receiver::UploadDelegate:
+      return uploadProgressDelegate_;
+    case Receiver::DownloadDelegate:
+      return downloadProgressDelegate_;
+  }
+  return nullptr;
+}
+
+void HttpRequest::sendProgress(Receiver receiver,
+                               std::function<void(HttpProgressDelegate&, HttpRequest&)> call) {
+  if (!progressReceiver(receiver)) return;
+  auto request = self();
+  onMainThread([request, receiver, call = std::move(call)] {
+    // Read again: the receiver may have been cleared on the way.
+    if (HttpProgressDelegate* target = request->progressReceiver(receiver)) call(*target, *request);
+  });
+}
+
+void HttpRequest::updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total) {
+  // Nothing to measure counts as done once the request is complete, and as not started before.
+  double fraction = total > 0 ? static_cast<double>(progress) / static_cast<double>(total)
+                              : (complete_ ? 1.0 : 0.0);
+  std::lock_guard<std::recursive_mutex> lock(HttpRequestShared::get().progressLock);
+  sendProgress(receiver, [fraction](HttpProgressDelegate& target, HttpRequest&) {
+    target.setProgress(fraction);
+  });
+}
+
+void HttpRequest::updateProgressIndicators() {
+  if (mainRequest_) return;
+  if (!showAccurateProgress_ && (!complete_ || updatedProgress_)) return;
+  updateUploadProgress();
+  updateDownloadProgress();
+}
+
+void HttpRequest::updateDownloadProgress() {
+  if (!haveResponseHeaders_ || needsRedirect_) return;
+  if (contentLength_ == 0 && !complete_) return;
+  const uint64_t read = totalBytesRead_ + partialDownloadSize_;
+  uint64_t amount;
+  if (showAccurateProgress_ && contentLength_ > 0) {
+    amount = read - lastBytesRead_;
+    if (amount == 0) return;
+  } else {
+    amount = 1;
+    updatedProgress_ = true;
+  }
+  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
+    q.request_didReceiveBytes(r, static_cast<int64_t>(amount));
+  });
+  sendProgress(Receiver::DownloadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
+    d.request_didReceiveBytes(r, static_cast<int64_t>(amount));
+  });
+  const uint64_t total = contentLength_ + partialDownloadSize_;
+  updateProgressIndicator(Receiver::DownloadDelegate, read, total);
+  callBlockOnMainThread(&HttpRequest::bytesReceivedBlock_, amount, total);
+  lastBytesRead_ = read;
+}
+
+void HttpRequest::updateUploadProgress() {
+  if (isCancelled() || totalBytesSent_ == 0) return;
+  if (uploadBufferSize_ == 0 && totalBytesSent_ != postLength_) {
+    // What the connection took at once is the platform's buffer, not progress.
+    uploadBufferSize_ = totalBytesSent_;
+    incrementUploadSizeBy(-static_cast<int64_t>(uploadBufferSize_));
+  }
+  uint64_t amount;
+  if (showAccurateProgress_) {
+    if (totalBytesSent_ != postLength_ && lastBytesSent_ == 0) return;
+    amount = totalBytesSent_ - lastBytesSent_;
+    if (amount == 0) return;
+  } else {
+    amount = 1;
+    updatedProgress_ = true;
+  }
+  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
+    q.request_didSendBytes(r, static_cast<int64_t>(amount));
+  });
+  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
+    d.request_didSendBytes(r, static_cast<int64_t>(amount));
+  });
+  const uint64_t sent =
+      totalBytesSent_ > uploadBufferSize_ ? totalBytesSent_ - uploadBufferSize_ : 0;
+  const uint64_t total = postLength_ > uploadBufferSize_ ? postLength_ - uploadBufferSize_ : 0;
+  updateProgressIndicator(Receiver::UploadDelegate, sent, total);
+  callBlockOnMainThread(&HttpRequest::bytesSentBlock_, amount, postLength_);
+}
+
+void HttpRequest::incrementDownloadSizeBy(int64_t amount) {
+  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
+    q.request_incrementDownloadSizeBy(r, amount);
+  });
+  sendProgress(Receiver::DownloadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
+    d.request_incrementDownloadSizeBy(r, amount);
+  });
+  callBlockOnMainThread(&HttpRequest::downloadSizeIncrementedBlock_, amount);
+}
+
+void HttpRequest::incrementUploadSizeBy(int64_t amount) {
+  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
+    q.request_incrementUploadSizeBy(r, amount);
+  });
+  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
+    d.request_incrementUploadSizeBy(r, amount);
+  });
+  callBlockOnMainThread(&HttpRequest::uploadSizeIncrementedBlock_, amount);
+}
+
+void HttpRequest::removeUploadProgressSoFar() {
+  const int64_t amount = -static_cast<int64_t>(totalBytesSent_);
+  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
+    q.request_didSendBytes(r, amount);
+  });
+  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
+    d.request_didSendBytes(r, amount);
+  });
+  updateProgressIndicator(Receiver::UploadDelegate, 0, postLength_);
+  callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount), postLength_);
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "net/HttpRequest.h"
+#include "tests/net/NetTestSupport.h"
+
+using namespace nettest;
+
+namespace {
+
+class HttpConnectionTest : public NetTest {};
+
+std::shared_ptr<HttpRequest> fetch(const std::string& url, Recorder& recorder) {
+  auto request = HttpRequest::requestWithURL(url);
+  startAndWait(request, recorder);
+  return request;
+}
+
+}  // namespace
+
+TEST_F(HttpConnectionTest, GetsShareAKeptConnectionButBodiesTakeFreshOnes) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder a, b, c, post, d;
+  fetch(server.url("/a"), a);
+  fetch(server.url("/b"), b);
+  fetch(server.url("/c"), c);
+  EXPECT_EQ(server.connectionCount(), 1);
+
+  auto posting = HttpRequest::requestWithURL(server.url("/post"));
+  posting->appendPostData(std::string("x=1"));
+  startAndWait(posting, post);
+  EXPECT_EQ(server.connectionCount(), 2);
+  EXPECT_EQ(server.lastRequest().indexOnConnection, 1);
+
+  fetch(server.url("/d"), d);  // back on the first, still kept
+  EXPECT_EQ(server.lastRequest().connection, 1);
+  EXPECT_EQ(server.connectionCount(), 2);
+}
+
+TEST_F(HttpConnectionTest, ServersLimitReuseWithTheirHeaders) {
+  // Connections two requests take when the server answers the first one as `path` says.
+  auto connectionsFor = [](const char* path) {
+    LoopbackHttpServer server([](const ServerRequest& r) {
+      ServerReply reply = ServerReply::text("ok");
+      if (r.path() == "/few") reply.header("Keep-Alive", "timeout=15, max=5");
+      if (r.path() == "/many") reply.header("Keep-Alive", "Timeout=15, Max=100");
+      if (r.path() == "/close") reply.header("Connection", "close");
+      if (r.path() == "/old") reply.version = "HTTP/1.0";
+      return reply;
+    });
+    Recorder first, second;
+    auto request = fetch(server.url(path), first);
+    fetch(server.url("/next"), second);
+    return std::make_pair(server.connectionCount(), request->persistentConnectionTimeoutSeconds());
+  };
+  EXPECT_EQ(connectionsFor("/many"), std::make_pair(1, 15.0));
+  // Each of these leaves a connection that the next request may not take.
+  EXPECT_EQ(connectionsFor("/few").first, 2);
+  EXPECT_EQ(connectionsFor("/close").first, 2);
+  EXPECT_EQ(connectionsFor("/old").first, 2);
+}
+
+TEST_F(HttpConnectionTest, ADroppedKeptConnectionIsRetriedOnceOnANewOne) {
+  std::atomic<bool> dropAll{false};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text("fine");
+    // The kept connection dies under the second request.
+    if (r.indexOnConnection == 2 || (dropAll && r.path() != "/first")) reply.dropRequest = true;
+    return reply;
+  });
+  Recorder first, second;
+  fetch(server.url("/first"), first);
+  auto retried = fetch(server.url("/second"), second);
+  EXPECT_EQ(second.events, (std::vector<std::string>{"started", "started", "headers", "finished"}));
+  EXPECT_EQ(retried->responseString(), "fine");
+  EXPECT_EQ(retried->retryCount(), 1);
+  EXPECT_EQ(server.connectionCount(), 2);
+
+  dropAll = true;
+  Recorder third;
+  auto failing = fetch(server.url("/third"), third);
+  ASSERT_EQ(third.failed, 1);
+  EXPECT_EQ(third.lastError->code(), 1);
+  EXPECT_EQ(third.lastError->localizedDescription(), "A connection failure occurred");
+  EXPECT_EQ(failing->retryCount(), 1);
+}
+
+TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
+  std::atomic<int> calls{0};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text("late but here");
+    if (r.path() == "/silent" || (r.path() == "/once" && calls++ == 0)) reply.hang = true;
+    return reply;
+  });
+  Recorder timedOut;
+  auto silent = HttpRequest::requestWithURL(server.url("/silent"));
+  silent->setTimeOutSeconds(0.5);
+  auto began = std::chrono::steady_clock::now();
+  startAndWait(silent, timedOut);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  ASSERT_EQ(timedOut.failed, 1);
+  EXPECT_EQ(timedOut.lastError->code(), 2);
+  EXPECT_EQ(timedOut.lastError->localizedDescription(), "The request timed out");
+  EXPECT_GE(seconds, 0.5);
+  EXPECT_LT(seconds, 2.0);
+
+  Recorder retried;
+  auto once = HttpRequest::requestWithURL(server.url("/once"));
+  once->setTimeOutSeconds(0.5);
+  once->setNumberOfTimesToRetryOnTimeout(1);
+  startAndWait(once, retried);
+  EXPECT_EQ(retried.finished, 1);
+  EXPECT_EQ(once->responseString(), "late but here");
+  EXPECT_EQ(once->retryCount(), 1);
+  EXPECT_EQ(server.requestCount(), 3);
+  server.stop();
+}
+
+TEST_F(HttpConnectionTest, CancellingReportsOnceAndKeepsWhatArrived) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply = ServerReply::text(std::string(10000, 'x'));
+    reply.pieceSize = 1000;
+    reply.pieceDelay = 0.5;  // the body comes slowly
+    return reply;
+  });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/slow"));
+  request->setDelegate(&recorder);
+  request->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return request->totalBytesRead() > 0; }));
+  request->cancel();
+  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
+  request->cancel();
+  runUntil([] { return false; }, 0.2);
+  EXPECT_EQ(recorder.failed, 1);
+  EXPECT_EQ(recorder.lastError->code(), 4);
+  EXPECT_EQ(recorder.lastError->localizedDescription(), "The request was cancelled");
+  EXPECT_TRUE(request->isCancelled());
+  EXPECT_TRUE(request->isFinished());
+  EXPECT_GE(request->rawResponseData()->size(), 1000u);
+  server.stop();
+}
+
+TEST_F(HttpConnectionTest, ClearedOwnersHearNothingEvenOfReportsOnTheirWay) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/"));
+  request->setDelegate(&recorder);
+  request->setDownloadProgressDelegate(&recorder);
+  bool blockCalled = false;
+  request->setCompletionBlock([&] { blockCalled = true; });
+  request->startAsynchronous();
+  // The request ends on the network thread while the main loop is not running: every report
+  // is still waiting for the main thread.
+  for (int i = 0; i < 500 && !request->isFinished(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(request->isFinished());
+  request->clearDelegatesAndCancel();
+  runUntil([] { return false; }, 0.2);
+  EXPECT_TRUE(recorder.events.empty());
+  EXPECT_TRUE(recorder.progress.empty());
+  EXPECT_FALSE(blockCalled);
+}
+
+TEST_F(HttpConnectionTest, CancelBeforeStartReportsAtOnceWithoutNetwork) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/"));
+  request->setDelegate(&recorder);
+  request->cancel();
+  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"failed"}));
+  request->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return request->isFinished(); }));
+  EXPECT_EQ(server.requestCount(), 0);
+  EXPECT_EQ(recorder.failed, 1);
+}
+
+TEST_F(HttpConnectionTest, TheSharedQueueRunsFourAtOnce) {
+  std::atomic<int> running{0}, most{0};
+  LoopbackHttpServer server([&](const ServerRequest&) {
+    int now = ++running;
+    int seen = most.load();
+    while (now > seen && !most.compare_exchange_weak(seen, now)) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    --running;
+    return ServerReply::text("ok");
+  });
+  std::vector<Recorder> recorders(5);
+  std::vector<std::shared_ptr<HttpRequest>> requests;
+  for (auto& recorder : recorders) {
+    auto request = HttpRequest::requestWithURL(server.url("/"));
+    request->setShouldAttemptPersistentConnection(false);
+    request->setDelegate(&recorder);
+    request->startAsynchronous();
+    requests.push_back(request);
+  }
+  ASSERT_TRUE(runUntil([&] {
+    for (auto& r : recorders)
+      if (!r.done()) return false;
+    return true;
+  }));
+  EXPECT_EQ(most.load(), 4);
+}
+
+TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply = ServerReply::text("ok");
+    reply.delayBeforeHeaders = 0.2;
+    return reply;
+  });
+  ASSERT_TRUE(runUntil([] { return !HttpRequest::isNetworkActivityIndicatorVisible(); }, 2));
+  std::vector<bool> changes;
+  HttpRequest::setNetworkActivityIndicatorHandler(
+      [&](bool visible) { changes.push_back(visible); });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/"));
+  request->setDelegate(&recorder);
+  request->startAsynchronous();
+  ASSERT_TRUE(runUntil([] { return HttpRequest::isNetworkInUse(); }));
+  EXPECT_TRUE(HttpRequest::isNetworkActivityIndicatorVisible());
+  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
+  EXPECT_TRUE(runUntil([] { return !HttpRequest::isNetworkActivityIndicatorVisible(); }, 2));
+  runUntil([] { return false; }, 0.05);
+  HttpRequest::setNetworkActivityIndicatorHandler(nullptr);
+  EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
+
+TEST_F(HttpConnectionTest, SynchronousRequestsReturnAfterTheirReport) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("sync"); });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/"));
+  request->setDelegate(&recorder);
+  request->startSynchronous();
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"started", "headers", "finished"}));
+  EXPECT_EQ(request->responseString(), "sync");
+  EXPECT_TRUE(request->isFinished());
+}

@@ -1,0 +1,128 @@
+#include "net/HttpFormDataRequest.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/support/TempHome.h"
+
+using namespace nettest;
+
+namespace {
+
+class HttpFormDataRequestTest : public NetTest {};
+
+// The server's view of one posted form.
+ServerRequest post(const std::shared_ptr<HttpFormDataRequest>& form, Recorder& recorder,
+                   LoopbackHttpServer& server) {
+  startAndWait(form, recorder);
+  return server.lastRequest();
+}
+
+std::string boundaryOf(const ServerRequest& request) {
+  std::string type = request.header("Content-Type");
+  return type.substr(type.find("boundary=") + 9);
+}
+
+}  // namespace
+
+TEST_F(HttpFormDataRequestTest, FieldsAloneAreUrlEncoded) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder recorder;
+  auto form = HttpFormDataRequest::requestWithURL(server.url("/advise.php"));
+  form->addPostValue(1, "a");
+  form->addPostValue("x y&z", "b");
+  form->addPostValue("\xe4\xbd\xa0~*", "c");
+  form->setPostValue(2, "a");  // replaced, and moved last
+  ServerRequest seen = post(form, recorder, server);
+  EXPECT_EQ(seen.method, "POST");
+  EXPECT_EQ(seen.header("Content-Type"), "application/x-www-form-urlencoded; charset=utf-8");
+  EXPECT_EQ(seen.body, "b=x%20y%26z&c=%E4%BD%A0%7E%2A&a=2");
+  EXPECT_EQ(seen.header("Content-Length"), std::to_string(seen.body.size()));
+  EXPECT_EQ(server.connectionCount(), 1);
+}
+
+TEST_F(HttpFormDataRequestTest, APartMakesTheWholeFormMultipart) {
+  testsupport::TempHome home;
+  const std::string path = home.path() + "/backup_data.zip";
+  plat::files::writeFileAtomically(path, std::string("PK\x03\x04zip", 7));
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder recorder;
+  auto form = HttpFormDataRequest::requestWithURL(server.url("/synchronize_up.php"));
+  form->setPostValue("u1", "account");
+  form->addPostValue(5, "count");
+  form->setFile(path, "syn_file");
+  form->addData({'r', 'a', 'w'}, "blob");
+  ServerRequest seen = post(form, recorder, server);
+  const std::string b = boundaryOf(seen);
+  EXPECT_EQ(b.rfind("0xKhTmLbOuNdArY-", 0), 0u);
+  EXPECT_EQ(b.size(), 16u + 36u);
+  EXPECT_EQ(seen.header("Content-Type"), "multipart/form-data; charset=utf-8; boundary=" + b);
+  EXPECT_EQ(
+      seen.body,
+      "--" + b + "\r\n" + "Content-Disposition: form-data; name=\"account\"\r\n\r\nu1\r\n--" + b +
+          "\r\n" + "Content-Disposition: form-data; name=\"count\"\r\n\r\n5\r\n--" + b + "\r\n" +
+          "Content-Disposition: form-data; name=\"syn_file\"; filename=\"backup_data.zip\"\r\n"
+          "Content-Type: application/zip\r\n\r\n" +
+          std::string("PK\x03\x04zip", 7) + "\r\n--" + b + "\r\n" +
+          "Content-Disposition: form-data; name=\"blob\"; filename=\"file\"\r\n"
+          "Content-Type: application/octet-stream\r\n\r\nraw" +
+          "\r\n--" + b + "--\r\n");
+  EXPECT_EQ(recorder.finished, 1);
+  // The body went through a temporary file, which is gone again.
+  EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
+}
+
+TEST_F(HttpFormDataRequestTest, MultipartEdgesAndEscapedNames) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder onlyFields, onlyParts;
+  auto fields = HttpFormDataRequest::requestWithURL(server.url("/"));
+  fields->setPostFormat(HttpFormDataRequest::kMultipartFormDataPostFormat);
+  fields->addPostValue("v", "a\"b\r\nc");
+  ServerRequest seen = post(fields, onlyFields, server);
+  std::string b = boundaryOf(seen);
+  EXPECT_EQ(seen.body, "--" + b +
+                           "\r\nContent-Disposition: form-data; name=\"a%22bc\"\r\n\r\nv\r\n--" +
+                           b + "--\r\n");
+
+  auto parts = HttpFormDataRequest::requestWithURL(server.url("/"));
+  parts->addData({'1'}, "evil\".txt\r\nX-Injected: 1", "text/plain", "k");
+  seen = post(parts, onlyParts, server);
+  b = boundaryOf(seen);
+  EXPECT_EQ(seen.body,
+            "--" + b +
+                "\r\nContent-Disposition: form-data; name=\"k\"; "
+                "filename=\"evil%22.txtX-Injected: 1\"\r\nContent-Type: text/plain\r\n\r\n1"
+                "\r\n--" +
+                b + "--\r\n");
+}
+
+TEST_F(HttpFormDataRequestTest, EmptyFormsSendNoBodyAndMissingFilesFail) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder empty;
+  ServerRequest seen = post(HttpFormDataRequest::requestWithURL(server.url("/")), empty, server);
+  EXPECT_EQ(seen.method, "POST");
+  EXPECT_FALSE(seen.hasHeader("Content-Type"));
+  EXPECT_FALSE(seen.hasHeader("Content-Length"));
+
+  Recorder missing;
+  auto form = HttpFormDataRequest::requestWithURL(server.url("/"));
+  form->setFile("/no/such/file.zip", "syn_file");
+  startAndWait(form, missing);
+  ASSERT_EQ(missing.failed, 1);
+  EXPECT_EQ(missing.lastError->code(), 6);
+  EXPECT_EQ(missing.lastError->localizedDescription(), "No file exists at /no/such/file.zip");
+  EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST_F(HttpFormDataRequestTest, CopiesCarryTheirOwnForm) {
+  auto form = HttpFormDataRequest::requestWithURL("http://127.0.0.1/");
+  form->addPostValue("1", "a");
+  auto copy = std::static_pointer_cast<HttpFormDataRequest>(form->copy());
+  copy->addPostValue("2", "b");
+  EXPECT_EQ(form->postData()->size(), 1u);
+  EXPECT_EQ(copy->postData()->size(), 2u);
+  EXPECT_EQ(copy->requestMethod(), "POST");
+  EXPECT_EQ(form->encodeURL("a-b.c_d e"), "a-b.c_d%20e");
+}

@@ -1,0 +1,161 @@
+#include "net/HttpNetworkQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/base/NamedException.h"
+#include "tests/net/NetTestSupport.h"
+
+using namespace nettest;
+
+namespace {
+
+class HttpNetworkQueueTest : public NetTest {};
+
+}  // namespace
+
+TEST_F(HttpNetworkQueueTest, WidthOneRunsInOrderOnlyAfterGo) {
+  std::atomic<int> running{0};
+  std::atomic<bool> overlapped{false};
+  LoopbackHttpServer server([&](const ServerRequest&) {
+    if (++running > 1) overlapped = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    --running;
+    return ServerReply::text("ok");
+  });
+  Recorder queueDelegate;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setMaxConcurrentOperationCount(1);
+  queue->setDelegate(&queueDelegate);
+  std::vector<std::string> finishedOrder;
+  int queueFinished = 0;
+  queue->setRequestDidFinishSelector(
+      [&](HttpRequest& r) { finishedOrder.push_back(r.url().path()); });
+  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
+  std::vector<Recorder> recorders(4);
+  for (int i = 0; i < 4; ++i) {
+    auto request = HttpRequest::requestWithURL(server.url("/" + std::to_string(i)));
+    request->setDelegate(&recorders[i]);
+    queue->addOperation(request);
+  }
+  EXPECT_EQ(queue->requestsCount(), 4);
+  runUntil([] { return false; }, 0.2);
+  EXPECT_EQ(server.requestCount(), 0);  // suspended until go
+
+  queue->go();
+  ASSERT_TRUE(runUntil([&] { return queueFinished > 0; }));
+  EXPECT_EQ(finishedOrder, (std::vector<std::string>{"/0", "/1", "/2", "/3"}));
+  std::vector<std::string> served;
+  for (const auto& r : server.requests()) served.push_back(r.path());
+  EXPECT_EQ(served, finishedOrder);
+  EXPECT_FALSE(overlapped);
+  EXPECT_EQ(queueFinished, 1);
+  EXPECT_EQ(queue->requestsCount(), 0);
+}
+
+TEST_F(HttpNetworkQueueTest, OnlyRequestsMayJoin) {
+  auto queue = HttpNetworkQueue::queue();
+  try {
+    queue->addOperation([] {});
+    FAIL() << "a block was taken";
+  } catch (const plat::NamedException& e) {
+    EXPECT_EQ(e.name(), "AttemptToAddInvalidRequest");
+    EXPECT_EQ(e.reason(),
+              "Attempted to add an object that was not an HttpRequest to an HttpNetworkQueue");
+  }
+  EXPECT_EQ(queue->requestsCount(), 0);
+  EXPECT_EQ(queue->operationCount(), 0u);
+}
+
+TEST_F(HttpNetworkQueueTest, CancelAllZeroesCountersAndFailsEachRequestItself) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text("ok");
+    reply.hang = r.path() != "/quick";
+    return reply;
+  });
+  Recorder queueDelegate;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setMaxConcurrentOperationCount(1);
+  queue->setDelegate(&queueDelegate);
+  int queueFinished = 0;
+  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
+  std::vector<Recorder> recorders(3);
+  std::vector<std::shared_ptr<HttpRequest>> requests;
+  for (int i = 0; i < 3; ++i) {
+    auto request = HttpRequest::requestWithURL(server.url("/slow"));
+    request->setDelegate(&recorders[i]);
+    queue->addOperation(request);
+    requests.push_back(request);
+  }
+  queue->go();
+  ASSERT_TRUE(server.waitForRequests(1));
+  requests[2]->clearDelegatesAndCancel();  // its owner went away first
+  queue->cancelAllOperations();
+  EXPECT_EQ(queue->totalBytesToDownload(), 0u);
+  ASSERT_TRUE(runUntil([&] { return recorders[0].done() && recorders[1].done(); }));
+  runUntil([] { return false; }, 0.2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(recorders[i].failed, 1);
+    EXPECT_EQ(recorders[i].lastError->code(), 4);
+  }
+  EXPECT_TRUE(recorders[2].events.empty());
+  EXPECT_EQ(queueFinished, 0);
+  EXPECT_EQ(server.requestCount(), 1);
+  queue->waitUntilAllOperationsAreFinished();
+  server.stop();
+}
+
+TEST_F(HttpNetworkQueueTest, AFailureLeavesTheOtherRequestsRunning) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  Recorder queueDelegate;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setMaxConcurrentOperationCount(1);
+  queue->setDelegate(&queueDelegate);
+  int queueFinished = 0;
+  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
+  Recorder bad, good;
+  auto failing = HttpRequest::requestWithURL("");
+  failing->setDelegate(&bad);
+  auto fine = HttpRequest::requestWithURL(server.url("/"));
+  fine->setDelegate(&good);
+  queue->addOperation(failing);
+  queue->addOperation(fine);
+  queue->go();
+  ASSERT_TRUE(runUntil([&] { return bad.done() && good.done(); }));
+  EXPECT_EQ(bad.failed, 1);
+  EXPECT_EQ(good.finished, 1);
+  EXPECT_EQ(queue->requestsCount(), 1);  // the failed one is never counted off
+  EXPECT_EQ(queueFinished, 0);
+}
+
+TEST_F(HttpNetworkQueueTest, AccurateProgressMeasuresGetsWithHeadRequestsFirst) {
+  const std::string body(50000, 'q');
+  LoopbackHttpServer server([&](const ServerRequest&) { return ServerReply::text(body); });
+  Recorder progress, queueDelegate;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setDelegate(&queueDelegate);
+  queue->setShowAccurateProgress(true);
+  queue->setDownloadProgressDelegate(&progress);
+  int queueFinished = 0;
+  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
+  Recorder first, second;
+  auto a = HttpRequest::requestWithURL(server.url("/a"));
+  a->setDelegate(&first);
+  auto b = HttpRequest::requestWithURL(server.url("/b"));
+  b->setDelegate(&second);
+  queue->addOperation(a);
+  queue->addOperation(b);
+  queue->go();
+  ASSERT_TRUE(runUntil([&] { return queueFinished > 0; }));
+  auto served = server.requests();
+  ASSERT_EQ(served.size(), 4u);
+  EXPECT_EQ(served[0].method, "HEAD");
+  EXPECT_EQ(served[1].method, "HEAD");
+  EXPECT_EQ(queue->totalBytesToDownload(), 2 * body.size());
+  EXPECT_EQ(queue->bytesDownloadedSoFar(), 2 * body.size());
+  ASSERT_FALSE(progress.progress.empty());
+  EXPECT_DOUBLE_EQ(progress.progress.back(), 1.0);
+  EXPECT_TRUE(std::is_sorted(progress.progress.begin(), progress.progress.end()));
+}

@@ -1,0 +1,82 @@
+// Helpers of the HTTP client tests: a delegate that records what it hears, and running the main
+// run loop until a request has reported its end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/HttpRequest.h"
+#include "platform/base/RunLoop.h"
+#include "tests/support/LoopbackHttpServer.h"
+
+namespace nettest {
+
+using testsupport::LoopbackHttpServer;
+using testsupport::ServerReply;
+using testsupport::ServerRequest;
+
+class Recorder : public HttpRequestDelegate, public HttpProgressDelegate {
+ public:
+  void requestStarted(HttpRequest&) override { record("started"); }
+  void request_didReceiveResponseHeaders(HttpRequest&, const plat::http::HeaderMap&) override {
+    record("headers");
+  }
+  void requestRedirected(HttpRequest&) override { record("redirected"); }
+  void requestFinished(HttpRequest&) override {
+    record("finished");
+    ++finished;
+  }
+  void requestFailed(HttpRequest& request) override {
+    record("failed");
+    ++failed;
+    lastError = request.error();
+  }
+  void setProgress(double fraction) override { progress.push_back(fraction); }
+  void request_didReceiveBytes(HttpRequest&, int64_t bytes) override { received += bytes; }
+  void request_didSendBytes(HttpRequest&, int64_t bytes) override { sent += bytes; }
+
+  void record(const std::string& event) {
+    events.push_back(event);
+    if (std::this_thread::get_id() != plat::RunLoop::main().thread()) offMainThread = true;
+  }
+  bool done() const { return finished + failed > 0; }
+
+  std::vector<std::string> events;
+  int finished = 0, failed = 0;
+  HttpErrorPtr lastError;
+  std::vector<double> progress;
+  int64_t received = 0, sent = 0;
+  bool offMainThread = false;
+};
+
+// Runs the main loop until `done` or the time-out; true when done.
+inline bool runUntil(const std::function<bool()>& done, double timeout = 10) {
+  return plat::RunLoop::main().runUntil(done, timeout);
+}
+
+// Starts the request with `recorder` as its delegate and waits for its end.
+inline void startAndWait(const std::shared_ptr<HttpRequest>& request, Recorder& recorder,
+                         double timeout = 10) {
+  request->setDelegate(&recorder);
+  request->startAsynchronous();
+  EXPECT_TRUE(runUntil([&] { return recorder.done(); }, timeout));
+}
+
+inline std::string text(const std::optional<std::vector<uint8_t>>& bytes) {
+  return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
+}
+
+// Makes the test thread the main thread before each test.
+class NetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { plat::RunLoop::setMainThread(); }
+  void TearDown() override {
+    // Let reports still on their way reach nobody before the recorders go.
+    runUntil([] { return false; }, 0.05);
+  }
+};
+
+}  // namespace nettest
