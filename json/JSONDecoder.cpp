@@ -16,7 +16,7 @@ constexpr size_t kInitialScratchBytes = 2048;
 void reserveInitial(JsonParseState& state) {
   state.stack.values.reserve(kInitialStackEntries);
   state.stack.keys.reserve(kInitialStackEntries);
-  state.stack.keyHashes.reserve(kInitialStackEntries);
+  state.stack.decodedKeys.reserve(kInitialScratchBytes);
   state.scratch.reserve(kInitialScratchBytes);
 }
 
@@ -96,7 +96,7 @@ plat::Value jsonDecode(JsonParseState& state, const unsigned char* bytes, size_t
 
   giveBackGrowth(state.stack.values, kInitialStackEntries);
   giveBackGrowth(state.stack.keys, kInitialStackEntries);
-  giveBackGrowth(state.stack.keyHashes, kInitialStackEntries);
+  giveBackGrowth(state.stack.decodedKeys, kInitialScratchBytes);
   giveBackGrowth(state.scratch, kInitialScratchBytes);
   state.input = nullptr;
   state.length = state.atIndex = 0;

@@ -77,12 +77,14 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
     return hash % kCapacities[i];
     JSON_CAPACITY_CASE(1)
     JSON_CAPACITY_CASE(2)
-        JSON_CAPACITY_CASE(3) JSON_CAPACITY_CASE(4) JSON_CAPACITY_CASE(5) JSON_CAPACITY_CASE(6)
-            JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9) JSON_CAPACITY_CASE(10)
-                JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+    JSON_CAPACITY_CASE(3)
+    JSON_CAPACITY_CASE(4)
+    JSON_CAPACITY_CASE(5)
+        JSON_CAPACITY_CASE(6) JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9)
+            JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
 #undef JSON_CAPACITY_CASE
-                    default : return hash %
-                              capacity_;
+                default : return hash %
+                          capacity_;
   }
 }
 
@@ -109,8 +111,9 @@ std::shared_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutabl
                                                 isMutable);
 }
 
-void JsonDictionary::fill(Slot& slot, uint64_t hash, std::string&& key, plat::Value&& object) {
-  new (slot.storage) Pair{std::move(key), std::move(object)};
+template <typename Key>
+void JsonDictionary::fill(Slot& slot, uint64_t hash, Key&& key, plat::Value&& object) {
+  new (slot.storage) Pair{std::string(std::forward<Key>(key)), std::move(object)};
   slot.keyHash = hash;
 }
 
@@ -136,13 +139,22 @@ const plat::Value* JsonDictionary::find(const std::string& key) const {
 }
 
 void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
+  insertPair(hash, std::move(key), std::move(object));
+}
+
+void JsonDictionary::insertEntry(uint64_t hash, std::string_view key, plat::Value&& object) {
+  insertPair(hash, key, std::move(object));
+}
+
+template <typename Key>
+void JsonDictionary::insertPair(uint64_t hash, Key&& key, plat::Value&& object) {
   if (capacity_ == 0) return;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
     Slot& slot = slots_[index];
     if (slot.used() && slot.keyHash == hash && slot.pair().key == key) removeSlot(index);
     if (!slot.used()) {
-      fill(slot, hash, std::move(key), std::move(object));
+      fill(slot, hash, std::forward<Key>(key), std::move(object));
       ++count_;
       return;
     }

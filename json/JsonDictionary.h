@@ -74,8 +74,12 @@ class JsonDictionary final : public plat::DictionaryStorage,
   // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
   // free.
   void insertEntry(uint64_t hash, std::string&& key, plat::Value&& object);
+  void insertEntry(uint64_t hash, std::string_view key, plat::Value&& object);
+  template <typename Key>
+  void insertPair(uint64_t hash, Key&& key, plat::Value&& object);
   void removeSlot(size_t index);
-  void fill(Slot& slot, uint64_t hash, std::string&& key, plat::Value&& object);
+  template <typename Key>
+  void fill(Slot& slot, uint64_t hash, Key&& key, plat::Value&& object);
   void empty(Slot& slot);
   void destroyPairs();
   static size_t capacityIndexForCount(size_t count);

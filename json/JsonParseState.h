@@ -54,11 +54,20 @@ struct JsonParseToken {
   JsonTokenValue value;
 };
 
+// A dictionary key waiting for its dictionary: its bytes stay in the input, or, when they had to
+// be decoded, in the stack's own key text.
+struct JsonKeyRef {
+  size_t offset;
+  size_t length;
+  uint64_t hash;
+  bool decoded;  // in JsonObjectStack::decodedKeys rather than in the input
+};
+
 // The items of all open containers; each container remembers the tops at its start.
 struct JsonObjectStack {
   std::vector<plat::Value> values;
-  std::vector<std::string> keys;
-  std::vector<uint64_t> keyHashes;
+  std::vector<JsonKeyRef> keys;
+  std::string decodedKeys;
 };
 
 struct JsonParseState {

@@ -167,6 +167,7 @@ bool JsonParser::parseArray(plat::Value& out, size_t depth) {
 bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
   JsonObjectStack& stack = state_.stack;
   size_t valuesStart = stack.values.size(), keysStart = stack.keys.size();
+  size_t decodedKeysStart = stack.decodedKeys.size();
   unsigned expect = ExpectValue | ExpectClose;  // a key or the closing brace
   bool ok = false;
   while (state_.atIndex < state_.length) {
@@ -179,10 +180,13 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
       }
       size_t count = stack.keys.size() - keysStart;
       auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
-      for (size_t i = 0; i < count; ++i)
-        dictionary->insertEntry(stack.keyHashes[keysStart + i],
-                                std::move(stack.keys[keysStart + i]),
+      for (size_t i = 0; i < count; ++i) {
+        const JsonKeyRef& key = stack.keys[keysStart + i];
+        const char* base =
+            key.decoded ? stack.decodedKeys.data() : reinterpret_cast<const char*>(state_.input);
+        dictionary->insertEntry(key.hash, std::string_view(base + key.offset, key.length),
                                 std::move(stack.values[valuesStart + i]));
+      }
       out = plat::Value(std::shared_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       ok = true;
       break;
@@ -204,8 +208,15 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
       break;
     }
     std::string_view keyBytes = state_.token.value.bytes;
-    stack.keys.emplace_back(keyBytes);
-    stack.keyHashes.push_back(JsonDictionary::keyHash(keyBytes));
+    // The scratch buffer is reused by the next string, so a decoded key is kept aside.
+    const char* input = reinterpret_cast<const char*>(state_.input);
+    bool decoded = keyBytes.data() < input || keyBytes.data() >= input + state_.length;
+    size_t offset = static_cast<size_t>(keyBytes.data() - input);
+    if (decoded) {
+      offset = stack.decodedKeys.size();
+      stack.decodedKeys.append(keyBytes);
+    }
+    stack.keys.push_back({offset, keyBytes.size(), JsonDictionary::keyHash(keyBytes), decoded});
     if (!jsonNextToken(state_)) break;
     if (state_.token.kind != JsonTokenKindSeparator) {
       unexpected("Expected ':'.");
@@ -224,6 +235,6 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
   }
   stack.values.resize(valuesStart);
   stack.keys.resize(keysStart);
-  stack.keyHashes.resize(keysStart);
+  stack.decodedKeys.resize(decodedKeysStart);
   return ok;
 }

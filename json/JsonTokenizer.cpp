@@ -172,6 +172,13 @@ class StringScanner {
       }
       // A stretch of non-ASCII characters, such as Chinese text.
       do {
+        // Two CJK characters at a time while they keep coming.
+        while (i + 8 <= n_) {
+          uint64_t word;
+          std::memcpy(&word, p_ + i, sizeof word);
+          if (!twoCommonThreeByteSequences(word)) break;
+          i += 6;
+        }
         size_t length = commonSequenceLength(i);
         if (length == 0) {
           Utf8Sequence sequence = readUtf8Sequence(p_ + i, n_ - i, true);
@@ -182,6 +189,16 @@ class StringScanner {
       } while (i < n_ && p_[i] >= 0x80);
     }
     return n_;
+  }
+
+  // True when the first six bytes of `word` (in input order) are two three-byte sequences with
+  // leads E1..EC: no overlong, surrogate or noncharacter forms are possible there.
+  static bool twoCommonThreeByteSequences(uint64_t word) {
+    constexpr uint64_t kMask = 0xC0C0F0C0C0F0ULL, kPattern = 0x8080E08080E0ULL;
+    if ((word & kMask) != kPattern) return false;
+    unsigned first = static_cast<unsigned char>(word),
+             second = static_cast<unsigned char>(word >> 24);
+    return first - 0xE1 < 0x0C && second - 0xE1 < 0x0C;
   }
 
   // The length of the two- or three-byte sequence at `i` when it is of a form that can hold no
@@ -477,20 +494,9 @@ void jsonSkipWhitespace(JsonParseState& state) {
   state.atIndex = i;
 }
 
-bool jsonNextToken(JsonParseState& state) {
+bool jsonScanToken(JsonParseState& state, size_t i) {
   const unsigned char* p = state.input;
   size_t n = state.length;
-  size_t i = state.atIndex;
-  // Spaces, tabs and line feeds are skipped here; anything that may need the full rules (carriage
-  // returns, comments, Unicode newlines) goes the long way.
-  for (; i < n; ++i) {
-    unsigned char c = p[i];
-    if (c == '\n') {
-      ++state.lineNumber;
-    } else if (c != ' ' && c != '\t') {
-      break;
-    }
-  }
   if (i < n &&
       (p[i] == '\r' || (state.options & (JsonParseFlagComments | JsonParseFlagUnicodeNewlines)))) {
     state.atIndex = i;
@@ -500,27 +506,7 @@ bool jsonNextToken(JsonParseState& state) {
   state.atIndex = i;
   state.token.kind = JsonTokenKindInvalid;
   if (i >= n) return unexpectedToken(state);
-  unsigned char c = p[i];
-  JsonTokenKind single = JsonTokenKindInvalid;
-  switch (c) {
-    case '{':
-      single = JsonTokenKindObjectBegin;
-      break;
-    case '}':
-      single = JsonTokenKindObjectEnd;
-      break;
-    case '[':
-      single = JsonTokenKindArrayBegin;
-      break;
-    case ']':
-      single = JsonTokenKindArrayEnd;
-      break;
-    case ':':
-      single = JsonTokenKindSeparator;
-      break;
-    case ',':
-      single = JsonTokenKindComma;
-      break;
+  switch (p[i]) {
     case '"':
       return scanString(state, i);
     case 't':
@@ -530,12 +516,11 @@ bool jsonNextToken(JsonParseState& state) {
     case 'n':
       return literal(state, "null", 4, JsonTokenKindNull);
     default:
-      if (c == '-' || isDigit(c)) return scanNumber(state, i);
+      if (p[i] == '-' || isDigit(p[i])) return scanNumber(state, i);
+      if (JsonTokenKind kind = jsonPunctuation(p[i])) {
+        jsonSetPunctuation(state, kind, i);
+        return true;
+      }
       return unexpectedToken(state);
   }
-  state.token.kind = single;
-  state.token.text = p + i;
-  state.token.textLength = 1;
-  state.atIndex = i + 1;
-  return true;
 }
