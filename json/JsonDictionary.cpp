@@ -80,62 +80,65 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
     JSON_CAPACITY_CASE(3)
     JSON_CAPACITY_CASE(4)
     JSON_CAPACITY_CASE(5)
-        JSON_CAPACITY_CASE(6) JSON_CAPACITY_CASE(7) JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9)
-            JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+    JSON_CAPACITY_CASE(6)
+    JSON_CAPACITY_CASE(7)
+        JSON_CAPACITY_CASE(8) JSON_CAPACITY_CASE(9) JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11)
+            JSON_CAPACITY_CASE(12)
 #undef JSON_CAPACITY_CASE
                 default : return hash %
                           capacity_;
   }
 }
 
-JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, bool isMutable)
-    : capacityIndex_(capacityIndex),
-      capacity_(kCapacities[capacityIndex]),
-      mutations_(isMutable ? 1 : 0),
-      slots_(static_cast<Slot*>(*trailing)) {
-  std::uninitialized_default_construct_n(slots_, capacity_);
+size_t JsonDictionary::storageBytes(size_t capacity, size_t pairRoom) {
+  size_t slotBytes =
+      (capacity * sizeof(uint32_t) + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
+  return slotBytes + pairRoom * sizeof(Pair);
+}
+
+JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom,
+                               bool isMutable)
+    : mutations_(isMutable ? 1 : 0) {
+  placeStorage(*trailing, capacityIndex, pairRoom);
+}
+
+void JsonDictionary::placeStorage(void* storage, size_t capacityIndex, size_t pairRoom) {
+  capacityIndex_ = capacityIndex;
+  capacity_ = kCapacities[capacityIndex];
+  pairRoom_ = pairRoom;
+  slots_ = static_cast<uint32_t*>(storage);
+  std::fill_n(slots_, capacity_, 0u);
+  pairs_ = reinterpret_cast<Pair*>(static_cast<std::byte*>(storage) + storageBytes(capacity_, 0));
 }
 
 JsonDictionary::~JsonDictionary() {
-  destroyPairs();
+  std::destroy_n(pairs_, count_);
 }
 
-void JsonDictionary::destroyPairs() {
-  for (size_t i = 0; i < capacity_; ++i)
-    if (slots_[i].used()) empty(slots_[i]);
+std::shared_ptr<JsonDictionary> JsonDictionary::makeWithRoom(size_t capacityIndex, size_t pairRoom,
+                                                             bool isMutable) {
+  return makeSharedWithTrailing<JsonDictionary>(storageBytes(kCapacities[capacityIndex], pairRoom),
+                                                Private(), capacityIndex, pairRoom, isMutable);
 }
 
 std::shared_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
-  size_t index = capacityIndexForCount(count);
-  return makeSharedWithTrailing<JsonDictionary>(kCapacities[index] * sizeof(Slot), Private(), index,
-                                                isMutable);
-}
-
-template <typename Key>
-void JsonDictionary::fill(Slot& slot, uint64_t hash, Key&& key, plat::Value&& object) {
-  new (slot.storage) Pair{std::string(std::forward<Key>(key)), std::move(object)};
-  slot.keyHash = hash;
-}
-
-void JsonDictionary::empty(Slot& slot) {
-  std::destroy_at(&slot.pair());
-  slot.keyHash = 0;
+  return makeWithRoom(capacityIndexForCount(count), count, isMutable);
 }
 
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
   if (capacity_ == 0) return capacity_;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    const Slot& slot = slots_[index];
-    if (!slot.used()) break;
-    if (slot.keyHash == hash && slot.pair().key == key) return index;
+    if (slots_[index] == 0) break;
+    const Pair& pair = pairAt(index);
+    if (pair.keyHash == hash && pair.key == key) return index;
   }
   return capacity_;
 }
 
 const plat::Value* JsonDictionary::find(const std::string& key) const {
   size_t index = findSlot(key, keyHash(key));
-  return index == capacity_ ? nullptr : &slots_[index].pair().object;
+  return index == capacity_ ? nullptr : &pairAt(index).object;
 }
 
 void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
@@ -151,61 +154,76 @@ void JsonDictionary::insertPair(uint64_t hash, Key&& key, plat::Value&& object) 
   if (capacity_ == 0) return;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    Slot& slot = slots_[index];
-    if (slot.used() && slot.keyHash == hash && slot.pair().key == key) removeSlot(index);
-    if (!slot.used()) {
-      fill(slot, hash, std::forward<Key>(key), std::move(object));
-      ++count_;
+    if (slots_[index] != 0) {
+      const Pair& pair = pairAt(index);
+      if (pair.keyHash == hash && pair.key == key) removeSlot(index);
+    }
+    if (slots_[index] == 0) {
+      if (count_ == pairRoom_) return;  // only when the table is full
+      new (pairs_ + count_) Pair{hash, std::string(std::forward<Key>(key)), std::move(object)};
+      slots_[index] = static_cast<uint32_t>(++count_);
       return;
     }
   }
 }
 
 void JsonDictionary::removeSlot(size_t index) {
-  empty(slots_[index]);
+  size_t removed = slots_[index] - 1;
+  slots_[index] = 0;
+  // The last pair fills the hole, and its slot is pointed at the new place.
+  size_t last = count_ - 1;
+  if (removed != last) {
+    pairs_[removed] = std::move(pairs_[last]);
+    size_t slot = startSlot(pairs_[removed].keyHash);
+    while (slots_[slot] != last + 1) slot = nextSlot(slot);
+    slots_[slot] = static_cast<uint32_t>(removed + 1);
+  }
+  std::destroy_at(pairs_ + last);
   --count_;
   // Backward shift: every pair after the hole that probing passed over moves back, so each key
   // stays reachable from its start slot without tombstones.
   size_t next = nextSlot(index);
-  for (size_t steps = 0; steps < capacity_ && slots_[next].used(); ++steps, next = nextSlot(next)) {
-    Slot& moved = slots_[next];
-    size_t to = startSlot(moved.keyHash);
-    while (to != next && slots_[to].used()) to = nextSlot(to);
+  for (size_t steps = 0; steps < capacity_ && slots_[next] != 0; ++steps, next = nextSlot(next)) {
+    size_t to = startSlot(pairAt(next).keyHash);
+    while (to != next && slots_[to] != 0) to = nextSlot(to);
     if (to == next) continue;
-    uint64_t hash = moved.keyHash;
-    fill(slots_[to], hash, std::move(moved.pair().key), std::move(moved.pair().object));
-    empty(moved);
+    slots_[to] = slots_[next];
+    slots_[next] = 0;
   }
 }
 
 void JsonDictionary::set(const std::string& key, plat::Value value) {
   checkMutable("set");
   size_t neededIndex = capacityIndexForCount(count_ + 1);
-  if (capacity_ < kCapacities[neededIndex]) moveToTable(neededIndex);
+  if (capacity_ < kCapacities[neededIndex] || count_ == pairRoom_)
+    regrow(std::max(neededIndex, capacityIndex_));
   std::string copy = key;
   insertEntry(keyHash(copy), std::move(copy), std::move(value));
   countMutation();
 }
 
-void JsonDictionary::moveToTable(size_t capacityIndex) {
-  std::unique_ptr<Slot[]> table;
+// Moves the pairs to new storage with a table of the given size and room for as many pairs as it
+// has slots, inserting them again in the old slot order.
+void JsonDictionary::regrow(size_t capacityIndex) {
+  size_t capacity = kCapacities[capacityIndex];
+  std::unique_ptr<std::byte[]> storage;
   try {
-    table.reset(new Slot[kCapacities[capacityIndex]]);
+    storage.reset(new std::byte[storageBytes(capacity, capacity)]);
   } catch (const std::bad_alloc&) {
     raiseNoTable();
   }
-  Slot* old = slots_;
-  size_t oldCapacity = capacity_;
-  std::unique_ptr<Slot[]> oldGrown = std::exchange(grown_, std::move(table));
-  slots_ = grown_.get();
-  capacityIndex_ = capacityIndex;
-  capacity_ = kCapacities[capacityIndex];
+  uint32_t* oldSlots = slots_;
+  Pair* oldPairs = pairs_;
+  size_t oldCapacity = capacity_, oldCount = count_;
+  std::unique_ptr<std::byte[]> oldStorage = std::exchange(grown_, std::move(storage));
+  placeStorage(grown_.get(), capacityIndex, capacity);
   count_ = 0;
   for (size_t i = 0; i < oldCapacity; ++i) {
-    if (!old[i].used()) continue;
-    insertEntry(old[i].keyHash, std::move(old[i].pair().key), std::move(old[i].pair().object));
-    empty(old[i]);
+    if (oldSlots[i] == 0) continue;
+    Pair& pair = oldPairs[oldSlots[i] - 1];
+    insertEntry(pair.keyHash, std::move(pair.key), std::move(pair.object));
   }
+  std::destroy_n(oldPairs, oldCount);
 }
 
 bool JsonDictionary::remove(const std::string& key) {
@@ -220,17 +238,13 @@ bool JsonDictionary::remove(const std::string& key) {
 void JsonDictionary::forEach(
     const std::function<void(const std::string&, const plat::Value&)>& fn) const {
   for (size_t i = 0; i < capacity_; ++i)
-    if (slots_[i].used()) fn(slots_[i].pair().key, slots_[i].pair().object);
+    if (slots_[i] != 0) fn(pairAt(i).key, pairAt(i).object);
 }
 
 std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
-  auto copy = makeSharedWithTrailing<JsonDictionary>(capacity_ * sizeof(Slot), Private(),
-                                                     capacityIndex_, isMutable());
-  for (size_t i = 0; i < capacity_; ++i) {
-    if (!slots_[i].used()) continue;
-    Pair pair = slots_[i].pair();
-    copy->fill(copy->slots_[i], slots_[i].keyHash, std::move(pair.key), std::move(pair.object));
-  }
+  auto copy = makeWithRoom(capacityIndex_, pairRoom_, isMutable());
+  std::copy_n(slots_, capacity_, copy->slots_);
+  std::uninitialized_copy_n(pairs_, count_, copy->pairs_);
   copy->count_ = count_;
   return copy;
 }
@@ -238,9 +252,9 @@ std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
 void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
                                 std::vector<std::string>* keys) const {
   for (size_t i = 0; i < capacity_; ++i) {
-    if (!slots_[i].used()) continue;
-    if (objects) objects->push_back(slots_[i].pair().object);
-    if (keys) keys->push_back(slots_[i].pair().key);
+    if (slots_[i] == 0) continue;
+    if (objects) objects->push_back(pairAt(i).object);
+    if (keys) keys->push_back(pairAt(i).key);
   }
 }
 

@@ -24,7 +24,9 @@ class JsonDictionary final : public plat::DictionaryStorage,
   };
 
  public:
-  JsonDictionary(void** trailing, Private, size_t capacityIndex, bool isMutable);
+  // `pairRoom` pairs fit before the storage must grow; the decoder makes exactly as much room as
+  // it has pairs.
+  JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom, bool isMutable);
   ~JsonDictionary() override;
 
   size_t size() const override { return count_; }
@@ -39,9 +41,9 @@ class JsonDictionary final : public plat::DictionaryStorage,
   uint64_t mutations() const { return mutations_; }  // as JsonArray::mutations()
   size_t capacity() const { return capacity_; }
   // Slots by index (< capacity()); the key and object only of a used slot.
-  bool slotIsUsed(size_t index) const { return slots_[index].used(); }
-  const std::string& keyAt(size_t index) const { return slots_[index].pair().key; }
-  const plat::Value& objectAt(size_t index) const { return slots_[index].pair().object; }
+  bool slotIsUsed(size_t index) const { return slots_[index] != 0; }
+  const std::string& keyAt(size_t index) const { return pairAt(index).key; }
+  const plat::Value& objectAt(size_t index) const { return pairAt(index).object; }
   // Fills either or both lists in slot order.
   void getObjects(std::vector<plat::Value>* objects, std::vector<std::string>* keys) const;
   std::unique_ptr<JsonDictionaryEnumerator> keyEnumerator() const;
@@ -57,20 +59,15 @@ class JsonDictionary final : public plat::DictionaryStorage,
   friend class JsonParser;
 
   struct Pair {
+    uint64_t keyHash;
     std::string key;
     plat::Value object;
   };
-  // A free slot holds no pair; a used one holds a constructed pair.
-  struct Slot {
-    uint64_t keyHash = 0;  // 0 for a free slot: every key's hash has its top bit set
-    alignas(Pair) std::byte storage[sizeof(Pair)];
-
-    bool used() const { return keyHash != 0; }
-    Pair& pair() { return *std::launder(reinterpret_cast<Pair*>(storage)); }
-    const Pair& pair() const { return *std::launder(reinterpret_cast<const Pair*>(storage)); }
-  };
 
   static std::shared_ptr<JsonDictionary> make(size_t count, bool isMutable);
+  static std::shared_ptr<JsonDictionary> makeWithRoom(size_t capacityIndex, size_t pairRoom,
+                                                      bool isMutable);
+  static size_t storageBytes(size_t capacity, size_t pairRoom);
   // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
   // free.
   void insertEntry(uint64_t hash, std::string&& key, plat::Value&& object);
@@ -78,15 +75,13 @@ class JsonDictionary final : public plat::DictionaryStorage,
   template <typename Key>
   void insertPair(uint64_t hash, Key&& key, plat::Value&& object);
   void removeSlot(size_t index);
-  template <typename Key>
-  void fill(Slot& slot, uint64_t hash, Key&& key, plat::Value&& object);
-  void empty(Slot& slot);
-  void destroyPairs();
+  void regrow(size_t capacityIndex);
+  void placeStorage(void* storage, size_t capacityIndex, size_t pairRoom);
   static size_t capacityIndexForCount(size_t count);
-  void moveToTable(size_t capacityIndex);
   size_t startSlot(uint64_t hash) const;                       // hash mod capacity
   size_t findSlot(std::string_view key, uint64_t hash) const;  // capacity_ when absent
   size_t nextSlot(size_t index) const { return index + 1 == capacity_ ? 0 : index + 1; }
+  const Pair& pairAt(size_t slot) const { return pairs_[slots_[slot] - 1]; }
   void checkMutable(const char* operation) const;
   void countMutation();
 
@@ -94,8 +89,12 @@ class JsonDictionary final : public plat::DictionaryStorage,
   size_t capacityIndex_;  // into the table of capacities
   size_t capacity_;
   uint64_t mutations_;
-  // The slots live in the storage allocated with the dictionary, or in `grown_` once a mutable
-  // dictionary has outgrown them.
-  Slot* slots_;
-  std::unique_ptr<Slot[]> grown_;
+  // The table of `capacity_` slots, each 0 when free or else 1 + the index of its pair. The pairs
+  // are kept dense in `pairs_`, so a table with free slots costs four bytes per free slot. Both
+  // live in the storage allocated with the dictionary, or in `grown_` once a mutable dictionary
+  // has outgrown it.
+  uint32_t* slots_;
+  Pair* pairs_;
+  size_t pairRoom_;
+  std::unique_ptr<std::byte[]> grown_;
 };

@@ -76,30 +76,40 @@ bool JsonParser::expectedSet(unsigned expect, const char* valueWord, const char*
   return false;
 }
 
-plat::Value JsonParser::scalar() {
-  JsonTokenValue& value = state_.token.value;
+void JsonParser::pushScalar() {
+  // Each value is made in its place on the stack.
+  std::vector<plat::Value>& values = state_.stack.values;
+  const JsonTokenValue& value = state_.token.value;
   switch (state_.token.kind) {
     case JsonTokenKindTrue:
-      return plat::Value(true);
+      values.emplace_back(true);
+      return;
     case JsonTokenKindFalse:
-      return plat::Value(false);
+      values.emplace_back(false);
+      return;
     case JsonTokenKindNull:
-      return plat::Value();
+      values.emplace_back();
+      return;
     case JsonTokenKindString:
-      return plat::Value(std::string(value.bytes));
+      values.emplace_back(std::string(value.bytes));
+      return;
     default:
       break;
   }
   switch (value.kind) {
     case JsonValueKindLongLong:
-      return plat::Value(static_cast<long long>(value.number.longLongValue));
+      values.emplace_back(static_cast<long long>(value.number.longLongValue));
+      return;
     case JsonValueKindUnsignedLongLong:
       // Only what a signed number cannot hold stays unsigned.
       if (value.number.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
-        return plat::Value(static_cast<long long>(value.number.unsignedLongLongValue));
-      return plat::Value(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
+        values.emplace_back(static_cast<long long>(value.number.unsignedLongLongValue));
+      else
+        values.emplace_back(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
+      return;
     default:
-      return plat::Value(value.number.doubleValue);
+      values.emplace_back(value.number.doubleValue);
+      return;
   }
 }
 
@@ -107,7 +117,7 @@ bool JsonParser::pushValue(size_t depth) {
   std::vector<plat::Value>& values = state_.stack.values;
   JsonTokenKind kind = state_.token.kind;
   if (kind != JsonTokenKindArrayBegin && kind != JsonTokenKindObjectBegin) {
-    values.push_back(scalar());
+    pushScalar();
     return true;
   }
   if (depth >= kMaxDepth) {

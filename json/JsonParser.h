@@ -26,7 +26,7 @@ class JsonParser {
   bool parseDictionary(plat::Value& out, size_t depth);
   bool unexpected(const char* message);
   bool expectedSet(unsigned expect, const char* valueWord, const char* closeWord);
-  plat::Value scalar();
+  void pushScalar();
 
   JsonParseState& state_;
 };
