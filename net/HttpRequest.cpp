@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "net/HttpNetworkQueue.h"
@@ -65,9 +67,25 @@ plat::OperationQueue& HttpRequest::sharedQueue() {
   return *queue;
 }
 
+namespace {
+
+plat::Thread* networkThread = nullptr;
+
+void stopNetworkThread() {
+  networkThread->stopAndJoin();
+}
+
+}  // namespace
+
 plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
-  // Made on first use and never ended: every asynchronous request does its network work here.
-  static plat::Thread* networkThread = new plat::Thread("HttpRequest network");
+  // Made on first use: every asynchronous request does its network work here until the process
+  // ends. It is stopped at exit before the clock it reads is torn down (which was made first).
+  static std::once_flag once;
+  std::call_once(once, [] {
+    plat::Clock::current();
+    networkThread = new plat::Thread("HttpRequest network");
+    std::atexit(stopNetworkThread);
+  });
   return networkThread->runLoop();
 }
 

@@ -29,7 +29,7 @@ struct HttpRequestShared {
   uint32_t runningRequestCount = 0;
   bool shouldUpdateNetworkActivityIndicator = true;
 
-  std::recursive_mutex progressLock;  // one progress hand-off at a time; end-of-stream bookkeeping
+  std::recursive_mutex progressLock;  // the byte counts of the end-of-stream bookkeeping
 
   static HttpRequestShared& get();
 };

@@ -184,7 +184,6 @@ void HttpRequest::updateProgressIndicator(Receiver receiver, uint64_t progress, 
   // Nothing to measure counts as done once the request is complete, and as not started before.
   double fraction = total > 0 ? static_cast<double>(progress) / static_cast<double>(total)
                               : (complete_ ? 1.0 : 0.0);
-  std::lock_guard<std::recursive_mutex> lock(HttpRequestShared::get().progressLock);
   sendProgress(receiver, [fraction](HttpProgressDelegate& target, HttpRequest&) {
     target.setProgress(fraction);
   });

@@ -450,24 +450,24 @@ void HttpRequest::handleStreamComplete() {
   if (!haveResponseHeaders_) readResponseHeaders();
 
   HttpRequestShared& shared = HttpRequestShared::get();
-  HttpErrorPtr fileError;
   {
+    // The counts only: nothing that takes another lock runs under this one.
     std::lock_guard<std::recursive_mutex> progress(shared.progressLock);
     lastBytesSent_ = totalBytesSent_;
     if (readStream_) totalBytesSent_ = readStream_->bodyBytesWritten();
     complete_ = true;
     if (contentLength_ == 0) contentLength_ = totalBytesRead_;
-    updateProgressIndicators();
-    dataDecompressor_.reset();
-
-    if (didCreateTemporaryPostDataFile_ && !authenticationNeeded_) {
-      removeTemporaryUploadFile();
-      removeTemporaryCompressedUploadFile();
-    }
-    if (!temporaryFileDownloadPath_.empty()) fileError = finishDownloadFile();
-    if (downloadCache_ && !didUseCachedResponse_)
-      downloadCache_->storeResponseForRequest(*this, secondsToCache_);
   }
+  updateProgressIndicators();
+  dataDecompressor_.reset();
+  if (didCreateTemporaryPostDataFile_ && !authenticationNeeded_) {
+    removeTemporaryUploadFile();
+    removeTemporaryCompressedUploadFile();
+  }
+  HttpErrorPtr fileError;
+  if (!temporaryFileDownloadPath_.empty()) fileError = finishDownloadFile();
+  if (downloadCache_ && !didUseCachedResponse_)
+    downloadCache_->storeResponseForRequest(*this, secondsToCache_);
   {
     std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
     if (!connectionCanBeReused_) unscheduleReadStream();
