@@ -49,8 +49,7 @@ inline bool jsonNextToken(JsonParseState& state) {
     if (c == '\n') {
       ++state.lineNumber;
     } else if (c != ' ' && c != '\t') {
-      if (JsonTokenKind kind = jsonPunctuation(c);
-          kind && !(state.options & JsonParseFlagComments)) {
+      if (JsonTokenKind kind = jsonPunctuation(c)) {
         jsonSetPunctuation(state, kind, i);
         return true;
       }
