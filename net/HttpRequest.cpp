@@ -18,6 +18,7 @@
 #include "platform/base/NamedException.h"
 #include "platform/base/Thread.h"
 #include "platform/http/MimeTypes.h"
+#include "platform/http/Transport.h"
 
 namespace {
 
@@ -79,10 +80,11 @@ void stopNetworkThread() {
 
 plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
   // Made on first use: every asynchronous request does its network work here until the process
-  // ends. It is stopped at exit before the clock it reads is torn down (which was made first).
+  // ends. It is stopped at exit before what it uses is torn down (made first, so gone later).
   static std::once_flag once;
   std::call_once(once, [] {
     plat::Clock::current();
+    plat::http::prepareTransport();
     networkThread = new plat::Thread("HttpRequest network");
     std::atexit(stopNetworkThread);
   });

@@ -9,18 +9,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <mutex>
+
+#include "platform/http/Transport.h"
 
 namespace plat::http {
 namespace {
-
-// TLS writes go through write(2), which raises SIGPIPE on a closed socket; the stream reports a
-// broken pipe as an error instead.
-void ignoreBrokenPipeSignal() {
-  static std::once_flag once;
-  std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
-}
 
 bool isIpLiteral(const std::string& host) {
   unsigned char buffer[16];
@@ -40,7 +33,7 @@ std::string openSslErrorText() {
 }  // namespace
 
 Connection::Connection(int fd) : fd_(fd) {
-  ignoreBrokenPipeSignal();
+  prepareTransport();
 }
 
 Connection::~Connection() {
