@@ -83,7 +83,8 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
     JSON_CAPACITY_CASE(6)
     JSON_CAPACITY_CASE(7)
     JSON_CAPACITY_CASE(8)
-        JSON_CAPACITY_CASE(9) JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+    JSON_CAPACITY_CASE(9)
+        JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
 #undef JSON_CAPACITY_CASE
             default : return hash %
                       capacity_;

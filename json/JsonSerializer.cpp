@@ -188,52 +188,44 @@ void JsonSerializer::newlineAndIndent() {
   out_.append(2 * depth_, ' ');
 }
 
-bool JsonSerializer::writeArray(const plat::Value& array) {
+// Brackets, items separated by commas and, when pretty, newlines and indentation around them.
+template <typename WriteItem>
+bool JsonSerializer::writeContainer(char open, char close, size_t count, WriteItem writeItem) {
   bool pretty = options_ & JsonSerializeFlagPretty;
-  out_ += '[';
+  out_ += open;
   if (pretty) {
     ++depth_;
     newlineAndIndent();
   }
-  for (size_t i = 0; i < array.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     if (i > 0) {
       out_ += ',';
       if (pretty) newlineAndIndent();
     }
-    if (!write(array.at(i), false)) return false;
+    if (!writeItem(i)) return false;
   }
   if (pretty) {
     --depth_;
     newlineAndIndent();
   }
-  out_ += ']';
+  out_ += close;
   return true;
+}
+
+bool JsonSerializer::writeArray(const plat::Value& array) {
+  return writeContainer('[', ']', array.size(),
+                        [&](size_t i) { return write(array.at(i), false); });
 }
 
 bool JsonSerializer::writeDictionary(const plat::Value& dictionary) {
   bool pretty = options_ & JsonSerializeFlagPretty;
   std::vector<std::string> keys = dictionary.keys();
   if (pretty) std::sort(keys.begin(), keys.end());
-  out_ += '{';
-  if (pretty) {
-    ++depth_;
-    newlineAndIndent();
-  }
-  for (size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0) {
-      out_ += ',';
-      if (pretty) newlineAndIndent();
-    }
+  return writeContainer('{', '}', keys.size(), [&](size_t i) {
     writeString(keys[i], true);
     out_ += pretty ? ": " : ":";
-    if (!write(dictionary.get(keys[i]), false)) return false;
-  }
-  if (pretty) {
-    --depth_;
-    newlineAndIndent();
-  }
-  out_ += '}';
-  return true;
+    return write(dictionary.get(keys[i]), false);
+  });
 }
 
 bool JsonSerializer::writeUnsupported(const plat::Value& value) {

@@ -47,6 +47,8 @@ class JsonSerializer {
   bool writeString(const std::string& text, bool quoted);
   bool writeNonAscii(const std::string& text, size_t& i);
   bool writeNumber(const plat::Value& number);
+  template <typename WriteItem>
+  bool writeContainer(char open, char close, size_t count, WriteItem writeItem);
   bool writeArray(const plat::Value& array);
   bool writeDictionary(const plat::Value& dictionary);
   bool writeUnsupported(const plat::Value& value);

@@ -6,6 +6,7 @@
 
 #include "json/JsonRaise.h"
 #include "json/Utf8Sequence.h"
+#include "platform/base/Utf.h"
 
 [[gnu::cold]] void jsonRecordError(JsonParseState& state, std::string message) {
   if (state.error) return;
@@ -146,7 +147,7 @@ class StringScanner {
       return replaceOr(illegal);
     }
     if (isUnicodeNoncharacter(value)) return replaceOr(illegal);
-    appendUtf8(state_.scratch, value);
+    state_.scratch += plat::utf::fromCodePoint(value);
     return true;
   }
 

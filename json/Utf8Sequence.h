@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 enum class Utf8Status : uint8_t { Valid, Illegal, Truncated };
 
@@ -28,8 +27,5 @@ Utf8Sequence readUtf8Sequence(const unsigned char* bytes, size_t available,
 // How many bytes an invalid sequence covers when it is replaced: the lead byte and the continuation
 // bytes right after it, at most as many as the lead byte announces.
 size_t invalidUtf8Span(const unsigned char* bytes, size_t available);
-
-// Appends the UTF-8 form of a code point (at most U+10FFFF).
-void appendUtf8(std::string& out, uint32_t codePoint);
 
 inline constexpr char kUtf8ReplacementCharacter[] = "\xEF\xBF\xBD";

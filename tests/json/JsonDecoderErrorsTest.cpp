@@ -31,6 +31,10 @@ TEST_P(DecoderErrors, ReportFirstProblemWithIndexAndLine) {
   EXPECT_EQ(decoded.error.lineNumber, c.lineNumber);
 }
 
+std::string caseName(const testing::TestParamInfo<ErrorCase>& info) {
+  return info.param.name;
+}
+
 const std::string kTrailing =
     "A valid JSON object was parsed but there were additional non-white-space characters "
     "remaining.";
@@ -46,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorCase{"ByteOrderMark", "\xEF\xBB\xBF[]", kUnexpectedToken, 0},
                     ErrorCase{"TrailingText", "[] x", kTrailing, 3},
                     ErrorCase{"SecondDocument", "{}{}", kTrailing, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, DecoderErrors,
@@ -70,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"BracketAndNumber", "[1", "Invalid number.", 2},
         ErrorCase{"LiteralEndsInput", "[true", kUnexpectedToken, 1},
         ErrorCase{"MisspeltLiteral", "[nul]", kUnexpectedToken, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Strings, DecoderErrors,
@@ -123,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid escape sequence found in \"\" string.", 5, 3},
         ErrorCase{"LoneCarriageReturnsCountAsNewlines", "[\r\r\n\n\"\t\"]",
                   "Invalid character < 0x20 found in string: 0x09.", 5, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, DecoderErrors,
@@ -144,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"DotWithoutDigits", "[1.]", "Invalid number.", 4},
         ErrorCase{"ExponentWithoutDigits", "[1e+]", "Invalid number.", 5},
         ErrorCase{"LeadingPlus", "[+1]", kUnexpectedToken, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Options, DecoderErrors,
@@ -159,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
                               kUnexpectedToken, 7, 3, JsonParseFlagUnicodeNewlines},
                     ErrorCase{"OtherE2ByteIsNoSpace", "[\xE2\x80\xA0]", kUnexpectedToken, 1, 1,
                               JsonParseFlagUnicodeNewlines}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 TEST(DecoderErrors, TooDeepNestingIsAnErrorNotACrash) {
   std::string ok = std::string(512, '[') + std::string(512, ']');
