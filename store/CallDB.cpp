@@ -42,8 +42,10 @@ CallDB* CallDB::callDB() {
 }
 
 void CallDB::Release_CallDB() {
-  std::lock_guard<std::mutex> opening(openingMutex());
   CallDB* store = instance();
+  // Checked before the opening lock, which is never taken while holding the connection.
+  if (store->sqlMgr_.inTransaction()) return;
+  std::lock_guard<std::mutex> opening(openingMutex());
   if (!store->isOpen() || !store->sqlMgr_.tryAcquireIdle()) return;
   store->close();
   store->sqlMgr_.releaseIdle();

@@ -248,8 +248,8 @@ void SqlMgrController::rollbackTransaction() {
 }
 
 bool SqlMgrController::inTransaction() const {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
-  return transactionDepth_ > 0 && transactionOwner_ == std::this_thread::get_id();
+  // Never waits: only the owner itself can find its own id here.
+  return transactionOwner_.load() == std::this_thread::get_id();
 }
 
 bool SqlMgrController::tryAcquireIdle() {

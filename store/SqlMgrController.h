@@ -10,6 +10,7 @@
 // of other threads wait until it commits or rolls back.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -102,6 +103,7 @@ class SqlMgrController {
 
   // Held for the length of each statement, and from BEGIN to COMMIT or ROLLBACK.
   mutable std::recursive_mutex connection_;
-  std::thread::id transactionOwner_;  // guarded by connection_
-  int transactionDepth_ = 0;          // guarded by connection_
+  // Set by the owner while it holds connection_; others only compare it with their own id.
+  std::atomic<std::thread::id> transactionOwner_{};
+  int transactionDepth_ = 0;  // guarded by connection_
 };
