@@ -13,4 +13,8 @@ std::string rekey(const std::string& stored, int wordId);
 // The inverse of rekey: how the database builder stores a word's text.
 std::string scramble(const std::string& text, int wordId);
 
+// Whether scramble() keeps the text: valid UTF-8 within the basic plane. A character of two
+// UTF-16 units could be split by the swaps, and its halves have no UTF-8 form.
+bool isScramblable(const std::string& text);
+
 }  // namespace WordText

@@ -101,7 +101,7 @@ class Builder {
       if (!meaningIds_.emplace(std::make_pair(r.fields[0], number), meaningId).second)
         throw file.error(r, "meaning " + r.fields[1] + " of \"" + r.fields[0] + "\" listed twice");
       insert("insert into Words_Meaning_Ch (wmc_uMeaingID,f_wl_uWordID,wmc_tData) values (?,?,?)",
-             "nns", plat::Value::array({meaningId, id, scrambled(r.fields[2], id)}));
+             "nns", plat::Value::array({meaningId, id, scrambled(file, r, r.fields[2], id)}));
     }
   }
 
@@ -117,8 +117,8 @@ class Builder {
           "insert into Words_Example (f_wmc_uMeaingID,we_tSentence,we_tTranslation) "
           "values (?,?,?)",
           "nss",
-          plat::Value::array(
-              {meaning->second, scrambled(r.fields[2], id), scrambled(r.fields[3], id)}));
+          plat::Value::array({meaning->second, scrambled(file, r, r.fields[2], id),
+                              scrambled(file, r, r.fields[3], id)}));
       ++summary_.examples;
     }
   }
@@ -133,7 +133,7 @@ class Builder {
       if (!seen.emplace(id, r.fields[1]).second) throw file.error(r, "listed twice");
       insert(std::string("insert into ") + table.table + " (f_wl_uWordID," + table.column +
                  ") values (?,?)",
-             "ns", plat::Value::array({id, scrambled(r.fields[1], id)}));
+             "ns", plat::Value::array({id, scrambled(file, r, r.fields[1], id)}));
     }
   }
 
@@ -212,8 +212,12 @@ class Builder {
            plat::Value::array({key, value}));
   }
 
-  static std::string scrambled(const std::string& field, int wordId) {
-    return WordText::scramble(unescapeText(field), wordId);
+  static std::string scrambled(const TsvFile& file, const TsvRecord& record,
+                               const std::string& field, int wordId) {
+    std::string text = unescapeText(field);
+    if (!WordText::isScramblable(text))
+      throw file.error(record, "not UTF-8 of the basic plane: \"" + field + "\"");
+    return WordText::scramble(text, wordId);
   }
 
   const LearnDbSources& sources_;

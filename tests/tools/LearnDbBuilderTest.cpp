@@ -137,6 +137,8 @@ TEST_F(LearnDbBuilderTest, FaultsNameTheFileAndLineAndKeepThePreviousOutput) {
        "words.tsv:2: word id 1 used twice"},
       {[&] { testsupport::writeTextFile(words() + "/synonyms.tsv", "happy\n"); },
        "synonyms.tsv:1: expected 2 fields, found 1"},
+      {[&] { testsupport::writeTextFile(words() + "/phrases.tsv", "book\tbook 📚 书\n"); },
+       "phrases.tsv:1: not UTF-8 of the basic plane"},
       {[&] { testsupport::writeTextFile(words() + "/books.tsv", "101\t初中\t9\n"); },
        "books.tsv:1: unknown class 9"},
       {[&] {
