@@ -1,5 +1,7 @@
 #include "tests/store/StoreFixture.h"
 
+#include <cstdlib>
+
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Calendar.h"
@@ -23,13 +25,15 @@ tools::LearnDbSources fixtureSources(const std::string& folder, const std::strin
 }
 
 const std::string& fixtureBundle() {
-  static const std::string folder = [] {
-    std::string dir = testsupport::makeTempDir("vocab-bundle");
-    tools::buildLearnDb(fixtureSources(dir + "/sources"), dir + "/learn.db");
-    plat::files::copyFile(dir + "/sources/info.strings", dir + "/info.strings");
+  // Never destroyed, so that the clean-up at exit can still read it.
+  static const std::string* const folder = [] {
+    auto* dir = new std::string(testsupport::makeTempDir("vocab-bundle"));
+    tools::buildLearnDb(fixtureSources(*dir + "/sources"), *dir + "/learn.db");
+    plat::files::copyFile(*dir + "/sources/info.strings", *dir + "/info.strings");
+    std::atexit([] { plat::files::remove(fixtureBundle()); });
     return dir;
   }();
-  return folder;
+  return *folder;
 }
 
 void StoreTest::SetUp() {
