@@ -86,7 +86,4 @@ class HtmlContainer : public litehtml::document_container {
   int clipDepth_ = 0;
 };
 
-// Reads a file address ("file:///a/b.css" or a plain path); nullopt for other schemes.
-std::optional<std::string> readLocalURL(const std::string& url);
-
 }  // namespace plat

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,8 @@ class HtmlDocument {
 
 // Resolves `reference` against `base` as a browser does; absolute references stay as they are.
 std::string resolveURL(const std::string& base, const std::string& reference);
+
+// Reads a file address ("file:///a/b.css" or a plain path); nullopt for other schemes.
+std::optional<std::string> readLocalURL(const std::string& url);
 
 }  // namespace plat

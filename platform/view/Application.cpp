@@ -80,6 +80,15 @@ std::vector<Window*> Application::windows() const {
   return visible;
 }
 
+Window* Application::windowAt(Point p) const {
+  std::vector<Window*> shown = windows();
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+    Window* w = *it;
+    if (w->hitTest(w->convertFromSuperview(p))) return w;
+  }
+  return nullptr;
+}
+
 void Application::setKeyWindow(Window* window) {
   if (std::find(allWindows_.begin(), allWindows_.end(), window) != allWindows_.end()) {
     keyWindow_ = window;

@@ -77,6 +77,8 @@ class Application {
   // Visible windows from the bottom level up (equal levels in the order they became visible).
   std::vector<Window*> windows() const;
   void setKeyWindow(Window* window);
+  // The topmost visible window that takes a touch at `p` (screen coordinates), or null.
+  Window* windowAt(Point p) const;
 
   // ---- Status bar, indicator, badge
   StatusBarStyle statusBarStyle() const { return statusBarStyle_; }

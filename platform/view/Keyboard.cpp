@@ -135,7 +135,7 @@ bool Keyboard::pressReturn() {
   return true;
 }
 
-bool Keyboard::makeFirstResponder(View* view) {
+bool Keyboard::makeFirstResponder(View* view, bool showKeyboard) {
   State& s = state();
   if (s.responder == view) return true;
   if (View* old = s.responder) {
@@ -145,15 +145,19 @@ bool Keyboard::makeFirstResponder(View* view) {
     if (s.responder == old) return false;  // it would not let go
   }
   s.responder = view;
-  update();
+  if (showKeyboard) update();
   return true;
 }
 
-void Keyboard::clearFirstResponder(View* view) {
+void Keyboard::clearFirstResponder(View* view, bool hideKeyboard) {
   State& s = state();
   if (s.responder != view) return;
   s.responder = nullptr;
-  if (!s.switching) update();
+  if (hideKeyboard && !s.switching) update();
+}
+
+void Keyboard::refresh() {
+  if (!state().switching) update();
 }
 
 void Keyboard::viewGoingAway(View* view) {

@@ -51,9 +51,11 @@ class Keyboard {
   static bool deleteBackward();
   static bool pressReturn();
 
-  // For views: View::becomeFirstResponder / resignFirstResponder call these.
-  static bool makeFirstResponder(View* view);
-  static void clearFirstResponder(View* view);
+  // For views: View::becomeFirstResponder / resignFirstResponder call these. Text views pass
+  // showKeyboard false, tell their delegates, then call refresh() to move the keyboard.
+  static bool makeFirstResponder(View* view, bool showKeyboard = true);
+  static void clearFirstResponder(View* view, bool hideKeyboard = true);
+  static void refresh();
   static void viewGoingAway(View* view);
   // Forgets every state (tests).
   static void reset();

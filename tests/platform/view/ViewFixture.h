@@ -10,6 +10,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/view/Application.h"
 #include "platform/view/Keyboard.h"
+#include "platform/view/ModalOverlay.h"
 #include "platform/view/Screen.h"
 #include "platform/view/Window.h"
 
@@ -24,6 +25,7 @@ class ViewFixture : public ::testing::Test {
     plat::Screen::main().reset();
     plat::Application::shared().reset();
     plat::Keyboard::reset();
+    plat::ModalOverlay::reset();
     window_ = std::make_shared<plat::Window>();
     window_->makeKeyAndVisible();
   }
@@ -31,6 +33,7 @@ class ViewFixture : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     advance(30);  // lets every animation and delayed perform of the test run out
+    plat::ModalOverlay::reset();
     plat::Keyboard::reset();
     plat::Application::shared().reset();
     plat::Clock::install(nullptr);
@@ -39,20 +42,19 @@ class ViewFixture : public ::testing::Test {
   void advance(double seconds) { plat::RunLoop::current().advance(seconds); }
   void runUntilIdle() { plat::RunLoop::current().runUntilIdle(); }
 
-  // A finger down and up at `p` (window coordinates).
-  void tap(plat::Point p) {
-    window_->sendTouch(plat::TouchPhase::Began, p);
-    window_->sendTouch(plat::TouchPhase::Ended, p);
-  }
+  // A finger down and up at `p` (screen coordinates), in the topmost window there.
+  void tap(plat::Point p) { drag(p, p, 0); }
   // A finger from `from` to `to` in `steps` moves, lifted at `to`.
   void drag(plat::Point from, plat::Point to, int steps = 5) {
-    window_->sendTouch(plat::TouchPhase::Began, from);
+    plat::Window* w = plat::Application::shared().windowAt(from);
+    if (!w) return;
+    w->sendTouch(plat::TouchPhase::Began, from);
     for (int i = 1; i <= steps; ++i) {
       double f = double(i) / steps;
-      window_->sendTouch(plat::TouchPhase::Moved,
-                         {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f});
+      w->sendTouch(plat::TouchPhase::Moved,
+                   {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f});
     }
-    window_->sendTouch(plat::TouchPhase::Ended, to);
+    w->sendTouch(plat::TouchPhase::Ended, to);
   }
   plat::Point centerOf(const plat::View& view) const {
     plat::Rect b = view.bounds();

@@ -1,0 +1,69 @@
+// An action sheet: a title and a column of buttons (a destructive one first, the cancel button
+// last) shown at the bottom of the screen above everything else; a tapped button tells the
+// delegate which one, then the sheet goes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/view/Button.h"
+#include "platform/view/Label.h"
+
+namespace plat {
+
+class ActionSheet;
+
+class ActionSheetDelegate {
+ public:
+  virtual ~ActionSheetDelegate() = default;
+  virtual void clickedButtonAtIndex(ActionSheet&, int) {}
+  virtual void willDismissWithButtonIndex(ActionSheet&, int) {}
+  virtual void didDismissWithButtonIndex(ActionSheet&, int) {}
+};
+
+class ActionSheet : public View {
+ public:
+  ActionSheet(const std::string& title, ActionSheetDelegate* delegate,
+              const std::string& cancelButtonTitle, const std::string& destructiveButtonTitle,
+              const std::vector<std::string>& otherButtonTitles);
+  static std::shared_ptr<ActionSheet> create(const std::string& title,
+                                             ActionSheetDelegate* delegate,
+                                             const std::string& cancelButtonTitle,
+                                             const std::string& destructiveButtonTitle,
+                                             const std::vector<std::string>& otherButtonTitles);
+
+  const std::string& title() const { return title_; }
+  ActionSheetDelegate* delegate() const { return delegate_; }
+  void setDelegate(ActionSheetDelegate* delegate) { delegate_ = delegate; }
+  int addButtonWithTitle(const std::string& title);
+  std::string buttonTitleAtIndex(int index) const;
+  int numberOfButtons() const { return int(titles_.size()); }
+  int cancelButtonIndex() const { return cancelIndex_; }
+  int destructiveButtonIndex() const { return destructiveIndex_; }
+  int firstOtherButtonIndex() const;
+
+  // Shows the sheet over the screen `view` is on.
+  void showInView(View* view);
+  void dismissWithClickedButtonIndex(int index, bool animated);
+  bool isVisible() const;
+  void pressButton(int index);
+  Button* buttonAtIndex(int index) const;
+
+  void layoutSubviews() override;
+  std::string displayedText() const override { return title_; }
+
+ private:
+  void build();
+
+  std::string title_;
+  ActionSheetDelegate* delegate_;
+  std::vector<std::string> titles_;
+  int cancelIndex_ = -1;
+  int destructiveIndex_ = -1;
+  std::shared_ptr<Label> titleLabel_;
+  std::vector<std::shared_ptr<Button>> buttons_;
+  bool dismissed_ = false;
+};
+
+}  // namespace plat

@@ -1,0 +1,194 @@
+#include "platform/view/AlertView.h"
+
+#include <algorithm>
+
+#include "platform/view/ModalOverlay.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+constexpr double kButtonHeight = 44;
+constexpr double kFieldHeight = 29;
+constexpr double kPadding = 16;
+const Color kTint = Color::rgb255(0, 122, 255);
+
+}  // namespace
+
+AlertView::AlertView(const std::string& title, const std::string& message,
+                     AlertViewDelegate* delegate, const std::string& cancelButtonTitle,
+                     const std::vector<std::string>& otherButtonTitles)
+    : View(Rect(0, 0, kWidth, 120)), title_(title), message_(message), delegate_(delegate) {
+  setBackgroundColor(Color::white(0.97));
+  setCornerRadius(7);
+  setClipsToBounds(true);
+  if (!cancelButtonTitle.empty()) {
+    titles_.push_back(cancelButtonTitle);
+    cancelIndex_ = 0;
+  }
+  for (const std::string& t : otherButtonTitles) titles_.push_back(t);
+}
+
+std::shared_ptr<AlertView> AlertView::create(const std::string& title, const std::string& message,
+                                             AlertViewDelegate* delegate,
+                                             const std::string& cancelButtonTitle,
+                                             const std::vector<std::string>& otherButtonTitles) {
+  return std::make_shared<AlertView>(title, message, delegate, cancelButtonTitle,
+                                     otherButtonTitles);
+}
+
+AlertView::~AlertView() = default;
+
+void AlertView::setAlertViewStyle(AlertViewStyle style) {
+  style_ = style;
+  for (const auto& f : fields_) f->removeFromSuperview();
+  fields_.clear();
+  int count = style == AlertViewStyle::Default                 ? 0
+              : style == AlertViewStyle::LoginAndPasswordInput ? 2
+                                                               : 1;
+  for (int i = 0; i < count; ++i) {
+    auto field = std::make_shared<TextField>();
+    field->setBorderStyle(TextBorderStyle::Line);
+    field->setFont(Font::system(13));
+    field->setSecureTextEntry(style == AlertViewStyle::SecureTextInput || i == 1);
+    field->addTarget(
+        this, "change", [this](Control&) { refreshFirstOther(); }, kEditingChanged);
+    fields_.push_back(field);
+    addSubview(field);
+  }
+  setNeedsLayout();
+}
+
+TextField* AlertView::textFieldAtIndex(int index) const {
+  return index >= 0 && index < int(fields_.size()) ? fields_[size_t(index)].get() : nullptr;
+}
+
+int AlertView::addButtonWithTitle(const std::string& title) {
+  titles_.push_back(title);
+  build();
+  return int(titles_.size()) - 1;
+}
+
+std::string AlertView::buttonTitleAtIndex(int index) const {
+  return index >= 0 && index < int(titles_.size()) ? titles_[size_t(index)] : "";
+}
+
+int AlertView::firstOtherButtonIndex() const {
+  int index = cancelIndex_ == 0 ? 1 : 0;
+  return index < int(titles_.size()) ? index : -1;
+}
+
+Button* AlertView::buttonAtIndex(int index) const {
+  return index >= 0 && index < int(buttons_.size()) ? buttons_[size_t(index)].get() : nullptr;
+}
+
+void AlertView::build() {
+  if (!titleLabel_) {
+    titleLabel_ = std::make_shared<Label>();
+    titleLabel_->setFont(Font::boldSystem(17));
+    titleLabel_->setTextAlignment(TextAlignment::Center);
+    titleLabel_->setNumberOfLines(0);
+    messageLabel_ = std::make_shared<Label>();
+    messageLabel_->setFont(Font::system(13));
+    messageLabel_->setTextAlignment(TextAlignment::Center);
+    messageLabel_->setNumberOfLines(0);
+    addSubview(titleLabel_);
+    addSubview(messageLabel_);
+  }
+  titleLabel_->setText(title_);
+  messageLabel_->setText(message_);
+  for (const auto& b : buttons_) b->removeFromSuperview();
+  buttons_.clear();
+  for (size_t i = 0; i < titles_.size(); ++i) {
+    auto button = Button::create(ButtonType::System);
+    button->setTitle(titles_[i]);
+    button->setTitleColor(kTint);
+    button->titleLabel().setFont(int(i) == cancelIndex_ ? Font::boldSystem(17) : Font::system(17));
+    button->setBorderWidth(0.5);
+    button->setBorderColor(Color::white(0.8));
+    int index = int(i);
+    button->addTarget(
+        this, "press", [this, index](Control&) { pressButton(index); }, kTouchUpInside);
+    buttons_.push_back(button);
+    addSubview(button);
+  }
+  setNeedsLayout();
+}
+
+void AlertView::layoutSubviews() {
+  double width = kWidth - 2 * kPadding;
+  double y = 20;
+  Size titleSize = measureText(title_, titleLabel_->font(), {width, 2000});
+  titleLabel_->setFrame({kPadding, y, width, titleSize.height});
+  y += titleSize.height + (title_.empty() ? 0 : 4);
+  Size messageSize = measureText(message_, messageLabel_->font(), {width, 2000});
+  messageLabel_->setFrame({kPadding, y, width, messageSize.height});
+  y += messageSize.height + 16;
+  for (const auto& field : fields_) {
+    field->setFrame({kPadding, y, width, kFieldHeight});
+    y += kFieldHeight + 4;
+  }
+  if (buttons_.size() == 2) {
+    // The cancel button on the left, side by side.
+    buttons_[0]->setFrame({0, y, kWidth / 2, kButtonHeight});
+    buttons_[1]->setFrame({kWidth / 2, y, kWidth / 2, kButtonHeight});
+    y += kButtonHeight;
+  } else {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+      size_t order =
+          cancelIndex_ == 0 && buttons_.size() > 2 ? (i == 0 ? buttons_.size() - 1 : i - 1) : i;
+      buttons_[i]->setFrame({0, y + double(order) * kButtonHeight, kWidth, kButtonHeight});
+    }
+    y += double(buttons_.size()) * kButtonHeight;
+  }
+  Point c = center();
+  setBounds({0, 0, kWidth, y});
+  setCenter(c);
+}
+
+void AlertView::refreshFirstOther() {
+  int index = firstOtherButtonIndex();
+  if (Button* b = buttonAtIndex(index)) {
+    b->setEnabled(!delegate_ || delegate_->shouldEnableFirstOtherButton(*this));
+  }
+}
+
+void AlertView::show() {
+  dismissed_ = false;
+  build();
+  auto self = std::static_pointer_cast<AlertView>(shared_from_this());
+  ModalOverlay::show(self, [](View& panel) {
+    auto& alert = static_cast<AlertView&>(panel);
+    alert.layoutIfNeeded();
+    if (Window* window = alert.window()) alert.setCenter(window->bounds().center());
+    if (alert.delegate_) alert.delegate_->willPresent(alert);
+    if (!alert.fields_.empty()) {
+      alert.refreshFirstOther();
+      alert.fields_.front()->becomeFirstResponder();
+    }
+    if (alert.delegate_) alert.delegate_->didPresent(alert);
+  });
+}
+
+bool AlertView::isVisible() const {
+  return ModalOverlay::isShowing(this);
+}
+
+void AlertView::pressButton(int index) {
+  if (dismissed_ || index < 0 || index >= int(titles_.size())) return;
+  auto self = shared_from_this();
+  if (delegate_) delegate_->clickedButtonAtIndex(*this, index);
+  dismissWithClickedButtonIndex(index, true);
+}
+
+void AlertView::dismissWithClickedButtonIndex(int index, bool) {
+  if (dismissed_) return;
+  dismissed_ = true;
+  auto self = shared_from_this();
+  if (delegate_) delegate_->willDismissWithButtonIndex(*this, index);
+  for (const auto& field : fields_) field->resignFirstResponder();
+  ModalOverlay::hide(this);
+  if (delegate_) delegate_->didDismissWithButtonIndex(*this, index);
+}
+
+}  // namespace plat

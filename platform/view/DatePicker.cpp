@@ -1,0 +1,81 @@
+#include "platform/view/DatePicker.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/base/DateFormat.h"
+
+namespace plat {
+
+DatePicker::DatePicker(const Rect& frame)
+    : Control(frame.isEmpty() ? Rect(0, 0, 320, kHeight) : frame),
+      date_(Clock::current().now()),
+      zone_(TimeZone::local()) {
+  setBackgroundColor(Color::white());
+}
+
+double DatePicker::clamp(double date) const {
+  if (minimum_) date = std::max(date, *minimum_);
+  if (maximum_) date = std::min(date, *maximum_);
+  return date;
+}
+
+void DatePicker::setDate(double date, bool) {
+  date_ = clamp(date);
+}
+
+void DatePicker::setMinimumDate(std::optional<double> date) {
+  minimum_ = date;
+  date_ = clamp(date_);
+}
+
+void DatePicker::setMaximumDate(std::optional<double> date) {
+  maximum_ = date;
+  date_ = clamp(date_);
+}
+
+void DatePicker::setCountDownDuration(double seconds) {
+  // Whole minutes on the interval, within a day.
+  double step = 60.0 * minuteInterval_;
+  countDown_ = std::clamp(std::floor(seconds / step) * step, 0.0, 23 * 3600.0 + 59 * 60.0);
+}
+
+void DatePicker::pick(double date) {
+  date_ = clamp(date);
+  sendActions(kValueChanged);
+}
+
+void DatePicker::pickCountDown(double seconds) {
+  setCountDownDuration(seconds);
+  sendActions(kValueChanged);
+}
+
+std::string DatePicker::displayedValue() const {
+  switch (mode_) {
+    case DatePickerMode::Time:
+      return DateFormat("HH:mm", zone_).format(date_);
+    case DatePickerMode::Date:
+      return DateFormat("yyyy-MM-dd", zone_).format(date_);
+    case DatePickerMode::DateAndTime:
+      return DateFormat("yyyy-MM-dd HH:mm", zone_).format(date_);
+    case DatePickerMode::CountDownTimer: {
+      int minutes = int(countDown_ / 60);
+      return std::to_string(minutes / 60) + " 小时 " + std::to_string(minutes % 60) + " 分钟";
+    }
+  }
+  return "";
+}
+
+void DatePicker::drawRect(DrawContext& context, const Rect&) {
+  Rect b = bounds();
+  double band = 36;
+  context.setFillColor(Color::white(0.94));
+  context.fillRect({b.x, b.midY() - band / 2, b.width, band});
+  context.setFillColor(Color::black());
+  Font font = Font::system(21);
+  double height = font.lineHeight();
+  context.drawText(displayedValue(), Rect(b.x, b.midY() - height / 2, b.width, height + 1), font,
+                   LineBreakMode::Clip, TextAlignment::Center);
+}
+
+}  // namespace plat

@@ -1,0 +1,132 @@
+#include "platform/view/TextView.h"
+
+#include <algorithm>
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/Utf.h"
+#include "platform/draw/TextLayout.h"
+
+namespace plat {
+
+TextView::TextView(const Rect& frame) : ScrollView(frame) {
+  setBackgroundColor(Color::white());
+  setAlwaysBounceVertical(false);
+}
+
+void TextView::setTextDelegate(TextViewDelegate* delegate) {
+  textDelegate_ = delegate;
+  setDelegate(delegate);
+}
+
+void TextView::setText(const std::string& text) {
+  text_ = text;
+  selected_ = textedit::appendRange(text_);
+  updateContentSize();
+}
+
+void TextView::setFont(const Font& font) {
+  font_ = font;
+  updateContentSize();
+}
+
+void TextView::setEditable(bool editable) {
+  editable_ = editable;
+  if (!editable && isFirstResponder()) resignFirstResponder();
+}
+
+Size TextView::textSize(double width) const {
+  TextLayout::Options options;
+  options.maxWidth = std::max(1.0, width - 2 * kInset);
+  options.alignment = alignment_;
+  std::string measured = text_.empty() || text_.back() == '\n' ? text_ + " " : text_;
+  return TextLayout(measured, font_, options).size();
+}
+
+void TextView::updateContentSize() {
+  Rect b = bounds();
+  setContentSize({b.width, textSize(b.width).height + 2 * kInset});
+}
+
+void TextView::setBounds(const Rect& bounds) {
+  double oldWidth = this->bounds().width;
+  ScrollView::setBounds(bounds);
+  if (bounds.width != oldWidth) updateContentSize();
+}
+
+Size TextView::sizeThatFits(Size size) const {
+  double width = size.width > 0 ? size.width : bounds().width;
+  return {width, textSize(width).height + 2 * kInset};
+}
+
+void TextView::scrollToEnd(bool animated) {
+  double bottom = std::max(minimumOffset().y, maximumOffset().y);
+  setContentOffset({contentOffset().x, bottom}, animated);
+}
+
+bool TextView::becomeFirstResponder() {
+  if (isFirstResponder()) return true;
+  if (!canBecomeFirstResponder() || !window()) return false;
+  if (textDelegate_ && !textDelegate_->shouldBeginEditing(*this)) return false;
+  if (!Keyboard::makeFirstResponder(this, false)) return false;
+  editing_ = true;
+  if (textDelegate_) textDelegate_->didBeginEditing(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification, this);
+  Keyboard::refresh();
+  return true;
+}
+
+bool TextView::resignFirstResponder() {
+  if (!isFirstResponder()) return true;
+  if (textDelegate_ && !textDelegate_->shouldEndEditing(*this)) return false;
+  editing_ = false;
+  Keyboard::clearFirstResponder(this, false);
+  if (textDelegate_) textDelegate_->didEndEditing(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, this);
+  Keyboard::refresh();
+  return true;
+}
+
+void TextView::userChanged() {
+  selected_ = textedit::appendRange(text_);
+  updateContentSize();
+  if (textDelegate_) textDelegate_->didChange(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, this);
+}
+
+void TextView::insertText(const std::string& text) {
+  if (!editing_) return;
+  if (textDelegate_ &&
+      !textDelegate_->shouldChangeText(*this, textedit::appendRange(text_), text)) {
+    return;
+  }
+  text_ += text;
+  userChanged();
+}
+
+void TextView::deleteBackward() {
+  if (!editing_ || text_.empty()) return;
+  if (textDelegate_ &&
+      !textDelegate_->shouldChangeText(*this, textedit::lastCharacterRange(text_), "")) {
+    return;
+  }
+  text_ = textedit::dropLastCharacter(text_);
+  userChanged();
+}
+
+void TextView::touchesEnded(const TouchSet& touches) {
+  if (!touches.empty() && editable_ && pointInside(touches.front()->locationIn(this))) {
+    becomeFirstResponder();
+  }
+}
+
+void TextView::drawRect(DrawContext& context, const Rect&) {
+  Rect b = bounds();
+  TextLayout::Options options;
+  options.maxWidth = std::max(1.0, b.width - 2 * kInset);
+  options.alignment = alignment_;
+  TextLayout layout(text_, font_, options);
+  context.setFillColor(textColor_);
+  layout.draw(context, {kInset, kInset});
+}
+
+}  // namespace plat

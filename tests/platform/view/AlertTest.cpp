@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "platform/view/ActionSheet.h"
+#include "platform/view/AlertView.h"
+#include "tests/platform/view/ViewFixture.h"
+
+using namespace plat;
+
+namespace {
+
+class AlertLog : public AlertViewDelegate, public ActionSheetDelegate {
+ public:
+  std::vector<std::string> events;
+  void clickedButtonAtIndex(AlertView& a, int i) override { add("clicked", a.tag(), i); }
+  void willDismissWithButtonIndex(AlertView& a, int i) override { add("will dismiss", a.tag(), i); }
+  void didDismissWithButtonIndex(AlertView& a, int i) override { add("did dismiss", a.tag(), i); }
+  void clickedButtonAtIndex(ActionSheet&, int i) override { add("sheet clicked", 0, i); }
+  void didDismissWithButtonIndex(ActionSheet&, int i) override { add("sheet dismissed", 0, i); }
+  bool shouldEnableFirstOtherButton(AlertView& a) override {
+    return !a.textFieldAtIndex(0)->text().empty();
+  }
+
+ private:
+  void add(const std::string& what, int tag, int index) {
+    events.push_back(what + " " + std::to_string(tag) + ":" + std::to_string(index));
+  }
+};
+
+using Alerts = testsupport::ViewFixture;
+
+}  // namespace
+
+TEST_F(Alerts, AButtonTellsTheDelegateThenTheAlertGoes) {
+  AlertLog log;
+  auto alert = AlertView::create("提示", "保留数据?", &log, "清空重学", {"保留数据"});
+  alert->setTag(4);
+  EXPECT_EQ(alert->cancelButtonIndex(), 0);
+  EXPECT_EQ(alert->firstOtherButtonIndex(), 1);
+  alert->show();
+  EXPECT_TRUE(alert->isVisible());
+  EXPECT_EQ(Application::shared().keyWindow(), window_.get()) << "the alert does not take the key";
+  Button* keep = alert->buttonAtIndex(1);
+  ASSERT_NE(keep, nullptr);
+  EXPECT_EQ(keep->currentTitle(), "保留数据");
+  tap(keep->convertPointTo(keep->bounds().center(), nullptr));
+  EXPECT_EQ(log.events,
+            (std::vector<std::string>{"clicked 4:1", "will dismiss 4:1", "did dismiss 4:1"}));
+  EXPECT_FALSE(alert->isVisible());
+}
+
+TEST_F(Alerts, AlertsShownTogetherComeOneAfterTheOther) {
+  AlertLog log;
+  auto first = AlertView::create("提示", "one", &log, "确定");
+  auto second = AlertView::create("提示", "two", &log, "确定");
+  first->setTag(1);
+  second->setTag(2);
+  first->show();
+  second->show();
+  EXPECT_TRUE(first->isVisible());
+  EXPECT_FALSE(second->isVisible());
+  first->pressButton(0);
+  EXPECT_TRUE(second->isVisible());
+  second->dismissWithClickedButtonIndex(0, false);
+  EXPECT_EQ(log.events,
+            (std::vector<std::string>{"clicked 1:0", "will dismiss 1:0", "did dismiss 1:0",
+                                      "will dismiss 2:0", "did dismiss 2:0"}));
+  EXPECT_EQ(ModalOverlay::window(), nullptr);
+}
+
+TEST_F(Alerts, ATextAlertEnablesItsButtonOnceSomethingIsTyped) {
+  AlertLog log;
+  auto alert = AlertView::create("昵称", "", &log, "取消", {"确定"});
+  alert->setAlertViewStyle(AlertViewStyle::PlainTextInput);
+  alert->show();
+  EXPECT_TRUE(alert->textFieldAtIndex(0)->isFirstResponder());
+  EXPECT_FALSE(alert->buttonAtIndex(1)->isEnabled());
+  Keyboard::type("x");
+  EXPECT_TRUE(alert->buttonAtIndex(1)->isEnabled());
+  alert->pressButton(1);
+  EXPECT_FALSE(Keyboard::isVisible());
+}
+
+TEST_F(Alerts, ActionSheetsPutTheCancelButtonLast) {
+  AlertLog log;
+  auto sheet = ActionSheet::create("", &log, "取消", "", {"概要", "学习/复习", "记忆持久度"});
+  EXPECT_EQ(sheet->cancelButtonIndex(), 3);
+  EXPECT_EQ(sheet->firstOtherButtonIndex(), 0);
+  sheet->showInView(window_.get());
+  EXPECT_TRUE(sheet->isVisible());
+  Button* second = sheet->buttonAtIndex(1);
+  tap(second->convertPointTo(second->bounds().center(), nullptr));
+  EXPECT_EQ(log.events, (std::vector<std::string>{"sheet clicked 0:1", "sheet dismissed 0:1"}));
+
+  auto destructive = ActionSheet::create("备份", &log, "取消", "清空", {"上传"});
+  EXPECT_EQ(destructive->destructiveButtonIndex(), 0);
+  EXPECT_EQ(destructive->buttonTitleAtIndex(1), "上传");
+  EXPECT_EQ(destructive->cancelButtonIndex(), 2);
+}

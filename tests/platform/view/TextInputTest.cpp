@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/view/DatePicker.h"
+#include "platform/view/TextField.h"
+#include "platform/view/TextView.h"
+#include "tests/platform/view/ViewFixture.h"
+
+using namespace plat;
+
+namespace {
+
+class FieldLog : public TextFieldDelegate {
+ public:
+  std::vector<std::string> calls;
+  std::vector<TextRange> ranges;
+  bool allowEnd = true;
+  std::string refused;  // a replacement to refuse
+  bool shouldBeginEditing(TextField&) override {
+    calls.push_back("should begin");
+    return true;
+  }
+  void didBeginEditing(TextField&) override { calls.push_back("did begin"); }
+  bool shouldEndEditing(TextField&) override {
+    calls.push_back("should end");
+    return allowEnd;
+  }
+  void didEndEditing(TextField&) override { calls.push_back("did end"); }
+  bool shouldChangeCharacters(TextField&, TextRange range, const std::string& text) override {
+    ranges.push_back(range);
+    return text != refused;
+  }
+  bool shouldReturn(TextField& field) override {
+    calls.push_back("return");
+    field.resignFirstResponder();
+    return false;
+  }
+};
+
+class Observer {
+ public:
+  std::vector<std::string> names;
+  std::vector<Rect> endFrames;
+  explicit Observer(const std::vector<std::string>& watched) {
+    for (const auto& name : watched) {
+      NotificationCenter::defaultCenter().addObserver(
+          this, name, nullptr, [this](const Notification& n) {
+            names.push_back(n.name);
+            if (n.userInfo.has(kKeyboardFrameEndKey)) {
+              endFrames.push_back(Keyboard::rectFromValue(n.userInfo.get(kKeyboardFrameEndKey)));
+            }
+          });
+    }
+  }
+  ~Observer() { NotificationCenter::defaultCenter().removeObserver(this); }
+};
+
+using Typing = testsupport::ViewFixture;
+
+}  // namespace
+
+TEST_F(Typing, ATappedFieldEditsWithTheKeyboardUp) {
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  FieldLog log;
+  field->setDelegate(&log);
+  window_->addSubview(field);
+  Observer keyboard({kKeyboardWillShowNotification, kKeyboardWillHideNotification,
+                     kTextFieldTextDidChangeNotification});
+
+  tap(centerOf(*field));
+  EXPECT_TRUE(field->isFirstResponder());
+  EXPECT_TRUE(Keyboard::isVisible());
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"should begin", "did begin"}));
+  ASSERT_EQ(keyboard.endFrames.size(), 1u);
+  EXPECT_EQ(keyboard.endFrames[0], Rect(0, 568 - 216, 320, 216));
+
+  log.refused = "x";
+  Keyboard::type("a中x😀");
+  EXPECT_EQ(field->text(), "a中😀");
+  EXPECT_EQ(log.ranges, (std::vector<TextRange>{{0, 0}, {1, 0}, {2, 0}, {2, 0}}));
+  Keyboard::deleteBackward();
+  EXPECT_EQ(field->text(), "a中");
+  EXPECT_EQ(log.ranges.back(), (TextRange{2, 2})) << "an emoji is two UTF-16 units";
+
+  Keyboard::pressReturn();
+  EXPECT_FALSE(field->isFirstResponder());
+  EXPECT_FALSE(Keyboard::isVisible());
+  EXPECT_EQ(keyboard.names,
+            (std::vector<std::string>{
+                kKeyboardWillShowNotification, kTextFieldTextDidChangeNotification,
+                kTextFieldTextDidChangeNotification, kTextFieldTextDidChangeNotification,
+                kTextFieldTextDidChangeNotification, kKeyboardWillHideNotification}));
+  EXPECT_FALSE(Keyboard::type("z")) << "nothing takes text now";
+}
+
+TEST_F(Typing, MovingBetweenFieldsKeepsTheKeyboardUp) {
+  auto a = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  auto b = std::make_shared<TextField>(Rect(20, 200, 200, 30));
+  FieldLog logA;
+  a->setDelegate(&logA);
+  window_->addSubview(a);
+  window_->addSubview(b);
+  Observer keyboard({kKeyboardWillShowNotification, kKeyboardWillHideNotification});
+  a->becomeFirstResponder();
+  b->becomeFirstResponder();
+  EXPECT_TRUE(b->isFirstResponder());
+  EXPECT_EQ(keyboard.names, (std::vector<std::string>{kKeyboardWillShowNotification}));
+
+  // A field that will not end editing keeps the keyboard.
+  a->becomeFirstResponder();
+  logA.allowEnd = false;
+  EXPECT_FALSE(b->becomeFirstResponder());
+  EXPECT_TRUE(a->isFirstResponder());
+  logA.allowEnd = true;
+  window_->endEditing(true);
+  EXPECT_FALSE(Keyboard::isVisible());
+  // Removing the editing view from the screen ends its editing too.
+  b->becomeFirstResponder();
+  b->removeFromSuperview();
+  EXPECT_EQ(Keyboard::firstResponder(), nullptr);
+  EXPECT_FALSE(Keyboard::isVisible());
+}
+
+TEST_F(Typing, AnInputViewTakesTheKeyboardsPlace) {
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  auto picker = std::make_shared<DatePicker>();
+  picker->setMode(DatePickerMode::CountDownTimer);
+  field->setInputView(picker);
+  window_->addSubview(field);
+  int changes = 0;
+  picker->addTarget([&](Control&) { ++changes; }, kValueChanged);
+  field->becomeFirstResponder();
+  ASSERT_NE(Keyboard::window(), nullptr);
+  EXPECT_EQ(picker->window(), Keyboard::window());
+  picker->pickCountDown(90 * 60 + 25);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(picker->countDownDuration(), 90 * 60);
+  EXPECT_EQ(picker->displayedValue(), "1 小时 30 分钟");
+  picker->setCountDownDuration(60);
+  EXPECT_EQ(changes, 1) << "values set in code send nothing";
+  field->resignFirstResponder();
+  EXPECT_EQ(picker->superview(), nullptr);
+}
+
+TEST_F(Typing, TextViewsTellOfTypingButNotOfTextSetInCode) {
+  auto view = std::make_shared<TextView>(Rect(0, 0, 200, 100));
+  window_->addSubview(view);
+  Observer changes({kTextViewTextDidChangeNotification});
+  view->setText("preset");
+  EXPECT_TRUE(changes.names.empty());
+  tap(centerOf(*view));
+  ASSERT_TRUE(view->isFirstResponder());
+  Keyboard::type("ab");
+  Keyboard::pressReturn();
+  EXPECT_EQ(view->text(), "presetab\n");
+  EXPECT_EQ(changes.names.size(), 3u);
+  double oneLine = view->contentSize().height;
+  Keyboard::type("more\nand more\nlines\nof text\nthat grow\nthe content");
+  EXPECT_GT(view->contentSize().height, oneLine * 2);
+  view->scrollToEnd(false);
+  EXPECT_GT(view->contentOffset().y, 0);
+}

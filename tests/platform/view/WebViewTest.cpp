@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/Files.h"
+#include "platform/view/WebView.h"
+#include "tests/platform/view/ViewFixture.h"
+#include "tests/support/TempHome.h"
+
+using namespace plat;
+
+namespace {
+
+class PageLog : public WebViewDelegate {
+ public:
+  std::vector<std::string> events;
+  std::vector<std::string> asked;
+  bool refuseLinks = false;
+  bool shouldStartLoad(WebView&, const std::string& url, WebNavigationType type) override {
+    asked.push_back(url);
+    return !(refuseLinks && type == WebNavigationType::LinkClicked);
+  }
+  void didStartLoad(WebView&) override { events.push_back("start"); }
+  void didFinishLoad(WebView&) override { events.push_back("finish"); }
+  void didFailLoad(WebView&, const std::string&) override { events.push_back("fail"); }
+};
+
+class WebViews : public testsupport::ViewFixture {
+ protected:
+  void SetUp() override {
+    ViewFixture::SetUp();
+    dir_ = testsupport::makeTempDir("vocab-web");
+    web_ = std::make_shared<WebView>(Rect(0, 20, 320, 400));
+    web_->setDelegate(&log_);
+    window_->addSubview(web_);
+  }
+  void TearDown() override {
+    WebView::setPageLoader(nullptr);
+    files::remove(dir_);
+    ViewFixture::TearDown();
+  }
+  void write(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(files::writeFileAtomically(dir_ + "/" + name, text));
+  }
+  std::string base() const { return "file://" + dir_ + "/"; }
+
+  std::string dir_;
+  PageLog log_;
+  std::shared_ptr<WebView> web_;
+};
+
+}  // namespace
+
+TEST_F(WebViews, AStringLoadsOnTheRunLoopAndMeasuresItsContent) {
+  web_->loadHTMLString("<p>第一段 first paragraph</p>", "");
+  EXPECT_TRUE(log_.events.empty()) << "loads finish later";
+  EXPECT_TRUE(web_->isLoading());
+  runUntilIdle();
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"start", "finish"}));
+  EXPECT_EQ(web_->currentURL(), "about:blank");
+  double oneParagraph = web_->sizeThatFits({0, 0}).height;
+  EXPECT_GT(oneParagraph, 10);
+
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "<p>paragraph " + std::to_string(i) + "</p>";
+  web_->loadHTMLString(many, "");
+  runUntilIdle();
+  EXPECT_GT(web_->sizeThatFits({0, 0}).height, oneParagraph * 10);
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.body.scrollHeight"),
+            std::to_string(long(web_->sizeThatFits({0, 0}).height)));
+}
+
+TEST_F(WebViews, ANewLoadStopsTheOneUnderWay) {
+  web_->loadHTMLString("<p>old</p>", "");
+  web_->stopLoading();
+  web_->loadHTMLString("<p>new</p>", "");
+  runUntilIdle();
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"start", "finish"}));
+  EXPECT_EQ(web_->displayedText(), "new");
+}
+
+TEST_F(WebViews, ScriptsReadLinksTitlesAndTheAddress) {
+  web_->loadHTMLString(
+      "<a href='a.html'>A</a><a href='b.html'>B</a><span id='0'>复习量</span><span "
+      "id='1'>提醒</span>",
+      base());
+  runUntilIdle();
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links.length"), "2");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[1].toString()"), base() + "b.html");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.getElementById(\"1\").innerHTML"), "提醒");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.URL"), base());
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.body.style.webkitTouchCallout='none';"),
+            "");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[7].toString()"), "");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("alert(1)"), "");
+}
+
+TEST_F(WebViews, ATappedLinkAsksTheDelegateAndIsFollowedWithHistory) {
+  write("next.html", "<p>the next page</p>");
+  web_->loadHTMLString(
+      "<body style='margin:0'><a href='next.html' "
+      "style='display:block;height:60px'>next</a></body>",
+      base());
+  runUntilIdle();
+  log_.refuseLinks = true;
+  tap({30, 50});
+  runUntilIdle();
+  EXPECT_EQ(log_.asked.back(), base() + "next.html");
+  EXPECT_FALSE(web_->canGoBack());
+
+  log_.refuseLinks = false;
+  tap({30, 50});
+  runUntilIdle();
+  EXPECT_EQ(web_->currentURL(), base() + "next.html");
+  EXPECT_EQ(web_->displayedText(), "the next page");
+  EXPECT_TRUE(web_->canGoBack());
+  web_->goBack();
+  runUntilIdle();
+  EXPECT_EQ(web_->currentURL(), base());
+  EXPECT_TRUE(web_->canGoForward());
+}
+
+TEST_F(WebViews, PagesThatCannotBeFetchedFailAndLeaveThePageShown) {
+  web_->loadHTMLString("<p>kept</p>", "");
+  runUntilIdle();
+  log_.events.clear();
+  web_->loadRequest("http://127.0.0.1:9/ranking");
+  runUntilIdle();
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"start", "fail"}));
+  EXPECT_EQ(web_->displayedText(), "kept");
+
+  WebView::setPageLoader([](const std::string& url) -> std::optional<std::string> {
+    return "<p>served " + url.substr(url.rfind('/') + 1) + "</p>";
+  });
+  web_->loadRequest("http://127.0.0.1:9/ranking");
+  runUntilIdle();
+  EXPECT_EQ(web_->displayedText(), "served ranking");
+}
