@@ -73,8 +73,8 @@ struct State {
 
 // Animations belong to the main thread, like every view.
 State& state() {
-  static State s;
-  return s;
+  static State* s = new State();  // never destroyed: views may go away at exit after it
+  return *s;
 }
 
 double now() {

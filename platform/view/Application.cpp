@@ -23,8 +23,9 @@ bool hasScheme(const std::string& url, const char* scheme) {
 }  // namespace
 
 Application& Application::shared() {
-  static Application application;
-  return application;
+  // Never destroyed: windows held elsewhere may go away at exit after it.
+  static Application* application = new Application();
+  return *application;
 }
 
 bool Application::launch(const Value& options) {

@@ -19,8 +19,8 @@ struct State {
 };
 
 State& state() {
-  static State s;
-  return s;
+  static State* s = new State();  // never destroyed, like the application it serves
+  return *s;
 }
 
 TextInput* textInput() {

@@ -14,6 +14,10 @@ NavigationController::NavigationController(std::shared_ptr<ViewController> root)
   if (root) {
     addChildViewController(root);
     stack_.push_back(root);
+    // The stack's tab shows its root screen until given its own.
+    tabBarItem().setTitle(root->tabBarItem().title());
+    tabBarItem().setImage(root->tabBarItem().image());
+    tabBarItem().setSelectedImage(root->tabBarItem().selectedImage());
   }
   updateBar();
 }

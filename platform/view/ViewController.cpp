@@ -51,6 +51,11 @@ void ViewController::setTitle(const std::string& title) {
   title_ = title;
   navigationItem_->setTitle(title);
   tabBarItem_->setTitle(title);
+  // The root screen of a navigation stack names the stack's tab.
+  auto* nav = dynamic_cast<NavigationController*>(parent_);
+  if (nav && !nav->viewControllers().empty() && nav->viewControllers().front().get() == this) {
+    nav->tabBarItem().setTitle(title);
+  }
 }
 
 std::vector<ViewController*> ViewController::childViewControllers() const {

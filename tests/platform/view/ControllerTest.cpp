@@ -191,6 +191,9 @@ TEST_F(Controllers, TitlesAndBadgesReachTheBars) {
   ASSERT_NE(right, nullptr);
   tap(right->convertPointTo(right->bounds().center(), nullptr));
   EXPECT_EQ(taps, 1);
+  EXPECT_EQ(nav->tabBarItem().title(), "复习") << "a stack's tab is named after its root";
+  screen->setTitle("单词");
+  EXPECT_EQ(nav->tabBarItem().title(), "单词");
   screen->tabBarItem().setBadgeValue("5");
   EXPECT_EQ(nav->tabBarItem().badgeValue(), "");
   EXPECT_EQ(screen->tabBarItem().badgeValue(), "5");
