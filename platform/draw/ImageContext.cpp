@@ -59,6 +59,11 @@ std::shared_ptr<Image> ImageContext::image() const {
   return image;
 }
 
+std::shared_ptr<Image> ImageContext::takeImage() {
+  cairo_surface_flush(surface_);
+  return std::make_shared<Image>(surface_, scale_);
+}
+
 double ImageContext::defaultScale() {
   double scale = Device::current().screenScale;
   return scale > 0 ? scale : 1;

@@ -27,6 +27,9 @@ class ImageContext {
 
   // A snapshot of what was drawn so far.
   std::shared_ptr<Image> image() const;
+  // The bitmap itself as an image, without a copy: for when the drawing is done, since what is
+  // drawn afterwards shows in the image too.
+  std::shared_ptr<Image> takeImage();
 
   // The scale used for a scale of 0: the device screen's.
   static double defaultScale();

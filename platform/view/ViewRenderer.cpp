@@ -79,7 +79,7 @@ std::shared_ptr<Image> ViewRenderer::renderView(View& view, double scale) {
   ImageContext image(p.bounds.size(), false, scale);
   DrawContext& ctx = image.context();
   drawContent(view, p, ctx);
-  return image.image();
+  return image.takeImage();
 }
 
 std::shared_ptr<Image> ViewRenderer::renderScreen(double scale) {
@@ -92,7 +92,7 @@ std::shared_ptr<Image> ViewRenderer::renderScreen(double scale) {
     window->layoutIfNeeded();
     drawInSuperview(*window, ctx);
   }
-  return image.image();
+  return image.takeImage();
 }
 
 }  // namespace plat

@@ -138,6 +138,18 @@ TEST(ImageContext, TheCurrentContextFollowsBeginAndEnd) {
   endImageContext();  // nothing begun: ignored
 }
 
+TEST(ImageContext, ASnapshotKeepsWhatWasDrawnThenWhileTakingSharesTheBitmap) {
+  ImageContext image({4, 4}, false, 1);
+  image.context().setFillColor(Color::red());
+  image.context().fillRect(Rect(0, 0, 4, 4));
+  auto snapshot = image.image();
+  auto taken = image.takeImage();
+  image.context().setFillColor(Color::blue());
+  image.context().fillRect(Rect(0, 0, 4, 4));
+  EXPECT_TRUE(near(snapshot->pixel(1, 1), Color::red()));
+  EXPECT_TRUE(near(taken->pixel(1, 1), Color::blue()));
+}
+
 TEST(ImageContext, ScaleZeroMeansTheScreenScale) {
   DeviceInfo device = Device::current();
   device.screenScale = 3;
