@@ -12,6 +12,7 @@
 
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequestShared.h"
+#include "net/HttpSharedQueue.h"
 #include "platform/base/Charset.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
@@ -59,12 +60,8 @@ HttpErrorPtr HttpRequest::tooMuchRedirectionError() {
   return error;
 }
 
-plat::OperationQueue& HttpRequest::sharedQueue() {
-  static plat::OperationQueue* queue = [] {
-    auto* q = new plat::OperationQueue();
-    q->setMaxConcurrentOperationCount(4);
-    return q;
-  }();
+HttpSharedQueue& HttpRequest::sharedQueue() {
+  static HttpSharedQueue* queue = new HttpSharedQueue(4);
   return *queue;
 }
 
@@ -436,7 +433,9 @@ void HttpRequest::cancelOnRequestThread() {
   complete_ = true;
   cancelLoad();
   cancelled_ = true;
-  plat::Operation::cancel();  // the queue lets a request that never started finish now
+  // The queue lets a request that never started finish now.
+  plat::Operation::cancel();
+  if (sharedQueue_) sharedQueue_->requestCancelled();
 }
 
 void HttpRequest::clearDelegatesAndCancel() {
@@ -513,6 +512,7 @@ void HttpRequest::markAsFinished() {
   request_.reset();
   inProgress_ = false;
   plat::Operation::finish();
+  if (sharedQueue_) sharedQueue_->requestFinished(this);
 }
 
 void HttpRequest::cancelLoad() {

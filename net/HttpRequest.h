@@ -24,7 +24,6 @@
 #include "net/HttpError.h"
 #include "net/HttpRequestDelegate.h"
 #include "platform/base/Operation.h"
-#include "platform/base/OperationQueue.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Value.h"
 #include "platform/http/Cookie.h"
@@ -34,6 +33,7 @@
 #include "platform/http/Url.h"
 
 class HttpNetworkQueue;
+class HttpSharedQueue;
 struct HttpConnectionRecord;
 
 inline const std::string kHttpRequestRunLoopMode = "HttpRequestRunLoopMode";
@@ -293,7 +293,7 @@ class HttpRequest : public plat::Operation {
   static bool isNetworkActivityIndicatorVisible();
   static void setNetworkActivityIndicatorHandler(std::function<void(bool visible)> handler);
 
-  static plat::OperationQueue& sharedQueue();
+  static HttpSharedQueue& sharedQueue();
   static plat::RunLoop& threadForRequest(HttpRequest* request);
   static bool isMultitaskingSupported() { return false; }
   // Deletes the file when it exists; false (and *error, code 8) when it could not.
@@ -341,6 +341,8 @@ class HttpRequest : public plat::Operation {
 
  private:
   friend class HttpNetworkQueue;
+  friend class HttpSharedQueue;
+  void setSharedQueue(HttpSharedQueue* queue) { sharedQueue_ = queue; }
 
   // Lifecycle (HttpRequest.cpp).
   void cancelOnRequestThread();
@@ -441,6 +443,7 @@ class HttpRequest : public plat::Operation {
   std::atomic<bool> complete_{false};
   std::atomic<bool> inProgress_{false};
   std::atomic<bool> cancelled_{false};
+  HttpSharedQueue* sharedQueue_ = nullptr;  // the class-wide queue, when it holds the request
   HttpErrorPtr error_;
   HttpErrorPtr setupError_;
   std::string username_, password_, userAgent_, domain_;

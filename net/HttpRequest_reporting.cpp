@@ -1,9 +1,52 @@
 // Reports to the owner on the main thread, and the byte counts behind upload and download
 // progress. Every report reads its receivers when it runs, so receivers cleared in the meantime
 // hear nothing.
+#include <mutex>
+#include <vector>
+
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "net/HttpRequestShared.h"
+
+namespace {
+
+// Reports bound for the main thread, in the order they were made. One perform carries all that
+// gathered before the main thread got to it, so a burst of reports (headers, progress, finish)
+// wakes the main thread once.
+class MainThreadMailbox {
+ public:
+  void post(std::function<void()> task) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks_.push_back(std::move(task));
+      if (deliveryPosted_) return;
+      deliveryPosted_ = true;
+    }
+    plat::RunLoop::main().perform([this] { deliver(); });
+  }
+
+ private:
+  void deliver() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      tasks.swap(tasks_);
+      deliveryPosted_ = false;
+    }
+    for (auto& task : tasks) task();
+  }
+
+  std::mutex mutex_;
+  std::vector<std::function<void()>> tasks_;
+  bool deliveryPosted_ = false;
+};
+
+MainThreadMailbox& mailbox() {
+  static MainThreadMailbox* instance = new MainThreadMailbox();
+  return *instance;
+}
+
+}  // namespace
 
 void HttpRequest::onMainThread(std::function<void()> task) {
   if (plat::RunLoop::isMainThread()) {
@@ -11,7 +54,7 @@ void HttpRequest::onMainThread(std::function<void()> task) {
     return;
   }
   auto keepAlive = self();
-  plat::RunLoop::main().perform([keepAlive, task = std::move(task)] { task(); });
+  mailbox().post([keepAlive, task = std::move(task)] { task(); });
 }
 
 void HttpRequest::requestStarted() {

@@ -12,6 +12,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
 #include "platform/http/CookieStore.h"
+#include "platform/http/ResponseBuffer.h"
 
 using plat::http::HttpStream;
 
@@ -307,9 +308,12 @@ void HttpRequest::readResponseHeaders() {
       target.showAccurateProgress_ = false;
       target.incrementDownloadSizeBy(1);
     }
+    // The announced size, room for it at once (up to 1 GiB: a lying server gets no more).
     if (!mainRequest_ && downloadDestinationPath_.empty() && rawResponseData_ &&
-        contentLength_ > 0 && contentLength_ <= (uint64_t{1} << 30))
+        contentLength_ > 0 && contentLength_ <= (uint64_t{1} << 30)) {
       rawResponseData_->reserve(contentLength_);
+      plat::http::adviseLargeBuffer(rawResponseData_->data(), rawResponseData_->capacity());
+    }
   }
 
   decideConnectionReuse();

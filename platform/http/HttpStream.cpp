@@ -246,7 +246,8 @@ struct HttpStream::Impl {
       std::string hostAndPort = message.url.host().find(':') != std::string::npos
                                     ? "[" + message.url.host() + "]"
                                     : message.url.host();
-      hostAndPort += ":" + std::to_string(message.url.effectivePort());
+      hostAndPort += ':';
+      hostAndPort += std::to_string(message.url.effectivePort());
       tunnel = ProxyTunnel::httpConnect(hostAndPort, message.headers.value("Proxy-Authorization"));
     }
     if (tunnel) {

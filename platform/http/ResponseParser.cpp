@@ -139,7 +139,8 @@ bool ResponseParser::parseHead(const std::string& text) {
     const std::string& line = lines[i];
     if (line.empty()) continue;
     if ((line[0] == ' ' || line[0] == '\t') && !name.empty()) {
-      value += " " + trim(line);  // a folded continuation line
+      value += ' ';  // a folded continuation line
+      value += trim(line);
       continue;
     }
     flush();

@@ -184,7 +184,7 @@ std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
     if (base.hasUserInfo_) {
       baseAuthority = base.user_ + (base.hasPassword_ ? ":" + base.password_ : "") + "@";
     }
-    baseAuthority += base.hostHeaderWithPort();
+    baseAuthority += base.hostWithPort(true);
     authority = baseAuthority;
     if (ref->path.empty()) {
       path = base.path_;
@@ -228,15 +228,12 @@ std::string Url::requestTarget() const {
   return target;
 }
 
-std::string Url::hostHeader() const {
+std::string Url::hostWithPort(bool defaultPortToo) const {
   std::string host = host_.find(':') != std::string::npos ? "[" + host_ + "]" : host_;
-  if (port_ && *port_ != effectivePortForScheme()) host += ":" + std::to_string(*port_);
-  return host;
-}
-
-std::string Url::hostHeaderWithPort() const {
-  std::string host = host_.find(':') != std::string::npos ? "[" + host_ + "]" : host_;
-  if (port_) host += ":" + std::to_string(*port_);
+  if (port_ && (defaultPortToo || *port_ != effectivePortForScheme())) {
+    host += ':';
+    host += std::to_string(*port_);
+  }
   return host;
 }
 
@@ -251,7 +248,7 @@ void Url::rebuild() {
   if (hasAuthority_) {
     text_ += "//";
     if (hasUserInfo_) text_ += user_ + (hasPassword_ ? ":" + password_ : "") + "@";
-    text_ += hostHeaderWithPort();
+    text_ += hostWithPort(true);
   }
   text_ += path_;
   if (hasQuery_) text_ += "?" + query_;

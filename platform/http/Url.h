@@ -35,7 +35,7 @@ class Url {
   // Path and query as sent in a request line: "/" when the path is empty.
   std::string requestTarget() const;
   // "host" or "host:port" as sent in a Host header (brackets around IPv6 literals).
-  std::string hostHeader() const;
+  std::string hostHeader() const { return hostWithPort(false); }
   bool isSecure() const { return scheme_ == "https"; }
 
   bool operator==(const Url& other) const { return text_ == other.text_; }
@@ -43,8 +43,9 @@ class Url {
 
  private:
   void rebuild();
-  std::string hostHeaderWithPort() const;  // the explicit port kept even when it is the default
-  int effectivePortForScheme() const;      // -1 for schemes without a default
+  // "host:port" with the explicit port, also (when asked) when it is the scheme's default.
+  std::string hostWithPort(bool defaultPortToo) const;
+  int effectivePortForScheme() const;  // -1 for schemes without a default
 
   std::string text_;
   std::string scheme_, user_, password_, host_, path_, query_, fragment_;

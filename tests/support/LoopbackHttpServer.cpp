@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include "tests/support/TestCertificate.h"
 
@@ -399,35 +400,45 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
   }
   if (reply.delayBeforeHeaders > 0 && !sleepUnlessStopped(reply.delayBeforeHeaders)) return false;
 
-  std::string body = reply.gzip ? gzipOf(reply.body) : reply.body;
+  // The body as sent: gzipped or framed in chunks into a string of its own, else as it is.
+  const std::string& source = reply.sharedBody ? *reply.sharedBody : reply.body;
+  std::string owned;
+  std::string_view body = source;
+  if (reply.gzip) {
+    owned = gzipOf(source);
+    body = owned;
+  }
   HeaderList headers = reply.headers;
   if (reply.gzip) headers.emplace_back("Content-Encoding", "gzip");
   const bool hasBody =
       request.method != "HEAD" && reply.status != 204 && reply.status != 304 && reply.status >= 200;
-  std::string payload;
+  std::string_view payload;
   switch (reply.framing) {
     case ServerReply::Framing::Length:
       if (!reply.noLengthHeader && !hasHeaderIn(headers, "Content-Length"))
         headers.emplace_back("Content-Length", std::to_string(body.size()));
-      if (hasBody) payload = std::move(body);
+      if (hasBody) payload = body;
       break;
-    case ServerReply::Framing::Chunked:
+    case ServerReply::Framing::Chunked: {
       headers.emplace_back("Transfer-Encoding", "chunked");
-      if (hasBody) {
-        for (size_t at = 0; at < body.size(); at += reply.chunkSize) {
-          size_t size = std::min(reply.chunkSize, body.size() - at);
-          char sizeText[32];
-          snprintf(sizeText, sizeof sizeText, "%zx\r\n", size);
-          payload += sizeText;
-          payload.append(body, at, size);
-          payload += "\r\n";
-        }
-        payload += "0\r\n\r\n";
+      if (!hasBody) break;
+      std::string chunked;
+      for (size_t at = 0; at < body.size(); at += reply.chunkSize) {
+        size_t size = std::min(reply.chunkSize, body.size() - at);
+        char sizeText[32];
+        snprintf(sizeText, sizeof sizeText, "%zx\r\n", size);
+        chunked += sizeText;
+        chunked.append(body.substr(at, size));
+        chunked += "\r\n";
       }
+      chunked += "0\r\n\r\n";
+      owned = std::move(chunked);
+      payload = owned;
       break;
+    }
     case ServerReply::Framing::UntilClose:
       if (!hasHeaderIn(headers, "Connection")) headers.emplace_back("Connection", "close");
-      if (hasBody) payload = std::move(body);
+      if (hasBody) payload = body;
       break;
   }
 
@@ -443,12 +454,11 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
   for (const auto& [name, value] : headers) head += name + ": " + value + "\r\n";
   head += "\r\n";
 
-  if (reply.closeAfterBodyBytes)
-    payload.resize(std::min(payload.size(), *reply.closeAfterBodyBytes));
+  if (reply.closeAfterBodyBytes) payload = payload.substr(0, *reply.closeAfterBodyBytes);
   const bool paced = reply.pieceSize > 0 && reply.pieceDelay > 0;
   if (!paced && payload.size() <= 65536) {
     head += payload;
-    payload.clear();
+    payload = {};
   }
   if (!connection.writeAll(head)) return false;
   if (paced) {
@@ -457,7 +467,7 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
       if (!connection.writeAll(payload.data() + at, std::min(reply.pieceSize, payload.size() - at)))
         return false;
     }
-  } else if (!connection.writeAll(payload)) {
+  } else if (!connection.writeAll(payload.data(), payload.size())) {
     return false;
   }
   return keepAlive;

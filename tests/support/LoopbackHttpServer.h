@@ -54,6 +54,7 @@ struct ServerReply {
   std::string version = "HTTP/1.1";
   HeaderList headers;
   std::string body;
+  std::shared_ptr<const std::string> sharedBody;  // when set, sent instead of body, uncopied
   Framing framing = Framing::Length;  // UntilClose sends no length and closes after the body
   size_t chunkSize = 4096;            // bytes per chunk when chunked
   bool gzip = false;                  // gzip the body and say so in "Content-Encoding"

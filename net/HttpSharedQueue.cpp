@@ -1,0 +1,79 @@
+#include "net/HttpSharedQueue.h"
+
+#include <algorithm>
+
+#include "net/HttpRequest.h"
+
+void HttpSharedQueue::addOperation(std::shared_ptr<HttpRequest> request) {
+  if (!request || request->isFinished()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    request->setSharedQueue(this);
+    waiting_.push_back(std::move(request));
+  }
+  startMore();
+}
+
+int HttpSharedQueue::maxConcurrentOperationCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return width_;
+}
+
+void HttpSharedQueue::setMaxConcurrentOperationCount(int width) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    width_ = width;
+  }
+  startMore();
+}
+
+std::vector<std::shared_ptr<HttpRequest>> HttpSharedQueue::operations() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::shared_ptr<HttpRequest>> all(running_.begin(), running_.end());
+  all.insert(all.end(), waiting_.begin(), waiting_.end());
+  return all;
+}
+
+size_t HttpSharedQueue::operationCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_.size() + waiting_.size();
+}
+
+void HttpSharedQueue::cancelAllOperations() {
+  for (const auto& request : operations()) request->cancel();
+}
+
+void HttpSharedQueue::requestFinished(HttpRequest* request) {
+  std::shared_ptr<HttpRequest> done;  // let go of outside the lock
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = std::find_if(running_.begin(), running_.end(),
+                           [&](const auto& r) { return r.get() == request; });
+    if (it == running_.end()) return;
+    done = std::move(*it);
+    running_.erase(it);
+  }
+  startMore();
+}
+
+void HttpSharedQueue::requestCancelled() {
+  startMore();
+}
+
+void HttpSharedQueue::startMore() {
+  std::vector<std::shared_ptr<HttpRequest>> starting;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = waiting_.begin(); it != waiting_.end();) {
+      const bool room = width_ < 0 || static_cast<int>(running_.size()) < width_;
+      if (!room && !(*it)->isCancelled()) {
+        ++it;
+        continue;
+      }
+      running_.push_back(*it);
+      starting.push_back(*it);
+      it = waiting_.erase(it);
+    }
+  }
+  for (const auto& request : starting) request->start();
+}
