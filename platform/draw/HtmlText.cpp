@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/base/Utf.h"
+
 namespace plat::html {
 namespace {
 
@@ -17,25 +19,6 @@ std::string lowerName(const std::string& html, size_t start) {
   return name;
 }
 
-void appendUtf8(std::string& out, unsigned long cp) {
-  if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // Decodes the entity starting at html[i] ('&'); returns the characters consumed (0: not one).
 size_t decodeEntity(const std::string& html, size_t i, std::string& out) {
   size_t semi = html.find(';', i);
@@ -46,7 +29,8 @@ size_t decodeEntity(const std::string& html, size_t i, std::string& out) {
     char* end = nullptr;
     unsigned long cp = std::strtoul(name.c_str() + (hex ? 2 : 1), &end, hex ? 16 : 10);
     if (!end || *end) return 0;
-    appendUtf8(out, cp);
+    bool valid = cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    out += utf::fromCodePoint(valid ? char32_t(cp) : char32_t(0xFFFD));
     return semi - i + 1;
   }
   static const std::pair<const char*, const char*> named[] = {

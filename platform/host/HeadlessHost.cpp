@@ -62,34 +62,28 @@ bool HeadlessHost::launch(const Value& options) {
   return ok;
 }
 
+void HeadlessHost::lifecycle(void (Application::*change)()) {
+  (Application::shared().*change)();
+  runUntilIdle();
+}
+
 void HeadlessHost::resignActive() {
-  Application::shared().resignActive();
-  runUntilIdle();
+  lifecycle(&Application::resignActive);
 }
-
 void HeadlessHost::becomeActive() {
-  Application::shared().becomeActive();
-  runUntilIdle();
+  lifecycle(&Application::becomeActive);
 }
-
 void HeadlessHost::enterBackground() {
-  Application::shared().enterBackground();
-  runUntilIdle();
+  lifecycle(&Application::enterBackground);
 }
-
 void HeadlessHost::enterForeground() {
-  Application::shared().enterForeground();
-  runUntilIdle();
+  lifecycle(&Application::enterForeground);
 }
-
 void HeadlessHost::terminate() {
-  Application::shared().terminate();
-  runUntilIdle();
+  lifecycle(&Application::terminate);
 }
-
 void HeadlessHost::memoryWarning() {
-  Application::shared().receiveMemoryWarning();
-  runUntilIdle();
+  lifecycle(&Application::receiveMemoryWarning);
 }
 
 // ---- Time

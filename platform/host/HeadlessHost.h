@@ -85,6 +85,7 @@ class HeadlessHost {
 
  private:
   Point screenPointOf(const View& view) const;
+  void lifecycle(void (Application::*change)());
   void settle();
 
   std::shared_ptr<ApplicationDelegate> delegate_;

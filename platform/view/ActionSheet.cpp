@@ -1,6 +1,5 @@
 #include "platform/view/ActionSheet.h"
 
-#include "platform/view/ModalOverlay.h"
 #include "platform/view/Screen.h"
 #include "platform/view/Window.h"
 
@@ -36,26 +35,12 @@ std::shared_ptr<ActionSheet> ActionSheet::create(
                                        otherButtonTitles);
 }
 
-int ActionSheet::addButtonWithTitle(const std::string& title) {
-  titles_.push_back(title);
-  build();
-  return int(titles_.size()) - 1;
-}
-
-std::string ActionSheet::buttonTitleAtIndex(int index) const {
-  return index >= 0 && index < int(titles_.size()) ? titles_[size_t(index)] : "";
-}
-
 int ActionSheet::firstOtherButtonIndex() const {
   int index = destructiveIndex_ == 0 ? 1 : 0;
   return index < int(titles_.size()) && index != cancelIndex_ ? index : -1;
 }
 
-Button* ActionSheet::buttonAtIndex(int index) const {
-  return index >= 0 && index < int(buttons_.size()) ? buttons_[size_t(index)].get() : nullptr;
-}
-
-void ActionSheet::build() {
+void ActionSheet::rebuild() {
   if (!titleLabel_) {
     titleLabel_ = std::make_shared<Label>();
     titleLabel_->setFont(Font::system(13));
@@ -65,23 +50,13 @@ void ActionSheet::build() {
     addSubview(titleLabel_);
   }
   titleLabel_->setText(title_);
-  for (const auto& b : buttons_) b->removeFromSuperview();
-  buttons_.clear();
-  for (size_t i = 0; i < titles_.size(); ++i) {
-    int index = int(i);
-    auto button = Button::create(ButtonType::System);
-    button->setTitle(titles_[i]);
-    button->setTitleColor(index == destructiveIndex_ ? Color::rgb255(255, 59, 48) : kTint);
-    button->titleLabel().setFont(index == cancelIndex_ ? Font::boldSystem(20) : Font::system(20));
-    button->setBackgroundColor(Color::white(0.97));
-    button->setBorderWidth(0.5);
-    button->setBorderColor(Color::white(0.8));
-    button->addTarget(
-        this, "press", [this, index](Control&) { pressButton(index); }, kTouchUpInside);
-    buttons_.push_back(button);
-    addSubview(button);
-  }
-  setNeedsLayout();
+  makeButtons([this](Button& button, int index) {
+    button.setTitleColor(index == destructiveIndex_ ? Color::rgb255(255, 59, 48) : kTint);
+    button.titleLabel().setFont(index == cancelIndex_ ? Font::boldSystem(20) : Font::system(20));
+    button.setBackgroundColor(Color::white(0.97));
+    button.setBorderWidth(0.5);
+    button.setBorderColor(Color::white(0.8));
+  });
 }
 
 void ActionSheet::layoutSubviews() {
@@ -109,29 +84,18 @@ void ActionSheet::layoutSubviews() {
 }
 
 void ActionSheet::showInView(View*) {
-  dismissed_ = false;
-  build();
-  auto self = std::static_pointer_cast<ActionSheet>(shared_from_this());
-  ModalOverlay::show(self, [](View& panel) { panel.layoutIfNeeded(); });
+  present([](View& panel) { panel.layoutIfNeeded(); });
 }
 
-bool ActionSheet::isVisible() const {
-  return ModalOverlay::isShowing(this);
-}
-
-void ActionSheet::pressButton(int index) {
-  if (dismissed_ || index < 0 || index >= int(titles_.size())) return;
-  auto self = shared_from_this();
+void ActionSheet::clicked(int index) {
   if (delegate_) delegate_->clickedButtonAtIndex(*this, index);
-  dismissWithClickedButtonIndex(index, true);
 }
 
-void ActionSheet::dismissWithClickedButtonIndex(int index, bool) {
-  if (dismissed_) return;
-  dismissed_ = true;
-  auto self = shared_from_this();
+void ActionSheet::willDismiss(int index) {
   if (delegate_) delegate_->willDismissWithButtonIndex(*this, index);
-  ModalOverlay::hide(this);
+}
+
+void ActionSheet::didDismiss(int index) {
   if (delegate_) delegate_->didDismissWithButtonIndex(*this, index);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/view/Button.h"
+#include "platform/view/ButtonPanel.h"
 #include "platform/view/Label.h"
 
 namespace plat {
@@ -22,7 +22,7 @@ class ActionSheetDelegate {
   virtual void didDismissWithButtonIndex(ActionSheet&, int) {}
 };
 
-class ActionSheet : public View {
+class ActionSheet : public ButtonPanel {
  public:
   ActionSheet(const std::string& title, ActionSheetDelegate* delegate,
               const std::string& cancelButtonTitle, const std::string& destructiveButtonTitle,
@@ -36,34 +36,28 @@ class ActionSheet : public View {
   const std::string& title() const { return title_; }
   ActionSheetDelegate* delegate() const { return delegate_; }
   void setDelegate(ActionSheetDelegate* delegate) { delegate_ = delegate; }
-  int addButtonWithTitle(const std::string& title);
-  std::string buttonTitleAtIndex(int index) const;
-  int numberOfButtons() const { return int(titles_.size()); }
   int cancelButtonIndex() const { return cancelIndex_; }
   int destructiveButtonIndex() const { return destructiveIndex_; }
   int firstOtherButtonIndex() const;
 
   // Shows the sheet over the screen `view` is on.
   void showInView(View* view);
-  void dismissWithClickedButtonIndex(int index, bool animated);
-  bool isVisible() const;
-  void pressButton(int index);
-  Button* buttonAtIndex(int index) const;
 
   void layoutSubviews() override;
   std::string displayedText() const override { return title_; }
 
- private:
-  void build();
+ protected:
+  void rebuild() override;
+  void clicked(int index) override;
+  void willDismiss(int index) override;
+  void didDismiss(int index) override;
 
+ private:
   std::string title_;
   ActionSheetDelegate* delegate_;
-  std::vector<std::string> titles_;
   int cancelIndex_ = -1;
   int destructiveIndex_ = -1;
   std::shared_ptr<Label> titleLabel_;
-  std::vector<std::shared_ptr<Button>> buttons_;
-  bool dismissed_ = false;
 };
 
 }  // namespace plat

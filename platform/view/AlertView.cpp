@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/view/ModalOverlay.h"
 #include "platform/view/Window.h"
 
 namespace plat {
@@ -18,7 +17,7 @@ const Color kTint = Color::rgb255(0, 122, 255);
 AlertView::AlertView(const std::string& title, const std::string& message,
                      AlertViewDelegate* delegate, const std::string& cancelButtonTitle,
                      const std::vector<std::string>& otherButtonTitles)
-    : View(Rect(0, 0, kWidth, 120)), title_(title), message_(message), delegate_(delegate) {
+    : ButtonPanel(Rect(0, 0, kWidth, 120)), title_(title), message_(message), delegate_(delegate) {
   setBackgroundColor(Color::white(0.97));
   setCornerRadius(7);
   setClipsToBounds(true);
@@ -63,26 +62,12 @@ TextField* AlertView::textFieldAtIndex(int index) const {
   return index >= 0 && index < int(fields_.size()) ? fields_[size_t(index)].get() : nullptr;
 }
 
-int AlertView::addButtonWithTitle(const std::string& title) {
-  titles_.push_back(title);
-  build();
-  return int(titles_.size()) - 1;
-}
-
-std::string AlertView::buttonTitleAtIndex(int index) const {
-  return index >= 0 && index < int(titles_.size()) ? titles_[size_t(index)] : "";
-}
-
 int AlertView::firstOtherButtonIndex() const {
   int index = cancelIndex_ == 0 ? 1 : 0;
   return index < int(titles_.size()) ? index : -1;
 }
 
-Button* AlertView::buttonAtIndex(int index) const {
-  return index >= 0 && index < int(buttons_.size()) ? buttons_[size_t(index)].get() : nullptr;
-}
-
-void AlertView::build() {
+void AlertView::rebuild() {
   if (!titleLabel_) {
     titleLabel_ = std::make_shared<Label>();
     titleLabel_->setFont(Font::boldSystem(17));
@@ -97,22 +82,12 @@ void AlertView::build() {
   }
   titleLabel_->setText(title_);
   messageLabel_->setText(message_);
-  for (const auto& b : buttons_) b->removeFromSuperview();
-  buttons_.clear();
-  for (size_t i = 0; i < titles_.size(); ++i) {
-    auto button = Button::create(ButtonType::System);
-    button->setTitle(titles_[i]);
-    button->setTitleColor(kTint);
-    button->titleLabel().setFont(int(i) == cancelIndex_ ? Font::boldSystem(17) : Font::system(17));
-    button->setBorderWidth(0.5);
-    button->setBorderColor(Color::white(0.8));
-    int index = int(i);
-    button->addTarget(
-        this, "press", [this, index](Control&) { pressButton(index); }, kTouchUpInside);
-    buttons_.push_back(button);
-    addSubview(button);
-  }
-  setNeedsLayout();
+  makeButtons([this](Button& button, int index) {
+    button.setTitleColor(kTint);
+    button.titleLabel().setFont(index == cancelIndex_ ? Font::boldSystem(17) : Font::system(17));
+    button.setBorderWidth(0.5);
+    button.setBorderColor(Color::white(0.8));
+  });
 }
 
 void AlertView::layoutSubviews() {
@@ -154,10 +129,7 @@ void AlertView::refreshFirstOther() {
 }
 
 void AlertView::show() {
-  dismissed_ = false;
-  build();
-  auto self = std::static_pointer_cast<AlertView>(shared_from_this());
-  ModalOverlay::show(self, [](View& panel) {
+  present([](View& panel) {
     auto& alert = static_cast<AlertView&>(panel);
     alert.layoutIfNeeded();
     if (Window* window = alert.window()) alert.setCenter(window->bounds().center());
@@ -170,24 +142,16 @@ void AlertView::show() {
   });
 }
 
-bool AlertView::isVisible() const {
-  return ModalOverlay::isShowing(this);
-}
-
-void AlertView::pressButton(int index) {
-  if (dismissed_ || index < 0 || index >= int(titles_.size())) return;
-  auto self = shared_from_this();
+void AlertView::clicked(int index) {
   if (delegate_) delegate_->clickedButtonAtIndex(*this, index);
-  dismissWithClickedButtonIndex(index, true);
 }
 
-void AlertView::dismissWithClickedButtonIndex(int index, bool) {
-  if (dismissed_) return;
-  dismissed_ = true;
-  auto self = shared_from_this();
+void AlertView::willDismiss(int index) {
   if (delegate_) delegate_->willDismissWithButtonIndex(*this, index);
   for (const auto& field : fields_) field->resignFirstResponder();
-  ModalOverlay::hide(this);
+}
+
+void AlertView::didDismiss(int index) {
   if (delegate_) delegate_->didDismissWithButtonIndex(*this, index);
 }
 

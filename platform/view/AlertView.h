@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/view/Button.h"
+#include "platform/view/ButtonPanel.h"
 #include "platform/view/Label.h"
 #include "platform/view/TextField.h"
 
@@ -29,7 +29,7 @@ class AlertViewDelegate {
   virtual bool shouldEnableFirstOtherButton(AlertView&) { return true; }
 };
 
-class AlertView : public View {
+class AlertView : public ButtonPanel {
  public:
   static constexpr double kWidth = 270;
 
@@ -52,38 +52,31 @@ class AlertView : public View {
   void setAlertViewStyle(AlertViewStyle style);
   TextField* textFieldAtIndex(int index) const;
 
-  int addButtonWithTitle(const std::string& title);
-  std::string buttonTitleAtIndex(int index) const;
-  int numberOfButtons() const { return int(titles_.size()); }
   int cancelButtonIndex() const { return cancelIndex_; }
   int firstOtherButtonIndex() const;
 
   void show();
-  // Dismisses as if button `index` were chosen, without telling of a click.
-  void dismissWithClickedButtonIndex(int index, bool animated);
-  bool isVisible() const;
-  // A finger on button `index`: the delegate hears of the click, then of the dismissal.
-  void pressButton(int index);
-  Button* buttonAtIndex(int index) const;
 
   void layoutSubviews() override;
   std::string displayedText() const override { return title_ + "\n" + message_; }
 
+ protected:
+  void rebuild() override;
+  void clicked(int index) override;
+  void willDismiss(int index) override;
+  void didDismiss(int index) override;
+
  private:
-  void build();
   void refreshFirstOther();
 
   std::string title_;
   std::string message_;
   AlertViewDelegate* delegate_;
   AlertViewStyle style_ = AlertViewStyle::Default;
-  std::vector<std::string> titles_;
   int cancelIndex_ = -1;
   std::shared_ptr<Label> titleLabel_;
   std::shared_ptr<Label> messageLabel_;
   std::vector<std::shared_ptr<TextField>> fields_;
-  std::vector<std::shared_ptr<Button>> buttons_;
-  bool dismissed_ = false;
 };
 
 }  // namespace plat

@@ -448,46 +448,34 @@ void TableView::endUpdates() {
   applyUpdate(u);
 }
 
-void TableView::insertRows(const std::vector<IndexPath>& rows, TableViewRowAnimation) {
-  Update u;
-  u.insertedRows = rows;
-  if (pending_) {
-    pending_->insertedRows.insert(pending_->insertedRows.end(), rows.begin(), rows.end());
-  } else {
+void TableView::update(Update u) {
+  if (!pending_) {
     applyUpdate(u);
+    return;
   }
+  auto append = [](auto& into, const auto& from) {
+    into.insert(into.end(), from.begin(), from.end());
+  };
+  append(pending_->insertedRows, u.insertedRows);
+  append(pending_->deletedRows, u.deletedRows);
+  append(pending_->insertedSections, u.insertedSections);
+  append(pending_->deletedSections, u.deletedSections);
+}
+
+void TableView::insertRows(const std::vector<IndexPath>& rows, TableViewRowAnimation) {
+  update({rows, {}, {}, {}});
 }
 
 void TableView::deleteRows(const std::vector<IndexPath>& rows, TableViewRowAnimation) {
-  Update u;
-  u.deletedRows = rows;
-  if (pending_) {
-    pending_->deletedRows.insert(pending_->deletedRows.end(), rows.begin(), rows.end());
-  } else {
-    applyUpdate(u);
-  }
+  update({{}, rows, {}, {}});
 }
 
 void TableView::insertSections(const std::vector<int>& sections, TableViewRowAnimation) {
-  Update u;
-  u.insertedSections = sections;
-  if (pending_) {
-    pending_->insertedSections.insert(pending_->insertedSections.end(), sections.begin(),
-                                      sections.end());
-  } else {
-    applyUpdate(u);
-  }
+  update({{}, {}, sections, {}});
 }
 
 void TableView::deleteSections(const std::vector<int>& sections, TableViewRowAnimation) {
-  Update u;
-  u.deletedSections = sections;
-  if (pending_) {
-    pending_->deletedSections.insert(pending_->deletedSections.end(), sections.begin(),
-                                     sections.end());
-  } else {
-    applyUpdate(u);
-  }
+  update({{}, {}, {}, sections});
 }
 
 void TableView::reloadRows(const std::vector<IndexPath>& rows, TableViewRowAnimation) {

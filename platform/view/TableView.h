@@ -152,6 +152,7 @@ class TableView : public ScrollView {
   void computeGeometry();
   void checkUpdate(const Update& update);
   void applyUpdate(const Update& update);
+  void update(Update update);  // applied now, or gathered until endUpdates
   void enqueueAll();
   void layoutCells();
   void layoutSectionViews(const Rect& visible);

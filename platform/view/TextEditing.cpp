@@ -1,6 +1,8 @@
 #include "platform/view/TextEditing.h"
 
 #include "platform/base/Utf.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/View.h"
 
 namespace plat::textedit {
 namespace {
@@ -41,6 +43,37 @@ std::string bullets(const std::string& text) {
     out += "•";
   }
   return out;
+}
+
+bool append(std::string& text, const std::string& typed, const ChangeCheck& allow) {
+  if (allow && !allow(appendRange(text), typed)) return false;
+  text += typed;
+  return true;
+}
+
+bool deleteLast(std::string& text, const ChangeCheck& allow) {
+  if (text.empty() || (allow && !allow(lastCharacterRange(text), ""))) return false;
+  text = dropLastCharacter(text);
+  return true;
+}
+
+bool beginEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell) {
+  if (view.isFirstResponder()) return true;
+  if (!view.canBecomeFirstResponder() || !view.window()) return false;
+  if (ask && !ask()) return false;
+  if (!Keyboard::makeFirstResponder(&view, false)) return false;
+  if (tell) tell();
+  Keyboard::refresh();
+  return true;
+}
+
+bool endEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell) {
+  if (!view.isFirstResponder()) return true;
+  if (ask && !ask()) return false;
+  Keyboard::clearFirstResponder(&view, false);
+  if (tell) tell();
+  Keyboard::refresh();
+  return true;
 }
 
 }  // namespace plat::textedit

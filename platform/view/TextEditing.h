@@ -2,9 +2,12 @@
 // units, as delegates are told them, and the edits typing makes.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace plat {
+
+class View;
 
 // A range of text in UTF-16 units.
 struct TextRange {
@@ -36,6 +39,18 @@ TextRange lastCharacterRange(const std::string& text);
 std::string dropLastCharacter(const std::string& text);
 // As many "•" as `text` has characters.
 std::string bullets(const std::string& text);
+
+// Asked before a change: the range replaced and the replacement.
+using ChangeCheck = std::function<bool(TextRange, const std::string&)>;
+// Types `typed` at the end of `text` when `allow` agrees; true when the text changed.
+bool append(std::string& text, const std::string& typed, const ChangeCheck& allow);
+// Deletes the last character of `text` when `allow` agrees; true when the text changed.
+bool deleteLast(std::string& text, const ChangeCheck& allow);
+
+// The editing sequence of every text input: ask, take the first responder's place (or give it
+// up), tell, then let the keyboard follow. False when the asking or the handover refused.
+bool beginEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell);
+bool endEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell);
 
 }  // namespace textedit
 }  // namespace plat

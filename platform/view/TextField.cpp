@@ -40,34 +40,38 @@ Rect TextField::placeholderRectForBounds(const Rect& bounds) const {
 }
 
 bool TextField::becomeFirstResponder() {
-  if (isFirstResponder()) return true;
-  if (!canBecomeFirstResponder() || !window()) return false;
-  if (delegate_ && !delegate_->shouldBeginEditing(*this)) return false;
-  if (!Keyboard::makeFirstResponder(this, false)) return false;
-  editing_ = true;
-  if (clearsOnBegin_) text_.clear();
-  sendActions(kEditingDidBegin);
-  if (delegate_) delegate_->didBeginEditing(*this);
-  post(kTextFieldTextDidBeginEditingNotification, this);
-  Keyboard::refresh();
-  return true;
+  return textedit::beginEditing(
+      *this, [this] { return !delegate_ || delegate_->shouldBeginEditing(*this); },
+      [this] {
+        editing_ = true;
+        if (clearsOnBegin_) text_.clear();
+        sendActions(kEditingDidBegin);
+        if (delegate_) delegate_->didBeginEditing(*this);
+        post(kTextFieldTextDidBeginEditingNotification, this);
+      });
 }
 
 bool TextField::resignFirstResponder() {
-  if (!isFirstResponder()) return true;
-  if (delegate_ && !delegate_->shouldEndEditing(*this)) return false;
-  editing_ = false;
-  Keyboard::clearFirstResponder(this, false);
-  sendActions(kEditingDidEnd);
-  if (delegate_) delegate_->didEndEditing(*this);
-  post(kTextFieldTextDidEndEditingNotification, this);
-  Keyboard::refresh();
-  return true;
+  return textedit::endEditing(
+      *this, [this] { return !delegate_ || delegate_->shouldEndEditing(*this); },
+      [this] {
+        editing_ = false;
+        sendActions(kEditingDidEnd);
+        if (delegate_) delegate_->didEndEditing(*this);
+        post(kTextFieldTextDidEndEditingNotification, this);
+      });
 }
 
 void TextField::changed() {
   sendActions(kEditingChanged);
   post(kTextFieldTextDidChangeNotification, this);
+}
+
+textedit::ChangeCheck TextField::changeCheck() {
+  if (!delegate_) return nullptr;
+  return [this](TextRange range, const std::string& text) {
+    return delegate_->shouldChangeCharacters(*this, range, text);
+  };
 }
 
 void TextField::insertText(const std::string& text) {
@@ -76,21 +80,11 @@ void TextField::insertText(const std::string& text) {
     returnKey();
     return;
   }
-  if (delegate_ && !delegate_->shouldChangeCharacters(*this, textedit::appendRange(text_), text)) {
-    return;
-  }
-  text_ += text;
-  changed();
+  if (textedit::append(text_, text, changeCheck())) changed();
 }
 
 void TextField::deleteBackward() {
-  if (!editing_ || text_.empty()) return;
-  if (delegate_ &&
-      !delegate_->shouldChangeCharacters(*this, textedit::lastCharacterRange(text_), "")) {
-    return;
-  }
-  text_ = textedit::dropLastCharacter(text_);
-  changed();
+  if (editing_ && textedit::deleteLast(text_, changeCheck())) changed();
 }
 
 void TextField::returnKey() {

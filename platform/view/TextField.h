@@ -94,6 +94,7 @@ class TextField : public Control, public TextInput {
 
  private:
   void changed();
+  textedit::ChangeCheck changeCheck();  // the delegate's say on a change
 
   std::string text_;
   std::string placeholder_;

@@ -64,26 +64,23 @@ void TextView::scrollToEnd(bool animated) {
 }
 
 bool TextView::becomeFirstResponder() {
-  if (isFirstResponder()) return true;
-  if (!canBecomeFirstResponder() || !window()) return false;
-  if (textDelegate_ && !textDelegate_->shouldBeginEditing(*this)) return false;
-  if (!Keyboard::makeFirstResponder(this, false)) return false;
-  editing_ = true;
-  if (textDelegate_) textDelegate_->didBeginEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification, this);
-  Keyboard::refresh();
-  return true;
+  return textedit::beginEditing(
+      *this, [this] { return !textDelegate_ || textDelegate_->shouldBeginEditing(*this); },
+      [this] {
+        editing_ = true;
+        if (textDelegate_) textDelegate_->didBeginEditing(*this);
+        NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification, this);
+      });
 }
 
 bool TextView::resignFirstResponder() {
-  if (!isFirstResponder()) return true;
-  if (textDelegate_ && !textDelegate_->shouldEndEditing(*this)) return false;
-  editing_ = false;
-  Keyboard::clearFirstResponder(this, false);
-  if (textDelegate_) textDelegate_->didEndEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, this);
-  Keyboard::refresh();
-  return true;
+  return textedit::endEditing(
+      *this, [this] { return !textDelegate_ || textDelegate_->shouldEndEditing(*this); },
+      [this] {
+        editing_ = false;
+        if (textDelegate_) textDelegate_->didEndEditing(*this);
+        NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, this);
+      });
 }
 
 void TextView::userChanged() {
@@ -93,24 +90,19 @@ void TextView::userChanged() {
   NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, this);
 }
 
+textedit::ChangeCheck TextView::changeCheck() {
+  if (!textDelegate_) return nullptr;
+  return [this](TextRange range, const std::string& text) {
+    return textDelegate_->shouldChangeText(*this, range, text);
+  };
+}
+
 void TextView::insertText(const std::string& text) {
-  if (!editing_) return;
-  if (textDelegate_ &&
-      !textDelegate_->shouldChangeText(*this, textedit::appendRange(text_), text)) {
-    return;
-  }
-  text_ += text;
-  userChanged();
+  if (editing_ && textedit::append(text_, text, changeCheck())) userChanged();
 }
 
 void TextView::deleteBackward() {
-  if (!editing_ || text_.empty()) return;
-  if (textDelegate_ &&
-      !textDelegate_->shouldChangeText(*this, textedit::lastCharacterRange(text_), "")) {
-    return;
-  }
-  text_ = textedit::dropLastCharacter(text_);
-  userChanged();
+  if (editing_ && textedit::deleteLast(text_, changeCheck())) userChanged();
 }
 
 void TextView::touchesEnded(const TouchSet& touches) {

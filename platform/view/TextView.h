@@ -79,6 +79,7 @@ class TextView : public ScrollView, public TextInput {
  private:
   void updateContentSize();
   void userChanged();
+  textedit::ChangeCheck changeCheck();  // the delegate's say on a change
   Size textSize(double width) const;
 
   std::string text_;
