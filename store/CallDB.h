@@ -8,8 +8,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -72,6 +74,67 @@ class CallDB {
   // [model name, system version], after updating the two values as above.
   plat::Value feedback_get_systeminfo();
 
+  // Array results are the statement wrapper's arrays: a flat array for one column, else rows.
+  // Dates passed in are local-as-GMT dates (store/MyDate.h); times are stored times.
+
+  // ---- Word lookups and the word's library content
+  int getWordID(const std::string& word);                 // 0 when the word is no headword
+  plat::Value GetWordPrototype(const std::string& word);  // [word] for a headword, else []
+  // The study-order key as a one-element array, [] for an unplanned word: the next-study time,
+  // or for a tested word the number written "1" followed by its digits (untested sort first).
+  plat::Value IsWordStudy(const std::string& word);
+  plat::Value IsWordStudy_byID(int wordId);
+  // Word content by type 0 to 9. Type 0 ([US, UK, id] rows) makes the word the current one
+  // (wordID() and the word-text key); the other types except 4 read the current word. An
+  // unknown headword makes no word current. Raises MyException for any other type.
+  plat::Value GetWordData(const std::string& word, int dataType);
+  // The word's place in the frequency books 800/801 over 7000, or 1.0 when in neither.
+  double GetWordUsedCofe(const std::string& word);
+  plat::Value GetFeedbackInfo();  // rows [grade id, ideal value, description], grade order
+
+  // ---- Study records (Study_List, Study_Log, delete_words)
+  // Plans a library word, new and due at once; each call is one unit (a savepoint inside the
+  // caller's transaction). Unknown words are skipped.
+  void InsertStudyWord(const std::string& word, int64_t learnTime);
+  // Takes a word out of study with its notes, and records it for the next backup.
+  void delete_StudyWord(const std::string& word);
+  plat::Value GetStudyLog(const std::string& word);  // rows [last test, next study, g1, g2]
+  // Saves an answer [word, last test, next study, grade, previous g1, previous g2], raises its
+  // answer counter, "rememberNum" and today's review count.
+  void UpdateLog(const plat::Value& record);
+  void UpdateLogWordCount();  // "rememberNum" + 1
+
+  // ---- Due words
+  // "review": tested words due today, most overdue first, under the day's review cap;
+  // "newlearn": untested words due today; "all": both; anything else: [].
+  plat::Value GetReviewWords(const std::string& kind);
+  int GetReviewWordsCount();             // tested words due before today's study day ends
+  int GetReviewWordsCount(double date);  // ... before 03:00 of the day after `date`
+  plat::Value getLearnWords();           // every planned word, learned order
+  // Words planned from 03:00 after `beginDate`'s day to 03:00 after `endDate`'s day.
+  int getCountWordsFromDay(double beginDate, double endDate);
+  // Rows [word, g1, g2, g3] of the words answered in the current study day, learned order.
+  plat::Value getTodayReWords();
+
+  // ---- Review queue mirror (review_list), in insertion order
+  // Replaces the table by the words with `type` and position 0, as one unit.
+  void initReviewWords_tempData(const plat::Value& words, int type);
+  plat::Value getReviewWords_tempData();       // rows [word, type, position]
+  void addTempData(const plat::Value& words);  // appends new words (type 1, position 0)
+  void modifyTempData(const std::string& word, int type, int pos);
+  void delTempData(const std::string& word);
+
+  // ---- Day counts and the day's new words
+  int getFinishTestNumFromDay();  // words answered today that were not planned today
+  int getTodayLearnNum();         // today's new words: never answered, or first answered today
+  int GetNeedTestNum(int n);      // words due in the study day n days after today's
+  int getNeedLearnNum();          // "StudyLimitCount" less today's new words, never below 0
+  plat::Value getOrderWords();    // up to getNeedLearnNum() unplanned words, alphabetical
+  plat::Value getRandomWords();   // ... in random order
+
+  // ---- Day logs
+  void InsertReViewWordsFromDay();  // one more answer in today's ReviewWords_Log row
+
  private:
   CallDB() = default;
   static CallDB* instance();  // made on first use, not opened
@@ -79,6 +142,21 @@ class CallDB {
   void close();               // with the connection held
   void loadShowNames();
   void updateSystemInfo(const std::string& model, const std::string& version);
+
+  // Unbound queries for statements with their numbers formatted in; they never raise.
+  plat::Value rowsOf(const std::string& sql, const std::string& retType);
+  int64_t numberOf(const std::string& sql);  // first value of the first row, 0 when none
+  std::optional<int64_t> optionalNumberOf(const std::string& sql);
+  int personalInteger(const std::string& key);  // a personal value as a number, 0 when empty
+  // Runs `work` as one unit: commits, or rolls back and raises again.
+  void inOneTransaction(const std::function<void()>& work);
+  void appendQueueRows(const plat::Value& words, int type);
+
+  // Lists of planned words: never answered first, then by next study time, then by headword
+  // (aliases wl for Words_Library and sl for Study_Log).
+  static constexpr const char* kLearnedOrder =
+      " order by case sl.sl_uLastTestTime when 0 then 0 else 1 end, sl.sl_uNextStudyTime, "
+      "wl.wl_tWord";
 
   SqlMgrController sqlMgr_;
   std::atomic<sqlite3*> database_{nullptr};

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "store/MyDate.h"
+#include "tests/store/StudyFixture.h"
+
+namespace {
+
+using plat::Value;
+using Words = std::vector<std::string>;
+
+class StudyRecordsTest : public storetest::StudyTest {};
+
+TEST_F(StudyRecordsTest, LookupsAndTheStudyOrderKey) {
+  EXPECT_EQ(db_->getWordID("apple"), 1);
+  EXPECT_EQ(db_->getWordID("pear"), 0);
+  EXPECT_VALUE(db_->GetWordPrototype("cafe"), Value::array({"cafe"}));
+  EXPECT_VALUE(db_->GetWordPrototype("cafes"), Value::array());
+
+  EXPECT_VALUE(db_->IsWordStudy("apple"), Value::array());
+  plan("apple", 700000000);
+  plan("book", 700000000);
+  setRecord("book", 700000100, 712345678, 2);
+  EXPECT_VALUE(db_->IsWordStudy("apple"), Value::array({700000000LL}));
+  EXPECT_VALUE(db_->IsWordStudy("book"), Value::array({1712345678LL}));
+  EXPECT_VALUE(db_->IsWordStudy_byID(2), Value::array({1712345678LL}));
+  EXPECT_VALUE(db_->IsWordStudy_byID(3), Value::array());
+}
+
+TEST_F(StudyRecordsTest, PlanningAndRemovingKeepDeleteWordsInStep) {
+  db_->sql_insert("insert into delete_words (dw_uWordID) values (1)", "", Value::array());
+  plan("apple", now());
+  EXPECT_EQ(number("select count(*) from delete_words"), 0);
+  EXPECT_VALUE(rows("select sl_uWordID, sl_uAddTime, sl_uNeedSync from Study_List", "NNn"),
+               Value::array({Value::array({1, now(), 0})}));
+  EXPECT_VALUE(rows("select * from Study_Log", "NNNnnnnnnn"),
+               Value::array({Value::array({1, 0, now(), 0, 0, 0, 0, 0, 0, 0})}));
+
+  // Planning a planned word changes nothing.
+  plan("apple", now() + 99);
+  EXPECT_EQ(number("select sl_uAddTime from Study_List"), now());
+
+  for (const char* table : {"Study_Note (sn_uWordID, sn_tNote)",
+                            "Words_Mnemonic (wm_uWordID, "
+                            "wm_tMnemonic)",
+                            "Words_MyYuFa (wm_uWordID, wm_tYuFa)",
+                            "Words_YuFa (wy_uWordID, "
+                            "wy_tYuFa)"})
+    db_->sql_insert(std::string("insert into ") + table + " values (1, 'x')", "", Value::array());
+  db_->delete_StudyWord("apple");
+  EXPECT_VALUE(rows("select dw_uWordID from delete_words", "n"), Value::array({1}));
+  for (const char* table :
+       {"Study_List", "Study_Log", "Study_Note", "Words_Mnemonic", "Words_MyYuFa", "Words_YuFa"})
+    EXPECT_EQ(number(std::string("select count(*) from ") + table), 0) << table;
+
+  // Removing twice, and unknown words, leave the records as they are.
+  db_->delete_StudyWord("apple");
+  db_->delete_StudyWord("pear");
+  plan("pear", now());
+  EXPECT_EQ(number("select count(*) from delete_words"), 1);
+  EXPECT_EQ(number("select count(*) from Study_List"), 0);
+
+  plan("apple", now());
+  EXPECT_EQ(number("select count(*) from delete_words"), 0);
+}
+
+TEST_F(StudyRecordsTest, PlansInsideARolledBackTransactionAreAllUndone) {
+  db_->sqlMgr().beginTransaction();
+  plan("apple", now());
+  plan("book", now());
+  db_->sqlMgr().rollbackTransaction();
+  EXPECT_EQ(number("select count(*) from Study_List"), 0);
+  EXPECT_EQ(number("select count(*) from Study_Log"), 0);
+
+  db_->sqlMgr().beginTransaction();
+  plan("apple", now());
+  db_->sqlMgr().commitTransaction();
+  EXPECT_EQ(number("select count(*) from Study_Log"), 1);
+}
+
+TEST_F(StudyRecordsTest, AnswersRaiseTheirCountersAndTodaysCounts) {
+  plan("apple", now());
+  const int64_t last = now(), next = daysFromNow(3);
+  db_->UpdateLog(Value::array({"apple", last, next, 2, 0, 0}));
+  EXPECT_VALUE(db_->GetStudyLog("apple"), Value::array({Value::array({last, next, 2, 0})}));
+  db_->UpdateLog(Value::array({"apple", last, next, 3, 2, 0}));
+  db_->UpdateLog(Value::array({"apple", last, next, 4, 3, 2}));
+  db_->UpdateLog(Value::array({"apple", last, next, 1, 4, 3}));  // grade 1 counts nowhere
+  EXPECT_VALUE(rows("select sl_uFeedbackID1, sl_uFeedbackID2, sl_uFeedbackID3, sl_uKnowNum, "
+                    "sl_uVagueNum, sl_uForgetNum, sl_uNeedSync from Study_Log",
+                    "nnnnnnn"),
+               Value::array({Value::array({1, 4, 3, 1, 1, 1, 0})}));
+  EXPECT_EQ(db_->getPersonalValue("rememberNum"), "4");
+  EXPECT_VALUE(rows("select rl_uTimeID, rl_uWordNum from ReviewWords_Log", "Nn"),
+               Value::array({Value::array({MyDate::studyDayId(), 4})}));
+  EXPECT_VALUE(db_->GetStudyLog("book"), Value::array());
+}
+
+TEST_F(StudyRecordsTest, DueReviewsStayUnderTheDaysCap) {
+  Words words = addWords("w", 6, 1000);
+  for (size_t i = 0; i < words.size(); ++i) {
+    plan(words[i], daysFromNow(-10));
+    setRecord(words[i], daysFromNow(-5), daysFromNow(-1.0 * static_cast<double>(i)), 2);
+  }
+  plan("apple", now());          // new, due at once
+  plan("book", daysFromNow(2));  // new, due the day after tomorrow
+
+  EXPECT_EQ(db_->GetReviewWordsCount(), 6);
+  EXPECT_EQ(strings(db_->GetReviewWords("newlearn")), Words{"apple"});
+  EXPECT_EQ(strings(db_->GetReviewWords("review")),
+            (Words{"w005", "w004", "w003", "w002", "w001", "w000"}));
+
+  db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "4");
+  EXPECT_EQ(strings(db_->GetReviewWords("review")), (Words{"w005", "w004", "w003", "w002"}));
+  // Two words answered today (not planned today) use up two of the four.
+  setRecord("w005", now() - 60, daysFromNow(2), 2);
+  setRecord("w004", now() - 60, daysFromNow(2), 2);
+  EXPECT_EQ(db_->getFinishTestNumFromDay(), 2);
+  EXPECT_EQ(strings(db_->GetReviewWords("review")), (Words{"w003", "w002"}));
+  EXPECT_EQ(strings(db_->GetReviewWords("all")), (Words{"w003", "w002", "apple"}));
+
+  for (const char* cap : {"2", "0", ""}) {
+    db_->UpdatePersonalValue_isNeed("ReviewLimitCount", cap);
+    EXPECT_VALUE(db_->GetReviewWords("review"), Value::array()) << cap;
+    EXPECT_EQ(strings(db_->GetReviewWords("all")), Words{"apple"}) << cap;
+  }
+  EXPECT_VALUE(db_->GetReviewWords("other"), Value::array());
+}
+
+TEST_F(StudyRecordsTest, DueCountsOfADateAndPlannedCountsOfDays) {
+  plan("apple", daysFromNow(-1));
+  plan("book", now());
+  setRecord("apple", daysFromNow(-1), daysFromNow(1), 2);  // due tomorrow at 10:00
+  setRecord("book", now(), now() + 3600, 3);               // due today at 11:00
+  const double today = MyDate::localDateTime();
+  EXPECT_EQ(db_->GetReviewWordsCount(today), 1);
+  EXPECT_EQ(db_->GetReviewWordsCount(today + 86400), 2);
+  EXPECT_EQ(db_->GetReviewWordsCount(today - 86400), 0);
+
+  // Planned yesterday at 10:00 and today at 10:00: each study day holds one.
+  EXPECT_EQ(db_->getCountWordsFromDay(today - 2 * 86400, today - 86400), 1);
+  EXPECT_EQ(db_->getCountWordsFromDay(today - 86400, today), 1);
+  EXPECT_EQ(db_->getCountWordsFromDay(today - 2 * 86400, today), 2);
+}
+
+TEST_F(StudyRecordsTest, LearnedOrderAndTodaysAnswers) {
+  for (const char* w : {"run", "good", "apple", "book", "happy"}) plan(w, daysFromNow(-3));
+  setRecord("apple", daysFromNow(-1), daysFromNow(4), 2);
+  setRecord("book", now() - 600, daysFromNow(2), 3, 2, 4);
+  setRecord("happy", now() - 60, daysFromNow(2), 4);
+  // Untested first (ties by headword), then by next study time.
+  EXPECT_EQ(strings(db_->getLearnWords()), (Words{"good", "run", "book", "happy", "apple"}));
+  EXPECT_VALUE(db_->getTodayReWords(),
+               Value::array({Value::array({"book", 3, 2, 4}), Value::array({"happy", 4, 0, 0})}));
+}
+
+// Counts the statements of each kind that reach SQLite.
+struct StatementLog {
+  std::vector<std::string> inserts;
+  static int trace(unsigned, void* self, void* stmt, void*) {
+    char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(stmt));
+    std::string text = sql ? sql : "";
+    sqlite3_free(sql);
+    if (text.rfind("insert into review_list", 0) == 0)
+      static_cast<StatementLog*>(self)->inserts.push_back(text);
+    return 0;
+  }
+};
+
+size_t rowsIn(const std::string& insert) {
+  size_t n = 1;
+  for (size_t at = insert.find("union all"); at != std::string::npos;
+       at = insert.find("union all", at + 1))
+    ++n;
+  return n;
+}
+
+TEST_F(StudyRecordsTest, QueueIsWrittenInBatchesOfThirtyInOrder) {
+  Words words = addWords("q", 61, 2000);
+  Value list = Value::array();
+  for (const auto& w : words) list.append(w);
+
+  StatementLog log;
+  sqlite3_trace_v2(db_->sqlMgr().database(), SQLITE_TRACE_STMT, &StatementLog::trace, &log);
+  db_->initReviewWords_tempData(list, 0);
+  std::vector<size_t> batches;
+  for (const auto& sql : log.inserts) batches.push_back(rowsIn(sql));
+  EXPECT_EQ(batches, (std::vector<size_t>{30, 30, 1}));
+
+  log.inserts.clear();
+  Value thirty = Value::array();
+  for (int i = 0; i < 30; ++i) thirty.append(words[i]);
+  db_->initReviewWords_tempData(thirty, 1);
+  EXPECT_EQ(log.inserts.size(), 1u);
+  sqlite3_trace_v2(db_->sqlMgr().database(), 0, nullptr, nullptr);
+
+  Value stored = db_->getReviewWords_tempData();
+  ASSERT_EQ(stored.size(), 30u);
+  for (size_t i = 0; i < 30; ++i) EXPECT_VALUE(stored.at(i), Value::array({words[i], 1, 0}));
+
+  db_->initReviewWords_tempData(Value::array(), 0);
+  EXPECT_VALUE(db_->getReviewWords_tempData(), Value::array());
+}
+
+TEST_F(StudyRecordsTest, QueueWordsAreBoundSoQuotesSurvive) {
+  Value odd = Value::array({"say \"hi\"", "it's", "a\", 0, 0; drop table Study_Log; --", "?"});
+  db_->initReviewWords_tempData(odd, 0);
+  db_->addTempData(Value::array({"x\"y"}));
+  Value stored = db_->getReviewWords_tempData();
+  ASSERT_EQ(stored.size(), 5u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_VALUE(stored.at(i), Value::array({odd.at(i), 0, 0}));
+  EXPECT_VALUE(stored.at(4), Value::array({"x\"y", 1, 0}));
+  EXPECT_EQ(number("select count(*) from Study_Log"), 0);  // the table is still there
+}
+
+TEST_F(StudyRecordsTest, QueueRowsArePositionedAndRemovedByWord) {
+  db_->initReviewWords_tempData(Value::array({"apple", "book"}), 0);
+  db_->modifyTempData("book", 0, 3);
+  db_->modifyTempData("run", 1, 2);
+  db_->modifyTempData("apple", 1, 0);
+  db_->addTempData(Value::array({"run"}));
+  EXPECT_VALUE(db_->getReviewWords_tempData(),
+               Value::array({Value::array({"apple", 0, 0}), Value::array({"book", 0, 3}),
+                             Value::array({"run", 1, 2}), Value::array({"run", 1, 0})}));
+  db_->delTempData("run");
+  db_->delTempData("pear");
+  EXPECT_EQ(db_->getReviewWords_tempData().size(), 2u);
+}
+
+TEST_F(StudyRecordsTest, WordDataOfEveryType) {
+  Value head = db_->GetWordData("book", 0);
+  EXPECT_VALUE(head, Value::array({Value::array({"bʊk", "bʊk", 2})}));
+  EXPECT_EQ(db_->wordID(), 2);
+  EXPECT_VALUE(db_->GetWordData("book", 1),
+               Value::array({Value::array({"n. 书；本子", 2}), Value::array({"v. 预订", 3})}));
+  EXPECT_VALUE(db_->GetWordData("book", 2), Value::array({"#books @books $booked"}));
+  EXPECT_VALUE(db_->GetWordData("book", 3),
+               Value::array({Value::array({"This book is mine.", "这本书是我的。", 2}),
+                             Value::array({"We booked a table.", "我们订了一张桌子。", 3})}));
+  EXPECT_VALUE(db_->GetWordData("book", 8),
+               Value::array({"book a ticket 订票<br/>by the book 按规矩办事"}));
+  EXPECT_VALUE(db_->GetWordData("book", 4), Value::array({Value::array({0, 0, 0})}));
+
+  db_->GetWordData("happy", 0);
+  EXPECT_VALUE(db_->GetWordData("happy", 7),
+               Value::array({Value::array({"sad, unhappy"}), Value::array({"glad, cheerful"})}));
+  EXPECT_VALUE(db_->GetWordData("happy", 9),
+               Value::array({Value::array({"happiness n. 幸福"}), Value::array()}));
+
+  db_->GetWordData("apple", 0);
+  EXPECT_VALUE(db_->GetWordData("apple", 5), Value::array({"小明"}));
+  EXPECT_VALUE(db_->GetWordData("apple", 6), Value::array({"n. a round fruit"}));
+  plan("apple", now());
+  db_->UpdateLog(Value::array({"apple", now(), daysFromNow(1), 4, 0, 0}));
+  EXPECT_VALUE(db_->GetWordData("apple", 4), Value::array({Value::array({0, 0, 1})}));
+
+  EXPECT_THROW(db_->GetWordData("apple", 10), MyException);
+}
+
+TEST_F(StudyRecordsTest, AnUnknownHeadwordReadsNothingOfThePreviousWord) {
+  db_->GetWordData("book", 0);
+  EXPECT_VALUE(db_->GetWordData("pear", 0), Value::array());
+  EXPECT_EQ(db_->wordID(), 0);
+  for (int type : {1, 2, 3, 5, 6, 8}) EXPECT_VALUE(db_->GetWordData("pear", type), Value::array());
+  EXPECT_VALUE(db_->GetWordData("pear", 4), Value::array());
+  EXPECT_VALUE(db_->GetWordData("pear", 7), Value::array({Value::array(), Value::array()}));
+}
+
+TEST_F(StudyRecordsTest, FrequencyFactorAndGrades) {
+  EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("book"), 2 / 7000.0);   // place 2 of book 800
+  EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("apple"), 1 / 7000.0);  // book 801
+  EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("run"), 1.0);
+  EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("pear"), 1.0);
+  addWords("f", 1, 3000, 800, 3500);
+  EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("f000"), 0.5);
+
+  Value grades = db_->GetFeedbackInfo();
+  ASSERT_EQ(grades.size(), 5u);
+  for (size_t i = 0; i < grades.size(); ++i) EXPECT_EQ(grades.at(i).at(0).asInt(), int64_t(i));
+  EXPECT_VALUE(grades.at(4).at(2), Value("忘记"));
+}
+
+}  // namespace
