@@ -106,6 +106,27 @@ TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFly) {
   EXPECT_EQ(text(eager->responseData()), page);
 }
 
+TEST_F(HttpRequestTest, ACorruptGzipReplyFailsWhenInflatedOnTheFlyAndGivesNoDataLater) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply = ServerReply::text("this was never compressed");
+    reply.header("Content-Encoding", "gzip");
+    return reply;
+  });
+  Recorder eager, lazy;
+  auto onTheFly = HttpRequest::requestWithURL(server.url("/"));
+  onTheFly->setShouldWaitToInflateCompressedResponses(false);
+  startAndWait(onTheFly, eager);
+  ASSERT_EQ(eager.failed, 1);
+  EXPECT_EQ(eager.lastError->code(), 11);
+  EXPECT_EQ(eager.lastError->localizedDescription(), "Decompression of data failed with code -3");
+
+  auto onDemand = HttpRequest::requestWithURL(server.url("/"));
+  startAndWait(onDemand, lazy);
+  EXPECT_EQ(lazy.finished, 1);
+  EXPECT_FALSE(onDemand->responseData());
+  EXPECT_EQ(onDemand->rawResponseData()->size(), 25u);
+}
+
 TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     ServerReply reply;

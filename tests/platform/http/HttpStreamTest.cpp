@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include "platform/http/TlsTrust.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -311,4 +314,91 @@ TEST(HttpStream, SecureConnectionsCheckTheCertificate) {
   EXPECT_TRUE(again->reusedConnection());
   removeAddedTrustedCertificates();
   closeIdleConnections(11);
+}
+
+namespace {
+
+// A SOCKS5 proxy for one connection: answers the greeting and the connect request (to 127.0.0.1
+// only), then relays bytes both ways until either side closes.
+class OneShotSocksProxy {
+ public:
+  OneShotSocksProxy() {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listenFd_, 1);
+    socklen_t length = sizeof address;
+    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~OneShotSocksProxy() {
+    ::shutdown(listenFd_, SHUT_RDWR);
+    thread_.join();
+    ::close(listenFd_);
+  }
+  int port() const { return port_; }
+  const std::string& requestedHost() const { return requestedHost_; }
+
+ private:
+  static bool readExactly(int fd, uint8_t* into, size_t length) {
+    while (length > 0) {
+      ssize_t n = ::recv(fd, into, length, 0);
+      if (n <= 0) return false;
+      into += n;
+      length -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  void serve() {
+    int client = ::accept(listenFd_, nullptr, nullptr);
+    if (client < 0) return;
+    uint8_t greeting[3], head[5];
+    if (!readExactly(client, greeting, 3) || greeting[0] != 5) return (void)::close(client);
+    ::send(client, "\x05\x00", 2, MSG_NOSIGNAL);
+    if (!readExactly(client, head, 5) || head[3] != 3) return (void)::close(client);
+    std::vector<uint8_t> rest(head[4] + 2);
+    readExactly(client, rest.data(), rest.size());
+    requestedHost_.assign(rest.begin(), rest.end() - 2);
+    int targetPort = rest[rest.size() - 2] << 8 | rest.back();
+    int target = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(targetPort));
+    ::connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::send(client, "\x05\x00\x00\x01\x7f\x00\x00\x01\x00\x00", 10, MSG_NOSIGNAL);
+    pollfd fds[2] = {{client, POLLIN, 0}, {target, POLLIN, 0}};
+    char buffer[16384];
+    while (::poll(fds, 2, 5000) > 0) {
+      int from = fds[0].revents ? 0 : 1;
+      ssize_t n = ::recv(fds[from].fd, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      ::send(fds[1 - from].fd, buffer, static_cast<size_t>(n), MSG_NOSIGNAL);
+    }
+    ::close(target);
+    ::close(client);
+  }
+
+  int listenFd_ = -1;
+  int port_ = 0;
+  std::string requestedHost_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST(HttpStream, GoesThroughASocksProxyByName) {
+  LoopbackHttpServer server(
+      [](const ServerRequest& r) { return ServerReply::text("via socks " + r.header("Host")); });
+  OneShotSocksProxy proxy;
+  const std::string url = "http://origin.test:" + std::to_string(server.port()) + "/";
+  auto stream = HttpStream::create(get(url));
+  stream->setProxy(ProxyServer{ProxyServer::Type::Socks, "127.0.0.1", proxy.port()});
+  Outcome outcome = run(stream);
+  EXPECT_EQ(outcome.body, "via socks origin.test:" + std::to_string(server.port()));
+  EXPECT_EQ(proxy.requestedHost(), "origin.test");
 }
