@@ -117,23 +117,14 @@ std::shared_ptr<HttpRequest> HttpRequest::requestWithURL(const Url& url, HttpCac
   return request;
 }
 
-void HttpRequest::copySettingsInto(HttpRequest& other) const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
-  other.delegate_ = delegate_;
-  other.requestMethod_ = requestMethod_;
-  other.postBody_ = postBody_ ? std::make_shared<Bytes>(*postBody_) : nullptr;
-  other.shouldStreamPostDataFromDisk_ = shouldStreamPostDataFromDisk_;
-  other.postBodyFilePath_ = postBodyFilePath_;
-  other.postLength_ = postLength_;
-  other.haveBuiltPostBody_ = haveBuiltPostBody_;
+// What a HEAD request made for this one shares with it: how to reach the server and whom to ask.
+void HttpRequest::copyExchangeSettingsInto(HttpRequest& other) const {
   other.requestHeaders_ = requestHeaders_;
   other.requestCookies_ = requestCookies_;
   other.useCookiePersistence_ = useCookiePersistence_;
   other.useKeychainPersistence_ = useKeychainPersistence_;
   other.useSessionPersistence_ = useSessionPersistence_;
   other.allowCompressedResponse_ = allowCompressedResponse_;
-  other.downloadDestinationPath_ = downloadDestinationPath_;
-  other.temporaryFileDownloadPath_ = temporaryFileDownloadPath_;
   other.username_ = username_;
   other.password_ = password_;
   other.domain_ = domain_;
@@ -143,14 +134,35 @@ void HttpRequest::copySettingsInto(HttpRequest& other) const {
   other.proxyHost_ = proxyHost_;
   other.proxyPort_ = proxyPort_;
   other.proxyType_ = proxyType_;
-  other.uploadProgressDelegate_ = uploadProgressDelegate_;
-  other.downloadProgressDelegate_ = downloadProgressDelegate_;
   other.shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_;
   other.shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_;
+  other.timeOutSeconds_ = timeOutSeconds_;
+  other.useHTTPVersionOne_ = useHTTPVersionOne_;
+  other.validatesSecureCertificate_ = validatesSecureCertificate_;
+  other.PACurl_ = PACurl_;
+  other.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
+  other.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+  other.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
+  other.persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
+}
+
+void HttpRequest::copySettingsInto(HttpRequest& other) const {
+  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  copyExchangeSettingsInto(other);
+  other.delegate_ = delegate_;
+  other.requestMethod_ = requestMethod_;
+  other.postBody_ = postBody_ ? std::make_shared<Bytes>(*postBody_) : nullptr;
+  other.shouldStreamPostDataFromDisk_ = shouldStreamPostDataFromDisk_;
+  other.postBodyFilePath_ = postBodyFilePath_;
+  other.postLength_ = postLength_;
+  other.haveBuiltPostBody_ = haveBuiltPostBody_;
+  other.downloadDestinationPath_ = downloadDestinationPath_;
+  other.temporaryFileDownloadPath_ = temporaryFileDownloadPath_;
+  other.uploadProgressDelegate_ = uploadProgressDelegate_;
+  other.downloadProgressDelegate_ = downloadProgressDelegate_;
   other.didStartSelector_ = didStartSelector_;
   other.didFinishSelector_ = didFinishSelector_;
   other.didFailSelector_ = didFailSelector_;
-  other.timeOutSeconds_ = timeOutSeconds_;
   other.shouldResetUploadProgress_ = shouldResetUploadProgress_;
   other.shouldResetDownloadProgress_ = shouldResetDownloadProgress_;
   other.showAccurateProgress_ = showAccurateProgress_;
@@ -158,14 +170,7 @@ void HttpRequest::copySettingsInto(HttpRequest& other) const {
   other.allowResumeForFileDownloads_ = allowResumeForFileDownloads_;
   other.userInfo_ = userInfo_;
   other.tag_ = tag_;
-  other.useHTTPVersionOne_ = useHTTPVersionOne_;
   other.shouldRedirect_ = shouldRedirect_;
-  other.validatesSecureCertificate_ = validatesSecureCertificate_;
-  other.PACurl_ = PACurl_;
-  other.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
-  other.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
-  other.shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
-  other.persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
   other.authenticationScheme_ = authenticationScheme_;
 }
 
@@ -179,32 +184,8 @@ std::shared_ptr<HttpRequest> HttpRequest::HEADRequest() {
   std::shared_ptr<HttpRequest> head(new HttpRequest(url()));
   {
     std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
-    head->requestHeaders_ = requestHeaders_;
-    head->requestCookies_ = requestCookies_;
-    head->useCookiePersistence_ = useCookiePersistence_;
-    head->useKeychainPersistence_ = useKeychainPersistence_;
-    head->useSessionPersistence_ = useSessionPersistence_;
-    head->allowCompressedResponse_ = allowCompressedResponse_;
-    head->username_ = username_;
-    head->password_ = password_;
-    head->domain_ = domain_;
-    head->proxyUsername_ = proxyUsername_;
-    head->proxyPassword_ = proxyPassword_;
-    head->proxyDomain_ = proxyDomain_;
-    head->proxyHost_ = proxyHost_;
-    head->proxyPort_ = proxyPort_;
-    head->proxyType_ = proxyType_;
-    head->shouldPresentAuthenticationDialog_ = shouldPresentAuthenticationDialog_;
-    head->shouldPresentProxyAuthenticationDialog_ = shouldPresentProxyAuthenticationDialog_;
-    head->timeOutSeconds_ = timeOutSeconds_;
-    head->useHTTPVersionOne_ = useHTTPVersionOne_;
-    head->validatesSecureCertificate_ = validatesSecureCertificate_;
-    head->PACurl_ = PACurl_;
-    head->shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
-    head->numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;
+    copyExchangeSettingsInto(*head);
     head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
-    head->shouldAttemptPersistentConnection_ = shouldAttemptPersistentConnection_;
-    head->persistentConnectionTimeoutSeconds_ = persistentConnectionTimeoutSeconds_;
   }
   head->mainRequest_ = this;
   head->setRequestMethod("HEAD");

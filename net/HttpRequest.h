@@ -327,6 +327,7 @@ class HttpRequest : public plat::Operation {
   }
   // Copies this request's settings into `other` (copy() of subclasses builds on it).
   void copySettingsInto(HttpRequest& other) const;
+  void copyExchangeSettingsInto(HttpRequest& other) const;
 
   void failWithError(const HttpErrorPtr& error);
   // A failure found while the request is being set up, reported when it starts (so that it
@@ -409,6 +410,9 @@ class HttpRequest : public plat::Operation {
   void updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total);
   void sendProgress(Receiver receiver,
                     std::function<void(HttpProgressDelegate&, HttpRequest&)> call);
+  // The same call to the queue, then to the receiver (each read again when it runs).
+  void sendToQueueAnd(Receiver receiver,
+                      const std::function<void(HttpProgressDelegate&, HttpRequest&)>& call);
   HttpProgressDelegate* progressReceiver(Receiver receiver) const;
   // Runs the block in `field` on the main thread, read when it runs; nothing when none is set.
   template <class Field, class... Args>

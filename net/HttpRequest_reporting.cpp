@@ -223,6 +223,12 @@ void HttpRequest::sendProgress(Receiver receiver,
   });
 }
 
+void HttpRequest::sendToQueueAnd(
+    Receiver receiver, const std::function<void(HttpProgressDelegate&, HttpRequest&)>& call) {
+  sendProgress(Receiver::Queue, call);
+  sendProgress(receiver, call);
+}
+
 void HttpRequest::updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total) {
   // Nothing to measure counts as done once the request is complete, and as not started before.
   double fraction = total > 0 ? static_cast<double>(progress) / static_cast<double>(total)
@@ -251,12 +257,10 @@ void HttpRequest::updateDownloadProgress() {
     amount = 1;
     updatedProgress_ = true;
   }
-  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
-    q.request_didReceiveBytes(r, static_cast<int64_t>(amount));
-  });
-  sendProgress(Receiver::DownloadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
-    d.request_didReceiveBytes(r, static_cast<int64_t>(amount));
-  });
+  sendToQueueAnd(Receiver::DownloadDelegate,
+                 [amount](HttpProgressDelegate& target, HttpRequest& r) {
+                   target.request_didReceiveBytes(r, static_cast<int64_t>(amount));
+                 });
   const uint64_t total = contentLength_ + partialDownloadSize_;
   updateProgressIndicator(Receiver::DownloadDelegate, read, total);
   callBlockOnMainThread(&HttpRequest::bytesReceivedBlock_, amount, total);
@@ -279,11 +283,8 @@ void HttpRequest::updateUploadProgress() {
     amount = 1;
     updatedProgress_ = true;
   }
-  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
-    q.request_didSendBytes(r, static_cast<int64_t>(amount));
-  });
-  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
-    d.request_didSendBytes(r, static_cast<int64_t>(amount));
+  sendToQueueAnd(Receiver::UploadDelegate, [amount](HttpProgressDelegate& target, HttpRequest& r) {
+    target.request_didSendBytes(r, static_cast<int64_t>(amount));
   });
   const uint64_t sent =
       totalBytesSent_ > uploadBufferSize_ ? totalBytesSent_ - uploadBufferSize_ : 0;
@@ -293,32 +294,24 @@ void HttpRequest::updateUploadProgress() {
 }
 
 void HttpRequest::incrementDownloadSizeBy(int64_t amount) {
-  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
-    q.request_incrementDownloadSizeBy(r, amount);
-  });
-  sendProgress(Receiver::DownloadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
-    d.request_incrementDownloadSizeBy(r, amount);
-  });
+  sendToQueueAnd(Receiver::DownloadDelegate,
+                 [amount](HttpProgressDelegate& target, HttpRequest& r) {
+                   target.request_incrementDownloadSizeBy(r, amount);
+                 });
   callBlockOnMainThread(&HttpRequest::downloadSizeIncrementedBlock_, amount);
 }
 
 void HttpRequest::incrementUploadSizeBy(int64_t amount) {
-  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
-    q.request_incrementUploadSizeBy(r, amount);
-  });
-  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
-    d.request_incrementUploadSizeBy(r, amount);
+  sendToQueueAnd(Receiver::UploadDelegate, [amount](HttpProgressDelegate& target, HttpRequest& r) {
+    target.request_incrementUploadSizeBy(r, amount);
   });
   callBlockOnMainThread(&HttpRequest::uploadSizeIncrementedBlock_, amount);
 }
 
 void HttpRequest::removeUploadProgressSoFar() {
   const int64_t amount = -static_cast<int64_t>(totalBytesSent_);
-  sendProgress(Receiver::Queue, [amount](HttpProgressDelegate& q, HttpRequest& r) {
-    q.request_didSendBytes(r, amount);
-  });
-  sendProgress(Receiver::UploadDelegate, [amount](HttpProgressDelegate& d, HttpRequest& r) {
-    d.request_didSendBytes(r, amount);
+  sendToQueueAnd(Receiver::UploadDelegate, [amount](HttpProgressDelegate& target, HttpRequest& r) {
+    target.request_didSendBytes(r, amount);
   });
   updateProgressIndicator(Receiver::UploadDelegate, 0, postLength_);
   callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount), postLength_);

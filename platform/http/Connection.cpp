@@ -84,32 +84,40 @@ Connection::Io Connection::continueHandshake() {
   return io;
 }
 
-Connection::Io Connection::read(uint8_t* into, size_t length) {
+// What an SSL_read or SSL_write that returned `n` did, or what it waits for.
+Connection::Io Connection::tlsResult(int n, bool reading) {
   Io io;
-  if (ssl_) {
-    ERR_clear_error();
-    int n = SSL_read(ssl_, into, static_cast<int>(std::min<size_t>(length, 1 << 30)));
-    if (n > 0) {
-      io.count = n;
-      return io;
-    }
-    int reason = SSL_get_error(ssl_, n);
-    if (reason == SSL_ERROR_WANT_READ) {
-      io.wantRead = true;
-    } else if (reason == SSL_ERROR_WANT_WRITE) {
-      io.wantWrite = true;
-    } else if (reason == SSL_ERROR_ZERO_RETURN || (reason == SSL_ERROR_SYSCALL && errno == 0) ||
-               (reason == SSL_ERROR_SSL &&
-                ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING)) {
-      ERR_clear_error();
-      io.closed = true;
-    } else if (reason == SSL_ERROR_SYSCALL) {
-      io.error = StreamError::posix(errno);
-    } else {
-      io.error = {StreamError::Domain::Tls, -1, openSslErrorText()};
-    }
+  if (n > 0) {
+    io.count = n;
     return io;
   }
+  int reason = SSL_get_error(ssl_, n);
+  if (reason == SSL_ERROR_WANT_READ) {
+    io.wantRead = true;
+  } else if (reason == SSL_ERROR_WANT_WRITE) {
+    io.wantWrite = true;
+  } else if (reading &&
+             (reason == SSL_ERROR_ZERO_RETURN || (reason == SSL_ERROR_SYSCALL && errno == 0) ||
+              (reason == SSL_ERROR_SSL &&
+               ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING))) {
+    ERR_clear_error();
+    io.closed = true;
+  } else if (reason == SSL_ERROR_SYSCALL && errno != 0) {
+    io.error = StreamError::posix(errno);
+  } else {
+    io.error = {StreamError::Domain::Tls, -1, openSslErrorText()};
+  }
+  return io;
+}
+
+Connection::Io Connection::read(uint8_t* into, size_t length) {
+  if (ssl_) {
+    ERR_clear_error();
+    errno = 0;
+    return tlsResult(SSL_read(ssl_, into, static_cast<int>(std::min<size_t>(length, 1 << 30))),
+                     true);
+  }
+  Io io;
   ssize_t n;
   do {
     n = ::recv(fd_, into, length, 0);
@@ -127,27 +135,13 @@ Connection::Io Connection::read(uint8_t* into, size_t length) {
 }
 
 Connection::Io Connection::write(const uint8_t* bytes, size_t length) {
-  Io io;
   if (ssl_) {
     ERR_clear_error();
     errno = 0;
-    int n = SSL_write(ssl_, bytes, static_cast<int>(std::min<size_t>(length, 1 << 30)));
-    if (n > 0) {
-      io.count = n;
-      return io;
-    }
-    int reason = SSL_get_error(ssl_, n);
-    if (reason == SSL_ERROR_WANT_READ) {
-      io.wantRead = true;
-    } else if (reason == SSL_ERROR_WANT_WRITE) {
-      io.wantWrite = true;
-    } else if (reason == SSL_ERROR_SYSCALL && errno != 0) {
-      io.error = StreamError::posix(errno);
-    } else {
-      io.error = {StreamError::Domain::Tls, -1, openSslErrorText()};
-    }
-    return io;
+    return tlsResult(SSL_write(ssl_, bytes, static_cast<int>(std::min<size_t>(length, 1 << 30))),
+                     false);
   }
+  Io io;
   ssize_t n;
   do {
     n = ::send(fd_, bytes, length, MSG_NOSIGNAL);

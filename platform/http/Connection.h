@@ -46,6 +46,8 @@ class Connection {
   bool isStillUsable();
 
  private:
+  Io tlsResult(int n, bool reading);
+
   int fd_;
   SSL* ssl_ = nullptr;
   bool validate_ = false;
