@@ -124,6 +124,44 @@ class CallDB {
   void modifyTempData(const std::string& word, int type, int pos);
   void delTempData(const std::string& word);
 
+  // ---- Book library and word counts (book_class, books, book_words)
+  static constexpr int WholeLibraryBookID = 888888;  // the whole word library as one book
+  static constexpr int SpecialBookID = 999999;       // the book of excellent mnemonics
+  plat::Value getBookLibID();                        // every book class id, table order
+  plat::Value getBooksID(int classId);               // the class's book ids, table order
+  bool checkBooksID(int bookId);
+  std::string getBookName(int bookId);  // "" for an unknown id
+  plat::Value getBookData(int bookId);  // [name, planned words of the book, words of the book]
+  // Section header: [title, "(planned/all)"] for 888888 and 999999, [class name, "(books)"].
+  plat::Value getBookLibData(int sectionId);
+  // Words of a book, its planned and its unplanned words; 888888 counts the whole library.
+  int64_t getAllWordsNum(int bookId);
+  int64_t getStudyWordNum(int bookId);
+  int64_t getNoneWordNum(int bookId);
+
+  // ---- A book's word lists, whole (safe on loader threads while the main thread writes)
+  // Rows [word, its id when planned else 0]; alphabetical when isSort, else book order.
+  plat::Value getWordsFromBook(int bookId, bool isSort);
+  plat::Value GetStudyWords(int bookId, bool isSort);  // planned words, always learned order
+  plat::Value GetNoneWords(int bookId, bool isSort);   // unplanned words
+
+  // ---- Windows of the whole library: `count` rows from row `pos` down, or ending at it up
+  struct RowWindow {
+    int offset;
+    int count;
+  };
+  static RowWindow windowOf(int pos, int count, bool isDown);
+  plat::Value getWordsFromBook(int pos, int count, bool isDown);  // rows, alphabetical
+  plat::Value GetStudyWords(int pos, int count, bool isDown);     // words, learned order
+  plat::Value GetNoneWords(int pos, int count, bool isDown);      // words, alphabetical
+
+  // ---- Where a typed text stands in a list (kinds 1 all, 2 unplanned, 4 planned)
+  // Alphabetical lists: the number of the list's words that sort before the text.
+  int64_t getwordPos_sortABC(const std::string& text, int64_t bookId, int64_t searchType);
+  // Book order: the row of the word equal to the text, else of the first word beginning with it
+  // ("%" and "_" typed by the learner match only themselves); -1 when there is none.
+  int64_t getwordPos_sortBook(const std::string& text, int64_t bookId, int64_t searchType);
+
   // ---- Day counts and the day's new words
   int getFinishTestNumFromDay();  // words answered today that were not planned today
   int getTodayLearnNum();         // today's new words: never answered, or first answered today
