@@ -116,7 +116,9 @@ TEST_F(HttpRedirectTest, AnotherOriginGetsNeitherOldCookiesNorCredentials) {
   auto sameOrigin = HttpRequest::requestWithURL(origin.url("/same"));
   sameOrigin->addRequestHeader("Authorization", "Basic dTpw");
   startAndWait(sameOrigin, same);
-  EXPECT_EQ(sameOrigin->responseString(), "cookie=sid=secret; sid=secret auth=Basic dTpw");
+  const std::string sameReply = sameOrigin->responseString().value_or("");
+  EXPECT_NE(sameReply.find("sid=secret"), std::string::npos);
+  EXPECT_NE(sameReply.find("auth=Basic dTpw"), std::string::npos);
 
   auto crossOrigin = HttpRequest::requestWithURL(origin.url("/away"));
   crossOrigin->addRequestHeader("Authorization", "Basic dTpw");
