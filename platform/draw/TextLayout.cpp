@@ -46,16 +46,12 @@ TextLayout::TextLayout(const std::string& text, const Font& font, const Options&
     pango_layout_set_wrap(layout_, options.lineBreak == LineBreakMode::CharWrap
                                        ? PANGO_WRAP_CHAR
                                        : PANGO_WRAP_WORD_CHAR);
-    if (truncates(options.lineBreak)) {
+    // Truncation marks the last line a limit allows; with no limit every line shows.
+    int lastLines = options.maxLines > 0 ? -options.maxLines : 0;
+    if (truncates(options.lineBreak) && (lastLines || options.maxHeight > 0)) {
       pango_layout_set_ellipsize(layout_, ellipsizeFor(options.lineBreak));
-      // Truncation needs a last line: the line limit, else the height limit, else one line.
-      if (options.maxLines > 0) {
-        pango_layout_set_height(layout_, -options.maxLines);
-      } else if (options.maxHeight > 0) {
-        pango_layout_set_height(layout_, pango_units_from_double(options.maxHeight));
-      } else {
-        pango_layout_set_height(layout_, -1);
-      }
+      pango_layout_set_height(layout_,
+                              lastLines ? lastLines : pango_units_from_double(options.maxHeight));
     }
   }
   switch (options.alignment) {

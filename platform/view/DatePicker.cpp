@@ -37,7 +37,8 @@ void DatePicker::setMaximumDate(std::optional<double> date) {
 void DatePicker::setCountDownDuration(double seconds) {
   // Whole minutes on the interval, within a day.
   double step = 60.0 * minuteInterval_;
-  countDown_ = std::clamp(std::floor(seconds / step) * step, 0.0, 23 * 3600.0 + 59 * 60.0);
+  double within = std::clamp(seconds, 0.0, 23 * 3600.0 + 59 * 60.0);
+  countDown_ = std::floor(within / step) * step;
 }
 
 void DatePicker::pick(double date) {

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "platform/draw/ImageContext.h"
+#include "platform/view/Button.h"
+#include "platform/view/ImageView.h"
+#include "platform/view/Label.h"
+#include "platform/view/TextField.h"
+#include "platform/view/ViewRenderer.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/platform/view/ViewFixture.h"
+
+using namespace plat;
+using testsupport::inkBounds;
+
+namespace {
+
+// Text drawn inside insets, as a label with margins does it.
+class InsetLabel : public Label {
+ public:
+  InsetLabel(const Rect& frame, EdgeInsets insets) : Label(frame), insets_(insets) {}
+  void drawTextInRect(DrawContext& context, const Rect& rect) override {
+    Label::drawTextInRect(context, rect.inset(insets_));
+  }
+
+ private:
+  EdgeInsets insets_;
+};
+
+// A field whose text sits 5 points in from its sides.
+class PaddedField : public TextField {
+ public:
+  using TextField::TextField;
+  Rect textRectForBounds(const Rect& b) const override { return b.inset({0, 5, 0, 5}); }
+  Rect editingRectForBounds(const Rect& b) const override { return b.inset({0, 5, 0, 5}); }
+};
+
+std::shared_ptr<Image> solid(Size size, const Color& color) {
+  ImageContext image(size, false, 1);
+  image.context().setFillColor(color);
+  image.context().fillRect(Rect({0, 0}, size));
+  return image.image();
+}
+
+using Widgets = testsupport::ViewFixture;
+
+}  // namespace
+
+TEST_F(Widgets, ALabelShrinksItsFontToFitOneLineButNotBelowItsMinimum) {
+  Label label(Rect(0, 0, 100, 20));
+  label.setText("internationalization everywhere");
+  label.setFont(Font::system(17));
+  EXPECT_EQ(label.fittedFont(100).size, 17) << "no shrinking unless asked";
+  label.setAdjustsFontSizeToFitWidth(true);
+  Font fitted = label.fittedFont(100);
+  EXPECT_LT(fitted.size, 17);
+  EXPECT_LE(measureText(label.text(), fitted).width, 100);
+  label.setMinimumFontSize(14);
+  EXPECT_EQ(label.fittedFont(100).size, 14);
+  label.setText("短");
+  EXPECT_EQ(label.fittedFont(100).size, 17) << "text that fits keeps its size";
+}
+
+TEST_F(Widgets, ALabelWrapsToItsLineLimit) {
+  Label label(Rect(0, 0, 120, 20));
+  label.setText("a meaning that needs several lines to be read in full on the card");
+  label.setFont(Font::system(14));
+  double line = measureText("x", label.font()).height;
+  EXPECT_NEAR(label.sizeThatFits({120, 1000}).height, line, 1.01) << "one line by default";
+  label.setNumberOfLines(0);
+  Size all = label.sizeThatFits({120, 1000});
+  EXPECT_GT(all.height, 3 * line - 1);
+  EXPECT_LE(all.width, 120);
+  label.setNumberOfLines(2);
+  EXPECT_NEAR(label.sizeThatFits({120, 1000}).height, 2 * line, 1.01);
+}
+
+TEST_F(Widgets, ALabelThatDrawsInsideInsetsKeepsItsTextThere) {
+  window_->setBackgroundColor(Color::white());
+  auto label = std::make_shared<InsetLabel>(Rect(0, 100, 200, 40), EdgeInsets{5, 30, 5, 10});
+  label->setText("insets");
+  window_->addSubview(label);
+  auto ink = inkBounds(*ViewRenderer::renderScreen(1), Color::white(), 0, 100, 200, 140);
+  ASSERT_FALSE(ink.empty());
+  EXPECT_GE(ink.left, 30);
+}
+
+TEST_F(Widgets, ButtonStatesFallBackToTheNormalState) {
+  auto button = Button::create();
+  auto normal = solid({10, 10}, Color::red());
+  auto selected = solid({10, 10}, Color::blue());
+  button->setTitle("选择");
+  button->setImage(normal);
+  button->setImage(selected, kStateSelected);
+  button->setTitleColor(Color::green(), kStateHighlighted);
+  EXPECT_EQ(button->titleForState(kStateHighlighted), "选择");
+  EXPECT_EQ(button->titleColorForState(kStateHighlighted), Color::green());
+  EXPECT_EQ(button->titleColorForState(kStateNormal), Color::white());
+  EXPECT_EQ(button->imageForState(kStateDisabled), normal);
+  EXPECT_EQ(button->imageForState(kStateSelected | kStateHighlighted), selected);
+  button->setSelected(true);
+  EXPECT_EQ(button->currentImage(), selected);
+  EXPECT_EQ(button->imageView().image(), selected);
+  button->setEnabled(false);
+  EXPECT_EQ(button->currentImage(), selected);
+  EXPECT_EQ(Button::create(ButtonType::System)->titleColorForState(kStateDisabled),
+            Color::white(0.56));
+}
+
+TEST_F(Widgets, ButtonContentFollowsAlignmentAndInsets) {
+  auto button = Button::create(ButtonType::Custom, Rect(0, 0, 100, 40));
+  button->setImage(solid({20, 20}, Color::red()));
+  button->layoutIfNeeded();
+  EXPECT_EQ(button->imageView().frame(), Rect(40, 10, 20, 20)) << "centred";
+  button->setImageEdgeInsets({0, -20, 0, 0});
+  button->layoutIfNeeded();
+  EXPECT_EQ(button->imageView().frame().x, 30) << "a centred image moves half its inset";
+  button->setContentHorizontalAlignment(ContentHorizontalAlignment::Right);
+  button->setImageEdgeInsets({0, 0, 0, 10});
+  button->layoutIfNeeded();
+  EXPECT_EQ(button->imageView().frame().maxX(), 90);
+  button->setContentEdgeInsets({0, 0, 0, 20});
+  button->layoutIfNeeded();
+  EXPECT_EQ(button->imageView().frame().maxX(), 70);
+
+  auto titled = Button::create();
+  titled->setTitle("学习");
+  titled->setContentEdgeInsets({2, 3, 4, 5});
+  Size text = measureText("学习", titled->titleLabel().font());
+  EXPECT_EQ(titled->sizeThatFits({}), (Size{text.width + 8, text.height + 6}));
+}
+
+TEST_F(Widgets, ImageViewsPlaceTheirImageByContentMode) {
+  Rect box(0, 0, 100, 50);
+  Size wide{40, 10};
+  EXPECT_EQ(ImageView::placement(ContentMode::ScaleToFill, wide, box), box);
+  EXPECT_EQ(ImageView::placement(ContentMode::ScaleAspectFit, wide, box), Rect(0, 12.5, 100, 25));
+  EXPECT_EQ(ImageView::placement(ContentMode::ScaleAspectFill, wide, box), Rect(-50, 0, 200, 50));
+  EXPECT_EQ(ImageView::placement(ContentMode::Center, wide, box), Rect(30, 20, 40, 10));
+  EXPECT_EQ(ImageView::placement(ContentMode::BottomRight, wide, box), Rect(60, 40, 40, 10));
+  ImageView sized(solid({12, 7}, Color::red()));
+  EXPECT_EQ(sized.frame(), Rect(0, 0, 12, 7));
+}
+
+TEST_F(Widgets, AFieldDrawsItsTextWhereItsSubclassSays) {
+  window_->setBackgroundColor(Color::white());
+  auto field = std::make_shared<PaddedField>(Rect(0, 100, 200, 30));
+  field->setText("text");
+  window_->addSubview(field);
+  auto ink = inkBounds(*ViewRenderer::renderScreen(1), Color::white(), 0, 100, 200, 130);
+  ASSERT_FALSE(ink.empty());
+  EXPECT_GE(ink.left, 5);
+  EXPECT_LT(ink.left, 9);
+
+  field->setText("");
+  field->setPlaceholder("输入单词");
+  field->setSecureTextEntry(true);
+  auto placeholder = inkBounds(*ViewRenderer::renderScreen(1), Color::white(), 0, 100, 200, 130);
+  EXPECT_FALSE(placeholder.empty()) << "the grey placeholder shows";
+  EXPECT_EQ(textedit::bullets("pass中"), "•••••");
+}
+
+TEST_F(Widgets, ClearingAFieldAsksItsDelegate) {
+  class NoClear : public TextFieldDelegate {
+   public:
+    bool allow = false;
+    bool shouldClear(TextField&) override { return allow; }
+  } delegate;
+  TextField field;
+  field.setText("abandon");
+  field.setDelegate(&delegate);
+  int changes = 0;
+  field.addTarget([&](Control&) { ++changes; }, kEditingChanged);
+  field.clear();
+  EXPECT_EQ(field.text(), "abandon");
+  delegate.allow = true;
+  field.clear();
+  EXPECT_EQ(field.text(), "");
+  EXPECT_EQ(changes, 1);
+}
