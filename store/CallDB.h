@@ -170,8 +170,34 @@ class CallDB {
   plat::Value getOrderWords();    // up to getNeedLearnNum() unplanned words, alphabetical
   plat::Value getRandomWords();   // ... in random order
 
-  // ---- Day logs
+  // ---- Day logs and statistics series, one value per study day. Past series run newest first
+  // (element 0 is today), forward series furthest first (the last element is today).
   void InsertReViewWordsFromDay();  // one more answer in today's ReviewWords_Log row
+  // Bring Familiarity_Log and ForgetWords_Log up to date for the last n study days (the daily
+  // refresh and the restore, inside their transactions).
+  void OpenMechine_FamiliarityFromDay(int n);
+  void OpenMechine_ForgetWordsFromDay(int n);
+  void LastReviewDays();                     // moves "LastReviewDay" forward to today's study day
+  plat::Value LearnWordsFromDay(int n);      // fills IncreasingWord_Log; words planned per day
+  plat::Value getReViewWordsFromDay(int n);  // answers per day, 0 for a day without a row
+  // n + 1 due counts: n, n - 1, ..., 1 study days ahead (tomorrow with today's leftover), then
+  // today's list.
+  plat::Value getWillReviewWordsFromDay(int n);
+  // [planned words due more than 29, 59, 89 days after the study day of `date` ends]
+  plat::Value getCountFamiliarityFromDay(double date);
+  plat::Value FamiliarityFromDay(int n);  // stores today's counts; three arrays of n counts
+  // Retention of the study day of `date` times 10000: due words by 03:00 `addDay` days after
+  // it count as forgotten with weight 0.8.
+  int64_t getRatioForgetWordsFromDay(double date, int64_t addDay);
+  // Stores today's retention; n percentages, null before the first study day.
+  plat::Value ForgetWordsFromDay(int n);
+  plat::Value getWillForgetWordsFromDay(int n);  // n projected retention percentages
+
+  // ---- Summary figures
+  int LearnWordCount();         // planned words
+  int64_t getCountDay();        // study days from the first planned word's to today's, both counted
+  float aveLearnNumFromWeek();  // words planned per day over the last week
+  float aveReviewNumFromWeek();  // answers per day over the last week
 
  private:
   CallDB() = default;
@@ -189,6 +215,10 @@ class CallDB {
   // Runs `work` as one unit: commits, or rolls back and raises again.
   void inOneTransaction(const std::function<void()>& work);
   void appendQueueRows(const plat::Value& words, int type);
+  struct DayLogSpec;
+  void fillDayLog(const DayLogSpec& log, int n);
+  // The id of the study day of the earliest planned word; none while nothing is planned.
+  std::optional<int64_t> firstStudyDayId();
 
   // Lists of planned words: never answered first, then by next study time, then by headword
   // (aliases wl for Words_Library and sl for Study_Log).
