@@ -162,6 +162,20 @@ class CallDB {
   // ("%" and "_" typed by the learner match only themselves); -1 when there is none.
   int64_t getwordPos_sortBook(const std::string& text, int64_t bookId, int64_t searchType);
 
+  // ---- The learner's texts of a word: own mnemonic note, adopted mnemonic, own and adopted
+  // grammar note. Line breaks and tabs become blanks (the backup is tab-separated lines); a word
+  // outside the library reads "" and saves nothing. Saves mark the row for the next backup.
+  static constexpr const char* DeclinedMnemonic = "#*#";  // the learner declined the offer
+  std::string getNote(const std::string& word);
+  void saveNote(const std::string& word, const std::string& note);
+  std::string getMnemonic(const std::string& word);   // "" also for the declined marker
+  std::string getMnemonic2(const std::string& word);  // as stored, the marker included
+  void saveMnemonic(const std::string& word, const std::string& mnemonic);
+  std::string getMyYuFa(const std::string& word);
+  void saveMyYuFa(const std::string& word, const std::string& text);
+  std::string getYuFa(const std::string& word);
+  void saveYuFa(const std::string& word, const std::string& text);
+
   // ---- Day counts and the day's new words
   int getFinishTestNumFromDay();  // words answered today that were not planned today
   int getTodayLearnNum();         // today's new words: never answered, or first answered today
@@ -216,6 +230,8 @@ class CallDB {
   void inOneTransaction(const std::function<void()>& work);
   void appendQueueRows(const plat::Value& words, int type);
   struct DayLogSpec;
+  std::string readWordText(const char* sql, const std::string& word);
+  void saveWordText(const char* sql, const std::string& word, const std::string& text);
   void fillDayLog(const DayLogSpec& log, int n);
   // The id of the study day of the earliest planned word; none while nothing is planned.
   std::optional<int64_t> firstStudyDayId();

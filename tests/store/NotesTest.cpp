@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/store/StudyFixture.h"
+
+namespace {
+
+using plat::Value;
+
+class NotesTest : public storetest::StudyTest {
+ protected:
+  struct Kind {
+    std::string table, text, sync;
+    std::function<std::string(CallDB*, const std::string&)> get;
+    std::function<void(CallDB*, const std::string&, const std::string&)> save;
+  };
+  static std::vector<Kind> kinds() {
+    return {{"Study_Note", "sn_tNote", "sn_uNeedSync", &CallDB::getNote, &CallDB::saveNote},
+            {"Words_Mnemonic", "wm_tMnemonic", "wm_uNeedSync", &CallDB::getMnemonic,
+             &CallDB::saveMnemonic},
+            {"Words_MyYuFa", "wm_tYuFa", "wm_uNeedSync", &CallDB::getMyYuFa, &CallDB::saveMyYuFa},
+            {"Words_YuFa", "wy_tYuFa", "wy_uNeedSync", &CallDB::getYuFa, &CallDB::saveYuFa}};
+  }
+};
+
+TEST_F(NotesTest, LineBreaksAndTabsBecomeBlanks) {
+  for (const Kind& kind : kinds()) {
+    kind.save(db_, "apple", "a\n\nb\tc 苹果");
+    EXPECT_EQ(kind.get(db_, "apple"), "a  b c 苹果") << kind.table;
+    EXPECT_VALUE(rows("select " + kind.text + " from " + kind.table, "s"),
+                 Value::array({"a  b c 苹果"}));
+  }
+  // Texts stored by other means (a restored backup) read the same way.
+  db_->sql_insert("replace into Study_Note (sn_uWordID, sn_tNote) values (2, ?)", "s",
+                  Value::array({"x\ty\nz"}));
+  EXPECT_EQ(db_->getNote("book"), "x y z");
+}
+
+TEST_F(NotesTest, SavingTwiceKeepsOneRowMarkedForBackup) {
+  for (const Kind& kind : kinds()) {
+    kind.save(db_, "run", "first");
+    db_->sql_update("update " + kind.table + " set " + kind.sync + " = 1", "", Value::array());
+    kind.save(db_, "run", "first");
+    EXPECT_VALUE(rows("select " + kind.text + ", " + kind.sync + " from " + kind.table, "sn"),
+                 Value::array({Value::array({"first", 0})}));
+    kind.save(db_, "run", "");
+    EXPECT_EQ(kind.get(db_, "run"), "") << kind.table;
+    EXPECT_EQ(number("select count(*) from " + kind.table), 1) << kind.table;
+  }
+}
+
+TEST_F(NotesTest, DeclinedMnemonicReadsEmptyButStaysVisibleToTheOffer) {
+  db_->saveMnemonic("happy", CallDB::DeclinedMnemonic);
+  EXPECT_EQ(db_->getMnemonic("happy"), "");
+  EXPECT_EQ(db_->getMnemonic2("happy"), "#*#");
+  db_->saveMnemonic("happy", "hap + py");
+  EXPECT_EQ(db_->getMnemonic("happy"), "hap + py");
+  EXPECT_EQ(db_->getMnemonic2("happy"), "hap + py");
+  EXPECT_EQ(db_->getMnemonic2("good"), "");
+}
+
+TEST_F(NotesTest, AnUnknownHeadwordReadsEmptyAndSavesNothing) {
+  for (const Kind& kind : kinds()) {
+    kind.save(db_, "pear", "梨");
+    EXPECT_EQ(kind.get(db_, "pear"), "") << kind.table;
+    EXPECT_EQ(number("select count(*) from " + kind.table), 0) << kind.table;
+  }
+}
+
+}  // namespace
