@@ -1,10 +1,14 @@
 #include "platform/host/HeadlessHost.h"
 
+#include <algorithm>
+
+#include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/ModalOverlay.h"
+#include "platform/view/ViewController.h"
 #include "platform/view/ViewRenderer.h"
 #include "platform/view/Window.h"
 
@@ -51,6 +55,7 @@ HeadlessHost::HeadlessHost(std::shared_ptr<ApplicationDelegate> delegate, Option
 
 HeadlessHost::~HeadlessHost() {
   resetState();
+  Device::resetOverride();
   if (clock_) Clock::install(nullptr);
 }
 
@@ -90,10 +95,12 @@ void HeadlessHost::memoryWarning() {
 
 void HeadlessHost::advance(double seconds) {
   RunLoop::main().advance(seconds);
+  ViewRenderer::displayPass();
 }
 
 void HeadlessHost::runUntilIdle() {
   RunLoop::main().runUntilIdle();
+  ViewRenderer::displayPass();
 }
 
 void HeadlessHost::settle() {
@@ -254,6 +261,29 @@ bool HeadlessHost::pressAlertButton(int index) {
   if (ActionSheet* sheet = visibleActionSheet()) button = sheet->buttonAtIndex(index);
   if (!button || !button->isEnabled()) return false;
   return tap(button);
+}
+
+// ---- Rotation
+
+bool HeadlessHost::rotate(InterfaceOrientation orientation) {
+  Window* key = Application::shared().keyWindow();
+  ViewController* root = key ? key->rootViewController() : nullptr;
+  if (!root) return false;
+  bool turned = root->rotateTo(orientation, 0.3, [orientation] {
+    DeviceInfo device = Device::current();
+    double shortSide = std::min(device.screenWidth, device.screenHeight);
+    double longSide = std::max(device.screenWidth, device.screenHeight);
+    bool landscape = isLandscape(orientation);
+    device.screenWidth = landscape ? longSide : shortSide;
+    device.screenHeight = landscape ? shortSide : longSide;
+    Device::override(device);
+    Application::shared().setStatusBarOrientation(orientation);
+    for (Window* window : Application::shared().windows()) {
+      window->setFrame(Screen::main().bounds());
+    }
+  });
+  runUntilIdle();
+  return turned;
 }
 
 // ---- Pictures

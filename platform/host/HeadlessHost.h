@@ -44,6 +44,7 @@ class HeadlessHost {
   void memoryWarning();
 
   // ---- Time
+  // Both end with a display pass (layout, and drawRect of the views that asked for it).
   void advance(double seconds);
   void runUntilIdle();
   VirtualClock* clock() const { return clock_.get(); }
@@ -75,6 +76,10 @@ class HeadlessHost {
   // The alert or action sheet button with this title (or index); false when none is shown.
   bool pressAlertButton(const std::string& title);
   bool pressAlertButton(int index);
+
+  // ---- Rotation: the screen turns when the key window's root controller accepts the
+  // orientation; its windows take the turned screen's bounds.
+  bool rotate(InterfaceOrientation orientation);
 
   // ---- Pictures
   std::shared_ptr<Image> renderScreen() const;

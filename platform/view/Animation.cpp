@@ -294,6 +294,13 @@ void Animation::forget(const View& view) {
   }
 }
 
+void Animation::addTransition(View& view, Transition, double duration, Completion didStop) {
+  std::weak_ptr<View> weak = view.weak_from_this();
+  RunLoop::current().performAfter(std::max(0.0, duration), &view, "transition", [weak, didStop] {
+    if (didStop) didStop(!weak.expired());
+  });
+}
+
 int Animation::animateProgress(double duration, AnimationCurve curve,
                                std::function<void(double)> step, Completion completion) {
   int id = state().nextProgressId++;

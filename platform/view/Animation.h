@@ -57,6 +57,11 @@ class Animation {
   // Stops a frame animation; its completion runs with finished = false.
   static void cancelProgress(int id);
 
+  // A transition of a view's content (a fade or a page sliding in): the view shows its new state
+  // at once; `didStop` runs when the transition's time is up.
+  enum class Transition { Fade, MoveIn, Push, Reveal };
+  static void addTransition(View& view, Transition type, double duration, Completion didStop = {});
+
   // Eased progress of `curve` at time fraction t (0..1).
   static double ease(AnimationCurve curve, double t);
 

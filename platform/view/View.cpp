@@ -90,6 +90,7 @@ void View::setTransform(const AffineTransform& transform) {
 
 void View::boundsSizeChanged(Size oldSize) {
   setNeedsLayout();
+  setNeedsDisplay();
   if (!autoresizesSubviews_) return;
   for (const auto& child : std::vector<std::shared_ptr<View>>(subviews_)) {
     child->resizeWithSuperview(oldSize, bounds_.size());

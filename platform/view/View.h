@@ -128,7 +128,10 @@ class View : public std::enable_shared_from_this<View> {
   void sizeToFit();
 
   // ---- Drawing
-  void setNeedsDisplay() {}
+  // Asks for drawRect to run at the next display pass (or picture), as it does for a view new
+  // on the screen.
+  void setNeedsDisplay() { needsDisplay_ = true; }
+  bool needsDisplay() const { return needsDisplay_; }
   // Draws the view's own content in its bounds' coordinates; the background is already drawn.
   virtual void drawRect(DrawContext& context, const Rect& rect);
 
@@ -179,6 +182,7 @@ class View : public std::enable_shared_from_this<View> {
  private:
   friend class ViewController;
   friend class Window;
+  friend class ViewRenderer;
   void boundsSizeChanged(Size oldSize);
   void resizeWithSuperview(Size oldSize, Size newSize);
   void detach(const View* view);  // removes from subviews_ without notifying
@@ -202,6 +206,7 @@ class View : public std::enable_shared_from_this<View> {
   unsigned autoresizingMask_ = kAutoresizingNone;
   bool autoresizesSubviews_ = true;
   bool needsLayout_ = true;
+  bool needsDisplay_ = true;
 
   View* superview_ = nullptr;
   std::vector<std::shared_ptr<View>> subviews_;

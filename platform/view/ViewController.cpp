@@ -213,21 +213,28 @@ bool ViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation
   return o == InterfaceOrientation::Portrait;
 }
 
-bool ViewController::rotateTo(InterfaceOrientation orientation, double duration) {
+bool ViewController::rotateTo(InterfaceOrientation orientation, double duration,
+                              const std::function<void()>& resize) {
   if (orientation == orientation_ || !shouldAutorotateToInterfaceOrientation(orientation)) {
     return false;
   }
   InterfaceOrientation old = orientation_;
-  turnTree(orientation, duration);
+  willTurn(orientation, duration);
+  if (resize) resize();
+  animateTurn(orientation, duration);
   finishTurn(old);
   return true;
 }
 
-void ViewController::turnTree(InterfaceOrientation orientation, double duration) {
+void ViewController::willTurn(InterfaceOrientation orientation, double duration) {
   willRotateToInterfaceOrientation(orientation, duration);
+  for (ViewController* child : visibleChildren()) child->willTurn(orientation, duration);
+}
+
+void ViewController::animateTurn(InterfaceOrientation orientation, double duration) {
   orientation_ = orientation;
   willAnimateRotationToInterfaceOrientation(orientation, duration);
-  for (ViewController* child : visibleChildren()) child->turnTree(orientation, duration);
+  for (ViewController* child : visibleChildren()) child->animateTurn(orientation, duration);
 }
 
 void ViewController::finishTurn(InterfaceOrientation old) {

@@ -92,8 +92,10 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   virtual void willAnimateRotationToInterfaceOrientation(InterfaceOrientation, double) {}
   virtual void didRotateFromInterfaceOrientation(InterfaceOrientation) {}
   InterfaceOrientation interfaceOrientation() const { return orientation_; }
-  // Turns this controller and the children it shows, when it accepts the orientation.
-  bool rotateTo(InterfaceOrientation orientation, double duration = 0.3);
+  // Turns this controller and the children it shows, when it accepts the orientation: they hear
+  // that they will turn, `resize` gives the views their new size, then they turn.
+  bool rotateTo(InterfaceOrientation orientation, double duration = 0.3,
+                const std::function<void()>& resize = {});
 
   // ---- Appearance, driven by windows, containers and presentations
   void beginAppearance(bool appearing, bool animated);
@@ -107,7 +109,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
 
  private:
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
-  void turnTree(InterfaceOrientation orientation, double duration);
+  void willTurn(InterfaceOrientation orientation, double duration);
+  void animateTurn(InterfaceOrientation orientation, double duration);
   void finishTurn(InterfaceOrientation old);
 
   std::shared_ptr<View> view_;

@@ -30,7 +30,7 @@ void drawContent(View& view, const Presentation& p, DrawContext& ctx) {
   ctx.translate(-p.bounds.x, -p.bounds.y);
   {
     CurrentContextScope current(ctx);
-    view.drawRect(ctx, p.bounds);
+    ViewRenderer::drawContentOnly(view, ctx);
   }
   for (const auto& child : std::vector<std::shared_ptr<View>>(view.subviews())) {
     ViewRenderer::drawInSuperview(*child, ctx);
@@ -71,6 +71,36 @@ void ViewRenderer::drawInSuperview(View& view, DrawContext& ctx) {
     }
   }
   ctx.restore();
+}
+
+namespace {
+
+void displayDirty(View& view, DrawContext& scratch) {
+  if (view.isHidden() || view.alpha() <= 0.001) return;
+  if (view.needsDisplay()) {
+    CurrentContextScope current(scratch);
+    scratch.save();
+    ViewRenderer::drawContentOnly(view, scratch);
+    scratch.restore();
+  }
+  for (const auto& child : std::vector<std::shared_ptr<View>>(view.subviews())) {
+    displayDirty(*child, scratch);
+  }
+}
+
+}  // namespace
+
+void ViewRenderer::drawContentOnly(View& view, DrawContext& context) {
+  view.needsDisplay_ = false;
+  view.drawRect(context, view.bounds());
+}
+
+void ViewRenderer::displayPass() {
+  ImageContext scratch({1, 1}, false, 1);
+  for (Window* window : Application::shared().windows()) {
+    window->layoutIfNeeded();
+    displayDirty(*window, scratch.context());
+  }
 }
 
 std::shared_ptr<Image> ViewRenderer::renderView(View& view, double scale) {

@@ -19,6 +19,12 @@ class ViewRenderer {
   static std::shared_ptr<Image> renderView(View& view, double scale = 0);
   // The screen: black, then every visible window.
   static std::shared_ptr<Image> renderScreen(double scale = 0);
+  // What a display does between pictures: lays out the visible windows and runs drawRect of
+  // every shown view that asked for it (into a scratch context), so that drawing that sets
+  // things up happens without a picture being taken.
+  static void displayPass();
+  // Runs the view's drawRect alone (no background, no subviews).
+  static void drawContentOnly(View& view, DrawContext& context);
 };
 
 }  // namespace plat

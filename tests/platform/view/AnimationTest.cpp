@@ -104,6 +104,17 @@ TEST_F(Animations, AViewGoingAwayEndsItsAnimations) {
   EXPECT_EQ(Animation::runningCount(), 0u);
 }
 
+TEST_F(Animations, TransitionsReportTheirEndAfterTheirTime) {
+  auto view = std::make_shared<View>(Rect(0, 0, 10, 10));
+  std::vector<bool> stops;
+  Animation::addTransition(*view, Animation::Transition::Fade, 0.3,
+                           [&](bool done) { stops.push_back(done); });
+  advance(0.29);
+  EXPECT_TRUE(stops.empty());
+  advance(0.02);
+  EXPECT_EQ(stops, (std::vector<bool>{true}));
+}
+
 TEST_F(Animations, FrameAnimationsStepAndCanBeCancelled) {
   std::vector<double> steps;
   bool finished = false;
