@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/base/Value.h"
 #include "store/SqlMgrController.h"
@@ -175,6 +176,35 @@ class CallDB {
   void saveMyYuFa(const std::string& word, const std::string& text);
   std::string getYuFa(const std::string& word);
   void saveYuFa(const std::string& word, const std::string& text);
+
+  // ---- Update-check rhythm and the backlog advice
+  bool isCheckUpdate_Program();  // no check yet, or the last one three calendar days ago or more
+  void saveCheckUpdateTime();    // today's calendar-day id as "CheckUpdateTime"
+  // Once a study day, when more tested words are due than the daily review amount L:
+  // [due words, L, study days until the backlog fits (at most 30)]; null otherwise.
+  plat::Value openMaxLearnView();
+
+  // ---- The special book of excellent mnemonics (excellent_mnemonic)
+  // Stores rows [word id, mnemonic id, text, sharer, sort id]; callers wrap it in a transaction.
+  void updateSpecialMnemonic(const plat::Value& rows);
+  plat::Value getSpecialBookList();  // rows [word id, headword], highest sort id first
+  // Appends (never clears): every word to `all`, unplanned ones to `noneWords` in list order,
+  // and at the end the planned ones to `learnedWords`, untested first, each group in due order.
+  void haveSpecialBook(plat::Value& all, plat::Value& learnedWords, plat::Value& noneWords);
+  plat::Value getSpecialMnemonicInfo(const std::string& word);  // [sharer, text], or []
+  int getSpecialMnemonicID(const std::string& word);            // 0 when the word has none
+
+  // ---- Memory level of a planned word: how far off its next review is, 0 to 30
+  struct WordForgetState {
+    int level;
+    // Drawn in order at the origin into a context of the first image's size: the background,
+    // then the level's picture when the level is above 0.
+    std::vector<std::string> images;
+    bool isLevelZero() const { return level == 0; }  // a new word: the lists offer removal
+  };
+  std::optional<WordForgetState> getWordForgetState(const std::string& word);  // none: unplanned
+  // The level of a word whose next review is `remaining` seconds away (negative: overdue).
+  static int forgetLevel(int64_t remaining, bool tested);
 
   // ---- Day counts and the day's new words
   int getFinishTestNumFromDay();  // words answered today that were not planned today
