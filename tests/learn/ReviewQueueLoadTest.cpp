@@ -1,0 +1,182 @@
+// Loading, resuming and rebuilding the queue, and the order of due and new words.
+#include <algorithm>
+#include <set>
+
+#include "platform/base/Bundle.h"
+#include "tests/learn/ReviewQueueFixture.h"
+
+namespace learntest {
+namespace {
+
+std::vector<std::string> sorted(std::vector<std::string> words) {
+  std::sort(words.begin(), words.end());
+  return words;
+}
+
+TEST_F(ReviewQueueTest, AnEmptyMirrorAtTheFirstAppearanceLeavesTheScreenIdle) {
+  planNew("happy");
+  queue_.firstInit();
+  EXPECT_EQ(queue_.ArrayFeedback().size(), 5u);
+  EXPECT_TRUE(queue_.ArrayReview().empty());  // new words are not looked for on this path
+  EXPECT_EQ(queue_.reallyName(), "");
+  EXPECT_EQ(queue_.currRemState(), ReviewQueue::kCardNothing);
+  EXPECT_EQ(view_.controlUpdates, 1);
+}
+
+TEST_F(ReviewQueueTest, RebuildLoadsTheDueWordsAndMirrorsThemInQueueOrder) {
+  for (const char* word : {"apple", "book", "cafe", "run"}) planDue(word);
+  planNew("happy");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateReview);
+  EXPECT_EQ(view_.reviewTitle, "复习中");
+  EXPECT_EQ(sorted(queueWords()), (std::vector<std::string>{"apple", "book", "cafe", "run"}));
+  std::vector<MirrorRow> expected;
+  for (const std::string& word : queueWords()) expected.push_back({word, 0, 0});
+  EXPECT_EQ(mirror(), expected);
+  EXPECT_EQ(queue_.reallyName(), queueWords().front());
+  EXPECT_EQ(view_.wordTitle, db_->getWord_ShowName(queueWords().front()));
+  EXPECT_EQ(view_.reviewBadge, "4");
+  EXPECT_EQ(view_.iconBadge, 4);
+  EXPECT_EQ(view_.wordBookBadge, "");
+  EXPECT_EQ(queue_.currRemState(), ReviewQueue::kCardHidden);
+  EXPECT_GE(view_.wordViewRefreshes, 1);
+}
+
+TEST_F(ReviewQueueTest, ARestartInTheSameStudyDayResumesFromTheMirror) {
+  for (const char* word : {"apple", "book", "cafe", "run"}) planDue(word);
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  const std::string first = queue_.reallyName();
+  answer(3);  // fuzzy: comes back at position 4
+  const std::string second = queue_.reallyName();
+  answer(2);
+  queue_.changeViewState();  // what entering the background does
+  ASSERT_EQ(logOf(second)->last, now());
+
+  RecordingReviewView view;
+  ReviewQueue resumed(view);
+  resumed.firstInit();
+  std::vector<MirrorRow> rows = mirror();
+  ASSERT_EQ(rows.size(), 3u);
+  std::vector<std::string> words;
+  for (const P_Review& entry : resumed.ArrayReview()) words.push_back(entry.sWord);
+  EXPECT_EQ(words, (std::vector<std::string>{rows[0].word, rows[1].word, rows[2].word}));
+  EXPECT_EQ(rows[0], (MirrorRow{first, 0, 4}));  // the re-test keeps its row, with its position
+  EXPECT_EQ(resumed.ArrayReview().front().nReTestPos, 4);
+  EXPECT_EQ(resumed.ReviewState(), ReviewQueue::kStateReview);
+  EXPECT_EQ(view.reviewTitle, "复习中");
+  EXPECT_EQ(resumed.reallyName(), first);
+}
+
+TEST_F(ReviewQueueTest, AMirrorOfNewWordsResumesInTheLearningState) {
+  planNew("happy");
+  queue_.firstInit();
+  queue_.reLoadReviewData();  // no due words: the new words are loaded at once
+  ASSERT_EQ(queueWords(), (std::vector<std::string>{"happy"}));
+
+  RecordingReviewView view;
+  ReviewQueue resumed(view);
+  resumed.firstInit();
+  EXPECT_EQ(resumed.ReviewState(), ReviewQueue::kStateLearn);
+  EXPECT_EQ(view.reviewTitle, "学习中");
+}
+
+TEST_F(ReviewQueueTest, ARebuildOnANewStudyDayDropsThePendingAnswerAndLoadsTheDueWords) {
+  planDue("run");
+  planDue("cafe");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  const std::string answered = queue_.reallyName();
+  const StudyLog before = *logOf(answered);
+  answer(2);
+
+  setLocalTime(2023, 11, 16, 3, 30);
+  planDue("good");
+  queue_.reLoadReviewData();
+  EXPECT_EQ(logOf(answered)->last, before.last);
+  EXPECT_FALSE(queue_.WaitSaveWord());
+  EXPECT_TRUE(queue_.finishWords().empty());
+  EXPECT_EQ(sorted(queueWords()), (std::vector<std::string>{"cafe", "good", "run"}));
+  EXPECT_EQ(mirror().size(), 3u);
+}
+
+TEST_F(ReviewQueueTest, NewWordsFollowTheDueWordsAndThenTheScreenGoesIdle) {
+  planDue("apple");
+  planNew("happy");
+  planNew("good");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  ASSERT_EQ(queueWords(), (std::vector<std::string>{"apple"}));
+  answer(2);
+
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateLearn);
+  EXPECT_EQ(view_.reviewTitle, "学习中");
+  ASSERT_EQ(view_.alerts.size(), 1u);
+  EXPECT_EQ(view_.alerts[0].title, "提示");
+  EXPECT_EQ(view_.alerts[0].message, plat::localized("review_eg8"));
+  EXPECT_EQ(view_.alerts[0].button, "确定");
+  EXPECT_EQ(sorted(queueWords()), (std::vector<std::string>{"good", "happy"}));
+  for (const MirrorRow& row : mirror()) EXPECT_EQ(row.type, 1);
+  EXPECT_EQ(view_.reviewBadge, "2");
+
+  answer(2);
+  EXPECT_EQ(logOf("apple")->last, now());  // written at the next answer
+  answer(2);
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateIdle);
+  EXPECT_EQ(view_.reviewTitle, "复习/学习");
+  EXPECT_EQ(view_.reviewBadge, "");
+  EXPECT_EQ(view_.iconBadge, 0);
+  EXPECT_EQ(view_.wordTitle, "");
+  const int toPlan = db_->getNeedLearnNum();
+  EXPECT_GE(toPlan, 1);
+  EXPECT_EQ(view_.wordBookBadge, std::to_string(toPlan));
+  EXPECT_EQ(view_.alerts.size(), 1u);
+}
+
+TEST_F(ReviewQueueTest, ThePendingNewWordIsNotLoadedAgainWhenTheQueueRunsDry) {
+  planNew("happy");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  answer(2);  // pending, so the store still lists it as never tested
+  EXPECT_TRUE(queue_.ArrayReview().empty());
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateIdle);
+  EXPECT_TRUE(mirror().empty());
+  ASSERT_TRUE(queue_.WaitSaveWord());
+  EXPECT_EQ(queue_.WaitSaveWord()->word, "happy");
+}
+
+TEST_F(ReviewQueueTest, ShuffleMixesTheMostOverdueThirtyOnlyAmongThemselves) {
+  auto numbered = [](int n) {
+    std::vector<std::string> words;
+    for (int i = 0; i < n; ++i) words.push_back("w" + std::to_string(i));
+    return words;
+  };
+  std::vector<std::string> words = numbered(31);
+  queue_.upSetWords(words);
+  EXPECT_EQ(words[30], "w30");
+  EXPECT_EQ(sorted(words), sorted(numbered(31)));
+  EXPECT_EQ(queueWords(), words);  // the queue receives the shuffled order
+
+  std::vector<std::string> again = numbered(31);
+  ReviewQueue other(view_);
+  other.upSetWords(again);
+  EXPECT_EQ(again, words);  // seeded from the clock's second
+
+  std::vector<std::string> many = numbered(100);
+  queue_.upSetWords(many);
+  const std::vector<std::string> all = numbered(100);
+  EXPECT_EQ(std::set<std::string>(many.begin(), many.begin() + 30),
+            std::set<std::string>(all.begin(), all.begin() + 30));
+  EXPECT_EQ(std::set<std::string>(many.begin() + 30, many.end()),
+            std::set<std::string>(all.begin() + 30, all.end()));
+  EXPECT_NE(many, all);
+
+  std::vector<std::string> none;
+  queue_.upSetWords(none);
+  EXPECT_EQ(queue_.ArrayReview().size(), 131u);
+}
+
+}  // namespace
+}  // namespace learntest
