@@ -32,7 +32,10 @@ std::string zoneText(int offset) {
   if (offset == 0) return "GMT";
   int a = std::abs(offset);
   std::string out = std::string("GMT") + (offset < 0 ? '-' : '+') + std::to_string(a / 3600);
-  if (a / 60 % 60) out += ":" + padded(a / 60 % 60, 2);
+  if (a / 60 % 60) {
+    out += ':';
+    out += padded(a / 60 % 60, 2);
+  }
   return out;
 }
 
