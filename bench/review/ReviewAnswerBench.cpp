@@ -1,0 +1,146 @@
+// Answering the review queue on a file database: the queue is loaded for 10,000 due words and
+// 1,000 of them are answered, each answer with its transaction (the previous answer's study
+// record, counters and day count, and the queue's mirror). The reference is one plain UPDATE of a
+// study log row in its own transaction.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "bench/support/Ratio.h"
+#include "learn/ReviewQueue.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using plat::Value;
+
+constexpr int kWords = 10000;
+constexpr int kAnswers = 1000;
+constexpr int kFirstId = 100000;
+
+int64_t storedNow() {
+  return MyDate::storedTime(MyDate::localDateTime());
+}
+
+// Every extra word answered two days ago and due at a scattered time before now.
+void makeAllDue(CallDB* db) {
+  const int64_t now = storedNow();
+  db->sql_update(
+      "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ? - (sl_uWordID * 7919) % "
+      "86400, sl_uFeedbackID1 = 2",
+      "NN", Value::array({static_cast<long long>(now - 2 * 86400), static_cast<long long>(now)}));
+}
+
+// A fresh app home whose study database holds kWords extra headwords, all planned; removed at
+// exit.
+CallDB* preparedStore() {
+  static CallDB* const store = [] {
+    std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
+    if (!mkdtemp(home.data())) std::abort();
+    plat::AppHome::setHome(home);
+    plat::AppHome::ensureFolders();
+    static const std::string removed = home;
+    std::atexit([] {
+      CallDB::Release_CallDB();
+      std::error_code ignored;
+      fs::remove_all(removed, ignored);
+    });
+
+    CallDB* db = CallDB::callDB();
+    if (!db->isOpen()) return db;
+    const int64_t now = storedNow();
+    db->sqlMgr().beginTransaction();
+    for (int i = 0; i < kWords; ++i) {
+      char word[32];
+      std::snprintf(word, sizeof word, "review%05d", i);
+      db->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                     Value::array({kFirstId + i, word}));
+      db->InsertStudyWord(word, now - 10 * 86400);
+    }
+    db->UpdatePersonalValue_isNeed("ReviewLimitCount", std::to_string(2 * kWords));
+    db->sqlMgr().commitTransaction();
+    return db;
+  }();
+  return store;
+}
+
+void BM_LoadQueue(benchmark::State& state) {
+  CallDB* db = preparedStore();
+  makeAllDue(db);
+  ReviewQueueView view;
+  ReviewQueue queue(view);
+  queue.firstInit();
+  for (auto _ : state) {
+    queue.reLoadReviewData();
+    if (queue.ArrayReview().size() != static_cast<size_t>(kWords))
+      state.SkipWithError("wrong due-word count");
+  }
+}
+
+void BM_Answer(benchmark::State& state) {
+  CallDB* db = preparedStore();
+  makeAllDue(db);
+  ReviewQueueView view;
+  ReviewQueue queue(view);
+  queue.firstInit();
+  queue.reLoadReviewData();
+  if (queue.ArrayReview().size() != static_cast<size_t>(kWords))
+    state.SkipWithError("wrong due-word count");
+  for (auto _ : state) {
+    queue.showSelBtn();
+    queue.selBtn_Down();
+    queue.selBtn_Up(2);
+  }
+  queue.changeViewState();
+  if (static_cast<int64_t>(queue.finishWords().size()) != state.iterations())
+    state.SkipWithError("answers were lost");
+}
+
+void BM_PlainUpdate(benchmark::State& state) {
+  CallDB* db = preparedStore();
+  sqlite3* handle = db->sqlMgr().database();
+  const int64_t now = storedNow();
+  int word = 0;
+  for (auto _ : state) {
+    sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(handle,
+                       "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ?, "
+                       "sl_uFeedbackID1 = 2 where sl_uWordID = ?",
+                       -1, &stmt, nullptr);
+    sqlite3_bind_int64(stmt, 1, now);
+    sqlite3_bind_int64(stmt, 2, now + 86400);
+    sqlite3_bind_int(stmt, 3, kFirstId + word++ % kWords);
+    if (sqlite3_step(stmt) != SQLITE_DONE) state.SkipWithError("update failed");
+    sqlite3_finalize(stmt);
+    sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+  }
+}
+
+BENCHMARK(BM_LoadQueue)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Answer)->Unit(benchmark::kMicrosecond)->Iterations(kAnswers);
+BENCHMARK(BM_PlainUpdate)->Unit(benchmark::kMicrosecond)->Iterations(kAnswers);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (plat::Bundle::main().pathForResource("learn", "db").empty()) {
+    std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
+    return 1;
+  }
+  if (!preparedStore()->isOpen()) {
+    std::fprintf(stderr, "the study store did not open\n");
+    return 1;
+  }
+  return bench::runWithRatios(
+      argc, argv,
+      {{"answer_vs_update", "BM_Answer/iterations:1000", "BM_PlainUpdate/iterations:1000"}});
+}
