@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "json/JsonRaise.h"
 #include "json/Utf8Sequence.h"
@@ -55,6 +58,36 @@ uint64_t specialBytes(uint64_t word) {
 
 bool isContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
+}
+
+// True when the 16 bytes at `p` start with five whole three-byte sequences (and the lead of a
+// sixth) whose leads are E1..EF but ED, with no EF B7 or EF BF: a form that can hold no overlong,
+// surrogate or noncharacter code point. Long Chinese text is almost all of this form.
+constexpr size_t kCommonBlockBytes = 15;
+
+bool isCommonThreeByteBlock(const unsigned char* p) {
+  unsigned lead = 0, continuation = 0, ef = 0, b7OrBf = 0;
+#if defined(__SSE2__)
+  __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  auto bytes = [](int c) { return _mm_set1_epi8(static_cast<char>(c)); };
+  auto mask = [](__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); };
+  __m128i fromE1 = _mm_sub_epi8(x, bytes(0xE1));
+  __m128i leadRange = _mm_cmpeq_epi8(_mm_subs_epu8(fromE1, bytes(0x0E)), _mm_setzero_si128());
+  lead = mask(_mm_andnot_si128(_mm_cmpeq_epi8(x, bytes(0xED)), leadRange));
+  continuation = mask(_mm_cmpeq_epi8(_mm_and_si128(x, bytes(0xC0)), bytes(0x80)));
+  ef = mask(_mm_cmpeq_epi8(x, bytes(0xEF)));
+  b7OrBf = mask(_mm_or_si128(_mm_cmpeq_epi8(x, bytes(0xB7)), _mm_cmpeq_epi8(x, bytes(0xBF))));
+#else
+  for (unsigned k = 0; k < 16; ++k) {
+    unsigned char c = p[k];
+    lead |= unsigned{c >= 0xE1 && c <= 0xEF && c != 0xED} << k;
+    continuation |= unsigned{isContinuation(c)} << k;
+    ef |= unsigned{c == 0xEF} << k;
+    b7OrBf |= unsigned{c == 0xB7 || c == 0xBF} << k;
+  }
+#endif
+  constexpr unsigned kLeads = 0x9249;  // bytes 0, 3, 6, 9, 12 and 15
+  return lead == kLeads && continuation == (~kLeads & 0xFFFF) && (ef & b7OrBf >> 1) == 0;
 }
 
 // ---- strings
@@ -172,13 +205,20 @@ class StringScanner {
         continue;
       }
       // A stretch of non-ASCII characters, such as Chinese text.
-      do {
-        // Two CJK characters at a time while they keep coming.
-        while (i + 8 <= n_) {
+      while (i < n_ && p_[i] >= 0x80) {
+        // Two CJK characters at a time while they keep coming, and sixteen bytes at a time once
+        // the stretch proves long.
+        for (size_t pairs = 1; i + 8 <= n_; ++pairs) {
           uint64_t word;
           std::memcpy(&word, p_ + i, sizeof word);
           if (!twoCommonThreeByteSequences(word)) break;
           i += 6;
+          if (pairs >= 2)
+            while (i + 16 <= n_ && isCommonThreeByteBlock(p_ + i)) i += kCommonBlockBytes;
+        }
+        if (unsigned char next = p_[i]; next < 0x80) {
+          if (next < 0x20 || next == '"' || next == '\\') return i;
+          break;  // plain ASCII again: the outer loop takes it
         }
         size_t length = commonSequenceLength(i);
         if (length == 0) {
@@ -187,7 +227,7 @@ class StringScanner {
           length = sequence.length;
         }
         i += length;
-      } while (i < n_ && p_[i] >= 0x80);
+      }
     }
     return n_;
   }

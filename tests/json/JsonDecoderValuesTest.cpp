@@ -68,6 +68,27 @@ TEST(DecoderValues, LongStringsWithEscapesFarInside) {
   EXPECT_EQ(value["text"].asString(), chinese + "\n" + chinese);
 }
 
+TEST(DecoderValues, LongChineseTextKeepsEveryCheck) {
+  // Long stretches are checked many bytes at a time; whatever the position, a bad sequence among
+  // them must still be found and a good one kept.
+  const std::string chinese = "记忆单词，联想词根。";
+  std::string run;
+  for (int i = 0; i < 8; ++i) run += chinese;
+  for (size_t at = 0; at <= 48; at += 3) {
+    for (const char* bad :
+         {"\xEF\xB7\x90", "\xEF\xBF\xBE", "\xED\xA0\x80", "\xE0\x80\x80", "\xE4\xB8"}) {
+      std::string text = run.substr(0, at) + bad + run.substr(at);
+      Decoded decoded = decodeJson("[\"" + text + "\"]");
+      EXPECT_EQ(decoded.error.localizedDescription, "Illegal UTF8 sequence found in \"\" string.")
+          << "at " << at;
+    }
+    for (const char* good : {"\xEF\xBF\xBD", "\xEE\x80\x80", "\xE1\x80\x80", "a"}) {
+      std::string text = run.substr(0, at) + good + run.substr(at);
+      EXPECT_EQ(decodeOk("[\"" + text + "\"]").at(0).asString(), text) << "at " << at;
+    }
+  }
+}
+
 TEST(DecoderValues, LiteralsAndNesting) {
   Value value = decodeOk(" {\"t\":true,\"f\":false,\"n\":null,\"a\":[[],{}],\"o\":{\"x\":[1]}}\n");
   EXPECT_TRUE(value["t"].asBool());
