@@ -72,28 +72,27 @@ CallDB* preparedStore() {
   return store;
 }
 
-void BM_LoadQueue(benchmark::State& state) {
-  CallDB* db = preparedStore();
-  makeAllDue(db);
-  ReviewQueueView view;
-  ReviewQueue queue(view);
-  queue.firstInit();
-  for (auto _ : state) {
-    queue.reLoadReviewData();
-    if (queue.ArrayReview().size() != static_cast<size_t>(kWords))
-      state.SkipWithError("wrong due-word count");
-  }
-}
-
-void BM_Answer(benchmark::State& state) {
-  CallDB* db = preparedStore();
-  makeAllDue(db);
-  ReviewQueueView view;
-  ReviewQueue queue(view);
-  queue.firstInit();
+// Rebuilds the queue from the due words, as a new study day does.
+void loadQueue(ReviewQueue& queue, benchmark::State& state) {
   queue.reLoadReviewData();
   if (queue.ArrayReview().size() != static_cast<size_t>(kWords))
     state.SkipWithError("wrong due-word count");
+}
+
+void BM_LoadQueue(benchmark::State& state) {
+  makeAllDue(preparedStore());
+  ReviewQueueView view;
+  ReviewQueue queue(view);
+  queue.firstInit();
+  for (auto _ : state) loadQueue(queue, state);
+}
+
+void BM_Answer(benchmark::State& state) {
+  makeAllDue(preparedStore());
+  ReviewQueueView view;
+  ReviewQueue queue(view);
+  queue.firstInit();
+  loadQueue(queue, state);
   for (auto _ : state) {
     queue.showSelBtn();
     queue.selBtn_Down();
