@@ -66,19 +66,6 @@ void loadSection(CallDB& db, WordCardContent& content, const ReviewListSort::Ent
   }
 }
 
-// The first text of a per-word table, by headword; "" when the word has no row.
-std::string noteText(const char* sql, const std::string& word) {
-  const Value texts = CallDB::callDB()->sql_select(sql, "s", "s", Value::array({word}));
-  std::string text = texts.size() ? texts.at(0).asString() : std::string();
-  for (char& c : text) {
-    if (c == '\n' || c == '\t') c = ' ';
-  }
-  return text;
-}
-
-// An adopted mnemonic of this text marks a declined offer and reads as none.
-constexpr const char* kDeclinedMnemonic = "#*#";
-
 }  // namespace
 
 WordCardContent load(const std::string& word, const std::string& sortValue) {
@@ -104,30 +91,13 @@ WordCardContent load(const std::string& word, const std::string& sortValue) {
 }
 
 WordNoteTexts mnemonicTexts(const std::string& word) {
-  WordNoteTexts texts;
-  texts.own = noteText(
-      "select sn_tNote from Study_Note where sn_uWordID = (select wl_uWordID from Words_Library "
-      "where wl_tWord = ?)",
-      word);
-  texts.adopted = noteText(
-      "select wm_tMnemonic from Words_Mnemonic where wm_uWordID = (select wl_uWordID from "
-      "Words_Library where wl_tWord = ?)",
-      word);
-  if (texts.adopted == kDeclinedMnemonic) texts.adopted.clear();
-  return texts;
+  CallDB& db = *CallDB::callDB();
+  return {db.getNote(word), db.getMnemonic(word)};
 }
 
 WordNoteTexts grammarTexts(const std::string& word) {
-  WordNoteTexts texts;
-  texts.own = noteText(
-      "select wm_tYuFa from Words_MyYuFa where wm_uWordID = (select wl_uWordID from Words_Library "
-      "where wl_tWord = ?)",
-      word);
-  texts.adopted = noteText(
-      "select wy_tYuFa from Words_YuFa where wy_uWordID = (select wl_uWordID from Words_Library "
-      "where wl_tWord = ?)",
-      word);
-  return texts;
+  CallDB& db = *CallDB::callDB();
+  return {db.getMyYuFa(word), db.getYuFa(word)};
 }
 
 }  // namespace WordCardLoader

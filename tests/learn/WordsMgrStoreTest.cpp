@@ -18,13 +18,6 @@ class WordsMgrStore : public storetest::StoreTest {
     ASSERT_TRUE(db_->isOpen());
   }
 
-  void setNote(const char* table, const char* idColumn, const char* textColumn,
-               const std::string& word, const std::string& text) {
-    db_->sql_insert(std::string("replace into ") + table + " (" + idColumn + ", " + textColumn +
-                        ") select wl_uWordID, ? from Words_Library where wl_tWord = ?",
-                    "ss", Value::array({text, word}));
-  }
-
   CallDB* db_ = nullptr;
 };
 
@@ -93,15 +86,15 @@ TEST_F(WordsMgrStore, NotesAreReadAgainAtEveryRender) {
       "无助记，点击上方按钮进行编辑或采纳</span></body>";
   EXPECT_EQ(mgr->GetZhuJiInfo(), none);
 
-  setNote("Words_Mnemonic", "wm_uWordID", "wm_tMnemonic", "apple", "#*#");
+  db_->saveMnemonic("apple", "#*#");
   EXPECT_EQ(mgr->GetZhuJiInfo(), none);  // a declined offer is no mnemonic
 
-  setNote("Study_Note", "sn_uWordID", "sn_tNote", "apple", "a\tp<p>\nle");
+  db_->saveNote("apple", "a\tp<p>\nle");
   EXPECT_EQ(mgr->GetZhuJiInfo(),
             "<body style=\"font-size:15px\"><span style=\"font-size:15px;color:#399c66\">"
             "我的助记：</span>a p&lt;p&gt; le</body>");
 
-  setNote("Words_YuFa", "wy_uWordID", "wy_tYuFa", "apple", "an apple");
+  db_->saveYuFa("apple", "an apple");
   EXPECT_EQ(mgr->GetYuFaInfo(),
             "<body style=\"font-size:15px\"><span style=\"font-size:15px;color:#399c66\">"
             "我的采纳：</span>an apple</body>");
