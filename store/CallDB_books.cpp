@@ -1,4 +1,5 @@
 // The book library: book classes, books, their word counts and a book's word lists loaded whole.
+#include <optional>
 #include <string>
 
 #include "store/CallDB.h"
@@ -11,8 +12,12 @@ std::string id(int v) {
   return std::to_string(v);
 }
 
-std::string countText(int64_t planned, int64_t all) {
-  return "(" + std::to_string(planned) + "/" + std::to_string(all) + ")";
+// "(n)" or "(planned/all)".
+std::string countText(int64_t first, std::optional<int64_t> second = std::nullopt) {
+  std::string text = "(";
+  text.append(std::to_string(first));
+  if (second) text.append("/").append(std::to_string(*second));
+  return text.append(")");
 }
 
 }  // namespace
@@ -57,10 +62,7 @@ Value CallDB::getBookLibData(int sectionId) {
                    numberOf("select count(*) from excellent_mnemonic"))});
   return Value::array(
       {rowsOf("select bc_sName from book_class where bc_uId = " + id(sectionId), "s").at(0),
-       "(" +
-           std::to_string(
-               numberOf("select count(b_uId) from books where f_bc_uId = " + id(sectionId))) +
-           ")"});
+       countText(numberOf("select count(b_uId) from books where f_bc_uId = " + id(sectionId)))});
 }
 
 int64_t CallDB::getAllWordsNum(int bookId) {

@@ -1,5 +1,8 @@
 // The review queue's mirror in review_list, so that a restart within the study day resumes it.
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <memory>
 
 #include "store/CallDB.h"
 
@@ -11,22 +14,48 @@ namespace {
 constexpr size_t kBatch = 30;
 
 std::string batchStatement(size_t rows, int type) {
-  const std::string row = "?, " + std::to_string(type) + ", 0";
-  std::string sql = "insert into review_list (rlt_tWord,rlt_uType,rlt_uPos) select " + row;
-  for (size_t i = 1; i < rows; ++i) sql += " union all select " + row;
+  const std::string row = "(?, " + std::to_string(type) + ", 0)";
+  std::string sql = "insert into review_list (rlt_tWord,rlt_uType,rlt_uPos) values " + row;
+  for (size_t i = 1; i < rows; ++i) sql.append(", ").append(row);
   return sql;
 }
 
+struct Finalizer {
+  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
 }  // namespace
 
+// A rebuild writes thousands of rows: each batch size is prepared once and run for every batch,
+// which the wrapper's one-shot statements cannot do. Failures raise as the wrapper's do.
 void CallDB::appendQueueRows(const Value& words, int type) {
-  const std::string fullBatch = batchStatement(kBatch, type);
+  std::lock_guard<std::recursive_mutex> lock(sqlMgr_.connection());
+  Statement full;
   for (size_t first = 0; first < words.size(); first += kBatch) {
     const size_t rows = std::min(kBatch, words.size() - first);
-    Value params = Value::array();
-    for (size_t i = 0; i < rows; ++i) params.append(words.at(first + i));
-    sqlMgr_.insertOneChannel(rows == kBatch ? fullBatch : batchStatement(rows, type),
-                             std::string(rows, 's'), params);
+    Statement last;
+    Statement& stmt = rows == kBatch ? full : last;
+    if (!stmt) {
+      const std::string sql = batchStatement(rows, type);
+      sqlite3_stmt* prepared = nullptr;
+      if (sqlite3_prepare_v2(sqlMgr_.database(), sql.c_str(), -1, &prepared, nullptr) !=
+              SQLITE_OK ||
+          !prepared) {
+        sqlite3_finalize(prepared);
+        throw MyException("Error: failed to insert:channels sql:" + sql);
+      }
+      stmt.reset(prepared);
+    }
+    for (size_t i = 0; i < rows; ++i) {
+      const std::string& word = words.at(first + i).asString();
+      sqlite3_bind_text(stmt.get(), static_cast<int>(i) + 1, word.data(),
+                        static_cast<int>(word.size()), SQLITE_STATIC);
+    }
+    const int rc = sqlite3_step(stmt.get());
+    sqlite3_reset(stmt.get());
+    if (rc != SQLITE_DONE)
+      throw MyException("Error: failed to insert into the database with message.");
   }
 }
 

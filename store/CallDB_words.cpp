@@ -13,7 +13,8 @@ Value studyOrderKey(const Value& rows) {
   const int64_t last = rows.at(0).at(0).asInt();
   const int64_t next = rows.at(0).at(1).asInt();
   if (last == 0) return Value::array({static_cast<long long>(next)});
-  std::string digits = "1" + std::to_string(next);
+  std::string digits = std::to_string(next);
+  digits.insert(digits.begin(), '1');
   return Value::array({std::strtoll(digits.c_str(), nullptr, 10)});
 }
 

@@ -171,10 +171,10 @@ struct StatementLog {
   }
 };
 
+// Rows of one run of a multi-row insert, as SQLite saw it with its values.
 size_t rowsIn(const std::string& insert) {
   size_t n = 1;
-  for (size_t at = insert.find("union all"); at != std::string::npos;
-       at = insert.find("union all", at + 1))
+  for (size_t at = insert.find("), ("); at != std::string::npos; at = insert.find("), (", at + 1))
     ++n;
   return n;
 }
@@ -215,6 +215,21 @@ TEST_F(StudyRecordsTest, QueueWordsAreBoundSoQuotesSurvive) {
   for (size_t i = 0; i < 4; ++i) EXPECT_VALUE(stored.at(i), Value::array({odd.at(i), 0, 0}));
   EXPECT_VALUE(stored.at(4), Value::array({"x\"y", 1, 0}));
   EXPECT_EQ(number("select count(*) from Study_Log"), 0);  // the table is still there
+}
+
+TEST_F(StudyRecordsTest, AFailedRebuildKeepsThePreviousQueue) {
+  db_->initReviewWords_tempData(Value::array({"apple", "book"}), 0);
+  db_->sql_insert(
+      "create trigger refuse before insert on review_list when new.rlt_tWord = 'boom' begin "
+      "select raise(abort, 'refused'); end",
+      "", Value::array());
+  Value words = Value::array();
+  for (const auto& w : addWords("b", 40, 2000)) words.append(w);
+  words.append("boom");
+  EXPECT_THROW(db_->initReviewWords_tempData(words, 0), MyException);
+  EXPECT_VALUE(db_->getReviewWords_tempData(),
+               Value::array({Value::array({"apple", 0, 0}), Value::array({"book", 0, 0})}));
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
 }
 
 TEST_F(StudyRecordsTest, QueueRowsArePositionedAndRemovedByWord) {
