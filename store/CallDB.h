@@ -163,6 +163,14 @@ class CallDB {
   // ("%" and "_" typed by the learner match only themselves); -1 when there is none.
   int64_t getwordPos_sortBook(const std::string& text, int64_t bookId, int64_t searchType);
 
+  // ---- Day counts and the day's new words
+  int getFinishTestNumFromDay();  // words answered today that were not planned today
+  int getTodayLearnNum();         // today's new words: never answered, or first answered today
+  int GetNeedTestNum(int n);      // words due in the study day n days after today's
+  int getNeedLearnNum();          // "StudyLimitCount" less today's new words, never below 0
+  plat::Value getOrderWords();    // up to getNeedLearnNum() unplanned words, alphabetical
+  plat::Value getRandomWords();   // ... in random order
+
   // ---- The learner's texts of a word: own mnemonic note, adopted mnemonic, own and adopted
   // grammar note. Line breaks and tabs become blanks (the backup is tab-separated lines); a word
   // outside the library reads "" and saves nothing. Saves mark the row for the next backup.
@@ -205,14 +213,6 @@ class CallDB {
   std::optional<WordForgetState> getWordForgetState(const std::string& word);  // none: unplanned
   // The level of a word whose next review is `remaining` seconds away (negative: overdue).
   static int forgetLevel(int64_t remaining, bool tested);
-
-  // ---- Day counts and the day's new words
-  int getFinishTestNumFromDay();  // words answered today that were not planned today
-  int getTodayLearnNum();         // today's new words: never answered, or first answered today
-  int GetNeedTestNum(int n);      // words due in the study day n days after today's
-  int getNeedLearnNum();          // "StudyLimitCount" less today's new words, never below 0
-  plat::Value getOrderWords();    // up to getNeedLearnNum() unplanned words, alphabetical
-  plat::Value getRandomWords();   // ... in random order
 
   // ---- Day logs and statistics series, one value per study day. Past series run newest first
   // (element 0 is today), forward series furthest first (the last element is today).

@@ -37,22 +37,17 @@ int CallDB::getNeedLearnNum() {
   return need > 0 ? need : 0;
 }
 
+// The first `getNeedLearnNum()` unplanned words of the whole library in the given order.
+static const char* const kUnplanned =
+    "select wl_tWord from words_library where wl_uWordID not in(select sl_uWordID from "
+    "study_list) order by";
+
 Value CallDB::getOrderWords() {
-  const int need = getNeedLearnNum();
-  if (need == 0) return Value::array();
-  return rowsOf(
-      "select wl_tWord from words_library where wl_uWordID not in(select sl_uWordID from "
-      "study_list) order by(wl_tWord) limit " +
-          std::to_string(need),
-      "s");
+  return rowsOf(std::string(kUnplanned) + "(wl_tWord) limit " + std::to_string(getNeedLearnNum()),
+                "s");
 }
 
 Value CallDB::getRandomWords() {
-  const int need = getNeedLearnNum();
-  if (need == 0) return Value::array();
-  return rowsOf(
-      "select wl_tWord from words_library where wl_uWordID not in(select sl_uWordID from "
-      "study_list) order by(random()) limit " +
-          std::to_string(need),
-      "s");
+  return rowsOf(std::string(kUnplanned) + "(random()) limit " + std::to_string(getNeedLearnNum()),
+                "s");
 }
