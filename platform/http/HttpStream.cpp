@@ -22,6 +22,7 @@ namespace {
 
 constexpr size_t kSendChunk = 262144;
 constexpr size_t kReadChunk = 65536;
+constexpr int kReceiveBuffer = 4 << 20;  // the system caps it at its own maximum
 
 enum class Phase {
   Idle,
@@ -209,6 +210,9 @@ struct HttpStream::Impl {
       }
       int one = 1;
       setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      // Room for the server to go on sending while the client takes in a large body.
+      int receiveBuffer = kReceiveBuffer;
+      setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
       connection = std::make_unique<Connection>(fd);
       if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0) {
         connected();
