@@ -14,14 +14,15 @@ std::mutex& clockMutex() {
 
 // Every clock ever installed stays alive: Clock::current() hands out references that another
 // thread may still hold while a test installs the next one.
+// Never destroyed, like the real clock below: threads still running at exit may read the time.
 std::vector<std::shared_ptr<Clock>>& installedClocks() {
-  static std::vector<std::shared_ptr<Clock>> clocks;
-  return clocks;
+  static auto* clocks = new std::vector<std::shared_ptr<Clock>>;
+  return *clocks;
 }
 
 RealClock& realClock() {
-  static RealClock real;
-  return real;
+  static auto* real = new RealClock;
+  return *real;
 }
 
 std::atomic<Clock*>& currentClock() {
