@@ -218,8 +218,6 @@ CREATE TABLE review_list (
   rlt_uType INTEGER DEFAULT 0,
   rlt_uPos INTEGER DEFAULT 0
 );
--- Each answer deletes its word's queue rows by headword.
-CREATE INDEX review_list_word ON review_list (rlt_tWord);
 
 CREATE TABLE remind_words (
   rw_uWordID INTEGER PRIMARY KEY,
