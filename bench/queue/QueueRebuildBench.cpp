@@ -5,57 +5,26 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/support/BenchStore.h"
 #include "bench/support/Ratio.h"
-#include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using plat::Value;
 
 constexpr int kWords = 10000;
 
-// A fresh app home whose study database holds kWords extra headwords, all planned, answered and
-// due today; removed at exit.
+// kWords extra headwords, all planned, answered and due today.
 CallDB* preparedStore() {
   static CallDB* const store = [] {
-    std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(home.data())) std::abort();
-    plat::AppHome::setHome(home);
-    plat::AppHome::ensureFolders();
-    static const std::string removed = home;
-    std::atexit([] {
-      CallDB::Release_CallDB();
-      std::error_code ignored;
-      fs::remove_all(removed, ignored);
-    });
-
-    CallDB* db = CallDB::callDB();
-    if (!db->isOpen()) return db;
-    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
-    db->sqlMgr().beginTransaction();
-    for (int i = 0; i < kWords; ++i) {
-      char word[32];
-      std::snprintf(word, sizeof word, "queue%05d", i);
-      db->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
-                     Value::array({100000 + i, word}));
-      db->InsertStudyWord(word, now - 10 * 86400);
-    }
-    // Answered two days ago, due at scattered times before now.
-    db->sql_update(
-        "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ? - (sl_uWordID * 7919) % "
-        "86400, sl_uFeedbackID1 = 2",
-        "NN", Value::array({static_cast<long long>(now - 2 * 86400), static_cast<long long>(now)}));
-    db->UpdatePersonalValue_isNeed("ReviewLimitCount", std::to_string(2 * kWords));
-    db->sqlMgr().commitTransaction();
+    CallDB* db = bench::storeWithPlannedWords(kWords, "queue", 100000);
+    if (db->isOpen()) bench::makeAllDue(db);
     return db;
   }();
   return store;

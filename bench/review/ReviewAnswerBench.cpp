@@ -6,20 +6,17 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
+#include "bench/support/BenchStore.h"
 #include "bench/support/Ratio.h"
 #include "learn/ReviewQueue.h"
-#include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using plat::Value;
 
 constexpr int kWords = 10000;
@@ -30,46 +27,8 @@ int64_t storedNow() {
   return MyDate::storedTime(MyDate::localDateTime());
 }
 
-// Every extra word answered two days ago and due at a scattered time before now.
-void makeAllDue(CallDB* db) {
-  const int64_t now = storedNow();
-  db->sql_update(
-      "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ? - (sl_uWordID * 7919) % "
-      "86400, sl_uFeedbackID1 = 2",
-      "NN", Value::array({static_cast<long long>(now - 2 * 86400), static_cast<long long>(now)}));
-}
-
-// A fresh app home whose study database holds kWords extra headwords, all planned; removed at
-// exit.
 CallDB* preparedStore() {
-  static CallDB* const store = [] {
-    std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(home.data())) std::abort();
-    plat::AppHome::setHome(home);
-    plat::AppHome::ensureFolders();
-    static const std::string removed = home;
-    std::atexit([] {
-      CallDB::Release_CallDB();
-      std::error_code ignored;
-      fs::remove_all(removed, ignored);
-    });
-
-    CallDB* db = CallDB::callDB();
-    if (!db->isOpen()) return db;
-    const int64_t now = storedNow();
-    db->sqlMgr().beginTransaction();
-    for (int i = 0; i < kWords; ++i) {
-      char word[32];
-      std::snprintf(word, sizeof word, "review%05d", i);
-      db->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
-                     Value::array({kFirstId + i, word}));
-      db->InsertStudyWord(word, now - 10 * 86400);
-    }
-    db->UpdatePersonalValue_isNeed("ReviewLimitCount", std::to_string(2 * kWords));
-    db->sqlMgr().commitTransaction();
-    return db;
-  }();
-  return store;
+  return bench::storeWithPlannedWords(kWords, "review", kFirstId);
 }
 
 // Rebuilds the queue from the due words, as a new study day does.
@@ -80,7 +39,7 @@ void loadQueue(ReviewQueue& queue, benchmark::State& state) {
 }
 
 void BM_LoadQueue(benchmark::State& state) {
-  makeAllDue(preparedStore());
+  bench::makeAllDue(preparedStore());
   ReviewQueueView view;
   ReviewQueue queue(view);
   queue.firstInit();
@@ -88,7 +47,7 @@ void BM_LoadQueue(benchmark::State& state) {
 }
 
 void BM_Answer(benchmark::State& state) {
-  makeAllDue(preparedStore());
+  bench::makeAllDue(preparedStore());
   ReviewQueueView view;
   ReviewQueue queue(view);
   queue.firstInit();

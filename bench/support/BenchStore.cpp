@@ -1,0 +1,69 @@
+#include "bench/support/BenchStore.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/base/AppHome.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+
+namespace bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+int64_t storedNow() {
+  return MyDate::storedTime(MyDate::localDateTime());
+}
+
+std::string& benchHome() {
+  static std::string home;
+  return home;
+}
+
+void removeBenchHome() {
+  CallDB::Release_CallDB();
+  std::error_code ignored;
+  fs::remove_all(benchHome(), ignored);
+}
+
+}  // namespace
+
+CallDB* storeWithPlannedWords(int count, const std::string& prefix, int firstId) {
+  static CallDB* const store = [&] {
+    std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
+    if (!mkdtemp(home.data())) std::abort();
+    benchHome() = home;
+    plat::AppHome::setHome(home);
+    plat::AppHome::ensureFolders();
+    std::atexit(removeBenchHome);
+
+    CallDB* db = CallDB::callDB();
+    if (!db->isOpen()) return db;
+    const int64_t now = storedNow();
+    db->sqlMgr().beginTransaction();
+    for (int i = 0; i < count; ++i) {
+      char word[64];
+      std::snprintf(word, sizeof word, "%s%05d", prefix.c_str(), i);
+      db->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                     plat::Value::array({firstId + i, word}));
+      db->InsertStudyWord(word, now - 10 * 86400);
+    }
+    db->UpdatePersonalValue_isNeed("ReviewLimitCount", std::to_string(2 * count));
+    db->sqlMgr().commitTransaction();
+    return db;
+  }();
+  return store;
+}
+
+void makeAllDue(CallDB* db) {
+  const int64_t now = storedNow();
+  db->sql_update(
+      "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ? - (sl_uWordID * 7919) % "
+      "86400, sl_uFeedbackID1 = 2",
+      "NN",
+      plat::Value::array({static_cast<long long>(now - 2 * 86400), static_cast<long long>(now)}));
+}
+
+}  // namespace bench
