@@ -116,38 +116,36 @@ void SqlMgrController::bindParams(sqlite3_stmt* stmt, const std::string& paramSi
   }
 }
 
+namespace {
+
+// One result column read by its type letter.
+plat::Value columnValue(sqlite3_stmt* stmt, int col, char letter, int key) {
+  switch (letter) {
+    case 'n': return sqlite3_column_int(stmt, col);
+    case 'N': return static_cast<long long>(sqlite3_column_int64(stmt, col));
+    case 'd': return sqlite3_column_double(stmt, col);
+    case 's': return columnText(stmt, col);
+    case 't': return WordText::rekey(columnText(stmt, col), key);
+    default: throw TypeError("Not found the type!");
+  }
+}
+
+}  // namespace
+
 void SqlMgrController::readRows(sqlite3_stmt* stmt, const std::string& retType,
                                 plat::Value& result) const {
   if (!result.isArray()) result = plat::Value::array();
   const int key = retType.find('t') == std::string::npos ? 0 : wordTextKey();
   while (sqlite3_step(stmt) == SQLITE_ROW) {
-    plat::Value row = plat::Value::array();
-    for (size_t k = 0; k < retType.size(); ++k) {
-      int col = static_cast<int>(k);
-      switch (retType[k]) {
-        case 'n':
-          row.append(sqlite3_column_int(stmt, col));
-          break;
-        case 'N':
-          row.append(static_cast<long long>(sqlite3_column_int64(stmt, col)));
-          break;
-        case 'd':
-          row.append(sqlite3_column_double(stmt, col));
-          break;
-        case 's':
-          row.append(columnText(stmt, col));
-          break;
-        case 't':
-          row.append(WordText::rekey(columnText(stmt, col), key));
-          break;
-        default:
-          throw TypeError("Not found the type!");
-      }
+    // One column gives a flat array: no row array to build and drop.
+    if (retType.size() == 1) {
+      result.append(columnValue(stmt, 0, retType[0], key));
+      continue;
     }
-    if (retType.size() == 1)
-      result.append(row.at(0));
-    else
-      result.append(std::move(row));
+    plat::Value row = plat::Value::array();
+    for (size_t k = 0; k < retType.size(); ++k)
+      row.append(columnValue(stmt, static_cast<int>(k), retType[k], key));
+    result.append(std::move(row));
   }
 }
 
