@@ -1,18 +1,15 @@
 #include "json/JsonArray.h"
 
-#include <iterator>
 #include <new>
 
 #include "json/JsonRaise.h"
 #include "json/SharedWithTrailing.h"
 
-JsonArray::JsonArray(void** trailing, Private, plat::Value* first, size_t count, bool isMutable)
-    : items_(static_cast<plat::Value*>(*trailing)), count_(count), mutations_(isMutable ? 1 : 0) {
+JsonArray::JsonArray(void** trailing, Private, size_t count, bool isMutable)
+    : items_(static_cast<plat::Value*>(*trailing)), count_(0), mutations_(isMutable ? 1 : 0) {
   if (isMutable) {
-    growable_.assign(std::make_move_iterator(first), std::make_move_iterator(first + count));
+    growable_.reserve(count);
     items_ = growable_.data();
-  } else {
-    for (size_t i = 0; i < count; ++i) new (items_ + i) plat::Value(std::move(first[i]));
   }
 }
 
@@ -20,9 +17,9 @@ JsonArray::~JsonArray() {
   if (!isMutable()) std::destroy_n(items_, count_);
 }
 
-std::shared_ptr<JsonArray> JsonArray::make(plat::Value* first, size_t count, bool isMutable) {
+std::shared_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
   size_t trailingBytes = isMutable ? 0 : count * sizeof(plat::Value);
-  return makeSharedWithTrailing<JsonArray>(trailingBytes, Private(), first, count, isMutable);
+  return makeSharedWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
 }
 
 size_t JsonArray::capacity() const {
@@ -72,8 +69,9 @@ void JsonArray::remove(size_t index) {
 }
 
 std::shared_ptr<plat::ArrayStorage> JsonArray::clone() const {
-  std::vector<plat::Value> copy(items_, items_ + count_);
-  return make(copy.data(), copy.size(), isMutable());
+  auto copy = make(count_, isMutable());
+  for (size_t i = 0; i < count_; ++i) copy->makeNext([&] { return items_[i]; });
+  return copy;
 }
 
 void JsonArray::getObjects(plat::Value* objects, size_t location, size_t length) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/base/Value.h"
@@ -17,8 +18,8 @@ class JsonArray final : public plat::ArrayStorage {
   };
 
  public:
-  // Takes the items of [first, first + count) by moving them.
-  JsonArray(void** trailing, Private, plat::Value* first, size_t count, bool isMutable);
+  // Room for `count` items, none made yet.
+  JsonArray(void** trailing, Private, size_t count, bool isMutable);
   ~JsonArray() override;
 
   size_t size() const override { return count_; }
@@ -41,7 +42,19 @@ class JsonArray final : public plat::ArrayStorage {
 
  private:
   friend class JsonParser;
-  static std::shared_ptr<JsonArray> make(plat::Value* first, size_t count, bool isMutable);
+  // An array with room for `count` items; makeNext makes them in order, each in its place from
+  // what `make()` returns.
+  static std::shared_ptr<JsonArray> make(size_t count, bool isMutable);
+  template <typename Make>
+  void makeNext(Make&& make) {
+    if (isMutable()) {
+      growable_.push_back(make());
+      items_ = growable_.data();
+    } else {
+      new (items_ + count_) plat::Value(make());
+    }
+    ++count_;
+  }
 
   void insertAt(const char* operation, size_t index, plat::Value value);
   void checkMutable(const char* operation) const;

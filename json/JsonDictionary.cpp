@@ -84,10 +84,12 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
     JSON_CAPACITY_CASE(7)
     JSON_CAPACITY_CASE(8)
     JSON_CAPACITY_CASE(9)
-        JSON_CAPACITY_CASE(10) JSON_CAPACITY_CASE(11) JSON_CAPACITY_CASE(12)
+    JSON_CAPACITY_CASE(10)
+    JSON_CAPACITY_CASE(11)
+    JSON_CAPACITY_CASE(12)
 #undef JSON_CAPACITY_CASE
-            default : return hash %
-                      capacity_;
+    default:
+      return hash % capacity_;
   }
 }
 
@@ -143,29 +145,7 @@ const plat::Value* JsonDictionary::find(const std::string& key) const {
 }
 
 void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
-  insertPair(hash, std::move(key), std::move(object));
-}
-
-void JsonDictionary::insertEntry(uint64_t hash, std::string_view key, plat::Value&& object) {
-  insertPair(hash, key, std::move(object));
-}
-
-template <typename Key>
-void JsonDictionary::insertPair(uint64_t hash, Key&& key, plat::Value&& object) {
-  if (capacity_ == 0) return;
-  size_t index = startSlot(hash);
-  for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    if (slots_[index] != 0) {
-      const Pair& pair = pairAt(index);
-      if (pair.keyHash == hash && pair.key == key) removeSlot(index);
-    }
-    if (slots_[index] == 0) {
-      if (count_ == pairRoom_) return;  // only when the table is full
-      new (pairs_ + count_) Pair{hash, std::string(std::forward<Key>(key)), std::move(object)};
-      slots_[index] = static_cast<uint32_t>(++count_);
-      return;
-    }
-  }
+  insertMade(hash, std::move(key), [&] { return std::move(object); });
 }
 
 void JsonDictionary::removeSlot(size_t index) {

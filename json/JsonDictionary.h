@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,9 +71,10 @@ class JsonDictionary final : public plat::DictionaryStorage,
   // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
   // free.
   void insertEntry(uint64_t hash, std::string&& key, plat::Value&& object);
-  void insertEntry(uint64_t hash, std::string_view key, plat::Value&& object);
-  template <typename Key>
-  void insertPair(uint64_t hash, Key&& key, plat::Value&& object);
+  // The same with the object made in its place from what `makeObject()` returns, only once a slot
+  // is found.
+  template <typename Key, typename MakeObject>
+  void insertMade(uint64_t hash, Key&& key, MakeObject&& makeObject);
   void removeSlot(size_t index);
   void regrow(size_t capacityIndex);
   void placeStorage(void* storage, size_t capacityIndex, size_t pairRoom);
@@ -97,3 +99,21 @@ class JsonDictionary final : public plat::DictionaryStorage,
   size_t pairRoom_;
   std::unique_ptr<std::byte[]> grown_;
 };
+
+template <typename Key, typename MakeObject>
+void JsonDictionary::insertMade(uint64_t hash, Key&& key, MakeObject&& makeObject) {
+  if (capacity_ == 0) return;
+  size_t index = startSlot(hash);
+  for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
+    if (slots_[index] != 0) {
+      const Pair& pair = pairAt(index);
+      if (pair.keyHash == hash && pair.key == key) removeSlot(index);
+    }
+    if (slots_[index] == 0) {
+      if (count_ == pairRoom_) return;  // only when the table is full
+      new (pairs_ + count_) Pair{hash, std::string(std::forward<Key>(key)), makeObject()};
+      slots_[index] = static_cast<uint32_t>(++count_);
+      return;
+    }
+  }
+}

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,20 +55,51 @@ struct JsonParseToken {
   JsonTokenValue value;
 };
 
-// A dictionary key waiting for its dictionary: its bytes stay in the input, or, when they had to
-// be decoded, in the stack's own key text.
-struct JsonKeyRef {
+// Where the bytes of a string waiting for its container are: in the input, or decoded into the
+// stack's own text (the scratch buffer is reused by the next string).
+struct JsonTextRef {
   size_t offset;
   size_t length;
+  bool decoded;  // in JsonObjectStack::decodedText rather than in the input
+};
+
+// A dictionary key waiting for its dictionary.
+struct JsonKeyRef {
+  JsonTextRef text;
   uint64_t hash;
-  bool decoded;  // in JsonObjectStack::decodedKeys rather than in the input
+};
+
+// A value waiting for its container, which makes it in place: scalars are kept as the token gave
+// them, finished containers by their index among the stack's finished ones.
+struct JsonPendingValue {
+  enum Kind : uint8_t {
+    Null,
+    True,
+    False,
+    LongLong,
+    UnsignedLongLong,
+    Double,
+    String,
+    Array,
+    Dictionary
+  };
+  Kind kind;
+  union {
+    int64_t longLongValue;
+    uint64_t unsignedLongLongValue;
+    double doubleValue;
+    size_t index;  // of an array or dictionary
+    JsonTextRef text;
+  };
 };
 
 // The items of all open containers; each container remembers the tops at its start.
 struct JsonObjectStack {
-  std::vector<plat::Value> values;
+  std::vector<JsonPendingValue> values;
   std::vector<JsonKeyRef> keys;
-  std::string decodedKeys;
+  std::string decodedText;
+  std::vector<std::shared_ptr<plat::ArrayStorage>> arrays;
+  std::vector<std::shared_ptr<plat::DictionaryStorage>> dictionaries;
 };
 
 struct JsonParseState {

@@ -1,6 +1,6 @@
 #include "json/JsonParser.h"
 
-#include <iterator>
+#include <string>
 
 #include "json/JsonArray.h"
 #include "json/JsonDictionary.h"
@@ -28,11 +28,13 @@ bool isValueToken(JsonTokenKind kind) {
 plat::Value JsonParser::parse() {
   plat::Value result;
   bool built = false;
+  Marks start = marks();
   if (state_.length > 0 && jsonNextToken(state_)) {
     JsonTokenKind kind = state_.token.kind;
     if (kind == JsonTokenKindArrayBegin || kind == JsonTokenKindObjectBegin) {
-      built = kind == JsonTokenKindArrayBegin ? parseArray(result, 1) : parseDictionary(result, 1);
+      built = kind == JsonTokenKindArrayBegin ? parseArray(1) : parseDictionary(1);
       if (built) {
+        result = make(state_.stack.values.back());
         jsonSkipWhitespace(state_);
         if (state_.atIndex < state_.length && !(state_.options & JsonParseFlagTrailingText)) {
           jsonRecordError(state_,
@@ -45,6 +47,7 @@ plat::Value JsonParser::parse() {
       jsonRecordError(state_, "Expected either '[' or '{'.");
     }
   }
+  rewind(start);
   if (!built) {
     if (state_.atIndex == state_.length) jsonRecordError(state_, "Reached the end of the buffer.");
     jsonRecordError(state_, "Unable to parse JSON.");
@@ -76,45 +79,110 @@ bool JsonParser::expectedSet(unsigned expect, const char* valueWord, const char*
   return false;
 }
 
+JsonParser::Marks JsonParser::marks() const {
+  const JsonObjectStack& stack = state_.stack;
+  return {stack.values.size(), stack.keys.size(), stack.decodedText.size(), stack.arrays.size(),
+          stack.dictionaries.size()};
+}
+
+void JsonParser::rewind(const Marks& marks) {
+  JsonObjectStack& stack = state_.stack;
+  stack.values.resize(marks.values);
+  stack.keys.resize(marks.keys);
+  stack.decodedText.resize(marks.decodedText);
+  stack.arrays.resize(marks.arrays);
+  stack.dictionaries.resize(marks.dictionaries);
+}
+
+void JsonParser::keepText(std::string_view bytes, JsonTextRef& text) {
+  const char* input = reinterpret_cast<const char*>(state_.input);
+  text.length = bytes.size();
+  text.decoded = bytes.data() < input || bytes.data() >= input + state_.length;
+  if (!text.decoded) {
+    text.offset = static_cast<size_t>(bytes.data() - input);
+    return;
+  }
+  // Decoded into the scratch buffer, which the next string reuses.
+  std::string& decoded = state_.stack.decodedText;
+  text.offset = decoded.size();
+  decoded.append(bytes);
+}
+
+std::string_view JsonParser::textOf(const JsonTextRef& text) const {
+  const char* base =
+      text.decoded ? state_.stack.decodedText.data() : reinterpret_cast<const char*>(state_.input);
+  return std::string_view(base + text.offset, text.length);
+}
+
 void JsonParser::pushScalar() {
-  // Each value is made in its place on the stack.
-  std::vector<plat::Value>& values = state_.stack.values;
+  // Filled in its place: a copy made on the side would be stored in parts and read back whole.
+  JsonPendingValue& pending = state_.stack.values.emplace_back();
   const JsonTokenValue& value = state_.token.value;
   switch (state_.token.kind) {
     case JsonTokenKindTrue:
-      values.emplace_back(true);
-      return;
-    case JsonTokenKindFalse:
-      values.emplace_back(false);
-      return;
-    case JsonTokenKindNull:
-      values.emplace_back();
-      return;
-    case JsonTokenKindString:
-      values.emplace_back(std::string(value.bytes));
-      return;
-    default:
+      pending.kind = JsonPendingValue::True;
       break;
-  }
-  switch (value.kind) {
-    case JsonValueKindLongLong:
-      values.emplace_back(static_cast<long long>(value.number.longLongValue));
-      return;
-    case JsonValueKindUnsignedLongLong:
-      // Only what a signed number cannot hold stays unsigned.
-      if (value.number.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
-        values.emplace_back(static_cast<long long>(value.number.unsignedLongLongValue));
-      else
-        values.emplace_back(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
-      return;
+    case JsonTokenKindFalse:
+      pending.kind = JsonPendingValue::False;
+      break;
+    case JsonTokenKindNull:
+      pending.kind = JsonPendingValue::Null;
+      break;
+    case JsonTokenKindString:
+      pending.kind = JsonPendingValue::String;
+      keepText(value.bytes, pending.text);
+      break;
     default:
-      values.emplace_back(value.number.doubleValue);
-      return;
+      switch (value.kind) {
+        case JsonValueKindLongLong:
+          pending.kind = JsonPendingValue::LongLong;
+          pending.longLongValue = value.number.longLongValue;
+          break;
+        case JsonValueKindUnsignedLongLong:
+          pending.kind = JsonPendingValue::UnsignedLongLong;
+          pending.unsignedLongLongValue = value.number.unsignedLongLongValue;
+          break;
+        default:
+          pending.kind = JsonPendingValue::Double;
+          pending.doubleValue = value.number.doubleValue;
+      }
   }
 }
 
+void JsonParser::pushContainer(JsonPendingValue::Kind kind, size_t index) {
+  JsonPendingValue& pending = state_.stack.values.emplace_back();
+  pending.kind = kind;
+  pending.index = index;
+}
+
+plat::Value JsonParser::make(const JsonPendingValue& pending) {
+  switch (pending.kind) {
+    case JsonPendingValue::Null:
+      return plat::Value();
+    case JsonPendingValue::True:
+      return plat::Value(true);
+    case JsonPendingValue::False:
+      return plat::Value(false);
+    case JsonPendingValue::LongLong:
+      return plat::Value(static_cast<long long>(pending.longLongValue));
+    case JsonPendingValue::UnsignedLongLong:
+      // Only what a signed number cannot hold stays unsigned.
+      if (pending.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
+        return plat::Value(static_cast<long long>(pending.unsignedLongLongValue));
+      return plat::Value(static_cast<unsigned long long>(pending.unsignedLongLongValue));
+    case JsonPendingValue::Double:
+      return plat::Value(pending.doubleValue);
+    case JsonPendingValue::String:
+      return plat::Value(std::string(textOf(pending.text)));
+    case JsonPendingValue::Array:
+      return plat::Value(std::move(state_.stack.arrays[pending.index]));
+    case JsonPendingValue::Dictionary:
+      return plat::Value(std::move(state_.stack.dictionaries[pending.index]));
+  }
+  return plat::Value();
+}
+
 bool JsonParser::pushValue(size_t depth) {
-  std::vector<plat::Value>& values = state_.stack.values;
   JsonTokenKind kind = state_.token.kind;
   if (kind != JsonTokenKindArrayBegin && kind != JsonTokenKindObjectBegin) {
     pushScalar();
@@ -124,19 +192,13 @@ bool JsonParser::pushValue(size_t depth) {
     jsonRecordError(state_, "Maximum nesting depth (512) of arrays and objects exceeded.");
     return false;
   }
-  // Built aside: the nested items grow the stack, which may move it.
-  plat::Value container;
-  bool built = kind == JsonTokenKindArrayBegin ? parseArray(container, depth + 1)
-                                               : parseDictionary(container, depth + 1);
-  if (built) values.push_back(std::move(container));
-  return built;
+  return kind == JsonTokenKindArrayBegin ? parseArray(depth + 1) : parseDictionary(depth + 1);
 }
 
-bool JsonParser::parseArray(plat::Value& out, size_t depth) {
-  std::vector<plat::Value>& values = state_.stack.values;
-  size_t start = values.size();
+bool JsonParser::parseArray(size_t depth) {
+  JsonObjectStack& stack = state_.stack;
+  Marks start = marks();
   unsigned expect = ExpectValue | ExpectClose;
-  bool ok = false;
   while (state_.atIndex < state_.length) {
     if (!jsonNextToken(state_)) break;
     JsonTokenKind kind = state_.token.kind;
@@ -155,10 +217,14 @@ bool JsonParser::parseArray(plat::Value& out, size_t depth) {
         unexpected("Unexpected ']'.");
         break;
       }
-      out = plat::Value(std::shared_ptr<plat::ArrayStorage>(JsonArray::make(
-          values.data() + start, values.size() - start, state_.mutableCollections)));
-      ok = true;
-      break;
+      size_t count = stack.values.size() - start.values;
+      auto array = JsonArray::make(count, state_.mutableCollections);
+      for (size_t i = 0; i < count; ++i)
+        array->makeNext([&] { return make(stack.values[start.values + i]); });
+      rewind(start);
+      stack.arrays.push_back(std::move(array));
+      pushContainer(JsonPendingValue::Array, stack.arrays.size() - 1);
+      return true;
     } else if (kind == JsonTokenKindComma) {
       if (!(expect & ExpectComma)) {
         unexpected("Unexpected ','.");
@@ -170,16 +236,14 @@ bool JsonParser::parseArray(plat::Value& out, size_t depth) {
       break;
     }
   }
-  values.resize(start);
-  return ok;
+  rewind(start);
+  return false;
 }
 
-bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
+bool JsonParser::parseDictionary(size_t depth) {
   JsonObjectStack& stack = state_.stack;
-  size_t valuesStart = stack.values.size(), keysStart = stack.keys.size();
-  size_t decodedKeysStart = stack.decodedKeys.size();
+  Marks start = marks();
   unsigned expect = ExpectValue | ExpectClose;  // a key or the closing brace
-  bool ok = false;
   while (state_.atIndex < state_.length) {
     if (!jsonNextToken(state_)) break;
     JsonTokenKind kind = state_.token.kind;
@@ -188,18 +252,17 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
         unexpected("Unexpected '}'.");
         break;
       }
-      size_t count = stack.keys.size() - keysStart;
+      size_t count = stack.keys.size() - start.keys;
       auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
       for (size_t i = 0; i < count; ++i) {
-        const JsonKeyRef& key = stack.keys[keysStart + i];
-        const char* base =
-            key.decoded ? stack.decodedKeys.data() : reinterpret_cast<const char*>(state_.input);
-        dictionary->insertEntry(key.hash, std::string_view(base + key.offset, key.length),
-                                std::move(stack.values[valuesStart + i]));
+        const JsonKeyRef& key = stack.keys[start.keys + i];
+        dictionary->insertMade(key.hash, textOf(key.text),
+                               [&] { return make(stack.values[start.values + i]); });
       }
-      out = plat::Value(std::shared_ptr<plat::DictionaryStorage>(std::move(dictionary)));
-      ok = true;
-      break;
+      rewind(start);
+      stack.dictionaries.push_back(std::move(dictionary));
+      pushContainer(JsonPendingValue::Dictionary, stack.dictionaries.size() - 1);
+      return true;
     }
     if (kind == JsonTokenKindComma) {
       if (!(expect & ExpectComma)) {
@@ -218,15 +281,9 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
       break;
     }
     std::string_view keyBytes = state_.token.value.bytes;
-    // The scratch buffer is reused by the next string, so a decoded key is kept aside.
-    const char* input = reinterpret_cast<const char*>(state_.input);
-    bool decoded = keyBytes.data() < input || keyBytes.data() >= input + state_.length;
-    size_t offset = static_cast<size_t>(keyBytes.data() - input);
-    if (decoded) {
-      offset = stack.decodedKeys.size();
-      stack.decodedKeys.append(keyBytes);
-    }
-    stack.keys.push_back({offset, keyBytes.size(), JsonDictionary::keyHash(keyBytes), decoded});
+    JsonKeyRef& key = stack.keys.emplace_back();
+    keepText(keyBytes, key.text);
+    key.hash = JsonDictionary::keyHash(keyBytes);
     if (!jsonNextToken(state_)) break;
     if (state_.token.kind != JsonTokenKindSeparator) {
       unexpected("Expected ':'.");
@@ -243,8 +300,6 @@ bool JsonParser::parseDictionary(plat::Value& out, size_t depth) {
     }
     expect = ExpectComma | ExpectClose;
   }
-  stack.values.resize(valuesStart);
-  stack.keys.resize(keysStart);
-  stack.decodedKeys.resize(decodedKeysStart);
-  return ok;
+  rewind(start);
+  return false;
 }

@@ -1,8 +1,10 @@
 // One parse of a decoder: reads the top-level container and builds the tree of values, arrays and
 // dictionaries through the object stack, with the fixed error texts of each misplaced token.
+// Values wait on the stack in a light form and are made once, in their place in the container.
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "json/JsonParseState.h"
 #include "platform/base/Value.h"
@@ -20,13 +22,26 @@ class JsonParser {
  private:
   enum Expect : unsigned { ExpectValue = 1, ExpectComma = 2, ExpectClose = 4 };
 
+  // The tops of the stack's parts when a container starts; it leaves them as it found them.
+  struct Marks {
+    size_t values, keys, decodedText, arrays, dictionaries;
+  };
+
+  // A container's parse ends, when it succeeds, with the container pending on the stack.
+  bool parseArray(size_t depth);
+  bool parseDictionary(size_t depth);
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
-  bool parseArray(plat::Value& out, size_t depth);
-  bool parseDictionary(plat::Value& out, size_t depth);
+  void pushScalar();
+  void pushContainer(JsonPendingValue::Kind kind, size_t index);
+  // Written in place, like the stack entries that hold it.
+  void keepText(std::string_view bytes, JsonTextRef& text);
+  std::string_view textOf(const JsonTextRef& text) const;
+  plat::Value make(const JsonPendingValue& pending);
+  Marks marks() const;
+  void rewind(const Marks& marks);
   bool unexpected(const char* message);
   bool expectedSet(unsigned expect, const char* valueWord, const char* closeWord);
-  void pushScalar();
 
   JsonParseState& state_;
 };
