@@ -1,6 +1,7 @@
 #include "platform/base/OperationQueue.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -10,23 +11,55 @@
 namespace plat {
 namespace {
 
-// The queue whose worker the current thread is: its finishing operations need no new worker,
-// since the worker itself goes on to the next one.
+// The queue whose worker the current thread is.
 thread_local OperationQueueImpl* workerOf = nullptr;
+// Set once the worker's operation finished on the worker's own thread: from then on the worker
+// counts as idle, so that work added before it starts waiting is handed to it.
+thread_local bool workerIdle = false;
+
+// How long a worker without work waits for more before its thread ends.
+constexpr auto kWorkerLinger = std::chrono::seconds(2);
+
+void runOne(const std::shared_ptr<Operation>& operation) {
+  try {
+    operation->start();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "operation ended by an exception: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "operation ended by an exception\n");
+  }
+}
+
+// Waits for an operation handed over by schedule(); nullptr when none came in time. The caller
+// has counted this worker in idleWorkers (lock held).
+std::shared_ptr<Operation> waitForHandoff(OperationQueueImpl& queue,
+                                          std::unique_lock<std::mutex>& lock) {
+  const auto deadline = std::chrono::steady_clock::now() + kWorkerLinger;
+  while (queue.handoff.empty()) {
+    if (queue.workCv.wait_until(lock, deadline) == std::cv_status::timeout &&
+        queue.handoff.empty()) {
+      --queue.idleWorkers;
+      return nullptr;
+    }
+  }
+  auto operation = std::move(queue.handoff.front());
+  queue.handoff.pop_front();
+  return operation;
+}
 
 void runWorker(std::shared_ptr<OperationQueueImpl> queue, std::shared_ptr<Operation> operation) {
   workerOf = queue.get();
   while (operation) {
-    try {
-      operation->start();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "operation ended by an exception: %s\n", e.what());
-    } catch (...) {
-      std::fprintf(stderr, "operation ended by an exception\n");
-    }
+    workerIdle = false;
+    runOne(operation);
     operation.reset();
-    std::lock_guard lock(queue->mutex);
-    operation = queue->takeNext();
+    std::unique_lock lock(queue->mutex);
+    if (!workerIdle) {
+      // The operation goes on elsewhere (or finished without telling): look for work now.
+      ++queue->idleWorkers;
+      queue->schedule();
+    }
+    operation = waitForHandoff(*queue, lock);
   }
   workerOf = nullptr;
 }
@@ -55,7 +88,15 @@ std::shared_ptr<Operation> OperationQueueImpl::takeNext() {
 }
 
 void OperationQueueImpl::schedule() {
-  while (auto op = takeNext()) std::thread(runWorker, shared_from_this(), std::move(op)).detach();
+  while (auto op = takeNext()) {
+    if (idleWorkers > 0) {
+      --idleWorkers;
+      handoff.push_back(std::move(op));
+      workCv.notify_one();
+    } else {
+      std::thread(runWorker, shared_from_this(), std::move(op)).detach();
+    }
+  }
 }
 
 void OperationQueueImpl::wakeUp() {
@@ -72,7 +113,11 @@ void OperationQueueImpl::operationFinished(Operation& operation) {
     if (it == operations.end()) return;
     if (operation.queued_) --running;
     operations.erase(it);
-    if (workerOf != this) schedule();
+    if (workerOf == this && !workerIdle) {
+      workerIdle = true;
+      ++idleWorkers;
+    }
+    schedule();
     if (operations.empty()) emptyCv.notify_all();
     handler = finishedHandler;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,9 +22,16 @@ struct OperationQueueImpl : std::enable_shared_from_this<OperationQueueImpl> {
   int running = 0;  // operations taken by a worker and not finished
   std::function<void(Operation&)> finishedHandler;
 
+  // Workers that ran out of work wait a little for more before their thread ends, so a queue fed
+  // one operation at a time does not start a thread for each. `idleWorkers` counts those waiting
+  // and not yet promised an operation; each promise puts one operation in `handoff`.
+  int idleWorkers = 0;
+  std::deque<std::shared_ptr<Operation>> handoff;
+  std::condition_variable workCv;
+
   // Takes the next operation to start and reserves its place in the width (lock held).
   std::shared_ptr<Operation> takeNext();
-  // Starts a worker for every operation that may start now (lock held).
+  // Hands every operation that may start now to an idle worker or a new one (lock held).
   void schedule();
   // Something may have become ready: a dependency finished, an operation was cancelled.
   void wakeUp();

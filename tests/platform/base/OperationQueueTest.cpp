@@ -214,6 +214,19 @@ TEST(OperationQueue, AThrowingOperationFinishesAndTheQueueGoesOn) {
   EXPECT_TRUE(next);
 }
 
+// A queue fed one operation at a time hands each to the worker left waiting by the one before.
+TEST(OperationQueue, OperationsAddedOneByOneReuseTheWaitingWorker) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  std::vector<std::thread::id> threads;
+  for (int i = 0; i < 5; ++i) {
+    queue.addOperation([&] { threads.push_back(std::this_thread::get_id()); });
+    queue.waitUntilAllOperationsAreFinished();
+  }
+  ASSERT_EQ(threads.size(), 5u);
+  for (const auto& id : threads) EXPECT_EQ(id, threads.front());
+}
+
 TEST(Thread, RunsPerformsOnItsOwnLoopUntilStopped) {
   std::thread::id where;
   std::atomic<int> count{0};
