@@ -135,6 +135,29 @@ TEST_F(ReviewQueueTest, NewWordsFollowTheDueWordsAndThenTheScreenGoesIdle) {
   EXPECT_EQ(view_.alerts.size(), 1u);
 }
 
+TEST_F(ReviewQueueTest, TheDailyReviewCapHoldsBackDueWordsButNotTheNewOnes) {
+  for (const char* word : {"apple", "book", "cafe"}) planDue(word);
+  planNew("happy");
+  db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "2");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  ASSERT_EQ(queueWords().size(), 2u);
+  const std::vector<std::string> due = queueWords();
+
+  answer(2);
+  answer(2);
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateLearn);
+  EXPECT_EQ(queueWords(), (std::vector<std::string>{"happy"}));
+  queue_.changeViewState();
+  for (const std::string& word : due) EXPECT_EQ(logOf(word)->last, now());
+
+  // The day's cap is used up: a rebuild later the same day finds no due words.
+  queue_.reLoadReviewData();
+  EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateLearn);
+  EXPECT_EQ(queueWords(), (std::vector<std::string>{"happy"}));
+  EXPECT_EQ(mirror(), (std::vector<MirrorRow>{{"happy", 1, 0}}));
+}
+
 TEST_F(ReviewQueueTest, ThePendingNewWordIsNotLoadedAgainWhenTheQueueRunsDry) {
   planNew("happy");
   queue_.firstInit();
