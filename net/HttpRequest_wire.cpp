@@ -611,6 +611,9 @@ bool HttpRequest::willRedirect() {
 
 bool HttpRequest::willAskDelegateToConfirmRedirect() {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  // A HEAD request made for another reports nothing, so no one would answer the question and
+  // its main request would wait for ever.
+  if (mainRequest_) return false;
   const bool delegateAsks =
       delegate_ &&
       (willRedirectSelector_ || delegate_->respondsTo(HttpDelegateCallback::WillRedirect));

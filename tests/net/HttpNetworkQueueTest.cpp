@@ -166,3 +166,28 @@ TEST_F(HttpNetworkQueueTest, AccurateProgressMeasuresGetsWithHeadRequestsFirst) 
   EXPECT_DOUBLE_EQ(progress.progress.back(), 1.0);
   EXPECT_TRUE(std::is_sorted(progress.progress.begin(), progress.progress.end()));
 }
+
+TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.path() == "/moved") return ServerReply::redirect(302, "/here");
+    return ServerReply::text("arrived");
+  });
+  Recorder queueDelegate, owner;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setDelegate(&queueDelegate);
+  queue->setShowAccurateProgress(true);
+  std::vector<std::string> confirmed;
+  queue->setRequestWillRedirectSelector([&](HttpRequest& r, const plat::http::Url& url) {
+    confirmed.push_back(r.requestMethod() + " " + url.path());
+    r.redirectToURL(url);
+  });
+  auto request = HttpRequest::requestWithURL(server.url("/moved"));
+  request->setDelegate(&owner);
+  queue->addOperation(request);
+  queue->go();
+  // The HEAD request asks nobody (it reports nothing itself), so its GET is not held up.
+  ASSERT_TRUE(runUntil([&] { return owner.done(); }));
+  EXPECT_EQ(owner.finished, 1);
+  EXPECT_EQ(request->responseString(), "arrived");
+  EXPECT_EQ(confirmed, (std::vector<std::string>{"GET /here"}));
+}
