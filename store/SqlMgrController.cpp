@@ -121,12 +121,18 @@ namespace {
 // One result column read by its type letter.
 plat::Value columnValue(sqlite3_stmt* stmt, int col, char letter, int key) {
   switch (letter) {
-    case 'n': return sqlite3_column_int(stmt, col);
-    case 'N': return static_cast<long long>(sqlite3_column_int64(stmt, col));
-    case 'd': return sqlite3_column_double(stmt, col);
-    case 's': return columnText(stmt, col);
-    case 't': return WordText::rekey(columnText(stmt, col), key);
-    default: throw TypeError("Not found the type!");
+    case 'n':
+      return sqlite3_column_int(stmt, col);
+    case 'N':
+      return static_cast<long long>(sqlite3_column_int64(stmt, col));
+    case 'd':
+      return sqlite3_column_double(stmt, col);
+    case 's':
+      return columnText(stmt, col);
+    case 't':
+      return WordText::rekey(columnText(stmt, col), key);
+    default:
+      throw TypeError("Not found the type!");
   }
 }
 
@@ -291,7 +297,14 @@ void SqlMgrController::close(sqlite3* db) {
 }
 
 bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) {
-  if (!from.empty()) plat::files::copyFile(from, to);
+  // Copied beside the target and moved into place whole: a copy cut short (a full disk) must not
+  // leave a broken file that every later start would open as the database.
+  if (!from.empty() && !plat::files::exists(to)) {
+    const std::string part = to + ".part";
+    plat::files::remove(part);
+    if (plat::files::copyFile(from, part)) plat::files::moveFile(part, to);
+    plat::files::remove(part);
+  }
   if (!plat::files::exists(to)) return false;
   BackupAttribute::addSkipBackupAttributeToItemAtURL(to);
   return true;

@@ -90,8 +90,8 @@ class SqlMgrController {
   static sqlite3* openExisting(const std::string& path);
   static void close(sqlite3* db);
 
-  // Copies a file (an existing destination is left alone) and excludes the copy from backup.
-  // True when a file exists at the destination afterwards.
+  // Copies a file (an existing destination is left alone) and excludes the copy from backup; a
+  // copy that fails half-way leaves no file. True when a file exists at the destination afterwards.
   static bool sql_copy(const std::string& from, const std::string& to);
 
  private:

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "platform/base/Files.h"
@@ -200,6 +202,30 @@ TEST_F(SqlMgrControllerTest, FileCopyLeavesAnExistingTargetAlone) {
   EXPECT_EQ(plat::files::readFile(target), "mine");
   EXPECT_FALSE(SqlMgrController::sql_copy(folder_ + "/missing.db", folder_ + "/none.db"));
   EXPECT_FALSE(plat::files::exists(folder_ + "/none.db"));
+}
+
+TEST_F(SqlMgrControllerTest, FileCopyCutShortLeavesNoFileBehind) {
+  const std::string source = folder_ + "/big.db";
+  const std::string target = folder_ + "/copy.db";
+  ASSERT_TRUE(plat::files::writeFileAtomically(source, std::string(1 << 20, 'x')));
+  // A full disk, played by a file-size limit: writes past 64 KiB fail.
+  rlimit original{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+  auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = original;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool copied = SqlMgrController::sql_copy(source, target);
+  setrlimit(RLIMIT_FSIZE, &original);
+  std::signal(SIGXFSZ, previousHandler);
+
+  // A half-written database would be opened as the learner's for ever after.
+  EXPECT_FALSE(copied);
+  EXPECT_FALSE(plat::files::exists(target));
+  EXPECT_EQ(plat::files::list(folder_), (std::vector<std::string>{"big.db", "t.db"}));
+
+  EXPECT_TRUE(SqlMgrController::sql_copy(source, target));
+  EXPECT_TRUE(plat::files::readFile(target) == plat::files::readFile(source));
 }
 
 }  // namespace
