@@ -61,7 +61,9 @@ Value CallDB::getBookLibData(int sectionId) {
                             "sl.sl_uWordID = em.em_uWordID"),
                    numberOf("select count(*) from excellent_mnemonic"))});
   return Value::array(
-      {rowsOf("select bc_sName from book_class where bc_uId = " + id(sectionId), "s").at(0),
+      {rowsOf("select bc_sName from book_class where bc_uId = " + id(sectionId), "s")
+           .at(0)
+           .asString(),
        countText(numberOf("select count(b_uId) from books where f_bc_uId = " + id(sectionId)))});
 }
 

@@ -41,6 +41,7 @@ TEST_F(BookListsTest, LibraryHeadersAndCountsFollowThePlan) {
                   Value::array());
   EXPECT_VALUE(db_->getBookLibData(CallDB::SpecialBookID), Value::array({"优秀助记词汇", "(1/2)"}));
   EXPECT_VALUE(db_->getBookLibData(1), Value::array({"中学", "(2)"}));
+  EXPECT_VALUE(db_->getBookLibData(555), Value::array({"", "(0)"}));  // a class since removed
   EXPECT_EQ(db_->getNoneWordNum(CallDB::WholeLibraryBookID), 4);
 
   db_->delete_StudyWord("apple");
