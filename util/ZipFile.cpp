@@ -84,8 +84,9 @@ ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileD
                                            int compressionLevel, const std::string& password,
                                            uint32_t crc32) {
   requireWritingMode();
-  // Debian's minizip is built without encryption: given a password it marks the entry encrypted
-  // but writes it in plain, an archive no reader can open. Refuse instead.
+  // Debian's minizip encrypts with its CRC table read at the wrong width on 64-bit machines: the
+  // entry is marked encrypted but no standard reader can decrypt it, and this minizip reads no
+  // encrypted entries at all. Refuse instead of writing data nobody can get back.
   if (!password.empty())
     throw ZipException("Error in opening '" + name + "' in zipfile", ZIP_PARAMERROR);
   // zlib refuses other levels; minizip would report that too, but leaks the entry's header.

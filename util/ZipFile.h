@@ -32,7 +32,8 @@ class ZipFile {
   ZipWriteStream writeEntryWithName(const std::string& name, int compressionLevel);
   ZipWriteStream writeEntryWithName(const std::string& name, double fileDate, int compressionLevel);
   // With minizip's traditional encryption, which needs the CRC-32 of the data beforehand. The
-  // minizip this builds on has no encryption, so a non-empty password is refused.
+  // minizip this builds on cannot make encrypted entries that anyone reads back, so a non-empty
+  // password is refused.
   ZipWriteStream writeEntryWithName(const std::string& name, double fileDate, int compressionLevel,
                                     const std::string& password, uint32_t crc32);
 
