@@ -52,7 +52,7 @@ int64_t CallDB::getwordPos_sortABC(const std::string& text, int64_t bookId, int6
   }
   Value count = whole ? sqlMgr_.selectOneChannel(sql, "N", "s", Value::array({text}))
                       : sqlMgr_.selectOneChannel(
-                            sql, "N", "Ns", Value::array({static_cast<long long>(bookId), text}));
+                            sql, "N", "ns", Value::array({static_cast<long long>(bookId), text}));
   return count.at(0).asInt();
 }
 
@@ -101,12 +101,12 @@ int64_t CallDB::getwordPos_sortBook(const std::string& text, int64_t bookId, int
       return 0;
   }
   const long long book = bookId;
-  Value found = sqlMgr_.selectOneChannel(exact, "n", "Ns", Value::array({book, text}));
+  Value found = sqlMgr_.selectOneChannel(exact, "n", "ns", Value::array({book, text}));
   bool matched = found.size() > 0;
   int64_t place = matched ? found.at(0).asInt() : 0;
   if (!matched) {
     // MIN over no rows is NULL, which reads as 0.
-    place = sqlMgr_.selectOneChannel(prefix, "N", "Ns", Value::array({book, prefixPattern(text)}))
+    place = sqlMgr_.selectOneChannel(prefix, "n", "ns", Value::array({book, prefixPattern(text)}))
                 .at(0)
                 .asInt();
     matched = place > 0;
@@ -114,7 +114,7 @@ int64_t CallDB::getwordPos_sortBook(const std::string& text, int64_t bookId, int
   if (place < 1) return matched ? 0 : -1;
   if (searchType == kAll) return place - 1;
   return sqlMgr_
-             .selectOneChannel(upTo, "N", "NN", Value::array({book, static_cast<long long>(place)}))
+             .selectOneChannel(upTo, "n", "nn", Value::array({book, static_cast<long long>(place)}))
              .at(0)
              .asInt() -
          1;
