@@ -60,20 +60,6 @@ std::string CmpDiffVersion::storedVersion(SqlMgrController& mgr) {
   return rows.at(0).asString();
 }
 
-bool CmpDiffVersion::compareVersion(const std::string& path) {
-  sqlite3* db = SqlMgrController::openExisting(path);
-  if (!db) return false;
-  std::string version;
-  {
-    SqlMgrController mgr;
-    mgr.setDatabase(db);
-    version = storedVersion(mgr);
-  }
-  SqlMgrController::close(db);
-  if (!needsUpgrade(version)) return false;
-  return compareVer3(path, version);
-}
-
 bool CmpDiffVersion::compareVer3(const std::string& path, const std::string& /*oldVersion*/) {
   const std::string temp = plat::files::join(folderOf(path), "temp.db");
   // A temp.db left by an interrupted upgrade may be half filled: start from a fresh copy.

@@ -9,8 +9,8 @@ class SqlMgrController;
 
 class CmpDiffVersion {
  public:
-  // Runs the upgrade when the file's "v_client" is below 3.1. True when the file was replaced.
-  bool compareVersion(const std::string& path);
+  // The store's opening reads the file's "v_client" on its own connection and, when the version
+  // needs it, closes that connection and runs compareVer3.
   // The "v_client" of the database behind `mgr` ("" when missing or unreadable).
   static std::string storedVersion(SqlMgrController& mgr);
   // Whether a database of that client version needs the upgrade.
