@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,7 +73,13 @@ inline std::string text(const std::optional<std::vector<uint8_t>>& bytes) {
 // Makes the test thread the main thread before each test.
 class NetTest : public ::testing::Test {
  protected:
-  void SetUp() override { plat::RunLoop::setMainThread(); }
+  void SetUp() override {
+    plat::RunLoop::setMainThread();
+    // Requests take the environment's proxy: a developer's proxy would carry them off loopback.
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+      unsetenv(name);
+  }
   void TearDown() override {
     // Let reports still on their way reach nobody before the recorders go.
     runUntil([] { return false; }, 0.05);
