@@ -138,6 +138,30 @@ TEST_F(ReviewQueueTest, ChangingThePendingAnswerWritesOnlyTheNewOneAndReplacesIt
   EXPECT_EQ(personalNumber("rememberNum"), 2);
 }
 
+TEST_F(ReviewQueueTest, SavingWhileBrowsingThePendingAnswerTakesItsButtonsAway) {
+  planDue("run");
+  planDue("cafe");
+  queue_.firstInit();
+  queue_.reLoadReviewData();
+  const std::string first = queue_.reallyName();
+  answer(kKnow);
+  queue_.setCurrWordIndex(0);
+  queue_.changeWordBtnText(first);
+  view_.remindLabel = 2;  // the screen offers to change the pending answer
+
+  queue_.changeViewState();
+  EXPECT_EQ(logOf(first)->last, now());
+  EXPECT_FALSE(queue_.WaitSaveWord());
+  EXPECT_TRUE(view_.returnButtonShown);
+  EXPECT_EQ(view_.remindLabel, 3);
+
+  // Nothing is pending any more: an answer button here changes nothing.
+  queue_.selBtn_Down();
+  queue_.selBtn_Up(kFuzzy);
+  EXPECT_EQ(logOf(first)->g1, kKnow);
+  EXPECT_EQ(logOf(first)->vague, 0);
+}
+
 TEST_F(ReviewQueueTest, AnAnswerCountsOnlyForTheWordOfTheTouchDown) {
   planDue("run");
   planDue("cafe");
