@@ -33,8 +33,9 @@ int CallDB::GetNeedTestNum(int n) {
 }
 
 int CallDB::getNeedLearnNum() {
-  const int need = personalInteger("StudyLimitCount") - getTodayLearnNum();
-  return need > 0 ? need : 0;
+  const int64_t need =
+      static_cast<int64_t>(personalInteger("StudyLimitCount")) - getTodayLearnNum();
+  return need > 0 ? static_cast<int>(need) : 0;
 }
 
 // The first `getNeedLearnNum()` unplanned words of the whole library in the given order.

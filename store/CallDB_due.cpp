@@ -7,13 +7,15 @@ using plat::Value;
 Value CallDB::GetReviewWords(const std::string& kind) {
   const long long end = MyDate::studyDayEnd(0);
   if (kind == "review") {
-    const int room = personalInteger("ReviewLimitCount") - getFinishTestNumFromDay();
+    // In 64 bits: a cap far below zero must not wrap round into a large room.
+    const int64_t room =
+        static_cast<int64_t>(personalInteger("ReviewLimitCount")) - getFinishTestNumFromDay();
     if (room <= 0) return Value::array();
     return sqlMgr_.selectOneChannel(
         "select wl.wl_tWord from Words_Library as wl,Study_Log as sl where sl.sl_uLastTestTime <> "
         "0 and sl.sl_uNextStudyTime < ? and wl.wl_uWordID = sl.sl_uWordID order by "
         "sl.sl_uNextStudyTime limit ?",
-        "s", "Nn", Value::array({end, room}));
+        "s", "Nn", Value::array({end, static_cast<int>(room)}));
   }
   if (kind == "newlearn") {
     return sqlMgr_.selectOneChannel(

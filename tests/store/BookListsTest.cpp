@@ -156,6 +156,8 @@ TEST_F(BookListsTest, TheDaysNewWordQuota) {
   EXPECT_EQ(db_->getNeedLearnNum(), 0);
   db_->UpdatePersonalValue_isNeed("StudyLimitCount", "");
   EXPECT_EQ(db_->getNeedLearnNum(), 0);
+  db_->UpdatePersonalValue_isNeed("StudyLimitCount", "-99999999999");
+  EXPECT_EQ(db_->getNeedLearnNum(), 0);
   EXPECT_VALUE(db_->getOrderWords(), Value::array());
   EXPECT_VALUE(db_->getRandomWords(), Value::array());
 }

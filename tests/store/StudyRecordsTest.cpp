@@ -123,7 +123,7 @@ TEST_F(StudyRecordsTest, DueReviewsStayUnderTheDaysCap) {
   EXPECT_EQ(strings(db_->GetReviewWords("review")), (Words{"w003", "w002"}));
   EXPECT_EQ(strings(db_->GetReviewWords("all")), (Words{"w003", "w002", "apple"}));
 
-  for (const char* cap : {"2", "0", ""}) {
+  for (const char* cap : {"2", "0", "", "-99999999999"}) {
     db_->UpdatePersonalValue_isNeed("ReviewLimitCount", cap);
     EXPECT_VALUE(db_->GetReviewWords("review"), Value::array()) << cap;
     EXPECT_EQ(strings(db_->GetReviewWords("all")), Words{"apple"}) << cap;
