@@ -107,6 +107,18 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
   EXPECT_GE(seconds, 0.5);
   EXPECT_LT(seconds, 2.0);
 
+  // A body that went out in one piece may still sit in buffers: half as long again.
+  Recorder posted;
+  auto posting = HttpRequest::requestWithURL(server.url("/silent"));
+  posting->appendPostData(std::string("x=1"));
+  posting->setTimeOutSeconds(1.0);
+  began = std::chrono::steady_clock::now();
+  startAndWait(posting, posted);
+  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  ASSERT_EQ(posted.failed, 1);
+  EXPECT_EQ(posted.lastError->code(), 2);
+  EXPECT_GE(seconds, 1.6);  // a plain limit would end it 1.25 to 1.5 seconds in
+
   Recorder retried;
   auto once = HttpRequest::requestWithURL(server.url("/once"));
   once->setTimeOutSeconds(0.5);
@@ -115,7 +127,7 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
   EXPECT_EQ(retried.finished, 1);
   EXPECT_EQ(once->responseString(), "late but here");
   EXPECT_EQ(once->retryCount(), 1);
-  EXPECT_EQ(server.requestCount(), 3);
+  EXPECT_EQ(server.requestCount(), 4);
   server.stop();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/base/Files.h"
+#include "platform/base/NamedException.h"
 #include "platform/http/CookieStore.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TempHome.h"
@@ -178,6 +179,43 @@ TEST_F(HttpRequestTest, FailuresCarryTheirFixedTexts) {
   ASSERT_EQ(cut.failed, 1);
   EXPECT_EQ(cut.lastError->localizedDescription(), "A connection failure occurred");
   EXPECT_EQ(cutting.requestCount(), 1);  // a cut body is not fetched again
+}
+
+namespace {
+
+// A cache whose store has gone: every question to it raises.
+class BrokenCache : public HttpCacheDelegate {
+ public:
+  int defaultCachePolicy() const override { return kUseCacheDefaultPolicy; }
+  bool canUseCachedDataForRequest(HttpRequest&) override {
+    throw plat::NamedException("CacheUnavailable", "the cache folder is gone");
+  }
+  std::optional<plat::http::HeaderMap> cachedResponseHeadersForURL(
+      const plat::http::Url&) override {
+    return std::nullopt;
+  }
+  std::optional<std::vector<uint8_t>> cachedResponseDataForURL(const plat::http::Url&) override {
+    return std::nullopt;
+  }
+  std::string pathToCachedResponseDataForURL(const plat::http::Url&) override { return ""; }
+  void storeResponseForRequest(HttpRequest&, double) override {}
+  void updateExpiryForRequest(HttpRequest&, double) override {}
+};
+
+}  // namespace
+
+TEST_F(HttpRequestTest, AnExceptionWhileSettingUpFailsWithItsName) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  BrokenCache cache;
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(*plat::http::Url::parse(server.url("/")), &cache);
+  startAndWait(request, recorder);
+  ASSERT_EQ(recorder.failed, 1);
+  EXPECT_EQ(recorder.lastError->code(), 10);
+  EXPECT_EQ(recorder.lastError->localizedDescription(), "CacheUnavailable");
+  EXPECT_EQ(recorder.lastError->failureReason(), "the cache folder is gone");
+  EXPECT_TRUE(request->isFinished());
+  EXPECT_EQ(server.requestCount(), 0);
 }
 
 TEST_F(HttpRequestTest, CookiesFromRepliesGoBackAndIntoTheSession) {
