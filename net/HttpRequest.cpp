@@ -409,7 +409,11 @@ void HttpRequest::cancel() {
 void HttpRequest::cancelOnRequestThread() {
   auto keepAlive = self();
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
-  if (complete_ || isCancelled()) return;
+  // A response that ended in a redirect waiting for the owner's word is not over yet: cancelling
+  // it must end it, or it would wait (and hold its queue) for ever.
+  const bool awaitingRedirect = needsRedirect_ && !error_;
+  if ((complete_ && !awaitingRedirect) || isCancelled()) return;
+  needsRedirect_ = false;
   failWithError(requestCancelledError());
   complete_ = true;
   cancelLoad();

@@ -149,3 +149,26 @@ TEST_F(HttpRedirectTest, OwnersConfirmRedirectsAlsoForSynchronousRequests) {
   EXPECT_EQ(syncConfirmer.finished, 1);
   EXPECT_EQ(sync->responseString(), "done");
 }
+
+TEST_F(HttpRedirectTest, ARedirectAwaitingConfirmationCanBeCancelled) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::redirect(302, "/b"); });
+  // Asked, but it never answers: the owner cancels instead.
+  class Asked : public Recorder {
+   public:
+    bool respondsTo(HttpDelegateCallback callback) const override {
+      return callback == HttpDelegateCallback::WillRedirect;
+    }
+    void request_willRedirectToURL(HttpRequest&, const plat::http::Url&) override {
+      record("asked");
+    }
+  } owner;
+  auto request = HttpRequest::requestWithURL(server.url("/a"));
+  request->setDelegate(&owner);
+  request->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return !owner.events.empty() && owner.events.back() == "asked"; }));
+  request->cancel();
+  ASSERT_TRUE(runUntil([&] { return request->isFinished(); }));
+  EXPECT_EQ(owner.failed, 1);
+  EXPECT_EQ(owner.lastError->code(), 4);
+  EXPECT_EQ(server.requestCount(), 1);
+}
