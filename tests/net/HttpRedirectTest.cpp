@@ -167,8 +167,8 @@ TEST_F(HttpRedirectTest, ARedirectAwaitingConfirmationCanBeCancelled) {
   request->startAsynchronous();
   ASSERT_TRUE(runUntil([&] { return !owner.events.empty() && owner.events.back() == "asked"; }));
   request->cancel();
-  ASSERT_TRUE(runUntil([&] { return request->isFinished(); }));
-  EXPECT_EQ(owner.failed, 1);
+  ASSERT_TRUE(runUntil([&] { return owner.failed > 0; }));
   EXPECT_EQ(owner.lastError->code(), 4);
+  EXPECT_TRUE(request->isFinished());
   EXPECT_EQ(server.requestCount(), 1);
 }
