@@ -126,7 +126,7 @@ void Operation::finish() {
     dependents.swap(dependents_);
   }
   finishedCv_.notify_all();
-  if (queue) queue->operationFinished(*this);
+  if (queue) queue->operationFinished(*this, completion != nullptr);
   for (const auto& weak : dependents) {
     if (auto dependent = weak.lock()) {
       std::shared_ptr<OperationQueueImpl> theirs;

@@ -11,10 +11,12 @@
 namespace plat {
 namespace {
 
-// The queue whose worker the current thread is.
+// The queue whose worker the current thread is, and the operation it runs.
 thread_local OperationQueueImpl* workerOf = nullptr;
-// Set once the worker's operation finished on the worker's own thread: from then on the worker
-// counts as idle, so that work added before it starts waiting is handed to it.
+thread_local const Operation* workerOperation = nullptr;
+// Set once the worker's operation finished on the worker's own thread with nothing left to run
+// after it: from then on the worker counts as idle, so that work added before it starts waiting
+// is handed to it.
 thread_local bool workerIdle = false;
 
 // How long a worker without work waits for more before its thread ends.
@@ -51,7 +53,9 @@ void runWorker(std::shared_ptr<OperationQueueImpl> queue, std::shared_ptr<Operat
   workerOf = queue.get();
   while (operation) {
     workerIdle = false;
+    workerOperation = operation.get();
     runOne(operation);
+    workerOperation = nullptr;
     operation.reset();
     std::unique_lock lock(queue->mutex);
     if (!workerIdle) {
@@ -104,7 +108,7 @@ void OperationQueueImpl::wakeUp() {
   schedule();
 }
 
-void OperationQueueImpl::operationFinished(Operation& operation) {
+void OperationQueueImpl::operationFinished(Operation& operation, bool completionPending) {
   std::function<void(Operation&)> handler;
   {
     std::lock_guard lock(mutex);
@@ -113,7 +117,10 @@ void OperationQueueImpl::operationFinished(Operation& operation) {
     if (it == operations.end()) return;
     if (operation.queued_) --running;
     operations.erase(it);
-    if (workerOf == this && !workerIdle) {
+    // A completion block or finish handler still to run here may wait for the next operation,
+    // so the worker is idle only once they are done (then it schedules the next itself).
+    if (workerOf == this && workerOperation == &operation && !workerIdle && !completionPending &&
+        !finishedHandler) {
       workerIdle = true;
       ++idleWorkers;
     }

@@ -35,7 +35,8 @@ struct OperationQueueImpl : std::enable_shared_from_this<OperationQueueImpl> {
   void schedule();
   // Something may have become ready: a dependency finished, an operation was cancelled.
   void wakeUp();
-  void operationFinished(Operation& operation);
+  // The operation has finished; `completionPending` when its completion block is still to run.
+  void operationFinished(Operation& operation, bool completionPending);
 };
 
 }  // namespace plat

@@ -227,6 +227,30 @@ TEST(OperationQueue, OperationsAddedOneByOneReuseTheWaitingWorker) {
   for (const auto& id : threads) EXPECT_EQ(id, threads.front());
 }
 
+// What runs on a worker after its operation finished (the completion block, the queue's finish
+// handler) may wait for the queue's next operation: that one must not be held for this worker.
+TEST(OperationQueue, NextOperationStartsWhileTheLastOnesCompletionRuns) {
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  auto second = blockOp([] {});
+  auto third = blockOp([] {});
+  std::atomic<bool> secondRanDuringCompletion{false}, thirdRanDuringHandler{false};
+  auto first = blockOp([] {});
+  first->setCompletionBlock(
+      [&] { secondRanDuringCompletion = eventually([&] { return second->isFinished(); }); });
+  queue.setOperationFinishedHandler([&](Operation& op) {
+    if (&op == second.get())
+      thirdRanDuringHandler = eventually([&] { return third->isFinished(); });
+  });
+  queue.addOperation(first);
+  queue.addOperation(second);
+  queue.addOperation(third);
+  queue.waitUntilAllOperationsAreFinished();
+  first->waitUntilFinished();
+  EXPECT_TRUE(eventually([&] { return secondRanDuringCompletion.load(); }));
+  EXPECT_TRUE(eventually([&] { return thirdRanDuringHandler.load(); }));
+}
+
 TEST(Thread, RunsPerformsOnItsOwnLoopUntilStopped) {
   std::thread::id where;
   std::atomic<int> count{0};
