@@ -167,10 +167,12 @@ void ScrollView::endDrag(Point windowLocation) {
 
 void ScrollView::finishDrag() {
   dragging_ = false;
-  Point target = restingOffset(contentOffset());
-  bool decelerate = target != contentOffset();
+  bool decelerate = restingOffset(contentOffset()) != contentOffset();
   if (delegate_) delegate_->scrollViewDidEndDragging(*this, decelerate);
-  if (!decelerate) return;
+  // Where the content settles is decided only now: a list that starts loading more as the finger
+  // lifts adds an inset here to keep its footer in view.
+  Point target = restingOffset(contentOffset());
+  if (target == contentOffset()) return;
   if (delegate_) delegate_->scrollViewWillBeginDecelerating(*this);
   animateTo(target, true);
 }

@@ -134,3 +134,48 @@ TEST_F(Gestures, SwipesAndPansAreRecognizedInTheirDirection) {
   EXPECT_EQ(translations.back(), (Point{0, 60}));
   EXPECT_EQ(pan->state(), GestureState::Ended);
 }
+
+namespace {
+
+// A scroll view that hears the touches on itself and on the views inside it that take none.
+class TouchLog : public ScrollView {
+ public:
+  using ScrollView::ScrollView;
+  std::vector<std::string> events;
+  void touchesBegan(const TouchSet& t) override {
+    events.push_back("began");
+    ScrollView::touchesBegan(t);
+  }
+  void touchesMoved(const TouchSet& t) override {
+    events.push_back("moved");
+    ScrollView::touchesMoved(t);
+  }
+  void touchesEnded(const TouchSet& t) override {
+    events.push_back("ended");
+    ScrollView::touchesEnded(t);
+  }
+  void touchesCancelled(const TouchSet& t) override {
+    events.push_back("cancelled");
+    ScrollView::touchesCancelled(t);
+  }
+};
+
+}  // namespace
+
+TEST_F(Gestures, AScrollViewHearsTouchesOnItsContentUntilItTakesTheDrag) {
+  auto page = std::make_shared<TouchLog>(Rect(0, 0, 320, 400));
+  page->setContentSize({320, 1200});
+  auto label = std::make_shared<Label>(Rect(0, 0, 320, 100));
+  label->setText("word");
+  page->addSubview(label);
+  window_->addSubview(page);
+
+  tap({160, 50});
+  EXPECT_EQ(page->events, (std::vector<std::string>{"began", "ended"}))
+      << "a label takes no touches: they reach the scroll view";
+  page->events.clear();
+  drag({160, 300}, {160, 100}, 4);
+  EXPECT_EQ(page->events, (std::vector<std::string>{"began", "cancelled"}))
+      << "once the content scrolls the touch is the scroll view's drag";
+  EXPECT_EQ(page->contentOffset().y, 200);
+}

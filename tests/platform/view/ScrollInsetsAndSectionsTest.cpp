@@ -156,3 +156,31 @@ TEST_F(SectionedTables, SectionUpdatesMustMatchTheNewSectionCount) {
   EXPECT_EQ(table_->numberOfSections(), 3);
   EXPECT_EQ(table_->numberOfRows(2), 4);
 }
+
+namespace {
+
+// Loads more when let go past the end, and keeps the footer in view with an inset meanwhile.
+class LoadMore : public ScrollViewDelegate {
+ public:
+  int loads = 0;
+  void scrollViewDidEndDragging(ScrollView& s, bool) override {
+    if (s.contentOffset().y + s.bounds().height <= s.contentSize().height + 65) return;
+    ++loads;
+    s.setContentInset({0, 0, 65, 0});
+  }
+};
+
+}  // namespace
+
+TEST_F(Pulling, AnInsetSetWhenTheFingerLiftsDecidesWhereTheContentRests) {
+  auto list = std::make_shared<ScrollView>(Rect(0, 0, 320, 400));
+  list->setContentSize({320, 1000});
+  LoadMore more;
+  list->setDelegate(&more);
+  window_->addSubview(list);
+  list->setContentOffset({0, 600});
+  drag({160, 300}, {160, 200}, 6);
+  EXPECT_EQ(more.loads, 1);
+  advance(1);
+  EXPECT_EQ(list->contentOffset().y, 665) << "the footer below the last row stays in view";
+}

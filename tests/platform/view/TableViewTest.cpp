@@ -163,3 +163,25 @@ TEST_F(Tables, ScrollingToARowPutsItWhereAsked) {
   EXPECT_EQ(table_->indexPathForRowAtPoint({10, 22 + 44 * 7 + 1}), (IndexPath{0, 7}));
   EXPECT_FALSE(table_->indexPathForRowAtPoint({10, 5}));
 }
+
+TEST_F(Tables, AViewAddedToTheTableStaysAboveTheRowsThroughReloadsAndScrolls) {
+  // A load-more footer sits in the table itself, just below the last row.
+  words_.words.resize(5);
+  table_->reloadData();
+  table_->layoutIfNeeded();
+  auto footer = std::make_shared<View>(Rect(0, 5 * 44 + 22, 320, 440));
+  footer->setTag(500);
+  table_->addSubview(footer);
+  words_.words.resize(12);
+  table_->reloadData();
+  table_->setContentOffset({0, 44 * 4});
+  table_->layoutIfNeeded();
+  ASSERT_EQ(footer->superview(), table_.get());
+  EXPECT_EQ(table_->viewWithTag(500), footer.get());
+  size_t footerIndex = 0, lastCellIndex = 0;
+  for (size_t i = 0; i < table_->subviews().size(); ++i) {
+    if (table_->subviews()[i] == footer) footerIndex = i;
+    if (dynamic_cast<TableViewCell*>(table_->subviews()[i].get())) lastCellIndex = i;
+  }
+  EXPECT_GT(footerIndex, lastCellIndex) << "rows that come into view go below it";
+}
