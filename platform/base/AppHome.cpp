@@ -38,11 +38,21 @@ void AppHome::setHome(const std::string& path) {
   overrideHome() = path;
 }
 
-std::string AppHome::applicationSupportDir() { return home() + "/Library/Application Support"; }
-std::string AppHome::documentsDir() { return home() + "/Documents"; }
-std::string AppHome::cachesDir() { return home() + "/Library/Caches"; }
-std::string AppHome::preferencesDir() { return home() + "/Library/Preferences"; }
-std::string AppHome::tmpDir() { return home() + "/tmp"; }
+std::string AppHome::applicationSupportDir() {
+  return home() + "/Library/Application Support";
+}
+std::string AppHome::documentsDir() {
+  return home() + "/Documents";
+}
+std::string AppHome::cachesDir() {
+  return home() + "/Library/Caches";
+}
+std::string AppHome::preferencesDir() {
+  return home() + "/Library/Preferences";
+}
+std::string AppHome::tmpDir() {
+  return home() + "/tmp";
+}
 
 bool AppHome::ensureFolders() {
   bool ok = true;

@@ -33,7 +33,7 @@ std::vector<std::string> list(const std::string& folder);
 
 std::string join(const std::string& folder, const std::string& name);
 std::string lastPathComponent(const std::string& path);
-std::string pathExtension(const std::string& path);           // "txt" for "a/b.txt"
+std::string pathExtension(const std::string& path);          // "txt" for "a/b.txt"
 std::string deletingPathExtension(const std::string& path);  // "a/b" for "a/b.txt"
 
 }  // namespace plat::files

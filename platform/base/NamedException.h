@@ -11,7 +11,9 @@ namespace plat {
 class NamedException : public std::runtime_error {
  public:
   NamedException(std::string name, std::string reason)
-      : std::runtime_error(name + ": " + reason), name_(std::move(name)), reason_(std::move(reason)) {}
+      : std::runtime_error(name + ": " + reason),
+        name_(std::move(name)),
+        reason_(std::move(reason)) {}
 
   const std::string& name() const noexcept { return name_; }
   const std::string& reason() const noexcept { return reason_; }

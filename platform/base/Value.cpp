@@ -25,11 +25,21 @@ void appendQuoted(std::string& out, const std::string& s) {
   out += '"';
   for (unsigned char c : s) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -45,17 +55,27 @@ void appendQuoted(std::string& out, const std::string& s) {
 
 void appendDebug(std::string& out, const Value& v) {
   switch (v.type()) {
-    case Value::Type::Null: out += "null"; break;
-    case Value::Type::Bool: out += v.asBool() ? "true" : "false"; break;
-    case Value::Type::Int: out += std::to_string(v.asInt()); break;
-    case Value::Type::UInt: out += std::to_string(v.asUInt()); break;
+    case Value::Type::Null:
+      out += "null";
+      break;
+    case Value::Type::Bool:
+      out += v.asBool() ? "true" : "false";
+      break;
+    case Value::Type::Int:
+      out += std::to_string(v.asInt());
+      break;
+    case Value::Type::UInt:
+      out += std::to_string(v.asUInt());
+      break;
     case Value::Type::Double: {
       char buf[32];
       std::snprintf(buf, sizeof buf, "%.17g", v.asDouble());
       out += buf;
       break;
     }
-    case Value::Type::String: appendQuoted(out, v.asString()); break;
+    case Value::Type::String:
+      appendQuoted(out, v.asString());
+      break;
     case Value::Type::Bytes: {
       out += "<";
       char buf[4];
@@ -115,7 +135,9 @@ Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> ent
   return d;
 }
 
-Value::Type Value::type() const { return static_cast<Type>(data_.index()); }
+Value::Type Value::type() const {
+  return static_cast<Type>(data_.index());
+}
 
 bool Value::isNumber() const {
   Type t = type();
@@ -124,19 +146,27 @@ bool Value::isNumber() const {
 
 bool Value::asBool() const {
   switch (type()) {
-    case Type::Bool: return std::get<bool>(data_);
-    case Type::Int: return std::get<int64_t>(data_) != 0;
-    case Type::UInt: return std::get<uint64_t>(data_) != 0;
-    case Type::Double: return std::get<double>(data_) != 0;
-    default: return false;
+    case Type::Bool:
+      return std::get<bool>(data_);
+    case Type::Int:
+      return std::get<int64_t>(data_) != 0;
+    case Type::UInt:
+      return std::get<uint64_t>(data_) != 0;
+    case Type::Double:
+      return std::get<double>(data_) != 0;
+    default:
+      return false;
   }
 }
 
 int64_t Value::asInt() const {
   switch (type()) {
-    case Type::Bool: return std::get<bool>(data_) ? 1 : 0;
-    case Type::Int: return std::get<int64_t>(data_);
-    case Type::UInt: return static_cast<int64_t>(std::get<uint64_t>(data_));
+    case Type::Bool:
+      return std::get<bool>(data_) ? 1 : 0;
+    case Type::Int:
+      return std::get<int64_t>(data_);
+    case Type::UInt:
+      return static_cast<int64_t>(std::get<uint64_t>(data_));
     case Type::Double: {
       double d = std::get<double>(data_);
       if (std::isnan(d)) return 0;
@@ -144,30 +174,38 @@ int64_t Value::asInt() const {
       if (d <= -9.2233720368547758e18) return INT64_MIN;
       return static_cast<int64_t>(d);
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 uint64_t Value::asUInt() const {
   switch (type()) {
-    case Type::UInt: return std::get<uint64_t>(data_);
+    case Type::UInt:
+      return std::get<uint64_t>(data_);
     case Type::Double: {
       double d = std::get<double>(data_);
       if (std::isnan(d) || d <= 0) return 0;
       if (d >= 1.8446744073709552e19) return UINT64_MAX;
       return static_cast<uint64_t>(d);
     }
-    default: return static_cast<uint64_t>(asInt());
+    default:
+      return static_cast<uint64_t>(asInt());
   }
 }
 
 double Value::asDouble() const {
   switch (type()) {
-    case Type::Bool: return std::get<bool>(data_) ? 1.0 : 0.0;
-    case Type::Int: return static_cast<double>(std::get<int64_t>(data_));
-    case Type::UInt: return static_cast<double>(std::get<uint64_t>(data_));
-    case Type::Double: return std::get<double>(data_);
-    default: return 0.0;
+    case Type::Bool:
+      return std::get<bool>(data_) ? 1.0 : 0.0;
+    case Type::Int:
+      return static_cast<double>(std::get<int64_t>(data_));
+    case Type::UInt:
+      return static_cast<double>(std::get<uint64_t>(data_));
+    case Type::Double:
+      return std::get<double>(data_);
+    default:
+      return 0.0;
   }
 }
 
@@ -219,10 +257,18 @@ const Value& Value::at(size_t index) const {
   return a->at(index);
 }
 
-void Value::append(Value value) { mutableArray().append(std::move(value)); }
-void Value::insert(size_t index, Value value) { mutableArray().insert(index, std::move(value)); }
-void Value::replace(size_t index, Value value) { mutableArray().replace(index, std::move(value)); }
-void Value::removeAt(size_t index) { mutableArray().remove(index); }
+void Value::append(Value value) {
+  mutableArray().append(std::move(value));
+}
+void Value::insert(size_t index, Value value) {
+  mutableArray().insert(index, std::move(value));
+}
+void Value::replace(size_t index, Value value) {
+  mutableArray().replace(index, std::move(value));
+}
+void Value::removeAt(size_t index) {
+  mutableArray().remove(index);
+}
 
 bool Value::has(const std::string& key) const {
   auto* d = dictionaryStorage();
@@ -268,10 +314,14 @@ bool Value::operator==(const Value& other) const {
   if (isNumber() && other.isNumber()) return asDouble() == other.asDouble();
   if (a != b) return false;
   switch (a) {
-    case Type::Null: return true;
-    case Type::Bool: return asBool() == other.asBool();
-    case Type::String: return asString() == other.asString();
-    case Type::Bytes: return asBytes() == other.asBytes();
+    case Type::Null:
+      return true;
+    case Type::Bool:
+      return asBool() == other.asBool();
+    case Type::String:
+      return asString() == other.asString();
+    case Type::Bytes:
+      return asBytes() == other.asBytes();
     case Type::Array: {
       if (size() != other.size()) return false;
       for (size_t i = 0; i < size(); ++i)
@@ -287,7 +337,8 @@ bool Value::operator==(const Value& other) const {
       });
       return equal;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -300,16 +351,24 @@ std::string Value::debugString() const {
 // ---- PlainArray
 
 PlainArray::PlainArray(std::vector<Value> items) : items_(std::move(items)) {}
-size_t PlainArray::size() const { return items_.size(); }
-const Value& PlainArray::at(size_t index) const { return items_.at(index); }
-void PlainArray::append(Value value) { items_.push_back(std::move(value)); }
+size_t PlainArray::size() const {
+  return items_.size();
+}
+const Value& PlainArray::at(size_t index) const {
+  return items_.at(index);
+}
+void PlainArray::append(Value value) {
+  items_.push_back(std::move(value));
+}
 
 void PlainArray::insert(size_t index, Value value) {
   if (index > items_.size()) throw std::out_of_range("PlainArray::insert");
   items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
 }
 
-void PlainArray::replace(size_t index, Value value) { items_.at(index) = std::move(value); }
+void PlainArray::replace(size_t index, Value value) {
+  items_.at(index) = std::move(value);
+}
 
 void PlainArray::remove(size_t index) {
   if (index >= items_.size()) throw std::out_of_range("PlainArray::remove");
@@ -322,7 +381,9 @@ std::shared_ptr<ArrayStorage> PlainArray::clone() const {
 
 // ---- PlainDictionary
 
-size_t PlainDictionary::size() const { return entries_.size(); }
+size_t PlainDictionary::size() const {
+  return entries_.size();
+}
 
 const Value* PlainDictionary::find(const std::string& key) const {
   auto it = index_.find(key);

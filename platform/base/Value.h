@@ -7,8 +7,8 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -153,7 +153,7 @@ class PlainDictionary : public DictionaryStorage {
 
  private:
   std::vector<std::pair<std::string, Value>> entries_;  // insertion order
-  std::unordered_map<std::string, size_t> index_;        // key -> position in entries_
+  std::unordered_map<std::string, size_t> index_;       // key -> position in entries_
 };
 
 }  // namespace plat
