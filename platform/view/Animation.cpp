@@ -146,7 +146,7 @@ void removeRunning(const View& view, std::optional<Property> property) {
   for (const auto& group : touched) dropFromGroup(group);
 }
 
-void commitBlock(Block block) {
+std::shared_ptr<Group> commitBlock(Block block) {
   auto group = std::make_shared<Group>();
   group->name = block.name;
   group->duration = std::max(0.0, block.duration);
@@ -161,6 +161,7 @@ void commitBlock(Block block) {
   }
   RunLoop::current().performAfter(std::max(0.0, block.delay) + group->duration, group.get(),
                                   kGroupKey, [group] { finishGroup(group, true); });
+  return group;
 }
 
 }  // namespace
@@ -220,6 +221,21 @@ void Animation::commit() {
   Block block = std::move(state().open.back());
   state().open.pop_back();
   commitBlock(std::move(block));
+}
+
+void Animation::commitAndWait() {
+  if (state().open.empty()) return;
+  Block block = std::move(state().open.back());
+  state().open.pop_back();
+  const double end = std::max(0.0, block.delay) + std::max(0.0, block.duration);
+  std::shared_ptr<Group> group = commitBlock(std::move(block));
+  RunLoop& loop = RunLoop::current();
+  if (Clock::current().isVirtual()) {
+    // Virtual time moves only when driven: the wait is the clock moving on to the block's end.
+    loop.advance(end);
+    return;
+  }
+  while (!group->done) loop.runMode(kDefaultRunLoopMode, now() + 0.05, true);
 }
 
 bool Animation::isBlockOpen() {

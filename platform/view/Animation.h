@@ -44,6 +44,9 @@ class Animation {
   static void setCurve(AnimationCurve curve);
   static void setDidStop(DidStop didStop);
   static void commit();
+  // Commits like commit(), then runs the current run loop (serving its other sources) until the
+  // block's animations have stopped and its did-stop has run.
+  static void commitAndWait();
   static bool isBlockOpen();
 
   // Changes made while disabled take effect without animating.

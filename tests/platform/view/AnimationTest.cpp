@@ -133,3 +133,40 @@ TEST_F(Animations, FrameAnimationsStepAndCanBeCancelled) {
   Animation::cancelProgress(id);
   EXPECT_FALSE(finished);
 }
+
+TEST_F(Animations, AWaitedCommitReturnsWhenItsBlockStoppedAndServesTheLoopMeanwhile) {
+  auto bubble = std::make_shared<View>(Rect(0, 0, 250, 100));
+  std::vector<std::string> log;
+  auto stage = [&](const std::string& name, double seconds, double scale) {
+    Animation::begin(name);
+    Animation::setDuration(seconds);
+    Animation::setDidStop(
+        [&](const std::string& n, bool done) { log.push_back(n + (done ? " stopped" : " cut")); });
+    bubble->setTransform(AffineTransform::scale(scale, scale));
+    Animation::commitAndWait();
+    log.push_back(name + " returned");
+  };
+  const double start = clock_->now();
+  RunLoop::current().performAfter(0.5, nullptr, "tick", [&] { log.push_back("timer"); });
+  stage("grow", 0.4, 1.15);
+  stage("shrink", 0.3, 1.0);
+  EXPECT_EQ(log, (std::vector<std::string>{"grow stopped", "grow returned", "timer",
+                                           "shrink stopped", "shrink returned"}));
+  EXPECT_NEAR(clock_->now() - start, 0.7, 1e-6);
+  EXPECT_FALSE(Animation::isAnimating(*bubble));
+}
+
+TEST_F(Animations, AWaitedCommitOnTheRealClockWaitsForReal) {
+  Clock::install(nullptr);
+  auto view = std::make_shared<View>(Rect(0, 0, 10, 10));
+  bool stopped = false;
+  const double start = Clock::current().now();
+  Animation::begin();
+  Animation::setDuration(0.05);
+  Animation::setDidStop([&](const std::string&, bool) { stopped = true; });
+  view->setAlpha(0);
+  Animation::commitAndWait();
+  EXPECT_TRUE(stopped);
+  EXPECT_GE(Clock::current().now() - start, 0.05);
+  Clock::install(clock_);
+}
