@@ -22,8 +22,12 @@ Utf8Sequence readUtf8Sequence(const unsigned char* bytes, size_t available,
                               bool rejectNoncharacters) {
   const Utf8Sequence illegal{Utf8Status::Illegal, 0, 0};
   unsigned char lead = bytes[0];
-  if (lead < 0xC2 || lead > 0xF4) return illegal;
   size_t continuations = announcedContinuations(lead);
+  // Cut off by the end of the input: that is reported as such even when the bytes present could
+  // never make a valid sequence, so no option replaces it.
+  if (continuations >= available && invalidUtf8Span(bytes, available) == available)
+    return {Utf8Status::Truncated, 0, 0};
+  if (lead < 0xC2 || lead > 0xF4) return illegal;
   // The second byte's range depends on the lead, which excludes overlong forms, surrogates and
   // code points above U+10FFFF.
   unsigned char low = 0x80, high = 0xBF;
@@ -32,8 +36,9 @@ Utf8Sequence readUtf8Sequence(const unsigned char* bytes, size_t available,
   if (lead == 0xF0) low = 0x90;
   if (lead == 0xF4) high = 0x8F;
   uint32_t codePoint = lead & (0x3F >> continuations);
+  // Every byte read here lies inside the input: a sequence longer than the input has a byte that
+  // is no continuation before the end, and the loop stops there.
   for (size_t i = 1; i <= continuations; ++i) {
-    if (i >= available) return {Utf8Status::Truncated, 0, 0};
     unsigned char byte = bytes[i];
     if (i == 1 ? (byte < low || byte > high) : !isContinuation(byte)) return illegal;
     codePoint = (codePoint << 6) | (byte & 0x3F);

@@ -19,8 +19,8 @@ inline bool isUnicodeNoncharacter(uint32_t codePoint) {
 }
 
 // Reads the sequence that starts with the byte bytes[0] (0x80 or more); `available` counts the
-// bytes from there to the end of the input. Truncated: the bytes present are a valid beginning, but
-// the input ends before the sequence does.
+// bytes from there to the end of the input. Truncated: the input ends before the bytes its lead
+// announces, and every byte after the lead up to the end is a continuation byte.
 Utf8Sequence readUtf8Sequence(const unsigned char* bytes, size_t available,
                               bool rejectNoncharacters);
 
