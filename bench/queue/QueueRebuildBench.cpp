@@ -10,7 +10,6 @@
 
 #include "bench/support/BenchStore.h"
 #include "bench/support/Ratio.h"
-#include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
@@ -24,7 +23,7 @@ constexpr int kWords = 10000;
 CallDB* preparedStore() {
   static CallDB* const store = [] {
     CallDB* db = bench::storeWithPlannedWords(kWords, "queue", 100000);
-    if (db->isOpen()) bench::makeAllDue(db);
+    bench::makeAllDue(db);
     return db;
   }();
   return store;
@@ -80,14 +79,7 @@ BENCHMARK(BM_RawSqliteSelect)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (plat::Bundle::main().pathForResource("learn", "db").empty()) {
-    std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
-    return 1;
-  }
-  if (!preparedStore()->isOpen()) {
-    std::fprintf(stderr, "the study store did not open\n");
-    return 1;
-  }
+  preparedStore();  // exits with a message when the store cannot be made
   return bench::runWithRatios(
       argc, argv,
       {{"queue_rebuild_vs_select", "BM_QueueRebuild", "BM_PlainSelect"},

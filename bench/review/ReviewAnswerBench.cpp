@@ -11,7 +11,6 @@
 #include "bench/support/BenchStore.h"
 #include "bench/support/Ratio.h"
 #include "learn/ReviewQueue.h"
-#include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
@@ -90,14 +89,7 @@ BENCHMARK(BM_PlainUpdate)->Unit(benchmark::kMicrosecond)->Iterations(kAnswers);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (plat::Bundle::main().pathForResource("learn", "db").empty()) {
-    std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
-    return 1;
-  }
-  if (!preparedStore()->isOpen()) {
-    std::fprintf(stderr, "the study store did not open\n");
-    return 1;
-  }
+  preparedStore();  // exits with a message when the store cannot be made
   return bench::runWithRatios(
       argc, argv,
       {{"answer_vs_update", "BM_Answer/iterations:1000", "BM_PlainUpdate/iterations:1000"}});

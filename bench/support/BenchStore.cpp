@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
@@ -39,8 +40,15 @@ CallDB* storeWithPlannedWords(int count, const std::string& prefix, int firstId)
     plat::AppHome::ensureFolders();
     std::atexit(removeBenchHome);
 
+    if (plat::Bundle::main().pathForResource("learn", "db").empty()) {
+      std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
+      std::exit(1);
+    }
     CallDB* db = CallDB::callDB();
-    if (!db->isOpen()) return db;
+    if (!db->isOpen()) {
+      std::fprintf(stderr, "the study store did not open\n");
+      std::exit(1);
+    }
     const int64_t now = storedNow();
     db->sqlMgr().beginTransaction();
     for (int i = 0; i < count; ++i) {
