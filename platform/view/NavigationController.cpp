@@ -77,12 +77,19 @@ void NavigationController::updateBar() {
   bar_->setItems(items);
 }
 
+bool NavigationController::hidesBottomBar() const {
+  return std::any_of(stack_.begin() + std::min<long>(1, long(stack_.size())), stack_.end(),
+                     [](const auto& c) { return c->hidesBottomBarWhenPushed(); });
+}
+
 void NavigationController::updateTabBar() {
   TabBarController* tab = tabBarController();
   if (!tab) return;
-  bool hide = std::any_of(stack_.begin() + std::min<long>(1, long(stack_.size())), stack_.end(),
-                          [](const auto& c) { return c->hidesBottomBarWhenPushed(); });
-  tab->setTabBarHidden(hide);
+  // A stack in a tab that is not shown leaves the bar to the tab that is.
+  const ViewController* tabChild = this;
+  while (tabChild->parentViewController() != tab) tabChild = tabChild->parentViewController();
+  if (tab->selectedViewController() != tabChild) return;
+  tab->setTabBarHidden(hidesBottomBar());
 }
 
 void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,

@@ -45,6 +45,9 @@ class NavigationController : public ViewController {
   bool isNavigationBarHidden() const { return barHidden_; }
   void setNavigationBarHidden(bool hidden, bool animated = false);
 
+  // Whether a controller pushed above the root asks for the tab bar to be hidden.
+  bool hidesBottomBar() const;
+
   NavigationControllerDelegate* delegate() const { return delegate_; }
   void setDelegate(NavigationControllerDelegate* delegate) { delegate_ = delegate; }
 

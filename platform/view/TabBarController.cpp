@@ -13,6 +13,12 @@ namespace {
 const Color kUnselected = Color::white(0.57);
 constexpr double kIconSide = 30;
 
+// The bar shows under every tab but a navigation stack whose pushed screen asks to hide it.
+bool hidesBar(const ViewController* tab) {
+  auto* nav = dynamic_cast<const NavigationController*>(tab);
+  return nav && nav->hidesBottomBar();
+}
+
 // Draws the image's shape filled with `color`, as the bar shows its icons.
 void drawTinted(DrawContext& context, const Image& image, const Rect& rect, const Color& color) {
   cairo_t* cr = context.cairo();
@@ -170,6 +176,7 @@ void TabBarController::setViewControllers(
   selected_ = tabs_.empty() ? 0 : std::clamp(selected_, 0, int(tabs_.size()) - 1);
   bar_->setSelectedIndex(selected_);
   ViewController* shown = selectedViewController();
+  barHidden_ = hidesBar(shown);
   if (!shown || !isViewLoaded()) return;
   view()->insertSubviewBelow(shown->view(), bar_.get());
   layoutContent();
@@ -200,6 +207,7 @@ void TabBarController::setSelectedIndex(int index) {
   }
   selected_ = index;
   bar_->setSelectedIndex(index);
+  barHidden_ = hidesBar(shown);
   if (isViewLoaded()) {
     if (old->isViewLoaded()) old->view()->removeFromSuperview();
     view()->insertSubviewBelow(shown->view(), bar_.get());

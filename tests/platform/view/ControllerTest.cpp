@@ -198,3 +198,34 @@ TEST_F(Controllers, TitlesAndBadgesReachTheBars) {
   EXPECT_EQ(nav->tabBarItem().badgeValue(), "");
   EXPECT_EQ(screen->tabBarItem().badgeValue(), "5");
 }
+
+TEST_F(Controllers, ATabKeepsItsStackWhileAnotherTabIsShown) {
+  Log log;
+  auto nav = std::make_shared<NavigationController>(std::make_shared<Page>("list", log));
+  auto other = std::make_shared<Page>("other", log);
+  auto tabs = std::make_shared<TabBarController>();
+  tabs->setViewControllers({nav, other});
+  window_->setRootViewController(tabs);
+  auto card = std::make_shared<Page>("card", log);
+  card->setHidesBottomBarWhenPushed(true);
+  nav->pushViewController(card, false);
+  ASSERT_TRUE(tabs->isTabBarHidden());
+
+  log.clear();
+  tabs->setSelectedIndex(1);
+  EXPECT_EQ(log, (Log{"card will disappear", "other load", "other will appear",
+                      "card did disappear", "other did appear"}));
+  EXPECT_FALSE(tabs->isTabBarHidden()) << "the other tab shows the bar";
+  EXPECT_EQ(nav->topViewController(), card.get());
+
+  log.clear();
+  tabs->setSelectedIndex(0);
+  EXPECT_EQ(log, (Log{"other will disappear", "card will appear", "other did disappear",
+                      "card did appear"}));
+  EXPECT_TRUE(tabs->isTabBarHidden()) << "back on the card, the bar is hidden again";
+  EXPECT_EQ(card->view()->window(), window_.get());
+
+  nav->popViewController(false);
+  EXPECT_FALSE(tabs->isTabBarHidden());
+  EXPECT_EQ(nav->viewControllers().size(), 1u);
+}
