@@ -222,7 +222,7 @@ bool JsonSerializer::writeDictionary(const plat::Value& dictionary) {
   std::vector<std::string> keys = dictionary.keys();
   if (pretty) std::sort(keys.begin(), keys.end());
   return writeContainer('{', '}', keys.size(), [&](size_t i) {
-    writeString(keys[i], true);
+    if (!writeString(keys[i], true)) return false;
     out_ += pretty ? ": " : ":";
     return write(dictionary.get(keys[i]), false);
   });

@@ -53,6 +53,10 @@ TEST(JsonSerializer, StringEscapes) {
 TEST(JsonSerializer, TextThatIsNotUtf8Fails) {
   EXPECT_EQ(encodeError(Value::array({"bad \xC0\x80"})),
             "An error occurred converting the contents of a NSString to UTF8.");
+  EXPECT_EQ(encodeError(Value::dictionary({{"key \xE4", 1}})),
+            "An error occurred converting the contents of a NSString to UTF8.");
+  EXPECT_EQ(encode(Value::dictionary({{"\"k/\n", 1}}), JsonSerializeFlagEscapeSlash),
+            "{\"\\\"k\\/\\n\":1}");
   // Noncharacters are text, but not under the strict rule of the escaping option.
   EXPECT_EQ(encode(Value::array({"\xEF\xB7\x90"})), "[\"\xEF\xB7\x90\"]");
   EXPECT_EQ(encodeError(Value::array({"\xEF\xB7\x90"}), JsonSerializeFlagEscapeUnicode),
