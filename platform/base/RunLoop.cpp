@@ -345,8 +345,10 @@ void Timer::fire() {
   if (!state_->valid) return;
   auto self = weak_from_this().lock();  // the callback may drop the last other reference
   Callback callback = state_->callback;
-  if (callback) callback(*this);
+  // A one-shot timer is spent before its callback runs: a callback that runs the loop again
+  // (a nested run, a modal wait) must not see it due a second time.
   if (!state_->repeats) invalidate();
+  if (callback) callback(*this);
 }
 
 // ---- RunLoop

@@ -44,6 +44,23 @@ TEST_F(RunLoopTest, DelayedPerformsFireInTimeOrderAndNotBefore) {
   EXPECT_EQ(log, (Log{"now", "first", "second", "late"}));
 }
 
+// A delayed perform or one-shot timer whose callback runs the loop again (a modal wait) fires once.
+TEST_F(RunLoopTest, OneShotCallbackThatRunsTheLoopAgainFiresOnce) {
+  int performs = 0, timers = 0;
+  loop.performAfter(1.0, nullptr, "", [&] {
+    ++performs;
+    loop.advance(0.5);
+  });
+  auto timer = Timer::scheduled(1.0, false, [&](Timer&) {
+    ++timers;
+    loop.runUntilIdle();
+  });
+  loop.advance(2.0);
+  EXPECT_EQ(performs, 1);
+  EXPECT_EQ(timers, 1);
+  EXPECT_FALSE(timer->isValid());
+}
+
 TEST_F(RunLoopTest, CancelByOwnerAndKeyRemovesExactlyThose) {
   int a = 0, b = 0;
   loop.performAfter(1, &a, "x", record("a.x"));
