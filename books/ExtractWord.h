@@ -1,0 +1,56 @@
+// Turns an English text into the distinct headwords of the word library that it contains, by
+// exact lookup and a fixed ladder of "ed", "s"/"es" and "ing" rules, and splits them into words
+// in study and words not yet in study. One object serves one call at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/base/Value.h"
+
+class ExtractWord {
+ public:
+  // Receives the fraction done (a number holding a single-precision value) on the main thread.
+  using ProgressFun = std::function<void(const plat::Value& fraction)>;
+
+  ExtractWord() = default;
+  ExtractWord(const ExtractWord&) = delete;
+  ExtractWord& operator=(const ExtractWord&) = delete;
+
+  // The progress receiver, not owned; progress is reported only while both it and the function
+  // are set. The extracting thread waits for each report to run on the main thread.
+  const void* parent() const { return parent_; }
+  void setParent(const void* parent) { parent_ = parent; }
+  const ProgressFun& extract_progressFun() const { return extract_progressFun_; }
+  void setExtract_progressFun(ProgressFun fun) { extract_progressFun_ = std::move(fun); }
+
+  // Appends (never clears) every headword of `text` to `words` in the order of first occurrence,
+  // the ones not in study to `noneWords` in that order, and the ones in study to `learnedWords`
+  // by their study-order key. Returns the number of headwords added. Runs on the calling thread.
+  int extractWord(const std::string& text, plat::Value& words, plat::Value& learnedWords,
+                  plat::Value& noneWords);
+
+  // Adds the headword of one lower-cased token; 1 when a new headword was added, else 0.
+  // `learnedWords` is left alone: words in study are collected and appended at the end.
+  int AddWord(const std::string& token, plat::Value& words, plat::Value& learnedWords,
+              plat::Value& noneWords);
+
+  // The headword a lower-cased token reduces to, or "".
+  std::string GetWord(const std::string& token);
+  std::string IsGQS_GQFC(const std::string& token);  // "ed"
+  std::string IsFS_DSRC(const std::string& token);   // "s" / "es"
+  std::string IsXZFC(const std::string& token);      // "ing"
+
+ private:
+  // The library's stored text of a headword equal to `candidate`, or "".
+  static std::string lookUp(const std::string& candidate);
+  bool reportsProgress() const { return parent_ != nullptr && extract_progressFun_ != nullptr; }
+  void reportProgress(float fraction) const;
+
+  std::unordered_map<std::string, std::string> allWordsDic_;
+  std::unordered_map<std::string, int64_t> learnWordsDic_;
+  ProgressFun extract_progressFun_;
+  const void* parent_ = nullptr;
+};

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "books/ExtractWord.h"
+#include "platform/base/RunLoop.h"
+#include "tests/store/StudyFixture.h"
+
+namespace {
+
+using plat::Value;
+using storetest::StudyTest;
+
+// The extraction's three lists after one call.
+struct Extracted {
+  int added = 0;
+  std::vector<std::string> words, learned, none;
+};
+
+class ExtractWordTest : public StudyTest {
+ protected:
+  void SetUp() override {
+    StudyTest::SetUp();
+    int id = 1000;
+    db_->sqlMgr().beginTransaction();
+    for (const char* word : {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.",
+                             "a", "up", "well", "known", "like", "tie", "walked"})
+      db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                      Value::array({id++, word}));
+    db_->sqlMgr().commitTransaction();
+  }
+
+  static Extracted extract(const std::string& text) {
+    ExtractWord extractor;
+    Value words, learned, none;
+    Extracted out;
+    out.added = extractor.extractWord(text, words, learned, none);
+    out.words = strings(words);
+    out.learned = strings(learned);
+    out.none = strings(none);
+    return out;
+  }
+
+  using Words = std::vector<std::string>;
+};
+
+TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm) {
+  EXPECT_EQ(extract("Stopped stopped STOPPED").words, Words{"stop"});
+
+  const Extracted study = extract("apple studies study studied");
+  EXPECT_EQ(study.words, (Words{"apple", "study"}));
+  EXPECT_EQ(study.added, 2);
+
+  EXPECT_EQ(extract("books boxes used stopped making running walking ties").words,
+            (Words{"book", "box", "use", "stop", "make", "run", "walk", "tie"}));
+}
+
+TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensWhileDotsStayInside) {
+  // "don't" gives "don" and "t"; "e.g." keeps its dots; "end." loses its full stop; the Chinese
+  // text and the digits end "words".
+  const Extracted out = extract("I don't like well-known 中文words42, e.g. the end.");
+  EXPECT_EQ(out.words, (Words{"like", "well", "known", "word", "e.g.", "end"}));
+  EXPECT_EQ(out.none, out.words);
+  EXPECT_TRUE(out.learned.empty());
+
+  // The trim step makes one exact lookup; the rules then see the dot and match no suffix.
+  EXPECT_EQ(extract("walked.").words, Words{"walked"});
+  EXPECT_EQ(extract("stopped.").words, Words{});
+  EXPECT_EQ(extract("“Book”——“RUN”！").words, (Words{"book", "run"}));
+}
+
+TEST_F(ExtractWordTest, ShortTokensAreLookedUpButNotReducedByTheRules) {
+  EXPECT_EQ(extract("a b").words, Words{"a"});  // one letter: exact lookup only
+  EXPECT_EQ(extract("ups").words, Words{});     // three letters: no "s" rule
+  EXPECT_EQ(extract("up_ x_").words, Words{"up"});
+  const Extracted nothing = extract("zzzz qqqed xxing");
+  EXPECT_EQ(nothing.added, 0);
+  EXPECT_TRUE(nothing.words.empty() && nothing.none.empty());
+}
+
+TEST_F(ExtractWordTest, RuleLadderTriesEdThenSThenIng) {
+  ExtractWord extractor;
+  EXPECT_EQ(extractor.IsGQS_GQFC("used"), "use");
+  EXPECT_EQ(extractor.IsGQS_GQFC("studied"), "study");
+  EXPECT_EQ(extractor.IsGQS_GQFC("walks"), "");
+  EXPECT_EQ(extractor.IsFS_DSRC("boxes"), "box");
+  EXPECT_EQ(extractor.IsFS_DSRC("studies"), "study");
+  EXPECT_EQ(extractor.IsFS_DSRC("boxed"), "");
+  EXPECT_EQ(extractor.IsXZFC("running"), "run");
+  EXPECT_EQ(extractor.IsXZFC("studying"), "study");
+  EXPECT_EQ(extractor.IsXZFC("tying"), "");          // no "i" before the suffix, so no "tie"
+  EXPECT_EQ(extractor.GetWord("walked"), "walked");  // an exact headword wins over the rules
+  EXPECT_EQ(extractor.GetWord("stopping"), "stop");
+  EXPECT_EQ(extractor.GetWord("end_"), "end");
+}
+
+TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
+  plan("walk", now());
+  plan("stop", now());
+  plan("box", now());
+  plan("use", now());
+  setRecord("walk", daysFromNow(-1), daysFromNow(1), 2);  // tested, due first among the tested
+  setRecord("stop", daysFromNow(-2), daysFromNow(5), 2);  // tested, due later
+  setRecord("box", 0, daysFromNow(3), 0);                 // planned, never tested
+  setRecord("use", 0, daysFromNow(2), 0);
+
+  const Extracted out = extract("stops, a walk, study the box we use; end");
+  EXPECT_EQ(out.words, (Words{"stop", "a", "walk", "study", "box", "use", "end"}));
+  EXPECT_EQ(out.learned, (Words{"use", "box", "walk", "stop"}));
+  EXPECT_EQ(out.none, (Words{"a", "study", "end"}));
+  EXPECT_EQ(out.added, 7);
+}
+
+TEST_F(ExtractWordTest, ListsAreAppendedToNeverCleared) {
+  plan("walk", now());
+  ExtractWord extractor;
+  Value words = Value::array({"keep"}), learned = Value::array({"mine"}),
+        none = Value::array({"too"});
+  EXPECT_EQ(extractor.extractWord("walk end", words, learned, none), 2);
+  EXPECT_EQ(strings(words), (Words{"keep", "walk", "end"}));
+  EXPECT_EQ(strings(learned), (Words{"mine", "walk"}));
+  EXPECT_EQ(strings(none), (Words{"too", "end"}));
+  // A second call on the same object starts from empty maps again.
+  EXPECT_EQ(extractor.extractWord("walk", words, learned, none), 1);
+}
+
+// Progress: reported on the main thread while a worker extracts, once per 50 tokens in each phase.
+class ExtractWordProgressTest : public ExtractWordTest {
+ protected:
+  std::vector<float> runOnWorker(const std::string& text, int* added) {
+    plat::RunLoop::setMainThread();
+    std::vector<float> fractions;
+    std::atomic<bool> done{false};
+    bool offMain = false;
+    ExtractWord extractor;
+    extractor.setParent(this);
+    extractor.setExtract_progressFun([&](const Value& fraction) {
+      offMain = offMain || !plat::RunLoop::isMainThread();
+      fractions.push_back(static_cast<float>(fraction.asDouble()));
+    });
+    std::thread worker([&] {
+      Value words, learned, none;
+      *added = extractor.extractWord(text, words, learned, none);
+      done = true;
+    });
+    EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return done.load(); }, 20.0));
+    worker.join();
+    EXPECT_FALSE(offMain);
+    return fractions;
+  }
+};
+
+TEST_F(ExtractWordProgressTest, EmptyTextReportsOnlyCompletion) {
+  int added = -1;
+  EXPECT_EQ(runOnWorker("", &added), std::vector<float>{1.0f});
+  EXPECT_EQ(added, 0);
+}
+
+TEST_F(ExtractWordProgressTest, LongTextReportsEveryFiftiethTokenOfEachPhase) {
+  // 120 distinct three-letter tokens, "aaa bab ..." with one space between: token m ends at 4m+3.
+  std::string text;
+  for (int m = 0; m < 120; ++m) {
+    if (m) text += ' ';
+    text += {static_cast<char>('a' + m % 26), static_cast<char>('a' + m / 26), 'a'};
+  }
+  const float n = static_cast<float>(text.size());
+  int added = -1;
+  const std::vector<float> fractions = runOnWorker(text, &added);
+  const std::vector<float> expected = {
+      0.7f * (3.0f / n),          0.7f * (203.0f / n),
+      0.7f * (403.0f / n),  // ended tokens 1, 51, 101
+      0.7f + 0.3f * (1.0f / 120), 0.7f + 0.3f * (51.0f / 120), 0.7f + 0.3f * (101.0f / 120), 1.0f};
+  ASSERT_EQ(fractions.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_FLOAT_EQ(fractions[i], expected[i]) << i;
+  EXPECT_EQ(added, 0);
+}
+
+TEST_F(ExtractWordProgressTest, NoReceiverNoReports) {
+  ExtractWord extractor;
+  int calls = 0;
+  extractor.setExtract_progressFun([&](const Value&) { ++calls; });
+  Value words, learned, none;
+  extractor.extractWord("walk walk walk", words, learned, none);
+  EXPECT_EQ(calls, 0);
+}
+
+}  // namespace
