@@ -7,6 +7,7 @@
 #include "learn/TextTemplate.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
+#include "platform/base/NamedException.h"
 #include "platform/base/Random.h"
 #include "platform/view/Application.h"
 #include "store/CallDB.h"
@@ -123,16 +124,21 @@ void Reminders::forgetWord_Remind() {
   if (db.getPersonalValue("forgetword_remind") != "1" || db.getPersonalValue("account").empty())
     return;
 
-  const ReminderWindow window{secondsOfDay(settingOr(db, "remind_time1", "08:00")),
-                              secondsOfDay(settingOr(db, "remind_time2", "21:00"))};
-  const plat::Value words = RemindersStore::GetRandomForgetWordInfo(db);
-  double fire = window.firstFrom(MyDate::localDateTime());
-  for (size_t i = 0; i < words.size(); ++i) {
-    fire = window.placed(fire + 3600.0 + static_cast<double>(plat::rand() % 3600));
-    const plat::Value& row = words.at(i);
-    plat::Application::shared().scheduleLocalNotification(
-        notificationAt(fire, row.at(1).asString()));
-    RemindersStore::insertRemindWord(db, static_cast<int>(row.at(0).asInt()),
-                                     MyDate::storedTime(fire));
+  // Resigning must not fail: a store that cannot answer leaves the reminders scheduled so far.
+  try {
+    const ReminderWindow window{secondsOfDay(settingOr(db, "remind_time1", "08:00")),
+                                secondsOfDay(settingOr(db, "remind_time2", "21:00"))};
+    const plat::Value words = RemindersStore::GetRandomForgetWordInfo(db);
+    double fire = window.firstFrom(MyDate::localDateTime());
+    for (size_t i = 0; i < words.size(); ++i) {
+      fire = window.placed(fire + 3600.0 + static_cast<double>(plat::rand() % 3600));
+      const plat::Value& row = words.at(i);
+      // Recorded first: a reminder is never scheduled for a word that could be named again.
+      RemindersStore::insertRemindWord(db, static_cast<int>(row.at(0).asInt()),
+                                       MyDate::storedTime(fire));
+      plat::Application::shared().scheduleLocalNotification(
+          notificationAt(fire, row.at(1).asString()));
+    }
+  } catch (const plat::NamedException&) {
   }
 }

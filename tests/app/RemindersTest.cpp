@@ -267,4 +267,12 @@ TEST_F(RemindersTest, StubbornRemindersNeedTheSwitchAndAnAccount) {
   EXPECT_EQ(records().size(), 0u);
 }
 
+TEST_F(RemindersTest, AStoreThatCannotAnswerSchedulesNothingAndRaisesNothing) {
+  stubborn("apple");
+  stubbornRemindersOn();
+  db_->sqlMgr().RecordExec("drop table remind_words");
+  EXPECT_NO_THROW(Reminders::forgetWord_Remind());
+  EXPECT_TRUE(scheduled().empty());
+}
+
 }  // namespace
