@@ -1,0 +1,192 @@
+#include <string>
+
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "platform/view/AlertView.h"
+#include "platform/view/Application.h"
+#include "platform/view/Screen.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/support/TempHome.h"
+#include "tests/ui/UiHost.h"
+#include "ui/MyAlerView.h"
+
+using namespace plat;
+
+namespace {
+
+class Bubble : public uitest::UiTest {
+ protected:
+  MyAlerView& bubble() { return *MyAlerView::sharedAler(); }
+  Label& label() { return *dynamic_cast<Label*>(bubble().viewWithTag(MyAlerView::kLabelTag)); }
+  View& image() { return *bubble().viewWithTag(MyAlerView::kImageTag); }
+};
+
+}  // namespace
+
+TEST_F(Bubble, LivesOnceInTheKeyWindowsRootViewAndCoversTheScreen) {
+  auto first = MyAlerView::sharedAler();
+  EXPECT_EQ(first, MyAlerView::sharedAler());
+  EXPECT_EQ(first->superview(), &rootView());
+  EXPECT_EQ(first->tag(), 1234);
+  EXPECT_EQ(first->frame(), (Rect{0, 0, 320, 568}));
+  EXPECT_EQ(first->alpha(), 0);
+
+  // A login window made key takes the messages shown while it is up.
+  auto login = std::make_shared<Window>();
+  login->setWindowLevel(kWindowLevelNormal + 1);
+  login->setRootViewController(std::make_shared<ViewController>());
+  login->makeKeyAndVisible();
+  auto there = MyAlerView::sharedAler();
+  EXPECT_NE(there, first);
+  EXPECT_EQ(there->superview(), login->rootViewController()->view().get());
+  there->ViewShow("请先登录");
+  EXPECT_EQ(there->window(), login.get());
+  EXPECT_EQ(there->viewWithTag(MyAlerView::kLabelTag)->displayedText(), "请先登录");
+  EXPECT_EQ(first->viewWithTag(MyAlerView::kLabelTag)->displayedText(), "");
+}
+
+TEST_F(Bubble, OnATabletHeldSidewaysTheBubbleTakesTheTurnedScreen) {
+  Screen::main().configure({768, 1024}, 2, UserInterfaceIdiom::Pad);
+  Application::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeLeft);
+  EXPECT_EQ(MyAlerView::sharedAler()->frame(), (Rect{0, 0, 1024, 768}));
+  Screen::main().reset();
+}
+
+TEST_F(Bubble, AShortTextFadesInStaysForItsLengthAndFadesOut) {
+  bubble().ViewShow("abcdefghij");  // 10 characters stay 1.5 s
+  EXPECT_DOUBLE_EQ(bubble().delay(), 1.5);
+  EXPECT_EQ(label().text(), "abcdefghij");
+  EXPECT_EQ(image().frame(), (Rect{35, 234, 250, 100})) << "at least 100 high, centred";
+  EXPECT_EQ(label().frame(), (Rect{45, 234, 230, 100}));
+
+  host_->advance(0.35);
+  EXPECT_GT(shownAlpha(bubble()), 0.1);
+  EXPECT_LT(shownAlpha(bubble()), 0.9);
+  host_->advance(0.35 + 1.45);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1) << "held";
+  host_->advance(0.05 + 0.35);
+  EXPECT_LT(shownAlpha(bubble()), 0.9) << "fading out";
+  host_->advance(0.4);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 0);
+  EXPECT_FALSE(Animation::isAnimating(bubble()));
+}
+
+TEST_F(Bubble, HoldTimeCountsUtf16UnitsOfTheTextAsGiven) {
+  EXPECT_FLOAT_EQ(MyAlerView::holdSeconds("a"), 0.33f);
+  EXPECT_FLOAT_EQ(MyAlerView::holdSeconds(std::string(40, 'x')), 5.4f);
+  EXPECT_FLOAT_EQ(MyAlerView::holdSeconds("保存成功"), 0.72f);
+  EXPECT_FLOAT_EQ(MyAlerView::holdSeconds("😀"), 0.46f) << "two UTF-16 units";
+
+  // A replaced error text is held for the English description's length.
+  bubble().ViewShow("The request timed out");
+  EXPECT_NE(label().text(), "The request timed out");
+  EXPECT_FLOAT_EQ(bubble().delay(), MyAlerView::holdSeconds("The request timed out"));
+}
+
+TEST_F(Bubble, ALongTextGrowsTheBubble) {
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "网络连接失败，请稍后再试。";
+  bubble().ViewShow(text);
+  Size measured = measureText(text, Font::system(14), {230, 20000});
+  EXPECT_GT(image().frame().height, 100);
+  EXPECT_DOUBLE_EQ(image().frame().height, measured.height + 3);
+  EXPECT_DOUBLE_EQ(image().center().y, 284);
+}
+
+TEST_F(Bubble, NothingOrAnEmptyTextLeavesTheShownMessageAlone) {
+  bubble().ViewShow("已保存");
+  host_->advance(1);
+  bubble().ViewShow("");
+  EXPECT_EQ(label().text(), "已保存");
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+}
+
+TEST_F(Bubble, AnAtSignSendsTheTextToAStandardAlert) {
+  bubble().ViewShow("@备份失败，请重试");
+  AlertView* alert = host_->visibleAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->title(), "提示");
+  EXPECT_EQ(alert->message(), "备份失败，请重试");
+  EXPECT_EQ(bubble().alpha(), 0) << "the bubble is not touched";
+  EXPECT_FALSE(Animation::isAnimating(bubble()));
+  EXPECT_TRUE(host_->pressAlertButton("确定"));
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  bubble().ViewShow("@");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "");
+  EXPECT_TRUE(host_->pressAlertButton(0));
+}
+
+TEST_F(Bubble, TheNewestTextReplacesTheOneOnScreenWithItsOwnHoldTime) {
+  bubble().ViewShow("第一条消息，很长很长很长很长很长很长很长");
+  host_->advance(0.3);  // still fading in
+  bubble().ViewShow("第二条");
+  EXPECT_EQ(label().text(), "第二条");
+  EXPECT_FLOAT_EQ(bubble().delay(), 0.59f);
+  host_->advance(0.7);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1) << "the cut-off fade-in does not hide the new text";
+  host_->advance(0.55);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1);
+  host_->advance(0.8);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 0);
+
+  // While a text is held, a new one starts from hidden and gets its full time.
+  bubble().ViewShow("abcdefghij");
+  host_->advance(1.0);
+  bubble().ViewShow("0123456789");
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 0);
+  host_->advance(0.7 + 1.45);
+  EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1);
+  EXPECT_EQ(label().text(), "0123456789");
+}
+
+TEST_F(Bubble, NetworkErrorTextsAreReplacedAndOtherTextsPass) {
+  EXPECT_EQ(MyAlerView::netError("The request was cancelled"), "请求被撤销");
+  EXPECT_EQ(MyAlerView::netError("Unable to create request (bad url?)"),
+            "无法创建请求，错误的URL地址");
+  EXPECT_EQ(MyAlerView::netError("The request failed because it redirected too many times"),
+            "请求失败，可能是因为被重定向次数过多");
+  EXPECT_EQ(MyAlerView::netError("Authentication needed"), localized("alermsg_eg30"));
+  EXPECT_EQ(MyAlerView::netError("The request timed out"), localized("alermsg_eg31"));
+  EXPECT_EQ(MyAlerView::netError("A connection failure occurred"), localized("alermsg_eg32"));
+  EXPECT_NE(localized("alermsg_eg32"), "alermsg_eg32");
+  EXPECT_EQ(MyAlerView::netError("A connection failure occurred: SSL problem"),
+            "A connection failure occurred: SSL problem")
+      << "only exact texts";
+  EXPECT_EQ(MyAlerView::netError("保存成功"), "保存成功");
+}
+
+TEST_F(Bubble, AMissingReplacementShowsTheOriginalTextNotTheKey) {
+  std::string dir = testsupport::makeTempDir("vocab-ui-bundle");
+  ASSERT_TRUE(files::writeFileAtomically(dir + "/InfoPlist.strings", "\"other\" = \"x\";\n"));
+  std::string previous = Bundle::main().path();
+  Bundle::setMainPath(dir);
+  EXPECT_EQ(MyAlerView::netError("The request timed out"), "The request timed out");
+  EXPECT_EQ(MyAlerView::netError("The request was cancelled"), "请求被撤销");
+  Bundle::setMainPath(previous);
+  files::remove(dir);
+}
+
+TEST_F(Bubble, TheBubbleIsDrawnInTheMiddleOfTheScreen) {
+  bubble().ViewShow("单词已加入学习计划");
+  host_->advance(1);
+  auto screen = host_->renderScreen();
+  ASSERT_TRUE(screen);
+  // The box's near-white face at the sides of the text, its text in the middle.
+  EXPECT_FALSE(testsupport::differs(screen->colorAtPoint({50, 250}), Color::white(0.96), 0.05));
+  auto ink = testsupport::inkBounds(*screen, Color::white(0.96), 45 * 2, 250 * 2, 275 * 2, 318 * 2);
+  EXPECT_FALSE(ink.empty());
+  EXPECT_GT(ink.left, 60 * 2);
+  EXPECT_LT(ink.right, 260 * 2);
+}
+
+TEST_F(Bubble, ThePopAnimationRunsToItsEndBeforeReturning) {
+  double start = host_->clock()->now();
+  bubble().animate();
+  EXPECT_GE(host_->clock()->now() - start, 2.7 - 1e-9);
+  EXPECT_EQ(bubble().alpha(), 0);
+  EXPECT_DOUBLE_EQ(bubble().transform().a, 0.01);
+  EXPECT_FALSE(Animation::isAnimating(bubble()));
+}

@@ -1,0 +1,189 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/draw/ImageContext.h"
+#include "platform/view/ViewRenderer.h"
+#include "tests/platform/draw/InkBounds.h"
+#include "tests/ui/UiHost.h"
+#include "ui/MyInsetsLabel.h"
+#include "ui/MyTabbarView.h"
+#include "ui/MyTextField.h"
+#include "ui/MyTextView.h"
+
+using namespace plat;
+
+namespace {
+
+class Recorder : public MyTabbarDeleage {
+ public:
+  std::vector<int> selected;
+  void selectTabBtn(int index) override { selected.push_back(index); }
+};
+
+std::shared_ptr<Image> solid(double side, const Color& color) {
+  ImageContext context({side, side}, false, 2);
+  context.context().setFillColor(color);
+  context.context().fillRect({0, 0, side, side});
+  return context.takeImage();
+}
+
+class Widgets : public uitest::UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    strip_ = std::make_shared<MyTabbarView>(Rect{0, 0, 320, 40});
+    strip_->setDeleage(&recorder_);
+    strip_->setNormalImage(solid(21, Color::white()));
+    strip_->setSelectImage(solid(23, Color::red()));
+    app_->screen->view()->addSubview(strip_);
+  }
+  Button& tab(int index) { return *dynamic_cast<Button*>(strip_->viewWithTag(200 + index)); }
+  Label& line(int index, int tag) { return *dynamic_cast<Label*>(tab(index).viewWithTag(tag)); }
+  bool looksSelected(int index) {
+    return tab(index).backgroundImageForState(kStateNormal)->size().width == 23;
+  }
+
+  Recorder recorder_;
+  std::shared_ptr<MyTabbarView> strip_;
+};
+
+}  // namespace
+
+TEST_F(Widgets, TabsShareTheStripsWidthWithMarginsAndGaps) {
+  strip_->addBtn({{"全部", "120"}, {"未学", "80"}, {"已学"}}, 70);
+  EXPECT_EQ(strip_->backgroundColor(), Color::rgb255(106, 207, 153));
+  EXPECT_EQ(tab(0).frame(), (Rect{5, 4, 102, 36}));
+  EXPECT_EQ(tab(1).frame(), (Rect{109, 4, 102, 36}));
+  EXPECT_EQ(tab(2).frame(), (Rect{213, 4, 102, 36}));
+  EXPECT_TRUE(tab(0).isExclusiveTouch());
+
+  EXPECT_EQ(line(0, 101).frame(), (Rect{5, 2, 92, 36.0 / 5 * 3}));
+  EXPECT_EQ(line(0, 102).frame(), (Rect{5, 36.0 / 5 * 3, 92, 36 - 36.0 / 5 * 3 - 2}));
+  EXPECT_TRUE(line(0, 101).font().bold);
+  EXPECT_EQ(line(0, 102).text(), "120");
+  EXPECT_EQ(line(2, 101).frame(), (Rect{5, 5, 92, 31}));
+  EXPECT_EQ(tab(2).viewWithTag(102), nullptr);
+
+  EXPECT_EQ(strip_->selectedIndex(), 0);
+  EXPECT_TRUE(looksSelected(0));
+  EXPECT_FALSE(looksSelected(1));
+  EXPECT_EQ(tab(0).backgroundImageForState(kStateNormal)->leftCapWidth(), 10);
+}
+
+TEST_F(Widgets, TappingAnotherTabSelectsItThenTellsTheDelegate) {
+  strip_->addBtn({{"认识"}, {"模糊"}, {"忘记"}, {"顽固"}}, 60);
+  host_->runUntilIdle();
+  ASSERT_TRUE(host_->tap(&tab(2)));
+  EXPECT_EQ(recorder_.selected, (std::vector<int>{2}));
+  EXPECT_EQ(strip_->selectedIndex(), 2);
+  EXPECT_TRUE(looksSelected(2));
+  EXPECT_FALSE(looksSelected(0));
+
+  auto before = tab(2).backgroundImageForState(kStateNormal);
+  ASSERT_TRUE(host_->tap(&tab(2)));
+  EXPECT_EQ(recorder_.selected, (std::vector<int>{2})) << "the selected tab is quiet";
+  EXPECT_EQ(tab(2).backgroundImageForState(kStateNormal), before);
+
+  strip_->selectBtn(7);
+  EXPECT_EQ(strip_->selectedIndex(), 2);
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(looksSelected(i));
+  EXPECT_EQ(recorder_.selected.size(), 1u) << "selectBtn does not tell the delegate";
+
+  strip_->setDeleage(nullptr);
+  ASSERT_TRUE(host_->tap(&tab(1)));
+  EXPECT_EQ(strip_->selectedIndex(), 1);
+}
+
+TEST_F(Widgets, TabTitlesAndColoursChangeOnlyTheLinesATabHas) {
+  strip_->addBtn({{"认识", "12"}, {"模糊"}}, 60);
+  strip_->changeBtnName(0, {"认识了", "13"});
+  EXPECT_EQ(line(0, 101).text(), "认识了");
+  EXPECT_EQ(line(0, 102).text(), "13");
+  strip_->changeBtnName(1, {"不清楚", "5"});
+  EXPECT_EQ(line(1, 101).text(), "不清楚");
+  EXPECT_EQ(tab(1).viewWithTag(102), nullptr);
+  strip_->changeBtnName(0, {"认识"});
+  EXPECT_EQ(line(0, 102).text(), "13");
+
+  strip_->changeBtnColor(0, Color::red());
+  EXPECT_EQ(line(0, 102).textColor(), Color::red());
+  strip_->changeBtnColor(1, Color::red());
+  EXPECT_EQ(line(1, 101).textColor(), Color::black());
+  strip_->changeBtnName(9, {"x"});  // no such tab: nothing happens
+}
+
+TEST_F(Widgets, ATextViewShowsItsPlaceholderOnlyWhileEmpty) {
+  auto plain = std::make_shared<MyTextView>(Rect{10, 60, 300, 100});
+  app_->screen->view()->addSubview(plain);
+  host_->advance(0.1);
+  EXPECT_EQ(plain->viewWithTag(999), nullptr) << "no placeholder, no label";
+
+  auto note = std::make_shared<MyTextView>(Rect{10, 200, 300, 100});
+  note->setPlaceholder("写下你的助记");
+  EXPECT_EQ(note->placeholderColor(), Color::lightGray());
+  app_->screen->view()->addSubview(note);
+  host_->advance(0.1);
+  auto* label = dynamic_cast<Label*>(note->viewWithTag(999));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->alpha(), 1);
+  EXPECT_EQ(label->text(), "写下你的助记");
+  EXPECT_EQ(label->frame().x, 8);
+  EXPECT_GT(label->frame().height, 0) << "sized to its text";
+  EXPECT_EQ(note->subviews().front().get(), label) << "behind the text";
+
+  ASSERT_TRUE(host_->tap(note.get()));
+  ASSERT_TRUE(host_->type("mnemonic"));
+  EXPECT_EQ(label->alpha(), 0);
+  ASSERT_TRUE(host_->deleteBackward());
+  for (int i = 0; i < 7; ++i) host_->deleteBackward();
+  EXPECT_EQ(note->text(), "");
+  EXPECT_EQ(label->alpha(), 1);
+
+  // Text set in code posts nothing: the label follows only on textChange, and drawing shows it
+  // for an empty text but never hides it.
+  note->setText("abandon");
+  EXPECT_EQ(label->alpha(), 1);
+  note->setNeedsDisplay();
+  host_->advance(0.1);
+  EXPECT_EQ(label->alpha(), 1);
+  note->textChange();
+  EXPECT_EQ(label->alpha(), 0);
+  note->setText("");
+  note->setNeedsDisplay();
+  host_->advance(0.1);
+  EXPECT_EQ(label->alpha(), 1);
+}
+
+TEST_F(Widgets, ATextFieldKeepsItsTextFivePointsInFromItsSides) {
+  auto field = std::make_shared<MyTextField>(Rect{20, 300, 200, 30});
+  EXPECT_EQ(field->textRectForBounds(field->bounds()), (Rect{5, 0, 190, 30}));
+  EXPECT_EQ(field->editingRectForBounds(field->bounds()), (Rect{5, 0, 190, 30}));
+  field->setText("III");
+  auto shot = [&] {
+    ImageContext context({200, 30}, true, 2);
+    ViewRenderer::drawContentOnly(*field, context.context());
+    return testsupport::inkBounds(*context.takeImage(), Color::white());
+  };
+  auto idle = shot();
+  ASSERT_FALSE(idle.empty());
+  EXPECT_GE(idle.left, 5 * 2);
+  EXPECT_LE(idle.left, 7 * 2);
+  app_->screen->view()->addSubview(field);
+  ASSERT_TRUE(host_->tap(field.get()));
+  ASSERT_TRUE(field->isEditing());
+  auto editing = shot();
+  EXPECT_GE(editing.left, 5 * 2);
+}
+
+TEST_F(Widgets, AnInsetsLabelDrawsInsideItsInsets) {
+  MyInsetsLabel label(Rect{0, 0, 200, 40}, EdgeInsets{0, 60, 0, 10});
+  label.setText("word");
+  EXPECT_EQ(label.insets(), (EdgeInsets{0, 60, 0, 10}));
+  ImageContext context({200, 40}, true, 2);
+  ViewRenderer::drawContentOnly(label, context.context());
+  auto ink = testsupport::inkBounds(*context.takeImage(), Color::white());
+  ASSERT_FALSE(ink.empty());
+  EXPECT_GE(ink.left, 60 * 2);
+  EXPECT_LE(ink.left, 62 * 2);
+}

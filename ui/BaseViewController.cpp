@@ -1,0 +1,7 @@
+#include "ui/BaseViewController.h"
+
+void BaseViewController::viewDidLoad() {
+  plat::ViewController::viewDidLoad();
+  setEdgesForExtendedLayout(plat::kRectEdgeNone);
+  setExtendedLayoutIncludesOpaqueBars(false);
+}
