@@ -1,0 +1,433 @@
+// UDP sockets over 127.0.0.1 and ::1: queued sends and receives, time-outs on virtual time,
+// connected and unconnected sockets, and the delegate's say over each datagram.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/base/RunLoop.h"
+#include "sockets/UdpSocket.h"
+#include "tests/support/VirtualTime.h"
+
+using sockets::UdpSocket;
+using sockets::UdpSocketError;
+using sockets::UdpSocketException;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytes(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+struct Received {
+  std::string text;
+  int64_t tag;
+  std::string host;
+  uint16_t port;
+};
+
+class Recorder : public sockets::UdpSocketDelegate {
+ public:
+  void onUdpSocket_didSendDataWithTag(UdpSocket&, int64_t tag) override { sent.push_back(tag); }
+  void onUdpSocket_didNotSendDataWithTag_dueToError(UdpSocket&, int64_t tag,
+                                                    const UdpSocketError& error) override {
+    notSent.push_back(tag);
+    errors.push_back(error);
+  }
+  bool onUdpSocket_didReceiveData_withTag_fromHost_port(UdpSocket& sock, const Bytes& data,
+                                                        int64_t tag, const std::string& host,
+                                                        uint16_t port) override {
+    received.push_back({std::string(data.begin(), data.end()), tag, host, port});
+    if (onReceive) return onReceive(sock);
+    return true;
+  }
+  void onUdpSocket_didNotReceiveDataWithTag_dueToError(UdpSocket&, int64_t tag,
+                                                       const UdpSocketError& error) override {
+    notReceived.push_back(tag);
+    errors.push_back(error);
+  }
+  void onUdpSocketDidClose(UdpSocket&) override { ++closes; }
+
+  std::vector<int64_t> sent, notSent, notReceived;
+  std::vector<Received> received;
+  std::vector<UdpSocketError> errors;
+  std::function<bool(UdpSocket&)> onReceive;
+  int closes = 0;
+};
+
+class UdpSocketTest : public ::testing::Test {
+ protected:
+  // Waits (for real, briefly) until `done`: loopback datagrams arrive at once, but a descriptor
+  // is only polled once a round.
+  bool pump(const std::function<bool()>& done) { return plat::RunLoop::main().runUntil(done, 2.0); }
+  void settle() { time.runUntilIdle(); }
+
+  // A socket bound to 127.0.0.1 on a port of the system's choosing.
+  std::unique_ptr<UdpSocket> boundSocket(Recorder* delegate) {
+    auto sock = std::make_unique<UdpSocket>(delegate);
+    UdpSocketError error;
+    EXPECT_TRUE(sock->bindToAddress("127.0.0.1", 0, &error)) << error.localizedDescription;
+    return sock;
+  }
+
+  testsupport::VirtualTime time;
+};
+
+}  // namespace
+
+TEST_F(UdpSocketTest, UnconnectedSendReachesQueuedReceiveWithSenderAddress) {
+  Recorder receiverLog, senderLog;
+  auto receiver = boundSocket(&receiverLog);
+  EXPECT_FALSE(receiver->isIPv6());  // an IPv4 address leaves the IPv4 socket only
+  UdpSocket sender(&senderLog);
+  EXPECT_FALSE(sender.flags() & UdpSocket::kDidBind);
+
+  EXPECT_TRUE(sender.sendData(bytes("hello"), "127.0.0.1", receiver->localPort(), -1, 7));
+  receiver->receiveWithTimeout(-1, 3);
+  ASSERT_TRUE(pump([&] { return receiverLog.received.size() == 1; }));
+
+  EXPECT_EQ(senderLog.sent, std::vector<int64_t>{7});
+  EXPECT_TRUE(sender.flags() & UdpSocket::kDidBind);  // the first datagram bound it
+  const Received& got = receiverLog.received[0];
+  EXPECT_EQ(got.text, "hello");
+  EXPECT_EQ(got.tag, 3);
+  EXPECT_EQ(got.host, "127.0.0.1");
+  EXPECT_EQ(got.port, sender.localPort());
+  EXPECT_EQ(receiver->localHost(), "127.0.0.1");
+}
+
+TEST_F(UdpSocketTest, QueuedSendsAndReceivesKeepTheirOrder) {
+  Recorder receiverLog, senderLog;
+  auto receiver = boundSocket(&receiverLog);
+  UdpSocket sender(&senderLog);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_TRUE(sender.sendData(bytes("d" + std::to_string(i)), "127.0.0.1", receiver->localPort(),
+                                5.0, 10 + i));
+    receiver->receiveWithTimeout(5.0, i);
+  }
+  ASSERT_TRUE(pump([&] { return receiverLog.received.size() == 3; }));
+  EXPECT_EQ(senderLog.sent, (std::vector<int64_t>{11, 12, 13}));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(receiverLog.received[i].text, "d" + std::to_string(i + 1));
+    EXPECT_EQ(receiverLog.received[i].tag, i + 1);
+  }
+  // Finished packets leave no time-out behind.
+  time.advance(10);
+  EXPECT_TRUE(receiverLog.notReceived.empty());
+  EXPECT_TRUE(senderLog.notSent.empty());
+}
+
+TEST_F(UdpSocketTest, ReceiveTimesOutAndTheNextReceiveStillGetsItsDatagram) {
+  Recorder log;
+  auto sock = boundSocket(&log);
+  sock->receiveWithTimeout(2.0, 1);
+  sock->receiveWithTimeout(-1, 2);
+  time.advance(1.9);
+  EXPECT_TRUE(log.notReceived.empty());
+  time.advance(0.2);
+  ASSERT_EQ(log.notReceived, std::vector<int64_t>{1});
+  EXPECT_EQ(log.errors[0].domain, "UdpSocketErrorDomain");
+  EXPECT_EQ(log.errors[0].code, UdpSocketError::kReceiveTimeoutError);
+  EXPECT_EQ(log.errors[0].localizedDescription, "Receive operation timed out");
+
+  Recorder senderLog;
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("late"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  EXPECT_EQ(log.received[0].tag, 2);
+  EXPECT_FALSE(sock->isClosed());
+}
+
+TEST_F(UdpSocketTest, LargeDatagramIsCutToTheReceiveLimit) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  sock->setMaxReceiveBufferSize(4);
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("0123456789"), "127.0.0.1", sock->localPort(), -1, 0);
+  sock->receiveWithTimeout(-1, 0);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  EXPECT_EQ(log.received[0].text, "0123");
+}
+
+TEST_F(UdpSocketTest, ConnectedSocketSendsToItsPeerOnly) {
+  Recorder peerLog, log;
+  auto peer = boundSocket(&peerLog);
+  UdpSocket sock(&log);
+  EXPECT_FALSE(sock.sendData(bytes("x"), -1, 1));  // not connected yet
+  UdpSocketError error;
+  ASSERT_TRUE(sock.connectToHost("127.0.0.1", peer->localPort(), &error))
+      << error.localizedDescription;
+  EXPECT_TRUE(sock.isConnected());
+  EXPECT_TRUE(sock.isIPv4());
+  EXPECT_FALSE(sock.isIPv6());
+  EXPECT_EQ(sock.connectedHost(), "127.0.0.1");
+  EXPECT_TRUE(sock.isConnectedToHost("127.0.0.1", peer->localPort()));
+
+  EXPECT_FALSE(sock.sendData(bytes("x"), "127.0.0.1", peer->localPort(), -1, 1));
+  EXPECT_FALSE(sock.sendData(bytes(""), -1, 1));
+  EXPECT_TRUE(sock.sendData(bytes("to peer"), -1, 5));
+  peer->receiveWithTimeout(-1, 0);
+  ASSERT_TRUE(pump([&] { return peerLog.received.size() == 1; }));
+  EXPECT_EQ(peerLog.received[0].text, "to peer");
+  EXPECT_EQ(log.sent, std::vector<int64_t>{5});
+
+  EXPECT_THROW(sock.connectToHost("127.0.0.1", 9), UdpSocketException);
+  UdpSocket unbound(&log);
+  ASSERT_TRUE(unbound.connectToHost("127.0.0.1", peer->localPort()));
+  try {
+    unbound.bindToPort(0);
+    FAIL() << "bound after connecting";
+  } catch (const UdpSocketException& e) {
+    EXPECT_EQ(e.reason(), "Cannot bind after connecting. If needed, bind first, then connect.");
+  }
+}
+
+TEST_F(UdpSocketTest, ConnectedSocketDropsADatagramFromAnotherSender) {
+  Recorder log, peerLog, strangerLog;
+  auto sock = boundSocket(&log);
+  auto peer = boundSocket(&peerLog);
+  UdpSocket stranger(&strangerLog);
+  // The stranger's datagram is queued before the connect, so the system still hands it over.
+  stranger.sendData(bytes("stranger"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return strangerLog.sent.size() == 1; }));
+  ASSERT_TRUE(sock->connectToHost("127.0.0.1", peer->localPort()));
+
+  sock->receiveWithTimeout(5, 1);
+  settle();
+  EXPECT_TRUE(log.received.empty());  // dropped without a word; the receive goes on waiting
+  EXPECT_TRUE(log.notReceived.empty());
+
+  peer->sendData(bytes("peer"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  EXPECT_EQ(log.received[0].text, "peer");
+  EXPECT_EQ(log.received[0].tag, 1);
+}
+
+TEST_F(UdpSocketTest, DeclinedDatagramLeavesTheReceiveForTheNextOne) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  log.onReceive = [&](UdpSocket&) { return log.received.size() > 1; };
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("first"), "127.0.0.1", sock->localPort(), -1, 0);
+  sender.sendData(bytes("second"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 2; }));
+  sock->receiveWithTimeout(-1, 4);
+  sock->receiveWithTimeout(1.0, 5);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 2; }));
+  EXPECT_EQ(log.received[0].text, "first");
+  EXPECT_EQ(log.received[1].text, "second");
+  EXPECT_EQ(log.received[0].tag, 4);
+  EXPECT_EQ(log.received[1].tag, 4);
+  time.advance(1.5);  // the next receive is now current and finds nothing
+  EXPECT_EQ(log.notReceived, std::vector<int64_t>{5});
+}
+
+TEST_F(UdpSocketTest, DelegateMayDestroyTheSocketFromACallback) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  log.onReceive = [&](UdpSocket&) {
+    sock.reset();
+    return true;
+  };
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("bye"), "127.0.0.1", sock->localPort(), -1, 0);
+  sock->receiveWithTimeout(1, 0);
+  sock->receiveWithTimeout(1, 1);
+  ASSERT_TRUE(pump([&] { return !sock; }));
+  time.advance(2);
+  EXPECT_EQ(log.received.size(), 1u);
+  EXPECT_TRUE(log.notReceived.empty());
+  EXPECT_EQ(log.closes, 0);  // a destroyed socket reports no close
+}
+
+TEST_F(UdpSocketTest, MisuseRaisesAndBadInputFailsWithItsError) {
+  Recorder log;
+  auto sock = boundSocket(&log);
+  try {
+    sock->bindToPort(0);
+    FAIL() << "bound twice";
+  } catch (const UdpSocketException& e) {
+    EXPECT_EQ(e.name(), "UdpSocketException");
+    EXPECT_EQ(e.reason(), "Cannot bind a socket more than once.");
+  }
+
+  UdpSocket fresh(&log);
+  EXPECT_THROW(fresh.joinMulticastGroup("239.1.2.3"), UdpSocketException);  // not bound
+  UdpSocketError error;
+  EXPECT_FALSE(fresh.connectToAddress(Bytes(5, 0), &error));
+  EXPECT_EQ(error.code, UdpSocketError::kBadParamError);
+  EXPECT_EQ(error.localizedDescription, "remoteAddr parameter is not a valid address");
+  EXPECT_FALSE(fresh.connectToHost("", 80, &error));
+  EXPECT_EQ(error.domain, "kCFStreamErrorDomainNetDB");
+  EXPECT_FALSE(fresh.sendData(bytes("x"), "", 80, -1, 0));
+  EXPECT_FALSE(fresh.sendData(bytes("x"), Bytes(7, 0), -1, 0));
+
+  // An IPv6 group does not match the IPv4 socket left by binding to 127.0.0.1.
+  EXPECT_FALSE(sock->joinMulticastGroup("ff02::1", &error));
+  EXPECT_EQ(error.code, UdpSocketError::kBadParamError);
+  EXPECT_EQ(error.localizedDescription,
+            "Invalid group and/or address, not matching existing socket(s)");
+
+  sock->close();
+  try {
+    sock->connectToHost("127.0.0.1", 9);
+    FAIL() << "connected a closed socket";
+  } catch (const UdpSocketException& e) {
+    EXPECT_EQ(e.reason(), "The socket is closed.");
+  }
+}
+
+TEST_F(UdpSocketTest, ClosingReportsEveryCloseAndRefusesNewWork) {
+  Recorder log;
+  auto sock = boundSocket(&log);
+  sock->receiveWithTimeout(1, 0);
+  sock->close();
+  EXPECT_TRUE(sock->isClosed());
+  EXPECT_FALSE(sock->isIPv4());
+  EXPECT_FALSE(sock->isConnected());
+  EXPECT_EQ(log.closes, 0);  // reported from the run loop
+  sock->close();
+  settle();
+  EXPECT_EQ(log.closes, 2);
+  time.advance(2);
+  EXPECT_TRUE(log.notReceived.empty());  // the dropped receive does not time out later
+  sock->receiveWithTimeout(1, 0);
+  sock->closeAfterSending();
+  settle();
+  EXPECT_EQ(log.closes, 2);
+}
+
+TEST_F(UdpSocketTest, CloseAfterSendingWaitsForTheLastSend) {
+  Recorder receiverLog, log;
+  auto receiver = boundSocket(&receiverLog);
+  UdpSocket sock(&log);
+  sock.sendData(bytes("a"), "127.0.0.1", receiver->localPort(), -1, 1);
+  sock.sendData(bytes("b"), "127.0.0.1", receiver->localPort(), -1, 2);
+  sock.closeAfterSending();
+  EXPECT_FALSE(sock.sendData(bytes("c"), "127.0.0.1", receiver->localPort(), -1, 3));
+  sock.receiveWithTimeout(-1, 0);  // refused as well
+  ASSERT_TRUE(pump([&] { return log.closes == 1; }));
+  EXPECT_EQ(log.sent, (std::vector<int64_t>{1, 2}));
+  EXPECT_TRUE(sock.isClosed());
+  settle();
+  EXPECT_EQ(log.closes, 1);
+}
+
+TEST_F(UdpSocketTest, CloseAfterSendingAndReceivingWaitsForBoth) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  sock->receiveWithTimeout(-1, 1);
+  sock->closeAfterSendingAndReceiving();
+  settle();
+  EXPECT_FALSE(sock->isClosed());  // a receive is still current
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("last"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return log.closes == 1; }));
+  EXPECT_EQ(log.received.size(), 1u);
+}
+
+TEST_F(UdpSocketTest, BothFamiliesShareOnePortAndIPv6Works) {
+  Recorder log, sender6Log;
+  UdpSocket sock(&log);
+  ASSERT_TRUE(sock.bindToPort(0));
+  ASSERT_TRUE(sock.isIPv4());
+  ASSERT_TRUE(sock.isIPv6());
+  auto sender6 = UdpSocket::initIPv6();
+  sender6->setDelegate(&sender6Log);
+  EXPECT_FALSE(sender6->sendData(bytes("x"), "127.0.0.1", sock.localPort(), -1, 0));
+  EXPECT_TRUE(sender6->sendData(bytes("over six"), "::1", sock.localPort(), -1, 0));
+  sock.receiveWithTimeout(-1, 6);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  EXPECT_EQ(log.received[0].text, "over six");
+  EXPECT_EQ(log.received[0].host, "::1");
+  EXPECT_EQ(log.received[0].port, sender6->localPort());
+}
+
+// 127.255.255.255 is the loopback network's broadcast address: the datagram never leaves lo.
+TEST_F(UdpSocketTest, LoopbackBroadcastNeedsBroadcastEnabled) {
+  Recorder log, senderLog;
+  UdpSocket sock(&log);
+  ASSERT_TRUE(sock.bindToPort(0));
+  auto sender = UdpSocket::initIPv4();
+  sender->setDelegate(&senderLog);
+  ASSERT_TRUE(sender->enableBroadcast(false));
+  sender->sendData(bytes("refused"), "127.255.255.255", sock.localPort(), -1, 1);
+  ASSERT_TRUE(pump([&] { return senderLog.notSent.size() == 1; }));
+  EXPECT_EQ(senderLog.errors[0].domain, "NSPOSIXErrorDomain");
+  EXPECT_EQ(senderLog.errors[0].code, EACCES);
+
+  ASSERT_TRUE(sender->enableBroadcast(true));
+  sender->sendData(bytes("to all"), "127.255.255.255", sock.localPort(), -1, 2);
+  sock.receiveWithTimeout(-1, 0);
+  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  EXPECT_EQ(log.received[0].text, "to all");
+  EXPECT_EQ(senderLog.sent, std::vector<int64_t>{2});
+  EXPECT_TRUE(UdpSocket::initIPv6()->enableBroadcast(true));  // nothing to do without IPv4
+}
+
+TEST_F(UdpSocketTest, RunLoopModesDecideWhereTheSocketIsServed) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  EXPECT_FALSE(sock->setRunLoopModes({}));
+  EXPECT_EQ(sock->runLoopModes(), std::vector<std::string>{plat::kDefaultRunLoopMode});
+  ASSERT_TRUE(sock->setRunLoopModes({plat::kTrackingRunLoopMode}));
+  sock->receiveWithTimeout(5, 1);
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("tracked"), "127.0.0.1", sock->localPort(), -1, 0);
+  ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 1; }));
+  settle();
+  EXPECT_TRUE(log.received.empty());  // the default mode does not serve it
+  plat::RunLoop::main().runUntil([&] { return log.received.size() == 1; }, 2.0,
+                                 plat::kTrackingRunLoopMode);
+  ASSERT_EQ(log.received.size(), 1u);
+
+  // A time-out keeps its date when the modes change.
+  sock->receiveWithTimeout(5, 2);
+  plat::RunLoop::main().advance(3, plat::kTrackingRunLoopMode);
+  ASSERT_TRUE(sock->setRunLoopModes({plat::kDefaultRunLoopMode, plat::kTrackingRunLoopMode}));
+  time.advance(1.9);
+  EXPECT_TRUE(log.notReceived.empty());
+  time.advance(0.2);
+  EXPECT_EQ(log.notReceived, std::vector<int64_t>{2});
+}
+
+TEST_F(UdpSocketTest, MovedSocketIsServedByTheOtherThread) {
+  Recorder log, senderLog;
+  auto sock = boundSocket(&log);
+  const uint16_t port = sock->localPort();
+  EXPECT_FALSE(sock->moveToRunLoop(nullptr));
+  EXPECT_TRUE(sock->moveToRunLoop(&plat::RunLoop::current()));
+
+  std::atomic<plat::RunLoop*> other{nullptr};
+  std::atomic<bool> done{false};
+  std::thread::id receivedOn;
+  std::thread worker([&] {
+    other = &plat::RunLoop::current();
+    other.load()->runUntil([&] { return done.load(); }, 5.0);
+    sock.reset();  // the socket now belongs to this thread's loop
+  });
+  while (!other.load()) std::this_thread::yield();
+  ASSERT_TRUE(sock->moveToRunLoop(other.load()));
+  log.onReceive = [&](UdpSocket&) {
+    receivedOn = std::this_thread::get_id();
+    done = true;
+    return true;
+  };
+  other.load()->perform([&] { sock->receiveWithTimeout(-1, 1); });
+  UdpSocket sender(&senderLog);
+  sender.sendData(bytes("elsewhere"), "127.0.0.1", port, -1, 0);
+  pump([&] { return done.load(); });
+  const std::thread::id workerId = worker.get_id();
+  worker.join();
+  EXPECT_EQ(receivedOn, workerId);
+  ASSERT_EQ(log.received.size(), 1u);
+  EXPECT_EQ(log.received[0].text, "elsewhere");
+}
