@@ -1,0 +1,150 @@
+#include "sockets/TcpNativeSocket.h"
+
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace sockets {
+
+std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer) {
+  if (fd <= 0) return std::nullopt;
+  sockaddr_storage storage{};
+  socklen_t length = sizeof storage;
+  auto* address = reinterpret_cast<sockaddr*>(&storage);
+  if ((peer ? getpeername(fd, address, &length) : getsockname(fd, address, &length)) != 0)
+    return std::nullopt;
+  auto* bytes = reinterpret_cast<const uint8_t*>(&storage);
+  return std::vector<uint8_t>(bytes, bytes + length);
+}
+
+TcpNativeSocket::TcpNativeSocket(int fd, CallbackType type, Callback callback)
+    : fd_(fd),
+      type_(type),
+      callback_(std::move(callback)),
+      closesOnInvalidate_(type != kNoCallBack) {}
+
+TcpNativeSocket::~TcpNativeSocket() {
+  invalidate();
+}
+
+std::shared_ptr<TcpNativeSocket> TcpNativeSocket::create(int family, CallbackType type,
+                                                         Callback callback) {
+  int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (fd < 0) return nullptr;
+  return std::shared_ptr<TcpNativeSocket>(new TcpNativeSocket(fd, type, std::move(callback)));
+}
+
+std::shared_ptr<TcpNativeSocket> TcpNativeSocket::wrap(int fd) {
+  if (fd < 0) return nullptr;
+  return std::shared_ptr<TcpNativeSocket>(new TcpNativeSocket(fd, kNoCallBack, nullptr));
+}
+
+void TcpNativeSocket::invalidate() {
+  if (loop_)
+    for (auto& [mode, id] : sources_)
+      if (id >= 0) loop_->removeFdSource(id);
+  sources_.clear();
+  loop_ = nullptr;
+  callback_ = nullptr;
+  if (fd_ >= 0 && closesOnInvalidate_) ::close(fd_);
+  fd_ = -1;
+}
+
+unsigned TcpNativeSocket::wantedEvents() const {
+  if (type_ == kAcceptCallBack) return plat::kFdReadable;
+  if (type_ == kConnectCallBack && connecting_) return plat::kFdWritable;
+  return 0;
+}
+
+void TcpNativeSocket::schedule(plat::RunLoop& loop, const std::string& mode) {
+  if (fd_ < 0) return;
+  if (loop_ && loop_ != &loop) {
+    for (auto& [m, id] : sources_)
+      if (id >= 0) loop_->removeFdSource(id);
+    sources_.clear();
+  }
+  loop_ = &loop;
+  for (auto& source : sources_)
+    if (source.first == mode) return;
+  int id = -1;
+  if (unsigned events = wantedEvents()) {
+    std::weak_ptr<TcpNativeSocket> weak = weak_from_this();
+    id = loop.addFdSource(
+        fd_, events,
+        [weak](int, unsigned) {
+          if (auto self = weak.lock()) self->onEvent();
+        },
+        mode);
+  }
+  sources_.emplace_back(mode, id);
+}
+
+void TcpNativeSocket::unschedule(const std::string& mode) {
+  for (auto it = sources_.begin(); it != sources_.end(); ++it) {
+    if (it->first != mode) continue;
+    if (it->second >= 0 && loop_) loop_->removeFdSource(it->second);
+    sources_.erase(it);
+    return;
+  }
+}
+
+bool TcpNativeSocket::bind(const std::vector<uint8_t>& address) {
+  return ::bind(fd_, reinterpret_cast<const sockaddr*>(address.data()),
+                static_cast<socklen_t>(address.size())) == 0;
+}
+
+bool TcpNativeSocket::listen() {
+  return ::listen(fd_, SOMAXCONN) == 0;
+}
+
+bool TcpNativeSocket::connect(const std::vector<uint8_t>& address) {
+  int rc = ::connect(fd_, reinterpret_cast<const sockaddr*>(address.data()),
+                     static_cast<socklen_t>(address.size()));
+  if (rc != 0 && errno != EINPROGRESS) return false;
+  connecting_ = true;
+  // Sources made before the connect started now watch for its result.
+  if (loop_) {
+    std::vector<std::string> modes;
+    for (auto& [mode, id] : sources_) {
+      if (id >= 0) loop_->removeFdSource(id);
+      modes.push_back(mode);
+    }
+    sources_.clear();
+    for (auto& mode : modes) schedule(*loop_, mode);
+  }
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> TcpNativeSocket::copyAddress() const {
+  return socketAddress(fd_, false);
+}
+
+std::optional<std::vector<uint8_t>> TcpNativeSocket::copyPeerAddress() const {
+  return socketAddress(fd_, true);
+}
+
+void TcpNativeSocket::onEvent() {
+  auto keep = shared_from_this();
+  if (type_ == kAcceptCallBack) {
+    while (fd_ >= 0 && callback_) {
+      int client = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (client < 0) return;
+      Callback callback = callback_;
+      callback(kAcceptCallBack, *this, client);
+    }
+    return;
+  }
+  if (type_ != kConnectCallBack || !connecting_) return;
+  connecting_ = false;
+  int err = 0;
+  socklen_t length = sizeof err;
+  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+  for (auto& [mode, id] : sources_) {
+    if (id >= 0 && loop_) loop_->removeFdSource(id);
+    id = -1;
+  }
+  if (Callback callback = callback_) callback(kConnectCallBack, *this, err);
+}
+
+}  // namespace sockets

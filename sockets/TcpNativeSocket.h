@@ -1,0 +1,64 @@
+// The native-socket wrapper of a TcpSocket: a descriptor that listens for connections (accept
+// callback), connects without blocking (connect callback) or only wraps a stream's descriptor (no
+// callbacks). Its callbacks run on the run loop it is scheduled on.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/RunLoop.h"
+
+namespace sockets {
+
+class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
+ public:
+  enum CallbackType { kNoCallBack = 0, kAcceptCallBack = 2, kConnectCallBack = 4 };
+  // Accept: the new descriptor; connect: 0 on success, else the errno value.
+  using Callback = std::function<void(CallbackType type, TcpNativeSocket& socket, int value)>;
+
+  // A new non-blocking stream socket of `family`; null when the system refuses one.
+  static std::shared_ptr<TcpNativeSocket> create(int family, CallbackType type, Callback callback);
+  // Wraps a descriptor without callbacks; the descriptor is not closed by invalidate().
+  static std::shared_ptr<TcpNativeSocket> wrap(int fd);
+  ~TcpNativeSocket();
+
+  int native() const { return fd_; }
+  // Invalidating then leaves the descriptor open.
+  void keepDescriptorOnInvalidate() { closesOnInvalidate_ = false; }
+  void invalidate();
+
+  // The run-loop source of the socket, in one mode at a time.
+  void schedule(plat::RunLoop& loop, const std::string& mode);
+  void unschedule(const std::string& mode);
+
+  bool bind(const std::vector<uint8_t>& address);
+  bool listen();
+  // Starts a non-blocking connect; the result arrives through the connect callback.
+  bool connect(const std::vector<uint8_t>& address);
+
+  std::optional<std::vector<uint8_t>> copyAddress() const;
+  std::optional<std::vector<uint8_t>> copyPeerAddress() const;
+
+ private:
+  TcpNativeSocket(int fd, CallbackType type, Callback callback);
+  void onEvent();
+  unsigned wantedEvents() const;
+
+  int fd_;
+  CallbackType type_;
+  Callback callback_;
+  bool closesOnInvalidate_;
+  bool connecting_ = false;
+  plat::RunLoop* loop_ = nullptr;
+  std::vector<std::pair<std::string, int>> sources_;
+};
+
+// The address of a descriptor's own end or of its peer (getsockname / getpeername).
+std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer);
+
+}  // namespace sockets

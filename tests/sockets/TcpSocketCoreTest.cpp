@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/base/NamedException.h"
+#include "sockets/TcpSocket.h"
+#include "tests/sockets/TcpTestDelegate.h"
+
+namespace sockets {
+namespace {
+
+using testing::bytes;
+using testing::Recorder;
+
+TEST(TcpSocketCore, NewSocketIsDisconnectedWithDefaults) {
+  testsupport::VirtualTime time;
+  auto socket = TcpSocket::create();
+  EXPECT_TRUE(socket->isDisconnected());
+  EXPECT_FALSE(socket->isConnected());
+  EXPECT_EQ(socket->flags(), 0x0001);
+  EXPECT_EQ(socket->runLoopModes(), std::vector<std::string>{plat::kDefaultRunLoopMode});
+  std::string description = socket->description();
+  EXPECT_NE(description.find(" local nowhere remote nowhere "), std::string::npos) << description;
+  EXPECT_NE(description.find("has queued 0 reads 0 writes, no current read, no current write"),
+            std::string::npos);
+  EXPECT_TRUE(description.ends_with(", not connected>")) << description;
+
+  int64_t tag = 7;
+  uint64_t done = 7, total = 7;
+  EXPECT_TRUE(std::isnan(socket->progressOfReadReturningTag(&tag, &done, &total)));
+  EXPECT_EQ(tag, 0);
+  EXPECT_EQ(done, 0u);
+  EXPECT_EQ(total, 0u);
+  EXPECT_TRUE(std::isnan(socket->progressOfWriteReturningTag(nullptr, nullptr, nullptr)));
+}
+
+TEST(TcpSocketCore, ModeListCannotBecomeEmpty) {
+  testsupport::VirtualTime time;
+  auto socket = TcpSocket::create();
+  EXPECT_FALSE(socket->setRunLoopModes({}));
+  EXPECT_FALSE(socket->removeRunLoopMode(plat::kDefaultRunLoopMode));
+  EXPECT_TRUE(socket->removeRunLoopMode("absent"));
+  EXPECT_EQ(socket->runLoopModes(), std::vector<std::string>{plat::kDefaultRunLoopMode});
+  EXPECT_TRUE(socket->addRunLoopMode(plat::kTrackingRunLoopMode));
+  EXPECT_TRUE(socket->removeRunLoopMode(plat::kDefaultRunLoopMode));
+  EXPECT_EQ(socket->runLoopModes(), std::vector<std::string>{plat::kTrackingRunLoopMode});
+}
+
+TEST(TcpSocketCore, QueuedPacketsMakeTheDelegateUnsafeToChange) {
+  testsupport::VirtualTime time;
+  auto socket = TcpSocket::create();
+  EXPECT_TRUE(socket->canSafelySetDelegate());
+  socket->readDataToLength(0, -1, 1);                       // refused: no length
+  socket->writeData({}, -1, 2);                             // refused: nothing to write
+  socket->readDataToData({}, -1, 3);                        // refused: no terminator
+  socket->readDataToData(TcpSocket::CRLFData(), -1, 1, 4);  // refused: maximum below terminator
+  socket->readDataWithTimeout(-1, std::make_shared<TcpData>(2), 3, 5);  // offset beyond buffer
+  EXPECT_TRUE(socket->canSafelySetDelegate());
+  socket->readDataToLength(4, -1, 6);
+  EXPECT_FALSE(socket->canSafelySetDelegate());
+  EXPECT_NE(socket->description().find("has queued 1 reads 0 writes"), std::string::npos);
+}
+
+TEST(TcpSocketCore, MisuseRaisesNamedExceptions) {
+  testsupport::VirtualTime time;
+  auto socket = TcpSocket::create();
+  try {
+    socket->acceptOnPort(0);
+    FAIL();
+  } catch (const plat::NamedException& e) {
+    EXPECT_EQ(e.name(), "TcpSocketException");
+    EXPECT_EQ(e.reason(), "Attempting to accept without a delegate. Set a delegate first.");
+  }
+  Recorder delegate;
+  socket->setDelegate(&delegate);
+  ASSERT_TRUE(socket->acceptOnInterface("127.0.0.1", 0));
+  try {
+    socket->connectToHost("127.0.0.1", 1);
+    FAIL();
+  } catch (const plat::NamedException& e) {
+    EXPECT_EQ(e.reason(),
+              "Attempting to connect while connected or accepting connections. Disconnect first.");
+  }
+  EXPECT_THROW(TcpSocket::hostFromAddress4(TcpData(2)), plat::NamedException);
+  socket->close();
+  EXPECT_EQ(delegate.didDisconnect, 1);
+}
+
+TEST(TcpSocketCore, StreamErrorsKeepTheirDomain) {
+  EXPECT_FALSE(errorFromCFStreamError({}));
+  auto posix = errorFromCFStreamError({TcpStreamError::Domain::Posix, 32});
+  EXPECT_EQ(posix->domain, "NSPOSIXErrorDomain");
+  EXPECT_EQ(posix->code, 32);
+  auto other = errorFromCFStreamError({TcpStreamError::Domain::Other, 9});
+  EXPECT_EQ(other->domain, "CFStreamError (unlisted domain)");
+  auto netdb = errorFromCFStreamError({TcpStreamError::Domain::NetDB, -2});
+  EXPECT_EQ(netdb->domain, "kCFStreamErrorDomainNetDB");
+  EXPECT_FALSE(netdb->description.empty());
+  EXPECT_EQ(TcpSocket::getReadTimeoutError().code, 4);
+  EXPECT_EQ(TcpSocket::getReadTimeoutError().domain, "TcpSocketErrorDomain");
+  EXPECT_EQ(TcpSocket::getAbortError().description, "Connection canceled");
+}
+
+// ---- How far one step of a read may go
+
+TcpReadPacket termPacket(const std::string& term, const std::string& done, uint64_t max = 0) {
+  TcpData t = bytes(term);
+  TcpReadPacket packet(nullptr, 0, max, -1, 0, &t, 0);
+  *packet.buffer = bytes(done);
+  packet.bytesDone = done.size();
+  return packet;
+}
+
+TEST(TcpReadPacket, TerminatorStepsNeverReadPastThePartialTerminator) {
+  EXPECT_EQ(termPacket("\r\n", "").readLengthForTerm(), 2u);
+  EXPECT_EQ(termPacket("\r\n", "abc").readLengthForTerm(), 2u);
+  EXPECT_EQ(termPacket("\r\n", "abc\r").readLengthForTerm(), 1u);
+  EXPECT_EQ(termPacket("ABAB", "xABA").readLengthForTerm(), 1u);
+  EXPECT_EQ(termPacket("ABAB", "xAB").readLengthForTerm(), 2u);
+  EXPECT_EQ(termPacket("ABAB", "xABAB", 6).readLengthForTerm(), 1u);  // clamped to the maximum
+  EXPECT_EQ(termPacket("\r\n", "", 100).prebufferReadLengthForTerm(), 100u);
+  EXPECT_EQ(termPacket("\r\n", "").prebufferReadLengthForTerm(), 256u);
+}
+
+TEST(TcpReadPacket, PreBufferSearchFindsTerminatorsAcrossTheBoundary) {
+  bool found = false;
+  // Straddling: "\r" already read, "\n" first in the pre-buffer.
+  EXPECT_EQ(termPacket("\r\n", "ab\r").readLengthForTermWithPreBuffer(bytes("\nrest"), found), 1u);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(termPacket("\r\n", "ab").readLengthForTermWithPreBuffer(bytes("cd\r\nef"), found), 4u);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(termPacket("\r\n", "ab").readLengthForTermWithPreBuffer(bytes("cdef"), found), 4u);
+  EXPECT_FALSE(found);
+  // Too few bytes for a terminator: take them all, found left alone.
+  found = true;
+  EXPECT_EQ(termPacket("END", "").readLengthForTermWithPreBuffer(bytes("EN"), found), 2u);
+  EXPECT_TRUE(found);
+  // A maximum bounds how much of the pre-buffer is taken and searched.
+  EXPECT_EQ(termPacket("\r\n", "ab", 4).readLengthForTermWithPreBuffer(bytes("cd\r\n"), found), 2u);
+  EXPECT_FALSE(found);
+}
+
+TEST(TcpReadPacket, SearchAfterPreBufferingCountsTheBytesBeyondTheTerminator) {
+  EXPECT_EQ(termPacket("\r\n", "abc\r\nxyz").searchForTermAfterPreBuffering(9), 3);
+  EXPECT_EQ(termPacket("\r\n", "abc\r\n").searchForTermAfterPreBuffering(1), 0);
+  EXPECT_EQ(termPacket("\r\n", "abc\r\nxyz").searchForTermAfterPreBuffering(2), -1);
+  EXPECT_EQ(termPacket("\r\n", "a").searchForTermAfterPreBuffering(1), -1);
+}
+
+TEST(TcpReadPacket, CallerBufferOfFixedLengthBoundsReadAnySteps) {
+  auto buffer = std::make_shared<TcpData>(10);
+  TcpReadPacket packet(buffer, 4, 0, -1, 0, nullptr, 0);
+  EXPECT_EQ(packet.readLengthForNonTerm(), 6u);
+  packet.bytesDone = 6;  // full: the buffer will grow
+  EXPECT_EQ(packet.readLengthForNonTerm(), 256u);
+  TcpReadPacket bounded(nullptr, 0, 100, -1, 0, nullptr, 0);
+  EXPECT_EQ(bounded.readLengthForNonTerm(), 100u);
+}
+
+}  // namespace
+}  // namespace sockets

@@ -1,0 +1,104 @@
+// A delegate that records what a TcpSocket told it, and a pair of connected loopback sockets for
+// the read, write and TLS tests, all on the main run loop under virtual time.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/RunLoop.h"
+#include "sockets/TcpSocket.h"
+#include "tests/support/VirtualTime.h"
+
+namespace sockets::testing {
+
+inline std::string text(std::span<const uint8_t> bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+inline TcpData bytes(const std::string& s) {
+  return TcpData(s.begin(), s.end());
+}
+
+struct Recorder : TcpSocketDelegate {
+  std::vector<std::pair<int64_t, std::string>> reads;
+  std::vector<uint64_t> partialReads;
+  std::vector<int64_t> writes;
+  std::vector<std::shared_ptr<TcpSocket>> accepted;
+  std::vector<std::string> events;
+  std::optional<TcpError> disconnectError;
+  std::optional<TcpData> unreadAtDisconnect;
+  bool willDisconnect = false;
+  int didDisconnect = 0;
+  int secured = 0;
+  bool connected = false;
+  std::string connectedHost;
+  uint16_t connectedPort = 0;
+  bool allowConnect = true;
+  std::vector<std::pair<double, uint64_t>> readTimeoutQuestions;
+  double readTimeoutAnswer = 0;
+  std::function<void(TcpSocket&)> onConnect;
+
+  void onSocket_willDisconnectWithError(TcpSocket& socket,
+                                        const std::optional<TcpError>& error) override {
+    willDisconnect = true;
+    disconnectError = error;
+    unreadAtDisconnect = socket.unreadData();
+    events.push_back("willDisconnect");
+  }
+  void onSocketDidDisconnect(TcpSocket&) override {
+    ++didDisconnect;
+    events.push_back("didDisconnect");
+  }
+  void onSocket_didAcceptNewSocket(TcpSocket&, const std::shared_ptr<TcpSocket>& s) override {
+    accepted.push_back(s);
+  }
+  bool onSocketWillConnect(TcpSocket&) override { return allowConnect; }
+  void onSocket_didConnectToHost_port(TcpSocket& socket, const std::string& host,
+                                      uint16_t port) override {
+    connected = true;
+    connectedHost = host;
+    connectedPort = port;
+    if (onConnect) onConnect(socket);
+  }
+  void onSocket_didReadData_withTag(TcpSocket&, std::span<const uint8_t> data,
+                                    int64_t tag) override {
+    reads.emplace_back(tag, text(data));
+  }
+  void onSocket_didReadPartialDataOfLength_tag(TcpSocket&, uint64_t length, int64_t) override {
+    partialReads.push_back(length);
+  }
+  void onSocket_didWriteDataWithTag(TcpSocket&, int64_t tag) override {
+    writes.push_back(tag);
+    events.push_back("didWrite " + std::to_string(tag));
+  }
+  double onSocket_shouldTimeoutReadWithTag_elapsed_bytesDone(TcpSocket&, int64_t, double elapsed,
+                                                             uint64_t done) override {
+    readTimeoutQuestions.emplace_back(elapsed, done);
+    return readTimeoutAnswer;
+  }
+  void onSocketDidSecure(TcpSocket&) override { ++secured; }
+};
+
+// A listener on 127.0.0.1 and a client connected to it; `server` is the accepted socket.
+struct LoopbackPair {
+  testsupport::VirtualTime time;
+  Recorder listenerDelegate, clientDelegate;
+  std::shared_ptr<TcpSocket> listener = TcpSocket::create(&listenerDelegate);
+  std::shared_ptr<TcpSocket> client = TcpSocket::create(&clientDelegate);
+  std::shared_ptr<TcpSocket> server;
+
+  LoopbackPair() {
+    listener->acceptOnInterface("127.0.0.1", 0);
+    client->connectToHost("127.0.0.1", listener->localPort());
+    run([&] { return clientDelegate.connected && listenerDelegate.connected; });
+    server = listenerDelegate.accepted.at(0);
+  }
+
+  static bool run(const std::function<bool()>& done) {
+    return plat::RunLoop::main().runUntil(done, 10.0);
+  }
+};
+
+}  // namespace sockets::testing
