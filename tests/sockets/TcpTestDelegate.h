@@ -40,6 +40,11 @@ struct Recorder : TcpSocketDelegate {
   double readTimeoutAnswer = 0;
   std::function<void(TcpSocket&)> onConnect;
 
+  // Accepted sockets outliving the recorder must not call back into it.
+  ~Recorder() override {
+    for (auto& socket : accepted) socket->setDelegate(nullptr);
+  }
+
   void onSocket_willDisconnectWithError(TcpSocket& socket,
                                         const std::optional<TcpError>& error) override {
     willDisconnect = true;

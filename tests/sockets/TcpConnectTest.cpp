@@ -1,0 +1,208 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "sockets/TcpSocket.h"
+#include "tests/sockets/TcpTestDelegate.h"
+
+namespace sockets {
+namespace {
+
+using testing::LoopbackPair;
+using testing::Recorder;
+
+TcpData loopbackAddress(uint16_t port) {
+  sockaddr_in in{};
+  in.sin_family = AF_INET;
+  in.sin_port = htons(port);
+  in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  auto* p = reinterpret_cast<const uint8_t*>(&in);
+  return TcpData(p, p + sizeof in);
+}
+
+TEST(TcpConnect, ListeningOnPortZeroGivesBothFamiliesOnePort) {
+  testsupport::VirtualTime time;
+  Recorder delegate;
+  auto listener = TcpSocket::create(&delegate);
+  ASSERT_TRUE(listener->acceptOnPort(0));
+  EXPECT_TRUE(listener->isIPv4());
+  EXPECT_TRUE(listener->isIPv6());
+  EXPECT_NE(listener->localPort4(), 0);
+  EXPECT_EQ(listener->localPort4(), listener->localPort6());
+  EXPECT_EQ(listener->localHost4(), "0.0.0.0");
+  EXPECT_EQ(listener->localHost6(), "::");
+  EXPECT_FALSE(listener->isDisconnected());
+}
+
+TEST(TcpConnect, LocalhostListensOnTheLoopbackAddressesOnly) {
+  testsupport::VirtualTime time;
+  Recorder delegate;
+  auto listener = TcpSocket::create(&delegate);
+  ASSERT_TRUE(listener->acceptOnInterface("localhost", 0));
+  EXPECT_EQ(listener->localHost4(), "127.0.0.1");
+  EXPECT_EQ(listener->localHost6(), "::1");
+}
+
+TEST(TcpConnect, ClientAndAcceptedSocketLearnEachOthersEnds) {
+  LoopbackPair pair;
+  uint16_t port = pair.listener->localPort();
+  EXPECT_EQ(pair.clientDelegate.connectedHost, "127.0.0.1");
+  EXPECT_EQ(pair.clientDelegate.connectedPort, port);
+  EXPECT_TRUE(pair.client->isConnected());
+  EXPECT_TRUE(pair.client->isIPv4());
+  EXPECT_EQ(pair.server->localPort(), port);
+  EXPECT_EQ(pair.server->connectedPort(), pair.client->localPort());
+  EXPECT_EQ(pair.server->delegate(), &pair.listenerDelegate);
+  EXPECT_EQ(pair.server->runLoopModes(), pair.listener->runLoopModes());
+  std::string description = pair.client->description();
+  EXPECT_NE(description.find("remote 127.0.0.1 " + std::to_string(port)), std::string::npos)
+      << description;
+  EXPECT_EQ(description.find("not connected"), std::string::npos);
+  EXPECT_NO_THROW(pair.client->checkForThreadSafety());
+}
+
+TEST(TcpConnect, ConnectingToAnAddressEndsInTheSameStreams) {
+  LoopbackPair pair;
+  Recorder delegate;
+  auto client = TcpSocket::create(&delegate);
+  TcpError error;
+  ASSERT_TRUE(client->connectToAddress(loopbackAddress(pair.listener->localPort()), 5, &error));
+  ASSERT_TRUE(LoopbackPair::run([&] { return delegate.connected; }));
+  EXPECT_EQ(delegate.connectedPort, pair.listener->localPort());
+  EXPECT_EQ(pair.listenerDelegate.accepted.size(), 2u);
+  // The time-out ended with the connect.
+  pair.time.advance(10);
+  EXPECT_FALSE(delegate.willDisconnect);
+}
+
+TEST(TcpConnect, DelegateCanCancelTheConnect) {
+  LoopbackPair pair;
+  Recorder delegate;
+  delegate.allowConnect = false;
+  auto client = TcpSocket::create(&delegate);
+  TcpError error;
+  EXPECT_FALSE(client->connectToHost("127.0.0.1", pair.listener->localPort(), &error));
+  EXPECT_EQ(error.code, 1);
+  EXPECT_EQ(error.description, "Connection canceled");
+  EXPECT_TRUE(client->isDisconnected());
+  EXPECT_EQ(delegate.didDisconnect, 0);
+  EXPECT_FALSE(client->connectToAddress(loopbackAddress(pair.listener->localPort()), &error));
+  EXPECT_EQ(error.code, 1);
+  EXPECT_TRUE(client->isDisconnected());
+}
+
+TEST(TcpConnect, AddressesOfOtherFamiliesAreRefused) {
+  testsupport::VirtualTime time;
+  Recorder delegate;
+  auto client = TcpSocket::create(&delegate);
+  sockaddr_un local{};
+  local.sun_family = AF_UNIX;
+  auto* p = reinterpret_cast<const uint8_t*>(&local);
+  TcpData unixAddress(p, p + sizeof local);
+  TcpError error;
+  EXPECT_FALSE(client->connectToAddress(unixAddress, &error));
+  EXPECT_EQ(error.code, -1);
+  EXPECT_EQ(error.description, "Remote address is not IPv4 or IPv6");
+  EXPECT_FALSE(client->connectToAddress(loopbackAddress(9), &unixAddress, -1, &error));
+  EXPECT_EQ(error.description, "Interface address is not IPv4 or IPv6");
+  EXPECT_TRUE(client->isDisconnected());
+}
+
+TEST(TcpConnect, RefusedConnectClosesWithAnError) {
+  testsupport::VirtualTime time;
+  // A port that was just free: nobody listens there.
+  uint16_t port;
+  {
+    Recorder d;
+    auto probe = TcpSocket::create(&d);
+    probe->acceptOnInterface("127.0.0.1", 0);
+    port = probe->localPort();
+  }
+  Recorder delegate;
+  auto client = TcpSocket::create(&delegate);
+  ASSERT_TRUE(client->connectToHost("127.0.0.1", port, 30, nullptr));
+  ASSERT_TRUE(LoopbackPair::run([&] { return delegate.didDisconnect == 1; }));
+  ASSERT_TRUE(delegate.disconnectError);
+  EXPECT_EQ(delegate.disconnectError->domain, "NSPOSIXErrorDomain");
+  EXPECT_EQ(delegate.disconnectError->code, ECONNREFUSED);
+  EXPECT_TRUE(client->isDisconnected());
+
+  Recorder byAddress;
+  auto other = TcpSocket::create(&byAddress);
+  ASSERT_TRUE(other->connectToAddress(loopbackAddress(port), nullptr));
+  ASSERT_TRUE(LoopbackPair::run([&] { return byAddress.didDisconnect == 1; }));
+  EXPECT_EQ(byAddress.disconnectError->code, -1);
+}
+
+// A listener whose backlog is full drops further handshakes, so a connect to it stays pending.
+struct FullListener {
+  int listenFd = ::socket(AF_INET, SOCK_STREAM, 0);
+  std::vector<int> queued;
+  uint16_t port = 0;
+  FullListener() {
+    TcpData address = loopbackAddress(0);
+    ::bind(listenFd, reinterpret_cast<const sockaddr*>(address.data()), address.size());
+    ::listen(listenFd, 0);
+    sockaddr_in in{};
+    socklen_t length = sizeof in;
+    getsockname(listenFd, reinterpret_cast<sockaddr*>(&in), &length);
+    port = ntohs(in.sin_port);
+    for (int i = 0; i < 3; ++i) {
+      int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      TcpData to = loopbackAddress(port);
+      ::connect(fd, reinterpret_cast<const sockaddr*>(to.data()), to.size());
+      queued.push_back(fd);
+    }
+    usleep(20000);
+  }
+  ~FullListener() {
+    for (int fd : queued) ::close(fd);
+    ::close(listenFd);
+  }
+};
+
+TEST(TcpConnect, ConnectTimeOutClosesWithCodeTwoOnlyWhenSet) {
+  testsupport::VirtualTime time;
+  FullListener full;
+  Recorder delegate;
+  auto client = TcpSocket::create(&delegate);
+  ASSERT_TRUE(client->connectToHost("127.0.0.1", full.port, 3, nullptr));
+  plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+  ASSERT_FALSE(delegate.connected) << "the backlog did not fill";
+  time.advance(3);
+  ASSERT_TRUE(delegate.disconnectError);
+  EXPECT_EQ(delegate.disconnectError->code, 2);
+  EXPECT_EQ(delegate.disconnectError->description, "Attempt to connect to host timed out");
+  EXPECT_EQ(delegate.didDisconnect, 1);
+
+  Recorder patient;
+  auto waiting = TcpSocket::create(&patient);
+  ASSERT_TRUE(waiting->connectToHost("127.0.0.1", full.port, -1, nullptr));
+  time.advance(1000);
+  EXPECT_FALSE(patient.willDisconnect);
+}
+
+TEST(TcpConnect, ClosedSocketCanConnectAgainAndListenerServesMany) {
+  LoopbackPair pair;
+  pair.client->close();
+  EXPECT_EQ(pair.clientDelegate.didDisconnect, 1);
+  EXPECT_FALSE(pair.clientDelegate.willDisconnect);  // a plain close sends no error
+  EXPECT_TRUE(pair.client->isDisconnected());
+  EXPECT_EQ(pair.client->flags(), 0x0001);
+  // The accepted socket hears of the peer's close with no error.
+  ASSERT_TRUE(pair.server);
+  pair.server->readDataWithTimeout(-1, 1);
+  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.didDisconnect == 1; }));
+  EXPECT_TRUE(pair.listenerDelegate.willDisconnect);
+  EXPECT_FALSE(pair.listenerDelegate.disconnectError);
+
+  pair.clientDelegate.connected = false;
+  ASSERT_TRUE(pair.client->connectToHost("127.0.0.1", pair.listener->localPort()));
+  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.connected; }));
+  EXPECT_EQ(pair.listenerDelegate.accepted.size(), 2u);
+}
+
+}  // namespace
+}  // namespace sockets
