@@ -3,7 +3,6 @@
 #include <cctype>
 #include <string>
 
-#include "app/RemindersStore.h"
 #include "learn/TextTemplate.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
@@ -128,14 +127,13 @@ void Reminders::forgetWord_Remind() {
   try {
     const ReminderWindow window{secondsOfDay(settingOr(db, "remind_time1", "08:00")),
                                 secondsOfDay(settingOr(db, "remind_time2", "21:00"))};
-    const plat::Value words = RemindersStore::GetRandomForgetWordInfo(db);
+    const plat::Value words = db.GetRandomForgetWordInfo();
     double fire = window.firstFrom(MyDate::localDateTime());
     for (size_t i = 0; i < words.size(); ++i) {
       fire = window.placed(fire + 3600.0 + static_cast<double>(plat::rand() % 3600));
       const plat::Value& row = words.at(i);
       // Recorded first: a reminder is never scheduled for a word that could be named again.
-      RemindersStore::insertRemindWord(db, static_cast<int>(row.at(0).asInt()),
-                                       MyDate::storedTime(fire));
+      db.insertRemindWord(static_cast<int>(row.at(0).asInt()), MyDate::storedTime(fire));
       plat::Application::shared().scheduleLocalNotification(
           notificationAt(fire, row.at(1).asString()));
     }

@@ -237,6 +237,16 @@ class CallDB {
   plat::Value ForgetWordsFromDay(int n);
   plat::Value getWillForgetWordsFromDay(int n);  // n projected retention percentages
 
+  // ---- Stubborn-word reminder records (remind_words)
+  // Up to three random stubborn words (last three answers "forgot") not yet named, as rows
+  // [word id, "[顽固词]<display form>\n<meanings, one per line>"]; the current word is kept.
+  plat::Value GetRandomForgetWordInfo();
+  // Records that the reminder firing at `runTime` (a stored time) names the word.
+  void insertRemindWord(int wordId, int64_t runTime);
+  // Forgets the records of pending reminders and of those that fired before today, so a word is
+  // named at most once a day.
+  void clearRemindWords();
+
   // ---- Summary figures
   int LearnWordCount();         // planned words
   int64_t getCountDay();        // study days from the first planned word's to today's, both counted

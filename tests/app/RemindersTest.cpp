@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/Reminders.h"
-#include "app/RemindersStore.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Calendar.h"
 #include "platform/base/Random.h"
@@ -162,7 +161,7 @@ TEST_F(RemindersTest, StubbornWordTextsNameTheDisplayFormAndEveryMeaning) {
       "s", Value::array({WordText::scramble("n. 奔跑\\nv. 运行", 4)}));
   db_->setWordID(2);
 
-  Value rows = RemindersStore::GetRandomForgetWordInfo(*db_);
+  Value rows = db_->GetRandomForgetWordInfo();
   ASSERT_EQ(rows.size(), 3u);
   std::map<int64_t, std::string> texts;
   for (size_t i = 0; i < rows.size(); ++i)
@@ -204,15 +203,15 @@ TEST_F(RemindersTest, ThreeStubbornWordsANightTheFourthWaitsForItsTurn) {
 TEST_F(RemindersTest, ClearingKeepsOnlyTheRemindersThatFiredToday) {
   setLocalTime(2023, 11, 16, 12, 0);
   const int64_t noon = now();
-  RemindersStore::insertRemindWord(*db_, 1, noon - 3600);       // fired this morning
-  RemindersStore::insertRemindWord(*db_, 2, noon + 3600);       // still pending
-  RemindersStore::insertRemindWord(*db_, 3, noon - 13 * 3600);  // fired yesterday
-  RemindersStore::insertRemindWord(*db_, 4, noon);              // due this very second
-  RemindersStore::clearRemindWords(*db_);
+  db_->insertRemindWord(1, noon - 3600);       // fired this morning
+  db_->insertRemindWord(2, noon + 3600);       // still pending
+  db_->insertRemindWord(3, noon - 13 * 3600);  // fired yesterday
+  db_->insertRemindWord(4, noon);              // due this very second
+  db_->clearRemindWords();
   EXPECT_VALUE(records(), Value::array({Value::array({1, static_cast<long long>(noon - 3600)})}));
 
   setLocalTime(2023, 11, 17, 0, 30);  // the next calendar day, though still the same study day
-  RemindersStore::clearRemindWords(*db_);
+  db_->clearRemindWords();
   EXPECT_EQ(records().size(), 0u);
 }
 
