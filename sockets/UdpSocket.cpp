@@ -259,7 +259,7 @@ bool UdpSocket::bindToAddress(const std::string& localAddr, uint16_t port, UdpSo
     }
     bound4 = true;
     // Both halves answer on one port, the one the local-port query reports.
-    if (port == 0 && isIPv6()) address6->sin6_port = htons(localPort(theSocket4_));
+    if (port == 0 && isIPv6()) address6->sin6_port = htons(portOf(theSocket4_, false));
   } else if (address4 && !address6) {
     return fail(error, ipv4UnavailableError());
   } else if (!address4 && !address6) {
@@ -452,49 +452,37 @@ const UdpSocket::NativeSocket* UdpSocket::querySocket() const {
 
 namespace {
 
-bool socketAddress(int fd, bool peer, sockaddr_storage* address) {
-  socklen_t length = sizeof *address;
-  int result = peer ? ::getpeername(fd, reinterpret_cast<sockaddr*>(address), &length)
-                    : ::getsockname(fd, reinterpret_cast<sockaddr*>(address), &length);
-  return result == 0;
-}
-
-uint16_t portOf(const sockaddr_storage& address) {
-  if (address.ss_family == AF_INET6)
-    return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
-  return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+std::optional<sockaddr_storage> socketAddress(int fd, bool peer) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  auto* raw = reinterpret_cast<sockaddr*>(&address);
+  if (fd < 0 || (peer ? ::getpeername(fd, raw, &length) : ::getsockname(fd, raw, &length)))
+    return std::nullopt;
+  return address;
 }
 
 }  // namespace
 
-std::string UdpSocket::localHost(const NativeSocket& sock) const {
-  sockaddr_storage address;
-  if (sock.fd < 0 || !socketAddress(sock.fd, false, &address)) return {};
-  return addressHost(reinterpret_cast<const sockaddr*>(&address));
+uint16_t UdpSocket::addressPort(const sockaddr* address) {
+  if (address->sa_family == AF_INET6)
+    return ntohs(reinterpret_cast<const sockaddr_in6*>(address)->sin6_port);
+  return ntohs(reinterpret_cast<const sockaddr_in*>(address)->sin_port);
 }
 
-uint16_t UdpSocket::localPort(const NativeSocket& sock) const {
-  sockaddr_storage address;
-  if (sock.fd < 0 || !socketAddress(sock.fd, false, &address)) return 0;
-  return portOf(address);
+std::string UdpSocket::hostOf(const NativeSocket& sock, bool peer) {
+  auto address = socketAddress(sock.fd, peer);
+  return address ? addressHost(reinterpret_cast<const sockaddr*>(&*address)) : std::string();
 }
 
-std::string UdpSocket::connectedHost(const NativeSocket& sock) const {
-  sockaddr_storage address;
-  if (sock.fd < 0 || !socketAddress(sock.fd, true, &address)) return {};
-  return addressHost(reinterpret_cast<const sockaddr*>(&address));
-}
-
-uint16_t UdpSocket::connectedPort(const NativeSocket& sock) const {
-  sockaddr_storage address;
-  if (sock.fd < 0 || !socketAddress(sock.fd, true, &address)) return 0;
-  return portOf(address);
+uint16_t UdpSocket::portOf(const NativeSocket& sock, bool peer) {
+  auto address = socketAddress(sock.fd, peer);
+  return address ? addressPort(reinterpret_cast<const sockaddr*>(&*address)) : 0;
 }
 
 std::string UdpSocket::localHost() {
   if (!cachedLocalHost_.empty()) return cachedLocalHost_;
   const NativeSocket* sock = querySocket();
-  std::string host = sock ? localHost(*sock) : std::string();
+  std::string host = sock ? hostOf(*sock, false) : std::string();
   if (theFlags_ & kDidBind) cachedLocalHost_ = host;
   return host;
 }
@@ -502,7 +490,7 @@ std::string UdpSocket::localHost() {
 uint16_t UdpSocket::localPort() {
   if (cachedLocalPort_) return cachedLocalPort_;
   const NativeSocket* sock = querySocket();
-  uint16_t port = sock ? localPort(*sock) : 0;
+  uint16_t port = sock ? portOf(*sock, false) : 0;
   if (theFlags_ & kDidBind) cachedLocalPort_ = port;
   return port;
 }
@@ -510,7 +498,7 @@ uint16_t UdpSocket::localPort() {
 std::string UdpSocket::connectedHost() {
   if (!cachedConnectedHost_.empty()) return cachedConnectedHost_;
   const NativeSocket* sock = querySocket();
-  std::string host = sock ? connectedHost(*sock) : std::string();
+  std::string host = sock ? hostOf(*sock, true) : std::string();
   if (isConnected()) cachedConnectedHost_ = host;
   return host;
 }
@@ -518,7 +506,7 @@ std::string UdpSocket::connectedHost() {
 uint16_t UdpSocket::connectedPort() {
   if (cachedConnectedPort_) return cachedConnectedPort_;
   const NativeSocket* sock = querySocket();
-  uint16_t port = sock ? connectedPort(*sock) : 0;
+  uint16_t port = sock ? portOf(*sock, true) : 0;
   if (isConnected()) cachedConnectedPort_ = port;
   return port;
 }
@@ -529,8 +517,10 @@ bool UdpSocket::isConnectedToHost(const std::string& host, uint16_t port) {
 
 unsigned UdpSocket::maximumTransmissionUnit() {
   const NativeSocket* sock = querySocket();
-  sockaddr_storage local;
-  if (!sock || !socketAddress(sock->fd, false, &local)) return 0;
+  if (!sock) return 0;
+  std::optional<sockaddr_storage> found = socketAddress(sock->fd, false);
+  if (!found) return 0;
+  const sockaddr_storage& local = *found;
   // The interface that owns the socket's local address.
   ifaddrs* interfaces = nullptr;
   if (::getifaddrs(&interfaces) != 0) return 0;

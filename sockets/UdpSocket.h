@@ -183,10 +183,10 @@ class UdpSocket {
   void maybeScheduleClose();
   void emptyQueues();
 
-  std::string localHost(const NativeSocket& sock) const;
-  uint16_t localPort(const NativeSocket& sock) const;
-  std::string connectedHost(const NativeSocket& sock) const;
-  uint16_t connectedPort(const NativeSocket& sock) const;
+  // Local (getsockname) or peer (getpeername) address of one family's socket; "" or 0 on failure.
+  static std::string hostOf(const NativeSocket& sock, bool peer);
+  static uint16_t portOf(const NativeSocket& sock, bool peer);
+  static uint16_t addressPort(const sockaddr* address);
   const NativeSocket* querySocket() const;
 
   NativeSocket theSocket4_, theSocket6_;

@@ -212,9 +212,7 @@ void UdpSocket::doReceive(NativeSocket& sock) {
     }
     const auto* from = reinterpret_cast<const sockaddr*>(&sender);
     const std::string host = addressHost(from);
-    const uint16_t port =
-        ntohs(sender.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6*>(from)->sin6_port
-                                           : reinterpret_cast<const sockaddr_in*>(from)->sin_port);
+    const uint16_t port = addressPort(from);
     // A datagram that came in before the socket was connected is not from the peer.
     if (isConnected() && !isConnectedToHost(host, port)) continue;
     buffer.resize(static_cast<size_t>(received));

@@ -102,6 +102,7 @@ TEST_F(UdpSocketTest, UnconnectedSendReachesQueuedReceiveWithSenderAddress) {
   EXPECT_EQ(got.host, "127.0.0.1");
   EXPECT_EQ(got.port, sender.localPort());
   EXPECT_EQ(receiver->localHost(), "127.0.0.1");
+  EXPECT_GT(receiver->maximumTransmissionUnit(), 0u);  // the loopback interface's
 }
 
 TEST_F(UdpSocketTest, QueuedSendsAndReceivesKeepTheirOrder) {
@@ -340,6 +341,7 @@ TEST_F(UdpSocketTest, BothFamiliesShareOnePortAndIPv6Works) {
   ASSERT_TRUE(sock.bindToPort(0));
   ASSERT_TRUE(sock.isIPv4());
   ASSERT_TRUE(sock.isIPv6());
+  EXPECT_EQ(sock.maximumTransmissionUnit(), 0u);  // the any-address names no interface
   auto sender6 = UdpSocket::initIPv6();
   sender6->setDelegate(&sender6Log);
   EXPECT_FALSE(sender6->sendData(bytes("x"), "127.0.0.1", sock.localPort(), -1, 0));
