@@ -75,10 +75,7 @@ class NetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::RunLoop::setMainThread();
-    // Requests take the environment's proxy: a developer's proxy would carry them off loopback.
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      unsetenv(name);
+    testsupport::clearProxyEnvironment();
   }
   void TearDown() override {
     // Let reports still on their way reach nobody before the recorders go.

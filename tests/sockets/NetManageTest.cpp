@@ -32,10 +32,7 @@ class NetManageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::RunLoop::setMainThread();
-    // A developer's proxy would carry the fetch off loopback.
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      unsetenv(name);
+    testsupport::clearProxyEnvironment();
     NetManage::setTestPageHost(server.url(""));
   }
   void TearDown() override { NetManage::setTestPageHost(original); }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
@@ -471,6 +472,12 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
     return false;
   }
   return keepAlive;
+}
+
+void clearProxyEnvironment() {
+  for (const char* name :
+       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    unsetenv(name);
 }
 
 }  // namespace testsupport

@@ -125,4 +125,8 @@ class LoopbackHttpServer {
   int connectionCount_ = 0;
 };
 
+// Unsets the proxy variables that HTTP requests honour, so that a developer's proxy cannot carry
+// a test's requests off loopback. Call before each test that makes requests.
+void clearProxyEnvironment();
+
 }  // namespace testsupport
