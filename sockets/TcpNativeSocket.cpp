@@ -41,11 +41,7 @@ std::shared_ptr<TcpNativeSocket> TcpNativeSocket::wrap(int fd) {
 }
 
 void TcpNativeSocket::invalidate() {
-  if (loop_)
-    for (auto& [mode, id] : sources_)
-      if (id >= 0) loop_->removeFdSource(id);
   sources_.clear();
-  loop_ = nullptr;
   callback_ = nullptr;
   if (fd_ >= 0 && closesOnInvalidate_) ::close(fd_);
   fd_ = -1;
@@ -59,34 +55,18 @@ unsigned TcpNativeSocket::wantedEvents() const {
 
 void TcpNativeSocket::schedule(plat::RunLoop& loop, const std::string& mode) {
   if (fd_ < 0) return;
-  if (loop_ && loop_ != &loop) {
-    for (auto& [m, id] : sources_)
-      if (id >= 0) loop_->removeFdSource(id);
-    sources_.clear();
-  }
-  loop_ = &loop;
-  for (auto& source : sources_)
-    if (source.first == mode) return;
-  int id = -1;
-  if (unsigned events = wantedEvents()) {
+  if (sources_.empty()) {
     std::weak_ptr<TcpNativeSocket> weak = weak_from_this();
-    id = loop.addFdSource(
-        fd_, events,
-        [weak](int, unsigned) {
-          if (auto self = weak.lock()) self->onEvent();
-        },
-        mode);
+    sources_.setHandler([weak] {
+      if (auto self = weak.lock()) self->onEvent();
+    });
   }
-  sources_.emplace_back(mode, id);
+  sources_.watch(fd_, wantedEvents());
+  sources_.schedule(loop, mode, fd_);
 }
 
 void TcpNativeSocket::unschedule(const std::string& mode) {
-  for (auto it = sources_.begin(); it != sources_.end(); ++it) {
-    if (it->first != mode) continue;
-    if (it->second >= 0 && loop_) loop_->removeFdSource(it->second);
-    sources_.erase(it);
-    return;
-  }
+  sources_.unschedule(mode);
 }
 
 bool TcpNativeSocket::bind(const std::vector<uint8_t>& address) {
@@ -103,16 +83,7 @@ bool TcpNativeSocket::connect(const std::vector<uint8_t>& address) {
                      static_cast<socklen_t>(address.size()));
   if (rc != 0 && errno != EINPROGRESS) return false;
   connecting_ = true;
-  // Sources made before the connect started now watch for its result.
-  if (loop_) {
-    std::vector<std::string> modes;
-    for (auto& [mode, id] : sources_) {
-      if (id >= 0) loop_->removeFdSource(id);
-      modes.push_back(mode);
-    }
-    sources_.clear();
-    for (auto& mode : modes) schedule(*loop_, mode);
-  }
+  sources_.watch(fd_, wantedEvents());  // sources made before the connect now wait for its result
   return true;
 }
 
@@ -140,10 +111,7 @@ void TcpNativeSocket::onEvent() {
   int err = 0;
   socklen_t length = sizeof err;
   if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
-  for (auto& [mode, id] : sources_) {
-    if (id >= 0 && loop_) loop_->removeFdSource(id);
-    id = -1;
-  }
+  sources_.watch(fd_, 0);
   if (Callback callback = callback_) callback(kConnectCallBack, *this, err);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/base/RunLoop.h"
+#include "sockets/TcpRunLoopSources.h"
 
 namespace sockets {
 
@@ -54,8 +55,7 @@ class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
   Callback callback_;
   bool closesOnInvalidate_;
   bool connecting_ = false;
-  plat::RunLoop* loop_ = nullptr;
-  std::vector<std::pair<std::string, int>> sources_;
+  TcpRunLoopSources sources_;
 };
 
 // The address of a descriptor's own end or of its peer (getsockname / getpeername).

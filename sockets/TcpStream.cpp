@@ -166,61 +166,28 @@ struct TcpConnection {
 TcpStream::TcpStream(std::shared_ptr<TcpConnection> connection, bool reads)
     : connection_(std::move(connection)), reads_(reads) {}
 
-TcpStream::~TcpStream() {
-  if (loop_)
-    for (auto& [mode, id] : sources_)
-      if (id >= 0) loop_->removeFdSource(id);
-}
-
 void TcpStream::setClient(unsigned events, Client client) {
   clientEvents_ = client ? events : 0;
   client_ = std::move(client);
 }
 
 void TcpStream::scheduleInRunLoop(plat::RunLoop& loop, const std::string& mode) {
-  if (loop_ && loop_ != &loop) {
-    for (auto& [m, id] : sources_)
-      if (id >= 0) loop_->removeFdSource(id);
-    sources_.clear();
+  if (sources_.empty()) {
+    std::weak_ptr<TcpStream> weak = weak_from_this();
+    sources_.setHandler([weak] {
+      if (auto self = weak.lock()) self->onDescriptorEvent();
+    });
   }
-  loop_ = &loop;
-  for (auto& source : sources_)
-    if (source.first == mode) return;
-  sources_.emplace_back(mode, -1);
-  arm(armed_);
+  sources_.schedule(loop, mode, connection_->fd);
 }
 
 void TcpStream::unscheduleFromRunLoop(plat::RunLoop& loop, const std::string& mode) {
-  if (loop_ != &loop) return;
-  for (auto it = sources_.begin(); it != sources_.end(); ++it) {
-    if (it->first != mode) continue;
-    if (it->second >= 0) loop_->removeFdSource(it->second);
-    sources_.erase(it);
-    return;
-  }
+  if (sources_.loop() == &loop) sources_.unschedule(mode);
 }
 
 // Watches the descriptor for `events` in every scheduled mode (none: not at all).
 void TcpStream::arm(unsigned events) {
-  armed_ = events;
-  if (!loop_) return;
-  int fd = connection_->fd;
-  for (auto& [mode, id] : sources_) {
-    if (events == 0 || fd < 0) {
-      if (id >= 0) loop_->removeFdSource(id);
-      id = -1;
-    } else if (id >= 0) {
-      loop_->updateFdSource(id, events);
-    } else {
-      std::weak_ptr<TcpStream> weak = weak_from_this();
-      id = loop_->addFdSource(
-          fd, events,
-          [weak](int, unsigned) {
-            if (auto self = weak.lock()) self->onDescriptorEvent();
-          },
-          mode);
-    }
-  }
+  sources_.watch(connection_->fd, events);
 }
 
 bool TcpStream::open() {

@@ -13,6 +13,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "sockets/TcpError.h"
+#include "sockets/TcpRunLoopSources.h"
 
 namespace sockets {
 
@@ -43,7 +44,7 @@ struct TcpStreamPair;
 class TcpStream : public std::enable_shared_from_this<TcpStream> {
  public:
   using Client = std::function<void(unsigned event)>;
-  virtual ~TcpStream();
+  virtual ~TcpStream() = default;
 
   // An empty client detaches it.
   void setClient(unsigned events, Client client);
@@ -74,9 +75,7 @@ class TcpStream : public std::enable_shared_from_this<TcpStream> {
   TcpStreamStatus status_ = TcpStreamStatus::NotOpen;
   unsigned clientEvents_ = 0;
   Client client_;
-  plat::RunLoop* loop_ = nullptr;
-  std::vector<std::pair<std::string, int>> sources_;  // mode, source id (-1 while not armed)
-  unsigned armed_ = 0;
+  TcpRunLoopSources sources_;
   bool endReported_ = false;
 };
 
