@@ -308,19 +308,27 @@ bool TcpSocket::moveToRunLoop(plat::RunLoop* runLoop) {
   cancelAllDeferred();
   theFlags &= ~(kDequeueReadScheduled | kDequeueWriteScheduled);
   bool streams = theReadStream && theWriteStream;
-  if (streams)
+  if (streams && theRunLoop)
     for (const auto& mode : theRunLoopModes) {
       theReadStream->unscheduleFromRunLoop(*theRunLoop, mode);
       theWriteStream->unscheduleFromRunLoop(*theRunLoop, mode);
     }
-  theRunLoop = runLoop;
-  rescheduleTimers();
   for (auto& socket : {theSocket4, theSocket6})
     if (socket)
-      for (const auto& mode : theRunLoopModes) socket->schedule(*runLoop, mode);
-  if (streams && !attachStreamsToRunLoop(runLoop, nullptr)) return false;
-  askForDeferredWork();
-  return true;
+      for (const auto& mode : theRunLoopModes) socket->unschedule(mode);
+  theRunLoop = runLoop;
+  // Sources and timers join the new loop on its own thread; this thread waits meanwhile, so the
+  // socket is never touched from two threads at once.
+  bool attached = true;
+  runLoop->performAndWait([&] {
+    rescheduleTimers();
+    for (auto& socket : {theSocket4, theSocket6})
+      if (socket)
+        for (const auto& mode : theRunLoopModes) socket->schedule(*runLoop, mode);
+    if (streams) attached = attachStreamsToRunLoop(runLoop, nullptr);
+    if (attached) askForDeferredWork();
+  });
+  return attached;
 }
 
 bool TcpSocket::setRunLoopModes(const std::vector<std::string>& modes) {

@@ -163,10 +163,19 @@ void TcpSocket::doAcceptFromSocket(TcpNativeSocket& parent, int newNative) {
   newSocket->theFlags |= kDidStartConnect;
   plat::RunLoop* runLoop =
       theDelegate ? theDelegate->onSocket_wantsRunLoopForNewSocket(*this, *newSocket) : nullptr;
-  if (!newSocket->attachStreamsToRunLoop(runLoop, nullptr) ||
-      !newSocket->configureStreamsAndReturnError(nullptr) ||
-      !newSocket->openStreamsAndReturnError(nullptr))
-    newSocket->close();
+  auto start = [newSocket, runLoop] {
+    if (!newSocket->attachStreamsToRunLoop(runLoop, nullptr) ||
+        !newSocket->configureStreamsAndReturnError(nullptr) ||
+        !newSocket->openStreamsAndReturnError(nullptr))
+      newSocket->close();
+  };
+  // A socket that another thread's loop hosts is set up on that thread.
+  if (runLoop && runLoop != &plat::RunLoop::current()) {
+    newSocket->theRunLoop = runLoop;
+    runLoop->perform(start);
+  } else {
+    start();
+  }
 }
 
 // ---- Connecting by host

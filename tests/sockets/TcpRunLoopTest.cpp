@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "sockets/TcpSocket.h"
 #include "tests/sockets/TcpTestDelegate.h"
 
@@ -8,6 +11,7 @@ namespace {
 
 using testing::bytes;
 using testing::LoopbackPair;
+using testing::Recorder;
 
 bool runIn(const std::string& mode, const std::function<bool()>& done, double seconds = 0.2) {
   return plat::RunLoop::main().runUntil(done, seconds, mode);
@@ -71,6 +75,79 @@ TEST(TcpRunLoop, MovingToTheSameLoopChangesNothing) {
   pair.client->writeData(bytes("still"), -1, 1);
   pair.server->readDataToLength(5, -1, 1);
   EXPECT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.reads.size() == 1; }));
+}
+
+// Reads the client hears of on the thread that serves it.
+struct ThreadRecorder : Recorder {
+  std::atomic<bool> done{false};
+  std::thread::id readOn;
+  void onSocket_didReadData_withTag(TcpSocket& socket, std::span<const uint8_t> data,
+                                    int64_t tag) override {
+    Recorder::onSocket_didReadData_withTag(socket, data, tag);
+    readOn = std::this_thread::get_id();
+    done = true;
+  }
+};
+
+TEST(TcpRunLoop, MovedSocketIsServedByTheOtherThread) {
+  LoopbackPair pair;
+  ThreadRecorder delegate;
+  auto client = TcpSocket::create(&delegate);
+  ASSERT_TRUE(client->connectToHost("127.0.0.1", pair.listener->localPort()));
+  ASSERT_TRUE(LoopbackPair::run(
+      [&] { return delegate.connected && pair.listenerDelegate.accepted.size() == 2; }));
+  auto server = pair.listenerDelegate.accepted[1];
+
+  std::atomic<plat::RunLoop*> other{nullptr};
+  std::thread worker([&] {
+    other = &plat::RunLoop::current();
+    other.load()->runUntil([&] { return delegate.done.load(); }, 10.0);
+    client.reset();  // the socket now belongs to this thread's loop
+  });
+  while (!other.load()) std::this_thread::yield();
+  ASSERT_TRUE(client->moveToRunLoop(other.load()));
+  other.load()->perform([&] { client->readDataToLength(5, -1, 1); });
+  server->writeData(bytes("there"), -1, 1);
+  EXPECT_TRUE(LoopbackPair::run([&] { return delegate.done.load(); }));
+  std::thread::id workerId = worker.get_id();
+  worker.join();
+  EXPECT_EQ(delegate.readOn, workerId);
+  ASSERT_EQ(delegate.reads.size(), 1u);
+  EXPECT_EQ(delegate.reads[0].second, "there");
+}
+
+// Hands every accepted socket to another thread's loop.
+struct ElsewhereRecorder : ThreadRecorder {
+  plat::RunLoop* elsewhere = nullptr;
+  plat::RunLoop* onSocket_wantsRunLoopForNewSocket(TcpSocket&, TcpSocket&) override {
+    return elsewhere;
+  }
+};
+
+TEST(TcpRunLoop, AcceptedSocketCanLiveOnAnotherThread) {
+  testsupport::VirtualTime time;
+  ElsewhereRecorder delegate;
+  Recorder clientDelegate;
+  auto listener = TcpSocket::create(&delegate);
+  ASSERT_TRUE(listener->acceptOnInterface("127.0.0.1", 0));
+  std::atomic<plat::RunLoop*> other{nullptr};
+  std::thread worker([&] {
+    other = &plat::RunLoop::current();
+    other.load()->runUntil([&] { return delegate.done.load(); }, 10.0);
+    delegate.accepted.clear();  // the accepted socket belongs to this thread's loop
+  });
+  while (!other.load()) std::this_thread::yield();
+  delegate.elsewhere = other.load();
+  delegate.onConnect = [](TcpSocket& socket) { socket.readDataToLength(4, -1, 1); };
+  auto client = TcpSocket::create(&clientDelegate);
+  ASSERT_TRUE(client->connectToHost("127.0.0.1", listener->localPort()));
+  client->writeData(bytes("over"), -1, 1);
+  EXPECT_TRUE(LoopbackPair::run([&] { return delegate.done.load(); }));
+  std::thread::id workerId = worker.get_id();
+  worker.join();
+  EXPECT_EQ(delegate.readOn, workerId);
+  ASSERT_EQ(delegate.reads.size(), 1u);
+  EXPECT_EQ(delegate.reads[0].second, "over");
 }
 
 }  // namespace
