@@ -1,0 +1,160 @@
+#include "stats/DrawTable.h"
+
+#include <algorithm>
+
+#include "stats/ChartScale.h"
+
+using namespace plat;
+
+namespace {
+
+// Room under the plot area for the column labels.
+constexpr double kLabelSpace = 30;
+constexpr double kLabelFontSize = 10;
+
+const Color kEvenStripe = Color::rgb255(41, 51, 51);
+const Color kOddStripe = Color::white(51.0 / 255);
+const Color kGridLine = Color::white(54.0 / 255);
+const Color kLabelGrey = Color::white(0.6);
+
+void useColor(DrawContext& context, const Color& color) {
+  context.setStrokeColor(color);
+  context.setFillColor(color);
+}
+
+}  // namespace
+
+DrawTable::DrawTable(const Rect& frame, Point drawPoint, int64_t hscaleNum) : View(frame) {
+  setAutoresizingMask(kFlexibleAll);
+  setBackgroundColor(Color::clear());
+  setOpaque(false);
+  drawRect_ = Rect(drawPoint.x, drawPoint.y, frame.width - 2 * drawPoint.x,
+                   frame.height - 2 * drawPoint.y - kLabelSpace);
+  HScaleNum_ = hscaleNum;
+  // Without columns there is nothing to divide the width into.
+  HscaleSize_ = hscaleNum > 0 ? drawRect_.width / double(hscaleNum) : 0;
+  maxVNum_ = -1;
+  // The chart's left edge sits at x 0 of whatever holds it.
+  setCenter({frame.width / 2, center().y});
+}
+
+float DrawTable::topValue(const Value& series) const {
+  if (maxVNum_ != -1) return float(maxVNum_);
+  float top = 0;
+  for (size_t i = 0; i < series.size(); ++i) {
+    const Value& values = series[i];
+    for (size_t k = 0; k < values.size(); ++k) {
+      if (auto v = chartscale::valueOf(values[k])) top = std::max(top, *v);
+    }
+  }
+  return top;
+}
+
+int64_t DrawTable::beginColumn(size_t series) const {
+  return series < beginPos_.size() ? beginPos_[series] : 0;
+}
+
+void DrawTable::PointData(const Value& series) {
+  if (series.size() == 0) return;
+
+  ChartScale scale = chartscale::forTop(topValue(series));
+  NumFromVScale_ = scale.step;
+  VScaleNum_ = scale.stepCount;
+  VscaleSize_ = float(drawRect_.height) / float(VScaleNum_);
+
+  Points_.clear();
+  const double bottom = drawRect_.y + drawRect_.height;
+  for (size_t i = 0; i < series.size(); ++i) {
+    const Value& values = series[i];
+    const int64_t begin = beginColumn(i);
+    std::vector<P_Point> points;
+    // The last element is drawn leftmost: callers pass their newest value first.
+    for (size_t k = 0; k < values.size(); ++k) {
+      auto v = chartscale::valueOf(values[values.size() - 1 - k]);
+      if (!v) continue;
+      float steps = NumFromVScale_ != 0 ? *v / float(NumFromVScale_) : 0;
+      double x = drawRect_.x + HscaleSize_ * double(begin) + double(k) * HscaleSize_;
+      double y = bottom - steps * VscaleSize_;
+      points.push_back(P_Point::makeWithX(float(x), float(y)));
+    }
+    Points_.push_back(std::move(points));
+  }
+  setNeedsDisplay();
+}
+
+Value DrawTable::getVScaleInfo() const {
+  return Value::array({Value(VScaleNum_), Value(VscaleSize_), Value(NumFromVScale_)});
+}
+
+void DrawTable::drawRect(DrawContext& context, const Rect&) {
+  drawColumns(context);
+  drawColumnLabels(context);
+  drawGrid(context);
+  drawSeries(context);
+}
+
+void DrawTable::drawColumns(DrawContext& context) const {
+  for (int64_t c = 0; c < HScaleNum_; ++c) {
+    context.setFillColor(c % 2 == 0 ? kEvenStripe : kOddStripe);
+    context.fillRect(
+        {drawRect_.x + double(c) * HscaleSize_, drawRect_.y, HscaleSize_, drawRect_.height});
+  }
+}
+
+void DrawTable::drawColumnLabels(DrawContext& context) const {
+  const double bottom = drawRect_.y + drawRect_.height;
+  const Font font = Font::system(kLabelFontSize);
+  if (HscaleName_.empty()) {
+    // Numbered columns, in the colour the last stripe left behind.
+    for (int64_t c = 0; c < HScaleNum_; ++c) {
+      context.drawText(std::to_string(c),
+                       {drawRect_.x + double(c) * HscaleSize_ + 1, bottom + 7, 20, 20}, font);
+    }
+    return;
+  }
+  int64_t first = HScaleNum_;
+  for (int64_t begin : beginPos_) first = std::min(first, begin);
+  for (size_t j = 0; j < HscaleName_.size(); ++j) {
+    const double left = drawRect_.x + double(first + int64_t(j)) * HscaleSize_;
+    auto highlight = HscaleColor_.find(std::to_string(j + 1));
+    if (highlight != HscaleColor_.end()) {
+      useColor(context, highlight->second);
+      context.setLineWidth(1);
+      context.beginPath();
+      context.addRoundedRect({left - 7, bottom + 5, 20, 43}, 5);
+      context.drawPath(PathDrawingMode::FillStroke);
+      context.setFillColor(Color::white());
+    } else {
+      context.setFillColor(kLabelGrey);
+    }
+    context.drawText(HscaleName_[j], {left - 2, bottom + 7, 20, 50}, font);
+  }
+}
+
+void DrawTable::drawGrid(DrawContext& context) const {
+  context.setStrokeColor(kGridLine);
+  context.setLineWidth(1);
+  for (int64_t i = 0; i < VScaleNum_; ++i) {
+    const double y = drawRect_.y + double(i) * VscaleSize_;
+    context.strokeLine({drawRect_.x, y}, {drawRect_.x + drawRect_.width, y});
+  }
+}
+
+void DrawTable::drawSeries(DrawContext& context) const {
+  context.setLineWidth(2);
+  for (size_t i = 0; i < Points_.size(); ++i) {
+    const std::vector<P_Point>& points = Points_[i];
+    useColor(context, i < colors_.size() ? colors_[i] : Color::blue());
+    if (points.size() == 1) {
+      context.strokeRect({points[0].x - 1.5, points[0].y - 1.5, 3, 3});
+      continue;
+    }
+    for (size_t k = 1; k < points.size(); ++k) {
+      const P_Point& a = points[k - 1];
+      const P_Point& b = points[k];
+      context.strokeLine({a.x, a.y}, {b.x, b.y});
+      context.fillEllipse({a.x - 2.5, a.y - 2.5, 5, 5});
+      context.fillEllipse({b.x - 2.5, b.y - 2.5, 5, 5});
+    }
+  }
+}
