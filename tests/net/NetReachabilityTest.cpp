@@ -1,0 +1,155 @@
+// The reachability monitor: statuses from flags, monitors over a described network, and the
+// change notification on the starting thread's loop.
+#include "net/NetReachability.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <vector>
+
+#include "platform/base/NotificationCenter.h"
+#include "tests/support/FakeNetwork.h"
+#include "tests/support/VirtualTime.h"
+
+using namespace plat::http;
+
+namespace {
+
+TEST(NetReachabilityFlagsTest, NetworkStatusFollowsTheRouteKind) {
+  EXPECT_EQ(NetReachability::networkStatusForFlags(0), NotReachable);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(kReachabilityIsWWAN), NotReachable);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(kReachabilityReachable), ReachableViaWiFi);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(kReachabilityReachable | kReachabilityIsWWAN |
+                                                   kReachabilityConnectionRequired),
+            ReachableViaWWAN);
+  const uint32_t onTraffic =
+      kReachabilityReachable | kReachabilityConnectionRequired | kReachabilityConnectionOnTraffic;
+  EXPECT_EQ(NetReachability::networkStatusForFlags(onTraffic), ReachableViaWiFi);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(onTraffic | kReachabilityInterventionRequired),
+            NotReachable);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(kReachabilityReachable |
+                                                   kReachabilityConnectionRequired |
+                                                   kReachabilityConnectionOnDemand),
+            ReachableViaWiFi);
+  EXPECT_EQ(NetReachability::networkStatusForFlags(kReachabilityReachable |
+                                                   kReachabilityConnectionRequired),
+            NotReachable);
+}
+
+TEST(NetReachabilityFlagsTest, LocalWiFiNeedsADirectRouteAndIsNeverWWAN) {
+  EXPECT_EQ(
+      NetReachability::localWiFiStatusForFlags(kReachabilityReachable | kReachabilityIsDirect),
+      ReachableViaWiFi);
+  EXPECT_EQ(NetReachability::localWiFiStatusForFlags(kReachabilityReachable), NotReachable);
+  EXPECT_EQ(NetReachability::localWiFiStatusForFlags(kReachabilityIsDirect), NotReachable);
+  EXPECT_EQ(NetReachability::localWiFiStatusForFlags(kReachabilityReachable |
+                                                     kReachabilityIsDirect | kReachabilityIsWWAN),
+            ReachableViaWiFi);
+}
+
+class NetReachabilityTest : public ::testing::Test {
+ protected:
+  testsupport::VirtualTime time;
+  testsupport::FakeNetwork network;
+};
+
+TEST_F(NetReachabilityTest, MonitorsReadTheNetworkAsItIsNow) {
+  auto internet = NetReachability::reachabilityForInternetConnection();
+  auto wifi = NetReachability::reachabilityForLocalWiFi();
+  auto host = NetReachability::reachabilityWithHostName("www.example.org");
+  ASSERT_TRUE(internet && wifi && host);
+  EXPECT_FALSE(internet->localWiFiRef());
+  EXPECT_TRUE(wifi->localWiFiRef());
+
+  EXPECT_EQ(internet->currentReachabilityStatus(), ReachableViaWiFi);
+  EXPECT_EQ(wifi->currentReachabilityStatus(), ReachableViaWiFi);
+  EXPECT_EQ(host->currentReachabilityStatus(), ReachableViaWiFi);
+  EXPECT_FALSE(internet->connectionRequired());
+
+  network.online(/*cellular=*/true);
+  EXPECT_EQ(internet->currentReachabilityStatus(), ReachableViaWWAN);
+  EXPECT_EQ(host->currentReachabilityStatus(), ReachableViaWWAN);
+  EXPECT_EQ(wifi->currentReachabilityStatus(), NotReachable);
+
+  network.offline();
+  EXPECT_EQ(internet->currentReachabilityStatus(), NotReachable);
+  EXPECT_EQ(wifi->currentReachabilityStatus(), NotReachable);
+  // The machine itself stays reachable.
+  EXPECT_EQ(NetReachability::reachabilityWithHostName("localhost")->currentReachabilityStatus(),
+            ReachableViaWiFi);
+  EXPECT_EQ(NetReachability::reachabilityWithHostName("127.0.0.1")->currentReachabilityStatus(),
+            ReachableViaWiFi);
+
+  network.unreadable();
+  EXPECT_EQ(internet->currentReachabilityStatus(), NotReachable);
+  EXPECT_FALSE(internet->connectionRequired());
+}
+
+TEST_F(NetReachabilityTest, AddressesOnAnAttachedNetworkAreDirect) {
+  NetworkState state{{{"lo", true, true, false, 0x7F000001, 0xFF000000},
+                      {"net0", true, false, false, 0x0A000005, 0xFFFFFF00}},
+                     ""};
+  EXPECT_EQ(reachabilityFlagsForAddress(state, 0x0A000009),
+            kReachabilityReachable | kReachabilityIsDirect);
+  EXPECT_EQ(reachabilityFlagsForAddress(state, 0x0A000005),
+            kReachabilityReachable | kReachabilityIsDirect | kReachabilityIsLocalAddress);
+  EXPECT_EQ(reachabilityFlagsForAddress(state, 0x08080808), 0u);  // no default route
+  state.interfaces[1].up = false;
+  EXPECT_EQ(reachabilityFlagsForAddress(state, 0x0A000009), 0u);
+}
+
+TEST_F(NetReachabilityTest, NoMonitorForAnEmptyNameOrAnotherFamily) {
+  EXPECT_EQ(NetReachability::reachabilityWithHostName(""), nullptr);
+  sockaddr_in6 v6{};
+  v6.sin6_family = AF_INET6;
+  EXPECT_EQ(NetReachability::reachabilityWithAddress(reinterpret_cast<sockaddr*>(&v6)), nullptr);
+}
+
+TEST_F(NetReachabilityTest, StartedMonitorPostsEachChangeWithItselfAsObject) {
+  auto internet = NetReachability::reachabilityForInternetConnection();
+  std::vector<const void*> posted;
+  int observer = 0;
+  plat::NotificationCenter::defaultCenter().addObserver(
+      &observer, kNetworkReachabilityChangedNotification, nullptr,
+      [&](const plat::Notification& note) { posted.push_back(note.object); });
+
+  network.offline();  // not started yet: nobody hears it
+  time.runUntilIdle();
+  EXPECT_TRUE(posted.empty());
+
+  ASSERT_TRUE(internet->startNotifier());
+  network.online(true);
+  time.runUntilIdle();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0], internet.get());
+
+  network.online(true);  // the same answer again
+  time.runUntilIdle();
+  EXPECT_EQ(posted.size(), 1u);
+
+  internet->stopNotifier();
+  network.offline();
+  time.runUntilIdle();
+  EXPECT_EQ(posted.size(), 1u);
+
+  // A monitor released while a change is on its way posts nothing.
+  ASSERT_TRUE(internet->startNotifier());
+  network.online();
+  internet.reset();
+  time.runUntilIdle();
+  EXPECT_EQ(posted.size(), 1u);
+  plat::NotificationCenter::defaultCenter().removeObserver(&observer);
+}
+
+TEST(NetReachabilitySystemTest, TheMachineItselfIsAlwaysReachable) {
+  std::optional<NetworkState> state = systemNetworkStateSource()->read();
+  ASSERT_TRUE(state);
+  bool haveLoopback = false;
+  for (const auto& interface : state->interfaces) haveLoopback |= interface.loopback;
+  EXPECT_TRUE(haveLoopback);
+  auto local = NetReachability::reachabilityWithHostName("127.0.0.1");
+  EXPECT_EQ(local->currentReachabilityStatus(), ReachableViaWiFi);
+}
+
+}  // namespace
