@@ -1,0 +1,398 @@
+#include "online/Data_Package.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "online/DumpSections.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "platform/base/Utf.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "util/ZipException.h"
+#include "util/ZipFile.h"
+
+namespace {
+
+// Mode 2 carries only these settings: the device's study preferences, not its account.
+constexpr const char* kFullDumpSettings[] = {
+    "run_machine",       "system_name",      "system_version", "last_v_lexicon", "ReviewLimitCount",
+    "StudyLimitCount",   "last_look_bookID", "alarm_setting",  "time_setting",   "rememberNum",
+    "LastReviewDay",     "autoAccept",       "show_mnemonic",  "show_eg",        "show_we",
+    "show_wme",          "show_jinfan",      "show_phrases",   "show_other",     "specialBook",
+    "forgetword_remind", "remind_time1",     "remind_time2",   "autoAudio"};
+
+// Settings that belong to the device and survive leaving the account.
+constexpr const char* kDeviceSettings[] = {
+    "url",          "v_client",       "ReviewLimitCount",   "StudyLimitCount",
+    "autoAudio",    "audio_file",     "run_machine",        "alarm_setting",
+    "time_setting", "v_lexicon",      "sNewLexiconVersion", "CheckUpdateTime",
+    "system_name",  "system_version", "last_em_id",         "show_eg",
+    "show_we",      "show_wme",       "show_jinfan",        "show_phrases",
+    "show_other",   "show_mnemonic",  "sNewsTitle",         "sNewsContent",
+    "atNight"};
+
+// Study bookkeeping that goes with the study progress.
+constexpr const char* kProgressSettings[] = {
+    "LastReviewDay",    "rememberNum",      "nLastSynId",  "learn_text",
+    "learn_text_local", "last_look_bookID", "nLastSynTime"};
+
+// The tables the wipes empty; review_list mirrors the review queue and goes with them.
+constexpr const char* kWipedTables[] = {"study_list",         "study_log",       "Study_Note",
+                                        "Words_Mnemonic",     "Words_MyYuFa",    "Words_YuFa",
+                                        "IncreasingWord_Log", "Familiarity_Log", "ForgetWords_Log",
+                                        "ReviewWords_Log",    "delete_words",    "review_list"};
+
+// The tables a restore empties before it inserts.
+constexpr const char* kRestoredTables[] = {
+    "Study_List",      "study_log",       "Study_Note",         "Words_Mnemonic",
+    "Words_MyYuFa",    "Words_YuFa",      "IncreasingWord_Log", "Familiarity_Log",
+    "ReviewWords_Log", "ForgetWords_Log", "delete_words"};
+
+// The flag columns an accepted upload sets to 1, table by table.
+constexpr std::pair<const char*, const char*> kFlaggedTables[] = {
+    {"study_list", "sl_uNeedSync"},         {"study_log", "sl_uNeedSync"},
+    {"Study_Note", "sn_uNeedSync"},         {"Words_Mnemonic", "wm_uNeedSync"},
+    {"Words_MyYuFa", "wm_uNeedSync"},       {"Words_YuFa", "wy_uNeedSync"},
+    {"IncreasingWord_Log", "il_uNeedSync"}, {"Familiarity_Log", "fl_uNeedSync"},
+    {"ReviewWords_Log", "rl_uNeedSync"},    {"Var_Config", "vc_uNeedSync"},
+    {"ForgetWords_Log", "fl_uNeedSync"}};
+
+const plat::Value kNoParams = plat::Value::array();
+
+CallDB& store() {
+  return *CallDB::callDB();
+}
+
+// "vc_tVarName='a'<joiner>vc_tVarName='b'..." over the keys.
+template <size_t N>
+std::string nameCondition(const char* const (&keys)[N], const char* comparison,
+                          const char* joiner) {
+  std::string condition;
+  for (size_t i = 0; i < N; ++i) {
+    if (i > 0) condition += joiner;
+    condition += std::string("vc_tVarName") + comparison + "'" + keys[i] + "'";
+  }
+  return condition;
+}
+
+std::string firstColumn(const DumpSection& section) {
+  std::string columns = section.columns;
+  return columns.substr(0, columns.find(','));
+}
+
+std::string selectOf(const DumpSection& section) {
+  return std::string("select ") + section.columns + " from " + section.name;
+}
+
+std::string header(const std::string& name, size_t count) {
+  return name + "\t" + std::to_string(static_cast<int32_t>(count)) + "\n";
+}
+
+std::string valueText(const plat::Value& value) {
+  switch (value.type()) {
+    case plat::Value::Type::Int:
+      return std::to_string(value.asInt());
+    case plat::Value::Type::UInt:
+      return std::to_string(value.asUInt());
+    case plat::Value::Type::Double:
+      return std::to_string(static_cast<int64_t>(value.asDouble()));
+    default:
+      return value.asString();  // a NULL text reads as ""
+  }
+}
+
+// The leading integer of a field, as the dump's readers have always taken it: optional blanks
+// and sign, then digits; 0 when there are none; clamped to the type's range.
+int64_t leadingInteger(const std::string& field, int64_t low, int64_t high) {
+  errno = 0;
+  long long value = std::strtoll(field.c_str(), nullptr, 10);
+  if (value < low) return low;
+  if (value > high) return high;
+  return value;
+}
+
+void runAll(const std::vector<std::string>& statements) {
+  for (const std::string& sql : statements) store().sql_delete(sql, "", kNoParams);
+}
+
+// Bytes of the whole current entry; raises ZipException for a damaged entry.
+Data_Package::Bytes readWholeEntry(ZipFile& archive) {
+  uint64_t length = archive.getCurrentZipEntryInfo().length();
+  Data_Package::Bytes data(length);
+  ZipReadStream stream = archive.readCurrentEntry();
+  size_t filled = 0;
+  while (filled < length) {
+    Data_Package::Bytes chunk(length - filled);
+    size_t got = stream.readDataWithBuffer(chunk);
+    if (got == 0) break;
+    std::copy(chunk.begin(), chunk.begin() + got, data.begin() + filled);
+    filled += got;
+  }
+  if (filled != length) throw ZipException("Entry shorter than announced", 0);
+  stream.finishedReading();  // checks the CRC
+  return data;
+}
+
+// Inserts the rows of the dump's known sections; the study tables are already empty.
+void applyLines(const Data_Package::Lines& lines) {
+  size_t index = 0;
+  while (index < lines.size()) {
+    const std::vector<std::string>& line = lines[index++];
+    const DumpSection* section = line.size() == 2 ? DumpSections::importable(line[0]) : nullptr;
+    if (!section) continue;
+    int64_t count = leadingInteger(line[1], INT32_MIN, INT32_MAX);
+    if (count <= 0) continue;
+    if (static_cast<uint64_t>(count) > lines.size() - index) {
+      throw DumpException(std::string("Section ") + section->name + " announces " +
+                          std::to_string(count) + " rows but the dump ends before them");
+    }
+    const std::string codes = section->codes;
+    const bool isSettings = section == &DumpSections::settings();
+    std::string marks;
+    for (size_t i = 0; i < codes.size(); ++i) marks += "?,";
+    const std::string sql = std::string(isSettings ? "replace" : "insert") + " into " +
+                            section->name + " (" + section->columns + "," + section->flag +
+                            ") values (" + marks + "1)";
+    for (int64_t row = 0; row < count; ++row) {
+      const std::vector<std::string>& fields = lines[index++];
+      if (fields.size() < codes.size()) {
+        throw DumpException(std::string("A row of ") + section->name + " has " +
+                            std::to_string(fields.size()) + " fields instead of " +
+                            std::to_string(codes.size()));
+      }
+      plat::Value params = plat::Value::array();
+      for (size_t i = 0; i < codes.size(); ++i) {
+        if (codes[i] == 'n') {
+          params.append(leadingInteger(fields[i], INT32_MIN, INT32_MAX));
+        } else if (codes[i] == 'N') {
+          params.append(leadingInteger(fields[i], INT64_MIN, INT64_MAX));
+        } else {
+          params.append(fields[i]);
+        }
+      }
+      store().sql_insert(sql, codes, params);
+    }
+  }
+}
+
+}  // namespace
+
+bool Data_Package::check_isSyn() {
+  for (const DumpSection& table : DumpSections::studyTables()) {
+    std::string sql = std::string("select ") + firstColumn(table) + " from " + table.name +
+                      " where " + table.flag + " = 0 limit 1";
+    if (store().sql_select(sql, "s", "", kNoParams).size() > 0) return true;
+  }
+  if (store().sql_select("select dw_uWordID from delete_words limit 1", "s", "", kNoParams).size())
+    return true;
+  return store()
+             .sql_select("select vc_tVarName from Var_Config where vc_uNeedSync=0 limit 1", "s", "",
+                         kNoParams)
+             .size() > 0;
+}
+
+void Data_Package::delete_isSyn() {
+  std::vector<std::string> statements;
+  for (const char* table : kWipedTables) statements.push_back(std::string("delete from ") + table);
+  statements.push_back("delete from Var_Config where " +
+                       nameCondition(kDeviceSettings, "<>", " and "));
+  runAll(statements);
+  store().sql_update("update Var_Config set vc_uNeedSync = 1 where vc_uNeedSync = 0", "",
+                     kNoParams);
+}
+
+void Data_Package::delete_UserData() {
+  std::vector<std::string> statements;
+  for (const char* table : kWipedTables) statements.push_back(std::string("delete from ") + table);
+  statements.push_back("delete from Var_Config where " +
+                       nameCondition(kProgressSettings, "=", " or "));
+  runAll(statements);
+}
+
+std::string Data_Package::getDataZipPath() {
+  return dumpToArchive(1, "backup_data");
+}
+
+std::string Data_Package::getAllDataZipPath() {
+  return dumpToArchive(2, "backup_alldata");
+}
+
+std::string Data_Package::dumpToArchive(int mode, const std::string& baseName) {
+  zipPath(baseName, getsqlData(mode));
+  return upfileZipPath_;
+}
+
+std::string Data_Package::getsqlData(int mode) {
+  const bool changedOnly = mode == 1;
+  std::string dump;
+  if (changedOnly) {
+    plat::Value ids = store().sql_select("select dw_uWordID from delete_words", "n", "", kNoParams);
+    if (ids.size() > 0) {
+      dump += header(DumpSections::kDeletedWords, ids.size());
+      for (size_t i = 0; i < ids.size(); ++i) dump += valueText(ids[i]) + "\n";
+    }
+  }
+  auto appendSection = [&dump](const DumpSection& section, const std::string& sql) {
+    plat::Value rows = store().sql_select(sql, section.codes, "", kNoParams);
+    if (rows.size() == 0) return;
+    dump += header(section.name, rows.size());
+    dump += ArrayToString(rows) + "\n";
+  };
+  for (const DumpSection& table : DumpSections::studyTables()) {
+    std::string sql = selectOf(table);
+    if (changedOnly) sql += std::string(" where ") + table.flag + " = 0";
+    appendSection(table, sql);
+  }
+  appendSection(DumpSections::settings(),
+                changedOnly ? "select vc_tVarName,vc_tValue from Var_Config where vc_uNeedSync=0"
+                            : "select vc_tVarName,vc_tValue from Var_Config where " +
+                                  nameCondition(kFullDumpSettings, "=", " or "));
+  return dump;
+}
+
+std::string Data_Package::ArrayToString(const plat::Value& rows) {
+  std::string text;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (r > 0) text += "\n";
+    const plat::Value& row = rows[r];
+    size_t columns = row.isArray() ? row.size() : 1;
+    for (size_t c = 0; c < columns; ++c) {
+      std::string value = valueText(row.isArray() ? row[c] : row);
+      for (char& ch : value) {
+        if (ch == '\n' || ch == '\t') ch = ' ';
+      }
+      if (c > 0) text += "\t";
+      text += value;
+    }
+  }
+  return text;
+}
+
+void Data_Package::zipPath(const std::string& baseName, const std::string& strData) {
+  upfileZipPath_.clear();
+  if (strData.empty()) return;
+  const std::string path = plat::files::join(plat::AppHome::cachesDir(), baseName + ".zip");
+  // Written beside the target and renamed over it, so a failed write (a full disk) leaves no
+  // half archive that the upload would send.
+  const std::string partial = path + ".partial";
+  plat::files::createDirectories(plat::AppHome::cachesDir());
+  plat::files::remove(partial);
+  try {
+    ZipFile archive(partial, ZipFileModeCreate);
+    ZipWriteStream entry = archive.writeEntryWithName(baseName + ".scv", 9);
+    entry.writeData(std::string_view(strData));
+    entry.finishedWriting();
+    archive.close();
+  } catch (...) {
+    plat::files::remove(partial);
+    throw;
+  }
+  plat::files::remove(path);
+  if (!plat::files::moveFile(partial, path)) {
+    plat::files::remove(partial);
+    throw ZipException("Can't write '" + path + "'", 0);
+  }
+  upfileZipPath_ = path;
+}
+
+void Data_Package::updateSqlState() {
+  SqlMgrController& sql = store().sqlMgr();
+  try {
+    sql.beginTransaction();
+    for (const auto& [table, flag] : kFlaggedTables) {
+      store().sql_update(
+          std::string("update ") + table + " set " + flag + " = 1 where " + flag + " = 0", "",
+          kNoParams);
+    }
+    store().sql_delete("delete from delete_words", "", kNoParams);
+    saveLast_syn_Time();
+    sql.commitTransaction();
+  } catch (const std::exception&) {
+    // The rows keep flag 0 and go with the next backup.
+    sql.rollbackTransaction();
+  }
+  if (!upfileZipPath_.empty() && plat::files::exists(upfileZipPath_)) {
+    plat::files::remove(upfileZipPath_);
+  }
+}
+
+void Data_Package::saveLast_syn_Time() {
+  store().UpdatePersonalValue("nLastSynTime",
+                              std::to_string(MyDate::storedTime(MyDate::localDateTime())));
+}
+
+Data_Package::Lines Data_Package::dataToArray(const Bytes& data) {
+  Lines lines;
+  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  if (!plat::utf::isValidUtf8(text)) return lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (true) {
+      size_t tab = line.find('\t', from);
+      fields.emplace_back(line.substr(from, tab == std::string_view::npos ? tab : tab - from));
+      if (tab == std::string_view::npos) break;
+      from = tab + 1;
+    }
+    lines.push_back(std::move(fields));
+    start = end + 1;
+  }
+  return lines;
+}
+
+void Data_Package::DataToDB(const Bytes& data) {
+  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  if (!plat::utf::isValidUtf8(text)) {
+    throw DumpException("The dump is not UTF-8 text");
+  }
+  Lines lines = dataToArray(data);
+  SqlMgrController& sql = store().sqlMgr();
+  sql.beginTransaction();
+  try {
+    std::vector<std::string> wipes;
+    for (const char* table : kRestoredTables) wipes.push_back(std::string("delete from ") + table);
+    runAll(wipes);
+    applyLines(lines);
+    store().OpenMechine_FamiliarityFromDay(14);
+    store().OpenMechine_ForgetWordsFromDay(14);
+    sql.commitTransaction();
+  } catch (...) {
+    sql.rollbackTransaction();
+    throw;
+  }
+}
+
+void Data_Package::backupDataToDB(const std::string& archivePath) {
+  struct RemoveWhenDone {
+    const std::string& path;
+    ~RemoveWhenDone() {
+      if (plat::files::exists(path)) plat::files::remove(path);
+    }
+  } removeArchive{archivePath};
+
+  // Every entry is read and checked before any is applied, so a damaged archive changes nothing.
+  std::vector<Bytes> entries;
+  {
+    ZipFile archive(archivePath, ZipFileModeUnzip);
+    archive.goToFirstEntry();
+    do {
+      entries.push_back(readWholeEntry(archive));
+    } while (archive.goToNextEntry());
+    archive.close();
+  }
+  SqlMgrController& sql = store().sqlMgr();
+  sql.beginTransaction();
+  try {
+    for (const Bytes& entry : entries) DataToDB(entry);
+    sql.commitTransaction();
+  } catch (...) {
+    sql.rollbackTransaction();
+    throw;
+  }
+}

@@ -1,0 +1,183 @@
+// Applying a dump back to the store: sections in any order, rows that are passed over, settings
+// that overwrite, and dumps or archives that are damaged, which change nothing.
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "store/SqlMgrController.h"
+#include "tests/online/DumpFixture.h"
+#include "util/ZipException.h"
+
+namespace onlinetest {
+namespace {
+
+using plat::files::exists;
+using plat::files::join;
+
+class ImportTest : public DumpTest {
+ protected:
+  // Study rows only: the import refreshes the day logs of the last 14 days besides.
+  std::string study() {
+    return table("select * from Study_List order by 1", "sss") + "/" +
+           table("select * from Study_Log order by 1", "ssssssssss") + "/" +
+           table("select * from Study_Note order by 1", "sss") + "/" +
+           table("select * from Words_YuFa order by 1", "sss") + "/" +
+           table("select * from delete_words order by 1", "s");
+  }
+  void seedDeviceData() {
+    exec("insert into Study_List values (1, 100, 0)");
+    exec("insert into Study_Log values (1, 0, 100, 0, 0, 0, 0, 0, 0, 0)");
+    exec("insert into Study_Note values (1, 'device note', 0)");
+    exec("insert into delete_words values (6)");
+  }
+  void expectRefused(const std::string& dump) {
+    seedDeviceData();
+    std::string before = snapshot();
+    EXPECT_THROW(package_.DataToDB(bytes(dump)), plat::NamedException);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  }
+};
+
+TEST_F(ImportTest, DumpReplacesTheStudyTablesWithRowsInStep) {
+  seedDeviceData();
+  package_.DataToDB(
+      bytes("Study_List\t2\n2\t200\n3\t300\n"
+            "Study_Note\t1\n2\tnote\n"
+            "Study_Log\t1\n2\t10\t20\t1\t2\t3\t4\t5\t6\n"));
+  EXPECT_EQ(study(), "2|200|1;3|300|1/2|10|20|1|2|3|4|5|6|1/2|note|1//");
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
+}
+
+TEST_F(ImportTest, SectionsInAnyOrderImportTheSame) {
+  const std::string list = "Study_List\t1\n2\t200\n";
+  const std::string note = "Study_Note\t1\n2\tnote\n";
+  const std::string yufa = "Words_YuFa\t1\n2\tgrammar\n";
+  package_.DataToDB(bytes(list + note + yufa));
+  std::string forward = study();
+  package_.DataToDB(bytes(yufa + note + list));
+  EXPECT_EQ(study(), forward);
+  EXPECT_EQ(forward, "2|200|1//2|note|1/2|grammar|1/");
+}
+
+TEST_F(ImportTest, EveryDumpTheWriterMakesReadsBack) {
+  exec("insert into Study_List values (2, 200, 0)");
+  exec("insert into Study_Log values (2, 7, -8, 1, 2, 3, 4, 5, 6, 1)");
+  exec("insert into Study_Note values (2, 'a\tb\nc', 1)");
+  exec("insert into IncreasingWord_Log values (8000, 3, 0)");
+  db_->UpdatePersonalValue_isNeed("time_setting", "06:45");
+  std::string full = package_.getsqlData(2);
+  package_.DataToDB(bytes(full));
+  EXPECT_EQ(study(), "2|200|1/2|7|-8|1|2|3|4|5|6|1/2|a b c|1//");
+  EXPECT_EQ(table("select il_uWordNum, il_uNeedSync from IncreasingWord_Log", "nn"), "3|1");
+  EXPECT_EQ(table("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = "
+                  "'time_setting'",
+                  "sn"),
+            "06:45|1");
+
+  // A mode-1 dump's deleted words are passed over.
+  exec("insert into delete_words values (4)");
+  exec("update Study_Note set sn_uNeedSync = 0");
+  package_.DataToDB(bytes(package_.getsqlData(1)));
+  EXPECT_EQ(study(), "//2|a b c|1//");
+}
+
+TEST_F(ImportTest, ImportedSettingOverwritesAndOthersStay) {
+  db_->UpdatePersonalValue_isNeed("time_setting", "06:45");
+  db_->UpdatePersonalValue("account", "someone");
+  package_.DataToDB(bytes("Var_Config\t1\ntime_setting\t22:10\n"));
+  EXPECT_EQ(table("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = "
+                  "'time_setting'",
+                  "sn"),
+            "22:10|1");
+  EXPECT_EQ(db_->getPersonalValue("account"), "someone");
+}
+
+TEST_F(ImportTest, LinesOutsideKnownSectionsArePassedOver) {
+  package_.DataToDB(
+      bytes("Study_Note\t0\n"
+            "Other_Table\t3\n"
+            "5\tx\n"
+            "Study_List\t1\n"  // looks like a header, so it is one
+            "4\t400\n"
+            "\n"
+            "study_note\t1\n"  // names match exactly
+            "9\tz\n"
+            "Study_Note\t-2\n"
+            "Study_Note\t1\n"
+            "4\tkept\textra field\n"));
+  EXPECT_EQ(study(), "4|400|1//4|kept|1//");
+}
+
+TEST_F(ImportTest, RepeatedKeyIsSkippedAndTheRestGoesIn) {
+  package_.DataToDB(bytes("Study_List\t3\n2\t200\n2\t999\n3\t300\n"));
+  EXPECT_EQ(study(), "2|200|1;3|300|1////");
+}
+
+TEST_F(ImportTest, ShortRowRefusesTheWholeDump) {
+  expectRefused("Study_List\t1\n2\t200\nStudy_Log\t1\n2\t10\t20\t1\t2\t3\t4\t5\n");
+}
+
+TEST_F(ImportTest, TruncatedDumpIsRefused) {
+  expectRefused("Study_List\t3\n2\t200\n3\t300");
+}
+
+TEST_F(ImportTest, DumpThatIsNoUtf8IsRefused) {
+  expectRefused("Study_Note\t1\n2\t\xff\xfe\n");
+}
+
+TEST_F(ImportTest, DataToArraySplitsLinesAndFields) {
+  auto lines = Data_Package::dataToArray(bytes("a\tb\n\nc"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(lines[1], (std::vector<std::string>{""}));
+  EXPECT_EQ(lines[2], (std::vector<std::string>{"c"}));
+  EXPECT_TRUE(Data_Package::dataToArray(bytes("\xc3")).empty());
+}
+
+TEST_F(ImportTest, ArchiveEntriesApplyInTurnAndTheFileGoes) {
+  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
+  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\nVar_Config\t1\nshow_eg\t0\n"},
+                      {"two.scv", "Study_List\t1\n3\t300\nVar_Config\t1\nshow_we\t0\n"}});
+  package_.backupDataToDB(path);
+  EXPECT_FALSE(exists(path));
+  EXPECT_EQ(study(), "3|300|1////");
+  EXPECT_EQ(db_->getPersonalValue("show_eg"), "0");
+  EXPECT_EQ(db_->getPersonalValue("show_we"), "0");
+}
+
+TEST_F(ImportTest, WrittenArchiveRestores) {
+  exec("insert into Study_List values (2, 200, 0)");
+  exec("insert into Study_Note values (2, 'n', 0)");
+  std::string path = package_.getAllDataZipPath();
+  exec("delete from Study_List");
+  package_.backupDataToDB(path);
+  EXPECT_EQ(study(), "2|200|1//2|n|1//");
+}
+
+TEST_F(ImportTest, DamagedArchiveChangesNothing) {
+  seedDeviceData();
+  std::string before = snapshot();
+  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
+  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n"}});
+  std::string content = *plat::files::readFile(path);
+  ASSERT_TRUE(plat::files::writeFileAtomically(path, content.substr(0, content.size() / 2)));
+  EXPECT_THROW(package_.backupDataToDB(path), ZipException);
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_FALSE(exists(path));
+
+  EXPECT_THROW(package_.backupDataToDB(join(plat::AppHome::tmpDir(), "missing.zip")), ZipException);
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(ImportTest, BadSecondEntryUndoesTheFirst) {
+  seedDeviceData();
+  std::string before = snapshot();
+  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
+  writeArchive(path,
+               {{"one.scv", "Study_List\t1\n2\t200\n"}, {"two.scv", "Study_Log\t1\n2\t10\n"}});
+  EXPECT_THROW(package_.backupDataToDB(path), DumpException);
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
+}
+
+}  // namespace
+}  // namespace onlinetest

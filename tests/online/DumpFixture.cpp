@@ -1,0 +1,74 @@
+#include "tests/online/DumpFixture.h"
+
+#include "platform/base/Value.h"
+#include "util/ZipFile.h"
+
+namespace onlinetest {
+
+void DumpTest::SetUp() {
+  StudyTest::SetUp();
+  exec("update Var_Config set vc_uNeedSync = 1");
+}
+
+void DumpTest::exec(const std::string& sql) {
+  db_->sql_update(sql, "", plat::Value::array());
+}
+
+std::string DumpTest::table(const std::string& sql, const std::string& retType) {
+  plat::Value rows = db_->sql_select(sql, retType, "", plat::Value::array());
+  std::string text;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (r > 0) text += ";";
+    const plat::Value& row = rows[r];
+    for (size_t c = 0; c < (row.isArray() ? row.size() : 1); ++c) {
+      const plat::Value& v = row.isArray() ? row[c] : row;
+      if (c > 0) text += "|";
+      text += v.isString() ? v.asString() : std::to_string(v.asInt());
+    }
+  }
+  return text;
+}
+
+std::string DumpTest::snapshot() {
+  const std::pair<const char*, int> tables[] = {
+      {"Study_List", 3},         {"Study_Log", 10},      {"Study_Note", 3},
+      {"Words_Mnemonic", 3},     {"Words_MyYuFa", 3},    {"Words_YuFa", 3},
+      {"IncreasingWord_Log", 3}, {"Familiarity_Log", 6}, {"ReviewWords_Log", 3},
+      {"ForgetWords_Log", 4},    {"delete_words", 1},    {"Var_Config", 3}};
+  std::string all;
+  for (const auto& [name, columns] : tables) {
+    all += std::string(name) + ":" +
+           table(std::string("select * from ") + name + " order by 1", std::string(columns, 's')) +
+           "\n";
+  }
+  return all;
+}
+
+void DumpTest::writeArchive(const std::string& path,
+                            const std::vector<std::pair<std::string, std::string>>& entries) {
+  ZipFile archive(path, ZipFileModeCreate);
+  for (const auto& [name, content] : entries) {
+    ZipWriteStream stream = archive.writeEntryWithName(name, 9);
+    stream.writeData(std::string_view(content));
+    stream.finishedWriting();
+  }
+  archive.close();
+}
+
+std::vector<std::pair<std::string, std::string>> DumpTest::readArchive(const std::string& path) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  ZipFile archive(path, ZipFileModeUnzip);
+  archive.goToFirstEntry();
+  do {
+    ZipEntryInfo info = archive.getCurrentZipEntryInfo();
+    plat::Value::Bytes buffer(info.length());
+    ZipReadStream stream = archive.readCurrentEntry();
+    size_t got = info.length() ? stream.readDataWithBuffer(buffer) : 0;
+    stream.finishedReading();
+    entries.emplace_back(info.name(), std::string(buffer.begin(), buffer.begin() + got));
+  } while (archive.goToNextEntry());
+  archive.close();
+  return entries;
+}
+
+}  // namespace onlinetest
