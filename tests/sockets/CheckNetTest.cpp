@@ -1,0 +1,66 @@
+// The reachability watcher: its three monitors are started on the creating thread's loop, it
+// hears their changes while it lives, and lets go of them when it goes.
+#include "sockets/CheckNet.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/support/FakeNetwork.h"
+#include "tests/support/VirtualTime.h"
+
+using sockets::CheckNet;
+
+namespace {
+
+class CheckNetTest : public ::testing::Test {
+ protected:
+  testsupport::VirtualTime time;
+  testsupport::FakeNetwork network;
+};
+
+TEST_F(CheckNetTest, SharedWatcherIsMadeOnceWithItsThreeMonitors) {
+  CheckNet& check = CheckNet::sharedCheck();
+  EXPECT_EQ(&CheckNet::sharedCheck(), &check);
+  ASSERT_TRUE(check.hostReach() && check.internetReach() && check.wifiReach());
+  EXPECT_TRUE(check.wifiReach()->localWiFiRef());
+  EXPECT_FALSE(check.internetReach()->localWiFiRef());
+  EXPECT_EQ(check.configureTextField(*check.internetReach()), ReachableViaWiFi);
+  delete &check;
+  CheckNet& again = CheckNet::sharedCheck();
+  EXPECT_TRUE(again.hostReach());
+  delete &again;
+}
+
+TEST_F(CheckNetTest, MonitorsAreStartedAndStopWithTheWatcher) {
+  std::set<const void*> changed;
+  int observer = 0;
+  plat::NotificationCenter::defaultCenter().addObserver(
+      &observer, kNetworkReachabilityChangedNotification, nullptr,
+      [&](const plat::Notification& note) { changed.insert(note.object); });
+  {
+    CheckNet check;
+    network.online(/*cellular=*/true);  // every target changes its answer
+    time.runUntilIdle();
+    EXPECT_EQ(changed, (std::set<const void*>{check.hostReach().get(), check.internetReach().get(),
+                                              check.wifiReach().get()}));
+    EXPECT_EQ(check.configureTextField(*check.internetReach()), ReachableViaWWAN);
+    EXPECT_EQ(check.configureTextField(*check.wifiReach()), NotReachable);
+  }
+  changed.clear();
+  network.offline();  // the watcher and its monitors are gone: nothing is heard, nothing breaks
+  time.runUntilIdle();
+  EXPECT_TRUE(changed.empty());
+  plat::NotificationCenter::defaultCenter().removeObserver(&observer);
+}
+
+TEST_F(CheckNetTest, AlertButtonsAreOnlyPrinted) {
+  CheckNet check;
+  auto alert = plat::AlertView::create("t", "m", &check, "cancel", {"ok"});
+  alert->setTag(7);
+  testing::internal::CaptureStdout();
+  check.clickedButtonAtIndex(*alert, 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "aler tag:7,click button 1\n");
+}
+
+}  // namespace
