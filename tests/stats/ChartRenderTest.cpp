@@ -1,0 +1,189 @@
+// Charts drawn through the view renderer, checked pixel by pixel at 2 pixels per point.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/view/ViewRenderer.h"
+#include "stats/DrawTable.h"
+#include "stats/DrawVScale.h"
+#include "stats/LineUIView.h"
+#include "tests/platform/draw/InkBounds.h"
+
+using namespace plat;
+using testsupport::differs;
+using testsupport::inkBounds;
+using testsupport::PixelBox;
+
+namespace {
+
+constexpr double kScale = 2;
+const Color kRed = Color::rgb(0.8, 0.4, 0.4);
+const Color kGreen = Color::rgb(0.4, 0.8, 0.6);
+const Color kYellow = Color::rgb(1, 1, 0.6);
+const Color kEvenStripe = Color::rgb255(41, 51, 51);
+const Color kOddStripe = Color::white(51.0 / 255);
+const Color kGrid = Color::white(54.0 / 255);
+
+Value list(std::vector<Value> items) {
+  return Value::array(std::move(items));
+}
+
+// The pixel whose top left corner is the point (x, y).
+Color at(const Image& image, double x, double y) {
+  return image.pixel(int(x * kScale), int(y * kScale));
+}
+
+bool exactly(const Color& a, const Color& b) {
+  return !differs(a, b, 0.003);
+}
+bool near(const Color& a, const Color& b) {
+  return !differs(a, b, 0.05);
+}
+
+// Ink of the points rectangle, against a transparent background.
+PixelBox inkIn(const Image& image, const Rect& r) {
+  return inkBounds(image, Color::clear(), int(r.x * kScale), int(r.y * kScale),
+                   int(r.maxX() * kScale), int(r.maxY() * kScale));
+}
+
+// Whether some solid pixel of the rectangle has the colour (the cores of text glyphs do).
+bool hasSolid(const Image& image, const Rect& r, const Color& color) {
+  for (int y = int(r.y * kScale); y < int(r.maxY() * kScale); ++y) {
+    for (int x = int(r.x * kScale); x < int(r.maxX() * kScale); ++x) {
+      Color c = image.pixel(x, y);
+      if (c.a > 0.99 && near(c, color)) return true;
+    }
+  }
+  return false;
+}
+
+// 300 x 250, plot area 0, 20, 300, 180 in ten columns of 30 points.
+std::shared_ptr<DrawTable> tenColumns() {
+  return std::make_shared<DrawTable>(Rect{0, 0, 300, 250}, Point{0, 20}, 10);
+}
+
+}  // namespace
+
+TEST(ChartRender, StripesGridLinesAndTheSeriesLineLandWhereTheScaleSays) {
+  auto chart = tenColumns();
+  chart->setBeginPos({1});
+  chart->setColors({kRed});
+  // Top 10: step 2, 5 steps of 36 points; 0 in column 1 at the base, 10 in column 2 at the top.
+  chart->PointData(list({list({"10", 0})}));
+  ASSERT_EQ(chart->VScaleNum(), 5);
+  auto image = ViewRenderer::renderView(*chart, kScale);
+
+  EXPECT_TRUE(exactly(at(*image, 15, 100), kEvenStripe));
+  EXPECT_TRUE(exactly(at(*image, 165, 100), kOddStripe));
+  EXPECT_TRUE(exactly(at(*image, 285, 100), kOddStripe));
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(exactly(at(*image, 165, 20 + 36 * i), kGrid)) << "grid line " << i;
+    EXPECT_TRUE(exactly(at(*image, 165, 20 + 36 * i + 2), kOddStripe)) << "below line " << i;
+  }
+  EXPECT_TRUE(exactly(at(*image, 165, 199.5), kOddStripe)) << "no line at the base";
+  EXPECT_TRUE(at(*image, 165, 205).isClear()) << "nothing under the plot area but labels";
+
+  EXPECT_TRUE(near(at(*image, 45, 110), kRed)) << "middle of the segment";
+  EXPECT_TRUE(near(at(*image, 61.5, 20), kRed)) << "dot on the top point";
+  EXPECT_TRUE(near(at(*image, 28, 200), kRed)) << "dot on the base point";
+  EXPECT_TRUE(exactly(at(*image, 75, 100), kEvenStripe)) << "nothing right of the last point";
+}
+
+TEST(ChartRender, ALonePointIsAHollowSquareAndUncolouredSeriesAreBlue) {
+  auto chart = tenColumns();
+  chart->setBeginPos({2, 5});
+  chart->setColors({kGreen});
+  // Top 4: 5 steps of 36; 3 lies at y 92, on a grid line.
+  chart->PointData(list({list({Value(), 3}), list({1, 1})}));
+  auto image = ViewRenderer::renderView(*chart, kScale);
+
+  // The square's outline runs 1.5 +- 1 points around (60, 92): its middle stays open and its
+  // outer corner is painted, which a dot of diameter 5 would do the other way round.
+  EXPECT_FALSE(near(at(*image, 59.5, 91.5), kGreen));
+  EXPECT_TRUE(near(at(*image, 62, 94), kGreen));
+  EXPECT_TRUE(near(at(*image, 57.5, 89.5), kGreen));
+
+  EXPECT_TRUE(near(at(*image, 165, 164), Color::blue())) << "second series, no colour given";
+  EXPECT_TRUE(near(at(*image, 150, 164), Color::blue())) << "its dot";
+  EXPECT_TRUE(near(at(*image, 180, 164), Color::blue()));
+}
+
+TEST(ChartRender, ANullColumnIsBridgedByOneSegment) {
+  auto chart = tenColumns();
+  chart->setBeginPos({0});
+  chart->setColors({kYellow});
+  chart->PointData(list({list({4, Value(), 4})}));  // columns 0 and 2 at y 56
+  auto image = ViewRenderer::renderView(*chart, kScale);
+  EXPECT_TRUE(near(at(*image, 30, 56), kYellow));
+  EXPECT_TRUE(near(at(*image, 45, 56), kYellow));
+}
+
+TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) {
+  auto chart = tenColumns();
+  chart->setBeginPos({1, 3});
+  chart->setHscaleName({"13天前", "9\n天前", "今\n\n天"});
+  chart->setHscaleColor({{"3", kGreen}});
+  chart->PointData(list({list({1}), list({1})}));
+  auto image = ViewRenderer::renderView(*chart, kScale);
+
+  // The first labelled column is the smallest begin column, 1.
+  PixelBox first = inkIn(*image, {0, 201, 300 / 10.0 * 2 - 3, 49});
+  ASSERT_FALSE(first.empty());
+  EXPECT_GE(first.left, int(28 * kScale));
+  EXPECT_TRUE(hasSolid(*image, {28, 207, 20, 43}, Color::white(0.6)));
+  EXPECT_TRUE(hasSolid(*image, {58, 207, 20, 43}, Color::white(0.6)));
+
+  // Label 3 is in column 3: its box spans x 83 to 103 and y 205 to 248.
+  EXPECT_TRUE(near(at(*image, 85, 240), kGreen));
+  EXPECT_TRUE(near(at(*image, 101, 207), kGreen));
+  EXPECT_TRUE(at(*image, 81, 240).isClear());
+  EXPECT_TRUE(hasSolid(*image, {88, 207, 15, 40}, Color::white()));
+  EXPECT_FALSE(hasSolid(*image, {88, 207, 15, 40}, Color::white(0.6)));
+}
+
+TEST(ChartRender, WithoutLabelsTheColumnsAreNumberedInTheLastStripesColour) {
+  auto chart = tenColumns();
+  chart->setBeginPos({0});
+  chart->PointData(list({list({1})}));
+  auto image = ViewRenderer::renderView(*chart, kScale);
+  for (int c : {0, 4, 9}) {
+    EXPECT_TRUE(hasSolid(*image, {30.0 * c + 1, 207, 20, 20}, kOddStripe)) << "column " << c;
+  }
+}
+
+TEST(ChartRender, TheValueScaleNumbersEveryGridLineFromTheTop) {
+  DrawVScale scale({0, 0, 51, 250}, {50, 20});
+  scale.setScaleSign("%");
+  scale.InfoFromVScale(list({10, 18.0, 10}));
+  auto image = ViewRenderer::renderView(scale, kScale);
+
+  const Color grey = Color::white(0.6);
+  std::vector<PixelBox> rows;
+  for (int i = 0; i < 10; ++i) {
+    Rect row{10, 20 + 18.0 * i - 10, 36, 15};
+    rows.push_back(inkIn(*image, row));
+    ASSERT_FALSE(rows.back().empty()) << "row " << i;
+    EXPECT_TRUE(hasSolid(*image, row, grey)) << "row " << i;
+    EXPECT_GE(rows.back().right, int(42 * kScale)) << "right-aligned, row " << i;
+  }
+  EXPECT_GT(rows[0].width(), rows[9].width()) << "\"100%\" is wider than \"10%\"";
+  EXPECT_FALSE(inkIn(*image, {40, 190, 11, 20}).empty()) << "\"0\" at the base";
+  EXPECT_TRUE(hasSolid(*image, {40, 190, 11, 20}, grey));
+}
+
+TEST(ChartRender, TheLegendShowsOneRowPerColour) {
+  LineUIView legend({0, 0, 300, 60});
+  legend.setLineColor({kYellow, kRed});
+  legend.setLineName({"新学习单词数", "已复习单词数", "待复习单词数"});
+  auto image = ViewRenderer::renderView(legend, kScale);
+
+  EXPECT_TRUE(near(at(*image, 12, 10), kYellow));
+  EXPECT_TRUE(near(at(*image, 30, 11.5), kYellow)) << "dot below the line's stroke";
+  EXPECT_TRUE(near(at(*image, 48, 30), kRed));
+  EXPECT_TRUE(at(*image, 30, 50).isClear());
+  EXPECT_TRUE(hasSolid(*image, {55, 1, 245, 18}, Color::white(0.6)));
+  EXPECT_TRUE(hasSolid(*image, {55, 21, 245, 18}, Color::white(0.6)));
+  EXPECT_TRUE(inkIn(*image, {0, 41, 300, 19}).empty()) << "a name without a colour is not shown";
+}

@@ -1,0 +1,165 @@
+#include "stats/DrawTable.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "stats/DrawVScale.h"
+
+using namespace plat;
+
+namespace {
+
+Value series(std::vector<Value> values) {
+  return Value::array(std::move(values));
+}
+Value seriesList(std::vector<Value> list) {
+  return Value::array(std::move(list));
+}
+
+// A chart of 300 x 250 with no side margin and 20 points above the plot area: the plot area is
+// 0, 20, 300, 180 and ten columns are 30 points wide.
+std::shared_ptr<DrawTable> tenColumns() {
+  return std::make_shared<DrawTable>(Rect{40, 50, 300, 250}, Point{0, 20}, 10);
+}
+
+}  // namespace
+
+TEST(DrawTable, PlotAreaAndColumnsComeFromFrameMarginsAndColumnCount) {
+  DrawTable chart({40, 50, 600, 400}, {10, 20}, 30);
+  EXPECT_EQ(chart.drawRect(), (Rect{10, 20, 580, 330}));
+  EXPECT_DOUBLE_EQ(chart.HscaleSize(), 580.0 / 30);
+  EXPECT_EQ(chart.HScaleNum(), 30);
+  EXPECT_EQ(chart.maxVNum(), -1);
+  EXPECT_EQ(chart.autoresizingMask(), unsigned(kFlexibleAll));
+  EXPECT_TRUE(chart.backgroundColor().isClear());
+  // The left edge moves to x 0 of the superview; the height stays where the frame put it.
+  EXPECT_EQ(chart.frame(), (Rect{0, 50, 600, 400}));
+  EXPECT_TRUE(chart.Points().empty());
+}
+
+TEST(DrawTable, AChartWithoutColumnsHasZeroWideColumns) {
+  DrawTable chart({0, 0, 300, 250}, {0, 20}, 0);
+  EXPECT_EQ(chart.HscaleSize(), 0);
+  chart.setBeginPos({0});
+  chart.PointData(seriesList({series({1, 2})}));
+  ASSERT_EQ(chart.Points().size(), 1u);
+  EXPECT_EQ(chart.Points()[0][0].x, 0.0f);
+  EXPECT_EQ(chart.Points()[0][1].x, 0.0f);
+}
+
+TEST(DrawTable, TheLastElementIsDrawnLeftmostFromTheBeginColumn) {
+  DrawTable chart({0, 0, 300, 250}, {0, 20}, 17);
+  chart.setBeginPos({2});
+  std::vector<Value> days;
+  for (int i = 0; i < 14; ++i) days.push_back(100 - i);  // today first
+  chart.PointData(seriesList({series(days)}));
+
+  ASSERT_EQ(chart.Points().size(), 1u);
+  const std::vector<P_Point>& points = chart.Points()[0];
+  ASSERT_EQ(points.size(), 14u);
+  const float column = float(300.0 / 17);
+  EXPECT_FLOAT_EQ(points.front().x, 2 * column);  // 13 days ago
+  EXPECT_FLOAT_EQ(points.back().x, 15 * column);  // today, element 0
+  // Top 100: steps of 10, 10 of them, 18 points each over the 180-point plot area.
+  EXPECT_EQ(chart.NumFromVScale(), 10);
+  EXPECT_EQ(chart.VScaleNum(), 10);
+  EXPECT_DOUBLE_EQ(chart.VscaleSize(), 18);
+  EXPECT_FLOAT_EQ(points.back().y, 200 - 100 / 10.0f * 18);
+  EXPECT_FLOAT_EQ(points.front().y, 200 - 87 / 10.0f * 18);
+}
+
+TEST(DrawTable, NullsLeaveTheirColumnsEmptyAndStringsReadAsNumbers) {
+  auto chart = tenColumns();
+  chart->setBeginPos({1, 0});
+  chart->PointData(seriesList({series({"33.7", Value(), 4, Value()}), series({Value(), Value()})}));
+
+  // M 33.7: step ceil(ceil(3.37) / 5) * 5 = 5, 7 steps.
+  EXPECT_EQ(chart->NumFromVScale(), 5);
+  EXPECT_EQ(chart->VScaleNum(), 7);
+  EXPECT_FLOAT_EQ(float(chart->VscaleSize()), 180.0f / 7);
+  const std::vector<P_Point>& points = chart->Points()[0];
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_FLOAT_EQ(points[0].x, 60);   // element 2 in column 1 + 1
+  EXPECT_FLOAT_EQ(points[1].x, 120);  // element 0 in column 1 + 3
+  EXPECT_FLOAT_EQ(points[1].y, float(200 - double(33.7f / 5.0f) * chart->VscaleSize()));
+  EXPECT_TRUE(chart->Points()[1].empty());
+}
+
+TEST(DrawTable, ZerosAndNullsGiveTheSmallestScale) {
+  auto zeros = tenColumns();
+  zeros->setBeginPos({0});
+  zeros->PointData(seriesList({series({0, 0, 0})}));
+  EXPECT_EQ(zeros->NumFromVScale(), 1);
+  EXPECT_EQ(zeros->VScaleNum(), 5);
+  for (const P_Point& p : zeros->Points()[0]) EXPECT_EQ(p.y, 200.0f);
+
+  auto nulls = tenColumns();
+  nulls->setBeginPos({0});
+  nulls->PointData(seriesList({series({Value(), Value()}), series({})}));
+  EXPECT_EQ(nulls->NumFromVScale(), 1);
+  EXPECT_EQ(nulls->VScaleNum(), 5);
+  EXPECT_DOUBLE_EQ(nulls->VscaleSize(), 36);
+  ASSERT_EQ(nulls->Points().size(), 2u);
+  EXPECT_TRUE(nulls->Points()[0].empty());
+}
+
+TEST(DrawTable, AFixedTopIgnoresTheDataAndLetsValuesRiseAboveIt) {
+  auto chart = tenColumns();
+  chart->setMaxVNum(100);
+  chart->setBeginPos({0});
+  chart->PointData(seriesList({series({130, 3})}));
+  EXPECT_EQ(chart->NumFromVScale(), 10);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+  EXPECT_LT(chart->Points()[0][1].y, chart->drawRect().y);  // 130 above the top line
+  EXPECT_FLOAT_EQ(chart->Points()[0][1].y, 200 - 13 * 18);
+}
+
+TEST(DrawTable, EachCallReplacesThePointsAndAnEmptyListChangesNothing) {
+  auto chart = tenColumns();
+  chart->setBeginPos({0, 0});
+  chart->PointData(seriesList({series({1, 2, 3}), series({4})}));
+  chart->PointData(seriesList({series({50, 40})}));
+  ASSERT_EQ(chart->Points().size(), 1u);
+  EXPECT_EQ(chart->Points()[0].size(), 2u);
+  EXPECT_EQ(chart->NumFromVScale(), 5);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+
+  chart->PointData(Value::array());
+  EXPECT_EQ(chart->Points().size(), 1u);
+  EXPECT_EQ(chart->NumFromVScale(), 5);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+}
+
+TEST(DrawTable, ASeriesWithoutABeginColumnStartsAtTheFirstColumn) {
+  auto chart = tenColumns();
+  chart->setBeginPos({3});
+  chart->PointData(seriesList({series({1}), series({2, 1})}));
+  EXPECT_FLOAT_EQ(chart->Points()[0][0].x, 90);
+  EXPECT_FLOAT_EQ(chart->Points()[1][0].x, 0);
+  EXPECT_FLOAT_EQ(chart->Points()[1][1].x, 30);
+}
+
+TEST(DrawTable, TheValueScaleTakesOverTheChartsScale) {
+  auto chart = tenColumns();
+  chart->setBeginPos({0});
+  chart->PointData(seriesList({series({"300", "250"})}));
+  Value info = chart->getVScaleInfo();
+  ASSERT_EQ(info.size(), 3u);
+  EXPECT_EQ(info.at(0).asInt(), 10);
+  EXPECT_DOUBLE_EQ(info.at(1).asDouble(), 18);
+  EXPECT_EQ(info.at(2).asInt(), 30);
+
+  DrawVScale scale({0, 50, 41, 250}, {40, 20});
+  EXPECT_EQ(scale.drawRect(), (Rect{40, 20, 5, 180}));
+  EXPECT_EQ(scale.drawRect().height, chart->drawRect().height);
+  EXPECT_EQ(scale.autoresizingMask(), unsigned(kFlexibleWidth | kFlexibleRightMargin |
+                                               kFlexibleHeight | kFlexibleBottomMargin));
+  EXPECT_EQ(scale.scaleSign(), "");
+  scale.InfoFromVScale(info);
+  EXPECT_EQ(scale.VScaleNum(), 10);
+  EXPECT_DOUBLE_EQ(scale.VscaleSize(), 18);
+  EXPECT_EQ(scale.NumFromVScale(), 30);
+}
