@@ -3,24 +3,17 @@
 #include <algorithm>
 
 #include "stats/ChartScale.h"
+#include "stats/ChartStyle.h"
 
 using namespace plat;
 
 namespace {
 
-// Room under the plot area for the column labels.
-constexpr double kLabelSpace = 30;
 constexpr double kLabelFontSize = 10;
 
 const Color kEvenStripe = Color::rgb255(41, 51, 51);
 const Color kOddStripe = Color::white(51.0 / 255);
 const Color kGridLine = Color::white(54.0 / 255);
-const Color kLabelGrey = Color::white(0.6);
-
-void useColor(DrawContext& context, const Color& color) {
-  context.setStrokeColor(color);
-  context.setFillColor(color);
-}
 
 }  // namespace
 
@@ -29,7 +22,7 @@ DrawTable::DrawTable(const Rect& frame, Point drawPoint, int64_t hscaleNum) : Vi
   setBackgroundColor(Color::clear());
   setOpaque(false);
   drawRect_ = Rect(drawPoint.x, drawPoint.y, frame.width - 2 * drawPoint.x,
-                   frame.height - 2 * drawPoint.y - kLabelSpace);
+                   frame.height - 2 * drawPoint.y - chartstyle::kLabelSpace);
   HScaleNum_ = hscaleNum;
   // Without columns there is nothing to divide the width into.
   HscaleSize_ = hscaleNum > 0 ? drawRect_.width / double(hscaleNum) : 0;
@@ -118,14 +111,14 @@ void DrawTable::drawColumnLabels(DrawContext& context) const {
     const double left = drawRect_.x + double(first + int64_t(j)) * HscaleSize_;
     auto highlight = HscaleColor_.find(std::to_string(j + 1));
     if (highlight != HscaleColor_.end()) {
-      useColor(context, highlight->second);
+      chartstyle::paintWith(context, highlight->second);
       context.setLineWidth(1);
       context.beginPath();
       context.addRoundedRect({left - 7, bottom + 5, 20, 43}, 5);
       context.drawPath(PathDrawingMode::FillStroke);
       context.setFillColor(Color::white());
     } else {
-      context.setFillColor(kLabelGrey);
+      context.setFillColor(chartstyle::textGrey());
     }
     context.drawText(HscaleName_[j], {left - 2, bottom + 7, 20, 50}, font);
   }
@@ -144,7 +137,7 @@ void DrawTable::drawSeries(DrawContext& context) const {
   context.setLineWidth(2);
   for (size_t i = 0; i < Points_.size(); ++i) {
     const std::vector<P_Point>& points = Points_[i];
-    useColor(context, i < colors_.size() ? colors_[i] : Color::blue());
+    chartstyle::paintWith(context, i < colors_.size() ? colors_[i] : Color::blue());
     if (points.size() == 1) {
       context.strokeRect({points[0].x - 1.5, points[0].y - 1.5, 3, 3});
       continue;

@@ -1,13 +1,11 @@
 #include "stats/DrawVScale.h"
 
 #include "platform/view/Label.h"
+#include "stats/ChartStyle.h"
 
 using namespace plat;
 
 namespace {
-
-constexpr double kLabelSpace = 30;  // as under the chart's plot area
-const Color kNumberGrey = Color::white(0.6);
 
 // Draws one scale number the way a label in `rect` shows it: right-aligned, centred in the
 // height, shrinking to fit the width.
@@ -15,7 +13,7 @@ void drawNumber(DrawContext& context, const std::string& text, const Rect& rect)
   Label label(rect);
   label.setText(text);
   label.setFont(Font::system(12));
-  label.setTextColor(kNumberGrey);
+  label.setTextColor(chartstyle::textGrey());
   label.setTextAlignment(TextAlignment::Right);
   label.setAdjustsFontSizeToFitWidth(true);
   context.save();
@@ -31,7 +29,8 @@ DrawVScale::DrawVScale(const Rect& frame, Point drawPoint) : View(frame) {
                       kFlexibleBottomMargin);
   setBackgroundColor(Color::clear());
   setOpaque(false);
-  drawRect_ = Rect(drawPoint.x, drawPoint.y, 5, frame.height - 2 * drawPoint.y - kLabelSpace);
+  drawRect_ =
+      Rect(drawPoint.x, drawPoint.y, 5, frame.height - 2 * drawPoint.y - chartstyle::kLabelSpace);
 }
 
 void DrawVScale::InfoFromVScale(const Value& info) {
@@ -48,6 +47,6 @@ void DrawVScale::drawRect(DrawContext& context, const Rect&) {
     drawNumber(context, text, {10, drawRect_.y + double(i) * VscaleSize_ - 10, width - 15, 15});
   }
   const double bottom = drawRect_.y + drawRect_.height;
-  context.setFillColor(kNumberGrey);
+  context.setFillColor(chartstyle::textGrey());
   context.drawText("0", {drawRect_.x - 10, bottom - 10}, Font::system(Font::systemFontSize()));
 }

@@ -1,5 +1,7 @@
 #include "stats/LineUIView.h"
 
+#include "stats/ChartStyle.h"
+
 using namespace plat;
 
 namespace {
@@ -17,12 +19,11 @@ void LineUIView::drawRect(DrawContext& context, const Rect&) {
   // One row per colour; a colour without a name still shows its line.
   for (size_t i = 0; i < lineColor_.size(); ++i) {
     const double y = kRowHeight * double(i) + 10;
-    context.setStrokeColor(lineColor_[i]);
-    context.setFillColor(lineColor_[i]);
+    chartstyle::paintWith(context, lineColor_[i]);
     context.strokeLine({10, y}, {50, y});
     context.fillEllipse({30 - 2.5, y - 2.5, 5, 5});
     if (i >= lineName_.size()) continue;
-    context.setFillColor(Color::white(0.6));
+    context.setFillColor(chartstyle::textGrey());
     context.drawText(lineName_[i], {55, kRowHeight * double(i) + 1}, font);
   }
 }
