@@ -1,0 +1,34 @@
+// Fixture of the request-recipe tests: the study store, a device secret store, a loopback server
+// whose address is the server base, and hooks that record what a sender would show.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "online/ApiReply.h"
+#include "tests/store/StoreFixture.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempDeviceStore.h"
+
+namespace onlinetest {
+
+class ApiTest : public storetest::StoreTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  void setTestMode(bool on);
+  // Runs the request on this thread and returns it.
+  std::shared_ptr<HttpRequest> run(std::shared_ptr<HttpRequest> request);
+  // Hooks that record into shown_ ("message:...", "alert:title|message|button", "panel",
+  // "relogin"); with or without a relogin hook.
+  ApiReplyHooks recordingHooks(bool honoursRelogin);
+
+  std::unique_ptr<testsupport::TempDeviceStore> deviceStore_;
+  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  testsupport::ServerReply reply_ = testsupport::ServerReply::text("{\"result\":1}");
+  std::vector<std::string> shown_;
+};
+
+}  // namespace onlinetest
