@@ -113,8 +113,12 @@ int64_t leadingInteger(const std::string& field, int64_t low, int64_t high) {
   return value;
 }
 
-void runAll(const std::vector<std::string>& statements) {
-  for (const std::string& sql : statements) store().sql_delete(sql, "", kNoParams);
+// Empties each table in turn; raises on the first statement that fails.
+template <size_t N>
+void deleteFromTables(const char* const (&tables)[N]) {
+  for (const char* table : tables) {
+    store().sql_delete(std::string("delete from ") + table, "", kNoParams);
+  }
 }
 
 // Bytes of the whole current entry; raises ZipException for a damaged entry.
@@ -194,21 +198,19 @@ bool Data_Package::check_isSyn() {
 }
 
 void Data_Package::delete_isSyn() {
-  std::vector<std::string> statements;
-  for (const char* table : kWipedTables) statements.push_back(std::string("delete from ") + table);
-  statements.push_back("delete from Var_Config where " +
-                       nameCondition(kDeviceSettings, "<>", " and "));
-  runAll(statements);
+  deleteFromTables(kWipedTables);
+  store().sql_delete(
+      "delete from Var_Config where " + nameCondition(kDeviceSettings, "<>", " and "), "",
+      kNoParams);
   store().sql_update("update Var_Config set vc_uNeedSync = 1 where vc_uNeedSync = 0", "",
                      kNoParams);
 }
 
 void Data_Package::delete_UserData() {
-  std::vector<std::string> statements;
-  for (const char* table : kWipedTables) statements.push_back(std::string("delete from ") + table);
-  statements.push_back("delete from Var_Config where " +
-                       nameCondition(kProgressSettings, "=", " or "));
-  runAll(statements);
+  deleteFromTables(kWipedTables);
+  store().sql_delete(
+      "delete from Var_Config where " + nameCondition(kProgressSettings, "=", " or "), "",
+      kNoParams);
 }
 
 std::string Data_Package::getDataZipPath() {
@@ -355,9 +357,7 @@ void Data_Package::DataToDB(const Bytes& data) {
   SqlMgrController& sql = store().sqlMgr();
   sql.beginTransaction();
   try {
-    std::vector<std::string> wipes;
-    for (const char* table : kRestoredTables) wipes.push_back(std::string("delete from ") + table);
-    runAll(wipes);
+    deleteFromTables(kRestoredTables);
     applyLines(lines);
     store().OpenMechine_FamiliarityFromDay(14);
     store().OpenMechine_ForgetWordsFromDay(14);
