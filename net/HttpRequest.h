@@ -308,6 +308,12 @@ class HttpRequest : public plat::Operation {
   // Bandwidth accounting; nothing is throttled unless a limit is set (none in this application).
   static void incrementBandwidthUsedInLastSecond(uint64_t bytes);
 
+  // When a response stops being current (unix time): now plus `maxAge`, else now plus the
+  // "max-age" of "Cache-Control", else the "Expires" date; nothing when none is known.
+  static std::optional<double> expiryDateForRequest(const HttpRequest& request, double maxAge);
+  // An HTTP date, with or without the weekday and the seconds; nothing when it can't be read.
+  static std::optional<double> dateFromRFC1123String(const std::string& text);
+
   // The shared error objects.
   static HttpErrorPtr requestTimedOutError();
   static HttpErrorPtr authenticationError();
