@@ -305,8 +305,32 @@ class HttpRequest : public plat::Operation {
                             const std::string& contentType);
   // Closes and forgets idle kept connections whose time ran out.
   static void expirePersistentConnections();
-  // Bandwidth accounting; nothing is throttled unless a limit is set (none in this application).
+  // ---- Bandwidth shared by all requests (HttpRequest_throttle.cpp). Nothing is throttled unless
+  // a limit is set or the WWAN limit is on (neither in this application); usage is still counted.
+  // Throttling applies while a limit is set, unless it is for WWAN only and the device is not on
+  // WWAN.
+  static bool isBandwidthThrottled();
+  static uint64_t maxBandwidthPerSecond();
+  static void setMaxBandwidthPerSecond(uint64_t bytes);
+  // The mean of the last (up to 6) one-second windows.
+  static uint64_t averageBandwidthUsedPerSecond();
   static void incrementBandwidthUsedInLastSecond(uint64_t bytes);
+  // Closes the current window when it has ended, and sets the wake-up time when it is overspent.
+  static void measureBandwidthUsage();
+  // How many body bytes may be read now (0 when the window's budget is spent).
+  static uint64_t maxUploadReadLength();
+  // When paused connections may go on; nothing when none is set.
+  static std::optional<double> throttleWakeUpTime();
+  // true: 14800 bytes per second while the device is on WWAN, following reachability changes.
+  static void setShouldThrottleBandwidthForWWAN(bool throttle);
+  static void throttleBandwidthForWWANUsingLimit(uint64_t limit);
+  static void registerForNetworkReachabilityNotifications();
+  static void unsubscribeFromNetworkReachabilityNotifications();
+  static bool isNetworkReachableViaWWAN();
+  static void reachabilityChanged();
+  // Pauses this request's connection while the budget is spent and resumes it at the wake-up
+  // time (called from the status check, the stream's events and body reads).
+  void performThrottling();
 
   // When a response stops being current (unix time): now plus `maxAge`, else now plus the
   // "max-age" of "Cache-Control", else the "Expires" date; nothing when none is known.
@@ -394,7 +418,6 @@ class HttpRequest : public plat::Operation {
   bool configureProxies();
   void attemptToApplyCredentialsAndResume();
   void attemptToApplyProxyCredentialsAndResume();
-  void performThrottling() {}
 
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };

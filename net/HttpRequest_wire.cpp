@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/HttpInputStream.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "net/HttpRequestShared.h"
@@ -60,11 +61,12 @@ void HttpRequest::startRequest() {
       plat::files::exists(postBodyFilePath_)) {
     const bool compressed =
         !compressedPostBodyFilePath_.empty() && plat::files::exists(compressedPostBodyFilePath_);
-    body = plat::http::BodySource::fromFile(compressed ? compressedPostBodyFilePath_
-                                                       : postBodyFilePath_);
+    body = HttpInputStream::inputStreamWithFileAtPath(
+        compressed ? compressedPostBodyFilePath_ : postBodyFilePath_, self());
   } else if (postBody_ && !postBody_->empty()) {
-    body = plat::http::BodySource::fromBytes(
-        shouldCompressRequestBody_ && compressedPostBody_ ? compressedPostBody_ : postBody_);
+    body = HttpInputStream::inputStreamWithData(
+        shouldCompressRequestBody_ && compressedPostBody_ ? compressedPostBody_ : postBody_,
+        self());
   }
   if (!request_) {
     failWithError(HttpError::make(kHttpUnableToSetUpRequest, "Unable to create read stream"));
@@ -698,10 +700,8 @@ void HttpRequest::checkRequestStatus() {
     if (postLength_ > 0) {
       lastBytesSent_ = totalBytesSent_;
       totalBytesSent_ = readStream_->bodyBytesWritten();
-      if (totalBytesSent_ > lastBytesSent_) {
-        lastActivityTime_ = now();
-        incrementBandwidthUsedInLastSecond(totalBytesSent_ - lastBytesSent_);
-      }
+      // The body's bytes were counted as they were read from it.
+      if (totalBytesSent_ > lastBytesSent_) lastActivityTime_ = now();
     }
     updateProgressIndicators();
   }
@@ -761,8 +761,4 @@ void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
   if (error_ || isCancelled()) return;
   destroyReadStream();
   failWithError(authenticationError());
-}
-
-void HttpRequest::incrementBandwidthUsedInLastSecond(uint64_t) {
-  // No bandwidth limit is ever set in this application: nothing to count against.
 }

@@ -1,0 +1,218 @@
+// The bandwidth budget all requests share: one-second windows of counted bytes, the average of
+// the last windows, and the wake-up time until which throttled connections stay paused.
+#include <deque>
+#include <mutex>
+#include <numeric>
+
+#include "net/HttpRequest.h"
+#include "net/NetReachability.h"
+#include "platform/base/Clock.h"
+#include "platform/base/NotificationCenter.h"
+
+namespace {
+
+constexpr uint64_t kWWANBandwidthLimit = 14800;
+constexpr size_t kTrackedWindows = 6;
+
+struct Bandwidth {
+  std::mutex lock;  // never taken twice: the window is closed only from measuring
+  uint64_t maxBandwidthPerSecond = 0;
+  uint64_t bandwidthUsedInLastSecond = 0;
+  std::optional<double> bandwidthMeasurementDate;
+  std::deque<uint64_t> bandwidthUsageTracker;
+  uint64_t averageBandwidthUsedPerSecond = 0;
+  std::optional<double> throttleWakeUpTime;
+  bool isBandwidthThrottled = false;
+  bool shouldThrottleBandwidthForWWANOnly = false;
+  std::shared_ptr<NetReachability> reachability;
+};
+
+Bandwidth& bandwidth() {
+  static Bandwidth* state = new Bandwidth();  // used by requests still running at exit
+  return *state;
+}
+
+double now() {
+  return plat::Clock::current().now();
+}
+
+// With the lock held. A limit of 0 throttles nothing, even while on WWAN.
+bool throttlingApplies(const Bandwidth& b) {
+  return b.maxBandwidthPerSecond > 0 &&
+         (b.isBandwidthThrottled || !b.shouldThrottleBandwidthForWWANOnly);
+}
+
+// With the lock held. A window more than a second ahead means the clock was set back: it ends
+// now, rather than holding connections back for as long as the clock jumped.
+bool windowEnded(const Bandwidth& b) {
+  if (!b.bandwidthMeasurementDate) return true;
+  const double end = *b.bandwidthMeasurementDate;
+  return end <= now() || end > now() + 1;
+}
+
+// With the lock held: closes the current window and starts the next.
+void recordBandwidthUsage(Bandwidth& b) {
+  if (b.bandwidthUsedInLastSecond == 0) {
+    b.bandwidthUsageTracker.clear();
+  } else {
+    double interval = b.bandwidthMeasurementDate ? *b.bandwidthMeasurementDate - now() : 0;
+    while ((interval < 0 || b.bandwidthUsageTracker.size() >= kTrackedWindows) &&
+           !b.bandwidthUsageTracker.empty()) {
+      b.bandwidthUsageTracker.pop_front();
+      interval += 1;
+    }
+  }
+  b.bandwidthUsageTracker.push_back(b.bandwidthUsedInLastSecond);
+  b.bandwidthMeasurementDate = now() + 1;
+  b.bandwidthUsedInLastSecond = 0;
+  const uint64_t total =
+      std::accumulate(b.bandwidthUsageTracker.begin(), b.bandwidthUsageTracker.end(), uint64_t{0});
+  b.averageBandwidthUsedPerSecond = total / b.bandwidthUsageTracker.size();
+}
+
+}  // namespace
+
+bool HttpRequest::isBandwidthThrottled() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  return throttlingApplies(bandwidth());
+}
+
+uint64_t HttpRequest::maxBandwidthPerSecond() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  return bandwidth().maxBandwidthPerSecond;
+}
+
+void HttpRequest::setMaxBandwidthPerSecond(uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  bandwidth().maxBandwidthPerSecond = bytes;
+}
+
+uint64_t HttpRequest::averageBandwidthUsedPerSecond() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  return bandwidth().averageBandwidthUsedPerSecond;
+}
+
+std::optional<double> HttpRequest::throttleWakeUpTime() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  return bandwidth().throttleWakeUpTime;
+}
+
+void HttpRequest::incrementBandwidthUsedInLastSecond(uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  bandwidth().bandwidthUsedInLastSecond += bytes;
+}
+
+void HttpRequest::measureBandwidthUsage() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  Bandwidth& b = bandwidth();
+  if (b.bandwidthMeasurementDate && *b.bandwidthMeasurementDate > now() + 1)
+    b.throttleWakeUpTime.reset();
+  if (windowEnded(b)) recordBandwidthUsage(b);
+  if (throttlingApplies(b) && b.bandwidthUsedInLastSecond > b.maxBandwidthPerSecond) {
+    const double over = static_cast<double>(b.bandwidthUsedInLastSecond - b.maxBandwidthPerSecond);
+    b.throttleWakeUpTime =
+        *b.bandwidthMeasurementDate + over / static_cast<double>(b.maxBandwidthPerSecond);
+  }
+}
+
+uint64_t HttpRequest::maxUploadReadLength() {
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  Bandwidth& b = bandwidth();
+  uint64_t budget = b.maxBandwidthPerSecond / 4;
+  if (b.maxBandwidthPerSecond > 0 &&
+      b.bandwidthUsedInLastSecond + budget > b.maxBandwidthPerSecond) {
+    budget = b.bandwidthUsedInLastSecond < b.maxBandwidthPerSecond
+                 ? b.maxBandwidthPerSecond - b.bandwidthUsedInLastSecond
+                 : 0;
+  }
+  if (budget != 0 && (!b.bandwidthMeasurementDate || !windowEnded(b))) return budget;
+  b.throttleWakeUpTime = b.bandwidthMeasurementDate;
+  return budget;
+}
+
+void HttpRequest::performThrottling() {
+  if (!readStream_ || complete_) return;
+  measureBandwidthUsage();
+  enum class Action { None, Pause, Resume } action = Action::None;
+  {
+    std::lock_guard<std::mutex> lock(bandwidth().lock);
+    const Bandwidth& b = bandwidth();
+    if (!throttlingApplies(b)) {
+      action = Action::Resume;
+    } else if (b.throttleWakeUpTime) {
+      action = *b.throttleWakeUpTime > now() ? Action::Pause : Action::Resume;
+    }
+  }
+  if (action == Action::Resume && !readStreamIsScheduled_) scheduleReadStream();
+  if (action != Action::Pause || !readStreamIsScheduled_) return;
+  // Paused from the loop, not from inside one of the stream's own events (reads of its body or
+  // its response), which it finishes first.
+  std::weak_ptr<HttpRequest> weak = self();
+  plat::RunLoop::current().perform(
+      [weak] {
+        auto request = weak.lock();
+        if (!request) return;
+        std::lock_guard<std::recursive_mutex> lock(request->cancelledLock_);
+        std::optional<double> wakeUp = throttleWakeUpTime();
+        if (!request->complete_ && request->readStreamIsScheduled_ && isBandwidthThrottled() &&
+            wakeUp && *wakeUp > now())
+          request->unscheduleReadStream();
+      },
+      runLoopMode_);
+}
+
+// ---- The WWAN limit
+
+void HttpRequest::setShouldThrottleBandwidthForWWAN(bool throttle) {
+  if (throttle) {
+    throttleBandwidthForWWANUsingLimit(kWWANBandwidthLimit);
+    return;
+  }
+  unsubscribeFromNetworkReachabilityNotifications();
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  bandwidth().maxBandwidthPerSecond = 0;
+  bandwidth().shouldThrottleBandwidthForWWANOnly = false;
+  bandwidth().isBandwidthThrottled = false;
+}
+
+void HttpRequest::throttleBandwidthForWWANUsingLimit(uint64_t limit) {
+  {
+    std::lock_guard<std::mutex> lock(bandwidth().lock);
+    bandwidth().shouldThrottleBandwidthForWWANOnly = true;
+    bandwidth().maxBandwidthPerSecond = limit;
+  }
+  registerForNetworkReachabilityNotifications();
+  reachabilityChanged();
+}
+
+void HttpRequest::registerForNetworkReachabilityNotifications() {
+  unsubscribeFromNetworkReachabilityNotifications();
+  auto monitor = NetReachability::reachabilityForInternetConnection();
+  if (!monitor) return;
+  monitor->startNotifier();
+  plat::NotificationCenter::defaultCenter().addObserver(
+      &bandwidth(), kNetworkReachabilityChangedNotification, monitor.get(),
+      [](const plat::Notification&) { reachabilityChanged(); });
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  bandwidth().reachability = std::move(monitor);
+}
+
+void HttpRequest::unsubscribeFromNetworkReachabilityNotifications() {
+  plat::NotificationCenter::defaultCenter().removeObserver(&bandwidth());
+  std::shared_ptr<NetReachability> monitor;
+  {
+    std::lock_guard<std::mutex> lock(bandwidth().lock);
+    monitor = std::move(bandwidth().reachability);
+  }
+}
+
+bool HttpRequest::isNetworkReachableViaWWAN() {
+  auto monitor = NetReachability::reachabilityForInternetConnection();
+  return monitor && monitor->currentReachabilityStatus() == ReachableViaWWAN;
+}
+
+void HttpRequest::reachabilityChanged() {
+  const bool onWWAN = isNetworkReachableViaWWAN();
+  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  bandwidth().isBandwidthThrottled = onWWAN;
+}

@@ -1,0 +1,155 @@
+// The shared bandwidth budget: windows and their average, the read budget of request bodies, the
+// wake-up time of paused connections, the WWAN limit following reachability, and a paced reply
+// slowed down by a limit.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "net/HttpInputStream.h"
+#include "net/HttpRequest.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/support/FakeNetwork.h"
+#include "tests/support/VirtualTime.h"
+
+using namespace nettest;
+
+namespace {
+
+// Each test's virtual time starts after the last one's, since the windows are process-wide.
+double nextStart() {
+  static double start = 1'000'000'000.0;
+  return start += 10'000;
+}
+
+class HttpThrottleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Whatever earlier requests counted ends in a window of its own: seen from this test's clock
+    // it lies ahead, as after the clock was set back.
+    HttpRequest::measureBandwidthUsage();
+  }
+  void TearDown() override { HttpRequest::setShouldThrottleBandwidthForWWAN(false); }
+
+  // Closes the current window `seconds` after it began.
+  void closeWindowAfter(double seconds, uint64_t bytes) {
+    HttpRequest::incrementBandwidthUsedInLastSecond(bytes);
+    time.clock().advance(seconds);
+    HttpRequest::measureBandwidthUsage();
+  }
+
+  testsupport::VirtualTime time{nextStart()};
+};
+
+TEST_F(HttpThrottleTest, AverageCoversTheLastSixWindowsAndRestartsAfterASilentOne) {
+  for (uint64_t bytes = 100; bytes <= 700; bytes += 100) closeWindowAfter(1, bytes);
+  EXPECT_EQ(HttpRequest::averageBandwidthUsedPerSecond(), (200 + 300 + 400 + 500 + 600 + 700) / 6);
+
+  closeWindowAfter(1, 0);
+  EXPECT_EQ(HttpRequest::averageBandwidthUsedPerSecond(), 0u);
+  closeWindowAfter(1.5, 800);  // measured late: the silent window is dropped
+  EXPECT_EQ(HttpRequest::averageBandwidthUsedPerSecond(), 800u);
+}
+
+TEST_F(HttpThrottleTest, OverspendingPausesUntilTheDebtIsPaid) {
+  HttpRequest::setMaxBandwidthPerSecond(1000);
+  EXPECT_TRUE(HttpRequest::isBandwidthThrottled());
+  const double windowEnd = time.now() + 1;
+  HttpRequest::incrementBandwidthUsedInLastSecond(1500);
+  HttpRequest::measureBandwidthUsage();
+  ASSERT_TRUE(HttpRequest::throttleWakeUpTime());
+  EXPECT_DOUBLE_EQ(*HttpRequest::throttleWakeUpTime(), windowEnd + 0.5);
+
+  // The clock set back by an hour: the window and the pause end now, not an hour later.
+  time.clock().advance(-3600);
+  HttpRequest::measureBandwidthUsage();
+  EXPECT_FALSE(HttpRequest::throttleWakeUpTime());
+  EXPECT_EQ(HttpRequest::maxUploadReadLength(), 250u);
+}
+
+TEST_F(HttpThrottleTest, BodyReadsTakeAQuarterOfTheLimitAndNeverStall) {
+  HttpRequest::setMaxBandwidthPerSecond(1000);
+  auto body = std::make_shared<const std::vector<uint8_t>>(4000, 'x');
+  auto stream = HttpInputStream::inputStreamWithData(body, nullptr);
+  ASSERT_TRUE(stream->open());
+  std::vector<uint8_t> buffer(4096);
+
+  EXPECT_EQ(HttpRequest::maxUploadReadLength(), 250u);
+  EXPECT_EQ(stream->read(buffer.data(), buffer.size()), 250);
+  HttpRequest::incrementBandwidthUsedInLastSecond(650);  // 900 counted
+  EXPECT_EQ(HttpRequest::maxUploadReadLength(), 100u);
+  EXPECT_EQ(stream->read(buffer.data(), buffer.size()), 100);
+  // The limit is spent: one byte at a time, and paused connections wait for the next window.
+  EXPECT_EQ(stream->read(buffer.data(), buffer.size()), 1);
+  EXPECT_EQ(HttpRequest::throttleWakeUpTime(), time.now() + 1);
+
+  HttpRequest::setMaxBandwidthPerSecond(0);
+  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+  EXPECT_EQ(stream->read(buffer.data(), buffer.size()), 4000 - 351);
+  closeWindowAfter(1.5, 0);  // late, so that only this window counts
+  EXPECT_EQ(HttpRequest::averageBandwidthUsedPerSecond(), 4000u + 650);  // every byte read
+}
+
+TEST_F(HttpThrottleTest, WWANLimitAppliesOnlyWhileOnWWAN) {
+  testsupport::FakeNetwork network;  // on WiFi
+  HttpRequest::setShouldThrottleBandwidthForWWAN(true);
+  EXPECT_EQ(HttpRequest::maxBandwidthPerSecond(), 14800u);
+  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+
+  network.online(/*cellular=*/true);
+  time.runUntilIdle();
+  EXPECT_TRUE(HttpRequest::isBandwidthThrottled());
+  network.online();
+  time.runUntilIdle();
+  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+
+  HttpRequest::setShouldThrottleBandwidthForWWAN(false);
+  network.online(true);
+  time.runUntilIdle();
+  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+  EXPECT_EQ(HttpRequest::maxBandwidthPerSecond(), 0u);
+}
+
+TEST_F(HttpThrottleTest, ALimitOfZeroThrottlesNothingEvenOnWWAN) {
+  testsupport::FakeNetwork network;
+  network.online(/*cellular=*/true);
+  HttpRequest::setShouldThrottleBandwidthForWWAN(true);
+  EXPECT_TRUE(HttpRequest::isBandwidthThrottled());
+  HttpRequest::setMaxBandwidthPerSecond(0);
+  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+  HttpRequest::incrementBandwidthUsedInLastSecond(5000);
+  HttpRequest::measureBandwidthUsage();
+  EXPECT_EQ(HttpRequest::maxUploadReadLength(), 0u);
+}
+
+class HttpThrottledRequestTest : public NetTest {
+ protected:
+  void TearDown() override {
+    HttpRequest::setMaxBandwidthPerSecond(0);
+    NetTest::TearDown();
+  }
+};
+
+TEST_F(HttpThrottledRequestTest, APacedReplyWaitsOutTheOverspentWindow) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply = ServerReply::text(std::string(6000, 'w'));
+    reply.pieceSize = 1000;
+    reply.pieceDelay = 0.02;
+    return reply;
+  });
+  auto timed = [&] {
+    auto start = std::chrono::steady_clock::now();
+    Recorder recorder;
+    auto request = HttpRequest::requestWithURL(server.url("/paced"));
+    startAndWait(request, recorder);
+    request->setDelegate(nullptr);
+    EXPECT_EQ(request->responseString().value_or("").size(), 6000u);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  // 3000 bytes in a window of 2000 hold the rest back for at least half a second.
+  HttpRequest::setMaxBandwidthPerSecond(2000);
+  EXPECT_GT(timed(), 0.45);
+  HttpRequest::setMaxBandwidthPerSecond(0);
+  EXPECT_LT(timed(), 0.4);
+}
+
+}  // namespace
