@@ -378,8 +378,13 @@ struct HttpStream::Impl {
   }
 
   void pumpSending() {
+    bool refilled = false;
     while (phase == Phase::Sending) {
       if (sendOffset == sendBuffer.size()) {
+        // One piece of the body per turn of the loop: the owner may unschedule the stream in
+        // between (bandwidth throttling) and it then sends nothing until scheduled again.
+        if (refilled) return watch(connection->fd(), kFdWritable);
+        refilled = true;
         if (!refillSendBuffer()) {
           if (phase != Phase::Sending) return;
           startReceiving();

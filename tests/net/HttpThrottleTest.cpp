@@ -1,6 +1,6 @@
 // The shared bandwidth budget: windows and their average, the read budget of request bodies, the
-// wake-up time of paused connections, the WWAN limit following reachability, and a paced reply
-// slowed down by a limit.
+// wake-up time of paused connections, the WWAN limit following reachability, and a paced reply and
+// an upload slowed down by a limit.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -146,6 +146,27 @@ TEST_F(HttpThrottledRequestTest, APacedReplyWaitsOutTheOverspentWindow) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   };
   // 3000 bytes in a window of 2000 hold the rest back for at least half a second.
+  HttpRequest::setMaxBandwidthPerSecond(2000);
+  EXPECT_GT(timed(), 0.45);
+  HttpRequest::setMaxBandwidthPerSecond(0);
+  EXPECT_LT(timed(), 0.4);
+}
+
+TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {
+  LoopbackHttpServer server([](const ServerRequest& request) {
+    return ServerReply::text(std::to_string(request.body.size()));
+  });
+  auto timed = [&] {
+    auto start = std::chrono::steady_clock::now();
+    Recorder recorder;
+    auto request = HttpRequest::requestWithURL(server.url("/upload"));
+    request->appendPostData(std::string(6000, 'u'));
+    startAndWait(request, recorder);
+    request->setDelegate(nullptr);
+    EXPECT_EQ(request->responseString().value_or(""), "6000");
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  // The body is read a budget's worth at a time; overspending a window pauses the connection.
   HttpRequest::setMaxBandwidthPerSecond(2000);
   EXPECT_GT(timed(), 0.45);
   HttpRequest::setMaxBandwidthPerSecond(0);
