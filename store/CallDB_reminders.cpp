@@ -9,10 +9,18 @@ using plat::Value;
 namespace {
 
 // Stored meanings write their line breaks as the two characters "\n".
-std::string withLineBreaks(std::string text) {
-  for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
-    text.replace(at, 2, "\n");
-  return text;
+std::string withLineBreaks(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+      out += '\n';
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -40,8 +48,13 @@ Value CallDB::GetRandomForgetWordInfo() {
       throw;
     }
     setWordID(shownWord);
-    std::string text = "[顽固词]" + getWord_ShowName(words.at(0).asString()) + "\n";
-    for (size_t m = 0; m < meanings.size(); ++m) text += meanings.at(m).asString() + "\n";
+    std::string text = "[顽固词]";
+    text += getWord_ShowName(words.at(0).asString());
+    text += '\n';
+    for (size_t m = 0; m < meanings.size(); ++m) {
+      text += meanings.at(m).asString();
+      text += '\n';
+    }
     rows.append(Value::array({wordId, withLineBreaks(text)}));
   }
   return rows;

@@ -11,6 +11,9 @@ namespace {
 // Console output as usual, and the time per iteration of every run kept by name.
 class CapturingReporter : public benchmark::ConsoleReporter {
  public:
+  // No colour codes: the RATIO lines that follow must start their lines.
+  CapturingReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& run : runs) {
       if (run.run_type == Run::RT_Iteration && run.iterations > 0)
