@@ -1,0 +1,16 @@
+#include "stats/ChartPageStyle.h"
+
+namespace chartpage {
+
+std::vector<std::string> dayLabels() {
+  std::vector<std::string> labels;
+  for (int d = 13; d >= 10; --d) labels.push_back(std::to_string(d) + "天前");
+  for (int d = 9; d >= 3; --d) labels.push_back(std::to_string(d) + "\n天前");
+  for (const char* day : {"前", "昨", "今", "明", "后"})
+    labels.push_back(std::string(day) + "\n\n天");
+  for (int d = 3; d <= 9; ++d) labels.push_back(std::to_string(d) + "\n天后");
+  for (int d = 10; d <= 13; ++d) labels.push_back(std::to_string(d) + "天后");
+  return labels;
+}
+
+}  // namespace chartpage

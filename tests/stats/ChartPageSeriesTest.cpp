@@ -1,0 +1,167 @@
+// What each chart page hands its chart for known study data, and where the chart puts it.
+#include <gtest/gtest.h>
+
+#include "platform/view/ScrollView.h"
+#include "stats/DrawVScale.h"
+#include "stats/FamiliarityUIView.h"
+#include "stats/LearnReviewUIView.h"
+#include "stats/OblivionUIView.h"
+#include "stats/PressureUIView.h"
+#include "tests/stats/ChartPageFixture.h"
+
+using namespace plat;
+
+namespace {
+
+using chartpagetest::ChartPageTest;
+using Drawn = std::vector<std::pair<int, long>>;
+
+// Columns first..last, all at `v`, except the given overrides.
+Drawn flat(int first, int last, long v, std::vector<std::pair<int, long>> overrides = {}) {
+  Drawn out;
+  for (int c = first; c <= last; ++c) out.emplace_back(c, v);
+  for (auto [c, value] : overrides) out[size_t(c - first)].second = value;
+  return out;
+}
+
+TEST_F(ChartPageTest, LearningChartShowsPastDaysUpToTodayAndDueDaysFromToday) {
+  studied("a", 3, 1000, 3, 2.1);  // learnt 3 days ago, due the day after tomorrow
+  db_->InsertReViewWordsFromDay();
+  db_->InsertReViewWordsFromDay();
+
+  LearnReviewUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* chart = page.chart();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(chart->tag(), 13);
+  EXPECT_EQ(chart->superview(), page.viewWithTag(12));
+  EXPECT_EQ(chart->frame(), (Rect{0, 0, 640, 340}));
+  EXPECT_EQ(chart->HScaleNum(), 30);
+  EXPECT_EQ(chart->HscaleName().size(), 27u);
+  EXPECT_EQ(chart->HscaleName()[13], "今\n\n天");
+  EXPECT_EQ(chart->drawRect().y, 20);
+  EXPECT_EQ(chart->drawRect().height, 270);
+
+  // Days without a log entry are points on the base line, not gaps.
+  EXPECT_EQ(drawn(*chart, 0), flat(2, 15, 0, {{12, 3}}));
+  EXPECT_EQ(drawn(*chart, 1), flat(2, 15, 0, {{15, 2}}));
+  EXPECT_EQ(drawn(*chart, 2), flat(15, 28, 0, {{17, 3}}));
+
+  // The value scale shows the chart's scale.
+  EXPECT_EQ(page.valueScale()->VScaleNum(), chart->VScaleNum());
+  EXPECT_EQ(page.valueScale()->NumFromVScale(), chart->NumFromVScale());
+}
+
+TEST_F(ChartPageTest, RefreshingAgainKeepsOneChartAndRedrawsItWithNewNumbers) {
+  studied("a", 2, 1000, 1, 5);
+  LearnReviewUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* first = page.chart();
+  EXPECT_EQ(drawn(*first, 1).back(), (std::pair<int, long>{15, 0}));
+
+  for (int i = 0; i < 7; ++i) db_->InsertReViewWordsFromDay();
+  page.refreshData();
+  page.refreshContentSize();
+  EXPECT_EQ(page.chart(), first);
+  EXPECT_EQ(page.viewWithTag(12)->subviews().size(), 1u);
+  EXPECT_EQ(drawn(*first, 1).back(), (std::pair<int, long>{15, 7}));
+  EXPECT_EQ(page.valueScale()->NumFromVScale(), first->NumFromVScale());
+}
+
+TEST_F(ChartPageTest, FamiliarityChartCountsWordsRememberedForOverThirtySixtyAndNinetyDays) {
+  studied("a", 4, 1000, 2, 40);
+  studied("b", 2, 2000, 2, 70);
+  studied("c", 1, 3000, 2, 100);
+  studied("d", 5, 4000, 2, 10);
+
+  FamiliarityUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* chart = page.chart();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(chart->tag(), 23);
+  EXPECT_EQ(chart->HScaleNum(), 17);
+  ASSERT_EQ(chart->HscaleName().size(), 14u);
+  EXPECT_EQ(chart->HscaleName().front(), "13天前");
+  EXPECT_EQ(chart->HscaleName().back(), "今\n\n天");
+  EXPECT_EQ(chart->HscaleColor().count("14"), 1u);
+
+  EXPECT_EQ(drawn(*chart, 0), flat(2, 15, 0, {{15, 7}}));
+  EXPECT_EQ(drawn(*chart, 1), flat(2, 15, 0, {{15, 3}}));
+  EXPECT_EQ(drawn(*chart, 2), flat(2, 15, 0, {{15, 1}}));
+}
+
+TEST_F(ChartPageTest, ForgettingCurveWithNothingStudied) {
+  OblivionUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* chart = page.chart();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(chart->tag(), 33);
+  EXPECT_EQ(chart->frame().width, 740);
+  EXPECT_EQ(chart->beginPos(), (std::vector<int64_t>{2, 15, 2, 2}));
+
+  // Fixed top: 10 steps of 10, whatever the data.
+  EXPECT_EQ(chart->VScaleNum(), 10);
+  EXPECT_EQ(chart->NumFromVScale(), 10);
+  EXPECT_EQ(page.valueScale()->VScaleNum(), 10);
+
+  EXPECT_TRUE(chart->Points()[0].empty());
+  EXPECT_EQ(drawn(*chart, 1), flat(15, 28, 100));
+  const Drawn reference = drawn(*chart, 2);
+  ASSERT_EQ(reference.size(), 27u);
+  EXPECT_EQ(reference.front(), (std::pair<int, long>{2, 100}));
+  EXPECT_EQ(reference[1], (std::pair<int, long>{3, 34}));  // 33.7
+  EXPECT_EQ(reference.back(), (std::pair<int, long>{28, 20}));
+}
+
+TEST_F(ChartPageTest, ForgettingCurveStartsAtTheFirstStudyDay) {
+  studied("a", 10, 1000, 5, 0.5);  // all due tomorrow
+  OblivionUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* chart = page.chart();
+
+  const Drawn logged = drawn(*chart, 0);
+  ASSERT_EQ(logged.size(), 6u);
+  EXPECT_EQ(logged.front().first, 10);
+  EXPECT_EQ(logged.back().first, 15);
+  // Days before today have no logged value and read 100; the projection drops once all are due.
+  EXPECT_EQ(logged.front().second, 100);
+  const Drawn projected = drawn(*chart, 1);
+  ASSERT_EQ(projected.size(), 14u);
+  EXPECT_EQ(projected.front(), (std::pair<int, long>{15, 20}));
+  EXPECT_EQ(projected.back(), (std::pair<int, long>{28, 20}));
+}
+
+TEST_F(ChartPageTest, PressureChartIsFilledOnceWithItsFixedCurves) {
+  PressureUIView page(pageFrame_);
+  page.refreshData();
+  DrawTable* chart = page.chart();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(chart->tag(), 43);
+  EXPECT_EQ(chart->HScaleNum(), 19);
+  ASSERT_EQ(chart->HscaleName().size(), 16u);
+  EXPECT_EQ(chart->HscaleName()[0], "第\n1\n天");
+  EXPECT_EQ(chart->HscaleName()[15], "第\n16\n天");
+  EXPECT_TRUE(chart->HscaleColor().empty());
+  EXPECT_EQ(chart->NumFromVScale(), 30);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+
+  const Drawn planning = drawn(*chart, 0);
+  const Drawn plan = drawn(*chart, 1);
+  ASSERT_EQ(planning.size(), 16u);
+  ASSERT_EQ(plan.size(), 16u);
+  EXPECT_EQ(planning.front(), (std::pair<int, long>{2, 50}));
+  EXPECT_EQ(planning.back(), (std::pair<int, long>{17, 178}));
+  EXPECT_EQ(plan.front(), (std::pair<int, long>{2, 50}));
+  EXPECT_EQ(plan[7], (std::pair<int, long>{9, 250}));
+  EXPECT_EQ(plan.back(), (std::pair<int, long>{17, 300}));
+
+  // A second visit neither rebuilds nor reloads: the points are the very same objects' values.
+  const auto before = chart->Points();
+  const P_Point* firstPoint = chart->Points()[0].data();
+  page.refreshData();
+  EXPECT_EQ(page.chart(), chart);
+  EXPECT_EQ(chart->Points()[0].data(), firstPoint);
+  EXPECT_EQ(chart->Points(), before);
+}
+
+}  // namespace
