@@ -1,0 +1,203 @@
+// The sync down: the request for the dump's address, the version test and the confirmation, the
+// archive download with its progress, and the apply thread.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "net/HttpFormDataRequest.h"
+#include "online/ApiRequest.h"
+#include "online/Data_Backup.h"
+#include "online/Data_BackupValues.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Clock.h"
+#include "platform/base/DateFormat.h"
+#include "platform/base/Files.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+
+namespace {
+
+using databackup::integerOf;
+using databackup::reasonOf;
+using databackup::text;
+
+// Both versions are compared as single-precision numbers; a missing one reads as 0.
+float versionOf(const plat::Value& value) {
+  if (value.isNumber()) return static_cast<float>(value.asDouble());
+  if (value.isString()) return std::strtof(value.asString().c_str(), nullptr);
+  return 0;
+}
+
+std::string replaceFirst(std::string format, const std::string& mark, const std::string& with) {
+  if (size_t at = format.find(mark); at != std::string::npos) format.replace(at, mark.size(), with);
+  return format;
+}
+
+}  // namespace
+
+void Data_Backup::downData(int mode) {
+  hooks_.panelChange(text("data_syn"), text("data_syn_progress"));
+  auto request = ApiRequest::post("synchronize_all_down.php");
+  request->setUsername(std::to_string(mode));
+  request->setDelegate(this);
+  request->setDidFinishSelector([this](HttpRequest& r) { downFinished(r); });
+  request->setDidFailSelector([this](HttpRequest& r) { downFailed(r); });
+  keepRequest(request);
+  request->startAsynchronous();
+}
+
+void Data_Backup::downFinished(HttpRequest& request) {
+  dropRequest(request);
+  const bool fromSettings = request.username() == std::to_string(kModeSettings);
+  int status = request.responseStatusCode();
+  auto decoded = ApiReply::decode(request.responseString().value_or(""));
+  const bool refused = status >= 200 && status <= 299 && decoded && !decoded->succeeded();
+  auto reply = ApiReply::handleFinished(request, replyHooks(fromSettings),
+                                        ApiReply::SynVarStep::OnFailureOnly);
+  if (!reply) {
+    if (refused) tellFailed();
+    return;
+  }
+  tempLoginData_ = reply->object();
+
+  const plat::Value& synVar = reply->synVar();
+  float device = versionOf(plat::Value(CallDB::callDB()->getPersonalValue("v_lexicon")));
+  float server = synVar.isDictionary() ? versionOf(synVar["sLastSynVersion"]) : 0;
+  if (device < server) {
+    hooks_.panelHide();
+    hooks_.showMessage(text("alermsg_eg6"));
+    tellFailed();
+    return;
+  }
+
+  const plat::Value& file = reply->object()["syn_file"];
+  urlName_ = file.isString() ? file.asString() : std::string();
+  if (urlName_.empty()) {
+    // Nothing to download from: the sync down ends as one the server refused.
+    failSyncDown();
+    return;
+  }
+
+  if (fromSettings) {
+    hooks_.panelHide();
+    int64_t lastSync = synVar.isDictionary() ? integerOf(synVar["nLastSynTime"]) : 0;
+    std::string when = backupTimeText(lastSync);
+    auto alert = plat::AlertView::create("提示", replaceFirst(text("databackup_eg1"), "%@", when),
+                                         this, "取消", {"确定"});
+    alert->setTag(kConfirmTag);
+    hooks_.showConfirmation(alert);
+    return;
+  }
+  downFile();
+}
+
+std::string Data_Backup::backupTimeText(int64_t unixTime) {
+  double wallClock =
+      MyDate::localDateFromUnix(static_cast<double>(unixTime)) + plat::kReferenceDateOffset;
+  return plat::DateFormat("yyyy-MM-dd HH:mm", plat::TimeZone::utc()).format(wallClock);
+}
+
+void Data_Backup::failSyncDown() {
+  hooks_.panelHide();
+  tellFailed();
+}
+
+void Data_Backup::downFailed(HttpRequest& request) {
+  dropRequest(request);
+  ApiReply::handleFailed(request, replyHooks(false));
+}
+
+void Data_Backup::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
+  if (alert.tag() != kConfirmTag || buttonIndex != 1) return;
+  performOnMain([](Data_Backup& self) { self.alertClick(); });
+}
+
+void Data_Backup::alertClick() {
+  if (hooks_.closeProgram) hooks_.closeProgram();
+  hooks_.panelShowList({text("data_syn")});
+  downFile();
+}
+
+void Data_Backup::downFile() {
+  hooks_.panelChange(text("data_syn"), text("download_zero"));
+  auto request = HttpFormDataRequest::requestWithURL(urlName_);
+  request->setRequestMethod("GET");
+  request->setDelegate(this);
+  request->setDownloadProgressDelegate(this);
+  request->setShowAccurateProgress(true);
+  request->setDidFinishSelector([this](HttpRequest& r) { downFileFinished(r); });
+  request->setDidFailSelector([this](HttpRequest& r) { downFileFailed(r); });
+  keepRequest(request);
+  request->startAsynchronous();
+}
+
+std::string Data_Backup::downloadProgressText(double fraction) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "下载 %i％", static_cast<int>(fraction * 100));
+  return buffer;
+}
+
+void Data_Backup::setProgress(double fraction) {
+  hooks_.panelChange(text("data_syn"), downloadProgressText(fraction));
+}
+
+std::string Data_Backup::archiveFileName(const std::string& address) {
+  std::string path = address.substr(0, address.find_first_of("?#"));
+  std::string name = plat::files::lastPathComponent(path);
+  if (name.empty() || name == "." || name == "..") {
+    return "syn_download.zip";
+  }
+  return name;
+}
+
+void Data_Backup::downFileFinished(HttpRequest& request) {
+  dropRequest(request);
+  int status = request.responseStatusCode();
+  if (status < 200 || status > 299) {
+    hooks_.panelHide();
+    return;
+  }
+  auto bytes = request.responseData().value_or(HttpRequest::Bytes());
+  plat::files::createDirectories(plat::AppHome::cachesDir());
+  std::string path = plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_));
+  if (!plat::files::writeFileAtomically(path, std::string(bytes.begin(), bytes.end()))) {
+    // No room for the archive: the device's data stays as it is.
+    applyFailed("The downloaded data could not be saved.");
+    return;
+  }
+  hooks_.panelChange(text("data_syn"), text("data_syn_write"));
+  plat::Value reply = tempLoginData_;
+  startThread([this, path, reply] { update_thread(path, reply); });
+}
+
+void Data_Backup::downFileFailed(HttpRequest& request) {
+  downFailed(request);
+}
+
+void Data_Backup::update_thread(const std::string& path, const plat::Value& reply) {
+  try {
+    dataPackage_.backupDataToDB(path);
+  } catch (const std::exception& error) {
+    // The archive was refused as a whole and the device keeps its data; the server values
+    // belong to the dump, so they are not stored either.
+    std::string reason = reasonOf(error);
+    performOnMain([reason](Data_Backup& self) { self.applyFailed(reason); });
+    return;
+  }
+  ApiReply(reply).saveSynVar();
+  performOnMain([](Data_Backup& self) { self.downComplete(); });
+}
+
+void Data_Backup::downComplete() {
+  if (hooks_.downDataFinish) hooks_.downDataFinish();
+  if (hooks_.cleardata_learn) hooks_.cleardata_learn();
+  hooks_.panelChange(text("data_syn"), text("data_syn_finish"));
+  tellFinished();
+}
+
+void Data_Backup::applyFailed(const std::string& reason) {
+  hooks_.panelHide();
+  hooks_.showMessage(reason);
+  tellFailed();
+}
