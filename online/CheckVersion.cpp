@@ -1,0 +1,168 @@
+#include "online/CheckVersion.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <mutex>
+
+#include "json/JsonCodec.h"
+#include "online/ApiReply.h"
+#include "platform/base/Bundle.h"
+#include "platform/view/Application.h"
+#include "store/CallDB.h"
+#include "ui/MyAlerView.h"
+
+namespace {
+
+constexpr const char* kStartTag = "star";
+constexpr const char* kSettingTag = "setting";
+
+struct StoreSettings {
+  std::mutex mutex;
+  std::string lookupBase = "https://itunes.apple.com";
+  std::string storeIdentifier;  // "" until set: the bundle's value
+};
+
+StoreSettings& settings() {
+  static StoreSettings s;
+  return s;
+}
+
+std::string text(const char* key) {
+  return plat::localized(key, "InfoPlist");
+}
+
+// The store's number for "version", which it sends as text; a plain number is taken as it is.
+float storeVersionOf(const plat::Value& version) {
+  if (version.isNumber()) return static_cast<float>(version.asDouble());
+  return CheckVersion::versionNumber(version.asString());
+}
+
+}  // namespace
+
+CheckVersion::CheckVersion() : networkQueue_(HttpNetworkQueue::queue()) {
+  networkQueue_->setMaxConcurrentOperationCount(1);
+  networkQueue_->go();
+}
+
+CheckVersion::~CheckVersion() {
+  for (const auto& operation : networkQueue_->operations()) {
+    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation)) {
+      request->clearDelegatesAndCancel();
+    }
+  }
+  if (auto offer = offer_.lock()) offer->setDelegate(nullptr);
+}
+
+void CheckVersion::CheckVersion_starMachine() {
+  if (!CallDB::callDB()->isCheckUpdate_Program()) return;
+  lookup(kStartTag, false);
+}
+
+void CheckVersion::CheckVersion_setting() {
+  lookup(kSettingTag, true);
+}
+
+void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
+  auto request = HttpRequest::requestWithURL(lookupAddress());
+  request->setUsername(tag);
+  request->setDelegate(this);
+  request->setDidFinishSelector([this](HttpRequest& r) { checkVersionFinish(r); });
+  // Without a fail operation the start-up check stays silent (the delegate's default does nothing).
+  if (reportFailure) request->setDidFailSelector([this](HttpRequest& r) { checkVersionFaild(r); });
+  networkQueue_->addOperation(request);
+}
+
+void CheckVersion::checkVersionFinish(HttpRequest& request) {
+  const bool fromSettings = request.username() == kSettingTag;
+  const std::optional<HttpRequest::Bytes> body = request.responseData();
+  const plat::Value reply = body ? objectFromJSONData(*body) : plat::Value();
+  const plat::Value& results = reply["results"];
+  if (results.size() > 0) {
+    const plat::Value& newest = results.at(0);
+    const float local = versionNumber(plat::Bundle::main().infoValue("CFBundleVersion"));
+    if (storeVersionOf(newest["version"]) > local) {
+      showOffer(request.username(), newest["releaseNotes"].asString());
+      return;
+    }
+  }
+  // Nothing newer found, or a reply that says nothing: the settings check says so.
+  if (fromSettings) ApiReplyHooks::defaultShowMessage(text("update_eg1"));
+}
+
+void CheckVersion::checkVersionFaild(HttpRequest& request) {
+  ApiReply::handleFailed(request, ApiReplyHooks());
+}
+
+void CheckVersion::showOffer(const std::string& tag, const std::string& releaseNotes) {
+  const bool fromSettings = tag == kSettingTag;
+  auto alert = plat::AlertView::create("更新", releaseNotes, this,
+                                       text(fromSettings ? "update_cancel2" : "update_cancel1"),
+                                       {text(fromSettings ? "update_ok2" : "update_ok1")});
+  alert->setTag(fromSettings ? kSettingAlertTag : kStartAlertTag);
+  offer_ = alert;
+  alert->show();
+}
+
+void CheckVersion::clickedButtonAtIndex(plat::AlertView& alert, int index) {
+  if (alert.tag() == kStartAlertTag) {
+    if (index == 0) {
+      CallDB::callDB()->saveCheckUpdateTime();
+    } else if (index == 1) {
+      openUpdatePage();
+    }
+  } else if (alert.tag() == kSettingAlertTag && index == 1) {
+    CallDB::callDB()->UpdatePersonalValue("CheckUpdateTime", "");
+    openUpdatePage();
+  }
+}
+
+void CheckVersion::openUpdatePage() {
+  plat::Application::shared().openURL(updatePageAddress());
+}
+
+std::string CheckVersion::lookupBase() {
+  std::lock_guard<std::mutex> lock(settings().mutex);
+  return settings().lookupBase;
+}
+
+void CheckVersion::setLookupBase(const std::string& base) {
+  std::lock_guard<std::mutex> lock(settings().mutex);
+  settings().lookupBase = base;
+}
+
+std::string CheckVersion::storeIdentifier() {
+  {
+    std::lock_guard<std::mutex> lock(settings().mutex);
+    if (!settings().storeIdentifier.empty()) return settings().storeIdentifier;
+  }
+  return plat::Bundle::main().infoValue("StoreIdentifier");
+}
+
+void CheckVersion::setStoreIdentifier(const std::string& identifier) {
+  std::lock_guard<std::mutex> lock(settings().mutex);
+  settings().storeIdentifier = identifier;
+}
+
+std::string CheckVersion::lookupAddress() {
+  return lookupBase() + "/lookup?id=" + storeIdentifier();
+}
+
+std::string CheckVersion::updatePageAddress() {
+  return "itms-apps://itunes.apple.com/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=" +
+         storeIdentifier() + "&mt=8";
+}
+
+float CheckVersion::versionNumber(const std::string& version) {
+  // Optional blanks and sign, digits, one decimal point, digits: what comes after is not part
+  // of the number ("3.2.1" is 3.2, "3.10" is 3.1).
+  size_t i = 0;
+  while (i < version.size() && std::isspace(static_cast<unsigned char>(version[i]))) ++i;
+  const size_t start = i;
+  if (i < version.size() && (version[i] == '+' || version[i] == '-')) ++i;
+  while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) ++i;
+  if (i < version.size() && version[i] == '.') {
+    ++i;
+    while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) ++i;
+  }
+  return std::strtof(version.substr(start, i - start).c_str(), nullptr);
+}

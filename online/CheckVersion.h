@@ -1,0 +1,59 @@
+// Asks the application store for the newest published version and offers the store's update
+// page when it is newer than the running one: at start-up (paused for three days after the
+// learner declines) and from the settings screen (which also says when nothing newer exists).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "net/HttpNetworkQueue.h"
+#include "net/HttpRequest.h"
+#include "platform/view/AlertView.h"
+
+class CheckVersion : public HttpRequestDelegate, public plat::AlertViewDelegate {
+ public:
+  static constexpr int kStartAlertTag = 2;
+  static constexpr int kSettingAlertTag = 4;
+
+  // Makes the request queue (one request at a time) and starts it.
+  CheckVersion();
+  // Clears the delegates of queued lookups and cancels them; a shown offer answers no one.
+  ~CheckVersion() override;
+  CheckVersion(const CheckVersion&) = delete;
+  CheckVersion& operator=(const CheckVersion&) = delete;
+
+  // The start-up check: only when the update-check rhythm allows it; failures show nothing.
+  void CheckVersion_starMachine();
+  // The settings check: always; failures and a current version are reported.
+  void CheckVersion_setting();
+
+  void checkVersionFinish(HttpRequest& request);
+  void checkVersionFaild(HttpRequest& request);
+  void clickedButtonAtIndex(plat::AlertView& alert, int index) override;
+
+  // ---- Where the store is (class-wide)
+  // Scheme and host of the store's lookup service, without a trailing "/".
+  static std::string lookupBase();
+  static void setLookupBase(const std::string& base);
+  // The application's store identifier: set, else the bundle's info value "StoreIdentifier".
+  static std::string storeIdentifier();
+  static void setStoreIdentifier(const std::string& identifier);
+  // "<lookup base>/lookup?id=<identifier>".
+  static std::string lookupAddress();
+  // The store's software-update page for the identifier.
+  static std::string updatePageAddress();
+
+  // The leading decimal number of a version text as a 32-bit float ("3.2.1" gives 3.2, no
+  // number gives 0).
+  static float versionNumber(const std::string& version);
+
+  const std::shared_ptr<HttpNetworkQueue>& networkQueue() const { return networkQueue_; }
+
+ private:
+  void lookup(const std::string& tag, bool reportFailure);
+  void showOffer(const std::string& tag, const std::string& releaseNotes);
+  static void openUpdatePage();
+
+  std::shared_ptr<HttpNetworkQueue> networkQueue_;
+  std::weak_ptr<plat::AlertView> offer_;
+};

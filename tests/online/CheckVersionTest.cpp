@@ -1,0 +1,275 @@
+#include "online/CheckVersion.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/base/RunLoop.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/view/Label.h"
+#include "platform/view/ViewController.h"
+#include "platform/view/Window.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "tests/store/StoreFixture.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "ui/MyAlerView.h"
+
+using testsupport::ServerReply;
+
+namespace {
+
+constexpr double kDay = 86400;
+constexpr const char* kUpdatePage =
+    "itms-apps://itunes.apple.com/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=424242&mt=8";
+
+class OneWindowApp : public plat::ApplicationDelegate {
+ public:
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window = std::make_shared<plat::Window>();
+    window->setRootViewController(std::make_shared<plat::ViewController>());
+    window->makeKeyAndVisible();
+    return true;
+  }
+  std::shared_ptr<plat::Window> window;
+};
+
+std::string storeReply(const std::string& version, const std::string& notes = "新版本说明") {
+  return R"({"resultCount":1,"results":[{"version":")" + version + R"(","releaseNotes":")" + notes +
+         R"("}]})";
+}
+
+// The store version is compared with the fixture bundle's CFBundleVersion, "3.5".
+class CheckVersionTest : public storetest::StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    plat::RunLoop::setMainThread();
+    testsupport::clearProxyEnvironment();
+    server_ = std::make_unique<testsupport::LoopbackHttpServer>(
+        [this](const testsupport::ServerRequest&) { return reply_; });
+    CheckVersion::setLookupBase(server_->url(""));
+    CheckVersion::setStoreIdentifier("424242");
+    // The store's clock stays virtual; the host leaves it alone and runs the screen.
+    host_ = std::make_unique<plat::HeadlessHost>(app_, plat::HeadlessHost::Options{false});
+    ASSERT_TRUE(host_->launch());
+    checker_ = std::make_unique<CheckVersion>();
+  }
+  void TearDown() override {
+    checker_.reset();
+    host_.reset();
+    plat::RunLoop::main().discardAllSources();
+    server_.reset();
+    CheckVersion::setLookupBase("https://itunes.apple.com");
+    CheckVersion::setStoreIdentifier("");
+    StoreTest::TearDown();
+  }
+
+  // Runs the main loop until the checker's lookups have ended and their reports arrived.
+  void waitForLookups(int served) {
+    ASSERT_TRUE(server_->waitForRequests(served));
+    ASSERT_TRUE(plat::RunLoop::main().runUntil(
+        [&] { return checker_->networkQueue()->operationCount() == 0; }));
+    plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+  }
+  // The bubble's text: the last message shown since the last forgetMessage().
+  std::string shownMessage() {
+    plat::Label* label = bubbleLabel();
+    return label ? label->text() : "";
+  }
+  void forgetMessage() {
+    if (plat::Label* label = bubbleLabel()) label->setText("");
+  }
+  static plat::Label* bubbleLabel() {
+    auto bubble = MyAlerView::sharedAler();
+    return bubble ? dynamic_cast<plat::Label*>(bubble->viewWithTag(MyAlerView::kLabelTag))
+                  : nullptr;
+  }
+  std::string checkUpdateTime() { return CallDB::callDB()->getPersonalValue("CheckUpdateTime"); }
+  const std::vector<std::string>& opened() { return plat::Application::shared().openedURLs(); }
+
+  std::shared_ptr<OneWindowApp> app_ = std::make_shared<OneWindowApp>();
+  std::unique_ptr<plat::HeadlessHost> host_;
+  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  ServerReply reply_ = ServerReply::text(storeReply("3.6"));
+  std::unique_ptr<CheckVersion> checker_;
+};
+
+}  // namespace
+
+TEST(CheckVersionNumberTest, LeadingDecimalNumberOnly) {
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.2"), 3.2f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.2.1"), 3.2f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.10"), 3.1f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber(" 4 beta"), 4.0f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("-1.5x"), -1.5f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("v3"), 0.0f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber(""), 0.0f);
+  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("1e5"), 1.0f);  // no exponents in versions
+  EXPECT_LT(CheckVersion::versionNumber("3.10"), CheckVersion::versionNumber("3.9"));
+}
+
+TEST_F(CheckVersionTest, SettingsOfferAcceptedClearsThePauseAndOpensTheUpdatePage) {
+  CallDB::callDB()->UpdatePersonalValue("CheckUpdateTime", "8000");
+  checker_->CheckVersion_setting();
+  waitForLookups(1);
+
+  const auto request = server_->lastRequest();
+  EXPECT_EQ(request.method, "GET");
+  EXPECT_EQ(request.path(), "/lookup");
+  EXPECT_EQ(request.query(), "id=424242");
+
+  plat::AlertView* alert = host_->visibleAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->title(), "更新");
+  EXPECT_EQ(alert->message(), "新版本说明");
+  EXPECT_EQ(alert->tag(), CheckVersion::kSettingAlertTag);
+  ASSERT_EQ(alert->numberOfButtons(), 2);
+  EXPECT_EQ(alert->buttonTitleAtIndex(alert->cancelButtonIndex()), "update_cancel2");
+  EXPECT_EQ(alert->buttonTitleAtIndex(alert->firstOtherButtonIndex()), "update_ok2");
+
+  ASSERT_TRUE(host_->pressAlertButton("update_ok2"));
+  EXPECT_EQ(checkUpdateTime(), "");
+  EXPECT_EQ(opened(), std::vector<std::string>{kUpdatePage});
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+}
+
+TEST_F(CheckVersionTest, SettingsOfferDeclinedChangesNothing) {
+  CallDB::callDB()->UpdatePersonalValue("CheckUpdateTime", "8000");
+  checker_->CheckVersion_setting();
+  waitForLookups(1);
+  ASSERT_TRUE(host_->pressAlertButton("update_cancel2"));
+  EXPECT_EQ(checkUpdateTime(), "8000");
+  EXPECT_TRUE(opened().empty());
+}
+
+TEST_F(CheckVersionTest, SettingsCheckRunsDespiteTheStartUpPause) {
+  CallDB::callDB()->saveCheckUpdateTime();
+  reply_ = ServerReply::text(storeReply("3.5"));
+  checker_->CheckVersion_setting();
+  waitForLookups(1);
+  EXPECT_EQ(shownMessage(), "update_eg1");
+}
+
+TEST_F(CheckVersionTest, StartUpOfferDeclinedPausesTheCheckForThreeDays) {
+  checker_->CheckVersion_starMachine();
+  waitForLookups(1);
+  plat::AlertView* alert = host_->visibleAlert();
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->tag(), CheckVersion::kStartAlertTag);
+  EXPECT_EQ(alert->buttonTitleAtIndex(alert->cancelButtonIndex()), "update_cancel1");
+  EXPECT_EQ(alert->buttonTitleAtIndex(alert->firstOtherButtonIndex()), "update_ok1");
+
+  ASSERT_TRUE(host_->pressAlertButton("update_cancel1"));
+  const int64_t declinedOn = MyDate::calendarDayId();
+  EXPECT_EQ(checkUpdateTime(), std::to_string(declinedOn));
+  EXPECT_TRUE(opened().empty());
+
+  for (int day = 0; day < 3; ++day) {
+    checker_->CheckVersion_starMachine();  // the day itself, then the next two: not asked
+    clock_->advance(kDay);
+  }
+  plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+  EXPECT_EQ(server_->requestCount(), 1);
+
+  ASSERT_EQ(MyDate::calendarDayId(), declinedOn + 3);
+  checker_->CheckVersion_starMachine();
+  waitForLookups(2);
+  EXPECT_NE(host_->visibleAlert(), nullptr);
+}
+
+TEST_F(CheckVersionTest, StartUpOfferAcceptedOpensThePageAndKeepsTheRhythm) {
+  checker_->CheckVersion_starMachine();
+  waitForLookups(1);
+  ASSERT_TRUE(host_->pressAlertButton(1));
+  EXPECT_EQ(opened(), std::vector<std::string>{kUpdatePage});
+  EXPECT_EQ(checkUpdateTime(), "");
+}
+
+TEST_F(CheckVersionTest, SameOrOlderStoreVersionOffersNothing) {
+  // 3.10 reads as 3.1, older than 3.5; 3.5.1 reads as 3.5, the same.
+  for (const char* version : {"3.5", "3.5.1", "3.10", "2.9"}) {
+    SCOPED_TRACE(version);
+    reply_ = ServerReply::text(storeReply(version));
+    const int before = server_->requestCount();
+    checker_->CheckVersion_starMachine();
+    waitForLookups(before + 1);
+    EXPECT_EQ(host_->visibleAlert(), nullptr);
+    EXPECT_EQ(shownMessage(), "");  // at start-up a current version shows nothing
+
+    checker_->CheckVersion_setting();
+    waitForLookups(before + 2);
+    EXPECT_EQ(host_->visibleAlert(), nullptr);
+    EXPECT_EQ(shownMessage(), "update_eg1");
+    forgetMessage();
+  }
+  EXPECT_EQ(checkUpdateTime(), "");
+}
+
+TEST_F(CheckVersionTest, RepliesThatSayNothingOfferNothing) {
+  const ServerReply replies[] = {
+      ServerReply::text(R"({"results":[{"version":"9.0","releaseNotes":"x"})"),  // cut short
+      ServerReply::text("<html>busy</html>", 503),
+      ServerReply::text(R"({"resultCount":0,"results":[]})"),
+      ServerReply::text(R"({"results":{"version":"9.0"}})"),
+      ServerReply::text(R"(["9.0"])"),
+  };
+  int served = 0;
+  for (const auto& reply : replies) {
+    SCOPED_TRACE(reply.body);
+    reply_ = reply;
+    checker_->CheckVersion_starMachine();
+    waitForLookups(++served);
+    EXPECT_EQ(shownMessage(), "");
+    checker_->CheckVersion_setting();
+    waitForLookups(++served);
+    EXPECT_EQ(host_->visibleAlert(), nullptr);
+    EXPECT_EQ(shownMessage(), "update_eg1");
+    forgetMessage();
+  }
+  EXPECT_EQ(checkUpdateTime(), "");
+}
+
+TEST_F(CheckVersionTest, DroppedConnectionIsReportedOnlyFromSettings) {
+  reply_.dropRequest = true;
+  checker_->CheckVersion_starMachine();
+  waitForLookups(1);
+  EXPECT_EQ(shownMessage(), "");
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  checker_->CheckVersion_setting();
+  waitForLookups(2);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_NE(shownMessage(), "");
+  EXPECT_NE(shownMessage(), "update_eg1");
+}
+
+TEST_F(CheckVersionTest, BodyCutOffMidwayIsAFailure) {
+  reply_.closeAfterBodyBytes = 10;
+  checker_->CheckVersion_setting();
+  waitForLookups(1);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_NE(shownMessage(), "");
+  EXPECT_NE(shownMessage(), "update_eg1");
+}
+
+TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
+  reply_.hang = true;
+  checker_->CheckVersion_setting();
+  ASSERT_TRUE(server_->waitForRequests(1));
+  auto queue = checker_->networkQueue();
+  checker_.reset();
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return queue->operationCount() == 0; }));
+  plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+  EXPECT_EQ(shownMessage(), "");
+
+  reply_ = ServerReply::text(storeReply("4.0"));
+  checker_ = std::make_unique<CheckVersion>();
+  checker_->CheckVersion_setting();
+  waitForLookups(2);
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  checker_.reset();
+  ASSERT_TRUE(host_->pressAlertButton("update_ok2"));  // answers no one
+  EXPECT_TRUE(opened().empty());
+}
