@@ -27,6 +27,7 @@ Data_Backup::~Data_Backup() {
     requests.swap(requests_);
   }
   for (const auto& request : requests) request->clearDelegatesAndCancel();
+  if (auto alert = confirmation_.lock()) alert->setDelegate(nullptr);
   self_.reset();
 }
 

@@ -108,5 +108,6 @@ class Data_Backup : public HttpRequestDelegate,
   std::thread worker_;
   std::mutex requestsMutex_;
   std::vector<std::shared_ptr<HttpRequest>> requests_;  // in flight
+  std::weak_ptr<plat::AlertView> confirmation_;         // told to forget this object when it goes
   std::shared_ptr<Data_Backup*> self_;                  // emptied when this object goes
 };

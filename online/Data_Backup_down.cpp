@@ -53,12 +53,14 @@ void Data_Backup::downFinished(HttpRequest& request) {
   int status = request.responseStatusCode();
   auto decoded = ApiReply::decode(request.responseString().value_or(""));
   const bool refused = status >= 200 && status <= 299 && decoded && !decoded->succeeded();
-  auto reply = ApiReply::handleFinished(request, replyHooks(fromSettings),
-                                        ApiReply::SynVarStep::OnFailureOnly);
-  if (!reply) {
+  ApiReplyHooks hooks = replyHooks(fromSettings);
+  // A refusal tells the delegate as the panel goes, before the login window and the message.
+  hooks.hidePanel = [this, refused] {
+    hooks_.panelHide();
     if (refused) tellFailed();
-    return;
-  }
+  };
+  auto reply = ApiReply::handleFinished(request, hooks, ApiReply::SynVarStep::OnFailureOnly);
+  if (!reply) return;
   tempLoginData_ = reply->object();
 
   const plat::Value& synVar = reply->synVar();
@@ -86,6 +88,7 @@ void Data_Backup::downFinished(HttpRequest& request) {
     auto alert = plat::AlertView::create("提示", replaceFirst(text("databackup_eg1"), "%@", when),
                                          this, "取消", {"确定"});
     alert->setTag(kConfirmTag);
+    confirmation_ = alert;
     hooks_.showConfirmation(alert);
     return;
   }

@@ -87,14 +87,15 @@ TEST_F(SyncDownTest, RefusalTellsTheDelegateAndOnlyTheSettingsOpenTheLogin) {
   serveDump(R"({"result":0,"relogin":1,"msg":"no backup","syn_var":{"nNewMsgCount":"7"}})", "");
   backup_->downData(Data_Backup::kModeAfterLogin);
   ASSERT_TRUE(waitFor("failed"));
-  EXPECT_EQ(events_, (std::vector<std::string>{"panel:data_syn=data_syn_progress", "hide",
-                                               "message:no backup", "failed"}));
+  EXPECT_EQ(events_, (std::vector<std::string>{"panel:data_syn=data_syn_progress", "hide", "failed",
+                                               "message:no backup"}));
   EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "7");
 
   events_.clear();
   backup_->downData(Data_Backup::kModeSettings);
   ASSERT_TRUE(waitFor("failed"));
-  EXPECT_TRUE(recorded("relogin"));
+  EXPECT_EQ(events_, (std::vector<std::string>{"panel:data_syn=data_syn_progress", "hide", "failed",
+                                               "relogin", "message:no backup"}));
   EXPECT_EQ(server_->requestCount(), 2);
 }
 
