@@ -50,15 +50,6 @@ constexpr const char* kRestoredTables[] = {
     "Words_MyYuFa",    "Words_YuFa",      "IncreasingWord_Log", "Familiarity_Log",
     "ReviewWords_Log", "ForgetWords_Log", "delete_words"};
 
-// The flag columns an accepted upload sets to 1, table by table.
-constexpr std::pair<const char*, const char*> kFlaggedTables[] = {
-    {"study_list", "sl_uNeedSync"},         {"study_log", "sl_uNeedSync"},
-    {"Study_Note", "sn_uNeedSync"},         {"Words_Mnemonic", "wm_uNeedSync"},
-    {"Words_MyYuFa", "wm_uNeedSync"},       {"Words_YuFa", "wy_uNeedSync"},
-    {"IncreasingWord_Log", "il_uNeedSync"}, {"Familiarity_Log", "fl_uNeedSync"},
-    {"ReviewWords_Log", "rl_uNeedSync"},    {"Var_Config", "vc_uNeedSync"},
-    {"ForgetWords_Log", "fl_uNeedSync"}};
-
 const plat::Value kNoParams = plat::Value::array();
 
 CallDB& store() {
@@ -102,6 +93,15 @@ std::string valueText(const plat::Value& value) {
       return value.asString();  // a NULL text reads as ""
   }
 }
+
+}  // namespace
+
+// One row as its dump line.
+std::string Data_Package::rowLine(const plat::Value& row) {
+  return ArrayToString(plat::Value::array({row}));
+}
+
+namespace {
 
 // The leading integer of a field, as the dump's readers have always taken it: optional blanks
 // and sign, then digits; 0 when there are none; clamped to the type's range.
@@ -229,23 +229,34 @@ std::string Data_Package::dumpToArchive(int mode, const std::string& baseName) {
 std::string Data_Package::getsqlData(int mode) {
   const bool changedOnly = mode == 1;
   std::string dump;
-  if (changedOnly) {
-    plat::Value ids = store().sql_select("select dw_uWordID from delete_words", "n", "", kNoParams);
-    if (ids.size() > 0) {
-      dump += header(DumpSections::kDeletedWords, ids.size());
-      for (size_t i = 0; i < ids.size(); ++i) dump += valueText(ids[i]) + "\n";
-    }
+  sentRows_.clear();
+  sentDeletedWords_.clear();
+  // A full upload replaces what the server holds, so the deleted words are in step after it too.
+  plat::Value ids = store().sql_select("select dw_uWordID from delete_words", "n", "", kNoParams);
+  for (size_t i = 0; i < ids.size(); ++i) sentDeletedWords_.push_back(ids[i].asInt());
+  if (changedOnly && ids.size() > 0) {
+    dump += header(DumpSections::kDeletedWords, ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) dump += valueText(ids[i]) + "\n";
   }
-  auto appendSection = [&dump](const DumpSection& section, const std::string& sql) {
+  auto appendSection = [this, &dump](const DumpSection& section, const std::string& sql) {
     plat::Value rows = store().sql_select(sql, section.codes, "", kNoParams);
     if (rows.size() == 0) return;
     dump += header(section.name, rows.size());
     dump += ArrayToString(rows) + "\n";
+    std::multiset<std::string>& sent = sentRows_[section.name];
+    for (size_t r = 0; r < rows.size(); ++r) sent.insert(rowLine(rows[r]));
   };
   for (const DumpSection& table : DumpSections::studyTables()) {
     std::string sql = selectOf(table);
     if (changedOnly) sql += std::string(" where ") + table.flag + " = 0";
     appendSection(table, sql);
+  }
+  if (!changedOnly) {
+    // The pending settings a full dump leaves out are in step with the server as they stand now.
+    plat::Value pending = store().sql_select(
+        "select vc_tVarName,vc_tValue from Var_Config where vc_uNeedSync=0", "ss", "", kNoParams);
+    std::multiset<std::string>& sent = sentRows_[DumpSections::settings().name];
+    for (size_t r = 0; r < pending.size(); ++r) sent.insert(rowLine(pending[r]));
   }
   appendSection(DumpSections::settings(),
                 changedOnly ? "select vc_tVarName,vc_tValue from Var_Config where vc_uNeedSync=0"
@@ -303,14 +314,36 @@ void Data_Package::updateSqlState() {
   SqlMgrController& sql = store().sqlMgr();
   try {
     sql.beginTransaction();
-    for (const auto& [table, flag] : kFlaggedTables) {
-      store().sql_update(
-          std::string("update ") + table + " set " + flag + " = 1 where " + flag + " = 0", "",
-          kNoParams);
+    // Only what the server received is in step: a row changed after the dump keeps flag 0.
+    auto markSent = [this](const DumpSection& section) {
+      auto sent = sentRows_.find(section.name);
+      if (sent == sentRows_.end()) return;
+      const plat::Value rows =
+          store().sql_select(std::string("select rowid,") + section.columns + " from " +
+                                 section.name + " where " + section.flag + " = 0",
+                             std::string("N") + section.codes, "", kNoParams);
+      const std::string mark =
+          std::string("update ") + section.name + " set " + section.flag + " = 1 where rowid = ?";
+      for (size_t r = 0; r < rows.size(); ++r) {
+        plat::Value fields = plat::Value::array();
+        for (size_t c = 1; c < rows[r].size(); ++c) fields.append(rows[r][c]);
+        auto line = sent->second.find(rowLine(fields));
+        if (line == sent->second.end()) continue;
+        sent->second.erase(line);
+        store().sql_update(mark, "N",
+                           plat::Value::array({static_cast<long long>(rows.at(r).at(0).asInt())}));
+      }
+    };
+    for (const DumpSection& table : DumpSections::studyTables()) markSent(table);
+    markSent(DumpSections::settings());
+    for (int64_t id : sentDeletedWords_) {
+      store().sql_delete("delete from delete_words where dw_uWordID = ?", "N",
+                         plat::Value::array({static_cast<long long>(id)}));
     }
-    store().sql_delete("delete from delete_words", "", kNoParams);
     saveLast_syn_Time();
     sql.commitTransaction();
+    sentRows_.clear();
+    sentDeletedWords_.clear();
   } catch (const std::exception&) {
     // The rows keep flag 0 and go with the next backup.
     sql.rollbackTransaction();

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,8 +39,10 @@ class Data_Package {
   std::string getsqlData(int mode);
   // Writes the archive `baseName`.zip in Caches holding `baseName`.scv; sets upfileZipPath().
   void zipPath(const std::string& baseName, const std::string& strData);
-  // After an accepted upload: every flag 0 becomes 1, deleted words are forgotten and the time
-  // of the backup is stored, in one transaction; the archive is removed in any case.
+  // After an accepted upload: the rows the last dump carried, as they were dumped, are marked in
+  // step (a row changed since keeps flag 0 and goes with the next backup), the deleted words it
+  // carried are forgotten and the time of the backup is stored, in one transaction; the archive
+  // is removed in any case.
   void updateSqlState();
   // Applies every entry of a downloaded archive in one transaction and removes the file. Raises
   // (ZipException, DumpException, MyException) with the store unchanged when any entry fails.
@@ -59,6 +63,10 @@ class Data_Package {
 
  private:
   std::string dumpToArchive(int mode, const std::string& baseName);
+  static std::string rowLine(const plat::Value& row);
 
   std::string upfileZipPath_;
+  // What the last dump carried: each section's row lines, and the deleted words.
+  std::map<std::string, std::multiset<std::string>> sentRows_;
+  std::vector<int64_t> sentDeletedWords_;
 };

@@ -147,7 +147,7 @@ TEST_F(DumpTest, FullDiskRaisesAndLeavesNoHalfArchive) {
   EXPECT_EQ(readArchive(path), before);
 }
 
-TEST_F(DumpTest, AcceptedUploadMarksEverythingInStepAndRemovesTheArchive) {
+TEST_F(DumpTest, AcceptedUploadMarksWhatWasSentInStepAndRemovesTheArchive) {
   setLocalTime(2023, 11, 15, 10, 0, 0);
   exec("insert into Study_List values (3, 500, 0)");
   exec("insert into Words_Mnemonic values (3, 'm', 0)");
@@ -156,14 +156,21 @@ TEST_F(DumpTest, AcceptedUploadMarksEverythingInStepAndRemovesTheArchive) {
   db_->UpdatePersonalValue_isNeed("alarm_setting", "1");
   std::string path = package_.getDataZipPath();
   ASSERT_TRUE(exists(path));
-  // A row changed after the dump is marked too.
+  // Changed while the upload was on its way: the server never saw these.
   exec("insert into Study_Note values (3, 'late', 0)");
+  exec("update Words_Mnemonic set wm_tMnemonic = 'changed' where wm_uWordID = 3");
+  exec("insert into delete_words values (6)");
 
   package_.updateSqlState();
   EXPECT_FALSE(exists(path));
-  EXPECT_FALSE(Data_Package::check_isSyn());
-  EXPECT_EQ(table("select count(*) from delete_words", "n"), "0");
-  EXPECT_EQ(table("select sn_uNeedSync from Study_Note", "n"), "1");
+  EXPECT_EQ(table("select sl_uNeedSync from Study_List", "n"), "1");
+  EXPECT_EQ(table("select fl_uNeedSync from ForgetWords_Log", "n"), "1");
+  EXPECT_EQ(table("select vc_uNeedSync from Var_Config where vc_tVarName = 'alarm_setting'", "n"),
+            "1");
+  EXPECT_EQ(table("select dw_uWordID from delete_words", "n"), "6");
+  EXPECT_EQ(table("select sn_uNeedSync from Study_Note", "n"), "0");
+  EXPECT_EQ(table("select wm_uNeedSync from Words_Mnemonic", "n"), "0");
+  EXPECT_TRUE(Data_Package::check_isSyn());
   EXPECT_EQ(db_->getPersonalValue("nLastSynTime"),
             std::to_string(MyDate::storedTime(MyDate::localDateTime())));
 }
