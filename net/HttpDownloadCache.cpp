@@ -295,14 +295,20 @@ void HttpDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy) 
 // ---- Deciding
 
 bool HttpDownloadCache::isCachedDataCurrentForRequest(HttpRequest& request) {
+  // The request is read before the cache is locked: the network thread stores a response while
+  // holding the request's lock, so taking them the other way round could deadlock.
+  const auto url = request.url();
+  const int status = request.responseStatusCode();
+  const auto responseHeaders = request.responseHeaders();
+  const bool complete = request.complete();
   std::lock_guard lock(accessLock_);
   if (storagePath_.empty()) return false;
-  std::optional<Value> stored = storedHeadersForURL(request.url());
-  if (!stored || pathToCachedResponseDataForURL(request.url()).empty()) return false;
-  if (request.responseStatusCode() == 304) return true;
-  if (!request.responseHeaders().empty() && request.complete()) {
+  std::optional<Value> stored = storedHeadersForURL(url);
+  if (!stored || pathToCachedResponseDataForURL(url).empty()) return false;
+  if (status == 304) return true;
+  if (!responseHeaders.empty() && complete) {
     for (const char* name : {"Etag", "Last-Modified"}) {
-      std::optional<std::string> fresh = request.responseHeaders().get(name);
+      std::optional<std::string> fresh = responseHeaders.get(name);
       std::optional<std::string> kept;
       stored->forEach([&](const std::string& key, const Value& value) {
         if (plat::http::equalsIgnoringCase(key, name)) kept = value.asString();
