@@ -1,7 +1,7 @@
 # The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test bench build-test clean
+.PHONY: deps run test test-tsan bench build-test clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,6 +18,13 @@ build-test: deps
 test: build-test
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build/test --output-on-failure -j $(JOBS)
+
+# The same tests under ThreadSanitizer (the threaded libraries' race check; not part of make test).
+test-tsan: deps
+	cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DVOCAB_TSAN=ON
+	cmake --build build/tsan -j $(JOBS)
+	TSAN_OPTIONS=suppressions=$(CURDIR)/tests/tsan.supp:halt_on_error=1 \
+	  ctest --test-dir build/tsan --output-on-failure -j $(JOBS)
 
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DVOCAB_TESTS=OFF -DVOCAB_BENCH=ON

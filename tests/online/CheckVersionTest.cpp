@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include <memory>
 #include <string>
 
@@ -48,7 +50,10 @@ class CheckVersionTest : public storetest::StoreTest {
     plat::RunLoop::setMainThread();
     testsupport::clearProxyEnvironment();
     server_ = std::make_unique<testsupport::LoopbackHttpServer>(
-        [this](const testsupport::ServerRequest&) { return reply_; });
+        [this](const testsupport::ServerRequest&) {
+          std::lock_guard lock(replyLock_);
+          return reply_;
+        });
     CheckVersion::setLookupBase(server_->url(""));
     CheckVersion::setStoreIdentifier("424242");
     // The store's clock stays virtual; the host leaves it alone and runs the screen.
@@ -92,6 +97,13 @@ class CheckVersionTest : public storetest::StoreTest {
   std::shared_ptr<OneWindowApp> app_ = std::make_shared<OneWindowApp>();
   std::unique_ptr<plat::HeadlessHost> host_;
   std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  // The server thread copies the reply while a test may replace it.
+  void setReply(ServerReply reply) {
+    std::lock_guard lock(replyLock_);
+    reply_ = std::move(reply);
+  }
+
+  std::mutex replyLock_;
   ServerReply reply_ = ServerReply::text(storeReply("3.6"));
   std::unique_ptr<CheckVersion> checker_;
 };
@@ -146,7 +158,7 @@ TEST_F(CheckVersionTest, SettingsOfferDeclinedChangesNothing) {
 
 TEST_F(CheckVersionTest, SettingsCheckRunsDespiteTheStartUpPause) {
   CallDB::callDB()->saveCheckUpdateTime();
-  reply_ = ServerReply::text(storeReply("3.5"));
+  setReply(ServerReply::text(storeReply("3.5")));
   checker_->CheckVersion_setting();
   waitForLookups(1);
   EXPECT_EQ(shownMessage(), "update_eg1");
@@ -191,7 +203,7 @@ TEST_F(CheckVersionTest, SameOrOlderStoreVersionOffersNothing) {
   // 3.10 reads as 3.1, older than 3.5; 3.5.1 reads as 3.5, the same.
   for (const char* version : {"3.5", "3.5.1", "3.10", "2.9"}) {
     SCOPED_TRACE(version);
-    reply_ = ServerReply::text(storeReply(version));
+    setReply(ServerReply::text(storeReply(version)));
     const int before = server_->requestCount();
     checker_->CheckVersion_starMachine();
     waitForLookups(before + 1);
@@ -218,7 +230,7 @@ TEST_F(CheckVersionTest, RepliesThatSayNothingOfferNothing) {
   int served = 0;
   for (const auto& reply : replies) {
     SCOPED_TRACE(reply.body);
-    reply_ = reply;
+    setReply(reply);
     checker_->CheckVersion_starMachine();
     waitForLookups(++served);
     EXPECT_EQ(shownMessage(), "");
@@ -237,7 +249,7 @@ TEST_F(CheckVersionTest, BrokenConnectionsAreReportedOnlyFromSettings) {
   cutOff.closeAfterBodyBytes = 10;  // a body cut off mid-way is a failure, not a reply
   int served = 0;
   for (const auto& reply : {dropped, cutOff}) {
-    reply_ = reply;
+    setReply(reply);
     checker_->CheckVersion_starMachine();
     waitForLookups(++served);
     EXPECT_EQ(shownMessage(), "");
@@ -253,7 +265,9 @@ TEST_F(CheckVersionTest, BrokenConnectionsAreReportedOnlyFromSettings) {
 }
 
 TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
-  reply_.hang = true;
+  ServerReply hanging = reply_;
+  hanging.hang = true;
+  setReply(hanging);
   checker_->CheckVersion_setting();
   ASSERT_TRUE(server_->waitForRequests(1));
   auto queue = checker_->networkQueue();
@@ -262,7 +276,7 @@ TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
   plat::RunLoop::main().runUntil([] { return false; }, 0.05);
   EXPECT_EQ(shownMessage(), "");
 
-  reply_ = ServerReply::text(storeReply("4.0"));
+  setReply(ServerReply::text(storeReply("4.0")));
   checker_ = std::make_unique<CheckVersion>();
   checker_->CheckVersion_setting();
   waitForLookups(2);
