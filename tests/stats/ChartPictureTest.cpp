@@ -8,26 +8,12 @@
 
 #include "platform/draw/Image.h"
 #include "platform/view/ViewRenderer.h"
+#include "stats/ChartPageStyle.h"
 #include "stats/DrawTable.h"
 #include "stats/DrawVScale.h"
 #include "stats/LineUIView.h"
 
 using namespace plat;
-
-namespace {
-
-std::vector<std::string> dayLabels() {
-  std::vector<std::string> labels;
-  for (int d = 13; d >= 10; --d) labels.push_back(std::to_string(d) + "天前");
-  for (int d = 9; d >= 3; --d) labels.push_back(std::to_string(d) + "\n天前");
-  for (const char* day : {"前", "昨", "今", "明", "后"})
-    labels.push_back(std::string(day) + "\n\n天");
-  for (int d = 3; d <= 9; ++d) labels.push_back(std::to_string(d) + "\n天后");
-  for (int d = 10; d <= 13; ++d) labels.push_back(std::to_string(d) + "天后");
-  return labels;
-}
-
-}  // namespace
 
 TEST(ChartPicture, AForgettingCurvePageRendersToAPngFile) {
   const Color yellow = Color::rgb(1, 1, 0.6), red = Color::rgb(0.8, 0.4, 0.4),
@@ -40,7 +26,7 @@ TEST(ChartPicture, AForgettingCurvePageRendersToAPngFile) {
   page->addSubview(scale);
 
   auto chart = std::make_shared<DrawTable>(Rect{0, 50, 740, 340}, Point{0, 20}, 30);
-  chart->setHscaleName(dayLabels());
+  chart->setHscaleName(chartpage::dayLabels());
   chart->setHscaleColor({{"14", green}});
   chart->setBeginPos({2, 15, 2, 2});
   chart->setColors({yellow, red, green});
