@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "online/DumpSections.h"
 #include "platform/base/AppHome.h"
@@ -241,10 +242,14 @@ std::string Data_Package::getsqlData(int mode) {
   auto appendSection = [this, &dump](const DumpSection& section, const std::string& sql) {
     plat::Value rows = store().sql_select(sql, section.codes, "", kNoParams);
     if (rows.size() == 0) return;
+    // Each row's line goes into the dump and into what an accepted upload will mark.
     dump += header(section.name, rows.size());
-    dump += ArrayToString(rows) + "\n";
     std::multiset<std::string>& sent = sentRows_[section.name];
-    for (size_t r = 0; r < rows.size(); ++r) sent.insert(rowLine(rows[r]));
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::string line = rowLine(rows[r]);
+      dump += line + "\n";
+      sent.insert(std::move(line));
+    }
   };
   for (const DumpSection& table : DumpSections::studyTables()) {
     std::string sql = selectOf(table);
