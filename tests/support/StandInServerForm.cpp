@@ -1,0 +1,129 @@
+// The parameters of a request as the stand-in server reads them: a GET query, a url-encoded form,
+// or the parts of a multipart form.
+#include <algorithm>
+#include <cctype>
+
+#include "tests/support/StandInServer.h"
+
+namespace testsupport {
+namespace {
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string percentDecoded(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+               hexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+void addPairs(const std::string& text, StandInForm& form) {
+  size_t start = 0;
+  while (start <= text.size() && !text.empty()) {
+    size_t end = text.find('&', start);
+    if (end == std::string::npos) end = text.size();
+    std::string pair = text.substr(start, end - start);
+    size_t equals = pair.find('=');
+    if (!pair.empty()) {
+      form.fields.emplace_back(
+          percentDecoded(pair.substr(0, equals)),
+          equals == std::string::npos ? "" : percentDecoded(pair.substr(equals + 1)));
+    }
+    start = end + 1;
+  }
+}
+
+// The value of `key="..."` in a Content-Disposition line.
+std::string quotedParameter(const std::string& line, const std::string& key) {
+  size_t at = line.find(key + "=\"");
+  if (at == std::string::npos) return "";
+  at += key.size() + 2;
+  size_t end = line.find('"', at);
+  return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+void addParts(const std::string& body, const std::string& boundary, StandInForm& form) {
+  const std::string delimiter = "--" + boundary;
+  size_t at = body.find(delimiter);
+  while (at != std::string::npos) {
+    at += delimiter.size();
+    if (body.compare(at, 2, "--") == 0) return;  // the closing delimiter
+    if (body.compare(at, 2, "\r\n") == 0) at += 2;
+    size_t headEnd = body.find("\r\n\r\n", at);
+    if (headEnd == std::string::npos) return;
+    std::string head = body.substr(at, headEnd - at);
+    size_t next = body.find("\r\n" + delimiter, headEnd + 4);
+    if (next == std::string::npos) return;
+    std::string content = body.substr(headEnd + 4, next - headEnd - 4);
+    std::string name = quotedParameter(head, "name");
+    if (head.find("filename=\"") != std::string::npos) {
+      std::string type;
+      if (size_t t = head.find("Content-Type: "); t != std::string::npos) {
+        type = head.substr(t + 14, head.find("\r\n", t) - t - 14);
+      }
+      form.files.push_back({name, quotedParameter(head, "filename"), type, content});
+    } else {
+      form.fields.emplace_back(name, content);
+    }
+    at = next + 2;
+  }
+}
+
+}  // namespace
+
+std::string StandInForm::operator[](const std::string& name) const {
+  for (const auto& [key, value] : fields)
+    if (key == name) return value;
+  return "";
+}
+
+bool StandInForm::has(const std::string& name) const {
+  return std::any_of(fields.begin(), fields.end(), [&](const auto& f) { return f.first == name; });
+}
+
+std::vector<std::string> StandInForm::names() const {
+  std::vector<std::string> out;
+  for (const auto& field : fields) out.push_back(field.first);
+  return out;
+}
+
+const StandInForm::File* StandInForm::file(const std::string& field) const {
+  for (const File& f : files)
+    if (f.field == field) return &f;
+  return nullptr;
+}
+
+StandInForm StandInForm::of(const ServerRequest& request) {
+  StandInForm form;
+  addPairs(request.query(), form);
+  const std::string type = request.header("Content-Type");
+  if (type.rfind("application/x-www-form-urlencoded", 0) == 0) {
+    addPairs(request.body, form);
+  } else if (type.rfind("multipart/form-data", 0) == 0) {
+    size_t at = type.find("boundary=");
+    if (at != std::string::npos) {
+      std::string boundary = type.substr(at + 9);
+      boundary = boundary.substr(0, boundary.find(';'));
+      if (boundary.size() >= 2 && boundary.front() == '"')
+        boundary = boundary.substr(1, boundary.size() - 2);
+      addParts(request.body, boundary, form);
+    }
+  }
+  return form;
+}
+
+}  // namespace testsupport

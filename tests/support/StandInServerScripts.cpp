@@ -1,0 +1,365 @@
+// The server scripts of the stand-in: what each reads from its request and answers from the state.
+#include <algorithm>
+
+#include "tests/support/StandInServerState.h"
+
+namespace testsupport::standin {
+namespace {
+
+using Members = std::vector<std::pair<std::string, Json>>;
+
+ServerReply refuse(const std::string& message, Members extra = {}) {
+  Members members = {{"result", 0}, {"msg", message}};
+  members.insert(members.end(), extra.begin(), extra.end());
+  return json(Json::object(members));
+}
+
+int64_t integer(const std::string& text) {
+  return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+// A wrong check code means the request did not come from the app.
+bool checkCodeBad(const Call& call) {
+  return call.form.has("client_check_code") &&
+         call.form["client_check_code"] != md5Hex(call.form["identifie"] + kStandInClientKey);
+}
+
+StandInAccount* accountOf(Call& call) {
+  auto found = call.state.accounts.find(lowercase(call.form["account"]));
+  return found == call.state.accounts.end() ? nullptr : &found->second;
+}
+
+// The account of a request that carries the stored password; a stale password asks the app to
+// log in again.
+StandInAccount* signedIn(Call& call, std::optional<ServerReply>& refusal) {
+  if (checkCodeBad(call)) {
+    refusal = refuse("客户端校验失败");
+    return nullptr;
+  }
+  StandInAccount* account = accountOf(call);
+  if (!account) {
+    refusal = refuse("帐号不存在");
+  } else if (account->passwordMd5 != call.form["password"]) {
+    refusal = refuse("密码已修改，请重新登录", {{"relogin", 1}});
+    return nullptr;
+  }
+  return account;
+}
+
+int sharedBy(const std::vector<StandInNote>& notes, const std::string& name, bool adoptions) {
+  int total = 0;
+  for (const StandInNote& note : notes)
+    if (note.sharer == name) total += adoptions ? note.accepts : 1;
+  return total;
+}
+
+Json synVar(const Call& call, const StandInAccount& account) {
+  const auto& state = call.state;
+  int referred = static_cast<int>(
+      std::count_if(state.accounts.begin(), state.accounts.end(), [&](const auto& other) {
+        return other.second.referredBy == std::to_string(account.popularizeId);
+      }));
+  return Json::object({
+      {"nLastSynId", account.lastSynId},
+      {"nLastSynTime", account.lastSynTime},
+      {"sLastSynVersion", account.lastSynVersion},
+      {"nNewMsgCount", account.newMessages},
+      {"nPopularizeId", std::to_string(account.popularizeId)},
+      {"nMnemonicShareCount", sharedBy(state.mnemonics, account.name, false)},
+      {"nMnemonicAcceptCount", sharedBy(state.mnemonics, account.name, true)},
+      {"nYufaShareCount", sharedBy(state.yufa, account.name, false)},
+      {"nYufaAcceptCount", sharedBy(state.yufa, account.name, true)},
+      {"nPopularizeCount", referred},
+      {"nSignInCount", account.signIns},
+  });
+}
+
+ServerReply success(const Call& call, const StandInAccount& account, Members extra = {}) {
+  Members members = {{"result", 1}, {"syn_var", synVar(call, account)}};
+  members.insert(members.end(), extra.begin(), extra.end());
+  return json(Json::object(members));
+}
+
+Json noteRow(const StandInNote& note) {
+  return Json::array({note.id, note.text, note.accepts, note.time, note.sharer, note.good ? 1 : 0});
+}
+
+// ---- Account
+
+ServerReply login(Call& call) {
+  if (checkCodeBad(call)) return refuse("客户端校验失败");
+  StandInAccount* account = accountOf(call);
+  if (!account || account->passwordMd5 != call.form["password"]) return refuse("帐号或密码错误");
+  ++account->logins;
+  return success(call, *account, {{"msg", "登录成功"}});
+}
+
+ServerReply registration(Call& call) {
+  if (checkCodeBad(call)) return refuse("客户端校验失败");
+  std::string name = lowercase(call.form["account"]);
+  if (name.empty() || call.form["password"].size() != 32) return refuse("帐号或密码无效");
+  if (call.state.accounts.count(name)) return refuse("该帐号已被注册");
+  StandInAccount& account = call.state.accounts[name];
+  account.name = name;
+  account.passwordMd5 = call.form["password"];
+  account.popularizeId = 1000 + call.state.nextId++;
+  account.referredBy = call.form["popularize_id"];
+  return success(call, account, {{"msg", "注册成功"}});
+}
+
+ServerReply accountInfo(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  return success(call, *account, {{"time", call.state.clock()}});
+}
+
+ServerReply signIn(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  ++account->signIns;
+  return success(call, *account, {{"msg", "签到成功"}, {"last_signin_id", call.state.nextId++}});
+}
+
+ServerReply clearData(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  account->dump.clear();
+  account->lastSynId = 0;
+  account->lastSynTime = 0;
+  return success(call, *account, {{"msg", "服务器上的学习数据已清除"}});
+}
+
+// ---- Backup
+
+// The dump text of the uploaded archive; nothing when it is no archive of one dump.
+std::optional<std::string> uploadedDump(const Call& call) {
+  const StandInForm::File* file = call.form.file("syn_file");
+  if (!file) return std::nullopt;
+  auto entries = unzipEntries(file->bytes);
+  if (entries.size() != 1) return std::nullopt;
+  return entries.front().second;
+}
+
+ServerReply acceptUpload(Call& call, StandInAccount& account, const std::string& dump) {
+  account.dump = dump;
+  ++account.lastSynId;
+  account.lastSynTime = call.state.clock();
+  return success(call, account, {{"msg", "备份成功"}});
+}
+
+ServerReply synchronizeUp(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  // Changes only make sense on top of the backup the device last saw.
+  if (account->lastSynId == 0 || integer(call.form["nLastSynId"]) != account->lastSynId) {
+    return refuse("请上传全部数据", {{"err_type", 2}});
+  }
+  auto dump = uploadedDump(call);
+  if (!dump) return refuse("备份文件损坏");
+  return acceptUpload(call, *account, mergeDump(account->dump, *dump));
+}
+
+ServerReply synchronizeAllUp(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  auto dump = uploadedDump(call);
+  if (!dump) return refuse("备份文件损坏");
+  account->lastSynVersion = call.form["v_lexicon"];
+  return acceptUpload(call, *account, mergeDump("", *dump));
+}
+
+ServerReply synchronizeAllDown(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  if (account->lastSynId == 0) return refuse("服务器上没有您的备份数据");
+  std::string path = "/files/" + std::to_string(call.state.nextId++) + "/backup_alldata.zip";
+  call.state.files[path] = zipOneEntry("backup_alldata.scv", account->dump);
+  return success(call, *account, {{"syn_file", call.state.base + path}});
+}
+
+// ---- Shared notes
+
+std::vector<StandInNote>& notesOf(Call& call, bool yufa) {
+  return yufa ? call.state.yufa : call.state.mnemonics;
+}
+
+ServerReply uploadNote(Call& call, bool yufa) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  int64_t word = integer(call.form["word_id"]);
+  std::string text = call.form[yufa ? "yufa" : "mnemonic"];
+  auto& notes = notesOf(call, yufa);
+  auto own = std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) {
+    return n.wordId == word && n.sharer == account->name;
+  });
+  if (own != notes.end()) {
+    own->text = text;
+    own->time = call.state.clock();
+  } else {
+    notes.push_back({call.state.nextId++, word, text, account->name, call.state.clock(), 0, false});
+  }
+  return success(call, *account, {{"msg", "分享成功"}});
+}
+
+ServerReply findNotes(Call& call, bool yufa) {
+  int64_t word = integer(call.form["word_id"]);
+  std::vector<StandInNote> found;
+  for (const StandInNote& note : notesOf(call, yufa))
+    if (note.wordId == word) found.push_back(note);
+  const bool byAdoptions = call.form["order_type"] == "1";
+  std::stable_sort(found.begin(), found.end(), [&](const StandInNote& a, const StandInNote& b) {
+    return byAdoptions ? a.accepts > b.accepts : a.time > b.time;
+  });
+  std::string mine;
+  const std::string name = lowercase(call.form["account"]);
+  for (const StandInNote& note : found)
+    if (!name.empty() && note.sharer == name) mine = note.text;
+  const size_t page = static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
+  std::vector<Json> rows;
+  for (size_t i = page * size_t{StandInServer::kPageSize};
+       i < found.size() && rows.size() < size_t{StandInServer::kPageSize}; ++i) {
+    rows.push_back(noteRow(found[i]));
+  }
+  const bool end = (page + 1) * size_t{StandInServer::kPageSize} >= found.size();
+  return json(Json::object({{"result", 1},
+                            {yufa ? "my_yufa" : "my_mnemonic", mine},
+                            {yufa ? "yufa_list" : "mnemonic_list", Json::array(rows)},
+                            {"is_end", end ? 1 : 0}}));
+}
+
+ServerReply acceptNote(Call& call, bool yufa) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  int64_t id = integer(call.form[yufa ? "yufa_id" : "mnemonic_id"]);
+  auto& notes = notesOf(call, yufa);
+  auto note =
+      std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) { return n.id == id; });
+  if (note == notes.end()) return refuse("该条目已被删除");
+  auto& adopted = call.state.adopted[account->name];
+  int64_t key = yufa ? -id : id;
+  if (std::find(adopted.begin(), adopted.end(), key) == adopted.end()) {
+    adopted.push_back(key);
+    ++note->accepts;
+  }
+  return success(call, *account, {{"msg", "采纳成功"}, {"accept_num", note->accepts}});
+}
+
+ServerReply bestMnemonic(Call& call) {
+  int64_t word = integer(call.form["word_id"]);
+  const StandInNote* best = nullptr;
+  for (const StandInNote& note : call.state.mnemonics)
+    if (note.wordId == word && (!best || note.accepts > best->accepts)) best = &note;
+  return json(best ? noteRow(*best) : Json::array({}));
+}
+
+ServerReply excellentMnemonics(Call& call) {
+  int64_t last = integer(call.form["last_em_id"]);
+  int64_t newest = last;
+  std::vector<Json> rows;
+  for (const StandInExcellent& e : call.state.excellent) {
+    if (e.emId <= last) continue;
+    rows.push_back(Json::array({e.wordId, e.mnemonicId, e.text, e.sharer, e.sortId}));
+    newest = std::max(newest, e.emId);
+  }
+  return json(Json::object({{"result", 1},
+                            {"syn_var", Json::object({})},
+                            {"last_em_id", newest},
+                            {"em_list", Json::array(rows)}}));
+}
+
+// ---- Messages, feedback, lessons, voices
+
+ServerReply userMessages(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  const size_t page = static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
+  std::vector<Json> rows;
+  const auto& messages = account->messages;
+  for (size_t i = page * size_t{StandInServer::kPageSize};
+       i < messages.size() && rows.size() < size_t{StandInServer::kPageSize}; ++i) {
+    rows.push_back(Json::array({messages[i].time, messages[i].text}));
+  }
+  ServerReply reply = success(
+      call, *account,
+      {{"msg_list", Json::array(rows)},
+       {"is_end", (page + 1) * size_t{StandInServer::kPageSize} >= messages.size() ? 1 : 0}});
+  if (page == 0) account->newMessages = 0;  // read now
+  return reply;
+}
+
+ServerReply advise(Call& call) {
+  std::optional<ServerReply> refusal;
+  StandInAccount* account = signedIn(call, refusal);
+  if (!account) return *refusal;
+  int type = static_cast<int>(integer(call.form["advises_type"]));
+  if (type < 1 || type > 3) return refuse("反馈类型无效");
+  call.state.feedback.push_back({account->name, type, call.form["content"],
+                                 call.form["system_info"], call.form["v_lexicon"],
+                                 call.form["v_client"]});
+  return success(call, *account, {{"msg", "谢谢您的反馈"}});
+}
+
+ServerReply dailyLesson(Call& call) {
+  auto found = call.state.lessons.find(static_cast<int>(integer(call.form["day_index"])));
+  if (found == call.state.lessons.end()) return refuse("今天没有课程");
+  const StandInLesson& lesson = found->second;
+  return json(Json::object({{"result", 1},
+                            {"sentence", lesson.sentence},
+                            {"translate", lesson.translate},
+                            {"lucky_words", lesson.luckyWords},
+                            {"time", lesson.time},
+                            {"lottery", lesson.lottery}}));
+}
+
+ServerReply luckyWords(Call& call) {
+  call.state.luckyReports.emplace_back(integer(call.form["time"]), call.form["account"]);
+  return json(Json::object({{"result", 1}}));
+}
+
+ServerReply voices(Call& call, bool extended) {
+  if (checkCodeBad(call)) return refuse("客户端校验失败");
+  const std::string& path = extended ? call.state.extVoices : call.state.basicVoices;
+  if (path.empty()) return refuse("语音包暂不可用");
+  return json(Json::object({{"result", 1}, {"path", path}}));
+}
+
+}  // namespace
+
+const std::map<std::string, Script>& scriptTable() {
+  static const std::map<std::string, Script> table = {
+      {"account_login.php", login},
+      {"account_register.php", registration},
+      {"account_info.php", accountInfo},
+      {"sign_in.php", signIn},
+      {"clear_data.php", clearData},
+      {"synchronize_up.php", synchronizeUp},
+      {"synchronize_all_up.php", synchronizeAllUp},
+      {"synchronize_all_down.php", synchronizeAllDown},
+      {"upload_mnemonic.php", [](Call& c) { return uploadNote(c, false); }},
+      {"upload_yufa.php", [](Call& c) { return uploadNote(c, true); }},
+      {"find_mnemonic.php", [](Call& c) { return findNotes(c, false); }},
+      {"find_yufa.php", [](Call& c) { return findNotes(c, true); }},
+      {"accept_mnemonic.php", [](Call& c) { return acceptNote(c, false); }},
+      {"accept_yufa.php", [](Call& c) { return acceptNote(c, true); }},
+      {"get_best_mnemonic.php", bestMnemonic},
+      {"update_excellent_mnemonic.php", excellentMnemonics},
+      {"get_user_message.php", userMessages},
+      {"advise.php", advise},
+      {"daily_lesson.php", dailyLesson},
+      {"study_lucky_words.php", luckyWords},
+      {"get_basic_voices.php", [](Call& c) { return voices(c, false); }},
+      {"get_ext_voices.php", [](Call& c) { return voices(c, true); }},
+  };
+  return table;
+}
+
+}  // namespace testsupport::standin
