@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev nlohmann-json3-dev
   attr tzdata
+  espeak-ng lame mpg123 unzip
 )
 # The fuzzing targets (make fuzz) build with clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/audio/AudioOutput.h"
+#include "platform/audio/AudioPlayer.h"
+#include "tests/platform/audio/SpokenMp3.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/VirtualTime.h"
+
+using namespace plat;
+
+namespace {
+
+class Player : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    hello_ = new std::vector<uint8_t>(audiotest::spokenMp3("hello"));
+    dictionary_ = new std::vector<uint8_t>(audiotest::spokenMp3("dictionary"));
+  }
+  static void TearDownTestSuite() {
+    delete hello_;
+    delete dictionary_;
+  }
+  void SetUp() override {
+    ASSERT_FALSE(hello_->empty()) << "espeak-ng and lame make the test recordings";
+  }
+
+  static std::unique_ptr<AudioPlayer> player(const std::vector<uint8_t>& mp3) {
+    std::string error;
+    auto made = AudioPlayer::withData(mp3, &error);
+    EXPECT_TRUE(made) << error;
+    return made;
+  }
+
+  testsupport::VirtualTime time_;
+  static std::vector<uint8_t>* hello_;
+  static std::vector<uint8_t>* dictionary_;
+};
+
+std::vector<uint8_t>* Player::hello_ = nullptr;
+std::vector<uint8_t>* Player::dictionary_ = nullptr;
+
+}  // namespace
+
+TEST_F(Player, DecodesTheWholeRecordingAsLongAsMpg123Does) {
+  std::string path = testsupport::makeTempDir() + "/dictionary.mp3";
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(dictionary_->data()), dictionary_->size());
+  double reference = audiotest::mpg123Duration(path);
+  ASSERT_GT(reference, 0.3);
+
+  auto decoded = player(*dictionary_);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->sound().rate, 16000);
+  EXPECT_EQ(decoded->sound().channels, 1);
+  EXPECT_NEAR(decoded->duration(), reference, reference * 0.1);
+}
+
+TEST_F(Player, FinishesAfterItsDurationAndRestartsFromTheBeginning) {
+  auto word = player(*hello_);
+  int finished = 0;
+  word->setFinished([&] { ++finished; });
+  double length = word->duration();
+
+  ASSERT_TRUE(word->play());
+  EXPECT_FALSE(word->isAudible()) << "virtual time stays silent";
+  time_.advance(length / 2);
+  ASSERT_TRUE(word->play()) << "pressed again while sounding";
+  time_.advance(length * 0.9);
+  EXPECT_TRUE(word->isPlaying()) << "the second playback started from the beginning";
+  EXPECT_EQ(finished, 0);
+  time_.advance(length * 0.2);
+  EXPECT_FALSE(word->isPlaying());
+  EXPECT_EQ(finished, 1);
+  EXPECT_EQ(AudioOutput::shared().currentOwner(), nullptr);
+}
+
+TEST_F(Player, ANewSoundCutsOffThePreviousAndStopIsSilent) {
+  auto first = player(*dictionary_);
+  auto second = player(*hello_);
+  int firstFinished = 0, secondFinished = 0;
+  first->setFinished([&] { ++firstFinished; });
+  second->setFinished([&] { ++secondFinished; });
+
+  first->play();
+  second->play();
+  EXPECT_FALSE(first->isPlaying());
+  EXPECT_TRUE(second->isPlaying());
+  first->stop();  // stopping a player that was cut off leaves the new sound alone
+  EXPECT_EQ(AudioOutput::shared().currentOwner(), second.get());
+  time_.advance(first->duration() + second->duration());
+  EXPECT_EQ(firstFinished, 0);
+  EXPECT_EQ(secondFinished, 1);
+
+  first->play();
+  first->stop();
+  second.reset();
+  time_.advance(first->duration() + 1);
+  EXPECT_EQ(firstFinished, 0) << "a stopped sound does not report its end";
+  first.reset();
+  EXPECT_EQ(AudioOutput::shared().currentOwner(), nullptr);
+}
+
+TEST_F(Player, DataThatIsNoMp3IsRefusedAndACutRecordingPlaysWhatItHolds) {
+  std::string error;
+  EXPECT_FALSE(AudioPlayer::withData({}, &error));
+  EXPECT_FALSE(error.empty());
+  std::vector<uint8_t> text(4000, 'x');
+  EXPECT_FALSE(AudioPlayer::withData(text, &error));
+
+  // Bytes flipped all through the frames: whatever decodes is played, nothing crashes.
+  std::vector<uint8_t> damaged = *dictionary_;
+  for (size_t i = 100; i < damaged.size(); i += 7) damaged[i] ^= 0x5a;
+  if (auto decoded = AudioPlayer::withData(damaged)) decoded->play();
+
+  std::vector<uint8_t> cut(dictionary_->begin(), dictionary_->begin() + dictionary_->size() / 2);
+  auto half = player(cut);
+  ASSERT_TRUE(half);
+  EXPECT_LT(half->duration(), player(*dictionary_)->duration() * 0.7);
+}
