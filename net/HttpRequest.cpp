@@ -356,7 +356,8 @@ void HttpRequest::main() {
       return;
     }
     if (!mainRequest_) buildPostBody();
-    if (error_) return;  // the body could not be built
+    if (!error_ && setupError_) failWithError(setupError_);  // the body file could not be written
+    if (error_) return;                                      // the body could not be built
     if (requestMethod_ != "GET") downloadCache_ = nullptr;
 
     plat::http::RequestMessage message;

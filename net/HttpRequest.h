@@ -391,6 +391,7 @@ class HttpRequest : public plat::Operation {
   void applyAuthorizationHeader();
   void updatePartialDownloadSize();
   void closePostBodyWriteStream();
+  void writeToPostBodyFile(const uint8_t* data, size_t length);
 
   // On the wire (HttpRequest_wire.cpp).
   void startRequest();
@@ -403,6 +404,7 @@ class HttpRequest : public plat::Operation {
   void decideConnectionReuse();
   void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated);
   HttpErrorPtr finishDownloadFile();
+  void prepareDownloadFileForRetry();
   bool willRedirect();
   bool willAskDelegateToConfirmRedirect();
   void performRedirect();

@@ -12,6 +12,11 @@ namespace {
 
 constexpr size_t kFileCopyChunk = 262144;
 
+HttpErrorPtr bodyFileError(const std::string& path) {
+  return HttpError::make(kHttpFileHandlingFailure,
+                         "Failed to write the request body to file at path '" + path + "'");
+}
+
 }  // namespace
 
 void HttpRequest::addRequestHeader(const std::string& name, const std::string& value) {
@@ -27,14 +32,23 @@ void HttpRequest::setupPostBody() {
     if (!postBodyWriteStream_) {
       plat::files::createDirectories(plat::AppHome::tmpDir());
       postBodyWriteStream_ = fopen(postBodyFilePath_.c_str(), "wb");
+      if (!postBodyWriteStream_) failWhenStarted(bodyFileError(postBodyFilePath_));
     }
   } else if (!postBody_) {
     postBody_ = std::make_shared<Bytes>();
   }
 }
 
+// A body that did not all reach its file (a full disk) fails the request when it starts rather
+// than going out cut short.
+void HttpRequest::writeToPostBodyFile(const uint8_t* data, size_t length) {
+  if (postBodyWriteStream_ && fwrite(data, 1, length, postBodyWriteStream_) != length)
+    failWhenStarted(bodyFileError(postBodyFilePath_));
+}
+
 void HttpRequest::closePostBodyWriteStream() {
-  if (postBodyWriteStream_) fclose(postBodyWriteStream_);
+  if (postBodyWriteStream_ && fclose(postBodyWriteStream_) != 0)
+    failWhenStarted(bodyFileError(postBodyFilePath_));
   postBodyWriteStream_ = nullptr;
 }
 
@@ -42,7 +56,7 @@ void HttpRequest::appendPostData(const Bytes& data) {
   setupPostBody();
   if (data.empty()) return;
   if (shouldStreamPostDataFromDisk_) {
-    if (postBodyWriteStream_) fwrite(data.data(), 1, data.size(), postBodyWriteStream_);
+    writeToPostBodyFile(data.data(), data.size());
   } else {
     postBody_->insert(postBody_->end(), data.begin(), data.end());
   }
@@ -55,15 +69,23 @@ void HttpRequest::appendPostData(const std::string& data) {
 void HttpRequest::appendPostDataFromFile(const std::string& path) {
   setupPostBody();
   FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return;
+  if (!file) {
+    failWhenStarted(HttpError::make(kHttpFileHandlingFailure,
+                                    "Failed to read the file at path '" + path + "'"));
+    return;
+  }
   Bytes chunk(kFileCopyChunk);
   size_t count;
   while ((count = fread(chunk.data(), 1, chunk.size(), file)) > 0) {
     if (shouldStreamPostDataFromDisk_) {
-      if (postBodyWriteStream_) fwrite(chunk.data(), 1, count, postBodyWriteStream_);
+      writeToPostBodyFile(chunk.data(), count);
     } else {
       postBody_->insert(postBody_->end(), chunk.begin(), chunk.begin() + count);
     }
+  }
+  if (ferror(file)) {
+    failWhenStarted(HttpError::make(kHttpFileHandlingFailure,
+                                    "Failed to read the file at path '" + path + "'"));
   }
   fclose(file);
 }
@@ -76,6 +98,7 @@ void HttpRequest::buildPostBody() {
   if (haveBuiltPostBody_) return;
   if (!postBodyFilePath_.empty()) {
     closePostBodyWriteStream();
+    if (setupError_) return;  // the body file is incomplete; main() reports it
     std::string sentPath = postBodyFilePath_;
     if (shouldCompressRequestBody_) {
       if (compressedPostBodyFilePath_.empty()) {

@@ -493,6 +493,22 @@ void HttpRequest::handleStreamComplete() {
   }
 }
 
+// Before a time-out retry: the files are closed, so the length measured for the resumed range
+// counts the bytes still in the writer's buffer and the next reply decides afresh between
+// appending (a range answered) and starting over. A body inflated on the way starts over: the
+// inflater's state does not survive the retry.
+void HttpRequest::prepareDownloadFileForRetry() {
+  if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
+  if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
+  fileDownloadOutputStream_ = inflatedFileDownloadOutputStream_ = nullptr;
+  if (!temporaryUncompressedDataDownloadPath_.empty()) {
+    removeTemporaryDownloadFile();
+    removeTemporaryUncompressedDownloadFile();
+    dataDecompressor_.reset();
+  }
+  updatePartialDownloadSize();
+}
+
 HttpErrorPtr HttpRequest::finishDownloadFile() {
   if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
   if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
@@ -538,7 +554,10 @@ void HttpRequest::handleStreamError() {
                           (streamError.code == ENOTCONN || streamError.code == EPIPE)) ||
                          (streamError.domain == Domain::Network &&
                           streamError.code == plat::http::kNetworkConnectionLost);
-    if (dropped && retryUsingNewConnection()) return;
+    // Only a kept connection may have gone stale before this request: a fresh one that drops it
+    // may already have carried it out, and sending it again could repeat a payment or a post.
+    if (dropped && readStream_ && readStream_->reusedConnection() && retryUsingNewConnection())
+      return;
     std::string description = "A connection failure occurred";
     if (streamError.domain == Domain::Tls) {
       description +=
@@ -678,7 +697,7 @@ void HttpRequest::checkRequestStatus() {
   performThrottling();
   if (shouldTimeOut()) {
     if (retryCount_ < numberOfTimesToRetryOnTimeout_) {
-      updatePartialDownloadSize();
+      prepareDownloadFileForRetry();
       if (partialDownloadSize_ > 0 && request_)
         request_->headers.set("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
       ++retryCount_;

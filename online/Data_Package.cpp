@@ -1,8 +1,12 @@
 #include "online/Data_Package.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <functional>
+#include <string_view>
 #include <utility>
 
 #include "online/DumpSections.h"
@@ -122,37 +126,89 @@ void deleteFromTables(const char* const (&tables)[N]) {
   }
 }
 
-// Bytes of the whole current entry; raises ZipException for a damaged entry.
-Data_Package::Bytes readWholeEntry(ZipFile& archive) {
-  uint64_t length = archive.getCurrentZipEntryInfo().length();
-  Data_Package::Bytes data(length);
+// Deflate makes at most about 1032 bytes of one; an entry announcing more than that of the whole
+// archive lies about its size.
+constexpr uint64_t kMostInflatedPerByte = 1032;
+constexpr size_t kEntryReadChunk = size_t{1} << 20;
+
+// Bytes of the whole current entry, as far as the stream gives them: the announced length is
+// trusted only as far as the archive can hold it, so a lying header costs no memory. Raises
+// ZipException for a damaged entry or one shorter than announced.
+Data_Package::Bytes readWholeEntry(ZipFile& archive, uint64_t archiveSize) {
+  const uint64_t length = archive.getCurrentZipEntryInfo().length();
+  if (length > archiveSize * kMostInflatedPerByte)
+    throw ZipException("Entry announces more than the archive can hold", 0);
+  Data_Package::Bytes data;
   ZipReadStream stream = archive.readCurrentEntry();
-  size_t filled = 0;
-  while (filled < length) {
-    Data_Package::Bytes chunk(length - filled);
+  Data_Package::Bytes chunk(static_cast<size_t>(std::min<uint64_t>(length, kEntryReadChunk)));
+  while (data.size() < length) {
+    if (length - data.size() < chunk.size()) chunk.resize(length - data.size());
     size_t got = stream.readDataWithBuffer(chunk);
     if (got == 0) break;
-    std::copy(chunk.begin(), chunk.begin() + got, data.begin() + filled);
-    filled += got;
+    data.insert(data.end(), chunk.begin(), chunk.begin() + got);
   }
-  if (filled != length) throw ZipException("Entry shorter than announced", 0);
+  if (data.size() != length) throw ZipException("Entry shorter than announced", 0);
   stream.finishedReading();  // checks the CRC
   return data;
 }
 
-// Inserts the rows of the dump's known sections; the study tables are already empty.
-void applyLines(const Data_Package::Lines& lines) {
-  size_t index = 0;
-  while (index < lines.size()) {
-    const std::vector<std::string>& line = lines[index++];
-    const DumpSection* section = line.size() == 2 ? DumpSections::importable(line[0]) : nullptr;
-    if (!section) continue;
-    int64_t count = leadingInteger(line[1], INT32_MIN, INT32_MAX);
-    if (count <= 0) continue;
-    if (static_cast<uint64_t>(count) > lines.size() - index) {
-      throw DumpException(std::string("Section ") + section->name + " announces " +
-                          std::to_string(count) + " rows but the dump ends before them");
+// The dump's lines one after the other, as views into its text: no line is copied.
+class DumpLines {
+ public:
+  explicit DumpLines(std::string_view text) : text_(text) {}
+  // The next line; false after the last one (text after the last LF is a line of its own).
+  bool next(std::string_view& line) {
+    if (done_) return false;
+    size_t end = text_.find('\n', at_);
+    if (end == std::string_view::npos) {
+      end = text_.size();
+      done_ = true;
     }
+    line = text_.substr(at_, end - at_);
+    at_ = end + 1;
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  size_t at_ = 0;
+  bool done_ = false;
+};
+
+constexpr size_t kMostColumns = 16;
+
+// The first fields of a line split on TAB (at most kMostColumns); returns how many it has in all.
+size_t splitFields(std::string_view line, std::array<std::string_view, kMostColumns>& fields) {
+  size_t count = 0, from = 0;
+  while (true) {
+    const size_t tab = line.find('\t', from);
+    const size_t end = tab == std::string_view::npos ? line.size() : tab;
+    if (count < fields.size()) fields[count] = line.substr(from, end - from);
+    ++count;
+    if (tab == std::string_view::npos) return count;
+    from = tab + 1;
+  }
+}
+
+int64_t leadingInteger(std::string_view field, int64_t low, int64_t high) {
+  return leadingInteger(std::string(field), low, high);
+}
+
+// Walks the rows of the dump's known sections, handing each with its section to `row` (when
+// given). Raises DumpException for a short row or a section that announces more rows than the
+// dump holds, before handing on anything of that section's later rows.
+void walkRows(std::string_view text,
+              const std::function<void(const DumpSection&, const std::string& sql,
+                                       const std::array<std::string_view, kMostColumns>&)>& row) {
+  DumpLines lines(text);
+  std::string_view line;
+  std::array<std::string_view, kMostColumns> fields;
+  while (lines.next(line)) {
+    if (splitFields(line, fields) != 2) continue;
+    const DumpSection* section = DumpSections::importable(std::string(fields[0]));
+    if (!section) continue;
+    const int64_t count = leadingInteger(fields[1], INT32_MIN, INT32_MAX);
+    if (count <= 0) continue;
     const std::string codes = section->codes;
     const bool isSettings = section == &DumpSections::settings();
     std::string marks;
@@ -160,26 +216,56 @@ void applyLines(const Data_Package::Lines& lines) {
     const std::string sql = std::string(isSettings ? "replace" : "insert") + " into " +
                             section->name + " (" + section->columns + "," + section->flag +
                             ") values (" + marks + "1)";
-    for (int64_t row = 0; row < count; ++row) {
-      const std::vector<std::string>& fields = lines[index++];
-      if (fields.size() < codes.size()) {
+    for (int64_t r = 0; r < count; ++r) {
+      if (!lines.next(line)) {
+        throw DumpException(std::string("Section ") + section->name + " announces " +
+                            std::to_string(count) + " rows but the dump ends before them");
+      }
+      const size_t found = splitFields(line, fields);
+      if (found < codes.size()) {
         throw DumpException(std::string("A row of ") + section->name + " has " +
-                            std::to_string(fields.size()) + " fields instead of " +
+                            std::to_string(found) + " fields instead of " +
                             std::to_string(codes.size()));
       }
-      plat::Value params = plat::Value::array();
-      for (size_t i = 0; i < codes.size(); ++i) {
-        if (codes[i] == 'n') {
-          params.append(leadingInteger(fields[i], INT32_MIN, INT32_MAX));
-        } else if (codes[i] == 'N') {
-          params.append(leadingInteger(fields[i], INT64_MIN, INT64_MAX));
-        } else {
-          params.append(fields[i]);
-        }
-      }
-      store().sql_insert(sql, codes, params);
+      if (row) row(*section, sql, fields);
     }
   }
+}
+
+// Refuses a dump that is no UTF-8 text or whose sections are malformed; touches no table, so it
+// runs before the import's transaction.
+std::string_view checkedDumpText(const Data_Package::Bytes& data) {
+  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  if (!plat::utf::isValidUtf8(text)) throw DumpException("The dump is not UTF-8 text");
+  walkRows(text, nullptr);
+  return text;
+}
+
+// Inserts the rows of a checked dump's known sections; the study tables are already empty.
+void applyRows(std::string_view text) {
+  walkRows(text, [](const DumpSection& section, const std::string& sql,
+                    const std::array<std::string_view, kMostColumns>& fields) {
+    const std::string codes = section.codes;
+    plat::Value params = plat::Value::array();
+    for (size_t i = 0; i < codes.size(); ++i) {
+      if (codes[i] == 'n') {
+        params.append(leadingInteger(fields[i], INT32_MIN, INT32_MAX));
+      } else if (codes[i] == 'N') {
+        params.append(leadingInteger(fields[i], INT64_MIN, INT64_MAX));
+      } else {
+        params.append(std::string(fields[i]));
+      }
+    }
+    store().sql_insert(sql, codes, params);
+  });
+}
+
+// Replaces the study tables by one checked dump; the caller holds the transaction.
+void replaceStudyTables(std::string_view text) {
+  deleteFromTables(kRestoredTables);
+  applyRows(text);
+  store().OpenMechine_FamiliarityFromDay(14);
+  store().OpenMechine_ForgetWordsFromDay(14);
 }
 
 }  // namespace
@@ -387,18 +473,11 @@ Data_Package::Lines Data_Package::dataToArray(const Bytes& data) {
 }
 
 void Data_Package::DataToDB(const Bytes& data) {
-  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-  if (!plat::utf::isValidUtf8(text)) {
-    throw DumpException("The dump is not UTF-8 text");
-  }
-  Lines lines = dataToArray(data);
+  const std::string_view text = checkedDumpText(data);
   SqlMgrController& sql = store().sqlMgr();
   sql.beginTransaction();
   try {
-    deleteFromTables(kRestoredTables);
-    applyLines(lines);
-    store().OpenMechine_FamiliarityFromDay(14);
-    store().OpenMechine_ForgetWordsFromDay(14);
+    replaceStudyTables(text);
     sql.commitTransaction();
   } catch (...) {
     sql.rollbackTransaction();
@@ -414,20 +493,24 @@ void Data_Package::backupDataToDB(const std::string& archivePath) {
     }
   } removeArchive{archivePath};
 
-  // Every entry is read and checked before any is applied, so a damaged archive changes nothing.
+  // Every entry is read and checked before any is applied, so a damaged archive changes nothing,
+  // and the store is held only while the rows go in.
   std::vector<Bytes> entries;
+  std::vector<std::string_view> texts;
   {
+    const uint64_t archiveSize = plat::files::fileSize(archivePath).value_or(0);
     ZipFile archive(archivePath, ZipFileModeUnzip);
     archive.goToFirstEntry();
     do {
-      entries.push_back(readWholeEntry(archive));
+      entries.push_back(readWholeEntry(archive, archiveSize));
     } while (archive.goToNextEntry());
     archive.close();
   }
+  for (const Bytes& entry : entries) texts.push_back(checkedDumpText(entry));
   SqlMgrController& sql = store().sqlMgr();
   sql.beginTransaction();
   try {
-    for (const Bytes& entry : entries) DataToDB(entry);
+    for (std::string_view text : texts) replaceStudyTables(text);
     sql.commitTransaction();
   } catch (...) {
     sql.rollbackTransaction();

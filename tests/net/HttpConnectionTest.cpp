@@ -5,7 +5,11 @@
 #include <thread>
 
 #include "net/HttpRequest.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/VirtualTime.h"
 
 using namespace nettest;
 
@@ -86,6 +90,72 @@ TEST_F(HttpConnectionTest, ADroppedKeptConnectionIsRetriedOnceOnANewOne) {
   EXPECT_EQ(third.lastError->code(), 1);
   EXPECT_EQ(third.lastError->localizedDescription(), "A connection failure occurred");
   EXPECT_EQ(failing->retryCount(), 1);
+}
+
+TEST_F(HttpConnectionTest, AFreshConnectionDroppedBeforeTheReplyIsNotSentAgain) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply;
+    reply.dropRequest = true;
+    return reply;
+  });
+  Recorder recorder;
+  auto posting = HttpRequest::requestWithURL(server.url("/order"));
+  posting->appendPostData(std::string("pay=1"));
+  startAndWait(posting, recorder);
+  ASSERT_EQ(recorder.failed, 1);
+  EXPECT_EQ(recorder.lastError->code(), 1);
+  EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
+  testsupport::TempHome home;
+  testsupport::VirtualTime time;
+  std::string body;
+  for (int i = 0; body.size() < 100000; ++i) body += std::to_string(i) + ",";
+  std::atomic<int> calls{0};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    const std::string range = r.header("Range");
+    if (calls++ % 2 == 0) {
+      // The first attempt: part of the body, then silence.
+      ServerReply reply = ServerReply::text(body);
+      reply.pieceSize = 10001;
+      reply.pieceDelay = 1000;
+      return reply;
+    }
+    const size_t from = range.empty() ? 0 : std::stoul(range.substr(6));
+    if (from == 0) return ServerReply::text(body);
+    ServerReply reply = ServerReply::text(body.substr(from), 206);
+    reply.header("Content-Range", "bytes " + std::to_string(from) + "-" +
+                                      std::to_string(body.size() - 1) + "/" +
+                                      std::to_string(body.size()));
+    return reply;
+  });
+  for (bool resume : {true, false}) {
+    const std::string destination = home.path() + "/download.txt";
+    Recorder recorder;
+    auto request = HttpRequest::requestWithURL(server.url("/big"));
+    request->setDelegate(&recorder);
+    request->setDownloadDestinationPath(destination);
+    request->setAllowResumeForFileDownloads(resume);
+    request->setTimeOutSeconds(5);
+    request->setNumberOfTimesToRetryOnTimeout(1);
+    request->startAsynchronous();
+    // The first piece reached the file (some of it may still sit in the writer's buffer).
+    runUntil([&] {
+      for (const std::string& name : plat::files::list(plat::AppHome::tmpDir()))
+        if (plat::files::fileSize(plat::AppHome::tmpDir() + "/" + name).value_or(0) > 0)
+          return true;
+      return false;
+    });
+    time.advance(6);
+    bool done = runUntil([&] { return recorder.done(); });
+    request->setDelegate(nullptr);
+    ASSERT_TRUE(done) << resume << " requests " << server.requestCount();
+    EXPECT_EQ(recorder.finished, 1) << resume;
+    EXPECT_TRUE(plat::files::readFile(destination) == body) << resume;
+    EXPECT_EQ(server.lastRequest().hasHeader("Range"), resume);
+  }
+  server.stop();
 }
 
 TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {

@@ -126,3 +126,20 @@ TEST_F(HttpFormDataRequestTest, CopiesCarryTheirOwnForm) {
   EXPECT_EQ(copy->requestMethod(), "POST");
   EXPECT_EQ(form->encodeURL("a-b.c_d e"), "a-b.c_d%20e");
 }
+
+TEST_F(HttpFormDataRequestTest, AFullDiskUnderTheBodyFileFailsTheUploadUnsent) {
+  testsupport::TempHome home;
+  const std::string path = home.path() + "/backup_data.zip";
+  plat::files::writeFileAtomically(path, std::string(300000, 'z'));
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  for (const char* file : {"/dev/full", "/no/such/folder/body"}) {
+    Recorder recorder;
+    auto form = HttpFormDataRequest::requestWithURL(server.url("/synchronize_up.php"));
+    form->setFile(path, "syn_file");
+    form->setPostBodyFilePath(file);
+    startAndWait(form, recorder);
+    ASSERT_EQ(recorder.failed, 1) << file;
+    EXPECT_EQ(recorder.lastError->code(), 8) << file;
+  }
+  EXPECT_EQ(server.requestCount(), 0);
+}

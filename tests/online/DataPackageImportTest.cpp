@@ -1,5 +1,7 @@
 // Applying a dump back to the store: sections in any order, rows that are passed over, settings
 // that overwrite, and dumps or archives that are damaged, which change nothing.
+#include <sys/resource.h>
+
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/SqlMgrController.h"
@@ -11,6 +13,27 @@ namespace {
 
 using plat::files::exists;
 using plat::files::join;
+
+// Growth of the process's peak memory while `work` runs, in MiB.
+template <typename Work>
+long peakGrowthMiB(Work work) {
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  work();
+  getrusage(RUSAGE_SELF, &after);
+  return (after.ru_maxrss - before.ru_maxrss) / 1024;
+}
+
+// Sets the uncompressed size of the archive's first entry, in its local and central headers.
+void announceEntrySize(const std::string& path, uint32_t size) {
+  std::string zip = *plat::files::readFile(path);
+  auto put = [&](size_t at) {
+    for (int i = 0; i < 4; ++i) zip[at + i] = static_cast<char>(size >> (8 * i));
+  };
+  put(22);
+  put(zip.find("PK\x01\x02") + 24);
+  ASSERT_TRUE(plat::files::writeFileAtomically(path, zip));
+}
 
 class ImportTest : public DumpTest {
  protected:
@@ -166,6 +189,23 @@ TEST_F(ImportTest, DamagedArchiveChangesNothing) {
 
   EXPECT_THROW(package_.backupDataToDB(join(plat::AppHome::tmpDir(), "missing.zip")), ZipException);
   EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(ImportTest, AnEntryAnnouncingMoreThanItsArchiveHoldsIsRefusedUnread) {
+  seedDeviceData();
+  const std::string before = snapshot();
+  const std::string path = join(plat::AppHome::tmpDir(), "down.zip");
+  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n"}});
+  announceEntrySize(path, 200u << 20);
+  EXPECT_LT(peakGrowthMiB([&] { EXPECT_THROW(package_.backupDataToDB(path), ZipException); }), 32);
+  EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(ImportTest, MillionsOfEmptyLinesArePassedOverWithoutAStringEach) {
+  const std::string path = join(plat::AppHome::tmpDir(), "down.zip");
+  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n" + std::string(4 << 20, '\n')}});
+  EXPECT_LT(peakGrowthMiB([&] { package_.backupDataToDB(path); }), 48);
+  EXPECT_EQ(study(), "2|200|1////");
 }
 
 TEST_F(ImportTest, BadSecondEntryUndoesTheFirst) {
