@@ -26,6 +26,7 @@ class AudioOutput {
 
  private:
   AudioOutput() = default;
+  ~AudioOutput() { shutdown(); }
   bool openDevice(const PcmSound& sound);
   void silenceDevice();
 

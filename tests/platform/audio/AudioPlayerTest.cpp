@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/audio/AudioOutput.h"
 #include "platform/audio/AudioPlayer.h"
+#include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
 #include "tests/platform/audio/SpokenMp3.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/VirtualTime.h"
@@ -118,4 +121,34 @@ TEST_F(Player, DataThatIsNoMp3IsRefusedAndACutRecordingPlaysWhatItHolds) {
   auto half = player(cut);
   ASSERT_TRUE(half);
   EXPECT_LT(half->duration(), player(*dictionary_)->duration() * 0.7);
+}
+
+// On a machine with a sound device the samples reach it: SDL's disk driver stands in for the device
+// and writes what it is given to a file, at the device's pace.
+TEST(PlayerDevice, SoundsTheDecodedSamplesThroughTheAudioDevice) {
+  std::string folder = testsupport::makeTempDir();
+  std::string output = folder + "/device.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+  RunLoop::setMainThread();
+  auto word = AudioPlayer::withData(audiotest::spokenMp3("book"));
+  ASSERT_TRUE(word);
+  bool finished = false;
+  word->setFinished([&] { finished = true; });
+  ASSERT_TRUE(word->play());
+  EXPECT_TRUE(word->isAudible());
+  EXPECT_TRUE(RunLoop::main().runUntil([&] { return finished; }, 5));
+  RunLoop::main().runUntil([] { return false; }, 0.3);  // the device drains its last buffer
+  AudioOutput::shared().shutdown();
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
+
+  auto written = files::readFile(output);
+  ASSERT_TRUE(written);
+  const auto* samples = reinterpret_cast<const int16_t*>(written->data());
+  size_t count = written->size() / 2, loud = 0;
+  for (size_t i = 0; i < count; ++i) loud += std::abs(samples[i]) > 1000;
+  EXPECT_GE(double(count), word->sound().samples.size() * 0.9);
+  EXPECT_GT(loud, word->sound().samples.size() / 20) << "the word, not silence";
+  files::remove(folder);
 }
