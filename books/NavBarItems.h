@@ -1,0 +1,22 @@
+// The navigation-bar pieces the word-book screens share: the bold title label, the back button
+// titled after the opening screen, and the small text button on the right.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/view/BarItems.h"
+#include "platform/view/Button.h"
+#include "platform/view/Label.h"
+
+namespace navbar {
+
+// Bold 20-point black title, centred, shrinking to fit.
+std::shared_ptr<plat::Label> titleLabel(const std::string& title);
+// "gui/nav_back_n.png" / "gui/nav_back_h.png" with a left cap of 20, title inset 15.
+std::shared_ptr<plat::BarButtonItem> backItem(const std::string& title, std::function<void()> tap);
+// A 50 x 30 button on "gui/right_btn.png" (caps 10 and 10), bold 12-point white title.
+std::shared_ptr<plat::Button> rightButton(const std::string& title, std::function<void()> tap);
+
+}  // namespace navbar

@@ -1,0 +1,155 @@
+// A word book's four lists, the whole library's windows and the tab titles, on a real store.
+#include <gtest/gtest.h>
+
+#include "tests/books/BooksScreenFixture.h"
+
+namespace {
+
+using bookstest::BooksScreenTest;
+using Words = std::vector<std::string>;
+
+Words wordsOf(const WordSlots& slots) {
+  Words words;
+  for (const auto& slot : slots) words.push_back(slot.value_or("<unread>"));
+  return words;
+}
+
+class WordListsLoad : public BooksScreenTest {};
+
+TEST_F(WordListsLoad, ABookOfTwelveHundredWordsLoadsAllFourListsAndRendersEach) {
+  const Words words = addBook(kBook, "w", 1200);
+  planWords({words[3], words[7], words[1100]});
+  setNeed(20);
+  auto screen = openBook(kBook);
+
+  EXPECT_FALSE(screen->isLoadData());
+  EXPECT_EQ(screen->allWords().size(), 1200u);
+  EXPECT_EQ(screen->noneWords().size(), 1197u);
+  EXPECT_EQ(wordsOf(screen->learnedWords()), (Words{words[3], words[7], words[1100]}));
+  EXPECT_EQ(*screen->allWords().front(), words.front()) << "alphabetical at first";
+  EXPECT_EQ(screen->stateOf(words[7]), "1");
+  EXPECT_EQ(screen->stateOf(words[8]), "2");
+  EXPECT_EQ(screen->pageNum(), 1) << "a book opens on the not-learnt list";
+  EXPECT_EQ(visibleWords(*screen->page(1)).front(), words[0]);
+
+  // Book order runs against the alphabet in this book; the loader reads both lists again.
+  showPage(*screen, 0);
+  screen->buttonAction2();
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->advance(10);  // the order message fades
+  EXPECT_FALSE(screen->isSort());
+  EXPECT_EQ(*screen->allWords().front(), words.back());
+  EXPECT_EQ(*screen->noneWords().front(), words.back());
+
+  screen->selectwords_callback(words[0], true);
+  screen->selectwords_callback(words[2], true);
+  const char* names[] = {"all", "none", "selected", "learnt"};
+  for (int page = 0; page < 4; ++page) {
+    showPage(*screen, page);
+    render(std::string("lists_") + names[page]);
+  }
+  EXPECT_EQ(visibleWords(*screen->page(2)), (Words{words[0], words[2]}));
+}
+
+TEST_F(WordListsLoad, ChangingTheOrderWhileTheLoaderRunsYieldsTheNewOrder) {
+  const Words words = addBook(kBook, "w", 1500);
+  auto screen = std::make_shared<WordsUIViewController>();
+  screen->setWordsDic(kBook);
+  app_->bookNav->pushViewController(screen, false);
+  host_->runUntilIdle();
+  screen->sortType(false);  // page 1 is shown: the running loader restarts in book order
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->runUntilIdle();
+  EXPECT_EQ(*screen->noneWords().front(), words.back());
+  EXPECT_EQ(*screen->allWords().front(), words.back());
+}
+
+TEST_F(WordListsLoad, TabTitlesCountTheListsAndShowTheLearntShare) {
+  const Words words = addBook(kBook, "t", 3);
+  planWords({words[0]});
+  setNeed(2);  // one new word of today is already planned
+  auto screen = openBook(kBook);
+  EXPECT_EQ(screen->changeTabName(),
+            (std::vector<Words>{
+                {"全部", "3"}, {"未学习", "2"}, {"选择/规划", "0/1"}, {"已学习", "33.33%"}}));
+  screen->selectwords_callback(words[1], true);
+  EXPECT_EQ(screen->tabbar()
+                .viewWithTag(MyTabbarView::kButtonTagBase + 2)
+                ->viewWithTag(MyTabbarView::kSecondLineTag)
+                ->displayedText(),
+            "1/1");
+  screen->selectwords_callback(words[2], true);
+  auto* line = static_cast<plat::Label*>(screen->tabbar()
+                                             .viewWithTag(MyTabbarView::kButtonTagBase + 2)
+                                             ->viewWithTag(MyTabbarView::kSecondLineTag));
+  EXPECT_EQ(line->textColor(), plat::Color::red()) << "more selected than today's new words";
+
+  // An empty book, and a book wholly in study, are both "100%".
+  addBook(kBook + 1, "e", 0);
+  auto empty = openBook(kBook + 1);
+  EXPECT_EQ(empty->changeTabName()[3], (Words{"已学习", "100%"}));
+  EXPECT_EQ(empty->changeTabName()[0], (Words{"全部", "0"}));
+}
+
+TEST_F(WordListsLoad, WholeLibraryRowsComeInWindowsOfFortyWhereTheyAreNeeded) {
+  addWords("lib", 1200, 20000);
+  auto screen = openBook(CallDB::WholeLibraryBookID);
+  const size_t total = screen->allWords().size();
+  ASSERT_GE(total, 1200u);
+  EXPECT_EQ(screen->pageNum(), 0);
+
+  auto* page = screen->page(0);
+  // Going up to row 10 reads rows 0 to 10 only.
+  screen->allWordsFormPos(10, false);
+  for (size_t i = 0; i <= 10; ++i) EXPECT_TRUE(screen->allWords()[i]) << i;
+  // Going down near the end fills only the rows that exist.
+  screen->allWordsFormPos(static_cast<int64_t>(total) - 5, true);
+  EXPECT_TRUE(screen->allWords().back());
+  // Going up from a row the table no longer has puts each word at its own row.
+  const Words library = [&] {
+    Words all;
+    const plat::Value rows = db_->getWordsFromBook(0, static_cast<int>(total), true);
+    for (size_t i = 0; i < rows.size(); ++i) all.push_back(rows.at(i).at(0).asString());
+    return all;
+  }();
+  screen->allWordsFormPos(600, false);
+  for (size_t row = 561; row <= 600; ++row) EXPECT_EQ(*screen->allWords()[row], library[row]);
+
+  // Typing scrolls the whole library to the word's row and reads its window.
+  page->textField().setText("lib500");
+  page->testFieldDidChange();
+  host_->runUntilIdle();
+  const auto top = page->tableView().indexPathsForVisibleRows().front().row;
+  EXPECT_EQ(library[static_cast<size_t>(top)], "lib500");
+  EXPECT_EQ(visibleWords(*page).front(), "lib500");
+  render("lists_library");
+}
+
+TEST_F(WordListsLoad, SearchScrollsToTheTypedWordByPositionOrInMemory) {
+  const Words words = addBook(kBook, "k", 1000);
+  auto screen = openBook(kBook);
+  WordsListViewCtrl& none = *screen->page(1);
+  auto topRow = [](WordsListViewCtrl& page) {
+    return page.tableView().indexPathsForVisibleRows().front().row;
+  };
+  none.textField().setText("k5");
+  none.testFieldDidChange();
+  EXPECT_EQ(topRow(none), 500);
+  none.textField().setText("z");  // past every word: the last row, as far as the table goes
+  none.testFieldDidChange();
+  EXPECT_EQ(
+      screen->noneWords().size() - 1,
+      static_cast<size_t>(topRow(none)) + none.tableView().indexPathsForVisibleRows().size() - 1);
+
+  // Given lists are searched in memory: a text before the first word does not move the list.
+  auto given = openGiven(words, {}, words);
+  WordsListViewCtrl& all = *given->page(1);
+  all.textField().setText("k7");
+  all.testFieldDidChange();
+  EXPECT_EQ(topRow(all), 700);
+  all.textField().setText("a");
+  all.testFieldDidChange();
+  EXPECT_EQ(topRow(all), 700);
+}
+
+}  // namespace
