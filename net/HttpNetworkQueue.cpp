@@ -12,12 +12,18 @@ std::shared_ptr<HttpNetworkQueue> HttpNetworkQueue::queue() {
 }
 
 HttpNetworkQueue::~HttpNetworkQueue() {
-  // Requests that outlive the queue must not call back into it.
-  for (const auto& operation : operations()) {
-    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation)) {
+  // Requests that outlive the queue must not call back into it: those still queued, and finished
+  // ones whose last reports are still on their way to the main thread.
+  for (const auto& given : given_) {
+    if (auto request = given.lock()) {
       if (request->queue() == this) request->setQueue(nullptr);
     }
   }
+}
+
+void HttpNetworkQueue::remember(const std::shared_ptr<HttpRequest>& request) {
+  std::erase_if(given_, [](const std::weak_ptr<HttpRequest>& r) { return r.expired(); });
+  given_.push_back(request);
 }
 
 void HttpNetworkQueue::go() {
@@ -54,6 +60,7 @@ void HttpNetworkQueue::addOperation(std::shared_ptr<plat::Operation> operation) 
   }
   request->setShowAccurateProgress(showAccurateProgress_);
   request->setQueue(this);
+  remember(request);
   plat::OperationQueue::addOperation(request);
 }
 
@@ -64,6 +71,7 @@ void HttpNetworkQueue::addHEADOperation(std::shared_ptr<plat::Operation> operati
   request->setQueuePriority(10);
   request->setShowAccurateProgress(true);
   request->setQueue(this);
+  remember(request);
   plat::OperationQueue::addOperation(request);
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "net/HttpRequest.h"
 #include "platform/base/OperationQueue.h"
@@ -82,6 +83,7 @@ class HttpNetworkQueue : public plat::OperationQueue,
   void request_incrementUploadSizeBy(HttpRequest& request, int64_t bytes) override;
 
  private:
+  void remember(const std::shared_ptr<HttpRequest>& request);
   static void resetProgressDelegate(HttpProgressDelegate* receiver);
   static void showProgress(HttpProgressDelegate* receiver, uint64_t done, uint64_t total);
 
@@ -99,4 +101,5 @@ class HttpNetworkQueue : public plat::OperationQueue,
   int requestsCount_ = 0;
   bool showAccurateProgress_ = false;
   plat::Value userInfo_;
+  std::vector<std::weak_ptr<HttpRequest>> given_;  // every request added (main thread only)
 };

@@ -191,3 +191,19 @@ TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
   EXPECT_EQ(request->responseString(), "arrived");
   EXPECT_EQ(confirmed, (std::vector<std::string>{"GET /here"}));
 }
+
+TEST_F(HttpNetworkQueueTest, AQueueGoneBeforeItsRequestsReportsHearsNothing) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  auto queue = HttpNetworkQueue::queue();
+  auto request = HttpRequest::requestWithURL(server.url("/version"));
+  queue->addOperation(request);
+  queue->go();
+  // The request ends on the network thread; its reports wait for the main thread.
+  for (int i = 0; i < 200 && !request->isFinished(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(request->isFinished());
+  queue.reset();
+  EXPECT_EQ(request->queue(), nullptr);
+  runUntil([] { return false; }, 0.2);  // the reports run without the queue
+}
