@@ -142,6 +142,7 @@ void CallDB::LastReviewDays() {
   const int64_t today = MyDate::studyDayId();
   std::optional<int64_t> stored =
       optionalNumberOf("select vc_tValue from Var_Config where vc_tVarName = 'LastReviewDay'");
+  if (stored == today) return;  // nothing to write: every activation of the day comes here
   if (getStudyWordNum(WholeLibraryBookID) < 1 || !stored)
     sqlMgr_.RecordExec(
         "replace into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values ('LastReviewDay'," +
