@@ -9,6 +9,7 @@ PACKAGES=(
   libcairo2-dev libpango1.0-dev liblitehtml-dev libsdl2-dev libmpg123-dev fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
   rapidjson-dev nlohmann-json3-dev
+  xvfb xdotool x11-apps
   attr tzdata
   espeak-ng lame mpg123 unzip
 )

@@ -1,0 +1,220 @@
+#include "platform/host/WindowHost.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/base/Bundle.h"
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/host/FramePresenter.h"
+#include "platform/host/NotificationDelivery.h"
+#include "platform/host/PointerInput.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/Screen.h"
+
+namespace plat {
+namespace {
+
+constexpr double kTickSeconds = 1.0 / 60;
+// While the learner acts (and a little after, for animations) the picture is checked at up to 30
+// frames a second; otherwise four times a second, enough for replies and timers.
+constexpr double kBusySeconds = 1.0;
+constexpr double kBusyFrame = 1.0 / 30;
+constexpr double kIdleFrame = 0.25;
+// How much of the display the window may cover, and points the wheel moves per notch.
+constexpr double kDisplayShare = 0.9;
+constexpr double kWheelPoints = 40;
+
+}  // namespace
+
+struct WindowHost::Impl {
+  SDL_Window* window = nullptr;
+  std::unique_ptr<FramePresenter> frames;
+  PointerInput pointer;
+  NotificationDelivery notifications;
+  std::shared_ptr<Timer> ticker;
+  bool inTick = false;
+  bool exposed = true;
+  double lastActivity = 0;
+  double lastFrame = 0;
+
+  ~Impl() {
+    if (ticker) ticker->invalidate();
+    frames.reset();
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+  }
+
+  bool open() {
+    const Rect screen = Screen::main().bounds();
+    SDL_Rect usable{0, 0, 1280, 800};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    const double fit = std::min(
+        {2.0, kDisplayShare * usable.h / screen.height, kDisplayShare * usable.w / screen.width});
+    std::string title = Bundle::main().infoValue("CFBundleDisplayName");
+    if (title.empty()) title = "vocab";
+    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              static_cast<int>(std::lround(screen.width * fit)),
+                              static_cast<int>(std::lround(screen.height * fit)), 0);
+    if (!window) {
+      std::fprintf(stderr, "window: %s\n", SDL_GetError());
+      return false;
+    }
+    frames = std::make_unique<FramePresenter>(window);
+    SDL_StartTextInput();
+    return frames->isReady();
+  }
+
+  // A window position in screen points.
+  Point pointOf(int x, int y) const {
+    int w = 1, h = 1;
+    SDL_GetWindowSize(window, &w, &h);
+    const Rect screen = Screen::main().bounds();
+    return {x * screen.width / std::max(w, 1), y * screen.height / std::max(h, 1)};
+  }
+
+  void tick() {
+    if (inTick) {
+      // A screen waits inside the run loop (an animation finishing): show it, take no input.
+      paint();
+      return;
+    }
+    inTick = true;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handle(event);
+    notifications.deliverDue();
+    paint();
+    inTick = false;
+  }
+
+  void paint() {
+    const double now = Clock::current().now();
+    const double every = now - lastActivity < kBusySeconds ? kBusyFrame : kIdleFrame;
+    if (!exposed && now - lastFrame < every) return;
+    lastFrame = now;
+    frames->present(exposed);
+    exposed = false;
+  }
+
+  void handle(const SDL_Event& event) {
+    Application& app = Application::shared();
+    lastActivity = Clock::current().now();
+    switch (event.type) {
+      case SDL_QUIT:
+        app.enterBackground();
+        app.terminate();
+        RunLoop::main().stop();
+        break;
+      case SDL_WINDOWEVENT:
+        handleWindow(event.window.event);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+          pointer.press(pointOf(event.button.x, event.button.y));
+        }
+        break;
+      case SDL_MOUSEMOTION:
+        if (pointer.isPressed()) pointer.drag(pointOf(event.motion.x, event.motion.y));
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+          pointer.release(pointOf(event.button.x, event.button.y));
+        }
+        break;
+      case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        const double flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+        PointerInput::wheel(pointOf(x, y), event.wheel.x * kWheelPoints * flip,
+                            -event.wheel.y * kWheelPoints * flip);
+        break;
+      }
+      case SDL_TEXTINPUT:
+        Keyboard::type(event.text.text);
+        break;
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_BACKSPACE) Keyboard::deleteBackward();
+        if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+          Keyboard::pressReturn();
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  void handleWindow(Uint8 change) {
+    Application& app = Application::shared();
+    switch (change) {
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (app.state() == ApplicationState::Background) {
+          app.enterForeground();
+        } else {
+          app.becomeActive();
+        }
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        app.resignActive();
+        break;
+      case SDL_WINDOWEVENT_MINIMIZED:
+        app.enterBackground();
+        break;
+      case SDL_WINDOWEVENT_RESTORED:
+        app.enterForeground();
+        break;
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        exposed = true;
+        break;
+      default:
+        break;
+    }
+  }
+};
+
+WindowHost::WindowHost(std::shared_ptr<ApplicationDelegate> delegate)
+    : delegate_(std::move(delegate)) {}
+
+WindowHost::~WindowHost() = default;
+
+bool WindowHost::displayAvailable() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const bool any = SDL_GetNumVideoDisplays() > 0;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return any;
+}
+
+int WindowHost::run(const Value& launchOptions) {
+  RunLoop::setMainThread();
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "window: %s\n", SDL_GetError());
+    return 1;
+  }
+  impl_ = std::make_unique<Impl>();
+  if (!impl_->open()) {
+    impl_.reset();
+    return 1;
+  }
+  Application& app = Application::shared();
+  app.setDelegate(delegate_);
+  app.launch(launchOptions);
+  RunLoop::main().runUntilIdle();
+  impl_->exposed = true;
+  impl_->paint();
+
+  Impl* impl = impl_.get();
+  impl_->ticker = Timer::scheduled(
+      kTickSeconds, true, [impl](Timer&) { impl->tick(); }, kCommonModes);
+  RunLoop::main().run();
+  impl_.reset();
+  return 0;
+}
+
+}  // namespace plat
