@@ -1,27 +1,28 @@
-// The vocab program: prepares the app home, the bundle and the study database, and says where
-// they are.
+// The vocab program: the application in a desktop window, or, without a display, its first
+// screen drawn into a picture.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
+#include "app/AppDelegate.h"
+#include "app/HeadlessStart.h"
+#include "online/CheckVersion.h"
 #include "platform/base/AppHome.h"
-#include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
-#include "store/CallDB.h"
+#include "platform/host/WindowHost.h"
 
 int main() {
   plat::RunLoop::setMainThread();
   if (!plat::AppHome::ensureFolders()) {
-    std::fprintf(stderr, "vocab: cannot create the app home at %s\n", plat::AppHome::home().c_str());
+    std::fprintf(stderr, "vocab: cannot create the app home at %s\n",
+                 plat::AppHome::home().c_str());
     return 1;
   }
-  std::printf("app home: %s\n", plat::AppHome::home().c_str());
-  std::printf("bundle:   %s\n", plat::Bundle::main().path().c_str());
-
-  CallDB* store = CallDB::callDB();
-  if (!store->isOpen()) {
-    std::fprintf(stderr, "vocab: the study database could not be opened\n");
-    return 1;
+  // Where the application store answers version lookups.
+  if (const char* lookup = std::getenv("VOCAB_STORE_LOOKUP"); lookup && *lookup) {
+    CheckVersion::setLookupBase(lookup);
   }
-  std::printf("study db: %s\n", store->databasePath().c_str());
-  CallDB::Release_CallDB();
-  return 0;
+  auto delegate = std::make_shared<AppDelegate>();
+  if (plat::WindowHost::displayAvailable()) return plat::WindowHost(delegate).run();
+  return HeadlessStart::run(delegate);
 }

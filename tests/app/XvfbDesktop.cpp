@@ -1,0 +1,195 @@
+#include "tests/app/XvfbDesktop.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cairo.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#include "platform/base/Files.h"
+#include "tests/support/TempHome.h"
+
+extern char** environ;
+
+namespace apptest {
+namespace {
+
+uint32_t bigEndian(const std::string& data, size_t at) {
+  return (uint32_t(uint8_t(data[at])) << 24) | (uint32_t(uint8_t(data[at + 1])) << 16) |
+         (uint32_t(uint8_t(data[at + 2])) << 8) | uint32_t(uint8_t(data[at + 3]));
+}
+
+void pause(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+}  // namespace
+
+std::optional<ScreenShot> ScreenShot::read(const std::string& xwdPath) {
+  std::ifstream in(xwdPath, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (data.size() < 100) return std::nullopt;
+  // The header is 25 big-endian words; pixels follow it and the colour map.
+  const uint32_t headerSize = bigEndian(data, 0), width = bigEndian(data, 16),
+                 height = bigEndian(data, 20), byteOrder = bigEndian(data, 28),
+                 bitsPerPixel = bigEndian(data, 44), bytesPerLine = bigEndian(data, 48),
+                 colours = bigEndian(data, 76);
+  const size_t bytes = bitsPerPixel / 8;
+  const size_t start = headerSize + size_t(colours) * 12;
+  if ((bytes != 3 && bytes != 4) || start + size_t(bytesPerLine) * height > data.size()) {
+    return std::nullopt;
+  }
+  ScreenShot shot;
+  shot.width_ = int(width);
+  shot.height_ = int(height);
+  shot.pixels_.resize(size_t(width) * height);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      const size_t at = start + size_t(y) * bytesPerLine + x * bytes;
+      unsigned value = 0;
+      for (size_t i = 0; i < bytes; ++i) {
+        const unsigned byte = uint8_t(data[at + i]);
+        value |= byteOrder == 0 ? byte << (8 * i) : byte << (8 * (bytes - 1 - i));
+      }
+      shot.pixels_[size_t(y) * width + x] = value & 0xFFFFFF;
+    }
+  }
+  return shot;
+}
+
+unsigned ScreenShot::rgb(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  return pixels_[size_t(y) * width_ + x];
+}
+
+double ScreenShot::changedShare(const ScreenShot& other, int x, int y, int w, int h) const {
+  int changed = 0;
+  for (int j = y; j < y + h; ++j) {
+    for (int i = x; i < x + w; ++i) changed += rgb(i, j) != other.rgb(i, j);
+  }
+  return w * h > 0 ? double(changed) / (w * h) : 0;
+}
+
+bool ScreenShot::hasContent(int x, int y, int w, int h) const {
+  for (int j = y; j < y + h; ++j) {
+    for (int i = x; i < x + w; ++i) {
+      if (rgb(i, j) != 0) return true;
+    }
+  }
+  return false;
+}
+
+bool ScreenShot::writePNG(const std::string& path) const {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width_, height_);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < height_; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+    for (int x = 0; x < width_; ++x) row[x] = rgb(x, y);
+  }
+  cairo_surface_mark_dirty(surface);
+  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return ok;
+}
+
+XvfbDesktop::XvfbDesktop() : folder_(testsupport::makeTempDir("vocab-xvfb")) {
+  // Xvfb picks a free display and writes its number to the pipe.
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
+                                   "-screen",   "0",          "1024x768x24",
+                                   "-nolisten", "tcp"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  const std::string log = folder_ + "/xvfb.log";
+  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t child = -1;
+  const bool started = posix_spawnp(&child, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (!started) {
+    close(fds[0]);
+    return;
+  }
+  pid_ = child;
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  if (!number.empty()) display_ = ":" + number;
+}
+
+XvfbDesktop::~XvfbDesktop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  plat::files::remove(folder_);
+}
+
+std::string XvfbDesktop::run(const std::string& command) const {
+  std::string line = "DISPLAY=" + display_ + " " + command + " 2>/dev/null";
+  std::string out;
+  if (FILE* pipe = popen(line.c_str(), "r")) {
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double seconds) const {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < until) {
+    std::istringstream ids(run("xdotool search --onlyvisible --class " + windowClass));
+    std::string id;
+    if (ids >> id) return id;
+    pause(0.2);
+  }
+  return "";
+}
+
+plat::Rect XvfbDesktop::geometry(const std::string& window) const {
+  // "X=..", "Y=..", "WIDTH=..", "HEIGHT=.." lines.
+  std::istringstream lines(run("xdotool getwindowgeometry --shell " + window));
+  plat::Rect frame;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const double value = std::atof(line.c_str() + eq + 1);
+    const std::string key = line.substr(0, eq);
+    if (key == "X") frame.x = value;
+    if (key == "Y") frame.y = value;
+    if (key == "WIDTH") frame.width = value;
+    if (key == "HEIGHT") frame.height = value;
+  }
+  return frame;
+}
+
+void XvfbDesktop::click(const std::string& window, int x, int y) const {
+  run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+      " click 1");
+}
+
+std::optional<ScreenShot> XvfbDesktop::screenShot() const {
+  const std::string path = folder_ + "/screen.xwd";
+  run("xwd -root -silent -out " + path);
+  return ScreenShot::read(path);
+}
+
+}  // namespace apptest

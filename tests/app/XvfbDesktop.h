@@ -1,0 +1,58 @@
+// A virtual X display for one test: Xvfb started on a free display number and stopped at the end,
+// with the desktop tools the window test uses on it (xdotool to find and click windows, xwd to
+// take a picture of the screen).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/draw/Geometry.h"
+
+namespace apptest {
+
+// One picture of the whole screen, as xwd writes it.
+class ScreenShot {
+ public:
+  static std::optional<ScreenShot> read(const std::string& xwdPath);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // 0xRRGGBB of a pixel; 0 outside.
+  unsigned rgb(int x, int y) const;
+  // The share of pixels in the rectangle that differ from the other picture's.
+  double changedShare(const ScreenShot& other, int x, int y, int w, int h) const;
+  // Whether any pixel in the rectangle is not black.
+  bool hasContent(int x, int y, int w, int h) const;
+  bool writePNG(const std::string& path) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<unsigned> pixels_;
+};
+
+class XvfbDesktop {
+ public:
+  XvfbDesktop();  // waits until the display answers; display() is "" when Xvfb did not start
+  ~XvfbDesktop();
+  XvfbDesktop(const XvfbDesktop&) = delete;
+  XvfbDesktop& operator=(const XvfbDesktop&) = delete;
+
+  const std::string& display() const { return display_; }
+  // Runs a command with DISPLAY set to this display; its standard output.
+  std::string run(const std::string& command) const;
+
+  // The first window of the class, waiting up to `seconds`; "" when none came.
+  std::string waitForWindow(const std::string& windowClass, double seconds) const;
+  // The window's frame on the screen, in pixels.
+  plat::Rect geometry(const std::string& window) const;
+  void click(const std::string& window, int x, int y) const;
+  std::optional<ScreenShot> screenShot() const;
+
+ private:
+  std::string display_;
+  std::string folder_;
+  int pid_ = -1;
+};
+
+}  // namespace apptest
