@@ -43,6 +43,14 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
   for (;;) {
     prepareOutput(out, zStream_.total_out - totalBefore, step);
     int status = inflate(&zStream_, Z_NO_FLUSH);
+    if (outputLimit_ > 0 && zStream_.total_out > outputLimit_) {
+      if (error) {
+        *error =
+            HttpError::make(kHttpCompressionFailure, "Decompression gave more than " +
+                                                         std::to_string(outputLimit_) + " bytes");
+      }
+      return std::nullopt;
+    }
     if (status == Z_STREAM_END) break;
     // No input left and no output possible: the stream waits for the next chunk.
     if (status == Z_BUF_ERROR && zStream_.avail_in == 0) break;
@@ -58,8 +66,9 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
 }
 
 std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressData(
-    const std::vector<uint8_t>& data, HttpErrorPtr* error) {
+    const std::vector<uint8_t>& data, HttpErrorPtr* error, uint64_t outputLimit) {
   auto decompressor = HttpDataDecompressor::decompressor();
+  decompressor->setOutputLimit(outputLimit);
   if (!decompressor->streamReady()) {
     if (error) *error = decompressor->setupStream();
     return std::nullopt;
@@ -76,8 +85,9 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressData(
 
 bool HttpDataDecompressor::uncompressDataFromFile(const std::string& source,
                                                   const std::string& destination,
-                                                  HttpErrorPtr* error) {
+                                                  HttpErrorPtr* error, uint64_t outputLimit) {
   HttpDataDecompressor decompressor;
+  decompressor.setOutputLimit(outputLimit);
   return decompressor.transformFile(source, destination, error);
 }
 

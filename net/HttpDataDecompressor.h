@@ -22,12 +22,19 @@ class HttpDataDecompressor : public HttpZlibStream {
   // error; a zlib failure gives nothing and sets *error.
   std::optional<std::vector<uint8_t>> uncompressBytes(const uint8_t* bytes, size_t length,
                                                       HttpErrorPtr* error);
+  // Inflating stops with an error once the stream gave more than `bytes` in all (0: no limit),
+  // so a small hostile body cannot unfold into gigabytes.
+  void setOutputLimit(uint64_t bytes) { outputLimit_ = bytes; }
 
   static std::optional<std::vector<uint8_t>> uncompressData(const std::vector<uint8_t>& data,
-                                                            HttpErrorPtr* error);
+                                                            HttpErrorPtr* error,
+                                                            uint64_t outputLimit = 0);
   static bool uncompressDataFromFile(const std::string& source, const std::string& destination,
-                                     HttpErrorPtr* error);
+                                     HttpErrorPtr* error, uint64_t outputLimit = 0);
   static HttpErrorPtr inflateErrorWithCode(int zlibCode);
+
+ private:
+  uint64_t outputLimit_ = 0;
 
  protected:
   std::optional<std::vector<uint8_t>> transformChunk(const uint8_t* bytes, size_t length,

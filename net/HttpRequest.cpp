@@ -168,6 +168,7 @@ void HttpRequest::copySettingsInto(HttpRequest& other) const {
   other.showAccurateProgress_ = showAccurateProgress_;
   other.defaultResponseEncoding_ = defaultResponseEncoding_;
   other.allowResumeForFileDownloads_ = allowResumeForFileDownloads_;
+  other.maxResponseBytes_ = maxResponseBytes_;
   other.userInfo_ = userInfo_;
   other.tag_ = tag_;
   other.shouldRedirect_ = shouldRedirect_;
@@ -583,7 +584,7 @@ std::optional<HttpRequest::Bytes> HttpRequest::responseData() const {
   if (isResponseCompressed() && shouldWaitToInflateCompressedResponses_) {
     if (!rawResponseData_) return std::nullopt;
     HttpErrorPtr ignored;
-    return HttpDataDecompressor::uncompressData(*rawResponseData_, &ignored);
+    return HttpDataDecompressor::uncompressData(*rawResponseData_, &ignored, maxResponseBytes_);
   }
   return rawResponseData_;
 }

@@ -144,6 +144,10 @@ class HttpRequest : public plat::Operation {
   void setDownloadDestinationPath(std::string v) { downloadDestinationPath_ = std::move(v); }
   const std::string& temporaryFileDownloadPath() const { return temporaryFileDownloadPath_; }
   void setTemporaryFileDownloadPath(std::string v) { temporaryFileDownloadPath_ = std::move(v); }
+  // The most bytes of response body the request keeps, inflated or not (0: no ceiling): a larger
+  // reply fails the request rather than filling memory or the disk.
+  uint64_t maxResponseBytes() const { return maxResponseBytes_; }
+  void setMaxResponseBytes(uint64_t bytes) { maxResponseBytes_ = bytes; }
   bool allowResumeForFileDownloads() const { return allowResumeForFileDownloads_; }
   void setAllowResumeForFileDownloads(bool v) { allowResumeForFileDownloads_ = v; }
   bool useHTTPVersionOne() const { return useHTTPVersionOne_; }
@@ -405,6 +409,10 @@ class HttpRequest : public plat::Operation {
   void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated);
   HttpErrorPtr finishDownloadFile();
   void prepareDownloadFileForRetry();
+  bool overResponseCeiling(uint64_t bytes) const {
+    return maxResponseBytes_ > 0 && bytes > maxResponseBytes_;
+  }
+  void failAsTooLarge();
   bool willRedirect();
   bool willAskDelegateToConfirmRedirect();
   void performRedirect();
@@ -546,5 +554,6 @@ class HttpRequest : public plat::Operation {
   bool shouldContinueWhenAppEntersBackground_ = false;
   std::unique_ptr<HttpDataDecompressor> dataDecompressor_;
   bool shouldWaitToInflateCompressedResponses_ = true;
+  uint64_t maxResponseBytes_ = 0;
   bool isSynchronous_ = false;
 };

@@ -310,6 +310,10 @@ void HttpRequest::readResponseHeaders() {
       target.showAccurateProgress_ = false;
       target.incrementDownloadSizeBy(1);
     }
+    if (!mainRequest_ && overResponseCeiling(contentLength_)) {
+      failAsTooLarge();
+      return;
+    }
     // The announced size, room for it at once (up to 1 GiB: a lying server gets no more).
     if (!mainRequest_ && downloadDestinationPath_.empty() && rawResponseData_ &&
         contentLength_ > 0 && contentLength_ <= (uint64_t{1} << 30)) {
@@ -390,7 +394,10 @@ void HttpRequest::handleBytesAvailable() {
 
   std::optional<Bytes> inflated;
   if (isResponseCompressed() && !shouldWaitToInflateCompressedResponses_) {
-    if (!dataDecompressor_) dataDecompressor_ = HttpDataDecompressor::decompressor();
+    if (!dataDecompressor_) {
+      dataDecompressor_ = HttpDataDecompressor::decompressor();
+      dataDecompressor_->setOutputLimit(maxResponseBytes_);
+    }
     HttpErrorPtr inflateError;
     inflated = dataDecompressor_->uncompressBytes(buffer.data(), length, &inflateError);
     if (inflateError) {
@@ -401,6 +408,10 @@ void HttpRequest::handleBytesAvailable() {
   }
 
   totalBytesRead_ += length;
+  if (overResponseCeiling(totalBytesRead_)) {
+    failAsTooLarge();
+    return;
+  }
   lastActivityTime_ = now();
   incrementBandwidthUsedInLastSecond(length);
 
@@ -454,6 +465,7 @@ void HttpRequest::handleStreamComplete() {
   if (statusTimer_) statusTimer_->invalidate();
   downloadComplete_ = true;
   if (!haveResponseHeaders_) readResponseHeaders();
+  if (error_) return;  // the headers alone failed it
 
   HttpRequestShared& shared = HttpRequestShared::get();
   {
@@ -493,6 +505,14 @@ void HttpRequest::handleStreamComplete() {
   }
 }
 
+void HttpRequest::failAsTooLarge() {
+  connectionCanBeReused_ = false;
+  cancelLoad();
+  failWithError(HttpError::make(
+      kHttpConnectionFailure,
+      "The response is larger than " + std::to_string(maxResponseBytes_) + " bytes"));
+}
+
 // Before a time-out retry: the files are closed, so the length measured for the resumed range
 // counts the bytes still in the writer's buffer and the next reply decides afresh between
 // appending (a range answered) and starting over. A body inflated on the way starts over: the
@@ -521,8 +541,8 @@ HttpErrorPtr HttpRequest::finishDownloadFile() {
   HttpErrorPtr error;
   if (isResponseCompressed()) {
     if (shouldWaitToInflateCompressedResponses_) {
-      HttpDataDecompressor::uncompressDataFromFile(temporaryFileDownloadPath_,
-                                                   downloadDestinationPath_, &error);
+      HttpDataDecompressor::uncompressDataFromFile(
+          temporaryFileDownloadPath_, downloadDestinationPath_, &error, maxResponseBytes_);
     } else {
       removeFileAtPath(downloadDestinationPath_, nullptr);
       if (!plat::files::moveFile(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_))

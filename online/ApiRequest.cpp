@@ -12,6 +12,9 @@
 
 namespace {
 
+// The server's JSON answers are small; a reply beyond this is refused rather than read.
+constexpr uint64_t kMostReplyBytes = 4 << 20;
+
 struct Script {
   bool post;
   // Parameter names in order; "T" stands for c_type, v_client and "X" for is_test.
@@ -170,6 +173,7 @@ std::string ApiRequest::queryAddress(const std::string& script, const Params& pa
 
 std::shared_ptr<HttpRequest> ApiRequest::get(const std::string& script, const Values& values) {
   auto request = HttpRequest::requestWithURL(queryAddress(script, parameters(script, values)));
+  request->setMaxResponseBytes(kMostReplyBytes);
   if (double seconds = scriptOf(script).timeOutSeconds) request->setTimeOutSeconds(seconds);
   return request;
 }
@@ -179,6 +183,7 @@ std::shared_ptr<HttpFormDataRequest> ApiRequest::post(const std::string& script,
                                                       const std::string& synFilePath) {
   auto request = HttpFormDataRequest::requestWithURL(scriptAddress(script));
   request->setRequestMethod("POST");
+  request->setMaxResponseBytes(kMostReplyBytes);
   for (const auto& [name, value] : parameters(script, values)) request->setPostValue(value, name);
   if (!synFilePath.empty()) request->setFile(synFilePath, "syn_file");
   if (double seconds = scriptOf(script).timeOutSeconds) request->setTimeOutSeconds(seconds);

@@ -15,6 +15,8 @@ namespace {
 
 constexpr const char* kStartTag = "star";
 constexpr const char* kSettingTag = "setting";
+// A store lookup answers with a few kilobytes of text; more is not a lookup reply.
+constexpr uint64_t kMostLookupReplyBytes = 1 << 20;
 
 struct StoreSettings {
   std::mutex mutex;
@@ -64,6 +66,7 @@ void CheckVersion::CheckVersion_setting() {
 
 void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
   auto request = HttpRequest::requestWithURL(lookupAddress());
+  request->setMaxResponseBytes(kMostLookupReplyBytes);
   request->setUsername(tag);
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { checkVersionFinish(r); });

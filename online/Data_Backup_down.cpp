@@ -22,6 +22,9 @@ using databackup::integerOf;
 using databackup::reasonOf;
 using databackup::text;
 
+// A full dump of years of study packs into a few megabytes; no honest archive comes near this.
+constexpr uint64_t kMostArchiveBytes = 64 << 20;
+
 // Both versions are compared as single-precision numbers; a missing one reads as 0.
 float versionOf(const plat::Value& value) {
   if (value.isNumber()) return static_cast<float>(value.asDouble());
@@ -126,6 +129,12 @@ void Data_Backup::downFile() {
   hooks_.panelChange(text("data_syn"), text("download_zero"));
   auto request = HttpFormDataRequest::requestWithURL(urlName_);
   request->setRequestMethod("GET");
+  // The archive goes straight to its file from the network thread, and no larger than a dump
+  // can be: a hostile reply neither fills memory nor holds up the window.
+  plat::files::createDirectories(plat::AppHome::cachesDir());
+  request->setDownloadDestinationPath(
+      plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_)));
+  request->setMaxResponseBytes(kMostArchiveBytes);
   request->setDelegate(this);
   request->setDownloadProgressDelegate(this);
   request->setShowAccurateProgress(true);
@@ -157,16 +166,10 @@ std::string Data_Backup::archiveFileName(const std::string& address) {
 void Data_Backup::downFileFinished(HttpRequest& request) {
   dropRequest(request);
   int status = request.responseStatusCode();
+  const std::string path = request.downloadDestinationPath();
   if (status < 200 || status > 299) {
+    plat::files::remove(path);
     hooks_.panelHide();
-    return;
-  }
-  auto bytes = request.responseData().value_or(HttpRequest::Bytes());
-  plat::files::createDirectories(plat::AppHome::cachesDir());
-  std::string path = plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_));
-  if (!plat::files::writeFileAtomically(path, std::string(bytes.begin(), bytes.end()))) {
-    // No room for the archive: the device's data stays as it is.
-    applyFailed("The downloaded data could not be saved.");
     return;
   }
   hooks_.panelChange(text("data_syn"), text("data_syn_write"));

@@ -128,6 +128,46 @@ TEST_F(HttpRequestTest, ACorruptGzipReplyFailsWhenInflatedOnTheFlyAndGivesNoData
   EXPECT_EQ(onDemand->rawResponseData()->size(), 25u);
 }
 
+TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
+  testsupport::TempHome home;
+  const auto bomb = std::make_shared<const std::string>(64 << 20, '\0');
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ServerReply reply;
+    reply.sharedBody = bomb;
+    if (r.path() == "/chunked") reply.framing = ServerReply::Framing::Chunked;
+    reply.gzip = r.query() == "gzip";
+    return reply;
+  });
+  struct Case {
+    const char* path;
+    bool onTheFly, toFile;
+  };
+  for (Case c : {Case{"/length", false, false}, Case{"/chunked", false, true},
+                 Case{"/chunked?gzip", false, false}, Case{"/chunked?gzip", true, false},
+                 Case{"/chunked?gzip", false, true}, Case{"/chunked?gzip", true, true}}) {
+    const std::string label =
+        std::string(c.path) + (c.onTheFly ? " on the fly" : "") + (c.toFile ? " to a file" : "");
+    Recorder recorder;
+    auto request = HttpRequest::requestWithURL(server.url(c.path));
+    request->setMaxResponseBytes(1 << 20);
+    request->setShouldWaitToInflateCompressedResponses(!c.onTheFly);
+    const std::string file = home.path() + "/reply";
+    if (c.toFile) request->setDownloadDestinationPath(file);
+    startAndWait(request, recorder, 60);
+    const bool keptCompressed = !c.onTheFly && !c.toFile && request->isResponseCompressed();
+    if (keptCompressed) {
+      // Fetched compressed (small enough); it is the inflating that stops at the ceiling.
+      EXPECT_EQ(recorder.finished, 1) << label;
+      EXPECT_FALSE(request->responseData()) << label;
+    } else {
+      EXPECT_EQ(recorder.failed, 1) << label;
+      EXPECT_LE(plat::files::fileSize(file).value_or(0), uint64_t{2} << 20) << label;
+    }
+    EXPECT_LE(request->rawResponseData().value_or(HttpRequest::Bytes()).size(), 2u << 20) << label;
+    plat::files::remove(file);
+  }
+}
+
 TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     ServerReply reply;
