@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/base/Utf.h"
+#include "platform/draw/DisplayText.h"
 #include "platform/draw/TextLayout.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
@@ -113,7 +114,7 @@ std::string MyAlerView::netError(const std::string& text) {
 }
 
 void MyAlerView::setHight(const std::string& text) {
-  std::string shown = netError(text);
+  std::string shown = plat::boundedDisplayText(netError(text));
   plat::Size measured = plat::measureText(shown, kTextFont, {kTextWidth, 20000});
   double height = std::max(measured.height + 3, kMinHeight);
   label_->setText(shown);

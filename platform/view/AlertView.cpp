@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/draw/DisplayText.h"
 #include "platform/view/Window.h"
 
 namespace plat {
@@ -80,8 +81,9 @@ void AlertView::rebuild() {
     addSubview(titleLabel_);
     addSubview(messageLabel_);
   }
-  titleLabel_->setText(title_);
-  messageLabel_->setText(message_);
+  // A server's text may be huge or unbroken: what is shown is bounded.
+  titleLabel_->setText(boundedDisplayText(title_, 200));
+  messageLabel_->setText(boundedDisplayText(message_));
   makeButtons([this](Button& button, int index) {
     button.setTitleColor(kTint);
     button.titleLabel().setFont(index == cancelIndex_ ? Font::boldSystem(17) : Font::system(17));
@@ -93,10 +95,10 @@ void AlertView::rebuild() {
 void AlertView::layoutSubviews() {
   double width = kWidth - 2 * kPadding;
   double y = 20;
-  Size titleSize = measureText(title_, titleLabel_->font(), {width, 2000});
+  Size titleSize = measureText(titleLabel_->text(), titleLabel_->font(), {width, 2000});
   titleLabel_->setFrame({kPadding, y, width, titleSize.height});
   y += titleSize.height + (title_.empty() ? 0 : 4);
-  Size messageSize = measureText(message_, messageLabel_->font(), {width, 2000});
+  Size messageSize = measureText(messageLabel_->text(), messageLabel_->font(), {width, 2000});
   messageLabel_->setFrame({kPadding, y, width, messageSize.height});
   y += messageSize.height + 16;
   for (const auto& field : fields_) {

@@ -96,3 +96,21 @@ TEST_F(Alerts, ActionSheetsPutTheCancelButtonLast) {
   EXPECT_EQ(destructive->buttonTitleAtIndex(1), "上传");
   EXPECT_EQ(destructive->cancelButtonIndex(), 2);
 }
+
+TEST_F(Alerts, AHugeUnbrokenServerTextIsShownCutAndWrapped) {
+  // A release note of 128 KB without a space: laid out whole it held the window for seconds.
+  const std::string note(128 * 1024, 'x');
+  auto alert = AlertView::create("更新", note, nullptr, "取消", {"更新"});
+  alert->show();
+  EXPECT_EQ(alert->message(), note);
+  int shown = 0;
+  for (const auto& view : alert->subviews()) {
+    auto label = std::dynamic_pointer_cast<Label>(view);
+    if (!label || label->text().size() < 1000) continue;
+    ++shown;
+    EXPECT_LT(label->text().size(), 8000u);
+    const double width = label->frame().width;
+    EXPECT_LE(measureText(label->text(), label->font(), {width, 1e6}).width, width);
+  }
+  EXPECT_EQ(shown, 1);
+}
