@@ -348,7 +348,9 @@ void HttpRequest::main() {
     }
     complete_ = false;
     didUseCachedResponse_ = false;
-    if (url_.isEmpty()) {
+    // Only HTTP goes out: a redirect to a file or another protocol is refused like a bad address.
+    const std::string scheme = plat::http::lowercased(url_.scheme());
+    if (url_.isEmpty() || (scheme != "http" && scheme != "https")) {
       failWithError(unableToCreateRequestError());
       return;
     }

@@ -564,6 +564,14 @@ HttpErrorPtr HttpRequest::finishDownloadFile() {
 }
 
 void HttpRequest::handleStreamError() {
+  // A head that came with a framing error in the same read still tells what the server said.
+  if (!haveResponseHeaders_ && readStream_ && readStream_->responseHead()) {
+    const plat::http::ResponseHead& head = *readStream_->responseHead();
+    responseHeaders_ = head.headers;
+    responseStatusCode_ = head.statusCode;
+    responseStatusMessage_ = head.statusLine;
+    haveResponseHeaders_ = true;
+  }
   const plat::http::StreamError streamError =
       readStream_ ? readStream_->error() : plat::http::StreamError::posix(ENOTCONN);
   if (error_) {

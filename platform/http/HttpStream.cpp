@@ -694,7 +694,7 @@ bool HttpStream::hasBytesAvailable() const {
 
 const ResponseHead* HttpStream::responseHead() const {
   const Impl& d = *impl_;
-  return d.parser && d.parser->headComplete() ? &d.parser->head() : nullptr;
+  return d.parser && d.parser->haveHead() ? &d.parser->head() : nullptr;
 }
 
 uint64_t HttpStream::bodyBytesWritten() const {

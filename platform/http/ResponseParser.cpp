@@ -79,6 +79,7 @@ size_t ResponseParser::feedHead(const uint8_t* data, size_t length) {
     return usedHere;
   }
 
+  haveHead_ = true;
   const int status = head_.statusCode;
   if (headRequest_ || status == 204 || status == 304 || status < 200) {
     framing_ = Framing::None;
@@ -86,13 +87,20 @@ size_t ResponseParser::feedHead(const uint8_t* data, size_t length) {
              coding && !equalsIgnoringCase(trim(*coding), "identity")) {
     framing_ = containsToken(*coding, "chunked") ? Framing::Chunked : Framing::UntilClose;
   } else if (auto lengthText = head_.headers.get("Content-Length")) {
-    std::string digits = trim(*lengthText);
-    // Repeated fields arrive joined ("10, 10"): the first value counts when all agree.
-    digits = trim(digits.substr(0, digits.find(',')));
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) ||
-        digits.size() > 19) {
-      fail("bad Content-Length");
-      return usedHere;
+    // Repeated fields arrive joined ("10, 10"): they must all agree, or the framing is unknown.
+    std::string digits;
+    size_t start = 0;
+    while (true) {
+      const size_t comma = lengthText->find(',', start);
+      const std::string value = trim(lengthText->substr(start, comma - start));
+      if (value.empty() || !std::all_of(value.begin(), value.end(), ::isdigit) ||
+          value.size() > 19 || (!digits.empty() && value != digits)) {
+        fail("bad Content-Length");
+        return usedHere;
+      }
+      digits = value;
+      if (comma == std::string::npos) break;
+      start = comma + 1;
     }
     framing_ = Framing::Length;
     remaining_ = std::stoull(digits);

@@ -35,6 +35,8 @@ class ResponseParser {
   Framing framing() const { return framing_; }
   const ResponseHead& head() const { return head_; }
   bool headComplete() const { return state_ == State::Body || state_ == State::Done; }
+  // The final head was read, even when its framing then failed.
+  bool haveHead() const { return haveHead_; }
   // True once some byte of a response arrived (a dropped connection before that is "lost").
   bool receivedAnything() const { return receivedAnything_; }
   // The response is delimited and neither side asked to close: the connection can be reused.
@@ -53,6 +55,7 @@ class ResponseParser {
 
   bool headRequest_;
   State state_ = State::Head;
+  bool haveHead_ = false;
   Framing framing_ = Framing::None;
   ResponseHead head_;
   std::string headText_;

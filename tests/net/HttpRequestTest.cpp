@@ -168,6 +168,31 @@ TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
   }
 }
 
+TEST_F(HttpRequestTest, AFramingErrorKeepsTheHeadAndOtherSchemesAreRefused) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.path() == "/away") return ServerReply::redirect(302, "ftp://127.0.0.1/file");
+    ServerReply reply;
+    reply.raw =
+        "HTTP/1.1 503 Busy\r\nContent-Length: 10\r\nContent-Length: 20\r\n"
+        "Retry-After: 5\r\n\r\n0123456789";
+    return reply;
+  });
+  Recorder conflicting;
+  auto request = HttpRequest::requestWithURL(server.url("/"));
+  startAndWait(request, conflicting);
+  ASSERT_EQ(conflicting.failed, 1);
+  EXPECT_EQ(request->responseStatusCode(), 503);
+  EXPECT_EQ(request->responseHeaders().value("Retry-After"), "5");
+
+  for (const std::string& url : {std::string("file:///etc/passwd"), server.url("/away")}) {
+    Recorder refused;
+    auto other = HttpRequest::requestWithURL(url);
+    startAndWait(other, refused);
+    ASSERT_EQ(refused.failed, 1) << url;
+    EXPECT_EQ(refused.lastError->code(), 5) << url;
+  }
+}
+
 TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     ServerReply reply;

@@ -104,6 +104,7 @@ TEST(ResponseParser, MalformedInputFails) {
   for (const char* text :
        {"HTTP/1.1 2x0 OK\r\n\r\n", "SSH-2.0-server\r\n\r\n",
         "HTTP/1.1 200 OK\r\nno colon here\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nContent-Length: 20\r\n\r\n",
         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n"}) {
     ResponseParser parser(false);
     parse(parser, text);
