@@ -155,8 +155,16 @@ void HttpRequest::performThrottling() {
         std::lock_guard<std::recursive_mutex> lock(request->cancelledLock_);
         std::optional<double> wakeUp = throttleWakeUpTime();
         if (!request->complete_ && request->readStreamIsScheduled_ && isBandwidthThrottled() &&
-            wakeUp && *wakeUp > now())
+            wakeUp && *wakeUp > now()) {
           request->unscheduleReadStream();
+          // Resumed when the debt is paid, not at the next status check a quarter second on.
+          plat::RunLoop::current().performAfter(*wakeUp - now(), request.get(), "throttle", [weak] {
+            auto again = weak.lock();
+            if (!again) return;
+            std::lock_guard<std::recursive_mutex> lock(again->cancelledLock_);
+            again->performThrottling();
+          });
+        }
       },
       runLoopMode_);
 }

@@ -383,6 +383,9 @@ void HttpRequest::handleBytesAvailable() {
   } else if (contentLength_ > 65536) {
     bufferSize = 65536;
   }
+  // Under a bandwidth limit a read takes no more than the budget: the stream offers bytes many
+  // times a turn, before the pause that an overspent window asks for can take effect.
+  if (isBandwidthThrottled()) bufferSize = std::clamp<size_t>(maxUploadReadLength(), 1, bufferSize);
   thread_local Bytes buffer(262144);
   const ssize_t count = readStream_->read(buffer.data(), bufferSize);
   if (count < 0) {

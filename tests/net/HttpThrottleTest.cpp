@@ -3,8 +3,6 @@
 // an upload slowed down by a limit.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "net/HttpInputStream.h"
 #include "net/HttpRequest.h"
 #include "tests/net/NetTestSupport.h"
@@ -121,56 +119,61 @@ TEST_F(HttpThrottleTest, ALimitOfZeroThrottlesNothingEvenOnWWAN) {
   EXPECT_EQ(HttpRequest::maxUploadReadLength(), 0u);
 }
 
+// Requests under a limit on virtual time: the network thread runs for real between steps of the
+// clock, so a budget can only be kept by pausing, never by the machine being slow.
 class HttpThrottledRequestTest : public NetTest {
  protected:
   void TearDown() override {
     HttpRequest::setMaxBandwidthPerSecond(0);
     NetTest::TearDown();
   }
+  // Moves the clock on by `seconds` in steps of 50 ms, letting the threads work at each.
+  void run(double seconds) {
+    for (double t = 0; t < seconds; t += 0.05) {
+      time.clock().advance(0.05);
+      runUntil([] { return false; }, 0.01);
+    }
+  }
+  testsupport::VirtualTime time{nextStart()};
 };
 
-TEST_F(HttpThrottledRequestTest, APacedReplyWaitsOutTheOverspentWindow) {
-  LoopbackHttpServer server([](const ServerRequest&) {
-    ServerReply reply = ServerReply::text(std::string(6000, 'w'));
-    reply.pieceSize = 1000;
-    reply.pieceDelay = 0.02;
-    return reply;
-  });
-  auto timed = [&] {
-    auto start = std::chrono::steady_clock::now();
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url("/paced"));
-    startAndWait(request, recorder);
-    request->setDelegate(nullptr);
-    EXPECT_EQ(request->responseString().value_or("").size(), 6000u);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
-  // 3000 bytes in a window of 2000 hold the rest back for at least half a second.
-  HttpRequest::setMaxBandwidthPerSecond(2000);
-  EXPECT_GT(timed(), 0.45);
+TEST_F(HttpThrottledRequestTest, ADownloadFromAFastServerKeepsToTheLimit) {
+  LoopbackHttpServer server(
+      [](const ServerRequest&) { return ServerReply::text(std::string(1 << 20, 'd')); });
+  HttpRequest::setMaxBandwidthPerSecond(100000);
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/big"));
+  request->setDelegate(&recorder);
+  request->setDownloadProgressDelegate(&recorder);
+  request->startAsynchronous();
+  run(4);
+  // Four windows' worth, and no more than the window begun as the clock stopped.
+  EXPECT_GE(recorder.received, 4 * 100000 * 9 / 10);
+  EXPECT_LE(recorder.received, 5 * 100000 * 11 / 10);
   HttpRequest::setMaxBandwidthPerSecond(0);
-  EXPECT_LT(timed(), 0.4);
+  run(1);
+  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  EXPECT_EQ(recorder.finished, 1);
+  request->setDelegate(nullptr);
+  request->setDownloadProgressDelegate(nullptr);
 }
 
 TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {
   LoopbackHttpServer server([](const ServerRequest& request) {
     return ServerReply::text(std::to_string(request.body.size()));
   });
-  auto timed = [&] {
-    auto start = std::chrono::steady_clock::now();
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url("/upload"));
-    request->appendPostData(std::string(6000, 'u'));
-    startAndWait(request, recorder);
-    request->setDelegate(nullptr);
-    EXPECT_EQ(request->responseString().value_or(""), "6000");
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
-  // The body is read a budget's worth at a time; overspending a window pauses the connection.
   HttpRequest::setMaxBandwidthPerSecond(2000);
-  EXPECT_GT(timed(), 0.45);
-  HttpRequest::setMaxBandwidthPerSecond(0);
-  EXPECT_LT(timed(), 0.4);
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/upload"));
+  request->appendPostData(std::string(6000, 'u'));
+  request->setDelegate(&recorder);
+  request->startAsynchronous();
+  run(1.5);
+  EXPECT_FALSE(recorder.done()) << "6000 bytes at 2000 a second take three seconds";
+  run(3);
+  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  EXPECT_EQ(request->responseString().value_or(""), "6000");
+  request->setDelegate(nullptr);
 }
 
 }  // namespace
