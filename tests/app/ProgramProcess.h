@@ -1,0 +1,35 @@
+// The real vocab program started by a test in its own app home, with its output in a log file;
+// stopped (killed) when the test ends if it still runs.
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+
+namespace apptest {
+
+class ProgramProcess {
+ public:
+  // `env` entries override the test's environment; an empty value removes the variable. The app
+  // home, device store and store lookup point into `folder` and at `storeLookup`.
+  ProgramProcess(const std::string& folder, const std::string& storeLookup,
+                 std::map<std::string, std::string> env);
+  ~ProgramProcess();
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  std::string home() const { return folder_ + "/home"; }
+  std::string log() const;
+  // Sends SIGTERM (the desktop closing the window) and waits.
+  int terminate(double seconds = 30);
+  // The exit status once it ended by itself within `seconds` (128 + signal when killed), else -1.
+  int wait(double seconds = 30);
+
+ private:
+  std::string folder_;
+  pid_t pid_ = -1;
+};
+
+}  // namespace apptest
