@@ -95,6 +95,7 @@ void TableView::setEditing(bool editing, bool animated) {
   for (const auto& [ip, cell] : visible_) {
     bool editable = editing && dataSource_ && dataSource_->canEditRow(*this, ip);
     cell->setEditing(editable, animated);
+    cell->setShowsReorderControl(editing && dataSource_ && dataSource_->canMoveRow(*this, ip));
   }
 }
 
@@ -202,6 +203,20 @@ std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point p) {
     if (p.y < section.rowTops[r] + section.rowHeights[r]) return IndexPath{int(s), int(r)};
   }
   return std::nullopt;
+}
+
+void TableView::cellDropped(TableViewCell& cell, Point p) {
+  std::optional<IndexPath> from = indexPathForCell(&cell);
+  if (!from || !dataSource_) return;
+  ensureGeometry();
+  const Section& section = sections_[size_t(from->section)];
+  if (section.rowTops.empty()) return;
+  // A drop above or below the section's rows goes to its first or last row.
+  int row = int(section.rowTops.size()) - 1;
+  while (row > 0 && p.y < section.rowTops[size_t(row)]) --row;
+  IndexPath to{from->section, row};
+  if (to != *from) dataSource_->moveRow(*this, *from, to);
+  reloadData();
 }
 
 std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell* cell) const {
@@ -319,6 +334,7 @@ void TableView::layoutCells() {
     cell->setFrame(frame);
     cell->setSelected(selected_ == ip);
     cell->setEditing(editing_ && dataSource_->canEditRow(*this, ip));
+    cell->setShowsReorderControl(editing_ && dataSource_->canMoveRow(*this, ip));
     visible_[ip] = cell;
     insertSubview(cell, background_ ? 1 : 0);
     if (tableDelegate_) tableDelegate_->willDisplayCell(*this, *cell, ip);

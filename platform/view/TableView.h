@@ -41,6 +41,10 @@ class TableViewDataSource {
   // Rows that may be deleted (swipe-to-delete, editing mode).
   virtual bool canEditRow(TableView&, const IndexPath&) { return false; }
   virtual void commitEditingStyle(TableView&, TableViewCellEditingStyle, const IndexPath&) {}
+  // Rows that show a reorder control in editing mode, and the move a drag of it made (the table
+  // shows the rows again in the data source's new order).
+  virtual bool canMoveRow(TableView&, const IndexPath&) { return false; }
+  virtual void moveRow(TableView&, const IndexPath& /*from*/, const IndexPath& /*to*/) {}
 };
 
 class TableViewDelegate : public ScrollViewDelegate {
@@ -127,6 +131,8 @@ class TableView : public ScrollView {
   void scrollToRow(const IndexPath& ip, TableViewScrollPosition position, bool animated);
   void selectRow(std::optional<IndexPath> ip, bool animated, TableViewScrollPosition position);
   void deselectRow(const IndexPath& ip, bool animated);
+  // A reorder drag of `cell` ended at `p` (table coordinates): the data source moves the row.
+  void cellDropped(TableViewCell& cell, Point p);
   std::optional<IndexPath> indexPathForSelectedRow() const { return selected_; }
 
   void layoutSubviews() override;

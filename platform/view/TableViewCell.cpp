@@ -12,6 +12,7 @@ constexpr double kMargin = 15;
 constexpr double kAccessoryWidth = 33;
 constexpr double kDeleteButtonWidth = 82;
 constexpr double kEditingIndent = 38;
+constexpr double kReorderWidth = 38;
 // A horizontal stroke this long to the left offers the row's deletion.
 constexpr double kSwipeDistance = 30;
 const Color kTint = Color::rgb255(0, 122, 255);
@@ -139,6 +140,61 @@ void TableViewCell::setEditing(bool editing, bool) {
   setNeedsLayout();
 }
 
+namespace {
+
+// The grip: three grey lines. While a finger drags it the row follows the finger; where the
+// finger is lifted the table moves the row to.
+class ReorderControl : public Control {
+ public:
+  explicit ReorderControl(TableViewCell* cell) : cell_(cell) {}
+  bool cancelsTrackingForScroll() const override { return false; }
+
+  void drawRect(DrawContext& context, const Rect&) override {
+    Rect b = bounds();
+    context.setFillColor(Color::white(0.6));
+    for (int i = -1; i <= 1; ++i) context.fillRect({b.midX() - 9, b.midY() + i * 5 - 1, 18, 2});
+  }
+  void touchesBegan(const TouchSet& touches) override {
+    if (!touches.empty()) start_ = touches.front()->location;
+    startTop_ = cell_->frame().y;
+  }
+  void touchesMoved(const TouchSet& touches) override {
+    if (touches.empty()) return;
+    Rect f = cell_->frame();
+    f.y = startTop_ + touches.front()->location.y - start_.y;
+    cell_->setFrame(f);
+    if (View* table = cell_->superview()) table->bringSubviewToFront(cell_);
+  }
+  void touchesEnded(const TouchSet& touches) override {
+    if (touches.empty()) return;
+    TableView* table = dynamic_cast<TableView*>(cell_->superview());
+    if (table) table->cellDropped(*cell_, touches.front()->locationIn(table));
+  }
+  void touchesCancelled(const TouchSet&) override {
+    Rect f = cell_->frame();
+    f.y = startTop_;
+    cell_->setFrame(f);
+  }
+
+ private:
+  TableViewCell* cell_;
+  Point start_;
+  double startTop_ = 0;
+};
+
+}  // namespace
+
+void TableViewCell::setShowsReorderControl(bool shows) {
+  if (shows && !reorderControl_) {
+    reorderControl_ = std::make_shared<ReorderControl>(this);
+    addSubview(reorderControl_);
+  } else if (!shows && reorderControl_) {
+    reorderControl_->removeFromSuperview();
+    reorderControl_.reset();
+  }
+  setNeedsLayout();
+}
+
 void TableViewCell::showDeleteConfirmation(const std::string& title) {
   hideDeleteConfirmation();
   deleteButton_ = Button::create(ButtonType::Custom);
@@ -181,6 +237,10 @@ void TableViewCell::layoutSubviews() {
     right = f.width + kMargin + 5;
   } else if (accessory_ != TableViewCellAccessory::None) {
     right = kAccessoryWidth;
+  }
+  if (reorderControl_) {
+    reorderControl_->setFrame({b.width - kReorderWidth, 0, kReorderWidth, b.height});
+    right = kReorderWidth;
   }
   if (deleteButton_) {
     deleteButton_->setFrame({b.width - kDeleteButtonWidth, 0, kDeleteButtonWidth, b.height});

@@ -49,6 +49,10 @@ class TableViewCell : public View {
   virtual void setHighlighted(bool highlighted, bool animated = false);
   bool isEditing() const { return editing_; }
   virtual void setEditing(bool editing, bool animated = false);
+  // The grip at the row's right end that a finger drags to move the row (editing mode).
+  bool showsReorderControl() const { return reorderControl_ != nullptr; }
+  void setShowsReorderControl(bool shows);
+  View* reorderControl() const { return reorderControl_.get(); }
   bool showingDeleteConfirmation() const { return deleteButton_ != nullptr; }
   Button* deleteConfirmationButton() const { return deleteButton_.get(); }
 
@@ -81,6 +85,7 @@ class TableViewCell : public View {
   std::shared_ptr<View> selectedBackground_;
   std::shared_ptr<Button> deleteButton_;
   std::shared_ptr<Button> editingControl_;
+  std::shared_ptr<View> reorderControl_;
   TableViewCellSelectionStyle selectionStyle_ = TableViewCellSelectionStyle::Default;
   bool selected_ = false;
   bool highlighted_ = false;

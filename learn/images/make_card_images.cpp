@@ -1,0 +1,150 @@
+// Build-time maker of the word card's images: draws each
+// one at scale 2 and writes it as "<bundle>/gui/<name>@2x.png". Usage: make_card_images <bundle>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/base/Files.h"
+#include "platform/draw/DrawContext.h"
+#include "platform/draw/ImageContext.h"
+
+namespace {
+
+using plat::Color;
+using plat::DrawContext;
+using plat::Rect;
+using plat::Size;
+
+const Color kGreen = Color::rgb255(57, 156, 102);
+const Color kPaleGreen = Color::rgb255(232, 245, 236);
+
+// A panel stretched from its rows at 5 points: a soft fill with a line at the bottom.
+std::function<void(DrawContext&)> panel(Color fill, Color line) {
+  return [fill, line](DrawContext& c) {
+    c.setFillColor(fill);
+    c.fillRect({0, 0, 20, 12});
+    c.setFillColor(line);
+    c.fillRect({0, 11, 20, 1});
+  };
+}
+
+// The header bar of a section: a pale band with a line under it.
+void sectionHeader(DrawContext& c) {
+  for (int row = 0; row < 72; ++row) {
+    double t = row / 71.0;
+    c.setFillColor(Color::rgb255(246 - 10 * t, 250 - 8 * t, 247 - 10 * t));
+    c.fillRect({0, row / 2.0, 320, 0.5});
+  }
+  c.setFillColor(Color::rgb255(200, 222, 207));
+  c.fillRect({0, 35, 320, 1});
+}
+
+// The fold arrow, pointing right (turned a quarter down while a section is open).
+void foldArrow(DrawContext& c) {
+  c.setStrokeColor(kGreen);
+  c.setLineWidth(2);
+  c.beginPath();
+  c.moveTo({3, 2});
+  c.lineTo({8, 7});
+  c.lineTo({3, 12});
+  c.strokePath();
+}
+
+std::function<void(DrawContext&)> pill(Color fill, const std::string& text, Size size) {
+  return [fill, text, size](DrawContext& c) {
+    c.setFillColor(fill);
+    c.beginPath();
+    c.addRoundedRect({1, 1, size.width - 2, size.height - 2}, 6);
+    c.fillPath();
+    c.setFillColor(Color::white());
+    c.drawText(text, {0, (size.height - 16) / 2, size.width, 18}, plat::Font::boldSystem(12),
+               plat::LineBreakMode::Clip, plat::TextAlignment::Center);
+  };
+}
+
+// A round button with a triangle pointing left or right.
+std::function<void(DrawContext&)> pager(bool left) {
+  return [left](DrawContext& c) {
+    c.setFillColor(Color::rgb(0.22, 0.61, 0.4, 0.85));
+    c.fillEllipse({1, 1, 30, 30});
+    c.setFillColor(Color::white());
+    c.beginPath();
+    if (left) {
+      c.moveTo({19, 9});
+      c.lineTo({10, 16});
+      c.lineTo({19, 23});
+    } else {
+      c.moveTo({13, 9});
+      c.lineTo({22, 16});
+      c.lineTo({13, 23});
+    }
+    c.closePath();
+    c.fillPath();
+  };
+}
+
+void boxWithRim(DrawContext& c) {
+  c.setFillColor(Color::rgb255(255, 252, 236));
+  c.beginPath();
+  c.addRoundedRect({0.5, 0.5, 20, 20}, 5);
+  c.fillPath();
+  c.setStrokeColor(Color::rgb255(226, 205, 140));
+  c.setLineWidth(1);
+  c.beginPath();
+  c.addRoundedRect({0.5, 0.5, 20, 20}, 5);
+  c.strokePath();
+}
+
+// The share picture's background: a white card with a green band and the app's line.
+void shareCard(DrawContext& c) {
+  c.setFillColor(kPaleGreen);
+  c.fillRect({0, 0, 440, 280});
+  c.setFillColor(Color::white());
+  c.beginPath();
+  c.addRoundedRect({10, 10, 420, 260}, 12);
+  c.fillPath();
+  c.setFillColor(kGreen);
+  c.fillRect({10, 140, 420, 3});
+  c.setFillColor(Color::rgb255(120, 120, 120));
+  c.drawText("我的助记", {20, 20, 400, 20}, plat::Font::system(14));
+}
+
+bool write(const std::string& folder, const std::string& name, Size size,
+           const std::function<void(DrawContext&)>& draw) {
+  plat::ImageContext image(size, false, 2);
+  draw(image.context());
+  std::string path = folder + "/" + name + "@2x.png";
+  if (!image.takeImage()->writePNG(path)) {
+    std::fprintf(stderr, "make_card_images: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_card_images <bundle folder>\n");
+    return 2;
+  }
+  const std::string folder = std::string(argv[1]) + "/gui";
+  if (!plat::files::createDirectories(folder)) {
+    std::fprintf(stderr, "make_card_images: cannot make %s\n", folder.c_str());
+    return 1;
+  }
+  const Color orange = Color::rgb255(240, 140, 40);
+  bool ok =
+      write(folder, "word_bg", {20, 12}, panel(kPaleGreen, Color::rgb255(205, 228, 212))) &&
+      write(folder, "meaning_bg", {20, 12}, panel(Color::white(), Color::rgb255(225, 225, 225))) &&
+      write(folder, "help_btn_bg", {320, 36}, sectionHeader) &&
+      write(folder, "common_more", {10, 14}, foldArrow) &&
+      write(folder, "help_zj_btn", {56, 26}, pill(kGreen, "写助记", {56, 26})) &&
+      write(folder, "help_yf_btn", {56, 26}, pill(kGreen, "写语法", {56, 26})) &&
+      write(folder, "accept2_btn", {56, 26}, pill(orange, "采纳", {56, 26})) &&
+      write(folder, "up_word", {32, 32}, pager(true)) &&
+      write(folder, "down_word", {32, 32}, pager(false)) &&
+      write(folder, "help_text_down", {21, 21}, boxWithRim) &&
+      write(folder, "share3", {440, 280}, shareCard);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,132 @@
+// Stacking and folding the word card's sections on the shipped learn.db.
+#include <cmath>
+
+#include "learn/CardSections.h"
+#include "store/CallDB.h"
+#include "tests/learn/CardFixture.h"
+
+namespace {
+
+using cardtest::CardTest;
+
+double top(const plat::View& v) {
+  return v.frame().y;
+}
+double bottom(const plat::View& v) {
+  return v.frame().y + v.frame().height;
+}
+
+class WordCardLayout : public CardTest {
+ protected:
+  // Every section shown in `order` starts where the one before it ends (the mnemonic 5 points
+  // lower), the first right under the box.
+  void expectStacked(const BaseWordViewController& card, const std::vector<int>& order) {
+    double cursor = bottom(*card.goodzjView());
+    for (int code : order) {
+      const auto& s = card.section(code);
+      EXPECT_FALSE(s.header->isHidden()) << code;
+      EXPECT_EQ(top(*s.header), code == 1 ? cursor + 5 : cursor) << code;
+      EXPECT_EQ(top(*s.page), bottom(*s.header)) << code;
+      cursor = bottom(*s.page);
+    }
+    EXPECT_EQ(card.beginPos(), cursor);
+  }
+
+  int syncFlagOf(const std::string& key) {
+    plat::Value rows =
+        CallDB::callDB()->sql_select("SELECT vc_uNeedSync FROM Var_Config WHERE vc_tVarName = ?",
+                                     "n", "s", plat::Value::array({plat::Value(key)}));
+    return rows.size() ? int(rows[size_t(0)].asInt()) : -1;
+  }
+};
+
+TEST_F(WordCardLayout, SectionsStackInTheStoredOrderAndHiddenOnesStayHidden) {
+  setValue("review_list_sort", "");
+  auto card = pushCard("achieve");
+  EXPECT_EQ(card->webViewNum(), 0);
+  expectStacked(*card, {3, 1, 6, 7, 8, 9, 2, 4, 5});
+  for (int code = 1; code <= 9; ++code)
+    EXPECT_GT(card->section(code).page->frame().height, 1) << "expanded on the shipped flags";
+
+  // Examples, then the English meaning; the mnemonic's entry hides it, the rest are not listed.
+  setValue("review_list_sort", "13:1:16");
+  card->refreshView("achieve");
+  settle();
+  expectStacked(*card, {3, 6});
+  for (int code : {1, 2, 4, 5, 7, 8, 9}) {
+    EXPECT_TRUE(card->section(code).header->isHidden()) << code;
+    EXPECT_TRUE(card->section(code).page->isHidden()) << code;
+  }
+  // A code outside 1 to 9 is skipped.
+  setValue("review_list_sort", "10:13:1x");
+  card->refreshView("achieve");
+  settle();
+  expectStacked(*card, {3});
+}
+
+TEST_F(WordCardLayout, FoldingMovesEverySectionBelowByTheChangeAndStoresTheFlag) {
+  setValue("review_list_sort", "19:13:11:16:17:18:12:14:15");
+  auto card = pushCard("achieve");
+  const auto& examples = card->section(3);
+  const double expandedHeight = examples.page->frame().height;
+  const double nineTop = top(*card->section(9).header);
+  const double mnemonicTop = top(*card->section(1).header);
+  const double writeTop = top(*card->downBtn());
+  ASSERT_GT(expandedHeight, 20);
+
+  examples.toggle->sendActions(plat::kTouchUpInside);
+  const double delta = 1 - expandedHeight;
+  EXPECT_EQ(examples.page->frame().height, 1);
+  EXPECT_TRUE(
+      examples.toggle->viewWithTag(BaseWordViewController::kArrowTag)->transform().isIdentity());
+  EXPECT_EQ(top(*card->section(9).header), nineTop) << "above the folded page: stays";
+  EXPECT_EQ(top(*card->section(1).header), mnemonicTop + delta);
+  EXPECT_EQ(top(*card->downBtn()), writeTop + delta) << "the mnemonic's write button moves along";
+  EXPECT_EQ(value("show_eg"), "0");
+  EXPECT_EQ(syncFlagOf("show_eg"), 0) << "carried by the next backup";
+  EXPECT_EQ(card->myScrollView()->contentSize().height,
+            std::max(bottom(*card->section(5).page), card->myScrollView()->frame().height + 9));
+
+  examples.toggle->sendActions(plat::kTouchUpInside);
+  EXPECT_EQ(examples.page->frame().height, expandedHeight);
+  EXPECT_EQ(top(*card->section(1).header), mnemonicTop);
+  EXPECT_EQ(value("show_eg"), "1");
+
+  // The mnemonic reads its state from its write button: folding hides it.
+  card->section(1).toggle->sendActions(plat::kTouchUpInside);
+  EXPECT_TRUE(card->downBtn()->isHidden());
+  EXPECT_EQ(value("show_mnemonic"), "0");
+}
+
+TEST_F(WordCardLayout, FoldedSectionsTakeTheirHeaderAndOnePointAndAShortCardStillScrolls) {
+  for (int code = 1; code <= 9; ++code) setValue(CardSections::info(code)->flagKey, "0");
+  setValue("review_list_sort", "13:11");
+  auto card = pushCard("achieve");
+  for (int code : {3, 1}) {
+    const auto& s = card->section(code);
+    EXPECT_EQ(s.page->frame().height, 1);
+    EXPECT_TRUE(s.toggle->viewWithTag(BaseWordViewController::kArrowTag)->transform().isIdentity());
+  }
+  EXPECT_TRUE(card->downBtn()->isHidden());
+  const auto* scroll = card->myScrollView();
+  EXPECT_EQ(scroll->contentSize().height, scroll->frame().height + 9);
+  // On a phone each toggle covers the left half of its header.
+  EXPECT_EQ(card->section(5).toggle->frame().width, card->section(5).header->frame().width / 2);
+}
+
+TEST_F(WordCardLayout, TheHeadFollowsTheWordsTexts) {
+  auto card = pushCard("achieve");
+  EXPECT_EQ(card->wordBtn()->currentTitle(), "achieve");
+  EXPECT_EQ(card->GetPhonetics(), card->PhoneticsBtn()->currentTitle());
+  EXPECT_FALSE(card->MeaningLabel()->text().empty());
+  EXPECT_EQ(top(*card->PhoneticsBtn()), bottom(*card->wordBtn()));
+  EXPECT_GE(card->PhoneticsBtn()->frame().height, 25);
+  EXPECT_EQ(top(*card->OtherMeaningLabel()), bottom(*card->MeaningLabel()));
+  EXPECT_EQ(card->goodzjView()->frame().height, 0) << "no box outside the special book";
+  // An empty word keeps what is shown.
+  card->refreshView("");
+  EXPECT_EQ(card->wordBtn()->currentTitle(), "achieve");
+  EXPECT_EQ(card->GetPhonetics(), "");
+}
+
+}  // namespace
