@@ -1,0 +1,171 @@
+// The card's server calls against a loopback server: adopting the excellent mnemonic of the box
+// and the offer of the best shared mnemonic, with replies that come late or for a card that went.
+#include <mutex>
+
+#include "learn/CardScreens.h"
+#include "online/ApiRequest.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "tests/learn/CardFixture.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempDeviceStore.h"
+
+namespace {
+
+using cardtest::CardTest;
+using testsupport::ServerReply;
+using testsupport::ServerRequest;
+
+class WordCardServer : public CardTest {
+ protected:
+  bool usesVirtualClock() const override { return false; }
+
+  void SetUp() override {
+    CardTest::SetUp();
+    testsupport::clearProxyEnvironment();
+    device_ = std::make_unique<testsupport::TempDeviceStore>();
+    server_ = std::make_unique<testsupport::LoopbackHttpServer>([this](const ServerRequest& r) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      targets_.push_back(r.target);
+      ServerReply reply =
+          ServerReply::text(r.path() == "/api/accept_mnemonic.php" ? acceptReply_ : offerReply_);
+      reply.delayBeforeHeaders = delay_;
+      return reply;
+    });
+    CallDB::callDB()->UpdatePersonalValue("url", server_->url(""));
+    CallDB::callDB()->UpdatePersonalValue("account", "learner");
+    CardScreens::setOfferWindow([this](std::weak_ptr<AcceptUIWindowDeleage> delegate,
+                                       const std::string& word, const plat::Value& row) {
+      offers_.push_back(word + " " + row[size_t(1)].asString());
+      offerDelegate_ = delegate;
+    });
+  }
+  void TearDown() override {
+    server_.reset();
+    device_.reset();
+    CardTest::TearDown();
+  }
+
+  size_t requestCount() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return targets_.size();
+  }
+  std::string lastTarget() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return targets_.empty() ? "" : targets_.back();
+  }
+  // Serves replies on the main run loop for a while.
+  void waitForReplies(double seconds) {
+    plat::RunLoop::main().runUntil([] { return false; }, seconds);
+  }
+
+  std::unique_ptr<testsupport::TempDeviceStore> device_;
+  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  std::mutex mutex_;
+  std::vector<std::string> targets_;
+  std::string acceptReply_ = R"({"result":1,"syn_var":{"accept_count":"5"}})";
+  std::string offerReply_ = R"([31,"a 一个 + chieve 首领",12,"2013-05-01","lucy",0])";
+  double delay_ = 0;
+  std::vector<std::string> offers_;
+  std::weak_ptr<AcceptUIWindowDeleage> offerDelegate_;
+};
+
+TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
+  CallDB* store = CallDB::callDB();
+  const int wordId = store->getWordID("achieve");
+  store->updateSpecialMnemonic(plat::Value::array(
+      {plat::Value::array({plat::Value(wordId), plat::Value(77), plat::Value("a 一个 chieve 首领"),
+                           plat::Value("老师"), plat::Value(1)})}));
+  std::vector<std::string> shared;
+  CardScreens::setShareSheet(
+      [&](plat::ViewController*, const std::string& text, const std::string& png) {
+        shared.push_back(text + (png.empty() ? " without picture" : " with picture"));
+      });
+  delay_ = 0.3;
+  auto card = BaseWordViewController::initWithNibName("BaseWordViewController");
+  card->setShowSprcialText(true);
+  card->setParentController(card.get());
+  card->setWordName("achieve");
+  app_->nav->pushViewController(card, false);
+  settle();
+  EXPECT_EQ(card->zjInfoLabel()->text(), "a 一个 chieve 首领");
+  EXPECT_GT(card->goodzjView()->frame().height, 25);
+
+  ASSERT_TRUE(host_->tap(card->acceptzjBtn()));
+  EXPECT_EQ(store->getMnemonic("achieve"), "a 一个 chieve 首领") << "stored before the reply";
+  ASSERT_TRUE(host_->visibleAlert()) << "the share offer does not wait for the server";
+  ASSERT_TRUE(host_->pressAlertButton("确定"));
+  EXPECT_EQ(value("shareZJ_noLP"), std::to_string(MyDate::calendarDayId()));
+  settle();
+  EXPECT_NE(card->section(1).page->displayedText().find("我的采纳"), std::string::npos);
+
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; }));
+  waitForReplies(0.6);
+  const std::string expected = ApiRequest::queryAddress(
+      "accept_mnemonic.php",
+      ApiRequest::parameters("accept_mnemonic.php", {{"mnemonic_id", plat::Value(77)}}));
+  EXPECT_EQ(server_->url(lastTarget()), expected);
+  EXPECT_NE(lastTarget().find("mnemonic_id=77&c_type=ios"), std::string::npos);
+  EXPECT_EQ(value("accept_count"), "5") << "the reply's server values are kept";
+
+  ASSERT_TRUE(host_->tap(card->acceptzjBtn()));
+  ASSERT_TRUE(host_->pressAlertButton("分享"));
+  ASSERT_EQ(shared.size(), 1u);
+  EXPECT_EQ(shared[0].find(plat::localized("share_text19", "InfoPlist").substr(0, 6)), 0u);
+  EXPECT_NE(shared[0].find("achieve"), std::string::npos);
+  EXPECT_NE(shared[0].find("with picture"), std::string::npos);
+  auto picture = card->getSharePngOne();
+  EXPECT_EQ(picture->size(), (plat::Size{440, 280}));
+  waitForReplies(0.6);
+}
+
+TEST_F(WordCardServer, TheOfferComesOnlyForAWordWithoutAMnemonicStillOnScreen) {
+  setValue("autoAccept", "1");
+  auto card = pushCard("achieve");
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return offers_.size() == 1; }));
+  EXPECT_EQ(offers_[0], "achieve a 一个 + chieve 首领");
+  const int wordId = CallDB::callDB()->getWordID("achieve");
+  EXPECT_EQ(lastTarget().rfind("/api/get_best_mnemonic.php?word_id=" + std::to_string(wordId) +
+                                   "&account=learner&c_type=ios&v_client=",
+                               0),
+            0u)
+      << lastTarget();
+
+  // The window goes: the card lays its sections out again with what was adopted.
+  CallDB::callDB()->saveMnemonic("achieve", "a 一个 + chieve 首领");
+  offerDelegate_.lock()->closeAcceptUIWindow_callback();
+  settle();
+  EXPECT_NE(card->section(1).page->displayedText().find("首领"), std::string::npos);
+
+  // A word with a mnemonic, the declined marker too, asks for none.
+  CallDB::callDB()->saveMnemonic("book", CallDB::DeclinedMnemonic);
+  card->refreshView("book");
+  waitForReplies(0.3);
+  EXPECT_EQ(requestCount(), 1u);
+
+  // A reply that comes after the learner moved on, or after the card left the screen, is dropped.
+  delay_ = 0.3;
+  card->refreshView("apple");
+  card->refreshView("family");
+  app_->nav->popViewController(false);
+  settle();
+  waitForReplies(0.8);
+  EXPECT_EQ(offers_.size(), 1u);
+}
+
+TEST_F(WordCardServer, AReplyForADestroyedCardTouchesNothing) {
+  setValue("autoAccept", "1");
+  delay_ = 0.3;
+  {
+    auto card = pushCard("achieve");
+    app_->nav->popViewController(false);
+    settle();
+  }
+  waitForReplies(0.8);
+  EXPECT_TRUE(offers_.empty());
+  EXPECT_TRUE(offerDelegate_.expired());
+}
+
+}  // namespace
