@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xdotool x11-apps
   attr tzdata
   espeak-ng lame mpg123 unzip
+  wkhtmltopdf  # a browser engine that the page renderer's line-break test compares with
 )
 # The fuzzing targets (make fuzz) build with clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then

@@ -8,6 +8,7 @@
 
 #include "platform/base/Files.h"
 #include "platform/draw/HtmlDocument.h"
+#include "platform/draw/HtmlLineBreak.h"
 #include "platform/draw/TextLayout.h"
 
 namespace plat {
@@ -119,7 +120,10 @@ void HtmlContainer::delete_font(litehtml::uint_ptr hFont) {
 
 int HtmlContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr hFont) {
   if (!hFont || !text) return 0;
-  return static_cast<int>(TextLayout(text, reinterpret_cast<HtmlFont*>(hFont)->font).size().width);
+  // The engine adds up words and spaces measured apart: rounding each to the nearest point (not
+  // up) keeps a line as wide as the same text laid out whole.
+  const double width = TextLayout(text, reinterpret_cast<HtmlFont*>(hFont)->font).exactWidth();
+  return static_cast<int>(std::lround(width));
 }
 
 void HtmlContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text,
@@ -336,8 +340,10 @@ void HtmlContainer::get_client_rect(litehtml::position& client) const {
 }
 
 std::shared_ptr<litehtml::element> HtmlContainer::create_element(
-    const litehtml::tchar_t*, const litehtml::string_map&,
-    const std::shared_ptr<litehtml::document>&) {
+    const litehtml::tchar_t* tag_name, const litehtml::string_map&,
+    const std::shared_ptr<litehtml::document>& doc) {
+  // Breaks take room as a browser gives them; every other element is the engine's own.
+  if (tag_name && std::string(tag_name) == "br") return std::make_shared<html::LineBreak>(doc);
   return nullptr;
 }
 

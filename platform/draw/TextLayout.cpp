@@ -91,6 +91,7 @@ TextLayout::TextLayout(const std::string& text, const Font& font, const Options&
   pango_layout_iter_free(iter);
   clipped_ = total > lineCount_ || singleClippedLine;
   if (singleClippedLine && options.maxWidth > 0) width = std::min(width, options.maxWidth);
+  exactWidth_ = width;
   size_ = {ceilPoints(width), ceilPoints(keptHeight_)};
 }
 

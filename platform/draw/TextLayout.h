@@ -34,6 +34,8 @@ class TextLayout {
 
   // Width of the widest kept line and height of the kept lines, rounded up to whole points.
   Size size() const { return size_; }
+  // The widest kept line's width before rounding, for callers that add up pieces of a line.
+  double exactWidth() const { return exactWidth_; }
   int lineCount() const { return lineCount_; }
   // Offset of the first line's baseline from the top of the text.
   double baseline() const;
@@ -47,6 +49,7 @@ class TextLayout {
  private:
   PangoLayout* layout_ = nullptr;
   Size size_;
+  double exactWidth_ = 0;
   double keptHeight_ = 0;
   bool clipped_ = false;
   int lineCount_ = 0;
