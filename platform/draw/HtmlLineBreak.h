@@ -3,10 +3,10 @@
 // (after another break, after a block, or first in its block) a whole empty line.
 #pragma once
 
-// clang-format off: the engine's headers need its umbrella header first.
-#include <el_break.h>
+// The engine's umbrella header comes first: its element headers need it.
 #include <litehtml.h>
-// clang-format on
+
+#include <el_break.h>
 
 #include <memory>
 
