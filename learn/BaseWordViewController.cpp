@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "learn/CardSections.h"
 #include "books/NavBarItems.h"
+#include "learn/CardSections.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/base/Bundle.h"
@@ -205,11 +205,9 @@ void BaseWordViewController::buildSection(Section& s, const Rect& headerFrame) {
 
 void BaseWordViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();
-  navigationItem().setTitleView(NavBarItems::titleLabel(title()));
+  navigationItem().setTitleView(navbar::titleLabel(title()));
   navigationItem().setHidesBackButton(true);
-  auto back =
-      NavBarItems::backButton(ParentName_, view()->bounds().width, [this] { goBackAction(); });
-  navigationItem().setLeftBarButtonItem(std::make_shared<plat::BarButtonItem>(back));
+  navigationItem().setLeftBarButtonItem(navbar::backItem(ParentName_, [this] { goBackAction(); }));
 
   const double width = myScrollView_->bounds().width;
   wordImage_ = std::make_shared<plat::ImageView>(Rect(0, 0, width, 200));
@@ -265,6 +263,9 @@ void BaseWordViewController::viewDidLoad() {
     const Rect app = plat::Screen::main().applicationFrame();
     view()->setFrame({0, 0, app.width, app.height});
     myScrollView_->setFrame(scrollframe_);
+  } else {
+    // The page scrolls clear of the paging buttons floating over its bottom corners.
+    myScrollView_->setContentInset({0, 0, 50, 0});
   }
 
   goodzjBgImage_->setImage(guiimages::stretchable("gui/help_text_down.png", 0, 10));

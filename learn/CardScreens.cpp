@@ -1,6 +1,7 @@
 #include "learn/CardScreens.h"
 
 #include "learn/AcceptUIWindowDeleage.h"
+#include "learn/AudioControl.h"
 #include "learn/CardStandIns.h"
 #include "ui/MyAlerView.h"
 
@@ -69,8 +70,7 @@ std::shared_ptr<plat::ViewController> makeWordList(const std::string& navName,
 
 void pronounce(const std::string& word, bool isCheck) {
   if (makers().pronouncer) return makers().pronouncer(word, isCheck);
-  // No voice pack is installed yet: a pressed sound button says so, the automatic one is silent.
-  if (isCheck && !word.empty()) MyAlerView::sharedAler()->ViewShow("暂无这个单词的发音");
+  AudioControl::sharedAudio().playerWord(word, isCheck);
 }
 
 }  // namespace CardScreens

@@ -1,7 +1,8 @@
 // The screens and services of other parts of the app that the word card opens, reached through
 // replaceable makers so that those parts put in their own screens without touching the card: the
 // learner's note editor, the mnemonic offer window, the share sheet, the list of extracted words,
-// and the pronunciation player. Until a part installs its own, a plain stand-in serves.
+// and the pronunciation player (the voice packs' player unless replaced). Until a part installs
+// its own screen, a plain stand-in serves.
 #pragma once
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "learn/CardStandIns.h"
 
-#include "learn/AcceptUIWindowDeleage.h"
 #include "books/NavBarItems.h"
+#include "learn/AcceptUIWindowDeleage.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TableView.h"

@@ -57,14 +57,8 @@ std::string ListSortViewController::rightButtonTitle() const {
 
 void ListSortViewController::setRightButton() {
   const bool editing = tableView_->isEditing();
-  rightButton_ = plat::Button::create(plat::ButtonType::Custom, {0, 0, 50, 30});
-  rightButton_->setBackgroundImage(guiimages::stretchable("gui/right_btn.png", 10, 10));
-  rightButton_->titleLabel().setFont(plat::Font::boldSystem(12));
-  rightButton_->setTitleColor(plat::Color::white());
-  rightButton_->setExclusiveTouch(true);
-  rightButton_->setTitle(editing ? "完成" : "编辑");
-  rightButton_->addTarget([this, editing](plat::Control&) { editing ? leaveEdit() : enterEdit(); },
-                          plat::kTouchUpInside);
+  rightButton_ = navbar::rightButton(editing ? "完成" : "编辑",
+                                     [this, editing] { editing ? leaveEdit() : enterEdit(); });
   navigationItem().setRightBarButtonItem(std::make_shared<plat::BarButtonItem>(rightButton_));
 }
 
