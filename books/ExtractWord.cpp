@@ -1,6 +1,7 @@
 #include "books/ExtractWord.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -68,7 +69,7 @@ class Tokenizer {
 // Each rule tries its candidates in order; the first one that is a headword wins. A candidate
 // whose condition does not hold is "".
 std::string firstHeadword(std::initializer_list<std::function<std::string()>> candidates,
-                          std::string (*lookUp)(const std::string&)) {
+                          const std::function<std::string(const std::string&)>& lookUp) {
   for (const auto& candidate : candidates) {
     const std::string text = candidate();
     if (text.empty()) continue;
@@ -76,6 +77,29 @@ std::string firstHeadword(std::initializer_list<std::function<std::string()>> ca
     if (!headword.empty()) return headword;
   }
   return "";
+}
+
+// The study-order key: the next study time, or for a tested word the number written "1" followed
+// by its digits, so that every untested word sorts first.
+int64_t orderKey(int64_t lastTest, int64_t nextStudy) {
+  if (lastTest == 0) return nextStudy;
+  std::string digits = std::to_string(nextStudy);
+  digits.insert(digits.begin(), '1');
+  return std::strtoll(digits.c_str(), nullptr, 10);
+}
+
+// Every planned headword with its key, in one statement.
+std::unordered_map<std::string, int64_t> allStudyKeys() {
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wl.wl_tWord, sl.sl_uLastTestTime, sl.sl_uNextStudyTime from Words_Library as wl, "
+      "Study_Log as sl where wl.wl_uWordID = sl.sl_uWordID",
+      "sNN", "", Value::array());
+  std::unordered_map<std::string, int64_t> keys;
+  keys.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i)
+    keys.emplace(rows.at(i).at(0).asString(),
+                 orderKey(rows.at(i).at(1).asInt(), rows.at(i).at(2).asInt()));
+  return keys;
 }
 
 }  // namespace
@@ -87,6 +111,9 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
   });
   const std::vector<std::string> tokens = tokenizer.run(text);
 
+  index_ = HeadwordIndex::current();
+  studyKeys_.reset();
+  if (index_ && tokens.size() >= kBulkStudyTokens) studyKeys_ = allStudyKeys();
   allWordsDic_.clear();
   learnWordsDic_.clear();
   int added = 0;
@@ -106,6 +133,8 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
 
   allWordsDic_.clear();
   learnWordsDic_.clear();
+  index_.reset();
+  studyKeys_.reset();
   if (reportsProgress()) reportProgress(1.0f);
   return added;
 }
@@ -116,9 +145,8 @@ int ExtractWord::AddWord(const std::string& token, Value& words, Value& /*learne
   const std::string headword = GetWord(token);
   if (headword.empty() || allWordsDic_.count(headword)) return 0;
 
-  const Value study = CallDB::callDB()->IsWordStudy(headword);
-  if (study.size() > 0)
-    learnWordsDic_[headword] = study.at(0).asInt();
+  if (const auto key = studyKey(headword))
+    learnWordsDic_[headword] = *key;
   else
     noneWords.append(headword);
   words.append(headword);
@@ -126,9 +154,21 @@ int ExtractWord::AddWord(const std::string& token, Value& words, Value& /*learne
   return 1;
 }
 
-std::string ExtractWord::lookUp(const std::string& candidate) {
+std::string ExtractWord::lookUp(const std::string& candidate) const {
+  if (index_) return index_->contains(candidate) ? candidate : std::string();
   const Value found = CallDB::callDB()->GetWordPrototype(candidate);
   return found.size() > 0 ? found.at(0).asString() : std::string();
+}
+
+std::optional<int64_t> ExtractWord::studyKey(const std::string& headword) const {
+  if (studyKeys_) {
+    auto found = studyKeys_->find(headword);
+    if (found == studyKeys_->end()) return std::nullopt;
+    return found->second;
+  }
+  const Value study = CallDB::callDB()->IsWordStudy(headword);
+  if (study.size() == 0) return std::nullopt;
+  return study.at(0).asInt();
 }
 
 std::string ExtractWord::GetWord(const std::string& token) {
@@ -154,7 +194,7 @@ std::string ExtractWord::IsGQS_GQFC(const std::string& t) {
        [&] { return t.substr(0, L - 2); },                                        // walked -> walk
        [&] { return L >= 4 && t[L - 3] == t[L - 4] ? t.substr(0, L - 3) : ""; },  // stopped
        [&] { return L >= 3 && t[L - 3] == 'i' ? t.substr(0, L - 3) + "y" : ""; }},  // studied
-      lookUp);
+      [this](const std::string& c) { return lookUp(c); });
 }
 
 std::string ExtractWord::IsFS_DSRC(const std::string& t) {
@@ -165,7 +205,7 @@ std::string ExtractWord::IsFS_DSRC(const std::string& t) {
   return firstHeadword(
       {[&] { return t.substr(0, L - 2); },                                          // boxes
        [&] { return L >= 5 && t[L - 3] == 'i' ? t.substr(0, L - 3) + "y" : ""; }},  // studies
-      lookUp);
+      [this](const std::string& c) { return lookUp(c); });
 }
 
 std::string ExtractWord::IsXZFC(const std::string& t) {
@@ -176,7 +216,7 @@ std::string ExtractWord::IsXZFC(const std::string& t) {
        [&] { return t.substr(0, L - 3) + "e"; },                                  // making -> make
        [&] { return L >= 5 && t[L - 4] == t[L - 5] ? t.substr(0, L - 4) : ""; },  // running
        [&] { return L >= 4 && t[L - 4] == 'i' ? t.substr(0, L - 4) + "y" : ""; }},
-      lookUp);
+      [this](const std::string& c) { return lookUp(c); });
 }
 
 void ExtractWord::reportProgress(float fraction) const {

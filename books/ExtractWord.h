@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
+#include "books/HeadwordIndex.h"
 #include "platform/base/Value.h"
 
 class ExtractWord {
@@ -44,11 +47,19 @@ class ExtractWord {
   std::string IsXZFC(const std::string& token);      // "ing"
 
  private:
+  // Texts with this many distinct tokens read the study state of every planned word at once.
+  static constexpr size_t kBulkStudyTokens = 200;
+
   // The library's stored text of a headword equal to `candidate`, or "".
-  static std::string lookUp(const std::string& candidate);
+  std::string lookUp(const std::string& candidate) const;
+  // The study-order key of a headword in study, or nothing.
+  std::optional<int64_t> studyKey(const std::string& headword) const;
   bool reportsProgress() const { return parent_ != nullptr && extract_progressFun_ != nullptr; }
   void reportProgress(float fraction) const;
 
+  // Set for the length of one extraction; outside it every lookup asks the store.
+  std::shared_ptr<const HeadwordIndex> index_;
+  std::optional<std::unordered_map<std::string, int64_t>> studyKeys_;
   std::unordered_map<std::string, std::string> allWordsDic_;
   std::unordered_map<std::string, int64_t> learnWordsDic_;
   ProgressFun extract_progressFun_;

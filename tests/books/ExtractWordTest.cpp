@@ -27,7 +27,7 @@ class ExtractWordTest : public StudyTest {
     int id = 1000;
     db_->sqlMgr().beginTransaction();
     for (const char* word : {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.",
-                             "a", "up", "well", "known", "like", "tie", "walked"})
+                             "a", "up", "well", "known", "like", "tie", "walked", "went", "go", "goose"})
       db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
                       Value::array({id++, word}));
     db_->sqlMgr().commitTransaction();
@@ -56,6 +56,10 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm)
 
   EXPECT_EQ(extract("books boxes used stopped making running walking ties").words,
             (Words{"book", "box", "use", "stop", "make", "run", "walk", "tie"}));
+}
+
+TEST_F(ExtractWordTest, IrregularFormsAreFoundOnlyWhereTheLibraryHoldsThemAsHeadwords) {
+  EXPECT_EQ(extract("went geese goes").words, (Words{"went", "go"}));
 }
 
 TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensWhileDotsStayInside) {
@@ -112,6 +116,20 @@ TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
   EXPECT_EQ(out.learned, (Words{"use", "box", "walk", "stop"}));
   EXPECT_EQ(out.none, (Words{"a", "study", "end"}));
   EXPECT_EQ(out.added, 7);
+}
+
+TEST_F(ExtractWordTest, ALongTextReadsTheStudyStateOnceWithTheSameResult) {
+  plan("walk", now());
+  plan("box", now());
+  setRecord("walk", daysFromNow(-1), daysFromNow(1), 2);
+  setRecord("box", 0, daysFromNow(3), 0);
+  std::string text = "walking boxes end";
+  for (int m = 0; m < 260; ++m)  // distinct tokens that are no headwords
+    text += std::string(" q") + static_cast<char>('a' + m % 26) + static_cast<char>('a' + m / 26);
+  const Extracted out = extract(text);
+  EXPECT_EQ(out.words, (Words{"walk", "box", "end"}));
+  EXPECT_EQ(out.learned, (Words{"box", "walk"}));
+  EXPECT_EQ(out.none, Words{"end"});
 }
 
 TEST_F(ExtractWordTest, ListsAreAppendedToNeverCleared) {

@@ -1,0 +1,113 @@
+// Extracting the headwords of a 300 KB English text against the shipped word library (the
+// project's sample passages, then every headword of the library in turn, bare or inflected)
+// against a plain pass that only splits the same text into tokens and looks each one up in a
+// hash set of the library's words.
+#include <benchmark/benchmark.h>
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <unordered_set>
+
+#include "bench/support/BenchStore.h"
+#include "bench/support/Ratio.h"
+#include "books/ExtractWord.h"
+#include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
+#include "store/CallDB.h"
+
+namespace {
+
+using plat::Value;
+
+constexpr size_t kTextBytes = 300 * 1024;
+
+std::vector<std::string> libraryWords() {
+  const Value words = CallDB::callDB()->sql_select("select wl_tWord from Words_Library", "s", "",
+                                                   Value::array());
+  std::vector<std::string> out;
+  for (size_t i = 0; i < words.size(); ++i) out.push_back(words.at(i).asString());
+  return out;
+}
+
+const std::string& benchText() {
+  static const std::string text = [] {
+    std::string passages;
+    for (const char* name :
+         {"how_we_remember_words.txt", "night_train.txt", "note_to_a_neighbour.txt"}) {
+      const auto content =
+          plat::files::readFile(std::string(VOCAB_SOURCE_DIR) + "/resources/text/" + name);
+      if (!content) {
+        std::fprintf(stderr, "missing sample text %s\n", name);
+        std::exit(1);
+      }
+      passages += *content + "\n";
+    }
+    const std::vector<std::string> library = libraryWords();
+    const char* const suffixes[] = {"", "s", "ed", "ing", "."};
+    std::string text;
+    size_t next = 0;
+    while (text.size() < kTextBytes) {
+      text += passages;
+      for (int i = 0; i < 400 && !library.empty(); ++i, ++next) {
+        text += library[next % library.size()] + suffixes[next % 5];
+        text += next % 9 == 8 ? ".\n" : " ";
+      }
+    }
+    text.resize(kTextBytes);
+    return text;
+  }();
+  return text;
+}
+
+void prepare() {
+  bench::storeWithPlannedWords(300, "planned", 900000);
+  benchText();
+}
+
+void BM_Extract(benchmark::State& state) {
+  prepare();
+  int added = 0;
+  for (auto _ : state) {
+    ExtractWord extractor;
+    Value words, learned, none;
+    added = extractor.extractWord(benchText(), words, learned, none);
+    benchmark::DoNotOptimize(words);
+  }
+  state.counters["headwords"] = added;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kTextBytes));
+}
+
+void BM_TokenizeAndHashLookup(benchmark::State& state) {
+  prepare();
+  const std::vector<std::string> library = libraryWords();
+  const std::unordered_set<std::string> set(library.begin(), library.end());
+  const std::string& text = benchText();
+  for (auto _ : state) {
+    size_t found = 0;
+    std::string token;
+    for (size_t i = 0; i <= text.size(); ++i) {
+      const char c = i < text.size() ? text[i] : ' ';
+      if (std::isalpha(static_cast<unsigned char>(c)) || c == '.' || c == '_') {
+        token += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      } else if (!token.empty()) {
+        found += set.count(token);
+        token.clear();
+      }
+    }
+    benchmark::DoNotOptimize(found);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kTextBytes));
+}
+
+BENCHMARK(BM_Extract)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TokenizeAndHashLookup)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  plat::RunLoop::setMainThread();
+  prepare();
+  return bench::runWithRatios(argc, argv,
+                              {{"extract_vs_tokenize", "BM_Extract", "BM_TokenizeAndHashLookup"}});
+}
