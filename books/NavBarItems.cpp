@@ -1,5 +1,6 @@
 #include "books/NavBarItems.h"
 
+#include "platform/view/NavigationController.h"
 #include "ui/GuiImages.h"
 
 namespace navbar {
@@ -42,6 +43,13 @@ std::shared_ptr<Button> rightButton(const std::string& title, std::function<void
   button->setExclusiveTouch(true);
   button->addTarget([tap](Control&) { tap(); }, kTouchUpInside);
   return button;
+}
+
+void fitUnderBar(ViewController& screen) {
+  NavigationController* nav = screen.navigationController();
+  if (!nav || nav->topViewController() != &screen || !screen.isViewLoaded()) return;
+  const Rect frame = nav->contentFrame(screen);
+  if (screen.view()->frame() != frame) screen.view()->setFrame(frame);
 }
 
 }  // namespace navbar

@@ -9,6 +9,7 @@
 #include "platform/view/BarItems.h"
 #include "platform/view/Button.h"
 #include "platform/view/Label.h"
+#include "platform/view/ViewController.h"
 
 namespace navbar {
 
@@ -18,5 +19,9 @@ std::shared_ptr<plat::Label> titleLabel(const std::string& title);
 std::shared_ptr<plat::BarButtonItem> backItem(const std::string& title, std::function<void()> tap);
 // A 50 x 30 button on "gui/right_btn.png" (caps 10 and 10), bold 12-point white title.
 std::shared_ptr<plat::Button> rightButton(const std::string& title, std::function<void()> tap);
+
+// Puts a pushed screen's view back where its stack lays it out: a stack whose bar was shown again
+// while this screen was on its way in (the word-book tab hides the bar) placed it too high.
+void fitUnderBar(plat::ViewController& screen);
 
 }  // namespace navbar

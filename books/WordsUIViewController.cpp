@@ -191,6 +191,7 @@ void WordsUIViewController::viewWillAppear(bool) {
 }
 
 void WordsUIViewController::viewDidAppear(bool) {
+  navbar::fitUnderBar(*this);
   const plat::Size page = ScrollView_->bounds().size();
   ScrollView_->setContentSize({page.width * kPageCount, page.height});
 }

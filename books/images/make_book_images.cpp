@@ -77,6 +77,23 @@ Draw box(Color fill, Color rim, double radius) {
   return [=](DrawContext& c) { roundedBox(c, {0.5, 0.5, 20, 20}, radius, fill, rim); };
 }
 
+// A box filling the whole canvas, stretched from its centre.
+Draw panel(Size size, Color fill, Color rim, double radius) {
+  return [=](DrawContext& c) {
+    roundedBox(c, {0.5, 0.5, size.width - 1, size.height - 1}, radius, fill, rim);
+  };
+}
+
+// A list row: a flat fill with a thin line along its bottom edge.
+Draw row(Size size, Color fill, Color line) {
+  return [=](DrawContext& c) {
+    c.setFillColor(fill);
+    c.fillRect({0, 0, size.width, size.height});
+    c.setFillColor(line);
+    c.fillRect({0, size.height - 1, size.width, 1});
+  };
+}
+
 Draw labelled(Color fill, const std::string& text, double fontSize) {
   return [=](DrawContext& c) {
     roundedBox(c, {0.5, 0.5, 55, 35}, 6, fill, kDarkGreen);
@@ -214,8 +231,8 @@ int main(int argc, char** argv) {
             write(gui, "az_2", {45, 30}, sortHalf("A-Z", false)) &&
             write(gui, "bk_1", {45, 30}, sortHalf("书序", true)) &&
             write(gui, "bk_2", {45, 30}, sortHalf("书序", false)) &&
-            write(gui, "cell_words", {21, 45}, box(header, Color::rgb255(200, 230, 210), 0)) &&
-            write(gui, "cell_child", {21, 44}, box(Color::white(), Color::white(0.9), 0)) &&
+            write(gui, "cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
+            write(gui, "cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
             write(gui, "cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
             write(gui, "privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
             write(gui, "book_learn_all", {26, 26}, icon(kGreen, "总")) &&
@@ -229,7 +246,7 @@ int main(int argc, char** argv) {
             write(gui, "uppage_d", {36, 30}, pageButton(false, false)) &&
             write(gui, "downpage_n", {36, 30}, pageButton(true, true)) &&
             write(gui, "downpage_d", {36, 30}, pageButton(true, false)) &&
-            write(gui, "help_text_up", {21, 41}, box(Color::white(), kGrey, 4)) &&
+            write(gui, "help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
             write(gui, "schedule/s_bg", {43, 44}, scheduleBackground);
   for (int level = 1; ok && level <= 30; ++level) {
     char name[32];

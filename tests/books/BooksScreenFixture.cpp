@@ -59,7 +59,7 @@ void BooksScreenTest::TearDown() {
 
 std::vector<std::string> BooksScreenTest::addBook(int bookId, const std::string& prefix,
                                                   int count) {
-  std::vector<std::string> words = addWords(prefix, count, 10000 + bookId * 10);
+  std::vector<std::string> words = addWords(prefix, count, 100000 + bookId * 2000);
   db_->sqlMgr().beginTransaction();
   db_->sql_insert("insert into book_class (bc_uId, bc_sName) values (?, ?)", "ns",
                   Value::array({bookId, "测试类别"}));
@@ -67,7 +67,7 @@ std::vector<std::string> BooksScreenTest::addBook(int bookId, const std::string&
                   Value::array({bookId, "测试单词书", bookId}));
   for (int i = 0; i < count; ++i)  // book order runs against the alphabet
     db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, ?, ?)", "nnn",
-                    Value::array({count - i, bookId, 10000 + bookId * 10 + i}));
+                    Value::array({count - i, bookId, 100000 + bookId * 2000 + i}));
   db_->sqlMgr().commitTransaction();
   return words;
 }
@@ -107,6 +107,28 @@ std::shared_ptr<WordsUIViewController> BooksScreenTest::openGiven(
   app_->bookNav->pushViewController(screen, false);
   host_->runUntilIdle();
   return screen;
+}
+
+std::shared_ptr<LearnViewController> BooksScreenTest::showTab() {
+  auto tab = std::make_shared<LearnViewController>();
+  app_->bookNav->setViewControllers({tab});
+  host_->advance(1);
+  return tab;
+}
+
+std::vector<std::string> BooksScreenTest::addLetterWords(const std::string& prefix, int count,
+                                                         int firstId) {
+  std::vector<std::string> words;
+  db_->sqlMgr().beginTransaction();
+  for (int i = 0; i < count; ++i) {
+    std::string word = prefix;
+    for (int n = i, k = 0; k < 3; ++k, n /= 26) word += static_cast<char>('a' + n % 26);
+    words.push_back(word);
+    db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                    Value::array({firstId + i, word}));
+  }
+  db_->sqlMgr().commitTransaction();
+  return words;
 }
 
 void BooksScreenTest::showPage(WordsUIViewController& screen, int page) {

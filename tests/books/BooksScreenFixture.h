@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "books/LearnViewController.h"
 #include "books/ReviewPlanHooks.h"
 #include "books/WordsUIViewController.h"
 #include "platform/host/HeadlessHost.h"
@@ -43,7 +44,7 @@ class BooksScreenTest : public storetest::StudyTest {
   void SetUp() override;
   void TearDown() override;
 
-  // A book of `count` words "<prefix>NNN" (ids from 10000), placed in reverse alphabetical order,
+  // A book of `count` words "<prefix>NNN" (ids from 100000 + 2000 × the book id), placed in reverse alphabetical order,
   // in a class of its own.
   std::vector<std::string> addBook(int bookId, const std::string& prefix, int count);
   // Plans words as the learner would have, never answered.
@@ -57,6 +58,10 @@ class BooksScreenTest : public storetest::StudyTest {
                                                    const std::vector<std::string>& none,
                                                    int64_t bookId = 0);
   void showPage(WordsUIViewController& screen, int page);
+  // The word-book tab as the root of the second tab's stack, shown.
+  std::shared_ptr<LearnViewController> showTab();
+  // Headwords of letters only ("<prefix>aaa", "<prefix>aab", ...), ids from `firstId`.
+  std::vector<std::string> addLetterWords(const std::string& prefix, int count, int firstId);
 
   // The words a page shows on screen, top first.
   std::vector<std::string> visibleWords(WordsListViewCtrl& page);

@@ -1,0 +1,189 @@
+// The text page and the text files screen: files listed, checked, decoded and deleted; the text
+// kept across launches; extraction on its own thread behind the progress panel.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Charset.h"
+#include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
+#include "platform/view/AlertView.h"
+#include "settings/HtmlViewController.h"
+#include "tests/books/BooksScreenFixture.h"
+#include "tests/support/FixtureWords.h"
+
+namespace {
+
+using bookstest::BooksScreenTest;
+using Words = std::vector<std::string>;
+
+std::string document(const std::string& name) {
+  return plat::files::join(plat::AppHome::documentsDir(), name);
+}
+
+class TextPage : public BooksScreenTest {
+ protected:
+  // The text files screen opened from the text page.
+  BookFileController& openFiles(LearnViewController& tab) {
+    tab.learnView().addNewWordFromFile();
+    host_->advance(1);
+    auto* files = dynamic_cast<BookFileController*>(app_->bookNav->topViewController());
+    EXPECT_NE(files, nullptr);
+    return *files;
+  }
+  bool pick(BookFileController& files, const std::string& name) {
+    const auto& names = files.cellArray();
+    const auto found = std::find(names.begin(), names.end(), name);
+    if (found == names.end()) return false;
+    files.didSelectRow(files.tableView(), {0, static_cast<int>(found - names.begin())});
+    host_->advance(0.5);
+    return true;
+  }
+  // Extracts what the page holds and waits for the thread; returns the progress texts seen.
+  std::set<std::string> extract(LearnViewController& tab) {
+    std::set<std::string> progress;
+    EXPECT_TRUE(host_->tap(&tab.learnView().extractButton()));
+    EXPECT_TRUE(plat::RunLoop::main().runUntil(
+        [&] {
+          if (auto* shown = host_->findContainingText("提取 ")) progress.insert(shown->displayedText());
+          return !tab.learnView().isExtracting();
+        },
+        120));
+    host_->advance(3);
+    return progress;
+  }
+};
+
+TEST_F(TextPage, SampleTextsComeBackAndOnlySmallTextFilesCanBePicked) {
+  auto tab = showTab();
+  tab->selectTabBtn(1);
+  host_->advance(1);
+  plat::files::writeFileAtomically(document("notes.zip"), "PK");
+  plat::files::writeFileAtomically(document("exact.txt"), std::string(307200, 'a'));
+  plat::files::writeFileAtomically(document("big.txt"), std::string(307201, 'a'));
+  BookFileController& files = openFiles(*tab);
+  for (const char* sample : {"night_train.txt", "how_we_remember_words.txt", "note_to_a_neighbour.txt"})
+    EXPECT_TRUE(plat::files::exists(document(sample))) << sample;
+  EXPECT_TRUE(files.errInfo().isHidden());
+  render("files");
+
+  ASSERT_TRUE(pick(files, "notes.zip"));
+  EXPECT_NE(host_->findByText(plat::localized("alermsg_eg201")), nullptr);
+  host_->advance(10);
+  ASSERT_TRUE(pick(files, "big.txt"));
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), plat::localized("alermsg_eg202"));
+  host_->pressAlertButton("确定");
+  ASSERT_TRUE(pick(files, "exact.txt"));
+  EXPECT_EQ(tab->learnView().fileName(), "exact.txt");
+  EXPECT_EQ(tab->learnView().mwords().text().size(), 307200u);
+
+  // A deleted sample is copied in again the next time the screen opens.
+  plat::files::remove(document("night_train.txt"));
+  host_->advance(10);
+  openFiles(*tab);
+  EXPECT_TRUE(plat::files::exists(document("night_train.txt")));
+}
+
+TEST_F(TextPage, DeletingEveryFileShowsTheNoticeAgainAndADeletedFileEmptiesThePage) {
+  plat::Bundle::setMainPath(storetest::fixtureBundle());  // a bundle without sample texts
+  auto tab = showTab();
+  plat::files::writeFileAtomically(document("only.txt"), "lonely words");
+  BookFileController& files = openFiles(*tab);
+  ASSERT_EQ(files.cellArray(), Words{"only.txt"});
+  ASSERT_TRUE(pick(files, "only.txt"));
+  EXPECT_EQ(tab->learnView().mwords().text(), "lonely words");
+
+  BookFileController& again = openFiles(*tab);
+  again.commitEditingStyle(again.tableView(), plat::TableViewCellEditingStyle::Delete, {0, 0});
+  EXPECT_FALSE(plat::files::exists(document("only.txt")));
+  EXPECT_FALSE(again.errInfo().isHidden()) << "the empty list says so";
+  again.goBackAction();
+  host_->advance(1);
+  EXPECT_EQ(tab->learnView().mwords().text(), "") << "the loaded file is gone";
+}
+
+TEST_F(TextPage, TextFilesAreReadAsUtf8ElseGb18030ElseNothing) {
+  const std::string chinese = "学习 English words：走路 walked。";
+  const auto gb = plat::charset::fromUtf8(chinese, plat::charset::kGb18030);
+  ASSERT_TRUE(gb && *gb != chinese);
+  EXPECT_EQ(LearnView::decodeText(*gb), chinese);
+  EXPECT_EQ(LearnView::decodeText(chinese), chinese);
+  // Bytes that are neither (a lone GB18030 lead byte at the end): an empty text, no crash.
+  EXPECT_EQ(LearnView::decodeText("word \x81"), "");
+}
+
+TEST_F(TextPage, TheTextAndItsPlaceSurviveARelaunchAndTheTabKeepsItsPage) {
+  const std::string text = *plat::files::readFile(
+      plat::files::join(plat::Bundle::main().path(), "text/how_we_remember_words.txt"));
+  {
+    auto tab = showTab();
+    EXPECT_TRUE(host_->tap(tab->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
+    host_->advance(1);
+    EXPECT_EQ(tab->title(), "文本");
+    tab->learnView().mwords().setText(text);
+    tab->learnView().changeSliderValue();
+    ASSERT_FALSE(tab->learnView().sliderView()->isHidden()) << "a long text gets the slider";
+    tab->learnView().mwords().setContentOffset({0, 300});  // the slider follows the text
+    render("text_page");
+    LearnViewController::closeProgram();
+  }
+  EXPECT_EQ(db_->getPersonalValue("learn_text"), text);
+  auto relaunched = showTab();
+  EXPECT_EQ(relaunched->currentPage(), 1) << "the tab reopens on the text page";
+  EXPECT_EQ(relaunched->title(), "文本");
+  EXPECT_EQ(relaunched->learnView().mwords().text(), text);
+  EXPECT_DOUBLE_EQ(relaunched->learnView().mwords().contentOffset().y, 300);
+}
+
+TEST_F(TextPage, AThreeHundredKilobyteTextIsExtractedIntoWordListsBehindTheProgressPanel) {
+  const Words library = addLetterWords("q", 1200, 50000);
+  planWords({library[5], library[6]});
+  const char* const suffixes[] = {"ed", "s", "ing", "", "."};
+  std::string text;
+  for (size_t i = 0; text.size() < 300000; ++i)
+    text += library[i % library.size()] + suffixes[i % 5] + (i % 7 == 6 ? ", and " : " ");
+  plat::files::writeFileAtomically(document("long.txt"), text);
+
+  auto tab = showTab();
+  tab->selectTabBtn(1);
+  host_->advance(1);
+  ASSERT_TRUE(pick(openFiles(*tab), "long.txt"));
+  host_->advance(10);
+  const std::set<std::string> progress = extract(*tab);
+  EXPECT_TRUE(progress.count("提取 0％"));
+  EXPECT_GE(progress.size(), 3u) << "progress moves while the thread works";
+
+  auto* lists = dynamic_cast<WordsUIViewController*>(app_->bookNav->topViewController());
+  ASSERT_NE(lists, nullptr);
+  EXPECT_EQ(lists->allWordsNum(), 1200);
+  EXPECT_EQ(lists->learnedWordsNum(), 2);
+  EXPECT_EQ(*lists->allWords()[0], library[0]) << "in order of first appearance";
+  EXPECT_EQ(lists->stateOf(library[5]), "1");
+  host_->advance(1);
+  render("extracted");
+}
+
+TEST_F(TextPage, AnEmptyTextShowsThePanelAndOpensNothing) {
+  auto tab = showTab();
+  tab->selectTabBtn(1);
+  host_->advance(1);
+  extract(*tab);
+  EXPECT_EQ(app_->bookNav->topViewController(), tab.get());
+  EXPECT_EQ(host_->findContainingText("提取 "), nullptr);
+}
+
+TEST_F(TextPage, TheHelpPageOpensFromTheFilesScreen) {
+  auto tab = showTab();
+  openFiles(*tab).openHelpView();
+  host_->advance(1);
+  auto* help = dynamic_cast<HtmlViewController*>(app_->bookNav->topViewController());
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->htmlName(), "wen_ben.html");
+  EXPECT_NE(help->webView().displayedText().find("300KB"), std::string::npos);
+}
+
+}  // namespace
