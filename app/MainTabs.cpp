@@ -1,6 +1,8 @@
 #include "app/MainTabs.h"
 
 #include "app/PlaceholderScreen.h"
+#include "books/LearnViewController.h"
+#include "platform/view/NavigationController.h"
 
 namespace MainTabs {
 
@@ -9,7 +11,9 @@ std::shared_ptr<plat::ViewController> makeReviewTab() {
 }
 
 std::shared_ptr<plat::ViewController> makeBooksTab() {
-  return PlaceholderScreen::tab("单词本");
+  auto nav = std::make_shared<plat::NavigationController>(std::make_shared<LearnViewController>());
+  nav->tabBarItem().setTitle("单词本");
+  return nav;
 }
 
 std::shared_ptr<plat::ViewController> makeStatisticsTab() {
@@ -27,7 +31,7 @@ std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
 void installScreenHooks(ScreenHooks& hooks) {
   // The review screen, the word-book tab and the excellent-mnemonic list join here as they come,
   // e.g. hooks.reviewCloseProgram = &ReViewController::closeProgram;
-  (void)hooks;
+  hooks.booksCloseProgram = &LearnViewController::closeProgram;
 }
 
 }  // namespace MainTabs

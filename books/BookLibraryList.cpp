@@ -93,7 +93,8 @@ void BookLibraryList::refreshData() {
     const Value books = db->getBooksID(classId);
     if (books.size() == 0) continue;
     Section section{std::to_string(classId), {}, false, {}};
-    for (size_t b = 0; b < books.size(); ++b) section.book.push_back(static_cast<int>(books.at(b).asInt()));
+    for (size_t b = 0; b < books.size(); ++b)
+      section.book.push_back(static_cast<int>(books.at(b).asInt()));
     if (static_cast<int64_t>(sectionArray_.size()) == isExpanded_) fillBookData(section);
     sectionArray_.push_back(std::move(section));
   }
@@ -160,8 +161,8 @@ std::shared_ptr<plat::View> BookLibraryList::viewForHeader(plat::TableView& tabl
   auto arrowImage = Image::named(shortcut ? "gui/next.png" : "gui/down.png");
   auto arrow = std::make_shared<ImageView>(arrowImage);
   const Size size = arrowImage ? arrowImage->size() : Size{18, 18};
-  arrow->setFrame({width - 1.5 * size.width, (kHeaderHeight - size.height) / 2, size.width,
-                   size.height});
+  arrow->setFrame(
+      {width - 1.5 * size.width, (kHeaderHeight - size.height) / 2, size.width, size.height});
   arrow->setAutoresizingMask(kFlexibleLeftMargin);
   arrow->setTag(kArrowTag);
   arrow->setUserInteractionEnabled(false);

@@ -13,9 +13,9 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
   CallDB* db = CallDB::callDB();
   std::string key;
   try {
-    const plat::Value shape = db->sql_select(
-        "select count(*), ifnull(max(wl_uWordID), 0) from Words_Library", "NN", "",
-        plat::Value::array());
+    const plat::Value shape =
+        db->sql_select("select count(*), ifnull(max(wl_uWordID), 0) from Words_Library", "NN", "",
+                       plat::Value::array());
     if (shape.size() == 0) return nullptr;
     key = db->databasePath() + "|" + std::to_string(shape.at(0).at(0).asInt()) + "|" +
           std::to_string(shape.at(0).at(1).asInt());

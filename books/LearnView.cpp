@@ -120,7 +120,8 @@ void LearnView::DidAppearView() {
   mwords_->setText(db->getPersonalValue("learn_text"));
   mwords_->textChange();
   const Rect area = mwords_->frame();
-  sliderView_ = std::make_shared<SliderView>(Rect{area.x + area.width - 40, area.y, 40, area.height});
+  sliderView_ =
+      std::make_shared<SliderView>(Rect{area.x + area.width - 40, area.y, 40, area.height});
   sliderView_->setDeleage(this);
   view()->addSubview(sliderView_);
   mwords_->setContentOffset({0, std::atof(db->getPersonalValue("learn_text_local").c_str())});
@@ -265,7 +266,8 @@ void LearnView::addNewWord() {
 
 void LearnView::extract_progress(const plat::Value& fraction) {
   const int percent = static_cast<int>(static_cast<float>(fraction.asDouble()) * 100);
-  MyListAlerView::sharedAler()->AlerListChange(kProgressRow, "提取 " + std::to_string(percent) + "％");
+  MyListAlerView::sharedAler()->AlerListChange(kProgressRow,
+                                               "提取 " + std::to_string(percent) + "％");
 }
 
 void LearnView::thread_end(const plat::Value& result) {

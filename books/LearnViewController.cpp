@@ -154,8 +154,7 @@ void LearnViewController::selectTabBtn(int index) {
 void LearnViewController::scrollViewDidScroll(plat::ScrollView& scroll) {
   if (pageControlUsed_) return;
   const double width = scroll.bounds().width;
-  const int page =
-      static_cast<int>(std::floor((scroll.contentOffset().x - width / 2) / width)) + 1;
+  const int page = static_cast<int>(std::floor((scroll.contentOffset().x - width / 2) / width)) + 1;
   if (page < 0 || page > 1) return;
   setTitleForPage(page);
   tabbar_->selectBtn(page);

@@ -23,8 +23,8 @@ using plat::Value;
 constexpr size_t kTextBytes = 300 * 1024;
 
 std::vector<std::string> libraryWords() {
-  const Value words = CallDB::callDB()->sql_select("select wl_tWord from Words_Library", "s", "",
-                                                   Value::array());
+  const Value words =
+      CallDB::callDB()->sql_select("select wl_tWord from Words_Library", "s", "", Value::array());
   std::vector<std::string> out;
   for (size_t i = 0; i < words.size(); ++i) out.push_back(words.at(i).asString());
   return out;

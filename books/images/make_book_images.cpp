@@ -214,40 +214,40 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Color header = Color::rgb255(236, 248, 240);
-  bool ok = write(gui, "checkbox_empty", {43, 44}, checkbox(false)) &&
-            write(gui, "checkbox_full", {43, 44}, checkbox(true)) &&
-            write(gui, "del_words", {43, 44}, removeButton) &&
-            write(gui, "search", {20, 20}, magnifier) &&
-            write(gui, "textField", {21, 21}, box(Color::white(), kGrey, 5)) &&
-            write(gui, "words_cancel", {50, 28}, labelled(kGrey, "", 12)) &&
-            write(gui, "words_order", {56, 36}, labelled(kGreen, "", 12)) &&
-            write(gui, "words_random", {56, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
-            write(gui, "words_ok", {56, 36}, labelled(Color::rgb255(230, 140, 50), "", 12)) &&
-            write(gui, "nav_back_n", {36, 30}, backButton(Color::rgb255(40, 120, 80))) &&
-            write(gui, "nav_back_h", {36, 30}, backButton(Color::rgb255(25, 90, 60))) &&
-            write(gui, "right_btn", {21, 21}, box(Color::rgb255(40, 120, 80), kDarkGreen, 5)) &&
-            write(gui, "nav_btnbg", {90, 30}, box(Color::clear(), Color::clear(), 0)) &&
-            write(gui, "az_1", {45, 30}, sortHalf("A-Z", true)) &&
-            write(gui, "az_2", {45, 30}, sortHalf("A-Z", false)) &&
-            write(gui, "bk_1", {45, 30}, sortHalf("书序", true)) &&
-            write(gui, "bk_2", {45, 30}, sortHalf("书序", false)) &&
-            write(gui, "cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
-            write(gui, "cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
-            write(gui, "cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
-            write(gui, "privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
-            write(gui, "book_learn_all", {26, 26}, icon(kGreen, "总")) &&
-            write(gui, "book_learn_over", {26, 26}, icon(Color::rgb255(100, 200, 150), "完")) &&
-            write(gui, "next", {18, 18}, arrow(false)) &&
-            write(gui, "down", {18, 18}, arrow(true)) &&
-            write(gui, "learn_clear", {60, 36}, labelled(kGrey, "", 12)) &&
-            write(gui, "learn_selfile", {60, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
-            write(gui, "learn_extract", {60, 36}, labelled(kGreen, "", 12)) &&
-            write(gui, "uppage_n", {36, 30}, pageButton(false, true)) &&
-            write(gui, "uppage_d", {36, 30}, pageButton(false, false)) &&
-            write(gui, "downpage_n", {36, 30}, pageButton(true, true)) &&
-            write(gui, "downpage_d", {36, 30}, pageButton(true, false)) &&
-            write(gui, "help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
-            write(gui, "schedule/s_bg", {43, 44}, scheduleBackground);
+  bool ok =
+      write(gui, "checkbox_empty", {43, 44}, checkbox(false)) &&
+      write(gui, "checkbox_full", {43, 44}, checkbox(true)) &&
+      write(gui, "del_words", {43, 44}, removeButton) &&
+      write(gui, "search", {20, 20}, magnifier) &&
+      write(gui, "textField", {21, 21}, box(Color::white(), kGrey, 5)) &&
+      write(gui, "words_cancel", {50, 28}, labelled(kGrey, "", 12)) &&
+      write(gui, "words_order", {56, 36}, labelled(kGreen, "", 12)) &&
+      write(gui, "words_random", {56, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
+      write(gui, "words_ok", {56, 36}, labelled(Color::rgb255(230, 140, 50), "", 12)) &&
+      write(gui, "nav_back_n", {36, 30}, backButton(Color::rgb255(40, 120, 80))) &&
+      write(gui, "nav_back_h", {36, 30}, backButton(Color::rgb255(25, 90, 60))) &&
+      write(gui, "right_btn", {21, 21}, box(Color::rgb255(40, 120, 80), kDarkGreen, 5)) &&
+      write(gui, "nav_btnbg", {90, 30}, box(Color::clear(), Color::clear(), 0)) &&
+      write(gui, "az_1", {45, 30}, sortHalf("A-Z", true)) &&
+      write(gui, "az_2", {45, 30}, sortHalf("A-Z", false)) &&
+      write(gui, "bk_1", {45, 30}, sortHalf("书序", true)) &&
+      write(gui, "bk_2", {45, 30}, sortHalf("书序", false)) &&
+      write(gui, "cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
+      write(gui, "cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
+      write(gui, "cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
+      write(gui, "privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
+      write(gui, "book_learn_all", {26, 26}, icon(kGreen, "总")) &&
+      write(gui, "book_learn_over", {26, 26}, icon(Color::rgb255(100, 200, 150), "完")) &&
+      write(gui, "next", {18, 18}, arrow(false)) && write(gui, "down", {18, 18}, arrow(true)) &&
+      write(gui, "learn_clear", {60, 36}, labelled(kGrey, "", 12)) &&
+      write(gui, "learn_selfile", {60, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
+      write(gui, "learn_extract", {60, 36}, labelled(kGreen, "", 12)) &&
+      write(gui, "uppage_n", {36, 30}, pageButton(false, true)) &&
+      write(gui, "uppage_d", {36, 30}, pageButton(false, false)) &&
+      write(gui, "downpage_n", {36, 30}, pageButton(true, true)) &&
+      write(gui, "downpage_d", {36, 30}, pageButton(true, false)) &&
+      write(gui, "help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
+      write(gui, "schedule/s_bg", {43, 44}, scheduleBackground);
   for (int level = 1; ok && level <= 30; ++level) {
     char name[32];
     std::snprintf(name, sizeof name, "schedule/%02i", level);

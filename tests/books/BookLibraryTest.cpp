@@ -11,7 +11,10 @@ using Words = std::vector<std::string>;
 class BookLibrary : public BooksScreenTest {
  protected:
   plat::View* header(LearnViewController& tab, int section) {
-    return tab.bookLibraryList().viewForHeader(tab.bookLibraryList().tableView(), section)->subviews()[0].get();
+    return tab.bookLibraryList()
+        .viewForHeader(tab.bookLibraryList().tableView(), section)
+        ->subviews()[0]
+        .get();
   }
   std::string rowText(LearnViewController& tab, int section, int row) {
     tab.bookLibraryList().tableView().layoutIfNeeded();

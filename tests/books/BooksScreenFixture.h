@@ -44,8 +44,8 @@ class BooksScreenTest : public storetest::StudyTest {
   void SetUp() override;
   void TearDown() override;
 
-  // A book of `count` words "<prefix>NNN" (ids from 100000 + 2000 × the book id), placed in reverse alphabetical order,
-  // in a class of its own.
+  // A book of `count` words "<prefix>NNN" (ids from 100000 + 2000 × the book id), placed in reverse
+  // alphabetical order, in a class of its own.
   std::vector<std::string> addBook(int bookId, const std::string& prefix, int count);
   // Plans words as the learner would have, never answered.
   void planWords(const std::vector<std::string>& words);

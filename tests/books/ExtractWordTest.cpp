@@ -26,8 +26,9 @@ class ExtractWordTest : public StudyTest {
     StudyTest::SetUp();
     int id = 1000;
     db_->sqlMgr().beginTransaction();
-    for (const char* word : {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.",
-                             "a", "up", "well", "known", "like", "tie", "walked", "went", "go", "goose"})
+    for (const char* word :
+         {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.", "a", "up", "well",
+          "known", "like", "tie", "walked", "went", "go", "goose"})
       db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
                       Value::array({id++, word}));
     db_->sqlMgr().commitTransaction();

@@ -48,7 +48,8 @@ class TextPage : public BooksScreenTest {
     EXPECT_TRUE(host_->tap(&tab.learnView().extractButton()));
     EXPECT_TRUE(plat::RunLoop::main().runUntil(
         [&] {
-          if (auto* shown = host_->findContainingText("提取 ")) progress.insert(shown->displayedText());
+          if (auto* shown = host_->findContainingText("提取 "))
+            progress.insert(shown->displayedText());
           return !tab.learnView().isExtracting();
         },
         120));
@@ -65,7 +66,8 @@ TEST_F(TextPage, SampleTextsComeBackAndOnlySmallTextFilesCanBePicked) {
   plat::files::writeFileAtomically(document("exact.txt"), std::string(307200, 'a'));
   plat::files::writeFileAtomically(document("big.txt"), std::string(307201, 'a'));
   BookFileController& files = openFiles(*tab);
-  for (const char* sample : {"night_train.txt", "how_we_remember_words.txt", "note_to_a_neighbour.txt"})
+  for (const char* sample :
+       {"night_train.txt", "how_we_remember_words.txt", "note_to_a_neighbour.txt"})
     EXPECT_TRUE(plat::files::exists(document(sample))) << sample;
   EXPECT_TRUE(files.errInfo().isHidden());
   render("files");
