@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "json/JsonCodec.h"
+#include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/DateFormat.h"
@@ -27,6 +28,11 @@ std::optional<int64_t> integerOf(const plat::Value& value) {
 
 void ApiReplyHooks::defaultShowMessage(const std::string& text) {
   if (auto view = MyAlerView::sharedAler()) view->ViewShow(text);
+}
+
+void ApiReplyHooks::openLoginAgain() {
+  LoginUIWindow::show();
+  LoginUIWindow::passwordErr_State();
 }
 
 void ApiReplyHooks::defaultShowAlert(const std::string& title, const std::string& message,

@@ -26,6 +26,8 @@ struct ApiReplyHooks {
   bool quiet = false;
 
   static void defaultShowMessage(const std::string& text);
+  // The login window, opened in its wrong-password state: what honouring "relogin" means.
+  static void openLoginAgain();
   static void defaultShowAlert(const std::string& title, const std::string& message,
                                const std::string& button);
 };

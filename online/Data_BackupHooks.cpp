@@ -1,6 +1,7 @@
 #include "online/Data_BackupHooks.h"
 
 #include "online/ApiReply.h"
+#include "online/OnlineScreens.h"
 #include "ui/MyListAlerView.h"
 
 void DataBackupHooks::defaultPanelShowList(const std::vector<std::string>& titles) {
@@ -26,4 +27,20 @@ void DataBackupHooks::defaultShowAlert(const std::string& title, const std::stri
 
 void DataBackupHooks::defaultShowConfirmation(const std::shared_ptr<plat::AlertView>& alert) {
   alert->show();
+}
+
+void DataBackupHooks::defaultRelogin() {
+  ApiReplyHooks::openLoginAgain();
+}
+
+void DataBackupHooks::defaultCloseProgram() {
+  if (OnlineScreens* screens = OnlineScreens::installed()) screens->closeProgram();
+}
+
+void DataBackupHooks::defaultDownDataFinish() {
+  if (OnlineScreens* screens = OnlineScreens::installed()) screens->downDataFinish();
+}
+
+void DataBackupHooks::defaultCleardataLearn() {
+  if (OnlineScreens* screens = OnlineScreens::installed()) screens->cleardata_learn();
 }

@@ -1,7 +1,7 @@
 // What a backup or sync down shows and whom it tells on its way: the progress panel, messages,
 // the confirmation alert, the login window and the screens that reload after a sync down. The
-// default set shows through the shared panel, bubble and standard alerts; the screens are left
-// to the application to wire in as they come.
+// default set shows through the shared panel, bubble and standard alerts, opens the login window
+// and tells the screens registered as OnlineScreens.
 #pragma once
 
 #include <functional>
@@ -26,12 +26,12 @@ struct DataBackupHooks {
       defaultShowConfirmation;
 
   // The login window in its wrong-password state.
-  std::function<void()> relogin;
+  std::function<void()> relogin = defaultRelogin;
   // The review screen saves its state before the data goes, and reloads its queue after.
-  std::function<void()> closeProgram;
-  std::function<void()> downDataFinish;
+  std::function<void()> closeProgram = defaultCloseProgram;
+  std::function<void()> downDataFinish = defaultDownDataFinish;
   // The word-book tab forgets what it loaded.
-  std::function<void()> cleardata_learn;
+  std::function<void()> cleardata_learn = defaultCleardataLearn;
 
   static void defaultPanelShowList(const std::vector<std::string>& titles);
   static void defaultPanelChange(const std::string& title, const std::string& value);
@@ -40,4 +40,9 @@ struct DataBackupHooks {
   static void defaultShowAlert(const std::string& title, const std::string& message,
                                const std::string& button);
   static void defaultShowConfirmation(const std::shared_ptr<plat::AlertView>& alert);
+  static void defaultRelogin();
+  // The screens registered as OnlineScreens.
+  static void defaultCloseProgram();
+  static void defaultDownDataFinish();
+  static void defaultCleardataLearn();
 };

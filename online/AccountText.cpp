@@ -1,0 +1,50 @@
+#include "online/AccountText.h"
+
+#include "online/Data_BackupHooks.h"
+#include "online/OnlineScreens.h"
+#include "platform/base/Bundle.h"
+#include "store/CallDB.h"
+
+namespace accounttext {
+
+std::string text(const std::string& key) {
+  return plat::localized(key, "InfoPlist");
+}
+
+void panelList(const std::vector<std::string>& titles) {
+  DataBackupHooks::defaultPanelShowList(titles);
+}
+
+void panelChange(const std::string& title, const std::string& value) {
+  DataBackupHooks::defaultPanelChange(title, value);
+}
+
+void panelHide() {
+  DataBackupHooks::defaultPanelHide();
+}
+
+void showMessage(const std::string& message) {
+  DataBackupHooks::defaultShowMessage(message);
+}
+
+void studyDataChanged(bool wordBooksToo) {
+  OnlineScreens* screens = OnlineScreens::installed();
+  if (!screens) return;
+  screens->downDataFinish();
+  if (wordBooksToo) screens->cleardata_learn();
+}
+
+bool inTransaction(const std::function<void()>& writes) {
+  auto& sql = CallDB::callDB()->sqlMgr();
+  try {
+    sql.beginTransaction();
+    writes();
+    sql.commitTransaction();
+    return true;
+  } catch (const std::exception&) {
+    sql.rollbackTransaction();
+    return false;
+  }
+}
+
+}  // namespace accounttext

@@ -1,0 +1,136 @@
+#include "online/Login.h"
+
+#include "online/AccountText.h"
+#include "online/ApiReply.h"
+#include "online/ApiRequest.h"
+#include "platform/base/RunLoop.h"
+#include "platform/base/Utf.h"
+#include "store/CallDB.h"
+#include "util/MyExtensions.h"
+
+using accounttext::text;
+
+namespace {
+
+int64_t integerOf(const plat::Value& value) {
+  if (value.isNumber() || value.isBool()) return value.asInt();
+  if (value.isString()) return std::strtoll(value.asString().c_str(), nullptr, 10);
+  return 0;
+}
+
+const char* const kCloseKey = "Login.close";
+
+}  // namespace
+
+Login::Login() : self_(std::make_shared<Login*>(this)) {}
+
+Login::~Login() {
+  plat::RunLoop::main().cancelPerforms(this);
+  if (auto question = question_.lock()) question->setDelegate(nullptr);
+  self_.reset();
+}
+
+void Login::preparePanel() {
+  accounttext::panelList({text("user_login"), text("data_syn")});
+}
+
+void Login::loginServer() {
+  preparePanel();
+  if (userName_.empty() || userPwd_.empty()) {
+    accounttext::showMessage(text("alermsg_eg10"));
+    return;
+  }
+  accounttext::panelChange(text("user_login"), text("login_waitting"));
+  auto request = ApiRequest::get(
+      "account_login.php", {{"account", userName_}, {"password", MyExtensions::md5(userPwd_)}});
+  request->setDelegate(this);
+  request->setDidFinishSelector([this](HttpRequest& r) { loginFinished(r); });
+  request->setDidFailSelector([this](HttpRequest& r) { loginFailed(r); });
+  networkQueue_.add(request);
+}
+
+void Login::loginFinished(HttpRequest& request) {
+  ApiReplyHooks hooks;
+  hooks.hidePanel = accounttext::panelHide;
+  auto reply = ApiReply::handleFinished(request, hooks, ApiReply::SynVarStep::OnFailureOnly);
+  if (!reply) return;
+  tempLoginData_ = reply->object();
+  if (isReLogin_) {
+    saveAccountInfo(false);
+    return;
+  }
+  if (CallDB::callDB()->LearnWordCount() < 1) {
+    saveAccountInfo(true);
+    return;
+  }
+  accounttext::panelHide();
+  const plat::Value& synVar = reply->synVar();
+  const bool hasBackup = synVar.isDictionary() && integerOf(synVar["nLastSynId"]) != 0;
+  auto question =
+      hasBackup
+          ? plat::AlertView::create("提示", text("alermsg_eg39"), this, "取消", {"继续登录"})
+          : plat::AlertView::create("提示", text("alermsg_eg43"), this, "清空重学", {"保留数据"});
+  question->setTag(hasBackup ? kReplaceTag : kKeepOrClearTag);
+  question_ = question;
+  question->show();
+}
+
+void Login::loginFailed(HttpRequest& request) {
+  ApiReplyHooks hooks;
+  hooks.hidePanel = accounttext::panelHide;
+  ApiReply::handleFailed(request, hooks);
+}
+
+void Login::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
+  bool clear;
+  if (alert.tag() == kReplaceTag && buttonIndex == 0) {
+    tempLoginData_ = plat::Value();  // cancelled: nothing is stored, the window stays
+    return;
+  } else if (alert.tag() == kReplaceTag && buttonIndex == 1) {
+    clear = true;
+  } else if (alert.tag() == kKeepOrClearTag && (buttonIndex == 0 || buttonIndex == 1)) {
+    clear = buttonIndex == 0;
+  } else {
+    return;
+  }
+  std::weak_ptr<Login*> alive = self_;
+  plat::RunLoop::main().perform([alive, clear] {
+    if (auto self = alive.lock()) (*self)->saveAccountInfo(clear);
+  });
+}
+
+void Login::saveAccountInfo(bool clear) {
+  preparePanel();
+  accounttext::panelChange(text("user_login"), "完成");
+  if (!clear) {
+    accounttext::panelChange(text("data_syn"), text("none_data_syn"));
+    std::weak_ptr<Login*> alive = self_;
+    plat::RunLoop::main().performAfter(kCloseDelaySeconds, this, kCloseKey, [alive] {
+      if (auto self = alive.lock()) (*self)->updateDateFinish_callback();
+    });
+  }
+  const plat::Value synVar = tempLoginData_["syn_var"];
+  accounttext::inTransaction([&] {
+    CallDB* db = CallDB::callDB();
+    if (clear) Data_Package::delete_isSyn();
+    db->UpdatePersonalValue("account", plat::utf::lowercase(userName_));
+    db->UpdatePersonalValue("password", MyExtensions::md5(userPwd_));
+    if (synVar.isDictionary()) db->saveNetInfo(synVar);
+  });
+  accounttext::studyDataChanged(clear);
+  tempLoginData_ = plat::Value();
+  if (!clear) return;
+  if (!dataBackup_) {
+    dataBackup_ = std::make_unique<Data_Backup>();
+    dataBackup_->setDelegate(this);
+  }
+  dataBackup_->downData(Data_Backup::kModeAfterLogin);
+}
+
+void Login::updateDateFinish_callback() {
+  if (deleage_) deleage_->Login_closewin_callback();
+}
+
+void Login::updateFaild_callback() {
+  if (deleage_) deleage_->Login_closewin_callback();
+}

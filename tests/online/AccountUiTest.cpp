@@ -1,0 +1,146 @@
+#include "tests/online/AccountUiTest.h"
+
+#include "online/LoginUIWindow.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/Label.h"
+#include "platform/view/TextField.h"
+#include "store/CallDB.h"
+#include "ui/MyAlerView.h"
+
+namespace onlinetest {
+
+bool AccountApp::didFinishLaunching(plat::Application&, const plat::Value&) {
+  window = std::make_shared<plat::Window>();
+  screen = std::make_shared<BaseViewController>();
+  screen->setTitle("设置");
+  nav = std::make_shared<plat::NavigationController>(screen);
+  window->setRootViewController(nav);
+  window->makeKeyAndVisible();
+  return true;
+}
+
+void AccountUiTest::SetUp() {
+  plat::RunLoop::setMainThread();
+  testsupport::clearProxyEnvironment();
+  plat::Bundle::setMainPath("");  // the shipped bundle the build assembles
+  server_ = std::make_unique<testsupport::StandInServer>();
+  device_ = std::make_unique<testsupport::TempDeviceStore>();
+  OnlineScreens::install(this);
+  StoreHooks::install(this);
+  startDevice();
+}
+
+void AccountUiTest::startDevice() {
+  if (host_) {
+    host_->advance(30);
+    host_.reset();
+    plat::RunLoop::main().discardAllSources();
+  }
+  CallDB::Release_CallDB();
+  home_.reset();
+  home_ = std::make_unique<testsupport::TempHome>();
+  app_ = std::make_shared<AccountApp>();
+  host_ = std::make_unique<plat::HeadlessHost>(app_);
+  ASSERT_TRUE(host_->launch());
+  CallDB::callDB()->UpdatePersonalValue("url", server_->base());
+}
+
+void AccountUiTest::TearDown() {
+  if (LoginUIWindow* left = LoginUIWindow::shown()) left->dialogIsRemoved();
+  host_->advance(30);  // every fade, delayed close and hide runs out
+  host_.reset();
+  plat::RunLoop::main().discardAllSources();
+  OnlineScreens::install(nullptr);
+  StoreHooks::install(nullptr);
+  CallDB::Release_CallDB();
+  home_.reset();
+  device_.reset();
+  server_.reset();
+}
+
+bool AccountUiTest::waitFor(const std::function<bool()>& done, double virtualSeconds) {
+  for (double passed = 0; passed <= virtualSeconds; passed += 0.25) {
+    if (plat::RunLoop::main().runUntil(done, 0.05)) return true;
+    host_->advance(0.25);
+  }
+  return plat::RunLoop::main().runUntil(done, 5);
+}
+
+std::string AccountUiTest::bubble() const {
+  auto view = MyAlerView::sharedAler();
+  if (!view || view->isHidden() || view->alpha() == 0) return "";
+  for (const auto& sub : view->subviews()) {
+    for (const auto& inner : sub->subviews()) {
+      if (inner->tag() == MyAlerView::kLabelTag) return static_cast<plat::Label&>(*inner).text();
+    }
+    if (sub->tag() == MyAlerView::kLabelTag) return static_cast<plat::Label&>(*sub).text();
+  }
+  return "";
+}
+
+bool AccountUiTest::told(const std::string& what) const {
+  return std::find(told_.begin(), told_.end(), what) != told_.end();
+}
+
+void AccountUiTest::typeInto(plat::View& field, const std::string& text) {
+  ASSERT_TRUE(host_->tap(&field));
+  host_->runUntilIdle();
+  while (!static_cast<plat::TextField&>(field).text().empty()) host_->deleteBackward();
+  host_->type(text);
+}
+
+void AccountUiTest::studyWords(int count) {
+  CallDB* db = CallDB::callDB();
+  plat::Value words =
+      db->sql_select("select wl_tWord from Words_Library order by wl_uWordID limit ?", "s", "n",
+                     plat::Value::array({count}));
+  ASSERT_EQ(static_cast<int>(words.size()), count);
+  for (int i = 0; i < count; ++i) {
+    const plat::Value& row = words.at(static_cast<size_t>(i));
+    const std::string word = row.isArray() ? row.at(0).asString() : row.asString();
+    db->InsertStudyWord(word, 787000000 + i);
+    if (i % 4 == 0) db->saveNote(word, "记法 " + std::to_string(i) + "\t带制表符");
+  }
+  db->sql_update(
+      "update Study_Log set sl_uLastTestTime = 787100000 + sl_uWordID, sl_uFeedbackID1 = 2, "
+      "sl_uKnowNum = sl_uWordID % 5, sl_uForgetNum = 1",
+      "", plat::Value::array());
+  db->UpdatePersonalValue_isNeed("StudyLimitCount", "35");
+  db->UpdatePersonalValue_isNeed("remind_time1", "07:30");
+}
+
+std::string AccountUiTest::studyData() const {
+  const std::pair<const char*, int> tables[] = {
+      {"Study_List", 3},         {"Study_Log", 10},      {"Study_Note", 3},
+      {"Words_Mnemonic", 3},     {"Words_MyYuFa", 3},    {"Words_YuFa", 3},
+      {"IncreasingWord_Log", 3}, {"Familiarity_Log", 6}, {"ReviewWords_Log", 3},
+      {"ForgetWords_Log", 4},    {"delete_words", 1}};
+  std::string all;
+  CallDB* db = CallDB::callDB();
+  auto dumpRows = [](const plat::Value& rows) {
+    std::string text;
+    for (size_t r = 0; r < rows.size(); ++r) {
+      const plat::Value& row = rows[r];
+      for (size_t c = 0; c < (row.isArray() ? row.size() : 1); ++c) {
+        const plat::Value& v = row.isArray() ? row[c] : row;
+        text += (c ? "|" : "") + (v.isString() ? v.asString() : std::to_string(v.asInt()));
+      }
+      text += ";";
+    }
+    return text;
+  };
+  for (const auto& [name, columns] : tables) {
+    all += std::string(name) + ":" +
+           dumpRows(db->sql_select(std::string("select * from ") + name + " order by 1",
+                                   std::string(columns, 's'), "", plat::Value::array())) +
+           "\n";
+  }
+  all += "Var_Config:" + dumpRows(db->sql_select("select * from Var_Config where vc_tVarName in "
+                                                 "('StudyLimitCount','remind_time1') order by 1",
+                                                 "sss", "", plat::Value::array()));
+  return all;
+}
+
+}  // namespace onlinetest

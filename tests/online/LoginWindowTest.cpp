@@ -1,0 +1,272 @@
+// The login window on screen: opening and closing it, the registration checks and request, the
+// login request and its keep-or-clear choices, and the common reply decisions as a learner sees
+// them.
+#include "online/AccountText.h"
+#include "online/LoginUIWindow.h"
+#include "online/LoginViewController.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "platform/view/AlertView.h"
+#include "store/CallDB.h"
+#include "tests/online/AccountUiTest.h"
+#include "util/DebugNSObject.h"
+#include "util/DeviceIdentifier.h"
+#include "util/MyExtensions.h"
+
+namespace onlinetest {
+namespace {
+
+using testsupport::StandInForm;
+
+class LoginWindowTest : public AccountUiTest, public LoginWindowDeleage {
+ protected:
+  void closeWindow_callback() override { ++closed_; }
+
+  LoginViewController& form() { return LoginUIWindow::shown()->form(); }
+  void open() {
+    LoginUIWindow::show(this);
+    host_->runUntilIdle();
+  }
+  // Fills the shown face and taps its button.
+  void submit(const std::string& name, const std::string& password, const std::string& again = "",
+              const std::string& referral = "") {
+    typeInto(form().nameText(), name);
+    typeInto(form().pwdText(), password);
+    if (form().isRegisterFace()) {
+      typeInto(form().rePwdText(), again);
+      if (!referral.empty()) typeInto(form().populText(), referral);
+    }
+    ASSERT_TRUE(host_->tap(&form().loginBtn()));
+  }
+  void toLoginFace() {
+    ASSERT_TRUE(host_->tap(&form().switchLoginBtn()));
+    host_->advance(0.5);
+    ASSERT_FALSE(form().isRegisterFace());
+  }
+  bool windowGone() const { return LoginUIWindow::shown() == nullptr; }
+  void setTestMode(bool on) {
+    std::string marker =
+        plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt");
+    if (on) {
+      plat::files::createDirectories(plat::AppHome::documentsDir());
+      ASSERT_TRUE(plat::files::writeFileAtomically(marker, ""));
+    } else {
+      plat::files::remove(marker);
+    }
+  }
+  std::string commonTail() const {
+    std::string id = DeviceIdentifier::uniqueGlobalDeviceIdentifier();
+    return "&c_type=ios&v_client=" + plat::Bundle::main().infoValue("CFBundleVersion") +
+           "&client_check_code=" + MyExtensions::md5(id + kSharedClientKey);
+  }
+
+  int closed_ = 0;
+};
+
+TEST_F(LoginWindowTest, OneWindowOpensOnTheRegistrationFaceAndGivesTheKeyBack) {
+  LoginUIWindow::passwordErr_State();  // nothing is open: nothing happens
+  EXPECT_TRUE(windowGone());
+  CallDB::callDB()->UpdatePersonalValue("account", "kept");
+  open();
+  LoginWindowDeleage other;
+  LoginUIWindow::show(&other);
+  EXPECT_EQ(LoginUIWindow::shown()->deleage(), this) << "a second show keeps the first delegate";
+  EXPECT_TRUE(LoginUIWindow::shown()->isKeyWindow());
+  EXPECT_TRUE(form().isRegisterFace());
+  EXPECT_EQ(form().nameText().text(), "kept");
+  EXPECT_EQ(form().infoLabel().text(), accounttext::text("login_eg1"));
+
+  LoginUIWindow::passwordErr_State();
+  EXPECT_FALSE(form().isRegisterFace());
+  EXPECT_FALSE(form().nameText().isEnabled());
+  EXPECT_TRUE(form().switchLoginBtn().isHidden());
+  EXPECT_EQ(form().infoLabel().text(), accounttext::text("login_eg4"));
+
+  ASSERT_TRUE(host_->tap(&form().closeButton()));
+  host_->advance(0.5);
+  EXPECT_TRUE(windowGone());
+  EXPECT_EQ(closed_, 1);
+  EXPECT_TRUE(app_->window->isKeyWindow());
+}
+
+TEST_F(LoginWindowTest, RegistrationChecksItsInputBeforeSending) {
+  open();
+  struct Case {
+    std::string name, password, again, message;
+  };
+  for (const Case& c : {Case{"", "secret1", "secret1", "alermsg_eg10"},
+                        Case{"amy", "12345", "12345", "alermsg_eg11"},
+                        Case{"amy", "12345678901234567", "12345678901234567", "alermsg_eg11"},
+                        Case{"amy", "secret1", "secret2", "alermsg_eg12"}}) {
+    SCOPED_TRACE(c.name + "/" + c.password + "/" + c.again);
+    submit(c.name, c.password, c.again);
+    host_->runUntilIdle();
+    EXPECT_EQ(bubble(), accounttext::text(c.message));
+    host_->advance(10);
+  }
+  EXPECT_EQ(server_->count("account_register.php"), 0);
+
+  // Sixteen characters pass; the name goes as typed and an empty referral is left out.
+  submit("New Amy", "1234567890123456", "1234567890123456");
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(server_->lastRequest("account_register.php").query(),
+            "identifie=" + DeviceIdentifier::uniqueGlobalDeviceIdentifier() +
+                "&account=New%20Amy&password=" + MyExtensions::md5("1234567890123456") +
+                "&study_count=0" + commonTail());
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "new amy");
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0) << "registration fetches nothing";
+}
+
+TEST_F(LoginWindowTest, RegistrationOnAStudiedDeviceKeepsOrClearsAsAnswered) {
+  studyWords(3);
+  setTestMode(true);
+  open();
+  submit("keeper", "secret1", "secret1", "77");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  EXPECT_EQ(
+      server_->lastRequest("account_register.php").query().find("&study_count=3&popularize_id=77&"),
+      server_->lastRequest("account_register.php").query().find("&study_count="));
+  EXPECT_NE(server_->lastRequest("account_register.php")
+                .query()
+                .find(commonTail() + "&is_test=" + kSharedClientKey),
+            std::string::npos);
+  ASSERT_TRUE(host_->pressAlertButton("保留数据"));
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 3);
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "keeper");
+
+  open();
+  submit("clearer", "secret1", "secret1");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  ASSERT_TRUE(host_->pressAlertButton("清空重学"));
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 0);
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "clearer");
+  EXPECT_TRUE(told("cleardata_learn"));
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
+}
+
+TEST_F(LoginWindowTest, LoginOnAnEmptyDeviceTakesTheBackupWithoutAsking) {
+  server_->addAccount("Bob", "secret1");
+  open();
+  toLoginFace();
+  submit("BOB", "secret1");
+  ASSERT_TRUE(waitFor([&] { return server_->count("account_login.php") == 1; }));
+  EXPECT_EQ(server_->lastRequest("account_login.php").query(),
+            "identifie=" + DeviceIdentifier::uniqueGlobalDeviceIdentifier() +
+                "&account=BOB&password=" + MyExtensions::md5("secret1") +
+                "&v_lexicon=" + CallDB::callDB()->getPersonalValue("v_lexicon") + commonTail());
+  // No backup on the server: the sync down is refused and the window closes all the same.
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(host_->visibleAlert(), nullptr) << "no question asked";
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 1);
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "bob");
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("password"), MyExtensions::md5("secret1"));
+}
+
+TEST_F(LoginWindowTest, LoginOnAStudiedDeviceAsksWhatToKeep) {
+  server_->addAccount("fresh", "secret1");
+  studyWords(2);
+  CallDB* db = CallDB::callDB();
+  open();
+  toLoginFace();
+  submit("fresh", "secret1");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  EXPECT_EQ(host_->visibleAlert()->message(), accounttext::text("alermsg_eg43"));
+  ASSERT_TRUE(host_->pressAlertButton("保留数据"));
+  host_->advance(3.9);
+  EXPECT_FALSE(windowGone()) << "2 seconds to the callback, 2 more in the window";
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }, 1));
+  EXPECT_EQ(db->LearnWordCount(), 2);
+  EXPECT_EQ(db->getPersonalValue("account"), "fresh");
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
+
+  // An account with a backup: "取消" stores nothing.
+  server_->addAccount("backed", "secret2");
+  db->UpdatePersonalValue("account", "");
+  db->UpdatePersonalValue("password", "");
+  ASSERT_TRUE(server_->account("backed"));
+  {
+    testsupport::ServerReply reply =
+        testsupport::ServerReply::text("{\"result\":1,\"syn_var\":{\"nLastSynId\":\"4\"}}");
+    server_->replaceNext("account_login.php", reply);
+  }
+  open();
+  toLoginFace();
+  submit("backed", "secret2");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  EXPECT_EQ(host_->visibleAlert()->message(), accounttext::text("alermsg_eg39"));
+  ASSERT_TRUE(host_->pressAlertButton("取消"));
+  host_->advance(5);
+  EXPECT_FALSE(windowGone());
+  EXPECT_EQ(db->getPersonalValue("account"), "");
+  EXPECT_EQ(db->getPersonalValue("password"), "");
+  EXPECT_EQ(db->getPersonalValue("nLastSynId"), "0") << "as the first login left it";
+}
+
+TEST_F(LoginWindowTest, TheWrongPasswordStateKeepsTheDataWithoutAsking) {
+  server_->addAccount("again", "newpass");
+  studyWords(2);
+  CallDB::callDB()->UpdatePersonalValue("account", "again");
+  open();
+  LoginUIWindow::passwordErr_State();
+  typeInto(form().pwdText(), "newpass");
+  ASSERT_TRUE(host_->tap(&form().loginBtn()));
+  ASSERT_TRUE(waitFor([&] { return server_->count("account_login.php") == 1; })) << bubble();
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 2);
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("password"), MyExtensions::md5("newpass"));
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
+}
+
+TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
+  server_->addAccount("dora", "secret1");
+  open();
+  toLoginFace();
+  auto attempt = [&] {
+    typeInto(form().pwdText(), "secret1");
+    ASSERT_TRUE(host_->tap(&form().loginBtn()));
+    ASSERT_TRUE(waitFor([&] { return server_->count("account_login.php") > 0; }));
+  };
+  typeInto(form().nameText(), "dora");
+
+  // A server error shows nothing and stores nothing.
+  server_->failNext("account_login.php", 500);
+  attempt();
+  host_->runUntilIdle();
+  waitFor([] { return false; }, 1);
+  EXPECT_EQ(bubble(), "");
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  // A body that is no JSON: the raw text, in test mode only.
+  setTestMode(true);
+  server_->replaceNext("account_login.php", testsupport::ServerReply::text("<b>维护中</b>"));
+  attempt();
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  EXPECT_EQ(host_->visibleAlert()->title(), "错误");
+  EXPECT_EQ(host_->visibleAlert()->message(), "<b>维护中</b>");
+  host_->pressAlertButton("关闭");
+  setTestMode(false);
+
+  // A refusal stores the server values and shows its message; the window stays.
+  server_->replaceNext(
+      "account_login.php",
+      testsupport::ServerReply::text(
+          "{\"result\":0,\"msg\":\"帐号已冻结\",\"syn_var\":{\"nNewMsgCount\":3}}"));
+  attempt();
+  ASSERT_TRUE(waitFor([&] { return bubble() == "帐号已冻结"; }));
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("nNewMsgCount"), "3");
+  EXPECT_TRUE(told("badge:3"));
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "");
+
+  // A dropped connection shows the client's error text.
+  host_->advance(10);
+  server_->dropNext("account_login.php", 2);
+  attempt();
+  ASSERT_TRUE(waitFor([&] { return !bubble().empty(); }));
+  EXPECT_FALSE(windowGone());
+}
+
+}  // namespace
+}  // namespace onlinetest
