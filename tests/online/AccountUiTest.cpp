@@ -5,13 +5,16 @@
 #include "platform/base/RunLoop.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Label.h"
+#include "platform/view/NavigationBar.h"
 #include "platform/view/TextField.h"
 #include "store/CallDB.h"
 #include "ui/MyAlerView.h"
+#include "ui/MyCustomNavBar.h"
 
 namespace onlinetest {
 
 bool AccountApp::didFinishLaunching(plat::Application&, const plat::Value&) {
+  MyCustomNavBar::install();  // the green bar the app's screens sit under
   window = std::make_shared<plat::Window>();
   screen = std::make_shared<BaseViewController>();
   screen->setTitle("设置");
@@ -52,6 +55,7 @@ void AccountUiTest::TearDown() {
   host_->advance(30);  // every fade, delayed close and hide runs out
   host_.reset();
   plat::RunLoop::main().discardAllSources();
+  plat::NavigationBar::setDefaultBackgroundImage(nullptr);
   OnlineScreens::install(nullptr);
   StoreHooks::install(nullptr);
   CallDB::Release_CallDB();

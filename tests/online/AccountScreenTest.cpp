@@ -1,0 +1,205 @@
+// The account screen and the feedback form on screen: rows and badge, the refresh and its clock
+// check, logout only after confirmation, and the feedback kinds and form.
+#include "online/AccountText.h"
+#include "online/FeedBackViewController.h"
+#include "online/LoginUIWindow.h"
+#include "online/LoginViewController.h"
+#include "online/UserInfoViewCtrl.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Device.h"
+#include "platform/base/Files.h"
+#include "platform/view/AlertView.h"
+#include "store/CallDB.h"
+#include "tests/online/AccountUiTest.h"
+#include "util/DebugNSObject.h"
+#include "util/MyExtensions.h"
+
+namespace onlinetest {
+namespace {
+
+using accounttext::text;
+
+class AccountScreenTest : public AccountUiTest {
+ protected:
+  void SetUp() override {
+    AccountUiTest::SetUp();
+    server_->addAccount("carol", "secret1");
+    CallDB* db = CallDB::callDB();
+    db->UpdatePersonalValue("account", "carol");
+    db->UpdatePersonalValue("password", MyExtensions::md5("secret1"));
+  }
+  template <typename Screen>
+  std::shared_ptr<Screen> push(std::shared_ptr<Screen> screen) {
+    app_->nav->pushViewController(screen, false);
+    host_->runUntilIdle();
+    return screen;
+  }
+  std::string picture(const std::string& name) {
+    std::string path = ::testing::TempDir() + name;
+    EXPECT_TRUE(host_->writeScreen(path));
+    return path;
+  }
+};
+
+TEST_F(AccountScreenTest, RowsShowTheStoredValuesAndTheMessageBadge) {
+  CallDB* db = CallDB::callDB();
+  db->UpdatePersonalValue("nPopularizeId", "1042");
+  db->UpdatePersonalValue("nNewMsgCount", "12");
+  db->UpdatePersonalValue("nMnemonicAcceptCount", "7");
+  auto screen = std::make_shared<UserInfoViewCtrl>();
+  screen->setParentName("设置");
+  push(screen);
+  ASSERT_EQ(screen->cellArray().size(), 8u);
+  EXPECT_EQ(screen->cellArray()[0], std::make_pair(text("userinfo_eg1"), std::string("carol")));
+  EXPECT_EQ(screen->cellArray()[4].second, "7");
+  EXPECT_NE(host_->findByText("1042"), nullptr);
+  auto* badge = dynamic_cast<plat::Button*>(host_->findByText("12"));
+  ASSERT_NE(badge, nullptr);
+  EXPECT_GE(badge->frame().width, 29);
+  EXPECT_EQ(badge->frame().height, 29);
+  picture("account_screen.png");
+
+  for (const char* none : {"0", ""}) {
+    db->UpdatePersonalValue("nNewMsgCount", none);
+    screen->refreshData();
+    host_->runUntilIdle();
+    EXPECT_EQ(host_->findByText("12"), nullptr);
+    EXPECT_EQ(host_->find([](plat::View& v) {
+      return v.tag() == UserInfoViewCtrl::kBadgeTag && !v.isHidden() &&
+             dynamic_cast<plat::Button*>(&v) != nullptr;
+    }),
+              nullptr)
+        << "count '" << none << "'";
+  }
+}
+
+TEST_F(AccountScreenTest, RefreshTakesTheServersValuesAndChecksTheClock) {
+  server_->sendMessage("carol", "你好", 1);
+  const double now = host_->clock()->now();
+  server_->setNow(static_cast<int64_t>(now) + 3 * 86400);
+  auto screen = push(std::make_shared<UserInfoViewCtrl>());
+  ASSERT_TRUE(host_->tapText("刷新"));
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  EXPECT_EQ(host_->visibleAlert()->title(), "提示");
+  EXPECT_NE(host_->visibleAlert()->message().find("相差两天以上"), std::string::npos);
+  EXPECT_EQ(bubble(), text("alermsg_eg19"));
+  EXPECT_TRUE(told("refreshADInfo"));
+  EXPECT_EQ(screen->cellArray()[2].second, "1");
+  EXPECT_EQ(server_->lastRequest("account_info.php").path(), "/api/account_info.php");
+  host_->pressAlertButton("确定");
+
+  // A changed password on the server: the login window in its wrong-password state.
+  CallDB::callDB()->UpdatePersonalValue("password", MyExtensions::md5("old"));
+  host_->advance(10);
+  ASSERT_TRUE(host_->tapText("刷新"));
+  ASSERT_TRUE(waitFor([&] { return LoginUIWindow::shown() != nullptr; }));
+  EXPECT_TRUE(LoginUIWindow::shown()->form().switchLoginBtn().isHidden());
+  EXPECT_EQ(bubble(), "密码已修改，请重新登录");
+
+  // No account: nothing is sent.
+  LoginUIWindow::shown()->dialogIsRemoved();
+  CallDB::callDB()->UpdatePersonalValue("account", "");
+  const int sent = server_->count("account_info.php");
+  host_->advance(10);
+  ASSERT_TRUE(host_->tapText("刷新"));
+  host_->runUntilIdle();
+  EXPECT_EQ(bubble(), text("alermsg_eg18"));
+  EXPECT_EQ(server_->count("account_info.php"), sent);
+}
+
+TEST_F(AccountScreenTest, LogoutWipesTheDeviceOnlyAfterConfirmation) {
+  studyWords(4);
+  CallDB* db = CallDB::callDB();
+  db->UpdatePersonalValue("nLastSynId", "3");
+  const std::string lexicon = db->getPersonalValue("v_lexicon");
+  auto screen = push(std::make_shared<UserInfoViewCtrl>());
+  ASSERT_TRUE(host_->tap(&screen->logoutBtn()));
+  host_->runUntilIdle();
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), text("alermsg_eg33"));
+  host_->pressAlertButton("取消");
+  host_->runUntilIdle();
+  EXPECT_EQ(db->LearnWordCount(), 4);
+  EXPECT_EQ(db->getPersonalValue("account"), "carol");
+
+  ASSERT_TRUE(host_->tap(&screen->logoutBtn()));
+  host_->runUntilIdle();
+  host_->pressAlertButton("确认退出");
+  host_->runUntilIdle();
+  EXPECT_EQ(db->LearnWordCount(), 0);
+  for (const char* gone : {"account", "password", "nLastSynId"}) {
+    EXPECT_EQ(db->getPersonalValue(gone), "") << gone;
+  }
+  EXPECT_EQ(db->getPersonalValue("url"), server_->base());
+  EXPECT_EQ(db->getPersonalValue("v_lexicon"), lexicon);
+  EXPECT_EQ(db->getPersonalValue("StudyLimitCount"), "35") << "device settings stay";
+  EXPECT_TRUE(told("badge:0"));
+  EXPECT_TRUE(told("downDataFinish"));
+  EXPECT_EQ(bubble(), text("alermsg_eg17"));
+  host_->advance(1);
+  EXPECT_EQ(app_->nav->topViewController(), app_->screen.get());
+}
+
+TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
+  auto screen = std::make_shared<FeedBackViewController>();
+  screen->setNavName("意见反馈");
+  screen->setParentName("设置");
+  push(screen);
+  EXPECT_TRUE(screen->infoTextView().isFirstResponder()) << "the keyboard opens at once";
+  picture("feedback_form.png");
+
+  ASSERT_TRUE(host_->tapText("发送"));
+  host_->runUntilIdle();
+  EXPECT_EQ(bubble(), text("alermsg_eg7"));
+  CallDB::callDB()->UpdatePersonalValue("account", "");
+  host_->advance(10);
+  ASSERT_TRUE(host_->tapText("发送"));
+  host_->runUntilIdle();
+  EXPECT_EQ(bubble(), text("alermsg_eg3")) << "the account is checked before the kind";
+  EXPECT_EQ(server_->count("advise.php"), 0);
+  CallDB::callDB()->UpdatePersonalValue("account", "carol");
+  host_->advance(10);
+
+  ASSERT_TRUE(host_->tap(&screen->kindButton(2)));
+  ASSERT_TRUE(host_->tap(&screen->kindButton(3)));
+  EXPECT_EQ(screen->selectedType(), 3);
+  ASSERT_TRUE(host_->tapText("发送"));  // an empty text goes too
+  ASSERT_TRUE(waitFor([&] { return bubble() == text("alermsg_eg8"); }));
+  plat::Value system = CallDB::callDB()->feedback_get_systeminfo();
+  const std::string systemInfo = system.at(0).asString() + system.at(1).asString();
+  auto form = testsupport::StandInForm::of(server_->lastRequest("advise.php"));
+  EXPECT_EQ(form.names(),
+            (std::vector<std::string>{"account", "advises_type", "password", "v_lexicon", "content",
+                                      "v_client", "c_type", "system_info"}));
+  EXPECT_EQ(form["advises_type"], "3");
+  EXPECT_EQ(form["content"], "");
+  EXPECT_EQ(form["system_info"], systemInfo);
+  EXPECT_EQ(server_->feedback().at(0).type, 3);
+
+  // In test mode the form ends with "is_test"; the text stays for sending again.
+  std::string marker =
+      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt");
+  plat::files::createDirectories(plat::AppHome::documentsDir());
+  ASSERT_TRUE(plat::files::writeFileAtomically(marker, ""));
+  screen->infoTextView().setText("单词卡片太小");
+  host_->advance(10);
+  ASSERT_TRUE(host_->tapText("发送"));
+  ASSERT_TRUE(waitFor([&] { return server_->count("advise.php") == 2; }));
+  form = testsupport::StandInForm::of(server_->lastRequest("advise.php"));
+  EXPECT_EQ(form.names().back(), "is_test");
+  EXPECT_EQ(form["content"], "单词卡片太小");
+  EXPECT_EQ(screen->infoTextView().text(), "单词卡片太小");
+}
+
+TEST_F(AccountScreenTest, LoginWindowPicture) {
+  LoginUIWindow::show();
+  host_->runUntilIdle();
+  picture("login_register.png");
+  LoginUIWindow::passwordErr_State();
+  host_->runUntilIdle();
+  picture("login_password.png");
+}
+
+}  // namespace
+}  // namespace onlinetest
