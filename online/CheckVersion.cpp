@@ -1,5 +1,8 @@
 #include "online/CheckVersion.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
@@ -20,7 +23,7 @@ constexpr uint64_t kMostLookupReplyBytes = 1 << 20;
 
 struct StoreSettings {
   std::mutex mutex;
-  std::string lookupBase = "https://itunes.apple.com";
+  std::string lookupBase;       // "" until set: the bundle's value
   std::string storeIdentifier;  // "" until set: the bundle's value
 };
 
@@ -33,10 +36,12 @@ std::string text(const char* key) {
   return plat::localized(key, "InfoPlist");
 }
 
-// The store's number for "version", which it sends as text; a plain number is taken as it is.
-float storeVersionOf(const plat::Value& version) {
-  if (version.isNumber()) return static_cast<float>(version.asDouble());
-  return CheckVersion::versionNumber(version.asString());
+// The store's "version", which it sends as text; a plain number is read as its shortest text.
+std::string storeVersionOf(const plat::Value& version) {
+  if (!version.isNumber()) return version.asString();
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", version.asDouble());
+  return buffer;
 }
 
 }  // namespace
@@ -82,8 +87,8 @@ void CheckVersion::checkVersionFinish(HttpRequest& request) {
   const plat::Value& results = reply["results"];
   if (results.size() > 0) {
     const plat::Value& newest = results.at(0);
-    const float local = versionNumber(plat::Bundle::main().infoValue("CFBundleVersion"));
-    if (storeVersionOf(newest["version"]) > local) {
+    const std::string local = plat::Bundle::main().infoValue("CFBundleVersion");
+    if (isNewerVersion(storeVersionOf(newest["version"]), local)) {
       showOffer(request.username(), newest["releaseNotes"].asString());
       return;
     }
@@ -124,8 +129,11 @@ void CheckVersion::openUpdatePage() {
 }
 
 std::string CheckVersion::lookupBase() {
-  std::lock_guard<std::mutex> lock(settings().mutex);
-  return settings().lookupBase;
+  {
+    std::lock_guard<std::mutex> lock(settings().mutex);
+    if (!settings().lookupBase.empty()) return settings().lookupBase;
+  }
+  return plat::Bundle::main().infoValue("StoreLookupBase");
 }
 
 void CheckVersion::setLookupBase(const std::string& base) {
@@ -151,21 +159,36 @@ std::string CheckVersion::lookupAddress() {
 }
 
 std::string CheckVersion::updatePageAddress() {
-  return "itms-apps://itunes.apple.com/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=" +
-         storeIdentifier() + "&mt=8";
+  // The store's own host, as the lookup base names it.
+  std::string host = lookupBase();
+  if (size_t scheme = host.find("://"); scheme != std::string::npos) host = host.substr(scheme + 3);
+  host = host.substr(0, host.find('/'));
+  return "itms-apps://" + host +
+         "/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=" + storeIdentifier() + "&mt=8";
 }
 
-float CheckVersion::versionNumber(const std::string& version) {
-  // Optional blanks and sign, digits, one decimal point, digits: what comes after is not part
-  // of the number ("3.2.1" is 3.2, "3.10" is 3.1).
+std::vector<int64_t> CheckVersion::versionParts(const std::string& version) {
+  // Leading blanks, then numbers separated by single dots; anything else ends the version
+  // ("3.2 beta" is 3.2, "v3" has no parts).
+  std::vector<int64_t> parts;
   size_t i = 0;
   while (i < version.size() && std::isspace(static_cast<unsigned char>(version[i]))) ++i;
-  const size_t start = i;
-  if (i < version.size() && (version[i] == '+' || version[i] == '-')) ++i;
-  while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) ++i;
-  if (i < version.size() && version[i] == '.') {
-    ++i;
-    while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) ++i;
+  while (i < version.size() && std::isdigit(static_cast<unsigned char>(version[i]))) {
+    int64_t part = 0;
+    for (; i < version.size() && std::isdigit(static_cast<unsigned char>(version[i])); ++i) {
+      part = std::min<int64_t>(part * 10 + (version[i] - '0'), 999'999'999);
+    }
+    parts.push_back(part);
+    if (i + 1 < version.size() && version[i] == '.') ++i;
   }
-  return std::strtof(version.substr(start, i - start).c_str(), nullptr);
+  return parts;
+}
+
+bool CheckVersion::isNewerVersion(const std::string& store, const std::string& local) {
+  std::vector<int64_t> a = versionParts(store);
+  std::vector<int64_t> b = versionParts(local);
+  const size_t count = std::max(a.size(), b.size());
+  a.resize(count, 0);  // "3.2" and "3.2.0" are the same version
+  b.resize(count, 0);
+  return a > b;
 }

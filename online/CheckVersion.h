@@ -3,8 +3,10 @@
 // learner declines) and from the settings screen (which also says when nothing newer exists).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
@@ -32,7 +34,8 @@ class CheckVersion : public HttpRequestDelegate, public plat::AlertViewDelegate 
   void clickedButtonAtIndex(plat::AlertView& alert, int index) override;
 
   // ---- Where the store is (class-wide)
-  // Scheme and host of the store's lookup service, without a trailing "/".
+  // Scheme and host of the store's lookup service, without a trailing "/": set, else the
+  // bundle's info value "StoreLookupBase" (configuration, no host is built in).
   static std::string lookupBase();
   static void setLookupBase(const std::string& base);
   // The application's store identifier: set, else the bundle's info value "StoreIdentifier".
@@ -43,9 +46,10 @@ class CheckVersion : public HttpRequestDelegate, public plat::AlertViewDelegate 
   // The store's software-update page for the identifier.
   static std::string updatePageAddress();
 
-  // The leading decimal number of a version text as a 32-bit float ("3.2.1" gives 3.2, no
-  // number gives 0).
-  static float versionNumber(const std::string& version);
+  // Versions compare as dot-separated whole numbers, so "3.10" is newer than "3.9" and "3.2.1"
+  // newer than "3.2"; missing parts count as 0 and text after the numbers is ignored.
+  static std::vector<int64_t> versionParts(const std::string& version);
+  static bool isNewerVersion(const std::string& store, const std::string& local);
 
   const std::shared_ptr<HttpNetworkQueue>& networkQueue() const { return networkQueue_; }
 

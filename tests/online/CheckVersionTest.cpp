@@ -23,8 +23,11 @@ using testsupport::ServerReply;
 namespace {
 
 constexpr double kDay = 86400;
-constexpr const char* kUpdatePage =
-    "itms-apps://itunes.apple.com/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=424242&mt=8";
+// The update page on the store host that the lookup base names.
+std::string updatePage(uint16_t port) {
+  return "itms-apps://127.0.0.1:" + std::to_string(port) +
+         "/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=424242&mt=8";
+}
 
 class OneWindowApp : public plat::ApplicationDelegate {
  public:
@@ -66,7 +69,7 @@ class CheckVersionTest : public storetest::StoreTest {
     host_.reset();
     plat::RunLoop::main().discardAllSources();
     server_.reset();
-    CheckVersion::setLookupBase("https://itunes.apple.com");
+    CheckVersion::setLookupBase("");
     CheckVersion::setStoreIdentifier("");
     StoreTest::TearDown();
   }
@@ -110,16 +113,15 @@ class CheckVersionTest : public storetest::StoreTest {
 
 }  // namespace
 
-TEST(CheckVersionNumberTest, LeadingDecimalNumberOnly) {
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.2"), 3.2f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.2.1"), 3.2f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("3.10"), 3.1f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber(" 4 beta"), 4.0f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("-1.5x"), -1.5f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("v3"), 0.0f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber(""), 0.0f);
-  EXPECT_FLOAT_EQ(CheckVersion::versionNumber("1e5"), 1.0f);  // no exponents in versions
-  EXPECT_LT(CheckVersion::versionNumber("3.10"), CheckVersion::versionNumber("3.9"));
+TEST(CheckVersionNumberTest, VersionsCompareAsDottedWholeNumbers) {
+  EXPECT_TRUE(CheckVersion::isNewerVersion("3.10", "3.9"));
+  EXPECT_TRUE(CheckVersion::isNewerVersion("3.2", "3.1"));
+  EXPECT_TRUE(CheckVersion::isNewerVersion("3.2.1", "3.2"));
+  EXPECT_FALSE(CheckVersion::isNewerVersion("3.2.0", "3.2"));
+  EXPECT_FALSE(CheckVersion::isNewerVersion("3.9", "3.10"));
+  EXPECT_FALSE(CheckVersion::isNewerVersion("v9", "3.5")) << "no number, no version";
+  EXPECT_EQ(CheckVersion::versionParts(" 4.1 beta"), (std::vector<int64_t>{4, 1}));
+  EXPECT_EQ(CheckVersion::versionParts("1e5"), (std::vector<int64_t>{1}));
 }
 
 TEST_F(CheckVersionTest, SettingsOfferAcceptedClearsThePauseAndOpensTheUpdatePage) {
@@ -143,7 +145,7 @@ TEST_F(CheckVersionTest, SettingsOfferAcceptedClearsThePauseAndOpensTheUpdatePag
 
   ASSERT_TRUE(host_->pressAlertButton("update_ok2"));
   EXPECT_EQ(checkUpdateTime(), "");
-  EXPECT_EQ(opened(), std::vector<std::string>{kUpdatePage});
+  EXPECT_EQ(opened(), std::vector<std::string>{updatePage(server_->port())});
   EXPECT_EQ(host_->visibleAlert(), nullptr);
 }
 
@@ -195,13 +197,13 @@ TEST_F(CheckVersionTest, StartUpOfferAcceptedOpensThePageAndKeepsTheRhythm) {
   checker_->CheckVersion_starMachine();
   waitForLookups(1);
   ASSERT_TRUE(host_->pressAlertButton(1));
-  EXPECT_EQ(opened(), std::vector<std::string>{kUpdatePage});
+  EXPECT_EQ(opened(), std::vector<std::string>{updatePage(server_->port())});
   EXPECT_EQ(checkUpdateTime(), "");
 }
 
 TEST_F(CheckVersionTest, SameOrOlderStoreVersionOffersNothing) {
-  // 3.10 reads as 3.1, older than 3.5; 3.5.1 reads as 3.5, the same.
-  for (const char* version : {"3.5", "3.5.1", "3.10", "2.9"}) {
+  // The same version, or older ones, whatever their number of parts.
+  for (const char* version : {"3.5", "3.5.0", "3.4.9", "2.10"}) {
     SCOPED_TRACE(version);
     setReply(ServerReply::text(storeReply(version)));
     const int before = server_->requestCount();
