@@ -36,9 +36,10 @@ std::function<void(DrawContext&)> box(Size size, double radius, Color fill, Colo
   };
 }
 
-// The login panel: white with a green band at the top behind the switch and close buttons.
+// The login panel: white with a green band at the top behind the switch and close buttons. Short
+// enough that its bottom cap (below the 120-point top cap) fits the login face's small panel.
 void loginPanel(DrawContext& c) {
-  const Rect r{1, 1, 238, 278};
+  const Rect r{1, 1, 238, 158};
   c.save();
   c.beginPath();
   c.addRoundedRect(r, 10);
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Color grey = Color::white(0.7);
-  bool ok = write(folder, "login_bg", {240, 280}, loginPanel) &&
+  bool ok = write(folder, "login_bg", {240, 160}, loginPanel) &&
             write(folder, "login_edit", {11, 11}, box({11, 11}, 4, Color::white(), grey)) &&
             write(folder, "login_btn", {21, 40}, box({21, 40}, 6, kGreen, kDarkGreen)) &&
             write(folder, "reg_btn", {21, 40},
