@@ -2,6 +2,8 @@
 
 #include "app/PlaceholderScreen.h"
 #include "books/LearnViewController.h"
+#include "books/WordsUIViewController.h"
+#include "learn/CardScreens.h"
 #include "platform/view/NavigationController.h"
 
 namespace MainTabs {
@@ -32,6 +34,8 @@ void installScreenHooks(ScreenHooks& hooks) {
   // The review screen, the word-book tab and the excellent-mnemonic list join here as they come,
   // e.g. hooks.reviewCloseProgram = &ReViewController::closeProgram;
   hooks.booksCloseProgram = &LearnViewController::closeProgram;
+  // The word card opens the words it extracted as word lists.
+  CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
 }
 
 }  // namespace MainTabs

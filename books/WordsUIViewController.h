@@ -15,6 +15,7 @@
 
 #include "books/WordListTypes.h"
 #include "books/WordsListViewCtrl.h"
+#include "learn/BaseWordDeleage.h"
 #include "platform/base/Value.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -31,9 +32,12 @@ class WordsUIViewDeleage {
   virtual void changeExpandedItem_callback() {}
 };
 
+class BaseWordViewController;
+
 class WordsUIViewController : public BaseViewController,
                               public MyTabbarDeleage,
                               public WordsListViewCtrlDeleage,
+                              public BaseWordDeleage,
                               public plat::ScrollViewDelegate,
                               public plat::AlertViewDelegate {
  public:
@@ -94,6 +98,8 @@ class WordsUIViewController : public BaseViewController,
   void loadNewWords_callback(int64_t page, int64_t row, bool isDown) override;
   void selectwords_callback(const std::string& word, bool isAdd) override;
   void deletewords_callback(const std::string& word, int type) override;
+  bool answersPushNewView() const override { return true; }
+  void pushNewView(int64_t row, int64_t page) override;
   void hideKeyboard_callback() override { isAnimation_ = false; }
   void prohibitScroll_callback() override;
   void allowScroll_callback() override;
@@ -106,6 +112,24 @@ class WordsUIViewController : public BaseViewController,
   void randomSel();
   void selectWords(const std::vector<std::string>& words, int64_t maxNum);
   void didDismissWithButtonIndex(plat::AlertView& alert, int index) override;
+
+  // ---- The word card (its delegate)
+  std::string checkWordState_callback(const std::string& word) override { return stateOf(word); }
+  void deletewords_callback(const std::string& word, int64_t type) override {
+    deletewords_callback(word, static_cast<int>(type));
+  }
+  void upBtn_Click_callback() override;
+  void downBtn_Click_callback() override;
+  void currword_del_callback();
+  BaseWordViewController* baseWordViewCtrl() const { return baseWordViewCtrl_.get(); }
+  int64_t currentWordLocal() const { return currentWordLocal_; }
+
+  // The word lists of words extracted from a text, as the word card opens them.
+  static std::shared_ptr<WordsUIViewController> forExtractedWords(const std::string& navName,
+                                                                  const std::string& parentName,
+                                                                  const plat::Value& words,
+                                                                  const plat::Value& learnedWords,
+                                                                  const plat::Value& noneWords);
 
   // ---- The special book's refresh
   void GetEMList_finish_callback();
@@ -150,7 +174,8 @@ class WordsUIViewController : public BaseViewController,
   void startLoader(std::vector<std::string> codes);
   void takeLoadedList(const std::string& code, std::vector<std::string> words,
                       std::vector<bool> inStudy);
-  void refillPlaceholders();  // all and not-learnt lists back to placeholders
+  // The all and not-learnt lists a run reads go back to placeholders.
+  void refillPlaceholders(const std::vector<std::string>& codes);
   void setLoaderSort(bool alphabetical);
   void loaderFinished(const std::vector<std::string>& codes, bool alphabetical);
   WordSlot placeholder() const;
@@ -159,6 +184,7 @@ class WordsUIViewController : public BaseViewController,
 
   // ---- Planning helpers
   void afterPlanning(const std::vector<std::string>& planned);
+  void showCardWord(bool isDown);
   void computeDictionaryRule();
   void showSaveFailed();
   void popSelf(bool animated);
@@ -195,6 +221,7 @@ class WordsUIViewController : public BaseViewController,
   double scrollHeight_ = 0;
   bool isOpenDictionary_ = false;
   int64_t currentWordLocal_ = 0;
+  std::shared_ptr<BaseWordViewController> baseWordViewCtrl_;
 
   std::shared_ptr<LoaderControl> loader_;
   std::thread loaderThread_;

@@ -2,6 +2,7 @@
 // into its own vectors and hands them to the main thread, which puts them in place just before
 // redrawing that page, so no list is written while the main thread reads it. A load asked for
 // while one runs waits for it.
+#include <algorithm>
 #include <exception>
 
 #include "books/WordsUIViewController.h"
@@ -82,7 +83,8 @@ void WordsUIViewController::startLoader(std::vector<std::string> codes) {
         bool alphabetical = control->isSort;
         while (restart && !control->stop) {
           restart = false;
-          if (codes.size() > 1) post([](WordsUIViewController& s) { s.refillPlaceholders(); });
+          if (codes.size() > 1)
+            post([codes](WordsUIViewController& s) { s.refillPlaceholders(codes); });
           alphabetical = control->isSort;
           for (const std::string& code : codes) {
             if (code != "1" && code != "2" && code != "3") continue;
@@ -108,9 +110,12 @@ void WordsUIViewController::startLoader(std::vector<std::string> codes) {
       });
 }
 
-void WordsUIViewController::refillPlaceholders() {
-  allWords_->assign(static_cast<size_t>(allWordsNum_), placeholder());
-  noneWords_->assign(static_cast<size_t>(noneWordsNum_), placeholder());
+void WordsUIViewController::refillPlaceholders(const std::vector<std::string>& codes) {
+  auto has = [&](const char* code) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+  };
+  if (has("1")) allWords_->assign(static_cast<size_t>(allWordsNum_), placeholder());
+  if (has("3")) noneWords_->assign(static_cast<size_t>(noneWordsNum_), placeholder());
 }
 
 void WordsUIViewController::takeLoadedList(const std::string& code, std::vector<std::string> words,

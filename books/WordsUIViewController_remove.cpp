@@ -4,9 +4,10 @@
 
 #include "books/ReviewPlanHooks.h"
 #include "books/WordsUIViewController.h"
+#include "learn/BaseWordViewController.h"
 #include "store/CallDB.h"
 
-void WordsUIViewController::deletewords_callback(const std::string& word, int /*type*/) {
+void WordsUIViewController::deletewords_callback(const std::string& word, int type) {
   CallDB* db = CallDB::callDB();
   try {
     db->sqlMgr().beginTransaction();
@@ -28,6 +29,13 @@ void WordsUIViewController::deletewords_callback(const std::string& word, int /*
     noneWordsNum_ = db->getNoneWordNum(book);
     learnedWords_->assign(static_cast<size_t>(learnedWordsNum_), WordSlot());
     noneWords_->assign(static_cast<size_t>(noneWordsNum_), WordSlot());
+  } else if (parentType_ == kListsFromStore && isLoadData_) {
+    // The running load may have read the lists before the removal: both are read again after it.
+    learnedWordsNum_ = db->getStudyWordNum(book);
+    noneWordsNum_ = db->getNoneWordNum(book);
+    learnedWords_->resize(static_cast<size_t>(learnedWordsNum_), WordSlot(""));
+    noneWords_->resize(static_cast<size_t>(noneWordsNum_), WordSlot(""));
+    addNewThread({"3", "2"});
   } else if (parentType_ == kListsFromStore) {
     removeFirst(*learnedWords_, word);
     learnedWordsNum_ = static_cast<int64_t>(learnedWords_->size());
@@ -47,6 +55,10 @@ void WordsUIViewController::deletewords_callback(const std::string& word, int /*
     *learnedWords_ = slotsOf(learnedWords_temp_);
     *noneWords_ = slotsOf(noneWords_temp_);
     if (isSort_) sortCaseInsensitive(*noneWords_);
+  }
+  if (type == 2 && baseWordViewCtrl_) {
+    if (baseWordViewCtrl_->currPage() == kPageAll) baseWordViewCtrl_->addRightItemBtn();
+    if (baseWordViewCtrl_->currPage() == kPageLearned) currword_del_callback();
   }
   refreshData_All();
   refreshTabs();

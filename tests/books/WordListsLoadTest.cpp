@@ -1,6 +1,8 @@
 // A word book's four lists, the whole library's windows and the tab titles, on a real store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/books/BooksScreenFixture.h"
 
 namespace {
@@ -150,6 +152,39 @@ TEST_F(WordListsLoad, SearchScrollsToTheTypedWordByPositionOrInMemory) {
   all.textField().setText("a");
   all.testFieldDidChange();
   EXPECT_EQ(topRow(all), 700);
+}
+
+TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
+  const Words words = addBook(kBook, "q", 1500);
+  planWords({words[0], words[1]});
+  auto screen = std::make_shared<WordsUIViewController>();
+  screen->setWordsDic(kBook);
+  app_->bookNav->pushViewController(screen, false);
+  // Removed while the first load may still run: the not-learnt list is read again after it.
+  screen->deletewords_callback(words[0], 1);
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->runUntilIdle();
+  EXPECT_EQ(wordsOf(screen->learnedWords()), Words{words[1]});
+  EXPECT_EQ(screen->noneWords().size(), 1499u);
+  EXPECT_EQ(*screen->noneWords().front(), words[0]);
+  EXPECT_EQ(*screen->noneWords().back(), *std::max_element(words.begin(), words.end()));
+  EXPECT_EQ(*screen->allWords().back(), *screen->noneWords().back()) << "the all list stays loaded";
+
+  // The library shrinks under an open whole-library screen: a window read upwards from the last
+  // row puts each word at its real row and leaves the first rows alone.
+  auto library = openBook(CallDB::WholeLibraryBookID);
+  const size_t total = library->allWords().size();
+  const WordSlot first = library->allWords()[0];
+  db_->sql_delete(
+      "delete from Words_Library where wl_uWordID in (select wl_uWordID from Words_Library "
+      "order by wl_tWord desc limit 10)",
+      "", plat::Value::array());
+  library->allWordsFormPos(static_cast<int64_t>(total) - 1, false);
+  EXPECT_EQ(library->allWords()[0], first) << "row 0 was not in that window";
+  const plat::Value rows = db_->getWordsFromBook(static_cast<int>(total) - 40, 40, true);
+  ASSERT_EQ(rows.size(), 30u);
+  EXPECT_EQ(*library->allWords()[total - 40], rows.at(0).at(0).asString());
+  EXPECT_FALSE(library->allWords()[total - 1]) << "the rows that went keep their markers";
 }
 
 }  // namespace
