@@ -2,62 +2,124 @@
 
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
-#include "platform/view/Label.h"
+#include "platform/view/Application.h"
 #include "platform/view/NavigationController.h"
-#include "ui/GuiImages.h"
+#include "ui/ScreenNavItems.h"
 
-void HtmlViewController::loadView() {
-  setView(std::make_shared<plat::View>(plat::Rect{0, 0, 320, 416}));
+using namespace plat;
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string HtmlViewController::helpFolder() const {
-  return plat::files::join(plat::Bundle::main().path(), "help");
+bool isOutside(const std::string& address) {
+  for (const char* scheme : {"itms-apps://", "http://", "https://", "www."})
+    if (startsWith(address, scheme)) return true;
+  return false;
+}
+
+void removeAll(std::string& text, const std::string& part) {
+  if (part.empty()) return;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part))
+    text.erase(at, part.size());
+}
+
+}  // namespace
+
+HtmlViewController::~HtmlViewController() {
+  if (webView_) webView_->setDelegate(nullptr);
+}
+
+std::string HtmlViewController::helpFolder() {
+  return files::join(Bundle::main().path(), "help");
+}
+
+std::string HtmlViewController::readPage(const std::string& name) {
+  // A name that climbs out of the help folder is no help page.
+  if (name.empty() || name.find("..") != std::string::npos) return "";
+  std::optional<std::string> text = files::readFile(files::join(helpFolder(), name));
+  if (!text || !utf::isValidUtf8(*text)) return "";
+  return *text;
 }
 
 void HtmlViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();
-  using namespace plat;
   setTitle(navName_);
-  auto title = std::make_shared<Label>(Rect{0, 0, 200, 44});
-  title->setText(navName_);
-  title->setFont(Font::boldSystem(20));
-  title->setTextAlignment(TextAlignment::Center);
-  title->setAdjustsFontSizeToFitWidth(true);
-  title->setBackgroundColor(Color::clear());
-  navigationItem().setTitleView(title);
-
-  auto back = Button::create(ButtonType::Custom);
-  back->setTitle(ParentName_);
-  back->titleLabel().setFont(Font::boldSystem(12));
-  back->setTitleColor(Color::white());
-  back->setContentHorizontalAlignment(ContentHorizontalAlignment::Left);
-  back->setTitleEdgeInsets({0, 15, 0, 0});
-  back->setBackgroundImage(guiimages::stretchable("gui/nav_back_n.png", 20, 0));
-  back->setBackgroundImage(guiimages::stretchable("gui/nav_back_h.png", 20, 0), kStateHighlighted);
-  const Size fits = back->titleLabel().sizeThatFits({200, 44});
-  back->setFrame({0, 0, fits.width + 25, fits.height + 3});
-  back->addTarget(
-      [this](Control&) {
-        if (auto* nav = navigationController()) nav->popViewController(true);
-      },
-      kTouchUpInside);
-  navigationItem().setHidesBackButton(true);
-  navigationItem().setLeftBarButtonItem(std::make_shared<BarButtonItem>(back));
-
+  ScreenNavItems::install(*this, navName_, ParentName_);
+  view()->setBackgroundColor(Color::white());
   webView_ = std::make_shared<WebView>(view()->bounds());
   webView_->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
   webView_->setOpaque(false);
   webView_->setBackgroundColor(Color::clear());
+  webView_->setDelegate(this);
   view()->addSubview(webView_);
+  reloadPage();
 }
 
 void HtmlViewController::viewWillAppear(bool) {
-  const auto page = plat::files::readFile(plat::files::join(helpFolder(), htmlName_));
-  addHtml(page && plat::utf::isValidUtf8(*page) ? *page : std::string());
+  reloadPage();
 }
 
-void HtmlViewController::addHtml(const std::string& html) {
-  if (html.empty()) return;
-  webView_->loadHTMLString(html, "file://" + helpFolder() + "/");
+void HtmlViewController::willAnimateRotationToInterfaceOrientation(InterfaceOrientation, double) {
+  reloadPage();
+}
+
+void HtmlViewController::reloadPage() {
+  addHtml(readPage(htmlName_));
+}
+
+void HtmlViewController::addHtml(const std::string& text) {
+  if (text.empty()) {
+    // A page that cannot be read is left empty; a name that is an address opens outside.
+    if (isOutside(htmlName_)) openURLinHtml(htmlName_);
+    return;
+  }
+  webView_->loadHTMLString(text, "file://" + helpFolder() + "/");
+}
+
+void HtmlViewController::openURLinHtml(const std::string& address) {
+  Application::shared().openURL(address);
+}
+
+bool HtmlViewController::shouldStartLoad(WebView& web, const std::string& url,
+                                         WebNavigationType type) {
+  if (type != WebNavigationType::LinkClicked) return true;
+  std::string address;
+  std::string title;
+  const int count = std::atoi(web.stringByEvaluatingJavaScript("document.links.length").c_str());
+  for (int i = 0; i < count; ++i) {
+    address =
+        web.stringByEvaluatingJavaScript("document.links[" + std::to_string(i) + "].toString()");
+    if (!address.empty() && url.find(address) != std::string::npos) {
+      title = web.stringByEvaluatingJavaScript("document.getElementById(\"" + std::to_string(i) +
+                                               "\").innerHTML");
+      break;
+    }
+  }
+  if (startsWith(address, "file:")) {
+    removeAll(address, web.stringByEvaluatingJavaScript("document.URL"));
+    removeAll(address, "file://" + helpFolder() + "/");
+  }
+  if (isOutside(address)) {
+    std::weak_ptr<ViewController> self = weak_from_this();
+    RunLoop::main().perform([self, address] {
+      if (auto screen = std::static_pointer_cast<HtmlViewController>(self.lock()))
+        screen->openURLinHtml(address);
+    });
+    return false;
+  }
+  auto next = std::make_shared<HtmlViewController>();
+  next->setNavName(title);
+  next->setHtmlName(address);
+  next->setParentName(navName_);
+  if (NavigationController* nav = navigationController()) nav->pushViewController(next, true);
+  return false;
+}
+
+void HtmlViewController::didFinishLoad(WebView& web) {
+  web.stringByEvaluatingJavaScript("document.body.style.webkitTouchCallout='none';");
 }

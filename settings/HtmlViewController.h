@@ -1,5 +1,6 @@
-// A help page of the bundle's "help" folder in a web view, under a title and a back button
-// titled after the screen that opened it. The page is read again each time the screen shows.
+// One page of the bundle's help folder in a web view. A link to another page of the folder
+// pushes a further viewer titled from the page (the element whose id is the link's index holds
+// the title); web and store addresses open outside the application.
 #pragma once
 
 #include <memory>
@@ -8,25 +9,38 @@
 #include "platform/view/WebView.h"
 #include "ui/BaseViewController.h"
 
-class HtmlViewController : public BaseViewController {
+class HtmlViewController : public BaseViewController, public plat::WebViewDelegate {
  public:
-  void setNavName(const std::string& name) { navName_ = name; }
-  const std::string& navName() const { return navName_; }
-  void setHtmlName(const std::string& name) { htmlName_ = name; }
-  const std::string& htmlName() const { return htmlName_; }
-  void setParentName(const std::string& name) { ParentName_ = name; }
+  ~HtmlViewController() override;
 
-  void loadView() override;
+  void setNavName(const std::string& name) { navName_ = name; }
+  void setHtmlName(const std::string& name) { htmlName_ = name; }
+  void setParentName(const std::string& name) { ParentName_ = name; }
+  const std::string& navName() const { return navName_; }
+  const std::string& htmlName() const { return htmlName_; }
+  const std::string& ParentName() const { return ParentName_; }
+
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
 
-  // Shows a page text; an unreadable page leaves the view empty.
-  void addHtml(const std::string& html);
+  // Shows a page text; an empty text opens the page name itself as an outside address.
+  void addHtml(const std::string& text);
+  void openURLinHtml(const std::string& address);
+  bool shouldStartLoad(plat::WebView&, const std::string& url, plat::WebNavigationType) override;
+  void didFinishLoad(plat::WebView&) override;
+
+  // The help folder of the bundle, and the text of a page in it ("" when it cannot be read).
+  static std::string helpFolder();
+  static std::string readPage(const std::string& name);
+
   plat::WebView& webView() { return *webView_; }
 
  private:
-  std::string helpFolder() const;
+  void reloadPage();
 
-  std::string navName_, htmlName_, ParentName_;
+  std::string navName_;
+  std::string htmlName_;
+  std::string ParentName_;
   std::shared_ptr<plat::WebView> webView_;
 };

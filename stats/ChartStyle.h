@@ -15,6 +15,16 @@ inline plat::Color textGrey() {
   return plat::Color::white(0.6);
 }
 
+// The panel behind a chart page's scale, chart and legend ("gui/static_bg.png").
+inline plat::Color panelColor() {
+  return plat::Color::rgb255(22, 28, 28);
+}
+
+// Text on a highlighted label's box: the light page colours leave white text unreadable.
+inline plat::Color highlightText() {
+  return plat::Color::white(0.1);
+}
+
 // Lines, dots and boxes take one colour for both stroke and fill.
 inline void paintWith(plat::DrawContext& context, const plat::Color& color) {
   context.setStrokeColor(color);

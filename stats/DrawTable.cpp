@@ -116,7 +116,7 @@ void DrawTable::drawColumnLabels(DrawContext& context) const {
       context.beginPath();
       context.addRoundedRect({left - 7, bottom + 5, 20, 43}, 5);
       context.drawPath(PathDrawingMode::FillStroke);
-      context.setFillColor(Color::white());
+      context.setFillColor(chartstyle::highlightText());
     } else {
       context.setFillColor(chartstyle::textGrey());
     }

@@ -222,7 +222,7 @@ class CallDB {
   void OpenMechine_FamiliarityFromDay(int n);
   void OpenMechine_ForgetWordsFromDay(int n);
   void LastReviewDays();                     // moves "LastReviewDay" forward to today's study day
-  plat::Value LearnWordsFromDay(int n);      // fills IncreasingWord_Log; words planned per day
+  plat::Value LearnWordsFromDay(int n);      // fills IncreasingWord_Log; n days' plans by day
   plat::Value getReViewWordsFromDay(int n);  // answers per day, 0 for a day without a row
   // n + 1 due counts: n, n - 1, ..., 1 study days ahead (tomorrow with today's leftover), then
   // today's list.

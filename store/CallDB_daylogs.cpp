@@ -82,9 +82,14 @@ plat::Value CallDB::LearnWordsFromDay(int n) {
                             str(id) + ", " + str(c[0]) + ")");
        }},
       n);
-  return rowsOf(
-      "select il_uWordNum from IncreasingWord_Log order by il_uTimeID desc limit(" + str(n) + ")",
-      "n");
+  // One value per study day by its id, 0 for a day without a row: a gap in the log, or rows
+  // dated after a clock set back, never move a count under another day.
+  const int64_t today = MyDate::studyDayId();
+  plat::Value counts = plat::Value::array();
+  for (int back = 0; back < n; ++back)
+    counts.append(static_cast<int>(numberOf(
+        "select il_uWordNum from IncreasingWord_Log where il_uTimeID = " + str(today - back))));
+  return counts;
 }
 
 void CallDB::OpenMechine_FamiliarityFromDay(int n) {

@@ -7,6 +7,7 @@
 #include "stats/LearnReviewUIView.h"
 #include "stats/OblivionUIView.h"
 #include "stats/PressureUIView.h"
+#include "store/MyDate.h"
 #include "tests/stats/ChartPageFixture.h"
 
 using namespace plat;
@@ -50,6 +51,20 @@ TEST_F(ChartPageTest, LearningChartShowsPastDaysUpToTodayAndDueDaysFromToday) {
   // The value scale shows the chart's scale.
   EXPECT_EQ(page.valueScale()->VScaleNum(), chart->VScaleNum());
   EXPECT_EQ(page.valueScale()->NumFromVScale(), chart->NumFromVScale());
+}
+
+TEST_F(ChartPageTest, LearntWordsStayUnderTheirOwnDayDespiteGapsAndAClockSetBack) {
+  studied("a", 3, 1000, 3, 20);
+  LearnReviewUIView page(pageFrame_);
+  page.refreshData();
+  const int64_t today = MyDate::studyDayId();
+  // A log brought down from elsewhere lacks yesterday, and a row lies two days ahead of the clock.
+  db_->sqlMgr().RecordExec("delete from IncreasingWord_Log where il_uTimeID = " +
+                           std::to_string(today - 1));
+  db_->sqlMgr().RecordExec("insert into IncreasingWord_Log (il_uTimeID,il_uWordNum) values (" +
+                           std::to_string(today + 2) + ", 9)");
+  page.refreshData();
+  EXPECT_EQ(drawn(*page.chart(), 0), flat(2, 15, 0, {{12, 3}}));
 }
 
 TEST_F(ChartPageTest, RefreshingAgainKeepsOneChartAndRedrawsItWithNewNumbers) {

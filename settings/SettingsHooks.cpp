@@ -1,0 +1,6 @@
+#include "settings/SettingsHooks.h"
+
+SettingsHooks& SettingsHooks::shared() {
+  static SettingsHooks hooks;
+  return hooks;
+}

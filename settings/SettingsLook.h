@@ -1,0 +1,30 @@
+// Looks the settings screens share: the table separator, the on/off switch images and the
+// switch buttons, and the small edit fields.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/draw/Color.h"
+#include "platform/draw/Image.h"
+#include "platform/view/Button.h"
+#include "platform/view/TextField.h"
+
+namespace settingslook {
+
+plat::Color separator();
+// "gui/audio_open.png" for on, "gui/audio_close.png" for off.
+std::shared_ptr<plat::Image> switchImage(bool on);
+// A switch button at `x`, centred in a cell of `cellHeight`, keeping its distance to the right
+// edge; `tapped` runs on touch-up inside.
+std::shared_ptr<plat::Button> switchButton(double x, double cellHeight,
+                                           std::function<void(plat::Button&)> tapped);
+// A bold 15-point centred field on "gui/login_edit.png" with the number pad.
+std::shared_ptr<plat::TextField> editField(const plat::Rect& frame, double cornerRadius);
+// Centres `view` vertically in a cell of `cellHeight`.
+void centreVertically(plat::View& view, double cellHeight);
+// The value "0"/"1" of a switch's personal value, flipped: returns the new state.
+bool toggle(const std::string& key);
+
+}  // namespace settingslook

@@ -1,0 +1,226 @@
+// Build-time maker of the settings and help images: the on/off switches, the row icons, the
+// night and help buttons, the message badge, the download and web buttons, the share picture and
+// the five pictures of the guide, each drawn at scale 2 as "<bundle>/<name>@2x.png".
+// Usage: make_settings_images <bundle folder>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/base/Files.h"
+#include "platform/draw/DrawContext.h"
+#include "platform/draw/ImageContext.h"
+#include "platform/draw/TextLayout.h"
+
+namespace {
+
+using plat::Color;
+using plat::DrawContext;
+using plat::Font;
+using plat::Rect;
+using plat::Size;
+
+const Color kGreen = Color::rgb255(46, 139, 87);
+const Color kDarkGreen = Color::rgb255(30, 96, 62);
+const Color kInk = Color::rgb255(40, 48, 48);
+
+// Text centred in `box` on one line.
+void centred(DrawContext& c, const std::string& text, const Rect& box, const Font& font,
+             const Color& color) {
+  const Size size = plat::measureText(text, font, {box.width, box.height});
+  c.setFillColor(color);
+  c.drawText(text, {box.x, box.y + (box.height - size.height) / 2, box.width, size.height}, font,
+             plat::LineBreakMode::WordWrap, plat::TextAlignment::Center);
+}
+
+void roundedBox(DrawContext& c, const Rect& box, double radius, const Color& fill) {
+  c.setFillColor(fill);
+  c.beginPath();
+  c.addRoundedRect(box, radius);
+  c.fillPath();
+}
+
+// The on/off switch: a pill with its knob at the end it stands for.
+std::function<void(DrawContext&)> toggle(bool on) {
+  return [on](DrawContext& c) {
+    roundedBox(c, {0.5, 0.5, 59, 26}, 13, on ? kGreen : Color::rgb255(190, 196, 196));
+    c.setFillColor(Color::white());
+    c.fillEllipse(on ? Rect{35, 3.5, 21, 20} : Rect{4, 3.5, 21, 20});
+    centred(c, on ? "开" : "关", on ? Rect{4, 0, 30, 27} : Rect{26, 0, 30, 27},
+            Font::boldSystem(13), on ? Color::white() : kInk);
+  };
+}
+
+// A row icon: a rounded square of its colour with one character on it.
+std::function<void(DrawContext&)> icon(Color fill, std::string glyph) {
+  return [fill, glyph](DrawContext& c) {
+    roundedBox(c, {1, 1, 27, 27}, 6, fill);
+    centred(c, glyph, {1, 1, 27, 27}, Font::boldSystem(15), Color::white());
+  };
+}
+
+void moon(DrawContext& c) {
+  c.setFillColor(Color::rgb255(250, 220, 90));
+  c.fillEllipse({14, 7, 26, 26});
+  c.setFillColor(Color::rgb255(70, 150, 105));
+  c.fillEllipse({21, 4, 24, 24});
+}
+
+void sun(DrawContext& c) {
+  c.setFillColor(Color::rgb255(255, 205, 60));
+  c.fillEllipse({19, 12, 17, 17});
+  c.setStrokeColor(Color::rgb255(255, 205, 60));
+  c.setLineWidth(2);
+  for (int i = 0; i < 8; ++i) {
+    const double a = i * 3.14159265 / 4;
+    c.strokeLine({27.5 + 11 * std::cos(a), 20.5 + 11 * std::sin(a)},
+                 {27.5 + 15 * std::cos(a), 20.5 + 15 * std::sin(a)});
+  }
+}
+
+void helpButton(DrawContext& c) {
+  c.setFillColor(Color::white());
+  c.fillEllipse({0.5, 8, 16, 16});
+  centred(c, "?", {0.5, 8, 16, 16}, Font::boldSystem(13), kDarkGreen);
+}
+
+void badge(DrawContext& c) {
+  roundedBox(c, {0.5, 0.5, 30, 28}, 14, Color::rgb255(210, 40, 40));
+}
+
+void downloadButton(DrawContext& c) {
+  roundedBox(c, {0.5, 0.5, 59, 26}, 6, kGreen);
+  centred(c, "下载", {0.5, 0.5, 59, 26}, Font::boldSystem(13), Color::white());
+}
+
+std::function<void(DrawContext&)> arrow(bool forward) {
+  return [forward](DrawContext& c) {
+    c.setStrokeColor(Color::white());
+    c.setLineWidth(3);
+    const double tip = forward ? 20 : 10, tail = forward ? 11 : 19;
+    c.beginPath();
+    c.moveTo({tail, 13});
+    c.lineTo({tip, 22});
+    c.lineTo({tail, 31});
+    c.strokePath();
+  };
+}
+
+void startButton(DrawContext& c) {
+  roundedBox(c, {0.5, 0.5, 159, 49}, 10, Color::rgb255(240, 130, 40));
+  centred(c, "开始背单词", {0.5, 0.5, 159, 49}, Font::boldSystem(20), Color::white());
+}
+
+void sharePicture(DrawContext& c) {
+  roundedBox(c, {0, 0, 320, 180}, 12, Color::rgb255(236, 248, 238));
+  centred(c, "我在背单词", {0, 14, 320, 30}, Font::boldSystem(20), kDarkGreen);
+  c.setFillColor(kInk);
+  // Room is left in the middle of each line for the number drawn over the picture.
+  c.drawText("已经签到", {150, 91}, Font::system(15));
+  c.drawText("天", {268, 91}, Font::system(15));
+  c.drawText("学会", {20, 111}, Font::system(15));
+  c.drawText("个单词", {128, 111}, Font::system(15));
+}
+
+struct GuidePage {
+  std::string title;
+  std::vector<std::string> lines;
+  Color accent;
+};
+
+std::function<void(DrawContext&)> guide(GuidePage page, int number) {
+  return [page, number](DrawContext& c) {
+    c.setFillColor(Color::rgb255(245, 251, 246));
+    c.fillRect({0, 0, 320, 480});
+    roundedBox(c, {20, 40, 280, 150}, 18, page.accent);
+    centred(c, std::to_string(number) + " / 5", {20, 52, 280, 24}, Font::boldSystem(15),
+            Color::white());
+    centred(c, page.title, {20, 90, 280, 60}, Font::boldSystem(28), Color::white());
+    double y = 220;
+    for (const std::string& line : page.lines) {
+      c.setFillColor(kInk);
+      y += c.drawText(line, {32, y, 256, 80}, Font::system(17)).height + 14;
+    }
+  };
+}
+
+bool write(const std::string& folder, const std::string& name, Size size,
+           const std::function<void(DrawContext&)>& draw) {
+  plat::ImageContext image(size, false, 2);
+  draw(image.context());
+  const std::string path = folder + "/" + name + "@2x.png";
+  if (!plat::files::createDirectories(plat::files::join(folder, "gui/help")) ||
+      !image.takeImage()->writePNG(path)) {
+    std::fprintf(stderr, "make_settings_images: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_settings_images <bundle folder>\n");
+    return 2;
+  }
+  const std::string b = argv[1];
+  const Size iconSize{29, 29};
+  struct Icon {
+    const char* name;
+    Color colour;
+    const char* glyph;
+  };
+  const std::vector<Icon> icons = {
+      {"gui/setting_user", Color::rgb255(60, 130, 200), "我"},
+      {"gui/setting_privilege", Color::rgb255(230, 150, 40), "特"},
+      {"gui/learn_order", Color::rgb255(120, 100, 200), "序"},
+      {"gui/setting_rewords", Color::rgb255(46, 139, 87), "量"},
+      {"gui/setting_audio", Color::rgb255(220, 90, 90), "音"},
+      {"gui/setting_time", Color::rgb255(40, 160, 170), "醒"},
+      {"gui/setting_reviewtime", Color::rgb255(40, 140, 150), "时"},
+      {"gui/setting_lev", Color::rgb255(70, 110, 190), "备"},
+      {"gui/setting_checkup", Color::rgb255(90, 150, 60), "新"},
+      {"gui/setting_feedback", Color::rgb255(200, 110, 50), "馈"},
+      {"gui/privilege_js", Color::rgb255(230, 150, 40), "介"},
+      {"gui/privilege_zd", Color::rgb255(60, 130, 200), "典"},
+      {"gui/privilege_tb", Color::rgb255(200, 80, 120), "优"},
+      {"gui/privilege_df", Color::rgb255(220, 90, 90), "音"},
+      {"gui/privilege_autoaccept", Color::rgb255(120, 100, 200), "记"},
+      {"gui/privilege_wg", Color::rgb255(40, 160, 170), "顽"},
+      {"gui/privilege_xx", Color::rgb255(90, 150, 60), "息"},
+  };
+  bool ok = true;
+  for (const Icon& i : icons) ok = ok && write(b, i.name, iconSize, icon(i.colour, i.glyph));
+  const std::vector<GuidePage> pages = {
+      {"每天背一点",
+       {"按照记忆规律安排复习，", "每天打开复习页，", "把今天该复习的单词过一遍。"},
+       Color::rgb255(46, 139, 87)},
+      {"认识、模糊、不认识",
+       {"看到单词先回想它的意思，", "再如实选择记得的程度，", "程序据此决定下次复习的时间。"},
+       Color::rgb255(60, 130, 200)},
+      {"挑选单词本",
+       {"在单词本里挑选要学的书，", "也可以导入自己的文章，", "从中找出生词来学。"},
+       Color::rgb255(230, 150, 40)},
+      {"看看统计",
+       {"统计页记录每天学了多少、", "复习了多少，", "还能看到自己的遗忘曲线。"},
+       Color::rgb255(120, 100, 200)},
+      {"备份不丢失",
+       {"登录账号后可以备份学习记录，", "换了设备也能同步回来。", "现在就开始吧！"},
+       Color::rgb255(220, 90, 90)},
+  };
+  for (size_t i = 0; i < pages.size(); ++i)
+    ok = ok &&
+         write(b, "gui/help/bg" + std::to_string(i + 1), {320, 480}, guide(pages[i], int(i) + 1));
+  ok = ok && write(b, "gui/audio_open", {60, 27}, toggle(true)) &&
+       write(b, "gui/audio_close", {60, 27}, toggle(false)) &&
+       write(b, "gui/night", {55, 40}, moon) && write(b, "gui/sun", {55, 40}, sun) &&
+       write(b, "help", {17, 33}, helpButton) && write(b, "gui/msg_bg", {31, 29}, badge) &&
+       write(b, "gui/down_btn", {60, 27}, downloadButton) &&
+       write(b, "gui/web_back", {30, 44}, arrow(false)) &&
+       write(b, "gui/web_up", {30, 44}, arrow(true)) &&
+       write(b, "gui/open_pro", {160, 50}, startButton) &&
+       write(b, "gui/share2", {320, 180}, sharePicture);
+  return ok ? 0 : 1;
+}
