@@ -21,6 +21,7 @@ class PrivilegeViewController : public BaseViewController,
                                 public plat::TableViewDataSource,
                                 public plat::TableViewDelegate,
                                 public plat::TextFieldDelegate,
+                                public HttpRequestDelegate,
                                 public HttpProgressDelegate {
  public:
   static constexpr int kStartFieldTag = 111;

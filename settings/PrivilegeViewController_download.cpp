@@ -53,6 +53,7 @@ void PrivilegeViewController::startRequest(std::shared_ptr<HttpRequest>& slot,
                                            const std::string& address) {
   if (slot) slot->clearDelegatesAndCancel();
   slot = HttpRequest::requestWithURL(address);
+  slot->setDelegate(this);
 }
 
 void PrivilegeViewController::downClick(Button& sender) {

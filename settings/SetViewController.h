@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "net/HttpRequest.h"
+#include "net/HttpRequestDelegate.h"
 #include "online/Data_Backup.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
@@ -27,7 +28,8 @@ class SetViewController : public plat::ViewController,
                           public plat::TextFieldDelegate,
                           public plat::ActionSheetDelegate,
                           public plat::AlertViewDelegate,
-                          public DataBackupDelegate {
+                          public DataBackupDelegate,
+                          public HttpRequestDelegate {
  public:
   static constexpr int kBackupSheetTag = 1001;
   static constexpr int kClearAlertTag = 4;

@@ -207,6 +207,7 @@ void SetViewController::clearData_callback(bool confirmed) {
   // The request runs on the network thread while the panel covers the screen; the window keeps
   // drawing and answering instead of freezing until the reply or the time-out.
   clearRequest_ = ApiRequest::get("clear_data.php", {{"studied_count", db()->LearnWordCount()}});
+  clearRequest_->setDelegate(this);
   clearRequest_->setDidFinishSelector([this](HttpRequest& r) { clearFinished(r); });
   clearRequest_->setDidFailSelector([this](HttpRequest& r) { clearFailed(r); });
   MyListAlerView::sharedAler()->initShowList({localized("setting_cleardata")});

@@ -1,0 +1,225 @@
+// The settings tab on a real study store: its rows by account and reminder state, the amount and
+// time fields, the backup sheet and clear-and-relearn, here and against the stand-in server.
+#include <gtest/gtest.h>
+
+#include "platform/base/Bundle.h"
+#include "platform/view/AlertView.h"
+#include "platform/view/TableViewCell.h"
+#include "settings/BackupAgeText.h"
+#include "settings/HtmlViewController.h"
+#include "settings/SetViewController.h"
+#include "settings/SettingsHooks.h"
+#include "store/MyDate.h"
+#include "tests/stats/ScreenFixture.h"
+#include "tests/support/StandInServer.h"
+#include "ui/MyListAlerView.h"
+
+using namespace plat;
+
+namespace {
+
+class SettingsScreenTest : public screentest::ScreenTest<SetViewController> {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    SettingsHooks& hooks = SettingsHooks::shared();
+    hooks.closeProgram = [this] { calls_ += "close;"; };
+    hooks.downDataFinish = [this] { calls_ += "reload;"; };
+  }
+  void TearDown() override {
+    SettingsHooks::shared() = {};
+    ScreenTest::TearDown();
+  }
+  TableView& table() { return *screen().tableView(); }
+  TableViewCell* cell(int section, int row) { return table().cellForRow({section, row}); }
+  // Ends editing of `field` after typing `text` into it.
+  void edit(TextField& field, const std::string& text) {
+    ASSERT_TRUE(field.becomeFirstResponder());
+    field.setText("");
+    host_->type(text);
+    field.resignFirstResponder();
+  }
+  void chooseBackup(int index) {
+    screen().backup();
+    settle();
+    ASSERT_TRUE(host_->pressAlertButton(index));
+    settle();
+  }
+  void confirmClear(const std::string& typed) {
+    AlertView* alert = host_->visibleAlert();
+    ASSERT_NE(alert, nullptr);
+    alert->textFieldAtIndex(0)->setText(typed);
+    ASSERT_TRUE(host_->pressAlertButton("确定"));
+    settle();
+  }
+  int64_t studied() { return number("select count(*) from study_list"); }
+  void studyThree() {
+    for (const std::string& w : addWords("s", 3, 1000)) plan(w, daysFromNow(-1));
+    personal("rememberNum", "9");
+  }
+
+  std::string calls_;
+};
+
+TEST(BackupAgeTextTest, UnitsByAgeAndNeverNegative) {
+  auto age = [](int64_t seconds) {
+    const std::string text = BackupAgeText::text(1000000, 1000000 + seconds);
+    return text.substr(localized("setting_backuptime").size());
+  };
+  EXPECT_EQ(age(59 * 60), "59分钟前");
+  EXPECT_EQ(age(3600), "60分钟前");
+  EXPECT_EQ(age(3601), "1小时前");
+  EXPECT_EQ(age(86400), "24小时前");
+  EXPECT_EQ(age(86401), "1天前");
+  EXPECT_EQ(age(-7200), "0分钟前");  // stamped ahead of a clock set back
+  EXPECT_EQ(BackupAgeText::text(0, 5), localized("setting_backuptime") + localized("未备份过"));
+}
+
+TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) {
+  open();
+  EXPECT_EQ(screen().cellArray().size(), 6u);
+  EXPECT_EQ(screen().cellArray()[0], std::vector<std::string>{localized("setting_login")});
+  EXPECT_EQ(table().numberOfRows(3), 2);
+  EXPECT_EQ(cell(0, 0)->accessoryType(), TableViewCellAccessory::None);
+  writeScreen("settings_guest.png");
+  host_.reset();
+
+  personal("account", "learner");
+  personal("alarm_setting", "1");
+  personal("time_setting", "20:30");
+  personal("nNewMsgCount", "12");
+  personal("nLastSynTime", std::to_string(MyDate::storedTime(MyDate::localDateTime()) - 7200));
+  open();
+  EXPECT_EQ(screen().cellArray()[0][0], localized("setting_userinfo"));
+  EXPECT_EQ(cell(0, 0)->detailTextLabel()->text(), "learner");
+  View* badge = cell(0, 0)->viewWithTag(SetViewController::kBadgeTag);
+  ASSERT_NE(badge, nullptr);
+  EXPECT_FALSE(badge->isHidden());
+  EXPECT_GE(badge->frame().width, 29);
+  EXPECT_EQ(table().numberOfRows(3), 3);
+  EXPECT_EQ(screen().timeField()->text(), "20:30");
+  EXPECT_EQ(cell(4, 0)->detailTextLabel()->text(), localized("setting_backuptime") + "2小时前");
+  auto* version =
+      dynamic_cast<Label*>(cell(4, 1)->viewWithTag(SetViewController::kVersionLabelTag));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->text(), "V3.5");
+  writeScreen("settings_account.png");
+
+  // The reminder switch takes its time row with it, and brings it back.
+  screen().switchChange(*screen().alarmSettingBtn());
+  EXPECT_EQ(personal("alarm_setting"), "0");
+  EXPECT_EQ(table().numberOfRows(3), 2);
+  screen().switchChange(*screen().alarmSettingBtn());
+  EXPECT_EQ(table().numberOfRows(3), 3);
+  const std::string audio = personal("autoAudio");
+  screen().switchChange(*screen().switchBtn());
+  EXPECT_EQ(personal("autoAudio"), audio == "1" ? "0" : "1");
+}
+
+TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueueRebuilt) {
+  open();
+  TextField& review = *screen().fx_textField();
+  TextField& fresh = *screen().aw_textField();
+  edit(review, "123456");
+  EXPECT_EQ(review.text(), "1234");
+  EXPECT_EQ(personal("ReviewLimitCount"), "1234");
+  EXPECT_EQ(calls_, "close;reload;");
+  edit(review, "5");
+  EXPECT_EQ(review.text(), "10");
+  EXPECT_EQ(personal("ReviewLimitCount"), "10");
+  edit(fresh, "");
+  EXPECT_EQ(fresh.text(), "0");
+  EXPECT_EQ(personal("StudyLimitCount"), "0");
+  edit(fresh, "007");
+  EXPECT_EQ(fresh.text(), "007");
+  EXPECT_EQ(personal("StudyLimitCount"), "7");
+}
+
+TEST_F(SettingsScreenTest, TheReminderTimeIsPickedAndStoredOnlyWhenItChanged) {
+  personal("alarm_setting", "1");
+  personal("time_setting", "08:30");
+  open();
+  TextField& time = *screen().timeField();
+  ASSERT_TRUE(time.becomeFirstResponder());
+  EXPECT_EQ(screen().datePicker()->countDownDuration(), 8.5 * 3600);
+  screen().datePicker()->pickCountDown(21 * 3600 + 15 * 60);
+  time.resignFirstResponder();
+  EXPECT_EQ(time.text(), "21:15");
+  EXPECT_EQ(personal("time_setting"), "21:15");
+}
+
+TEST_F(SettingsScreenTest, WithoutAnAccountTheSheetOnlyExplainsAndClearingStaysLocal) {
+  open();
+  chooseBackup(0);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg13"));
+  chooseBackup(1);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg15"));
+  chooseBackup(4);  // cancel
+  chooseBackup(2);  // nothing studied: only the reminder
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->title(), "提醒");
+  ASSERT_TRUE(host_->pressAlertButton("确定"));
+  chooseBackup(3);
+  auto* page = dynamic_cast<HtmlViewController*>(top());
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->htmlName(), "bei_fen_jie_shao.html");
+  app_->nav->popViewController(false);
+
+  studyThree();
+  chooseBackup(2);
+  confirmClear("Yes ");
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg101"));
+  EXPECT_EQ(studied(), 3);
+  chooseBackup(2);
+  confirmClear("YeS");
+  EXPECT_EQ(studied(), 0);
+  EXPECT_EQ(personal("rememberNum"), "");
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg100"));
+  EXPECT_EQ(calls_, "reload;");
+}
+
+TEST_F(SettingsScreenTest, AFailingDeletionRollsBackAndSaysSo) {
+  studyThree();
+  open();
+  // The deletion fails late, after the study list was emptied.
+  db_->sqlMgr().RecordExec("drop table delete_words");
+  chooseBackup(2);
+  confirmClear("yes");
+  EXPECT_EQ(studied(), 3);
+  EXPECT_EQ(personal("rememberNum"), "9");
+  EXPECT_NE(shownMessage().find(localized("alermsg_eg105")), std::string::npos);
+  EXPECT_EQ(calls_, "");
+}
+
+TEST_F(SettingsScreenTest, WithAnAccountTheServerClearsFirstWhileTheWindowKeepsRunning) {
+  testsupport::StandInServer server;
+  server.addAccount("learner", "secret1");
+  personal("url", server.base());
+  personal("account", "learner");
+  personal("password", "e52d98c459819a11775936d8dfbb7929");  // md5 of "secret1"
+  studyThree();
+  open();
+  server.delayNext("clear_data.php", 0.3);
+  chooseBackup(2);
+  confirmClear("yes");
+  // The panel covers the screen while the reply is on its way.
+  ASSERT_NE(screen().clearRequest(), nullptr);
+  EXPECT_FALSE(MyListAlerView::sharedAler()->isHidden());
+  EXPECT_EQ(studied(), 3);
+  waitFor([&] { return screen().clearRequest() == nullptr; });
+  const auto request = server.lastRequest("clear_data.php");
+  EXPECT_NE(request.query().find("studied_count=3"), std::string::npos);
+  EXPECT_EQ(studied(), 0);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg100"));
+
+  // A refusal leaves the data alone and shows the server's text.
+  studyThree();
+  personal("password", "0000");
+  chooseBackup(2);
+  confirmClear("yes");
+  waitFor([&] { return screen().clearRequest() == nullptr; });
+  EXPECT_EQ(studied(), 3);
+  EXPECT_FALSE(shownMessage().empty());
+}
+
+}  // namespace
