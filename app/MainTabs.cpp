@@ -1,10 +1,14 @@
 #include "app/MainTabs.h"
 
+#include "app/AppDelegate.h"
 #include "app/PlaceholderScreen.h"
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
 #include "learn/CardScreens.h"
 #include "platform/view/NavigationController.h"
+#include "settings/SetViewController.h"
+#include "settings/SettingsHooks.h"
+#include "stats/StatisticsListController.h"
 
 namespace MainTabs {
 
@@ -19,11 +23,26 @@ std::shared_ptr<plat::ViewController> makeBooksTab() {
 }
 
 std::shared_ptr<plat::ViewController> makeStatisticsTab() {
-  return PlaceholderScreen::tab("统计");
+  auto nav =
+      std::make_shared<plat::NavigationController>(std::make_shared<StatisticsListController>());
+  nav->tabBarItem().setTitle("统计");
+  return nav;
 }
 
 std::shared_ptr<plat::ViewController> makeSettingsTab() {
-  return PlaceholderScreen::tab("设置");
+  auto nav = std::make_shared<plat::NavigationController>(std::make_shared<SetViewController>());
+  nav->tabBarItem().setTitle("设置");
+  std::weak_ptr<plat::NavigationController> tab = nav;
+  SettingsHooks& hooks = SettingsHooks::shared();
+  // The settings tab carries the badge of new messages.
+  hooks.refreshMsgNum = [tab](int count) {
+    if (auto settings = tab.lock())
+      settings->tabBarItem().setBadgeValue(count >= 1 ? std::to_string(count) : "");
+  };
+  hooks.topViewState = [](bool on) {
+    if (AppDelegate* app = AppDelegate::shared()) app->TopViewState(on);
+  };
+  return nav;
 }
 
 std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
