@@ -1,0 +1,138 @@
+// The feature switches on a real study store: switches need an account, the reminder window's
+// two-hour rule, and the voice packs downloaded from the stand-in server and played.
+#include <gtest/gtest.h>
+
+#include "learn/AudioControl.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "settings/PrivilegeViewController.h"
+#include "settings/SettingsHooks.h"
+#include "settings/ShareFileViewController.h"
+#include "tests/stats/ScreenFixture.h"
+#include "tests/support/StandInServer.h"
+#include "ui/MyListAlerView.h"
+
+using namespace plat;
+
+namespace {
+
+class FeatureSwitchesTest : public screentest::ScreenTest<PrivilegeViewController> {
+ protected:
+  void TearDown() override {
+    AudioControl::releaseAudio();
+    SettingsHooks::shared() = {};
+    ScreenTest::TearDown();
+  }
+  std::string packPath(int type) {
+    return files::join(AppHome::applicationSupportDir(),
+                       PrivilegeViewController::packFileName(type));
+  }
+  std::string panelValue() {
+    auto panel = MyListAlerView::sharedAler();
+    View* row =
+        panel->dataView() ? panel->dataView()->viewWithTag(MyListAlerView::kRowTagBase) : nullptr;
+    auto* value = row ? dynamic_cast<Label*>(row->viewWithTag(MyListAlerView::kValueTag)) : nullptr;
+    return value ? value->text() : "";
+  }
+};
+
+TEST_F(FeatureSwitchesTest, SwitchesNeedAnAccountAndTheReminderBringsItsWindow) {
+  int cleared = 0;
+  SettingsHooks::shared().cleardata_learn = [&] { ++cleared; };
+  open();
+  Button* special = screen().switchFor("specialBook");
+  ASSERT_NE(special, nullptr);
+  const std::string before = personal("specialBook");
+  screen().switchChange(*special);
+  EXPECT_EQ(personal("specialBook"), before);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg35"));
+
+  personal("account", "learner");
+  screen().switchChange(*special);
+  EXPECT_EQ(personal("specialBook"), before == "1" ? "0" : "1");
+  EXPECT_EQ(cleared, 1);
+  EXPECT_EQ(screen().tableView()->numberOfRows(4), 1);
+  screen().switchChange(*screen().switchFor("forgetword_remind"));
+  EXPECT_EQ(screen().tableView()->numberOfRows(4), 2);
+  settle();
+  ASSERT_NE(screen().amText1(), nullptr);
+  EXPECT_EQ(screen().amText1()->text(), "08:00");
+  EXPECT_EQ(screen().amText2()->text(), "21:00");
+  writeScreen("feature_switches.png");
+}
+
+TEST_F(FeatureSwitchesTest, TheReminderWindowLastsTwoHoursAndMayRunPastMidnight) {
+  open();
+  EXPECT_TRUE(screen().check_time("22:00", "00:30"));
+  EXPECT_TRUE(screen().check_time("08:00", "10:00"));
+  EXPECT_FALSE(screen().check_time("22:00", "23:59"));
+  EXPECT_EQ(shownMessage(), "时间相差要大于2个小时");
+  EXPECT_FALSE(screen().check_time("09:00", "09:00"));
+}
+
+TEST_F(FeatureSwitchesTest, APackDownloadsWithProgressInstallsAndPlaysAndACorruptOneIsRefused) {
+  // A pack holding one recording of the shipped pack, served beside the stand-in server.
+  Bundle::setMainPath("");
+  const std::string shipped = files::join(Bundle::main().path(), "words_voices.zip");
+  shippedbundle::link();
+  auto entries = testsupport::unzipEntries(files::readFile(shipped).value_or(""));
+  ASSERT_FALSE(entries.empty());
+  const std::string pack = testsupport::zipOneEntry(entries[0].first, entries[0].second);
+  testsupport::LoopbackHttpServer files([&](const testsupport::ServerRequest& r) {
+    auto reply = testsupport::ServerReply::text(r.path() == "/basic.zip" ? pack : "not a zip");
+    reply.pieceSize = 512;
+    return reply;
+  });
+  testsupport::StandInServer server;
+  server.addAccount("learner", "secret1");
+  server.setVoicePaths(files.url("/basic.zip"), files.url("/broken.zip"));
+  personal("url", server.base());
+  personal("account", "learner");
+  open();
+
+  Button* basic = screen().downloadButton(1);
+  Button* extended = screen().downloadButton(2);
+  ASSERT_NE(basic, nullptr);
+  ASSERT_NE(extended, nullptr);
+  screen().downClick(*extended);
+  EXPECT_EQ(panelValue(), "准备中");
+  waitFor([&] { return panelValue() == "失败"; });
+  EXPECT_FALSE(files::exists(packPath(2)));
+  EXPECT_TRUE(extended->isEnabled());
+
+  screen().downClick(*basic);
+  waitFor([&] { return panelValue() == "完成"; });
+  EXPECT_EQ(
+      server.lastRequest("get_basic_voices.php").query().rfind("account=learner&identifie=", 0),
+      0u);
+  EXPECT_TRUE(files::exists(packPath(1)));
+  EXPECT_EQ(basic->currentTitle(), "已安装");
+  EXPECT_FALSE(basic->isEnabled());
+  MyListAlerView::sharedAler()->initShowList({"语音包下载"});
+  screen().setProgress(0.999);
+  EXPECT_EQ(panelValue(), "99％");
+  screen().setProgress(1.0);
+  EXPECT_EQ(panelValue(), "100％");
+
+  // The word of the recording now plays from the downloaded pack.
+  std::string word = files::deletingPathExtension(files::lastPathComponent(entries[0].first));
+  AudioControl::sharedAudio().playerWord(word, true);
+  EXPECT_EQ(AudioControl::sharedAudio().lastPackPath(), packPath(1));
+}
+
+class ShareFileTest : public screentest::ScreenTest<ShareFileViewController> {};
+
+TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
+  const std::string docs = AppHome::documentsDir();
+  files::createDirectories(docs);
+  files::writeFileAtomically(files::join(docs, "pack.zip"), "x");
+  files::writeFileAtomically(files::join(docs, "PACK.ZIP"), "x");
+  files::writeFileAtomically(files::join(docs, "notes.txt"), "x");
+  open();
+  EXPECT_EQ(screen().cellArray(), std::vector<std::string>{"pack.zip"});
+  EXPECT_TRUE(screen().errInfo()->isHidden());
+  screen().didSelectRow(*screen().tableView(), {0, 0});
+  EXPECT_EQ(personal("audio_file"), "pack.zip");
+}
+
+}  // namespace

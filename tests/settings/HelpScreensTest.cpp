@@ -1,0 +1,88 @@
+// The help list, help pages and the picture guide with the shipped pages and pictures.
+#include <gtest/gtest.h>
+
+#include "platform/view/Application.h"
+#include "settings/HelpView.h"
+#include "settings/HelpViewController.h"
+#include "settings/HtmlViewController.h"
+#include "tests/stats/ScreenFixture.h"
+
+using namespace plat;
+
+namespace {
+
+TEST(HelpListEntriesTest, MissingMalformedAndPartialListsGiveOnlyTheirGoodEntries) {
+  EXPECT_TRUE(HelpViewController::listEntries("").empty());
+  EXPECT_TRUE(HelpViewController::listEntries("{\"array\":[").empty());
+  EXPECT_TRUE(HelpViewController::listEntries("{\"array\":{}}").empty());
+  auto two = HelpViewController::listEntries(
+      R"({"array":[{"name":"甲","url":"a.html"},{"name":3},{"name":"乙","url":"b.html"}]})");
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[1], (HelpViewController::Row{"乙", "b.html"}));
+}
+
+class HelpListTest : public screentest::ScreenTest<HelpViewController> {};
+
+TEST_F(HelpListTest, RowsPagesLinksAndTheWebSite) {
+  personal("url", "http://127.0.0.1:9");
+  open();
+  // The guide, the five shipped pages, share and the web site.
+  ASSERT_EQ(screen().cellArray().size(), 8u);
+  EXPECT_EQ(screen().cellArray()[1][1], "fu_xi_liang.html");
+
+  screen().didSelectRow(*screen().tableView(), {0, 4});
+  settle();
+  auto* page = dynamic_cast<HtmlViewController*>(top());
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->htmlName(), "te_quan_jie_shao.html");
+  waitFor([&] { return !page->webView()->isLoading(); });
+  writeScreen("help_page.png");
+
+  // The second link goes to its page, titled from the element with id 1.
+  const std::string second =
+      page->webView()->stringByEvaluatingJavaScript("document.links[1].toString()");
+  EXPECT_FALSE(page->shouldStartLoad(*page->webView(), second, WebNavigationType::LinkClicked));
+  settle();
+  auto* next = dynamic_cast<HtmlViewController*>(top());
+  ASSERT_NE(next, page);
+  EXPECT_EQ(next->htmlName(), "zi_dong_zhu_ji.html");
+  EXPECT_EQ(next->navName(), "自动采纳助记");
+  EXPECT_EQ(next->ParentName(), page->navName());
+
+  // An outside address opens in the browser and the page stays.
+  next->addHtml("<p><a href=\"https://127.0.0.1:9/x\">网站</a></p>");
+  waitFor([&] { return !next->webView()->isLoading(); });
+  EXPECT_FALSE(next->shouldStartLoad(*next->webView(), "https://127.0.0.1:9/x",
+                                     WebNavigationType::LinkClicked));
+  settle();
+  EXPECT_EQ(top(), next);
+  ASSERT_FALSE(Application::shared().openedURLs().empty());
+  EXPECT_EQ(Application::shared().openedURLs().back(), "https://127.0.0.1:9/x");
+
+  personal("nPopularizeId", "12");
+  personal("password", "abc");
+  EXPECT_EQ(HelpViewController::webSiteAddress(), "http://127.0.0.1:9?type=login&id=12&pw=abc");
+}
+
+class GuideTest : public screentest::ScreenTest<HelpView> {};
+
+TEST_F(GuideTest, FirstRunGuidePagesAndEndsWhenSwipedPastTheLastPicture) {
+  personal("run_machine", "0");
+  open();
+  writeScreen("guide_first.png");
+  HelpView& guide = screen();
+  ASSERT_TRUE(guide.isFirstRun());
+  const double W = guide.scrollView()->bounds().width;
+  EXPECT_EQ(guide.scrollView()->contentSize().width, 5 * W);
+  guide.pageCtl()->setCurrentPage(2);
+  guide.page_change();
+  settle();
+  EXPECT_EQ(guide.pageCtl()->currentPage(), 2);
+  EXPECT_EQ(personal("run_machine"), "0");
+
+  guide.scrollViewWillBeginDragging(*guide.scrollView());
+  guide.scrollView()->setContentOffset({4.25 * W, 0});
+  EXPECT_EQ(personal("run_machine"), "1");
+}
+
+}  // namespace
