@@ -35,13 +35,13 @@ TEST_F(HelpListTest, RowsPagesLinksAndTheWebSite) {
   auto* page = dynamic_cast<HtmlViewController*>(top());
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(page->htmlName(), "te_quan_jie_shao.html");
-  waitFor([&] { return !page->webView()->isLoading(); });
+  waitFor([&] { return !page->webView().isLoading(); });
   writeScreen("help_page.png");
 
   // The second link goes to its page, titled from the element with id 1.
   const std::string second =
-      page->webView()->stringByEvaluatingJavaScript("document.links[1].toString()");
-  EXPECT_FALSE(page->shouldStartLoad(*page->webView(), second, WebNavigationType::LinkClicked));
+      page->webView().stringByEvaluatingJavaScript("document.links[1].toString()");
+  EXPECT_FALSE(page->shouldStartLoad(page->webView(), second, WebNavigationType::LinkClicked));
   settle();
   auto* next = dynamic_cast<HtmlViewController*>(top());
   ASSERT_NE(next, page);
@@ -51,8 +51,8 @@ TEST_F(HelpListTest, RowsPagesLinksAndTheWebSite) {
 
   // An outside address opens in the browser and the page stays.
   next->addHtml("<p><a href=\"https://127.0.0.1:9/x\">网站</a></p>");
-  waitFor([&] { return !next->webView()->isLoading(); });
-  EXPECT_FALSE(next->shouldStartLoad(*next->webView(), "https://127.0.0.1:9/x",
+  waitFor([&] { return !next->webView().isLoading(); });
+  EXPECT_FALSE(next->shouldStartLoad(next->webView(), "https://127.0.0.1:9/x",
                                      WebNavigationType::LinkClicked));
   settle();
   EXPECT_EQ(top(), next);
