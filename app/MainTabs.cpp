@@ -39,6 +39,7 @@ std::shared_ptr<plat::ViewController> makeSettingsTab() {
     if (auto settings = tab.lock())
       settings->tabBarItem().setBadgeValue(count >= 1 ? std::to_string(count) : "");
   };
+  hooks.cleardata_learn = &LearnViewController::cleardata_learn;
   hooks.topViewState = [](bool on) {
     if (AppDelegate* app = AppDelegate::shared()) app->TopViewState(on);
   };

@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 
+#include "learn/ListSortViewController.h"
 #include "online/CheckVersion.h"
+#include "online/FeedBackViewController.h"
+#include "online/UserInfoViewCtrl.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/draw/TextLayout.h"
@@ -41,6 +44,8 @@ SetViewController::SetViewController() {
 }
 
 SetViewController::~SetViewController() {
+  if (LoginUIWindow* login = LoginUIWindow::shown())
+    if (login->deleage() == this) login->setDeleage(nullptr);
   if (tableView_) {
     tableView_->setDataSource(nullptr);
     tableView_->setTableDelegate(nullptr);
@@ -332,7 +337,6 @@ void SetViewController::decorateCell(TableViewCell& cell, const IndexPath& ip) {
 
 void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
   table.deselectRow(ip, true);
-  SettingsHooks& hooks = SettingsHooks::shared();
   const int key = ip.section * 10 + ip.row;
   switch (key) {
     case 0:
@@ -347,9 +351,13 @@ void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
       pushScreen(screen);
       break;
     }
-    case 11:
-      if (hooks.makeListSort) pushScreen(hooks.makeListSort(row(1, 1), title()));
+    case 11: {
+      auto order = ListSortViewController::initWithNibName("ListSortViewController");
+      order->setNavName(row(1, 1));
+      order->setParentName(title());
+      pushScreen(order);
       break;
+    }
     case 20:
       pushHelpPage("复习量/学习量", "fu_xi_liang.html");
       break;
@@ -363,9 +371,13 @@ void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
       if (!checkVersion_) checkVersion_ = std::make_unique<CheckVersion>();
       checkVersion_->CheckVersion_setting();
       break;
-    case 50:
-      if (hooks.makeFeedback) pushScreen(hooks.makeFeedback(row(5, 0), title()));
+    case 50: {
+      auto feedback = std::make_shared<FeedBackViewController>();
+      feedback->setNavName(row(5, 0));
+      feedback->setParentName(title());
+      pushScreen(feedback);
       break;
+    }
     default:
       break;
   }
@@ -398,13 +410,13 @@ void SetViewController::showHelpView() {
 }
 
 void SetViewController::login() {
-  if (SettingsHooks::shared().showLogin)
-    SettingsHooks::shared().showLogin([this] { closeWindow_callback(); });
+  LoginUIWindow::show(this);
 }
 
 void SetViewController::userInfo() {
-  if (SettingsHooks::shared().makeUserInfo)
-    pushScreen(SettingsHooks::shared().makeUserInfo("", title()));
+  auto account = std::make_shared<UserInfoViewCtrl>();
+  account->setParentName(title());
+  pushScreen(account);
 }
 
 void SetViewController::audioFile() {

@@ -11,6 +11,7 @@
 #include "net/HttpRequest.h"
 #include "net/HttpRequestDelegate.h"
 #include "online/Data_Backup.h"
+#include "online/LoginUIWindow.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -29,7 +30,8 @@ class SetViewController : public plat::ViewController,
                           public plat::ActionSheetDelegate,
                           public plat::AlertViewDelegate,
                           public DataBackupDelegate,
-                          public HttpRequestDelegate {
+                          public HttpRequestDelegate,
+                          public LoginWindowDeleage {
  public:
   static constexpr int kBackupSheetTag = 1001;
   static constexpr int kClearAlertTag = 4;
@@ -76,7 +78,7 @@ class SetViewController : public plat::ViewController,
   void didDismissWithButtonIndex(plat::AlertView& alert, int index) override;
   void clearData_callback(bool confirmed);
   void updateDateFinish_callback() override;
-  void closeWindow_callback();
+  void closeWindow_callback() override;
 
   plat::Button* switchBtn() const { return switchBtn_.get(); }
   plat::Button* alarmSettingBtn() const { return alarmSettingBtn_.get(); }

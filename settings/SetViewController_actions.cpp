@@ -229,7 +229,10 @@ void SetViewController::clearFinished(HttpRequest& request) {
   if (!reply) return;
   if (reply->hasSynVar()) reply->saveSynVar();
   if (!reply->succeeded()) {
-    if (reply->relogin()) SettingsHooks::call(SettingsHooks::shared().showLoginPasswordError);
+    if (reply->relogin()) {
+      LoginUIWindow::show();
+      LoginUIWindow::passwordErr_State();
+    }
     message(reply->msg());
     return;
   }

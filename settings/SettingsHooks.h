@@ -1,8 +1,7 @@
-// What the settings screens ask of screens and windows built in other folders: the review
-// screen's class operations, the night overlay, the login window, the account, feedback and
-// card-order screens, the word-book tab and the share sheet. The application fills them in at
-// start-up; tests put recorders there. An entry left empty does nothing (a factory left empty
-// pushes nothing).
+// What the settings screens ask of screens built in other folders that cannot be reached from
+// here: the review screen's class operations, the night overlay, the word-book tab and the
+// share sheet. The application fills them in at start-up; tests put recorders there. An entry left
+// empty does nothing.
 #pragma once
 
 #include <functional>
@@ -21,16 +20,6 @@ struct SettingsHooks {
   std::function<void(bool on)> topViewState;
   // The word-book library is laid out afresh when it next refreshes.
   std::function<void()> cleardata_learn;
-  // The login window; `closed` runs when it has gone. The second opens it in its wrong-password
-  // state.
-  std::function<void(std::function<void()> closed)> showLogin;
-  std::function<void()> showLoginPasswordError;
-  // Screens of other folders pushed from the settings: (their title, the back button's title).
-  using ScreenFactory = std::function<std::shared_ptr<plat::ViewController>(
-      const std::string& navName, const std::string& parentName)>;
-  ScreenFactory makeUserInfo;
-  ScreenFactory makeFeedback;
-  ScreenFactory makeListSort;
   // The share sheet, presented from `from` with a text and a picture (may be null).
   std::function<void(plat::ViewController& from, const std::string& text,
                      std::shared_ptr<plat::Image> picture)>

@@ -2,6 +2,7 @@
 // time fields, the backup sheet and clear-and-relearn, here and against the stand-in server.
 #include <gtest/gtest.h>
 
+#include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/TableViewCell.h"
@@ -114,6 +115,20 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   const std::string audio = personal("autoAudio");
   screen().switchChange(*screen().switchBtn());
   EXPECT_EQ(personal("autoAudio"), audio == "1" ? "0" : "1");
+}
+
+TEST_F(SettingsScreenTest, TheLoginRowOpensTheLoginWindowAndFollowsTheAccountWhenItCloses) {
+  open();
+  screen().didSelectRow(table(), {0, 0});
+  settle();
+  LoginUIWindow* login = LoginUIWindow::shown();
+  ASSERT_NE(login, nullptr);
+  personal("account", "learner");
+  login->dialogIsRemoved();
+  settle();
+  EXPECT_EQ(LoginUIWindow::shown(), nullptr);
+  EXPECT_EQ(screen().cellArray()[0][0], localized("setting_userinfo"));
+  EXPECT_EQ(cell(0, 0)->detailTextLabel()->text(), "learner");
 }
 
 TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueueRebuilt) {
