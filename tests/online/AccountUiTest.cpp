@@ -72,6 +72,11 @@ bool AccountUiTest::waitFor(const std::function<bool()>& done, double virtualSec
   return plat::RunLoop::main().runUntil(done, 5);
 }
 
+void AccountUiTest::settle() {
+  plat::RunLoop::main().runUntil([] { return false; }, 0.3);
+  host_->runUntilIdle();
+}
+
 std::string AccountUiTest::bubble() const {
   auto view = MyAlerView::sharedAler();
   if (!view || view->isHidden() || view->alpha() == 0) return "";

@@ -46,6 +46,8 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   // Runs the main loop for real until `done`, letting virtual time pass in small steps so that
   // delayed performs and animations run too.
   bool waitFor(const std::function<bool()>& done, double virtualSeconds = 30);
+  // Lets a reply that should change nothing arrive and be handled.
+  void settle();
   // The text shown by the message bubble now, or "".
   std::string bubble() const;
   bool told(const std::string& what) const;

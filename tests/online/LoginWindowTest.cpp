@@ -235,11 +235,15 @@ TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
   server_->failNext("account_login.php", 500);
   attempt();
   host_->runUntilIdle();
-  waitFor([] { return false; }, 1);
+  settle();
   EXPECT_EQ(bubble(), "");
   EXPECT_EQ(host_->visibleAlert(), nullptr);
 
-  // A body that is no JSON: the raw text, in test mode only.
+  // A body that is no JSON: the raw text, in test mode only (whose request ends in "is_test").
+  server_->replaceNext("account_login.php", testsupport::ServerReply::text("<b>维护中</b>"));
+  attempt();
+  settle();
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
   setTestMode(true);
   server_->replaceNext("account_login.php", testsupport::ServerReply::text("<b>维护中</b>"));
   attempt();
@@ -247,6 +251,8 @@ TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
   EXPECT_EQ(host_->visibleAlert()->title(), "错误");
   EXPECT_EQ(host_->visibleAlert()->message(), "<b>维护中</b>");
   host_->pressAlertButton("关闭");
+  const std::string query = server_->lastRequest("account_login.php").query();
+  EXPECT_EQ(query.substr(query.size() - 41), "&is_test=" + std::string(kSharedClientKey));
   setTestMode(false);
 
   // A refusal stores the server values and shows its message; the window stays.
