@@ -3,6 +3,7 @@
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
+#include "online/Data_BackupValues.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
@@ -11,12 +12,6 @@
 using accounttext::text;
 
 namespace {
-
-int64_t integerOf(const plat::Value& value) {
-  if (value.isNumber() || value.isBool()) return value.asInt();
-  if (value.isString()) return std::strtoll(value.asString().c_str(), nullptr, 10);
-  return 0;
-}
 
 const char* const kCloseKey = "Login.close";
 
@@ -65,7 +60,7 @@ void Login::loginFinished(HttpRequest& request) {
   }
   accounttext::panelHide();
   const plat::Value& synVar = reply->synVar();
-  const bool hasBackup = synVar.isDictionary() && integerOf(synVar["nLastSynId"]) != 0;
+  const bool hasBackup = synVar.isDictionary() && databackup::integerOf(synVar["nLastSynId"]) != 0;
   auto question =
       hasBackup
           ? plat::AlertView::create("提示", text("alermsg_eg39"), this, "取消", {"继续登录"})
