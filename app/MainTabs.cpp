@@ -5,12 +5,23 @@
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
 #include "learn/CardScreens.h"
+#include "online/OnlineScreens.h"
 #include "platform/view/NavigationController.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
 #include "stats/StatisticsListController.h"
 
 namespace MainTabs {
+
+namespace {
+
+// What the account, backup and sync code tells the screens that exist.
+class MainOnlineScreens : public OnlineScreens {
+ public:
+  void cleardata_learn() override { LearnViewController::cleardata_learn(); }
+};
+
+}  // namespace
 
 std::shared_ptr<plat::ViewController> makeReviewTab() {
   return PlaceholderScreen::tab("复习");
@@ -56,6 +67,8 @@ void installScreenHooks(ScreenHooks& hooks) {
   hooks.booksCloseProgram = &LearnViewController::closeProgram;
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
+  static MainOnlineScreens onlineScreens;
+  OnlineScreens::install(&onlineScreens);
 }
 
 }  // namespace MainTabs

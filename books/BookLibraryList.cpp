@@ -147,7 +147,7 @@ std::shared_ptr<plat::View> BookLibraryList::viewForHeader(plat::TableView& tabl
   else if (shortcut)
     icon = "gui/book_learn_all.png";
   double left = 10;
-  if (auto image = Image::named(icon); shortcut && image) {
+  if (auto image = shortcut ? Image::named(icon) : nullptr) {
     auto iconView = std::make_shared<ImageView>(image);
     iconView->setTag(kIconTag);
     iconView->setUserInteractionEnabled(false);

@@ -259,6 +259,9 @@ void WordsListViewCtrl::scrollViewDidScroll(plat::ScrollView& scroll) {
 // ---- Search
 
 void WordsListViewCtrl::scrollToTop(int64_t row) {
+  // A list read from the store may be longer than the rows counted when the screen opened.
+  if (row < 0 || rowCount() == 0) return;
+  row = std::min(row, rowCount() - 1);
   tableView_->scrollToRow({0, static_cast<int>(row)}, plat::TableViewScrollPosition::Top, false);
 }
 

@@ -3,7 +3,11 @@
 
 #include <algorithm>
 
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "platform/view/AlertView.h"
 #include "tests/books/BooksScreenFixture.h"
+#include "util/DebugNSObject.h"
 
 namespace {
 
@@ -152,6 +156,21 @@ TEST_F(WordListsLoad, SearchScrollsToTheTypedWordByPositionOrInMemory) {
   all.textField().setText("a");
   all.testFieldDidChange();
   EXPECT_EQ(topRow(all), 700);
+
+  // The whole library's learnt page searches the store's full learnt list; a word planned since
+  // the screen opened lies past its rows and moves nothing.
+  planWords(Words(words.begin() + 100, words.begin() + 130));
+  auto library = openBook(CallDB::WholeLibraryBookID);
+  showPage(*library, 3);
+  WordsListViewCtrl& learnt = *library->page(3);
+  learnt.textField().setText(words[120]);
+  learnt.testFieldDidChange();
+  EXPECT_EQ(topRow(learnt), 20);
+  EXPECT_EQ(visibleWords(learnt).front(), words[120]) << "its window was read on the way";
+  planWords({words[999]});
+  learnt.textField().setText(words[999]);
+  learnt.testFieldDidChange();
+  EXPECT_EQ(learnt.tableView().indexPathsForVisibleRows().back().row, 29);
 }
 
 TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
@@ -185,6 +204,25 @@ TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
   ASSERT_EQ(rows.size(), 30u);
   EXPECT_EQ(*library->allWords()[total - 40], rows.at(0).at(0).asString());
   EXPECT_FALSE(library->allWords()[total - 1]) << "the rows that went keep their markers";
+}
+
+TEST_F(WordListsLoad, TheSearchFieldTakesDeveloperCommandsOnlyInTestMode) {
+  addBook(kBook, "v", 1000);
+  auto screen = openBook(kBook);
+  WordsListViewCtrl& page = *screen->page(1);
+  const std::string before = db_->getPersonalValue("url");
+  page.textField().setText("http://127.0.0.1:9/");
+  page.closeKeyboard();
+  EXPECT_EQ(db_->getPersonalValue("url"), before);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  plat::files::writeFileAtomically(
+      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt"), "");
+  page.textField().setText("HTTP://127.0.0.1:9/");
+  page.closeKeyboard();
+  EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:9/");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
 }
 
 }  // namespace
