@@ -22,6 +22,10 @@ bool onTablet() {
 
 }  // namespace
 
+std::shared_ptr<HelpView> HelpView::initWithNibName(const std::string&) {
+  return std::make_shared<HelpView>();
+}
+
 HelpView::~HelpView() {
   if (scrollView_) scrollView_->setDelegate(nullptr);
 }
@@ -53,6 +57,9 @@ void HelpView::viewDidLoad() {
   pageCtl_->setCurrentPage(0);
   pageCtl_->setOpaque(false);
   pageCtl_->setBackgroundColor(Color::clear());
+  // Dots that show on the light pictures.
+  pageCtl_->setPageIndicatorTintColor(Color::rgb255(180, 196, 188));
+  pageCtl_->setCurrentPageIndicatorTintColor(Color::rgb255(46, 139, 87));
   pageCtl_->addTarget([this](Control&) { page_change(); }, kValueChanged);
   for (int i = 0; i < kPictureCount; ++i) {
     auto picture =

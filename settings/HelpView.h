@@ -20,6 +20,8 @@ class HelpView : public BaseViewController, public plat::ScrollViewDelegate {
   static constexpr int kStartButtonTag = 100;
 
   ~HelpView() override;
+  // The guide as the review screen makes it for the first start ("HelpView").
+  static std::shared_ptr<HelpView> initWithNibName(const std::string& nibName);
 
   // Both unset for the first-run guide.
   void setNavName(const std::string& name) { navName_ = name; }

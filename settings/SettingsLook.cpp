@@ -35,7 +35,8 @@ std::shared_ptr<TextField> editField(const Rect& frame, double cornerRadius) {
   field->setTextColor(Color::black());
   field->setFont(Font::boldSystem(15));
   field->setTextAlignment(TextAlignment::Center);
-  field->setBackground(guiimages::stretchable("gui/login_edit.png", 10, 10));
+  // Stretched from its centre, as the login form does with the same 11-point box.
+  field->setBackground(guiimages::stretchable("gui/login_edit.png", 5, 5));
   field->setCornerRadius(cornerRadius);
   field->setBorderStyle(TextBorderStyle::None);
   field->setKeyboardType(KeyboardType::NumberPad);

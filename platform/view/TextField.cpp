@@ -141,7 +141,12 @@ void TextField::drawRect(DrawContext& context, const Rect&) {
   context.save();
   context.clipToRect(area);
   context.setFillColor(showsPlaceholder ? kPlaceholder : textColor_);
-  layout.draw(context, {area.x, top});
+  // One clipped line is laid out unbounded, so the alignment is applied here.
+  double left = area.x;
+  const double spare = area.width - layout.size().width;
+  if (spare > 0 && alignment_ == TextAlignment::Center) left += spare / 2;
+  if (spare > 0 && alignment_ == TextAlignment::Right) left += spare;
+  layout.draw(context, {left, top});
   context.restore();
   if (editing_) {
     double x =

@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
       {"gui/setting_user", Color::rgb255(60, 130, 200), "我"},
       {"gui/setting_privilege", Color::rgb255(230, 150, 40), "特"},
       {"gui/learn_order", Color::rgb255(120, 100, 200), "序"},
-      {"gui/setting_rewords", Color::rgb255(46, 139, 87), "量"},
+      {"gui/setting_rewords", Color::rgb255(46, 139, 87), "日"},
       {"gui/setting_audio", Color::rgb255(220, 90, 90), "音"},
       {"gui/setting_time", Color::rgb255(40, 160, 170), "醒"},
       {"gui/setting_reviewtime", Color::rgb255(40, 140, 150), "时"},

@@ -8,6 +8,7 @@
 #include "settings/PrivilegeViewController.h"
 #include "settings/SettingsHooks.h"
 #include "settings/ShareFileViewController.h"
+#include "settings/VoicePackInstaller.h"
 #include "tests/stats/ScreenFixture.h"
 #include "tests/support/StandInServer.h"
 #include "ui/MyListAlerView.h"
@@ -133,6 +134,36 @@ TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
   EXPECT_TRUE(screen().errInfo()->isHidden());
   screen().didSelectRow(*screen().tableView(), {0, 0});
   EXPECT_EQ(personal("audio_file"), "pack.zip");
+}
+
+}  // namespace
+
+namespace {
+
+class VoicePackInstallerTest : public storetest::StoreTest {};
+
+TEST_F(VoicePackInstallerTest, OnlyAWholeArchiveReplacesThePackAndNothingHalfWrittenStays) {
+  const std::string name = "down_words_voices_1.zip";
+  const std::string target = files::join(AppHome::applicationSupportDir(), name);
+  const std::string cached = files::join(AppHome::cachesDir(), name);
+  const std::string first = testsupport::zipOneEntry("words_voices/a/a.mp3", "one");
+  const std::string second = testsupport::zipOneEntry("words_voices/b/b.mp3", "two");
+  ASSERT_TRUE(VoicePackInstaller::install(first, first.size(), name));
+  ASSERT_TRUE(VoicePackInstaller::install(second, 0, name));
+  EXPECT_EQ(files::readFile(target), second);
+  EXPECT_FALSE(files::exists(cached));
+
+  // Shorter than announced, or no archive: the installed pack stays.
+  EXPECT_FALSE(VoicePackInstaller::install(first, first.size() + 10, name));
+  EXPECT_FALSE(VoicePackInstaller::install("PK but no archive", 0, name));
+  EXPECT_EQ(files::readFile(target), second);
+  EXPECT_FALSE(files::exists(cached));
+
+  // A move that cannot happen (a folder in the way) fails and leaves no download behind.
+  files::remove(target);
+  files::createDirectories(files::join(target, "inside"));
+  EXPECT_FALSE(VoicePackInstaller::install(first, 0, name));
+  EXPECT_FALSE(files::exists(cached));
 }
 
 }  // namespace
