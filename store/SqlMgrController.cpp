@@ -270,9 +270,10 @@ void SqlMgrController::releaseIdle() {
 }
 
 void SqlMgrController::setWordTextKey(int wordId) {
-  plat::UserDefaults& defaults = plat::UserDefaults::standardUserDefaults();
-  defaults.setInteger("word_id", wordId);
-  defaults.synchronize();
+  // Kept in the defaults, which reach their file at their next synchronize: forcing the file to
+  // disk for every word shown would stall the screen that reads it, and every read sets the key
+  // again first.
+  plat::UserDefaults::standardUserDefaults().setInteger("word_id", wordId);
 }
 
 int SqlMgrController::wordTextKey() {
