@@ -267,6 +267,13 @@ void BaseWordViewController::viewDidLoad() {
     // The page scrolls clear of the paging buttons floating over its bottom corners.
     myScrollView_->setContentInset({0, 0, 50, 0});
   }
+  // The paging buttons float over the bottom corners of the page.
+  const double pagingTop = myScrollView_->frame().y + myScrollView_->frame().height - 50;
+  for (auto* button : {upWordBtn_.get(), downWordBtn_.get()}) {
+    Rect f = button->frame();
+    f.y = pagingTop;
+    button->setFrame(f);
+  }
 
   goodzjBgImage_->setImage(guiimages::stretchable("gui/help_text_down.png", 0, 10));
   acceptzjBtn_->setImage(named("gui/accept2_btn.png"));

@@ -1,4 +1,4 @@
-// Build-time maker of the word card's images: draws each
+// Build-time maker of the images of the word card and the review screen: draws each
 // one at scale 2 and writes it as "<bundle>/gui/<name>@2x.png". Usage: make_card_images <bundle>
 #include <cstdio>
 #include <functional>
@@ -109,6 +109,52 @@ void shareCard(DrawContext& c) {
   c.drawText("我的助记", {20, 20, 400, 20}, plat::Font::system(14));
 }
 
+// A rounded button face, stretched from its centre.
+std::function<void(DrawContext&)> rounded(Color fill) {
+  return [fill](DrawContext& c) {
+    c.setFillColor(fill);
+    c.beginPath();
+    c.addRoundedRect({0.5, 0.5, 20, 20}, 6);
+    c.fillPath();
+  };
+}
+
+// The backup button's icon: an arrow up into a cloud line.
+void backupIcon(DrawContext& c) {
+  c.setStrokeColor(Color::white());
+  c.setLineWidth(2);
+  c.strokeLine({10, 16}, {10, 4});
+  c.strokeLine({10, 4}, {5, 9});
+  c.strokeLine({10, 4}, {15, 9});
+  c.strokeLine({3, 18}, {17, 18});
+}
+
+// Today's-review icon: a calendar page with a tick.
+void todayIcon(DrawContext& c) {
+  c.setStrokeColor(Color::white());
+  c.setLineWidth(1.5);
+  c.strokeRect({3, 4, 14, 13});
+  c.strokeLine({3, 8}, {17, 8});
+  c.beginPath();
+  c.moveTo({6, 12.5});
+  c.lineTo({9, 15});
+  c.lineTo({14, 10});
+  c.strokePath();
+}
+
+// The notice panel: a white box with a green rim, stretched from its centre.
+void noticeBox(DrawContext& c) {
+  c.setFillColor(Color::white());
+  c.beginPath();
+  c.addRoundedRect({1, 1, 319, 299}, 10);
+  c.fillPath();
+  c.setStrokeColor(Color::rgb255(180, 220, 195));
+  c.setLineWidth(1.5);
+  c.beginPath();
+  c.addRoundedRect({1, 1, 319, 299}, 10);
+  c.strokePath();
+}
+
 bool write(const std::string& folder, const std::string& name, Size size,
            const std::function<void(DrawContext&)>& draw) {
   plat::ImageContext image(size, false, 2);
@@ -145,6 +191,20 @@ int main(int argc, char** argv) {
       write(folder, "up_word", {32, 32}, pager(true)) &&
       write(folder, "down_word", {32, 32}, pager(false)) &&
       write(folder, "help_text_down", {21, 21}, boxWithRim) &&
-      write(folder, "share3", {440, 280}, shareCard);
+      write(folder, "share3", {440, 280}, shareCard) &&
+      // The review screen's answer buttons (normal, and selected for a pending answer).
+      write(folder, "rs_btn_n", {21, 21}, rounded(kGreen)) &&
+      write(folder, "rs_btn_s", {21, 21}, rounded(Color::rgb255(30, 96, 62))) &&
+      write(folder, "mh_btn_n", {21, 21}, rounded(orange)) &&
+      write(folder, "mh_btn_s", {21, 21}, rounded(Color::rgb255(190, 100, 20))) &&
+      write(folder, "wj_btn_n", {21, 21}, rounded(Color::rgb255(222, 72, 60))) &&
+      write(folder, "wj_btn_s", {21, 21}, rounded(Color::rgb255(160, 40, 30))) &&
+      write(folder, "brs_btn_n", {21, 21}, rounded(Color::rgb255(120, 120, 200))) &&
+      write(folder, "brs_btn_s", {21, 21}, rounded(Color::rgb255(80, 80, 160))) &&
+      write(folder, "ad_bg", {321, 301}, noticeBox) &&
+      write(folder, "backup", {20, 20}, backupIcon) &&
+      write(folder, "today_re", {20, 20}, todayIcon) &&
+      write(folder, "ad_qd_nbtn", {80, 30}, pill(orange, "签到", {80, 30})) &&
+      write(folder, "ad_qd_sbtn", {80, 30}, pill(Color::rgb255(190, 100, 20), "签到", {80, 30}));
   return ok ? 0 : 1;
 }

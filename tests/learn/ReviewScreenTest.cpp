@@ -1,0 +1,203 @@
+// The review screen on the shipped learn.db, driven through the headless host as a learner does:
+// new words learnt and answered with each grade, re-tests, browsing back, a restart within the
+// study day, and the queue rebuilt after 03:00.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "learn/CardScreens.h"
+#include "learn/ReViewController.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "platform/draw/Image.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/view/NavigationController.h"
+#include "platform/view/TabBarController.h"
+#include "platform/view/Window.h"
+#include "store/CallDB.h"
+#include "tests/support/TempHome.h"
+#include "ui/MyAlerView.h"
+
+namespace {
+
+// 2023-11-15 10:00 in UTC+8.
+constexpr double kMorning = 1700013600.0;
+const std::vector<std::string> kNewWords = {"achieve", "support", "quiet", "close", "teacher"};
+
+class ReviewApp : public plat::ApplicationDelegate {
+ public:
+  std::shared_ptr<plat::Window> window;
+  std::shared_ptr<plat::TabBarController> tabs;
+  std::shared_ptr<ReViewController> review;
+
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window = std::make_shared<plat::Window>();
+    review = std::make_shared<ReViewController>();
+    std::vector<std::shared_ptr<plat::ViewController>> screens = {
+        std::make_shared<plat::NavigationController>(review)};
+    for (int i = 0; i < 3; ++i) screens.push_back(std::make_shared<plat::ViewController>());
+    tabs = std::make_shared<plat::TabBarController>();
+    tabs->setViewControllers(screens);
+    window->setRootViewController(tabs);
+    window->makeKeyAndVisible();
+    return true;
+  }
+};
+
+class ReviewScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = std::make_unique<testsupport::TempHome>();
+    plat::Bundle::setMainPath("");
+    plat::Image::clearNamedCache();
+    CardScreens::setPronouncer([](const std::string&, bool) {});
+    // The first-start guide has been seen.
+    CallDB::callDB()->UpdatePersonalValue("run_machine", "1");
+    launch(kMorning);
+  }
+  void TearDown() override {
+    quit();
+    CardScreens::setPronouncer(nullptr);
+    home_.reset();
+  }
+
+  void launch(double time) {
+    app_ = std::make_shared<ReviewApp>();
+    plat::HeadlessHost::Options options;
+    options.startTime = time;
+    host_ = std::make_unique<plat::HeadlessHost>(app_, options);
+    host_->clock()->setZone(plat::TimeZone::fixed(8 * 3600));
+    ASSERT_TRUE(host_->launch());
+    host_->runUntilIdle();
+  }
+  void quit() {
+    if (!host_) return;
+    host_->advance(5);
+    app_.reset();
+    host_.reset();
+    plat::RunLoop::main().discardAllSources();
+    CallDB::Release_CallDB();
+  }
+
+  ReViewController& screen() { return *app_->review; }
+  std::string live() { return screen().queue().reallyName(); }
+  std::vector<std::string> queued() {
+    std::vector<std::string> words;
+    for (const P_Review& entry : screen().queue().ArrayReview()) words.push_back(entry.sWord);
+    return words;
+  }
+  // Reveals the word on screen and answers it with `grade` as the learner's fingers do.
+  void answer(int grade) {
+    ASSERT_TRUE(host_->tap(screen().showBtn())) << live();
+    ASSERT_FALSE(screen().answerButton(grade)->isHidden());
+    ASSERT_TRUE(host_->tap(screen().answerButton(grade)));
+  }
+
+  std::unique_ptr<testsupport::TempHome> home_;
+  std::shared_ptr<ReviewApp> app_;
+  std::unique_ptr<plat::HeadlessHost> host_;
+};
+
+TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNextDay) {
+  EXPECT_FALSE(screen().infoLabel()->isHidden());
+  EXPECT_EQ(screen().infoLabel()->text(), plat::localized("review_eg7", "InfoPlist"));
+  EXPECT_TRUE(screen().backupDataBtn()->isHidden()) << "nothing planned: no backup";
+
+  for (const std::string& word : kNewWords)
+    CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
+  ReViewController::addNewWordFinish(kNewWords);
+  host_->runUntilIdle();
+  EXPECT_EQ(screen().queue().ReviewState(), ReviewQueue::kStateLearn);
+  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().title(), "学习中");
+  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().badgeValue(), "5");
+  EXPECT_FALSE(screen().showBtn()->isHidden());
+  EXPECT_EQ(screen().wordView()->view()->alpha(), 0) << "the meaning waits for the reveal";
+  EXPECT_FALSE(screen().deleteWordBtn()->isHidden()) << "a word never tested can be removed";
+
+  // Each new word answered once: know, fuzzy, don't know, know, fuzzy.
+  std::map<std::string, int> grades;
+  for (int grade : {2, 3, 4, 2, 3}) {
+    const std::string word = live();
+    answer(grade);
+    grades[word] = grade;
+    if (grades.size() == 1) {
+      EXPECT_EQ(screen().wordView()->view()->alpha(), 0) << "the next word is hidden again";
+    }
+  }
+  ASSERT_EQ(grades.size(), 5u) << "five different words came first";
+  // The weak answers come back as re-tests; the known words do not.
+  const std::vector<std::string> retests = queued();
+  for (const auto& [word, grade] : grades) {
+    const bool back = std::count(retests.begin(), retests.end(), word) > 0;
+    EXPECT_EQ(back, grade != 2) << word;
+  }
+
+  // Browsing back to the last answer, still pending, and changing it.
+  const std::string last = screen().queue().finishWords().back();
+  ASSERT_FALSE(screen().upWordBtn()->isHidden());
+  ASSERT_TRUE(host_->tap(screen().upWordBtn()));
+  EXPECT_EQ(screen().wordBtn()->currentTitle(), last);
+  EXPECT_EQ(screen().remindLabel()->text(), plat::localized("review_eg2", "InfoPlist"));
+  EXPECT_TRUE(screen().deleteWordBtn()->isHidden()) << "only the live word can be removed";
+  ASSERT_TRUE(host_->tap(screen().answerButton(2)));
+  EXPECT_EQ(screen().queue().WaitSaveWord()->grade, 2);
+  const std::vector<std::string> afterChange = queued();
+  EXPECT_EQ(std::count(afterChange.begin(), afterChange.end(), last), 0) << "known now: no re-test";
+  ASSERT_FALSE(screen().returnReviewBtn()->isHidden());
+  // Further back, an older answer can only be looked at.
+  ASSERT_TRUE(host_->tap(screen().wordView()->upWordBtn()));
+  EXPECT_TRUE(screen().answerButton(3)->isHidden());
+  ASSERT_TRUE(host_->tap(screen().returnReviewBtn()));
+  const std::string liveBefore = live();
+  EXPECT_EQ(screen().wordBtn()->currentTitle(), liveBefore);
+  EXPECT_FALSE(screen().showBtn()->isHidden());
+
+  // The app goes to the background and is started again within the study day: the queue resumes.
+  const std::vector<std::string> before = queued();
+  ReViewController::closeProgram();
+  quit();
+  launch(kMorning + 3600);
+  EXPECT_EQ(queued(), before);
+  EXPECT_EQ(live(), liveBefore);
+  EXPECT_FALSE(CallDB::callDB()->GetStudyLog(last)[size_t(0)].isNull());
+
+  // Past 03:00 the next day the queue is rebuilt from the words now due.
+  host_->clock()->set(kMorning + 17 * 3600 + 60);  // 03:01 on the 16th
+  ReViewController::downDataFinish();
+  host_->runUntilIdle();
+  EXPECT_EQ(screen().queue().ReviewState(), ReviewQueue::kStateReview);
+  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().title(), "复习中");
+  const std::vector<std::string> due = queued();
+  ASSERT_FALSE(due.empty());
+  EXPECT_TRUE(screen().queue().finishWords().empty()) << "yesterday's answers are not browsed";
+  for (const std::string& word : due) EXPECT_TRUE(grades.count(word)) << word;
+}
+
+TEST_F(ReviewScreen, ARemovalThatFailsLeavesTheWordAndSaysSo) {
+  CallDB::callDB()->InsertStudyWord("achieve", int64_t(kMorning - plat::kReferenceDateOffset));
+  ReViewController::addNewWordFinish({"achieve"});
+  host_->runUntilIdle();
+  ASSERT_EQ(live(), "achieve");
+  ASSERT_FALSE(screen().deleteWordBtn()->isHidden());
+
+  // The store refuses to write: the removal is rolled back.
+  CallDB* store = CallDB::callDB();
+  store->sql_update("PRAGMA query_only = 1", "", plat::Value::array());
+  screen().delete_word();
+  store->sql_update("PRAGMA query_only = 0", "", plat::Value::array());
+  EXPECT_EQ(queued(), (std::vector<std::string>{"achieve"}));
+  EXPECT_EQ(live(), "achieve");
+  host_->advance(0.8);  // the message fades in
+  auto* bubble = MyAlerView::sharedAler()->viewWithTag(MyAlerView::kLabelTag);
+  EXPECT_EQ(bubble->displayedText().substr(0, 12),
+            plat::localized("review_eg9", "InfoPlist").substr(0, 12));
+
+  screen().delete_word();
+  EXPECT_TRUE(queued().empty());
+  EXPECT_TRUE(CallDB::callDB()->GetStudyLog("achieve").size() == 0);
+  EXPECT_FALSE(screen().infoLabel()->isHidden());
+}
+
+}  // namespace
