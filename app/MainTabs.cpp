@@ -5,7 +5,8 @@
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
 #include "learn/CardScreens.h"
-#include "online/OnlineScreens.h"
+#include "learn/ReViewController.h"
+#include "learn/ReviewScreenHooks.h"
 #include "platform/view/NavigationController.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
@@ -15,8 +16,9 @@ namespace MainTabs {
 
 namespace {
 
-// What the account, backup and sync code tells the screens that exist.
-class MainOnlineScreens : public OnlineScreens {
+// What the account, backup and sync code tells the screens that exist: the review screen's
+// parts, and the word-book tab's.
+class MainOnlineScreens : public ReviewScreenHooks::Online {
  public:
   void cleardata_learn() override { LearnViewController::cleardata_learn(); }
 };
@@ -24,7 +26,9 @@ class MainOnlineScreens : public OnlineScreens {
 }  // namespace
 
 std::shared_ptr<plat::ViewController> makeReviewTab() {
-  return PlaceholderScreen::tab("复习");
+  auto nav = std::make_shared<plat::NavigationController>(std::make_shared<ReViewController>());
+  nav->tabBarItem().setTitle("复习/学习");
+  return nav;
 }
 
 std::shared_ptr<plat::ViewController> makeBooksTab() {
@@ -62,13 +66,15 @@ std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
 }
 
 void installScreenHooks(ScreenHooks& hooks) {
-  // The review screen, the word-book tab and the excellent-mnemonic list join here as they come,
-  // e.g. hooks.reviewCloseProgram = &ReViewController::closeProgram;
+  // The word-book tab and the excellent-mnemonic list join here as they come.
+  hooks.reviewCloseProgram = &ReViewController::closeProgram;
+  hooks.reviewDownDataFinish = &ReViewController::downDataFinish;
+  hooks.reviewRefreshADInfo = &ReViewController::refreshADInfo;
   hooks.booksCloseProgram = &LearnViewController::closeProgram;
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
   static MainOnlineScreens onlineScreens;
-  OnlineScreens::install(&onlineScreens);
+  ReviewScreenHooks::install(onlineScreens);
 }
 
 }  // namespace MainTabs

@@ -15,6 +15,8 @@ void AppTest::SetUp() {
   server_ = std::make_unique<testsupport::LoopbackHttpServer>(
       [](const testsupport::ServerRequest&) { return testsupport::ServerReply::text("{}", 404); });
   db_->UpdatePersonalValue("url", server_->url(""));
+  // The first-start guide over the review screen has been seen.
+  db_->UpdatePersonalValue("run_machine", "1");
   CheckVersion::setLookupBase(server_->url(""));
 }
 

@@ -1,0 +1,45 @@
+#include "learn/ReviewScreenHooks.h"
+
+#include "books/ReviewPlanHooks.h"
+#include "learn/ReViewController.h"
+#include "store/StoreHooks.h"
+
+namespace ReviewScreenHooks {
+namespace {
+
+class Store : public StoreHooks {
+ public:
+  void refreshMsgNum(int count) override { ReViewController::refreshMsgNum(count); }
+};
+
+class Plan : public ReviewPlanHooks {
+ public:
+  void addNewWordFinish(const std::vector<std::string>& words) override {
+    ReViewController::addNewWordFinish(words);
+  }
+  void deleteWordFinish(const std::string& word) override {
+    ReViewController::deleteWordFinish(word);
+  }
+};
+
+}  // namespace
+
+void Online::closeProgram() {
+  ReViewController::closeProgram();
+}
+void Online::downDataFinish() {
+  ReViewController::downDataFinish();
+}
+void Online::refreshADInfo() {
+  ReViewController::refreshADInfo();
+}
+
+void install(Online& online) {
+  static Store store;
+  static Plan plan;
+  StoreHooks::install(&store);
+  ReviewPlanHooks::install(&plan);
+  OnlineScreens::install(&online);
+}
+
+}  // namespace ReviewScreenHooks
