@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "platform/draw/HtmlDocument.h"
 #include "platform/draw/Image.h"
 #include "platform/draw/TextLayout.h"
+#include "tests/support/TempHome.h"
 
 namespace {
 
@@ -31,9 +33,13 @@ double ourHeight(const std::string& body) {
 
 // The browser's page height, or -1 when the browser cannot run here.
 double browserHeight(const std::string& body) {
-  const std::string dir = ::testing::TempDir();
-  const std::string html = dir + "linebreak.html";
-  const std::string png = dir + "linebreak.png";
+  // A folder of this run's own: other runs of the test may be going on beside it.
+  static const struct Folder {
+    std::string path = testsupport::makeTempDir("vocab-linebreak");
+    ~Folder() { std::filesystem::remove_all(path); }
+  } dir;
+  const std::string html = dir.path + "/linebreak.html";
+  const std::string png = dir.path + "/linebreak.png";
   std::ofstream(html) << page(body);
   std::remove(png.c_str());
   const std::string command = "QT_QPA_PLATFORM=offscreen wkhtmltoimage -q --width " +
