@@ -55,6 +55,15 @@ std::shared_ptr<plat::ViewController> makeSettingsTab() {
       settings->tabBarItem().setBadgeValue(count >= 1 ? std::to_string(count) : "");
   };
   hooks.cleardata_learn = &LearnViewController::cleardata_learn;
+  // The review screen's operations, as the application delegate holds them.
+  hooks.closeProgram = [] {
+    if (AppDelegate* app = AppDelegate::shared())
+      ScreenHooks::call(app->screenHooks().reviewCloseProgram);
+  };
+  hooks.downDataFinish = [] {
+    if (AppDelegate* app = AppDelegate::shared())
+      ScreenHooks::call(app->screenHooks().reviewDownDataFinish);
+  };
   hooks.topViewState = [](bool on) {
     if (AppDelegate* app = AppDelegate::shared()) app->TopViewState(on);
   };

@@ -64,6 +64,16 @@ void SetViewController::loadView() {
   tableView_->setDataSource(this);
   tableView_->setTableDelegate(this);
   root->addSubview(tableView_);
+  // Under the last section: the way to the zip files of the Documents folder.
+  auto footer = std::make_shared<View>(Rect{0, 0, root->bounds().width, 44});
+  auto files = Button::create(ButtonType::Custom, {0, 4, root->bounds().width, 36});
+  files->setTitle(localized("文件管理"));
+  files->setTitleColor(Color::rgb255(57, 156, 102));
+  files->titleLabel().setFont(Font::system(14));
+  files->setAutoresizingMask(kFlexibleWidth);
+  files->addTarget([this](Control&) { audioFile(); }, kTouchUpInside);
+  footer->addSubview(files);
+  tableView_->setTableFooterView(footer);
   // Shown while a field is edited; ends the editing.
   closeKeyboard_ = Button::create(ButtonType::Custom, root->bounds());
   closeKeyboard_->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);

@@ -134,6 +134,17 @@ TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
   EXPECT_TRUE(screen().errInfo()->isHidden());
   screen().didSelectRow(*screen().tableView(), {0, 0});
   EXPECT_EQ(personal("audio_file"), "pack.zip");
+
+  // Deleting the last archive keeps edit mode and its "完成" button.
+  screen().enterEditMode();
+  screen().commitEditingStyle(*screen().tableView(), TableViewCellEditingStyle::Delete, {0, 0});
+  EXPECT_TRUE(screen().cellArray().empty());
+  EXPECT_FALSE(files::exists(files::join(docs, "pack.zip")));
+  EXPECT_TRUE(files::exists(files::join(docs, "PACK.ZIP")));
+  auto* done =
+      dynamic_cast<Button*>(screen().navigationItem().rightBarButtonItem()->customView().get());
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(done->currentTitle(), "完成");
 }
 
 }  // namespace

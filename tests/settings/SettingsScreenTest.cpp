@@ -10,6 +10,7 @@
 #include "settings/HtmlViewController.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
+#include "settings/ShareFileViewController.h"
 #include "store/MyDate.h"
 #include "tests/stats/ScreenFixture.h"
 #include "tests/support/StandInServer.h"
@@ -83,6 +84,12 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   EXPECT_EQ(table().numberOfRows(3), 2);
   EXPECT_EQ(cell(0, 0)->accessoryType(), TableViewCellAccessory::None);
   writeScreen("settings_guest.png");
+  // The file list is reached from under the table.
+  screen().tableView()->scrollToRow({5, 0}, TableViewScrollPosition::Top, false);
+  settle();
+  ASSERT_TRUE(host_->tap(host_->findButton(localized("文件管理"))));
+  settle();
+  EXPECT_NE(dynamic_cast<ShareFileViewController*>(top()), nullptr);
   host_.reset();
 
   personal("account", "learner");
@@ -191,6 +198,27 @@ TEST_F(SettingsScreenTest, WithoutAnAccountTheSheetOnlyExplainsAndClearingStaysL
   EXPECT_EQ(personal("rememberNum"), "");
   EXPECT_EQ(shownMessage(), localized("alermsg_eg100"));
   EXPECT_EQ(calls_, "reload;");
+}
+
+TEST_F(SettingsScreenTest, WithAnAccountBackupAndSyncStartOnlyWhenThereIsSomethingToDo) {
+  testsupport::StandInServer server;
+  server.addAccount("learner", "secret1");
+  personal("url", server.base());
+  personal("account", "learner");
+  personal("password", "e52d98c459819a11775936d8dfbb7929");
+  db_->sqlMgr().RecordExec("update Var_Config set vc_uNeedSync = 1");
+  open();
+  chooseBackup(0);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg14"));
+  EXPECT_EQ(server.count("synchronize_up.php"), 0);
+
+  studyThree();
+  chooseBackup(0);
+  EXPECT_EQ(calls_, "close;");
+  ASSERT_NE(screen().dataBackup(), nullptr);
+  waitFor([&] { return !personal("nLastSynTime").empty(); });
+  EXPECT_EQ(server.account("learner")->lastSynId, 1);
+  EXPECT_NE(cell(4, 0)->detailTextLabel()->text().find("0分钟"), std::string::npos);
 }
 
 TEST_F(SettingsScreenTest, AFailingDeletionRollsBackAndSaysSo) {
