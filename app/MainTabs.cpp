@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/PlaceholderScreen.h"
+#include "app/TabIcons.h"
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
 #include "learn/CardScreens.h"
@@ -71,7 +72,13 @@ std::shared_ptr<plat::ViewController> makeSettingsTab() {
 }
 
 std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
-  return {makeReviewTab(), makeBooksTab(), makeStatisticsTab(), makeSettingsTab()};
+  std::vector<std::shared_ptr<plat::ViewController>> tabs = {
+      makeReviewTab(), makeBooksTab(), makeStatisticsTab(), makeSettingsTab()};
+  // The icons belong to the tab bar, whichever screen a tab shows.
+  const std::shared_ptr<plat::Image> icons[] = {TabIcons::review(), TabIcons::books(),
+                                                TabIcons::statistics(), TabIcons::settings()};
+  for (size_t i = 0; i < tabs.size(); ++i) tabs[i]->tabBarItem().setImage(icons[i]);
+  return tabs;
 }
 
 void installScreenHooks(ScreenHooks& hooks) {
