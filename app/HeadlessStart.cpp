@@ -3,14 +3,17 @@
 #include <cstdio>
 
 #include "platform/base/AppHome.h"
+#include "platform/base/Clock.h"
 #include "platform/base/Files.h"
 #include "platform/host/HeadlessHost.h"
 
 namespace HeadlessStart {
 
 int run(std::shared_ptr<plat::ApplicationDelegate> delegate) {
+  // Time stands at the moment of the start, so that launching settles however slow the machine
+  // is (with time running, timers could keep falling due while the launch works through them).
   plat::HeadlessHost::Options options;
-  options.virtualClock = false;
+  options.startTime = plat::RealClock().now();
   plat::HeadlessHost host(std::move(delegate), options);
   host.launch();
   const std::string path = plat::files::join(plat::AppHome::home(), kPictureName);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
@@ -185,8 +186,16 @@ bool WindowHost::displayAvailable() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   if ((!x11 || !*x11) && (!wayland || !*wayland)) return false;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  const bool any = SDL_GetNumVideoDisplays() > 0;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "window: the display does not answer: %s\n", SDL_GetError());
+    return false;
+  }
+  // Without the named display SDL can fall back to a driver that shows nothing (offscreen,
+  // the console's); only a desktop's window counts.
+  const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  const bool any = (driver == "x11" || driver == "wayland") && SDL_GetNumVideoDisplays() > 0;
+  if (!any)
+    std::fprintf(stderr, "window: no desktop display (video driver \"%s\")\n", driver.c_str());
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return any;
 }

@@ -69,7 +69,7 @@ int ProgramProcess::terminate(double seconds) {
 }
 
 int ProgramProcess::wait(double seconds) {
-  if (pid_ <= 0) return -1;
+  if (pid_ <= 0) return exitStatus_;
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   int status = 0;
   while (waitpid(pid_, &status, WNOHANG) == 0) {
@@ -77,7 +77,8 @@ int ProgramProcess::wait(double seconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   pid_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return exitStatus_;
 }
 
 }  // namespace apptest

@@ -30,6 +30,7 @@ class ProgramProcess {
  private:
   std::string folder_;
   pid_t pid_ = -1;
+  int exitStatus_ = -1;  // once it ended
 };
 
 }  // namespace apptest

@@ -91,7 +91,7 @@ class ProgramInWindow : public Program {
 TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
   start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}});
-  window_ = desktop_.waitForWindow("vocab", 60);
+  window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
   frame_ = desktop_.geometry(window_);
   EXPECT_NEAR(frame_.height / frame_.width, kPhoneHeight / kPhoneWidth, 0.01)

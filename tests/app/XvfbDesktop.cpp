@@ -153,9 +153,10 @@ std::string XvfbDesktop::run(const std::string& command) const {
   return out;
 }
 
-std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double seconds) const {
+std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double seconds,
+                                       const std::function<bool()>& gaveUp) const {
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < until) {
+  while (std::chrono::steady_clock::now() < until && !(gaveUp && gaveUp())) {
     std::istringstream ids(run("xdotool search --onlyvisible --class " + windowClass));
     std::string id;
     if (ids >> id) return id;

@@ -3,6 +3,7 @@
 // take a picture of the screen).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,8 +43,10 @@ class XvfbDesktop {
   // Runs a command with DISPLAY set to this display; its standard output.
   std::string run(const std::string& command) const;
 
-  // The first window of the class, waiting up to `seconds`; "" when none came.
-  std::string waitForWindow(const std::string& windowClass, double seconds) const;
+  // The first window of the class, waiting up to `seconds` or until `gaveUp` says so; "" when
+  // none came.
+  std::string waitForWindow(const std::string& windowClass, double seconds,
+                            const std::function<bool()>& gaveUp = {}) const;
   // The window's frame on the screen, in pixels.
   plat::Rect geometry(const std::string& window) const;
   void click(const std::string& window, int x, int y) const;
