@@ -2,6 +2,8 @@
 // the clean-up and the day logs, and a failing statement leaves nothing of the refresh behind.
 #include <gtest/gtest.h>
 
+#include "online/CheckVersion.h"
+#include "platform/base/RunLoop.h"
 #include "store/MyDate.h"
 #include "tests/app/AppFixture.h"
 
@@ -22,7 +24,8 @@ class DailyRefresh : public AppTest {
 };
 
 TEST_F(DailyRefresh, OnlyTheFirstActivationOfAStudyDayRebuildsChecksAndRefreshes) {
-  launch();  // 2023-11-15 10:00
+  db_->UpdatePersonalValue("CheckUpdateTime", "");  // the version check is due every day
+  launch();                                         // 2023-11-15 10:00
   EXPECT_EQ(calls("downDataFinish"), 1);
   EXPECT_EQ(lastReviewDay(), MyDate::studyDayId());
   ASSERT_TRUE(server_->waitForRequests(1));
@@ -49,6 +52,8 @@ TEST_F(DailyRefresh, OnlyTheFirstActivationOfAStudyDayRebuildsChecksAndRefreshes
   EXPECT_EQ(reminderRecords(), 0) << "yesterday's record goes";
   ASSERT_TRUE(server_->waitForRequests(2));
   EXPECT_EQ(versionLookups(), 2u);
+  EXPECT_TRUE(plat::RunLoop::main().runUntil(
+      [this] { return app_->checkVersion()->networkQueue()->operations().empty(); }));
 }
 
 TEST_F(DailyRefresh, AFailedStatementRollsTheWholeRefreshBack) {
