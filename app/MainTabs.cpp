@@ -1,7 +1,6 @@
 #include "app/MainTabs.h"
 
 #include "app/AppDelegate.h"
-#include "app/PlaceholderScreen.h"
 #include "app/TabIcons.h"
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
@@ -82,7 +81,7 @@ std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
 }
 
 void installScreenHooks(ScreenHooks& hooks) {
-  // The word-book tab and the excellent-mnemonic list join here as they come.
+  // The excellent-mnemonic list joins here when it comes (getExcellentMnemonic).
   hooks.reviewCloseProgram = &ReViewController::closeProgram;
   hooks.reviewDownDataFinish = &ReViewController::downDataFinish;
   hooks.reviewRefreshADInfo = &ReViewController::refreshADInfo;

@@ -1,7 +1,6 @@
 // The main interface: the tab bar's four screens in order (review, word books, statistics,
 // settings), each made by its own factory, and the screens' class operations that the application
-// delegate calls. A screen that is not part of the application yet is a placeholder; wiring a
-// real one in changes its factory's one line.
+// delegate calls.
 #pragma once
 
 #include <memory>

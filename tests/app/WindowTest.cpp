@@ -9,8 +9,11 @@
 #include <memory>
 #include <thread>
 
+#include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/draw/Image.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XvfbDesktop.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -55,6 +58,18 @@ class Program : public ::testing::Test {
 
 class ProgramInWindow : public Program {
  protected:
+  // The learner has planned words in the program's home before its first start.
+  void planWords(const std::vector<std::string>& words) {
+    plat::AppHome::setHome(folder_ + "/home");
+    plat::AppHome::ensureFolders();
+    CallDB* store = CallDB::callDB();
+    ASSERT_TRUE(store->isOpen());
+    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
+    for (const std::string& word : words) store->InsertStudyWord(word, now - 60);
+    CallDB::Release_CallDB();
+    plat::AppHome::setHome("");
+  }
+
   // A rectangle of the phone's screen (points) in screen pixels.
   struct Region {
     int x, y, w, h;
@@ -90,6 +105,7 @@ class ProgramInWindow : public Program {
 
 TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+  planWords({"achieve", "support", "quiet", "close", "teacher"});
   start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}});
   window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
@@ -109,6 +125,22 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
       shotWhen([&](const ScreenShot& s) { return changed(*first, s, review) > 0.005; }, 10);
   ASSERT_TRUE(before) << "the guide made way for the review screen\n" << program_->log();
   before->writePNG(picturePath("window-first-screen.png"));
+
+  // The first new word waits for the reveal; then the answer buttons show under its meaning.
+  const Region card = region(0, 120, 320, 200), answers = region(10, 447, 300, 46);
+  tap(160, 306);  // the reveal button
+  std::optional<ScreenShot> revealed =
+      shotWhen([&](const ScreenShot& s) { return changed(*before, s, answers) > 0.01; }, 10);
+  ASSERT_TRUE(revealed) << "the answer buttons came\n" << program_->log();
+  revealed->writePNG(picturePath("window-revealed.png"));
+  EXPECT_GT(changed(*before, *revealed, card), 0.01) << "the meaning shows";
+  tap(57, 470);  // "know"
+  std::optional<ScreenShot> next =
+      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, answers) > 0.01; }, 10);
+  ASSERT_TRUE(next) << "the next word came\n" << program_->log();
+  next->writePNG(picturePath("window-next-word.png"));
+  EXPECT_GT(changed(*revealed, *next, card), 0.01);
+  before = next;
 
   tap(120, 543);  // the word-book tab
   std::optional<ScreenShot> after =
