@@ -183,6 +183,7 @@ void LearnViewController::keyboardShow(const plat::Value& info) {
       Rect strip = tabbar_->frame();
       strip.y -= kStripHeight;
       tabbar_->setFrame(strip);
+      tabbar_->setAlpha(0);  // what would stay under the status bar goes too
       Rect area = ScrollView_->frame();
       area.y -= kStripHeight;
       ScrollView_->setFrame(area);
@@ -198,6 +199,7 @@ void LearnViewController::keyboardHide(const plat::Value&) {
       Rect strip = tabbar_->frame();
       strip.y += kStripHeight;
       tabbar_->setFrame(strip);
+      tabbar_->setAlpha(1);
       Rect area = ScrollView_->frame();
       area.y += kStripHeight;
       ScrollView_->setFrame(area);

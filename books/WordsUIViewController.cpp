@@ -6,6 +6,7 @@
 
 #include "books/NavBarItems.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/Device.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Utf.h"
 #include "platform/view/Animation.h"
@@ -198,6 +199,34 @@ void WordsUIViewController::viewDidAppear(bool) {
 
 void WordsUIViewController::viewWillDisappear(bool) {
   plat::NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+// ---- Rotation: phones stay upright; a tablet keeps the page it showed when it began turning.
+
+namespace {
+int pageBeforeRotation = 0;
+}
+
+bool WordsUIViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
+  return plat::Device::current().idiom == plat::DeviceIdiom::Tablet ||
+         o == plat::InterfaceOrientation::Portrait;
+}
+
+void WordsUIViewController::willRotateToInterfaceOrientation(plat::InterfaceOrientation, double) {
+  const double width = ScrollView_->bounds().width;
+  pageBeforeRotation = width > 0 ? static_cast<int>(ScrollView_->contentOffset().x / width) : 0;
+  isRotate_ = true;
+}
+
+void WordsUIViewController::willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation,
+                                                                      double) {
+  const plat::Size page = ScrollView_->bounds().size();
+  ScrollView_->setContentSize({page.width * kPageCount, page.height});
+  ScrollView_->setContentOffset({page.width * pageBeforeRotation, 0});
+}
+
+void WordsUIViewController::didRotateFromInterfaceOrientation(plat::InterfaceOrientation) {
+  isRotate_ = false;
 }
 
 // ---- Tabs and pages
@@ -447,13 +476,22 @@ void WordsUIViewController::keyboardShow(const plat::Value& info) {
     isAnimation_ = true;
     isEditState_ = true;
     ScrollView_->setScrollEnabled(false);
-    if (auto* nav = navigationController()) nav->setNavigationBarHidden(true, true);
+    // The bar goes first, so that the area's height below is the one the screen has without it.
+    if (auto* nav = navigationController(); nav && !isRotate_)
+      nav->setNavigationBarHidden(true, true);
     const double appHeight = plat::Screen::main().applicationFrame().height;
     scrollHeight_ = end.height - (appHeight - ScrollView_->frame().height);
+    if (isRotate_) {
+      Rect area = ScrollView_->frame();
+      area.height -= std::max(0.0, scrollHeight_);
+      ScrollView_->setFrame(area);
+      return;
+    }
     plat::Animation::animate(0.3, [this] {
       Rect strip = myTabbarView_->frame();
       strip.y -= kTabHeight;
       myTabbarView_->setFrame(strip);
+      myTabbarView_->setAlpha(0);  // what would stay under the status bar goes too
       Rect area = ScrollView_->frame();
       area.y -= kTabHeight;
       area.height -= std::max(0.0, scrollHeight_);
@@ -470,15 +508,22 @@ void WordsUIViewController::keyboardShow(const plat::Value& info) {
 
 void WordsUIViewController::keyboardHide(const plat::Value&) {
   if (!isEditState_) return;
+  const double regained = std::max(0.0, scrollHeight_);
+  scrollHeight_ = 0;
+  if (isRotate_) {
+    Rect area = ScrollView_->frame();
+    area.height += regained;
+    ScrollView_->setFrame(area);
+    return;
+  }
   isEditState_ = false;
   ScrollView_->setScrollEnabled(true);
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(false, isAnimation_);
-  const double regained = std::max(0.0, scrollHeight_);
-  scrollHeight_ = 0;
   plat::Animation::animate(0.3, [this, regained] {
     Rect strip = myTabbarView_->frame();
     strip.y += kTabHeight;
     myTabbarView_->setFrame(strip);
+    myTabbarView_->setAlpha(1);
     Rect area = ScrollView_->frame();
     area.y += kTabHeight;
     area.height += regained;

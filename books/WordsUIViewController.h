@@ -69,6 +69,10 @@ class WordsUIViewController : public BaseViewController,
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
+  void willRotateToInterfaceOrientation(plat::InterfaceOrientation, double) override;
+  void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
+  void didRotateFromInterfaceOrientation(plat::InterfaceOrientation) override;
 
   // ---- Tabs and pages
   void selectTabBtn(int index) override;
@@ -218,6 +222,7 @@ class WordsUIViewController : public BaseViewController,
   bool isSort_ = true;
   bool isLoadData_ = false;
   bool isEditState_ = false;
+  bool isRotate_ = false;
   double scrollHeight_ = 0;
   bool isOpenDictionary_ = false;
   int64_t currentWordLocal_ = 0;

@@ -11,6 +11,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
 #include "settings/HtmlViewController.h"
 #include "tests/books/BooksScreenFixture.h"
 #include "tests/support/FixtureWords.h"
@@ -186,6 +187,25 @@ TEST_F(TextPage, TheHelpPageOpensFromTheFilesScreen) {
   ASSERT_NE(help, nullptr);
   EXPECT_EQ(help->htmlName(), "wen_ben.html");
   EXPECT_NE(help->webView().displayedText().find("300KB"), std::string::npos);
+}
+
+TEST_F(TextPage, TypingMovesTheStripAwayAndKeepsTheTextAboveTheKeyboard) {
+  auto tab = showTab();
+  tab->selectTabBtn(1);
+  host_->advance(1);
+  ASSERT_TRUE(host_->tap(&tab->learnView().mwords()));
+  host_->advance(1);
+  EXPECT_FALSE(tab->scrollView().isScrollEnabled()) << "the pages do not swipe while typing";
+  host_->type("The night train leaves at eleven.");
+  host_->advance(1);
+  MyTextView& text = tab->learnView().mwords();
+  const plat::Rect area = text.convertRectTo(text.bounds(), nullptr);
+  EXPECT_LE(area.y + area.height, plat::Keyboard::frame().y + 6) << "the frame's margin at most";
+  render("text_typing");
+  text.resignFirstResponder();
+  host_->advance(1);
+  EXPECT_TRUE(tab->scrollView().isScrollEnabled());
+  EXPECT_EQ(tab->tabbar().frame().y, 0);
 }
 
 }  // namespace

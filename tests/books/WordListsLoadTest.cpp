@@ -6,6 +6,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
 #include "tests/books/BooksScreenFixture.h"
 #include "util/DebugNSObject.h"
 
@@ -223,6 +224,29 @@ TEST_F(WordListsLoad, TheSearchFieldTakesDeveloperCommandsOnlyInTestMode) {
   EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:9/");
   ASSERT_NE(host_->visibleAlert(), nullptr);
   EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
+}
+
+TEST_F(WordListsLoad, EditingTheSearchFieldMakesRoomForTheKeyboardAndGivesItBack) {
+  addBook(kBook, "k", 1000);
+  auto screen = openBook(kBook);
+  const plat::Rect area = screen->scrollView().frame();
+  ASSERT_TRUE(host_->tap(&screen->page(1)->textField()));
+  host_->advance(1);
+  EXPECT_TRUE(app_->bookNav->isNavigationBarHidden());
+  EXPECT_FALSE(screen->scrollView().isScrollEnabled()) << "no paging while typing";
+  EXPECT_LT(screen->tabbar().frame().y, 0) << "the strip moved out of sight";
+  const plat::Rect shown =
+      screen->scrollView().convertRectTo(screen->scrollView().bounds(), nullptr);
+  EXPECT_LE(shown.y + shown.height, plat::Keyboard::frame().y + 1)
+      << "the list ends above the keys";
+  host_->type("k5");
+  host_->advance(1);
+  render("search_typing");
+  host_->pressReturn();
+  host_->advance(1);
+  EXPECT_FALSE(app_->bookNav->isNavigationBarHidden());
+  EXPECT_TRUE(screen->scrollView().isScrollEnabled());
+  EXPECT_EQ(screen->scrollView().frame(), area);
 }
 
 }  // namespace
