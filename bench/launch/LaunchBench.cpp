@@ -17,6 +17,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/host/HeadlessHost.h"
 #include "store/CallDB.h"
+#include "store/MyDate.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string shippedDatabase() {
 }
 
 // A temporary app home for the run, removed at exit, in which the app has run once already (the
-// database copied, the study day's first refresh done), as on a learner's phone.
+// database copied, words planned, the study day's first refresh done), as on a learner's phone.
 void prepareHome() {
   static const bool ready = [] {
     static std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
@@ -39,6 +40,13 @@ void prepareHome() {
       fs::remove_all(home, ignored);
     });
     CheckVersion::setLookupBase("http://127.0.0.1:9");  // nothing leaves the machine
+    // A learner with the day's new words planned and the first-start guide seen: the first
+    // frame shows a word.
+    CallDB* store = CallDB::callDB();
+    store->UpdatePersonalValue("run_machine", "1");
+    plat::Value words = store->getOrderWords();
+    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
+    for (size_t i = 0; i < words.size(); ++i) store->InsertStudyWord(words[i].asString(), now);
     plat::HeadlessHost host(std::make_shared<AppDelegate>());
     host.launch();
     return true;

@@ -22,12 +22,17 @@ bool hidesBar(const ViewController* tab) {
 // Draws the image's shape filled with `color`, as the bar shows its icons.
 void drawTinted(DrawContext& context, const Image& image, const Rect& rect, const Color& color) {
   cairo_t* cr = context.cairo();
+  // The group is as large as the clip: clipped to the icon it stays icon-sized.
+  cairo_save(cr);
+  cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr);
   cairo_push_group(cr);
   context.drawImage(image, rect);
   cairo_pattern_t* shape = cairo_pop_group(cr);
   cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
   cairo_mask(cr, shape);
   cairo_pattern_destroy(shape);
+  cairo_restore(cr);
 }
 
 }  // namespace
