@@ -262,6 +262,8 @@ void BaseWordViewController::viewDidLoad() {
   if (isEmbedded()) {
     const Rect app = plat::Screen::main().applicationFrame();
     view()->setFrame({0, 0, app.width, app.height});
+    // The embedding screen's view starts as large and shrinks under its bars: so does the page.
+    view()->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
     myScrollView_->setFrame(scrollframe_);
   } else {
     // The page scrolls clear of the paging buttons floating over its bottom corners.

@@ -1,5 +1,7 @@
 #include "learn/ReViewController.h"
 
+#include <cmath>
+
 #include "learn/AudioControl.h"
 #include "learn/ReviewScreens.h"
 #include "learn/TextTemplate.h"
@@ -133,7 +135,8 @@ void ReViewController::buildInterface() {
 
   // The answer buttons along the bottom; grade 1 is never offered.
   const double buttonTop = h - 72;
-  const double buttonWidth = (w - 40) / 3;
+  // Whole points: the stretched faces would show seams at fractional edges.
+  const double buttonWidth = std::floor((w - 40) / 3);
   answerButtons_.push_back(plat::Button::create(plat::ButtonType::Custom, {10, buttonTop, 0, 46}));
   const char* titles[] = {"认识", "模糊", "忘记"};
   for (int i = 0; i < 3; ++i) {

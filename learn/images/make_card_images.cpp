@@ -114,7 +114,7 @@ std::function<void(DrawContext&)> rounded(Color fill) {
   return [fill](DrawContext& c) {
     c.setFillColor(fill);
     c.beginPath();
-    c.addRoundedRect({0.5, 0.5, 20, 20}, 6);
+    c.addRoundedRect({0, 0, 21, 21}, 6);
     c.fillPath();
   };
 }
