@@ -7,7 +7,9 @@
 #include "learn/CardScreens.h"
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreenHooks.h"
+#include "learn/ReviewScreens.h"
 #include "platform/view/NavigationController.h"
+#include "settings/HelpView.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
 #include "stats/StatisticsListController.h"
@@ -88,6 +90,8 @@ void installScreenHooks(ScreenHooks& hooks) {
   hooks.booksCloseProgram = &LearnViewController::closeProgram;
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
+  // The first start shows the picture guide.
+  ReviewScreens::setHelpGuideMaker([] { return HelpView::initWithNibName("HelpView"); });
   static MainOnlineScreens onlineScreens;
   ReviewScreenHooks::install(onlineScreens);
 }

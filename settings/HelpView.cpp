@@ -32,7 +32,8 @@ HelpView::~HelpView() {
 
 void HelpView::loadView() {
   auto root = std::make_shared<View>(Screen::main().applicationFrame());
-  root->setBackgroundColor(Color::white());
+  // The pictures' own paper colour, so a picture fitted by width meets no white bands.
+  root->setBackgroundColor(Color::rgb255(245, 251, 246));
   root->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
   const Rect bounds = root->bounds();
   scrollView_ = std::make_shared<ScrollView>(bounds);

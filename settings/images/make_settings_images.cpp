@@ -108,8 +108,8 @@ std::function<void(DrawContext&)> arrow(bool forward) {
 }
 
 void startButton(DrawContext& c) {
-  roundedBox(c, {0.5, 0.5, 159, 49}, 10, Color::rgb255(240, 130, 40));
-  centred(c, "开始背单词", {0.5, 0.5, 159, 49}, Font::boldSystem(20), Color::white());
+  roundedBox(c, {0.5, 0.5, 119, 49}, 10, Color::rgb255(240, 130, 40));
+  centred(c, "开始学习", {0.5, 0.5, 119, 49}, Font::boldSystem(20), Color::white());
 }
 
 void sharePicture(DrawContext& c) {
@@ -141,6 +141,11 @@ std::function<void(DrawContext&)> guide(GuidePage page, int number) {
     for (const std::string& line : page.lines) {
       c.setFillColor(kInk);
       y += c.drawText(line, {32, y, 256, 80}, Font::system(17)).height + 14;
+    }
+    // The start button of the last picture stands left of the middle, 60 points from the bottom.
+    if (number == 5) {
+      c.setFillColor(Color::rgb255(120, 130, 130));
+      c.drawText("← 点按钮开始", {182, 409}, Font::system(15));
     }
   };
 }
@@ -220,7 +225,7 @@ int main(int argc, char** argv) {
        write(b, "gui/down_btn", {60, 27}, downloadButton) &&
        write(b, "gui/web_back", {30, 44}, arrow(false)) &&
        write(b, "gui/web_up", {30, 44}, arrow(true)) &&
-       write(b, "gui/open_pro", {160, 50}, startButton) &&
+       write(b, "gui/open_pro", {120, 50}, startButton) &&
        write(b, "gui/share2", {320, 180}, sharePicture);
   return ok ? 0 : 1;
 }

@@ -80,9 +80,32 @@ TEST_F(GuideTest, FirstRunGuidePagesAndEndsWhenSwipedPastTheLastPicture) {
   EXPECT_EQ(guide.pageCtl()->currentPage(), 2);
   EXPECT_EQ(personal("run_machine"), "0");
 
+  // Only the first-run guide has the start button on its last picture.
+  View* last = guide.scrollView()->viewWithTag(HelpView::kFirstPictureTag + 4);
+  ASSERT_NE(last, nullptr);
+  EXPECT_NE(last->viewWithTag(HelpView::kStartButtonTag), nullptr);
+
   guide.scrollViewWillBeginDragging(*guide.scrollView());
   guide.scrollView()->setContentOffset({4.25 * W, 0});
   EXPECT_EQ(personal("run_machine"), "1");
+}
+
+TEST_F(GuideTest, FromTheHelpListTheGuideNeitherEndsBySwipingNorRecordsAnything) {
+  personal("run_machine", "0");
+  open();
+  auto listed = std::make_shared<HelpView>();
+  listed->setNavName("图片向导");
+  listed->setParentName("帮助");
+  app_->nav->pushViewController(listed, false);
+  settle();
+  const double W = listed->scrollView()->bounds().width;
+  View* last = listed->scrollView()->viewWithTag(HelpView::kFirstPictureTag + 4);
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->viewWithTag(HelpView::kStartButtonTag), nullptr);
+  listed->scrollViewWillBeginDragging(*listed->scrollView());
+  listed->scrollView()->setContentOffset({4.25 * W, 0});
+  EXPECT_EQ(personal("run_machine"), "0");
+  EXPECT_EQ(top(), listed.get());
 }
 
 }  // namespace
