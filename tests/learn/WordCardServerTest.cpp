@@ -102,13 +102,13 @@ TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
   EXPECT_NE(card->section(1).page->displayedText().find("我的采纳"), std::string::npos);
 
   ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; }));
-  waitForReplies(0.6);
+  EXPECT_TRUE(plat::RunLoop::main().runUntil([this] { return value("accept_count") == "5"; }))
+      << "the reply's server values are kept";
   const std::string expected = ApiRequest::queryAddress(
       "accept_mnemonic.php",
       ApiRequest::parameters("accept_mnemonic.php", {{"mnemonic_id", plat::Value(77)}}));
   EXPECT_EQ(server_->url(lastTarget()), expected);
   EXPECT_NE(lastTarget().find("mnemonic_id=77&c_type=ios"), std::string::npos);
-  EXPECT_EQ(value("accept_count"), "5") << "the reply's server values are kept";
 
   ASSERT_TRUE(host_->tap(card->acceptzjBtn()));
   ASSERT_TRUE(host_->pressAlertButton("分享"));
