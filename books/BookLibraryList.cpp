@@ -183,6 +183,8 @@ std::shared_ptr<plat::TableViewCell> BookLibraryList::cellForRow(plat::TableView
     background->setFrame(cell->bounds());
     background->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
     cell->insertSubview(background, 0);
+    // Drawn as a view, so that the row's background image does not cover it.
+    cell->setAccessoryView(std::make_shared<ImageView>(Image::named("gui/next.png")));
   }
   cell->setAccessoryType(TableViewCellAccessory::DisclosureIndicator);
   Section& section = sectionArray_[static_cast<size_t>(ip.section)];

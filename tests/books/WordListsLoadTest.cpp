@@ -26,6 +26,7 @@ class WordListsLoad : public BooksScreenTest {};
 TEST_F(WordListsLoad, ABookOfTwelveHundredWordsLoadsAllFourListsAndRendersEach) {
   const Words words = addBook(kBook, "w", 1200);
   planWords({words[3], words[7], words[1100]});
+  setRecord(words[1100], daysFromNow(-1), daysFromNow(10), 2);  // answered: its schedule shows
   setNeed(20);
   auto screen = openBook(kBook);
 
@@ -56,6 +57,9 @@ TEST_F(WordListsLoad, ABookOfTwelveHundredWordsLoadsAllFourListsAndRendersEach) 
     render(std::string("lists_") + names[page]);
   }
   EXPECT_EQ(visibleWords(*screen->page(2)), (Words{words[0], words[2]}));
+  auto* scheduled = static_cast<MyButton*>(
+      screen->page(3)->tableView().cellForRow({0, 2})->contentView().viewWithTag(2));
+  EXPECT_FALSE(scheduled->isEnabled()) << "an answered word shows its schedule, not removal";
 }
 
 TEST_F(WordListsLoad, ChangingTheOrderWhileTheLoaderRunsYieldsTheNewOrder) {
