@@ -23,6 +23,7 @@ int main() {
     CheckVersion::setLookupBase(lookup);
   }
   auto delegate = std::make_shared<AppDelegate>();
-  if (plat::WindowHost::displayAvailable()) return plat::WindowHost(delegate).run();
+  plat::WindowHost window(delegate);
+  if (window.open()) return window.run();
   return HeadlessStart::run(delegate);
 }

@@ -182,35 +182,33 @@ WindowHost::WindowHost(std::shared_ptr<ApplicationDelegate> delegate)
 
 WindowHost::~WindowHost() = default;
 
-bool WindowHost::displayAvailable() {
+bool WindowHost::open() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   if ((!x11 || !*x11) && (!wayland || !*wayland)) return false;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  RunLoop::setMainThread();
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "window: the display does not answer: %s\n", SDL_GetError());
     return false;
   }
-  // Without the named display SDL can fall back to a driver that shows nothing (offscreen,
-  // the console's); only a desktop's window counts.
+  // Without the named display SDL falls back to a driver that shows nothing (offscreen, the
+  // console's); only a desktop's window counts.
   const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-  const bool any = (driver == "x11" || driver == "wayland") && SDL_GetNumVideoDisplays() > 0;
-  if (!any)
+  if (driver != "x11" && driver != "wayland") {
     std::fprintf(stderr, "window: no desktop display (video driver \"%s\")\n", driver.c_str());
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return any;
-}
-
-int WindowHost::run(const Value& launchOptions) {
-  RunLoop::setMainThread();
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "window: %s\n", SDL_GetError());
-    return 1;
+    SDL_Quit();
+    return false;
   }
   impl_ = std::make_unique<Impl>();
   if (!impl_->open()) {
     impl_.reset();
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int WindowHost::run(const Value& launchOptions) {
+  if (!impl_) return 1;
   Application& app = Application::shared();
   app.setDelegate(delegate_);
   app.launch(launchOptions);

@@ -19,11 +19,12 @@ class WindowHost {
   WindowHost(const WindowHost&) = delete;
   WindowHost& operator=(const WindowHost&) = delete;
 
-  // Whether a window can be opened here: a display is named and its video system starts.
-  static bool displayAvailable();
+  // Opens the window on the desktop's display (DISPLAY or WAYLAND_DISPLAY); false, with the
+  // reason on stderr, when no display is named or it does not answer.
+  bool open();
 
-  // Opens the window, launches the application and runs until the window is closed; returns the
-  // process's exit code.
+  // Launches the application in the opened window and runs until the window is closed; returns
+  // the process's exit code.
   int run(const Value& launchOptions = {});
 
   struct Impl;
