@@ -141,6 +141,13 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_TRUE(revealed) << "the answer buttons came\n" << program_->log();
   revealed->writePNG(picturePath("window-revealed.png"));
   EXPECT_GT(changed(*before, *revealed, card), 0.01) << "the meaning shows";
+  // The wheel scrolls the card under the pointer.
+  desktop_.wheelDown(window_, int(160 * frame_.width / kPhoneWidth),
+                     int(250 * frame_.height / kPhoneHeight), 3);
+  std::optional<ScreenShot> scrolled =
+      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01; }, 10);
+  ASSERT_TRUE(scrolled) << "the card scrolled\n" << program_->log();
+  scrolled->writePNG(picturePath("window-scrolled.png"));
   tap(57, 470);  // "know"
   std::optional<ScreenShot> next =
       shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, answers) > 0.01; }, 10);

@@ -187,6 +187,11 @@ void XvfbDesktop::click(const std::string& window, int x, int y) const {
       " click 1");
 }
 
+void XvfbDesktop::wheelDown(const std::string& window, int x, int y, int notches) const {
+  run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+      " click --repeat " + std::to_string(notches) + " 5");
+}
+
 std::optional<ScreenShot> XvfbDesktop::screenShot() const {
   const std::string path = folder_ + "/screen.xwd";
   run("xwd -root -silent -out " + path);

@@ -50,6 +50,8 @@ class XvfbDesktop {
   // The window's frame on the screen, in pixels.
   plat::Rect geometry(const std::string& window) const;
   void click(const std::string& window, int x, int y) const;
+  // Turns the wheel down by `notches` with the pointer at (x, y) of the window.
+  void wheelDown(const std::string& window, int x, int y, int notches) const;
   std::optional<ScreenShot> screenShot() const;
 
  private:
