@@ -1,0 +1,43 @@
+// A fresh analytics context for one test: its own virtual clock, counting random source, settings
+// file, caches and shared-identifier folders in a temporary home, fixed device values, and the
+// printed lines collected.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "analytics/AnalyticsContext.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/VirtualTime.h"
+
+class AnalyticsFixture : public ::testing::Test {
+ protected:
+  AnalyticsFixture();
+  ~AnalyticsFixture() override;
+
+  // Replaces the context by a new one over the same folders and settings file, as a relaunch.
+  void relaunch();
+  std::vector<std::string> printed();
+  bool printedLine(const std::string& line);
+  plat::UserDefaults& settings() { return context_->settings(); }
+  AnalyticsContext& context() { return *context_; }
+
+  testsupport::TempHome home_;
+  testsupport::VirtualTime time_;
+  std::shared_ptr<AnalyticsDeviceValues> device_;
+  std::shared_ptr<AnalyticsEndpoints> endpoints_;
+  std::map<std::string, std::string> info_;
+  std::string udidDir_;
+  uint32_t nextRandom_ = 1;
+
+ private:
+  std::shared_ptr<AnalyticsContext> makeContext();
+
+  std::shared_ptr<AnalyticsContext> context_;
+  std::mutex printedMutex_;
+  std::vector<std::string> printed_;
+};
