@@ -3,10 +3,12 @@
 #include "analytics/ANUtil.h"
 #include "analytics/AnalyticsConfig.h"
 #include "analytics/AnalyticsContext.h"
+#include "analytics/AnalyticsCrash.h"
 #include "analytics/AnalyticsImprint.h"
 #include "analytics/AnalyticsLog.h"
 #include "analytics/AnalyticsState.h"
 #include "analytics/AnalyticsTexts.h"
+#include "platform/base/NotificationCenter.h"
 
 namespace {
 
@@ -213,6 +215,27 @@ std::string AnalyticsApp::description() {
 
 void AnalyticsApp::setCrashReportEnabled(bool on) {
   auto& app = sharedInstance();
-  std::lock_guard lock(app.mutex_);
-  app.crashReportEnabled_ = on;
+  bool install = false, remove = false;
+  {
+    std::lock_guard lock(app.mutex_);
+    app.crashReportEnabled_ = on;
+    install = on && !app.appCrashedHandlerInstalled_;
+    remove = !on && app.appCrashedHandlerInstalled_;
+    if (install) app.appCrashedHandlerInstalled_ = true;
+    if (remove) app.appCrashedHandlerInstalled_ = false;
+  }
+  auto& core = AnalyticsContext::current().state().core;
+  auto& center = plat::NotificationCenter::defaultCenter();
+  if (install) {
+    AnalyticsCrashCatcher::installUncaughtExceptionHandler();
+    std::weak_ptr<AnalyticsContext> context = AnalyticsContext::currentShared();
+    center.addObserver(&core, kAnalyticsCrashCatchNotification, nullptr,
+                       [context](const plat::Notification& n) {
+                         auto owner = context.lock();
+                         if (owner) owner->state().core.saveCrashInfo(n.userInfo);
+                       });
+  } else if (remove) {
+    // The process-wide handlers stay: later crashes run them but record nothing.
+    center.removeObserver(&core, kAnalyticsCrashCatchNotification, nullptr);
+  }
 }

@@ -2,11 +2,15 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "analytics/ANSharedUDID.h"
 #include "analytics/AnalyticsApp.h"
+#include "analytics/AnalyticsInternal.h"
+#include "analytics/AnalyticsJob.h"
+#include "analytics/AnalyticsSession.h"
 
 class AnalyticsContext;
 
@@ -17,6 +21,15 @@ class AnalyticsState {
 
   AnalyticsApp app;
   SharedUDIDCache sharedUdid;
-  // Reads one value of the stored server settings.
+  AnalyticsJob job;
+  AnalyticsLocation location;
+  AnalyticsSession session;
+  AnalyticsInternal core;
+  std::mutex dispatchMutex;  // orders the hand-over of events to the main thread
+
+  // Parts that later layers install: the stored server settings' lookup, the envelope maker
+  // (true when an envelope file was written) and the send policy.
   std::function<std::optional<std::string>(const std::string&)> imprintLookup;
+  std::function<bool()> makeEnvelope;
+  std::function<void(int)> sendPolicy;
 };

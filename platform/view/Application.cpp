@@ -39,12 +39,14 @@ void Application::becomeActive() {
   if (state_ == ApplicationState::Active) return;
   state_ = ApplicationState::Active;
   if (delegate_) delegate_->didBecomeActive(*this);
+  NotificationCenter::defaultCenter().post(kApplicationDidBecomeActiveNotification, this);
 }
 
 void Application::resignActive() {
   if (state_ != ApplicationState::Active) return;
   state_ = ApplicationState::Inactive;
   if (delegate_) delegate_->willResignActive(*this);
+  NotificationCenter::defaultCenter().post(kApplicationWillResignActiveNotification, this);
 }
 
 void Application::enterBackground() {
@@ -63,6 +65,7 @@ void Application::enterForeground() {
 
 void Application::terminate() {
   if (delegate_) delegate_->willTerminate(*this);
+  NotificationCenter::defaultCenter().post(kApplicationWillTerminateNotification, this);
 }
 
 void Application::receiveMemoryWarning() {

@@ -52,6 +52,13 @@ class ApplicationDelegate {
 
 inline const std::string kApplicationDidReceiveMemoryWarningNotification =
     "UIApplicationDidReceiveMemoryWarningNotification";
+// Lifecycle notifications, posted after the delegate was told.
+inline const std::string kApplicationDidBecomeActiveNotification =
+    "UIApplicationDidBecomeActiveNotification";
+inline const std::string kApplicationWillResignActiveNotification =
+    "UIApplicationWillResignActiveNotification";
+inline const std::string kApplicationWillTerminateNotification =
+    "UIApplicationWillTerminateNotification";
 
 class Application {
  public:

@@ -1,0 +1,25 @@
+// The send policy's state: the back-off level, the delays and whether an upload job runs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+class AnalyticsJob {
+ public:
+  static AnalyticsJob& sharedInstance();
+
+  // Asks whether an upload is due; trigger 0 is a launch, 1 a new record.
+  static void preparePerformJob(int trigger);
+
+  int defcon() const { return defcon_.load(); }
+  void setDefcon(int level) { defcon_.store(level); }
+  uint32_t latency_sdk() const { return latencySdk_.load(); }
+  void setLatency_sdk(uint32_t seconds) { latencySdk_.store(seconds); }
+  bool jobRunning() const { return jobRunning_.load(); }
+  void setJobRunning(bool running) { jobRunning_.store(running); }
+
+ private:
+  std::atomic<int> defcon_{0};
+  std::atomic<uint32_t> latencySdk_{0};
+  std::atomic<bool> jobRunning_{false};
+};

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+#include <thread>
+
+#include "analytics/AnalyticsCrash.h"
+#include "tests/analytics/AnalyticsCoreFixture.h"
+
+namespace {
+
+class AnalyticsCrashes : public AnalyticsCoreFixture {
+ protected:
+  // Runs `crash` in a forked child that started the analytics with crash reports on; returns the
+  // signal that ended the child.
+  int crashInChild(const std::function<void()>& crash) {
+    settings().synchronize();
+    pid_t child = fork();
+    if (child == 0) {
+      Analytics::startWithAppkey("4f5a6b7c8d9e0f1a2b3c4d5e");
+      time_.runUntilIdle();
+      Analytics::event("before-crash");
+      time_.runUntilIdle();
+      crash();
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  }
+  // The next launch: the crash report and the crashed session are read back.
+  const ANError* nextLaunchReport() {
+    relaunch();
+    start();
+    if (core().errors.size() != 1) return nullptr;
+    return static_cast<const ANError*>(core().errors[0].get());
+  }
+};
+
+TEST_F(AnalyticsCrashes, SignalOnTheMainThreadIsWrittenStraightToDisk) {
+  EXPECT_EQ(crashInChild([] { raise(SIGSEGV); }), SIGSEGV);
+  const ANError* report = nextLaunchReport();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->context.rfind("Application received signal SIGSEGV\n(null)\n((\n\t0x", 0), 0u);
+  EXPECT_NE(report->context.find("\n\ndSYM UUID: "), std::string::npos);
+  EXPECT_NE(report->context.find("\nBinary Image: analytics_tests\n"), std::string::npos);
+  EXPECT_EQ(core().terminates.size(), 1u);
+}
+
+TEST_F(AnalyticsCrashes, SignalOnAnotherThreadIsHandedToTheMainThread) {
+  EXPECT_EQ(crashInChild([] {
+              std::thread([] { raise(SIGBUS); }).detach();
+              plat::RunLoop::main().runUntil([] { return false; }, 10);
+            }),
+            SIGBUS);
+  const ANError* report = nextLaunchReport();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->context.rfind("Application received signal SIGBUS", 0), 0u);
+  EXPECT_NE(report->context.find("\nCPU Type: x86_64\n"), std::string::npos);
+  // The main thread ended the session and kept the event.
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"before-crash"});
+}
+
+TEST_F(AnalyticsCrashes, UncaughtExceptionBecomesAReport) {
+  EXPECT_EQ(crashInChild(
+                [] { std::thread([] { throw std::runtime_error("word list broken"); }).join(); }),
+            SIGABRT);
+  const ANError* report = nextLaunchReport();
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->context.rfind("word list broken\n(null)\n((", 0), 0u);
+  EXPECT_NE(report->context.find("\nSlide Address: 0x"), std::string::npos);
+}
+
+TEST(AnalyticsCrashText, ImageDescriptionParts) {
+  const uint8_t bytes[16] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
+                             0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+  EXPECT_EQ(AnalyticsCrashCatcher::formatBinaryUuid(bytes), "00112233-4455-6677-8899-AABBCCDDEEFF");
+  plat::Value info = AnalyticsCrashCatcher::describeExecutable();
+  EXPECT_EQ(info["image_name"].asString(), "analytics_tests");
+  EXPECT_EQ(info["image_base_address"].asString().size(), 18u);
+  EXPECT_EQ(info["binary_uuid"].asString().size(), 36u);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "analytics/AnalyticsConfig.h"
+#include "platform/base/Files.h"
+#include "platform/base/NotificationCenter.h"
+#include "tests/analytics/AnalyticsCoreFixture.h"
+
+namespace {
+
+class AnalyticsSessions : public AnalyticsCoreFixture {
+ protected:
+  void post(const std::string& name) {
+    plat::NotificationCenter::defaultCenter().post(name);
+    time_.runUntilIdle();
+  }
+  const ANTerminate& lastSession() {
+    return static_cast<const ANTerminate&>(*core().terminates.back());
+  }
+};
+
+TEST_F(AnalyticsSessions, EventsBeforeTheFirstSessionWaitForIt) {
+  Analytics::event("early");
+  time_.runUntilIdle();
+  EXPECT_EQ(core().tmpContainer.size(), 1u);
+  start();
+  EXPECT_TRUE(core().tmpContainer.empty());
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"early"});
+}
+
+TEST_F(AnalyticsSessions, DurationsPagesAndLocationOfASession) {
+  start();
+  std::string first = core().sessionID;
+  Analytics::setLatitude(0, 116.4);
+  Analytics::setLatitude(39.9, 116.4);
+  Analytics::logPageView("review", 30);
+  time_.advance(7201);
+  Analytics::setBackgroundTaskEnabled(false);  // the session ends at once
+  post(kAppWillResignActiveNotification);
+  // Ending the session wrote the cache and emptied the core.
+  EXPECT_TRUE(core().terminates.empty());
+  EXPECT_TRUE(plat::files::exists(AnalyticsInternal::cacheFilePath()));
+
+  post(kAppDidBecomeActiveNotification);
+  EXPECT_NE(core().sessionID, first);
+  ASSERT_EQ(core().terminates.size(), 1u);
+  EXPECT_EQ(lastSession().session_id, first);
+  EXPECT_EQ(lastSession().duration, 3600);
+  EXPECT_EQ(lastSession().pageViews, (std::vector<std::pair<std::string, int>>{{"review", 30}}));
+  EXPECT_EQ(lastSession().gps_time, static_cast<int64_t>(time_.now() - 7201) * 1000);
+  EXPECT_DOUBLE_EQ(lastSession().latitude, 39.9);
+
+  time_.advance(7200);
+  post(kAppWillResignActiveNotification);
+  post(kAppDidBecomeActiveNotification);
+  EXPECT_EQ(lastSession().duration, 7200);
+  EXPECT_FALSE(lastSession().hasGPSInfo());
+}
+
+TEST_F(AnalyticsSessions, SignInSplitsTheSessionOnlyForANewAccount) {
+  start();
+  std::string first = core().sessionID;
+  Analytics::profileSignInWithPUID(std::string(65, 'p'));
+  Analytics::profileSignInWithPUID("learner", "weibo");
+  time_.runUntilIdle();
+  ASSERT_EQ(core().terminates.size(), 1u);
+  EXPECT_EQ(lastSession().session_id, first);
+  EXPECT_NE(core().sessionID, first);
+  EXPECT_EQ(AnalyticsConfig::configureWithKey("ANProfilePUID").asString(), "learner");
+
+  Analytics::profileSignInWithPUID("learner", "weibo");
+  time_.runUntilIdle();
+  EXPECT_EQ(core().terminates.size(), 1u);
+  Analytics::profileSignOff();
+  Analytics::profileSignOff();
+  time_.runUntilIdle();
+  EXPECT_EQ(core().terminates.size(), 2u);
+  EXPECT_FALSE(AnalyticsConfig::hasKey("ANProfilePUID"));
+}
+
+TEST_F(AnalyticsSessions, RecordsSurviveARestartAndTermination) {
+  start();
+  Analytics::event("answered");
+  Analytics::event_attributes("lesson", plat::Value::dictionary({{"unit", "3"}}));
+  time_.runUntilIdle();
+  // Quitting writes the cache too, so nothing held in memory is lost.
+  post(kAppWillTerminateNotification);
+  relaunch();
+  start();
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"answered"});
+  EXPECT_EQ(core().ekv.size(), 1u);
+  EXPECT_EQ(core().terminates.size(), 1u);
+  // A cache is read once.
+  EXPECT_FALSE(plat::files::exists(AnalyticsInternal::cacheFilePath()));
+}
+
+TEST_F(AnalyticsSessions, CachedCrashReportsFollowTheApplicationVersion) {
+  start();
+  auto cacheOneError = [this](const std::string& writtenBy) {
+    auto report = std::make_shared<ANError>();
+    report->context = "report";
+    core().errors.push_back(report);
+    AnalyticsConfig::setConfigure(writtenBy, "ANAppVersion");
+    core().saveAndCleanCache();
+  };
+  cacheOneError("1.0b");
+  info_["CFBundleVersion"] = "1.0B";
+  relaunch();
+  start();
+  EXPECT_EQ(core().errors.size(), 1u);
+
+  cacheOneError("1.0b");
+  info_["CFBundleVersion"] = "1.1";
+  relaunch();
+  start();
+  EXPECT_TRUE(core().errors.empty());
+}
+
+}  // namespace
