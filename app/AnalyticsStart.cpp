@@ -1,4 +1,9 @@
 #include "app/AnalyticsStart.h"
 
-// The analytics component is not part of the application yet: nothing is recorded.
-void startAnalytics() {}
+#include "analytics/Analytics.h"
+
+// The endpoints come from the bundle's info values and the environment (see the README); with
+// none configured the records stay on disk and nothing is sent.
+void startAnalytics() {
+  Analytics::startWithAppkey(kAnalyticsAppKey);
+}
