@@ -15,10 +15,11 @@ plat::Value AnalyticsConfig::configureWithKey(const std::string& key) {
   return store().objectForKey(key);
 }
 
-void AnalyticsConfig::setConfigure(const plat::Value& value, const std::string& key) {
+void AnalyticsConfig::setConfigure(const plat::Value& value, const std::string& key,
+                                   bool synchronize) {
   if (value.isNull() || ANUtil::isEmptyString(key)) return;
   store().setObject(key, value);
-  store().synchronize();
+  if (synchronize) store().synchronize();
 }
 
 void AnalyticsConfig::removeConfigureWithKey(const std::string& key) {

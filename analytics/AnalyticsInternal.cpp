@@ -3,13 +3,25 @@
 #include "analytics/ANUtil.h"
 #include "analytics/AnalyticsConfig.h"
 #include "analytics/AnalyticsContext.h"
+#include "analytics/AnalyticsEnvelope.h"
 #include "analytics/AnalyticsImprint.h"
 #include "analytics/AnalyticsJob.h"
 #include "analytics/AnalyticsLog.h"
 #include "analytics/AnalyticsSession.h"
 #include "analytics/AnalyticsState.h"
 #include "analytics/AnalyticsTexts.h"
+#include "analytics/AnalyticsUtility.h"
+#include "platform/base/Files.h"
 #include "platform/base/NotificationCenter.h"
+
+namespace {
+
+constexpr uint64_t kLargestEnvelopeFile = 262144;
+constexpr uint64_t kSmallestEnvelopeFile = 10;
+constexpr int64_t kOldestEnvelopeFile = 1209600;
+constexpr size_t kFilesPerJob = 10;
+
+}  // namespace
 
 AnalyticsInternal::AnalyticsInternal() {
   sendLogQueue.setMaxConcurrentOperationCount(1);
@@ -133,8 +145,8 @@ bool AnalyticsInternal::hasJob() const {
 }
 
 bool AnalyticsInternal::generateEnvelopeFile() {
-  auto& make = AnalyticsContext::current().state().makeEnvelope;
-  if (!make || !make()) return false;
+  // The records count as sent only once their envelope file is written.
+  if (!AnalyticsEnvelope::sharedInstance().makeEnvelopeData()) return false;
   AnalyticsConfig::accumulateCount(static_cast<int64_t>(events.size() + ekv.size()),
                                    "anPeriodEvtCount");
   removeCacheData();
@@ -191,4 +203,37 @@ void AnalyticsInternal::setErrorSupportInfo(const plat::Value& info) {
 plat::Value AnalyticsInternal::errorSupportInfo() const {
   std::lock_guard lock(supportInfoMutex_);
   return error_support_info_;
+}
+
+void AnalyticsInternal::validateEnvelopeFiles(std::vector<std::string>& paths) {
+  double now = AnalyticsContext::current().now();
+  std::vector<std::string> kept;
+  for (const std::string& path : paths) {
+    auto size = plat::files::fileSize(path);
+    if (!size) continue;
+    auto created = AnalyticsUtility::creationTime(path);
+    int64_t age = created ? static_cast<int64_t>(now - *created) : 0;
+    if (*size<kLargestEnvelopeFile&& * size> kSmallestEnvelopeFile && age <= kOldestEnvelopeFile) {
+      kept.push_back(path);
+    } else {
+      AnalyticsUtility::removeFile(path);
+    }
+  }
+  AnalyticsUtility::sortFileWithCreatedTime(kept);
+  paths = std::move(kept);
+}
+
+std::vector<std::string> AnalyticsInternal::prepareJobFiles() {
+  std::vector<std::string> files = AnalyticsUtility::envelopeFiles();
+  validateEnvelopeFiles(files);
+  if (files.empty() && (hasJob() || !AnalyticsConfig::hasKey("anActivateMsg"))) {
+    generateEnvelopeFile();
+    files = AnalyticsUtility::envelopeFiles();
+    validateEnvelopeFiles(files);
+  }
+  while (files.size() > kFilesPerJob) {
+    AnalyticsUtility::removeFile(files.front());
+    files.erase(files.begin());
+  }
+  return files;
 }

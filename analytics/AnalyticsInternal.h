@@ -42,6 +42,12 @@ class AnalyticsInternal {
   void setEventSessionID(ANBaseEvent& record);
   bool hasJob() const;
   bool generateEnvelopeFile();
+  // Keeps the envelope files that may still be sent (11 bytes up to 256 KiB, at most 14 days
+  // old; the others are deleted), oldest first.
+  void validateEnvelopeFiles(std::vector<std::string>& paths);
+  // The files of the next upload job: the ten newest valid ones (older ones are deleted); an
+  // envelope is made first when none waits and there are records or the first activation.
+  std::vector<std::string> prepareJobFiles();
   void removeCacheData();
   void removeSessions() { terminates.clear(); }
   void removeInstanceMsgs();

@@ -7,6 +7,7 @@
 #include "analytics/AnalyticsCrashFile.h"
 #include "analytics/AnalyticsInternal.h"
 #include "analytics/AnalyticsLog.h"
+#include "analytics/AnalyticsUtility.h"
 #include "platform/base/Files.h"
 #include "platform/base/ValueCoding.h"
 
@@ -49,13 +50,11 @@ bool sameVersion(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string AnalyticsInternal::cacheFilePath() {
-  return plat::files::join(AnalyticsContext::current().cachesDir(),
-                           "." + ANUtil::appPackageNameString() + "_analyticsCache.plist");
+  return AnalyticsUtility::cacheFilePath();
 }
 
 std::string AnalyticsInternal::crashFilePath() {
-  return plat::files::join(AnalyticsContext::current().cachesDir(),
-                           "." + ANUtil::appPackageNameString() + "_analyticsCrash.log");
+  return AnalyticsUtility::hiddenCacheFile("_analyticsCrash.log");
 }
 
 void AnalyticsInternal::archiveCacheToFile() {

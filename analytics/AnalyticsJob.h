@@ -15,11 +15,18 @@ class AnalyticsJob {
   void setDefcon(int level) { defcon_.store(level); }
   uint32_t latency_sdk() const { return latencySdk_.load(); }
   void setLatency_sdk(uint32_t seconds) { latencySdk_.store(seconds); }
+  // The delay the policy chose for the current upload, and whether it was a disguised one.
+  uint32_t latency() const { return latency_.load(); }
+  void setLatency(uint32_t seconds) { latency_.store(seconds); }
+  bool disguised() const { return disguised_.load(); }
+  void setDisguised(bool on) { disguised_.store(on); }
   bool jobRunning() const { return jobRunning_.load(); }
   void setJobRunning(bool running) { jobRunning_.store(running); }
 
  private:
   std::atomic<int> defcon_{0};
   std::atomic<uint32_t> latencySdk_{0};
+  std::atomic<uint32_t> latency_{0};
+  std::atomic<bool> disguised_{false};
   std::atomic<bool> jobRunning_{false};
 };

@@ -1,13 +1,19 @@
 #include "analytics/AnalyticsState.h"
 
 #include "analytics/AnalyticsContext.h"
-#include "analytics/AnalyticsImprint.h"
+#include "analytics/AnalyticsEnvelope.h"
+#include "analytics/AnalyticsThrift.h"
 
 AnalyticsState::AnalyticsState(AnalyticsContext& context) : app(context) {}
 
 AnalyticsState::~AnalyticsState() = default;
 
-std::optional<std::string> imprintValueWithKey(const std::string& key) {
-  auto& lookup = AnalyticsContext::current().state().imprintLookup;
-  return lookup ? lookup(key) : std::nullopt;
+AnalyticsThrift& AnalyticsState::thrift() {
+  if (!thrift_) thrift_ = std::make_unique<AnalyticsThrift>();
+  return *thrift_;
+}
+
+AnalyticsEnvelope& AnalyticsState::envelope() {
+  if (!envelope_) envelope_ = std::make_unique<AnalyticsEnvelope>();
+  return *envelope_;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,6 +14,8 @@
 #include "analytics/AnalyticsSession.h"
 
 class AnalyticsContext;
+class AnalyticsThrift;
+class AnalyticsEnvelope;
 
 class AnalyticsState {
  public:
@@ -27,9 +30,14 @@ class AnalyticsState {
   AnalyticsInternal core;
   std::mutex dispatchMutex;  // orders the hand-over of events to the main thread
 
-  // Parts that later layers install: the stored server settings' lookup, the envelope maker
-  // (true when an envelope file was written) and the send policy.
-  std::function<std::optional<std::string>(const std::string&)> imprintLookup;
-  std::function<bool()> makeEnvelope;
+  // The send policy; without one the records wait in memory and in the record cache.
   std::function<void(int)> sendPolicy;
+
+  // Made on first use, on the core's thread.
+  AnalyticsThrift& thrift();
+  AnalyticsEnvelope& envelope();
+
+ private:
+  std::unique_ptr<AnalyticsThrift> thrift_;
+  std::unique_ptr<AnalyticsEnvelope> envelope_;
 };

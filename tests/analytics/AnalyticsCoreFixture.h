@@ -2,6 +2,7 @@
 #pragma once
 
 #include "analytics/Analytics.h"
+#include "analytics/AnalyticsImprint.h"
 #include "analytics/AnalyticsInternal.h"
 #include "analytics/AnalyticsSession.h"
 #include "analytics/AnalyticsState.h"
@@ -16,13 +17,20 @@ class AnalyticsCoreFixture : public AnalyticsFixture {
   }
   AnalyticsInternal& core() { return AnalyticsInternal::sharedInstance(); }
   AnalyticsSession& session() { return AnalyticsSession::sharedInstance(); }
-  void setImprint(std::map<std::string, std::string> values) {
-    context().state().imprintLookup =
-        [values](const std::string& key) -> std::optional<std::string> {
-      auto it = values.find(key);
-      if (it == values.end()) return std::nullopt;
-      return it->second;
-    };
+  // Stores server settings as the log service would have sent them.
+  void setImprint(const std::map<std::string, std::string>& values) {
+    AT::Imprint imprint;
+    for (const auto& [key, value] : values) {
+      AT::ImprintValue entry;
+      entry.__set_value(value);
+      entry.__set_ts(1);
+      entry.__set_guid("g");
+      imprint.property[key] = entry;
+    }
+    imprint.__isset.property = true;
+    imprint.__set_version(1);
+    imprint.__set_checksum(generateImprintChecksum(imprint));
+    storeImprint(imprint);
   }
   std::vector<std::string> eventIds() {
     std::vector<std::string> ids;
