@@ -9,6 +9,7 @@
 #include "analytics/AnalyticsInternal.h"
 #include "analytics/AnalyticsJob.h"
 #include "analytics/AnalyticsLog.h"
+#include "analytics/AnalyticsOnlineConfig.h"
 #include "analytics/AnalyticsSession.h"
 #include "analytics/AnalyticsTexts.h"
 #include "platform/base/MainThread.h"
@@ -187,6 +188,18 @@ void Analytics::profileSignInWithPUID(const std::string& puid, const std::string
 
 void Analytics::profileSignOff() {
   AnalyticsSession::profileSignOff();
+}
+
+void Analytics::updateOnlineConfig() {
+  AnalyticsOnlineConfig::sharedInstance().updateOnlineConfig();
+}
+
+std::optional<std::string> Analytics::getConfigParams(const std::string& key) {
+  return AnalyticsOnlineConfig::sharedInstance().onlineConfigWithKey(key);
+}
+
+plat::Value Analytics::getConfigParams() {
+  return AnalyticsOnlineConfig::sharedInstance().onlineConfig();
 }
 
 plat::Value Analytics::getAdURL() {

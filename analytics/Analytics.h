@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/base/Value.h"
@@ -55,6 +56,10 @@ class Analytics {
   static void profileSignInWithPUID(const std::string& puid);
   static void profileSignInWithPUID(const std::string& puid, const std::string& provider);
   static void profileSignOff();
+
+  static void updateOnlineConfig();
+  static std::optional<std::string> getConfigParams(const std::string& key);
+  static plat::Value getConfigParams();
 
   static plat::Value getAdURL();  // withdrawn: always null
 };

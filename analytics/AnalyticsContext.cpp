@@ -92,9 +92,12 @@ AnalyticsContext::AnalyticsContext(AnalyticsSetup setup)
   }
   if (cachesDir_.empty()) cachesDir_ = plat::AppHome::cachesDir();
   if (sharedUdidDir_.empty()) {
-    std::string data = environment("XDG_DATA_HOME");
-    if (data.empty()) data = plat::files::join(environment("HOME"), ".local/share");
-    sharedUdidDir_ = plat::files::join(data, "SharedUDID");
+    // Beside the app home, in the user's data folder (~/.local/share), where other programs of
+    // the scheme find it too.
+    std::string home = plat::AppHome::home();
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    std::string data = home.substr(0, home.find_last_of('/'));
+    sharedUdidDir_ = plat::files::join(data.empty() ? "/" : data, "SharedUDID");
   }
   if (!device_)
     device_ = std::make_shared<AnalyticsDeviceValues>(AnalyticsDeviceValues::fromSystem());

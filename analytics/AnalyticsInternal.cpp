@@ -1,6 +1,7 @@
 #include "analytics/AnalyticsInternal.h"
 
 #include "analytics/ANUtil.h"
+#include "analytics/ANWorker.h"
 #include "analytics/AnalyticsConfig.h"
 #include "analytics/AnalyticsContext.h"
 #include "analytics/AnalyticsEnvelope.h"
@@ -236,4 +237,14 @@ std::vector<std::string> AnalyticsInternal::prepareJobFiles() {
     files.erase(files.begin());
   }
   return files;
+}
+
+void AnalyticsInternal::beginPerformJob() {
+  std::vector<std::string> files = prepareJobFiles();
+  std::shared_ptr<AnalyticsContext> context = AnalyticsContext::currentShared();
+  const AnalyticsEndpoints& endpoints = context->endpoints();
+  if (files.empty() || (endpoints.primaryLog.empty() && endpoints.fallbackLog.empty())) return;
+  analyticsLog("%s", kPrepareToPost);
+  AnalyticsJob::sharedInstance().setJobRunning(true);
+  sendLogQueue.addOperation(std::make_shared<ANWorker>(context, std::move(files)));
 }

@@ -48,6 +48,9 @@ class AnalyticsInternal {
   // The files of the next upload job: the ten newest valid ones (older ones are deleted); an
   // envelope is made first when none waits and there are records or the first activation.
   std::vector<std::string> prepareJobFiles();
+  // Starts an upload job of those files on the upload queue; with no log endpoint configured the
+  // files only wait.
+  void beginPerformJob();
   void removeCacheData();
   void removeSessions() { terminates.clear(); }
   void removeInstanceMsgs();

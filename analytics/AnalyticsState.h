@@ -16,6 +16,7 @@
 class AnalyticsContext;
 class AnalyticsThrift;
 class AnalyticsEnvelope;
+class AnalyticsOnlineConfig;
 
 class AnalyticsState {
  public:
@@ -30,14 +31,14 @@ class AnalyticsState {
   AnalyticsInternal core;
   std::mutex dispatchMutex;  // orders the hand-over of events to the main thread
 
-  // The send policy; without one the records wait in memory and in the record cache.
-  std::function<void(int)> sendPolicy;
-
   // Made on first use, on the core's thread.
   AnalyticsThrift& thrift();
   AnalyticsEnvelope& envelope();
+  AnalyticsOnlineConfig& onlineConfig();
 
  private:
   std::unique_ptr<AnalyticsThrift> thrift_;
   std::unique_ptr<AnalyticsEnvelope> envelope_;
+  std::once_flag onlineConfigOnce_;
+  std::unique_ptr<AnalyticsOnlineConfig> onlineConfig_;
 };

@@ -6,4 +6,5 @@
 // none configured the records stay on disk and nothing is sent.
 void startAnalytics() {
   Analytics::startWithAppkey(kAnalyticsAppKey);
+  Analytics::updateOnlineConfig();
 }

@@ -55,8 +55,10 @@ TEST_F(AnalyticsEvents, PeriodLimitAndItsReset) {
   time_.runUntilIdle();
   EXPECT_EQ(core().events.size(), 10u);
   time_.advance(28801);
+  AnalyticsConfig::setConfigure(time_.now(), "lastPostInterval");  // no upload is due
   Analytics::event("after");
   time_.runUntilIdle();
+  ASSERT_EQ(core().events.size(), 11u);
   EXPECT_EQ(eventIds().back(), "after");
   EXPECT_EQ(AnalyticsConfig::configureWithKey("anPeriodEvtCount").asInt(), 0);
 }

@@ -1,0 +1,19 @@
+// One blocking HTTP request for the analytics' queue threads (uploads, online parameters): the
+// exchange runs on the calling thread's own run loop until it ends or times out.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct AnalyticsHttpReply {
+  bool answered = false;  // a whole response came
+  int status = 0;
+  std::string contentType;
+  std::string body;
+  std::string error;  // why no whole response came
+};
+
+AnalyticsHttpReply analyticsPost(const std::string& url,
+                                 const std::vector<std::pair<std::string, std::string>>& headers,
+                                 const std::string& body, double timeoutSeconds = 60);
