@@ -13,7 +13,12 @@ PACKAGES=(
   attr tzdata
   espeak-ng lame mpg123 unzip
   wkhtmltopdf  # a browser engine that the page renderer's line-break test compares with
+  wordnet-base
 )
+# The build reads the open word data of npm packages with node; Debian's node and npm serve when
+# the machine has none of its own.
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
 # The fuzzing targets (make fuzz) build with clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then
   PACKAGES+=(clang libclang-rt-14-dev)

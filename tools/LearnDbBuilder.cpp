@@ -14,6 +14,7 @@
 #include "store/CmpDiffVersion.h"
 #include "store/SqlMgrController.h"
 #include "store/WordText.h"
+#include "tools/BasicPlaneText.h"
 #include "tools/TsvFile.h"
 
 namespace tools {
@@ -89,10 +90,11 @@ class Builder {
                plat::Value::array({id, r.fields[5]}));
       ++summary_.words;
     }
+    if (summary_.words == 0) throw BuildError(file.path() + ": holds no word");
   }
 
   void meanings() {
-    TsvFile file = TsvFile::read(wordsFile("meanings_ch.tsv"), false);
+    TsvFile file = TsvFile::read(wordsFile("meanings_ch.tsv"), true);
     file.expectFields(3, 3);
     for (const TsvRecord& r : file.records()) {
       int id = wordId(file, r);
@@ -106,7 +108,7 @@ class Builder {
   }
 
   void examples() {
-    TsvFile file = TsvFile::read(wordsFile("examples.tsv"), false);
+    TsvFile file = TsvFile::read(wordsFile("examples.tsv"), true);
     file.expectFields(4, 4);
     for (const TsvRecord& r : file.records()) {
       int id = wordId(file, r);
@@ -124,7 +126,7 @@ class Builder {
   }
 
   void texts(const TextTable& table) {
-    TsvFile file = TsvFile::read(wordsFile(table.file), false);
+    TsvFile file = TsvFile::read(wordsFile(table.file), true);
     file.expectFields(2, 2);
     std::set<std::pair<int, std::string>> seen;
     for (const TsvRecord& r : file.records()) {
@@ -165,11 +167,16 @@ class Builder {
   void bookWords(int bookId) {
     std::string path = wordsFile("book_words/" + std::to_string(bookId) + ".txt");
     TsvFile file = TsvFile::read(path, true);
-    file.expectFields(1, 1);
+    file.expectFields(1, 2);
+    // Positions count 1, 2, 3 ... unless a line gives its own (the frequency books give a word's
+    // rank), which must grow from line to line.
     int position = 0;
     for (const TsvRecord& r : file.records()) {
+      int next = r.fields[1].empty() ? position + 1 : file.positiveInt(r, 1);
+      if (next <= position) throw file.error(r, "positions must grow from line to line");
+      position = next;
       insert("insert into book_words (bw_uId,f_b_uId,f_wl_uId) values (?,?,?)", "nnn",
-             plat::Value::array({++position, bookId, wordId(file, r)}));
+             plat::Value::array({position, bookId, wordId(file, r)}));
       ++summary_.bookEntries;
     }
   }
@@ -212,11 +219,10 @@ class Builder {
            plat::Value::array({key, value}));
   }
 
-  static std::string scrambled(const TsvFile& file, const TsvRecord& record,
-                               const std::string& field, int wordId) {
-    std::string text = unescapeText(field);
-    if (!WordText::isScramblable(text))
-      throw file.error(record, "not UTF-8 of the basic plane: \"" + field + "\"");
+  std::string scrambled(const TsvFile& file, const TsvRecord& record, const std::string& field,
+                        int wordId) {
+    std::string text = basicPlaneText(unescapeText(field), summary_.droppedCharacters);
+    if (!WordText::isScramblable(text)) throw file.error(record, "text cannot be stored");
     return WordText::scramble(text, wordId);
   }
 

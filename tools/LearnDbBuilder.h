@@ -10,7 +10,8 @@ namespace tools {
 
 struct LearnDbSources {
   std::string schema;       // schema.sql
-  std::string wordsFolder;  // words.tsv, meanings_ch.tsv, ..., book_words/<book_id>.txt
+  std::string wordsFolder;  // words.tsv, meanings_ch.tsv, ..., book_words/<book_id>.txt (each
+                            // required; a book line may give the word's position after a TAB)
   std::string grades;       // grade id, ideal value, description
   std::string settings;     // key, first value
   std::string infoStrings;  // the bundle's info.strings (CFBundleVersion)
@@ -22,6 +23,7 @@ struct LearnDbSummary {
   int examples = 0;
   int books = 0;
   int bookEntries = 0;
+  int droppedCharacters = 0;  // outside the basic plane or not UTF-8, left out of the texts
 };
 
 // Throws BuildError (tools/TsvFile.h) naming the file and line of the first fault.

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     std::printf("%s: %d words, %d meanings, %d examples, %d books (%d entries)\n", argv[6],
                 summary.words, summary.meanings, summary.examples, summary.books,
                 summary.bookEntries);
+    if (summary.droppedCharacters > 0)
+      std::printf("%s: %d characters outside the basic plane or not UTF-8 left out\n", argv[6],
+                  summary.droppedCharacters);
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "build_learn_db: %s\n", e.what());

@@ -111,6 +111,21 @@ TEST_F(LearnDbBuilderTest, FillsTheLibraryWithTextsScrambledUnderTheirWord) {
             Value::array({4, 5}));
   EXPECT_EQ(db.rows("select bw_uId from book_words where f_b_uId = 800 and f_wl_uId = 2", "n"),
             Value::array({2}));
+  EXPECT_EQ(summary.droppedCharacters, 0);
+}
+
+// Characters that the scrambling cannot keep are left out and counted, never stored broken.
+TEST_F(LearnDbBuilderTest, LeavesOutCharactersBeyondTheBasicPlaneAndCountsThem) {
+  testsupport::writeTextFile(words() + "/phrases.tsv", "book\tbook 📚 书\xff!\n");
+  testsupport::writeTextFile(words() + "/book_words/801.txt", "apple\t3501\nbook\n");
+  tools::LearnDbSummary summary = tools::buildLearnDb(sources_, output());
+  EXPECT_EQ(summary.droppedCharacters, 2);
+  Database db(output());
+  Value phrase = db.rows("select wp_tRelatedWords from Words_Phrases", "s");
+  EXPECT_EQ(WordText::rekey(phrase.at(0).asString(), 2), "book  书!");
+  // A frequency book's positions are the ranks it gives, continued by one from there.
+  EXPECT_EQ(db.rows("select bw_uId from book_words where f_b_uId = 801 order by bw_uId", "n"),
+            Value::array({3501, 3502}));
 
   // Grades in id order, settings in step with the server, the client version from the bundle.
   Value grades = db.rows("select fd_uFeedbackID, fd_dIdealValue from Feedback_Define", "nd");
@@ -137,8 +152,11 @@ TEST_F(LearnDbBuilderTest, FaultsNameTheFileAndLineAndKeepThePreviousOutput) {
        "words.tsv:2: word id 1 used twice"},
       {[&] { testsupport::writeTextFile(words() + "/synonyms.tsv", "happy\n"); },
        "synonyms.tsv:1: expected 2 fields, found 1"},
-      {[&] { testsupport::writeTextFile(words() + "/phrases.tsv", "book\tbook 📚 书\n"); },
-       "phrases.tsv:1: not UTF-8 of the basic plane"},
+      {[&] { plat::files::remove(words() + "/phrases.tsv"); }, "phrases.tsv: cannot be read"},
+      {[&] { testsupport::writeTextFile(words() + "/words.tsv", "# none\n"); },
+       "words.tsv: holds no word"},
+      {[&] { testsupport::writeTextFile(words() + "/book_words/801.txt", "apple\t9\nbook\t9\n"); },
+       "801.txt:2: positions must grow from line to line"},
       {[&] { testsupport::writeTextFile(words() + "/books.tsv", "101\t初中\t9\n"); },
        "books.tsv:1: unknown class 9"},
       {[&] {

@@ -1,0 +1,47 @@
+#include "tests/tools/ShippedStore.h"
+
+#include "platform/base/Calendar.h"
+#include "store/WordText.h"
+
+namespace toolstest {
+
+using plat::Value;
+
+void ShippedStoreTest::SetUp() {
+  home_ = std::make_unique<testsupport::TempHome>();
+  clock_ = std::make_shared<plat::VirtualClock>(1700013600.0);  // 2023-11-15 10:00 in UTC+8
+  clock_->setZone(plat::TimeZone::fixed(8 * 3600));
+  plat::Clock::install(clock_);
+}
+
+void ShippedStoreTest::TearDown() {
+  CallDB::Release_CallDB();
+  plat::Clock::install(nullptr);
+  home_.reset();
+}
+
+void ShippedStoreTest::setLocalTime(int year, int month, int day, int hour, int minute) {
+  plat::DateTime t;
+  t.year = year;
+  t.month = month;
+  t.day = day;
+  t.hour = hour;
+  t.minute = minute;
+  clock_->set(plat::calendar::compose(t, 8 * 3600));
+}
+
+int64_t ShippedStoreTest::number(const std::string& sql) {
+  return CallDB::callDB()->sql_select(sql, "N", "", Value()).at(0).asInt();
+}
+
+std::string ShippedStoreTest::firstMeaning(const std::string& word) {
+  Value rows = CallDB::callDB()->sql_select(
+      "select wmc.wmc_tData, wl.wl_uWordID from Words_Meaning_Ch as wmc, Words_Library as wl "
+      "where wmc.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ? order by wmc.wmc_uMeaingID "
+      "limit 1",
+      "sN", "s", Value::array({word}));
+  if (rows.size() == 0) return "";
+  return WordText::rekey(rows.at(0).at(0).asString(), static_cast<int>(rows.at(0).at(1).asInt()));
+}
+
+}  // namespace toolstest

@@ -1,0 +1,32 @@
+// The study store over the learn.db that the build placed in the bundle, in a fresh app home for
+// each test, with a virtual clock in UTC+8.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/base/Clock.h"
+#include "store/CallDB.h"
+#include "tests/support/TempHome.h"
+
+namespace toolstest {
+
+class ShippedStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Sets the virtual clock to a local wall-clock time of UTC+8.
+  void setLocalTime(int year, int month, int day, int hour, int minute);
+  // A number the store's query gives ("select count(*) ...").
+  int64_t number(const std::string& sql);
+  // The text of a word's first Chinese meaning, read back from its scrambled form.
+  std::string firstMeaning(const std::string& word);
+
+  std::unique_ptr<testsupport::TempHome> home_;
+  std::shared_ptr<plat::VirtualClock> clock_;
+};
+
+}  // namespace toolstest

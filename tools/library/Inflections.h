@@ -1,0 +1,37 @@
+// Inflected forms of a headword and the base forms of an inflected word. Irregular forms come from
+// WordNet's exception lists; regular ones from the spelling rules, kept only when the word is
+// known to the frequency list or the pronouncing dictionary (so "informations" or "beautifuler"
+// never appear).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/library/WordNet.h"
+
+namespace tools {
+
+class Inflections {
+ public:
+  using KnownWord = std::function<bool(const std::string&)>;
+  Inflections(const WordNet& wordNet, KnownWord known) : wordNet_(wordNet), known_(known) {}
+
+  // The forms text of a headword for its parts of speech (WordNet letters, most used first), with
+  // markers: # plural, @ 3rd person singular, $ past, % past participle, ^ present participle,
+  // & comparative, * superlative. Example: "#books @books $booked %booked ^booking".
+  std::string formsText(const std::string& base, const std::vector<char>& parts) const;
+
+  // The WordNet lemmas that `word` is an inflected form of (never `word` itself).
+  std::vector<std::string> baseForms(const std::string& word) const;
+
+ private:
+  // Regular candidates of one marker, in order of preference.
+  static std::vector<std::string> regularCandidates(const std::string& base, char marker);
+  std::vector<std::string> forms(const std::string& base, char pos, char marker) const;
+
+  const WordNet& wordNet_;
+  KnownWord known_;
+};
+
+}  // namespace tools

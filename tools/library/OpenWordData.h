@@ -1,0 +1,18 @@
+// The plain files of the word data installed at build time, as the word library maker uses them:
+// pronunciations by word and word counts in order of frequency.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace tools {
+
+// cmudict.txt: "word TAB ARPAbet phonemes"; alternatives ("word(2)") are left out.
+std::unordered_map<std::string, std::string> loadPronunciations(const std::string& path);
+
+// frequencies.txt: "word TAB count", most frequent first.
+std::vector<std::pair<std::string, long>> loadFrequencies(const std::string& path);
+
+}  // namespace tools

@@ -1,0 +1,750 @@
+#include "tools/library/WordLibraryMaker.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/base/Files.h"
+#include "tools/TsvFile.h"
+#include "tools/library/ChineseMeanings.h"
+#include "tools/library/Inflections.h"
+#include "tools/library/OpenWordData.h"
+#include "tools/library/Phonetics.h"
+#include "tools/library/WordNet.h"
+
+namespace tools {
+namespace {
+
+const char* posLabel(char pos) {
+  switch (pos) {
+    case 'n':
+      return "n.";
+    case 'v':
+      return "v.";
+    case 'a':
+      return "adj.";
+    case 'r':
+      return "adv.";
+  }
+  return "";
+}
+
+bool isPlainWord(const std::string& word) {
+  if (word.empty()) return false;
+  for (char c : word)
+    if (c < 'a' || c > 'z') return false;
+  return true;
+}
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string spaced(std::string lemma) {
+  std::replace(lemma.begin(), lemma.end(), '_', ' ');
+  return lemma;
+}
+
+// A text field of the library's files holds no TAB or line break.
+std::string field(std::string text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+std::string sentence(std::string text) {
+  if (text.empty()) return text;
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  char last = text.back();
+  if (last != '.' && last != '!' && last != '?') text += '.';
+  return text;
+}
+
+// Whether `text` holds `word` as a whole word, ignoring case.
+bool holdsWord(const std::string& text, const std::string& word) {
+  std::string lower = lowered(text);
+  for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
+    bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(lower[at - 1]));
+    size_t end = at + word.size();
+    bool endOk = end >= lower.size() || !std::isalpha(static_cast<unsigned char>(lower[end]));
+    if (startOk && endOk) return true;
+  }
+  return false;
+}
+
+struct MeaningRow {
+  char pos = 0;      // WordNet letter, 0 for a function word's own row
+  std::string text;  // "n. 苹果；苹果树"
+  std::string firstChinese;
+};
+
+struct Headword {
+  int id = 0;
+  std::string word;
+  std::string display;
+  double score = 0;
+  bool function = false;
+  std::vector<char> parts;  // parts of speech with senses, most used first
+  std::vector<MeaningRow> meanings;
+  std::string phonetics;
+};
+
+struct Band {
+  int classId;
+  std::string name;
+  int firstBook;
+  int firstRank;
+  int lastRank;
+  int perBook;
+};
+
+class Maker {
+ public:
+  Maker(const WordLibrarySources& sources, const std::string& output)
+      : sources_(sources),
+        output_(output),
+        wordNet_(WordNet::load(sources.wordNet)),
+        pronunciations_(loadPronunciations(plat::files::join(sources.wordData, "cmudict.txt"))),
+        frequencies_(loadFrequencies(plat::files::join(sources.wordData, "frequencies.txt"))),
+        inflections_(wordNet_, [this](const std::string& w) { return isKnown(w); }) {
+    // Words met a few times in the corpus count as real; single occurrences are often typos.
+    for (const auto& [word, count] : frequencies_)
+      if (count >= 3) knownWords_.insert(lowered(word));
+    readCurated();
+    chinese_ = ChineseMeanings::load(plat::files::join(sources.wordData, "cedict.txt"), excluded_);
+  }
+
+  WordLibraryCounts run() {
+    chooseHeadwords();
+    // Written aside and moved into place whole, so that a failed run leaves no folder that
+    // looks up to date.
+    const std::string finalFolder = output_;
+    output_ += ".part";
+    plat::files::remove(output_);
+    std::filesystem::create_directories(output_ + "/book_words");
+    writeWords();
+    writeMeanings();
+    writeRelated();
+    writeBooks();
+    plat::files::remove(finalFolder);
+    std::error_code error;
+    std::filesystem::rename(output_, finalFolder, error);
+    if (error) throw BuildError(finalFolder + ": cannot be written: " + error.message());
+    return counts_;
+  }
+
+ private:
+  bool isKnown(const std::string& word) const { return knownWords_.count(word) > 0; }
+
+  std::string curated(const std::string& name) const {
+    return plat::files::join(sources_.curated, name);
+  }
+
+  void readCurated() {
+    TsvFile function = TsvFile::read(curated("function_words.tsv"), true);
+    function.expectFields(3, 3);
+    for (const TsvRecord& r : function.records()) {
+      if (!isPlainWord(r.fields[0])) throw function.error(r, "headword must be lower-case letters");
+      if (r.fields[2].find(". ") == std::string::npos)
+        throw function.error(r, "meaning must start with its part of speech");
+      functionWords_[r.fields[0]].push_back(r.fields[2]);
+      if (!r.fields[1].empty()) displays_[r.fields[0]] = r.fields[1];
+    }
+    TsvFile overrides = TsvFile::read(curated("meaning_overrides.tsv"), true);
+    overrides.expectFields(2, 2);
+    for (const TsvRecord& r : overrides.records()) {
+      if (r.fields[1].find(". ") == std::string::npos)
+        throw overrides.error(r, "meaning must start with its part of speech");
+      meaningOverrides_[r.fields[0]].push_back(r.fields[1]);
+    }
+    TsvFile examples = TsvFile::read(curated("examples_zh.tsv"), true);
+    examples.expectFields(4, 4);
+    for (const TsvRecord& r : examples.records())
+      chineseExamples_[r.fields[0]].push_back({r.fields[1], r.fields[2], r.fields[3]});
+    TsvFile excluded = TsvFile::read(curated("excluded_words.txt"), true);
+    excluded.expectFields(1, 1);
+    for (const TsvRecord& r : excluded.records()) excluded_.insert(r.fields[0]);
+    TsvFile legacy = TsvFile::read(curated("legacy_ids.tsv"), true);
+    legacy.expectFields(2, 2);
+    std::set<int> legacyIds;
+    for (const TsvRecord& r : legacy.records()) {
+      int id = legacy.positiveInt(r, 0);
+      if (!legacyIds.insert(id).second || !legacyIds_.emplace(r.fields[1], id).second)
+        throw legacy.error(r, "word or id listed twice");
+      firstFreeId_ = std::max(firstFreeId_, id + 1);
+    }
+    TsvFile bands = TsvFile::read(curated("book_bands.tsv"), true);
+    bands.expectFields(6, 6);
+    for (const TsvRecord& r : bands.records()) {
+      Band band{bands.positiveInt(r, 0), r.fields[1],
+                bands.positiveInt(r, 2), bands.positiveInt(r, 3),
+                bands.positiveInt(r, 4), bands.positiveInt(r, 5)};
+      if (band.lastRank < band.firstRank) throw bands.error(r, "last rank before first rank");
+      headwordCount_ = std::max(headwordCount_, band.lastRank);
+      bands_.push_back(band);
+    }
+    if (bands_.empty()) throw bands.error({}, "no book band");
+  }
+
+  // ---- Choosing the headwords
+
+  // Counts of every base form: an inflected word counts for its base forms; a word that is a base
+  // form itself and an inflection of another ("found", "left") keeps a part of its count.
+  std::unordered_map<std::string, double> baseFormCounts() const {
+    std::unordered_map<std::string, double> counts;
+    for (const auto& [original, rawCount] : frequencies_) {
+      std::string word = lowered(original);
+      if (!isPlainWord(word)) continue;
+      // The list writes a word capitalised when it mostly begins a sentence ("However", "Come")
+      // or when it is a name. A word that is also a verb, adjective or adverb is taken whole; a
+      // noun counts a third ("Dad"), unless WordNet knows it mostly as a name ("John"); the
+      // names that WordNet knows as common nouns ("jenny") stand in excluded_words.txt.
+      double count = static_cast<double>(rawCount);
+      if (word != original && !functionWords_.count(word)) {
+        bool other = false;
+        for (char pos : {'v', 'a', 'r'}) other = other || !wordNet_.senses(word, pos).empty();
+        if (!other) {
+          if (wordNet_.senses(word, 'n').empty() || mostlyProper(word)) continue;
+          count /= 3;
+        }
+      }
+      const bool base = wordNet_.isLemma(word) || functionWords_.count(word);
+      std::vector<std::string> bases =
+          functionWords_.count(word) ? std::vector<std::string>{} : inflections_.baseForms(word);
+      if (bases.empty()) {
+        if (base) counts[word] += count;
+        continue;
+      }
+      const double own = base ? 0.3 : 0.0;
+      if (base) counts[word] += count * own;
+      for (const std::string& b : bases) counts[b] += count * (1 - own) / bases.size();
+    }
+    return counts;
+  }
+
+  int tagCount(const std::string& lemma) const {
+    int total = 0;
+    for (char pos : kWordNetPos) total += wordNet_.tagCount(lemma, pos);
+    return total;
+  }
+
+  // A lemma spelt as a regular inflection of another ("running", "agreed") is a headword of its
+  // own only when it is used much on its own ("evening", "building", "interesting"): otherwise a
+  // learner's text would yield it where the base form belongs.
+  bool isMainlyAnInflection(const std::string& word) const {
+    auto ends = [&](const char* suffix) {
+      size_t n = std::char_traits<char>::length(suffix);
+      return word.size() > n && word.compare(word.size() - n, n, suffix) == 0;
+    };
+    if (!ends("s") && !ends("ed") && !ends("ing")) return false;
+    for (const std::string& base : inflections_.baseForms(word))
+      if (tagCount(word) < 0.2 * tagCount(base) + 1) return true;
+    return false;
+  }
+
+  // More of the lemma's noun senses are written capitalised (names) than not.
+  bool mostlyProper(const std::string& lemma) const {
+    int proper = 0, common = 0;
+    for (uint32_t offset : wordNet_.senses(lemma, 'n'))
+      for (const std::string& w : wordNet_.synset('n', offset)->words)
+        if (lowered(w) == lemma) (w == lemma ? common : proper)++;
+    return proper > common;
+  }
+
+  bool isProperNoun(const std::string& lemma) const {
+    for (int p = 0; p < 4; ++p)
+      for (uint32_t offset : wordNet_.senses(lemma, kWordNetPos[p])) {
+        const Synset* s = wordNet_.synset(kWordNetPos[p], offset);
+        for (const std::string& w : s->words)
+          if (w == lemma) return false;
+      }
+    return true;
+  }
+
+  // A word whose main sense WordNet marks as obscene or as a slur ("boy" keeps its place: only
+  // a later sense is marked).
+  bool isOffensive(const std::string& lemma) const {
+    static const std::set<std::string> kDomains = {"obscenity", "disparagement", "ethnic_slur",
+                                                   "vulgarism"};
+    std::vector<char> parts = allPartsOf(lemma);
+    if (parts.empty()) return false;
+    const Synset* s = wordNet_.synset(parts[0], wordNet_.senses(lemma, parts[0]).front());
+    for (const WordNetPointer& ptr : s->pointers) {
+      if (ptr.symbol != ";u") continue;
+      const Synset* domain = wordNet_.synset(ptr.pos, ptr.offset);
+      if (!domain || !kDomains.count(lowered(domain->words[0]))) continue;
+      if (ptr.source == 0 || lowered(s->words[ptr.source - 1]) == lemma) return true;
+    }
+    return false;
+  }
+
+  // Parts of speech worth showing: the most used one, and others met in the tagged texts
+  // ("be" is a verb; its noun, the element beryllium, is left out).
+  std::vector<char> partsOf(const std::string& lemma) const {
+    std::vector<char> parts = allPartsOf(lemma);
+    if (parts.size() > 1)
+      parts.erase(std::remove_if(parts.begin() + 1, parts.end(),
+                                 [&](char pos) { return wordNet_.tagCount(lemma, pos) == 0; }),
+                  parts.end());
+    return parts;
+  }
+
+  // Parts of speech whose inflections the card lists: the main one, and others used often
+  // ("rights" for right, but no "heres" for the rare noun here).
+  std::vector<char> formParts(const Headword& h) const {
+    std::vector<char> parts;
+    for (char pos : h.parts)
+      if (parts.empty() || wordNet_.tagCount(h.word, pos) >= 3) parts.push_back(pos);
+    return parts;
+  }
+
+  std::vector<char> allPartsOf(const std::string& lemma) const {
+    std::vector<char> parts;
+    for (char pos : kWordNetPos)
+      if (!wordNet_.senses(lemma, pos).empty()) parts.push_back(pos);
+    std::stable_sort(parts.begin(), parts.end(), [&](char a, char b) {
+      int ta = wordNet_.tagCount(lemma, a), tb = wordNet_.tagCount(lemma, b);
+      if (ta != tb) return ta > tb;
+      return wordNet_.senses(lemma, a).size() > wordNet_.senses(lemma, b).size();
+    });
+    return parts;
+  }
+
+  // The Chinese meaning of one part of speech: the word's own lookup, else its synonyms' lookup.
+  // The Chinese meaning of one part of speech. The main part of speech falls back on the word's
+  // synonyms and on glosses of another part of speech; the others take only glosses that suit.
+  std::vector<ChineseCandidate> chineseFor(const std::string& lemma, char pos, bool main) const {
+    if (!main) return chinese_.lookup(lemma, pos, 3, true);
+    for (bool strict : {true, false}) {
+      std::vector<ChineseCandidate> found = chinese_.lookup(lemma, pos, 3, strict);
+      if (!found.empty()) return found;
+      const std::vector<uint32_t>& senses = wordNet_.senses(lemma, pos);
+      for (size_t k = 0; k < senses.size() && k < 2; ++k) {
+        const Synset* s = wordNet_.synset(pos, senses[k]);
+        for (const std::string& synonym : s->words) {
+          if (lowered(synonym) == lemma) continue;
+          found = chinese_.lookup(spaced(lowered(synonym)), pos, 2, strict);
+          if (!found.empty()) return found;
+        }
+      }
+    }
+    return {};
+  }
+
+  bool fill(Headword& h) const {
+    auto pron = pronunciations_.find(h.word);
+    if (pron != pronunciations_.end()) h.phonetics = arpabetToIpa(pron->second).value_or("");
+    auto display = displays_.find(h.word);
+    if (display != displays_.end()) h.display = display->second;
+    h.parts = partsOf(h.word);
+    auto function = functionWords_.find(h.word);
+    if (function == functionWords_.end()) function = meaningOverrides_.find(h.word);
+    if (function != functionWords_.end() && function != meaningOverrides_.end()) {
+      h.function = functionWords_.count(h.word) > 0;
+      for (const std::string& text : function->second) {
+        std::string first = text.substr(text.find(' ') + 1);
+        first = first.substr(0, first.find("；"));
+        h.meanings.push_back({0, text, first});
+      }
+      return true;
+    }
+    std::set<std::string> used;
+    for (char pos : h.parts) {
+      if (h.meanings.size() >= 3) break;
+      std::string terms;
+      std::string firstTerm;
+      // A part of speech whose words all stand in an earlier row adds no row.
+      for (const ChineseCandidate& c : chineseFor(h.word, pos, h.meanings.empty())) {
+        if (used.count(c.chinese)) continue;
+        if (firstTerm.empty()) firstTerm = c.chinese;
+        terms += (terms.empty() ? "" : "；") + c.chinese;
+      }
+      if (terms.empty()) continue;
+      for (const ChineseCandidate& c : chineseFor(h.word, pos, h.meanings.empty()))
+        used.insert(c.chinese);
+      h.meanings.push_back({pos, std::string(posLabel(pos)) + " " + terms, firstTerm});
+    }
+    return !h.meanings.empty();
+  }
+
+  void chooseHeadwords() {
+    std::unordered_map<std::string, double> counts = baseFormCounts();
+    std::vector<std::pair<std::string, double>> ranked(counts.begin(), counts.end());
+    std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+      return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    for (const auto& [word, score] : ranked) {
+      if (static_cast<int>(headwords_.size()) >= headwordCount_) break;
+      const bool function = functionWords_.count(word) > 0;
+      if (!function) {
+        if (word.size() < 2 || excluded_.count(word) || isProperNoun(word) || isOffensive(word) ||
+            isMainlyAnInflection(word))
+          continue;
+      }
+      Headword h;
+      h.word = word;
+      h.score = score;
+      if (!fill(h)) continue;
+      rank_[word] = static_cast<int>(headwords_.size()) + 1;
+      headwords_.push_back(std::move(h));
+    }
+    if (static_cast<int>(headwords_.size()) < headwordCount_)
+      throw BuildError("the word data yield " + std::to_string(headwords_.size()) +
+                       " headwords with a Chinese meaning; the books need " +
+                       std::to_string(headwordCount_));
+    // Words of the first library stay, so that a learner's study data keep their words; those
+    // rarer than the books reach follow in order of frequency, in no book.
+    std::vector<std::string> missing;
+    for (const auto& [word, id] : legacyIds_)
+      if (!rank_.count(word)) missing.push_back(word);
+    std::sort(missing.begin(), missing.end(), [&](const std::string& a, const std::string& b) {
+      return counts[a] != counts[b] ? counts[a] > counts[b] : a < b;
+    });
+    for (const std::string& word : missing) {
+      Headword h;
+      h.word = word;
+      h.score = counts[word];
+      if (!fill(h))
+        throw BuildError("\"" + word +
+                         "\" of legacy_ids.tsv has no Chinese meaning in the word "
+                         "data: give it one in meaning_overrides.tsv");
+      rank_[word] = static_cast<int>(headwords_.size()) + 1;
+      headwords_.push_back(std::move(h));
+    }
+    int next = firstFreeId_;
+    for (Headword& h : headwords_) {
+      auto legacy = legacyIds_.find(h.word);
+      h.id = legacy != legacyIds_.end() ? legacy->second : next++;
+    }
+  }
+
+  // ---- Writing the folder
+
+  std::ofstream open(const std::string& name, const std::string& header) {
+    std::ofstream out(plat::files::join(output_, name), std::ios::binary | std::ios::trunc);
+    if (!out) throw BuildError(plat::files::join(output_, name) + ": cannot be written");
+    out << "# " << header << "\n";
+    return out;
+  }
+
+  void writeWords() {
+    std::ofstream out = open(
+        "words.tsv", "word_id, headword, US, UK, display form, editor (in order of frequency)");
+    for (size_t i = 0; i < headwords_.size(); ++i) {
+      const Headword& h = headwords_[i];
+      // No source has British phonetics: the column stays empty and the card shows the American.
+      out << h.id << '\t' << h.word << '\t' << h.phonetics << "\t\t" << h.display << "\t\n";
+      counts_.words++;
+      if (!h.phonetics.empty()) counts_.withPhonetics++;
+    }
+  }
+
+  void writeMeanings() {
+    std::ofstream ch = open("meanings_ch.tsv", "headword, meaning number, Chinese meaning");
+    std::ofstream ex = open("examples.tsv", "headword, meaning number, sentence, translation");
+    std::ofstream en = open("meanings_en.tsv", "headword, English meanings");
+    std::ofstream tr = open("transforms.tsv", "headword, inflected forms");
+    for (const Headword& h : headwords_) {
+      for (size_t m = 0; m < h.meanings.size(); ++m) {
+        ch << h.word << '\t' << m + 1 << '\t' << field(h.meanings[m].text) << '\n';
+        counts_.meanings++;
+      }
+      writeExamples(ex, h);
+      if (h.function) continue;
+      std::string english;
+      int lines = 0;
+      for (char pos : h.parts) {
+        const std::vector<uint32_t>& senses = wordNet_.senses(h.word, pos);
+        for (size_t k = 0; k < senses.size() && k < 2 && lines < 4; ++k, ++lines)
+          english += (english.empty() ? "" : "\\n") + std::string(posLabel(pos)) + " " +
+                     field(wordNet_.synset(pos, senses[k])->definition);
+      }
+      if (!english.empty()) en << h.word << '\t' << english << '\n';
+      std::string forms = inflections_.formsText(h.word, formParts(h));
+      if (!forms.empty()) tr << h.word << '\t' << forms << '\n';
+    }
+  }
+
+  void writeExamples(std::ofstream& out, const Headword& h) {
+    // The example must show the word itself or one of its inflected forms.
+    std::vector<std::string> forms = {h.word};
+    std::string text = inflections_.formsText(h.word, formParts(h));
+    for (size_t at = 0; at < text.size();) {
+      size_t end = text.find(' ', at);
+      if (end == std::string::npos) end = text.size();
+      forms.push_back(text.substr(at + 1, end - at - 1));
+      at = end + 1;
+    }
+    std::set<std::string> written;
+    auto emit = [&](size_t meaning, const std::string& text, const std::string& translation) {
+      if (!written.insert(lowered(text)).second) return;
+      out << h.word << '\t' << meaning + 1 << '\t' << field(text) << '\t' << field(translation)
+          << '\n';
+      counts_.examples++;
+    };
+    // Our own examples with their translations come first, under the meaning of their part of
+    // speech.
+    auto own = chineseExamples_.find(h.word);
+    if (own != chineseExamples_.end())
+      for (const CuratedExample& e : own->second) {
+        size_t meaning = 0;
+        for (size_t m = 0; m < h.meanings.size(); ++m)
+          if (h.meanings[m].text.rfind(e.pos + " ", 0) == 0) {
+            meaning = m;
+            break;
+          }
+        emit(meaning, e.sentence, e.translation);
+      }
+    if (h.function) return;
+    for (size_t m = 0; m < h.meanings.size(); ++m) {
+      int taken = 0;
+      for (uint32_t offset : wordNet_.senses(h.word, h.meanings[m].pos)) {
+        for (const std::string& example : wordNet_.synset(h.meanings[m].pos, offset)->examples) {
+          if (taken >= 2) break;
+          bool holds = false;
+          for (const std::string& f : forms) holds = holds || holdsWord(example, f);
+          if (!holds) continue;
+          emit(m, sentence(example), "");
+          ++taken;
+        }
+        if (taken >= 2) break;
+      }
+    }
+  }
+
+  // Related words through WordNet pointers of a given symbol that leave from the word itself.
+  std::vector<std::string> pointed(const Headword& h, const std::string& symbol) const {
+    std::vector<std::string> words;
+    for (char pos : h.parts)
+      for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+        const Synset* s = wordNet_.synset(pos, offset);
+        for (const WordNetPointer& ptr : s->pointers) {
+          if (ptr.symbol != symbol) continue;
+          if (ptr.source != 0 && lowered(s->words[ptr.source - 1]) != h.word) continue;
+          const Synset* target = wordNet_.synset(ptr.pos, ptr.offset);
+          if (!target) continue;
+          if (ptr.target == 0) {
+            for (const std::string& w : target->words) words.push_back(spaced(lowered(w)));
+          } else if (ptr.target <= static_cast<int>(target->words.size())) {
+            words.push_back(spaced(lowered(target->words[ptr.target - 1])));
+          }
+        }
+      }
+    std::vector<std::string> unique;
+    for (const std::string& w : words)
+      if (w != h.word && std::find(unique.begin(), unique.end(), w) == unique.end())
+        unique.push_back(w);
+    return unique;
+  }
+
+  std::string withMeaning(const std::string& word) const {
+    auto r = rank_.find(word);
+    if (r == rank_.end()) return word;
+    const Headword& other = headwords_[r->second - 1];
+    const MeaningRow& row = other.meanings.front();
+    std::string label = row.text.substr(0, row.text.find(' '));
+    return word + " " + label + " " + row.firstChinese;
+  }
+
+  void writeRelated() {
+    std::ofstream syn = open("synonyms.tsv", "headword, synonyms");
+    std::ofstream ant = open("antonyms.tsv", "headword, antonyms");
+    std::ofstream par = open("paronyms.tsv", "headword, derived and related words");
+    std::ofstream sim = open("similar.tsv", "headword, words of similar spelling");
+    std::ofstream phr = open("phrases.tsv", "headword, phrases (one a line on the card)");
+    std::unordered_map<std::string, std::vector<std::string>> phrases = phrasesByWord();
+    std::unordered_map<std::string, std::vector<std::string>> similar = similarSpellings();
+    auto join = [](const std::vector<std::string>& list, size_t limit, const std::string& sep) {
+      std::string text;
+      for (size_t i = 0; i < list.size() && i < limit; ++i) text += (i ? sep : "") + list[i];
+      return text;
+    };
+    for (const Headword& h : headwords_) {
+      if (!h.function) {
+        std::vector<std::string> synonyms;
+        for (char pos : h.parts) {
+          const std::vector<uint32_t>& senses = wordNet_.senses(h.word, pos);
+          const size_t senseCount = pos == h.parts.front() ? 2 : 1;
+          for (size_t k = 0; k < senses.size() && k < senseCount; ++k)
+            for (const std::string& w : wordNet_.synset(pos, senses[k])->words) {
+              std::string s = spaced(lowered(w));
+              if (s != h.word && std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end() &&
+                  std::none_of(s.begin(), s.end(),
+                               [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+                synonyms.push_back(s);
+            }
+        }
+        for (const std::string& s : pointed(h, "&"))
+          if (std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end())
+            synonyms.push_back(s);
+        if (!synonyms.empty()) syn << h.word << '\t' << field(join(synonyms, 6, ", ")) << '\n';
+        std::vector<std::string> antonyms = pointed(h, "!");
+        if (!antonyms.empty()) ant << h.word << '\t' << field(join(antonyms, 4, ", ")) << '\n';
+        std::vector<std::string> derived;
+        for (const std::string& w : pointed(h, "+"))
+          if (rank_.count(w)) derived.push_back(withMeaning(w));
+        if (!derived.empty()) par << h.word << '\t' << field(join(derived, 4, "; ")) << '\n';
+      }
+      auto s = similar.find(h.word);
+      if (s != similar.end()) {
+        std::vector<std::string> shown;
+        for (const std::string& w : s->second) shown.push_back(withMeaning(w));
+        sim << h.word << '\t' << field(join(shown, 3, "; ")) << '\n';
+      }
+      auto p = phrases.find(h.word);
+      if (p != phrases.end()) phr << h.word << '\t' << field(join(p->second, 5, "<br/>")) << '\n';
+    }
+  }
+
+  // Multiword lemmas of WordNet holding a headword, the most used first, with a Chinese meaning
+  // where the dictionary has one.
+  std::unordered_map<std::string, std::vector<std::string>> phrasesByWord() const {
+    struct Phrase {
+      std::string text;
+      double score;
+    };
+    std::unordered_map<std::string, std::vector<Phrase>> found;
+    for (const auto& [lemma, senses] : wordNet_.index()) {
+      if (lemma.find('_') == std::string::npos) continue;
+      std::vector<std::string> tokens;
+      size_t from = 0;
+      bool plain = true;
+      while (true) {
+        size_t at = lemma.find('_', from);
+        tokens.push_back(lemma.substr(from, at == std::string::npos ? at : at - from));
+        plain = plain && isPlainWord(tokens.back());
+        if (at == std::string::npos) break;
+        from = at + 1;
+      }
+      if (!plain || tokens.size() > 3) continue;
+      // Every word of the phrase is a headword, so that the learner can read it.
+      int rarest = 0;
+      for (const std::string& t : tokens) {
+        auto r = rank_.find(t);
+        rarest = std::max(rarest, r == rank_.end() ? headwordCount_ + 1 : r->second);
+      }
+      if (rarest > headwordCount_) continue;
+      char pos = 0;
+      int tags = 0;
+      for (char p : kWordNetPos)
+        if (!senses[posIndex(p)].empty()) {
+          tags += wordNet_.tagCount(lemma, p);
+          if (!pos) pos = p;
+        }
+      std::string text = spaced(lemma);
+      std::vector<ChineseCandidate> chinese = chinese_.lookup(text, pos, 1, true);
+      // A phrase nobody met in the tagged texts and the dictionary does not know is left out.
+      if (chinese.empty() && tags == 0) continue;
+      double score = tags * 10.0 + (chinese.empty() ? 0 : 20.0) - rarest / 1000.0;
+      if (!chinese.empty()) text += " " + chinese.front().chinese;
+      for (const std::string& t : tokens)
+        if (!functionWords_.count(t)) found[t].push_back({text, score});
+    }
+    std::unordered_map<std::string, std::vector<std::string>> result;
+    for (auto& [word, list] : found) {
+      std::stable_sort(list.begin(), list.end(),
+                       [](const Phrase& a, const Phrase& b) { return a.score > b.score; });
+      for (const Phrase& p : list)
+        if (std::find(result[word].begin(), result[word].end(), p.text) == result[word].end())
+          result[word].push_back(p.text);
+    }
+    return result;
+  }
+
+  // Headwords of four letters or more one edit apart, the more frequent first.
+  std::unordered_map<std::string, std::vector<std::string>> similarSpellings() const {
+    std::unordered_map<std::string, std::vector<std::string>> byDeletion;
+    for (const Headword& h : headwords_) {
+      if (h.word.size() < 4) continue;
+      byDeletion[h.word].push_back(h.word);
+      for (size_t i = 0; i < h.word.size(); ++i) {
+        std::string key = h.word.substr(0, i) + "*" + h.word.substr(i + 1);
+        byDeletion[key].push_back(h.word);
+        byDeletion[h.word.substr(0, i) + h.word.substr(i + 1)].push_back(h.word);
+      }
+    }
+    std::unordered_map<std::string, std::vector<std::string>> result;
+    for (const auto& [key, words] : byDeletion)
+      for (const std::string& a : words)
+        for (const std::string& b : words)
+          if (a != b) {
+            std::vector<std::string>& list = result[a];
+            if (std::find(list.begin(), list.end(), b) == list.end()) list.push_back(b);
+          }
+    for (auto& [word, list] : result)
+      std::sort(list.begin(), list.end(), [&](const std::string& a, const std::string& b) {
+        return rank_.at(a) < rank_.at(b);
+      });
+    return result;
+  }
+
+  void writeBooks() {
+    std::ofstream classes = open("book_class.tsv", "class_id, class name");
+    std::ofstream books = open("books.tsv", "book_id, book name, class_id");
+    std::set<int> classIds;
+    for (const Band& band : bands_) {
+      if (classIds.insert(band.classId).second)
+        classes << band.classId << '\t' << band.name << '\n';
+      int bookId = band.firstBook;
+      for (int first = band.firstRank; first <= band.lastRank; first += band.perBook, ++bookId) {
+        int last = std::min(band.lastRank, first + band.perBook - 1);
+        books << bookId << '\t' << band.name << ' ' << first << '-' << last << '\t' << band.classId
+              << '\n';
+        std::ofstream words(
+            plat::files::join(output_, "book_words/" + std::to_string(bookId) + ".txt"),
+            std::ios::binary | std::ios::trunc);
+        // In the frequency books a word's position is its frequency rank.
+        const bool ranked = bookId == 800 || bookId == 801;
+        for (int rank = first; rank <= last; ++rank) {
+          words << headwords_[rank - 1].word;
+          if (ranked) words << '\t' << rank;
+          words << '\n';
+        }
+        if (!words) throw BuildError("book " + std::to_string(bookId) + ": cannot be written");
+        counts_.books++;
+      }
+    }
+  }
+
+  struct CuratedExample {
+    std::string pos;
+    std::string sentence;
+    std::string translation;
+  };
+
+  const WordLibrarySources& sources_;
+  std::string output_;
+  WordNet wordNet_;
+  ChineseMeanings chinese_;
+  std::unordered_map<std::string, std::string> pronunciations_;
+  std::vector<std::pair<std::string, long>> frequencies_;
+  std::unordered_set<std::string> knownWords_;
+  Inflections inflections_;
+  std::map<std::string, std::vector<std::string>> functionWords_;
+  std::map<std::string, std::string> displays_;
+  std::map<std::string, std::vector<std::string>> meaningOverrides_;
+  std::map<std::string, int> legacyIds_;
+  int firstFreeId_ = 1;
+  std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
+  std::set<std::string> excluded_;
+  std::vector<Band> bands_;
+  int headwordCount_ = 0;
+  std::vector<Headword> headwords_;
+  std::unordered_map<std::string, int> rank_;
+  WordLibraryCounts counts_;
+};
+
+}  // namespace
+
+WordLibraryCounts makeWordLibrary(const WordLibrarySources& sources, const std::string& output) {
+  return Maker(sources, output).run();
+}
+
+}  // namespace tools

@@ -1,0 +1,31 @@
+// Makes the word library's text files (the folder that buildLearnDb reads) from open data:
+// headwords chosen and ordered by frequency (inflected forms counted for their base form), Chinese
+// meanings by reverse dictionary lookup with parts of speech from WordNet, American phonetics from
+// the pronouncing dictionary, WordNet's definitions, examples, synonyms, antonyms, derived words
+// and phrases, inflected forms, words of similar spelling, and books by frequency band.
+#pragma once
+
+#include <string>
+
+namespace tools {
+
+struct WordLibrarySources {
+  std::string wordNet;   // folder of WordNet 3 (data.noun, index.noun, noun.exc, cntlist.rev ...)
+  std::string wordData;  // folder of cedict.txt, cmudict.txt and frequencies.txt
+  std::string curated;   // our own lists: function_words.tsv, examples_zh.tsv, excluded_words.txt,
+                         // book_bands.tsv
+};
+
+struct WordLibraryCounts {
+  int words = 0;
+  int withPhonetics = 0;
+  int meanings = 0;
+  int examples = 0;
+  int books = 0;
+};
+
+// Writes the folder `output` (created when missing). Throws BuildError naming the first missing
+// or malformed source, or when the sources yield fewer words than the books need.
+WordLibraryCounts makeWordLibrary(const WordLibrarySources& sources, const std::string& output);
+
+}  // namespace tools
