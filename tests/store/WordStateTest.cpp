@@ -42,6 +42,7 @@ TEST_F(WordStateTest, UpdateCheckEveryThreeCalendarDays) {
 }
 
 TEST_F(WordStateTest, BacklogAdviceOncePerStudyDay) {
+  db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "100");
   dueToday("d", 100, 1000);
   EXPECT_VALUE(db_->openMaxLearnView(), Value());  // 100 due, 100 a day
   dueToday("e", 1, 2000);
@@ -60,6 +61,7 @@ TEST_F(WordStateTest, BacklogAdviceOncePerStudyDay) {
 }
 
 TEST_F(WordStateTest, BacklogSimulationCountsTheComingDays) {
+  db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "100");
   dueToday("d", 150, 1000);
   EXPECT_VALUE(db_->openMaxLearnView(), Value::array({150, 100, 2}));  // 35 + 50 fits
 

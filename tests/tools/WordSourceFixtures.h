@@ -1,0 +1,18 @@
+// Small extracts of the open word sources, written by the tests themselves: a few WordNet
+// synsets with their index, exception lists and tag counts, dictionary entries, pronunciations,
+// word counts, and our own lists.
+#pragma once
+
+#include <string>
+
+namespace toolstest {
+
+// Writes the WordNet files into `folder`.
+void writeWordNetExtract(const std::string& folder);
+// Writes cedict.txt, cmudict.txt and frequencies.txt into `folder`.
+void writeWordDataExtract(const std::string& folder);
+// Writes function_words.tsv, meaning_overrides.tsv, examples_zh.tsv, excluded_words.txt,
+// legacy_ids.tsv and book_bands.tsv into `folder`.
+void writeCuratedExtract(const std::string& folder);
+
+}  // namespace toolstest
