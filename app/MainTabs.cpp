@@ -8,6 +8,7 @@
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreenHooks.h"
 #include "learn/ReviewScreens.h"
+#include "online/EMListNSObject.h"
 #include "platform/view/NavigationController.h"
 #include "settings/HelpView.h"
 #include "settings/SetViewController.h"
@@ -83,11 +84,13 @@ std::vector<std::shared_ptr<plat::ViewController>> makeAll() {
 }
 
 void installScreenHooks(ScreenHooks& hooks) {
-  // The excellent-mnemonic list joins here when it comes (getExcellentMnemonic).
   hooks.reviewCloseProgram = &ReViewController::closeProgram;
   hooks.reviewDownDataFinish = &ReViewController::downDataFinish;
   hooks.reviewRefreshADInfo = &ReViewController::refreshADInfo;
   hooks.booksCloseProgram = &LearnViewController::closeProgram;
+  // One fetcher of the excellent mnemonics, living as long as the hooks.
+  auto excellent = std::make_shared<EMListNSObject>();
+  hooks.getExcellentMnemonic = [excellent] { excellent->getExcellentMnemonic(); };
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
   // The first start shows the picture guide.

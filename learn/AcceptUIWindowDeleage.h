@@ -1,8 +1,4 @@
-// Told when the mnemonic offer window goes away (the learner adopted or declined the offer).
+// The offer window's protocol lives with the window.
 #pragma once
 
-class AcceptUIWindowDeleage {
- public:
-  virtual ~AcceptUIWindowDeleage() = default;
-  virtual void closeAcceptUIWindow_callback() {}
-};
+#include "online/AcceptUIWindowDeleage.h"

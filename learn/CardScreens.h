@@ -1,8 +1,9 @@
 // The screens and services of other parts of the app that the word card opens, reached through
 // replaceable makers so that those parts put in their own screens without touching the card: the
 // learner's note editor, the mnemonic offer window, the share sheet, the list of extracted words,
-// and the pronunciation player (the voice packs' player unless replaced). Until a part installs
-// its own screen, a plain stand-in serves.
+// and the pronunciation player (the voice packs' player unless replaced). Unless a maker is
+// installed, the word note screen, the offer window and the voice packs' player serve, and plain
+// stand-ins for the rest.
 #pragma once
 
 #include <functional>

@@ -1,9 +1,11 @@
 // The request queue each account screen owns: one request at a time, started at once, and on
-// release every queued request forgets its delegate and is cancelled, so no reply reaches a
-// screen that has gone.
+// release every request it was given forgets its delegate and is cancelled, so no reply reaches
+// a screen that has gone; that holds too for a request that already left the queue while its
+// report still waits for the main thread.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "net/HttpNetworkQueue.h"
 
@@ -14,9 +16,10 @@ class AccountQueue {
   AccountQueue(const AccountQueue&) = delete;
   AccountQueue& operator=(const AccountQueue&) = delete;
 
-  void add(const std::shared_ptr<HttpRequest>& request) { queue_->addOperation(request); }
+  void add(const std::shared_ptr<HttpRequest>& request);
   HttpNetworkQueue& queue() { return *queue_; }
 
  private:
   std::shared_ptr<HttpNetworkQueue> queue_;
+  std::vector<std::weak_ptr<HttpRequest>> given_;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace plat {
 class ViewController;
@@ -21,8 +22,11 @@ class OnlineScreens {
   virtual void refreshADInfo() {}
   // The word-book tab forgets what it loaded.
   virtual void cleardata_learn() {}
-  // The messages screen, to be pushed from the account screen; none while it is not built in.
-  virtual std::shared_ptr<plat::ViewController> makeMessagesScreen() { return nullptr; }
+  // The messages screen, to be pushed from the account screen (titled `parentName`); the
+  // learner's messages unless replaced.
+  virtual std::shared_ptr<plat::ViewController> makeMessagesScreen(const std::string& parentName);
+  // The installed screens' messages screen, or the default one when none are installed.
+  static std::shared_ptr<plat::ViewController> messagesScreen(const std::string& parentName);
 
   // The registered screens, or nullptr. Not owned; unregister with nullptr before they go.
   static void install(OnlineScreens* screens);

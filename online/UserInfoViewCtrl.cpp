@@ -157,8 +157,7 @@ std::shared_ptr<plat::TableViewCell> UserInfoViewCtrl::cellForRow(plat::TableVie
 void UserInfoViewCtrl::didSelectRow(plat::TableView& table, const plat::IndexPath& ip) {
   table.deselectRow(ip, true);
   if (ip.row != kMessageRow) return;
-  OnlineScreens* screens = OnlineScreens::installed();
-  auto messages = screens ? screens->makeMessagesScreen() : nullptr;
+  auto messages = OnlineScreens::messagesScreen(title());
   if (messages && navigationController())
     navigationController()->pushViewController(messages, true);
 }

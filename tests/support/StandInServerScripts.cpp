@@ -210,17 +210,21 @@ ServerReply uploadNote(Call& call, bool yufa) {
 
 ServerReply findNotes(Call& call, bool yufa) {
   int64_t word = integer(call.form["word_id"]);
+  const std::string name = lowercase(call.form["account"]);
+  // The asker's own notes come apart, on the first page, as [id, text, adoptions, time, flag].
   std::vector<StandInNote> found;
-  for (const StandInNote& note : notesOf(call, yufa))
-    if (note.wordId == word) found.push_back(note);
+  std::vector<Json> mine;
+  for (const StandInNote& note : notesOf(call, yufa)) {
+    if (note.wordId != word) continue;
+    if (!name.empty() && note.sharer == name)
+      mine.push_back(Json::array({note.id, note.text, note.accepts, note.time, note.good ? 1 : 0}));
+    else
+      found.push_back(note);
+  }
   const bool byAdoptions = call.form["order_type"] == "1";
   std::stable_sort(found.begin(), found.end(), [&](const StandInNote& a, const StandInNote& b) {
     return byAdoptions ? a.accepts > b.accepts : a.time > b.time;
   });
-  std::string mine;
-  const std::string name = lowercase(call.form["account"]);
-  for (const StandInNote& note : found)
-    if (!name.empty() && note.sharer == name) mine = note.text;
   const size_t page = static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
   std::vector<Json> rows;
   for (size_t i = page * size_t{StandInServer::kPageSize};
@@ -228,10 +232,11 @@ ServerReply findNotes(Call& call, bool yufa) {
     rows.push_back(noteRow(found[i]));
   }
   const bool end = (page + 1) * size_t{StandInServer::kPageSize} >= found.size();
-  return json(Json::object({{"result", 1},
-                            {yufa ? "my_yufa" : "my_mnemonic", mine},
-                            {yufa ? "yufa_list" : "mnemonic_list", Json::array(rows)},
-                            {"is_end", end ? 1 : 0}}));
+  return json(Json::object(
+      {{"result", 1},
+       {yufa ? "my_yufa" : "my_mnemonic", Json::array(page == 0 ? mine : std::vector<Json>{})},
+       {yufa ? "yufa_list" : "mnemonic_list", Json::array(rows)},
+       {"is_end", end ? 1 : 0}}));
 }
 
 ServerReply acceptNote(Call& call, bool yufa) {
