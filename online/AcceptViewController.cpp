@@ -68,7 +68,7 @@ void AcceptViewController::viewDidLoad() {
   closeBtn_ = boxButton({15, 246, 120, 38}, "不采纳");
   closeBtn_->setShowsTouchWhenHighlighted(true);
   closeBtn_->setTitleColor(plat::Color::rgb255(60, 60, 60));
-  closeBtn_->setBackgroundImage(guiimages::stretchable("gui/login_edit.png", 10, 10));
+  closeBtn_->setBackgroundImage(guiimages::stretchable("gui/login_edit.png", 5, 5));
   closeBtn_->addTarget([this](plat::Control&) { closeClick(); }, plat::kTouchUpInside);
   childView_->addSubview(closeBtn_);
   acceptBtn_ = boxButton({145, 246, 120, 38}, "采纳");

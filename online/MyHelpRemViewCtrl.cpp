@@ -21,7 +21,7 @@ constexpr double kEditSeconds = 0.3;
 std::shared_ptr<MyTextView> noteText(plat::View& area, const plat::Rect& frame,
                                      const std::string& background) {
   auto image = std::make_shared<plat::ImageView>(frame);
-  image->setImage(guiimages::stretchable(background, 0, 10));
+  image->setImage(guiimages::stretchable(background, 10, 10));
   image->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
   area.addSubview(image);
   auto text = std::make_shared<MyTextView>(frame);

@@ -30,6 +30,13 @@ const SharedNoteKind kMnemonics = {1,
 const SharedNoteKind kGrammarNotes = {
     2, "find_yufa.php", "my_yufa", "yufa_list", "accept_yufa.php", "yufa_id", "helprem_eg2"};
 
+// Decoded replies cannot change: rows that the list edits are copied first.
+plat::Value editable(const plat::Value& array) {
+  std::vector<plat::Value> items;
+  for (size_t i = 0; i < array.size(); ++i) items.push_back(array.at(i));
+  return plat::Value::array(std::move(items));
+}
+
 plat::Size iconSize() {
   auto icon = plat::Image::named("gui/good_1.png");
   return icon ? icon->size() : plat::Size{20, 20};
@@ -172,8 +179,8 @@ void SharedNoteListController::refreshTable(const plat::Value& reply, int order)
   plat::Value rows = plat::Value::array();
   const plat::Value& own = reply[kind_.ownRows];
   for (size_t i = 0; i < own.size(); ++i) {
-    plat::Value row = own.at(i);
-    if (!row.isArray()) continue;
+    if (!own.at(i).isArray()) continue;
+    plat::Value row = editable(own.at(i));
     row.insert(std::min<size_t>(4, row.size()), kOwnSharer);
     rows.append(row);
   }
@@ -188,7 +195,7 @@ void SharedNoteListController::modifyData(const plat::Value& reply, int order) {
   plat::Value list = sortData(order);
   list.set("is_end", reply["is_end"].asInt());
   list.set("page", list["page"].asInt() + 1);
-  plat::Value rows = list["cell_data"];
+  plat::Value rows = editable(list["cell_data"]);
   const plat::Value& received = reply[kind_.otherRows];
   for (size_t i = 0; i < received.size(); ++i) rows.append(received.at(i));
   list.set("cell_data", rows);
@@ -354,15 +361,15 @@ void SharedNoteListController::sendFinished(HttpRequest& request, int order, int
   auto reply = ApiReply::handleFinished(request, hooks);
   // The tapped row, though the learner may have switched the order meanwhile.
   plat::Value list = sortData(order);
-  plat::Value rows = list["cell_data"];
+  plat::Value rows = editable(list["cell_data"]);
   if (!reply || size_t(row) >= rows.size()) return;
-  plat::Value note = rows.at(size_t(row));
+  plat::Value note = editable(rows.at(size_t(row)));
   CallDB* store = CallDB::callDB();
   if (kind_.type == 1)
     store->saveMnemonic(mWord_, note.at(1).asString());
   else
     store->saveYuFa(mWord_, note.at(1).asString());
-  note.replace(2, reply->object()["accept_num"].asInt());
+  if (note.size() > 2) note.replace(2, reply->object()["accept_num"].asInt());
   rows.replace(size_t(row), note);
   list.set("cell_data", rows);
   sortDataTree_.replace(size_t(order), list);

@@ -1,0 +1,223 @@
+// The word note screen from the word card against the stand-in server: the shared mnemonics and
+// grammar notes in both orders with paging and adoption (replies kept to the order and row they
+// were asked for), the learner's own note with its limits, and sharing it.
+#include "online/AccountText.h"
+#include "online/HelpRemMgrViewCtrl.h"
+#include "online/LoginUIWindow.h"
+#include "platform/base/Utf.h"
+#include "platform/view/AlertView.h"
+#include "platform/view/NavigationController.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "tests/online/NoteScreensTest.h"
+
+namespace onlinetest {
+namespace {
+
+using accounttext::text;
+using testsupport::StandInForm;
+
+constexpr const char* kWord = "achieve";
+
+class SharedNotesTest : public NoteScreensTest {
+ protected:
+  // The card's mnemonic (1) or grammar (2) button opens the note screen.
+  std::shared_ptr<HelpRemMgrViewCtrl> openNotes(int type) {
+    card_ = pushCard(kWord);
+    if (type == 1)
+      card_->down();
+    else
+      card_->yf_down();
+    host_->advance(1);  // the push slides in
+    auto screen = std::dynamic_pointer_cast<HelpRemMgrViewCtrl>(
+        app_->nav->topViewController()->shared_from_this());
+    EXPECT_TRUE(screen);
+    return screen;
+  }
+  static size_t rows(const HelpRemMgrViewCtrl& screen, int order) {
+    return screen.otherView().sortData(order)["cell_data"].size();
+  }
+  static std::string rowText(const HelpRemMgrViewCtrl& screen, int order, size_t row) {
+    return screen.otherView().sortData(order)["cell_data"].at(row).at(1).asString();
+  }
+  StandInForm lastForm(const std::string& script) {
+    return StandInForm::of(server_->lastRequest(script));
+  }
+
+  std::shared_ptr<BaseWordViewController> card_;
+};
+
+TEST_F(SharedNotesTest, MnemonicsInBothOrdersPageAndAdoptWithTheRepliesKeptToTheirRow) {
+  const int64_t word = wordId(kWord);
+  for (int i = 0; i < 11; ++i)
+    server_->addNote(false, word, "记法" + std::to_string(i), "dave", 1690000000 + i * 3600, i,
+                     i == 10);
+  server_->addNote(false, word, "a-chieve\\n一个 chief 完成", "erin", 1600000000, 50);
+  server_->addNote(false, word, "我自己的记法", "carol", 1650000000, 2);
+  auto screen = openNotes(1);
+  ASSERT_TRUE(waitFor([&] { return rows(*screen, 0) == 11; }));
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 0);
+  EXPECT_TRUE(host_->findByText("编辑助记"));
+  StandInForm first = lastForm("find_mnemonic.php");
+  EXPECT_EQ(first.names(), (std::vector<std::string>{"account", "c_type", "v_client", "word_id",
+                                                     "order_type", "page"}));
+  EXPECT_EQ(first["word_id"], std::to_string(word));
+  EXPECT_EQ(first["order_type"], "1");
+  const plat::Value& own = screen->otherView().sortData(0)["cell_data"].at(0);
+  EXPECT_EQ(own.at(4).asString(), "自己") << "the learner's own note first";
+  EXPECT_EQ(own.at(5).asInt(), 0);
+  EXPECT_EQ(rowText(*screen, 0, 1), "a-chieve\\n一个 chief 完成") << "most adopted next";
+  plat::TableView& table = screen->otherView().tableView();
+  EXPECT_EQ(cellLabel(table, 1, SharedNoteListController::kTextTag)->text(),
+            "a-chieve\n一个 chief 完成");
+  EXPECT_EQ(cellLabel(table, 1, SharedNoteListController::kCountTag)->text(), "50");
+  EXPECT_EQ(cellLabel(table, 1, SharedNoteListController::kSharerTag)->text(), "erin");
+  picture("shared_mnemonics.png");
+
+  // By time: a first page of its own; back by adoptions from memory.
+  ASSERT_TRUE(host_->tap(screen->timeBtn()));
+  ASSERT_TRUE(waitFor([&] { return rows(*screen, 1) == 11; }));
+  EXPECT_EQ(lastForm("find_mnemonic.php")["order_type"], "2");
+  EXPECT_EQ(rowText(*screen, 1, 1), "记法10") << "newest first";
+  ASSERT_TRUE(host_->tap(screen->acceptBtn()));
+  settle();
+  EXPECT_EQ(server_->count("find_mnemonic.php"), 2);
+  EXPECT_EQ(screen->otherView().currSortType(), 0);
+
+  // A next page asked for the order by adoptions lands there, though the learner switched.
+  server_->delayNext("find_mnemonic.php", 0.5);
+  pullUp(table, 66);
+  ASSERT_TRUE(waitFor([&] { return server_->count("find_mnemonic.php") == 3; }));
+  ASSERT_TRUE(host_->tap(screen->timeBtn()));
+  ASSERT_TRUE(waitFor([&] { return rows(*screen, 0) == 13; }));
+  EXPECT_EQ(lastForm("find_mnemonic.php")["page"], "1");
+  EXPECT_EQ(rows(*screen, 1), 11u);
+  EXPECT_EQ(screen->otherView().sortData(0)["is_end"].asInt(), 1);
+  EXPECT_EQ(rowText(*screen, 0, 12), "记法0");
+
+  // Adopting row 2 by time, then switching before the reply: row 2 by time is adopted.
+  const std::string tapped = rowText(*screen, 1, 2);
+  server_->delayNext("accept_mnemonic.php", 0.5);
+  ASSERT_TRUE(host_->tap(table.cellForRow({0, 2})));
+  ASSERT_TRUE(waitFor([&] { return server_->count("accept_mnemonic.php") == 1; }));
+  ASSERT_TRUE(host_->tap(screen->acceptBtn()));
+  ASSERT_TRUE(waitFor([&] { return app_->nav->topViewController() == card_.get(); }));
+  EXPECT_EQ(CallDB::callDB()->getMnemonic(kWord), tapped);
+  EXPECT_EQ(screen->otherView().sortData(1)["cell_data"].at(2).at(2).asInt(), 10);
+  EXPECT_EQ(rows(*screen, 0), 13u);
+  EXPECT_NE(rowText(*screen, 0, 2), tapped);
+
+  // The share offer comes until the learner silences it for today; the card shows the mnemonic.
+  plat::AlertView* alert = host_->visibleAlert();
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->message(), text("alermsg_eg9"));
+  ASSERT_TRUE(host_->pressAlertButton(text("alermsg_cancel1")));
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("shareZJ_noLP"),
+            std::to_string(MyDate::calendarDayId()));
+  host_->runUntilIdle();
+  EXPECT_NE(card_->section(1).page->displayedText().find(tapped), std::string::npos);
+}
+
+TEST_F(SharedNotesTest, GrammarNotesShareTheOwnNoteAndAdoptWithoutAnAlert) {
+  auto screen = openNotes(2);
+  ASSERT_TRUE(waitFor([&] { return !screen->otherView().sortData(0).isNull(); }));
+  EXPECT_TRUE(host_->findByText("编辑语法"));
+  EXPECT_EQ(lastForm("find_yufa.php")["order_type"], "1");
+  plat::TableView& list = screen->otherView().tableView();
+  EXPECT_EQ(cellLabel(list, 0, SharedNoteListController::kTextTag)->text(), text("helprem_eg2"));
+  ASSERT_TRUE(host_->tap(list.cellForRow({0, 0})));
+  host_->advance(1);
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 1);
+  EXPECT_EQ(screen->scrollView().contentOffset().x, screen->scrollView().bounds().width);
+  EXPECT_EQ(screen->navigationItem().rightBarButtonItem(), nullptr);
+
+  MyHelpRemViewCtrl& own = screen->myHelpView();
+  own.helpRemText().setText("achieve sth.\n达到某事");
+  ASSERT_TRUE(host_->tap(&own.sharedBtn()));
+  ASSERT_TRUE(waitFor([&] { return bubble() == "分享成功"; }));
+  const testsupport::ServerRequest sent = server_->lastRequest("upload_yufa.php");
+  StandInForm form = StandInForm::of(sent);
+  EXPECT_EQ(form.names(),
+            (std::vector<std::string>{"account", "password", "word_id", "yufa", "c_type",
+                                      "v_client", "identifie", "client_check_code"}));
+  EXPECT_EQ(form["yufa"], "achieve sth. 达到某事");
+  EXPECT_EQ(sent.header("User-Agent"), "yufa");
+
+  // The list starts again and holds the shared note; adopting it goes back without an alert.
+  ASSERT_TRUE(waitFor([&] { return rows(*screen, 0) == 1; }));
+  EXPECT_EQ(server_->count("find_yufa.php"), 2);
+  screen->selectTabBtn(0);
+  host_->advance(1);
+  screen->otherView().didSelectRow(screen->otherView().tableView(), {0, 0});
+  ASSERT_TRUE(waitFor([&] { return app_->nav->topViewController() == card_.get(); }));
+  EXPECT_EQ(CallDB::callDB()->getYuFa(kWord), "achieve sth. 达到某事");
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(lastForm("accept_yufa.php")["yufa_id"], std::to_string(server_->notes(true).at(0).id));
+}
+
+TEST_F(SharedNotesTest, TheOwnNoteKeepsItsLimitAndSavesWhenEditingEnds) {
+  auto screen = openNotes(1);
+  ASSERT_TRUE(host_->tap(screen->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
+  host_->advance(1);
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 1);
+  MyHelpRemViewCtrl& own = screen->myHelpView();
+  EXPECT_EQ(own.helpRemText().placeholder(), "在这里编辑你的助记");
+  EXPECT_EQ(own.acceptRemText().placeholder(), "你可以通过网络分享 寻找适合你的助记方案");
+  picture("own_mnemonic.png");
+
+  // Return ends editing and saves; the store turns tabs into spaces.
+  ASSERT_TRUE(host_->tap(&own.helpRemText()));
+  host_->type("a-chieve\t完成");
+  picture("own_mnemonic_editing.png");
+  host_->pressReturn();
+  host_->runUntilIdle();
+  EXPECT_FALSE(own.helpRemText().isEditing());
+  EXPECT_EQ(own.helpRemText().text(), "a-chieve\t完成");
+  EXPECT_EQ(CallDB::callDB()->getNote(kWord), "a-chieve 完成");
+
+  // 150 units: typing stops there, deleting works, a paste is cut without splitting a pair.
+  ASSERT_TRUE(host_->tap(&own.helpRemText()));
+  own.helpRemText().setText(std::string(149, 'a'));
+  host_->type("bcd");
+  EXPECT_EQ(own.helpRemText().text(), std::string(149, 'a') + "b");
+  host_->type("x");
+  EXPECT_EQ(plat::utf::utf16Length(own.helpRemText().text()), 150u);
+  host_->deleteBackward();
+  EXPECT_EQ(own.helpRemText().text(), std::string(149, 'a'));
+  host_->type("😀");
+  EXPECT_EQ(own.helpRemText().text(), std::string(149, 'a')) << "half a pair is no character";
+  own.helpRemText().resignFirstResponder();
+
+  // The declined marker shows as nothing adopted; clearing allows offers again.
+  CallDB::callDB()->saveMnemonic(kWord, CallDB::DeclinedMnemonic);
+  screen->myHelpView().willAppearView();
+  EXPECT_EQ(own.acceptRemText().text(), "");
+  ASSERT_TRUE(host_->tap(&own.clearBtn()));
+  EXPECT_EQ(CallDB::callDB()->getMnemonic2(kWord), "");
+  EXPECT_EQ(server_->requests().size(), size_t(server_->count("find_mnemonic.php")))
+      << "clearing sends nothing";
+}
+
+TEST_F(SharedNotesTest, SharingNeedsATextAndAnAccount) {
+  auto screen = openNotes(1);
+  MyHelpRemViewCtrl& own = screen->myHelpView();
+  own.shareHelpInfo();
+  EXPECT_EQ(bubble(), text("alermsg_eg28"));
+  CallDB::callDB()->UpdatePersonalValue("account", "");
+  own.helpRemText().setText("   ");
+  own.shareHelpInfo();
+  EXPECT_EQ(bubble(), text("alermsg_eg26"));
+  EXPECT_TRUE(LoginUIWindow::shown());
+  LoginUIWindow::shown()->dialogIsRemoved();
+  EXPECT_EQ(server_->count("upload_mnemonic.php"), 0);
+
+  // Spaces only are sent; the mnemonic goes as "help".
+  CallDB::callDB()->UpdatePersonalValue("account", "carol");
+  own.shareHelpInfo();
+  ASSERT_TRUE(waitFor([&] { return server_->count("upload_mnemonic.php") == 1; }));
+  EXPECT_EQ(server_->lastRequest("upload_mnemonic.php").header("User-Agent"), "help");
+  EXPECT_EQ(lastForm("upload_mnemonic.php")["mnemonic"], "   ");
+}
+
+}  // namespace
+}  // namespace onlinetest
