@@ -68,6 +68,8 @@ int64_t CallDB::getwordPos_sortBook(const std::string& text, int64_t bookId, int
       prefix =
           "select MIN(bw.bw_uId) from Words_Library as wl, book_words as bw where "
           "wl.wl_uWordID=bw.f_wl_uId and bw.f_b_uId=? and wl.wl_tWord like ? escape '\\'";
+      // Counted, not read off the position: book 801 numbers its words from 3501 on.
+      upTo = "select count(*) from book_words as bw where bw.f_b_uId = ? and bw.bw_uId <= ?";
       break;
     case kPlanned:
       exact =
@@ -112,7 +114,6 @@ int64_t CallDB::getwordPos_sortBook(const std::string& text, int64_t bookId, int
     matched = place > 0;
   }
   if (place < 1) return matched ? 0 : -1;
-  if (searchType == kAll) return place - 1;
   return sqlMgr_
              .selectOneChannel(upTo, "n", "nn", Value::array({book, static_cast<long long>(place)}))
              .at(0)

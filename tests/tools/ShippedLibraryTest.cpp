@@ -49,6 +49,12 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
                    "101 and r.f_b_uId = 800 and r.f_wl_uId = b.f_wl_uId"),
             500);
   EXPECT_EQ(CallDB::callDB()->GetWordUsedCofe("you"), 1 / 7000.0);
+  // A word's row in book 801 in book order counts from the book's first word.
+  const Value second = CallDB::callDB()->sql_select(
+      "select wl.wl_tWord from book_words as bw, Words_Library as wl where bw.f_wl_uId = "
+      "wl.wl_uWordID and bw.f_b_uId = 801 and bw.bw_uId = 3502",
+      "s", "", Value());
+  EXPECT_EQ(CallDB::callDB()->getwordPos_sortBook(second.at(0).asString(), 801, 1), 1);
   EXPECT_EQ(CallDB::callDB()->sql_select("select bc_sName from book_class order by bc_uId", "s", "",
                                          Value()),
             Value::array({"基础词汇", "核心词汇", "进阶词汇", "常用词频"}));
