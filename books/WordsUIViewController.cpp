@@ -353,8 +353,8 @@ void WordsUIViewController::allowScroll_callback() {
 void WordsUIViewController::showBarButton() {
   using namespace plat;
   if (bookID_ == CallDB::SpecialBookID) {
-    navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>(navbar::rightButton(
-        "刷新", [] { /* the excellent-mnemonics fetcher is not built yet */ })));
+    navigationItem().setRightBarButtonItem(
+        std::make_shared<BarButtonItem>(navbar::rightButton("刷新", [this] { update_EM_list(); })));
     return;
   }
   if (parentType_ == kListsFromStore && bookID_ != CallDB::WholeLibraryBookID && pageNum_ <= 1) {

@@ -16,6 +16,7 @@
 #include "books/WordListTypes.h"
 #include "books/WordsListViewCtrl.h"
 #include "learn/BaseWordDeleage.h"
+#include "online/EMListNSObject.h"
 #include "platform/base/Value.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -39,7 +40,8 @@ class WordsUIViewController : public BaseViewController,
                               public WordsListViewCtrlDeleage,
                               public BaseWordDeleage,
                               public plat::ScrollViewDelegate,
-                              public plat::AlertViewDelegate {
+                              public plat::AlertViewDelegate,
+                              public EMListNSObjectDeleage {
  public:
   static constexpr int kPageCount = 4;
   static constexpr int kWindowRows = 40;
@@ -136,7 +138,8 @@ class WordsUIViewController : public BaseViewController,
                                                                   const plat::Value& noneWords);
 
   // ---- The special book's refresh
-  void GetEMList_finish_callback();
+  void update_EM_list();
+  void GetEMList_finish_callback() override;
 
   // ---- Keyboard while a page's search field is edited
   void keyboardShow(const plat::Value& info);
@@ -231,4 +234,5 @@ class WordsUIViewController : public BaseViewController,
   std::shared_ptr<LoaderControl> loader_;
   std::thread loaderThread_;
   std::deque<std::vector<std::string>> pendingLoads_;
+  std::unique_ptr<EMListNSObject> EMList_;  // made on the first refresh
 };

@@ -64,6 +64,14 @@ void WordsUIViewController::deletewords_callback(const std::string& word, int ty
   refreshTabs();
 }
 
+void WordsUIViewController::update_EM_list() {
+  if (!EMList_) {
+    EMList_ = std::make_unique<EMListNSObject>();
+    EMList_->setDeleage(this);
+  }
+  EMList_->getExcellentMnemonic();
+}
+
 void WordsUIViewController::GetEMList_finish_callback() {
   std::vector<std::string> all, learned, none;
   {

@@ -71,6 +71,11 @@ void RecordViewController::goBackAction() {
   if (auto* nav = navigationController()) nav->popViewController(true);
 }
 
+void RecordViewController::willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation,
+                                                                     double) {
+  refreshHeaderView_->setFrame(LoadMoreFooterView::frameBelowRows(*tableView_));
+}
+
 void RecordViewController::loadMoreFooterDidTriggerRefresh(LoadMoreFooterView&) {
   reloading_ = true;
   if (!netState_ || isEnd()) return;

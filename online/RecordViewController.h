@@ -31,6 +31,8 @@ class RecordViewController : public BaseViewController,
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void goBackAction();
+  // The footer goes back below the last row.
+  void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
 
   // Footer
   void loadMoreFooterDidTriggerRefresh(LoadMoreFooterView&) override;

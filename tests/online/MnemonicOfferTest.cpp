@@ -1,5 +1,6 @@
 // The mnemonic offer window from the word card, and the excellent mnemonics kept in step with
 // "last_em_id", against the stand-in server.
+#include "books/WordsUIViewController.h"
 #include "online/AcceptUIWindow.h"
 #include "online/AccountText.h"
 #include "online/EMListNSObject.h"
@@ -135,10 +136,22 @@ TEST_F(MnemonicOfferTest, ExcellentMnemonicsFollowTheLastEntryId) {
   EXPECT_EQ(db->getPersonalValue("last_em_id"), "0");
   EXPECT_EQ(db->getSpecialMnemonicInfo("abandon").at(1).asString(), "重新下发");
 
+  // The special book's refresh button fetches too, and the book's lists follow.
+  auto book = std::make_shared<WordsUIViewController>();
+  book->setNavName("优秀助记");
+  book->setParentName("单词本");
+  book->setBookID(CallDB::SpecialBookID);
+  book->setWordsDic({}, {}, {});
+  push(book);
+  server_->addExcellent({10, wordId("ability"), 15, 7, "能力", "老师"});
+  ASSERT_TRUE(host_->tap(host_->findButton("刷新")));
+  ASSERT_TRUE(waitFor([&] { return book->allWordsNum() == 3; })) << "the three words";
+  EXPECT_EQ(db->getPersonalValue("last_em_id"), "10");
+
   // A failed request tells nobody and keeps the last id.
   server_->dropNext("update_excellent_mnemonic.php", 2);
   list.getExcellentMnemonic();
-  ASSERT_TRUE(waitFor([&] { return server_->count("update_excellent_mnemonic.php") >= 4; }));
+  ASSERT_TRUE(waitFor([&] { return server_->count("update_excellent_mnemonic.php") >= 5; }));
   settle();
   EXPECT_EQ(told.fetched, 3);
   EXPECT_EQ(bubble(), "");
