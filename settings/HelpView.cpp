@@ -66,6 +66,8 @@ void HelpView::viewDidLoad() {
     auto picture =
         std::make_shared<ImageView>(Image::named("gui/help/bg" + std::to_string(i + 1) + ".png"));
     picture->setTag(kFirstPictureTag + i);
+    // A picture out of sight is not drawn, the last one with its start button included.
+    picture->setClipsToBounds(true);
     picture->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
     scrollView_->addSubview(picture);
   }
