@@ -122,6 +122,7 @@ TEST_F(SharedNotesTest, GrammarNotesShareTheOwnNoteAndAdoptWithoutAnAlert) {
   auto screen = openNotes(2);
   ASSERT_TRUE(waitFor([&] { return !screen->otherView().sortData(0).isNull(); }));
   EXPECT_TRUE(host_->findByText("编辑语法"));
+  EXPECT_EQ(screen->myHelpView().wordsLimit(), MyHelpRemViewCtrl::kGrammarLimit);
   EXPECT_EQ(lastForm("find_yufa.php")["order_type"], "1");
   plat::TableView& list = screen->otherView().tableView();
   EXPECT_EQ(cellLabel(list, 0, SharedNoteListController::kTextTag)->text(), text("helprem_eg2"));
