@@ -1,5 +1,6 @@
 // The card's server calls against a loopback server: adopting the excellent mnemonic of the box
 // and the offer of the best shared mnemonic, with replies that come late or for a card that went.
+#include <condition_variable>
 #include <mutex>
 
 #include "learn/CardScreens.h"
@@ -27,8 +28,9 @@ class WordCardServer : public CardTest {
     testsupport::clearProxyEnvironment();
     device_ = std::make_unique<testsupport::TempDeviceStore>();
     server_ = std::make_unique<testsupport::LoopbackHttpServer>([this](const ServerRequest& r) {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::unique_lock<std::mutex> lock(mutex_);
       targets_.push_back(r.target);
+      released_.wait(lock, [this] { return !holdReplies_; });
       ServerReply reply =
           ServerReply::text(r.path() == "/api/accept_mnemonic.php" ? acceptReply_ : offerReply_);
       reply.delayBeforeHeaders = delay_;
@@ -43,6 +45,7 @@ class WordCardServer : public CardTest {
     });
   }
   void TearDown() override {
+    releaseReplies();
     server_.reset();
     device_.reset();
     CardTest::TearDown();
@@ -56,6 +59,18 @@ class WordCardServer : public CardTest {
     std::lock_guard<std::mutex> lock(mutex_);
     return targets_.empty() ? "" : targets_.back();
   }
+  // Replies wait in the server until released, however slowly the test itself runs.
+  void holdReplies() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holdReplies_ = true;
+  }
+  void releaseReplies() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      holdReplies_ = false;
+    }
+    released_.notify_all();
+  }
   // Serves replies on the main run loop for a while.
   void waitForReplies(double seconds) {
     plat::RunLoop::main().runUntil([] { return false; }, seconds);
@@ -64,6 +79,8 @@ class WordCardServer : public CardTest {
   std::unique_ptr<testsupport::TempDeviceStore> device_;
   std::unique_ptr<testsupport::LoopbackHttpServer> server_;
   std::mutex mutex_;
+  std::condition_variable released_;
+  bool holdReplies_ = false;
   std::vector<std::string> targets_;
   std::string acceptReply_ = R"({"result":1,"syn_var":{"accept_count":"5"}})";
   std::string offerReply_ = R"([31,"a 一个 + chieve 首领",12,"2013-05-01","lucy",0])";
@@ -157,12 +174,14 @@ TEST_F(WordCardServer, TheOfferComesOnlyForAWordWithoutAMnemonicStillOnScreen) {
 
 TEST_F(WordCardServer, AReplyForADestroyedCardTouchesNothing) {
   setValue("autoAccept", "1");
-  delay_ = 0.3;
+  holdReplies();
   {
     auto card = pushCard("achieve");
+    ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; }, 10));
     app_->nav->popViewController(false);
     settle();
   }
+  releaseReplies();
   waitForReplies(0.8);
   EXPECT_TRUE(offers_.empty());
   EXPECT_TRUE(offerDelegate_.expired());
