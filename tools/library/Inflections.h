@@ -22,6 +22,11 @@ class Inflections {
   // & comparative, * superlative. Example: "#books @books $booked %booked ^booking".
   std::string formsText(const std::string& base, const std::vector<char>& parts) const;
 
+  // The forms of one marker ('#' plural ...) of a base form in part of speech `pos`.
+  std::vector<std::string> formsOf(const std::string& base, char pos, char marker) const {
+    return forms(base, pos, marker);
+  }
+
   // The WordNet lemmas that `word` is an inflected form of (never `word` itself).
   std::vector<std::string> baseForms(const std::string& word) const;
 

@@ -318,13 +318,20 @@ class Maker {
   }
 
   // The Chinese meaning of one part of speech: the word's own lookup, else its synonyms' lookup.
-  // The Chinese meaning of one part of speech. The main part of speech falls back on the word's
-  // synonyms and on glosses of another part of speech; the others take only glosses that suit.
+  // The Chinese meaning of one part of speech. The main part of speech falls back on the noun's
+  // plural, the word's synonyms and glosses of another part of speech; the others take only
+  // glosses that suit.
   std::vector<ChineseCandidate> chineseFor(const std::string& lemma, char pos, bool main) const {
     if (!main) return chinese_.lookup(lemma, pos, 3, true);
     for (bool strict : {true, false}) {
       std::vector<ChineseCandidate> found = chinese_.lookup(lemma, pos, 3, strict);
       if (!found.empty()) return found;
+      // The dictionary often glosses a noun in the plural ("trousers", "scissors").
+      if (pos == 'n')
+        for (const std::string& plural : inflections_.formsOf(lemma, 'n', '#')) {
+          found = chinese_.lookup(plural, pos, 3, strict);
+          if (!found.empty()) return found;
+        }
       const std::vector<uint32_t>& senses = wordNet_.senses(lemma, pos);
       for (size_t k = 0; k < senses.size() && k < 2; ++k) {
         const Synset* s = wordNet_.synset(pos, senses[k]);
