@@ -81,9 +81,11 @@ class ProgramInWindow : public Program {
   static double changed(const ScreenShot& before, const ScreenShot& after, const Region& r) {
     return after.changedShare(before, r.x, r.y, r.w, r.h);
   }
-  // Screen pictures until `done` holds for one, for up to `seconds`.
+  // Screen pictures until `done` holds for one, for up to `seconds`. The waits are generous: the
+  // sanitized program shares a loaded machine with the rest of the suite; they end as soon as the
+  // screen is there.
   std::optional<ScreenShot> shotWhen(const std::function<bool(const ScreenShot&)>& done,
-                                     double seconds = 20) const {
+                                     double seconds = 45) const {
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     do {
       std::optional<ScreenShot> shot = desktop_.screenShot();
@@ -91,6 +93,19 @@ class ProgramInWindow : public Program {
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     } while (std::chrono::steady_clock::now() < until);
     return std::nullopt;
+  }
+  // The screen once an animation has ended: the first picture that matches the one before it, or
+  // the last one taken after `seconds`.
+  std::optional<ScreenShot> stillShot(double seconds = 30) const {
+    std::optional<ScreenShot> last = desktop_.screenShot();
+    std::optional<ScreenShot> still = shotWhen(
+        [&](const ScreenShot& s) {
+          const bool same = last && s.changedShare(*last, 0, 0, s.width(), s.height()) == 0;
+          last = s;
+          return same;
+        },
+        seconds);
+    return still ? still : last;
   }
   // Clicks a point of the phone's screen.
   void tap(double x, double y) const {
@@ -119,17 +134,23 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   std::optional<ScreenShot> first = shotWhen(
       [&](const ScreenShot& s) { return s.hasContent(guide.x, guide.y, guide.w, guide.h); });
   ASSERT_TRUE(first) << "the first screen was drawn\n" << program_->log();
+  first = stillShot();
+  ASSERT_TRUE(first);
   first->writePNG(picturePath("window-first-start.png"));
-  // The guide ends with the start button of its last picture: its last dot, then the button.
+  // The guide ends with the start button of its last picture: its last dot, then the button once
+  // that picture has slid in.
+  const Region phone = region(0, 0, kPhoneWidth, kPhoneHeight);
   tap(192, 550);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ASSERT_TRUE(shotWhen([&](const ScreenShot& s) { return changed(*first, s, phone) > 0.01; }))
+      << "the guide turned to its last picture\n"
+      << program_->log();
+  ASSERT_TRUE(stillShot());
   tap(110, 474);
   std::optional<ScreenShot> before =
-      shotWhen([&](const ScreenShot& s) { return changed(*first, s, review) > 0.005; }, 10);
+      shotWhen([&](const ScreenShot& s) { return changed(*first, s, review) > 0.005; });
   ASSERT_TRUE(before) << "the guide made way for the review screen\n" << program_->log();
   // The guide slides away; the screen it leaves is taken once it has gone.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  before = desktop_.screenShot();
+  before = stillShot();
   ASSERT_TRUE(before);
   before->writePNG(picturePath("window-first-screen.png"));
 
@@ -137,20 +158,22 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   const Region card = region(0, 120, 320, 200), answers = region(10, 447, 300, 46);
   tap(160, 306);  // the reveal button
   std::optional<ScreenShot> revealed =
-      shotWhen([&](const ScreenShot& s) { return changed(*before, s, answers) > 0.01; }, 10);
+      shotWhen([&](const ScreenShot& s) { return changed(*before, s, answers) > 0.01; });
   ASSERT_TRUE(revealed) << "the answer buttons came\n" << program_->log();
+  revealed = stillShot();
+  ASSERT_TRUE(revealed);
   revealed->writePNG(picturePath("window-revealed.png"));
   EXPECT_GT(changed(*before, *revealed, card), 0.01) << "the meaning shows";
   // The wheel scrolls the card under the pointer.
   desktop_.wheelDown(window_, int(160 * frame_.width / kPhoneWidth),
                      int(250 * frame_.height / kPhoneHeight), 3);
   std::optional<ScreenShot> scrolled =
-      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01; }, 10);
+      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01; });
   ASSERT_TRUE(scrolled) << "the card scrolled\n" << program_->log();
   scrolled->writePNG(picturePath("window-scrolled.png"));
   tap(57, 470);  // "know"
   std::optional<ScreenShot> next =
-      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, answers) > 0.01; }, 10);
+      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, answers) > 0.01; });
   ASSERT_TRUE(next) << "the next word came\n" << program_->log();
   next->writePNG(picturePath("window-next-word.png"));
   EXPECT_GT(changed(*revealed, *next, card), 0.01);
@@ -158,7 +181,7 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
 
   tap(120, 543);  // the word-book tab
   std::optional<ScreenShot> after =
-      shotWhen([&](const ScreenShot& s) { return changed(*before, s, title) > 0.01; }, 10);
+      shotWhen([&](const ScreenShot& s) { return changed(*before, s, title) > 0.01; });
   ASSERT_TRUE(after) << "the screen changed after the click\n" << program_->log();
   after->writePNG(picturePath("window-word-books.png"));
   EXPECT_GT(changed(*before, *after, review), 0.005) << "the review tab is no longer selected";
