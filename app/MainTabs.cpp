@@ -13,6 +13,7 @@
 #include "settings/HelpView.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
+#include "settings/ShareObject.h"
 #include "stats/StatisticsListController.h"
 
 namespace MainTabs {
@@ -70,6 +71,10 @@ std::shared_ptr<plat::ViewController> makeSettingsTab() {
   hooks.topViewState = [](bool on) {
     if (AppDelegate* app = AppDelegate::shared()) app->TopViewState(on);
   };
+  hooks.share = [](plat::ViewController& from, const std::string& text,
+                   std::shared_ptr<plat::Image> picture) {
+    ShareObject::sharedObject()->shareInfo_shareView(&from, text, std::move(picture));
+  };
   return nav;
 }
 
@@ -93,6 +98,11 @@ void installScreenHooks(ScreenHooks& hooks) {
   hooks.getExcellentMnemonic = [excellent] { excellent->getExcellentMnemonic(); };
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
+  // The word card and the review screen's sign-in share through the share sheet.
+  CardScreens::setShareSheet(
+      [](plat::ViewController* from, const std::string& text, const std::string& pngData) {
+        ShareObject::sharedObject()->shareInfo_shareView(from, text, pngData);
+      });
   // The first start shows the picture guide.
   ReviewScreens::setHelpGuideMaker([] { return HelpView::initWithNibName("HelpView"); });
   static MainOnlineScreens onlineScreens;

@@ -1,6 +1,8 @@
 #include "learn/ReviewScreens.h"
 
-#include "books/NavBarItems.h"
+#include "learn/DailySignIn.h"
+#include "learn/EveryDayViewController.h"
+#include "learn/TodayReViewController.h"
 #include "platform/view/Button.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
@@ -20,17 +22,6 @@ Makers& makers() {
   static Makers m;
   return m;
 }
-
-// A screen with a title and the back button; its back title is set by the caller's navigation.
-class TitledScreen : public BaseViewController {
- public:
-  explicit TitledScreen(std::string title) { setTitle(title); }
-  void viewDidLoad() override {
-    BaseViewController::viewDidLoad();
-    view()->setBackgroundColor(plat::Color::white());
-    navigationItem().setTitleView(navbar::titleLabel(title()));
-  }
-};
 
 class GuideStandIn : public BaseViewController {
  public:
@@ -71,12 +62,12 @@ void setSignIn(Action action) {
 
 std::shared_ptr<plat::ViewController> makeTodayReview() {
   if (makers().todayReview) return makers().todayReview();
-  return std::make_shared<TitledScreen>("今日已复习单词");
+  return std::make_shared<TodayReViewController>();
 }
 
 std::shared_ptr<plat::ViewController> makeDailyLesson() {
   if (makers().dailyLesson) return makers().dailyLesson();
-  return std::make_shared<TitledScreen>("每日课堂");
+  return std::make_shared<EveryDayViewController>();
 }
 
 std::shared_ptr<plat::ViewController> makeHelpGuide() {
@@ -85,7 +76,10 @@ std::shared_ptr<plat::ViewController> makeHelpGuide() {
 }
 
 void signIn(plat::ViewController& reviewScreen) {
-  if (makers().signIn) makers().signIn(reviewScreen);
+  if (makers().signIn)
+    makers().signIn(reviewScreen);
+  else
+    DailySignIn::shared().sign(reviewScreen);
 }
 
 }  // namespace ReviewScreens

@@ -1,7 +1,7 @@
 // The screens of other parts of the app that the review screen opens, reached through replaceable
 // makers so that those parts put in their own without touching it: today's reviewed words, the
-// daily lesson, the first-start picture guide and the daily sign-in. Until a part installs its
-// own, a plain stand-in serves.
+// daily lesson, the first-start picture guide and the daily sign-in. Today's review, the lesson
+// and the sign-in are this folder's own and serve unless replaced; the guide has a plain stand-in.
 #pragma once
 
 #include <functional>
@@ -20,13 +20,13 @@ void setDailyLessonMaker(ScreenMaker maker);
 void setHelpGuideMaker(ScreenMaker maker);
 void setSignIn(Action action);
 
-// "今日已复习单词": a titled screen until today's review comes.
+// "今日已复习单词": today's reviewed words.
 std::shared_ptr<plat::ViewController> makeTodayReview();
-// "每日课堂": a titled screen until the daily lesson comes.
+// "每日课堂": the daily lesson.
 std::shared_ptr<plat::ViewController> makeDailyLesson();
 // The guide shown modally while "run_machine" is "0"; the stand-in's one button stores "1".
 std::shared_ptr<plat::ViewController> makeHelpGuide();
-// The daily sign-in; nothing until it comes.
+// The daily sign-in on the server.
 void signIn(plat::ViewController& reviewScreen);
 
 }  // namespace ReviewScreens

@@ -6,6 +6,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/ModalOverlay.h"
 #include "platform/view/ViewController.h"
@@ -33,6 +34,7 @@ View* search(View& view, const std::function<bool(View&)>& match) {
 
 void resetState() {
   ModalOverlay::reset();
+  Clipboard::install(nullptr);
   Keyboard::reset();
   Application::shared().reset();
 }

@@ -14,6 +14,7 @@
 #include "platform/host/FramePresenter.h"
 #include "platform/host/NotificationDelivery.h"
 #include "platform/host/PointerInput.h"
+#include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
 
@@ -29,6 +30,18 @@ constexpr double kIdleFrame = 0.25;
 // How much of the display the window may cover, and points the wheel moves per notch.
 constexpr double kDisplayShare = 0.9;
 constexpr double kWheelPoints = 40;
+
+// The desktop's clipboard, while the window is open.
+class SdlClipboard : public Clipboard {
+ public:
+  void setText(const std::string& text) override { SDL_SetClipboardText(text.c_str()); }
+  std::string text() const override {
+    char* text = SDL_GetClipboardText();
+    std::string copy = text ? text : "";
+    SDL_free(text);
+    return copy;
+  }
+};
 
 }  // namespace
 
@@ -209,6 +222,7 @@ bool WindowHost::open() {
 
 int WindowHost::run(const Value& launchOptions) {
   if (!impl_) return 1;
+  Clipboard::install(std::make_shared<SdlClipboard>());
   Application& app = Application::shared();
   app.setDelegate(delegate_);
   app.launch(launchOptions);
@@ -221,6 +235,7 @@ int WindowHost::run(const Value& launchOptions) {
       kTickSeconds, true, [impl](Timer&) { impl->tick(); }, kCommonModes);
   RunLoop::main().run();
   impl_.reset();
+  Clipboard::install(nullptr);
   return 0;
 }
 

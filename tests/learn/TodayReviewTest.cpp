@@ -1,0 +1,103 @@
+// Today's review: the day's answers sorted into the four grade tabs, paging by tab and by swipe,
+// and the word card walking a tab's list round at both ends.
+#include "learn/BaseWordViewController.h"
+#include "learn/TodayReViewController.h"
+#include "platform/view/Label.h"
+#include "store/CallDB.h"
+#include "tests/learn/DailyScreensFixture.h"
+
+namespace {
+
+using dailytest::DailyTest;
+
+class TodayReview : public DailyTest {
+ protected:
+  std::shared_ptr<TodayReViewController> open() {
+    auto screen = std::make_shared<TodayReViewController>();
+    push(screen);
+    return screen;
+  }
+  static std::string tabCount(TodayReViewController& screen, int tab) {
+    return screen.changeTabName()[size_t(tab)][1];
+  }
+};
+
+TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
+  answered("achieve", 30, 2, 4, 4);
+  answered("support", 40, 3, 2, 2);
+  answered("quiet", 50, 4, 2, 4);
+  answered("close", 60, 4, 4, 4);
+  answered("teacher", 70, 1, 2, 2);  // known before the meaning: no tab
+  answered("book", -30, 4, 4, 4);    // yesterday's answer
+  auto screen = open();
+
+  EXPECT_EQ(app_->nav->topViewController(), screen.get());
+  EXPECT_TRUE(showing("复习/学习")) << "the back button carries the opener's title";
+  const std::vector<std::string> counts = {"1", "1", "2", "1"};
+  for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), counts[size_t(tab)]);
+  ASSERT_NE(screen->getCurrWords(3), nullptr);
+  EXPECT_EQ(*screen->getCurrWords(3), (WordSlots{"close", "quiet"}));
+  EXPECT_EQ(*screen->getCurrWords(4), (WordSlots{"close"}));
+  EXPECT_EQ(screen->getCurrWords(5), nullptr);
+  EXPECT_EQ(screen->checkWordState_callback("close"), "1");
+  EXPECT_EQ(screen->checkWordState_callback("book"), "");
+
+  // It opens on "忘记" with its neighbours made; "认识" waits until the learner goes there.
+  EXPECT_EQ(screen->pageNum(), 2);
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 2);
+  EXPECT_EQ(screen->page(0), nullptr);
+  EXPECT_NE(screen->page(3), nullptr);
+  write("today_review.png");
+
+  ASSERT_TRUE(host_->tap(host_->findByTag(MyTabbarView::kButtonTagBase)));
+  settle();
+  EXPECT_EQ(screen->pageNum(), 0);
+  ASSERT_NE(screen->page(0), nullptr);
+  EXPECT_EQ(screen->scrollView().contentOffset().x, 0);
+  EXPECT_TRUE(showing("achieve"));
+
+  // Offsets past either end, and a tab index past the strip, still name one of the four tabs.
+  plat::ScrollView& pager = screen->scrollView();
+  const double width = pager.bounds().width;
+  pager.setContentOffset({width * 5.2, 0}, false);
+  screen->scrollViewDidEndDecelerating(pager);
+  EXPECT_EQ(screen->pageNum(), 3);
+  pager.setContentOffset({-width * 2, 0}, false);
+  screen->scrollViewWillBeginDragging(pager);
+  screen->scrollViewDidScroll(pager);
+  screen->scrollViewDidEndDecelerating(pager);
+  EXPECT_EQ(screen->pageNum(), 0);
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 0);
+  screen->selectTabBtn(9);
+  settle();
+  EXPECT_EQ(screen->pageNum(), 3);
+
+  // The card on "忘记": next from the last word wraps to the first, previous from the first to
+  // the last.
+  screen->selectTabBtn(2);
+  settle();
+  screen->pushNewView(1, 3);
+  settle();
+  BaseWordViewController* card = screen->baseWordViewCtrl();
+  ASSERT_NE(card, nullptr);
+  EXPECT_EQ(app_->nav->topViewController(), card);
+  EXPECT_EQ(card->wordName(), "quiet");
+  ASSERT_TRUE(host_->tap(card->downWordBtn()));
+  EXPECT_EQ(card->wordName(), "close");
+  EXPECT_EQ(screen->currentWordLocal(), 0);
+  ASSERT_TRUE(host_->tap(card->upWordBtn()));
+  EXPECT_EQ(card->wordName(), "quiet");
+  settle();
+  write("today_review_card.png");
+}
+
+TEST_F(TodayReview, ADayWithoutAnswersHasFourEmptyTabs) {
+  answered("book", -30, 2, 2, 2);
+  auto screen = open();
+  for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), "0");
+  EXPECT_FALSE(screen->hasStateDictionary());
+  screen->pushNewView(0, 3);
+  EXPECT_EQ(screen->baseWordViewCtrl(), nullptr) << "no word to open";
+}
+
+}  // namespace
