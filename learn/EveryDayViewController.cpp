@@ -39,7 +39,6 @@ EveryDayViewController::EveryDayViewController() {
   networkQueue_ = HttpNetworkQueue::queue();
   networkQueue_->setMaxConcurrentOperationCount(1);
   networkQueue_->go();
-  setTitle(NavName_);
 }
 
 EveryDayViewController::~EveryDayViewController() {

@@ -123,32 +123,46 @@ void ShareSheetController::loadView() {
     buttons.push_back(saveBtn_);
   }
   closeBtn_ = actionButton("取消", Color::rgb255(150, 156, 153));
-  closeBtn_->addTarget([this](Control&) { dismissViewController(true); }, kTouchUpInside);
+  closeBtn_->addTarget(
+      [this](Control&) {
+        auto keep = shared_from_this();
+        dismissViewController(false);
+      },
+      kTouchUpInside);
   buttons.push_back(closeBtn_);
   for (const auto& button : buttons) {
     button->setFrame({kMargin, y, width, kButtonHeight});
     root->addSubview(button);
     y += kButtonHeight + 10;
   }
+  statusLabel_ = std::make_shared<Label>(Rect{kMargin, y, width, 20});
+  statusLabel_->setFont(Font::system(13));
+  statusLabel_->setTextColor(Color::rgb255(200, 60, 50));
+  statusLabel_->setTextAlignment(TextAlignment::Center);
+  statusLabel_->setBackgroundColor(Color::clear());
+  root->addSubview(statusLabel_);
   setView(root);
 }
 
 void ShareSheetController::copyText() {
+  // Dismissing lets the sheet go; it stays alive until its action has ended.
+  auto keep = shared_from_this();
   Clipboard::general().setText(text_);
-  showMessage("文字已复制");
-  dismissViewController(true);
+  dismissViewController(false);
 }
 
 bool ShareSheetController::savePicture() {
+  auto keep = shared_from_this();
   const std::string png = picture_ ? picture_->pngData() : "";
   const std::string path = ShareObject::nextPicturePath();
   if (png.empty() || !files::createDirectories(AppHome::documentsDir()) ||
       !files::writeFileAtomically(path, png)) {
-    showMessage("图片没有保存，请检查存储空间后再试");
+    // The sheet stays, with the reason on it: the message view lies under it.
+    statusLabel_->setText("图片没有保存，请检查存储空间后再试");
     return false;
   }
   savedPath_ = path;
+  dismissViewController(false);
   showMessage("图片已保存到文稿：" + path.substr(path.rfind('/') + 1));
-  dismissViewController(true);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/draw/Image.h"
 #include "platform/view/Button.h"
+#include "platform/view/Label.h"
 #include "platform/view/ViewController.h"
 
 class ShareObject {
@@ -42,11 +43,13 @@ class ShareSheetController : public plat::ViewController {
 
   plat::Button* copyButton() const { return copyBtn_.get(); }
   plat::Button* saveButton() const { return saveBtn_.get(); }
+  plat::Label* statusLabel() const { return statusLabel_.get(); }
   const std::string& savedPath() const { return savedPath_; }
 
  private:
   std::string text_;
   std::shared_ptr<plat::Image> picture_;
   std::shared_ptr<plat::Button> copyBtn_, saveBtn_, closeBtn_;
+  std::shared_ptr<plat::Label> statusLabel_;
   std::string savedPath_;
 };

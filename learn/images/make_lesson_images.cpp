@@ -112,12 +112,12 @@ void shareOne(DrawContext& c) {
   box(c, {0, 0, 440, 230}, 14, Color::rgb255(236, 248, 238));
   centred(c, "今天我又签到了", {0, 20, 440, 34}, Font::boldSystem(24), kDarkGreen);
   c.setFillColor(kInk);
-  c.drawText("这是我第", {150, 104}, Font::system(17));
-  c.drawText("次签到", {396, 104}, Font::system(14));
-  c.drawText("累计签到", {100, 168}, Font::system(15));
-  c.drawText("天", {293, 178}, Font::system(15));
-  c.drawText("连续", {316, 150}, Font::system(13));
-  c.drawText("天", {410, 178}, Font::system(15));
+  c.drawText("这是我第", {172, 102}, Font::system(17));
+  c.drawText("次签到", {380, 104}, Font::system(15));
+  c.drawText("累计签到", {120, 174}, Font::system(15));
+  c.drawText("天", {293, 176}, Font::system(15));
+  c.drawText("连续", {314, 174}, Font::system(15));
+  c.drawText("天", {410, 176}, Font::system(15));
   centred(c, "和我一起背单词吧", {0, 205, 440, 22}, Font::system(13), Color::rgb255(120, 130, 130));
 }
 

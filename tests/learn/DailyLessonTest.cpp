@@ -1,0 +1,158 @@
+// The daily lesson against the stand-in server: a lesson shown, stepping through the days, and
+// planning the lucky words in one transaction, with a failing store that plans nothing.
+#include "learn/EveryDayViewController.h"
+#include "platform/base/Bundle.h"
+#include "platform/view/AlertView.h"
+#include "platform/view/Application.h"
+#include "store/CallDB.h"
+#include "tests/learn/DailyScreensFixture.h"
+#include "ui/MyAlerView.h"
+
+namespace {
+
+using dailytest::DailyTest;
+
+// 2013-05-20 12:00 UTC: the same calendar day in every zone the tests may run in.
+constexpr int64_t kLessonTime = 1369051200;
+
+std::string text(const std::string& key) {
+  return plat::localized(key, "InfoPlist");
+}
+
+class DailyLesson : public DailyTest {
+ protected:
+  void SetUp() override {
+    DailyTest::SetUp();
+    server_->setLesson(0,
+                       {"Practice makes perfect.", "熟能生巧。", "achieve support supports quiet",
+                        "<p>今天抽取三名幸运学员</p>", kLessonTime});
+    server_->setLesson(1, {"Well begun is half done.", "好的开始是成功的一半。", "achieve",
+                           "<p>昨天的抽奖</p>", kLessonTime - 86400});
+    CallDB::callDB()->InsertStudyWord("achieve", 0);
+  }
+
+  // The lesson screen once its first lesson has arrived.
+  std::shared_ptr<EveryDayViewController> open() {
+    auto screen = std::make_shared<EveryDayViewController>();
+    push(screen);
+    EXPECT_TRUE(waitFor([&] { return !screen->isLoadNewInfo(); }));
+    return screen;
+  }
+  bool bubbleShown() const { return host_->findByTag(MyAlerView::kTag) != nullptr; }
+  // The message bubble takes the screen's touches until it has faded.
+  void waitForBubble() {
+    ASSERT_TRUE(waitFor([this] { return !bubbleShown(); }, 8));
+  }
+};
+
+TEST_F(DailyLesson, ALessonShownAndTheDayButtons) {
+  // A refusal without a message text shows nothing and keeps the screen as it was.
+  server_->replaceNext("daily_lesson.php", testsupport::ServerReply::text(R"({"result":0})"));
+  auto screen = std::make_shared<EveryDayViewController>();
+  push(screen);
+  ASSERT_TRUE(waitFor([&] { return !screen->isLoadNewInfo(); }));
+  EXPECT_FALSE(bubbleShown());
+  EXPECT_EQ(screen->label_info()->text(), "");
+
+  ASSERT_TRUE(host_->tap(screen->dayBtn(3)));
+  ASSERT_TRUE(waitFor([&] { return !screen->isLoadNewInfo(); }));
+  const testsupport::ServerRequest request = server_->lastRequest("daily_lesson.php");
+  EXPECT_EQ(request.header("User-Agent"), "0");
+  EXPECT_NE(request.target.find("day_index=0&account=&c_type=ios&v_client="), std::string::npos);
+  EXPECT_EQ(request.target.find("identifie"), std::string::npos);
+  EXPECT_EQ(screen->label_text()->text(), "Practice makes perfect.\n熟能生巧。");
+  EXPECT_EQ(screen->label_info()->text(), "achieve support supports quiet");
+  EXPECT_EQ(screen->label_time()->text(), "2013年05月20日");
+  EXPECT_EQ(screen->serverTime(), kLessonTime);
+  EXPECT_NE(screen->awardWebView()->displayedText().find("今天抽取三名幸运学员"),
+            std::string::npos);
+  EXPECT_EQ(screen->addBtnImage(), "gui/ed_aw_nbtn.png");
+  EXPECT_TRUE(showing("复习/学习")) << "the back button carries the opener's title";
+  write("daily_lesson.png");
+  host_->scroll(screen->scrollView(), 0, -350);
+  write("daily_lesson_bottom.png");
+  screen->openURL(screen->linkBtn(1));
+  ASSERT_FALSE(plat::Application::shared().openedURLs().empty());
+  EXPECT_EQ(plat::Application::shared().openedURLs().back(), server_->base())
+      << "no referral id: the server's address alone";
+
+  // Below day 0 nothing is sent.
+  const int sent = server_->count("daily_lesson.php");
+  ASSERT_TRUE(host_->tap(screen->dayBtn(2)));
+  EXPECT_TRUE(showing(text("alermsg_eg44")));
+  EXPECT_EQ(server_->count("daily_lesson.php"), sent);
+  waitForBubble();
+
+  // A second tap while a lesson loads is ignored.
+  server_->delayNext("daily_lesson.php", 0.5);
+  ASSERT_TRUE(host_->tap(screen->dayBtn(1)));
+  ASSERT_TRUE(host_->tap(screen->dayBtn(1)));
+  ASSERT_TRUE(waitFor([&] { return !screen->isLoadNewInfo(); }));
+  settle();
+  EXPECT_EQ(server_->count("daily_lesson.php"), sent + 1);
+  EXPECT_EQ(screen->currIndex(), 1);
+  EXPECT_EQ(screen->label_time()->text(), "2013年05月19日");
+  EXPECT_EQ(screen->addBtnImage(), "gui/ed_aw_sbtn.png") << "every lucky word is planned";
+
+  // A day without a lesson shows the server's message and keeps the day shown.
+  ASSERT_TRUE(host_->tap(screen->dayBtn(1)));
+  ASSERT_TRUE(waitFor([&] { return !screen->isLoadNewInfo(); }));
+  EXPECT_TRUE(showing("今天没有课程"));
+  EXPECT_EQ(screen->currIndex(), 1);
+  EXPECT_NE(server_->lastRequest("daily_lesson.php").target.find("day_index=2"), std::string::npos);
+}
+
+TEST_F(DailyLesson, PlanningTheLuckyWordsMakesThemDueAndReportsOnce) {
+  auto screen = open();
+  ASSERT_TRUE(host_->tap(screen->addBtn()));
+  EXPECT_TRUE(showing(text("alermsg_eg13"))) << "no account: nothing is planned";
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  waitForBubble();
+
+  setValue("account", "learner");
+  ASSERT_TRUE(host_->tap(screen->addBtn()));
+  plat::AlertView* confirm = host_->visibleAlert();
+  ASSERT_NE(confirm, nullptr);
+  EXPECT_NE(confirm->message().find("2"), std::string::npos) << confirm->message();
+  ASSERT_TRUE(host_->pressAlertButton("加入规划"));
+  settle();
+  EXPECT_TRUE(planned("support"));
+  EXPECT_TRUE(planned("quiet"));
+  const plat::Value due = CallDB::callDB()->GetReviewWords("newlearn");
+  std::vector<std::string> dueWords;
+  for (size_t i = 0; i < due.size(); ++i)
+    dueWords.push_back(due.at(i).isArray() ? due.at(i).at(0).asString() : due.at(i).asString());
+  EXPECT_NE(std::find(dueWords.begin(), dueWords.end(), "support"), dueWords.end());
+  EXPECT_NE(std::find(dueWords.begin(), dueWords.end(), "quiet"), dueWords.end());
+  ASSERT_TRUE(waitFor([&] { return !server_->luckyWordReports().empty(); }));
+  EXPECT_EQ(server_->luckyWordReports(),
+            (std::vector<std::pair<int64_t, std::string>>{{kLessonTime, "learner"}}));
+  EXPECT_EQ(screen->addBtnImage(), "gui/ed_aw_sbtn.png");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), text("alermsg_eg24"));
+  ASSERT_TRUE(host_->pressAlertButton("确定"));
+  settle();
+  EXPECT_EQ(app_->nav->topViewController(), app_->opener.get()) << "back to the review screen";
+}
+
+TEST_F(DailyLesson, AStoreFailureWhilePlanningPlansNothingAndReportsNothing) {
+  setValue("account", "learner");
+  auto screen = open();
+  CallDB* store = CallDB::callDB();
+  // The second word's insertion fails with an error of the database, as a full disk makes one.
+  store->sqlMgr().RecordExec(
+      "create temp trigger refuse_quiet before insert on Study_List when new.sl_uWordID = " +
+      std::to_string(store->getWordID("quiet")) +
+      " begin select abs(-9223372036854775807 - 1); end");
+  ASSERT_TRUE(host_->tap(screen->addBtn()));
+  ASSERT_TRUE(host_->pressAlertButton("加入规划"));
+  settle(0.5);
+  EXPECT_FALSE(planned("support")) << "the first insertion is rolled back with the second";
+  EXPECT_FALSE(planned("quiet"));
+  EXPECT_TRUE(showing(text("ed_eg2")));
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_TRUE(server_->luckyWordReports().empty());
+  EXPECT_EQ(screen->addBtnImage(), "gui/ed_aw_nbtn.png");
+}
+
+}  // namespace
