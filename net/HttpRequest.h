@@ -28,12 +28,27 @@
 #include "platform/base/Value.h"
 #include "platform/http/Cookie.h"
 #include "platform/http/HeaderMap.h"
+#include "platform/http/HttpAuthentication.h"
 #include "platform/http/HttpMessage.h"
 #include "platform/http/HttpStream.h"
 #include "platform/http/Url.h"
 
 class HttpNetworkQueue;
 class HttpSharedQueue;
+class HttpRequest;
+
+// A session store entry: credentials that worked, with the authentication object they were
+// applied with. Server entries carry the URL, scheme and realm; proxy entries the proxy's host
+// and port.
+struct HttpSessionCredentials {
+  std::shared_ptr<plat::http::Authentication> authentication;
+  std::shared_ptr<const plat::http::Credentials> credentials;
+  plat::http::Url url;
+  std::string authenticationScheme;
+  std::optional<std::string> authenticationRealm;
+  std::string host;
+  int port = 0;
+};
 struct HttpConnectionRecord;
 
 inline const std::string kHttpRequestRunLoopMode = "HttpRequestRunLoopMode";
@@ -210,6 +225,10 @@ class HttpRequest : public plat::Operation {
   void setAuthenticationScheme(std::string v) { authenticationScheme_ = std::move(v); }
   const std::string& authenticationRealm() const { return authenticationRealm_; }
   int authenticationNeeded() const { return authenticationNeeded_; }
+  const std::string& proxyAuthenticationScheme() const { return proxyAuthenticationScheme_; }
+  const std::string& proxyAuthenticationRealm() const { return proxyAuthenticationRealm_; }
+  int authenticationRetryCount() const { return authenticationRetryCount_; }
+  int proxyAuthenticationRetryCount() const { return proxyAuthenticationRetryCount_; }
   const std::string& runLoopMode() const { return runLoopMode_; }
   void setRunLoopMode(const std::string& mode) { runLoopMode_ = mode; }
   bool isSynchronous() const { return isSynchronous_; }
@@ -248,6 +267,46 @@ class HttpRequest : public plat::Operation {
   void clearDelegatesAndCancel();
   // Follows the redirect the owner was asked to confirm (to `url`).
   void redirectToURL(const Url& url);
+
+  // ---- Credentials (HttpRequest_auth.cpp)
+  using CredentialsPtr = std::shared_ptr<const plat::http::Credentials>;
+  // After the delegate or the dialog filled in username/password (or the proxy fields).
+  void retryUsingSuppliedCredentials();
+  // Ends a request waiting for credentials with "Authentication needed".
+  void cancelAuthentication();
+  void addBasicAuthenticationHeaderWithUsername(const std::string& username,
+                                                const std::string& password);
+  static std::vector<HttpSessionCredentials> sessionCredentialsStore();
+  static std::vector<HttpSessionCredentials> sessionProxyCredentialsStore();
+  static void storeAuthenticationCredentialsInSessionStore(const HttpSessionCredentials& entry);
+  static void storeProxyAuthenticationCredentialsInSessionStore(
+      const HttpSessionCredentials& entry);
+  static void removeAuthenticationCredentialsFromSessionStore(const CredentialsPtr& credentials);
+  static void removeProxyAuthenticationCredentialsFromSessionStore(
+      const CredentialsPtr& credentials);
+  static void clearSessionCredentials();
+  // The device secret store as the keychain of credentials, one default credential per
+  // protection space (server: host, port, protocol, realm; proxy: host, port, realm).
+  static void saveCredentials_forHost(const plat::http::Credentials& credentials,
+                                      const std::string& host, int port,
+                                      const std::string& protocol, const std::string& realm);
+  static void saveCredentials_forProxy(const plat::http::Credentials& credentials,
+                                       const std::string& host, int port, const std::string& realm);
+  static std::optional<plat::http::Credentials> savedCredentialsForHost(const std::string& host,
+                                                                        int port,
+                                                                        const std::string& protocol,
+                                                                        const std::string& realm);
+  static std::optional<plat::http::Credentials> savedCredentialsForProxy(const std::string& host,
+                                                                         int port,
+                                                                         const std::string& realm);
+  static void removeCredentialsForHost(const std::string& host, int port,
+                                       const std::string& protocol, const std::string& realm);
+  static void removeCredentialsForProxy(const std::string& host, int port,
+                                        const std::string& realm);
+  static std::string base64forData(const Bytes& data);
+  // The login dialog's hook: called on the main thread for a request that needs a login.
+  static void setAuthenticationDialogPresenter(
+      std::function<void(const std::shared_ptr<HttpRequest>&)> presenter);
 
   // ---- Results
   int responseStatusCode() const { return responseStatusCode_; }
@@ -429,6 +488,22 @@ class HttpRequest : public plat::Operation {
   void attemptToApplyCredentialsAndResume();
   void attemptToApplyProxyCredentialsAndResume();
 
+  // Credentials (HttpRequest_auth.cpp).
+  CredentialsPtr findCredentials();
+  CredentialsPtr findProxyCredentials();
+  bool applyCredentials(const CredentialsPtr& credentials);
+  bool applyProxyCredentials(const CredentialsPtr& credentials);
+  std::optional<HttpSessionCredentials> findSessionAuthenticationCredentials();
+  std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials();
+  bool willAskDelegateForCredentials();
+  bool willAskDelegateForProxyCredentials();
+  void askDelegateForCredentials();
+  void askDelegateForProxyCredentials();
+  bool showAuthenticationDialog();
+  bool showProxyAuthenticationDialog();
+  void failAuthentication();
+  plat::http::ResponseHead lastResponseHead() const;
+
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };
   void onMainThread(std::function<void()> task);
@@ -497,6 +572,9 @@ class HttpRequest : public plat::Operation {
   std::optional<plat::http::RequestMessage> request_;
   std::shared_ptr<plat::http::HttpStream> readStream_;
   int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
+  std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
+  CredentialsPtr requestCredentials_, proxyCredentials_;
+  Url authenticationOrigin_;  // where requestAuthentication_ came from
   std::string authenticationScheme_, authenticationRealm_;
   std::string proxyAuthenticationScheme_, proxyAuthenticationRealm_;
   bool shouldPresentAuthenticationDialog_ = false, shouldPresentProxyAuthenticationDialog_ = true;

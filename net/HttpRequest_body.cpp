@@ -177,11 +177,6 @@ void HttpRequest::applyCookieHeader() {
   addRequestHeader("Cookie", header);
 }
 
-void HttpRequest::applyAuthorizationHeader() {
-  // Credentials sent before a challenge come from the session store and Basic headers; no
-  // credential is ever stored in this application, so nothing is added here.
-}
-
 void HttpRequest::updatePartialDownloadSize() {
   if (!allowResumeForFileDownloads_ || downloadDestinationPath_.empty() ||
       temporaryFileDownloadPath_.empty() || !plat::files::exists(temporaryFileDownloadPath_))

@@ -117,8 +117,8 @@ void HttpRequest::addSessionCookie(const Cookie& cookie) {
 }
 
 void HttpRequest::clearSession() {
-  // Session credentials and session-only cached responses are not kept in this application.
   setSessionCookies({});
+  clearSessionCredentials();
 }
 
 // ---- Network activity indicator

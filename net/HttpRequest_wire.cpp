@@ -795,20 +795,3 @@ void HttpRequest::useDataFromCache() {
   target.markAsFinished();
   if (mainRequest_) markAsFinished();
 }
-
-void HttpRequest::attemptToApplyCredentialsAndResume() {
-  if (error_ || isCancelled()) return;
-  if (authenticationNeeded_ == 2) {
-    attemptToApplyProxyCredentialsAndResume();
-    return;
-  }
-  // No credentials are kept or asked for here: a server that wants them gets no answer.
-  destroyReadStream();
-  failWithError(authenticationError());
-}
-
-void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
-  if (error_ || isCancelled()) return;
-  destroyReadStream();
-  failWithError(authenticationError());
-}

@@ -1,0 +1,293 @@
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "tests/net/NetTestSupport.h"
+#include "tests/support/TempDeviceStore.h"
+
+using namespace nettest;
+using plat::http::Authentication;
+
+namespace {
+
+// The auth-params of a Digest or Basic field value, quotes removed.
+std::map<std::string, std::string> params(const std::string& value) {
+  std::map<std::string, std::string> out;
+  size_t i = value.find(' ');
+  while (i != std::string::npos && i < value.size()) {
+    while (i < value.size() && (value[i] == ' ' || value[i] == ',')) ++i;
+    size_t eq = value.find('=', i);
+    if (eq == std::string::npos) break;
+    std::string name = value.substr(i, eq - i), v;
+    i = eq + 1;
+    if (i < value.size() && value[i] == '"') {
+      size_t end = value.find('"', i + 1);
+      v = value.substr(i + 1, end - i - 1);
+      i = end + 1;
+    } else {
+      size_t end = value.find(',', i);
+      v = value.substr(i, end == std::string::npos ? std::string::npos : end - i);
+      i = end;
+    }
+    out[name] = v;
+  }
+  return out;
+}
+
+// A Digest server (SHA-256, qop auth) with one account. A nonce that worked is
+// declared stale after its first use when `staleOnce` is set.
+struct DigestServer {
+  std::string realm = "words", user = "lin", password = "right";
+  bool staleOnce = false;
+  std::atomic<int> nonces{0};
+  std::mutex mutex;
+  std::map<std::string, bool> used;
+
+  ServerReply challenge(bool stale) {
+    const std::string nonce = "n" + std::to_string(++nonces);
+    return ServerReply::text("login", 401)
+        .header("WWW-Authenticate", "Basic realm=\"" + realm + "\", Digest realm=\"" + realm +
+                                        "\", qop=\"auth,auth-int\", algorithm=SHA-256, nonce=\"" +
+                                        nonce + "\", opaque=\"op\"" +
+                                        (stale ? ", stale=true" : ""));
+  }
+  ServerReply handle(const ServerRequest& r) {
+    const std::string field = r.header("Authorization");
+    if (field.rfind("Digest ", 0) != 0) return challenge(false);
+    auto p = params(field);
+    const std::string expected =
+        Authentication::digestResponse("SHA-256", p["username"], realm, password, r.method,
+                                       p["uri"], p["nonce"], p["nc"], p["cnonce"], p["qop"]);
+    if (p["response"] != expected || p["username"] != user || p["opaque"] != "op" ||
+        p["uri"] != r.target)
+      return challenge(false);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (staleOnce && used[p["nonce"]]) {
+      staleOnce = false;
+      return challenge(true);
+    }
+    used[p["nonce"]] = true;
+    return ServerReply::text("welcome " + r.target);
+  }
+};
+
+// Answers the delegate question with the credentials it was given, or cancels.
+class Asker : public Recorder {
+ public:
+  bool respondsTo(HttpDelegateCallback callback) const override {
+    return callback == HttpDelegateCallback::AuthenticationNeeded ||
+           callback == HttpDelegateCallback::ProxyAuthenticationNeeded;
+  }
+  void authenticationNeededForRequest(HttpRequest& request) override {
+    ++asked;
+    if (answer.empty()) return request.cancelAuthentication();
+    request.setUsername("lin");
+    request.setPassword(answer);
+    request.retryUsingSuppliedCredentials();
+  }
+  void proxyAuthenticationNeededForRequest(HttpRequest& request) override {
+    ++asked;
+    request.setProxyUsername("proxy");
+    request.setProxyPassword(answer);
+    request.retryUsingSuppliedCredentials();
+  }
+  std::string answer;
+  int asked = 0;
+};
+
+class HttpAuthenticationTest : public NetTest {
+ protected:
+  void SetUp() override {
+    NetTest::SetUp();
+    HttpRequest::clearSessionCredentials();
+  }
+  void TearDown() override {
+    HttpRequest::clearSessionCredentials();
+    NetTest::TearDown();
+  }
+};
+
+TEST_F(HttpAuthenticationTest, DigestRightAndWrongPasswordAndStaleNonce) {
+  DigestServer digest;
+  digest.staleOnce = true;
+  LoopbackHttpServer server([&](const ServerRequest& r) { return digest.handle(r); });
+
+  Recorder wrong;
+  auto refused = HttpRequest::requestWithURL(server.url("/a"));
+  refused->setUsername("lin");
+  refused->setPassword("wrong");
+  startAndWait(refused, wrong);
+  ASSERT_EQ(wrong.failed, 1);
+  EXPECT_EQ(wrong.lastError->code(), kHttpAuthenticationFailure);
+  EXPECT_EQ(server.requestCount(), 2);  // refused once, not offered again
+  EXPECT_TRUE(HttpRequest::sessionCredentialsStore().empty());
+
+  Recorder right;
+  auto accepted = HttpRequest::requestWithURL(server.url("/a?x=1"));
+  accepted->setUsername("lin");
+  accepted->setPassword("right");
+  startAndWait(accepted, right);
+  ASSERT_EQ(right.finished, 1);
+  EXPECT_EQ(text(accepted->responseData()), "welcome /a?x=1");
+  EXPECT_EQ(accepted->authenticationScheme(), "Digest");  // preferred over Basic
+  EXPECT_EQ(accepted->authenticationRealm(), "words");
+
+  // The session store answers the next request at once; the server then calls the nonce stale,
+  // and the same credentials go again with the new nonce without anyone being asked.
+  const int before = server.requestCount();
+  Recorder again;
+  auto later = HttpRequest::requestWithURL(server.url("/b"));
+  startAndWait(later, again);
+  ASSERT_EQ(again.finished, 1);
+  EXPECT_EQ(server.requestCount() - before, 2);
+  EXPECT_NE(server.lastRequest().header("Authorization").find("nonce=\"n4\""), std::string::npos);
+}
+
+TEST_F(HttpAuthenticationTest, BasicCredentialsAreSearchedInOrder) {
+  testsupport::TempDeviceStore device;
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.header("Authorization") == Authentication::basicValue("lin", "pw"))
+      return ServerReply::text("ok");
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"r\"");
+  });
+  const std::string withUser = "http://lin:pw@127.0.0.1:" + std::to_string(server.port()) + "/url";
+
+  // The URL's own user and password come before the request's.
+  Recorder first;
+  auto fromUrl = HttpRequest::requestWithURL(withUser);
+  fromUrl->setUsername("lin");
+  fromUrl->setPassword("other");
+  fromUrl->setUseSessionPersistence(false);
+  startAndWait(fromUrl, first);
+  EXPECT_EQ(first.finished, 1);
+
+  // A user without a password fails without asking the delegate.
+  Asker nobody;
+  nobody.answer = "pw";
+  auto userOnly = HttpRequest::requestWithURL(server.url("/u"));
+  userOnly->setUsername("lin");
+  startAndWait(userOnly, nobody);
+  EXPECT_EQ(nobody.asked, 0);
+  EXPECT_EQ(nobody.failed, 1);
+
+  // The keychain answers when asked to; it keeps what worked for the next run.
+  HttpRequest::saveCredentials_forHost({"lin", "pw", ""}, "127.0.0.1", server.port(), "http", "r");
+  Recorder saved;
+  auto fromKeychain = HttpRequest::requestWithURL(server.url("/k"));
+  fromKeychain->setUseKeychainPersistence(true);
+  startAndWait(fromKeychain, saved);
+  EXPECT_EQ(saved.finished, 1);
+  HttpRequest::removeCredentialsForHost("127.0.0.1", server.port(), "http", "r");
+  EXPECT_FALSE(HttpRequest::savedCredentialsForHost("127.0.0.1", server.port(), "http", "r"));
+
+  auto header = HttpRequest::requestWithURL(server.url("/h"));
+  header->addBasicAuthenticationHeaderWithUsername("user", "");
+  EXPECT_EQ(header->requestHeaders().value("Authorization"), "Basic dXNlcjo=");
+}
+
+TEST_F(HttpAuthenticationTest, ARealmChangeAsksTheDelegateWhichCanCancel) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    const std::string realm = r.path() == "/a" ? "A" : "B";
+    const std::string password = realm == "A" ? "pa" : "pb";
+    if (r.header("Authorization") == Authentication::basicValue("lin", password))
+      return ServerReply::text("in " + realm);
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
+  });
+  Recorder a;
+  auto first = HttpRequest::requestWithURL(server.url("/a"));
+  first->setUsername("lin");
+  first->setPassword("pa");
+  startAndWait(first, a);
+  ASSERT_EQ(a.finished, 1);
+
+  // Realm A's credentials go first to /b and are turned down there; they stay for realm A, and
+  // the delegate is asked for realm B.
+  Asker b;
+  b.answer = "pb";
+  auto second = HttpRequest::requestWithURL(server.url("/b"));
+  startAndWait(second, b);
+  EXPECT_EQ(b.asked, 1);
+  ASSERT_EQ(b.finished, 1);
+  EXPECT_EQ(text(second->responseData()), "in B");
+  EXPECT_EQ(HttpRequest::sessionCredentialsStore().size(), 2u);
+
+  Asker cancelling;
+  HttpRequest::clearSessionCredentials();
+  auto third = HttpRequest::requestWithURL(server.url("/b"));
+  startAndWait(third, cancelling);
+  EXPECT_EQ(cancelling.asked, 1);
+  ASSERT_EQ(cancelling.failed, 1);
+  EXPECT_EQ(cancelling.lastError->code(), kHttpAuthenticationFailure);
+}
+
+TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
+  LoopbackHttpServer proxy([](const ServerRequest& r) {
+    if (r.header("Proxy-Authorization") != Authentication::basicValue("proxy", "secret"))
+      return ServerReply::text("no", 407).header("Proxy-Authenticate", "Basic realm=\"gate\"");
+    return ServerReply::text("via proxy " + r.target + " auth=" + r.header("Authorization"));
+  });
+  auto through = [&](const std::string& path) {
+    auto request = HttpRequest::requestWithURL("http://127.0.0.1:9/" + path);
+    request->setProxyHost("127.0.0.1");
+    request->setProxyPort(proxy.port());
+    return request;
+  };
+  Asker asker;
+  asker.answer = "secret";
+  auto asked = through("one");
+  startAndWait(asked, asker);
+  EXPECT_EQ(asker.asked, 1);
+  ASSERT_EQ(asker.finished, 1);
+  EXPECT_EQ(text(asked->responseData()), "via proxy http://127.0.0.1:9/one auth=");
+  EXPECT_EQ(asked->proxyAuthenticationRealm(), "gate");
+
+  // The proxy's session entry goes with the next request before any challenge.
+  const int before = proxy.requestCount();
+  Recorder next;
+  startAndWait(through("two"), next);
+  EXPECT_EQ(next.finished, 1);
+  EXPECT_EQ(proxy.requestCount() - before, 1);
+
+  // Without a presenter for the dialog and without a delegate, a proxy login fails.
+  HttpRequest::clearSessionCredentials();
+  Recorder alone;
+  startAndWait(through("three"), alone);
+  ASSERT_EQ(alone.failed, 1);
+  EXPECT_EQ(alone.lastError->code(), kHttpAuthenticationFailure);
+}
+
+TEST_F(HttpAuthenticationTest, UnbuildableSchemesAndRedirectsElsewhere) {
+  LoopbackHttpServer ntlm([](const ServerRequest&) {
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "NTLM, Negotiate");
+  });
+  Recorder onlyNtlm;
+  auto request = HttpRequest::requestWithURL(ntlm.url("/"));
+  request->setUsername("lin");
+  request->setPassword("pw");
+  startAndWait(request, onlyNtlm);
+  ASSERT_EQ(onlyNtlm.failed, 1);
+  EXPECT_EQ(onlyNtlm.lastError->code(), kHttpUnableToApplyCredentials);
+  EXPECT_EQ(onlyNtlm.lastError->localizedDescription(),
+            "Failed to get authentication object from response headers");
+
+  // Credentials that answered a challenge do not follow a redirect to another host.
+  LoopbackHttpServer elsewhere([](const ServerRequest& r) {
+    return ServerReply::text("auth=" + r.header("Authorization"));
+  });
+  DigestServer digest;
+  LoopbackHttpServer origin([&](const ServerRequest& r) {
+    ServerReply reply = digest.handle(r);
+    if (reply.status != 200) return reply;
+    return ServerReply::redirect(307,
+                                 "http://localhost:" + std::to_string(elsewhere.port()) + "/x");
+  });
+  Recorder away;
+  auto redirected = HttpRequest::requestWithURL(origin.url("/go"));
+  redirected->setUsername("lin");
+  redirected->setPassword("right");
+  startAndWait(redirected, away);
+  if (away.failed) GTEST_SKIP() << "localhost does not resolve here";
+  EXPECT_EQ(text(redirected->responseData()), "auth=");
+}
+
+}  // namespace
