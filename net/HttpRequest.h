@@ -484,7 +484,10 @@ class HttpRequest : public plat::Operation {
   void unscheduleReadStream();
   void destroyReadStream();
   void useDataFromCache();
+  // Proxies (HttpRequest_proxy.cpp).
   bool configureProxies();
+  void fetchPACFile();
+  void runPACScript(const std::string& script);
   void attemptToApplyCredentialsAndResume();
   void attemptToApplyProxyCredentialsAndResume();
 
@@ -611,6 +614,7 @@ class HttpRequest : public plat::Operation {
   int proxyPort_ = 0;
   std::string proxyType_;
   Url PACurl_;
+  bool isPACFileRequest_ = false;  // this request fetches a proxy configuration script
   int authenticationNeeded_ = 0;
   bool shouldPresentCredentialsBeforeChallenge_ = true;
   bool readStreamIsScheduled_ = false;

@@ -225,19 +225,6 @@ void HttpRequest::destroyReadStream() {
   readStream_.reset();
 }
 
-bool HttpRequest::configureProxies() {
-  if (!proxyHost_.empty() || proxyPort_ != 0) return true;
-  // The process's proxy settings; automatic configuration scripts are not fetched.
-  if (auto proxy = plat::http::systemProxyForUrl(url_)) {
-    proxyHost_ = proxy->host;
-    proxyPort_ = proxy->port;
-    proxyType_ = proxy->type == plat::http::ProxyServer::Type::Socks
-                     ? "SOCKS"
-                     : (url_.isSecure() ? "HTTPS" : "HTTP");
-  }
-  return true;
-}
-
 // ---- Stream events
 
 void HttpRequest::handleNetworkEvent(HttpStream::Event event) {

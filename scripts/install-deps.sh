@@ -8,6 +8,7 @@ PACKAGES=(
   libthrift-dev thrift-compiler libboost-dev
   libcairo2-dev libpango1.0-dev liblitehtml-dev libsdl2-dev libmpg123-dev fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
+  duktape-dev  # runs proxy configuration scripts
   rapidjson-dev nlohmann-json3-dev
   xvfb xdotool x11-apps
   attr tzdata

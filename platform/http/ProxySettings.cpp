@@ -68,6 +68,12 @@ bool isExemptFromProxy(const std::string& host, const std::string& noProxyList) 
   return false;
 }
 
+std::optional<Url> systemAutoConfigurationUrl() {
+  const std::string setting = trim(environment("auto_proxy", "AUTO_PROXY"));
+  if (setting.empty()) return std::nullopt;
+  return Url::parse(setting);
+}
+
 std::optional<ProxyServer> systemProxyForUrl(const Url& url) {
   if (url.host().empty()) return std::nullopt;
   if (isExemptFromProxy(url.host(), environment("no_proxy", "NO_PROXY"))) return std::nullopt;

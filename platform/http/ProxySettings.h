@@ -1,5 +1,6 @@
 // Which proxy a request to a URL goes through: the process environment's http_proxy,
-// https_proxy, all_proxy and no_proxy (upper-case names too), else a direct connection.
+// https_proxy, all_proxy and no_proxy (upper-case names too), else a direct connection; and the
+// proxy configuration script the environment names.
 #pragma once
 
 #include <optional>
@@ -18,6 +19,10 @@ struct ProxyServer {
   bool operator==(const ProxyServer& other) const = default;
   std::string description() const;  // "http://host:port" or "socks://host:port"
 };
+
+// The proxy configuration script named by the environment's "auto_proxy" (or "AUTO_PROXY"):
+// an http, https or file URL; nullopt when none is set or it can't be read.
+std::optional<Url> systemAutoConfigurationUrl();
 
 // The proxy for `url`; nullopt for a direct connection.
 std::optional<ProxyServer> systemProxyForUrl(const Url& url);

@@ -476,7 +476,8 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
 
 void clearProxyEnvironment() {
   for (const char* name :
-       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
+        "auto_proxy", "AUTO_PROXY"})
     unsetenv(name);
 }
 

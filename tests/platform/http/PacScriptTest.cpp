@@ -1,0 +1,58 @@
+#include "platform/http/PacScript.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace plat::http;
+
+namespace {
+
+std::string run(const std::string& script, const std::string& url, double limit = 5,
+                std::string* error = nullptr) {
+  return evaluatePacScript(script, *Url::parse(url), limit, error).value_or("<failed>");
+}
+
+}  // namespace
+
+TEST(PacScriptTest, HelpersAnswerAsScriptsExpect) {
+  const std::string script = R"JS(
+    function FindProxyForURL(url, host) {
+      return [isPlainHostName(host), dnsDomainIs(host, ".example.org"),
+              localHostOrDomainIs("www", "www.example.org"), dnsDomainLevels(host),
+              shExpMatch(url, "*://*.example.org/a?c*"), shExpMatch(host, "*.net"),
+              isInNet("10.1.2.3", "10.1.0.0", "255.255.0.0"), isInNet("10.2.0.1", "10.1.0.0",
+              "255.255.0.0"), isResolvable("localhost"), dnsResolve("localhost"),
+              weekdayRange("SUN", "SAT"), dateRange(1, 31), timeRange(0, 23),
+              timeRange(0, 0, 0, 23, 59, 59, "GMT"), typeof myIpAddress()].join(" ");
+    })JS";
+  EXPECT_EQ(run(script, "http://www.example.org/abc"),
+            "false true true 2 true false true false true 127.0.0.1 true true true true string");
+}
+
+TEST(PacScriptTest, AnswersBecomeChoicesAndTroubleIsReported) {
+  EXPECT_EQ(run("function FindProxyForURL(u, h) { return h == 'a.org' ? 'SOCKS 127.0.0.1:1080' "
+                ": 'PROXY 127.0.0.1:3128; DIRECT'; }",
+                "https://a.org/private/path"),
+            "SOCKS 127.0.0.1:1080");
+  auto choices = parsePacAnswer(" PROXY 127.0.0.1:3128 ; SOCKS5 h:1081;bogus; DIRECT");
+  ASSERT_EQ(choices.size(), 3u);
+  EXPECT_EQ(choices[0]->description(), "http://127.0.0.1:3128");
+  EXPECT_EQ(choices[1]->description(), "socks://h:1081");
+  EXPECT_FALSE(choices[2]);
+
+  std::string error;
+  EXPECT_EQ(
+      run("function FindProxyForURL(u, h) { throw new Error('no way'); }", "http://a/", 5, &error),
+      "<failed>");
+  EXPECT_NE(error.find("no way"), std::string::npos);
+  EXPECT_EQ(run("function FindProxyForURL(u, h) {", "http://a/", 5, &error), "<failed>");
+  EXPECT_EQ(run("var x = 1;", "http://a/", 5, &error), "<failed>");
+
+  // A script that never returns is stopped at its limit.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(run("function FindProxyForURL(u, h) { for (;;) {} }", "http://a/", 0.5, &error),
+            "<failed>");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  EXPECT_EQ(error, "the script ran past its time limit");
+}
