@@ -2,39 +2,25 @@
 // "<bundle>/gui/<name>@2x.png". Usage: make_book_images <bundle folder>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <string>
 
-#include "platform/base/Files.h"
-#include "platform/draw/DrawContext.h"
 #include "platform/draw/Font.h"
-#include "platform/draw/ImageContext.h"
+#include "ui/images/ImageMaker.h"
 
 namespace {
 
+using imagemaker::rimmedBox;
 using plat::Color;
 using plat::DrawContext;
 using plat::Font;
 using plat::Point;
 using plat::Rect;
 using plat::Size;
-using Draw = std::function<void(DrawContext&)>;
+using Draw = imagemaker::Drawing;
 
 const Color kGreen = Color::rgb255(60, 170, 110);
 const Color kDarkGreen = Color::rgb255(40, 120, 80);
 const Color kGrey = Color::white(0.55);
-
-void roundedBox(DrawContext& c, const Rect& r, double radius, const Color& fill, const Color& rim) {
-  c.setFillColor(fill);
-  c.beginPath();
-  c.addRoundedRect(r, radius);
-  c.fillPath();
-  c.setStrokeColor(rim);
-  c.setLineWidth(1);
-  c.beginPath();
-  c.addRoundedRect(r, radius);
-  c.strokePath();
-}
 
 void centredText(DrawContext& c, const std::string& text, const Rect& r, const Font& font,
                  const Color& color) {
@@ -45,7 +31,7 @@ void centredText(DrawContext& c, const std::string& text, const Rect& r, const F
 
 Draw checkbox(bool full) {
   return [full](DrawContext& c) {
-    roundedBox(c, {12.5, 12.5, 19, 19}, 3, Color::white(), kDarkGreen);
+    rimmedBox(c, {12.5, 12.5, 19, 19}, 3, Color::white(), kDarkGreen);
     if (!full) return;
     c.setStrokeColor(kGreen);
     c.setLineWidth(3);
@@ -74,14 +60,12 @@ void magnifier(DrawContext& c) {
 }
 
 Draw box(Color fill, Color rim, double radius) {
-  return [=](DrawContext& c) { roundedBox(c, {0.5, 0.5, 20, 20}, radius, fill, rim); };
+  return [=](DrawContext& c) { rimmedBox(c, {0.5, 0.5, 20, 20}, radius, fill, rim); };
 }
 
 // A box filling the whole canvas, stretched from its centre.
 Draw panel(Size size, Color fill, Color rim, double radius) {
-  return [=](DrawContext& c) {
-    roundedBox(c, {0.5, 0.5, size.width - 1, size.height - 1}, radius, fill, rim);
-  };
+  return imagemaker::canvasBox(size, radius, fill, rim);
 }
 
 // A list row: a flat fill with a thin line along its bottom edge.
@@ -96,7 +80,7 @@ Draw row(Size size, Color fill, Color line) {
 
 Draw labelled(Color fill, const std::string& text, double fontSize) {
   return [=](DrawContext& c) {
-    roundedBox(c, {0.5, 0.5, 55, 35}, 6, fill, kDarkGreen);
+    rimmedBox(c, {0.5, 0.5, 55, 35}, 6, fill, kDarkGreen);
     centredText(c, text, {0, 0, 56, 36}, Font::boldSystem(fontSize), Color::white());
   };
 }
@@ -117,7 +101,7 @@ Draw backButton(Color fill) {
 
 Draw sortHalf(const std::string& text, bool on) {
   return [text, on](DrawContext& c) {
-    roundedBox(c, {1, 1, 43, 28}, 5, on ? Color::white() : Color::rgb255(90, 170, 125), kDarkGreen);
+    rimmedBox(c, {1, 1, 43, 28}, 5, on ? Color::white() : Color::rgb255(90, 170, 125), kDarkGreen);
     centredText(c, text, {0, 0, 45, 30}, Font::boldSystem(12), on ? kDarkGreen : Color::white());
   };
 }
@@ -143,14 +127,14 @@ Draw arrow(bool down) {
 
 Draw icon(Color fill, const std::string& text) {
   return [fill, text](DrawContext& c) {
-    roundedBox(c, {1, 1, 24, 24}, 5, fill, kDarkGreen);
+    rimmedBox(c, {1, 1, 24, 24}, 5, fill, kDarkGreen);
     centredText(c, text, {0, 0, 26, 26}, Font::boldSystem(12), Color::white());
   };
 }
 
 Draw pageButton(bool down, bool enabled) {
   return [=](DrawContext& c) {
-    roundedBox(c, {0.5, 0.5, 35, 29}, 6, enabled ? kGreen : Color::white(0.8), kDarkGreen);
+    rimmedBox(c, {0.5, 0.5, 35, 29}, 6, enabled ? kGreen : Color::white(0.8), kDarkGreen);
     c.setFillColor(Color::white());
     c.beginPath();
     if (down) {
@@ -190,68 +174,50 @@ Draw scheduleLevel(int level) {
   };
 }
 
-bool write(const std::string& folder, const std::string& name, Size size, const Draw& draw) {
-  plat::ImageContext image(size, false, 2);
-  draw(image.context());
-  const std::string path = folder + "/" + name + "@2x.png";
-  if (!image.takeImage()->writePNG(path)) {
-    std::fprintf(stderr, "make_book_images: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_book_images <bundle folder>\n");
-    return 2;
-  }
-  const std::string gui = std::string(argv[1]) + "/gui";
-  if (!plat::files::createDirectories(gui + "/schedule")) {
-    std::fprintf(stderr, "make_book_images: cannot make %s\n", gui.c_str());
-    return 1;
-  }
-  const Color header = Color::rgb255(236, 248, 240);
-  bool ok =
-      write(gui, "checkbox_empty", {43, 44}, checkbox(false)) &&
-      write(gui, "checkbox_full", {43, 44}, checkbox(true)) &&
-      write(gui, "del_words", {43, 44}, removeButton) &&
-      write(gui, "search", {20, 20}, magnifier) &&
-      write(gui, "textField", {21, 21}, box(Color::white(), kGrey, 5)) &&
-      write(gui, "words_cancel", {50, 28}, labelled(kGrey, "", 12)) &&
-      write(gui, "words_order", {56, 36}, labelled(kGreen, "", 12)) &&
-      write(gui, "words_random", {56, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
-      write(gui, "words_ok", {56, 36}, labelled(Color::rgb255(230, 140, 50), "", 12)) &&
-      write(gui, "nav_back_n", {36, 30}, backButton(Color::rgb255(40, 120, 80))) &&
-      write(gui, "nav_back_h", {36, 30}, backButton(Color::rgb255(25, 90, 60))) &&
-      write(gui, "right_btn", {21, 21}, box(Color::rgb255(40, 120, 80), kDarkGreen, 5)) &&
-      write(gui, "nav_btnbg", {90, 30}, box(Color::clear(), Color::clear(), 0)) &&
-      write(gui, "az_1", {45, 30}, sortHalf("A-Z", true)) &&
-      write(gui, "az_2", {45, 30}, sortHalf("A-Z", false)) &&
-      write(gui, "bk_1", {45, 30}, sortHalf("书序", true)) &&
-      write(gui, "bk_2", {45, 30}, sortHalf("书序", false)) &&
-      write(gui, "cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
-      write(gui, "cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
-      write(gui, "cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
-      write(gui, "privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
-      write(gui, "book_learn_all", {26, 26}, icon(kGreen, "总")) &&
-      write(gui, "book_learn_over", {26, 26}, icon(Color::rgb255(100, 200, 150), "完")) &&
-      write(gui, "next", {18, 18}, arrow(false)) && write(gui, "down", {18, 18}, arrow(true)) &&
-      write(gui, "learn_clear", {60, 36}, labelled(kGrey, "", 12)) &&
-      write(gui, "learn_selfile", {60, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
-      write(gui, "learn_extract", {60, 36}, labelled(kGreen, "", 12)) &&
-      write(gui, "uppage_n", {36, 30}, pageButton(false, true)) &&
-      write(gui, "uppage_d", {36, 30}, pageButton(false, false)) &&
-      write(gui, "downpage_n", {36, 30}, pageButton(true, true)) &&
-      write(gui, "downpage_d", {36, 30}, pageButton(true, false)) &&
-      write(gui, "help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
-      write(gui, "schedule/s_bg", {43, 44}, scheduleBackground);
-  for (int level = 1; ok && level <= 30; ++level) {
-    char name[32];
-    std::snprintf(name, sizeof name, "schedule/%02i", level);
-    ok = write(gui, name, {43, 44}, scheduleLevel(level));
-  }
-  return ok ? 0 : 1;
+  return imagemaker::run(argc, argv, "make_book_images", "gui", [](const imagemaker::Writer& out) {
+    const Color header = Color::rgb255(236, 248, 240);
+    bool ok =
+        out.write("checkbox_empty", {43, 44}, checkbox(false)) &&
+        out.write("checkbox_full", {43, 44}, checkbox(true)) &&
+        out.write("del_words", {43, 44}, removeButton) &&
+        out.write("search", {20, 20}, magnifier) &&
+        out.write("textField", {21, 21}, box(Color::white(), kGrey, 5)) &&
+        out.write("words_cancel", {50, 28}, labelled(kGrey, "", 12)) &&
+        out.write("words_order", {56, 36}, labelled(kGreen, "", 12)) &&
+        out.write("words_random", {56, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
+        out.write("words_ok", {56, 36}, labelled(Color::rgb255(230, 140, 50), "", 12)) &&
+        out.write("nav_back_n", {36, 30}, backButton(Color::rgb255(40, 120, 80))) &&
+        out.write("nav_back_h", {36, 30}, backButton(Color::rgb255(25, 90, 60))) &&
+        out.write("right_btn", {21, 21}, box(Color::rgb255(40, 120, 80), kDarkGreen, 5)) &&
+        out.write("nav_btnbg", {90, 30}, box(Color::clear(), Color::clear(), 0)) &&
+        out.write("az_1", {45, 30}, sortHalf("A-Z", true)) &&
+        out.write("az_2", {45, 30}, sortHalf("A-Z", false)) &&
+        out.write("bk_1", {45, 30}, sortHalf("书序", true)) &&
+        out.write("bk_2", {45, 30}, sortHalf("书序", false)) &&
+        out.write("cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
+        out.write("cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
+        out.write("cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
+        out.write("privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
+        out.write("book_learn_all", {26, 26}, icon(kGreen, "总")) &&
+        out.write("book_learn_over", {26, 26}, icon(Color::rgb255(100, 200, 150), "完")) &&
+        out.write("next", {18, 18}, arrow(false)) && out.write("down", {18, 18}, arrow(true)) &&
+        out.write("learn_clear", {60, 36}, labelled(kGrey, "", 12)) &&
+        out.write("learn_selfile", {60, 36}, labelled(Color::rgb255(80, 150, 200), "", 12)) &&
+        out.write("learn_extract", {60, 36}, labelled(kGreen, "", 12)) &&
+        out.write("uppage_n", {36, 30}, pageButton(false, true)) &&
+        out.write("uppage_d", {36, 30}, pageButton(false, false)) &&
+        out.write("downpage_n", {36, 30}, pageButton(true, true)) &&
+        out.write("downpage_d", {36, 30}, pageButton(true, false)) &&
+        out.write("help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
+        out.write("schedule/s_bg", {43, 44}, scheduleBackground);
+    for (int level = 1; ok && level <= 30; ++level) {
+      char name[32];
+      std::snprintf(name, sizeof name, "schedule/%02i", level);
+      ok = out.write(name, {43, 44}, scheduleLevel(level));
+    }
+    return ok;
+  });
 }

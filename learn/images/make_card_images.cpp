@@ -1,15 +1,13 @@
 // Build-time maker of the images of the word card and the review screen: draws each
 // one at scale 2 and writes it as "<bundle>/gui/<name>@2x.png". Usage: make_card_images <bundle>
-#include <cstdio>
-#include <functional>
 #include <string>
 
-#include "platform/base/Files.h"
-#include "platform/draw/DrawContext.h"
-#include "platform/draw/ImageContext.h"
+#include "ui/images/ImageMaker.h"
 
 namespace {
 
+using imagemaker::Drawing;
+using imagemaker::filledBox;
 using plat::Color;
 using plat::DrawContext;
 using plat::Rect;
@@ -19,7 +17,7 @@ const Color kGreen = Color::rgb255(57, 156, 102);
 const Color kPaleGreen = Color::rgb255(232, 245, 236);
 
 // A panel stretched from its rows at 5 points: a soft fill with a line at the bottom.
-std::function<void(DrawContext&)> panel(Color fill, Color line) {
+Drawing panel(Color fill, Color line) {
   return [fill, line](DrawContext& c) {
     c.setFillColor(fill);
     c.fillRect({0, 0, 20, 12});
@@ -50,12 +48,9 @@ void foldArrow(DrawContext& c) {
   c.strokePath();
 }
 
-std::function<void(DrawContext&)> pill(Color fill, const std::string& text, Size size) {
+Drawing pill(Color fill, const std::string& text, Size size) {
   return [fill, text, size](DrawContext& c) {
-    c.setFillColor(fill);
-    c.beginPath();
-    c.addRoundedRect({1, 1, size.width - 2, size.height - 2}, 6);
-    c.fillPath();
+    filledBox(c, {1, 1, size.width - 2, size.height - 2}, 6, fill);
     c.setFillColor(Color::white());
     c.drawText(text, {0, (size.height - 16) / 2, size.width, 18}, plat::Font::boldSystem(12),
                plat::LineBreakMode::Clip, plat::TextAlignment::Center);
@@ -63,7 +58,7 @@ std::function<void(DrawContext&)> pill(Color fill, const std::string& text, Size
 }
 
 // A round button with a triangle pointing left or right.
-std::function<void(DrawContext&)> pager(bool left) {
+Drawing pager(bool left) {
   return [left](DrawContext& c) {
     c.setFillColor(Color::rgb(0.22, 0.61, 0.4, 0.85));
     c.fillEllipse({1, 1, 30, 30});
@@ -84,25 +79,15 @@ std::function<void(DrawContext&)> pager(bool left) {
 }
 
 void boxWithRim(DrawContext& c) {
-  c.setFillColor(Color::rgb255(255, 252, 236));
-  c.beginPath();
-  c.addRoundedRect({0.5, 0.5, 20, 20}, 5);
-  c.fillPath();
-  c.setStrokeColor(Color::rgb255(226, 205, 140));
-  c.setLineWidth(1);
-  c.beginPath();
-  c.addRoundedRect({0.5, 0.5, 20, 20}, 5);
-  c.strokePath();
+  imagemaker::rimmedBox(c, {0.5, 0.5, 20, 20}, 5, Color::rgb255(255, 252, 236),
+                        Color::rgb255(226, 205, 140));
 }
 
 // The share picture's background: a white card with a green band and the app's line.
 void shareCard(DrawContext& c) {
   c.setFillColor(kPaleGreen);
   c.fillRect({0, 0, 440, 280});
-  c.setFillColor(Color::white());
-  c.beginPath();
-  c.addRoundedRect({10, 10, 420, 260}, 12);
-  c.fillPath();
+  filledBox(c, {10, 10, 420, 260}, 12, Color::white());
   c.setFillColor(kGreen);
   c.fillRect({10, 140, 420, 3});
   c.setFillColor(Color::rgb255(120, 120, 120));
@@ -110,13 +95,8 @@ void shareCard(DrawContext& c) {
 }
 
 // A rounded button face, stretched from its centre.
-std::function<void(DrawContext&)> rounded(Color fill) {
-  return [fill](DrawContext& c) {
-    c.setFillColor(fill);
-    c.beginPath();
-    c.addRoundedRect({0, 0, 21, 21}, 6);
-    c.fillPath();
-  };
+Drawing rounded(Color fill) {
+  return [fill](DrawContext& c) { filledBox(c, {0, 0, 21, 21}, 6, fill); };
 }
 
 // The backup button's icon: an arrow up into a cloud line.
@@ -144,67 +124,37 @@ void todayIcon(DrawContext& c) {
 
 // The notice panel: a white box with a green rim, stretched from its centre.
 void noticeBox(DrawContext& c) {
-  c.setFillColor(Color::white());
-  c.beginPath();
-  c.addRoundedRect({1, 1, 319, 299}, 10);
-  c.fillPath();
-  c.setStrokeColor(Color::rgb255(180, 220, 195));
-  c.setLineWidth(1.5);
-  c.beginPath();
-  c.addRoundedRect({1, 1, 319, 299}, 10);
-  c.strokePath();
-}
-
-bool write(const std::string& folder, const std::string& name, Size size,
-           const std::function<void(DrawContext&)>& draw) {
-  plat::ImageContext image(size, false, 2);
-  draw(image.context());
-  std::string path = folder + "/" + name + "@2x.png";
-  if (!image.takeImage()->writePNG(path)) {
-    std::fprintf(stderr, "make_card_images: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  imagemaker::rimmedBox(c, {1, 1, 319, 299}, 10, Color::white(), Color::rgb255(180, 220, 195), 1.5);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_card_images <bundle folder>\n");
-    return 2;
-  }
-  const std::string folder = std::string(argv[1]) + "/gui";
-  if (!plat::files::createDirectories(folder)) {
-    std::fprintf(stderr, "make_card_images: cannot make %s\n", folder.c_str());
-    return 1;
-  }
-  const Color orange = Color::rgb255(240, 140, 40);
-  bool ok =
-      write(folder, "word_bg", {20, 12}, panel(kPaleGreen, Color::rgb255(205, 228, 212))) &&
-      write(folder, "meaning_bg", {20, 12}, panel(Color::white(), Color::rgb255(225, 225, 225))) &&
-      write(folder, "help_btn_bg", {320, 36}, sectionHeader) &&
-      write(folder, "common_more", {10, 14}, foldArrow) &&
-      write(folder, "help_zj_btn", {56, 26}, pill(kGreen, "写助记", {56, 26})) &&
-      write(folder, "help_yf_btn", {56, 26}, pill(kGreen, "写语法", {56, 26})) &&
-      write(folder, "accept2_btn", {56, 26}, pill(orange, "采纳", {56, 26})) &&
-      write(folder, "up_word", {32, 32}, pager(true)) &&
-      write(folder, "down_word", {32, 32}, pager(false)) &&
-      write(folder, "help_text_down", {21, 21}, boxWithRim) &&
-      write(folder, "share3", {440, 280}, shareCard) &&
-      // The review screen's answer buttons (normal, and selected for a pending answer).
-      write(folder, "rs_btn_n", {21, 21}, rounded(kGreen)) &&
-      write(folder, "rs_btn_s", {21, 21}, rounded(Color::rgb255(30, 96, 62))) &&
-      write(folder, "mh_btn_n", {21, 21}, rounded(orange)) &&
-      write(folder, "mh_btn_s", {21, 21}, rounded(Color::rgb255(190, 100, 20))) &&
-      write(folder, "wj_btn_n", {21, 21}, rounded(Color::rgb255(222, 72, 60))) &&
-      write(folder, "wj_btn_s", {21, 21}, rounded(Color::rgb255(160, 40, 30))) &&
-      write(folder, "brs_btn_n", {21, 21}, rounded(Color::rgb255(120, 120, 200))) &&
-      write(folder, "brs_btn_s", {21, 21}, rounded(Color::rgb255(80, 80, 160))) &&
-      write(folder, "ad_bg", {321, 301}, noticeBox) &&
-      write(folder, "backup", {20, 20}, backupIcon) &&
-      write(folder, "today_re", {20, 20}, todayIcon) &&
-      write(folder, "ad_qd_nbtn", {80, 30}, pill(orange, "签到", {80, 30})) &&
-      write(folder, "ad_qd_sbtn", {80, 30}, pill(Color::rgb255(190, 100, 20), "签到", {80, 30}));
-  return ok ? 0 : 1;
+  return imagemaker::run(argc, argv, "make_card_images", "gui", [](const imagemaker::Writer& out) {
+    const Color orange = Color::rgb255(240, 140, 40);
+    return out.write("word_bg", {20, 12}, panel(kPaleGreen, Color::rgb255(205, 228, 212))) &&
+           out.write("meaning_bg", {20, 12}, panel(Color::white(), Color::rgb255(225, 225, 225))) &&
+           out.write("help_btn_bg", {320, 36}, sectionHeader) &&
+           out.write("common_more", {10, 14}, foldArrow) &&
+           out.write("help_zj_btn", {56, 26}, pill(kGreen, "写助记", {56, 26})) &&
+           out.write("help_yf_btn", {56, 26}, pill(kGreen, "写语法", {56, 26})) &&
+           out.write("accept2_btn", {56, 26}, pill(orange, "采纳", {56, 26})) &&
+           out.write("up_word", {32, 32}, pager(true)) &&
+           out.write("down_word", {32, 32}, pager(false)) &&
+           out.write("help_text_down", {21, 21}, boxWithRim) &&
+           out.write("share3", {440, 280}, shareCard) &&
+           // The review screen's answer buttons (normal, and selected for a pending answer).
+           out.write("rs_btn_n", {21, 21}, rounded(kGreen)) &&
+           out.write("rs_btn_s", {21, 21}, rounded(Color::rgb255(30, 96, 62))) &&
+           out.write("mh_btn_n", {21, 21}, rounded(orange)) &&
+           out.write("mh_btn_s", {21, 21}, rounded(Color::rgb255(190, 100, 20))) &&
+           out.write("wj_btn_n", {21, 21}, rounded(Color::rgb255(222, 72, 60))) &&
+           out.write("wj_btn_s", {21, 21}, rounded(Color::rgb255(160, 40, 30))) &&
+           out.write("brs_btn_n", {21, 21}, rounded(Color::rgb255(120, 120, 200))) &&
+           out.write("brs_btn_s", {21, 21}, rounded(Color::rgb255(80, 80, 160))) &&
+           out.write("ad_bg", {321, 301}, noticeBox) && out.write("backup", {20, 20}, backupIcon) &&
+           out.write("today_re", {20, 20}, todayIcon) &&
+           out.write("ad_qd_nbtn", {80, 30}, pill(orange, "签到", {80, 30})) &&
+           out.write("ad_qd_sbtn", {80, 30}, pill(Color::rgb255(190, 100, 20), "签到", {80, 30}));
+  });
 }

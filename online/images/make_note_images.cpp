@@ -2,17 +2,14 @@
 // scale 2 and writes it as "<bundle>/gui/<name>@2x.png".
 // Usage: make_note_images <bundle folder>
 #include <cmath>
-#include <cstdio>
-#include <functional>
 #include <numbers>
-#include <string>
 
-#include "platform/base/Files.h"
-#include "platform/draw/DrawContext.h"
-#include "platform/draw/ImageContext.h"
+#include "ui/images/ImageMaker.h"
 
 namespace {
 
+using imagemaker::canvasBox;
+using imagemaker::Drawing;
 using plat::Color;
 using plat::DrawContext;
 using plat::Point;
@@ -22,23 +19,6 @@ using plat::Size;
 const Color kGreen = Color::rgb255(60, 160, 110);
 const Color kDarkGreen = Color::rgb255(40, 120, 80);
 const Color kFooterBlue = Color::rgb255(87, 108, 137);
-
-using Drawing = std::function<void(DrawContext&)>;
-
-Drawing box(Size size, double radius, Color fill, Color rim) {
-  return [=](DrawContext& c) {
-    const Rect r{0.5, 0.5, size.width - 1, size.height - 1};
-    c.setFillColor(fill);
-    c.beginPath();
-    c.addRoundedRect(r, radius);
-    c.fillPath();
-    c.setStrokeColor(rim);
-    c.setLineWidth(1);
-    c.beginPath();
-    c.addRoundedRect(r, radius);
-    c.strokePath();
-  };
-}
 
 // The footer's arrow, pointing up: pull the list up.
 void arrow(DrawContext& c) {
@@ -120,40 +100,21 @@ void offerPanel(DrawContext& c) {
   c.strokePath();
 }
 
-bool write(const std::string& folder, const std::string& name, Size size, const Drawing& draw) {
-  plat::ImageContext image(size, false, 2);
-  draw(image.context());
-  std::string path = folder + "/" + name + "@2x.png";
-  if (!image.takeImage()->writePNG(path)) {
-    std::fprintf(stderr, "make_note_images: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_note_images <bundle folder>\n");
-    return 2;
-  }
-  const std::string folder = std::string(argv[1]) + "/gui";
-  if (!plat::files::createDirectories(folder)) {
-    std::fprintf(stderr, "make_note_images: cannot make %s\n", folder.c_str());
-    return 1;
-  }
-  bool ok = write(folder, "blueArrow", {30, 55}, arrow) &&
-            write(folder, "good_1", {20, 20}, star(false)) &&
-            write(folder, "good_2", {20, 20}, star(true)) &&
-            write(folder, "time_1", {24, 24}, clock(true)) &&
-            write(folder, "time_2", {24, 24}, clock(false)) &&
-            write(folder, "acc_1", {24, 24}, thumb(true)) &&
-            write(folder, "acc_2", {24, 24}, thumb(false)) &&
-            write(folder, "share_btn", {80, 32}, box({80, 32}, 6, kGreen, kDarkGreen)) &&
-            write(folder, "clear_accept", {80, 32},
-                  box({80, 32}, 6, Color::rgb255(230, 140, 60), Color::rgb255(190, 100, 30))) &&
-            write(folder, "accept_btn", {120, 38}, box({120, 38}, 6, kGreen, kDarkGreen)) &&
-            write(folder, "autoaccept_bg", {202, 242}, offerPanel);
-  return ok ? 0 : 1;
+  return imagemaker::run(argc, argv, "make_note_images", "gui", [](const imagemaker::Writer& out) {
+    return out.write("blueArrow", {30, 55}, arrow) && out.write("good_1", {20, 20}, star(false)) &&
+           out.write("good_2", {20, 20}, star(true)) &&
+           out.write("time_1", {24, 24}, clock(true)) &&
+           out.write("time_2", {24, 24}, clock(false)) &&
+           out.write("acc_1", {24, 24}, thumb(true)) &&
+           out.write("acc_2", {24, 24}, thumb(false)) &&
+           out.write("share_btn", {80, 32}, canvasBox({80, 32}, 6, kGreen, kDarkGreen)) &&
+           out.write(
+               "clear_accept", {80, 32},
+               canvasBox({80, 32}, 6, Color::rgb255(230, 140, 60), Color::rgb255(190, 100, 30))) &&
+           out.write("accept_btn", {120, 38}, canvasBox({120, 38}, 6, kGreen, kDarkGreen)) &&
+           out.write("autoaccept_bg", {202, 242}, offerPanel);
+  });
 }

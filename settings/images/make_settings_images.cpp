@@ -3,18 +3,16 @@
 // the five pictures of the guide, each drawn at scale 2 as "<bundle>/<name>@2x.png".
 // Usage: make_settings_images <bundle folder>
 #include <cmath>
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/base/Files.h"
-#include "platform/draw/DrawContext.h"
-#include "platform/draw/ImageContext.h"
 #include "platform/draw/TextLayout.h"
+#include "ui/images/ImageMaker.h"
 
 namespace {
 
+using imagemaker::Drawing;
+using imagemaker::filledBox;
 using plat::Color;
 using plat::DrawContext;
 using plat::Font;
@@ -34,17 +32,10 @@ void centred(DrawContext& c, const std::string& text, const Rect& box, const Fon
              plat::LineBreakMode::WordWrap, plat::TextAlignment::Center);
 }
 
-void roundedBox(DrawContext& c, const Rect& box, double radius, const Color& fill) {
-  c.setFillColor(fill);
-  c.beginPath();
-  c.addRoundedRect(box, radius);
-  c.fillPath();
-}
-
 // The on/off switch: a pill with its knob at the end it stands for.
-std::function<void(DrawContext&)> toggle(bool on) {
+Drawing toggle(bool on) {
   return [on](DrawContext& c) {
-    roundedBox(c, {0.5, 0.5, 59, 26}, 13, on ? kGreen : Color::rgb255(190, 196, 196));
+    filledBox(c, {0.5, 0.5, 59, 26}, 13, on ? kGreen : Color::rgb255(190, 196, 196));
     c.setFillColor(Color::white());
     c.fillEllipse(on ? Rect{35, 3.5, 21, 20} : Rect{4, 3.5, 21, 20});
     centred(c, on ? "开" : "关", on ? Rect{4, 0, 30, 27} : Rect{26, 0, 30, 27},
@@ -53,9 +44,9 @@ std::function<void(DrawContext&)> toggle(bool on) {
 }
 
 // A row icon: a rounded square of its colour with one character on it.
-std::function<void(DrawContext&)> icon(Color fill, std::string glyph) {
+Drawing icon(Color fill, std::string glyph) {
   return [fill, glyph](DrawContext& c) {
-    roundedBox(c, {1, 1, 27, 27}, 6, fill);
+    filledBox(c, {1, 1, 27, 27}, 6, fill);
     centred(c, glyph, {1, 1, 27, 27}, Font::boldSystem(15), Color::white());
   };
 }
@@ -86,15 +77,15 @@ void helpButton(DrawContext& c) {
 }
 
 void badge(DrawContext& c) {
-  roundedBox(c, {0.5, 0.5, 30, 28}, 14, Color::rgb255(210, 40, 40));
+  filledBox(c, {0.5, 0.5, 30, 28}, 14, Color::rgb255(210, 40, 40));
 }
 
 void downloadButton(DrawContext& c) {
-  roundedBox(c, {0.5, 0.5, 59, 26}, 6, kGreen);
+  filledBox(c, {0.5, 0.5, 59, 26}, 6, kGreen);
   centred(c, "下载", {0.5, 0.5, 59, 26}, Font::boldSystem(13), Color::white());
 }
 
-std::function<void(DrawContext&)> arrow(bool forward) {
+Drawing arrow(bool forward) {
   return [forward](DrawContext& c) {
     c.setStrokeColor(Color::white());
     c.setLineWidth(3);
@@ -108,12 +99,12 @@ std::function<void(DrawContext&)> arrow(bool forward) {
 }
 
 void startButton(DrawContext& c) {
-  roundedBox(c, {0.5, 0.5, 119, 49}, 10, Color::rgb255(240, 130, 40));
+  filledBox(c, {0.5, 0.5, 119, 49}, 10, Color::rgb255(240, 130, 40));
   centred(c, "开始学习", {0.5, 0.5, 119, 49}, Font::boldSystem(20), Color::white());
 }
 
 void sharePicture(DrawContext& c) {
-  roundedBox(c, {0, 0, 320, 180}, 12, Color::rgb255(236, 248, 238));
+  filledBox(c, {0, 0, 320, 180}, 12, Color::rgb255(236, 248, 238));
   centred(c, "我在背单词", {0, 14, 320, 30}, Font::boldSystem(20), kDarkGreen);
   c.setFillColor(kInk);
   // Room is left in the middle of each line for the number drawn over the picture.
@@ -129,11 +120,11 @@ struct GuidePage {
   Color accent;
 };
 
-std::function<void(DrawContext&)> guide(GuidePage page, int number) {
+Drawing guide(GuidePage page, int number) {
   return [page, number](DrawContext& c) {
     c.setFillColor(Color::rgb255(245, 251, 246));
     c.fillRect({0, 0, 320, 480});
-    roundedBox(c, {20, 40, 280, 150}, 18, page.accent);
+    filledBox(c, {20, 40, 280, 150}, 18, page.accent);
     centred(c, std::to_string(number) + " / 5", {20, 52, 280, 24}, Font::boldSystem(15),
             Color::white());
     centred(c, page.title, {20, 90, 280, 60}, Font::boldSystem(28), Color::white());
@@ -150,27 +141,7 @@ std::function<void(DrawContext&)> guide(GuidePage page, int number) {
   };
 }
 
-bool write(const std::string& folder, const std::string& name, Size size,
-           const std::function<void(DrawContext&)>& draw) {
-  plat::ImageContext image(size, false, 2);
-  draw(image.context());
-  const std::string path = folder + "/" + name + "@2x.png";
-  if (!plat::files::createDirectories(plat::files::join(folder, "gui/help")) ||
-      !image.takeImage()->writePNG(path)) {
-    std::fprintf(stderr, "make_settings_images: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_settings_images <bundle folder>\n");
-    return 2;
-  }
-  const std::string b = argv[1];
+bool drawAll(const imagemaker::Writer& out) {
   const Size iconSize{29, 29};
   struct Icon {
     const char* name;
@@ -197,7 +168,7 @@ int main(int argc, char** argv) {
       {"gui/privilege_xx", Color::rgb255(90, 150, 60), "息"},
   };
   bool ok = true;
-  for (const Icon& i : icons) ok = ok && write(b, i.name, iconSize, icon(i.colour, i.glyph));
+  for (const Icon& i : icons) ok = ok && out.write(i.name, iconSize, icon(i.colour, i.glyph));
   const std::vector<GuidePage> pages = {
       {"每天背一点",
        {"按照记忆规律安排复习，", "每天打开复习页，", "把今天该复习的单词过一遍。"},
@@ -217,15 +188,21 @@ int main(int argc, char** argv) {
   };
   for (size_t i = 0; i < pages.size(); ++i)
     ok = ok &&
-         write(b, "gui/help/bg" + std::to_string(i + 1), {320, 480}, guide(pages[i], int(i) + 1));
-  ok = ok && write(b, "gui/audio_open", {60, 27}, toggle(true)) &&
-       write(b, "gui/audio_close", {60, 27}, toggle(false)) &&
-       write(b, "gui/night", {55, 40}, moon) && write(b, "gui/sun", {55, 40}, sun) &&
-       write(b, "help", {17, 33}, helpButton) && write(b, "gui/msg_bg", {31, 29}, badge) &&
-       write(b, "gui/down_btn", {60, 27}, downloadButton) &&
-       write(b, "gui/web_back", {30, 44}, arrow(false)) &&
-       write(b, "gui/web_up", {30, 44}, arrow(true)) &&
-       write(b, "gui/open_pro", {120, 50}, startButton) &&
-       write(b, "gui/share2", {320, 180}, sharePicture);
-  return ok ? 0 : 1;
+         out.write("gui/help/bg" + std::to_string(i + 1), {320, 480}, guide(pages[i], int(i) + 1));
+  ok = ok && out.write("gui/audio_open", {60, 27}, toggle(true)) &&
+       out.write("gui/audio_close", {60, 27}, toggle(false)) &&
+       out.write("gui/night", {55, 40}, moon) && out.write("gui/sun", {55, 40}, sun) &&
+       out.write("help", {17, 33}, helpButton) && out.write("gui/msg_bg", {31, 29}, badge) &&
+       out.write("gui/down_btn", {60, 27}, downloadButton) &&
+       out.write("gui/web_back", {30, 44}, arrow(false)) &&
+       out.write("gui/web_up", {30, 44}, arrow(true)) &&
+       out.write("gui/open_pro", {120, 50}, startButton) &&
+       out.write("gui/share2", {320, 180}, sharePicture);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return imagemaker::run(argc, argv, "make_settings_images", "", drawAll);
 }
