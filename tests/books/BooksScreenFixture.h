@@ -75,4 +75,11 @@ class BooksScreenTest : public storetest::StudyTest {
   RecordingReview review_;
 };
 
+// A list's words in order, "<unread>" where a slot is not read yet.
+inline std::vector<std::string> wordsOf(const WordSlots& slots) {
+  std::vector<std::string> words;
+  for (const auto& slot : slots) words.push_back(slot.value_or("<unread>"));
+  return words;
+}
+
 }  // namespace bookstest

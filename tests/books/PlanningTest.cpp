@@ -13,13 +13,8 @@
 namespace {
 
 using bookstest::BooksScreenTest;
+using bookstest::wordsOf;
 using Words = std::vector<std::string>;
-
-Words wordsOf(const WordSlots& slots) {
-  Words words;
-  for (const auto& slot : slots) words.push_back(slot.value_or("<unread>"));
-  return words;
-}
 
 class Planning : public BooksScreenTest {
  protected:
