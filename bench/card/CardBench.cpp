@@ -3,16 +3,14 @@
 // and drawing the same nine HTML pages through the HTML engine and cairo directly.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/support/BenchHome.h"
 #include "bench/support/Ratio.h"
 #include "learn/BaseWordViewController.h"
 #include "learn/CardScreens.h"
-#include "platform/base/AppHome.h"
 #include "platform/draw/HtmlDocument.h"
 #include "platform/draw/ImageContext.h"
 #include "platform/host/HeadlessHost.h"
@@ -24,22 +22,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // The card shows these in turn, as a learner steps through a list.
 const char* const kWords[] = {"achieve", "support"};
 constexpr double kPageWidth = 300;
 
 void prepareHome() {
   static const bool ready = [] {
-    static std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(home.data())) std::abort();
-    plat::AppHome::setHome(home);
-    plat::AppHome::ensureFolders();
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(home, ignored);
-    });
+    bench::temporaryHome();
     CardScreens::setPronouncer([](const std::string&, bool) {});
     return true;
   }();

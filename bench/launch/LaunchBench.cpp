@@ -5,23 +5,19 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/AppDelegate.h"
+#include "bench/support/BenchHome.h"
 #include "bench/support/Ratio.h"
 #include "online/CheckVersion.h"
-#include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/host/HeadlessHost.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string shippedDatabase() {
   return plat::Bundle::main().pathForResource("learn", "db");
@@ -31,14 +27,7 @@ std::string shippedDatabase() {
 // database copied, words planned, the study day's first refresh done), as on a learner's phone.
 void prepareHome() {
   static const bool ready = [] {
-    static std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(home.data())) std::abort();
-    plat::AppHome::setHome(home);
-    plat::AppHome::ensureFolders();
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(home, ignored);
-    });
+    bench::temporaryHome();
     CheckVersion::setLookupBase("http://127.0.0.1:9");  // nothing leaves the machine
     // A learner with the day's new words planned and the first-start guide seen: the first
     // frame shows a word.

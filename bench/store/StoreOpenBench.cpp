@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "bench/support/BenchHome.h"
 #include "bench/support/Ratio.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -20,24 +20,8 @@ std::string shippedDatabase() {
   return plat::Bundle::main().pathForResource("learn", "db");
 }
 
-// A temporary app home for the run, removed at exit.
-const std::string& benchHome() {
-  static const std::string home = [] {
-    std::string pattern = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    plat::AppHome::setHome(pattern);
-    plat::AppHome::ensureFolders();
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(benchHome(), ignored);
-    });
-    return pattern;
-  }();
-  return home;
-}
-
 void BM_StoreFirstOpen(benchmark::State& state) {
-  benchHome();
+  bench::temporaryHome();
   const std::string target = plat::AppHome::applicationSupportDir() + "/learn.db";
   for (auto _ : state) {
     state.PauseTiming();
@@ -52,7 +36,7 @@ void BM_StoreFirstOpen(benchmark::State& state) {
 }
 
 void BM_PlainFileCopy(benchmark::State& state) {
-  benchHome();
+  bench::temporaryHome();
   const std::string source = shippedDatabase();
   const std::string target = plat::AppHome::applicationSupportDir() + "/copy.db";
   for (auto _ : state) {

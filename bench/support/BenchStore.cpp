@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
-#include "platform/base/AppHome.h"
+#include "bench/support/BenchHome.h"
 #include "platform/base/Bundle.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
@@ -12,33 +11,17 @@
 namespace bench {
 namespace {
 
-namespace fs = std::filesystem;
-
 int64_t storedNow() {
   return MyDate::storedTime(MyDate::localDateTime());
-}
-
-std::string& benchHome() {
-  static std::string home;
-  return home;
-}
-
-void removeBenchHome() {
-  CallDB::Release_CallDB();
-  std::error_code ignored;
-  fs::remove_all(benchHome(), ignored);
 }
 
 }  // namespace
 
 CallDB* storeWithPlannedWords(int count, const std::string& prefix, int firstId) {
   static CallDB* const store = [&] {
-    std::string home = (fs::temp_directory_path() / "vocab-bench-XXXXXX").string();
-    if (!mkdtemp(home.data())) std::abort();
-    benchHome() = home;
-    plat::AppHome::setHome(home);
-    plat::AppHome::ensureFolders();
-    std::atexit(removeBenchHome);
+    temporaryHome();
+    // Registered after the home's removal, so it runs before it: the store closes first.
+    std::atexit([] { CallDB::Release_CallDB(); });
 
     if (plat::Bundle::main().pathForResource("learn", "db").empty()) {
       std::fprintf(stderr, "no learn.db in the bundle %s\n", plat::Bundle::main().path().c_str());
