@@ -1,6 +1,9 @@
 #include "sockets/CheckNet.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "platform/base/Bundle.h"
 
 namespace sockets {
 
@@ -9,6 +12,11 @@ namespace {
 CheckNet* sharedInstance = nullptr;
 
 }  // namespace
+
+std::string CheckNet::watchedHost() {
+  if (const char* host = std::getenv("VOCAB_REACHABILITY_HOST"); host && *host) return host;
+  return plat::Bundle::main().infoValue("ReachabilityHost");
+}
 
 CheckNet& CheckNet::sharedCheck() {
   if (!sharedInstance) sharedInstance = new CheckNet();
@@ -19,7 +27,7 @@ CheckNet::CheckNet() {
   plat::NotificationCenter::defaultCenter().addObserver(
       this, kNetworkReachabilityChangedNotification, nullptr,
       [this](const plat::Notification& note) { reachabilityChanged(note); });
-  watch(&CheckNet::hostReach_, NetReachability::reachabilityWithHostName(kWatchedHost));
+  watch(&CheckNet::hostReach_, NetReachability::reachabilityWithHostName(watchedHost()));
   watch(&CheckNet::internetReach_, NetReachability::reachabilityForInternetConnection());
   watch(&CheckNet::wifiReach_, NetReachability::reachabilityForLocalWiFi());
 }

@@ -16,8 +16,8 @@ class CheckNet : public plat::AlertViewDelegate {
  public:
   // The one shared instance, made (and its monitors started) on first use.
   static CheckNet& sharedCheck();
-  // The host hostReach watches.
-  static inline const std::string kWatchedHost = "www.baidu.com";
+  // The host hostReach watches: $VOCAB_REACHABILITY_HOST, else the bundle's "ReachabilityHost".
+  static std::string watchedHost();
 
   CheckNet();
   ~CheckNet() override;

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "platform/base/Files.h"
@@ -298,12 +299,15 @@ void SqlMgrController::close(sqlite3* db) {
 }
 
 bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) {
-  // Copied beside the target and moved into place whole: a copy cut short (a full disk) must not
-  // leave a broken file that every later start would open as the database.
+  // Copied beside the target, flushed, and moved into place whole: a copy cut short (a full disk,
+  // a power cut) must not leave a broken file that every later start would open as the database.
   if (!from.empty() && !plat::files::exists(to)) {
     const std::string part = to + ".part";
     plat::files::remove(part);
-    if (plat::files::copyFile(from, part)) plat::files::moveFile(part, to);
+    if (plat::files::copyFile(from, part) && plat::files::syncToDisk(part) &&
+        plat::files::moveFile(part, to)) {
+      plat::files::syncToDisk(std::filesystem::path(to).parent_path().string());
+    }
     plat::files::remove(part);
   }
   if (!plat::files::exists(to)) return false;

@@ -102,9 +102,14 @@ ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileD
   // The stored date counts years from 1980 in 7 bits; outside that range it would wrap into a
   // wrong date, so it is held at the nearest end.
   info.tmz_date.tm_year = static_cast<uInt>(std::clamp<int64_t>(when.year, 1980, 2107));
-  int err = zipOpenNewFileInZip3(handles_->zip, name.c_str(), &info, nullptr, 0, nullptr, 0,
-                                 nullptr, compressionLevel == 0 ? 0 : Z_DEFLATED, compressionLevel,
-                                 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, crc32);
+  // A name beyond ASCII is marked as UTF-8 (flag bit 11), or other readers take it for the old
+  // DOS code page and show it garbled.
+  const bool ascii = std::all_of(name.begin(), name.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  int err =
+      zipOpenNewFileInZip4(handles_->zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                           compressionLevel == 0 ? 0 : Z_DEFLATED, compressionLevel, 0, -MAX_WBITS,
+                           8, Z_DEFAULT_STRATEGY, nullptr, crc32, 0, ascii ? 0 : 1 << 11);
   if (err != ZIP_OK) throw ZipException("Error in opening '" + name + "' in zipfile", err);
   return ZipWriteStream(handles_, name);
 }

@@ -85,6 +85,13 @@ bool copyFile(const std::string& from, const std::string& to) {
   return fs::copy_file(from, to, fs::copy_options::none, ec) && !ec;
 }
 
+bool syncToDisk(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
 bool moveFile(const std::string& from, const std::string& to) {
   if (exists(to) || !exists(from)) return false;
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;

@@ -24,6 +24,9 @@ bool writeFileAtomically(const std::string& path, const std::string& content);
 bool createDirectories(const std::string& path);
 // Copies a file; fails (and leaves the target alone) when the target exists.
 bool copyFile(const std::string& from, const std::string& to);
+// Flushes a file, or a folder's list of names (after a rename into it), to the disk, so that a
+// power cut cannot undo it; false when that failed.
+bool syncToDisk(const std::string& path);
 // Renames, or copies and removes across file systems; fails when the target exists.
 bool moveFile(const std::string& from, const std::string& to);
 // Removes a file or a whole folder; true if nothing is left at path.

@@ -1,6 +1,7 @@
 #include "platform/crypto/SecretStore.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,8 +29,15 @@ std::string& overrideFolder() {
 
 std::string defaultFolder() {
   if (const char* env = std::getenv("VOCAB_DEVICE_DIR"); env && *env) return env;
+  // Never a shared folder such as /tmp, where anyone could plant or read the device's secrets:
+  // without HOME the user's own folder comes from the password database.
   const char* user = std::getenv("HOME");
-  return std::string(user && *user ? user : "/tmp") + "/.config/vocab-device";
+  if (!user || !*user) {
+    const passwd* entry = ::getpwuid(::getuid());
+    user = entry ? entry->pw_dir : nullptr;
+  }
+  if (!user || !*user) return "";
+  return std::string(user) + "/.config/vocab-device";
 }
 
 // The item's file: its lower-cased description with every byte that is not a letter, digit, "_"
@@ -48,11 +56,13 @@ std::optional<std::string> itemPath(const std::string& description) {
     }
   }
   name += ".item";
-  if (name.size() > kMaxFileNameLength) return std::nullopt;
-  return files::join(SecretStore::folder(), name);
+  const std::string folder = SecretStore::folder();
+  if (name.size() > kMaxFileNameLength || folder.empty()) return std::nullopt;
+  return files::join(folder, name);
 }
 
 bool ensureFolder(const std::string& folder) {
+  if (folder.empty()) return false;  // no home folder of the user's own: nowhere safe
   if (files::isDirectory(folder)) return true;
   if (!files::createDirectories(folder)) return false;
   ::chmod(folder.c_str(), 0700);  // secrets: readable by the owner only

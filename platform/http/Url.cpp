@@ -136,6 +136,7 @@ std::optional<Url> Url::parse(const std::string& text) {
       size_t close = authority.find(']');
       if (close == std::string::npos) return std::nullopt;
       url.host_ = lower(authority.substr(1, close - 1));
+      if (url.host_.find_first_of("[]") != std::string::npos) return std::nullopt;
       std::string after = authority.substr(close + 1);
       if (!after.empty()) {
         if (after[0] != ':') return std::nullopt;
@@ -144,6 +145,8 @@ std::optional<Url> Url::parse(const std::string& text) {
     } else {
       size_t colon = authority.rfind(':');
       url.host_ = lower(authority.substr(0, colon));
+      // Only a bracketed host may hold these: printed again it would read as another URL.
+      if (url.host_.find_first_of(":[]") != std::string::npos) return std::nullopt;
       if (colon != std::string::npos) portText = authority.substr(colon + 1);
     }
     if (!portText.empty()) {
@@ -167,7 +170,16 @@ std::optional<Url> Url::parse(const std::string& text) {
 std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
   auto ref = splitReference(reference);
   if (!ref) return std::nullopt;
-  if (!ref->scheme.empty()) return parse(reference);
+  if (!ref->scheme.empty()) {
+    // An absolute reference loses its dot segments too, so "/a/../b" cannot reach past a
+    // server's folders by way of a redirect.
+    auto url = parse(reference);
+    if (url && url->hasAuthority_) {
+      url->path_ = removeDotSegments(url->path_);
+      url->rebuild();
+    }
+    return url;
+  }
   if (base.isEmpty()) return std::nullopt;
 
   // Rebuild the target from the base's parts and the reference's (RFC 3986 section 5.2.2).

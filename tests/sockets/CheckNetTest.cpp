@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "tests/support/FakeNetwork.h"
@@ -15,6 +16,9 @@ namespace {
 
 class CheckNetTest : public ::testing::Test {
  protected:
+  // The watched host is a test name (names are not looked up), not the bundle's outside host.
+  void SetUp() override { ::setenv("VOCAB_REACHABILITY_HOST", "reachability.test", 1); }
+  void TearDown() override { ::unsetenv("VOCAB_REACHABILITY_HOST"); }
   testsupport::VirtualTime time;
   testsupport::FakeNetwork network;
 };
@@ -23,6 +27,7 @@ TEST_F(CheckNetTest, SharedWatcherIsMadeOnceWithItsThreeMonitors) {
   CheckNet& check = CheckNet::sharedCheck();
   EXPECT_EQ(&CheckNet::sharedCheck(), &check);
   ASSERT_TRUE(check.hostReach() && check.internetReach() && check.wifiReach());
+  EXPECT_EQ(CheckNet::watchedHost(), "reachability.test");
   EXPECT_TRUE(check.wifiReach()->localWiFiRef());
   EXPECT_FALSE(check.internetReach()->localWiFiRef());
   EXPECT_EQ(check.configureTextField(*check.internetReach()), ReachableViaWiFi);

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "platform/base/Clock.h"
+#include "platform/base/Files.h"
 #include "tests/support/TempHome.h"
 #include "tests/util/ZipTestArchives.h"
 
@@ -180,4 +181,25 @@ TEST_F(ZipFileTest, AnArchiveLeftOpenIsFinishedWhenItGoesAway) {
   ASSERT_TRUE(ZipFile::unzFileCheck(path("left.zip")));
   ZipFile zip(path("left.zip"), ZipFileModeUnzip);
   EXPECT_EQ(readCurrent(zip), "kept");
+}
+
+TEST_F(ZipFileTest, NamesBeyondAsciiAreMarkedAsUtf8) {
+  {
+    ZipFile zip(path("names.zip"), ZipFileModeCreate);
+    for (const char* name : {"单词本.scv", "plain.scv"}) {
+      ZipWriteStream s = zip.writeEntryWithName(name, 9);
+      s.writeData(std::string_view("x"));
+      s.finishedWriting();
+    }
+    zip.close();
+  }
+  const std::string bytes = *plat::files::readFile(path("names.zip"));
+  auto utf8Flag = [&](size_t header) { return (static_cast<uint8_t>(bytes[header + 1]) & 8) != 0; };
+  const size_t central = bytes.find("PK\x01\x02");
+  ASSERT_NE(central, std::string::npos);
+  EXPECT_TRUE(utf8Flag(6));            // the first local header, general-purpose flags
+  EXPECT_TRUE(utf8Flag(central + 8));  // its central directory record
+  EXPECT_FALSE(utf8Flag(bytes.find("PK\x01\x02", central + 4) + 8));
+  ZipFile zip(path("names.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.listZipEntryInfos().front().name(), "单词本.scv");
 }

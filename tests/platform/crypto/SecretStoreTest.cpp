@@ -57,6 +57,11 @@ TEST(SecretStore, FolderComesFromTheEnvironmentAndIsCreatedOnFirstAdd) {
   EXPECT_TRUE(plat::files::isDirectory(dir));
   ::unsetenv("VOCAB_DEVICE_DIR");
   EXPECT_NE(SecretStore::folder(), dir);
+  // Without HOME: the user's own folder, never a shared one.
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::unsetenv("HOME");
+  EXPECT_EQ(SecretStore::folder().rfind("/tmp", 0), std::string::npos) << SecretStore::folder();
+  if (!home.empty()) ::setenv("HOME", home.c_str(), 1);
   plat::files::remove(root);
 }
 

@@ -37,7 +37,8 @@ TEST(Url, DefaultsPortsAndPathsAndHandlesIpv6) {
 TEST(Url, RejectsTextThatIsNoUrl) {
   for (const char* text :
        {"", "no scheme here", "/relative/path", "http://host:99999/", "http://host:12ab/",
-        "http://ho st/", "http://host/%zz", "http://h/\x01", "http://[::1/"}) {
+        "http://ho st/", "http://host/%zz", "http://h/\x01", "http://[::1/", "http://a:b:80/",
+        "http://a]b/", "http://[a[b]/", "http://::1/"}) {
     EXPECT_FALSE(Url::parse(text)) << text;
   }
 }
@@ -62,6 +63,7 @@ TEST(Url, ResolvesReferencesAsRfc3986Examples) {
       {"../../../g", "http://a/g"},
       {"/./g", "http://a/g"},
       {"g;x=1/../y", "http://a/b/c/y"},
+      {"http://a/b/../../g/./h", "http://a/g/h"},
   };
   for (const auto& [reference, expected] : cases) {
     auto resolved = Url::resolve(reference, base);
