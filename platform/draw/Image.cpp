@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -151,6 +152,27 @@ void Image::draw(DrawContext& context, const Rect& rect) const {
   axisSpans(own.width, leftCap_, rect.width, xs, nx);
   axisSpans(own.height, topCap_, rect.height, ys, ny);
   cairo_t* cr = context.cairo();
+  // Where cells meet inside the image, the border lies on a device pixel: two cells that each
+  // half cover one pixel would leave it half transparent, a seam.
+  if (nx > 1 || ny > 1) {
+    auto snap = [cr](double& value, bool horizontal) {
+      double x = horizontal ? value : 0, y = horizontal ? 0 : value;
+      cairo_user_to_device(cr, &x, &y);
+      (horizontal ? x : y) = std::round(horizontal ? x : y);
+      cairo_device_to_user(cr, &x, &y);
+      value = horizontal ? x : y;
+    };
+    for (int i = 1; i < nx; ++i) {
+      double border = rect.x + xs[i].dst0;
+      snap(border, true);
+      xs[i].dst0 = xs[i - 1].dst1 = border - rect.x;
+    }
+    for (int j = 1; j < ny; ++j) {
+      double border = rect.y + ys[j].dst0;
+      snap(border, false);
+      ys[j].dst0 = ys[j - 1].dst1 = border - rect.y;
+    }
+  }
   for (int i = 0; i < nx; ++i) {
     for (int j = 0; j < ny; ++j) {
       const Span& sx = xs[i];

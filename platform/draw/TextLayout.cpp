@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/draw/DrawContext.h"
 #include "platform/draw/PangoText.h"
@@ -101,6 +102,14 @@ TextLayout::~TextLayout() {
 
 double TextLayout::baseline() const {
   return pango_units_to_double(pango_layout_get_baseline(layout_));
+}
+
+Rect TextLayout::caretAtEnd() const {
+  PangoRectangle at;
+  pango_layout_index_to_pos(layout_, static_cast<int>(std::strlen(pango_layout_get_text(layout_))),
+                            &at);
+  return {pango_units_to_double(at.x), pango_units_to_double(at.y), pango_units_to_double(at.width),
+          pango_units_to_double(at.height)};
 }
 
 int TextLayout::unknownGlyphCount() const {

@@ -39,6 +39,9 @@ class TextLayout {
   int lineCount() const { return lineCount_; }
   // Offset of the first line's baseline from the top of the text.
   double baseline() const;
+  // Where a caret after the last character stands, relative to the text's top left: its x, the
+  // top of its line and the line's height.
+  Rect caretAtEnd() const;
   // Characters no installed font could show (drawn as boxes).
   int unknownGlyphCount() const;
 

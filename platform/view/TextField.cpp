@@ -9,6 +9,7 @@ namespace {
 const Color kPlaceholder = Color::white(0.7);
 const Color kCaret = Color::rgb255(0, 122, 255);
 constexpr double kClearButtonWidth = 19;
+constexpr double kCaretWidth = 2;
 
 void post(const std::string& name, const TextField* field) {
   NotificationCenter::defaultCenter().post(name, field);
@@ -21,13 +22,23 @@ TextField::TextField(const Rect& frame) : Control(frame) {
   setContentHorizontalAlignment(ContentHorizontalAlignment::Left);
 }
 
+bool TextField::showsClearButton() const {
+  const bool shown = clearMode_ == TextFieldViewMode::Always ||
+                     (clearMode_ == TextFieldViewMode::WhileEditing && editing_) ||
+                     (clearMode_ == TextFieldViewMode::UnlessEditing && !editing_);
+  return shown && !text_.empty() && isEnabled();
+}
+
+Rect TextField::clearButtonRectForBounds(const Rect& bounds) const {
+  const double inset = borderStyle_ == TextBorderStyle::None ? 0 : 5;
+  return {bounds.maxX() - inset - kClearButtonWidth, bounds.midY() - kClearButtonWidth / 2,
+          kClearButtonWidth, kClearButtonWidth};
+}
+
 Rect TextField::textRectForBounds(const Rect& bounds) const {
   double inset = borderStyle_ == TextBorderStyle::None ? 0 : 7;
   Rect r = bounds.inset({0, inset, 0, inset});
-  bool clearShown = clearMode_ == TextFieldViewMode::Always ||
-                    (clearMode_ == TextFieldViewMode::WhileEditing && editing_) ||
-                    (clearMode_ == TextFieldViewMode::UnlessEditing && !editing_);
-  if (clearShown && !text_.empty()) r.width -= kClearButtonWidth + 4;
+  if (showsClearButton()) r.width -= kClearButtonWidth + 4;
   return r;
 }
 
@@ -103,9 +114,15 @@ void TextField::clear() {
 
 void TextField::touchesEnded(const TouchSet& touches) {
   Control::touchesEnded(touches);
-  if (!touches.empty() && isEnabled() && pointInside(touches.front()->locationIn(this))) {
-    becomeFirstResponder();
+  if (touches.empty() || !isEnabled()) return;
+  const Point point = touches.front()->locationIn(this);
+  if (!pointInside(point)) return;
+  // The clear button sits a little larger to the finger than it is drawn.
+  if (showsClearButton() && clearButtonRectForBounds(bounds()).insetBy(-6, -6).contains(point)) {
+    clear();
+    return;
   }
+  becomeFirstResponder();
 }
 
 void TextField::drawRect(DrawContext& context, const Rect&) {
@@ -130,33 +147,58 @@ void TextField::drawRect(DrawContext& context, const Rect&) {
               : editing_       ? editingRectForBounds(b)
                                : textRectForBounds(b);
   std::string shown = showsPlaceholder ? placeholder_ : secure_ ? textedit::bullets(text_) : text_;
-  TextLayout::Options options;
-  options.maxWidth = area.width;
-  options.maxLines = 1;
-  options.lineBreak = LineBreakMode::Clip;
-  options.alignment = alignment_;
-  TextLayout layout(shown, font_, options);
   double lineHeight = font_.lineHeight();
   double top = area.y + (area.height - lineHeight) / 2;
+  // Text wider than the field, while it is edited, scrolls so that its end and the caret after it
+  // stay in view; otherwise it is cut at the field's end.
+  const double fullWidth = measureText(shown, font_).width;
+  const bool scrolled = editing_ && !showsPlaceholder && fullWidth + kCaretWidth > area.width;
+  TextLayout::Options options;
+  options.maxWidth = scrolled ? 0 : area.width;
+  options.maxLines = 1;
+  options.lineBreak = LineBreakMode::Clip;
+  options.alignment = scrolled ? TextAlignment::Left : alignment_;
+  TextLayout layout(shown, font_, options);
+  const double textX = scrolled ? area.maxX() - kCaretWidth - fullWidth : area.x;
   context.save();
   context.clipToRect(area);
   context.setFillColor(showsPlaceholder ? kPlaceholder : textColor_);
-  // One clipped line is laid out unbounded, so the alignment is applied here.
+  // One clipped line is laid out unbounded, so the alignment is applied here; a scrolled text
+  // is placed with its end at the caret.
   double left = area.x;
   const double spare = area.width - layout.size().width;
-  if (spare > 0 && alignment_ == TextAlignment::Center) left += spare / 2;
-  if (spare > 0 && alignment_ == TextAlignment::Right) left += spare;
+  if (scrolled) {
+    left = textX;
+  } else if (spare > 0 && alignment_ == TextAlignment::Center) {
+    left += spare / 2;
+  } else if (spare > 0 && alignment_ == TextAlignment::Right) {
+    left += spare;
+  }
   layout.draw(context, {left, top});
   context.restore();
   if (editing_) {
     double x =
         showsPlaceholder ? area.x : area.x + std::min(area.width, double(layout.size().width));
-    if (alignment_ == TextAlignment::Center && !showsPlaceholder) {
+    if (scrolled) {
+      x = area.maxX() - kCaretWidth;
+    } else if (alignment_ == TextAlignment::Center && !showsPlaceholder) {
       x = area.x + (area.width + layout.size().width) / 2;
     }
     context.setFillColor(kCaret);
-    context.fillRect({x, top, 2, lineHeight});
+    context.fillRect({x, top, kCaretWidth, lineHeight});
   }
+  if (showsClearButton()) drawClearButton(context, clearButtonRectForBounds(b));
+}
+
+void TextField::drawClearButton(DrawContext& context, const Rect& r) {
+  context.setFillColor(Color::white(0.7));
+  context.fillEllipse(r);
+  const Point c = r.center();
+  const double arm = r.width * 0.2;
+  context.setStrokeColor(Color::white());
+  context.setLineWidth(1.5);
+  context.strokeLine({c.x - arm, c.y - arm}, {c.x + arm, c.y + arm});
+  context.strokeLine({c.x + arm, c.y - arm}, {c.x - arm, c.y + arm});
 }
 
 }  // namespace plat

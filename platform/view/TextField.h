@@ -78,8 +78,11 @@ class TextField : public Control, public TextInput {
   virtual Rect editingRectForBounds(const Rect& bounds) const;
   virtual Rect placeholderRectForBounds(const Rect& bounds) const;
 
-  // The clear button: empties the field when the delegate agrees.
+  // The clear button: empties the field when the delegate agrees. It shows, at the field's right
+  // end, when its mode says so and there is text to clear.
   void clear();
+  bool showsClearButton() const;
+  Rect clearButtonRectForBounds(const Rect& bounds) const;
 
   bool canBecomeFirstResponder() const override { return isEnabled(); }
   bool becomeFirstResponder() override;
@@ -93,6 +96,7 @@ class TextField : public Control, public TextInput {
   std::string displayedText() const override { return text_; }
 
  private:
+  static void drawClearButton(DrawContext& context, const Rect& rect);
   void changed();
   textedit::ChangeCheck changeCheck();  // the delegate's say on a change
 

@@ -7,6 +7,11 @@
 #include "platform/draw/TextLayout.h"
 
 namespace plat {
+namespace {
+
+const Color kCaret = Color::rgb255(0, 122, 255);
+
+}  // namespace
 
 TextView::TextView(const Rect& frame) : ScrollView(frame) {
   setBackgroundColor(Color::white());
@@ -86,6 +91,8 @@ bool TextView::resignFirstResponder() {
 void TextView::userChanged() {
   selected_ = textedit::appendRange(text_);
   updateContentSize();
+  // Typing happens at the end: the line being typed stays in view.
+  scrollToEnd(false);
   if (textDelegate_) textDelegate_->didChange(*this);
   NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, this);
 }
@@ -119,6 +126,12 @@ void TextView::drawRect(DrawContext& context, const Rect&) {
   TextLayout layout(text_, font_, options);
   context.setFillColor(textColor_);
   layout.draw(context, {kInset, kInset});
+  if (editing_) {
+    const Rect caret = layout.caretAtEnd();
+    context.setFillColor(kCaret);
+    context.fillRect({kInset + std::min(caret.x, options.maxWidth - 2), kInset + caret.y, 2,
+                      caret.height > 0 ? caret.height : font_.lineHeight()});
+  }
 }
 
 }  // namespace plat

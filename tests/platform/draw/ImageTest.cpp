@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "platform/draw/ImageContext.h"
@@ -108,6 +110,24 @@ TEST(Image, StretchableImageKeepsItsCaps) {
   expectColor(out->pixel(95, 5), Color::green());
   expectColor(out->pixel(5, 30), Color::green());
   expectColor(out->pixel(5, 55), Color::green());
+}
+
+TEST(Image, AStretchedImageHasNoSeamsWhereItsCellsMeet) {
+  ImageContext source({3, 3}, false, 1);
+  source.context().setFillColor(Color::red());
+  source.context().fillRect(Rect(0, 0, 3, 3));
+  auto stretched = source.image()->stretchable(1, 1);
+  for (double scale : {1.0, 2.0, 3.0}) {
+    ImageContext target({40, 20}, false, scale);
+    const Rect rect(2.5, 2.5, 30.5, 10.5);  // cell borders on half points
+    target.context().drawImage(*stretched, rect);
+    auto out = target.image();
+    int seams = 0;
+    for (int y = int(std::ceil(rect.y * scale)); y < int(rect.maxY() * scale) - 1; ++y)
+      for (int x = int(std::ceil(rect.x * scale)); x < int(rect.maxX() * scale) - 1; ++x)
+        if (out->pixel(x, y).a < 0.99) ++seams;
+    EXPECT_EQ(seams, 0) << "scale " << scale;
+  }
 }
 
 TEST(Image, ImageDrawnIntoARectangleScalesToIt) {

@@ -4,6 +4,8 @@
 #include "platform/view/DatePicker.h"
 #include "platform/view/TextField.h"
 #include "platform/view/TextView.h"
+#include "platform/view/ViewRenderer.h"
+#include "tests/platform/draw/InkBounds.h"
 #include "tests/platform/view/ViewFixture.h"
 
 using namespace plat;
@@ -157,6 +159,38 @@ TEST_F(Typing, TextViewsTellOfTypingButNotOfTextSetInCode) {
   double oneLine = view->contentSize().height;
   Keyboard::type("more\nand more\nlines\nof text\nthat grow\nthe content");
   EXPECT_GT(view->contentSize().height, oneLine * 2);
-  view->scrollToEnd(false);
-  EXPECT_GT(view->contentOffset().y, 0);
+  // The line being typed is in view, with the caret at its end.
+  EXPECT_EQ(view->contentOffset().y, view->contentSize().height - view->bounds().height);
+  auto image = ViewRenderer::renderView(*view, 1);
+  int caretPixels = 0;
+  for (int y = 0; y < image->pixelHeight(); ++y)
+    for (int x = 0; x < image->pixelWidth(); ++x)
+      if (!testsupport::differs(image->pixel(x, y), Color::rgb255(0, 122, 255), 0.05))
+        ++caretPixels;
+  EXPECT_GT(caretPixels, 10);
+}
+
+TEST_F(Typing, ALongTextScrollsToTheCaretAndTheClearButtonEmptiesTheField) {
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  field->setClearButtonMode(TextFieldViewMode::WhileEditing);
+  window_->addSubview(field);
+  tap(centerOf(*field));
+  Keyboard::type(std::string(40, 'm') + "W");
+  ASSERT_TRUE(field->showsClearButton());
+
+  const double scale = 2;
+  auto image = ViewRenderer::renderView(*field, scale);
+  auto pixel = [&](double x, double y) { return image->pixel(int(x * scale), int(y * scale)); };
+  const Rect area = field->editingRectForBounds(field->bounds());
+  const Rect button = field->clearButtonRectForBounds(field->bounds());
+  EXPECT_LE(area.maxX(), button.x);
+  // The caret stands inside the field at the end of the text, which was scrolled to it.
+  EXPECT_FALSE(
+      testsupport::differs(pixel(area.maxX() - 1, area.midY()), Color::rgb255(0, 122, 255), 0.05));
+  EXPECT_FALSE(testsupport::differs(pixel(button.x + 3, button.midY()), Color::white(0.7), 0.05))
+      << "the clear button is drawn";
+
+  tap(field->convertPointTo(button.center(), nullptr));
+  EXPECT_EQ(field->text(), "");
+  EXPECT_TRUE(field->isFirstResponder());
 }
