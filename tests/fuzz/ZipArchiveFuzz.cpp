@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the zip archive reader as a file: opening, listing, reading every entry
-// and both lookups by name must end in a result or a ZipException, never in a crash, a hang or a
-// sanitizer report. A fast lookup that answers yes must have made the wanted entry current.
+// to its announced size and both lookups by name must end in a result or a ZipException, never in
+// a crash, a hang or a sanitizer report. A fast lookup that answers yes must have made the wanted
+// entry current. The scratch file goes at exit.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,12 +17,13 @@
 
 namespace {
 
-constexpr size_t kMaxRead = 1 << 20;  // a damaged length field may claim gigabytes
+constexpr size_t kReadChunk = 1 << 16;
 constexpr size_t kMaxNames = 64;
 
 const std::string& scratchPath() {
   static const std::string path = [] {
     const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::atexit([] { ::unlink(scratchPath().c_str()); });
     return std::string(dir) + "/vocab-fuzz-zip-" + std::to_string(::getpid()) + ".zip";
   }();
   return path;
@@ -55,9 +57,18 @@ void readEveryEntry(ZipFile& zip, std::vector<std::string>& names) {
       attempt([&] {
         ZipEntryInfo info = zip.getCurrentZipEntryInfo();
         if (names.size() < kMaxNames) names.push_back(info.name());
+        // Read to the announced size as the restore does, a chunk at a time: a damaged length
+        // may claim gigabytes that the stream never gives.
         ZipReadStream stream = zip.readCurrentEntry();
-        plat::Value::Bytes buffer(std::min<uint64_t>(info.length(), kMaxRead));
-        attempt([&] { stream.readDataWithBuffer(buffer); });
+        plat::Value::Bytes buffer(kReadChunk);
+        uint64_t total = 0;
+        attempt([&] {
+          while (total < info.length()) {
+            const size_t got = stream.readDataWithBuffer(buffer);
+            if (got == 0) break;
+            total += got;
+          }
+        });
         attempt([&] { stream.finishedReading(); });
       });
     } while (zip.goToNextEntry());

@@ -12,6 +12,7 @@
 #include "platform/base/NamedException.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/VirtualTime.h"
 
 using namespace nettest;
 namespace files = plat::files;
@@ -91,6 +92,20 @@ TEST_F(HttpDownloadCacheTest, CurrentStoredResponsesAnswerWithoutTheServer) {
   // Never reading the cache goes to the server again.
   auto third = fetch(url, kNeverReadCache);
   EXPECT_FALSE(third->didUseCachedResponse());
+  EXPECT_EQ(server.requestCount(), 2);
+}
+
+TEST_F(HttpDownloadCacheTest, StoredDataExpiresAfterItsMaxAge) {
+  testsupport::VirtualTime time;
+  LoopbackHttpServer server([](const ServerRequest&) {
+    return ServerReply::text("fresh").header("Cache-Control", "max-age=60");
+  });
+  const std::string url = server.url("/expiring");
+  fetch(url);
+  time.clock().advance(59);
+  EXPECT_TRUE(fetch(url)->didUseCachedResponse());
+  time.clock().advance(2);
+  EXPECT_FALSE(fetch(url)->didUseCachedResponse());
   EXPECT_EQ(server.requestCount(), 2);
 }
 

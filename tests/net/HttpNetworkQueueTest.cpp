@@ -207,3 +207,30 @@ TEST_F(HttpNetworkQueueTest, AQueueGoneBeforeItsRequestsReportsHearsNothing) {
   EXPECT_EQ(request->queue(), nullptr);
   runUntil([] { return false; }, 0.2);  // the reports run without the queue
 }
+
+TEST_F(HttpNetworkQueueTest, ACopyCarriesTheReportsAndAResetQueueForgetsThem) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  int finished = 0;
+  Recorder queueDelegate;
+  auto queue = HttpNetworkQueue::queue();
+  queue->setDelegate(&queueDelegate);
+  queue->setRequestDidFinishSelector([&](HttpRequest&) { ++finished; });
+  auto copy = queue->copy();
+  EXPECT_TRUE(copy->isSuspended());
+  Recorder first, second;
+  auto request = HttpRequest::requestWithURL(server.url("/copy"));
+  request->setDelegate(&first);
+  copy->addOperation(request);
+  copy->go();
+  ASSERT_TRUE(runUntil([&] { return first.done(); }));
+  EXPECT_EQ(finished, 1);
+
+  queue->reset();
+  EXPECT_TRUE(queue->isSuspended());
+  auto after = HttpRequest::requestWithURL(server.url("/after"));
+  after->setDelegate(&second);
+  queue->addOperation(after);
+  queue->go();
+  ASSERT_TRUE(runUntil([&] { return second.done(); }));
+  EXPECT_EQ(finished, 1);
+}

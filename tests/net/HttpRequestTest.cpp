@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "net/HttpDataCompressor.h"
+#include "net/HttpDataDecompressor.h"
 #include "net/HttpRequest.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -312,7 +313,7 @@ TEST_F(HttpRequestTest, CookiesFromRepliesGoBackAndIntoTheSession) {
   EXPECT_TRUE(plat::http::CookieStore::shared().allCookies().empty());
 }
 
-TEST_F(HttpRequestTest, DefaultUserAgentAndTimeOut) {
+TEST_F(HttpRequestTest, DefaultUserAgentNamesTheAppAndTheDevice) {
   testsupport::TempHome home;
   plat::files::writeFileAtomically(
       home.path() + "/info.strings",
@@ -331,13 +332,29 @@ TEST_F(HttpRequestTest, DefaultUserAgentAndTimeOut) {
   plat::Device::resetOverride();
   plat::Bundle::setMainPath("");
   HttpRequest::setDefaultUserAgentString("");
+}
 
-  auto before = HttpRequest::requestWithURL("http://127.0.0.1/");
-  EXPECT_EQ(before->timeOutSeconds(), 30.0);
-  HttpRequest::setDefaultTimeOutSeconds(10);
-  EXPECT_EQ(HttpRequest::requestWithURL("http://127.0.0.1/")->timeOutSeconds(), 10.0);
-  EXPECT_EQ(before->timeOutSeconds(), 30.0);
-  HttpRequest::setDefaultTimeOutSeconds(30);
+TEST_F(HttpRequestTest, ABodyStreamedFromDiskGoesOutGzippedWhole) {
+  testsupport::TempHome home;
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  std::string body;
+  for (int i = 0; body.size() < 300000; ++i) body += std::to_string(i * 7919) + ";";
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/up"));
+  request->setShouldStreamPostDataFromDisk(true);
+  request->setShouldCompressRequestBody(true);
+  request->appendPostData(body.substr(0, 1000));
+  request->appendPostData(body.substr(1000));
+  startAndWait(request, recorder);
+  ASSERT_EQ(recorder.finished, 1);
+  const ServerRequest seen = server.lastRequest();
+  EXPECT_EQ(seen.header("Content-Encoding"), "gzip");
+  EXPECT_LT(seen.body.size(), body.size() / 2);
+  HttpErrorPtr error;
+  auto inflated = HttpDataDecompressor::uncompressData(
+      std::vector<uint8_t>(seen.body.begin(), seen.body.end()), &error);
+  EXPECT_EQ(text(inflated), body);
+  EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());  // both body files are gone
 }
 
 TEST_F(HttpRequestTest, RequestsOfOneVersionOfHttpAndMethods) {

@@ -131,8 +131,8 @@ TEST_F(ZipFileTest, OneReadFillsABufferOfTheEntrysLength) {
 TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
   {
     ZipFile zip(path("p.zip"), ZipFileModeCreate);
-    expectZipError([&] { zip.writeEntryWithName("secret.txt", 1'700'000'000.0, -1, "pass", 7); },
-                   "Error in opening 'secret.txt' in zipfile", ZIP_PARAMERROR);
+    EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("secret.txt", 1'700'000'000.0, -1, "pass", 7); },
+                     "Error in opening 'secret.txt' in zipfile", ZIP_PARAMERROR);
     ZipWriteStream s = zip.writeEntryWithName("plain.txt", 1'700'000'000.0, -1, "", 0);
     s.writeData(std::string_view("open"));
     s.finishedWriting();
@@ -141,8 +141,8 @@ TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
   ZipFile zip(path("p.zip"), ZipFileModeUnzip);
   EXPECT_EQ(zip.entryCount(), 1u);
   EXPECT_FALSE(zip.getCurrentZipEntryInfo().crypted());
-  expectZipError([&] { zip.readCurrentEntryWithPassword("pass"); },
-                 "Error in opening current file in '" + path("p.zip") + "'", UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { zip.readCurrentEntryWithPassword("pass"); },
+                   "Error in opening current file in '" + path("p.zip") + "'", UNZ_PARAMERROR);
   EXPECT_EQ(readCurrent(zip), "open");
   zip.close();
 }
@@ -152,24 +152,24 @@ TEST_F(ZipFileTest, StreamsOfAClosedArchiveFailInsteadOfTouchingFreedHandles) {
   ZipWriteStream out = writer.writeEntryWithName("a", 0);
   out.writeData(std::string_view("abc"));
   writer.close();  // closes the open entry too
-  expectZipError([&] { out.writeData(std::string_view("more")); },
-                 "Error in writing 'a' in the zipfile", ZIP_PARAMERROR);
-  expectZipError([&] { out.finishedWriting(); }, "Error in closing 'a' in the zipfile",
-                 ZIP_PARAMERROR);
-  expectZipError([&] { writer.close(); }, "Error in closing '" + path("c.zip") + "'",
-                 ZIP_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { out.writeData(std::string_view("more")); },
+                   "Error in writing 'a' in the zipfile", ZIP_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { out.finishedWriting(); }, "Error in closing 'a' in the zipfile",
+                   ZIP_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { writer.close(); }, "Error in closing '" + path("c.zip") + "'",
+                   ZIP_PARAMERROR);
 
   ZipFile reader(path("c.zip"), ZipFileModeUnzip);
   EXPECT_EQ(readCurrent(reader), "abc");
   ZipReadStream in = reader.readCurrentEntry();
   reader.close();
   plat::Value::Bytes buffer(3);
-  expectZipError([&] { in.readDataWithBuffer(buffer); }, "Error in reading 'a' in the zipfile",
-                 UNZ_PARAMERROR);
-  expectZipError([&] { reader.locateEntry2("a"); },
-                 "Error in going to next file in zip in '" + path("c.zip") + "'", UNZ_PARAMERROR);
-  expectZipError([&] { reader.entryCount(); },
-                 "Error in getting global info in '" + path("c.zip") + "'", UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { in.readDataWithBuffer(buffer); }, "Error in reading 'a' in the zipfile",
+                   UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { reader.locateEntry2("a"); },
+                   "Error in going to next file in zip in '" + path("c.zip") + "'", UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { reader.entryCount(); },
+                   "Error in getting global info in '" + path("c.zip") + "'", UNZ_PARAMERROR);
 }
 
 TEST_F(ZipFileTest, AnArchiveLeftOpenIsFinishedWhenItGoesAway) {

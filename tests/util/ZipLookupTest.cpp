@@ -92,7 +92,7 @@ TEST_F(ZipLookupTest, NamesOf256BytesOrMoreAreRefusedNotOverflowed) {
     ZipFile zip(path("long.zip"), ZipFileModeUnzip);
     ASSERT_TRUE(locate(zip, longest));
     EXPECT_EQ(readCurrent(zip), "255");
-    expectZipError([&] { locate(zip, tooLong); }, lookupFailure, UNZ_PARAMERROR);
+    EXPECT_ZIP_ERROR([&] { locate(zip, tooLong); }, lookupFailure, UNZ_PARAMERROR);
     // The stored 300-byte name never matches its first 255 bytes, and the scan goes past it.
     ASSERT_TRUE(locate(zip, "after"));
     EXPECT_EQ(readCurrent(zip), "A");
@@ -103,9 +103,9 @@ TEST_F(ZipLookupTest, NamesOf256BytesOrMoreAreRefusedNotOverflowed) {
   zip.goToNextEntry();
   const std::string infoFailure =
       "Error in getting current file info in '" + path("long.zip") + "'";
-  expectZipError([&] { zip.getCurrentZipEntryInfo(); }, infoFailure, UNZ_PARAMERROR);
-  expectZipError([&] { zip.readCurrentEntry(); }, infoFailure, UNZ_PARAMERROR);
-  expectZipError([&] { zip.listZipEntryInfos(); }, infoFailure, UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { zip.getCurrentZipEntryInfo(); }, infoFailure, UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { zip.readCurrentEntry(); }, infoFailure, UNZ_PARAMERROR);
+  EXPECT_ZIP_ERROR([&] { zip.listZipEntryInfos(); }, infoFailure, UNZ_PARAMERROR);
   zip.close();
 }
 
