@@ -7,6 +7,9 @@ namespace MyCustomNavBar {
 
 void install() {
   plat::NavigationBar::setDefaultBackgroundImage(plat::Image::named(kImageName));
+  // The system blue of the back button is all but lost on the green skin, and white too pale on
+  // it; the buttons take the title's black.
+  plat::NavigationBar::setDefaultTintColor(plat::Color::black());
 }
 
 }  // namespace MyCustomNavBar

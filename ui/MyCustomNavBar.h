@@ -6,7 +6,7 @@ namespace MyCustomNavBar {
 
 inline constexpr const char* kImageName = "gui/nav.png";
 
-// Makes the skin the background of every bar without an image of its own.
+// Makes the skin the background of every bar without an image of its own, with black buttons.
 void install();
 
 }  // namespace MyCustomNavBar

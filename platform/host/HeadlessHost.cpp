@@ -6,6 +6,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Animation.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/ModalOverlay.h"
@@ -19,8 +20,9 @@ namespace {
 // Time a scroll or an animation started by a gesture needs to come to rest.
 constexpr double kSettleSeconds = 0.5;
 
+// A view fading out still shows until its drawn alpha reaches 0.
 bool showing(const View& view) {
-  return !view.isHidden() && view.alpha() > 0.01;
+  return !view.isHidden() && (view.alpha() > 0.01 || Animation::presentationOf(view).alpha > 0.01);
 }
 
 View* search(View& view, const std::function<bool(View&)>& match) {

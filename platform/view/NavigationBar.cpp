@@ -13,9 +13,14 @@ std::shared_ptr<Image>& defaultBackground() {
   return image;
 }
 
+Color& defaultTint() {
+  static Color tint = Color::rgb255(0, 122, 255);
+  return tint;
+}
+
 }  // namespace
 
-NavigationBar::NavigationBar(const Rect& frame) : View(frame) {
+NavigationBar::NavigationBar(const Rect& frame) : View(frame), tint_(defaultTint()) {
   setAutoresizingMask(kFlexibleWidth | kFlexibleBottomMargin);
 }
 
@@ -27,6 +32,10 @@ NavigationBar::~NavigationBar() {
 
 void NavigationBar::setDefaultBackgroundImage(std::shared_ptr<Image> image) {
   defaultBackground() = std::move(image);
+}
+
+void NavigationBar::setDefaultTintColor(const Color& color) {
+  defaultTint() = color;
 }
 
 void NavigationBar::setItems(const std::vector<std::shared_ptr<NavigationItem>>& items) {

@@ -32,6 +32,8 @@ class NavigationBar : public View, public ItemObserver {
   void setBackgroundImage(std::shared_ptr<Image> image) { background_ = std::move(image); }
   // Drawn behind every bar without an image of its own.
   static void setDefaultBackgroundImage(std::shared_ptr<Image> image);
+  // The tint of bars made from now on (the default background's own text colour).
+  static void setDefaultTintColor(const Color& color);
   Color tintColor() const { return tint_; }
   void setTintColor(const Color& color) {
     tint_ = color;
@@ -61,7 +63,7 @@ class NavigationBar : public View, public ItemObserver {
 
   std::vector<std::shared_ptr<NavigationItem>> items_;
   std::shared_ptr<Image> background_;
-  Color tint_ = Color::rgb255(0, 122, 255);
+  Color tint_;
   bool translucent_ = true;
   double extension_ = 0;
   std::function<void()> backAction_;

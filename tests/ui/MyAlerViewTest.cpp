@@ -66,6 +66,7 @@ TEST_F(Bubble, AShortTextFadesInStaysForItsLengthAndFadesOut) {
   EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 1) << "held";
   host_->advance(0.05 + 0.35);
   EXPECT_LT(shownAlpha(bubble()), 0.9) << "fading out";
+  EXPECT_NE(host_->findByText("abcdefghij"), nullptr) << "still to be seen, so still found";
   host_->advance(0.4);
   EXPECT_DOUBLE_EQ(shownAlpha(bubble()), 0);
   EXPECT_FALSE(Animation::isAnimating(bubble()));

@@ -1,11 +1,14 @@
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/draw/ImageContext.h"
+#include "platform/view/NavigationBar.h"
 #include "platform/view/ViewRenderer.h"
 #include "tests/platform/draw/InkBounds.h"
 #include "tests/ui/UiHost.h"
+#include "ui/MyCustomNavBar.h"
 #include "ui/MyInsetsLabel.h"
 #include "ui/MyTabbarView.h"
 #include "ui/MyTextField.h"
@@ -186,4 +189,22 @@ TEST_F(Widgets, AnInsetsLabelDrawsInsideItsInsets) {
   ASSERT_FALSE(ink.empty());
   EXPECT_GE(ink.left, 60 * 2);
   EXPECT_LE(ink.left, 62 * 2);
+}
+
+TEST_F(Widgets, TheBackButtonOnTheGreenSkinIsLegible) {
+  MyCustomNavBar::install();
+  NavigationBar bar({0, 0, 320, 44});
+  auto skin = Image::named(MyCustomNavBar::kImageName);
+  ASSERT_TRUE(skin);
+  const Color green = skin->colorAtPoint({skin->size().width / 2, skin->size().height / 2});
+  auto luminance = [](const Color& c) {
+    auto channel = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+  };
+  const double a = luminance(bar.tintColor()), b = luminance(green);
+  EXPECT_GE((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05), 3.0);
+  NavigationBar::setDefaultTintColor(Color::rgb255(0, 122, 255));
+  NavigationBar::setDefaultBackgroundImage(nullptr);
 }
