@@ -158,7 +158,22 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
   server.stop();
 }
 
+// Runs `request` on virtual time in steps of 0.1 s, letting the threads work at each; the virtual
+// seconds until it reported.
+double virtualSecondsUntilDone(testsupport::VirtualTime& time,
+                               const std::shared_ptr<HttpRequest>& request, Recorder& recorder) {
+  request->setDelegate(&recorder);
+  const double start = time.now();
+  request->startAsynchronous();
+  for (int step = 0; step < 100 && !recorder.done(); ++step) {
+    time.clock().advance(0.1);
+    runUntil([&] { return recorder.done(); }, 0.02);
+  }
+  return time.now() - start;
+}
+
 TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
+  testsupport::VirtualTime time;
   std::atomic<int> calls{0};
   LoopbackHttpServer server([&](const ServerRequest& r) {
     ServerReply reply = ServerReply::text("late but here");
@@ -168,36 +183,34 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
   Recorder timedOut;
   auto silent = HttpRequest::requestWithURL(server.url("/silent"));
   silent->setTimeOutSeconds(0.5);
-  auto began = std::chrono::steady_clock::now();
-  startAndWait(silent, timedOut);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  double seconds = virtualSecondsUntilDone(time, silent, timedOut);
   ASSERT_EQ(timedOut.failed, 1);
   EXPECT_EQ(timedOut.lastError->code(), 2);
   EXPECT_EQ(timedOut.lastError->localizedDescription(), "The request timed out");
   EXPECT_GE(seconds, 0.5);
-  EXPECT_LT(seconds, 2.0);
+  EXPECT_LT(seconds, 1.5);
 
   // A body that went out in one piece may still sit in buffers: half as long again.
   Recorder posted;
   auto posting = HttpRequest::requestWithURL(server.url("/silent"));
   posting->appendPostData(std::string("x=1"));
   posting->setTimeOutSeconds(1.0);
-  began = std::chrono::steady_clock::now();
-  startAndWait(posting, posted);
-  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  seconds = virtualSecondsUntilDone(time, posting, posted);
   ASSERT_EQ(posted.failed, 1);
   EXPECT_EQ(posted.lastError->code(), 2);
-  EXPECT_GE(seconds, 1.6);  // a plain limit would end it 1.25 to 1.5 seconds in
+  EXPECT_GT(seconds, 1.5);  // a plain limit would end it 1 to 1.25 seconds in
+  EXPECT_LT(seconds, 2.5);
 
   Recorder retried;
   auto once = HttpRequest::requestWithURL(server.url("/once"));
   once->setTimeOutSeconds(0.5);
   once->setNumberOfTimesToRetryOnTimeout(1);
-  startAndWait(once, retried);
+  virtualSecondsUntilDone(time, once, retried);
   EXPECT_EQ(retried.finished, 1);
   EXPECT_EQ(once->responseString(), "late but here");
   EXPECT_EQ(once->retryCount(), 1);
   EXPECT_EQ(server.requestCount(), 4);
+  for (auto* request : {silent.get(), posting.get(), once.get()}) request->setDelegate(nullptr);
   server.stop();
 }
 

@@ -98,6 +98,9 @@ TEST_F(Pulling, AContentInsetExtendsHowFarTheContentRests) {
   drag({160, 300}, {160, 200}, 6);
   advance(1);
   EXPECT_EQ(list->contentOffset().y, 665) << "it rests with the inset showing";
+  list->setContentSize({640, 1000});
+  list->setContentInset({0, 0, 0, 30});
+  EXPECT_EQ(list->maximumOffset().x, 640 - 320 + 30) << "the right inset widens the scroll";
 }
 
 TEST_F(SectionedTables, SectionsHaveTheirHeadersAndRowHeights) {

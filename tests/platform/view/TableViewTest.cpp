@@ -96,6 +96,13 @@ TEST_F(Tables, ATapSelectsTheRowUnderTheFinger) {
   drag({160, 400}, {160, 200});
   EXPECT_EQ(words_.selected.size(), 1u);
   EXPECT_NEAR(table_->contentOffset().y, 200, 1e-9);
+
+  // Below the last row there is no row to select.
+  words_.words = {"apple", "banana"};
+  table_->reloadData();
+  table_->setContentOffset({0, 0});
+  tap(table_->convertPointTo({160, table_->rectForRow({0, 1}).maxY() + 20}, nullptr));
+  EXPECT_EQ(words_.selected.size(), 1u);
 }
 
 TEST_F(Tables, SwipeToDeleteAsksTheDataSource) {
