@@ -51,6 +51,9 @@ TEST(ReviewSchedule, IntervalCountsLatenessAtMostAsMuchAsThePlan) {
   const int64_t last = 100 * kDay + 5000;
   const int64_t next = 110 * kDay + 3 * 3600;
   EXPECT_EQ(intervalDays(last, next, 120 * kDay + 100), 12);
+  // A fifth of the lateness in whole days: 5 days late add 1, 14 days late add 2.
+  EXPECT_EQ(intervalDays(last, next, 115 * kDay), 11);
+  EXPECT_EQ(intervalDays(last, next, 124 * kDay), 12);
   EXPECT_EQ(intervalDays(last, next, 200 * kDay), 20);
   EXPECT_EQ(intervalDays(last, next, 105 * kDay), 9);
   EXPECT_EQ(intervalDays(0, next, 120 * kDay), 0);         // never tested

@@ -107,3 +107,15 @@ TEST_F(WordsMgrStore, StudyInformationFollowsTheStudyRecord) {
 }
 
 }  // namespace
+
+TEST_F(WordsMgrStore, EachSectionCodeOpensItsOwnPage) {
+  auto mgr = WordsMgr::initWords("book");
+  mgr->GetOtherMeaning();
+  const std::string pages[] = {
+      mgr->GetZhuJiInfo(),  mgr->GetYuFaInfo(),       mgr->GetExample(),
+      mgr->getWordInfo(),   mgr->getWordEditorInfo(), mgr->getEnglishMeaningInfo(),
+      mgr->getJinfanInfo(), mgr->getPhrasesInfo(),    mgr->getOtherInfo()};
+  for (int code = 1; code <= 9; ++code) EXPECT_EQ(mgr->sectionPage(code), pages[code - 1]) << code;
+  EXPECT_EQ(mgr->sectionPage(0), "");
+  EXPECT_EQ(mgr->sectionPage(10), "");
+}
