@@ -114,7 +114,8 @@ std::string MyAlerView::netError(const std::string& text) {
 }
 
 void MyAlerView::setHight(const std::string& text) {
-  std::string shown = plat::boundedDisplayText(netError(text));
+  // Bounded so that the bubble stays on the screen and is laid out at once.
+  std::string shown = plat::boundedDisplayText(netError(text), 400);
   plat::Size measured = plat::measureText(shown, kTextFont, {kTextWidth, 20000});
   double height = std::max(measured.height + 3, kMinHeight);
   label_->setText(shown);

@@ -10,6 +10,6 @@ namespace plat {
 // `text` cut after `maxCharacters` code points (an ellipsis marks the cut), with a zero-width
 // break opportunity after every `longestRun` code points that have none of their own.
 std::string boundedDisplayText(std::string_view text, size_t maxCharacters = 3000,
-                               size_t longestRun = 40);
+                               size_t longestRun = 12);
 
 }  // namespace plat

@@ -15,7 +15,7 @@
 
 namespace plat {
 
-class HtmlContainer : public litehtml::document_container {
+class HtmlContainer final : public litehtml::document_container {
  public:
   explicit HtmlContainer(std::string baseURL);
   ~HtmlContainer();

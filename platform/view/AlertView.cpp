@@ -81,9 +81,10 @@ void AlertView::rebuild() {
     addSubview(titleLabel_);
     addSubview(messageLabel_);
   }
-  // A server's text may be huge or unbroken: what is shown is bounded.
-  titleLabel_->setText(boundedDisplayText(title_, 200));
-  messageLabel_->setText(boundedDisplayText(message_));
+  // A server's text may be huge or unbroken: what is shown is bounded, short enough that the
+  // alert and its buttons stay on the screen.
+  titleLabel_->setText(boundedDisplayText(title_, 60));
+  messageLabel_->setText(boundedDisplayText(message_, 300));
   makeButtons([this](Button& button, int index) {
     button.setTitleColor(kTint);
     button.titleLabel().setFont(index == cancelIndex_ ? Font::boldSystem(17) : Font::system(17));

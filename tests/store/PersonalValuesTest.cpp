@@ -49,15 +49,6 @@ TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFla
   EXPECT_EQ(db_->getPersonalValue("alarm_setting"), "0");
 }
 
-TEST_F(PersonalValuesTest, ShippedFirstValues) {
-  EXPECT_EQ(db_->getPersonalValue("v_client"), "3.5");
-  EXPECT_EQ(db_->getPersonalValue("run_machine"), "0");
-  EXPECT_FALSE(db_->getPersonalValue("url").empty());
-  EXPECT_GT(std::stoi(db_->getPersonalValue("ReviewLimitCount")), 0);
-  EXPECT_GT(std::stoi(db_->getPersonalValue("StudyLimitCount")), 0);
-  EXPECT_EQ(db_->getPersonalValue("review_list_sort"), "13:11:16:17:18:19:12:14:15");
-}
-
 TEST_F(PersonalValuesTest, ServerValuesAreStoredAsText) {
   Value syn = Value::dictionary({{"nSignInAll", 12},
                                  {"sNewsTitle", "通知"},
@@ -112,11 +103,7 @@ TEST_F(PersonalValuesTest, ServerValuesInsideARolledBackTransactionAreNotKept) {
 }
 
 TEST_F(PersonalValuesTest, DevicePlatformNames) {
-  EXPECT_EQ(CallDB::platformName("iPhone3,3"), "iPhone 4S");
-  EXPECT_EQ(CallDB::platformName("iPad2,1"), "iPad 2 (WiFi)");
-  EXPECT_EQ(CallDB::platformName("iPod5,1"), "iPod Touch 5");
   EXPECT_EQ(CallDB::platformName("x86_64"), "Simulator");
-  EXPECT_EQ(CallDB::platformName("i686"), "Simulator");
   EXPECT_EQ(CallDB::platformName("iPhone9,9"), "其它:iPhone9,9");
 }
 

@@ -4,21 +4,6 @@
 
 #include "platform/base/Random.h"
 
-TEST(Device, DescribesThisMachineUntilOverridden) {
-  plat::DeviceInfo system = plat::Device::current();
-  EXPECT_FALSE(system.model.empty());
-  EXPECT_EQ(system.idiom, plat::DeviceIdiom::Phone);
-  plat::DeviceInfo pad = system;
-  pad.model = "iPad3,1";
-  pad.idiom = plat::DeviceIdiom::Tablet;
-  pad.screenWidth = 768;
-  plat::Device::override(pad);
-  EXPECT_EQ(plat::Device::current().model, "iPad3,1");
-  EXPECT_EQ(plat::Device::current().idiom, plat::DeviceIdiom::Tablet);
-  plat::Device::resetOverride();
-  EXPECT_EQ(plat::Device::current().model, system.model);
-}
-
 TEST(Random, SeedsRepeatSequencesAndStreamsAreSeparate) {
   plat::seedRand(42);
   std::vector<int> first;

@@ -106,11 +106,12 @@ TEST_F(Alerts, AHugeUnbrokenServerTextIsShownCutAndWrapped) {
   int shown = 0;
   for (const auto& view : alert->subviews()) {
     auto label = std::dynamic_pointer_cast<Label>(view);
-    if (!label || label->text().size() < 1000) continue;
+    if (!label || label->text().size() < 100) continue;
     ++shown;
     EXPECT_LT(label->text().size(), 8000u);
     const double width = label->frame().width;
     EXPECT_LE(measureText(label->text(), label->font(), {width, 1e6}).width, width);
   }
   EXPECT_EQ(shown, 1);
+  EXPECT_LE(alert->frame().height, Screen::main().bounds().height) << "the buttons stay in reach";
 }
