@@ -45,4 +45,4 @@ fuzz:
 	@set -e; for f in $$(find build/fuzz/tests/fuzz -type f -executable -name 'fuzz_*' | sort); do \
 	  name=$$(basename $$f); mkdir -p build/fuzz/corpus/$$name; \
 	  echo "== $$name for $(FUZZ_SECONDS)s"; \
-	  $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name tests/fuzz/seeds/$$name; done
+	  VOCAB_BUNDLE=$(CURDIR)/build/fuzz/bundle $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$name tests/fuzz/seeds/$$name; done
