@@ -63,11 +63,6 @@ Draw box(Color fill, Color rim, double radius) {
   return [=](DrawContext& c) { rimmedBox(c, {0.5, 0.5, 20, 20}, radius, fill, rim); };
 }
 
-// A box filling the whole canvas, stretched from its centre.
-Draw panel(Size size, Color fill, Color rim, double radius) {
-  return imagemaker::canvasBox(size, radius, fill, rim);
-}
-
 // A list row: a flat fill with a thin line along its bottom edge.
 Draw row(Size size, Color fill, Color line) {
   return [=](DrawContext& c) {
@@ -200,7 +195,6 @@ int main(int argc, char** argv) {
         out.write("cell_words", {21, 45}, row({21, 45}, header, Color::rgb255(190, 225, 200))) &&
         out.write("cell_child", {21, 44}, row({21, 44}, Color::white(), Color::white(0.9))) &&
         out.write("cell_sign", {26, 26}, icon(Color::rgb255(230, 140, 50), "近")) &&
-        out.write("privilege_tb", {26, 26}, icon(Color::rgb255(200, 80, 120), "优")) &&
         out.write("book_learn_all", {26, 26}, icon(kGreen, "总")) &&
         out.write("book_learn_over", {26, 26}, icon(Color::rgb255(100, 200, 150), "完")) &&
         out.write("next", {18, 18}, arrow(false)) && out.write("down", {18, 18}, arrow(true)) &&
@@ -211,7 +205,6 @@ int main(int argc, char** argv) {
         out.write("uppage_d", {36, 30}, pageButton(false, false)) &&
         out.write("downpage_n", {36, 30}, pageButton(true, true)) &&
         out.write("downpage_d", {36, 30}, pageButton(true, false)) &&
-        out.write("help_text_up", {21, 41}, panel({21, 41}, Color::white(), kGrey, 4)) &&
         out.write("schedule/s_bg", {43, 44}, scheduleBackground);
     for (int level = 1; ok && level <= 30; ++level) {
       char name[32];

@@ -68,8 +68,6 @@ int main(int argc, char** argv) {
                out.write("logout", {21, 44},
                          canvasBox({21, 44}, 8, Color::rgb255(215, 70, 60),
                                    Color::rgb255(170, 40, 35))) &&
-               out.write("msg_bg", {31, 29},
-                         canvasBox({31, 29}, 14, Color::rgb255(230, 50, 40), Color::white(), 2)) &&
                out.write("single_empty", {20, 20}, choice(false)) &&
                out.write("single_full", {20, 20}, choice(true)) &&
                out.write("help_text_up", {21, 41}, canvasBox({21, 41}, 2, Color::white(), grey));
