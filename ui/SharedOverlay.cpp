@@ -13,7 +13,11 @@ namespace sharedoverlay {
 plat::View* currentRootView() {
   plat::Window* key = plat::Application::shared().keyWindow();
   if (!key || !key->rootViewController()) return nullptr;
-  return key->rootViewController()->view().get();
+  // A presented screen covers (and hides) the one presenting it, so the overlay goes to the
+  // topmost one.
+  plat::ViewController* top = key->rootViewController();
+  while (top->presentedViewController()) top = top->presentedViewController();
+  return top->view().get();
 }
 
 plat::Rect overlayFrame() {

@@ -1,5 +1,6 @@
 // The one full-screen overlay view of a kind (the message bubble, the progress panel): found by
-// its tag in the key window's root view, or made there on first use.
+// its tag in the topmost screen's view of the key window, or made there on first use; either way
+// it is brought in front of that view's other subviews.
 #pragma once
 
 #include <memory>
@@ -9,7 +10,8 @@
 
 namespace sharedoverlay {
 
-// The view that overlays and tags live in now: the key window's root controller's view, or null.
+// The view that overlays and tags live in now: the view of the topmost screen presented in the
+// key window (its root controller's when nothing is presented), or null.
 plat::View* currentRootView();
 
 // The frame of a new overlay: the screen's size, turned for a tablet held sideways.
@@ -36,7 +38,10 @@ std::shared_ptr<T> find(int tag) {
   }
   for (const auto& child : root->subviews()) {
     if (child->tag() != tag) continue;
-    if (auto typed = std::dynamic_pointer_cast<T>(child)) return typed;
+    if (auto typed = std::dynamic_pointer_cast<T>(child)) {
+      root->bringSubviewToFront(typed.get());
+      return typed;
+    }
   }
   auto made = make<T>(tag);
   root->addSubview(made);

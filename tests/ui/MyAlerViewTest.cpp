@@ -45,6 +45,28 @@ TEST_F(Bubble, LivesOnceInTheKeyWindowsRootViewAndCoversTheScreen) {
   EXPECT_EQ(first->viewWithTag(MyAlerView::kLabelTag)->displayedText(), "");
 }
 
+TEST_F(Bubble, OverAPresentedScreenTheBubbleShowsOnTopOfIt) {
+  auto sheet = std::make_shared<ViewController>();
+  sheet->view()->setBackgroundColor(Color::rgb(0.1, 0.2, 0.6));
+  app_->nav->presentViewController(sheet, false);
+  host_->advance(1);
+  // A view the sheet adds after the bubble was made does not cover it either.
+  MyAlerView::sharedAler();
+  auto cover = std::make_shared<View>(Rect{0, 0, 320, 568});
+  cover->setBackgroundColor(Color::rgb(0.6, 0.1, 0.1));
+  sheet->view()->addSubview(cover);
+
+  bubble().ViewShow("分享成功");
+  host_->advance(0.5);
+  EXPECT_EQ(bubble().superview(), sheet->view().get());
+  EXPECT_EQ(host_->findByText("分享成功"), &label());
+  host_->advance(0.5);
+  auto screen = host_->renderScreen();
+  ASSERT_TRUE(screen);
+  EXPECT_FALSE(testsupport::differs(screen->colorAtPoint({50, 250}), Color::white(0.96), 0.05));
+  EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + "bubble_over_sheet.png"));
+}
+
 TEST_F(Bubble, OnATabletHeldSidewaysTheBubbleTakesTheTurnedScreen) {
   Screen::main().configure({768, 1024}, 2, UserInterfaceIdiom::Pad);
   Application::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeLeft);
