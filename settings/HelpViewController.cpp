@@ -4,11 +4,11 @@
 #include <ctime>
 
 #include "json/JsonCodec.h"
+#include "learn/SharePictures.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Device.h"
 #include "platform/base/Files.h"
-#include "platform/draw/ImageContext.h"
 #include "platform/draw/TextLayout.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Application.h"
@@ -169,30 +169,5 @@ void HelpViewController::share() {
     return;
   }
   if (SettingsHooks::shared().share)
-    SettingsHooks::shared().share(*this, text + " " + webSite(), getSharePngTwo());
-}
-
-std::shared_ptr<Image> HelpViewController::getSharePngTwo() {
-  auto base = Image::named("gui/share2.png");
-  if (!base) return nullptr;
-  const Size size = base->size();
-  ImageContext picture(size, false, Screen::main().scale());
-  DrawContext& c = picture.context();
-  base->draw(c, {0, 0, size.width, size.height});
-  auto number = [&](int value, double width, double centreX, double top) {
-    Label label(Rect{0, 0, width, 40});
-    label.setText(std::to_string(value));
-    label.setFont(Font::boldSystem(15));
-    label.setTextColor(Color::rgb255(0, 116, 17));
-    label.setBackgroundColor(Color::clear());
-    label.setTextAlignment(TextAlignment::Center);
-    label.setNumberOfLines(1);
-    c.save();
-    c.translate(centreX - width / 2, top);
-    label.drawRect(c, label.bounds());
-    c.restore();
-  };
-  number(std::atoi(personal("nSignInAll").c_str()), 58, 238, 81);
-  number(CallDB::callDB()->LearnWordCount(), 64, 95, 101);
-  return picture.takeImage();
+    SettingsHooks::shared().share(*this, text + " " + webSite(), SharePictures::getSharePngTwo());
 }

@@ -31,8 +31,6 @@ class HelpViewController : public plat::ViewController,
 
   // The rows of a list file's text: its entries, or none when it is missing or malformed.
   static std::vector<Row> listEntries(const std::string& text);
-  // The share picture: "gui/share2.png" with the sign-ins and the words learnt on it.
-  static std::shared_ptr<plat::Image> getSharePngTwo();
   // The maker's web address shown and shared ("MakerWebSite" of the bundle's info values).
   static std::string webSite();
   // The address the web-site row opens.

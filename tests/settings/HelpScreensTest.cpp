@@ -5,6 +5,7 @@
 #include "settings/HelpView.h"
 #include "settings/HelpViewController.h"
 #include "settings/HtmlViewController.h"
+#include "settings/SettingsHooks.h"
 #include "tests/stats/ScreenFixture.h"
 
 using namespace plat;
@@ -106,6 +107,19 @@ TEST_F(GuideTest, FromTheHelpListTheGuideNeitherEndsBySwipingNorRecordsAnything)
   listed->scrollView()->setContentOffset({4.25 * W, 0});
   EXPECT_EQ(personal("run_machine"), "0");
   EXPECT_EQ(top(), listed.get());
+}
+
+TEST_F(HelpListTest, SharingSendsTheSignInPictureEvenForAnOutOfRangeCount) {
+  personal("nSignInAll", "99999999999999999999");
+  open();
+  std::shared_ptr<Image> sent;
+  SettingsHooks::shared().share = [&](ViewController&, const std::string&,
+                                      std::shared_ptr<Image> picture) { sent = picture; };
+  const int shareRow = int(screen().cellArray().size()) - 2;
+  screen().didSelectRow(*screen().tableView(), {0, shareRow});
+  SettingsHooks::shared().share = nullptr;
+  ASSERT_NE(sent, nullptr);
+  EXPECT_EQ(sent->size(), Image::named("gui/share2.png")->size());
 }
 
 }  // namespace
