@@ -265,17 +265,17 @@ void BaseWordViewController::viewDidLoad() {
     // The embedding screen's view starts as large and shrinks under its bars: so does the page.
     view()->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
     myScrollView_->setFrame(scrollframe_);
-  } else {
-    // The page scrolls clear of the paging buttons floating over its bottom corners.
-    myScrollView_->setContentInset({0, 0, 50, 0});
   }
-  // The paging buttons float over the bottom corners of the page.
-  const double pagingTop = myScrollView_->frame().y + myScrollView_->frame().height - 50;
+  // The paging buttons float over the bottom corners of the page, embedded or not; the page's
+  // end scrolls clear of them.
+  constexpr double kPagingRoom = 50;
+  const double pagingTop = myScrollView_->frame().y + myScrollView_->frame().height - kPagingRoom;
   for (auto* button : {upWordBtn_.get(), downWordBtn_.get()}) {
     Rect f = button->frame();
     f.y = pagingTop;
     button->setFrame(f);
   }
+  myScrollView_->setContentInset({0, 0, kPagingRoom, 0});
 
   goodzjBgImage_->setImage(guiimages::stretchable("gui/help_text_down.png", 0, 10));
   acceptzjBtn_->setImage(named("gui/accept2_btn.png"));

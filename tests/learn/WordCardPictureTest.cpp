@@ -55,4 +55,25 @@ TEST_F(WordCardPicture, ARichWordShowsItsSectionsInTheStoredOrder) {
   EXPECT_NE(card->section(1).page->displayedText().find("一步一步"), std::string::npos);
 }
 
+TEST_F(WordCardPicture, ScrolledToItsEndTheEmbeddedCardsLastLineClearsThePagingButtons) {
+  auto card = embedCard();
+  card->refreshView("achieve");
+  card->upWordBtn()->setHidden(false);
+  card->downWordBtn()->setHidden(false);
+  settle();
+  MyUIScrollView& page = *card->myScrollView();
+  host_->scroll(&page, 0, -20000);
+  settle();
+  ASSERT_GT(page.contentOffset().y, 0);
+
+  double lowest = 0;
+  for (const auto& child : page.subviews()) {
+    if (!child->isHidden()) lowest = std::max(lowest, child->frame().y + child->frame().height);
+  }
+  const double shownBottom = page.frame().y + lowest - page.contentOffset().y;
+  EXPECT_LE(shownBottom, card->upWordBtn()->frame().y);
+  EXPECT_LE(shownBottom, card->downWordBtn()->frame().y);
+  ASSERT_TRUE(host_->writeScreen(::testing::TempDir() + "word_card_scrolled_to_end.png"));
+}
+
 }  // namespace
