@@ -15,6 +15,13 @@ class HttpProxyConfigurationTest : public NetTest {
   void SetUp() override {
     NetTest::SetUp();
     folder_ = testsupport::makeTempDir("vocab-pac");
+#if defined(__SANITIZE_ADDRESS__)
+    // Scripts run in a forked child of this many-threaded process; the address sanitizer's
+    // allocator can be left locked in the child by another thread, so the child hangs until it
+    // is killed and the request goes direct. Until scripts run in a fresh program, these cases
+    // only run in builds without the sanitizer.
+    GTEST_SKIP() << "script evaluation forks a threaded process";
+#endif
   }
   void TearDown() override {
     unsetenv("auto_proxy");
