@@ -123,6 +123,7 @@ struct RunLoop::Impl {
   // Shared with other threads.
   std::mutex postedMutex;
   std::deque<Posted> posted;
+  bool retired = false;  // the thread is gone: performs are dropped
   std::atomic<bool> stopRequested{false};
 
   // The loop's own thread only.
@@ -137,9 +138,17 @@ struct RunLoop::Impl {
     std::shared_ptr<WakeChannel> channel = wake;
     {
       std::lock_guard lock(postedMutex);
-      posted.push_back(std::move(item));
+      if (!retired) posted.push_back(std::move(item));
     }
+    // A refused task is released here, outside the lock: its captures may post again.
     channel->ring(false);
+  }
+
+  void retire() {
+    std::deque<Posted> dropped;
+    std::lock_guard lock(postedMutex);
+    retired = true;
+    dropped.swap(posted);
   }
 
   int runPerforms(const std::string& mode) {
@@ -395,6 +404,13 @@ bool RunLoop::isMainThread() {
 
 void RunLoop::setMainThread() {
   mainLoop().store(&current());
+}
+
+std::unique_ptr<RunLoop> RunLoop::retireCurrent() {
+  std::unique_ptr<RunLoop> loop(&current());
+  threadLoop = nullptr;
+  loop->impl_->retire();
+  return loop;
 }
 
 std::thread::id RunLoop::thread() const {

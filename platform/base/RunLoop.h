@@ -68,6 +68,11 @@ class RunLoop {
 
   std::thread::id thread() const;
 
+  // Ends the calling thread's loop for good and hands it to the caller instead of letting it go
+  // with the thread: queued performs are dropped now and later ones as they come, so threads that
+  // still hold the loop may post to it while the process winds down.
+  static std::unique_ptr<RunLoop> retireCurrent();
+
   // From any thread: runs `task` on this loop's thread in `mode`. With wait, blocks until it ran
   // (runs at once when called on the loop's own thread).
   void perform(Task task, const std::string& mode = kCommonModes);

@@ -14,6 +14,7 @@ Thread::Thread(std::string name) : name_(std::move(name)) {
     RunLoop& loop = RunLoop::current();
     started.set_value(&loop);
     while (!stopping_.load()) loop.run();
+    retiredLoop_ = RunLoop::retireCurrent();
   });
   loop_ = loopReady.get();
 }

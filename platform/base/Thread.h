@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -17,7 +18,8 @@ class Thread {
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
 
-  // The thread's loop; it exists from the end of the constructor until the thread ends.
+  // The thread's loop, from the end of the constructor for as long as this object lives. Once the
+  // thread has ended, performs to it are dropped.
   RunLoop& runLoop() { return *loop_; }
   const std::string& name() const { return name_; }
 
@@ -28,6 +30,7 @@ class Thread {
   std::string name_;
   std::atomic<bool> stopping_{false};
   RunLoop* loop_ = nullptr;
+  std::unique_ptr<RunLoop> retiredLoop_;  // set by the thread as it ends
   std::thread thread_;
 };
 

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/Thread.h"
 #include "tests/support/VirtualTime.h"
 
 using plat::RunLoop;
@@ -223,4 +224,17 @@ TEST(RunLoopThreads, StopFromAnotherThreadEndsRun) {
   EXPECT_EQ(ran.load(), 1000);
   loop.load()->stop();
   worker.join();
+}
+
+TEST(RunLoopThreads, PerformsToTheLoopOfAnEndedThreadAreDropped) {
+  // What a request still starting at exit does to the network thread's loop.
+  plat::Thread thread("ended");
+  RunLoop& loop = thread.runLoop();
+  thread.stopAndJoin();
+  auto captured = std::make_shared<int>(0);
+  bool ran = false;
+  loop.perform([captured, &ran] { ran = true; });
+  loop.performAndWait([&ran] { ran = true; });  // returns at once
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(captured.use_count(), 1);
 }
