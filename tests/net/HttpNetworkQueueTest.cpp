@@ -234,3 +234,27 @@ TEST_F(HttpNetworkQueueTest, ACopyCarriesTheReportsAndAResetQueueForgetsThem) {
   ASSERT_TRUE(runUntil([&] { return second.done(); }));
   EXPECT_EQ(finished, 1);
 }
+
+TEST(HttpNetworkQueueExit, RequestsStillStartingWhenTheProcessEndsDoNoHarm) {
+  // A fresh process (the test re-runs itself): the network thread ends at exit while queue
+  // workers are still handing it requests.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        plat::RunLoop::setMainThread();
+        LoopbackHttpServer server([](const ServerRequest&) {
+          ServerReply reply = ServerReply::text("ok");
+          reply.delayBeforeHeaders = 0.5;
+          return reply;
+        });
+        HttpRequest::requestWithURL(server.url("/first"))->startAsynchronous();
+        runUntil([] { return false; }, 0.05);
+        auto queue = HttpNetworkQueue::queue();
+        queue->setMaxConcurrentOperationCount(64);
+        for (int i = 0; i < 64; ++i)
+          queue->addOperation(HttpRequest::requestWithURL(server.url("/" + std::to_string(i))));
+        queue->go();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
