@@ -47,7 +47,7 @@ struct DeviceInfo {
   1: optional string device_id,
   2: optional string idmd5,
   3: optional string mac_address,
-  4: optional string open_udid,
+  4: optional string shared_device_id,
   5: optional string model,
   6: optional string cpu,
   7: optional string os,
