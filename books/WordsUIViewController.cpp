@@ -188,7 +188,7 @@ void WordsUIViewController::viewWillAppear(bool) {
       viewControllers_[0]->autoDingWei();
     }
   }
-  scrollHeight_ = 0;
+  keyboardRoom_.forgetRoom();
 }
 
 void WordsUIViewController::viewDidAppear(bool) {
@@ -341,11 +341,11 @@ void WordsUIViewController::scrollViewDidEndDecelerating(plat::ScrollView& scrol
 }
 
 void WordsUIViewController::prohibitScroll_callback() {
-  if (!isEditState_ && ScrollView_) ScrollView_->setScrollEnabled(false);
+  if (!keyboardRoom_.isEditing() && ScrollView_) ScrollView_->setScrollEnabled(false);
 }
 
 void WordsUIViewController::allowScroll_callback() {
-  if (!isEditState_ && ScrollView_) ScrollView_->setScrollEnabled(true);
+  if (!keyboardRoom_.isEditing() && ScrollView_) ScrollView_->setScrollEnabled(true);
 }
 
 // ---- Sorting
@@ -470,63 +470,9 @@ void WordsUIViewController::loadNewWords_callback(int64_t page, int64_t row, boo
 // ---- Keyboard
 
 void WordsUIViewController::keyboardShow(const plat::Value& info) {
-  const Rect begin = plat::Keyboard::rectFromValue(info.get(plat::kKeyboardFrameBeginKey));
-  const Rect end = plat::Keyboard::rectFromValue(info.get(plat::kKeyboardFrameEndKey));
-  if (begin.height == end.height) {
-    isAnimation_ = true;
-    isEditState_ = true;
-    ScrollView_->setScrollEnabled(false);
-    // The bar goes first, so that the area's height below is the one the screen has without it.
-    if (auto* nav = navigationController(); nav && !isRotate_)
-      nav->setNavigationBarHidden(true, true);
-    const double appHeight = plat::Screen::main().applicationFrame().height;
-    scrollHeight_ = end.height - (appHeight - ScrollView_->frame().height);
-    if (isRotate_) {
-      Rect area = ScrollView_->frame();
-      area.height -= std::max(0.0, scrollHeight_);
-      ScrollView_->setFrame(area);
-      return;
-    }
-    plat::Animation::animate(0.3, [this] {
-      Rect strip = myTabbarView_->frame();
-      strip.y -= kTabHeight;
-      myTabbarView_->setFrame(strip);
-      myTabbarView_->setAlpha(0);  // what would stay under the status bar goes too
-      Rect area = ScrollView_->frame();
-      area.y -= kTabHeight;
-      area.height -= std::max(0.0, scrollHeight_);
-      ScrollView_->setFrame(area);
-    });
-  } else if (scrollHeight_ != 0) {
-    const double difference = end.height - begin.height;
-    scrollHeight_ += difference;
-    Rect area = ScrollView_->frame();
-    area.height -= difference;
-    ScrollView_->setFrame(area);
-  }
+  keyboardRoom_.keyboardShow(info, navigationController(), *ScrollView_, *myTabbarView_, isRotate_);
 }
 
 void WordsUIViewController::keyboardHide(const plat::Value&) {
-  if (!isEditState_) return;
-  const double regained = std::max(0.0, scrollHeight_);
-  scrollHeight_ = 0;
-  if (isRotate_) {
-    Rect area = ScrollView_->frame();
-    area.height += regained;
-    ScrollView_->setFrame(area);
-    return;
-  }
-  isEditState_ = false;
-  ScrollView_->setScrollEnabled(true);
-  if (auto* nav = navigationController()) nav->setNavigationBarHidden(false, isAnimation_);
-  plat::Animation::animate(0.3, [this, regained] {
-    Rect strip = myTabbarView_->frame();
-    strip.y += kTabHeight;
-    myTabbarView_->setFrame(strip);
-    myTabbarView_->setAlpha(1);
-    Rect area = ScrollView_->frame();
-    area.y += kTabHeight;
-    area.height += regained;
-    ScrollView_->setFrame(area);
-  });
+  keyboardRoom_.keyboardHide(navigationController(), *ScrollView_, *myTabbarView_, isRotate_);
 }

@@ -24,6 +24,7 @@
 #include "platform/view/ScrollView.h"
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
+#include "ui/PagerKeyboardRoom.h"
 
 // What the opener (the book library page) hears from the word-list screen.
 class WordsUIViewDeleage {
@@ -106,7 +107,7 @@ class WordsUIViewController : public BaseViewController,
   void deletewords_callback(const std::string& word, int type) override;
   bool answersPushNewView() const override { return true; }
   void pushNewView(int64_t row, int64_t page) override;
-  void hideKeyboard_callback() override { isAnimation_ = false; }
+  void hideKeyboard_callback() override { keyboardRoom_.keyboardHiddenByScreen(); }
   void prohibitScroll_callback() override;
   void allowScroll_callback() override;
 
@@ -220,13 +221,11 @@ class WordsUIViewController : public BaseViewController,
   int64_t allWordsNum_ = 0, learnedWordsNum_ = 0, noneWordsNum_ = 0;
   int64_t needWordsNum_ = 0;
 
-  bool isAnimation_ = false;
   bool isFirstShow_ = true;
   bool isSort_ = true;
   bool isLoadData_ = false;
-  bool isEditState_ = false;
   bool isRotate_ = false;
-  double scrollHeight_ = 0;
+  PagerKeyboardRoom keyboardRoom_{kTabHeight, true};
   bool isOpenDictionary_ = false;
   int64_t currentWordLocal_ = 0;
   std::shared_ptr<BaseWordViewController> baseWordViewCtrl_;

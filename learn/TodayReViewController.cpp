@@ -144,7 +144,7 @@ void TodayReViewController::viewWillAppear(bool) {
     ScrollView_->setContentSize({page.width * kPageCount, page.height});
     ScrollView_->setContentOffset({page.width * pageNum_, 0}, false);
   }
-  scrollHeight_ = 0;
+  keyboardRoom_.forgetRoom();
 }
 
 void TodayReViewController::viewDidAppear(bool) {
@@ -255,11 +255,11 @@ void TodayReViewController::scrollViewDidEndDecelerating(plat::ScrollView& scrol
 }
 
 void TodayReViewController::prohibitScroll_callback() {
-  if (!isEditState_ && ScrollView_) ScrollView_->setScrollEnabled(false);
+  if (!keyboardRoom_.isEditing() && ScrollView_) ScrollView_->setScrollEnabled(false);
 }
 
 void TodayReViewController::allowScroll_callback() {
-  if (!isEditState_ && ScrollView_) ScrollView_->setScrollEnabled(true);
+  if (!keyboardRoom_.isEditing() && ScrollView_) ScrollView_->setScrollEnabled(true);
 }
 
 // ---- The word card
@@ -301,60 +301,9 @@ void TodayReViewController::stepCard(int step) {
 // ---- Keyboard
 
 void TodayReViewController::keyboardShow(const plat::Value& info) {
-  const Rect begin = plat::Keyboard::rectFromValue(info.get(plat::kKeyboardFrameBeginKey));
-  const Rect end = plat::Keyboard::rectFromValue(info.get(plat::kKeyboardFrameEndKey));
-  if (begin.height == end.height) {
-    isAnimation_ = true;
-    isEditState_ = true;
-    ScrollView_->setScrollEnabled(false);
-    if (auto* nav = navigationController(); nav && !isRotate_)
-      nav->setNavigationBarHidden(true, true);
-    const double appHeight = plat::Screen::main().applicationFrame().height;
-    scrollHeight_ = end.height - (appHeight - ScrollView_->frame().height);
-    if (isRotate_) {
-      Rect area = ScrollView_->frame();
-      area.height -= std::max(0.0, scrollHeight_);
-      ScrollView_->setFrame(area);
-      return;
-    }
-    plat::Animation::animate(0.3, [this] {
-      Rect strip = myTabbarView_->frame();
-      strip.y -= kTabHeight;
-      myTabbarView_->setFrame(strip);
-      Rect area = ScrollView_->frame();
-      area.y -= kTabHeight;
-      area.height -= std::max(0.0, scrollHeight_);
-      ScrollView_->setFrame(area);
-    });
-  } else if (scrollHeight_ != 0) {
-    const double difference = end.height - begin.height;
-    scrollHeight_ += difference;
-    Rect area = ScrollView_->frame();
-    area.height -= difference;
-    ScrollView_->setFrame(area);
-  }
+  keyboardRoom_.keyboardShow(info, navigationController(), *ScrollView_, *myTabbarView_, isRotate_);
 }
 
 void TodayReViewController::keyboardHide(const plat::Value&) {
-  if (!isEditState_) return;
-  const double regained = std::max(0.0, scrollHeight_);
-  scrollHeight_ = 0;
-  if (isRotate_) {
-    Rect area = ScrollView_->frame();
-    area.height += regained;
-    ScrollView_->setFrame(area);
-    return;
-  }
-  isEditState_ = false;
-  ScrollView_->setScrollEnabled(true);
-  if (auto* nav = navigationController()) nav->setNavigationBarHidden(false, isAnimation_);
-  plat::Animation::animate(0.3, [this, regained] {
-    Rect strip = myTabbarView_->frame();
-    strip.y += kTabHeight;
-    myTabbarView_->setFrame(strip);
-    Rect area = ScrollView_->frame();
-    area.y += kTabHeight;
-    area.height += regained;
-    ScrollView_->setFrame(area);
-  });
+  keyboardRoom_.keyboardHide(navigationController(), *ScrollView_, *myTabbarView_, isRotate_);
 }

@@ -15,6 +15,7 @@
 #include "platform/view/ScrollView.h"
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
+#include "ui/PagerKeyboardRoom.h"
 
 class BaseWordViewController;
 
@@ -62,7 +63,7 @@ class TodayReViewController : public BaseViewController,
   bool isLoadData_callback() override { return false; }
   bool answersPushNewView() const override { return true; }
   void pushNewView(int64_t row, int64_t page) override;
-  void hideKeyboard_callback() override { isAnimation_ = false; }
+  void hideKeyboard_callback() override { keyboardRoom_.keyboardHiddenByScreen(); }
   void prohibitScroll_callback() override;
   void allowScroll_callback() override;
 
@@ -101,9 +102,7 @@ class TodayReViewController : public BaseViewController,
   bool pageControlUsed_ = false;
   bool isFirstShow_ = true;
   bool isRotate_ = false;
-  bool isEditState_ = false;
-  bool isAnimation_ = false;
+  PagerKeyboardRoom keyboardRoom_{kTabHeight, false};
   int pageBeforeRotation_ = 0;
   int64_t currentWordLocal_ = 0;
-  double scrollHeight_ = 0;
 };
