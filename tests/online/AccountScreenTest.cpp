@@ -11,7 +11,7 @@
 #include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"
-#include "tests/online/AccountUiTest.h"
+#include "tests/online/NoteScreensTest.h"
 #include "util/DebugNSObject.h"
 #include "util/MyExtensions.h"
 
@@ -20,27 +20,8 @@ namespace {
 
 using accounttext::text;
 
-class AccountScreenTest : public AccountUiTest {
- protected:
-  void SetUp() override {
-    AccountUiTest::SetUp();
-    server_->addAccount("carol", "secret1");
-    CallDB* db = CallDB::callDB();
-    db->UpdatePersonalValue("account", "carol");
-    db->UpdatePersonalValue("password", MyExtensions::md5("secret1"));
-  }
-  template <typename Screen>
-  std::shared_ptr<Screen> push(std::shared_ptr<Screen> screen) {
-    app_->nav->pushViewController(screen, false);
-    host_->runUntilIdle();
-    return screen;
-  }
-  std::string picture(const std::string& name) {
-    std::string path = ::testing::TempDir() + name;
-    EXPECT_TRUE(host_->writeScreen(path));
-    return path;
-  }
-};
+// The note screens' fixture: the account "carol" stored, screens pushed, pictures written.
+using AccountScreenTest = NoteScreensTest;
 
 TEST_F(AccountScreenTest, RowsShowTheStoredValuesAndTheMessageBadge) {
   CallDB* db = CallDB::callDB();
@@ -178,10 +159,7 @@ TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
   EXPECT_EQ(server_->feedback().at(0).type, 3);
 
   // In test mode the form ends with "is_test"; the text stays for sending again.
-  std::string marker =
-      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt");
-  plat::files::createDirectories(plat::AppHome::documentsDir());
-  ASSERT_TRUE(plat::files::writeFileAtomically(marker, ""));
+  setTestMode(true);
   screen->infoTextView().setText("单词卡片太小");
   host_->advance(10);
   ASSERT_TRUE(host_->tapText("发送"));
@@ -190,15 +168,6 @@ TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
   EXPECT_EQ(form.names().back(), "is_test");
   EXPECT_EQ(form["content"], "单词卡片太小");
   EXPECT_EQ(screen->infoTextView().text(), "单词卡片太小");
-}
-
-TEST_F(AccountScreenTest, LoginWindowPicture) {
-  LoginUIWindow::show();
-  host_->runUntilIdle();
-  picture("login_register.png");
-  LoginUIWindow::passwordErr_State();
-  host_->runUntilIdle();
-  picture("login_password.png");
 }
 
 }  // namespace

@@ -120,36 +120,4 @@ void AccountUiTest::studyWords(int count) {
   db->UpdatePersonalValue_isNeed("remind_time1", "07:30");
 }
 
-std::string AccountUiTest::studyData() const {
-  const std::pair<const char*, int> tables[] = {
-      {"Study_List", 3},         {"Study_Log", 10},      {"Study_Note", 3},
-      {"Words_Mnemonic", 3},     {"Words_MyYuFa", 3},    {"Words_YuFa", 3},
-      {"IncreasingWord_Log", 3}, {"Familiarity_Log", 6}, {"ReviewWords_Log", 3},
-      {"ForgetWords_Log", 4},    {"delete_words", 1}};
-  std::string all;
-  CallDB* db = CallDB::callDB();
-  auto dumpRows = [](const plat::Value& rows) {
-    std::string text;
-    for (size_t r = 0; r < rows.size(); ++r) {
-      const plat::Value& row = rows[r];
-      for (size_t c = 0; c < (row.isArray() ? row.size() : 1); ++c) {
-        const plat::Value& v = row.isArray() ? row[c] : row;
-        text += (c ? "|" : "") + (v.isString() ? v.asString() : std::to_string(v.asInt()));
-      }
-      text += ";";
-    }
-    return text;
-  };
-  for (const auto& [name, columns] : tables) {
-    all += std::string(name) + ":" +
-           dumpRows(db->sql_select(std::string("select * from ") + name + " order by 1",
-                                   std::string(columns, 's'), "", plat::Value::array())) +
-           "\n";
-  }
-  all += "Var_Config:" + dumpRows(db->sql_select("select * from Var_Config where vc_tVarName in "
-                                                 "('StudyLimitCount','remind_time1') order by 1",
-                                                 "sss", "", plat::Value::array()));
-  return all;
-}
-
 }  // namespace onlinetest

@@ -14,6 +14,8 @@
 #include "platform/view/NavigationController.h"
 #include "platform/view/Window.h"
 #include "store/StoreHooks.h"
+#include "tests/online/ApiFixture.h"
+#include "tests/online/DumpFixture.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
@@ -56,7 +58,11 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   // Plans `count` library words into study with answers and notes, as a learner would leave them.
   void studyWords(int count);
   // Every study table and the settings that travel with a backup, in key order, flags included.
-  std::string studyData() const;
+  static std::string studyData() {
+    return studySnapshot(
+        "select * from Var_Config where vc_tVarName in ('StudyLimitCount','remind_time1') "
+        "order by 1");
+  }
 
   std::unique_ptr<testsupport::StandInServer> server_;
   std::unique_ptr<testsupport::TempDeviceStore> device_;

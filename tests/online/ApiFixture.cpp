@@ -24,7 +24,7 @@ void ApiTest::TearDown() {
   StoreTest::TearDown();
 }
 
-void ApiTest::setTestMode(bool on) {
+void setTestMode(bool on) {
   std::string marker =
       plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt");
   if (on) {

@@ -13,12 +13,14 @@
 
 namespace onlinetest {
 
+// Puts the test-mode marker in Documents, or takes it away.
+void setTestMode(bool on);
+
 class ApiTest : public storetest::StoreTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  void setTestMode(bool on);
   // Runs the request on this thread and returns it.
   std::shared_ptr<HttpRequest> run(std::shared_ptr<HttpRequest> request);
   // Hooks that record into shown_ ("message:...", "alert:title|message|button", "panel",

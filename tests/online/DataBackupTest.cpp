@@ -63,13 +63,4 @@ bool BackupTest::waitFor(const std::string& event) {
   return plat::RunLoop::main().runUntil([&] { return recorded(event); });
 }
 
-std::string BackupTest::archiveOf(const std::string& dump) {
-  std::string folder = testsupport::makeTempDir("vocab-archive");
-  std::string path = plat::files::join(folder, "dump.zip");
-  writeArchive(path, {{"alldata.scv", dump}});
-  std::string bytes = plat::files::readFile(path).value_or("");
-  plat::files::remove(folder);
-  return bytes;
-}
-
 }  // namespace onlinetest

@@ -10,6 +10,7 @@
 #include "online/Data_Backup.h"
 #include "tests/online/DumpFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 
 namespace onlinetest {
@@ -30,7 +31,9 @@ class BackupTest : public DumpTest, public DataBackupDelegate {
   bool waitFor(const std::string& event);
   bool recorded(const std::string& event) const;
   // A zip archive holding one dump entry.
-  static std::string archiveOf(const std::string& dump);
+  static std::string archiveOf(const std::string& dump) {
+    return testsupport::zipOneEntry("alldata.scv", dump);
+  }
   // Serves the script `script` and other paths by the handler.
   void serve(testsupport::ServerHandler handler) { server_->setHandler(std::move(handler)); }
 

@@ -89,12 +89,6 @@ TEST_F(DumpTest, ModeTwoCarriesEveryStudyRowAndOnlyTheListedSettings) {
   EXPECT_EQ(dump.back(), '\n');
 }
 
-TEST_F(DumpTest, ArrayToStringJoinsRowsWithoutFinalLineFeed) {
-  plat::Value rows = plat::Value::array(
-      {plat::Value::array({1, "a\tb"}), plat::Value::array({int64_t{-20}, "c\nd"})});
-  EXPECT_EQ(Data_Package::ArrayToString(rows), "1\ta b\n-20\tc d");
-}
-
 TEST_F(DumpTest, ArchiveHoldsTheDumpUnderTheScvNameAndReplacesAnEarlierOne) {
   exec("insert into Study_Note values (1, 'old', 0)");
   std::string first = package_.getDataZipPath();

@@ -130,15 +130,6 @@ TEST_F(ImportTest, AShortRowATruncatedDumpOrNoUtf8RefusesTheWholeDump) {
     expectRefused(dump);
 }
 
-TEST_F(ImportTest, DataToArraySplitsLinesAndFields) {
-  auto lines = Data_Package::dataToArray(bytes("a\tb\n\nc"));
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(lines[1], (std::vector<std::string>{""}));
-  EXPECT_EQ(lines[2], (std::vector<std::string>{"c"}));
-  EXPECT_TRUE(Data_Package::dataToArray(bytes("\xc3")).empty());
-}
-
 TEST_F(ImportTest, ArchiveEntriesApplyInTurnAndTheFileGoes) {
   std::string path = join(plat::AppHome::tmpDir(), "down.zip");
   writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\nVar_Config\t1\nshow_eg\t0\n"},

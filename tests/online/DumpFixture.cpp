@@ -1,6 +1,7 @@
 #include "tests/online/DumpFixture.h"
 
 #include "platform/base/Value.h"
+#include "store/CallDB.h"
 #include "util/ZipFile.h"
 
 namespace onlinetest {
@@ -14,8 +15,8 @@ void DumpTest::exec(const std::string& sql) {
   db_->sql_update(sql, "", plat::Value::array());
 }
 
-std::string DumpTest::table(const std::string& sql, const std::string& retType) {
-  plat::Value rows = db_->sql_select(sql, retType, "", plat::Value::array());
+std::string rowsText(const std::string& sql, const std::string& retType) {
+  plat::Value rows = CallDB::callDB()->sql_select(sql, retType, "", plat::Value::array());
   std::string text;
   for (size_t r = 0; r < rows.size(); ++r) {
     if (r > 0) text += ";";
@@ -29,19 +30,20 @@ std::string DumpTest::table(const std::string& sql, const std::string& retType) 
   return text;
 }
 
-std::string DumpTest::snapshot() {
+std::string studySnapshot(const std::string& settings) {
   const std::pair<const char*, int> tables[] = {
       {"Study_List", 3},         {"Study_Log", 10},      {"Study_Note", 3},
       {"Words_Mnemonic", 3},     {"Words_MyYuFa", 3},    {"Words_YuFa", 3},
       {"IncreasingWord_Log", 3}, {"Familiarity_Log", 6}, {"ReviewWords_Log", 3},
-      {"ForgetWords_Log", 4},    {"delete_words", 1},    {"Var_Config", 3}};
+      {"ForgetWords_Log", 4},    {"delete_words", 1}};
   std::string all;
   for (const auto& [name, columns] : tables) {
-    all += std::string(name) + ":" +
-           table(std::string("select * from ") + name + " order by 1", std::string(columns, 's')) +
-           "\n";
+    all +=
+        std::string(name) + ":" +
+        rowsText(std::string("select * from ") + name + " order by 1", std::string(columns, 's')) +
+        "\n";
   }
-  return all;
+  return all + "Var_Config:" + rowsText(settings, "sss") + "\n";
 }
 
 void DumpTest::writeArchive(const std::string& path,

@@ -9,15 +9,21 @@
 
 namespace onlinetest {
 
+// The text form of a query's rows: fields joined by "|", rows by ";".
+std::string rowsText(const std::string& sql, const std::string& retType);
+// Every study table, then the settings rows that `settings` selects, rows in key order, flags
+// included: one "<table>:<rows>" line each.
+std::string studySnapshot(const std::string& settings = "select * from Var_Config order by 1");
+
 class DumpTest : public storetest::StudyTest {
  protected:
   void SetUp() override;
 
   void exec(const std::string& sql);
-  // Every study table and the settings, rows in key order, flags included.
-  std::string snapshot();
-  // The text form of a query's rows: fields joined by "|", rows by ";".
-  std::string table(const std::string& sql, const std::string& retType);
+  std::string snapshot() { return studySnapshot(); }
+  std::string table(const std::string& sql, const std::string& retType) {
+    return rowsText(sql, retType);
+  }
   static Data_Package::Bytes bytes(const std::string& text) {
     return Data_Package::Bytes(text.begin(), text.end());
   }
