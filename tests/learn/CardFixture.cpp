@@ -27,15 +27,13 @@ void CardTest::SetUp() {
   CardScreens::setPronouncer(
       [this](const std::string& word, bool isCheck) { spoken_.emplace_back(word, isCheck); });
   app_ = std::make_shared<CardApp>();
-  plat::HeadlessHost::Options options;
-  options.virtualClock = usesVirtualClock();
-  host_ = std::make_unique<plat::HeadlessHost>(app_, options);
+  host_ = std::make_unique<plat::HeadlessHost>(app_);
   ASSERT_TRUE(host_->launch());
   ASSERT_TRUE(CallDB::callDB()->isOpen()) << "VOCAB_BUNDLE names the build's bundle";
 }
 
 void CardTest::TearDown() {
-  if (usesVirtualClock()) host_->advance(30);
+  host_->advance(30);
   app_.reset();
   host_.reset();
   plat::RunLoop::main().discardAllSources();

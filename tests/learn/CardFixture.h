@@ -53,8 +53,6 @@ class CardTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Tests of server replies run the host on the real clock.
-  virtual bool usesVirtualClock() const { return true; }
 
   // The card as a word list pushes it, showing `word`.
   std::shared_ptr<BaseWordViewController> pushCard(const std::string& word);

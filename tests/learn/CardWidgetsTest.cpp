@@ -1,7 +1,6 @@
-// The card's scroll view (the held press), the check box and image scaling.
+// The card's scroll view (the held press) and image scaling.
 #include "learn/MyImage.h"
 #include "learn/MyUIScrollView.h"
-#include "learn/SelStateButton.h"
 #include "platform/draw/ImageContext.h"
 #include "tests/learn/CardFixture.h"
 
@@ -40,9 +39,7 @@ TEST_F(CardWidgets, OnlyAFingerHeldStillForSevenTenthsOfASecondIsAPress) {
   EXPECT_EQ(delegate.presses, 2);
 }
 
-TEST_F(CardWidgets, CheckBoxStartsOffAndImagesScaleByWholeFactors) {
-  EXPECT_FALSE(SelStateButton().isSelState());
-
+TEST_F(CardWidgets, ImagesScaleByWholeFactors) {
   plat::ImageContext context({10, 6}, true, 2);
   context.context().setFillColor(plat::Color::red());
   context.context().fillRect({0, 0, 10, 6});

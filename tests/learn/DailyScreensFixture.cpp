@@ -32,16 +32,14 @@ void DailyTest::SetUp() {
       });
   server_ = std::make_unique<testsupport::StandInServer>();
   app_ = std::make_shared<OpenerApp>();
-  plat::HeadlessHost::Options options;
-  options.virtualClock = false;  // replies come over real sockets
-  host_ = std::make_unique<plat::HeadlessHost>(app_, options);
+  host_ = std::make_unique<plat::HeadlessHost>(app_);
   ASSERT_TRUE(host_->launch());
   ASSERT_TRUE(CallDB::callDB()->isOpen()) << "VOCAB_BUNDLE names the build's bundle";
   setValue("url", server_->base());
 }
 
 void DailyTest::TearDown() {
-  settle(0.5);
+  host_->advance(30);  // every fade and delayed close runs out
   app_.reset();
   host_.reset();
   plat::RunLoop::main().discardAllSources();
@@ -66,8 +64,8 @@ bool DailyTest::waitFor(const std::function<bool()>& done, double seconds) {
 }
 
 void DailyTest::settle(double seconds) {
-  plat::RunLoop::main().runUntil([] { return false; }, seconds);
-  host_->runUntilIdle();
+  plat::RunLoop::main().runUntil([] { return false; }, 0.1);  // a reply on its way lands
+  host_->advance(seconds);
 }
 
 void DailyTest::write(const std::string& name) {

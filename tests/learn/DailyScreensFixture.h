@@ -1,6 +1,7 @@
-// The review screen's daily screens on the shipped learn.db through the headless host: a window
-// whose navigation stack starts at an opener titled as the review screen, the stand-in server on
-// loopback, and the share sheet recorded instead of shown.
+// The review screen's daily screens on the shipped learn.db through the headless host on the
+// virtual clock: a window whose navigation stack starts at an opener titled as the review screen,
+// the stand-in server on loopback (its replies waited for in real time), and the share sheet
+// recorded instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,9 +41,10 @@ class DailyTest : public ::testing::Test {
   void TearDown() override;
 
   void push(const std::shared_ptr<plat::ViewController>& screen);
-  // Serves replies on the main run loop until `done` holds or `seconds` pass.
+  // Serves replies on the main run loop until `done` holds or `seconds` of real time pass.
   bool waitFor(const std::function<bool()>& done, double seconds = 10);
-  void settle(double seconds = 0.3);
+  // Lets a reply on its way arrive, then `seconds` of virtual time pass (slides, fades).
+  void settle(double seconds = 1);
   void write(const std::string& name);
   bool showing(const std::string& text) const { return host_->findByText(text) != nullptr; }
   void setValue(const std::string& key, const std::string& value);

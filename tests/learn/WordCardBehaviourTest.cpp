@@ -117,11 +117,10 @@ TEST_F(WordCardBehaviour, AHeldPressOnTheEmbeddedCardOffersToExtractItsWords) {
   ASSERT_TRUE(host_->pressAlertButton("提取单词"));
   EXPECT_EQ(app_->nav->topViewController(), app_->owner.get());
   EXPECT_TRUE(host_->findByText(plat::localized("alermsg_eg4", "InfoPlist")));
-}
 
-TEST_F(WordCardBehaviour, APushedCardOffersNoExtraction) {
-  auto card = pushCard("achieve");
-  card->scrollviewClick_callback();
+  // A card a word list pushed offers no extraction.
+  auto pushed = pushCard("achieve");
+  pushed->scrollviewClick_callback();
   EXPECT_EQ(host_->visibleActionSheet(), nullptr);
 }
 

@@ -18,11 +18,6 @@ TEST(WordCardHead, MeaningsOnePerLineWithStoredBreaks) {
             "n. 书\n本子\nv. 预订");
 }
 
-TEST(WordCardHead, InflectionLineNamesEachMarkerAndKeepsRepeatedForms) {
-  EXPECT_EQ(WordCardHead::inflectionLine({}), "");
-  EXPECT_EQ(WordCardHead::inflectionLine({"$got %got", "ignored"}), "\n[过去式got 过去分词got]");
-}
-
 TEST(WordCardHead, ExtractionTextTakesTheShownSectionsOnly) {
   WordCardContent c;
   c.word = "book";

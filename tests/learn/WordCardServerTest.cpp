@@ -21,8 +21,6 @@ using testsupport::ServerRequest;
 
 class WordCardServer : public CardTest {
  protected:
-  bool usesVirtualClock() const override { return false; }
-
   void SetUp() override {
     CardTest::SetUp();
     testsupport::clearProxyEnvironment();
@@ -31,10 +29,7 @@ class WordCardServer : public CardTest {
       std::unique_lock<std::mutex> lock(mutex_);
       targets_.push_back(r.target);
       released_.wait(lock, [this] { return !holdReplies_; });
-      ServerReply reply =
-          ServerReply::text(r.path() == "/api/accept_mnemonic.php" ? acceptReply_ : offerReply_);
-      reply.delayBeforeHeaders = delay_;
-      return reply;
+      return ServerReply::text(r.path() == "/api/accept_mnemonic.php" ? acceptReply_ : offerReply_);
     });
     CallDB::callDB()->UpdatePersonalValue("url", server_->url(""));
     CallDB::callDB()->UpdatePersonalValue("account", "learner");
@@ -71,9 +66,12 @@ class WordCardServer : public CardTest {
     }
     released_.notify_all();
   }
-  // Serves replies on the main run loop for a while.
-  void waitForReplies(double seconds) {
-    plat::RunLoop::main().runUntil([] { return false; }, seconds);
+  // Waits until `count` requests came, releases their replies and lets them be handled.
+  void answerRequests(size_t count) {
+    ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return requestCount() >= count; }));
+    releaseReplies();
+    plat::RunLoop::main().runUntil([] { return false; }, 0.3);
+    settle();
   }
 
   std::unique_ptr<testsupport::TempDeviceStore> device_;
@@ -84,7 +82,6 @@ class WordCardServer : public CardTest {
   std::vector<std::string> targets_;
   std::string acceptReply_ = R"({"result":1,"syn_var":{"accept_count":"5"}})";
   std::string offerReply_ = R"([31,"a 一个 + chieve 首领",12,"2013-05-01","lucy",0])";
-  double delay_ = 0;
   std::vector<std::string> offers_;
   std::weak_ptr<AcceptUIWindowDeleage> offerDelegate_;
 };
@@ -100,7 +97,7 @@ TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
       [&](plat::ViewController*, const std::string& text, const std::string& png) {
         shared.push_back(text + (png.empty() ? " without picture" : " with picture"));
       });
-  delay_ = 0.3;
+  holdReplies();
   auto card = BaseWordViewController::initWithNibName("BaseWordViewController");
   card->setShowSprcialText(true);
   card->setParentController(card.get());
@@ -118,9 +115,8 @@ TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
   settle();
   EXPECT_NE(card->section(1).page->displayedText().find("我的采纳"), std::string::npos);
 
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; }));
-  EXPECT_TRUE(plat::RunLoop::main().runUntil([this] { return value("accept_count") == "5"; }))
-      << "the reply's server values are kept";
+  answerRequests(1);
+  EXPECT_EQ(value("accept_count"), "5") << "the reply's server values are kept";
   const std::string expected = ApiRequest::queryAddress(
       "accept_mnemonic.php",
       ApiRequest::parameters("accept_mnemonic.php", {{"mnemonic_id", plat::Value(77)}}));
@@ -135,7 +131,7 @@ TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
   EXPECT_NE(shared[0].find("with picture"), std::string::npos);
   auto picture = card->getSharePngOne();
   EXPECT_EQ(picture->size(), (plat::Size{440, 280}));
-  waitForReplies(0.6);
+  answerRequests(2);
 }
 
 TEST_F(WordCardServer, TheOfferComesOnlyForAWordWithoutAMnemonicStillOnScreen) {
@@ -159,16 +155,16 @@ TEST_F(WordCardServer, TheOfferComesOnlyForAWordWithoutAMnemonicStillOnScreen) {
   // A word with a mnemonic, the declined marker too, asks for none.
   CallDB::callDB()->saveMnemonic("book", CallDB::DeclinedMnemonic);
   card->refreshView("book");
-  waitForReplies(0.3);
+  settle();
   EXPECT_EQ(requestCount(), 1u);
 
   // A reply that comes after the learner moved on, or after the card left the screen, is dropped.
-  delay_ = 0.3;
+  holdReplies();
   card->refreshView("apple");
   card->refreshView("family");
   app_->nav->popViewController(false);
   settle();
-  waitForReplies(0.8);
+  answerRequests(2);
   EXPECT_EQ(offers_.size(), 1u);
 }
 
@@ -181,8 +177,7 @@ TEST_F(WordCardServer, AReplyForADestroyedCardTouchesNothing) {
     app_->nav->popViewController(false);
     settle();
   }
-  releaseReplies();
-  waitForReplies(0.8);
+  answerRequests(1);
   EXPECT_TRUE(offers_.empty());
   EXPECT_TRUE(offerDelegate_.expired());
 }
