@@ -73,14 +73,4 @@ TEST_F(AnalyticsCrashes, UncaughtExceptionBecomesAReport) {
   EXPECT_NE(report->context.find("\nSlide Address: 0x"), std::string::npos);
 }
 
-TEST(AnalyticsCrashText, ImageDescriptionParts) {
-  const uint8_t bytes[16] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
-                             0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
-  EXPECT_EQ(AnalyticsCrashCatcher::formatBinaryUuid(bytes), "00112233-4455-6677-8899-AABBCCDDEEFF");
-  plat::Value info = AnalyticsCrashCatcher::describeExecutable();
-  EXPECT_EQ(info["image_name"].asString(), "analytics_tests");
-  EXPECT_EQ(info["image_base_address"].asString().size(), 18u);
-  EXPECT_EQ(info["binary_uuid"].asString().size(), 36u);
-}
-
 }  // namespace

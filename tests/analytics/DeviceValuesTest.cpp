@@ -29,7 +29,7 @@ std::string someIpv4Interface() {
   return name;
 }
 
-TEST_F(AnalyticsDeviceValues_, ScreenZoneAndApplicationValues) {
+TEST_F(AnalyticsDeviceValues_, ScreenAndZoneValues) {
   device_->screen = {320, 568, 2};
   EXPECT_EQ(ANUtil::resolutionString(), "1136 x 640");
   EXPECT_EQ(ANUtil::resolutionHeight(), 1136);
@@ -43,14 +43,6 @@ TEST_F(AnalyticsDeviceValues_, ScreenZoneAndApplicationValues) {
   time_.clock().set(0);
   EXPECT_EQ(ANUtil::dateString(), "1970-01-01");
   EXPECT_EQ(ANUtil::timeString(), "05:30:00");
-
-  EXPECT_EQ(ANUtil::appVersionString(), "1.0b");
-  AnalyticsApp::setAppVersion("2.0");
-  EXPECT_EQ(ANUtil::appVersionString(), "2.0");
-  EXPECT_EQ(ANUtil::appDisplayNameString(), "背单词");
-  info_.erase("CFBundleDisplayName");
-  relaunch();
-  EXPECT_EQ(ANUtil::appDisplayNameString(), "");
 }
 
 TEST_F(AnalyticsDeviceValues_, NetworkAccessBySimulatorRuleAndInterfaceWalk) {

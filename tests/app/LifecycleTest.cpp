@@ -22,6 +22,7 @@ TEST_F(AppTest, ResigningSchedulesRemindersAndTheBackgroundSavesTheScreens) {
   db_->UpdatePersonalValue("account", "learner");
   launch();
   EXPECT_TRUE(Application::shared().scheduledLocalNotifications().empty());
+  EXPECT_TRUE(app_->topView()->isHidden()) << "by day, no night overlay";
 
   host_->resignActive();
   std::vector<plat::LocalNotification> scheduled =
@@ -68,13 +69,6 @@ TEST_F(AppTest, NightOverlayCoversEveryScreenAndLetsTouchesThrough) {
   app_->TopViewState(true);
   EXPECT_FALSE(overlay->isHidden());
   EXPECT_EQ(Application::shared().statusBarStyle(), StatusBarStyle::BlackOpaque);
-}
-
-TEST_F(AppTest, ByDayTheOverlayIsHidden) {
-  launch();
-  EXPECT_TRUE(app_->topView()->isHidden());
-  EXPECT_EQ(Application::shared().statusBarStyle(), StatusBarStyle::Default);
-  EXPECT_EQ(app_->tabBarController()->viewControllers().size(), 4u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Reminders.h"
@@ -93,20 +94,16 @@ TEST_F(RemindersTest, ReviewReminderStartsWithTheNextReminderTimeOfTheStudyDay) 
   EXPECT_EQ(all.front().alertAction, "Go");
   EXPECT_FALSE(all.front().soundName.empty());
 
-  plat::Application::shared().cancelAllLocalNotifications();
-  setLocalTime(2023, 11, 16, 2, 0);  // still the study day of the 15th, whose 09:30 has passed
-  Reminders::postLocalNotification();
-  all = scheduled();
-  ASSERT_EQ(all.size(), 14u);
-  EXPECT_EQ(all.front().fireDate, wallClock(11, 16, 9, 30));
-  EXPECT_EQ(all.back().fireDate, wallClock(11, 29, 9, 30));
-
-  plat::Application::shared().cancelAllLocalNotifications();
-  setLocalTime(2023, 11, 15, 8, 0);  // before today's reminder: all 15 days
-  Reminders::postLocalNotification();
-  all = scheduled();
-  ASSERT_EQ(all.size(), 15u);
-  EXPECT_EQ(all.front().fireDate, wallClock(11, 15, 9, 30));
+  // At 02:00 it is still the study day of the 15th, whose 09:30 has passed; at 08:00 today's
+  // reminder is still to come.
+  for (auto [hour, count, firstDay] : {std::tuple{26, 14u, 16}, std::tuple{8, 15u, 15}}) {
+    plat::Application::shared().cancelAllLocalNotifications();
+    setLocalTime(2023, 11, 15 + hour / 24, hour % 24, 0);
+    Reminders::postLocalNotification();
+    all = scheduled();
+    ASSERT_EQ(all.size(), count) << hour;
+    EXPECT_EQ(all.front().fireDate, wallClock(11, firstDay, 9, 30)) << hour;
+  }
 }
 
 TEST_F(RemindersTest, ReviewReminderNamesTheTestedWordsDueByTheEndOfEachDay) {

@@ -51,16 +51,6 @@ TEST_F(NotesTest, SavingTwiceKeepsOneRowMarkedForBackup) {
   }
 }
 
-TEST_F(NotesTest, DeclinedMnemonicReadsEmptyButStaysVisibleToTheOffer) {
-  db_->saveMnemonic("happy", CallDB::DeclinedMnemonic);
-  EXPECT_EQ(db_->getMnemonic("happy"), "");
-  EXPECT_EQ(db_->getMnemonic2("happy"), "#*#");
-  db_->saveMnemonic("happy", "hap + py");
-  EXPECT_EQ(db_->getMnemonic("happy"), "hap + py");
-  EXPECT_EQ(db_->getMnemonic2("happy"), "hap + py");
-  EXPECT_EQ(db_->getMnemonic2("good"), "");
-}
-
 TEST_F(NotesTest, AnUnknownHeadwordReadsEmptyAndSavesNothing) {
   for (const Kind& kind : kinds()) {
     kind.save(db_, "pear", "梨");
