@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xdotool x11-apps
   attr tzdata
   espeak-ng lame mpg123 unzip
+  socat  # an outside peer for the socket library's tests
   wkhtmltopdf  # a browser engine that the page renderer's line-break test compares with
   wordnet-base
 )

@@ -1,7 +1,5 @@
 #include "sockets/TcpError.h"
 
-#include <netdb.h>
-
 #include <cstring>
 
 #include "platform/base/Bundle.h"
@@ -18,34 +16,18 @@ TcpError tcpErrnoError(int err) {
   return TcpError{kPosixErrorDomain, err, std::strerror(err)};
 }
 
-std::optional<TcpError> errorFromCFStreamError(const TcpStreamError& error) {
-  using D = TcpStreamError::Domain;
-  if (error.domain == D::None && error.code == 0) return std::nullopt;
-  TcpError result{"", error.code, ""};
+std::optional<TcpError> errorFromCFStreamError(const plat::stream::StreamError& error) {
+  using D = plat::stream::StreamError::Domain;
+  if (!error) return std::nullopt;
+  TcpError result{"", error.code, error.message};
   switch (error.domain) {
     case D::Posix:
       result.domain = kPosixErrorDomain;
       break;
-    case D::MacOSStatus:
-      result.domain = "NSOSStatusErrorDomain";
-      break;
-    case D::Mach:
-      result.domain = "NSMachErrorDomain";
-      break;
-    case D::NetDB:
+    case D::Resolver:
       result.domain = "kCFStreamErrorDomainNetDB";
-      result.description = gai_strerror(static_cast<int>(error.code));
       break;
-    case D::NetServices:
-      result.domain = "kCFStreamErrorDomainNetServices";
-      break;
-    case D::SOCKS:
-      result.domain = "kCFStreamErrorDomainSOCKS";
-      break;
-    case D::SystemConfiguration:
-      result.domain = "kCFStreamErrorDomainSystemConfiguration";
-      break;
-    case D::SSL:
+    case D::Tls:
       result.domain = "kCFStreamErrorDomainSSL";
       break;
     default:

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/stream/StreamError.h"
+
 namespace sockets {
 
 inline const std::string kTcpSocketErrorDomain = "TcpSocketErrorDomain";
@@ -17,28 +19,11 @@ struct TcpError {
   std::string description;
 };
 
-// Where a stream's failure came from, with the code of that layer.
-struct TcpStreamError {
-  enum class Domain {
-    None,
-    Posix,
-    MacOSStatus,
-    Mach,
-    NetDB,
-    NetServices,
-    SOCKS,
-    SystemConfiguration,
-    SSL,
-    Other
-  };
-  Domain domain = Domain::None;
-  long code = 0;
-};
-
 // Socket errors by code, the text looked up in the "TcpSocket" table with the default beside it.
 TcpError tcpSocketError(long code, const std::string& key, const std::string& defaultText);
 TcpError tcpErrnoError(int err);
-// Nothing when the stream reports no error (domain and code both 0).
-std::optional<TcpError> errorFromCFStreamError(const TcpStreamError& error);
+// The stream layer's error in the domain of the layer that failed, with its description; nothing
+// when the stream reports no error.
+std::optional<TcpError> errorFromCFStreamError(const plat::stream::StreamError& error);
 
 }  // namespace sockets

@@ -8,9 +8,12 @@
 #include <optional>
 #include <vector>
 
-#include "sockets/TcpStream.h"
+#include "platform/stream/SocketStream.h"
 
 namespace sockets {
+
+// The settings of startTLS, as the stream layer takes them.
+using TcpTlsSettings = plat::stream::TlsSettings;
 
 using TcpData = std::vector<uint8_t>;
 

@@ -70,10 +70,10 @@ bool TcpSocket::isConnected() const {
   if (!theReadStream || !theWriteStream) return false;
   auto r = theReadStream->status();
   auto w = theWriteStream->status();
-  return (r == TcpStreamStatus::Open || r == TcpStreamStatus::Reading ||
-          r == TcpStreamStatus::Error) &&
-         (w == TcpStreamStatus::Open || w == TcpStreamStatus::Writing ||
-          w == TcpStreamStatus::Error);
+  return (r == plat::stream::StreamStatus::Open || r == plat::stream::StreamStatus::Reading ||
+          r == plat::stream::StreamStatus::Error) &&
+         (w == plat::stream::StreamStatus::Open || w == plat::stream::StreamStatus::Writing ||
+          w == plat::stream::StreamStatus::Error);
 }
 
 bool TcpSocket::isIPv4() const {
@@ -85,12 +85,12 @@ bool TcpSocket::isIPv6() const {
 
 std::optional<TcpData> TcpSocket::address4(bool peer) const {
   if (theSocket4) return peer ? theSocket4->copyPeerAddress() : theSocket4->copyAddress();
-  return socketAddress(theNativeSocket4, peer);
+  return plat::stream::socketAddress(theNativeSocket4, peer);
 }
 
 std::optional<TcpData> TcpSocket::address6(bool peer) const {
   if (theSocket6) return peer ? theSocket6->copyPeerAddress() : theSocket6->copyAddress();
-  return socketAddress(theNativeSocket6, peer);
+  return plat::stream::socketAddress(theNativeSocket6, peer);
 }
 
 std::optional<TcpData> TcpSocket::connectedAddress() const {
@@ -164,24 +164,24 @@ uint16_t TcpSocket::portFromAddress6(const TcpData& address) {
 
 namespace {
 
-const char* statusName(const std::shared_ptr<TcpStream>& stream) {
+const char* statusName(const std::shared_ptr<plat::stream::SocketStream>& stream) {
   if (!stream) return "not open";
   switch (stream->status()) {
-    case TcpStreamStatus::NotOpen:
+    case plat::stream::StreamStatus::NotOpen:
       return "not open";
-    case TcpStreamStatus::Opening:
+    case plat::stream::StreamStatus::Opening:
       return "opening";
-    case TcpStreamStatus::Open:
+    case plat::stream::StreamStatus::Open:
       return "open";
-    case TcpStreamStatus::Reading:
+    case plat::stream::StreamStatus::Reading:
       return "reading";
-    case TcpStreamStatus::Writing:
+    case plat::stream::StreamStatus::Writing:
       return "writing";
-    case TcpStreamStatus::AtEnd:
+    case plat::stream::StreamStatus::AtEnd:
       return "at end";
-    case TcpStreamStatus::Closed:
+    case plat::stream::StreamStatus::Closed:
       return "closed";
-    case TcpStreamStatus::Error:
+    case plat::stream::StreamStatus::Error:
       return "has error";
   }
   return "not open";
@@ -419,7 +419,7 @@ TcpError TcpSocket::getErrnoError() {
 }
 
 std::optional<TcpError> TcpSocket::getStreamError() const {
-  if (theReadStream && theReadStream->error().code != 0)
+  if (theReadStream && theReadStream->error())
     return errorFromCFStreamError(theReadStream->error());
   if (theWriteStream) return errorFromCFStreamError(theWriteStream->error());
   return std::nullopt;

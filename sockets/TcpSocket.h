@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "platform/base/RunLoop.h"
+#include "platform/stream/NativeSocket.h"
+#include "platform/stream/SocketStream.h"
 #include "sockets/TcpError.h"
-#include "sockets/TcpNativeSocket.h"
 #include "sockets/TcpPackets.h"
 #include "sockets/TcpSocketDelegate.h"
-#include "sockets/TcpStream.h"
 
 namespace sockets {
 
@@ -60,11 +60,11 @@ class TcpSocket : public std::enable_shared_from_this<TcpSocket> {
   void setUserData(int64_t userData) { theUserData = userData; }
   bool canSafelySetDelegate() const;
   uint16_t flags() const { return theFlags; }
-  std::shared_ptr<TcpNativeSocket> getCFSocket() const {
+  std::shared_ptr<plat::stream::NativeSocket> getCFSocket() const {
     return theSocket4 ? theSocket4 : theSocket6;
   }
-  std::shared_ptr<TcpReadStream> getCFReadStream() const { return theReadStream; }
-  std::shared_ptr<TcpWriteStream> getCFWriteStream() const { return theWriteStream; }
+  std::shared_ptr<plat::stream::ReadStream> getCFReadStream() const { return theReadStream; }
+  std::shared_ptr<plat::stream::WriteStream> getCFWriteStream() const { return theWriteStream; }
   void enablePreBuffering() { theFlags |= kEnablePreBuffering; }
   // For the owner: raises when called from a thread other than the socket's run loop's.
   void checkForThreadSafety() const;
@@ -175,7 +175,7 @@ class TcpSocket : public std::enable_shared_from_this<TcpSocket> {
 
   // Connect and accept.
   void checkPreconditions(bool accepting);
-  std::shared_ptr<TcpNativeSocket> newAcceptSocketForAddress(const TcpData& address);
+  std::shared_ptr<plat::stream::NativeSocket> newAcceptSocketForAddress(const TcpData& address);
   bool createSocketForAddress(const TcpData& remoteAddr, TcpError* error);
   bool bindSocketToAddress(const TcpData* interfaceAddr, TcpError* error);
   bool attachSocketsToRunLoop(plat::RunLoop* runLoop);
@@ -187,17 +187,17 @@ class TcpSocket : public std::enable_shared_from_this<TcpSocket> {
   bool configureStreamsAndReturnError(TcpError* error);
   bool openStreamsAndReturnError(TcpError* error);
   bool setSocketFromStreamsAndReturnError(TcpError* error);
-  void doAcceptFromSocket(TcpNativeSocket& parent, int newNative);
-  void doSocketOpen(TcpNativeSocket& socket, int socketError);
+  void doAcceptFromSocket(plat::stream::NativeSocket& parent, int newNative);
+  void doSocketOpen(plat::stream::NativeSocket& socket, int socketError);
   void doStreamOpen();
-  void doNativeSocketCallback(TcpNativeSocket::CallbackType type, TcpNativeSocket& socket,
-                              int value);
+  void doNativeSocketCallback(plat::stream::NativeSocket::CallbackType type,
+                              plat::stream::NativeSocket& socket, int value);
   void doCFReadStreamCallback(unsigned event);
   void doCFWriteStreamCallback(unsigned event);
   void startConnectTimeout(double timeout);
   void endConnectTimeout();
   void doConnectTimeout();
-  TcpNativeSocket::Callback socketCallback();
+  plat::stream::NativeSocket::Callback socketCallback();
 
   // Reads, writes, TLS, closing.
   void queueRead(std::shared_ptr<TcpReadPacket> packet);
@@ -228,11 +228,11 @@ class TcpSocket : public std::enable_shared_from_this<TcpSocket> {
   int64_t theUserData;
   int theNativeSocket4 = 0;
   int theNativeSocket6 = 0;
-  std::shared_ptr<TcpNativeSocket> theSocket4, theSocket6;
+  std::shared_ptr<plat::stream::NativeSocket> theSocket4, theSocket6;
   plat::RunLoop* theRunLoop = nullptr;
   std::vector<std::string> theRunLoopModes;
-  std::shared_ptr<TcpReadStream> theReadStream;
-  std::shared_ptr<TcpWriteStream> theWriteStream;
+  std::shared_ptr<plat::stream::ReadStream> theReadStream;
+  std::shared_ptr<plat::stream::WriteStream> theWriteStream;
   std::shared_ptr<plat::Timer> theConnectTimer;
   std::deque<std::shared_ptr<TcpPacket>> theReadQueue, theWriteQueue;
   std::shared_ptr<TcpPacket> theCurrentRead, theCurrentWrite;

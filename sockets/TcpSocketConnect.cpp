@@ -48,20 +48,21 @@ void TcpSocket::checkPreconditions(bool accepting) {
   emptyQueues();
 }
 
-TcpNativeSocket::Callback TcpSocket::socketCallback() {
+plat::stream::NativeSocket::Callback TcpSocket::socketCallback() {
   std::weak_ptr<TcpSocket> weak = weak_from_this();
-  return [weak](TcpNativeSocket::CallbackType type, TcpNativeSocket& socket, int value) {
+  return [weak](plat::stream::NativeSocket::CallbackType type, plat::stream::NativeSocket& socket,
+                int value) {
     if (auto self = weak.lock())
       self->doNativeSocketCallback(type, socket, value);
-    else if (type == TcpNativeSocket::kAcceptCallBack)
+    else if (type == plat::stream::NativeSocket::kAcceptCallBack)
       ::close(value);
   };
 }
 
-void TcpSocket::doNativeSocketCallback(TcpNativeSocket::CallbackType type, TcpNativeSocket& socket,
-                                       int value) {
-  if (type == TcpNativeSocket::kAcceptCallBack) doAcceptFromSocket(socket, value);
-  if (type == TcpNativeSocket::kConnectCallBack) doSocketOpen(socket, value);
+void TcpSocket::doNativeSocketCallback(plat::stream::NativeSocket::CallbackType type,
+                                       plat::stream::NativeSocket& socket, int value) {
+  if (type == plat::stream::NativeSocket::kAcceptCallBack) doAcceptFromSocket(socket, value);
+  if (type == plat::stream::NativeSocket::kConnectCallBack) doSocketOpen(socket, value);
 }
 
 // ---- Accepting
@@ -133,9 +134,10 @@ bool TcpSocket::acceptOnInterface(const std::string& interface, uint16_t port, T
   return true;
 }
 
-std::shared_ptr<TcpNativeSocket> TcpSocket::newAcceptSocketForAddress(const TcpData& address) {
-  return TcpNativeSocket::create(familyOf(address), TcpNativeSocket::kAcceptCallBack,
-                                 socketCallback());
+std::shared_ptr<plat::stream::NativeSocket> TcpSocket::newAcceptSocketForAddress(
+    const TcpData& address) {
+  return plat::stream::NativeSocket::create(
+      familyOf(address), plat::stream::NativeSocket::kAcceptCallBack, socketCallback());
 }
 
 bool TcpSocket::attachSocketsToRunLoop(plat::RunLoop* runLoop) {
@@ -146,7 +148,7 @@ bool TcpSocket::attachSocketsToRunLoop(plat::RunLoop* runLoop) {
   return true;
 }
 
-void TcpSocket::doAcceptFromSocket(TcpNativeSocket& parent, int newNative) {
+void TcpSocket::doAcceptFromSocket(plat::stream::NativeSocket& parent, int newNative) {
   if (newNative <= 0) return;
   auto newSocket = create(theDelegate);
   newSocket->theRunLoopModes = theRunLoopModes;
@@ -198,7 +200,7 @@ bool TcpSocket::connectToHost(const std::string& host, uint16_t port, double tim
 }
 
 bool TcpSocket::createStreamsToHost(const std::string& host, uint16_t port, TcpError* error) {
-  TcpStreamPair pair = TcpStreamPair::toHost(host, port);
+  plat::stream::StreamPair pair = plat::stream::StreamPair::toHost(host, port);
   theReadStream = pair.read;
   theWriteStream = pair.write;
   if (!theReadStream || !theWriteStream) {
@@ -214,7 +216,7 @@ bool TcpSocket::createStreamsFromNative(int native, TcpError* error) {
     setError(error, getStreamError());
     return false;
   }
-  TcpStreamPair pair = TcpStreamPair::withSocket(native);
+  plat::stream::StreamPair pair = plat::stream::StreamPair::withSocket(native);
   theReadStream = pair.read;
   theWriteStream = pair.write;
   // The streams own the descriptor from now on: closing them must not leak it.
@@ -225,13 +227,15 @@ bool TcpSocket::createStreamsFromNative(int native, TcpError* error) {
 bool TcpSocket::attachStreamsToRunLoop(plat::RunLoop* runLoop, TcpError*) {
   theRunLoop = runLoop ? runLoop : &plat::RunLoop::current();
   std::weak_ptr<TcpSocket> weak = weak_from_this();
-  theReadStream->setClient(kStreamOpenCompleted | kStreamHasBytesAvailable | kStreamErrorOccurred |
-                               kStreamEndEncountered,
-                           [weak](unsigned event) {
-                             if (auto self = weak.lock()) self->doCFReadStreamCallback(event);
-                           });
+  theReadStream->setClient(
+      plat::stream::kStreamOpenCompleted | plat::stream::kStreamHasBytesAvailable |
+          plat::stream::kStreamErrorOccurred | plat::stream::kStreamEndEncountered,
+      [weak](unsigned event) {
+        if (auto self = weak.lock()) self->doCFReadStreamCallback(event);
+      });
   theWriteStream->setClient(
-      kStreamOpenCompleted | kStreamCanAcceptBytes | kStreamErrorOccurred | kStreamEndEncountered,
+      plat::stream::kStreamOpenCompleted | plat::stream::kStreamCanAcceptBytes |
+          plat::stream::kStreamErrorOccurred | plat::stream::kStreamEndEncountered,
       [weak](unsigned event) {
         if (auto self = weak.lock()) self->doCFWriteStreamCallback(event);
       });
@@ -288,8 +292,8 @@ bool TcpSocket::createSocketForAddress(const TcpData& remoteAddr, TcpError* erro
     setError(error, TcpError{kTcpSocketErrorDomain, -1, "Remote address is not IPv4 or IPv6"});
     return false;
   }
-  auto socket =
-      TcpNativeSocket::create(family, TcpNativeSocket::kConnectCallBack, socketCallback());
+  auto socket = plat::stream::NativeSocket::create(
+      family, plat::stream::NativeSocket::kConnectCallBack, socketCallback());
   if (!socket) {
     setError(error, getSocketError());
     return false;
@@ -324,7 +328,7 @@ bool TcpSocket::connectSocketToAddress(const TcpData& remoteAddr, TcpError* erro
   return true;
 }
 
-void TcpSocket::doSocketOpen(TcpNativeSocket& socket, int socketError) {
+void TcpSocket::doSocketOpen(plat::stream::NativeSocket& socket, int socketError) {
   if (socketError != 0) return closeWithError(getSocketError());
   int native = socket.native();
   bool v4 = theSocket4 && &socket == theSocket4.get();
@@ -359,7 +363,7 @@ bool TcpSocket::setSocketFromStreamsAndReturnError(TcpError* error) {
     setError(error, getStreamError());
     return false;
   }
-  auto wrapper = TcpNativeSocket::wrap(native);
+  auto wrapper = plat::stream::NativeSocket::wrap(native);
   if (!wrapper) {
     setError(error, getSocketError());
     return false;
@@ -388,10 +392,10 @@ bool TcpSocket::setSocketFromStreamsAndReturnError(TcpError* error) {
 void TcpSocket::doCFReadStreamCallback(unsigned event) {
   auto keep = shared_from_this();
   switch (event) {
-    case kStreamOpenCompleted:
+    case plat::stream::kStreamOpenCompleted:
       theFlags |= kDidCompleteOpenForRead;
       return doStreamOpen();
-    case kStreamHasBytesAvailable:
+    case plat::stream::kStreamHasBytesAvailable:
       if (theFlags & kStartingReadTLS) return onTLSHandshakeSuccessful();
       theFlags |= kSocketHasBytesAvailable;
       return doBytesAvailable();
@@ -403,10 +407,10 @@ void TcpSocket::doCFReadStreamCallback(unsigned event) {
 void TcpSocket::doCFWriteStreamCallback(unsigned event) {
   auto keep = shared_from_this();
   switch (event) {
-    case kStreamOpenCompleted:
+    case plat::stream::kStreamOpenCompleted:
       theFlags |= kDidCompleteOpenForWrite;
       return doStreamOpen();
-    case kStreamCanAcceptBytes:
+    case plat::stream::kStreamCanAcceptBytes:
       if (theFlags & kStartingWriteTLS) return onTLSHandshakeSuccessful();
       theFlags |= kSocketCanAcceptBytes;
       return doSendBytes();

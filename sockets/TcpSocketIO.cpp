@@ -226,8 +226,8 @@ void TcpSocket::doBytesAvailable() {
     theDelegate->onSocket_didReadPartialDataOfLength_tag(*this, totalBytesRead, packet->tag);
   }
   if (socketError)
-    closeWithError(
-        errorFromCFStreamError(theReadStream ? theReadStream->error() : TcpStreamError{}));
+    closeWithError(errorFromCFStreamError(theReadStream ? theReadStream->error()
+                                                        : plat::stream::StreamError{}));
   else if (maxoutError)
     closeWithError(getReadMaxedOutError());
 }

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/http/Connection.h"
+#include "platform/stream/Connection.h"
 
 namespace plat::http {
+
+using stream::Connection;
 
 struct ConnectionKey {
   int64_t identity = 0;

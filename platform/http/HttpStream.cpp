@@ -10,12 +10,11 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/http/Connection.h"
 #include "platform/http/ConnectionPool.h"
 #include "platform/http/ProxyTunnel.h"
 #include "platform/http/Resolver.h"
 #include "platform/http/ResponseParser.h"
-#include "platform/http/TlsTrust.h"
+#include "platform/stream/TlsTrust.h"
 
 namespace plat::http {
 namespace {
@@ -203,38 +202,24 @@ struct HttpStream::Impl {
   void connectNext() {
     while (nextAddress < addresses.size()) {
       const SocketAddress& address = addresses[nextAddress++];
-      int fd = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-      if (fd < 0) {
-        lastConnectError = StreamError::posix(errno);
-        continue;
-      }
-      int one = 1;
-      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
       // Room for the server to go on sending while the client takes in a large body.
-      int receiveBuffer = kReceiveBuffer;
-      setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-      connection = std::make_unique<Connection>(fd);
-      if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0) {
+      connection = Connection::startConnect(reinterpret_cast<const sockaddr*>(&address.storage),
+                                            address.length, lastConnectError, kReceiveBuffer);
+      if (!connection) continue;
+      if (!connection->isConnecting()) {
         connected();
         return;
       }
-      if (errno == EINPROGRESS) {
-        phase = Phase::Connecting;
-        watch(fd, kFdWritable);
-        return;
-      }
-      lastConnectError = StreamError::posix(errno);
-      connection.reset();
+      phase = Phase::Connecting;
+      watch(connection->fd(), kFdWritable);
+      return;
     }
     fail(lastConnectError ? lastConnectError : StreamError::posix(EHOSTUNREACH));
   }
 
   void onConnectReady() {
-    int problem = 0;
-    socklen_t length = sizeof problem;
-    getsockopt(connection->fd(), SOL_SOCKET, SO_ERROR, &problem, &length);
-    if (problem != 0) {
-      lastConnectError = StreamError::posix(problem);
+    if (StreamError problem = connection->finishConnect()) {
+      lastConnectError = problem;
       stopWatching();
       connection.reset();
       connectNext();
@@ -265,7 +250,7 @@ struct HttpStream::Impl {
   void afterTunnel() {
     tunnel.reset();
     if (message.url.isSecure()) {
-      auto context = clientTlsContext(validates);
+      auto context = stream::clientTlsContext(validates);
       if (!context) {
         fail({StreamError::Domain::Tls, -1, "no TLS context"});
         return;

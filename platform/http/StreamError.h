@@ -1,30 +1,12 @@
-// Why an HTTP stream failed: the layer that failed (socket, name lookup, TLS, HTTP framing) and its
-// code. Callers map these to their own error texts.
+// Why an HTTP stream failed: the stream layer's error (socket, name lookup, TLS), or one of the
+// HTTP transport's own codes below in its network domain. Callers map these to their own texts.
 #pragma once
 
-#include <string>
+#include "platform/stream/StreamError.h"
 
 namespace plat::http {
 
-struct StreamError {
-  enum class Domain {
-    None,
-    Posix,     // code is an errno value (ECONNREFUSED, EPIPE, ENOTCONN, ...)
-    Network,   // code is one of the kNetwork... codes below
-    Resolver,  // code is a getaddrinfo result (EAI_NONAME, ...)
-    Tls,       // code is an X509 verification result, or -1 for other handshake failures
-  };
-
-  Domain domain = Domain::None;
-  int code = 0;
-  std::string message;
-
-  explicit operator bool() const { return domain != Domain::None; }
-  std::string domainName() const;
-
-  static StreamError posix(int code);
-  static StreamError network(int code, std::string message);
-};
+using stream::StreamError;
 
 // The connection closed or was reset before any byte of the response came: a kept connection the
 // server had dropped, or a server that went away.

@@ -1,11 +1,11 @@
-// What HTTP streams need once per process: the TLS library set up, and writes to closed sockets
-// reported as errors rather than raising SIGPIPE. Streams do this themselves on first use; code
-// that registers exit handlers which still run streams calls it first, so the TLS library is torn
-// down after them.
+// The HTTP transport's once-per-process set-up is the socket stream layer's (TLS library, no
+// SIGPIPE); see platform/stream/Transport.h.
 #pragma once
+
+#include "platform/stream/Transport.h"
 
 namespace plat::http {
 
-void prepareTransport();
+using stream::prepareTransport;
 
 }  // namespace plat::http

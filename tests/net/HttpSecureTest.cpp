@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "net/HttpRequest.h"
-#include "platform/http/TlsTrust.h"
+#include "platform/stream/TlsTrust.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TestCertificate.h"
 
@@ -17,7 +17,7 @@ TEST_F(HttpSecureTest, CertificatesAreCheckedUnlessTurnedOff) {
   testsupport::TestCertificate certificate;
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("secure"); },
                             certificate);
-  plat::http::removeAddedTrustedCertificates();
+  plat::stream::removeAddedTrustedCertificates();
 
   Recorder rejected;
   auto untrusted = HttpRequest::requestWithURL(server.url("/"));
@@ -34,7 +34,7 @@ TEST_F(HttpSecureTest, CertificatesAreCheckedUnlessTurnedOff) {
   startAndWait(anyCertificate, unchecked);
   EXPECT_EQ(anyCertificate->responseString(), "secure");
 
-  ASSERT_TRUE(plat::http::addTrustedCertificates(certificate.caPem()));
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
   Recorder validated, again;
   auto trusted = HttpRequest::requestWithURL(server.url("/"));
   startAndWait(trusted, validated);
@@ -44,5 +44,5 @@ TEST_F(HttpSecureTest, CertificatesAreCheckedUnlessTurnedOff) {
   EXPECT_EQ(second->responseString(), "secure");
   // The connection made without checking is never lent to a checked request.
   EXPECT_EQ(server.connectionCount(), 3);
-  plat::http::removeAddedTrustedCertificates();
+  plat::stream::removeAddedTrustedCertificates();
 }

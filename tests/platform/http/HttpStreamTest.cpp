@@ -8,7 +8,7 @@
 
 #include <thread>
 
-#include "platform/http/TlsTrust.h"
+#include "platform/stream/TlsTrust.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TestCertificate.h"
 
@@ -297,7 +297,7 @@ TEST(HttpStream, SecureConnectionsCheckTheCertificate) {
   testsupport::TestCertificate certificate;
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("secret"); },
                             certificate);
-  removeAddedTrustedCertificates();
+  plat::stream::removeAddedTrustedCertificates();
   Outcome untrusted = fetch(server.url("/"));
   ASSERT_TRUE(untrusted.failed);
   EXPECT_EQ(untrusted.error.domain, StreamError::Domain::Tls);
@@ -306,13 +306,13 @@ TEST(HttpStream, SecureConnectionsCheckTheCertificate) {
   unchecked->setValidatesCertificate(false);
   EXPECT_EQ(run(unchecked).body, "secret");
 
-  ASSERT_TRUE(addTrustedCertificates(certificate.caPem()));
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
   EXPECT_EQ(fetch(server.url("/"), 11).body, "secret");
   auto again = HttpStream::create(get(server.url("/")));
   again->setPersistentConnectionId(11);
   EXPECT_EQ(run(again).body, "secret");
   EXPECT_TRUE(again->reusedConnection());
-  removeAddedTrustedCertificates();
+  plat::stream::removeAddedTrustedCertificates();
   closeIdleConnections(11);
 }
 

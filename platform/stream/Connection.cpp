@@ -1,18 +1,19 @@
-#include "platform/http/Connection.h"
+#include "platform/stream/Connection.h"
 
 #include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/http/Transport.h"
+#include "platform/stream/Transport.h"
 
-namespace plat::http {
+namespace plat::stream {
 namespace {
 
 bool isIpLiteral(const std::string& host) {
@@ -21,10 +22,10 @@ bool isIpLiteral(const std::string& host) {
          inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
-std::string openSslErrorText() {
+std::string openSslErrorText(const char* fallback) {
   unsigned long code = ERR_get_error();
   ERR_clear_error();
-  if (code == 0) return "TLS handshake failed";
+  if (code == 0) return fallback;
   char text[256];
   ERR_error_string_n(code, text, sizeof text);
   return text;
@@ -37,15 +38,59 @@ Connection::Connection(int fd) : fd_(fd) {
 }
 
 Connection::~Connection() {
-  if (ssl_) SSL_free(ssl_);
-  if (fd_ >= 0) ::close(fd_);
+  if (ssl_) {
+    // An orderly end tells the peer no bytes were cut off; after a failure there is none.
+    if (!handshaking_ && !failed_) {
+      ERR_clear_error();
+      SSL_shutdown(ssl_);
+      ERR_clear_error();
+    }
+    SSL_free(ssl_);
+  }
+  if (fd_ >= 0 && ownsFd_) ::close(fd_);
+}
+
+std::unique_ptr<Connection> Connection::startConnect(const sockaddr* address, socklen_t length,
+                                                     StreamError& error, int receiveBuffer) {
+  int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (fd < 0) {
+    error = StreamError::posix(errno);
+    return nullptr;
+  }
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  if (receiveBuffer > 0)
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  auto connection = std::make_unique<Connection>(fd);
+  if (::connect(fd, address, length) != 0) {
+    if (errno != EINPROGRESS) {
+      error = StreamError::posix(errno);
+      return nullptr;
+    }
+    connection->connecting_ = true;
+  }
+  return connection;
+}
+
+StreamError Connection::finishConnect() {
+  connecting_ = false;
+  int problem = 0;
+  socklen_t length = sizeof problem;
+  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &problem, &length) != 0) problem = errno;
+  return problem ? StreamError::posix(problem) : StreamError{};
+}
+
+void Connection::attachTls(const std::shared_ptr<SSL_CTX>& context) {
+  context_ = context;
+  ssl_ = SSL_new(context.get());
+  SSL_set_fd(ssl_, fd_);
+  handshaking_ = true;
 }
 
 void Connection::startTls(const std::shared_ptr<SSL_CTX>& context, const std::string& host,
                           bool validate) {
   validate_ = validate;
-  ssl_ = SSL_new(context.get());
-  SSL_set_fd(ssl_, fd_);
+  attachTls(context);
   SSL_set_connect_state(ssl_);
   if (!isIpLiteral(host)) SSL_set_tlsext_host_name(ssl_, host.c_str());
   if (validate) {
@@ -59,32 +104,51 @@ void Connection::startTls(const std::shared_ptr<SSL_CTX>& context, const std::st
   }
 }
 
+void Connection::startServerTls(const std::shared_ptr<SSL_CTX>& context) {
+  attachTls(context);
+  SSL_set_accept_state(ssl_);
+}
+
+// The error of a TLS call that failed for `reason`, with the most telling description.
+StreamError Connection::tlsError(int reason) {
+  failed_ = true;
+  long verify = SSL_get_verify_result(ssl_);
+  if (validate_ && verify != X509_V_OK) {
+    ERR_clear_error();
+    return {StreamError::Domain::Tls, static_cast<int>(verify),
+            X509_verify_cert_error_string(verify)};
+  }
+  if (reason == SSL_ERROR_SYSCALL && errno != 0 && ERR_peek_error() == 0)
+    return StreamError::posix(errno);
+  if (reason == SSL_ERROR_SYSCALL || reason == SSL_ERROR_ZERO_RETURN) {
+    ERR_clear_error();
+    return {StreamError::Domain::Tls, -1,
+            "the peer closed the connection during the TLS handshake"};
+  }
+  return {StreamError::Domain::Tls, -1, openSslErrorText("TLS handshake failed")};
+}
+
 Connection::Io Connection::continueHandshake() {
   Io io;
   ERR_clear_error();
+  errno = 0;
   int result = SSL_do_handshake(ssl_);
-  if (result == 1) return io;
+  if (result == 1) {
+    handshaking_ = false;
+    return io;
+  }
   int reason = SSL_get_error(ssl_, result);
   if (reason == SSL_ERROR_WANT_READ) {
     io.wantRead = true;
   } else if (reason == SSL_ERROR_WANT_WRITE) {
     io.wantWrite = true;
   } else {
-    long verify = SSL_get_verify_result(ssl_);
-    if (validate_ && verify != X509_V_OK) {
-      io.error = {StreamError::Domain::Tls, static_cast<int>(verify),
-                  X509_verify_cert_error_string(verify)};
-      ERR_clear_error();
-    } else if (reason == SSL_ERROR_SYSCALL && errno != 0 && ERR_peek_error() == 0) {
-      io.error = StreamError::posix(errno);
-    } else {
-      io.error = {StreamError::Domain::Tls, -1, openSslErrorText()};
-    }
+    io.error = tlsError(reason);
   }
   return io;
 }
 
-// What an SSL_read or SSL_write that returned `n` did, or what it waits for.
+// What an SSL_read, SSL_peek or SSL_write that returned `n` did, or what it waits for.
 Connection::Io Connection::tlsResult(int n, bool reading) {
   Io io;
   if (n > 0) {
@@ -103,9 +167,11 @@ Connection::Io Connection::tlsResult(int n, bool reading) {
     ERR_clear_error();
     io.closed = true;
   } else if (reason == SSL_ERROR_SYSCALL && errno != 0) {
+    failed_ = true;
     io.error = StreamError::posix(errno);
   } else {
-    io.error = {StreamError::Domain::Tls, -1, openSslErrorText()};
+    failed_ = true;
+    io.error = {StreamError::Domain::Tls, -1, openSslErrorText("TLS record failed")};
   }
   return io;
 }
@@ -120,7 +186,36 @@ Connection::Io Connection::read(uint8_t* into, size_t length) {
   Io io;
   ssize_t n;
   do {
-    n = ::recv(fd_, into, length, 0);
+    n = ::recv(fd_, into, length, MSG_DONTWAIT);
+  } while (n < 0 && errno == EINTR);
+  if (n > 0) {
+    io.count = n;
+  } else if (n == 0) {
+    io.closed = true;
+  } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+    io.wantRead = true;
+  } else {
+    io.error = StreamError::posix(errno);
+  }
+  return io;
+}
+
+Connection::Io Connection::peek() {
+  uint8_t byte;
+  if (ssl_) {
+    if (SSL_pending(ssl_) > 0) {
+      Io io;
+      io.count = 1;
+      return io;
+    }
+    ERR_clear_error();
+    errno = 0;
+    return tlsResult(SSL_peek(ssl_, &byte, 1), true);
+  }
+  Io io;
+  ssize_t n;
+  do {
+    n = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
   } while (n < 0 && errno == EINTR);
   if (n > 0) {
     io.count = n;
@@ -144,7 +239,7 @@ Connection::Io Connection::write(const uint8_t* bytes, size_t length) {
   Io io;
   ssize_t n;
   do {
-    n = ::send(fd_, bytes, length, MSG_NOSIGNAL);
+    n = ::send(fd_, bytes, length, MSG_NOSIGNAL | MSG_DONTWAIT);
   } while (n < 0 && errno == EINTR);
   if (n >= 0) {
     io.count = n;
@@ -174,4 +269,4 @@ bool Connection::isStillUsable() {
   return usable;
 }
 
-}  // namespace plat::http
+}  // namespace plat::stream

@@ -1,11 +1,11 @@
-#include "platform/http/Transport.h"
+#include "platform/stream/Transport.h"
 
 #include <openssl/ssl.h>
 
 #include <csignal>
 #include <mutex>
 
-namespace plat::http {
+namespace plat::stream {
 
 void prepareTransport() {
   static std::once_flag once;
@@ -16,4 +16,4 @@ void prepareTransport() {
   });
 }
 
-}  // namespace plat::http
+}  // namespace plat::stream

@@ -1,11 +1,11 @@
-#include "sockets/TcpNativeSocket.h"
+#include "platform/stream/NativeSocket.h"
 
 #include <netinet/in.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace sockets {
+namespace plat::stream {
 
 std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer) {
   if (fd <= 0) return std::nullopt;
@@ -18,45 +18,45 @@ std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer) {
   return std::vector<uint8_t>(bytes, bytes + length);
 }
 
-TcpNativeSocket::TcpNativeSocket(int fd, CallbackType type, Callback callback)
+NativeSocket::NativeSocket(int fd, CallbackType type, Callback callback)
     : fd_(fd),
       type_(type),
       callback_(std::move(callback)),
       closesOnInvalidate_(type != kNoCallBack) {}
 
-TcpNativeSocket::~TcpNativeSocket() {
+NativeSocket::~NativeSocket() {
   invalidate();
 }
 
-std::shared_ptr<TcpNativeSocket> TcpNativeSocket::create(int family, CallbackType type,
-                                                         Callback callback) {
+std::shared_ptr<NativeSocket> NativeSocket::create(int family, CallbackType type,
+                                                   Callback callback) {
   int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) return nullptr;
-  return std::shared_ptr<TcpNativeSocket>(new TcpNativeSocket(fd, type, std::move(callback)));
+  return std::shared_ptr<NativeSocket>(new NativeSocket(fd, type, std::move(callback)));
 }
 
-std::shared_ptr<TcpNativeSocket> TcpNativeSocket::wrap(int fd) {
+std::shared_ptr<NativeSocket> NativeSocket::wrap(int fd) {
   if (fd < 0) return nullptr;
-  return std::shared_ptr<TcpNativeSocket>(new TcpNativeSocket(fd, kNoCallBack, nullptr));
+  return std::shared_ptr<NativeSocket>(new NativeSocket(fd, kNoCallBack, nullptr));
 }
 
-void TcpNativeSocket::invalidate() {
+void NativeSocket::invalidate() {
   sources_.clear();
   callback_ = nullptr;
   if (fd_ >= 0 && closesOnInvalidate_) ::close(fd_);
   fd_ = -1;
 }
 
-unsigned TcpNativeSocket::wantedEvents() const {
-  if (type_ == kAcceptCallBack) return plat::kFdReadable;
-  if (type_ == kConnectCallBack && connecting_) return plat::kFdWritable;
+unsigned NativeSocket::wantedEvents() const {
+  if (type_ == kAcceptCallBack) return kFdReadable;
+  if (type_ == kConnectCallBack && connecting_) return kFdWritable;
   return 0;
 }
 
-void TcpNativeSocket::schedule(plat::RunLoop& loop, const std::string& mode) {
+void NativeSocket::schedule(RunLoop& loop, const std::string& mode) {
   if (fd_ < 0) return;
   if (sources_.empty()) {
-    std::weak_ptr<TcpNativeSocket> weak = weak_from_this();
+    std::weak_ptr<NativeSocket> weak = weak_from_this();
     sources_.setHandler([weak] {
       if (auto self = weak.lock()) self->onEvent();
     });
@@ -65,20 +65,20 @@ void TcpNativeSocket::schedule(plat::RunLoop& loop, const std::string& mode) {
   sources_.schedule(loop, mode, fd_);
 }
 
-void TcpNativeSocket::unschedule(const std::string& mode) {
+void NativeSocket::unschedule(const std::string& mode) {
   sources_.unschedule(mode);
 }
 
-bool TcpNativeSocket::bind(const std::vector<uint8_t>& address) {
+bool NativeSocket::bind(const std::vector<uint8_t>& address) {
   return ::bind(fd_, reinterpret_cast<const sockaddr*>(address.data()),
                 static_cast<socklen_t>(address.size())) == 0;
 }
 
-bool TcpNativeSocket::listen() {
+bool NativeSocket::listen() {
   return ::listen(fd_, SOMAXCONN) == 0;
 }
 
-bool TcpNativeSocket::connect(const std::vector<uint8_t>& address) {
+bool NativeSocket::connect(const std::vector<uint8_t>& address) {
   int rc = ::connect(fd_, reinterpret_cast<const sockaddr*>(address.data()),
                      static_cast<socklen_t>(address.size()));
   if (rc != 0 && errno != EINPROGRESS) return false;
@@ -87,15 +87,15 @@ bool TcpNativeSocket::connect(const std::vector<uint8_t>& address) {
   return true;
 }
 
-std::optional<std::vector<uint8_t>> TcpNativeSocket::copyAddress() const {
+std::optional<std::vector<uint8_t>> NativeSocket::copyAddress() const {
   return socketAddress(fd_, false);
 }
 
-std::optional<std::vector<uint8_t>> TcpNativeSocket::copyPeerAddress() const {
+std::optional<std::vector<uint8_t>> NativeSocket::copyPeerAddress() const {
   return socketAddress(fd_, true);
 }
 
-void TcpNativeSocket::onEvent() {
+void NativeSocket::onEvent() {
   auto keep = shared_from_this();
   if (type_ == kAcceptCallBack) {
     while (fd_ >= 0 && callback_) {
@@ -115,4 +115,4 @@ void TcpNativeSocket::onEvent() {
   if (Callback callback = callback_) callback(kConnectCallBack, *this, err);
 }
 
-}  // namespace sockets
+}  // namespace plat::stream

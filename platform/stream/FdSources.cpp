@@ -1,8 +1,8 @@
-#include "sockets/TcpRunLoopSources.h"
+#include "platform/stream/FdSources.h"
 
-namespace sockets {
+namespace plat::stream {
 
-void TcpRunLoopSources::apply(std::pair<std::string, int>& source, int fd) {
+void FdSources::apply(std::pair<std::string, int>& source, int fd) {
   auto& [mode, id] = source;
   if (events_ == 0 || fd < 0) {
     if (id >= 0) loop_->removeFdSource(id);
@@ -16,7 +16,7 @@ void TcpRunLoopSources::apply(std::pair<std::string, int>& source, int fd) {
   }
 }
 
-void TcpRunLoopSources::schedule(plat::RunLoop& loop, const std::string& mode, int fd) {
+void FdSources::schedule(RunLoop& loop, const std::string& mode, int fd) {
   if (loop_ != &loop) clear();
   loop_ = &loop;
   for (auto& source : sources_)
@@ -25,7 +25,7 @@ void TcpRunLoopSources::schedule(plat::RunLoop& loop, const std::string& mode, i
   apply(sources_.back(), fd);
 }
 
-void TcpRunLoopSources::unschedule(const std::string& mode) {
+void FdSources::unschedule(const std::string& mode) {
   for (auto it = sources_.begin(); it != sources_.end(); ++it) {
     if (it->first != mode) continue;
     if (it->second >= 0) loop_->removeFdSource(it->second);
@@ -34,16 +34,16 @@ void TcpRunLoopSources::unschedule(const std::string& mode) {
   }
 }
 
-void TcpRunLoopSources::watch(int fd, unsigned events) {
+void FdSources::watch(int fd, unsigned events) {
   events_ = events;
   for (auto& source : sources_) apply(source, fd);
 }
 
-void TcpRunLoopSources::clear() {
+void FdSources::clear() {
   for (auto& [mode, id] : sources_)
     if (id >= 0) loop_->removeFdSource(id);
   sources_.clear();
   loop_ = nullptr;
 }
 
-}  // namespace sockets
+}  // namespace plat::stream

@@ -1,5 +1,5 @@
-// The native-socket wrapper of a TcpSocket: a descriptor that listens for connections (accept
-// callback), connects without blocking (connect callback) or only wraps a stream's descriptor (no
+// A native socket on the run loop: a descriptor that listens for connections (accept callback),
+// connects without blocking (connect callback) or only wraps a stream's descriptor (no
 // callbacks). Its callbacks run on the run loop it is scheduled on.
 #pragma once
 
@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "platform/base/RunLoop.h"
-#include "sockets/TcpRunLoopSources.h"
+#include "platform/stream/FdSources.h"
 
-namespace sockets {
+namespace plat::stream {
 
-class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
+class NativeSocket : public std::enable_shared_from_this<NativeSocket> {
  public:
   enum CallbackType { kNoCallBack = 0, kAcceptCallBack = 2, kConnectCallBack = 4 };
   // Accept: the new descriptor; connect: 0 on success, else the errno value.
-  using Callback = std::function<void(CallbackType type, TcpNativeSocket& socket, int value)>;
+  using Callback = std::function<void(CallbackType type, NativeSocket& socket, int value)>;
 
   // A new non-blocking stream socket of `family`; null when the system refuses one.
-  static std::shared_ptr<TcpNativeSocket> create(int family, CallbackType type, Callback callback);
+  static std::shared_ptr<NativeSocket> create(int family, CallbackType type, Callback callback);
   // Wraps a descriptor without callbacks; the descriptor is not closed by invalidate().
-  static std::shared_ptr<TcpNativeSocket> wrap(int fd);
-  ~TcpNativeSocket();
+  static std::shared_ptr<NativeSocket> wrap(int fd);
+  ~NativeSocket();
 
   int native() const { return fd_; }
   // Invalidating then leaves the descriptor open.
@@ -34,7 +34,7 @@ class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
   void invalidate();
 
   // The run-loop source of the socket, in one mode at a time.
-  void schedule(plat::RunLoop& loop, const std::string& mode);
+  void schedule(RunLoop& loop, const std::string& mode);
   void unschedule(const std::string& mode);
 
   bool bind(const std::vector<uint8_t>& address);
@@ -46,7 +46,7 @@ class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
   std::optional<std::vector<uint8_t>> copyPeerAddress() const;
 
  private:
-  TcpNativeSocket(int fd, CallbackType type, Callback callback);
+  NativeSocket(int fd, CallbackType type, Callback callback);
   void onEvent();
   unsigned wantedEvents() const;
 
@@ -55,10 +55,10 @@ class TcpNativeSocket : public std::enable_shared_from_this<TcpNativeSocket> {
   Callback callback_;
   bool closesOnInvalidate_;
   bool connecting_ = false;
-  TcpRunLoopSources sources_;
+  FdSources sources_;
 };
 
 // The address of a descriptor's own end or of its peer (getsockname / getpeername).
 std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer);
 
-}  // namespace sockets
+}  // namespace plat::stream

@@ -1,4 +1,4 @@
-#include "platform/http/TlsTrust.h"
+#include "platform/stream/TlsTrust.h"
 
 #include <openssl/err.h>
 #include <openssl/pem.h>
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-namespace plat::http {
+namespace plat::stream {
 namespace {
 
 struct TrustState {
@@ -22,12 +22,18 @@ TrustState& trust() {
   return state;
 }
 
-std::shared_ptr<SSL_CTX> makeContext(bool validate,
-                                     const std::vector<std::shared_ptr<X509>>& added) {
-  SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+SSL_CTX* newContext(const SSL_METHOD* method) {
+  SSL_CTX* ctx = SSL_CTX_new(method);
   if (!ctx) return nullptr;
   SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
   SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+  return ctx;
+}
+
+std::shared_ptr<SSL_CTX> makeContext(bool validate,
+                                     const std::vector<std::shared_ptr<X509>>& added) {
+  SSL_CTX* ctx = newContext(TLS_client_method());
+  if (!ctx) return nullptr;
   if (validate) {
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_default_verify_paths(ctx);
@@ -72,4 +78,30 @@ std::shared_ptr<SSL_CTX> clientTlsContext(bool validatesCertificate) {
   return slot;
 }
 
-}  // namespace plat::http
+std::shared_ptr<SSL_CTX> clientTlsContext(const std::string& authoritiesFile) {
+  std::shared_ptr<SSL_CTX> ctx;
+  {
+    TrustState& state = trust();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    ctx = makeContext(true, state.added);
+  }
+  if (!ctx || SSL_CTX_load_verify_locations(ctx.get(), authoritiesFile.c_str(), nullptr) != 1) {
+    ERR_clear_error();
+    return nullptr;
+  }
+  return ctx;
+}
+
+std::shared_ptr<SSL_CTX> serverTlsContext(const std::string& chainFile,
+                                          const std::string& keyFile) {
+  std::shared_ptr<SSL_CTX> ctx(newContext(TLS_server_method()), SSL_CTX_free);
+  if (!ctx || SSL_CTX_use_certificate_chain_file(ctx.get(), chainFile.c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(ctx.get(), keyFile.c_str(), SSL_FILETYPE_PEM) != 1 ||
+      SSL_CTX_check_private_key(ctx.get()) != 1) {
+    ERR_clear_error();
+    return nullptr;
+  }
+  return ctx;
+}
+
+}  // namespace plat::stream

@@ -1,8 +1,10 @@
-#include "platform/http/StreamError.h"
+#include "platform/stream/StreamError.h"
+
+#include <netdb.h>
 
 #include <cstring>
 
-namespace plat::http {
+namespace plat::stream {
 
 std::string StreamError::domainName() const {
   switch (domain) {
@@ -24,8 +26,12 @@ StreamError StreamError::posix(int code) {
   return {Domain::Posix, code, std::strerror(code)};
 }
 
+StreamError StreamError::resolver(int code) {
+  return {Domain::Resolver, code, gai_strerror(code)};
+}
+
 StreamError StreamError::network(int code, std::string message) {
   return {Domain::Network, code, std::move(message)};
 }
 
-}  // namespace plat::http
+}  // namespace plat::stream
