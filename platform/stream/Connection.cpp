@@ -168,15 +168,16 @@ Connection::Io Connection::tlsResult(int n, bool reading) {
     io.closed = true;
   } else if (reason == SSL_ERROR_SYSCALL && errno != 0) {
     failed_ = true;
-    io.error = StreamError::posix(errno);
+    io.error = broken_ = StreamError::posix(errno);
   } else {
     failed_ = true;
-    io.error = {StreamError::Domain::Tls, -1, openSslErrorText("TLS record failed")};
+    io.error = broken_ = {StreamError::Domain::Tls, -1, openSslErrorText("TLS record failed")};
   }
   return io;
 }
 
 Connection::Io Connection::read(uint8_t* into, size_t length) {
+  if (broken_) return Io{0, false, false, false, broken_};
   if (ssl_) {
     ERR_clear_error();
     errno = 0;
@@ -195,12 +196,13 @@ Connection::Io Connection::read(uint8_t* into, size_t length) {
   } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
     io.wantRead = true;
   } else {
-    io.error = StreamError::posix(errno);
+    io.error = broken_ = StreamError::posix(errno);
   }
   return io;
 }
 
 Connection::Io Connection::peek() {
+  if (broken_) return Io{0, false, false, false, broken_};
   uint8_t byte;
   if (ssl_) {
     if (SSL_pending(ssl_) > 0) {
@@ -224,12 +226,13 @@ Connection::Io Connection::peek() {
   } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
     io.wantRead = true;
   } else {
-    io.error = StreamError::posix(errno);
+    io.error = broken_ = StreamError::posix(errno);
   }
   return io;
 }
 
 Connection::Io Connection::write(const uint8_t* bytes, size_t length) {
+  if (broken_) return Io{0, false, false, false, broken_};
   if (ssl_) {
     ERR_clear_error();
     errno = 0;
@@ -246,7 +249,7 @@ Connection::Io Connection::write(const uint8_t* bytes, size_t length) {
   } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
     io.wantWrite = true;
   } else {
-    io.error = StreamError::posix(errno);
+    io.error = broken_ = StreamError::posix(errno);
   }
   return io;
 }

@@ -73,6 +73,7 @@ class Connection {
   bool connecting_ = false;
   bool handshaking_ = false;
   bool failed_ = false;  // a fatal TLS error: no orderly TLS close afterwards
+  StreamError broken_;   // a reset or failure: every later read and write reports it again
   std::shared_ptr<SSL_CTX> context_;
   SSL* ssl_ = nullptr;
   bool validate_ = false;

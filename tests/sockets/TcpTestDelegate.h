@@ -25,6 +25,7 @@ struct Recorder : TcpSocketDelegate {
   std::vector<std::pair<int64_t, std::string>> reads;
   std::vector<uint64_t> partialReads;
   std::vector<int64_t> writes;
+  std::vector<uint64_t> partialWrites;
   std::vector<std::shared_ptr<TcpSocket>> accepted;
   std::vector<std::string> events;
   std::optional<TcpError> disconnectError;
@@ -39,6 +40,7 @@ struct Recorder : TcpSocketDelegate {
   std::vector<std::pair<double, uint64_t>> readTimeoutQuestions;
   double readTimeoutAnswer = 0;
   std::function<void(TcpSocket&)> onConnect;
+  std::function<void(TcpSocket&)> onAccept;
 
   // Accepted sockets outliving the recorder must not call back into it.
   ~Recorder() override {
@@ -58,6 +60,7 @@ struct Recorder : TcpSocketDelegate {
   }
   void onSocket_didAcceptNewSocket(TcpSocket&, const std::shared_ptr<TcpSocket>& s) override {
     accepted.push_back(s);
+    if (onAccept) onAccept(*s);
   }
   bool onSocketWillConnect(TcpSocket&) override { return allowConnect; }
   void onSocket_didConnectToHost_port(TcpSocket& socket, const std::string& host,
@@ -77,6 +80,9 @@ struct Recorder : TcpSocketDelegate {
   void onSocket_didWriteDataWithTag(TcpSocket&, int64_t tag) override {
     writes.push_back(tag);
     events.push_back("didWrite " + std::to_string(tag));
+  }
+  void onSocket_didWritePartialDataOfLength_tag(TcpSocket&, uint64_t length, int64_t) override {
+    partialWrites.push_back(length);
   }
   double onSocket_shouldTimeoutReadWithTag_elapsed_bytesDone(TcpSocket&, int64_t, double elapsed,
                                                              uint64_t done) override {

@@ -1,0 +1,54 @@
+// A program the socket tests talk to (socat, openssl s_server or s_client), started with its input
+// on a pipe and its output and diagnostics read back, and stopped when the test ends.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sockets::testing {
+
+class OutsidePeer {
+ public:
+  explicit OutsidePeer(const std::vector<std::string>& argv);
+  ~OutsidePeer();
+  OutsidePeer(const OutsidePeer&) = delete;
+  OutsidePeer& operator=(const OutsidePeer&) = delete;
+
+  // Waits (up to 10 s) for an output line holding `marker`; the line, or "" when none came.
+  std::string waitForLine(const std::string& marker);
+  // Takes what the program wrote so far without waiting.
+  const std::string& output();
+  void send(const std::string& text);
+  // Closes its input and waits for it to end; its exit status.
+  int finish();
+
+  // The port at the end of a line such as "listening on AF=2 127.0.0.1:41234" or "ACCEPT [::]:5".
+  static uint16_t portAtEnd(const std::string& line);
+  // Whether ::1 can be bound here (some containers have no IPv6).
+  static bool hasIPv6Loopback();
+
+ private:
+  void readSome(int timeoutMs);
+
+  pid_t pid_ = -1;
+  int input_ = -1, output_ = -1;
+  std::string text_;
+};
+
+// A self-signed certificate and key for "elsewhere.invalid" only, as PEM files in a temporary
+// folder: a server certificate that names neither 127.0.0.1 nor localhost.
+class ElsewhereCertificate {
+ public:
+  ElsewhereCertificate();
+  ~ElsewhereCertificate();
+  std::string certificatePath() const { return folder_ + "/cert.pem"; }
+  std::string keyPath() const { return folder_ + "/key.pem"; }
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace sockets::testing
