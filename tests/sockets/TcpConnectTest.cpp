@@ -45,20 +45,6 @@ TEST(TcpConnect, LocalhostListensOnTheLoopbackAddressesOnly) {
   EXPECT_EQ(listener->localHost6(), "::1");
 }
 
-TEST(TcpConnect, ClientAndAcceptedSocketLearnEachOthersEnds) {
-  LoopbackPair pair;
-  uint16_t port = pair.listener->localPort();
-  EXPECT_EQ(pair.clientDelegate.connectedHost, "127.0.0.1");
-  EXPECT_EQ(pair.clientDelegate.connectedPort, port);
-  EXPECT_TRUE(pair.client->isConnected());
-  EXPECT_TRUE(pair.client->isIPv4());
-  EXPECT_EQ(pair.server->localPort(), port);
-  EXPECT_EQ(pair.server->connectedPort(), pair.client->localPort());
-  EXPECT_EQ(pair.server->delegate(), &pair.listenerDelegate);
-  EXPECT_EQ(pair.server->runLoopModes(), pair.listener->runLoopModes());
-  EXPECT_NO_THROW(pair.client->checkForThreadSafety());
-}
-
 TEST(TcpConnect, ConnectingToAnAddressEndsInTheSameStreams) {
   LoopbackPair pair;
   Recorder delegate;

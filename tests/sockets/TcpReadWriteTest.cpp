@@ -12,20 +12,6 @@ using testing::Recorder;
 
 using Reads = std::vector<std::pair<int64_t, std::string>>;
 
-TEST(TcpReadWrite, ReadsByLengthTerminatorAndAnyInQueueOrder) {
-  LoopbackPair pair;
-  pair.client->writeData(bytes("HEADhello\r\nworld\r\ntail"), -1, 1);
-  pair.server->readDataToLength(4, -1, 10);
-  pair.server->readDataToData(TcpSocket::CRLFData(), -1, 11);
-  pair.server->readDataToData(TcpSocket::CRLFData(), -1, 12);
-  pair.server->readDataWithTimeout(-1, 13);
-  Recorder& server = pair.listenerDelegate;
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 4; }));
-  EXPECT_EQ(server.reads,
-            (Reads{{10, "HEAD"}, {11, "hello\r\n"}, {12, "world\r\n"}, {13, "tail"}}));
-  EXPECT_EQ(pair.clientDelegate.writes, std::vector<int64_t>{1});
-}
-
 TEST(TcpReadWrite, TerminatorSplitAcrossArrivalsIsFound) {
   LoopbackPair pair;
   Recorder& server = pair.listenerDelegate;
@@ -66,12 +52,15 @@ TEST(TcpReadWrite, PreBufferedBytesServeTheNextReadFirst) {
 TEST(TcpReadWrite, ReadIntoCallerBufferKeepsWhatIsBeforeTheOffset) {
   LoopbackPair pair;
   auto buffer = std::make_shared<TcpData>(bytes("keep"));
-  pair.server->readDataToLength(6, -1, buffer, 2, 1);
+  pair.server->readDataToLength(6, 1.0, buffer, 2, 1);
   pair.client->writeData(bytes("abcdef"), -1, 1);
   Recorder& server = pair.listenerDelegate;
   ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 1; }));
   EXPECT_EQ(server.reads[0].second, "abcdef");
   EXPECT_EQ(testing::text(*buffer), "keabcdef");
+  pair.time.advance(10);  // the completed read left no timer behind
+  EXPECT_TRUE(server.readTimeoutQuestions.empty());
+  EXPECT_FALSE(server.willDisconnect);
 
   auto bounded = std::make_shared<TcpData>(3);
   pair.server->readDataWithTimeout(-1, bounded, 0, 1, 2);
@@ -135,17 +124,6 @@ TEST(TcpReadWrite, ReadTimeOutAsksTheDelegateAndCanBeExtended) {
   ASSERT_TRUE(server.disconnectError);
   EXPECT_EQ(server.disconnectError->code, 4);
   EXPECT_EQ(testing::text(*server.unreadAtDisconnect), "abc");
-}
-
-TEST(TcpReadWrite, CompletedReadLeavesNoTimerBehind) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
-  pair.server->readDataToLength(3, 1.0, 1);
-  pair.client->writeData(bytes("abc"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 1; }));
-  pair.time.advance(10);
-  EXPECT_TRUE(server.readTimeoutQuestions.empty());
-  EXPECT_FALSE(server.willDisconnect);
 }
 
 TEST(TcpReadWrite, WriteToAPeerThatNeverReadsTimesOut) {

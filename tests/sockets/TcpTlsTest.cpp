@@ -61,22 +61,6 @@ TEST(TcpTls, HandshakeSecuresBothEndsAndQueuedWorkFollowsIt) {
   EXPECT_EQ(pair.listenerDelegate.reads[2].second, std::string(big.begin(), big.end()));
 }
 
-TEST(TcpTls, UntrustedServerFailsTheClientWithATlsError) {
-  TlsPair pair;
-  pair.server->startTLS(pair.serverSettings());
-  TcpTlsSettings wrongName = pair.clientSettings("elsewhere.invalid");
-  pair.client->startTLS(wrongName);
-  pair.client->writeData(bytes("never"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.didDisconnect == 1; }));
-  ASSERT_TRUE(pair.clientDelegate.disconnectError);
-  EXPECT_EQ(pair.clientDelegate.disconnectError->domain, "kCFStreamErrorDomainSSL");
-  EXPECT_EQ(pair.clientDelegate.secured, 0);
-  EXPECT_TRUE(pair.clientDelegate.writes.empty());
-  // The server hears of it as a failed or ended connection, never as secured.
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.didDisconnect == 1; }));
-  EXPECT_EQ(pair.listenerDelegate.secured, 0);
-}
-
 TEST(TcpTls, ServerWithoutItsCertificateIsRefused) {
   TlsPair pair;
   TcpTlsSettings missing = pair.serverSettings();

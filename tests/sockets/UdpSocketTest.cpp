@@ -13,6 +13,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "sockets/UdpSocket.h"
+#include "tests/sockets/OutsidePeer.h"
 #include "tests/support/VirtualTime.h"
 
 using sockets::UdpSocket;
@@ -103,6 +104,41 @@ TEST_F(UdpSocketTest, UnconnectedSendReachesQueuedReceiveWithSenderAddress) {
   EXPECT_EQ(got.port, sender.localPort());
   EXPECT_EQ(receiver->localHost(), "127.0.0.1");
   EXPECT_GT(receiver->maximumTransmissionUnit(), 0u);  // the loopback interface's
+}
+
+// socat sends a greeting from its own port, then echoes every datagram back to where it came from.
+TEST_F(UdpSocketTest, ExchangesDatagramsWithSocatOverBothFamilies) {
+  for (const char* family : {"4", "6"}) {
+    const std::string loopback = family[0] == '4' ? "127.0.0.1" : "::1";
+    if (loopback == "::1" && !sockets::testing::OutsidePeer::hasIPv6Loopback()) {
+      GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    Recorder log;
+    UdpSocket sock(&log);
+    ASSERT_TRUE(sock.bindToAddress(loopback, 0));
+    const std::string target = loopback == "::1" ? "[::1]" : loopback;
+    sockets::testing::OutsidePeer socat(
+        {"socat",
+         std::string("UDP") + family + ":" + target + ":" + std::to_string(sock.localPort()),
+         "SYSTEM:echo hello; exec cat"});
+    sock.receiveWithTimeout(5.0, 1);
+    ASSERT_TRUE(pump([&] { return log.received.size() == 1; })) << socat.output();
+    const Received greeting = log.received[0];
+    EXPECT_EQ(greeting.text, "hello\n");
+    EXPECT_EQ(greeting.host, loopback);
+
+    EXPECT_TRUE(sock.sendData(bytes("ping"), greeting.host, greeting.port, 5.0, 2));
+    sock.receiveWithTimeout(5.0, 3);
+    ASSERT_TRUE(pump([&] { return log.received.size() == 2; })) << socat.output();
+    EXPECT_EQ(log.received[1].text, "ping");
+    EXPECT_EQ(log.received[1].tag, 3);
+    EXPECT_EQ(log.sent, std::vector<int64_t>{2});
+    // Nothing more comes: the next receive times out and the socket stays open.
+    sock.receiveWithTimeout(1.0, 4);
+    time.advance(1.5);
+    EXPECT_EQ(log.notReceived, std::vector<int64_t>{4});
+    EXPECT_FALSE(sock.isClosed());
+  }
 }
 
 TEST_F(UdpSocketTest, QueuedSendsAndReceivesKeepTheirOrder) {
