@@ -80,7 +80,10 @@ void DailyTest::answered(const std::string& word, int minutesIntoDay, int g1, in
   CallDB* store = CallDB::callDB();
   store->InsertStudyWord(word, static_cast<int64_t>(MyDate::localDateTime()) - 86400 * 3);
   const long long when = MyDate::studyDayBegin(0) + minutesIntoDay * 60LL;
+  // One next-study time for every answered word: rows tied on it come in word order, whatever
+  // second of the wall clock each insert happened in.
   store->sqlMgr().RecordExec("update Study_Log set sl_uLastTestTime = " + std::to_string(when) +
+                             ", sl_uNextStudyTime = " + std::to_string(MyDate::studyDayEnd(0)) +
                              ", sl_uFeedbackID1 = " + std::to_string(g1) + ", sl_uFeedbackID2 = " +
                              std::to_string(g2) + ", sl_uFeedbackID3 = " + std::to_string(g3) +
                              " where sl_uWordID = " + std::to_string(store->getWordID(word)));
