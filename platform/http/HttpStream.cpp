@@ -14,6 +14,7 @@
 #include "platform/http/ProxyTunnel.h"
 #include "platform/http/Resolver.h"
 #include "platform/http/ResponseParser.h"
+#include "platform/stream/FdSources.h"
 #include "platform/stream/TlsTrust.h"
 
 namespace plat::http {
@@ -49,9 +50,7 @@ struct HttpStream::Impl {
 
   RunLoop* loop = nullptr;
   std::string mode;
-  int fdSource = 0;       // the connection's (or the lookup's) descriptor source
-  unsigned interest = 0;  // events the source waits for
-  int watchedFd = -1;
+  stream::FdSources sources;  // readiness of the connection's (or the lookup's) descriptor
 
   Phase phase = Phase::Idle;
   std::shared_ptr<HostLookup> lookup;
@@ -88,31 +87,7 @@ struct HttpStream::Impl {
 
   // ---- Run-loop plumbing
 
-  void watch(int fd, unsigned events) {
-    if (!loop) {
-      watchedFd = fd;
-      interest = events;
-      return;
-    }
-    if (fdSource && (watchedFd != fd || events == 0)) {
-      loop->removeFdSource(fdSource);
-      fdSource = 0;
-    }
-    watchedFd = fd;
-    interest = events;
-    if (fd < 0 || events == 0) return;
-    if (fdSource) {
-      loop->updateFdSource(fdSource, events);
-      return;
-    }
-    std::weak_ptr<HttpStream> weak = owner;
-    fdSource = loop->addFdSource(
-        fd, events,
-        [weak](int, unsigned ready) {
-          if (auto self = weak.lock()) self->impl_->onReady(ready);
-        },
-        mode);
-  }
+  void watch(int fd, unsigned events) { sources.watch(fd, events); }
 
   void stopWatching() { watch(-1, 0); }
 
@@ -456,7 +431,7 @@ struct HttpStream::Impl {
 
   size_t pendingSize() const { return pending.size() - pendingOffset; }
 
-  void onReady(unsigned /*ready*/) {
+  void onReady() {
     switch (phase) {
       case Phase::Resolving:
         if (lookup && lookup->isDone()) onLookupDone();
@@ -608,10 +583,11 @@ void HttpStream::schedule(RunLoop& loop, const std::string& mode) {
   if (impl_->loop) return;
   impl_->loop = &loop;
   impl_->mode = mode;
-  impl_->fdSource = 0;
-  if (impl_->watchedFd >= 0 && impl_->interest != 0) {
-    impl_->watch(impl_->watchedFd, impl_->interest);
-  }
+  std::weak_ptr<HttpStream> weak = impl_->owner;
+  impl_->sources.setHandler([weak] {
+    if (auto self = weak.lock()) self->impl_->onReady();
+  });
+  impl_->sources.schedule(loop, mode);
   // Whatever happened while unscheduled is told now.
   if (impl_->phase == Phase::Failed || impl_->phase == Phase::Finished ||
       impl_->pendingSize() > 0 || (impl_->connection && impl_->connection->hasBufferedInput()))
@@ -621,8 +597,7 @@ void HttpStream::schedule(RunLoop& loop, const std::string& mode) {
 void HttpStream::unschedule() {
   Impl& d = *impl_;
   if (!d.loop) return;
-  if (d.fdSource) d.loop->removeFdSource(d.fdSource);
-  d.fdSource = 0;
+  d.sources.clear();
   d.loop = nullptr;
   d.drivePosted = false;  // a perform already posted finds the loop gone and does nothing
 }

@@ -2,46 +2,52 @@
 
 namespace plat::stream {
 
-void FdSources::apply(std::pair<std::string, int>& source, int fd) {
+void FdSources::remove(std::pair<std::string, int>& source) {
+  if (source.second >= 0) loop_->removeFdSource(source.second);
+  source.second = -1;
+}
+
+void FdSources::apply(std::pair<std::string, int>& source) {
   auto& [mode, id] = source;
-  if (events_ == 0 || fd < 0) {
-    if (id >= 0) loop_->removeFdSource(id);
-    id = -1;
+  if (events_ == 0 || fd_ < 0) {
+    remove(source);
   } else if (id >= 0) {
     loop_->updateFdSource(id, events_);
   } else {
     Handler handler = handler_;
     id = loop_->addFdSource(
-        fd, events_, [handler](int, unsigned) { handler(); }, mode);
+        fd_, events_, [handler](int, unsigned) { handler(); }, mode);
   }
 }
 
-void FdSources::schedule(RunLoop& loop, const std::string& mode, int fd) {
+void FdSources::schedule(RunLoop& loop, const std::string& mode) {
   if (loop_ != &loop) clear();
   loop_ = &loop;
   for (auto& source : sources_)
     if (source.first == mode) return;
   sources_.emplace_back(mode, -1);
-  apply(sources_.back(), fd);
+  apply(sources_.back());
 }
 
 void FdSources::unschedule(const std::string& mode) {
   for (auto it = sources_.begin(); it != sources_.end(); ++it) {
     if (it->first != mode) continue;
-    if (it->second >= 0) loop_->removeFdSource(it->second);
+    remove(*it);
     sources_.erase(it);
     return;
   }
 }
 
 void FdSources::watch(int fd, unsigned events) {
+  if (fd != fd_)
+    for (auto& source : sources_) remove(source);  // a source belongs to one descriptor
+  fd_ = fd;
   events_ = events;
-  for (auto& source : sources_) apply(source, fd);
+  for (auto& source : sources_) apply(source);
 }
 
 void FdSources::clear() {
-  for (auto& [mode, id] : sources_)
-    if (id >= 0) loop_->removeFdSource(id);
+  for (auto& source : sources_) remove(source);
   sources_.clear();
   loop_ = nullptr;
 }

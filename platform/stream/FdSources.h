@@ -1,6 +1,7 @@
-// The descriptor sources of one socket stream or native socket on its run loop: one source per
-// mode, all watching the same events; watching nothing removes them from the loop until events are
-// asked for again, so an idle descriptor never wakes the loop.
+// The readiness sources of one descriptor on its run loop, for a socket stream, a native socket or
+// an HTTP exchange: one source per mode, all watching the same events; watching nothing removes
+// them from the loop until events are asked for again, so an idle descriptor never wakes the loop.
+// What is watched is remembered while unscheduled and watched again once scheduled.
 #pragma once
 
 #include <functional>
@@ -21,22 +22,25 @@ class FdSources {
   FdSources& operator=(const FdSources&) = delete;
   ~FdSources() { clear(); }
 
-  // `handler` runs on every event of `fd`; set it before scheduling.
+  // `handler` runs on every event of the descriptor; set it before scheduling.
   void setHandler(Handler handler) { handler_ = std::move(handler); }
   // Adds `mode`; a different run loop replaces the old one and its modes.
-  void schedule(RunLoop& loop, const std::string& mode, int fd);
+  void schedule(RunLoop& loop, const std::string& mode);
   void unschedule(const std::string& mode);
-  // Watches `fd` for `events` in every scheduled mode.
+  // Watches `fd` (-1: none) for `events` in every scheduled mode.
   void watch(int fd, unsigned events);
+  // Leaves the run loop; what is watched is kept for the next schedule.
   void clear();
   RunLoop* loop() const { return loop_; }
   bool empty() const { return sources_.empty(); }
 
  private:
-  void apply(std::pair<std::string, int>& source, int fd);
+  void apply(std::pair<std::string, int>& source);
+  void remove(std::pair<std::string, int>& source);
 
   RunLoop* loop_ = nullptr;
   std::vector<std::pair<std::string, int>> sources_;  // mode, source id (-1 while not watching)
+  int fd_ = -1;
   unsigned events_ = 0;
   Handler handler_;
 };

@@ -41,6 +41,7 @@ std::shared_ptr<NativeSocket> NativeSocket::wrap(int fd) {
 }
 
 void NativeSocket::invalidate() {
+  sources_.watch(-1, 0);
   sources_.clear();
   callback_ = nullptr;
   if (fd_ >= 0 && closesOnInvalidate_) ::close(fd_);
@@ -62,7 +63,7 @@ void NativeSocket::schedule(RunLoop& loop, const std::string& mode) {
     });
   }
   sources_.watch(fd_, wantedEvents());
-  sources_.schedule(loop, mode, fd_);
+  sources_.schedule(loop, mode);
 }
 
 void NativeSocket::unschedule(const std::string& mode) {

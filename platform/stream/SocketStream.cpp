@@ -156,7 +156,7 @@ void SocketStream::scheduleInRunLoop(RunLoop& loop, const std::string& mode) {
       if (auto self = weak.lock()) self->onDescriptorEvent();
     });
   }
-  sources_.schedule(loop, mode, connection_->fd());
+  sources_.schedule(loop, mode);
 }
 
 void SocketStream::unscheduleFromRunLoop(RunLoop& loop, const std::string& mode) {
