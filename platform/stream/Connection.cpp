@@ -72,12 +72,16 @@ std::unique_ptr<Connection> Connection::startConnect(const sockaddr* address, so
   return connection;
 }
 
-StreamError Connection::finishConnect() {
-  connecting_ = false;
+StreamError connectOutcome(int fd) {
   int problem = 0;
   socklen_t length = sizeof problem;
-  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &problem, &length) != 0) problem = errno;
+  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &problem, &length) != 0) problem = errno;
   return problem ? StreamError::posix(problem) : StreamError{};
+}
+
+StreamError Connection::finishConnect() {
+  connecting_ = false;
+  return connectOutcome(fd_);
 }
 
 void Connection::attachTls(const std::shared_ptr<SSL_CTX>& context) {

@@ -17,6 +17,9 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 namespace plat::stream {
 
+// The outcome of a non-blocking connect once its descriptor became writable: no error on success.
+StreamError connectOutcome(int fd);
+
 class Connection {
  public:
   explicit Connection(int fd);  // takes a connected non-blocking socket

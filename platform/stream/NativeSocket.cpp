@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/stream/Connection.h"
+
 namespace plat::stream {
 
 std::optional<std::vector<uint8_t>> socketAddress(int fd, bool peer) {
@@ -109,9 +111,7 @@ void NativeSocket::onEvent() {
   }
   if (type_ != kConnectCallBack || !connecting_) return;
   connecting_ = false;
-  int err = 0;
-  socklen_t length = sizeof err;
-  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+  int err = connectOutcome(fd_).code;
   sources_.watch(fd_, 0);
   if (Callback callback = callback_) callback(kConnectCallBack, *this, err);
 }
