@@ -216,7 +216,7 @@ TEST_F(WordListsLoad, TheSearchFieldTakesDeveloperCommandsOnlyInTestMode) {
   EXPECT_EQ(db_->getPersonalValue("url"), before);
   EXPECT_EQ(host_->visibleAlert(), nullptr);
 
-  plat::files::writeFileAtomically(
+  plat::files::writeFileAtomically(  // the test-mode marker
       plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt"), "");
   page.textField().setText("HTTP://127.0.0.1:9/");
   page.closeKeyboard();

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/view/ViewRenderer.h"
+#include "stats/ChartPageStyle.h"
+#include "stats/ChartStyle.h"
 #include "stats/DrawTable.h"
 #include "stats/DrawVScale.h"
 #include "stats/LineUIView.h"
@@ -19,9 +21,8 @@ using testsupport::PixelBox;
 namespace {
 
 constexpr double kScale = 2;
-const Color kRed = Color::rgb(0.8, 0.4, 0.4);
-const Color kGreen = Color::rgb(0.4, 0.8, 0.6);
-const Color kYellow = Color::rgb(1, 1, 0.6);
+const Color kRed = chartpage::red(), kGreen = chartpage::green(), kYellow = chartpage::yellow();
+const Color kGrey = chartstyle::textGrey();
 const Color kEvenStripe = Color::rgb255(41, 51, 51);
 const Color kOddStripe = Color::white(51.0 / 255);
 const Color kGrid = Color::white(54.0 / 255);
@@ -132,8 +133,8 @@ TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) 
   PixelBox first = inkIn(*image, {0, 201, 300 / 10.0 * 2 - 3, 49});
   ASSERT_FALSE(first.empty());
   EXPECT_GE(first.left, int(28 * kScale));
-  EXPECT_TRUE(hasSolid(*image, {28, 207, 20, 43}, Color::white(0.6)));
-  EXPECT_TRUE(hasSolid(*image, {58, 207, 20, 43}, Color::white(0.6)));
+  EXPECT_TRUE(hasSolid(*image, {28, 207, 20, 43}, kGrey));
+  EXPECT_TRUE(hasSolid(*image, {58, 207, 20, 43}, kGrey));
 
   // Label 3 is in column 3: its box spans x 83 to 103 and y 205 to 248.
   EXPECT_TRUE(near(at(*image, 85, 240), kGreen));
@@ -141,7 +142,7 @@ TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) 
   EXPECT_TRUE(at(*image, 81, 240).isClear());
   // Dark text on the light box: white would stand at under 2:1 against it.
   EXPECT_TRUE(hasSolid(*image, {88, 207, 15, 40}, Color::white(0.1)));
-  EXPECT_FALSE(hasSolid(*image, {88, 207, 15, 40}, Color::white(0.6)));
+  EXPECT_FALSE(hasSolid(*image, {88, 207, 15, 40}, kGrey));
 }
 
 TEST(ChartRender, WithoutLabelsTheColumnsAreNumberedInTheLastStripesColour) {
@@ -160,18 +161,17 @@ TEST(ChartRender, TheValueScaleNumbersEveryGridLineFromTheTop) {
   scale.InfoFromVScale(list({10, 18.0, 10}));
   auto image = ViewRenderer::renderView(scale, kScale);
 
-  const Color grey = Color::white(0.6);
   std::vector<PixelBox> rows;
   for (int i = 0; i < 10; ++i) {
     Rect row{10, 20 + 18.0 * i - 10, 36, 15};
     rows.push_back(inkIn(*image, row));
     ASSERT_FALSE(rows.back().empty()) << "row " << i;
-    EXPECT_TRUE(hasSolid(*image, row, grey)) << "row " << i;
+    EXPECT_TRUE(hasSolid(*image, row, kGrey)) << "row " << i;
     EXPECT_GE(rows.back().right, int(42 * kScale)) << "right-aligned, row " << i;
   }
   EXPECT_GT(rows[0].width(), rows[9].width()) << "\"100%\" is wider than \"10%\"";
   EXPECT_FALSE(inkIn(*image, {40, 190, 11, 20}).empty()) << "\"0\" at the base";
-  EXPECT_TRUE(hasSolid(*image, {40, 190, 11, 20}, grey));
+  EXPECT_TRUE(hasSolid(*image, {40, 190, 11, 20}, kGrey));
 }
 
 TEST(ChartRender, TheLegendShowsOneRowPerColour) {
@@ -184,7 +184,7 @@ TEST(ChartRender, TheLegendShowsOneRowPerColour) {
   EXPECT_TRUE(near(at(*image, 30, 11.5), kYellow)) << "dot below the line's stroke";
   EXPECT_TRUE(near(at(*image, 48, 30), kRed));
   EXPECT_TRUE(at(*image, 30, 50).isClear());
-  EXPECT_TRUE(hasSolid(*image, {55, 1, 245, 18}, Color::white(0.6)));
-  EXPECT_TRUE(hasSolid(*image, {55, 21, 245, 18}, Color::white(0.6)));
+  EXPECT_TRUE(hasSolid(*image, {55, 1, 245, 18}, kGrey));
+  EXPECT_TRUE(hasSolid(*image, {55, 21, 245, 18}, kGrey));
   EXPECT_TRUE(inkIn(*image, {0, 41, 300, 19}).empty()) << "a name without a colour is not shown";
 }
