@@ -2,35 +2,17 @@
 
 #include <cstdlib>
 
-#include "store/MyDate.h"
-
 namespace learntest {
 
 using plat::Value;
 
-void ReviewQueueTest::SetUp() {
-  StoreTest::SetUp();
-  db_ = CallDB::callDB();
-  ASSERT_TRUE(db_->isOpen());
-}
-
-int64_t ReviewQueueTest::now() const {
-  return MyDate::storedTime(MyDate::localDateTime());
-}
-
 void ReviewQueueTest::planDue(const std::string& word, int g1, int g2) {
-  db_->InsertStudyWord(word, now() - 7 * kDay);
-  db_->sql_update(
-      "update Study_Log set sl_uLastTestTime = ?, sl_uNextStudyTime = ?, sl_uFeedbackID1 = ?, "
-      "sl_uFeedbackID2 = ? where sl_uWordID = (select wl_uWordID from Words_Library where "
-      "wl_tWord = ?)",
-      "NNnns",
-      Value::array({static_cast<long long>(now() - 7 * kDay), static_cast<long long>(now() - kDay),
-                    g1, g2, word}));
+  plan(word, now() - 7 * kDay);
+  setRecord(word, now() - 7 * kDay, now() - kDay, g1, g2);
 }
 
 void ReviewQueueTest::planNew(const std::string& word) {
-  db_->InsertStudyWord(word, now() - 60);
+  plan(word, now() - 60);
 }
 
 std::optional<StudyLog> ReviewQueueTest::logOf(const std::string& word) {

@@ -9,7 +9,7 @@
 #include "learn/ReviewQueue.h"
 #include "store/CallDB.h"
 #include "tests/learn/RecordingReviewView.h"
-#include "tests/store/StoreFixture.h"
+#include "tests/store/StudyFixture.h"
 
 namespace learntest {
 
@@ -28,14 +28,10 @@ struct MirrorRow {
   bool operator==(const MirrorRow&) const = default;
 };
 
-class ReviewQueueTest : public storetest::StoreTest {
+class ReviewQueueTest : public storetest::StudyTest {
  protected:
   static constexpr int64_t kDay = 86400;
 
-  void SetUp() override;
-
-  // Now as a stored time.
-  int64_t now() const;
   // Plans a word that was tested a week ago and is due today, with the given grade history.
   void planDue(const std::string& word, int g1 = 2, int g2 = 0);
   // Plans a word never tested, due at once.
@@ -49,7 +45,6 @@ class ReviewQueueTest : public storetest::StoreTest {
   // Answers the word on screen as the answer button `grade` does.
   void answer(int grade);
 
-  CallDB* db_ = nullptr;
   RecordingReviewView view_;
   ReviewQueue queue_{view_};
 };

@@ -5,7 +5,7 @@
 #include "learn/WordsMgr.h"
 #include "platform/base/Bundle.h"
 #include "store/CallDB.h"
-#include "tests/store/StoreFixture.h"
+#include "tests/store/StudyFixture.h"
 
 namespace {
 
@@ -15,16 +15,7 @@ bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-class WordsMgrStore : public storetest::StoreTest {
- protected:
-  void SetUp() override {
-    StoreTest::SetUp();
-    db_ = CallDB::callDB();
-    ASSERT_TRUE(db_->isOpen());
-  }
-
-  CallDB* db_ = nullptr;
-};
+using WordsMgrStore = storetest::StudyTest;
 
 TEST_F(WordsMgrStore, HeadLinesAndPagesOfAWordWithExamplesAndInflections) {
   auto mgr = WordsMgr::initWords("book");

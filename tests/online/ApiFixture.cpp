@@ -9,7 +9,7 @@
 namespace onlinetest {
 
 void ApiTest::SetUp() {
-  StoreTest::SetUp();
+  DumpTest::SetUp();
   plat::RunLoop::setMainThread();
   testsupport::clearProxyEnvironment();
   deviceStore_ = std::make_unique<testsupport::TempDeviceStore>();
@@ -21,7 +21,7 @@ void ApiTest::SetUp() {
 void ApiTest::TearDown() {
   server_.reset();
   deviceStore_.reset();
-  StoreTest::TearDown();
+  DumpTest::TearDown();
 }
 
 void setTestMode(bool on) {

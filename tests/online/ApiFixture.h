@@ -1,5 +1,6 @@
-// Fixture of the request-recipe tests: the study store, a device secret store, a loopback server
-// whose address is the server base, and hooks that record what a sender would show.
+// Fixture of the tests that talk to the server: the dump fixture's study store, a device secret
+// store, a loopback server whose address is the server base, and hooks that record what a
+// sender would show.
 #pragma once
 
 #include <memory>
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "online/ApiReply.h"
-#include "tests/store/StoreFixture.h"
+#include "tests/online/DumpFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDeviceStore.h"
 
@@ -16,7 +17,7 @@ namespace onlinetest {
 // Puts the test-mode marker in Documents, or takes it away.
 void setTestMode(bool on);
 
-class ApiTest : public storetest::StoreTest {
+class ApiTest : public DumpTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -26,6 +27,8 @@ class ApiTest : public storetest::StoreTest {
   // Hooks that record into shown_ ("message:...", "alert:title|message|button", "panel",
   // "relogin"); with or without a relogin hook.
   ApiReplyHooks recordingHooks(bool honoursRelogin);
+  // Answers every request by the handler instead of reply_.
+  void serve(testsupport::ServerHandler handler) { server_->setHandler(std::move(handler)); }
 
   std::unique_ptr<testsupport::TempDeviceStore> deviceStore_;
   std::unique_ptr<testsupport::LoopbackHttpServer> server_;

@@ -9,13 +9,8 @@
 namespace onlinetest {
 
 void BackupTest::SetUp() {
-  DumpTest::SetUp();
-  plat::RunLoop::setMainThread();
-  testsupport::clearProxyEnvironment();
-  deviceStore_ = std::make_unique<testsupport::TempDeviceStore>();
-  server_ = std::make_unique<testsupport::LoopbackHttpServer>(
-      [](const testsupport::ServerRequest&) { return testsupport::ServerReply::text("", 404); });
-  db_->UpdatePersonalValue("url", server_->url(""));
+  ApiTest::SetUp();
+  reply_ = testsupport::ServerReply::text("", 404);
   db_->UpdatePersonalValue("account", "learner");
   db_->UpdatePersonalValue("v_lexicon", "3.5");
   backup_ = std::make_unique<Data_Backup>(recordingHooks());
@@ -24,9 +19,7 @@ void BackupTest::SetUp() {
 
 void BackupTest::TearDown() {
   backup_.reset();
-  server_.reset();
-  deviceStore_.reset();
-  DumpTest::TearDown();
+  ApiTest::TearDown();
 }
 
 DataBackupHooks BackupTest::recordingHooks() {

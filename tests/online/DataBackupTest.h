@@ -1,6 +1,5 @@
-// Fixture of the backup and sync-down tests: the study store with every shipped row in step, a
-// loopback server as the server base, and hooks and a delegate that record what a backup shows
-// and tells, in order.
+// Fixture of the backup and sync-down tests: the server fixture with a learner's account, and
+// hooks and a delegate that record what a backup shows and tells, in order.
 #pragma once
 
 #include <memory>
@@ -8,14 +7,12 @@
 #include <vector>
 
 #include "online/Data_Backup.h"
-#include "tests/online/DumpFixture.h"
-#include "tests/support/LoopbackHttpServer.h"
+#include "tests/online/ApiFixture.h"
 #include "tests/support/StandInServer.h"
-#include "tests/support/TempDeviceStore.h"
 
 namespace onlinetest {
 
-class BackupTest : public DumpTest, public DataBackupDelegate {
+class BackupTest : public ApiTest, public DataBackupDelegate {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -34,11 +31,6 @@ class BackupTest : public DumpTest, public DataBackupDelegate {
   static std::string archiveOf(const std::string& dump) {
     return testsupport::zipOneEntry("alldata.scv", dump);
   }
-  // Serves the script `script` and other paths by the handler.
-  void serve(testsupport::ServerHandler handler) { server_->setHandler(std::move(handler)); }
-
-  std::unique_ptr<testsupport::TempDeviceStore> deviceStore_;
-  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
   std::unique_ptr<Data_Backup> backup_;
   std::vector<std::string> events_;
   std::shared_ptr<plat::AlertView> confirmation_;
