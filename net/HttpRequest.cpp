@@ -390,7 +390,7 @@ void HttpRequest::main() {
 
     applyAuthorizationHeader();
     for (const auto& [name, value] : requestHeaders_) request_->headers.set(name, value);
-    if (configureProxies()) startRequest();
+    if (configureProxies()) startRequest();  // else it starts when the proxy script is done
   } catch (const plat::NamedException& e) {
     auto underlying = HttpError::make(kHttpExceptionWhileStarting, e.name());
     failWithError(std::make_shared<const HttpError>(
@@ -505,6 +505,7 @@ void HttpRequest::markAsFinished() {
 }
 
 void HttpRequest::cancelLoad() {
+  cancelPACWork();
   destroyReadStream();
   if (!temporaryFileDownloadPath_.empty() || !temporaryUncompressedDataDownloadPath_.empty()) {
     if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);

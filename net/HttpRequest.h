@@ -304,9 +304,6 @@ class HttpRequest : public plat::Operation {
   static void removeCredentialsForProxy(const std::string& host, int port,
                                         const std::string& realm);
   static std::string base64forData(const Bytes& data);
-  // The login dialog's hook: called on the main thread for a request that needs a login.
-  static void setAuthenticationDialogPresenter(
-      std::function<void(const std::shared_ptr<HttpRequest>&)> presenter);
 
   // ---- Results
   int responseStatusCode() const { return responseStatusCode_; }
@@ -486,8 +483,13 @@ class HttpRequest : public plat::Operation {
   void useDataFromCache();
   // Proxies (HttpRequest_proxy.cpp).
   bool configureProxies();
-  void fetchPACFile();
+  bool fetchPACFile();
+  void finishedDownloadingPACFile(HttpRequest& download);
+  void runPACScriptThenStart(std::optional<std::string> bytes);
+  void startAfterPAC();
+  void cancelPACWork();
   void runPACScript(const std::string& script);
+  void useProxyFromPACAnswer(const std::string& answer);
   void attemptToApplyCredentialsAndResume();
   void attemptToApplyProxyCredentialsAndResume();
 
@@ -504,6 +506,7 @@ class HttpRequest : public plat::Operation {
   void askDelegateForProxyCredentials();
   bool showAuthenticationDialog();
   bool showProxyAuthenticationDialog();
+  void presentDialogOnMainThread();
   void failAuthentication();
   plat::http::ResponseHead lastResponseHead() const;
 
@@ -615,6 +618,8 @@ class HttpRequest : public plat::Operation {
   std::string proxyType_;
   Url PACurl_;
   bool isPACFileRequest_ = false;  // this request fetches a proxy configuration script
+  std::shared_ptr<HttpRequest> PACFileRequest_;  // the download of this request's script
+  std::shared_ptr<void> pacWork_;                // the script's reading, download or run
   int authenticationNeeded_ = 0;
   bool shouldPresentCredentialsBeforeChallenge_ = true;
   bool readStreamIsScheduled_ = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "net/HttpAuthenticationDialog.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/base/Clock.h"
@@ -35,11 +36,6 @@ std::vector<HttpSessionCredentials>& serverStore() {
 std::vector<HttpSessionCredentials>& proxyStore() {
   static std::vector<HttpSessionCredentials> store;
   return store;
-}
-
-std::function<void(const std::shared_ptr<HttpRequest>&)>& dialogPresenter() {
-  static std::function<void(const std::shared_ptr<HttpRequest>&)> presenter;
-  return presenter;
 }
 
 bool sameOrigin(const plat::http::Url& a, const plat::http::Url& b) {
@@ -193,11 +189,6 @@ void HttpRequest::removeCredentialsForProxy(const std::string& host, int port,
 
 std::string HttpRequest::base64forData(const Bytes& data) {
   return Authentication::base64(std::string(data.begin(), data.end()));
-}
-
-void HttpRequest::setAuthenticationDialogPresenter(
-    std::function<void(const std::shared_ptr<HttpRequest>&)> presenter) {
-  dialogPresenter() = std::move(presenter);
 }
 
 // ---- Finding and applying
@@ -377,23 +368,30 @@ void HttpRequest::askDelegateForProxyCredentials() {
   }
 }
 
+// The dialog lives on the main thread; a request waits until it answers (or, with no window to
+// show it in, cancels).
 bool HttpRequest::showAuthenticationDialog() {
-  if (isSynchronous_ || !shouldPresentAuthenticationDialog_ || !dialogPresenter()) return false;
-  auto request = self();
-  plat::RunLoop::main().perform([request] {
-    if (dialogPresenter()) dialogPresenter()(request);
-  });
+  if (isSynchronous_ || !shouldPresentAuthenticationDialog_) return false;
+  presentDialogOnMainThread();
   return true;
 }
 
 bool HttpRequest::showProxyAuthenticationDialog() {
-  if (isSynchronous_ || !shouldPresentProxyAuthenticationDialog_ || !dialogPresenter())
-    return false;
-  auto request = self();
-  plat::RunLoop::main().perform([request] {
-    if (dialogPresenter()) dialogPresenter()(request);
-  });
+  if (isSynchronous_ || !shouldPresentProxyAuthenticationDialog_) return false;
+  presentDialogOnMainThread();
   return true;
+}
+
+void HttpRequest::presentDialogOnMainThread() {
+  auto request = self();
+  auto present = [request] {
+    HttpAuthenticationDialog::presentAuthenticationDialogForRequest(request);
+  };
+  if (plat::RunLoop::isMainThread()) {
+    present();
+  } else {
+    plat::RunLoop::main().perform(present);
+  }
 }
 
 void HttpRequest::retryUsingSuppliedCredentials() {

@@ -9,7 +9,10 @@ void HttpSharedQueue::addOperation(std::shared_ptr<HttpRequest> request) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     request->setSharedQueue(this);
-    waiting_.push_back(std::move(request));
+    auto after = std::find_if(waiting_.begin(), waiting_.end(), [&](const auto& waiting) {
+      return waiting->queuePriority() < request->queuePriority();
+    });
+    waiting_.insert(after, std::move(request));
   }
   startMore();
 }
@@ -23,6 +26,14 @@ void HttpSharedQueue::setMaxConcurrentOperationCount(int width) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     width_ = width;
+  }
+  startMore();
+}
+
+void HttpSharedQueue::adjustMaxConcurrentOperationCount(int delta) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    width_ += delta;
   }
   startMore();
 }

@@ -1,7 +1,7 @@
 // The class-wide queue behind HttpRequest::startAsynchronous: at most `width` requests run at once
-// (4 unless changed), the rest wait in the order they came. A request's start only hands it to the
-// network thread, so the queue starts requests on the thread that adds them or that finished the
-// one before, rather than on worker threads of its own.
+// (4 unless changed), the rest wait by queue priority, then in the order they came. A request's
+// start only hands it to the network thread, so the queue starts requests on the thread that adds
+// them or that finished the one before, rather than on worker threads of its own.
 #pragma once
 
 #include <deque>
@@ -18,6 +18,8 @@ class HttpSharedQueue {
   void addOperation(std::shared_ptr<HttpRequest> request);
   int maxConcurrentOperationCount() const;
   void setMaxConcurrentOperationCount(int width);
+  // Widens (or narrows) the queue by `delta` in one step.
+  void adjustMaxConcurrentOperationCount(int delta);
   // The requests not yet finished: running ones first, then waiting ones in order.
   std::vector<std::shared_ptr<HttpRequest>> operations() const;
   size_t operationCount() const;

@@ -248,7 +248,7 @@ TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
   EXPECT_EQ(next.finished, 1);
   EXPECT_EQ(proxy.requestCount() - before, 1);
 
-  // Without a presenter for the dialog and without a delegate, a proxy login fails.
+  // Without a window for the dialog and without a delegate, a proxy login fails.
   HttpRequest::clearSessionCredentials();
   Recorder alone;
   startAndWait(through("three"), alone);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "net/HttpSharedQueue.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TempHome.h"
 
@@ -15,13 +16,6 @@ class HttpProxyConfigurationTest : public NetTest {
   void SetUp() override {
     NetTest::SetUp();
     folder_ = testsupport::makeTempDir("vocab-pac");
-#if defined(__SANITIZE_ADDRESS__)
-    // Scripts run in a forked child of this many-threaded process; the address sanitizer's
-    // allocator can be left locked in the child by another thread, so the child hangs until it
-    // is killed and the request goes direct. Until scripts run in a fresh program, these cases
-    // only run in builds without the sanitizer.
-    GTEST_SKIP() << "script evaluation forks a threaded process";
-#endif
   }
   void TearDown() override {
     unsetenv("auto_proxy");
@@ -74,26 +68,41 @@ TEST_F(HttpProxyConfigurationTest, AScriptFromTheEnvironmentIsFetchedOverHttp) {
   EXPECT_EQ(scripts.requestCount(), 1);
 }
 
-TEST_F(HttpProxyConfigurationTest, BrokenMissingOrLoopingScriptsLeaveTheRequestDirect) {
-  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("direct"); });
-  for (const std::string& body :
-       {std::string("function FindProxyForURL(u, h) { return 'PROXY"),
-        std::string("function FindProxyForURL(u, h) { throw 'no'; }"),
-        std::string("function FindProxyForURL(u, h) { while (true) {} }")}) {
+TEST_F(HttpProxyConfigurationTest, BrokenMissingOrUnreachableScriptsLeaveTheRequestDirect) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    return r.target == "/none.pac" ? ServerReply::text("gone", 404) : ServerReply::text("direct");
+  });
+  const int width = HttpRequest::sharedQueue().maxConcurrentOperationCount();
+  for (const std::string& pac :
+       {writeScript("cut.pac", "function FindProxyForURL(u, h) { return 'PROXY"),
+        writeScript("throws.pac", "function FindProxyForURL(u, h) { throw 'no'; }"),
+        "file://" + folder_ + "/none.pac", server.url("/none.pac")}) {
     auto request = HttpRequest::requestWithURL(server.url("/"));
-    request->setPACurl(*plat::http::Url::parse(writeScript("bad.pac", body)));
-    request->setTimeOutSeconds(1);
-    const auto start = std::chrono::steady_clock::now();
+    request->setPACurl(*plat::http::Url::parse(pac));
     Recorder recorder;
     startAndWait(request, recorder);
-    EXPECT_EQ(text(request->responseData()), "direct") << body;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(text(request->responseData()), "direct") << pac;
   }
-  auto missing = HttpRequest::requestWithURL(server.url("/"));
-  missing->setPACurl(*plat::http::Url::parse("file://" + folder_ + "/none.pac"));
-  Recorder recorder;
-  startAndWait(missing, recorder);
-  EXPECT_EQ(text(missing->responseData()), "direct");
+  // The failed download gave back the room it took in the shared queue.
+  EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
+}
+
+TEST_F(HttpProxyConfigurationTest, ALoopingScriptIsStoppedWithoutHoldingUpOtherRequests) {
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("direct"); });
+  auto looping = HttpRequest::requestWithURL(server.url("/"));
+  looping->setPACurl(*plat::http::Url::parse(
+      writeScript("loop.pac", "function FindProxyForURL(u, h) { while (true) {} }")));
+  looping->setTimeOutSeconds(1.5);
+  Recorder waiting, other;
+  const auto start = std::chrono::steady_clock::now();
+  looping->setDelegate(&waiting);
+  looping->startAsynchronous();
+  startAndWait(HttpRequest::requestWithURL(server.url("/other")), other);
+  EXPECT_EQ(other.finished, 1);
+  EXPECT_FALSE(waiting.done());  // the network thread went on while the script ran
+  EXPECT_TRUE(runUntil([&] { return waiting.done(); }));
+  EXPECT_EQ(text(looping->responseData()), "direct");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include "net/HttpAuthenticationDialog.h"
+
+#include <filesystem>
+
+#include "platform/host/HeadlessHost.h"
+#include "platform/view/Window.h"
+#include "tests/net/NetTestSupport.h"
+
+using namespace nettest;
+using plat::http::Authentication;
+
+namespace {
+
+class DialogApp : public plat::ApplicationDelegate {
+ public:
+  std::shared_ptr<plat::Window> window;
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window = std::make_shared<plat::Window>();
+    window->setRootViewController(std::make_shared<plat::ViewController>());
+    window->makeKeyAndVisible();
+    return true;
+  }
+};
+
+// A server that wants the user "lin" with the password "right" in the realm "单词本".
+ServerReply basicLogin(const ServerRequest& r) {
+  if (r.header("Authorization") != Authentication::basicValue("lin", "right"))
+    return ServerReply::text("login", 401).header("WWW-Authenticate", "Basic realm=\"单词本\"");
+  return ServerReply::text("welcome " + r.target);
+}
+
+class HttpAuthenticationDialogTest : public NetTest {
+ protected:
+  void SetUp() override {
+    NetTest::SetUp();
+    HttpRequest::clearSessionCredentials();
+    host_ = std::make_unique<plat::HeadlessHost>(std::make_shared<DialogApp>());
+    ASSERT_TRUE(host_->launch());
+  }
+  void TearDown() override {
+    HttpRequest::clearSessionCredentials();
+    host_->advance(5);
+    host_.reset();
+    plat::RunLoop::main().discardAllSources();
+    NetTest::TearDown();
+  }
+  // Runs the main loop for real while virtual time passes, so animations end too.
+  bool waitFor(const std::function<bool()>& done) {
+    for (int step = 0; step < 80; ++step) {
+      if (plat::RunLoop::main().runUntil(done, 0.05)) return true;
+      host_->advance(0.25);
+    }
+    return false;
+  }
+  std::shared_ptr<HttpRequest> start(const std::string& url, Recorder& recorder) {
+    auto request = HttpRequest::requestWithURL(url);
+    request->setShouldPresentAuthenticationDialog(true);
+    request->setDelegate(&recorder);
+    request->startAsynchronous();
+    return request;
+  }
+  bool dialogFor(HttpRequest* request) {
+    auto* dialog = HttpAuthenticationDialog::sharedDialog();
+    return dialog && dialog->request() == request && dialog->isVisible();
+  }
+  void writeScreen(const std::string& name) {
+    const std::string dir = "/tmp/vocab-test-screens";
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(host_->writeScreen(dir + "/" + name + ".png"));
+  }
+  std::unique_ptr<plat::HeadlessHost> host_;
+};
+
+TEST_F(HttpAuthenticationDialogTest, OneLoginAnswersEveryRequestOfTheSameServerAndRealm) {
+  LoopbackHttpServer words(basicLogin), other(basicLogin);
+  Recorder first, second, elsewhere;
+  auto a = start(words.url("/a"), first);
+  ASSERT_TRUE(waitFor([&] { return dialogFor(a.get()); }));
+  auto b = start(words.url("/b"), second);
+  auto c = start(other.url("/c"), elsewhere);
+  ASSERT_TRUE(waitFor(
+      [] { return HttpAuthenticationDialog::requestsNeedingAuthentication().size() == 2; }));
+
+  auto* dialog = HttpAuthenticationDialog::sharedDialog();
+  EXPECT_NE(host_->findByText("Login to this secure server."), nullptr);
+  EXPECT_NE(host_->findByText("127.0.0.1"), nullptr);
+  EXPECT_NE(host_->findByText("单词本"), nullptr);
+  EXPECT_NE(host_->findByText("Password will be sent in the clear."), nullptr);
+  EXPECT_EQ(dialog->domainField(), nullptr);
+  host_->type("lin");
+  ASSERT_TRUE(host_->tap(dialog->passwordField()));
+  host_->type("right");
+  writeScreen("http_login_dialog");
+  ASSERT_TRUE(host_->tap(host_->findButton("Login")));
+
+  ASSERT_TRUE(waitFor([&] { return first.done() && second.done(); }));
+  EXPECT_EQ(text(a->responseData()), "welcome /a");
+  EXPECT_EQ(text(b->responseData()), "welcome /b");
+  // The other server's request waited and gets its own dialog; cancelling it fails the request.
+  ASSERT_TRUE(waitFor([&] { return dialogFor(c.get()); }));
+  EXPECT_FALSE(elsewhere.done());
+  ASSERT_TRUE(host_->tap(host_->findButton("取消")));
+  ASSERT_TRUE(waitFor([&] { return elsewhere.done(); }));
+  ASSERT_EQ(elsewhere.failed, 1);
+  EXPECT_EQ(elsewhere.lastError->code(), kHttpAuthenticationFailure);
+  EXPECT_TRUE(waitFor([] { return !HttpAuthenticationDialog::sharedDialog(); }));
+}
+
+TEST_F(HttpAuthenticationDialogTest, AProxyLoginNamesTheProxyAndWarnsOfBasic) {
+  LoopbackHttpServer proxy([](const ServerRequest& r) {
+    if (r.header("Proxy-Authorization") != Authentication::basicValue("gate", "pass"))
+      return ServerReply::text("no", 407).header("Proxy-Authenticate", "Basic realm=\"出口\"");
+    return ServerReply::text("via proxy " + r.target);
+  });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL("http://127.0.0.1:9/secret");
+  request->setProxyHost("127.0.0.1");
+  request->setProxyPort(proxy.port());
+  request->setDelegate(&recorder);
+  request->startAsynchronous();
+  ASSERT_TRUE(waitFor([&] { return dialogFor(request.get()); }));
+  EXPECT_NE(host_->findByText("Login to this secure proxy server."), nullptr);
+  // Basic to a proxy goes in the clear, whatever the server's own scheme.
+  EXPECT_NE(host_->findByText("Password will be sent in the clear."), nullptr);
+  writeScreen("http_proxy_login_dialog");
+  auto* dialog = HttpAuthenticationDialog::sharedDialog();
+  host_->type("gate");
+  ASSERT_TRUE(host_->tap(dialog->passwordField()));
+  host_->type("pass");
+  ASSERT_TRUE(host_->tap(host_->findButton("Login")));
+  ASSERT_TRUE(waitFor([&] { return recorder.done(); }));
+  EXPECT_EQ(text(request->responseData()), "via proxy http://127.0.0.1:9/secret");
+}
+
+}  // namespace
