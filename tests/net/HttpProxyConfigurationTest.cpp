@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -87,22 +91,35 @@ TEST_F(HttpProxyConfigurationTest, BrokenMissingOrUnreachableScriptsLeaveTheRequ
   EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
 }
 
-TEST_F(HttpProxyConfigurationTest, ALoopingScriptIsStoppedWithoutHoldingUpOtherRequests) {
+TEST_F(HttpProxyConfigurationTest, LoopingAndEndlessScriptsAreGivenUpWithoutHoldingUpOthers) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("direct"); });
+  // A script file that never ends: a pipe whose writer stays open.
+  const std::string fifo = folder_ + "/endless.pac";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int writer = open(fifo.c_str(), O_RDWR);
+  ASSERT_GE(writer, 0);
   auto looping = HttpRequest::requestWithURL(server.url("/"));
   looping->setPACurl(*plat::http::Url::parse(
       writeScript("loop.pac", "function FindProxyForURL(u, h) { while (true) {} }")));
-  looping->setTimeOutSeconds(1.5);
-  Recorder waiting, other;
+  auto endless = HttpRequest::requestWithURL(server.url("/"));
+  endless->setPACurl(*plat::http::Url::parse("file://" + fifo));
+  Recorder waiting[2], other;
   const auto start = std::chrono::steady_clock::now();
-  looping->setDelegate(&waiting);
-  looping->startAsynchronous();
+  int i = 0;
+  for (const auto& request : {looping, endless}) {
+    request->setTimeOutSeconds(1.5);
+    request->setDelegate(&waiting[i++]);
+    request->startAsynchronous();
+  }
   startAndWait(HttpRequest::requestWithURL(server.url("/other")), other);
   EXPECT_EQ(other.finished, 1);
-  EXPECT_FALSE(waiting.done());  // the network thread went on while the script ran
-  EXPECT_TRUE(runUntil([&] { return waiting.done(); }));
+  // The network thread went on while the script ran and the pipe stayed silent.
+  EXPECT_FALSE(waiting[0].done() || waiting[1].done());
+  EXPECT_TRUE(runUntil([&] { return waiting[0].done() && waiting[1].done(); }));
   EXPECT_EQ(text(looping->responseData()), "direct");
+  EXPECT_EQ(text(endless->responseData()), "direct");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  close(writer);
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ TEST(PacScriptTest, AnswersBecomeChoicesAndTroubleIsReported) {
                 ": 'PROXY 127.0.0.1:3128; DIRECT'; }",
                 "https://a.org/private/path"),
             "SOCKS 127.0.0.1:1080");
+  // The script never sees a user and password, nor the path of a secure address.
+  const std::string echo = "function FindProxyForURL(u, h) { return u + ' ' + h; }";
+  EXPECT_EQ(run(echo, "http://lin:pw@a.org:81/p?q=1#f"), "http://a.org:81/p?q=1 a.org");
+  EXPECT_EQ(run(echo, "https://lin:pw@a.org/private?k"), "https://a.org/ a.org");
   auto choices = parsePacAnswer(" PROXY 127.0.0.1:3128 ; SOCKS5 h:1081;bogus; DIRECT");
   ASSERT_EQ(choices.size(), 3u);
   EXPECT_EQ(choices[0]->description(), "http://127.0.0.1:3128");
