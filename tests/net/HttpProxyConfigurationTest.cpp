@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "net/HttpSharedQueue.h"
 #include "tests/net/NetTestSupport.h"
@@ -91,33 +93,49 @@ TEST_F(HttpProxyConfigurationTest, BrokenMissingOrUnreachableScriptsLeaveTheRequ
   EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
 }
 
-TEST_F(HttpProxyConfigurationTest, LoopingAndEndlessScriptsAreGivenUpWithoutHoldingUpOthers) {
-  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("direct"); });
+TEST_F(HttpProxyConfigurationTest, LoopingEndlessOrCancelledScriptsHoldUpNoOtherRequest) {
+  std::atomic<bool> release{false};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    if (r.target != "/slow.pac") return ServerReply::text("direct");
+    for (int i = 0; i < 500 && !release; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return ServerReply::text("gone", 404);
+  });
+  const int width = HttpRequest::sharedQueue().maxConcurrentOperationCount();
   // A script file that never ends: a pipe whose writer stays open.
   const std::string fifo = folder_ + "/endless.pac";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const int writer = open(fifo.c_str(), O_RDWR);
   ASSERT_GE(writer, 0);
-  auto looping = HttpRequest::requestWithURL(server.url("/"));
-  looping->setPACurl(*plat::http::Url::parse(
-      writeScript("loop.pac", "function FindProxyForURL(u, h) { while (true) {} }")));
-  auto endless = HttpRequest::requestWithURL(server.url("/"));
-  endless->setPACurl(*plat::http::Url::parse("file://" + fifo));
-  Recorder waiting[2], other;
+  const std::string pacs[] = {
+      writeScript("loop.pac", "function FindProxyForURL(u, h) { while (true) {} }"),
+      "file://" + fifo, server.url("/slow.pac")};
+  std::shared_ptr<HttpRequest> requests[3];
+  Recorder waiting[3], other;
   const auto start = std::chrono::steady_clock::now();
-  int i = 0;
-  for (const auto& request : {looping, endless}) {
-    request->setTimeOutSeconds(1.5);
-    request->setDelegate(&waiting[i++]);
-    request->startAsynchronous();
+  for (int i = 0; i < 3; ++i) {
+    requests[i] = HttpRequest::requestWithURL(server.url("/"));
+    requests[i]->setPACurl(*plat::http::Url::parse(pacs[i]));
+    requests[i]->setTimeOutSeconds(1.5);
+    requests[i]->setDelegate(&waiting[i]);
+    requests[i]->startAsynchronous();
   }
   startAndWait(HttpRequest::requestWithURL(server.url("/other")), other);
   EXPECT_EQ(other.finished, 1);
-  // The network thread went on while the script ran and the pipe stayed silent.
-  EXPECT_FALSE(waiting[0].done() || waiting[1].done());
+  // The network thread went on while the script ran, the pipe stayed silent and the download hung.
+  EXPECT_FALSE(waiting[0].done() || waiting[1].done() || waiting[2].done());
+
+  // Cancelled while its script downloads: it ends at once and the queue's room comes back.
+  ASSERT_TRUE(server.waitForRequests(2));  // the other request and the script
+  requests[2]->cancel();
+  EXPECT_TRUE(runUntil([&] { return waiting[2].done(); }, 1));
+  EXPECT_EQ(waiting[2].lastError->code(), kHttpRequestCancelled);
+  release = true;
+  EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
+
   EXPECT_TRUE(runUntil([&] { return waiting[0].done() && waiting[1].done(); }));
-  EXPECT_EQ(text(looping->responseData()), "direct");
-  EXPECT_EQ(text(endless->responseData()), "direct");
+  EXPECT_EQ(text(requests[0]->responseData()), "direct");
+  EXPECT_EQ(text(requests[1]->responseData()), "direct");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
   close(writer);
 }
