@@ -9,16 +9,6 @@
 
 namespace cardtest {
 
-bool CardApp::didFinishLaunching(plat::Application&, const plat::Value&) {
-  window = std::make_shared<plat::Window>();
-  owner = std::make_shared<CardOwner>();
-  owner->setTitle("单词列表");
-  nav = std::make_shared<plat::NavigationController>(owner);
-  window->setRootViewController(nav);
-  window->makeKeyAndVisible();
-  return true;
-}
-
 void CardTest::SetUp() {
   home_ = std::make_unique<testsupport::TempHome>();
   // The bundle the build assembled: the shipped learn.db and the drawn images.
@@ -26,7 +16,9 @@ void CardTest::SetUp() {
   plat::Image::clearNamedCache();
   CardScreens::setPronouncer(
       [this](const std::string& word, bool isCheck) { spoken_.emplace_back(word, isCheck); });
-  app_ = std::make_shared<CardApp>();
+  owner_ = std::make_shared<CardOwner>();
+  owner_->setTitle("单词列表");
+  app_ = std::make_shared<testsupport::NavApp>([this] { return owner_; });
   host_ = std::make_unique<plat::HeadlessHost>(app_);
   ASSERT_TRUE(host_->launch());
   ASSERT_TRUE(CallDB::callDB()->isOpen()) << "VOCAB_BUNDLE names the build's bundle";
@@ -36,6 +28,7 @@ void CardTest::TearDown() {
   host_->advance(30);
   app_.reset();
   host_.reset();
+  owner_.reset();
   plat::RunLoop::main().discardAllSources();
   CardScreens::setPronouncer(nullptr);
   CardScreens::setNoteEditorMaker(nullptr);
@@ -49,7 +42,7 @@ void CardTest::TearDown() {
 std::shared_ptr<BaseWordViewController> CardTest::pushCard(const std::string& word) {
   auto card = BaseWordViewController::initWithNibName("BaseWordViewController");
   card->setParentController(card.get());
-  card->setDeleage(app_->owner.get());
+  card->setDeleage(owner_.get());
   card->setParentName("单词列表");
   card->view();
   card->upWordBtn()->setHidden(false);
@@ -64,11 +57,11 @@ std::shared_ptr<BaseWordViewController> CardTest::pushCard(const std::string& wo
 
 std::shared_ptr<BaseWordViewController> CardTest::embedCard() {
   auto card = BaseWordViewController::initWithNibName("BaseWordViewController");
-  plat::View& screen = *app_->owner->view();
+  plat::View& screen = *owner_->view();
   card->setScrollFrame({0, 0, screen.bounds().width, screen.bounds().height - 60});
-  card->setParentController(app_->owner.get());
-  card->setDeleage(app_->owner.get());
-  app_->owner->addChildViewController(card);
+  card->setParentController(owner_.get());
+  card->setDeleage(owner_.get());
+  owner_->addChildViewController(card);
   screen.addSubview(card->view());
   screen.sendSubviewToBack(card->view().get());
   card->parentViewAppear();

@@ -12,8 +12,7 @@
 
 #include "learn/BaseWordViewController.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/view/NavigationController.h"
-#include "platform/view/Window.h"
+#include "tests/support/NavApp.h"
 #include "tests/support/TempHome.h"
 #include "ui/BaseViewController.h"
 
@@ -40,15 +39,6 @@ class CardOwner : public BaseViewController, public BaseWordDeleage {
   void downBtn_Click_callback() override { calls.push_back("down"); }
 };
 
-class CardApp : public plat::ApplicationDelegate {
- public:
-  std::shared_ptr<plat::Window> window;
-  std::shared_ptr<CardOwner> owner;
-  std::shared_ptr<plat::NavigationController> nav;
-
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override;
-};
-
 class CardTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -65,7 +55,8 @@ class CardTest : public ::testing::Test {
   std::string value(const std::string& key);
 
   std::unique_ptr<testsupport::TempHome> home_;
-  std::shared_ptr<CardApp> app_;
+  std::shared_ptr<CardOwner> owner_;
+  std::shared_ptr<testsupport::NavApp> app_;
   std::unique_ptr<plat::HeadlessHost> host_;
   // (word, isCheck) of every pronunciation asked for.
   std::vector<std::pair<std::string, bool>> spoken_;

@@ -19,7 +19,7 @@ class CardWidgets : public CardTest {};
 TEST_F(CardWidgets, OnlyAFingerHeldStillForSevenTenthsOfASecondIsAPress) {
   auto scroll = std::make_shared<MyUIScrollView>(plat::Rect(0, 0, 320, 300));
   scroll->setContentSize({320, 900});
-  app_->owner->view()->addSubview(scroll);
+  owner_->view()->addSubview(scroll);
   CountingDelegate delegate;
   scroll->setDeleage(&delegate);
   settle();

@@ -133,7 +133,7 @@ TEST_F(DailyLesson, PlanningTheLuckyWordsMakesThemDueAndReportsOnce) {
   EXPECT_EQ(host_->visibleAlert()->message(), text("alermsg_eg24"));
   ASSERT_TRUE(host_->pressAlertButton("确定"));
   settle();
-  EXPECT_EQ(app_->nav->topViewController(), app_->opener.get()) << "back to the review screen";
+  EXPECT_EQ(app_->nav->topViewController(), app_->root.get()) << "back to the review screen";
 }
 
 TEST_F(DailyLesson, AStoreFailureWhilePlanningPlansNothingAndReportsNothing) {

@@ -9,16 +9,6 @@
 
 namespace dailytest {
 
-bool OpenerApp::didFinishLaunching(plat::Application&, const plat::Value&) {
-  window = std::make_shared<plat::Window>();
-  opener = std::make_shared<BaseViewController>();
-  opener->setTitle("复习/学习");
-  nav = std::make_shared<plat::NavigationController>(opener);
-  window->setRootViewController(nav);
-  window->makeKeyAndVisible();
-  return true;
-}
-
 void DailyTest::SetUp() {
   home_ = std::make_unique<testsupport::TempHome>();
   testsupport::clearProxyEnvironment();
@@ -31,7 +21,11 @@ void DailyTest::SetUp() {
         shared_.push_back({text, png.empty() ? nullptr : plat::Image::fromPNGData(png, 2)});
       });
   server_ = std::make_unique<testsupport::StandInServer>();
-  app_ = std::make_shared<OpenerApp>();
+  app_ = std::make_shared<testsupport::NavApp>([] {
+    auto opener = std::make_shared<BaseViewController>();
+    opener->setTitle("复习/学习");
+    return opener;
+  });
   host_ = std::make_unique<plat::HeadlessHost>(app_);
   ASSERT_TRUE(host_->launch());
   ASSERT_TRUE(CallDB::callDB()->isOpen()) << "VOCAB_BUNDLE names the build's bundle";

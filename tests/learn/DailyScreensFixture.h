@@ -13,22 +13,12 @@
 
 #include "platform/draw/Image.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/view/NavigationController.h"
-#include "platform/view/Window.h"
+#include "tests/support/NavApp.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
 
 namespace dailytest {
-
-class OpenerApp : public plat::ApplicationDelegate {
- public:
-  std::shared_ptr<plat::Window> window;
-  std::shared_ptr<plat::ViewController> opener;
-  std::shared_ptr<plat::NavigationController> nav;
-
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override;
-};
 
 struct SharedItem {
   std::string text;
@@ -56,7 +46,7 @@ class DailyTest : public ::testing::Test {
   std::unique_ptr<testsupport::TempHome> home_;
   std::unique_ptr<testsupport::TempDeviceStore> device_;
   std::unique_ptr<testsupport::StandInServer> server_;
-  std::shared_ptr<OpenerApp> app_;
+  std::shared_ptr<testsupport::NavApp> app_;
   std::unique_ptr<plat::HeadlessHost> host_;
   std::vector<SharedItem> shared_;
 };

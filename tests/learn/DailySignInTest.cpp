@@ -34,7 +34,7 @@ class SignIn : public DailyTest {
   void signInAs(const std::string& account) {
     setValue("account", account);
     setValue("password", MyExtensions::md5("secret1"));
-    ReviewScreens::signIn(*app_->opener);
+    ReviewScreens::signIn(*app_->root);
   }
   // Waits for the reply's alert or bubble.
   bool replied() {
@@ -70,7 +70,7 @@ class SignIn : public DailyTest {
 };
 
 TEST_F(SignIn, WithoutAnAccountTheLoginWindowOpensInstead) {
-  ReviewScreens::signIn(*app_->opener);
+  ReviewScreens::signIn(*app_->root);
   host_->runUntilIdle();
   EXPECT_NE(LoginUIWindow::shown(), nullptr);
   settle();
@@ -93,7 +93,7 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
       "sign_in.php",
       ServerReply::text(R"({"result":1,"msg":"@签到成功！","last_signin_id":"128th",)"
                         R"("syn_var":{"nSignInAll":"30","nSignInCur":"5"}})"));
-  ReviewScreens::signIn(*app_->opener);
+  ReviewScreens::signIn(*app_->root);
   ASSERT_TRUE(waitFor([this] { return host_->visibleAlert() != nullptr; }));
   EXPECT_EQ(DailySignIn::shared().m_countSignNum(), 128);
   SharedItem item = shareFromAlert("签到成功！");
@@ -104,7 +104,7 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
 
   // Without "last_signin_id" the sign-in counts as 0: picture two.
   server_->replaceNext("sign_in.php", ServerReply::text(R"({"result":1,"msg":"@又签到了"})"));
-  ReviewScreens::signIn(*app_->opener);
+  ReviewScreens::signIn(*app_->root);
   ASSERT_TRUE(waitFor([this] { return host_->visibleAlert() != nullptr; }));
   EXPECT_EQ(DailySignIn::shared().m_countSignNum(), 0);
   item = shareFromAlert("又签到了");
@@ -127,7 +127,7 @@ TEST_F(SignIn, RefusalsAndRepliesWithoutAMessage) {
   // A stale password: the login window in its wrong-password state, and the message.
   setValue("account", "learner");
   setValue("password", MyExtensions::md5("changed"));
-  ReviewScreens::signIn(*app_->opener);
+  ReviewScreens::signIn(*app_->root);
   ASSERT_TRUE(waitFor([] { return LoginUIWindow::shown() != nullptr; }));
   settle(0.3);
   EXPECT_TRUE(showing("密码已修改，请重新登录"));

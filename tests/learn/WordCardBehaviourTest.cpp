@@ -55,19 +55,19 @@ TEST_F(WordCardBehaviour, ThePlanButtonShowsAndChangesTheWordsState) {
   EXPECT_EQ(plan->currentImage(), plat::Image::named("gui/checkbox_full.png"));
   plan->sendActions(plat::kTouchUpInside);
   EXPECT_EQ(plan->currentImage(), plat::Image::named("gui/checkbox_empty.png"));
-  EXPECT_EQ(app_->owner->calls, (std::vector<std::string>{"select apple YES", "select apple NO"}));
+  EXPECT_EQ(owner_->calls, (std::vector<std::string>{"select apple YES", "select apple NO"}));
 
   // A planned word never tested can be removed: kind 2.
   CallDB::callDB()->InsertStudyWord("apple", int64_t(MyDate::localDateTime()));
-  app_->owner->states["apple"] = "1";
+  owner_->states["apple"] = "1";
   card->addRightItemBtn();
   EXPECT_EQ(card->planButton()->currentImage(), plat::Image::named("gui/del_words.png"));
   card->planButton()->sendActions(plat::kTouchUpInside);
-  EXPECT_EQ(app_->owner->calls.back(), "delete apple 2");
+  EXPECT_EQ(owner_->calls.back(), "delete apple 2");
 
   // The owner still says "planned" for a word the store no longer plans: a disabled button
   // without an image.
-  app_->owner->states["book"] = "1";
+  owner_->states["book"] = "1";
   card->setWordName("book");
   card->addRightItemBtn();
   EXPECT_FALSE(card->planButton()->isEnabled());
@@ -78,7 +78,7 @@ TEST_F(WordCardBehaviour, PagingAsksTheOwnerAndAnOwnerlessCardDoesNothing) {
   auto card = pushCard("apple");
   ASSERT_TRUE(host_->tap(card->downWordBtn()));
   ASSERT_TRUE(host_->tap(card->upWordBtn()));
-  EXPECT_EQ(app_->owner->calls, (std::vector<std::string>{"down", "up"}));
+  EXPECT_EQ(owner_->calls, (std::vector<std::string>{"down", "up"}));
   card->setDeleage(nullptr);
   card->upWord();
   card->downWord();
@@ -115,7 +115,7 @@ TEST_F(WordCardBehaviour, AHeldPressOnTheEmbeddedCardOffersToExtractItsWords) {
   settle();
   card->scrollviewClick_callback();
   ASSERT_TRUE(host_->pressAlertButton("提取单词"));
-  EXPECT_EQ(app_->nav->topViewController(), app_->owner.get());
+  EXPECT_EQ(app_->nav->topViewController(), owner_.get());
   EXPECT_TRUE(host_->findByText(plat::localized("alermsg_eg4", "InfoPlist")));
 
   // A card a word list pushed offers no extraction.

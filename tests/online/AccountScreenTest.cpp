@@ -119,7 +119,7 @@ TEST_F(AccountScreenTest, LogoutWipesTheDeviceOnlyAfterConfirmation) {
   EXPECT_TRUE(told("downDataFinish"));
   EXPECT_EQ(bubble(), text("alermsg_eg17"));
   host_->advance(1);
-  EXPECT_EQ(app_->nav->topViewController(), app_->screen.get());
+  EXPECT_EQ(app_->nav->topViewController(), app_->root.get());
 }
 
 TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {

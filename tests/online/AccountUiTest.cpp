@@ -13,17 +13,6 @@
 
 namespace onlinetest {
 
-bool AccountApp::didFinishLaunching(plat::Application&, const plat::Value&) {
-  MyCustomNavBar::install();  // the green bar the app's screens sit under
-  window = std::make_shared<plat::Window>();
-  screen = std::make_shared<BaseViewController>();
-  screen->setTitle("设置");
-  nav = std::make_shared<plat::NavigationController>(screen);
-  window->setRootViewController(nav);
-  window->makeKeyAndVisible();
-  return true;
-}
-
 void AccountUiTest::SetUp() {
   plat::RunLoop::setMainThread();
   testsupport::clearProxyEnvironment();
@@ -44,7 +33,12 @@ void AccountUiTest::startDevice() {
   CallDB::Release_CallDB();
   home_.reset();
   home_ = std::make_unique<testsupport::TempHome>();
-  app_ = std::make_shared<AccountApp>();
+  app_ = std::make_shared<testsupport::NavApp>([] {
+    MyCustomNavBar::install();  // the green bar the app's screens sit under
+    auto settings = std::make_shared<BaseViewController>();
+    settings->setTitle("设置");
+    return settings;
+  });
   host_ = std::make_unique<plat::HeadlessHost>(app_);
   ASSERT_TRUE(host_->launch());
   CallDB::callDB()->UpdatePersonalValue("url", server_->base());

@@ -11,25 +11,16 @@
 
 #include "online/OnlineScreens.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/view/NavigationController.h"
-#include "platform/view/Window.h"
 #include "store/StoreHooks.h"
 #include "tests/online/ApiFixture.h"
 #include "tests/online/DumpFixture.h"
+#include "tests/support/NavApp.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
 #include "ui/BaseViewController.h"
 
 namespace onlinetest {
-
-class AccountApp : public plat::ApplicationDelegate {
- public:
-  std::shared_ptr<plat::Window> window;
-  std::shared_ptr<BaseViewController> screen;
-  std::shared_ptr<plat::NavigationController> nav;
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override;
-};
 
 class AccountUiTest : public ::testing::Test, public OnlineScreens, public StoreHooks {
  protected:
@@ -67,7 +58,7 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   std::unique_ptr<testsupport::StandInServer> server_;
   std::unique_ptr<testsupport::TempDeviceStore> device_;
   std::unique_ptr<testsupport::TempHome> home_;
-  std::shared_ptr<AccountApp> app_;
+  std::shared_ptr<testsupport::NavApp> app_;
   std::unique_ptr<plat::HeadlessHost> host_;
   std::vector<std::string> told_;
 };

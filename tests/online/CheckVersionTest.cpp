@@ -11,11 +11,11 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/view/Label.h"
 #include "platform/view/ViewController.h"
-#include "platform/view/Window.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/store/StoreFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/NavApp.h"
 #include "ui/MyAlerView.h"
 
 using testsupport::ServerReply;
@@ -28,17 +28,6 @@ std::string updatePage(uint16_t port) {
   return "itms-apps://127.0.0.1:" + std::to_string(port) +
          "/WebObjects/MZStore.woa/wa/viewSoftwareUpdate?id=424242&mt=8";
 }
-
-class OneWindowApp : public plat::ApplicationDelegate {
- public:
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
-    window = std::make_shared<plat::Window>();
-    window->setRootViewController(std::make_shared<plat::ViewController>());
-    window->makeKeyAndVisible();
-    return true;
-  }
-  std::shared_ptr<plat::Window> window;
-};
 
 std::string storeReply(const std::string& version, const std::string& notes = "新版本说明") {
   return R"({"resultCount":1,"results":[{"version":")" + version + R"(","releaseNotes":")" + notes +
@@ -97,7 +86,8 @@ class CheckVersionTest : public storetest::StoreTest {
   std::string checkUpdateTime() { return CallDB::callDB()->getPersonalValue("CheckUpdateTime"); }
   const std::vector<std::string>& opened() { return plat::Application::shared().openedURLs(); }
 
-  std::shared_ptr<OneWindowApp> app_ = std::make_shared<OneWindowApp>();
+  std::shared_ptr<testsupport::NavApp> app_ = std::make_shared<testsupport::NavApp>(
+      [] { return std::make_shared<plat::ViewController>(); });
   std::unique_ptr<plat::HeadlessHost> host_;
   std::unique_ptr<testsupport::LoopbackHttpServer> server_;
   // The server thread copies the reply while a test may replace it.

@@ -14,34 +14,13 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/view/Animation.h"
 #include "platform/view/Label.h"
-#include "platform/view/NavigationController.h"
-#include "platform/view/Window.h"
 #include "tests/stats/ShippedBundle.h"
 #include "tests/store/StudyFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/NavApp.h"
 #include "ui/MyAlerView.h"
 
 namespace screentest {
-
-class OneScreenApp : public plat::ApplicationDelegate {
- public:
-  explicit OneScreenApp(std::function<std::shared_ptr<plat::ViewController>()> make)
-      : make_(std::move(make)) {}
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
-    window = std::make_shared<plat::Window>();
-    screen = make_();
-    nav = std::make_shared<plat::NavigationController>(screen);
-    window->setRootViewController(nav);
-    window->makeKeyAndVisible();
-    return true;
-  }
-  std::shared_ptr<plat::Window> window;
-  std::shared_ptr<plat::ViewController> screen;
-  std::shared_ptr<plat::NavigationController> nav;
-
- private:
-  std::function<std::shared_ptr<plat::ViewController>()> make_;
-};
 
 template <typename Screen>
 class ScreenTest : public storetest::StudyTest {
@@ -62,12 +41,12 @@ class ScreenTest : public storetest::StudyTest {
   }
   // Launches the window with a new screen (call after the data a test needs is in place).
   void open() {
-    app_ = std::make_shared<OneScreenApp>([] { return std::make_shared<Screen>(); });
+    app_ = std::make_shared<testsupport::NavApp>([] { return std::make_shared<Screen>(); });
     host_ = std::make_unique<plat::HeadlessHost>(app_, plat::HeadlessHost::Options{false});
     ASSERT_TRUE(host_->launch());
     settle();
   }
-  Screen& screen() { return static_cast<Screen&>(*app_->screen); }
+  Screen& screen() { return static_cast<Screen&>(*app_->root); }
   plat::ViewController* top() { return app_->nav->topViewController(); }
   // Runs what is due now, then draws.
   void settle() {
@@ -92,7 +71,7 @@ class ScreenTest : public storetest::StudyTest {
     ASSERT_TRUE(host_->writeScreen(shippedbundle::picturePath(name)));
   }
 
-  std::shared_ptr<OneScreenApp> app_;
+  std::shared_ptr<testsupport::NavApp> app_;
   std::unique_ptr<plat::HeadlessHost> host_;
 };
 
