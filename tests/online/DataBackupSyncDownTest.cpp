@@ -66,9 +66,9 @@ TEST_F(SyncDownTest, RestoreAfterLoginReplacesTheStudyTablesAndReloadsTheScreens
 }
 
 TEST_F(SyncDownTest, BrokenArchiveChangesNothingAndSaysSo) {
+  // One archive cut short, one whose dump is: the kinds of damage are the import tests' business.
   for (const std::string& archive :
-       {std::string("not a zip at all"), archiveOf(dump_).substr(0, 40),
-        archiveOf("Study_List\t3\n2\t200\n3\t300")}) {
+       {archiveOf(dump_).substr(0, 40), archiveOf("Study_List\t3\n2\t200\n3\t300")}) {
     events_.clear();
     std::string before = snapshot();
     serveDump(accepted(), archive);

@@ -120,7 +120,7 @@ TEST_F(MessagesScreenTest, TheFooterLoadsPastItsThresholdOneRequestAtATime) {
 TEST_F(MessagesScreenTest, AReplyForAScreenThatWentIsDropped) {
   send(2, "消息");
   CallDB::callDB()->UpdatePersonalValue("nNewMsgCount", "2");
-  server_->delayNext("get_user_message.php", 0.5);
+  server_->delayNext("get_user_message.php", 0.2);
   auto screen = open();
   ASSERT_TRUE(waitFor([&] { return server_->count("get_user_message.php") == 1; }));
   app_->nav->popViewController(false);
@@ -128,7 +128,7 @@ TEST_F(MessagesScreenTest, AReplyForAScreenThatWentIsDropped) {
   screen.reset();
   host_->runUntilIdle();
   ASSERT_TRUE(gone.expired());
-  plat::RunLoop::main().runUntil([] { return false; }, 1);
+  plat::RunLoop::main().runUntil([] { return false; }, 0.5);
   host_->runUntilIdle();
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("nNewMsgCount"), "2") << "nothing was handled";
 }

@@ -65,6 +65,10 @@ TEST_F(SqlMgrControllerTest, ResultShapes) {
   EXPECT_TRUE(empty.isArray());
   EXPECT_EQ(empty.size(), 0u);
 
+  // Null text reads as empty and rows keep their width.
+  EXPECT_EQ(
+      mgr_.selectOneChannel("select note, secret, id from words where id = 2", "stn", "", Value()),
+      Value::array({Value::array({"", "", 2})}));
   Value noLetters = mgr_.selectOneChannel("select word from words", "", "", Value());
   EXPECT_EQ(noLetters, Value::array({Value::array(), Value::array()}));
 
@@ -85,12 +89,6 @@ TEST_F(SqlMgrControllerTest, ParametersBindByTheirLetters) {
   Value ids = mgr_.selectOneChannel("select count(*) from words where id = ? and ?2 is null", "n",
                                     "nx", Value::array({"2abc", 7}));
   EXPECT_EQ(ids, Value::array({1}));
-}
-
-TEST_F(SqlMgrControllerTest, NullTextReadsAsEmptyAndRowsKeepTheirWidth) {
-  Value rows =
-      mgr_.selectOneChannel("select note, secret, id from words where id = 2", "stn", "", Value());
-  EXPECT_EQ(rows, Value::array({Value::array({"", "", 2})}));
 }
 
 TEST_F(SqlMgrControllerTest, ScrambledColumnsReadUnderTheWordTextKey) {
