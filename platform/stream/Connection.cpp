@@ -169,6 +169,7 @@ Connection::Io Connection::tlsResult(int n, bool reading) {
               (reason == SSL_ERROR_SSL &&
                ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING))) {
     ERR_clear_error();
+    failed_ = reason != SSL_ERROR_ZERO_RETURN;  // an end without the peer's orderly close
     io.closed = true;
   } else if (reason == SSL_ERROR_SYSCALL && errno != 0) {
     failed_ = true;
