@@ -7,6 +7,9 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/stream/Connection.h"
 #include "platform/stream/TlsTrust.h"
 
@@ -36,6 +39,9 @@ struct PairConnection {
   std::unique_ptr<Connection> connection;
   std::string host;  // what a pair made to a host connects to
   uint16_t port = 0;
+  std::vector<std::pair<sockaddr_storage, socklen_t>> addresses;  // the host's, in order
+  size_t nextAddress = 0;
+  StreamError lastError;
   bool closesNative = false;
   State state = State::Idle;
   StreamError error;
@@ -74,25 +80,54 @@ struct PairConnection {
       failWith(StreamError::resolver(rc ? rc : EAI_NONAME));
       return false;
     }
-    StreamError problem;
-    connection = Connection::startConnect(found->ai_addr, found->ai_addrlen, problem);
+    for (addrinfo* a = found; a; a = a->ai_next) {
+      auto& [storage, length] = addresses.emplace_back();
+      std::memcpy(&storage, a->ai_addr, a->ai_addrlen);
+      length = a->ai_addrlen;
+    }
     freeaddrinfo(found);
-    if (!connection) {
-      failWith(problem);
-      return false;
+    return connectNext();
+  }
+
+  // Starts a connect to the next address of the host (a name can stand for an IPv6 address
+  // nobody listens on and an IPv4 one that answers); false when none is left.
+  bool connectNext() {
+    connection.reset();
+    while (nextAddress < addresses.size()) {
+      auto& [storage, length] = addresses[nextAddress++];
+      connection =
+          Connection::startConnect(reinterpret_cast<sockaddr*>(&storage), length, lastError);
+      if (!connection) continue;
+      if (connection->isConnecting()) {
+        state = State::Connecting;
+        return true;
+      }
+      state = State::Connected;
+      return startPendingTls();
     }
-    if (connection->isConnecting()) {
-      state = State::Connecting;
-      return true;
-    }
-    state = State::Connected;
-    return startPendingTls();
+    failWith(lastError);
+    return false;
+  }
+
+  void armOpeningStreams(unsigned events) {
+    for (const auto& weak : {readStream, writeStream})
+      if (auto stream = weak.lock(); stream && stream->status_ == StreamStatus::Opening)
+        stream->arm(events);
   }
 
   // Called when the descriptor became writable while connecting.
   void checkConnected() {
     if (state != State::Connecting) return;
-    if (StreamError problem = connection->finishConnect()) return failWith(problem);
+    pollfd ready{fd(), POLLOUT, 0};
+    if (::poll(&ready, 1, 0) != 1) return;  // still connecting
+    if (StreamError problem = connection->finishConnect()) {
+      lastError = problem;
+      // The streams still opening leave this attempt's descriptor before it closes, and wait on
+      // the next attempt's.
+      armOpeningStreams(0);
+      if (connectNext()) armOpeningStreams(kFdWritable);
+      return;
+    }
     state = State::Connected;
     startPendingTls();
   }
