@@ -209,6 +209,12 @@ TEST_F(UdpSocketTest, ConnectedSocketSendsToItsPeerOnly) {
   EXPECT_TRUE(sock.isConnectedToHost("127.0.0.1", peer->localPort()));
 
   EXPECT_FALSE(sock.sendData(bytes("x"), "127.0.0.1", peer->localPort(), -1, 1));
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(peer->localPort());
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  auto* raw = reinterpret_cast<const uint8_t*>(&to);
+  EXPECT_FALSE(sock.sendData(bytes("x"), Bytes(raw, raw + sizeof to), -1, 1));
   EXPECT_FALSE(sock.sendData(bytes(""), -1, 1));
   EXPECT_TRUE(sock.sendData(bytes("to peer"), -1, 5));
   peer->receiveWithTimeout(-1, 0);
