@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "net/HttpMainThreadMailbox.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequestShared.h"
 #include "net/HttpSharedQueue.h"
@@ -83,6 +84,8 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
     plat::Clock::current();
     plat::http::prepareTransport();
     networkThread = new plat::Thread("HttpRequest network");
+    networkThread->runLoop().perform(
+        [] { HttpMainThreadMailbox::setNetworkLoop(plat::RunLoop::current()); });
     std::atexit(stopNetworkThread);
   });
   return networkThread->runLoop();
@@ -308,7 +311,10 @@ void HttpRequest::start() {
   inProgress_ = true;
   plat::RunLoop& loop = threadForRequest(this);
   auto request = self();
-  loop.perform([request] { request->main(); });
+  loop.perform([request] {
+    HttpMainThreadMailbox::Turn turn;
+    request->main();
+  });
 }
 
 void HttpRequest::startSynchronous() {
@@ -332,8 +338,12 @@ void HttpRequest::startSynchronous() {
 void HttpRequest::performOnWorkingThread(std::function<void()> task) {
   plat::RunLoop* loop = workingLoop_ ? workingLoop_ : &threadForRequest(this);
   auto request = self();
-  loop->perform([request, task = std::move(task)] { task(); },
-                isSynchronous_ ? runLoopMode_ : plat::kCommonModes);
+  loop->perform(
+      [request, task = std::move(task)] {
+        HttpMainThreadMailbox::Turn turn;
+        task();
+      },
+      isSynchronous_ ? runLoopMode_ : plat::kCommonModes);
 }
 
 void HttpRequest::main() {
@@ -467,7 +477,11 @@ void HttpRequest::releaseBlocksOnMainThread() {
   downloadSizeIncrementedBlock_ = uploadSizeIncrementedBlock_ = nullptr;
   dataReceivedBlock_ = nullptr;
   // What the blocks captured is let go of on the main thread.
-  if (!plat::RunLoop::isMainThread()) plat::RunLoop::main().perform([blocks] {});
+  const Blocks& b = *blocks;
+  const bool any = b.a || b.b || b.c || b.d || b.e || b.f || b.headers || b.received || b.sent ||
+                   b.downloadSize || b.uploadSize || b.data;
+  if (any && !plat::RunLoop::isMainThread())
+    HttpMainThreadMailbox::post([blocks] {}, Urgency::MayWait);
 }
 
 // ---- Failing and finishing
@@ -492,7 +506,7 @@ void HttpRequest::failWithError(const HttpErrorPtr& theError) {
     reporter = mainRequest_;
   }
   auto target = std::static_pointer_cast<HttpRequest>(reporter->shared_from_this());
-  reporter->onMainThread([target] { target->reportFailure(); });
+  reporter->onMainThread([target] { target->reportFailure(); }, Urgency::WakeNow);
   if (inProgress_) markAsFinished();
 }
 

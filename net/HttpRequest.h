@@ -22,6 +22,7 @@
 #include "net/HttpCacheDelegate.h"
 #include "net/HttpDataDecompressor.h"
 #include "net/HttpError.h"
+#include "net/HttpMainThreadMailbox.h"
 #include "net/HttpRequestDelegate.h"
 #include "platform/base/Operation.h"
 #include "platform/base/RunLoop.h"
@@ -512,7 +513,11 @@ class HttpRequest : public plat::Operation {
 
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };
-  void onMainThread(std::function<void()> task);
+  using Urgency = HttpMainThreadMailbox::Urgency;
+  // Runs `task` on the main thread: at once when called there, else handed over; a task that
+  // may wait lets a sleeping main thread sleep on until one that must not wait comes (or about a
+  // millisecond).
+  void onMainThread(std::function<void()> task, Urgency urgency);
   void requestStarted();
   void requestRedirected();
   void requestReceivedResponseHeaders(const HeaderMap& headers);
@@ -520,7 +525,6 @@ class HttpRequest : public plat::Operation {
   void requestFinished();
   void reportFinished();
   void reportFailure();
-  void passOnReceivedData(Bytes data);
   void updateProgressIndicators();
   void updateDownloadProgress();
   void updateUploadProgress();
@@ -538,6 +542,12 @@ class HttpRequest : public plat::Operation {
   template <class Field, class... Args>
   void callBlockOnMainThread(Field HttpRequest::*field, Args... args);
   bool delegateTakesData() const;
+  // Body data handed to an owner that takes it itself (HttpRequest_handover.cpp): the network
+  // thread stops reading while the main thread has much of it still to take.
+  void passOnReceivedData(Bytes data);
+  void handOverTaken(size_t bytes);
+  bool handOverIsFull();
+  void resumeHandOver();
 
   // ---- Fields
   mutable std::recursive_mutex cancelledLock_;
@@ -600,7 +610,10 @@ class HttpRequest : public plat::Operation {
   SizeBlock downloadSizeIncrementedBlock_, uploadSizeIncrementedBlock_;
   DataBlock dataReceivedBlock_;
 
-  double lastActivityTime_ = 0;  // 0: none yet
+  double lastActivityTime_ = 0;             // 0: none yet
+  std::atomic<size_t> bytesInHandOver_{0};  // handed to the main thread, not yet taken there
+  std::atomic<bool> resumeWanted_{false};   // the working thread waits for the main thread
+  bool handOverPaused_ = false;             // working thread: not reading until resumed
   double timeOutSeconds_;
   bool shouldResetUploadProgress_ = true, shouldResetDownloadProgress_ = true;
   HttpRequest* mainRequest_ = nullptr;

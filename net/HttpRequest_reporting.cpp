@@ -8,128 +8,96 @@
 #include "net/HttpRequest.h"
 #include "net/HttpRequestShared.h"
 
-namespace {
-
-// Reports bound for the main thread, in the order they were made. One perform carries all that
-// gathered before the main thread got to it, so a burst of reports (headers, progress, finish)
-// wakes the main thread once.
-class MainThreadMailbox {
- public:
-  void post(std::function<void()> task) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      tasks_.push_back(std::move(task));
-      if (deliveryPosted_) return;
-      deliveryPosted_ = true;
-    }
-    plat::RunLoop::main().perform([this] { deliver(); });
-  }
-
- private:
-  void deliver() {
-    std::vector<std::function<void()>> tasks;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      tasks.swap(tasks_);
-      deliveryPosted_ = false;
-    }
-    for (auto& task : tasks) task();
-  }
-
-  std::mutex mutex_;
-  std::vector<std::function<void()>> tasks_;
-  bool deliveryPosted_ = false;
-};
-
-MainThreadMailbox& mailbox() {
-  static MainThreadMailbox* instance = new MainThreadMailbox();
-  return *instance;
-}
-
-}  // namespace
-
-void HttpRequest::onMainThread(std::function<void()> task) {
+void HttpRequest::onMainThread(std::function<void()> task, Urgency urgency) {
   if (plat::RunLoop::isMainThread()) {
     task();
     return;
   }
   auto keepAlive = self();
-  mailbox().post([keepAlive, task = std::move(task)] { task(); });
+  HttpMainThreadMailbox::post([keepAlive, task = std::move(task)] { task(); }, urgency);
 }
 
 void HttpRequest::requestStarted() {
   if (error_ || mainRequest_) return;
   auto request = self();
-  onMainThread([request] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    HttpRequestDelegate* delegate = request->delegate_;
-    RequestSelector selector = request->didStartSelector_;
-    Block block = request->startedBlock_;
-    HttpNetworkQueue* queue = request->queue_;
-    lock.unlock();
-    if (delegate) selector ? selector(*request) : delegate->requestStarted(*request);
-    if (block) block();
-    if (queue) queue->requestStarted(*request);
-  });
+  onMainThread(
+      [request] {
+        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        HttpRequestDelegate* delegate = request->delegate_;
+        RequestSelector selector = request->didStartSelector_;
+        Block block = request->startedBlock_;
+        HttpNetworkQueue* queue = request->queue_;
+        lock.unlock();
+        if (delegate) selector ? selector(*request) : delegate->requestStarted(*request);
+        if (block) block();
+        if (queue) queue->requestStarted(*request);
+      },
+      Urgency::MayWait);
 }
 
 void HttpRequest::requestRedirected() {
   if (error_ || mainRequest_) return;
   auto request = self();
-  onMainThread([request] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    HttpRequestDelegate* delegate = request->delegate_;
-    Block block = request->requestRedirectedBlock_;
-    lock.unlock();
-    if (delegate) delegate->requestRedirected(*request);
-    if (block) block();
-  });
+  onMainThread(
+      [request] {
+        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        HttpRequestDelegate* delegate = request->delegate_;
+        Block block = request->requestRedirectedBlock_;
+        lock.unlock();
+        if (delegate) delegate->requestRedirected(*request);
+        if (block) block();
+      },
+      Urgency::MayWait);
 }
 
 void HttpRequest::requestReceivedResponseHeaders(const HeaderMap& headers) {
   if (error_ || mainRequest_) return;
   auto request = self();
-  onMainThread([request, headers] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    HttpRequestDelegate* delegate = request->delegate_;
-    auto selector = request->didReceiveResponseHeadersSelector_;
-    HeadersBlock block = request->headersReceivedBlock_;
-    HttpNetworkQueue* queue = request->queue_;
-    lock.unlock();
-    if (delegate) {
-      selector ? selector(*request, headers)
-               : delegate->request_didReceiveResponseHeaders(*request, headers);
-    }
-    if (block) block(headers);
-    if (queue) queue->request_didReceiveResponseHeaders(*request, headers);
-  });
+  onMainThread(
+      [request, headers] {
+        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        HttpRequestDelegate* delegate = request->delegate_;
+        auto selector = request->didReceiveResponseHeadersSelector_;
+        HeadersBlock block = request->headersReceivedBlock_;
+        HttpNetworkQueue* queue = request->queue_;
+        lock.unlock();
+        if (delegate) {
+          selector ? selector(*request, headers)
+                   : delegate->request_didReceiveResponseHeaders(*request, headers);
+        }
+        if (block) block(headers);
+        if (queue) queue->request_didReceiveResponseHeaders(*request, headers);
+      },
+      Urgency::MayWait);
 }
 
 void HttpRequest::requestWillRedirectToURL(const Url& url) {
   if (error_ || mainRequest_) return;
   auto request = self();
-  onMainThread([request, url] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    HttpRequestDelegate* delegate = request->delegate_;
-    auto selector = request->willRedirectSelector_;
-    HttpNetworkQueue* queue = request->queue_;
-    lock.unlock();
-    if (delegate) {
-      if (selector) {
-        selector(*request, url);
-      } else if (delegate->respondsTo(HttpDelegateCallback::WillRedirect)) {
-        delegate->request_willRedirectToURL(*request, url);
-      }
-    }
-    if (queue && queue->respondsTo(HttpDelegateCallback::WillRedirect))
-      queue->request_willRedirectToURL(*request, url);
-  });
+  onMainThread(
+      [request, url] {
+        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        HttpRequestDelegate* delegate = request->delegate_;
+        auto selector = request->willRedirectSelector_;
+        HttpNetworkQueue* queue = request->queue_;
+        lock.unlock();
+        if (delegate) {
+          if (selector) {
+            selector(*request, url);
+          } else if (delegate->respondsTo(HttpDelegateCallback::WillRedirect)) {
+            delegate->request_willRedirectToURL(*request, url);
+          }
+        }
+        if (queue && queue->respondsTo(HttpDelegateCallback::WillRedirect))
+          queue->request_willRedirectToURL(*request, url);
+      },
+      Urgency::WakeNow);
 }
 
 void HttpRequest::requestFinished() {
   if (error_ || mainRequest_) return;
   auto request = self();
-  onMainThread([request] { request->reportFinished(); });
+  onMainThread([request] { request->reportFinished(); }, Urgency::WakeNow);
 }
 
 void HttpRequest::reportFinished() {
@@ -163,26 +131,6 @@ bool HttpRequest::delegateTakesData() const {
          dataReceivedBlock_;
 }
 
-void HttpRequest::passOnReceivedData(Bytes data) {
-  auto request = self();
-  auto shared = std::make_shared<Bytes>(std::move(data));
-  onMainThread([request, shared] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    HttpRequestDelegate* delegate = request->delegate_;
-    auto selector = request->didReceiveDataSelector_;
-    DataBlock block = request->dataReceivedBlock_;
-    lock.unlock();
-    if (delegate) {
-      if (selector) {
-        selector(*request, *shared);
-      } else if (delegate->respondsTo(HttpDelegateCallback::ReceiveData)) {
-        delegate->request_didReceiveData(*request, *shared);
-      }
-    }
-    if (block) block(*shared);
-  });
-}
-
 template <class Field, class... Args>
 void HttpRequest::callBlockOnMainThread(Field HttpRequest::*field, Args... args) {
   {
@@ -190,12 +138,14 @@ void HttpRequest::callBlockOnMainThread(Field HttpRequest::*field, Args... args)
     if (!(this->*field)) return;
   }
   auto request = self();
-  onMainThread([request, field, args...] {
-    std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
-    Field block = request.get()->*field;
-    lock.unlock();
-    if (block) block(args...);
-  });
+  onMainThread(
+      [request, field, args...] {
+        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        Field block = request.get()->*field;
+        lock.unlock();
+        if (block) block(args...);
+      },
+      Urgency::MayWait);
 }
 
 // ---- Progress
@@ -217,10 +167,13 @@ void HttpRequest::sendProgress(Receiver receiver,
                                std::function<void(HttpProgressDelegate&, HttpRequest&)> call) {
   if (!progressReceiver(receiver)) return;
   auto request = self();
-  onMainThread([request, receiver, call = std::move(call)] {
-    // Read again: the receiver may have been cleared on the way.
-    if (HttpProgressDelegate* target = request->progressReceiver(receiver)) call(*target, *request);
-  });
+  onMainThread(
+      [request, receiver, call = std::move(call)] {
+        // Read again: the receiver may have been cleared on the way.
+        if (HttpProgressDelegate* target = request->progressReceiver(receiver))
+          call(*target, *request);
+      },
+      Urgency::MayWait);
 }
 
 void HttpRequest::sendToQueueAnd(

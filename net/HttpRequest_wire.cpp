@@ -208,7 +208,8 @@ void HttpRequest::unscheduleReadStream() {
     std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
     if (shared.runningRequestCount > 0) --shared.runningRequestCount;
     if (shared.shouldUpdateNetworkActivityIndicator && shared.runningRequestCount == 0)
-      plat::RunLoop::main().perform([] { hideNetworkActivityIndicatorAfterDelay(); });
+      HttpMainThreadMailbox::post([] { hideNetworkActivityIndicatorAfterDelay(); },
+                                  Urgency::MayWait);
   }
   readStream_->unschedule();
   readStreamIsScheduled_ = false;
@@ -228,6 +229,7 @@ void HttpRequest::destroyReadStream() {
 // ---- Stream events
 
 void HttpRequest::handleNetworkEvent(HttpStream::Event event) {
+  HttpMainThreadMailbox::Turn turn;
   auto keepAlive = self();
   {
     std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
@@ -363,6 +365,8 @@ void HttpRequest::parseMimeType(std::string* mimeType, std::string* encoding,
 void HttpRequest::handleBytesAvailable() {
   if (!haveResponseHeaders_) readResponseHeaders();
   if (complete_ || !readStream_ || !readStream_->hasBytesAvailable()) return;
+  // Not reading makes the stream wait until resumeHandOver() reads again.
+  if (delegateTakesData() && handOverIsFull()) return;
 
   size_t bufferSize = 16384;
   if (contentLength_ > 262144) {
@@ -693,12 +697,15 @@ void HttpRequest::performRedirect() {
 // ---- Status checks, time-outs and retries
 
 void HttpRequest::updateStatus() {
+  HttpMainThreadMailbox::Turn turn;
   checkRequestStatus();
   if (!inProgress_ && statusTimer_) statusTimer_->invalidate();
 }
 
 bool HttpRequest::shouldTimeOut() const {
-  if (!readStream_ || !readStreamIsScheduled_ || lastActivityTime_ == 0 || timeOutSeconds_ <= 0)
+  // A hand-over waiting for the main thread is no silence of the server.
+  if (!readStream_ || !readStreamIsScheduled_ || lastActivityTime_ == 0 || timeOutSeconds_ <= 0 ||
+      handOverPaused_)
     return false;
   const double idle = now() - lastActivityTime_;
   if (idle <= timeOutSeconds_) return false;

@@ -1,7 +1,7 @@
 #include "platform/base/RunLoop.h"
 
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -91,26 +91,38 @@ std::atomic<RunLoop*>& mainLoop() {
 }  // namespace
 
 // How other threads wake a sleeping loop. Shared, so that a poster who has just handed over a
-// perform (after which the loop may run it, end its thread and go away) can still ring.
+// perform (after which the loop may run it, end its thread and go away) can still ring. A pipe
+// rather than an eventfd: the kernel wakes a pipe's reader as a synchronous hand-over, so a loop
+// woken by a thread that then waits (a request handed to the network thread, its answer handed
+// back) tends to run on that thread's processor instead of being moved to another one, which on
+// a busy or virtual machine costs far more than the hand-over itself.
 struct WakeChannel {
-  int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  int readFd = -1, writeFd = -1;
   // The loop announces that it is about to block in poll(); only then do posters write to the
-  // descriptor, once per sleep. A busy loop costs posters no system call.
+  // pipe, once per sleep. A busy loop costs posters no system call.
   std::atomic<bool> sleeping{false};
   std::atomic<bool> pending{false};
 
+  WakeChannel() {
+    int fds[2];
+    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+      readFd = fds[0];
+      writeFd = fds[1];
+    }
+  }
   ~WakeChannel() {
-    if (fd >= 0) ::close(fd);
+    if (readFd >= 0) ::close(readFd);
+    if (writeFd >= 0) ::close(writeFd);
   }
   void ring(bool evenIfAwake) {
     if ((evenIfAwake || sleeping.load()) && !pending.exchange(true)) {
-      uint64_t one = 1;
-      [[maybe_unused]] ssize_t n = ::write(fd, &one, sizeof one);
+      const char one = 1;
+      [[maybe_unused]] ssize_t n = ::write(writeFd, &one, 1);
     }
   }
   void drain() {
-    uint64_t count;
-    [[maybe_unused]] ssize_t n = ::read(fd, &count, sizeof count);
+    char bytes[16];  // `pending` lets at most one byte in between two drains
+    [[maybe_unused]] ssize_t n = ::read(readFd, bytes, sizeof bytes);
     pending.store(false);
   }
 };
@@ -118,7 +130,7 @@ struct WakeChannel {
 struct RunLoop::Impl {
   std::thread::id thread = std::this_thread::get_id();
   std::shared_ptr<WakeChannel> wake = std::make_shared<WakeChannel>();
-  const int wakeFd = wake->fd;
+  const int wakeFd = wake->readFd;
 
   // Shared with other threads.
   std::mutex postedMutex;
@@ -134,14 +146,14 @@ struct RunLoop::Impl {
   std::vector<std::string> modeStack;
 
   // Hands a perform over; the loop may be gone once this returns.
-  void post(Posted item) {
+  void post(Posted item, bool ring = true) {
     std::shared_ptr<WakeChannel> channel = wake;
     {
       std::lock_guard lock(postedMutex);
       if (!retired) posted.push_back(std::move(item));
     }
     // A refused task is released here, outside the lock: its captures may post again.
-    channel->ring(false);
+    if (ring) channel->ring(false);
   }
 
   void retire() {
@@ -419,6 +431,14 @@ std::thread::id RunLoop::thread() const {
 
 void RunLoop::perform(Task task, const std::string& mode) {
   impl_->post(Posted(std::move(task), mode, nullptr));
+}
+
+void RunLoop::performWithoutWaking(Task task, const std::string& mode) {
+  impl_->post(Posted(std::move(task), mode, nullptr), false);
+}
+
+void RunLoop::wake() {
+  impl_->wake->ring(false);
 }
 
 void RunLoop::performAndWait(Task task, const std::string& mode) {

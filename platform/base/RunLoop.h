@@ -77,6 +77,12 @@ class RunLoop {
   // (runs at once when called on the loop's own thread).
   void perform(Task task, const std::string& mode = kCommonModes);
   void performAndWait(Task task, const std::string& mode = kCommonModes);
+  // From any thread: queues `task` like perform() but lets a sleeping loop sleep on; it runs in
+  // order with the other performs when the loop next wakes, or after wake(). For reports that may
+  // wait for the next one, so that a burst costs the loop one wake-up.
+  void performWithoutWaking(Task task, const std::string& mode = kCommonModes);
+  // From any thread: wakes the loop when it sleeps, so that queued performs run.
+  void wake();
 
   // On the loop's thread: runs `task` after `delay` seconds in the default mode. `owner` and `key`
   // name it for cancelPerforms; owner may be null.

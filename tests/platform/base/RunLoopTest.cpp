@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -237,4 +238,25 @@ TEST(RunLoopThreads, PerformsToTheLoopOfAnEndedThreadAreDropped) {
   loop.performAndWait([&ran] { ran = true; });  // returns at once
   EXPECT_FALSE(ran);
   EXPECT_EQ(captured.use_count(), 1);
+}
+
+TEST(RunLoopThreads, PerformsQueuedWithoutWakingKeepTheirPlaceAndRunOnTheNextWakeUp) {
+  plat::Thread thread("quiet");
+  RunLoop& loop = thread.runLoop();
+  std::mutex mutex;
+  Log log;
+  auto add = [&](std::string what) {
+    return [&, what] {
+      std::lock_guard<std::mutex> lock(mutex);
+      log.push_back(what);
+    };
+  };
+  loop.performWithoutWaking(add("quiet"));
+  loop.performAndWait(add("loud"));
+  std::atomic<bool> woken{false};
+  loop.performWithoutWaking([&] { woken = true; });
+  loop.wake();
+  for (int i = 0; i < 5000 && !woken; ++i) usleep(1000);
+  EXPECT_TRUE(woken);
+  EXPECT_EQ(log, (Log{"quiet", "loud"}));
 }

@@ -1,0 +1,123 @@
+// How reports and body data cross from the network thread to the main thread: a report that may
+// wait still comes while the server holds its answer; body data handed over piece by piece waits
+// in bounded amounts for a main thread that is slow to take it.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "net/HttpRequest.h"
+#include "platform/base/Clock.h"
+#include "tests/net/NetTestSupport.h"
+
+using namespace nettest;
+
+namespace {
+
+class HttpHandOverTest : public NetTest {
+ protected:
+  // A body of 16 MB that is no repetition of one piece, so that a piece out of order shows.
+  static std::shared_ptr<const std::string> bigBody() {
+    static const auto body = [] {
+      auto bytes = std::make_shared<std::string>(16u << 20, '\0');
+      uint32_t state = 1;
+      for (char& c : *bytes) {
+        state = state * 1664525u + 1013904223u;
+        c = static_cast<char>(state >> 24);
+      }
+      return std::shared_ptr<const std::string>(std::move(bytes));
+    }();
+    return body;
+  }
+
+  void SetUp() override {
+    NetTest::SetUp();
+    bigBody();  // made before the server is asked, so that the making is no silence of it
+  }
+
+  LoopbackHttpServer server{[](const ServerRequest&) {
+    ServerReply reply;
+    reply.sharedBody = bigBody();
+    return reply;
+  }};
+};
+
+size_t hashOf(std::string_view bytes) {
+  return std::hash<std::string_view>{}(bytes);
+}
+
+}  // namespace
+
+TEST_F(HttpHandOverTest, TheStartReachesAMainThreadAsleepWhileTheServerHoldsItsAnswer) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    ServerReply reply;
+    reply.hang = true;
+    return reply;
+  });
+  Recorder recorder;
+  auto request = HttpRequest::requestWithURL(server.url("/slow"));
+  request->setDelegate(&recorder);
+  // The main loop sleeps in one long wait, as an idle app's does; only a wake-up ends it early.
+  auto keepsTheLoopBusy = plat::Timer::scheduled(60, false, [](plat::Timer&) {});
+  request->startAsynchronous();
+  const auto start = std::chrono::steady_clock::now();
+  while (recorder.events.empty() &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+    plat::RunLoop::main().runMode(plat::kDefaultRunLoopMode, plat::Clock::current().now() + 5,
+                                  true);
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"started"}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  keepsTheLoopBusy->invalidate();
+  request->clearDelegatesAndCancel();
+}
+
+TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
+  auto request = HttpRequest::requestWithURL(server.url("/big"));
+  request->setTimeOutSeconds(0.2);
+  Recorder recorder;
+  request->setDelegate(&recorder);
+  std::string received;
+  // What the network thread handed over while the main thread was busy is delivered in one go;
+  // a perform posted at its first piece runs after it.
+  bool inFirstDelivery = false;
+  size_t handedOverWhileBusy = 0;
+  request->setDataReceivedBlock([&](const std::vector<uint8_t>& piece) {
+    if (received.empty()) {
+      inFirstDelivery = true;
+      plat::RunLoop::main().perform([&] { inFirstDelivery = false; });
+    }
+    if (inFirstDelivery) handedOverWhileBusy += piece.size();
+    received.append(piece.begin(), piece.end());
+  });
+  request->startAsynchronous();
+  usleep(600 * 1000);  // busy for three of the network thread's status checks
+  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  runUntil([&] { return !inFirstDelivery; });
+  EXPECT_EQ(recorder.events.back(), "finished");
+  EXPECT_GT(handedOverWhileBusy, 0u);
+  EXPECT_LT(handedOverWhileBusy, 8u << 20);
+  EXPECT_EQ(received.size(), bigBody()->size());
+  EXPECT_EQ(hashOf(received), hashOf(*bigBody()));
+}
+
+TEST_F(HttpHandOverTest, AHeldBackDownloadCanBeCancelled) {
+  auto request = HttpRequest::requestWithURL(server.url("/big"));
+  Recorder recorder;
+  request->setDelegate(&recorder);
+  size_t received = 0;
+  request->setDataReceivedBlock(
+      [&](const std::vector<uint8_t>& piece) { received += piece.size(); });
+  request->startAsynchronous();
+  usleep(200 * 1000);
+  request->cancel();
+  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  runUntil([] { return false; }, 0.1);
+  EXPECT_EQ(recorder.failed, 1);
+  ASSERT_TRUE(recorder.lastError);
+  EXPECT_EQ(recorder.lastError->code(), kHttpRequestCancelled);
+  EXPECT_LT(received, bigBody()->size());
+}
