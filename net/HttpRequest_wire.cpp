@@ -268,6 +268,10 @@ void HttpRequest::readResponseHeaders() {
     useDataFromCache();
     return;
   }
+  // A range answered with the whole body starts the inflater over, as the files start over.
+  if (dataDecompressor_ && request_ && request_->headers.contains("Range") &&
+      !responseHeaders_.contains("Content-Range"))
+    dataDecompressor_.reset();
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
 
@@ -509,13 +513,13 @@ void HttpRequest::failAsTooLarge() {
 
 // Before a time-out retry: the files are closed, so the length measured for the resumed range
 // counts the bytes still in the writer's buffer and the next reply decides afresh between
-// appending (a range answered) and starting over. A body inflated on the way starts over: the
-// inflater's state does not survive the retry.
+// appending (a range answered) and starting over. A body inflated on the way resumes with its
+// inflater, which has taken exactly the bytes of the raw file; without resuming both start over.
 void HttpRequest::prepareDownloadFileForRetry() {
   if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
   if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
   fileDownloadOutputStream_ = inflatedFileDownloadOutputStream_ = nullptr;
-  if (!temporaryUncompressedDataDownloadPath_.empty()) {
+  if (!temporaryUncompressedDataDownloadPath_.empty() && !allowResumeForFileDownloads_) {
     removeTemporaryDownloadFile();
     removeTemporaryUncompressedDownloadFile();
     dataDecompressor_.reset();
