@@ -251,6 +251,25 @@ TEST_F(RemindersTest, StubbornRemindersStayInsideTheWindow) {
   }
 }
 
+// The window's bounds are minutes: all of 08:00 and of 21:00 lies inside 08:00 to 21:00. The same
+// draws make the same steps, so the first reminders of two times differ as the times do.
+TEST_F(RemindersTest, TheFirstAndLastMinutesOfTheWindowCountFromNow) {
+  stubborn("apple");
+  auto firstFire = [&](int hour, int minute, int second) {
+    db_->sql_delete("delete from remind_words", "", Value::array());
+    plat::Application::shared().cancelAllLocalNotifications();
+    stubbornRemindersOn("08:00", "21:00");
+    setLocalTime(2023, 11, 15, hour, minute, second);
+    plat::seedRand(5);
+    Reminders::forgetWord_Remind();
+    return scheduled().empty() ? 0.0 : scheduled().front().fireDate;
+  };
+  // 07:59:30 waits for 08:00; 08:00:30 is inside and counts from itself.
+  EXPECT_EQ(firstFire(8, 0, 30) - firstFire(7, 59, 30), 30.0);
+  // 20:59:30 and 21:00:30 both count from themselves (their reminders move on by the quiet hours).
+  EXPECT_EQ(firstFire(21, 0, 30) - firstFire(20, 59, 30), 60.0);
+}
+
 TEST_F(RemindersTest, StubbornRemindersNeedTheSwitchAndAnAccount) {
   stubborn("apple");
   stubbornRemindersOn();
