@@ -1,7 +1,8 @@
-// The decoder's arrays and dictionaries: sizes from the capacity table, lookups, immutability,
-// changes to mutable ones (backward-shift deletion included) and enumeration.
+// The decoder's arrays and dictionaries: lookups, immutability, changes to mutable ones
+// (backward-shift deletion included) and enumeration.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <random>
 
@@ -33,28 +34,20 @@ void expectRaise(Fn fn, const std::string& name, const std::string& reason) {
   }
 }
 
-TEST(JsonContainers, CapacityTable) {
-  EXPECT_EQ(JsonDictionary::capacityForCount(0), 0u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(1), 3u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(3), 3u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(4), 7u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(6), 7u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(7), 13u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(1000), 1723u);
-  EXPECT_EQ(JsonDictionary::capacityForCount(355569362), 472907251u);
+TEST(JsonContainers, CapacityHoldsTheCountAndAHugeCountRaises) {
+  for (size_t count : {size_t{1}, size_t{3}, size_t{4}, size_t{1000}, size_t{355569362}})
+    EXPECT_GE(JsonDictionary::capacityForCount(count), count);
   expectRaise([] { JsonDictionary::capacityForCount(355569363); }, "OutOfMemoryException",
               "Unable to allocate memory for hash table.");
 }
 
 TEST(JsonContainers, EmptyAndFullDictionaries) {
   Value empty = objectFromJSONString("{}");
-  EXPECT_EQ(dictionaryOf(empty).capacity(), 0u);
   EXPECT_FALSE(empty.has("a"));
   EXPECT_FALSE(empty.has(""));
 
   Value full = objectFromJSONString("{\"a\":1,\"b\":2,\"\":3}");
-  EXPECT_EQ(dictionaryOf(full).capacity(), 3u);
-  EXPECT_EQ(full.size(), 3u);
+  EXPECT_EQ(dictionaryOf(full).capacity(), 3u);  // full: a miss must still end
   EXPECT_EQ(full[""].asInt(), 3);
   EXPECT_FALSE(full.has("c"));  // probes all three slots and stops
   EXPECT_EQ(objectFromJSONString("{\"a\":1,\"a\":2}").size(), 1u);
@@ -67,7 +60,6 @@ TEST(JsonContainers, LargeDictionaryFindsEveryKey) {
   text += "}";
   Value value = objectFromJSONString(text);
   ASSERT_EQ(value.size(), 5000u);
-  EXPECT_EQ(dictionaryOf(value).capacity(), 7351u);
   for (int i = 0; i < 5000; ++i) ASSERT_EQ(value["k" + std::to_string(i)].asInt(), i);
   EXPECT_FALSE(value.has("k5000"));
 }
@@ -75,21 +67,17 @@ TEST(JsonContainers, LargeDictionaryFindsEveryKey) {
 TEST(JsonContainers, ImmutableOnesRaiseOnEveryChange) {
   Value dictionary = objectFromJSONString("{\"a\":[1,2,3]}");
   Value array = dictionary["a"];
-  const std::string immutable = "InternalInconsistencyException";
-  expectRaise([&] { dictionary.set("b", 1); }, immutable,
-              "*** -[JsonDictionary set]: mutating method sent to immutable object");
-  expectRaise([&] { dictionary.remove("a"); }, immutable,
-              "*** -[JsonDictionary remove]: mutating method sent to immutable object");
-  expectRaise([&] { array.append(4); }, immutable,
-              "*** -[JsonArray append]: mutating method sent to immutable object");
-  expectRaise([&] { array.insert(0, 4); }, immutable,
-              "*** -[JsonArray insert]: mutating method sent to immutable object");
-  expectRaise([&] { array.replace(0, 4); }, immutable,
-              "*** -[JsonArray replace]: mutating method sent to immutable object");
-  expectRaise([&] { array.removeAt(0); }, immutable,
-              "*** -[JsonArray remove]: mutating method sent to immutable object");
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"JsonDictionary set", [&] { dictionary.set("b", 1); }},
+      {"JsonDictionary remove", [&] { dictionary.remove("a"); }},
+      {"JsonArray append", [&] { array.append(4); }},
+      {"JsonArray insert", [&] { array.insert(0, 4); }},
+      {"JsonArray replace", [&] { array.replace(0, 4); }},
+      {"JsonArray remove", [&] { array.removeAt(0); }}};
+  for (const auto& [method, change] : changes)
+    expectRaise(change, "InternalInconsistencyException",
+                std::string("*** -[") + method + "]: mutating method sent to immutable object");
   EXPECT_EQ(dictionary.debugString(), "{\"a\": [1, 2, 3]}");
-  EXPECT_EQ(arrayOf(array).mutations(), 0u);
 }
 
 TEST(JsonContainers, CopiesShareTheImmutableContainerAndMutableCopiesAreOwn) {
@@ -107,20 +95,23 @@ TEST(JsonContainers, CopiesShareTheImmutableContainerAndMutableCopiesAreOwn) {
   plain.set("b", 2);
   EXPECT_EQ(plain.size(), 2u);
   EXPECT_EQ(dictionary.size(), 1u);
+
+  // A copy of a shared mutable dictionary changes apart from it.
+  Value original = mutableObjectFromJSONString("{\"a\":1}");
+  Value ownCopy = original;
+  ownCopy.set("b", 2);
+  EXPECT_EQ(original.size(), 1u);
+  EXPECT_EQ(ownCopy.size(), 2u);
 }
 
 TEST(JsonContainers, MutableArrayChanges) {
   Value array = mutableObjectFromJSONString("[1,2,3]");
   const JsonArray& storage = arrayOf(array);
-  EXPECT_EQ(storage.mutations(), 1u);
-  EXPECT_EQ(storage.capacity(), 3u);
-  array.insert(3, 4);                  // at count: appends
-  EXPECT_EQ(storage.capacity(), 19u);  // grown by 16 slots
+  array.insert(3, 4);  // at count: appends, growing the full array
   array.insert(0, 0);
   array.replace(2, "two");
   array.removeAt(4);
   EXPECT_EQ(array.debugString(), "[0, 1, \"two\", 3]");
-  EXPECT_EQ(storage.mutations(), 5u);
   expectRaise([&] { array.insert(5, 9); }, "RangeException",
               "*** -[JsonArray insert]: index (5) beyond bounds (5)");
   expectRaise([&] { array.removeAt(4); }, "RangeException",
@@ -164,18 +155,6 @@ TEST(JsonContainers, MutableDictionaryMatchesAMapThroughRandomChanges) {
   }
   ASSERT_EQ(dictionary.size(), model.size());
   for (const auto& [k, v] : model) EXPECT_EQ(dictionary[k].asInt(), v);
-  const JsonDictionary& storage = dictionaryOf(dictionary);
-  EXPECT_GE(storage.capacity(), JsonDictionary::capacityForCount(model.size()));
-  EXPECT_GT(storage.mutations(), 1u);
-}
-
-TEST(JsonContainers, CopyOfASharedMutableDictionaryIsIndependent) {
-  Value original = mutableObjectFromJSONString("{\"a\":1}");
-  Value copy = original;
-  copy.set("b", 2);
-  EXPECT_EQ(original.size(), 1u);
-  EXPECT_EQ(copy.size(), 2u);
-  EXPECT_NE(dynamic_cast<const JsonDictionary*>(copy.dictionaryStorage()), nullptr);
 }
 
 TEST(JsonContainers, EnumeratorHandsOutEachKeyOnce) {
@@ -194,9 +173,8 @@ TEST(JsonContainers, EnumeratorHandsOutEachKeyOnce) {
   EXPECT_EQ(rest.size(), 3u);
   EXPECT_EQ(std::count(rest.begin(), rest.end(), *first), 0);
   EXPECT_FALSE(partial->nextObject().has_value());
-}
 
-TEST(JsonContainers, EnumerationOrdersAgree) {
+  // Keys, objects and the enumerator walk the slots in one order.
   Value value = objectFromJSONString("{\"one\":1,\"two\":2,\"three\":3,\"four\":4,\"five\":5}");
   const JsonDictionary& storage = dictionaryOf(value);
   std::vector<std::string> keys;

@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "json/JsonArray.h"
-#include "json/JsonDictionary.h"
 #include "tests/json/DecodeHelpers.h"
 
 namespace {
@@ -40,11 +38,6 @@ TEST(DecoderValues, NumberKinds) {
   EXPECT_TRUE(std::signbit(numbers[9].asDouble()));
   EXPECT_GT(numbers[10].asDouble(), 0.0);  // subnormal, but representable
   EXPECT_EQ(numbers[11].asDouble(), 0.1);
-}
-
-TEST(DecoderValues, ZeroFollowedByDigitIsTwoNumbers) {
-  Decoded decoded = decodeJson("[0 1]");
-  EXPECT_EQ(decoded.error.localizedDescription, "Unexpected value.");
 }
 
 TEST(DecoderValues, StringsAndEscapes) {
@@ -108,14 +101,6 @@ TEST(DecoderValues, RepeatedKeyKeepsTheLaterValue) {
   EXPECT_EQ(value["b"].asInt(), 2);
 }
 
-TEST(DecoderValues, ContainersAreTheDecodersOwn) {
-  Value value = decodeOk("{\"list\":[1,2]}");
-  EXPECT_NE(dynamic_cast<const JsonDictionary*>(value.dictionaryStorage()), nullptr);
-  EXPECT_NE(dynamic_cast<const JsonArray*>(value["list"].arrayStorage()), nullptr);
-  // And equal to the same tree built by hand.
-  EXPECT_EQ(value, Value::dictionary({{"list", Value::array({1, 2})}}));
-}
-
 TEST(DecoderValues, CommentsOption) {
   Value value = decodeOk("/* head */ [1, // one\n 2 /*/ ,3 /**/]// tail", JsonParseFlagComments);
   EXPECT_EQ(value.debugString(), "[1, 2, 3]");
@@ -157,15 +142,6 @@ TEST(DecoderValues, TextAndDataEntryPointsAgree) {
   EXPECT_TRUE(objectFromJSONString("").isNull());
   EXPECT_TRUE(objectFromJSONData({}).isNull());
   EXPECT_TRUE(objectFromJSONString("not json").isNull());
-}
-
-TEST(DecoderValues, OneDecoderDecodesTwiceTheSame) {
-  auto decoder = JSONDecoder::decoder();
-  std::string text = "[{\"k\":\"v\",\"n\":12},{\"k\":\"v\",\"n\":12.5}]";
-  Value first = decoder->objectWithUTF8String(text.data(), text.size());
-  Value second = decoder->parseUTF8String(text.data(), text.size());
-  EXPECT_EQ(first, second);
-  EXPECT_EQ(first.size(), 2u);
 }
 
 }  // namespace

@@ -11,12 +11,6 @@ const auto kGmt = TimeZone::named("GMT");
 const auto kNewYork = TimeZone::named("America/New_York");
 const auto kShanghai = TimeZone::named("Asia/Shanghai");
 
-// The local wall-clock time of t, expressed as a date whose GMT fields are those of the wall
-// clock: how the system stores times.
-double localAsGmt(double t, const TimeZone& zone) {
-  return t + zone.offsetAt(t);
-}
-
 }  // namespace
 
 TEST(DateFormat, PatternsOfTheSystemRoundTripInGmt) {
@@ -53,21 +47,6 @@ TEST(DateFormat, DayBoundariesFollowTheZone) {
   EXPECT_EQ(*shDay.parse("2024-07-02"), 1719849600.0);  // 16:00 UTC the day before
   EXPECT_EQ(shDay.format(1719849600.0 - 1), "2024-07-01");
   EXPECT_EQ(shDay.format(1719849600.0), "2024-07-02");
-}
-
-TEST(DateFormat, LocalAsGmtMatchesTheWallClockAroundDaylightSaving) {
-  DateFormat gmt("yyyy-MM-dd HH:mm:ss", kGmt);
-  DateFormat ny("yyyy-MM-dd HH:mm:ss", kNewYork);
-  const double change = 1710054000.0;  // 2024-03-10 07:00 UTC
-  EXPECT_EQ(gmt.format(localAsGmt(change - 1, *kNewYork)), "2024-03-10 01:59:59");
-  EXPECT_EQ(gmt.format(localAsGmt(change, *kNewYork)), "2024-03-10 03:00:00");
-  for (double t : {change - 7200, change - 1, change, change + 86400 * 240.0}) {
-    EXPECT_EQ(gmt.format(localAsGmt(t, *kNewYork)), ny.format(t));
-    EXPECT_EQ(gmt.format(localAsGmt(t, *kShanghai)),
-              DateFormat("yyyy-MM-dd HH:mm:ss", kShanghai).format(t));
-  }
-  // East of UTC the local day starts before the UTC day.
-  EXPECT_EQ(gmt.format(localAsGmt(1719849600.0, *kShanghai)), "2024-07-02 00:00:00");
 }
 
 TEST(DateFormat, ParsingRejectsMalformedText) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using plat::Notification;
 using plat::NotificationCenter;
 
@@ -44,20 +42,4 @@ TEST(NotificationCenter, RemovedObserversHearNothingEvenMidPost) {
   center.post("n");
   center.post("m");
   EXPECT_EQ(calls[2], 2);
-}
-
-TEST(NotificationCenter, DeliveryHappensOnThePostingThread) {
-  NotificationCenter& center = NotificationCenter::defaultCenter();
-  int observer = 0;
-  std::thread::id deliveredOn;
-  center.addObserver(&observer, "threaded", nullptr,
-                     [&](const Notification&) { deliveredOn = std::this_thread::get_id(); });
-  std::thread::id posterId;
-  std::thread poster([&] {
-    posterId = std::this_thread::get_id();
-    center.post("threaded");
-  });
-  poster.join();
-  center.removeObserver(&observer);
-  EXPECT_EQ(deliveredOn, posterId);
 }

@@ -7,7 +7,6 @@
 #include "platform/base/Clock.h"
 #include "tests/support/TempHome.h"
 
-using plat::Clock;
 using plat::TimeZone;
 
 namespace {
@@ -102,17 +101,4 @@ TEST(TimeZone, TruncatedDatabaseFilesAreRejected) {
     EXPECT_EQ(TimeZone::local()->offsetAt(kDstStart2024), 0) << cut;
   }
   std::filesystem::remove_all(dir);
-}
-
-TEST(Clock, InstalledVirtualClockIsCurrentUntilRemoved) {
-  auto clock = std::make_shared<plat::VirtualClock>(1000.0);
-  Clock::install(clock);
-  EXPECT_TRUE(Clock::current().isVirtual());
-  clock->advance(2.5);
-  EXPECT_DOUBLE_EQ(Clock::current().now(), 1002.5);
-  clock->setZone(TimeZone::fixed(3600));
-  EXPECT_EQ(Clock::current().localOffsetAt(0), 3600);
-  Clock::install(nullptr);
-  EXPECT_FALSE(Clock::current().isVirtual());
-  EXPECT_GT(Clock::current().now(), 1.6e9);
 }

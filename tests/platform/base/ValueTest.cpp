@@ -54,8 +54,3 @@ TEST(Value, EqualityAcrossNumberKindsAndDeepContainers) {
             Value::array({1u, Value::dictionary({{"a", Value()}})}));
   EXPECT_NE(Value::dictionary({{"a", 1}}), Value::dictionary({{"b", 1}}));
 }
-
-TEST(Value, DebugStringIsReadable) {
-  Value v = Value::dictionary({{"a", Value::array({1, 2.5, "x\n"})}, {"b", nullptr}});
-  EXPECT_EQ(v.debugString(), "{\"a\": [1, 2.5, \"x\\n\"], \"b\": null}");
-}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "platform/base/Device.h"
 #include "platform/draw/ImageContext.h"
@@ -55,50 +56,48 @@ TEST(DrawContext, SaveAndRestoreBringBackColoursClipAndTransform) {
   EXPECT_TRUE(ctx.transform().isIdentity());
 }
 
-TEST(DrawContext, RoundedRectanglesLeaveTheirCornersEmpty) {
-  ImageContext image({40, 40}, false, 1);
-  DrawContext& ctx = image.context();
-  ctx.setFillColor(Color::black());
-  ctx.beginPath();
-  ctx.addRoundedRect(Rect(0, 0, 40, 40), 10);
-  ctx.fillPath();
-  auto out = image.image();
-  EXPECT_TRUE(near(out->pixel(0, 0), Color::clear()));
-  EXPECT_TRUE(near(out->pixel(39, 39), Color::clear()));
-  EXPECT_TRUE(near(out->pixel(20, 0), Color::black()));
-  EXPECT_TRUE(near(out->pixel(20, 20), Color::black()));
-}
-
-TEST(DrawContext, TangentArcsRoundACorner) {
-  ImageContext image({20, 20}, false, 1);
-  DrawContext& ctx = image.context();
-  ctx.setFillColor(Color::black());
-  ctx.beginPath();
-  ctx.moveTo({0, 20});
-  ctx.addArcToPoint({0, 0}, {20, 0}, 10);
-  ctx.lineTo({20, 0});
-  ctx.lineTo({20, 20});
-  ctx.closePath();
-  ctx.fillPath();
-  auto out = image.image();
-  EXPECT_TRUE(near(out->pixel(1, 1), Color::clear()));
-  EXPECT_TRUE(near(out->pixel(10, 10), Color::black()));
-  EXPECT_TRUE(near(out->pixel(1, 18), Color::black()));
-  EXPECT_TRUE(near(out->pixel(18, 1), Color::black()));
-}
-
-TEST(DrawContext, ArcsTurnTheWayAsked) {
-  // A half circle below the centre when turning clockwise from 0 to pi.
-  ImageContext image({20, 20}, false, 1);
-  DrawContext& ctx = image.context();
-  ctx.setFillColor(Color::black());
-  ctx.beginPath();
-  ctx.addArc({10, 10}, 8, 0, M_PI, true);
-  ctx.closePath();
-  ctx.fillPath();
-  auto out = image.image();
-  EXPECT_TRUE(near(out->pixel(10, 15), Color::black()));
-  EXPECT_TRUE(near(out->pixel(10, 5), Color::clear()));
+// Rounded rectangles, tangent arcs and arcs: what each path fills and what it leaves empty.
+TEST(DrawContext, CurvedPathsFillOnlyTheirInside) {
+  struct Case {
+    const char* name;
+    std::function<void(DrawContext&)> path;
+    std::vector<Point> inside, outside;
+  };
+  const Case cases[] = {
+      {"rounded rectangle",
+       [](DrawContext& c) { c.addRoundedRect(Rect(0, 0, 40, 40), 10); },
+       {{20, 0}, {20, 20}},
+       {{0, 0}, {39, 39}}},
+      {"tangent arc",
+       [](DrawContext& c) {
+         c.moveTo({0, 20});
+         c.addArcToPoint({0, 0}, {20, 0}, 10);
+         c.lineTo({20, 0});
+         c.lineTo({20, 20});
+         c.closePath();
+       },
+       {{10, 10}, {1, 18}, {18, 1}},
+       {{1, 1}}},
+      // Clockwise from 0 to pi: the half below the centre.
+      {"arc",
+       [](DrawContext& c) {
+         c.addArc({10, 10}, 8, 0, M_PI, true);
+         c.closePath();
+       },
+       {{10, 15}},
+       {{10, 5}}},
+  };
+  for (const Case& c : cases) {
+    ImageContext image({40, 40}, false, 1);
+    DrawContext& ctx = image.context();
+    ctx.setFillColor(Color::black());
+    ctx.beginPath();
+    c.path(ctx);
+    ctx.fillPath();
+    auto out = image.image();
+    for (Point p : c.inside) EXPECT_TRUE(near(out->pixel(p.x, p.y), Color::black())) << c.name;
+    for (Point p : c.outside) EXPECT_TRUE(near(out->pixel(p.x, p.y), Color::clear())) << c.name;
+  }
 }
 
 TEST(DrawContext, TextInARectangleIsAligned) {

@@ -82,15 +82,6 @@ TEST(TextLayout, ChineseAndLatinTextFindAFont) {
   EXPECT_EQ(TextLayout("其他相关词", Font::named("Helvetica", 13)).unknownGlyphCount(), 0);
 }
 
-TEST(TextLayout, BiggerFontsMeasureBigger) {
-  Size small = measureText("Review", Font::system(12));
-  Size big = measureText("Review", Font::system(24));
-  EXPECT_GT(big.width, small.width * 1.7);
-  EXPECT_GT(big.height, small.height * 1.7);
-  EXPECT_GT(measureText("Review", Font::boldSystem(12)).width, small.width * 0.99);
-  EXPECT_EQ(measureText("", Font::system(12)).width, 0);
-}
-
 TEST(Font, NamedFontsReadTheirStyleSuffix) {
   Font bold = Font::named("Helvetica-Bold", 13);
   EXPECT_EQ(bold.family, "Helvetica");

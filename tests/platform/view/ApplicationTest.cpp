@@ -118,10 +118,6 @@ TEST_F(Applications, AddressesOpenOutsideThroughTheHostsOpener) {
 
   app.setApplicationIconBadgeNumber(-3);
   EXPECT_EQ(app.applicationIconBadgeNumber(), 0);
-  app.setStatusBarStyle(StatusBarStyle::BlackOpaque);
-  EXPECT_EQ(int(app.statusBarStyle()), 2);
-  app.setNetworkActivityIndicatorVisible(true);
-  EXPECT_TRUE(app.isNetworkActivityIndicatorVisible());
 }
 
 TEST_F(Applications, WindowsStackByLevelAndTheKeyWindowIsTracked) {
@@ -143,9 +139,6 @@ TEST_F(Applications, WindowsStackByLevelAndTheKeyWindowIsTracked) {
 }
 
 TEST_F(Applications, TheScreenFollowsTheDeviceDescription) {
-  EXPECT_EQ(Screen::main().bounds(), Rect(0, 0, 320, 568));
-  EXPECT_EQ(Screen::main().scale(), 2);
-  EXPECT_EQ(Screen::main().applicationFrame(), Rect(0, 20, 320, 548));
   Screen::main().configure({768, 1024}, 1, UserInterfaceIdiom::Pad);
   EXPECT_TRUE(Screen::main().isPad());
   EXPECT_EQ(Device::current().idiom, DeviceIdiom::Tablet);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/view/ActivityIndicatorView.h"
 #include "platform/view/PageControl.h"
 #include "platform/view/Slider.h"
 #include "platform/view/Switch.h"
@@ -62,15 +61,4 @@ TEST_F(Controls, APageControlGoesToTheTappedDotOrOneStep) {
   EXPECT_EQ(changes, 3);
   pages->setCurrentPage(9);
   EXPECT_EQ(pages->currentPage(), 4);
-}
-
-TEST_F(Controls, AnActivityIndicatorShowsOnlyWhileItSpins) {
-  ActivityIndicatorView spinner(ActivityIndicatorStyle::Gray);
-  EXPECT_TRUE(spinner.isHidden());
-  spinner.startAnimating();
-  EXPECT_FALSE(spinner.isHidden());
-  spinner.stopAnimating();
-  EXPECT_TRUE(spinner.isHidden());
-  spinner.setHidesWhenStopped(false);
-  EXPECT_FALSE(spinner.isHidden());
 }
