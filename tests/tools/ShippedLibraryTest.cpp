@@ -74,21 +74,12 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
 }
 
 TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
+  // Nouns, verbs, adjectives and function words, each one way the reverse lookup can go wrong.
   const std::map<std::string, std::string> expected = {
-      {"apple", "n. 苹果"},  {"water", "n. 水"},     {"run", "v. 跑"},
-      {"book", "n. 书"},     {"good", "adj. 好"},    {"eat", "v. 吃"},
-      {"big", "adj. 大"},    {"small", "adj. 小"},   {"dog", "n. 狗"},
-      {"cat", "n. 猫"},      {"tree", "n. 树"},      {"flower", "n. 花"},
-      {"school", "n. 学校"}, {"friend", "n. 朋友"},  {"city", "n. 城市"},
-      {"family", "n. 家庭"}, {"time", "n. 时间"},    {"question", "n. 问题"},
-      {"child", "n. 孩子"},  {"sun", "n. 太阳"},     {"car", "n. 汽车"},
-      {"love", "v. 爱"},     {"happy", "adj. 快乐"}, {"buy", "v. 买"},
-      {"sell", "v. 卖"},     {"write", "v. 写"},     {"computer", "n. 电脑"},
-      {"phone", "n. 电话"},  {"go", "v. 去"},        {"be", "v. 是"},
-      {"you", "pron. 你"},   {"the", "art."},        {"and", "conj. 和"},
-      {"new", "adj. 新"},    {"cold", "adj. 冷"},    {"red", "n. 红"},
-      {"black", "adj. 黑"},  {"white", "adj. 白"},   {"sing", "v. 唱"},
-      {"country", "n. 国家"}};
+      {"water", "n. 水"},   {"run", "v. 跑"},       {"good", "adj. 好"},    {"school", "n. 学校"},
+      {"child", "n. 孩子"}, {"love", "v. 爱"},      {"happy", "adj. 快乐"}, {"go", "v. 去"},
+      {"be", "v. 是"},      {"you", "pron. 你"},    {"the", "art."},        {"and", "conj. 和"},
+      {"red", "n. 红"},     {"computer", "n. 电脑"}};
   for (const auto& [word, start] : expected)
     EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << firstMeaning(word);
 }

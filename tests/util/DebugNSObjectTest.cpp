@@ -22,6 +22,8 @@ TEST(DebugNSObject, MarkerFileOrFolderTurnsTestModeOnAndOff) {
   EXPECT_FALSE(DebugNSObject::checkIsDebug());  // asked afresh every time
   ASSERT_TRUE(plat::files::createDirectories(join(docs, kMarker)));
   EXPECT_TRUE(DebugNSObject::checkIsDebug());
+  ASSERT_TRUE(plat::files::remove(docs));
+  EXPECT_FALSE(DebugNSObject::checkIsDebug()) << "no Documents folder at all";
 }
 
 TEST(DebugNSObject, OtherCaseSubfoldersAndNearNamesDoNotCount) {
@@ -33,11 +35,5 @@ TEST(DebugNSObject, OtherCaseSubfoldersAndNearNamesDoNotCount) {
   ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, "a47f02c9e15d83b6f0e2c7d49b18a3e5"), ""));
   ASSERT_TRUE(plat::files::createDirectories(join(docs, "sub")));
   ASSERT_TRUE(plat::files::writeFileAtomically(join(join(docs, "sub"), kMarker), ""));
-  EXPECT_FALSE(DebugNSObject::checkIsDebug());
-}
-
-TEST(DebugNSObject, MissingDocumentsFolderMeansOff) {
-  testsupport::TempHome home;
-  ASSERT_TRUE(plat::files::remove(plat::AppHome::documentsDir()));
   EXPECT_FALSE(DebugNSObject::checkIsDebug());
 }
