@@ -14,8 +14,8 @@ struct StopSet {
   StopSet() {
     stops[0] = true;
     for (int b = 1; b < 0x20; ++b) stops[b] = true;
-    stops['"'] = true;
-    stops['\\'] = true;
+    stops[static_cast<unsigned char>('"')] = true;
+    stops[static_cast<unsigned char>('\\')] = true;
   }
 };
 

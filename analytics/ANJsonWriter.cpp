@@ -12,8 +12,8 @@ struct EscapeSet {
   bool escapes[256] = {};
   EscapeSet() {
     for (int b = 0; b < 0x20; ++b) escapes[b] = true;
-    escapes['"'] = true;
-    escapes['\\'] = true;
+    escapes[static_cast<unsigned char>('"')] = true;
+    escapes[static_cast<unsigned char>('\\')] = true;
   }
 };
 

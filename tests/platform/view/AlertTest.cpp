@@ -11,6 +11,7 @@ namespace {
 class AlertLog : public AlertViewDelegate, public ActionSheetDelegate {
  public:
   std::vector<std::string> events;
+  using ActionSheetDelegate::willDismissWithButtonIndex;
   void clickedButtonAtIndex(AlertView& a, int i) override { add("clicked", a.tag(), i); }
   void willDismissWithButtonIndex(AlertView& a, int i) override { add("will dismiss", a.tag(), i); }
   void didDismissWithButtonIndex(AlertView& a, int i) override { add("did dismiss", a.tag(), i); }
