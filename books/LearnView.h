@@ -36,6 +36,7 @@ class LearnView : public plat::ViewController,
 
   // ---- Called by the tab
   void DidAppearView();
+  using plat::ViewController::willAnimateRotationToInterfaceOrientation;
   void willAnimateRotationToInterfaceOrientation();
   void in_edit_callback(double coveredHeight, bool isRotate);
   void in_edit_callback2(double difference);

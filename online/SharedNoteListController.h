@@ -64,6 +64,7 @@ class SharedNoteListController : public plat::ViewController,
   void ShareSort() { showOrder(kByTime); }
   // Starts again from nothing (after the learner shared a note).
   void reLoadData();
+  using plat::ViewController::willAnimateRotationToInterfaceOrientation;
   void willAnimateRotationToInterfaceOrientation();
 
   // Footer

@@ -64,7 +64,7 @@ class PrivilegeViewController : public BaseViewController,
   void goServerDownFile(const std::string& address);
   void setProgress(double fraction) override;
   void downloadFinished(HttpRequest& request);
-  void requestFailed(HttpRequest& request);
+  void requestFailed(HttpRequest& request) override;
   // Whether a pack (1 basic, 2 extended) lies in Application Support.
   static bool packInstalled(int64_t type);
   static std::string packFileName(int64_t type);

@@ -127,7 +127,7 @@ void MyAlerView::setHight(const std::string& text) {
 }
 
 void MyAlerView::animate() {
-  auto stage = [this](double seconds, const std::function<void()>& change) {
+  auto stage = [](double seconds, const std::function<void()>& change) {
     plat::Animation::begin();
     plat::Animation::setCurve(plat::AnimationCurve::EaseInOut);
     plat::Animation::setDuration(seconds);

@@ -23,7 +23,7 @@ class SyncDownTest : public BackupTest {
   }
   // The sync-down script answers `reply`; the archive address serves `archive` with `status`.
   void serveDump(const std::string& reply, const std::string& archive, int status = 200) {
-    serve([this, reply, archive, status](const ServerRequest& request) {
+    serve([reply, archive, status](const ServerRequest& request) {
       if (request.path() == "/api/synchronize_all_down.php") return ServerReply::text(reply);
       if (request.path() == "/files/acct.zip") return ServerReply::text(archive, status);
       return ServerReply::text("", 404);
