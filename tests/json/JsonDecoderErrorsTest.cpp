@@ -39,6 +39,13 @@ const std::string kTrailing =
     "A valid JSON object was parsed but there were additional non-white-space characters "
     "remaining.";
 
+const char* const kIllegalEscape = "Illegal \\u Unicode escape sequence.";
+const char* const kIllegalUtf8 = "Illegal UTF8 sequence found in \"\" string.";
+const char* const kUtf8Cut = "End of buffer reached while parsing UTF8 in \"\" string.";
+const char* const kSecondEscape =
+    "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape "
+    "sequence.";
+
 INSTANTIATE_TEST_SUITE_P(
     TopLevel, DecoderErrors,
     testing::Values(ErrorCase{"Empty", "", "Reached the end of the buffer.", 0},
@@ -87,46 +94,27 @@ INSTANTIATE_TEST_SUITE_P(
                   "Unexpected character found in \\u Unicode escape sequence.  Found 'g', "
                   "expected [0-9a-fA-F].",
                   1},
-        ErrorCase{"EscapedZero", "[\"\\u0000\"]", "Illegal \\u Unicode escape sequence.", 1},
-        ErrorCase{"EscapedNoncharacter", "[\"\\uFDD0\"]", "Illegal \\u Unicode escape sequence.",
-                  1},
-        ErrorCase{"EscapedFFFE", "[\"\\ufffe\"]", "Illegal \\u Unicode escape sequence.", 1},
-        ErrorCase{"EscapedPairEndingFFFE", "[\"\\uD83F\\uDFFE\"]",
-                  "Illegal \\u Unicode escape sequence.", 1},
-        ErrorCase{"LoneHighSurrogate", "[\"\\ud800\"]",
-                  "Required a second \\u Unicode escape sequence following a surrogate \\u "
-                  "Unicode escape sequence.",
-                  1},
-        ErrorCase{"HighSurrogateThenOtherEscape", "[\"\\ud800\\n\"]",
-                  "Required a second \\u Unicode escape sequence following a surrogate \\u "
-                  "Unicode escape sequence.",
-                  1},
-        ErrorCase{"LoneLowSurrogate", "[\"\\udc00\"]", "Illegal \\u Unicode escape sequence.", 1},
-        ErrorCase{"HighSurrogateThenLetter", "[\"\\ud800\\u0041\"]",
-                  "Illegal \\u Unicode escape sequence.", 1},
-        ErrorCase{"OverlongUtf8", "[\"\xC0\x80\"]", "Illegal UTF8 sequence found in \"\" string.",
-                  1},
-        ErrorCase{"RawFFFF", "[\"\xEF\xBF\xBF\"]", "Illegal UTF8 sequence found in \"\" string.",
-                  1},
-        ErrorCase{"Raw1FFFE", "[\"\xF0\x9F\xBF\xBE\"]",
-                  "Illegal UTF8 sequence found in \"\" string.", 1},
-        ErrorCase{"AboveUnicode", "[\"\xF4\x90\x80\x80\"]",
-                  "Illegal UTF8 sequence found in \"\" string.", 1},
-        ErrorCase{"StrayContinuation", "[\"a\x80\"]", "Illegal UTF8 sequence found in \"\" string.",
-                  1},
-        ErrorCase{"Utf8CutByEndOfInput", "[\"\xE4\xB8",
-                  "End of buffer reached while parsing UTF8 in \"\" string.", 1},
-        ErrorCase{"Utf8CutEvenWhenReplacing", "[\"\xE4\xB8",
-                  "End of buffer reached while parsing UTF8 in \"\" string.", 1, 1,
+        ErrorCase{"EscapedZero", "[\"\\u0000\"]", kIllegalEscape, 1},
+        ErrorCase{"EscapedNoncharacter", "[\"\\uFDD0\"]", kIllegalEscape, 1},
+        ErrorCase{"EscapedFFFE", "[\"\\ufffe\"]", kIllegalEscape, 1},
+        ErrorCase{"EscapedPairEndingFFFE", "[\"\\uD83F\\uDFFE\"]", kIllegalEscape, 1},
+        ErrorCase{"LoneHighSurrogate", "[\"\\ud800\"]", kSecondEscape, 1},
+        ErrorCase{"HighSurrogateThenOtherEscape", "[\"\\ud800\\n\"]", kSecondEscape, 1},
+        ErrorCase{"LoneLowSurrogate", "[\"\\udc00\"]", kIllegalEscape, 1},
+        ErrorCase{"HighSurrogateThenLetter", "[\"\\ud800\\u0041\"]", kIllegalEscape, 1},
+        ErrorCase{"OverlongUtf8", "[\"\xC0\x80\"]", kIllegalUtf8, 1},
+        ErrorCase{"RawFFFF", "[\"\xEF\xBF\xBF\"]", kIllegalUtf8, 1},
+        ErrorCase{"Raw1FFFE", "[\"\xF0\x9F\xBF\xBE\"]", kIllegalUtf8, 1},
+        ErrorCase{"AboveUnicode", "[\"\xF4\x90\x80\x80\"]", kIllegalUtf8, 1},
+        ErrorCase{"StrayContinuation", "[\"a\x80\"]", kIllegalUtf8, 1},
+        ErrorCase{"Utf8CutByEndOfInput", "[\"\xE4\xB8", kUtf8Cut, 1},
+        ErrorCase{"Utf8CutEvenWhenReplacing", "[\"\xE4\xB8", kUtf8Cut, 1, 1,
                   JsonParseFlagReplaceInvalidUnicode},
         // Cut off before its second byte could be judged: the end of the input is the news.
-        ErrorCase{"OverlongCutByEndOfInput", "[\"\xE0\x80",
-                  "End of buffer reached while parsing UTF8 in \"\" string.", 1},
-        ErrorCase{"BadLeadCutEvenWhenReplacing", "[\"\xC0",
-                  "End of buffer reached while parsing UTF8 in \"\" string.", 1, 1,
+        ErrorCase{"OverlongCutByEndOfInput", "[\"\xE0\x80", kUtf8Cut, 1},
+        ErrorCase{"BadLeadCutEvenWhenReplacing", "[\"\xC0", kUtf8Cut, 1, 1,
                   JsonParseFlagReplaceInvalidUnicode},
-        ErrorCase{"NoContinuationBeforeEnd", "[\"\xE4\x41",
-                  "Illegal UTF8 sequence found in \"\" string.", 1},
+        ErrorCase{"NoContinuationBeforeEnd", "[\"\xE4\x41", kIllegalUtf8, 1},
         ErrorCase{"ErrorOnThirdLine", "[\r\n\r\n\"a\\x\"]",
                   "Invalid escape sequence found in \"\" string.", 5, 3},
         ErrorCase{"LoneCarriageReturnsCountAsNewlines", "[\r\r\n\n\"\t\"]",
