@@ -24,21 +24,14 @@ class Recorder : public MyTabbarDeleage {
   void selectTabBtn(int index) override { selected.push_back(index); }
 };
 
-std::shared_ptr<Image> solid(double side, const Color& color) {
-  ImageContext context({side, side}, false, 2);
-  context.context().setFillColor(color);
-  context.context().fillRect({0, 0, side, side});
-  return context.takeImage();
-}
-
 class Widgets : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
     strip_ = std::make_shared<MyTabbarView>(Rect{0, 0, 320, 40});
     strip_->setDeleage(&recorder_);
-    strip_->setNormalImage(solid(21, Color::white()));
-    strip_->setSelectImage(solid(23, Color::red()));
+    strip_->setNormalImage(testsupport::solidImage({21, 21}, Color::white(), 2));
+    strip_->setSelectImage(testsupport::solidImage({23, 23}, Color::red(), 2));
     app_->screen->view()->addSubview(strip_);
   }
   Button& tab(int index) { return *dynamic_cast<Button*>(strip_->viewWithTag(200 + index)); }

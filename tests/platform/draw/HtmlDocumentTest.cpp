@@ -101,12 +101,7 @@ TEST(HtmlDocument, PagesTooDeepToLayOutShowTheirText) {
 
 TEST(HtmlDocument, ImagesLoadFromTheBaseFolder) {
   std::string dir = testsupport::makeTempDir("vocab-html");
-  {
-    ImageContext dot({4, 4}, false, 1);
-    dot.context().setFillColor(Color::red());
-    dot.context().fillRect(Rect(0, 0, 4, 4));
-    ASSERT_TRUE(dot.image()->writePNG(dir + "/dot.png"));
-  }
+  ASSERT_TRUE(testsupport::solidImage({4, 4}, Color::red())->writePNG(dir + "/dot.png"));
   HtmlDocument page("<body style='margin:0'><img src='dot.png' width='40' height='40'></body>",
                     "file://" + dir + "/");
   auto image = render(page, 100);

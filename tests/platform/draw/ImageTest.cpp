@@ -18,10 +18,7 @@ void expectColor(const Color& actual, const Color& expected) {
 }
 
 std::string solidPNG(Size size, const Color& color, double scale = 1) {
-  ImageContext image(size, false, scale);
-  image.context().setFillColor(color);
-  image.context().fillRect(Rect({0, 0}, size));
-  return image.image()->pngData();
+  return testsupport::solidImage(size, color, scale)->pngData();
 }
 
 class BundleImages : public ::testing::Test {
@@ -119,10 +116,7 @@ TEST(Image, StretchableImageKeepsItsCaps) {
 }
 
 TEST(Image, AStretchedImageHasNoSeamsWhereItsCellsMeet) {
-  ImageContext source({3, 3}, false, 1);
-  source.context().setFillColor(Color::red());
-  source.context().fillRect(Rect(0, 0, 3, 3));
-  auto stretched = source.image()->stretchable(1, 1);
+  auto stretched = testsupport::solidImage({3, 3}, Color::red())->stretchable(1, 1);
   for (double scale : {1.0, 2.0, 3.0}) {
     ImageContext target({40, 20}, false, scale);
     const Rect rect(2.5, 2.5, 30.5, 10.5);  // cell borders on half points

@@ -1,10 +1,13 @@
 // Where something was drawn in an image: the pixel box of every pixel that differs clearly from
-// the background colour. Shared by the drawing, view and host tests.
+// the background colour; and a picture of one colour to draw with. Shared by the drawing, view,
+// host and screen tests.
 #pragma once
 
 #include <cmath>
+#include <memory>
 
 #include "platform/draw/Image.h"
+#include "platform/draw/ImageContext.h"
 
 namespace testsupport {
 
@@ -37,6 +40,15 @@ inline PixelBox inkBounds(const plat::Image& image, const plat::Color& backgroun
     }
   }
   return box;
+}
+
+// A picture of `size` points filled with `color`.
+inline std::shared_ptr<plat::Image> solidImage(plat::Size size, const plat::Color& color,
+                                               double scale = 1) {
+  plat::ImageContext image(size, false, scale);
+  image.context().setFillColor(color);
+  image.context().fillRect(plat::Rect({0, 0}, size));
+  return image.takeImage();
 }
 
 }  // namespace testsupport

@@ -2,7 +2,6 @@
 
 #include "platform/base/Clock.h"
 #include "platform/http/CookieStore.h"
-#include "platform/http/MimeTypes.h"
 
 using plat::http::Cookie;
 using plat::http::CookieStore;
@@ -107,11 +106,4 @@ TEST_F(CookieStoreTest, ReplacesSameIdentityAndDropsExpired) {
   store.setCookies(parse("a=gone; Max-Age=0", "http://h/"));
   EXPECT_TRUE(namesFor("http://h/").empty());
   EXPECT_TRUE(store.allCookies().empty());
-}
-
-TEST(MimeTypes, KnownAndUnknownExtensions) {
-  EXPECT_EQ(plat::http::mimeTypeForExtension("PNG"), "image/png");
-  EXPECT_EQ(plat::http::mimeTypeForExtension("zip"), "application/zip");
-  EXPECT_FALSE(plat::http::mimeTypeForExtension("scv"));
-  EXPECT_FALSE(plat::http::mimeTypeForExtension(""));
 }

@@ -55,10 +55,8 @@ TEST_F(Bars, TheBarPlacesItsItemsAroundACentredTitle) {
 }
 
 TEST_F(Bars, ABackgroundImageFillsTheBarAndTheStatusBarAbove) {
-  ImageContext image({10, 10}, false, 1);
-  image.context().setFillColor(Color::rgb255(106, 207, 153));
-  image.context().fillRect(Rect(0, 0, 10, 10));
-  NavigationBar::setDefaultBackgroundImage(image.image()->stretchable(5, 5));
+  NavigationBar::setDefaultBackgroundImage(
+      testsupport::solidImage({10, 10}, Color::rgb255(106, 207, 153))->stretchable(5, 5));
   auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
   window_->setRootViewController(nav);
   auto screen = ViewRenderer::renderScreen(1);

@@ -34,13 +34,6 @@ class PaddedField : public TextField {
   Rect editingRectForBounds(const Rect& b) const override { return b.inset({0, 5, 0, 5}); }
 };
 
-std::shared_ptr<Image> solid(Size size, const Color& color) {
-  ImageContext image(size, false, 1);
-  image.context().setFillColor(color);
-  image.context().fillRect(Rect({0, 0}, size));
-  return image.image();
-}
-
 using Widgets = testsupport::ViewFixture;
 
 }  // namespace
@@ -86,8 +79,8 @@ TEST_F(Widgets, ALabelThatDrawsInsideInsetsKeepsItsTextThere) {
 
 TEST_F(Widgets, ButtonStatesFallBackToTheNormalState) {
   auto button = Button::create();
-  auto normal = solid({10, 10}, Color::red());
-  auto selected = solid({10, 10}, Color::blue());
+  auto normal = testsupport::solidImage({10, 10}, Color::red());
+  auto selected = testsupport::solidImage({10, 10}, Color::blue());
   button->setTitle("选择");
   button->setImage(normal);
   button->setImage(selected, kStateSelected);
@@ -108,7 +101,7 @@ TEST_F(Widgets, ButtonStatesFallBackToTheNormalState) {
 
 TEST_F(Widgets, ButtonContentFollowsAlignmentAndInsets) {
   auto button = Button::create(ButtonType::Custom, Rect(0, 0, 100, 40));
-  button->setImage(solid({20, 20}, Color::red()));
+  button->setImage(testsupport::solidImage({20, 20}, Color::red()));
   button->layoutIfNeeded();
   EXPECT_EQ(button->imageView().frame(), Rect(40, 10, 20, 20)) << "centred";
   button->setImageEdgeInsets({0, -20, 0, 0});
@@ -137,7 +130,7 @@ TEST_F(Widgets, ImageViewsPlaceTheirImageByContentMode) {
   EXPECT_EQ(ImageView::placement(ContentMode::ScaleAspectFill, wide, box), Rect(-50, 0, 200, 50));
   EXPECT_EQ(ImageView::placement(ContentMode::Center, wide, box), Rect(30, 20, 40, 10));
   EXPECT_EQ(ImageView::placement(ContentMode::BottomRight, wide, box), Rect(60, 40, 40, 10));
-  ImageView sized(solid({12, 7}, Color::red()));
+  ImageView sized(testsupport::solidImage({12, 7}, Color::red()));
   EXPECT_EQ(sized.frame(), Rect(0, 0, 12, 7));
 }
 
