@@ -55,12 +55,6 @@ std::string StandInServer::base() const {
   return state_->base;
 }
 
-std::vector<std::string> StandInServer::scripts() {
-  std::vector<std::string> names;
-  for (const auto& entry : standin::scriptTable()) names.push_back(entry.first);
-  return names;
-}
-
 // ---- State
 
 void StandInServer::addAccount(const std::string& name, const std::string& password) {

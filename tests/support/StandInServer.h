@@ -106,7 +106,6 @@ class StandInServer {
 
   // "http://127.0.0.1:<port>": the personal value "url".
   std::string base() const;
-  LoopbackHttpServer& http() { return *http_; }
 
   // ---- State
   void addAccount(const std::string& name, const std::string& password);
@@ -137,9 +136,6 @@ class StandInServer {
   std::vector<ServerRequest> requests(const std::string& script = "") const;
   ServerRequest lastRequest(const std::string& script) const;  // empty when none came
   int count(const std::string& script) const;
-
-  // The scripts this server answers, as the app names them.
-  static std::vector<std::string> scripts();
 
   struct State;  // inside the server's own files
 
