@@ -136,8 +136,9 @@ double secondsOf(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void takeTurns(benchmark::State& state, Turns& turns, const std::function<void()>& ours,
-               const std::function<void()>& reference) {
+void takeTurns(
+    benchmark::State& state, Turns& turns, const std::function<void()>& ours,
+    const std::function<void()>& reference, const std::function<void()>& verify = [] {}) {
   turns.referenceSeconds.clear();
   bool oursFirst = true;
   for (auto _ : state) {
@@ -152,6 +153,7 @@ void takeTurns(benchmark::State& state, Turns& turns, const std::function<void()
     oursFirst = !oursFirst;
     state.SetIterationTime(oursSeconds);
     turns.referenceSeconds.push_back(referenceSeconds);
+    verify();
   }
 }
 
@@ -174,14 +176,15 @@ void BM_OursDownload(benchmark::State& state) {
   std::shared_ptr<HttpRequest> kept;
   std::string curlBody;
   takeTurns(
-      state, downloadTurns,
+      state, downloadTurns, [&] { kept = fetchWithOurs(url, true); },
+      [&] { curlBody = libcurl().fetch(url); },
       [&] {
-        kept = fetchWithOurs(url, true);
         check(kept->rawResponseData() && hashOf(viewOf(*kept->rawResponseData())) == expected,
               "our download differs");
+        check(hashOf(curlBody) == expected, "libcurl's download differs");
         kept.reset();
-      },
-      [&] { check(hashOf(libcurl().fetch(url)) == expected, "libcurl's download differs"); });
+        curlBody = std::string();
+      });
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kDownloadSize));
 }
 
