@@ -14,6 +14,7 @@
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequestShared.h"
 #include "net/HttpSharedQueue.h"
+#include "platform/base/Bundle.h"
 #include "platform/base/Charset.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
@@ -82,6 +83,7 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
   static std::once_flag once;
   std::call_once(once, [] {
     plat::Clock::current();
+    plat::Bundle::main();  // the default User-Agent is read from it
     plat::http::prepareTransport();
     networkThread = new plat::Thread("HttpRequest network");
     networkThread->runLoop().perform(
