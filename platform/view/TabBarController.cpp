@@ -206,13 +206,12 @@ void TabBarController::setSelectedIndex(int index) {
   ViewController* old = selectedViewController();
   ViewController* shown = tabs_[size_t(index)].get();
   bool onScreen = isOnScreen();
-  if (onScreen) {
-    old->beginAppearance(false, false);
-    shown->beginAppearance(true, false);
-  }
+  if (onScreen) old->beginAppearance(false, false);
+  // The screen coming in lays itself out as it appears: the bar must already be as it will be.
+  barHidden_ = hidesBar(shown);
+  if (onScreen) shown->beginAppearance(true, false);
   selected_ = index;
   bar_->setSelectedIndex(index);
-  barHidden_ = hidesBar(shown);
   if (isViewLoaded()) {
     if (old->isViewLoaded()) old->view()->removeFromSuperview();
     view()->insertSubviewBelow(shown->view(), bar_.get());

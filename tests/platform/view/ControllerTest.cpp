@@ -229,3 +229,34 @@ TEST_F(Controllers, ATabKeepsItsStackWhileAnotherTabIsShown) {
   EXPECT_FALSE(tabs->isTabBarHidden());
   EXPECT_EQ(nav->viewControllers().size(), 1u);
 }
+
+TEST_F(Controllers, ATabOpenedFromAScreenWithoutTheBarLeavesRoomForIt) {
+  // The review screen hides its navigation bar as it appears; the word list that switches to
+  // it hid the tab bar. Its content must end above the tab bar that comes back.
+  class BarlessPage : public Page {
+   public:
+    using Page::Page;
+    void viewWillAppear(bool animated) override {
+      navigationController()->setNavigationBarHidden(true, animated);
+    }
+    void viewWillDisappear(bool animated) override {
+      navigationController()->setNavigationBarHidden(false, animated);
+    }
+  };
+  Log log;
+  auto review = std::make_shared<BarlessPage>("review", log);
+  review->setEdgesForExtendedLayout(kRectEdgeNone);
+  auto books = std::make_shared<NavigationController>(std::make_shared<Page>("books", log));
+  auto tabs = std::make_shared<TabBarController>();
+  tabs->setViewControllers({std::make_shared<NavigationController>(review), books});
+  window_->setRootViewController(tabs);
+  tabs->setSelectedIndex(1);
+  auto list = std::make_shared<Page>("list", log);
+  list->setHidesBottomBarWhenPushed(true);
+  books->pushViewController(list, false);
+  ASSERT_TRUE(tabs->isTabBarHidden());
+
+  tabs->setSelectedIndex(0);
+  EXPECT_FALSE(tabs->isTabBarHidden());
+  EXPECT_EQ(review->view()->frame(), Rect(0, 20, 320, 568 - 20 - 49));
+}
