@@ -207,6 +207,12 @@ void NavigationController::transition(const std::shared_ptr<ViewController>& fro
       if (delegate_) delegate_->willShowViewController(*this, *to, animated);
     }
   }
+  // Either screen may have shown or hidden the bar as it came or went: the new one goes where
+  // the bar now leaves room.
+  if (toView) {
+    frame = contentFrame(*to);
+    toView->setFrame(frame);
+  }
   std::weak_ptr<ViewController> weak = weak_from_this();
   auto finish = [weak, from, to, fromView, removed, onScreen, animated] {
     auto self = std::static_pointer_cast<NavigationController>(weak.lock());

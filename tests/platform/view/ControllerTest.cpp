@@ -230,33 +230,46 @@ TEST_F(Controllers, ATabKeepsItsStackWhileAnotherTabIsShown) {
   EXPECT_EQ(nav->viewControllers().size(), 1u);
 }
 
-TEST_F(Controllers, ATabOpenedFromAScreenWithoutTheBarLeavesRoomForIt) {
-  // The review screen hides its navigation bar as it appears; the word list that switches to
-  // it hid the tab bar. Its content must end above the tab bar that comes back.
-  class BarlessPage : public Page {
-   public:
-    using Page::Page;
-    void viewWillAppear(bool animated) override {
-      navigationController()->setNavigationBarHidden(true, animated);
-    }
-    void viewWillDisappear(bool animated) override {
-      navigationController()->setNavigationBarHidden(false, animated);
-    }
-  };
+// The review screen hides its navigation bar while it is shown and brings it back as it leaves;
+// the screens around it must still sit between the bars as they are once it has done so.
+class BarlessPage : public Page {
+ public:
+  using Page::Page;
+  void viewWillAppear(bool animated) override {
+    navigationController()->setNavigationBarHidden(true, animated);
+  }
+  void viewWillDisappear(bool animated) override {
+    navigationController()->setNavigationBarHidden(false, animated);
+  }
+};
+
+TEST_F(Controllers, ScreensBesideOneThatHidesTheBarSitBetweenTheBars) {
   Log log;
   auto review = std::make_shared<BarlessPage>("review", log);
   review->setEdgesForExtendedLayout(kRectEdgeNone);
+  auto reviewNav = std::make_shared<NavigationController>(review);
   auto books = std::make_shared<NavigationController>(std::make_shared<Page>("books", log));
   auto tabs = std::make_shared<TabBarController>();
-  tabs->setViewControllers({std::make_shared<NavigationController>(review), books});
+  tabs->setViewControllers({reviewNav, books});
   window_->setRootViewController(tabs);
+  const Rect underNavBar(0, 64, 320, 568 - 64 - 49), underStatusBar(0, 20, 320, 568 - 20 - 49);
+
+  auto note = std::make_shared<Page>("note", log);
+  note->setEdgesForExtendedLayout(kRectEdgeNone);
+  reviewNav->pushViewController(note, true);
+  advance(1);
+  EXPECT_EQ(note->view()->frame(), underNavBar) << "pushed from the review screen";
+  reviewNav->popViewController(true);
+  advance(1);
+  EXPECT_EQ(review->view()->frame(), underStatusBar) << "back on the review screen";
+
+  // A word list that hid the tab bar switches to the review tab.
   tabs->setSelectedIndex(1);
   auto list = std::make_shared<Page>("list", log);
   list->setHidesBottomBarWhenPushed(true);
   books->pushViewController(list, false);
   ASSERT_TRUE(tabs->isTabBarHidden());
-
   tabs->setSelectedIndex(0);
   EXPECT_FALSE(tabs->isTabBarHidden());
-  EXPECT_EQ(review->view()->frame(), Rect(0, 20, 320, 568 - 20 - 49));
+  EXPECT_EQ(review->view()->frame(), underStatusBar) << "switched to from a word list";
 }
