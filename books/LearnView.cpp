@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <thread>
 
 #include "books/ExtractWord.h"
@@ -36,6 +37,25 @@ std::shared_ptr<plat::Button> pageButton(const std::string& image, const std::st
   button->setTitleColor(plat::Color::white());
   button->setExclusiveTouch(true);
   return button;
+}
+
+// The bar on a phone's keyboard, which covers the page's buttons: its one button ends editing.
+std::shared_ptr<plat::View> keyboardBar(std::function<void()> done) {
+  using namespace plat;
+  auto bar = std::make_shared<View>(Rect{0, 0, 320, 30});
+  bar->setBackgroundColor(Color::rgb255(247, 247, 247));
+  bar->setAutoresizingMask(kFlexibleWidth);
+  auto edge = std::make_shared<View>(Rect{0, 0, 320, 0.5});
+  edge->setBackgroundColor(Color::white(0.7));
+  edge->setAutoresizingMask(kFlexibleWidth);
+  bar->addSubview(edge);
+  auto button = Button::create(ButtonType::System, {320 - 100, 0, 100, 30});
+  button->setTitle("隐藏键盘");
+  button->titleLabel().setFont(Font::boldSystem(15));
+  button->setAutoresizingMask(kFlexibleLeftMargin);
+  button->addTarget([done](Control&) { done(); }, kTouchUpInside);
+  bar->addSubview(button);
+  return bar;
 }
 
 std::vector<std::string> stringsOf(const plat::Value& flat) {
@@ -74,6 +94,8 @@ void LearnView::viewDidLoad() {
   mwords_->setShowsVerticalScrollIndicator(false);
   mwords_->setFont(Font::system(16));
   mwords_->setClipsToBounds(true);
+  if (Device::current().idiom != DeviceIdiom::Tablet)
+    mwords_->setInputAccessoryView(keyboardBar([this] { leaveEditMode(); }));
   root.addSubview(mwords_);
 
   clearBtn_ = pageButton("gui/learn_clear.png", "清空");
@@ -100,6 +122,10 @@ void LearnView::viewDidLoad() {
   getWordBtn_->addTarget([this](Control&) { addNewWord(); }, kTouchUpInside);
   isfirstRun_ = false;
   sliderChange_ = false;
+}
+
+void LearnView::leaveEditMode() {
+  mwords_->resignFirstResponder();
 }
 
 void LearnView::layoutTextArea() {

@@ -47,6 +47,7 @@ class LearnView : public plat::ViewController,
   void addNewWord();
   void addNewWordFromFile();
   void clearBtn();
+  void leaveEditMode();
 
   // ---- Delegates
   void selectFile_CallBack(const std::string& fileName) override;

@@ -16,6 +16,7 @@ struct State {
   bool switching = false;  // one responder hands over to another: no hide and show between
   std::shared_ptr<Window> window;
   std::shared_ptr<View> shownInputView;
+  std::shared_ptr<View> shownAccessory;  // what the keyboard's height counts
 };
 
 State& state() {
@@ -40,7 +41,18 @@ void post(const std::string& name, const Rect& begin, const Rect& end) {
                          {kKeyboardAnimationDurationKey, Value(kAnimationDuration)}}));
 }
 
-// Puts the keyboard, or the responder's input view, into the keyboard window.
+double accessoryHeight() {
+  return state().shownAccessory ? state().shownAccessory->frame().height : 0;
+}
+
+void removeAccessory() {
+  State& s = state();
+  if (s.shownAccessory) s.shownAccessory->removeFromSuperview();
+  s.shownAccessory.reset();
+}
+
+// Puts the keyboard, or the responder's input view, into the keyboard window, under the
+// responder's accessory view.
 void showContent() {
   State& s = state();
   if (!s.window) {
@@ -48,14 +60,19 @@ void showContent() {
     s.window->setWindowLevel(kWindowLevelKeyboard);
   }
   s.window->setFrame(Keyboard::frame());
+  const Rect keys(0, accessoryHeight(), s.window->bounds().width,
+                  s.window->bounds().height - accessoryHeight());
   std::shared_ptr<View> input = textInput() ? textInput()->inputView() : nullptr;
   if (input != s.shownInputView) {
     if (s.shownInputView) s.shownInputView->removeFromSuperview();
     s.shownInputView = input;
-    if (input) {
-      input->setFrame(s.window->bounds());
-      s.window->addSubview(input);
-    }
+    if (input) s.window->addSubview(input);
+  }
+  if (input) input->setFrame(keys);
+  if (s.shownAccessory) {
+    Rect bar = s.shownAccessory->frame();
+    s.shownAccessory->setFrame({0, 0, s.window->bounds().width, bar.height});
+    if (s.shownAccessory->superview() != s.window.get()) s.window->addSubview(s.shownAccessory);
   }
   s.window->setBackgroundColor(input ? Color::white() : Color::white(0.82));
   s.window->setHidden(false);
@@ -64,12 +81,24 @@ void showContent() {
 void update() {
   State& s = state();
   bool wanted = textInput() != nullptr;
+  std::shared_ptr<View> accessory = wanted ? textInput()->inputAccessoryView() : nullptr;
   if (wanted && !s.visible) {
+    removeAccessory();
+    s.shownAccessory = accessory;
     post(kKeyboardWillShowNotification, offscreenFrame(), Keyboard::frame());
     s.visible = true;
     showContent();
     post(kKeyboardDidShowNotification, offscreenFrame(), Keyboard::frame());
   } else if (wanted) {
+    if (accessory != s.shownAccessory) {
+      // Another responder with another accessory: the keyboard changes its height while up.
+      const Rect before = Keyboard::frame();
+      removeAccessory();
+      s.shownAccessory = accessory;
+      if (Keyboard::frame() != before) {
+        post(kKeyboardWillShowNotification, before, Keyboard::frame());
+      }
+    }
     showContent();
   } else if (s.visible) {
     post(kKeyboardWillHideNotification, Keyboard::frame(), offscreenFrame());
@@ -78,6 +107,7 @@ void update() {
     s.shownInputView.reset();
     if (s.window) s.window->setHidden(true);
     post(kKeyboardDidHideNotification, Keyboard::frame(), offscreenFrame());
+    removeAccessory();
   }
 }
 
@@ -90,7 +120,7 @@ bool Keyboard::isVisible() {
   return state().visible;
 }
 double Keyboard::height() {
-  return Screen::main().isPad() ? 264 : 216;
+  return (Screen::main().isPad() ? 264 : 216) + accessoryHeight();
 }
 
 Rect Keyboard::frame() {
@@ -174,6 +204,7 @@ void Keyboard::reset() {
   s.visible = false;
   if (s.shownInputView) s.shownInputView->removeFromSuperview();
   s.shownInputView.reset();
+  removeAccessory();
   if (s.window) s.window->setHidden(true);
 }
 

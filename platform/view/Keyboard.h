@@ -1,7 +1,8 @@
 // The first responder and the on-screen keyboard. When a view that takes text becomes first
 // responder the keyboard comes up (the will-show and did-show notifications say where); when
 // no such view is left it goes down again. A text view's input view (a date picker) is shown in
-// the keyboard's place. The hosts type through here.
+// the keyboard's place, and its accessory view (a bar with a button that ends editing) on top of
+// the keyboard, which then counts as part of it. The hosts type through here.
 #pragma once
 
 #include <memory>
@@ -33,14 +34,16 @@ class TextInput {
   virtual void returnKey() = 0;
   // Shown instead of the keyboard when set.
   virtual std::shared_ptr<View> inputView() const { return nullptr; }
+  // Shown along the keyboard's top edge when set, as high as its frame.
+  virtual std::shared_ptr<View> inputAccessoryView() const { return nullptr; }
 };
 
 class Keyboard {
  public:
   static View* firstResponder();
   static bool isVisible();
-  static double height();
-  static Rect frame();  // on screen, where the keyboard is while visible
+  static double height();  // with the accessory view shown on it
+  static Rect frame();     // on screen, where the keyboard is while visible
   static Rect rectFromValue(const Value& value);
   static Value valueFromRect(const Rect& rect);
   // The window that holds the keyboard or the input view while visible (null otherwise).

@@ -54,6 +54,8 @@ class TextView : public ScrollView, public TextInput {
   void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }
   void setInputView(std::shared_ptr<View> view) { inputView_ = std::move(view); }
   std::shared_ptr<View> inputView() const override { return inputView_; }
+  void setInputAccessoryView(std::shared_ptr<View> view) { accessoryView_ = std::move(view); }
+  std::shared_ptr<View> inputAccessoryView() const override { return accessoryView_; }
   TextViewDelegate* textDelegate() const { return textDelegate_; }
   void setTextDelegate(TextViewDelegate* delegate);
   bool isEditing() const { return editing_; }
@@ -90,6 +92,7 @@ class TextView : public ScrollView, public TextInput {
   KeyboardType keyboardType_ = KeyboardType::Default;
   ReturnKeyType returnKeyType_ = ReturnKeyType::Default;
   std::shared_ptr<View> inputView_;
+  std::shared_ptr<View> accessoryView_;
   TextViewDelegate* textDelegate_ = nullptr;
   bool editing_ = false;
   TextRange selected_;
