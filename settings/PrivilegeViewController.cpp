@@ -173,7 +173,7 @@ void PrivilegeViewController::decorateCell(TableViewCell& cell, const IndexPath&
   if (ip.row == 0 && !key.empty()) {
     auto button = makeSwitch(key, width);
     button->setImage(settingslook::switchImage(personal(key) == "1"));
-    cell.contentView().addSubview(button);
+    settingslook::addFromRight(cell.contentView(), button, byIdiom(110, 150));
   } else if (ip.section == 2) {
     const int64_t type = ip.row;  // rows 1 and 2: the basic and the extended pack
     auto& button = type == 1 ? down_sound1_ : down_sound2_;
@@ -190,7 +190,7 @@ void PrivilegeViewController::decorateCell(TableViewCell& cell, const IndexPath&
       button->addTarget([this](Control& c) { downClick(static_cast<Button&>(c)); }, kTouchUpInside);
     }
     showDownloadButton(*button, type);
-    cell.contentView().addSubview(button);
+    settingslook::addFromRight(cell.contentView(), button, byIdiom(110, 150) - 15);
   } else if (ip.section == 4 && ip.row == 1) {
     layoutTimeWindow(cell);
   }

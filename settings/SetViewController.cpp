@@ -225,12 +225,12 @@ void SetViewController::layoutAmountFields(TableViewCell& cell) {
     cell.contentView().addSubview(text);
     return text;
   };
+  settingslook::addFromRight(cell.contentView(), aw_textField_, 43 + byIdiom(35, 80));
   auto newWords = label("setting_awNum", aw_textField_->frame().x - 3);
   Rect fx = fx_textField_->frame();
   fx.x = newWords->frame().x - 8 - fx.width;
   fx_textField_->setFrame(fx);
   label("setting_rwNum", fx.x - 3);
-  cell.contentView().addSubview(aw_textField_);
   cell.contentView().addSubview(fx_textField_);
 }
 
@@ -297,19 +297,19 @@ void SetViewController::decorateCell(TableViewCell& cell, const IndexPath& ip) {
     case 30:
       icon("gui/setting_audio.png");
       plain();
-      cell.contentView().addSubview(switchBtn_);
+      settingslook::addFromRight(cell.contentView(), switchBtn_, byIdiom(110, 150));
       break;
     case 31:
       icon("gui/setting_time.png");
       disclose(true);
       alarmSettingBtn_->setImage(settingslook::switchImage(personal("alarm_setting") == "1"));
-      cell.contentView().addSubview(alarmSettingBtn_);
+      settingslook::addFromRight(cell.contentView(), alarmSettingBtn_, byIdiom(110, 150));
       break;
     case 32:
       icon("gui/setting_reviewtime.png");
       plain();
       timeField_->setText(personal("time_setting"));
-      cell.contentView().addSubview(timeField_);
+      settingslook::addFromRight(cell.contentView(), timeField_, 60 + byIdiom(40, 80));
       break;
     case 40:
       icon("gui/setting_lev.png");

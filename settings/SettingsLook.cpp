@@ -30,6 +30,13 @@ std::shared_ptr<Button> switchButton(double x, double cellHeight,
   return button;
 }
 
+void addFromRight(View& content, const std::shared_ptr<View>& control, double fromRight) {
+  Rect frame = control->frame();
+  frame.x = content.bounds().width - fromRight;
+  control->setFrame(frame);
+  content.addSubview(control);
+}
+
 std::shared_ptr<TextField> editField(const Rect& frame, double cornerRadius) {
   auto field = std::make_shared<TextField>(frame);
   field->setTextColor(Color::black());

@@ -24,6 +24,11 @@ std::shared_ptr<plat::Button> switchButton(double x, double cellHeight,
 std::shared_ptr<plat::TextField> editField(const plat::Rect& frame, double cornerRadius);
 // Centres `view` vertically in a cell of `cellHeight`.
 void centreVertically(plat::View& view, double cellHeight);
+// Adds a control that is kept across cells to `content`, `fromRight` points from its right edge,
+// where it stood when first made: moved on from a cell that an accessory narrowed, it would
+// otherwise narrow once more with its new cell and creep over the row's title.
+void addFromRight(plat::View& content, const std::shared_ptr<plat::View>& control,
+                  double fromRight);
 // The value "0"/"1" of a switch's personal value, flipped: returns the new state.
 bool toggle(const std::string& key);
 

@@ -43,6 +43,11 @@ TEST_F(FeatureSwitchesTest, SwitchesNeedAnAccountAndTheReminderBringsItsWindow) 
   open();
   Button* special = screen().switchFor("specialBook");
   ASSERT_NE(special, nullptr);
+  // The switches move into the new cells of a reload where they stood.
+  const Rect place = special->convertRectTo(special->bounds(), nullptr);
+  screen().tableView()->reloadData();
+  settle();
+  EXPECT_EQ(special->convertRectTo(special->bounds(), nullptr), place);
   const std::string before = personal("specialBook");
   screen().switchChange(*special);
   EXPECT_EQ(personal("specialBook"), before);

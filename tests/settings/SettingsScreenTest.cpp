@@ -112,6 +112,8 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   ASSERT_NE(version, nullptr);
   EXPECT_EQ(version->text(), "V3.5");
   writeScreen("settings_account.png");
+  auto placeOf = [](View* v) { return v->convertRectTo(v->bounds(), nullptr); };
+  const Rect alarm = placeOf(screen().alarmSettingBtn()), amount = placeOf(screen().aw_textField());
 
   // The reminder switch takes its time row with it, and brings it back.
   screen().switchChange(*screen().alarmSettingBtn());
@@ -119,6 +121,11 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   EXPECT_EQ(table().numberOfRows(3), 2);
   screen().switchChange(*screen().alarmSettingBtn());
   EXPECT_EQ(table().numberOfRows(3), 3);
+  // The switches and fields move into the new cells of a reload where they stood.
+  table().reloadData();
+  settle();
+  EXPECT_EQ(placeOf(screen().alarmSettingBtn()), alarm);
+  EXPECT_EQ(placeOf(screen().aw_textField()), amount);
   const std::string audio = personal("autoAudio");
   screen().switchChange(*screen().switchBtn());
   EXPECT_EQ(personal("autoAudio"), audio == "1" ? "0" : "1");
