@@ -35,6 +35,8 @@ bool AppDelegate::didFinishLaunching(plat::Application& application, const plat:
   MyCustomNavBar::install();
 
   window_ = std::make_shared<plat::Window>(plat::Screen::main().bounds());
+  // Shows under the status bar where a screen hides its navigation bar.
+  window_->setBackgroundColor(plat::Color::white());
   tabBarController_ = std::make_shared<plat::TabBarController>();
   tabBarController_->setViewControllers(MainTabs::makeAll());
   tabBarController_->setDelegate(this);

@@ -122,6 +122,12 @@ std::shared_ptr<Image> ViewRenderer::renderScreen(double scale) {
     window->layoutIfNeeded();
     drawInSuperview(*window, ctx);
   }
+  // The status bar's black style is an opaque strip; the others let the screen show through.
+  const Application& app = Application::shared();
+  if (!app.isStatusBarHidden() && app.statusBarStyle() == StatusBarStyle::BlackOpaque) {
+    ctx.setFillColor(Color::black());
+    ctx.fillRect({0, 0, screen.width, Screen::kStatusBarHeight});
+  }
   return image.takeImage();
 }
 

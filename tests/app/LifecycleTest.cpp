@@ -57,14 +57,18 @@ TEST_F(AppTest, NightOverlayCoversEveryScreenAndLetsTouchesThrough) {
   EXPECT_EQ(app_->tabBarController()->selectedIndex(), 2) << "the tap went through";
   EXPECT_EQ(app_->window()->subviews().back().get(), overlay) << "still over the new tab";
 
-  const plat::Point middle{160, 300};
+  const plat::Point middle{160, 300}, statusBar{160, 10};
   const plat::Color night = host_->renderScreen()->colorAtPoint(middle);
+  EXPECT_EQ(host_->renderScreen()->colorAtPoint(statusBar), plat::Color::black());
   app_->TopViewState(false);
   EXPECT_TRUE(overlay->isHidden());
   EXPECT_EQ(Application::shared().statusBarStyle(), StatusBarStyle::Default);
   const plat::Color day = host_->renderScreen()->colorAtPoint(middle);
   EXPECT_NEAR(night.r, day.r * (1 - AppDelegate::kNightAlpha), 0.02);
   EXPECT_NEAR(night.b, day.b * (1 - AppDelegate::kNightAlpha), 0.02);
+  // By day the review screen, which hides its navigation bar, is white up to the top.
+  host_->tapAt(bar.convertPointTo(bar.itemRect(0).center(), nullptr));
+  EXPECT_EQ(host_->renderScreen()->colorAtPoint(statusBar), plat::Color::white());
 
   app_->TopViewState(true);
   EXPECT_FALSE(overlay->isHidden());
