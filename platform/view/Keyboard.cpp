@@ -1,5 +1,7 @@
 #include "platform/view/Keyboard.h"
 
+#include <algorithm>
+
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Utf.h"
 #include "platform/view/Screen.h"
@@ -60,6 +62,10 @@ void showContent() {
     s.window->setWindowLevel(kWindowLevelKeyboard);
   }
   s.window->setFrame(Keyboard::frame());
+  // Over the window of the field it types into (the login form is above the others).
+  const Window* fieldWindow = s.responder ? s.responder->window() : nullptr;
+  s.window->setWindowLevel(
+      std::max(kWindowLevelKeyboard, fieldWindow ? fieldWindow->windowLevel() + 1 : 0));
   const Rect keys(0, accessoryHeight(), s.window->bounds().width,
                   s.window->bounds().height - accessoryHeight());
   std::shared_ptr<View> input = textInput() ? textInput()->inputView() : nullptr;

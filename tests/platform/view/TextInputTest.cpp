@@ -144,6 +144,18 @@ TEST_F(Typing, AnInputViewTakesTheKeyboardsPlace) {
   EXPECT_EQ(picker->superview(), nullptr);
 }
 
+TEST_F(Typing, TheKeyboardComesUpOverTheWindowOfItsField) {
+  auto form = std::make_shared<Window>();  // as the login form's window
+  form->setWindowLevel(kWindowLevelStatusBar);
+  form->makeKeyAndVisible();
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  form->addSubview(field);
+  field->becomeFirstResponder();
+  ASSERT_NE(Keyboard::window(), nullptr);
+  EXPECT_EQ(Application::shared().windowAt(Keyboard::frame().center()), Keyboard::window());
+  field->resignFirstResponder();
+}
+
 TEST_F(Typing, TextViewsTellOfTypingButNotOfTextSetInCode) {
   auto view = std::make_shared<TextView>(Rect(0, 0, 200, 100));
   window_->addSubview(view);
