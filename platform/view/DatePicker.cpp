@@ -69,14 +69,49 @@ std::string DatePicker::displayedValue() const {
 
 void DatePicker::drawRect(DrawContext& context, const Rect&) {
   Rect b = bounds();
-  double band = 36;
   context.setFillColor(Color::white(0.94));
-  context.fillRect({b.x, b.midY() - band / 2, b.width, band});
+  context.fillRect({b.x, b.midY() - kBand / 2, b.width, kBand});
   context.setFillColor(Color::black());
   Font font = Font::system(21);
   double height = font.lineHeight();
-  context.drawText(displayedValue(), Rect(b.x, b.midY() - height / 2, b.width, height + 1), font,
-                   LineBreakMode::Clip, TextAlignment::Center);
+  if (mode_ != DatePickerMode::CountDownTimer) {
+    context.drawText(displayedValue(), Rect(b.x, b.midY() - height / 2, b.width, height + 1), font,
+                     LineBreakMode::Clip, TextAlignment::Center);
+    return;
+  }
+  // Hours on the left half, minutes on the right, each with its arrows.
+  int minutes = int(countDown_ / 60);
+  const std::string halves[] = {std::to_string(minutes / 60) + " 小时",
+                                std::to_string(minutes % 60) + " 分钟"};
+  Font arrow = Font::system(17);
+  for (int i = 0; i < 2; ++i) {
+    Rect half(b.x + i * b.width / 2, 0, b.width / 2, 0);
+    context.setFillColor(Color::black());
+    context.drawText(halves[i], Rect(half.x, b.midY() - height / 2, half.width, height + 1), font,
+                     LineBreakMode::Clip, TextAlignment::Center);
+    context.setFillColor(Color::rgb255(0, 122, 255));
+    context.drawText("▲", Rect(half.x, b.midY() - kBand / 2 - 34, half.width, 24), arrow,
+                     LineBreakMode::Clip, TextAlignment::Center);
+    context.drawText("▼", Rect(half.x, b.midY() + kBand / 2 + 10, half.width, 24), arrow,
+                     LineBreakMode::Clip, TextAlignment::Center);
+  }
+}
+
+void DatePicker::touchesEnded(const TouchSet& touches) {
+  Control::touchesEnded(touches);
+  if (mode_ != DatePickerMode::CountDownTimer || touches.empty() || !isEnabled()) return;
+  const Point p = touches.front()->locationIn(this);
+  const Rect b = bounds();
+  if (!b.contains(p) || std::fabs(p.y - b.midY()) < kBand / 2) return;
+  // Above the middle row counts up, below it down; both wrap round.
+  const int step = p.y < b.midY() ? 1 : -1;
+  int hours = int(countDown_ / 3600), minutes = int(countDown_ / 60) % 60;
+  if (p.x < b.midX()) {
+    hours = (hours + step + 24) % 24;
+  } else {
+    minutes = ((minutes + step * minuteInterval_) % 60 + 60) % 60;
+  }
+  pickCountDown(hours * 3600.0 + minutes * 60.0);
 }
 
 }  // namespace plat

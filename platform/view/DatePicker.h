@@ -1,6 +1,6 @@
 // A date picker: a time of day, a date, both, or a count-down duration, shown as text in the
-// picker's area. The user's choice (pick / pickCountDown, which the hosts drive) sends
-// value-changed; values set in code do not.
+// picker's area. The user's choice (pick / pickCountDown, or a tap on the arrows above and below
+// a count-down's hours and minutes) sends value-changed; values set in code do not.
 #pragma once
 
 #include <memory>
@@ -42,9 +42,11 @@ class DatePicker : public Control {
   std::string displayedValue() const;
 
   void drawRect(DrawContext& context, const Rect& rect) override;
+  void touchesEnded(const TouchSet& touches) override;
   std::string displayedText() const override { return displayedValue(); }
 
  private:
+  static constexpr double kBand = 36;  // the row of the chosen value, across the middle
   double clamp(double date) const;
 
   DatePickerMode mode_ = DatePickerMode::DateAndTime;

@@ -140,6 +140,19 @@ TEST_F(Typing, AnInputViewTakesTheKeyboardsPlace) {
   EXPECT_EQ(picker->displayedValue(), "1 小时 30 分钟");
   picker->setCountDownDuration(60);
   EXPECT_EQ(changes, 1) << "values set in code send nothing";
+  // The arrows over and under the hours and the minutes step them, round the clock.
+  auto tapPicker = [&](double across, double down) {
+    Window* keyboard = picker->window();
+    const Rect shown = picker->convertRectTo(picker->bounds(), keyboard);
+    const Point p{shown.x + shown.width * across, shown.midY() + down};
+    keyboard->sendTouch(TouchPhase::Began, p);
+    keyboard->sendTouch(TouchPhase::Ended, p);
+  };
+  tapPicker(0.25, -40);
+  EXPECT_EQ(picker->countDownDuration(), 3600 + 60);
+  for (int i = 0; i < 2; ++i) tapPicker(0.75, 40);
+  EXPECT_EQ(picker->countDownDuration(), 3600 + 59 * 60);
+  EXPECT_EQ(changes, 4);
   field->resignFirstResponder();
   EXPECT_EQ(picker->superview(), nullptr);
 }
