@@ -83,16 +83,16 @@ void DatePicker::drawRect(DrawContext& context, const Rect&) {
   int minutes = int(countDown_ / 60);
   const std::string halves[] = {std::to_string(minutes / 60) + " 小时",
                                 std::to_string(minutes % 60) + " 分钟"};
-  Font arrow = Font::system(17);
+  Font arrow = Font::system(30);
   for (int i = 0; i < 2; ++i) {
     Rect half(b.x + i * b.width / 2, 0, b.width / 2, 0);
     context.setFillColor(Color::black());
     context.drawText(halves[i], Rect(half.x, b.midY() - height / 2, half.width, height + 1), font,
                      LineBreakMode::Clip, TextAlignment::Center);
     context.setFillColor(Color::rgb255(0, 122, 255));
-    context.drawText("▲", Rect(half.x, b.midY() - kBand / 2 - 34, half.width, 24), arrow,
+    context.drawText("▲", Rect(half.x, b.midY() - kBand / 2 - 48, half.width, 38), arrow,
                      LineBreakMode::Clip, TextAlignment::Center);
-    context.drawText("▼", Rect(half.x, b.midY() + kBand / 2 + 10, half.width, 24), arrow,
+    context.drawText("▼", Rect(half.x, b.midY() + kBand / 2 + 10, half.width, 38), arrow,
                      LineBreakMode::Clip, TextAlignment::Center);
   }
 }
