@@ -1,7 +1,7 @@
 # The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test test-tsan bench build-test clean
+.PHONY: deps run test test-tsan bench build-test build-clang clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,6 +18,12 @@ build-test: deps
 test: build-test
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build/test --output-on-failure -j $(JOBS)
+
+# The whole tree, tests included, built with clang as well (CI builds both compilers).
+build-clang:
+	@bash scripts/install-deps.sh clang
+	CC=clang CXX=clang++ cmake -S . -B build/clang
+	cmake --build build/clang -j $(JOBS)
 
 # The same tests under ThreadSanitizer (the threaded libraries' race check; not part of make test).
 test-tsan: deps

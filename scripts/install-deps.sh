@@ -21,10 +21,12 @@ PACKAGES=(
 # the machine has none of its own.
 command -v node >/dev/null || PACKAGES+=(nodejs)
 command -v npm >/dev/null || PACKAGES+=(npm)
-# The fuzzing targets (make fuzz) build with clang and its libFuzzer runtime.
-if [ "${1:-}" = "fuzz" ]; then
-  PACKAGES+=(clang libclang-rt-14-dev)
-fi
+# The clang build (make build-clang) needs the compiler; the fuzzing targets (make fuzz) also
+# its libFuzzer runtime.
+case "${1:-}" in
+  clang) PACKAGES+=(clang) ;;
+  fuzz) PACKAGES+=(clang libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do
