@@ -353,6 +353,9 @@ void HttpRequest::main() {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
   workingLoop_ = &plat::RunLoop::current();
   try {
+    // A cancel made before this start may still be on its way here (a queue can start a request
+    // between its owner's cancels): it takes effect now, before anything goes out.
+    if (cancelRequested_ && !error_) cancelOnRequestThread();
     if (error_) {
       complete_ = true;
       markAsFinished();
@@ -418,6 +421,7 @@ void HttpRequest::main() {
 // ---- Stopping
 
 void HttpRequest::cancel() {
+  cancelRequested_ = true;
   auto request = self();
   performOnWorkingThread([request] { request->cancelOnRequestThread(); });
 }

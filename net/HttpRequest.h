@@ -577,7 +577,8 @@ class HttpRequest : public plat::Operation {
   std::atomic<bool> complete_{false};
   std::atomic<bool> inProgress_{false};
   std::atomic<bool> cancelled_{false};
-  HttpSharedQueue* sharedQueue_ = nullptr;  // the class-wide queue, when it holds the request
+  std::atomic<bool> cancelRequested_{false};  // cancel() was called, on any thread
+  HttpSharedQueue* sharedQueue_ = nullptr;    // the class-wide queue, when it holds the request
   HttpErrorPtr error_;
   HttpErrorPtr setupError_;
   std::string username_, password_, userAgent_, domain_;
