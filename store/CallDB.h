@@ -269,6 +269,7 @@ class CallDB {
   // Runs `work` as one unit: commits, or rolls back and raises again.
   void inOneTransaction(const std::function<void()>& work);
   void appendQueueRows(const plat::Value& words, int type);
+  plat::Value dueTestedWords(int64_t end, int64_t limit);
   struct DayLogSpec;
   std::string readWordText(const char* sql, const std::string& word);
   void saveWordText(const char* sql, const std::string& word, const std::string& text);

@@ -11,11 +11,7 @@ Value CallDB::GetReviewWords(const std::string& kind) {
     const int64_t room =
         static_cast<int64_t>(personalInteger("ReviewLimitCount")) - getFinishTestNumFromDay();
     if (room <= 0) return Value::array();
-    return sqlMgr_.selectOneChannel(
-        "select wl.wl_tWord from Words_Library as wl,Study_Log as sl where sl.sl_uLastTestTime <> "
-        "0 and sl.sl_uNextStudyTime < ? and wl.wl_uWordID = sl.sl_uWordID order by "
-        "sl.sl_uNextStudyTime limit ?",
-        "s", "Nn", Value::array({end, static_cast<int>(room)}));
+    return dueTestedWords(end, room);
   }
   if (kind == "newlearn") {
     return sqlMgr_.selectOneChannel(

@@ -1,4 +1,4 @@
-#include "bench/json/ReplyCorpus.h"
+#include "bench/json/JsonCorpora.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -69,6 +69,54 @@ void appendRow(std::string& out, Lcg& rng, unsigned id) {
   out += buffer;
 }
 
+const char* const kEnglish[] = {
+    "remember", "the",   "root",   "of",      "this",  "word",   "comes", "from", "latin",
+    "meaning",  "to",    "leave",  "behind",  "think", "of",     "a",     "ship", "left",
+    "at",       "sea",   "by",     "its",     "crew",  "sounds", "like",  "bend", "on",
+    "and",      "don't", "forget", "example", "story", "prefix", "ab-",   "away", "quickly"};
+
+std::string englishText(Lcg& rng, size_t words) {
+  std::string text;
+  for (size_t i = 0; i < words; ++i) {
+    if (i > 0) text += ' ';
+    text += kEnglish[rng.below(sizeof kEnglish / sizeof *kEnglish)];
+    uint32_t roll = rng.below(60);
+    if (roll == 0) text += "\\n";
+    if (roll == 1) text += " \\\"quoted\\\"";
+    if (roll == 2) text += ".";
+  }
+  return text;
+}
+
+void appendEnglishNote(std::string& out, Lcg& rng, unsigned id) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer,
+                "{\"id\":%u,\"word_id\":%u,\"word\":\"%s\",\"num\":%u,\"time\":%u,"
+                "\"flag\":%s,\"text\":\"",
+                id, 1000 + rng.below(30000), kWords[rng.below(12)], rng.below(500),
+                1700000000 + rng.below(30000000), rng.below(2) ? "true" : "false");
+  out += buffer;
+  out += englishText(rng, 6 + rng.below(30));
+  std::snprintf(buffer, sizeof buffer,
+                "\",\"name\":\"learner%u\",\"email\":\"user%u@example.com\",\"note\":null,"
+                "\"tags\":[\"%s\",\"%s\"]}",
+                rng.below(100000), rng.below(100000), kWords[rng.below(12)],
+                kEnglish[rng.below(10)]);
+  out += buffer;
+}
+
+void appendNumberRow(std::string& out, Lcg& rng, unsigned day) {
+  char buffer[256];
+  // A day log: the day id, word counts, a signed change, a rate, a memory duration with an
+  // exponent, and a large id.
+  std::snprintf(buffer, sizeof buffer, "[%u,%u,%u,%u,%d,%u.%04u,%u.%03ue%d,%llu]", day,
+                rng.below(300), rng.below(3000), rng.below(30000),
+                static_cast<int>(rng.below(2000)) - 1000, rng.below(2), rng.below(10000),
+                1 + rng.below(9), rng.below(1000), static_cast<int>(rng.below(10)) - 5,
+                1000000000000ULL + rng.next() * 977ULL);
+  out += buffer;
+}
+
 }  // namespace
 
 std::string makeReplyCorpus(size_t targetBytes) {
@@ -93,4 +141,31 @@ std::string makeReplyCorpus(size_t targetBytes) {
   out += rows;
   out += "],\"page\":{\"index\":1,\"size\":20,\"more\":true,\"ratio\":0.618}}";
   return out;
+}
+
+std::string makeAsciiCorpus(size_t targetBytes) {
+  Lcg rng;
+  std::string notes;
+  unsigned id = 100000;
+  while (notes.size() + 200 < targetBytes) {
+    if (!notes.empty()) notes += ',';
+    appendEnglishNote(notes, rng, id++);
+  }
+  std::string out =
+      "{\"result\":1,\"msg\":\"success\",\"relogin\":0,\"time\":1712345678,"
+      "\"syn_var\":{\"nNewMsgCount\":\"2\",\"nLastSynId\":\"10086\"},\"list\":[";
+  out += notes;
+  out += "],\"page\":{\"index\":1,\"size\":20,\"more\":false}}";
+  return out;
+}
+
+std::string makeNumberCorpus(size_t targetBytes) {
+  Lcg rng;
+  std::string rows;
+  unsigned day = 8000;
+  while (rows.size() + 100 < targetBytes) {
+    if (!rows.empty()) rows += ',';
+    appendNumberRow(rows, rng, day++);
+  }
+  return "{\"result\":1,\"days\":[" + rows + "],\"total\":" + std::to_string(day) + "}";
 }
