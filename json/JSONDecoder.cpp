@@ -16,7 +16,6 @@ constexpr size_t kInitialScratchBytes = 2048;
 void reserveInitial(JsonParseState& state) {
   state.stack.values.reserve(kInitialStackEntries);
   state.stack.keys.reserve(kInitialStackEntries);
-  state.stack.decodedText.reserve(kInitialScratchBytes);
   state.scratch.reserve(kInitialScratchBytes);
 }
 
@@ -96,9 +95,6 @@ plat::Value jsonDecode(JsonParseState& state, const unsigned char* bytes, size_t
 
   giveBackGrowth(state.stack.values, kInitialStackEntries);
   giveBackGrowth(state.stack.keys, kInitialStackEntries);
-  giveBackGrowth(state.stack.decodedText, kInitialScratchBytes);
-  giveBackGrowth(state.stack.arrays, kInitialStackEntries);
-  giveBackGrowth(state.stack.dictionaries, kInitialStackEntries);
   giveBackGrowth(state.scratch, kInitialScratchBytes);
   state.input = nullptr;
   state.length = state.atIndex = 0;

@@ -5,30 +5,30 @@
 #include "json/JsonRaise.h"
 #include "json/SharedWithTrailing.h"
 
-JsonArray::JsonArray(void** trailing, Private, size_t count, bool isMutable)
-    : items_(static_cast<plat::Value*>(*trailing)), count_(0), mutations_(isMutable ? 1 : 0) {
+JsonArray::JsonArray(void**, Private, size_t count, bool isMutable)
+    : count_(0), mutations_(isMutable ? 1 : 0) {
   if (isMutable) {
-    growable_.reserve(count);
-    items_ = growable_.data();
+    growable_ = std::make_unique<std::vector<plat::Value>>();
+    growable_->reserve(count);
   }
 }
 
 JsonArray::~JsonArray() {
-  if (!isMutable()) std::destroy_n(items_, count_);
+  if (!isMutable()) std::destroy_n(items(), count_);
 }
 
-std::shared_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
+std::unique_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
   size_t trailingBytes = isMutable ? 0 : count * sizeof(plat::Value);
-  return makeSharedWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
+  return makeWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
 }
 
 size_t JsonArray::capacity() const {
-  return isMutable() ? growable_.capacity() : count_;
+  return isMutable() ? growable_->capacity() : count_;
 }
 
 const plat::Value& JsonArray::at(size_t index) const {
   if (index >= count_) raiseBeyondBounds("at", index, count_);
-  return items_[index];
+  return items()[index];
 }
 
 void JsonArray::append(plat::Value value) {
@@ -43,34 +43,34 @@ void JsonArray::insertAt(const char* operation, size_t index, plat::Value value)
   checkMutable(operation);
   if (index > count_) raiseBeyondBounds(operation, index, count_ + 1);
   // Grows by 16 slots at a time.
-  if (count_ + 1 >= growable_.capacity()) {
+  if (count_ + 1 >= growable_->capacity()) {
     try {
-      growable_.reserve(growable_.capacity() + 16);
+      growable_->reserve(growable_->capacity() + 16);
     } catch (const std::bad_alloc&) {
       jsonRaise(kJsonOutOfMemoryException, "Unable to resize objects array.");
     }
   }
-  growable_.insert(growable_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+  growable_->insert(growable_->begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
   didChange();
 }
 
 void JsonArray::replace(size_t index, plat::Value value) {
   checkMutable("replace");
   if (index >= count_) raiseBeyondBounds("replace", index, count_);
-  growable_[index] = std::move(value);
+  (*growable_)[index] = std::move(value);
   didChange();
 }
 
 void JsonArray::remove(size_t index) {
   checkMutable("remove");
   if (index >= count_) raiseBeyondBounds("remove", index, count_);
-  growable_.erase(growable_.begin() + static_cast<std::ptrdiff_t>(index));
+  growable_->erase(growable_->begin() + static_cast<std::ptrdiff_t>(index));
   didChange();
 }
 
-std::shared_ptr<plat::ArrayStorage> JsonArray::clone() const {
+std::unique_ptr<plat::ArrayStorage> JsonArray::clone() const {
   auto copy = make(count_, isMutable());
-  for (size_t i = 0; i < count_; ++i) copy->makeNext([&] { return items_[i]; });
+  for (size_t i = 0; i < count_; ++i) copy->makeNext([&] { return items()[i]; });
   return copy;
 }
 
@@ -82,11 +82,11 @@ void JsonArray::getObjects(plat::Value* objects, size_t location, size_t length)
                          "length is %lu",
                          static_cast<unsigned long>(end)));
   if (end < location || end > count_) raiseBeyondBounds("getObjects", end, count_);
-  std::copy(items_ + location, items_ + end, objects);
+  std::copy(items() + location, items() + end, objects);
 }
 
-std::shared_ptr<plat::PlainArray> JsonArray::mutableCopy() const {
-  return std::make_shared<plat::PlainArray>(std::vector<plat::Value>(items_, items_ + count_));
+std::unique_ptr<plat::PlainArray> JsonArray::mutableCopy() const {
+  return std::make_unique<plat::PlainArray>(std::vector<plat::Value>(items(), items() + count_));
 }
 
 void JsonArray::checkMutable(const char* operation) const {
@@ -103,7 +103,6 @@ void JsonArray::raiseBeyondBounds(const char* operation, size_t index, size_t bo
 }
 
 void JsonArray::didChange() {
-  items_ = growable_.data();
-  count_ = growable_.size();
+  count_ = growable_->size();
   mutations_ = mutations_ == UINT64_MAX ? 1 : mutations_ + 1;
 }

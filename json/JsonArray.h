@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "json/SharedWithTrailing.h"
 #include "platform/base/Value.h"
 
 class JsonParser;
@@ -21,6 +22,7 @@ class JsonArray final : public plat::ArrayStorage {
   // Room for `count` items, none made yet.
   JsonArray(void** trailing, Private, size_t count, bool isMutable);
   ~JsonArray() override;
+  JSON_TRAILING_DELETE
 
   size_t size() const override { return count_; }
   const plat::Value& at(size_t index) const override;
@@ -28,7 +30,7 @@ class JsonArray final : public plat::ArrayStorage {
   void insert(size_t index, plat::Value value) override;
   void replace(size_t index, plat::Value value) override;
   void remove(size_t index) override;
-  std::shared_ptr<plat::ArrayStorage> clone() const override;  // as mutable as this one
+  std::unique_ptr<plat::ArrayStorage> clone() const override;  // as mutable as this one
 
   bool isMutable() const { return mutations_ != 0; }
   // 0 for an immutable array; otherwise raised by every change, from 1 on, never back to 0.
@@ -38,21 +40,19 @@ class JsonArray final : public plat::ArrayStorage {
   // location + length is 0.
   void getObjects(plat::Value* objects, size_t location, size_t length) const;
   // A plain array with the same items, for code that wants to change a decoded one.
-  std::shared_ptr<plat::PlainArray> mutableCopy() const;
+  std::unique_ptr<plat::PlainArray> mutableCopy() const;
 
  private:
   friend class JsonParser;
   // An array with room for `count` items; makeNext makes them in order, each in its place from
   // what `make()` returns.
-  static std::shared_ptr<JsonArray> make(size_t count, bool isMutable);
+  static std::unique_ptr<JsonArray> make(size_t count, bool isMutable);
   template <typename Make>
   void makeNext(Make&& make) {
-    if (isMutable()) {
-      growable_.push_back(make());
-      items_ = growable_.data();
-    } else {
-      new (items_ + count_) plat::Value(make());
-    }
+    if (isMutable())
+      growable_->push_back(make());
+    else
+      new (items() + count_) plat::Value(make());
     ++count_;
   }
 
@@ -63,8 +63,12 @@ class JsonArray final : public plat::ArrayStorage {
 
   // An immutable array keeps its items in the storage allocated with it; a mutable one in
   // `growable_`.
-  plat::Value* items_;
+  plat::Value* items() const {
+    if (growable_) return growable_->data();
+    return reinterpret_cast<plat::Value*>(reinterpret_cast<char*>(const_cast<JsonArray*>(this)) +
+                                          trailingOffset<JsonArray>());
+  }
   size_t count_;
   uint64_t mutations_;
-  std::vector<plat::Value> growable_;
+  std::unique_ptr<std::vector<plat::Value>> growable_;
 };

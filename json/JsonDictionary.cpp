@@ -94,8 +94,8 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
 }
 
 size_t JsonDictionary::storageBytes(size_t capacity, size_t pairRoom) {
-  size_t slotBytes =
-      (capacity * sizeof(uint32_t) + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
+  size_t width = narrowFor(pairRoom) ? sizeof(uint8_t) : sizeof(uint32_t);
+  size_t slotBytes = (capacity * width + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
   return slotBytes + pairRoom * sizeof(Pair);
 }
 
@@ -106,35 +106,38 @@ JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, s
 }
 
 void JsonDictionary::placeStorage(void* storage, size_t capacityIndex, size_t pairRoom) {
-  capacityIndex_ = capacityIndex;
-  capacity_ = kCapacities[capacityIndex];
-  pairRoom_ = pairRoom;
-  slots_ = static_cast<uint32_t*>(storage);
-  std::fill_n(slots_, capacity_, 0u);
-  pairs_ = reinterpret_cast<Pair*>(static_cast<std::byte*>(storage) + storageBytes(capacity_, 0));
+  capacityIndex_ = static_cast<uint8_t>(capacityIndex);
+  capacity_ = static_cast<uint32_t>(kCapacities[capacityIndex]);
+  pairRoom_ = static_cast<uint32_t>(pairRoom);
+  narrowSlots_ = narrowFor(pairRoom);
+  slots_ = storage;
+  size_t slotBytes = storageBytes(capacity_, pairRoom) - pairRoom * sizeof(Pair);
+  std::memset(storage, 0, slotBytes);
+  pairs_ = reinterpret_cast<Pair*>(static_cast<std::byte*>(storage) + slotBytes);
 }
 
 JsonDictionary::~JsonDictionary() {
   std::destroy_n(pairs_, count_);
 }
 
-std::shared_ptr<JsonDictionary> JsonDictionary::makeWithRoom(size_t capacityIndex, size_t pairRoom,
+std::unique_ptr<JsonDictionary> JsonDictionary::makeWithRoom(size_t capacityIndex, size_t pairRoom,
                                                              bool isMutable) {
-  return makeSharedWithTrailing<JsonDictionary>(storageBytes(kCapacities[capacityIndex], pairRoom),
-                                                Private(), capacityIndex, pairRoom, isMutable);
+  return makeWithTrailing<JsonDictionary>(storageBytes(kCapacities[capacityIndex], pairRoom),
+                                          Private(), capacityIndex, pairRoom, isMutable);
 }
 
-std::shared_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
+std::unique_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
   return makeWithRoom(capacityIndexForCount(count), count, isMutable);
 }
 
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
+  // Slots keep no hashes (four bytes a slot, not twelve): keys are compared, and most probes
+  // stop at the first.
   if (capacity_ == 0) return capacity_;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    if (slots_[index] == 0) break;
-    const Pair& pair = pairAt(index);
-    if (pair.keyHash == hash && pair.key == key) return index;
+    if (slot(index) == 0) break;
+    if (pairAt(index).key.asString() == key) return index;
   }
   return capacity_;
 }
@@ -144,32 +147,32 @@ const plat::Value* JsonDictionary::find(const std::string& key) const {
   return index == capacity_ ? nullptr : &pairAt(index).object;
 }
 
-void JsonDictionary::insertEntry(uint64_t hash, std::string&& key, plat::Value&& object) {
+void JsonDictionary::insertEntry(uint64_t hash, plat::Value&& key, plat::Value&& object) {
   insertMade(hash, std::move(key), [&] { return std::move(object); });
 }
 
 void JsonDictionary::removeSlot(size_t index) {
-  size_t removed = slots_[index] - 1;
-  slots_[index] = 0;
+  size_t removed = slot(index) - 1;
+  setSlot(index, 0);
   // The last pair fills the hole, and its slot is pointed at the new place.
   size_t last = count_ - 1;
   if (removed != last) {
     pairs_[removed] = std::move(pairs_[last]);
-    size_t slot = startSlot(pairs_[removed].keyHash);
-    while (slots_[slot] != last + 1) slot = nextSlot(slot);
-    slots_[slot] = static_cast<uint32_t>(removed + 1);
+    size_t moved = startSlot(keyHash(pairs_[removed].key.asString()));
+    while (slot(moved) != last + 1) moved = nextSlot(moved);
+    setSlot(moved, removed + 1);
   }
   std::destroy_at(pairs_ + last);
   --count_;
   // Backward shift: every pair after the hole that probing passed over moves back, so each key
   // stays reachable from its start slot without tombstones.
   size_t next = nextSlot(index);
-  for (size_t steps = 0; steps < capacity_ && slots_[next] != 0; ++steps, next = nextSlot(next)) {
-    size_t to = startSlot(pairAt(next).keyHash);
-    while (to != next && slots_[to] != 0) to = nextSlot(to);
+  for (size_t steps = 0; steps < capacity_ && slot(next) != 0; ++steps, next = nextSlot(next)) {
+    size_t to = startSlot(keyHash(pairAt(next).key.asString()));
+    while (to != next && slot(to) != 0) to = nextSlot(to);
     if (to == next) continue;
-    slots_[to] = slots_[next];
-    slots_[next] = 0;
+    setSlot(to, slot(next));
+    setSlot(next, 0);
   }
 }
 
@@ -177,9 +180,8 @@ void JsonDictionary::set(const std::string& key, plat::Value value) {
   checkMutable("set");
   size_t neededIndex = capacityIndexForCount(count_ + 1);
   if (capacity_ < kCapacities[neededIndex] || count_ == pairRoom_)
-    regrow(std::max(neededIndex, capacityIndex_));
-  std::string copy = key;
-  insertEntry(keyHash(copy), std::move(copy), std::move(value));
+    regrow(std::max(neededIndex, static_cast<size_t>(capacityIndex_)));
+  insertEntry(keyHash(key), plat::Value(key), std::move(value));
   countMutation();
 }
 
@@ -193,7 +195,9 @@ void JsonDictionary::regrow(size_t capacityIndex) {
   } catch (const std::bad_alloc&) {
     raiseNoTable();
   }
-  uint32_t* oldSlots = slots_;
+  // The old slots are read through a copy of the old table's description.
+  std::vector<size_t> oldSlots(capacity_);
+  for (size_t i = 0; i < capacity_; ++i) oldSlots[i] = slot(i);
   Pair* oldPairs = pairs_;
   size_t oldCapacity = capacity_, oldCount = count_;
   std::unique_ptr<std::byte[]> oldStorage = std::exchange(grown_, std::move(storage));
@@ -202,7 +206,8 @@ void JsonDictionary::regrow(size_t capacityIndex) {
   for (size_t i = 0; i < oldCapacity; ++i) {
     if (oldSlots[i] == 0) continue;
     Pair& pair = oldPairs[oldSlots[i] - 1];
-    insertEntry(pair.keyHash, std::move(pair.key), std::move(pair.object));
+    uint64_t hash = keyHash(pair.key.asString());
+    insertEntry(hash, std::move(pair.key), std::move(pair.object));
   }
   std::destroy_n(oldPairs, oldCount);
 }
@@ -219,12 +224,12 @@ bool JsonDictionary::remove(const std::string& key) {
 void JsonDictionary::forEach(
     const std::function<void(const std::string&, const plat::Value&)>& fn) const {
   for (size_t i = 0; i < capacity_; ++i)
-    if (slots_[i] != 0) fn(pairAt(i).key, pairAt(i).object);
+    if (slot(i) != 0) fn(pairAt(i).key.asString(), pairAt(i).object);
 }
 
-std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
+std::unique_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
   auto copy = makeWithRoom(capacityIndex_, pairRoom_, isMutable());
-  std::copy_n(slots_, capacity_, copy->slots_);
+  for (size_t i = 0; i < capacity_; ++i) copy->setSlot(i, slot(i));
   std::uninitialized_copy_n(pairs_, count_, copy->pairs_);
   copy->count_ = count_;
   return copy;
@@ -233,18 +238,18 @@ std::shared_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
 void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
                                 std::vector<std::string>* keys) const {
   for (size_t i = 0; i < capacity_; ++i) {
-    if (slots_[i] == 0) continue;
+    if (slot(i) == 0) continue;
     if (objects) objects->push_back(pairAt(i).object);
-    if (keys) keys->push_back(pairAt(i).key);
+    if (keys) keys->push_back(pairAt(i).key.asString());
   }
 }
 
 std::unique_ptr<JsonDictionaryEnumerator> JsonDictionary::keyEnumerator() const {
-  return std::make_unique<JsonDictionaryEnumerator>(shared_from_this());
+  return std::make_unique<JsonDictionaryEnumerator>(plat::Value::sharing(*this));
 }
 
-std::shared_ptr<plat::PlainDictionary> JsonDictionary::mutableCopy() const {
-  auto copy = std::make_shared<plat::PlainDictionary>();
+std::unique_ptr<plat::PlainDictionary> JsonDictionary::mutableCopy() const {
+  auto copy = std::make_unique<plat::PlainDictionary>();
   forEach([&](const std::string& key, const plat::Value& object) { copy->set(key, object); });
   return copy;
 }

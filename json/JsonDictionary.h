@@ -12,13 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "json/SharedWithTrailing.h"
 #include "platform/base/Value.h"
 
 class JsonParser;
 class JsonDictionaryEnumerator;
 
-class JsonDictionary final : public plat::DictionaryStorage,
-                             public std::enable_shared_from_this<JsonDictionary> {
+class JsonDictionary final : public plat::DictionaryStorage {
   struct Private {
     explicit Private() = default;
   };
@@ -28,6 +28,7 @@ class JsonDictionary final : public plat::DictionaryStorage,
   // it has pairs.
   JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom, bool isMutable);
   ~JsonDictionary() override;
+  JSON_TRAILING_DELETE
 
   size_t size() const override { return count_; }
   const plat::Value* find(const std::string& key) const override;
@@ -35,19 +36,19 @@ class JsonDictionary final : public plat::DictionaryStorage,
   bool remove(const std::string& key) override;
   void forEach(
       const std::function<void(const std::string&, const plat::Value&)>& fn) const override;
-  std::shared_ptr<plat::DictionaryStorage> clone() const override;  // as mutable as this one
+  std::unique_ptr<plat::DictionaryStorage> clone() const override;  // as mutable as this one
 
   bool isMutable() const { return mutations_ != 0; }
   uint64_t mutations() const { return mutations_; }  // as JsonArray::mutations()
   size_t capacity() const { return capacity_; }
   // Slots by index (< capacity()); the key and object only of a used slot.
-  bool slotIsUsed(size_t index) const { return slots_[index] != 0; }
-  const std::string& keyAt(size_t index) const { return pairAt(index).key; }
+  bool slotIsUsed(size_t index) const { return slot(index) != 0; }
+  const std::string& keyAt(size_t index) const { return pairAt(index).key.asString(); }
   const plat::Value& objectAt(size_t index) const { return pairAt(index).object; }
   // Fills either or both lists in slot order.
   void getObjects(std::vector<plat::Value>* objects, std::vector<std::string>* keys) const;
   std::unique_ptr<JsonDictionaryEnumerator> keyEnumerator() const;
-  std::shared_ptr<plat::PlainDictionary> mutableCopy() const;
+  std::unique_ptr<plat::PlainDictionary> mutableCopy() const;
 
   // The smallest capacity of the table that holds `count` pairs at the wanted load; raises an
   // out-of-memory exception beyond the table's largest size.
@@ -58,61 +59,76 @@ class JsonDictionary final : public plat::DictionaryStorage,
  private:
   friend class JsonParser;
 
+  // The key is a string value: a decode makes each distinct key once and shares it.
   struct Pair {
-    uint64_t keyHash;
-    std::string key;
+    plat::Value key;
     plat::Value object;
   };
 
-  static std::shared_ptr<JsonDictionary> make(size_t count, bool isMutable);
-  static std::shared_ptr<JsonDictionary> makeWithRoom(size_t capacityIndex, size_t pairRoom,
+  static std::unique_ptr<JsonDictionary> make(size_t count, bool isMutable);
+  static std::unique_ptr<JsonDictionary> makeWithRoom(size_t capacityIndex, size_t pairRoom,
                                                       bool isMutable);
   static size_t storageBytes(size_t capacity, size_t pairRoom);
   // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
   // free.
-  void insertEntry(uint64_t hash, std::string&& key, plat::Value&& object);
+  void insertEntry(uint64_t hash, plat::Value&& key, plat::Value&& object);
   // The same with the object made in its place from what `makeObject()` returns, only once a slot
   // is found.
-  template <typename Key, typename MakeObject>
-  void insertMade(uint64_t hash, Key&& key, MakeObject&& makeObject);
+  template <typename MakeObject>
+  void insertMade(uint64_t hash, plat::Value&& key, MakeObject&& makeObject);
   void removeSlot(size_t index);
   void regrow(size_t capacityIndex);
   void placeStorage(void* storage, size_t capacityIndex, size_t pairRoom);
   static size_t capacityIndexForCount(size_t count);
-  size_t startSlot(uint64_t hash) const;                       // hash mod capacity
+  size_t startSlot(uint64_t hash) const;  // hash mod capacity
+  static bool sameKey(const plat::Value& stored, const std::string& key) {
+    const std::string& text = stored.asString();
+    return &text == &key || text == key;
+  }
   size_t findSlot(std::string_view key, uint64_t hash) const;  // capacity_ when absent
   size_t nextSlot(size_t index) const { return index + 1 == capacity_ ? 0 : index + 1; }
-  const Pair& pairAt(size_t slot) const { return pairs_[slots_[slot] - 1]; }
+  const Pair& pairAt(size_t index) const { return pairs_[slot(index) - 1]; }
+  // Slot i: 0 when free, else 1 + the index of its pair. A byte a slot while fewer than 255 pairs
+  // fit, four bytes beyond: most decoded dictionaries are small.
+  static bool narrowFor(size_t pairRoom) { return pairRoom < 255; }
+  size_t slot(size_t i) const {
+    return narrowSlots_ ? static_cast<const uint8_t*>(slots_)[i]
+                        : static_cast<const uint32_t*>(slots_)[i];
+  }
+  void setSlot(size_t i, size_t value) {
+    if (narrowSlots_)
+      static_cast<uint8_t*>(slots_)[i] = static_cast<uint8_t>(value);
+    else
+      static_cast<uint32_t*>(slots_)[i] = static_cast<uint32_t>(value);
+  }
   void checkMutable(const char* operation) const;
   void countMutation();
 
-  size_t count_ = 0;
-  size_t capacityIndex_;  // into the table of capacities
-  size_t capacity_;
+  uint32_t count_ = 0;
+  uint32_t capacity_;
+  uint32_t pairRoom_;
+  uint8_t capacityIndex_;  // into the table of capacities
+  bool narrowSlots_;
   uint64_t mutations_;
-  // The table of `capacity_` slots, each 0 when free or else 1 + the index of its pair. The pairs
-  // are kept dense in `pairs_`, so a table with free slots costs four bytes per free slot. Both
+  // The table of `capacity_` slots (see slot()). The pairs are kept dense in `pairs_`, so a table
+  // with free slots costs one or four bytes per free slot. Both
   // live in the storage allocated with the dictionary, or in `grown_` once a mutable dictionary
   // has outgrown it.
-  uint32_t* slots_;
+  void* slots_;
   Pair* pairs_;
-  size_t pairRoom_;
   std::unique_ptr<std::byte[]> grown_;
 };
 
-template <typename Key, typename MakeObject>
-void JsonDictionary::insertMade(uint64_t hash, Key&& key, MakeObject&& makeObject) {
+template <typename MakeObject>
+void JsonDictionary::insertMade(uint64_t hash, plat::Value&& key, MakeObject&& makeObject) {
   if (capacity_ == 0) return;
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    if (slots_[index] != 0) {
-      const Pair& pair = pairAt(index);
-      if (pair.keyHash == hash && pair.key == key) removeSlot(index);
-    }
-    if (slots_[index] == 0) {
+    if (slot(index) != 0 && sameKey(pairAt(index).key, key.asString())) removeSlot(index);
+    if (slot(index) == 0) {
       if (count_ == pairRoom_) return;  // only when the table is full
-      new (pairs_ + count_) Pair{hash, std::string(std::forward<Key>(key)), makeObject()};
-      slots_[index] = static_cast<uint32_t>(++count_);
+      new (pairs_ + count_) Pair{std::move(key), makeObject()};
+      setSlot(index, ++count_);
       return;
     }
   }

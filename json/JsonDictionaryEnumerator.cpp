@@ -1,12 +1,12 @@
 #include "json/JsonDictionaryEnumerator.h"
 
-JsonDictionaryEnumerator::JsonDictionaryEnumerator(std::shared_ptr<const JsonDictionary> collection)
+JsonDictionaryEnumerator::JsonDictionaryEnumerator(plat::Value collection)
     : collection_(std::move(collection)) {}
 
 std::optional<std::string> JsonDictionaryEnumerator::nextObject() {
-  while (nextObject_ < collection_->capacity()) {
+  while (nextObject_ < dictionary().capacity()) {
     size_t slot = nextObject_++;
-    if (collection_->slotIsUsed(slot)) return collection_->keyAt(slot);
+    if (dictionary().slotIsUsed(slot)) return dictionary().keyAt(slot);
   }
   return std::nullopt;
 }

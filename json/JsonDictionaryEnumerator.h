@@ -11,12 +11,16 @@
 
 class JsonDictionaryEnumerator {
  public:
-  explicit JsonDictionaryEnumerator(std::shared_ptr<const JsonDictionary> collection);
+  // `collection` holds a JsonDictionary.
+  explicit JsonDictionaryEnumerator(plat::Value collection);
 
   std::optional<std::string> nextObject();  // nothing after the last key
   std::vector<std::string> allObjects();    // every key not yet handed out
 
  private:
-  std::shared_ptr<const JsonDictionary> collection_;
+  plat::Value collection_;
+  const JsonDictionary& dictionary() const {
+    return static_cast<const JsonDictionary&>(*collection_.dictionaryStorage());
+  }
   size_t nextObject_ = 0;  // slot index
 };

@@ -13,6 +13,7 @@
 
 #include "json/JsonError.h"
 #include "json/JsonParseOptions.h"
+#include "json/JsonTokenCache.h"
 #include "platform/base/Value.h"
 
 enum JsonTokenKind : uint8_t {
@@ -55,51 +56,17 @@ struct JsonParseToken {
   JsonTokenValue value;
 };
 
-// Where the bytes of a string waiting for its container are: in the input, or decoded into the
-// stack's own text (the scratch buffer is reused by the next string).
-struct JsonTextRef {
-  size_t offset;
-  size_t length;
-  bool decoded;  // in JsonObjectStack::decodedText rather than in the input
-};
-
-// A dictionary key waiting for its dictionary.
-struct JsonKeyRef {
-  JsonTextRef text;
+// A dictionary key waiting for its dictionary, with the hash that places it.
+struct JsonPendingKey {
+  plat::Value key;
   uint64_t hash;
 };
 
-// A value waiting for its container, which makes it in place: scalars are kept as the token gave
-// them, finished containers by their index among the stack's finished ones.
-struct JsonPendingValue {
-  enum Kind : uint8_t {
-    Null,
-    True,
-    False,
-    LongLong,
-    UnsignedLongLong,
-    Double,
-    String,
-    Array,
-    Dictionary
-  };
-  Kind kind;
-  union {
-    int64_t longLongValue;
-    uint64_t unsignedLongLongValue;
-    double doubleValue;
-    size_t index;  // of an array or dictionary
-    JsonTextRef text;
-  };
-};
-
-// The items of all open containers; each container remembers the tops at its start.
+// The items of all open containers; each container remembers the tops at its start. Values are
+// made as they are read and moved into their container when it closes.
 struct JsonObjectStack {
-  std::vector<JsonPendingValue> values;
-  std::vector<JsonKeyRef> keys;
-  std::string decodedText;
-  std::vector<std::shared_ptr<plat::ArrayStorage>> arrays;
-  std::vector<std::shared_ptr<plat::DictionaryStorage>> dictionaries;
+  std::vector<plat::Value> values;
+  std::vector<JsonPendingKey> keys;
 };
 
 struct JsonParseState {
@@ -111,6 +78,7 @@ struct JsonParseState {
   JsonParseToken token;
   std::string scratch;  // strings with escapes or replaced bytes are decoded here
   JsonObjectStack stack;
+  JsonTokenCache cache;
   std::optional<JsonError> error;  // the first error of the parse
   bool mutableCollections = false;
 };

@@ -34,7 +34,7 @@ plat::Value JsonParser::parse() {
     if (kind == JsonTokenKindArrayBegin || kind == JsonTokenKindObjectBegin) {
       built = kind == JsonTokenKindArrayBegin ? parseArray(1) : parseDictionary(1);
       if (built) {
-        result = make(state_.stack.values.back());
+        result = std::move(state_.stack.values.back());
         jsonSkipWhitespace(state_);
         if (state_.atIndex < state_.length && !(state_.options & JsonParseFlagTrailingText)) {
           jsonRecordError(state_,
@@ -80,106 +80,57 @@ bool JsonParser::expectedSet(unsigned expect, const char* valueWord, const char*
 }
 
 JsonParser::Marks JsonParser::marks() const {
-  const JsonObjectStack& stack = state_.stack;
-  return {stack.values.size(), stack.keys.size(), stack.decodedText.size(), stack.arrays.size(),
-          stack.dictionaries.size()};
+  return {state_.stack.values.size(), state_.stack.keys.size()};
 }
 
 void JsonParser::rewind(const Marks& marks) {
-  JsonObjectStack& stack = state_.stack;
-  stack.values.resize(marks.values);
-  stack.keys.resize(marks.keys);
-  stack.decodedText.resize(marks.decodedText);
-  stack.arrays.resize(marks.arrays);
-  stack.dictionaries.resize(marks.dictionaries);
+  state_.stack.values.resize(marks.values);
+  state_.stack.keys.resize(marks.keys);
 }
 
-void JsonParser::keepText(std::string_view bytes, JsonTextRef& text) {
-  const char* input = reinterpret_cast<const char*>(state_.input);
-  text.length = bytes.size();
-  text.decoded = bytes.data() < input || bytes.data() >= input + state_.length;
-  if (!text.decoded) {
-    text.offset = static_cast<size_t>(bytes.data() - input);
-    return;
-  }
-  // Decoded into the scratch buffer, which the next string reuses.
-  std::string& decoded = state_.stack.decodedText;
-  text.offset = decoded.size();
-  decoded.append(bytes);
+template <typename T>
+T& JsonParser::pushWithRoom(std::vector<T>& stack) {
+  if (stack.size() == stack.capacity()) stack.reserve(stack.capacity() + stack.capacity() / 2 + 16);
+  return stack.emplace_back();
 }
 
-std::string_view JsonParser::textOf(const JsonTextRef& text) const {
-  const char* base =
-      text.decoded ? state_.stack.decodedText.data() : reinterpret_cast<const char*>(state_.input);
-  return std::string_view(base + text.offset, text.length);
+plat::Value JsonParser::makeString(std::string_view bytes) {
+  if (bytes.size() > JsonTokenCache::kLongestCached) return plat::Value(std::string(bytes));
+  return state_.cache.string(bytes, JsonDictionary::keyHash(bytes));
 }
 
 void JsonParser::pushScalar() {
-  // Filled in its place: a copy made on the side would be stored in parts and read back whole.
-  JsonPendingValue& pending = state_.stack.values.emplace_back();
+  plat::Value& pushed = pushWithRoom(state_.stack.values);
   const JsonTokenValue& value = state_.token.value;
   switch (state_.token.kind) {
     case JsonTokenKindTrue:
-      pending.kind = JsonPendingValue::True;
+      pushed = plat::Value(true);
       break;
     case JsonTokenKindFalse:
-      pending.kind = JsonPendingValue::False;
+      pushed = plat::Value(false);
       break;
     case JsonTokenKindNull:
-      pending.kind = JsonPendingValue::Null;
       break;
     case JsonTokenKindString:
-      pending.kind = JsonPendingValue::String;
-      keepText(value.bytes, pending.text);
+      pushed = makeString(value.bytes);
       break;
     default:
       switch (value.kind) {
         case JsonValueKindLongLong:
-          pending.kind = JsonPendingValue::LongLong;
-          pending.longLongValue = value.number.longLongValue;
+          pushed = plat::Value(static_cast<long long>(value.number.longLongValue));
           break;
         case JsonValueKindUnsignedLongLong:
-          pending.kind = JsonPendingValue::UnsignedLongLong;
-          pending.unsignedLongLongValue = value.number.unsignedLongLongValue;
+          // Only what a signed number cannot hold stays unsigned.
+          if (value.number.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
+            pushed = plat::Value(static_cast<long long>(value.number.unsignedLongLongValue));
+          else
+            pushed =
+                plat::Value(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
           break;
         default:
-          pending.kind = JsonPendingValue::Double;
-          pending.doubleValue = value.number.doubleValue;
+          pushed = plat::Value(value.number.doubleValue);
       }
   }
-}
-
-void JsonParser::pushContainer(JsonPendingValue::Kind kind, size_t index) {
-  JsonPendingValue& pending = state_.stack.values.emplace_back();
-  pending.kind = kind;
-  pending.index = index;
-}
-
-plat::Value JsonParser::make(const JsonPendingValue& pending) {
-  switch (pending.kind) {
-    case JsonPendingValue::Null:
-      return plat::Value();
-    case JsonPendingValue::True:
-      return plat::Value(true);
-    case JsonPendingValue::False:
-      return plat::Value(false);
-    case JsonPendingValue::LongLong:
-      return plat::Value(static_cast<long long>(pending.longLongValue));
-    case JsonPendingValue::UnsignedLongLong:
-      // Only what a signed number cannot hold stays unsigned.
-      if (pending.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
-        return plat::Value(static_cast<long long>(pending.unsignedLongLongValue));
-      return plat::Value(static_cast<unsigned long long>(pending.unsignedLongLongValue));
-    case JsonPendingValue::Double:
-      return plat::Value(pending.doubleValue);
-    case JsonPendingValue::String:
-      return plat::Value(std::string(textOf(pending.text)));
-    case JsonPendingValue::Array:
-      return plat::Value(std::move(state_.stack.arrays[pending.index]));
-    case JsonPendingValue::Dictionary:
-      return plat::Value(std::move(state_.stack.dictionaries[pending.index]));
-  }
-  return plat::Value();
 }
 
 bool JsonParser::pushValue(size_t depth) {
@@ -220,10 +171,10 @@ bool JsonParser::parseArray(size_t depth) {
       size_t count = stack.values.size() - start.values;
       auto array = JsonArray::make(count, state_.mutableCollections);
       for (size_t i = 0; i < count; ++i)
-        array->makeNext([&] { return make(stack.values[start.values + i]); });
+        array->makeNext([&] { return std::move(stack.values[start.values + i]); });
       rewind(start);
-      stack.arrays.push_back(std::move(array));
-      pushContainer(JsonPendingValue::Array, stack.arrays.size() - 1);
+      pushWithRoom(stack.values) =
+          plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array)));
       return true;
     } else if (kind == JsonTokenKindComma) {
       if (!(expect & ExpectComma)) {
@@ -255,13 +206,13 @@ bool JsonParser::parseDictionary(size_t depth) {
       size_t count = stack.keys.size() - start.keys;
       auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
       for (size_t i = 0; i < count; ++i) {
-        const JsonKeyRef& key = stack.keys[start.keys + i];
-        dictionary->insertMade(key.hash, textOf(key.text),
-                               [&] { return make(stack.values[start.values + i]); });
+        JsonPendingKey& key = stack.keys[start.keys + i];
+        dictionary->insertMade(key.hash, std::move(key.key),
+                               [&] { return std::move(stack.values[start.values + i]); });
       }
       rewind(start);
-      stack.dictionaries.push_back(std::move(dictionary));
-      pushContainer(JsonPendingValue::Dictionary, stack.dictionaries.size() - 1);
+      pushWithRoom(stack.values) =
+          plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       return true;
     }
     if (kind == JsonTokenKindComma) {
@@ -280,10 +231,11 @@ bool JsonParser::parseDictionary(size_t depth) {
       unexpected("Unexpected string.");
       break;
     }
+    // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
     std::string_view keyBytes = state_.token.value.bytes;
-    JsonKeyRef& key = stack.keys.emplace_back();
-    keepText(keyBytes, key.text);
+    JsonPendingKey& key = pushWithRoom(stack.keys);
     key.hash = JsonDictionary::keyHash(keyBytes);
+    key.key = state_.cache.string(keyBytes, key.hash);
     if (!jsonNextToken(state_)) break;
     if (state_.token.kind != JsonTokenKindSeparator) {
       unexpected("Expected ':'.");

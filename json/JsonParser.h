@@ -1,6 +1,6 @@
 // One parse of a decoder: reads the top-level container and builds the tree of values, arrays and
 // dictionaries through the object stack, with the fixed error texts of each misplaced token.
-// Values wait on the stack in a light form and are made once, in their place in the container.
+// Values are made as they are read and wait on the stack until their container closes.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@ class JsonParser {
 
   // The tops of the stack's parts when a container starts; it leaves them as it found them.
   struct Marks {
-    size_t values, keys, decodedText, arrays, dictionaries;
+    size_t values, keys;
   };
 
   // A container's parse ends, when it succeeds, with the container pending on the stack.
@@ -33,11 +33,11 @@ class JsonParser {
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
   void pushScalar();
-  void pushContainer(JsonPendingValue::Kind kind, size_t index);
-  // Written in place, like the stack entries that hold it.
-  void keepText(std::string_view bytes, JsonTextRef& text);
-  std::string_view textOf(const JsonTextRef& text) const;
-  plat::Value make(const JsonPendingValue& pending);
+  // The string value of decoded bytes, shared through the cache when short.
+  plat::Value makeString(std::string_view bytes);
+  // Pushes with room grown by half, not doubled: the stack is part of the peak of a large decode.
+  template <typename T>
+  static T& pushWithRoom(std::vector<T>& stack);
   Marks marks() const;
   void rewind(const Marks& marks);
   bool unexpected(const char* message);

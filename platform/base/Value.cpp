@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 namespace plat {
 namespace {
@@ -113,30 +114,98 @@ void appendDebug(std::string& out, const Value& v) {
 
 }  // namespace
 
-Value::Value(std::shared_ptr<ArrayStorage> array) {
-  if (array) data_ = std::move(array);
+// Immutable once made, so values share them freely.
+struct Value::StringBox {
+  std::atomic<uint32_t> count{1};
+  std::string text;
+};
+
+struct Value::BytesBox {
+  std::atomic<uint32_t> count{1};
+  Bytes bytes;
+};
+
+Value::Value(std::string s) : type_(Type::String) {
+  string_ = new StringBox{{1}, std::move(s)};
 }
 
-Value::Value(std::shared_ptr<DictionaryStorage> dictionary) {
-  if (dictionary) data_ = std::move(dictionary);
+Value::Value(Bytes bytes) : type_(Type::Bytes) {
+  bytes_ = new BytesBox{{1}, std::move(bytes)};
+}
+
+Value::Value(std::unique_ptr<ArrayStorage> array) : type_(Type::Null) {
+  if (!array) return;
+  array_ = array.release();
+  array_->valueCount_.store(1, std::memory_order_relaxed);
+  type_ = Type::Array;
+}
+
+Value::Value(std::unique_ptr<DictionaryStorage> dictionary) : type_(Type::Null) {
+  if (!dictionary) return;
+  dictionary_ = dictionary.release();
+  dictionary_->valueCount_.store(1, std::memory_order_relaxed);
+  type_ = Type::Dictionary;
+}
+
+Value Value::sharing(const ArrayStorage& array) {
+  Value value;
+  value.array_ = const_cast<ArrayStorage*>(&array);
+  value.type_ = Type::Array;
+  value.retain();
+  return value;
+}
+
+Value Value::sharing(const DictionaryStorage& dictionary) {
+  Value value;
+  value.dictionary_ = const_cast<DictionaryStorage*>(&dictionary);
+  value.type_ = Type::Dictionary;
+  value.retain();
+  return value;
+}
+
+std::atomic<uint32_t>& Value::boxCount() const {
+  switch (type_) {
+    case Type::String:
+      return string_->count;
+    case Type::Bytes:
+      return bytes_->count;
+    case Type::Array:
+      return array_->valueCount_;
+    default:
+      return dictionary_->valueCount_;
+  }
+}
+
+void Value::release() {
+  // The last holder sees every change the others made before letting go.
+  if (boxCount().fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  switch (type_) {
+    case Type::String:
+      delete string_;
+      break;
+    case Type::Bytes:
+      delete bytes_;
+      break;
+    case Type::Array:
+      delete array_;
+      break;
+    default:
+      delete dictionary_;
+  }
 }
 
 Value Value::array(std::vector<Value> items) {
-  return Value(std::shared_ptr<ArrayStorage>(std::make_shared<PlainArray>(std::move(items))));
+  return Value(std::unique_ptr<ArrayStorage>(std::make_unique<PlainArray>(std::move(items))));
 }
 
 Value Value::dictionary() {
-  return Value(std::shared_ptr<DictionaryStorage>(std::make_shared<PlainDictionary>()));
+  return Value(std::unique_ptr<DictionaryStorage>(std::make_unique<PlainDictionary>()));
 }
 
 Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> entries) {
   Value d = dictionary();
   for (const auto& [key, value] : entries) d.set(key, value);
   return d;
-}
-
-Value::Type Value::type() const {
-  return static_cast<Type>(data_.index());
 }
 
 bool Value::isNumber() const {
@@ -147,13 +216,13 @@ bool Value::isNumber() const {
 bool Value::asBool() const {
   switch (type()) {
     case Type::Bool:
-      return std::get<bool>(data_);
+      return bool_;
     case Type::Int:
-      return std::get<int64_t>(data_) != 0;
+      return int_ != 0;
     case Type::UInt:
-      return std::get<uint64_t>(data_) != 0;
+      return uint_ != 0;
     case Type::Double:
-      return std::get<double>(data_) != 0;
+      return double_ != 0;
     default:
       return false;
   }
@@ -162,13 +231,13 @@ bool Value::asBool() const {
 int64_t Value::asInt() const {
   switch (type()) {
     case Type::Bool:
-      return std::get<bool>(data_) ? 1 : 0;
+      return bool_ ? 1 : 0;
     case Type::Int:
-      return std::get<int64_t>(data_);
+      return int_;
     case Type::UInt:
-      return static_cast<int64_t>(std::get<uint64_t>(data_));
+      return static_cast<int64_t>(uint_);
     case Type::Double: {
-      double d = std::get<double>(data_);
+      double d = double_;
       if (std::isnan(d)) return 0;
       if (d >= 9.2233720368547758e18) return INT64_MAX;
       if (d <= -9.2233720368547758e18) return INT64_MIN;
@@ -182,9 +251,9 @@ int64_t Value::asInt() const {
 uint64_t Value::asUInt() const {
   switch (type()) {
     case Type::UInt:
-      return std::get<uint64_t>(data_);
+      return uint_;
     case Type::Double: {
-      double d = std::get<double>(data_);
+      double d = double_;
       if (std::isnan(d) || d <= 0) return 0;
       if (d >= 1.8446744073709552e19) return UINT64_MAX;
       return static_cast<uint64_t>(d);
@@ -197,52 +266,47 @@ uint64_t Value::asUInt() const {
 double Value::asDouble() const {
   switch (type()) {
     case Type::Bool:
-      return std::get<bool>(data_) ? 1.0 : 0.0;
+      return bool_ ? 1.0 : 0.0;
     case Type::Int:
-      return static_cast<double>(std::get<int64_t>(data_));
+      return static_cast<double>(int_);
     case Type::UInt:
-      return static_cast<double>(std::get<uint64_t>(data_));
+      return static_cast<double>(uint_);
     case Type::Double:
-      return std::get<double>(data_);
+      return double_;
     default:
       return 0.0;
   }
 }
 
 const std::string& Value::asString() const {
-  if (auto* s = std::get_if<std::string>(&data_)) return *s;
-  return emptyString();
+  return type_ == Type::String ? string_->text : emptyString();
 }
 
 const Value::Bytes& Value::asBytes() const {
-  if (auto* b = std::get_if<Bytes>(&data_)) return *b;
-  return emptyBytes();
+  return type_ == Type::Bytes ? bytes_->bytes : emptyBytes();
 }
 
 const ArrayStorage* Value::arrayStorage() const {
-  if (auto* a = std::get_if<std::shared_ptr<ArrayStorage>>(&data_)) return a->get();
-  return nullptr;
+  return type_ == Type::Array ? array_ : nullptr;
 }
 
 const DictionaryStorage* Value::dictionaryStorage() const {
-  if (auto* d = std::get_if<std::shared_ptr<DictionaryStorage>>(&data_)) return d->get();
-  return nullptr;
+  return type_ == Type::Dictionary ? dictionary_ : nullptr;
 }
 
 ArrayStorage& Value::mutableArray() {
-  if (type() == Type::Null) *this = array();
-  auto* slot = std::get_if<std::shared_ptr<ArrayStorage>>(&data_);
-  if (!slot) throw std::logic_error("Value is not an array");
-  if (slot->use_count() > 1) *slot = (*slot)->clone();
-  return **slot;
+  if (type_ == Type::Null) *this = array();
+  if (type_ != Type::Array) throw std::logic_error("Value is not an array");
+  if (array_->valueCount_.load(std::memory_order_acquire) > 1) *this = Value(array_->clone());
+  return *array_;
 }
 
 DictionaryStorage& Value::mutableDictionary() {
-  if (type() == Type::Null) *this = dictionary();
-  auto* slot = std::get_if<std::shared_ptr<DictionaryStorage>>(&data_);
-  if (!slot) throw std::logic_error("Value is not a dictionary");
-  if (slot->use_count() > 1) *slot = (*slot)->clone();
-  return **slot;
+  if (type_ == Type::Null) *this = dictionary();
+  if (type_ != Type::Dictionary) throw std::logic_error("Value is not a dictionary");
+  if (dictionary_->valueCount_.load(std::memory_order_acquire) > 1)
+    *this = Value(dictionary_->clone());
+  return *dictionary_;
 }
 
 size_t Value::size() const {
@@ -375,8 +439,8 @@ void PlainArray::remove(size_t index) {
   items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-std::shared_ptr<ArrayStorage> PlainArray::clone() const {
-  return std::make_shared<PlainArray>(items_);
+std::unique_ptr<ArrayStorage> PlainArray::clone() const {
+  return std::make_unique<PlainArray>(items_);
 }
 
 // ---- PlainDictionary
@@ -416,8 +480,8 @@ void PlainDictionary::forEach(
   for (const auto& [key, value] : entries_) fn(key, value);
 }
 
-std::shared_ptr<DictionaryStorage> PlainDictionary::clone() const {
-  return std::make_shared<PlainDictionary>(*this);
+std::unique_ptr<DictionaryStorage> PlainDictionary::clone() const {
+  return std::make_unique<PlainDictionary>(*this);
 }
 
 }  // namespace plat

@@ -1,8 +1,11 @@
 // A dynamically typed value: what JSON replies, property lists and user defaults hold. Arrays and
 // dictionaries keep their elements behind a storage interface, so the JSON decoder's own containers
 // and plain ones are read the same way. Copies share storage until one of them is changed.
+// A value is 16 bytes: numbers and booleans inline, everything else behind one counted pointer
+// (decoded documents hold millions of values, most of them in arrays and dictionaries).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -10,7 +13,6 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
-#include <variant>
 #include <vector>
 
 namespace plat {
@@ -20,6 +22,9 @@ class Value;
 // Storage of an array value. Implementations may refuse changes by throwing NamedException.
 class ArrayStorage {
  public:
+  ArrayStorage() = default;
+  ArrayStorage(const ArrayStorage&) : ArrayStorage() {}
+  ArrayStorage& operator=(const ArrayStorage&) { return *this; }
   virtual ~ArrayStorage() = default;
   virtual size_t size() const = 0;
   virtual const Value& at(size_t index) const = 0;  // index < size()
@@ -28,48 +33,90 @@ class ArrayStorage {
   virtual void replace(size_t index, Value value) = 0;
   virtual void remove(size_t index) = 0;
   // A storage that equals this one, owned by nobody else (used before a shared value is changed).
-  virtual std::shared_ptr<ArrayStorage> clone() const = 0;
+  virtual std::unique_ptr<ArrayStorage> clone() const = 0;
+
+ private:
+  friend class Value;
+  mutable std::atomic<uint32_t> valueCount_{0};  // the values that hold this storage
 };
 
 // Storage of a dictionary value. Keys are unique; enumeration order is the storage's own (plain
 // dictionaries keep insertion order).
 class DictionaryStorage {
  public:
+  DictionaryStorage() = default;
+  DictionaryStorage(const DictionaryStorage&) : DictionaryStorage() {}
+  DictionaryStorage& operator=(const DictionaryStorage&) { return *this; }
   virtual ~DictionaryStorage() = default;
   virtual size_t size() const = 0;
   virtual const Value* find(const std::string& key) const = 0;  // nullptr when absent
   virtual void set(const std::string& key, Value value) = 0;
   virtual bool remove(const std::string& key) = 0;
   virtual void forEach(const std::function<void(const std::string&, const Value&)>& fn) const = 0;
-  virtual std::shared_ptr<DictionaryStorage> clone() const = 0;
+  virtual std::unique_ptr<DictionaryStorage> clone() const = 0;
+
+ private:
+  friend class Value;
+  mutable std::atomic<uint32_t> valueCount_{0};
 };
 
 class Value {
  public:
-  enum class Type { Null, Bool, Int, UInt, Double, String, Bytes, Array, Dictionary };
+  // The kinds behind a counted pointer come last, from String on.
+  enum class Type : uint8_t { Null, Bool, Int, UInt, Double, String, Bytes, Array, Dictionary };
   using Bytes = std::vector<uint8_t>;
 
-  Value() = default;
-  Value(std::nullptr_t) {}
-  Value(bool b) : data_(b) {}
-  Value(int i) : data_(int64_t{i}) {}
-  Value(long i) : data_(int64_t{i}) {}
-  Value(long long i) : data_(int64_t{i}) {}
-  Value(unsigned u) : data_(uint64_t{u}) {}
-  Value(unsigned long u) : data_(uint64_t{u}) {}
-  Value(unsigned long long u) : data_(uint64_t{u}) {}
-  Value(double d) : data_(d) {}
-  Value(const char* s) : data_(std::string(s ? s : "")) {}
-  Value(std::string s) : data_(std::move(s)) {}
-  Value(Bytes bytes) : data_(std::move(bytes)) {}
-  Value(std::shared_ptr<ArrayStorage> array);
-  Value(std::shared_ptr<DictionaryStorage> dictionary);
+  Value() : type_(Type::Null) {}
+  Value(std::nullptr_t) : Value() {}
+  Value(bool b) : type_(Type::Bool) { bool_ = b; }
+  Value(int i) : type_(Type::Int) { int_ = i; }
+  Value(long i) : type_(Type::Int) { int_ = i; }
+  Value(long long i) : type_(Type::Int) { int_ = i; }
+  Value(unsigned u) : type_(Type::UInt) { uint_ = u; }
+  Value(unsigned long u) : type_(Type::UInt) { uint_ = u; }
+  Value(unsigned long long u) : type_(Type::UInt) { uint_ = u; }
+  Value(double d) : type_(Type::Double) { double_ = d; }
+  Value(const char* s) : Value(std::string(s ? s : "")) {}
+  Value(std::string s);
+  Value(Bytes bytes);
+  // The value takes the storage over; a null storage gives a null value.
+  explicit Value(std::unique_ptr<ArrayStorage> array);
+  explicit Value(std::unique_ptr<DictionaryStorage> dictionary);
+  // Another value holding a storage that a value already holds (as its storage's own code needs).
+  static Value sharing(const ArrayStorage& array);
+  static Value sharing(const DictionaryStorage& dictionary);
+
+  Value(const Value& other) : type_(other.type_) {
+    bits_ = other.bits_;
+    retain();
+  }
+  Value(Value&& other) noexcept : type_(other.type_) {
+    bits_ = other.bits_;
+    other.type_ = Type::Null;
+  }
+  Value& operator=(const Value& other) {
+    Value copy(other);
+    swap(copy);
+    return *this;
+  }
+  Value& operator=(Value&& other) noexcept {
+    Value moved(std::move(other));
+    swap(moved);
+    return *this;
+  }
+  ~Value() {
+    if (type_ >= Type::String) release();
+  }
+  void swap(Value& other) noexcept {
+    std::swap(bits_, other.bits_);
+    std::swap(type_, other.type_);
+  }
 
   static Value array(std::vector<Value> items = {});
   static Value dictionary();
   static Value dictionary(std::initializer_list<std::pair<std::string, Value>> entries);
 
-  Type type() const;
+  Type type() const { return type_; }
   bool isNull() const { return type() == Type::Null; }
   bool isBool() const { return type() == Type::Bool; }
   bool isNumber() const;  // Int, UInt or Double
@@ -120,10 +167,26 @@ class Value {
  private:
   ArrayStorage& mutableArray();
   DictionaryStorage& mutableDictionary();
+  void retain() const {
+    if (type_ >= Type::String) boxCount().fetch_add(1, std::memory_order_relaxed);
+  }
+  void release();
+  std::atomic<uint32_t>& boxCount() const;
 
-  std::variant<std::monostate, bool, int64_t, uint64_t, double, std::string, Bytes,
-               std::shared_ptr<ArrayStorage>, std::shared_ptr<DictionaryStorage>>
-      data_;
+  struct StringBox;
+  struct BytesBox;
+  union {
+    uint64_t bits_ = 0;
+    bool bool_;
+    int64_t int_;
+    uint64_t uint_;
+    double double_;
+    StringBox* string_;
+    BytesBox* bytes_;
+    ArrayStorage* array_;
+    DictionaryStorage* dictionary_;
+  };
+  Type type_;
 };
 
 // The plain containers behind Value::array() and Value::dictionary().
@@ -136,7 +199,7 @@ class PlainArray : public ArrayStorage {
   void insert(size_t index, Value value) override;
   void replace(size_t index, Value value) override;
   void remove(size_t index) override;
-  std::shared_ptr<ArrayStorage> clone() const override;
+  std::unique_ptr<ArrayStorage> clone() const override;
 
  private:
   std::vector<Value> items_;
@@ -149,7 +212,7 @@ class PlainDictionary : public DictionaryStorage {
   void set(const std::string& key, Value value) override;
   bool remove(const std::string& key) override;
   void forEach(const std::function<void(const std::string&, const Value&)>& fn) const override;
-  std::shared_ptr<DictionaryStorage> clone() const override;
+  std::unique_ptr<DictionaryStorage> clone() const override;
 
  private:
   std::vector<std::pair<std::string, Value>> entries_;  // insertion order

@@ -85,13 +85,13 @@ TEST(JsonContainers, CopiesShareTheImmutableContainerAndMutableCopiesAreOwn) {
   Value copy = array;
   EXPECT_EQ(copy.arrayStorage(), array.arrayStorage());  // the container itself
 
-  Value changeable(std::shared_ptr<plat::ArrayStorage>(arrayOf(array).mutableCopy()));
+  Value changeable(std::unique_ptr<plat::ArrayStorage>(arrayOf(array).mutableCopy()));
   changeable.append(3);
   EXPECT_EQ(changeable.debugString(), "[1, 2, 3]");
   EXPECT_EQ(array.size(), 2u);
 
   Value dictionary = objectFromJSONString("{\"a\":1}");
-  Value plain(std::shared_ptr<plat::DictionaryStorage>(dictionaryOf(dictionary).mutableCopy()));
+  Value plain(std::unique_ptr<plat::DictionaryStorage>(dictionaryOf(dictionary).mutableCopy()));
   plain.set("b", 2);
   EXPECT_EQ(plain.size(), 2u);
   EXPECT_EQ(dictionary.size(), 1u);

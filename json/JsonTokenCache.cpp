@@ -1,0 +1,31 @@
+#include "json/JsonTokenCache.h"
+
+#include <string>
+
+namespace {
+
+constexpr uint64_t kStringKind = 5;
+
+}  // namespace
+
+plat::Value JsonTokenCache::string(std::string_view bytes, uint64_t hash) {
+  if (bytes.empty()) {
+    static const plat::Value kEmpty{std::string()};
+    return kEmpty;
+  }
+  if (!items_) items_ = std::make_unique<Item[]>(kCount);
+  const uint64_t step = bytes.size() + kStringKind + 3;
+  Item* chosen = nullptr;
+  for (uint64_t k = 0; k < 4; ++k) {
+    Item& item = items_[(hash + k * step) & (kCount - 1)];
+    if (item.object.isNull()) {
+      chosen = &item;
+      break;
+    }
+    if (item.hash == hash && item.object.asString() == bytes) return item.object;
+    if (!chosen) chosen = &item;
+  }
+  chosen->object = plat::Value(std::string(bytes));
+  chosen->hash = hash;
+  return chosen->object;
+}
