@@ -89,9 +89,9 @@ void JsonParser::rewind(const Marks& marks) {
 }
 
 template <typename T>
-T& JsonParser::pushWithRoom(std::vector<T>& stack) {
+T& JsonParser::pushWithRoom(std::vector<T>& stack, T&& item) {
   if (stack.size() == stack.capacity()) stack.reserve(stack.capacity() + stack.capacity() / 2 + 16);
-  return stack.emplace_back();
+  return stack.emplace_back(std::move(item));
 }
 
 plat::Value JsonParser::makeString(std::string_view bytes) {
@@ -99,36 +99,28 @@ plat::Value JsonParser::makeString(std::string_view bytes) {
   return state_.cache.string(bytes, JsonDictionary::keyHash(bytes));
 }
 
-void JsonParser::pushScalar() {
-  plat::Value& pushed = pushWithRoom(state_.stack.values);
+plat::Value JsonParser::scalarValue() {
   const JsonTokenValue& value = state_.token.value;
   switch (state_.token.kind) {
     case JsonTokenKindTrue:
-      pushed = plat::Value(true);
-      break;
+      return plat::Value(true);
     case JsonTokenKindFalse:
-      pushed = plat::Value(false);
-      break;
+      return plat::Value(false);
     case JsonTokenKindNull:
-      break;
+      return plat::Value();
     case JsonTokenKindString:
-      pushed = makeString(value.bytes);
-      break;
+      return makeString(value.bytes);
     default:
       switch (value.kind) {
         case JsonValueKindLongLong:
-          pushed = plat::Value(static_cast<long long>(value.number.longLongValue));
-          break;
+          return plat::Value(static_cast<long long>(value.number.longLongValue));
         case JsonValueKindUnsignedLongLong:
           // Only what a signed number cannot hold stays unsigned.
           if (value.number.unsignedLongLongValue <= static_cast<uint64_t>(INT64_MAX))
-            pushed = plat::Value(static_cast<long long>(value.number.unsignedLongLongValue));
-          else
-            pushed =
-                plat::Value(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
-          break;
+            return plat::Value(static_cast<long long>(value.number.unsignedLongLongValue));
+          return plat::Value(static_cast<unsigned long long>(value.number.unsignedLongLongValue));
         default:
-          pushed = plat::Value(value.number.doubleValue);
+          return plat::Value(value.number.doubleValue);
       }
   }
 }
@@ -136,7 +128,7 @@ void JsonParser::pushScalar() {
 bool JsonParser::pushValue(size_t depth) {
   JsonTokenKind kind = state_.token.kind;
   if (kind != JsonTokenKindArrayBegin && kind != JsonTokenKindObjectBegin) {
-    pushScalar();
+    pushWithRoom(state_.stack.values, scalarValue());
     return true;
   }
   if (depth >= kMaxDepth) {
@@ -173,8 +165,8 @@ bool JsonParser::parseArray(size_t depth) {
       for (size_t i = 0; i < count; ++i)
         array->makeNext([&] { return std::move(stack.values[start.values + i]); });
       rewind(start);
-      pushWithRoom(stack.values) =
-          plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array)));
+      pushWithRoom(stack.values,
+                   plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array))));
       return true;
     } else if (kind == JsonTokenKindComma) {
       if (!(expect & ExpectComma)) {
@@ -211,8 +203,8 @@ bool JsonParser::parseDictionary(size_t depth) {
                                [&] { return std::move(stack.values[start.values + i]); });
       }
       rewind(start);
-      pushWithRoom(stack.values) =
-          plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
+      pushWithRoom(stack.values,
+                   plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary))));
       return true;
     }
     if (kind == JsonTokenKindComma) {
@@ -233,9 +225,8 @@ bool JsonParser::parseDictionary(size_t depth) {
     }
     // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
     std::string_view keyBytes = state_.token.value.bytes;
-    JsonPendingKey& key = pushWithRoom(stack.keys);
-    key.hash = JsonDictionary::keyHash(keyBytes);
-    key.key = state_.cache.string(keyBytes, key.hash);
+    uint64_t hash = JsonDictionary::keyHash(keyBytes);
+    pushWithRoom(stack.keys, JsonPendingKey{state_.cache.string(keyBytes, hash), hash});
     if (!jsonNextToken(state_)) break;
     if (state_.token.kind != JsonTokenKindSeparator) {
       unexpected("Expected ':'.");

@@ -32,12 +32,12 @@ class JsonParser {
   bool parseDictionary(size_t depth);
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
-  void pushScalar();
+  plat::Value scalarValue();  // of the current token, not a container
   // The string value of decoded bytes, shared through the cache when short.
   plat::Value makeString(std::string_view bytes);
   // Pushes with room grown by half, not doubled: the stack is part of the peak of a large decode.
   template <typename T>
-  static T& pushWithRoom(std::vector<T>& stack);
+  static T& pushWithRoom(std::vector<T>& stack, T&& item);
   Marks marks() const;
   void rewind(const Marks& marks);
   bool unexpected(const char* message);

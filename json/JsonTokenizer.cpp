@@ -460,10 +460,48 @@ class NumberScanner {
     return true;
   }
 
+  // Most decimals in replies are short: up to 15 significant digits and a small power of ten
+  // are exact in a double, so one multiplication or division rounds them correctly. False for
+  // anything longer or larger, which the full conversion takes.
+  bool shortDecimal(const char* p, const char* end, double& result) const {
+    bool negative = *p == '-';
+    if (negative) ++p;
+    uint64_t mantissa = 0;
+    int digits = 0, exponent = 0;
+    for (; p < end && isDigit(*p); ++p, ++digits) mantissa = mantissa * 10 + (*p - '0');
+    if (p < end && *p == '.') {
+      for (++p; p < end && isDigit(*p); ++p, ++digits, --exponent)
+        mantissa = mantissa * 10 + (*p - '0');
+    }
+    if (digits > 15) return false;
+    if (p < end) {  // an exponent
+      ++p;
+      bool down = *p == '-';
+      if (*p == '+' || *p == '-') ++p;
+      int written = 0;
+      for (; p < end && written < 1000; ++p) written = written * 10 + (*p - '0');
+      if (p < end) return false;
+      exponent += down ? -written : written;
+    }
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (exponent < -22 || exponent > 22) return false;
+    double value = static_cast<double>(mantissa);
+    value = exponent < 0 ? value / kPowers[-exponent] : value * kPowers[exponent];
+    result = negative ? -value : value;
+    return true;
+  }
+
   bool convertDouble() {
     const char* begin = reinterpret_cast<const char*>(state_.token.text);
     const char* end = begin + state_.token.textLength;
     double result = 0;
+    if (shortDecimal(begin, end, result)) {
+      state_.token.value.kind = JsonValueKindDouble;
+      state_.token.value.number.doubleValue = result;
+      return true;
+    }
     auto [stop, status] = std::from_chars(begin, end, result);
     if (status == std::errc::result_out_of_range) {
       // The C library's conversion tells underflow (a zero result) from overflow.

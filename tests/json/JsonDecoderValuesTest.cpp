@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "tests/json/DecodeHelpers.h"
 
@@ -38,6 +39,13 @@ TEST(DecoderValues, NumberKinds) {
   EXPECT_TRUE(std::signbit(numbers[9].asDouble()));
   EXPECT_GT(numbers[10].asDouble(), 0.0);  // subnormal, but representable
   EXPECT_EQ(numbers[11].asDouble(), 0.1);
+  // Short decimals take a quicker road than long ones; both round as the C library does.
+  for (const char* text : {"123.456", "-9.87654321e-5", "1234567890.12345", "3.14159e22", "7e-22",
+                           "0.000001", "1.7976931348623157e308", "2.2250738585072014e-308",
+                           "9007199254740993.0", "0.30000000000000004"}) {
+    Value decoded = decodeOk(std::string("[") + text + "]");
+    EXPECT_EQ(decoded.at(0).asDouble(), std::strtod(text, nullptr)) << text;
+  }
 }
 
 TEST(DecoderValues, StringsAndEscapes) {
