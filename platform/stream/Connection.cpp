@@ -189,10 +189,14 @@ Connection::Io Connection::read(uint8_t* into, size_t length) {
     return tlsResult(SSL_read(ssl_, into, static_cast<int>(std::min<size_t>(length, 1 << 30))),
                      true);
   }
+  return plainReceive(into, length, 0);
+}
+
+Connection::Io Connection::plainReceive(uint8_t* into, size_t length, int flags) {
   Io io;
   ssize_t n;
   do {
-    n = ::recv(fd_, into, length, MSG_DONTWAIT);
+    n = ::recv(fd_, into, length, flags | MSG_DONTWAIT);
   } while (n < 0 && errno == EINTR);
   if (n > 0) {
     io.count = n;
@@ -219,21 +223,7 @@ Connection::Io Connection::peek() {
     errno = 0;
     return tlsResult(SSL_peek(ssl_, &byte, 1), true);
   }
-  Io io;
-  ssize_t n;
-  do {
-    n = ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-  } while (n < 0 && errno == EINTR);
-  if (n > 0) {
-    io.count = n;
-  } else if (n == 0) {
-    io.closed = true;
-  } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-    io.wantRead = true;
-  } else {
-    io.error = broken_ = StreamError::posix(errno);
-  }
-  return io;
+  return plainReceive(&byte, 1, MSG_PEEK);
 }
 
 Connection::Io Connection::write(const uint8_t* bytes, size_t length) {

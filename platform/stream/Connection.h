@@ -68,6 +68,8 @@ class Connection {
 
  private:
   Io tlsResult(int n, bool reading);
+  // A receive on the plain socket, with recv's flags (MSG_PEEK to look ahead).
+  Io plainReceive(uint8_t* into, size_t length, int flags);
   StreamError tlsError(int reason);
   void attachTls(const std::shared_ptr<SSL_CTX>& context);
 

@@ -90,7 +90,9 @@ TEST(OperationQueue, NeverRunsMoreThanItsWidthAndWidthOneKeepsTheOrder) {
     queue.waitUntilAllOperationsAreFinished();
     EXPECT_LE(tracker.peak(), width);
     EXPECT_GE(tracker.peak(), std::min(width, 2));
-    if (width == 1) EXPECT_EQ(tracker.order(), added);
+    if (width == 1) {
+      EXPECT_EQ(tracker.order(), added);
+    }
     EXPECT_EQ(tracker.order().size(), 40u);
     EXPECT_EQ(queue.operationCount(), 0u);
   }
