@@ -176,21 +176,30 @@ std::atomic<uint32_t>& Value::boxCount() const {
   }
 }
 
+namespace {
+
+// True when the caller held the last count. A sole holder skips the locked decrement: no other
+// thread can reach the box to count it up meanwhile.
+bool letGo(std::atomic<uint32_t>& count) {
+  if (count.load(std::memory_order_acquire) == 1) return true;
+  return count.fetch_sub(1, std::memory_order_acq_rel) == 1;
+}
+
+}  // namespace
+
 void Value::release() {
-  // The last holder sees every change the others made before letting go.
-  if (boxCount().fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   switch (type_) {
     case Type::String:
-      delete string_;
+      if (letGo(string_->count)) delete string_;
       break;
     case Type::Bytes:
-      delete bytes_;
+      if (letGo(bytes_->count)) delete bytes_;
       break;
     case Type::Array:
-      delete array_;
+      if (letGo(array_->valueCount_)) delete array_;
       break;
     default:
-      delete dictionary_;
+      if (letGo(dictionary_->valueCount_)) delete dictionary_;
   }
 }
 
