@@ -598,7 +598,9 @@ class HttpRequest : public plat::Operation {
   int responseStatusCode_ = 0;
   std::string responseStatusMessage_;
   uint64_t contentLength_ = 0, partialDownloadSize_ = 0, postLength_ = 0;
-  uint64_t totalBytesRead_ = 0, totalBytesSent_ = 0, lastBytesRead_ = 0, lastBytesSent_ = 0;
+  // Counted on the network thread, read by owners on theirs (progress, a wait for the first bytes).
+  std::atomic<uint64_t> totalBytesRead_ = 0, totalBytesSent_ = 0;
+  uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
 
   RequestSelector didStartSelector_, didFinishSelector_, didFailSelector_;
   std::function<void(HttpRequest&, const HeaderMap&)> didReceiveResponseHeadersSelector_;
