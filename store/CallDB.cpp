@@ -8,7 +8,6 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "store/CmpDiffVersion.h"
-#include "store/DatabaseFileCheck.h"
 
 namespace {
 
@@ -72,13 +71,6 @@ void CallDB::open() {
   {
     std::lock_guard<std::mutex> lock(state_);
     path_ = path;
-  }
-  // The copy is not flushed when made (see sql_copy): one that a power cut cut short is put aside
-  // (it never held the learner's data, which SQLite flushes) and made again.
-  if (databaseFileIsCutShort(path)) {
-    std::fprintf(stderr, "store: %s is cut short; it is kept as learn.db.broken\n", path.c_str());
-    plat::files::remove(path + ".broken");
-    plat::files::moveFile(path, path + ".broken");
   }
   if (!plat::files::exists(path))
     SqlMgrController::sql_copy(plat::Bundle::main().pathForResource("learn", "db"), path);

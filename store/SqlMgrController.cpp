@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "platform/base/Files.h"
@@ -298,15 +299,16 @@ void SqlMgrController::close(sqlite3* db) {
 }
 
 bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) {
-  // Copied beside the target and moved into place whole: a copy cut short (a full disk, a killed
-  // process) must not leave a broken file that every later start would open as the database. It
-  // is not flushed here, which would cost several times the copy: SQLite flushes the file with the
-  // first change it commits, and a copy that a power cut loses before then is found broken at the
-  // next opening and made again (CallDB::open).
+  // Copied beside the target, flushed, and moved into place whole: a copy cut short (a full disk,
+  // a power cut) must not leave a broken file that every later start would open as the database.
+  // The flush costs a few times the copy, once in the app's life.
   if (!from.empty() && !plat::files::exists(to)) {
     const std::string part = to + ".part";
     plat::files::remove(part);
-    if (plat::files::copyFile(from, part)) plat::files::moveFile(part, to);
+    if (plat::files::copyFile(from, part) && plat::files::syncToDisk(part) &&
+        plat::files::moveFile(part, to)) {
+      plat::files::syncToDisk(std::filesystem::path(to).parent_path().string());
+    }
     plat::files::remove(part);
   }
   if (!plat::files::exists(to)) return false;
