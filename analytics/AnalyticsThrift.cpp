@@ -33,6 +33,21 @@ void logException(const std::string& what) {
   analyticsPrint(anFormat(kExceptionOccurred, what.c_str(), "(null)"));
 }
 
+// An identifier seen for the first time: its snapshot, and the journal line that reports it.
+void trackNewIdentifier(AT::IdTracking& tracking, const std::string& kind, const std::string& value,
+                        int32_t version, int64_t ts) {
+  AT::IdSnapshot snapshot;
+  snapshot.__set_identity(value);
+  snapshot.__set_version(version);
+  snapshot.__set_ts(ts);
+  tracking.snapshots[kind] = snapshot;
+  AT::IdJournal journal;
+  journal.__set_domain(kind);
+  journal.__set_new_id(value);
+  journal.__set_ts(ts);
+  tracking.journals.push_back(journal);
+}
+
 std::string identifierValue(const std::string& kind) {
   if (kind == "mc") return ANUtil::deviceMacAddressString();
   if (kind == "idfv") {
@@ -125,16 +140,7 @@ void AnalyticsThrift::writeIdTracking() {
     std::string value = identifierValue(kind);
     if (value.empty()) continue;
     int64_t ts = nowMs();
-    AT::IdSnapshot snapshot;
-    snapshot.__set_identity(value);
-    snapshot.__set_version(1);
-    snapshot.__set_ts(ts);
-    idTracking_.snapshots[kind] = snapshot;
-    AT::IdJournal journal;
-    journal.__set_domain(kind);
-    journal.__set_new_id(value);
-    journal.__set_ts(ts);
-    idTracking_.journals.push_back(journal);
+    trackNewIdentifier(idTracking_, kind, value, 1, ts);
   }
   idTracking_.__set_checksum("checksum");
   std::string bytes = records::toBytes(idTracking_);
@@ -177,16 +183,7 @@ void AnalyticsThrift::buildIdTracking() {
       snapshot.__set_ts(ts);
       AnalyticsConfig::setConfigure(plat::Value(static_cast<long long>(changes + 1)), countKey);
     } else if (!value.empty()) {
-      AT::IdSnapshot snapshot;
-      snapshot.__set_identity(value);
-      snapshot.__set_version(static_cast<int32_t>(changes));
-      snapshot.__set_ts(ts);
-      idTracking_.snapshots[kind] = snapshot;
-      AT::IdJournal journal;
-      journal.__set_domain(kind);
-      journal.__set_new_id(value);
-      journal.__set_ts(ts);
-      idTracking_.journals.push_back(journal);
+      trackNewIdentifier(idTracking_, kind, value, static_cast<int32_t>(changes), ts);
     }
   }
   idTracking_.__set_checksum("checksum");

@@ -83,21 +83,8 @@ Drawing thumb(bool active) {
 
 // The offer box: white with a green band behind the word.
 void offerPanel(DrawContext& c) {
-  const Rect r{1, 1, 200, 240};
-  c.save();
-  c.beginPath();
-  c.addRoundedRect(r, 10);
-  c.clip();
-  c.setFillColor(Color::white(0.99));
-  c.fillRect(r);
-  c.setFillColor(Color::rgb255(225, 245, 234));
-  c.fillRect({0, 0, 202, 40});
-  c.restore();
-  c.setStrokeColor(kDarkGreen);
-  c.setLineWidth(1.5);
-  c.beginPath();
-  c.addRoundedRect(r, 10);
-  c.strokePath();
+  imagemaker::bandedPanel(c, {1, 1, 200, 240}, 10, Color::white(0.99), Color::rgb255(225, 245, 234),
+                          40, kDarkGreen, 1.5);
 }
 
 }  // namespace

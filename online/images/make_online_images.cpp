@@ -17,23 +17,8 @@ const Color kDarkGreen = Color::rgb255(40, 120, 80);
 // The login panel: white with a green band at the top behind the switch and close buttons. Short
 // enough that its bottom cap (below the 120-point top cap) fits the login face's small panel.
 void loginPanel(DrawContext& c) {
-  const Rect r{1, 1, 238, 158};
-  c.save();
-  c.beginPath();
-  c.addRoundedRect(r, 10);
-  c.clip();
-  c.setFillColor(Color::white(0.98));
-  c.fillRect(r);
-  c.setFillColor(Color::rgb255(225, 245, 234));
-  c.fillRect({0, 0, 240, 46});
-  c.setFillColor(Color::rgb255(190, 225, 205));
-  c.fillRect({0, 46, 240, 1});
-  c.restore();
-  c.setStrokeColor(kDarkGreen);
-  c.setLineWidth(1.5);
-  c.beginPath();
-  c.addRoundedRect(r, 10);
-  c.strokePath();
+  imagemaker::bandedPanel(c, {1, 1, 238, 158}, 10, Color::white(0.98), Color::rgb255(225, 245, 234),
+                          46, kDarkGreen, 1.5, Color::rgb255(190, 225, 205));
 }
 
 // A choice mark: an empty or a filled circle.

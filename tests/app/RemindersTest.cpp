@@ -13,6 +13,7 @@
 #include "store/WordText.h"
 #include "tests/store/StudyFixture.h"
 #include "tests/support/FixtureWords.h"
+#include "tests/support/VirtualTime.h"
 
 namespace {
 
@@ -21,13 +22,7 @@ using plat::Value;
 
 // Fire dates are local wall-clock times read as GMT; this is the fire date of one.
 double wallClock(int month, int day, int hour, int minute) {
-  plat::DateTime t;
-  t.year = 2023;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  return plat::calendar::compose(t, 0);
+  return testsupport::wallClockTime(2023, month, day, hour, minute, 0, 0);
 }
 
 int64_t minuteOfDay(const LocalNotification& n) {

@@ -4,10 +4,10 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
-#include "platform/base/Calendar.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "tests/support/FixtureWords.h"
+#include "tests/support/VirtualTime.h"
 
 namespace storetest {
 
@@ -56,14 +56,7 @@ std::string StoreTest::userDatabasePath() const {
 }
 
 void StoreTest::setLocalTime(int year, int month, int day, int hour, int minute, int second) {
-  plat::DateTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  clock_->set(plat::calendar::compose(t, 8 * 3600));
+  clock_->set(testsupport::wallClockTime(year, month, day, hour, minute, second));
 }
 
 }  // namespace storetest

@@ -9,6 +9,11 @@
 
 namespace testsupport {
 
+// The moment at which a wall clock `utcOffset` seconds ahead of UTC shows the given time (the
+// tests' learner lives in UTC+8).
+double wallClockTime(int year, int month, int day, int hour, int minute, int second = 0,
+                     int utcOffset = 8 * 3600);
+
 class VirtualTime {
  public:
   explicit VirtualTime(double start = 1'700'000'000.0);

@@ -1,7 +1,7 @@
 #include "tests/tools/ShippedStore.h"
 
-#include "platform/base/Calendar.h"
 #include "store/WordText.h"
+#include "tests/support/VirtualTime.h"
 
 namespace toolstest {
 
@@ -21,13 +21,7 @@ void ShippedStoreTest::TearDown() {
 }
 
 void ShippedStoreTest::setLocalTime(int year, int month, int day, int hour, int minute) {
-  plat::DateTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  clock_->set(plat::calendar::compose(t, 8 * 3600));
+  clock_->set(testsupport::wallClockTime(year, month, day, hour, minute));
 }
 
 int64_t ShippedStoreTest::number(const std::string& sql) {

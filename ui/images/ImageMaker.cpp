@@ -25,6 +25,30 @@ void rimmedBox(plat::DrawContext& c, const plat::Rect& r, double radius, const p
   c.strokePath();
 }
 
+void bandedPanel(plat::DrawContext& c, const plat::Rect& r, double radius, const plat::Color& fill,
+                 const plat::Color& band, double bandHeight, const plat::Color& rim,
+                 double rimWidth, std::optional<plat::Color> seam) {
+  const double canvasWidth = 2 * r.x + r.width;
+  c.save();
+  c.beginPath();
+  c.addRoundedRect(r, radius);
+  c.clip();
+  c.setFillColor(fill);
+  c.fillRect(r);
+  c.setFillColor(band);
+  c.fillRect({0, 0, canvasWidth, bandHeight});
+  if (seam) {
+    c.setFillColor(*seam);
+    c.fillRect({0, bandHeight, canvasWidth, 1});
+  }
+  c.restore();
+  c.setStrokeColor(rim);
+  c.setLineWidth(rimWidth);
+  c.beginPath();
+  c.addRoundedRect(r, radius);
+  c.strokePath();
+}
+
 Drawing canvasBox(plat::Size size, double radius, plat::Color fill, plat::Color rim,
                   double rimWidth) {
   return [=](plat::DrawContext& c) {

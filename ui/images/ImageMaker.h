@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/draw/DrawContext.h"
@@ -17,6 +18,12 @@ void filledBox(plat::DrawContext& c, const plat::Rect& r, double radius, const p
 // Fills a rounded rectangle and strokes its rim over the fill.
 void rimmedBox(plat::DrawContext& c, const plat::Rect& r, double radius, const plat::Color& fill,
                const plat::Color& rim, double rimWidth = 1);
+
+// A rimmed panel whose top `bandHeight` points are a band of another colour, with an optional
+// one-point seam under the band; the band reaches the canvas edge under the rounded clip.
+void bandedPanel(plat::DrawContext& c, const plat::Rect& r, double radius, const plat::Color& fill,
+                 const plat::Color& band, double bandHeight, const plat::Color& rim,
+                 double rimWidth, std::optional<plat::Color> seam = std::nullopt);
 
 // A rimmed box filling a canvas of `size`, inset by half the rim so that the rim stays whole.
 Drawing canvasBox(plat::Size size, double radius, plat::Color fill, plat::Color rim,
