@@ -23,6 +23,7 @@
 #include "analytics/AnalyticsLog.h"
 #include "analytics/AnalyticsState.h"
 #include "analytics/AnalyticsTexts.h"
+#include "platform/base/Files.h"
 #include "platform/base/MainThread.h"
 #include "platform/base/NotificationCenter.h"
 
@@ -237,9 +238,7 @@ int describeFirstObject(struct dl_phdr_info* object, size_t, void* data) {
   }
   bool is64 = header->e_ident[EI_CLASS] == ELFCLASS64;
   plat::Value info = plat::Value::dictionary();
-  char link[4096];
-  ssize_t length = ::readlink("/proc/self/exe", link, sizeof link - 1);
-  std::string path = length > 0 ? std::string(link, static_cast<size_t>(length)) : "";
+  const std::string path = plat::files::programPath();
   info.set("image_name", path.substr(path.find_last_of('/') + 1));
   info.set(
       "image_base_address",

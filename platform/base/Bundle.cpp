@@ -24,10 +24,8 @@ std::unique_ptr<Bundle>& mainBundle() {
 // $VOCAB_BUNDLE, else the nearest folder named "bundle" beside the program or above it.
 std::string defaultBundlePath() {
   if (const char* env = std::getenv("VOCAB_BUNDLE"); env && *env) return env;
-  char exe[4096];
-  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return "bundle";
-  std::string dir(exe, static_cast<size_t>(n));
+  std::string dir = files::programPath();
+  if (dir.empty()) return "bundle";
   for (int up = 0; up < 4; ++up) {
     auto slash = dir.rfind('/');
     if (slash == std::string::npos) break;

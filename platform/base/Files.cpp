@@ -126,6 +126,12 @@ std::string join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+std::string programPath() {
+  char exe[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  return n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
+}
+
 std::string lastPathComponent(const std::string& path) {
   std::string p = path;
   while (p.size() > 1 && p.back() == '/') p.pop_back();

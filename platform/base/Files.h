@@ -34,6 +34,8 @@ bool remove(const std::string& path);
 // Names (not paths) of the entries of a folder, sorted; empty if it cannot be read.
 std::vector<std::string> list(const std::string& folder);
 
+// The running program's own file, empty when it cannot be read.
+std::string programPath();
 std::string join(const std::string& folder, const std::string& name);
 std::string lastPathComponent(const std::string& path);
 std::string pathExtension(const std::string& path);          // "txt" for "a/b.txt"

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "platform/http/HeaderMap.h"
 
@@ -177,11 +178,9 @@ struct AsyncRun {
 }  // namespace
 
 std::string pacEvaluatorPath() {
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n > 0) {
-    std::string beside(exe, static_cast<size_t>(n));
-    beside = beside.substr(0, beside.rfind('/') + 1) + kEvaluatorName;
+  const std::string program = files::programPath();
+  if (!program.empty()) {
+    const std::string beside = program.substr(0, program.rfind('/') + 1) + kEvaluatorName;
     if (access(beside.c_str(), X_OK) == 0) return beside;
   }
   return VOCAB_PAC_EVALUATOR;
