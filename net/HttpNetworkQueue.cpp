@@ -81,9 +81,14 @@ void HttpNetworkQueue::cancelAllOperations() {
   plat::OperationQueue::cancelAllOperations();
 }
 
+void HttpNetworkQueue::setDelegate(HttpRequestDelegate* delegate) {
+  delegate_ = delegate;
+  delegateAnswers_ = DelegateAnswers(delegate);
+}
+
 void HttpNetworkQueue::reset() {
   cancelAllOperations();
-  delegate_ = nullptr;
+  setDelegate(nullptr);
   uploadProgressDelegate_ = nullptr;
   downloadProgressDelegate_ = nullptr;
   requestDidStartSelector_ = nullptr;
@@ -95,7 +100,7 @@ void HttpNetworkQueue::reset() {
 
 std::shared_ptr<HttpNetworkQueue> HttpNetworkQueue::copy() const {
   auto other = queue();
-  other->delegate_ = delegate_;
+  other->setDelegate(delegate_);
   other->requestDidStartSelector_ = requestDidStartSelector_;
   other->requestWillRedirectSelector_ = requestWillRedirectSelector_;
   other->requestDidReceiveResponseHeadersSelector_ = requestDidReceiveResponseHeadersSelector_;
@@ -155,12 +160,12 @@ void HttpNetworkQueue::requestFinished(HttpRequest& request) {
 }
 
 void HttpNetworkQueue::authenticationNeededForRequest(HttpRequest& request) {
-  if (delegate_ && delegate_->respondsTo(HttpDelegateCallback::AuthenticationNeeded))
+  if (delegate_ && delegateAnswers_.load().has(HttpDelegateCallback::AuthenticationNeeded))
     delegate_->authenticationNeededForRequest(request);
 }
 
 void HttpNetworkQueue::proxyAuthenticationNeededForRequest(HttpRequest& request) {
-  if (delegate_ && delegate_->respondsTo(HttpDelegateCallback::ProxyAuthenticationNeeded))
+  if (delegate_ && delegateAnswers_.load().has(HttpDelegateCallback::ProxyAuthenticationNeeded))
     delegate_->proxyAuthenticationNeededForRequest(request);
 }
 
@@ -170,7 +175,7 @@ bool HttpNetworkQueue::respondsTo(HttpDelegateCallback callback) const {
       return delegate_ && requestWillRedirectSelector_;
     case HttpDelegateCallback::AuthenticationNeeded:
     case HttpDelegateCallback::ProxyAuthenticationNeeded:
-      return delegate_ && delegate_->respondsTo(callback);
+      return delegateAnswers_.load().has(callback);
     case HttpDelegateCallback::ReceiveData:
       return false;
   }

@@ -5,6 +5,7 @@
 // failure is the request's own business: the queue takes no part in it.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -36,7 +37,7 @@ class HttpNetworkQueue : public plat::OperationQueue,
   std::shared_ptr<HttpNetworkQueue> copy() const;
 
   HttpRequestDelegate* delegate() const { return delegate_; }
-  void setDelegate(HttpRequestDelegate* delegate) { delegate_ = delegate; }
+  void setDelegate(HttpRequestDelegate* delegate);
   void setRequestDidStartSelector(std::function<void(HttpRequest&)> s) {
     requestDidStartSelector_ = std::move(s);
   }
@@ -88,6 +89,7 @@ class HttpNetworkQueue : public plat::OperationQueue,
   static void showProgress(HttpProgressDelegate* receiver, uint64_t done, uint64_t total);
 
   HttpRequestDelegate* delegate_ = nullptr;
+  std::atomic<DelegateAnswers> delegateAnswers_{};  // read on the network thread
   std::function<void(HttpRequest&)> requestDidStartSelector_;
   std::function<void(HttpRequest&, const plat::http::HeaderMap&)>
       requestDidReceiveResponseHeadersSelector_;

@@ -155,6 +155,7 @@ void HttpRequest::copySettingsInto(HttpRequest& other) const {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
   copyExchangeSettingsInto(other);
   other.delegate_ = delegate_;
+  other.delegateAnswers_ = delegateAnswers_;
   other.requestMethod_ = requestMethod_;
   other.postBody_ = postBody_ ? std::make_shared<Bytes>(*postBody_) : nullptr;
   other.shouldStreamPostDataFromDisk_ = shouldStreamPostDataFromDisk_;
@@ -221,6 +222,7 @@ HttpRequestDelegate* HttpRequest::delegate() const {
 void HttpRequest::setDelegate(HttpRequestDelegate* delegate) {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
   delegate_ = delegate;
+  delegateAnswers_ = DelegateAnswers(delegate);
 }
 
 HttpNetworkQueue* HttpRequest::queue() const {
@@ -447,6 +449,7 @@ void HttpRequest::clearDelegatesAndCancel() {
   {
     std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
     delegate_ = nullptr;
+    delegateAnswers_ = DelegateAnswers();
     queue_ = nullptr;
     uploadProgressDelegate_ = nullptr;
     downloadProgressDelegate_ = nullptr;

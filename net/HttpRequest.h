@@ -555,6 +555,7 @@ class HttpRequest : public plat::Operation {
 
   Url url_, originalURL_, redirectURL_;
   HttpRequestDelegate* delegate_ = nullptr;
+  DelegateAnswers delegateAnswers_;  // delegate_'s respondsTo(), asked when it was set
   HttpNetworkQueue* queue_ = nullptr;
   std::string requestMethod_ = "GET";
   std::shared_ptr<Bytes> postBody_;

@@ -42,6 +42,27 @@ class HttpRequestDelegate {
   virtual bool respondsTo(HttpDelegateCallback /*callback*/) const { return false; }
 };
 
+// A receiver's respondsTo() answers, asked once where the receiver is set (the owner's thread), so
+// that the network thread never calls into a receiver its owner may be destroying meanwhile.
+class DelegateAnswers {
+ public:
+  DelegateAnswers() = default;
+  explicit DelegateAnswers(const HttpRequestDelegate* receiver) {
+    if (!receiver) return;
+    for (auto callback : {HttpDelegateCallback::WillRedirect, HttpDelegateCallback::ReceiveData,
+                          HttpDelegateCallback::AuthenticationNeeded,
+                          HttpDelegateCallback::ProxyAuthenticationNeeded})
+      if (receiver->respondsTo(callback)) bits_ |= bit(callback);
+  }
+  bool has(HttpDelegateCallback callback) const { return (bits_ & bit(callback)) != 0; }
+
+ private:
+  static uint8_t bit(HttpDelegateCallback callback) {
+    return static_cast<uint8_t>(1u << static_cast<unsigned>(callback));
+  }
+  uint8_t bits_ = 0;
+};
+
 class HttpProgressDelegate {
  public:
   virtual ~HttpProgressDelegate() = default;

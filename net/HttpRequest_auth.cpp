@@ -329,7 +329,7 @@ void HttpRequest::addBasicAuthenticationHeaderWithUsername(const std::string& us
 bool HttpRequest::willAskDelegateForCredentials() {
   if (isSynchronous_) return false;
   const bool delegateAnswers =
-      delegate_ ? delegate_->respondsTo(HttpDelegateCallback::AuthenticationNeeded)
+      delegate_ ? delegateAnswers_.has(HttpDelegateCallback::AuthenticationNeeded)
                 : queue_ && queue_->respondsTo(HttpDelegateCallback::AuthenticationNeeded);
   if (!delegateAnswers && !authenticationNeededBlock_) return false;
   auto request = self();
@@ -340,7 +340,7 @@ bool HttpRequest::willAskDelegateForCredentials() {
 bool HttpRequest::willAskDelegateForProxyCredentials() {
   if (isSynchronous_) return false;
   const bool delegateAnswers =
-      delegate_ ? delegate_->respondsTo(HttpDelegateCallback::ProxyAuthenticationNeeded)
+      delegate_ ? delegateAnswers_.has(HttpDelegateCallback::ProxyAuthenticationNeeded)
                 : queue_ && queue_->respondsTo(HttpDelegateCallback::ProxyAuthenticationNeeded);
   if (!delegateAnswers && !proxyAuthenticationNeededBlock_) return false;
   auto request = self();
@@ -349,7 +349,7 @@ bool HttpRequest::willAskDelegateForProxyCredentials() {
 }
 
 void HttpRequest::askDelegateForCredentials() {
-  if (delegate_ && delegate_->respondsTo(HttpDelegateCallback::AuthenticationNeeded)) {
+  if (delegate_ && delegateAnswers_.has(HttpDelegateCallback::AuthenticationNeeded)) {
     delegate_->authenticationNeededForRequest(*this);
   } else if (queue_ && queue_->respondsTo(HttpDelegateCallback::AuthenticationNeeded)) {
     queue_->authenticationNeededForRequest(*this);
@@ -359,7 +359,7 @@ void HttpRequest::askDelegateForCredentials() {
 }
 
 void HttpRequest::askDelegateForProxyCredentials() {
-  if (delegate_ && delegate_->respondsTo(HttpDelegateCallback::ProxyAuthenticationNeeded)) {
+  if (delegate_ && delegateAnswers_.has(HttpDelegateCallback::ProxyAuthenticationNeeded)) {
     delegate_->proxyAuthenticationNeededForRequest(*this);
   } else if (queue_ && queue_->respondsTo(HttpDelegateCallback::ProxyAuthenticationNeeded)) {
     queue_->proxyAuthenticationNeededForRequest(*this);

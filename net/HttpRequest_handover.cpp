@@ -22,11 +22,12 @@ void HttpRequest::passOnReceivedData(Bytes data) {
         HttpRequestDelegate* delegate = request->delegate_;
         auto selector = request->didReceiveDataSelector_;
         DataBlock block = request->dataReceivedBlock_;
+        const DelegateAnswers answers = request->delegateAnswers_;
         lock.unlock();
         if (delegate) {
           if (selector) {
             selector(*request, *shared);
-          } else if (delegate->respondsTo(HttpDelegateCallback::ReceiveData)) {
+          } else if (answers.has(HttpDelegateCallback::ReceiveData)) {
             delegate->request_didReceiveData(*request, *shared);
           }
         }

@@ -127,7 +127,7 @@ void HttpRequest::reportFailure() {
 bool HttpRequest::delegateTakesData() const {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
   return (delegate_ &&
-          (didReceiveDataSelector_ || delegate_->respondsTo(HttpDelegateCallback::ReceiveData))) ||
+          (didReceiveDataSelector_ || delegateAnswers_.has(HttpDelegateCallback::ReceiveData))) ||
          dataReceivedBlock_;
 }
 

@@ -663,7 +663,7 @@ bool HttpRequest::willAskDelegateToConfirmRedirect() {
   if (mainRequest_) return false;
   const bool delegateAsks =
       delegate_ &&
-      (willRedirectSelector_ || delegate_->respondsTo(HttpDelegateCallback::WillRedirect));
+      (willRedirectSelector_ || delegateAnswers_.has(HttpDelegateCallback::WillRedirect));
   const bool queueAsks = queue_ && queue_->respondsTo(HttpDelegateCallback::WillRedirect);
   if (!delegateAsks && !queueAsks) return false;
   Url target = redirectURL_;
