@@ -212,21 +212,6 @@ TEST_F(RunLoopTest, DescriptorSourcesReportReadinessAndMayRemoveThemselves) {
   ::close(fds[1]);
 }
 
-TEST(RunLoopThreads, StopFromAnotherThreadEndsRun) {
-  std::atomic<RunLoop*> loop{nullptr};
-  std::atomic<int> ran{0};
-  std::thread worker([&] {
-    loop = &RunLoop::current();
-    RunLoop::current().run();
-  });
-  while (!loop) std::this_thread::yield();
-  for (int i = 0; i < 1000; ++i) loop.load()->perform([&] { ++ran; });
-  loop.load()->performAndWait([] {});
-  EXPECT_EQ(ran.load(), 1000);
-  loop.load()->stop();
-  worker.join();
-}
-
 TEST(RunLoopThreads, PerformsToTheLoopOfAnEndedThreadAreDropped) {
   // What a request still starting at exit does to the network thread's loop.
   plat::Thread thread("ended");

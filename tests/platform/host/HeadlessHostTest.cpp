@@ -2,6 +2,9 @@
 
 #include "platform/base/Files.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/host/PointerInput.h"
+#include "platform/view/ActionSheet.h"
+#include "platform/view/GestureRecognizer.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/TableView.h"
 #include "tests/platform/draw/InkBounds.h"
@@ -22,6 +25,14 @@ class Host : public ::testing::Test {
     ASSERT_TRUE(host_->launch());
   }
   void TearDown() override { host_.reset(); }
+
+  // Shows the table of words in the second tab.
+  ScrollView& wordsTab() {
+    TabBar& bar = app_->tabs->tabBar();
+    host_->tapAt(bar.convertPointTo(bar.itemRect(1).center(), nullptr));
+    EXPECT_EQ(app_->tabs->selectedIndex(), 1);
+    return dynamic_cast<ScrollView&>(*app_->tabs->selectedViewController()->view());
+  }
 
   std::shared_ptr<testsupport::SampleApp> app_;
   std::unique_ptr<HeadlessHost> host_;
@@ -52,8 +63,7 @@ TEST_F(Host, TheScreenPictureHasTheViewsPixels) {
   EXPECT_FALSE(ink.empty()) << "the label's text is in its rectangle";
   auto page = inkBounds(*screen, Color::white(), 10 * 2, 350 * 2, 310 * 2, 460 * 2);
   EXPECT_FALSE(page.empty()) << "the web page is drawn";
-  auto tabBar = screen->colorAtPoint({5, 540});
-  EXPECT_TRUE(differs(tabBar, Color::black(), 0.1));
+  EXPECT_TRUE(differs(screen->colorAtPoint({5, 540}), Color::black(), 0.1)) << "the tab bar";
 
   std::string dir = testsupport::makeTempDir("vocab-shot");
   ASSERT_TRUE(host_->writeScreen(dir + "/review.png"));
@@ -65,35 +75,22 @@ TEST_F(Host, TheScreenPictureHasTheViewsPixels) {
   files::remove(dir);
 }
 
-TEST_F(Host, TappingAButtonPushesAndTheBackButtonReturns) {
-  ASSERT_TRUE(host_->tap(host_->findButton("下一页")));
-  host_->advance(1);
-  EXPECT_NE(host_->findByText("detail 详情"), nullptr);
-  EXPECT_EQ(host_->findByText("复习/学习 review"), nullptr);
-  ASSERT_TRUE(host_->tap(host_->findButton("‹ 复习")));
-  host_->advance(1);
-  EXPECT_NE(host_->findByText("复习/学习 review"), nullptr);
-}
-
-TEST_F(Host, ACoveredButtonCannotBeTapped) {
-  Button* covered = host_->findButton("被挡住");
-  ASSERT_NE(covered, nullptr);
-  EXPECT_FALSE(host_->tap(covered));
+TEST_F(Host, WhatAFingerCouldNotDoFails) {
+  EXPECT_FALSE(host_->tap(host_->findButton("被挡住"))) << "a covered button";
   EXPECT_FALSE(host_->tap(nullptr));
+  EXPECT_FALSE(host_->type("x")) << "no field is being edited";
+  EXPECT_FALSE(host_->pressAlertButton("保留数据")) << "no alert is up";
 }
 
 TEST_F(Host, TypingGoesIntoTheTappedField) {
-  EXPECT_FALSE(host_->type("x")) << "no field is being edited";
   ASSERT_TRUE(host_->tap(host_->findByTag(302)));
   EXPECT_TRUE(Keyboard::isVisible());
   EXPECT_TRUE(host_->type("abandon 放弃"));
-  EXPECT_EQ(host_->findByTag(302)->displayedText(), "abandon 放弃");
   EXPECT_TRUE(host_->deleteBackward());
   EXPECT_EQ(host_->findByTag(302)->displayedText(), "abandon 放");
 }
 
-TEST_F(Host, AlertButtonsArePressedByTitle) {
-  EXPECT_FALSE(host_->pressAlertButton("保留数据"));
+TEST_F(Host, AlertAndSheetButtonsArePressedByTitle) {
   ASSERT_TRUE(host_->tap(host_->findButton("提示")));
   ASSERT_NE(host_->visibleAlert(), nullptr);
   EXPECT_NE(host_->findContainingText("保留数据?"), nullptr);
@@ -101,22 +98,63 @@ TEST_F(Host, AlertButtonsArePressedByTitle) {
   EXPECT_TRUE(host_->pressAlertButton("保留数据"));
   EXPECT_EQ(app_->alertButtons, (std::vector<int>{1}));
   EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  ActionSheet::create("", app_.get(), "取消", "", {"概要", "遗忘曲线"})
+      ->showInView(app_->window.get());
+  ASSERT_NE(host_->visibleActionSheet(), nullptr);
+  EXPECT_FALSE(host_->pressAlertButton("压力曲线"));
+  EXPECT_TRUE(host_->pressAlertButton("遗忘曲线"));
+  EXPECT_EQ(app_->sheetButtons, (std::vector<int>{1}));
+  EXPECT_EQ(host_->visibleActionSheet(), nullptr);
 }
 
-TEST_F(Host, TabsTablesAndScrolling) {
-  TabBar& bar = app_->tabs->tabBar();
-  Rect item = bar.itemRect(1);
-  host_->tapAt(bar.convertPointTo(item.center(), nullptr));
-  EXPECT_EQ(app_->tabs->selectedIndex(), 1);
-  View* row = host_->findByText("word 3");
-  ASSERT_NE(row, nullptr);
-  EXPECT_TRUE(host_->tap(row));
+TEST_F(Host, TablesScrollByFingerAndByWheelWithinTheirContent) {
+  ScrollView& table = wordsTab();
+  ASSERT_TRUE(host_->tap(host_->findByText("word 3")));
   EXPECT_EQ(app_->selectedRows, (std::vector<int>{3}));
-
-  auto* table = dynamic_cast<TableView*>(app_->tabs->selectedViewController()->view().get());
-  ASSERT_NE(table, nullptr);
-  host_->scroll(table, 0, -300);
-  EXPECT_NEAR(table->contentOffset().y, 300, 1e-6);
+  host_->scroll(&table, 0, -300);
+  EXPECT_NEAR(table.contentOffset().y, 300, 1e-6);
   EXPECT_EQ(host_->findByText("word 0"), nullptr);
   EXPECT_NE(host_->findByText("word 12"), nullptr);
+
+  EXPECT_TRUE(PointerInput::wheel({160, 200}, 0, -180));
+  EXPECT_DOUBLE_EQ(table.contentOffset().y, 120);
+  EXPECT_FALSE(PointerInput::wheel({160, 200}, 80, 0)) << "the table does not scroll sideways";
+  EXPECT_TRUE(PointerInput::wheel({160, 200}, 0, 100000));
+  EXPECT_DOUBLE_EQ(table.contentOffset().y, table.maximumOffset().y);
+  EXPECT_TRUE(PointerInput::wheel({160, 200}, 0, -100000));
+  EXPECT_DOUBLE_EQ(table.contentOffset().y, table.minimumOffset().y);
+}
+
+TEST_F(Host, APointerClickIsATap) {
+  PointerInput pointer;
+  TabBar& bar = app_->tabs->tabBar();
+  const Point wordsTab = bar.convertPointTo(bar.itemRect(1).center(), nullptr);
+  pointer.press(wordsTab);
+  EXPECT_TRUE(pointer.isPressed());
+  pointer.release(wordsTab);
+  host_->runUntilIdle();
+  EXPECT_EQ(app_->tabs->selectedIndex(), 1);
+}
+
+TEST_F(Host, HeldFingersAndTimedSwipesReachTheRecognizers) {
+  auto pad = std::make_shared<View>(Rect(0, 100, 320, 300));
+  int longPresses = 0;
+  Point velocity;
+  pad->addGestureRecognizer(std::make_shared<LongPressGestureRecognizer>([&](GestureRecognizer& g) {
+    if (g.state() == GestureState::Began) ++longPresses;
+  }));
+  pad->addGestureRecognizer(std::make_shared<PanGestureRecognizer>([&](GestureRecognizer& g) {
+    if (g.state() == GestureState::Ended)
+      velocity = static_cast<PanGestureRecognizer&>(g).velocityInView(pad.get());
+  }));
+  app_->window->addSubview(pad);
+  host_->longPress(pad.get(), 0.4);
+  EXPECT_EQ(longPresses, 0);
+  host_->longPress(pad.get(), 0.6);
+  EXPECT_EQ(longPresses, 1);
+
+  host_->swipe({50, 200}, {250, 200}, 10, 0.5);
+  EXPECT_NEAR(velocity.x, 400, 0.01) << "200 points in half a second";
+  EXPECT_NEAR(velocity.y, 0, 0.01);
 }

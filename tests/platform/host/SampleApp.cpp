@@ -20,8 +20,6 @@ class ReviewScreen : public ViewController {
     view()->addSubview(label);
     auto next = Button::create(ButtonType::System, Rect(10, 180, 140, 40));
     next->setTitle("下一页");
-    next->addTarget(
-        this, "next", [this](Control&) { pushDetail(); }, kTouchUpInside);
     view()->addSubview(next);
     auto ask = Button::create(ButtonType::System, Rect(170, 180, 140, 40));
     ask->setTitle("提示");
@@ -50,15 +48,6 @@ class ReviewScreen : public ViewController {
   }
 
  private:
-  void pushDetail() {
-    auto detail = std::make_shared<ViewController>();
-    detail->setTitle("详情");
-    detail->view()->setBackgroundColor(Color::white());
-    auto label = std::make_shared<Label>(Rect(10, 100, 300, 30));
-    label->setText("detail 详情");
-    detail->view()->addSubview(label);
-    navigationController()->pushViewController(detail, true);
-  }
   SampleApp& app_;
 };
 

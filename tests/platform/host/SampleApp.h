@@ -1,12 +1,13 @@
-// A small application for the host tests: a tab bar with a navigation stack (a label, a button
-// that pushes a detail screen, a text field, a button that asks with an alert), a table of words
-// and a web page, as the real screens are built.
+// A small application for the host tests: a tab bar with a navigation stack (a label, a button, a
+// text field, a button that asks with an alert, a web page) and a table of words, as the real
+// screens are built. It records what its delegates hear.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Application.h"
 #include "platform/view/Button.h"
@@ -20,7 +21,9 @@
 
 namespace testsupport {
 
-class SampleApp : public plat::ApplicationDelegate, public plat::AlertViewDelegate {
+class SampleApp : public plat::ApplicationDelegate,
+                  public plat::AlertViewDelegate,
+                  public plat::ActionSheetDelegate {
  public:
   std::vector<std::string> events;
   std::shared_ptr<plat::Window> window;
@@ -28,6 +31,7 @@ class SampleApp : public plat::ApplicationDelegate, public plat::AlertViewDelega
   std::shared_ptr<plat::NavigationController> nav;
   std::vector<int> alertButtons;
   std::vector<int> selectedRows;
+  std::vector<int> sheetButtons;
 
   bool didFinishLaunching(plat::Application&, const plat::Value&) override;
   void didBecomeActive(plat::Application&) override { events.push_back("active"); }
@@ -38,6 +42,9 @@ class SampleApp : public plat::ApplicationDelegate, public plat::AlertViewDelega
   void didReceiveMemoryWarning(plat::Application&) override { events.push_back("memory"); }
   void didDismissWithButtonIndex(plat::AlertView&, int index) override {
     alertButtons.push_back(index);
+  }
+  void clickedButtonAtIndex(plat::ActionSheet&, int index) override {
+    sheetButtons.push_back(index);
   }
 };
 

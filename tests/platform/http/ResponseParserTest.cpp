@@ -65,39 +65,38 @@ TEST(ResponseParser, InterimResponsesAreSkipped) {
   EXPECT_EQ(result.body, "ok");
 }
 
-TEST(ResponseParser, FramingByStatusMethodAndFields) {
-  ResponseParser head(true);
-  parse(head, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
-  EXPECT_EQ(head.state(), ResponseParser::State::Done);  // HEAD has no body
-
-  ResponseParser notModified(false);
-  parse(notModified, "HTTP/1.1 304 Not Modified\r\nContent-Length: 100\r\n\r\n");
-  EXPECT_EQ(notModified.state(), ResponseParser::State::Done);
-
-  ResponseParser untilClose(false);
-  Parsed result = parse(untilClose, "HTTP/1.1 200 OK\r\n\r\nabc");
-  EXPECT_EQ(result.state, ResponseParser::State::Body);
-  untilClose.endOfInput();
-  EXPECT_EQ(untilClose.state(), ResponseParser::State::Done);
-  EXPECT_FALSE(untilClose.keepAliveAllowed());
-
-  ResponseParser cut(false);
-  parse(cut, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc");
-  cut.endOfInput();
-  EXPECT_EQ(cut.state(), ResponseParser::State::Failed);
-  EXPECT_TRUE(cut.receivedAnything());
-}
-
-TEST(ResponseParser, ConnectionReuseRules) {
-  auto reusable = [](const std::string& head) {
-    ResponseParser parser(false);
-    parse(parser, head + "Content-Length: 0\r\n\r\n");
-    return parser.keepAliveAllowed();
+// Where a body ends (before and after the peer closes) and whether the connection may be kept.
+TEST(ResponseParser, FramingAndReuseFollowStatusMethodAndFields) {
+  using State = ResponseParser::State;
+  const struct {
+    const char* text;
+    bool head;
+    State beforeClose, afterClose;
+    bool keepAlive;
+  } cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n", true, State::Done, State::Done, true},
+      {"HTTP/1.1 304 Not Modified\r\nContent-Length: 100\r\n\r\n", false, State::Done, State::Done,
+       true},
+      {"HTTP/1.1 200 OK\r\n\r\nabc", false, State::Body, State::Done, false},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", false, State::Body, State::Failed, true},
+      {"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 0\r\n\r\n", false, State::Done,
+       State::Done, false},
+      {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", false, State::Done, State::Done, false},
+      {"HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n", false, State::Done,
+       State::Done, true},
   };
-  EXPECT_TRUE(reusable("HTTP/1.1 200 OK\r\n"));
-  EXPECT_FALSE(reusable("HTTP/1.1 200 OK\r\nConnection: close\r\n"));
-  EXPECT_FALSE(reusable("HTTP/1.0 200 OK\r\n"));
-  EXPECT_TRUE(reusable("HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\n"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ResponseParser parser(c.head);
+    EXPECT_EQ(parse(parser, c.text).state, c.beforeClose);
+    if (c.beforeClose != State::Done) parser.endOfInput();
+    EXPECT_EQ(parser.state(), c.afterClose);
+    if (c.afterClose == State::Failed) {
+      EXPECT_TRUE(parser.receivedAnything());
+    } else {
+      EXPECT_EQ(parser.keepAliveAllowed(), c.keepAlive);
+    }
+  }
 }
 
 TEST(ResponseParser, MalformedInputFails) {

@@ -13,27 +13,47 @@ class ScrollLog : public ScrollViewDelegate {
  public:
   std::vector<std::string> events;
   int scrolls = 0;
-  void scrollViewDidScroll(ScrollView&) override { ++scrolls; }
+  double furthest = 0;  // the furthest a finger pulled the content past its end
+  bool loadsMore = false;
+  int loads = 0;
+  void scrollViewDidScroll(ScrollView& s) override {
+    ++scrolls;
+    if (s.isDragging())
+      furthest =
+          std::max(furthest, s.contentOffset().y + s.bounds().height - s.contentSize().height);
+  }
   void scrollViewWillBeginDragging(ScrollView&) override { events.push_back("begin drag"); }
-  void scrollViewDidEndDragging(ScrollView&, bool decelerate) override {
+  void scrollViewDidEndDragging(ScrollView& s, bool decelerate) override {
     events.push_back(decelerate ? "end drag, decelerating" : "end drag");
+    // Let go past the end: load more, and keep the footer in view with an inset meanwhile.
+    if (!loadsMore || s.contentOffset().y + s.bounds().height <= s.contentSize().height + 65)
+      return;
+    ++loads;
+    s.setContentInset({0, 0, 65, 0});
   }
   void scrollViewWillBeginDecelerating(ScrollView&) override { events.push_back("decelerate"); }
   void scrollViewDidEndDecelerating(ScrollView&) override { events.push_back("stopped"); }
   void scrollViewDidEndScrollingAnimation(ScrollView&) override { events.push_back("animated"); }
 };
 
-using Gestures = testsupport::ViewFixture;
+class Gestures : public testsupport::ViewFixture {
+ protected:
+  template <class T = ScrollView>
+  std::shared_ptr<T> shownScroll(Size content) {
+    auto scroll = std::make_shared<T>(Rect(0, 0, 320, 400));
+    scroll->setContentSize(content);
+    window_->addSubview(scroll);
+    return scroll;
+  }
+};
 
 }  // namespace
 
 TEST_F(Gestures, APagingScrollViewSettlesOnTheNextPage) {
-  auto pager = std::make_shared<ScrollView>(Rect(0, 0, 320, 400));
-  pager->setContentSize({320 * 5, 400});
+  auto pager = shownScroll({320 * 5, 400});
   pager->setPagingEnabled(true);
   ScrollLog log;
   pager->setDelegate(&log);
-  window_->addSubview(pager);
 
   drag({300, 200}, {240, 200});
   EXPECT_EQ(log.events,
@@ -60,11 +80,9 @@ TEST_F(Gestures, APagingScrollViewSettlesOnTheNextPage) {
 }
 
 TEST_F(Gestures, ADragOverAButtonScrollsAndCancelsTheButton) {
-  auto scroll = std::make_shared<ScrollView>(Rect(0, 0, 320, 400));
-  scroll->setContentSize({320, 1000});
+  auto scroll = shownScroll({320, 1000});
   auto button = Button::create(ButtonType::Custom, Rect(0, 100, 320, 100));
   scroll->addSubview(button);
-  window_->addSubview(scroll);
   std::vector<std::string> events;
   button->addTarget([&](Control&) { events.push_back("up inside"); }, kTouchUpInside);
   button->addTarget([&](Control&) { events.push_back("cancel"); }, kTouchCancel);
@@ -163,12 +181,10 @@ class TouchLog : public ScrollView {
 }  // namespace
 
 TEST_F(Gestures, AScrollViewHearsTouchesOnItsContentUntilItTakesTheDrag) {
-  auto page = std::make_shared<TouchLog>(Rect(0, 0, 320, 400));
-  page->setContentSize({320, 1200});
+  auto page = shownScroll<TouchLog>({320, 1200});
   auto label = std::make_shared<Label>(Rect(0, 0, 320, 100));
   label->setText("word");
   page->addSubview(label);
-  window_->addSubview(page);
 
   tap({160, 50});
   EXPECT_EQ(page->events, (std::vector<std::string>{"began", "ended"}))
@@ -178,4 +194,26 @@ TEST_F(Gestures, AScrollViewHearsTouchesOnItsContentUntilItTakesTheDrag) {
   EXPECT_EQ(page->events, (std::vector<std::string>{"began", "cancelled"}))
       << "once the content scrolls the touch is the scroll view's drag";
   EXPECT_EQ(page->contentOffset().y, 200);
+}
+
+TEST_F(Gestures, AContentInsetDecidesWhereContentPulledPastItsEndRests) {
+  auto list = shownScroll({320, 1000});
+  ScrollLog log;
+  list->setDelegate(&log);
+  list->setContentOffset({0, 600});
+  drag({160, 300}, {160, 234}, 6);
+  EXPECT_NEAR(log.furthest, 66, 1e-9) << "what a screen that loads more sees while dragged";
+  advance(1);
+  EXPECT_EQ(list->contentOffset().y, 600);
+
+  // An inset set as the finger lifts holds the footer below the last row in view.
+  log.loadsMore = true;
+  drag({160, 300}, {160, 200}, 6);
+  EXPECT_EQ(log.loads, 1);
+  advance(1);
+  EXPECT_EQ(list->contentOffset().y, 665);
+
+  list->setContentSize({640, 1000});
+  list->setContentInset({0, 0, 0, 30});
+  EXPECT_EQ(list->maximumOffset().x, 640 - 320 + 30) << "the right inset widens the scroll";
 }
