@@ -8,7 +8,7 @@ using plat::crypto::hex;
 using plat::crypto::md5;
 using plat::crypto::sha1;
 
-TEST(Digest, Md5MatchesRfc1321TestSuite) {
+TEST(Digest, Md5MatchesRfc1321TestSuiteAndReadsPastZeroBytes) {
   const std::pair<std::string, std::string> vectors[] = {
       {"", "d41d8cd98f00b204e9800998ecf8427e"},
       {"a", "0cc175b9c0f1b6a831c399e269772661"},
@@ -19,6 +19,7 @@ TEST(Digest, Md5MatchesRfc1321TestSuite) {
        "d174ab98d277d9f5a5611c2c9f419d9f"},
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
+      {std::string("ab\0cd", 5), "5d622b3d4d8cc07754fd386e7f29326e"},  // past a zero byte
   };
   for (const auto& [input, expected] : vectors) EXPECT_EQ(hex(md5(input)), expected) << input;
 }
@@ -35,9 +36,4 @@ TEST(Digest, HexWritesEveryByteAsTwoDigitsInTheAskedCase) {
   EXPECT_EQ(hex(bytes, 4), "000af0ff");
   EXPECT_EQ(hex(bytes, 4, true), "000AF0FF");
   EXPECT_EQ(hex(bytes, 0), "");
-}
-
-TEST(Digest, BytesAfterAZeroByteCount) {
-  std::string withZero("ab\0cd", 5);
-  EXPECT_NE(hex(md5(withZero)), hex(md5("ab")));
 }

@@ -129,15 +129,3 @@ TEST(Image, AStretchedImageHasNoSeamsWhereItsCellsMeet) {
     EXPECT_EQ(seams, 0) << "scale " << scale;
   }
 }
-
-TEST(Image, ImageDrawnIntoARectangleScalesToIt) {
-  auto red = Image::fromPNGData(solidPNG({2, 2}, Color::red()));
-  ASSERT_TRUE(red);
-  ImageContext target({20, 20}, true, 2);
-  target.context().drawImage(*red, Rect(5, 5, 10, 10));
-  auto out = target.image();
-  expectColor(out->colorAtPoint({6, 6}), Color::red());
-  expectColor(out->colorAtPoint({14, 14}), Color::red());
-  expectColor(out->colorAtPoint({4, 4}), Color::white());
-  expectColor(out->colorAtPoint({16, 16}), Color::white());
-}

@@ -17,6 +17,7 @@ class FieldLog : public TextFieldDelegate {
   std::vector<std::string> calls;
   std::vector<TextRange> ranges;
   bool allowEnd = true;
+  bool allowClear = true;
   std::string refused;  // a replacement to refuse
   bool shouldBeginEditing(TextField&) override {
     calls.push_back("should begin");
@@ -32,6 +33,7 @@ class FieldLog : public TextFieldDelegate {
     ranges.push_back(range);
     return text != refused;
   }
+  bool shouldClear(TextField&) override { return allowClear; }
   bool shouldReturn(TextField& field) override {
     calls.push_back("return");
     field.resignFirstResponder();
@@ -215,7 +217,16 @@ TEST_F(Typing, ALongTextScrollsToTheCaretAndTheClearButtonEmptiesTheField) {
   EXPECT_FALSE(testsupport::differs(pixel(button.x + 3, button.midY()), Color::white(0.7), 0.05))
       << "the clear button is drawn";
 
+  FieldLog log;
+  field->setDelegate(&log);
+  int changes = 0;
+  field->addTarget([&](Control&) { ++changes; }, kEditingChanged);
+  log.allowClear = false;
+  tap(field->convertPointTo(button.center(), nullptr));
+  EXPECT_EQ(field->text().size(), 41u) << "the delegate may keep the text";
+  log.allowClear = true;
   tap(field->convertPointTo(button.center(), nullptr));
   EXPECT_EQ(field->text(), "");
+  EXPECT_EQ(changes, 1);
   EXPECT_TRUE(field->isFirstResponder());
 }

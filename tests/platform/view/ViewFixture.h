@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
@@ -63,6 +65,26 @@ class ViewFixture : public ::testing::Test {
 
   std::shared_ptr<plat::VirtualClock> clock_;
   std::shared_ptr<plat::Window> window_;
+};
+
+// A view of kind `Base` that records the touches it hears, then handles them as `Base` does.
+template <class Base = plat::View>
+class TouchRecorder : public Base {
+ public:
+  using Base::Base;
+  std::vector<std::string> events;
+  void touchesBegan(const plat::TouchSet& t) override { Base::touchesBegan(log("began", t)); }
+  void touchesMoved(const plat::TouchSet& t) override { Base::touchesMoved(log("moved", t)); }
+  void touchesEnded(const plat::TouchSet& t) override { Base::touchesEnded(log("ended", t)); }
+  void touchesCancelled(const plat::TouchSet& t) override {
+    Base::touchesCancelled(log("cancelled", t));
+  }
+
+ private:
+  const plat::TouchSet& log(const char* what, const plat::TouchSet& t) {
+    events.push_back(what);
+    return t;
+  }
 };
 
 }  // namespace testsupport

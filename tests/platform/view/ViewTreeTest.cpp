@@ -8,16 +8,7 @@ using namespace plat;
 
 namespace {
 
-class Recorder : public View {
- public:
-  using View::View;
-  std::vector<std::string> events;
-  void touchesBegan(const TouchSet&) override { events.push_back("began"); }
-  void touchesMoved(const TouchSet&) override { events.push_back("moved"); }
-  void touchesEnded(const TouchSet&) override { events.push_back("ended"); }
-  void touchesCancelled(const TouchSet&) override { events.push_back("cancelled"); }
-};
-
+using Recorder = testsupport::TouchRecorder<>;
 using ViewTree = testsupport::ViewFixture;
 
 }  // namespace
@@ -160,13 +151,4 @@ TEST_F(ViewTree, AutoresizingSharesTheChangeAmongFlexibleParts) {
   EXPECT_EQ(stretch->frame(), Rect(10, 10, 460, 40));
   EXPECT_EQ(bottom->frame(), Rect(0, 518, 480, 50));
   EXPECT_EQ(centred->frame(), Rect(190, 10, 100, 40));
-}
-
-TEST_F(ViewTree, SizeToFitKeepsTheOriginAndMeasuresTheText) {
-  auto label = std::make_shared<Label>(Rect(20, 30, 10, 10));
-  label->setText("学习中 learning");
-  label->setFont(Font::boldSystem(20));
-  label->sizeToFit();
-  Size measured = measureText("学习中 learning", Font::boldSystem(20));
-  EXPECT_EQ(label->frame(), Rect(20, 30, measured.width, measured.height));
 }

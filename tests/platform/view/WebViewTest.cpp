@@ -79,17 +79,24 @@ TEST_F(WebViews, ANewLoadStopsTheOneUnderWay) {
 
 TEST_F(WebViews, ScriptsReadLinksTitlesAndTheAddress) {
   web_->loadHTMLString(
-      "<a href='a.html'>A</a><a href='b.html'>B</a><span id='0'>复习量</span><span "
-      "id='1'>提醒</span>",
+      "<head><title>Help</title></head><a href='a.html'>A</a><a>no address</a>"
+      "<a href='http://example.com/b'>B</a><span id='0'>复习 <b>量</b></span><span "
+      "id='1'>&lt;提醒&gt;</span>",
       base());
   runUntilIdle();
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links.length"), "2");
-  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[1].toString()"), base() + "b.html");
-  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.getElementById(\"1\").innerHTML"), "提醒");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[0].toString()"), base() + "a.html");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[1].href"), "http://example.com/b");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.getElementById(\"0\").innerHTML"),
+            "复习 <b>量</b>");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.getElementById('1').innerHTML"),
+            "&lt;提醒&gt;");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.title"), "Help");
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.URL"), base());
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.body.style.webkitTouchCallout='none';"),
             "");
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.links[7].toString()"), "");
+  EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.getElementById('7').innerHTML"), "");
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("alert(1)"), "");
 }
 
