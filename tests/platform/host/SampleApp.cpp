@@ -30,11 +30,6 @@ class ReviewScreen : public ViewController {
         },
         kTouchUpInside);
     view()->addSubview(ask);
-    auto field = std::make_shared<TextField>(Rect(10, 240, 300, 36));
-    field->setBorderStyle(TextBorderStyle::RoundedRect);
-    field->setPlaceholder("输入单词");
-    field->setTag(302);
-    view()->addSubview(field);
     auto cover = std::make_shared<View>(Rect(10, 300, 300, 40));
     auto hiddenButton = Button::create(ButtonType::System, Rect(10, 300, 300, 40));
     hiddenButton->setTitle("被挡住");

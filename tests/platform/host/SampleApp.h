@@ -1,13 +1,12 @@
 // A small application for the host tests: a tab bar with a navigation stack (a label, a button, a
-// text field, a button that asks with an alert, a web page) and a table of words, as the real
-// screens are built. It records what its delegates hear.
+// button that asks with an alert, a web page) and a table of words, as the real screens are built.
+// It records what its delegates hear.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Application.h"
 #include "platform/view/Button.h"
@@ -15,15 +14,12 @@
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
 #include "platform/view/TableView.h"
-#include "platform/view/TextField.h"
 #include "platform/view/WebView.h"
 #include "platform/view/Window.h"
 
 namespace testsupport {
 
-class SampleApp : public plat::ApplicationDelegate,
-                  public plat::AlertViewDelegate,
-                  public plat::ActionSheetDelegate {
+class SampleApp : public plat::ApplicationDelegate, public plat::AlertViewDelegate {
  public:
   std::vector<std::string> events;
   std::shared_ptr<plat::Window> window;
@@ -31,7 +27,6 @@ class SampleApp : public plat::ApplicationDelegate,
   std::shared_ptr<plat::NavigationController> nav;
   std::vector<int> alertButtons;
   std::vector<int> selectedRows;
-  std::vector<int> sheetButtons;
 
   bool didFinishLaunching(plat::Application&, const plat::Value&) override;
   void didBecomeActive(plat::Application&) override { events.push_back("active"); }
@@ -42,9 +37,6 @@ class SampleApp : public plat::ApplicationDelegate,
   void didReceiveMemoryWarning(plat::Application&) override { events.push_back("memory"); }
   void didDismissWithButtonIndex(plat::AlertView&, int index) override {
     alertButtons.push_back(index);
-  }
-  void clickedButtonAtIndex(plat::ActionSheet&, int index) override {
-    sheetButtons.push_back(index);
   }
 };
 
