@@ -63,10 +63,15 @@ class HttpAuthenticationDialogTest : public NetTest {
     auto* dialog = HttpAuthenticationDialog::sharedDialog();
     return dialog && dialog->request() == request && dialog->isVisible();
   }
-  void writeScreen(const std::string& name) {
+  // Types the user and password into the dialog, keeps a picture of it and logs in.
+  void logIn(const std::string& user, const std::string& password, const std::string& screen) {
+    host_->type(user);
+    ASSERT_TRUE(host_->tap(HttpAuthenticationDialog::sharedDialog()->passwordField()));
+    host_->type(password);
     const std::string dir = "/tmp/vocab-test-screens";
     std::filesystem::create_directories(dir);
-    EXPECT_TRUE(host_->writeScreen(dir + "/" + name + ".png"));
+    EXPECT_TRUE(host_->writeScreen(dir + "/" + screen + ".png"));
+    ASSERT_TRUE(host_->tap(host_->findButton("Login")));
   }
   std::unique_ptr<plat::HeadlessHost> host_;
 };
@@ -81,17 +86,12 @@ TEST_F(HttpAuthenticationDialogTest, OneLoginAnswersEveryRequestOfTheSameServerA
   ASSERT_TRUE(waitFor(
       [] { return HttpAuthenticationDialog::requestsNeedingAuthentication().size() == 2; }));
 
-  auto* dialog = HttpAuthenticationDialog::sharedDialog();
   EXPECT_NE(host_->findByText("Login to this secure server."), nullptr);
   EXPECT_NE(host_->findByText("127.0.0.1"), nullptr);
   EXPECT_NE(host_->findByText("单词本"), nullptr);
   EXPECT_NE(host_->findByText("Password will be sent in the clear."), nullptr);
-  EXPECT_EQ(dialog->domainField(), nullptr);
-  host_->type("lin");
-  ASSERT_TRUE(host_->tap(dialog->passwordField()));
-  host_->type("right");
-  writeScreen("http_login_dialog");
-  ASSERT_TRUE(host_->tap(host_->findButton("Login")));
+  EXPECT_EQ(HttpAuthenticationDialog::sharedDialog()->domainField(), nullptr);
+  logIn("lin", "right", "http_login_dialog");
 
   ASSERT_TRUE(waitFor([&] { return first.done() && second.done(); }));
   EXPECT_EQ(text(a->responseData()), "welcome /a");
@@ -112,24 +112,17 @@ TEST_F(HttpAuthenticationDialogTest, AProxyLoginNamesTheProxyAndWarnsOfBasic) {
       return ServerReply::text("no", 407).header("Proxy-Authenticate", "Basic realm=\"出口\"");
     return ServerReply::text("via proxy " + r.target);
   });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL("http://127.0.0.1:9/secret");
-  request->setProxyHost("127.0.0.1");
-  request->setProxyPort(proxy.port());
-  request->setDelegate(&recorder);
-  request->startAsynchronous();
-  ASSERT_TRUE(waitFor([&] { return dialogFor(request.get()); }));
+  Exchange get("http://127.0.0.1:9/secret");
+  get->setProxyHost("127.0.0.1");
+  get->setProxyPort(proxy.port());
+  get.start();
+  ASSERT_TRUE(waitFor([&] { return dialogFor(get.request.get()); }));
   EXPECT_NE(host_->findByText("Login to this secure proxy server."), nullptr);
   // Basic to a proxy goes in the clear, whatever the server's own scheme.
   EXPECT_NE(host_->findByText("Password will be sent in the clear."), nullptr);
-  writeScreen("http_proxy_login_dialog");
-  auto* dialog = HttpAuthenticationDialog::sharedDialog();
-  host_->type("gate");
-  ASSERT_TRUE(host_->tap(dialog->passwordField()));
-  host_->type("pass");
-  ASSERT_TRUE(host_->tap(host_->findButton("Login")));
-  ASSERT_TRUE(waitFor([&] { return recorder.done(); }));
-  EXPECT_EQ(text(request->responseData()), "via proxy http://127.0.0.1:9/secret");
+  logIn("gate", "pass", "http_proxy_login_dialog");
+  ASSERT_TRUE(waitFor([&] { return get.done(); }));
+  EXPECT_EQ(text(get->responseData()), "via proxy http://127.0.0.1:9/secret");
 }
 
 }  // namespace

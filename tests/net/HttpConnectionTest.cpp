@@ -19,29 +19,20 @@ namespace {
 
 class HttpConnectionTest : public NetTest {};
 
-std::shared_ptr<HttpRequest> fetch(const std::string& url, Recorder& recorder) {
-  auto request = HttpRequest::requestWithURL(url);
-  startAndWait(request, recorder);
-  return request;
-}
-
 }  // namespace
 
 TEST_F(HttpConnectionTest, GetsShareAKeptConnectionButBodiesTakeFreshOnes) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
-  Recorder a, b, c, post, d;
-  fetch(server.url("/a"), a);
-  fetch(server.url("/b"), b);
-  fetch(server.url("/c"), c);
+  for (const char* path : {"/a", "/b", "/c"}) Exchange(server.url(path)).run();
   EXPECT_EQ(server.connectionCount(), 1);
 
-  auto posting = HttpRequest::requestWithURL(server.url("/post"));
-  posting->appendPostData(std::string("x=1"));
-  startAndWait(posting, post);
+  Exchange post(server.url("/post"));
+  post->appendPostData(std::string("x=1"));
+  post.run();
   EXPECT_EQ(server.connectionCount(), 2);
   EXPECT_EQ(server.lastRequest().indexOnConnection, 1);
 
-  fetch(server.url("/d"), d);  // back on the first, still kept
+  Exchange(server.url("/d")).run();  // back on the first, still kept
   EXPECT_EQ(server.lastRequest().connection, 1);
   EXPECT_EQ(server.connectionCount(), 2);
 }
@@ -57,10 +48,10 @@ TEST_F(HttpConnectionTest, ServersLimitReuseWithTheirHeaders) {
       if (r.path() == "/old") reply.version = "HTTP/1.0";
       return reply;
     });
-    Recorder first, second;
-    auto request = fetch(server.url(path), first);
-    fetch(server.url("/next"), second);
-    return std::make_pair(server.connectionCount(), request->persistentConnectionTimeoutSeconds());
+    Exchange first(server.url(path));
+    first.run();
+    Exchange(server.url("/next")).run();
+    return std::make_pair(server.connectionCount(), first->persistentConnectionTimeoutSeconds());
   };
   EXPECT_EQ(connectionsFor("/many"), std::make_pair(1, 15.0));
   // Each of these leaves a connection that the next request may not take.
@@ -77,20 +68,19 @@ TEST_F(HttpConnectionTest, ADroppedKeptConnectionIsRetriedOnceOnANewOne) {
     if (r.indexOnConnection == 2 || (dropAll && r.path() != "/first")) reply.dropRequest = true;
     return reply;
   });
-  Recorder first, second;
-  fetch(server.url("/first"), first);
-  auto retried = fetch(server.url("/second"), second);
-  EXPECT_EQ(second.events, (std::vector<std::string>{"started", "started", "headers", "finished"}));
+  Exchange(server.url("/first")).run();
+  Exchange retried(server.url("/second"));
+  retried.run();
+  EXPECT_EQ(retried.events,
+            (std::vector<std::string>{"started", "started", "headers", "finished"}));
   EXPECT_EQ(retried->responseString(), "fine");
   EXPECT_EQ(retried->retryCount(), 1);
   EXPECT_EQ(server.connectionCount(), 2);
 
   dropAll = true;
-  Recorder third;
-  auto failing = fetch(server.url("/third"), third);
-  ASSERT_EQ(third.failed, 1);
-  EXPECT_EQ(third.lastError->code(), 1);
-  EXPECT_EQ(third.lastError->localizedDescription(), "A connection failure occurred");
+  Exchange failing(server.url("/third"));
+  ASSERT_EQ(failing.run().failed, 1);
+  EXPECT_EQ(failing.lastError->code(), 1);
   EXPECT_EQ(failing->retryCount(), 1);
 }
 
@@ -100,12 +90,10 @@ TEST_F(HttpConnectionTest, AFreshConnectionDroppedBeforeTheReplyIsNotSentAgain) 
     reply.dropRequest = true;
     return reply;
   });
-  Recorder recorder;
-  auto posting = HttpRequest::requestWithURL(server.url("/order"));
-  posting->appendPostData(std::string("pay=1"));
-  startAndWait(posting, recorder);
-  ASSERT_EQ(recorder.failed, 1);
-  EXPECT_EQ(recorder.lastError->code(), 1);
+  Exchange post(server.url("/order"));
+  post->appendPostData(std::string("pay=1"));
+  ASSERT_EQ(post.run().failed, 1);
+  EXPECT_EQ(post.lastError->code(), 1);
   EXPECT_EQ(server.requestCount(), 1);
 }
 
@@ -148,16 +136,15 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
                                            {true, true, false}}) {
     gzip = inflating;
     honourRange = ranges;
+    SCOPED_TRACE(::testing::Message() << resume << inflating << ranges);
     const std::string destination = home.path() + "/download.txt";
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url("/big"));
-    request->setDelegate(&recorder);
-    request->setDownloadDestinationPath(destination);
-    request->setAllowResumeForFileDownloads(resume);
-    request->setShouldWaitToInflateCompressedResponses(!inflating);
-    request->setTimeOutSeconds(5);
-    request->setNumberOfTimesToRetryOnTimeout(1);
-    request->startAsynchronous();
+    Exchange get(server.url("/big"));
+    get->setDownloadDestinationPath(destination);
+    get->setAllowResumeForFileDownloads(resume);
+    get->setShouldWaitToInflateCompressedResponses(!inflating);
+    get->setTimeOutSeconds(5);
+    get->setNumberOfTimesToRetryOnTimeout(1);
+    get.start();
     // The first piece reached the file (some of it may still sit in the writer's buffer).
     runUntil([&] {
       for (const std::string& name : plat::files::list(plat::AppHome::tmpDir()))
@@ -166,26 +153,22 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
       return false;
     });
     time.advance(6);
-    bool done = runUntil([&] { return recorder.done(); });
-    request->setDelegate(nullptr);
-    ASSERT_TRUE(done) << resume << " requests " << server.requestCount();
-    EXPECT_EQ(recorder.finished, 1) << resume << inflating;
-    EXPECT_TRUE(plat::files::readFile(destination) == body) << resume << inflating;
-    EXPECT_EQ(server.lastRequest().hasHeader("Range"), resume) << inflating;
+    ASSERT_TRUE(runUntil([&] { return get.done(); })) << server.requestCount() << " requests";
+    EXPECT_EQ(get.finished, 1);
+    EXPECT_TRUE(plat::files::readFile(destination) == body);
+    EXPECT_EQ(server.lastRequest().hasHeader("Range"), resume);
   }
   server.stop();
 }
 
-// Runs `request` on virtual time in steps of 0.1 s, letting the threads work at each; the virtual
-// seconds until it reported.
-double virtualSecondsUntilDone(testsupport::VirtualTime& time,
-                               const std::shared_ptr<HttpRequest>& request, Recorder& recorder) {
-  request->setDelegate(&recorder);
+// Runs the exchange on virtual time in steps of 0.1 s, letting the threads work at each; the
+// virtual seconds until it reported.
+double virtualSecondsUntilDone(testsupport::VirtualTime& time, Exchange& exchange) {
   const double start = time.now();
-  request->startAsynchronous();
-  for (int step = 0; step < 100 && !recorder.done(); ++step) {
+  exchange.start();
+  for (int step = 0; step < 100 && !exchange.done(); ++step) {
     time.clock().advance(0.1);
-    runUntil([&] { return recorder.done(); }, 0.02);
+    runUntil([&] { return exchange.done(); }, 0.02);
   }
   return time.now() - start;
 }
@@ -198,38 +181,32 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
     if (r.path() == "/silent" || (r.path() == "/once" && calls++ == 0)) reply.hang = true;
     return reply;
   });
-  Recorder timedOut;
-  auto silent = HttpRequest::requestWithURL(server.url("/silent"));
+  Exchange silent(server.url("/silent"));
   silent->setTimeOutSeconds(0.5);
-  double seconds = virtualSecondsUntilDone(time, silent, timedOut);
-  ASSERT_EQ(timedOut.failed, 1);
-  EXPECT_EQ(timedOut.lastError->code(), 2);
-  EXPECT_EQ(timedOut.lastError->localizedDescription(), "The request timed out");
+  double seconds = virtualSecondsUntilDone(time, silent);
+  ASSERT_EQ(silent.failed, 1);
+  EXPECT_EQ(silent.lastError->code(), 2);
   EXPECT_GE(seconds, 0.5);
   EXPECT_LT(seconds, 1.5);
 
   // A body that went out in one piece may still sit in buffers: half as long again.
-  Recorder posted;
-  auto posting = HttpRequest::requestWithURL(server.url("/silent"));
-  posting->appendPostData(std::string("x=1"));
-  posting->setTimeOutSeconds(1.0);
-  seconds = virtualSecondsUntilDone(time, posting, posted);
-  ASSERT_EQ(posted.failed, 1);
-  EXPECT_EQ(posted.lastError->code(), 2);
+  Exchange post(server.url("/silent"));
+  post->appendPostData(std::string("x=1"));
+  post->setTimeOutSeconds(1.0);
+  seconds = virtualSecondsUntilDone(time, post);
+  ASSERT_EQ(post.failed, 1);
+  EXPECT_EQ(post.lastError->code(), 2);
   EXPECT_GT(seconds, 1.5);  // a plain limit would end it 1 to 1.25 seconds in
   EXPECT_LT(seconds, 2.5);
 
-  Recorder retried;
-  auto once = HttpRequest::requestWithURL(server.url("/once"));
+  Exchange once(server.url("/once"));
   once->setTimeOutSeconds(0.5);
   once->setNumberOfTimesToRetryOnTimeout(1);
-  virtualSecondsUntilDone(time, once, retried);
-  EXPECT_EQ(retried.finished, 1);
+  virtualSecondsUntilDone(time, once);
+  EXPECT_EQ(once.finished, 1);
   EXPECT_EQ(once->responseString(), "late but here");
   EXPECT_EQ(once->retryCount(), 1);
   EXPECT_EQ(server.requestCount(), 4);
-  for (auto* request : {silent.get(), posting.get(), once.get()}) request->setDelegate(nullptr);
-  server.stop();
 }
 
 TEST_F(HttpConnectionTest, CancellingReportsOnceAndKeepsWhatArrived) {
@@ -239,22 +216,18 @@ TEST_F(HttpConnectionTest, CancellingReportsOnceAndKeepsWhatArrived) {
     reply.pieceDelay = 0.5;  // the body comes slowly
     return reply;
   });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/slow"));
-  request->setDelegate(&recorder);
-  request->startAsynchronous();
-  ASSERT_TRUE(runUntil([&] { return request->totalBytesRead() > 0; }));
-  request->cancel();
-  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
-  request->cancel();
+  Exchange get(server.url("/slow"));
+  get.start();
+  ASSERT_TRUE(runUntil([&] { return get->totalBytesRead() > 0; }));
+  get->cancel();
+  ASSERT_TRUE(runUntil([&] { return get.done(); }));
+  get->cancel();
   runUntil([] { return false; }, 0.2);
-  EXPECT_EQ(recorder.failed, 1);
-  EXPECT_EQ(recorder.lastError->code(), 4);
-  EXPECT_EQ(recorder.lastError->localizedDescription(), "The request was cancelled");
-  EXPECT_TRUE(request->isCancelled());
-  EXPECT_TRUE(request->isFinished());
-  EXPECT_GE(request->rawResponseData()->size(), 1000u);
-  server.stop();
+  EXPECT_EQ(get.failed, 1);
+  EXPECT_EQ(get.lastError->code(), 4);
+  EXPECT_TRUE(get->isCancelled());
+  EXPECT_TRUE(get->isFinished());
+  EXPECT_GE(get->rawResponseData()->size(), 1000u);
 }
 
 TEST_F(HttpConnectionTest, ClearedOwnersHearNothingEvenOfReportsOnTheirWay) {
@@ -280,44 +253,15 @@ TEST_F(HttpConnectionTest, ClearedOwnersHearNothingEvenOfReportsOnTheirWay) {
 
 TEST_F(HttpConnectionTest, CancelBeforeStartReportsAtOnceWithoutNetwork) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setDelegate(&recorder);
-  request->cancel();
-  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"failed"}));
-  request->startAsynchronous();
-  ASSERT_TRUE(runUntil([&] { return request->isFinished(); }));
+  Exchange get(server.url("/"));
+  get->setDelegate(&get);
+  get->cancel();
+  ASSERT_TRUE(runUntil([&] { return get.done(); }));
+  EXPECT_EQ(get.events, (std::vector<std::string>{"failed"}));
+  get->startAsynchronous();
+  ASSERT_TRUE(runUntil([&] { return get->isFinished(); }));
   EXPECT_EQ(server.requestCount(), 0);
-  EXPECT_EQ(recorder.failed, 1);
-}
-
-TEST_F(HttpConnectionTest, TheSharedQueueRunsFourAtOnce) {
-  std::atomic<int> running{0}, most{0};
-  LoopbackHttpServer server([&](const ServerRequest&) {
-    int now = ++running;
-    int seen = most.load();
-    while (now > seen && !most.compare_exchange_weak(seen, now)) {
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    --running;
-    return ServerReply::text("ok");
-  });
-  std::vector<Recorder> recorders(5);
-  std::vector<std::shared_ptr<HttpRequest>> requests;
-  for (auto& recorder : recorders) {
-    auto request = HttpRequest::requestWithURL(server.url("/"));
-    request->setShouldAttemptPersistentConnection(false);
-    request->setDelegate(&recorder);
-    request->startAsynchronous();
-    requests.push_back(request);
-  }
-  ASSERT_TRUE(runUntil([&] {
-    for (auto& r : recorders)
-      if (!r.done()) return false;
-    return true;
-  }));
-  EXPECT_EQ(most.load(), 4);
+  EXPECT_EQ(get.failed, 1);
 }
 
 TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
@@ -330,26 +274,13 @@ TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
   std::vector<bool> changes;
   HttpRequest::setNetworkActivityIndicatorHandler(
       [&](bool visible) { changes.push_back(visible); });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setDelegate(&recorder);
-  request->startAsynchronous();
+  Exchange get(server.url("/"));
+  get.start();
   ASSERT_TRUE(runUntil([] { return HttpRequest::isNetworkInUse(); }));
   EXPECT_TRUE(HttpRequest::isNetworkActivityIndicatorVisible());
-  ASSERT_TRUE(runUntil([&] { return recorder.done(); }));
+  ASSERT_TRUE(runUntil([&] { return get.done(); }));
   EXPECT_TRUE(runUntil([] { return !HttpRequest::isNetworkActivityIndicatorVisible(); }, 2));
   runUntil([] { return false; }, 0.05);
   HttpRequest::setNetworkActivityIndicatorHandler(nullptr);
   EXPECT_EQ(changes, (std::vector<bool>{true, false}));
-}
-
-TEST_F(HttpConnectionTest, SynchronousRequestsReturnAfterTheirReport) {
-  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("sync"); });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setDelegate(&recorder);
-  request->startSynchronous();
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"started", "headers", "finished"}));
-  EXPECT_EQ(request->responseString(), "sync");
-  EXPECT_TRUE(request->isFinished());
 }

@@ -58,34 +58,28 @@ TEST_F(HttpHandOverTest, TheStartReachesAMainThreadAsleepWhileTheServerHoldsItsA
     reply.hang = true;
     return reply;
   });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/slow"));
-  request->setDelegate(&recorder);
+  Exchange get(server.url("/slow"));
   // The main loop sleeps in one long wait, as an idle app's does; only a wake-up ends it early.
   auto keepsTheLoopBusy = plat::Timer::scheduled(60, false, [](plat::Timer&) {});
-  request->startAsynchronous();
+  get.start();
   const auto start = std::chrono::steady_clock::now();
-  while (recorder.events.empty() &&
-         std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+  while (get.events.empty() && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
     plat::RunLoop::main().runMode(plat::kDefaultRunLoopMode, plat::Clock::current().now() + 5,
                                   true);
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"started"}));
+  EXPECT_EQ(get.events, (std::vector<std::string>{"started"}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   keepsTheLoopBusy->invalidate();
-  request->clearDelegatesAndCancel();
 }
 
 TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
-  auto request = HttpRequest::requestWithURL(server.url("/big"));
-  request->setTimeOutSeconds(0.2);
-  Recorder recorder;
-  request->setDelegate(&recorder);
+  Exchange get(server.url("/big"));
+  get->setTimeOutSeconds(0.2);
   std::string received;
   // What the network thread handed over while the main thread was busy is delivered in one go;
   // a perform posted at its first piece runs after it.
   bool inFirstDelivery = false;
   size_t handedOverWhileBusy = 0;
-  request->setDataReceivedBlock([&](const std::vector<uint8_t>& piece) {
+  get->setDataReceivedBlock([&](const std::vector<uint8_t>& piece) {
     if (received.empty()) {
       inFirstDelivery = true;
       plat::RunLoop::main().perform([&] { inFirstDelivery = false; });
@@ -93,11 +87,11 @@ TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
     if (inFirstDelivery) handedOverWhileBusy += piece.size();
     received.append(piece.begin(), piece.end());
   });
-  request->startAsynchronous();
+  get.start();
   usleep(600 * 1000);  // busy for three of the network thread's status checks
-  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  EXPECT_TRUE(runUntil([&] { return get.done(); }));
   runUntil([&] { return !inFirstDelivery; });
-  EXPECT_EQ(recorder.events.back(), "finished");
+  EXPECT_EQ(get.events.back(), "finished");
   EXPECT_GT(handedOverWhileBusy, 0u);
   EXPECT_LT(handedOverWhileBusy, 8u << 20);
   EXPECT_EQ(received.size(), bigBody()->size());
@@ -105,19 +99,15 @@ TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
 }
 
 TEST_F(HttpHandOverTest, AHeldBackDownloadCanBeCancelled) {
-  auto request = HttpRequest::requestWithURL(server.url("/big"));
-  Recorder recorder;
-  request->setDelegate(&recorder);
   size_t received = 0;
-  request->setDataReceivedBlock(
-      [&](const std::vector<uint8_t>& piece) { received += piece.size(); });
-  request->startAsynchronous();
+  Exchange get(server.url("/big"));
+  get->setDataReceivedBlock([&](const std::vector<uint8_t>& piece) { received += piece.size(); });
+  get.start();
   usleep(200 * 1000);
-  request->cancel();
-  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
+  get->cancel();
+  EXPECT_TRUE(runUntil([&] { return get.done(); }));
   runUntil([] { return false; }, 0.1);
-  EXPECT_EQ(recorder.failed, 1);
-  ASSERT_TRUE(recorder.lastError);
-  EXPECT_EQ(recorder.lastError->code(), kHttpRequestCancelled);
+  ASSERT_EQ(get.failed, 1);
+  EXPECT_EQ(get.lastError->code(), kHttpRequestCancelled);
   EXPECT_LT(received, bigBody()->size());
 }

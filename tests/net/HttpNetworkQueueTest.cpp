@@ -12,7 +12,26 @@ using namespace nettest;
 
 namespace {
 
-class HttpNetworkQueueTest : public NetTest {};
+// A suspended queue with a delegate, counting its ends.
+class HttpNetworkQueueTest : public NetTest {
+ protected:
+  void SetUp() override {
+    NetTest::SetUp();
+    queue->setDelegate(&queueDelegate);
+    queue->setQueueDidFinishSelector([this](HttpNetworkQueue&) { ++queueFinished; });
+  }
+  // Queues a request for `url` that reports to `recorder`.
+  std::shared_ptr<HttpRequest> add(const std::string& url, Recorder& recorder) {
+    auto request = HttpRequest::requestWithURL(url);
+    request->setDelegate(&recorder);
+    queue->addOperation(request);
+    return request;
+  }
+
+  Recorder queueDelegate;
+  std::shared_ptr<HttpNetworkQueue> queue = HttpNetworkQueue::queue();
+  int queueFinished = 0;
+};
 
 }  // namespace
 
@@ -25,21 +44,12 @@ TEST_F(HttpNetworkQueueTest, WidthOneRunsInOrderOnlyAfterGo) {
     --running;
     return ServerReply::text("ok");
   });
-  Recorder queueDelegate;
-  auto queue = HttpNetworkQueue::queue();
   queue->setMaxConcurrentOperationCount(1);
-  queue->setDelegate(&queueDelegate);
   std::vector<std::string> finishedOrder;
-  int queueFinished = 0;
   queue->setRequestDidFinishSelector(
       [&](HttpRequest& r) { finishedOrder.push_back(r.url().path()); });
-  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
   std::vector<Recorder> recorders(4);
-  for (int i = 0; i < 4; ++i) {
-    auto request = HttpRequest::requestWithURL(server.url("/" + std::to_string(i)));
-    request->setDelegate(&recorders[i]);
-    queue->addOperation(request);
-  }
+  for (int i = 0; i < 4; ++i) add(server.url("/" + std::to_string(i)), recorders[i]);
   EXPECT_EQ(queue->requestsCount(), 4);
   runUntil([] { return false; }, 0.2);
   EXPECT_EQ(server.requestCount(), 0);  // suspended until go
@@ -56,16 +66,7 @@ TEST_F(HttpNetworkQueueTest, WidthOneRunsInOrderOnlyAfterGo) {
 }
 
 TEST_F(HttpNetworkQueueTest, OnlyRequestsMayJoin) {
-  auto queue = HttpNetworkQueue::queue();
-  try {
-    queue->addOperation([] {});
-    FAIL() << "a block was taken";
-  } catch (const plat::NamedException& e) {
-    EXPECT_EQ(e.name(), "AttemptToAddInvalidRequest");
-    EXPECT_EQ(e.reason(),
-              "Attempted to add an object that was not an HttpRequest to an HttpNetworkQueue");
-  }
-  EXPECT_EQ(queue->requestsCount(), 0);
+  EXPECT_THROW(queue->addOperation([] {}), plat::NamedException);
   EXPECT_EQ(queue->operationCount(), 0u);
 }
 
@@ -75,20 +76,10 @@ TEST_F(HttpNetworkQueueTest, CancelAllZeroesCountersAndFailsEachRequestItself) {
     reply.hang = r.path() != "/quick";
     return reply;
   });
-  Recorder queueDelegate;
-  auto queue = HttpNetworkQueue::queue();
   queue->setMaxConcurrentOperationCount(1);
-  queue->setDelegate(&queueDelegate);
-  int queueFinished = 0;
-  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
   std::vector<Recorder> recorders(3);
   std::vector<std::shared_ptr<HttpRequest>> requests;
-  for (int i = 0; i < 3; ++i) {
-    auto request = HttpRequest::requestWithURL(server.url("/slow"));
-    request->setDelegate(&recorders[i]);
-    queue->addOperation(request);
-    requests.push_back(request);
-  }
+  for (auto& recorder : recorders) requests.push_back(add(server.url("/slow"), recorder));
   queue->go();
   ASSERT_TRUE(server.waitForRequests(1));
   requests[2]->clearDelegatesAndCancel();  // its owner went away first
@@ -109,19 +100,10 @@ TEST_F(HttpNetworkQueueTest, CancelAllZeroesCountersAndFailsEachRequestItself) {
 
 TEST_F(HttpNetworkQueueTest, AFailureLeavesTheOtherRequestsRunning) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
-  Recorder queueDelegate;
-  auto queue = HttpNetworkQueue::queue();
   queue->setMaxConcurrentOperationCount(1);
-  queue->setDelegate(&queueDelegate);
-  int queueFinished = 0;
-  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
   Recorder bad, good;
-  auto failing = HttpRequest::requestWithURL("");
-  failing->setDelegate(&bad);
-  auto fine = HttpRequest::requestWithURL(server.url("/"));
-  fine->setDelegate(&good);
-  queue->addOperation(failing);
-  queue->addOperation(fine);
+  add("", bad);
+  add(server.url("/"), good);
   queue->go();
   ASSERT_TRUE(runUntil([&] { return bad.done() && good.done(); }));
   EXPECT_EQ(bad.failed, 1);
@@ -133,20 +115,11 @@ TEST_F(HttpNetworkQueueTest, AFailureLeavesTheOtherRequestsRunning) {
 TEST_F(HttpNetworkQueueTest, AccurateProgressMeasuresGetsWithHeadRequestsFirst) {
   const std::string body(50000, 'q');
   LoopbackHttpServer server([&](const ServerRequest&) { return ServerReply::text(body); });
-  Recorder progress, queueDelegate;
-  auto queue = HttpNetworkQueue::queue();
-  queue->setDelegate(&queueDelegate);
+  Recorder progress, first, second;
   queue->setShowAccurateProgress(true);
   queue->setDownloadProgressDelegate(&progress);
-  int queueFinished = 0;
-  queue->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ++queueFinished; });
-  Recorder first, second;
-  auto a = HttpRequest::requestWithURL(server.url("/a"));
-  a->setDelegate(&first);
-  auto b = HttpRequest::requestWithURL(server.url("/b"));
-  b->setDelegate(&second);
-  queue->addOperation(a);
-  queue->addOperation(b);
+  add(server.url("/a"), first);
+  add(server.url("/b"), second);
   queue->go();
   ASSERT_TRUE(runUntil([&] { return queueFinished > 0; }));
   auto served = server.requests();
@@ -172,18 +145,14 @@ TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
     if (r.path() == "/moved") return ServerReply::redirect(302, "/here");
     return ServerReply::text("arrived");
   });
-  Recorder queueDelegate, owner;
-  auto queue = HttpNetworkQueue::queue();
-  queue->setDelegate(&queueDelegate);
+  Recorder owner;
   queue->setShowAccurateProgress(true);
   std::vector<std::string> confirmed;
   queue->setRequestWillRedirectSelector([&](HttpRequest& r, const plat::http::Url& url) {
     confirmed.push_back(r.requestMethod() + " " + url.path());
     r.redirectToURL(url);
   });
-  auto request = HttpRequest::requestWithURL(server.url("/moved"));
-  request->setDelegate(&owner);
-  queue->addOperation(request);
+  auto request = add(server.url("/moved"), owner);
   queue->go();
   // The HEAD request asks nobody (it reports nothing itself), so its GET is not held up.
   ASSERT_TRUE(runUntil([&] { return owner.done(); }));
@@ -194,14 +163,12 @@ TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
 
 TEST_F(HttpNetworkQueueTest, AQueueGoneBeforeItsRequestsReportsHearsNothing) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
-  auto queue = HttpNetworkQueue::queue();
   auto request = HttpRequest::requestWithURL(server.url("/version"));
   queue->addOperation(request);
   queue->go();
   // The request ends on the network thread; its reports wait for the main thread.
-  for (int i = 0; i < 200 && !request->isFinished(); ++i) {
+  for (int i = 0; i < 200 && !request->isFinished(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   ASSERT_TRUE(request->isFinished());
   queue.reset();
   EXPECT_EQ(request->queue(), nullptr);
@@ -211,9 +178,6 @@ TEST_F(HttpNetworkQueueTest, AQueueGoneBeforeItsRequestsReportsHearsNothing) {
 TEST_F(HttpNetworkQueueTest, ACopyCarriesTheReportsAndAResetQueueForgetsThem) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
   int finished = 0;
-  Recorder queueDelegate;
-  auto queue = HttpNetworkQueue::queue();
-  queue->setDelegate(&queueDelegate);
   queue->setRequestDidFinishSelector([&](HttpRequest&) { ++finished; });
   auto copy = queue->copy();
   EXPECT_TRUE(copy->isSuspended());
@@ -227,9 +191,7 @@ TEST_F(HttpNetworkQueueTest, ACopyCarriesTheReportsAndAResetQueueForgetsThem) {
 
   queue->reset();
   EXPECT_TRUE(queue->isSuspended());
-  auto after = HttpRequest::requestWithURL(server.url("/after"));
-  after->setDelegate(&second);
-  queue->addOperation(after);
+  add(server.url("/after"), second);
   queue->go();
   ASSERT_TRUE(runUntil([&] { return second.done(); }));
   EXPECT_EQ(finished, 1);

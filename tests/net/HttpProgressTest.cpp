@@ -7,11 +7,7 @@
 
 using namespace nettest;
 
-namespace {
-
-class HttpProgressTest : public NetTest {};
-
-}  // namespace
+using HttpProgressTest = NetTest;
 
 TEST_F(HttpProgressTest, DownloadProgressRisesToOneAndCountsEveryByte) {
   LoopbackHttpServer server([](const ServerRequest& r) {
@@ -21,25 +17,21 @@ TEST_F(HttpProgressTest, DownloadProgressRisesToOneAndCountsEveryByte) {
     if (r.path() == "/unsized") reply.framing = ServerReply::Framing::UntilClose;
     return reply;
   });
-  Recorder receiver, owner;
-  auto request = HttpRequest::requestWithURL(server.url("/sized"));
-  request->setDownloadProgressDelegate(&receiver);
-  startAndWait(request, owner);
-  ASSERT_GE(receiver.progress.size(), 3u);
-  EXPECT_EQ(receiver.progress.front(), 0.0);
-  EXPECT_EQ(receiver.progress.back(), 1.0);
-  EXPECT_TRUE(std::is_sorted(receiver.progress.begin(), receiver.progress.end()));
-  EXPECT_GT(std::count_if(receiver.progress.begin(), receiver.progress.end(),
-                          [](double f) { return f > 0 && f < 1; }),
-            0);
-  EXPECT_EQ(receiver.received, 1000);
+  Exchange sized(server.url("/sized"));
+  sized->setDownloadProgressDelegate(&sized);
+  const std::vector<double>& progress = sized.run().progress;
+  ASSERT_GE(progress.size(), 3u);
+  EXPECT_EQ(progress.front(), 0.0);
+  EXPECT_EQ(progress.back(), 1.0);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_GT(
+      std::count_if(progress.begin(), progress.end(), [](double f) { return f > 0 && f < 1; }), 0);
+  EXPECT_EQ(sized.received, 1000);
 
-  Recorder unsizedReceiver, unsizedOwner;
-  auto unsized = HttpRequest::requestWithURL(server.url("/unsized"));
-  unsized->setDownloadProgressDelegate(&unsizedReceiver);
-  startAndWait(unsized, unsizedOwner);
-  EXPECT_EQ(unsizedReceiver.received, 1);
-  EXPECT_EQ(unsizedReceiver.progress.back(), 1.0);
+  Exchange unsized(server.url("/unsized"));
+  unsized->setDownloadProgressDelegate(&unsized);
+  EXPECT_EQ(unsized.run().received, 1);
+  EXPECT_EQ(unsized.progress.back(), 1.0);
 }
 
 TEST_F(HttpProgressTest, AnEmptyReplyWithoutLengthEndsAtOneNotNaN) {
@@ -48,42 +40,33 @@ TEST_F(HttpProgressTest, AnEmptyReplyWithoutLengthEndsAtOneNotNaN) {
     reply.framing = ServerReply::Framing::UntilClose;
     return reply;
   });
-  Recorder receiver, owner;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setDownloadProgressDelegate(&receiver);
-  request->setShowAccurateProgress(true);
-  startAndWait(request, owner);
-  ASSERT_FALSE(receiver.progress.empty());
-  for (double f : receiver.progress) EXPECT_FALSE(std::isnan(f));
-  EXPECT_EQ(receiver.progress.back(), 1.0);
+  Exchange get(server.url("/"));
+  get->setDownloadProgressDelegate(&get);
+  get->setShowAccurateProgress(true);
+  ASSERT_FALSE(get.run().progress.empty());
+  for (double f : get.progress) EXPECT_FALSE(std::isnan(f));
+  EXPECT_EQ(get.progress.back(), 1.0);
 }
 
-TEST_F(HttpProgressTest, UploadProgressReachesOne) {
+TEST_F(HttpProgressTest, UploadProgressReachesOneOrCountsOneUnitWithoutAccurateProgress) {
   LoopbackHttpServer server(
       [](const ServerRequest& r) { return ServerReply::text(std::to_string(r.body.size())); });
-  Recorder receiver, owner;
-  auto request = HttpRequest::requestWithURL(server.url("/upload"));
-  request->setUploadProgressDelegate(&receiver);
-  request->appendPostData(std::string(8 << 20, 'u'));
-  startAndWait(request, owner);
-  EXPECT_EQ(request->responseString(), std::to_string(8 << 20));
-  ASSERT_FALSE(receiver.progress.empty());
-  EXPECT_EQ(receiver.progress.front(), 0.0);
-  EXPECT_DOUBLE_EQ(receiver.progress.back(), 1.0);
-  EXPECT_EQ(request->totalBytesSent(), 8u << 20);
-}
+  Exchange post(server.url("/upload"));
+  post->setUploadProgressDelegate(&post);
+  post->appendPostData(std::string(8 << 20, 'u'));
+  EXPECT_EQ(post.run()->responseString(), std::to_string(8 << 20));
+  ASSERT_FALSE(post.progress.empty());
+  EXPECT_EQ(post.progress.front(), 0.0);
+  EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
+  EXPECT_EQ(post->totalBytesSent(), 8u << 20);
 
-TEST_F(HttpProgressTest, OneUnitPerRequestWithoutAccurateProgress) {
-  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("abc"); });
-  Recorder receiver, owner;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setShowAccurateProgress(false);
-  request->setDownloadProgressDelegate(&receiver);
-  request->setUploadProgressDelegate(&receiver);
-  request->appendPostData(std::string("body"));
-  startAndWait(request, owner);
-  EXPECT_EQ(receiver.received, 1);
-  EXPECT_EQ(receiver.sent, 1);
+  Exchange rough(server.url("/"));
+  rough->setShowAccurateProgress(false);
+  rough->setDownloadProgressDelegate(&rough);
+  rough->setUploadProgressDelegate(&rough);
+  rough->appendPostData(std::string("body"));
+  EXPECT_EQ(rough.run().received, 1);
+  EXPECT_EQ(rough.sent, 1);
 }
 
 TEST_F(HttpProgressTest, DataTakenByTheOwnerStaysOutOfTheResponse) {
@@ -92,16 +75,15 @@ TEST_F(HttpProgressTest, DataTakenByTheOwnerStaysOutOfTheResponse) {
     reply.framing = ServerReply::Framing::Chunked;
     return reply;
   });
-  Recorder owner;
   size_t taken = 0;
   bool onMain = true;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  request->setDataReceivedBlock([&](const std::vector<uint8_t>& data) {
+  Exchange get(server.url("/"));
+  get->setDataReceivedBlock([&](const std::vector<uint8_t>& data) {
     taken += data.size();
     onMain = onMain && std::this_thread::get_id() == plat::RunLoop::main().thread();
   });
-  startAndWait(request, owner);
+  get.run();
   EXPECT_EQ(taken, 100000u);
   EXPECT_TRUE(onMain);
-  EXPECT_TRUE(request->rawResponseData()->empty());
+  EXPECT_TRUE(get->rawResponseData()->empty());
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -50,11 +51,9 @@ TEST_F(HttpProxyConfigurationTest, AScriptChoosesTheProxyByAddress) {
           "; DIRECT';\n"
           "  return 'DIRECT';\n}\n");
   auto fetch = [&](const std::string& path) {
-    auto request = HttpRequest::requestWithURL(server.url(path));
-    request->setPACurl(*plat::http::Url::parse(script));
-    Recorder recorder;
-    startAndWait(request, recorder);
-    return text(request->responseData()) + " @" + request->proxyHost();
+    Exchange get(server.url(path));
+    get->setPACurl(*plat::http::Url::parse(script));
+    return text(get.run()->responseData()) + " @" + get->proxyHost();
   };
   EXPECT_EQ(fetch("/shared/notes"), "proxy " + server.url("/shared/notes") + " @127.0.0.1");
   EXPECT_EQ(fetch("/mine"), "direct /mine @");
@@ -67,10 +66,7 @@ TEST_F(HttpProxyConfigurationTest, AScriptFromTheEnvironmentIsFetchedOverHttp) {
                              std::to_string(proxy.port()) + "'; }");
   });
   setenv("auto_proxy", scripts.url("/proxy.pac").c_str(), 1);
-  auto request = HttpRequest::requestWithURL("http://127.0.0.1:9/words");
-  Recorder recorder;
-  startAndWait(request, recorder);
-  EXPECT_EQ(text(request->responseData()), "by proxy");
+  EXPECT_EQ(text(Exchange("http://127.0.0.1:9/words").run()->responseData()), "by proxy");
   EXPECT_EQ(scripts.requestCount(), 1);
 }
 
@@ -83,11 +79,9 @@ TEST_F(HttpProxyConfigurationTest, BrokenMissingOrUnreachableScriptsLeaveTheRequ
        {writeScript("cut.pac", "function FindProxyForURL(u, h) { return 'PROXY"),
         writeScript("throws.pac", "function FindProxyForURL(u, h) { throw 'no'; }"),
         "file://" + folder_ + "/none.pac", server.url("/none.pac")}) {
-    auto request = HttpRequest::requestWithURL(server.url("/"));
-    request->setPACurl(*plat::http::Url::parse(pac));
-    Recorder recorder;
-    startAndWait(request, recorder);
-    EXPECT_EQ(text(request->responseData()), "direct") << pac;
+    Exchange get(server.url("/"));
+    get->setPACurl(*plat::http::Url::parse(pac));
+    EXPECT_EQ(text(get.run()->responseData()), "direct") << pac;
   }
   // The failed download gave back the room it took in the shared queue.
   EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
@@ -110,32 +104,29 @@ TEST_F(HttpProxyConfigurationTest, LoopingEndlessOrCancelledScriptsHoldUpNoOther
   const std::string pacs[] = {
       writeScript("loop.pac", "function FindProxyForURL(u, h) { while (true) {} }"),
       "file://" + fifo, server.url("/slow.pac")};
-  std::shared_ptr<HttpRequest> requests[3];
-  Recorder waiting[3], other;
+  std::deque<Exchange> waiting;
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < 3; ++i) {
-    requests[i] = HttpRequest::requestWithURL(server.url("/"));
-    requests[i]->setPACurl(*plat::http::Url::parse(pacs[i]));
-    requests[i]->setTimeOutSeconds(1.5);
-    requests[i]->setDelegate(&waiting[i]);
-    requests[i]->startAsynchronous();
+  for (const std::string& pac : pacs) {
+    waiting.emplace_back(server.url("/"));
+    waiting.back()->setPACurl(*plat::http::Url::parse(pac));
+    waiting.back()->setTimeOutSeconds(1.5);
+    waiting.back().start();
   }
-  startAndWait(HttpRequest::requestWithURL(server.url("/other")), other);
-  EXPECT_EQ(other.finished, 1);
+  EXPECT_EQ(Exchange(server.url("/other")).run().finished, 1);
   // The network thread went on while the script ran, the pipe stayed silent and the download hung.
   EXPECT_FALSE(waiting[0].done() || waiting[1].done() || waiting[2].done());
 
   // Cancelled while its script downloads: it ends at once and the queue's room comes back.
   ASSERT_TRUE(server.waitForRequests(2));  // the other request and the script
-  requests[2]->cancel();
+  waiting[2]->cancel();
   EXPECT_TRUE(runUntil([&] { return waiting[2].done(); }, 1));
   EXPECT_EQ(waiting[2].lastError->code(), kHttpRequestCancelled);
   release = true;
   EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);
 
   EXPECT_TRUE(runUntil([&] { return waiting[0].done() && waiting[1].done(); }));
-  EXPECT_EQ(text(requests[0]->responseData()), "direct");
-  EXPECT_EQ(text(requests[1]->responseData()), "direct");
+  EXPECT_EQ(text(waiting[0]->responseData()), "direct");
+  EXPECT_EQ(text(waiting[1]->responseData()), "direct");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
   close(writer);
 }

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-
-#include "net/HttpDataCompressor.h"
 #include "net/HttpDataDecompressor.h"
+#include "net/HttpDownloadCache.h"
 #include "net/HttpRequest.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -34,17 +32,14 @@ TEST_F(HttpRequestTest, GetReturnsStatusHeadersAndBodyOnTheMainThread) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     return ServerReply::text("hello " + r.query(), 202).header("X-Reply", "yes");
   });
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/api/x.php?a=1"));
-  startAndWait(request, recorder);
-  EXPECT_EQ(recorder.events, (std::vector<std::string>{"started", "headers", "finished"}));
-  EXPECT_FALSE(recorder.offMainThread);
-  EXPECT_EQ(request->responseStatusCode(), 202);
-  EXPECT_EQ(request->responseStatusMessage(), "HTTP/1.1 202 Accepted");
-  EXPECT_EQ(request->responseHeaders().value("x-reply"), "yes");
-  EXPECT_EQ(request->responseString(), "hello a=1");
-  EXPECT_EQ(request->responseEncoding(), "utf-8");
-  EXPECT_TRUE(request->isFinished());
+  Exchange get(server.url("/api/x.php?a=1"));
+  get.run();
+  EXPECT_EQ(get.events, (std::vector<std::string>{"started", "headers", "finished"}));
+  EXPECT_FALSE(get.offMainThread);
+  EXPECT_EQ(get->responseStatusCode(), 202);
+  EXPECT_EQ(get->responseStatusMessage(), "HTTP/1.1 202 Accepted");
+  EXPECT_EQ(get->responseHeaders().value("x-reply"), "yes");
+  EXPECT_EQ(get->responseString(), "hello a=1");
 
   ServerRequest seen = server.lastRequest();
   EXPECT_EQ(seen.method, "GET");
@@ -52,7 +47,6 @@ TEST_F(HttpRequestTest, GetReturnsStatusHeadersAndBodyOnTheMainThread) {
   EXPECT_EQ(seen.header("User-Agent"), "VocabTest 1.0");
   EXPECT_EQ(seen.header("Accept-Encoding"), "gzip");
   EXPECT_FALSE(seen.hasHeader("Content-Length"));
-  EXPECT_FALSE(seen.hasHeader("Authorization"));
   HttpRequest::setDefaultUserAgentString("");
 }
 
@@ -61,20 +55,17 @@ TEST_F(HttpRequestTest, StatusesOfFourHundredFinishButAChallengeFails) {
     if (r.path() == "/missing") return ServerReply::text("no such page", 404);
     return ServerReply::text("who are you", 401).header("WWW-Authenticate", "Basic realm=\"x\"");
   });
-  Recorder missing;
-  auto notFound = HttpRequest::requestWithURL(server.url("/missing"));
-  notFound->setUsername("tag-only");  // a tag, no password: no Authorization goes out
-  startAndWait(notFound, missing);
+  Exchange missing(server.url("/missing"));
+  missing->setUsername("tag-only");  // a tag, no password: no Authorization goes out
+  missing.run();
   EXPECT_EQ(missing.finished, 1);
-  EXPECT_EQ(notFound->responseStatusCode(), 404);
-  EXPECT_EQ(notFound->responseString(), "no such page");
+  EXPECT_FALSE(server.lastRequest().hasHeader("Authorization"));
+  EXPECT_EQ(missing->responseStatusCode(), 404);
+  EXPECT_EQ(missing->responseString(), "no such page");
 
-  Recorder challenged;
-  auto secret = HttpRequest::requestWithURL(server.url("/secret"));
-  startAndWait(secret, challenged);
-  ASSERT_EQ(challenged.failed, 1);
-  EXPECT_EQ(secret->error()->code(), 3);
-  EXPECT_EQ(secret->error()->localizedDescription(), "Authentication needed");
+  Exchange secret(server.url("/secret"));
+  ASSERT_EQ(secret.run().failed, 1);
+  EXPECT_EQ(secret.lastError->code(), 3);
   EXPECT_EQ(secret->responseStatusCode(), 401);
 }
 
@@ -89,23 +80,23 @@ TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFly) {
     if (r.query() == "gzip") reply.gzip = true;
     return reply;
   });
-  for (const char* path : {"/length", "/chunked", "/length?gzip", "/chunked?gzip"}) {
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url(path));
-    startAndWait(request, recorder);
-    EXPECT_EQ(text(request->responseData()), page) << path;
-    EXPECT_EQ(request->isResponseCompressed(), std::string(path).find("gzip") != std::string::npos);
+  // A gzip body is kept compressed until asked for, or inflated as it arrives.
+  for (bool onTheFly : {false, true}) {
+    for (const char* path : {"/length", "/chunked", "/length?gzip", "/chunked?gzip"}) {
+      SCOPED_TRACE(std::string(path) + (onTheFly ? " on the fly" : ""));
+      const bool gzip = std::string(path).find("gzip") != std::string::npos;
+      Exchange get(server.url(path));
+      get->setShouldWaitToInflateCompressedResponses(!onTheFly);
+      get.run();
+      EXPECT_EQ(text(get->responseData()), page);
+      EXPECT_EQ(get->isResponseCompressed(), gzip);
+      if (gzip && !onTheFly) {
+        EXPECT_LT(get->rawResponseData()->size(), page.size() / 10);
+      } else {
+        EXPECT_EQ(text(get->rawResponseData()), page);
+      }
+    }
   }
-  // Kept compressed until asked for, or inflated as it arrives.
-  Recorder onDemand, onTheFly;
-  auto lazy = HttpRequest::requestWithURL(server.url("/length?gzip"));
-  startAndWait(lazy, onDemand);
-  EXPECT_LT(lazy->rawResponseData()->size(), page.size() / 10);
-  auto eager = HttpRequest::requestWithURL(server.url("/chunked?gzip"));
-  eager->setShouldWaitToInflateCompressedResponses(false);
-  startAndWait(eager, onTheFly);
-  EXPECT_EQ(text(eager->rawResponseData()), page);
-  EXPECT_EQ(text(eager->responseData()), page);
 }
 
 TEST_F(HttpRequestTest, ACorruptGzipReplyFailsWhenInflatedOnTheFlyAndGivesNoDataLater) {
@@ -114,17 +105,13 @@ TEST_F(HttpRequestTest, ACorruptGzipReplyFailsWhenInflatedOnTheFlyAndGivesNoData
     reply.header("Content-Encoding", "gzip");
     return reply;
   });
-  Recorder eager, lazy;
-  auto onTheFly = HttpRequest::requestWithURL(server.url("/"));
+  Exchange onTheFly(server.url("/"));
   onTheFly->setShouldWaitToInflateCompressedResponses(false);
-  startAndWait(onTheFly, eager);
-  ASSERT_EQ(eager.failed, 1);
-  EXPECT_EQ(eager.lastError->code(), 11);
-  EXPECT_EQ(eager.lastError->localizedDescription(), "Decompression of data failed with code -3");
+  ASSERT_EQ(onTheFly.run().failed, 1);
+  EXPECT_EQ(onTheFly.lastError->code(), 11);
 
-  auto onDemand = HttpRequest::requestWithURL(server.url("/"));
-  startAndWait(onDemand, lazy);
-  EXPECT_EQ(lazy.finished, 1);
+  Exchange onDemand(server.url("/"));
+  EXPECT_EQ(onDemand.run().finished, 1);
   EXPECT_FALSE(onDemand->responseData());
   EXPECT_EQ(onDemand->rawResponseData()->size(), 25u);
 }
@@ -148,23 +135,22 @@ TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
                  Case{"/chunked?gzip", false, true}, Case{"/chunked?gzip", true, true}}) {
     const std::string label =
         std::string(c.path) + (c.onTheFly ? " on the fly" : "") + (c.toFile ? " to a file" : "");
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url(c.path));
-    request->setMaxResponseBytes(1 << 20);
-    request->setShouldWaitToInflateCompressedResponses(!c.onTheFly);
+    SCOPED_TRACE(label);
+    Exchange get(server.url(c.path));
+    get->setMaxResponseBytes(1 << 20);
+    get->setShouldWaitToInflateCompressedResponses(!c.onTheFly);
     const std::string file = home.path() + "/reply";
-    if (c.toFile) request->setDownloadDestinationPath(file);
-    startAndWait(request, recorder, 60);
-    const bool keptCompressed = !c.onTheFly && !c.toFile && request->isResponseCompressed();
-    if (keptCompressed) {
+    if (c.toFile) get->setDownloadDestinationPath(file);
+    get.run(60);
+    if (!c.onTheFly && !c.toFile && get->isResponseCompressed()) {
       // Fetched compressed (small enough); it is the inflating that stops at the ceiling.
-      EXPECT_EQ(recorder.finished, 1) << label;
-      EXPECT_FALSE(request->responseData()) << label;
+      EXPECT_EQ(get.finished, 1);
+      EXPECT_FALSE(get->responseData());
     } else {
-      EXPECT_EQ(recorder.failed, 1) << label;
-      EXPECT_LE(plat::files::fileSize(file).value_or(0), uint64_t{2} << 20) << label;
+      EXPECT_EQ(get.failed, 1);
+      EXPECT_LE(plat::files::fileSize(file).value_or(0), uint64_t{2} << 20);
     }
-    EXPECT_LE(request->rawResponseData().value_or(HttpRequest::Bytes()).size(), 2u << 20) << label;
+    EXPECT_LE(get->rawResponseData().value_or(HttpRequest::Bytes()).size(), 2u << 20);
     plat::files::remove(file);
   }
 }
@@ -178,18 +164,14 @@ TEST_F(HttpRequestTest, AFramingErrorKeepsTheHeadAndOtherSchemesAreRefused) {
         "Retry-After: 5\r\n\r\n0123456789";
     return reply;
   });
-  Recorder conflicting;
-  auto request = HttpRequest::requestWithURL(server.url("/"));
-  startAndWait(request, conflicting);
-  ASSERT_EQ(conflicting.failed, 1);
-  EXPECT_EQ(request->responseStatusCode(), 503);
-  EXPECT_EQ(request->responseHeaders().value("Retry-After"), "5");
+  Exchange conflicting(server.url("/"));
+  ASSERT_EQ(conflicting.run().failed, 1);
+  EXPECT_EQ(conflicting->responseStatusCode(), 503);
+  EXPECT_EQ(conflicting->responseHeaders().value("Retry-After"), "5");
 
   for (const std::string& url : {std::string("file:///etc/passwd"), server.url("/away")}) {
-    Recorder refused;
-    auto other = HttpRequest::requestWithURL(url);
-    startAndWait(other, refused);
-    ASSERT_EQ(refused.failed, 1) << url;
+    Exchange refused(url);
+    ASSERT_EQ(refused.run().failed, 1) << url;
     EXPECT_EQ(refused.lastError->code(), 5) << url;
   }
 }
@@ -203,12 +185,7 @@ TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText)
     if (r.path() == "/empty") reply.body.clear();
     return reply;
   });
-  auto fetch = [&](const char* path) {
-    Recorder recorder;
-    auto request = HttpRequest::requestWithURL(server.url(path));
-    startAndWait(request, recorder);
-    return request->responseString();
-  };
+  auto fetch = [&](const char* path) { return Exchange(server.url(path)).run()->responseString(); };
   EXPECT_EQ(fetch("/utf8"), "caf\xc3\xa9");
   EXPECT_EQ(fetch("/plain"), "caf\xc3\x83\xc2\xa9");  // read as ISO Latin-1
   EXPECT_EQ(fetch("/unknown"), "caf\xc3\x83\xc2\xa9");
@@ -216,56 +193,37 @@ TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText)
 }
 
 TEST_F(HttpRequestTest, FailuresCarryTheirFixedTexts) {
-  Recorder refused;
-  auto toNowhere =
-      HttpRequest::requestWithURL("http://127.0.0.1:" + std::to_string(closedPort()) + "/");
-  startAndWait(toNowhere, refused);
-  ASSERT_TRUE(refused.lastError);
+  Exchange refused("http://127.0.0.1:" + std::to_string(closedPort()) + "/");
+  ASSERT_TRUE(refused.run().lastError);
   EXPECT_EQ(refused.lastError->domain(), "HttpRequestErrorDomain");
   EXPECT_EQ(refused.lastError->code(), 1);
   EXPECT_EQ(refused.lastError->localizedDescription(), "A connection failure occurred");
   EXPECT_EQ(refused.lastError->underlyingError()->code(), ECONNREFUSED);
-  EXPECT_FALSE(toNowhere->responseString());
+  EXPECT_FALSE(refused->responseString());
 
-  Recorder badUrl;
-  auto noUrl = HttpRequest::requestWithURL("");
-  startAndWait(noUrl, badUrl);
-  EXPECT_EQ(badUrl.events, (std::vector<std::string>{"failed"}));
-  EXPECT_EQ(badUrl.lastError->code(), 5);
-  EXPECT_EQ(badUrl.lastError->localizedDescription(), "Unable to create request (bad url?)");
+  Exchange noUrl("");
+  EXPECT_EQ(noUrl.run().events, (std::vector<std::string>{"failed"}));
+  EXPECT_EQ(noUrl.lastError->code(), 5);
 
   LoopbackHttpServer cutting([](const ServerRequest&) {
     ServerReply reply = ServerReply::text(std::string(100000, 'c'));
     reply.closeAfterBodyBytes = 5000;
     return reply;
   });
-  Recorder cut;
-  auto halfway = HttpRequest::requestWithURL(cutting.url("/"));
-  startAndWait(halfway, cut);
-  ASSERT_EQ(cut.failed, 1);
-  EXPECT_EQ(cut.lastError->localizedDescription(), "A connection failure occurred");
+  Exchange halfway(cutting.url("/"));
+  ASSERT_EQ(halfway.run().failed, 1);
+  EXPECT_EQ(halfway.lastError->code(), 1);
   EXPECT_EQ(cutting.requestCount(), 1);  // a cut body is not fetched again
 }
 
 namespace {
 
-// A cache whose store has gone: every question to it raises.
-class BrokenCache : public HttpCacheDelegate {
+// A cache whose store has gone: asking it raises.
+class BrokenCache : public HttpDownloadCache {
  public:
-  int defaultCachePolicy() const override { return kUseCacheDefaultPolicy; }
   bool canUseCachedDataForRequest(HttpRequest&) override {
     throw plat::NamedException("CacheUnavailable", "the cache folder is gone");
   }
-  std::optional<plat::http::HeaderMap> cachedResponseHeadersForURL(
-      const plat::http::Url&) override {
-    return std::nullopt;
-  }
-  std::optional<std::vector<uint8_t>> cachedResponseDataForURL(const plat::http::Url&) override {
-    return std::nullopt;
-  }
-  std::string pathToCachedResponseDataForURL(const plat::http::Url&) override { return ""; }
-  void storeResponseForRequest(HttpRequest&, double) override {}
-  void updateExpiryForRequest(HttpRequest&, double) override {}
 };
 
 }  // namespace
@@ -273,14 +231,12 @@ class BrokenCache : public HttpCacheDelegate {
 TEST_F(HttpRequestTest, AnExceptionWhileSettingUpFailsWithItsName) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
   BrokenCache cache;
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(*plat::http::Url::parse(server.url("/")), &cache);
-  startAndWait(request, recorder);
-  ASSERT_EQ(recorder.failed, 1);
-  EXPECT_EQ(recorder.lastError->code(), 10);
-  EXPECT_EQ(recorder.lastError->localizedDescription(), "CacheUnavailable");
-  EXPECT_EQ(recorder.lastError->failureReason(), "the cache folder is gone");
-  EXPECT_TRUE(request->isFinished());
+  Exchange get(HttpRequest::requestWithURL(*plat::http::Url::parse(server.url("/")), &cache));
+  ASSERT_EQ(get.run().failed, 1);
+  EXPECT_EQ(get.lastError->code(), 10);
+  EXPECT_EQ(get.lastError->localizedDescription(), "CacheUnavailable");
+  EXPECT_EQ(get.lastError->failureReason(), "the cache folder is gone");
+  EXPECT_TRUE(get->isFinished());
   EXPECT_EQ(server.requestCount(), 0);
 }
 
@@ -293,15 +249,13 @@ TEST_F(HttpRequestTest, CookiesFromRepliesGoBackAndIntoTheSession) {
       reply.header("Set-Cookie", "sid=abc; Path=/").header("Set-Cookie", "lang=zh");
     return reply;
   });
-  Recorder first, second;
-  startAndWait(HttpRequest::requestWithURL(server.url("/login")), first);
-  auto next = HttpRequest::requestWithURL(server.url("/next"));
+  Exchange(server.url("/login")).run();
+  Exchange next(server.url("/next"));
   plat::http::Cookie manual;
   manual.name = "manual";
   manual.value = "1";
   next->setRequestCookies({manual});
-  startAndWait(next, second);
-  EXPECT_EQ(next->responseString(), "cookie: manual=1; sid=abc; lang=zh");
+  EXPECT_EQ(next.run()->responseString(), "cookie: manual=1; sid=abc; lang=zh");
   auto session = HttpRequest::sessionCookies();
   ASSERT_EQ(session.size(), 2u);
   EXPECT_EQ(session[0].name, "sid");
@@ -339,14 +293,12 @@ TEST_F(HttpRequestTest, ABodyStreamedFromDiskGoesOutGzippedWhole) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
   std::string body;
   for (int i = 0; body.size() < 300000; ++i) body += std::to_string(i * 7919) + ";";
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/up"));
-  request->setShouldStreamPostDataFromDisk(true);
-  request->setShouldCompressRequestBody(true);
-  request->appendPostData(body.substr(0, 1000));
-  request->appendPostData(body.substr(1000));
-  startAndWait(request, recorder);
-  ASSERT_EQ(recorder.finished, 1);
+  Exchange post(server.url("/up"));
+  post->setShouldStreamPostDataFromDisk(true);
+  post->setShouldCompressRequestBody(true);
+  post->appendPostData(body.substr(0, 1000));
+  post->appendPostData(body.substr(1000));
+  ASSERT_EQ(post.run().finished, 1);
   const ServerRequest seen = server.lastRequest();
   EXPECT_EQ(seen.header("Content-Encoding"), "gzip");
   EXPECT_LT(seen.body.size(), body.size() / 2);
@@ -361,18 +313,15 @@ TEST_F(HttpRequestTest, RequestsOfOneVersionOfHttpAndMethods) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     return ServerReply::text(r.method + " " + r.version + " " + r.body);
   });
-  Recorder old, deleting;
-  auto oldStyle = HttpRequest::requestWithURL(server.url("/"));
+  Exchange oldStyle(server.url("/"));
   oldStyle->setUseHTTPVersionOne(true);
-  startAndWait(oldStyle, old);
-  EXPECT_EQ(oldStyle->responseString(), "GET HTTP/1.0 ");
+  EXPECT_EQ(oldStyle.run()->responseString(), "GET HTTP/1.0 ");
 
   // A DELETE with a body becomes a POST.
-  auto withBody = HttpRequest::requestWithURL(server.url("/"));
+  Exchange withBody(server.url("/"));
   withBody->setRequestMethod("DELETE");
   withBody->appendPostData(std::string("x=1"));
-  startAndWait(withBody, deleting);
-  EXPECT_EQ(withBody->responseString(), "POST HTTP/1.1 x=1");
+  EXPECT_EQ(withBody.run()->responseString(), "POST HTTP/1.1 x=1");
   EXPECT_EQ(server.lastRequest().header("Content-Length"), "3");
 }
 
@@ -386,17 +335,16 @@ TEST_F(HttpRequestTest, DownloadsToAFileInflatingOnTheWay) {
   });
   for (bool onTheFly : {false, true}) {
     for (const char* path : {"/plain", "/file?gzip"}) {
-      Recorder recorder;
+      SCOPED_TRACE(path);
       std::string destination = home.path() + "/download.txt";
       plat::files::writeFileAtomically(destination, "old content");
-      auto request = HttpRequest::requestWithURL(server.url(path));
-      request->setDownloadDestinationPath(destination);
-      request->setShouldWaitToInflateCompressedResponses(!onTheFly);
-      startAndWait(request, recorder);
-      EXPECT_EQ(recorder.finished, 1) << path;
-      EXPECT_EQ(plat::files::readFile(destination), page) << path;
-      EXPECT_FALSE(request->rawResponseData()) << path;
-      EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty()) << path;
+      Exchange get(server.url(path));
+      get->setDownloadDestinationPath(destination);
+      get->setShouldWaitToInflateCompressedResponses(!onTheFly);
+      EXPECT_EQ(get.run().finished, 1);
+      EXPECT_EQ(plat::files::readFile(destination), page);
+      EXPECT_FALSE(get->rawResponseData());
+      EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
     }
   }
 }

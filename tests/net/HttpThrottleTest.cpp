@@ -87,29 +87,22 @@ TEST_F(HttpThrottleTest, BodyReadsTakeAQuarterOfTheLimitAndNeverStall) {
   EXPECT_EQ(HttpRequest::averageBandwidthUsedPerSecond(), 4000u + 650);  // every byte read
 }
 
-TEST_F(HttpThrottleTest, WWANLimitAppliesOnlyWhileOnWWAN) {
+TEST_F(HttpThrottleTest, WWANLimitAppliesOnlyWhileOnWWANAndALimitOfZeroThrottlesNothing) {
   testsupport::FakeNetwork network;  // on WiFi
   HttpRequest::setShouldThrottleBandwidthForWWAN(true);
-  EXPECT_EQ(HttpRequest::maxBandwidthPerSecond(), 14800u);
   EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
-
-  network.online(/*cellular=*/true);
-  time.runUntilIdle();
-  EXPECT_TRUE(HttpRequest::isBandwidthThrottled());
-  network.online();
-  time.runUntilIdle();
-  EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
+  for (bool cellular : {true, false}) {
+    network.online(cellular);
+    time.runUntilIdle();
+    EXPECT_EQ(HttpRequest::isBandwidthThrottled(), cellular);
+  }
 
   HttpRequest::setShouldThrottleBandwidthForWWAN(false);
   network.online(true);
   time.runUntilIdle();
   EXPECT_FALSE(HttpRequest::isBandwidthThrottled());
   EXPECT_EQ(HttpRequest::maxBandwidthPerSecond(), 0u);
-}
 
-TEST_F(HttpThrottleTest, ALimitOfZeroThrottlesNothingEvenOnWWAN) {
-  testsupport::FakeNetwork network;
-  network.online(/*cellular=*/true);
   HttpRequest::setShouldThrottleBandwidthForWWAN(true);
   EXPECT_TRUE(HttpRequest::isBandwidthThrottled());
   HttpRequest::setMaxBandwidthPerSecond(0);
@@ -141,21 +134,17 @@ TEST_F(HttpThrottledRequestTest, ADownloadFromAFastServerKeepsToTheLimit) {
   LoopbackHttpServer server(
       [](const ServerRequest&) { return ServerReply::text(std::string(1 << 20, 'd')); });
   HttpRequest::setMaxBandwidthPerSecond(100000);
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/big"));
-  request->setDelegate(&recorder);
-  request->setDownloadProgressDelegate(&recorder);
-  request->startAsynchronous();
+  Exchange get(server.url("/big"));
+  get->setDownloadProgressDelegate(&get);
+  get.start();
   run(4);
   // Four windows' worth, and no more than the window begun as the clock stopped.
-  EXPECT_GE(recorder.received, 4 * 100000 * 9 / 10);
-  EXPECT_LE(recorder.received, 5 * 100000 * 11 / 10);
+  EXPECT_GE(get.received, 4 * 100000 * 9 / 10);
+  EXPECT_LE(get.received, 5 * 100000 * 11 / 10);
   HttpRequest::setMaxBandwidthPerSecond(0);
   run(1);
-  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
-  EXPECT_EQ(recorder.finished, 1);
-  request->setDelegate(nullptr);
-  request->setDownloadProgressDelegate(nullptr);
+  EXPECT_TRUE(runUntil([&] { return get.done(); }));
+  EXPECT_EQ(get.finished, 1);
 }
 
 TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {
@@ -163,17 +152,14 @@ TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {
     return ServerReply::text(std::to_string(request.body.size()));
   });
   HttpRequest::setMaxBandwidthPerSecond(2000);
-  Recorder recorder;
-  auto request = HttpRequest::requestWithURL(server.url("/upload"));
-  request->appendPostData(std::string(6000, 'u'));
-  request->setDelegate(&recorder);
-  request->startAsynchronous();
+  Exchange post(server.url("/upload"));
+  post->appendPostData(std::string(6000, 'u'));
+  post.start();
   run(1.5);
-  EXPECT_FALSE(recorder.done()) << "6000 bytes at 2000 a second take three seconds";
+  EXPECT_FALSE(post.done()) << "6000 bytes at 2000 a second take three seconds";
   run(3);
-  EXPECT_TRUE(runUntil([&] { return recorder.done(); }));
-  EXPECT_EQ(request->responseString().value_or(""), "6000");
-  request->setDelegate(nullptr);
+  EXPECT_TRUE(runUntil([&] { return post.done(); }));
+  EXPECT_EQ(post->responseString().value_or(""), "6000");
 }
 
 }  // namespace

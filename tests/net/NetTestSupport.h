@@ -66,6 +66,29 @@ inline void startAndWait(const std::shared_ptr<HttpRequest>& request, Recorder& 
   EXPECT_TRUE(runUntil([&] { return recorder.done(); }, timeout));
 }
 
+// A request and the delegate it reports to: start() starts it, run() waits for its end as well.
+// The delegate is cleared when the exchange goes.
+template <class Delegate>
+struct ExchangeWith : Delegate {
+  explicit ExchangeWith(const std::string& url) : request(HttpRequest::requestWithURL(url)) {}
+  explicit ExchangeWith(std::shared_ptr<HttpRequest> made) : request(std::move(made)) {}
+  ExchangeWith(const ExchangeWith&) = delete;
+  ~ExchangeWith() override { request->clearDelegatesAndCancel(); }
+  HttpRequest* operator->() const { return request.get(); }
+  ExchangeWith& start() {
+    request->setDelegate(this);
+    request->startAsynchronous();
+    return *this;
+  }
+  ExchangeWith& run(double timeout = 10) {
+    start();
+    EXPECT_TRUE(runUntil([this] { return this->done(); }, timeout));
+    return *this;
+  }
+  std::shared_ptr<HttpRequest> request;
+};
+using Exchange = ExchangeWith<Recorder>;
+
 inline std::string text(const std::optional<std::vector<uint8_t>>& bytes) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
 }
