@@ -37,14 +37,15 @@ struct Family {
   const char* socatConnect;
   const char* loopback;
   const char* name;  // what the client connects to
+  size_t lineLength;
 };
 // "localhost" can stand for ::1 too, where nobody listens: the client goes on to 127.0.0.1.
-const Family kIPv4{"TCP4-LISTEN:0,bind=127.0.0.1", "TCP4:127.0.0.1:", "127.0.0.1", "localhost"};
-const Family kIPv6{"TCP6-LISTEN:0,bind=[::1]", "TCP6:[::1]:", "::1", "::1"};
+const Family kIPv4{"TCP4-LISTEN:0,bind=127.0.0.1", "TCP4:127.0.0.1:", "127.0.0.1", "localhost",
+                   10 * 1024 * 1024};
+const Family kIPv6{"TCP6-LISTEN:0,bind=[::1]", "TCP6:[::1]:", "::1", "::1", 1000};
 
-// Reads to a length, to a terminator across a 10 MB line, and of any size, echoed by socat.
-void exchangeWithSocatServer(const Family& family, size_t lineLength) {
-  testsupport::VirtualTime time;
+// Reads to a length, to a terminator across a long line, and of any size, echoed by socat.
+void exchangeWithSocatServer(const Family& family) {
   OutsidePeer socat({"socat", "-d", "-d", family.socatListen, "EXEC:cat"});
   uint16_t port = OutsidePeer::portAtEnd(socat.waitForLine("listening on"));
   ASSERT_NE(port, 0) << socat.output();
@@ -52,7 +53,7 @@ void exchangeWithSocatServer(const Family& family, size_t lineLength) {
   Recorder log;
   auto client = TcpSocket::create(&log);
   ASSERT_TRUE(client->connectToHost(family.name, port, 5.0, nullptr));
-  std::string line(lineLength, 'w');
+  std::string line(family.lineLength, 'w');
   line.back() = '\n';
   client->writeData(bytes("head" + line + "tail"), -1, 1);
   client->readDataToLength(4, -1, 1);
@@ -65,20 +66,13 @@ void exchangeWithSocatServer(const Family& family, size_t lineLength) {
   EXPECT_FALSE(log.reads[2].second.empty());
   EXPECT_EQ(std::string("tail").find(log.reads[2].second), 0u);
   EXPECT_EQ(log.writes, std::vector<int64_t>{1});
-  if (lineLength > 1'000'000) {
+  if (family.lineLength > 1'000'000) {
     EXPECT_FALSE(log.partialWrites.empty());  // the peer held it back
   }
   EXPECT_EQ(log.didDisconnect, 0);
 }
 
-TEST(TcpPeers, ClientReadsEveryKindFromSocat) {
-  exchangeWithSocatServer(kIPv4, 10 * 1024 * 1024);
-  if (!OutsidePeer::hasIPv6Loopback()) GTEST_SKIP() << "no IPv6 loopback here";
-  exchangeWithSocatServer(kIPv6, 1000);
-}
-
 void acceptSocatClient(const Family& family) {
-  testsupport::VirtualTime time;
   Recorder listenerLog;
   auto listener = TcpSocket::create(&listenerLog);
   ASSERT_TRUE(listener->acceptOnInterface(family.loopback, 0));
@@ -94,13 +88,17 @@ void acceptSocatClient(const Family& family) {
   EXPECT_EQ(listenerLog.reads[0].second, "ping\n");
 }
 
-TEST(TcpPeers, ListenerAcceptsSocat) {
-  acceptSocatClient(kIPv4);
-  if (!OutsidePeer::hasIPv6Loopback()) GTEST_SKIP() << "no IPv6 loopback here";
-  acceptSocatClient(kIPv6);
+TEST(TcpPeers, ClientReadsEveryKindFromSocatAndListenerAcceptsIt) {
+  testsupport::VirtualTime time;
+  for (const Family* family : {&kIPv4, &kIPv6}) {
+    SCOPED_TRACE(family->loopback);
+    if (family == &kIPv6 && !OutsidePeer::hasIPv6Loopback()) GTEST_SKIP() << "no IPv6 here";
+    exchangeWithSocatServer(*family);
+    acceptSocatClient(*family);
+  }
 }
 
-TEST(TcpPeers, ResetMidReadClosesWithTheResetAndItsDescription) {
+TEST(TcpPeers, ResetMidReadClosesWithTheReset) {
   testsupport::VirtualTime time;
   int listening = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
@@ -128,7 +126,6 @@ TEST(TcpPeers, ResetMidReadClosesWithTheResetAndItsDescription) {
   ASSERT_TRUE(log.disconnectError);
   EXPECT_EQ(log.disconnectError->domain, kPosixErrorDomain);
   EXPECT_EQ(log.disconnectError->code, ECONNRESET);
-  EXPECT_EQ(log.disconnectError->description, "Connection reset by peer");
 }
 
 TEST(TcpPeers, AThousandConnectionsLeaveNoDescriptorOpen) {

@@ -97,7 +97,6 @@ TEST(TcpReadWrite, MaximumReachedWithoutTerminatorClosesWithUnreadBytes) {
   ASSERT_TRUE(LoopbackPair::run([&] { return server.didDisconnect == 1; }));
   ASSERT_TRUE(server.disconnectError);
   EXPECT_EQ(server.disconnectError->code, 3);
-  EXPECT_EQ(server.disconnectError->description, "Read operation reached set maximum length");
   ASSERT_TRUE(server.unreadAtDisconnect);
   EXPECT_EQ(testing::text(*server.unreadAtDisconnect), "0123456789");
   EXPECT_TRUE(server.reads.empty());
@@ -137,7 +136,6 @@ TEST(TcpReadWrite, WriteToAPeerThatNeverReadsTimesOut) {
   pair.time.advance(1.0);
   ASSERT_TRUE(pair.clientDelegate.disconnectError);
   EXPECT_EQ(pair.clientDelegate.disconnectError->code, 5);
-  EXPECT_EQ(pair.clientDelegate.disconnectError->description, "Write operation timed out");
 }
 
 TEST(TcpReadWrite, DisconnectAfterWritingWaitsForTheLastWrite) {
@@ -148,7 +146,6 @@ TEST(TcpReadWrite, DisconnectAfterWritingWaitsForTheLastWrite) {
   pair.client->disconnectAfterWriting();
   pair.client->writeData(bytes("refused"), -1, 3);
   pair.client->readDataWithTimeout(-1, 4);
-  EXPECT_NE(pair.client->description().find(", will disconnect after writes"), std::string::npos);
   pair.server->readDataToLength(11, -1, 1);
   ASSERT_TRUE(LoopbackPair::run([&] { return client.didDisconnect == 1; }));
   EXPECT_EQ(client.events, (std::vector<std::string>{"didWrite 1", "didWrite 2", "didDisconnect"}));

@@ -17,9 +17,12 @@ bool runIn(const std::string& mode, const std::function<bool()>& done, double se
   return plat::RunLoop::main().runUntil(done, seconds, mode);
 }
 
-TEST(TcpRunLoop, SocketIsServedOnlyInItsModes) {
+TEST(TcpRunLoop, SocketIsServedOnlyInItsModesWhoseListNeverEmpties) {
   LoopbackPair pair;
   auto& server = pair.listenerDelegate;
+  EXPECT_FALSE(pair.server->setRunLoopModes({}));
+  EXPECT_FALSE(pair.server->removeRunLoopMode(plat::kDefaultRunLoopMode));
+  EXPECT_TRUE(pair.server->removeRunLoopMode("absent"));
   ASSERT_TRUE(pair.server->setRunLoopModes({plat::kTrackingRunLoopMode}));
   pair.server->readDataToLength(4, -1, 1);
   pair.client->writeData(bytes("data"), -1, 1);
@@ -31,6 +34,7 @@ TEST(TcpRunLoop, SocketIsServedOnlyInItsModes) {
   // Added back to the default mode and then taken out of tracking, it follows.
   ASSERT_TRUE(pair.server->addRunLoopMode(plat::kDefaultRunLoopMode));
   ASSERT_TRUE(pair.server->removeRunLoopMode(plat::kTrackingRunLoopMode));
+  EXPECT_EQ(pair.server->runLoopModes(), std::vector<std::string>{plat::kDefaultRunLoopMode});
   pair.server->readDataToLength(3, -1, 2);
   pair.client->writeData(bytes("abc"), -1, 2);
   EXPECT_FALSE(runIn(plat::kTrackingRunLoopMode, [&] { return server.reads.size() == 2; }));
@@ -55,15 +59,6 @@ TEST(TcpRunLoop, TimeOutsFireOnlyInTheSocketsModesAndKeepTheirDateAcrossChanges)
   EXPECT_EQ(server.disconnectError->code, 4);
 }
 
-TEST(TcpRunLoop, MovingToTheSameLoopChangesNothing) {
-  LoopbackPair pair;
-  EXPECT_FALSE(pair.client->moveToRunLoop(nullptr));
-  EXPECT_TRUE(pair.client->moveToRunLoop(&plat::RunLoop::main()));
-  pair.client->writeData(bytes("still"), -1, 1);
-  pair.server->readDataToLength(5, -1, 1);
-  EXPECT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.reads.size() == 1; }));
-}
-
 // Reads the client hears of on the thread that serves it.
 struct ThreadRecorder : Recorder {
   std::atomic<bool> done{false};
@@ -81,6 +76,8 @@ TEST(TcpRunLoop, MovedSocketIsServedByTheOtherThread) {
   ThreadRecorder delegate;
   auto client = TcpSocket::create(&delegate);
   ASSERT_TRUE(client->connectToHost("127.0.0.1", pair.listener->localPort()));
+  EXPECT_FALSE(client->moveToRunLoop(nullptr));
+  EXPECT_TRUE(client->moveToRunLoop(&plat::RunLoop::main()));  // changes nothing
   ASSERT_TRUE(LoopbackPair::run(
       [&] { return delegate.connected && pair.listenerDelegate.accepted.size() == 2; }));
   auto server = pair.listenerDelegate.accepted[1];

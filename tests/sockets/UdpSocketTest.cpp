@@ -64,183 +64,161 @@ class Recorder : public sockets::UdpSocketDelegate {
   int closes = 0;
 };
 
+// `sock`, bound to 127.0.0.1, and an unbound `sender`, each with its recorder.
 class UdpSocketTest : public ::testing::Test {
  protected:
   // Waits (for real, briefly) until `done`: loopback datagrams arrive at once, but a descriptor
   // is only polled once a round.
   bool pump(const std::function<bool()>& done) { return plat::RunLoop::main().runUntil(done, 2.0); }
+  bool pumpUntilReceived(size_t count) {
+    return pump([&] { return log.received.size() == count; });
+  }
   void settle() { time.runUntilIdle(); }
 
   // A socket bound to 127.0.0.1 on a port of the system's choosing.
   std::unique_ptr<UdpSocket> boundSocket(Recorder* delegate) {
-    auto sock = std::make_unique<UdpSocket>(delegate);
+    auto bound = std::make_unique<UdpSocket>(delegate);
     UdpSocketError error;
-    EXPECT_TRUE(sock->bindToAddress("127.0.0.1", 0, &error)) << error.localizedDescription;
-    return sock;
+    EXPECT_TRUE(bound->bindToAddress("127.0.0.1", 0, &error)) << error.localizedDescription;
+    return bound;
+  }
+  void sendToSock(const std::string& text, int64_t tag = 0) {
+    sender.sendData(bytes(text), "127.0.0.1", sock->localPort(), -1, tag);
   }
 
   testsupport::VirtualTime time;
+  Recorder log, senderLog;
+  std::unique_ptr<UdpSocket> sock = boundSocket(&log);
+  UdpSocket sender{&senderLog};
 };
 
 }  // namespace
 
 TEST_F(UdpSocketTest, UnconnectedSendReachesQueuedReceiveWithSenderAddress) {
-  Recorder receiverLog, senderLog;
-  auto receiver = boundSocket(&receiverLog);
-  EXPECT_FALSE(receiver->isIPv6());  // an IPv4 address leaves the IPv4 socket only
-  UdpSocket sender(&senderLog);
+  EXPECT_FALSE(sock->isIPv6());  // an IPv4 address leaves the IPv4 socket only
   EXPECT_FALSE(sender.flags() & UdpSocket::kDidBind);
-
-  EXPECT_TRUE(sender.sendData(bytes("hello"), "127.0.0.1", receiver->localPort(), -1, 7));
-  receiver->receiveWithTimeout(-1, 3);
-  ASSERT_TRUE(pump([&] { return receiverLog.received.size() == 1; }));
+  sendToSock("hello", 7);
+  sock->receiveWithTimeout(-1, 3);
+  ASSERT_TRUE(pumpUntilReceived(1));
 
   EXPECT_EQ(senderLog.sent, std::vector<int64_t>{7});
   EXPECT_TRUE(sender.flags() & UdpSocket::kDidBind);  // the first datagram bound it
-  const Received& got = receiverLog.received[0];
+  const Received& got = log.received[0];
   EXPECT_EQ(got.text, "hello");
   EXPECT_EQ(got.tag, 3);
   EXPECT_EQ(got.host, "127.0.0.1");
   EXPECT_EQ(got.port, sender.localPort());
-  EXPECT_EQ(receiver->localHost(), "127.0.0.1");
-  EXPECT_GT(receiver->maximumTransmissionUnit(), 0u);  // the loopback interface's
+  EXPECT_GT(sock->maximumTransmissionUnit(), 0u);  // the loopback interface's
 }
 
 // socat sends a greeting from its own port, then echoes every datagram back to where it came from.
 TEST_F(UdpSocketTest, ExchangesDatagramsWithSocatOverBothFamilies) {
-  for (const char* family : {"4", "6"}) {
-    const std::string loopback = family[0] == '4' ? "127.0.0.1" : "::1";
+  for (const std::string loopback : {"127.0.0.1", "::1"}) {
     if (loopback == "::1" && !sockets::testing::OutsidePeer::hasIPv6Loopback()) {
       GTEST_SKIP() << "no IPv6 loopback here";
     }
-    Recorder log;
-    UdpSocket sock(&log);
-    ASSERT_TRUE(sock.bindToAddress(loopback, 0));
-    const std::string target = loopback == "::1" ? "[::1]" : loopback;
+    Recorder peerLog;
+    UdpSocket peer(&peerLog);
+    ASSERT_TRUE(peer.bindToAddress(loopback, 0));
+    const std::string address = loopback == "::1" ? "UDP6:[::1]:" : "UDP4:127.0.0.1:";
     sockets::testing::OutsidePeer socat(
-        {"socat",
-         std::string("UDP") + family + ":" + target + ":" + std::to_string(sock.localPort()),
-         "SYSTEM:echo hello; exec cat"});
-    sock.receiveWithTimeout(5.0, 1);
-    ASSERT_TRUE(pump([&] { return log.received.size() == 1; })) << socat.output();
-    const Received greeting = log.received[0];
+        {"socat", address + std::to_string(peer.localPort()), "SYSTEM:echo hello; exec cat"});
+    peer.receiveWithTimeout(5.0, 1);
+    ASSERT_TRUE(pump([&] { return peerLog.received.size() == 1; })) << socat.output();
+    const Received greeting = peerLog.received[0];
     EXPECT_EQ(greeting.text, "hello\n");
     EXPECT_EQ(greeting.host, loopback);
 
-    EXPECT_TRUE(sock.sendData(bytes("ping"), greeting.host, greeting.port, 5.0, 2));
-    sock.receiveWithTimeout(5.0, 3);
-    ASSERT_TRUE(pump([&] { return log.received.size() == 2; })) << socat.output();
-    EXPECT_EQ(log.received[1].text, "ping");
-    EXPECT_EQ(log.received[1].tag, 3);
-    EXPECT_EQ(log.sent, std::vector<int64_t>{2});
+    EXPECT_TRUE(peer.sendData(bytes("ping"), greeting.host, greeting.port, 5.0, 2));
+    peer.receiveWithTimeout(5.0, 3);
+    ASSERT_TRUE(pump([&] { return peerLog.received.size() == 2; })) << socat.output();
+    EXPECT_EQ(peerLog.received[1].text, "ping");
+    EXPECT_EQ(peerLog.received[1].tag, 3);
+    EXPECT_EQ(peerLog.sent, std::vector<int64_t>{2});
     // Nothing more comes: the next receive times out and the socket stays open.
-    sock.receiveWithTimeout(1.0, 4);
+    peer.receiveWithTimeout(1.0, 4);
     time.advance(1.5);
-    EXPECT_EQ(log.notReceived, std::vector<int64_t>{4});
-    EXPECT_FALSE(sock.isClosed());
+    EXPECT_EQ(peerLog.notReceived, std::vector<int64_t>{4});
+    EXPECT_FALSE(peer.isClosed());
   }
 }
 
-TEST_F(UdpSocketTest, QueuedSendsAndReceivesKeepTheirOrder) {
-  Recorder receiverLog, senderLog;
-  auto receiver = boundSocket(&receiverLog);
-  UdpSocket sender(&senderLog);
+TEST_F(UdpSocketTest, QueuedSendsAndReceivesKeepTheirOrderAndLeaveNoTimeOut) {
   for (int i = 1; i <= 3; ++i) {
-    EXPECT_TRUE(sender.sendData(bytes("d" + std::to_string(i)), "127.0.0.1", receiver->localPort(),
-                                5.0, 10 + i));
-    receiver->receiveWithTimeout(5.0, i);
+    EXPECT_TRUE(sender.sendData(bytes("d" + std::to_string(i)), "127.0.0.1", sock->localPort(), 5.0,
+                                10 + i));
+    sock->receiveWithTimeout(5.0, i);
   }
-  ASSERT_TRUE(pump([&] { return receiverLog.received.size() == 3; }));
+  ASSERT_TRUE(pumpUntilReceived(3));
   EXPECT_EQ(senderLog.sent, (std::vector<int64_t>{11, 12, 13}));
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(receiverLog.received[i].text, "d" + std::to_string(i + 1));
-    EXPECT_EQ(receiverLog.received[i].tag, i + 1);
+    EXPECT_EQ(log.received[i].text, "d" + std::to_string(i + 1));
+    EXPECT_EQ(log.received[i].tag, i + 1);
   }
-  // Finished packets leave no time-out behind.
   time.advance(10);
-  EXPECT_TRUE(receiverLog.notReceived.empty());
+  EXPECT_TRUE(log.notReceived.empty());
   EXPECT_TRUE(senderLog.notSent.empty());
 }
 
 TEST_F(UdpSocketTest, ReceiveTimesOutAndTheNextReceiveStillGetsItsDatagram) {
-  Recorder log;
-  auto sock = boundSocket(&log);
   sock->receiveWithTimeout(2.0, 1);
   sock->receiveWithTimeout(-1, 2);
   time.advance(1.9);
   EXPECT_TRUE(log.notReceived.empty());
   time.advance(0.2);
   ASSERT_EQ(log.notReceived, std::vector<int64_t>{1});
-  EXPECT_EQ(log.errors[0].domain, "UdpSocketErrorDomain");
   EXPECT_EQ(log.errors[0].code, UdpSocketError::kReceiveTimeoutError);
-  EXPECT_EQ(log.errors[0].localizedDescription, "Receive operation timed out");
 
-  Recorder senderLog;
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("late"), "127.0.0.1", sock->localPort(), -1, 0);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  sendToSock("late");
+  ASSERT_TRUE(pumpUntilReceived(1));
   EXPECT_EQ(log.received[0].tag, 2);
   EXPECT_FALSE(sock->isClosed());
 }
 
 TEST_F(UdpSocketTest, LargeDatagramIsCutToTheReceiveLimit) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   sock->setMaxReceiveBufferSize(4);
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("0123456789"), "127.0.0.1", sock->localPort(), -1, 0);
+  sendToSock("0123456789");
   sock->receiveWithTimeout(-1, 0);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  ASSERT_TRUE(pumpUntilReceived(1));
   EXPECT_EQ(log.received[0].text, "0123");
 }
 
 TEST_F(UdpSocketTest, ConnectedSocketSendsToItsPeerOnly) {
-  Recorder peerLog, log;
-  auto peer = boundSocket(&peerLog);
-  UdpSocket sock(&log);
-  EXPECT_FALSE(sock.sendData(bytes("x"), -1, 1));  // not connected yet
+  Recorder connectedLog;
+  UdpSocket connected(&connectedLog);
+  EXPECT_FALSE(connected.sendData(bytes("x"), -1, 1));  // not connected yet
   UdpSocketError error;
-  ASSERT_TRUE(sock.connectToHost("127.0.0.1", peer->localPort(), &error))
+  ASSERT_TRUE(connected.connectToHost("127.0.0.1", sock->localPort(), &error))
       << error.localizedDescription;
-  EXPECT_TRUE(sock.isConnected());
-  EXPECT_TRUE(sock.isIPv4());
-  EXPECT_FALSE(sock.isIPv6());
-  EXPECT_EQ(sock.connectedHost(), "127.0.0.1");
-  EXPECT_TRUE(sock.isConnectedToHost("127.0.0.1", peer->localPort()));
+  EXPECT_TRUE(connected.isConnectedToHost("127.0.0.1", sock->localPort()));
 
-  EXPECT_FALSE(sock.sendData(bytes("x"), "127.0.0.1", peer->localPort(), -1, 1));
+  EXPECT_FALSE(connected.sendData(bytes("x"), "127.0.0.1", sock->localPort(), -1, 1));
   sockaddr_in to{};
   to.sin_family = AF_INET;
-  to.sin_port = htons(peer->localPort());
+  to.sin_port = htons(sock->localPort());
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   auto* raw = reinterpret_cast<const uint8_t*>(&to);
-  EXPECT_FALSE(sock.sendData(bytes("x"), Bytes(raw, raw + sizeof to), -1, 1));
-  EXPECT_FALSE(sock.sendData(bytes(""), -1, 1));
-  EXPECT_TRUE(sock.sendData(bytes("to peer"), -1, 5));
-  peer->receiveWithTimeout(-1, 0);
-  ASSERT_TRUE(pump([&] { return peerLog.received.size() == 1; }));
-  EXPECT_EQ(peerLog.received[0].text, "to peer");
-  EXPECT_EQ(log.sent, std::vector<int64_t>{5});
+  EXPECT_FALSE(connected.sendData(bytes("x"), Bytes(raw, raw + sizeof to), -1, 1));
+  EXPECT_FALSE(connected.sendData(bytes(""), -1, 1));
+  EXPECT_TRUE(connected.sendData(bytes("to peer"), -1, 5));
+  sock->receiveWithTimeout(-1, 0);
+  ASSERT_TRUE(pumpUntilReceived(1));
+  EXPECT_EQ(log.received[0].text, "to peer");
+  EXPECT_EQ(connectedLog.sent, std::vector<int64_t>{5});
 
-  EXPECT_THROW(sock.connectToHost("127.0.0.1", 9), UdpSocketException);
-  UdpSocket unbound(&log);
-  ASSERT_TRUE(unbound.connectToHost("127.0.0.1", peer->localPort()));
-  try {
-    unbound.bindToPort(0);
-    FAIL() << "bound after connecting";
-  } catch (const UdpSocketException& e) {
-    EXPECT_EQ(e.reason(), "Cannot bind after connecting. If needed, bind first, then connect.");
-  }
+  // Connecting twice, or binding after connecting, is misuse.
+  EXPECT_THROW(connected.connectToHost("127.0.0.1", 9), UdpSocketException);
+  UdpSocket unbound(&connectedLog);
+  ASSERT_TRUE(unbound.connectToHost("127.0.0.1", sock->localPort()));
+  EXPECT_THROW(unbound.bindToPort(0), UdpSocketException);
 }
 
 TEST_F(UdpSocketTest, ConnectedSocketDropsADatagramFromAnotherSender) {
-  Recorder log, peerLog, strangerLog;
-  auto sock = boundSocket(&log);
+  Recorder peerLog;
   auto peer = boundSocket(&peerLog);
-  UdpSocket stranger(&strangerLog);
   // The stranger's datagram is queued before the connect, so the system still hands it over.
-  stranger.sendData(bytes("stranger"), "127.0.0.1", sock->localPort(), -1, 0);
-  ASSERT_TRUE(pump([&] { return strangerLog.sent.size() == 1; }));
+  sendToSock("stranger");
+  ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 1; }));
   ASSERT_TRUE(sock->connectToHost("127.0.0.1", peer->localPort()));
 
   sock->receiveWithTimeout(5, 1);
@@ -249,22 +227,19 @@ TEST_F(UdpSocketTest, ConnectedSocketDropsADatagramFromAnotherSender) {
   EXPECT_TRUE(log.notReceived.empty());
 
   peer->sendData(bytes("peer"), "127.0.0.1", sock->localPort(), -1, 0);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
+  ASSERT_TRUE(pumpUntilReceived(1));
   EXPECT_EQ(log.received[0].text, "peer");
   EXPECT_EQ(log.received[0].tag, 1);
 }
 
 TEST_F(UdpSocketTest, DeclinedDatagramLeavesTheReceiveForTheNextOne) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   log.onReceive = [&](UdpSocket&) { return log.received.size() > 1; };
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("first"), "127.0.0.1", sock->localPort(), -1, 0);
-  sender.sendData(bytes("second"), "127.0.0.1", sock->localPort(), -1, 0);
+  sendToSock("first");
+  sendToSock("second");
   ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 2; }));
   sock->receiveWithTimeout(-1, 4);
   sock->receiveWithTimeout(1.0, 5);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 2; }));
+  ASSERT_TRUE(pumpUntilReceived(2));
   EXPECT_EQ(log.received[0].text, "first");
   EXPECT_EQ(log.received[1].text, "second");
   EXPECT_EQ(log.received[0].tag, 4);
@@ -274,14 +249,11 @@ TEST_F(UdpSocketTest, DeclinedDatagramLeavesTheReceiveForTheNextOne) {
 }
 
 TEST_F(UdpSocketTest, DelegateMayDestroyTheSocketFromACallback) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   log.onReceive = [&](UdpSocket&) {
     sock.reset();
     return true;
   };
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("bye"), "127.0.0.1", sock->localPort(), -1, 0);
+  sendToSock("bye");
   sock->receiveWithTimeout(1, 0);
   sock->receiveWithTimeout(1, 1);
   ASSERT_TRUE(pump([&] { return !sock; }));
@@ -292,50 +264,29 @@ TEST_F(UdpSocketTest, DelegateMayDestroyTheSocketFromACallback) {
 }
 
 TEST_F(UdpSocketTest, MisuseRaisesAndBadInputFailsWithItsError) {
-  Recorder log;
-  auto sock = boundSocket(&log);
-  try {
-    sock->bindToPort(0);
-    FAIL() << "bound twice";
-  } catch (const UdpSocketException& e) {
-    EXPECT_EQ(e.name(), "UdpSocketException");
-    EXPECT_EQ(e.reason(), "Cannot bind a socket more than once.");
-  }
-
-  UdpSocket fresh(&log);
-  EXPECT_THROW(fresh.joinMulticastGroup("239.1.2.3"), UdpSocketException);  // not bound
+  EXPECT_THROW(sock->bindToPort(0), UdpSocketException);                     // bound twice
+  EXPECT_THROW(sender.joinMulticastGroup("239.1.2.3"), UdpSocketException);  // not bound
   UdpSocketError error;
-  EXPECT_FALSE(fresh.connectToAddress(Bytes(5, 0), &error));
+  EXPECT_FALSE(sender.connectToAddress(Bytes(5, 0), &error));
   EXPECT_EQ(error.code, UdpSocketError::kBadParamError);
-  EXPECT_EQ(error.localizedDescription, "remoteAddr parameter is not a valid address");
-  EXPECT_FALSE(fresh.connectToHost("", 80, &error));
+  EXPECT_FALSE(sender.connectToHost("", 80, &error));
   EXPECT_EQ(error.domain, "kCFStreamErrorDomainNetDB");
-  EXPECT_FALSE(fresh.sendData(bytes("x"), "", 80, -1, 0));
-  EXPECT_FALSE(fresh.sendData(bytes("x"), Bytes(7, 0), -1, 0));
+  EXPECT_FALSE(sender.sendData(bytes("x"), "", 80, -1, 0));
+  EXPECT_FALSE(sender.sendData(bytes("x"), Bytes(7, 0), -1, 0));
 
   // An IPv6 group does not match the IPv4 socket left by binding to 127.0.0.1.
   EXPECT_FALSE(sock->joinMulticastGroup("ff02::1", &error));
   EXPECT_EQ(error.code, UdpSocketError::kBadParamError);
-  EXPECT_EQ(error.localizedDescription,
-            "Invalid group and/or address, not matching existing socket(s)");
 
   sock->close();
-  try {
-    sock->connectToHost("127.0.0.1", 9);
-    FAIL() << "connected a closed socket";
-  } catch (const UdpSocketException& e) {
-    EXPECT_EQ(e.reason(), "The socket is closed.");
-  }
+  EXPECT_THROW(sock->connectToHost("127.0.0.1", 9), UdpSocketException);
 }
 
 TEST_F(UdpSocketTest, ClosingReportsEveryCloseAndRefusesNewWork) {
-  Recorder log;
-  auto sock = boundSocket(&log);
   sock->receiveWithTimeout(1, 0);
   sock->close();
   EXPECT_TRUE(sock->isClosed());
   EXPECT_FALSE(sock->isIPv4());
-  EXPECT_FALSE(sock->isConnected());
   EXPECT_EQ(log.closes, 0);  // reported from the run loop
   sock->close();
   settle();
@@ -349,83 +300,73 @@ TEST_F(UdpSocketTest, ClosingReportsEveryCloseAndRefusesNewWork) {
 }
 
 TEST_F(UdpSocketTest, CloseAfterSendingWaitsForTheLastSend) {
-  Recorder receiverLog, log;
-  auto receiver = boundSocket(&receiverLog);
-  UdpSocket sock(&log);
-  sock.sendData(bytes("a"), "127.0.0.1", receiver->localPort(), -1, 1);
-  sock.sendData(bytes("b"), "127.0.0.1", receiver->localPort(), -1, 2);
-  sock.closeAfterSending();
-  EXPECT_FALSE(sock.sendData(bytes("c"), "127.0.0.1", receiver->localPort(), -1, 3));
-  sock.receiveWithTimeout(-1, 0);  // refused as well
-  ASSERT_TRUE(pump([&] { return log.closes == 1; }));
-  EXPECT_EQ(log.sent, (std::vector<int64_t>{1, 2}));
-  EXPECT_TRUE(sock.isClosed());
+  sendToSock("a", 1);
+  sendToSock("b", 2);
+  sender.closeAfterSending();
+  EXPECT_FALSE(sender.sendData(bytes("c"), "127.0.0.1", sock->localPort(), -1, 3));
+  sender.receiveWithTimeout(-1, 0);  // refused as well
+  ASSERT_TRUE(pump([&] { return senderLog.closes == 1; }));
+  EXPECT_EQ(senderLog.sent, (std::vector<int64_t>{1, 2}));
+  EXPECT_TRUE(sender.isClosed());
   settle();
-  EXPECT_EQ(log.closes, 1);
+  EXPECT_EQ(senderLog.closes, 1);
 }
 
 TEST_F(UdpSocketTest, CloseAfterSendingAndReceivingWaitsForBoth) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   sock->receiveWithTimeout(-1, 1);
   sock->closeAfterSendingAndReceiving();
   settle();
   EXPECT_FALSE(sock->isClosed());  // a receive is still current
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("last"), "127.0.0.1", sock->localPort(), -1, 0);
+  sendToSock("last");
   ASSERT_TRUE(pump([&] { return log.closes == 1; }));
   EXPECT_EQ(log.received.size(), 1u);
 }
 
 TEST_F(UdpSocketTest, BothFamiliesShareOnePortAndIPv6Works) {
-  Recorder log, sender6Log;
-  UdpSocket sock(&log);
-  ASSERT_TRUE(sock.bindToPort(0));
-  ASSERT_TRUE(sock.isIPv4());
-  ASSERT_TRUE(sock.isIPv6());
-  EXPECT_EQ(sock.maximumTransmissionUnit(), 0u);  // the any-address names no interface
+  Recorder anyLog;
+  UdpSocket any(&anyLog);
+  ASSERT_TRUE(any.bindToPort(0));
+  ASSERT_TRUE(any.isIPv4());
+  ASSERT_TRUE(any.isIPv6());
+  EXPECT_EQ(any.maximumTransmissionUnit(), 0u);  // the any-address names no interface
   auto sender6 = UdpSocket::initIPv6();
-  sender6->setDelegate(&sender6Log);
-  EXPECT_FALSE(sender6->sendData(bytes("x"), "127.0.0.1", sock.localPort(), -1, 0));
-  EXPECT_TRUE(sender6->sendData(bytes("over six"), "::1", sock.localPort(), -1, 0));
-  sock.receiveWithTimeout(-1, 6);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
-  EXPECT_EQ(log.received[0].text, "over six");
-  EXPECT_EQ(log.received[0].host, "::1");
-  EXPECT_EQ(log.received[0].port, sender6->localPort());
+  sender6->setDelegate(&senderLog);
+  EXPECT_FALSE(sender6->sendData(bytes("x"), "127.0.0.1", any.localPort(), -1, 0));
+  EXPECT_TRUE(sender6->sendData(bytes("over six"), "::1", any.localPort(), -1, 0));
+  any.receiveWithTimeout(-1, 6);
+  ASSERT_TRUE(pump([&] { return anyLog.received.size() == 1; }));
+  EXPECT_EQ(anyLog.received[0].text, "over six");
+  EXPECT_EQ(anyLog.received[0].host, "::1");
+  EXPECT_EQ(anyLog.received[0].port, sender6->localPort());
 }
 
 // 127.255.255.255 is the loopback network's broadcast address: the datagram never leaves lo.
 TEST_F(UdpSocketTest, LoopbackBroadcastNeedsBroadcastEnabled) {
-  Recorder log, senderLog;
-  UdpSocket sock(&log);
-  ASSERT_TRUE(sock.bindToPort(0));
-  auto sender = UdpSocket::initIPv4();
-  sender->setDelegate(&senderLog);
-  ASSERT_TRUE(sender->enableBroadcast(false));
-  sender->sendData(bytes("refused"), "127.255.255.255", sock.localPort(), -1, 1);
+  Recorder anyLog;
+  UdpSocket any(&anyLog);
+  ASSERT_TRUE(any.bindToPort(0));
+  auto broadcaster = UdpSocket::initIPv4();
+  broadcaster->setDelegate(&senderLog);
+  ASSERT_TRUE(broadcaster->enableBroadcast(false));
+  broadcaster->sendData(bytes("refused"), "127.255.255.255", any.localPort(), -1, 1);
   ASSERT_TRUE(pump([&] { return senderLog.notSent.size() == 1; }));
   EXPECT_EQ(senderLog.errors[0].domain, "NSPOSIXErrorDomain");
   EXPECT_EQ(senderLog.errors[0].code, EACCES);
 
-  ASSERT_TRUE(sender->enableBroadcast(true));
-  sender->sendData(bytes("to all"), "127.255.255.255", sock.localPort(), -1, 2);
-  sock.receiveWithTimeout(-1, 0);
-  ASSERT_TRUE(pump([&] { return log.received.size() == 1; }));
-  EXPECT_EQ(log.received[0].text, "to all");
+  ASSERT_TRUE(broadcaster->enableBroadcast(true));
+  broadcaster->sendData(bytes("to all"), "127.255.255.255", any.localPort(), -1, 2);
+  any.receiveWithTimeout(-1, 0);
+  ASSERT_TRUE(pump([&] { return anyLog.received.size() == 1; }));
+  EXPECT_EQ(anyLog.received[0].text, "to all");
   EXPECT_EQ(senderLog.sent, std::vector<int64_t>{2});
   EXPECT_TRUE(UdpSocket::initIPv6()->enableBroadcast(true));  // nothing to do without IPv4
 }
 
 TEST_F(UdpSocketTest, RunLoopModesDecideWhereTheSocketIsServed) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   EXPECT_FALSE(sock->setRunLoopModes({}));
-  EXPECT_EQ(sock->runLoopModes(), std::vector<std::string>{plat::kDefaultRunLoopMode});
   ASSERT_TRUE(sock->setRunLoopModes({plat::kTrackingRunLoopMode}));
   sock->receiveWithTimeout(5, 1);
-  UdpSocket sender(&senderLog);
-  sender.sendData(bytes("tracked"), "127.0.0.1", sock->localPort(), -1, 0);
+  sendToSock("tracked");
   ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 1; }));
   settle();
   EXPECT_TRUE(log.received.empty());  // the default mode does not serve it
@@ -444,8 +385,6 @@ TEST_F(UdpSocketTest, RunLoopModesDecideWhereTheSocketIsServed) {
 }
 
 TEST_F(UdpSocketTest, MovedSocketIsServedByTheOtherThread) {
-  Recorder log, senderLog;
-  auto sock = boundSocket(&log);
   const uint16_t port = sock->localPort();
   EXPECT_FALSE(sock->moveToRunLoop(nullptr));
   EXPECT_TRUE(sock->moveToRunLoop(&plat::RunLoop::current()));
@@ -466,7 +405,6 @@ TEST_F(UdpSocketTest, MovedSocketIsServedByTheOtherThread) {
     return true;
   };
   other.load()->perform([&] { sock->receiveWithTimeout(-1, 1); });
-  UdpSocket sender(&senderLog);
   sender.sendData(bytes("elsewhere"), "127.0.0.1", port, -1, 0);
   pump([&] { return done.load(); });
   const std::thread::id workerId = worker.get_id();
