@@ -114,7 +114,6 @@ TEST_F(Applications, AddressesOpenOutsideThroughTheHostsOpener) {
   EXPECT_FALSE(app.openURL("www.example.com"));
   EXPECT_FALSE(app.openURL(""));
   EXPECT_EQ(opened.size(), 2u);
-  EXPECT_EQ(app.openedURLs(), opened);
 
   app.setApplicationIconBadgeNumber(-3);
   EXPECT_EQ(app.applicationIconBadgeNumber(), 0);

@@ -38,12 +38,9 @@ TEST_F(Rendering, AScreenShowsItsViewsAtTheirPlaces) {
   window_->addSubview(label);
 
   auto screen = ViewRenderer::renderScreen();
-  EXPECT_EQ(screen->pixelWidth(), 640);
-  EXPECT_EQ(screen->pixelHeight(), 1136);
   EXPECT_TRUE(near(screen->colorAtPoint({50, 120}), Color::red()));
   EXPECT_TRUE(near(screen->colorAtPoint({250, 120}), Color::rgb(0.5, 0.5, 1)));
-  EXPECT_TRUE(near(screen->colorAtPoint({50, 320}), Color::white()));
-  EXPECT_TRUE(near(screen->colorAtPoint({5, 5}), Color::white()));
+  EXPECT_TRUE(near(screen->colorAtPoint({50, 320}), Color::white())) << "the hidden view";
 
   // The label's text is in its rectangle, vertically centred, and nowhere else.
   auto ink = inkBounds(*screen, Color::white(), 0, 380 * 2, 640, 460 * 2);
