@@ -11,7 +11,7 @@
 #include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"
-#include "tests/online/NoteScreensTest.h"
+#include "tests/online/AccountUiTest.h"
 #include "util/DebugNSObject.h"
 #include "util/MyExtensions.h"
 
@@ -20,8 +20,7 @@ namespace {
 
 using accounttext::text;
 
-// The note screens' fixture: the account "carol" stored, screens pushed, pictures written.
-using AccountScreenTest = NoteScreensTest;
+using AccountScreenTest = SignedInTest;
 
 TEST_F(AccountScreenTest, RowsShowTheStoredValuesAndTheMessageBadge) {
   CallDB* db = CallDB::callDB();

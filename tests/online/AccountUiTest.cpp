@@ -1,8 +1,10 @@
 #include "tests/online/AccountUiTest.h"
 
+#include "online/AcceptUIWindow.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
+#include "platform/draw/Image.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Label.h"
 #include "platform/view/NavigationBar.h"
@@ -10,6 +12,7 @@
 #include "store/CallDB.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyCustomNavBar.h"
+#include "util/MyExtensions.h"
 
 namespace onlinetest {
 
@@ -17,6 +20,7 @@ void AccountUiTest::SetUp() {
   plat::RunLoop::setMainThread();
   testsupport::clearProxyEnvironment();
   plat::Bundle::setMainPath("");  // the shipped bundle the build assembles
+  plat::Image::clearNamedCache();
   server_ = std::make_unique<testsupport::StandInServer>();
   device_ = std::make_unique<testsupport::TempDeviceStore>();
   OnlineScreens::install(this);
@@ -46,6 +50,7 @@ void AccountUiTest::startDevice() {
 
 void AccountUiTest::TearDown() {
   if (LoginUIWindow* left = LoginUIWindow::shown()) left->dialogIsRemoved();
+  if (AcceptUIWindow* left = AcceptUIWindow::shown()) left->dialogIsRemoved();
   host_->advance(30);  // every fade, delayed close and hide runs out
   host_.reset();
   plat::RunLoop::main().discardAllSources();
@@ -112,6 +117,44 @@ void AccountUiTest::studyWords(int count) {
       "", plat::Value::array());
   db->UpdatePersonalValue_isNeed("StudyLimitCount", "35");
   db->UpdatePersonalValue_isNeed("remind_time1", "07:30");
+}
+
+void SignedInTest::SetUp() {
+  AccountUiTest::SetUp();
+  server_->addAccount("carol", "secret1");
+  CallDB::callDB()->UpdatePersonalValue("account", "carol");
+  CallDB::callDB()->UpdatePersonalValue("password", MyExtensions::md5("secret1"));
+}
+
+std::shared_ptr<BaseWordViewController> AccountUiTest::pushCard(const std::string& word) {
+  auto card = BaseWordViewController::initWithNibName("BaseWordViewController");
+  card->setParentController(card.get());
+  card->setParentName("单词列表");
+  card->view();
+  card->setCurrPage(1);
+  card->setWordName(word);
+  return push(card);
+}
+
+void AccountUiTest::pullUp(plat::TableView& table, double past) {
+  const double target = table.contentSize().height + past - table.bounds().height;
+  const plat::Point start =
+      table.convertPointTo({table.bounds().width / 2, table.contentOffset().y + 100}, nullptr);
+  const plat::Point end{start.x, start.y - (target - table.contentOffset().y)};
+  table.beginDrag(start);
+  table.dragTo(end);
+  table.endDrag(end);
+}
+
+plat::Label* AccountUiTest::cellLabel(plat::TableView& table, int row, int tag) {
+  plat::TableViewCell* cell = table.cellForRow({0, row});
+  if (!cell) return nullptr;
+  plat::View* content = cell->contentView().viewWithTag(125);
+  return content ? dynamic_cast<plat::Label*>(content->viewWithTag(tag)) : nullptr;
+}
+
+int64_t AccountUiTest::wordId(const std::string& word) {
+  return CallDB::callDB()->getWordID(word);
 }
 
 }  // namespace onlinetest

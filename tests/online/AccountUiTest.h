@@ -1,6 +1,6 @@
-// Fixture of the account screens' tests: an app home with the shipped bundle, the application run
-// by the headless host (a navigation stack over one screen), the stand-in server as the server
-// base, and screens above that record what they are told.
+// Fixture of the account and note screens' tests: an app home with the shipped bundle, the
+// application run by the headless host (a navigation stack over one screen), the stand-in server
+// as the server base, screens above that record what they are told, and pictures of the screen.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "learn/BaseWordViewController.h"
 #include "online/OnlineScreens.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/view/Label.h"
+#include "platform/view/TableView.h"
 #include "store/StoreHooks.h"
-#include "tests/online/ApiFixture.h"
-#include "tests/online/DumpFixture.h"
+#include "tests/online/OnlineFixture.h"
 #include "tests/support/NavApp.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
@@ -48,12 +50,24 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   void typeInto(plat::View& field, const std::string& text);
   // Plans `count` library words into study with answers and notes, as a learner would leave them.
   void studyWords(int count);
-  // Every study table and the settings that travel with a backup, in key order, flags included.
-  static std::string studyData() {
-    return studySnapshot(
-        "select * from Var_Config where vc_tVarName in ('StudyLimitCount','remind_time1') "
-        "order by 1");
+  template <typename Screen>
+  std::shared_ptr<Screen> push(std::shared_ptr<Screen> screen) {
+    app_->nav->pushViewController(screen, false);
+    host_->runUntilIdle();
+    return screen;
   }
+  // The word card as a word list pushes it.
+  std::shared_ptr<BaseWordViewController> pushCard(const std::string& word);
+  // Writes the screen as a PNG in the test folder.
+  void picture(const std::string& name) {
+    EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + name));
+  }
+  // Drags the table up so that its bottom edge stands `past` points below its content and lets
+  // go.
+  void pullUp(plat::TableView& table, double past);
+  // The label of a visible cell's content by tag.
+  static plat::Label* cellLabel(plat::TableView& table, int row, int tag);
+  static int64_t wordId(const std::string& word);
 
   std::unique_ptr<testsupport::StandInServer> server_;
   std::unique_ptr<testsupport::TempDeviceStore> device_;
@@ -61,6 +75,12 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   std::shared_ptr<testsupport::NavApp> app_;
   std::unique_ptr<plat::HeadlessHost> host_;
   std::vector<std::string> told_;
+};
+
+// With the account "carol" stored on the device and on the server.
+class SignedInTest : public AccountUiTest {
+ protected:
+  void SetUp() override;
 };
 
 }  // namespace onlinetest

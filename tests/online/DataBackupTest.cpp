@@ -1,59 +1,303 @@
-#include "tests/online/DataBackupTest.h"
+// The backup upload and the sync down against a loopback server: only an accepted upload marks
+// the data in step, the account's dump replaces the study tables as a whole, and a refusal, a
+// dropped connection, a server error, a word database too old, a cancel or a broken archive lose
+// and change nothing.
+#include "online/Data_Backup.h"
 
 #include <algorithm>
 
+#include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
+#include "tests/online/OnlineFixture.h"
+#include "tests/support/StandInServer.h"
 
 namespace onlinetest {
+namespace {
 
-void BackupTest::SetUp() {
-  ApiTest::SetUp();
-  reply_ = testsupport::ServerReply::text("", 404);
-  db_->UpdatePersonalValue("account", "learner");
-  db_->UpdatePersonalValue("v_lexicon", "3.5");
-  backup_ = std::make_unique<Data_Backup>(recordingHooks());
-  backup_->setDelegate(this);
+using testsupport::ServerReply;
+using testsupport::ServerRequest;
+
+const std::string kUploading = "panel:data_backup=data_backup_progress";
+const std::string kSyncing = "panel:data_syn=data_syn_progress";
+
+class BackupTest : public ApiTest, public DataBackupDelegate {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    db_->UpdatePersonalValue("account", "learner");
+    db_->UpdatePersonalValue("v_lexicon", "3.5");
+    exec("insert into Study_List values (1, 100, 0)");
+    exec("insert into Study_Note values (1, 'device note', 0)");
+    exec("insert into delete_words values (6)");
+    backup_ = std::make_unique<Data_Backup>(recordingHooks());
+    backup_->setDelegate(this);
+  }
+  void TearDown() override {
+    backup_.reset();
+    ApiTest::TearDown();
+  }
+  void updateDateFinish_callback() override { events_.push_back("finished"); }
+  void updateFaild_callback() override { events_.push_back("failed"); }
+
+  DataBackupHooks recordingHooks() {
+    DataBackupHooks hooks;
+    auto record = [this](std::string event) { events_.push_back(std::move(event)); };
+    hooks.panelShowList = [record](const std::vector<std::string>& titles) {
+      std::string all;
+      for (const auto& title : titles) all += (all.empty() ? "" : ",") + title;
+      record("list:" + all);
+    };
+    hooks.panelChange = [record](const std::string& title, const std::string& value) {
+      record("panel:" + title + "=" + value);
+    };
+    hooks.panelHide = [record] { record("hide"); };
+    hooks.showMessage = [record](const std::string& text) { record("message:" + text); };
+    hooks.showAlert = [record](const std::string& title, const std::string& message,
+                               const std::string&) { record("alert:" + title + "|" + message); };
+    hooks.showConfirmation = [this, record](const std::shared_ptr<plat::AlertView>& alert) {
+      confirmation_ = alert;
+      record("confirm");
+    };
+    hooks.relogin = [record] { record("relogin"); };
+    hooks.closeProgram = [record] { record("closeProgram"); };
+    hooks.downDataFinish = [record] { record("downDataFinish"); };
+    hooks.cleardata_learn = [record] { record("cleardata_learn"); };
+    return hooks;
+  }
+  bool recorded(const std::string& event) const {
+    return std::find(events_.begin(), events_.end(), event) != events_.end();
+  }
+  bool waitFor(const std::string& event) {
+    return plat::RunLoop::main().runUntil([&] { return recorded(event); });
+  }
+  void quietly() {
+    plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+  }
+  // The events so far, joined by ";"; an expected text ending in "*" is a beginning.
+  void expectEvents(const std::string& expected) {
+    std::string seen;
+    for (const std::string& event : events_) seen += (seen.empty() ? "" : ";") + event;
+    if (!expected.empty() && expected.back() == '*')
+      EXPECT_EQ(seen.rfind(expected.substr(0, expected.size() - 1), 0), 0u) << seen;
+    else
+      EXPECT_EQ(seen, expected);
+  }
+  // Every request answered with `reply`.
+  void answer(const ServerReply& reply) {
+    serve([reply](const ServerRequest&) { return reply; });
+  }
+  // The sync-down script answers `reply`; the archive address serves `archive` with `status`.
+  void serveDump(const std::string& reply, const std::string& archive, int status = 200) {
+    serve([reply, archive, status](const ServerRequest& request) {
+      if (request.path() == "/api/synchronize_all_down.php") return ServerReply::text(reply);
+      if (request.path() == "/files/acct.zip") return ServerReply::text(archive, status);
+      return ServerReply::text("", 404);
+    });
+  }
+  std::string accepted(const std::string& version = "3.5") {
+    return R"({"result":1,"syn_file":")" + server_->url("/files/acct.zip") +
+           R"(","syn_var":{"sLastSynVersion":")" + version +
+           R"(","nLastSynTime":"1700000000","nNewMsgCount":"4"}})";
+  }
+  // The study tables with their flags, without the settings that a reply may change.
+  std::string studyRows() { return snapshot().substr(0, snapshot().find("Var_Config:")); }
+  std::string restored() {
+    return table("select * from Study_List order by 1", "sss") + "/" +
+           table("select * from Study_Note order by 1", "sss") + "/" +
+           table("select * from delete_words order by 1", "s");
+  }
+  static std::string archiveOf(const std::string& dump) {
+    return testsupport::zipOneEntry("alldata.scv", dump);
+  }
+
+  std::unique_ptr<Data_Backup> backup_;
+  std::vector<std::string> events_;
+  std::shared_ptr<plat::AlertView> confirmation_;
+  const std::string dump_ = "Study_List\t2\n2\t200\n3\t300\nStudy_Note\t1\n3\tserver note\n";
+};
+
+TEST_F(BackupTest, AcceptedUploadMarksEverythingInStepAndStoresTheServerValues) {
+  answer(ServerReply::text(R"({"result":1,"syn_var":{"nNewMsgCount":"3"}})"));
+  backup_->upData();
+  ASSERT_TRUE(waitFor("finished"));
+  EXPECT_FALSE(Data_Package::check_isSyn());
+  EXPECT_EQ(table("select * from Study_List", "sss"), "1|100|1");
+  EXPECT_EQ(table("select * from delete_words", "s"), "");
+  EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "3");
+  EXPECT_FALSE(db_->getPersonalValue("nLastSynTime").empty());
+  EXPECT_FALSE(plat::files::exists(backup_->dataPackage().upfileZipPath()));
+  expectEvents(kUploading + ";panel:data_backup=data_backup_finish;finished");
+
+  ServerRequest sent = server_->lastRequest();
+  EXPECT_EQ(sent.path(), "/api/synchronize_up.php");
+  EXPECT_NE(sent.header("Content-Type").find("multipart/form-data"), std::string::npos);
+  EXPECT_NE(sent.body.find("name=\"syn_file\"; filename=\"backup_data.zip\""), std::string::npos);
 }
 
-void BackupTest::TearDown() {
+TEST_F(BackupTest, RefusedDroppedOrFailingUploadsMarkNothing) {
+  ServerReply dropped;
+  dropped.dropRequest = true;
+  const std::pair<ServerReply, std::string> cases[] = {
+      {ServerReply::text(
+           R"({"result":0,"relogin":1,"msg":"wrong password","syn_var":{"nNewMsgCount":"5"}})"),
+       kUploading + ";hide;relogin;message:wrong password"},
+      {dropped, kUploading + ";hide;message:*"},
+      {ServerReply::text(R"({"result":1})", 500), kUploading + ";hide"},
+      {ServerReply::text("<html>busy</html>"), kUploading + ";hide"},
+  };
+  for (const auto& [reply, expected] : cases) {
+    SCOPED_TRACE(reply.body);
+    events_.clear();
+    answer(reply);
+    const std::string before = studyRows();
+    backup_->upData();
+    ASSERT_TRUE(waitFor("hide"));
+    quietly();
+    expectEvents(expected);
+    EXPECT_EQ(studyRows(), before);
+    EXPECT_TRUE(Data_Package::check_isSyn());
+  }
+  EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "5");
+}
+
+TEST_F(BackupTest, ServerAskingForEverythingGetsTheFullDumpWithoutAMessage) {
+  serve([](const ServerRequest& request) {
+    if (request.path() == "/api/synchronize_up.php")
+      return ServerReply::text(R"({"result":0,"err_type":"2","relogin":1,"msg":"send all"})");
+    return ServerReply::text(R"({"result":1})");
+  });
+  backup_->upData();
+  ASSERT_TRUE(waitFor("finished"));
+  expectEvents(kUploading + ";" + kUploading + ";panel:data_backup=data_backup_finish;finished");
+  ServerRequest full = server_->lastRequest();
+  EXPECT_EQ(full.path(), "/api/synchronize_all_up.php");
+  EXPECT_NE(full.body.find("filename=\"backup_alldata.zip\""), std::string::npos);
+  EXPECT_FALSE(Data_Package::check_isSyn());
+
+  // A refused full upload only shows the message.
+  events_.clear();
+  exec("insert into delete_words values (7)");
+  answer(ServerReply::text(R"({"result":0,"err_type":2,"relogin":1,"msg":"refused"})"));
+  backup_->upAllData();
+  ASSERT_TRUE(waitFor("message:refused"));
+  expectEvents(kUploading + ";hide;message:refused");
+  EXPECT_TRUE(Data_Package::check_isSyn());
+}
+
+TEST_F(BackupTest, BackupGoneBeforeTheReplyIsNotCalledBack) {
+  ServerReply late = ServerReply::text(R"({"result":1})");
+  late.delayBeforeHeaders = 0.3;
+  answer(late);
+  backup_->upData();
+  ASSERT_TRUE(server_->waitForRequests(1));
   backup_.reset();
-  ApiTest::TearDown();
+  plat::RunLoop::main().runUntil([] { return false; }, 0.5);
+  EXPECT_FALSE(recorded("finished"));
+  EXPECT_TRUE(Data_Package::check_isSyn());
 }
 
-DataBackupHooks BackupTest::recordingHooks() {
-  DataBackupHooks hooks;
-  auto record = [this](std::string event) { events_.push_back(std::move(event)); };
-  hooks.panelShowList = [record](const std::vector<std::string>& titles) {
-    std::string all;
-    for (const auto& title : titles) all += (all.empty() ? "" : ",") + title;
-    record("list:" + all);
+TEST_F(BackupTest, RestoreAfterLoginReplacesTheStudyTablesAndReloadsTheScreens) {
+  // 3.1 read as a float on both sides is equal, and passes.
+  db_->UpdatePersonalValue("v_lexicon", "3.1");
+  serveDump(accepted("3.1"), archiveOf(dump_));
+  backup_->downData(Data_Backup::kModeAfterLogin);
+  ASSERT_TRUE(waitFor("finished"));
+  EXPECT_EQ(restored(), "2|200|1;3|300|1/3|server note|1/");
+  EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "4");
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  EXPECT_FALSE(plat::files::exists(plat::files::join(plat::AppHome::cachesDir(), "acct.zip")));
+  EXPECT_EQ(events_.front(), kSyncing);
+  EXPECT_EQ(events_[1], "panel:data_syn=download_zero");
+  const std::vector<std::string> end = {"panel:data_syn=data_syn_write", "downDataFinish",
+                                        "cleardata_learn", "panel:data_syn=data_syn_finish",
+                                        "finished"};
+  ASSERT_GE(events_.size(), end.size() + 2);
+  EXPECT_TRUE(std::equal(end.begin(), end.end(), events_.end() - end.size()));
+
+  ServerRequest asked = server_->requests().front();
+  EXPECT_EQ(asked.method, "POST");
+  EXPECT_EQ(asked.body.find("client_check_code"), std::string::npos);
+  EXPECT_EQ(server_->lastRequest().method, "GET");
+}
+
+// A refusal, a word database older than the backup's, an archive that is missing, cut short or
+// holds a broken dump: no study row changes and the screens are not told to reload.
+TEST_F(BackupTest, ARestoreThatCannotBeAppliedChangesNothing) {
+  const int afterLogin = Data_Backup::kModeAfterLogin;
+  struct Case {
+    std::string reply, archive;
+    int status, mode;
+    std::string until;     // the event that ends the attempt
+    std::string messages;  // the new-message count stored
+    int requests;
+    std::string events;  // "*" where the download's progress is not known
   };
-  hooks.panelChange = [record](const std::string& title, const std::string& value) {
-    record("panel:" + title + "=" + value);
+  const std::string refusal =
+      R"({"result":0,"relogin":1,"msg":"no backup","syn_var":{"nNewMsgCount":"7"}})";
+  const Case cases[] = {
+      {refusal, "", 200, afterLogin, "failed", "7", 1, kSyncing + ";hide;failed;message:no backup"},
+      {refusal, "", 200, Data_Backup::kModeSettings, "failed", "7", 1,
+       kSyncing + ";hide;failed;relogin;message:no backup"},
+      {accepted("3.6"), archiveOf(dump_), 200, afterLogin, "failed", "", 1,
+       kSyncing + ";hide;message:alermsg_eg6;failed"},
+      {accepted(), "gone", 404, afterLogin, "hide", "", 2, "*"},
+      {R"({"result":1,"syn_var":{"nNewMsgCount":"9"}})", "", 200, afterLogin, "failed", "", 1, "*"},
+      {accepted(), archiveOf(dump_).substr(0, 40), 200, afterLogin, "failed", "", 2, "*"},
+      {accepted(), archiveOf("Study_List\t3\n2\t200\n3\t300"), 200, afterLogin, "failed", "", 2,
+       "*"},
   };
-  hooks.panelHide = [record] { record("hide"); };
-  hooks.showMessage = [record](const std::string& text) { record("message:" + text); };
-  hooks.showAlert = [record](const std::string& title, const std::string& message,
-                             const std::string&) { record("alert:" + title + "|" + message); };
-  hooks.showConfirmation = [this, record](const std::shared_ptr<plat::AlertView>& alert) {
-    confirmation_ = alert;
-    record("confirm");
-  };
-  hooks.relogin = [record] { record("relogin"); };
-  hooks.closeProgram = [record] { record("closeProgram"); };
-  hooks.downDataFinish = [record] { record("downDataFinish"); };
-  hooks.cleardata_learn = [record] { record("cleardata_learn"); };
-  return hooks;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply + " / archive of " + std::to_string(c.archive.size()));
+    events_.clear();
+    db_->UpdatePersonalValue("nNewMsgCount", "");
+    const std::string before = studyRows();
+    const int served = server_->requestCount();
+    serveDump(c.reply, c.archive, c.status);
+    backup_->downData(c.mode);
+    ASSERT_TRUE(waitFor(c.until));
+    quietly();
+    expectEvents(c.events);
+    EXPECT_EQ(recorded("failed"), c.until == "failed");
+    EXPECT_FALSE(recorded("downDataFinish"));
+    EXPECT_TRUE(recorded("hide"));
+    EXPECT_EQ(studyRows(), before);
+    EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), c.messages);
+    EXPECT_EQ(server_->requestCount() - served, c.requests);
+    EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  }
 }
 
-bool BackupTest::recorded(const std::string& event) const {
-  return std::find(events_.begin(), events_.end(), event) != events_.end();
+TEST_F(BackupTest, RestoreFromTheSettingsAsksFirstAndCancelLeavesTheDataAlone) {
+  serveDump(accepted(), archiveOf(dump_));
+  const std::string before = snapshot();
+  backup_->downData(Data_Backup::kModeSettings);
+  ASSERT_TRUE(waitFor("confirm"));
+  ASSERT_TRUE(confirmation_);
+  EXPECT_EQ(confirmation_->tag(), Data_Backup::kConfirmTag);
+  backup_->didDismissWithButtonIndex(*confirmation_, 0);
+  quietly();
+  expectEvents(kSyncing + ";hide;confirm");
+  EXPECT_EQ(server_->requestCount(), 1);
+  EXPECT_EQ(snapshot(), before);
+
+  events_.clear();
+  backup_->didDismissWithButtonIndex(*confirmation_, 1);
+  ASSERT_TRUE(waitFor("finished"));
+  EXPECT_EQ(events_[0], "closeProgram");
+  EXPECT_EQ(events_[1], "list:data_syn");
+  EXPECT_EQ(restored(), "2|200|1;3|300|1/3|server note|1/");
 }
 
-bool BackupTest::waitFor(const std::string& event) {
-  return plat::RunLoop::main().runUntil([&] { return recorded(event); });
+TEST_F(BackupTest, TextsOfTheBackupTimeTheProgressAndTheArchiveName) {
+  // The fixture's zone is UTC+8: 2023-11-14 22:13:20 UTC.
+  EXPECT_EQ(Data_Backup::backupTimeText(1700000000), "2023-11-15 06:13");
+  EXPECT_EQ(Data_Backup::downloadProgressText(0.379), "下载 37％");
+  EXPECT_EQ(Data_Backup::archiveFileName("http://h/dl/acct_12.zip?t=1"), "acct_12.zip");
+  EXPECT_EQ(Data_Backup::archiveFileName("http://h/dl/.."), "syn_download.zip");
+  EXPECT_EQ(Data_Backup::archiveFileName(""), "syn_download.zip");
 }
 
+}  // namespace
 }  // namespace onlinetest

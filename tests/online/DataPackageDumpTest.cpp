@@ -6,7 +6,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/MyDate.h"
-#include "tests/online/DumpFixture.h"
+#include "tests/online/OnlineFixture.h"
 #include "util/ZipException.h"
 
 namespace onlinetest {
@@ -23,23 +23,20 @@ TEST_F(DumpTest, NothingChangedMeansNoDumpAndNoFile) {
   EXPECT_FALSE(exists(join(plat::AppHome::cachesDir(), "backup_data.zip")));
 }
 
-TEST_F(DumpTest, ChangedNoteIsTheWholeModeOneDumpWithTabsAndLineFeedsAsBlanks) {
-  exec("insert into Study_Note values (12, 'first\tsecond\nthird\rend', 0)");
-  EXPECT_TRUE(Data_Package::check_isSyn());
-  EXPECT_EQ(package_.getsqlData(1), "Study_Note\t1\n12\tfirst second third\rend\n");
-}
-
+// Tabs and line feeds in a text become blanks; a carriage return stays.
 TEST_F(DumpTest, ModeOneCarriesDeletedWordsFirstAndChangedSettingsLast) {
   exec("insert into delete_words values (7)");
   exec("insert into delete_words values (9)");
   exec("insert into Study_List values (3, 500, 0)");
   exec("insert into Study_List values (4, 600, 1)");
   exec("insert into Study_Log values (3, -5, 9000000000, 1, 2, 3, 4, 5, 6, 0)");
+  exec("insert into Study_Note values (12, 'first\tsecond\nthird\rend', 0)");
   db_->UpdatePersonalValue_isNeed("time_setting", "21:30");
   EXPECT_EQ(package_.getsqlData(1),
             "delete_words\t2\n7\n9\n"
             "Study_List\t1\n3\t500\n"
             "Study_Log\t1\n3\t-5\t9000000000\t1\t2\t3\t4\t5\t6\n"
+            "Study_Note\t1\n12\tfirst second third\rend\n"
             "Var_Config\t1\ntime_setting\t21:30\n");
 }
 
@@ -88,13 +85,6 @@ TEST_F(DumpTest, ArchiveHoldsTheDumpUnderTheScvNameAndReplacesAnEarlierOne) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].first, "backup_data.scv");
   EXPECT_EQ(entries[0].second, "Study_Note\t1\n1\tnew\n");
-
-  std::string all = package_.getAllDataZipPath();
-  EXPECT_EQ(all, join(plat::AppHome::cachesDir(), "backup_alldata.zip"));
-  entries = readArchive(all);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].first, "backup_alldata.scv");
-  EXPECT_EQ(entries[0].second, package_.getsqlData(2));
 }
 
 TEST_F(DumpTest, FullDiskRaisesAndLeavesNoHalfArchive) {
@@ -158,44 +148,33 @@ TEST_F(DumpTest, AcceptedUploadMarksWhatWasSentInStepAndRemovesTheArchive) {
             std::to_string(MyDate::storedTime(MyDate::localDateTime())));
 }
 
-TEST_F(DumpTest, LeavingTheAccountKeepsOnlyTheDeviceSettings) {
-  exec("insert into Study_List values (3, 500, 0)");
-  exec("insert into review_list values ('apple', 0, 0)");
-  exec("insert into delete_words values (5)");
-  db_->UpdatePersonalValue("account", "someone");
-  db_->UpdatePersonalValue("password", "0123");
-  db_->UpdatePersonalValue_isNeed("show_eg", "0");
-  db_->UpdatePersonalValue_isNeed("rememberNum", "4");
-
-  db_->sqlMgr().beginTransaction();
-  Data_Package::delete_isSyn();
-  db_->sqlMgr().commitTransaction();
-  EXPECT_EQ(table("select count(*) from Study_List", "n"), "0");
-  EXPECT_EQ(table("select count(*) from review_list", "n"), "0");
-  EXPECT_EQ(table("select count(*) from delete_words", "n"), "0");
-  EXPECT_EQ(db_->getPersonalValue("account"), "");
-  EXPECT_EQ(db_->getPersonalValue("password"), "");
-  EXPECT_EQ(db_->getPersonalValue("rememberNum"), "");
-  EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:8080");
-  EXPECT_EQ(db_->getPersonalValue("v_lexicon"), "1.0");
-  EXPECT_EQ(db_->getPersonalValue("show_eg"), "0");
-  EXPECT_FALSE(Data_Package::check_isSyn());
-}
-
-TEST_F(DumpTest, ClearingStudyDataKeepsTheAccount) {
+// Clearing the study data keeps the account; leaving the account keeps only the device's settings
+// (the logout test checks the account's values).
+TEST_F(DumpTest, WipesKeepTheAccountOrOnlyTheDeviceSettings) {
   exec("insert into Study_Log (sl_uWordID) values (3)");
+  exec("insert into review_list values ('apple', 0, 0)");
   db_->UpdatePersonalValue("account", "someone");
   db_->UpdatePersonalValue("nLastSynId", "44");
   db_->UpdatePersonalValue_isNeed("LastReviewDay", "8000");
-  db_->UpdatePersonalValue_isNeed("time_setting", "07:00");
-
+  db_->UpdatePersonalValue_isNeed("show_eg", "0");
   Data_Package::delete_UserData();
   EXPECT_EQ(table("select count(*) from Study_Log", "n"), "0");
   EXPECT_EQ(db_->getPersonalValue("account"), "someone");
   EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "");
   EXPECT_EQ(db_->getPersonalValue("LastReviewDay"), "");
-  EXPECT_EQ(db_->getPersonalValue("time_setting"), "07:00");
   EXPECT_TRUE(Data_Package::check_isSyn());  // the changed setting still awaits upload
+
+  exec("insert into review_list values ('apple', 0, 0)");
+  exec("insert into delete_words values (5)");
+  db_->UpdatePersonalValue_isNeed("rememberNum", "4");
+  db_->sqlMgr().beginTransaction();
+  Data_Package::delete_isSyn();
+  db_->sqlMgr().commitTransaction();
+  EXPECT_EQ(table("select count(*) from review_list", "n"), "0");
+  EXPECT_EQ(table("select count(*) from delete_words", "n"), "0");
+  EXPECT_EQ(db_->getPersonalValue("rememberNum"), "");
+  EXPECT_EQ(db_->getPersonalValue("show_eg"), "0");
+  EXPECT_FALSE(Data_Package::check_isSyn());
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // that overwrite, and dumps or archives that are damaged, which change nothing.
 #include <sys/resource.h>
 
+#include <functional>
+
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/SqlMgrController.h"
-#include "tests/online/DumpFixture.h"
+#include "tests/online/OnlineFixture.h"
 #include "util/ZipException.h"
 
 namespace onlinetest {
@@ -57,6 +59,20 @@ class ImportTest : public DumpTest {
     EXPECT_EQ(snapshot(), before);
     EXPECT_FALSE(db_->sqlMgr().inTransaction());
   }
+  // Writes the archive, lets `damage` spoil the file, and expects its import to throw and to
+  // change nothing.
+  template <typename Thrown>
+  void expectArchiveRefused(const std::vector<std::pair<std::string, std::string>>& entries,
+                            const std::function<void(const std::string&)>& damage = {}) {
+    const std::string before = snapshot();
+    writeArchive(path_, entries);
+    if (damage) damage(path_);
+    EXPECT_THROW(package_.backupDataToDB(path_), Thrown);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  }
+
+  const std::string path_ = join(plat::AppHome::tmpDir(), "down.zip");
 };
 
 TEST_F(ImportTest, DumpReplacesTheStudyTablesWithRowsInStepInAnySectionOrder) {
@@ -91,36 +107,23 @@ TEST_F(ImportTest, EveryDumpAndArchiveTheWriterMakesReadsBack) {
   EXPECT_EQ(study(), "//2|a b c|1//");
 }
 
-TEST_F(ImportTest, ImportedSettingOverwritesAndOthersStay) {
-  db_->UpdatePersonalValue_isNeed("time_setting", "06:45");
-  db_->UpdatePersonalValue("account", "someone");
-  package_.DataToDB(bytes("Var_Config\t1\ntime_setting\t22:10\n"));
-  EXPECT_EQ(table("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = "
-                  "'time_setting'",
-                  "sn"),
-            "22:10|1");
-  EXPECT_EQ(db_->getPersonalValue("account"), "someone");
-}
-
+// A repeated key is skipped and the rest goes in.
 TEST_F(ImportTest, LinesOutsideKnownSectionsArePassedOver) {
   package_.DataToDB(
       bytes("Study_Note\t0\n"
             "Other_Table\t3\n"
             "5\tx\n"
-            "Study_List\t1\n"  // looks like a header, so it is one
+            "Study_List\t3\n"  // looks like a header, so it is one
             "4\t400\n"
+            "4\t999\n"
+            "5\t500\n"
             "\n"
             "study_note\t1\n"  // names match exactly
             "9\tz\n"
             "Study_Note\t-2\n"
             "Study_Note\t1\n"
             "4\tkept\textra field\n"));
-  EXPECT_EQ(study(), "4|400|1//4|kept|1//");
-}
-
-TEST_F(ImportTest, RepeatedKeyIsSkippedAndTheRestGoesIn) {
-  package_.DataToDB(bytes("Study_List\t3\n2\t200\n2\t999\n3\t300\n"));
-  EXPECT_EQ(study(), "2|200|1;3|300|1////");
+  EXPECT_EQ(study(), "4|400|1;5|500|1//4|kept|1//");
 }
 
 TEST_F(ImportTest, AShortRowATruncatedDumpOrNoUtf8RefusesTheWholeDump) {
@@ -131,57 +134,43 @@ TEST_F(ImportTest, AShortRowATruncatedDumpOrNoUtf8RefusesTheWholeDump) {
 }
 
 TEST_F(ImportTest, ArchiveEntriesApplyInTurnAndTheFileGoes) {
-  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
-  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\nVar_Config\t1\nshow_eg\t0\n"},
-                      {"two.scv", "Study_List\t1\n3\t300\nVar_Config\t1\nshow_we\t0\n"}});
-  package_.backupDataToDB(path);
-  EXPECT_FALSE(exists(path));
+  db_->UpdatePersonalValue_isNeed("show_eg", "1");
+  db_->UpdatePersonalValue("account", "someone");
+  writeArchive(path_, {{"one.scv", "Study_List\t1\n2\t200\nVar_Config\t1\nshow_eg\t0\n"},
+                       {"two.scv", "Study_List\t1\n3\t300\nVar_Config\t1\nshow_we\t0\n"}});
+  package_.backupDataToDB(path_);
+  EXPECT_FALSE(exists(path_));
   EXPECT_EQ(study(), "3|300|1////");
   EXPECT_EQ(db_->getPersonalValue("show_eg"), "0");
   EXPECT_EQ(db_->getPersonalValue("show_we"), "0");
+  EXPECT_EQ(db_->getPersonalValue("account"), "someone");
 }
 
-TEST_F(ImportTest, DamagedArchiveChangesNothing) {
+// A cut archive, a bad second entry (which undoes the first), an entry that announces more than
+// its archive can hold (refused before it is read into memory) and a missing file.
+TEST_F(ImportTest, DamagedArchivesChangeNothing) {
   seedDeviceData();
-  std::string before = snapshot();
-  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
-  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n"}});
-  std::string content = *plat::files::readFile(path);
-  ASSERT_TRUE(plat::files::writeFileAtomically(path, content.substr(0, content.size() / 2)));
-  EXPECT_THROW(package_.backupDataToDB(path), ZipException);
-  EXPECT_EQ(snapshot(), before);
-  EXPECT_FALSE(exists(path));
-
+  const std::pair<std::string, std::string> good = {"one.scv", "Study_List\t1\n2\t200\n"};
+  expectArchiveRefused<ZipException>({good}, [](const std::string& path) {
+    std::string content = *plat::files::readFile(path);
+    ASSERT_TRUE(plat::files::writeFileAtomically(path, content.substr(0, content.size() / 2)));
+  });
+  EXPECT_FALSE(exists(path_));
+  expectArchiveRefused<DumpException>({good, {"two.scv", "Study_Log\t1\n2\t10\n"}});
+  EXPECT_LT(peakGrowthMiB([&] {
+              expectArchiveRefused<ZipException>(
+                  {good}, [](const std::string& path) { announceEntrySize(path, 200u << 20); });
+            }),
+            32);
+  const std::string before = snapshot();
   EXPECT_THROW(package_.backupDataToDB(join(plat::AppHome::tmpDir(), "missing.zip")), ZipException);
   EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(ImportTest, AnEntryAnnouncingMoreThanItsArchiveHoldsIsRefusedUnread) {
-  seedDeviceData();
-  const std::string before = snapshot();
-  const std::string path = join(plat::AppHome::tmpDir(), "down.zip");
-  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n"}});
-  announceEntrySize(path, 200u << 20);
-  EXPECT_LT(peakGrowthMiB([&] { EXPECT_THROW(package_.backupDataToDB(path), ZipException); }), 32);
-  EXPECT_EQ(snapshot(), before);
-}
-
 TEST_F(ImportTest, MillionsOfEmptyLinesArePassedOverWithoutAStringEach) {
-  const std::string path = join(plat::AppHome::tmpDir(), "down.zip");
-  writeArchive(path, {{"one.scv", "Study_List\t1\n2\t200\n" + std::string(4 << 20, '\n')}});
-  EXPECT_LT(peakGrowthMiB([&] { package_.backupDataToDB(path); }), 48);
+  writeArchive(path_, {{"one.scv", "Study_List\t1\n2\t200\n" + std::string(4 << 20, '\n')}});
+  EXPECT_LT(peakGrowthMiB([&] { package_.backupDataToDB(path_); }), 48);
   EXPECT_EQ(study(), "2|200|1////");
-}
-
-TEST_F(ImportTest, BadSecondEntryUndoesTheFirst) {
-  seedDeviceData();
-  std::string before = snapshot();
-  std::string path = join(plat::AppHome::tmpDir(), "down.zip");
-  writeArchive(path,
-               {{"one.scv", "Study_List\t1\n2\t200\n"}, {"two.scv", "Study_Log\t1\n2\t10\n"}});
-  EXPECT_THROW(package_.backupDataToDB(path), DumpException);
-  EXPECT_EQ(snapshot(), before);
-  EXPECT_FALSE(db_->sqlMgr().inTransaction());
 }
 
 }  // namespace

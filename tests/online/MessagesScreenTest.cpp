@@ -7,14 +7,14 @@
 #include "online/RecordViewController.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
-#include "tests/online/NoteScreensTest.h"
+#include "tests/online/AccountUiTest.h"
 
 namespace onlinetest {
 namespace {
 
 using accounttext::text;
 
-class MessagesScreenTest : public NoteScreensTest {
+class MessagesScreenTest : public SignedInTest {
  protected:
   std::shared_ptr<RecordViewController> open() {
     auto screen = std::dynamic_pointer_cast<RecordViewController>(

@@ -6,7 +6,7 @@
 #include "online/EMListNSObject.h"
 #include "platform/view/Application.h"
 #include "store/CallDB.h"
-#include "tests/online/NoteScreensTest.h"
+#include "tests/online/AccountUiTest.h"
 
 namespace onlinetest {
 namespace {
@@ -23,10 +23,10 @@ struct ClosedCounter : AcceptUIWindowDeleage, EMListNSObjectDeleage {
   void GetEMList_finish_callback() override { ++fetched; }
 };
 
-class MnemonicOfferTest : public NoteScreensTest {
+class MnemonicOfferTest : public SignedInTest {
  protected:
   void SetUp() override {
-    NoteScreensTest::SetUp();
+    SignedInTest::SetUp();
     CallDB::callDB()->UpdatePersonalValue("autoAccept", "1");
     server_->addNote(false, wordId(kWord), "较少人采纳的", "erin", 1690000000, 1);
     server_->addNote(false, wordId(kWord), kOffered, "dave", 1690000000, 5, true);

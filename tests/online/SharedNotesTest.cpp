@@ -9,7 +9,7 @@
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
-#include "tests/online/NoteScreensTest.h"
+#include "tests/online/AccountUiTest.h"
 
 namespace onlinetest {
 namespace {
@@ -19,7 +19,7 @@ using testsupport::StandInForm;
 
 constexpr const char* kWord = "achieve";
 
-class SharedNotesTest : public NoteScreensTest {
+class SharedNotesTest : public SignedInTest {
  protected:
   // The card's mnemonic (1) or grammar (2) button opens the note screen.
   std::shared_ptr<HelpRemMgrViewCtrl> openNotes(int type) {

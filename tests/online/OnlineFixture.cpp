@@ -1,19 +1,14 @@
-#include "tests/online/DumpFixture.h"
+#include "tests/online/OnlineFixture.h"
 
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Value.h"
 #include "store/CallDB.h"
+#include "util/DebugNSObject.h"
 #include "util/ZipFile.h"
 
 namespace onlinetest {
-
-void DumpTest::SetUp() {
-  StudyTest::SetUp();
-  exec("update Var_Config set vc_uNeedSync = 1");
-}
-
-void DumpTest::exec(const std::string& sql) {
-  db_->sql_update(sql, "", plat::Value::array());
-}
 
 std::string rowsText(const std::string& sql, const std::string& retType) {
   plat::Value rows = CallDB::callDB()->sql_select(sql, retType, "", plat::Value::array());
@@ -30,7 +25,7 @@ std::string rowsText(const std::string& sql, const std::string& retType) {
   return text;
 }
 
-std::string studySnapshot(const std::string& settings) {
+std::string studySnapshot(const std::string& settings, bool dayLogs) {
   const std::pair<const char*, int> tables[] = {
       {"Study_List", 3},         {"Study_Log", 10},      {"Study_Note", 3},
       {"Words_Mnemonic", 3},     {"Words_MyYuFa", 3},    {"Words_YuFa", 3},
@@ -38,12 +33,31 @@ std::string studySnapshot(const std::string& settings) {
       {"ForgetWords_Log", 4},    {"delete_words", 1}};
   std::string all;
   for (const auto& [name, columns] : tables) {
+    if (!dayLogs &&
+        (name == std::string("Familiarity_Log") || name == std::string("ForgetWords_Log")))
+      continue;
     all +=
         std::string(name) + ":" +
         rowsText(std::string("select * from ") + name + " order by 1", std::string(columns, 's')) +
         "\n";
   }
   return all + "Var_Config:" + rowsText(settings, "sss") + "\n";
+}
+
+void setTestMode(bool on) {
+  std::string marker =
+      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt");
+  if (on) {
+    plat::files::createDirectories(plat::AppHome::documentsDir());
+    ASSERT_TRUE(plat::files::writeFileAtomically(marker, ""));
+  } else {
+    plat::files::remove(marker);
+  }
+}
+
+void DumpTest::SetUp() {
+  StudyTest::SetUp();
+  exec("update Var_Config set vc_uNeedSync = 1");
 }
 
 void DumpTest::writeArchive(const std::string& path,
@@ -71,6 +85,34 @@ std::vector<std::pair<std::string, std::string>> DumpTest::readArchive(const std
   } while (archive.goToNextEntry());
   archive.close();
   return entries;
+}
+
+void ApiTest::SetUp() {
+  DumpTest::SetUp();
+  plat::RunLoop::setMainThread();
+  testsupport::clearProxyEnvironment();
+  deviceStore_ = std::make_unique<testsupport::TempDeviceStore>();
+  server_ = std::make_unique<testsupport::LoopbackHttpServer>(
+      [this](const testsupport::ServerRequest&) { return reply_; });
+  CallDB::callDB()->UpdatePersonalValue("url", server_->url(""));
+}
+
+void ApiTest::TearDown() {
+  server_.reset();
+  deviceStore_.reset();
+  DumpTest::TearDown();
+}
+
+ApiReplyHooks ApiTest::recordingHooks(bool honoursRelogin) {
+  ApiReplyHooks hooks;
+  hooks.hidePanel = [this] { shown_.push_back("panel"); };
+  if (honoursRelogin) hooks.relogin = [this] { shown_.push_back("relogin"); };
+  hooks.showMessage = [this](const std::string& text) { shown_.push_back("message:" + text); };
+  hooks.showAlert = [this](const std::string& title, const std::string& message,
+                           const std::string& button) {
+    shown_.push_back("alert:" + title + "|" + message + "|" + button);
+  };
+  return hooks;
 }
 
 }  // namespace onlinetest

@@ -1,0 +1,71 @@
+// Fixtures of the online tests: the study store with every shipped row in step and helpers that
+// read its rows back (DumpTest), and on top a device secret store and a loopback server whose
+// address is the server base (ApiTest).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "online/ApiReply.h"
+#include "online/Data_Package.h"
+#include "tests/store/StudyFixture.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempDeviceStore.h"
+
+namespace onlinetest {
+
+// The text form of a query's rows: fields joined by "|", rows by ";".
+std::string rowsText(const std::string& sql, const std::string& retType);
+// Every study table, then the settings rows that `settings` selects, rows in key order, flags
+// included: one "<table>:<rows>" line each. An import computes two day logs afresh for the last
+// 14 days: `dayLogs` false leaves them out.
+std::string studySnapshot(const std::string& settings = "select * from Var_Config order by 1",
+                          bool dayLogs = true);
+// Puts the test-mode marker in Documents, or takes it away.
+void setTestMode(bool on);
+
+class DumpTest : public storetest::StudyTest {
+ protected:
+  void SetUp() override;
+
+  void exec(const std::string& sql) { db_->sql_update(sql, "", plat::Value::array()); }
+  std::string snapshot() { return studySnapshot(); }
+  std::string table(const std::string& sql, const std::string& retType) {
+    return rowsText(sql, retType);
+  }
+  static Data_Package::Bytes bytes(const std::string& text) {
+    return Data_Package::Bytes(text.begin(), text.end());
+  }
+  // A zip archive at `path` with the entries (name, content) in order.
+  static void writeArchive(const std::string& path,
+                           const std::vector<std::pair<std::string, std::string>>& entries);
+  // The entries (name, content) of an archive.
+  static std::vector<std::pair<std::string, std::string>> readArchive(const std::string& path);
+
+  Data_Package package_;
+};
+
+class ApiTest : public DumpTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::shared_ptr<HttpRequest> run(std::shared_ptr<HttpRequest> request) {
+    request->startSynchronous();
+    return request;
+  }
+  // Hooks that record into shown_ ("message:...", "alert:title|message|button", "panel",
+  // "relogin"); with or without a relogin hook.
+  ApiReplyHooks recordingHooks(bool honoursRelogin);
+  // Answers every request by the handler instead of reply_.
+  void serve(testsupport::ServerHandler handler) { server_->setHandler(std::move(handler)); }
+
+  std::unique_ptr<testsupport::TempDeviceStore> deviceStore_;
+  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  testsupport::ServerReply reply_ = testsupport::ServerReply::text("{\"result\":1}");
+  std::vector<std::string> shown_;
+};
+
+}  // namespace onlinetest
