@@ -79,14 +79,6 @@ TEST_F(RecipeTest, BackupUploadIsAMultipartFormWithTheFileLast) {
   EXPECT_NE(received.body.find("zip bytes"), std::string::npos);
 }
 
-TEST_F(RecipeTest, RestoreRequestIsUrlEncodedWithoutCheckCode) {
-  run(ApiRequest::post("synchronize_all_down.php"));
-  const auto& received = server_->lastRequest();
-  EXPECT_EQ(received.header("Content-Type").find("application/x-www-form-urlencoded"), 0u);
-  EXPECT_EQ(received.body, "account=bob&password=" + MyExtensions::md5("secret") +
-                               "&identifie=" + id_ + "&c_type=ios&v_client=3.5");
-}
-
 TEST_F(RecipeTest, UnknownScriptIsAProgrammingError) {
   EXPECT_THROW(ApiRequest::parameters("no_such.php"), std::invalid_argument);
 }

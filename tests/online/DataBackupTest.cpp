@@ -218,6 +218,7 @@ TEST_F(BackupTest, RestoreAfterLoginReplacesTheStudyTablesAndReloadsTheScreens) 
 
   ServerRequest asked = server_->requests().front();
   EXPECT_EQ(asked.method, "POST");
+  EXPECT_EQ(asked.header("Content-Type").find("application/x-www-form-urlencoded"), 0u);
   EXPECT_EQ(asked.body.find("client_check_code"), std::string::npos);
   EXPECT_EQ(server_->lastRequest().method, "GET");
 }

@@ -71,22 +71,6 @@ void DumpTest::writeArchive(const std::string& path,
   archive.close();
 }
 
-std::vector<std::pair<std::string, std::string>> DumpTest::readArchive(const std::string& path) {
-  std::vector<std::pair<std::string, std::string>> entries;
-  ZipFile archive(path, ZipFileModeUnzip);
-  archive.goToFirstEntry();
-  do {
-    ZipEntryInfo info = archive.getCurrentZipEntryInfo();
-    plat::Value::Bytes buffer(info.length());
-    ZipReadStream stream = archive.readCurrentEntry();
-    size_t got = info.length() ? stream.readDataWithBuffer(buffer) : 0;
-    stream.finishedReading();
-    entries.emplace_back(info.name(), std::string(buffer.begin(), buffer.begin() + got));
-  } while (archive.goToNextEntry());
-  archive.close();
-  return entries;
-}
-
 void ApiTest::SetUp() {
   DumpTest::SetUp();
   plat::RunLoop::setMainThread();

@@ -10,8 +10,10 @@
 
 #include "online/ApiReply.h"
 #include "online/Data_Package.h"
+#include "platform/base/Files.h"
 #include "tests/store/StudyFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 
 namespace onlinetest {
@@ -42,7 +44,9 @@ class DumpTest : public storetest::StudyTest {
   static void writeArchive(const std::string& path,
                            const std::vector<std::pair<std::string, std::string>>& entries);
   // The entries (name, content) of an archive.
-  static std::vector<std::pair<std::string, std::string>> readArchive(const std::string& path);
+  static std::vector<std::pair<std::string, std::string>> readArchive(const std::string& path) {
+    return testsupport::unzipEntries(plat::files::readFile(path).value_or(""));
+  }
 
   Data_Package package_;
 };
