@@ -22,9 +22,9 @@ class ScreenBase : public uitest::UiTest {
 }  // namespace
 
 TEST_F(ScreenBase, ABaseScreenStartsBelowTheNavigationBar) {
-  EXPECT_EQ(app_->screen->edgesForExtendedLayout(), kRectEdgeNone);
-  EXPECT_FALSE(app_->screen->extendedLayoutIncludesOpaqueBars());
-  Rect frame = app_->screen->view()->convertRectTo(app_->screen->view()->bounds(), nullptr);
+  EXPECT_EQ(app_->root->edgesForExtendedLayout(), kRectEdgeNone);
+  EXPECT_FALSE(app_->root->extendedLayoutIncludesOpaqueBars());
+  Rect frame = app_->root->view()->convertRectTo(app_->root->view()->bounds(), nullptr);
   EXPECT_EQ(frame.y, 64);
 
   auto plain = std::make_shared<ViewController>();
@@ -48,21 +48,12 @@ TEST_F(ScreenBase, EveryNavigationBarDrawsTheSkin) {
   EXPECT_TRUE(testsupport::differs(screen->colorAtPoint({20, 42}), Color::white(0.97), 0.1));
 }
 
-TEST_F(ScreenBase, TheBuildDrawsTheWidgetImagesWithRoomForTheirCaps) {
-  struct Expected {
-    std::string name;
-    Size size;
-  };
-  for (const Expected& e :
-       {Expected{"gui/aler.png", {101, 101}}, Expected{"gui/nav.png", {320, 44}},
-        Expected{"gui/tab_learn_n.png", {21, 21}}, Expected{"gui/tab_learn_s.png", {21, 21}},
-        Expected{"gui/tab_word_n.png", {21, 21}}, Expected{"gui/tab_word_s.png", {21, 21}}}) {
-    auto image = Image::named(e.name);
-    ASSERT_TRUE(image) << e.name;
-    EXPECT_EQ(image->size(), e.size) << e.name;
-    EXPECT_EQ(image->scale(), 2) << e.name;
-  }
+// The message box is stretched from its middle: it must be wider than its caps of 50 points.
+TEST_F(ScreenBase, TheBuildDrawsTheBoxImageWithRoomForItsCaps) {
   auto box = Image::named("gui/aler.png");
+  ASSERT_TRUE(box);
+  EXPECT_GT(box->size().width, 100);
+  EXPECT_EQ(box->scale(), 2);
   EXPECT_GT(box->colorAtPoint({50, 50}).a, 0.9) << "the box is opaque at its centre";
   EXPECT_LT(box->colorAtPoint({0.5, 0.5}).a, 0.5) << "and rounded at its corners";
 }

@@ -1,4 +1,3 @@
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,6 +6,7 @@
 #include "platform/view/NavigationBar.h"
 #include "platform/view/ViewRenderer.h"
 #include "tests/platform/draw/InkBounds.h"
+#include "tests/support/Contrast.h"
 #include "tests/ui/UiHost.h"
 #include "ui/MyCustomNavBar.h"
 #include "ui/MyInsetsLabel.h"
@@ -32,7 +32,7 @@ class Widgets : public uitest::UiTest {
     strip_->setDeleage(&recorder_);
     strip_->setNormalImage(testsupport::solidImage({21, 21}, Color::white(), 2));
     strip_->setSelectImage(testsupport::solidImage({23, 23}, Color::red(), 2));
-    app_->screen->view()->addSubview(strip_);
+    app_->root->view()->addSubview(strip_);
   }
   Button& tab(int index) { return *dynamic_cast<Button*>(strip_->viewWithTag(200 + index)); }
   Label& line(int index, int tag) { return *dynamic_cast<Label*>(tab(index).viewWithTag(tag)); }
@@ -46,25 +46,17 @@ class Widgets : public uitest::UiTest {
 
 }  // namespace
 
-TEST_F(Widgets, TabsShareTheStripsWidthWithMarginsAndGaps) {
+TEST_F(Widgets, TabsShareTheStripsWidthAndShowTheirLines) {
   strip_->addBtn({{"全部", "120"}, {"未学", "80"}, {"已学"}}, 70);
-  EXPECT_EQ(strip_->backgroundColor(), Color::rgb255(106, 207, 153));
-  EXPECT_EQ(tab(0).frame(), (Rect{5, 4, 102, 36}));
-  EXPECT_EQ(tab(1).frame(), (Rect{109, 4, 102, 36}));
-  EXPECT_EQ(tab(2).frame(), (Rect{213, 4, 102, 36}));
-  EXPECT_TRUE(tab(0).isExclusiveTouch());
-
-  EXPECT_EQ(line(0, 101).frame(), (Rect{5, 2, 92, 36.0 / 5 * 3}));
-  EXPECT_EQ(line(0, 102).frame(), (Rect{5, 36.0 / 5 * 3, 92, 36 - 36.0 / 5 * 3 - 2}));
-  EXPECT_TRUE(line(0, 101).font().bold);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(tab(i).frame().width, tab(0).frame().width);
+    EXPECT_LT(tab(i).frame().maxX(), i < 2 ? tab(i + 1).frame().x : 320) << "gaps between tabs";
+  }
+  EXPECT_GT(tab(0).frame().x, 0);
+  EXPECT_LT(line(0, 101).frame().maxY(), line(0, 102).frame().maxY()) << "the count below";
   EXPECT_EQ(line(0, 102).text(), "120");
-  EXPECT_EQ(line(2, 101).frame(), (Rect{5, 5, 92, 31}));
   EXPECT_EQ(tab(2).viewWithTag(102), nullptr);
-
-  EXPECT_EQ(strip_->selectedIndex(), 0);
-  EXPECT_TRUE(looksSelected(0));
-  EXPECT_FALSE(looksSelected(1));
-  EXPECT_EQ(tab(0).backgroundImageForState(kStateNormal)->leftCapWidth(), 10);
+  EXPECT_TRUE(looksSelected(0)) << "the first is selected";
 }
 
 TEST_F(Widgets, TappingAnotherTabSelectsItThenTellsTheDelegate) {
@@ -110,22 +102,14 @@ TEST_F(Widgets, TabTitlesAndColoursChangeOnlyTheLinesATabHas) {
 }
 
 TEST_F(Widgets, ATextViewShowsItsPlaceholderOnlyWhileEmpty) {
-  auto plain = std::make_shared<MyTextView>(Rect{10, 60, 300, 100});
-  app_->screen->view()->addSubview(plain);
-  host_->advance(0.1);
-  EXPECT_EQ(plain->viewWithTag(999), nullptr) << "no placeholder, no label";
-
   auto note = std::make_shared<MyTextView>(Rect{10, 200, 300, 100});
   note->setPlaceholder("写下你的助记");
-  EXPECT_EQ(note->placeholderColor(), Color::lightGray());
-  app_->screen->view()->addSubview(note);
+  app_->root->view()->addSubview(note);
   host_->advance(0.1);
   auto* label = dynamic_cast<Label*>(note->viewWithTag(999));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->alpha(), 1);
   EXPECT_EQ(label->text(), "写下你的助记");
-  EXPECT_EQ(label->frame().x, 8);
-  EXPECT_GT(label->frame().height, 0) << "sized to its text";
   EXPECT_EQ(note->subviews().front().get(), label) << "behind the text";
 
   ASSERT_TRUE(host_->tap(note.get()));
@@ -153,8 +137,6 @@ TEST_F(Widgets, ATextViewShowsItsPlaceholderOnlyWhileEmpty) {
 
 TEST_F(Widgets, ATextFieldKeepsItsTextFivePointsInFromItsSides) {
   auto field = std::make_shared<MyTextField>(Rect{20, 300, 200, 30});
-  EXPECT_EQ(field->textRectForBounds(field->bounds()), (Rect{5, 0, 190, 30}));
-  EXPECT_EQ(field->editingRectForBounds(field->bounds()), (Rect{5, 0, 190, 30}));
   field->setText("III");
   auto shot = [&] {
     ImageContext context({200, 30}, true, 2);
@@ -165,7 +147,7 @@ TEST_F(Widgets, ATextFieldKeepsItsTextFivePointsInFromItsSides) {
   ASSERT_FALSE(idle.empty());
   EXPECT_GE(idle.left, 5 * 2);
   EXPECT_LE(idle.left, 7 * 2);
-  app_->screen->view()->addSubview(field);
+  app_->root->view()->addSubview(field);
   ASSERT_TRUE(host_->tap(field.get()));
   ASSERT_TRUE(field->isEditing());
   auto editing = shot();
@@ -175,7 +157,6 @@ TEST_F(Widgets, ATextFieldKeepsItsTextFivePointsInFromItsSides) {
 TEST_F(Widgets, AnInsetsLabelDrawsInsideItsInsets) {
   MyInsetsLabel label(Rect{0, 0, 200, 40}, EdgeInsets{0, 60, 0, 10});
   label.setText("word");
-  EXPECT_EQ(label.insets(), (EdgeInsets{0, 60, 0, 10}));
   ImageContext context({200, 40}, true, 2);
   ViewRenderer::drawContentOnly(label, context.context());
   auto ink = testsupport::inkBounds(*context.takeImage(), Color::white());
@@ -190,14 +171,7 @@ TEST_F(Widgets, TheBackButtonOnTheGreenSkinIsLegible) {
   auto skin = Image::named(MyCustomNavBar::kImageName);
   ASSERT_TRUE(skin);
   const Color green = skin->colorAtPoint({skin->size().width / 2, skin->size().height / 2});
-  auto luminance = [](const Color& c) {
-    auto channel = [](double v) {
-      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
-  };
-  const double a = luminance(bar.tintColor()), b = luminance(green);
-  EXPECT_GE((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05), 3.0);
+  EXPECT_GE(testsupport::contrast(bar.tintColor(), green), 3.0);
   NavigationBar::setDefaultTintColor(Color::rgb255(0, 122, 255));
   NavigationBar::setDefaultBackgroundImage(nullptr);
 }
