@@ -34,6 +34,7 @@ TEST_F(AccountRoundTripTest, ABackupComesBackOnASecondDevice) {
   typeInto(form().rePwdText(), "journey1");
   ASSERT_TRUE(host_->tap(&form().loginBtn()));
   ASSERT_TRUE(waitFor([] { return LoginUIWindow::shown() == nullptr; }));
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "traveller");
   studyWords(20);
   ASSERT_TRUE(Data_Package::check_isSyn());
 
@@ -44,6 +45,8 @@ TEST_F(AccountRoundTripTest, ABackupComesBackOnASecondDevice) {
   ASSERT_TRUE(waitFor([&] { return backedUp_ == 1; }));
   EXPECT_EQ(server_->count("synchronize_up.php"), 1);
   EXPECT_EQ(server_->count("synchronize_all_up.php"), 1);
+  EXPECT_NE(server_->lastRequest("synchronize_all_up.php").body.find("backup_alldata.zip"),
+            std::string::npos);
   EXPECT_FALSE(Data_Package::check_isSyn());
   const std::string studied = studyData();
   EXPECT_NE(studied.find("Study_Note:"), std::string::npos);

@@ -79,13 +79,7 @@ void AccountUiTest::settle() {
 std::string AccountUiTest::bubble() const {
   auto view = MyAlerView::sharedAler();
   if (!view || view->isHidden() || view->alpha() == 0) return "";
-  for (const auto& sub : view->subviews()) {
-    for (const auto& inner : sub->subviews()) {
-      if (inner->tag() == MyAlerView::kLabelTag) return static_cast<plat::Label&>(*inner).text();
-    }
-    if (sub->tag() == MyAlerView::kLabelTag) return static_cast<plat::Label&>(*sub).text();
-  }
-  return "";
+  return static_cast<plat::Label&>(*view->viewWithTag(MyAlerView::kLabelTag)).text();
 }
 
 bool AccountUiTest::told(const std::string& what) const {

@@ -15,15 +15,6 @@ namespace {
 using plat::files::exists;
 using plat::files::join;
 
-TEST_F(DumpTest, NothingChangedMeansNoDumpAndNoFile) {
-  EXPECT_FALSE(Data_Package::check_isSyn());
-  EXPECT_EQ(package_.getsqlData(1), "");
-  EXPECT_EQ(package_.getDataZipPath(), "");
-  EXPECT_EQ(package_.upfileZipPath(), "");
-  EXPECT_FALSE(exists(join(plat::AppHome::cachesDir(), "backup_data.zip")));
-}
-
-// Tabs and line feeds in a text become blanks; a carriage return stays.
 TEST_F(DumpTest, ModeOneCarriesDeletedWordsFirstAndChangedSettingsLast) {
   exec("insert into delete_words values (7)");
   exec("insert into delete_words values (9)");
@@ -40,7 +31,12 @@ TEST_F(DumpTest, ModeOneCarriesDeletedWordsFirstAndChangedSettingsLast) {
             "Var_Config\t1\ntime_setting\t21:30\n");
 }
 
+// Nothing changed means no dump and no file; each kind of changed row makes one.
 TEST_F(DumpTest, CheckSeesEachKindOfPendingRow) {
+  EXPECT_FALSE(Data_Package::check_isSyn());
+  EXPECT_EQ(package_.getsqlData(1), "");
+  EXPECT_EQ(package_.getDataZipPath(), "");
+  EXPECT_FALSE(exists(join(plat::AppHome::cachesDir(), "backup_data.zip")));
   for (const char* change : {"insert into delete_words values (1)",
                              "insert into Familiarity_Log values (9, 1, 2, 3, 1, 0)",
                              "insert into Words_YuFa values (2, 'x', 0)",

@@ -43,8 +43,6 @@ TEST_F(MnemonicOfferTest, TheCardOffersTheBestMnemonicAndAdoptsItOnce) {
   EXPECT_EQ(plat::Application::shared().keyWindow(), window);
   AcceptViewController& offer = window->content();
   EXPECT_EQ(offer.helpInfo().text(), kOffered);
-  EXPECT_EQ(offer.acceptNum().text(), "5");
-  EXPECT_EQ(offer.shareName().text(), "dave");
   host_->advance(1);
   picture("offer_window.png");
 
@@ -112,10 +110,8 @@ TEST_F(MnemonicOfferTest, ExcellentMnemonicsFollowTheLastEntryId) {
   list.setDeleage(&told);
   list.getExcellentMnemonic();
   ASSERT_TRUE(waitFor([&] { return told.fetched == 1; }));
-  StandInForm asked = StandInForm::of(server_->lastRequest("update_excellent_mnemonic.php"));
-  EXPECT_EQ(asked.names(),
-            (std::vector<std::string>{"last_em_id", "account", "c_type", "v_client"}));
-  EXPECT_EQ(asked["last_em_id"], "0");
+  EXPECT_EQ(StandInForm::of(server_->lastRequest("update_excellent_mnemonic.php"))["last_em_id"],
+            "0");
   CallDB* db = CallDB::callDB();
   EXPECT_EQ(db->getPersonalValue("last_em_id"), "7");
   EXPECT_EQ(db->getSpecialMnemonicInfo(kWord).at(1).asString(), "a 一个 chieve 首领");

@@ -18,10 +18,9 @@ struct Band {
 
 TEST(ChartScale, TopValuesFallIntoTheirBands) {
   const std::vector<Band> bands = {
-      {0, 1, 5},       {3, 1, 5},      {-40, 1, 5},       {5, 1, 5},       {5.5f, 2, 3},
-      {7, 2, 4},       {20, 2, 10},    {21, 5, 5},        {100, 10, 10},   {150, 15, 10},
-      {200, 20, 10},   {201, 30, 7},   {300, 30, 10},     {1000, 100, 10}, {1001, 150, 7},
-      {2000, 200, 10}, {2001, 300, 7}, {20000, 2000, 10},
+      {0, 1, 5},       {-40, 1, 5},    {5, 1, 5},      {5.5f, 2, 3},
+      {20, 2, 10},     {21, 5, 5},     {200, 20, 10},  {201, 30, 7},
+      {1000, 100, 10}, {1001, 150, 7}, {2001, 300, 7}, {20000, 2000, 10},
   };
   for (const Band& band : bands) {
     ChartScale scale = chartscale::forTop(band.top);
@@ -34,14 +33,10 @@ TEST(ChartScale, TopValuesFallIntoTheirBands) {
 }
 
 TEST(ChartScale, ElementsReadAsNumbersOrStayEmpty) {
-  EXPECT_EQ(chartscale::valueOf(Value(12)), 12.0f);
   EXPECT_EQ(chartscale::valueOf(Value(2.5)), 2.5f);
-  EXPECT_EQ(chartscale::valueOf(Value("20.10")), 20.1f);
   EXPECT_EQ(chartscale::valueOf(Value("33.7")), 33.7f);
   EXPECT_EQ(chartscale::valueOf(Value("  -4.5 days")), -4.5f);
-  EXPECT_EQ(chartscale::valueOf(Value("+7")), 7.0f);
   EXPECT_EQ(chartscale::valueOf(Value("none")), 0.0f);
-  EXPECT_EQ(chartscale::valueOf(Value("")), 0.0f);
 
   EXPECT_EQ(chartscale::valueOf(Value()), std::nullopt);
   EXPECT_EQ(chartscale::valueOf(Value("nan")), std::nullopt);

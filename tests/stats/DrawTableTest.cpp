@@ -1,3 +1,5 @@
+// The chart's points for edge cases of its data; where ordinary points land is checked on the
+// drawn charts and the chart pages.
 #include "stats/DrawTable.h"
 
 #include <gtest/gtest.h>
@@ -33,54 +35,6 @@ TEST(DrawTable, AChartWithoutColumnsHasZeroWideColumns) {
   ASSERT_EQ(chart.Points().size(), 1u);
   EXPECT_EQ(chart.Points()[0][0].x, 0.0f);
   EXPECT_EQ(chart.Points()[0][1].x, 0.0f);
-}
-
-TEST(DrawTable, TheLastElementIsDrawnLeftmostFromTheBeginColumn) {
-  DrawTable chart({0, 0, 300, 250}, {0, 20}, 17);
-  chart.setBeginPos({2});
-  std::vector<Value> days;
-  for (int i = 0; i < 14; ++i) days.push_back(100 - i);  // today first
-  chart.PointData(seriesList({series(days)}));
-
-  ASSERT_EQ(chart.Points().size(), 1u);
-  const std::vector<P_Point>& points = chart.Points()[0];
-  ASSERT_EQ(points.size(), 14u);
-  const float column = float(300.0 / 17);
-  EXPECT_FLOAT_EQ(points.front().x, 2 * column);  // 13 days ago
-  EXPECT_FLOAT_EQ(points.back().x, 15 * column);  // today, element 0
-  // Top 100: steps of 10, 10 of them, 18 points each over the 180-point plot area.
-  EXPECT_EQ(chart.NumFromVScale(), 10);
-  EXPECT_EQ(chart.VScaleNum(), 10);
-  EXPECT_DOUBLE_EQ(chart.VscaleSize(), 18);
-  EXPECT_FLOAT_EQ(points.back().y, 200 - 100 / 10.0f * 18);
-  EXPECT_FLOAT_EQ(points.front().y, 200 - 87 / 10.0f * 18);
-}
-
-TEST(DrawTable, NullsLeaveTheirColumnsEmptyAndStringsReadAsNumbers) {
-  auto chart = tenColumns();
-  chart->setBeginPos({1, 0});
-  chart->PointData(seriesList({series({"33.7", Value(), 4, Value()}), series({Value(), Value()})}));
-
-  // M 33.7: step ceil(ceil(3.37) / 5) * 5 = 5, 7 steps.
-  EXPECT_EQ(chart->NumFromVScale(), 5);
-  EXPECT_EQ(chart->VScaleNum(), 7);
-  EXPECT_FLOAT_EQ(float(chart->VscaleSize()), 180.0f / 7);
-  const std::vector<P_Point>& points = chart->Points()[0];
-  ASSERT_EQ(points.size(), 2u);
-  EXPECT_FLOAT_EQ(points[0].x, 60);   // element 2 in column 1 + 1
-  EXPECT_FLOAT_EQ(points[1].x, 120);  // element 0 in column 1 + 3
-  EXPECT_FLOAT_EQ(points[1].y, float(200 - double(33.7f / 5.0f) * chart->VscaleSize()));
-  EXPECT_TRUE(chart->Points()[1].empty());
-}
-
-TEST(DrawTable, ZerosAndNullsGiveTheSmallestScale) {
-  auto chart = tenColumns();
-  chart->setBeginPos({0});
-  chart->PointData(seriesList({series({0, 0, 0}), series({Value(), Value()})}));
-  EXPECT_EQ(chart->NumFromVScale(), 1);
-  EXPECT_EQ(chart->VScaleNum(), 5);
-  for (const P_Point& p : chart->Points()[0]) EXPECT_EQ(p.y, 200.0f);
-  EXPECT_TRUE(chart->Points()[1].empty());
 }
 
 TEST(DrawTable, AFixedTopIgnoresTheDataAndLetsValuesRiseAboveIt) {

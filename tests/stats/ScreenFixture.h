@@ -1,27 +1,63 @@
-// Fixture of the screen tests of the statistics and settings tabs: a real study store, the shipped
-// images and texts, and one screen in a navigation stack of a window run by the headless host.
-// The run loop waits for real (replies come from loopback servers); animations are off, so a
-// push or a fade is done when the call returns.
+// Fixtures of the statistics and settings tabs' tests, on a real study store: one screen with the
+// shipped images and texts in a navigation stack run by the headless host (ScreenTest), and a
+// chart page on a virtual clock with its points read back as columns and values (ChartPageTest).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/base/Bundle.h"
+#include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
+#include "platform/draw/Image.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/view/Animation.h"
 #include "platform/view/Label.h"
-#include "tests/stats/ShippedBundle.h"
+#include "stats/ChartPageView.h"
+#include "stats/DrawTable.h"
 #include "tests/store/StudyFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/NavApp.h"
 #include "ui/MyAlerView.h"
 
+namespace shippedbundle {
+
+// Links the shipped images, help pages and texts of the build's bundle into the store fixture's
+// bundle, so screens under test look as they ship. Call after StoreTest::SetUp.
+inline void link() {
+  namespace fs = std::filesystem;
+  plat::Bundle::setMainPath("");
+  const std::string shipped = plat::Bundle::main().path();
+  const std::string fixture = storetest::fixtureBundle();
+  for (const char* name : {"gui", "help", "InfoPlist.strings"}) {
+    std::error_code ignored;
+    if (!fs::exists(fs::path(fixture) / name, ignored))
+      fs::create_symlink(fs::path(shipped) / name, fs::path(fixture) / name, ignored);
+  }
+  plat::Bundle::setMainPath(fixture);
+  plat::Image::clearNamedCache();
+}
+
+// Where the tests' pictures go, to be looked at after the run.
+inline std::string picturePath(const std::string& name) {
+  const std::string folder = ::testing::TempDir() + "vocab-screens/";
+  std::filesystem::create_directories(folder);
+  return folder + name;
+}
+
+}  // namespace shippedbundle
+
 namespace screentest {
 
+// The run loop waits for real (replies come from loopback servers); animations are off, so a
+// push or a fade is done when the call returns.
 template <typename Screen>
 class ScreenTest : public storetest::StudyTest {
  protected:
@@ -76,3 +112,53 @@ class ScreenTest : public storetest::StudyTest {
 };
 
 }  // namespace screentest
+
+namespace chartpagetest {
+
+class ChartPageTest : public storetest::StudyTest {
+ protected:
+  void SetUp() override {
+    StudyTest::SetUp();
+    useIdiom(plat::DeviceIdiom::Phone);
+  }
+  void TearDown() override {
+    plat::Device::resetOverride();
+    StudyTest::TearDown();
+  }
+  static void useIdiom(plat::DeviceIdiom idiom) {
+    plat::DeviceInfo info = plat::Device::current();
+    info.idiom = idiom;
+    plat::Device::override(info);
+  }
+  // Words planned `daysAgo` study days back and answered, due `dueInDays` from now.
+  std::vector<std::string> studied(const std::string& prefix, int count, int firstId,
+                                   double daysAgo, double dueInDays) {
+    std::vector<std::string> words = addWords(prefix, count, firstId);
+    db_->sqlMgr().beginTransaction();
+    for (const auto& w : words) {
+      plan(w, daysFromNow(-daysAgo));
+      setRecord(w, daysFromNow(-daysAgo), daysFromNow(dueInDays), 2);
+    }
+    db_->sqlMgr().commitTransaction();
+    return words;
+  }
+  // The 1-based column of a point, and the value it stands for on the chart's scale.
+  static int column(const DrawTable& chart, const P_Point& p) {
+    return int(std::lround((p.x - chart.drawRect().x) / chart.HscaleSize()));
+  }
+  static double value(const DrawTable& chart, const P_Point& p) {
+    const double bottom = chart.drawRect().y + chart.drawRect().height;
+    return (bottom - p.y) / chart.VscaleSize() * double(chart.NumFromVScale());
+  }
+  // [column, value] of every point of one series, leftmost first.
+  static std::vector<std::pair<int, long>> drawn(const DrawTable& chart, size_t series) {
+    std::vector<std::pair<int, long>> out;
+    for (const P_Point& p : chart.Points().at(series))
+      out.emplace_back(column(chart, p), std::lround(value(chart, p)));
+    return out;
+  }
+
+  const plat::Rect pageFrame_{0, 0, 320, 460};
+};
+
+}  // namespace chartpagetest

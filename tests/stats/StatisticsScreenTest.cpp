@@ -2,8 +2,6 @@
 // and every page drawn, its texts readable against what lies behind them.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "platform/draw/Image.h"
 #include "platform/view/ViewRenderer.h"
 #include "stats/ChartPageStyle.h"
@@ -14,23 +12,13 @@
 #include "stats/StatisticsListController.h"
 #include "stats/TopViewController.h"
 #include "tests/stats/ScreenFixture.h"
+#include "tests/support/Contrast.h"
 
 using namespace plat;
 
 namespace {
 
-double luminance(const Color& c) {
-  auto channel = [](double v) {
-    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
-}
-
-double contrast(const Color& a, const Color& b) {
-  double la = luminance(a), lb = luminance(b);
-  if (la < lb) std::swap(la, lb);
-  return (la + 0.05) / (lb + 0.05);
-}
+using testsupport::contrast;
 
 class StatisticsScreenTest : public screentest::ScreenTest<StatisticsListController> {
  protected:

@@ -1,9 +1,8 @@
 // The summary page's nine rows read from a real study store.
 #include <gtest/gtest.h>
 
-#include "platform/base/Bundle.h"
 #include "stats/SummaryUIView.h"
-#include "tests/stats/ChartPageFixture.h"
+#include "tests/stats/ScreenFixture.h"
 
 using namespace plat;
 
@@ -37,13 +36,11 @@ TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
   ASSERT_EQ(v.size(), 9u);
   EXPECT_EQ(std::vector<std::string>(v.begin(), v.begin() + 7),
             (std::vector<std::string>{"42天", "7天", "0天", "10个", "20个", "3.3个", "6.7个"}));
-  EXPECT_EQ(page.cellArray()[0].at(0), localized("summary_eg1"));
 
   // A second refresh reads the store again.
   db_->UpdatePersonalValue("nSignInAll", "43");
   page.refreshData();
   EXPECT_EQ(values(page)[0], "43天");
-  EXPECT_EQ(page.cellArray().size(), 9u);
 }
 
 }  // namespace
