@@ -1,3 +1,5 @@
+// The base screen under the green navigation bar and the shared widgets: tab strip, text view,
+// text field and inset label.
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +28,11 @@ class Recorder : public MyTabbarDeleage {
 
 class Widgets : public uitest::UiTest {
  protected:
+  void TearDown() override {
+    NavigationBar::setDefaultTintColor(Color::rgb255(0, 122, 255));
+    NavigationBar::setDefaultBackgroundImage(nullptr);
+    UiTest::TearDown();
+  }
   void SetUp() override {
     UiTest::SetUp();
     strip_ = std::make_shared<MyTabbarView>(Rect{0, 0, 320, 40});
@@ -172,6 +179,31 @@ TEST_F(Widgets, TheBackButtonOnTheGreenSkinIsLegible) {
   ASSERT_TRUE(skin);
   const Color green = skin->colorAtPoint({skin->size().width / 2, skin->size().height / 2});
   EXPECT_GE(testsupport::contrast(bar.tintColor(), green), 3.0);
-  NavigationBar::setDefaultTintColor(Color::rgb255(0, 122, 255));
-  NavigationBar::setDefaultBackgroundImage(nullptr);
+}
+
+TEST_F(Widgets, ABaseScreenStartsBelowTheNavigationBar) {
+  EXPECT_EQ(app_->root->edgesForExtendedLayout(), kRectEdgeNone);
+  EXPECT_FALSE(app_->root->extendedLayoutIncludesOpaqueBars());
+  Rect frame = app_->root->view()->convertRectTo(app_->root->view()->bounds(), nullptr);
+  EXPECT_EQ(frame.y, 64);
+
+  auto plain = std::make_shared<ViewController>();
+  app_->nav->pushViewController(plain, false);
+  host_->runUntilIdle();
+  EXPECT_EQ(plain->view()->convertRectTo(plain->view()->bounds(), nullptr).y, 0)
+      << "a plain screen runs under the bar";
+}
+
+TEST_F(Widgets, EveryNavigationBarDrawsTheSkin) {
+  auto skin = Image::named("gui/nav.png");
+  ASSERT_TRUE(skin) << "drawn into the bundle by the build";
+  MyCustomNavBar::install();
+  app_->nav->navigationBar().setNeedsDisplay();
+  host_->runUntilIdle();
+  auto screen = host_->renderScreen();
+  ASSERT_TRUE(screen);
+  // Away from the title, the bar shows the skin's own green.
+  Color expected = skin->colorAtPoint({20, 22});
+  EXPECT_FALSE(testsupport::differs(screen->colorAtPoint({20, 20 + 22}), expected, 0.08));
+  EXPECT_TRUE(testsupport::differs(screen->colorAtPoint({20, 42}), Color::white(0.97), 0.1));
 }

@@ -1,4 +1,6 @@
-// Charts drawn through the view renderer, checked pixel by pixel at 2 pixels per point.
+// The chart engine: the value scale for the data, the points for edge cases of the data, and
+// charts drawn through the view renderer, checked pixel by pixel at 2 pixels per point (where
+// ordinary points land is checked there and on the chart pages).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +9,7 @@
 
 #include "platform/view/ViewRenderer.h"
 #include "stats/ChartPageStyle.h"
+#include "stats/ChartScale.h"
 #include "stats/ChartStyle.h"
 #include "stats/DrawTable.h"
 #include "stats/DrawVScale.h"
@@ -65,7 +68,88 @@ std::shared_ptr<DrawTable> tenColumns() {
   return std::make_shared<DrawTable>(Rect{0, 0, 300, 250}, Point{0, 20}, 10);
 }
 
+struct Band {
+  float top;
+  int64_t step;
+  int64_t steps;
+};
+
 }  // namespace
+
+TEST(ChartScale, TopValuesFallIntoTheirBands) {
+  const std::vector<Band> bands = {
+      {0, 1, 5},       {-40, 1, 5},    {5, 1, 5},      {5.5f, 2, 3},
+      {20, 2, 10},     {21, 5, 5},     {200, 20, 10},  {201, 30, 7},
+      {1000, 100, 10}, {1001, 150, 7}, {2001, 300, 7}, {20000, 2000, 10},
+  };
+  for (const Band& band : bands) {
+    ChartScale scale = chartscale::forTop(band.top);
+    EXPECT_EQ(scale.step, band.step) << "top " << band.top;
+    EXPECT_EQ(scale.stepCount, band.steps) << "top " << band.top;
+  }
+  ChartScale absurd = chartscale::forTop(3e38f);  // still a whole scale
+  EXPECT_GT(absurd.step, 0);
+  EXPECT_GT(absurd.stepCount, 0);
+}
+
+TEST(ChartScale, ElementsReadAsNumbersOrStayEmpty) {
+  EXPECT_EQ(chartscale::valueOf(Value(2.5)), 2.5f);
+  EXPECT_EQ(chartscale::valueOf(Value("33.7")), 33.7f);
+  EXPECT_EQ(chartscale::valueOf(Value("  -4.5 days")), -4.5f);
+  EXPECT_EQ(chartscale::valueOf(Value("none")), 0.0f);
+
+  EXPECT_EQ(chartscale::valueOf(Value()), std::nullopt);
+  EXPECT_EQ(chartscale::valueOf(Value("nan")), std::nullopt);
+  EXPECT_EQ(chartscale::valueOf(Value("inf")), std::nullopt);
+  EXPECT_EQ(chartscale::valueOf(Value(1e300)), std::nullopt);
+  EXPECT_EQ(chartscale::valueOf(Value::array({1})), std::nullopt);
+}
+
+TEST(DrawTable, AChartWithoutColumnsHasZeroWideColumns) {
+  DrawTable chart({0, 0, 300, 250}, {0, 20}, 0);
+  EXPECT_EQ(chart.HscaleSize(), 0);
+  chart.setBeginPos({0});
+  chart.PointData(list({list({1, 2})}));
+  ASSERT_EQ(chart.Points().size(), 1u);
+  EXPECT_EQ(chart.Points()[0][0].x, 0.0f);
+  EXPECT_EQ(chart.Points()[0][1].x, 0.0f);
+}
+
+TEST(DrawTable, AFixedTopIgnoresTheDataAndLetsValuesRiseAboveIt) {
+  auto chart = tenColumns();
+  chart->setMaxVNum(100);
+  chart->setBeginPos({0});
+  chart->PointData(list({list({130, 3})}));
+  EXPECT_EQ(chart->NumFromVScale(), 10);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+  EXPECT_LT(chart->Points()[0][1].y, chart->drawRect().y);  // 130 above the top line
+  EXPECT_FLOAT_EQ(chart->Points()[0][1].y, 200 - 13 * 18);
+}
+
+TEST(DrawTable, EachCallReplacesThePointsAndAnEmptyListChangesNothing) {
+  auto chart = tenColumns();
+  chart->setBeginPos({0, 0});
+  chart->PointData(list({list({1, 2, 3}), list({4})}));
+  chart->PointData(list({list({50, 40})}));
+  ASSERT_EQ(chart->Points().size(), 1u);
+  EXPECT_EQ(chart->Points()[0].size(), 2u);
+  EXPECT_EQ(chart->NumFromVScale(), 5);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+
+  chart->PointData(Value::array());
+  EXPECT_EQ(chart->Points().size(), 1u);
+  EXPECT_EQ(chart->NumFromVScale(), 5);
+  EXPECT_EQ(chart->VScaleNum(), 10);
+}
+
+TEST(DrawTable, ASeriesWithoutABeginColumnStartsAtTheFirstColumn) {
+  auto chart = tenColumns();
+  chart->setBeginPos({3});
+  chart->PointData(list({list({1}), list({2, 1})}));
+  EXPECT_FLOAT_EQ(chart->Points()[0][0].x, 90);
+  EXPECT_FLOAT_EQ(chart->Points()[1][0].x, 0);
+  EXPECT_FLOAT_EQ(chart->Points()[1][1].x, 30);
+}
 
 TEST(ChartRender, StripesGridLinesAndTheSeriesLineLandWhereTheScaleSays) {
   auto chart = tenColumns();

@@ -1,0 +1,161 @@
+// The server requests on the wire (a script's address and parameters in order, the test-mode
+// parameter, the POST forms of the backup, values that need escaping) and the common rules of
+// their replies over real replies (server values stored before or after "result", "relogin" for
+// the senders that honour it, network failures, the clock check).
+#include "online/ApiRequest.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "tests/online/OnlineFixture.h"
+#include "tests/support/FixtureWords.h"
+#include "util/DebugNSObject.h"
+#include "util/DeviceIdentifier.h"
+#include "util/MyExtensions.h"
+
+namespace onlinetest {
+namespace {
+
+class RecipeTest : public ApiTest {
+ protected:
+  void SetUp() override {
+    ApiTest::SetUp();
+    CallDB* db = CallDB::callDB();
+    db->UpdatePersonalValue("account", "bob");
+    db->UpdatePersonalValue("password", MyExtensions::md5("secret"));
+    id_ = DeviceIdentifier::uniqueGlobalDeviceIdentifier();
+    check_ = MyExtensions::md5(id_ + kSharedClientKey);
+  }
+  // The query the server received for a GET of the script.
+  std::string queryOf(const std::string& script, const ApiRequest::Values& values = {}) {
+    run(ApiRequest::get(script, values));
+    EXPECT_EQ(server_->lastRequest().path(), "/api/" + script);
+    return server_->lastRequest().query();
+  }
+  std::string id_, check_;
+};
+
+TEST_F(RecipeTest, AccountRequestCarriesTheCommonParametersInOrder) {
+  std::string common = "identifie=" + id_ + "&account=bob&password=" + MyExtensions::md5("secret") +
+                       "&study_count=0&c_type=ios&v_client=3.5" + "&client_check_code=" + check_;
+  EXPECT_EQ(queryOf("account_info.php"), common);
+  EXPECT_EQ(server_->lastRequest().method, "GET");
+  EXPECT_EQ(id_.size(), 32u);
+
+  setTestMode(true);
+  EXPECT_EQ(queryOf("account_info.php"), common + "&is_test=" + kSharedClientKey);
+  // A script of few parameters leaves the test-mode one out; a time in milliseconds stays whole.
+  EXPECT_EQ(queryOf("study_lucky_words.php", {{"time", int64_t{1700000000123}}}),
+            "time=1700000000123&account=bob&c_type=ios&v_client=3.5");
+  setTestMode(false);
+  EXPECT_EQ(queryOf("account_info.php"), common);
+}
+
+TEST_F(RecipeTest, TypedTextCannotBreakIntoOtherParameters) {
+  std::string query = queryOf("account_login.php", {{"account", "a b&is_test=1"}});
+  EXPECT_NE(query.find("&account=a%20b%26is_test%3D1&"), std::string::npos);
+  EXPECT_EQ(query.find("is_test="), std::string::npos);
+}
+
+TEST_F(RecipeTest, BackupUploadIsAMultipartFormWithTheFileLast) {
+  CallDB::callDB()->UpdatePersonalValue("nLastSynId", "41");
+  setTestMode(true);
+  std::string file = plat::files::join(plat::AppHome::tmpDir(), "backup_data.zip");
+  ASSERT_TRUE(plat::files::writeFileAtomically(file, "zip bytes"));
+  auto request = ApiRequest::post("synchronize_up.php", {}, file);
+  EXPECT_EQ(request->timeOutSeconds(), 180);
+  EXPECT_EQ(ApiRequest::post("synchronize_all_up.php")->timeOutSeconds(), 150);
+  run(request);
+  const auto& received = server_->lastRequest();
+  EXPECT_EQ(received.method, "POST");
+  EXPECT_EQ(received.target, "/api/synchronize_up.php");
+  EXPECT_NE(received.header("Content-Type").find("multipart/form-data"), std::string::npos);
+  std::vector<std::string> order = {
+      "\"account\"",  "\"password\"",  "\"nLastSynId\"",        "\"v_lexicon\"", "\"c_type\"",
+      "\"v_client\"", "\"identifie\"", "\"client_check_code\"", "\"is_test\"",   "\"syn_file\""};
+  size_t at = 0;
+  for (const std::string& name : order) {
+    size_t found = received.body.find("name=" + name, at);
+    ASSERT_NE(found, std::string::npos) << name;
+    at = found;
+  }
+  EXPECT_NE(received.body.find("\r\n\r\n41\r\n"), std::string::npos);
+  EXPECT_NE(received.body.find("zip bytes"), std::string::npos);
+}
+
+TEST_F(RecipeTest, UnknownScriptIsAProgrammingError) {
+  EXPECT_THROW(ApiRequest::parameters("no_such.php"), std::invalid_argument);
+}
+
+using testsupport::ServerReply;
+
+class ReplyTest : public ApiTest {
+ protected:
+  std::optional<ApiReply> exchange(const std::string& body, int status = 200,
+                                   bool honoursRelogin = true,
+                                   ApiReply::SynVarStep step = ApiReply::SynVarStep::BeforeResult) {
+    reply_ = ServerReply::text(body, status);
+    auto request = run(ApiRequest::get("account_info.php"));
+    return ApiReply::handleFinished(*request, recordingHooks(honoursRelogin), step);
+  }
+  std::string value(const std::string& key) { return CallDB::callDB()->getPersonalValue(key); }
+};
+
+// A server error, a refusal with "relogin" and the values stored with it, and a reply the sender
+// hands back are the backup's and the login's tests; here what only some replies meet.
+TEST_F(ReplyTest, ABodyThatIsNoObjectOrLacksTheResultIsAFailure) {
+  EXPECT_FALSE(exchange("<html>oops"));
+  EXPECT_EQ(shown_, (std::vector<std::string>{"panel"}));
+  shown_.clear();
+  EXPECT_FALSE(exchange(R"({"msg":"missing result"})"));
+  EXPECT_EQ(shown_, (std::vector<std::string>{"panel", "message:missing result"}));
+  shown_.clear();
+  setTestMode(true);
+  EXPECT_FALSE(exchange("[1,2]"));
+  EXPECT_EQ(shown_, (std::vector<std::string>{"panel", "alert:错误|[1,2]|关闭"}));
+}
+
+TEST_F(ReplyTest, LoginStoresServerValuesOnlyOnFailure) {
+  using Step = ApiReply::SynVarStep;
+  EXPECT_TRUE(exchange(R"({"result":1,"syn_var":{"b":"1"}})", 200, false, Step::OnFailureOnly));
+  EXPECT_EQ(value("b"), "");
+  EXPECT_FALSE(exchange(R"({"result":2,"syn_var":{"b":"2"}})", 200, false, Step::OnFailureOnly));
+  EXPECT_EQ(value("b"), "2");
+  EXPECT_FALSE(exchange(R"({"result":2,"syn_var":{"c":"3"}})", 200, false, Step::BySender));
+  EXPECT_EQ(value("c"), "");
+}
+
+TEST_F(ReplyTest, NetworkFailureShowsTheErrorsDescription) {
+  uint16_t port = server_->port();
+  server_.reset();  // nothing listens there now
+  CallDB::callDB()->UpdatePersonalValue("url", "http://127.0.0.1:" + std::to_string(port));
+  auto request = run(ApiRequest::get("account_info.php"));
+  ASSERT_TRUE(request->error());
+  ApiReply::handleFailed(*request, recordingHooks(true));
+  EXPECT_EQ(shown_, (std::vector<std::string>{
+                        "panel", "message:" + request->error()->localizedDescription()}));
+  shown_.clear();
+  ApiReplyHooks quiet = recordingHooks(true);
+  quiet.quiet = true;
+  ApiReply::handleFailed(*request, quiet);
+  EXPECT_EQ(shown_, (std::vector<std::string>{"panel"}));
+}
+
+TEST_F(ReplyTest, ClockTwoDaysOffIsReported) {
+  std::string bundle = plat::files::join(plat::AppHome::tmpDir(), "bundle");
+  testsupport::writeTextFile(plat::files::join(bundle, "InfoPlist.strings"),
+                             "\"alermsg_eg42\" = \"时钟不准：%@\";\n");
+  plat::Bundle::setMainPath(bundle);
+  const int64_t device = static_cast<int64_t>(MyDate::localDateTime() + plat::kReferenceDateOffset);
+  EXPECT_FALSE(ApiReply::checkClock(device + 172799, recordingHooks(false)));
+  EXPECT_FALSE(ApiReply::checkClock(device - 172799, recordingHooks(false)));
+  EXPECT_TRUE(shown_.empty());
+  EXPECT_TRUE(ApiReply::checkClock(device - 172800, recordingHooks(false)));
+  ASSERT_EQ(shown_.size(), 1u);
+  // 2023-11-15 10:00 local time is what the device shows.
+  EXPECT_EQ(shown_[0], "alert:提示|时钟不准：2023-11-15 10:00|确定");
+}
+
+}  // namespace
+}  // namespace onlinetest
