@@ -42,48 +42,14 @@ bool hasHeaderIn(const HeaderList& headers, const std::string& name) {
 }
 
 std::string reasonFor(int status) {
-  switch (status) {
-    case 200:
-      return "OK";
-    case 201:
-      return "Created";
-    case 202:
-      return "Accepted";
-    case 204:
-      return "No Content";
-    case 206:
-      return "Partial Content";
-    case 300:
-      return "Multiple Choices";
-    case 301:
-      return "Moved Permanently";
-    case 302:
-      return "Found";
-    case 303:
-      return "See Other";
-    case 304:
-      return "Not Modified";
-    case 307:
-      return "Temporary Redirect";
-    case 308:
-      return "Permanent Redirect";
-    case 400:
-      return "Bad Request";
-    case 401:
-      return "Unauthorized";
-    case 403:
-      return "Forbidden";
-    case 404:
-      return "Not Found";
-    case 407:
-      return "Proxy Authentication Required";
-    case 500:
-      return "Internal Server Error";
-    case 503:
-      return "Service Unavailable";
-    default:
-      return "Status";
-  }
+  static const std::string reasons =
+      "|200 OK|201 Created|202 Accepted|204 No Content|206 Partial Content|300 Multiple Choices"
+      "|301 Moved Permanently|302 Found|303 See Other|304 Not Modified|307 Temporary Redirect"
+      "|308 Permanent Redirect|400 Bad Request|401 Unauthorized|403 Forbidden|404 Not Found"
+      "|407 Proxy Authentication Required|500 Internal Server Error|503 Service Unavailable|";
+  size_t at = reasons.find("|" + std::to_string(status) + " ");
+  if (at == std::string::npos) return "Status";
+  return reasons.substr(at + 5, reasons.find('|', at + 1) - at - 5);
 }
 
 std::string gzipOf(const std::string& data) {
@@ -148,21 +114,12 @@ struct LoopbackHttpServer::Connection {
     if (fd >= 0) ::close(fd);
   }
 
-  ssize_t readSome(char* into, size_t length) {
-    if (ssl) {
-      int n = SSL_read(ssl, into, static_cast<int>(length));
-      return n > 0 ? n : -1;
-    }
-    ssize_t n;
-    do {
-      n = ::recv(fd, into, length, 0);
-    } while (n < 0 && errno == EINTR);
-    return n > 0 ? n : -1;
-  }
-
   bool fill() {
     char chunk[65536];
-    ssize_t n = readSome(chunk, sizeof chunk);
+    ssize_t n;
+    do {
+      n = ssl ? SSL_read(ssl, chunk, sizeof chunk) : ::recv(fd, chunk, sizeof chunk, 0);
+    } while (!ssl && n < 0 && errno == EINTR);
     if (n <= 0) return false;
     buffer.append(chunk, static_cast<size_t>(n));
     return true;
@@ -392,7 +349,7 @@ void LoopbackHttpServer::serve(std::shared_ptr<Connection> connection) {
 
 bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& request,
                                    ServerReply reply) {
-  if (!reply.raw.empty()) return connection.writeAll(reply.raw) && !reply.closeAfterReply;
+  if (!reply.raw.empty()) return connection.writeAll(reply.raw);
   if (reply.dropRequest) return false;
   if (reply.hang) {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -416,7 +373,7 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
   std::string_view payload;
   switch (reply.framing) {
     case ServerReply::Framing::Length:
-      if (!reply.noLengthHeader && !hasHeaderIn(headers, "Content-Length"))
+      if (!hasHeaderIn(headers, "Content-Length"))
         headers.emplace_back("Content-Length", std::to_string(body.size()));
       if (hasBody) payload = body;
       break;
@@ -443,7 +400,7 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
       break;
   }
 
-  bool keepAlive = !reply.closeAfterReply && reply.framing != ServerReply::Framing::UntilClose &&
+  bool keepAlive = reply.framing != ServerReply::Framing::UntilClose &&
                    !reply.closeAfterBodyBytes &&
                    !equalsIgnoringCase(headerIn(headers, "Connection"), "close") &&
                    !equalsIgnoringCase(request.header("Connection"), "close") &&
@@ -475,9 +432,8 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
 }
 
 void clearProxyEnvironment() {
-  for (const char* name :
-       {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-        "auto_proxy", "AUTO_PROXY"})
+  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                           "ALL_PROXY", "auto_proxy", "AUTO_PROXY"})
     unsetenv(name);
 }
 

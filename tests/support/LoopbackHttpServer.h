@@ -58,13 +58,11 @@ struct ServerReply {
   Framing framing = Framing::Length;  // UntilClose sends no length and closes after the body
   size_t chunkSize = 4096;            // bytes per chunk when chunked
   bool gzip = false;                  // gzip the body and say so in "Content-Encoding"
-  bool noLengthHeader = false;        // Length framing without "Content-Length" (HEAD replies)
 
   double delayBeforeHeaders = 0;  // seconds
   size_t pieceSize = 0;           // with pieceDelay: the body goes out in pieces of this size
   double pieceDelay = 0;          // seconds before each piece after the first
   std::optional<size_t> closeAfterBodyBytes;  // send the head and this many body bytes, then close
-  bool closeAfterReply = false;               // close the connection after the reply, unannounced
   bool dropRequest = false;                   // close the connection without replying
   bool hang = false;                          // never reply (until the server stops)
   std::string raw;                            // when set, sent verbatim instead of the above

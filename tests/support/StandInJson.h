@@ -39,33 +39,18 @@ class Json {
     return json;
   }
   static std::string quote(const std::string& text) {
+    static const char* hex = "0123456789abcdef";
     std::string out = "\"";
     for (unsigned char c : text) {
-      switch (c) {
-        case '"':
-          out += "\\\"";
-          break;
-        case '\\':
-          out += "\\\\";
-          break;
-        case '\n':
-          out += "\\n";
-          break;
-        case '\r':
-          out += "\\r";
-          break;
-        case '\t':
-          out += "\\t";
-          break;
-        default:
-          if (c < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[c >> 4];
-            out += hex[c & 15];
-          } else {
-            out += static_cast<char>(c);
-          }
+      if (c == '"' || c == '\\') {
+        out += '\\';
+        out += static_cast<char>(c);
+      } else if (c < 0x20) {
+        out += "\\u00";
+        out += hex[c >> 4];
+        out += hex[c & 15];
+      } else {
+        out += static_cast<char>(c);
       }
     }
     return out + "\"";

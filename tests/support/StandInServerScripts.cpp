@@ -29,21 +29,17 @@ StandInAccount* accountOf(Call& call) {
   return found == call.state.accounts.end() ? nullptr : &found->second;
 }
 
-// The account of a request that carries the stored password; a stale password asks the app to
-// log in again.
-StandInAccount* signedIn(Call& call, std::optional<ServerReply>& refusal) {
-  if (checkCodeBad(call)) {
-    refusal = refuse("客户端校验失败");
-    return nullptr;
-  }
-  StandInAccount* account = accountOf(call);
-  if (!account) {
-    refusal = refuse("帐号不存在");
-  } else if (account->passwordMd5 != call.form["password"]) {
-    refusal = refuse("密码已修改，请重新登录", {{"relogin", 1}});
-    return nullptr;
-  }
-  return account;
+// A script for a request that carries the account's stored password: a stale password asks the
+// app to log in again.
+Script signedIn(std::function<ServerReply(Call&, StandInAccount&)> script) {
+  return [script](Call& call) {
+    if (checkCodeBad(call)) return refuse("客户端校验失败");
+    StandInAccount* account = accountOf(call);
+    if (!account) return refuse("帐号不存在");
+    if (account->passwordMd5 != call.form["password"])
+      return refuse("密码已修改，请重新登录", {{"relogin", 1}});
+    return script(call, *account);
+  };
 }
 
 int sharedBy(const std::vector<StandInNote>& notes, const std::string& name, bool adoptions) {
@@ -80,6 +76,20 @@ ServerReply success(const Call& call, const StandInAccount& account, Members ext
   return json(Json::object(members));
 }
 
+bool firstPage(const Call& call) {
+  return integer(call.form["page"]) <= 0;
+}
+
+// The rows of the page the request asks for, and 1 when it is the last page.
+template <class T, class Row>
+std::pair<Json, int> pageOf(const Call& call, const std::vector<T>& list, Row row) {
+  const size_t size = StandInServer::kPageSize;
+  const size_t first = size * static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
+  std::vector<Json> rows;
+  for (size_t i = first; i < list.size() && i < first + size; ++i) rows.push_back(row(list[i]));
+  return {Json::array(rows), first + size >= list.size() ? 1 : 0};
+}
+
 Json noteRow(const StandInNote& note) {
   return Json::array({note.id, note.text, note.accepts, note.time, note.sharer, note.good ? 1 : 0});
 }
@@ -107,29 +117,20 @@ ServerReply registration(Call& call) {
   return success(call, account, {{"msg", "注册成功"}});
 }
 
-ServerReply accountInfo(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
-  return success(call, *account, {{"time", call.state.clock()}});
+ServerReply accountInfo(Call& call, StandInAccount& account) {
+  return success(call, account, {{"time", call.state.clock()}});
 }
 
-ServerReply signIn(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
-  ++account->signIns;
-  return success(call, *account, {{"msg", "签到成功"}, {"last_signin_id", call.state.nextId++}});
+ServerReply signIn(Call& call, StandInAccount& account) {
+  ++account.signIns;
+  return success(call, account, {{"msg", "签到成功"}, {"last_signin_id", call.state.nextId++}});
 }
 
-ServerReply clearData(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
-  account->dump.clear();
-  account->lastSynId = 0;
-  account->lastSynTime = 0;
-  return success(call, *account, {{"msg", "服务器上的学习数据已清除"}});
+ServerReply clearData(Call& call, StandInAccount& account) {
+  account.dump.clear();
+  account.lastSynId = 0;
+  account.lastSynTime = 0;
+  return success(call, account, {{"msg", "服务器上的学习数据已清除"}});
 }
 
 // ---- Backup
@@ -150,37 +151,28 @@ ServerReply acceptUpload(Call& call, StandInAccount& account, const std::string&
   return success(call, account, {{"msg", "备份成功"}});
 }
 
-ServerReply synchronizeUp(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
+ServerReply synchronizeUp(Call& call, StandInAccount& account) {
   // Changes only make sense on top of the backup the device last saw.
-  if (account->lastSynId == 0 || integer(call.form["nLastSynId"]) != account->lastSynId) {
+  if (account.lastSynId == 0 || integer(call.form["nLastSynId"]) != account.lastSynId) {
     return refuse("请上传全部数据", {{"err_type", 2}});
   }
   auto dump = uploadedDump(call);
   if (!dump) return refuse("备份文件损坏");
-  return acceptUpload(call, *account, mergeDump(account->dump, *dump));
+  return acceptUpload(call, account, mergeDump(account.dump, *dump));
 }
 
-ServerReply synchronizeAllUp(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
+ServerReply synchronizeAllUp(Call& call, StandInAccount& account) {
   auto dump = uploadedDump(call);
   if (!dump) return refuse("备份文件损坏");
-  account->lastSynVersion = call.form["v_lexicon"];
-  return acceptUpload(call, *account, mergeDump("", *dump));
+  account.lastSynVersion = call.form["v_lexicon"];
+  return acceptUpload(call, account, mergeDump("", *dump));
 }
 
-ServerReply synchronizeAllDown(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
-  if (account->lastSynId == 0) return refuse("服务器上没有您的备份数据");
+ServerReply synchronizeAllDown(Call& call, StandInAccount& account) {
+  if (account.lastSynId == 0) return refuse("服务器上没有您的备份数据");
   std::string path = "/files/" + std::to_string(call.state.nextId++) + "/backup_alldata.zip";
-  call.state.files[path] = zipOneEntry("backup_alldata.scv", account->dump);
-  return success(call, *account, {{"syn_file", call.state.base + path}});
+  call.state.files[path] = zipOneEntry("backup_alldata.scv", account.dump);
+  return success(call, account, {{"syn_file", call.state.base + path}});
 }
 
 // ---- Shared notes
@@ -189,26 +181,25 @@ std::vector<StandInNote>& notesOf(Call& call, bool yufa) {
   return yufa ? call.state.yufa : call.state.mnemonics;
 }
 
-ServerReply uploadNote(Call& call, bool yufa) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
+template <bool yufa>
+ServerReply uploadNote(Call& call, StandInAccount& account) {
   int64_t word = integer(call.form["word_id"]);
   std::string text = call.form[yufa ? "yufa" : "mnemonic"];
   auto& notes = notesOf(call, yufa);
   auto own = std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) {
-    return n.wordId == word && n.sharer == account->name;
+    return n.wordId == word && n.sharer == account.name;
   });
   if (own != notes.end()) {
     own->text = text;
     own->time = call.state.clock();
   } else {
-    notes.push_back({call.state.nextId++, word, text, account->name, call.state.clock(), 0, false});
+    notes.push_back({call.state.nextId++, word, text, account.name, call.state.clock(), 0, false});
   }
-  return success(call, *account, {{"msg", "分享成功"}});
+  return success(call, account, {{"msg", "分享成功"}});
 }
 
-ServerReply findNotes(Call& call, bool yufa) {
+template <bool yufa>
+ServerReply findNotes(Call& call) {
   int64_t word = integer(call.form["word_id"]);
   const std::string name = lowercase(call.form["account"]);
   // The asker's own notes come apart, on the first page, as [id, text, adoptions, time, flag].
@@ -225,36 +216,28 @@ ServerReply findNotes(Call& call, bool yufa) {
   std::stable_sort(found.begin(), found.end(), [&](const StandInNote& a, const StandInNote& b) {
     return byAdoptions ? a.accepts > b.accepts : a.time > b.time;
   });
-  const size_t page = static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
-  std::vector<Json> rows;
-  for (size_t i = page * size_t{StandInServer::kPageSize};
-       i < found.size() && rows.size() < size_t{StandInServer::kPageSize}; ++i) {
-    rows.push_back(noteRow(found[i]));
-  }
-  const bool end = (page + 1) * size_t{StandInServer::kPageSize} >= found.size();
-  return json(Json::object(
-      {{"result", 1},
-       {yufa ? "my_yufa" : "my_mnemonic", Json::array(page == 0 ? mine : std::vector<Json>{})},
-       {yufa ? "yufa_list" : "mnemonic_list", Json::array(rows)},
-       {"is_end", end ? 1 : 0}}));
+  auto [rows, end] = pageOf(call, found, noteRow);
+  return json(Json::object({{"result", 1},
+                            {yufa ? "my_yufa" : "my_mnemonic",
+                             Json::array(firstPage(call) ? mine : std::vector<Json>{})},
+                            {yufa ? "yufa_list" : "mnemonic_list", rows},
+                            {"is_end", end}}));
 }
 
-ServerReply acceptNote(Call& call, bool yufa) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
+template <bool yufa>
+ServerReply acceptNote(Call& call, StandInAccount& account) {
   int64_t id = integer(call.form[yufa ? "yufa_id" : "mnemonic_id"]);
   auto& notes = notesOf(call, yufa);
   auto note =
       std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) { return n.id == id; });
   if (note == notes.end()) return refuse("该条目已被删除");
-  auto& adopted = call.state.adopted[account->name];
+  auto& adopted = call.state.adopted[account.name];
   int64_t key = yufa ? -id : id;
   if (std::find(adopted.begin(), adopted.end(), key) == adopted.end()) {
     adopted.push_back(key);
     ++note->accepts;
   }
-  return success(call, *account, {{"msg", "采纳成功"}, {"accept_num", note->accepts}});
+  return success(call, account, {{"msg", "采纳成功"}, {"accept_num", note->accepts}});
 }
 
 ServerReply bestMnemonic(Call& call) {
@@ -282,35 +265,21 @@ ServerReply excellentMnemonics(Call& call) {
 
 // ---- Messages, feedback, lessons, voices
 
-ServerReply userMessages(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
-  const size_t page = static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
-  std::vector<Json> rows;
-  const auto& messages = account->messages;
-  for (size_t i = page * size_t{StandInServer::kPageSize};
-       i < messages.size() && rows.size() < size_t{StandInServer::kPageSize}; ++i) {
-    rows.push_back(Json::array({messages[i].time, messages[i].text}));
-  }
-  ServerReply reply = success(
-      call, *account,
-      {{"msg_list", Json::array(rows)},
-       {"is_end", (page + 1) * size_t{StandInServer::kPageSize} >= messages.size() ? 1 : 0}});
-  if (page == 0) account->newMessages = 0;  // read now
+ServerReply userMessages(Call& call, StandInAccount& account) {
+  auto [rows, end] = pageOf(call, account.messages, [](const StandInMessage& message) {
+    return Json::array({message.time, message.text});
+  });
+  ServerReply reply = success(call, account, {{"msg_list", rows}, {"is_end", end}});
+  if (firstPage(call)) account.newMessages = 0;  // read now
   return reply;
 }
 
-ServerReply advise(Call& call) {
-  std::optional<ServerReply> refusal;
-  StandInAccount* account = signedIn(call, refusal);
-  if (!account) return *refusal;
+ServerReply advise(Call& call, StandInAccount& account) {
   int type = static_cast<int>(integer(call.form["advises_type"]));
   if (type < 1 || type > 3) return refuse("反馈类型无效");
-  call.state.feedback.push_back({account->name, type, call.form["content"],
-                                 call.form["system_info"], call.form["v_lexicon"],
-                                 call.form["v_client"]});
-  return success(call, *account, {{"msg", "谢谢您的反馈"}});
+  call.state.feedback.push_back({account.name, type, call.form["content"], call.form["system_info"],
+                                 call.form["v_lexicon"], call.form["v_client"]});
+  return success(call, account, {{"msg", "谢谢您的反馈"}});
 }
 
 ServerReply dailyLesson(Call& call) {
@@ -330,7 +299,8 @@ ServerReply luckyWords(Call& call) {
   return json(Json::object({{"result", 1}}));
 }
 
-ServerReply voices(Call& call, bool extended) {
+template <bool extended>
+ServerReply voices(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   const std::string& path = extended ? call.state.extVoices : call.state.basicVoices;
   if (path.empty()) return refuse("语音包暂不可用");
@@ -343,26 +313,26 @@ const std::map<std::string, Script>& scriptTable() {
   static const std::map<std::string, Script> table = {
       {"account_login.php", login},
       {"account_register.php", registration},
-      {"account_info.php", accountInfo},
-      {"sign_in.php", signIn},
-      {"clear_data.php", clearData},
-      {"synchronize_up.php", synchronizeUp},
-      {"synchronize_all_up.php", synchronizeAllUp},
-      {"synchronize_all_down.php", synchronizeAllDown},
-      {"upload_mnemonic.php", [](Call& c) { return uploadNote(c, false); }},
-      {"upload_yufa.php", [](Call& c) { return uploadNote(c, true); }},
-      {"find_mnemonic.php", [](Call& c) { return findNotes(c, false); }},
-      {"find_yufa.php", [](Call& c) { return findNotes(c, true); }},
-      {"accept_mnemonic.php", [](Call& c) { return acceptNote(c, false); }},
-      {"accept_yufa.php", [](Call& c) { return acceptNote(c, true); }},
+      {"account_info.php", signedIn(accountInfo)},
+      {"sign_in.php", signedIn(signIn)},
+      {"clear_data.php", signedIn(clearData)},
+      {"synchronize_up.php", signedIn(synchronizeUp)},
+      {"synchronize_all_up.php", signedIn(synchronizeAllUp)},
+      {"synchronize_all_down.php", signedIn(synchronizeAllDown)},
+      {"upload_mnemonic.php", signedIn(uploadNote<false>)},
+      {"upload_yufa.php", signedIn(uploadNote<true>)},
+      {"find_mnemonic.php", findNotes<false>},
+      {"find_yufa.php", findNotes<true>},
+      {"accept_mnemonic.php", signedIn(acceptNote<false>)},
+      {"accept_yufa.php", signedIn(acceptNote<true>)},
       {"get_best_mnemonic.php", bestMnemonic},
       {"update_excellent_mnemonic.php", excellentMnemonics},
-      {"get_user_message.php", userMessages},
-      {"advise.php", advise},
+      {"get_user_message.php", signedIn(userMessages)},
+      {"advise.php", signedIn(advise)},
       {"daily_lesson.php", dailyLesson},
       {"study_lucky_words.php", luckyWords},
-      {"get_basic_voices.php", [](Call& c) { return voices(c, false); }},
-      {"get_ext_voices.php", [](Call& c) { return voices(c, true); }},
+      {"get_basic_voices.php", voices<false>},
+      {"get_ext_voices.php", voices<true>},
   };
   return table;
 }
