@@ -10,6 +10,7 @@
 #include "analytics/AnalyticsState.h"
 #include "analytics/AnalyticsUtility.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/analytics/LoopbackLogService.h"
 
 class AnalyticsCoreFixture : public AnalyticsFixture {
  protected:
@@ -24,20 +25,7 @@ class AnalyticsCoreFixture : public AnalyticsFixture {
   AnalyticsInternal& core() { return AnalyticsInternal::sharedInstance(); }
   AnalyticsSession& session() { return AnalyticsSession::sharedInstance(); }
   // Stores server settings as the log service would have sent them.
-  void setImprint(const std::map<std::string, std::string>& values) {
-    AT::Imprint imprint;
-    for (const auto& [key, value] : values) {
-      AT::ImprintValue entry;
-      entry.__set_value(value);
-      entry.__set_ts(1);
-      entry.__set_guid("g");
-      imprint.property[key] = entry;
-    }
-    imprint.__isset.property = true;
-    imprint.__set_version(1);
-    imprint.__set_checksum(generateImprintChecksum(imprint));
-    storeImprint(imprint);
-  }
+  void setImprint(const ImprintValues& values) { storeImprint(makeImprint(values)); }
   std::vector<std::string> eventIds() {
     std::vector<std::string> ids;
     for (auto& record : core().events) ids.push_back(static_cast<ANEvent&>(*record).event_id);

@@ -2,10 +2,7 @@
 
 #include <random>
 
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsJob.h"
 #include "analytics/AnalyticsThrift.h"
-#include "analytics/AnalyticsUtility.h"
 #include "analytics/records/ThriftBytes.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"

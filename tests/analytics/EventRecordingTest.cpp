@@ -2,7 +2,6 @@
 
 #include <thread>
 
-#include "analytics/AnalyticsConfig.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
 
 namespace {

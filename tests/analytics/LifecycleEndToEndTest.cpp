@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsJob.h"
 #include "platform/view/Application.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
-#include "tests/analytics/LoopbackLogService.h"
 
 namespace {
 

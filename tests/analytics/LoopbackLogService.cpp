@@ -16,7 +16,9 @@ std::vector<uint8_t> fromHex(const std::string& text) {
   return bytes;
 }
 
-std::optional<std::string> inflate(const std::string& data, size_t size) {
+}  // namespace
+
+std::optional<std::string> inflated(const std::string& data, size_t size) {
   std::string out(size, '\0');
   uLongf length = size;
   if (uncompress(reinterpret_cast<Bytef*>(out.data()), &length,
@@ -27,60 +29,9 @@ std::optional<std::string> inflate(const std::string& data, size_t size) {
   return out;
 }
 
-}  // namespace
-
-AT::Response makeResponse(int code,
-                          const std::vector<std::pair<std::string, std::string>>& imprint) {
-  AT::Response response;
-  response.__set_resp_code(code);
-  if (!imprint.empty()) {
-    AT::Imprint value;
-    for (const auto& [key, text] : imprint) {
-      AT::ImprintValue entry;
-      if (!text.empty()) entry.__set_value(text);  // an empty text withdraws the key
-      entry.__set_ts(5);
-      entry.__set_guid("g");
-      value.property[key] = entry;
-    }
-    value.__isset.property = true;
-    value.__set_version(2);
-    value.__set_checksum(generateImprintChecksum(value));
-    response.__set_imprint(value);
-  }
-  return response;
-}
-
-LoopbackLogService::LoopbackLogService()
-    : response_(makeResponse(1)),
-      server_([this](const testsupport::ServerRequest& r) { return handle(r); }) {}
-
-void LoopbackLogService::replyWith(AT::Response response) {
-  std::lock_guard lock(mutex_);
-  response_ = std::move(response);
-  raw_.reset();
-}
-
-void LoopbackLogService::replyRaw(testsupport::ServerReply reply) {
-  std::lock_guard lock(mutex_);
-  raw_ = std::move(reply);
-}
-
-std::vector<ReceivedEnvelope> LoopbackLogService::received() {
-  std::lock_guard lock(mutex_);
-  return received_;
-}
-
-testsupport::ServerReply LoopbackLogService::handle(const testsupport::ServerRequest& request) {
+ReceivedEnvelope readEnvelope(const std::string& bytes) {
   ReceivedEnvelope got;
-  if (request.method != "POST" || request.path() != "/app_logs")
-    got.problems.push_back("wrong request line");
-  if (request.header("Msg-Type") != "envelope" || request.header("Content-Type") != "envelope") {
-    got.problems.push_back("wrong message type");
-  }
-  if (request.header("X-Analytics-Sdk").rfind("iOS/3.6.5 ", 0) != 0)
-    got.problems.push_back("wrong sdk header");
-  if (!records::fromBytes(request.body, got.envelope))
-    got.problems.push_back("unreadable envelope");
+  if (!records::fromBytes(bytes, got.envelope)) got.problems.push_back("unreadable envelope");
   const ATEnvelope::UsageEnvelope& e = got.envelope;
   std::string checksum = plat::crypto::hex(
       plat::crypto::md5(e.signature + std::to_string(e.serial_num) + std::to_string(e.ts_secs) +
@@ -105,15 +56,69 @@ testsupport::ServerReply LoopbackLogService::handle(const testsupport::ServerReq
                                                 plat::crypto::AesIv(iv, 16));
     entity = plain ? std::string(plain->begin(), plain->end()) : "";
   }
-  auto inflated = inflate(entity, static_cast<size_t>(e.length));
-  if (!inflated || !records::fromBytes(*inflated, got.entry))
+  // `length` is the entry's size before compression.
+  auto entry = inflated(entity, static_cast<size_t>(e.length));
+  if (!entry || entry->size() != static_cast<size_t>(e.length) ||
+      !records::fromBytes(*entry, got.entry))
     got.problems.push_back("unreadable entry");
+  return got;
+}
 
+AT::Imprint makeImprint(const ImprintValues& values) {
+  AT::Imprint imprint;
+  for (const auto& [key, text] : values) {
+    AT::ImprintValue entry;
+    if (!text.empty()) entry.__set_value(text);
+    entry.__set_ts(5);
+    entry.__set_guid("g");
+    imprint.property[key] = entry;
+  }
+  imprint.__isset.property = true;
+  imprint.__set_version(2);
+  imprint.__set_checksum(generateImprintChecksum(imprint));
+  return imprint;
+}
+
+AT::Response makeResponse(int code, const ImprintValues& imprint) {
+  AT::Response response;
+  response.__set_resp_code(code);
+  if (!imprint.empty()) response.__set_imprint(makeImprint(imprint));
+  return response;
+}
+
+LoopbackLogService::LoopbackLogService()
+    : response_(makeResponse(1)),
+      server_([this](const testsupport::ServerRequest& r) { return handle(r); }) {}
+
+void LoopbackLogService::replyWith(AT::Response response) {
+  std::lock_guard lock(mutex_);
+  response_ = std::move(response);
+  raw_.reset();
+}
+
+void LoopbackLogService::replyRaw(testsupport::ServerReply reply) {
+  std::lock_guard lock(mutex_);
+  raw_ = std::move(reply);
+}
+
+std::vector<ReceivedEnvelope> LoopbackLogService::received() {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+testsupport::ServerReply LoopbackLogService::handle(const testsupport::ServerRequest& request) {
+  ReceivedEnvelope got = readEnvelope(request.body);
+  if (request.method != "POST" || request.path() != "/app_logs")
+    got.problems.push_back("wrong request line");
+  if (request.header("Msg-Type") != "envelope" || request.header("Content-Type") != "envelope")
+    got.problems.push_back("wrong message type");
+  if (request.header("X-Analytics-Sdk").rfind("iOS/3.6.5 ", 0) != 0)
+    got.problems.push_back("wrong sdk header");
   std::lock_guard lock(mutex_);
   received_.push_back(got);
   if (raw_) return *raw_;
   testsupport::ServerReply reply;
-  reply.body = records::toBytes(*response_);
+  reply.body = records::toBytes(response_);
   reply.header("Content-Type", "application/thrift");
   return reply;
 }

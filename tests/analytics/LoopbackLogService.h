@@ -1,9 +1,8 @@
-// A log service on loopback for the analytics tests: reads each posted envelope with the
-// generated Thrift readers, checks its headers, checksum and guid, decrypts and inflates the
-// entity into the log entry it records, and answers with the response the test chooses.
+// A log service on loopback for the analytics tests: reads each posted envelope, checks its
+// headers, checksum and guid, decrypts and inflates the entity into the log entry it records, and
+// answers with the response the test chooses. The envelope reader serves the file tests as well.
 #pragma once
 
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,8 +15,19 @@
 struct ReceivedEnvelope {
   ATEnvelope::UsageEnvelope envelope;
   AT::UsageLogEntry entry;
-  std::vector<std::string> problems;  // what the service found wrong
+  std::vector<std::string> problems;  // what the reader found wrong
 };
+
+// An envelope as written to a file or posted, read back and checked.
+ReceivedEnvelope readEnvelope(const std::string& bytes);
+// zlib data inflated to at most `size` bytes; nothing when it is no zlib data.
+std::optional<std::string> inflated(const std::string& data, size_t size);
+
+using ImprintValues = std::vector<std::pair<std::string, std::string>>;
+// Server settings with a right checksum; an empty text withdraws its key.
+AT::Imprint makeImprint(const ImprintValues& values);
+// A Response of code 1 (accepted) or another code, with an imprint when values are given.
+AT::Response makeResponse(int code, const ImprintValues& imprint = {});
 
 class LoopbackLogService {
  public:
@@ -28,20 +38,13 @@ class LoopbackLogService {
   void replyWith(AT::Response response);
   void replyRaw(testsupport::ServerReply reply);
   std::vector<ReceivedEnvelope> received();
-  int requestCount() const { return server_.requestCount(); }
-  testsupport::ServerRequest lastRequest() const { return server_.lastRequest(); }
 
  private:
   testsupport::ServerReply handle(const testsupport::ServerRequest& request);
 
   std::mutex mutex_;
   std::vector<ReceivedEnvelope> received_;
-  std::optional<AT::Response> response_;
+  AT::Response response_;
   std::optional<testsupport::ServerReply> raw_;
   testsupport::LoopbackHttpServer server_;
 };
-
-// A Response of code 1 (accepted) or another code, optionally with an imprint whose checksum is
-// right.
-AT::Response makeResponse(int code,
-                          const std::vector<std::pair<std::string, std::string>>& imprint = {});

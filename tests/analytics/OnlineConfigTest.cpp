@@ -1,26 +1,10 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
-
-#include <atomic>
 
 #include "analytics/ANUtils.h"
-#include "analytics/AnalyticsConfig.h"
 #include "analytics/AnalyticsOnlineConfig.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
-#include "tests/support/LoopbackHttpServer.h"
 
 namespace {
-
-std::string inflated(const std::string& body) {
-  std::string out(1 << 16, '\0');
-  uLongf length = out.size();
-  if (uncompress(reinterpret_cast<Bytef*>(out.data()), &length,
-                 reinterpret_cast<const Bytef*>(body.data()), body.size()) != Z_OK) {
-    return "";
-  }
-  out.resize(length);
-  return out;
-}
 
 class AnalyticsOnlineParams : public AnalyticsCoreFixture {
  protected:
@@ -48,7 +32,7 @@ class AnalyticsOnlineParams : public AnalyticsCoreFixture {
   std::string ocInterval_;
   int finished_ = 0;
   testsupport::LoopbackHttpServer server_{[this](const testsupport::ServerRequest& request) {
-    std::string text = inflated(request.body);
+    std::string text = inflated(request.body, 1 << 16).value_or("");
     testsupport::ServerReply reply;
     reply.header("Content-Type", "application/json; charset=utf-8");
     if (request.path() == "/v2/get_update_time") {

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsJob.h"
 #include "analytics/AnalyticsThrift.h"
-#include "analytics/AnalyticsUtility.h"
 #include "analytics/records/ThriftBytes.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
 

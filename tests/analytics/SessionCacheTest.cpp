@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsUtility.h"
 #include "platform/base/Files.h"
 #include "platform/base/NotificationCenter.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"

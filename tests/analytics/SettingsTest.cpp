@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "analytics/AnalyticsApp.h"
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsJob.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
 
 namespace {
@@ -52,7 +50,6 @@ TEST_F(AnalyticsSettings, ReportPolicyPrecedenceAndCheck) {
   EXPECT_EQ(AnalyticsJob::sharedInstance().latency_sdk(), 1800u);
   Analytics::setLatency(-1);
   EXPECT_EQ(AnalyticsJob::sharedInstance().latency_sdk(), 1800u);
-  EXPECT_TRUE(Analytics::getAdURL().isNull());
 }
 
 TEST_F(AnalyticsSettings, StartStoresTheKeyOnceObserved) {

@@ -28,7 +28,6 @@ TEST_F(AnalyticsSharedUDID, CreatesKeepsAndReadsBackAcrossLaunches) {
   std::string id = ANSharedUDID::valueWithError(&status);
   EXPECT_TRUE(std::regex_match(id, std::regex("[0-9a-f]{40}")));
   EXPECT_EQ(status.code, 0);
-  EXPECT_EQ(status.description, "SharedUDID succesfully retrieved");
   EXPECT_EQ(slotId(0), id);
   EXPECT_EQ(settings().objectForKey("SharedUDID")["SharedUDID"].asString(), id);
 

@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "analytics/AnalyticsConfig.h"
-#include "analytics/AnalyticsImprint.h"
 #include "analytics/AnalyticsImprintUpdate.h"
-#include "analytics/AnalyticsJob.h"
-#include "analytics/AnalyticsUtility.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsCoreFixture.h"
-#include "tests/analytics/LoopbackLogService.h"
 
 namespace {
 
@@ -128,15 +123,8 @@ TEST_F(AnalyticsUpload, ExperimentsFromTheSignature) {
   configureExperimentWithString("SIG7|1|SIG13|1|RPT");
   EXPECT_TRUE(printedLine("ANLOG: ERROR: experiment params invalid."));
 
-  AT::Imprint imprint;
-  AT::ImprintValue value;
-  value.__set_value("b");
-  value.__set_ts(5);
-  value.__set_guid("g");
-  imprint.property["a"] = value;
-  imprint.__set_version(2);
-  EXPECT_EQ(generateImprintChecksum(imprint),
-            "fc5c72571f788c71159e3c055a7971df");  // the digest of "ab5g2"
+  // Key, value, time stamp and guid of each property, then the version: the digest of "ab5g2".
+  EXPECT_EQ(makeImprint({{"a", "b"}}).checksum, "fc5c72571f788c71159e3c055a7971df");
 }
 
 }  // namespace
