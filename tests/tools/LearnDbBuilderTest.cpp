@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "store/SqlMgrController.h"
 #include "store/WordText.h"
@@ -138,68 +135,43 @@ TEST_F(LearnDbBuilderTest, LeavesOutCharactersBeyondTheBasicPlaneAndCountsThem) 
 }
 
 TEST_F(LearnDbBuilderTest, FaultsNameTheFileAndLineAndKeepThePreviousOutput) {
+  // A source file (under the test's folder) and what it holds then; no content: it is removed.
   const struct {
-    std::function<void()> damage;
-    std::string expected;
+    const char* file;
+    const char* content;
+    const char* expected;
   } cases[] = {
-      {[&] { testsupport::writeTextFile(words() + "/book_words/101.txt", "apple\npear\n"); },
+      {"words/book_words/101.txt", "apple\npear\n",
        "book_words/101.txt:2: unknown headword \"pear\""},
-      {[&] { testsupport::writeTextFile(words() + "/examples.tsv", "run\t2\tRun!\t跑！\n"); },
-       "examples.tsv:1: \"run\" has no meaning 2"},
-      {[&] {
-         testsupport::writeTextFile(words() + "/words.tsv", "1\tapple\ta\ta\n1\tpear\tp\tp\n");
-       },
-       "words.tsv:2: word id 1 used twice"},
-      {[&] { testsupport::writeTextFile(words() + "/synonyms.tsv", "happy\n"); },
-       "synonyms.tsv:1: expected 2 fields, found 1"},
-      {[&] { plat::files::remove(words() + "/phrases.tsv"); }, "phrases.tsv: cannot be read"},
-      {[&] { testsupport::writeTextFile(words() + "/words.tsv", "# none\n"); },
-       "words.tsv: holds no word"},
-      {[&] { testsupport::writeTextFile(words() + "/book_words/801.txt", "apple\t9\nbook\t9\n"); },
+      {"words/examples.tsv", "run\t2\tRun!\t跑！\n", "examples.tsv:1: \"run\" has no meaning 2"},
+      {"words/words.tsv", "1\tapple\ta\ta\n1\tpear\tp\tp\n", "words.tsv:2: word id 1 used twice"},
+      {"words/synonyms.tsv", "happy\n", "synonyms.tsv:1: expected 2 fields, found 1"},
+      {"words/phrases.tsv", nullptr, "phrases.tsv: cannot be read"},
+      {"words/words.tsv", "# none\n", "words.tsv: holds no word"},
+      {"words/book_words/801.txt", "apple\t9\nbook\t9\n",
        "801.txt:2: positions must grow from line to line"},
-      {[&] { testsupport::writeTextFile(words() + "/books.tsv", "101\t初中\t9\n"); },
-       "books.tsv:1: unknown class 9"},
-      {[&] {
-         testsupport::writeTextFile(folder_ + "/grades.tsv", "0\t0\t无\n2\t0.9\t认识\n");
-         sources_.grades = folder_ + "/grades.tsv";
-       },
+      {"words/books.tsv", "101\t初中\t9\n", "books.tsv:1: unknown class 9"},
+      {"grades.tsv", "0\t0\t无\n2\t0.9\t认识\n",
        "grades.tsv:2: grades must be listed as 0, 1, 2 ... in order"},
-      {[&] {
-         testsupport::writeTextFile(folder_ + "/info.strings", "\"CFBundleVersion\" = \"3.0\";");
-       },
-       "CFBundleVersion must be 3.1 or later"},
+      {"info.strings", "\"CFBundleVersion\" = \"3.0\";", "CFBundleVersion must be 3.1 or later"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
     TearDown();
     SetUp();
     tools::buildLearnDb(sources_, output());
     auto previous = plat::files::readFile(output());
-    c.damage();
+    const std::string file = folder_ + "/" + c.file;
+    if (c.content)
+      testsupport::writeTextFile(file, c.content);
+    else
+      plat::files::remove(file);
+    if (std::string(c.file) == "grades.tsv") sources_.grades = file;
     std::string error = buildError();
     EXPECT_NE(error.find(c.expected), std::string::npos) << error;
-    EXPECT_TRUE(plat::files::readFile(output()) == previous) << c.expected;
+    EXPECT_TRUE(plat::files::readFile(output()) == previous);
     EXPECT_FALSE(plat::files::exists(output() + ".part"));
   }
-}
-
-// The learn.db that the build placed in the bundle: its first settings (its library, books and
-// grades are checked by the shipped library tests and the builder test above).
-TEST(ShippedLearnDb, HoldsTheFirstSettings) {
-  std::string path = plat::Bundle::main().pathForResource("learn", "db");
-  ASSERT_FALSE(path.empty()) << "no learn.db in the bundle " << plat::Bundle::main().path();
-  Database db(path);
-  ASSERT_TRUE(db.isOpen());
-  auto value = [&](const std::string& key) {
-    return db.rows("select vc_tValue from Var_Config where vc_tVarName = '" + key + "'", "s")
-        .at(0)
-        .asString();
-  };
-  EXPECT_EQ(value("v_client"), plat::Bundle::main().infoValue("CFBundleVersion"));
-  EXPECT_EQ(value("run_machine"), "0");
-  EXPECT_EQ(value("url").rfind("http://127.0.0.1", 0), 0u);
-  EXPECT_FALSE(value("v_lexicon").empty());
-  EXPECT_GT(std::stoi(value("ReviewLimitCount")), 0);
-  EXPECT_GT(std::stoi(value("StudyLimitCount")), 0);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // limits of new words and reviews a day: the limits must leave no overdue backlog.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 
 #include "learn/ReviewQueue.h"
@@ -45,7 +44,7 @@ TEST_F(LearnerYearTest, TheFirstLimitsLeaveNoBacklogAfterAYear) {
   std::discrete_distribution<int> newGrade({0, 0, 55, 25, 20});
   std::discrete_distribution<int> reviewGrade({0, 0, 80, 12, 8});
 
-  int64_t answers = 0, maxReviews = 0, lastMonthReviews = 0;
+  int64_t answers = 0;
   for (int day = 0; day < 365; ++day) {
     clock_->set(1700013600.0 + day * 86400.0);  // 10:00 in UTC+8
     for (int n = db->getNeedLearnNum(); n > 0 && nextNew < order.size(); --n)
@@ -58,8 +57,6 @@ TEST_F(LearnerYearTest, TheFirstLimitsLeaveNoBacklogAfterAYear) {
     for (size_t i = 0; i < fresh.size(); ++i)
       queue.UpdateAllData(fresh.at(i).asString(), newGrade(random));
     answers += static_cast<int64_t>(reviews.size() + fresh.size());
-    maxReviews = std::max<int64_t>(maxReviews, reviews.size());
-    if (day >= 335) lastMonthReviews += static_cast<int64_t>(reviews.size());
     // Whatever the cap left for today is the backlog.
     ASSERT_EQ(overdue(), 0) << "day " << day << ": " << reviews.size() << " reviews under a cap of "
                             << reviewLimit;
@@ -68,12 +65,6 @@ TEST_F(LearnerYearTest, TheFirstLimitsLeaveNoBacklogAfterAYear) {
   EXPECT_EQ(number("select sum(sl_uKnowNum + sl_uVagueNum + sl_uForgetNum) from Study_Log"),
             answers);
   EXPECT_EQ(number("select count(*) from Study_Log where sl_uLastTestTime = 0"), 0);
-  RecordProperty("max_reviews_a_day", static_cast<int>(maxReviews));
-  RecordProperty("reviews_a_day_in_month_12", static_cast<int>(lastMonthReviews / 30));
-  std::printf(
-      "study limit %d, review limit %d: at most %lld reviews a day, %lld a day in month 12\n",
-      studyLimit, reviewLimit, static_cast<long long>(maxReviews),
-      static_cast<long long>(lastMonthReviews / 30));
 }
 
 }  // namespace

@@ -1,57 +1,43 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
-#include <cstdlib>
 #include <set>
 
 #include "learn/AudioControl.h"
 #include "platform/audio/Mp3Decoder.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
-#include "tests/support/TempHome.h"
+#include "tests/tools/ShippedStore.h"
 #include "tools/VoicePack.h"
 #include "util/ZipFile.h"
 
 using plat::files::join;
 
+namespace toolstest {
 namespace {
 
-std::vector<std::string> shippedHeadwords() {
-  sqlite3* db = nullptr;
-  std::vector<std::string> words;
-  std::string path = join(plat::Bundle::main().path(), "learn.db");
-  EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(db, "select wl_tWord from Words_Library", -1, &statement, nullptr);
-  while (sqlite3_step(statement) == SQLITE_ROW)
-    words.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return words;
-}
+class VoicePackTest : public ShippedStoreTest {};
 
-}  // namespace
-
-TEST(VoicePack, TheShippedPackHoldsARecordingOfEveryHeadword) {
+TEST_F(VoicePackTest, TheShippedPackHoldsARecordingOfEveryHeadword) {
   std::string pack = join(plat::Bundle::main().path(), "words_voices.zip");
-  std::vector<std::string> headwords = shippedHeadwords();
-  ASSERT_GT(headwords.size(), 100u);
+  plat::Value rows =
+      CallDB::callDB()->sql_select("select wl_tWord from Words_Library", "s", "", plat::Value());
+  std::set<std::string> entries;
+  for (size_t i = 0; i < rows.size(); ++i)
+    entries.insert(AudioControl::entryNameForWord(rows.at(i).asString()));
+  ASSERT_GT(entries.size(), 100u);
 
   ZipFile zip(pack, ZipFileModeUnzip);
-  std::set<std::string> entries;
-  for (const std::string& word : headwords) entries.insert(AudioControl::entryNameForWord(word));
   EXPECT_EQ(zip.entryCount(), entries.size()) << "one entry per headword, nothing else";
   size_t missing = 0;
-  for (const std::string& word : headwords)
-    if (!zip.locateEntry2(AudioControl::entryNameForWord(word))) ++missing;
+  for (const std::string& entry : entries)
+    if (!zip.locateEntry2(entry)) ++missing;
   EXPECT_EQ(missing, 0u);
-  zip.close();
   EXPECT_EQ(std::system(("unzip -tqq '" + pack + "'").c_str()), 0);
 }
 
-TEST(VoicePack, RecordsEachWordUnderItsFirstCharacterAndKeepsAPackOfTheSameWords) {
-  std::string folder = testsupport::makeTempDir();
-  std::string pack = join(folder, "words_voices.zip"), list = join(folder, "words.txt");
+TEST_F(VoicePackTest, RecordsEachWordUnderItsFirstCharacterAndKeepsAPackOfTheSameWords) {
+  std::string pack = join(home_->path(), "words_voices.zip");
+  std::string list = join(home_->path(), "words.txt");
   std::vector<std::string> words = {"apple", "o'clock", "éclair"};
   EXPECT_TRUE(tools::writeWordListIfChanged(words, list));
   EXPECT_FALSE(tools::writeWordListIfChanged(words, list)) << "same words, file untouched";
@@ -74,10 +60,11 @@ TEST(VoicePack, RecordsEachWordUnderItsFirstCharacterAndKeepsAPackOfTheSameWords
     ASSERT_TRUE(sound);
     EXPECT_GT(sound->duration(), 0.3);
     EXPECT_LT(mp3.size(), 4000u) << "a short low-bitrate recording";
-    zip.close();
   }
   EXPECT_EQ(tools::makeVoicePack(words, pack, 2), 0u) << "kept";
   words.push_back("zebra");
   EXPECT_EQ(tools::makeVoicePack(words, pack, 2), 4u);
-  plat::files::remove(folder);
 }
+
+}  // namespace
+}  // namespace toolstest

@@ -1,8 +1,6 @@
 // The word library maker on small extracts of its sources.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/base/Files.h"
 #include "tests/support/FixtureWords.h"
 #include "tests/support/TempHome.h"
@@ -130,39 +128,38 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
 }
 
 TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
+  // A source file (under the test's folder) and what it holds then; no content: it is removed.
   const struct {
-    std::function<void()> damage;
-    std::string expected;
+    const char* file;
+    const char* content;
+    const char* expected;
   } cases[] = {
-      {[&] { plat::files::remove(folder_ + "/data/cmudict.txt"); }, "cmudict.txt: cannot be read"},
-      {[&] { testsupport::writeTextFile(folder_ + "/data/cedict.txt", ""); },
-       "cedict.txt: is empty"},
-      {[&] { testsupport::writeTextFile(folder_ + "/data/frequencies.txt", "walk\tmany\n"); },
+      {"data/cmudict.txt", nullptr, "cmudict.txt: cannot be read"},
+      {"data/cedict.txt", "", "cedict.txt: is empty"},
+      {"data/frequencies.txt", "walk\tmany\n",
        "frequencies.txt:1: expected a word and a positive count"},
-      {[&] {
-         testsupport::writeTextFile(folder_ + "/wordnet/data.adv", "00000031 02 r 01 quickly\n");
-       },
-       "data.adv:1: line ends too early"},
-      {[&] { plat::files::remove(folder_ + "/wordnet/verb.exc"); }, "verb.exc: cannot be read"},
-      {[&] {
-         testsupport::writeTextFile(folder_ + "/curated/book_bands.tsv",
-                                    "1\t基础\t101\t1\t40\t2\n");
-       },
-       "the books need 40"},
+      {"wordnet/data.adv", "00000031 02 r 01 quickly\n", "data.adv:1: line ends too early"},
+      {"wordnet/verb.exc", nullptr, "verb.exc: cannot be read"},
+      {"curated/book_bands.tsv", "1\t基础\t101\t1\t40\t2\n", "the books need 40"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
     TearDown();
     SetUp();
     tools::makeWordLibrary(sources(), output());
     const std::string before = read("words.tsv");
-    c.damage();
+    const std::string file = folder_ + "/" + c.file;
+    if (c.content)
+      testsupport::writeTextFile(file, c.content);
+    else
+      plat::files::remove(file);
     try {
       tools::makeWordLibrary(sources(), output());
       ADD_FAILURE() << "no error for " << c.expected;
     } catch (const tools::BuildError& e) {
       EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
     }
-    EXPECT_EQ(read("words.tsv"), before) << c.expected;
+    EXPECT_EQ(read("words.tsv"), before);
   }
 }
 

@@ -39,14 +39,12 @@ TEST_F(ZipDamageTest, ModeGuardsRaiseWithErrorZero) {
     EXPECT_ZIP_ERROR([&] { zip.getCurrentZipEntryInfo(); }, readReason, 0);
     EXPECT_ZIP_ERROR([&] { zip.readCurrentEntry(); }, readReason, 0);
     EXPECT_ZIP_ERROR([&] { zip.readCurrentEntryWithPassword("p"); }, readReason, 0);
-    zip.close();
   }
   ZipFile zip(path("w.zip"), ZipFileModeUnzip);
   const std::string writeReason = "Operation not permitted with Unzip mode";
   EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0); }, writeReason, 0);
   EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0.0, 0); }, writeReason, 0);
   EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0.0, 0, "p", 0); }, writeReason, 0);
-  zip.close();
 }
 
 TEST_F(ZipDamageTest, OpeningFailures) {
@@ -55,7 +53,6 @@ TEST_F(ZipDamageTest, OpeningFailures) {
   EXPECT_ZIP_ERROR([&] { ZipFile(path("missing.zip"), ZipFileModeAppend); },
                    "Can't open '" + path("missing.zip") + "'", 0);
   EXPECT_ZIP_ERROR([&] { ZipFile(path("any.zip"), 3); }, "Unknown mode 3", 0);
-  EXPECT_ZIP_ERROR([&] { ZipFile(path("any.zip"), -1); }, "Unknown mode -1", 0);
   EXPECT_FALSE(ZipFile::unzFileCheck(path("missing.zip")));
   writeFile(path("text.zip"), "not an archive at all");
   EXPECT_FALSE(ZipFile::unzFileCheck(path("text.zip")));
@@ -96,12 +93,10 @@ TEST_F(ZipDamageTest, BadCentralRecordSignature) {
     EXPECT_ZIP_ERROR([&] { zip.locateEntry2("c.txt"); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
     EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), "b.txt");  // restored after the failure
     EXPECT_ZIP_ERROR([&] { zip.goToNextEntry(); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
-    zip.close();
   }
   {
     ZipFile zip(path("s.zip"), ZipFileModeUnzip);
     EXPECT_ZIP_ERROR([&] { zip.locateEntry("c.txt"); }, nextFailure("s.zip"), UNZ_BADZIPFILE);
-    zip.close();
   }
   // Damage the first one: the archive has no current entry, so lookups find nothing.
   bytes[bytes.find("PK\x01\x02")] = 'X';
@@ -113,7 +108,6 @@ TEST_F(ZipDamageTest, BadCentralRecordSignature) {
   EXPECT_ZIP_ERROR([&] { zip.goToFirstEntry(); },
                    "Error in going to first file in zip in '" + path("s.zip") + "'",
                    UNZ_BADZIPFILE);
-  zip.close();
 }
 
 TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
@@ -131,7 +125,6 @@ TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
   EXPECT_ZIP_ERROR([&] { zip.locateEntry2("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
   EXPECT_ZIP_ERROR([&] { zip.locateEntry("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
   EXPECT_ZIP_ERROR([&] { zip.listZipEntryInfos(); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
-  zip.close();
 }
 
 TEST_F(ZipDamageTest, DamagedDataFailsItsChecksumAtTheEnd) {
@@ -145,7 +138,6 @@ TEST_F(ZipDamageTest, DamagedDataFailsItsChecksumAtTheEnd) {
   EXPECT_EQ(stream.readDataWithBuffer(buffer), buffer.size());
   EXPECT_ZIP_ERROR([&] { stream.finishedReading(); }, "Error in closing 'a.txt' in the zipfile",
                    UNZ_CRCERROR);
-  zip.close();
 }
 
 TEST_F(ZipDamageTest, DamagedDeflateStreamFailsTheRead) {
@@ -160,5 +152,4 @@ TEST_F(ZipDamageTest, DamagedDeflateStreamFailsTheRead) {
   plat::Value::Bytes buffer(text.size());
   EXPECT_ZIP_ERROR([&] { stream.readDataWithBuffer(buffer); },
                    "Error in reading 'a.txt' in the zipfile", Z_DATA_ERROR);
-  zip.close();
 }

@@ -46,10 +46,8 @@ TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
       s.writeData(std::string_view(text).substr(4000));
       s.finishedWriting();
     }
-    zip.close();
   }
   ZipFile zip(path("a.zip"), ZipFileModeUnzip);
-  EXPECT_EQ(zip.fileName(), path("a.zip"));
   EXPECT_EQ(zip.entryCount(), 5u);
   std::vector<ZipEntryInfo> infos = zip.listZipEntryInfos();
   ASSERT_EQ(infos.size(), 5u);
@@ -59,7 +57,6 @@ TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
     EXPECT_EQ(infos[i].length(), text.size());
     EXPECT_EQ(infos[i].level(), readLevels[i]);
     EXPECT_EQ(infos[i].crc32(), crcOf(text));
-    EXPECT_FALSE(infos[i].crypted());
     EXPECT_DOUBLE_EQ(infos[i].date(), 1'700'000'000.0);  // an even second survives exactly
   }
   EXPECT_EQ(infos[0].size(), text.size());  // stored
@@ -72,7 +69,6 @@ TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
   do {
     EXPECT_EQ(readCurrent(zip), text);
   } while (zip.goToNextEntry());
-  zip.close();
 }
 
 TEST_F(ZipFileTest, EntryDateIsTheLocalWallClockTime) {
@@ -82,7 +78,6 @@ TEST_F(ZipFileTest, EntryDateIsTheLocalWallClockTime) {
   // The archive keeps wall-clock fields: read in a zone 8 hours west they name a later instant.
   plat::Clock::current().setZone(plat::TimeZone::utc());
   EXPECT_DOUBLE_EQ(zip.getCurrentZipEntryInfo().date(), 1'700'000'000.0 + 8 * 3600);
-  zip.close();
 }
 
 TEST_F(ZipFileTest, AppendAddsEntriesAndKeepsTheOldOnes) {
@@ -95,7 +90,6 @@ TEST_F(ZipFileTest, AppendAddsEntriesAndKeepsTheOldOnes) {
     ASSERT_TRUE(zip.locateEntry2(name)) << name;
     EXPECT_EQ(readCurrent(zip), content);
   }
-  zip.close();
 }
 
 TEST_F(ZipFileTest, DefaultDateIsNowAndEmptyEntriesWork) {
@@ -103,14 +97,12 @@ TEST_F(ZipFileTest, DefaultDateIsNowAndEmptyEntriesWork) {
     ZipFile zip(path("n.zip"), ZipFileModeCreate);
     ZipWriteStream s = zip.writeEntryWithName("empty", 9);
     s.finishedWriting();
-    zip.close();
   }
   ZipFile zip(path("n.zip"), ZipFileModeUnzip);
   ZipEntryInfo info = zip.getCurrentZipEntryInfo();
   EXPECT_EQ(info.length(), 0u);
   EXPECT_NEAR(info.date(), plat::Clock::current().now(), 5);
   EXPECT_EQ(readCurrent(zip), "");
-  zip.close();
 }
 
 TEST_F(ZipFileTest, OneReadFillsABufferOfTheEntrysLength) {
@@ -125,7 +117,6 @@ TEST_F(ZipFileTest, OneReadFillsABufferOfTheEntrysLength) {
   EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + static_cast<long>(big.size())), big);
   EXPECT_EQ(stream.readDataWithBuffer(buffer), 0u);
   stream.finishedReading();
-  zip.close();
 }
 
 TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
@@ -136,7 +127,6 @@ TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
     ZipWriteStream s = zip.writeEntryWithName("plain.txt", 1'700'000'000.0, -1, "", 0);
     s.writeData(std::string_view("open"));
     s.finishedWriting();
-    zip.close();
   }
   ZipFile zip(path("p.zip"), ZipFileModeUnzip);
   EXPECT_EQ(zip.entryCount(), 1u);
@@ -144,7 +134,6 @@ TEST_F(ZipFileTest, PasswordsAreRefusedRatherThanWritingAnUnreadableEntry) {
   EXPECT_ZIP_ERROR([&] { zip.readCurrentEntryWithPassword("pass"); },
                    "Error in opening current file in '" + path("p.zip") + "'", UNZ_PARAMERROR);
   EXPECT_EQ(readCurrent(zip), "open");
-  zip.close();
 }
 
 TEST_F(ZipFileTest, StreamsOfAClosedArchiveFailInsteadOfTouchingFreedHandles) {
@@ -191,7 +180,6 @@ TEST_F(ZipFileTest, NamesBeyondAsciiAreMarkedAsUtf8) {
       s.writeData(std::string_view("x"));
       s.finishedWriting();
     }
-    zip.close();
   }
   const std::string bytes = *plat::files::readFile(path("names.zip"));
   auto utf8Flag = [&](size_t header) { return (static_cast<uint8_t>(bytes[header + 1]) & 8) != 0; };
