@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/Files.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsFiles : public AnalyticsCoreFixture {
+class AnalyticsFiles : public AnalyticsFixture {
  protected:
   void SetUp() override { start(); }
   // An envelope file made `age` seconds ago with `size` bytes.

@@ -63,3 +63,16 @@ bool AnalyticsFixture::printedLine(const std::string& line) {
   auto lines = printed();
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
+
+void AnalyticsFixture::start() {
+  Analytics::setCrashReportEnabled(false);
+  AnalyticsConfig::setConfigure(time_.now(), "lastPostInterval");
+  Analytics::startWithAppkey("4f5a6b7c8d9e0f1a2b3c4d5e", 6, "");
+  time_.runUntilIdle();
+}
+
+std::vector<std::string> AnalyticsFixture::eventIds() {
+  std::vector<std::string> ids;
+  for (auto& record : core().events) ids.push_back(static_cast<ANEvent&>(*record).event_id);
+  return ids;
+}

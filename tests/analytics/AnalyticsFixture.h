@@ -1,6 +1,6 @@
 // A fresh analytics context for one test: its own virtual clock, counting random source, settings
 // file, caches and shared-identifier folders in a temporary home, fixed device values, and the
-// printed lines collected.
+// printed lines collected; start() starts the analytics in it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "analytics/Analytics.h"
+#include "analytics/AnalyticsConfig.h"
 #include "analytics/AnalyticsContext.h"
+#include "analytics/AnalyticsImprint.h"
+#include "analytics/AnalyticsInternal.h"
+#include "analytics/AnalyticsJob.h"
+#include "analytics/AnalyticsSession.h"
+#include "analytics/AnalyticsState.h"
+#include "analytics/AnalyticsUtility.h"
+#include "tests/analytics/LoopbackLogService.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/VirtualTime.h"
 
@@ -25,6 +34,14 @@ class AnalyticsFixture : public ::testing::Test {
   bool printedLine(const std::string& line);
   plat::UserDefaults& settings() { return context_->settings(); }
   AnalyticsContext& context() { return *context_; }
+  // Starts the analytics under the fixed-interval policy just after an upload, so that nothing
+  // is packed or sent unless a test asks for it.
+  void start();
+  AnalyticsInternal& core() { return AnalyticsInternal::sharedInstance(); }
+  AnalyticsSession& session() { return AnalyticsSession::sharedInstance(); }
+  // Stores server settings as the log service would have sent them.
+  void setImprint(const ImprintValues& values) { storeImprint(makeImprint(values)); }
+  std::vector<std::string> eventIds();
 
   testsupport::TempHome home_;
   testsupport::VirtualTime time_;

@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "analytics/AnalyticsCrash.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsCrashes : public AnalyticsCoreFixture {
+class AnalyticsCrashes : public AnalyticsFixture {
  protected:
   // Runs `crash` in a forked child that started the analytics with crash reports on; returns the
   // signal that ended the child.

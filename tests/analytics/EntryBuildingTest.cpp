@@ -5,11 +5,11 @@
 #include "analytics/AnalyticsThrift.h"
 #include "analytics/records/ThriftBytes.h"
 #include "platform/base/Files.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsEntries : public AnalyticsCoreFixture {
+class AnalyticsEntries : public AnalyticsFixture {
  protected:
   void SetUp() override { start(); }
   AT::UsageLogEntry build() {

@@ -8,11 +8,11 @@
 #include "analytics/AnalyticsEnvelope.h"
 #include "platform/base/Files.h"
 #include "platform/crypto/Digest.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsEnvelopes : public AnalyticsCoreFixture {
+class AnalyticsEnvelopes : public AnalyticsFixture {
  protected:
   void SetUp() override {
     start();

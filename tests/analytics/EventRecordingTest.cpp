@@ -2,11 +2,11 @@
 
 #include <thread>
 
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsEvents : public AnalyticsCoreFixture {
+class AnalyticsEvents : public AnalyticsFixture {
  protected:
   void SetUp() override { start(); }
   const ANEkv& lastEkv() { return static_cast<const ANEkv&>(*core().ekv.back()); }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/view/Application.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsLifecycle : public AnalyticsCoreFixture {
+class AnalyticsLifecycle : public AnalyticsFixture {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();

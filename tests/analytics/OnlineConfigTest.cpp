@@ -2,11 +2,11 @@
 
 #include "analytics/ANUtils.h"
 #include "analytics/AnalyticsOnlineConfig.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsOnlineParams : public AnalyticsCoreFixture {
+class AnalyticsOnlineParams : public AnalyticsFixture {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();

@@ -2,11 +2,11 @@
 
 #include "analytics/AnalyticsThrift.h"
 #include "analytics/records/ThriftBytes.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsSendPolicy : public AnalyticsCoreFixture {
+class AnalyticsSendPolicy : public AnalyticsFixture {
  protected:
   void SetUp() override {
     device_->machine = "x86_64";  // network access counts as Wi-Fi

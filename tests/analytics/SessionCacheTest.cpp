@@ -2,11 +2,11 @@
 
 #include "platform/base/Files.h"
 #include "platform/base/NotificationCenter.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsSessions : public AnalyticsCoreFixture {
+class AnalyticsSessions : public AnalyticsFixture {
  protected:
   void post(const std::string& name) {
     plat::NotificationCenter::defaultCenter().post(name);

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "analytics/AnalyticsApp.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsSettings : public AnalyticsCoreFixture {};
+class AnalyticsSettings : public AnalyticsFixture {};
 
 TEST_F(AnalyticsSettings, ReportIntervalPrecedence) {
   AnalyticsConfig::setConfigure(100000.0, "analytics_report_interval");

@@ -2,11 +2,11 @@
 
 #include "analytics/AnalyticsImprintUpdate.h"
 #include "platform/base/Files.h"
-#include "tests/analytics/AnalyticsCoreFixture.h"
+#include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
-class AnalyticsUpload : public AnalyticsCoreFixture {
+class AnalyticsUpload : public AnalyticsFixture {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();

@@ -5,7 +5,6 @@
 
 namespace {
 
-
 std::string hexBytes(std::initializer_list<int> values) {
   std::string out;
   for (int v : values) out.push_back(static_cast<char>(v));

@@ -1,11 +1,11 @@
 // The restore's dump import over arbitrary bytes: a dump is applied whole or refused, and a
 // refusal leaves every study table as it was. The store is a copy of the shipped learn.db in a
 // scratch home ($VOCAB_BUNDLE names the bundle, as for the tests), seeded with a few rows.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <string>
-#include <unistd.h>
 #include <utility>
 
 #include "online/Data_Package.h"
@@ -27,9 +27,9 @@ const std::pair<const char*, int> kTables[] = {
 std::string snapshot() {
   std::string all;
   for (const auto& [table, columns] : kTables) {
-    const plat::Value rows = CallDB::callDB()->sql_select(
-        std::string("select * from ") + table + " order by rowid", std::string(columns, 's'), "",
-        plat::Value::array());
+    const plat::Value rows =
+        CallDB::callDB()->sql_select(std::string("select * from ") + table + " order by rowid",
+                                     std::string(columns, 's'), "", plat::Value::array());
     all += table;
     for (size_t r = 0; r < rows.size(); ++r) {
       for (size_t c = 0; c < rows[r].size(); ++c) all += "|" + rows[r][c].asString();
@@ -44,15 +44,22 @@ void exec(const std::string& sql) {
   CallDB::callDB()->sql_update(sql, "", plat::Value::array());
 }
 
+// The rows every input meets.
+void seed() {
+  exec("delete from Study_List");
+  exec("delete from Study_Note");
+  exec("insert into Study_List values (1, 100, 0)");
+  exec("insert into Study_Note values (1, 'device note', 0)");
+  exec("insert or ignore into delete_words values (6)");
+}
+
 void setUp() {
   const std::string home = "/tmp/vocab-fuzz-dump-" + std::to_string(::getpid());
   plat::files::remove(home);
   plat::AppHome::setHome(home);
   plat::AppHome::ensureFolders();
   std::atexit([] { plat::files::remove(plat::AppHome::home()); });
-  exec("insert into Study_List values (1, 100, 0)");
-  exec("insert into Study_Note values (1, 'device note', 0)");
-  exec("insert into delete_words values (6)");
+  seed();
 }
 
 }  // namespace
@@ -68,11 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (snapshot() != before) std::abort();  // a refused dump changed the store
     return 0;
   }
-  // Applied: put the seed rows back for the next input.
-  exec("delete from Study_List");
-  exec("delete from Study_Note");
-  exec("insert into Study_List values (1, 100, 0)");
-  exec("insert into Study_Note values (1, 'device note', 0)");
-  exec("insert or ignore into delete_words values (6)");
+  seed();  // applied: the next input meets the same rows
   return 0;
 }

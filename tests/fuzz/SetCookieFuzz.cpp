@@ -21,9 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const plat::http::Cookie& cookie :
        plat::http::Cookie::parseSetCookieValues(values, url, 1'700'000'000.0)) {
     if (cookie.name.empty()) std::abort();
-    const std::string domain = cookie.domain.empty() || cookie.domain[0] != '.'
-                                   ? cookie.domain
-                                   : cookie.domain.substr(1);
+    const std::string domain =
+        cookie.domain.empty() || cookie.domain[0] != '.' ? cookie.domain : cookie.domain.substr(1);
     const std::string& host = url.host();
     const bool ours = domain.empty() || host == domain ||
                       (host.size() > domain.size() &&

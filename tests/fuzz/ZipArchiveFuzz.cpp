@@ -2,13 +2,11 @@
 // to its announced size and both lookups by name must end in a result or a ZipException, never in
 // a crash, a hang or a sanitizer report. A fast lookup that answers yes must have made the wanted
 // entry current. The scratch file goes at exit.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -30,16 +28,9 @@ const std::string& scratchPath() {
 }
 
 bool writeInput(const uint8_t* data, size_t size) {
-  int fd = ::open(scratchPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(fd, data + done, size - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  return done == size;
+  std::ofstream out(scratchPath(), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return static_cast<bool>(out.flush());
 }
 
 template <class Fn>

@@ -5,7 +5,7 @@
 #include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
-#include <poll.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -23,22 +23,18 @@ namespace testsupport {
 namespace {
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
+  return ::strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+const std::string* findHeader(const HeaderList& headers, const std::string& name) {
+  for (const auto& [key, value] : headers)
+    if (equalsIgnoringCase(key, name)) return &value;
+  return nullptr;
 }
 
 std::string headerIn(const HeaderList& headers, const std::string& name) {
-  for (const auto& [key, value] : headers)
-    if (equalsIgnoringCase(key, name)) return value;
-  return "";
-}
-
-bool hasHeaderIn(const HeaderList& headers, const std::string& name) {
-  for (const auto& header : headers)
-    if (equalsIgnoringCase(header.first, name)) return true;
-  return false;
+  const std::string* value = findHeader(headers, name);
+  return value ? *value : "";
 }
 
 std::string reasonFor(int status) {
@@ -74,7 +70,7 @@ std::string ServerRequest::header(const std::string& name) const {
   return headerIn(headers, name);
 }
 bool ServerRequest::hasHeader(const std::string& name) const {
-  return hasHeaderIn(headers, name);
+  return findHeader(headers, name);
 }
 
 std::string ServerRequest::path() const {
@@ -370,34 +366,24 @@ bool LoopbackHttpServer::sendReply(Connection& connection, const ServerRequest& 
   if (reply.gzip) headers.emplace_back("Content-Encoding", "gzip");
   const bool hasBody =
       request.method != "HEAD" && reply.status != 204 && reply.status != 304 && reply.status >= 200;
-  std::string_view payload;
-  switch (reply.framing) {
-    case ServerReply::Framing::Length:
-      if (!hasHeaderIn(headers, "Content-Length"))
-        headers.emplace_back("Content-Length", std::to_string(body.size()));
-      if (hasBody) payload = body;
-      break;
-    case ServerReply::Framing::Chunked: {
-      headers.emplace_back("Transfer-Encoding", "chunked");
-      if (!hasBody) break;
-      std::string chunked;
-      for (size_t at = 0; at < body.size(); at += reply.chunkSize) {
-        size_t size = std::min(reply.chunkSize, body.size() - at);
-        char sizeText[32];
-        snprintf(sizeText, sizeof sizeText, "%zx\r\n", size);
-        chunked += sizeText;
-        chunked.append(body.substr(at, size));
-        chunked += "\r\n";
-      }
-      chunked += "0\r\n\r\n";
-      owned = std::move(chunked);
-      payload = owned;
-      break;
+  std::string_view payload = hasBody ? body : std::string_view();
+  if (reply.framing == ServerReply::Framing::Length && !findHeader(headers, "Content-Length"))
+    headers.emplace_back("Content-Length", std::to_string(body.size()));
+  if (reply.framing == ServerReply::Framing::UntilClose && !findHeader(headers, "Connection"))
+    headers.emplace_back("Connection", "close");
+  if (reply.framing == ServerReply::Framing::Chunked) {
+    headers.emplace_back("Transfer-Encoding", "chunked");
+    std::string chunked;
+    for (size_t at = 0; at < body.size(); at += reply.chunkSize) {
+      size_t size = std::min(reply.chunkSize, body.size() - at);
+      char sizeText[32];
+      snprintf(sizeText, sizeof sizeText, "%zx\r\n", size);
+      chunked += sizeText;
+      chunked.append(body.substr(at, size));
+      chunked += "\r\n";
     }
-    case ServerReply::Framing::UntilClose:
-      if (!hasHeaderIn(headers, "Connection")) headers.emplace_back("Connection", "close");
-      if (hasBody) payload = body;
-      break;
+    owned = chunked + "0\r\n\r\n";
+    payload = hasBody ? owned : std::string_view();
   }
 
   bool keepAlive = reply.framing != ServerReply::Framing::UntilClose &&

@@ -1,15 +1,7 @@
 // A scriptable HTTP/1.1 server on 127.0.0.1 with an ephemeral port, for tests of anything that
-// talks HTTP. A handler turns each request into a scripted reply: status, headers and body, sent
-// with a length, chunked or until close, gzip-compressed on request, paced or delayed, cut off
-// mid-body, dropped without a reply, or raw bytes. The server counts connections and records every
-// request (with the number of the connection it came on), so tests can check connection reuse.
-// With a TestCertificate it speaks TLS instead.
-//
-//   testsupport::LoopbackHttpServer server([](const testsupport::ServerRequest& r) {
-//     return testsupport::ServerReply::text("hello " + r.query());
-//   });
-//   std::string url = server.url("/api/x.php?y=1");  // "http://127.0.0.1:<port>/api/x.php?y=1"
-//
+// talks HTTP: a handler turns each request into a reply (framed by length, chunked or until close,
+// gzipped, paced, delayed, cut off, dropped or raw bytes). The server records every request with
+// the number of its connection, so tests can check reuse; with a TestCertificate it speaks TLS.
 // Each connection is served by its own thread; handlers may run on several threads at once.
 #pragma once
 

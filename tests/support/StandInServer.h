@@ -1,17 +1,10 @@
 // A stand-in for the maker's account server on loopback: every server script the app calls, with
-// the state behind them (accounts with MD5 passwords, the account's backed-up study data, sign-ins,
-// messages, shared mnemonics and grammar notes with their adoptions, excellent mnemonics, daily
-// lessons, voice-pack addresses, feedback). Tests set the personal value "url" to base(), read the
-// raw requests back, and can make the next reply of a script fail, come late or never come.
-//
-//   testsupport::StandInServer server;
-//   server.addAccount("learner", "secret1");
-//   CallDB::callDB()->UpdatePersonalValue("url", server.base());
-//   ... the app logs in, backs up ...
-//   EXPECT_EQ(server.account("learner")->lastSynId, 1);
-//
-// The server is strict where the app's recipe is fixed (the check code, the password digest) and
-// answers a refusal the way the app expects ("result" 0, "msg", "relogin" 1 for a stale password).
+// the state behind them (accounts with MD5 passwords, backed-up study data, sign-ins, messages,
+// shared notes and their adoptions, excellent mnemonics, daily lessons, voice packs, feedback).
+// Tests set the personal value "url" to base(), read the raw requests back, and can make the next
+// reply of a script fail, come late or never come. Like the real server it is strict about the
+// check code and the password digest, and refuses as the app expects ("result" 0, "msg", and
+// "relogin" 1 for a stale password).
 #pragma once
 
 #include <cstdint>

@@ -8,11 +8,8 @@
 namespace testsupport {
 namespace {
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+bool isHex(char c) {
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
 std::string percentDecoded(const std::string& text) {
@@ -20,9 +17,8 @@ std::string percentDecoded(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '+') {
       out += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-               hexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+    } else if (text[i] == '%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
       i += 2;
     } else {
       out += text[i];
@@ -32,10 +28,8 @@ std::string percentDecoded(const std::string& text) {
 }
 
 void addPairs(const std::string& text, StandInForm& form) {
-  size_t start = 0;
-  while (start <= text.size() && !text.empty()) {
-    size_t end = text.find('&', start);
-    if (end == std::string::npos) end = text.size();
+  for (size_t start = 0; start < text.size();) {
+    size_t end = std::min(text.find('&', start), text.size());
     std::string pair = text.substr(start, end - start);
     size_t equals = pair.find('=');
     if (!pair.empty()) {

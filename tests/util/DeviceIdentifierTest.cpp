@@ -31,16 +31,6 @@ TEST(DeviceIdentifier, IsTheDigestOfTheStoredUuidAndOutlivesTheAppHome) {
   EXPECT_EQ(uniqueGlobalDeviceIdentifier("10"), first);
 }
 
-TEST(DeviceIdentifier, IsNewAfterTheDeviceStoreIsRemoved) {
-  std::string before;
-  {
-    testsupport::TempDeviceStore store;
-    before = uniqueGlobalDeviceIdentifier("7.0");
-  }
-  testsupport::TempDeviceStore fresh;
-  EXPECT_NE(uniqueGlobalDeviceIdentifier("7.0"), before);
-}
-
 // Without a version the device's own decides.
 TEST(DeviceIdentifier, OlderSystemsUseTheHardwareAddress) {
   testsupport::TempDeviceStore store;
