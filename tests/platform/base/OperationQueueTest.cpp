@@ -49,25 +49,6 @@ std::shared_ptr<Operation> blockOp(std::function<void()> fn) {
   return std::make_shared<plat::BlockOperation>(std::move(fn));
 }
 
-// Finishes later, on another thread, as a network request does.
-class LaterOperation : public Operation {
- public:
-  explicit LaterOperation(plat::Thread& thread) : thread_(thread) {}
-  bool isConcurrent() const override { return true; }
-  void start() override {
-    setExecuting(true);
-    started = true;
-  }
-  void finishOnThread() {
-    auto self = std::static_pointer_cast<LaterOperation>(shared_from_this());
-    thread_.runLoop().perform([self] { self->finish(); });
-  }
-  std::atomic<bool> started{false};
-
- private:
-  plat::Thread& thread_;
-};
-
 template <typename Pred>
 bool eventually(Pred pred) {
   for (int i = 0; i < 2000 && !pred(); ++i)
@@ -173,31 +154,6 @@ TEST(OperationQueue, HigherPriorityStartsFirstThenOrderAdded) {
   queue.setSuspended(false);
   queue.waitUntilAllOperationsAreFinished();
   EXPECT_EQ(tracker.order(), (std::vector<int>{4, 2, 1, 3, 0, 5}));
-}
-
-TEST(OperationQueue, ConcurrentOperationHoldsItsPlaceUntilItFinishes) {
-  plat::Thread network("network");
-  OperationQueue queue;
-  queue.setMaxConcurrentOperationCount(1);
-  auto a = std::make_shared<LaterOperation>(network);
-  auto b = std::make_shared<LaterOperation>(network);
-  std::atomic<int> finishedSeen{0};
-  queue.setOperationFinishedHandler([&](Operation&) { ++finishedSeen; });
-  std::atomic<bool> completionSawFinished{false};
-  a->setCompletionBlock([&] { completionSawFinished = a->isFinished(); });
-  queue.addOperation(a);
-  queue.addOperation(b);
-  ASSERT_TRUE(eventually([&] { return a->started.load(); }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_TRUE(a->isExecuting());
-  EXPECT_FALSE(b->started);
-  a->finishOnThread();
-  ASSERT_TRUE(eventually([&] { return b->started.load(); }));
-  EXPECT_EQ(queue.operations(), std::vector<std::shared_ptr<Operation>>{b});
-  b->finishOnThread();
-  queue.waitUntilAllOperationsAreFinished();
-  EXPECT_TRUE(completionSawFinished);
-  EXPECT_TRUE(eventually([&] { return finishedSeen == 2; }));
 }
 
 // A queue fed one operation at a time hands each to the worker left waiting by the one before.
