@@ -17,6 +17,15 @@ std::mutex& openingMutex() {
   return m;
 }
 
+// The store's connection is the only one to learn.db: it keeps its lock on the file from its first
+// statement to its close, so that no statement locks, unlocks or rereads the file header, and the
+// log's index lives in the connection's memory rather than in a shared-memory file.
+sqlite3* openConnection(const std::string& path) {
+  sqlite3* db = SqlMgrController::openExisting(path);
+  if (db) sqlite3_exec(db, "pragma locking_mode = exclusive", nullptr, nullptr, nullptr);
+  return db;
+}
+
 }  // namespace
 
 CallDB* CallDB::instance() {
@@ -77,7 +86,7 @@ void CallDB::open() {
 
   // Never creates the file: an empty database would stay empty for ever. The version check reads
   // through the store's own connection, which is closed only while an old file is upgraded.
-  sqlite3* db = SqlMgrController::openExisting(path);
+  sqlite3* db = openConnection(path);
   if (db) {
     sqlMgr_.setDatabase(db);
     std::string version = CmpDiffVersion::storedVersion(sqlMgr_);
@@ -85,7 +94,7 @@ void CallDB::open() {
       sqlMgr_.setDatabase(nullptr);
       SqlMgrController::close(db);
       CmpDiffVersion().compareVer3(path, version);
-      db = SqlMgrController::openExisting(path);
+      db = openConnection(path);
     }
   }
   if (!db) {
@@ -94,9 +103,11 @@ void CallDB::open() {
     return;
   }
   sqlMgr_.setDatabase(db);
-  // The rollback journal is kept between transactions (its header cleared) instead of made and
-  // removed by each: a commit then flushes only the journal and the database, not the folder.
-  sqlite3_exec(db, "pragma journal_mode = persist", nullptr, nullptr, nullptr);
+  // Write-ahead log: a commit appends its pages to learn.db-wal and flushes that one file, where a
+  // rollback journal flushes the journal, its folder and the database, some twice. With full sync
+  // a commit is on disk when it returns, as before. An older file is converted here once.
+  sqlite3_exec(db, "pragma journal_mode = wal; pragma synchronous = full", nullptr, nullptr,
+               nullptr);
   database_.store(db);
   loadShowNames();
 }

@@ -77,6 +77,9 @@ bool CmpDiffVersion::compareVer3(const std::string& path, const std::string& /*o
     SqlMgrController mgr;
     mgr.setDatabase(db);
     mgr.RecordExec("attach database " + quoteLiteral(temp) + " as newdb");
+    // The learner's rows go into the new file itself, not into a log beside it that the rename
+    // below would leave behind.
+    mgr.RecordExec("pragma newdb.journal_mode = delete");
     try {
       mgr.beginTransaction();
       for (const char* table : kCopiedTables) {
@@ -104,6 +107,7 @@ bool CmpDiffVersion::compareVer3(const std::string& path, const std::string& /*o
     mgr.RecordExec("detach database newdb");
   }
   SqlMgrController::close(db);
+  if (copied) SqlMgrController::removeCompanions(path);
   if (copied && std::rename(temp.c_str(), path.c_str()) == 0) return true;
   plat::files::remove(temp);
   return false;

@@ -298,6 +298,25 @@ void SqlMgrController::close(sqlite3* db) {
   if (db) sqlite3_close_v2(db);
 }
 
+namespace {
+
+// A new copy is put in write-ahead-log mode before it is flushed, so that the first opening need
+// not convert it by a commit of its own. Nothing relies on the copy before its flush, so the change
+// is made without a journal or syncs; a copy that cannot take it is converted when opened.
+void useWriteAheadLog(const std::string& path) {
+  sqlite3* db = SqlMgrController::openExisting(path);
+  if (!db) return;
+  sqlite3_exec(db, "pragma synchronous = off; pragma journal_mode = off; pragma journal_mode = wal",
+               nullptr, nullptr, nullptr);
+  SqlMgrController::close(db);
+}
+
+}  // namespace
+
+void SqlMgrController::removeCompanions(const std::string& path) {
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) plat::files::remove(path + suffix);
+}
+
 bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) {
   // Copied beside the target, flushed, and moved into place whole: a copy cut short (a full disk,
   // a power cut) must not leave a broken file that every later start would open as the database.
@@ -305,9 +324,12 @@ bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) 
   if (!from.empty() && !plat::files::exists(to)) {
     const std::string part = to + ".part";
     plat::files::remove(part);
-    if (plat::files::copyFile(from, part) && plat::files::syncToDisk(part) &&
-        plat::files::moveFile(part, to)) {
-      plat::files::syncToDisk(std::filesystem::path(to).parent_path().string());
+    removeCompanions(part);
+    if (plat::files::copyFile(from, part)) {
+      useWriteAheadLog(part);
+      removeCompanions(to);
+      if (plat::files::syncToDisk(part) && plat::files::moveFile(part, to))
+        plat::files::syncToDisk(std::filesystem::path(to).parent_path().string());
     }
     plat::files::remove(part);
   }

@@ -90,6 +90,11 @@ class SqlMgrController {
   static sqlite3* openExisting(const std::string& path);
   static void close(sqlite3* db);
 
+  // Removes the log, shared-memory and journal files SQLite keeps beside a database. Beside a file
+  // about to be put in place they are left over from the one it replaces (or from a database
+  // removed while open), and would be replayed into it.
+  static void removeCompanions(const std::string& path);
+
   // Copies a file (an existing destination is left alone) and excludes the copy from backup; a
   // copy that fails half-way leaves no file. True when a file exists at the destination afterwards.
   static bool sql_copy(const std::string& from, const std::string& to);

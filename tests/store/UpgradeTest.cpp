@@ -129,8 +129,10 @@ TEST_F(UpgradeTest, OnlyClientsBelowThreePointOneUpgrade) {
 }
 
 TEST_F(UpgradeTest, AFailureHalfWayKeepsTheOldFileAndItsData) {
-  // The last table of the copy no longer matches, so the upgrade fails after nineteen tables.
-  placeOldDatabase("3.0", {"alter table Words_Phrases add column extra text"});
+  // The last table of the copy no longer matches, so the upgrade fails after nineteen tables. The
+  // file is already in the store's log mode, so that only the upgrade could change its bytes.
+  placeOldDatabase(
+      "3.0", {"alter table Words_Phrases add column extra text", "pragma journal_mode = wal"});
   auto before = plat::files::readFile(userDatabasePath());
   CallDB* db = CallDB::callDB();
   ASSERT_TRUE(db->isOpen());
