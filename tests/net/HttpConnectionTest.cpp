@@ -9,8 +9,10 @@
 #include "net/HttpRequest.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
+#include "platform/stream/TlsTrust.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TestCertificate.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace nettest;
@@ -283,4 +285,29 @@ TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
   runUntil([] { return false; }, 0.05);
   HttpRequest::setNetworkActivityIndicatorHandler(nullptr);
   EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
+
+TEST_F(HttpConnectionTest, CertificatesAreCheckedUnlessTurnedOff) {
+  testsupport::TestCertificate certificate;
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("secure"); },
+                            certificate);
+  plat::stream::removeAddedTrustedCertificates();
+
+  Exchange rejected(server.url("/"));
+  ASSERT_EQ(rejected.run().failed, 1);
+  EXPECT_EQ(rejected.lastError->code(), 1);
+  EXPECT_EQ(rejected.lastError->localizedDescription(),
+            "A connection failure occurred: SSL problem (Possible causes may include a "
+            "bad/expired/self-signed certificate, clock set to wrong date)");
+
+  Exchange unchecked(server.url("/"));
+  unchecked->setValidatesSecureCertificate(false);
+  EXPECT_EQ(unchecked.run()->responseString(), "secure");
+
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(Exchange(server.url("/")).run()->responseString(), "secure");
+  // The connection made without checking is never lent to a checked request.
+  EXPECT_EQ(server.connectionCount(), 3);
+  plat::stream::removeAddedTrustedCertificates();
 }

@@ -58,14 +58,6 @@ inline bool runUntil(const std::function<bool()>& done, double timeout = 10) {
   return plat::RunLoop::main().runUntil(done, timeout);
 }
 
-// Starts the request with `recorder` as its delegate and waits for its end.
-inline void startAndWait(const std::shared_ptr<HttpRequest>& request, Recorder& recorder,
-                         double timeout = 10) {
-  request->setDelegate(&recorder);
-  request->startAsynchronous();
-  EXPECT_TRUE(runUntil([&] { return recorder.done(); }, timeout));
-}
-
 // A request and the delegate it reports to: start() starts it, run() waits for its end as well.
 // The delegate is cleared when the exchange goes.
 template <class Delegate>
