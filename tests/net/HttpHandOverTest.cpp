@@ -77,9 +77,10 @@ TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
   std::string received;
   // What the network thread handed over while the main thread was busy is delivered in one go;
   // a perform posted at its first piece runs after it.
-  bool inFirstDelivery = false;
+  bool inFirstDelivery = false, onMain = true;
   size_t handedOverWhileBusy = 0;
   get->setDataReceivedBlock([&](const std::vector<uint8_t>& piece) {
+    onMain = onMain && std::this_thread::get_id() == plat::RunLoop::main().thread();
     if (received.empty()) {
       inFirstDelivery = true;
       plat::RunLoop::main().perform([&] { inFirstDelivery = false; });
@@ -96,6 +97,8 @@ TEST_F(HttpHandOverTest, ABusyMainThreadHoldsTheReadingBackWithoutATimeOut) {
   EXPECT_LT(handedOverWhileBusy, 8u << 20);
   EXPECT_EQ(received.size(), bigBody()->size());
   EXPECT_EQ(hashOf(received), hashOf(*bigBody()));
+  EXPECT_TRUE(onMain);
+  EXPECT_TRUE(get->rawResponseData()->empty());  // what the owner took stays out of it
 }
 
 TEST_F(HttpHandOverTest, AHeldBackDownloadCanBeCancelled) {

@@ -406,22 +406,3 @@ TEST_F(HttpRequestTest, UploadProgressReachesOneOrCountsOneUnitWithoutAccuratePr
   EXPECT_EQ(rough.run().received, 1);
   EXPECT_EQ(rough.sent, 1);
 }
-
-TEST_F(HttpRequestTest, DataTakenByTheOwnerStaysOutOfTheResponse) {
-  LoopbackHttpServer server([](const ServerRequest&) {
-    ServerReply reply = ServerReply::text(std::string(100000, 'w'));
-    reply.framing = ServerReply::Framing::Chunked;
-    return reply;
-  });
-  size_t taken = 0;
-  bool onMain = true;
-  Exchange get(server.url("/"));
-  get->setDataReceivedBlock([&](const std::vector<uint8_t>& data) {
-    taken += data.size();
-    onMain = onMain && std::this_thread::get_id() == plat::RunLoop::main().thread();
-  });
-  get.run();
-  EXPECT_EQ(taken, 100000u);
-  EXPECT_TRUE(onMain);
-  EXPECT_TRUE(get->rawResponseData()->empty());
-}
