@@ -352,7 +352,8 @@ TEST_F(HttpRequestTest, DownloadProgressRisesToOneAndCountsEveryByte) {
     ServerReply reply = ServerReply::text(std::string(1000, 'z'));
     reply.pieceSize = 250;
     reply.pieceDelay = 0.3;  // long enough for status checks in between
-    if (r.path() == "/unsized") reply.framing = ServerReply::Framing::UntilClose;
+    if (r.path() != "/sized") reply.framing = ServerReply::Framing::UntilClose;
+    if (r.path() == "/empty") reply.body.clear();
     return reply;
   });
   Exchange sized(server.url("/sized"));
@@ -366,24 +367,14 @@ TEST_F(HttpRequestTest, DownloadProgressRisesToOneAndCountsEveryByte) {
       std::count_if(progress.begin(), progress.end(), [](double f) { return f > 0 && f < 1; }), 0);
   EXPECT_EQ(sized.received, 1000);
 
-  Exchange unsized(server.url("/unsized"));
-  unsized->setDownloadProgressDelegate(&unsized);
-  EXPECT_EQ(unsized.run().received, 1);
-  EXPECT_EQ(unsized.progress.back(), 1.0);
-}
-
-TEST_F(HttpRequestTest, AnEmptyReplyWithoutLengthEndsAtOneNotNaN) {
-  LoopbackHttpServer server([](const ServerRequest&) {
-    ServerReply reply;
-    reply.framing = ServerReply::Framing::UntilClose;
-    return reply;
-  });
-  Exchange get(server.url("/"));
-  get->setDownloadProgressDelegate(&get);
-  get->setShowAccurateProgress(true);
-  ASSERT_FALSE(get.run().progress.empty());
-  for (double f : get.progress) EXPECT_FALSE(std::isnan(f));
-  EXPECT_EQ(get.progress.back(), 1.0);
+  // Without a length, one unit at the end; an empty body ends at one too, never at NaN.
+  for (const char* path : {"/unsized", "/empty"}) {
+    Exchange unsized(server.url(path));
+    unsized->setDownloadProgressDelegate(&unsized);
+    ASSERT_FALSE(unsized.run().progress.empty()) << path;
+    for (double f : unsized.progress) EXPECT_FALSE(std::isnan(f)) << path;
+    EXPECT_EQ(unsized.progress.back(), 1.0) << path;
+  }
 }
 
 TEST_F(HttpRequestTest, UploadProgressReachesOneOrCountsOneUnitWithoutAccurateProgress) {
