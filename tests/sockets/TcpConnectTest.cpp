@@ -10,8 +10,9 @@
 namespace sockets {
 namespace {
 
-using testing::LoopbackPair;
 using testing::Recorder;
+using testing::run;
+using TcpConnect = testing::LoopbackPair;
 
 TcpData loopbackAddress(uint16_t port) {
   sockaddr_in in{};
@@ -22,8 +23,7 @@ TcpData loopbackAddress(uint16_t port) {
   return TcpData(p, p + sizeof in);
 }
 
-TEST(TcpConnect, ListenersShareOnePortAcrossFamiliesAndLocalhostMeansLoopback) {
-  testsupport::VirtualTime time;
+TEST_F(TcpConnect, ListenersShareOnePortAcrossFamiliesAndLocalhostMeansLoopback) {
   Recorder delegate;
   auto any = TcpSocket::create(&delegate);
   ASSERT_TRUE(any->acceptOnPort(0));
@@ -37,31 +37,29 @@ TEST(TcpConnect, ListenersShareOnePortAcrossFamiliesAndLocalhostMeansLoopback) {
   EXPECT_EQ(local->localHost6(), "::1");
 }
 
-TEST(TcpConnect, ConnectingToAnAddressEndsInTheSameStreams) {
-  LoopbackPair pair;
+TEST_F(TcpConnect, ConnectingToAnAddressEndsInTheSameStreams) {
   Recorder delegate;
-  auto client = TcpSocket::create(&delegate);
+  auto byAddress = TcpSocket::create(&delegate);
   TcpError error;
-  ASSERT_TRUE(client->connectToAddress(loopbackAddress(pair.listener->localPort()), 5, &error));
-  ASSERT_TRUE(LoopbackPair::run([&] { return delegate.connected; }));
-  EXPECT_EQ(delegate.connectedPort, pair.listener->localPort());
-  EXPECT_EQ(pair.listenerDelegate.accepted.size(), 2u);
+  ASSERT_TRUE(byAddress->connectToAddress(loopbackAddress(listener->localPort()), 5, &error));
+  ASSERT_TRUE(run([&] { return delegate.connected; }));
+  EXPECT_EQ(delegate.connectedPort, listener->localPort());
+  EXPECT_EQ(serverLog.accepted.size(), 2u);
   // The time-out ended with the connect.
-  pair.time.advance(10);
+  time.advance(10);
   EXPECT_FALSE(delegate.willDisconnect);
 }
 
-TEST(TcpConnect, ACancelledConnectOrAnotherFamilyLeavesTheSocketDisconnected) {
-  LoopbackPair pair;
+TEST_F(TcpConnect, ACancelledConnectOrAnotherFamilyLeavesTheSocketDisconnected) {
   Recorder delegate;
   delegate.allowConnect = false;
-  auto client = TcpSocket::create(&delegate);
+  auto refused = TcpSocket::create(&delegate);
   TcpError error;
-  EXPECT_FALSE(client->connectToHost("127.0.0.1", pair.listener->localPort(), &error));
+  EXPECT_FALSE(refused->connectToHost("127.0.0.1", listener->localPort(), &error));
   EXPECT_EQ(error.code, 1);
-  EXPECT_FALSE(client->connectToAddress(loopbackAddress(pair.listener->localPort()), &error));
+  EXPECT_FALSE(refused->connectToAddress(loopbackAddress(listener->localPort()), &error));
   EXPECT_EQ(error.code, 1);
-  EXPECT_TRUE(client->isDisconnected());
+  EXPECT_TRUE(refused->isDisconnected());
   EXPECT_EQ(delegate.didDisconnect, 0);
 
   delegate.allowConnect = true;
@@ -69,16 +67,15 @@ TEST(TcpConnect, ACancelledConnectOrAnotherFamilyLeavesTheSocketDisconnected) {
   local.sun_family = AF_UNIX;
   auto* p = reinterpret_cast<const uint8_t*>(&local);
   TcpData unixAddress(p, p + sizeof local);
-  EXPECT_FALSE(client->connectToAddress(unixAddress, &error));
+  EXPECT_FALSE(refused->connectToAddress(unixAddress, &error));
   EXPECT_EQ(error.code, -1);
   error = {};
-  EXPECT_FALSE(client->connectToAddress(loopbackAddress(9), &unixAddress, -1, &error));
+  EXPECT_FALSE(refused->connectToAddress(loopbackAddress(9), &unixAddress, -1, &error));
   EXPECT_EQ(error.code, -1);
-  EXPECT_TRUE(client->isDisconnected());
+  EXPECT_TRUE(refused->isDisconnected());
 }
 
-TEST(TcpConnect, RefusedConnectClosesWithAnError) {
-  testsupport::VirtualTime time;
+TEST_F(TcpConnect, RefusedConnectClosesWithAnError) {
   // A port that was just free: nobody listens there.
   uint16_t port;
   {
@@ -88,18 +85,18 @@ TEST(TcpConnect, RefusedConnectClosesWithAnError) {
     port = probe->localPort();
   }
   Recorder delegate;
-  auto client = TcpSocket::create(&delegate);
-  ASSERT_TRUE(client->connectToHost("127.0.0.1", port, 30, nullptr));
-  ASSERT_TRUE(LoopbackPair::run([&] { return delegate.didDisconnect == 1; }));
+  auto toNowhere = TcpSocket::create(&delegate);
+  ASSERT_TRUE(toNowhere->connectToHost("127.0.0.1", port, 30, nullptr));
+  ASSERT_TRUE(run([&] { return delegate.didDisconnect == 1; }));
   ASSERT_TRUE(delegate.disconnectError);
   EXPECT_EQ(delegate.disconnectError->domain, "NSPOSIXErrorDomain");
   EXPECT_EQ(delegate.disconnectError->code, ECONNREFUSED);
-  EXPECT_TRUE(client->isDisconnected());
+  EXPECT_TRUE(toNowhere->isDisconnected());
 
   Recorder byAddress;
   auto other = TcpSocket::create(&byAddress);
   ASSERT_TRUE(other->connectToAddress(loopbackAddress(port), nullptr));
-  ASSERT_TRUE(LoopbackPair::run([&] { return byAddress.didDisconnect == 1; }));
+  ASSERT_TRUE(run([&] { return byAddress.didDisconnect == 1; }));
   EXPECT_EQ(byAddress.disconnectError->code, -1);
 }
 
@@ -130,12 +127,11 @@ struct FullListener {
   }
 };
 
-TEST(TcpConnect, ConnectTimeOutClosesWithCodeTwoOnlyWhenSet) {
-  testsupport::VirtualTime time;
+TEST_F(TcpConnect, ConnectTimeOutClosesWithCodeTwoOnlyWhenSet) {
   FullListener full;
   Recorder delegate;
-  auto client = TcpSocket::create(&delegate);
-  ASSERT_TRUE(client->connectToHost("127.0.0.1", full.port, 3, nullptr));
+  auto pending = TcpSocket::create(&delegate);
+  ASSERT_TRUE(pending->connectToHost("127.0.0.1", full.port, 3, nullptr));
   plat::RunLoop::main().runUntil([] { return false; }, 0.05);
   ASSERT_FALSE(delegate.connected) << "the backlog did not fill";
   time.advance(3);
@@ -150,23 +146,22 @@ TEST(TcpConnect, ConnectTimeOutClosesWithCodeTwoOnlyWhenSet) {
   EXPECT_FALSE(patient.willDisconnect);
 }
 
-TEST(TcpConnect, ClosedSocketCanConnectAgainAndListenerServesMany) {
-  LoopbackPair pair;
-  pair.client->close();
-  EXPECT_EQ(pair.clientDelegate.didDisconnect, 1);
-  EXPECT_FALSE(pair.clientDelegate.willDisconnect);  // a plain close sends no error
-  EXPECT_TRUE(pair.client->isDisconnected());
+TEST_F(TcpConnect, ClosedSocketCanConnectAgainAndListenerServesMany) {
+  client->close();
+  EXPECT_EQ(clientLog.didDisconnect, 1);
+  EXPECT_FALSE(clientLog.willDisconnect);  // a plain close sends no error
+  EXPECT_TRUE(client->isDisconnected());
   // The accepted socket hears of the peer's close with no error.
-  ASSERT_TRUE(pair.server);
-  pair.server->readDataWithTimeout(-1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.didDisconnect == 1; }));
-  EXPECT_TRUE(pair.listenerDelegate.willDisconnect);
-  EXPECT_FALSE(pair.listenerDelegate.disconnectError);
+  ASSERT_TRUE(server);
+  server->readDataWithTimeout(-1, 1);
+  ASSERT_TRUE(run([&] { return serverLog.didDisconnect == 1; }));
+  EXPECT_TRUE(serverLog.willDisconnect);
+  EXPECT_FALSE(serverLog.disconnectError);
 
-  pair.clientDelegate.connected = false;
-  ASSERT_TRUE(pair.client->connectToHost("127.0.0.1", pair.listener->localPort()));
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.connected; }));
-  EXPECT_EQ(pair.listenerDelegate.accepted.size(), 2u);
+  clientLog.connected = false;
+  ASSERT_TRUE(client->connectToHost("127.0.0.1", listener->localPort()));
+  ASSERT_TRUE(run([&] { return clientLog.connected; }));
+  EXPECT_EQ(serverLog.accepted.size(), 2u);
 }
 
 }  // namespace

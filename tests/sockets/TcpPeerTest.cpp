@@ -17,13 +17,9 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testing::LoopbackPair;
 using testing::OutsidePeer;
 using testing::Recorder;
-
-bool run(const std::function<bool()>& done) {
-  return LoopbackPair::run(done);
-}
+using testing::run;
 
 size_t openDescriptors() {
   size_t count = 0;

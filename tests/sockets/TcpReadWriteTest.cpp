@@ -7,164 +7,149 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testing::LoopbackPair;
 using testing::Recorder;
+using testing::run;
 
+using TcpReadWrite = testing::LoopbackPair;
 using Reads = std::vector<std::pair<int64_t, std::string>>;
 
-TEST(TcpReadWrite, TerminatorSplitAcrossArrivalsIsFound) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
+TEST_F(TcpReadWrite, TerminatorSplitAcrossArrivalsIsFound) {
   TcpData term = bytes("<END>");
-  pair.server->readDataToData(term, -1, 1);
-  pair.client->writeData(bytes("abc<E"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return !server.partialReads.empty(); }));
-  EXPECT_TRUE(server.reads.empty());
-  pair.client->writeData(bytes("ND>next<EN"), -1, 2);
-  pair.server->readDataToData(term, -1, 2);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 1; }));
+  server->readDataToData(term, -1, 1);
+  client->writeData(bytes("abc<E"), -1, 1);
+  ASSERT_TRUE(run([&] { return !serverLog.partialReads.empty(); }));
+  EXPECT_TRUE(serverLog.reads.empty());
+  client->writeData(bytes("ND>next<EN"), -1, 2);
+  server->readDataToData(term, -1, 2);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 1; }));
   // The second read starts from the pre-buffer, its terminator completed by the next arrival.
-  pair.client->writeData(bytes("D>"), -1, 3);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 2; }));
-  EXPECT_EQ(server.reads, (Reads{{1, "abc<END>"}, {2, "next<END>"}}));
+  client->writeData(bytes("D>"), -1, 3);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 2; }));
+  EXPECT_EQ(serverLog.reads, (Reads{{1, "abc<END>"}, {2, "next<END>"}}));
 }
 
-TEST(TcpReadWrite, PreBufferedBytesServeTheNextReadFirst) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
-  pair.client->writeData(bytes("one\ntwo\nthree\nfour"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return !pair.clientDelegate.writes.empty(); }));
-  pair.server->readDataToData(TcpSocket::LFData(), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 1; }));
+TEST_F(TcpReadWrite, PreBufferedBytesServeTheNextReadFirst) {
+  client->writeData(bytes("one\ntwo\nthree\nfour"), -1, 1);
+  ASSERT_TRUE(run([&] { return !clientLog.writes.empty(); }));
+  server->readDataToData(TcpSocket::LFData(), -1, 1);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 1; }));
   // Everything came in one step; the rest waits in the pre-buffer.
-  pair.server->readDataToData(TcpSocket::LFData(), -1, 2);
-  pair.server->readDataToLength(5, -1, 3);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 3; }));
-  EXPECT_EQ(server.reads, (Reads{{1, "one\n"}, {2, "two\n"}, {3, "three"}}));
+  server->readDataToData(TcpSocket::LFData(), -1, 2);
+  server->readDataToLength(5, -1, 3);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 3; }));
+  EXPECT_EQ(serverLog.reads, (Reads{{1, "one\n"}, {2, "two\n"}, {3, "three"}}));
   // At the peer's end the bytes nobody asked for are still handed over.
-  pair.client->close();
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.didDisconnect == 1; }));
-  EXPECT_FALSE(server.disconnectError);
-  ASSERT_TRUE(server.unreadAtDisconnect);
-  EXPECT_EQ(testing::text(*server.unreadAtDisconnect), "\nfour");
+  client->close();
+  ASSERT_TRUE(run([&] { return serverLog.didDisconnect == 1; }));
+  EXPECT_FALSE(serverLog.disconnectError);
+  ASSERT_TRUE(serverLog.unreadAtDisconnect);
+  EXPECT_EQ(testing::text(*serverLog.unreadAtDisconnect), "\nfour");
 }
 
-TEST(TcpReadWrite, ReadIntoCallerBufferKeepsWhatIsBeforeTheOffset) {
-  LoopbackPair pair;
+TEST_F(TcpReadWrite, ReadIntoCallerBufferKeepsWhatIsBeforeTheOffset) {
   auto buffer = std::make_shared<TcpData>(bytes("keep"));
-  pair.server->readDataToLength(6, 1.0, buffer, 2, 1);
-  pair.client->writeData(bytes("abcdef"), -1, 1);
-  Recorder& server = pair.listenerDelegate;
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 1; }));
-  EXPECT_EQ(server.reads[0].second, "abcdef");
+  server->readDataToLength(6, 1.0, buffer, 2, 1);
+  client->writeData(bytes("abcdef"), -1, 1);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 1; }));
+  EXPECT_EQ(serverLog.reads[0].second, "abcdef");
   EXPECT_EQ(testing::text(*buffer), "keabcdef");
-  pair.time.advance(10);  // the completed read left no timer behind
-  EXPECT_TRUE(server.readTimeoutQuestions.empty());
-  EXPECT_FALSE(server.willDisconnect);
+  time.advance(10);  // the completed read left no timer behind
+  EXPECT_TRUE(serverLog.readTimeoutQuestions.empty());
+  EXPECT_FALSE(serverLog.willDisconnect);
 
   auto bounded = std::make_shared<TcpData>(3);
-  pair.server->readDataWithTimeout(-1, bounded, 0, 1, 2);
-  pair.client->writeData(bytes("xyz"), -1, 2);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.reads.size() == 2; }));
-  EXPECT_EQ(server.reads[1].second, "x");  // the maximum holds even with bytes waiting
+  server->readDataWithTimeout(-1, bounded, 0, 1, 2);
+  client->writeData(bytes("xyz"), -1, 2);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 2; }));
+  EXPECT_EQ(serverLog.reads[1].second, "x");  // the maximum holds even with bytes waiting
 }
 
-TEST(TcpReadWrite, LargeWriteArrivesWholeInChunksWithProgress) {
-  LoopbackPair pair;
+TEST_F(TcpReadWrite, LargeWriteArrivesWholeInChunksWithProgress) {
   TcpData big(3 * 1024 * 1024);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7 + i / 251);
-  pair.client->writeData(big, -1, 5);
-  pair.server->readDataToLength(big.size(), -1, 6);
-  Recorder& server = pair.listenerDelegate;
+  client->writeData(big, -1, 5);
+  server->readDataToLength(big.size(), -1, 6);
   bool sawProgress = false;
-  ASSERT_TRUE(LoopbackPair::run([&] {
+  ASSERT_TRUE(run([&] {
     uint64_t done = 0, total = 0;
-    float progress = pair.server->progressOfReadReturningTag(nullptr, &done, &total);
+    float progress = server->progressOfReadReturningTag(nullptr, &done, &total);
     if (done > 0 && done < total && progress > 0 && progress < 1) sawProgress = true;
-    return server.reads.size() == 1;
+    return serverLog.reads.size() == 1;
   }));
-  EXPECT_EQ(server.reads[0].second, std::string(big.begin(), big.end()));
-  EXPECT_FALSE(server.partialReads.empty());
+  EXPECT_EQ(serverLog.reads[0].second, std::string(big.begin(), big.end()));
+  EXPECT_FALSE(serverLog.partialReads.empty());
   EXPECT_TRUE(sawProgress);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.writes.size() == 1; }));
+  ASSERT_TRUE(run([&] { return clientLog.writes.size() == 1; }));
 }
 
-TEST(TcpReadWrite, MaximumReachedWithoutTerminatorClosesWithUnreadBytes) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
-  pair.server->readDataToData(TcpSocket::CRLFData(), -1, 8, 1);
-  pair.client->writeData(bytes("0123456789"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.didDisconnect == 1; }));
-  ASSERT_TRUE(server.disconnectError);
-  EXPECT_EQ(server.disconnectError->code, 3);
-  ASSERT_TRUE(server.unreadAtDisconnect);
-  EXPECT_EQ(testing::text(*server.unreadAtDisconnect), "0123456789");
-  EXPECT_TRUE(server.reads.empty());
-  EXPECT_EQ(server.events, (std::vector<std::string>{"willDisconnect", "didDisconnect"}));
+TEST_F(TcpReadWrite, MaximumReachedWithoutTerminatorClosesWithUnreadBytes) {
+  server->readDataToData(TcpSocket::CRLFData(), -1, 8, 1);
+  client->writeData(bytes("0123456789"), -1, 1);
+  ASSERT_TRUE(run([&] { return serverLog.didDisconnect == 1; }));
+  ASSERT_TRUE(serverLog.disconnectError);
+  EXPECT_EQ(serverLog.disconnectError->code, 3);
+  ASSERT_TRUE(serverLog.unreadAtDisconnect);
+  EXPECT_EQ(testing::text(*serverLog.unreadAtDisconnect), "0123456789");
+  EXPECT_TRUE(serverLog.reads.empty());
+  EXPECT_EQ(serverLog.events, (std::vector<std::string>{"willDisconnect", "didDisconnect"}));
 }
 
-TEST(TcpReadWrite, ReadTimeOutAsksTheDelegateAndCanBeExtended) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
-  server.readTimeoutAnswer = 5.0;
-  pair.server->readDataToLength(10, 2.0, 1);
-  pair.client->writeData(bytes("abc"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return !server.partialReads.empty(); }));
-  pair.time.advance(2.0);
-  ASSERT_EQ(server.readTimeoutQuestions.size(), 1u);
-  EXPECT_EQ(server.readTimeoutQuestions[0], (std::pair<double, uint64_t>{2.0, 3}));
-  EXPECT_FALSE(server.willDisconnect);
-  server.readTimeoutAnswer = 0;
-  pair.time.advance(4.9);
-  EXPECT_EQ(server.readTimeoutQuestions.size(), 1u);
-  pair.time.advance(0.1);
-  ASSERT_EQ(server.readTimeoutQuestions.size(), 2u);
-  EXPECT_EQ(server.readTimeoutQuestions[1].first, 7.0);
-  ASSERT_TRUE(server.disconnectError);
-  EXPECT_EQ(server.disconnectError->code, 4);
-  EXPECT_EQ(testing::text(*server.unreadAtDisconnect), "abc");
+TEST_F(TcpReadWrite, ReadTimeOutAsksTheDelegateAndCanBeExtended) {
+  serverLog.readTimeoutAnswer = 5.0;
+  server->readDataToLength(10, 2.0, 1);
+  client->writeData(bytes("abc"), -1, 1);
+  ASSERT_TRUE(run([&] { return !serverLog.partialReads.empty(); }));
+  time.advance(2.0);
+  ASSERT_EQ(serverLog.readTimeoutQuestions.size(), 1u);
+  EXPECT_EQ(serverLog.readTimeoutQuestions[0], (std::pair<double, uint64_t>{2.0, 3}));
+  EXPECT_FALSE(serverLog.willDisconnect);
+  serverLog.readTimeoutAnswer = 0;
+  time.advance(4.9);
+  EXPECT_EQ(serverLog.readTimeoutQuestions.size(), 1u);
+  time.advance(0.1);
+  ASSERT_EQ(serverLog.readTimeoutQuestions.size(), 2u);
+  EXPECT_EQ(serverLog.readTimeoutQuestions[1].first, 7.0);
+  ASSERT_TRUE(serverLog.disconnectError);
+  EXPECT_EQ(serverLog.disconnectError->code, 4);
+  EXPECT_EQ(testing::text(*serverLog.unreadAtDisconnect), "abc");
 }
 
-TEST(TcpReadWrite, WriteToAPeerThatNeverReadsTimesOut) {
-  LoopbackPair pair;
-  pair.client->writeData(TcpData(64 * 1024 * 1024, 'x'), 1.0, 9);
+TEST_F(TcpReadWrite, WriteToAPeerThatNeverReadsTimesOut) {
+  client->writeData(TcpData(64 * 1024 * 1024, 'x'), 1.0, 9);
   plat::RunLoop::main().runUntil([] { return false; }, 0.1);
-  ASSERT_TRUE(pair.clientDelegate.writes.empty());
+  ASSERT_TRUE(clientLog.writes.empty());
   uint64_t done = 0;
-  pair.client->progressOfWriteReturningTag(nullptr, &done, nullptr);
+  client->progressOfWriteReturningTag(nullptr, &done, nullptr);
   EXPECT_GT(done, 0u);
-  pair.time.advance(1.0);
-  ASSERT_TRUE(pair.clientDelegate.disconnectError);
-  EXPECT_EQ(pair.clientDelegate.disconnectError->code, 5);
+  time.advance(1.0);
+  ASSERT_TRUE(clientLog.disconnectError);
+  EXPECT_EQ(clientLog.disconnectError->code, 5);
 }
 
-TEST(TcpReadWrite, DisconnectAfterWritingWaitsForTheLastWrite) {
-  LoopbackPair pair;
-  Recorder& client = pair.clientDelegate;
-  pair.client->writeData(bytes("first"), -1, 1);
-  pair.client->writeData(bytes("second"), -1, 2);
-  pair.client->disconnectAfterWriting();
-  pair.client->writeData(bytes("refused"), -1, 3);
-  pair.client->readDataWithTimeout(-1, 4);
-  pair.server->readDataToLength(11, -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return client.didDisconnect == 1; }));
-  EXPECT_EQ(client.events, (std::vector<std::string>{"didWrite 1", "didWrite 2", "didDisconnect"}));
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.reads.size() == 1; }));
-  EXPECT_EQ(pair.listenerDelegate.reads[0].second, "firstsecond");
+TEST_F(TcpReadWrite, DisconnectAfterWritingWaitsForTheLastWrite) {
+  client->writeData(bytes("first"), -1, 1);
+  client->writeData(bytes("second"), -1, 2);
+  client->disconnectAfterWriting();
+  client->writeData(bytes("refused"), -1, 3);
+  client->readDataWithTimeout(-1, 4);
+  server->readDataToLength(11, -1, 1);
+  ASSERT_TRUE(run([&] { return clientLog.didDisconnect == 1; }));
+  EXPECT_EQ(clientLog.events,
+            (std::vector<std::string>{"didWrite 1", "didWrite 2", "didDisconnect"}));
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 1; }));
+  EXPECT_EQ(serverLog.reads[0].second, "firstsecond");
 }
 
-TEST(TcpReadWrite, DisconnectAfterReadingAndWritingDrainsBothDirections) {
-  LoopbackPair pair;
-  Recorder& server = pair.listenerDelegate;
-  pair.server->readDataToLength(4, -1, 1);
-  pair.server->writeData(bytes("reply"), -1, 2);
-  pair.server->disconnectAfterReadingAndWriting();
-  pair.client->readDataToLength(5, -1, 3);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.reads.size() == 1; }));
-  EXPECT_EQ(server.didDisconnect, 0);  // its read is still waiting
-  pair.client->writeData(bytes("ping"), -1, 4);
-  ASSERT_TRUE(LoopbackPair::run([&] { return server.didDisconnect == 1; }));
-  EXPECT_EQ(server.reads, (Reads{{1, "ping"}}));
+TEST_F(TcpReadWrite, DisconnectAfterReadingAndWritingDrainsBothDirections) {
+  server->readDataToLength(4, -1, 1);
+  server->writeData(bytes("reply"), -1, 2);
+  server->disconnectAfterReadingAndWriting();
+  client->readDataToLength(5, -1, 3);
+  ASSERT_TRUE(run([&] { return clientLog.reads.size() == 1; }));
+  EXPECT_EQ(serverLog.didDisconnect, 0);  // its read is still waiting
+  client->writeData(bytes("ping"), -1, 4);
+  ASSERT_TRUE(run([&] { return serverLog.didDisconnect == 1; }));
+  EXPECT_EQ(serverLog.reads, (Reads{{1, "ping"}}));
 }
 
 // A delegate that lets go of its socket in the middle of a callback.
@@ -177,21 +162,20 @@ struct Dropper : testing::Recorder {
   }
 };
 
-TEST(TcpReadWrite, DelegateMayReleaseTheSocketFromACallback) {
-  LoopbackPair pair;
+TEST_F(TcpReadWrite, DelegateMayReleaseTheSocketFromACallback) {
   Dropper dropper;
-  dropper.held = pair.server;
-  pair.server->setDelegate(&dropper);
-  pair.listenerDelegate.accepted.clear();
-  pair.server.reset();
+  dropper.held = server;
+  server->setDelegate(&dropper);
+  serverLog.accepted.clear();
+  server.reset();
   dropper.held->readDataToLength(2, 5.0, 1);
   dropper.held->readDataToLength(2, 5.0, 2);
-  pair.client->writeData(bytes("abcd"), -1, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return !dropper.held; }));
-  pair.time.advance(10);
+  client->writeData(bytes("abcd"), -1, 1);
+  ASSERT_TRUE(run([&] { return !dropper.held; }));
+  time.advance(10);
   EXPECT_EQ(dropper.reads.size(), 1u);
   EXPECT_EQ(dropper.didDisconnect, 1);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.clientDelegate.didDisconnect == 1; }));
+  ASSERT_TRUE(run([&] { return clientLog.didDisconnect == 1; }));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the read, write and TLS tests, all on the main run loop under virtual time.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -92,24 +94,26 @@ struct Recorder : TcpSocketDelegate {
   void onSocketDidSecure(TcpSocket&) override { ++secured; }
 };
 
-// A listener on 127.0.0.1 and a client connected to it; `server` is the accepted socket.
-struct LoopbackPair {
-  testsupport::VirtualTime time;
-  Recorder listenerDelegate, clientDelegate;
-  std::shared_ptr<TcpSocket> listener = TcpSocket::create(&listenerDelegate);
-  std::shared_ptr<TcpSocket> client = TcpSocket::create(&clientDelegate);
-  std::shared_ptr<TcpSocket> server;
+// Runs the main loop until `done`, for ten seconds at most; true when done.
+inline bool run(const std::function<bool()>& done) {
+  return plat::RunLoop::main().runUntil(done, 10.0);
+}
 
+// A listener on 127.0.0.1 and a client connected to it; `server` is the accepted socket.
+class LoopbackPair : public ::testing::Test {
+ protected:
   LoopbackPair() {
     listener->acceptOnInterface("127.0.0.1", 0);
     client->connectToHost("127.0.0.1", listener->localPort());
-    run([&] { return clientDelegate.connected && listenerDelegate.connected; });
-    server = listenerDelegate.accepted.at(0);
+    run([&] { return clientLog.connected && serverLog.connected; });
+    server = serverLog.accepted.at(0);
   }
 
-  static bool run(const std::function<bool()>& done) {
-    return plat::RunLoop::main().runUntil(done, 10.0);
-  }
+  testsupport::VirtualTime time;
+  Recorder serverLog, clientLog;  // the listener's and its accepted socket's, the client's
+  std::shared_ptr<TcpSocket> listener = TcpSocket::create(&serverLog);
+  std::shared_ptr<TcpSocket> client = TcpSocket::create(&clientLog);
+  std::shared_ptr<TcpSocket> server;
 };
 
 }  // namespace sockets::testing

@@ -10,10 +10,11 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testing::LoopbackPair;
 using testing::Recorder;
+using testing::run;
 
-struct TlsPair : LoopbackPair {
+class TcpTls : public testing::LoopbackPair {
+ protected:
   testsupport::TestCertificate certificate;
 
   TcpTlsSettings serverSettings() const {
@@ -31,44 +32,40 @@ struct TlsPair : LoopbackPair {
   }
 };
 
-TEST(TcpTls, HandshakeSecuresBothEndsAndQueuedWorkFollowsIt) {
-  TlsPair pair;
+TEST_F(TcpTls, HandshakeSecuresBothEndsAndQueuedWorkFollowsIt) {
   // Work queued before and after the marker: the marker holds it until the handshake is done.
-  pair.client->writeData(bytes("plain\n"), -1, 1);
-  pair.server->readDataToData(TcpSocket::LFData(), -1, 1);
-  pair.server->startTLS(pair.serverSettings());
-  pair.client->startTLS(pair.clientSettings());
-  pair.client->writeData(bytes("secret\n"), -1, 2);
-  pair.server->readDataToData(TcpSocket::LFData(), -1, 2);
-  pair.server->writeData(bytes("answer"), -1, 3);
-  pair.client->readDataToLength(6, -1, 3);
-  ASSERT_TRUE(LoopbackPair::run([&] {
-    return pair.listenerDelegate.reads.size() == 2 && pair.clientDelegate.reads.size() == 1;
-  }));
-  EXPECT_EQ(pair.listenerDelegate.secured, 1);
-  EXPECT_EQ(pair.clientDelegate.secured, 1);
-  EXPECT_EQ(pair.listenerDelegate.reads[0].second, "plain\n");
-  EXPECT_EQ(pair.listenerDelegate.reads[1].second, "secret\n");
-  EXPECT_EQ(pair.clientDelegate.reads[0].second, "answer");
-  EXPECT_TRUE(std::isnan(pair.client->progressOfReadReturningTag(nullptr, nullptr, nullptr)));
+  client->writeData(bytes("plain\n"), -1, 1);
+  server->readDataToData(TcpSocket::LFData(), -1, 1);
+  server->startTLS(serverSettings());
+  client->startTLS(clientSettings());
+  client->writeData(bytes("secret\n"), -1, 2);
+  server->readDataToData(TcpSocket::LFData(), -1, 2);
+  server->writeData(bytes("answer"), -1, 3);
+  client->readDataToLength(6, -1, 3);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 2 && clientLog.reads.size() == 1; }));
+  EXPECT_EQ(serverLog.secured, 1);
+  EXPECT_EQ(clientLog.secured, 1);
+  EXPECT_EQ(serverLog.reads[0].second, "plain\n");
+  EXPECT_EQ(serverLog.reads[1].second, "secret\n");
+  EXPECT_EQ(clientLog.reads[0].second, "answer");
+  EXPECT_TRUE(std::isnan(client->progressOfReadReturningTag(nullptr, nullptr, nullptr)));
 
   // A large exchange goes through the TLS records whole.
   TcpData big(300 * 1024);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i % 253);
-  pair.client->writeData(big, -1, 4);
-  pair.server->readDataToLength(big.size(), -1, 4);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.reads.size() == 3; }));
-  EXPECT_EQ(pair.listenerDelegate.reads[2].second, std::string(big.begin(), big.end()));
+  client->writeData(big, -1, 4);
+  server->readDataToLength(big.size(), -1, 4);
+  ASSERT_TRUE(run([&] { return serverLog.reads.size() == 3; }));
+  EXPECT_EQ(serverLog.reads[2].second, std::string(big.begin(), big.end()));
 }
 
-TEST(TcpTls, ServerWithoutItsCertificateIsRefused) {
-  TlsPair pair;
-  TcpTlsSettings missing = pair.serverSettings();
+TEST_F(TcpTls, ServerWithoutItsCertificateIsRefused) {
+  TcpTlsSettings missing = serverSettings();
   missing.keyFile = "/nonexistent/key.pem";
-  pair.server->startTLS(missing);
-  ASSERT_TRUE(LoopbackPair::run([&] { return pair.listenerDelegate.didDisconnect == 1; }));
-  EXPECT_EQ(pair.listenerDelegate.disconnectError->code, -1);
-  EXPECT_EQ(pair.listenerDelegate.disconnectError->description, "General CFSocket error");
+  server->startTLS(missing);
+  ASSERT_TRUE(run([&] { return serverLog.didDisconnect == 1; }));
+  EXPECT_EQ(serverLog.disconnectError->code, -1);
+  EXPECT_EQ(serverLog.disconnectError->description, "General CFSocket error");
 }
 
 }  // namespace
