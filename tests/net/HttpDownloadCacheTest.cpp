@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "net/HttpRequest.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 
 #include "platform/base/NamedException.h"
 #include "tests/net/NetTestSupport.h"

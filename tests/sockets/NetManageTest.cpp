@@ -2,24 +2,21 @@
 // which alert buttons start another.
 #include "sockets/NetManage.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
+#include "tests/sockets/OutsidePeer.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
 using sockets::NetManage;
+using sockets::testing::OutsidePeer;
 using testsupport::LoopbackHttpServer;
 using testsupport::ServerReply;
 using testsupport::ServerRequest;
@@ -89,40 +86,21 @@ TEST_F(NetManageTest, SharedInstanceIsMadeOnceUntilDestroyed) {
   EXPECT_EQ(server.requestCount(), 2);
 }
 
-// A one-shot TCP peer on 127.0.0.1: takes what comes up to a blank line, answers 100 bytes and
-// hangs up.
 TEST_F(NetManageTest, ConnectedSocketSendsItsRequestLineAndIsReleasedOnDisconnect) {
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 1), 0);
-  socklen_t length = sizeof address;
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  std::string request;
-  std::thread peer([&] {
-    int connection = ::accept(listener, nullptr, nullptr);
-    char buffer[64];
-    while (request.find("\n\n") == std::string::npos) {
-      ssize_t n = ::read(connection, buffer, sizeof buffer);
-      if (n <= 0) break;
-      request.append(buffer, static_cast<size_t>(n));
-    }
-    const std::string answer(100, 'x');
-    [[maybe_unused]] ssize_t sent = ::write(connection, answer.data(), answer.size());
-    ::close(connection);
-  });
+  // socat keeps the request up to its blank line, answers 100 bytes and hangs up.
+  const std::string request = home.path() + "/request";
+  OutsidePeer socat({"socat", "-d", "-d", "TCP4-LISTEN:0,bind=127.0.0.1",
+                     "SYSTEM:sed '/^$/q' > " + request + "; head -c 100 /dev/zero"});
+  const uint16_t port = OutsidePeer::portAtEnd(socat.waitForLine("listening on"));
+  ASSERT_NE(port, 0) << socat.output();
 
   NetManage manage;
   auto sock = sockets::TcpSocket::create(&manage);
   manage.setClientSock(sock);
-  ASSERT_TRUE(sock->connectToHost("127.0.0.1", ntohs(address.sin_port)));
+  ASSERT_TRUE(sock->connectToHost("127.0.0.1", port));
   std::weak_ptr<sockets::TcpSocket> watched = sock;
   sock.reset();
   EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return !manage.clientSock(); }, 5.0));
-  peer.join();
-  ::close(listener);
-  EXPECT_EQ(request, "GET / HTTP/1.1\n\n");
+  EXPECT_EQ(plat::files::readFile(request), "GET / HTTP/1.1\n\n");
   EXPECT_TRUE(watched.expired());
 }
