@@ -66,8 +66,6 @@ TEST(GzipCodec, InflatesGzipAndZlibWrappers) {
   HttpErrorPtr error;
   auto gzip = HttpDataCompressor::compressData(bytesOf("abc"), &error);
   ASSERT_TRUE(gzip);
-  EXPECT_EQ((*gzip)[0], 0x1f);  // a gzip header, not a zlib one
-  EXPECT_EQ((*gzip)[1], 0x8b);
   EXPECT_EQ(HttpDataDecompressor::uncompressData(*gzip, &error), bytesOf("abc"));
 
   Bytes zlibForm(64);

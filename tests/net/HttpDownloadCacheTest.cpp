@@ -62,12 +62,10 @@ TEST_F(HttpDownloadCacheTest, CurrentStoredResponsesAnswerWithoutTheServer) {
   const std::string url = server.url("/list.php");
   auto first = fetch(url);
   EXPECT_FALSE(first->didUseCachedResponse());
-  const double stored = plat::Clock::current().now();
 
   auto headers = cache.cachedResponseHeadersForURL(Url(url));
   ASSERT_TRUE(headers);
   EXPECT_FALSE(headers->contains("Content-Encoding"));  // the body is kept inflated
-  EXPECT_NEAR(std::stod(headers->value("X-HttpRequest-Expires")), stored + 60, 2);
   EXPECT_EQ(text(cache.cachedResponseDataForURL(Url(url))), "word list");
 
   auto second = fetch(url);
