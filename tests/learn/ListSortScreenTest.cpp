@@ -3,13 +3,13 @@
 #include "learn/ListSortViewController.h"
 #include "learn/SelStateButton.h"
 #include "platform/view/TableViewCell.h"
-#include "tests/learn/CardFixture.h"
+#include "tests/learn/ScreenFixture.h"
 
 namespace {
 
-using cardtest::CardTest;
+using learntest::ScreenTest;
 
-class ListSortScreen : public CardTest {
+class ListSortScreen : public ScreenTest {
  protected:
   std::shared_ptr<ListSortViewController> open() {
     auto screen = ListSortViewController::initWithNibName("ListSortViewController");

@@ -6,21 +6,13 @@ namespace {
 
 using plat::Value;
 
-// Grades of the fixture database: 2 know (0.9), 3 fuzzy (0.5), 4 forgot (0.3).
-constexpr int kKnow = 2;
-constexpr int kFuzzy = 3;
-constexpr int kForgot = 4;
-
 TEST_F(ReviewQueueTest, OnlyTheFirstShowingIsWrittenAndOneAnswerLate) {
-  // None of these is in the frequency books.
-  for (const char* word : {"run", "happy", "cafe"}) planDue(word, kKnow, 0);
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "happy", "cafe"});  // none of them in the frequency books
   const std::string first = queue_.reallyName();
   const StudyLog before = *logOf(first);
 
   answer(kKnow);
-  EXPECT_EQ(logOf(first)->last, before.last);  // pending, not written yet
+  EXPECT_EQ(*logOf(first), before);  // pending, not written yet
   ASSERT_TRUE(queue_.WaitSaveWord());
   EXPECT_EQ(queue_.WaitSaveWord()->word, first);
   EXPECT_EQ(queue_.finishWords(), (std::vector<std::string>{first}));
@@ -29,16 +21,10 @@ TEST_F(ReviewQueueTest, OnlyTheFirstShowingIsWrittenAndOneAnswerLate) {
 
   const std::string second = queue_.reallyName();
   answer(kKnow);
-  const StudyLog after = *logOf(first);
-  EXPECT_EQ(after.last, now());
   // 6 days planned, 1 day late: D = 6; f = 0.9² + 0.9³ + 1 = 2.539.
-  EXPECT_EQ(after.next, now() + 1316217);
-  EXPECT_EQ(after.g1, kKnow);
-  EXPECT_EQ(after.g2, kKnow);
-  EXPECT_EQ(after.g3, 0);
-  EXPECT_EQ(after.know, 1);
+  EXPECT_EQ(*logOf(first), (StudyLog{now(), now() + 1316217, kKnow, kKnow, 0, 1, 0, 0}));
   EXPECT_EQ(personalNumber("rememberNum"), 1);
-  EXPECT_EQ(logOf(second)->last, before.last);
+  EXPECT_EQ(*logOf(second), before);
 
   queue_.changeViewState();
   EXPECT_EQ(logOf(second)->last, now());
@@ -46,23 +32,20 @@ TEST_F(ReviewQueueTest, OnlyTheFirstShowingIsWrittenAndOneAnswerLate) {
   EXPECT_EQ(personalNumber("rememberNum"), 2);
 }
 
-TEST_F(ReviewQueueTest, ANeverTestedWordIsScheduledWithItsFrequencyFactor) {
-  planNew("run");   // in no frequency book: factor 1
-  planNew("book");  // second in book 800: factor 2/7000
-  queue_.firstInit();
-  queue_.reLoadReviewData();
-  answer(kKnow);
-  answer(kKnow);
+TEST_F(ReviewQueueTest, FirstAnswersAreScheduledWithTheFrequencyFactorAndUnknownGradesAsNone) {
+  planDue("cafe", 9, 7);      // grade ids outside the grades
+  load({}, {"run", "book"});  // "run" in no frequency book: factor 1; "book" 2nd in book 800
+  for (int i = 0; i < 3; ++i) answer(kKnow);
   queue_.changeViewState();
   EXPECT_EQ(logOf("run")->next, now() + 156384);
   const double f = 1.81 + 4 - 4 * (2 / 7000.0);
   EXPECT_EQ(logOf("book")->next, now() + static_cast<int64_t>(f * 86400.0));
+  // As after no earlier answer: f = 1.81 over D = 6 days.
+  EXPECT_EQ(*logOf("cafe"), (StudyLog{now(), now() + 938304, kKnow, 0, 0, 1, 0, 0}));
 }
 
 TEST_F(ReviewQueueTest, WeakAnswersComeBackAtTheirRetestPositions) {
-  for (const char* word : {"apple", "book", "cafe", "run", "happy", "good"}) planDue(word);
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"apple", "book", "cafe", "run", "happy", "good"});
   const std::string weak = queue_.reallyName();
 
   answer(kFuzzy);  // 0.5: position 4, four other words first
@@ -92,9 +75,7 @@ TEST_F(ReviewQueueTest, WeakAnswersComeBackAtTheirRetestPositions) {
 }
 
 TEST_F(ReviewQueueTest, AForgottenLastWordComesBackAtOnce) {
-  planDue("run");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run"});
   answer(kForgot);
   EXPECT_EQ(queueWords(), (std::vector<std::string>{"run"}));
   EXPECT_EQ(queuePositions(), (std::vector<int>{2}));
@@ -104,9 +85,7 @@ TEST_F(ReviewQueueTest, AForgottenLastWordComesBackAtOnce) {
 }
 
 TEST_F(ReviewQueueTest, ChangingThePendingAnswerWritesOnlyTheNewOneAndReplacesItsRetest) {
-  for (const char* word : {"run", "happy", "cafe"}) planDue(word);
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "happy", "cafe"});
   const std::string first = queue_.reallyName();
   answer(kFuzzy);
   ASSERT_EQ(queueWords().back(), first);  // the re-test
@@ -139,10 +118,7 @@ TEST_F(ReviewQueueTest, ChangingThePendingAnswerWritesOnlyTheNewOneAndReplacesIt
 }
 
 TEST_F(ReviewQueueTest, SavingWhileBrowsingThePendingAnswerTakesItsButtonsAway) {
-  planDue("run");
-  planDue("cafe");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "cafe"});
   const std::string first = queue_.reallyName();
   answer(kKnow);
   queue_.setCurrWordIndex(0);
@@ -163,10 +139,7 @@ TEST_F(ReviewQueueTest, SavingWhileBrowsingThePendingAnswerTakesItsButtonsAway) 
 }
 
 TEST_F(ReviewQueueTest, AnAnswerCountsOnlyForTheWordOfTheTouchDown) {
-  planDue("run");
-  planDue("cafe");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "cafe"});
   queue_.showSelBtn();
   EXPECT_EQ(queue_.currRemState(), ReviewQueue::kCardRevealed);
   EXPECT_TRUE(view_.answerButtonsShown);
@@ -186,10 +159,7 @@ TEST_F(ReviewQueueTest, AnAnswerCountsOnlyForTheWordOfTheTouchDown) {
 }
 
 TEST_F(ReviewQueueTest, AWordThatLostItsRecordIsSkippedWithoutAWrite) {
-  planDue("run");
-  planDue("cafe");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "cafe"});
   const std::string first = queue_.reallyName();
   answer(kKnow);
   // A restore replaced the study data meanwhile.
@@ -205,25 +175,8 @@ TEST_F(ReviewQueueTest, AWordThatLostItsRecordIsSkippedWithoutAWrite) {
   EXPECT_NE(queue_.WaitSaveWord()->word, first);
 }
 
-TEST_F(ReviewQueueTest, GradeIdsOutsideTheGradesCountAsNone) {
-  planDue("run", 9, 7);
-  queue_.firstInit();
-  queue_.reLoadReviewData();
-  answer(kKnow);
-  queue_.changeViewState();
-  const StudyLog log = *logOf("run");
-  // As after no earlier answer: f = 1.81 over D = 6 days.
-  EXPECT_EQ(log.next, now() + 938304);
-  EXPECT_EQ(log.g2, 0);
-  EXPECT_EQ(log.g3, 0);
-}
-
 TEST_F(ReviewQueueTest, AFailedSaveIsRolledBackShownAndTheQueueGoesOn) {
-  planDue("run");
-  planDue("cafe");
-  planDue("happy");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "cafe", "happy"});
   const std::string first = queue_.reallyName();
   const int64_t before = logOf(first)->last;
   // A failure at run time of the statement (a constraint would pass silently).
@@ -237,10 +190,7 @@ TEST_F(ReviewQueueTest, AFailedSaveIsRolledBackShownAndTheQueueGoesOn) {
   EXPECT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(logOf(first)->last, before);
   EXPECT_EQ(personalNumber("rememberNum"), 0);
-  EXPECT_EQ(db_->sql_select("select count(*) from ReviewWords_Log", "n", "", Value::array())
-                .at(0)
-                .asInt(),
-            0);
+  EXPECT_EQ(number("select count(*) from ReviewWords_Log"), 0);
   EXPECT_EQ(mirror().size(), 1u);  // the queue's progress is kept
   EXPECT_FALSE(db_->sqlMgr().inTransaction());
 
@@ -252,9 +202,7 @@ TEST_F(ReviewQueueTest, AFailedSaveIsRolledBackShownAndTheQueueGoesOn) {
 }
 
 TEST_F(ReviewQueueTest, WordsPlannedMeanwhileJoinUnlessDueWordsAreReviewed) {
-  planDue("run");
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run"});
   queue_.addnewWord({"happy"});
   EXPECT_EQ(queueWords(), (std::vector<std::string>{"run"}));
   answer(kKnow);  // the due word is done; nothing new was due yet
@@ -267,15 +215,12 @@ TEST_F(ReviewQueueTest, WordsPlannedMeanwhileJoinUnlessDueWordsAreReviewed) {
   EXPECT_EQ(view_.reviewTitle, "学习中");
   EXPECT_EQ(view_.reviewBadge, "2");
   EXPECT_EQ(view_.iconBadge, 2);
-  EXPECT_EQ(queueWords().size(), 2u);
-  EXPECT_EQ(queue_.reallyName(), queueWords().front());
+  EXPECT_EQ(queue_.reallyName(), "happy");
   EXPECT_EQ(mirror(), (std::vector<MirrorRow>{{"happy", 1, 0}, {"good", 1, 0}}));
 }
 
 TEST_F(ReviewQueueTest, AWordLeavingThePlanTakesOnlyItsOwnPendingAnswer) {
-  for (const char* word : {"run", "happy", "cafe"}) planDue(word);
-  queue_.firstInit();
-  queue_.reLoadReviewData();
+  load({"run", "happy", "cafe"});
   const std::string first = queue_.reallyName();
   answer(kKnow);
   const std::string second = queue_.reallyName();

@@ -6,6 +6,12 @@ namespace learntest {
 
 using plat::Value;
 
+std::ostream& operator<<(std::ostream& out, const StudyLog& log) {
+  return out << "{last " << log.last << ", next " << log.next << ", grades " << log.g1 << " "
+             << log.g2 << " " << log.g3 << ", counts " << log.know << " " << log.vague << " "
+             << log.forget << "}";
+}
+
 void ReviewQueueTest::planDue(const std::string& word, int g1, int g2) {
   plan(word, now() - 7 * kDay);
   setRecord(word, now() - 7 * kDay, now() - kDay, g1, g2);
@@ -13,6 +19,14 @@ void ReviewQueueTest::planDue(const std::string& word, int g1, int g2) {
 
 void ReviewQueueTest::planNew(const std::string& word) {
   plan(word, now() - 60);
+}
+
+void ReviewQueueTest::load(const std::vector<std::string>& due,
+                           const std::vector<std::string>& fresh) {
+  for (const std::string& word : due) planDue(word);
+  for (const std::string& word : fresh) planNew(word);
+  queue_.firstInit();
+  queue_.reLoadReviewData();
 }
 
 std::optional<StudyLog> ReviewQueueTest::logOf(const std::string& word) {

@@ -1,23 +1,14 @@
 // The review screen on the shipped learn.db, driven through the headless host as a learner does:
 // new words learnt and answered with each grade, re-tests, browsing back, a restart within the
 // study day, and the queue rebuilt after 03:00.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
-#include <set>
 
-#include "learn/CardScreens.h"
 #include "learn/ReViewController.h"
 #include "platform/base/Bundle.h"
-#include "platform/base/RunLoop.h"
-#include "platform/draw/Image.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
-#include "platform/view/Window.h"
 #include "store/CallDB.h"
-#include "tests/support/TempHome.h"
+#include "tests/learn/ScreenFixture.h"
 #include "ui/MyAlerView.h"
 
 namespace {
@@ -46,47 +37,32 @@ class ReviewApp : public plat::ApplicationDelegate {
   }
 };
 
-class ReviewScreen : public ::testing::Test {
+class ReviewScreen : public learntest::ScreenTest {
  protected:
-  void SetUp() override {
-    home_ = std::make_unique<testsupport::TempHome>();
-    plat::Bundle::setMainPath("");
-    plat::Image::clearNamedCache();
-    CardScreens::setPronouncer([](const std::string&, bool) {});
+  void startApp() override {
     // The first-start guide has been seen.
     CallDB::callDB()->UpdatePersonalValue("run_machine", "1");
     launch(kMorning);
   }
-  void TearDown() override {
-    quit();
-    CardScreens::setPronouncer(nullptr);
-    home_.reset();
-  }
-
   void launch(double time) {
-    app_ = std::make_shared<ReviewApp>();
-    plat::HeadlessHost::Options options;
-    options.startTime = time;
-    host_ = std::make_unique<plat::HeadlessHost>(app_, options);
+    start(std::make_shared<ReviewApp>(), time);
     host_->clock()->setZone(plat::TimeZone::fixed(8 * 3600));
-    ASSERT_TRUE(host_->launch());
     host_->runUntilIdle();
   }
-  void quit() {
-    if (!host_) return;
-    host_->advance(5);
-    app_.reset();
-    host_.reset();
-    plat::RunLoop::main().discardAllSources();
-    CallDB::Release_CallDB();
-  }
 
-  ReViewController& screen() { return *app_->review; }
+  ReviewApp& app() { return static_cast<ReviewApp&>(*running_); }
+  ReViewController& screen() { return *app().review; }
   std::string live() { return screen().queue().reallyName(); }
   std::vector<std::string> queued() {
     std::vector<std::string> words;
     for (const P_Review& entry : screen().queue().ArrayReview()) words.push_back(entry.sWord);
     return words;
+  }
+  std::vector<int> retestPositions() {
+    std::vector<int> positions;
+    for (const P_Review& entry : screen().queue().ArrayReview())
+      positions.push_back(entry.nReTestPos);
+    return positions;
   }
   // Reveals the word on screen and answers it with `grade` as the learner's fingers do.
   void answer(int grade) {
@@ -94,10 +70,6 @@ class ReviewScreen : public ::testing::Test {
     ASSERT_FALSE(screen().answerButton(grade)->isHidden());
     ASSERT_TRUE(host_->tap(screen().answerButton(grade)));
   }
-
-  std::unique_ptr<testsupport::TempHome> home_;
-  std::shared_ptr<ReviewApp> app_;
-  std::unique_ptr<plat::HeadlessHost> host_;
 };
 
 TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNextDay) {
@@ -110,8 +82,8 @@ TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNex
   ReViewController::addNewWordFinish(kNewWords);
   host_->runUntilIdle();
   EXPECT_EQ(screen().queue().ReviewState(), ReviewQueue::kStateLearn);
-  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().title(), "学习中");
-  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().badgeValue(), "5");
+  EXPECT_EQ(app().tabs->viewControllers()[0]->tabBarItem().title(), "学习中");
+  EXPECT_EQ(app().tabs->viewControllers()[0]->tabBarItem().badgeValue(), "5");
   EXPECT_FALSE(screen().showBtn()->isHidden());
   EXPECT_EQ(screen().wordView()->view()->alpha(), 0) << "the meaning waits for the reveal";
   EXPECT_FALSE(screen().deleteWordBtn()->isHidden()) << "a word never tested can be removed";
@@ -160,12 +132,16 @@ TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNex
   EXPECT_EQ(screen().wordBtn()->currentTitle(), liveBefore);
   EXPECT_FALSE(screen().showBtn()->isHidden());
 
-  // The app goes to the background and is started again within the study day: the queue resumes.
+  // The app goes to the background and is started again within the study day: the queue resumes
+  // from its mirror, re-tests at their positions, still learning.
   const std::vector<std::string> before = queued();
+  const std::vector<int> positions = retestPositions();
   ReViewController::closeProgram();
   quit();
   launch(kMorning + 3600);
   EXPECT_EQ(queued(), before);
+  EXPECT_EQ(retestPositions(), positions);
+  EXPECT_EQ(screen().queue().ReviewState(), ReviewQueue::kStateLearn);
   EXPECT_EQ(live(), liveBefore);
   EXPECT_FALSE(CallDB::callDB()->GetStudyLog(last)[size_t(0)].isNull());
 
@@ -174,7 +150,7 @@ TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNex
   ReViewController::downDataFinish();
   host_->runUntilIdle();
   EXPECT_EQ(screen().queue().ReviewState(), ReviewQueue::kStateReview);
-  EXPECT_EQ(app_->tabs->viewControllers()[0]->tabBarItem().title(), "复习中");
+  EXPECT_EQ(app().tabs->viewControllers()[0]->tabBarItem().title(), "复习中");
   const std::vector<std::string> due = queued();
   ASSERT_FALSE(due.empty());
   EXPECT_TRUE(screen().queue().finishWords().empty()) << "yesterday's answers are not browsed";

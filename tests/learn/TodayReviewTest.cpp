@@ -4,13 +4,13 @@
 #include "learn/TodayReViewController.h"
 #include "platform/view/Label.h"
 #include "store/CallDB.h"
-#include "tests/learn/DailyScreensFixture.h"
+#include "tests/learn/ScreenFixture.h"
 
 namespace {
 
-using dailytest::DailyTest;
+using learntest::ScreenTest;
 
-class TodayReview : public DailyTest {
+class TodayReview : public ScreenTest {
  protected:
   std::shared_ptr<TodayReViewController> open() {
     auto screen = std::make_shared<TodayReViewController>();
@@ -50,7 +50,7 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   write("today_review.png");
 
   ASSERT_TRUE(host_->tap(host_->findByTag(MyTabbarView::kButtonTagBase)));
-  settle();
+  landReply();
   EXPECT_EQ(screen->pageNum(), 0);
   ASSERT_NE(screen->page(0), nullptr);
   EXPECT_EQ(screen->scrollView().contentOffset().x, 0);
@@ -69,15 +69,15 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   EXPECT_EQ(screen->pageNum(), 0);
   EXPECT_EQ(screen->tabbar().selectedIndex(), 0);
   screen->selectTabBtn(9);
-  settle();
+  landReply();
   EXPECT_EQ(screen->pageNum(), 3);
 
   // The card on "忘记": next from the last word wraps to the first, previous from the first to
   // the last.
   screen->selectTabBtn(2);
-  settle();
+  landReply();
   screen->pushNewView(1, 3);
-  settle();
+  landReply();
   BaseWordViewController* card = screen->baseWordViewCtrl();
   ASSERT_NE(card, nullptr);
   EXPECT_EQ(app_->nav->topViewController(), card);
@@ -87,7 +87,7 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   EXPECT_EQ(screen->currentWordLocal(), 0);
   ASSERT_TRUE(host_->tap(card->upWordBtn()));
   EXPECT_EQ(card->wordName(), "quiet");
-  settle();
+  landReply();
   write("today_review_card.png");
 }
 

@@ -1,17 +1,27 @@
 // The word card as its owners and the learner drive it: pronunciation timing, the plan button,
-// paging, the held press and word extraction, and the note editors.
+// paging, the held press and word extraction, and the note editors; the card's scroll view and
+// image scaling.
 #include "learn/CardScreens.h"
+#include "learn/MyImage.h"
+#include "learn/MyUIScrollView.h"
 #include "platform/base/Bundle.h"
+#include "platform/draw/ImageContext.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
-#include "tests/learn/CardFixture.h"
+#include "tests/learn/ScreenFixture.h"
 
 namespace {
 
-using cardtest::CardTest;
+using learntest::ScreenTest;
 using Spoken = std::vector<std::pair<std::string, bool>>;
 
-class WordCardBehaviour : public CardTest {};
+class WordCardBehaviour : public ScreenTest {};
+
+class CountingDelegate : public MyUIScrollViewDeleage {
+ public:
+  int presses = 0;
+  void scrollviewClick_callback() override { ++presses; }
+};
 
 TEST_F(WordCardBehaviour, TheWordIsPronouncedOnceAfterAPauseAndOnlyWhileTheCardIsSeen) {
   setValue("autoAudio", "1");
@@ -139,6 +149,37 @@ TEST_F(WordCardBehaviour, TheWriteButtonsOpenTheNoteEditorsAndTheCardShowsTheNot
   app_->nav->popViewController(false);
   settle();
   EXPECT_NE(card->section(1).page->displayedText().find("一个 chief 首领"), std::string::npos);
+}
+
+TEST_F(WordCardBehaviour, AFingerHeldStillIsOnePressAndAScrollingFingerNone) {
+  auto scroll = std::make_shared<MyUIScrollView>(plat::Rect(0, 0, 320, 300));
+  scroll->setContentSize({320, 900});
+  owner_->view()->addSubview(scroll);
+  CountingDelegate delegate;
+  scroll->setDeleage(&delegate);
+  settle();
+
+  host_->longPress(scroll.get(), 0.5);
+  EXPECT_EQ(delegate.presses, 0);
+  host_->longPress(scroll.get(), 3);
+  EXPECT_EQ(delegate.presses, 1) << "once per press";
+  // A finger that scrolls the page is no press, however long it stays down.
+  host_->swipe({160, 250}, {160, 120}, 10, 1.5);
+  scroll->setDeleage(nullptr);
+  host_->longPress(scroll.get(), 1);
+  EXPECT_EQ(delegate.presses, 1);
+}
+
+TEST_F(WordCardBehaviour, ImagesScaleByWholeFactors) {
+  plat::ImageContext context({10, 6}, true, 2);
+  context.context().setFillColor(plat::Color::red());
+  context.context().fillRect({0, 0, 10, 6});
+  auto image = context.takeImage();
+  EXPECT_EQ(MyImage::scaleToRatio(image, 1), image);
+  auto twice = MyImage::scaleToRatio(image, 2);
+  ASSERT_TRUE(twice);
+  EXPECT_EQ(twice->size(), (plat::Size{20, 12}));
+  EXPECT_NEAR(twice->colorAtPoint({19, 11}).r, 1, 0.01) << "the picture fills the new size";
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
-// Stacking and folding the word card's sections on the shipped learn.db.
-#include <cmath>
+// Stacking, folding and drawing the word card's sections on the shipped learn.db.
+#include <algorithm>
 
 #include "learn/CardSections.h"
+#include "platform/view/ViewRenderer.h"
 #include "store/CallDB.h"
-#include "tests/learn/CardFixture.h"
+#include "tests/learn/ScreenFixture.h"
 
 namespace {
 
-using cardtest::CardTest;
+using learntest::ScreenTest;
+
+const plat::Color kTitleGreen = plat::Color::rgb(57 / 255.0, 156 / 255.0, 102 / 255.0);
 
 double top(const plat::View& v) {
   return v.frame().y;
@@ -16,7 +19,7 @@ double bottom(const plat::View& v) {
   return v.frame().y + v.frame().height;
 }
 
-class WordCardLayout : public CardTest {
+class WordCardLayout : public ScreenTest {
  protected:
   // Every section shown in `order` starts where the one before it ends (the mnemonic 5 points
   // lower), the first right under the box.
@@ -127,6 +130,54 @@ TEST_F(WordCardLayout, TheHeadFollowsTheWordsTexts) {
   card->refreshView("");
   EXPECT_EQ(card->wordBtn()->currentTitle(), "achieve");
   EXPECT_EQ(card->GetPhonetics(), "");
+}
+
+TEST_F(WordCardLayout, ARichWordShowsItsSectionsInTheStoredOrder) {
+  const std::vector<int> order = {6, 3, 1, 7, 8, 9, 2, 4, 5};
+  setValue("review_list_sort", "16:13:11:17:18:19:12:14:15");
+  CallDB::callDB()->saveNote("achieve", "a + chieve：一步一步地“达到”目标");
+  auto card = pushCard("achieve");
+  expectStacked(*card, order);
+
+  // The whole scrolling page at once: the scroll view made as tall as its content.
+  MyUIScrollView& page = *card->myScrollView();
+  const double contentHeight = page.contentSize().height;
+  page.setFrame({0, 0, page.frame().width, contentHeight});
+  settle();
+  auto picture = plat::ViewRenderer::renderView(page, 2);
+  ASSERT_TRUE(picture);
+  const std::string path = ::testing::TempDir() + "word_card_achieve.png";
+  ASSERT_TRUE(picture->writePNG(path));
+
+  for (int code : order) {
+    const plat::Rect header = card->section(code).header->frame();
+    EXPECT_TRUE(learntest::hasColour(*picture, {20, header.y + 8, 100, header.height - 16},
+                                     kTitleGreen, 0.12))
+        << "the title of section " << code << " is drawn";
+    EXPECT_FALSE(card->section(code).page->displayedText().empty()) << code;
+  }
+  EXPECT_NE(card->section(1).page->displayedText().find("一步一步"), std::string::npos);
+}
+
+TEST_F(WordCardLayout, ScrolledToItsEndTheEmbeddedCardsLastLineClearsThePagingButtons) {
+  auto card = embedCard();
+  card->refreshView("achieve");
+  card->upWordBtn()->setHidden(false);
+  card->downWordBtn()->setHidden(false);
+  settle();
+  MyUIScrollView& page = *card->myScrollView();
+  host_->scroll(&page, 0, -20000);
+  settle();
+  ASSERT_GT(page.contentOffset().y, 0);
+
+  double lowest = 0;
+  for (const auto& child : page.subviews()) {
+    if (!child->isHidden()) lowest = std::max(lowest, child->frame().y + child->frame().height);
+  }
+  const double shownBottom = page.frame().y + lowest - page.contentOffset().y;
+  EXPECT_LE(shownBottom, card->upWordBtn()->frame().y);
+  EXPECT_LE(shownBottom, card->downWordBtn()->frame().y);
+  ASSERT_TRUE(host_->writeScreen(::testing::TempDir() + "word_card_scrolled_to_end.png"));
 }
 
 }  // namespace
