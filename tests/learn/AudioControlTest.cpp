@@ -23,15 +23,8 @@ using Recordings = std::map<std::string, std::vector<uint8_t>>;  // entry name -
 
 class Pronunciation : public uitest::UiTest {
  protected:
-  static void SetUpTestSuite() {
-    spoken_ = new std::map<std::string, std::vector<uint8_t>>;
-    for (const char* text : {"apple", "apple pie", "book", "city"})
-      (*spoken_)[text] = audiotest::spokenMp3(text);
-  }
-  static void TearDownTestSuite() { delete spoken_; }
-
   void SetUp() override {
-    ASSERT_FALSE(spoken_->at("apple").empty()) << "espeak-ng and lame make the test recordings";
+    ASSERT_FALSE(said("apple").empty()) << "espeak-ng and lame make the test recordings";
     // A bundle of our own for the shipped pack, with the real texts.
     std::string texts = files::join(Bundle::main().path(), "InfoPlist.strings");
     bundle_ = testsupport::makeTempDir();
@@ -54,7 +47,16 @@ class Pronunciation : public uitest::UiTest {
                        "down_words_voices_" + std::to_string(n) + ".zip");
   }
   static std::string entry(const std::string& word) { return AudioControl::entryNameForWord(word); }
-  static const std::vector<uint8_t>& said(const std::string& text) { return spoken_->at(text); }
+  // The recordings, spoken once for every case.
+  static const std::vector<uint8_t>& said(const std::string& text) {
+    static const Recordings spoken = [] {
+      Recordings made;
+      for (const char* text : {"apple", "apple pie", "book", "city"})
+        made[text] = audiotest::spokenMp3(text);
+      return made;
+    }();
+    return spoken.at(text);
+  }
 
   static void writePack(const std::string& path, const Recordings& entries, int level = 0) {
     ZipFile zip(path, ZipFileModeCreate);
@@ -90,10 +92,7 @@ class Pronunciation : public uitest::UiTest {
 
   testsupport::TempHome home_;
   std::string bundle_;
-  static std::map<std::string, std::vector<uint8_t>>* spoken_;
 };
-
-std::map<std::string, std::vector<uint8_t>>* Pronunciation::spoken_ = nullptr;
 
 }  // namespace
 
