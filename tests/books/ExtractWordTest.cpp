@@ -1,3 +1,5 @@
+// Word extraction on a library of chosen headwords: tokens, the suffix rules, the study order of
+// the words in study, and progress from a worker thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -35,14 +37,31 @@ class ExtractWordTest : public StudyTest {
   }
 
   static Extracted extract(const std::string& text) {
-    ExtractWord extractor;
     Value words, learned, none;
-    Extracted out;
-    out.added = extractor.extractWord(text, words, learned, none);
-    out.words = strings(words);
-    out.learned = strings(learned);
-    out.none = strings(none);
-    return out;
+    const int added = ExtractWord().extractWord(text, words, learned, none);
+    return {added, strings(words), strings(learned), strings(none)};
+  }
+  // Extracts on a worker thread; returns the progress reported, checked to be on the main thread.
+  std::vector<float> runOnWorker(const std::string& text) {
+    plat::RunLoop::setMainThread();
+    std::vector<float> fractions;
+    std::atomic<bool> done{false};
+    bool offMain = false;
+    ExtractWord extractor;
+    extractor.setParent(this);
+    extractor.setExtract_progressFun([&](const Value& fraction) {
+      offMain = offMain || !plat::RunLoop::isMainThread();
+      fractions.push_back(static_cast<float>(fraction.asDouble()));
+    });
+    std::thread worker([&] {
+      Value words, learned, none;
+      extractor.extractWord(text, words, learned, none);
+      done = true;
+    });
+    EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return done.load(); }, 20.0));
+    worker.join();
+    EXPECT_FALSE(offMain);
+    return fractions;
   }
 
   using Words = std::vector<std::string>;
@@ -57,10 +76,10 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm)
 
   EXPECT_EQ(extract("books boxes used stopped making running walking ties").words,
             (Words{"book", "box", "use", "stop", "make", "run", "walk", "tie"}));
-}
-
-TEST_F(ExtractWordTest, IrregularFormsAreFoundOnlyWhereTheLibraryHoldsThemAsHeadwords) {
-  EXPECT_EQ(extract("went geese goes").words, (Words{"went", "go"}));
+  // "tying" has no "i" before its suffix, so no "tie"; irregular forms are found only where the
+  // library holds them as headwords.
+  EXPECT_EQ(extract("stopping studying tying went geese goes").words,
+            (Words{"stop", "study", "went", "go"}));
 }
 
 TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensWhileDotsStayInside) {
@@ -86,22 +105,6 @@ TEST_F(ExtractWordTest, ShortTokensAreLookedUpButNotReducedByTheRules) {
   EXPECT_TRUE(nothing.words.empty() && nothing.none.empty());
 }
 
-TEST_F(ExtractWordTest, RuleLadderTriesEdThenSThenIng) {
-  ExtractWord extractor;
-  EXPECT_EQ(extractor.IsGQS_GQFC("used"), "use");
-  EXPECT_EQ(extractor.IsGQS_GQFC("studied"), "study");
-  EXPECT_EQ(extractor.IsGQS_GQFC("walks"), "");
-  EXPECT_EQ(extractor.IsFS_DSRC("boxes"), "box");
-  EXPECT_EQ(extractor.IsFS_DSRC("studies"), "study");
-  EXPECT_EQ(extractor.IsFS_DSRC("boxed"), "");
-  EXPECT_EQ(extractor.IsXZFC("running"), "run");
-  EXPECT_EQ(extractor.IsXZFC("studying"), "study");
-  EXPECT_EQ(extractor.IsXZFC("tying"), "");          // no "i" before the suffix, so no "tie"
-  EXPECT_EQ(extractor.GetWord("walked"), "walked");  // an exact headword wins over the rules
-  EXPECT_EQ(extractor.GetWord("stopping"), "stop");
-  EXPECT_EQ(extractor.GetWord("end_"), "end");
-}
-
 TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
   plan("walk", now());
   plan("stop", now());
@@ -117,20 +120,15 @@ TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
   EXPECT_EQ(out.learned, (Words{"use", "box", "walk", "stop"}));
   EXPECT_EQ(out.none, (Words{"a", "study", "end"}));
   EXPECT_EQ(out.added, 7);
-}
 
-TEST_F(ExtractWordTest, ALongTextReadsTheStudyStateOnceWithTheSameResult) {
-  plan("walk", now());
-  plan("box", now());
-  setRecord("walk", daysFromNow(-1), daysFromNow(1), 2);
-  setRecord("box", 0, daysFromNow(3), 0);
+  // A long text reads the study state in one statement, with the same result.
   std::string text = "walking boxes end";
   for (int m = 0; m < 260; ++m)  // distinct tokens that are no headwords
     text += std::string(" q") + static_cast<char>('a' + m % 26) + static_cast<char>('a' + m / 26);
-  const Extracted out = extract(text);
-  EXPECT_EQ(out.words, (Words{"walk", "box", "end"}));
-  EXPECT_EQ(out.learned, (Words{"box", "walk"}));
-  EXPECT_EQ(out.none, Words{"end"});
+  const Extracted longer = extract(text);
+  EXPECT_EQ(longer.words, (Words{"walk", "box", "end"}));
+  EXPECT_EQ(longer.learned, (Words{"box", "walk"}));
+  EXPECT_EQ(longer.none, Words{"end"});
 }
 
 TEST_F(ExtractWordTest, ListsAreAppendedToNeverCleared) {
@@ -146,42 +144,14 @@ TEST_F(ExtractWordTest, ListsAreAppendedToNeverCleared) {
   EXPECT_EQ(extractor.extractWord("walk", words, learned, none), 1);
 }
 
-// Progress: reported on the main thread while a worker extracts, once per 50 tokens in each phase.
-class ExtractWordProgressTest : public ExtractWordTest {
- protected:
-  std::vector<float> runOnWorker(const std::string& text, int* added) {
-    plat::RunLoop::setMainThread();
-    std::vector<float> fractions;
-    std::atomic<bool> done{false};
-    bool offMain = false;
-    ExtractWord extractor;
-    extractor.setParent(this);
-    extractor.setExtract_progressFun([&](const Value& fraction) {
-      offMain = offMain || !plat::RunLoop::isMainThread();
-      fractions.push_back(static_cast<float>(fraction.asDouble()));
-    });
-    std::thread worker([&] {
-      Value words, learned, none;
-      *added = extractor.extractWord(text, words, learned, none);
-      done = true;
-    });
-    EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return done.load(); }, 20.0));
-    worker.join();
-    EXPECT_FALSE(offMain);
-    return fractions;
-  }
-};
-
-TEST_F(ExtractWordProgressTest, ProgressRisesOncePerFiftyTokensOfEachPhaseToCompletion) {
-  int added = -1;
-  EXPECT_EQ(runOnWorker("", &added), std::vector<float>{1.0f});
-  EXPECT_EQ(added, 0);
+TEST_F(ExtractWordTest, ProgressRisesOncePerFiftyTokensOfEachPhaseToCompletion) {
+  EXPECT_EQ(runOnWorker(""), std::vector<float>{1.0f});
 
   // 120 distinct tokens that are no headwords: tokens 1, 51 and 101 of each of the two phases.
   std::string text;
   for (int m = 0; m < 120; ++m)
     text += {' ', static_cast<char>('a' + m % 26), static_cast<char>('a' + m / 26), 'a'};
-  const std::vector<float> fractions = runOnWorker(text, &added);
+  const std::vector<float> fractions = runOnWorker(text);
   ASSERT_EQ(fractions.size(), 7u);
   for (size_t i = 1; i < fractions.size(); ++i) EXPECT_GT(fractions[i], fractions[i - 1]) << i;
   EXPECT_EQ(fractions.back(), 1.0f);

@@ -1,10 +1,11 @@
-// Selecting words by tap, swipe, in order and at random, planning them in one transaction, and
-// taking them out of study again.
+// Selecting words by tap, swipe, in order and at random, planning them in one transaction, taking
+// them out of study again, and the word cards that rows open once enough words are planned.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "books/FormatOneInteger.h"
+#include "learn/BaseWordViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Random.h"
 #include "platform/view/AlertView.h"
@@ -182,24 +183,58 @@ TEST_F(Planning, RemovingALearntWordTellsTheReviewScreenAndReloadsTheNotLearntLi
   EXPECT_EQ(db_->LearnWordCount(), 2);
 }
 
-TEST_F(Planning, RowsOpenWordCardsFromSixtyPlannedWordsOrOnTheSpecialBook) {
+TEST_F(Planning, TheSixtiethPlannedWordOpensCardsThatWalkTheListRound) {
   const Words words = addBook(kBook, "c", 1000);
-  planWords(Words(words.begin(), words.begin() + 59));
-  EXPECT_FALSE(openBook(kBook)->isOpenDictionary());
+  planWords(Words(words.begin() + 100, words.begin() + 159));
   EXPECT_TRUE(openGiven({words[0]}, {words[0]}, {}, CallDB::SpecialBookID)->isOpenDictionary());
   auto screen = openBook(kBook);
-  screen->selectwords_callback(words[59], true);
+  EXPECT_FALSE(screen->isOpenDictionary());
+  screen->selectwords_callback(words[159], true);
   confirmSave(*screen);
   EXPECT_TRUE(screen->isOpenDictionary()) << "the 60th planned word opens the cards";
   host_->pressAlertButton(0);
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->runUntilIdle();
 
-  // A row tap without cards only says when they come.
+  ASSERT_TRUE(host_->tap(screen->page(1)->tableView().cellForRow({0, 1})));
+  host_->advance(1);
+  BaseWordViewController* card = screen->baseWordViewCtrl();
+  ASSERT_NE(card, nullptr);
+  EXPECT_EQ(app_->bookNav->topViewController(), card);
+  EXPECT_EQ(card->wordName(), words[1]);
+  render("card_from_list");
+  screen->downBtn_Click_callback();
+  EXPECT_EQ(card->wordName(), words[2]);
+  for (int i = 0; i < 3; ++i) screen->upBtn_Click_callback();
+  EXPECT_EQ(card->wordName(), words[999]) << "before the first row comes the last";
+  // Ticking on the card selects the word in the lists.
+  screen->selectwords_callback(card->wordName(), true);
+  EXPECT_EQ(screen->stateOf(words[999]), "3");
+
+  // Without cards a row tap only says when they come.
   db_->sql_delete("delete from Study_List", "", plat::Value::array());
   auto closed = openGiven({"x"}, {}, {"x"});
   EXPECT_FALSE(closed->isOpenDictionary());
   EXPECT_TRUE(host_->tap(closed->page(1)->tableView().cellForRow({0, 0})));
   host_->advance(0.5);
   EXPECT_NE(host_->findByText(plat::localized("alermsg_eg47")), nullptr);
+}
+
+TEST_F(Planning, RemovingTheLastLearntWordFromTheCardClosesIt) {
+  const Words words = addBook(kBook, "r", 1000);
+  planWords(Words(words.begin(), words.begin() + 59));
+  addBook(kBook + 1, "s", 1);
+  planWords({"s000"});  // 60 planned: rows open cards
+  auto screen = openBook(kBook + 1);
+  showPage(*screen, 3);
+  ASSERT_TRUE(host_->tap(screen->page(3)->tableView().cellForRow({0, 0})));
+  host_->advance(1);
+  ASSERT_NE(screen->baseWordViewCtrl(), nullptr);
+  screen->deletewords_callback("s000", int64_t{2});
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->advance(1);
+  EXPECT_EQ(app_->bookNav->topViewController(), screen.get());
+  EXPECT_EQ(review_.deleted, Words{"s000"});
 }
 
 TEST_F(Planning, LeavingWithAnUnsavedSelectionWarnsFirst) {
