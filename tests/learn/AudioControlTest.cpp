@@ -123,8 +123,6 @@ TEST_F(Pronunciation, ThePacksAreSearchedShippedFirstThenPackOneThenPackTwo) {
 
 TEST_F(Pronunciation, AMissingWordIsReportedOnlyWhenAskedForByTheNumberOfDownloadedPacks) {
   const std::string fewPacks = localized("alermsg_eg5"), allPacks = localized("alermsg_eg2");
-  ASSERT_NE(fewPacks, "alermsg_eg5");
-  ASSERT_NE(allPacks, "alermsg_eg2");
   auto& audio = AudioControl::sharedAudio();
   EXPECT_FALSE(audio.hasShippedPack());
 
