@@ -82,7 +82,7 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm)
             (Words{"stop", "study", "went", "go"}));
 }
 
-TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensWhileDotsStayInside) {
+TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensAndShortOnesAreNotReduced) {
   // "don't" gives "don" and "t"; "e.g." keeps its dots; "end." loses its full stop; the Chinese
   // text and the digits end "words".
   const Extracted out = extract("I don't like well-known 中文words42, e.g. the end.");
@@ -94,9 +94,8 @@ TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensWhileDotsStayIn
   EXPECT_EQ(extract("walked.").words, Words{"walked"});
   EXPECT_EQ(extract("stopped.").words, Words{});
   EXPECT_EQ(extract("“Book”——“RUN”！").words, (Words{"book", "run"}));
-}
 
-TEST_F(ExtractWordTest, ShortTokensAreLookedUpButNotReducedByTheRules) {
+  // Short tokens are looked up but not reduced by the rules.
   EXPECT_EQ(extract("a b").words, Words{"a"});  // one letter: exact lookup only
   EXPECT_EQ(extract("ups").words, Words{});     // three letters: no "s" rule
   EXPECT_EQ(extract("up_ x_").words, Words{"up"});

@@ -98,7 +98,7 @@ TEST_F(Planning, PlannedWordsReachTheReviewScreenAndMoveToTheLearntList) {
   EXPECT_EQ(app_->tabs->selectedIndex(), 0) << "button 1 goes to the review tab";
 }
 
-TEST_F(Planning, AFailedPlanningTransactionKeepsTheSelectionAndSaysSo) {
+TEST_F(Planning, AFailedPlanningKeepsTheSelectionSaysSoAndLeavingWarnsOfIt) {
   const Words words = addBook(kBook, "f", 1000);
   auto screen = openBook(kBook);
   screen->selectwords_callback(words[0], true);
@@ -111,6 +111,14 @@ TEST_F(Planning, AFailedPlanningTransactionKeepsTheSelectionAndSaysSo) {
   EXPECT_NE(host_->findByText(plat::localized("wordsview_eg9")), nullptr);
   db_->sql_update("alter table Study_Log_gone rename to Study_Log", "", plat::Value::array());
   EXPECT_EQ(db_->LearnWordCount(), 0) << "rolled back as a whole";
+
+  // Leaving with the unsaved selection warns first.
+  host_->advance(10);
+  screen->goBackAction();
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  host_->pressAlertButton(1);
+  host_->advance(1);
+  EXPECT_NE(app_->bookNav->topViewController(), screen.get());
 }
 
 TEST_F(Planning, TheReviewQuestionIsSilencedUntilMidnightNotUntilThree) {
@@ -235,17 +243,6 @@ TEST_F(Planning, RemovingTheLastLearntWordFromTheCardClosesIt) {
   host_->advance(1);
   EXPECT_EQ(app_->bookNav->topViewController(), screen.get());
   EXPECT_EQ(review_.deleted, Words{"s000"});
-}
-
-TEST_F(Planning, LeavingWithAnUnsavedSelectionWarnsFirst) {
-  const Words words = addBook(kBook, "l", 1000);
-  auto screen = openBook(kBook);
-  screen->selectwords_callback(words[0], true);
-  screen->goBackAction();
-  ASSERT_NE(host_->visibleAlert(), nullptr);
-  host_->pressAlertButton(1);
-  host_->advance(1);
-  EXPECT_NE(app_->bookNav->topViewController(), screen.get());
 }
 
 TEST(FormatOneInteger, FillsOnlyTheFirstIntegerPlaceholder) {

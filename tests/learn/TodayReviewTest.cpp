@@ -12,11 +12,6 @@ using learntest::ScreenTest;
 
 class TodayReview : public ScreenTest {
  protected:
-  std::shared_ptr<TodayReViewController> open() {
-    auto screen = std::make_shared<TodayReViewController>();
-    push(screen);
-    return screen;
-  }
   static std::string tabCount(TodayReViewController& screen, int tab) {
     return screen.changeTabName()[size_t(tab)][1];
   }
@@ -29,7 +24,8 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   answered("close", 60, 4, 4, 4);
   answered("teacher", 70, 1, 2, 2);  // known before the meaning: no tab
   answered("book", -30, 4, 4, 4);    // yesterday's answer
-  auto screen = open();
+  auto screen = std::make_shared<TodayReViewController>();
+  push(screen);
 
   const std::vector<std::string> counts = {"1", "1", "2", "1"};
   for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), counts[size_t(tab)]);
@@ -91,7 +87,8 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
 
 TEST_F(TodayReview, ADayWithoutAnswersHasFourEmptyTabs) {
   answered("book", -30, 2, 2, 2);
-  auto screen = open();
+  auto screen = std::make_shared<TodayReViewController>();
+  push(screen);
   for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), "0");
   EXPECT_FALSE(screen->hasStateDictionary());
   screen->pushNewView(0, 3);

@@ -56,8 +56,10 @@ TEST_F(WordCardBehaviour, TheWordIsPronouncedOnceAfterAPauseAndOnlyWhileTheCardI
   EXPECT_EQ(spoken_, (Spoken{{"family", true}}));
 }
 
-TEST_F(WordCardBehaviour, ThePlanButtonShowsAndChangesTheWordsState) {
+TEST_F(WordCardBehaviour, ThePlanAndPagingButtonsAskTheOwnerAndAnOwnerlessCardDoesNothing) {
   auto card = pushCard("apple");  // the owner reports "2", not selected
+  ASSERT_TRUE(host_->tap(card->downWordBtn()));
+  ASSERT_TRUE(host_->tap(card->upWordBtn()));
   plat::Button* plan = card->planButton();
   ASSERT_TRUE(plan);
   EXPECT_EQ(plan->currentImage(), plat::Image::named("gui/checkbox_empty.png"));
@@ -65,7 +67,8 @@ TEST_F(WordCardBehaviour, ThePlanButtonShowsAndChangesTheWordsState) {
   EXPECT_EQ(plan->currentImage(), plat::Image::named("gui/checkbox_full.png"));
   plan->sendActions(plat::kTouchUpInside);
   EXPECT_EQ(plan->currentImage(), plat::Image::named("gui/checkbox_empty.png"));
-  EXPECT_EQ(owner_->calls, (std::vector<std::string>{"select apple YES", "select apple NO"}));
+  EXPECT_EQ(owner_->calls,
+            (std::vector<std::string>{"down", "up", "select apple YES", "select apple NO"}));
 
   // A planned word never tested can be removed: kind 2.
   CallDB::callDB()->InsertStudyWord("apple", int64_t(MyDate::localDateTime()));
@@ -74,6 +77,12 @@ TEST_F(WordCardBehaviour, ThePlanButtonShowsAndChangesTheWordsState) {
   EXPECT_EQ(card->planButton()->currentImage(), plat::Image::named("gui/del_words.png"));
   card->planButton()->sendActions(plat::kTouchUpInside);
   EXPECT_EQ(owner_->calls.back(), "delete apple 2");
+  card->setDeleage(nullptr);
+  card->upWord();
+  card->downWord();
+  card->learnWord(*card->planButton());
+  EXPECT_EQ(card->wordName(), "apple");
+  card->setDeleage(owner_.get());
 
   // The owner still says "planned" for a word the store no longer plans: a disabled button
   // without an image.
@@ -82,18 +91,6 @@ TEST_F(WordCardBehaviour, ThePlanButtonShowsAndChangesTheWordsState) {
   card->addRightItemBtn();
   EXPECT_FALSE(card->planButton()->isEnabled());
   EXPECT_EQ(card->planButton()->currentImage(), nullptr);
-}
-
-TEST_F(WordCardBehaviour, PagingAsksTheOwnerAndAnOwnerlessCardDoesNothing) {
-  auto card = pushCard("apple");
-  ASSERT_TRUE(host_->tap(card->downWordBtn()));
-  ASSERT_TRUE(host_->tap(card->upWordBtn()));
-  EXPECT_EQ(owner_->calls, (std::vector<std::string>{"down", "up"}));
-  card->setDeleage(nullptr);
-  card->upWord();
-  card->downWord();
-  card->learnWord(*card->planButton());
-  EXPECT_EQ(card->wordName(), "apple");
 }
 
 TEST_F(WordCardBehaviour, AHeldPressOnTheEmbeddedCardOffersToExtractItsWords) {
