@@ -1,5 +1,5 @@
-// Loading and rebuilding the queue, and the order of due and new words. Resuming from the mirror
-// is driven by the review screen's test.
+// Loading and rebuilding the queue, and the order of due and new words. Resuming from the mirror,
+// the titles and the word shown are driven by the review screen's test.
 #include <algorithm>
 #include <set>
 
@@ -14,7 +14,7 @@ std::vector<std::string> sorted(std::vector<std::string> words) {
   return words;
 }
 
-TEST_F(ReviewQueueTest, RebuildLoadsTheDueWordsAndMirrorsThemInQueueOrder) {
+TEST_F(ReviewQueueTest, TheFirstAppearanceWaitsAndARebuildMirrorsTheDueWordsInQueueOrder) {
   for (const char* word : {"apple", "book", "cafe", "run"}) planDue(word);
   plan("happy", now() - 60);  // never tested
   queue_.firstInit();
@@ -24,18 +24,13 @@ TEST_F(ReviewQueueTest, RebuildLoadsTheDueWordsAndMirrorsThemInQueueOrder) {
 
   queue_.reLoadReviewData();
   EXPECT_EQ(queue_.ReviewState(), ReviewQueue::kStateReview);
-  EXPECT_EQ(view_.reviewTitle, "复习中");
   EXPECT_EQ(sorted(queueWords()), (std::vector<std::string>{"apple", "book", "cafe", "run"}));
   std::vector<MirrorRow> expected;
   for (const std::string& word : queueWords()) expected.push_back({word, 0, 0});
   EXPECT_EQ(mirror(), expected);
-  EXPECT_EQ(queue_.reallyName(), queueWords().front());
-  EXPECT_EQ(view_.wordTitle, db_->getWord_ShowName(queueWords().front()));
   EXPECT_EQ(view_.reviewBadge, "4");
   EXPECT_EQ(view_.iconBadge, 4);
-  EXPECT_EQ(view_.wordBookBadge, "");
   EXPECT_EQ(queue_.currRemState(), ReviewQueue::kCardHidden);
-  EXPECT_GE(view_.wordViewRefreshes, 1);
 }
 
 TEST_F(ReviewQueueTest, ARebuildOnANewStudyDayDropsThePendingAnswerAndLoadsTheDueWords) {
