@@ -1,5 +1,4 @@
-// A learner's whole way through the account screens against the stand-in server: register on one
-// device, study, back up, log in on a second device and find every study row and setting back.
+// Register, study and back up on one device; log in on a second and find every study row back.
 #include "online/AccountText.h"
 #include "online/Data_Backup.h"
 #include "online/LoginUIWindow.h"
@@ -10,8 +9,7 @@
 namespace onlinetest {
 namespace {
 
-// Every study table but the two day logs an import computes afresh, and the settings that travel
-// with a backup, in key order, flags included.
+// The study tables and settings a backup carries, but the day logs an import computes afresh.
 std::string studyData() {
   return studySnapshot(
       "select * from Var_Config where vc_tVarName in ('StudyLimitCount','remind_time1') order by 1",

@@ -1,5 +1,4 @@
-// The account screen and the feedback form on screen: rows and badge, the refresh and its clock
-// check, logout only after confirmation, and the feedback kinds and form.
+// The account screen (rows, badge, refresh, logout) and the feedback form, on screen.
 #include "online/AccountText.h"
 #include "online/FeedBackViewController.h"
 #include "online/LoginUIWindow.h"

@@ -71,19 +71,10 @@ bool AccountUiTest::waitFor(const std::function<bool()>& done, double virtualSec
   return plat::RunLoop::main().runUntil(done, 5);
 }
 
-void AccountUiTest::settle() {
-  plat::RunLoop::main().runUntil([] { return false; }, 0.3);
-  host_->runUntilIdle();
-}
-
 std::string AccountUiTest::bubble() const {
   auto view = MyAlerView::sharedAler();
   if (!view || view->isHidden() || view->alpha() == 0) return "";
   return static_cast<plat::Label&>(*view->viewWithTag(MyAlerView::kLabelTag)).text();
-}
-
-bool AccountUiTest::told(const std::string& what) const {
-  return std::find(told_.begin(), told_.end(), what) != told_.end();
 }
 
 void AccountUiTest::typeInto(plat::View& field, const std::string& text) {
@@ -145,10 +136,6 @@ plat::Label* AccountUiTest::cellLabel(plat::TableView& table, int row, int tag) 
   if (!cell) return nullptr;
   plat::View* content = cell->contentView().viewWithTag(125);
   return content ? dynamic_cast<plat::Label*>(content->viewWithTag(tag)) : nullptr;
-}
-
-int64_t AccountUiTest::wordId(const std::string& word) {
-  return CallDB::callDB()->getWordID(word);
 }
 
 }  // namespace onlinetest

@@ -1,19 +1,21 @@
-// Fixture of the account and note screens' tests: an app home with the shipped bundle, the
-// application run by the headless host (a navigation stack over one screen), the stand-in server
-// as the server base, screens above that record what they are told, and pictures of the screen.
+// Fixture of the account and note screens' tests: the shipped bundle, a navigation stack run by
+// the headless host, the stand-in server as the server base, and hooks that record calls.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "learn/BaseWordViewController.h"
 #include "online/OnlineScreens.h"
+#include "platform/base/RunLoop.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/view/Label.h"
 #include "platform/view/TableView.h"
+#include "store/CallDB.h"
 #include "store/StoreHooks.h"
 #include "tests/online/OnlineFixture.h"
 #include "tests/support/NavApp.h"
@@ -42,10 +44,15 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   // delayed performs and animations run too.
   bool waitFor(const std::function<bool()>& done, double virtualSeconds = 30);
   // Lets a reply that should change nothing arrive and be handled.
-  void settle();
+  void settle() {
+    plat::RunLoop::main().runUntil([] { return false; }, 0.3);
+    host_->runUntilIdle();
+  }
   // The text shown by the message bubble now, or "".
   std::string bubble() const;
-  bool told(const std::string& what) const;
+  bool told(const std::string& what) const {
+    return std::find(told_.begin(), told_.end(), what) != told_.end();
+  }
   // Types into a field: it becomes first responder, its text is replaced.
   void typeInto(plat::View& field, const std::string& text);
   // Plans `count` library words into study with answers and notes, as a learner would leave them.
@@ -67,7 +74,7 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   void pullUp(plat::TableView& table, double past);
   // The label of a visible cell's content by tag.
   static plat::Label* cellLabel(plat::TableView& table, int row, int tag);
-  static int64_t wordId(const std::string& word);
+  static int64_t wordId(const std::string& word) { return CallDB::callDB()->getWordID(word); }
 
   std::unique_ptr<testsupport::StandInServer> server_;
   std::unique_ptr<testsupport::TempDeviceStore> device_;

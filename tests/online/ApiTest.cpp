@@ -1,7 +1,4 @@
-// The server requests on the wire (a script's address and parameters in order, the test-mode
-// parameter, the POST forms of the backup, values that need escaping) and the common rules of
-// their replies over real replies (server values stored before or after "result", "relogin" for
-// the senders that honour it, network failures, the clock check).
+// The server requests on the wire, and the common rules of their replies over real replies.
 #include "online/ApiRequest.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -102,8 +99,7 @@ class ReplyTest : public ApiTest {
   std::string value(const std::string& key) { return CallDB::callDB()->getPersonalValue(key); }
 };
 
-// A server error, a refusal with "relogin" and the values stored with it, and a reply the sender
-// hands back are the backup's and the login's tests; here what only some replies meet.
+// The usual replies are the backup's and the login's tests; here what only some replies meet.
 TEST_F(ReplyTest, ABodyThatIsNoObjectOrLacksTheResultIsAFailure) {
   EXPECT_FALSE(exchange("<html>oops"));
   EXPECT_EQ(shown_, (std::vector<std::string>{"panel"}));

@@ -153,9 +153,7 @@ TEST_F(CheckVersionTest, StartUpOfferDeclinedPausesTheCheckForThreeDays) {
   EXPECT_EQ(checkUpdateTime(), std::to_string(declinedOn));
 }
 
-// Whatever offers no newer version - the same or an older one, a reply that says nothing, a
-// broken connection - shows nothing at start-up; from the settings it says the version is
-// current, or the connection's error.
+// No newer version shows nothing at start-up; from the settings it says so, or the error.
 TEST_F(CheckVersionTest, NoNewerVersionOffersNothing) {
   ServerReply dropped = reply_, cutOff = reply_;
   dropped.dropRequest = true;

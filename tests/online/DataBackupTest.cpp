@@ -1,7 +1,5 @@
-// The backup upload and the sync down against a loopback server: only an accepted upload marks
-// the data in step, the account's dump replaces the study tables as a whole, and a refusal, a
-// dropped connection, a server error, a word database too old, a cancel or a broken archive lose
-// and change nothing.
+// The backup upload and the sync down against a loopback server: what they change, and that a
+// failure of any kind loses and changes nothing.
 #include "online/Data_Backup.h"
 
 #include <algorithm>
@@ -162,8 +160,7 @@ TEST_F(BackupTest, RefusedDroppedOrFailingUploadsMarkNothing) {
   EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "5");
 }
 
-// The full upload the server asks for is the account round trip's; refused, it only shows the
-// message.
+// The full upload the server asks for is the round trip's; refused, it only shows the message.
 TEST_F(BackupTest, ARefusedFullUploadOnlyShowsTheMessage) {
   answer(ServerReply::text(R"({"result":0,"err_type":2,"relogin":1,"msg":"refused"})"));
   backup_->upAllData();
@@ -209,8 +206,7 @@ TEST_F(BackupTest, RestoreAfterLoginReplacesTheStudyTablesAndReloadsTheScreens) 
   EXPECT_EQ(server_->lastRequest().method, "GET");
 }
 
-// A refusal, a word database older than the backup's, an archive that is missing, cut short or
-// holds a broken dump: no study row changes and the screens are not told to reload.
+// Refused, too new for the word database, or a missing or broken archive: nothing changes.
 TEST_F(BackupTest, ARestoreThatCannotBeAppliedChangesNothing) {
   const int afterLogin = Data_Backup::kModeAfterLogin;
   struct Case {

@@ -1,6 +1,4 @@
-// The login window on screen: opening and closing it, the registration checks and request, the
-// login request and its keep-or-clear choices, and the common reply decisions as a learner sees
-// them.
+// The login window on screen: registration, login and the keep-or-clear choices, and replies.
 #include "online/AccountText.h"
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"

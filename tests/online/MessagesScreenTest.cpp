@@ -1,6 +1,4 @@
-// The messages screen and its load-more footer against the stand-in server: paging to the end,
-// the new-message marks and badge, the pull threshold, one request at a time, failures, and a
-// reply that comes after the screen went.
+// The messages screen and its load-more footer against the stand-in server.
 #include "online/LoadMoreFooterView.h"
 #include "online/OnlineScreens.h"
 #include "online/RecordViewController.h"

@@ -1,5 +1,4 @@
-// The mnemonic offer window from the word card, and the excellent mnemonics kept in step with
-// "last_em_id", against the stand-in server.
+// The mnemonic offer window and the excellent mnemonics, against the stand-in server.
 #include "books/WordsUIViewController.h"
 #include "online/AcceptUIWindow.h"
 #include "online/AccountText.h"

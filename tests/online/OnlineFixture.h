@@ -1,6 +1,5 @@
-// Fixtures of the online tests: the study store with every shipped row in step and helpers that
-// read its rows back (DumpTest), and on top a device secret store and a loopback server whose
-// address is the server base (ApiTest).
+// Fixtures of the online tests: the study store with its rows read back (DumpTest), and a loopback
+// server as the server base (ApiTest).
 #pragma once
 
 #include <memory>
@@ -20,9 +19,8 @@ namespace onlinetest {
 
 // The text form of a query's rows: fields joined by "|", rows by ";".
 std::string rowsText(const std::string& sql, const std::string& retType);
-// Every study table, then the settings rows that `settings` selects, rows in key order, flags
-// included: one "<table>:<rows>" line each. An import computes two day logs afresh for the last
-// 14 days: `dayLogs` false leaves them out.
+// Every study table (the two day logs only with `dayLogs`) and the settings rows selected, rows
+// in key order with their flags: one "<table>:<rows>" line each.
 std::string studySnapshot(const std::string& settings = "select * from Var_Config order by 1",
                           bool dayLogs = true);
 // Puts the test-mode marker in Documents, or takes it away.

@@ -1,6 +1,4 @@
-// The word note screen from the word card against the stand-in server: the shared mnemonics and
-// grammar notes in both orders with paging and adoption (replies kept to the order and row they
-// were asked for), the learner's own note with its limits, and sharing it.
+// The word note screen against the stand-in server: shared notes, the own note, and sharing.
 #include "online/AccountText.h"
 #include "online/HelpRemMgrViewCtrl.h"
 #include "online/LoginUIWindow.h"

@@ -1,5 +1,4 @@
-// The feature switches on a real study store: switches need an account, the reminder window's
-// two-hour rule, and the voice packs downloaded from the stand-in server and played.
+// The feature switches, the reminder window and the voice packs, on a real study store.
 #include <gtest/gtest.h>
 
 #include "learn/AudioControl.h"

@@ -66,8 +66,7 @@ TEST_F(HelpListTest, RowsPagesLinksAndTheWebSite) {
 
 class GuideTest : public screentest::ScreenTest<HelpView> {};
 
-// Only the first-run guide has the start button on its last picture and ends (and records its
-// end) when swiped past it; opened from the help list it does neither.
+// Only the first-run guide has a start button and ends when swiped past its last picture.
 TEST_F(GuideTest, OnlyTheFirstRunGuideEndsWhenSwipedPastTheLastPicture) {
   personal("run_machine", "0");
   open();

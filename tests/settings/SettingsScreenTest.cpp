@@ -1,5 +1,4 @@
-// The settings tab on a real study store: its rows by account and reminder state, the amount and
-// time fields, the backup sheet and clear-and-relearn, here and against the stand-in server.
+// The settings tab on a real study store, here and against the stand-in server.
 #include <gtest/gtest.h>
 
 #include "online/LoginUIWindow.h"

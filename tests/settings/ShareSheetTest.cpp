@@ -1,5 +1,4 @@
-// The share sheet on the desktop: the text to the clipboard, the picture saved as a PNG in the
-// Documents folder, and a folder that cannot be written to.
+// The share sheet: the text to the clipboard, the picture saved as a PNG in Documents.
 #include <gtest/gtest.h>
 
 #include "platform/base/AppHome.h"

@@ -1,6 +1,5 @@
-// The chart engine: the value scale for the data, the points for edge cases of the data, and
-// charts drawn through the view renderer, checked pixel by pixel at 2 pixels per point (where
-// ordinary points land is checked there and on the chart pages).
+// The chart engine: the scale, points for edge cases of the data, and charts drawn through the view
+// renderer, checked pixel by pixel at 2 pixels per point.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,5 +1,4 @@
-// What each chart page hands its chart for known study data and where the chart puts it, and the
-// summary page's nine rows.
+// What each chart page and the summary page show for known study data.
 #include <gtest/gtest.h>
 
 #include "platform/view/ScrollView.h"
@@ -33,8 +32,7 @@ std::vector<std::string> values(const SummaryUIView& page) {
   return out;
 }
 
-// The learning page: its chart made on the first refresh and lined up with the value scale, and
-// the series read from the store.
+// The learning page's chart is made on the first refresh and lined up with its value scale.
 TEST_F(ChartPageTest, LearningChartShowsPastDaysUpToTodayAndDueDaysFromToday) {
   studied("a", 3, 1000, 3, 2.1);  // learnt 3 days ago, due the day after tomorrow
   db_->InsertReViewWordsFromDay();

@@ -1,6 +1,5 @@
-// Fixtures of the statistics and settings tabs' tests, on a real study store: one screen with the
-// shipped images and texts in a navigation stack run by the headless host (ScreenTest), and a
-// chart page on a virtual clock with its points read back as columns and values (ChartPageTest).
+// Fixtures of the statistics and settings tabs' tests on a real study store: a screen run by the
+// headless host (ScreenTest), and a chart page with its points read back (ChartPageTest).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -56,8 +55,7 @@ inline std::string picturePath(const std::string& name) {
 
 namespace screentest {
 
-// The run loop waits for real (replies come from loopback servers); animations are off, so a
-// push or a fade is done when the call returns.
+// The run loop waits for real (loopback servers reply); animations are off: a push is instant.
 template <typename Screen>
 class ScreenTest : public storetest::StudyTest {
  protected:

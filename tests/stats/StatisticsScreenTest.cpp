@@ -1,5 +1,4 @@
-// The statistics tab on 30 days of study data: paging through the five pages, the ranking page,
-// and every page drawn, its texts readable against what lies behind them.
+// The statistics tab on 30 days of study data: paging, the ranking page, every page drawn.
 #include <gtest/gtest.h>
 
 #include "platform/draw/Image.h"

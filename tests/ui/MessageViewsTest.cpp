@@ -1,5 +1,4 @@
-// The shared message bubble and progress panel: where they live, how they fade and hold, and what
-// they show.
+// The shared message bubble and progress panel: where they live, fade and hold, and what they show.
 #include <string>
 #include <vector>
 
@@ -173,8 +172,7 @@ TEST_F(Bubble, TheNewestTextReplacesTheOneOnScreenWithItsOwnHoldTime) {
   EXPECT_EQ(label().text(), "0123456789");
 }
 
-// Only exact error texts are replaced; a replacement missing from the texts shows the original,
-// not its key.
+// Only exact error texts are replaced; a missing replacement shows the original, not its key.
 TEST_F(Bubble, NetworkErrorTextsAreReplacedAndOtherTextsPass) {
   EXPECT_EQ(MyAlerView::netError("The request timed out"), localized("alermsg_eg31"));
   EXPECT_NE(localized("alermsg_eg31"), "alermsg_eg31");

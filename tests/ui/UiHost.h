@@ -1,5 +1,4 @@
-// Fixture of the shared views' tests: a navigation stack over one base screen, run by the headless
-// host on a virtual clock.
+// Fixture of the shared views' tests: one base screen run by the headless host on a virtual clock.
 #pragma once
 
 #include <gtest/gtest.h>

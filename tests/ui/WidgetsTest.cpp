@@ -1,5 +1,4 @@
-// The base screen under the green navigation bar and the shared widgets: tab strip, text view,
-// text field and inset label.
+// The base screen under the green navigation bar, and the shared widgets.
 #include <memory>
 #include <string>
 #include <vector>
