@@ -20,6 +20,10 @@ class MessagesScreenTest : public SignedInTest {
   static size_t rows(const RecordViewController& screen) {
     return screen.cellDataDic()["cell_data"].size();
   }
+  // The page the last request asked for.
+  std::string page() {
+    return testsupport::StandInForm::of(server_->lastRequest("get_user_message.php"))["page"];
+  }
   void send(int count, const std::string& text) {
     for (int i = 0; i < count; ++i)
       server_->sendMessage("carol", text + std::to_string(i), 1700000000 + i * 60);
@@ -30,15 +34,13 @@ TEST_F(MessagesScreenTest, PagesToTheEndMarkingTheNewRowsAndClearingTheBadge) {
   send(15, "欢迎使用，这是第");
   auto screen = open();
   ASSERT_TRUE(waitFor([&] { return rows(*screen) == 10; }));
-  EXPECT_EQ(testsupport::StandInForm::of(server_->lastRequest("get_user_message.php"))["page"],
-            "0");
+  EXPECT_EQ(page(), "0");
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("nNewMsgCount"), "0");
   EXPECT_EQ(told_.back(), "badge:0") << "the server's count, then none";
 
   pullUp(screen->tableView(), 66);
   ASSERT_TRUE(waitFor([&] { return rows(*screen) == 15; }));
-  EXPECT_EQ(testsupport::StandInForm::of(server_->lastRequest("get_user_message.php"))["page"],
-            "1");
+  EXPECT_EQ(page(), "1");
   EXPECT_EQ(screen->footer().state(), LoadMoreFooterView::kNoMore);
   EXPECT_TRUE(screen->footer().arrowImage().isHidden());
   pullUp(screen->tableView(), 90);
@@ -72,7 +74,6 @@ TEST_F(MessagesScreenTest, TheFooterLoadsPastItsThresholdOneRequestAtATime) {
   ASSERT_TRUE(waitFor([&] { return rows(*screen) == 10; }));
   plat::TableView& table = screen->tableView();
   EXPECT_GT(table.rectForRow({0, 0}).height, 100) << "a long message grows its row";
-  EXPECT_EQ(table.contentInset().bottom, 0);
 
   pullUp(table, 64);
   settle();
@@ -103,8 +104,7 @@ TEST_F(MessagesScreenTest, TheFooterLoadsPastItsThresholdOneRequestAtATime) {
   EXPECT_EQ(screen->footer().state(), LoadMoreFooterView::kNormal);
   pullUp(table, 66);
   ASSERT_TRUE(waitFor([&] { return rows(*screen) == 25; }));
-  EXPECT_EQ(testsupport::StandInForm::of(server_->lastRequest("get_user_message.php"))["page"],
-            "2");
+  EXPECT_EQ(page(), "2");
 }
 
 TEST_F(MessagesScreenTest, AReplyForAScreenThatWentIsDropped) {

@@ -52,7 +52,6 @@ TEST_F(MnemonicOfferTest, TheCardOffersTheBestMnemonicAndAdoptsItOnce) {
   EXPECT_EQ(server_->count("accept_mnemonic.php"), 1) << "a second tap waits for the first";
   EXPECT_EQ(StandInForm::of(server_->lastRequest("accept_mnemonic.php"))["mnemonic_id"],
             std::to_string(server_->notes(false).at(1).id));
-  EXPECT_EQ(server_->notes(false).at(1).accepts, 6);
   EXPECT_EQ(CallDB::callDB()->getMnemonic(kWord), kOffered);
   EXPECT_EQ(plat::Application::shared().keyWindow(), app_->window.get());
   host_->runUntilIdle();
@@ -92,7 +91,6 @@ TEST_F(MnemonicOfferTest, RefusalsKeepTheWindowAndClosingDeclinesTheWord) {
   EXPECT_EQ(counter->closed, 1);
   EXPECT_EQ(CallDB::callDB()->getMnemonic2(kWord), CallDB::DeclinedMnemonic);
   EXPECT_EQ(CallDB::callDB()->getMnemonic(kWord), "");
-  EXPECT_EQ(plat::Application::shared().keyWindow(), app_->window.get());
   pushCard(kWord);
   settle();
   EXPECT_EQ(server_->count("get_best_mnemonic.php"), 0);
