@@ -62,8 +62,7 @@ TEST_F(ShareSheetTest, CopiesTheTextAndSavesThePictureAsAPng) {
   EXPECT_EQ(sheet->savedPath(), documents + "/share_1.png");
   auto saved = plat::Image::fromFile(sheet->savedPath(), 2);
   ASSERT_TRUE(saved) << "the saved file opens as a picture";
-  EXPECT_EQ(saved->size().width, 200);
-  EXPECT_EQ(saved->size().height, 120);
+  EXPECT_EQ(saved->size(), (plat::Size{200, 120}));
   EXPECT_EQ(ShareObject::nextPicturePath(), documents + "/share_2.png");
   EXPECT_EQ(app_->nav->presentedViewController(), nullptr);
 

@@ -228,16 +228,6 @@ TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) 
   EXPECT_FALSE(hasSolid(*image, {88, 207, 15, 40}, kGrey));
 }
 
-TEST(ChartRender, WithoutLabelsTheColumnsAreNumberedInTheLastStripesColour) {
-  auto chart = tenColumns();
-  chart->setBeginPos({0});
-  chart->PointData(list({list({1})}));
-  auto image = ViewRenderer::renderView(*chart, kScale);
-  for (int c : {0, 4, 9}) {
-    EXPECT_TRUE(hasSolid(*image, {30.0 * c + 1, 207, 20, 20}, kOddStripe)) << "column " << c;
-  }
-}
-
 TEST(ChartRender, TheValueScaleNumbersEveryGridLineFromTheTop) {
   DrawVScale scale({0, 0, 51, 250}, {50, 20});
   scale.setScaleSign("%");

@@ -119,52 +119,35 @@ TEST_F(ChartPageTest, FamiliarityChartCountsWordsRememberedForOverThirtySixtyAnd
   EXPECT_EQ(drawn(*chart, 2), flat(2, 15, 0, {{15, 1}}));
 }
 
-TEST_F(ChartPageTest, ForgettingCurveWithNothingStudied) {
-  OblivionUIView page(pageFrame_);
-  page.refreshData();
-  DrawTable* chart = page.chart();
-  ASSERT_NE(chart, nullptr);
-  // Fixed top: 10 steps of 10, whatever the data.
-  EXPECT_EQ(chart->VScaleNum(), 10);
-  EXPECT_EQ(page.valueScale()->VScaleNum(), 10);
-
-  EXPECT_TRUE(chart->Points()[0].empty());
-  EXPECT_EQ(drawn(*chart, 1), flat(15, 28, 100));
-  const Drawn reference = drawn(*chart, 2);
-  ASSERT_EQ(reference.size(), 27u);
-  EXPECT_EQ(reference.front(), (std::pair<int, long>{2, 100}));
-  EXPECT_EQ(reference[1], (std::pair<int, long>{3, 34}));  // 33.7
-  EXPECT_EQ(reference.back(), (std::pair<int, long>{28, 20}));
-}
-
+// Nothing studied: no logged days and a flat projection; then the curve starts at the first study
+// day, under a top fixed at 100 whatever the data.
 TEST_F(ChartPageTest, ForgettingCurveStartsAtTheFirstStudyDay) {
+  {
+    OblivionUIView empty(pageFrame_);
+    empty.refreshData();
+    EXPECT_TRUE(empty.chart()->Points()[0].empty());
+    EXPECT_EQ(drawn(*empty.chart(), 1), flat(15, 28, 100));
+  }
   studied("a", 10, 1000, 5, 0.5);  // all due tomorrow
   OblivionUIView page(pageFrame_);
   page.refreshData();
   DrawTable* chart = page.chart();
-
+  EXPECT_EQ(chart->VScaleNum(), 10);
+  EXPECT_EQ(page.valueScale()->VScaleNum(), 10);
   const Drawn logged = drawn(*chart, 0);
   ASSERT_EQ(logged.size(), 6u);
-  EXPECT_EQ(logged.front().first, 10);
+  EXPECT_EQ(logged.front(), (std::pair<int, long>{10, 100})) << "no logged value reads 100";
   EXPECT_EQ(logged.back().first, 15);
-  // Days before today have no logged value and read 100; the projection drops once all are due.
-  EXPECT_EQ(logged.front().second, 100);
-  const Drawn projected = drawn(*chart, 1);
-  ASSERT_EQ(projected.size(), 14u);
-  EXPECT_EQ(projected.front(), (std::pair<int, long>{15, 20}));
-  EXPECT_EQ(projected.back(), (std::pair<int, long>{28, 20}));
+  // The projection drops once all are due.
+  EXPECT_EQ(drawn(*chart, 1), flat(15, 28, 20));
 }
 
-TEST_F(ChartPageTest, PressureChartIsFilledOnceWithItsFixedCurves) {
+TEST_F(ChartPageTest, PressureChartIsFilledOnce) {
   PressureUIView page(pageFrame_);
   page.refreshData();
   DrawTable* chart = page.chart();
   ASSERT_NE(chart, nullptr);
-  const Drawn planning = drawn(*chart, 0), plan = drawn(*chart, 1);
-  ASSERT_EQ(planning.size(), 16u);
-  EXPECT_EQ(planning.back(), (std::pair<int, long>{17, 178}));
-  EXPECT_EQ(plan.back(), (std::pair<int, long>{17, 300}));
-
+  ASSERT_EQ(chart->Points()[0].size(), 16u);
   // A second visit neither rebuilds nor reloads: the points are the very same objects' values.
   const auto before = chart->Points();
   const P_Point* firstPoint = chart->Points()[0].data();
@@ -174,31 +157,22 @@ TEST_F(ChartPageTest, PressureChartIsFilledOnceWithItsFixedCurves) {
   EXPECT_EQ(chart->Points(), before);
 }
 
-TEST_F(ChartPageTest, SummaryOfAnEmptyStoreShowsZeroes) {
+// Averages divide by study days; an empty store shows zeroes, a refresh reads the store again.
+TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
   SummaryUIView page(pageFrame_);
   page.refreshData();
   EXPECT_EQ(values(page), (std::vector<std::string>{"0天", "0天", "0天", "0个", "0个", "0.0个",
                                                     "0.0个", "0.0个", "0.0个"}));
-}
-
-TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
   studied("a", 10, 1000, 2, 5);  // first study day 2 days ago: 3 study days
   db_->UpdatePersonalValue("nSignInAll", "42");
   db_->UpdatePersonalValue("nSignInCur", "7 days");
   db_->UpdatePersonalValue("nSignInMax", "x");
   db_->UpdatePersonalValue("rememberNum", "20");
-
-  SummaryUIView page(pageFrame_);
   page.refreshData();
   const auto v = values(page);
   ASSERT_EQ(v.size(), 9u);
   EXPECT_EQ(std::vector<std::string>(v.begin(), v.begin() + 7),
             (std::vector<std::string>{"42天", "7天", "0天", "10个", "20个", "3.3个", "6.7个"}));
-
-  // A second refresh reads the store again.
-  db_->UpdatePersonalValue("nSignInAll", "43");
-  page.refreshData();
-  EXPECT_EQ(values(page)[0], "43天");
 }
 
 }  // namespace

@@ -141,34 +141,26 @@ TEST_F(Widgets, ATextViewShowsItsPlaceholderOnlyWhileEmpty) {
   EXPECT_EQ(label->alpha(), 1);
 }
 
-TEST_F(Widgets, ATextFieldKeepsItsTextFivePointsInFromItsSides) {
+// A text field keeps its text 5 points in from its sides, editing or not; an insets label inside
+// its insets.
+TEST_F(Widgets, TextsAreDrawnInsideTheirInsets) {
   auto field = std::make_shared<MyTextField>(Rect{20, 300, 200, 30});
   field->setText("III");
-  auto shot = [&] {
+  MyInsetsLabel label(Rect{0, 0, 200, 30}, EdgeInsets{0, 60, 0, 10});
+  label.setText("word");
+  auto inkLeft = [](View& view) {
     ImageContext context({200, 30}, true, 2);
-    ViewRenderer::drawContentOnly(*field, context.context());
-    return testsupport::inkBounds(*context.takeImage(), Color::white());
+    ViewRenderer::drawContentOnly(view, context.context());
+    return testsupport::inkBounds(*context.takeImage(), Color::white()).left / 2.0;
   };
-  auto idle = shot();
-  ASSERT_FALSE(idle.empty());
-  EXPECT_GE(idle.left, 5 * 2);
-  EXPECT_LE(idle.left, 7 * 2);
+  EXPECT_GE(inkLeft(*field), 5);
+  EXPECT_LE(inkLeft(*field), 7);
+  EXPECT_GE(inkLeft(label), 60);
+  EXPECT_LE(inkLeft(label), 62);
   app_->root->view()->addSubview(field);
   ASSERT_TRUE(host_->tap(field.get()));
   ASSERT_TRUE(field->isEditing());
-  auto editing = shot();
-  EXPECT_GE(editing.left, 5 * 2);
-}
-
-TEST_F(Widgets, AnInsetsLabelDrawsInsideItsInsets) {
-  MyInsetsLabel label(Rect{0, 0, 200, 40}, EdgeInsets{0, 60, 0, 10});
-  label.setText("word");
-  ImageContext context({200, 40}, true, 2);
-  ViewRenderer::drawContentOnly(label, context.context());
-  auto ink = testsupport::inkBounds(*context.takeImage(), Color::white());
-  ASSERT_FALSE(ink.empty());
-  EXPECT_GE(ink.left, 60 * 2);
-  EXPECT_LE(ink.left, 62 * 2);
+  EXPECT_GE(inkLeft(*field), 5);
 }
 
 TEST_F(Widgets, TheBackButtonOnTheGreenSkinIsLegible) {
