@@ -85,7 +85,7 @@ TEST(BackupAgeTextTest, UnitsByAgeAndNeverNegative) {
   EXPECT_EQ(BackupAgeText::text(0, 5), localized("setting_backuptime") + localized("未备份过"));
 }
 
-TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) {
+TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminder) {
   open();
   EXPECT_EQ(screen().cellArray()[0], std::vector<std::string>{localized("setting_login")});
   EXPECT_EQ(table().numberOfRows(3), 2);
@@ -96,14 +96,20 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   ASSERT_TRUE(host_->tap(host_->findButton(localized("文件管理"))));
   settle();
   EXPECT_NE(dynamic_cast<ShareFileViewController*>(top()), nullptr);
-  host_.reset();
+  app_->nav->popViewController(false);
 
+  // The login row opens the login window; the rows follow the account when it closes.
+  screen().didSelectRow(table(), {0, 0});
+  settle();
+  ASSERT_NE(LoginUIWindow::shown(), nullptr);
   personal("account", "learner");
   personal("alarm_setting", "1");
   personal("time_setting", "20:30");
   personal("nNewMsgCount", "12");
   personal("nLastSynTime", std::to_string(MyDate::storedTime(MyDate::localDateTime()) - 7200));
-  open();
+  LoginUIWindow::shown()->dialogIsRemoved();
+  settle();
+  EXPECT_EQ(LoginUIWindow::shown(), nullptr);
   EXPECT_EQ(screen().cellArray()[0][0], localized("setting_userinfo"));
   EXPECT_EQ(cell(0, 0)->detailTextLabel()->text(), "learner");
   View* badge = cell(0, 0)->viewWithTag(SetViewController::kBadgeTag);
@@ -129,20 +135,15 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminderSwitch) 
   const std::string audio = personal("autoAudio");
   screen().switchChange(*screen().switchBtn());
   EXPECT_EQ(personal("autoAudio"), audio == "1" ? "0" : "1");
-}
 
-TEST_F(SettingsScreenTest, TheLoginRowOpensTheLoginWindowAndFollowsTheAccountWhenItCloses) {
-  open();
-  screen().didSelectRow(table(), {0, 0});
-  settle();
-  LoginUIWindow* login = LoginUIWindow::shown();
-  ASSERT_NE(login, nullptr);
-  personal("account", "learner");
-  login->dialogIsRemoved();
-  settle();
-  EXPECT_EQ(LoginUIWindow::shown(), nullptr);
-  EXPECT_EQ(screen().cellArray()[0][0], localized("setting_userinfo"));
-  EXPECT_EQ(cell(0, 0)->detailTextLabel()->text(), "learner");
+  // The reminder time is picked from its stored value.
+  TextField& time = *screen().timeField();
+  ASSERT_TRUE(time.becomeFirstResponder());
+  EXPECT_EQ(screen().datePicker()->countDownDuration(), 20.5 * 3600);
+  screen().datePicker()->pickCountDown(21 * 3600 + 15 * 60);
+  time.resignFirstResponder();
+  EXPECT_EQ(time.text(), "21:15");
+  EXPECT_EQ(personal("time_setting"), "21:15");
 }
 
 TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueueRebuilt) {
@@ -162,19 +163,6 @@ TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueu
   edit(fresh, "007");
   EXPECT_EQ(fresh.text(), "007");
   EXPECT_EQ(personal("StudyLimitCount"), "7");
-}
-
-TEST_F(SettingsScreenTest, TheReminderTimeIsPickedAndStoredOnlyWhenItChanged) {
-  personal("alarm_setting", "1");
-  personal("time_setting", "08:30");
-  open();
-  TextField& time = *screen().timeField();
-  ASSERT_TRUE(time.becomeFirstResponder());
-  EXPECT_EQ(screen().datePicker()->countDownDuration(), 8.5 * 3600);
-  screen().datePicker()->pickCountDown(21 * 3600 + 15 * 60);
-  time.resignFirstResponder();
-  EXPECT_EQ(time.text(), "21:15");
-  EXPECT_EQ(personal("time_setting"), "21:15");
 }
 
 TEST_F(SettingsScreenTest, WithoutAnAccountTheSheetOnlyExplainsAndClearingStaysLocal) {
