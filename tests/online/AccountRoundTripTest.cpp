@@ -65,6 +65,9 @@ TEST_F(AccountRoundTripTest, ABackupComesBackOnASecondDevice) {
             std::string::npos)
       << "the name as typed";
   EXPECT_EQ(server_->count("synchronize_all_down.php"), 1);
+  const auto asked = server_->lastRequest("synchronize_all_down.php");
+  EXPECT_EQ(asked.header("Content-Type").find("application/x-www-form-urlencoded"), 0u);
+  EXPECT_EQ(asked.body.find("client_check_code"), std::string::npos);
   EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 20);
   EXPECT_EQ(studyData(), studied) << "every row, setting and flag as the first device left it";
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "traveller");

@@ -1,25 +1,18 @@
+// The version check against a loopback store lookup; the shipped bundle's version is "3.5".
 #include "online/CheckVersion.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <mutex>
-#include <string>
 
-#include "platform/base/RunLoop.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/view/Label.h"
-#include "platform/view/ViewController.h"
-#include "store/CallDB.h"
+#include "platform/base/Bundle.h"
 #include "store/MyDate.h"
-#include "tests/store/StoreFixture.h"
-#include "tests/support/LoopbackHttpServer.h"
-#include "tests/support/NavApp.h"
+#include "tests/online/AccountUiTest.h"
 #include "ui/MyAlerView.h"
 
-using testsupport::ServerReply;
-
+namespace onlinetest {
 namespace {
+
+using plat::localized;
+using testsupport::ServerReply;
 
 constexpr double kDay = 86400;
 // The update page on the store host that the lookup base names.
@@ -33,66 +26,53 @@ std::string storeReply(const std::string& version, const std::string& notes = "�
          R"("}]})";
 }
 
-// The store version is compared with the fixture bundle's CFBundleVersion, "3.5".
-class CheckVersionTest : public storetest::StoreTest {
+class CheckVersionTest : public AccountUiTest {
  protected:
   void SetUp() override {
-    StoreTest::SetUp();
-    plat::RunLoop::setMainThread();
-    testsupport::clearProxyEnvironment();
-    server_ = std::make_unique<testsupport::LoopbackHttpServer>(
+    AccountUiTest::SetUp();
+    store_ = std::make_unique<testsupport::LoopbackHttpServer>(
         [this](const testsupport::ServerRequest&) {
           std::lock_guard lock(replyLock_);
           return reply_;
         });
-    CheckVersion::setLookupBase(server_->url(""));
+    CheckVersion::setLookupBase(store_->url(""));
     CheckVersion::setStoreIdentifier("424242");
-    // The store's clock stays virtual; the host leaves it alone and runs the screen.
-    host_ = std::make_unique<plat::HeadlessHost>(app_, plat::HeadlessHost::Options{false});
-    ASSERT_TRUE(host_->launch());
     checker_ = std::make_unique<CheckVersion>();
   }
   void TearDown() override {
     checker_.reset();
-    host_.reset();
-    plat::RunLoop::main().discardAllSources();
-    server_.reset();
+    AccountUiTest::TearDown();
+    store_.reset();
     CheckVersion::setLookupBase("");
     CheckVersion::setStoreIdentifier("");
-    StoreTest::TearDown();
   }
 
   // Runs the main loop until `served` lookups have ended and their reports arrived.
   void waitForLookups(int served) {
-    ASSERT_TRUE(server_->waitForRequests(served));
+    ASSERT_TRUE(store_->waitForRequests(served));
     ASSERT_TRUE(plat::RunLoop::main().runUntil(
         [&] { return checker_->networkQueue()->operationCount() == 0; }));
     plat::RunLoop::main().runUntil([] { return false; }, 0.05);
+    host_->runUntilIdle();
   }
   // The bubble's text, which a test may set to "" to see whether a new one comes.
-  static plat::Label& bubble() {
+  static plat::Label& label() {
     return dynamic_cast<plat::Label&>(
         *MyAlerView::sharedAler()->viewWithTag(MyAlerView::kLabelTag));
   }
   std::string checkUpdateTime() { return CallDB::callDB()->getPersonalValue("CheckUpdateTime"); }
   const std::vector<std::string>& opened() { return plat::Application::shared().openedURLs(); }
-
   // The server thread copies the reply while a test may replace it.
   void setReply(ServerReply reply) {
     std::lock_guard lock(replyLock_);
     reply_ = std::move(reply);
   }
 
-  std::shared_ptr<testsupport::NavApp> app_ = std::make_shared<testsupport::NavApp>(
-      [] { return std::make_shared<plat::ViewController>(); });
-  std::unique_ptr<plat::HeadlessHost> host_;
-  std::unique_ptr<testsupport::LoopbackHttpServer> server_;
+  std::unique_ptr<testsupport::LoopbackHttpServer> store_;
   std::mutex replyLock_;
   ServerReply reply_ = ServerReply::text(storeReply("3.6"));
   std::unique_ptr<CheckVersion> checker_;
 };
-
-}  // namespace
 
 TEST(CheckVersionNumberTest, VersionsCompareAsDottedWholeNumbers) {
   EXPECT_TRUE(CheckVersion::isNewerVersion("3.10", "3.9"));
@@ -107,10 +87,10 @@ TEST(CheckVersionNumberTest, VersionsCompareAsDottedWholeNumbers) {
 TEST_F(CheckVersionTest, AStartUpDeclinePausesOnlyTheStartUpCheckForThreeDays) {
   checker_->CheckVersion_starMachine();
   waitForLookups(1);
-  EXPECT_EQ(server_->lastRequest().target, "/lookup?id=424242");
+  EXPECT_EQ(store_->lastRequest().target, "/lookup?id=424242");
   ASSERT_NE(host_->visibleAlert(), nullptr);
   EXPECT_EQ(host_->visibleAlert()->tag(), CheckVersion::kStartAlertTag);
-  ASSERT_TRUE(host_->pressAlertButton("update_cancel1"));
+  ASSERT_TRUE(host_->pressAlertButton(localized("update_cancel1")));
   const std::string declinedOn = std::to_string(MyDate::calendarDayId());
   EXPECT_EQ(checkUpdateTime(), declinedOn);
 
@@ -120,26 +100,27 @@ TEST_F(CheckVersionTest, AStartUpDeclinePausesOnlyTheStartUpCheckForThreeDays) {
   ASSERT_NE(host_->visibleAlert(), nullptr);
   EXPECT_EQ(host_->visibleAlert()->message(), "新版本说明");
   EXPECT_EQ(host_->visibleAlert()->tag(), CheckVersion::kSettingAlertTag);
-  ASSERT_TRUE(host_->pressAlertButton("update_cancel2"));
+  ASSERT_TRUE(host_->pressAlertButton(localized("update_cancel2")));
   EXPECT_EQ(checkUpdateTime(), declinedOn);
   EXPECT_TRUE(opened().empty());
 
   for (int day = 0; day < 3; ++day) {
     checker_->CheckVersion_starMachine();  // the day itself, then the next two: not asked
-    clock_->advance(kDay);
+    host_->advance(kDay);
   }
-  plat::RunLoop::main().runUntil([] { return false; }, 0.05);
-  EXPECT_EQ(server_->requestCount(), 2);
+  settle();
+  EXPECT_EQ(store_->requestCount(), 2);
   checker_->CheckVersion_starMachine();
   waitForLookups(3);
-  ASSERT_TRUE(host_->pressAlertButton("update_ok1"));  // accepted: the page; the rhythm stays
-  EXPECT_EQ(opened(), std::vector<std::string>{updatePage(server_->port())});
+  ASSERT_TRUE(
+      host_->pressAlertButton(localized("update_ok1")));  // accepted: the page; the rhythm stays
+  EXPECT_EQ(opened(), std::vector<std::string>{updatePage(store_->port())});
   EXPECT_EQ(checkUpdateTime(), declinedOn);
 
   // Accepted from the settings, the pause goes.
   checker_->CheckVersion_setting();
   waitForLookups(4);
-  ASSERT_TRUE(host_->pressAlertButton("update_ok2"));
+  ASSERT_TRUE(host_->pressAlertButton(localized("update_ok2")));
   EXPECT_EQ(checkUpdateTime(), "");
   EXPECT_EQ(opened().size(), 2u);
   EXPECT_EQ(host_->visibleAlert(), nullptr);
@@ -168,17 +149,17 @@ TEST_F(CheckVersionTest, NoNewerVersionOffersNothing) {
     checker_->CheckVersion_starMachine();
     waitForLookups(++served);
     EXPECT_EQ(host_->visibleAlert(), nullptr);
-    EXPECT_EQ(bubble().text(), "");
+    EXPECT_EQ(label().text(), "");
     checker_->CheckVersion_setting();
     waitForLookups(++served);
     EXPECT_EQ(host_->visibleAlert(), nullptr);
     if (broken) {
-      EXPECT_NE(bubble().text(), "");  // the error's description
-      EXPECT_NE(bubble().text(), "update_eg1");
+      EXPECT_NE(label().text(), "");  // the error's description
+      EXPECT_NE(label().text(), localized("update_eg1"));
     } else {
-      EXPECT_EQ(bubble().text(), "update_eg1");
+      EXPECT_EQ(label().text(), localized("update_eg1"));
     }
-    bubble().setText("");
+    label().setText("");
   }
   EXPECT_EQ(checkUpdateTime(), "");
 }
@@ -188,12 +169,12 @@ TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
   hanging.hang = true;
   setReply(hanging);
   checker_->CheckVersion_setting();
-  ASSERT_TRUE(server_->waitForRequests(1));
+  ASSERT_TRUE(store_->waitForRequests(1));
   auto queue = checker_->networkQueue();
   checker_.reset();
   ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return queue->operationCount() == 0; }));
-  plat::RunLoop::main().runUntil([] { return false; }, 0.05);
-  EXPECT_EQ(bubble().text(), "");
+  settle();
+  EXPECT_EQ(label().text(), "");
 
   setReply(ServerReply::text(storeReply("4.0")));
   checker_ = std::make_unique<CheckVersion>();
@@ -201,6 +182,9 @@ TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
   waitForLookups(2);
   ASSERT_NE(host_->visibleAlert(), nullptr);
   checker_.reset();
-  ASSERT_TRUE(host_->pressAlertButton("update_ok2"));  // answers no one
+  ASSERT_TRUE(host_->pressAlertButton(localized("update_ok2")));  // answers no one
   EXPECT_TRUE(opened().empty());
 }
+
+}  // namespace
+}  // namespace onlinetest
