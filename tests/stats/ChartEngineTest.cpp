@@ -125,31 +125,6 @@ TEST(DrawTable, AFixedTopIgnoresTheDataAndLetsValuesRiseAboveIt) {
   EXPECT_FLOAT_EQ(chart->Points()[0][1].y, 200 - 13 * 18);
 }
 
-TEST(DrawTable, EachCallReplacesThePointsAndAnEmptyListChangesNothing) {
-  auto chart = tenColumns();
-  chart->setBeginPos({0, 0});
-  chart->PointData(list({list({1, 2, 3}), list({4})}));
-  chart->PointData(list({list({50, 40})}));
-  ASSERT_EQ(chart->Points().size(), 1u);
-  EXPECT_EQ(chart->Points()[0].size(), 2u);
-  EXPECT_EQ(chart->NumFromVScale(), 5);
-  EXPECT_EQ(chart->VScaleNum(), 10);
-
-  chart->PointData(Value::array());
-  EXPECT_EQ(chart->Points().size(), 1u);
-  EXPECT_EQ(chart->NumFromVScale(), 5);
-  EXPECT_EQ(chart->VScaleNum(), 10);
-}
-
-TEST(DrawTable, ASeriesWithoutABeginColumnStartsAtTheFirstColumn) {
-  auto chart = tenColumns();
-  chart->setBeginPos({3});
-  chart->PointData(list({list({1}), list({2, 1})}));
-  EXPECT_FLOAT_EQ(chart->Points()[0][0].x, 90);
-  EXPECT_FLOAT_EQ(chart->Points()[1][0].x, 0);
-  EXPECT_FLOAT_EQ(chart->Points()[1][1].x, 30);
-}
-
 TEST(ChartRender, StripesGridLinesAndTheSeriesLineLandWhereTheScaleSays) {
   auto chart = tenColumns();
   chart->setBeginPos({1});
