@@ -47,12 +47,6 @@ TEST_F(RecipeTest, AccountRequestCarriesTheCommonParametersInOrder) {
   EXPECT_EQ(queryOf("account_info.php"), common);
 }
 
-TEST_F(RecipeTest, TypedTextCannotBreakIntoOtherParameters) {
-  std::string query = queryOf("account_login.php", {{"account", "a b&is_test=1"}});
-  EXPECT_NE(query.find("&account=a%20b%26is_test%3D1&"), std::string::npos);
-  EXPECT_EQ(query.find("is_test="), std::string::npos);
-}
-
 TEST_F(RecipeTest, BackupUploadIsAMultipartFormWithTheFileLast) {
   CallDB::callDB()->UpdatePersonalValue("nLastSynId", "41");
   setTestMode(true);

@@ -36,7 +36,7 @@ class MnemonicOfferTest : public SignedInTest {
 };
 
 TEST_F(MnemonicOfferTest, TheCardOffersTheBestMnemonicAndAdoptsItOnce) {
-  auto card = pushCard(kWord);
+  pushCard(kWord);
   ASSERT_TRUE(waitFor([] { return AcceptUIWindow::shown() != nullptr; }));
   AcceptUIWindow* window = AcceptUIWindow::shown();
   EXPECT_EQ(plat::Application::shared().keyWindow(), window);
@@ -54,8 +54,6 @@ TEST_F(MnemonicOfferTest, TheCardOffersTheBestMnemonicAndAdoptsItOnce) {
             std::to_string(server_->notes(false).at(1).id));
   EXPECT_EQ(CallDB::callDB()->getMnemonic(kWord), kOffered);
   EXPECT_EQ(plat::Application::shared().keyWindow(), app_->window.get());
-  host_->runUntilIdle();
-  EXPECT_NE(card->section(1).page->displayedText().find("首领一个人完成"), std::string::npos);
 }
 
 TEST_F(MnemonicOfferTest, RefusalsKeepTheWindowAndClosingDeclinesTheWord) {
@@ -91,10 +89,6 @@ TEST_F(MnemonicOfferTest, RefusalsKeepTheWindowAndClosingDeclinesTheWord) {
   EXPECT_EQ(counter->closed, 1);
   EXPECT_EQ(CallDB::callDB()->getMnemonic2(kWord), CallDB::DeclinedMnemonic);
   EXPECT_EQ(CallDB::callDB()->getMnemonic(kWord), "");
-  pushCard(kWord);
-  settle();
-  EXPECT_EQ(server_->count("get_best_mnemonic.php"), 0);
-  EXPECT_EQ(AcceptUIWindow::shown(), nullptr);
 }
 
 TEST_F(MnemonicOfferTest, ExcellentMnemonicsFollowTheLastEntryId) {

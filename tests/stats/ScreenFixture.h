@@ -140,19 +140,14 @@ class ChartPageTest : public storetest::StudyTest {
     db_->sqlMgr().commitTransaction();
     return words;
   }
-  // The 1-based column of a point, and the value it stands for on the chart's scale.
-  static int column(const DrawTable& chart, const P_Point& p) {
-    return int(std::lround((p.x - chart.drawRect().x) / chart.HscaleSize()));
-  }
-  static double value(const DrawTable& chart, const P_Point& p) {
-    const double bottom = chart.drawRect().y + chart.drawRect().height;
-    return (bottom - p.y) / chart.VscaleSize() * double(chart.NumFromVScale());
-  }
-  // [column, value] of every point of one series, leftmost first.
+  // [1-based column, value on the chart's scale] of every point of one series, leftmost first.
   static std::vector<std::pair<int, long>> drawn(const DrawTable& chart, size_t series) {
     std::vector<std::pair<int, long>> out;
+    const plat::Rect plot = chart.drawRect();
     for (const P_Point& p : chart.Points().at(series))
-      out.emplace_back(column(chart, p), std::lround(value(chart, p)));
+      out.emplace_back(std::lround((p.x - plot.x) / chart.HscaleSize()),
+                       std::lround((plot.y + plot.height - p.y) / chart.VscaleSize() *
+                                   double(chart.NumFromVScale())));
     return out;
   }
 
