@@ -138,7 +138,7 @@ TEST_F(HttpDownloadCacheTest, StaleDataIsRevalidatedAndANotModifiedReplyUsesIt) 
   EXPECT_EQ(again->responseString(), "first copy");
 }
 
-TEST_F(HttpDownloadCacheTest, AFailedRequestFallsBackToStoredDataOnlyWhenAsked) {
+TEST_F(HttpDownloadCacheTest, StoredDataIsUsedOnFailureOrWithoutItOnlyAsThePolicySays) {
   auto server = std::make_unique<LoopbackHttpServer>(
       [](const ServerRequest&) { return ServerReply::text("kept"); });
   const std::string url = server->url("/kept.txt");
@@ -150,9 +150,8 @@ TEST_F(HttpDownloadCacheTest, AFailedRequestFallsBackToStoredDataOnlyWhenAsked) 
   auto fallback = fetch(url, kRevalidateWhenStale | kFallbackToCacheOnFailure);
   EXPECT_TRUE(fallback->didUseCachedResponse());
   EXPECT_EQ(fallback->responseString(), "kept");
-}
 
-TEST_F(HttpDownloadCacheTest, UsingStoredDataFollowsThePolicyBits) {
+  // Nothing stored: only a cache-only request may still use the cache.
   auto request = HttpRequest::requestWithURL(Url("http://127.0.0.1:9/never-stored"));
   request->setCachePolicy(kCacheOnly);
   EXPECT_TRUE(cache.canUseCachedDataForRequest(*request));

@@ -29,9 +29,10 @@ int closedPort() {
 
 }  // namespace
 
-TEST_F(HttpRequestTest, GetReturnsStatusHeadersAndBodyOnTheMainThread) {
+TEST_F(HttpRequestTest, RequestsGoOutInTheirVersionAndMethodAndReportOnTheMainThread) {
   HttpRequest::setDefaultUserAgentString("VocabTest 1.0");
   LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.path() == "/echo") return ServerReply::text(r.method + " " + r.version + " " + r.body);
     return ServerReply::text("hello " + r.query(), 202).header("X-Reply", "yes");
   });
   Exchange get(server.url("/api/x.php?a=1"));
@@ -49,6 +50,16 @@ TEST_F(HttpRequestTest, GetReturnsStatusHeadersAndBodyOnTheMainThread) {
   EXPECT_EQ(seen.header("Accept-Encoding"), "gzip");
   EXPECT_FALSE(seen.hasHeader("Content-Length"));
   HttpRequest::setDefaultUserAgentString("");
+
+  Exchange oldStyle(server.url("/echo"));
+  oldStyle->setUseHTTPVersionOne(true);
+  EXPECT_EQ(oldStyle.run()->responseString(), "GET HTTP/1.0 ");
+  // A DELETE with a body becomes a POST.
+  Exchange withBody(server.url("/echo"));
+  withBody->setRequestMethod("DELETE");
+  withBody->appendPostData(std::string("x=1"));
+  EXPECT_EQ(withBody.run()->responseString(), "POST HTTP/1.1 x=1");
+  EXPECT_EQ(server.lastRequest().header("Content-Length"), "3");
 }
 
 TEST_F(HttpRequestTest, StatusesOfFourHundredFinishButAChallengeFails) {
@@ -70,7 +81,7 @@ TEST_F(HttpRequestTest, StatusesOfFourHundredFinishButAChallengeFails) {
   EXPECT_EQ(secret->responseStatusCode(), 401);
 }
 
-TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFly) {
+TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFlyOrFail) {
   const std::string page(300000, 'p');
   LoopbackHttpServer server([&](const ServerRequest& r) {
     ServerReply reply = ServerReply::text(page);
@@ -79,6 +90,8 @@ TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFly) {
       reply.chunkSize = 777;
     }
     if (r.query() == "gzip") reply.gzip = true;
+    if (r.path() == "/fake")
+      reply = ServerReply::text("never compressed").header("Content-Encoding", "gzip");
     return reply;
   });
   // A gzip body is kept compressed until asked for, or inflated as it arrives.
@@ -98,23 +111,16 @@ TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFly) {
       }
     }
   }
-}
-
-TEST_F(HttpRequestTest, ACorruptGzipReplyFailsWhenInflatedOnTheFlyAndGivesNoDataLater) {
-  LoopbackHttpServer server([](const ServerRequest&) {
-    ServerReply reply = ServerReply::text("this was never compressed");
-    reply.header("Content-Encoding", "gzip");
-    return reply;
-  });
-  Exchange onTheFly(server.url("/"));
+  // A body that says it is gzip but is not fails when inflated as it arrives, and gives no data
+  // when inflated later.
+  Exchange onTheFly(server.url("/fake"));
   onTheFly->setShouldWaitToInflateCompressedResponses(false);
   ASSERT_EQ(onTheFly.run().failed, 1);
   EXPECT_EQ(onTheFly.lastError->code(), 11);
-
-  Exchange onDemand(server.url("/"));
+  Exchange onDemand(server.url("/fake"));
   EXPECT_EQ(onDemand.run().finished, 1);
   EXPECT_FALSE(onDemand->responseData());
-  EXPECT_EQ(onDemand->rawResponseData()->size(), 25u);
+  EXPECT_EQ(text(onDemand->rawResponseData()), "never compressed");
 }
 
 TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
@@ -305,22 +311,6 @@ TEST_F(HttpRequestTest, ABodyStreamedFromDiskGoesOutGzippedWhole) {
       std::vector<uint8_t>(seen.body.begin(), seen.body.end()), &error);
   EXPECT_EQ(text(inflated), body);
   EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());  // both body files are gone
-}
-
-TEST_F(HttpRequestTest, RequestsOfOneVersionOfHttpAndMethods) {
-  LoopbackHttpServer server([](const ServerRequest& r) {
-    return ServerReply::text(r.method + " " + r.version + " " + r.body);
-  });
-  Exchange oldStyle(server.url("/"));
-  oldStyle->setUseHTTPVersionOne(true);
-  EXPECT_EQ(oldStyle.run()->responseString(), "GET HTTP/1.0 ");
-
-  // A DELETE with a body becomes a POST.
-  Exchange withBody(server.url("/"));
-  withBody->setRequestMethod("DELETE");
-  withBody->appendPostData(std::string("x=1"));
-  EXPECT_EQ(withBody.run()->responseString(), "POST HTTP/1.1 x=1");
-  EXPECT_EQ(server.lastRequest().header("Content-Length"), "3");
 }
 
 TEST_F(HttpRequestTest, DownloadsToAFileInflatingOnTheWay) {
