@@ -10,7 +10,7 @@ namespace {
 using testing::bytes;
 using testing::Recorder;
 
-TEST(TcpSocketCore, QueuedPacketsMakeTheDelegateUnsafeToChange) {
+TEST(TcpSocketCore, BadPacketsAreRefusedQueuedOnesPinTheDelegateAndMisuseRaises) {
   testsupport::VirtualTime time;
   auto socket = TcpSocket::create();
   EXPECT_TRUE(socket->canSafelySetDelegate());
@@ -22,11 +22,9 @@ TEST(TcpSocketCore, QueuedPacketsMakeTheDelegateUnsafeToChange) {
   EXPECT_TRUE(socket->canSafelySetDelegate());
   socket->readDataToLength(4, -1, 6);
   EXPECT_FALSE(socket->canSafelySetDelegate());
-}
 
-TEST(TcpSocketCore, MisuseRaisesNamedExceptions) {
-  testsupport::VirtualTime time;
-  auto socket = TcpSocket::create();
+  // Misuse raises.
+  socket = TcpSocket::create();
   EXPECT_THROW(socket->acceptOnPort(0), plat::NamedException);  // no delegate
   Recorder delegate;
   socket->setDelegate(&delegate);
