@@ -37,11 +37,14 @@ class HttpProxyConfigurationTest : public NetTest {
   std::string folder_;
 };
 
-TEST_F(HttpProxyConfigurationTest, AScriptChoosesTheProxyByAddress) {
+TEST_F(HttpProxyConfigurationTest, AScriptFromAFileOrTheEnvironmentChoosesTheProxyByAddress) {
   LoopbackHttpServer proxy(
       [](const ServerRequest& r) { return ServerReply::text("proxy " + r.target); });
-  LoopbackHttpServer server(
-      [](const ServerRequest& r) { return ServerReply::text("direct " + r.target); });
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    if (r.target != "/proxy.pac") return ServerReply::text("direct " + r.target);
+    return ServerReply::text("function FindProxyForURL(u, h) { return 'PROXY 127.0.0.1:" +
+                             std::to_string(proxy.port()) + "'; }");
+  });
   const std::string script = writeScript(
       "choose.pac",
       "function FindProxyForURL(url, host) {\n"
@@ -57,17 +60,13 @@ TEST_F(HttpProxyConfigurationTest, AScriptChoosesTheProxyByAddress) {
   };
   EXPECT_EQ(fetch("/shared/notes"), "proxy " + server.url("/shared/notes") + " @127.0.0.1");
   EXPECT_EQ(fetch("/mine"), "direct /mine @");
-}
 
-TEST_F(HttpProxyConfigurationTest, AScriptFromTheEnvironmentIsFetchedOverHttp) {
-  LoopbackHttpServer proxy([](const ServerRequest&) { return ServerReply::text("by proxy"); });
-  LoopbackHttpServer scripts([&](const ServerRequest&) {
-    return ServerReply::text("function FindProxyForURL(u, h) { return 'PROXY 127.0.0.1:" +
-                             std::to_string(proxy.port()) + "'; }");
-  });
-  setenv("auto_proxy", scripts.url("/proxy.pac").c_str(), 1);
-  EXPECT_EQ(text(Exchange("http://127.0.0.1:9/words").run()->responseData()), "by proxy");
-  EXPECT_EQ(scripts.requestCount(), 1);
+  // A script named by the environment is fetched over HTTP.
+  setenv("auto_proxy", server.url("/proxy.pac").c_str(), 1);
+  const int before = server.requestCount();
+  EXPECT_EQ(text(Exchange("http://127.0.0.1:9/words").run()->responseData()),
+            "proxy http://127.0.0.1:9/words");
+  EXPECT_EQ(server.requestCount() - before, 1);
 }
 
 TEST_F(HttpProxyConfigurationTest, BrokenMissingOrUnreachableScriptsLeaveTheRequestDirect) {
