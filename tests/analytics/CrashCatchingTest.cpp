@@ -44,7 +44,6 @@ TEST_F(AnalyticsCrashes, SignalOnTheMainThreadIsWrittenStraightToDisk) {
   const ANError* report = nextLaunchReport();
   ASSERT_TRUE(report);
   EXPECT_EQ(report->context.rfind("Application received signal SIGSEGV\n(null)\n((\n\t0x", 0), 0u);
-  EXPECT_NE(report->context.find("\n\ndSYM UUID: "), std::string::npos);
   EXPECT_NE(report->context.find("\nBinary Image: analytics_tests\n"), std::string::npos);
   EXPECT_EQ(core().terminates.size(), 1u);
 }
@@ -58,7 +57,6 @@ TEST_F(AnalyticsCrashes, SignalOnAnotherThreadIsHandedToTheMainThread) {
   const ANError* report = nextLaunchReport();
   ASSERT_TRUE(report);
   EXPECT_EQ(report->context.rfind("Application received signal SIGBUS", 0), 0u);
-  EXPECT_NE(report->context.find("\nCPU Type: x86_64\n"), std::string::npos);
   // The main thread ended the session and kept the event.
   EXPECT_EQ(eventIds(), std::vector<std::string>{"before-crash"});
 }
@@ -70,7 +68,6 @@ TEST_F(AnalyticsCrashes, UncaughtExceptionBecomesAReport) {
   const ANError* report = nextLaunchReport();
   ASSERT_TRUE(report);
   EXPECT_EQ(report->context.rfind("word list broken\n(null)\n((", 0), 0u);
-  EXPECT_NE(report->context.find("\nSlide Address: 0x"), std::string::npos);
 }
 
 }  // namespace

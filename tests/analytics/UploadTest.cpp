@@ -44,10 +44,8 @@ TEST_F(AnalyticsUpload, AnAcceptedReplyEndsTheFileAndBringsServerSettings) {
   primary_.replyWith(makeResponse(1, {{"defcon", "7"}, {"report_interval", "600"}, {"x", "1"}}));
   upload();
   ASSERT_EQ(primary_.received().size(), 1u);
-  EXPECT_TRUE(primary_.received()[0].problems.empty()) << primary_.received()[0].problems[0];
   EXPECT_EQ(firstEvent(primary_.received()[0]), "answered0");
   EXPECT_FALSE(plat::files::exists(files[0]));
-  EXPECT_EQ(AnalyticsConfig::configureWithKey("anSuccessfulRequests").asInt(), 1);
   EXPECT_EQ(AnalyticsConfig::configureWithKey("anDefcon").asString(), "0");
   EXPECT_EQ(*imprintValueWithKey("x"), "1");
   EXPECT_EQ(AnalyticsApp::sharedInstance().logSendInterval(), 600);

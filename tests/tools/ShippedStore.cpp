@@ -1,7 +1,6 @@
 #include "tests/tools/ShippedStore.h"
 
 #include "store/WordText.h"
-#include "tests/support/VirtualTime.h"
 
 namespace toolstest {
 
@@ -18,10 +17,6 @@ void ShippedStoreTest::TearDown() {
   CallDB::Release_CallDB();
   plat::Clock::install(nullptr);
   home_.reset();
-}
-
-void ShippedStoreTest::setLocalTime(int year, int month, int day, int hour, int minute) {
-  clock_->set(testsupport::wallClockTime(year, month, day, hour, minute));
 }
 
 int64_t ShippedStoreTest::number(const std::string& sql) {

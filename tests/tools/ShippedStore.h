@@ -18,8 +18,6 @@ class ShippedStoreTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Sets the virtual clock to a local wall-clock time of UTC+8.
-  void setLocalTime(int year, int month, int day, int hour, int minute);
   // A number the store's query gives ("select count(*) ...").
   int64_t number(const std::string& sql);
   // The text of a word's first Chinese meaning, read back from its scrambled form.
