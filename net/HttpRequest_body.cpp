@@ -1,4 +1,5 @@
 // The body and the header lines of a request: building them once, cookies and credentials.
+#include <algorithm>
 #include <cstdio>
 
 #include "net/HttpDataCompressor.h"
@@ -163,8 +164,15 @@ void HttpRequest::buildRequestHeaders() {
 
 void HttpRequest::applyCookieHeader() {
   if (useCookiePersistence_) {
-    auto stored = plat::http::CookieStore::shared().cookiesForUrl(url_);
-    requestCookies_.insert(requestCookies_.end(), stored.begin(), stored.end());
+    // A same-origin redirect builds the header again over the cookies taken the first time.
+    for (Cookie& stored : plat::http::CookieStore::shared().cookiesForUrl(url_)) {
+      const bool taken =
+          std::any_of(requestCookies_.begin(), requestCookies_.end(), [&](const Cookie& cookie) {
+            return cookie.name == stored.name && cookie.domain == stored.domain &&
+                   cookie.path == stored.path;
+          });
+      if (!taken) requestCookies_.push_back(std::move(stored));
+    }
   }
   const std::vector<Cookie>& cookies =
       mainRequest_ ? mainRequest_->requestCookies_ : requestCookies_;
