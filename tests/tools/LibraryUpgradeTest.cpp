@@ -19,6 +19,12 @@ std::string source(const std::string& relative) {
   return std::string(VOCAB_SOURCE_DIR) + "/" + relative;
 }
 
+// The study tables, each read whole in a fixed order.
+const std::pair<const char*, const char*> kStudyTables[] = {
+    {"select * from Study_List order by 1", "nNn"},
+    {"select * from Study_Log order by 1", "nNNnnnnnnn"},
+    {"select * from Study_Note order by 1", "nsn"}};
+
 class LibraryUpgradeTest : public ShippedStoreTest {
  protected:
   // The old client's database: the first library's words under their ids, and study data of
@@ -67,39 +73,28 @@ class LibraryUpgradeTest : public ShippedStoreTest {
         mgr.insertOneChannel("insert into Study_Note values (?, ?, 0)", "ns",
                              Value::array({id, "记住 " + word}));
     }
+    for (const auto& [sql, letters] : kStudyTables)
+      before_.push_back(mgr.selectOneChannel(sql, letters, "", Value()));
     mgr.setDatabase(nullptr);
     SqlMgrController::close(db);
   }
 
-  Value rows(const std::string& sql, const std::string& letters) {
-    return CallDB::callDB()->sql_select(sql, letters, "", Value());
-  }
-
   std::vector<std::pair<int, std::string>> legacy_;
+  std::vector<Value> before_;  // the study tables as the old client left them
 };
 
 TEST_F(LibraryUpgradeTest, KeepsEveryStudyRowOnTheSameWord) {
   const std::string path = plat::files::join(plat::AppHome::applicationSupportDir(), "learn.db");
   writeOldDatabase(path);
-  sqlite3* old = SqlMgrController::openExisting(path);
-  SqlMgrController mgr;
-  mgr.setDatabase(old);
-  const Value studyList =
-      mgr.selectOneChannel("select * from Study_List order by 1", "nNn", "", Value());
-  const Value studyLog =
-      mgr.selectOneChannel("select * from Study_Log order by 1", "nNNnnnnnnn", "", Value());
-  const Value notes =
-      mgr.selectOneChannel("select * from Study_Note order by 1", "nsn", "", Value());
-  mgr.setDatabase(nullptr);
-  SqlMgrController::close(old);
-  ASSERT_EQ(studyList.size(), legacy_.size());
+  ASSERT_EQ(before_.at(0).size(), legacy_.size());
 
   CallDB* db = CallDB::callDB();
   ASSERT_TRUE(db->isOpen());
   EXPECT_GE(number("select count(*) from Words_Library"), 8000);
-  EXPECT_EQ(rows("select * from Study_List order by 1", "nNn"), studyList);
-  EXPECT_EQ(rows("select * from Study_Log order by 1", "nNNnnnnnnn"), studyLog);
-  EXPECT_EQ(rows("select * from Study_Note order by 1", "nsn"), notes);
+  for (size_t i = 0; i < std::size(kStudyTables); ++i) {
+    const auto& [sql, letters] = kStudyTables[i];
+    EXPECT_EQ(db->sql_select(sql, letters, "", Value()), before_[i]) << sql;
+  }
   for (const auto& [id, word] : legacy_) EXPECT_EQ(db->IsWordStudy(word).size(), 1u) << word;
   EXPECT_EQ(number("select count(*) from Study_List where sl_uWordID not in (select wl_uWordID "
                    "from Words_Library)"),
