@@ -1,7 +1,5 @@
 #include "tests/analytics/AnalyticsFixture.h"
 
-#include <algorithm>
-
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 
@@ -57,11 +55,6 @@ void AnalyticsFixture::relaunch() {
 std::vector<std::string> AnalyticsFixture::printed() {
   std::lock_guard lock(printedMutex_);
   return printed_;
-}
-
-bool AnalyticsFixture::printedLine(const std::string& line) {
-  auto lines = printed();
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 void AnalyticsFixture::start() {

@@ -31,9 +31,7 @@ class AnalyticsFixture : public ::testing::Test {
   // Replaces the context by a new one over the same folders and settings file, as a relaunch.
   void relaunch();
   std::vector<std::string> printed();
-  bool printedLine(const std::string& line);
   plat::UserDefaults& settings() { return context_->settings(); }
-  AnalyticsContext& context() { return *context_; }
   // Starts the analytics under the fixed-interval policy just after an upload, so that nothing
   // is packed or sent unless a test asks for it.
   void start();

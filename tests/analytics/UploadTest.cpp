@@ -119,7 +119,7 @@ TEST_F(AnalyticsUpload, ExperimentsFromTheSignature) {
   EXPECT_FALSE(AnalyticsConfig::configureWithKey("anExperimentGroupInfo").has("RPT"));
   Analytics::setLogEnabled(true);
   configureExperimentWithString("SIG7|1|SIG13|1|RPT");
-  EXPECT_TRUE(printedLine("ANLOG: ERROR: experiment params invalid."));
+  EXPECT_EQ(printed(), std::vector<std::string>{"ANLOG: ERROR: experiment params invalid."});
 
   // Key, value, time stamp and guid of each property, then the version: the digest of "ab5g2".
   EXPECT_EQ(makeImprint({{"a", "b"}}).checksum, "fc5c72571f788c71159e3c055a7971df");
