@@ -67,10 +67,6 @@ TEST_F(RecipeTest, BackupUploadIsAMultipartFormWithTheFileLast) {
   EXPECT_NE(received.body.find("zip bytes"), std::string::npos);
 }
 
-TEST_F(RecipeTest, UnknownScriptIsAProgrammingError) {
-  EXPECT_THROW(ApiRequest::parameters("no_such.php"), std::invalid_argument);
-}
-
 using testsupport::ServerReply;
 
 class ReplyTest : public ApiTest {

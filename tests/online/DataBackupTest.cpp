@@ -100,11 +100,11 @@ class BackupTest : public ApiTest, public DataBackupDelegate {
            R"(","nLastSynTime":"1700000000","nNewMsgCount":"4"}})";
   }
   // The study tables with their flags, without the settings that a reply may change.
-  std::string studyRows() { return snapshot().substr(0, snapshot().find("Var_Config:")); }
+  std::string studyRows() { return studySnapshot().substr(0, studySnapshot().find("Var_Config:")); }
   std::string restored() {
-    return table("select * from Study_List order by 1", "sss") + "/" +
-           table("select * from Study_Note order by 1", "sss") + "/" +
-           table("select * from delete_words order by 1", "s");
+    return rowsText("select * from Study_List order by 1", "sss") + "/" +
+           rowsText("select * from Study_Note order by 1", "sss") + "/" +
+           rowsText("select * from delete_words order by 1", "s");
   }
   static std::string archiveOf(const std::string& dump) {
     return testsupport::zipOneEntry("alldata.scv", dump);
@@ -121,8 +121,8 @@ TEST_F(BackupTest, AcceptedUploadMarksEverythingInStepAndStoresTheServerValues) 
   backup_->upData();
   ASSERT_TRUE(waitFor("finished"));
   EXPECT_FALSE(Data_Package::check_isSyn());
-  EXPECT_EQ(table("select * from Study_List", "sss"), "1|100|1");
-  EXPECT_EQ(table("select * from delete_words", "s"), "");
+  EXPECT_EQ(rowsText("select * from Study_List", "sss"), "1|100|1");
+  EXPECT_EQ(rowsText("select * from delete_words", "s"), "");
   EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "3");
   EXPECT_FALSE(db_->getPersonalValue("nLastSynTime").empty());
   EXPECT_FALSE(plat::files::exists(backup_->dataPackage().upfileZipPath()));
@@ -231,7 +231,7 @@ TEST_F(BackupTest, ARestoreThatCannotBeAppliedChangesNothing) {
 TEST_F(BackupTest, RestoreFromTheSettingsAsksFirstAndCancelLeavesTheDataAlone) {
   db_->UpdatePersonalValue("v_lexicon", "3.1");  // read as a float on both sides: equal, passes
   serveDump(accepted("3.1"), archiveOf(dump_));
-  const std::string before = snapshot();
+  const std::string before = studySnapshot();
   backup_->downData(Data_Backup::kModeSettings);
   ASSERT_TRUE(waitFor("confirm"));
   ASSERT_TRUE(confirmation_);
@@ -240,7 +240,7 @@ TEST_F(BackupTest, RestoreFromTheSettingsAsksFirstAndCancelLeavesTheDataAlone) {
   quietly();
   expectEvents(kSyncing + ";hide;confirm");
   EXPECT_EQ(server_->requestCount(), 1);
-  EXPECT_EQ(snapshot(), before);
+  EXPECT_EQ(studySnapshot(), before);
 
   events_.clear();
   backup_->didDismissWithButtonIndex(*confirmation_, 1);

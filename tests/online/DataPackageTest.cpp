@@ -10,6 +10,7 @@
 #include "store/SqlMgrController.h"
 #include "tests/online/OnlineFixture.h"
 #include "util/ZipException.h"
+#include "util/ZipFile.h"
 
 namespace onlinetest {
 namespace {
@@ -126,13 +127,14 @@ TEST_F(DumpTest, AcceptedUploadMarksWhatWasSentInStepAndRemovesTheArchive) {
 
   package_.updateSqlState();
   EXPECT_FALSE(exists(path));
-  EXPECT_EQ(table("select sl_uNeedSync from Study_List", "n"), "1");
-  EXPECT_EQ(table("select fl_uNeedSync from ForgetWords_Log", "n"), "1");
-  EXPECT_EQ(table("select vc_uNeedSync from Var_Config where vc_tVarName = 'alarm_setting'", "n"),
-            "1");
-  EXPECT_EQ(table("select dw_uWordID from delete_words", "n"), "6");
-  EXPECT_EQ(table("select sn_uNeedSync from Study_Note", "n"), "0");
-  EXPECT_EQ(table("select wm_uNeedSync from Words_Mnemonic", "n"), "0");
+  EXPECT_EQ(rowsText("select sl_uNeedSync from Study_List", "n"), "1");
+  EXPECT_EQ(rowsText("select fl_uNeedSync from ForgetWords_Log", "n"), "1");
+  EXPECT_EQ(
+      rowsText("select vc_uNeedSync from Var_Config where vc_tVarName = 'alarm_setting'", "n"),
+      "1");
+  EXPECT_EQ(rowsText("select dw_uWordID from delete_words", "n"), "6");
+  EXPECT_EQ(rowsText("select sn_uNeedSync from Study_Note", "n"), "0");
+  EXPECT_EQ(rowsText("select wm_uNeedSync from Words_Mnemonic", "n"), "0");
   EXPECT_TRUE(Data_Package::check_isSyn());
   EXPECT_EQ(db_->getPersonalValue("nLastSynTime"),
             std::to_string(MyDate::storedTime(MyDate::localDateTime())));
@@ -147,7 +149,7 @@ TEST_F(DumpTest, WipesKeepTheAccountOrOnlyTheDeviceSettings) {
   db_->UpdatePersonalValue_isNeed("LastReviewDay", "8000");
   db_->UpdatePersonalValue_isNeed("show_eg", "0");
   Data_Package::delete_UserData();
-  EXPECT_EQ(table("select count(*) from Study_Log", "n"), "0");
+  EXPECT_EQ(rowsText("select count(*) from Study_Log", "n"), "0");
   EXPECT_EQ(db_->getPersonalValue("account"), "someone");
   EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "");
   EXPECT_EQ(db_->getPersonalValue("LastReviewDay"), "");
@@ -159,8 +161,8 @@ TEST_F(DumpTest, WipesKeepTheAccountOrOnlyTheDeviceSettings) {
   db_->sqlMgr().beginTransaction();
   Data_Package::delete_isSyn();
   db_->sqlMgr().commitTransaction();
-  EXPECT_EQ(table("select count(*) from review_list", "n"), "0");
-  EXPECT_EQ(table("select count(*) from delete_words", "n"), "0");
+  EXPECT_EQ(rowsText("select count(*) from review_list", "n"), "0");
+  EXPECT_EQ(rowsText("select count(*) from delete_words", "n"), "0");
   EXPECT_EQ(db_->getPersonalValue("rememberNum"), "");
   EXPECT_EQ(db_->getPersonalValue("show_eg"), "0");
   EXPECT_FALSE(Data_Package::check_isSyn());
@@ -174,6 +176,18 @@ long peakGrowthMiB(Work work) {
   work();
   getrusage(RUSAGE_SELF, &after);
   return (after.ru_maxrss - before.ru_maxrss) / 1024;
+}
+
+// A zip archive at `path` with the entries (name, content) in order.
+void writeArchive(const std::string& path,
+                  const std::vector<std::pair<std::string, std::string>>& entries) {
+  ZipFile archive(path, ZipFileModeCreate);
+  for (const auto& [name, content] : entries) {
+    ZipWriteStream stream = archive.writeEntryWithName(name, 9);
+    stream.writeData(std::string_view(content));
+    stream.finishedWriting();
+  }
+  archive.close();
 }
 
 // Sets the uncompressed size of the archive's first entry, in its local and central headers.
@@ -191,11 +205,11 @@ class ImportTest : public DumpTest {
  protected:
   // Study rows only: the import refreshes the day logs of the last 14 days besides.
   std::string study() {
-    return table("select * from Study_List order by 1", "sss") + "/" +
-           table("select * from Study_Log order by 1", "ssssssssss") + "/" +
-           table("select * from Study_Note order by 1", "sss") + "/" +
-           table("select * from Words_YuFa order by 1", "sss") + "/" +
-           table("select * from delete_words order by 1", "s");
+    return rowsText("select * from Study_List order by 1", "sss") + "/" +
+           rowsText("select * from Study_Log order by 1", "ssssssssss") + "/" +
+           rowsText("select * from Study_Note order by 1", "sss") + "/" +
+           rowsText("select * from Words_YuFa order by 1", "sss") + "/" +
+           rowsText("select * from delete_words order by 1", "s");
   }
   void seedDeviceData() {
     exec("insert into Study_List values (1, 100, 0)");
@@ -208,11 +222,11 @@ class ImportTest : public DumpTest {
   template <typename Thrown>
   void expectArchiveRefused(const std::vector<std::pair<std::string, std::string>>& entries,
                             const std::function<void(const std::string&)>& damage = {}) {
-    const std::string before = snapshot();
+    const std::string before = studySnapshot();
     writeArchive(path_, entries);
     if (damage) damage(path_);
     EXPECT_THROW(package_.backupDataToDB(path_), Thrown);
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(studySnapshot(), before);
     EXPECT_FALSE(db_->sqlMgr().inTransaction());
   }
 
@@ -288,9 +302,9 @@ TEST_F(ImportTest, DamagedDumpsAndArchivesChangeNothing) {
                   {good}, [](const std::string& path) { announceEntrySize(path, 200u << 20); });
             }),
             32);
-  const std::string before = snapshot();
+  const std::string before = studySnapshot();
   EXPECT_THROW(package_.backupDataToDB(join(plat::AppHome::tmpDir(), "missing.zip")), ZipException);
-  EXPECT_EQ(snapshot(), before);
+  EXPECT_EQ(studySnapshot(), before);
 }
 
 TEST_F(ImportTest, MillionsOfEmptyLinesArePassedOverWithoutAStringEach) {

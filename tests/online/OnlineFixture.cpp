@@ -6,7 +6,6 @@
 #include "platform/base/Value.h"
 #include "store/CallDB.h"
 #include "util/DebugNSObject.h"
-#include "util/ZipFile.h"
 
 namespace onlinetest {
 
@@ -58,17 +57,6 @@ void setTestMode(bool on) {
 void DumpTest::SetUp() {
   StudyTest::SetUp();
   exec("update Var_Config set vc_uNeedSync = 1");
-}
-
-void DumpTest::writeArchive(const std::string& path,
-                            const std::vector<std::pair<std::string, std::string>>& entries) {
-  ZipFile archive(path, ZipFileModeCreate);
-  for (const auto& [name, content] : entries) {
-    ZipWriteStream stream = archive.writeEntryWithName(name, 9);
-    stream.writeData(std::string_view(content));
-    stream.finishedWriting();
-  }
-  archive.close();
 }
 
 void ApiTest::SetUp() {

@@ -31,16 +31,9 @@ class DumpTest : public storetest::StudyTest {
   void SetUp() override;
 
   void exec(const std::string& sql) { db_->sql_update(sql, "", plat::Value::array()); }
-  std::string snapshot() { return studySnapshot(); }
-  std::string table(const std::string& sql, const std::string& retType) {
-    return rowsText(sql, retType);
-  }
   static Data_Package::Bytes bytes(const std::string& text) {
     return Data_Package::Bytes(text.begin(), text.end());
   }
-  // A zip archive at `path` with the entries (name, content) in order.
-  static void writeArchive(const std::string& path,
-                           const std::vector<std::pair<std::string, std::string>>& entries);
   // The entries (name, content) of an archive.
   static std::vector<std::pair<std::string, std::string>> readArchive(const std::string& path) {
     return testsupport::unzipEntries(plat::files::readFile(path).value_or(""));

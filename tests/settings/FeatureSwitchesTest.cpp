@@ -138,10 +138,6 @@ TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
   EXPECT_EQ(done->currentTitle(), "完成");
 }
 
-}  // namespace
-
-namespace {
-
 class VoicePackInstallerTest : public storetest::StoreTest {};
 
 TEST_F(VoicePackInstallerTest, OnlyAWholeArchiveReplacesThePackAndNothingHalfWrittenStays) {

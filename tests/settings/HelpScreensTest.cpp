@@ -58,10 +58,6 @@ TEST_F(HelpListTest, RowsPagesLinksAndTheWebSite) {
   EXPECT_EQ(top(), next);
   ASSERT_FALSE(Application::shared().openedURLs().empty());
   EXPECT_EQ(Application::shared().openedURLs().back(), "https://127.0.0.1:9/x");
-
-  personal("nPopularizeId", "12");
-  personal("password", "abc");
-  EXPECT_EQ(HelpViewController::webSiteAddress(), "http://127.0.0.1:9?type=login&id=12&pw=abc");
 }
 
 class GuideTest : public screentest::ScreenTest<HelpView> {};
