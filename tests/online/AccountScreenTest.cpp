@@ -4,14 +4,10 @@
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
 #include "online/UserInfoViewCtrl.h"
-#include "platform/base/AppHome.h"
-#include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
-#include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
-#include "util/DebugNSObject.h"
 #include "util/MyExtensions.h"
 
 namespace onlinetest {
@@ -21,7 +17,7 @@ using accounttext::text;
 
 using AccountScreenTest = SignedInTest;
 
-TEST_F(AccountScreenTest, RowsShowTheStoredValuesAndTheMessageBadge) {
+TEST_F(AccountScreenTest, RowsShowTheStoredValuesTheBadgeAndTheServersValuesOnARefresh) {
   CallDB* db = CallDB::callDB();
   db->UpdatePersonalValue("nPopularizeId", "1042");
   db->UpdatePersonalValue("nNewMsgCount", "12");
@@ -47,13 +43,10 @@ TEST_F(AccountScreenTest, RowsShowTheStoredValuesAndTheMessageBadge) {
               nullptr)
         << "count '" << none << "'";
   }
-}
 
-TEST_F(AccountScreenTest, RefreshTakesTheServersValuesAndChecksTheClock) {
+  // The refresh takes the server's values and checks the device's clock against the server's.
   server_->sendMessage("carol", "你好", 1);
-  const double now = host_->clock()->now();
-  server_->setNow(static_cast<int64_t>(now) + 3 * 86400);
-  auto screen = push(std::make_shared<UserInfoViewCtrl>());
+  server_->setNow(static_cast<int64_t>(host_->clock()->now()) + 3 * 86400);
   ASSERT_TRUE(host_->tapText("刷新"));
   ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
   EXPECT_NE(host_->visibleAlert()->message().find("相差两天以上"), std::string::npos);

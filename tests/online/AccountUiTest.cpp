@@ -5,7 +5,6 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
 #include "platform/draw/Image.h"
-#include "platform/view/Keyboard.h"
 #include "platform/view/Label.h"
 #include "platform/view/NavigationBar.h"
 #include "platform/view/TextField.h"

@@ -40,8 +40,7 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   void closeProgram() override { told_.push_back("closeProgram"); }
   void refreshMsgNum(int count) override { told_.push_back("badge:" + std::to_string(count)); }
 
-  // Runs the main loop for real until `done`, letting virtual time pass in small steps so that
-  // delayed performs and animations run too.
+  // Runs the main loop for real until `done`, letting virtual time pass in small steps too.
   bool waitFor(const std::function<bool()>& done, double virtualSeconds = 30);
   // Lets a reply that should change nothing arrive and be handled.
   void settle() {
@@ -69,8 +68,7 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   void picture(const std::string& name) {
     EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + name));
   }
-  // Drags the table up so that its bottom edge stands `past` points below its content and lets
-  // go.
+  // Drags the table up until its bottom stands `past` points below its content, and lets go.
   void pullUp(plat::TableView& table, double past);
   // The label of a visible cell's content by tag.
   static plat::Label* cellLabel(plat::TableView& table, int row, int tag);

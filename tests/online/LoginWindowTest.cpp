@@ -2,18 +2,13 @@
 #include "online/AccountText.h"
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
-#include "platform/base/AppHome.h"
-#include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
-#include "util/DebugNSObject.h"
 #include "util/MyExtensions.h"
 
 namespace onlinetest {
 namespace {
-
-using testsupport::StandInForm;
 
 class LoginWindowTest : public AccountUiTest, public LoginWindowDeleage {
  protected:

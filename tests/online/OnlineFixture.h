@@ -51,8 +51,7 @@ class ApiTest : public DumpTest {
     request->startSynchronous();
     return request;
   }
-  // Hooks that record into shown_ ("message:...", "alert:title|message|button", "panel",
-  // "relogin"); with or without a relogin hook.
+  // Hooks that record what they show into shown_; with or without a relogin hook.
   ApiReplyHooks recordingHooks(bool honoursRelogin);
   // Answers every request by the handler instead of reply_.
   void serve(testsupport::ServerHandler handler) { server_->setHandler(std::move(handler)); }

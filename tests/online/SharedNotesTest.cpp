@@ -4,7 +4,6 @@
 #include "online/LoginUIWindow.h"
 #include "platform/base/Utf.h"
 #include "platform/view/AlertView.h"
-#include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/online/AccountUiTest.h"

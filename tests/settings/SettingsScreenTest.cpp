@@ -193,24 +193,6 @@ TEST_F(SettingsScreenTest, WithoutAnAccountTheSheetOnlyExplainsAndClearingStaysL
   EXPECT_EQ(calls_, "reload;");
 }
 
-TEST_F(SettingsScreenTest, WithAnAccountBackupAndSyncStartOnlyWhenThereIsSomethingToDo) {
-  testsupport::StandInServer server;
-  signIn(server);
-  db_->sqlMgr().RecordExec("update Var_Config set vc_uNeedSync = 1");
-  open();
-  chooseBackup(0);
-  EXPECT_EQ(shownMessage(), localized("alermsg_eg14"));
-  EXPECT_EQ(server.count("synchronize_up.php"), 0);
-
-  studyThree();
-  chooseBackup(0);
-  EXPECT_EQ(calls_, "close;");
-  ASSERT_NE(screen().dataBackup(), nullptr);
-  waitFor([&] { return !personal("nLastSynTime").empty(); });
-  EXPECT_EQ(server.account("learner")->lastSynId, 1);
-  EXPECT_NE(cell(4, 0)->detailTextLabel()->text().find("0分钟"), std::string::npos);
-}
-
 TEST_F(SettingsScreenTest, AFailingDeletionRollsBackAndSaysSo) {
   studyThree();
   open();
@@ -224,11 +206,24 @@ TEST_F(SettingsScreenTest, AFailingDeletionRollsBackAndSaysSo) {
   EXPECT_EQ(calls_, "");
 }
 
-TEST_F(SettingsScreenTest, WithAnAccountTheServerClearsFirstWhileTheWindowKeepsRunning) {
+// With an account a backup starts only when there is something to back up, and clearing asks the
+// server first while the window keeps running.
+TEST_F(SettingsScreenTest, WithAnAccountBackupAndClearingGoThroughTheServer) {
   testsupport::StandInServer server;
   signIn(server);
-  studyThree();
+  db_->sqlMgr().RecordExec("update Var_Config set vc_uNeedSync = 1");
   open();
+  chooseBackup(0);
+  EXPECT_EQ(shownMessage(), localized("alermsg_eg14"));
+  EXPECT_EQ(server.count("synchronize_up.php"), 0);
+  studyThree();
+  chooseBackup(0);
+  EXPECT_EQ(calls_, "close;");
+  ASSERT_NE(screen().dataBackup(), nullptr);
+  waitFor([&] { return !personal("nLastSynTime").empty(); });
+  EXPECT_EQ(server.account("learner")->lastSynId, 1);
+  EXPECT_NE(cell(4, 0)->detailTextLabel()->text().find("0分钟"), std::string::npos);
+
   server.delayNext("clear_data.php", 0.3);
   chooseBackup(2);
   confirmClear("yes");

@@ -73,32 +73,26 @@ TEST_F(ChartPageTest, OnATabletTheChartIsOnlyFiftyPointsWiderThanThePage) {
   EXPECT_EQ(dynamic_cast<ScrollView*>(learning.viewWithTag(12))->contentSize().width, 550);
 }
 
-TEST_F(ChartPageTest, LearntWordsStayUnderTheirOwnDayDespiteGapsAndAClockSetBack) {
+// A second refresh redraws the same chart with new numbers; learnt words stay under their own day
+// despite gaps in the log and a clock set back.
+TEST_F(ChartPageTest, RefreshingAgainRedrawsTheChartAndKeepsLearntWordsUnderTheirDay) {
   studied("a", 3, 1000, 3, 20);
   LearnReviewUIView page(pageFrame_);
   page.refreshData();
+  DrawTable* first = page.chart();
+  EXPECT_EQ(drawn(*first, 1).back(), (std::pair<int, long>{15, 0}));
   const int64_t today = MyDate::studyDayId();
   // A log brought down from elsewhere lacks yesterday, and a row lies two days ahead of the clock.
   db_->sqlMgr().RecordExec("delete from IncreasingWord_Log where il_uTimeID = " +
                            std::to_string(today - 1));
   db_->sqlMgr().RecordExec("insert into IncreasingWord_Log (il_uTimeID,il_uWordNum) values (" +
                            std::to_string(today + 2) + ", 9)");
-  page.refreshData();
-  EXPECT_EQ(drawn(*page.chart(), 0), flat(2, 15, 0, {{12, 3}}));
-}
-
-TEST_F(ChartPageTest, RefreshingAgainKeepsOneChartAndRedrawsItWithNewNumbers) {
-  studied("a", 2, 1000, 1, 5);
-  LearnReviewUIView page(pageFrame_);
-  page.refreshData();
-  DrawTable* first = page.chart();
-  EXPECT_EQ(drawn(*first, 1).back(), (std::pair<int, long>{15, 0}));
-
   for (int i = 0; i < 7; ++i) db_->InsertReViewWordsFromDay();
   page.refreshData();
   page.refreshContentSize();
   EXPECT_EQ(page.chart(), first);
   EXPECT_EQ(page.viewWithTag(12)->subviews().size(), 1u);
+  EXPECT_EQ(drawn(*first, 0), flat(2, 15, 0, {{12, 3}}));
   EXPECT_EQ(drawn(*first, 1).back(), (std::pair<int, long>{15, 7}));
   EXPECT_EQ(page.valueScale()->NumFromVScale(), first->NumFromVScale());
 }
@@ -113,7 +107,6 @@ TEST_F(ChartPageTest, FamiliarityChartCountsWordsRememberedForOverThirtySixtyAnd
   page.refreshData();
   DrawTable* chart = page.chart();
   ASSERT_NE(chart, nullptr);
-  EXPECT_EQ(chart->HscaleName().front(), "13天前");
   EXPECT_EQ(drawn(*chart, 0), flat(2, 15, 0, {{15, 7}}));
   EXPECT_EQ(drawn(*chart, 1), flat(2, 15, 0, {{15, 3}}));
   EXPECT_EQ(drawn(*chart, 2), flat(2, 15, 0, {{15, 1}}));

@@ -28,8 +28,7 @@
 
 namespace shippedbundle {
 
-// Links the shipped images, help pages and texts of the build's bundle into the store fixture's
-// bundle, so screens under test look as they ship. Call after StoreTest::SetUp.
+// Links the build's shipped images, pages and texts into the store fixture's bundle (after SetUp).
 inline void link() {
   namespace fs = std::filesystem;
   plat::Bundle::setMainPath("");

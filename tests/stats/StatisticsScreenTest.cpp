@@ -1,7 +1,6 @@
 // The statistics tab on 30 days of study data: paging, the ranking page, every page drawn.
 #include <gtest/gtest.h>
 
-#include "platform/draw/Image.h"
 #include "platform/view/ViewRenderer.h"
 #include "stats/ChartPageStyle.h"
 #include "stats/ChartPageView.h"
