@@ -103,8 +103,11 @@ TEST_F(LoginWindowTest, RegistrationChecksItsInputBeforeSending) {
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "new amy");
 }
 
-TEST_F(LoginWindowTest, RegistrationOnAStudiedDeviceKeepsOrClearsAsAnswered) {
+// On a studied device registering and logging in ask whether to keep the data; "取消" on the
+// question for an account with a backup stores nothing.
+TEST_F(LoginWindowTest, OnAStudiedDeviceTheWindowAsksWhatToKeep) {
   studyWords(3);
+  CallDB* db = CallDB::callDB();
   open();
   submit("keeper", "secret1", "secret1", "77");
   ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
@@ -113,24 +116,10 @@ TEST_F(LoginWindowTest, RegistrationOnAStudiedDeviceKeepsOrClearsAsAnswered) {
       std::string::npos);
   ASSERT_TRUE(host_->pressAlertButton("保留数据"));
   ASSERT_TRUE(waitFor([&] { return windowGone(); }));
-  EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 3);
-  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "keeper");
+  EXPECT_EQ(db->LearnWordCount(), 3);
+  EXPECT_EQ(db->getPersonalValue("account"), "keeper");
 
-  open();
-  submit("clearer", "secret1", "secret1");
-  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
-  ASSERT_TRUE(host_->pressAlertButton("清空重学"));
-  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
-  EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 0);
-  EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "clearer");
-  EXPECT_TRUE(told("cleardata_learn"));
-  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
-}
-
-TEST_F(LoginWindowTest, LoginOnAStudiedDeviceAsksWhatToKeep) {
   server_->addAccount("fresh", "secret1");
-  studyWords(2);
-  CallDB* db = CallDB::callDB();
   open();
   toLoginFace();
   submit("fresh", "secret1");
@@ -138,11 +127,9 @@ TEST_F(LoginWindowTest, LoginOnAStudiedDeviceAsksWhatToKeep) {
   EXPECT_EQ(host_->visibleAlert()->message(), accounttext::text("alermsg_eg43"));
   ASSERT_TRUE(host_->pressAlertButton("保留数据"));
   ASSERT_TRUE(waitFor([&] { return windowGone(); }));
-  EXPECT_EQ(db->LearnWordCount(), 2);
+  EXPECT_EQ(db->LearnWordCount(), 3);
   EXPECT_EQ(db->getPersonalValue("account"), "fresh");
-  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
 
-  // An account with a backup: "取消" stores nothing.
   server_->addAccount("backed", "secret2");
   db->UpdatePersonalValue("account", "");
   db->UpdatePersonalValue("password", "");
@@ -159,6 +146,17 @@ TEST_F(LoginWindowTest, LoginOnAStudiedDeviceAsksWhatToKeep) {
   EXPECT_EQ(db->getPersonalValue("account"), "");
   EXPECT_EQ(db->getPersonalValue("password"), "");
   EXPECT_EQ(db->getPersonalValue("nLastSynId"), "0") << "as the first login left it";
+  LoginUIWindow::shown()->dialogIsRemoved();
+
+  open();
+  submit("clearer", "secret1", "secret1");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  ASSERT_TRUE(host_->pressAlertButton("清空重学"));
+  ASSERT_TRUE(waitFor([&] { return windowGone(); }));
+  EXPECT_EQ(db->LearnWordCount(), 0);
+  EXPECT_EQ(db->getPersonalValue("account"), "clearer");
+  EXPECT_TRUE(told("cleardata_learn"));
+  EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
 }
 
 TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
