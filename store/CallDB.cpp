@@ -121,10 +121,12 @@ void CallDB::close() {
 }
 
 void CallDB::loadShowNames() {
+  // The few display forms lead and each finds its headword by id; the other way round reads the
+  // whole word library on every opening.
   plat::Value rows = plat::Value::array();
   sqlMgr_.selectOneChannel(
-      "select wl.wl_tWord, wsn.wsn_sName from Words_Library as wl,Words_Show_Name as wsn where "
-      "wl.wl_uWordID = wsn.f_wl_uWordID",
+      "select wl.wl_tWord, wsn.wsn_sName from Words_Show_Name as wsn cross join Words_Library as "
+      "wl on wl.wl_uWordID = wsn.f_wl_uWordID",
       "ss", rows);
   std::lock_guard<std::mutex> lock(state_);
   words_showname_.clear();

@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "platform/base/Files.h"
@@ -301,14 +303,17 @@ void SqlMgrController::close(sqlite3* db) {
 namespace {
 
 // A new copy is put in write-ahead-log mode before it is flushed, so that the first opening need
-// not convert it by a commit of its own. Nothing relies on the copy before its flush, so the change
-// is made without a journal or syncs; a copy that cannot take it is converted when opened.
+// not convert it by a commit of its own. The mode is the file format's read and write versions,
+// bytes 18 and 19 of the header: 1 with a rollback journal, 2 with a log, as SQLite sets them when
+// it converts a file no one has open. Any other file is left as it is; the opening converts it.
 void useWriteAheadLog(const std::string& path) {
-  sqlite3* db = SqlMgrController::openExisting(path);
-  if (!db) return;
-  sqlite3_exec(db, "pragma synchronous = off; pragma journal_mode = off; pragma journal_mode = wal",
-               nullptr, nullptr, nullptr);
-  SqlMgrController::close(db);
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  char header[20];
+  if (!file.read(header, sizeof header) || std::memcmp(header, "SQLite format 3", 16) != 0 ||
+      header[18] != 1 || header[19] != 1)
+    return;
+  file.seekp(18);
+  file.write("\2\2", 2);
 }
 
 }  // namespace
@@ -325,7 +330,7 @@ bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) 
     const std::string part = to + ".part";
     plat::files::remove(part);
     removeCompanions(part);
-    if (plat::files::copyFile(from, part)) {
+    if (plat::files::copyFileWritingBack(from, part)) {
       useWriteAheadLog(part);
       removeCompanions(to);
       if (plat::files::syncToDisk(part) && plat::files::moveFile(part, to))

@@ -24,6 +24,10 @@ bool writeFileAtomically(const std::string& path, const std::string& content);
 bool createDirectories(const std::string& path);
 // Copies a file; fails (and leaves the target alone) when the target exists.
 bool copyFile(const std::string& from, const std::string& to);
+// Copies a file as copyFile does, handing each part of the copy to the disk as soon as it is
+// written, without waiting for it: a syncToDisk of the copy then waits only for the last parts.
+// A copy that fails half-way is removed.
+bool copyFileWritingBack(const std::string& from, const std::string& to);
 // Flushes a file, or a folder's list of names (after a rename into it), to the disk, so that a
 // power cut cannot undo it; false when that failed.
 bool syncToDisk(const std::string& path);
