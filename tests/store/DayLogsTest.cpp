@@ -61,7 +61,7 @@ class DayLogsTest : public storetest::StudyTest {
   }
 };
 
-TEST_F(DayLogsTest, FirstActivationFillsFourteenDays) {
+TEST_F(DayLogsTest, ActivationsFillTheLastFourteenDays) {
   studied("s", 10, 1000, 40);
   activate();
   const int64_t today = MyDate::studyDayId();
@@ -72,6 +72,14 @@ TEST_F(DayLogsTest, FirstActivationFillsFourteenDays) {
   EXPECT_EQ(familiarity1(today), 10);       // due in 40 days: beyond 29 days after today
   EXPECT_EQ(familiarity1(today - 13), 10);  // computed from today's data for every day
   EXPECT_EQ(retention(today), 10000);
+
+  // Twenty days later only the last fourteen are added.
+  clock_->advance(20 * kDay);
+  activate();
+  std::vector<int64_t> expected = range(today - 13, today);
+  for (int64_t id : range(today + 7, today + 20)) expected.push_back(id);
+  EXPECT_EQ(ids("Familiarity_Log"), expected);
+  EXPECT_EQ(ids("ForgetWords_Log"), expected);
 }
 
 TEST_F(DayLogsTest, ReturnAfterThreeDaysRewritesAChartRowAndAddsTheDaysAway) {
@@ -116,18 +124,6 @@ TEST_F(DayLogsTest, RowsOfTheFillAreNotRewritten) {
   EXPECT_EQ(familiarity1(today), 8);
   EXPECT_EQ(retention(today), 8400);  // 2 of 10 due: 1 - 0.8 * 0.2
   EXPECT_VALUE(logRows("ForgetWords_Log").at(13), Value::array({today, 1}));
-}
-
-TEST_F(DayLogsTest, AfterTwentyDaysOnlyTheLastFourteenAreAdded) {
-  studied("s", 3, 1000, 90);
-  activate();
-  const int64_t day0 = MyDate::studyDayId();
-  clock_->advance(20 * kDay);
-  activate();
-  std::vector<int64_t> expected = range(day0 - 13, day0);
-  for (int64_t id : range(day0 + 7, day0 + 20)) expected.push_back(id);
-  EXPECT_EQ(ids("Familiarity_Log"), expected);
-  EXPECT_EQ(ids("ForgetWords_Log"), expected);
 }
 
 TEST_F(DayLogsTest, AClockSetBackWritesNoPastDays) {
@@ -184,16 +180,6 @@ TEST_F(DayLogsTest, RetentionOfAHundredWordsWithAQuarterDue) {
   EXPECT_DOUBLE_EQ(ahead.at(1).asDouble(), 79.2);  // one more due by then
 }
 
-TEST_F(DayLogsTest, NothingStudied) {
-  activate();
-  EXPECT_EQ(retention(MyDate::studyDayId()), 10000);
-  EXPECT_VALUE(db_->ForgetWordsFromDay(3), Value::array({Value(), Value(), Value()}));
-  EXPECT_VALUE(db_->getWillForgetWordsFromDay(2), Value::array({100.0, 100.0}));
-  EXPECT_EQ(db_->getCountDay(), 0);
-  EXPECT_EQ(db_->aveLearnNumFromWeek(), 0.0f);
-  EXPECT_EQ(db_->aveReviewNumFromWeek(), 0.0f);
-}
-
 TEST_F(DayLogsTest, ComingDueCountsCarryTodaysLeftover) {
   db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "50");
   Words done = addWords("d", 40, 1000);
@@ -246,6 +232,7 @@ TEST_F(DayLogsTest, SummaryOfThreeStudyDays) {
 TEST_F(DayLogsTest, TheStudyDayMarkerNeverMovesBackWhileWordsArePlanned) {
   auto marker = [&] { return db_->getPersonalValue("LastReviewDay"); };
   const int64_t today = MyDate::studyDayId();
+  EXPECT_FALSE(db_->isSameDay());  // no marker yet
   db_->LastReviewDays();
   EXPECT_EQ(marker(), std::to_string(today));
   EXPECT_TRUE(db_->isSameDay());

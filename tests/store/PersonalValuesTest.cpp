@@ -72,11 +72,6 @@ TEST_F(PersonalValuesTest, ServerValuesAreStoredAsText) {
   EXPECT_EQ(row("aList").size(), 0u);
   EXPECT_EQ(row("oMap").size(), 0u);
   EXPECT_TRUE(hooks_.counts.empty());
-
-  size_t before = db_->sql_select("select count(*) from Var_Config", "n", "", {}).at(0).asInt();
-  db_->saveNetInfo(Value::dictionary());
-  EXPECT_EQ(db_->sql_select("select count(*) from Var_Config", "n", "", {}).at(0).asInt(),
-            static_cast<int64_t>(before));
 }
 
 TEST_F(PersonalValuesTest, SyncTimeBecomesAStoredLocalTime) {
@@ -93,13 +88,6 @@ TEST_F(PersonalValuesTest, MessageCountReachesTheReviewScreen) {
   db_->saveNetInfo(Value::dictionary({{"nNewMsgCount", "5"}}));
   EXPECT_EQ(hooks_.counts, (std::vector<int>{3, 5}));
   EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), "5");
-}
-
-TEST_F(PersonalValuesTest, ServerValuesInsideARolledBackTransactionAreNotKept) {
-  db_->sqlMgr().beginTransaction();
-  db_->saveNetInfo(Value::dictionary({{"account", "li"}}));
-  db_->sqlMgr().rollbackTransaction();
-  EXPECT_EQ(db_->getPersonalValue("account"), "");
 }
 
 TEST_F(PersonalValuesTest, SystemInfoGoesWithTheNextBackup) {

@@ -63,16 +63,4 @@ TEST_F(TimeConventionsTest, DaylightSavingNightsShiftNothing) {
   }
 }
 
-TEST_F(TimeConventionsTest, SameDayFollowsTheLastReviewDayMarker) {
-  CallDB* db = CallDB::callDB();
-  setLocalTime(2023, 11, 15, 10, 0);
-  EXPECT_FALSE(db->isSameDay());  // no marker yet
-  db->UpdatePersonalValue_isNeed("LastReviewDay", std::to_string(MyDate::studyDayId()));
-  EXPECT_TRUE(db->isSameDay());
-  setLocalTime(2023, 11, 16, 2, 59);
-  EXPECT_TRUE(db->isSameDay());
-  setLocalTime(2023, 11, 16, 3, 0);
-  EXPECT_FALSE(db->isSameDay());
-}
-
 }  // namespace
