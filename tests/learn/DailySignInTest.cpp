@@ -51,17 +51,31 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
   EXPECT_NE(target.find("&study_count=0&c_type=ios"), std::string::npos) << target;
   EXPECT_NE(target.find("&client_check_code="), std::string::npos) << target;
 
-  // A counted sign-in ending in 8, its id read by its leading digits, shares picture one; without
-  // "last_signin_id" it counts as 0 and shares picture two.
+  // A counted sign-in ending in 8, its id read by its leading digits, shares picture one with the
+  // sign-in's number, all sign-ins and the current run; without "last_signin_id" it counts as 0
+  // and shares picture two with all sign-ins and the planned words. Nothing green elsewhere.
+  for (const char* word : {"achieve", "support", "quiet"})
+    CallDB::callDB()->InsertStudyWord(word, 0);
   const struct {
     const char* reply;
     int id;
     const char* message;
-    const char* picture;
+    const char* png;
+    std::vector<plat::Rect> numbers;
+    plat::Rect blank;
   } counted[] = {{R"({"result":1,"msg":"@签到成功！","last_signin_id":"128th",)"
                   R"("syn_var":{"nSignInAll":"30","nSignInCur":"5"}})",
-                  128, "签到成功！", "gui/share1.png"},
-                 {R"({"result":1,"msg":"@又签到了"})", 0, "又签到了", "gui/share2.png"}};
+                  128,
+                  "签到成功！",
+                  "share_one.png",
+                  {{244, 93, 150, 40}, {190, 159, 100, 40}, {307, 159, 100, 40}},
+                  {0, 0, 140, 90}},
+                 {R"({"result":1,"msg":"@又签到了"})",
+                  0,
+                  "又签到了",
+                  "share_two.png",
+                  {{209, 81, 58, 40}, {63, 101, 64, 40}},
+                  {0, 0, 320, 70}}};
   const std::string site = plat::Bundle::main().infoValue("MakerWebSite");
   for (const auto& c : counted) {
     SCOPED_TRACE(c.reply);
@@ -74,10 +88,15 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
     ASSERT_TRUE(host_->pressAlertButton("分享"));
     host_->runUntilIdle();
     ASSERT_EQ(shared_.size(), 1u);
-    ASSERT_TRUE(shared_[0].picture);
-    EXPECT_EQ(shared_[0].picture->size().width, plat::Image::named(c.picture)->size().width);
     EXPECT_TRUE(shared_[0].text.ends_with(" " + site)) << shared_[0].text;
+    const plat::Image* picture = shared_[0].picture.get();
+    ASSERT_TRUE(picture && picture->writePNG(::testing::TempDir() + c.png));
+    for (const plat::Rect& r : c.numbers) EXPECT_TRUE(green(*picture, r)) << r.x << " " << r.y;
+    EXPECT_FALSE(green(*picture, c.blank));
   }
+  EXPECT_TRUE(SharePictures::usesPictureOne(-8));
+  EXPECT_FALSE(SharePictures::usesPictureOne(127));
+  EXPECT_EQ(DailySignIn::shareText(40).find(plat::localized("share_text5", "InfoPlist")), 0u);
 }
 
 TEST_F(SignIn, RefusalsRepliesWithoutAMessageAndNoAccount) {
@@ -105,33 +124,6 @@ TEST_F(SignIn, RefusalsRepliesWithoutAMessageAndNoAccount) {
   landReply(0.3);
   EXPECT_TRUE(showing("密码已修改，请重新登录"));
   EXPECT_EQ(server_->account("learner")->signIns, 0);
-}
-
-TEST_F(SignIn, TheSharePicturesCarryTheNumbersInTheirPlaces) {
-  setValue("nSignInAll", "30");
-  setValue("nSignInCur", "5");
-  for (const char* word : {"achieve", "support", "quiet"})
-    CallDB::callDB()->InsertStudyWord(word, 0);
-
-  auto one = SharePictures::getSharePngOne(128);
-  ASSERT_TRUE(one);
-  ASSERT_TRUE(one->writePNG(::testing::TempDir() + "share_one.png"));
-  EXPECT_TRUE(green(*one, {244, 93, 150, 40})) << "the sign-in's number";
-  EXPECT_TRUE(green(*one, {190, 159, 100, 40})) << "all sign-ins";
-  EXPECT_TRUE(green(*one, {307, 159, 100, 40})) << "the current run";
-  EXPECT_FALSE(green(*one, {0, 0, 140, 90})) << "nothing drawn elsewhere";
-
-  auto two = SharePictures::getSharePngTwo();
-  ASSERT_TRUE(two);
-  ASSERT_TRUE(two->writePNG(::testing::TempDir() + "share_two.png"));
-  EXPECT_TRUE(green(*two, {209, 81, 58, 40})) << "all sign-ins";
-  EXPECT_TRUE(green(*two, {63, 101, 64, 40})) << "the planned words";
-  EXPECT_FALSE(green(*two, {0, 0, 320, 70}));
-
-  EXPECT_TRUE(SharePictures::usesPictureOne(128));
-  EXPECT_TRUE(SharePictures::usesPictureOne(-8));
-  EXPECT_FALSE(SharePictures::usesPictureOne(127));
-  EXPECT_EQ(DailySignIn::shareText(40).find(plat::localized("share_text5", "InfoPlist")), 0u);
 }
 
 }  // namespace
