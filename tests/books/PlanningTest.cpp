@@ -26,13 +26,6 @@ class Planning : public BooksScreenTest {
     ASSERT_TRUE(host_->pressAlertButton("确定"));
     host_->runUntilIdle();
   }
-  Words plannedInStore() {
-    Words words;
-    const plat::Value rows = db_->getLearnWords();
-    for (size_t i = 0; i < rows.size(); ++i) words.push_back(rows.at(i).asString());
-    std::sort(words.begin(), words.end());
-    return words;
-  }
 };
 
 TEST_F(Planning, SwipingOverTheCheckBoxesTogglesEachRowEnteredOnce) {
@@ -81,7 +74,6 @@ TEST_F(Planning, PlannedWordsReachTheReviewScreenAndMoveToTheLearntList) {
   host_->runUntilIdle();
 
   const Words planned(words.begin() + 10, words.begin() + 35);
-  EXPECT_EQ(plannedInStore(), planned);
   ASSERT_EQ(review_.added.size(), 1u);
   EXPECT_EQ(review_.added[0], planned);
   // The review screen finds them due today as new words.

@@ -10,12 +10,7 @@ namespace {
 
 using learntest::ScreenTest;
 
-class TodayReview : public ScreenTest {
- protected:
-  static std::string tabCount(TodayReViewController& screen, int tab) {
-    return screen.changeTabName()[size_t(tab)][1];
-  }
-};
+using TodayReview = ScreenTest;
 
 TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   answered("achieve", 30, 2, 4, 4);
@@ -28,7 +23,7 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   push(screen);
 
   const std::vector<std::string> counts = {"1", "1", "2", "1"};
-  for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), counts[size_t(tab)]);
+  for (size_t tab = 0; tab < 4; ++tab) EXPECT_EQ(screen->changeTabName()[tab][1], counts[tab]);
   ASSERT_NE(screen->getCurrWords(3), nullptr);
   EXPECT_EQ(*screen->getCurrWords(3), (WordSlots{"close", "quiet"}));
   EXPECT_EQ(*screen->getCurrWords(4), (WordSlots{"close"}));
@@ -89,7 +84,7 @@ TEST_F(TodayReview, ADayWithoutAnswersHasFourEmptyTabs) {
   answered("book", -30, 2, 2, 2);
   auto screen = std::make_shared<TodayReViewController>();
   push(screen);
-  for (int tab = 0; tab < 4; ++tab) EXPECT_EQ(tabCount(*screen, tab), "0");
+  for (size_t tab = 0; tab < 4; ++tab) EXPECT_EQ(screen->changeTabName()[tab][1], "0");
   EXPECT_FALSE(screen->hasStateDictionary());
   screen->pushNewView(0, 3);
   EXPECT_EQ(screen->baseWordViewCtrl(), nullptr) << "no word to open";
