@@ -201,26 +201,7 @@ TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
   EXPECT_FALSE(library->allWords()[total - 1]) << "the rows that went keep their markers";
 }
 
-TEST_F(WordListsLoad, TheSearchFieldTakesDeveloperCommandsOnlyInTestMode) {
-  addBook(kBook, "v", 1000);
-  auto screen = openBook(kBook);
-  WordsListViewCtrl& page = *screen->page(1);
-  const std::string before = db_->getPersonalValue("url");
-  page.textField().setText("http://127.0.0.1:9/");
-  page.closeKeyboard();
-  EXPECT_EQ(db_->getPersonalValue("url"), before);
-  EXPECT_EQ(host_->visibleAlert(), nullptr);
-
-  plat::files::writeFileAtomically(  // the test-mode marker
-      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt"), "");
-  page.textField().setText("HTTP://127.0.0.1:9/");
-  page.closeKeyboard();
-  EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:9/");
-  ASSERT_NE(host_->visibleAlert(), nullptr);
-  EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
-}
-
-TEST_F(WordListsLoad, EditingTheSearchFieldMakesRoomForTheKeyboardAndGivesItBack) {
+TEST_F(WordListsLoad, TheSearchFieldMakesRoomForTheKeyboardAndTakesCommandsOnlyInTestMode) {
   addBook(kBook, "k", 1000);
   auto screen = openBook(kBook);
   const plat::Rect area = screen->scrollView().frame();
@@ -241,6 +222,22 @@ TEST_F(WordListsLoad, EditingTheSearchFieldMakesRoomForTheKeyboardAndGivesItBack
   EXPECT_FALSE(app_->bookNav->isNavigationBarHidden());
   EXPECT_TRUE(screen->scrollView().isScrollEnabled());
   EXPECT_EQ(screen->scrollView().frame(), area);
+
+  // The field takes developer commands only in test mode.
+  WordsListViewCtrl& page = *screen->page(1);
+  const std::string before = db_->getPersonalValue("url");
+  page.textField().setText("http://127.0.0.1:9/");
+  page.closeKeyboard();
+  EXPECT_EQ(db_->getPersonalValue("url"), before);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+
+  plat::files::writeFileAtomically(  // the test-mode marker
+      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt"), "");
+  page.textField().setText("HTTP://127.0.0.1:9/");
+  page.closeKeyboard();
+  EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:9/");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
 }
 
 }  // namespace
