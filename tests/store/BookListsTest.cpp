@@ -50,22 +50,6 @@ TEST_F(BookListsTest, LibraryHeadersAndCountsFollowThePlan) {
   EXPECT_VALUE(db_->getWordsFromBook(101, true).at(0), Value::array({"apple", 0}));
 }
 
-TEST_F(BookListsTest, WholeListsInBothOrders) {
-  for (const char* w : {"book", "happy", "good"}) plan(w, daysFromNow(-2));
-  setRecord("book", daysFromNow(-1), daysFromNow(1), 2);
-  EXPECT_VALUE(db_->getWordsFromBook(201, false),
-               Value::array({Value::array({"good", 6}), Value::array({"happy", 5}),
-                             Value::array({"book", 2})}));
-  EXPECT_VALUE(db_->getWordsFromBook(201, true).at(0), Value::array({"book", 2}));
-  // Untested first, whatever the flag.
-  EXPECT_EQ(strings(db_->GetStudyWords(201, true)), (Words{"good", "happy", "book"}));
-  EXPECT_EQ(strings(db_->GetStudyWords(201, false)), (Words{"good", "happy", "book"}));
-  addWord(50, "ant");
-  placeInBook(101, {{"run", 4}, {"good", 5}, {"ant", 6}});
-  EXPECT_EQ(strings(db_->GetNoneWords(101, false)), (Words{"apple", "cafe", "run", "ant"}));
-  EXPECT_EQ(strings(db_->GetNoneWords(101, true)), (Words{"ant", "apple", "cafe", "run"}));
-}
-
 // The whole library's own windows are driven by the word lists' screen tests.
 TEST_F(BookListsTest, WindowsOfThePlannedAndUnplannedWords) {
   Words extra = addWords("w", 150, 1000);  // after the six fixture words alphabetically

@@ -166,15 +166,6 @@ TEST_F(SqlMgrControllerTest, OtherThreadsWaitForAnOpenTransaction) {
             Value::array({"other"}));
 }
 
-TEST_F(SqlMgrControllerTest, FileCopyLeavesAnExistingTargetAlone) {
-  std::string target = folder_ + "/copy.db";
-  plat::files::writeFileAtomically(target, "mine");
-  EXPECT_TRUE(SqlMgrController::sql_copy(path_, target));
-  EXPECT_EQ(plat::files::readFile(target), "mine");
-  EXPECT_FALSE(SqlMgrController::sql_copy(folder_ + "/missing.db", folder_ + "/none.db"));
-  EXPECT_FALSE(plat::files::exists(folder_ + "/none.db"));
-}
-
 TEST_F(SqlMgrControllerTest, FileCopyCutShortLeavesNoFileBehind) {
   const std::string source = folder_ + "/big.db";
   const std::string target = folder_ + "/copy.db";
