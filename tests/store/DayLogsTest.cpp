@@ -182,24 +182,12 @@ TEST_F(DayLogsTest, RetentionOfAHundredWordsWithAQuarterDue) {
 
 TEST_F(DayLogsTest, ComingDueCountsCarryTodaysLeftover) {
   db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "50");
-  Words done = addWords("d", 40, 1000);
-  Words due = addWords("e", 70, 2000);
-  Words tomorrow = addWords("f", 5, 3000);
   db_->sqlMgr().beginTransaction();
-  for (const auto& w : done) {
-    plan(w, daysFromNow(-3));
-    setRecord(w, now() - 60, daysFromNow(5), 2);
-  }
-  for (const auto& w : due) {
-    plan(w, daysFromNow(-3));
-    setRecord(w, daysFromNow(-2), now() - 3600, 2);
-  }
-  for (const auto& w : tomorrow) {
-    plan(w, daysFromNow(-3));
-    setRecord(w, daysFromNow(-2), daysFromNow(1), 2);
-  }
-  plan("apple", now());
+  for (const auto& w : studied("d", 40, 1000, 5)) setRecord(w, now() - 60, daysFromNow(5), 2);
   db_->sqlMgr().commitTransaction();
+  studied("e", 70, 2000, -1.0 / 24);  // due an hour ago
+  studied("f", 5, 3000, 1);
+  plan("apple", now());
 
   Value counts = db_->getWillReviewWordsFromDay(13);
   ASSERT_EQ(counts.size(), 14u);

@@ -42,13 +42,10 @@ TEST_F(StudyRecordsTest, PlanningAndRemovingKeepDeleteWordsInStep) {
   plan("apple", now() + 99);
   EXPECT_EQ(number("select sl_uAddTime from Study_List"), now());
 
-  for (const char* table : {"Study_Note (sn_uWordID, sn_tNote)",
-                            "Words_Mnemonic (wm_uWordID, "
-                            "wm_tMnemonic)",
-                            "Words_MyYuFa (wm_uWordID, wm_tYuFa)",
-                            "Words_YuFa (wy_uWordID, "
-                            "wy_tYuFa)"})
-    db_->sql_insert(std::string("insert into ") + table + " values (1, 'x')", "", Value::array());
+  db_->saveNote("apple", "x");
+  db_->saveMnemonic("apple", "x");
+  db_->saveMyYuFa("apple", "x");
+  db_->saveYuFa("apple", "x");
   db_->delete_StudyWord("apple");
   EXPECT_VALUE(rows("select dw_uWordID from delete_words", "n"), Value::array({1}));
   for (const char* table :

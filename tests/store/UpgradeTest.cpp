@@ -109,15 +109,13 @@ TEST_F(UpgradeTest, TheNewerWordLibraryVersionWins) {
 }
 
 TEST_F(UpgradeTest, OnlyClientsBelowThreePointOneUpgrade) {
-  for (const char* version : {"3.1", "3.2", "3.10", "4"}) {
+  // A kept file has the old client's "run_machine" of 1, an upgraded one the new file's 0.
+  const std::pair<const char*, const char*> cases[] = {
+      {"3.1", "1"}, {"3.2", "1"},   {"3.10", "1"}, {"4", "1"},
+      {"", "0"},    {"3.0.9", "0"}, {"2", "0"},    {"garbage", "0"}};
+  for (const auto& [version, runMachine] : cases) {
     placeOldDatabase(version);
-    EXPECT_EQ(CallDB::callDB()->getPersonalValue("run_machine"), "1") << version;
-    CallDB::Release_CallDB();
-    plat::files::remove(userDatabasePath());
-  }
-  for (const char* version : {"", "3.0.9", "2", "garbage"}) {
-    placeOldDatabase(version);
-    EXPECT_EQ(CallDB::callDB()->getPersonalValue("run_machine"), "0") << version;
+    EXPECT_EQ(CallDB::callDB()->getPersonalValue("run_machine"), runMachine) << version;
     CallDB::Release_CallDB();
     plat::files::remove(userDatabasePath());
   }
