@@ -9,6 +9,7 @@
 #include "platform/base/Files.h"
 #include "platform/draw/HtmlDocument.h"
 #include "platform/draw/HtmlLineBreak.h"
+#include "platform/draw/HtmlWordSplit.h"
 #include "platform/draw/TextLayout.h"
 
 namespace plat {
@@ -362,6 +363,22 @@ void HtmlContainer::get_media_features(litehtml::media_features& media) const {
 void HtmlContainer::get_language(litehtml::tstring& language, litehtml::tstring& culture) const {
   language = "zh";
   culture = "CN";
+}
+
+void HtmlContainer::split_text(const char* text,
+                               const std::function<void(const litehtml::tchar_t*)>& on_word,
+                               const std::function<void(const litehtml::tchar_t*)>& on_space) {
+  std::vector<html::TextPiece> pieces;
+  litehtml::document_container::split_text(
+      text,
+      [&](const litehtml::tchar_t* word) {
+        pieces.push_back({word, false});
+      },
+      [&](const litehtml::tchar_t* space) {
+        pieces.push_back({space, true});
+      });
+  for (const html::TextPiece& piece : html::keepPunctuationWithWords(pieces))
+    (piece.space ? on_space : on_word)(piece.text.c_str());
 }
 
 }  // namespace plat

@@ -69,6 +69,8 @@ class HtmlContainer final : public litehtml::document_container {
       const std::shared_ptr<litehtml::document>& doc) override;
   void get_media_features(litehtml::media_features& media) const override;
   void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+  void split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& on_word,
+                  const std::function<void(const litehtml::tchar_t*)>& on_space) override;
 
  private:
   struct HtmlFont;

@@ -111,3 +111,19 @@ TEST(HtmlSpaces, ALineOfWordsIsAsWideAsTheSameLineInALabel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HtmlWordSplit, ChinesePunctuationStaysWithItsCharacter) {
+  plat::HtmlContainer container("");
+  std::vector<std::string> pieces;
+  container.split_text(
+      "一步“达到”目标，(sic) “ quoted ” end。", [&](const char* word) { pieces.push_back(word); },
+      [&](const char* space) { pieces.push_back(std::string("[") + space + "]"); });
+  const std::vector<std::string> expected = {"一",     "步",    "“达", "到”", "目",
+                                             "标，",   "(sic)", "[ ]", "“",   "[ ]",
+                                             "quoted", "[ ]",   "”",   "[ ]", "end。"};
+  EXPECT_EQ(pieces, expected);
+}
+
+}  // namespace
