@@ -1,5 +1,6 @@
 #include "json/JSONDecoder.h"
 
+#include <algorithm>
 #include <new>
 
 #include "json/JsonParseState.h"
@@ -9,8 +10,11 @@
 namespace {
 
 // Sizes the stacks and the scratch buffer start with; storage grown beyond them is given back
-// after each parse, so a long-lived decoder does not keep the memory of its largest input.
+// after each parse, so a long-lived decoder does not keep the memory of its largest input. The
+// value stack alone keeps up to 2 MB: giving back and growing again the stack of a large array
+// made the heap shrink and grow (page by page) on every parse.
 constexpr size_t kInitialStackEntries = 256;
+constexpr size_t kKeptValueEntries = 128 * 1024;
 constexpr size_t kInitialScratchBytes = 2048;
 
 void reserveInitial(JsonParseState& state) {
@@ -19,10 +23,16 @@ void reserveInitial(JsonParseState& state) {
   state.scratch.reserve(kInitialScratchBytes);
 }
 
+// What the tree of a document of `length` bytes is likely to take at first: small replies fit
+// in one block, large ones go on in blocks of the group's own size.
+size_t firstChunkBytes(size_t length) {
+  return std::min<size_t>(length * 2 + 256, 64 * 1024);
+}
+
 template <typename T>
-void giveBackGrowth(T& container, size_t initial) {
+void giveBackGrowth(T& container, size_t initial, size_t kept) {
   container.clear();
-  if (container.capacity() > initial) {
+  if (container.capacity() > kept) {
     T().swap(container);
     container.reserve(initial);
   }
@@ -82,6 +92,21 @@ plat::Value jsonDecode(JsonParseState& state, const unsigned char* bytes, size_t
   state.error.reset();
   state.mutableCollections = mutableCollections;
 
+  // An immutable result is made in one group, freed at once when its last value goes; mutable
+  // results have containers of their own that change one by one.
+  struct GroupOfParse {
+    JsonParseState& state;
+    ~GroupOfParse() {
+      if (state.group) state.group->release();  // the tree's values hold the group now
+      state.group = nullptr;
+      state.cache.useGroup(nullptr);
+    }
+  } groupOfParse{state};
+  if (!mutableCollections) {
+    state.group = plat::ValueGroup::make(firstChunkBytes(length));
+    state.cache.useGroup(state.group);
+  }
+
   plat::Value result;
   try {
     result = JsonParser(state).parse();
@@ -93,9 +118,9 @@ plat::Value jsonDecode(JsonParseState& state, const unsigned char* bytes, size_t
   }
   if (state.error && error) *error = *state.error;
 
-  giveBackGrowth(state.stack.values, kInitialStackEntries);
-  giveBackGrowth(state.stack.keys, kInitialStackEntries);
-  giveBackGrowth(state.scratch, kInitialScratchBytes);
+  giveBackGrowth(state.stack.values, kInitialStackEntries, kKeptValueEntries);
+  giveBackGrowth(state.stack.keys, kInitialStackEntries, kInitialStackEntries);
+  giveBackGrowth(state.scratch, kInitialScratchBytes, kInitialScratchBytes);
   state.input = nullptr;
   state.length = state.atIndex = 0;
   state.lineNumber = 1;

@@ -22,6 +22,11 @@ std::unique_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
   return makeWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
 }
 
+JsonArray* JsonArray::makeInGroup(size_t count, plat::ValueGroup& group) {
+  void* block = group.allocate(blockBytesWithTrailing<JsonArray>(count * sizeof(plat::Value)));
+  return placeWithTrailing<JsonArray>(block, Private(), count, false);
+}
+
 size_t JsonArray::capacity() const {
   return isMutable() ? growable_->capacity() : count_;
 }

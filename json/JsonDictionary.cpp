@@ -130,6 +130,13 @@ std::unique_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutabl
   return makeWithRoom(capacityIndexForCount(count), count, isMutable);
 }
 
+JsonDictionary* JsonDictionary::makeInGroup(size_t count, plat::ValueGroup& group) {
+  size_t capacityIndex = capacityIndexForCount(count);
+  size_t trailing = storageBytes(kCapacities[capacityIndex], count);
+  void* block = group.allocate(blockBytesWithTrailing<JsonDictionary>(trailing));
+  return placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
+}
+
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
   // Slots keep no hashes (four bytes a slot, not twelve): keys are compared, and most probes
   // stop at the first.

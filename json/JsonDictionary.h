@@ -66,6 +66,8 @@ class JsonDictionary final : public plat::DictionaryStorage {
   };
 
   static std::unique_ptr<JsonDictionary> make(size_t count, bool isMutable);
+  // The same, immutable, in the memory of a document's group.
+  static JsonDictionary* makeInGroup(size_t count, plat::ValueGroup& group);
   static std::unique_ptr<JsonDictionary> makeWithRoom(size_t capacityIndex, size_t pairRoom,
                                                       bool isMutable);
   static size_t storageBytes(size_t capacity, size_t pairRoom);

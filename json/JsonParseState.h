@@ -79,6 +79,8 @@ struct JsonParseState {
   std::string scratch;  // strings with escapes or replaced bytes are decoded here
   JsonObjectStack stack;
   JsonTokenCache cache;
+  // The group an immutable result's strings and containers are made in, during its parse.
+  plat::ValueGroup* group = nullptr;
   std::optional<JsonError> error;  // the first error of the parse
   bool mutableCollections = false;
 };

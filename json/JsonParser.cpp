@@ -34,7 +34,8 @@ plat::Value JsonParser::parse() {
     if (kind == JsonTokenKindArrayBegin || kind == JsonTokenKindObjectBegin) {
       built = kind == JsonTokenKindArrayBegin ? parseArray(1) : parseDictionary(1);
       if (built) {
-        result = std::move(state_.stack.values.back());
+        // A copy: the stack holds the tree as a member of its group, the caller needs a count.
+        result = state_.stack.values.back();
         jsonSkipWhitespace(state_);
         if (state_.atIndex < state_.length && !(state_.options & JsonParseFlagTrailingText)) {
           jsonRecordError(state_,
@@ -95,7 +96,9 @@ T& JsonParser::pushWithRoom(std::vector<T>& stack, T&& item) {
 }
 
 plat::Value JsonParser::makeString(std::string_view bytes) {
-  if (bytes.size() > JsonTokenCache::kLongestCached) return plat::Value(std::string(bytes));
+  if (bytes.size() > JsonTokenCache::kLongestCached)
+    return state_.group ? plat::Value::groupString(*state_.group, bytes)
+                        : plat::Value(std::string(bytes));
   return state_.cache.string(bytes, JsonDictionary::keyHash(bytes));
 }
 
@@ -161,12 +164,19 @@ bool JsonParser::parseArray(size_t depth) {
         break;
       }
       size_t count = stack.values.size() - start.values;
-      auto array = JsonArray::make(count, state_.mutableCollections);
-      for (size_t i = 0; i < count; ++i)
-        array->makeNext([&] { return std::move(stack.values[start.values + i]); });
+      plat::Value* items = stack.values.data() + start.values;
+      plat::Value made;
+      if (state_.group) {
+        JsonArray* array = JsonArray::makeInGroup(count, *state_.group);
+        for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });
+        made = plat::Value::groupArray(array);
+      } else {
+        auto array = JsonArray::make(count, state_.mutableCollections);
+        for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });
+        made = plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array)));
+      }
       rewind(start);
-      pushWithRoom(stack.values,
-                   plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array))));
+      pushWithRoom(stack.values, std::move(made));
       return true;
     } else if (kind == JsonTokenKindComma) {
       if (!(expect & ExpectComma)) {
@@ -196,15 +206,25 @@ bool JsonParser::parseDictionary(size_t depth) {
         break;
       }
       size_t count = stack.keys.size() - start.keys;
-      auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
-      for (size_t i = 0; i < count; ++i) {
-        JsonPendingKey& key = stack.keys[start.keys + i];
-        dictionary->insertMade(key.hash, std::move(key.key),
-                               [&] { return std::move(stack.values[start.values + i]); });
+      JsonPendingKey* keys = stack.keys.data() + start.keys;
+      plat::Value* objects = stack.values.data() + start.values;
+      auto fill = [&](JsonDictionary& dictionary) {
+        for (size_t i = 0; i < count; ++i)
+          dictionary.insertMade(keys[i].hash, std::move(keys[i].key),
+                                [&] { return std::move(objects[i]); });
+      };
+      plat::Value made;
+      if (state_.group) {
+        JsonDictionary* dictionary = JsonDictionary::makeInGroup(count, *state_.group);
+        fill(*dictionary);
+        made = plat::Value::groupDictionary(dictionary);
+      } else {
+        auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
+        fill(*dictionary);
+        made = plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       }
       rewind(start);
-      pushWithRoom(stack.values,
-                   plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary))));
+      pushWithRoom(stack.values, std::move(made));
       return true;
     }
     if (kind == JsonTokenKindComma) {

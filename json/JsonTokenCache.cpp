@@ -9,7 +9,7 @@ constexpr uint64_t kStringKind = 5;
 }  // namespace
 
 plat::Value JsonTokenCache::string(std::string_view bytes, uint64_t hash) {
-  if (bytes.empty()) {
+  if (bytes.empty() && !group_) {
     static const plat::Value kEmpty{std::string()};
     return kEmpty;
   }
@@ -18,14 +18,16 @@ plat::Value JsonTokenCache::string(std::string_view bytes, uint64_t hash) {
   Item* chosen = nullptr;
   for (uint64_t k = 0; k < 4; ++k) {
     Item& item = items_[(hash + k * step) & (kCount - 1)];
-    if (item.object.isNull()) {
+    if (item.generation != generation_ || item.object.isNull()) {
       chosen = &item;
       break;
     }
-    if (item.hash == hash && item.object.asString() == bytes) return item.object;
+    if (item.hash == hash && item.object.asString() == bytes)
+      return plat::Value::sameMember(item.object);
     if (!chosen) chosen = &item;
   }
-  chosen->object = plat::Value(std::string(bytes));
+  chosen->object = make(bytes);
   chosen->hash = hash;
-  return chosen->object;
+  chosen->generation = generation_;
+  return plat::Value::sameMember(chosen->object);
 }

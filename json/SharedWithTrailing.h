@@ -20,6 +20,19 @@ constexpr size_t trailingOffset() {
   return (sizeof(T) + 7) / 8 * 8;
 }
 
+// The bytes a T with `trailingBytes` of trailing storage takes.
+template <typename T>
+constexpr size_t blockBytesWithTrailing(size_t trailingBytes) {
+  return trailingOffset<T>() + trailingBytes;
+}
+
+// Makes a T in `block` (of blockBytesWithTrailing<T>() bytes, owned by the caller).
+template <typename T, typename... Args>
+T* placeWithTrailing(void* block, Args&&... args) {
+  void* trailing = static_cast<char*>(block) + trailingOffset<T>();
+  return ::new (block) T(&trailing, std::forward<Args>(args)...);
+}
+
 // The constructor of T receives `void** trailing`, already pointing at `trailingBytes` of raw
 // storage that lives as long as the object.
 template <typename T, typename... Args>

@@ -1,6 +1,9 @@
 #include "platform/base/Value.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <cstdio>
 #include <stdexcept>
 
@@ -147,19 +150,73 @@ Value::Value(std::unique_ptr<DictionaryStorage> dictionary) : type_(Type::Null) 
   type_ = Type::Dictionary;
 }
 
+namespace {
+
+// The count of a string or container that lives in a group: never used, and high enough that
+// code asking whether a value is the sole holder of it (before changing it) is told no.
+constexpr uint32_t kGroupMemberCount = UINT32_MAX;
+
+}  // namespace
+
 Value Value::sharing(const ArrayStorage& array) {
-  Value value;
-  value.array_ = const_cast<ArrayStorage*>(&array);
-  value.type_ = Type::Array;
-  value.retain();
-  return value;
+  Value value = member(Type::Array, const_cast<ArrayStorage*>(&array));
+  if (array.valueCount_.load(std::memory_order_relaxed) != kGroupMemberCount) {
+    value.hold_ = Hold::Own;
+    value.retain();
+    return value;
+  }
+  return Value(value);  // a copy of a member counts the group
 }
 
 Value Value::sharing(const DictionaryStorage& dictionary) {
+  Value value = member(Type::Dictionary, const_cast<DictionaryStorage*>(&dictionary));
+  if (dictionary.valueCount_.load(std::memory_order_relaxed) != kGroupMemberCount) {
+    value.hold_ = Hold::Own;
+    value.retain();
+    return value;
+  }
+  return Value(value);
+}
+
+Value Value::member(Type type, void* item) {
   Value value;
-  value.dictionary_ = const_cast<DictionaryStorage*>(&dictionary);
-  value.type_ = Type::Dictionary;
-  value.retain();
+  value.bits_ = reinterpret_cast<uint64_t>(item);
+  value.type_ = type;
+  value.hold_ = Hold::Member;
+  return value;
+}
+
+Value Value::groupString(ValueGroup& group, std::string_view text) {
+  auto* box = new (group.allocate(sizeof(StringBox))) StringBox{{kGroupMemberCount}, std::string(text)};
+  // Short text sits inside the box; longer text has a heap block (from the string's allocator,
+  // ::operator new) that the group gives back without running the string's destructor.
+  if (box->text.capacity() > std::string().capacity()) {
+    try {
+      group.longTexts_.push_back(box->text.data());
+    } catch (...) {
+      std::destroy_at(&box->text);
+      throw;
+    }
+  }
+  return member(Type::String, box);
+}
+
+Value Value::groupArray(ArrayStorage* placed) {
+  placed->valueCount_.store(kGroupMemberCount, std::memory_order_relaxed);
+  return member(Type::Array, placed);
+}
+
+Value Value::groupDictionary(DictionaryStorage* placed) {
+  placed->valueCount_.store(kGroupMemberCount, std::memory_order_relaxed);
+  return member(Type::Dictionary, placed);
+}
+
+Value Value::sameMember(const Value& member) {
+  if (member.hold_ != Hold::Member) return member;
+  Value value;
+  value.bits_ = member.bits_;
+  value.type_ = member.type_;
+  value.hold_ = member.hold_;
   return value;
 }
 
@@ -188,6 +245,10 @@ bool letGo(std::atomic<uint32_t>& count) {
 }  // namespace
 
 void Value::release() {
+  if (hold_ == Hold::Group) {
+    group()->release();
+    return;
+  }
   switch (type_) {
     case Type::String:
       if (letGo(string_->count)) delete string_;
@@ -201,6 +262,77 @@ void Value::release() {
     default:
       if (letGo(dictionary_->valueCount_)) delete dictionary_;
   }
+}
+
+// ---- ValueGroup
+
+// A block of the group's memory; items follow the header.
+struct ValueGroup::Chunk {
+  Chunk* next;
+  size_t bytes;  // usable bytes after the header
+};
+
+namespace {
+
+// Chunks after the first; an item larger than a quarter of one gets a chunk of its own.
+constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kAddressBytes = sizeof(ValueGroup*);
+
+}  // namespace
+
+ValueGroup* ValueGroup::make(size_t firstChunkBytes) {
+  auto* group = new ValueGroup();
+  group->chunkBytes_ = std::max<size_t>(firstChunkBytes, 256);
+  return group;
+}
+
+ValueGroup::~ValueGroup() {
+  // The strings themselves are left as they are: the chunks go, and with them everything but the
+  // text blocks. Fetched ahead, for a large document's blocks are long out of the cache.
+  constexpr size_t kAhead = 8;
+  for (size_t i = 0; i < longTexts_.size(); ++i) {
+    if (i + kAhead < longTexts_.size())
+      __builtin_prefetch(static_cast<char*>(longTexts_[i + kAhead]) - 16, 1);
+    ::operator delete(longTexts_[i]);
+  }
+  for (Chunk* chunk = chunks_; chunk;) {
+    Chunk* next = chunk->next;
+    std::free(chunk);
+    chunk = next;
+  }
+}
+
+void ValueGroup::release() {
+  if (letGo(count_)) delete this;
+}
+
+void* ValueGroup::allocate(size_t bytes) {
+  size_t need = kAddressBytes + (bytes + 7) / 8 * 8;
+  if (static_cast<size_t>(end_ - free_) < need) return allocateInNewChunk(bytes);
+  char* at = free_;
+  free_ += need;
+  *reinterpret_cast<ValueGroup**>(at) = this;
+  return at + kAddressBytes;
+}
+
+void* ValueGroup::allocateInNewChunk(size_t bytes) {
+  size_t need = kAddressBytes + (bytes + 7) / 8 * 8;
+  bool own = need > kChunkBytes / 4;
+  size_t room = own ? need : std::max(chunkBytes_, need);
+  auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + room));
+  if (!chunk) throw std::bad_alloc();
+  chunk->bytes = room;
+  chunk->next = chunks_;
+  chunks_ = chunk;
+  char* start = reinterpret_cast<char*>(chunk + 1);
+  if (!own) {
+    free_ = start;
+    end_ = start + room;
+    chunkBytes_ = kChunkBytes;
+    return allocate(bytes);
+  }
+  *reinterpret_cast<ValueGroup**>(start) = this;
+  return start + kAddressBytes;
 }
 
 Value Value::array(std::vector<Value> items) {

@@ -2,7 +2,8 @@
 // dictionaries keep their elements behind a storage interface, so the JSON decoder's own containers
 // and plain ones are read the same way. Copies share storage until one of them is changed.
 // A value is 16 bytes: numbers and booleans inline, everything else behind one counted pointer
-// (decoded documents hold millions of values, most of them in arrays and dictionaries).
+// (decoded documents hold millions of values, most of them in arrays and dictionaries). Strings and
+// containers can also live in a ValueGroup, made and freed together.
 #pragma once
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -18,6 +20,38 @@
 namespace plat {
 
 class Value;
+
+// A block of memory whose strings and containers are made together and freed together, as a
+// decoded document's are: a value outside the group that holds one of them counts the group, not
+// the item, and the values inside the group's own containers count nothing. Freeing a whole tree
+// is then one release, and anything taken out of it keeps the whole group alive, never dangling.
+// Only the group's maker fills it, on one thread; afterwards its items never change.
+class ValueGroup {
+ public:
+  // A group counted once, by the caller, who drops that count with release().
+  // `firstChunkBytes` sizes the first block (a guess of what the items will take).
+  static ValueGroup* make(size_t firstChunkBytes);
+  void release();
+  // Room for an item of `bytes`, 8-byte aligned, living as long as the group. The 8 bytes before
+  // it hold the group's address, which is how values find the group of an item.
+  void* allocate(size_t bytes);
+
+ private:
+  friend class Value;
+  struct Chunk;
+  ValueGroup() = default;
+  ~ValueGroup();
+  void* allocateInNewChunk(size_t bytes);
+
+  std::atomic<uint32_t> count_{1};
+  char* free_ = nullptr;  // the unused room of the newest chunk
+  char* end_ = nullptr;
+  Chunk* chunks_ = nullptr;
+  size_t chunkBytes_ = 0;
+  // The heap blocks of the strings too long to keep their text inside them, freed with the group
+  // (one walk over a list, not over the strings).
+  std::vector<void*> longTexts_;
+};
 
 // Storage of an array value. Implementations may refuse changes by throwing NamedException.
 class ArrayStorage {
@@ -86,11 +120,22 @@ class Value {
   static Value sharing(const ArrayStorage& array);
   static Value sharing(const DictionaryStorage& dictionary);
 
-  Value(const Value& other) : type_(other.type_) {
+  // Members of a group: how the group's own containers hold its strings and containers. A member
+  // counts nothing and must stay inside the group's containers (its maker's stack aside); every
+  // copy of it made elsewhere counts the group. `placed` was made in memory from
+  // group.allocate() and is never deleted.
+  static Value groupString(ValueGroup& group, std::string_view text);
+  static Value groupArray(ArrayStorage* placed);
+  static Value groupDictionary(DictionaryStorage* placed);
+  // Another member for the same item, for a second place in the group's containers.
+  static Value sameMember(const Value& member);
+
+  Value(const Value& other)
+      : type_(other.type_), hold_(other.hold_ == Hold::Member ? Hold::Group : other.hold_) {
     bits_ = other.bits_;
     retain();
   }
-  Value(Value&& other) noexcept : type_(other.type_) {
+  Value(Value&& other) noexcept : type_(other.type_), hold_(other.hold_) {
     bits_ = other.bits_;
     other.type_ = Type::Null;
   }
@@ -105,11 +150,12 @@ class Value {
     return *this;
   }
   ~Value() {
-    if (type_ >= Type::String) release();
+    if (type_ >= Type::String && hold_ != Hold::Member) release();
   }
   void swap(Value& other) noexcept {
     std::swap(bits_, other.bits_);
     std::swap(type_, other.type_);
+    std::swap(hold_, other.hold_);
   }
 
   static Value array(std::vector<Value> items = {});
@@ -167,11 +213,23 @@ class Value {
  private:
   ArrayStorage& mutableArray();
   DictionaryStorage& mutableDictionary();
+  // How a string or container is held: by its own count, by its group's count, or (inside the
+  // group) not at all.
+  enum class Hold : uint8_t { Own, Group, Member };
+
   void retain() const {
-    if (type_ >= Type::String) boxCount().fetch_add(1, std::memory_order_relaxed);
+    if (type_ < Type::String) return;
+    if (hold_ == Hold::Own)
+      boxCount().fetch_add(1, std::memory_order_relaxed);
+    else
+      group()->count_.fetch_add(1, std::memory_order_relaxed);
   }
   void release();
   std::atomic<uint32_t>& boxCount() const;
+  ValueGroup* group() const {
+    return *reinterpret_cast<ValueGroup* const*>(bits_ - sizeof(ValueGroup*));
+  }
+  static Value member(Type type, void* item);
 
   struct StringBox;
   struct BytesBox;
@@ -187,6 +245,7 @@ class Value {
     DictionaryStorage* dictionary_;
   };
   Type type_;
+  Hold hold_ = Hold::Own;
 };
 
 // The plain containers behind Value::array() and Value::dictionary().
