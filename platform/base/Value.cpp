@@ -117,9 +117,15 @@ void appendDebug(std::string& out, const Value& v) {
 
 }  // namespace
 
-// Immutable once made, so values share them freely.
+// Immutable once made, so values share them freely. A group's strings name their group instead
+// of counting their holders.
 struct Value::StringBox {
-  std::atomic<uint32_t> count{1};
+  explicit StringBox(std::string s) : count(1), text(std::move(s)) {}
+  StringBox(ValueGroup* owner, std::string_view s) : group(owner), text(s) {}
+  union {
+    std::atomic<uint32_t> count;
+    ValueGroup* group;
+  };
   std::string text;
 };
 
@@ -129,7 +135,7 @@ struct Value::BytesBox {
 };
 
 Value::Value(std::string s) : type_(Type::String) {
-  string_ = new StringBox{{1}, std::move(s)};
+  string_ = new StringBox(std::move(s));
 }
 
 Value::Value(Bytes bytes) : type_(Type::Bytes) {
@@ -187,18 +193,23 @@ Value Value::member(Type type, void* item) {
 }
 
 Value Value::groupString(ValueGroup& group, std::string_view text) {
-  auto* box = new (group.allocate(sizeof(StringBox))) StringBox{{kGroupMemberCount}, std::string(text)};
+  auto* box = new (group.allocateUnmarked(sizeof(StringBox))) StringBox(&group, text);
   // Short text sits inside the box; longer text has a heap block (from the string's allocator,
   // ::operator new) that the group gives back without running the string's destructor.
   if (box->text.capacity() > std::string().capacity()) {
     try {
-      group.longTexts_.push_back(box->text.data());
+      group.keepText(box->text.data());
     } catch (...) {
       std::destroy_at(&box->text);
       throw;
     }
   }
   return member(Type::String, box);
+}
+
+ValueGroup* Value::group() const {
+  if (type_ == Type::String) return string_->group;
+  return *reinterpret_cast<ValueGroup* const*>(bits_ - sizeof(ValueGroup*));
 }
 
 Value Value::groupArray(ArrayStorage* placed) {
@@ -272,11 +283,18 @@ struct ValueGroup::Chunk {
   size_t bytes;  // usable bytes after the header
 };
 
+// A list block of texts to free with the group, itself in the group's memory.
+struct ValueGroup::TextBlock {
+  static constexpr size_t kTexts = 62;
+  TextBlock* next;
+  size_t count;
+  void* texts[kTexts];
+};
+
 namespace {
 
 // Chunks after the first; an item larger than a quarter of one gets a chunk of its own.
 constexpr size_t kChunkBytes = 64 * 1024;
-constexpr size_t kAddressBytes = sizeof(ValueGroup*);
 
 }  // namespace
 
@@ -290,10 +308,11 @@ ValueGroup::~ValueGroup() {
   // The strings themselves are left as they are: the chunks go, and with them everything but the
   // text blocks. Fetched ahead, for a large document's blocks are long out of the cache.
   constexpr size_t kAhead = 8;
-  for (size_t i = 0; i < longTexts_.size(); ++i) {
-    if (i + kAhead < longTexts_.size())
-      __builtin_prefetch(static_cast<char*>(longTexts_[i + kAhead]) - 16, 1);
-    ::operator delete(longTexts_[i]);
+  for (TextBlock* block = texts_; block; block = block->next) {
+    for (size_t i = 0; i < block->count; ++i) {
+      if (i + kAhead < block->count) __builtin_prefetch(static_cast<char*>(block->texts[i + kAhead]) - 16, 1);
+      ::operator delete(block->texts[i]);
+    }
   }
   for (Chunk* chunk = chunks_; chunk;) {
     Chunk* next = chunk->next;
@@ -306,33 +325,30 @@ void ValueGroup::release() {
   if (letGo(count_)) delete this;
 }
 
-void* ValueGroup::allocate(size_t bytes) {
-  size_t need = kAddressBytes + (bytes + 7) / 8 * 8;
-  if (static_cast<size_t>(end_ - free_) < need) return allocateInNewChunk(bytes);
-  char* at = free_;
-  free_ += need;
-  *reinterpret_cast<ValueGroup**>(at) = this;
-  return at + kAddressBytes;
-}
-
 void* ValueGroup::allocateInNewChunk(size_t bytes) {
-  size_t need = kAddressBytes + (bytes + 7) / 8 * 8;
-  bool own = need > kChunkBytes / 4;
-  size_t room = own ? need : std::max(chunkBytes_, need);
+  bool own = bytes > kChunkBytes / 4;
+  size_t room = own ? bytes : std::max(chunkBytes_, bytes);
   auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + room));
   if (!chunk) throw std::bad_alloc();
   chunk->bytes = room;
   chunk->next = chunks_;
   chunks_ = chunk;
   char* start = reinterpret_cast<char*>(chunk + 1);
-  if (!own) {
-    free_ = start;
-    end_ = start + room;
-    chunkBytes_ = kChunkBytes;
-    return allocate(bytes);
+  if (own) return start;
+  free_ = start + bytes;
+  end_ = start + room;
+  chunkBytes_ = kChunkBytes;
+  return start;
+}
+
+void ValueGroup::keepText(void* block) {
+  if (!texts_ || texts_->count == TextBlock::kTexts) {
+    auto* added = static_cast<TextBlock*>(allocateUnmarked(sizeof(TextBlock)));
+    added->next = texts_;
+    added->count = 0;
+    texts_ = added;
   }
-  *reinterpret_cast<ValueGroup**>(start) = this;
-  return start + kAddressBytes;
+  texts_->texts[texts_->count++] = block;
 }
 
 Value Value::array(std::vector<Value> items) {

@@ -32,16 +32,30 @@ class ValueGroup {
   // `firstChunkBytes` sizes the first block (a guess of what the items will take).
   static ValueGroup* make(size_t firstChunkBytes);
   void release();
-  // Room for an item of `bytes`, 8-byte aligned, living as long as the group. The 8 bytes before
-  // it hold the group's address, which is how values find the group of an item.
-  void* allocate(size_t bytes);
+  // Room for a container of `bytes`, 8-byte aligned, living as long as the group. The 8 bytes
+  // before it hold the group's address, which is how values find the group of a container (a
+  // string's box holds it itself).
+  void* allocate(size_t bytes) {
+    auto* at = static_cast<ValueGroup**>(allocateUnmarked(sizeof(ValueGroup*) + bytes));
+    *at = this;
+    return at + 1;
+  }
 
  private:
   friend class Value;
   struct Chunk;
+  struct TextBlock;
   ValueGroup() = default;
   ~ValueGroup();
+  void* allocateUnmarked(size_t bytes) {
+    size_t need = (bytes + 7) / 8 * 8;
+    if (static_cast<size_t>(end_ - free_) < need) return allocateInNewChunk(need);
+    char* at = free_;
+    free_ += need;
+    return at;
+  }
   void* allocateInNewChunk(size_t bytes);
+  void keepText(void* block);
 
   std::atomic<uint32_t> count_{1};
   char* free_ = nullptr;  // the unused room of the newest chunk
@@ -50,7 +64,7 @@ class ValueGroup {
   size_t chunkBytes_ = 0;
   // The heap blocks of the strings too long to keep their text inside them, freed with the group
   // (one walk over a list, not over the strings).
-  std::vector<void*> longTexts_;
+  TextBlock* texts_ = nullptr;
 };
 
 // Storage of an array value. Implementations may refuse changes by throwing NamedException.
@@ -226,9 +240,7 @@ class Value {
   }
   void release();
   std::atomic<uint32_t>& boxCount() const;
-  ValueGroup* group() const {
-    return *reinterpret_cast<ValueGroup* const*>(bits_ - sizeof(ValueGroup*));
-  }
+  ValueGroup* group() const;
   static Value member(Type type, void* item);
 
   struct StringBox;
