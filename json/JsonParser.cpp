@@ -9,18 +9,11 @@
 namespace {
 
 bool isValueToken(JsonTokenKind kind) {
-  switch (kind) {
-    case JsonTokenKindNumber:
-    case JsonTokenKindString:
-    case JsonTokenKindObjectBegin:
-    case JsonTokenKindArrayBegin:
-    case JsonTokenKindTrue:
-    case JsonTokenKindFalse:
-    case JsonTokenKindNull:
-      return true;
-    default:
-      return false;
-  }
+  constexpr unsigned kValueKinds =
+      1u << JsonTokenKindNumber | 1u << JsonTokenKindString | 1u << JsonTokenKindObjectBegin |
+      1u << JsonTokenKindArrayBegin | 1u << JsonTokenKindTrue | 1u << JsonTokenKindFalse |
+      1u << JsonTokenKindNull;
+  return kValueKinds >> kind & 1;
 }
 
 }  // namespace
@@ -90,8 +83,14 @@ void JsonParser::rewind(const Marks& marks) {
 }
 
 template <typename T>
-T& JsonParser::pushWithRoom(std::vector<T>& stack, T&& item) {
-  if (stack.size() == stack.capacity()) stack.reserve(stack.capacity() + stack.capacity() / 2 + 16);
+[[gnu::noinline]] void JsonParser::growStack(std::vector<T>& stack) {
+  stack.reserve(stack.capacity() + stack.capacity() / 2 + 16);
+}
+
+template <typename T>
+inline T& JsonParser::pushWithRoom(std::vector<T>& stack, T&& item) {
+  if (stack.size() == stack.capacity()) [[unlikely]]
+    growStack(stack);
   return stack.emplace_back(std::move(item));
 }
 
@@ -102,7 +101,7 @@ plat::Value JsonParser::makeString(std::string_view bytes) {
   return state_.cache.string(bytes, JsonDictionary::keyHash(bytes));
 }
 
-plat::Value JsonParser::scalarValue() {
+inline plat::Value JsonParser::scalarValue() {
   const JsonTokenValue& value = state_.token.value;
   switch (state_.token.kind) {
     case JsonTokenKindTrue:
@@ -128,12 +127,17 @@ plat::Value JsonParser::scalarValue() {
   }
 }
 
-bool JsonParser::pushValue(size_t depth) {
+inline bool JsonParser::pushValue(size_t depth) {
   JsonTokenKind kind = state_.token.kind;
-  if (kind != JsonTokenKindArrayBegin && kind != JsonTokenKindObjectBegin) {
+  if (kind != JsonTokenKindArrayBegin && kind != JsonTokenKindObjectBegin) [[likely]] {
     pushWithRoom(state_.stack.values, scalarValue());
     return true;
   }
+  return pushContainer(depth);
+}
+
+bool JsonParser::pushContainer(size_t depth) {
+  JsonTokenKind kind = state_.token.kind;
   if (depth >= kMaxDepth) {
     jsonRecordError(state_, "Maximum nesting depth (512) of arrays and objects exceeded.");
     return false;
@@ -141,11 +145,65 @@ bool JsonParser::pushValue(size_t depth) {
   return kind == JsonTokenKindArrayBegin ? parseArray(depth + 1) : parseDictionary(depth + 1);
 }
 
+inline JsonParser::Step JsonParser::plainValueStep() {
+  size_t i = jsonSkipPlainSpace(state_);
+  if (i >= state_.length) return Step::NotTaken;
+  unsigned char c = state_.input[i];
+  bool number = (c >= '0' && c <= '9') || c == '-';
+  if (!number && c != '"') return Step::NotTaken;
+  if (int64_t integer; number && jsonShortInteger(state_, i, integer)) {
+    pushWithRoom(state_.stack.values, plat::Value(static_cast<long long>(integer)));
+    return Step::Taken;
+  }
+  state_.token.kind = JsonTokenKindInvalid;
+  if (!(number ? jsonScanNumber(state_, i) : jsonScanString(state_, i))) return Step::Failed;
+  pushWithRoom(state_.stack.values, scalarValue());
+  return Step::Taken;
+}
+
+inline bool JsonParser::takeByte(unsigned char byte) {
+  size_t i = jsonSkipPlainSpace(state_);
+  if (i >= state_.length || state_.input[i] != byte) return false;
+  state_.atIndex = i + 1;
+  return true;
+}
+
+inline void JsonParser::pushKey() {
+  // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
+  std::string_view keyBytes = state_.token.value.bytes;
+  uint64_t hash = JsonDictionary::keyHash(keyBytes);
+  pushWithRoom(state_.stack.keys, JsonPendingKey{state_.cache.string(keyBytes, hash), hash});
+}
+
+inline bool JsonParser::pairAfterKey(size_t depth, unsigned expect) {
+  if (!takeByte(':')) {
+    if (!jsonNextToken(state_)) return false;
+    if (state_.token.kind != JsonTokenKindSeparator) return unexpected("Expected ':'.");
+  }
+  Step step = plainValueStep();
+  if (step != Step::NotTaken) return step == Step::Taken;
+  if (!jsonNextToken(state_)) return false;
+  if (!isValueToken(state_.token.kind)) return expectedSet(expect, "a value", "a '}'");
+  if (!pushValue(depth)) return unexpected("Internal error: Object == NULL.");
+  return true;
+}
+
 bool JsonParser::parseArray(size_t depth) {
   JsonObjectStack& stack = state_.stack;
   Marks start = marks();
   unsigned expect = ExpectValue | ExpectClose;
   while (state_.atIndex < state_.length) {
+    if (expect & ExpectValue) {
+      Step step = plainValueStep();
+      if (step == Step::Failed) break;
+      if (step == Step::Taken) {
+        expect = ExpectComma | ExpectClose;
+        continue;
+      }
+    } else if (takeByte(',')) {
+      expect = ExpectValue;
+      continue;
+    }
     if (!jsonNextToken(state_)) break;
     JsonTokenKind kind = state_.token.kind;
     if (isValueToken(kind)) {
@@ -198,6 +256,20 @@ bool JsonParser::parseDictionary(size_t depth) {
   Marks start = marks();
   unsigned expect = ExpectValue | ExpectClose;  // a key or the closing brace
   while (state_.atIndex < state_.length) {
+    if (expect & ExpectValue) {
+      size_t i = jsonSkipPlainSpace(state_);
+      if (i < state_.length && state_.input[i] == '"') {
+        state_.token.kind = JsonTokenKindInvalid;
+        if (!jsonScanString(state_, i)) break;
+        pushKey();
+        if (!pairAfterKey(depth, expect)) break;
+        expect = ExpectComma | ExpectClose;
+        continue;
+      }
+    } else if (takeByte(',')) {
+      expect = ExpectValue;
+      continue;
+    }
     if (!jsonNextToken(state_)) break;
     JsonTokenKind kind = state_.token.kind;
     if (kind == JsonTokenKindObjectEnd) {
@@ -243,24 +315,8 @@ bool JsonParser::parseDictionary(size_t depth) {
       unexpected("Unexpected string.");
       break;
     }
-    // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
-    std::string_view keyBytes = state_.token.value.bytes;
-    uint64_t hash = JsonDictionary::keyHash(keyBytes);
-    pushWithRoom(stack.keys, JsonPendingKey{state_.cache.string(keyBytes, hash), hash});
-    if (!jsonNextToken(state_)) break;
-    if (state_.token.kind != JsonTokenKindSeparator) {
-      unexpected("Expected ':'.");
-      break;
-    }
-    if (!jsonNextToken(state_)) break;
-    if (!isValueToken(state_.token.kind)) {
-      expectedSet(expect, "a value", "a '}'");
-      break;
-    }
-    if (!pushValue(depth)) {
-      unexpected("Internal error: Object == NULL.");
-      break;
-    }
+    pushKey();
+    if (!pairAfterKey(depth, expect)) break;
     expect = ExpectComma | ExpectClose;
   }
   rewind(start);

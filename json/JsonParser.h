@@ -30,8 +30,19 @@ class JsonParser {
   // A container's parse ends, when it succeeds, with the container pending on the stack.
   bool parseArray(size_t depth);
   bool parseDictionary(size_t depth);
+  // Numbers, strings and commas, the bulk of a document, are read straight from their first byte
+  // where the grammar allows them; everything else, and every error message, takes the token path.
+  enum class Step { Taken, NotTaken, Failed };
+  Step plainValueStep();  // a number or a string where a value may come, pushed
+  bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
+  // After a dictionary's key: the ':' and the value, pushed.
+  bool pairAfterKey(size_t depth, unsigned expect);
+  void pushKey();  // the current string token's
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
+  bool pushContainer(size_t depth);  // the same for '[' or '{'
+  template <typename T>
+  static void growStack(std::vector<T>& stack);
   plat::Value scalarValue();  // of the current token, not a container
   // The string value of decoded bytes, shared through the cache when short.
   plat::Value makeString(std::string_view bytes);

@@ -337,35 +337,40 @@ class NumberScanner {
     bool negative = p_[i] == '-';
     if (negative) ++i;
     if (i >= n_) return endOfInput();
-    // The whole part, converted on the way unless it is too long to be sure of.
-    uint64_t magnitude = 0;
+    // The digits are gathered into one number on the way: the whole part alone for an integer,
+    // the whole and fraction parts for a decimal. It holds them exactly up to 19 digits.
+    uint64_t digitsValue = 0;
     size_t wholeStart = i;
     if (p_[i] == '0') {
       ++i;
     } else if (isDigit(p_[i])) {
-      while (i + 8 <= n_) {
-        uint64_t word;
-        std::memcpy(&word, p_ + i, sizeof word);
-        if (!eightDigits(word)) break;
-        magnitude = magnitude * 100000000 + eightDigitsValue(word);
-        i += 8;
-      }
-      for (; i < n_ && isDigit(p_[i]); ++i) magnitude = magnitude * 10 + (p_[i] - '0');
+      i = readDigits(i, digitsValue);
     } else {
       return brokenAt(i);
     }
     size_t wholeDigits = i - wholeStart;
     if (i >= n_) return endOfInput();
     bool isDouble = false;
+    size_t fractionDigits = 0;
     if (p_[i] == '.') {
       isDouble = true;
-      if (!digits(++i)) return false;
+      size_t from = ++i;
+      if (!startsDigits(i)) return false;
+      i = readDigits(i, digitsValue);
+      fractionDigits = i - from;
+      if (i >= n_) return endOfInput();
     }
+    int exponent = 0;
     if (p_[i] == 'e' || p_[i] == 'E') {
       isDouble = true;
       if (++i >= n_) return endOfInput();
+      bool down = p_[i] == '-';
       if (p_[i] == '+' || p_[i] == '-') ++i;
-      if (!digits(i)) return false;
+      if (!startsDigits(i)) return false;
+      for (; i < n_ && isDigit(p_[i]); ++i)
+        if (exponent < kLargeExponent) exponent = exponent * 10 + (p_[i] - '0');
+      if (i >= n_) return endOfInput();
+      if (down) exponent = -exponent;
     }
     // Minus zero is a double, or its sign would be lost.
     if (negative && wholeDigits == 1 && p_[wholeStart] == '0') isDouble = true;
@@ -375,8 +380,14 @@ class NumberScanner {
     token.text = p_ + start_;
     token.textLength = i - start_;
     state_.atIndex = i;
-    if (isDouble) return convertDouble();
+    if (isDouble) {
+      size_t digits = wholeDigits + fractionDigits;
+      int scale = exponent - static_cast<int>(fractionDigits);
+      if (digits <= 19 && exactDecimal(digitsValue, scale, negative)) return true;
+      return convertDouble();
+    }
     // Up to 19 digits cannot overflow 64 bits; longer ones are checked digit by digit.
+    uint64_t magnitude = digitsValue;
     if (wholeDigits > 19 && !convertLongInteger(negative, wholeStart, i, magnitude)) return false;
     if (negative) {
       if (magnitude > uint64_t{1} << 63) return belowMinimum();
@@ -390,10 +401,15 @@ class NumberScanner {
   }
 
  private:
-  // Timestamps and ids are long runs of digits, taken eight at a time.
-  static bool eightDigits(uint64_t word) {
-    return (word & 0xF0F0F0F0F0F0F0F0ULL) == 0x3030303030303030ULL &&
-           ((word + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) == 0x3030303030303030ULL;
+  static constexpr int kLargeExponent = 100000;  // beyond any double; reading stops growing it
+
+  // The high bit of each of the 8 bytes of `word` that is not an ASCII digit.
+  static uint64_t nonDigits(uint64_t word) {
+    constexpr uint64_t kHigh = 0x8080808080808080ULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    uint64_t low = word & kLow7;
+    uint64_t fromZero = low + 0x5050505050505050ULL;   // high bit: at least '0'
+    uint64_t pastNine = low + 0x4646464646464646ULL;   // high bit: beyond '9'
+    return ~(fromZero & ~pastNine & ~word) & kHigh;
   }
 
   // The number the eight digits of `word` (first digit in the lowest byte) stand for.
@@ -405,12 +421,33 @@ class NumberScanner {
     return (low + high) >> 32;
   }
 
-  // One or more digits from `i`, which must not reach the end of the input.
-  bool digits(size_t& i) {
+  // Reads the digits from `i` on into `value` (times ten for each, wrapping past 19 digits) and
+  // returns where they end: eight bytes at a time, as timestamps and ids are long runs of them.
+  size_t readDigits(size_t i, uint64_t& value) const {
+    static constexpr uint64_t kPowers[] = {1,      10,      100,      1000,     10000,
+                                           100000, 1000000, 10000000, 100000000};
+    while (i + 8 <= n_) {
+      uint64_t word;
+      std::memcpy(&word, p_ + i, sizeof word);
+      uint64_t stops = nonDigits(word);
+      size_t count = stops ? static_cast<size_t>(__builtin_ctzll(stops)) >> 3 : 8;
+      if (count > 0) {
+        // The digits moved to the top bytes, below them zeros: the same number.
+        unsigned shift = static_cast<unsigned>(8 - count) * 8;
+        uint64_t aligned = shift ? word << shift | (0x3030303030303030ULL >> (64 - shift)) : word;
+        value = value * kPowers[count] + eightDigitsValue(aligned);
+      }
+      if (count < 8) return i + count;
+      i += 8;
+    }
+    for (; i < n_ && isDigit(p_[i]); ++i) value = value * 10 + (p_[i] - '0');
+    return i;
+  }
+
+  // A digit at `i`, which must not be the end of the input.
+  bool startsDigits(size_t i) {
     if (i >= n_) return endOfInput();
     if (!isDigit(p_[i])) return brokenAt(i);
-    while (i < n_ && isDigit(p_[i])) ++i;
-    if (i >= n_) return endOfInput();
     return true;
   }
 
@@ -460,36 +497,18 @@ class NumberScanner {
     return true;
   }
 
-  // Most decimals in replies are short: up to 15 significant digits and a small power of ten
-  // are exact in a double, so one multiplication or division rounds them correctly. False for
-  // anything longer or larger, which the full conversion takes.
-  bool shortDecimal(const char* p, const char* end, double& result) const {
-    bool negative = *p == '-';
-    if (negative) ++p;
-    uint64_t mantissa = 0;
-    int digits = 0, exponent = 0;
-    for (; p < end && isDigit(*p); ++p, ++digits) mantissa = mantissa * 10 + (*p - '0');
-    if (p < end && *p == '.') {
-      for (++p; p < end && isDigit(*p); ++p, ++digits, --exponent)
-        mantissa = mantissa * 10 + (*p - '0');
-    }
-    if (digits > 15) return false;
-    if (p < end) {  // an exponent
-      ++p;
-      bool down = *p == '-';
-      if (*p == '+' || *p == '-') ++p;
-      int written = 0;
-      for (; p < end && written < 1000; ++p) written = written * 10 + (*p - '0');
-      if (p < end) return false;
-      exponent += down ? -written : written;
-    }
+  // Most decimals in replies are short: digits that a double holds exactly (up to 2^53) and a
+  // power of ten up to 22, which a double also holds exactly, give the correctly rounded value
+  // with one multiplication or division. False for the rest, which the full conversion takes.
+  bool exactDecimal(uint64_t digits, int scale, bool negative) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (exponent < -22 || exponent > 22) return false;
-    double value = static_cast<double>(mantissa);
-    value = exponent < 0 ? value / kPowers[-exponent] : value * kPowers[exponent];
-    result = negative ? -value : value;
+    if (digits > uint64_t{1} << 53 || scale < -22 || scale > 22) return false;
+    double value = static_cast<double>(digits);
+    value = scale < 0 ? value / kPowers[-scale] : value * kPowers[scale];
+    state_.token.value.kind = JsonValueKindDouble;
+    state_.token.value.number.doubleValue = negative ? -value : value;
     return true;
   }
 
@@ -497,11 +516,6 @@ class NumberScanner {
     const char* begin = reinterpret_cast<const char*>(state_.token.text);
     const char* end = begin + state_.token.textLength;
     double result = 0;
-    if (shortDecimal(begin, end, result)) {
-      state_.token.value.kind = JsonValueKindDouble;
-      state_.token.value.number.doubleValue = result;
-      return true;
-    }
     auto [stop, status] = std::from_chars(begin, end, result);
     if (status == std::errc::result_out_of_range) {
       // The C library's conversion tells underflow (a zero result) from overflow.
@@ -526,14 +540,6 @@ class NumberScanner {
   size_t start_;
 };
 
-[[gnu::noinline]] bool scanString(JsonParseState& state, size_t start) {
-  return StringScanner(state, start).scan();
-}
-
-[[gnu::noinline]] bool scanNumber(JsonParseState& state, size_t start) {
-  return NumberScanner(state, start).scan();
-}
-
 bool literal(JsonParseState& state, const char* word, size_t length, JsonTokenKind kind) {
   size_t at = state.atIndex;
   // A literal must be followed by at least one byte of the input.
@@ -547,6 +553,14 @@ bool literal(JsonParseState& state, const char* word, size_t length, JsonTokenKi
 }
 
 }  // namespace
+
+bool jsonScanString(JsonParseState& state, size_t start) {
+  return StringScanner(state, start).scan();
+}
+
+bool jsonScanNumber(JsonParseState& state, size_t start) {
+  return NumberScanner(state, start).scan();
+}
 
 void jsonSkipWhitespace(JsonParseState& state) {
   const unsigned char* p = state.input;
@@ -609,7 +623,7 @@ bool jsonScanToken(JsonParseState& state, size_t i) {
   if (i >= n) return unexpectedToken(state);
   switch (p[i]) {
     case '"':
-      return scanString(state, i);
+      return jsonScanString(state, i);
     case 't':
       return literal(state, "true", 4, JsonTokenKindTrue);
     case 'f':
@@ -617,7 +631,7 @@ bool jsonScanToken(JsonParseState& state, size_t i) {
     case 'n':
       return literal(state, "null", 4, JsonTokenKindNull);
     default:
-      if (p[i] == '-' || isDigit(p[i])) return scanNumber(state, i);
+      if (p[i] == '-' || isDigit(p[i])) return jsonScanNumber(state, i);
       if (JsonTokenKind kind = jsonPunctuation(p[i])) {
         jsonSetPunctuation(state, kind, i);
         return true;
