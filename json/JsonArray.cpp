@@ -22,9 +22,12 @@ std::unique_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
   return makeWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
 }
 
-JsonArray* JsonArray::makeInGroup(size_t count, plat::ValueGroup& group) {
+JsonArray* JsonArray::makeInGroup(plat::Value* items, size_t count, plat::ValueGroup& group) {
   void* block = group.allocate(blockBytesWithTrailing<JsonArray>(count * sizeof(plat::Value)));
-  return placeWithTrailing<JsonArray>(block, Private(), count, false);
+  auto* array = placeWithTrailing<JsonArray>(block, Private(), count, false);
+  std::uninitialized_move_n(items, count, array->items());
+  array->count_ = count;
+  return array;
 }
 
 size_t JsonArray::capacity() const {

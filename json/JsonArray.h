@@ -47,8 +47,9 @@ class JsonArray final : public plat::ArrayStorage {
   // An array with room for `count` items; makeNext makes them in order, each in its place from
   // what `make()` returns.
   static std::unique_ptr<JsonArray> make(size_t count, bool isMutable);
-  // The same, immutable, in the memory of a document's group (see plat::Value::groupArray).
-  static JsonArray* makeInGroup(size_t count, plat::ValueGroup& group);
+  // An immutable array in the memory of a document's group (see plat::Value::groupArray), its
+  // items moved from `items`.
+  static JsonArray* makeInGroup(plat::Value* items, size_t count, plat::ValueGroup& group);
   template <typename Make>
   void makeNext(Make&& make) {
     if (isMutable())

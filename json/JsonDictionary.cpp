@@ -25,14 +25,31 @@ constexpr size_t kCapacities[] = {
   jsonRaise(kJsonOutOfMemoryException, "Unable to allocate memory for hash table.");
 }
 
+constexpr size_t searchCapacityIndex(size_t count) {
+  size_t want = count * 133 / 100;  // count × 1.33, rounded down
+  const size_t* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), want);
+  return static_cast<size_t>(found - std::begin(kCapacities));
+}
+
+// The answers for the counts most dictionaries have, looked up rather than searched.
+struct SmallCounts {
+  static constexpr size_t kCount = 64;
+  uint8_t index[kCount] = {};
+  constexpr SmallCounts() {
+    for (size_t count = 0; count < kCount; ++count)
+      index[count] = static_cast<uint8_t>(searchCapacityIndex(count));
+  }
+};
+constexpr SmallCounts kSmallCounts;
+
 }  // namespace
 
 size_t JsonDictionary::capacityIndexForCount(size_t count) {
+  if (count < SmallCounts::kCount) return kSmallCounts.index[count];
   if (count > SIZE_MAX / 133) raiseNoTable();
-  size_t want = count * 133 / 100;  // count × 1.33, rounded down
-  const size_t* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), want);
-  if (found == std::end(kCapacities)) raiseNoTable();
-  return static_cast<size_t>(found - std::begin(kCapacities));
+  size_t index = searchCapacityIndex(count);
+  if (index == std::size(kCapacities)) raiseNoTable();
+  return index;
 }
 
 size_t JsonDictionary::capacityForCount(size_t count) {
@@ -134,7 +151,9 @@ JsonDictionary* JsonDictionary::makeInGroup(size_t count, plat::ValueGroup& grou
   size_t capacityIndex = capacityIndexForCount(count);
   size_t trailing = storageBytes(kCapacities[capacityIndex], count);
   void* block = group.allocate(blockBytesWithTrailing<JsonDictionary>(trailing));
-  return placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
+  auto* dictionary = placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
+  dictionary->inGroup_ = true;
+  return dictionary;
 }
 
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
@@ -252,7 +271,8 @@ void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
 }
 
 std::unique_ptr<JsonDictionaryEnumerator> JsonDictionary::keyEnumerator() const {
-  return std::make_unique<JsonDictionaryEnumerator>(plat::Value::sharing(*this));
+  return std::make_unique<JsonDictionaryEnumerator>(
+      inGroup_ ? plat::Value::sharingGroupMember(*this) : plat::Value::sharing(*this));
 }
 
 std::unique_ptr<plat::PlainDictionary> JsonDictionary::mutableCopy() const {

@@ -111,6 +111,7 @@ class JsonDictionary final : public plat::DictionaryStorage {
   uint32_t pairRoom_;
   uint8_t capacityIndex_;  // into the table of capacities
   bool narrowSlots_;
+  bool inGroup_ = false;  // made in a document's group
   uint64_t mutations_;
   // The table of `capacity_` slots (see slot()). The pairs are kept dense in `pairs_`, so a table
   // with free slots costs one or four bytes per free slot. Both

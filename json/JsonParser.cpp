@@ -145,14 +145,14 @@ bool JsonParser::pushContainer(size_t depth) {
   return kind == JsonTokenKindArrayBegin ? parseArray(depth + 1) : parseDictionary(depth + 1);
 }
 
-inline JsonParser::Step JsonParser::plainValueStep() {
+[[gnu::always_inline]] inline JsonParser::Step JsonParser::plainValueStep() {
   size_t i = jsonSkipPlainSpace(state_);
   if (i >= state_.length) return Step::NotTaken;
   unsigned char c = state_.input[i];
   bool number = (c >= '0' && c <= '9') || c == '-';
   if (!number && c != '"') return Step::NotTaken;
-  if (int64_t integer; number && jsonShortInteger(state_, i, integer)) {
-    pushWithRoom(state_.stack.values, plat::Value(static_cast<long long>(integer)));
+  if (plat::Value short_; number && jsonShortNumber(state_, i, short_)) {
+    pushWithRoom(state_.stack.values, std::move(short_));
     return Step::Taken;
   }
   state_.token.kind = JsonTokenKindInvalid;
@@ -225,9 +225,8 @@ bool JsonParser::parseArray(size_t depth) {
       plat::Value* items = stack.values.data() + start.values;
       plat::Value made;
       if (state_.group) {
-        JsonArray* array = JsonArray::makeInGroup(count, *state_.group);
-        for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });
-        made = plat::Value::groupArray(array);
+        made = plat::Value::groupArray(*state_.group,
+                                        JsonArray::makeInGroup(items, count, *state_.group));
       } else {
         auto array = JsonArray::make(count, state_.mutableCollections);
         for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });
@@ -289,7 +288,7 @@ bool JsonParser::parseDictionary(size_t depth) {
       if (state_.group) {
         JsonDictionary* dictionary = JsonDictionary::makeInGroup(count, *state_.group);
         fill(*dictionary);
-        made = plat::Value::groupDictionary(dictionary);
+        made = plat::Value::groupDictionary(*state_.group, dictionary);
       } else {
         auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
         fill(*dictionary);

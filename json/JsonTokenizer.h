@@ -46,11 +46,13 @@ bool jsonScanToken(JsonParseState& state, size_t at);
 bool jsonScanString(JsonParseState& state, size_t start);
 bool jsonScanNumber(JsonParseState& state, size_t start);
 
-// An integer of up to 15 digits starting at `start`, as the number token there would read it,
-// taken eight digits at a time: `value` and true, with the position after it. False, changing
-// nothing, for everything else (decimals, minus zero, leading zeros, longer numbers, the end of
-// the input), which the number token reads.
-inline bool jsonShortInteger(JsonParseState& state, size_t start, int64_t& value) {
+// The number starting at `start` when it has a common form, read as the number token there would
+// read it (to the same value and kind) but eight digits at a time: integers of up to 16 digits,
+// and decimals of up to 15 digits with an exponent of one or two digits. It leaves the position
+// after the number. False, changing nothing, for everything else (minus zero, leading zeros,
+// longer numbers, numbers at the end of the input, bad ones), which the number token reads.
+[[gnu::always_inline]] inline bool jsonShortNumber(JsonParseState& state, size_t start,
+                                                plat::Value& number) {
   auto digitsIn = [](uint64_t word) -> size_t {  // the digits the word starts with
     constexpr uint64_t kHigh = 0x8080808080808080ULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     uint64_t low = word & kLow7;
@@ -68,25 +70,58 @@ inline bool jsonShortInteger(JsonParseState& state, size_t start, int64_t& value
     return (low + high) >> 32;
   };
   const unsigned char* p = state.input;
-  size_t i = start + (p[start] == '-');
-  if (i + 16 > state.length) return false;
+  bool negative = p[start] == '-';
+  size_t i = start + negative;
+  // Room for the longest form read here and the byte after it.
+  if (i + 40 > state.length) return false;
   uint64_t word;
   std::memcpy(&word, p + i, sizeof word);
   size_t count = digitsIn(word);
-  if (count == 0) return false;
-  uint64_t magnitude = valueOf(word, count);
+  if (count == 0 || (p[i] == '0' && (count > 1 || negative))) return false;
+  uint64_t digits = valueOf(word, count);
   if (count == 8) {
     std::memcpy(&word, p + i + 8, sizeof word);
     size_t more = digitsIn(word);
-    if (more == 8) return false;
-    if (more > 0) magnitude = magnitude * kJsonPowersOfTen[more] + valueOf(word, more);
+    if (more == 8 && p[i + 16] >= '0' && p[i + 16] <= '9') return false;
+    if (more > 0) digits = digits * kJsonPowersOfTen[more] + valueOf(word, more);
     count += more;
   }
-  unsigned char next = p[i + count];
-  if (next == '.' || next == 'e' || next == 'E' || (p[i] == '0' && (count > 1 || i > start)))
-    return false;
-  value = i > start ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  state.atIndex = i + count;
+  i += count;
+  if (p[i] != '.' && p[i] != 'e' && p[i] != 'E') {
+    number = plat::Value(static_cast<long long>(negative ? 0 - digits : digits));
+    state.atIndex = i;
+    return true;
+  }
+  int scale = 0;
+  if (p[i] == '.') {
+    std::memcpy(&word, p + i + 1, sizeof word);
+    size_t fraction = digitsIn(word);
+    if (fraction == 0 || fraction == 8 || count + fraction > 15) return false;
+    digits = digits * kJsonPowersOfTen[fraction] + valueOf(word, fraction);
+    scale = -static_cast<int>(fraction);
+    i += 1 + fraction;
+  }
+  if (p[i] == 'e' || p[i] == 'E') {
+    size_t at = i + 1;
+    bool down = p[at] == '-';
+    if (p[at] == '-' || p[at] == '+') ++at;
+    std::memcpy(&word, p + at, sizeof word);
+    size_t written = digitsIn(word);
+    if (written == 0 || written > 2) return false;
+    int exponent = static_cast<int>(valueOf(word, written));
+    scale += down ? -exponent : exponent;
+    i = at + written;
+  }
+  if (scale < -22 || scale > 22) return false;
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  // Up to 15 digits and a power of ten up to 22 are exact in a double: one multiplication or
+  // division rounds correctly.
+  double value = static_cast<double>(digits);
+  value = scale < 0 ? value / kPowers[-scale] : value * kPowers[scale];
+  number = plat::Value(negative ? -value : value);
+  state.atIndex = i;
   return true;
 }
 

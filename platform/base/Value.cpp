@@ -156,44 +156,23 @@ Value::Value(std::unique_ptr<DictionaryStorage> dictionary) : type_(Type::Null) 
   type_ = Type::Dictionary;
 }
 
-namespace {
-
-// The count of a string or container that lives in a group: never used, and high enough that
-// code asking whether a value is the sole holder of it (before changing it) is told no.
-constexpr uint32_t kGroupMemberCount = UINT32_MAX;
-
-}  // namespace
 
 Value Value::sharing(const ArrayStorage& array) {
   Value value = member(Type::Array, const_cast<ArrayStorage*>(&array));
-  if (array.valueCount_.load(std::memory_order_relaxed) != kGroupMemberCount) {
-    value.hold_ = Hold::Own;
-    value.retain();
-    return value;
-  }
-  return Value(value);  // a copy of a member counts the group
+  value.hold_ = Hold::Own;
+  value.retain();
+  return value;
 }
 
 Value Value::sharing(const DictionaryStorage& dictionary) {
   Value value = member(Type::Dictionary, const_cast<DictionaryStorage*>(&dictionary));
-  if (dictionary.valueCount_.load(std::memory_order_relaxed) != kGroupMemberCount) {
-    value.hold_ = Hold::Own;
-    value.retain();
-    return value;
-  }
-  return Value(value);
-}
-
-Value Value::member(Type type, void* item) {
-  Value value;
-  value.bits_ = reinterpret_cast<uint64_t>(item);
-  value.type_ = type;
-  value.hold_ = Hold::Member;
+  value.hold_ = Hold::Own;
+  value.retain();
   return value;
 }
 
 Value Value::groupString(ValueGroup& group, std::string_view text) {
-  auto* box = new (group.allocateUnmarked(sizeof(StringBox))) StringBox(&group, text);
+  auto* box = new (group.allocate(sizeof(StringBox))) StringBox(&group, text);
   // Short text sits inside the box; longer text has a heap block (from the string's allocator,
   // ::operator new) that the group gives back without running the string's destructor.
   if (box->text.capacity() > std::string().capacity()) {
@@ -208,28 +187,18 @@ Value Value::groupString(ValueGroup& group, std::string_view text) {
 }
 
 ValueGroup* Value::group() const {
-  if (type_ == Type::String) return string_->group;
-  return *reinterpret_cast<ValueGroup* const*>(bits_ - sizeof(ValueGroup*));
+  switch (type_) {
+    case Type::String:
+      return string_->group;
+    case Type::Array:
+      return array_->group_;
+    default:
+      return dictionary_->group_;
+  }
 }
 
-Value Value::groupArray(ArrayStorage* placed) {
-  placed->valueCount_.store(kGroupMemberCount, std::memory_order_relaxed);
-  return member(Type::Array, placed);
-}
 
-Value Value::groupDictionary(DictionaryStorage* placed) {
-  placed->valueCount_.store(kGroupMemberCount, std::memory_order_relaxed);
-  return member(Type::Dictionary, placed);
-}
 
-Value Value::sameMember(const Value& member) {
-  if (member.hold_ != Hold::Member) return member;
-  Value value;
-  value.bits_ = member.bits_;
-  value.type_ = member.type_;
-  value.hold_ = member.hold_;
-  return value;
-}
 
 std::atomic<uint32_t>& Value::boxCount() const {
   switch (type_) {
@@ -343,7 +312,7 @@ void* ValueGroup::allocateInNewChunk(size_t bytes) {
 
 void ValueGroup::keepText(void* block) {
   if (!texts_ || texts_->count == TextBlock::kTexts) {
-    auto* added = static_cast<TextBlock*>(allocateUnmarked(sizeof(TextBlock)));
+    auto* added = static_cast<TextBlock*>(allocate(sizeof(TextBlock)));
     added->next = texts_;
     added->count = 0;
     texts_ = added;
@@ -454,14 +423,16 @@ const DictionaryStorage* Value::dictionaryStorage() const {
 ArrayStorage& Value::mutableArray() {
   if (type_ == Type::Null) *this = array();
   if (type_ != Type::Array) throw std::logic_error("Value is not an array");
-  if (array_->valueCount_.load(std::memory_order_acquire) > 1) *this = Value(array_->clone());
+  // A group's array is never changed in place: others may hold it.
+  if (hold_ != Hold::Own || array_->valueCount_.load(std::memory_order_acquire) > 1)
+    *this = Value(array_->clone());
   return *array_;
 }
 
 DictionaryStorage& Value::mutableDictionary() {
   if (type_ == Type::Null) *this = dictionary();
   if (type_ != Type::Dictionary) throw std::logic_error("Value is not a dictionary");
-  if (dictionary_->valueCount_.load(std::memory_order_acquire) > 1)
+  if (hold_ != Hold::Own || dictionary_->valueCount_.load(std::memory_order_acquire) > 1)
     *this = Value(dictionary_->clone());
   return *dictionary_;
 }

@@ -32,13 +32,13 @@ class ValueGroup {
   // `firstChunkBytes` sizes the first block (a guess of what the items will take).
   static ValueGroup* make(size_t firstChunkBytes);
   void release();
-  // Room for a container of `bytes`, 8-byte aligned, living as long as the group. The 8 bytes
-  // before it hold the group's address, which is how values find the group of a container (a
-  // string's box holds it itself).
+  // Room for a container of `bytes`, 8-byte aligned, living as long as the group.
   void* allocate(size_t bytes) {
-    auto* at = static_cast<ValueGroup**>(allocateUnmarked(sizeof(ValueGroup*) + bytes));
-    *at = this;
-    return at + 1;
+    size_t need = (bytes + 7) / 8 * 8;
+    if (static_cast<size_t>(end_ - free_) < need) return allocateInNewChunk(need);
+    char* at = free_;
+    free_ += need;
+    return at;
   }
 
  private:
@@ -47,13 +47,6 @@ class ValueGroup {
   struct TextBlock;
   ValueGroup() = default;
   ~ValueGroup();
-  void* allocateUnmarked(size_t bytes) {
-    size_t need = (bytes + 7) / 8 * 8;
-    if (static_cast<size_t>(end_ - free_) < need) return allocateInNewChunk(need);
-    char* at = free_;
-    free_ += need;
-    return at;
-  }
   void* allocateInNewChunk(size_t bytes);
   void keepText(void* block);
 
@@ -85,7 +78,11 @@ class ArrayStorage {
 
  private:
   friend class Value;
-  mutable std::atomic<uint32_t> valueCount_{0};  // the values that hold this storage
+  // The values that hold this storage; in a group's memory, the group instead.
+  union {
+    mutable std::atomic<uint32_t> valueCount_{0};
+    ValueGroup* group_;
+  };
 };
 
 // Storage of a dictionary value. Keys are unique; enumeration order is the storage's own (plain
@@ -105,7 +102,10 @@ class DictionaryStorage {
 
  private:
   friend class Value;
-  mutable std::atomic<uint32_t> valueCount_{0};
+  union {
+    mutable std::atomic<uint32_t> valueCount_{0};
+    ValueGroup* group_;
+  };
 };
 
 class Value {
@@ -130,19 +130,38 @@ class Value {
   // The value takes the storage over; a null storage gives a null value.
   explicit Value(std::unique_ptr<ArrayStorage> array);
   explicit Value(std::unique_ptr<DictionaryStorage> dictionary);
-  // Another value holding a storage that a value already holds (as its storage's own code needs).
+  // Another value holding a storage that a value already holds (as its storage's own code needs);
+  // the second form for a storage in a group's memory.
   static Value sharing(const ArrayStorage& array);
   static Value sharing(const DictionaryStorage& dictionary);
+  static Value sharingGroupMember(const DictionaryStorage& dictionary) {
+    Value inGroup = member(Type::Dictionary, const_cast<DictionaryStorage*>(&dictionary));
+    Value counted(static_cast<const Value&>(inGroup));  // a copy of a member counts the group
+    return counted;
+  }
 
   // Members of a group: how the group's own containers hold its strings and containers. A member
   // counts nothing and must stay inside the group's containers (its maker's stack aside); every
   // copy of it made elsewhere counts the group. `placed` was made in memory from
-  // group.allocate() and is never deleted.
+  // group.allocate() and is never deleted (nor destroyed: what it holds are members).
   static Value groupString(ValueGroup& group, std::string_view text);
-  static Value groupArray(ArrayStorage* placed);
-  static Value groupDictionary(DictionaryStorage* placed);
+  static Value groupArray(ValueGroup& group, ArrayStorage* placed) {
+    placed->group_ = &group;
+    return member(Type::Array, placed);
+  }
+  static Value groupDictionary(ValueGroup& group, DictionaryStorage* placed) {
+    placed->group_ = &group;
+    return member(Type::Dictionary, placed);
+  }
   // Another member for the same item, for a second place in the group's containers.
-  static Value sameMember(const Value& member);
+  static Value sameMember(const Value& member) {
+    if (member.hold_ != Hold::Member) return member;
+    Value value;
+    value.bits_ = member.bits_;
+    value.type_ = member.type_;
+    value.hold_ = Hold::Member;
+    return value;
+  }
 
   Value(const Value& other)
       : type_(other.type_), hold_(other.hold_ == Hold::Member ? Hold::Group : other.hold_) {
@@ -241,7 +260,13 @@ class Value {
   void release();
   std::atomic<uint32_t>& boxCount() const;
   ValueGroup* group() const;
-  static Value member(Type type, void* item);
+  static Value member(Type type, void* item) {
+    Value value;
+    value.bits_ = reinterpret_cast<uint64_t>(item);
+    value.type_ = type;
+    value.hold_ = Hold::Member;
+    return value;
+  }
 
   struct StringBox;
   struct BytesBox;
