@@ -92,6 +92,8 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
     state.atIndex = i;
     return true;
   }
+  // A double holds up to 15 digits exactly (more can be beyond 2^53).
+  if (count > 15) return false;
   int scale = 0;
   if (p[i] == '.') {
     std::memcpy(&word, p + i + 1, sizeof word);
