@@ -151,7 +151,8 @@ JsonDictionary* JsonDictionary::makeInGroup(size_t count, plat::ValueGroup& grou
   size_t capacityIndex = capacityIndexForCount(count);
   size_t trailing = storageBytes(kCapacities[capacityIndex], count);
   void* block = group.allocate(blockBytesWithTrailing<JsonDictionary>(trailing));
-  auto* dictionary = placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
+  auto* dictionary =
+      placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
   dictionary->inGroup_ = true;
   return dictionary;
 }

@@ -9,10 +9,10 @@
 namespace {
 
 bool isValueToken(JsonTokenKind kind) {
-  constexpr unsigned kValueKinds =
-      1u << JsonTokenKindNumber | 1u << JsonTokenKindString | 1u << JsonTokenKindObjectBegin |
-      1u << JsonTokenKindArrayBegin | 1u << JsonTokenKindTrue | 1u << JsonTokenKindFalse |
-      1u << JsonTokenKindNull;
+  constexpr unsigned kValueKinds = 1u << JsonTokenKindNumber | 1u << JsonTokenKindString |
+                                   1u << JsonTokenKindObjectBegin | 1u << JsonTokenKindArrayBegin |
+                                   1u << JsonTokenKindTrue | 1u << JsonTokenKindFalse |
+                                   1u << JsonTokenKindNull;
   return kValueKinds >> kind & 1;
 }
 
@@ -226,7 +226,7 @@ bool JsonParser::parseArray(size_t depth) {
       plat::Value made;
       if (state_.group) {
         made = plat::Value::groupArray(*state_.group,
-                                        JsonArray::makeInGroup(items, count, *state_.group));
+                                       JsonArray::makeInGroup(items, count, *state_.group));
       } else {
         auto array = JsonArray::make(count, state_.mutableCollections);
         for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });

@@ -33,7 +33,7 @@ class JsonParser {
   // Numbers, strings and commas, the bulk of a document, are read straight from their first byte
   // where the grammar allows them; everything else, and every error message, takes the token path.
   enum class Step { Taken, NotTaken, Failed };
-  Step plainValueStep();  // a number or a string where a value may come, pushed
+  Step plainValueStep();              // a number or a string where a value may come, pushed
   bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
   // After a dictionary's key: the ':' and the value, pushed.
   bool pairAfterKey(size_t depth, unsigned expect);

@@ -407,8 +407,8 @@ class NumberScanner {
   static uint64_t nonDigits(uint64_t word) {
     constexpr uint64_t kHigh = 0x8080808080808080ULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     uint64_t low = word & kLow7;
-    uint64_t fromZero = low + 0x5050505050505050ULL;   // high bit: at least '0'
-    uint64_t pastNine = low + 0x4646464646464646ULL;   // high bit: beyond '9'
+    uint64_t fromZero = low + 0x5050505050505050ULL;  // high bit: at least '0'
+    uint64_t pastNine = low + 0x4646464646464646ULL;  // high bit: beyond '9'
     return ~(fromZero & ~pastNine & ~word) & kHigh;
   }
 

@@ -52,7 +52,7 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
 // after the number. False, changing nothing, for everything else (minus zero, leading zeros,
 // longer numbers, numbers at the end of the input, bad ones), which the number token reads.
 [[gnu::always_inline]] inline bool jsonShortNumber(JsonParseState& state, size_t start,
-                                                plat::Value& number) {
+                                                   plat::Value& number) {
   auto digitsIn = [](uint64_t word) -> size_t {  // the digits the word starts with
     constexpr uint64_t kHigh = 0x8080808080808080ULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     uint64_t low = word & kLow7;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <cstdio>
 #include <stdexcept>
 
 namespace plat {
@@ -156,7 +156,6 @@ Value::Value(std::unique_ptr<DictionaryStorage> dictionary) : type_(Type::Null) 
   type_ = Type::Dictionary;
 }
 
-
 Value Value::sharing(const ArrayStorage& array) {
   Value value = member(Type::Array, const_cast<ArrayStorage*>(&array));
   value.hold_ = Hold::Own;
@@ -196,9 +195,6 @@ ValueGroup* Value::group() const {
       return dictionary_->group_;
   }
 }
-
-
-
 
 std::atomic<uint32_t>& Value::boxCount() const {
   switch (type_) {
@@ -279,7 +275,8 @@ ValueGroup::~ValueGroup() {
   constexpr size_t kAhead = 8;
   for (TextBlock* block = texts_; block; block = block->next) {
     for (size_t i = 0; i < block->count; ++i) {
-      if (i + kAhead < block->count) __builtin_prefetch(static_cast<char*>(block->texts[i + kAhead]) - 16, 1);
+      if (i + kAhead < block->count)
+        __builtin_prefetch(static_cast<char*>(block->texts[i + kAhead]) - 16, 1);
       ::operator delete(block->texts[i]);
     }
   }

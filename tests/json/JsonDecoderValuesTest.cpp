@@ -42,10 +42,10 @@ TEST(DecoderValues, NumberKinds) {
   // Short numbers take quicker roads than long ones and than those near the end of the input;
   // all give what the C library gives.
   const std::string room(48, ' ');
-  for (const char* text : {"123.456", "-9.87654321e-5", "1234567890.12345", "3.14159e22", "7e-22",
-                           "0.000001", "1.7976931348623157e308", "2.2250738585072014e-308",
-                           "9007199254740993.0", "0.30000000000000004", "9115118410333565E02",
-                           "-12345678901234.5", "1E+22", "0.5"}) {
+  for (const char* text :
+       {"123.456", "-9.87654321e-5", "1234567890.12345", "3.14159e22", "7e-22", "0.000001",
+        "1.7976931348623157e308", "2.2250738585072014e-308", "9007199254740993.0",
+        "0.30000000000000004", "9115118410333565E02", "-12345678901234.5", "1E+22", "0.5"}) {
     Value decoded = decodeOk(std::string("[") + text + room + "," + text + "]");
     for (size_t i : {0, 1}) EXPECT_EQ(decoded.at(i).asDouble(), std::strtod(text, nullptr)) << text;
   }
