@@ -149,14 +149,14 @@ bool JsonParser::pushContainer(size_t depth) {
   size_t i = jsonSkipPlainSpace(state_);
   if (i >= state_.length) return Step::NotTaken;
   unsigned char c = state_.input[i];
-  bool number = (c >= '0' && c <= '9') || c == '-';
-  if (!number && c != '"') return Step::NotTaken;
-  if (plat::Value short_; number && jsonShortNumber(state_, i, short_)) {
-    pushWithRoom(state_.stack.values, std::move(short_));
+  bool numeric = (c >= '0' && c <= '9') || c == '-';
+  if (!numeric && c != '"') return Step::NotTaken;
+  if (plat::Value number; numeric && jsonShortNumber(state_, i, number)) {
+    pushWithRoom(state_.stack.values, std::move(number));
     return Step::Taken;
   }
   state_.token.kind = JsonTokenKindInvalid;
-  if (!(number ? jsonScanNumber(state_, i) : jsonScanString(state_, i))) return Step::Failed;
+  if (!(numeric ? jsonScanNumber(state_, i) : jsonScanString(state_, i))) return Step::Failed;
   pushWithRoom(state_.stack.values, scalarValue());
   return Step::Taken;
 }

@@ -18,12 +18,12 @@ void jsonSkipWhitespace(JsonParseState& state);
 struct JsonPunctuationTable {
   JsonTokenKind kinds[256] = {};
   constexpr JsonPunctuationTable() {
-    kinds['{'] = JsonTokenKindObjectBegin;
-    kinds['}'] = JsonTokenKindObjectEnd;
-    kinds['['] = JsonTokenKindArrayBegin;
-    kinds[']'] = JsonTokenKindArrayEnd;
-    kinds[':'] = JsonTokenKindSeparator;
-    kinds[','] = JsonTokenKindComma;
+    kinds[static_cast<unsigned char>('{')] = JsonTokenKindObjectBegin;
+    kinds[static_cast<unsigned char>('}')] = JsonTokenKindObjectEnd;
+    kinds[static_cast<unsigned char>('[')] = JsonTokenKindArrayBegin;
+    kinds[static_cast<unsigned char>(']')] = JsonTokenKindArrayEnd;
+    kinds[static_cast<unsigned char>(':')] = JsonTokenKindSeparator;
+    kinds[static_cast<unsigned char>(',')] = JsonTokenKindComma;
   }
 };
 inline constexpr JsonPunctuationTable kJsonPunctuation;

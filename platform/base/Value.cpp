@@ -245,7 +245,6 @@ void Value::release() {
 // A block of the group's memory; items follow the header.
 struct ValueGroup::Chunk {
   Chunk* next;
-  size_t bytes;  // usable bytes after the header
 };
 
 // A list block of texts to free with the group, itself in the group's memory.
@@ -275,8 +274,7 @@ ValueGroup::~ValueGroup() {
   constexpr size_t kAhead = 8;
   for (TextBlock* block = texts_; block; block = block->next) {
     for (size_t i = 0; i < block->count; ++i) {
-      if (i + kAhead < block->count)
-        __builtin_prefetch(static_cast<char*>(block->texts[i + kAhead]) - 16, 1);
+      if (i + kAhead < block->count) __builtin_prefetch(block->texts[i + kAhead], 1);
       ::operator delete(block->texts[i]);
     }
   }
@@ -296,7 +294,6 @@ void* ValueGroup::allocateInNewChunk(size_t bytes) {
   size_t room = own ? bytes : std::max(chunkBytes_, bytes);
   auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + room));
   if (!chunk) throw std::bad_alloc();
-  chunk->bytes = room;
   chunk->next = chunks_;
   chunks_ = chunk;
   char* start = reinterpret_cast<char*>(chunk + 1);
