@@ -107,9 +107,7 @@ TEST_F(Player, DataThatIsNoMp3IsRefusedAndACutRecordingPlaysWhatItHolds) {
   std::string error;
   EXPECT_FALSE(AudioPlayer::withData({}, &error));
   EXPECT_FALSE(error.empty());
-  std::vector<uint8_t> text(4000, 'x');
-  EXPECT_FALSE(AudioPlayer::withData(text, &error));
-
+  EXPECT_FALSE(AudioPlayer::withData(std::vector<uint8_t>(4000, 'x'), &error));
   std::vector<uint8_t> cut(dictionary_.begin(), dictionary_.begin() + dictionary_.size() / 2);
   auto half = player(cut);
   ASSERT_TRUE(half);

@@ -9,8 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/base/Thread.h"
-
 using plat::Operation;
 using plat::OperationQueue;
 
@@ -191,21 +189,4 @@ TEST(OperationQueue, NextOperationStartsWhileTheLastOnesCompletionRuns) {
   first->waitUntilFinished();
   EXPECT_TRUE(eventually([&] { return secondRanDuringCompletion.load(); }));
   EXPECT_TRUE(eventually([&] { return thirdRanDuringHandler.load(); }));
-}
-
-TEST(Thread, RunsPerformsOnItsOwnLoopUntilStopped) {
-  std::thread::id where;
-  std::atomic<int> count{0};
-  {
-    plat::Thread thread("worker");
-    thread.runLoop().performAndWait([&] { where = std::this_thread::get_id(); });
-    for (int i = 0; i < 100; ++i) thread.runLoop().perform([&] { ++count; });
-    thread.runLoop().performAndWait([] {});
-    EXPECT_EQ(count.load(), 100);
-    // A task stopping the loop does not end the thread; only stopAndJoin does.
-    thread.runLoop().performAndWait([] { plat::RunLoop::current().stop(); });
-    thread.runLoop().performAndWait([&] { ++count; });
-    EXPECT_EQ(count.load(), 101);
-  }
-  EXPECT_NE(where, std::this_thread::get_id());
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/base/Thread.h"
@@ -189,10 +190,19 @@ TEST_F(RunLoopTest, DescriptorSourcesReportReadinessAndMayRemoveThemselves) {
   ::close(fds[1]);
 }
 
-TEST(RunLoopThreads, PerformsToTheLoopOfAnEndedThreadAreDropped) {
-  // What a request still starting at exit does to the network thread's loop.
-  plat::Thread thread("ended");
+TEST(RunLoopThreads, AThreadRunsPerformsUntilJoinedAndDropsThemAfterwards) {
+  plat::Thread thread("worker");
   RunLoop& loop = thread.runLoop();
+  std::thread::id where;
+  loop.performAndWait([&] { where = std::this_thread::get_id(); });
+  EXPECT_NE(where, std::this_thread::get_id());
+  // A task stopping the loop does not end the thread; only stopAndJoin does.
+  loop.performAndWait([] { RunLoop::current().stop(); });
+  int count = 0;
+  loop.performAndWait([&] { ++count; });
+  EXPECT_EQ(count, 1);
+
+  // What a request still starting at exit does to the network thread's loop.
   thread.stopAndJoin();
   auto captured = std::make_shared<int>(0);
   bool ran = false;

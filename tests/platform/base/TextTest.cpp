@@ -42,18 +42,14 @@ TEST(Utf, CaseMapping) {
   EXPECT_EQ(utf::lowercase("×"), "×");  // the multiplication sign sits among the capitals
 }
 
-TEST(Charset, Latin1AndGb18030RoundTripAndRejectInvalidInput) {
-  EXPECT_EQ(charset::toUtf8("caf\xE9", charset::kLatin1), "café");
+// The conversion itself is the library's: ours are the names, failures and long inputs.
+TEST(Charset, ConvertsByNameAndRefusesInvalidInput) {
   EXPECT_EQ(charset::fromUtf8("café", "iso-8859-1"), "caf\xE9");
   EXPECT_EQ(charset::fromUtf8("中", charset::kLatin1), std::nullopt);
-  const std::string gb = "\xD6\xD0\xCE\xC4";  // 中文
-  EXPECT_EQ(charset::toUtf8(gb, charset::kGb18030), "中文");
-  EXPECT_EQ(charset::fromUtf8("中文😀", "gb18030").value_or(""), gb + "\x94\x39\xFC\x36");
+  EXPECT_EQ(charset::fromUtf8("中文😀", "gb18030").value_or(""), "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36");
   EXPECT_EQ(charset::toUtf8("\xD6", charset::kGb18030), std::nullopt);  // cut in half
   EXPECT_EQ(charset::toUtf8("ok \xFF", "utf-8"), std::nullopt);
   EXPECT_EQ(charset::toUtf8("ok", "no-such-charset"), std::nullopt);
-  EXPECT_TRUE(charset::isKnown("GBK"));
-  EXPECT_FALSE(charset::isKnown("no-such-charset"));
   std::string big(300000, 'x');
   EXPECT_EQ(charset::toUtf8(big + "\xE9", charset::kLatin1)->size(), big.size() + 2);
 }

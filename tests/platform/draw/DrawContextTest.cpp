@@ -17,25 +17,6 @@ bool near(const Color& actual, const Color& expected) {
 
 }  // namespace
 
-TEST(DrawContext, FillsStrokesAndAlphaLandOnTheRightPixels) {
-  ImageContext image({20, 10}, true, 2);
-  DrawContext& ctx = image.context();
-  ctx.setFillColor(Color::red());
-  ctx.fillRect(Rect(0, 0, 5, 10));
-  ctx.setAlpha(0.5);
-  ctx.setFillColor(Color::blue());
-  ctx.fillRect(Rect(10, 0, 5, 10));
-  ctx.setAlpha(1);
-  ctx.setStrokeColor(Color::black());
-  ctx.setLineWidth(2);
-  ctx.strokeLine({0, 9}, {20, 9});
-  auto out = image.image();
-  EXPECT_TRUE(near(out->colorAtPoint({2, 2}), Color::red()));
-  EXPECT_TRUE(near(out->colorAtPoint({7, 2}), Color::white()));
-  EXPECT_TRUE(near(out->colorAtPoint({12, 2}), Color::rgb(0.5, 0.5, 1)));
-  EXPECT_TRUE(near(out->colorAtPoint({17, 9}), Color::black()));
-}
-
 TEST(DrawContext, SaveAndRestoreBringBackColoursClipAndTransform) {
   ImageContext image({20, 20}, false, 1);
   DrawContext& ctx = image.context();

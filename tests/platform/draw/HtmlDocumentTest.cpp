@@ -49,13 +49,6 @@ TEST(HtmlDocument, ChineseAndEnglishTextBothRender) {
   EXPECT_GT(bands[1].second - bands[1].first, 6);
 }
 
-TEST(HtmlDocument, ContentHeightFollowsTheWidth) {
-  HtmlDocument page("<p>A sentence that is long enough to wrap on a narrow page of the card.</p>",
-                    "");
-  EXPECT_GT(page.layout(100), page.layout(320)) << "a narrower page wraps into more lines";
-  EXPECT_LT(HtmlDocument("", "").layout(320), 20);
-}
-
 TEST(HtmlDocument, PagesTooDeepToLayOutShowTheirText) {
   std::string deep;
   for (int i = 0; i < 5000; ++i) deep += "<div>";

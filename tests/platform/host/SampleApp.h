@@ -30,10 +30,6 @@ class SampleApp : public plat::ApplicationDelegate, public plat::AlertViewDelega
 
   bool didFinishLaunching(plat::Application&, const plat::Value&) override;
   void didBecomeActive(plat::Application&) override { events.push_back("active"); }
-  void willResignActive(plat::Application&) override { events.push_back("resign"); }
-  void didEnterBackground(plat::Application&) override { events.push_back("background"); }
-  void willEnterForeground(plat::Application&) override { events.push_back("foreground"); }
-  void willTerminate(plat::Application&) override { events.push_back("terminate"); }
   void didReceiveMemoryWarning(plat::Application&) override { events.push_back("memory"); }
   void didDismissWithButtonIndex(plat::AlertView&, int index) override {
     alertButtons.push_back(index);

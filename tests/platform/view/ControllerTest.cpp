@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/view/Animation.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
 #include "tests/platform/view/ViewFixture.h"
@@ -141,45 +142,67 @@ TEST_F(Controllers, ModalScreensCoverTheWindowUntilDismissed) {
   auto base = page("base");
   auto nav = shownStack(base);
   auto modal = page("modal");
-  modal->setModalTransitionStyle(ModalTransitionStyle::CrossDissolve);
   log_.clear();
   bool presented = false;
-  base->presentViewController(modal, false, [&] { presented = true; });
+  base->presentViewController(modal, true, [&] { presented = true; });
+  EXPECT_EQ(modal->view()->frame().y, 0) << "the model frame is already the end";
+  EXPECT_GT(Animation::presentationOf(*modal->view()).center.y, 568 / 2.0);
+  base->presentViewController(page("second"), false);
+  advance(0.5);
   EXPECT_TRUE(presented);
   EXPECT_EQ(log_, (Log{"modal load", "modal will appear", "base will disappear",
                        "base did disappear", "modal did appear"}));
-  EXPECT_EQ(nav->presentedViewController(), modal.get());
+  EXPECT_EQ(nav->presentedViewController(), modal.get()) << "one presentation at a time";
   EXPECT_EQ(modal->presentingViewController(), nav.get());
+  EXPECT_TRUE(nav->view()->isHidden()) << "the covered screen is not drawn";
   EXPECT_EQ(window_->hitTest({100, 300})->viewController(), modal.get());
 
   log_.clear();
+  modal->setModalTransitionStyle(ModalTransitionStyle::CrossDissolve);
   modal->dismissViewController(true);
   EXPECT_EQ(modal->view()->superview(), window_.get()) << "still fading out";
   advance(1);
   EXPECT_EQ(modal->view()->superview(), nullptr);
   EXPECT_EQ(nav->presentedViewController(), nullptr);
+  EXPECT_FALSE(nav->view()->isHidden());
   EXPECT_EQ(log_, (Log{"base will appear", "modal will disappear", "modal did disappear",
                        "base did appear"}));
 }
 
-TEST_F(Controllers, TitlesAndBarItemsReachTheBars) {
-  auto screen = page("复习");
-  auto nav = shownStack(screen);
+TEST_F(Controllers, TheBarShowsTitlesAndPlacesItsItemsAroundThem) {
+  auto root = page("设置");
+  root->navigationItem().setBackBarButtonItem(
+      std::make_shared<BarButtonItem>("返回", BarButtonStyle::Plain, nullptr));
+  auto nav = shownStack(root);
+  EXPECT_EQ(nav->tabBarItem().title(), "设置") << "a stack's tab is named after its root";
+  root->setTitle("单词");
+  EXPECT_EQ(nav->tabBarItem().title(), "单词");
+
+  auto pushed = page("帮助");
+  auto help = std::make_shared<View>(Rect(0, 0, 17, 33));
+  pushed->navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>(help));
+  nav->pushViewController(pushed, false);
+  NavigationBar& bar = nav->navigationBar();
   nav->view()->layoutIfNeeded();
-  EXPECT_EQ(nav->navigationBar().titleView()->displayedText(), "复习");
-  screen->navigationItem().setTitle("学习中");
+  ASSERT_NE(bar.backButton(), nullptr);
+  EXPECT_EQ(bar.backButton()->currentTitle(), "‹ 返回") << "the back item of the screen below";
+  EXPECT_EQ(bar.titleView()->displayedText(), "帮助");
+  EXPECT_NEAR(bar.titleView()->frame().midX(), 160, 0.5);
+  EXPECT_EQ(bar.rightView(), help.get());
+  EXPECT_EQ(help->frame(), Rect(320 - 5 - 17, (44 - 33) / 2.0, 17, 33));
+
   int taps = 0;
-  screen->navigationItem().setRightBarButtonItem(std::make_shared<BarButtonItem>(
+  pushed->navigationItem().setTitle("学习中");
+  pushed->navigationItem().setHidesBackButton(true);
+  pushed->navigationItem().setLeftBarButtonItem(std::make_shared<BarButtonItem>(
       "刷新", BarButtonStyle::Plain, [&](BarButtonItem&) { ++taps; }));
   nav->view()->layoutIfNeeded();
-  EXPECT_EQ(nav->navigationBar().titleView()->displayedText(), "学习中");
-  View* right = nav->navigationBar().rightView();
-  ASSERT_NE(right, nullptr);
-  tap(centerOf(*right));
+  EXPECT_EQ(bar.titleView()->displayedText(), "学习中");
+  EXPECT_EQ(bar.backButton(), nullptr);
+  ASSERT_NE(bar.leftView(), nullptr);
+  EXPECT_EQ(bar.leftView()->frame().x, 5);
+  tap(centerOf(*bar.leftView()));
   EXPECT_EQ(taps, 1);
-  EXPECT_EQ(nav->tabBarItem().title(), "复习") << "a stack's tab is named after its root";
-  screen->setTitle("单词");
-  EXPECT_EQ(nav->tabBarItem().title(), "单词");
 }
 
 TEST_F(Controllers, ATabKeepsItsStackWhileAnotherTabIsShown) {

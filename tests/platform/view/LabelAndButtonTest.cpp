@@ -80,6 +80,12 @@ TEST_F(Widgets, ButtonContentFollowsAlignmentAndInsets) {
   button->setContentEdgeInsets({0, 0, 0, 20});
   button->layoutIfNeeded();
   EXPECT_EQ(button->imageView().frame().maxX(), 70);
+  button->setTitle("确定");
+  button->setContentHorizontalAlignment(ContentHorizontalAlignment::Left);
+  button->setTitleEdgeInsets({0, 15, 0, 0});
+  button->setImage(nullptr);
+  button->layoutIfNeeded();
+  EXPECT_EQ(button->titleLabel().frame().x, 15);
 
   auto titled = Button::create();
   titled->setTitle("学习");

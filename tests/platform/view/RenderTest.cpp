@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/view/Button.h"
-#include "platform/view/ImageView.h"
 #include "platform/view/Label.h"
 #include "platform/view/ViewRenderer.h"
 #include "tests/platform/draw/InkBounds.h"
@@ -70,23 +68,4 @@ TEST_F(Rendering, ClippedScrolledAndRoundedViewsDrawOnlyTheirPart) {
   EXPECT_TRUE(near(image->pixel(50, 40), Color::white())) << "content row 90";
   EXPECT_TRUE(near(image->pixel(20, 70), Color::black()));
   EXPECT_TRUE(near(image->pixel(1, 51), Color::white())) << "the rounded corner is open";
-}
-
-TEST_F(Rendering, ButtonsDrawTheirStateAndAlignTheirContent) {
-  window_->setBackgroundColor(Color::white());
-  auto button = Button::create(ButtonType::Custom, Rect(20, 100, 200, 44));
-  button->setTitle("确定");
-  button->setTitleColor(Color::black());
-  button->setBackgroundColor(Color::rgb255(106, 207, 153));
-  button->setContentHorizontalAlignment(ContentHorizontalAlignment::Left);
-  button->setTitleEdgeInsets({0, 15, 0, 0});
-  window_->addSubview(button);
-  window_->layoutIfNeeded();
-  EXPECT_EQ(button->titleLabel().frame().x, 15);
-
-  auto image = ViewRenderer::renderScreen(1);
-  auto ink = inkBounds(*image, Color::rgb255(106, 207, 153), 20, 100, 220, 144);
-  ASSERT_FALSE(ink.empty());
-  EXPECT_GE(ink.left, 20 + 15);
-  EXPECT_LT(ink.right, 20 + 15 + 40);
 }
