@@ -9,7 +9,7 @@ using plat::DateTime;
 using plat::TimeZone;
 namespace calendar = plat::calendar;
 
-TEST(Calendar, CivilDaysRoundTripFarIntoBothDirections) {
+TEST(Calendar, CivilDaysAndTimesRoundTripFarIntoBothDirections) {
   EXPECT_EQ(calendar::daysFromCivil(1970, 1, 1), 0);
   EXPECT_EQ(calendar::daysFromCivil(2001, 1, 1) * 86400, 978307200);
   EXPECT_EQ(calendar::daysFromCivil(1969, 12, 31), -1);
@@ -27,9 +27,8 @@ TEST(Calendar, CivilDaysRoundTripFarIntoBothDirections) {
   EXPECT_EQ(calendar::daysInMonth(1900, 2), 28);
   EXPECT_EQ(calendar::daysInMonth(2000, 2), 29);
   EXPECT_EQ(calendar::daysInMonth(2023, 13), 0);
-}
 
-TEST(Calendar, BreakDownBeforeTheEpochAndWithFractions) {
+  // Before the epoch and with fractions.
   DateTime f = calendar::breakDown(-0.25, 0);
   EXPECT_EQ(f.year, 1969);
   EXPECT_EQ(f.hour, 23);

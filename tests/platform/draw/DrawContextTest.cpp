@@ -9,13 +9,7 @@
 
 using namespace plat;
 
-namespace {
-
-bool near(const Color& actual, const Color& expected) {
-  return !testsupport::differs(actual, expected, 0.06);
-}
-
-}  // namespace
+using testsupport::near;
 
 TEST(DrawContext, SaveAndRestoreBringBackColoursClipAndTransform) {
   ImageContext image({20, 20}, false, 1);

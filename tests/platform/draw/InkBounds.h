@@ -24,6 +24,10 @@ inline bool differs(const plat::Color& a, const plat::Color& b, double tolerance
          std::fabs(a.b * a.a - b.b * b.a) > tolerance || std::fabs(a.a - b.a) > tolerance;
 }
 
+inline bool near(const plat::Color& a, const plat::Color& b) {
+  return !differs(a, b, 0.06);
+}
+
 // Searches the pixel rectangle [x0, x1) x [y0, y1) (all of the image by default).
 inline PixelBox inkBounds(const plat::Image& image, const plat::Color& background, int x0 = 0,
                           int y0 = 0, int x1 = -1, int y1 = -1) {

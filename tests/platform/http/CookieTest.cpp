@@ -36,7 +36,7 @@ class CookieStoreTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(Cookie, ReadsAttributesAndDefaults) {
+TEST(Cookie, ReadsAttributesAndDefaultsAndRefusesForeignDomains) {
   auto cookies =
       parse("sid = abc=def ; Path=/api; Secure; HttpOnly; Max-Age=60", "https://Example.com/x/y");
   ASSERT_EQ(cookies.size(), 1u);
@@ -54,9 +54,8 @@ TEST(Cookie, ReadsAttributesAndDefaults) {
   ASSERT_EQ(defaults.size(), 1u);
   EXPECT_EQ(defaults[0].path, "/dir");
   EXPECT_TRUE(defaults[0].isSessionOnly());
-}
 
-TEST(Cookie, RejectsForeignDomainsAndNamelessPairs) {
+  // Foreign domains and nameless pairs are refused.
   EXPECT_TRUE(parse("a=1; Domain=other.com", "http://www.example.com/").empty());
   EXPECT_TRUE(parse("a=1; Domain=ample.com", "http://www.example.com/").empty());
   EXPECT_TRUE(parse("=1", "http://example.com/").empty());

@@ -6,18 +6,12 @@
 #include "tests/platform/view/ViewFixture.h"
 
 using namespace plat;
-using testsupport::differs;
 using testsupport::inkBounds;
+using testsupport::near;
 
 namespace {
-
 using Rendering = testsupport::ViewFixture;
-
-bool near(const Color& a, const Color& b) {
-  return !differs(a, b, 0.06);
 }
-
-}  // namespace
 
 TEST_F(Rendering, AScreenShowsItsViewsAtTheirPlaces) {
   window_->setBackgroundColor(Color::white());

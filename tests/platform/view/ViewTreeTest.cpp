@@ -13,7 +13,7 @@ using ViewTree = testsupport::ViewFixture;
 
 }  // namespace
 
-TEST_F(ViewTree, HiddenTransparentAndDisabledViewsTakeNoTouches) {
+TEST_F(ViewTree, TouchesGoToTheTopmostVisibleViewWhereItIsDrawn) {
   auto back = std::make_shared<Recorder>(Rect(0, 0, 320, 568));
   auto front = std::make_shared<Recorder>(Rect(50, 50, 100, 100));
   window_->addSubview(back);
@@ -44,15 +44,14 @@ TEST_F(ViewTree, HiddenTransparentAndDisabledViewsTakeNoTouches) {
   tap({60, 60});
   EXPECT_EQ(front->events, (std::vector<std::string>{"began", "ended"}));
   EXPECT_TRUE(back->events.empty());
-}
 
-TEST_F(ViewTree, TransformedViewsAreHitWhereTheyAreDrawn) {
-  auto view = std::make_shared<Recorder>(Rect(100, 100, 100, 20));
-  window_->addSubview(view);
-  view->setTransform(AffineTransform::rotation(M_PI / 2));  // now upright: x 140..160, y 60..160
-  EXPECT_EQ(window_->hitTest({150, 70}), view.get());
+  // A transformed view is hit where it is drawn.
+  back->removeFromSuperview();
+  front->setFrame({100, 100, 100, 20});
+  front->setTransform(AffineTransform::rotation(M_PI / 2));  // now upright: x 140..160, y 60..160
+  EXPECT_EQ(window_->hitTest({150, 70}), front.get());
   EXPECT_EQ(window_->hitTest({110, 110}), window_.get());
-  Point local = view->convertPointFrom({150, 150}, nullptr);
+  Point local = front->convertPointFrom({150, 150}, nullptr);
   EXPECT_NEAR(local.x, 90, 1e-9);
   EXPECT_NEAR(local.y, 10, 1e-9);
 }

@@ -48,7 +48,7 @@ class WebViews : public testsupport::ViewFixture {
 
 }  // namespace
 
-TEST_F(WebViews, AStringLoadsOnTheRunLoopAndMeasuresItsContent) {
+TEST_F(WebViews, AStringLoadsOnTheRunLoopMeasuresItsContentAndStopsTheLoadBefore) {
   web_->loadHTMLString("<p>第一段 first paragraph</p>", "");
   EXPECT_TRUE(log_.events.empty()) << "loads finish later";
   EXPECT_TRUE(web_->isLoading());
@@ -65,9 +65,9 @@ TEST_F(WebViews, AStringLoadsOnTheRunLoopAndMeasuresItsContent) {
   EXPECT_GT(web_->sizeThatFits({0, 0}).height, oneParagraph * 10);
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("document.body.scrollHeight"),
             std::to_string(long(web_->sizeThatFits({0, 0}).height)));
-}
 
-TEST_F(WebViews, ANewLoadStopsTheOneUnderWay) {
+  // A new load stops the one under way.
+  log_.events.clear();
   web_->loadHTMLString("<p>old</p>", "");
   web_->stopLoading();
   web_->loadHTMLString("<p>new</p>", "");
