@@ -43,7 +43,7 @@ TEST(TextLayout, MeasuredSizeHoldsWhatIsDrawnAtEveryScale) {
   }
 }
 
-TEST(TextLayout, WrappedTextStaysInsideItsWidthAndMeasuresItsLines) {
+TEST(TextLayout, WrappedTextStaysInsideItsLimitsAndMeasuresWholeLines) {
   Font font = Font::system(14);
   std::string text = "the quick brown fox jumps over the lazy dog again and again";
   Size oneLine = measureText(text, font);
@@ -55,11 +55,8 @@ TEST(TextLayout, WrappedTextStaysInsideItsWidthAndMeasuresItsLines) {
   EXPECT_LE(ink.maxX(), 10 + 100 + 1);
   EXPECT_LE(ink.maxY(), 10 + wrapped.height + 1);
   EXPECT_GT(ink.height, wrapped.height * 0.7);
-}
 
-TEST(TextLayout, HeightAndLineLimitsKeepWholeLines) {
-  Font font = Font::system(14);
-  std::string text = "one two three four five six seven eight nine ten eleven twelve";
+  // Height and line limits keep whole lines.
   double line = measureText("x", font).height;
   Size twoLines = measureText(text, font, {60, 2 * line + 0.5});
   EXPECT_NEAR(twoLines.height, 2 * line, 1.01);
@@ -76,13 +73,11 @@ TEST(TextLayout, HeightAndLineLimitsKeepWholeLines) {
   EXPECT_NEAR(measureText(text, font, {60, 3}).height, line, 1.01);
 }
 
-TEST(TextLayout, ChineseAndLatinTextFindAFont) {
+TEST(TextLayout, NamedAndSystemFontsFindGlyphsForChineseAndLatinText) {
   EXPECT_EQ(TextLayout("背单词 vocabulary 复习中", Font::system(14)).unknownGlyphCount(), 0);
   EXPECT_EQ(TextLayout("学习中", Font::boldSystem(20)).unknownGlyphCount(), 0);
   EXPECT_EQ(TextLayout("其他相关词", Font::named("Helvetica", 13)).unknownGlyphCount(), 0);
-}
-
-TEST(Font, NamedFontsReadTheirStyleSuffix) {
+  // A named font reads its style suffix.
   Font bold = Font::named("Helvetica-Bold", 13);
   EXPECT_EQ(bold.family, "Helvetica");
   EXPECT_TRUE(bold.bold);

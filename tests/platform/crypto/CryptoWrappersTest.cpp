@@ -1,12 +1,22 @@
-#include "platform/crypto/Aes.h"
-
+// What our wrappers over the crypto library add: the input handed over, hex text, padding and
+// refusal of damaged cipher text, and the form of device identifiers.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <regex>
+#include <set>
+#include <string>
 #include <vector>
+
+#include "platform/crypto/Aes.h"
+#include "platform/crypto/Digest.h"
+#include "platform/crypto/Uuid.h"
 
 using plat::crypto::aes128CbcDecrypt;
 using plat::crypto::aes128CbcEncrypt;
+using plat::crypto::hex;
+using plat::crypto::md5;
+using plat::crypto::sha1;
 
 namespace {
 
@@ -39,4 +49,25 @@ TEST(Aes, EncryptsLikeTheStandardAndRoundTripsEveryLengthWithPaddingAndRefusesDa
   std::vector<uint8_t> truncated(standard->begin(), standard->end() - 1);
   EXPECT_FALSE(aes128CbcDecrypt(truncated, kKey, kIv));
   EXPECT_FALSE(aes128CbcDecrypt(std::vector<uint8_t>{}, kKey, kIv));
+}
+
+TEST(Digest, HashesTheWholeInputAndWritesEveryByteAsTwoDigits) {
+  EXPECT_EQ(hex(md5("")), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(hex(md5("abc")), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(hex(md5(std::string("ab\0cd", 5))), "5d622b3d4d8cc07754fd386e7f29326e");
+  EXPECT_EQ(hex(sha1("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
+  const uint8_t bytes[] = {0x00, 0x0A, 0xF0, 0xFF};
+  EXPECT_EQ(hex(bytes, 4), "000af0ff");
+  EXPECT_EQ(hex(bytes, 4, true), "000AF0FF");
+}
+
+TEST(Uuid, CanonicalUpperCaseVersion4AndNeverRepeated) {
+  const std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+  std::set<std::string> seen;
+  for (int i = 0; i < 200; ++i) {
+    std::string uuid = plat::crypto::randomUuidString();
+    EXPECT_TRUE(std::regex_match(uuid, form)) << uuid;
+    seen.insert(uuid);
+  }
+  EXPECT_EQ(seen.size(), 200u);
 }
