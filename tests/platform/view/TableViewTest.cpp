@@ -90,7 +90,7 @@ class Tables : public testsupport::ViewFixture {
 
 }  // namespace
 
-TEST_F(Tables, OnlyVisibleRowsHaveCellsAndScrolledOffCellsAreReused) {
+TEST_F(Tables, OnlyVisibleRowsHaveCellsScrolledOffCellsAreReusedAndRowsAreScrolledTo) {
   auto visible = table_->indexPathsForVisibleRows();
   ASSERT_FALSE(visible.empty());
   EXPECT_EQ(visible.front(), (IndexPath{0, 0}));
@@ -102,6 +102,13 @@ TEST_F(Tables, OnlyVisibleRowsHaveCellsAndScrolledOffCellsAreReused) {
   EXPECT_EQ(words_.cellsMade, 11) << "the cells that left the screen were reused";
   EXPECT_EQ(table_->cellForRow({0, 50})->displayedText(), "word50");
   EXPECT_EQ(table_->cellForRow({0, 0}), nullptr);
+
+  table_->scrollToRow({0, 40}, TableViewScrollPosition::Top, false);
+  EXPECT_EQ(table_->contentOffset().y, 22 + 40 * 44);
+  table_->scrollToRow({0, 99}, TableViewScrollPosition::Top, false);
+  EXPECT_EQ(table_->contentOffset().y, 22 + 100 * 44 - 440) << "clamped at the end";
+  EXPECT_EQ(table_->indexPathForRowAtPoint({10, 22 + 44 * 7 + 1}), (IndexPath{0, 7}));
+  EXPECT_FALSE(table_->indexPathForRowAtPoint({10, 5}));
 }
 
 TEST_F(Tables, ReloadShowsTheNewDataAndClearsTheSelection) {
@@ -191,15 +198,6 @@ TEST_F(Tables, BatchedUpdatesAreCheckedTogether) {
   table_->endUpdates();
   EXPECT_EQ(table_->numberOfRows(0), 100);
   EXPECT_EQ(table_->cellForRow({0, 0})->displayedText(), "word1");
-}
-
-TEST_F(Tables, ScrollingToARowPutsItWhereAsked) {
-  table_->scrollToRow({0, 40}, TableViewScrollPosition::Top, false);
-  EXPECT_EQ(table_->contentOffset().y, 22 + 40 * 44);
-  table_->scrollToRow({0, 99}, TableViewScrollPosition::Top, false);
-  EXPECT_EQ(table_->contentOffset().y, 22 + 100 * 44 - 440) << "clamped at the end";
-  EXPECT_EQ(table_->indexPathForRowAtPoint({10, 22 + 44 * 7 + 1}), (IndexPath{0, 7}));
-  EXPECT_FALSE(table_->indexPathForRowAtPoint({10, 5}));
 }
 
 TEST_F(Tables, AViewAddedToTheTableStaysAboveTheRowsThroughReloadsAndScrolls) {

@@ -121,7 +121,7 @@ TEST_F(Typing, MovingBetweenFieldsKeepsTheKeyboardUp) {
   EXPECT_FALSE(Keyboard::isVisible());
 }
 
-TEST_F(Typing, AnInputViewTakesTheKeyboardsPlace) {
+TEST_F(Typing, AnInputViewTakesTheKeyboardsPlaceOverTheFieldsWindow) {
   auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
   auto picker = std::make_shared<DatePicker>();
   picker->setMode(DatePickerMode::CountDownTimer);
@@ -153,18 +153,17 @@ TEST_F(Typing, AnInputViewTakesTheKeyboardsPlace) {
   EXPECT_EQ(changes, 4);
   field->resignFirstResponder();
   EXPECT_EQ(picker->superview(), nullptr);
-}
 
-TEST_F(Typing, TheKeyboardComesUpOverTheWindowOfItsField) {
-  auto form = std::make_shared<Window>();  // as the login form's window
+  // The keyboard comes up over the window of its field, as the login form's.
+  auto form = std::make_shared<Window>();
   form->setWindowLevel(kWindowLevelStatusBar);
   form->makeKeyAndVisible();
-  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
-  form->addSubview(field);
-  field->becomeFirstResponder();
+  auto onForm = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  form->addSubview(onForm);
+  onForm->becomeFirstResponder();
   ASSERT_NE(Keyboard::window(), nullptr);
   EXPECT_EQ(Application::shared().windowAt(Keyboard::frame().center()), Keyboard::window());
-  field->resignFirstResponder();
+  onForm->resignFirstResponder();
 }
 
 TEST_F(Typing, TextViewsTellOfTypingButNotOfTextSetInCode) {
