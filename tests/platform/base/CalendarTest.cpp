@@ -39,7 +39,7 @@ TEST(Calendar, CivilDaysAndTimesRoundTripFarIntoBothDirections) {
   EXPECT_EQ(nan.year, 1970);
 }
 
-TEST(Calendar, AddingDaysKeepsTheWallClockAcrossDaylightSaving) {
+TEST(Calendar, TheWallClockAcrossDaylightSavingGapsAndOverlaps) {
   Calendar ny(TimeZone::named("America/New_York"));
   DateTime noon{2024, 3, 9, 12, 0, 0};
   double before = ny.date(noon);
@@ -49,10 +49,7 @@ TEST(Calendar, AddingDaysKeepsTheWallClockAcrossDaylightSaving) {
   EXPECT_EQ(ny.components(after).day, 10);
   EXPECT_DOUBLE_EQ(ny.addingDays(after, -1), before);
   EXPECT_DOUBLE_EQ(ny.addingHours(before, -3), before - 3 * 3600.0);
-}
 
-TEST(Calendar, WallClockInGapsAndOverlaps) {
-  Calendar ny(TimeZone::named("America/New_York"));
   // 02:30 does not exist on 2024-03-10: read with the offset before the gap (03:30 EDT).
   EXPECT_DOUBLE_EQ(ny.date({2024, 3, 10, 2, 30, 0}), 1710055800.0);
   // 01:30 happens twice on 2024-11-03: the first one (EDT).

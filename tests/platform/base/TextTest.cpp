@@ -6,7 +6,7 @@
 namespace utf = plat::utf;
 namespace charset = plat::charset;
 
-TEST(Utf, LengthsAndIndexesCountUtf16Units) {
+TEST(Utf, LengthsIndexesAndValidationOfDamagedText) {
   const std::string text = "a中😀b";  // 1 + 3 + 4 + 1 bytes; 1 + 1 + 2 + 1 units
   EXPECT_EQ(utf::utf16Length(text), 5u);
   EXPECT_EQ(utf::byteOffsetOfUtf16(text, 2), 4u);
@@ -20,9 +20,7 @@ TEST(Utf, LengthsAndIndexesCountUtf16Units) {
   EXPECT_EQ(utf::substringUtf16(text, 4, 100), "b");
   EXPECT_EQ(utf::fromUtf16(utf::toUtf16(text)), text);
   EXPECT_EQ(utf::fromUtf16(u"x\xD800y"), "x\xEF\xBF\xBDy");  // lone surrogate
-}
 
-TEST(Utf, ValidationAndDamagedText) {
   EXPECT_TRUE(utf::isValidUtf8("plain 中文"));
   for (const char* bad :
        {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xB8", "\x80", "\xFF"})

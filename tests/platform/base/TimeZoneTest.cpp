@@ -55,7 +55,7 @@ TEST(TimeZone, NamedZonesFollowTheirDatabaseAndRulesBeyondIt) {
 }
 
 // TZ holds a zone name, a rule, or a zone file; what cannot be read is UTC.
-TEST(TimeZone, LocalZoneFollowsTzNamesRulesAndFiles) {
+TEST(TimeZone, LocalZoneFollowsTzNamesRulesAndFilesButNotTruncatedOnes) {
   std::string dir = testsupport::makeTempDir();
   std::ofstream(dir + "/broken") << "TZif2 but nothing else";
   const struct {
@@ -78,11 +78,8 @@ TEST(TimeZone, LocalZoneFollowsTzNamesRulesAndFiles) {
     ScopedTz tz(c.tz.c_str());
     EXPECT_EQ(TimeZone::local()->offsetAt(c.at), c.offset) << c.tz << " at " << c.at;
   }
-  std::filesystem::remove_all(dir);
-}
 
-TEST(TimeZone, TruncatedDatabaseFilesAreRejected) {
-  std::string dir = testsupport::makeTempDir();
+  // Truncated database files read as UTC too.
   std::ifstream in("/usr/share/zoneinfo/America/New_York", std::ios::binary);
   std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_GT(whole.size(), 100u);

@@ -4,7 +4,7 @@
 
 using plat::Value;
 
-TEST(Value, WrongTypeReadsAsEmpty) {
+TEST(Value, WrongTypeReadsAsEmptyAndEqualityCrossesNumberKinds) {
   Value s("text");
   EXPECT_EQ(s.asInt(), 0);
   EXPECT_FALSE(s.asBool());
@@ -17,9 +17,17 @@ TEST(Value, WrongTypeReadsAsEmpty) {
   EXPECT_DOUBLE_EQ(n.asDouble(), 42.0);
   EXPECT_EQ(Value(-1.0e300).asInt(), INT64_MIN);  // saturates instead of overflowing
   EXPECT_EQ(Value(-5).asUInt(), static_cast<uint64_t>(-5));
+
+  EXPECT_EQ(Value(5), Value(5u));
+  EXPECT_NE(Value(-1), Value(static_cast<uint64_t>(-1)));
+  EXPECT_EQ(Value(2), Value(2.0));
+  EXPECT_NE(Value("1"), Value(1));
+  EXPECT_EQ(Value::array({1, Value::dictionary({{"a", nullptr}})}),
+            Value::array({1u, Value::dictionary({{"a", Value()}})}));
+  EXPECT_NE(Value::dictionary({{"a", 1}}), Value::dictionary({{"b", 1}}));
 }
 
-TEST(Value, CopiesDoNotSeeLaterChanges) {
+TEST(Value, CopiesDoNotSeeLaterChangesAndDictionariesKeepTheirOrder) {
   Value a = Value::array({1, 2});
   Value b = a;
   b.append(3);
@@ -30,10 +38,8 @@ TEST(Value, CopiesDoNotSeeLaterChanges) {
   e.set("k", "w");
   EXPECT_EQ(d["k"].asString(), "v");
   EXPECT_EQ(e["k"].asString(), "w");
-}
 
-TEST(Value, DictionaryKeepsInsertionOrderAndReplacesInPlace) {
-  Value d;
+  d = Value();
   d.set("z", 1);
   d.set("a", 2);
   d.set("m", 3);
@@ -43,14 +49,4 @@ TEST(Value, DictionaryKeepsInsertionOrderAndReplacesInPlace) {
   EXPECT_FALSE(d.remove("z"));
   EXPECT_EQ(d.keys(), (std::vector<std::string>{"a", "m"}));
   EXPECT_EQ(d["m"].asInt(), 3);
-}
-
-TEST(Value, EqualityAcrossNumberKindsAndDeepContainers) {
-  EXPECT_EQ(Value(5), Value(5u));
-  EXPECT_NE(Value(-1), Value(static_cast<uint64_t>(-1)));
-  EXPECT_EQ(Value(2), Value(2.0));
-  EXPECT_NE(Value("1"), Value(1));
-  EXPECT_EQ(Value::array({1, Value::dictionary({{"a", nullptr}})}),
-            Value::array({1u, Value::dictionary({{"a", Value()}})}));
-  EXPECT_NE(Value::dictionary({{"a", 1}}), Value::dictionary({{"b", 1}}));
 }

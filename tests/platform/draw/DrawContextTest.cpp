@@ -92,7 +92,7 @@ TEST(DrawContext, TextInARectangleIsAligned) {
   EXPECT_LE(right.right, 200);
 }
 
-TEST(ImageContext, TheCurrentContextFollowsBeginAndEnd) {
+TEST(ImageContext, TheCurrentContextFollowsBeginAndEndAndSnapshotsKeepWhatWasDrawn) {
   EXPECT_EQ(currentContext(), nullptr);
   EXPECT_EQ(imageFromCurrentImageContext(), nullptr);
   beginImageContext({10, 10}, false, 2);
@@ -110,9 +110,7 @@ TEST(ImageContext, TheCurrentContextFollowsBeginAndEnd) {
   endImageContext();
   EXPECT_EQ(currentContext(), nullptr);
   endImageContext();  // nothing begun: ignored
-}
 
-TEST(ImageContext, ASnapshotKeepsWhatWasDrawnThenWhileTakingSharesTheBitmap) {
   ImageContext image({4, 4}, false, 1);
   image.context().setFillColor(Color::red());
   image.context().fillRect(Rect(0, 0, 4, 4));

@@ -5,7 +5,7 @@
 
 using namespace plat;
 
-TEST(HtmlText, PlainTextDropsMarkupScriptsAndStylesAndKeepsLineBreaks) {
+TEST(HtmlText, PlainTextAndNestingDepth) {
   EXPECT_EQ(html::toPlainText("<p>one&nbsp;two</p><p>three &lt;4&gt; &#20013;&#x6587;</p>"),
             "one two\nthree <4> 中文");
   EXPECT_EQ(html::toPlainText("<style>p{color:red}</style><script>var a='<p>';</script>text"),
@@ -13,9 +13,7 @@ TEST(HtmlText, PlainTextDropsMarkupScriptsAndStylesAndKeepsLineBreaks) {
   EXPECT_EQ(html::toPlainText("a<br>b  \n  c"), "a\nb c");
   EXPECT_EQ(html::toPlainText("&bogus; &#xD800; &#1114112;"), "&bogus; \xEF\xBF\xBD \xEF\xBF\xBD");
   EXPECT_EQ(html::toPlainText("unclosed <b"), "unclosed");
-}
 
-TEST(HtmlText, NestingCountsOnlyElementsThatStayOpen) {
   EXPECT_EQ(html::nestingDepth("<div><div><p>a<p>b<br><img src=x></div></div>"), 2);
   EXPECT_EQ(html::nestingDepth("<div/><div></div>"), 1);
   std::string deep;
@@ -23,7 +21,7 @@ TEST(HtmlText, NestingCountsOnlyElementsThatStayOpen) {
   EXPECT_EQ(html::nestingDepth(deep), 300);
 }
 
-TEST(Geometry, TransformsComposeAndInvert) {
+TEST(Geometry, TransformsAndRectangles) {
   AffineTransform move = AffineTransform::translation(10, 20);
   AffineTransform turn = AffineTransform::rotation(M_PI / 2);
   Point p = move.concat(turn).apply(Point{1, 0});  // moved, then turned
@@ -37,9 +35,7 @@ TEST(Geometry, TransformsComposeAndInvert) {
   Rect turned = turn.apply(Rect(0, 0, 10, 4));
   EXPECT_NEAR(turned.width, 4, 1e-9);
   EXPECT_NEAR(turned.height, 10, 1e-9);
-}
 
-TEST(Geometry, RectanglesMeetJoinAndRound) {
   Rect a(0, 0, 10, 10), b(5, 5, 10, 10), far(20, 20, 1, 1);
   EXPECT_EQ(a.intersection(b), Rect(5, 5, 5, 5));
   EXPECT_EQ(a.intersection(far), Rect());

@@ -91,7 +91,7 @@ TEST_F(BundleImages, MissingImageIsReportedOnceAndDrawsNothing) {
   EXPECT_NE(log.find("gui/broken.png"), std::string::npos);
 }
 
-TEST(Image, StretchableImageKeepsItsCaps) {
+TEST(Image, AStretchedImageKeepsItsCapsWithoutSeams) {
   // 21 x 21: a red top-left corner, a blue middle column, green elsewhere.
   ImageContext source({21, 21}, false, 1);
   DrawContext& ctx = source.context();
@@ -113,14 +113,12 @@ TEST(Image, StretchableImageKeepsItsCaps) {
   expectColor(out->pixel(95, 5), Color::green());
   expectColor(out->pixel(5, 30), Color::green());
   expectColor(out->pixel(5, 55), Color::green());
-}
 
-TEST(Image, AStretchedImageHasNoSeamsWhereItsCellsMeet) {
-  auto stretched = testsupport::solidImage({3, 3}, Color::red())->stretchable(1, 1);
+  auto seamless = testsupport::solidImage({3, 3}, Color::red())->stretchable(1, 1);
   for (double scale : {1.0, 2.0, 3.0}) {
     ImageContext target({40, 20}, false, scale);
     const Rect rect(2.5, 2.5, 30.5, 10.5);  // cell borders on half points
-    target.context().drawImage(*stretched, rect);
+    target.context().drawImage(*seamless, rect);
     auto out = target.image();
     int seams = 0;
     for (int y = int(std::ceil(rect.y * scale)); y < int(rect.maxY() * scale) - 1; ++y)

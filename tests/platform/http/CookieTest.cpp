@@ -77,7 +77,7 @@ TEST(Cookie, ReadsTheHttpDateForms) {
   EXPECT_EQ(both[0].expires, kNow + 5);
 }
 
-TEST_F(CookieStoreTest, MatchesDomainPathAndScheme) {
+TEST_F(CookieStoreTest, MatchesDomainPathAndSchemeReplacesSameIdentityAndDropsExpired) {
   auto& store = CookieStore::shared();
   store.setCookies(parse("host=1", "http://www.example.com/"));
   store.setCookies(parse("parent=2; Domain=example.com", "http://www.example.com/"));
@@ -92,10 +92,9 @@ TEST_F(CookieStoreTest, MatchesDomainPathAndScheme) {
   EXPECT_EQ(namesFor("https://www.example.com/"),
             (std::vector<std::string>{"host=1", "parent=2", "safe=4"}));
   EXPECT_TRUE(namesFor("http://example.org/").empty());
-}
 
-TEST_F(CookieStoreTest, ReplacesSameIdentityAndDropsExpired) {
-  auto& store = CookieStore::shared();
+  // Same identity replaces; expired cookies go.
+  store.removeAll();
   store.setCookies(parse("a=1", "http://h/"));
   store.setCookies(parse("b=2; Max-Age=10", "http://h/"));
   store.setCookies(parse("a=3", "http://h/"));

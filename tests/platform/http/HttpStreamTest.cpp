@@ -92,7 +92,7 @@ TEST(HttpStream, ReadsABodyThatEndsWhenTheServerCloses) {
   EXPECT_EQ(server.lastRequest().header("Host"), "127.0.0.1:" + std::to_string(server.port()));
 }
 
-TEST(HttpStream, SendsBodiesWithLengthOrChunked) {
+TEST(HttpStream, SendsBodiesWithLengthOrChunkedAndHeadFieldsWithoutInjection) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     return ServerReply::text(std::to_string(r.body.size()) + " " + r.header("Transfer-Encoding"));
   });
@@ -108,10 +108,7 @@ TEST(HttpStream, SendsBodiesWithLengthOrChunked) {
       HttpStream::create(get(server.url("/upload"), "PUT"), BodySource::fromBytes(payload));
   EXPECT_EQ(run(chunked).body, "600000 chunked");
   EXPECT_EQ(chunked->bodyBytesWritten(), payload->size());
-}
 
-TEST(HttpStream, HeadFieldsCannotBeInjectedThroughValues) {
-  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
   RequestMessage message = get(server.url("/"));
   message.headers.set("X-Name", "value\r\nX-Injected: yes");
   run(HttpStream::create(message));
