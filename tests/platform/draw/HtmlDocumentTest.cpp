@@ -17,37 +17,7 @@ std::shared_ptr<Image> render(HtmlDocument& page, double width) {
   return image.image();
 }
 
-// Rows of the image that hold ink, grouped into bands of consecutive rows.
-std::vector<std::pair<int, int>> inkBands(const Image& image) {
-  std::vector<std::pair<int, int>> bands;
-  for (int y = 0; y < image.pixelHeight(); ++y) {
-    auto row = testsupport::inkBounds(image, Color::white(), 0, y, image.pixelWidth(), y + 1);
-    if (row.empty()) continue;
-    if (!bands.empty() && bands.back().second == y - 1) {
-      bands.back().second = y;
-    } else {
-      bands.push_back({y, y});
-    }
-  }
-  return bands;
-}
-
 }  // namespace
-
-TEST(HtmlDocument, ChineseAndEnglishTextBothRender) {
-  HtmlDocument page(
-      "<html><body><div>Vocabulary review</div><div style='margin-top:20px'>复习单词</div>"
-      "</body></html>",
-      "");
-  auto image = render(page, 320);
-  EXPECT_FALSE(page.isPlainTextFallback());
-  EXPECT_NE(page.plainText().find("Vocabulary review"), std::string::npos);
-  EXPECT_NE(page.plainText().find("复习单词"), std::string::npos);
-  auto bands = inkBands(*image);
-  ASSERT_EQ(bands.size(), 2u) << "one band of ink per line";
-  EXPECT_GT(bands[0].second - bands[0].first, 6);
-  EXPECT_GT(bands[1].second - bands[1].first, 6);
-}
 
 TEST(HtmlDocument, PagesTooDeepToLayOutShowTheirText) {
   std::string deep;
