@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/base/Clock.h"
 #include "platform/http/CookieStore.h"
+#include "tests/support/VirtualTime.h"
 
 using plat::http::Cookie;
 using plat::http::CookieStore;
@@ -17,21 +17,15 @@ std::vector<Cookie> parse(const std::string& value, const std::string& url) {
 
 class CookieStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    plat::Clock::install(clock_);
-    CookieStore::shared().removeAll();
-  }
-  void TearDown() override {
-    CookieStore::shared().removeAll();
-    plat::Clock::install(nullptr);
-  }
+  void SetUp() override { CookieStore::shared().removeAll(); }
+  void TearDown() override { CookieStore::shared().removeAll(); }
   std::vector<std::string> namesFor(const std::string& url) {
     std::vector<std::string> names;
     for (const Cookie& c : CookieStore::shared().cookiesForUrl(*Url::parse(url)))
       names.push_back(c.name + "=" + c.value);
     return names;
   }
-  std::shared_ptr<plat::VirtualClock> clock_ = std::make_shared<plat::VirtualClock>(kNow);
+  testsupport::VirtualTime time_{kNow};
 };
 
 }  // namespace
@@ -99,7 +93,7 @@ TEST_F(CookieStoreTest, MatchesDomainPathAndSchemeReplacesSameIdentityAndDropsEx
   store.setCookies(parse("b=2; Max-Age=10", "http://h/"));
   store.setCookies(parse("a=3", "http://h/"));
   EXPECT_EQ(namesFor("http://h/"), (std::vector<std::string>{"a=3", "b=2"}));
-  clock_->advance(11);
+  time_.clock().advance(11);
   EXPECT_EQ(namesFor("http://h/"), (std::vector<std::string>{"a=3"}));
   store.setCookies(parse("a=gone; Max-Age=0", "http://h/"));
   EXPECT_TRUE(namesFor("http://h/").empty());
