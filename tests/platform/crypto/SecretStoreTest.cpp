@@ -22,7 +22,6 @@ TEST(SecretStore, AddFindUpdateRemoveAndFailQuietlyInAnUnwritableFolder) {
   EXPECT_FALSE(SecretStore::find("UUID"));
   EXPECT_TRUE(SecretStore::remove("UUID"));
 
-  testsupport::TempDeviceStore store;
   std::string blocked = store.path() + "/blocked";
   ASSERT_TRUE(plat::files::writeFileAtomically(blocked, "a file where the folder should be"));
   SecretStore::setFolder(blocked);
