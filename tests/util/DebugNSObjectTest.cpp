@@ -8,32 +8,23 @@
 
 using plat::files::join;
 
-namespace {
-const std::string kMarker = "a47f02c9e15d83b6f0e2c7d49b18a3e5.txt";
-}
-
-TEST(DebugNSObject, MarkerFileOrFolderTurnsTestModeOnAndOff) {
+TEST(DebugNSObject, OnlyTheExactMarkerInDocumentsTurnsTestModeOn) {
   testsupport::TempHome home;
   const std::string docs = plat::AppHome::documentsDir();
+  const std::string marker = "a47f02c9e15d83b6f0e2c7d49b18a3e5.txt";
+  // Other case, other endings and a marker in a subfolder do not count.
+  ASSERT_TRUE(plat::files::createDirectories(join(docs, "sub")));
+  for (const std::string& near :
+       {std::string("A47F02C9E15D83B6F0E2C7D49B18A3E5.txt"), marker + ".bak",
+        std::string("a47f02c9e15d83b6f0e2c7d49b18a3e5"), "sub/" + marker})
+    ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, near), ""));
   EXPECT_FALSE(DebugNSObject::checkIsDebug());
-  ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, kMarker), ""));
+  ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, marker), ""));
   EXPECT_TRUE(DebugNSObject::checkIsDebug());
-  ASSERT_TRUE(plat::files::remove(join(docs, kMarker)));
+  ASSERT_TRUE(plat::files::remove(join(docs, marker)));
   EXPECT_FALSE(DebugNSObject::checkIsDebug());  // asked afresh every time
-  ASSERT_TRUE(plat::files::createDirectories(join(docs, kMarker)));
+  ASSERT_TRUE(plat::files::createDirectories(join(docs, marker)));
   EXPECT_TRUE(DebugNSObject::checkIsDebug());
   ASSERT_TRUE(plat::files::remove(docs));
   EXPECT_FALSE(DebugNSObject::checkIsDebug()) << "no Documents folder at all";
-}
-
-TEST(DebugNSObject, OtherCaseSubfoldersAndNearNamesDoNotCount) {
-  testsupport::TempHome home;
-  const std::string docs = plat::AppHome::documentsDir();
-  ASSERT_TRUE(
-      plat::files::writeFileAtomically(join(docs, "A47F02C9E15D83B6F0E2C7D49B18A3E5.txt"), ""));
-  ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, kMarker + ".bak"), ""));
-  ASSERT_TRUE(plat::files::writeFileAtomically(join(docs, "a47f02c9e15d83b6f0e2c7d49b18a3e5"), ""));
-  ASSERT_TRUE(plat::files::createDirectories(join(docs, "sub")));
-  ASSERT_TRUE(plat::files::writeFileAtomically(join(join(docs, "sub"), kMarker), ""));
-  EXPECT_FALSE(DebugNSObject::checkIsDebug());
 }

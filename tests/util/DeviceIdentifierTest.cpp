@@ -49,18 +49,6 @@ TEST(DeviceIdentifier, OlderSystemsUseTheHardwareAddress) {
   EXPECT_FALSE(plat::SecretStore::find("UUID"));  // the UUID path was not taken
 }
 
-TEST(UDIDTools, StoreAndReplaceTheItem) {
-  testsupport::TempDeviceStore store;
-  EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
-  EXPECT_FALSE(UDIDTools::updateUDIDInKeyChain("A"));  // nothing to replace
-  EXPECT_TRUE(UDIDTools::settUDIDToKeyChain("A"));
-  EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), "A");
-  EXPECT_TRUE(UDIDTools::settUDIDToKeyChain("B"));  // an existing item is replaced
-  EXPECT_EQ(UDIDTools::UDID(), "B");
-  EXPECT_TRUE(UDIDTools::updateUDIDInKeyChain("C"));
-  EXPECT_EQ(UDIDTools::UDID(), "C");
-}
-
 TEST(UDIDTools, AnEmptyItemIsReplacedByAFreshUuid) {
   testsupport::TempDeviceStore store;
   ASSERT_TRUE(plat::SecretStore::add("UUID", ""));

@@ -7,13 +7,10 @@
 using namespace MyExtensions;
 
 TEST(MyExtensions, Md5OfTextIsLowerCaseHexAndStopsAtAZeroCharacter) {
-  EXPECT_EQ(md5(""), "d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_EQ(md5(std::string("abc\0def", 7)), md5(std::string("abc\0xyz", 7)));
   EXPECT_EQ(md5(std::string("abc\0def", 7)), "900150983cd24fb0d6963f7d28e17f72");
   // Data, unlike text, counts every byte.
   EXPECT_NE(md5(plat::Value::Bytes{'a', 'b', 'c', 0, 'd'}), md5("abc"));
   EXPECT_EQ(md5(plat::Value::Bytes{'a', 'b', 'c'}), md5("abc"));
-  EXPECT_EQ(md5(plat::Value::Bytes{}), md5(""));
 }
 
 TEST(MyExtensions, UrlEncodingEscapesReservedAndNonAsciiBytes) {

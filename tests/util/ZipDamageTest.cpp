@@ -68,17 +68,6 @@ TEST_F(ZipDamageTest, OpeningFailures) {
       "Error in opening 'x' in zipfile", Z_STREAM_ERROR);
 }
 
-TEST_F(ZipDamageTest, TruncatedArchiveDoesNotOpenAndKeepsTheFile) {
-  writeArchive(path("t.zip"), kEntries);
-  std::string bytes = readFile(path("t.zip"));
-  for (size_t keep : {bytes.size() - 5, bytes.size() / 2, size_t{10}, size_t{0}}) {
-    writeFile(path("t2.zip"), bytes.substr(0, keep));
-    EXPECT_ZIP_ERROR([&] { ZipFile(path("t2.zip"), ZipFileModeUnzip); },
-                     "Can't open '" + path("t2.zip") + "'", 0);
-    EXPECT_EQ(readFile(path("t2.zip")).size(), keep);
-  }
-}
-
 TEST_F(ZipDamageTest, BadCentralRecordSignature) {
   writeArchive(path("s.zip"), kEntries);
   std::string bytes = readFile(path("s.zip"));
@@ -104,7 +93,6 @@ TEST_F(ZipDamageTest, BadCentralRecordSignature) {
   ZipFile zip(path("s.zip"), ZipFileModeUnzip);
   EXPECT_EQ(zip.entryCount(), 3u);
   EXPECT_FALSE(zip.locateEntry2("a.txt"));
-  EXPECT_FALSE(zip.locateEntry("a.txt"));
   EXPECT_ZIP_ERROR([&] { zip.goToFirstEntry(); },
                    "Error in going to first file in zip in '" + path("s.zip") + "'",
                    UNZ_BADZIPFILE);
@@ -123,30 +111,20 @@ TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
   EXPECT_EQ(readCurrent(zip), "gamma");
   // A missing name runs into the end record, which is no central record.
   EXPECT_ZIP_ERROR([&] { zip.locateEntry2("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
-  EXPECT_ZIP_ERROR([&] { zip.locateEntry("zzz"); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
   EXPECT_ZIP_ERROR([&] { zip.listZipEntryInfos(); }, nextFailure("c.zip"), UNZ_BADZIPFILE);
 }
 
-TEST_F(ZipDamageTest, DamagedDataFailsItsChecksumOrItsInflation) {
-  std::string text;
-  for (int i = 0; i < 5000; ++i) text += std::to_string(i * 7919) + " ";
+TEST_F(ZipDamageTest, DamagedDataFailsItsChecksum) {
+  std::string text(5000, 't');
   writeArchive(path("d.zip"), {{"a.txt", text}}, 0);
-  writeArchive(path("z.zip"), {{"a.txt", text}}, 9);
-  std::string stored = readFile(path("d.zip")), deflated = readFile(path("z.zip"));
+  std::string stored = readFile(path("d.zip"));
   stored[100] ^= 1;  // inside the stored text
-  for (size_t i = 40; i < 200; ++i) deflated[i] = static_cast<char>(0xFF);
   writeFile(path("d.zip"), stored);
-  writeFile(path("z.zip"), deflated);
+  // The data reads whole; the checksum fails at the end.
   plat::Value::Bytes buffer(text.size());
-  // Stored data reads whole and fails its checksum at the end; a broken deflate stream fails the
-  // read itself.
-  ZipFile storedZip(path("d.zip"), ZipFileModeUnzip);
-  ZipReadStream storedStream = storedZip.readCurrentEntry();
-  EXPECT_EQ(storedStream.readDataWithBuffer(buffer), buffer.size());
-  EXPECT_ZIP_ERROR([&] { storedStream.finishedReading(); },
-                   "Error in closing 'a.txt' in the zipfile", UNZ_CRCERROR);
-  ZipFile deflatedZip(path("z.zip"), ZipFileModeUnzip);
-  ZipReadStream deflatedStream = deflatedZip.readCurrentEntry();
-  EXPECT_ZIP_ERROR([&] { deflatedStream.readDataWithBuffer(buffer); },
-                   "Error in reading 'a.txt' in the zipfile", Z_DATA_ERROR);
+  ZipFile zip(path("d.zip"), ZipFileModeUnzip);
+  ZipReadStream stream = zip.readCurrentEntry();
+  EXPECT_EQ(stream.readDataWithBuffer(buffer), buffer.size());
+  EXPECT_ZIP_ERROR([&] { stream.finishedReading(); }, "Error in closing 'a.txt' in the zipfile",
+                   UNZ_CRCERROR);
 }
