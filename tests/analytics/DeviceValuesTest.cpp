@@ -5,9 +5,6 @@
 
 #include "analytics/ANUtil.h"
 #include "analytics/ANUtils.h"
-#include "analytics/AnalyticsApp.h"
-#include "analytics/AnalyticsLog.h"
-#include "platform/crypto/Digest.h"
 #include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
@@ -65,16 +62,8 @@ TEST_F(AnalyticsDeviceValues_, NetworkAccessBySimulatorRuleAndInterfaceWalk) {
   EXPECT_FALSE(ANProtocolData::deviceMacString());
 }
 
-TEST_F(AnalyticsDeviceValues_, DigestsSessionIdsAndStringCuts) {
+TEST_F(AnalyticsDeviceValues_, DigestAndStringCuts) {
   EXPECT_EQ(ANUtil::md5("abc"), "900150983CD24FB0D6963F7D28E17F72");
-  auto bytes = ANUtil::md5BytesWithString("abc");
-  EXPECT_EQ(ANUtil::bytesToHexString(bytes.data(), 16), "900150983cd24fb0d6963f7d28e17f72");
-  EXPECT_EQ(ANUtil::sha1WithString("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
-
-  settings().setObject("appkey", "4f5a6b7c8d9e0f1a2b3c4d5e");
-  time_.clock().set(1700000000.25);
-  nextRandom_ = 7;
-  EXPECT_EQ(ANUtil::sessionId(), ANUtil::md5("1700000000.2500004f5a6b7c8d9e0f1a2b3c4d5e78"));
 
   std::string threeWide = "\xC3\xA9\xC3\xA9\xC3\xA9";  // three two-byte characters
   EXPECT_EQ(ANUtil::getString(threeWide, 5), "\xC3\xA9\xC3\xA9");
@@ -87,14 +76,6 @@ TEST_F(AnalyticsDeviceValues_, DigestsSessionIdsAndStringCuts) {
   plat::Value query = ANUtils::dictionaryWithQueryString("a=1&b&c=2=3&d=%41");
   EXPECT_EQ(query.keys(), (std::vector<std::string>{"a", "d"}));
   EXPECT_EQ(query["d"].asString(), "A");
-}
-
-TEST_F(AnalyticsDeviceValues_, LogWritesOnlyWhenSwitchedOn) {
-  analyticsLog("abc");
-  EXPECT_TRUE(printed().empty());
-  AnalyticsApp::setLogEnabled(true);
-  analyticsLog("a%s", "bc");
-  EXPECT_EQ(printed(), std::vector<std::string>{"ANLOG: abc"});
 }
 
 }  // namespace

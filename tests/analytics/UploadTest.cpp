@@ -117,6 +117,8 @@ TEST_F(AnalyticsUpload, ExperimentsFromTheSignature) {
   configureExperimentWithString("FIXED|3|x|0|RPT|1,6");
   EXPECT_FALSE(AnalyticsConfig::hasKey("anExperimentRPT"));
   EXPECT_FALSE(AnalyticsConfig::configureWithKey("anExperimentGroupInfo").has("RPT"));
+  configureExperimentWithString("SIG7|1|SIG13|1|RPT");
+  EXPECT_TRUE(printed().empty());  // the log is off
   Analytics::setLogEnabled(true);
   configureExperimentWithString("SIG7|1|SIG13|1|RPT");
   EXPECT_EQ(printed(), std::vector<std::string>{"ANLOG: ERROR: experiment params invalid."});

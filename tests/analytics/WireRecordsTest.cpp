@@ -36,11 +36,6 @@ TEST(AnalyticsWireRecords, RequiredFieldsAreCheckedAndWritten) {
   EXPECT_EQ(records::toBytes(AT::ClientStats()),
             hexBytes({8, 0, 1, 0, 0, 0, 0, 8, 0, 2, 0, 0, 0, 0, 0}));
 
-  AT::UsageLogEntry groups;
-  groups.__set_group_info({{"RPT", -1}});
-  AT::UsageLogEntry back;
-  ASSERT_TRUE(records::fromBytes(records::toBytes(groups), back));
-  EXPECT_EQ(back.group_info.at("RPT"), -1);
 }
 
 TEST(AnalyticsWireRecords, BytesThatEndEarlyFailKeepingWhatWasRead) {
