@@ -7,6 +7,7 @@
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "tests/tools/ShippedStore.h"
+#include "tools/TsvFile.h"
 
 namespace toolstest {
 namespace {
@@ -60,10 +61,22 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
   EXPECT_EQ(number("select count(*) from book_words where f_b_uId in (select b_uId from books "
                    "where f_bc_uId in (1, 2, 3))"),
             8000);
-  EXPECT_EQ(number("select count(*) from excellent_mnemonic"), 0);
   // The first settings: no outside server address is shipped.
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("url").rfind("http://127.0.0.1", 0), 0u);
   EXPECT_FALSE(CallDB::callDB()->getPersonalValue("v_lexicon").empty());
+}
+
+// A learner's study rows from the first, 355-word library name their words by these ids; the
+// upgrade carries the rows over unchanged.
+TEST_F(ShippedLibraryTest, TheFirstLibrarysWordsKeepTheirIds) {
+  tools::TsvFile legacy =
+      tools::TsvFile::read(std::string(VOCAB_SOURCE_DIR) + "/resources/words/legacy_ids.tsv", true);
+  ASSERT_EQ(legacy.records().size(), 355u);
+  for (const tools::TsvRecord& r : legacy.records())
+    EXPECT_EQ(
+        CallDB::callDB()->sql_select("select wl_tWord from Words_Library where wl_uWordID = ?", "s",
+                                     "n", Value::array({std::stoi(r.fields[0])})),
+        Value::array({r.fields[1]}));
 }
 
 TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
