@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/support/TempHome.h"
+#include "platform/base/Files.h"
 #include "tests/util/ZipTestArchives.h"
 #include "util/ZipFile.h"
 
@@ -10,13 +10,11 @@ using namespace ziptest;
 
 namespace {
 
-class ZipDamageTest : public ::testing::Test {
+class ZipDamageTest : public ZipTest {
  protected:
-  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
   std::string nextFailure(const std::string& file) const {
     return "Error in going to next file in zip in '" + path(file) + "'";
   }
-  testsupport::TempHome home_;
 };
 
 const Entries kEntries = {{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}};
@@ -31,20 +29,12 @@ TEST_F(ZipDamageTest, ModeGuardsRaiseWithErrorZero) {
     if (mode == ZipFileModeAppend) writeArchive(path("w.zip"), kEntries);
     ZipFile zip(path("w.zip"), mode);
     EXPECT_ZIP_ERROR([&] { zip.entryCount(); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.listZipEntryInfos(); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.goToFirstEntry(); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.goToNextEntry(); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.locateEntry("a.txt"); }, readReason, 0);
     EXPECT_ZIP_ERROR([&] { zip.locateEntry2("a.txt"); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.getCurrentZipEntryInfo(); }, readReason, 0);
-    EXPECT_ZIP_ERROR([&] { zip.readCurrentEntry(); }, readReason, 0);
     EXPECT_ZIP_ERROR([&] { zip.readCurrentEntryWithPassword("p"); }, readReason, 0);
   }
   ZipFile zip(path("w.zip"), ZipFileModeUnzip);
-  const std::string writeReason = "Operation not permitted with Unzip mode";
-  EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0); }, writeReason, 0);
-  EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0.0, 0); }, writeReason, 0);
-  EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0.0, 0, "p", 0); }, writeReason, 0);
+  EXPECT_ZIP_ERROR([&] { zip.writeEntryWithName("x", 0.0, 0, "p", 0); },
+                   "Operation not permitted with Unzip mode", 0);
 }
 
 TEST_F(ZipDamageTest, OpeningFailures) {
@@ -54,7 +44,7 @@ TEST_F(ZipDamageTest, OpeningFailures) {
                    "Can't open '" + path("missing.zip") + "'", 0);
   EXPECT_ZIP_ERROR([&] { ZipFile(path("any.zip"), 3); }, "Unknown mode 3", 0);
   EXPECT_FALSE(ZipFile::unzFileCheck(path("missing.zip")));
-  writeFile(path("text.zip"), "not an archive at all");
+  plat::files::writeFileAtomically(path("text.zip"), "not an archive at all");
   EXPECT_FALSE(ZipFile::unzFileCheck(path("text.zip")));
   EXPECT_ZIP_ERROR([&] { ZipFile(path("text.zip"), ZipFileModeUnzip); },
                    "Can't open '" + path("text.zip") + "'", 0);
@@ -70,11 +60,11 @@ TEST_F(ZipDamageTest, OpeningFailures) {
 
 TEST_F(ZipDamageTest, BadCentralRecordSignature) {
   writeArchive(path("s.zip"), kEntries);
-  std::string bytes = readFile(path("s.zip"));
+  std::string bytes = *plat::files::readFile(path("s.zip"));
   // Damage the last central record: names before it are found, the scan past it fails.
   size_t last = findLast(bytes, kCentralSignature);
   bytes[last] = 'X';
-  writeFile(path("s.zip"), bytes);
+  plat::files::writeFileAtomically(path("s.zip"), bytes);
   {
     ZipFile zip(path("s.zip"), ZipFileModeUnzip);
     ASSERT_TRUE(zip.locateEntry2("b.txt"));
@@ -89,7 +79,7 @@ TEST_F(ZipDamageTest, BadCentralRecordSignature) {
   }
   // Damage the first one: the archive has no current entry, so lookups find nothing.
   bytes[bytes.find("PK\x01\x02")] = 'X';
-  writeFile(path("s.zip"), bytes);
+  plat::files::writeFileAtomically(path("s.zip"), bytes);
   ZipFile zip(path("s.zip"), ZipFileModeUnzip);
   EXPECT_EQ(zip.entryCount(), 3u);
   EXPECT_FALSE(zip.locateEntry2("a.txt"));
@@ -100,11 +90,11 @@ TEST_F(ZipDamageTest, BadCentralRecordSignature) {
 
 TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
   writeArchive(path("c.zip"), kEntries);
-  std::string bytes = readFile(path("c.zip"));
+  std::string bytes = *plat::files::readFile(path("c.zip"));
   size_t end = findLast(bytes, kEndSignature);
   putLe16(bytes, end + 8, 0xFFFF);   // entries on this disk
   putLe16(bytes, end + 10, 0xFFFF);  // entries in all
-  writeFile(path("c.zip"), bytes);
+  plat::files::writeFileAtomically(path("c.zip"), bytes);
   ZipFile zip(path("c.zip"), ZipFileModeUnzip);
   EXPECT_EQ(zip.entryCount(), 65535u);
   ASSERT_TRUE(zip.locateEntry2("c.txt"));
@@ -117,9 +107,9 @@ TEST_F(ZipDamageTest, EntryCountOf65535ScansUntilARecordFails) {
 TEST_F(ZipDamageTest, DamagedDataFailsItsChecksum) {
   std::string text(5000, 't');
   writeArchive(path("d.zip"), {{"a.txt", text}}, 0);
-  std::string stored = readFile(path("d.zip"));
+  std::string stored = *plat::files::readFile(path("d.zip"));
   stored[100] ^= 1;  // inside the stored text
-  writeFile(path("d.zip"), stored);
+  plat::files::writeFileAtomically(path("d.zip"), stored);
   // The data reads whole; the checksum fails at the end.
   plat::Value::Bytes buffer(text.size());
   ZipFile zip(path("d.zip"), ZipFileModeUnzip);

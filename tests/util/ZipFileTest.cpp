@@ -4,7 +4,6 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
-#include "tests/support/TempHome.h"
 #include "tests/util/ZipTestArchives.h"
 
 using namespace ziptest;
@@ -17,12 +16,10 @@ std::string sample(size_t n) {
   return s;
 }
 
-class ZipFileTest : public ::testing::Test {
+class ZipFileTest : public ZipTest {
  protected:
   void SetUp() override { plat::Clock::current().setZone(plat::TimeZone::fixed(8 * 3600)); }
   void TearDown() override { plat::Clock::current().setZone(nullptr); }
-  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
-  testsupport::TempHome home_;
 };
 
 }  // namespace
@@ -52,8 +49,6 @@ TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
     EXPECT_EQ(infos[i].level(), readLevels[i]);
     EXPECT_DOUBLE_EQ(infos[i].date(), 1'700'000'000.0);  // an even second survives exactly
   }
-  EXPECT_EQ(infos[0].size(), text.size());  // stored
-  EXPECT_LT(infos[1].size(), text.size());  // deflated
   // The last entry is current after listing.
   EXPECT_EQ(zip.getCurrentZipEntryInfo().name(), infos.back().name());
   EXPECT_FALSE(zip.goToNextEntry());

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/support/TempHome.h"
+#include "platform/base/Files.h"
 #include "tests/util/ZipTestArchives.h"
 #include "util/ZipFile.h"
 
@@ -10,11 +10,7 @@ using namespace ziptest;
 
 namespace {
 
-class ZipLookupTest : public ::testing::Test {
- protected:
-  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
-  testsupport::TempHome home_;
-};
+using ZipLookupTest = ZipTest;
 
 const Entries kWords = {{"words_voices/a/apple.mp3", "APPLE"},
                         {"words_voices/b/book.mp3", "BOOK"},
@@ -49,7 +45,7 @@ std::string withZip64EndRecords(const std::string& bytes) {
 
 TEST_F(ZipLookupTest, FindsEveryEntryWhateverTheArchivesShape) {
   writeArchive(path("plain.zip"), kWords);
-  const std::string plain = readFile(path("plain.zip"));
+  const std::string plain = *plat::files::readFile(path("plain.zip"));
   const std::pair<const char*, std::string> shapes[] = {
       {"plain", plain},
       {"bytes before the archive", std::string(1000, '#') + plain},
@@ -58,7 +54,7 @@ TEST_F(ZipLookupTest, FindsEveryEntryWhateverTheArchivesShape) {
   };
   for (const auto& [shape, bytes] : shapes) {
     SCOPED_TRACE(shape);
-    writeFile(path("shaped.zip"), bytes);
+    plat::files::writeFileAtomically(path("shaped.zip"), bytes);
     ZipFile zip(path("shaped.zip"), ZipFileModeUnzip);
     EXPECT_EQ(zip.entryCount(), kWords.size());
     for (auto it = kWords.rbegin(); it != kWords.rend(); ++it) {
@@ -86,7 +82,8 @@ TEST_F(ZipLookupTest, AMissLeavesTheCurrentEntryAndIsCaseSensitive) {
 TEST_F(ZipLookupTest, AnEmptyArchiveHasNothingToFind) {
   ZipFile(path("empty.zip"), ZipFileModeCreate).close();
   // minizip finds no end record at the very start of a file, so the empty archive gets a stub.
-  writeFile(path("stub.zip"), "#" + readFile(path("empty.zip")));
+  plat::files::writeFileAtomically(path("stub.zip"),
+                                   "#" + *plat::files::readFile(path("empty.zip")));
   ZipFile empty(path("stub.zip"), ZipFileModeUnzip);
   EXPECT_EQ(empty.entryCount(), 0u);
   EXPECT_TRUE(empty.listZipEntryInfos().empty());

@@ -1,20 +1,6 @@
 #include "tests/util/ZipTestArchives.h"
 
-#include <stdexcept>
-
-#include "platform/base/Files.h"
-
 namespace ziptest {
-
-std::string readFile(const std::string& path) {
-  auto content = plat::files::readFile(path);
-  if (!content) throw std::runtime_error("cannot read " + path);
-  return *content;
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  if (!plat::files::writeFileAtomically(path, bytes)) throw std::runtime_error("cannot write");
-}
 
 size_t findLast(const std::string& bytes, uint32_t signature) {
   std::string needle;

@@ -1,5 +1,5 @@
-// Small helpers for the zip tests: write an archive of named entries, read an entry back, and patch
-// bytes of a file in place to damage it.
+// Small helpers for the zip tests: write an archive of named entries, read an entry back, and find
+// and patch the bytes of an archive to damage it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,12 +8,20 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/TempHome.h"
 #include "util/ZipException.h"
 #include "util/ZipFile.h"
 
 namespace ziptest {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// Each case's archives live in a home of their own.
+class ZipTest : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) const { return home_.path() + "/" + name; }
+  testsupport::TempHome home_;
+};
 
 inline void writeArchive(const std::string& path, const Entries& entries, int level = -1,
                          int mode = ZipFileModeCreate) {
@@ -56,8 +64,6 @@ void checkZipError(Fn fn, const std::string& reason, int64_t error) {
     ziptest::checkZipError(__VA_ARGS__);     \
   } while (0)
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
 // Offset of the last occurrence of a 4-byte little-endian signature; npos if none.
 size_t findLast(const std::string& bytes, uint32_t signature);
 void putLe16(std::string& bytes, size_t at, uint16_t value);
