@@ -8,7 +8,6 @@ namespace {
 class AnalyticsFiles : public AnalyticsFixture {
  protected:
   void SetUp() override { start(); }
-  // An envelope file made `age` seconds ago with `size` bytes.
   std::string envelope(double age, size_t size) {
     auto ms = static_cast<int64_t>((time_.now() - age) * 1000);
     std::string path = AnalyticsUtility::generateEnvelopeFileNameWithTS(std::to_string(ms));

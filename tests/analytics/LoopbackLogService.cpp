@@ -2,21 +2,11 @@
 
 #include <zlib.h>
 
+#include "analytics/ANStringEncoding.h"
 #include "analytics/AnalyticsImprint.h"
 #include "analytics/records/ThriftBytes.h"
 #include "platform/crypto/Aes.h"
 #include "platform/crypto/Digest.h"
-
-namespace {
-
-std::vector<uint8_t> fromHex(const std::string& text) {
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2)
-    bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
-
-}  // namespace
 
 std::optional<std::string> inflated(const std::string& data, size_t size) {
   std::string out(size, '\0');
@@ -38,7 +28,9 @@ ReceivedEnvelope readEnvelope(const std::string& bytes) {
                         std::to_string(e.length) + e.guid));
   if (checksum != e.checksum) got.problems.push_back("wrong checksum");
   // The guid carries the signature's outer bytes, folded with the time stamp.
-  std::vector<uint8_t> guid = fromHex(e.guid), signature = fromHex(e.signature);
+  auto hex = ANStringEncoding::hexStringEncoding();
+  std::vector<uint8_t> guid = hex.decode(e.guid).value_or(std::vector<uint8_t>());
+  std::vector<uint8_t> signature = hex.decode(e.signature).value_or(std::vector<uint8_t>());
   if (guid.size() != 32 || signature.size() != 32) {
     got.problems.push_back("wrong guid");
   } else {

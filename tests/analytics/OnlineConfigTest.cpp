@@ -16,7 +16,6 @@ class AnalyticsOnlineParams : public AnalyticsFixture {
         [this](const plat::Notification&) { ++finished_; });
   }
   void TearDown() override { plat::NotificationCenter::defaultCenter().removeObserver(this); }
-  // One update, run until its notification came.
   void update() {
     int before = finished_;
     Analytics::updateOnlineConfig();

@@ -8,10 +8,7 @@ namespace {
 
 class AnalyticsSendPolicy : public AnalyticsFixture {
  protected:
-  void SetUp() override {
-    device_->machine = "x86_64";  // network access counts as Wi-Fi
-    start();
-  }
+  void SetUp() override { start(); }
   void lastPostAgo(double seconds) {
     AnalyticsConfig::setConfigure(time_.now() - seconds, "lastPostInterval");
   }

@@ -26,7 +26,6 @@ class AnalyticsUpload : public AnalyticsFixture {
     AnalyticsUtility::sortFileWithCreatedTime(files);
     return files;
   }
-  // Runs one upload job to its end.
   void upload() {
     core().beginPerformJob();
     ASSERT_TRUE(plat::RunLoop::main().runUntil(

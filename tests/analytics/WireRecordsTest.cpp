@@ -35,7 +35,6 @@ TEST(AnalyticsWireRecords, RequiredFieldsAreCheckedAndWritten) {
   // A fresh client-stats record carries both counters, set to 0.
   EXPECT_EQ(records::toBytes(AT::ClientStats()),
             hexBytes({8, 0, 1, 0, 0, 0, 0, 8, 0, 2, 0, 0, 0, 0, 0}));
-
 }
 
 TEST(AnalyticsWireRecords, BytesThatEndEarlyFailKeepingWhatWasRead) {
