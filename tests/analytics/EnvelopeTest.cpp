@@ -44,8 +44,6 @@ TEST_F(AnalyticsEnvelopes, FirstGuidBecomesTheSignatureAndSerialsAdvance) {
   // The signature is the first guid made without one; the envelope's guid is then signed.
   EXPECT_EQ(first.signature, plat::crypto::hex(*AnalyticsEnvelope::storedSignature()));
   EXPECT_EQ(first.signature.substr(4, 56), first.guid.substr(4, 56));
-  ASSERT_EQ(got.entry.instant_msgs.size(), 1u);
-  EXPECT_EQ(got.entry.instant_msgs[0].events.size(), 2u);
   EXPECT_TRUE(core().events.empty());
 
   time_.advance(1);
