@@ -225,3 +225,23 @@ TEST_F(Typing, ALongTextScrollsToTheCaretAndTheClearButtonEmptiesTheField) {
   EXPECT_EQ(changes, 1);
   EXPECT_TRUE(field->isFirstResponder());
 }
+
+TEST_F(Typing, DatePickersKeepWithinTheirLimits) {
+  DatePicker picker;
+  picker.setTimeZone(TimeZone::fixed(8 * 3600));
+  picker.setMode(DatePickerMode::Time);
+  picker.setDate(1'700'000'000);
+  EXPECT_EQ(picker.displayedValue(), "06:13");
+  picker.setMode(DatePickerMode::Date);
+  EXPECT_EQ(picker.displayedValue(), "2023-11-15");
+  picker.setMinimumDate(1'700'000'100);
+  EXPECT_EQ(picker.date(), 1'700'000'100);
+  picker.setMaximumDate(1'700'000'200);
+  picker.pick(1'800'000'000);
+  EXPECT_EQ(picker.date(), 1'700'000'200);
+  picker.setMinuteInterval(5);
+  picker.setCountDownDuration(17 * 60);
+  EXPECT_EQ(picker.countDownDuration(), 15 * 60);
+  picker.setCountDownDuration(48 * 3600);
+  EXPECT_EQ(picker.countDownDuration(), 23 * 3600 + 55 * 60);
+}
