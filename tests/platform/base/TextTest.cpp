@@ -6,7 +6,7 @@
 namespace utf = plat::utf;
 namespace charset = plat::charset;
 
-TEST(Utf, LengthsIndexesAndValidationOfDamagedText) {
+TEST(Utf, LengthsIndexesCaseAndValidationOfDamagedText) {
   const std::string text = "a中😀b";  // 1 + 3 + 4 + 1 bytes; 1 + 1 + 2 + 1 units
   EXPECT_EQ(utf::utf16Length(text), 5u);
   EXPECT_EQ(utf::byteOffsetOfUtf16(text, 2), 4u);
@@ -30,9 +30,7 @@ TEST(Utf, LengthsIndexesAndValidationOfDamagedText) {
             3u);  // each bad byte is one unit
   EXPECT_EQ(utf::sanitizeUtf8("a\xE4\xB8"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(utf::lowercase("A\xFF"), "a\xFF");  // damaged bytes pass through unchanged
-}
 
-TEST(Utf, CaseMapping) {
   EXPECT_EQ(utf::asciiLowercase("Apple ÄB"), "apple Äb");
   EXPECT_EQ(utf::asciiUppercase("apple äb"), "APPLE äB");
   EXPECT_EQ(utf::lowercase("Apple ÄÖÜ ÉCOLE Ÿ Łódź ΣΟΦΙΑ МОСКВА Ё ＡＢＣ 中文"),

@@ -92,7 +92,8 @@ TEST(DrawContext, TextInARectangleIsAligned) {
   EXPECT_LE(right.right, 200);
 }
 
-TEST(ImageContext, TheCurrentContextFollowsBeginAndEndAndSnapshotsKeepWhatWasDrawn) {
+TEST(ImageContext,
+     TheCurrentContextFollowsBeginAndEndSnapshotsKeepWhatWasDrawnAndScaleZeroIsTheScreens) {
   EXPECT_EQ(currentContext(), nullptr);
   EXPECT_EQ(imageFromCurrentImageContext(), nullptr);
   beginImageContext({10, 10}, false, 2);
@@ -120,14 +121,11 @@ TEST(ImageContext, TheCurrentContextFollowsBeginAndEndAndSnapshotsKeepWhatWasDra
   image.context().fillRect(Rect(0, 0, 4, 4));
   EXPECT_TRUE(near(snapshot->pixel(1, 1), Color::red()));
   EXPECT_TRUE(near(taken->pixel(1, 1), Color::blue()));
-}
 
-TEST(ImageContext, ScaleZeroMeansTheScreenScale) {
   DeviceInfo device = Device::current();
   device.screenScale = 3;
   Device::override(device);
-  ImageContext image({10, 10});
-  EXPECT_EQ(image.image()->pixelWidth(), 30);
+  EXPECT_EQ(ImageContext({10, 10}).image()->pixelWidth(), 30) << "scale zero is the screen's";
   Device::resetOverride();
   EXPECT_EQ(ImageContext({10, 10}).image()->pixelWidth(), 20);
 }

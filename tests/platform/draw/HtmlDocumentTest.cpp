@@ -33,7 +33,7 @@ TEST(HtmlDocument, PagesTooDeepToLayOutShowTheirText) {
   EXPECT_EQ(page.linkAt({10, 10}), "");
 }
 
-TEST(HtmlDocument, ImagesLoadFromTheBaseFolder) {
+TEST(HtmlDocument, ImagesAndAddressesResolveAgainstTheBase) {
   std::string dir = testsupport::makeTempDir("vocab-html");
   ASSERT_TRUE(testsupport::solidImage({4, 4}, Color::red())->writePNG(dir + "/dot.png"));
   HtmlDocument page("<body style='margin:0'><img src='dot.png' width='40' height='40'></body>",
@@ -43,9 +43,7 @@ TEST(HtmlDocument, ImagesLoadFromTheBaseFolder) {
   HtmlDocument missing("<body><img src='none.png'><p>still text</p></body>", "file://" + dir + "/");
   EXPECT_GT(missing.layout(100), 0);
   files::remove(dir);
-}
 
-TEST(HtmlDocument, AddressesResolveLikeABrowser) {
   EXPECT_EQ(resolveURL("file:///app/help/", "b.html"), "file:///app/help/b.html");
   EXPECT_EQ(resolveURL("http://h.com/x/y.html", "../z.html"), "http://h.com/z.html");
   EXPECT_EQ(resolveURL("http://h.com/x/", "https://other.com/"), "https://other.com/");

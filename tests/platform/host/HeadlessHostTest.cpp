@@ -30,7 +30,7 @@ class Host : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Host, LaunchRunsTheDelegateAndShowsTheFirstScreen) {
+TEST_F(Host, LaunchShowsTheFirstScreenAndItsPicture) {
   EXPECT_EQ(app_->events, (std::vector<std::string>{"launch", "active"}));
   EXPECT_EQ(Application::shared().keyWindow(), app_->window.get());
   EXPECT_NE(host_->findByText("复习/学习 review"), nullptr);
@@ -39,9 +39,7 @@ TEST_F(Host, LaunchRunsTheDelegateAndShowsTheFirstScreen) {
 
   host_->memoryWarning();
   EXPECT_EQ(app_->events, (std::vector<std::string>{"launch", "active", "memory"}));
-}
 
-TEST_F(Host, TheScreenPictureHasTheViewsPixels) {
   auto screen = host_->renderScreen();
   ASSERT_TRUE(screen);
   EXPECT_EQ(screen->pixelWidth(), 640);

@@ -30,7 +30,7 @@ class CookieStoreTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(Cookie, ReadsAttributesAndDefaultsAndRefusesForeignDomains) {
+TEST(Cookie, ReadsAttributesDatesAndDefaultsAndRefusesForeignDomains) {
   auto cookies =
       parse("sid = abc=def ; Path=/api; Secure; HttpOnly; Max-Age=60", "https://Example.com/x/y");
   ASSERT_EQ(cookies.size(), 1u);
@@ -57,9 +57,7 @@ TEST(Cookie, ReadsAttributesAndDefaultsAndRefusesForeignDomains) {
   auto parent = parse("a=1; Domain=.Example.com", "http://www.example.com/");
   ASSERT_EQ(parent.size(), 1u);
   EXPECT_EQ(parent[0].domain, ".example.com");
-}
 
-TEST(Cookie, ReadsTheHttpDateForms) {
   const double expected = 784111777;  // Sun, 06 Nov 1994 08:49:37 GMT
   EXPECT_EQ(plat::http::parseCookieDate("Sun, 06 Nov 1994 08:49:37 GMT"), expected);
   EXPECT_EQ(plat::http::parseCookieDate("Sunday, 06-Nov-94 08:49:37 GMT"), expected);

@@ -113,7 +113,7 @@ TEST_F(Applications, AddressesOpenOutsideThroughTheHostsOpener) {
   EXPECT_EQ(app.applicationIconBadgeNumber(), 0);
 }
 
-TEST_F(Applications, WindowsStackByLevelAndTheKeyWindowIsTracked) {
+TEST_F(Applications, WindowsStackByLevelOnAScreenThatFollowsTheDevice) {
   auto login = std::make_shared<Window>();
   login->setWindowLevel(kWindowLevelStatusBar);
   login->setBackgroundColor(Color::black().withAlpha(0.4));
@@ -129,9 +129,7 @@ TEST_F(Applications, WindowsStackByLevelAndTheKeyWindowIsTracked) {
   EXPECT_EQ(Application::shared().keyWindow(), window_.get());
   window_.reset();
   EXPECT_EQ(Application::shared().keyWindow(), nullptr) << "a window that went is not kept";
-}
 
-TEST_F(Applications, TheScreenFollowsTheDeviceDescription) {
   Screen::main().configure({768, 1024}, 1, UserInterfaceIdiom::Pad);
   EXPECT_TRUE(Screen::main().isPad());
   EXPECT_EQ(Device::current().idiom, DeviceIdiom::Tablet);

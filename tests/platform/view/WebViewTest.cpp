@@ -99,7 +99,7 @@ TEST_F(WebViews, ScriptsReadLinksTitlesAndTheAddress) {
   EXPECT_EQ(web_->stringByEvaluatingJavaScript("alert(1)"), "");
 }
 
-TEST_F(WebViews, ATappedLinkAsksTheDelegateAndIsFollowed) {
+TEST_F(WebViews, ALinkAsksTheDelegateAndIsFollowedAndAnAddressThatFailsLeavesThePage) {
   write("next.html", "<p>the next page</p>");
   web_->loadHTMLString(
       "<body style='margin:0'><a href='next.html' "
@@ -118,9 +118,7 @@ TEST_F(WebViews, ATappedLinkAsksTheDelegateAndIsFollowed) {
   EXPECT_EQ(web_->currentURL(), base() + "next.html");
   EXPECT_EQ(web_->displayedText(), "the next page");
   EXPECT_TRUE(web_->canGoBack());
-}
 
-TEST_F(WebViews, APageThatCannotBeFetchedFailsAndLeavesThePageShown) {
   web_->loadHTMLString("<p>kept</p>", "");
   runUntilIdle();
   log_.events.clear();
