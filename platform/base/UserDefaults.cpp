@@ -1,5 +1,7 @@
 #include "platform/base/UserDefaults.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -9,6 +11,32 @@
 #include "platform/base/ValueCoding.h"
 
 namespace plat {
+namespace {
+
+// Equal and of the same types throughout, keys in the same order: storing `b` over `a` would
+// write the same file.
+bool identical(const Value& a, const Value& b) {
+  if (a.type() != b.type()) return false;
+  if (a.isArray()) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (!identical(a.at(i), b.at(i))) return false;
+    return true;
+  }
+  if (a.isDictionary()) {
+    const std::vector<std::string> keys = a.keys();
+    if (keys != b.keys()) return false;
+    for (const std::string& key : keys)
+      if (!identical(a.get(key), b.get(key))) return false;
+    return true;
+  }
+  // Bit for bit: -0.0 is stored apart from 0.0.
+  if (a.type() == Value::Type::Double)
+    return std::bit_cast<uint64_t>(a.asDouble()) == std::bit_cast<uint64_t>(b.asDouble());
+  return a == b;
+}
+
+}  // namespace
 
 UserDefaults& UserDefaults::standardUserDefaults() {
   static std::mutex m;
@@ -61,6 +89,8 @@ void UserDefaults::setObject(const std::string& key, Value value) {
     return;
   }
   std::lock_guard lock(mutex_);
+  // Settings stored again unchanged (the analytics does so at every start) cost no write.
+  if (values_.has(key) && identical(values_.get(key), value)) return;
   values_.set(key, std::move(value));
   dirty_ = true;
 }

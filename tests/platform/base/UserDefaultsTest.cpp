@@ -61,6 +61,26 @@ TEST(UserDefaults, DamagedFileReadsAsEmptyAndIsReplacedOnTheNextWrite) {
   EXPECT_EQ(UserDefaults(path).integerForKey("a"), 1);
 }
 
+TEST(UserDefaults, OnlyChangedValuesAreWrittenAgain) {
+  testsupport::TempHome home;
+  const std::string path = files::join(plat::AppHome::preferencesDir(), "changes");
+  UserDefaults defaults(path);
+  auto rewrites = [&](const Value& before, const Value& after) {
+    defaults.setObject("k", before);
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_TRUE(files::remove(path));
+    defaults.setObject("k", after);
+    EXPECT_TRUE(defaults.synchronize());
+    return files::exists(path);
+  };
+  EXPECT_FALSE(rewrites(Value::array({1, "two"}), Value::array({1, "two"})));
+  // Equal numbers of another type or sign are kept as given.
+  EXPECT_TRUE(rewrites(1, 1.0));
+  EXPECT_TRUE(rewrites(0.0, -0.0));
+  EXPECT_TRUE(rewrites(Value::array({1}), Value::array({1.0})));
+  EXPECT_EQ(UserDefaults(path).objectForKey("k").at(0).type(), Value::Type::Double);
+}
+
 TEST(Files, InterruptedAtomicWriteLeavesTheOldFileWhole) {
   testsupport::TempHome home;
   std::string path = files::join(plat::AppHome::documentsDir(), "data.txt");
