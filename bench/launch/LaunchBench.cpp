@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -30,14 +31,19 @@ void prepareHome() {
     bench::temporaryHome();
     CheckVersion::setLookupBase("http://127.0.0.1:9");  // nothing leaves the machine
     // A learner with the day's new words planned and the first-start guide seen: the first
-    // frame shows a word.
+    // frame shows a word. The words are planned by the host's clock, which the app reads, not by
+    // the machine's (planned in the host's future, they would not be due).
+    plat::HeadlessHost host(std::make_shared<AppDelegate>());
     CallDB* store = CallDB::callDB();
     store->UpdatePersonalValue("run_machine", "1");
     plat::Value words = store->getOrderWords();
     const int64_t now = MyDate::storedTime(MyDate::localDateTime());
     for (size_t i = 0; i < words.size(); ++i) store->InsertStudyWord(words[i].asString(), now);
-    plat::HeadlessHost host(std::make_shared<AppDelegate>());
     host.launch();
+    if (CallDB::callDB()->getReviewWords_tempData().size() == 0) {
+      std::fprintf(stderr, "the planned words are not in the review queue\n");
+      std::exit(1);
+    }
     return true;
   }();
   (void)ready;
