@@ -1,5 +1,8 @@
 #include "platform/draw/Font.h"
 
+#include <map>
+#include <tuple>
+
 #include "platform/draw/PangoText.h"
 
 namespace plat {
@@ -15,12 +18,20 @@ struct Metrics {
   double descent;
 };
 
+// Pango works metrics out by shaping sample text, which costs as much as laying out a paragraph;
+// a face's metrics never change while the program runs, so each thread asks once per font.
 Metrics metricsOf(const Font& font) {
+  using Key = std::tuple<std::string, double, bool, bool>;
+  thread_local std::map<Key, Metrics> cache;
+  Key key{font.family, font.size, font.bold, font.italic};
+  auto found = cache.find(key);
+  if (found != cache.end()) return found->second;
   PangoFontMetrics* m =
       pango_context_get_metrics(pangotext::context(), pangotext::description(font), nullptr);
   Metrics out{pango_units_to_double(pango_font_metrics_get_ascent(m)),
               pango_units_to_double(pango_font_metrics_get_descent(m))};
   pango_font_metrics_unref(m);
+  cache.emplace(key, out);
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "platform/base/Files.h"
 #include "platform/draw/HtmlDocument.h"
@@ -61,6 +62,8 @@ struct HtmlContainer::HtmlFont {
   Font font;
   unsigned decoration = 0;
   litehtml::font_metrics metrics;
+  // The engine measures every word and space apart, the same ones again and again.
+  std::unordered_map<std::string, int> widths;
 };
 
 std::optional<std::string> readLocalURL(const std::string& url) {
@@ -121,10 +124,14 @@ void HtmlContainer::delete_font(litehtml::uint_ptr hFont) {
 
 int HtmlContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr hFont) {
   if (!hFont || !text) return 0;
+  HtmlFont& font = *reinterpret_cast<HtmlFont*>(hFont);
+  auto [known, added] = font.widths.try_emplace(text, 0);
+  if (!added) return known->second;
   // The engine adds up words and spaces measured apart: rounding each to the nearest point (not
   // up) keeps a line as wide as the same text laid out whole.
-  const double width = TextLayout(text, reinterpret_cast<HtmlFont*>(hFont)->font).exactWidth();
-  return static_cast<int>(std::lround(width));
+  const double width = TextLayout(text, font.font).exactWidth();
+  known->second = static_cast<int>(std::lround(width));
+  return known->second;
 }
 
 void HtmlContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text,
