@@ -52,11 +52,7 @@ int AppTest::calls(const std::string& hook) const {
 std::vector<testsupport::ServerRequest> AppTest::requestsFor(const std::string& script) const {
   std::vector<testsupport::ServerRequest> found;
   for (const auto& request : server_->requests()) {
-    const std::string path = request.path();
-    if (path.size() >= script.size() &&
-        path.compare(path.size() - script.size(), script.size(), script) == 0) {
-      found.push_back(request);
-    }
+    if (request.path().ends_with(script)) found.push_back(request);
   }
   return found;
 }

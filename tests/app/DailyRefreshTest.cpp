@@ -34,22 +34,25 @@ TEST_F(DailyRefresh, OnlyTheFirstActivationOfAStudyDayRebuildsChecksAndRefreshes
   EXPECT_EQ(calls("getExcellentMnemonic"), 1) << "ten seconds later";
   EXPECT_TRUE(requestsFor("account_info.php").empty()) << "no account stored";
 
-  db_->insertRemindWord(1, now() + 3600);  // not fired yet: forgotten
-  db_->insertRemindWord(2, now() - 3600);  // fired this morning: kept for the day
+  // Reminder records: only those that fired today stay (one due this very second has not).
   setLocalTime(2023, 11, 15, 11, 0);
+  db_->insertRemindWord(1, now() + 3600);
+  db_->insertRemindWord(2, now() - 3600);
+  db_->insertRemindWord(3, now());
   reactivate();
+  EXPECT_EQ(number("select rw_uWordID from remind_words"), 2);
   EXPECT_EQ(reminderRecords(), 1);
   setLocalTime(2023, 11, 16, 2, 30);  // still the study day of the 15th
   reactivate();
   host_->advance(10);
   EXPECT_EQ(calls("downDataFinish"), 1);
   EXPECT_EQ(calls("getExcellentMnemonic"), 1);
+  EXPECT_EQ(reminderRecords(), 0) << "yesterday's by the calendar";
 
   setLocalTime(2023, 11, 16, 3, 0);
   reactivate();
   EXPECT_EQ(calls("downDataFinish"), 2);
   EXPECT_EQ(lastReviewDay(), MyDate::studyDayId());
-  EXPECT_EQ(reminderRecords(), 0) << "yesterday's record goes";
   ASSERT_TRUE(server_->waitForRequests(2));
   EXPECT_EQ(versionLookups(), 2u);
   EXPECT_TRUE(plat::RunLoop::main().runUntil(

@@ -15,40 +15,37 @@ extern char** environ;
 
 namespace apptest {
 
-ProgramProcess::ProgramProcess(const std::string& folder, const std::string& storeLookup,
-                               std::map<std::string, std::string> overrides)
-    : folder_(folder) {
-  std::map<std::string, std::string> env;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
-    const size_t eq = entry.find('=');
-    if (eq != std::string::npos) env[entry.substr(0, eq)] = entry.substr(eq + 1);
-  }
-  env["VOCAB_HOME"] = home();
-  env["VOCAB_DEVICE_DIR"] = folder_ + "/device";
-  env["VOCAB_STORE_LOOKUP"] = storeLookup;
-  for (const auto& [key, value] : overrides) {
-    if (value.empty()) {
-      env.erase(key);
-    } else {
-      env[key] = value;
-    }
-  }
-  std::vector<std::string> entries;
-  for (const auto& [key, value] : env) entries.push_back(key + "=" + value);
-  std::vector<char*> envp;
-  for (std::string& entry : entries) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  std::string program = VOCAB_PROGRAM;
-  char* argv[] = {program.data(), nullptr};
+pid_t spawnLogged(std::vector<std::string> args, const std::string& logPath, bool bothOutputs,
+                  int closed) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  const std::string logPath = folder_ + "/program.log";
-  posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+  if (closed >= 0) posix_spawn_file_actions_addclose(&actions, closed);
+  posix_spawn_file_actions_addopen(&actions, 2, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+  if (bothOutputs) posix_spawn_file_actions_adddup2(&actions, 2, 1);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+ProgramProcess::ProgramProcess(const std::string& folder, const std::string& storeLookup,
+                               std::map<std::string, std::string> env)
+    : folder_(folder) {
+  env.try_emplace("VOCAB_HOME", home());
+  env.try_emplace("VOCAB_DEVICE_DIR", folder_ + "/device");
+  env.try_emplace("VOCAB_STORE_LOOKUP", storeLookup);
+  // env(1) applies the changes to the test's environment: removals first, as it wants them.
+  std::vector<std::string> args = {"env"};
+  for (const auto& [key, value] : env)
+    if (value.empty()) args.insert(args.end(), {"-u", key});
+  for (const auto& [key, value] : env)
+    if (!value.empty()) args.push_back(key + "=" + value);
+  args.push_back(VOCAB_PROGRAM);
+  pid_ = spawnLogged(std::move(args), folder_ + "/program.log", true);
 }
 
 ProgramProcess::~ProgramProcess() {

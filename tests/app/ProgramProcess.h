@@ -6,8 +6,15 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace apptest {
+
+// Starts `args` (looked up on the PATH) with standard error (and standard output with
+// `bothOutputs`) into `logPath` and the descriptor `closed` closed in the child; -1 when it could
+// not start.
+pid_t spawnLogged(std::vector<std::string> args, const std::string& logPath, bool bothOutputs,
+                  int closed = -1);
 
 class ProgramProcess {
  public:

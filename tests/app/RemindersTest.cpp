@@ -70,34 +70,37 @@ class RemindersTest : public storetest::StudyTest {
   Value records() {
     return rows("select rw_uWordID, rw_uRunTime from remind_words order by rw_uRunTime", "NN");
   }
+  // The stubborn-word reminders scheduled afresh at a time of the 15th within a window.
+  std::vector<LocalNotification> stubbornFires(const std::string& from, const std::string& to,
+                                               int hour, int minute, int second = 0) {
+    db_->sql_delete("delete from remind_words", "", Value::array());
+    plat::Application::shared().cancelAllLocalNotifications();
+    stubbornRemindersOn(from, to);
+    setLocalTime(2023, 11, 15, hour, minute, second);
+    Reminders::forgetWord_Remind();
+    return scheduled();
+  }
 };
 
 // ---- Review reminders
 
 TEST_F(RemindersTest, ReviewReminderStartsWithTheNextReminderTimeOfTheStudyDay) {
   testedDue("apple", daysFromNow(-1));  // overdue: due on every candidate day
-
   reviewReminderAt("09:30");
-  setLocalTime(2023, 11, 15, 10, 0);  // today's 09:30 has passed
-  Reminders::postLocalNotification();
-  std::vector<LocalNotification> all = scheduled();
-  ASSERT_EQ(all.size(), 14u);  // 15 candidates, today's passed
-  EXPECT_EQ(all.front().fireDate, wallClock(11, 16, 9, 30));
-  EXPECT_EQ(all.back().fireDate, wallClock(11, 29, 9, 30));
-  EXPECT_EQ(all.front().timeZoneName, "GMT");
-  EXPECT_EQ(all.front().alertBody, "1 words to review");
-  EXPECT_EQ(all.front().alertAction, "Go");
-  EXPECT_FALSE(all.front().soundName.empty());
-
-  // At 02:00 it is still the study day of the 15th, whose 09:30 has passed; at 08:00 today's
-  // reminder is still to come.
-  for (auto [hour, count, firstDay] : {std::tuple{26, 14u, 16}, std::tuple{8, 15u, 15}}) {
+  // At 10:00 today's 09:30 has passed; at 02:00 it is still the study day of the 15th, whose
+  // 09:30 has passed; at 08:00 today's reminder is still to come. The last is 14 days on.
+  for (auto [hour, count, firstDay] :
+       {std::tuple{10, 14u, 16}, std::tuple{26, 14u, 16}, std::tuple{8, 15u, 15}}) {
+    SCOPED_TRACE(hour);
     plat::Application::shared().cancelAllLocalNotifications();
     setLocalTime(2023, 11, 15 + hour / 24, hour % 24, 0);
     Reminders::postLocalNotification();
-    all = scheduled();
-    ASSERT_EQ(all.size(), count) << hour;
-    EXPECT_EQ(all.front().fireDate, wallClock(11, firstDay, 9, 30)) << hour;
+    const std::vector<LocalNotification> all = scheduled();
+    ASSERT_EQ(all.size(), count);
+    EXPECT_EQ(all.front().fireDate, wallClock(11, firstDay, 9, 30));
+    EXPECT_EQ(all.back().fireDate, wallClock(11, 29, 9, 30));
+    EXPECT_EQ(all.front().timeZoneName, "GMT");
+    EXPECT_EQ(all.front().alertBody, "1 words to review");
   }
 }
 
@@ -114,29 +117,41 @@ TEST_F(RemindersTest, ReviewReminderNamesTheTestedWordsDueByTheEndOfEachDay) {
   const std::vector<LocalNotification> all = scheduled();
   ASSERT_EQ(all.size(), 12u);  // the 18th to the 29th
   EXPECT_EQ(all[0].fireDate, wallClock(11, 18, 20, 15));
-  EXPECT_EQ(all[0].alertBody, "1 words to review");
   EXPECT_EQ(all[1].alertBody, "1 words to review");
   EXPECT_EQ(all[2].fireDate, wallClock(11, 20, 20, 15));
   EXPECT_EQ(all[2].alertBody, "2 words to review");
-  EXPECT_EQ(all.back().fireDate, wallClock(11, 29, 20, 15));
   EXPECT_EQ(all.back().alertBody, "2 words to review");
 }
 
-TEST_F(RemindersTest, ReviewReminderNeedsItsSwitchAndTime) {
+TEST_F(RemindersTest, NothingIsScheduledWithoutItsSwitchTimeAndAccount) {
   testedDue("apple", daysFromNow(-1));
+  stubborn("book");
   db_->UpdatePersonalValue_isNeed("alarm_setting", "0");
   db_->UpdatePersonalValue_isNeed("time_setting", "09:30");
   Reminders::postLocalNotification();
   reviewReminderAt("");
   Reminders::postLocalNotification();
+  stubbornRemindersOn();
+  db_->UpdatePersonalValue("account", "");
+  Reminders::forgetWord_Remind();
+  db_->UpdatePersonalValue("account", "learner");
+  db_->UpdatePersonalValue_isNeed("forgetword_remind", "0");
+  Reminders::forgetWord_Remind();
   EXPECT_TRUE(scheduled().empty());
+  EXPECT_EQ(records().size(), 0u);
 
-  plan("good", daysFromNow(-1));
   reviewReminderAt("7:5");  // read as 07:05
   setLocalTime(2023, 11, 15, 6, 0);
   Reminders::postLocalNotification();
   ASSERT_FALSE(scheduled().empty());
   EXPECT_EQ(scheduled().front().fireDate, wallClock(11, 15, 7, 5));
+
+  // A store that cannot answer schedules nothing and raises nothing.
+  plat::Application::shared().cancelAllLocalNotifications();
+  db_->UpdatePersonalValue_isNeed("forgetword_remind", "1");
+  db_->sqlMgr().RecordExec("drop table remind_words");
+  EXPECT_NO_THROW(Reminders::forgetWord_Remind());
+  EXPECT_TRUE(scheduled().empty());
 }
 
 // ---- Stubborn-word reminders
@@ -192,97 +207,42 @@ TEST_F(RemindersTest, ThreeStubbornWordsANightTheFourthWaitsForItsTurn) {
   EXPECT_EQ(records().size(), 4u);
 }
 
-TEST_F(RemindersTest, ClearingKeepsOnlyTheRemindersThatFiredToday) {
-  setLocalTime(2023, 11, 16, 12, 0);
-  const int64_t noon = now();
-  db_->insertRemindWord(1, noon - 3600);       // fired this morning
-  db_->insertRemindWord(2, noon + 3600);       // still pending
-  db_->insertRemindWord(3, noon - 13 * 3600);  // fired yesterday
-  db_->insertRemindWord(4, noon);              // due this very second
-  db_->clearRemindWords();
-  EXPECT_VALUE(records(), Value::array({Value::array({1, static_cast<long long>(noon - 3600)})}));
-
-  setLocalTime(2023, 11, 17, 0, 30);  // the next calendar day, though still the same study day
-  db_->clearRemindWords();
-  EXPECT_EQ(records().size(), 0u);
-}
-
 TEST_F(RemindersTest, StubbornRemindersStayInsideTheWindow) {
   for (const char* word : {"apple", "book", "cafe"}) stubborn(word);
-  auto firesFor = [&](const std::string& from, const std::string& to, int hour, int minute) {
-    db_->sql_delete("delete from remind_words", "", Value::array());
-    plat::Application::shared().cancelAllLocalNotifications();
-    stubbornRemindersOn(from, to);
-    setLocalTime(2023, 11, 15, hour, minute);
-    Reminders::forgetWord_Remind();
-    return scheduled();
+  struct Case {
+    const char *from, *to;
+    int hour, minute;
+    double firstFrom;  // the first fires within the hour after this
+    const char* why;
+  } cases[] = {
+      {"08:00", "21:00", 20, 50, wallClock(11, 16, 8, 50), "after 21:00: moved by the quiet hours"},
+      {"22:00", "06:00", 12, 0, wallClock(11, 15, 23, 0), "over midnight: the window opens"},
+      {"10:00", "10:00", 3, 0, wallClock(11, 15, 4, 0), "no quiet time: from now"},
   };
-
-  // Resigning at 20:50: the first falls after 21:00 and moves on by the 11 quiet hours.
-  std::vector<LocalNotification> all = firesFor("08:00", "21:00", 20, 50);
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_GE(all[0].fireDate, wallClock(11, 16, 8, 50));
-  EXPECT_LT(all[0].fireDate, wallClock(11, 16, 9, 50));
-
-  // Over midnight, resigning at noon: the window opens at 22:00.
-  all = firesFor("22:00", "06:00", 12, 0);
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_GE(all[0].fireDate, wallClock(11, 15, 23, 0));
-  EXPECT_LT(all[0].fireDate, wallClock(11, 16, 0, 0));
-
-  // No quiet time: every one to two hours from now.
-  all = firesFor("10:00", "10:00", 3, 0);
-  ASSERT_EQ(all.size(), 3u);
-  EXPECT_GE(all[0].fireDate, wallClock(11, 15, 4, 0));
-  EXPECT_LT(all[2].fireDate, wallClock(11, 15, 9, 0));
-
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    const std::vector<LocalNotification> all = stubbornFires(c.from, c.to, c.hour, c.minute);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_GE(all[0].fireDate, c.firstFrom);
+    EXPECT_LT(all[0].fireDate, c.firstFrom + 3600);
+  }
   // A window shorter than the spacing: every reminder still lands inside it.
   for (unsigned seed = 1; seed <= 20; ++seed) {
     plat::seedRand(seed);
-    for (const LocalNotification& n : firesFor("08:00", "09:00", 7, 0)) {
+    for (const LocalNotification& n : stubbornFires("08:00", "09:00", 7, 0)) {
       EXPECT_GE(minuteOfDay(n), 8 * 60) << seed;
       EXPECT_LE(minuteOfDay(n), 9 * 60) << seed;
     }
   }
-}
-
-// The window's bounds are minutes: all of 08:00 and of 21:00 lies inside 08:00 to 21:00. The same
-// draws make the same steps, so the first reminders of two times differ as the times do.
-TEST_F(RemindersTest, TheFirstAndLastMinutesOfTheWindowCountFromNow) {
-  stubborn("apple");
+  // The bounds are minutes: all of 08:00 and of 21:00 lies inside. With the same draws, the
+  // first reminders of two times differ as the times do: 07:59:30 waits for 08:00, 08:00:30
+  // counts from itself, and so do 20:59:30 and 21:00:30 (moved on by the quiet hours).
   auto firstFire = [&](int hour, int minute, int second) {
-    db_->sql_delete("delete from remind_words", "", Value::array());
-    plat::Application::shared().cancelAllLocalNotifications();
-    stubbornRemindersOn("08:00", "21:00");
-    setLocalTime(2023, 11, 15, hour, minute, second);
     plat::seedRand(5);
-    Reminders::forgetWord_Remind();
-    return scheduled().empty() ? 0.0 : scheduled().front().fireDate;
+    return stubbornFires("08:00", "21:00", hour, minute, second).at(0).fireDate;
   };
-  // 07:59:30 waits for 08:00; 08:00:30 is inside and counts from itself.
   EXPECT_EQ(firstFire(8, 0, 30) - firstFire(7, 59, 30), 30.0);
-  // 20:59:30 and 21:00:30 both count from themselves (their reminders move on by the quiet hours).
   EXPECT_EQ(firstFire(21, 0, 30) - firstFire(20, 59, 30), 60.0);
-}
-
-TEST_F(RemindersTest, StubbornRemindersNeedTheSwitchAndAnAccount) {
-  stubborn("apple");
-  stubbornRemindersOn();
-  db_->UpdatePersonalValue("account", "");
-  Reminders::forgetWord_Remind();
-  db_->UpdatePersonalValue("account", "learner");
-  db_->UpdatePersonalValue_isNeed("forgetword_remind", "0");
-  Reminders::forgetWord_Remind();
-  EXPECT_TRUE(scheduled().empty());
-  EXPECT_EQ(records().size(), 0u);
-}
-
-TEST_F(RemindersTest, AStoreThatCannotAnswerSchedulesNothingAndRaisesNothing) {
-  stubborn("apple");
-  stubbornRemindersOn();
-  db_->sqlMgr().RecordExec("drop table remind_words");
-  EXPECT_NO_THROW(Reminders::forgetWord_Remind());
-  EXPECT_TRUE(scheduled().empty());
 }
 
 }  // namespace

@@ -112,6 +112,16 @@ class ProgramInWindow : public Program {
     desktop_.click(window_, int(x * frame_.width / kPhoneWidth),
                    int(y * frame_.height / kPhoneHeight));
   }
+  // Taps, waits until more than `share` of the region differs from `before`, and takes the
+  // screen once it is still (written as `picture` to look at); nothing when it never changed.
+  std::optional<ScreenShot> tapAndWait(double x, double y, const ScreenShot& before,
+                                       const Region& r, double share, const std::string& picture) {
+    tap(x, y);
+    if (!shotWhen([&](const ScreenShot& s) { return changed(before, s, r) > share; })) return {};
+    std::optional<ScreenShot> still = stillShot();
+    if (still) still->writePNG(picturePath(picture));
+    return still;
+  }
 
   XvfbDesktop desktop_;
   std::string window_;
@@ -140,29 +150,17 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   // The guide ends with the start button of its last picture: its last dot, then the button once
   // that picture has slid in.
   const Region phone = region(0, 0, kPhoneWidth, kPhoneHeight);
-  tap(192, 550);
-  ASSERT_TRUE(shotWhen([&](const ScreenShot& s) { return changed(*first, s, phone) > 0.01; }))
-      << "the guide turned to its last picture\n"
-      << program_->log();
-  ASSERT_TRUE(stillShot());
-  tap(110, 474);
+  std::optional<ScreenShot> last = tapAndWait(192, 550, *first, phone, 0.01, "window-guide.png");
+  ASSERT_TRUE(last) << "the guide turned to its last picture\n" << program_->log();
   std::optional<ScreenShot> before =
-      shotWhen([&](const ScreenShot& s) { return changed(*first, s, review) > 0.005; });
+      tapAndWait(110, 474, *first, review, 0.005, "window-first-screen.png");
   ASSERT_TRUE(before) << "the guide made way for the review screen\n" << program_->log();
-  // The guide slides away; the screen it leaves is taken once it has gone.
-  before = stillShot();
-  ASSERT_TRUE(before);
-  before->writePNG(picturePath("window-first-screen.png"));
 
   // The first new word waits for the reveal; then the answer buttons show under its meaning.
   const Region card = region(0, 120, 320, 200), answers = region(10, 447, 300, 46);
-  tap(160, 306);  // the reveal button
   std::optional<ScreenShot> revealed =
-      shotWhen([&](const ScreenShot& s) { return changed(*before, s, answers) > 0.01; });
+      tapAndWait(160, 306, *before, answers, 0.01, "window-revealed.png");  // the reveal button
   ASSERT_TRUE(revealed) << "the answer buttons came\n" << program_->log();
-  revealed = stillShot();
-  ASSERT_TRUE(revealed);
-  revealed->writePNG(picturePath("window-revealed.png"));
   EXPECT_GT(changed(*before, *revealed, card), 0.01) << "the meaning shows";
   // The wheel scrolls the card under the pointer.
   desktop_.wheelDown(window_, int(160 * frame_.width / kPhoneWidth),
@@ -171,19 +169,15 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
       shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01; });
   ASSERT_TRUE(scrolled) << "the card scrolled\n" << program_->log();
   scrolled->writePNG(picturePath("window-scrolled.png"));
-  tap(57, 470);  // "know"
   std::optional<ScreenShot> next =
-      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, answers) > 0.01; });
+      tapAndWait(57, 470, *revealed, answers, 0.01, "window-next-word.png");  // "know"
   ASSERT_TRUE(next) << "the next word came\n" << program_->log();
-  next->writePNG(picturePath("window-next-word.png"));
   EXPECT_GT(changed(*revealed, *next, card), 0.01);
   before = next;
 
-  tap(120, 543);  // the word-book tab
   std::optional<ScreenShot> after =
-      shotWhen([&](const ScreenShot& s) { return changed(*before, s, title) > 0.01; });
+      tapAndWait(120, 543, *before, title, 0.01, "window-word-books.png");  // the word-book tab
   ASSERT_TRUE(after) << "the screen changed after the click\n" << program_->log();
-  after->writePNG(picturePath("window-word-books.png"));
   EXPECT_GT(changed(*before, *after, review), 0.005) << "the review tab is no longer selected";
   EXPECT_GT(changed(*before, *after, books), 0.005) << "the word-book tab is";
   EXPECT_EQ(changed(*before, *after, settings), 0) << "the settings tab is untouched";

@@ -1,8 +1,6 @@
 #include "tests/app/XvfbDesktop.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,9 +14,8 @@
 #include <thread>
 
 #include "platform/base/Files.h"
+#include "tests/app/ProgramProcess.h"
 #include "tests/support/TempHome.h"
-
-extern char** environ;
 
 namespace apptest {
 namespace {
@@ -106,26 +103,14 @@ XvfbDesktop::XvfbDesktop() : folder_(testsupport::makeTempDir("vocab-xvfb")) {
   // Xvfb picks a free display and writes its number to the pipe.
   int fds[2];
   if (pipe(fds) != 0) return;
-  std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]),
-                                   "-screen",   "0",          "1024x768x24",
-                                   "-nolisten", "tcp"};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  const std::string log = folder_ + "/xvfb.log";
-  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t child = -1;
-  const bool started = posix_spawnp(&child, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
-  posix_spawn_file_actions_destroy(&actions);
+  pid_ = spawnLogged({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
+                      "-nolisten", "tcp"},
+                     folder_ + "/xvfb.log", false, fds[0]);
   close(fds[1]);
-  if (!started) {
+  if (pid_ <= 0) {
     close(fds[0]);
     return;
   }
-  pid_ = child;
   std::string number;
   char c;
   while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
