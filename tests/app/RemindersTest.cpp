@@ -179,42 +179,15 @@ TEST_F(RemindersTest, StubbornWordTextsNameTheDisplayFormAndEveryMeaning) {
   EXPECT_EQ(db_->wordID(), 2);  // the card's word keeps its key
 }
 
-TEST_F(RemindersTest, ThreeStubbornWordsANightTheFourthWaitsForItsTurn) {
+TEST_F(RemindersTest, ThreeStubbornWordsANightInsideTheWindow) {
   for (const char* word : {"apple", "book", "cafe", "run"}) stubborn(word);
-  stubbornRemindersOn();  // default window 08:00 to 21:00
-  setLocalTime(2023, 11, 15, 22, 30);
-
-  Reminders::forgetWord_Remind();
-  std::vector<LocalNotification> all = scheduled();
-  ASSERT_EQ(all.size(), 3u);
-  // The window opens at 08:00 tomorrow; the first comes one to two hours after it.
-  EXPECT_GE(all[0].fireDate, wallClock(11, 16, 9, 0));
-  EXPECT_LT(all[0].fireDate, wallClock(11, 16, 10, 0));
-  for (size_t i = 1; i < all.size(); ++i) {
-    EXPECT_GE(all[i].fireDate - all[i - 1].fireDate, 3600.0);
-    EXPECT_LT(all[i].fireDate - all[i - 1].fireDate, 7200.0);
-  }
-  EXPECT_EQ(all[0].alertBody.rfind("[顽固词]", 0), 0u);
-  const Value recorded = records();
-  ASSERT_EQ(recorded.size(), 3u);
-  EXPECT_EQ(recorded.at(0).at(1).asInt(),
-            static_cast<int64_t>(all[0].fireDate - plat::kReferenceDateOffset));
-
-  // The fourth word is the only one left without a record.
-  plat::Application::shared().cancelAllLocalNotifications();
-  Reminders::forgetWord_Remind();
-  ASSERT_EQ(scheduled().size(), 1u);
-  EXPECT_EQ(records().size(), 4u);
-}
-
-TEST_F(RemindersTest, StubbornRemindersStayInsideTheWindow) {
-  for (const char* word : {"apple", "book", "cafe"}) stubborn(word);
   struct Case {
     const char *from, *to;
     int hour, minute;
     double firstFrom;  // the first fires within the hour after this
     const char* why;
   } cases[] = {
+      {"", "", 22, 30, wallClock(11, 16, 9, 0), "the default window opens at 08:00 tomorrow"},
       {"08:00", "21:00", 20, 50, wallClock(11, 16, 8, 50), "after 21:00: moved by the quiet hours"},
       {"22:00", "06:00", 12, 0, wallClock(11, 15, 23, 0), "over midnight: the window opens"},
       {"10:00", "10:00", 3, 0, wallClock(11, 15, 4, 0), "no quiet time: from now"},
@@ -226,6 +199,24 @@ TEST_F(RemindersTest, StubbornRemindersStayInsideTheWindow) {
     EXPECT_GE(all[0].fireDate, c.firstFrom);
     EXPECT_LT(all[0].fireDate, c.firstFrom + 3600);
   }
+  // One to two hours apart, each recorded at its fire time; the fourth word, the only one left
+  // without a record, comes next time.
+  const std::vector<LocalNotification> all = stubbornFires("", "", 22, 30);
+  ASSERT_EQ(all.size(), 3u);
+  for (size_t i = 1; i < all.size(); ++i) {
+    EXPECT_GE(all[i].fireDate - all[i - 1].fireDate, 3600.0);
+    EXPECT_LT(all[i].fireDate - all[i - 1].fireDate, 7200.0);
+  }
+  EXPECT_EQ(all[0].alertBody.rfind("[顽固词]", 0), 0u);
+  const Value recorded = records();
+  ASSERT_EQ(recorded.size(), 3u);
+  EXPECT_EQ(recorded.at(0).at(1).asInt(),
+            static_cast<int64_t>(all[0].fireDate - plat::kReferenceDateOffset));
+  plat::Application::shared().cancelAllLocalNotifications();
+  Reminders::forgetWord_Remind();
+  ASSERT_EQ(scheduled().size(), 1u);
+  EXPECT_EQ(records().size(), 4u);
+
   // A window shorter than the spacing: every reminder still lands inside it.
   for (unsigned seed = 1; seed <= 20; ++seed) {
     plat::seedRand(seed);
