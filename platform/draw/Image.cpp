@@ -87,6 +87,48 @@ void axisSpans(double srcLen, double cap, double dstLen, Span out[3], int& count
   count = 3;
 }
 
+// Whether each row of a block of pixels holds one value (the block is uniform along x), and
+// whether each column does (uniform along y).
+struct Uniformity {
+  bool alongX = false, alongY = false;
+};
+
+Uniformity uniformity(cairo_surface_t* surface, double x0, double y0, double w, double h) {
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  const bool whole =
+      x0 == std::floor(x0) && y0 == std::floor(y0) && w == std::floor(w) && h == std::floor(h);
+  if (!whole || (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24)) return {};
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  const uint32_t mask = format == CAIRO_FORMAT_RGB24 ? 0xFFFFFF : 0xFFFFFFFF;
+  auto at = [&](int x, int y) {
+    uint32_t value;
+    std::memcpy(&value, data + (int(y0) + y) * stride + 4 * (int(x0) + x), 4);
+    return value & mask;
+  };
+  Uniformity u{true, true};
+  for (int y = 0; y < int(h) && (u.alongX || u.alongY); ++y) {
+    for (int x = 0; x < int(w); ++x) {
+      u.alongX = u.alongX && at(x, y) == at(0, y);
+      u.alongY = u.alongY && at(x, y) == at(x, 0);
+    }
+  }
+  return u;
+}
+
+// Whether bilinear filtering of a source drawn through the device matrix `m` gives exactly the
+// nearest pixel's value: along each axis either the source does not change or its pixels land
+// one to one on device pixels, so every sample falls between equal values or on a pixel's
+// centre. Nearest sampling of a stretched background is many times faster.
+bool samplesExactly(const cairo_matrix_t& m, Uniformity u) {
+  auto whole = [](double v) { return std::abs(v - std::round(v)) < 1e-6; };
+  if (m.xy != 0 || m.yx != 0) return false;
+  const bool x = u.alongX || (std::abs(m.xx - 1) < 1e-9 && whole(m.x0));
+  const bool y = u.alongY || (std::abs(m.yy - 1) < 1e-9 && whole(m.y0));
+  return x && y;
+}
+
 }  // namespace
 
 Image::Image(cairo_surface_t* surface, double scale)
@@ -190,7 +232,13 @@ void Image::draw(DrawContext& context, const Rect& rect) const {
       cairo_scale(cr, dw / (sw * scale_), dh / (sh * scale_));
       cairo_set_source_surface(cr, cell, 0, 0);
       cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+      cairo_matrix_t device;
+      cairo_get_matrix(cr, &device);
+      const Uniformity u =
+          uniformity(surface_, sx.src0 * scale_, sy.src0 * scale_, sw * scale_, sh * scale_);
+      cairo_pattern_set_filter(cairo_get_source(cr), samplesExactly(device, u)
+                                                         ? CAIRO_FILTER_NEAREST
+                                                         : CAIRO_FILTER_BILINEAR);
       cairo_paint_with_alpha(cr, context.alpha());
       cairo_surface_destroy(cell);
       cairo_restore(cr);

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <vector>
 
@@ -23,17 +24,42 @@ int pixelsFor(double points, double scale) {
   return px > kMaxPixels ? kMaxPixels : static_cast<int>(px);
 }
 
+// A bitmap whose pixels are left as they come, for one that is painted all over at once:
+// cairo's own are cleared first, a second pass over a screen's worth of memory.
+cairo_surface_t* unclearedSurface(int width, int height) {
+  static const cairo_user_data_key_t kPixels{};
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+  auto* pixels = static_cast<unsigned char*>(std::malloc(size_t(stride) * size_t(height)));
+  if (!pixels) return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_surface_t* surface =
+      cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, stride);
+  if (cairo_surface_set_user_data(surface, &kPixels, pixels, std::free) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    std::free(pixels);
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  }
+  return surface;
+}
+
 }  // namespace
 
 ImageContext::ImageContext(Size size, bool opaque, double scale)
+    : ImageContext(size, opaque ? Color::white() : Color::clear(), scale) {}
+
+ImageContext::ImageContext(Size size, Color background, double scale)
     : size_(size), scale_(scale > 0 ? scale : defaultScale()) {
-  surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelsFor(size.width, scale_),
-                                        pixelsFor(size.height, scale_));
+  const int width = pixelsFor(size.width, scale_), height = pixelsFor(size.height, scale_);
+  const bool filled = background.a >= 1;
+  surface_ = filled ? unclearedSurface(width, height)
+                    : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   cairo_t* cr = cairo_create(surface_);
   cairo_scale(cr, scale_, scale_);
-  if (opaque) {
-    cairo_set_source_rgb(cr, 1, 1, 1);
+  if (background.a > 0) {
+    // Over uncleared pixels an opaque colour replaces what is there.
+    cairo_set_operator(cr, filled ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
+    cairo_set_source_rgba(cr, background.r, background.g, background.b, background.a);
     cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   }
   context_ = std::make_unique<DrawContext>(cr);
   cairo_destroy(cr);  // the draw context keeps its own reference

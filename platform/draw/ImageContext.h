@@ -17,6 +17,8 @@ class ImageContext {
   // A transparent (or, when opaque, white) bitmap of ceil(size * scale) pixels; a scale of 0 or
   // less means the device screen's scale.
   ImageContext(Size size, bool opaque = false, double scale = 0);
+  // A bitmap painted all over in `background`.
+  ImageContext(Size size, Color background, double scale);
   ~ImageContext();
   ImageContext(const ImageContext&) = delete;
   ImageContext& operator=(const ImageContext&) = delete;

@@ -114,10 +114,8 @@ std::shared_ptr<Image> ViewRenderer::renderView(View& view, double scale) {
 
 std::shared_ptr<Image> ViewRenderer::renderScreen(double scale) {
   Rect screen = Screen::main().bounds();
-  ImageContext image(screen.size(), false, scale);
+  ImageContext image(screen.size(), Color::black(), scale);
   DrawContext& ctx = image.context();
-  ctx.setFillColor(Color::black());
-  ctx.fillRect(screen);
   for (Window* window : Application::shared().windows()) {
     window->layoutIfNeeded();
     drawInSuperview(*window, ctx);
