@@ -1,3 +1,4 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -125,5 +126,31 @@ TEST(Image, AStretchedImageKeepsItsCapsWithoutSeams) {
       for (int x = int(std::ceil(rect.x * scale)); x < int(rect.maxX() * scale) - 1; ++x)
         if (out->pixel(x, y).a < 0.99) ++seams;
     EXPECT_EQ(seams, 0) << "scale " << scale;
+  }
+}
+
+// Stripes that change down the image only: stretched sideways they may be sampled nearest, but
+// every pixel must be the one bilinear filtering gives, where the stripes are stretched too or
+// fall between device pixels.
+TEST(Image, StretchingGivesTheBilinearPixels) {
+  ImageContext source({4, 6}, false, 1);
+  for (int y = 0; y < 6; ++y) {
+    source.context().setFillColor(Color::rgb(y / 5.0, 1 - y / 7.0, 0.5, 1 - y / 9.0));
+    source.context().fillRect(Rect(0, y, 4, 1));
+  }
+  const std::shared_ptr<Image> stripes = source.image();
+  for (const Rect& rect : {Rect(1, 2, 30, 3), Rect(1, 2.25, 30, 3), Rect(1, 2, 30, 17)}) {
+    ImageContext ours({32, 20}, true, 2), bilinear({32, 20}, true, 2);
+    ours.context().drawImage(*stripes, rect);
+    cairo_t* cr = bilinear.context().cairo();
+    cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr);
+    cairo_translate(cr, rect.x, rect.y);
+    cairo_scale(cr, rect.width / 4, rect.height / 6);
+    cairo_set_source_surface(cr, stripes->surface(), 0, 0);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_paint(cr);
+    EXPECT_EQ(ours.image()->pngData(), bilinear.image()->pngData()) << rect.y << " " << rect.height;
   }
 }
