@@ -24,6 +24,8 @@ class TextLayout {
     int maxLines = 0;      // 0: no limit
     LineBreakMode lineBreak = LineBreakMode::WordWrap;
     TextAlignment alignment = TextAlignment::Left;
+
+    bool operator==(const Options&) const = default;
   };
 
   TextLayout(const std::string& text, const Font& font, const Options& options);

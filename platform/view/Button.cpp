@@ -128,9 +128,20 @@ void Button::refresh() {
   setNeedsLayout();
 }
 
+Size Button::titleSize() const {
+  const std::string title = currentTitle();
+  if (title.empty()) return {};
+  if (title != measuredTitle_ || titleLabel_->font() != measuredFont_) {
+    measuredSize_ = measureText(title, titleLabel_->font());
+    measuredTitle_ = title;
+    measuredFont_ = titleLabel_->font();
+  }
+  return measuredSize_;
+}
+
 Size Button::sizeThatFits(Size) const {
   Size image = currentImage() ? currentImage()->size() : Size{};
-  Size title = currentTitle().empty() ? Size{} : measureText(currentTitle(), titleLabel_->font());
+  Size title = titleSize();
   Size background = currentBackgroundImage() ? currentBackgroundImage()->size() : Size{};
   double w = image.width + title.width + contentInsets_.left + contentInsets_.right;
   double h = std::max(image.height, title.height) + contentInsets_.top + contentInsets_.bottom;
@@ -140,7 +151,7 @@ Size Button::sizeThatFits(Size) const {
 void Button::layoutSubviews() {
   Rect content = bounds().inset(contentInsets_);
   Size image = currentImage() ? currentImage()->size() : Size{};
-  Size title = currentTitle().empty() ? Size{} : measureText(currentTitle(), titleLabel_->font());
+  Size title = titleSize();
   double room = content.width - image.width - titleInsets_.left - titleInsets_.right;
   title.width = std::max(0.0, std::min(title.width, room));
   title.height = std::min(title.height, std::max(0.0, content.height));

@@ -69,6 +69,9 @@ class Button : public Control {
   template <typename T>
   T lookup(const std::map<unsigned, T>& values, unsigned state, const T& fallback) const;
   void refresh();  // the labels and image of the current state
+  // The current title's one-line size. A button is laid out again at every change of its state;
+  // the size is measured again only when the title or its font changed.
+  Size titleSize() const;
 
   ButtonType type_;
   std::shared_ptr<Label> titleLabel_;
@@ -84,6 +87,9 @@ class Button : public Control {
   bool adjustsWhenHighlighted_ = true;
   bool adjustsWhenDisabled_ = true;
   bool showsTouch_ = false;
+  mutable std::string measuredTitle_;
+  mutable Font measuredFont_;
+  mutable Size measuredSize_;
 };
 
 }  // namespace plat

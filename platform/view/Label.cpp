@@ -43,9 +43,18 @@ Rect Label::textRectForBounds(const Rect& bounds, int lines) const {
   return {bounds.x, bounds.y, std::min(size.width, bounds.width), size.height};
 }
 
+const TextLayout& Label::layoutIn(const Rect& rect) {
+  const Font font = fittedFont(rect.width);
+  const TextLayout::Options options = layoutOptions(rect.width, rect.height);
+  if (!drawn_.layout || drawn_.text != text_ || drawn_.font != font || drawn_.options != options) {
+    drawn_ = {text_, font, options, std::make_unique<TextLayout>(text_, font, options)};
+  }
+  return *drawn_.layout;
+}
+
 void Label::drawTextInRect(DrawContext& context, const Rect& rect) {
   if (text_.empty()) return;
-  TextLayout layout(text_, fittedFont(rect.width), layoutOptions(rect.width, rect.height));
+  const TextLayout& layout = layoutIn(rect);
   double top = rect.y + (rect.height - layout.size().height) / 2;
   Color color = !enabled_                                          ? Color::white(0.56)
                 : highlighted_ && !highlightedTextColor_.isClear() ? highlightedTextColor_

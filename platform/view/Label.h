@@ -2,6 +2,7 @@
 // optionally shrinking its font to fit the width. Centred vertically in its bounds.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/draw/TextLayout.h"
@@ -53,6 +54,17 @@ class Label : public View {
 
  private:
   TextLayout::Options layoutOptions(double width, double height) const;
+  // The layout of the text in `rect`: the one drawn last while text, font and limits are the
+  // same (the display pass draws a label and the screen's picture draws it again).
+  const TextLayout& layoutIn(const Rect& rect);
+
+  struct DrawnLayout {
+    std::string text;
+    Font font;
+    TextLayout::Options options;
+    std::unique_ptr<TextLayout> layout;
+  };
+  DrawnLayout drawn_;
 
   std::string text_;
   Font font_ = Font::system(17);
