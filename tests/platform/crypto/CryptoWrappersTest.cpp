@@ -51,7 +51,7 @@ TEST(Aes, EncryptsLikeTheStandardAndRoundTripsEveryLengthWithPaddingAndRefusesDa
   EXPECT_FALSE(aes128CbcDecrypt(std::vector<uint8_t>{}, kKey, kIv));
 }
 
-TEST(Digest, HashesTheWholeInputAndWritesEveryByteAsTwoDigits) {
+TEST(DigestAndUuid, HashesTheWholeInputWritesHexAndMakesUniqueVersion4Identifiers) {
   EXPECT_EQ(hex(md5("")), "d41d8cd98f00b204e9800998ecf8427e");
   EXPECT_EQ(hex(md5("abc")), "900150983cd24fb0d6963f7d28e17f72");
   EXPECT_EQ(hex(md5(std::string("ab\0cd", 5))), "5d622b3d4d8cc07754fd386e7f29326e");
@@ -59,9 +59,7 @@ TEST(Digest, HashesTheWholeInputAndWritesEveryByteAsTwoDigits) {
   const uint8_t bytes[] = {0x00, 0x0A, 0xF0, 0xFF};
   EXPECT_EQ(hex(bytes, 4), "000af0ff");
   EXPECT_EQ(hex(bytes, 4, true), "000AF0FF");
-}
 
-TEST(Uuid, CanonicalUpperCaseVersion4AndNeverRepeated) {
   const std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
   std::set<std::string> seen;
   for (int i = 0; i < 200; ++i) {

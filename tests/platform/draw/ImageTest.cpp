@@ -65,7 +65,7 @@ TEST(Image, PNGDataAndFilesRoundTripPixelsAndScaleAndBrokenDataGivesNoImage) {
   EXPECT_FALSE(Image::fromPNGData(png.substr(0, png.size() / 2)));
 }
 
-TEST_F(BundleImages, NamedImagesPreferTheDoubleScaleFileAndAreShared) {
+TEST_F(BundleImages, NamedImagesPreferTheDoubleScaleFileAreSharedAndMissingOnesReportedOnce) {
   put("gui/plain.png", solidPNG({20, 10}, Color::red()));
   put("gui/sharp@2x.png", solidPNG({40, 20}, Color::blue()));
   auto plain = Image::named("gui/plain.png");
@@ -77,9 +77,7 @@ TEST_F(BundleImages, NamedImagesPreferTheDoubleScaleFileAndAreShared) {
   EXPECT_EQ(sharp->size(), (Size{20, 10}));
   EXPECT_EQ(Image::named("gui/plain.png"), plain);
   EXPECT_EQ(Image::named("gui/plain"), plain) << "the extension defaults to png";
-}
 
-TEST_F(BundleImages, MissingImageIsReportedOnceAndDrawsNothing) {
   put("gui/broken.png", "garbage");
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(Image::named("gui/missing.png"));

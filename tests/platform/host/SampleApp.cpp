@@ -38,7 +38,6 @@ class ReviewScreen : public ViewController {
     view()->addSubview(cover);
     auto page = std::make_shared<WebView>(Rect(10, 350, 300, 110));
     page->loadHTMLString("<p style='margin:0'>Word card 单词卡片 HTML</p>", "");
-    page->setTag(303);
     view()->addSubview(page);
   }
 
@@ -48,10 +47,7 @@ class ReviewScreen : public ViewController {
 
 class WordsScreen : public ViewController, public TableViewDataSource, public TableViewDelegate {
  public:
-  explicit WordsScreen(SampleApp& app) : app_(app) {
-    setTitle("单词");
-    tabBarItem().setBadgeValue("5");
-  }
+  explicit WordsScreen(SampleApp& app) : app_(app) { setTitle("单词"); }
   void loadView() override {
     auto table = std::make_shared<TableView>(Rect(0, 0, 320, 568));
     table->setDataSource(this);

@@ -172,17 +172,6 @@ TEST(HttpStream, WaitsWhileUnscheduledAndReadsNoBodyOfAHead) {
   EXPECT_EQ(head.body, "");
 }
 
-TEST(HttpStream, ARefusedProxyTunnelAnswersForTheSecureOrigin) {
-  LoopbackHttpServer proxy([](const ServerRequest&) { return ServerReply::text("who", 407); });
-  auto secure = HttpStream::create(get("https://example.invalid/"));
-  secure->setProxy(ProxyServer{ProxyServer::Type::Http, "127.0.0.1", proxy.port()});
-  Outcome refused = run(secure);
-  EXPECT_EQ(refused.head.statusCode, 407);
-  EXPECT_EQ(refused.body, "who");
-  EXPECT_EQ(proxy.lastRequest().method, "CONNECT");
-  EXPECT_EQ(proxy.lastRequest().target, "example.invalid:443");
-}
-
 TEST(HttpStream, ProxySettingsFromTheEnvironment) {
   auto parsed = parseProxySetting("socks5://Proxy.local");
   ASSERT_TRUE(parsed);
@@ -265,7 +254,7 @@ class OneShotSocksProxy {
 
 }  // namespace
 
-TEST(HttpStream, GoesThroughASocksProxyByName) {
+TEST(HttpStream, GoesThroughASocksProxyByNameAndHearsARefusedTunnel) {
   OneShotSocksProxy proxy;
   auto stream = HttpStream::create(get("http://origin.test:8080/words"));
   stream->setProxy(ProxyServer{ProxyServer::Type::Socks, "127.0.0.1", proxy.port()});
@@ -273,4 +262,14 @@ TEST(HttpStream, GoesThroughASocksProxyByName) {
   EXPECT_EQ(head.rfind("GET /words HTTP/1.1\r\n", 0), 0u) << head;
   EXPECT_NE(head.find("\r\nHost: origin.test:8080\r\n"), std::string::npos) << head;
   EXPECT_EQ(proxy.requested(), "origin.test:8080");
+
+  // An HTTP proxy that refuses the tunnel answers for the secure origin.
+  LoopbackHttpServer refusing([](const ServerRequest&) { return ServerReply::text("who", 407); });
+  auto secure = HttpStream::create(get("https://example.invalid/"));
+  secure->setProxy(ProxyServer{ProxyServer::Type::Http, "127.0.0.1", refusing.port()});
+  Outcome refused = run(secure);
+  EXPECT_EQ(refused.head.statusCode, 407);
+  EXPECT_EQ(refused.body, "who");
+  EXPECT_EQ(refusing.lastRequest().method, "CONNECT");
+  EXPECT_EQ(refusing.lastRequest().target, "example.invalid:443");
 }
