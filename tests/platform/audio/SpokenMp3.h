@@ -10,7 +10,8 @@ namespace audiotest {
 
 // The recording of `text` (letters and spaces only: it goes through a shell).
 std::vector<uint8_t> spokenMp3(const std::string& text);
-// Seconds of audio that the mpg123 program decodes from the file; negative when it fails.
+// Seconds of audio that the mpg123 program decodes from a recording made as above; negative when
+// it fails.
 double mpg123Duration(const std::string& mp3Path);
 
 }  // namespace audiotest
