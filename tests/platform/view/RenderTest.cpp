@@ -66,7 +66,7 @@ TEST_F(Rendering, ClippedScrolledAndRoundedViewsDrawOnlyTheirPart) {
   EXPECT_TRUE(near(image->pixel(1, 51), Color::white())) << "the rounded corner is open";
 }
 
-TEST_F(Rendering, ABackgroundImageFillsTheBarAndTheStatusBarAbove) {
+TEST_F(Rendering, BarBackgroundsAndViewsMidAnimationAreDrawnAsShown) {
   NavigationBar::setDefaultBackgroundImage(
       testsupport::solidImage({10, 10}, Color::rgb255(106, 207, 153))->stretchable(5, 5));
   auto nav = std::make_shared<NavigationController>(std::make_shared<ViewController>());
@@ -75,17 +75,15 @@ TEST_F(Rendering, ABackgroundImageFillsTheBarAndTheStatusBarAbove) {
   NavigationBar::setDefaultBackgroundImage(nullptr);
   EXPECT_TRUE(near(screen->pixel(100, 5), Color::rgb255(106, 207, 153)));
   EXPECT_TRUE(near(screen->pixel(100, 60), Color::rgb255(106, 207, 153)));
-}
 
-TEST_F(Rendering, WhatIsDrawnMidAnimationIsOnTheWay) {
   window_->setBackgroundColor(Color::white());
   auto box = std::make_shared<View>(Rect(0, 100, 40, 40));
   box->setBackgroundColor(Color::red());
   window_->addSubview(box);
   Animation::animate(1.0, 0, AnimationCurve::Linear, [&] { box->setFrame({200, 100, 40, 40}); });
   advance(0.5);
-  auto screen = ViewRenderer::renderScreen(1);
-  EXPECT_TRUE(near(screen->pixel(120, 120), Color::red()));
-  EXPECT_TRUE(near(screen->pixel(20, 120), Color::white()));
-  EXPECT_TRUE(near(screen->pixel(220, 120), Color::white()));
+  auto drawn = ViewRenderer::renderScreen(1);
+  EXPECT_TRUE(near(drawn->pixel(120, 120), Color::red()));
+  EXPECT_TRUE(near(drawn->pixel(20, 120), Color::white()));
+  EXPECT_TRUE(near(drawn->pixel(220, 120), Color::white()));
 }

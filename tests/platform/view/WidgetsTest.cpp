@@ -118,7 +118,7 @@ TEST_F(Widgets, AnEmptyFieldShowsItsPlaceholderAndASecureOneBullets) {
   EXPECT_EQ(textedit::bullets("pass中"), "•••••");
 }
 
-TEST_F(Widgets, ASwitchTurnsOverOnATap) {
+TEST_F(Widgets, ASwitchTurnsOverAndAPageControlStepsOnTaps) {
   auto toggle = std::make_shared<Switch>(Point{100, 100});
   window_->addSubview(toggle);
   std::vector<bool> values;
@@ -129,6 +129,21 @@ TEST_F(Widgets, ASwitchTurnsOverOnATap) {
   EXPECT_EQ(values, (std::vector<bool>{true, false}));
   toggle->setOn(true);
   EXPECT_EQ(values.size(), 2u);
+
+  auto pages = std::make_shared<PageControl>(Rect(0, 500, 320, 36));
+  pages->setNumberOfPages(5);
+  window_->addSubview(pages);
+  int changes = 0;
+  pages->addTarget([&](Control&) { ++changes; }, kValueChanged);
+  tap(pages->convertPointTo(pages->dotCenter(2), nullptr));
+  EXPECT_EQ(pages->currentPage(), 2);
+  tap({300, 518});
+  EXPECT_EQ(pages->currentPage(), 3);
+  tap({10, 518});
+  EXPECT_EQ(pages->currentPage(), 2);
+  EXPECT_EQ(changes, 3);
+  pages->setCurrentPage(9);
+  EXPECT_EQ(pages->currentPage(), 4);
 }
 
 TEST_F(Widgets, ASliderFollowsTheFinger) {
@@ -151,21 +166,4 @@ TEST_F(Widgets, ASliderFollowsTheFinger) {
   values.clear();
   drag({124, 115}, {30, 115}, 6);
   EXPECT_EQ(values.size(), 1u) << "one change, on release";
-}
-
-TEST_F(Widgets, APageControlGoesToTheTappedDotOrOneStep) {
-  auto pages = std::make_shared<PageControl>(Rect(0, 500, 320, 36));
-  pages->setNumberOfPages(5);
-  window_->addSubview(pages);
-  int changes = 0;
-  pages->addTarget([&](Control&) { ++changes; }, kValueChanged);
-  tap(pages->convertPointTo(pages->dotCenter(2), nullptr));
-  EXPECT_EQ(pages->currentPage(), 2);
-  tap({300, 518});
-  EXPECT_EQ(pages->currentPage(), 3);
-  tap({10, 518});
-  EXPECT_EQ(pages->currentPage(), 2);
-  EXPECT_EQ(changes, 3);
-  pages->setCurrentPage(9);
-  EXPECT_EQ(pages->currentPage(), 4);
 }
