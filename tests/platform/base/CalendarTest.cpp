@@ -9,7 +9,7 @@ using plat::DateTime;
 using plat::TimeZone;
 namespace calendar = plat::calendar;
 
-TEST(Calendar, CivilDaysAndTimesRoundTripFarIntoBothDirections) {
+TEST(Calendar, CivilDaysRoundTripAndTheWallClockCrossesDaylightSaving) {
   EXPECT_EQ(calendar::daysFromCivil(1970, 1, 1), 0);
   EXPECT_EQ(calendar::daysFromCivil(2001, 1, 1) * 86400, 978307200);
   EXPECT_EQ(calendar::daysFromCivil(1969, 12, 31), -1);
@@ -37,9 +37,7 @@ TEST(Calendar, CivilDaysAndTimesRoundTripFarIntoBothDirections) {
   EXPECT_DOUBLE_EQ(calendar::compose(f, 0), -0.25);
   DateTime nan = calendar::breakDown(std::nan(""), 0);  // garbage in gives the epoch, not UB
   EXPECT_EQ(nan.year, 1970);
-}
 
-TEST(Calendar, TheWallClockAcrossDaylightSavingGapsAndOverlaps) {
   Calendar ny(TimeZone::named("America/New_York"));
   DateTime noon{2024, 3, 9, 12, 0, 0};
   double before = ny.date(noon);

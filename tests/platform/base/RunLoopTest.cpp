@@ -31,7 +31,7 @@ using Log = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(RunLoopTest, DelayedPerformsFireInTimeOrderAndNotBefore) {
+TEST_F(RunLoopTest, DelayedPerformsFireInTimeOrderOnceEvenWhenRunningTheLoop) {
   loop.performAfter(2.0, nullptr, "", record("late"));
   loop.performAfter(1.0, nullptr, "", record("first"));
   loop.performAfter(1.0, nullptr, "", record("second"));  // same time: order of posting
@@ -44,10 +44,9 @@ TEST_F(RunLoopTest, DelayedPerformsFireInTimeOrderAndNotBefore) {
   EXPECT_EQ(log, (Log{"now", "first", "second"}));
   loop.advance(5);
   EXPECT_EQ(log, (Log{"now", "first", "second", "late"}));
-}
 
-// A delayed perform or one-shot timer whose callback runs the loop again (a modal wait) fires once.
-TEST_F(RunLoopTest, OneShotCallbackThatRunsTheLoopAgainFiresOnce) {
+  // A delayed perform or one-shot timer whose callback runs the loop again (a modal wait) fires
+  // once.
   int performs = 0, timers = 0;
   loop.performAfter(1.0, nullptr, "", [&] {
     ++performs;

@@ -12,7 +12,7 @@ std::string run(const std::string& script, const std::string& url, std::string* 
 
 }  // namespace
 
-TEST(PacScriptTest, HelpersAnswerAsScriptsExpect) {
+TEST(PacScriptTest, HelpersAnswerAsScriptsExpectAnswersBecomeChoicesAndTroubleIsReported) {
   const std::string script = R"JS(
     function FindProxyForURL(url, host) {
       return [isPlainHostName(host), dnsDomainIs(host, ".example.org"),
@@ -25,9 +25,7 @@ TEST(PacScriptTest, HelpersAnswerAsScriptsExpect) {
     })JS";
   EXPECT_EQ(run(script, "http://www.example.org/abc"),
             "false true true 2 true false true false true 127.0.0.1 true true true true string");
-}
 
-TEST(PacScriptTest, AnswersBecomeChoicesAndTroubleIsReported) {
   EXPECT_EQ(run("function FindProxyForURL(u, h) { return h == 'a.org' ? 'SOCKS 127.0.0.1:1080' "
                 ": 'PROXY 127.0.0.1:3128; DIRECT'; }",
                 "https://a.org/private/path"),

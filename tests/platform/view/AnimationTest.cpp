@@ -9,7 +9,7 @@ namespace {
 using Animations = testsupport::ViewFixture;
 }
 
-TEST_F(Animations, CompletionsRunInTimeOrderOnTheVirtualClock) {
+TEST_F(Animations, CompletionsRunInTimeOrderAndWhatIsDrawnFollowsTheCurve) {
   auto a = std::make_shared<View>(Rect(0, 0, 10, 10));
   auto b = std::make_shared<View>(Rect(0, 0, 10, 10));
   std::vector<std::string> log;
@@ -33,9 +33,7 @@ TEST_F(Animations, CompletionsRunInTimeOrderOnTheVirtualClock) {
   advance(0.2);
   EXPECT_EQ(log, (std::vector<std::string>{"fade done", "b done", "a done"}));
   EXPECT_FALSE(Animation::isAnimating(*a));
-}
 
-TEST_F(Animations, WhatIsDrawnFollowsTheCurveAndWaitsForTheDelay) {
   auto view = std::make_shared<View>(Rect(0, 0, 10, 10));
   Animation::animate(1.0, 0.5, AnimationCurve::Linear, [&] { view->setAlpha(0); });
   EXPECT_EQ(Animation::presentationOf(*view).alpha, 1);
