@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 
 extern char** environ;
 
@@ -107,20 +106,6 @@ bool OutsidePeer::hasIPv6Loopback() {
   bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   ::close(fd);
   return bound;
-}
-
-ElsewhereCertificate::ElsewhereCertificate() {
-  char pattern[] = "/tmp/elsewhere-cert-XXXXXX";
-  folder_ = mkdtemp(pattern);
-  OutsidePeer maker({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                     "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
-                     "/CN=elsewhere.invalid", "-addext", "subjectAltName=DNS:elsewhere.invalid",
-                     "-keyout", keyPath(), "-out", certificatePath()});
-  maker.finish();
-}
-
-ElsewhereCertificate::~ElsewhereCertificate() {
-  std::filesystem::remove_all(folder_);
 }
 
 }  // namespace sockets::testing

@@ -38,17 +38,4 @@ class OutsidePeer {
   std::string text_;
 };
 
-// A self-signed certificate and key for "elsewhere.invalid" only, as PEM files in a temporary
-// folder: a server certificate that names neither 127.0.0.1 nor localhost.
-class ElsewhereCertificate {
- public:
-  ElsewhereCertificate();
-  ~ElsewhereCertificate();
-  std::string certificatePath() const { return folder_ + "/cert.pem"; }
-  std::string keyPath() const { return folder_ + "/key.pem"; }
-
- private:
-  std::string folder_;
-};
-
 }  // namespace sockets::testing

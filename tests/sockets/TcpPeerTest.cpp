@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "sockets/TcpSocket.h"
 #include "tests/sockets/OutsidePeer.h"
@@ -150,49 +151,35 @@ TEST(TcpPeers, AThousandConnectionsLeaveNoDescriptorOpen) {
 
 // ---- TLS against openssl
 
-TcpTlsSettings trusting(const std::string& authorities, const std::string& peerName = "") {
-  TcpTlsSettings settings;
-  settings.caFile = authorities;
-  settings.peerName = peerName;
-  return settings;
-}
-
-// Our client against openssl s_server, which reverses each line: a certificate is accepted only
-// for the name it carries, the connected address when no peer name is given. The client secures
-// the connection before it is made or from its connect callback.
+// Our client against openssl s_server, which reverses each line: the certificate must name the
+// peer name, or the connected address when none is given. The client secures the connection
+// before it is made or from its connect callback.
 TEST(TcpPeers, TlsClientChecksTheNameOfOpensslServers) {
   testsupport::VirtualTime time;
   testsupport::TestCertificate certificate;  // names 127.0.0.1 and localhost
-  testing::ElsewhereCertificate elsewhere;
-  struct Case {
-    std::string certificate, key, authorities, peerName;
-    bool fromConnectCallback, accepted;
-  };
-  const std::string elsewhereCertificate = elsewhere.certificatePath();
-  for (const Case& c :
-       {Case{certificate.certificatePath(), certificate.keyPath(), certificate.caPath(), "", false,
-             true},
-        Case{elsewhereCertificate, elsewhere.keyPath(), elsewhereCertificate, "", true, false},
-        Case{elsewhereCertificate, elsewhere.keyPath(), elsewhereCertificate, "elsewhere.invalid",
-             false, true}}) {
-    SCOPED_TRACE(c.certificate + " " + c.peerName);
-    OutsidePeer server({"openssl", "s_server", "-cert", c.certificate, "-key", c.key, "-accept",
-                        "127.0.0.1:0", "-rev"});
-    uint16_t port = OutsidePeer::portAtEnd(server.waitForLine("ACCEPT"));
-    ASSERT_NE(port, 0) << server.output();
+  OutsidePeer server({"openssl", "s_server", "-cert", certificate.certificatePath(), "-key",
+                      certificate.keyPath(), "-accept", "127.0.0.1:0", "-rev"});
+  uint16_t port = OutsidePeer::portAtEnd(server.waitForLine("ACCEPT"));
+  ASSERT_NE(port, 0) << server.output();
+  for (auto [peerName, fromConnectCallback, accepted] :
+       {std::tuple{"", false, true}, {"localhost", true, true}, {"elsewhere.invalid", false, false}}) {
+    SCOPED_TRACE(peerName);
     Recorder log;
-    auto secure = [&](TcpSocket& socket) {
-      socket.startTLS(trusting(c.authorities, c.peerName));
+    auto secure = [&, peerName = peerName](TcpSocket& socket) {
+      TcpTlsSettings settings;
+      settings.caFile = certificate.caPath();
+      settings.peerName = peerName;
+      socket.startTLS(settings);
       socket.writeData(bytes("hello\n"), -1, 1);
       socket.readDataToData(TcpSocket::LFData(), -1, 1);
     };
-    if (c.fromConnectCallback) log.onConnect = secure;
+    if (fromConnectCallback) log.onConnect = secure;
     auto client = TcpSocket::create(&log);
     ASSERT_TRUE(client->connectToHost("127.0.0.1", port, nullptr));
-    if (!c.fromConnectCallback) secure(*client);
+    if (!fromConnectCallback) secure(*client);
     ASSERT_TRUE(run([&] { return !log.reads.empty() || log.didDisconnect; })) << server.output();
-    EXPECT_EQ(log.secured, c.accepted ? 1 : 0);
-    if (c.accepted) {
+    EXPECT_EQ(log.secured, accepted ? 1 : 0);
+    if (accepted) {
       ASSERT_EQ(log.reads.size(), 1u) << log.disconnectError.value_or(TcpError()).description;
       EXPECT_EQ(log.reads[0].second, "olleh\n");
     } else {
@@ -230,7 +217,7 @@ void serveOpensslClient(const std::string& authorities, Recorder& listenerLog,
 
 TEST(TcpPeers, TlsServerIsCheckedByOpensslClient) {
   testsupport::VirtualTime time;
-  testsupport::TestCertificate certificate;
+  testsupport::TestCertificate certificate, otherAuthority;
   Recorder good;
   serveOpensslClient(certificate.caPath(), good, certificate);
   EXPECT_EQ(good.secured, 1);
@@ -238,9 +225,8 @@ TEST(TcpPeers, TlsServerIsCheckedByOpensslClient) {
   EXPECT_EQ(good.reads[0].second, "ping\n");
 
   // A client that trusts another authority aborts the handshake; the server hears why.
-  testing::ElsewhereCertificate elsewhere;
   Recorder bad;
-  serveOpensslClient(elsewhere.certificatePath(), bad, certificate);
+  serveOpensslClient(otherAuthority.caPath(), bad, certificate);
   EXPECT_EQ(bad.secured, 0);
   EXPECT_TRUE(bad.reads.empty());
   ASSERT_TRUE(bad.disconnectError);
