@@ -3,24 +3,13 @@
 #include <filesystem>
 
 #include "platform/host/HeadlessHost.h"
-#include "platform/view/Window.h"
+#include "tests/support/NavApp.h"
 #include "tests/net/NetTestSupport.h"
 
 using namespace nettest;
 using plat::http::Authentication;
 
 namespace {
-
-class DialogApp : public plat::ApplicationDelegate {
- public:
-  std::shared_ptr<plat::Window> window;
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
-    window = std::make_shared<plat::Window>();
-    window->setRootViewController(std::make_shared<plat::ViewController>());
-    window->makeKeyAndVisible();
-    return true;
-  }
-};
 
 // A server that wants the user "lin" with the password "right" in the realm "单词本".
 ServerReply basicLogin(const ServerRequest& r) {
@@ -34,7 +23,8 @@ class HttpAuthenticationDialogTest : public NetTest {
   void SetUp() override {
     NetTest::SetUp();
     HttpRequest::clearSessionCredentials();
-    host_ = std::make_unique<plat::HeadlessHost>(std::make_shared<DialogApp>());
+    host_ = std::make_unique<plat::HeadlessHost>(std::make_shared<testsupport::NavApp>(
+        [] { return std::make_shared<plat::ViewController>(); }));
     ASSERT_TRUE(host_->launch());
   }
   void TearDown() override {
@@ -101,8 +91,7 @@ TEST_F(HttpAuthenticationDialogTest, OneLoginAnswersEveryRequestOfTheSameServerA
   EXPECT_FALSE(elsewhere.done());
   ASSERT_TRUE(host_->tap(host_->findButton("取消")));
   ASSERT_TRUE(waitFor([&] { return elsewhere.done(); }));
-  ASSERT_EQ(elsewhere.failed, 1);
-  EXPECT_EQ(elsewhere.lastError->code(), kHttpAuthenticationFailure);
+  ASSERT_EQ(elsewhere.failureCode(), kHttpAuthenticationFailure);
   EXPECT_TRUE(waitFor([] { return !HttpAuthenticationDialog::sharedDialog(); }));
 }
 

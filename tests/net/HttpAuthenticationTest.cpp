@@ -101,8 +101,7 @@ TEST_F(HttpAuthenticationTest, DigestRightAndWrongPasswordAndStaleNonce) {
   Exchange wrong(server.url("/a"));
   wrong->setUsername("lin");
   wrong->setPassword("wrong");
-  ASSERT_EQ(wrong.run().failed, 1);
-  EXPECT_EQ(wrong.lastError->code(), kHttpAuthenticationFailure);
+  ASSERT_EQ(wrong.run().failureCode(), kHttpAuthenticationFailure);
   EXPECT_EQ(server.requestCount(), 2);  // refused once, not offered again
   EXPECT_TRUE(HttpRequest::sessionCredentialsStore().empty());
 
@@ -152,10 +151,6 @@ TEST_F(HttpAuthenticationTest, BasicCredentialsAreSearchedInOrder) {
   EXPECT_EQ(fromKeychain.run().finished, 1);
   HttpRequest::removeCredentialsForHost("127.0.0.1", server.port(), "http", "r");
   EXPECT_FALSE(HttpRequest::savedCredentialsForHost("127.0.0.1", server.port(), "http", "r"));
-
-  auto header = HttpRequest::requestWithURL(server.url("/h"));
-  header->addBasicAuthenticationHeaderWithUsername("user", "");
-  EXPECT_EQ(header->requestHeaders().value("Authorization"), "Basic dXNlcjo=");
 }
 
 TEST_F(HttpAuthenticationTest, ARealmChangeAsksTheDelegateWhichCanCancel) {
@@ -182,9 +177,8 @@ TEST_F(HttpAuthenticationTest, ARealmChangeAsksTheDelegateWhichCanCancel) {
 
   HttpRequest::clearSessionCredentials();
   ExchangeWith<Asker> cancelling(server.url("/b"));
-  ASSERT_EQ(cancelling.run().failed, 1);
+  EXPECT_EQ(cancelling.run().failureCode(), kHttpAuthenticationFailure);
   EXPECT_EQ(cancelling.asked, 1);
-  EXPECT_EQ(cancelling.lastError->code(), kHttpAuthenticationFailure);
 }
 
 TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
@@ -214,8 +208,7 @@ TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
   // Without a window for the dialog and without a delegate, a proxy login fails.
   HttpRequest::clearSessionCredentials();
   Exchange alone(through("three"));
-  ASSERT_EQ(alone.run().failed, 1);
-  EXPECT_EQ(alone.lastError->code(), kHttpAuthenticationFailure);
+  ASSERT_EQ(alone.run().failureCode(), kHttpAuthenticationFailure);
 }
 
 TEST_F(HttpAuthenticationTest, UnbuildableSchemesAndRedirectsElsewhere) {
@@ -225,8 +218,7 @@ TEST_F(HttpAuthenticationTest, UnbuildableSchemesAndRedirectsElsewhere) {
   Exchange onlyNtlm(ntlm.url("/"));
   onlyNtlm->setUsername("lin");
   onlyNtlm->setPassword("pw");
-  ASSERT_EQ(onlyNtlm.run().failed, 1);
-  EXPECT_EQ(onlyNtlm.lastError->code(), kHttpUnableToApplyCredentials);
+  ASSERT_EQ(onlyNtlm.run().failureCode(), kHttpUnableToApplyCredentials);
 
   // Credentials that answered a challenge do not follow a redirect to another host.
   LoopbackHttpServer elsewhere([](const ServerRequest& r) {

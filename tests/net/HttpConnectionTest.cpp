@@ -81,16 +81,14 @@ TEST_F(HttpConnectionTest, ADroppedConnectionIsRetriedOnceOnlyWhenItWasKept) {
 
   dropAll = true;
   Exchange failing(server.url("/third"));
-  ASSERT_EQ(failing.run().failed, 1);
-  EXPECT_EQ(failing.lastError->code(), 1);
+  ASSERT_EQ(failing.run().failureCode(), 1);
   EXPECT_EQ(failing->retryCount(), 1);
 
   // A body goes out on a fresh connection: dropped there before any reply, it is not sent again.
   const int before = server.requestCount();
   Exchange post(server.url("/order"));
   post->appendPostData(std::string("pay=1"));
-  ASSERT_EQ(post.run().failed, 1);
-  EXPECT_EQ(post.lastError->code(), 1);
+  ASSERT_EQ(post.run().failureCode(), 1);
   EXPECT_EQ(server.requestCount() - before, 1);
 }
 
@@ -105,24 +103,19 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
   std::atomic<bool> gzip{false}, honourRange{true};
   LoopbackHttpServer server([&](const ServerRequest& r) {
     const std::string sent = gzip ? std::string(gzipped.begin(), gzipped.end()) : body;
-    auto withEncoding = [&](ServerReply reply) {
-      if (gzip) reply.header("Content-Encoding", "gzip");
-      return reply;
-    };
     const std::string range = r.header("Range");
-    if (calls++ % 2 == 0) {
-      // The first attempt: part of the body, then silence.
-      ServerReply reply = withEncoding(ServerReply::text(sent));
+    const size_t from = range.empty() || !honourRange ? 0 : std::stoul(range.substr(6));
+    ServerReply reply = ServerReply::text(sent.substr(from), from ? 206 : 200);
+    if (gzip) reply.header("Content-Encoding", "gzip");
+    if (from) {
+      reply.header("Content-Range", "bytes " + std::to_string(from) + "-" +
+                                        std::to_string(sent.size() - 1) + "/" +
+                                        std::to_string(sent.size()));
+    }
+    if (calls++ % 2 == 0) {  // the first attempt: part of the body, then silence
       reply.pieceSize = 10001;
       reply.pieceDelay = 1000;
-      return reply;
     }
-    const size_t from = range.empty() || !honourRange ? 0 : std::stoul(range.substr(6));
-    if (from == 0) return withEncoding(ServerReply::text(sent));
-    ServerReply reply = withEncoding(ServerReply::text(sent.substr(from), 206));
-    reply.header("Content-Range", "bytes " + std::to_string(from) + "-" +
-                                      std::to_string(sent.size() - 1) + "/" +
-                                      std::to_string(sent.size()));
     return reply;
   });
   // Resumed or started over; a gzip body inflated on the way resumes too, and starts its inflater
@@ -181,8 +174,7 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
   Exchange silent(server.url("/silent"));
   silent->setTimeOutSeconds(0.5);
   double seconds = virtualSecondsUntilDone(time, silent);
-  ASSERT_EQ(silent.failed, 1);
-  EXPECT_EQ(silent.lastError->code(), 2);
+  ASSERT_EQ(silent.failureCode(), 2);
   EXPECT_GE(seconds, 0.5);
   EXPECT_LT(seconds, 1.5);
 
@@ -191,8 +183,7 @@ TEST_F(HttpConnectionTest, SilenceTimesOutAndMayBeRetried) {
   post->appendPostData(std::string("x=1"));
   post->setTimeOutSeconds(1.0);
   seconds = virtualSecondsUntilDone(time, post);
-  ASSERT_EQ(post.failed, 1);
-  EXPECT_EQ(post.lastError->code(), 2);
+  ASSERT_EQ(post.failureCode(), 2);
   EXPECT_GT(seconds, 1.5);  // a plain limit would end it 1 to 1.25 seconds in
   EXPECT_LT(seconds, 2.5);
 
@@ -220,8 +211,7 @@ TEST_F(HttpConnectionTest, CancellingReportsOnceBeforeOrDuringTheExchange) {
   ASSERT_TRUE(runUntil([&] { return get.done(); }));
   get->cancel();
   runUntil([] { return false; }, 0.2);
-  EXPECT_EQ(get.failed, 1);
-  EXPECT_EQ(get.lastError->code(), 4);
+  ASSERT_EQ(get.failureCode(), 4);
   EXPECT_TRUE(get->isCancelled());
   EXPECT_TRUE(get->isFinished());
   EXPECT_GE(get->rawResponseData()->size(), 1000u);
@@ -287,11 +277,8 @@ TEST_F(HttpConnectionTest, CertificatesAreCheckedUnlessTurnedOff) {
   plat::stream::removeAddedTrustedCertificates();
 
   Exchange rejected(server.url("/"));
-  ASSERT_EQ(rejected.run().failed, 1);
-  EXPECT_EQ(rejected.lastError->code(), 1);
-  EXPECT_EQ(rejected.lastError->localizedDescription(),
-            "A connection failure occurred: SSL problem (Possible causes may include a "
-            "bad/expired/self-signed certificate, clock set to wrong date)");
+  ASSERT_EQ(rejected.run().failureCode(), 1);
+  EXPECT_NE(rejected.lastError->localizedDescription().find("SSL problem"), std::string::npos);
 
   Exchange unchecked(server.url("/"));
   unchecked->setValidatesSecureCertificate(false);

@@ -40,19 +40,6 @@ class HttpDownloadCacheTest : public NetTest {
   HttpDownloadCache cache;
 };
 
-TEST_F(HttpDownloadCacheTest, KeysAndBodyExtensionsFollowTheUrl) {
-  EXPECT_EQ(HttpDownloadCache::keyForURL(Url("http://127.0.0.1/a/b/")),
-            HttpDownloadCache::keyForURL(Url("http://127.0.0.1/a/b")));
-  EXPECT_EQ(HttpDownloadCache::keyForURL(Url("")), "");
-
-  auto php = HttpRequest::requestWithURL(Url("http://127.0.0.1/x/page.PHP?q=1"));
-  auto png = HttpRequest::requestWithURL(Url("http://127.0.0.1/x/icon.png"));
-  auto bare = HttpRequest::requestWithURL(Url("http://127.0.0.1/x/list"));
-  EXPECT_EQ(files::pathExtension(cache.pathToStoreCachedResponseDataForRequest(*php)), "html");
-  EXPECT_EQ(files::pathExtension(cache.pathToStoreCachedResponseDataForRequest(*png)), "png");
-  EXPECT_EQ(files::pathExtension(cache.pathToStoreCachedResponseDataForRequest(*bare)), "html");
-}
-
 TEST_F(HttpDownloadCacheTest, CurrentStoredResponsesAnswerWithoutTheServer) {
   LoopbackHttpServer server([](const ServerRequest&) {
     ServerReply reply = ServerReply::text("word list").header("Cache-Control", "max-age=60");
@@ -67,6 +54,7 @@ TEST_F(HttpDownloadCacheTest, CurrentStoredResponsesAnswerWithoutTheServer) {
   ASSERT_TRUE(headers);
   EXPECT_FALSE(headers->contains("Content-Encoding"));  // the body is kept inflated
   EXPECT_EQ(text(cache.cachedResponseDataForURL(Url(url))), "word list");
+  EXPECT_TRUE(cache.cachedResponseHeadersForURL(Url(url + "/")));  // one key with or without
 
   auto second = fetch(url);
   EXPECT_TRUE(second->didUseCachedResponse());

@@ -70,27 +70,22 @@ TEST_F(HttpFormDataRequestTest, APartMakesTheWholeFormMultipart) {
   EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
 }
 
-TEST_F(HttpFormDataRequestTest, MultipartEdgesAndEscapedNames) {
+TEST_F(HttpFormDataRequestTest, QuotesAndLineBreaksInNamesAreEscaped) {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
   auto fields = HttpFormDataRequest::requestWithURL(server.url("/"));
   fields->setPostFormat(HttpFormDataRequest::kMultipartFormDataPostFormat);
   fields->addPostValue("v", "a\"b\r\nc");
-  ServerRequest seen = post(fields, server);
-  std::string b = boundaryOf(seen);
-  EXPECT_EQ(seen.body, "--" + b +
-                           "\r\nContent-Disposition: form-data; name=\"a%22bc\"\r\n\r\nv\r\n--" +
-                           b + "--\r\n");
+  std::string body = post(fields, server).body;
+  EXPECT_NE(body.find("\r\nContent-Disposition: form-data; name=\"a%22bc\"\r\n\r\nv\r\n--"),
+            std::string::npos)
+      << body;
 
   auto parts = HttpFormDataRequest::requestWithURL(server.url("/"));
   parts->addData({'1'}, "evil\".txt\r\nX-Injected: 1", "text/plain", "k");
-  seen = post(parts, server);
-  b = boundaryOf(seen);
-  EXPECT_EQ(seen.body,
-            "--" + b +
-                "\r\nContent-Disposition: form-data; name=\"k\"; "
-                "filename=\"evil%22.txtX-Injected: 1\"\r\nContent-Type: text/plain\r\n\r\n1"
-                "\r\n--" +
-                b + "--\r\n");
+  body = post(parts, server).body;
+  EXPECT_NE(body.find("; filename=\"evil%22.txtX-Injected: 1\"\r\nContent-Type: text/plain\r\n"),
+            std::string::npos)
+      << body;
 }
 
 TEST_F(HttpFormDataRequestTest, EmptyFormsSendNoBodyAndMissingFilesFail) {
@@ -103,8 +98,7 @@ TEST_F(HttpFormDataRequestTest, EmptyFormsSendNoBodyAndMissingFilesFail) {
   auto form = HttpFormDataRequest::requestWithURL(server.url("/"));
   form->setFile("/no/such/file.zip", "syn_file");
   Exchange missing(form);
-  ASSERT_EQ(missing.run().failed, 1);
-  EXPECT_EQ(missing.lastError->code(), 6);
+  ASSERT_EQ(missing.run().failureCode(), 6);
   EXPECT_EQ(server.requestCount(), 1);
 }
 
@@ -127,8 +121,7 @@ TEST_F(HttpFormDataRequestTest, AFullDiskUnderTheBodyFileFailsTheUploadUnsent) {
     form->setFile(path, "syn_file");
     form->setPostBodyFilePath(file);
     Exchange upload(form);
-    ASSERT_EQ(upload.run().failed, 1) << file;
-    EXPECT_EQ(upload.lastError->code(), 8) << file;
+    ASSERT_EQ(upload.run().failureCode(), 8) << file;
   }
   EXPECT_EQ(server.requestCount(), 0);
 }

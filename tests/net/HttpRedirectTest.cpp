@@ -74,8 +74,7 @@ TEST_F(HttpRedirectTest, FiveRedirectsAreFollowedAndTheSixthFails) {
   EXPECT_EQ(five->redirectCount(), 5);
 
   Exchange six(server.url("/0?6"));
-  ASSERT_EQ(six.run().failed, 1);
-  EXPECT_EQ(six.lastError->code(), 9);
+  ASSERT_EQ(six.run().failureCode(), 9);
   EXPECT_EQ(six->redirectCount(), 6);
 }
 
@@ -133,7 +132,7 @@ TEST_F(HttpRedirectTest, OwnersConfirmRedirectsAlsoForSynchronousRequestsOrCance
       runUntil([&] { return !owner.events.empty() && owner.events.back() == "confirm /end"; }));
   owner->cancel();
   ASSERT_TRUE(runUntil([&] { return owner.failed > 0; }));
-  EXPECT_EQ(owner.lastError->code(), 4);
+  EXPECT_EQ(owner.failureCode(), 4);
   EXPECT_TRUE(owner->isFinished());
   EXPECT_EQ(server.requestCount() - before, 1);
 }

@@ -43,6 +43,8 @@ class Recorder : public HttpRequestDelegate, public HttpProgressDelegate {
     if (std::this_thread::get_id() != plat::RunLoop::main().thread()) offMainThread = true;
   }
   bool done() const { return finished + failed > 0; }
+  // The code of the one failure reported; -1 when the request did not fail exactly once.
+  int failureCode() const { return failed == 1 && lastError ? lastError->code() : -1; }
 
   std::vector<std::string> events;
   int finished = 0, failed = 0;
