@@ -81,8 +81,7 @@ TEST_F(NetManageTest, SharedInstanceIsMadeOnceUntilDestroyed) {
   EXPECT_EQ(&NetManage::sharedNet(), &shared);
   delete &shared;  // joins its fetch and forgets the shared instance
   EXPECT_EQ(server.requestCount(), 1);
-  std::unique_ptr<NetManage> again(&NetManage::sharedNet());
-  again.reset();
+  delete &NetManage::sharedNet();
   EXPECT_EQ(server.requestCount(), 2);
 }
 

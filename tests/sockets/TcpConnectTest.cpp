@@ -10,18 +10,10 @@
 namespace sockets {
 namespace {
 
+using testing::loopbackAddress;
 using testing::Recorder;
 using testing::run;
 using TcpConnect = testing::LoopbackPair;
-
-TcpData loopbackAddress(uint16_t port) {
-  sockaddr_in in{};
-  in.sin_family = AF_INET;
-  in.sin_port = htons(port);
-  in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  auto* p = reinterpret_cast<const uint8_t*>(&in);
-  return TcpData(p, p + sizeof in);
-}
 
 TEST_F(TcpConnect, ListenersShareOnePortAcrossFamiliesAndLocalhostMeansLoopback) {
   Recorder delegate;

@@ -68,33 +68,6 @@ struct ThreadRecorder : Recorder {
   }
 };
 
-TEST_F(TcpRunLoop, MovedSocketIsServedByTheOtherThread) {
-  ThreadRecorder delegate;
-  auto moved = TcpSocket::create(&delegate);
-  ASSERT_TRUE(moved->connectToHost("127.0.0.1", listener->localPort()));
-  EXPECT_FALSE(moved->moveToRunLoop(nullptr));
-  EXPECT_TRUE(moved->moveToRunLoop(&plat::RunLoop::main()));  // changes nothing
-  ASSERT_TRUE(run([&] { return delegate.connected && serverLog.accepted.size() == 2; }));
-  auto peer = serverLog.accepted[1];
-
-  std::atomic<plat::RunLoop*> other{nullptr};
-  std::thread worker([&] {
-    other = &plat::RunLoop::current();
-    other.load()->runUntil([&] { return delegate.done.load(); }, 10.0);
-    moved.reset();  // the socket now belongs to this thread's loop
-  });
-  while (!other.load()) std::this_thread::yield();
-  ASSERT_TRUE(moved->moveToRunLoop(other.load()));
-  other.load()->perform([&] { moved->readDataToLength(5, -1, 1); });
-  peer->writeData(bytes("there"), -1, 1);
-  EXPECT_TRUE(run([&] { return delegate.done.load(); }));
-  std::thread::id workerId = worker.get_id();
-  worker.join();
-  EXPECT_EQ(delegate.readOn, workerId);
-  ASSERT_EQ(delegate.reads.size(), 1u);
-  EXPECT_EQ(delegate.reads[0].second, "there");
-}
-
 // Hands every accepted socket to another thread's loop.
 struct ElsewhereRecorder : ThreadRecorder {
   plat::RunLoop* elsewhere = nullptr;
@@ -103,29 +76,41 @@ struct ElsewhereRecorder : ThreadRecorder {
   }
 };
 
-TEST_F(TcpRunLoop, AcceptedSocketCanLiveOnAnotherThread) {
-  ElsewhereRecorder delegate;
+TEST_F(TcpRunLoop, MovedAndAcceptedSocketsAreServedByTheOtherThread) {
+  ThreadRecorder movedLog;
+  ElsewhereRecorder handingLog;
   Recorder senderLog;
-  auto handingOver = TcpSocket::create(&delegate);
+  auto moved = TcpSocket::create(&movedLog);
+  ASSERT_TRUE(moved->connectToHost("127.0.0.1", listener->localPort()));
+  EXPECT_FALSE(moved->moveToRunLoop(nullptr));
+  EXPECT_TRUE(moved->moveToRunLoop(&plat::RunLoop::main()));  // changes nothing
+  ASSERT_TRUE(run([&] { return movedLog.connected && serverLog.accepted.size() == 2; }));
+  auto handingOver = TcpSocket::create(&handingLog);
   ASSERT_TRUE(handingOver->acceptOnInterface("127.0.0.1", 0));
+
   std::atomic<plat::RunLoop*> other{nullptr};
   std::thread worker([&] {
     other = &plat::RunLoop::current();
-    other.load()->runUntil([&] { return delegate.done.load(); }, 10.0);
-    delegate.accepted.clear();  // the accepted socket belongs to this thread's loop
+    other.load()->runUntil([&] { return movedLog.done.load() && handingLog.done.load(); }, 10.0);
+    moved.reset();  // both sockets now belong to this thread's loop
+    handingLog.accepted.clear();
   });
   while (!other.load()) std::this_thread::yield();
-  delegate.elsewhere = other.load();
-  delegate.onConnect = [](TcpSocket& socket) { socket.readDataToLength(4, -1, 1); };
+  moved->moveToRunLoop(other.load());
+  other.load()->perform([&] { moved->readDataToLength(5, -1, 1); });
+  serverLog.accepted[1]->writeData(bytes("there"), -1, 1);
+  handingLog.elsewhere = other.load();
+  handingLog.onConnect = [](TcpSocket& socket) { socket.readDataToLength(4, -1, 1); };
   auto sender = TcpSocket::create(&senderLog);
-  ASSERT_TRUE(sender->connectToHost("127.0.0.1", handingOver->localPort()));
+  sender->connectToHost("127.0.0.1", handingOver->localPort());
   sender->writeData(bytes("over"), -1, 1);
-  EXPECT_TRUE(run([&] { return delegate.done.load(); }));
+  EXPECT_TRUE(run([&] { return movedLog.done.load() && handingLog.done.load(); }));
   std::thread::id workerId = worker.get_id();
   worker.join();
-  EXPECT_EQ(delegate.readOn, workerId);
-  ASSERT_EQ(delegate.reads.size(), 1u);
-  EXPECT_EQ(delegate.reads[0].second, "over");
+  EXPECT_EQ(movedLog.readOn, workerId);
+  EXPECT_EQ(handingLog.readOn, workerId);
+  EXPECT_EQ(movedLog.reads, (std::vector<std::pair<int64_t, std::string>>{{1, "there"}}));
+  EXPECT_EQ(handingLog.reads, (std::vector<std::pair<int64_t, std::string>>{{1, "over"}}));
 }
 
 }  // namespace

@@ -53,7 +53,6 @@ TEST(TcpReadPacket, TerminatorStepsNeverReadPastThePartialTerminator) {
   EXPECT_EQ(termPacket("ABAB", "xAB").readLengthForTerm(), 2u);
   EXPECT_EQ(termPacket("ABAB", "xABAB", 6).readLengthForTerm(), 1u);  // clamped to the maximum
   EXPECT_EQ(termPacket("\r\n", "", 100).prebufferReadLengthForTerm(), 100u);
-  EXPECT_EQ(termPacket("\r\n", "").prebufferReadLengthForTerm(), 256u);
 }
 
 TEST(TcpReadPacket, PreBufferSearchFindsTerminatorsAcrossTheBoundary) {
@@ -81,16 +80,6 @@ TEST(TcpReadPacket, SearchAfterPreBufferingCountsTheBytesBeyondTheTerminator) {
   EXPECT_EQ(termPacket("\r\n", "abc\r\n").searchForTermAfterPreBuffering(1), 0);
   EXPECT_EQ(termPacket("\r\n", "abc\r\nxyz").searchForTermAfterPreBuffering(2), -1);
   EXPECT_EQ(termPacket("\r\n", "a").searchForTermAfterPreBuffering(1), -1);
-}
-
-TEST(TcpReadPacket, CallerBufferOfFixedLengthBoundsReadAnySteps) {
-  auto buffer = std::make_shared<TcpData>(10);
-  TcpReadPacket packet(buffer, 4, 0, -1, 0, nullptr, 0);
-  EXPECT_EQ(packet.readLengthForNonTerm(), 6u);
-  packet.bytesDone = 6;  // full: the buffer will grow
-  EXPECT_EQ(packet.readLengthForNonTerm(), 256u);
-  TcpReadPacket bounded(nullptr, 0, 100, -1, 0, nullptr, 0);
-  EXPECT_EQ(bounded.readLengthForNonTerm(), 100u);
 }
 
 }  // namespace

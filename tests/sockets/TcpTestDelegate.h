@@ -2,7 +2,9 @@
 // the read, write and TLS tests, all on the main run loop under virtual time.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 
 #include <functional>
 #include <memory>
@@ -21,6 +23,15 @@ inline std::string text(std::span<const uint8_t> bytes) {
 }
 inline TcpData bytes(const std::string& s) {
   return TcpData(s.begin(), s.end());
+}
+// 127.0.0.1 and `port` as a socket address.
+inline TcpData loopbackAddress(uint16_t port) {
+  sockaddr_in in{};
+  in.sin_family = AF_INET;
+  in.sin_port = htons(port);
+  in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  auto* p = reinterpret_cast<const uint8_t*>(&in);
+  return TcpData(p, p + sizeof in);
 }
 
 struct Recorder : TcpSocketDelegate {

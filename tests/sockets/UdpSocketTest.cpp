@@ -1,6 +1,5 @@
 // UDP sockets over 127.0.0.1 and ::1: queued sends and receives, time-outs on virtual time,
 // connected and unconnected sockets, and the delegate's say over each datagram.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +13,7 @@
 #include "platform/base/RunLoop.h"
 #include "sockets/UdpSocket.h"
 #include "tests/sockets/OutsidePeer.h"
+#include "tests/sockets/TcpTestDelegate.h"
 #include "tests/support/VirtualTime.h"
 
 using sockets::UdpSocket;
@@ -23,10 +23,8 @@ using sockets::UdpSocketException;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes bytes(const std::string& text) {
-  return Bytes(text.begin(), text.end());
-}
+using sockets::testing::bytes;
+using sockets::testing::loopbackAddress;
 
 struct Received {
   std::string text;
@@ -176,12 +174,7 @@ TEST_F(UdpSocketTest, ConnectedSocketSendsToItsPeerOnly) {
   EXPECT_TRUE(connected.isConnectedToHost("127.0.0.1", sock->localPort()));
 
   EXPECT_FALSE(connected.sendData(bytes("x"), "127.0.0.1", sock->localPort(), -1, 1));
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(sock->localPort());
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  auto* raw = reinterpret_cast<const uint8_t*>(&to);
-  EXPECT_FALSE(connected.sendData(bytes("x"), Bytes(raw, raw + sizeof to), -1, 1));
+  EXPECT_FALSE(connected.sendData(bytes("x"), loopbackAddress(sock->localPort()), -1, 1));
   EXPECT_FALSE(connected.sendData(bytes(""), -1, 1));
   EXPECT_TRUE(connected.sendData(bytes("to peer"), -1, 5));
   sock->receiveWithTimeout(-1, 0);
