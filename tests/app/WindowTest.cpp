@@ -135,6 +135,7 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
   frame_ = desktop_.geometry(window_);
+  ASSERT_GT(frame_.width, 0) << "the display server gave no size for the window";
   EXPECT_NEAR(frame_.height / frame_.width, kPhoneHeight / kPhoneWidth, 0.01)
       << "the phone's screen, scaled";
   const Region title = region(100, 24, 120, 36), review = region(0, 524, 80, 44),

@@ -151,19 +151,25 @@ std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double se
 }
 
 plat::Rect XvfbDesktop::geometry(const std::string& window) const {
-  // "X=..", "Y=..", "WIDTH=..", "HEIGHT=.." lines.
-  std::istringstream lines(run("xdotool getwindowgeometry --shell " + window));
+  // "X=..", "Y=..", "WIDTH=..", "HEIGHT=.." lines. On a busy machine the window can be found a
+  // moment before the display server answers for its size: ask again for a while.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   plat::Rect frame;
-  for (std::string line; std::getline(lines, line);) {
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const double value = std::atof(line.c_str() + eq + 1);
-    const std::string key = line.substr(0, eq);
-    if (key == "X") frame.x = value;
-    if (key == "Y") frame.y = value;
-    if (key == "WIDTH") frame.width = value;
-    if (key == "HEIGHT") frame.height = value;
-  }
+  do {
+    std::istringstream lines(run("xdotool getwindowgeometry --shell " + window));
+    for (std::string line; std::getline(lines, line);) {
+      const size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      const double value = std::atof(line.c_str() + eq + 1);
+      const std::string key = line.substr(0, eq);
+      if (key == "X") frame.x = value;
+      if (key == "Y") frame.y = value;
+      if (key == "WIDTH") frame.width = value;
+      if (key == "HEIGHT") frame.height = value;
+    }
+    if (frame.width > 0 && frame.height > 0) break;
+    pause(0.2);
+  } while (std::chrono::steady_clock::now() < until);
   return frame;
 }
 
