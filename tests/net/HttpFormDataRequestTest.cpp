@@ -53,8 +53,6 @@ TEST_F(HttpFormDataRequestTest, APartMakesTheWholeFormMultipart) {
   form->addData({'r', 'a', 'w'}, "blob");
   ServerRequest seen = post(form, server);
   const std::string b = boundaryOf(seen);
-  EXPECT_EQ(b.rfind("0xKhTmLbOuNdArY-", 0), 0u);
-  EXPECT_EQ(b.size(), 16u + 36u);
   EXPECT_EQ(seen.header("Content-Type"), "multipart/form-data; charset=utf-8; boundary=" + b);
   EXPECT_EQ(
       seen.body,

@@ -21,8 +21,6 @@ TEST_F(TcpConnect, ListenersShareOnePortAcrossFamiliesAndLocalhostMeansLoopback)
   ASSERT_TRUE(any->acceptOnPort(0));
   EXPECT_NE(any->localPort4(), 0);
   EXPECT_EQ(any->localPort4(), any->localPort6());
-  EXPECT_EQ(any->localHost4(), "0.0.0.0");
-  EXPECT_EQ(any->localHost6(), "::");
   auto local = TcpSocket::create(&delegate);
   ASSERT_TRUE(local->acceptOnInterface("localhost", 0));
   EXPECT_EQ(local->localHost4(), "127.0.0.1");
