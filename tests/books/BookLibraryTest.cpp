@@ -1,6 +1,4 @@
 // The book library page: its sections, counts and the one expanded book class.
-#include <gtest/gtest.h>
-
 #include "tests/books/BooksScreenFixture.h"
 
 namespace {

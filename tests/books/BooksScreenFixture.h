@@ -113,11 +113,12 @@ class BooksScreenTest : public storetest::StudyTest {
     db_->UpdatePersonalValue("StudyLimitCount", std::to_string(studyLimit));
   }
 
-  // The word-list screen on a book id, pushed, shown and loaded.
-  std::shared_ptr<WordsUIViewController> openBook(int64_t bookId) {
+  // The word-list screen on a book id, pushed, shown and, unless `wait` is false, loaded.
+  std::shared_ptr<WordsUIViewController> openBook(int64_t bookId, bool wait = true) {
     auto screen = std::make_shared<WordsUIViewController>();
     screen->setWordsDic(bookId);
     show(screen, "测试单词书", "单词本");
+    if (!wait) return screen;
     EXPECT_TRUE(screen->waitForLoader());
     host_->runUntilIdle();
     return screen;

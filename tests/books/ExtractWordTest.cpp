@@ -1,11 +1,7 @@
 // Word extraction on a library of chosen headwords: tokens, the suffix rules, the study order of
 // the words in study, and progress from a worker thread.
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "books/ExtractWord.h"
 #include "platform/base/RunLoop.h"

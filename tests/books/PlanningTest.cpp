@@ -1,12 +1,9 @@
 // Selecting words by tap, swipe, in order and at random, planning them in one transaction, taking
 // them out of study again, and the word cards that rows open once enough words are planned.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "books/FormatOneInteger.h"
 #include "learn/BaseWordViewController.h"
-#include "platform/base/Bundle.h"
 #include "platform/base/Random.h"
 #include "platform/view/AlertView.h"
 #include "tests/books/BooksScreenFixture.h"

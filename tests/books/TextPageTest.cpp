@@ -1,20 +1,15 @@
 // The text page and the text files screen: files listed, checked, decoded and deleted; the text
 // kept across launches; extraction on its own thread behind the progress panel.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <set>
 
 #include "platform/base/AppHome.h"
-#include "platform/base/Bundle.h"
 #include "platform/base/Charset.h"
 #include "platform/base/Files.h"
-#include "platform/base/RunLoop.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Keyboard.h"
 #include "settings/HtmlViewController.h"
 #include "tests/books/BooksScreenFixture.h"
-#include "tests/support/FixtureWords.h"
 
 namespace {
 
@@ -40,6 +35,12 @@ class TextPage : public BooksScreenTest {
     }
     db_->sqlMgr().commitTransaction();
     return words;
+  }
+  std::shared_ptr<LearnViewController> showTextPage() {
+    auto tab = showTab();
+    tab->selectTabBtn(1);
+    host_->advance(1);
+    return tab;
   }
   // The text files screen opened from the text page.
   BookFileController& openFiles(LearnViewController& tab) {
@@ -74,9 +75,7 @@ class TextPage : public BooksScreenTest {
 };
 
 TEST_F(TextPage, SampleTextsComeBackAndOnlySmallTextFilesCanBePicked) {
-  auto tab = showTab();
-  tab->selectTabBtn(1);
-  host_->advance(1);
+  auto tab = showTextPage();
   plat::files::writeFileAtomically(document("notes.zip"), "PK");
   plat::files::writeFileAtomically(document("exact.txt"), std::string(307200, 'a'));
   plat::files::writeFileAtomically(document("big.txt"), std::string(307201, 'a'));
@@ -170,9 +169,7 @@ TEST_F(TextPage, AThreeHundredKilobyteTextIsExtractedIntoWordListsBehindTheProgr
     text += library[i % library.size()] + suffixes[i % 5] + (i % 7 == 6 ? ", and " : " ");
   plat::files::writeFileAtomically(document("long.txt"), text);
 
-  auto tab = showTab();
-  tab->selectTabBtn(1);
-  host_->advance(1);
+  auto tab = showTextPage();
   extract(*tab);
   EXPECT_EQ(app_->bookNav->topViewController(), tab.get()) << "an empty page opens nothing";
   EXPECT_EQ(host_->findContainingText("提取 "), nullptr);
@@ -193,9 +190,7 @@ TEST_F(TextPage, AThreeHundredKilobyteTextIsExtractedIntoWordListsBehindTheProgr
 }
 
 TEST_F(TextPage, TypingMovesTheStripAwayKeepsTheTextAboveTheKeyboardAndItsBarEndsIt) {
-  auto tab = showTab();
-  tab->selectTabBtn(1);
-  host_->advance(1);
+  auto tab = showTextPage();
   ASSERT_TRUE(host_->tap(&tab->learnView().mwords()));
   host_->advance(1);
   EXPECT_FALSE(tab->scrollView().isScrollEnabled()) << "the pages do not swipe while typing";

@@ -1,6 +1,4 @@
 // A word book's four lists, the whole library's windows and the tab titles, on a real store.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "platform/base/AppHome.h"
@@ -57,10 +55,7 @@ TEST_F(WordListsLoad, ABookOfTwelveHundredWordsLoadsAllFourListsAndRendersEach) 
 
 TEST_F(WordListsLoad, ChangingTheOrderWhileTheLoaderRunsYieldsTheNewOrder) {
   const Words words = addBook(kBook, "w", 1500);
-  auto screen = std::make_shared<WordsUIViewController>();
-  screen->setWordsDic(kBook);
-  app_->bookNav->pushViewController(screen, false);
-  host_->runUntilIdle();
+  auto screen = openBook(kBook, false);
   screen->sortType(false);  // page 1 is shown: the running loader restarts in book order
   ASSERT_TRUE(screen->waitForLoader());
   host_->runUntilIdle();
@@ -171,9 +166,7 @@ TEST_F(WordListsLoad, SearchScrollsToTheTypedWordByPositionOrInMemory) {
 TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
   const Words words = addBook(kBook, "q", 1500);
   planWords({words[0], words[1]});
-  auto screen = std::make_shared<WordsUIViewController>();
-  screen->setWordsDic(kBook);
-  app_->bookNav->pushViewController(screen, false);
+  auto screen = openBook(kBook, false);
   // Removed while the first load may still run: the not-learnt list is read again after it.
   screen->deletewords_callback(words[0], 1);
   ASSERT_TRUE(screen->waitForLoader());

@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "tests/store/StudyFixture.h"
 

@@ -1,8 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "store/MyDate.h"
 #include "tests/store/StudyFixture.h"
 
@@ -36,17 +31,6 @@ class DayLogsTest : public storetest::StudyTest {
     std::vector<int64_t> out;
     for (int64_t id = first; id <= last; ++id) out.push_back(id);
     return out;
-  }
-  // Words planned three days ago and answered, due `dueInDays` from now.
-  Words studied(const std::string& prefix, int count, int firstId, double dueInDays) {
-    Words words = addWords(prefix, count, firstId);
-    db_->sqlMgr().beginTransaction();
-    for (const auto& w : words) {
-      plan(w, daysFromNow(-3));
-      setRecord(w, daysFromNow(-2), daysFromNow(dueInDays), 2);
-    }
-    db_->sqlMgr().commitTransaction();
-    return words;
   }
   int64_t familiarity1(int64_t id) {
     return number("select fl_uWordNum1 from Familiarity_Log where fl_uTimeID = " +
@@ -182,9 +166,7 @@ TEST_F(DayLogsTest, RetentionOfAHundredWordsWithAQuarterDue) {
 
 TEST_F(DayLogsTest, ComingDueCountsCarryTodaysLeftover) {
   db_->UpdatePersonalValue_isNeed("ReviewLimitCount", "50");
-  db_->sqlMgr().beginTransaction();
   for (const auto& w : studied("d", 40, 1000, 5)) setRecord(w, now() - 60, daysFromNow(5), 2);
-  db_->sqlMgr().commitTransaction();
   studied("e", 70, 2000, -1.0 / 24);  // due an hour ago
   studied("f", 5, 3000, 1);
   plan("apple", now());

@@ -1,11 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <vector>
 
 #include "platform/base/Device.h"
-#include "store/CallDB.h"
 #include "store/StoreHooks.h"
-#include "tests/store/StoreFixture.h"
+#include "tests/store/StudyFixture.h"
 
 namespace {
 
@@ -17,39 +14,31 @@ class RecordingHooks : public StoreHooks {
   std::vector<int> counts;
 };
 
-class PersonalValuesTest : public storetest::StoreTest {
+class PersonalValuesTest : public storetest::StudyTest {
  protected:
   void SetUp() override {
-    StoreTest::SetUp();
-    db_ = CallDB::callDB();
+    StudyTest::SetUp();
     StoreHooks::install(&hooks_);
   }
   void TearDown() override {
     plat::Device::resetOverride();
     StoreHooks::install(nullptr);
-    StoreTest::TearDown();
+    StudyTest::TearDown();
   }
 
-  // [value, sync flag] of a key, or an empty array.
-  Value row(const std::string& key) {
-    return db_->sql_select("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = ?",
-                           "sn", "s", Value::array({key}));
-  }
-
-  CallDB* db_ = nullptr;
   RecordingHooks hooks_;
 };
 
 TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFlag) {
   EXPECT_EQ(db_->getPersonalValue("never_written"), "");
   db_->UpdatePersonalValue_isNeed("alarm_setting", "1");
-  EXPECT_EQ(row("alarm_setting"), Value::array({Value::array({"1", 0})}));
+  EXPECT_EQ(setting("alarm_setting"), Value::array({Value::array({"1", 0})}));
   db_->UpdatePersonalValue("alarm_setting", "0");
-  EXPECT_EQ(row("alarm_setting"), Value::array({Value::array({"0", 1})}));
+  EXPECT_EQ(setting("alarm_setting"), Value::array({Value::array({"0", 1})}));
   EXPECT_EQ(db_->getPersonalValue("alarm_setting"), "0");
 }
 
-TEST_F(PersonalValuesTest, ServerValuesAreStoredAsText) {
+TEST_F(PersonalValuesTest, ServerValuesAreStoredAsTextAndTheSyncTimeAsLocalTime) {
   Value syn = Value::dictionary({{"nSignInAll", 12},
                                  {"sNewsTitle", "通知"},
                                  {"nMissing", nullptr},
@@ -61,29 +50,26 @@ TEST_F(PersonalValuesTest, ServerValuesAreStoredAsText) {
                                  {"aList", Value::array({1, 2})},
                                  {"oMap", Value::dictionary({{"a", 1}})}});
   db_->saveNetInfo(syn);
-  EXPECT_EQ(row("nSignInAll"), Value::array({Value::array({"12", 1})}));
+  EXPECT_EQ(setting("nSignInAll"), Value::array({Value::array({"12", 1})}));
   EXPECT_EQ(db_->getPersonalValue("sNewsTitle"), "通知");
-  EXPECT_EQ(row("nMissing"), Value::array({Value::array({"", 1})}));
+  EXPECT_EQ(setting("nMissing"), Value::array({Value::array({"", 1})}));
   EXPECT_EQ(db_->getPersonalValue("bFlag"), "1");
   EXPECT_EQ(db_->getPersonalValue("bOff"), "0");
   EXPECT_EQ(db_->getPersonalValue("nBig"), "5000000000");
   EXPECT_EQ(db_->getPersonalValue("dRatio"), "2.5");
   EXPECT_EQ(db_->getPersonalValue("dWhole"), "7");
-  EXPECT_EQ(row("aList").size(), 0u);
-  EXPECT_EQ(row("oMap").size(), 0u);
+  EXPECT_EQ(setting("aList").size(), 0u);
+  EXPECT_EQ(setting("oMap").size(), 0u);
   EXPECT_TRUE(hooks_.counts.empty());
-}
 
-TEST_F(PersonalValuesTest, SyncTimeBecomesAStoredLocalTime) {
   // UTC+8: 1970-01-01 08:00 local, 978307200 s before 2001, plus the 8 hours.
   db_->saveNetInfo(Value::dictionary({{"nLastSynTime", 0}}));
   EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), std::to_string(-978307200LL + 8 * 3600));
   db_->saveNetInfo(Value::dictionary({{"nLastSynTime", "1700013600"}}));
   EXPECT_EQ(db_->getPersonalValue("nLastSynTime"),
             std::to_string(1700013600LL - 978307200LL + 8 * 3600));
-}
 
-TEST_F(PersonalValuesTest, MessageCountReachesTheReviewScreen) {
+  // The message count reaches the review screen.
   db_->saveNetInfo(Value::dictionary({{"nNewMsgCount", 3}, {"other", "x"}}));
   db_->saveNetInfo(Value::dictionary({{"nNewMsgCount", "5"}}));
   EXPECT_EQ(hooks_.counts, (std::vector<int>{3, 5}));
@@ -97,20 +83,20 @@ TEST_F(PersonalValuesTest, SystemInfoGoesWithTheNextBackup) {
   plat::Device::override(device);
   db_->UpdatePersonalValue("v_lexicon", "2.4");
   db_->modify_systeminfo();
-  EXPECT_EQ(row("system_name"), Value::array({Value::array({"iPad 2 (WiFi)", 0})}));
-  EXPECT_EQ(row("system_version"), Value::array({Value::array({"7.1", 0})}));
-  EXPECT_EQ(row("last_v_lexicon"), Value::array({Value::array({"2.4", 0})}));
+  EXPECT_EQ(setting("system_name"), Value::array({Value::array({"iPad 2 (WiFi)", 0})}));
+  EXPECT_EQ(setting("system_version"), Value::array({Value::array({"7.1", 0})}));
+  EXPECT_EQ(setting("last_v_lexicon"), Value::array({Value::array({"2.4", 0})}));
 
   // Unchanged values are not written again (their flag stays as the backup left it).
   db_->sql_update("update Var_Config set vc_uNeedSync = 1", "", {});
   EXPECT_EQ(db_->feedback_get_systeminfo(), Value::array({"iPad 2 (WiFi)", "7.1"}));
-  EXPECT_EQ(row("system_name").at(0).at(1), Value(1));
+  EXPECT_EQ(setting("system_name").at(0).at(1), Value(1));
 
   device.systemVersion = "7.1.2";
   plat::Device::override(device);
   db_->feedback_get_systeminfo();
-  EXPECT_EQ(row("system_version"), Value::array({Value::array({"7.1.2", 0})}));
-  EXPECT_EQ(row("last_v_lexicon").at(0).at(1), Value(1));          // only the backup copy moves it
+  EXPECT_EQ(setting("system_version"), Value::array({Value::array({"7.1.2", 0})}));
+  EXPECT_EQ(setting("last_v_lexicon").at(0).at(1), Value(1));      // only the backup copy moves it
   EXPECT_EQ(CallDB::platformName("iPhone9,9"), "其它:iPhone9,9");  // a model of no name
 }
 

@@ -59,6 +59,23 @@ void StudyTest::setRecord(const std::string& word, int64_t lastTest, int64_t nex
           {static_cast<long long>(lastTest), static_cast<long long>(nextStudy), g1, g2, g3, word}));
 }
 
+std::vector<std::string> StudyTest::studied(const std::string& prefix, int count, int firstId,
+                                            double dueInDays) {
+  std::vector<std::string> words = addWords(prefix, count, firstId);
+  db_->sqlMgr().beginTransaction();
+  for (const auto& w : words) {
+    plan(w, daysFromNow(-3));
+    setRecord(w, daysFromNow(-2), daysFromNow(dueInDays), 2);
+  }
+  db_->sqlMgr().commitTransaction();
+  return words;
+}
+
+Value StudyTest::setting(const std::string& key) {
+  return db_->sql_select("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName = ?",
+                         "sn", "s", Value::array({key}));
+}
+
 int64_t StudyTest::number(const std::string& sql) {
   Value r = db_->sql_select(sql, "N", "", Value::array());
   return r.size() ? r.at(0).asInt() : -1;

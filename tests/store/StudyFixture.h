@@ -34,6 +34,11 @@ class StudyTest : public StoreTest {
   void plan(const std::string& word, int64_t addTime);
   void setRecord(const std::string& word, int64_t lastTest, int64_t nextStudy, int g1, int g2 = 0,
                  int g3 = 0);
+  // New words planned three days ago, answered two days ago and due `dueInDays` from now.
+  std::vector<std::string> studied(const std::string& prefix, int count, int firstId,
+                                   double dueInDays);
+  // [value, sync flag] of a personal value, or an empty array.
+  plat::Value setting(const std::string& key);
   // One integer or text from an unbound query.
   int64_t number(const std::string& sql);
   plat::Value rows(const std::string& sql, const std::string& retType);

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "platform/base/Calendar.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"

@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <initializer_list>
-
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"

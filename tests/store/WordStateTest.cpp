@@ -1,8 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "store/MyDate.h"
 #include "tests/store/StudyFixture.h"
 
@@ -15,24 +10,15 @@ constexpr int64_t kDay = 86400;
 
 class WordStateTest : public storetest::StudyTest {
  protected:
-  // `count` tested words due today.
   void dueToday(const std::string& prefix, int count, int firstId) {
-    Words words = addWords(prefix, count, firstId);
-    db_->sqlMgr().beginTransaction();
-    for (const auto& w : words) {
-      plan(w, daysFromNow(-5));
-      setRecord(w, daysFromNow(-2), now() - 60, 2);
-    }
-    db_->sqlMgr().commitTransaction();
+    studied(prefix, count, firstId, -60.0 / kDay);
   }
 };
 
 TEST_F(WordStateTest, UpdateCheckEveryThreeCalendarDays) {
   EXPECT_TRUE(db_->isCheckUpdate_Program());
   db_->saveCheckUpdateTime();
-  EXPECT_VALUE(db_->sql_select("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName "
-                               "= 'CheckUpdateTime'",
-                               "sn", "", Value::array()),
+  EXPECT_VALUE(setting("CheckUpdateTime"),
                Value::array({Value::array({std::to_string(MyDate::calendarDayId()), 1})}));
   EXPECT_FALSE(db_->isCheckUpdate_Program());
   clock_->advance(2 * kDay);
@@ -47,9 +33,7 @@ TEST_F(WordStateTest, BacklogAdviceOncePerStudyDay) {
   EXPECT_VALUE(db_->openMaxLearnView(), Value());  // 100 due, 100 a day
   dueToday("e", 1, 2000);
   EXPECT_VALUE(db_->openMaxLearnView(), Value::array({101, 100, 2}));
-  EXPECT_VALUE(db_->sql_select("select vc_tValue, vc_uNeedSync from Var_Config where vc_tVarName "
-                               "= 'run_machine'",
-                               "sn", "", Value::array()),
+  EXPECT_VALUE(setting("run_machine"),
                Value::array({Value::array({std::to_string(MyDate::studyDayId()), 0})}));
   EXPECT_VALUE(db_->openMaxLearnView(), Value());
   clock_->advance(kDay);
@@ -66,13 +50,7 @@ TEST_F(WordStateTest, BacklogSimulationCountsTheComingDays) {
   EXPECT_VALUE(db_->openMaxLearnView(), Value::array({150, 100, 2}));  // 35 + 50 fits
 
   // 70 more words fall due tomorrow: 35 + 50 + 70 = 155, then 35 + 55 = 90.
-  Words tomorrow = addWords("t", 70, 3000);
-  db_->sqlMgr().beginTransaction();
-  for (const auto& w : tomorrow) {
-    plan(w, daysFromNow(-5));
-    setRecord(w, daysFromNow(-2), daysFromNow(1), 2);
-  }
-  db_->sqlMgr().commitTransaction();
+  studied("t", 70, 3000, 1);
   db_->UpdatePersonalValue_isNeed("run_machine", "1");  // as if not advised today yet
   EXPECT_VALUE(db_->openMaxLearnView(), Value::array({150, 100, 3}));
 
@@ -83,22 +61,11 @@ TEST_F(WordStateTest, BacklogSimulationCountsTheComingDays) {
 }
 
 TEST_F(WordStateTest, MemoryLevels) {
-  struct Case {
-    double days;
-    int level;
-  };
-  for (Case c : std::vector<Case>{{2, 4},
-                                  {0.1, 1},
-                                  {-3, 1},
-                                  {4.99, 9},
-                                  {5, 10},
-                                  {10, 13},
-                                  {20, 20},
-                                  {30, 25},
-                                  {40, 30},
-                                  {60, 30},
-                                  {1e6, 30}})
-    EXPECT_EQ(CallDB::forgetLevel(static_cast<int64_t>(c.days * kDay), true), c.level) << c.days;
+  const std::pair<double, int> cases[] = {{2, 4},   {0.1, 1}, {-3, 1},  {4.99, 9},
+                                          {5, 10},  {10, 13}, {20, 20}, {30, 25},
+                                          {40, 30}, {60, 30}, {1e6, 30}};
+  for (const auto& [days, level] : cases)
+    EXPECT_EQ(CallDB::forgetLevel(static_cast<int64_t>(days * kDay), true), level) << days;
   EXPECT_EQ(CallDB::forgetLevel(2 * kDay, false), 0);
   EXPECT_EQ(CallDB::forgetLevel(-kDay, false), 0);
   EXPECT_EQ(CallDB::forgetLevel(10 * kDay, false), 13);
