@@ -155,6 +155,10 @@ bool JsonParser::pushContainer(size_t depth) {
     pushWithRoom(state_.stack.values, std::move(number));
     return Step::Taken;
   }
+  if (std::string_view bytes; !numeric && jsonShortPlainString(state_, i, bytes)) {
+    pushWithRoom(state_.stack.values, makeString(bytes));
+    return Step::Taken;
+  }
   state_.token.kind = JsonTokenKindInvalid;
   if (!(numeric ? jsonScanNumber(state_, i) : jsonScanString(state_, i))) return Step::Failed;
   pushWithRoom(state_.stack.values, scalarValue());
@@ -168,9 +172,8 @@ inline bool JsonParser::takeByte(unsigned char byte) {
   return true;
 }
 
-inline void JsonParser::pushKey() {
+inline void JsonParser::pushKey(std::string_view keyBytes) {
   // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
-  std::string_view keyBytes = state_.token.value.bytes;
   uint64_t hash = JsonDictionary::keyHash(keyBytes);
   pushWithRoom(state_.stack.keys, JsonPendingKey{state_.cache.string(keyBytes, hash), hash});
 }
@@ -258,9 +261,13 @@ bool JsonParser::parseDictionary(size_t depth) {
     if (expect & ExpectValue) {
       size_t i = jsonSkipPlainSpace(state_);
       if (i < state_.length && state_.input[i] == '"') {
-        state_.token.kind = JsonTokenKindInvalid;
-        if (!jsonScanString(state_, i)) break;
-        pushKey();
+        std::string_view key;
+        if (!jsonShortPlainString(state_, i, key)) {
+          state_.token.kind = JsonTokenKindInvalid;
+          if (!jsonScanString(state_, i)) break;
+          key = state_.token.value.bytes;
+        }
+        pushKey(key);
         if (!pairAfterKey(depth, expect)) break;
         expect = ExpectComma | ExpectClose;
         continue;
@@ -314,7 +321,7 @@ bool JsonParser::parseDictionary(size_t depth) {
       unexpected("Unexpected string.");
       break;
     }
-    pushKey();
+    pushKey(state_.token.value.bytes);
     if (!pairAfterKey(depth, expect)) break;
     expect = ExpectComma | ExpectClose;
   }

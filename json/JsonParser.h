@@ -37,7 +37,7 @@ class JsonParser {
   bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
   // After a dictionary's key: the ':' and the value, pushed.
   bool pairAfterKey(size_t depth, unsigned expect);
-  void pushKey();  // the current string token's
+  void pushKey(std::string_view keyBytes);
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
   bool pushContainer(size_t depth);  // the same for '[' or '{'

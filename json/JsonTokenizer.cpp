@@ -45,17 +45,6 @@ bool isDigit(unsigned char c) {
   return c >= '0' && c <= '9';
 }
 
-// A mask with the high bit set in each of the 8 bytes that is a quote, a backslash, below 0x20 or
-// 0x80 and above: the bytes a string scan must stop at. The lowest set bit marks the first one.
-uint64_t specialBytes(uint64_t word) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
-  uint64_t quote = word ^ (kOnes * '"');
-  uint64_t backslash = word ^ (kOnes * '\\');
-  uint64_t special = (word - kOnes * 0x20) | (quote - kOnes) | (backslash - kOnes);
-  special &= ~word;  // bytes 0x80 and above are added below
-  return (special | word) & kHigh;
-}
-
 bool isContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
@@ -191,7 +180,7 @@ class StringScanner {
       while (i + 8 <= n_) {
         uint64_t word;
         std::memcpy(&word, p_ + i, sizeof word);
-        if (uint64_t special = specialBytes(word)) {
+        if (uint64_t special = jsonSpecialBytes(word)) {
           i += static_cast<size_t>(__builtin_ctzll(special)) >> 3;
           break;
         }

@@ -127,6 +127,39 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
   return true;
 }
 
+// A mask with the high bit set in each of the 8 bytes that is a quote, a backslash, below 0x20 or
+// 0x80 and above: the bytes a string scan must stop at. The lowest set bit marks the first one
+// (bits above it may be set falsely).
+inline uint64_t jsonSpecialBytes(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  uint64_t quote = word ^ (kOnes * '"');
+  uint64_t backslash = word ^ (kOnes * '\\');
+  uint64_t special = (word - kOnes * 0x20) | (quote - kOnes) | (backslash - kOnes);
+  special &= ~word;  // bytes 0x80 and above are added below
+  return (special | word) & kHigh;
+}
+
+// The string whose opening quote is at `start` when it is short plain ASCII (no escapes, control
+// or non-ASCII bytes, the closing quote within 24 bytes), as the string token there would read
+// it: its bytes in the input and true, with the position after it. False, changing nothing, for
+// every other string, which the string token reads. Keys and short values are mostly such.
+inline bool jsonShortPlainString(JsonParseState& state, size_t start, std::string_view& bytes) {
+  const unsigned char* p = state.input + start + 1;
+  if (start + 1 + 24 > state.length) return false;
+  for (size_t k = 0; k < 24; k += 8) {
+    uint64_t word;
+    std::memcpy(&word, p + k, sizeof word);
+    if (uint64_t special = jsonSpecialBytes(word)) {
+      size_t at = k + (static_cast<size_t>(__builtin_ctzll(special)) >> 3);
+      if (p[at] != '"') return false;
+      bytes = std::string_view(reinterpret_cast<const char*>(p), at);
+      state.atIndex = start + 1 + at + 1;
+      return true;
+    }
+  }
+  return false;
+}
+
 // Moves past spaces, tabs and newlines (counting lines): the white space read before any token.
 // The index of the first other byte, or the length.
 inline size_t jsonSkipPlainSpace(JsonParseState& state) {
