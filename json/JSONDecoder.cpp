@@ -26,7 +26,7 @@ void reserveInitial(JsonParseState& state) {
 // What the tree of a document of `length` bytes is likely to take at first: small replies fit
 // in one block, large ones go on in blocks of the group's own size.
 size_t firstChunkBytes(size_t length) {
-  return std::min<size_t>(length * 2 + 256, 64 * 1024);
+  return std::min<size_t>(length * 3 + 512, 64 * 1024);
 }
 
 template <typename T>

@@ -263,8 +263,14 @@ constexpr size_t kChunkBytes = 64 * 1024;
 }  // namespace
 
 ValueGroup* ValueGroup::make(size_t firstChunkBytes) {
-  auto* group = new ValueGroup();
-  group->chunkBytes_ = std::max<size_t>(firstChunkBytes, 256);
+  // The group heads its first chunk: a small document costs one block.
+  constexpr size_t kHead = (sizeof(ValueGroup) + 7) / 8 * 8;
+  size_t room = std::max<size_t>(firstChunkBytes, 256);
+  void* block = std::malloc(kHead + room);
+  if (!block) throw std::bad_alloc();
+  auto* group = ::new (block) ValueGroup();
+  group->free_ = static_cast<char*>(block) + kHead;
+  group->end_ = group->free_ + room;
   return group;
 }
 
@@ -286,12 +292,14 @@ ValueGroup::~ValueGroup() {
 }
 
 void ValueGroup::release() {
-  if (letGo(count_)) delete this;
+  if (!letGo(count_)) return;
+  this->~ValueGroup();
+  std::free(this);
 }
 
 void* ValueGroup::allocateInNewChunk(size_t bytes) {
   bool own = bytes > kChunkBytes / 4;
-  size_t room = own ? bytes : std::max(chunkBytes_, bytes);
+  size_t room = own ? bytes : kChunkBytes;
   auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + room));
   if (!chunk) throw std::bad_alloc();
   chunk->next = chunks_;
@@ -300,7 +308,6 @@ void* ValueGroup::allocateInNewChunk(size_t bytes) {
   if (own) return start;
   free_ = start + bytes;
   end_ = start + room;
-  chunkBytes_ = kChunkBytes;
   return start;
 }
 

@@ -54,7 +54,6 @@ class ValueGroup {
   char* free_ = nullptr;  // the unused room of the newest chunk
   char* end_ = nullptr;
   Chunk* chunks_ = nullptr;
-  size_t chunkBytes_ = 0;
   // The heap blocks of the strings too long to keep their text inside them, freed with the group
   // (one walk over a list, not over the strings).
   TextBlock* texts_ = nullptr;
