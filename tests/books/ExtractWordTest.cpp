@@ -1,5 +1,4 @@
-// Word extraction on a library of chosen headwords: tokens, the suffix rules, the study order of
-// the words in study, and progress from a worker thread.
+// Word extraction on a library of chosen headwords.
 #include <atomic>
 #include <thread>
 
@@ -63,7 +62,7 @@ class ExtractWordTest : public StudyTest {
   using Words = std::vector<std::string>;
 };
 
-TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm) {
+TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordAndShortOrSeparatedTokensAreNotReduced) {
   EXPECT_EQ(extract("Stopped stopped STOPPED").words, Words{"stop"});
 
   const Extracted study = extract("apple studies study studied");
@@ -76,9 +75,7 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordPlacedAtTheirFirstForm)
   // library holds them as headwords.
   EXPECT_EQ(extract("stopping studying tying went geese goes").words,
             (Words{"stop", "study", "went", "go"}));
-}
 
-TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensAndShortOnesAreNotReduced) {
   // "don't" gives "don" and "t"; "e.g." keeps its dots; "end." loses its full stop; the Chinese
   // text and the digits end "words".
   const Extracted out = extract("I don't like well-known 中文words42, e.g. the end.");
@@ -100,7 +97,7 @@ TEST_F(ExtractWordTest, PunctuationDigitsAndChineseSeparateTokensAndShortOnesAre
   EXPECT_TRUE(nothing.words.empty() && nothing.none.empty());
 }
 
-TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
+TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderAndListsAreAppendedTo) {
   plan("walk", now());
   plan("stop", now());
   plan("box", now());
@@ -124,10 +121,8 @@ TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderUntestedFirst) {
   EXPECT_EQ(longer.words, (Words{"walk", "box", "end"}));
   EXPECT_EQ(longer.learned, (Words{"box", "walk"}));
   EXPECT_EQ(longer.none, Words{"end"});
-}
 
-TEST_F(ExtractWordTest, ListsAreAppendedToNeverCleared) {
-  plan("walk", now());
+  // The lists are appended to, never cleared.
   ExtractWord extractor;
   Value words = Value::array({"keep"}), learned = Value::array({"mine"}),
         none = Value::array({"too"});

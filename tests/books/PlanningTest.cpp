@@ -1,5 +1,4 @@
-// Selecting words by tap, swipe, in order and at random, planning them in one transaction, taking
-// them out of study again, and the word cards that rows open once enough words are planned.
+// Selecting, planning and removing words, and the word cards that rows open.
 #include <algorithm>
 
 #include "books/FormatOneInteger.h"

@@ -1,5 +1,4 @@
-// The text page and the text files screen: files listed, checked, decoded and deleted; the text
-// kept across launches; extraction on its own thread behind the progress panel.
+// The text page and the text files screen.
 #include <algorithm>
 #include <set>
 

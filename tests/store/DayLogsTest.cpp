@@ -45,8 +45,8 @@ class DayLogsTest : public storetest::StudyTest {
   }
 };
 
-TEST_F(DayLogsTest, ActivationsFillTheLastFourteenDays) {
-  studied("s", 10, 1000, 40);
+TEST_F(DayLogsTest, ActivationsFillTheLastFourteenDaysAndRewriteOnlyRowsAChartMarked) {
+  Words words = studied("s", 10, 1000, 40);
   activate();
   const int64_t today = MyDate::studyDayId();
   for (const char* log : {"Familiarity_Log", "ForgetWords_Log"}) {
@@ -56,6 +56,21 @@ TEST_F(DayLogsTest, ActivationsFillTheLastFourteenDays) {
   EXPECT_EQ(familiarity1(today), 10);       // due in 40 days: beyond 29 days after today
   EXPECT_EQ(familiarity1(today - 13), 10);  // computed from today's data for every day
   EXPECT_EQ(retention(today), 10000);
+
+  moveDue(words[0], 1);
+  clock_->advance(3600);
+  activate();  // second activation of the day: its own rows stand
+  EXPECT_EQ(familiarity1(today), 10);
+  EXPECT_EQ(retention(today), 10000);
+
+  // A chart marks the rows, and the next activation recomputes them once.
+  db_->FamiliarityFromDay(14);
+  db_->ForgetWordsFromDay(14);
+  moveDue(words[1], 1);
+  activate();
+  EXPECT_EQ(familiarity1(today), 8);
+  EXPECT_EQ(retention(today), 8400);  // 2 of 10 due: 1 - 0.8 * 0.2
+  EXPECT_VALUE(logRows("ForgetWords_Log").at(13), Value::array({today, 1}));
 
   // Twenty days later only the last fourteen are added.
   clock_->advance(20 * kDay);
@@ -88,26 +103,6 @@ TEST_F(DayLogsTest, ReturnAfterThreeDaysRewritesAChartRowAndAddsTheDaysAway) {
             1);
   EXPECT_EQ(familiarity1(day0 - 1), 10);  // older rows stay as they were
   EXPECT_EQ(familiarity1(day0 + 3), 8);
-}
-
-TEST_F(DayLogsTest, RowsOfTheFillAreNotRewritten) {
-  Words words = studied("s", 10, 1000, 40);
-  activate();
-  const int64_t today = MyDate::studyDayId();
-  moveDue(words[0], 1);
-  clock_->advance(3600);
-  activate();  // second activation of the day: its own rows stand
-  EXPECT_EQ(familiarity1(today), 10);
-  EXPECT_EQ(retention(today), 10000);
-
-  // A chart marks the rows, and the next activation recomputes them once.
-  db_->FamiliarityFromDay(14);
-  db_->ForgetWordsFromDay(14);
-  moveDue(words[1], 1);
-  activate();
-  EXPECT_EQ(familiarity1(today), 8);
-  EXPECT_EQ(retention(today), 8400);  // 2 of 10 due: 1 - 0.8 * 0.2
-  EXPECT_VALUE(logRows("ForgetWords_Log").at(13), Value::array({today, 1}));
 }
 
 TEST_F(DayLogsTest, AClockSetBackWritesNoPastDays) {

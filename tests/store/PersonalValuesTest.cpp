@@ -36,9 +36,8 @@ TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFla
   db_->UpdatePersonalValue("alarm_setting", "0");
   EXPECT_EQ(setting("alarm_setting"), Value::array({Value::array({"0", 1})}));
   EXPECT_EQ(db_->getPersonalValue("alarm_setting"), "0");
-}
 
-TEST_F(PersonalValuesTest, ServerValuesAreStoredAsTextAndTheSyncTimeAsLocalTime) {
+  // Server values are stored as text, the sync time as a stored local time.
   Value syn = Value::dictionary({{"nSignInAll", 12},
                                  {"sNewsTitle", "通知"},
                                  {"nMissing", nullptr},

@@ -52,9 +52,8 @@ TEST_F(SqlMgrControllerTest, ResultShapes) {
                                      Value::array({1}));
   EXPECT_EQ(rows, Value::array({Value::array({1, "apple", 0.5})}));
 
-  Value empty = mgr_.selectOneChannel("select word from words where id > 9", "s", "", Value());
-  EXPECT_TRUE(empty.isArray());
-  EXPECT_EQ(empty.size(), 0u);
+  EXPECT_EQ(mgr_.selectOneChannel("select word from words where id > 9", "s", "", Value()),
+            Value::array());
 
   // Null text reads as empty and rows keep their width.
   EXPECT_EQ(
@@ -119,7 +118,7 @@ TEST_F(SqlMgrControllerTest, ConstraintViolationsAreSilentOtherWriteFailuresAreN
   mgr_.updateOneChannel("update words set word = 'x' where id = 99", "", {});
 }
 
-TEST_F(SqlMgrControllerTest, FailedCommitRaisesAndRollbackUndoesTheWork) {
+TEST_F(SqlMgrControllerTest, FailedCommitRaisesRollbackUndoesTheWorkAndNestedOnesOnlyTheirOwn) {
   mgr_.RecordExec("pragma foreign_keys = on");
   mgr_.RecordExec(
       "create table notes (word_id integer references words(id) deferrable initially deferred)");
@@ -131,9 +130,8 @@ TEST_F(SqlMgrControllerTest, FailedCommitRaisesAndRollbackUndoesTheWork) {
   mgr_.rollbackTransaction();
   EXPECT_FALSE(mgr_.inTransaction());
   EXPECT_EQ(mgr_.selectOneChannel("select count(*) from words", "n", "", {}), Value::array({2}));
-}
 
-TEST_F(SqlMgrControllerTest, NestedBracketsUndoOnlyTheInnerWork) {
+  // Nested brackets undo only the inner work.
   mgr_.beginTransaction();
   mgr_.insertOneChannel("insert into words (id, word) values (3, 'outer')", "", {});
   mgr_.beginTransaction();

@@ -6,14 +6,9 @@ namespace {
 using plat::Value;
 using Words = std::vector<std::string>;
 
-class StudyRecordsTest : public storetest::StudyTest {};
+using StudyRecordsTest = storetest::StudyTest;
 
-TEST_F(StudyRecordsTest, LookupsAndTheStudyOrderKey) {
-  EXPECT_EQ(db_->getWordID("apple"), 1);
-  EXPECT_EQ(db_->getWordID("pear"), 0);
-  EXPECT_VALUE(db_->GetWordPrototype("cafe"), Value::array({"cafe"}));
-  EXPECT_VALUE(db_->GetWordPrototype("cafes"), Value::array());
-
+TEST_F(StudyRecordsTest, TheStudyOrderKey) {
   EXPECT_VALUE(db_->IsWordStudy("apple"), Value::array());
   plan("apple", 700000000);
   plan("book", 700000000);
@@ -158,7 +153,7 @@ TEST_F(StudyRecordsTest, QueueKeepsItsOrderAndBindsEveryWord) {
   EXPECT_VALUE(db_->getReviewWords_tempData(), Value::array());
 }
 
-TEST_F(StudyRecordsTest, AFailedRebuildKeepsThePreviousQueue) {
+TEST_F(StudyRecordsTest, AFailedRebuildKeepsThePreviousQueueWhoseRowsArePositionedByWord) {
   db_->initReviewWords_tempData(Value::array({"apple", "book"}), 0);
   db_->sql_insert(
       "create trigger refuse before insert on review_list when new.rlt_tWord = 'boom' begin "
@@ -171,10 +166,8 @@ TEST_F(StudyRecordsTest, AFailedRebuildKeepsThePreviousQueue) {
   EXPECT_VALUE(db_->getReviewWords_tempData(),
                Value::array({Value::array({"apple", 0, 0}), Value::array({"book", 0, 0})}));
   EXPECT_FALSE(db_->sqlMgr().inTransaction());
-}
 
-TEST_F(StudyRecordsTest, QueueRowsArePositionedAndRemovedByWord) {
-  db_->initReviewWords_tempData(Value::array({"apple", "book"}), 0);
+  // Rows are positioned and removed by word.
   db_->modifyTempData("book", 0, 3);
   db_->modifyTempData("run", 1, 2);
   db_->modifyTempData("apple", 1, 0);
@@ -203,10 +196,8 @@ TEST_F(StudyRecordsTest, WordDataMakesTheWordCurrentAndCountsItsAnswers) {
   db_->UpdateLog(Value::array({"apple", now(), daysFromNow(1), 4, 0, 0}));
   EXPECT_VALUE(db_->GetWordData("apple", 4), Value::array({Value::array({0, 0, 1})}));
   EXPECT_THROW(db_->GetWordData("apple", 10), MyException);
-}
 
-TEST_F(StudyRecordsTest, AnUnknownHeadwordReadsNothingOfThePreviousWord) {
-  db_->GetWordData("book", 0);
+  // An unknown headword reads nothing of the previous word.
   EXPECT_VALUE(db_->GetWordData("pear", 0), Value::array());
   EXPECT_EQ(db_->wordID(), 0);
   for (int type : {1, 2, 3, 5, 6, 8}) EXPECT_VALUE(db_->GetWordData("pear", type), Value::array());

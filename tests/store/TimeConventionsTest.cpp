@@ -5,17 +5,15 @@
 
 namespace {
 
-using storetest::StoreTest;
-
 // Stored seconds of a local wall-clock time (local-as-GMT since 2001-01-01).
 int64_t stored(int year, int month, int day, int hour, int minute = 0) {
   return (plat::calendar::daysFromCivil(year, month, day) - 11323) * 86400 + hour * 3600 +
          minute * 60;
 }
 
-class TimeConventionsTest : public StoreTest {};
+using TimeConventionsTest = storetest::StoreTest;
 
-TEST_F(TimeConventionsTest, LocalDateTimeIsTheWallClockReadAsGmt) {
+TEST_F(TimeConventionsTest, LocalDateTimeIsTheWallClockReadAsGmtAndTheStudyDayBeginsAtThree) {
   setLocalTime(2023, 11, 15, 10, 0);
   EXPECT_EQ(MyDate::storedTime(MyDate::localDateTime()), stored(2023, 11, 15, 10));
   // A change of zone moves the local time by the difference; nothing else is converted.
@@ -24,9 +22,9 @@ TEST_F(TimeConventionsTest, LocalDateTimeIsTheWallClockReadAsGmt) {
   // Before 2001 stored times are negative, truncated toward zero.
   EXPECT_EQ(MyDate::storedTime(-0.5), 0);
   EXPECT_EQ(MyDate::dayId(-0.5), -1);
-}
 
-TEST_F(TimeConventionsTest, StudyDayChangesAtThreeInTheMorning) {
+  // The study day changes at three in the morning.
+  clock_->setZone(plat::TimeZone::fixed(8 * 3600));
   CallDB* db = CallDB::callDB();
   setLocalTime(2023, 11, 15, 2, 59, 59);
   EXPECT_EQ(db->GetDayBeginTime(0), stored(2023, 11, 14, 3));

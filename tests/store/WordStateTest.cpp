@@ -60,7 +60,7 @@ TEST_F(WordStateTest, BacklogSimulationCountsTheComingDays) {
   EXPECT_VALUE(db_->openMaxLearnView(), Value::array({150, 1, 30}));
 }
 
-TEST_F(WordStateTest, MemoryLevels) {
+TEST_F(WordStateTest, MemoryLevelsAndTheirPictures) {
   const std::pair<double, int> cases[] = {{2, 4},   {0.1, 1}, {-3, 1},  {4.99, 9},
                                           {5, 10},  {10, 13}, {20, 20}, {30, 25},
                                           {40, 30}, {60, 30}, {1e6, 30}};
@@ -71,9 +71,8 @@ TEST_F(WordStateTest, MemoryLevels) {
   EXPECT_EQ(CallDB::forgetLevel(10 * kDay, false), 13);
   EXPECT_EQ(CallDB::forgetLevel(INT64_MIN, true), 1);
   EXPECT_EQ(CallDB::forgetLevel(INT64_MAX, true), 30);
-}
 
-TEST_F(WordStateTest, MemoryStatePictureOfAWord) {
+  // A word's picture: the ring, then its level's mark once it was answered.
   EXPECT_FALSE(db_->getWordForgetState("apple").has_value());
   plan("apple", now());
   auto fresh = db_->getWordForgetState("apple");

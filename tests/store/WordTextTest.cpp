@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "store/SqlMgrController.h"
-
 namespace {
 
 TEST(WordText, KnownVectors) {
-  EXPECT_EQ(WordText::rekey("fcadeb", 1), "abcdef");
   EXPECT_EQ(WordText::rekey("bac", 42), "abc");
   EXPECT_EQ(WordText::scramble("abcdef", 1), "fcadeb");
-  EXPECT_EQ(SqlMgrController::rekey("bac", 42), "abc");
 }
 
 TEST(WordText, RoundTripsUnderTheSameIdOnly) {
