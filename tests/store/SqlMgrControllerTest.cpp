@@ -44,7 +44,7 @@ class SqlMgrControllerTest : public ::testing::Test {
   SqlMgrController mgr_;
 };
 
-TEST_F(SqlMgrControllerTest, ResultShapes) {
+TEST_F(SqlMgrControllerTest, ResultShapesAndParameterLetters) {
   Value flat = mgr_.selectOneChannel("select word from words order by id", "s", "", Value());
   EXPECT_EQ(flat, Value::array({"apple", "book"}));
 
@@ -64,14 +64,13 @@ TEST_F(SqlMgrControllerTest, ResultShapes) {
   Value appended = Value::array({"x"});
   mgr_.selectOneChannel("select id from words order by id", "N", appended);
   EXPECT_EQ(appended, Value::array({"x", 1, 2}));
-}
 
-TEST_F(SqlMgrControllerTest, ParametersBindByTheirLetters) {
+  // Parameters bind by their letters.
   mgr_.insertOneChannel("insert into words (id, word, score) values (?,?,?)", "Nsd",
                         Value::array({5000000000LL, "long", 2.25}));
-  Value rows = mgr_.selectOneChannel("select id, score from words where word = ?", "Nd", "s",
-                                     Value::array({"long"}));
-  EXPECT_EQ(rows, Value::array({Value::array({5000000000LL, 2.25})}));
+  EXPECT_EQ(mgr_.selectOneChannel("select id, score from words where word = ?", "Nd", "s",
+                                  Value::array({"long"})),
+            Value::array({Value::array({5000000000LL, 2.25})}));
 
   // Numbers given as text bind by their leading number; an unknown letter binds nothing.
   Value ids = mgr_.selectOneChannel("select count(*) from words where id = ? and ?2 is null", "n",
@@ -79,7 +78,7 @@ TEST_F(SqlMgrControllerTest, ParametersBindByTheirLetters) {
   EXPECT_EQ(ids, Value::array({1}));
 }
 
-TEST_F(SqlMgrControllerTest, FailuresRaiseTheirKind) {
+TEST_F(SqlMgrControllerTest, FailuresRaiseTheirKindButConstraintViolationsStaySilent) {
   EXPECT_THROW(mgr_.selectOneChannel("select nothing from nowhere", "s", "", {}), MyException);
   EXPECT_THROW(mgr_.insertOneChannel("insert into nowhere values (1)", "", {}), MyException);
   EXPECT_THROW(mgr_.selectOneChannel("select word from words", "q", "", {}), TypeError);
@@ -96,9 +95,8 @@ TEST_F(SqlMgrControllerTest, FailuresRaiseTheirKind) {
   closed.beginTransaction();
   EXPECT_FALSE(closed.inTransaction());
   closed.commitTransaction();
-}
 
-TEST_F(SqlMgrControllerTest, ConstraintViolationsAreSilentOtherWriteFailuresAreNot) {
+  // A constraint violation is silent.
   mgr_.insertOneChannel("insert into words (id, word) values (?,?)", "ns",
                         Value::array({1, "again"}));
   EXPECT_EQ(mgr_.selectOneChannel("select word from words where id = 1", "s", "", {}),
