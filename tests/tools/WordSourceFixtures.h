@@ -9,7 +9,7 @@ namespace toolstest {
 
 // Writes the WordNet files into `folder`.
 void writeWordNetExtract(const std::string& folder);
-// Writes cedict.txt, cmudict.txt and frequencies.txt into `folder`.
+// Writes cedict.txt, ecdict.txt, cmudict.txt and frequencies.txt into `folder`.
 void writeWordDataExtract(const std::string& folder);
 // Writes function_words.tsv, meaning_overrides.tsv, examples_zh.tsv, excluded_words.txt,
 // legacy_ids.tsv and book_bands.tsv into `folder`.

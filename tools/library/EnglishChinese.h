@@ -1,0 +1,35 @@
+// The English-Chinese dictionary of the word data (ecdict.txt: "word TAB British phonetic TAB
+// translation", the translation's lines joined by a literal "\n", each line "vt. 把…存档, 存档"
+// or "[计] 挡案库"): the Chinese meanings of a word by part of speech, in the card's own labels.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tools {
+
+struct TranslatedPart {
+  std::string label;                // "n.", "v.", "adj.", "adv.", "prep." ... or none
+  std::vector<std::string> senses;  // Chinese, main sense first
+};
+
+struct TranslatedWord {
+  std::string phonetic;  // IPA as the card shows it ("ˈɑːkaɪv")
+  std::vector<TranslatedPart> parts;
+};
+
+// Throws BuildError naming the file and line of a malformed record.
+std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::string& path,
+                                                                   size_t sensesPerPart);
+
+// The parts of one translation: lines of one part of speech joined (vt. and vi. make v.), at most
+// `sensesPerPart` senses each without leading or trailing notes in brackets. Lines of a subject
+// field ("[计]", "[医]", "[网络]") count only when nothing else is there, as one part without a
+// label.
+std::vector<TranslatedPart> translatedParts(const std::string& translation, size_t sensesPerPart);
+
+// The dictionary's phonetic in the letters the card uses ("'ɑ:kaiv" -> "ˈɑːkaiv").
+std::string cardPhonetic(const std::string& phonetic);
+
+}  // namespace tools
