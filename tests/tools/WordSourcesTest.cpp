@@ -98,13 +98,13 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "# book_id, book name, class_id\n101\t基础词汇 1-2\t1\n102\t基础词汇 3-4\t1\n"
             "800\t常用词频 1-3\t4\n801\t常用词频 4-6\t4\n");
   const std::string meanings = read("meanings_ch.tsv");
-  // Transitive and intransitive lines make one verb row; a subject field's line counts only where
-  // it is all there is; WordNet knows no adjective "water".
+  // Transitive and intransitive lines make one verb row; WordNet knows no adjective "water". A
+  // word with only a subject field's line or none takes the reverse lookup's meaning.
   EXPECT_NE(meanings.find("water\t1\tn. 水；雨水\nwater\t2\tv. 给…浇水；流泪\nchild\t"),
             std::string::npos)
       << meanings;
-  EXPECT_NE(meanings.find("tree\t1\tn. 树木\n"), std::string::npos);
-  EXPECT_NE(meanings.find("walk\t1\tv. 走"), std::string::npos);
+  EXPECT_NE(meanings.find("tree\t1\tn. 树\n"), std::string::npos);
+  EXPECT_NE(meanings.find("walk\t1\tv. 走\n"), std::string::npos);
   EXPECT_NE(meanings.find("the\t1\tart. 这；那\n"), std::string::npos);
   // Our own example with its translation comes before WordNet's.
   EXPECT_NE(read("examples.tsv")

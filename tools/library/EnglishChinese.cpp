@@ -11,10 +11,10 @@ namespace {
 
 const std::map<std::string_view, std::string>& labels() {
   static const std::map<std::string_view, std::string> table = {
-      {"n", "n."},       {"v", "v."},       {"vt", "v."},    {"vi", "v."},    {"aux", "v."},
-      {"a", "adj."},     {"adj", "adj."},   {"ad", "adv."},  {"adv", "adv."}, {"prep", "prep."},
-      {"pron", "pron."}, {"conj", "conj."}, {"art", "art."}, {"int", "int."}, {"interj", "int."},
-      {"num", "num."},   {"det", "det."}};
+      {"n", "n."},        {"pl", "n."},      {"v", "v."},       {"vt", "v."},    {"vi", "v."},
+      {"aux", "v."},      {"a", "adj."},     {"adj", "adj."},   {"ad", "adv."},  {"adv", "adv."},
+      {"prep", "prep."},  {"pron", "pron."}, {"conj", "conj."}, {"art", "art."}, {"int", "int."},
+      {"interj", "int."}, {"num", "num."},   {"det", "det."}};
   return table;
 }
 
@@ -116,12 +116,11 @@ std::vector<std::string> senses(std::string_view text) {
 }  // namespace
 
 std::vector<TranslatedPart> translatedParts(const std::string& translation, size_t sensesPerPart) {
-  std::vector<TranslatedPart> parts, fields;
-  auto add = [&](std::vector<TranslatedPart>& list, const std::string& label,
-                 std::string_view text) {
-    auto part = std::find_if(list.begin(), list.end(),
+  std::vector<TranslatedPart> parts;
+  auto add = [&](const std::string& label, std::string_view text) {
+    auto part = std::find_if(parts.begin(), parts.end(),
                              [&](const TranslatedPart& p) { return p.label == label; });
-    if (part == list.end()) part = list.insert(list.end(), {label, {}});
+    if (part == parts.end()) part = parts.insert(parts.end(), {label, {}});
     for (std::string& sense : senses(text))
       if (std::find(part->senses.begin(), part->senses.end(), sense) == part->senses.end())
         part->senses.push_back(std::move(sense));
@@ -131,18 +130,15 @@ std::vector<TranslatedPart> translatedParts(const std::string& translation, size
     size_t end = rest.find("\\n");
     std::string_view line = trimmed(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 2);
-    if (startsWith(line, "[")) {
-      size_t close = line.find(']');
-      if (close != std::string_view::npos) add(fields, "", line.substr(close + 1));
-      continue;
-    }
+    // Lines of a subject field ("[计] 卸载" for download, "[医] 柠檬" for limo) miss the everyday
+    // sense too often to stand on the card.
+    if (startsWith(line, "[")) continue;
     line = withoutNotes(line);  // "(mice 的复数) n. 老鼠"
     size_t dot = line.find('.');
     auto label =
         dot == std::string_view::npos ? labels().end() : labels().find(line.substr(0, dot));
-    if (label != labels().end()) add(parts, label->second, line.substr(dot + 1));
+    if (label != labels().end()) add(label->second, line.substr(dot + 1));
   }
-  if (parts.empty()) parts = std::move(fields);
   parts.erase(std::remove_if(parts.begin(), parts.end(),
                              [](const TranslatedPart& p) { return p.senses.empty(); }),
               parts.end());

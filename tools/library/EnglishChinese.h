@@ -10,7 +10,7 @@
 namespace tools {
 
 struct TranslatedPart {
-  std::string label;                // "n.", "v.", "adj.", "adv.", "prep." ... or none
+  std::string label;                // "n.", "v.", "adj.", "adv.", "prep."
   std::vector<std::string> senses;  // Chinese, main sense first
 };
 
@@ -25,8 +25,7 @@ std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::st
 
 // The parts of one translation: lines of one part of speech joined (vt. and vi. make v.), at most
 // `sensesPerPart` senses each without leading or trailing notes in brackets. Lines of a subject
-// field ("[计]", "[医]", "[网络]") count only when nothing else is there, as one part without a
-// label.
+// field ("[计]", "[医]", "[网络]") and lines without a known part of speech are left out.
 std::vector<TranslatedPart> translatedParts(const std::string& translation, size_t sensesPerPart);
 
 // The dictionary's phonetic in the letters the card uses ("'ɑ:kaiv" -> "ˈɑːkaiv").

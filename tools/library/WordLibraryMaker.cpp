@@ -420,10 +420,9 @@ class Maker {
     std::vector<MeaningRow> rows;
     for (const TranslatedPart& p : parts) {
       if (rows.size() >= 3) break;
-      std::string label = p.label.empty() ? posLabel(h.parts.front()) : p.label;
-      std::string text = label + " ";
+      std::string text = p.label + " ";
       for (size_t i = 0; i < p.senses.size(); ++i) text += (i ? "；" : "") + p.senses[i];
-      rows.push_back({wordNetPos(label), text, p.senses.front()});
+      rows.push_back({wordNetPos(p.label), text, p.senses.front()});
     }
     if (!rows.empty()) h.meanings = std::move(rows);
   }
