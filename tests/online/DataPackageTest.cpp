@@ -192,7 +192,7 @@ void writeArchive(const std::string& path,
 
 // Sets the uncompressed size of the archive's first entry, in its local and central headers.
 void announceEntrySize(const std::string& path, uint32_t size) {
-  std::string zip = *plat::files::readFile(path);
+  std::string zip = plat::files::readFile(path).value();
   auto put = [&](size_t at) {
     for (int i = 0; i < 4; ++i) zip[at + i] = static_cast<char>(size >> (8 * i));
   };
@@ -210,6 +210,10 @@ class ImportTest : public DumpTest {
            rowsText("select * from Study_Note order by 1", "sss") + "/" +
            rowsText("select * from Words_YuFa order by 1", "sss") + "/" +
            rowsText("select * from delete_words order by 1", "s");
+  }
+  void SetUp() override {
+    DumpTest::SetUp();
+    path_ = join(plat::AppHome::tmpDir(), "down.zip");
   }
   void seedDeviceData() {
     exec("insert into Study_List values (1, 100, 0)");
@@ -230,7 +234,8 @@ class ImportTest : public DumpTest {
     EXPECT_FALSE(db_->sqlMgr().inTransaction());
   }
 
-  const std::string path_ = join(plat::AppHome::tmpDir(), "down.zip");
+  // Set in SetUp(): the temporary home does not exist before it.
+  std::string path_;
 };
 
 TEST_F(ImportTest, DumpReplacesTheStudyTablesWithRowsInStepInAnySectionOrder) {
