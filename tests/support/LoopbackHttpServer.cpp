@@ -44,7 +44,10 @@ std::string reasonFor(int status) {
       "|301 Moved Permanently|302 Found|303 See Other|304 Not Modified|307 Temporary Redirect"
       "|308 Permanent Redirect|400 Bad Request|401 Unauthorized|403 Forbidden|404 Not Found"
       "|407 Proxy Authentication Required|500 Internal Server Error|503 Service Unavailable|";
-  size_t at = reasons.find("|" + std::to_string(status) + " ");
+  std::string key = "|";
+  key += std::to_string(status);
+  key += ' ';
+  size_t at = reasons.find(key);
   if (at == std::string_view::npos) return "Status";
   return std::string(reasons.substr(at + 5, reasons.find('|', at + 1) - at - 5));
 }
