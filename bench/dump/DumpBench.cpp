@@ -39,14 +39,17 @@ void BM_DumpAndZip(benchmark::State& state) {
 
 void BM_SqliteShellDumpGzip(benchmark::State& state) {
   store();
+  // The store keeps its file locked while its connection is open: the shell reads it closed.
+  CallDB::Release_CallDB();
   const std::string database = plat::AppHome::applicationSupportDir() + "/learn.db";
   const std::string out = plat::AppHome::cachesDir() + "/shell_dump.sql.gz";
+  // pipefail: a shell that cannot read the file must fail the run, not leave gzip's success.
   const std::string command =
-      "sqlite3 -readonly '" + database +
+      "bash -o pipefail -c \"sqlite3 -readonly '" + database +
       "' '.dump Study_List Study_Log Study_Note Words_Mnemonic Words_MyYuFa Words_YuFa "
       "IncreasingWord_Log Familiarity_Log ReviewWords_Log ForgetWords_Log Var_Config' | gzip -9 > "
       "'" +
-      out + "'";
+      out + "'\"";
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) state.SkipWithError("the sqlite3 shell failed");
   }
