@@ -329,7 +329,6 @@ bool SqlMgrController::sql_copy(const std::string& from, const std::string& to) 
   if (!from.empty() && !plat::files::exists(to)) {
     const std::string part = to + ".part";
     plat::files::remove(part);
-    removeCompanions(part);
     if (plat::files::copyFileWritingBack(from, part)) {
       useWriteAheadLog(part);
       removeCompanions(to);
