@@ -510,6 +510,7 @@ class HttpRequest : public plat::Operation {
   void presentDialogOnMainThread();
   void failAuthentication();
   plat::http::ResponseHead lastResponseHead() const;
+  bool handshakeHoldsConnection() const;
 
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };

@@ -69,6 +69,23 @@ std::optional<Credentials> readSecret(const std::string& space) {
   return Credentials{data->substr(0, newline), data->substr(newline + 1), ""};
 }
 
+// The account domain for a scheme that needs one: the given domain, else the part before a
+// single "\" of the user name (which keeps the part after it); else none.
+void splitAccountDomain(Credentials& credentials, const std::string& domain) {
+  if (!domain.empty()) {
+    credentials.accountDomain = domain;
+    return;
+  }
+  const size_t slash = credentials.username.find('\\');
+  if (slash != std::string::npos && credentials.username.find('\\', slash + 1) == std::string::npos) {
+    credentials.accountDomain = credentials.username.substr(0, slash);
+    credentials.username = credentials.username.substr(slash + 1);
+  }
+}
+
+// NTLM credentials are tried twice at most: a third try would only lock the account sooner.
+constexpr int kNtlmTries = 2;
+
 HttpErrorPtr applyFailure(bool proxy) {
   return HttpError::make(kHttpUnableToApplyCredentials,
                          proxy ? "Failed to apply proxy credentials to request"
@@ -212,7 +229,10 @@ HttpRequest::CredentialsPtr HttpRequest::findCredentials() {
       take(saved->username, saved->password);
   }
   if (user.empty() || password.empty()) return nullptr;
-  return std::make_shared<const Credentials>(Credentials{user, password, ""});
+  Credentials credentials{user, password, ""};
+  if (requestAuthentication_ && requestAuthentication_->requiresAccountDomain())
+    splitAccountDomain(credentials, domain_);
+  return std::make_shared<const Credentials>(credentials);
 }
 
 HttpRequest::CredentialsPtr HttpRequest::findProxyCredentials() {
@@ -225,6 +245,12 @@ HttpRequest::CredentialsPtr HttpRequest::findProxyCredentials() {
     user = proxyUsername_;
     password = proxyPassword_;
   }
+  // An NTLM proxy usually checks the same account as the servers behind it.
+  if ((user.empty() || password.empty()) && proxyAuthenticationScheme_ == "NTLM" &&
+      !username_.empty() && !password_.empty()) {
+    user = username_;
+    password = password_;
+  }
   if (user.empty() || password.empty()) {
     if (auto saved = savedCredentialsForProxy(proxyHost_, proxyPort_, proxyAuthenticationRealm_)) {
       user = saved->username;
@@ -232,11 +258,16 @@ HttpRequest::CredentialsPtr HttpRequest::findProxyCredentials() {
     }
   }
   if (user.empty() || password.empty()) return nullptr;
-  return std::make_shared<const Credentials>(Credentials{user, password, ""});
+  Credentials credentials{user, password, ""};
+  if (proxyAuthentication_ && proxyAuthentication_->requiresAccountDomain())
+    splitAccountDomain(credentials, proxyDomain_.empty() ? domain_ : proxyDomain_);
+  return std::make_shared<const Credentials>(credentials);
 }
 
+// Only applies that send the credentials count as tries: NTLM's negotiate message carries none.
 bool HttpRequest::applyCredentials(const CredentialsPtr& credentials) {
-  ++authenticationRetryCount_;
+  if (!requestAuthentication_ || requestAuthentication_->sendsCredentialsNext())
+    ++authenticationRetryCount_;
   if (!credentials || !requestAuthentication_ || !request_) return false;
   if (!requestAuthentication_->apply(*request_, *credentials)) {
     removeAuthenticationCredentialsFromSessionStore(credentials);
@@ -260,7 +291,8 @@ bool HttpRequest::applyCredentials(const CredentialsPtr& credentials) {
 }
 
 bool HttpRequest::applyProxyCredentials(const CredentialsPtr& credentials) {
-  ++proxyAuthenticationRetryCount_;
+  if (!proxyAuthentication_ || proxyAuthentication_->sendsCredentialsNext())
+    ++proxyAuthenticationRetryCount_;
   if (!credentials || !proxyAuthentication_ || !request_) return false;
   if (!proxyAuthentication_->apply(*request_, *credentials)) {
     removeProxyAuthenticationCredentialsFromSessionStore(credentials);
@@ -295,9 +327,10 @@ void HttpRequest::applyAuthorizationHeader() {
       request_->headers.set("Authorization", Authentication::basicValue(username_, password_));
     } else if (useSessionPersistence_) {
       if (auto entry = findSessionAuthenticationCredentials()) {
-        if (entry->authentication->apply(*request_, *entry->credentials)) {
+        auto authentication = Authentication::forNewExchange(entry->authentication);
+        if (authentication->apply(*request_, *entry->credentials)) {
           authenticationScheme_ = entry->authenticationScheme;
-          requestAuthentication_ = entry->authentication;
+          requestAuthentication_ = authentication;
           requestCredentials_ = entry->credentials;
           authenticationOrigin_ = url_;
         } else {
@@ -308,8 +341,10 @@ void HttpRequest::applyAuthorizationHeader() {
   }
   if (useSessionPersistence_ && !proxyHost_.empty()) {
     if (auto entry = findSessionProxyAuthenticationCredentials()) {
-      if (entry->authentication->apply(*request_, *entry->credentials)) {
-        proxyAuthentication_ = entry->authentication;
+      auto authentication = Authentication::forNewExchange(entry->authentication);
+      if (authentication->apply(*request_, *entry->credentials)) {
+        proxyAuthentication_ = authentication;
+        proxyAuthenticationScheme_ = entry->authenticationScheme;
         proxyCredentials_ = entry->credentials;
       } else {
         removeProxyAuthenticationCredentialsFromSessionStore(entry->credentials);
@@ -322,6 +357,13 @@ void HttpRequest::addBasicAuthenticationHeaderWithUsername(const std::string& us
                                                            const std::string& password) {
   addRequestHeader("Authorization", Authentication::basicValue(username, password));
   authenticationScheme_ = "Basic";
+}
+
+// An NTLM login answers the challenge of one connection: from the negotiate message on, the
+// request keeps its connection even where it would not keep one otherwise (a POST).
+bool HttpRequest::handshakeHoldsConnection() const {
+  return (requestAuthentication_ && requestAuthentication_->isMidHandshake()) ||
+         (proxyAuthentication_ && proxyAuthentication_->isMidHandshake());
 }
 
 // ---- Asking
@@ -457,7 +499,10 @@ void HttpRequest::attemptToApplyCredentialsAndResume() {
     const bool refused =
         requestAuthentication_->refusal() == Authentication::Refusal::BadCredentials;
     requestAuthentication_.reset();
-    if (refused) {
+    if (refused && authenticationScheme_ == "NTLM" && authenticationRetryCount_ >= kNtlmTries) {
+      removeAuthenticationCredentialsFromSessionStore(requestCredentials_);
+      requestCredentials_.reset();
+    } else if (refused) {
       std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
       if (requestCredentials_) {
         removeAuthenticationCredentialsFromSessionStore(requestCredentials_);
@@ -466,7 +511,7 @@ void HttpRequest::attemptToApplyCredentialsAndResume() {
       if (error_ || isCancelled()) return;
       if (useSessionPersistence_) {
         if (auto entry = findSessionAuthenticationCredentials()) {
-          requestAuthentication_ = entry->authentication;
+          requestAuthentication_ = Authentication::forNewExchange(entry->authentication);
           if (applyCredentials(entry->credentials)) {
             destroyReadStream();
             startRequest();
@@ -486,7 +531,11 @@ void HttpRequest::attemptToApplyCredentialsAndResume() {
 
   destroyReadStream();
   if (requestCredentials_) {
-    if (applyCredentials(requestCredentials_)) {
+    const bool ntlm = authenticationScheme_ == "NTLM";
+    if (ntlm && requestAuthentication_->sendsCredentialsNext() &&
+        authenticationRetryCount_ >= kNtlmTries) {
+      failWithError(authenticationError());
+    } else if (applyCredentials(requestCredentials_)) {
       startRequest();
     } else {
       failWithError(applyFailure(false));
@@ -505,12 +554,10 @@ void HttpRequest::attemptToApplyCredentialsAndResume() {
       return;
     }
   }
-  // A user name without a password is the owner's whole answer: nobody is asked.
-  const bool userWithoutPassword = !username_.empty() && password_.empty();
-  CredentialsPtr credentials = userWithoutPassword ? nullptr : findCredentials();
+  // A user name without a password finds nothing either: the delegate or the dialog is asked.
+  CredentialsPtr credentials = findCredentials();
   if (!credentials) {
-    if (!userWithoutPassword && (willAskDelegateForCredentials() || showAuthenticationDialog()))
-      return;
+    if (willAskDelegateForCredentials() || showAuthenticationDialog()) return;
     failWithError(authenticationError());
     return;
   }
@@ -546,7 +593,11 @@ void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
   if (!proxyAuthentication_->isValid()) {
     const bool refused = proxyAuthentication_->refusal() == Authentication::Refusal::BadCredentials;
     proxyAuthentication_.reset();
-    if (refused) {
+    if (refused && proxyAuthenticationScheme_ == "NTLM" &&
+        proxyAuthenticationRetryCount_ >= kNtlmTries) {
+      removeProxyAuthenticationCredentialsFromSessionStore(proxyCredentials_);
+      proxyCredentials_.reset();
+    } else if (refused) {
       std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
       if (proxyCredentials_) {
         removeProxyAuthenticationCredentialsFromSessionStore(proxyCredentials_);
@@ -555,7 +606,7 @@ void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
       if (error_ || isCancelled()) return;
       if (useSessionPersistence_) {
         if (auto entry = findSessionProxyAuthenticationCredentials()) {
-          proxyAuthentication_ = entry->authentication;
+          proxyAuthentication_ = Authentication::forNewExchange(entry->authentication);
           if (applyProxyCredentials(entry->credentials)) {
             destroyReadStream();
             startRequest();
@@ -575,7 +626,11 @@ void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
 
   destroyReadStream();
   if (proxyCredentials_) {
-    if (applyProxyCredentials(proxyCredentials_)) {
+    const bool ntlm = proxyAuthenticationScheme_ == "NTLM";
+    if (ntlm && proxyAuthentication_->sendsCredentialsNext() &&
+        proxyAuthenticationRetryCount_ >= kNtlmTries) {
+      failWithError(authenticationError());
+    } else if (applyProxyCredentials(proxyCredentials_)) {
       startRequest();
     } else {
       failWithError(applyFailure(true));

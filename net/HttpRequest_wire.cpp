@@ -128,7 +128,7 @@ void HttpRequest::attachConnection() {
     connectionInfo_.reset();
     shouldAttemptPersistentConnection_ = false;
   }
-  if (!shouldAttemptPersistentConnection_) return;
+  if (!shouldAttemptPersistentConnection_ && !handshakeHoldsConnection()) return;
 
   auto& pool = shared.persistentConnectionsPool;
   const int port = url_.port().value_or(0);
@@ -320,7 +320,7 @@ void HttpRequest::readResponseHeaders() {
 }
 
 void HttpRequest::decideConnectionReuse() {
-  if (!shouldAttemptPersistentConnection_) return;
+  if (!shouldAttemptPersistentConnection_ && !handshakeHoldsConnection()) return;
   connectionCanBeReused_ = false;
   const std::string connection = plat::http::lowercased(responseHeaders_.value("Connection"));
   const bool http10 = readStream_ && readStream_->responseHead() &&

@@ -4,6 +4,7 @@
 #include <openssl/rand.h>
 
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <vector>
 
@@ -15,7 +16,12 @@ namespace {
 struct Challenge {
   std::string scheme;                         // lower case
   std::map<std::string, std::string> params;  // names in lower case
+  std::string token;                          // the Base64 of an NTLM or Negotiate challenge
 };
+
+bool takesToken(const std::string& scheme) {
+  return scheme == "ntlm" || scheme == "negotiate";
+}
 
 bool isTokenChar(char c) {
   return c > ' ' && c != ',' && c != '=' && c != '"' && c != 127;
@@ -37,7 +43,19 @@ std::vector<Challenge> parseChallenges(const std::string& text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == ',')) ++i;
     std::string scheme = token();
     if (scheme.empty()) break;
-    Challenge challenge{lowercased(scheme), {}};
+    Challenge challenge{lowercased(scheme), {}, {}};
+    if (takesToken(challenge.scheme)) {
+      // Base64 may end in "=", so the token runs to the next comma, which Base64 never holds.
+      skipSpace();
+      const size_t start = i;
+      while (i < text.size() && text[i] != ',') ++i;
+      challenge.token = text.substr(start, i - start);
+      while (!challenge.token.empty() &&
+             (challenge.token.back() == ' ' || challenge.token.back() == '\t'))
+        challenge.token.pop_back();
+      challenges.push_back(std::move(challenge));
+      continue;
+    }
     for (;;) {
       skipSpace();
       const size_t nameStart = i;
@@ -116,6 +134,20 @@ std::string Authentication::base64(const std::string& bytes) {
   return out;
 }
 
+std::optional<std::string> Authentication::fromBase64(const std::string& text) {
+  if (text.size() % 4 != 0) return std::nullopt;
+  std::string out(text.size() / 4 * 3 + 1, '\0');
+  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                                      reinterpret_cast<const unsigned char*>(text.data()),
+                                      static_cast<int>(text.size()));
+  if (written < 0) return std::nullopt;
+  // The decoder counts the padding as zero bytes.
+  size_t length = static_cast<size_t>(written);
+  for (size_t k = text.size(); k > 0 && text[k - 1] == '=' && length > 0; --k) --length;
+  out.resize(length);
+  return out;
+}
+
 std::string Authentication::basicValue(const std::string& username, const std::string& password) {
   return "Basic " + base64(username + ":" + password);
 }
@@ -140,9 +172,19 @@ std::shared_ptr<Authentication> Authentication::fromResponse(const ResponseHead&
       parseChallenges(head.headers.value(proxy ? "Proxy-Authenticate" : "WWW-Authenticate"));
   const Challenge* best = nullptr;
   int bestRank = 0;
+  constexpr int kBasic = 1, kNtlm = 2, kDigestMd5 = 3, kDigestSha256 = 4;
+  std::optional<ntlm::Challenge> ntlmChallenge;
   for (const Challenge& challenge : challenges) {
     int rank = 0;
-    if (challenge.scheme == "basic") rank = 1;
+    if (challenge.scheme == "basic") rank = kBasic;
+    if (challenge.scheme == "ntlm") {
+      rank = kNtlm;
+      if (!challenge.token.empty()) {
+        auto bytes = fromBase64(challenge.token);
+        ntlmChallenge = bytes ? ntlm::parseChallengeMessage(*bytes) : std::nullopt;
+        if (!ntlmChallenge) rank = 0;  // a challenge that can't be read can't be answered
+      }
+    }
     if (challenge.scheme == "digest" && challenge.params.count("nonce")) {
       auto found = challenge.params.find("algorithm");
       const std::string algorithm = found == challenge.params.end() ? "MD5" : upper(found->second);
@@ -150,7 +192,7 @@ std::shared_ptr<Authentication> Authentication::fromResponse(const ResponseHead&
       const bool qopUsable =
           qop == challenge.params.end() || qop->second.find("auth") != std::string::npos;
       if (supportedAlgorithm(algorithm) && qopUsable)
-        rank = algorithm.rfind("SHA-256", 0) == 0 ? 3 : 2;
+        rank = algorithm.rfind("SHA-256", 0) == 0 ? kDigestSha256 : kDigestMd5;
     }
     if (rank > bestRank) {
       best = &challenge;
@@ -165,8 +207,13 @@ std::shared_ptr<Authentication> Authentication::fromResponse(const ResponseHead&
     return found == best->params.end() ? std::string() : found->second;
   };
   object->realm_ = param("realm");
-  if (bestRank == 1) {
+  if (bestRank == kBasic) {
     object->method_ = "Basic";
+  } else if (bestRank == kNtlm) {
+    object->method_ = "NTLM";
+    object->realm_.clear();
+    object->ntlmChallenge_ = ntlmChallenge;
+    if (ntlmChallenge) object->ntlmStage_ = NtlmStage::HaveChallenge;
   } else {
     object->method_ = "Digest";
     object->nonce_ = param("nonce");
@@ -179,10 +226,46 @@ std::shared_ptr<Authentication> Authentication::fromResponse(const ResponseHead&
   return object;
 }
 
+std::shared_ptr<Authentication> Authentication::forNewExchange(
+    const std::shared_ptr<Authentication>& stored) {
+  if (!stored || stored->method_ != "NTLM") return stored;
+  std::shared_ptr<Authentication> fresh(new Authentication());
+  fresh->proxy_ = stored->proxy_;
+  fresh->method_ = stored->method_;
+  return fresh;
+}
+
+bool Authentication::isMidHandshake() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return method_ == "NTLM" && valid_ && ntlmStage_ != NtlmStage::Start;
+}
+
+bool Authentication::sendsCredentialsNext() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return method_ != "NTLM" || ntlmChallenge_.has_value();
+}
+
+void Authentication::updateNtlm(const Authentication& fresh) {
+  if (fresh.ntlmChallenge_ && ntlmStage_ != NtlmStage::SentAuthenticate) {
+    ntlmChallenge_ = fresh.ntlmChallenge_;
+    ntlmStage_ = NtlmStage::HaveChallenge;
+    return;
+  }
+  valid_ = false;
+  // A challenge without a value after the negotiate message is no verdict on the credentials
+  // (the connection changed under the handshake); after the authenticate message it refuses them.
+  if (ntlmStage_ == NtlmStage::SentAuthenticate) refusal_ = Refusal::BadCredentials;
+  ntlmChallenge_.reset();
+}
+
 bool Authentication::updateFromResponse(const ResponseHead& head) {
   auto fresh = fromResponse(head, proxy_);
   std::lock_guard<std::mutex> lock(mutex_);
   if (!fresh || fresh->method_ != method_ || fresh->realm_ != realm_) return false;
+  if (method_ == "NTLM") {
+    updateNtlm(*fresh);
+    return true;
+  }
   const bool stale = method_ == "Digest" && [&] {
     for (const Challenge& c :
          parseChallenges(head.headers.value(proxy_ ? "Proxy-Authenticate" : "WWW-Authenticate"))) {
@@ -226,6 +309,7 @@ bool Authentication::apply(RequestMessage& message, const Credentials& credentia
     message.headers.set(field, basicValue(credentials.username, credentials.password));
     return true;
   }
+  if (method_ == "NTLM") return applyNtlm(message, credentials, field);
   unsigned char random[12];
   if (RAND_bytes(random, sizeof random) != 1) return false;
   const std::string cnonce = base64(std::string(reinterpret_cast<char*>(random), sizeof random));
@@ -243,6 +327,26 @@ bool Authentication::apply(RequestMessage& message, const Credentials& credentia
   if (!opaque_.empty()) value += ", opaque=" + quoted(opaque_);
   if (!qop_.empty()) value += ", qop=" + qop_ + ", nc=" + nc + ", cnonce=" + quoted(cnonce);
   message.headers.set(field, value);
+  return true;
+}
+
+bool Authentication::applyNtlm(RequestMessage& message, const Credentials& credentials,
+                               const char* field) {
+  if (!ntlmChallenge_) {
+    message.headers.set(field, "NTLM " + base64(ntlm::negotiateMessage()));
+    ntlmStage_ = NtlmStage::SentNegotiate;
+    return true;
+  }
+  unsigned char clientChallenge[8];
+  if (RAND_bytes(clientChallenge, sizeof clientChallenge) != 1) return false;
+  const std::string answer = ntlm::authenticateMessage(
+      *ntlmChallenge_, credentials.username, credentials.accountDomain, credentials.password,
+      std::string(reinterpret_cast<char*>(clientChallenge), sizeof clientChallenge),
+      ntlm::fileTimeFromUnixSeconds(static_cast<double>(std::time(nullptr))));
+  message.headers.set(field, "NTLM " + base64(answer));
+  // A challenge answers once: sending again starts a new handshake.
+  ntlmChallenge_.reset();
+  ntlmStage_ = NtlmStage::SentAuthenticate;
   return true;
 }
 

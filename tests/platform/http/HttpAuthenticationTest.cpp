@@ -36,7 +36,70 @@ TEST(HttpAuthenticationTest, DigestMatchesThePublishedExampleAndTheBestChallenge
   auto basic = Authentication::fromResponse(head, false);
   ASSERT_TRUE(basic);
   EXPECT_EQ(basic->realm(), "a, b");
-  head.headers.set("WWW-Authenticate", "NTLM");
+  head.headers.set("WWW-Authenticate", "Negotiate");
   EXPECT_FALSE(Authentication::fromResponse(head, false));
   EXPECT_EQ(Authentication::base64("user:"), "dXNlcjo=");
+}
+
+namespace {
+
+// A challenge message with a target name and no target information.
+std::string challengeBytes() {
+  std::string m("NTLMSSP\0\x02\0\0\0\0\0\0\0\x30\0\0\0\x05\x82\x08\0", 24);
+  m += "\x01\x02\x03\x04\x05\x06\x07\x08";
+  return m + std::string(8, '\0');
+}
+
+std::string fieldAfterApply(Authentication& object, const plat::http::Credentials& credentials) {
+  plat::http::RequestMessage message;
+  message.url = *plat::http::Url::parse("http://h/p");
+  if (!object.apply(message, credentials)) return "";
+  return message.headers.value("Authorization");
+}
+
+}  // namespace
+
+// One handshake: negotiate, the challenge (whose Base64 ends in "="), the answer; a bare challenge
+// after the answer refuses it, and a bare one after the negotiate message refuses nothing.
+TEST(HttpAuthenticationTest, NtlmObjectWalksTheHandshakeAndTellsARefusalFromALostConnection) {
+  plat::http::ResponseHead head;
+  head.headers.set("WWW-Authenticate", "Negotiate, NTLM, Basic realm=\"r\"");
+  auto object = Authentication::fromResponse(head, false);
+  ASSERT_TRUE(object);
+  EXPECT_EQ(object->method(), "NTLM");
+  EXPECT_TRUE(object->requiresAccountDomain());
+  EXPECT_EQ(object->realm(), "");
+  EXPECT_FALSE(object->sendsCredentialsNext());
+  const plat::http::Credentials credentials{"u", "p", "D"};
+  const std::string negotiate = fieldAfterApply(*object, credentials);
+  ASSERT_EQ(negotiate.rfind("NTLM ", 0), 0u);
+  EXPECT_EQ(Authentication::fromBase64(negotiate.substr(5))->substr(0, 9),
+            std::string("NTLMSSP\0\x01", 9));
+  EXPECT_TRUE(object->isMidHandshake());
+
+  const std::string token = Authentication::base64(challengeBytes());
+  ASSERT_EQ(token.back(), '=');
+  head.headers.set("WWW-Authenticate", "NTLM " + token + ", Basic realm=\"r\"");
+  ASSERT_TRUE(object->updateFromResponse(head));
+  EXPECT_TRUE(object->isValid());
+  EXPECT_TRUE(object->sendsCredentialsNext());
+  const std::string answer = fieldAfterApply(*object, credentials);
+  EXPECT_EQ(Authentication::fromBase64(answer.substr(5))->substr(8, 1), "\x03");
+
+  head.headers.set("WWW-Authenticate", "NTLM");
+  ASSERT_TRUE(object->updateFromResponse(head));
+  EXPECT_FALSE(object->isValid());
+  EXPECT_EQ(object->refusal(), Authentication::Refusal::BadCredentials);
+
+  auto again = Authentication::forNewExchange(object);
+  ASSERT_NE(again, object);
+  fieldAfterApply(*again, credentials);
+  ASSERT_TRUE(again->updateFromResponse(head));
+  EXPECT_FALSE(again->isValid());
+  EXPECT_EQ(again->refusal(), Authentication::Refusal::None);
+
+  // A challenge that is not an NTLM message can't be answered.
+  head.headers.set("WWW-Authenticate", "NTLM " + Authentication::base64("nonsense"));
+  EXPECT_FALSE(Authentication::fromResponse(head, false));
+  EXPECT_FALSE(Authentication::fromBase64("abc"));
 }
