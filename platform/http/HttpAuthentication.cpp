@@ -251,6 +251,7 @@ void Authentication::updateNtlm(const Authentication& fresh) {
     ntlmStage_ = NtlmStage::HaveChallenge;
     return;
   }
+  if (ntlmStage_ == NtlmStage::Start) return;  // nothing sent yet: the same question again
   valid_ = false;
   // A challenge without a value after the negotiate message is no verdict on the credentials
   // (the connection changed under the handshake); after the authenticate message it refuses them.

@@ -5,6 +5,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "tests/support/NavApp.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/net/NtlmTestServer.h"
 
 using namespace nettest;
 using plat::http::Authentication;
@@ -112,6 +113,27 @@ TEST_F(HttpAuthenticationDialogTest, AProxyLoginNamesTheProxyAndWarnsOfBasic) {
   logIn("gate", "pass", "http_proxy_login_dialog");
   ASSERT_TRUE(waitFor([&] { return get.done(); }));
   EXPECT_EQ(text(get->responseData()), "via proxy http://127.0.0.1:9/secret");
+}
+
+TEST_F(HttpAuthenticationDialogTest, AnNtlmLoginAsksForTheDomainTooAndSendsIt) {
+  NtlmServer ntlm;
+  ntlm.addAccount("lin", "right");
+  LoopbackHttpServer server([&](const ServerRequest& r) { return ntlm.handle(r); });
+  Recorder recorder;
+  auto request = start(server.url("/domain"), recorder);
+  ASSERT_TRUE(waitFor([&] { return dialogFor(request.get()); }));
+  auto* dialog = HttpAuthenticationDialog::sharedDialog();
+  ASSERT_NE(dialog->domainField(), nullptr);
+  EXPECT_NE(host_->findByText("Password will be sent securely."), nullptr);
+  ASSERT_TRUE(host_->tap(dialog->domainField()));
+  host_->type("WORDS");
+  ASSERT_TRUE(host_->tap(dialog->usernameField()));
+  logIn("lin", "right", "http_ntlm_login_dialog");
+  ASSERT_TRUE(waitFor([&] { return recorder.done(); }));
+  EXPECT_EQ(text(request->responseData()), "welcome lin GET ");
+  EXPECT_EQ(request->domain(), "WORDS");
+  ASSERT_EQ(ntlm.answers().size(), 1u);
+  EXPECT_EQ(ntlm.answers()[0].domain, "WORDS");
 }
 
 }  // namespace

@@ -137,12 +137,17 @@ TEST_F(HttpAuthenticationTest, BasicCredentialsAreSearchedInOrder) {
   fromUrl->setUseSessionPersistence(false);
   EXPECT_EQ(fromUrl.run().finished, 1);
 
-  // A user without a password fails without asking the delegate.
+  // A user without a password has found no credentials: the delegate is asked for them.
   ExchangeWith<Asker> userOnly(server.url("/u"));
   userOnly.answer = "pw";
   userOnly->setUsername("lin");
-  EXPECT_EQ(userOnly.run().failed, 1);
-  EXPECT_EQ(userOnly.asked, 0);
+  EXPECT_EQ(userOnly.run().finished, 1);
+  EXPECT_EQ(userOnly.asked, 1);
+  // Nobody to ask: "Authentication needed".
+  Exchange alone(server.url("/u"));
+  alone->setUsername("lin");
+  alone->setUseSessionPersistence(false);
+  EXPECT_EQ(alone.run().failureCode(), kHttpAuthenticationFailure);
 
   // The keychain answers when asked to; it keeps what worked for the next run.
   HttpRequest::saveCredentials_forHost({"lin", "pw", ""}, "127.0.0.1", server.port(), "http", "r");
@@ -212,13 +217,13 @@ TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
 }
 
 TEST_F(HttpAuthenticationTest, UnbuildableSchemesAndRedirectsElsewhere) {
-  LoopbackHttpServer ntlm([](const ServerRequest&) {
-    return ServerReply::text("no", 401).header("WWW-Authenticate", "NTLM, Negotiate");
+  LoopbackHttpServer negotiate([](const ServerRequest&) {
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "Negotiate");
   });
-  Exchange onlyNtlm(ntlm.url("/"));
-  onlyNtlm->setUsername("lin");
-  onlyNtlm->setPassword("pw");
-  ASSERT_EQ(onlyNtlm.run().failureCode(), kHttpUnableToApplyCredentials);
+  Exchange onlyNegotiate(negotiate.url("/"));
+  onlyNegotiate->setUsername("lin");
+  onlyNegotiate->setPassword("pw");
+  ASSERT_EQ(onlyNegotiate.run().failureCode(), kHttpUnableToApplyCredentials);
 
   // Credentials that answered a challenge do not follow a redirect to another host.
   LoopbackHttpServer elsewhere([](const ServerRequest& r) {
