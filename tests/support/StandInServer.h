@@ -1,10 +1,6 @@
-// A stand-in for the maker's account server on loopback: every server script the app calls, with
-// the state behind them (accounts with MD5 passwords, backed-up study data, sign-ins, messages,
-// shared notes and their adoptions, excellent mnemonics, daily lessons, voice packs, feedback).
-// Tests set the personal value "url" to base(), read the raw requests back, and can make the next
-// reply of a script fail, come late or never come. Like the real server it is strict about the
-// check code and the password digest, and refuses as the app expects ("result" 0, "msg", and
-// "relogin" 1 for a stale password).
+// The stand-in account server of server/ behind a loopback server, for tests: they set the
+// personal value "url" to base(), set up and read its state, read the raw requests back, and can
+// make the next reply of a script fail, come late or never come.
 #pragma once
 
 #include <cstdint>
@@ -17,82 +13,40 @@
 #include <utility>
 #include <vector>
 
+#include "server/Archive.h"
+#include "server/Options.h"
+#include "server/Records.h"
+#include "server/Service.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 namespace testsupport {
 
 // The shared key of the app's check code and test-mode parameter.
-inline constexpr const char* kStandInClientKey = "a47f02c9e15d83b6f0e2c7d49b18a3e5";
+inline constexpr const char* kStandInClientKey = standin::kClientKey;
+
+using StandInMessage = standin::Message;
+using StandInAccount = standin::Account;
+using StandInNote = standin::Note;
+using StandInExcellent = standin::Excellent;
+using StandInLesson = standin::Lesson;
+using StandInFeedback = standin::Feedback;
+using standin::mergeDump;
+using standin::unzipEntries;
+using standin::zipOneEntry;
 
 // The parameters of one request, in the order they came: a GET query, a url-encoded form or the
 // text fields of a multipart form (files apart).
-struct StandInForm {
-  std::vector<std::pair<std::string, std::string>> fields;
-  struct File {
-    std::string field, fileName, contentType, bytes;
-  };
-  std::vector<File> files;
-
-  std::string operator[](const std::string& name) const;  // "" when absent
-  bool has(const std::string& name) const;
-  std::vector<std::string> names() const;
-  const File* file(const std::string& field) const;
-
+struct StandInForm : standin::Form {
   static StandInForm of(const ServerRequest& request);
-};
-
-struct StandInMessage {
-  int64_t time = 0;  // seconds since 1970
-  std::string text;
-};
-
-struct StandInAccount {
-  std::string name;  // lower-cased
-  std::string passwordMd5;
-  int64_t popularizeId = 0;    // the account's own referral id
-  std::string referredBy;      // the referral id given at registration
-  int64_t lastSynId = 0;       // counts accepted uploads; 0: no backup
-  int64_t lastSynTime = 0;     // seconds since 1970 of the last accepted upload
-  std::string lastSynVersion;  // v_lexicon of the last full upload
-  std::string dump;            // the backed-up study data as dump text
-  int signIns = 0;
-  int logins = 0;
-  std::vector<StandInMessage> messages;  // newest first
-  int newMessages = 0;
-};
-
-// A shared mnemonic or grammar note.
-struct StandInNote {
-  int64_t id = 0;
-  int64_t wordId = 0;
-  std::string text;
-  std::string sharer;
-  int64_t time = 0;
-  int accepts = 0;
-  bool good = false;
-};
-
-struct StandInExcellent {
-  int64_t emId = 0, wordId = 0, mnemonicId = 0, sortId = 0;
-  std::string text, sharer;
-};
-
-struct StandInLesson {
-  std::string sentence, translate, luckyWords, lottery;
-  int64_t time = 0;
-};
-
-struct StandInFeedback {
-  std::string account;
-  int type = 0;
-  std::string content, systemInfo, vLexicon, vClient;
 };
 
 class StandInServer {
  public:
   static constexpr int kPageSize = 10;
 
-  StandInServer();
+  // `options` turn on the server program's behaviour (notice, counted sign-ins, sample lessons,
+  // a welcome message, a data folder) for the cases that try it.
+  explicit StandInServer(standin::Options options = {});
   ~StandInServer();
   StandInServer(const StandInServer&) = delete;
   StandInServer& operator=(const StandInServer&) = delete;
@@ -130,30 +84,17 @@ class StandInServer {
   ServerRequest lastRequest(const std::string& script) const;  // empty when none came
   int count(const std::string& script) const;
 
-  struct State;  // inside the server's own files
-
  private:
   struct Faults {
     std::deque<ServerReply> replace;
     double delay = 0;
   };
   ServerReply handle(const ServerRequest& request);
-  ServerReply answer(const std::string& script, const ServerRequest& request);
 
-  std::unique_ptr<State> state_;
-  mutable std::mutex mutex_;
+  mutable standin::Service service_;
+  mutable std::mutex mutex_;  // guards faults_
   std::map<std::string, Faults> faults_;
   std::unique_ptr<LoopbackHttpServer> http_;
 };
-
-// A zip archive of one entry (the app's backup archives), and back: the text of every entry in
-// order. Written and read with minizip, independently of the app's own zip code.
-std::string zipOneEntry(const std::string& entryName, const std::string& content);
-std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string& archive);
-
-// Lays a dump (`changes`, as the app uploads it) over the study data in `base`: rows replace rows
-// of the same key (first field; the setting's name for Var_Config), and the word ids of
-// "delete_words" remove that word's rows. The result has no "delete_words" section.
-std::string mergeDump(const std::string& base, const std::string& changes);
 
 }  // namespace testsupport

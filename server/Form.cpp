@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "tests/support/StandInServer.h"
+#include "server/Form.h"
 
-namespace testsupport {
+namespace standin {
 namespace {
 
 bool isHex(char c) {
@@ -27,7 +27,7 @@ std::string percentDecoded(const std::string& text) {
   return out;
 }
 
-void addPairs(const std::string& text, StandInForm& form) {
+void addPairs(const std::string& text, Form& form) {
   for (size_t start = 0; start < text.size();) {
     size_t end = std::min(text.find('&', start), text.size());
     std::string pair = text.substr(start, end - start);
@@ -50,7 +50,7 @@ std::string quotedParameter(const std::string& line, const std::string& key) {
   return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
 }
 
-void addParts(const std::string& body, const std::string& boundary, StandInForm& form) {
+void addParts(const std::string& body, const std::string& boundary, Form& form) {
   const std::string delimiter = "--" + boundary;
   size_t at = body.find(delimiter);
   while (at != std::string::npos) {
@@ -79,30 +79,30 @@ void addParts(const std::string& body, const std::string& boundary, StandInForm&
 
 }  // namespace
 
-std::string StandInForm::operator[](const std::string& name) const {
+std::string Form::operator[](const std::string& name) const {
   for (const auto& [key, value] : fields)
     if (key == name) return value;
   return "";
 }
 
-bool StandInForm::has(const std::string& name) const {
+bool Form::has(const std::string& name) const {
   return std::any_of(fields.begin(), fields.end(), [&](const auto& f) { return f.first == name; });
 }
 
-std::vector<std::string> StandInForm::names() const {
+std::vector<std::string> Form::names() const {
   std::vector<std::string> out;
   for (const auto& field : fields) out.push_back(field.first);
   return out;
 }
 
-const StandInForm::File* StandInForm::file(const std::string& field) const {
+const Form::File* Form::file(const std::string& field) const {
   for (const File& f : files)
     if (f.field == field) return &f;
   return nullptr;
 }
 
-StandInForm StandInForm::of(const ServerRequest& request) {
-  StandInForm form;
+Form Form::of(const Request& request) {
+  Form form;
   addPairs(request.query(), form);
   const std::string type = request.header("Content-Type");
   if (type.rfind("application/x-www-form-urlencoded", 0) == 0) {
@@ -120,4 +120,4 @@ StandInForm StandInForm::of(const ServerRequest& request) {
   return form;
 }
 
-}  // namespace testsupport
+}  // namespace standin

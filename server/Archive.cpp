@@ -1,23 +1,31 @@
-// The stand-in server's side of the backed-up study data: the app's zip archives read and written
-// with minizip, and a changed-rows dump laid over the account's data.
+#include "server/Archive.h"
+
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
 
-#include "tests/support/StandInServer.h"
-#include "tests/support/TempHome.h"
 
-namespace testsupport {
+
+namespace standin {
 namespace {
 
+// minizip works on files: each archive passes through a folder of its own under the system's
+// temporary folder.
+std::string makeScratchFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vocab-standin-XXXXXX";
+  return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
 struct ScratchFile {
-  std::string folder = makeTempDir("vocab-standin");
+  std::string folder = makeScratchFolder();
   std::string path = folder + "/archive.zip";
   ~ScratchFile() {
     std::error_code ignored;
@@ -138,4 +146,4 @@ std::string mergeDump(const std::string& base, const std::string& changes) {
   return out;
 }
 
-}  // namespace testsupport
+}  // namespace standin

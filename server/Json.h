@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace testsupport::standin {
+namespace standin {
 
 class Json {
  public:
@@ -58,4 +58,4 @@ class Json {
   std::string text_;
 };
 
-}  // namespace testsupport::standin
+}  // namespace standin

@@ -1,14 +1,22 @@
 // The server scripts of the stand-in: what each reads from its request and answers from the state.
 #include <algorithm>
 
-#include "tests/support/StandInServerState.h"
+#include "server/Archive.h"
+#include "server/State.h"
 
-namespace testsupport::standin {
+namespace standin {
 namespace {
 
 using Members = std::vector<std::pair<std::string, Json>>;
 
-ServerReply refuse(const std::string& message, Members extra = {}) {
+constexpr int kPageSize = 10;  // rows of one page of a list
+constexpr int64_t kDay = 86400;
+
+Reply json(const Json& body) {
+  return Reply::json(body.text());
+}
+
+Reply refuse(const std::string& message, Members extra = {}) {
   Members members = {{"result", 0}, {"msg", message}};
   members.insert(members.end(), extra.begin(), extra.end());
   return json(Json::object(members));
@@ -21,20 +29,20 @@ int64_t integer(const std::string& text) {
 // A wrong check code means the request did not come from the app.
 bool checkCodeBad(const Call& call) {
   return call.form.has("client_check_code") &&
-         call.form["client_check_code"] != md5Hex(call.form["identifie"] + kStandInClientKey);
+         call.form["client_check_code"] != md5Hex(call.form["identifie"] + kClientKey);
 }
 
-StandInAccount* accountOf(Call& call) {
+Account* accountOf(Call& call) {
   auto found = call.state.accounts.find(lowercase(call.form["account"]));
   return found == call.state.accounts.end() ? nullptr : &found->second;
 }
 
 // A script for a request that carries the account's stored password: a stale password asks the
 // app to log in again.
-Script signedIn(std::function<ServerReply(Call&, StandInAccount&)> script) {
+Script signedIn(std::function<Reply(Call&, Account&)> script) {
   return [script](Call& call) {
     if (checkCodeBad(call)) return refuse("客户端校验失败");
-    StandInAccount* account = accountOf(call);
+    Account* account = accountOf(call);
     if (!account) return refuse("帐号不存在");
     if (account->passwordMd5 != call.form["password"])
       return refuse("密码已修改，请重新登录", {{"relogin", 1}});
@@ -42,20 +50,20 @@ Script signedIn(std::function<ServerReply(Call&, StandInAccount&)> script) {
   };
 }
 
-int sharedBy(const std::vector<StandInNote>& notes, const std::string& name, bool adoptions) {
+int sharedBy(const std::vector<Note>& notes, const std::string& name, bool adoptions) {
   int total = 0;
-  for (const StandInNote& note : notes)
+  for (const Note& note : notes)
     if (note.sharer == name) total += adoptions ? note.accepts : 1;
   return total;
 }
 
-Json synVar(const Call& call, const StandInAccount& account) {
+Json synVar(const Call& call, const Account& account) {
   const auto& state = call.state;
   int referred = static_cast<int>(
       std::count_if(state.accounts.begin(), state.accounts.end(), [&](const auto& other) {
         return other.second.referredBy == std::to_string(account.popularizeId);
       }));
-  return Json::object({
+  Members values = {
       {"nLastSynId", account.lastSynId},
       {"nLastSynTime", account.lastSynTime},
       {"sLastSynVersion", account.lastSynVersion},
@@ -67,10 +75,18 @@ Json synVar(const Call& call, const StandInAccount& account) {
       {"nYufaAcceptCount", sharedBy(state.yufa, account.name, true)},
       {"nPopularizeCount", referred},
       {"nSignInCount", account.signIns},
-  });
+      {"nSignInAll", account.signIns},
+      {"nSignInCur", account.signInStreak},
+      {"nSignInMax", account.signInBest},
+  };
+  if (!state.options.notice.html.empty()) {
+    values.emplace_back("sNewsTitle", state.options.notice.title);
+    values.emplace_back("sNewsContent", state.options.notice.html);
+  }
+  return Json::object(values);
 }
 
-ServerReply success(const Call& call, const StandInAccount& account, Members extra = {}) {
+Reply success(const Call& call, const Account& account, Members extra = {}) {
   Members members = {{"result", 1}, {"syn_var", synVar(call, account)}};
   members.insert(members.end(), extra.begin(), extra.end());
   return json(Json::object(members));
@@ -83,51 +99,73 @@ bool firstPage(const Call& call) {
 // The rows of the page the request asks for, and 1 when it is the last page.
 template <class T, class Row>
 std::pair<Json, int> pageOf(const Call& call, const std::vector<T>& list, Row row) {
-  const size_t size = StandInServer::kPageSize;
+  const size_t size = kPageSize;
   const size_t first = size * static_cast<size_t>(std::max<int64_t>(0, integer(call.form["page"])));
   std::vector<Json> rows;
   for (size_t i = first; i < list.size() && i < first + size; ++i) rows.push_back(row(list[i]));
   return {Json::array(rows), first + size >= list.size() ? 1 : 0};
 }
 
-Json noteRow(const StandInNote& note) {
+Json noteRow(const Note& note) {
   return Json::array({note.id, note.text, note.accepts, note.time, note.sharer, note.good ? 1 : 0});
 }
 
 // ---- Account
 
-ServerReply login(Call& call) {
+Reply login(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
-  StandInAccount* account = accountOf(call);
+  Account* account = accountOf(call);
   if (!account || account->passwordMd5 != call.form["password"]) return refuse("帐号或密码错误");
   ++account->logins;
   return success(call, *account, {{"msg", "登录成功"}});
 }
 
-ServerReply registration(Call& call) {
+Reply registration(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   std::string name = lowercase(call.form["account"]);
   if (name.empty() || call.form["password"].size() != 32) return refuse("帐号或密码无效");
   if (call.state.accounts.count(name)) return refuse("该帐号已被注册");
-  StandInAccount& account = call.state.accounts[name];
-  account.name = name;
-  account.passwordMd5 = call.form["password"];
-  account.popularizeId = 1000 + call.state.nextId++;
+  Account& account = call.state.addAccount(name, call.form["password"]);
   account.referredBy = call.form["popularize_id"];
+  if (const std::string& welcome = call.state.options.welcomeMessage; !welcome.empty()) {
+    account.messages.push_back({call.state.clock(), welcome});
+    account.newMessages = 1;
+  }
   return success(call, account, {{"msg", "注册成功"}});
 }
 
-ServerReply accountInfo(Call& call, StandInAccount& account) {
+Reply accountInfo(Call& call, Account& account) {
   return success(call, account, {{"time", call.state.clock()}});
 }
 
-ServerReply signIn(Call& call, StandInAccount& account) {
+// A sign-in extends the learner's run of days when it comes the day after the last one.
+void countSignIn(Account& account, int64_t day) {
+  account.signInStreak = account.lastSignInDay == day - 1 ? account.signInStreak + 1 : 1;
+  account.signInBest = std::max(account.signInBest, account.signInStreak);
+  account.lastSignInDay = day;
   ++account.signIns;
-  return success(call, account, {{"msg", "签到成功"}, {"last_signin_id", call.state.nextId++}});
 }
 
-ServerReply clearData(Call& call, StandInAccount& account) {
+Reply signIn(Call& call, Account& account) {
+  const int64_t day = call.state.clock() / kDay;
+  if (!call.state.options.countedSignIns) {
+    countSignIn(account, day);
+    return success(call, account, {{"msg", "签到成功"}, {"last_signin_id", call.state.nextId++}});
+  }
+  if (account.lastSignInDay == day) return success(call, account, {{"msg", "今天已经签到过了"}});
+  countSignIn(account, day);
+  // "@" marks a counted sign-in: the app offers to share it, with the learner's place of the day.
+  const auto place = std::count_if(call.state.accounts.begin(), call.state.accounts.end(),
+                                   [&](const auto& other) { return other.second.lastSignInDay == day; });
+  return success(call, account,
+                 {{"msg", "@签到成功！您是今天第" + std::to_string(place) + "位签到的学员，已连续签到" +
+                              std::to_string(account.signInStreak) + "天。"},
+                  {"last_signin_id", static_cast<int64_t>(place)}});
+}
+
+Reply clearData(Call& call, Account& account) {
   account.dump.clear();
+  call.state.changedDumps.insert(account.name);
   account.lastSynId = 0;
   account.lastSynTime = 0;
   return success(call, account, {{"msg", "服务器上的学习数据已清除"}});
@@ -137,21 +175,22 @@ ServerReply clearData(Call& call, StandInAccount& account) {
 
 // The dump text of the uploaded archive; nothing when it is no archive of one dump.
 std::optional<std::string> uploadedDump(const Call& call) {
-  const StandInForm::File* file = call.form.file("syn_file");
+  const Form::File* file = call.form.file("syn_file");
   if (!file) return std::nullopt;
   auto entries = unzipEntries(file->bytes);
   if (entries.size() != 1) return std::nullopt;
   return entries.front().second;
 }
 
-ServerReply acceptUpload(Call& call, StandInAccount& account, const std::string& dump) {
+Reply acceptUpload(Call& call, Account& account, const std::string& dump) {
   account.dump = dump;
+  call.state.changedDumps.insert(account.name);
   ++account.lastSynId;
   account.lastSynTime = call.state.clock();
   return success(call, account, {{"msg", "备份成功"}});
 }
 
-ServerReply synchronizeUp(Call& call, StandInAccount& account) {
+Reply synchronizeUp(Call& call, Account& account) {
   // Changes only make sense on top of the backup the device last saw.
   if (account.lastSynId == 0 || integer(call.form["nLastSynId"]) != account.lastSynId) {
     return refuse("请上传全部数据", {{"err_type", 2}});
@@ -161,14 +200,14 @@ ServerReply synchronizeUp(Call& call, StandInAccount& account) {
   return acceptUpload(call, account, mergeDump(account.dump, *dump));
 }
 
-ServerReply synchronizeAllUp(Call& call, StandInAccount& account) {
+Reply synchronizeAllUp(Call& call, Account& account) {
   auto dump = uploadedDump(call);
   if (!dump) return refuse("备份文件损坏");
   account.lastSynVersion = call.form["v_lexicon"];
   return acceptUpload(call, account, mergeDump("", *dump));
 }
 
-ServerReply synchronizeAllDown(Call& call, StandInAccount& account) {
+Reply synchronizeAllDown(Call& call, Account& account) {
   if (account.lastSynId == 0) return refuse("服务器上没有您的备份数据");
   std::string path = "/files/" + std::to_string(call.state.nextId++) + "/backup_alldata.zip";
   call.state.files[path] = zipOneEntry("backup_alldata.scv", account.dump);
@@ -177,16 +216,16 @@ ServerReply synchronizeAllDown(Call& call, StandInAccount& account) {
 
 // ---- Shared notes
 
-std::vector<StandInNote>& notesOf(Call& call, bool yufa) {
+std::vector<Note>& notesOf(Call& call, bool yufa) {
   return yufa ? call.state.yufa : call.state.mnemonics;
 }
 
 template <bool yufa>
-ServerReply uploadNote(Call& call, StandInAccount& account) {
+Reply uploadNote(Call& call, Account& account) {
   int64_t word = integer(call.form["word_id"]);
   std::string text = call.form[yufa ? "yufa" : "mnemonic"];
   auto& notes = notesOf(call, yufa);
-  auto own = std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) {
+  auto own = std::find_if(notes.begin(), notes.end(), [&](const Note& n) {
     return n.wordId == word && n.sharer == account.name;
   });
   if (own != notes.end()) {
@@ -199,13 +238,13 @@ ServerReply uploadNote(Call& call, StandInAccount& account) {
 }
 
 template <bool yufa>
-ServerReply findNotes(Call& call) {
+Reply findNotes(Call& call) {
   int64_t word = integer(call.form["word_id"]);
   const std::string name = lowercase(call.form["account"]);
   // The asker's own notes come apart, on the first page, as [id, text, adoptions, time, flag].
-  std::vector<StandInNote> found;
+  std::vector<Note> found;
   std::vector<Json> mine;
-  for (const StandInNote& note : notesOf(call, yufa)) {
+  for (const Note& note : notesOf(call, yufa)) {
     if (note.wordId != word) continue;
     if (!name.empty() && note.sharer == name)
       mine.push_back(Json::array({note.id, note.text, note.accepts, note.time, note.good ? 1 : 0}));
@@ -213,7 +252,7 @@ ServerReply findNotes(Call& call) {
       found.push_back(note);
   }
   const bool byAdoptions = call.form["order_type"] == "1";
-  std::stable_sort(found.begin(), found.end(), [&](const StandInNote& a, const StandInNote& b) {
+  std::stable_sort(found.begin(), found.end(), [&](const Note& a, const Note& b) {
     return byAdoptions ? a.accepts > b.accepts : a.time > b.time;
   });
   auto [rows, end] = pageOf(call, found, noteRow);
@@ -225,11 +264,11 @@ ServerReply findNotes(Call& call) {
 }
 
 template <bool yufa>
-ServerReply acceptNote(Call& call, StandInAccount& account) {
+Reply acceptNote(Call& call, Account& account) {
   int64_t id = integer(call.form[yufa ? "yufa_id" : "mnemonic_id"]);
   auto& notes = notesOf(call, yufa);
   auto note =
-      std::find_if(notes.begin(), notes.end(), [&](const StandInNote& n) { return n.id == id; });
+      std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.id == id; });
   if (note == notes.end()) return refuse("该条目已被删除");
   auto& adopted = call.state.adopted[account.name];
   int64_t key = yufa ? -id : id;
@@ -240,19 +279,19 @@ ServerReply acceptNote(Call& call, StandInAccount& account) {
   return success(call, account, {{"msg", "采纳成功"}, {"accept_num", note->accepts}});
 }
 
-ServerReply bestMnemonic(Call& call) {
+Reply bestMnemonic(Call& call) {
   int64_t word = integer(call.form["word_id"]);
-  const StandInNote* best = nullptr;
-  for (const StandInNote& note : call.state.mnemonics)
+  const Note* best = nullptr;
+  for (const Note& note : call.state.mnemonics)
     if (note.wordId == word && (!best || note.accepts > best->accepts)) best = &note;
   return json(best ? noteRow(*best) : Json::array({}));
 }
 
-ServerReply excellentMnemonics(Call& call) {
+Reply excellentMnemonics(Call& call) {
   int64_t last = integer(call.form["last_em_id"]);
   int64_t newest = last;
   std::vector<Json> rows;
-  for (const StandInExcellent& e : call.state.excellent) {
+  for (const Excellent& e : call.state.excellent) {
     if (e.emId <= last) continue;
     rows.push_back(Json::array({e.wordId, e.mnemonicId, e.text, e.sharer, e.sortId}));
     newest = std::max(newest, e.emId);
@@ -265,16 +304,16 @@ ServerReply excellentMnemonics(Call& call) {
 
 // ---- Messages, feedback, lessons, voices
 
-ServerReply userMessages(Call& call, StandInAccount& account) {
-  auto [rows, end] = pageOf(call, account.messages, [](const StandInMessage& message) {
+Reply userMessages(Call& call, Account& account) {
+  auto [rows, end] = pageOf(call, account.messages, [](const Message& message) {
     return Json::array({message.time, message.text});
   });
-  ServerReply reply = success(call, account, {{"msg_list", rows}, {"is_end", end}});
+  Reply reply = success(call, account, {{"msg_list", rows}, {"is_end", end}});
   if (firstPage(call)) account.newMessages = 0;  // read now
   return reply;
 }
 
-ServerReply advise(Call& call, StandInAccount& account) {
+Reply advise(Call& call, Account& account) {
   int type = static_cast<int>(integer(call.form["advises_type"]));
   if (type < 1 || type > 3) return refuse("反馈类型无效");
   call.state.feedback.push_back({account.name, type, call.form["content"], call.form["system_info"],
@@ -282,10 +321,14 @@ ServerReply advise(Call& call, StandInAccount& account) {
   return success(call, account, {{"msg", "谢谢您的反馈"}});
 }
 
-ServerReply dailyLesson(Call& call) {
-  auto found = call.state.lessons.find(static_cast<int>(integer(call.form["day_index"])));
-  if (found == call.state.lessons.end()) return refuse("今天没有课程");
-  const StandInLesson& lesson = found->second;
+Reply dailyLesson(Call& call) {
+  const int dayIndex = static_cast<int>(integer(call.form["day_index"]));
+  auto found = call.state.lessons.find(dayIndex);
+  if (found == call.state.lessons.end() && !call.state.options.sampleLessons)
+    return refuse("今天没有课程");
+  const Lesson lesson = found != call.state.lessons.end()
+                            ? found->second
+                            : sampleLesson(dayIndex, call.state.clock());
   return json(Json::object({{"result", 1},
                             {"sentence", lesson.sentence},
                             {"translate", lesson.translate},
@@ -294,13 +337,13 @@ ServerReply dailyLesson(Call& call) {
                             {"lottery", lesson.lottery}}));
 }
 
-ServerReply luckyWords(Call& call) {
+Reply luckyWords(Call& call) {
   call.state.luckyReports.emplace_back(integer(call.form["time"]), call.form["account"]);
   return json(Json::object({{"result", 1}}));
 }
 
 template <bool extended>
-ServerReply voices(Call& call) {
+Reply voices(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   const std::string& path = extended ? call.state.extVoices : call.state.basicVoices;
   if (path.empty()) return refuse("语音包暂不可用");
@@ -337,4 +380,4 @@ const std::map<std::string, Script>& scriptTable() {
   return table;
 }
 
-}  // namespace testsupport::standin
+}  // namespace standin

@@ -1,0 +1,269 @@
+#include "server/DataFolder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+using Row = std::vector<std::string>;
+
+std::string escaped(const std::string& field) {
+  std::string out;
+  for (char c : field) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+std::string unescaped(const std::string& field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+      continue;
+    }
+    const char next = field[++i];
+    out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return out;
+}
+
+// A file name for an account: letters, digits, "-" and "_" as they are, every other byte as
+// "%" and two hex digits, so that no name can reach outside the folder.
+std::string fileNameOf(const std::string& account) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : account) {
+    if (std::isalnum(c) || c == '-' || c == '_') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out + ".dump";
+}
+
+std::string errorText(const std::string& what, const fs::path& path) {
+  return what + " " + path.string() + ": " + std::strerror(errno);
+}
+
+// Replaces the file whole: written beside it, then renamed over it.
+std::string writeFile(const fs::path& path, const std::string& bytes) {
+  const fs::path temporary = path.string() + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return errorText("cannot write", temporary);
+    out << bytes;
+    out.flush();
+    if (!out) return errorText("cannot write", temporary);
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) return errorText("cannot replace", path);
+  return "";
+}
+
+std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
+  std::string text;
+  for (const Row& row : rows) {
+    for (size_t i = 0; i < row.size(); ++i) text += (i ? "\t" : "") + escaped(row[i]);
+    text += '\n';
+  }
+  return writeFile(path, text);
+}
+
+// A table file read back with where each row came from, for error texts.
+class Table {
+ public:
+  Table(const fs::path& folder, const std::string& name) : name_(name) {
+    std::ifstream in(folder / name, std::ios::binary);
+    if (!in) return;  // not written yet
+    std::string line;
+    while (std::getline(in, line)) {
+      Row row;
+      size_t start = 0;
+      for (size_t at; (at = line.find('\t', start)) != std::string::npos; start = at + 1)
+        row.push_back(unescaped(line.substr(start, at - start)));
+      row.push_back(unescaped(line.substr(start)));
+      rows_.push_back(std::move(row));
+    }
+  }
+
+  // Calls `read` for each row that has `fields` fields; the first failure's text, or "".
+  template <class Read>
+  std::string each(size_t fields, Read read) {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      line_ = i + 1;
+      if (rows_[i].size() != fields) {
+        return where() + "expected " + std::to_string(fields) + " fields, found " +
+               std::to_string(rows_[i].size());
+      }
+      row_ = &rows_[i];
+      read(*this);
+      if (!error_.empty()) return error_;
+    }
+    return "";
+  }
+  const std::string& text(size_t field) const { return (*row_)[field]; }
+  int64_t number(size_t field) {
+    const std::string& value = (*row_)[field];
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || errno != 0) {
+      if (error_.empty())
+        error_ = where() + "field " + std::to_string(field + 1) + " is no number: " + value;
+      return 0;
+    }
+    return number;
+  }
+
+ private:
+  std::string where() const { return name_ + ":" + std::to_string(line_) + ": "; }
+  std::string name_;
+  std::vector<Row> rows_;
+  const Row* row_ = nullptr;
+  size_t line_ = 0;
+  std::string error_;
+};
+
+std::string str(int64_t number) {
+  return std::to_string(number);
+}
+
+std::vector<Row> noteRows(const std::vector<Note>& notes) {
+  std::vector<Row> rows;
+  for (const Note& n : notes)
+    rows.push_back({str(n.id), str(n.wordId), n.text, n.sharer, str(n.time), str(n.accepts),
+                    n.good ? "1" : "0"});
+  return rows;
+}
+
+std::string readNotes(const fs::path& folder, const std::string& name, std::vector<Note>& notes) {
+  Table table(folder, name);
+  return table.each(7, [&](Table& t) {
+    notes.push_back({t.number(0), t.number(1), t.text(2), t.text(3), t.number(4),
+                     static_cast<int>(t.number(5)), t.number(6) != 0});
+  });
+}
+
+}  // namespace
+
+std::string loadState(const std::string& folderName, State& state) {
+  const fs::path folder = folderName;
+  std::string error;
+  auto read = [&](const std::string& name, size_t fields, auto row) {
+    if (error.empty()) {
+      Table table(folder, name);
+      error = table.each(fields, row);
+    }
+  };
+  read("accounts.tsv", 13, [&](Table& t) {
+    Account& a = state.accounts[lowercase(t.text(0))];
+    a.name = lowercase(t.text(0));
+    a.passwordMd5 = t.text(1);
+    a.popularizeId = t.number(2);
+    a.referredBy = t.text(3);
+    a.lastSynId = t.number(4);
+    a.lastSynTime = t.number(5);
+    a.lastSynVersion = t.text(6);
+    a.signIns = static_cast<int>(t.number(7));
+    a.logins = static_cast<int>(t.number(8));
+    a.newMessages = static_cast<int>(t.number(9));
+    a.lastSignInDay = t.number(10);
+    a.signInStreak = static_cast<int>(t.number(11));
+    a.signInBest = static_cast<int>(t.number(12));
+    std::ifstream dump(folder / "backups" / fileNameOf(a.name), std::ios::binary);
+    if (dump) a.dump.assign(std::istreambuf_iterator<char>(dump), {});
+  });
+  read("messages.tsv", 3, [&](Table& t) {
+    auto found = state.accounts.find(lowercase(t.text(0)));
+    if (found != state.accounts.end()) found->second.messages.push_back({t.number(1), t.text(2)});
+  });
+  if (error.empty()) error = readNotes(folder, "mnemonics.tsv", state.mnemonics);
+  if (error.empty()) error = readNotes(folder, "grammar-notes.tsv", state.yufa);
+  read("adoptions.tsv", 2,
+       [&](Table& t) { state.adopted[lowercase(t.text(0))].push_back(t.number(1)); });
+  read("excellent.tsv", 6, [&](Table& t) {
+    state.excellent.push_back(
+        {t.number(0), t.number(1), t.number(2), t.number(3), t.text(4), t.text(5)});
+  });
+  read("lessons.tsv", 6, [&](Table& t) {
+    state.lessons[static_cast<int>(t.number(0))] = {t.text(2), t.text(3), t.text(4), t.text(5),
+                                                    t.number(1)};
+  });
+  read("feedback.tsv", 6, [&](Table& t) {
+    state.feedback.push_back({t.text(0), static_cast<int>(t.number(1)), t.text(2), t.text(3),
+                              t.text(4), t.text(5)});
+  });
+  read("lucky-words.tsv", 2,
+       [&](Table& t) { state.luckyReports.emplace_back(t.number(0), t.text(1)); });
+  read("counters.tsv", 2, [&](Table& t) {
+    if (t.text(0) == "next_id") state.nextId = std::max(state.nextId, t.number(1));
+  });
+  return error;
+}
+
+std::string saveState(const std::string& folderName, State& state) {
+  const fs::path folder = folderName;
+  std::error_code failed;
+  fs::create_directories(folder / "backups", failed);
+  if (failed) return "cannot make " + (folder / "backups").string() + ": " + failed.message();
+
+  // Backups first: the accounts file never names a backup that is not there.
+  for (const std::string& name : state.changedDumps) {
+    auto found = state.accounts.find(name);
+    const std::string dump = found == state.accounts.end() ? "" : found->second.dump;
+    if (std::string error = writeFile(folder / "backups" / fileNameOf(name), dump); !error.empty())
+      return error;
+  }
+  state.changedDumps.clear();
+
+  std::vector<Row> accounts, messages, adoptions, excellent, lessons, feedback, lucky;
+  for (const auto& [name, a] : state.accounts) {
+    accounts.push_back({a.name, a.passwordMd5, str(a.popularizeId), a.referredBy, str(a.lastSynId),
+                        str(a.lastSynTime), a.lastSynVersion, str(a.signIns), str(a.logins),
+                        str(a.newMessages), str(a.lastSignInDay), str(a.signInStreak),
+                        str(a.signInBest)});
+    for (const Message& m : a.messages) messages.push_back({a.name, str(m.time), m.text});
+  }
+  for (const auto& [name, ids] : state.adopted)
+    for (int64_t id : ids) adoptions.push_back({name, str(id)});
+  for (const Excellent& e : state.excellent)
+    excellent.push_back({str(e.emId), str(e.wordId), str(e.mnemonicId), str(e.sortId), e.text,
+                         e.sharer});
+  for (const auto& [day, l] : state.lessons)
+    lessons.push_back({str(day), str(l.time), l.sentence, l.translate, l.luckyWords, l.lottery});
+  for (const Feedback& f : state.feedback)
+    feedback.push_back({f.account, str(f.type), f.content, f.systemInfo, f.vLexicon, f.vClient});
+  for (const auto& [time, account] : state.luckyReports) lucky.push_back({str(time), account});
+
+  const std::pair<const char*, std::vector<Row>> tables[] = {
+      {"accounts.tsv", accounts},
+      {"messages.tsv", messages},
+      {"mnemonics.tsv", noteRows(state.mnemonics)},
+      {"grammar-notes.tsv", noteRows(state.yufa)},
+      {"adoptions.tsv", adoptions},
+      {"excellent.tsv", excellent},
+      {"lessons.tsv", lessons},
+      {"feedback.tsv", feedback},
+      {"lucky-words.tsv", lucky},
+      {"counters.tsv", {{"next_id", str(state.nextId)}}},
+  };
+  for (const auto& [name, rows] : tables)
+    if (std::string error = writeTable(folder / name, rows); !error.empty()) return error;
+  return "";
+}
+
+}  // namespace standin

@@ -1,0 +1,46 @@
+#include "server/Service.h"
+
+#include "server/DataFolder.h"
+
+namespace standin {
+
+std::string scriptOf(const Request& request) {
+  std::string path = request.path();
+  return path.rfind("/api/", 0) == 0 ? path.substr(5) : path;
+}
+
+Service::Service(Options options) : state_(std::make_unique<State>()) {
+  state_->options = std::move(options);
+}
+
+Service::~Service() = default;
+
+std::string Service::load() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (state_->options.dataFolder.empty()) return "";
+  return loadState(state_->options.dataFolder, *state_);
+}
+
+void Service::setBase(const std::string& base) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  state_->base = base;
+}
+
+Reply Service::answer(const Request& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto file = state_->files.find(request.path()); file != state_->files.end())
+    return Reply::file(file->second, "application/zip");
+  const auto& table = scriptTable();
+  auto found = table.find(scriptOf(request));
+  if (found == table.end()) return Reply::text("no such script", 404);
+  const Form form = Form::of(request);
+  Call call{*state_, form};
+  Reply reply = found->second(call);
+  if (!state_->options.dataFolder.empty()) {
+    if (std::string error = saveState(state_->options.dataFolder, *state_); !error.empty())
+      return Reply::text("the server could not keep its data: " + error, 500);
+  }
+  return reply;
+}
+
+}  // namespace standin

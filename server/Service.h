@@ -1,0 +1,51 @@
+// The stand-in account server without its transport: it answers every server script the app
+// calls from its state (accounts with MD5 passwords, backed-up study data, sign-ins, messages,
+// shared notes and their adoptions, excellent mnemonics, daily lessons, voice packs, feedback),
+// strict about the check code and the password digest like the real server, and refusing as the
+// app expects ("result" 0, "msg", and "relogin" 1 for a stale password).
+// Any thread may call it; one lock guards the state, held while a script runs. With a data folder
+// the state is read from it at start and written back after every script; a script whose state
+// cannot be written is answered with a server error, so the app never takes an unsaved change for
+// a kept one.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "server/Exchange.h"
+#include "server/Options.h"
+#include "server/State.h"
+
+namespace standin {
+
+class Service {
+ public:
+  explicit Service(Options options = {});
+  ~Service();
+  Service(const Service&) = delete;
+  Service& operator=(const Service&) = delete;
+
+  // Reads what the data folder keeps; "" on success (a new folder included), else what is wrong.
+  std::string load();
+  // The address the app reaches this server at, for the download links of its replies.
+  void setBase(const std::string& base);
+
+  Reply answer(const Request& request);
+
+  // Runs `change` on the state under the lock (for the tests' set-up and checks).
+  template <class Fn>
+  auto withState(Fn change) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return change(*state_);
+  }
+
+ private:
+  std::unique_ptr<State> state_;
+  std::mutex mutex_;
+};
+
+// "/api/account_login.php" -> "account_login.php"; the path of anything else unchanged.
+std::string scriptOf(const Request& request);
+
+}  // namespace standin

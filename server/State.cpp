@@ -1,0 +1,41 @@
+#include "server/State.h"
+
+#include <openssl/evp.h>
+
+#include <cctype>
+#include <ctime>
+
+namespace standin {
+
+int64_t State::clock() const {
+  return now ? *now : static_cast<int64_t>(std::time(nullptr));
+}
+
+Account& State::addAccount(const std::string& name, const std::string& passwordMd5) {
+  Account& account = accounts[lowercase(name)];
+  account = Account{};
+  account.name = lowercase(name);
+  account.passwordMd5 = passwordMd5;
+  account.popularizeId = 1000 + nextId++;
+  return account;
+}
+
+std::string md5Hex(const std::string& text) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  EVP_Digest(text.data(), text.size(), digest, &size, EVP_md5(), nullptr);
+  static const char* hex = "0123456789abcdef";
+  std::string out;
+  for (unsigned int i = 0; i < size; ++i) {
+    out += hex[digest[i] >> 4];
+    out += hex[digest[i] & 15];
+  }
+  return out;
+}
+
+std::string lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace standin

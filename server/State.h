@@ -1,0 +1,57 @@
+// Inside the stand-in server: its state and the scripts that answer from it. Every script runs
+// under the server's lock.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/Exchange.h"
+#include "server/Form.h"
+#include "server/Json.h"
+#include "server/Options.h"
+#include "server/Records.h"
+
+namespace standin {
+
+struct State {
+  Options options;
+  std::string base;                         // "http://127.0.0.1:<port>"
+  std::map<std::string, Account> accounts;  // by lower-cased name
+  std::vector<Note> mnemonics, yufa;
+  std::map<std::string, std::vector<int64_t>> adopted;  // account -> adopted note ids (grammar notes negative)
+  std::vector<Excellent> excellent;
+  std::map<int, Lesson> lessons;
+  std::string basicVoices, extVoices;
+  std::vector<Feedback> feedback;
+  std::vector<std::pair<int64_t, std::string>> luckyReports;  // (time, account)
+  std::map<std::string, std::string> files;                   // served path -> zip bytes
+  std::optional<int64_t> now;
+  int64_t nextId = 1;
+  std::set<std::string> changedDumps;  // accounts whose backup is not yet in the data folder
+
+  int64_t clock() const;  // seconds since 1970: `now` once set, else the real clock
+  Account& addAccount(const std::string& name, const std::string& passwordMd5);
+};
+
+struct Call {
+  State& state;
+  const Form& form;
+};
+using Script = std::function<Reply(Call&)>;
+
+// Script name -> its handler.
+const std::map<std::string, Script>& scriptTable();
+
+// The sample lesson of a day index, for a server whose store has none.
+Lesson sampleLesson(int dayIndex, int64_t now);
+
+std::string md5Hex(const std::string& text);
+std::string lowercase(std::string text);
+
+}  // namespace standin
