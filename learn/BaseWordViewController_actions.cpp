@@ -143,8 +143,10 @@ std::shared_ptr<plat::Image> BaseWordViewController::getSharePngOne() {
 void BaseWordViewController::autoAcceptFun() {
   if (wordName_.empty()) return;
   CallDB* store = CallDB::callDB();
-  // A stored mnemonic, the declined marker too, means the word needs no offer.
+  // A stored mnemonic, the declined marker too, means the word needs no offer; without an
+  // account the server has no one to offer it to.
   if (!store->getMnemonic2(wordName_).empty()) return;
+  if (store->getPersonalValue("account").empty()) return;
   auto request = ApiRequest::get("get_best_mnemonic.php",
                                  {{"word_id", plat::Value(store->getWordID(wordName_))}});
   request->setUsername(wordName_);

@@ -70,6 +70,12 @@ void CheckVersion::CheckVersion_setting() {
 }
 
 void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
+  // With no store configured there is nowhere to ask: the settings check says so, the start-up
+  // check stays silent.
+  if (lookupBase().empty()) {
+    if (reportFailure) ApiReplyHooks::defaultShowMessage(text("update_eg2"));
+    return;
+  }
   auto request = HttpRequest::requestWithURL(lookupAddress());
   request->setMaxResponseBytes(kMostLookupReplyBytes);
   request->setUsername(tag);

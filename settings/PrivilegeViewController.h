@@ -85,7 +85,7 @@ class PrivilegeViewController : public BaseViewController,
   std::shared_ptr<plat::Button> makeSwitch(const std::string& key, double cellWidth);
   void layoutTimeWindow(plat::TableViewCell& cell);
   void showDownloadButton(plat::Button& button, int64_t type);
-  void startRequest(std::shared_ptr<HttpRequest>& slot, const std::string& address);
+  void startRequest(std::shared_ptr<HttpRequest>& slot, std::shared_ptr<HttpRequest> request);
   void endDownload(bool succeeded);
 
   std::vector<std::vector<std::string>> cellArray_;

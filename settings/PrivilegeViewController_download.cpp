@@ -50,9 +50,9 @@ void PrivilegeViewController::showDownloadButton(Button& button, int64_t type) {
 }
 
 void PrivilegeViewController::startRequest(std::shared_ptr<HttpRequest>& slot,
-                                           const std::string& address) {
+                                           std::shared_ptr<HttpRequest> request) {
   if (slot) slot->clearDelegatesAndCancel();
-  slot = HttpRequest::requestWithURL(address);
+  slot = std::move(request);
   slot->setDelegate(this);
 }
 
@@ -66,12 +66,7 @@ void PrivilegeViewController::downClick(Button& sender) {
   panel().AlerListChange(kPanelRow, "准备中");
   downloadFileType_ = sender.tag() == kBasicPackTag ? 1 : 2;
   const std::string script = downloadFileType_ == 1 ? "get_basic_voices.php" : "get_ext_voices.php";
-  std::string address = ApiRequest::scriptAddress(script) + "?account=" + ApiRequest::account() +
-                        "&identifie=" + ApiRequest::identifie() +
-                        "&c_type=ios&v_client=" + ApiRequest::clientVersion() +
-                        "&client_check_code=" + ApiRequest::clientCheckCode();
-  if (DebugNSObject::checkIsDebug()) address += "&is_test=" + std::string(kSharedClientKey);
-  startRequest(addressRequest_, address);
+  startRequest(addressRequest_, ApiRequest::get(script));
   addressRequest_->setDidFinishSelector([this](HttpRequest& r) { getLocalFinished(r); });
   addressRequest_->setDidFailSelector([this](HttpRequest& r) { requestFailed(r); });
   addressRequest_->startAsynchronous();
@@ -100,7 +95,7 @@ void PrivilegeViewController::getLocalFinished(HttpRequest& request) {
 
 void PrivilegeViewController::goServerDownFile(const std::string& address) {
   panel().AlerListChange(kPanelRow, "0%");
-  startRequest(fileRequest_, address);
+  startRequest(fileRequest_, HttpRequest::requestWithURL(address));
   fileRequest_->setShowAccurateProgress(true);
   fileRequest_->setDownloadProgressDelegate(this);
   fileRequest_->setDidFinishSelector([this](HttpRequest& r) { downloadFinished(r); });

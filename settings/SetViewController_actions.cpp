@@ -224,11 +224,13 @@ void SetViewController::clearFinished(HttpRequest& request) {
   auto keep = clearRequest_;  // the request stays alive until its handler returns
   clearRequest_.reset();
   MyListAlerView::sharedAler()->AlerListHide(false);
-  if (request.responseStatusCode() < 200 || request.responseStatusCode() > 299) return;
+  // Any status may carry the server's reason; only a success status may clear the study data,
+  // which cannot be brought back.
+  const bool statusOk = request.responseStatusCode() >= 200 && request.responseStatusCode() <= 299;
   std::optional<ApiReply> reply = ApiReply::decode(request.responseString().value_or(""));
   if (!reply) return;
   if (reply->hasSynVar()) reply->saveSynVar();
-  if (!reply->succeeded()) {
+  if (!reply->succeeded() || !statusOk) {
     if (reply->relogin()) {
       LoginUIWindow::show();
       LoginUIWindow::passwordErr_State();

@@ -46,7 +46,8 @@ std::optional<std::string> storedText(const plat::Value& value) {
   }
 }
 
-// "nLastSynTime" arrives as Unix seconds and is kept as a stored time (local wall clock as GMT).
+// "nLastSynTime" arrives as Unix seconds and is kept as a stored time (local wall clock as GMT);
+// 0, never, stays 0.
 std::optional<std::string> storedSyncTime(const plat::Value& value) {
   double unixTime = 0;
   if (value.isNumber()) {
@@ -60,6 +61,9 @@ std::optional<std::string> storedSyncTime(const plat::Value& value) {
     return std::nullopt;
   }
   if (!std::isfinite(unixTime)) return std::nullopt;
+  // 0 is the server's "never backed up", which the stored form keeps as 0 too: converted like a
+  // time it would read as a backup in 1970.
+  if (unixTime == 0) return "0";
   return std::to_string(MyDate::storedTime(MyDate::localDateFromUnix(unixTime)));
 }
 

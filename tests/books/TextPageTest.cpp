@@ -106,6 +106,9 @@ TEST_F(TextPage, SampleTextsComeBackAndOnlySmallTextFilesCanBePicked) {
   ASSERT_NE(help, nullptr);
   EXPECT_EQ(help->htmlName(), "wen_ben.html");
   EXPECT_NE(help->webView().displayedText().find("300KB"), std::string::npos);
+  EXPECT_NE(help->webView().displayedText().find("~/.local/share/vocab/Documents"),
+            std::string::npos)
+      << "the page names the folder the list shows";
 }
 
 TEST_F(TextPage, DeletingEveryFileShowsTheNoticeAgainAndADeletedFileEmptiesThePage) {

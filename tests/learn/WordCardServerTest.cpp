@@ -137,6 +137,15 @@ TEST_F(WordCardServer, TheOfferComesOnlyForTheWordStillOnScreen) {
   EXPECT_EQ(offers_.size(), 1u);
 }
 
+TEST_F(WordCardServer, NoOfferIsAskedForWithoutAnAccount) {
+  setValue("autoAccept", "1");
+  setValue("account", "");
+  auto card = pushCard("achieve");
+  card->refreshView("family");
+  EXPECT_FALSE(plat::RunLoop::main().runUntil([this] { return requestCount() > 0; }, 1))
+      << lastTarget();
+}
+
 TEST_F(WordCardServer, AReplyForADestroyedCardTouchesNothing) {
   setValue("autoAccept", "1");
   holdReplies();

@@ -164,6 +164,20 @@ TEST_F(CheckVersionTest, NoNewerVersionOffersNothing) {
   EXPECT_EQ(checkUpdateTime(), "");
 }
 
+TEST_F(CheckVersionTest, WithoutAStoreTheSettingsCheckSaysSoAndNothingIsAsked) {
+  CheckVersion::setLookupBase("");
+  ASSERT_EQ(CheckVersion::lookupBase(), "") << "the test bundle names no store";
+  checker_->CheckVersion_starMachine();
+  settle();
+  EXPECT_EQ(label().text(), "");
+  checker_->CheckVersion_setting();
+  settle();
+  EXPECT_EQ(label().text(), localized("update_eg2"));
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(checker_->networkQueue()->operationCount(), 0u);
+  EXPECT_EQ(store_->requestCount(), 0);
+}
+
 TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
   ServerReply hanging = reply_;
   hanging.hang = true;

@@ -83,11 +83,12 @@ TEST_F(FeatureSwitchesTest, APackDownloadsInstallsAndPlaysAndACorruptOneIsRefuse
     reply.pieceSize = 512;
     return reply;
   });
+  // An account name with "&" reaches the server whole.
   testsupport::StandInServer server;
-  server.addAccount("learner", "secret1");
+  server.addAccount("tom&jerry", "secret1");
   server.setVoicePaths(files.url("/basic.zip"), files.url("/broken.zip"));
   personal("url", server.base());
-  personal("account", "learner");
+  personal("account", "tom&jerry");
   open();
 
   Button* basic = screen().downloadButton(1);
@@ -95,6 +96,8 @@ TEST_F(FeatureSwitchesTest, APackDownloadsInstallsAndPlaysAndACorruptOneIsRefuse
   ASSERT_TRUE(basic && extended);
   screen().downClick(*extended);
   waitFor([&] { return panelValue() == "失败"; });
+  EXPECT_EQ(testsupport::StandInForm::of(server.lastRequest("get_ext_voices.php"))["account"],
+            "tom&jerry");
   EXPECT_FALSE(files::exists(packPath(2)));
   EXPECT_TRUE(extended->isEnabled());
 

@@ -237,8 +237,21 @@ TEST_F(SettingsScreenTest, WithAnAccountBackupAndClearingGoThroughTheServer) {
   EXPECT_EQ(studied(), 0);
   EXPECT_EQ(shownMessage(), localized("alermsg_eg100"));
 
-  // A refusal leaves the data alone, shows the server's text and asks for the password again.
+  // A server error that gives its reason shows it; whatever its body says, the data stay.
   studyThree();
+  const std::pair<const char*, const char*> errors[] = {
+      {R"({"result":0,"msg":"服务器正在维护"})", "服务器正在维护"},
+      {R"({"result":1,"msg":"已清除"})", "已清除"}};
+  for (const auto& [body, shown] : errors) {
+    server.replaceNext("clear_data.php", testsupport::ServerReply::text(body, 503));
+    chooseBackup(2);
+    confirmClear("yes");
+    waitFor([&] { return screen().clearRequest() == nullptr; });
+    EXPECT_EQ(studied(), 3) << body;
+    EXPECT_EQ(shownMessage(), shown);
+  }
+
+  // A refusal leaves the data alone, shows the server's text and asks for the password again.
   personal("password", "0000");
   chooseBackup(2);
   confirmClear("yes");

@@ -61,9 +61,11 @@ TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFla
   EXPECT_EQ(setting("oMap").size(), 0u);
   EXPECT_TRUE(hooks_.counts.empty());
 
-  // UTC+8: 1970-01-01 08:00 local, 978307200 s before 2001, plus the 8 hours.
+  // UTC+8: a time is the local wall clock's seconds since 2001; 0, never backed up, stays never.
   db_->saveNetInfo(Value::dictionary({{"nLastSynTime", 0}}));
-  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), std::to_string(-978307200LL + 8 * 3600));
+  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), "0");
+  db_->saveNetInfo(Value::dictionary({{"nLastSynTime", "0"}}));
+  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), "0");
   db_->saveNetInfo(Value::dictionary({{"nLastSynTime", "1700013600"}}));
   EXPECT_EQ(db_->getPersonalValue("nLastSynTime"),
             std::to_string(1700013600LL - 978307200LL + 8 * 3600));
