@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/AppDelegate.h"
+#include "app/DesktopServices.h"
 #include "app/HeadlessStart.h"
 #include "online/CheckVersion.h"
 #include "platform/base/AppHome.h"
@@ -22,6 +23,7 @@ int main() {
   if (const char* lookup = std::getenv("VOCAB_STORE_LOOKUP"); lookup && *lookup) {
     CheckVersion::setLookupBase(lookup);
   }
+  DesktopServices::install();
   auto delegate = std::make_shared<AppDelegate>();
   plat::WindowHost window(delegate);
   if (window.open()) return window.run();

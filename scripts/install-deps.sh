@@ -11,6 +11,7 @@ PACKAGES=(
   duktape-dev  # runs proxy configuration scripts
   rapidjson-dev nlohmann-json3-dev
   xvfb xdotool x11-apps
+  xdg-utils  # opens links in the desktop's browser and mail program
   attr tzdata
   espeak-ng lame mpg123 unzip
   socat  # an outside peer for the socket library's tests

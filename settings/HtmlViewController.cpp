@@ -38,12 +38,12 @@ std::string HtmlViewController::helpFolder() {
   return files::join(Bundle::main().path(), "help");
 }
 
-std::string HtmlViewController::readPage(const std::string& name) {
+std::optional<std::string> HtmlViewController::readPage(const std::string& name) {
   // A name that climbs out of the help folder is no help page.
-  if (name.empty() || name.find("..") != std::string::npos) return "";
+  if (name.empty() || name.find("..") != std::string::npos) return std::nullopt;
   std::optional<std::string> text = files::readFile(files::join(helpFolder(), name));
-  if (!text || !utf::isValidUtf8(*text)) return "";
-  return *text;
+  if (!text || !utf::isValidUtf8(*text)) return std::nullopt;
+  return text;
 }
 
 void HtmlViewController::viewDidLoad() {
@@ -69,13 +69,19 @@ void HtmlViewController::willAnimateRotationToInterfaceOrientation(InterfaceOrie
 }
 
 void HtmlViewController::reloadPage() {
-  addHtml(readPage(htmlName_));
+  std::optional<std::string> page = readPage(htmlName_);
+  if (!page) {
+    // A page that cannot be read is left empty; a name that is an address opens outside.
+    if (isOutside(htmlName_)) openURLinHtml(htmlName_);
+    return;
+  }
+  addHtml(*page);
 }
 
 void HtmlViewController::addHtml(const std::string& text) {
   if (text.empty()) {
-    // A page that cannot be read is left empty; a name that is an address opens outside.
-    if (isOutside(htmlName_)) openURLinHtml(htmlName_);
+    // An empty page file stands for the address it is named after.
+    openURLinHtml(htmlName_);
     return;
   }
   webView_->loadHTMLString(text, "file://" + helpFolder() + "/");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/view/WebView.h"
@@ -30,9 +31,9 @@ class HtmlViewController : public BaseViewController, public plat::WebViewDelega
   bool shouldStartLoad(plat::WebView&, const std::string& url, plat::WebNavigationType) override;
   void didFinishLoad(plat::WebView&) override;
 
-  // The help folder of the bundle, and the text of a page in it ("" when it cannot be read).
+  // The help folder of the bundle, and the text of a page in it (nothing when it cannot be read).
   static std::string helpFolder();
-  static std::string readPage(const std::string& name);
+  static std::optional<std::string> readPage(const std::string& name);
 
   plat::WebView& webView() { return *webView_; }
 

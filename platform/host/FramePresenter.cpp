@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/base/Clock.h"
+#include "platform/host/StatusStrip.h"
 #include "platform/view/Application.h"
 #include "platform/view/Screen.h"
 #include "platform/view/ViewRenderer.h"
@@ -42,6 +44,7 @@ bool FramePresenter::present(bool force) {
   for (Window* window : Application::shared().windows()) window->layoutIfNeeded();
   std::shared_ptr<Image> picture = ViewRenderer::renderScreen();
   if (!picture) return false;
+  StatusStrip::drawOver(*picture, Application::shared(), Clock::current().now());
   cairo_surface_t* surface = picture->surface();
   cairo_surface_flush(surface);
   const int stride = cairo_image_surface_get_stride(surface);

@@ -4,6 +4,7 @@
 
 #include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
+#include "platform/host/StatusStrip.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
@@ -294,7 +295,9 @@ bool HeadlessHost::rotate(InterfaceOrientation orientation) {
 
 std::shared_ptr<Image> HeadlessHost::renderScreen() const {
   for (Window* window : Application::shared().windows()) window->layoutIfNeeded();
-  return ViewRenderer::renderScreen();
+  std::shared_ptr<Image> screen = ViewRenderer::renderScreen();
+  if (screen) StatusStrip::drawOver(*screen, Application::shared(), Clock::current().now());
+  return screen;
 }
 
 std::shared_ptr<Image> HeadlessHost::renderKeyWindow() const {

@@ -11,9 +11,11 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
+#include "platform/host/DesktopURLOpener.h"
 #include "platform/host/FramePresenter.h"
 #include "platform/host/NotificationDelivery.h"
 #include "platform/host/PointerInput.h"
+#include "platform/host/WindowTitle.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
@@ -48,6 +50,7 @@ class SdlClipboard : public Clipboard {
 struct WindowHost::Impl {
   SDL_Window* window = nullptr;
   std::unique_ptr<FramePresenter> frames;
+  std::unique_ptr<WindowTitle> title;
   PointerInput pointer;
   NotificationDelivery notifications;
   std::shared_ptr<Timer> ticker;
@@ -79,6 +82,7 @@ struct WindowHost::Impl {
       return false;
     }
     frames = std::make_unique<FramePresenter>(window);
+    this->title = std::make_unique<WindowTitle>(window, title);
     SDL_StartTextInput();
     return frames->isReady();
   }
@@ -101,6 +105,7 @@ struct WindowHost::Impl {
     SDL_Event event;
     while (SDL_PollEvent(&event)) handle(event);
     notifications.deliverDue();
+    title->update();
     paint();
     inTick = false;
   }
@@ -224,6 +229,7 @@ int WindowHost::run(const Value& launchOptions) {
   if (!impl_) return 1;
   Clipboard::install(std::make_shared<SdlClipboard>());
   Application& app = Application::shared();
+  if (!app.hasURLOpener()) app.setURLOpener(std::make_shared<DesktopURLOpener>());
   app.setDelegate(delegate_);
   app.launch(launchOptions);
   RunLoop::main().runUntilIdle();

@@ -1,6 +1,7 @@
 #include "platform/view/Application.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/view/ViewController.h"
@@ -14,10 +15,6 @@ void warnControllers(ViewController* controller) {
   controller->didReceiveMemoryWarning();
   for (ViewController* child : controller->childViewControllers()) warnControllers(child);
   warnControllers(controller->presentedViewController());
-}
-
-bool hasScheme(const std::string& url, const char* scheme) {
-  return url.rfind(scheme, 0) == 0;
 }
 
 }  // namespace
@@ -104,17 +101,26 @@ void Application::setStatusBarStyle(StatusBarStyle style, bool) {
 }
 
 bool Application::canOpenURL(const std::string& url) const {
-  for (const char* scheme :
-       {"http://", "https://", "itms-apps://", "itms://", "mailto:", "tel:", "sms:", "file://"}) {
-    if (hasScheme(url, scheme)) return true;
-  }
-  return false;
+  return opener_ && opener_->canOpen(url);
 }
 
 bool Application::openURL(const std::string& url) {
-  if (!canOpenURL(url)) return false;
   openedURLs_.push_back(url);
-  return opener_ ? opener_(url) : true;
+  if (!canOpenURL(url)) {
+    reportURLOpenFailure(url, URLOpenFailure::UnsupportedAddress);
+    return false;
+  }
+  // The opener may report a failure, which may show a message: keep it alive meanwhile.
+  std::shared_ptr<URLOpener> opener = opener_;
+  return opener->open(url);
+}
+
+void Application::reportURLOpenFailure(const std::string& url, URLOpenFailure why) {
+  if (openFailureHandler_) {
+    openFailureHandler_(url, why);
+  } else {
+    std::fprintf(stderr, "the address %s could not be opened\n", url.c_str());
+  }
 }
 
 void Application::scheduleLocalNotification(const LocalNotification& notification) {
@@ -155,6 +161,7 @@ void Application::reset() {
   badge_ = 0;
   openedURLs_.clear();
   opener_ = nullptr;
+  openFailureHandler_ = nullptr;
   scheduled_.clear();
 }
 

@@ -18,6 +18,25 @@ class Window;
 
 enum class ApplicationState { Active, Inactive, Background };
 
+// Opens addresses outside the application: the host's browser, mail program and so on. The
+// window host installs the desktop's; tests install stand-ins. Called on the main thread.
+class URLOpener {
+ public:
+  virtual ~URLOpener() = default;
+  // Whether open() would hand the address on.
+  virtual bool canOpen(const std::string& url) const = 0;
+  // Hands the address on; false when that failed at once. A failure found later (the program
+  // that took the address gave up) is reported through Application::reportURLOpenFailure.
+  virtual bool open(const std::string& url) = 0;
+};
+
+// Why an address did not open, for the message the learner sees.
+enum class URLOpenFailure {
+  UnsupportedAddress,  // nothing on this machine opens such addresses
+  NoProgram,           // the program that opens addresses is missing
+  ProgramFailed,       // it ran, but could not open the address
+};
+
 // Numbered as the platform numbers them (style 2 is black opaque).
 enum class StatusBarStyle { Default = 0, LightContent = 1, BlackOpaque = 2 };
 
@@ -100,11 +119,20 @@ class Application {
   void setApplicationIconBadgeNumber(int number) { badge_ = number < 0 ? 0 : number; }
 
   // ---- Addresses opened outside the application
+  // What the installed opener can open; nothing without one.
   bool canOpenURL(const std::string& url) const;
-  // Hands the address to the opener (the host's); false when it cannot be opened.
+  // Hands the address to the opener; false, after reporting why, when it cannot be opened.
   bool openURL(const std::string& url);
+  // Every address the application was asked to open, in order, opened or not.
   const std::vector<std::string>& openedURLs() const { return openedURLs_; }
-  void setURLOpener(std::function<bool(const std::string&)> opener) { opener_ = std::move(opener); }
+  void setURLOpener(std::shared_ptr<URLOpener> opener) { opener_ = std::move(opener); }
+  bool hasURLOpener() const { return opener_ != nullptr; }
+  // Tells the learner (through the handler the application installs) that an address did not
+  // open; without a handler the failure is only written to the log.
+  void setURLOpenFailureHandler(std::function<void(const std::string&, URLOpenFailure)> handler) {
+    openFailureHandler_ = std::move(handler);
+  }
+  void reportURLOpenFailure(const std::string& url, URLOpenFailure why);
 
   // ---- Local notifications
   void scheduleLocalNotification(const LocalNotification& notification);
@@ -136,7 +164,8 @@ class Application {
   bool networkActivity_ = false;
   int badge_ = 0;
   std::vector<std::string> openedURLs_;
-  std::function<bool(const std::string&)> opener_;
+  std::shared_ptr<URLOpener> opener_;
+  std::function<void(const std::string&, URLOpenFailure)> openFailureHandler_;
   std::vector<LocalNotification> scheduled_;
 };
 

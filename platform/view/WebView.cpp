@@ -1,5 +1,7 @@
 #include "platform/view/WebView.h"
 
+#include <utility>
+
 #include "platform/base/RunLoop.h"
 #include "platform/view/WebScript.h"
 
@@ -13,11 +15,13 @@ WebView::PageLoader& pageLoader() {
   return loader;
 }
 
-std::optional<std::string> fetch(const std::string& url) {
+bool isLocal(const std::string& url) {
+  return url == "about:blank" || url.rfind("file:", 0) == 0;
+}
+
+std::optional<std::string> readLocal(const std::string& url) {
   if (url == "about:blank") return std::string();
-  if (url.rfind("file:", 0) == 0) return readLocalURL(url);
-  if (pageLoader()) return pageLoader()(url);
-  return std::nullopt;
+  return readLocalURL(url);
 }
 
 // The page itself inside the web view's scroll view: draws the laid-out page and passes taps on.
@@ -53,10 +57,15 @@ WebView::WebView(const Rect& frame) : View(frame), url_("about:blank") {
 
 WebView::~WebView() {
   RunLoop::current().cancelPerforms(this);
+  if (cancelFetch_) cancelFetch_();
 }
 
 void WebView::setPageLoader(PageLoader loader) {
   pageLoader() = std::move(loader);
+}
+
+bool WebView::hasPageLoader() {
+  return static_cast<bool>(pageLoader());
 }
 
 void WebView::loadHTMLString(const std::string& html, const std::string& baseURL) {
@@ -73,6 +82,7 @@ void WebView::stopLoading() {
   ++generation_;
   pending_ = 0;
   RunLoop::current().cancelPerforms(this, kLoadKey);
+  if (std::function<void()> cancel = std::exchange(cancelFetch_, nullptr)) cancel();
 }
 
 void WebView::reload() {
@@ -103,13 +113,40 @@ void WebView::start(Entry entry, WebNavigationType type, bool askDelegate, int h
     }
     if (delegate_) delegate_->didStartLoad(*this);
     if (generation != generation_) return;  // the delegate started another load
-    std::optional<std::string> html =
-        entry.fromString ? std::optional(entry.html) : fetch(entry.url);
-    finish(generation, entry, html, historyIndex);
+    if (entry.fromString) {
+      finish(entry, entry.html, historyIndex);
+    } else if (isLocal(entry.url)) {
+      finish(entry, readLocal(entry.url), historyIndex);
+    } else {
+      fetch(generation, entry, historyIndex);
+    }
   });
 }
 
-void WebView::finish(int, Entry entry, std::optional<std::string> html, int historyIndex) {
+void WebView::fetch(int generation, Entry entry, int historyIndex) {
+  if (!pageLoader()) {
+    finish(entry, std::nullopt, historyIndex);
+    return;
+  }
+  std::weak_ptr<int> alive = alive_;
+  const std::string url = entry.url;
+  std::function<void()> cancel = pageLoader()(url, [this, alive, generation, entry, historyIndex](
+                                       std::optional<LoadedPage> page) mutable {
+    // The view may be gone, or on to another page, by the time the page arrives.
+    if (alive.expired() || generation != generation_) return;
+    cancelFetch_ = nullptr;
+    if (!page) {
+      finish(entry, std::nullopt, historyIndex);
+      return;
+    }
+    if (!page->url.empty()) entry.url = page->url;
+    finish(entry, std::move(page->html), historyIndex);
+  });
+  // A loader that answered at once has nothing left to cancel.
+  if (pending_ == generation) cancelFetch_ = std::move(cancel);
+}
+
+void WebView::finish(Entry entry, std::optional<std::string> html, int historyIndex) {
   pending_ = 0;
   if (!html) {  // the page shown stays
     if (delegate_) delegate_->didFailLoad(*this, "The page " + entry.url + " could not be loaded");

@@ -1,7 +1,8 @@
 // A web view: an HTML string or an address laid out by the HTML engine and drawn in a scroll
 // view. Loads finish on the run loop, after the delegate agreed to them; a tapped link asks the
 // delegate before it is followed; back and forward walk the pages loaded. File addresses are
-// read here; other addresses go to the page loader the application installs.
+// read here; other addresses go to the page loader the application installs, which fetches them
+// without holding up the main thread.
 #pragma once
 
 #include <functional>
@@ -39,7 +40,17 @@ class WebViewDelegate {
 
 class WebView : public View {
  public:
-  using PageLoader = std::function<std::optional<std::string>(const std::string& url)>;
+  // A fetched page: its text, and the address it came from in the end (after redirects; "" for
+  // the one asked for).
+  struct LoadedPage {
+    std::string html;
+    std::string url;
+  };
+  // Called once on the main run loop with the page, or with nothing when the fetch failed.
+  using PageDone = std::function<void(std::optional<LoadedPage>)>;
+  // Starts fetching `url` and returns a function that cancels the fetch, after which `done` is
+  // not called.
+  using PageLoader = std::function<std::function<void()>(const std::string& url, PageDone done)>;
 
   explicit WebView(const Rect& frame = {});
   ~WebView() override;
@@ -71,6 +82,7 @@ class WebView : public View {
 
   // Fetches pages of addresses other than file ones; none installed: such loads fail.
   static void setPageLoader(PageLoader loader);
+  static bool hasPageLoader();
 
   // A finger lifted at `p` on the page (page coordinates): follows the link there.
   void tapPage(Point p);
@@ -87,7 +99,8 @@ class WebView : public View {
     bool fromString = false;
   };
   void start(Entry entry, WebNavigationType type, bool askDelegate, int historyIndex);
-  void finish(int generation, Entry entry, std::optional<std::string> html, int historyIndex);
+  void fetch(int generation, Entry entry, int historyIndex);
+  void finish(Entry entry, std::optional<std::string> html, int historyIndex);
   void layoutPage();
 
   WebViewDelegate* delegate_ = nullptr;
@@ -99,6 +112,9 @@ class WebView : public View {
   int index_ = -1;
   int generation_ = 0;
   int pending_ = 0;  // generation of the load under way, 0 when none
+  std::function<void()> cancelFetch_;  // of the page loader's fetch under way
+  // Gone with the view: a fetch that ends later finds no view to finish.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   double laidOutWidth_ = -1;
   bool scalesPageToFit_ = false;
   unsigned dataDetectors_ = 0;

@@ -42,6 +42,7 @@ void AppTest::launch() {
   plat::HeadlessHost::Options options;
   options.virtualClock = false;  // the store fixture's clock
   host_ = std::make_unique<plat::HeadlessHost>(app_, options);
+  beforeLaunch();
   ASSERT_TRUE(host_->launch());
 }
 

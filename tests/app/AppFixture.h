@@ -22,6 +22,8 @@ class AppTest : public storetest::StudyTest {
 
   // Makes the delegate and launches it; it becomes active, so the daily refresh has run.
   void launch();
+  // Runs on the fresh host just before the launch, where main() sets up the program.
+  virtual void beforeLaunch() {}
   // How often a screen hook ran ("downDataFinish", "closeProgram:review", ...).
   int calls(const std::string& hook) const;
   // Requests the server saw whose path ends with `script`.

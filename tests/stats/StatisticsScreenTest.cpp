@@ -1,6 +1,7 @@
 // The statistics tab on 30 days of study data: paging, the ranking page, every page drawn.
 #include <gtest/gtest.h>
 
+#include "platform/base/RunLoop.h"
 #include "platform/view/ViewRenderer.h"
 #include "stats/ChartPageStyle.h"
 #include "stats/ChartPageView.h"
@@ -66,9 +67,13 @@ TEST_F(StatisticsScreenTest, RankingButtonFollowsTheServerAndItsPageWalksItsHist
   host_.reset();
 
   personal("sShowTopView", "http://127.0.0.1:9/top");
-  WebView::setPageLoader([](const std::string& url) -> std::optional<std::string> {
-    return "<html><body><p>" + url +
-           "</p><a href=\"http://127.0.0.1:9/next\">下一页</a></body></html>";
+  WebView::setPageLoader([](const std::string& url, WebView::PageDone done) {
+    RunLoop::main().perform([url, done] {
+      done(WebView::LoadedPage{"<html><body><p>" + url +
+                                   "</p><a href=\"http://127.0.0.1:9/next\">下一页</a></body></html>",
+                               ""});
+    });
+    return std::function<void()>([] {});
   });
   open();
   ASSERT_NE(screen().navigationItem().rightBarButtonItem(), nullptr);

@@ -96,18 +96,37 @@ TEST_F(Applications, LocalNotificationsAreListedSoonestFirst) {
   EXPECT_TRUE(app.scheduledLocalNotifications().empty());
 }
 
-TEST_F(Applications, AddressesOpenOutsideThroughTheHostsOpener) {
+TEST_F(Applications, AddressesOpenOutsideThroughTheHostsOpenerOrSayWhyNot) {
+  // Opens web addresses only, as a desktop might.
+  class WebOnly : public URLOpener {
+   public:
+    std::vector<std::string> opened;
+    bool canOpen(const std::string& url) const override { return url.rfind("https://", 0) == 0; }
+    bool open(const std::string& url) override {
+      opened.push_back(url);
+      return true;
+    }
+  };
   Application& app = Application::shared();
-  std::vector<std::string> opened;
-  app.setURLOpener([&](const std::string& url) {
-    opened.push_back(url);
-    return true;
-  });
-  EXPECT_TRUE(app.openURL("itms-apps://itunes.apple.com/app/id1"));
+  std::vector<std::pair<std::string, URLOpenFailure>> failures;
+  app.setURLOpenFailureHandler(
+      [&](const std::string& url, URLOpenFailure why) { failures.emplace_back(url, why); });
+  // Without an opener nothing opens, and nothing pretends to.
+  EXPECT_FALSE(app.canOpenURL("https://example.com/ranking"));
+  EXPECT_FALSE(app.openURL("https://example.com/ranking"));
+
+  auto opener = std::make_shared<WebOnly>();
+  app.setURLOpener(opener);
+  EXPECT_TRUE(app.canOpenURL("https://example.com/ranking"));
+  EXPECT_FALSE(app.canOpenURL("itms-apps://itunes.apple.com/app/id1"));
   EXPECT_TRUE(app.openURL("https://example.com/ranking"));
-  EXPECT_FALSE(app.openURL("www.example.com"));
-  EXPECT_FALSE(app.openURL(""));
-  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_FALSE(app.openURL("itms-apps://itunes.apple.com/app/id1"));
+  EXPECT_EQ(opener->opened, (std::vector<std::string>{"https://example.com/ranking"}));
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_EQ(failures[1],
+            std::make_pair(std::string("itms-apps://itunes.apple.com/app/id1"),
+                           URLOpenFailure::UnsupportedAddress));
+  EXPECT_EQ(app.openedURLs().size(), 3u);
 
   app.setApplicationIconBadgeNumber(-3);
   EXPECT_EQ(app.applicationIconBadgeNumber(), 0);

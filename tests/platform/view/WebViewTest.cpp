@@ -127,3 +127,59 @@ TEST_F(WebViews, ALinkAsksTheDelegateAndIsFollowedAndAnAddressThatFailsLeavesThe
   EXPECT_EQ(log_.events, (std::vector<std::string>{"start", "fail"}));
   EXPECT_EQ(web_->displayedText(), "kept");
 }
+
+// The page loader answers later, as a network fetch does: the view waits without blocking, a
+// stopped or superseded fetch is cancelled and its late page dropped, and a page that moved
+// resolves its links against where it came from.
+TEST_F(WebViews, WebPagesArriveLaterCancelWhenStoppedAndNeverReachAViewThatIsGone) {
+  struct Fetch {
+    std::string url;
+    WebView::PageDone done;
+    bool cancelled = false;
+  };
+  std::vector<std::shared_ptr<Fetch>> fetches;
+  WebView::setPageLoader([&](const std::string& url, WebView::PageDone done) {
+    auto fetch = std::make_shared<Fetch>(Fetch{url, std::move(done)});
+    fetches.push_back(fetch);
+    return std::function<void()>([fetch] { fetch->cancelled = true; });
+  });
+
+  web_->loadRequest("http://127.0.0.1:9/top");
+  runUntilIdle();
+  ASSERT_EQ(fetches.size(), 1u);
+  EXPECT_TRUE(web_->isLoading());
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"start"}));
+  fetches[0]->done(WebView::LoadedPage{
+      "<body style='margin:0'><a href='next' style='display:block;height:60px'>next</a></body>",
+      "http://127.0.0.1:9/moved/top"});
+  EXPECT_FALSE(web_->isLoading());
+  EXPECT_EQ(web_->currentURL(), "http://127.0.0.1:9/moved/top");
+  tap({30, 50});
+  runUntilIdle();
+  ASSERT_EQ(fetches.size(), 2u);
+  EXPECT_EQ(fetches[1]->url, "http://127.0.0.1:9/moved/next");
+
+  // Another load supersedes the fetch under way: it is cancelled, its page dropped.
+  web_->loadHTMLString("<p>instead</p>", "");
+  runUntilIdle();
+  EXPECT_TRUE(fetches[1]->cancelled);
+  fetches[1]->done(WebView::LoadedPage{"<p>late</p>", ""});
+  EXPECT_EQ(web_->displayedText(), "instead");
+
+  // A failed fetch fails the page and keeps what was shown.
+  log_.events.clear();
+  web_->loadRequest("http://127.0.0.1:9/broken");
+  runUntilIdle();
+  fetches[2]->done(std::nullopt);
+  EXPECT_EQ(log_.events, (std::vector<std::string>{"start", "fail"}));
+  EXPECT_EQ(web_->displayedText(), "instead");
+
+  // The view goes while its page is on the way.
+  web_->loadRequest("http://127.0.0.1:9/slow");
+  runUntilIdle();
+  web_->removeFromSuperview();
+  web_.reset();
+  EXPECT_TRUE(fetches[3]->cancelled);
+  fetches[3]->done(WebView::LoadedPage{"<p>nobody</p>", ""});
+  WebView::setPageLoader(nullptr);
+}

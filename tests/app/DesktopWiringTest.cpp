@@ -1,0 +1,229 @@
+// The app started as main() starts it, with the desktop's services: links of the daily lesson,
+// the notice panel, the help list and help pages reach the desktop's opener program (a stand-in
+// first on the PATH) as one exact argument each; the store's update page, which no desktop program
+// opens, says so; the ranking page comes from a loopback server and walks its history; the
+// network activity indicator follows the requests.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "app/DesktopServices.h"
+#include "learn/EveryDayViewController.h"
+#include "learn/ReViewController.h"
+#include "online/CheckVersion.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "platform/view/NavigationController.h"
+#include "platform/view/TableView.h"
+#include "settings/HelpViewController.h"
+#include "settings/HtmlViewController.h"
+#include "settings/SetViewController.h"
+#include "stats/StatisticsListController.h"
+#include "stats/TopViewController.h"
+#include "tests/app/AppFixture.h"
+#include "tests/support/FakeUrlOpener.h"
+#include "tests/support/TempHome.h"
+
+namespace apptest {
+namespace {
+
+using testsupport::ServerReply;
+using testsupport::ServerRequest;
+
+enum Tab { kReviewTab = 0, kStatisticsTab = 2, kSettingsTab = 3 };
+
+// A page whose one link covers the whole web view, so that a tap anywhere on it follows the link.
+std::string pageLinkingTo(const std::string& text, const std::string& href) {
+  return "<html><body style='margin:0'><a href='" + href +
+         "' style='display:block;height:2000px'>" + text + "</a></body></html>";
+}
+
+ServerReply html(const std::string& page) {
+  ServerReply reply;
+  reply.body = page;
+  return reply.header("Content-Type", "text/html; charset=utf-8");
+}
+
+class DesktopWiring : public AppTest {
+ protected:
+  // The shipped resources (help pages, texts, pictures) around the fixture's study database.
+  void SetUp() override {
+    AppTest::SetUp();
+    const std::string fixture = plat::Bundle::main().path();
+    plat::Bundle::setMainPath("");
+    const std::filesystem::path shipped = plat::Bundle::main().path();
+    bundle_ = testsupport::makeTempDir("vocab-desktop-bundle");
+    for (const auto& entry : std::filesystem::directory_iterator(shipped)) {
+      const std::string name = entry.path().filename().string();
+      const bool ours = name == "learn.db" || name == "info.strings";
+      std::filesystem::create_symlink(ours ? fixture + "/" + name : entry.path().string(),
+                                      bundle_ + "/" + name);
+    }
+    plat::Bundle::setMainPath(bundle_);
+  }
+  // As main() does before the window host launches the app.
+  void beforeLaunch() override { DesktopServices::install(); }
+  void TearDown() override {
+    DesktopServices::uninstall();
+    AppTest::TearDown();
+    std::filesystem::remove_all(bundle_);
+  }
+
+  plat::NavigationController* tab(Tab index) {
+    app_->tabBarController()->setSelectedIndex(index);
+    host_->runUntilIdle();
+    return dynamic_cast<plat::NavigationController*>(
+        app_->tabBarController()->viewControllers()[size_t(index)].get());
+  }
+  template <class Screen>
+  Screen* top(plat::NavigationController* nav) {
+    return dynamic_cast<Screen*>(nav->topViewController());
+  }
+  // Lets real sockets and programs work, the virtual clock standing.
+  bool waitFor(const std::function<bool()>& done) {
+    const bool ok = plat::RunLoop::main().runUntil(done, 20);
+    host_->runUntilIdle();
+    return ok;
+  }
+  bool loaded(plat::WebView& web) {
+    return waitFor([&] { return !web.isLoading(); });
+  }
+
+  std::string bundle_;
+};
+
+TEST_F(DesktopWiring, EveryLinkReachesTheDesktopsOpenerAsOneExactArgument) {
+  testsupport::FakeUrlOpener opener;
+  // Stored values go into the daily lesson's first link unescaped: quotes and a space included.
+  db_->UpdatePersonalValue("nPopularizeId", "7 'a\"b");
+  db_->UpdatePersonalValue("password", "0cc175b9c0f1b6a831c399e269772661");
+  db_->UpdatePersonalValue("sNewsTitle", "通知");
+  db_->UpdatePersonalValue("sNewsContent", pageLinkingTo("活动", "http://127.0.0.1:9/notice"));
+  launch();
+  const std::string base = server_->url("");
+  const std::string signedIn =
+      base + "?type=login&id=7 'a\"b&pw=0cc175b9c0f1b6a831c399e269772661";
+  std::vector<std::string> expected;
+
+  // The daily lesson's first link.
+  plat::NavigationController* review = tab(kReviewTab);
+  top<ReViewController>(review)->extract_words();
+  host_->advance(1);
+  auto* lesson = top<EveryDayViewController>(review);
+  ASSERT_NE(lesson, nullptr);
+  plat::Button* first = lesson->linkBtn(1);
+  lesson->scrollView()->scrollRectToVisible(first->frame(), false);
+  host_->runUntilIdle();
+  ASSERT_TRUE(host_->tap(first));
+  expected.push_back(signedIn);
+  ASSERT_TRUE(waitFor([&] { return opener.calls().size() == expected.size(); }));
+  review->popViewController(false);
+  host_->runUntilIdle();
+
+  // The help list's last row, and an outside link of a help page.
+  plat::NavigationController* settings = tab(kSettingsTab);
+  top<SetViewController>(settings)->showHelpView();
+  host_->advance(1);  // the list slides in
+  auto* help = top<HelpViewController>(settings);
+  ASSERT_NE(help, nullptr);
+  ASSERT_TRUE(host_->tap(help->tableView()->cellForRow({0, int(help->cellArray().size()) - 1})));
+  host_->runUntilIdle();
+  expected.push_back(signedIn);
+  ASSERT_TRUE(host_->tap(help->tableView()->cellForRow({0, 1})));
+  host_->advance(1);  // the page slides in
+  auto* page = top<HtmlViewController>(settings);
+  ASSERT_NE(page, nullptr);
+  page->addHtml(pageLinkingTo("网站", "https://127.0.0.1:9/help?page=2&from=app"));
+  ASSERT_TRUE(loaded(page->webView()));
+  ASSERT_TRUE(host_->tap(&page->webView()));
+  host_->runUntilIdle();
+  EXPECT_EQ(top<HtmlViewController>(settings), page) << "the page stays";
+  expected.push_back("https://127.0.0.1:9/help?page=2&from=app");
+  ASSERT_TRUE(waitFor([&] { return opener.calls().size() == expected.size(); }));
+
+  // Every call carried exactly one argument, the address itself.
+  const auto calls = opener.calls();
+  ASSERT_EQ(calls.size(), expected.size());
+  for (size_t i = 0; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i], std::vector<std::string>{expected[i]}) << i;
+  }
+  EXPECT_EQ(host_->findContainingText("打开"), nullptr) << "no failure was reported";
+}
+
+TEST_F(DesktopWiring, TheStoresUpdatePageSaysWhyItCannotOpen) {
+  testsupport::FakeUrlOpener opener;
+  server_->setHandler([](const ServerRequest& request) {
+    if (request.path().ends_with("/lookup"))
+      return ServerReply::text(R"({"results":[{"version":"99.0","releaseNotes":"新版本"}]})");
+    return ServerReply::text("{}", 404);
+  });
+  launch();
+  CheckVersion check;
+  check.CheckVersion_setting();
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  ASSERT_TRUE(host_->pressAlertButton(1));
+  host_->advance(1);  // the message has faded in
+  EXPECT_NE(host_->findContainingText("itms-apps://"), nullptr)
+      << "the learner reads that this address does not open here";
+  host_->writeScreen("desktop_update_page_refused.png");
+  plat::RunLoop::main().runUntil([] { return false; }, 0.3);
+  EXPECT_TRUE(opener.calls().empty());
+}
+
+TEST_F(DesktopWiring, TheRankingPageLoadsFromTheServerAndWalksItsHistory) {
+  std::mutex lock;
+  std::condition_variable released;
+  bool holdTop = true;
+  server_->setHandler([&](const ServerRequest& request) {
+    if (request.path() == "/top") {
+      std::unique_lock<std::mutex> held(lock);
+      released.wait_for(held, std::chrono::seconds(20), [&] { return !holdTop; });
+      return html(pageLinkingTo("排行第一页", "next"));
+    }
+    if (request.path() == "/next")
+      return html("<p>排行第二页</p>");
+    return ServerReply::text("{}", 404);
+  });
+  db_->UpdatePersonalValue("sShowTopView", server_->url("/top"));
+  launch();
+  plat::Application& app = plat::Application::shared();
+
+  plat::NavigationController* statistics = tab(kStatisticsTab);
+  top<StatisticsListController>(statistics)->loginTopView();
+  host_->runUntilIdle();
+  auto* ranking = top<TopViewController>(statistics);
+  ASSERT_NE(ranking, nullptr);
+  // While the server holds the page, the screens go on and the indicator turns.
+  EXPECT_TRUE(ranking->webView()->isLoading());
+  EXPECT_TRUE(waitFor([&] { return app.isNetworkActivityIndicatorVisible(); }));
+  {
+    std::lock_guard<std::mutex> held(lock);
+    holdTop = false;
+  }
+  released.notify_all();
+  ASSERT_TRUE(loaded(*ranking->webView()));
+  EXPECT_EQ(ranking->webView()->displayedText(), "排行第一页");
+  EXPECT_FALSE(ranking->backBtn()->isEnabled());
+  EXPECT_FALSE(ranking->upBtn()->isEnabled());
+  // Gone half a second after the last request ended.
+  EXPECT_TRUE(app.isNetworkActivityIndicatorVisible());
+  host_->advance(0.5);
+  EXPECT_FALSE(app.isNetworkActivityIndicatorVisible());
+
+  ASSERT_TRUE(host_->tap(ranking->webView()));
+  ASSERT_TRUE(waitFor([&] { return ranking->webView()->displayedText() == "排行第二页"; }));
+  EXPECT_EQ(ranking->webView()->currentURL(), server_->url("/next"));
+  EXPECT_TRUE(ranking->backBtn()->isEnabled());
+  EXPECT_FALSE(ranking->upBtn()->isEnabled());
+  host_->writeScreen("desktop_ranking_page.png");
+
+  ASSERT_TRUE(host_->tap(ranking->backBtn()));
+  ASSERT_TRUE(waitFor([&] { return ranking->webView()->displayedText() == "排行第一页"; }));
+  EXPECT_FALSE(ranking->backBtn()->isEnabled());
+  EXPECT_TRUE(ranking->upBtn()->isEnabled());
+}
+
+}  // namespace
+}  // namespace apptest
