@@ -144,6 +144,8 @@ void HttpRequest::copyExchangeSettingsInto(HttpRequest& other) const {
   other.timeOutSeconds_ = timeOutSeconds_;
   other.useHTTPVersionOne_ = useHTTPVersionOne_;
   other.validatesSecureCertificate_ = validatesSecureCertificate_;
+  other.clientCertificateIdentity_ = clientCertificateIdentity_;
+  other.clientCertificates_ = clientCertificates_;
   other.PACurl_ = PACurl_;
   other.shouldPresentCredentialsBeforeChallenge_ = shouldPresentCredentialsBeforeChallenge_;
   other.numberOfTimesToRetryOnTimeout_ = numberOfTimesToRetryOnTimeout_;

@@ -174,6 +174,17 @@ class HttpRequest : public plat::Operation {
   void setShouldUseRFC2616RedirectBehaviour(bool v) { shouldUseRFC2616RedirectBehaviour_ = v; }
   bool validatesSecureCertificate() const { return validatesSecureCertificate_; }
   void setValidatesSecureCertificate(bool v) { validatesSecureCertificate_ = v; }
+  // What an https request presents when the server asks for a client certificate: the identity
+  // (made with plat::stream::TlsIdentity::fromPemFiles), then the further certificates.
+  void setClientCertificateIdentity(std::shared_ptr<plat::stream::TlsIdentity> identity) {
+    clientCertificateIdentity_ = std::move(identity);
+  }
+  const std::vector<std::shared_ptr<plat::stream::TlsCertificate>>& clientCertificates() const {
+    return clientCertificates_;
+  }
+  void setClientCertificates(std::vector<std::shared_ptr<plat::stream::TlsCertificate>> list) {
+    clientCertificates_ = std::move(list);
+  }
   bool shouldAttemptPersistentConnection() const { return shouldAttemptPersistentConnection_; }
   void setShouldAttemptPersistentConnection(bool v) { shouldAttemptPersistentConnection_ = v; }
   double persistentConnectionTimeoutSeconds() const { return persistentConnectionTimeoutSeconds_; }
@@ -631,6 +642,8 @@ class HttpRequest : public plat::Operation {
   bool useHTTPVersionOne_ = false, shouldRedirect_ = true, needsRedirect_ = false;
   int redirectCount_ = 0;
   bool validatesSecureCertificate_ = true;
+  std::shared_ptr<plat::stream::TlsIdentity> clientCertificateIdentity_;
+  std::vector<std::shared_ptr<plat::stream::TlsCertificate>> clientCertificates_;
   std::string proxyHost_;
   int proxyPort_ = 0;
   std::string proxyType_;

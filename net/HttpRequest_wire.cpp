@@ -76,6 +76,8 @@ void HttpRequest::startRequest() {
 
   if (plat::http::lowercased(url_.scheme()) == "https" && !validatesSecureCertificate_)
     readStream_->setValidatesCertificate(false);
+  if (plat::http::lowercased(url_.scheme()) == "https" && clientCertificateIdentity_)
+    readStream_->setClientCertificate({clientCertificateIdentity_, clientCertificates_});
   if (!proxyHost_.empty() && proxyPort_ != 0) {
     if (proxyType_.empty()) proxyType_ = "HTTP";
     plat::http::ProxyServer proxy;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -44,6 +45,7 @@ struct HttpStream::Impl {
   RequestMessage message;
   std::unique_ptr<BodySource> body;
   bool validates = true;
+  stream::ClientCertificate clientCertificate;
   std::optional<ProxyServer> proxy;
   std::optional<int64_t> identity;
   Client client;
@@ -120,6 +122,12 @@ struct HttpStream::Impl {
                        std::to_string(message.url.effectivePort());
     if (proxy) text += " via " + proxy->description();
     text += validates ? " checked" : " unchecked";
+    if (clientCertificate.identity) {
+      char presented[32];
+      std::snprintf(presented, sizeof presented, " as %p",
+                    static_cast<const void*>(clientCertificate.identity.get()));
+      text += presented;
+    }
     return text;
   }
 
@@ -230,7 +238,10 @@ struct HttpStream::Impl {
         fail({StreamError::Domain::Tls, -1, "no TLS context"});
         return;
       }
-      connection->startTls(context, message.url.host(), validates);
+      if (!connection->startTls(context, message.url.host(), validates, &clientCertificate)) {
+        fail({StreamError::Domain::Tls, -1, "the client certificate can't be presented"});
+        return;
+      }
       phase = Phase::Handshake;
       pumpHandshake();
       return;
@@ -568,6 +579,9 @@ HttpStream::~HttpStream() {
 
 void HttpStream::setValidatesCertificate(bool validates) {
   impl_->validates = validates;
+}
+void HttpStream::setClientCertificate(stream::ClientCertificate certificate) {
+  impl_->clientCertificate = std::move(certificate);
 }
 void HttpStream::setProxy(std::optional<ProxyServer> proxy) {
   impl_->proxy = std::move(proxy);

@@ -22,6 +22,7 @@
 #include "platform/http/HttpMessage.h"
 #include "platform/http/ProxySettings.h"
 #include "platform/http/StreamError.h"
+#include "platform/stream/TlsIdentity.h"
 
 namespace plat::http {
 
@@ -44,6 +45,9 @@ class HttpStream : public std::enable_shared_from_this<HttpStream> {
 
   // Settings, before open().
   void setValidatesCertificate(bool validates);
+  // Presented on a secure connection when the server asks; connections that present one are kept
+  // apart from those that present another or none.
+  void setClientCertificate(stream::ClientCertificate certificate);
   void setProxy(std::optional<ProxyServer> proxy);
   // Reuse idle connections kept under this identity and keep this one afterwards when the server
   // allows it. Without an identity the connection closes after the exchange.

@@ -91,11 +91,16 @@ void Connection::attachTls(const std::shared_ptr<SSL_CTX>& context) {
   handshaking_ = true;
 }
 
-void Connection::startTls(const std::shared_ptr<SSL_CTX>& context, const std::string& host,
-                          bool validate) {
+bool Connection::startTls(const std::shared_ptr<SSL_CTX>& context, const std::string& host,
+                          bool validate, const ClientCertificate* certificate) {
   validate_ = validate;
   attachTls(context);
   SSL_set_connect_state(ssl_);
+  if (certificate && certificate->identity &&
+      !certificate->identity->presentOn(ssl_, certificate->chain)) {
+    failed_ = true;
+    return false;
+  }
   if (!isIpLiteral(host)) SSL_set_tlsext_host_name(ssl_, host.c_str());
   if (validate) {
     X509_VERIFY_PARAM* param = SSL_get0_param(ssl_);
@@ -106,6 +111,7 @@ void Connection::startTls(const std::shared_ptr<SSL_CTX>& context, const std::st
       X509_VERIFY_PARAM_set1_host(param, host.c_str(), 0);
     }
   }
+  return true;
 }
 
 void Connection::startServerTls(const std::shared_ptr<SSL_CTX>& context) {

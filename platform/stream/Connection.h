@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/stream/StreamError.h"
+#include "platform/stream/TlsIdentity.h"
 
 typedef struct ssl_st SSL;
 typedef struct ssl_ctx_st SSL_CTX;
@@ -54,8 +55,10 @@ class Connection {
   Io write(const uint8_t* bytes, size_t length);
 
   // Starts TLS over the connection for `host`, checking its certificate when `validate`: its
-  // chain against the context's roots and its name (or address) against `host`.
-  void startTls(const std::shared_ptr<SSL_CTX>& context, const std::string& host, bool validate);
+  // chain against the context's roots and its name (or address) against `host`. A client
+  // certificate, when given, is presented if the server asks; false when it can't be used.
+  bool startTls(const std::shared_ptr<SSL_CTX>& context, const std::string& host, bool validate,
+                const ClientCertificate* certificate = nullptr);
   // Starts TLS as the server, presenting the context's certificate.
   void startServerTls(const std::shared_ptr<SSL_CTX>& context);
   // One step of the handshake: done when the result has no wants and no error.

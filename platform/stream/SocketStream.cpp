@@ -47,6 +47,7 @@ struct PairConnection {
   StreamError error;
   std::optional<TlsSettings> tls;  // asked for; started once connected
   std::shared_ptr<SSL_CTX> tlsContext;
+  ClientCertificate clientCertificate;  // what a client presents, when it was given one
   int openStreams = 2;
   std::weak_ptr<SocketStream> readStream, writeStream;
 
@@ -135,8 +136,14 @@ struct PairConnection {
   // Takes the settings; the handshake begins now when connected, else once the connect completes.
   bool takeTlsSettings(const TlsSettings& settings) {
     if (tls) return true;  // the other stream of the pair asked first
+    if (!settings.isServer && !settings.certificateFile.empty()) {
+      clientCertificate.identity =
+          TlsIdentity::fromPemFiles(settings.certificateFile, settings.keyFile);
+      if (!clientCertificate.identity) return false;
+    }
     if (settings.isServer)
-      tlsContext = serverTlsContext(settings.certificateFile, settings.keyFile);
+      tlsContext = serverTlsContext(settings.certificateFile, settings.keyFile,
+                                    settings.requiresClientCertificate, settings.caFile);
     else if (!settings.validatesCertificateChain)
       tlsContext = clientTlsContext(false);
     else
@@ -151,12 +158,15 @@ struct PairConnection {
     if (!tls || connection->isTls()) return true;
     if (tls->isServer) {
       connection->startServerTls(tlsContext);
-    } else {
-      std::string name = tls->peerName.empty() ? host : tls->peerName;
-      if (name.empty()) name = peerAddressText(connection->fd());
-      connection->startTls(tlsContext, name, tls->validatesCertificateChain);
+      return true;
     }
-    return true;
+    std::string name = tls->peerName.empty() ? host : tls->peerName;
+    if (name.empty()) name = peerAddressText(connection->fd());
+    if (connection->startTls(tlsContext, name, tls->validatesCertificateChain,
+                             &clientCertificate))
+      return true;
+    failWith({StreamError::Domain::Tls, -1, "the client certificate can't be presented"});
+    return false;
   }
 
   // One handshake step; afterwards each stream waits for what the handshake needs next.

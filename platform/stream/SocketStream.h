@@ -30,14 +30,18 @@ enum class StreamStatus { NotOpen, Opening, Open, Reading, Writing, AtEnd, Close
 
 // TLS over a stream pair. A server presents its certificate chain and key; a client checks the
 // server's chain against the trusted roots (and the authorities of caFile) and its name against
-// peerName, or against the host the pair connected to when peerName is empty.
+// peerName, or against the host the pair connected to when peerName is empty. A client given a
+// certificate and key presents them when the server asks. A server that requires a client
+// certificate refuses clients without one, or with one that its authorities (caFile, else the
+// trusted roots) did not issue.
 struct TlsSettings {
   bool isServer = false;
   std::string certificateFile;  // PEM chain
   std::string keyFile;          // PEM key
-  std::string caFile;           // further PEM authorities a client trusts
+  std::string caFile;           // further PEM authorities a client trusts, or that issue clients
   std::string peerName;         // name the server certificate must carry
   bool validatesCertificateChain = true;
+  bool requiresClientCertificate = false;  // servers only
 };
 
 struct PairConnection;

@@ -92,14 +92,34 @@ std::shared_ptr<SSL_CTX> clientTlsContext(const std::string& authoritiesFile) {
   return ctx;
 }
 
-std::shared_ptr<SSL_CTX> serverTlsContext(const std::string& chainFile,
-                                          const std::string& keyFile) {
+std::shared_ptr<SSL_CTX> serverTlsContext(const std::string& chainFile, const std::string& keyFile,
+                                          bool requiresClientCertificate,
+                                          const std::string& clientAuthoritiesFile) {
   std::shared_ptr<SSL_CTX> ctx(newContext(TLS_server_method()), SSL_CTX_free);
   if (!ctx || SSL_CTX_use_certificate_chain_file(ctx.get(), chainFile.c_str()) != 1 ||
       SSL_CTX_use_PrivateKey_file(ctx.get(), keyFile.c_str(), SSL_FILETYPE_PEM) != 1 ||
       SSL_CTX_check_private_key(ctx.get()) != 1) {
     ERR_clear_error();
     return nullptr;
+  }
+  if (!requiresClientCertificate) return ctx;
+  SSL_CTX_set_verify(ctx.get(), SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
+  if (!clientAuthoritiesFile.empty()) {
+    // Clients are told which authorities count, so one with several certificates picks right.
+    STACK_OF(X509_NAME)* names = SSL_load_client_CA_file(clientAuthoritiesFile.c_str());
+    if (!names ||
+        SSL_CTX_load_verify_locations(ctx.get(), clientAuthoritiesFile.c_str(), nullptr) != 1) {
+      if (names) sk_X509_NAME_pop_free(names, X509_NAME_free);
+      ERR_clear_error();
+      return nullptr;
+    }
+    SSL_CTX_set_client_CA_list(ctx.get(), names);
+  } else {
+    SSL_CTX_set_default_verify_paths(ctx.get());
+    TrustState& state = trust();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    X509_STORE* store = SSL_CTX_get_cert_store(ctx.get());
+    for (const auto& cert : state.added) X509_STORE_add_cert(store, cert.get());
   }
   return ctx;
 }

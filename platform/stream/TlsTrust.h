@@ -23,6 +23,11 @@ std::shared_ptr<SSL_CTX> clientTlsContext(bool validatesCertificate);
 // the file holds none.
 std::shared_ptr<SSL_CTX> clientTlsContext(const std::string& authoritiesFile);
 // A server context presenting the PEM chain and key of these files; null when they do not load.
-std::shared_ptr<SSL_CTX> serverTlsContext(const std::string& chainFile, const std::string& keyFile);
+// One that requires a client certificate asks every client for one and refuses a client without
+// one, or with one not issued by the PEM authorities of `clientAuthoritiesFile` (else by the
+// trusted roots).
+std::shared_ptr<SSL_CTX> serverTlsContext(const std::string& chainFile, const std::string& keyFile,
+                                          bool requiresClientCertificate = false,
+                                          const std::string& clientAuthoritiesFile = "");
 
 }  // namespace plat::stream

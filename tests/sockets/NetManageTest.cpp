@@ -11,12 +11,12 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
-#include "tests/sockets/OutsidePeer.h"
+#include "tests/support/OutsidePeer.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
 using sockets::NetManage;
-using sockets::testing::OutsidePeer;
+using testsupport::OutsidePeer;
 using testsupport::LoopbackHttpServer;
 using testsupport::ServerReply;
 using testsupport::ServerRequest;

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "sockets/TcpSocket.h"
-#include "tests/sockets/OutsidePeer.h"
+#include "tests/support/OutsidePeer.h"
 #include "tests/sockets/TcpTestDelegate.h"
 #include "tests/support/TestCertificate.h"
 
@@ -18,7 +18,7 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testing::OutsidePeer;
+using testsupport::OutsidePeer;
 using testing::Recorder;
 using testing::run;
 

@@ -12,7 +12,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "sockets/UdpSocket.h"
-#include "tests/sockets/OutsidePeer.h"
+#include "tests/support/OutsidePeer.h"
 #include "tests/sockets/TcpTestDelegate.h"
 #include "tests/support/VirtualTime.h"
 
@@ -117,14 +117,14 @@ TEST_F(UdpSocketTest, UnconnectedSendsReachQueuedReceivesInOrderWithTheSenderAdd
 // socat sends a greeting from its own port, then echoes every datagram back to where it came from.
 TEST_F(UdpSocketTest, ExchangesDatagramsWithSocatOverBothFamilies) {
   for (const std::string loopback : {"127.0.0.1", "::1"}) {
-    if (loopback == "::1" && !sockets::testing::OutsidePeer::hasIPv6Loopback()) {
+    if (loopback == "::1" && !testsupport::OutsidePeer::hasIPv6Loopback()) {
       GTEST_SKIP() << "no IPv6 loopback here";
     }
     Recorder peerLog;
     UdpSocket peer(&peerLog);
     ASSERT_TRUE(peer.bindToAddress(loopback, 0));
     const std::string address = loopback == "::1" ? "UDP6:[::1]:" : "UDP4:127.0.0.1:";
-    sockets::testing::OutsidePeer socat(
+    testsupport::OutsidePeer socat(
         {"socat", address + std::to_string(peer.localPort()), "SYSTEM:echo hello; exec cat"});
     peer.receiveWithTimeout(5.0, 1);
     ASSERT_TRUE(pump([&] { return peerLog.received.size() == 1; })) << socat.output();

@@ -18,12 +18,14 @@ void openssl(const std::string& folder, const std::string& arguments) {
 
 }  // namespace
 
-// P-256 keys; a CA valid for two days, and a server certificate it signs for 127.0.0.1 and
-// localhost.
+// P-256 keys; a CA valid for two days, a server certificate it signs for 127.0.0.1 and
+// localhost, and a client certificate.
 TestCertificate::TestCertificate() : folder_(makeTempDir("vocab-cert")) {
   caPath_ = folder_ + "/ca.pem";
   certificatePath_ = folder_ + "/server.pem";
   keyPath_ = folder_ + "/server.key";
+  clientCertificatePath_ = folder_ + "/client.pem";
+  clientKeyPath_ = folder_ + "/client.key";
   const std::string newKey = "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes";
   writeTextFile(folder_ + "/server.ext",
                 "basicConstraints=critical,CA:FALSE\nsubjectAltName=IP:127.0.0.1,DNS:localhost\n"
@@ -34,6 +36,12 @@ TestCertificate::TestCertificate() : folder_(makeTempDir("vocab-cert")) {
   openssl(folder_,
           "x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
           "-extfile server.ext -out server.pem");
+  writeTextFile(folder_ + "/client.ext",
+                "basicConstraints=critical,CA:FALSE\nextendedKeyUsage=clientAuth\n");
+  openssl(folder_, "req " + newKey + " -subj /CN=learner -keyout client.key -out client.csr");
+  openssl(folder_,
+          "x509 -req -in client.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
+          "-extfile client.ext -out client.pem");
 }
 
 TestCertificate::~TestCertificate() {

@@ -1,6 +1,7 @@
 // A certificate authority and a server certificate for 127.0.0.1 and localhost, made with OpenSSL
 // when constructed and written as PEM files to a temporary folder (removed on destruction). Used by
-// the TLS variant of LoopbackHttpServer; a client that trusts caPath() validates the server.
+// the TLS variant of LoopbackHttpServer; a client that trusts caPath() validates the server. The
+// same authority signs a client certificate for servers that ask for one.
 #pragma once
 
 #include <string>
@@ -18,9 +19,11 @@ class TestCertificate {
   const std::string& certificatePath() const { return certificatePath_; }  // server chain, PEM
   const std::string& keyPath() const { return keyPath_; }                  // server key, PEM
   std::string caPem() const;
+  const std::string& clientCertificatePath() const { return clientCertificatePath_; }
+  const std::string& clientKeyPath() const { return clientKeyPath_; }
 
  private:
-  std::string folder_, caPath_, certificatePath_, keyPath_;
+  std::string folder_, caPath_, certificatePath_, keyPath_, clientCertificatePath_, clientKeyPath_;
 };
 
 }  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "tests/sockets/OutsidePeer.h"
+#include "tests/support/OutsidePeer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace sockets::testing {
+namespace testsupport {
 
 OutsidePeer::OutsidePeer(const std::vector<std::string>& argv) {
   int in[2], out[2];
@@ -108,4 +108,4 @@ bool OutsidePeer::hasIPv6Loopback() {
   return bound;
 }
 
-}  // namespace sockets::testing
+}  // namespace testsupport

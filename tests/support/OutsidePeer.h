@@ -1,5 +1,5 @@
-// A program the socket tests talk to (socat, openssl s_server or s_client), started with its input
-// on a pipe and its output and diagnostics read back, and stopped when the test ends.
+// A program the tests talk to (socat, openssl s_server or s_client), started with its input on a
+// pipe and its output and diagnostics read back, and stopped when the test ends.
 #pragma once
 
 #include <sys/types.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace sockets::testing {
+namespace testsupport {
 
 class OutsidePeer {
  public:
@@ -38,4 +38,4 @@ class OutsidePeer {
   std::string text_;
 };
 
-}  // namespace sockets::testing
+}  // namespace testsupport
