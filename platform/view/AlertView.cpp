@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/base/NotificationCenter.h"
 #include "platform/draw/DisplayText.h"
+#include "platform/view/Keyboard.h"
 #include "platform/view/Window.h"
 
 namespace plat {
@@ -12,6 +14,23 @@ constexpr double kButtonHeight = 44;
 constexpr double kFieldHeight = 29;
 constexpr double kPadding = 16;
 const Color kTint = Color::rgb255(0, 122, 255);
+constexpr double kStatusBarHeight = 20;
+constexpr double kKeyboardGap = 8;
+
+// Centred in the room the keyboard leaves (its top edge in the window's points, or the
+// window's height when it is down); an alert taller than that room keeps its buttons in sight.
+void placeAbove(AlertView& alert, const Window& window, double keyboardTop) {
+  const double bottom = std::min(window.bounds().height, keyboardTop - kKeyboardGap);
+  const double height = alert.bounds().height;
+  double top = (kStatusBarHeight + bottom - height) / 2;
+  if (keyboardTop >= window.bounds().height) top = (window.bounds().height - height) / 2;
+  top = std::min(top, bottom - height);
+  alert.setCenter({window.bounds().width / 2, top + height / 2});
+}
+
+double keyboardTopIn(const Window& window, const Rect& keyboard) {
+  return keyboard.y - window.frame().y;
+}
 
 }  // namespace
 
@@ -37,7 +56,22 @@ std::shared_ptr<AlertView> AlertView::create(const std::string& title, const std
                                      otherButtonTitles);
 }
 
-AlertView::~AlertView() = default;
+AlertView::~AlertView() {
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void AlertView::followKeyboard() {
+  auto& center = NotificationCenter::defaultCenter();
+  center.removeObserver(this);
+  for (const std::string& name : {kKeyboardWillShowNotification, kKeyboardWillHideNotification}) {
+    center.addObserver(this, name, nullptr, [this](const Notification& n) {
+      if (Window* window = this->window())
+        placeAbove(*this, *window,
+                   keyboardTopIn(*window, Keyboard::rectFromValue(n.userInfo.get(
+                                              kKeyboardFrameEndKey))));
+    });
+  }
+}
 
 void AlertView::setAlertViewStyle(AlertViewStyle style) {
   style_ = style;
@@ -135,7 +169,12 @@ void AlertView::show() {
   present([](View& panel) {
     auto& alert = static_cast<AlertView&>(panel);
     alert.layoutIfNeeded();
-    if (Window* window = alert.window()) alert.setCenter(window->bounds().center());
+    if (Window* window = alert.window()) {
+      placeAbove(alert, *window,
+                 Keyboard::isVisible() ? keyboardTopIn(*window, Keyboard::frame())
+                                       : window->bounds().height);
+    }
+    alert.followKeyboard();
     if (alert.delegate_) alert.delegate_->willPresent(alert);
     if (!alert.fields_.empty()) {
       alert.refreshFirstOther();

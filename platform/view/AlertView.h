@@ -68,6 +68,8 @@ class AlertView : public ButtonPanel {
 
  private:
   void refreshFirstOther();
+  // Keeps the alert above the keyboard while it is on screen.
+  void followKeyboard();
 
   std::string title_;
   std::string message_;

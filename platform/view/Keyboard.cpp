@@ -4,6 +4,8 @@
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Utf.h"
+#include "platform/view/KeyboardBar.h"
+#include "platform/view/KeyboardReveal.h"
 #include "platform/view/Screen.h"
 #include "platform/view/Window.h"
 
@@ -19,6 +21,8 @@ struct State {
   std::shared_ptr<Window> window;
   std::shared_ptr<View> shownInputView;
   std::shared_ptr<View> shownAccessory;  // what the keyboard's height counts
+  std::shared_ptr<View> bar;             // the typing bar, made on first show
+  bool showsInputView = false;           // the keyboard's height is the input view's
 };
 
 State& state() {
@@ -53,7 +57,11 @@ void removeAccessory() {
   s.shownAccessory.reset();
 }
 
-// Puts the keyboard, or the responder's input view, into the keyboard window, under the
+bool responderHasInputView() {
+  return textInput() && textInput()->inputView() != nullptr;
+}
+
+// Puts the typing bar, or the responder's input view, into the keyboard window, under the
 // responder's accessory view.
 void showContent() {
   State& s = state();
@@ -75,6 +83,13 @@ void showContent() {
     if (input) s.window->addSubview(input);
   }
   if (input) input->setFrame(keys);
+  if (!s.bar) s.bar = keyboardbar::make(keys.width, [] { Keyboard::pressReturn(); });
+  if (input) {
+    s.bar->removeFromSuperview();
+  } else {
+    s.bar->setFrame(keys);
+    if (s.bar->superview() != s.window.get()) s.window->addSubview(s.bar);
+  }
   if (s.shownAccessory) {
     Rect bar = s.shownAccessory->frame();
     s.shownAccessory->setFrame({0, 0, s.window->bounds().width, bar.height});
@@ -84,6 +99,12 @@ void showContent() {
   s.window->setHidden(false);
 }
 
+// The edited view rises above the keyboard once the screens have followed its frame.
+void revealResponder() {
+  State& s = state();
+  if (s.visible && s.responder) keyboardreveal::reveal(*s.responder, Keyboard::frame());
+}
+
 void update() {
   State& s = state();
   bool wanted = textInput() != nullptr;
@@ -91,27 +112,31 @@ void update() {
   if (wanted && !s.visible) {
     removeAccessory();
     s.shownAccessory = accessory;
+    s.showsInputView = responderHasInputView();
     post(kKeyboardWillShowNotification, offscreenFrame(), Keyboard::frame());
     s.visible = true;
     showContent();
     post(kKeyboardDidShowNotification, offscreenFrame(), Keyboard::frame());
+    revealResponder();
   } else if (wanted) {
+    // Another responder with another accessory or input view: the keyboard changes its height
+    // while up.
+    const Rect before = Keyboard::frame();
     if (accessory != s.shownAccessory) {
-      // Another responder with another accessory: the keyboard changes its height while up.
-      const Rect before = Keyboard::frame();
       removeAccessory();
       s.shownAccessory = accessory;
-      if (Keyboard::frame() != before) {
-        post(kKeyboardWillShowNotification, before, Keyboard::frame());
-      }
     }
+    s.showsInputView = responderHasInputView();
+    if (Keyboard::frame() != before) post(kKeyboardWillShowNotification, before, Keyboard::frame());
     showContent();
+    revealResponder();
   } else if (s.visible) {
     post(kKeyboardWillHideNotification, Keyboard::frame(), offscreenFrame());
     s.visible = false;
     if (s.shownInputView) s.shownInputView->removeFromSuperview();
     s.shownInputView.reset();
     if (s.window) s.window->setHidden(true);
+    keyboardreveal::restore();
     post(kKeyboardDidHideNotification, Keyboard::frame(), offscreenFrame());
     removeAccessory();
   }
@@ -126,7 +151,10 @@ bool Keyboard::isVisible() {
   return state().visible;
 }
 double Keyboard::height() {
-  return (Screen::main().isPad() ? 264 : 216) + accessoryHeight();
+  // An input view (a date picker) takes the phone keyboard's room; typing needs only the bar.
+  const double content = state().showsInputView ? (Screen::main().isPad() ? 264 : 216)
+                                                : keyboardbar::kHeight;
+  return content + accessoryHeight();
 }
 
 Rect Keyboard::frame() {
@@ -210,7 +238,9 @@ void Keyboard::reset() {
   s.visible = false;
   if (s.shownInputView) s.shownInputView->removeFromSuperview();
   s.shownInputView.reset();
+  s.showsInputView = false;
   removeAccessory();
+  keyboardreveal::restore();
   if (s.window) s.window->setHidden(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/view/DatePicker.h"
+#include "platform/view/KeyboardBar.h"
 #include "platform/view/TextField.h"
 #include "platform/view/TextView.h"
 #include "platform/view/ViewRenderer.h"
@@ -75,7 +76,7 @@ TEST_F(Typing, ATappedFieldEditsWithTheKeyboardUp) {
   EXPECT_TRUE(field->isFirstResponder());
   EXPECT_EQ(log.calls, (std::vector<std::string>{"should begin", "did begin"}));
   ASSERT_EQ(keyboard.endFrames.size(), 1u);
-  EXPECT_EQ(keyboard.endFrames[0], Rect(0, 568 - 216, 320, 216));
+  EXPECT_EQ(keyboard.endFrames[0], Rect(0, 568 - keyboardbar::kHeight, 320, keyboardbar::kHeight));
 
   log.refused = "x";
   Keyboard::type("a中x😀");
