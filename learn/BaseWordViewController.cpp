@@ -4,6 +4,7 @@
 
 #include "books/NavBarItems.h"
 #include "learn/CardSections.h"
+#include "learn/PagingButton.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/base/Bundle.h"
@@ -154,19 +155,42 @@ void BaseWordViewController::buildInterface() {
   myScrollView_->addSubview(downBtn_);
   myScrollView_->addSubview(yfDownBtn_);
 
-  // The paging buttons float over the bottom corners; list owners show them.
-  upWordBtn_ = plat::Button::create(plat::ButtonType::Custom, {0, height - 50, 70, 44});
-  upWordBtn_->setAutoresizingMask(plat::kFlexibleTopMargin | plat::kFlexibleRightMargin);
+  // The paging buttons sit in a strip of their own under the page while either shows (see
+  // fitPagingStrip); their owners show them.
+  auto pagingButton = [this](const Rect& frame, unsigned margins) {
+    auto button = std::make_shared<PagingButton>(frame);
+    button->setAutoresizingMask(plat::kFlexibleTopMargin | margins);
+    button->setHidden(true);
+    button->setOnVisibilityChange([this] { fitPagingStrip(); });
+    return button;
+  };
+  upWordBtn_ = pagingButton({0, height - 47, 70, 44}, plat::kFlexibleRightMargin);
   upWordBtn_->addTarget(
       this, "upWord:", [this](plat::Control&) { upWord(); }, plat::kTouchUpInside);
-  downWordBtn_ = plat::Button::create(plat::ButtonType::Custom, {width - 70, height - 50, 70, 44});
-  downWordBtn_->setAutoresizingMask(plat::kFlexibleTopMargin | plat::kFlexibleLeftMargin);
+  downWordBtn_ = pagingButton({width - 70, height - 47, 70, 44}, plat::kFlexibleLeftMargin);
   downWordBtn_->addTarget(
       this, "downWord:", [this](plat::Control&) { downWord(); }, plat::kTouchUpInside);
-  upWordBtn_->setHidden(true);
-  downWordBtn_->setHidden(true);
+  pagingStripShown_ = false;
   view()->addSubview(upWordBtn_);
   view()->addSubview(downWordBtn_);
+}
+
+// The page ends above the paging buttons while either shows, so that no button lies over a line
+// of the card; with both hidden the page takes the room back.
+void BaseWordViewController::fitPagingStrip() {
+  if (!myScrollView_ || !upWordBtn_ || !downWordBtn_) return;
+  const bool wanted = !upWordBtn_->isHidden() || !downWordBtn_->isHidden();
+  Rect page = myScrollView_->frame();
+  if (wanted != pagingStripShown_) {
+    page.height += wanted ? -kPagingStripHeight : kPagingStripHeight;
+    myScrollView_->setFrame(page);
+    pagingStripShown_ = wanted;
+  }
+  for (plat::Button* button : {upWordBtn_.get(), downWordBtn_.get()}) {
+    Rect f = button->frame();
+    f.y = page.y + page.height + (kPagingStripHeight - f.height) / 2;
+    button->setFrame(f);
+  }
 }
 
 void BaseWordViewController::buildSection(Section& s, const Rect& headerFrame) {
@@ -266,16 +290,8 @@ void BaseWordViewController::viewDidLoad() {
     view()->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
     myScrollView_->setFrame(scrollframe_);
   }
-  // The paging buttons float over the bottom corners of the page, embedded or not; the page's
-  // end scrolls clear of them.
-  constexpr double kPagingRoom = 50;
-  const double pagingTop = myScrollView_->frame().y + myScrollView_->frame().height - kPagingRoom;
-  for (auto* button : {upWordBtn_.get(), downWordBtn_.get()}) {
-    Rect f = button->frame();
-    f.y = pagingTop;
-    button->setFrame(f);
-  }
-  myScrollView_->setContentInset({0, 0, kPagingRoom, 0});
+  pagingStripShown_ = false;
+  fitPagingStrip();
 
   goodzjBgImage_->setImage(guiimages::stretchable("gui/help_text_down.png", 0, 10));
   acceptzjBtn_->setImage(named("gui/accept2_btn.png"));

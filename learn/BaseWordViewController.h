@@ -156,6 +156,7 @@ class BaseWordViewController : public BaseViewController,
   Section* sectionOfPage(const plat::WebView& page);
   plat::Button* writeButtonOf(int code) const;
   double contentBottomPadding() const;
+  void fitPagingStrip();
   // The card as the offer window's delegate, alive only as long as the card is.
   std::weak_ptr<AcceptUIWindowDeleage> weakOfferDelegate();
 
@@ -190,6 +191,9 @@ class BaseWordViewController : public BaseViewController,
   std::shared_ptr<plat::Button> yfDownBtn_;
   std::shared_ptr<plat::Button> upWordBtn_;
   std::shared_ptr<plat::Button> downWordBtn_;
+  bool pagingStripShown_ = false;  // the page is shortened by the strip's height
   std::shared_ptr<plat::Button> planButton_;
   std::array<Section, 9> sections_;
+
+  static constexpr double kPagingStripHeight = 50;
 };

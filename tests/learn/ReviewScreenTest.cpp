@@ -8,6 +8,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/view/TabBarController.h"
 #include "store/CallDB.h"
+#include "tests/learn/PagingButtonsClear.h"
 #include "tests/learn/ScreenFixture.h"
 #include "ui/MyAlerView.h"
 
@@ -124,13 +125,25 @@ TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNex
   const std::vector<std::string> afterChange = queued();
   EXPECT_EQ(std::count(afterChange.begin(), afterChange.end(), last), 0) << "known now: no re-test";
   ASSERT_FALSE(screen().returnReviewBtn()->isHidden());
+  EXPECT_EQ(learntest::textsUnderPagingButtonsWhileScrolling(*screen().wordView()),
+            std::vector<std::string>{})
+      << "browsing back, the paging buttons keep off the card's text";
   // Further back, an older answer can only be looked at.
   ASSERT_TRUE(host_->tap(screen().wordView()->upWordBtn()));
   EXPECT_TRUE(screen().answerButton(3)->isHidden());
+  EXPECT_EQ(learntest::textsUnderPagingButtonsWhileScrolling(*screen().wordView()),
+            std::vector<std::string>{});
+  ASSERT_TRUE(host_->writeScreen(::testing::TempDir() + "review_browsing_back.png"));
   ASSERT_TRUE(host_->tap(screen().returnReviewBtn()));
   const std::string liveBefore = live();
   EXPECT_EQ(screen().wordBtn()->currentTitle(), liveBefore);
   EXPECT_FALSE(screen().showBtn()->isHidden());
+  // Revealed with answered words behind it: the card offers to page back without covering text.
+  ASSERT_TRUE(host_->tap(screen().showBtn()));
+  EXPECT_FALSE(screen().wordView()->upWordBtn()->isHidden());
+  EXPECT_EQ(learntest::textsUnderPagingButtonsWhileScrolling(*screen().wordView()),
+            std::vector<std::string>{});
+  ASSERT_TRUE(host_->writeScreen(::testing::TempDir() + "review_revealed_with_paging.png"));
 
   // The app goes to the background and is started again within the study day: the queue resumes
   // from its mirror, re-tests at their positions, still learning.

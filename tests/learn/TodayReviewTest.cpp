@@ -4,6 +4,7 @@
 #include "learn/TodayReViewController.h"
 #include "platform/view/Label.h"
 #include "store/CallDB.h"
+#include "tests/learn/PagingButtonsClear.h"
 #include "tests/learn/ScreenFixture.h"
 
 namespace {
@@ -77,6 +78,7 @@ TEST_F(TodayReview, GradeTabsPagingAndTheCardWalkingATab) {
   ASSERT_TRUE(host_->tap(card->upWordBtn()));
   EXPECT_EQ(card->wordName(), "quiet");
   landReply();
+  EXPECT_EQ(learntest::textsUnderPagingButtonsWhileScrolling(*card), std::vector<std::string>{});
   write("today_review_card.png");
 }
 

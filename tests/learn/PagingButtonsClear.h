@@ -1,0 +1,78 @@
+// Whether the word card's paging buttons lie over any of its text: every label, titled button and
+// section page that shows on screen (cut to the scrolling page it sits in) is compared with the
+// frames of the paging buttons that show.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "learn/BaseWordViewController.h"
+#include "platform/view/Button.h"
+#include "platform/view/Label.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/WebView.h"
+
+namespace learntest {
+
+namespace pagingdetail {
+
+inline plat::Rect onScreen(const plat::View& view, const plat::Rect& rect) {
+  return view.convertRectTo(rect, nullptr);
+}
+
+inline bool carriesText(const plat::View& view) {
+  if (auto* label = dynamic_cast<const plat::Label*>(&view)) return !label->text().empty();
+  if (auto* button = dynamic_cast<const plat::Button*>(&view))
+    return !button->currentTitle().empty();
+  return dynamic_cast<const plat::WebView*>(&view) != nullptr;
+}
+
+inline void collect(const plat::View& view, plat::Rect visible, const plat::View& skipA,
+                    const plat::View& skipB, std::vector<std::pair<std::string, plat::Rect>>& out) {
+  if (view.isHidden() || view.alpha() <= 0.01 || &view == &skipA || &view == &skipB) return;
+  const plat::Rect frame = onScreen(view, view.bounds());
+  if (dynamic_cast<const plat::ScrollView*>(&view) || view.clipsToBounds())
+    visible = visible.intersection(frame);
+  if (carriesText(view)) {
+    const plat::Rect shown = visible.intersection(frame);
+    if (shown.width > 0 && shown.height > 0) out.emplace_back(view.displayedText(), shown);
+  }
+  if (dynamic_cast<const plat::WebView*>(&view)) return;  // its page is the text
+  for (const auto& child : view.subviews()) collect(*child, visible, skipA, skipB, out);
+}
+
+}  // namespace pagingdetail
+
+// The texts a showing paging button covers, empty when none.
+inline std::vector<std::string> textsUnderPagingButtons(BaseWordViewController& card) {
+  std::vector<std::pair<std::string, plat::Rect>> texts;
+  plat::View& root = *card.view();
+  pagingdetail::collect(root, pagingdetail::onScreen(root, root.bounds()), *card.upWordBtn(),
+                        *card.downWordBtn(), texts);
+  std::vector<std::string> covered;
+  for (plat::Button* button : {card.upWordBtn(), card.downWordBtn()}) {
+    if (button->isHidden()) continue;
+    const plat::Rect frame = pagingdetail::onScreen(*button, button->bounds());
+    for (const auto& [text, rect] : texts) {
+      const plat::Rect overlap = frame.intersection(rect);
+      if (overlap.width > 0.5 && overlap.height > 0.5)
+        covered.push_back(text.empty() ? "(page)" : text);
+    }
+  }
+  return covered;
+}
+
+// The same, with the card's page scrolled to its top, its middle and its end in turn.
+inline std::vector<std::string> textsUnderPagingButtonsWhileScrolling(BaseWordViewController& card) {
+  plat::ScrollView& page = *card.myScrollView();
+  std::vector<std::string> covered;
+  const double end = page.maximumOffset().y, start = page.minimumOffset().y;
+  for (double y : {start, (start + end) / 2, end}) {
+    page.setContentOffset({0, y}, false);
+    for (std::string& text : textsUnderPagingButtons(card)) covered.push_back(std::move(text));
+  }
+  page.setContentOffset({0, start}, false);
+  return covered;
+}
+
+}  // namespace learntest
