@@ -8,6 +8,7 @@
 #include "platform/base/Files.h"
 #include "platform/draw/DrawContext.h"
 #include "platform/draw/ImageContext.h"
+#include "platform/draw/TextLayout.h"
 
 namespace {
 
@@ -108,16 +109,39 @@ Draw link(const std::string& text, Color fill) {
 
 // The first share picture: room is left for the sign-in's number (centred at 319, 113) and for
 // the two counts whose right edges stand at 290 and 407, 159 points from the top.
+// Words on either side of a number that the app draws over the picture later. `slot` is the room
+// kept for the number (a short rule under it marks the place); the words keep `gap` points from
+// it, with their tops at `textTop`.
+void aroundNumber(DrawContext& c, const std::string& before, const std::string& after,
+                  const Rect& slot, double textTop, double gap) {
+  const Font font = Font::system(15);
+  const double beforeWidth = plat::measureText(before, font, {440, 40}).width;
+  c.setFillColor(kInk);
+  c.drawText(before, {slot.x - gap - beforeWidth, textTop}, font);
+  c.drawText(after, {slot.x + slot.width + gap, textTop}, font);
+  c.setFillColor(Color::rgb255(170, 210, 180));
+  c.fillRect({slot.x, slot.y + slot.height, slot.width, 1});
+}
+
+// The app draws the sign-in's number (15 points) centred at (319, 113), and the total and running
+// counts (30 points) right-aligned to x 290 and 407 with their boxes' tops at 159. The small
+// words of the lower line share the big numbers' baseline.
 void shareOne(DrawContext& c) {
   box(c, {0, 0, 440, 230}, 14, Color::rgb255(236, 248, 238));
   centred(c, "今天我又签到了", {0, 20, 440, 34}, Font::boldSystem(24), kDarkGreen);
-  c.setFillColor(kInk);
-  c.drawText("这是我第", {172, 102}, Font::system(17));
-  c.drawText("次签到", {380, 104}, Font::system(15));
-  c.drawText("累计签到", {120, 174}, Font::system(15));
-  c.drawText("天", {293, 176}, Font::system(15));
-  c.drawText("连续", {314, 174}, Font::system(15));
-  c.drawText("天", {410, 176}, Font::system(15));
+  // A ticked badge fills the room left of the lines.
+  c.setFillColor(kGreen);
+  c.fillEllipse({46, 92, 96, 96});
+  c.setStrokeColor(Color::white());
+  c.setLineWidth(9);
+  c.beginPath();
+  c.moveTo({70, 142});
+  c.lineTo({88, 161});
+  c.lineTo({120, 121});
+  c.strokePath();
+  aroundNumber(c, "太棒了，这是我第", "次签到", {289, 102, 60, 22}, 103, 4);
+  aroundNumber(c, "累计签到", "天", {234, 163, 56, 32}, 175, 3);
+  aroundNumber(c, "连续", "天", {351, 163, 56, 32}, 175, 3);
   centred(c, "和我一起背单词吧", {0, 205, 440, 22}, Font::system(13), Color::rgb255(120, 130, 130));
 }
 
