@@ -239,6 +239,11 @@ void WordsListViewCtrl::deleteLearn(MyButton& button) {
 void WordsListViewCtrl::didSelectRow(plat::TableView& table, const plat::IndexPath& ip) {
   table.deselectRow(ip, true);
   if (!isOpenDictionary_) {
+    // The search is over once a row is chosen: the message is read with the whole list in view.
+    if (textField_->isFirstResponder()) {
+      if (deleage_) deleage_->hideKeyboard_callback();
+      textField_->resignFirstResponder();
+    }
     MyAlerView::sharedAler()->ViewShow(plat::localized("alermsg_eg47"));
     return;
   }

@@ -1,7 +1,5 @@
 #include "ui/PagerKeyboardRoom.h"
 
-#include <algorithm>
-
 #include "platform/view/Animation.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
@@ -19,10 +17,13 @@ void PagerKeyboardRoom::keyboardShow(const plat::Value& info, plat::NavigationCo
     // The bar goes first, so that the area's height below is the one the screen has without it.
     if (nav && !isRotate) nav->setNavigationBarHidden(true, true);
     const double appHeight = plat::Screen::main().applicationFrame().height;
+    // The pages end right above the keys: a keyboard lower than what lies under the pages (a
+    // slim one) lets them grow over it, in front, since nothing there serves the search.
     scrollHeight_ = end.height - (appHeight - pages.frame().height);
+    if (scrollHeight_ < 0 && pages.superview()) pages.superview()->bringSubviewToFront(&pages);
     if (isRotate) {
       Rect area = pages.frame();
-      area.height -= std::max(0.0, scrollHeight_);
+      area.height -= scrollHeight_;
       pages.setFrame(area);
       return;
     }
@@ -33,10 +34,10 @@ void PagerKeyboardRoom::keyboardShow(const plat::Value& info, plat::NavigationCo
       if (fadeStrip_) strip.setAlpha(0);
       Rect area = pages.frame();
       area.y -= stripHeight_;
-      area.height -= std::max(0.0, scrollHeight_);
+      area.height -= scrollHeight_;
       pages.setFrame(area);
     });
-  } else if (scrollHeight_ != 0) {
+  } else if (isEditState_) {
     const double difference = end.height - begin.height;
     scrollHeight_ += difference;
     Rect area = pages.frame();
@@ -48,7 +49,7 @@ void PagerKeyboardRoom::keyboardShow(const plat::Value& info, plat::NavigationCo
 void PagerKeyboardRoom::keyboardHide(plat::NavigationController* nav, plat::ScrollView& pages,
                                      plat::View& strip, bool isRotate) {
   if (!isEditState_) return;
-  const double regained = std::max(0.0, scrollHeight_);
+  const double regained = scrollHeight_;
   scrollHeight_ = 0;
   if (isRotate) {
     Rect area = pages.frame();

@@ -5,6 +5,7 @@
 #include "learn/BaseWordViewController.h"
 #include "platform/base/Random.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
 #include "tests/books/BooksScreenFixture.h"
 
 namespace {
@@ -231,6 +232,45 @@ TEST_F(Planning, RemovingTheLastLearntWordFromTheCardClosesIt) {
   host_->advance(1);
   EXPECT_EQ(app_->bookNav->topViewController(), screen.get());
   EXPECT_EQ(review_.deleted, Words{"s000"});
+}
+
+TEST_F(Planning, ARowTappedWhileSearchingClosesTheKeyboardAndGoesOnAsUsual) {
+  const Words words = addBook(kBook, "q", 300);
+  auto closed = openBook(kBook);
+  ASSERT_TRUE(closed->waitForLoader());
+  host_->runUntilIdle();
+  WordsListViewCtrl& page = *closed->page(1);
+  ASSERT_TRUE(host_->tap(&page.textField()));
+  host_->type("q1");
+  host_->advance(1);
+  ASSERT_TRUE(plat::Keyboard::isVisible());
+  render("search_before_row_tap");
+  ASSERT_TRUE(host_->tap(page.tableView().cellForRow(page.tableView().indexPathsForVisibleRows().front())));
+  host_->advance(1);
+  EXPECT_NE(host_->findByText(plat::localized("alermsg_eg47")), nullptr) << "the message shows";
+  EXPECT_FALSE(plat::Keyboard::isVisible());
+  app_->bookNav->popViewController(false);
+  host_->advance(1);
+
+  planWords(Words(words.begin() + 200, words.begin() + 260));  // 60 planned: rows open cards
+  auto open = openBook(kBook);
+  ASSERT_TRUE(open->waitForLoader());
+  host_->runUntilIdle();
+  ASSERT_TRUE(open->isOpenDictionary());
+  WordsListViewCtrl& list = *open->page(1);
+  ASSERT_TRUE(host_->tap(&list.textField()));
+  host_->type("q12");
+  host_->advance(1);
+  ASSERT_TRUE(plat::Keyboard::isVisible());
+  const plat::IndexPath first = list.tableView().indexPathsForVisibleRows().front();
+  ASSERT_TRUE(host_->tap(list.tableView().cellForRow(first)));
+  host_->advance(1);
+  BaseWordViewController* card = open->baseWordViewCtrl();
+  ASSERT_NE(card, nullptr) << "the card opens";
+  EXPECT_EQ(app_->bookNav->topViewController(), card);
+  EXPECT_EQ(card->wordName(), words[size_t(first.row)]);
+  EXPECT_FALSE(plat::Keyboard::isVisible());
+  render("search_row_opens_card");
 }
 
 TEST(FormatOneInteger, FillsOnlyTheFirstIntegerPlaceholder) {
