@@ -14,6 +14,7 @@ PACKAGES=(
   xdg-utils  # opens links in the desktop's browser and mail program
   attr tzdata
   espeak-ng lame mpg123 unzip
+  zip python3  # outside readers and writers of password zip entries
   socat  # an outside peer for the socket library's tests
   wkhtmltopdf  # a browser engine that the page renderer's line-break test compares with
   wordnet-base

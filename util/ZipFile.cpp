@@ -13,6 +13,13 @@ namespace {
 // minizip's name buffer: names of 256 bytes or more do not fit and are refused.
 constexpr uLong kNameBufferSize = 256;
 
+// "Version made by": host 3 (Unix) in the high byte, format version 2.0 in the low one.
+constexpr uLong kMadeByUnix = (3 << 8) | 20;
+constexpr uLong kUnixRegularFile = 0100644;
+constexpr uLong kFlagEncrypted = 1 << 0;
+constexpr uLong kFlagDataDescriptor = 1 << 3;
+constexpr uLong kFlagUtf8Name = 1 << 11;
+
 plat::Calendar currentCalendar() {
   return plat::Calendar(plat::Clock::current().zone());
 }
@@ -84,11 +91,6 @@ ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileD
                                            int compressionLevel, const std::string& password,
                                            uint32_t crc32) {
   requireWritingMode();
-  // Debian's minizip encrypts with its CRC table read at the wrong width on 64-bit machines: the
-  // entry is marked encrypted but no standard reader can decrypt it, and this minizip reads no
-  // encrypted entries at all. Refuse instead of writing data nobody can get back.
-  if (!password.empty())
-    throw ZipException("Error in opening '" + name + "' in zipfile", ZIP_PARAMERROR);
   // zlib refuses other levels; minizip would report that too, but leaks the entry's header.
   if (compressionLevel < Z_DEFAULT_COMPRESSION || compressionLevel > Z_BEST_COMPRESSION)
     throw ZipException("Error in opening '" + name + "' in zipfile", Z_STREAM_ERROR);
@@ -102,16 +104,26 @@ ZipWriteStream ZipFile::writeEntryWithName(const std::string& name, double fileD
   // The stored date counts years from 1980 in 7 bits; outside that range it would wrap into a
   // wrong date, so it is held at the nearest end.
   info.tmz_date.tm_year = static_cast<uInt>(std::clamp<int64_t>(when.year, 1980, 2107));
+  // Made on Unix, as a plain file readable by all: readers that see an archive made on MS-DOS
+  // translate its names from the DOS code page whatever the UTF-8 flag says.
+  info.external_fa = kUnixRegularFile << 16;
   // A name beyond ASCII is marked as UTF-8 (flag bit 11), or other readers take it for the old
   // DOS code page and show it garbled.
   const bool ascii = std::all_of(name.begin(), name.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  int err =
-      zipOpenNewFileInZip4(handles_->zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                           compressionLevel == 0 ? 0 : Z_DEFLATED, compressionLevel, 0, -MAX_WBITS,
-                           8, Z_DEFAULT_STRATEGY, nullptr, crc32, 0, ascii ? 0 : 1 << 11);
+  const bool encrypted = !password.empty();
+  const uLong flags = (ascii ? 0 : kFlagUtf8Name) | (encrypted ? kFlagEncrypted : 0);
+  // The system's minizip has no encryption of its own: a password entry is written raw, its
+  // data deflated and encrypted by the stream.
+  int err = zipOpenNewFileInZip4(handles_->zip, name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                 nullptr, compressionLevel == 0 ? 0 : Z_DEFLATED, compressionLevel,
+                                 encrypted ? 1 : 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr,
+                                 crc32, kMadeByUnix, flags);
   if (err != ZIP_OK) throw ZipException("Error in opening '" + name + "' in zipfile", err);
-  return ZipWriteStream(handles_, name);
+  if (!encrypted) return ZipWriteStream(handles_, name);
+  return ZipWriteStream(
+      handles_, name,
+      std::make_shared<ZipEncryptingWriter>(name, password, compressionLevel, crc32));
 }
 
 uint64_t ZipFile::entryCount() {
@@ -192,9 +204,36 @@ ZipEntryInfo ZipFile::getCurrentZipEntryInfo() {
 ZipReadStream ZipFile::openCurrentEntry(const char* password) {
   requireUnzipMode();
   ZipEntryInfo info = currentEntryInfo("Error in getting current file info");
-  int err = unzOpenCurrentFilePassword(handles_->unz, password);
+  unz_file_info64 raw;
+  int err = unzGetCurrentFileInfo64(handles_->unz, &raw, nullptr, 0, nullptr, 0, nullptr, 0);
+  if (err != UNZ_OK) fail("Error in getting current file info", err);
+  const bool encrypted = (raw.flag & kFlagEncrypted) != 0;
+  if (!encrypted) {
+    err = unzOpenCurrentFilePassword(handles_->unz, nullptr);
+    if (err != UNZ_OK) fail("Error in opening current file", err);
+    return ZipReadStream(handles_, info.name());
+  }
+  if (!password || !*password) fail("Error in opening current file", UNZ_PARAMERROR);
+  if (raw.compression_method != 0 && raw.compression_method != Z_DEFLATED)
+    fail("Error in opening current file", UNZ_BADZIPFILE);
+  err = unzOpenCurrentFile3(handles_->unz, nullptr, nullptr, 1, nullptr);
   if (err != UNZ_OK) fail("Error in opening current file", err);
-  return ZipReadStream(handles_, info.name());
+  // The header's last byte is the CRC's high byte, or the time's when the sizes and CRC follow
+  // the data (the writer did not know them when it began).
+  const uint8_t check = (raw.flag & kFlagDataDescriptor)
+                            ? static_cast<uint8_t>((raw.dosDate >> 8) & 0xff)
+                            : static_cast<uint8_t>(raw.crc >> 24);
+  ZipReadStream reader(handles_, info.name());
+  try {
+    auto decrypting = std::make_shared<ZipDecryptingReader>(
+        info.name(), password, raw.compression_method == Z_DEFLATED, check,
+        static_cast<uint32_t>(raw.crc),
+        [&reader](uint8_t* into, size_t length) { return reader.readRaw(into, length); });
+    return ZipReadStream(handles_, info.name(), std::move(decrypting));
+  } catch (...) {
+    unzCloseCurrentFile(handles_->unz);
+    throw;
+  }
 }
 
 ZipReadStream ZipFile::readCurrentEntry() {

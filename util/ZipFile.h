@@ -31,9 +31,8 @@ class ZipFile {
   // level deflates at that level (-1: zlib's default).
   ZipWriteStream writeEntryWithName(const std::string& name, int compressionLevel);
   ZipWriteStream writeEntryWithName(const std::string& name, double fileDate, int compressionLevel);
-  // With minizip's traditional encryption, which needs the CRC-32 of the data beforehand. The
-  // minizip this builds on cannot make encrypted entries that anyone reads back, so a non-empty
-  // password is refused.
+  // With the traditional zip encryption when the password is not empty, which needs the CRC-32 of
+  // the data beforehand: finishing an entry whose data has another CRC raises.
   ZipWriteStream writeEntryWithName(const std::string& name, double fileDate, int compressionLevel,
                                     const std::string& password, uint32_t crc32);
 
@@ -48,6 +47,8 @@ class ZipFile {
   bool locateEntry2(const std::string& name);  // the fast lookup
   ZipEntryInfo getCurrentZipEntryInfo();
   ZipReadStream readCurrentEntry();
+  // A password entry needs its password: none, or a wrong one, raises at once. Plain entries
+  // ignore the password.
   ZipReadStream readCurrentEntryWithPassword(const std::string& password);
 
   void close();

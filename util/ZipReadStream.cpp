@@ -9,7 +9,18 @@ namespace {
 constexpr size_t kMaxPiece = size_t{1} << 30;
 }  // namespace
 
+size_t ZipReadStream::readRaw(uint8_t* into, size_t length) {
+  int n =
+      unzReadCurrentFile(handles_->unz, into, static_cast<unsigned>(std::min(length, kMaxPiece)));
+  if (n < 0) throw ZipException("Error in reading '" + fileNameInZip_ + "' in the zipfile", n);
+  return static_cast<size_t>(n);
+}
+
 size_t ZipReadStream::readDataWithBuffer(plat::Value::Bytes& buffer) {
+  if (decrypting_) {
+    return decrypting_->read(
+        buffer, [this](uint8_t* into, size_t length) { return readRaw(into, length); });
+  }
   size_t done = 0;
   // One minizip read may give less than asked; keep going until the buffer is full or the entry
   // ends, so that a buffer sized to the entry gets all of it.
@@ -24,6 +35,7 @@ size_t ZipReadStream::readDataWithBuffer(plat::Value::Bytes& buffer) {
 }
 
 void ZipReadStream::finishedReading() {
+  if (decrypting_) decrypting_->finish();
   int err = unzCloseCurrentFile(handles_->unz);
   if (err != UNZ_OK)
     throw ZipException("Error in closing '" + fileNameInZip_ + "' in the zipfile", err);

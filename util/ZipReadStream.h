@@ -2,15 +2,21 @@
 // is open and the entry current.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/base/Value.h"
+#include "util/ZipEncryptedEntry.h"
 #include "util/ZipHandles.h"
 
 class ZipReadStream {
  public:
-  ZipReadStream(ZipHandlesRef handles, std::string fileNameInZip)
-      : handles_(std::move(handles)), fileNameInZip_(std::move(fileNameInZip)) {}
+  // `decrypting` is set for a password entry, which minizip opened raw.
+  ZipReadStream(ZipHandlesRef handles, std::string fileNameInZip,
+                std::shared_ptr<ZipDecryptingReader> decrypting = nullptr)
+      : handles_(std::move(handles)),
+        fileNameInZip_(std::move(fileNameInZip)),
+        decrypting_(std::move(decrypting)) {}
 
   // Fills the buffer from the entry, as far as its length or the entry's end allows, and returns
   // the number of bytes read: 0 at the end. The buffer keeps its length.
@@ -18,7 +24,11 @@ class ZipReadStream {
   // Closes the entry, checking the CRC when the whole entry was read.
   void finishedReading();
 
+  // Up to `length` bytes of the entry as minizip gives them; raises on a damaged entry.
+  size_t readRaw(uint8_t* into, size_t length);
+
  private:
   ZipHandlesRef handles_;
   std::string fileNameInZip_;
+  std::shared_ptr<ZipDecryptingReader> decrypting_;
 };

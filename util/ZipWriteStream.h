@@ -3,16 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "util/ZipEncryptedEntry.h"
 #include "util/ZipHandles.h"
 
 class ZipWriteStream {
  public:
-  ZipWriteStream(ZipHandlesRef handles, std::string fileNameInZip)
-      : handles_(std::move(handles)), fileNameInZip_(std::move(fileNameInZip)) {}
+  // `encrypting` is set for a password entry, which minizip takes raw.
+  ZipWriteStream(ZipHandlesRef handles, std::string fileNameInZip,
+                 std::shared_ptr<ZipEncryptingWriter> encrypting = nullptr)
+      : handles_(std::move(handles)),
+        fileNameInZip_(std::move(fileNameInZip)),
+        encrypting_(std::move(encrypting)) {}
 
   // Compresses and appends the bytes to the entry.
   void writeData(std::span<const uint8_t> data);
@@ -22,6 +28,9 @@ class ZipWriteStream {
   void finishedWriting();
 
  private:
+  void writeRaw(std::span<const uint8_t> data);
+
   ZipHandlesRef handles_;
   std::string fileNameInZip_;
+  std::shared_ptr<ZipEncryptingWriter> encrypting_;
 };
