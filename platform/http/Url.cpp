@@ -1,5 +1,7 @@
 #include "platform/http/Url.h"
 
+#include <arpa/inet.h>
+
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -10,6 +12,25 @@ namespace {
 std::string lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
+}
+
+// Only an IP literal goes in brackets (RFC 3986 3.2.2): an IPv6 address, or "v", a version in
+// hex, "." and the address in the version's own form. A name or an IPv4 address in brackets
+// would be looked up or connected to as something it does not claim to be.
+bool isIpLiteral(const std::string& text) {
+  if (!text.empty() && text[0] == 'v') {
+    const size_t dot = text.find('.');
+    if (dot == std::string::npos || dot < 2 || dot + 1 == text.size()) return false;
+    for (size_t i = 1; i < dot; ++i)
+      if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+    for (size_t i = dot + 1; i < text.size(); ++i) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      if (!std::isalnum(c) && !std::strchr("-._~!$&'()*+,;=:", c)) return false;
+    }
+    return true;
+  }
+  in6_addr address;
+  return inet_pton(AF_INET6, text.c_str(), &address) == 1;
 }
 
 // Characters a URL may hold as written (RFC 3986 reserved and unreserved, and "%" escapes).
@@ -136,7 +157,8 @@ std::optional<Url> Url::parse(const std::string& text) {
       size_t close = authority.find(']');
       if (close == std::string::npos) return std::nullopt;
       url.host_ = lower(authority.substr(1, close - 1));
-      if (url.host_.find_first_of("[]") != std::string::npos) return std::nullopt;
+      if (!isIpLiteral(url.host_)) return std::nullopt;
+      url.bracketedHost_ = true;
       std::string after = authority.substr(close + 1);
       if (!after.empty()) {
         if (after[0] != ':') return std::nullopt;
@@ -241,7 +263,7 @@ std::string Url::requestTarget() const {
 }
 
 std::string Url::hostWithPort(bool defaultPortToo) const {
-  std::string host = host_.find(':') != std::string::npos ? "[" + host_ + "]" : host_;
+  std::string host = bracketedHost_ ? "[" + host_ + "]" : host_;
   if (port_ && (defaultPortToo || *port_ != effectivePortForScheme())) {
     host += ':';
     host += std::to_string(*port_);

@@ -12,7 +12,7 @@ class Url {
   Url() = default;
 
   // An absolute URL ("scheme:" followed by the rest); nullopt for text that is not one (no scheme,
-  // spaces or control characters, a bad port).
+  // spaces or control characters, a bad port, brackets around anything but an IP literal).
   static std::optional<Url> parse(const std::string& text);
   // `reference` resolved against `base` (RFC 3986 section 5); nullopt when it can't be read.
   static std::optional<Url> resolve(const std::string& reference, const Url& base);
@@ -51,6 +51,7 @@ class Url {
   std::string scheme_, user_, password_, host_, path_, query_, fragment_;
   std::optional<int> port_;
   bool hasAuthority_ = false;
+  bool bracketedHost_ = false;  // an IP literal, written in brackets
   bool hasQuery_ = false;
   bool hasFragment_ = false;
   bool hasUserInfo_ = false;

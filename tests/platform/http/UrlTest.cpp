@@ -29,11 +29,17 @@ TEST(Url, ParsesAndResolvesAsRfc3986) {
   EXPECT_EQ(v6->host(), "::1");
   EXPECT_EQ(v6->port(), 81);
   EXPECT_EQ(v6->hostHeader(), "[::1]:81");
+  // Brackets hold IP literals only, and stay around them when the URL is written again.
+  auto future = Url::parse("http://[v1.Fe80::a+en1]/");
+  ASSERT_TRUE(future);
+  EXPECT_EQ(future->absoluteString(), "http://[v1.fe80::a+en1]/");
+  EXPECT_EQ(Url::parse("http://[::ffff:127.0.0.1]/")->host(), "::ffff:127.0.0.1");
 
-  for (const char* text :
-       {"", "no scheme here", "/relative/path", "http://host:99999/", "http://host:12ab/",
-        "http://ho st/", "http://host/%zz", "http://h/\x01", "http://[::1/", "http://a:b:80/",
-        "http://a]b/", "http://[a[b]/", "http://::1/"}) {
+  for (const char* text : {"", "no scheme here", "/relative/path", "http://host:99999/",
+                           "http://host:12ab/", "http://ho st/", "http://host/%zz", "http://h/\x01",
+                           "http://[::1/", "http://a:b:80/", "http://a]b/", "http://[a[b]/",
+                           "http://::1/", "http://[127.0.0.1]/", "http://[example.com]/",
+                           "http://[]/", "http://[v1.]/", "http://[vz.x]/", "http://[v.x]/"}) {
     EXPECT_FALSE(Url::parse(text)) << text;
   }
 
