@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -13,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "platform/base/Clock.h"
@@ -103,26 +105,36 @@ struct WakeChannel {
   std::atomic<bool> sleeping{false};
   std::atomic<bool> pending{false};
 
+  // A loop that no other thread could wake would sleep through every perform: refuse to make one.
   WakeChannel() {
     int fds[2];
-    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
-      readFd = fds[0];
-      writeFd = fds[1];
-    }
+    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0)
+      throw std::system_error(errno, std::generic_category(), "run loop wake-up pipe");
+    readFd = fds[0];
+    writeFd = fds[1];
   }
   ~WakeChannel() {
-    if (readFd >= 0) ::close(readFd);
-    if (writeFd >= 0) ::close(writeFd);
+    ::close(readFd);
+    ::close(writeFd);
   }
   void ring(bool evenIfAwake) {
     if ((evenIfAwake || sleeping.load()) && !pending.exchange(true)) {
       const char one = 1;
-      [[maybe_unused]] ssize_t n = ::write(writeFd, &one, 1);
+      ssize_t n;
+      do {
+        n = ::write(writeFd, &one, 1);
+      } while (n < 0 && errno == EINTR);
+      // A full pipe already wakes the loop; any other failure leaves the next ring to write,
+      // instead of every later one believing a byte is on its way.
+      if (n < 0 && errno != EAGAIN) pending.store(false);
     }
   }
   void drain() {
     char bytes[16];  // `pending` lets at most one byte in between two drains
-    [[maybe_unused]] ssize_t n = ::read(readFd, bytes, sizeof bytes);
+    ssize_t n;
+    do {
+      n = ::read(readFd, bytes, sizeof bytes);
+    } while (n < 0 && errno == EINTR);
     pending.store(false);
   }
 };

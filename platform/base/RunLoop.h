@@ -57,7 +57,8 @@ class RunLoop {
   RunLoop(const RunLoop&) = delete;
   RunLoop& operator=(const RunLoop&) = delete;
 
-  // The loop of the calling thread, made on first use.
+  // The loop of the calling thread, made on first use. Raises std::system_error when the process
+  // has no descriptor left for its wake-up pipe.
   static RunLoop& current();
   // The main thread's loop: the thread that first calls main() (or setMainThread()) is the main
   // thread.

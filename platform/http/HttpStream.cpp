@@ -167,6 +167,7 @@ struct HttpStream::Impl {
     }
     phase = Phase::Resolving;
     lookup = HostLookup::start(host, port);
+    if (lookup->isDone()) return onLookupDone();
     watch(lookup->fd(), kFdReadable);
   }
 

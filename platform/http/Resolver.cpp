@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -53,6 +54,13 @@ HostLookup::~HostLookup() {
 
 std::shared_ptr<HostLookup> HostLookup::start(const std::string& host, int port) {
   std::shared_ptr<HostLookup> lookup(new HostLookup());
+  // Without a descriptor to wait on, the caller would wait for ever: it gets the failure now.
+  if (lookup->eventFd_ < 0) {
+    Resolution failed;
+    failed.error = StreamError::posix(errno);
+    lookup->finish(std::move(failed));
+    return lookup;
+  }
   // The thread keeps the lookup alive, so a caller that gives up early leaves nothing dangling.
   std::thread([lookup, host, port] { lookup->finish(lookUp(host, port, AI_ADDRCONFIG)); }).detach();
   return lookup;
@@ -64,8 +72,11 @@ void HostLookup::finish(Resolution result) {
     result_ = std::move(result);
     done_ = true;
   }
-  uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = ::write(eventFd_, &one, sizeof one);
+  if (eventFd_ < 0) return;
+  const uint64_t one = 1;
+  // The counter cannot overflow with one write per lookup; only a signal can interrupt it.
+  while (::write(eventFd_, &one, sizeof one) < 0 && errno == EINTR) {
+  }
 }
 
 bool HostLookup::isDone() {

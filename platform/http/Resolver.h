@@ -30,7 +30,8 @@ bool resolveLiteral(const std::string& host, int port, Resolution& out);
 
 class HostLookup {
  public:
-  // Starts looking `host` up on its own thread.
+  // Starts looking `host` up on its own thread. When no descriptor is left to wait on, the lookup
+  // is done at once with that failure: check isDone() before waiting on fd().
   static std::shared_ptr<HostLookup> start(const std::string& host, int port);
   ~HostLookup();
 

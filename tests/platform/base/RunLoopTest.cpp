@@ -1,10 +1,14 @@
 #include "platform/base/RunLoop.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -228,4 +232,43 @@ TEST(RunLoopThreads, PerformsQueuedWithoutWakingKeepTheirPlaceAndRunOnTheNextWak
   for (int i = 0; i < 5000 && !woken; ++i) usleep(1000);
   EXPECT_TRUE(woken);
   EXPECT_EQ(log, (Log{"quiet", "loud"}));
+}
+
+// Runs `work` on a thread of its own (so its loop is new), with no descriptor left to open when
+// `tight`. The thread starts first: the sanitizers' checks need descriptors of their own, and a
+// loose run beforehand lets them know the types involved.
+template <class Work>
+void onNewThread(bool tight, Work work) {
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  std::atomic<bool> go{false};
+  std::thread worker([&] {
+    while (!go) std::this_thread::yield();
+    work();
+  });
+  const int lowestFree = dup(0);
+  ASSERT_GE(lowestFree, 0);
+  close(lowestFree);
+  rlimit limited = saved;
+  limited.rlim_cur = static_cast<rlim_t>(lowestFree);
+  if (tight) setrlimit(RLIMIT_NOFILE, &limited);
+  go = true;
+  worker.join();
+  setrlimit(RLIMIT_NOFILE, &saved);
+}
+
+TEST(RunLoopThreads, ALoopThatCouldNotBeWokenIsRefusedAtOnce) {
+  for (bool tight : {false, true}) {
+    bool refused = false;
+    onNewThread(tight, [&] {
+      try {
+        RunLoop::current();
+        // The loose run meets the failure's type too, for the sanitizers' sake.
+        if (!tight) throw std::system_error(0, std::generic_category());
+      } catch (const std::system_error& error) {
+        refused = error.code().value() == EMFILE;
+      }
+    });
+    EXPECT_EQ(refused, tight);
+  }
 }
