@@ -1,9 +1,13 @@
 #include "platform/base/AppHome.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 
 #include "platform/base/Files.h"
 
@@ -22,8 +26,16 @@ std::string& overrideHome() {
 
 std::string defaultHome() {
   if (const char* env = std::getenv("VOCAB_HOME"); env && *env) return env;
+  // Never a shared folder such as /tmp, where others could read the learner's data or plant
+  // their own: without HOME the user's folder comes from the password database.
   const char* user = std::getenv("HOME");
-  return std::string(user && *user ? user : "/tmp") + "/.local/share/vocab";
+  if (!user || !*user) {
+    const passwd* entry = ::getpwuid(::getuid());
+    user = entry ? entry->pw_dir : nullptr;
+  }
+  if (!user || !*user)
+    throw std::runtime_error("No home folder for the app's data: set VOCAB_HOME or HOME");
+  return std::string(user) + "/.local/share/vocab";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The application's home folder and its standard subfolders. The home is $VOCAB_HOME, by default
-// ~/.local/share/vocab; tests point it at a temporary folder with setHome().
+// ~/.local/share/vocab (the user's folder from the password database when HOME is unset; a user
+// with neither makes home() raise); tests point it at a temporary folder with setHome().
 #pragma once
 
 #include <string>
