@@ -474,9 +474,18 @@ class HttpRequest : public plat::Operation {
   void handleStreamError();
   void readResponseHeaders();
   void decideConnectionReuse();
+
+  // Downloads to a file (HttpRequest_download.cpp).
   void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated);
+  bool openDownloadStream(std::string& path, FILE*& stream, const char* prefix);
+  bool writeDownloadBytes(FILE* stream, const std::string& path, const uint8_t* bytes,
+                          size_t length);
   HttpErrorPtr finishDownloadFile();
   void prepareDownloadFileForRetry();
+  bool decideResumedRange();
+  bool inflatePartialDownload();
+  void failInflatingDownload(const HttpErrorPtr& error);
+  void failWithFileError(const std::string& description, int code);
   bool overResponseCeiling(uint64_t bytes) const {
     return maxResponseBytes_ > 0 && bytes > maxResponseBytes_;
   }
@@ -587,6 +596,8 @@ class HttpRequest : public plat::Operation {
       temporaryUncompressedDataDownloadPath_;
   FILE* fileDownloadOutputStream_ = nullptr;
   FILE* inflatedFileDownloadOutputStream_ = nullptr;
+  bool appendsToPartialDownload_ = false;  // the reply continues the partial file
+  bool readWaitsForBudget_ = false;        // offered bytes left unread under a spent budget
   std::atomic<bool> complete_{false};
   std::atomic<bool> inProgress_{false};
   std::atomic<bool> cancelled_{false};

@@ -70,6 +70,13 @@ void recordBandwidthUsage(Bandwidth& b) {
   b.averageBandwidthUsedPerSecond = total / b.bandwidthUsageTracker.size();
 }
 
+// With the lock held: the window that bytes read now belong to. Bytes counted into a window that
+// has already ended would be closed into the past, and the window after it would start with its
+// whole budget again.
+void rollWindow(Bandwidth& b) {
+  if (windowEnded(b)) recordBandwidthUsage(b);
+}
+
 }  // namespace
 
 bool HttpRequest::isBandwidthThrottled() {
@@ -99,6 +106,7 @@ std::optional<double> HttpRequest::throttleWakeUpTime() {
 
 void HttpRequest::incrementBandwidthUsedInLastSecond(uint64_t bytes) {
   std::lock_guard<std::mutex> lock(bandwidth().lock);
+  rollWindow(bandwidth());
   bandwidth().bandwidthUsedInLastSecond += bytes;
 }
 
@@ -118,6 +126,8 @@ void HttpRequest::measureBandwidthUsage() {
 uint64_t HttpRequest::maxUploadReadLength() {
   std::lock_guard<std::mutex> lock(bandwidth().lock);
   Bandwidth& b = bandwidth();
+  // The budget of the window the read will count in, not of one already over.
+  if (throttlingApplies(b)) rollWindow(b);
   uint64_t budget = b.maxBandwidthPerSecond / 4;
   if (b.maxBandwidthPerSecond > 0 &&
       b.bandwidthUsedInLastSecond + budget > b.maxBandwidthPerSecond) {
@@ -144,6 +154,16 @@ void HttpRequest::performThrottling() {
     }
   }
   if (action == Action::Resume && !readStreamIsScheduled_) scheduleReadStream();
+  if (action != Action::Pause && readWaitsForBudget_) {
+    // The stream offered bytes that were left unread for the next window: it waits for a read.
+    readWaitsForBudget_ = false;
+    std::weak_ptr<HttpRequest> weak = self();
+    plat::RunLoop::current().perform(
+        [weak] {
+          if (auto request = weak.lock()) request->resumeHandOver();
+        },
+        runLoopMode_);
+  }
   if (action != Action::Pause || !readStreamIsScheduled_) return;
   // Paused from the loop, not from inside one of the stream's own events (reads of its body or
   // its response), which it finishes first.

@@ -270,10 +270,6 @@ void HttpRequest::readResponseHeaders() {
     useDataFromCache();
     return;
   }
-  // A range answered with the whole body starts the inflater over, as the files start over.
-  if (dataDecompressor_ && request_ && request_->headers.contains("Range") &&
-      !responseHeaders_.contains("Content-Range"))
-    dataDecompressor_.reset();
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
 
@@ -288,6 +284,7 @@ void HttpRequest::readResponseHeaders() {
   }
 
   if (!willRedirect()) {
+    if (!authenticationNeeded_ && !decideResumedRange()) return;
     HttpRequest& target = mainRequest_ ? *mainRequest_ : *this;
     if (auto lengthText = responseHeaders_.get("Content-Length")) {
       const uint64_t length = std::strtoull(lengthText->c_str(), nullptr, 10);
@@ -381,8 +378,16 @@ void HttpRequest::handleBytesAvailable() {
     bufferSize = 65536;
   }
   // Under a bandwidth limit a read takes no more than the budget: the stream offers bytes many
-  // times a turn, before the pause that an overspent window asks for can take effect.
-  if (isBandwidthThrottled()) bufferSize = std::clamp<size_t>(maxUploadReadLength(), 1, bufferSize);
+  // times a turn, before the pause that an overspent window asks for can take effect. A spent
+  // budget reads nothing: the pause follows, and reading goes on in the next window.
+  if (isBandwidthThrottled()) {
+    const uint64_t budget = maxUploadReadLength();
+    if (budget == 0) {
+      readWaitsForBudget_ = true;
+      return;
+    }
+    bufferSize = std::min<size_t>(budget, bufferSize);
+  }
   thread_local Bytes buffer(262144);
   const ssize_t count = readStream_->read(buffer.data(), bufferSize);
   if (count < 0) {
@@ -397,11 +402,12 @@ void HttpRequest::handleBytesAvailable() {
     if (!dataDecompressor_) {
       dataDecompressor_ = HttpDataDecompressor::decompressor();
       dataDecompressor_->setOutputLimit(maxResponseBytes_);
+      if (appendsToPartialDownload_ && !inflatePartialDownload()) return;
     }
     HttpErrorPtr inflateError;
     inflated = dataDecompressor_->uncompressBytes(buffer.data(), length, &inflateError);
     if (inflateError) {
-      failWithError(inflateError);
+      failInflatingDownload(inflateError);
       return;
     }
     if (!inflated) inflated = Bytes();
@@ -431,34 +437,6 @@ void HttpRequest::handleBytesAvailable() {
     return;
   }
   writeToDownloadFile(buffer.data(), length, inflated ? &*inflated : nullptr);
-}
-
-void HttpRequest::writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated) {
-  auto openStream = [this](std::string& path, FILE*& stream, const char* prefix) {
-    if (stream) return;
-    bool append = false;
-    if (path.empty()) {
-      path = plat::AppHome::temporaryFileName(prefix);
-      plat::files::createDirectories(plat::AppHome::tmpDir());
-    } else if (allowResumeForFileDownloads_) {
-      const bool sentRange = request_ && request_->headers.contains("Range");
-      if (sentRange && responseHeaders_.contains("Content-Range")) {
-        append = true;
-      } else if (sentRange) {
-        incrementDownloadSizeBy(-static_cast<int64_t>(partialDownloadSize_));
-        partialDownloadSize_ = 0;
-      }
-    }
-    stream = fopen(path.c_str(), append ? "ab" : "wb");
-  };
-  openStream(temporaryFileDownloadPath_, fileDownloadOutputStream_, "HttpRequestDownload");
-  if (fileDownloadOutputStream_) fwrite(raw, 1, rawLength, fileDownloadOutputStream_);
-  if (inflated) {
-    openStream(temporaryUncompressedDataDownloadPath_, inflatedFileDownloadOutputStream_,
-               "HttpRequestInflated");
-    if (inflatedFileDownloadOutputStream_ && !inflated->empty())
-      fwrite(inflated->data(), 1, inflated->size(), inflatedFileDownloadOutputStream_);
-  }
 }
 
 void HttpRequest::handleStreamComplete() {
@@ -511,56 +489,6 @@ void HttpRequest::failAsTooLarge() {
   failWithError(HttpError::make(
       kHttpConnectionFailure,
       "The response is larger than " + std::to_string(maxResponseBytes_) + " bytes"));
-}
-
-// Before a time-out retry: the files are closed, so the length measured for the resumed range
-// counts the bytes still in the writer's buffer and the next reply decides afresh between
-// appending (a range answered) and starting over. A body inflated on the way resumes with its
-// inflater, which has taken exactly the bytes of the raw file; without resuming both start over.
-void HttpRequest::prepareDownloadFileForRetry() {
-  if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
-  if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
-  fileDownloadOutputStream_ = inflatedFileDownloadOutputStream_ = nullptr;
-  if (!temporaryUncompressedDataDownloadPath_.empty() && !allowResumeForFileDownloads_) {
-    removeTemporaryDownloadFile();
-    removeTemporaryUncompressedDownloadFile();
-    dataDecompressor_.reset();
-  }
-  updatePartialDownloadSize();
-}
-
-HttpErrorPtr HttpRequest::finishDownloadFile() {
-  if (fileDownloadOutputStream_) fclose(fileDownloadOutputStream_);
-  if (inflatedFileDownloadOutputStream_) fclose(inflatedFileDownloadOutputStream_);
-  fileDownloadOutputStream_ = inflatedFileDownloadOutputStream_ = nullptr;
-  if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return nullptr;
-  auto moveFailure = [](const std::string& from, const std::string& to) {
-    return HttpError::make(kHttpFileHandlingFailure,
-                           "Failed to move file from '" + from + "' to '" + to + "'");
-  };
-  HttpErrorPtr error;
-  if (isResponseCompressed()) {
-    if (shouldWaitToInflateCompressedResponses_) {
-      HttpDataDecompressor::uncompressDataFromFile(
-          temporaryFileDownloadPath_, downloadDestinationPath_, &error, maxResponseBytes_);
-    } else {
-      removeFileAtPath(downloadDestinationPath_, nullptr);
-      if (!plat::files::moveFile(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_))
-        error = moveFailure(temporaryUncompressedDataDownloadPath_, downloadDestinationPath_);
-      temporaryUncompressedDataDownloadPath_.clear();
-    }
-    removeTemporaryDownloadFile();
-  } else {
-    HttpErrorPtr removeError;
-    if (removeFileAtPath(downloadDestinationPath_, &removeError)) {
-      if (!plat::files::moveFile(temporaryFileDownloadPath_, downloadDestinationPath_))
-        error = moveFailure(temporaryFileDownloadPath_, downloadDestinationPath_);
-      temporaryFileDownloadPath_.clear();
-    } else {
-      error = removeError;
-    }
-  }
-  return error;
 }
 
 void HttpRequest::handleStreamError() {
@@ -663,9 +591,8 @@ bool HttpRequest::willAskDelegateToConfirmRedirect() {
   // A HEAD request made for another reports nothing, so no one would answer the question and
   // its main request would wait for ever.
   if (mainRequest_) return false;
-  const bool delegateAsks =
-      delegate_ &&
-      (willRedirectSelector_ || delegateAnswers_.has(HttpDelegateCallback::WillRedirect));
+  const bool delegateAsks = delegate_ && (willRedirectSelector_ ||
+                                          delegateAnswers_.has(HttpDelegateCallback::WillRedirect));
   const bool queueAsks = queue_ && queue_->respondsTo(HttpDelegateCallback::WillRedirect);
   if (!delegateAsks && !queueAsks) return false;
   Url target = redirectURL_;

@@ -3,6 +3,8 @@
 // an upload slowed down by a limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "net/HttpInputStream.h"
 #include "net/HttpRequest.h"
 #include "tests/net/NetTestSupport.h"
@@ -145,6 +147,27 @@ TEST_F(HttpThrottledRequestTest, ADownloadFromAFastServerKeepsToTheLimit) {
   run(1);
   EXPECT_TRUE(runUntil([&] { return get.done(); }));
   EXPECT_EQ(get.finished, 1);
+}
+
+TEST_F(HttpThrottledRequestTest, TheFirstWindowKeepsToTheLimitAndASpentOneIsWaitedOutUnread) {
+  LoopbackHttpServer server(
+      [](const ServerRequest&) { return ServerReply::text(std::string(300000, 's')); });
+  // Long after the last window, as when a download starts in a quiet app.
+  time.clock().advance(30);
+  HttpRequest::setMaxBandwidthPerSecond(100000);
+  std::vector<size_t> reads;
+  Exchange get(server.url("/short"));
+  get->setDownloadProgressDelegate(&get);
+  get->setDataReceivedBlock(
+      [&](const HttpRequest::Bytes& piece) { reads.push_back(piece.size()); });
+  get.start();
+  run(0.9);
+  EXPECT_GT(get.received, 0);
+  EXPECT_LE(get.received, 100000);
+  run(2.5);
+  EXPECT_TRUE(runUntil([&] { return get.done(); }));
+  EXPECT_EQ(get.finished, 1);
+  EXPECT_EQ(std::count(reads.begin(), reads.end(), size_t{1}), 0) << "a byte at a time";
 }
 
 TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {
