@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "store/WordText.h"
 #include "tools/BasicPlaneText.h"
 #include "tools/TsvFile.h"
+#include "tools/WordIdRecord.h"
 
 namespace tools {
 namespace {
@@ -39,7 +41,8 @@ const TextTable kTextTables[] = {
 
 class Builder {
  public:
-  Builder(const LearnDbSources& sources, SqlMgrController& db) : sources_(sources), db_(db) {}
+  Builder(const LearnDbSources& sources, const std::string& wordIdRecord, SqlMgrController& db)
+      : sources_(sources), wordIdRecord_(wordIdRecord), db_(db) {}
 
   LearnDbSummary run() {
     words();
@@ -91,6 +94,22 @@ class Builder {
       ++summary_.words;
     }
     if (summary_.words == 0) throw BuildError(file.path() + ": holds no word");
+    if (!wordIdRecord_.empty()) checkRecordedIds(file);
+  }
+
+  // A learner's study data, dumps and backups name words by id: a build that would move a word
+  // to another id stops before the database exists.
+  void checkRecordedIds(const TsvFile& file) const {
+    std::vector<std::pair<int, std::string>> library;
+    for (const auto& [word, id] : wordIds_) library.emplace_back(id, word);
+    std::sort(library.begin(), library.end());
+    std::vector<std::string> conflicts =
+        wordIdConflicts(WordIdRecord::read(wordIdRecord_), library);
+    if (conflicts.empty()) return;
+    std::string names;
+    for (size_t i = 0; i < conflicts.size() && i < 20; ++i) names += (i ? ", " : "") + conflicts[i];
+    if (conflicts.size() > 20) names += " and " + std::to_string(conflicts.size() - 20) + " more";
+    throw BuildError(file.path() + ": word ids differ from " + wordIdRecord_ + ": " + names);
   }
 
   void meanings() {
@@ -227,6 +246,7 @@ class Builder {
   }
 
   const LearnDbSources& sources_;
+  const std::string& wordIdRecord_;  // "" when no record is checked
   SqlMgrController& db_;
   std::unordered_map<std::string, int> wordIds_;
   std::map<std::pair<std::string, int>, int> meaningIds_;
@@ -235,7 +255,8 @@ class Builder {
 
 }  // namespace
 
-LearnDbSummary buildLearnDb(const LearnDbSources& sources, const std::string& outputPath) {
+LearnDbSummary buildLearnDb(const LearnDbSources& sources, const std::string& outputPath,
+                            const std::string& wordIdRecord) {
   std::optional<std::string> schema = plat::files::readFile(sources.schema);
   if (!schema) throw BuildError(sources.schema + ": cannot be read");
 
@@ -258,7 +279,7 @@ LearnDbSummary buildLearnDb(const LearnDbSources& sources, const std::string& ou
     mgr.setDatabase(db);
     mgr.beginTransaction();
     try {
-      summary = Builder(sources, mgr).run();
+      summary = Builder(sources, wordIdRecord, mgr).run();
       mgr.commitTransaction();
     } catch (...) {
       mgr.rollbackTransaction();

@@ -26,7 +26,10 @@ struct LearnDbSummary {
   int droppedCharacters = 0;  // outside the basic plane or not UTF-8, left out of the texts
 };
 
-// Throws BuildError (tools/TsvFile.h) naming the file and line of the first fault.
-LearnDbSummary buildLearnDb(const LearnDbSources& sources, const std::string& outputPath);
+// Throws BuildError (tools/TsvFile.h) naming the file and line of the first fault. With a record
+// of word ids (word_ids.tsv, tools/WordIdRecord.h), a word under another id than recorded, or a
+// new word under a recorded one, fails the build naming the words.
+LearnDbSummary buildLearnDb(const LearnDbSources& sources, const std::string& outputPath,
+                            const std::string& wordIdRecord = "");
 
 }  // namespace tools

@@ -53,7 +53,7 @@ class LearnDbBuilderTest : public ::testing::Test {
 
   std::string buildError() {
     try {
-      tools::buildLearnDb(sources_, output());
+      tools::buildLearnDb(sources_, output(), wordIds_);
     } catch (const tools::BuildError& e) {
       return e.what();
     }
@@ -62,6 +62,7 @@ class LearnDbBuilderTest : public ::testing::Test {
 
   std::string folder_;
   tools::LearnDbSources sources_;
+  std::string wordIds_;  // the record of word ids the build checks, none when empty
 };
 
 // The store's own tests read the words' texts back from this builder's output; here what they
@@ -136,6 +137,33 @@ TEST_F(LearnDbBuilderTest, FaultsNameTheFileAndLineAndKeepThePreviousOutput) {
     EXPECT_TRUE(plat::files::readFile(output()) == previous);
     EXPECT_FALSE(plat::files::exists(output() + ".part"));
   }
+}
+
+// Study data, dumps and backups name words by id: a library whose ids differ from the record
+// never becomes a database, and the error names every word that moved.
+TEST_F(LearnDbBuilderTest, AWordUnderAnotherIdThanRecordedStopsTheBuild) {
+  wordIds_ = folder_ + "/word_ids.tsv";
+  testsupport::writeTextFile(wordIds_, "1\tapple\n2\tbook\n3\tcafe\n4\tpear\n");
+  // Recorded words under their ids, a new word above the highest: the build goes through.
+  testsupport::writeTextFile(words() + "/words.tsv",
+                             "1\tapple\ta\ta\n2\tbook\tb\tb\n3\tcafe\tc\tc\n5\trun\tr\tr\n"
+                             "6\thappy\th\th\n7\tgood\tg\tg\n");
+  EXPECT_EQ(buildError(), "");
+  auto built = plat::files::readFile(output());
+
+  // Two recorded words swapped, and a new word under the id kept for the dropped "pear".
+  testsupport::writeTextFile(words() + "/words.tsv",
+                             "2\tapple\ta\ta\n1\tbook\tb\tb\n3\tcafe\tc\tc\n4\trun\tr\tr\n"
+                             "6\thappy\th\th\n7\tgood\tg\tg\n");
+  const std::string error = buildError();
+  EXPECT_NE(error.find("word ids differ from " + wordIds_ +
+                       ": book (id 1, recorded 2), apple (id 2, recorded 1), run (id 4, reserved)"),
+            std::string::npos)
+      << error;
+  EXPECT_TRUE(plat::files::readFile(output()) == built);
+
+  testsupport::writeTextFile(wordIds_, "1\tapple\n1\tbook\n");
+  EXPECT_NE(buildError().find("word_ids.tsv:2: id 1 listed twice"), std::string::npos);
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "books/ExtractWord.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "tests/tools/ShippedStore.h"
 #include "tools/TsvFile.h"
+#include "tools/WordIdRecord.h"
+#include "tools/library/BritishPhonetics.h"
 
 namespace toolstest {
 namespace {
@@ -26,7 +29,7 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
   EXPECT_GE(number("select count(*) from Words_Library where wl_tPhonetics_USA <> ''") * 10,
             words * 9);
   EXPECT_GE(number("select count(distinct f_wl_uWordID) from Words_Meaning_En") * 10, words * 8);
-  EXPECT_GE(number("select count(distinct f_wl_uWordID) from Words_Transform") * 10, words * 7);
+  EXPECT_GE(number("select count(distinct f_wl_uWordID) from Words_Transform") * 100, words * 65);
   EXPECT_GE(number("select count(distinct wmc.f_wl_uWordID) from Words_Example as we, "
                    "Words_Meaning_Ch as wmc where we.f_wmc_uMeaingID = wmc.wmc_uMeaingID") *
                 10,
@@ -66,17 +69,61 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
   EXPECT_FALSE(CallDB::callDB()->getPersonalValue("v_lexicon").empty());
 }
 
-// A learner's study rows from the first, 355-word library name their words by these ids; the
-// upgrade carries the rows over unchanged.
-TEST_F(ShippedLibraryTest, TheFirstLibrarysWordsKeepTheirIds) {
-  tools::TsvFile legacy =
-      tools::TsvFile::read(std::string(VOCAB_SOURCE_DIR) + "/resources/words/legacy_ids.tsv", true);
-  ASSERT_EQ(legacy.records().size(), 355u);
-  for (const tools::TsvRecord& r : legacy.records())
-    EXPECT_EQ(
-        CallDB::callDB()->sql_select("select wl_tWord from Words_Library where wl_uWordID = ?", "s",
-                                     "n", Value::array({std::stoi(r.fields[0])})),
-        Value::array({r.fields[1]}));
+// Study rows, dumps and backups name words by id. Every word of the library is recorded under
+// its id (a build's new words are appended to the record before they ship), and a recorded word
+// is left out only when excluded on purpose or when it is no single word.
+TEST_F(ShippedLibraryTest, EveryWordKeepsTheIdItShippedWith) {
+  const std::string words = std::string(VOCAB_SOURCE_DIR) + "/resources/words/";
+  tools::WordIdRecord record = tools::WordIdRecord::read(words + "word_ids.tsv");
+  ASSERT_GE(record.ids().size(), 9269u);
+  EXPECT_EQ(record.idOf("apple"), 1);  // the first library's words among them
+  EXPECT_EQ(record.idOf("interesting"), 69);
+  const Value library = CallDB::callDB()->sql_select(
+      "select wl_uWordID, wl_tWord from Words_Library", "ns", "", Value());
+  std::set<std::string> shipped;
+  for (size_t i = 0; i < library.size(); ++i) {
+    const std::string word = library.at(i).at(1).asString();
+    shipped.insert(word);
+    EXPECT_EQ(record.idOf(word), library.at(i).at(0).asInt())
+        << word << ": append the build's word-library/new_word_ids.tsv to word_ids.tsv";
+  }
+  std::set<std::string> excluded;
+  const tools::TsvFile excludedFile = tools::TsvFile::read(words + "excluded_words.txt", true);
+  for (const tools::TsvRecord& r : excludedFile.records()) excluded.insert(r.fields[0]);
+  for (const auto& [word, id] : record.ids()) {
+    if (shipped.count(word)) continue;
+    EXPECT_TRUE(excluded.count(word) ||
+                word.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+        << word << " (" << id << ") left the library";
+  }
+}
+
+TEST_F(ShippedLibraryTest, HeadwordsAreWordsAndBritishPhoneticsAreIpa) {
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wl_tWord, wl_tPhonetics_UK from Words_Library", "ss", "", Value());
+  size_t british = 0;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string word = rows.at(i).at(0).asString();
+    const std::string phonetics = rows.at(i).at(1).asString();
+    EXPECT_EQ(word.find_first_of("_ "), std::string::npos) << word;
+    EXPECT_TRUE(tools::isBritishIpa(phonetics)) << word << " " << phonetics;
+    british += !phonetics.empty();
+  }
+  EXPECT_GE(british * 100, rows.size() * 95);
+}
+
+// Words common in speech or in writing, some of them function words the open data give no part
+// of speech, are headwords in the frequency books.
+TEST_F(ShippedLibraryTest, CommonWordsOfSpeechAndWritingAreInTheBooks) {
+  for (const char* word : {"else", "ought", "belong", "unable", "nor", "per", "via", "due",
+                           "northern", "rural", "urban", "width", "accuracy", "output", "usage",
+                           "satisfaction", "absence", "sixth", "fridge", "scissors", "whenever"})
+    EXPECT_EQ(number(std::string("select count(*) from book_words as bw, Words_Library as wl "
+                                 "where bw.f_wl_uId = wl.wl_uWordID and bw.f_b_uId in (800, 801) "
+                                 "and wl.wl_tWord = '") +
+                     word + "'"),
+              1)
+        << word;
 }
 
 TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
@@ -85,9 +132,19 @@ TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
       {"water", "n. 水"},   {"run", "v. 跑"},       {"good", "adj. 好"},    {"school", "n. 学校"},
       {"child", "n. 孩子"}, {"love", "v. 爱"},      {"happy", "adj. 快乐"}, {"go", "v. 去"},
       {"be", "v. 是"},      {"you", "pron. 你"},    {"the", "art."},        {"and", "conj. 和"},
-      {"red", "n. 红"},     {"computer", "n. 电脑"}};
+      {"red", "adj. 红"},     {"computer", "n. 电脑"},
+      // Adverbs first where they are used most; no technical sense ahead of the everyday one.
+      {"very", "adv."},     {"still", "adv. 仍然"}, {"then", "adv."},       {"even", "adv. 甚至"},
+      {"core", "n. 核心"},  {"series", "n. 系列"},  {"mode", "n. 方式"},    {"poker", "n. 扑克"}};
   for (const auto& [word, start] : expected)
     EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << firstMeaning(word);
+  // A word used in two parts of speech keeps a row for each.
+  for (const char* word : {"own", "green"})
+    EXPECT_GE(number(std::string("select count(*) from Words_Meaning_Ch where f_wl_uWordID = "
+                                 "(select wl_uWordID from Words_Library where wl_tWord = '") +
+                     word + "')"),
+              2)
+        << word;
 }
 
 TEST_F(ShippedLibraryTest, ExtractionOfAnEnglishTextYieldsTheLibrarysBaseForms) {

@@ -1,11 +1,14 @@
 // The word library maker on small extracts of its sources.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/base/Files.h"
 #include "tests/support/FixtureWords.h"
 #include "tests/support/TempHome.h"
 #include "tests/tools/WordSourceFixtures.h"
 #include "tools/TsvFile.h"
+#include "tools/library/BritishPhonetics.h"
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/Inflections.h"
 #include "tools/library/Phonetics.h"
@@ -27,6 +30,41 @@ TEST(Phonetics, ArpabetBecomesIpaWithTheStressBeforeItsSyllable) {
   for (const auto& [arpabet, ipa] : cases) EXPECT_EQ(tools::arpabetToIpa(arpabet), ipa) << arpabet;
   EXPECT_EQ(tools::arpabetToIpa("K XX1 T"), std::nullopt);
   EXPECT_EQ(tools::arpabetToIpa(""), std::nullopt);
+}
+
+TEST(BritishPhonetics, TheDictionarysNotationBecomesTodaysIpa) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"ðєә", "ðeə"},                    // Cyrillic є and ә
+      {"i^'zæktli", "ɪɡˈzæktli"},        // "^" for a lost ɡ; short i
+      {"'wɒ:tә", "ˈwɔːtə"},              // ɒ: is ɔː
+      {".ʌndә'stænd", "ˌʌndəˈstænd"},    // "." for secondary stress before the primary
+      {"'bɔl.pɑ:k", "ˈbɒlˌpɑːk"},        // ... and after it
+      {"dæns. dɑ:ns", "dæns"},           // variants: the first
+      {"liv.laiv", "lɪv"},               // variants without stress
+      {"ә'bju:s.ә'bju:z", "əˈbjuːs"},    // variants each with their stress
+      {"'kɔndʌkt, -dәkt", "ˈkɒndʌkt"},   // a fragment after a comma
+      {"әb'sesiv,ɔb-", "əbˈsesɪv"},      // ... with no space
+      {",sivilai'zeiʃən;-li'z-", "ˌsɪvɪlaɪˈzeɪʃən"},
+      {"'ɑ:ftә'nu:n", "ˌɑːftəˈnuːn"},    // one primary stress a word
+      {"'peidʒә(r)", "ˈpeɪdʒə"},         // optional sounds left out
+      {"gou", "ɡəʊ"},                    // diphthongs as written today
+      {"'siәriәs", "ˈsɪəriəs"},          // iə is ɪə only when stressed
+      {"'hæpi", "ˈhæpi"},                // a final i stays
+      {"hwєә", "weə"},
+      {"'bjldɔ^", "ˈbʊldɒɡ"},            // a u typed as j
+      {"pә'tikjjlәli", "pəˈtɪkjʊləli"},
+      {"ˌpepəˈrəʊni", "ˌpepəˈrəʊni"},    // already in today's letters
+  };
+  for (const auto& [notation, ipa] : cases) {
+    EXPECT_EQ(tools::britishToIpa(notation), ipa) << notation;
+    EXPECT_TRUE(tools::isBritishIpa(ipa)) << ipa;
+  }
+  // What cannot be read is left empty rather than shown garbled.
+  for (const char* garbled : {"-'kripʃən", "i't\\\\:nәli", "simәl'teiniәsly; (?@) saim-",
+                              "' aut'saidә", "", "'", "x:"})
+    EXPECT_EQ(tools::britishToIpa(garbled), "") << garbled;
+  for (const char* foreign : {"ˈwɒːtə", "ðєə", "ɡou", "i^zæk"})
+    EXPECT_FALSE(tools::isBritishIpa(foreign)) << foreign;
 }
 
 class WordSourcesTest : public ::testing::Test {
@@ -87,7 +125,7 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "2\tthe\tðə\t\t\t\n"
             "3\twalk\twɔk\t\t\t\n"
             "4\ttree\ttri\ttriː\t\t\n"
-            "5\twater\tˈwɔtər\tˈwɒːtə\t\t\n"
+            "5\twater\tˈwɔtər\tˈwɔːtə\t\t\n"
             "6\tchild\ttʃaɪld\t\t\t\n"
             "7\tapple\tˈæpəl\t\t\t\n"
             "1\thappy\tˈhæpi\t\t\t\n");
@@ -125,7 +163,7 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
   } cases[] = {
       {"data/cmudict.txt", nullptr, "cmudict.txt: cannot be read"},
       {"data/cedict.txt", "", "cedict.txt: is empty"},
-      {"data/ecdict.txt", "water\tˈwɔ\n", "ecdict.txt:1: expected a word, its phonetic and"},
+      {"data/ecdict.txt", "water\tˈwɔ\n", "ecdict.txt:1: expected a word, its phonetic, its translation"},
       {"data/frequencies.txt", "walk\tmany\n",
        "frequencies.txt:1: expected a word and a positive count"},
       {"wordnet/data.adv", "00000031 02 r 01 quickly\n", "data.adv:1: line ends too early"},
@@ -151,6 +189,80 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
     }
     EXPECT_EQ(read("words.tsv"), before);
   }
+}
+
+// Study rows, dumps and backups name words by id: a change of the data must move none of them.
+TEST_F(WordSourcesTest, RecordedWordsKeepTheirIdsWhateverTheFrequencies) {
+  tools::makeWordLibrary(sources(), output());
+  auto ids = [&] {
+    std::map<std::string, int> found;
+    tools::TsvFile words = tools::TsvFile::read(output() + "/words.tsv", true);
+    for (const tools::TsvRecord& r : words.records()) found[r.fields[1]] = std::stoi(r.fields[0]);
+    return found;
+  };
+  const std::map<std::string, int> first = ids();
+  ASSERT_EQ(first.size(), 7u);
+  // The new words of the first build are listed for the record; "happy" was recorded already.
+  EXPECT_EQ(read("new_word_ids.tsv").find("happy"), std::string::npos);
+  std::string record;
+  for (const auto& [word, id] : first) record += std::to_string(id) + "\t" + word + "\n";
+  testsupport::writeTextFile(folder_ + "/curated/word_ids.tsv", record);
+  testsupport::writeTextFile(folder_ + "/curated/excluded_words.txt", "damn\napple\n");
+  // The frequency order turned round, and "stop" frequent enough to join.
+  testsupport::writeTextFile(folder_ + "/data/frequencies.txt",
+                             "the\t100\nstopped\t90\nhappy\t80\nchild\t70\nwater\t60\ntree\t50\n"
+                             "walk\t40\napple\t30\n");
+  tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
+  const std::map<std::string, int> second = ids();
+  for (const auto& [word, id] : first) {
+    if (word == "apple") continue;
+    EXPECT_EQ(second.at(word), id) << word;
+  }
+  // The excluded word is gone and its id stays unused; the new word takes the next id.
+  EXPECT_EQ(second.count("apple"), 0u);
+  EXPECT_EQ(second.at("stop"), 8);
+  EXPECT_EQ(counts.newWords, 1);
+  EXPECT_EQ(read("new_word_ids.tsv"), "# word_id, headword: words not yet in word_ids.tsv, to be "
+                                      "added there\n8\tstop\n");
+  // The record is read strictly: a word listed twice is an error, not a silent choice.
+  testsupport::writeTextFile(folder_ + "/curated/word_ids.tsv", record + "9\tthe\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
+}
+
+// WordNet's sense keys number the synset types 1 noun, 2 verb, 3 adjective, 4 adverb and
+// 5 satellite adjective; "very" and "still" are used as adverbs far more than as adjectives.
+TEST_F(WordSourcesTest, AdverbUseComesBeforeAdjectiveUse) {
+  auto append = [&](const std::string& name, const std::string& text) {
+    const std::string path = folder_ + "/" + name;
+    testsupport::writeTextFile(path, plat::files::readFile(path).value_or("") + text);
+  };
+  append("wordnet/data.adj",
+         "00000023 00 a 01 very 0 000 | precisely as stated; \"the very thing\"\n"
+         "00000024 00 s 01 still 0 000 | not in physical motion; \"the still water\"\n");
+  append("wordnet/data.adv",
+         "00000032 02 r 01 very 0 000 | to a high degree; \"very happy\"\n"
+         "00000033 02 r 01 still 0 000 | even now; \"he is still here\"\n");
+  append("wordnet/index.adj", "very a 1 0 1 1 00000023\nstill a 1 0 1 1 00000024\n");
+  append("wordnet/index.adv", "very r 1 0 1 1 00000032\nstill r 1 0 1 1 00000033\n");
+  append("wordnet/cntlist.rev",
+         "very%4:02:00:: 1 50\nvery%3:00:00:: 1 3\nstill%4:02:00:: 1 40\n"
+         "still%5:00:00:motionless:00 1 4\n");
+  append("data/ecdict.txt",
+         "very\t'veri\ta. 真正的, 恰好的\\nad. 很, 非常\t80\t90\n"
+         "still\tstil\ta. 静止的, 不动的\\nad. 仍然, 还\t100\t110\n");
+  append("data/frequencies.txt", "very\t60\nstill\t55\n");
+  tools::makeWordLibrary(sources(), output());
+  const std::string meanings = read("meanings_ch.tsv");
+  EXPECT_NE(meanings.find("very\t1\tadv. 很；非常\nvery\t2\tadj. 真正的；恰好的\n"),
+            std::string::npos)
+      << meanings;
+  EXPECT_NE(meanings.find("still\t1\tadv. 仍然；还\nstill\t2\tadj. 静止的；不动的\n"),
+            std::string::npos)
+      << meanings;
+
+  // A sense key of an unknown type is an error of the file, not a guess.
+  append("wordnet/cntlist.rev", "still%7:02:00:: 1 1\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
 }
 
 }  // namespace

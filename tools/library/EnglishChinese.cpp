@@ -1,9 +1,11 @@
 #include "tools/library/EnglishChinese.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <string_view>
 
+#include "tools/library/BritishPhonetics.h"
 #include "tools/library/SourceLines.h"
 
 namespace tools {
@@ -147,36 +149,24 @@ std::vector<TranslatedPart> translatedParts(const std::string& translation, size
   return parts;
 }
 
-std::string cardPhonetic(const std::string& phonetic) {
-  static const std::pair<std::string_view, std::string_view> kLetters[] = {
-      {"'", "ˈ"}, {",", "ˌ"}, {":", "ː"}, {"ә", "ə"}, {"g", "ɡ"}};
-  std::string card;
-  for (size_t i = 0; i < phonetic.size();) {
-    std::string_view rest = std::string_view(phonetic).substr(i);
-    bool replaced = false;
-    for (const auto& [from, to] : kLetters)
-      if (startsWith(rest, from)) {
-        card += to;
-        i += from.size();
-        replaced = true;
-        break;
-      }
-    if (!replaced) card += phonetic[i++];
-  }
-  return card;
-}
-
 std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::string& path,
                                                                    size_t sensesPerPart) {
   std::unordered_map<std::string, TranslatedWord> words;
   SourceLines file(path);
   for (size_t i = 0; i < file.size(); ++i) {
     std::vector<std::string_view> fields = splitFields(file.line(i), '\t');
-    if (fields.size() != 3 || fields[0].empty() || fields[2].empty())
-      throw file.error(i, "expected a word, its phonetic and its translation");
+    if ((fields.size() != 3 && fields.size() != 5) || fields[0].empty() || fields[2].empty())
+      throw file.error(i, "expected a word, its phonetic, its translation and two ranks");
     TranslatedWord& word = words[std::string(fields[0])];
-    word.phonetic = cardPhonetic(std::string(trimmed(fields[1])));
+    word.phonetic = britishToIpa(std::string(trimmed(fields[1])));
     word.parts = translatedParts(std::string(fields[2]), sensesPerPart);
+    for (size_t k = 3; k < fields.size(); ++k) {
+      int rank = 0;
+      auto [end, ec] = std::from_chars(fields[k].data(), fields[k].data() + fields[k].size(), rank);
+      if (ec != std::errc() || end != fields[k].data() + fields[k].size() || rank < 0)
+        throw file.error(i, "\"" + std::string(fields[k]) + "\" is not a rank");
+      if (rank > 0 && (word.corpusRank == 0 || rank < word.corpusRank)) word.corpusRank = rank;
+    }
   }
   return words;
 }

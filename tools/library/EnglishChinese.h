@@ -1,6 +1,8 @@
 // The English-Chinese dictionary of the word data (ecdict.txt: "word TAB British phonetic TAB
-// translation", the translation's lines joined by a literal "\n", each line "vt. 把…存档, 存档"
-// or "[计] 挡案库"): the Chinese meanings of a word by part of speech, in the card's own labels.
+// translation [TAB rank TAB rank]", the translation's lines joined by a literal "\n", each line
+// "vt. 把…存档, 存档" or "[计] 挡案库", the ranks the word's in two corpora of written and
+// spoken English, 0 for none): the Chinese meanings of a word by part of speech, in the card's
+// own labels, and how common the word is outside film subtitles.
 #pragma once
 
 #include <string>
@@ -17,6 +19,7 @@ struct TranslatedPart {
 struct TranslatedWord {
   std::string phonetic;  // IPA as the card shows it ("ˈɑːkaɪv")
   std::vector<TranslatedPart> parts;
+  int corpusRank = 0;  // the better of its two corpus ranks, 0 when unranked
 };
 
 // Throws BuildError naming the file and line of a malformed record.
@@ -27,8 +30,5 @@ std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::st
 // `sensesPerPart` senses each without leading or trailing notes in brackets. Lines of a subject
 // field ("[计]", "[医]", "[网络]") and lines without a known part of speech are left out.
 std::vector<TranslatedPart> translatedParts(const std::string& translation, size_t sensesPerPart);
-
-// The dictionary's phonetic in the letters the card uses ("'ɑ:kaiv" -> "ˈɑːkaiv").
-std::string cardPhonetic(const std::string& phonetic);
 
 }  // namespace tools

@@ -173,7 +173,10 @@ std::vector<std::string> Inflections::baseForms(const std::string& word) const {
                 {'a', "er", ""},     {'a', "est", ""},    {'a', "er", "e"},    {'a', "est", "e"}};
   std::vector<std::string> bases;
   auto add = [&](const std::string& base, char pos) {
-    if (base == word || base.empty() || wordNet_.senses(base, pos).empty()) return;
+    // A phrase ("comic_strip", which WordNet gives for "comics") is never a headword.
+    if (base == word || base.empty() || base.find('_') != std::string::npos ||
+        wordNet_.senses(base, pos).empty())
+      return;
     if (std::find(bases.begin(), bases.end(), base) == bases.end()) bases.push_back(base);
   };
   for (char pos : {'n', 'v', 'a', 'r'})

@@ -12,6 +12,7 @@
 
 #include "platform/base/Files.h"
 #include "tools/TsvFile.h"
+#include "tools/WordIdRecord.h"
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/EnglishChinese.h"
 #include "tools/library/Inflections.h"
@@ -102,6 +103,7 @@ struct Headword {
   std::vector<MeaningRow> meanings;
   std::string phonetics;
   std::string british;
+  bool reverseLookup = false;  // the Chinese-English dictionary gave it a meaning
 };
 
 struct Band {
@@ -123,8 +125,10 @@ class Maker {
         frequencies_(loadFrequencies(plat::files::join(sources.wordData, "frequencies.txt"))),
         inflections_(wordNet_, [this](const std::string& w) { return isKnown(w); }) {
     // Words met a few times in the corpus count as real; single occurrences are often typos.
-    for (const auto& [word, count] : frequencies_)
+    for (const auto& [word, count] : frequencies_) {
       if (count >= 3) knownWords_.insert(lowered(word));
+      if (word != lowered(word)) capitalised_.insert(lowered(word));
+    }
     readCurated();
     chinese_ = ChineseMeanings::load(plat::files::join(sources.wordData, "cedict.txt"), excluded_);
     english_ = loadEnglishChinese(plat::files::join(sources.wordData, "ecdict.txt"), 3);
@@ -180,15 +184,7 @@ class Maker {
     TsvFile excluded = TsvFile::read(curated("excluded_words.txt"), true);
     excluded.expectFields(1, 1);
     for (const TsvRecord& r : excluded.records()) excluded_.insert(r.fields[0]);
-    TsvFile legacy = TsvFile::read(curated("legacy_ids.tsv"), true);
-    legacy.expectFields(2, 2);
-    std::set<int> legacyIds;
-    for (const TsvRecord& r : legacy.records()) {
-      int id = legacy.positiveInt(r, 0);
-      if (!legacyIds.insert(id).second || !legacyIds_.emplace(r.fields[1], id).second)
-        throw legacy.error(r, "word or id listed twice");
-      firstFreeId_ = std::max(firstFreeId_, id + 1);
-    }
+    wordIds_ = WordIdRecord::read(curated("word_ids.tsv"));
     TsvFile bands = TsvFile::read(curated("book_bands.tsv"), true);
     bands.expectFields(6, 6);
     for (const TsvRecord& r : bands.records()) {
@@ -226,7 +222,7 @@ class Maker {
       }
       const bool base = wordNet_.isLemma(word) || functionWords_.count(word);
       std::vector<std::string> bases =
-          functionWords_.count(word) ? std::vector<std::string>{} : inflections_.baseForms(word);
+          functionWords_.count(word) ? std::vector<std::string>{} : inflectionBases(word);
       if (bases.empty()) {
         if (base) counts[word] += count;
         continue;
@@ -244,17 +240,44 @@ class Maker {
     return total;
   }
 
+  // The base forms that `word` is an inflection of. A noun that only looks like a verb's third
+  // person ("scissors" beside the verb "scissor") is a word of its own.
+  std::vector<std::string> inflectionBases(const std::string& word) const {
+    std::vector<std::string> bases = inflections_.baseForms(word);
+    if (word.back() == 's' && !wordNet_.senses(word, 'n').empty())
+      bases.erase(std::remove_if(bases.begin(), bases.end(),
+                                 [&](const std::string& base) {
+                                   return wordNet_.senses(base, 'n').empty() &&
+                                          !isIrregularFormOf(word, base);
+                                 }),
+                  bases.end());
+    return bases;
+  }
+
   // A lemma spelt as a regular inflection of another ("running", "agreed") is a headword of its
-  // own only when it is used much on its own ("evening", "building", "interesting"): otherwise a
-  // learner's text would yield it where the base form belongs.
+  // own only when it is used much on its own ("evening", "building"); an irregular form ("made")
+  // only when used more still ("left", "thought"). Otherwise a learner's text would yield it
+  // where the base form belongs.
   bool isMainlyAnInflection(const std::string& word) const {
     auto ends = [&](const char* suffix) {
       size_t n = std::char_traits<char>::length(suffix);
       return word.size() > n && word.compare(word.size() - n, n, suffix) == 0;
     };
-    if (!ends("s") && !ends("ed") && !ends("ing")) return false;
-    for (const std::string& base : inflections_.baseForms(word))
-      if (tagCount(word) < 0.2 * tagCount(base) + 1) return true;
+    const bool regularSpelling = ends("s") || ends("ed") || ends("ing");
+    for (const std::string& base : inflectionBases(word)) {
+      const bool irregular = isIrregularFormOf(word, base);
+      if (!irregular && !regularSpelling) continue;
+      const double share = irregular ? 0.05 : 0.2;
+      if (tagCount(word) < share * tagCount(base) + 1) return true;
+    }
+    return false;
+  }
+
+  bool isIrregularFormOf(const std::string& word, const std::string& base) const {
+    for (char pos : kWordNetPos) {
+      std::vector<std::string> bases = wordNet_.exceptionBases(word, pos);
+      if (std::find(bases.begin(), bases.end(), base) != bases.end()) return true;
+    }
     return false;
   }
 
@@ -265,6 +288,13 @@ class Maker {
       for (const std::string& w : wordNet_.synset('n', offset)->words)
         if (lowered(w) == lemma) (w == lemma ? common : proper)++;
     return proper > common;
+  }
+
+  // A word that the subtitles write capitalised, that WordNet's tagged texts never meet and that
+  // the Chinese-English dictionary gives no meaning is most often a name ("terry", "kirk"),
+  // whatever the English-Chinese dictionary says it also means.
+  bool isLikelyName(const Headword& h) const {
+    return !h.function && capitalised_.count(h.word) && tagCount(h.word) == 0 && !h.reverseLookup;
   }
 
   bool isProperNoun(const std::string& lemma) const {
@@ -389,11 +419,11 @@ class Maker {
         used.insert(c.chinese);
       h.meanings.push_back({pos, std::string(posLabel(pos)) + " " + terms, firstTerm});
     }
-    // The reverse lookup decides which words are headwords, so that the word list (and the voice
-    // pack recorded from it) stays; the English-Chinese dictionary gives their meanings.
-    if (h.meanings.empty()) return false;
+    h.reverseLookup = !h.meanings.empty();
+    // The English-Chinese dictionary gives the meanings; the reverse lookup stands in where it
+    // has none. A word that neither knows is no headword.
     if (translated != english_.end()) translate(h, translated->second);
-    return true;
+    return !h.meanings.empty();
   }
 
   // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
@@ -427,8 +457,31 @@ class Maker {
     if (!rows.empty()) h.meanings = std::move(rows);
   }
 
+  // Film subtitles under-count the words of writing and of the classroom ("rural", "width",
+  // "output"): a word that the dictionary's corpora rank r counts as much as the base form
+  // ranked r among the subtitles', or just less, so that the subtitles' order decides a tie.
+  void addCorpusRanks(std::unordered_map<std::string, double>& counts) const {
+    std::vector<double> byRank;
+    for (const auto& [word, count] : counts) byRank.push_back(count);
+    std::sort(byRank.begin(), byRank.end(), std::greater<>());
+    for (const auto& [word, translated] : english_) {
+      const size_t rank = static_cast<size_t>(translated.corpusRank);
+      if (rank == 0 || rank > byRank.size()) continue;
+      // The corpora's ranks are of lower-cased words: a word that the subtitles write
+      // capitalised is most often a name ("bobby", "terry"). Inflected forms ("made", "existing")
+      // are no headwords of their own there either.
+      if (!functionWords_.count(word) &&
+          (!wordNet_.isLemma(word) || capitalised_.count(word) || mostlyProper(word) ||
+           isMainlyAnInflection(word)))
+        continue;
+      double& count = counts[word];
+      count = std::max(count, std::nextafter(byRank[rank - 1], 0.0));
+    }
+  }
+
   void chooseHeadwords() {
     std::unordered_map<std::string, double> counts = baseFormCounts();
+    addCorpusRanks(counts);
     std::vector<std::pair<std::string, double>> ranked(counts.begin(), counts.end());
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
       return a.second != b.second ? a.second > b.second : a.first < b.first;
@@ -444,7 +497,7 @@ class Maker {
       Headword h;
       h.word = word;
       h.score = score;
-      if (!fill(h)) continue;
+      if (!fill(h) || isLikelyName(h)) continue;
       rank_[word] = static_cast<int>(headwords_.size()) + 1;
       headwords_.push_back(std::move(h));
     }
@@ -452,29 +505,41 @@ class Maker {
       throw BuildError("the word data yield " + std::to_string(headwords_.size()) +
                        " headwords with a Chinese meaning; the books need " +
                        std::to_string(headwordCount_));
-    // Words of the first library stay, so that a learner's study data keep their words; those
-    // rarer than the books reach follow in order of frequency, in no book.
+    keepRecordedWords(counts);
+    std::vector<std::string> words;
+    for (const Headword& h : headwords_) words.push_back(h.word);
+    std::vector<int> ids = assignWordIds(wordIds_, words);
+    for (size_t i = 0; i < headwords_.size(); ++i) {
+      headwords_[i].id = ids[i];
+      if (!wordIds_.idOf(headwords_[i].word)) counts_.newWords++;
+    }
+  }
+
+  // A recorded word stays in the library, so that a learner's study data keep their words;
+  // those rarer than the books reach follow in order of frequency, in no book. A word excluded
+  // since, or one that is no single word ("comic_strip"), is left out and its id stays unused.
+  void keepRecordedWords(const std::unordered_map<std::string, double>& counts) {
+    auto count = [&](const std::string& word) {
+      auto it = counts.find(word);
+      return it == counts.end() ? 0.0 : it->second;
+    };
     std::vector<std::string> missing;
-    for (const auto& [word, id] : legacyIds_)
-      if (!rank_.count(word)) missing.push_back(word);
+    for (const auto& [word, id] : wordIds_.ids())
+      if (!rank_.count(word) && isPlainWord(word) && !excluded_.count(word))
+        missing.push_back(word);
     std::sort(missing.begin(), missing.end(), [&](const std::string& a, const std::string& b) {
-      return counts[a] != counts[b] ? counts[a] > counts[b] : a < b;
+      return count(a) != count(b) ? count(a) > count(b) : a < b;
     });
     for (const std::string& word : missing) {
       Headword h;
       h.word = word;
-      h.score = counts[word];
+      h.score = count(word);
       if (!fill(h))
         throw BuildError("\"" + word +
-                         "\" of legacy_ids.tsv has no Chinese meaning in the word "
-                         "data: give it one in meaning_overrides.tsv");
+                         "\" of word_ids.tsv has no Chinese meaning in the word data: give it "
+                         "one in meaning_overrides.tsv, or leave it out in excluded_words.txt");
       rank_[word] = static_cast<int>(headwords_.size()) + 1;
       headwords_.push_back(std::move(h));
-    }
-    int next = firstFreeId_;
-    for (Headword& h : headwords_) {
-      auto legacy = legacyIds_.find(h.word);
-      h.id = legacy != legacyIds_.end() ? legacy->second : next++;
     }
   }
 
@@ -497,6 +562,11 @@ class Maker {
       counts_.words++;
       if (!h.phonetics.empty()) counts_.withPhonetics++;
     }
+    if (counts_.newWords == 0) return;
+    std::ofstream added = open("new_word_ids.tsv",
+                               "word_id, headword: words not yet in word_ids.tsv, to be added there");
+    for (const Headword& h : headwords_)
+      if (!wordIds_.idOf(h.word)) added << h.id << '\t' << h.word << '\n';
   }
 
   void writeMeanings() {
@@ -780,12 +850,12 @@ class Maker {
   std::unordered_map<std::string, std::string> pronunciations_;
   std::vector<std::pair<std::string, long>> frequencies_;
   std::unordered_set<std::string> knownWords_;
+  std::unordered_set<std::string> capitalised_;  // words the frequency list writes capitalised
   Inflections inflections_;
   std::map<std::string, std::vector<std::string>> functionWords_;
   std::map<std::string, std::string> displays_;
   std::map<std::string, std::vector<std::string>> meaningOverrides_;
-  std::map<std::string, int> legacyIds_;
-  int firstFreeId_ = 1;
+  WordIdRecord wordIds_;
   std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
   std::set<std::string> excluded_;
   std::vector<Band> bands_;

@@ -13,8 +13,8 @@ namespace tools {
 struct WordLibrarySources {
   std::string wordNet;   // folder of WordNet 3 (data.noun, index.noun, noun.exc, cntlist.rev ...)
   std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt and ecdict.txt
-  std::string curated;   // our own lists: function_words.tsv, examples_zh.tsv, excluded_words.txt,
-                         // book_bands.tsv
+  std::string curated;   // our own lists: function_words.tsv, meaning_overrides.tsv,
+                         // examples_zh.tsv, excluded_words.txt, word_ids.tsv, book_bands.tsv
 };
 
 struct WordLibraryCounts {
@@ -23,10 +23,13 @@ struct WordLibraryCounts {
   int meanings = 0;
   int examples = 0;
   int books = 0;
+  int newWords = 0;  // headwords without a recorded id; listed in new_word_ids.tsv
 };
 
-// Writes the folder `output` (created when missing). Throws BuildError naming the first missing
-// or malformed source, or when the sources yield fewer words than the books need.
+// Writes the folder `output` (created when missing). Every word of word_ids.tsv keeps its id and
+// stays in the library unless excluded since; new words take ids above the record's highest.
+// Throws BuildError naming the first missing or malformed source, or when the sources yield
+// fewer words than the books need.
 WordLibraryCounts makeWordLibrary(const WordLibrarySources& sources, const std::string& output);
 
 }  // namespace tools

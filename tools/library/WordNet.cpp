@@ -67,6 +67,24 @@ void splitGloss(std::string_view gloss, Synset& synset) {
   }
 }
 
+// The synset type digit of a sense key: 1 noun, 2 verb, 3 adjective, 4 adverb, 5 satellite
+// adjective. 0 for any other.
+char posOfSynsetType(char digit) {
+  switch (digit) {
+    case '1':
+      return 'n';
+    case '2':
+      return 'v';
+    case '3':
+      return 'a';
+    case '4':
+      return 'r';
+    case '5':
+      return 's';
+  }
+  return 0;
+}
+
 bool isLicenceLine(std::string_view line) {
   return line.empty() || line[0] == ' ';
 }
@@ -172,9 +190,13 @@ WordNet WordNet::load(const std::string& folder) {
     size_t percent = fields[0].find('%');
     if (fields.size() != 3 || percent == std::string_view::npos || percent + 1 >= fields[0].size())
       throw counts.error(i, "expected a sense key, a sense number and a count");
-    int p = posIndex("nvasr"[std::clamp(fields[0][percent + 1] - '1', 0, 4)]);
+    char pos = posOfSynsetType(fields[0][percent + 1]);
+    if (!pos) throw counts.error(i, "unknown synset type in \"" + std::string(fields[0]) + "\"");
+    int p = posIndex(pos);
     int count = 0;
-    std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), count);
+    auto [end, ec] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), count);
+    if (ec != std::errc() || end != fields[2].data() + fields[2].size())
+      throw counts.error(i, "\"" + std::string(fields[2]) + "\" is not a count");
     wn.tagCounts_[std::string(fields[0].substr(0, percent))][p] += count;
   }
   return wn;

@@ -4,7 +4,9 @@
 //   cmudict.txt      word, ARPAbet phonemes (alternative pronunciations as "word(2)")
 //   frequencies.txt  word, count in the subtitle corpus
 //   ecdict.txt       word, British phonetic, Chinese translation (its lines joined by a literal
-//                    "\n"), for words of lower-case letters that the frequency list holds
+//                    "\n"), rank in the British National Corpus, rank in the Corpus of
+//                    Contemporary American English (0: unranked), for words of lower-case
+//                    letters that the frequency list holds
 // usage: node export.mjs <output folder>   (run where the packages are installed)
 import fs from 'node:fs';
 import readline from 'node:readline';
@@ -84,9 +86,11 @@ for await (const line of rows) {
     header = fields;
     continue;
   }
-  const [word, phonetic, translation] = ['word', 'phonetic', 'translation'].map((name) => fields[header.indexOf(name)] ?? '');
+  const [word, phonetic, translation, bnc, frq] = ['word', 'phonetic', 'translation', 'bnc', 'frq'].map((name) => fields[header.indexOf(name)] ?? '');
   if (!/^[a-z]+$/.test(word) || !counted.has(word) || !translation.trim()) continue;
-  ecdictLines.push([word, clean(phonetic), clean(translation)].join('\t'));
+  const rank = (text) => (/^[0-9]+$/.test(text) ? text : '0');
+  ecdictLines.push([word, clean(phonetic), clean(translation), rank(bnc), rank(frq)].join('\t'));
 }
-if (header && header.indexOf('translation') < 0) throw new Error('ecdict.csv: no translation column');
+for (const column of ['translation', 'bnc', 'frq'])
+  if (header && header.indexOf(column) < 0) throw new Error(`ecdict.csv: no ${column} column`);
 write('ecdict.txt', ecdictLines);

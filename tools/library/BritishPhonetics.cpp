@@ -1,0 +1,209 @@
+#include "tools/library/BritishPhonetics.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "platform/base/Utf.h"
+
+namespace tools {
+namespace {
+
+constexpr char32_t kPrimary = U'ˈ';
+constexpr char32_t kSecondary = U'ˌ';
+constexpr char32_t kLong = U'ː';
+
+// Letters the dictionary typed in place of an IPA symbol: Cyrillic look-alikes, the ASCII g,
+// "^" where a ɡ was lost, ASCII marks for stress and length.
+char32_t ipaLetter(char32_t c) {
+  switch (c) {
+    case U'ә':  // Cyrillic schwa
+      return U'ə';
+    case U'є':  // Cyrillic ie, in "єə"
+      return U'e';
+    case U'g':
+    case U'^':
+      return U'ɡ';
+    case U':':
+      return kLong;
+    case U'\'':
+      return kPrimary;
+  }
+  return c;
+}
+
+// The older notation's vowels and their symbols today, longest first. "iə" and "uə" are the
+// vowels ɪə and ʊə only in a stressed syllable ("'riəli", "ʃuə"); elsewhere they are two
+// ("'siəriəsli", "'æktʃuəl"). A short i or u before another vowel or at the end stays i or u
+// ("happy", "evaluation").
+struct VowelRule {
+  std::u32string_view from, to;
+  bool stressedOnly = false;
+};
+constexpr VowelRule kVowelRules[] = {
+    {U"əː", U"ɜː"},       {U"ɒː", U"ɔː"}, {U"ɒi", U"ɔɪ"}, {U"ɔi", U"ɔɪ"},       {U"ɔː", U"ɔː"},
+    {U"ɔ", U"ɒ"},         {U"ei", U"eɪ"}, {U"ai", U"aɪ"}, {U"au", U"aʊ"},       {U"əu", U"əʊ"},
+    {U"ou", U"əʊ"},       {U"aː", U"ɑː"}, {U"iː", U"iː"}, {U"uː", U"uː"},       {U"hw", U"w"},
+    {U"iə", U"ɪə", true}, {U"uə", U"ʊə", true},
+};
+
+constexpr std::u32string_view kVowels = U"ɪieæʌɑɒɔʊuəɜa";
+constexpr std::u32string_view kConsonants = U"pbtdkɡfvθðszʃʒhmnŋlrwj";
+
+bool isVowel(char32_t c) { return kVowels.find(c) != std::u32string_view::npos; }
+bool isConsonant(char32_t c) { return kConsonants.find(c) != std::u32string_view::npos; }
+bool isStress(char32_t c) { return c == kPrimary || c == kSecondary; }
+
+std::u32string decoded(const std::string& text) {
+  std::u32string out;
+  for (size_t at = 0; at < text.size();) out += plat::utf::decodeNext(text, at);
+  return out;
+}
+
+bool holdsPrimary(std::u32string_view text) {
+  return text.find(kPrimary) != std::u32string_view::npos;
+}
+
+// The first of the variants. "," and "." stand both for secondary stress and between variants:
+// before a space, a primary stress, the end or a fragment (",ɒb-") they part variants; a "."
+// parts variants too when
+// the text on both sides has a primary stress ("ə'bjuːs.ə'bjuːz") or neither has
+// ("bæθ.bɑːθ"), and marks secondary stress where only one side has ("ə.sæsi'neiʃən",
+// "'bɔl.pɑːk"). A stress mark typed twice counts once.
+std::u32string firstVariant(const std::u32string& text) {
+  std::u32string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    const char32_t next = i + 1 < text.size() ? text[i + 1] : U' ';
+    if (c == U';') break;
+    if (c == U',' || c == U'.') {
+      if (next == U' ' || next == kPrimary) break;
+      size_t end = text.find_first_of(U" ,;", i + 1);
+      std::u32string_view after = std::u32string_view(text).substr(i + 1, end - i - 1);
+      if (after.find(U'-') != std::u32string_view::npos) break;  // ",ɒb-": a fragment
+      if (c == U'.' && holdsPrimary(out) == holdsPrimary(after)) break;
+      out += kSecondary;
+      continue;
+    }
+    if (isStress(c) && !out.empty() && out.back() == c) continue;
+    out += c;
+  }
+  return out;
+}
+
+// Optional sounds in brackets ("'peidʒə(r)", "'frait(ə)nd") are left out.
+std::optional<std::u32string> withoutOptionalSounds(const std::u32string& text) {
+  std::u32string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != U'(') {
+      out += text[i];
+      continue;
+    }
+    size_t close = text.find(U')', i);
+    if (close == std::u32string::npos || close == i + 1) return std::nullopt;
+    for (size_t k = i + 1; k < close; ++k)
+      if (!isVowel(text[k]) && !isConsonant(text[k]) && text[k] != kLong) return std::nullopt;
+    i = close;
+  }
+  return out;
+}
+
+// Some entries lost their u to a j ("'bjldɔg", "'hәjpfjli", "sә'rajndiŋz"); a j stands only
+// before a vowel, so one before anything else is that u. Read from the end: in "tjjn" the
+// second j is the u and the first a real j.
+void restoreLostU(std::u32string& text) {
+  for (size_t i = text.size(); i-- > 0;)
+    if (text[i] == U'j' && (i + 1 == text.size() || !isVowel(text[i + 1]))) text[i] = U'u';
+}
+
+// Whether the vowel at `at` is in a stressed syllable: a stress mark stands between it and the
+// vowel before, or the word marks no stress at all (one syllable).
+bool isStressed(std::u32string_view text, size_t at) {
+  if (text.find_first_of(U"ˈˌ") == std::u32string_view::npos) return true;
+  while (at-- > 0) {
+    if (isStress(text[at])) return true;
+    if (isVowel(text[at])) return false;
+  }
+  return false;
+}
+
+std::u32string modernVowels(const std::u32string& text) {
+  std::u32string out;
+  for (size_t i = 0; i < text.size();) {
+    std::u32string_view rest = std::u32string_view(text).substr(i);
+    auto rule = std::find_if(std::begin(kVowelRules), std::end(kVowelRules), [&](const VowelRule& r) {
+      return rest.substr(0, r.from.size()) == r.from && (!r.stressedOnly || isStressed(text, i));
+    });
+    if (rule != std::end(kVowelRules)) {
+      out += rule->to;
+      i += rule->from.size();
+      continue;
+    }
+    const char32_t c = text[i];
+    const bool beforeVowel = i + 1 < text.size() && isVowel(text[i + 1]);
+    const bool last = i + 1 == text.size();
+    if (c == U'i' && !beforeVowel && !last)
+      out += U'ɪ';
+    else if (c == U'u' && !beforeVowel && !last)
+      out += U'ʊ';
+    else
+      out += c;
+    ++i;
+  }
+  return out;
+}
+
+// A word has one primary stress; where the dictionary marks two ("'ɑːftə'nuːn") the earlier
+// ones are secondary.
+void onePrimaryStress(std::u32string& text) {
+  size_t last = text.rfind(kPrimary);
+  if (last == std::u32string::npos) return;
+  for (size_t i = 0; i < last; ++i)
+    if (text[i] == kPrimary) text[i] = kSecondary;
+}
+
+// Symbols in an order English allows: a length mark after a long vowel, a stress mark before
+// a sound, j before a vowel, a and ɜ and ɑ only in their vowels, no ɔ short.
+bool isReadable(std::u32string_view ipa) {
+  if (ipa.empty()) return false;
+  bool hasVowel = false;
+  for (size_t i = 0; i < ipa.size(); ++i) {
+    const char32_t c = ipa[i];
+    const char32_t next = i + 1 < ipa.size() ? ipa[i + 1] : 0;
+    if (!isVowel(c) && !isConsonant(c) && !isStress(c) && c != kLong) return false;
+    hasVowel = hasVowel || isVowel(c);
+    if (c == kLong && (i == 0 || std::u32string_view(U"iuɑɔɜ").find(ipa[i - 1]) ==
+                                     std::u32string_view::npos))
+      return false;
+    if (isStress(c) && (!next || isStress(next) || next == kLong)) return false;
+    if (c == U'j' && !isVowel(next)) return false;
+    if (c == U'a' && next != U'ɪ' && next != U'ʊ') return false;
+    if ((c == U'ɜ' || c == U'ɑ') && next != kLong) return false;
+    if (c == U'ɔ' && next != kLong && next != U'ɪ') return false;
+  }
+  return hasVowel;
+}
+
+std::string encoded(std::u32string_view text) {
+  std::string out;
+  for (char32_t c : text) out += plat::utf::fromCodePoint(c);
+  return out;
+}
+
+}  // namespace
+
+std::string britishToIpa(const std::string& notation) {
+  std::u32string text = decoded(notation);
+  std::transform(text.begin(), text.end(), text.begin(), ipaLetter);
+  while (!text.empty() && text.front() == U' ') text.erase(0, 1);
+  std::optional<std::u32string> sounds = withoutOptionalSounds(firstVariant(text));
+  if (!sounds) return "";
+  restoreLostU(*sounds);
+  std::u32string ipa = modernVowels(*sounds);
+  onePrimaryStress(ipa);
+  return isReadable(ipa) ? encoded(ipa) : "";
+}
+
+bool isBritishIpa(const std::string& ipa) { return ipa.empty() || isReadable(decoded(ipa)); }
+
+}  // namespace tools
