@@ -57,7 +57,8 @@ void HtmlViewController::viewDidLoad() {
   webView_->setBackgroundColor(Color::clear());
   webView_->setDelegate(this);
   view()->addSubview(webView_);
-  reloadPage();
+  // The appearance that follows opens an address page; opening it here too would open it twice.
+  reloadPage(false);
 }
 
 void HtmlViewController::viewWillAppear(bool) {
@@ -68,13 +69,14 @@ void HtmlViewController::willAnimateRotationToInterfaceOrientation(InterfaceOrie
   reloadPage();
 }
 
-void HtmlViewController::reloadPage() {
+void HtmlViewController::reloadPage(bool mayOpenOutside) {
   std::optional<std::string> page = readPage(htmlName_);
   if (!page) {
     // A page that cannot be read is left empty; a name that is an address opens outside.
-    if (isOutside(htmlName_)) openURLinHtml(htmlName_);
+    if (mayOpenOutside && isOutside(htmlName_)) openURLinHtml(htmlName_);
     return;
   }
+  if (page->empty() && !mayOpenOutside) return;
   addHtml(*page);
 }
 

@@ -38,7 +38,8 @@ class HtmlViewController : public BaseViewController, public plat::WebViewDelega
   plat::WebView& webView() { return *webView_; }
 
  private:
-  void reloadPage();
+  // Reads the page anew; an address page opens outside only when `mayOpenOutside`.
+  void reloadPage(bool mayOpenOutside = true);
 
   std::string navName_;
   std::string htmlName_;

@@ -14,6 +14,7 @@
 #include "learn/ReViewController.h"
 #include "online/CheckVersion.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TableView.h"
@@ -58,9 +59,17 @@ class DesktopWiring : public AppTest {
     for (const auto& entry : std::filesystem::directory_iterator(shipped)) {
       const std::string name = entry.path().filename().string();
       const bool ours = name == "learn.db" || name == "info.strings";
+      if (name == "help") continue;
       std::filesystem::create_symlink(ours ? fixture + "/" + name : entry.path().string(),
                                       bundle_ + "/" + name);
     }
+    // The help pages, and an empty page that stands for the web address it is named after.
+    std::filesystem::create_directory(bundle_ + "/help");
+    for (const auto& entry : std::filesystem::directory_iterator(shipped / "help")) {
+      std::filesystem::create_symlink(entry.path(), bundle_ + "/help/" +
+                                                        entry.path().filename().string());
+    }
+    plat::files::writeFileAtomically(bundle_ + "/help/www.vocab.example.org", "");
     plat::Bundle::setMainPath(bundle_);
   }
   // As main() does before the window host launches the app.
@@ -107,6 +116,16 @@ TEST_F(DesktopWiring, EveryLinkReachesTheDesktopsOpenerAsOneExactArgument) {
       base + "?type=login&id=7 'a\"b&pw=0cc175b9c0f1b6a831c399e269772661";
   std::vector<std::string> expected;
 
+  // A link of the notice panel on the idle review screen.
+  plat::View* notice = host_->find([](plat::View& view) {
+    auto* web = dynamic_cast<plat::WebView*>(&view);
+    return web && web->displayedText() == "活动";
+  });
+  ASSERT_NE(notice, nullptr);
+  ASSERT_TRUE(host_->tap(notice));
+  host_->runUntilIdle();
+  expected.push_back("http://127.0.0.1:9/notice");
+
   // The daily lesson's first link.
   plat::NavigationController* review = tab(kReviewTab);
   top<ReViewController>(review)->extract_words();
@@ -141,9 +160,18 @@ TEST_F(DesktopWiring, EveryLinkReachesTheDesktopsOpenerAsOneExactArgument) {
   host_->runUntilIdle();
   EXPECT_EQ(top<HtmlViewController>(settings), page) << "the page stays";
   expected.push_back("https://127.0.0.1:9/help?page=2&from=app");
+
+  // An empty page file opens its name outside, each time its screen comes into view.
+  auto empty = std::make_shared<HtmlViewController>();
+  empty->setNavName("网站");
+  empty->setHtmlName("www.vocab.example.org");
+  settings->pushViewController(empty, false);
+  host_->runUntilIdle();
+  expected.push_back("http://www.vocab.example.org");
   ASSERT_TRUE(waitFor([&] { return opener.calls().size() == expected.size(); }));
 
-  // Every call carried exactly one argument, the address itself.
+  // Every call carried exactly one argument, the address itself, and none came twice.
+  plat::RunLoop::main().runUntil([] { return false; }, 0.3);
   const auto calls = opener.calls();
   ASSERT_EQ(calls.size(), expected.size());
   for (size_t i = 0; i < calls.size(); ++i) {
