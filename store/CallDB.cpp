@@ -11,6 +11,9 @@
 
 namespace {
 
+const char* const kQueueIndex =
+    "create index if not exists review_list_word on review_list (rlt_tWord)";
+
 // Serialises opening and closing; statements never take it.
 std::mutex& openingMutex() {
   static std::mutex m;
@@ -108,6 +111,9 @@ void CallDB::open() {
   // a commit is on disk when it returns, as before. An older file is converted here once.
   sqlite3_exec(db, "pragma journal_mode = wal; pragma synchronous = full", nullptr, nullptr,
                nullptr);
+  // Every answer takes its word out of the queue's mirror by the word's text; files made before
+  // the mirror had its index get it here.
+  sqlite3_exec(db, kQueueIndex, nullptr, nullptr, nullptr);
   database_.store(db);
   loadShowNames();
 }

@@ -55,14 +55,16 @@ void CallDB::InsertReViewWordsFromDay() {
   std::optional<int64_t> newest =
       optionalNumberOf("select rl_uTimeID from ReviewWords_Log order by rl_uTimeID desc limit 1");
   // With the clock set back behind the newest row, only an existing row of today is counted.
+  // Bound, not spliced: every answer runs one of the two, and the day's id would make each a
+  // statement of its own to parse.
   if (!newest || today > *newest)
-    sqlMgr_.RecordExec("insert into ReviewWords_Log (rl_uTimeID,rl_uWordNum) values (" +
-                       str(today) + ", 1)");
+    sqlMgr_.RecordExec("insert into ReviewWords_Log (rl_uTimeID,rl_uWordNum) values (?, 1)",
+                          "N", plat::Value::array({static_cast<long long>(today)}));
   else
     sqlMgr_.RecordExec(
         "update ReviewWords_Log set rl_uWordNum = rl_uWordNum+1,rl_uNeedSync=0 where rl_uTimeID "
-        "= " +
-        str(today));
+        "= ?",
+        "N", plat::Value::array({static_cast<long long>(today)}));
 }
 
 plat::Value CallDB::LearnWordsFromDay(int n) {

@@ -63,7 +63,9 @@ void CallDB::initReviewWords_tempData(const Value& words, int type) {
   // One unit, so that a failure keeps yesterday's queue rather than half of today's.
   inOneTransaction([&] {
     sqlMgr_.deleteOneChannel("delete from review_list", "", Value::array());
+    sqlMgr_.RecordExec("drop index if exists review_list_word");
     appendQueueRows(words, type);
+    sqlMgr_.RecordExec("create index if not exists review_list_word on review_list (rlt_tWord)");
   });
 }
 

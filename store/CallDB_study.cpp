@@ -59,12 +59,9 @@ void CallDB::UpdateLog(const Value& record) {
 }
 
 void CallDB::UpdateLogWordCount() {
-  std::optional<int64_t> count =
-      optionalNumberOf("select vc_tValue from Var_Config where vc_tVarName = 'rememberNum'");
-  if (count)
-    sqlMgr_.RecordExec("update Var_Config set vc_tValue=" + std::to_string(*count + 1) +
-                       ",vc_uNeedSync=0 where vc_tVarName = 'rememberNum'");
-  else
-    sqlMgr_.RecordExec(
-        "insert into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values ('rememberNum',1,0)");
+  // One bound statement: the count is kept as text, and a value that is no number counts as 0.
+  sqlMgr_.RecordExec(
+      "insert into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values ('rememberNum',1,0) "
+      "on conflict (vc_tVarName) do update set vc_tValue=cast(coalesce(vc_tValue,0) as integer)+1, "
+      "vc_uNeedSync=0");
 }

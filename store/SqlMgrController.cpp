@@ -18,23 +18,6 @@ namespace {
 const char* const kPrepareFailed = "Error: failed to insert:channels sql:";
 const char* const kStepFailed = "Error: failed to insert into the database with message.";
 
-struct StatementDeleter {
-  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-Statement prepare(sqlite3* db, const std::string& sql) {
-  sqlite3_stmt* stmt = nullptr;
-  if (!db ||
-      sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) !=
-          SQLITE_OK ||
-      !stmt) {
-    sqlite3_finalize(stmt);
-    return nullptr;
-  }
-  return Statement(stmt);
-}
-
 // Numbers given as text bind by their leading number, as the callers' string values always did.
 int64_t integerOf(const plat::Value& v) {
   if (v.isString()) return std::strtoll(v.asString().c_str(), nullptr, 10);
@@ -158,11 +141,17 @@ void SqlMgrController::readRows(sqlite3_stmt* stmt, const std::string& retType,
   }
 }
 
+void SqlMgrController::setDatabase(sqlite3* db) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  statements_.clear();
+  database_ = db;
+}
+
 plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
                                                const std::string& paramSign,
                                                const plat::Value& params) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
-  Statement stmt = prepare(database_, sql);
+  StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) throw MyException(kPrepareFailed + sql);
   bindParams(stmt.get(), paramSign, params, false);
   plat::Value result = plat::Value::array();
@@ -173,7 +162,7 @@ plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std
 void SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
                                         plat::Value& result) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
-  Statement stmt = prepare(database_, sql);
+  StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) return;
   readRows(stmt.get(), retType, result);
 }
@@ -181,7 +170,7 @@ void SqlMgrController::selectOneChannel(const std::string& sql, const std::strin
 void SqlMgrController::RecordPrepare(const std::string& sql, const std::string& paramSign,
                                      const plat::Value& params) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
-  Statement stmt = prepare(database_, sql);
+  StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) throw MyException(kPrepareFailed + sql);
   bindParams(stmt.get(), paramSign, params, true);
   int rc = sqlite3_step(stmt.get());
@@ -209,14 +198,31 @@ void SqlMgrController::RecordExec(const std::string& sql) {
   if (database_) sqlite3_exec(database_, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
+void SqlMgrController::RecordExec(const std::string& sql, const std::string& paramSign,
+                                  const plat::Value& params) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  StatementCache::Lease stmt = statements_.take(database_, sql);
+  if (!stmt) return;
+  bindParams(stmt.get(), paramSign, params, true);
+  sqlite3_step(stmt.get());
+}
+
+int SqlMgrController::execCached(const std::string& sql) {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  StatementCache::Lease stmt = statements_.take(database_, sql);
+  if (!stmt) return SQLITE_ERROR;
+  const int rc = sqlite3_step(stmt.get());
+  return rc == SQLITE_ROW ? SQLITE_DONE : rc;
+}
+
 // Nested brackets of the owning thread become savepoints, so an inner rollback undoes only the
 // inner work and the outer COMMIT still means what it says.
 void SqlMgrController::beginTransaction() {
   connection_.lock();
   if (transactionDepth_ > 0) {
-    RecordExec("SAVEPOINT nested" + std::to_string(transactionDepth_));
+    execCached("SAVEPOINT nested" + std::to_string(transactionDepth_));
   } else {
-    if (!database_ || sqlite3_exec(database_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (!database_ || execCached("BEGIN") != SQLITE_DONE) {
       connection_.unlock();  // no transaction: later statements run on their own
       return;
     }
@@ -229,8 +235,8 @@ void SqlMgrController::commitTransaction() {
   std::lock_guard<std::recursive_mutex> lock(connection_);
   if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
   if (transactionDepth_ > 1) {
-    RecordExec("RELEASE nested" + std::to_string(transactionDepth_ - 1));
-  } else if (sqlite3_exec(database_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    execCached("RELEASE nested" + std::to_string(transactionDepth_ - 1));
+  } else if (execCached("COMMIT") != SQLITE_DONE) {
     throw MyException("Error: failed to commit the transaction.");
   } else {
     transactionOwner_ = std::thread::id();
@@ -244,10 +250,10 @@ void SqlMgrController::rollbackTransaction() {
   if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
   if (transactionDepth_ > 1) {
     std::string name = "nested" + std::to_string(transactionDepth_ - 1);
-    RecordExec("ROLLBACK TO " + name);
-    RecordExec("RELEASE " + name);
+    execCached("ROLLBACK TO " + name);
+    execCached("RELEASE " + name);
   } else {
-    RecordExec("ROLLBACK");
+    execCached("ROLLBACK");
     transactionOwner_ = std::thread::id();
   }
   --transactionDepth_;

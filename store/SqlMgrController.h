@@ -17,6 +17,7 @@
 
 #include "platform/base/NamedException.h"
 #include "platform/base/Value.h"
+#include "store/StatementCache.h"
 
 struct sqlite3;
 
@@ -38,8 +39,9 @@ class SqlMgrController {
   SqlMgrController(const SqlMgrController&) = delete;
   SqlMgrController& operator=(const SqlMgrController&) = delete;
 
-  // The connection is not owned: CallDB opens and closes it.
-  void setDatabase(sqlite3* db) { database_ = db; }
+  // The connection is not owned: CallDB opens and closes it. Its prepared statements are dropped
+  // here, so setting another database (or none) must come before the old one is closed.
+  void setDatabase(sqlite3* db);
   sqlite3* database() const { return database_; }
 
   // The id of the word whose texts are read next, kept in the user default "word_id" (written
@@ -68,6 +70,9 @@ class SqlMgrController {
 
   // A plain statement; failures are not reported.
   void RecordExec(const std::string& sql);
+  // The same for one bound statement.
+  void RecordExec(const std::string& sql, const std::string& paramSign,
+                  const plat::Value& params);
 
   // BEGIN takes the connection for the calling thread until COMMIT or ROLLBACK. A failed COMMIT
   // raises MyException and keeps the transaction (and the connection) for the caller's rollback.
@@ -103,6 +108,8 @@ class SqlMgrController {
   void bindParams(struct sqlite3_stmt* stmt, const std::string& paramSign,
                   const plat::Value& params, bool forWrite) const;
   void readRows(struct sqlite3_stmt* stmt, const std::string& retType, plat::Value& result) const;
+  // One statement run from the cache, for the transaction brackets; its SQLite result code.
+  int execCached(const std::string& sql);
 
   sqlite3* database_ = nullptr;
 
@@ -111,4 +118,5 @@ class SqlMgrController {
   // Set by the owner while it holds connection_; others only compare it with their own id.
   std::atomic<std::thread::id> transactionOwner_{};
   int transactionDepth_ = 0;  // guarded by connection_
+  StatementCache statements_;  // guarded by connection_
 };

@@ -1,5 +1,7 @@
 // Runs a benchmark program's registered benchmarks and prints, for each named pair, the line
 // "RATIO <name> <value>": our time per iteration divided by the reference's, from the same run.
+// A line "CPU_RATIO <name> <value>" before it compares processor time the same way, which a busy
+// machine sways less (it leaves out waiting for the disk, though).
 #pragma once
 
 #include <string>

@@ -186,4 +186,46 @@ TEST_F(SqlMgrControllerTest, FileCopyCutShortLeavesNoFileBehind) {
   EXPECT_TRUE(plat::files::readFile(target) == plat::files::readFile(source));
 }
 
+// Statements are kept prepared between uses: a kept statement must never answer for another
+// database, hold a read open after its caller is done, or be stepped by two callers at once.
+TEST_F(SqlMgrControllerTest, KeptStatementsFollowTheirDatabaseAndNeverStayOpen) {
+  const std::string byId = "select word from words where id = ?";
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({1})), Value::array({"apple"}));
+
+  // Another database with the same table: the same text reads the other file.
+  const std::string otherPath = folder_ + "/other.db";
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(otherPath.c_str(), &other), SQLITE_OK);
+  mgr_.setDatabase(other);
+  mgr_.RecordExec("create table words (id integer primary key, word text)");
+  mgr_.RecordExec("insert into words values (1, 'zebra')");
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({1})), Value::array({"zebra"}));
+  // Nothing prepared on it is left behind: the plain close succeeds.
+  mgr_.setDatabase(db_);
+  EXPECT_EQ(sqlite3_close(other), SQLITE_OK);
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({1})), Value::array({"apple"}));
+
+  // A read that returned leaves no read transaction: another connection can write and the
+  // next read sees it.
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &writer), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(writer, "update words set word = 'pear' where id = 1", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+  sqlite3_close(writer);
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({1})), Value::array({"pear"}));
+
+  // A write that broke a constraint leaves its statement usable, with no old bindings.
+  const std::string insert = "insert into words (id, word) values (?, ?)";
+  mgr_.insertOneChannel(insert, "ns", Value::array({1, "dup"}));
+  mgr_.insertOneChannel(insert, "ns", Value::array({7, "seven"}));
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({7})), Value::array({"seven"}));
+
+  // Far more distinct statements than are kept: each still runs, with its own answer.
+  for (int i = 0; i < 300; ++i)
+    EXPECT_EQ(mgr_.selectOneChannel("select " + std::to_string(i), "n", "", {}),
+              Value::array({i}));
+  EXPECT_EQ(mgr_.selectOneChannel(byId, "s", "n", Value::array({2})), Value::array({"book"}));
+}
+
 }  // namespace
