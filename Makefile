@@ -1,7 +1,7 @@
 # The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run test test-tsan bench build-test build-clang clean
+.PHONY: deps run run-online test test-tsan bench build-test build-clang clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -10,6 +10,19 @@ run: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target vocab
 	build/release/app/vocab $(ARGS)
+
+# The app against the stand-in account server, which listens on 127.0.0.1:8080 (the shipped server
+# base) while the app runs and keeps its accounts and backups in STANDIN_DATA between runs.
+STANDIN_DATA ?= $(HOME)/.local/share/vocab-standin
+run-online: deps
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF
+	cmake --build build/release -j $(JOBS) --target vocab vocab-standin
+	@mkdir -p "$(STANDIN_DATA)"
+	@build/release/app/vocab-standin --data "$(STANDIN_DATA)" >>"$(STANDIN_DATA)/requests.log" 2>&1 & \
+	  server=$$!; trap 'kill $$server 2>/dev/null' EXIT INT TERM; sleep 1; \
+	  if ! kill -0 $$server 2>/dev/null; then tail -n 3 "$(STANDIN_DATA)/requests.log"; exit 1; fi; \
+	  echo "stand-in server on http://127.0.0.1:8080, requests logged in $(STANDIN_DATA)/requests.log"; \
+	  build/release/app/vocab $(ARGS)
 
 build-test: deps
 	cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Debug -DVOCAB_SANITIZE=ON

@@ -1,0 +1,70 @@
+#include "tests/app/StandInProgram.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include "tests/app/ProgramProcess.h"
+
+namespace apptest {
+namespace {
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool pollUntil(const std::function<bool()>& done, double seconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
+}  // namespace
+
+StandInProgram::StandInProgram(const std::string& dataFolder, const std::string& logPath)
+    : dataFolder_(dataFolder), logPath_(logPath) {
+  std::filesystem::create_directories(dataFolder);
+  pid_ = spawnLogged({VOCAB_STANDIN, "--data", dataFolder, "--port", "0"}, logPath, true);
+  if (pid_ <= 0) return;
+  const std::string serving = "serving ";
+  if (!waitForLog(serving + "http://127.0.0.1:", 30)) return;
+  const std::string text = log();
+  const size_t at = text.find(serving) + serving.size();
+  base_ = text.substr(at, text.find(' ', at) - at);
+}
+
+StandInProgram::~StandInProgram() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+std::string StandInProgram::log() const {
+  return fileText(logPath_);
+}
+
+bool StandInProgram::waitForLog(const std::string& text, double seconds) const {
+  return pollUntil([&] { return log().find(text) != std::string::npos; }, seconds);
+}
+
+std::string StandInProgram::dataFile(const std::string& name) const {
+  return fileText(dataFolder_ + "/" + name);
+}
+
+bool StandInProgram::waitForDataFile(const std::string& name, const std::string& text,
+                                     double seconds) const {
+  return pollUntil([&] { return dataFile(name).find(text) != std::string::npos; }, seconds);
+}
+
+}  // namespace apptest

@@ -1,0 +1,36 @@
+// The stand-in account server program (vocab-standin) started by a test on a free port of
+// 127.0.0.1 with its data folder and request log in the test's folder; stopped when the test ends.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace apptest {
+
+class StandInProgram {
+ public:
+  // Starts the server on `dataFolder` (made when missing); base() is "" when it did not start.
+  StandInProgram(const std::string& dataFolder, const std::string& logPath);
+  ~StandInProgram();
+  StandInProgram(const StandInProgram&) = delete;
+  StandInProgram& operator=(const StandInProgram&) = delete;
+
+  // "http://127.0.0.1:<port>", for the app's personal value "url".
+  const std::string& base() const { return base_; }
+  // What the server printed: its address, then one line per request.
+  std::string log() const;
+  // Waits up to `seconds` until the log holds `text`.
+  bool waitForLog(const std::string& text, double seconds = 30) const;
+  // The text of a file of the data folder ("" when missing), and a wait until it holds `text`.
+  std::string dataFile(const std::string& name) const;
+  bool waitForDataFile(const std::string& name, const std::string& text, double seconds = 30) const;
+
+ private:
+  std::string dataFolder_;
+  std::string logPath_;
+  std::string base_;
+  pid_t pid_ = -1;
+};
+
+}  // namespace apptest
