@@ -1,5 +1,5 @@
 // The vocab program: the application in a desktop window, or, without a display, its first
-// screen drawn into a picture.
+// screen drawn into a picture. With --tablet (or $VOCAB_TABLET) the device is a tablet.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -10,10 +10,12 @@
 #include "online/CheckVersion.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/RunLoop.h"
+#include "platform/host/TabletScreen.h"
 #include "platform/host/WindowHost.h"
 
-int main() {
+int main(int argc, char** argv) {
   plat::RunLoop::setMainThread();
+  if (plat::TabletScreen::requested(argc, argv)) plat::TabletScreen::use();
   if (!plat::AppHome::ensureFolders()) {
     std::fprintf(stderr, "vocab: cannot create the app home at %s\n",
                  plat::AppHome::home().c_str());

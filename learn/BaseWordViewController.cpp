@@ -300,6 +300,54 @@ void BaseWordViewController::viewDidLoad() {
   for (const Section& s : sections_) s.toggle->setExclusiveTouch(true);
   for (auto* button : {downBtn_.get(), yfDownBtn_.get(), upWordBtn_.get(), downWordBtn_.get()})
     button->setExclusiveTouch(true);
+  if (pagingShownBeforeUnload_) {
+    upWordBtn_->setHidden(!pagingShownBeforeUnload_->first);
+    downWordBtn_->setHidden(!pagingShownBeforeUnload_->second);
+    pagingShownBeforeUnload_.reset();
+  }
+}
+
+// ---- Unloading under memory pressure
+
+void BaseWordViewController::viewWillUnload() {
+  // Owners show the paging buttons once, when they make the card: the rebuilt view keeps them.
+  pagingShownBeforeUnload_ = {!upWordBtn_->isHidden(), !downWordBtn_->isHidden()};
+  plat::RunLoop::main().cancelPerforms(this, "autoAudio");
+  for (Section& section : sections_) {
+    if (!section.page) continue;
+    section.page->setDelegate(nullptr);
+    section.page->stopLoading();
+  }
+  myScrollView_->setDeleage(nullptr);
+}
+
+// The word's content and every view go; the word itself stays, so that the card shows the same
+// word when it comes back on screen (an owner returning to it from a note editor sets no word).
+void BaseWordViewController::viewDidUnload() {
+  wordInfo_.reset();
+  for (Section& section : sections_) {
+    const int code = section.code;
+    section = Section{};
+    section.code = code;
+  }
+  myScrollView_.reset();
+  wordImage_.reset();
+  wordBtn_.reset();
+  PhoneticsBtn_.reset();
+  wordMeaningImage_.reset();
+  MeaningLabel_.reset();
+  OtherMeaningLabel_.reset();
+  goodzjView_.reset();
+  goodzjBgImage_.reset();
+  sharerLabel_.reset();
+  zjInfoLabel_.reset();
+  acceptzjBtn_.reset();
+  downBtn_.reset();
+  yfDownBtn_.reset();
+  upWordBtn_.reset();
+  downWordBtn_.reset();
+  webViewNum_ = 0;
+  beginPos_ = 0;
 }
 
 // ---- Appearance and rotation

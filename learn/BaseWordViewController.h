@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "learn/AcceptUIWindowDeleage.h"
@@ -134,6 +136,9 @@ class BaseWordViewController : public BaseViewController,
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
+  bool canUnloadView() const override { return true; }
+  void viewWillUnload() override;
+  void viewDidUnload() override;
   bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation o,
                                                  double duration) override;
@@ -196,4 +201,6 @@ class BaseWordViewController : public BaseViewController,
   std::array<Section, 9> sections_;
 
   static constexpr double kPagingStripHeight = 50;
+  // Whether the owner had the paging buttons shown, kept across an unloaded view.
+  std::optional<std::pair<bool, bool>> pagingShownBeforeUnload_;
 };

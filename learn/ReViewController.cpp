@@ -133,7 +133,9 @@ void ReViewController::buildInterface() {
   showBtn_->addTarget([this](plat::Control&) { showSelBtn(); }, plat::kTouchUpInside);
   root.addSubview(showBtn_);
 
-  // The answer buttons along the bottom; grade 1 is never offered.
+  // The answer buttons along the bottom; grade 1 is never offered. A view built again after an
+  // unload gets new ones.
+  answerButtons_.clear();
   const double buttonTop = h - 72;
   // Whole points: the stretched faces would show seams at fractional edges.
   const double buttonWidth = std::floor((w - 40) / 3);
@@ -313,6 +315,19 @@ void ReViewController::didReceiveMemoryWarning() {
   CallDB::Release_CallDB();
 }
 
+// Off screen under memory pressure the view goes, and with it the card. The queue stays as the
+// class operations left it (every change is mirrored in review_list) and is read again from that
+// mirror at the next appearance, as isFirstRun_ is cleared when the view loads again.
+void ReViewController::viewWillUnload() {
+  // The answer written one answer late would otherwise be lost with the browsing state.
+  queue_.changeViewState();
+}
+
+void ReViewController::viewDidUnload() {
+  if (wordView_) wordView_->removeFromParentViewController();
+  wordView_.reset();
+}
+
 bool ReViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
   return plat::Screen::main().isPad() || o == plat::InterfaceOrientation::Portrait;
 }
@@ -372,6 +387,7 @@ void ReViewController::updateControl() {
   }
   for (auto& button : answerButtons_) button->setHidden(true);
   changeRemindLabel(3);
+  if (!wordView_) return;  // the view is unloaded: the next appearance lays it out afresh
   wordView_->view()->setAlpha(0);
   downWordBtn_->setHidden(true);
   wordView_->downWordBtn()->setHidden(true);
@@ -414,6 +430,7 @@ void ReViewController::changeRemindLabel(int kind) {
 }
 
 void ReViewController::refreshWordView() {
+  if (!wordView_) return;
   wordView_->refreshView(queue_.reallyName());
   PhoneticsBtn_->setTitle(wordView_->GetPhonetics());
   deleteBtn_isShow();
@@ -435,11 +452,11 @@ void ReViewController::showAnswerButtons() {
   for (int grade = 2; grade <= 4; ++grade) answerButtons_[size_t(grade - 1)]->setHidden(false);
   upWordBtn_->setHidden(true);
   downWordBtn_->setHidden(true);
-  wordView_->view()->setAlpha(1);
+  if (wordView_) wordView_->view()->setAlpha(1);
 }
 
 void ReViewController::autoAcceptFun() {
-  wordView_->autoAcceptFun();
+  if (wordView_) wordView_->autoAcceptFun();
 }
 
 void ReViewController::showReturnButton() {

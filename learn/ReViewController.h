@@ -76,6 +76,9 @@ class ReViewController : public BaseViewController,
   void viewWillAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
   void didReceiveMemoryWarning() override;
+  bool canUnloadView() const override { return true; }
+  void viewWillUnload() override;
+  void viewDidUnload() override;
   bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   void didRotateFromInterfaceOrientation(plat::InterfaceOrientation old) override;
   void didFinishLoad(plat::WebView& page) override;

@@ -5,6 +5,7 @@
 #include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
 #include "platform/host/StatusStrip.h"
+#include "platform/host/TabletScreen.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
@@ -271,22 +272,7 @@ bool HeadlessHost::pressAlertButton(int index) {
 // ---- Rotation
 
 bool HeadlessHost::rotate(InterfaceOrientation orientation) {
-  Window* key = Application::shared().keyWindow();
-  ViewController* root = key ? key->rootViewController() : nullptr;
-  if (!root) return false;
-  bool turned = root->rotateTo(orientation, 0.3, [orientation] {
-    DeviceInfo device = Device::current();
-    double shortSide = std::min(device.screenWidth, device.screenHeight);
-    double longSide = std::max(device.screenWidth, device.screenHeight);
-    bool landscape = isLandscape(orientation);
-    device.screenWidth = landscape ? longSide : shortSide;
-    device.screenHeight = landscape ? shortSide : longSide;
-    Device::override(device);
-    Application::shared().setStatusBarOrientation(orientation);
-    for (Window* window : Application::shared().windows()) {
-      window->setFrame(Screen::main().bounds());
-    }
-  });
+  const bool turned = TabletScreen::rotate(orientation);
   runUntilIdle();
   return turned;
 }

@@ -1,17 +1,12 @@
 #include "platform/host/NotificationDelivery.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
-
-extern char** environ;
+#include "platform/host/ChildProgram.h"
 
 namespace plat {
 namespace {
@@ -20,16 +15,7 @@ namespace {
 bool sendToDesktop(const std::string& title, const std::string& body) {
   const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
   if (!bus || !*bus) return false;
-  std::vector<std::string> args = {"notify-send", "--", title, body};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  if (posix_spawnp(&child, "notify-send", nullptr, nullptr, argv.data(), environ) != 0) {
-    return false;
-  }
-  int status = 0;
-  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return runChildProgram({"notify-send", "--", title, body}) == 0;
 }
 
 }  // namespace
@@ -66,10 +52,13 @@ int NotificationDelivery::deliverDue() {
   return delivered;
 }
 
-void NotificationDelivery::showOnDesktop(const LocalNotification& notification) {
+std::string NotificationDelivery::title() {
   std::string title = Bundle::main().infoValue("CFBundleDisplayName");
-  if (title.empty()) title = "vocab";
-  if (sendToDesktop(title, notification.alertBody)) return;
+  return title.empty() ? "vocab" : title;
+}
+
+void NotificationDelivery::showOnDesktop(const LocalNotification& notification) {
+  if (sendToDesktop(title(), notification.alertBody)) return;
   std::printf("notification: %s\n", notification.alertBody.c_str());
   std::fflush(stdout);
 }

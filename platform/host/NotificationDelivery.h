@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/view/Application.h"
@@ -28,6 +29,8 @@ class NotificationDelivery {
 
   // The desktop's notification service, or a line on standard output.
   static void showOnDesktop(const LocalNotification& notification);
+  // The title the desktop shows above a notification: the application's display name.
+  static std::string title();
 
  private:
   Show show_;

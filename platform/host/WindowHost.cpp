@@ -13,9 +13,12 @@
 #include "platform/base/RunLoop.h"
 #include "platform/host/DesktopURLOpener.h"
 #include "platform/host/FramePresenter.h"
+#include "platform/host/MemoryPressure.h"
 #include "platform/host/NotificationDelivery.h"
 #include "platform/host/PointerInput.h"
 #include "platform/host/WindowTitle.h"
+#include "platform/host/ReminderHandover.h"
+#include "platform/host/TabletScreen.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
@@ -52,7 +55,12 @@ struct WindowHost::Impl {
   std::unique_ptr<FramePresenter> frames;
   std::unique_ptr<WindowTitle> title;
   PointerInput pointer;
-  NotificationDelivery notifications;
+  // Reminders go to the desktop's scheduler when the app resigns; those it has are not shown here.
+  ReminderHandover reminders;
+  NotificationDelivery notifications{[this](const LocalNotification& notification) {
+    if (!reminders.isHandedOver(notification)) NotificationDelivery::showOnDesktop(notification);
+  }};
+  MemoryPressure memory;
   std::shared_ptr<Timer> ticker;
   bool inTick = false;
   bool exposed = true;
@@ -60,6 +68,8 @@ struct WindowHost::Impl {
   double lastFrame = 0;
 
   ~Impl() {
+    memory.stop();
+    reminders.detach();
     if (ticker) ticker->invalidate();
     frames.reset();
     if (window) SDL_DestroyWindow(window);
@@ -156,6 +166,7 @@ struct WindowHost::Impl {
         Keyboard::type(event.text.text);
         break;
       case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_r && (event.key.keysym.mod & KMOD_CTRL)) turnScreen();
         if (event.key.keysym.sym == SDLK_BACKSPACE) Keyboard::deleteBackward();
         if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
           Keyboard::pressReturn();
@@ -164,6 +175,19 @@ struct WindowHost::Impl {
       default:
         break;
     }
+  }
+
+  // Ctrl+R turns the device a quarter to the right, when the screens on show accept it (a tablet's
+  // do); the window takes the turned screen's shape.
+  void turnScreen() {
+    const InterfaceOrientation now = Application::shared().statusBarOrientation();
+    if (!TabletScreen::rotate(TabletScreen::quarterTurn(now))) return;
+    int w = 1, h = 1;
+    SDL_GetWindowSize(window, &w, &h);
+    frames.reset();  // one renderer per window: the old one goes before the new one is made
+    SDL_SetWindowSize(window, h, w);
+    frames = std::make_unique<FramePresenter>(window);
+    exposed = true;
   }
 
   void handleWindow(Uint8 change) {
@@ -231,7 +255,9 @@ int WindowHost::run(const Value& launchOptions) {
   Application& app = Application::shared();
   if (!app.hasURLOpener()) app.setURLOpener(std::make_shared<DesktopURLOpener>());
   app.setDelegate(delegate_);
+  impl_->reminders.attach();
   app.launch(launchOptions);
+  impl_->memory.start();
   RunLoop::main().runUntilIdle();
   impl_->exposed = true;
   impl_->paint();

@@ -8,16 +8,6 @@
 #include "platform/view/Window.h"
 
 namespace plat {
-namespace {
-
-void warnControllers(ViewController* controller) {
-  if (!controller) return;
-  controller->didReceiveMemoryWarning();
-  for (ViewController* child : controller->childViewControllers()) warnControllers(child);
-  warnControllers(controller->presentedViewController());
-}
-
-}  // namespace
 
 Application& Application::shared() {
   // Never destroyed: windows held elsewhere may go away at exit after it.
@@ -68,7 +58,7 @@ void Application::terminate() {
 void Application::receiveMemoryWarning() {
   if (delegate_) delegate_->didReceiveMemoryWarning(*this);
   NotificationCenter::defaultCenter().post(kApplicationDidReceiveMemoryWarningNotification, this);
-  for (Window* window : windows()) warnControllers(window->rootViewController());
+  ViewController::receiveMemoryWarningInAll();
 }
 
 std::vector<Window*> Application::windows() const {

@@ -96,7 +96,7 @@ class Application {
   void enterBackground();  // resigns active first when needed
   void enterForeground();  // then becomes active
   void terminate();
-  void receiveMemoryWarning();  // the delegate, then every loaded view controller
+  void receiveMemoryWarning();  // the delegate, observers, then every live view controller
 
   // ---- Windows
   Window* keyWindow() const { return keyWindow_; }

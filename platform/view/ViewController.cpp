@@ -13,13 +13,23 @@ namespace {
 constexpr double kPresentSeconds = 0.4;
 constexpr double kDissolveSeconds = 0.3;
 
+// The live controllers, in the order they were made, so that a memory warning reaches screens
+// that no window holds (a word card its list keeps between pushes). Main thread only.
+std::vector<ViewController*>& liveControllers() {
+  static std::vector<ViewController*> live;
+  return live;
+}
+
 }  // namespace
 
 ViewController::ViewController()
     : navigationItem_(std::make_shared<NavigationItem>()),
-      tabBarItem_(std::make_shared<TabBarItem>()) {}
+      tabBarItem_(std::make_shared<TabBarItem>()) {
+  liveControllers().push_back(this);
+}
 
 ViewController::~ViewController() {
+  std::erase(liveControllers(), this);
   if (view_ && view_->viewController_ == this) view_->viewController_ = nullptr;
   for (const auto& child : children_) child->parent_ = nullptr;
   if (presented_) presented_->presenting_ = nullptr;
@@ -31,6 +41,7 @@ std::shared_ptr<View> ViewController::view() {
     loadView();
     if (!view_) ViewController::loadView();
     loading_ = false;
+    restoreUnloadedPlace();
     viewDidLoad();
   }
   return view_;
@@ -45,6 +56,50 @@ void ViewController::setView(std::shared_ptr<View> view) {
 void ViewController::loadView() {
   Rect frame = Screen::main().applicationFrame();
   setView(std::make_shared<View>(Rect(0, 0, frame.width, frame.height)));
+}
+
+// ---- Memory pressure
+
+void ViewController::didReceiveMemoryWarning() {
+  unloadViewIfOffScreen();
+}
+
+void ViewController::unloadViewIfOffScreen() {
+  if (!canUnloadView() || !view_ || loading_ || view_->window() || isOnScreen()) return;
+  viewWillUnload();
+  // Containers put a child's view in place once; the next view goes where this one stood.
+  if (View* holder = view_->superview()) {
+    const auto& siblings = holder->subviews();
+    const auto found = std::find(siblings.begin(), siblings.end(), view_);
+    unloadedPlace_ = UnloadedPlace{holder->weak_from_this(), size_t(found - siblings.begin()),
+                                   view_->frame(), view_->autoresizingMask()};
+    view_->removeFromSuperview();
+  }
+  setView(nullptr);
+  viewDidUnload();
+}
+
+void ViewController::restoreUnloadedPlace() {
+  if (!unloadedPlace_) return;
+  const UnloadedPlace place = *unloadedPlace_;
+  unloadedPlace_.reset();
+  std::shared_ptr<View> holder = place.superview.lock();
+  if (!holder || view_->superview()) return;
+  view_->setFrame(place.frame);
+  view_->setAutoresizingMask(place.autoresizingMask);
+  holder->insertSubview(view_, std::min(place.index, holder->subviews().size()));
+}
+
+void ViewController::receiveMemoryWarningInAll() {
+  // A warned screen may release others (the review screen its card): each is held while warned,
+  // and one already gone is skipped.
+  std::vector<std::weak_ptr<ViewController>> snapshot;
+  for (ViewController* controller : liveControllers()) {
+    snapshot.push_back(controller->weak_from_this());
+  }
+  for (const auto& weak : snapshot) {
+    if (auto controller = weak.lock()) controller->didReceiveMemoryWarning();
+  }
 }
 
 void ViewController::setTitle(const std::string& title) {

@@ -1,11 +1,14 @@
 // A screen: it loads its view on first use and hears when that view will and did appear and
-// disappear, of memory warnings and rotations. It carries the items its navigation and tab bars
+// disappear, of memory warnings and rotations. Under memory pressure a screen built to rebuild its
+// view (canUnloadView) drops the view while it is in no window; the view is loaded again when next
+// asked for and takes the old one's place, frame and resizing in the view that held it. It carries the items its navigation and tab bars
 // show, presents other controllers modally, and holds child controllers; containers (navigation
 // and tab bar controllers) pass appearance on to the child they show.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +49,16 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   virtual void viewDidAppear(bool /*animated*/) {}
   virtual void viewWillDisappear(bool /*animated*/) {}
   virtual void viewDidDisappear(bool /*animated*/) {}
-  virtual void didReceiveMemoryWarning() {}
+  // Unloads the view when it may (see canUnloadView); overrides call it first.
+  virtual void didReceiveMemoryWarning();
+  // Whether this screen rebuilds everything it needs when its view loads again. Off by default:
+  // most screens keep state with their views that a second load would duplicate or lose.
+  virtual bool canUnloadView() const { return false; }
+  // Around dropping the view under memory pressure: a screen lets go of its outlets here.
+  virtual void viewWillUnload() {}
+  virtual void viewDidUnload() {}
+  // Every live view controller hears of a memory warning, on screen or not (main thread).
+  static void receiveMemoryWarningInAll();
   bool isVisible() const { return appearance_ == Appearance::Appeared; }
   // Appeared, or on its way there.
   bool isOnScreen() const {
@@ -112,6 +124,16 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   void willTurn(InterfaceOrientation orientation, double duration);
   void animateTurn(InterfaceOrientation orientation, double duration);
   void finishTurn(InterfaceOrientation old);
+  void unloadViewIfOffScreen();
+  void restoreUnloadedPlace();
+
+  // Where an unloaded view stood, for the view loaded after it.
+  struct UnloadedPlace {
+    std::weak_ptr<View> superview;
+    size_t index = 0;
+    Rect frame;
+    unsigned autoresizingMask = 0;
+  };
 
   std::shared_ptr<View> view_;
   std::string title_;
@@ -129,6 +151,7 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   Appearance appearance_ = Appearance::Disappeared;
   bool animatedAppearance_ = false;
   bool loading_ = false;
+  std::optional<UnloadedPlace> unloadedPlace_;
 };
 
 }  // namespace plat

@@ -1,0 +1,14 @@
+// Runs another program of the desktop (notify-send, systemd-run) with its arguments handed over as
+// they are, never through a shell, and waits for it. For the window host's short helper runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Runs `argv` (argv[0] looked up on the PATH) with this process's environment and waits; its exit
+// status, or -1 when it could not start or did not exit normally.
+int runChildProgram(const std::vector<std::string>& argv);
+
+}  // namespace plat

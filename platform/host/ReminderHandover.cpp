@@ -1,0 +1,179 @@
+#include "platform/host/ReminderHandover.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <sstream>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Files.h"
+#include "platform/base/NotificationCenter.h"
+#include "platform/host/ChildProgram.h"
+#include "platform/host/NotificationDelivery.h"
+
+namespace plat {
+namespace {
+
+constexpr const char* kRecordName = "handed-reminders.txt";
+
+// The service manager expands $NAME in a command's arguments when it runs it; "$$" is its
+// literal dollar sign.
+std::string withLiteralDollars(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '$') out += '$';
+  }
+  return out;
+}
+
+// A short tag of the record's path: two app homes of one user never share timer names.
+std::string tagOf(const std::string& text) {
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+  char tag[9];
+  std::snprintf(tag, sizeof tag, "%08x", hash);
+  return tag;
+}
+
+std::vector<std::string> readRecord(const std::string& path) {
+  std::vector<std::string> units;
+  std::istringstream lines(files::readFile(path).value_or(""));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty()) units.push_back(line);
+  }
+  return units;
+}
+
+}  // namespace
+
+ReminderHandover::ReminderHandover(std::string recordFile) : recordFile_(std::move(recordFile)) {}
+
+ReminderHandover::~ReminderHandover() {
+  detach();
+}
+
+void ReminderHandover::attach() {
+  if (attached_) return;
+  attached_ = true;
+  NotificationCenter& center = NotificationCenter::defaultCenter();
+  // Both come after the application delegate: it schedules the reminders on resigning and cancels
+  // its own on becoming active.
+  center.addObserver(this, kApplicationWillResignActiveNotification, nullptr,
+                     [this](const Notification&) { handOver(); });
+  center.addObserver(this, kApplicationDidBecomeActiveNotification, nullptr,
+                     [this](const Notification&) { cancelHandedOver(); });
+}
+
+void ReminderHandover::detach() {
+  if (!attached_) return;
+  attached_ = false;
+  NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+int ReminderHandover::handOver() {
+  if (schedulerMissing_) return 0;
+  // A record left by a handover that no activation followed (the program was killed) goes first.
+  cancelHandedOver();
+  const double now = Clock::current().now();
+  // The time, the process and the count of handovers in it: no two handovers share a name.
+  static int handovers = 0;
+  const std::string prefix = unitPrefix() + std::to_string(static_cast<int64_t>(now)) + "-" +
+                             std::to_string(getpid()) + "-" + std::to_string(++handovers) + "-";
+  std::vector<std::string> units;
+  int index = 0;
+  for (const LocalNotification& notification :
+       Application::shared().scheduledLocalNotifications()) {
+    const double fireTime = NotificationDelivery::fireTime(notification);
+    if (fireTime <= now) continue;  // due now: the program shows it itself
+    const std::string unit = prefix + std::to_string(++index);
+    if (runChildProgram(timerArguments(unit, fireTime, NotificationDelivery::title(),
+                                       notification.alertBody)) != 0) {
+      if (!units.empty()) continue;  // this one stays with the program
+      std::fprintf(stderr,
+                   "reminders: no user service manager answers (systemd-run --user failed); "
+                   "reminders show only while the program runs\n");
+      schedulerMissing_ = true;
+      return 0;
+    }
+    units.push_back(unit);
+    handed_.push_back({fireTime, notification.alertBody});
+  }
+  if (units.empty()) return 0;
+  std::string record;
+  for (const std::string& unit : units) record += unit + "\n";
+  if (!files::writeFileAtomically(recordFile_, record)) {
+    std::fprintf(stderr, "reminders: cannot keep the timers handed over in %s\n",
+                 recordFile_.c_str());
+  }
+  return static_cast<int>(units.size());
+}
+
+void ReminderHandover::cancelHandedOver() {
+  handed_.clear();
+  const std::vector<std::string> units = readRecord(recordFile_);
+  if (units.empty()) return;
+  std::vector<std::string> stop = {"systemctl", "--user", "stop", "--"};
+  for (const std::string& unit : units) {
+    stop.push_back(unit + ".timer");
+    stop.push_back(unit + ".service");
+  }
+  // A timer that already fired and went is no longer there: that failure changes nothing.
+  runChildProgram(stop);
+  files::remove(recordFile_);
+}
+
+bool ReminderHandover::isHandedOver(const LocalNotification& notification) const {
+  const double fireTime = NotificationDelivery::fireTime(notification);
+  for (const Handed& handed : handed_) {
+    if (handed.fireTime == fireTime && handed.body == notification.alertBody) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> ReminderHandover::timerArguments(const std::string& unit,
+                                                          double fireTime,
+                                                          const std::string& title,
+                                                          const std::string& body) {
+  std::vector<std::string> args = {"systemd-run",
+                                   "--user",
+                                   "--quiet",
+                                   "--collect",
+                                   "--unit=" + unit,
+                                   "--description=" + withLiteralDollars(title) + " reminder",
+                                   "--on-calendar=" + calendarTime(fireTime),
+                                   "--timer-property=AccuracySec=1s"};
+  // notify-send reaches the desktop through the session bus this program knows.
+  if (const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS"); bus && *bus) {
+    args.push_back(std::string("--setenv=DBUS_SESSION_BUS_ADDRESS=") + bus);
+  }
+  for (const std::string& arg : {std::string("--"), std::string("notify-send"), std::string("--"),
+                                 withLiteralDollars(title), withLiteralDollars(body)}) {
+    args.push_back(arg);
+  }
+  return args;
+}
+
+std::string ReminderHandover::calendarTime(double unixTime) {
+  const std::time_t seconds = static_cast<std::time_t>(std::ceil(unixTime));
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+  return text;
+}
+
+std::string ReminderHandover::defaultRecordFile() {
+  return files::join(AppHome::preferencesDir(), kRecordName);
+}
+
+std::string ReminderHandover::unitPrefix() const {
+  return "vocab-reminder-" + tagOf(recordFile_) + "-";
+}
+
+}  // namespace plat

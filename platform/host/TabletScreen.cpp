@@ -1,0 +1,64 @@
+#include "platform/host/TabletScreen.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/base/Device.h"
+#include "platform/view/Application.h"
+#include "platform/view/ViewController.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+constexpr double kRotationSeconds = 0.3;
+
+}  // namespace
+
+bool TabletScreen::requested(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--tablet") return true;
+  }
+  const char* chosen = std::getenv("VOCAB_TABLET");
+  return chosen && *chosen && std::string(chosen) != "0";
+}
+
+void TabletScreen::use() {
+  Screen::main().configure({kWidth, kHeight}, kScale, UserInterfaceIdiom::Pad);
+}
+
+bool TabletScreen::rotate(InterfaceOrientation orientation) {
+  Window* key = Application::shared().keyWindow();
+  ViewController* root = key ? key->rootViewController() : nullptr;
+  if (!root) return false;
+  return root->rotateTo(orientation, kRotationSeconds, [orientation] {
+    DeviceInfo device = Device::current();
+    const double shortSide = std::min(device.screenWidth, device.screenHeight);
+    const double longSide = std::max(device.screenWidth, device.screenHeight);
+    const bool landscape = isLandscape(orientation);
+    device.screenWidth = landscape ? longSide : shortSide;
+    device.screenHeight = landscape ? shortSide : longSide;
+    Device::override(device);
+    Application::shared().setStatusBarOrientation(orientation);
+    for (Window* window : Application::shared().windows()) {
+      window->setFrame(Screen::main().bounds());
+    }
+  });
+}
+
+InterfaceOrientation TabletScreen::quarterTurn(InterfaceOrientation from) {
+  switch (from) {
+    case InterfaceOrientation::Portrait:
+      return InterfaceOrientation::LandscapeLeft;
+    case InterfaceOrientation::LandscapeLeft:
+      return InterfaceOrientation::PortraitUpsideDown;
+    case InterfaceOrientation::PortraitUpsideDown:
+      return InterfaceOrientation::LandscapeRight;
+    case InterfaceOrientation::LandscapeRight:
+      return InterfaceOrientation::Portrait;
+  }
+  return InterfaceOrientation::Portrait;
+}
+
+}  // namespace plat

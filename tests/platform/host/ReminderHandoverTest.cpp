@@ -1,0 +1,170 @@
+// Reminders handed to the desktop's scheduler: stand-ins for systemd-run and systemctl first on the
+// PATH write down every call they get, argument by argument. Resigning hands each pending reminder
+// over as one timer with its time and text as they are; the next activation stops exactly those;
+// without a service manager the program keeps showing them itself.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/base/Files.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/host/NotificationDelivery.h"
+#include "platform/host/ReminderHandover.h"
+#include "tests/platform/host/SampleApp.h"
+#include "tests/support/TempHome.h"
+
+using namespace plat;
+
+namespace {
+
+using Call = std::vector<std::string>;
+
+class ReminderHandoverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bin_ = files::join(home_.path(), "bin");
+    calls_ = files::join(home_.path(), "calls");
+    std::filesystem::create_directories(bin_);
+    std::filesystem::create_directories(calls_);
+    fake("systemd-run", 0);
+    fake("systemctl", 0);
+    oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin_ + ":" + oldPath_).c_str(), 1);
+    host_.launch();
+    host_.clock()->setZone(TimeZone::fixed(8 * 3600));
+  }
+  void TearDown() override {
+    setenv("PATH", oldPath_.c_str(), 1);
+    Application::shared().cancelAllLocalNotifications();
+  }
+
+  // A program that keeps its arguments, NUL-separated, in a file of its own and exits `status`.
+  void fake(const std::string& name, int status) {
+    const std::string path = files::join(bin_, name);
+    std::ofstream script(path);
+    script << "#!/bin/sh\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls_ << "/$(date +%s%N)-"
+           << name << "\"\nexit " << status << "\n";
+    script.close();
+    chmod(path.c_str(), 0755);
+  }
+  // The calls so far, in order.
+  std::vector<Call> calls() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(calls_)) {
+      names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<Call> out;
+    for (const std::string& name : names) {
+      Call call;
+      std::string text = files::readFile(name).value_or("");
+      for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
+           start = end + 1) {
+        call.push_back(text.substr(start, end - start));
+      }
+      out.push_back(call);
+      files::remove(name);
+    }
+    return out;
+  }
+  // A reminder at a local-as-GMT date, as the app schedules them.
+  LocalNotification reminderIn(double seconds, const std::string& body) {
+    LocalNotification n;
+    n.fireDate = host_.clock()->now() + 8 * 3600 + seconds;
+    n.timeZoneName = "GMT";
+    n.alertBody = body;
+    return n;
+  }
+  static std::string argument(const Call& call, const std::string& option) {
+    for (const std::string& arg : call) {
+      if (arg.rfind(option, 0) == 0) return arg.substr(option.size());
+    }
+    return "";
+  }
+
+  testsupport::TempHome home_;
+  std::string bin_, calls_, oldPath_;
+  std::shared_ptr<testsupport::SampleApp> app_ = std::make_shared<testsupport::SampleApp>();
+  HeadlessHost host_{app_};
+};
+
+}  // namespace
+
+TEST_F(ReminderHandoverTest, ClosingHandsOverEachReminderAndTheNextStartStopsThem) {
+  const std::string record = files::join(home_.path(), "handed.txt");
+  auto handover = std::make_unique<ReminderHandover>(record);
+  handover->attach();
+  const std::string body = "[顽固词]it's \"quiet\"\n安静的\n$HOME 100%";
+  const LocalNotification reminder = reminderIn(120, body);
+  Application::shared().scheduleLocalNotification(reminder);
+  // One already due stays with the program, which shows it at once.
+  Application::shared().scheduleLocalNotification(reminderIn(-5, "overdue"));
+
+  host_.enterBackground();
+  host_.terminate();
+  std::vector<Call> made = calls();
+  ASSERT_EQ(made.size(), 1u);
+  const Call& timer = made[0];
+  EXPECT_EQ(timer[0], "systemd-run");
+  EXPECT_NE(std::find(timer.begin(), timer.end(), "--user"), timer.end());
+  EXPECT_EQ(argument(timer, "--on-calendar="),
+            ReminderHandover::calendarTime(host_.clock()->now() + 120));
+  ASSERT_GE(timer.size(), 5u);
+  const Call shown(timer.end() - 5, timer.end());
+  EXPECT_EQ(shown, (Call{"--", "notify-send", "--", NotificationDelivery::title(),
+                         "[顽固词]it's \"quiet\"\n安静的\n$$HOME 100%"}))
+      << "the text as it is; the service manager reads $$ as one $";
+  const std::string unit = argument(timer, "--unit=");
+  EXPECT_EQ(unit.rfind("vocab-reminder-", 0), 0u) << unit;
+  EXPECT_TRUE(handover->isHandedOver(reminder));
+
+  // The program ends; the next one's first activation stops exactly that timer.
+  handover.reset();
+  ReminderHandover next(record);
+  next.attach();
+  host_.becomeActive();
+  made = calls();
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_EQ(made[0], (Call{"systemctl", "--user", "stop", "--", unit + ".timer",
+                           unit + ".service"}));
+  EXPECT_FALSE(files::exists(record));
+  host_.resignActive();
+  host_.becomeActive();
+  made = calls();
+  ASSERT_EQ(made.size(), 2u) << "a handover and its cancel each time";
+  EXPECT_NE(argument(made[0], "--unit="), unit) << "timer names are never reused";
+}
+
+TEST_F(ReminderHandoverTest, WithoutAServiceManagerTheProgramKeepsShowingThem) {
+  fake("systemd-run", 1);
+  ReminderHandover handover(files::join(home_.path(), "handed.txt"));
+  handover.attach();
+  std::vector<std::string> shown;
+  NotificationDelivery delivery([&](const LocalNotification& n) {
+    if (!handover.isHandedOver(n)) shown.push_back(n.alertBody);
+  });
+  Application::shared().scheduleLocalNotification(reminderIn(60, "first"));
+  Application::shared().scheduleLocalNotification(reminderIn(90, "second"));
+  host_.resignActive();
+  EXPECT_TRUE(handover.schedulerMissing());
+  EXPECT_EQ(calls().size(), 1u) << "one try, not one per reminder";
+  host_.advance(100);
+  delivery.deliverDue();
+  EXPECT_EQ(shown, (std::vector<std::string>{"first", "second"}));
+
+  // Handed over, a reminder is the scheduler's to show.
+  fake("systemd-run", 0);
+  ReminderHandover working(files::join(home_.path(), "other.txt"));
+  Application::shared().scheduleLocalNotification(reminderIn(60, "third"));
+  EXPECT_EQ(working.handOver(), 1);
+  host_.advance(100);
+  NotificationDelivery program([&](const LocalNotification& n) {
+    if (!working.isHandedOver(n)) shown.push_back(n.alertBody);
+  });
+  program.deliverDue();
+  EXPECT_EQ(shown.size(), 2u);
+}
