@@ -351,7 +351,19 @@ bool ANJsonParser::scanUnicodeChar(char32_t& out) {
   return true;
 }
 
-// The exact text of the number is kept: whole numbers as integers, the rest as doubles.
+// Significant digits of a number's text: those of its mantissa, leading zeros left out.
+static size_t significantDigits(std::string_view text) {
+  size_t count = 0;
+  for (char ch : text) {
+    if (ch == 'e' || ch == 'E') break;
+    if (isDigit(ch) && (count > 0 || ch != '0')) ++count;
+  }
+  return count;
+}
+
+// The exact value of the number is kept: integers that fit as integers, other numbers as doubles
+// when a double gives back the same decimal text (15 significant digits at most, within range),
+// everything else as a decimal holding the text itself.
 bool ANJsonParser::scanNumber(plat::Value& out) {
   const char* start = c_;
   bool integral = true;
@@ -404,12 +416,19 @@ bool ANJsonParser::scanNumber(plat::Value& out) {
       return true;
     }
   }
+  constexpr size_t kExactDoubleDigits = 15;
+  std::string_view text(start, static_cast<size_t>(c_ - start));
   double real = 0;
   auto [end, error] = std::from_chars(start, c_, real);
-  if (end != c_ || error != std::errc()) {
+  if (end == c_ && error == std::errc() && !integral &&
+      significantDigits(text) <= kExactDoubleDigits && (real != 0 || significantDigits(text) == 0)) {
+    out = plat::Value(real);
+    return true;
+  }
+  if (end != c_ || (error != std::errc() && error != std::errc::result_out_of_range)) {
     addError(2, "Failed creating decimal instance");
     return false;
   }
-  out = plat::Value(real);
+  out = plat::Value::decimal(std::string(text));
   return true;
 }

@@ -75,6 +75,9 @@ bool ANJsonWriter::appendValue(const plat::Value& value, std::string& out) {
       out.append(buffer, result.ptr);
       return true;
     }
+    case plat::Value::Type::Decimal:
+      out += value.decimalText();
+      return true;
     case plat::Value::Type::Bytes:
       break;
   }

@@ -1,6 +1,5 @@
 #include "analytics/ANProtocolData.h"
 
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
@@ -10,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <set>
 
+#include "analytics/ANNetworkAccess.h"
 #include "analytics/ANSharedUDID.h"
 #include "analytics/ANUtils.h"
 #include "analytics/AnalyticsContext.h"
@@ -29,21 +28,6 @@ std::string formatNow(const char* pattern) {
 
 const AnalyticsDeviceValues& device() {
   return AnalyticsContext::current().device();
-}
-
-// Names of the interfaces with an IPv4 address that are not the loopback, once per address.
-std::multiset<std::string> ipv4InterfaceNames() {
-  std::multiset<std::string> names;
-  struct ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return names;
-  for (struct ifaddrs* entry = list; entry; entry = entry->ifa_next) {
-    if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET &&
-        !(entry->ifa_flags & IFF_LOOPBACK)) {
-      names.insert(entry->ifa_name);
-    }
-  }
-  ::freeifaddrs(list);
-  return names;
 }
 
 }  // namespace
@@ -76,13 +60,10 @@ std::string ANProtocolData::resolutionString() {
 
 std::string ANProtocolData::accessString() {
   const AnalyticsDeviceValues& values = device();
-  if (values.model == "iPhone Simulator" || values.machine == "x86_64" ||
-      values.machine == "i386") {
-    return "WiFi";
-  }
-  std::multiset<std::string> names = ipv4InterfaceNames();
-  if (names.empty()) return "";
-  return names.count(values.wifiInterface) ? "WiFi" : "CellNetwork";
+  // A simulator shares its host's link. The machine's name alone says nothing here: every
+  // desktop is an x86_64 one.
+  if (values.model == "iPhone Simulator") return "WiFi";
+  return networkAccessType(values.netClassDir);
 }
 
 std::string ANProtocolData::carrierString() {

@@ -3,12 +3,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/base/Value.h"
+
+namespace plat {
+class Image;
+class View;
+class ViewController;
+}  // namespace plat
 
 class ANUtils {
  public:
@@ -41,4 +49,25 @@ class ANUtils {
   static bool openLog();
   static void setPrefix(const std::string& prefix);
   static void outLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+  // Shortcuts to the platform, for debugging and for code that opens things outside the app.
+  // The view tree below `view`, one line per view, indented by "|-" cut to `depth` characters.
+  static std::string viewHierarchyText(const plat::View& view, size_t depth);
+  static std::string viewsText(const std::vector<std::shared_ptr<plat::View>>& views, size_t depth);
+  static void printViewHierarchy(const plat::View& view, size_t depth);
+  static void printViews(const std::vector<std::shared_ptr<plat::View>>& views, size_t depth);
+  // `top` drawn over `bottom` at the origin, in a picture of the bottom one's size.
+  static std::shared_ptr<plat::Image> addImage(const plat::Image& top, const plat::Image& bottom);
+  // The path of a resource inside "<bundleName>.bundle" of the main bundle; nullopt when either
+  // is missing.
+  static std::optional<std::string> getBundleRes(const std::string& name,
+                                                 const std::string& bundleName);
+  static bool canOpenUrl(const std::string& url);
+  static bool openUrl(const std::string& url);
+  static bool makingACall(const std::string& number);
+  // Shows the store's page of an item. This system has no store to show, so nothing happens and
+  // the completion is not called.
+  static void presentStoreProductForApp(const std::string& itemId,
+                                        plat::ViewController& presenter,
+                                        const std::function<void(bool, const std::string&)>& done);
 };

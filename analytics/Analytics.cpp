@@ -178,6 +178,10 @@ void Analytics::setLatitude(double latitude, double longitude) {
   AnalyticsLocation::setLatitude(latitude, longitude);
 }
 
+void Analytics::setLocation(const plat::Location& location) {
+  AnalyticsLocation::setLocation(location);
+}
+
 void Analytics::profileSignInWithPUID(const std::string& puid) {
   AnalyticsSession::profileSignInPUID(puid);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/base/Location.h"
 #include "platform/base/Value.h"
 
 class Analytics {
@@ -53,6 +54,7 @@ class Analytics {
   static void endLogPageView(const std::string& page);
 
   static void setLatitude(double latitude, double longitude);
+  static void setLocation(const plat::Location& location);
   static void profileSignInWithPUID(const std::string& puid);
   static void profileSignInWithPUID(const std::string& puid, const std::string& provider);
   static void profileSignOff();

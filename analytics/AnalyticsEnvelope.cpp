@@ -114,12 +114,13 @@ std::optional<std::string> AnalyticsEnvelope::toDataWithEntity(const std::string
   enveloper_.__set_ts_secs(timestamp_);
   signatureString_ = hex(*signature_);
   enveloper_.__set_signature(signatureString_);
-  enveloper_.__set_checksum(generateChecksum());
+  checksum_ = generateChecksum();
+  enveloper_.__set_checksum(checksum_);
 
   std::string failure;
-  std::string bytes = records::toBytes(enveloper_, &failure);
+  envelopeData_ = records::toBytes(enveloper_, &failure);
   if (!failure.empty()) analyticsPrint(anFormat(kExceptionOccurred, failure.c_str(), "(null)"));
-  return bytes;
+  return envelopeData_;
 }
 
 std::optional<std::string> AnalyticsEnvelope::makeEnvelopeData() {
@@ -168,4 +169,54 @@ void AnalyticsEnvelope::checkExchangeData() {
   std::string path = AnalyticsUtility::exchangeIdentityPath();
   auto current = plat::files::readFile(path);
   if (!current || *current != *text) plat::files::writeFileAtomically(path, *text);
+}
+
+namespace {
+
+// The time stamp's bytes as the guid rule folds them in: little-endian.
+uint8_t timestampByte(int32_t timestamp, size_t index) {
+  return static_cast<uint8_t>(static_cast<uint32_t>(timestamp) >> (8 * (index % 4)));
+}
+
+}  // namespace
+
+bool AnalyticsEnvelope::verifyTimestamp(std::span<const uint8_t> guid,
+                                        const std::optional<Guid>& signature, int32_t timestamp,
+                                        int32_t serialNum) {
+  if (guid.size() != std::tuple_size_v<Guid>) return false;
+  // Without a signature there are no bytes to read the stamp from, which counts as a pass.
+  if (!signature) return true;
+  uint32_t stamp = 0;
+  int shift = 0;
+  for (size_t i : {0, 1, 30, 31}) {
+    stamp |= static_cast<uint32_t>(guid[i] ^ (*signature)[i]) << shift;
+    shift += 8;
+  }
+  return static_cast<int32_t>(stamp) == timestamp || (stamp == 0 && serialNum == 1);
+}
+
+bool AnalyticsEnvelope::verifyChecksum(std::span<const uint8_t> guid, int32_t timestamp,
+                                       const Digest& entityMD5, const Digest& identityMD5) {
+  if (guid.size() != std::tuple_size_v<Guid>) return false;
+  // The first and last digest bytes share their places with the signature; 2 to 13 are compared.
+  for (size_t i = 2; i <= 13; ++i) {
+    if ((guid[2 * i] ^ timestampByte(timestamp, 2 * i)) != entityMD5[i]) return false;
+    if ((guid[2 * i + 1] ^ timestampByte(timestamp, 2 * i + 1)) != identityMD5[i]) return false;
+  }
+  return true;
+}
+
+bool AnalyticsEnvelope::verifyTimestamp() const {
+  return verifyTimestamp(guid_, signature_, timestamp_, serialNum_);
+}
+
+bool AnalyticsEnvelope::verifyChecksum() const {
+  return verifyChecksum(guid_, timestamp_, entityMD5_, identityMD5_);
+}
+
+void AnalyticsEnvelope::printBytes(const uint8_t* bytes, size_t length) {
+  std::string text = "< ";
+  for (size_t i = 0; i < length; ++i) text += anFormat("%02x ", bytes[i]);
+  text += ">\n";
+  analyticsLog("%s", text.c_str());
 }

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 class AnalyticsJob {
  public:
@@ -36,6 +37,9 @@ class AnalyticsJob {
   void setLatencyJob(bool on) { latencyJob_.store(on); }
   bool jobRunning() const { return jobRunning_.load(); }
   void setJobRunning(bool running) { jobRunning_.store(running); }
+
+  // "<AnalyticsJob: self.defcon=.., self.latency=.., self.jobRunning=..>" for logs.
+  std::string description() const;
 
  private:
   std::atomic<int> defcon_{0};

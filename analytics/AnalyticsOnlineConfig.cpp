@@ -68,8 +68,8 @@ void AnalyticsOnlineConfig::updateOnlineConfig() {
     double minutes = interval.isNull() ? 10 : interval.asDouble();
     auto elapsed =
         static_cast<int64_t>(AnalyticsUtility::durationNowWith1970TimeInterval(last.asDouble()));
-    // A clock set back counts as due.
-    if (elapsed >= 0 && static_cast<double>(elapsed) < minutes * 60) {
+    // A clock set back waits too: the elapsed time is then below the interval.
+    if (static_cast<double>(elapsed) < minutes * 60) {
       postFinished();
       return;
     }

@@ -23,6 +23,11 @@ class AnalyticsOnlineConfig {
   plat::Value onlineConfig();  // null when none stored
   std::optional<std::string> onlineConfigWithKey(const std::string& key);
 
+  // The house-ad address: nothing sets it, and the service is no longer asked for one.
+  const std::string& adURL() const { return adURL_; }
+  void setAdURL(const std::string& url) { adURL_ = url; }
+  std::string fetchAdURLFromServer() const { return ""; }
+
  private:
   void checkOnlineUpdateTime();
   void fetchOnlineConfig();
@@ -30,4 +35,5 @@ class AnalyticsOnlineConfig {
 
   // Set when an update was asked for before the application key was known.
   std::atomic<bool> updateOnlineConfigJobFlag_{false};
+  std::string adURL_;
 };

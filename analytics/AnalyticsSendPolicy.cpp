@@ -7,6 +7,7 @@
 #include "analytics/AnalyticsImprint.h"
 #include "analytics/AnalyticsInternal.h"
 #include "analytics/AnalyticsJob.h"
+#include "analytics/AnalyticsLog.h"
 #include "analytics/AnalyticsSession.h"
 #include "analytics/AnalyticsUtility.h"
 #include "platform/base/RunLoop.h"
@@ -149,4 +150,9 @@ void AnalyticsJob::preparePerformJob(int trigger) {
     job.setDisguised(false);
   }
   core.beginPerformJob();
+}
+
+std::string AnalyticsJob::description() const {
+  return anFormat("<AnalyticsJob: self.defcon=%i, self.latency=%i, self.jobRunning=%d>", defcon(),
+                  static_cast<int>(latency()), jobRunning() ? 1 : 0);
 }

@@ -160,6 +160,10 @@ void AnalyticsLocation::setLatitude(double latitude, double longitude) {
   location.fix_ = {latitude, longitude, now()};
 }
 
+void AnalyticsLocation::setLocation(const plat::Location& location) {
+  setLatitude(location.coordinate.latitude, location.coordinate.longitude);
+}
+
 AnalyticsLocation::Fix AnalyticsLocation::fix() const {
   std::lock_guard lock(mutex_);
   return fix_;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/base/Location.h"
 #include "platform/base/NotificationCenter.h"
 
 inline const std::string kAppDidBecomeActiveNotification =
@@ -55,6 +56,7 @@ class AnalyticsLocation {
 
   static AnalyticsLocation& sharedInstance();
   static void setLatitude(double latitude, double longitude);
+  static void setLocation(const plat::Location& location);
 
   Fix fix() const;
   Fix take();  // the fix, which is then forgotten

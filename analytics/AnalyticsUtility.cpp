@@ -45,6 +45,14 @@ std::string AnalyticsUtility::cacheFilePath() {
   return hiddenCacheFile("_analyticsCache.plist");
 }
 
+std::string AnalyticsUtility::bgCacheFilePath() {
+  return hiddenCacheFile("_analyticsbgCache.plist");
+}
+
+std::string AnalyticsUtility::envelopeFilePath() {
+  return hiddenCacheFile("_analytics_envelope.log");
+}
+
 std::string AnalyticsUtility::exchangeIdentityPath() {
   return plat::files::join(analyticsDirectory(), "exchangeIdentity.json");
 }

@@ -14,6 +14,9 @@ class AnalyticsUtility {
   static std::string cacheDirectory();
   static std::string analyticsDirectory();  // ".analytics", made when missing
   static std::string cacheFilePath();
+  // Names kept for a background cache and a single envelope file; nothing writes them.
+  static std::string bgCacheFilePath();
+  static std::string envelopeFilePath();
   // "." + the package name + suffix, in the caches folder.
   static std::string hiddenCacheFile(const std::string& suffix);
   static std::string exchangeIdentityPath();

@@ -141,6 +141,10 @@ JsonParseState& jsonThreadParseState(JsonParseOptionFlags options) {
   return state;
 }
 
+void JSONDecoder::clearCache() {
+  if (parseState_) parseState_->cache.clearCache();
+}
+
 void JSONDecoder::releaseParseState() {
   parseState_.reset();
 }

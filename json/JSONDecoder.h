@@ -38,6 +38,10 @@ class JSONDecoder {
     return objectWithData(data, error);
   }
 
+  // Forgets the strings kept for reuse across parses; later parses make them anew. Does nothing
+  // once the parse state is released.
+  void clearCache();
+
   // Frees the parse state at once; decoding afterwards raises "parseState is NULL.".
   void releaseParseState();
 

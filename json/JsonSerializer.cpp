@@ -18,6 +18,7 @@ std::string jsonClassName(const plat::Value& value) {
     case plat::Value::Type::Int:
     case plat::Value::Type::UInt:
     case plat::Value::Type::Double:
+    case plat::Value::Type::Decimal:
       return "Number";
     case plat::Value::Type::String:
       return "String";
@@ -77,6 +78,7 @@ bool JsonSerializer::write(const plat::Value& value, bool isRoot) {
     case plat::Value::Type::Int:
     case plat::Value::Type::UInt:
     case plat::Value::Type::Double:
+    case plat::Value::Type::Decimal:
       return writeNumber(value);
     case plat::Value::Type::Null:
       out_ += "null";
@@ -171,6 +173,9 @@ bool JsonSerializer::writeNumber(const plat::Value& number) {
       std::snprintf(buffer, sizeof buffer, "%llu",
                     static_cast<unsigned long long>(number.asUInt()));
       break;
+    case plat::Value::Type::Decimal:  // kept as exact text, whatever its size
+      out_ += number.decimalText();
+      return true;
     default: {
       double value = number.asDouble();
       if (!std::isfinite(value))

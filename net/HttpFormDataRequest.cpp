@@ -92,6 +92,8 @@ void HttpFormDataRequest::addFile(const std::string& path, const std::string& ke
 
 void HttpFormDataRequest::addFile(const std::string& path, const std::string& fileName,
                                   const std::string& contentType, const std::string& key) {
+  // error() tells of it at once; the failure callbacks hear of it when the request starts, so
+  // that they reach the owner who sets them after adding the parts.
   if (!plat::files::exists(path) || plat::files::isDirectory(path)) {
     failWhenStarted(HttpError::make(kHttpUnableToSetUpRequest, "No file exists at " + path));
   }

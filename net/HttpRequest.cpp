@@ -274,7 +274,7 @@ void HttpRequest::setDownloadProgressDelegate(HttpProgressDelegate* receiver) {
 
 HttpErrorPtr HttpRequest::error() const {
   std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
-  return error_;
+  return error_ ? error_ : setupError_;
 }
 
 #define HTTP_REQUEST_SETTER(Name, Type, field)                  \

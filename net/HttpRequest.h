@@ -432,9 +432,10 @@ class HttpRequest : public plat::Operation {
   void copyExchangeSettingsInto(HttpRequest& other) const;
 
   void failWithError(const HttpErrorPtr& error);
-  // A failure found while the request is being set up, reported when it starts (so that it
-  // reaches the delegate the owner sets afterwards).
+  // A failure found while the request is being set up: error() gives it at once, the callbacks
+  // hear of it when the request starts (so that it reaches the delegate the owner sets afterwards).
   void failWhenStarted(const HttpErrorPtr& error) {
+    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
     if (!setupError_) setupError_ = error;
   }
   void setupPostBody();

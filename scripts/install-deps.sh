@@ -13,6 +13,8 @@ PACKAGES=(
   xvfb xdotool x11-apps
   xdg-utils  # opens links in the desktop's browser and mail program
   attr tzdata
+  media-types  # /etc/mime.types, the types uploads announce
+  libarchive-tools  # bsdtar, a backup tool that reads the files marked to be left out
   espeak-ng lame mpg123 unzip
   zip python3  # outside readers and writers of password zip entries
   socat  # an outside peer for the socket library's tests

@@ -80,6 +80,9 @@ void appendDebug(std::string& out, const Value& v) {
     case Value::Type::String:
       appendQuoted(out, v.asString());
       break;
+    case Value::Type::Decimal:
+      out += v.decimalText();
+      break;
     case Value::Type::Bytes: {
       out += "<";
       char buf[4];
@@ -188,6 +191,7 @@ Value Value::groupString(ValueGroup& group, std::string_view text) {
 ValueGroup* Value::group() const {
   switch (type_) {
     case Type::String:
+    case Type::Decimal:
       return string_->group;
     case Type::Array:
       return array_->group_;
@@ -199,6 +203,7 @@ ValueGroup* Value::group() const {
 std::atomic<uint32_t>& Value::boxCount() const {
   switch (type_) {
     case Type::String:
+    case Type::Decimal:
       return string_->count;
     case Type::Bytes:
       return bytes_->count;
@@ -227,6 +232,7 @@ void Value::release() {
   }
   switch (type_) {
     case Type::String:
+    case Type::Decimal:
       if (letGo(string_->count)) delete string_;
       break;
     case Type::Bytes:
@@ -337,7 +343,17 @@ Value Value::dictionary(std::initializer_list<std::pair<std::string, Value>> ent
 
 bool Value::isNumber() const {
   Type t = type();
-  return t == Type::Int || t == Type::UInt || t == Type::Double;
+  return t == Type::Int || t == Type::UInt || t == Type::Double || t == Type::Decimal;
+}
+
+Value Value::decimal(std::string text) {
+  Value value(std::move(text));
+  value.type_ = Type::Decimal;  // the same box as a string's
+  return value;
+}
+
+const std::string& Value::decimalText() const {
+  return type_ == Type::Decimal ? string_->text : emptyString();
 }
 
 bool Value::asBool() const {
@@ -350,6 +366,8 @@ bool Value::asBool() const {
       return uint_ != 0;
     case Type::Double:
       return double_ != 0;
+    case Type::Decimal:
+      return asDouble() != 0;
     default:
       return false;
   }
@@ -363,8 +381,9 @@ int64_t Value::asInt() const {
       return int_;
     case Type::UInt:
       return static_cast<int64_t>(uint_);
-    case Type::Double: {
-      double d = double_;
+    case Type::Double:
+    case Type::Decimal: {
+      double d = asDouble();
       if (std::isnan(d)) return 0;
       if (d >= 9.2233720368547758e18) return INT64_MAX;
       if (d <= -9.2233720368547758e18) return INT64_MIN;
@@ -379,8 +398,9 @@ uint64_t Value::asUInt() const {
   switch (type()) {
     case Type::UInt:
       return uint_;
-    case Type::Double: {
-      double d = double_;
+    case Type::Double:
+    case Type::Decimal: {
+      double d = asDouble();
       if (std::isnan(d) || d <= 0) return 0;
       if (d >= 1.8446744073709552e19) return UINT64_MAX;
       return static_cast<uint64_t>(d);
@@ -400,6 +420,8 @@ double Value::asDouble() const {
       return static_cast<double>(uint_);
     case Type::Double:
       return double_;
+    case Type::Decimal:  // beyond a double's range, the infinity or zero of its sign
+      return std::strtod(string_->text.c_str(), nullptr);
     default:
       return 0.0;
   }
@@ -504,6 +526,7 @@ bool Value::operator==(const Value& other) const {
     uint64_t unsignedSide = a == Type::UInt ? asUInt() : other.asUInt();
     return signedSide >= 0 && static_cast<uint64_t>(signedSide) == unsignedSide;
   }
+  if (a == Type::Decimal && b == Type::Decimal) return decimalText() == other.decimalText();
   if (isNumber() && other.isNumber()) return asDouble() == other.asDouble();
   if (a != b) return false;
   switch (a) {

@@ -109,8 +109,11 @@ class DictionaryStorage {
 
 class Value {
  public:
-  // The kinds behind a counted pointer come last, from String on.
-  enum class Type : uint8_t { Null, Bool, Int, UInt, Double, String, Bytes, Array, Dictionary };
+  // The kinds behind a counted pointer come last, from String on. A Decimal is a number kept as
+  // its exact decimal text, for numbers that no Int, UInt or Double holds unchanged.
+  enum class Type : uint8_t {
+    Null, Bool, Int, UInt, Double, String, Bytes, Array, Dictionary, Decimal
+  };
   using Bytes = std::vector<uint8_t>;
 
   Value() : type_(Type::Null) {}
@@ -190,6 +193,8 @@ class Value {
     std::swap(hold_, other.hold_);
   }
 
+  // `text` must be a number in JSON's form; it is kept as it stands.
+  static Value decimal(std::string text);
   static Value array(std::vector<Value> items = {});
   static Value dictionary();
   static Value dictionary(std::initializer_list<std::pair<std::string, Value>> entries);
@@ -197,7 +202,8 @@ class Value {
   Type type() const { return type_; }
   bool isNull() const { return type() == Type::Null; }
   bool isBool() const { return type() == Type::Bool; }
-  bool isNumber() const;  // Int, UInt or Double
+  bool isNumber() const;  // Int, UInt, Double or Decimal
+  bool isDecimal() const { return type() == Type::Decimal; }
   bool isString() const { return type() == Type::String; }
   bool isBytes() const { return type() == Type::Bytes; }
   bool isArray() const { return type() == Type::Array; }
@@ -211,6 +217,7 @@ class Value {
   double asDouble() const;
   const std::string& asString() const;  // "" unless a string
   const Bytes& asBytes() const;         // empty unless bytes
+  const std::string& decimalText() const;  // "" unless a decimal
 
   // Arrays. On a non-array, size() is 0 and at() gives null.
   size_t size() const;

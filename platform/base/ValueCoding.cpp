@@ -53,6 +53,10 @@ void encode(std::string& out, const Value& v) {
       out += 's';
       putBytes(out, v.asString().data(), v.asString().size());
       break;
+    case Value::Type::Decimal:
+      out += 'D';
+      putBytes(out, v.decimalText().data(), v.decimalText().size());
+      break;
     case Value::Type::Bytes:
       out += 'b';
       putBytes(out, v.asBytes().data(), v.asBytes().size());
@@ -135,6 +139,10 @@ class Decoder {
         out = Value(d);
         return true;
       }
+      case 'D':
+        if (!bytes(s)) return false;
+        out = Value::decimal(std::string(s));
+        return true;
       case 's':
         if (!bytes(s)) return false;
         out = Value(std::string(s));

@@ -1,11 +1,22 @@
 #include "platform/http/MimeTypes.h"
 
 #include <cctype>
-#include <unordered_map>
+#include <fstream>
+#include <sstream>
 
 namespace plat::http {
+namespace {
 
-std::optional<std::string> mimeTypeForExtension(const std::string& extension) {
+constexpr const char* kSystemTable = "/etc/mime.types";
+
+std::string lowercased(const std::string& text) {
+  std::string out;
+  for (char c : text) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// Our own list, for a machine without the system's table and for what it leaves out.
+const std::unordered_map<std::string, std::string>& builtInTypes() {
   static const std::unordered_map<std::string, std::string> kTypes = {
       {"txt", "text/plain"},
       {"text", "text/plain"},
@@ -52,11 +63,31 @@ std::optional<std::string> mimeTypeForExtension(const std::string& extension) {
       {"ppt", "application/vnd.ms-powerpoint"},
       {"pptx", "application/vnd.openxmlformats-officedocument.presentationml.presentation"},
   };
-  std::string key;
-  for (char c : extension) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  auto found = kTypes.find(key);
-  if (found == kTypes.end()) return std::nullopt;
-  return found->second;
+  return kTypes;
+}
+
+}  // namespace
+
+std::unordered_map<std::string, std::string> readMimeTypesFile(const std::string& path) {
+  std::unordered_map<std::string, std::string> types;
+  std::ifstream file(path);
+  for (std::string line; std::getline(file, line);) {
+    line = line.substr(0, line.find('#'));
+    std::istringstream words(line);
+    std::string type, extension;
+    if (!(words >> type) || type.find('/') == std::string::npos) continue;
+    while (words >> extension) types.emplace(lowercased(extension), type);
+  }
+  return types;
+}
+
+std::optional<std::string> mimeTypeForExtension(const std::string& extension) {
+  static const std::unordered_map<std::string, std::string> systemTypes =
+      readMimeTypesFile(kSystemTable);
+  std::string key = lowercased(extension);
+  if (auto found = systemTypes.find(key); found != systemTypes.end()) return found->second;
+  if (auto found = builtInTypes().find(key); found != builtInTypes().end()) return found->second;
+  return std::nullopt;
 }
 
 }  // namespace plat::http

@@ -1,30 +1,13 @@
 #include <gtest/gtest.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
 
 #include "analytics/ANUtil.h"
 #include "analytics/ANUtils.h"
+#include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
 
 class AnalyticsDeviceValues_ : public AnalyticsFixture {};
-
-// A non-loopback interface with an IPv4 address on this machine, or "".
-std::string someIpv4Interface() {
-  struct ifaddrs* list = nullptr;
-  std::string name;
-  if (getifaddrs(&list) != 0) return name;
-  for (auto* e = list; e; e = e->ifa_next) {
-    if (e->ifa_addr && e->ifa_addr->sa_family == AF_INET && !(e->ifa_flags & IFF_LOOPBACK)) {
-      name = e->ifa_name;
-      break;
-    }
-  }
-  freeifaddrs(list);
-  return name;
-}
 
 TEST_F(AnalyticsDeviceValues_, ScreenAndZoneValues) {
   device_->screen = {320, 568, 2};
@@ -41,23 +24,38 @@ TEST_F(AnalyticsDeviceValues_, ScreenAndZoneValues) {
   EXPECT_EQ(ANUtil::timeString(), "05:30:00");
 }
 
-TEST_F(AnalyticsDeviceValues_, NetworkAccessBySimulatorRuleAndInterfaceWalk) {
-  device_->machine = "x86_64";
-  device_->wifiInterface = "none0";
+// One interface of a fake /sys/class/net.
+void addInterface(const std::string& netDir, const std::string& name, const std::string& state,
+                  const std::string& kind = "wired") {
+  std::string dir = netDir + "/" + name;
+  plat::files::createDirectories(dir);
+  plat::files::writeFileAtomically(dir + "/operstate", state + "\n");
+  plat::files::writeFileAtomically(dir + "/type", name == "lo" ? "772\n" : "1\n");
+  if (kind == "wireless") plat::files::createDirectories(dir + "/wireless");
+  plat::files::writeFileAtomically(dir + "/uevent",
+                                   "INTERFACE=" + name + (kind == "wwan" ? "\nDEVTYPE=wwan\n" : "\n"));
+}
+
+TEST_F(AnalyticsDeviceValues_, NetworkAccessFromTheKernelsInterfaces) {
+  std::string net = home_.path() + "/net";
+  device_->netClassDir = net;
+  device_->machine = "x86_64";  // a desktop, no simulator
+  addInterface(net, "lo", "up");
+  addInterface(net, "wlp2s0", "down", "wireless");
+  addInterface(net, "enp3s0", "down");
+  EXPECT_EQ(ANUtil::accessString(), "");  // nothing but the loopback is up
+  addInterface(net, "wwan0", "up", "wwan");
+  EXPECT_EQ(ANUtil::accessString(), "CellNetwork");
+  addInterface(net, "enp3s0", "up");
+  EXPECT_EQ(ANUtil::accessString(), "WiFi");  // a wire beats the mobile link
+  addInterface(net, "enp3s0", "down");
+  addInterface(net, "wlp2s0", "up", "wireless");
   EXPECT_EQ(ANUtil::accessString(), "WiFi");
-  device_->machine = "iPhone5,2";
+  device_->netClassDir = home_.path() + "/missing";
+  EXPECT_EQ(ANUtil::accessString(), "");
+
   device_->model = "iPhone Simulator";
   EXPECT_EQ(ANUtil::accessString(), "WiFi");
-
-  device_->model = "iPhone";
-  std::string interface = someIpv4Interface();
-  if (interface.empty()) {
-    EXPECT_EQ(ANUtil::accessString(), "");
-  } else {
-    EXPECT_EQ(ANUtil::accessString(), "CellNetwork");
-    device_->wifiInterface = interface;
-    EXPECT_EQ(ANUtil::accessString(), "WiFi");
-  }
   device_->wifiInterface = "none0";
   EXPECT_FALSE(ANProtocolData::deviceMacString());
 }

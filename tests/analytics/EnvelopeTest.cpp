@@ -61,6 +61,52 @@ TEST_F(AnalyticsEnvelopes, FirstGuidBecomesTheSignatureAndSerialsAdvance) {
   EXPECT_EQ(identity["checksum"].asString(), ANUtil::md5(first.signature.substr(4, 32)));
 }
 
+TEST_F(AnalyticsEnvelopes, GuidChecksPassOnBuiltEnvelopesAndFailOnAFlippedByte) {
+  AnalyticsEnvelope& builder = AnalyticsEnvelope::sharedInstance();
+  ASSERT_TRUE(core().generateEnvelopeFile());
+  EXPECT_EQ(builder.serialNum(), 1);
+  EXPECT_TRUE(builder.verifyTimestamp());
+  EXPECT_TRUE(builder.verifyChecksum());
+
+  // A second envelope, a second later and encrypted, checks out against its own digests.
+  setImprint({{"codex", "1"}});
+  time_.advance(1);
+  Analytics::event("next");
+  time_.runUntilIdle();
+  ASSERT_TRUE(core().generateEnvelopeFile());
+  auto files = AnalyticsUtility::envelopeFiles();
+  AnalyticsUtility::sortFileWithCreatedTime(files);
+  EXPECT_EQ(builder.envelopeData(), *plat::files::readFile(files.back()));
+  EXPECT_EQ(builder.checksum(), newest().envelope.checksum);
+  EXPECT_EQ(plat::crypto::hex(builder.guid()), newest().envelope.guid);
+  EXPECT_EQ(builder.serialNum(), 2);
+  EXPECT_EQ(builder.timestamp(), static_cast<int32_t>(time_.now()));
+  EXPECT_TRUE(builder.verifyTimestamp());
+  EXPECT_TRUE(builder.verifyChecksum());
+
+  // A flipped stamp byte fails the stamp and not the digests; a flipped digest byte the reverse.
+  const AnalyticsEnvelope::Guid built = builder.guid();
+  AnalyticsEnvelope::Guid flipped = built;
+  flipped[0] ^= 0x01;
+  builder.setGuid(flipped);
+  EXPECT_FALSE(builder.verifyTimestamp());
+  EXPECT_TRUE(builder.verifyChecksum());
+  flipped = built;
+  flipped[10] ^= 0x40;
+  builder.setGuid(flipped);
+  EXPECT_TRUE(builder.verifyTimestamp());
+  EXPECT_FALSE(builder.verifyChecksum());
+  builder.setGuid(built);
+  // A guid of another length is no guid of ours.
+  EXPECT_FALSE(AnalyticsEnvelope::verifyTimestamp(std::span(built.data(), 31), builder.signature(),
+                                                  builder.timestamp(), builder.serialNum()));
+
+  Analytics::setLogEnabled(true);
+  const uint8_t bytes[] = {0x0a, 0xff};
+  AnalyticsEnvelope::printBytes(bytes, 2);
+  EXPECT_EQ(printed().back(), "ANLOG: < 0a ff >\n");
+}
+
 TEST_F(AnalyticsEnvelopes, ImprintCodexEncryptsTheEntity) {
   Analytics::setEncryptEnabled(true);
   setImprint({{"codex", "0"}, {"anid", "server-7"}});

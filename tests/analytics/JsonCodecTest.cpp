@@ -2,6 +2,7 @@
 
 #include "analytics/ANJson.h"
 #include "analytics/ANUtils.h"
+#include "platform/base/ValueCoding.h"
 #include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
@@ -81,6 +82,27 @@ TEST(AnalyticsJsonReader, ReadsValuesNestingAndUnicode) {
   EXPECT_TRUE(parser.objectWithString(deep));
   EXPECT_FALSE(parser.objectWithString("[" + deep + "]"));
   EXPECT_EQ(parser.errorTrace().front().code, 7);
+}
+
+TEST(AnalyticsJsonReader, KeepsNumbersOfAnySizeAndPrecisionExactly) {
+  ANJsonParser parser;
+  ANJsonWriter writer;
+  const std::string texts[] = {"[1e400,-1e-400]", "[1234567890123456789012345678901234567890]",
+                               "[0.12345678901234567890,-0.5,3,2.75]"};
+  for (const std::string& text : texts) {
+    auto value = parser.objectWithString(text);
+    ASSERT_TRUE(value) << parser.traceDescription();
+    EXPECT_EQ(writer.stringWithObject(*value), text);
+    // A kept file of the values reads back the same, still exact.
+    auto kept = plat::decodeValue(plat::encodeValue(*value));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(writer.stringWithObject(*kept), text);
+  }
+  auto big = parser.objectWithString("[1e400, 1234567890123456789012345678901234567890, 0.5]");
+  EXPECT_TRUE(big->at(0).isDecimal() && big->at(0).isNumber());
+  EXPECT_EQ(big->at(1).decimalText(), "1234567890123456789012345678901234567890");
+  EXPECT_EQ(big->at(1).asInt(), INT64_MAX);  // the nearest a 64-bit reader can get
+  EXPECT_EQ(big->at(2).type(), plat::Value::Type::Double);
 }
 
 TEST(AnalyticsJsonWriter, EscapesAndRefusesWhatJsonCannotHold) {

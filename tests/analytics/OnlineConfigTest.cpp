@@ -85,8 +85,11 @@ TEST_F(AnalyticsOnlineParams, IntervalAndVersionStampDecideTheRequests) {
   lastConfigTime_ = "200";
   update();
   EXPECT_EQ(requests("/v2/check_config_update"), 2);
-  // A clock set back counts as due.
+  // A clock set back waits until the full interval has passed from the last answer again.
   time_.clock().advance(-3600);
+  update();
+  EXPECT_EQ(requests("/v2/get_update_time"), 3);
+  time_.clock().advance(2 * 3600);
   update();
   EXPECT_EQ(requests("/v2/get_update_time"), 4);
 }

@@ -30,7 +30,7 @@ TEST_F(AnalyticsSessions, DurationsPagesAndLocationOfASession) {
   start();
   std::string first = core().sessionID;
   Analytics::setLatitude(0, 116.4);
-  Analytics::setLatitude(39.9, 116.4);
+  Analytics::setLocation(plat::Location{{39.9, 116.4}});
   Analytics::logPageView("review", 30);
   time_.advance(7201);
   AnalyticsConfig::setConfigure(time_.now(), "lastPostInterval");  // no upload is due

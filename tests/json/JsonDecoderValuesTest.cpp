@@ -152,6 +152,17 @@ TEST(DecoderValues, RepeatedStringsAreSharedAndPartsOutliveTheirDocument) {
   EXPECT_EQ(part.debugString(), "{\"k\": \"v\"}");
   EXPECT_EQ(key.asString(), "v");
   EXPECT_EQ(longString.asString(), std::string(100, 'x'));
+
+  // Mutable results share their strings across parses until the cache is cleared.
+  Value kept = decoder->mutableObjectWithUTF8String(text.data(), text.size());
+  Value again = decoder->mutableObjectWithUTF8String(text.data(), text.size());
+  EXPECT_EQ(&kept.at(0)["k"].asString(), &again.at(0)["k"].asString());
+  decoder->clearCache();
+  Value fresh = decoder->mutableObjectWithUTF8String(text.data(), text.size());
+  EXPECT_EQ(fresh, kept);
+  EXPECT_NE(&fresh.at(0)["k"].asString(), &kept.at(0)["k"].asString());
+  decoder->releaseParseState();
+  decoder->clearCache();  // nothing left to clear
 }
 
 }  // namespace

@@ -98,6 +98,16 @@ TEST_F(HttpFormDataRequestTest, EmptyFormsSendNoBodyAndMissingFilesFail) {
   Exchange missing(form);
   ASSERT_EQ(missing.run().failureCode(), 6);
   EXPECT_EQ(server.requestCount(), 1);
+
+  // A folder is no file either; the request says so at once, before it is started.
+  testsupport::TempHome home;
+  auto folder = HttpFormDataRequest::requestWithURL(server.url("/"));
+  folder->addFile(home.path(), "syn_file");
+  ASSERT_TRUE(folder->error());
+  EXPECT_EQ(folder->error()->localizedDescription(), "No file exists at " + home.path());
+  Exchange refused(folder);
+  EXPECT_EQ(refused.run().failureCode(), 6);
+  EXPECT_EQ(server.requestCount(), 1);
 }
 
 TEST_F(HttpFormDataRequestTest, CopiesCarryTheirOwnForm) {
