@@ -421,7 +421,8 @@ bool ANJsonParser::scanNumber(plat::Value& out) {
   double real = 0;
   auto [end, error] = std::from_chars(start, c_, real);
   if (end == c_ && error == std::errc() && !integral &&
-      significantDigits(text) <= kExactDoubleDigits && (real != 0 || significantDigits(text) == 0)) {
+      significantDigits(text) <= kExactDoubleDigits &&
+      (real != 0 || significantDigits(text) == 0)) {
     out = plat::Value(real);
     return true;
   }

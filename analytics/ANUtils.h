@@ -67,7 +67,6 @@ class ANUtils {
   static bool makingACall(const std::string& number);
   // Shows the store's page of an item. This system has no store to show, so nothing happens and
   // the completion is not called.
-  static void presentStoreProductForApp(const std::string& itemId,
-                                        plat::ViewController& presenter,
+  static void presentStoreProductForApp(const std::string& itemId, plat::ViewController& presenter,
                                         const std::function<void(bool, const std::string&)>& done);
 };

@@ -28,11 +28,11 @@ struct AnalyticsDeviceValues {
   bool isPad = false;
   int orientation = 1;  // 1 and 2 are the portrait orientations
   AnalyticsScreen screen;
-  std::string wifiInterface = "en0";  // the interface whose hardware address is asked for
+  std::string wifiInterface = "en0";           // the interface whose hardware address is asked for
   std::string netClassDir = "/sys/class/net";  // the kernel's list of network interfaces
-  std::string vendorId;               // the vendor identifier, "" when none
-  std::string countryCode;            // "CN"
-  std::string preferredLanguage;      // "zh-Hans"
+  std::string vendorId;                        // the vendor identifier, "" when none
+  std::string countryCode;                     // "CN"
+  std::string preferredLanguage;               // "zh-Hans"
 
   static AnalyticsDeviceValues fromSystem();
 };

@@ -114,8 +114,9 @@ void assignArgument(T& target, size_t index, const Args&... args) {
     }
   };
   (tryOne(args), ...);
-  if (!assigned) throw std::invalid_argument("initWith: argument " + std::to_string(index + 1) +
-                                             " does not fit its field");
+  if (!assigned)
+    throw std::invalid_argument("initWith: argument " + std::to_string(index + 1) +
+                                " does not fit its field");
 }
 
 }  // namespace detail
@@ -152,8 +153,8 @@ Record initWith(const Args&... args) {
     field.markSet(true);
   });
   if (index != sizeof...(Args))
-    throw std::invalid_argument("initWith: " + std::to_string(sizeof...(Args)) +
-                                " arguments for " + std::to_string(index) + " fields");
+    throw std::invalid_argument("initWith: " + std::to_string(sizeof...(Args)) + " arguments for " +
+                                std::to_string(index) + " fields");
   return record;
 }
 

@@ -32,7 +32,8 @@ template <typename T>
 std::string valueText(const T& value, bool binary) {
   if constexpr (std::is_same_v<T, std::string>) {
     if (binary)
-      return "<" + plat::crypto::hex(reinterpret_cast<const uint8_t*>(value.data()), value.size()) + ">";
+      return "<" + plat::crypto::hex(reinterpret_cast<const uint8_t*>(value.data()), value.size()) +
+             ">";
     return "\"" + value + "\"";
   } else if constexpr (std::is_same_v<T, bool>) {
     return formatted("%i", value ? 1 : 0);

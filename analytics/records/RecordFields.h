@@ -28,20 +28,22 @@ Field(const char*, Value&, bool, Mark, bool) -> Field<Value, Mark>;
 }  // namespace records
 
 // The generated flags are bit-fields, so each field is reached by name rather than by pointer.
-#define AT_RECORD(ns, Name)                                          \
-  inline const char* recordName(const ns::Name&) { return #Name; }   \
-  template <typename R, typename V>                                  \
-    requires std::same_as<std::remove_const_t<R>, ns::Name>          \
+#define AT_RECORD(ns, Name)                               \
+  inline const char* recordName(const ns::Name&) {        \
+    return #Name;                                         \
+  }                                                       \
+  template <typename R, typename V>                       \
+  requires std::same_as<std::remove_const_t<R>, ns::Name> \
   void forEachField(R& r, V&& visit)
-#define AT_FIELD_OF(field, isBinary)                                       \
-  visit(Field{#field, r.field, static_cast<bool>(r.__isset.field),         \
-              [&r](bool on) {                                              \
-                if constexpr (std::is_const_v<R>) {                        \
-                  (void)r, (void)on;                                       \
-                } else {                                                   \
-                  r.__isset.field = on;                                    \
-                }                                                          \
-              },                                                           \
+#define AT_FIELD_OF(field, isBinary)                               \
+  visit(Field{#field, r.field, static_cast<bool>(r.__isset.field), \
+              [&r](bool on) {                                      \
+                if constexpr (std::is_const_v<R>) {                \
+                  (void)r, (void)on;                               \
+                } else {                                           \
+                  r.__isset.field = on;                            \
+                }                                                  \
+              },                                                   \
               isBinary})
 #define AT_FIELD(field) AT_FIELD_OF(field, false)
 #define AT_BINARY_FIELD(field) AT_FIELD_OF(field, true)

@@ -112,7 +112,16 @@ class Value {
   // The kinds behind a counted pointer come last, from String on. A Decimal is a number kept as
   // its exact decimal text, for numbers that no Int, UInt or Double holds unchanged.
   enum class Type : uint8_t {
-    Null, Bool, Int, UInt, Double, String, Bytes, Array, Dictionary, Decimal
+    Null,
+    Bool,
+    Int,
+    UInt,
+    Double,
+    String,
+    Bytes,
+    Array,
+    Dictionary,
+    Decimal
   };
   using Bytes = std::vector<uint8_t>;
 
@@ -215,8 +224,8 @@ class Value {
   int64_t asInt() const;
   uint64_t asUInt() const;
   double asDouble() const;
-  const std::string& asString() const;  // "" unless a string
-  const Bytes& asBytes() const;         // empty unless bytes
+  const std::string& asString() const;     // "" unless a string
+  const Bytes& asBytes() const;            // empty unless bytes
   const std::string& decimalText() const;  // "" unless a decimal
 
   // Arrays. On a non-array, size() is 0 and at() gives null.

@@ -32,8 +32,8 @@ void addInterface(const std::string& netDir, const std::string& name, const std:
   plat::files::writeFileAtomically(dir + "/operstate", state + "\n");
   plat::files::writeFileAtomically(dir + "/type", name == "lo" ? "772\n" : "1\n");
   if (kind == "wireless") plat::files::createDirectories(dir + "/wireless");
-  plat::files::writeFileAtomically(dir + "/uevent",
-                                   "INTERFACE=" + name + (kind == "wwan" ? "\nDEVTYPE=wwan\n" : "\n"));
+  plat::files::writeFileAtomically(
+      dir + "/uevent", "INTERFACE=" + name + (kind == "wwan" ? "\nDEVTYPE=wwan\n" : "\n"));
 }
 
 TEST_F(AnalyticsDeviceValues_, NetworkAccessFromTheKernelsInterfaces) {

@@ -33,7 +33,8 @@ TEST_F(AnalyticsPlatformShortcuts, ViewTreesPrintOneIndentedLinePerView) {
             "|-|<plat::Label: frame = (10 5; 100 20); text = '今日复习'>\n"
             "\n"
             "\n");
-  EXPECT_EQ(ANUtils::viewsText({title}, 0), "<plat::Label: frame = (10 5; 100 20); text = '今日复习'>\n\n");
+  EXPECT_EQ(ANUtils::viewsText({title}, 0),
+            "<plat::Label: frame = (10 5; 100 20); text = '今日复习'>\n\n");
 }
 
 TEST_F(AnalyticsPlatformShortcuts, ImagesBundlesAndAddresses) {
@@ -72,7 +73,8 @@ TEST_F(AnalyticsPlatformShortcuts, DescriptionsAndUnusedNames) {
   EXPECT_EQ(job.description(), "<AnalyticsJob: self.defcon=2, self.latency=30, self.jobRunning=0>");
   std::string caches = AnalyticsUtility::cacheDirectory();
   std::string package = ANUtil::appPackageNameString();
-  EXPECT_EQ(AnalyticsUtility::bgCacheFilePath(), caches + "/." + package + "_analyticsbgCache.plist");
+  EXPECT_EQ(AnalyticsUtility::bgCacheFilePath(),
+            caches + "/." + package + "_analyticsbgCache.plist");
   EXPECT_EQ(AnalyticsUtility::envelopeFilePath(),
             caches + "/." + package + "_analytics_envelope.log");
   EXPECT_EQ(AnalyticsOnlineConfig::sharedInstance().adURL(), "");

@@ -30,8 +30,10 @@ std::map<std::string, std::vector<std::string>> schemaFields(const std::string& 
   std::regex head(R"(^struct (\w+) \{)"), field(R"(^\s*\d+: optional \w+(?:<[^>]*>)? (\w+)\b)");
   for (std::string line; std::getline(text, line);) {
     std::smatch m;
-    if (std::regex_search(line, m, head)) current = m[1];
-    else if (!current.empty() && std::regex_search(line, m, field)) structs[current].push_back(m[1]);
+    if (std::regex_search(line, m, head))
+      current = m[1];
+    else if (!current.empty() && std::regex_search(line, m, field))
+      structs[current].push_back(m[1]);
   }
   return structs;
 }
@@ -83,7 +85,8 @@ TEST(AnalyticsRecordFields, DescriptionsShowEveryFieldInIdOrder) {
   EXPECT_NE(text.find("group_info:{g = -1; })"), std::string::npos) << text;
 
   AT::Location location = records::initWith<AT::Location>(31.5, 121.25, int64_t{1700000000000});
-  EXPECT_EQ(records::description(location), "Location(lat:31.500000,lng:121.250000,ts:1700000000000)");
+  EXPECT_EQ(records::description(location),
+            "Location(lat:31.500000,lng:121.250000,ts:1700000000000)");
   ATEnvelope::UsageEnvelope envelope;
   envelope.__set_entity(std::string("\x01\xab", 2));
   EXPECT_NE(records::description(envelope).find("entity:<01ab>"), std::string::npos);
@@ -110,8 +113,8 @@ TEST(AnalyticsRecordFields, KeyedCodingKeepsWhichFieldsAreSet) {
   entry.__set_client_stats(stats);
 
   plat::Value coded = records::encodeWithCoder(entry);
-  EXPECT_EQ(coded.keys(), (std::vector<std::string>{"client_stats", "instant_msgs", "sessions",
-                                                     "group_info"}));
+  EXPECT_EQ(coded.keys(),
+            (std::vector<std::string>{"client_stats", "instant_msgs", "sessions", "group_info"}));
   EXPECT_EQ(coded["client_stats"].keys(), std::vector<std::string>{"successful_requests"});
   AT::UsageLogEntry back = archivedAndBack(entry);
   EXPECT_EQ(back, entry);
@@ -125,8 +128,10 @@ TEST(AnalyticsRecordFields, KeyedCodingKeepsWhichFieldsAreSet) {
   auto empty = records::initWithCoder<AT::ClientStats>(plat::Value::dictionary());
   EXPECT_FALSE(empty.__isset.successful_requests);
   EXPECT_THROW(records::validate(empty), ATProtocolException);
-  auto mistyped = records::initWithCoder<AT::ClientStats>(plat::Value::dictionary(
-      {{"successful_requests", "3"}, {"failed_requests", 1LL << 40}, {"last_request_spent_ms", 7}}));
+  auto mistyped = records::initWithCoder<AT::ClientStats>(
+      plat::Value::dictionary({{"successful_requests", "3"},
+                               {"failed_requests", 1LL << 40},
+                               {"last_request_spent_ms", 7}}));
   EXPECT_FALSE(mistyped.__isset.successful_requests);
   EXPECT_FALSE(mistyped.__isset.failed_requests);
   EXPECT_EQ(mistyped.last_request_spent_ms, 7);

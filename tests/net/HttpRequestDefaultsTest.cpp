@@ -29,8 +29,8 @@ TEST_F(HttpRequestDefaultsTest, UserAgentAndBasicHeaderGoOutAsBuilt) {
   ASSERT_FALSE(name.empty());
   std::string agent = server.lastRequest().header("User-Agent");
   EXPECT_EQ(agent.rfind(name + " ", 0), 0u) << agent;
-  EXPECT_NE(agent.find(" (" + device.model + "; " + device.systemName + " " +
-                       device.systemVersion + "; " + device.localeIdentifier + ")"),
+  EXPECT_NE(agent.find(" (" + device.model + "; " + device.systemName + " " + device.systemVersion +
+                       "; " + device.localeIdentifier + ")"),
             std::string::npos)
       << agent;
 
