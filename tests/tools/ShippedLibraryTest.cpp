@@ -117,7 +117,8 @@ TEST_F(ShippedLibraryTest, HeadwordsAreWordsAndBritishPhoneticsAreIpa) {
 TEST_F(ShippedLibraryTest, CommonWordsOfSpeechAndWritingAreInTheBooks) {
   for (const char* word : {"else", "ought", "belong", "unable", "nor", "per", "via", "due",
                            "northern", "rural", "urban", "width", "accuracy", "output", "usage",
-                           "satisfaction", "absence", "sixth", "fridge", "scissors", "whenever"})
+                           "satisfaction", "absence", "sixth", "fridge", "scissors", "jeans", "whenever",
+                           "evening", "interesting"})
     EXPECT_EQ(number(std::string("select count(*) from book_words as bw, Words_Library as wl "
                                  "where bw.f_wl_uId = wl.wl_uWordID and bw.f_b_uId in (800, 801) "
                                  "and wl.wl_tWord = '") +

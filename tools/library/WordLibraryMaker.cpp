@@ -255,20 +255,24 @@ class Maker {
   }
 
   // A lemma spelt as a regular inflection of another ("running", "agreed") is a headword of its
-  // own only when it is used much on its own ("evening", "building"); an irregular form ("made")
-  // only when used more still ("left", "thought"). Otherwise a learner's text would yield it
-  // where the base form belongs.
+  // own only when it is used much on its own ("evening", "feeling", "interesting"); an irregular
+  // form ("made") only when used more still ("left", "thought"). Otherwise a learner's text
+  // would yield it where the base form belongs.
   bool isMainlyAnInflection(const std::string& word) const {
     auto ends = [&](const char* suffix) {
       size_t n = std::char_traits<char>::length(suffix);
       return word.size() > n && word.compare(word.size() - n, n, suffix) == 0;
     };
-    const bool regularSpelling = ends("s") || ends("ed") || ends("ing");
     for (const std::string& base : inflectionBases(word)) {
-      const bool irregular = isIrregularFormOf(word, base);
-      if (!irregular && !regularSpelling) continue;
-      const double share = irregular ? 0.05 : 0.2;
-      if (tagCount(word) < share * tagCount(base) + 1) return true;
+      if (isIrregularFormOf(word, base)) {
+        if (tagCount(word) < 0.05 * tagCount(base) + 1) return true;
+        continue;
+      }
+      if (!ends("s") && !ends("ed") && !ends("ing")) continue;
+      // "-ing" makes a form of the verb: the base's other uses ("even" as an adverb beside
+      // "evening", "interest" as a noun beside "interesting") make no inflection of it.
+      const int baseUse = ends("ing") ? wordNet_.tagCount(base, 'v') : tagCount(base);
+      if (tagCount(word) < 0.2 * baseUse + 1) return true;
     }
     return false;
   }
