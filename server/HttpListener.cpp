@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -173,7 +174,8 @@ void serve(int fd, const HttpListener::Handler& handler) {
 
 }  // namespace
 
-HttpListener::HttpListener(uint16_t port, Handler handler) : handler_(std::move(handler)) {
+HttpListener::HttpListener(uint16_t port, Handler handler)
+    : handler_(std::make_shared<const Handler>(std::move(handler))) {
   listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int yes = 1;
   ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
@@ -199,12 +201,21 @@ void HttpListener::run() {
   for (;;) {
     int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) {
-      if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE) continue;
-      return;
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno == EMFILE || errno == ENFILE) {
+        // Out of descriptors: open connections will end and free some.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        continue;
+      }
+      return;  // stopped
     }
-    // Connections end by themselves; the process never waits for them.
-    std::thread([fd, this] { serve(fd, handler_); }).detach();
+    // Connections end by themselves; nothing waits for them.
+    std::thread([fd, handler = handler_] { serve(fd, *handler); }).detach();
   }
+}
+
+void HttpListener::stop() {
+  if (listenFd_ >= 0) ::shutdown(listenFd_, SHUT_RDWR);
 }
 
 }  // namespace standin

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "server/Exchange.h"
@@ -25,11 +26,13 @@ class HttpListener {
   const std::string& error() const { return error_; }
   uint16_t port() const { return port_; }
 
-  // Accepts connections for the rest of the process's life.
+  // Accepts connections until stop(); connections already open are served to their end.
   void run();
+  // Makes run() return; any thread may call it.
+  void stop();
 
  private:
-  Handler handler_;
+  std::shared_ptr<const Handler> handler_;  // shared with the connections, which may outlive this
   int listenFd_ = -1;
   uint16_t port_ = 0;
   std::string error_;
