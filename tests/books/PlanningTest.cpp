@@ -180,6 +180,37 @@ TEST_F(Planning, RemovingALearntWordTellsTheReviewScreenAndReloadsTheNotLearntLi
   EXPECT_EQ(db_->LearnWordCount(), 2);
 }
 
+// The edges of a swipe: nothing fires for rows above the first, a cancelled touch gives paging
+// back like a lifted one, and a remove button waits for the finger to lift.
+TEST_F(Planning, ASwipeFiresOnlyWhatAFingerOnTheRowsWould) {
+  const Words words = addBook(kBook, "e", 1000);
+  planWords({words[4], words[9]});
+  auto screen = openBook(kBook);
+  WordsListViewCtrl& all = *screen->page(1);
+  plat::Window* window = all.view()->window();
+  plat::Point above = checkBoxPoint(all, 0);
+  above.y -= 3 * all.tableView().rowHeight();
+  window->sendTouch(plat::TouchPhase::Began, checkBoxPoint(all, 0));
+  window->sendTouch(plat::TouchPhase::Moved, above);
+  EXPECT_FALSE(screen->scrollView().isScrollEnabled());
+  window->sendTouch(plat::TouchPhase::Cancelled, above);
+  host_->runUntilIdle();
+  EXPECT_EQ(wordsOf(screen->selWords()), (Words{words[0]})) << "row 0 alone, at touch-down";
+  EXPECT_TRUE(screen->scrollView().isScrollEnabled()) << "a cancelled touch gives paging back";
+
+  showPage(*screen, 3);
+  WordsListViewCtrl& learnt = *screen->page(3);
+  window->sendTouch(plat::TouchPhase::Began, checkBoxPoint(learnt, 0));
+  host_->runUntilIdle();
+  EXPECT_TRUE(review_.deleted.empty()) << "nothing is removed while the finger is down";
+  EXPECT_EQ(db_->LearnWordCount(), 2);
+  window->sendTouch(plat::TouchPhase::Ended, checkBoxPoint(learnt, 0));
+  ASSERT_TRUE(screen->waitForLoader());
+  host_->runUntilIdle();
+  EXPECT_EQ(review_.deleted, Words{words[4]});
+  EXPECT_EQ(db_->LearnWordCount(), 1);
+}
+
 TEST_F(Planning, TheSixtiethPlannedWordOpensCardsThatWalkTheListRound) {
   const Words words = addBook(kBook, "c", 1000);
   planWords(Words(words.begin() + 100, words.begin() + 159));
