@@ -6,7 +6,11 @@
 AnalyticsFixture::AnalyticsFixture() {
   time_.clock().setZone(plat::TimeZone::fixed(8 * 3600));
   device_ = std::make_shared<AnalyticsDeviceValues>();
-  device_->machine = "x86_64";  // network access is then always Wi-Fi
+  device_->machine = "x86_64";
+  // The machine's network, whatever it is, does not decide the tests: a wired link is up.
+  device_->netClassDir = plat::files::join(home_.path(), "sys/class/net");
+  plat::files::createDirectories(device_->netClassDir + "/eth0");
+  plat::files::writeFileAtomically(device_->netClassDir + "/eth0/operstate", "up\n");
   device_->model = "iPhone";
   device_->systemVersion = "7.0";
   device_->screen = {320, 568, 2};

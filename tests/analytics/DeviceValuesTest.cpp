@@ -39,7 +39,6 @@ void addInterface(const std::string& netDir, const std::string& name, const std:
 TEST_F(AnalyticsDeviceValues_, NetworkAccessFromTheKernelsInterfaces) {
   std::string net = home_.path() + "/net";
   device_->netClassDir = net;
-  device_->machine = "x86_64";  // a desktop, no simulator
   addInterface(net, "lo", "up");
   addInterface(net, "wlp2s0", "down", "wireless");
   addInterface(net, "enp3s0", "down");
