@@ -13,12 +13,18 @@
 
 #include "platform/http/ConnectionPool.h"
 #include "platform/http/ProxyTunnel.h"
-#include "platform/http/Resolver.h"
+#include "platform/stream/Resolver.h"
 #include "platform/http/ResponseParser.h"
 #include "platform/stream/FdSources.h"
 #include "platform/stream/TlsTrust.h"
 
 namespace plat::http {
+
+using stream::HostLookup;
+using stream::resolveLiteral;
+using stream::Resolution;
+using stream::SocketAddress;
+
 namespace {
 
 constexpr size_t kSendChunk = 262144;

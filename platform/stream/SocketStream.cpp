@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/stream/Connection.h"
+#include "platform/stream/Resolver.h"
 #include "platform/stream/TlsTrust.h"
 
 namespace plat::stream {
@@ -34,12 +35,13 @@ std::string peerAddressText(int fd) {
 
 // What both streams of a pair share: the connection, the connect in progress and the TLS to start.
 struct PairConnection {
-  enum class State { Idle, Connecting, Connected, Failed };
+  enum class State { Idle, Resolving, Connecting, Connected, Failed };
 
   std::unique_ptr<Connection> connection;
   std::string host;  // what a pair made to a host connects to
   uint16_t port = 0;
-  std::vector<std::pair<sockaddr_storage, socklen_t>> addresses;  // the host's, in order
+  std::shared_ptr<HostLookup> lookup;  // while the host's name is looked up
+  std::vector<SocketAddress> addresses;  // the host's, in order
   size_t nextAddress = 0;
   StreamError lastError;
   bool closesNative = false;
@@ -54,6 +56,8 @@ struct PairConnection {
   ~PairConnection() { release(); }
 
   int fd() const { return connection ? connection->fd() : -1; }
+  // What the opening streams wait on: the lookup, then the connection.
+  int watchedFd() const { return state == State::Resolving && lookup ? lookup->fd() : fd(); }
 
   void release() {
     if (connection) connection->setOwnsDescriptor(closesNative);
@@ -65,29 +69,42 @@ struct PairConnection {
     error = std::move(why);
   }
 
-  // Resolves the host and starts a non-blocking connect to its first address.
+  // Starts a non-blocking connect to a literal address at once; a name is looked up on its own
+  // thread first (lookupDone() goes on from there), so the caller's run loop never waits for it.
   bool startConnect() {
     if (state != State::Idle) return state != State::Failed;
     if (connection) {
       state = State::Connected;
       return startPendingTls();
     }
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
-    if (rc != 0 || !found) {
-      failWith(StreamError::resolver(rc ? rc : EAI_NONAME));
-      return false;
+    Resolution literal;
+    if (resolveLiteral(host, port, literal)) {
+      addresses = std::move(literal.addresses);
+      return connectNext();
     }
-    for (addrinfo* a = found; a; a = a->ai_next) {
-      auto& [storage, length] = addresses.emplace_back();
-      std::memcpy(&storage, a->ai_addr, a->ai_addrlen);
-      length = a->ai_addrlen;
+    lookup = HostLookup::start(host, port);
+    state = State::Resolving;
+    if (lookup->fd() >= 0) return true;
+    // Without a descriptor to wait on the lookup has failed already.
+    failWith(lookup->takeResult().error);
+    lookup.reset();
+    return false;
+  }
+
+  // Once the lookup's descriptor is readable: connects to the first address, or fails with the
+  // resolver's error.
+  void lookupDone() {
+    if (state != State::Resolving || !lookup->isDone()) return;
+    Resolution result = lookup->takeResult();
+    // The streams stop watching the lookup's descriptor before it closes.
+    armOpeningStreams(0);
+    lookup.reset();
+    if (result.error) {
+      failWith(result.error);
+      return;
     }
-    freeaddrinfo(found);
-    return connectNext();
+    addresses = std::move(result.addresses);
+    if (connectNext()) armOpeningStreams(kFdWritable);
   }
 
   // Starts a connect to the next address of the host (a name can stand for an IPv6 address
@@ -95,9 +112,9 @@ struct PairConnection {
   bool connectNext() {
     connection.reset();
     while (nextAddress < addresses.size()) {
-      auto& [storage, length] = addresses[nextAddress++];
-      connection =
-          Connection::startConnect(reinterpret_cast<sockaddr*>(&storage), length, lastError);
+      const SocketAddress& address = addresses[nextAddress++];
+      connection = Connection::startConnect(reinterpret_cast<const sockaddr*>(&address.storage),
+                                            address.length, lastError);
       if (!connection) continue;
       if (connection->isConnecting()) {
         state = State::Connecting;
@@ -116,8 +133,9 @@ struct PairConnection {
         stream->arm(events);
   }
 
-  // Called when the descriptor became writable while connecting.
+  // Called when the descriptor became writable while connecting (readable while resolving).
   void checkConnected() {
+    if (state == State::Resolving) return lookupDone();
     if (state != State::Connecting) return;
     pollfd ready{fd(), POLLOUT, 0};
     if (::poll(&ready, 1, 0) != 1) return;  // still connecting
@@ -210,7 +228,7 @@ void SocketStream::unscheduleFromRunLoop(RunLoop& loop, const std::string& mode)
 
 // Watches the descriptor for `events` in every scheduled mode (none: not at all).
 void SocketStream::arm(unsigned events) {
-  sources_.watch(connection_->fd(), events);
+  sources_.watch(connection_->watchedFd(), events);
 }
 
 bool SocketStream::open() {
@@ -220,7 +238,8 @@ bool SocketStream::open() {
     return false;
   }
   status_ = StreamStatus::Opening;
-  arm(kFdWritable);  // open completes once the connection takes bytes
+  // Open completes once the connection takes bytes; a lookup first signals its answer.
+  arm(connection_->state == PairConnection::State::Resolving ? kFdReadable : kFdWritable);
   return true;
 }
 

@@ -1,18 +1,20 @@
 // Turns a host name into socket addresses without blocking the caller's run loop: literal
 // addresses at once, names on a short-lived thread that signals a descriptor when it is done, so
-// the caller can watch it as one more run-loop source.
+// the caller can watch it as one more run-loop source. HTTP streams, socket streams and
+// reachability targets all look names up here.
 #pragma once
 
 #include <sys/socket.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "platform/http/StreamError.h"
+#include "platform/stream/StreamError.h"
 
-namespace plat::http {
+namespace plat::stream {
 
 struct SocketAddress {
   sockaddr_storage storage{};
@@ -27,6 +29,13 @@ struct Resolution {
 
 // A literal IPv4 or IPv6 address into `out`; false for names.
 bool resolveLiteral(const std::string& host, int port, Resolution& out);
+// Looks a name up on the calling thread (getaddrinfo), waiting for the answer.
+Resolution resolveBlocking(const std::string& host, int port);
+
+// How lookups are made, on their own threads: resolveBlocking unless replaced. Tests slow it
+// down to watch callers go on while a name is looked up; nullptr restores it.
+using LookupFunction = std::function<Resolution(const std::string& host, int port)>;
+void setLookupFunction(LookupFunction lookup);
 
 class HostLookup {
  public:
@@ -49,4 +58,4 @@ class HostLookup {
   Resolution result_;
 };
 
-}  // namespace plat::http
+}  // namespace plat::stream

@@ -1,4 +1,4 @@
-#include "platform/http/Resolver.h"
+#include "platform/stream/Resolver.h"
 
 #include <netdb.h>
 #include <sys/eventfd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <thread>
 
-namespace plat::http {
+namespace plat::stream {
 namespace {
 
 Resolution lookUp(const std::string& host, int port, int flags) {
@@ -37,7 +37,26 @@ Resolution lookUp(const std::string& host, int port, int flags) {
   return result;
 }
 
+std::mutex& lookupMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+LookupFunction& installedLookup() {
+  static LookupFunction lookup;
+  return lookup;
+}
+
 }  // namespace
+
+Resolution resolveBlocking(const std::string& host, int port) {
+  return lookUp(host, port, AI_ADDRCONFIG);
+}
+
+void setLookupFunction(LookupFunction lookup) {
+  std::lock_guard<std::mutex> lock(lookupMutex());
+  installedLookup() = std::move(lookup);
+}
 
 bool resolveLiteral(const std::string& host, int port, Resolution& out) {
   Resolution numeric = lookUp(host, port, AI_NUMERICHOST);
@@ -61,8 +80,14 @@ std::shared_ptr<HostLookup> HostLookup::start(const std::string& host, int port)
     lookup->finish(std::move(failed));
     return lookup;
   }
+  LookupFunction how;
+  {
+    std::lock_guard<std::mutex> lock(lookupMutex());
+    how = installedLookup();
+  }
+  if (!how) how = resolveBlocking;
   // The thread keeps the lookup alive, so a caller that gives up early leaves nothing dangling.
-  std::thread([lookup, host, port] { lookup->finish(lookUp(host, port, AI_ADDRCONFIG)); }).detach();
+  std::thread([lookup, how, host, port] { lookup->finish(how(host, port)); }).detach();
   return lookup;
 }
 
@@ -89,4 +114,4 @@ Resolution HostLookup::takeResult() {
   return std::move(result_);
 }
 
-}  // namespace plat::http
+}  // namespace plat::stream
