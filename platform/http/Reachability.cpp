@@ -10,10 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <thread>
+
+#include "platform/stream/Resolver.h"
 
 namespace plat::http {
 
@@ -42,6 +45,26 @@ std::string defaultRouteInterface() {
   return {};
 }
 
+// The interface of a usable IPv6 default route (the kernel keeps a refusing one on "lo").
+std::string defaultRoute6Interface() {
+  constexpr unsigned long kRouteUp = 0x1, kRouteReject = 0x200;
+  std::ifstream routes("/proc/net/ipv6_route");
+  std::string line;
+  while (std::getline(routes, line)) {
+    std::istringstream fields(line);
+    std::string destination, prefix, source, sourcePrefix, nextHop, metric, refCount, use, flags,
+        name;
+    if (!(fields >> destination >> prefix >> source >> sourcePrefix >> nextHop >> metric >>
+          refCount >> use >> flags >> name))
+      continue;
+    const unsigned long bits = std::strtoul(flags.c_str(), nullptr, 16);
+    if (destination == std::string(32, '0') && prefix == "00" && (bits & kRouteUp) &&
+        !(bits & kRouteReject) && name != "lo")
+      return name;
+  }
+  return {};
+}
+
 class SystemSource : public NetworkStateSource {
  public:
   std::optional<NetworkState> read() override {
@@ -49,6 +72,13 @@ class SystemSource : public NetworkStateSource {
     if (getifaddrs(&list) != 0) return std::nullopt;
     NetworkState state;
     for (ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+      if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET6) {
+        NetworkAddress6 address;
+        address.interfaceName = entry->ifa_name;
+        std::memcpy(address.address.data(),
+                    &reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr)->sin6_addr, 16);
+        state.addresses6.push_back(address);
+      }
       if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
       NetworkInterface interface;
       interface.name = entry->ifa_name;
@@ -64,6 +94,7 @@ class SystemSource : public NetworkStateSource {
     }
     freeifaddrs(list);
     state.defaultRouteInterface = defaultRouteInterface();
+    state.defaultRoute6Interface = defaultRoute6Interface();
     return state;
   }
 };
@@ -114,9 +145,14 @@ struct RoutingSocket {
 }  // namespace
 
 // What a scheduled target shares with its loop's callbacks, which may outlive the target.
-struct Reachability::Watch {
+struct Reachability::Watch : std::enable_shared_from_this<Watch> {
   std::mutex mutex;
   std::function<std::optional<uint32_t>()> readFlags;
+  // A name target's flags, from its addresses and the state of the moment.
+  std::function<std::optional<uint32_t>(const stream::Resolution&)> flagsForAnswer;
+  std::string hostName;
+  std::shared_ptr<stream::HostLookup> lookup;  // the pending lookup of a scheduled name target
+  int lookupSourceId = -1;
   Callback callback;
   RunLoop* loop = nullptr;
   std::thread::id thread;
@@ -125,9 +161,49 @@ struct Reachability::Watch {
   std::shared_ptr<RoutingSocket> routingSocket;
   std::optional<uint32_t> lastFlags;
 
-  // On the loop's thread: reads the flags and calls back when they differ from the last ones.
+  // On the loop's thread: reads the flags and calls back when they differ from the last ones. A
+  // name is looked up afresh first, off the loop's thread.
   void check() {
-    std::optional<uint32_t> flags = readFlags();
+    if (!hostName.empty()) return startLookup();
+    deliver(readFlags());
+  }
+
+  void startLookup() {
+    RunLoop* on;
+    std::string inMode;
+    std::shared_ptr<stream::HostLookup> pending;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!loop || lookup) return;  // the pending answer serves this change too
+      pending = lookup = stream::HostLookup::start(hostName, 0);
+      on = loop;
+      inMode = mode;
+    }
+    std::weak_ptr<Watch> weak = weak_from_this();
+    if (pending->fd() < 0) return lookupDone();  // it failed at once
+    const int id = on->addFdSource(
+        pending->fd(), kFdReadable,
+        [weak](int, unsigned) {
+          if (auto watch = weak.lock()) watch->lookupDone();
+        },
+        inMode);
+    std::lock_guard<std::mutex> lock(mutex);
+    lookupSourceId = id;
+  }
+
+  void lookupDone() {
+    std::shared_ptr<stream::HostLookup> done;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!lookup || !lookup->isDone()) return;
+      done = std::move(lookup);
+      if (loop && lookupSourceId >= 0) loop->removeFdSource(lookupSourceId);
+      lookupSourceId = -1;
+    }
+    deliver(flagsForAnswer(done->takeResult()));
+  }
+
+  void deliver(std::optional<uint32_t> flags) {
     Callback call;
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -202,11 +278,77 @@ uint32_t reachabilityFlagsForAddress(const NetworkState& state, uint32_t address
   return 0;
 }
 
-Reachability::Reachability(uint32_t address) : watch_(std::make_shared<Watch>()) {
-  watch_->readFlags = [address]() -> std::optional<uint32_t> {
+uint32_t reachabilityFlagsForAddress6(const NetworkState& state,
+                                      const std::array<uint8_t, 16>& address) {
+  static const std::array<uint8_t, 16> kLoopback = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                    0, 0, 0, 0, 0, 0, 0, 1};
+  static const uint8_t kMappedPrefix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+  if (std::memcmp(address.data(), kMappedPrefix, 12) == 0) {
+    const uint32_t v4 = uint32_t(address[12]) << 24 | uint32_t(address[13]) << 16 |
+                        uint32_t(address[14]) << 8 | address[15];
+    return reachabilityFlagsForAddress(state, v4);
+  }
+  constexpr uint32_t kLocal =
+      kReachabilityReachable | kReachabilityIsLocalAddress | kReachabilityIsDirect;
+  if (address == kLoopback) return kLocal;
+  auto isUp = [&](const std::string& name) {
+    for (const NetworkInterface& interface : state.interfaces)
+      if (interface.name == name && interface.up) return true;
+    return false;
+  };
+  for (const NetworkAddress6& own : state.addresses6)
+    if (own.address == address && isUp(own.interfaceName)) return kLocal;
+  const bool linkLocal = address[0] == 0xfe && (address[1] & 0xc0) == 0x80;
+  if (linkLocal) {
+    for (const NetworkInterface& interface : state.interfaces)
+      if (interface.up && !interface.loopback && !interface.cellular)
+        return kReachabilityReachable | kReachabilityIsDirect;
+    return 0;
+  }
+  if (state.defaultRoute6Interface.empty()) return 0;
+  for (const NetworkInterface& interface : state.interfaces)
+    if (interface.up && interface.name == state.defaultRoute6Interface)
+      return kReachabilityReachable | (interface.cellular ? kReachabilityIsWWAN : 0u);
+  return 0;
+}
+
+namespace {
+
+uint32_t flagsForSocketAddress(const NetworkState& state, const sockaddr* address) {
+  if (address->sa_family == AF_INET)
+    return reachabilityFlagsForAddress(
+        state, ntohl(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr));
+  std::array<uint8_t, 16> bytes;
+  std::memcpy(bytes.data(), &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, 16);
+  return reachabilityFlagsForAddress6(state, bytes);
+}
+
+// A name is as reachable as the first of its addresses that can be reached.
+std::optional<uint32_t> flagsForResolution(const stream::Resolution& answer) {
+  std::optional<NetworkState> state = readState();
+  if (!state) return std::nullopt;
+  if (answer.error) return 0u;
+  for (const stream::SocketAddress& address : answer.addresses)
+    if (uint32_t flags =
+            flagsForSocketAddress(*state, reinterpret_cast<const sockaddr*>(&address.storage)))
+      return flags;
+  return 0u;
+}
+
+}  // namespace
+
+Reachability::Reachability(FlagsInState flagsInState, std::string hostName)
+    : watch_(std::make_shared<Watch>()) {
+  watch_->hostName = hostName;
+  watch_->flagsForAnswer = flagsForResolution;
+  if (!hostName.empty()) {
+    watch_->readFlags = [hostName] { return flagsForResolution(stream::resolve(hostName, 0)); };
+    return;
+  }
+  watch_->readFlags = [flagsInState]() -> std::optional<uint32_t> {
     std::optional<NetworkState> state = readState();
     if (!state) return std::nullopt;
-    return reachabilityFlagsForAddress(*state, address);
+    return flagsInState(*state);
   };
 }
 
@@ -216,21 +358,31 @@ Reachability::~Reachability() {
 
 std::shared_ptr<Reachability> Reachability::withHostName(const std::string& name) {
   if (name.empty()) return nullptr;
-  in_addr numeric{};
-  if (inet_pton(AF_INET, name.c_str(), &numeric) == 1)
-    return std::shared_ptr<Reachability>(new Reachability(ntohl(numeric.s_addr)));
-  if (name == "localhost") return std::shared_ptr<Reachability>(new Reachability(kLoopbackNet + 1));
-  // A name goes wherever the default route goes.
-  return std::shared_ptr<Reachability>(new Reachability(0));
+  stream::Resolution literal;
+  if (stream::resolveLiteral(name, 0, literal))
+    return withAddress(reinterpret_cast<const sockaddr*>(&literal.addresses.front().storage));
+  return std::shared_ptr<Reachability>(new Reachability(nullptr, name));
 }
 
 std::shared_ptr<Reachability> Reachability::withAddress(const sockaddr* address) {
-  if (!address || address->sa_family != AF_INET) return nullptr;
-  const auto* v4 = reinterpret_cast<const sockaddr_in*>(address);
-  return std::shared_ptr<Reachability>(new Reachability(ntohl(v4->sin_addr.s_addr)));
+  if (!address || (address->sa_family != AF_INET && address->sa_family != AF_INET6))
+    return nullptr;
+  sockaddr_storage copy{};
+  std::memcpy(&copy, address,
+              address->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));
+  return std::shared_ptr<Reachability>(new Reachability(
+      [copy](const NetworkState& state) {
+        return flagsForSocketAddress(state, reinterpret_cast<const sockaddr*>(&copy));
+      },
+      ""));
 }
 
 std::optional<uint32_t> Reachability::flags() const {
+  {
+    // A scheduled name answers from its last lookup rather than wait for a new one.
+    std::lock_guard<std::mutex> lock(watch_->mutex);
+    if (!watch_->hostName.empty() && watch_->loop) return watch_->lastFlags;
+  }
   return watch_->readFlags();
 }
 
@@ -240,7 +392,8 @@ void Reachability::setCallback(Callback callback) {
 }
 
 bool Reachability::schedule(RunLoop& loop, const std::string& mode) {
-  std::optional<uint32_t> current = flags();
+  // A name's first answer comes from a lookup below, which the loop does not wait for.
+  std::optional<uint32_t> current = watch_->hostName.empty() ? flags() : std::nullopt;
   {
     std::lock_guard<std::mutex> lock(watch_->mutex);
     if (watch_->loop) return false;
@@ -264,8 +417,11 @@ bool Reachability::schedule(RunLoop& loop, const std::string& mode) {
         },
         mode);
   }
-  std::lock_guard<std::mutex> lock(registry().mutex);
-  registry().scheduled.push_back(watch_);
+  {
+    std::lock_guard<std::mutex> lock(registry().mutex);
+    registry().scheduled.push_back(watch_);
+  }
+  if (!watch_->hostName.empty()) watch_->startLookup();
   return true;
 }
 
@@ -274,8 +430,10 @@ void Reachability::unschedule() {
   if (!watch_->loop) return;
   if (watch_->thread == std::this_thread::get_id()) {
     if (watch_->sourceId >= 0) watch_->loop->removeFdSource(watch_->sourceId);
-    watch_->sourceId = -1;
+    if (watch_->lookupSourceId >= 0) watch_->loop->removeFdSource(watch_->lookupSourceId);
+    watch_->sourceId = watch_->lookupSourceId = -1;
   }
+  watch_->lookup.reset();
   watch_->routingSocket.reset();
   // Elsewhere the loop's source stays until the loop goes, but calls nobody any more.
   watch_->loop = nullptr;

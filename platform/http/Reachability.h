@@ -5,6 +5,7 @@
 
 #include <sys/socket.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,10 +40,19 @@ struct NetworkInterface {
   uint32_t netmask = 0;
 };
 
+// One IPv6 address of an interface.
+struct NetworkAddress6 {
+  std::string interfaceName;
+  std::array<uint8_t, 16> address{};
+};
+
 struct NetworkState {
   std::vector<NetworkInterface> interfaces;
   // The interface of the IPv4 default route; empty when there is none.
   std::string defaultRouteInterface;
+  std::vector<NetworkAddress6> addresses6;
+  // The interface of the IPv6 default route; empty when there is none.
+  std::string defaultRoute6Interface;
 };
 
 // Where the network state comes from.
@@ -63,22 +73,29 @@ void networkStateChanged();
 
 // The flags for an IPv4 address (host byte order) in a given state.
 uint32_t reachabilityFlagsForAddress(const NetworkState& state, uint32_t address);
+// The flags for an IPv6 address (network byte order); a mapped IPv4 address counts as that.
+uint32_t reachabilityFlagsForAddress6(const NetworkState& state,
+                                      const std::array<uint8_t, 16>& address);
 
 class Reachability {
  public:
   using Callback = std::function<void(uint32_t flags)>;
 
-  // Names are not resolved: a numeric name or "localhost" is taken as its address, any other name
-  // is reachable when the default route is. Nothing for an empty name.
+  // A numeric name is taken as its address. Any other name is looked up each time the flags are
+  // read: it is reachable as its first reachable address is, and not at all when the lookup
+  // fails. Scheduled, the lookups run off the loop's thread and the callback follows each answer.
+  // Nothing for an empty name.
   static std::shared_ptr<Reachability> withHostName(const std::string& name);
-  // IPv4 addresses only; nothing for other families.
+  // IPv4 and IPv6 addresses; nothing for other families.
   static std::shared_ptr<Reachability> withAddress(const sockaddr* address);
 
   ~Reachability();
   Reachability(const Reachability&) = delete;
   Reachability& operator=(const Reachability&) = delete;
 
-  // Read afresh on every call, from any thread; nothing when the state can't be read.
+  // Read afresh on every call, from any thread; nothing when the state can't be read. For a name
+  // this waits for its lookup, unless the target is scheduled: then it is the answer of the last
+  // lookup (nothing before the first).
   std::optional<uint32_t> flags() const;
 
   void setCallback(Callback callback);
@@ -90,7 +107,8 @@ class Reachability {
   struct Watch;
 
  private:
-  explicit Reachability(uint32_t address);
+  using FlagsInState = std::function<uint32_t(const NetworkState&)>;
+  Reachability(FlagsInState flagsInState, std::string hostName);
   std::shared_ptr<Watch> watch_;
 };
 

@@ -53,6 +53,15 @@ Resolution resolveBlocking(const std::string& host, int port) {
   return lookUp(host, port, AI_ADDRCONFIG);
 }
 
+Resolution resolve(const std::string& host, int port) {
+  LookupFunction how;
+  {
+    std::lock_guard<std::mutex> lock(lookupMutex());
+    how = installedLookup();
+  }
+  return how ? how(host, port) : resolveBlocking(host, port);
+}
+
 void setLookupFunction(LookupFunction lookup) {
   std::lock_guard<std::mutex> lock(lookupMutex());
   installedLookup() = std::move(lookup);
@@ -80,14 +89,8 @@ std::shared_ptr<HostLookup> HostLookup::start(const std::string& host, int port)
     lookup->finish(std::move(failed));
     return lookup;
   }
-  LookupFunction how;
-  {
-    std::lock_guard<std::mutex> lock(lookupMutex());
-    how = installedLookup();
-  }
-  if (!how) how = resolveBlocking;
   // The thread keeps the lookup alive, so a caller that gives up early leaves nothing dangling.
-  std::thread([lookup, how, host, port] { lookup->finish(how(host, port)); }).detach();
+  std::thread([lookup, host, port] { lookup->finish(resolve(host, port)); }).detach();
   return lookup;
 }
 

@@ -29,8 +29,10 @@ struct Resolution {
 
 // A literal IPv4 or IPv6 address into `out`; false for names.
 bool resolveLiteral(const std::string& host, int port, Resolution& out);
-// Looks a name up on the calling thread (getaddrinfo), waiting for the answer.
+// Looks a name up on the calling thread with getaddrinfo, waiting for the answer.
 Resolution resolveBlocking(const std::string& host, int port);
+// Looks a name up on the calling thread the way lookups are made (below), waiting for the answer.
+Resolution resolve(const std::string& host, int port);
 
 // How lookups are made, on their own threads: resolveBlocking unless replaced. Tests slow it
 // down to watch callers go on while a name is looked up; nullptr restores it.

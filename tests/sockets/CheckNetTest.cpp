@@ -3,10 +3,12 @@
 #include "sockets/CheckNet.h"
 
 #include <gtest/gtest.h>
+#include <netdb.h>
 
 #include <cstdlib>
 #include <set>
 
+#include "platform/stream/Resolver.h"
 #include "tests/support/FakeNetwork.h"
 #include "tests/support/VirtualTime.h"
 
@@ -16,9 +18,21 @@ namespace {
 
 class CheckNetTest : public ::testing::Test {
  protected:
-  // The watched host is a test name (names are not looked up), not the bundle's outside host.
-  void SetUp() override { ::setenv("VOCAB_REACHABILITY_HOST", "reachability.test", 1); }
-  void TearDown() override { ::unsetenv("VOCAB_REACHABILITY_HOST"); }
+  // The watched host is a test name, not the bundle's outside host; it is looked up in the
+  // test's own table, where it stands at a public address.
+  void SetUp() override {
+    ::setenv("VOCAB_REACHABILITY_HOST", "reachability.test", 1);
+    plat::stream::setLookupFunction([](const std::string& host, int port) {
+      if (host == "reachability.test") return plat::stream::resolveBlocking("192.0.2.7", port);
+      plat::stream::Resolution unknown;
+      unknown.error = plat::stream::StreamError::resolver(EAI_NONAME);
+      return unknown;
+    });
+  }
+  void TearDown() override {
+    plat::stream::setLookupFunction(nullptr);
+    ::unsetenv("VOCAB_REACHABILITY_HOST");
+  }
   testsupport::VirtualTime time;
   testsupport::FakeNetwork network;
 };
@@ -34,7 +48,8 @@ TEST_F(CheckNetTest, MonitorsAreStartedAndStopWithTheWatcher) {
     CheckNet& check = CheckNet::sharedCheck();
     EXPECT_EQ(&CheckNet::sharedCheck(), &check);
     network.online(/*cellular=*/true);  // every target changes its answer
-    time.runUntilIdle();
+    // (The host's answer waits for its lookup, on another thread.)
+    plat::RunLoop::main().runUntil([&] { return changed.size() == 3; }, 10);
     EXPECT_EQ(changed, (std::set<const void*>{check.hostReach().get(), check.internetReach().get(),
                                               check.wifiReach().get()}));
     EXPECT_EQ(check.configureTextField(*check.wifiReach()), NotReachable);

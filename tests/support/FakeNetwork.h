@@ -22,11 +22,11 @@ class FakeNetwork {
   FakeNetwork& operator=(const FakeNetwork&) = delete;
 
   // Only the loopback interface: nothing beyond the machine is reachable.
-  void offline() { set(plat::http::NetworkState{{loopback()}, ""}); }
+  void offline() { set(plat::http::NetworkState{{loopback()}, "", {}, ""}); }
   // One attached network (10.0.0.5/24) carrying the default route; `cellular` makes it WWAN.
   void online(bool cellular = false) {
     plat::http::NetworkInterface link{"net0", true, false, cellular, 0x0A000005, 0xFFFFFF00};
-    set(plat::http::NetworkState{{loopback(), link}, "net0"});
+    set(plat::http::NetworkState{{loopback(), link}, "net0", {}, ""});
   }
   // The state can't be read at all.
   void unreadable() { set(std::nullopt); }
