@@ -1,6 +1,10 @@
 // UDP sockets over 127.0.0.1 and ::1: queued sends and receives, time-outs on virtual time,
 // connected and unconnected sockets, and the delegate's say over each datagram.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -381,4 +385,39 @@ TEST_F(UdpSocketTest, MovedSocketIsServedByTheOtherThread) {
   EXPECT_EQ(receivedOn, workerId);
   ASSERT_EQ(log.received.size(), 1u);
   EXPECT_EQ(log.received[0].text, "elsewhere");
+}
+
+// A socket bound to every address joins a group on the loopback interface and receives what a
+// plain socket (which can pick loopback as its multicast interface) sends to the group, and
+// nothing of a group it did not join.
+TEST_F(UdpSocketTest, JoinsAMulticastGroupOnLoopbackAndHearsIt) {
+  Recorder groupLog;
+  UdpSocket member(&groupLog);
+  UdpSocketError error;
+  ASSERT_TRUE(member.bindToPort(0, &error)) << error.localizedDescription;
+  ASSERT_TRUE(member.joinMulticastGroup("239.1.2.3", "127.0.0.1", &error))
+      << error.localizedDescription;
+  EXPECT_TRUE(member.isIPv4());
+  EXPECT_FALSE(member.isIPv6());  // the group's family is kept, the other socket closed
+
+  int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  in_addr loopback{};
+  inet_pton(AF_INET, "127.0.0.1", &loopback);
+  ASSERT_EQ(::setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback), 0);
+  auto sendTo = [&](const char* group, const std::string& text) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(member.localPort());
+    inet_pton(AF_INET, group, &to.sin_addr);
+    return ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  };
+  ASSERT_EQ(sendTo("239.9.9.9", "not for us"), 10);
+  ASSERT_EQ(sendTo("239.1.2.3", "to the group"), 12);
+  member.receiveWithTimeout(-1, 7);
+  ASSERT_TRUE(pump([&] { return !groupLog.received.empty(); }));
+  EXPECT_EQ(groupLog.received[0].text, "to the group");
+  EXPECT_EQ(groupLog.received[0].tag, 7);
+  EXPECT_EQ(groupLog.received[0].host, "127.0.0.1");
+  ::close(fd);
 }
