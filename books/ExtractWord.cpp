@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "books/HeadwordIndex.h"
+#include "books/InflectionRules.h"
+#include "books/WordTable.h"
 #include "platform/base/MainThread.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
@@ -15,14 +18,10 @@ using plat::Value;
 namespace {
 
 // A token runs over ASCII letters, "_" and "."; every other character (digits, apostrophes,
-// hyphens, Chinese) ends it.
-bool staysInToken(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u'.';
-}
-
-bool endsWith(const std::string& text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+// hyphens, Chinese) ends it. No byte of a multi-byte character is ASCII, so the text is split
+// as it stands, without decoding it.
+bool staysInToken(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.';
 }
 
 // Reports come at the 1st, 51st, 101st ... step, so a long text does not flood the main thread.
@@ -30,54 +29,66 @@ bool isReportStep(size_t k) {
   return k % 50 == 1;
 }
 
-// The distinct lower-cased tokens of a text, in the order of their first occurrence.
+// The distinct lower-cased tokens of a text, in the order of their first occurrence. They view
+// the lower-cased copy that the tokenizer keeps.
 class Tokenizer {
  public:
+  // `onEnded(i, n)`, when set, hears of every report step: a token ended at UTF-16 unit i of n.
   explicit Tokenizer(std::function<void(size_t i, size_t n)> onEnded)
       : onEnded_(std::move(onEnded)) {}
 
-  std::vector<std::string> run(const std::string& text) {
-    const std::u16string units = plat::utf::toUtf16(text);
-    const size_t n = units.size();
-    for (size_t i = 0; i < n; ++i) {
-      if (staysInToken(units[i])) {
-        buffer_.push_back(static_cast<char>(units[i]));
-      } else if (!buffer_.empty()) {
-        take();
-        ++ended_;
-        if (isReportStep(ended_)) onEnded_(i, n);
+  const std::vector<std::string_view>& run(const std::string& text) {
+    lower_ = plat::utf::asciiLowercase(text);
+    const std::string_view lower = lower_;
+    size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
+    size_t total = 0;  // counted only when first needed: it takes a pass of its own
+    size_t start = std::string_view::npos;
+    for (size_t pos = 0; pos < lower.size();) {
+      const auto c = static_cast<unsigned char>(lower[pos]);
+      if (staysInToken(c)) {
+        if (start == std::string_view::npos) start = pos;
+        ++pos, ++units;
+        continue;
+      }
+      if (start != std::string_view::npos) {
+        take(lower.substr(start, pos - start));
+        start = std::string_view::npos;
+        if (isReportStep(++ended_) && onEnded_) {
+          if (total == 0) total = plat::utf::utf16Length(text);
+          onEnded_(units, total);
+        }
+      }
+      if (c < 0x80) {
+        ++pos, ++units;
+      } else {
+        units += plat::utf::decodeNext(lower, pos) >= 0x10000 ? 2 : 1;
       }
     }
-    if (!buffer_.empty()) take();
-    return std::move(tokens_);
+    if (start != std::string_view::npos) take(lower.substr(start));
+    return seen_.words();
   }
 
  private:
-  void take() {
-    std::string token = plat::utf::asciiLowercase(buffer_);
-    buffer_.clear();
-    if (seen_.insert(token).second) tokens_.push_back(std::move(token));
+  void take(std::string_view token) {
+    bool added;
+    seen_.insert(token, added);
   }
 
   std::function<void(size_t, size_t)> onEnded_;
-  std::string buffer_;
-  std::vector<std::string> tokens_;
-  std::unordered_set<std::string> seen_;
+  std::string lower_;
+  WordTable seen_;
   size_t ended_ = 0;
 };
 
-// Each rule tries its candidates in order; the first one that is a headword wins. A candidate
-// whose condition does not hold is "".
-std::string firstHeadword(std::initializer_list<std::function<std::string()>> candidates,
-                          const std::function<std::string(const std::string&)>& lookUp) {
-  for (const auto& candidate : candidates) {
-    const std::string text = candidate();
-    if (text.empty()) continue;
-    std::string headword = lookUp(text);
-    if (!headword.empty()) return headword;
+// Collects the first candidate of the ladder that the library holds.
+struct IndexedHeadword {
+  bool operator()(std::string_view candidate) {
+    number = candidate.empty() ? HeadwordIndex::kAbsent : index.find(candidate);
+    return number != HeadwordIndex::kAbsent;
   }
-  return "";
-}
+  const HeadwordIndex& index;
+  uint32_t number = HeadwordIndex::kAbsent;
+};
 
 // The study-order key: the next study time, or for a tested word the number written "1" followed
 // by its digits, so that every untested word sorts first.
@@ -88,53 +99,89 @@ int64_t orderKey(int64_t lastTest, int64_t nextStudy) {
   return std::strtoll(digits.c_str(), nullptr, 10);
 }
 
-// Every planned headword with its key, in one statement.
-std::unordered_map<std::string, int64_t> allStudyKeys() {
+// Every planned headword's key by its number in the index, in one statement. It starts from the
+// study log, which holds far fewer rows than the library.
+std::unordered_map<uint32_t, int64_t> allStudyKeys(const HeadwordIndex& index) {
   const Value rows = CallDB::callDB()->sql_select(
-      "select wl.wl_tWord, sl.sl_uLastTestTime, sl.sl_uNextStudyTime from Words_Library as wl, "
-      "Study_Log as sl where wl.wl_uWordID = sl.sl_uWordID",
+      "select wl.wl_tWord, sl.sl_uLastTestTime, sl.sl_uNextStudyTime from Study_Log as sl "
+      "cross join Words_Library as wl where wl.wl_uWordID = sl.sl_uWordID",
       "sNN", "", Value::array());
-  std::unordered_map<std::string, int64_t> keys;
+  std::unordered_map<uint32_t, int64_t> keys;
   keys.reserve(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i)
-    keys.emplace(rows.at(i).at(0).asString(),
-                 orderKey(rows.at(i).at(1).asInt(), rows.at(i).at(2).asInt()));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const uint32_t number = index.find(rows.at(i).at(0).asString());
+    if (number != HeadwordIndex::kAbsent)
+      keys.emplace(number, orderKey(rows.at(i).at(1).asInt(), rows.at(i).at(2).asInt()));
+  }
   return keys;
+}
+
+// Puts the headwords in study after `learnedWords` by their key; equal keys go by the word, so
+// that they come out the same on every run.
+void appendByStudyOrder(std::vector<std::pair<std::string, int64_t>> learned, Value& learnedWords) {
+  std::sort(learned.begin(), learned.end(), [](const auto& a, const auto& b) {
+    return a.second != b.second ? a.second < b.second : a.first < b.first;
+  });
+  for (auto& entry : learned) learnedWords.append(std::move(entry.first));
 }
 
 }  // namespace
 
 int ExtractWord::extractWord(const std::string& text, Value& words, Value& learnedWords,
                              Value& noneWords) {
-  Tokenizer tokenizer([this](size_t i, size_t n) {
-    if (reportsProgress()) reportProgress(0.7f * (static_cast<float>(i) / static_cast<float>(n)));
-  });
-  const std::vector<std::string> tokens = tokenizer.run(text);
-
-  index_ = HeadwordIndex::current();
-  studyKeys_.reset();
-  if (index_ && tokens.size() >= kBulkStudyTokens) studyKeys_ = allStudyKeys();
-  allWordsDic_.clear();
-  learnWordsDic_.clear();
-  int added = 0;
-  for (size_t j = 0; j < tokens.size(); ++j) {
-    added += AddWord(tokens[j], words, learnedWords, noneWords);
+  std::function<void(size_t, size_t)> onTokenEnded;
+  if (reportsProgress())
+    onTokenEnded = [this](size_t i, size_t n) {
+      reportProgress(0.7f * (static_cast<float>(i) / static_cast<float>(n)));
+    };
+  Tokenizer tokenizer(std::move(onTokenEnded));
+  const std::vector<std::string_view>& tokens = tokenizer.run(text);
+  const auto onToken = [&](size_t j) {
     if (reportsProgress() && isReportStep(j))
       reportProgress(0.7f + 0.3f * (static_cast<float>(j) / static_cast<float>(tokens.size())));
+  };
+
+  std::vector<std::pair<std::string, int64_t>> learned;
+  int added = 0;
+  if (const std::shared_ptr<const HeadwordIndex> index = HeadwordIndex::current()) {
+    std::optional<std::unordered_map<uint32_t, int64_t>> studyKeys;
+    if (tokens.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);
+    std::vector<bool> taken(index->size());
+    for (size_t j = 0; j < tokens.size(); ++j) {
+      IndexedHeadword found{*index};
+      if (inflection::reduce(tokens[j], found) && !taken[found.number]) {
+        taken[found.number] = true;
+        Value headword(std::string(index->word(found.number)));
+        std::optional<int64_t> key;
+        if (studyKeys) {
+          const auto known = studyKeys->find(found.number);
+          if (known != studyKeys->end()) key = known->second;
+        } else {
+          key = studyKey(headword.asString());
+        }
+        if (key)
+          learned.emplace_back(headword.asString(), *key);
+        else
+          noneWords.append(headword);  // shared with `words` until either is changed
+        words.append(std::move(headword));
+        ++added;
+      }
+      onToken(j);
+    }
+  } else {
+    // Without an index every lookup is a statement: the store's answers go through AddWord.
+    allWordsDic_.clear();
+    learnWordsDic_.clear();
+    for (size_t j = 0; j < tokens.size(); ++j) {
+      added += AddWord(std::string(tokens[j]), words, learnedWords, noneWords);
+      onToken(j);
+    }
+    learned.assign(learnWordsDic_.begin(), learnWordsDic_.end());
+    allWordsDic_.clear();
+    learnWordsDic_.clear();
   }
+  appendByStudyOrder(std::move(learned), learnedWords);
 
-  std::vector<std::pair<std::string, int64_t>> learned(learnWordsDic_.begin(),
-                                                       learnWordsDic_.end());
-  // Stable over the word, so that equal keys come out the same on every run.
-  std::sort(learned.begin(), learned.end(), [](const auto& a, const auto& b) {
-    return a.second != b.second ? a.second < b.second : a.first < b.first;
-  });
-  for (auto& entry : learned) learnedWords.append(std::move(entry.first));
-
-  allWordsDic_.clear();
-  learnWordsDic_.clear();
-  index_.reset();
-  studyKeys_.reset();
   if (reportsProgress()) reportProgress(1.0f);
   return added;
 }
@@ -154,69 +201,54 @@ int ExtractWord::AddWord(const std::string& token, Value& words, Value& /*learne
   return 1;
 }
 
-std::string ExtractWord::lookUp(const std::string& candidate) const {
-  if (index_) return index_->contains(candidate) ? candidate : std::string();
-  const Value found = CallDB::callDB()->GetWordPrototype(candidate);
-  return found.size() > 0 ? found.at(0).asString() : std::string();
-}
-
 std::optional<int64_t> ExtractWord::studyKey(const std::string& headword) const {
-  if (studyKeys_) {
-    auto found = studyKeys_->find(headword);
-    if (found == studyKeys_->end()) return std::nullopt;
-    return found->second;
-  }
   const Value study = CallDB::callDB()->IsWordStudy(headword);
   if (study.size() == 0) return std::nullopt;
   return study.at(0).asInt();
 }
 
-std::string ExtractWord::GetWord(const std::string& token) {
-  std::string headword = lookUp(token);
-  if (!headword.empty()) return headword;
-  if (token.size() < 2) return "";
-  if (endsWith(token, ".") || endsWith(token, "_")) {
-    headword = lookUp(token.substr(0, token.size() - 1));
-    if (!headword.empty()) return headword;
+namespace {
+
+// Collects the library's own text of the first candidate the store holds.
+struct StoredHeadword {
+  bool operator()(std::string_view candidate) {
+    const Value found = CallDB::callDB()->GetWordPrototype(std::string(candidate));
+    text = found.size() > 0 ? found.at(0).asString() : std::string();
+    return !text.empty();
   }
-  if (token.size() < 4) return "";
-  headword = IsGQS_GQFC(token);
-  if (headword.empty()) headword = IsFS_DSRC(token);
-  if (headword.empty()) headword = IsXZFC(token);
-  return headword;
+  std::string text;
+};
+
+template <class Rule>
+std::string storedHeadword(std::string_view token, Rule rule) {
+  StoredHeadword found;
+  return rule(token, found) ? found.text : std::string();
 }
 
-std::string ExtractWord::IsGQS_GQFC(const std::string& t) {
-  const size_t L = t.size();
-  if (!endsWith(t, "ed")) return "";
-  return firstHeadword(
-      {[&] { return t.substr(0, L - 1); },                                        // used -> use
-       [&] { return t.substr(0, L - 2); },                                        // walked -> walk
-       [&] { return L >= 4 && t[L - 3] == t[L - 4] ? t.substr(0, L - 3) : ""; },  // stopped
-       [&] { return L >= 3 && t[L - 3] == 'i' ? t.substr(0, L - 3) + "y" : ""; }},  // studied
-      [this](const std::string& c) { return lookUp(c); });
+}  // namespace
+
+std::string ExtractWord::GetWord(const std::string& token) {
+  return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
+    return inflection::reduce(t, found);
+  });
 }
 
-std::string ExtractWord::IsFS_DSRC(const std::string& t) {
-  const size_t L = t.size();
-  if (!endsWith(t, "s")) return "";
-  std::string headword = lookUp(t.substr(0, L - 1));  // books -> book
-  if (!headword.empty() || !endsWith(t, "es")) return headword;
-  return firstHeadword(
-      {[&] { return t.substr(0, L - 2); },                                          // boxes
-       [&] { return L >= 5 && t[L - 3] == 'i' ? t.substr(0, L - 3) + "y" : ""; }},  // studies
-      [this](const std::string& c) { return lookUp(c); });
+std::string ExtractWord::IsGQS_GQFC(const std::string& token) {
+  return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
+    return inflection::pastTense(t, found);
+  });
 }
 
-std::string ExtractWord::IsXZFC(const std::string& t) {
-  const size_t L = t.size();
-  if (!endsWith(t, "ing")) return "";
-  return firstHeadword(
-      {[&] { return t.substr(0, L - 3); },                                        // walking -> walk
-       [&] { return t.substr(0, L - 3) + "e"; },                                  // making -> make
-       [&] { return L >= 5 && t[L - 4] == t[L - 5] ? t.substr(0, L - 4) : ""; },  // running
-       [&] { return L >= 4 && t[L - 4] == 'i' ? t.substr(0, L - 4) + "y" : ""; }},
-      [this](const std::string& c) { return lookUp(c); });
+std::string ExtractWord::IsFS_DSRC(const std::string& token) {
+  return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
+    return inflection::plural(t, found);
+  });
+}
+
+std::string ExtractWord::IsXZFC(const std::string& token) {
+  return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
+    return inflection::presentParticiple(t, found);
+  });
 }
 
 void ExtractWord::reportProgress(float fraction) const {

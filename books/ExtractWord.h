@@ -5,12 +5,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
-#include "books/HeadwordIndex.h"
 #include "platform/base/Value.h"
 
 class ExtractWord {
@@ -35,12 +33,13 @@ class ExtractWord {
   int extractWord(const std::string& text, plat::Value& words, plat::Value& learnedWords,
                   plat::Value& noneWords);
 
-  // Adds the headword of one lower-cased token; 1 when a new headword was added, else 0.
+  // Adds the headword of one lower-cased token, asked of the store; 1 when a new headword was
+  // added, else 0.
   // `learnedWords` is left alone: words in study are collected and appended at the end.
   int AddWord(const std::string& token, plat::Value& words, plat::Value& learnedWords,
               plat::Value& noneWords);
 
-  // The headword a lower-cased token reduces to, or "".
+  // The headword a lower-cased token reduces to, or "", asked of the store word by word.
   std::string GetWord(const std::string& token);
   std::string IsGQS_GQFC(const std::string& token);  // "ed"
   std::string IsFS_DSRC(const std::string& token);   // "s" / "es"
@@ -50,16 +49,12 @@ class ExtractWord {
   // Texts with this many distinct tokens read the study state of every planned word at once.
   static constexpr size_t kBulkStudyTokens = 200;
 
-  // The library's stored text of a headword equal to `candidate`, or "".
-  std::string lookUp(const std::string& candidate) const;
-  // The study-order key of a headword in study, or nothing.
+  // The study-order key of a headword in study, or nothing, asked of the store.
   std::optional<int64_t> studyKey(const std::string& headword) const;
   bool reportsProgress() const { return parent_ != nullptr && extract_progressFun_ != nullptr; }
   void reportProgress(float fraction) const;
 
-  // Set for the length of one extraction; outside it every lookup asks the store.
-  std::shared_ptr<const HeadwordIndex> index_;
-  std::optional<std::unordered_map<std::string, int64_t>> studyKeys_;
+  // What AddWord has added, for the length of one extraction without the in-memory index.
   std::unordered_map<std::string, std::string> allWordsDic_;
   std::unordered_map<std::string, int64_t> learnWordsDic_;
   ProgressFun extract_progressFun_;

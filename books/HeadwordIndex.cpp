@@ -5,6 +5,12 @@
 
 #include "store/CallDB.h"
 
+HeadwordIndex::HeadwordIndex(std::vector<std::string> words)
+    : words_(std::move(words)), table_(words_.size()) {
+  bool added;
+  for (const std::string& word : words_) table_.insert(word, added);
+}
+
 std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
   static std::mutex lock;
   static std::shared_ptr<const HeadwordIndex> cached;
@@ -25,16 +31,16 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
 
   std::lock_guard<std::mutex> guard(lock);
   if (cached && key == cachedKey) return cached;
-  auto index = std::make_shared<HeadwordIndex>();
+  std::vector<std::string> words;
   try {
-    const plat::Value words =
+    const plat::Value rows =
         db->sql_select("select wl_tWord from Words_Library", "s", "", plat::Value::array());
-    index->words_.reserve(words.size());
-    for (size_t i = 0; i < words.size(); ++i) index->words_.insert(words.at(i).asString());
+    words.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) words.push_back(rows.at(i).asString());
   } catch (const std::exception&) {
     return nullptr;
   }
-  cached = index;
+  cached = std::shared_ptr<const HeadwordIndex>(new HeadwordIndex(std::move(words)));
   cachedKey = key;
   return cached;
 }

@@ -97,6 +97,24 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordAndShortOrSeparatedToke
   EXPECT_TRUE(nothing.words.empty() && nothing.none.empty());
 }
 
+TEST_F(ExtractWordTest, TheStoreReducesEveryTokenAsTheExtractionDoes) {
+  // Outside an extraction the rules ask the store; inside one, the library held in memory.
+  ExtractWord extractor;
+  for (const char* token :
+       {"walk",    "walked",   "walking", "walks",   "stopped", "stopping", "studies",
+        "studied", "studying", "boxes",   "used",    "making",  "ties",     "tying",
+        "went",    "goes",     "geese",   "e.g.",    "end.",    "up_",      "ups",
+        "a",       "b",        "zzzz",    "walked.", "stopped."}) {
+    const Extracted extracted = extract(token);
+    const std::string stored = extractor.GetWord(token);
+    EXPECT_EQ(extracted.words, stored.empty() ? Words{} : Words{stored}) << token;
+  }
+  EXPECT_EQ(extractor.IsGQS_GQFC("studied"), "study");
+  EXPECT_EQ(extractor.IsFS_DSRC("studies"), "study");
+  EXPECT_EQ(extractor.IsXZFC("running"), "run");
+  EXPECT_EQ(extractor.IsXZFC("studied"), "");
+}
+
 TEST_F(ExtractWordTest, WordsInStudyFollowTheirStudyOrderAndListsAreAppendedTo) {
   plan("walk", now());
   plan("stop", now());
@@ -145,6 +163,12 @@ TEST_F(ExtractWordTest, ProgressRisesOncePerFiftyTokensOfEachPhaseToCompletion) 
   ASSERT_EQ(fractions.size(), 7u);
   for (size_t i = 1; i < fractions.size(); ++i) EXPECT_GT(fractions[i], fractions[i - 1]) << i;
   EXPECT_EQ(fractions.back(), 1.0f);
+
+  // Positions count UTF-16 units, as the text's length does: the emoji takes two. "abc" ends at
+  // unit 7 of 9.
+  const std::vector<float> wide = runOnWorker("\xF0\x9F\x98\x80\xE4\xB8\xAD abc d");
+  ASSERT_EQ(wide.size(), 3u);
+  EXPECT_FLOAT_EQ(wide[0], 0.7f * (7.0f / 9.0f));
 
   // Without a parent to report to, nothing is reported.
   ExtractWord quiet;
