@@ -36,6 +36,9 @@ int keepAliveNumber(const std::string& lowerValue, const std::string& key, size_
   return std::atoi(lowerValue.c_str() + at);
 }
 
+// 8 KB of deflated data inflate to 8 MB at most.
+constexpr size_t kInflatingReadLength = 8192;
+
 }  // namespace
 
 // ---- Opening the stream
@@ -377,6 +380,11 @@ void HttpRequest::handleBytesAvailable() {
   } else if (contentLength_ > 65536) {
     bufferSize = 65536;
   }
+  // A body inflated on the way may grow a thousandfold in one read, all of it under this
+  // request's lock, which the reports on their way to the window take too: small reads keep each
+  // turn short, even for a body that inflates to its ceiling.
+  if (isResponseCompressed() && !shouldWaitToInflateCompressedResponses_)
+    bufferSize = std::min(bufferSize, kInflatingReadLength);
   // Under a bandwidth limit a read takes no more than the budget: the stream offers bytes many
   // times a turn, before the pause that an overspent window asks for can take effect. A spent
   // budget reads nothing: the pause follows, and reading goes on in the next window.

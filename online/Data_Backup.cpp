@@ -4,6 +4,7 @@
 
 #include "net/HttpFormDataRequest.h"
 #include "online/ApiRequest.h"
+#include "online/Data_BackupFailure.h"
 #include "online/Data_BackupValues.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
@@ -98,10 +99,11 @@ void Data_Backup::upData_thread(bool all) {
                      "syn_file");
   } catch (const std::exception& error) {
     // The dump could not be read or written: nothing was sent, so nothing is marked.
-    std::string reason = reasonOf(error);
-    performOnMain([reason](Data_Backup& self) {
+    Data_BackupFailure::log("the backup's dump", reasonOf(error));
+    const std::string message = Data_BackupFailure::message(Data_BackupFailure::ofException(error));
+    performOnMain([message](Data_Backup& self) {
       self.hooks_.panelHide();
-      self.hooks_.showMessage(reason);
+      self.hooks_.showMessage(message);
     });
     return;
   }
@@ -146,8 +148,9 @@ void Data_Backup::uploadAccepted(const ApiReply& reply) {
     dataPackage_.updateSqlState();
   } catch (const std::exception& error) {
     // The flags stay as they were, so the next backup sends the same rows again.
+    Data_BackupFailure::log("marking the backed-up rows", reasonOf(error));
     hooks_.panelHide();
-    hooks_.showMessage(reasonOf(error));
+    hooks_.showMessage(Data_BackupFailure::message(Data_BackupFailure::ofException(error)));
     return;
   }
   if (reply.hasSynVar()) reply.saveSynVar();
@@ -157,7 +160,17 @@ void Data_Backup::uploadAccepted(const ApiReply& reply) {
 
 void Data_Backup::upFailed(HttpRequest& request) {
   dropRequest(request);
-  ApiReply::handleFailed(request, replyHooks(false));
+  requestFailed(request, "the backup's upload");
+}
+
+// The panel goes and the learner reads what kind of failure it was; the request's own text
+// (English, with addresses and paths) goes to the log.
+void Data_Backup::requestFailed(HttpRequest& request, const std::string& what) {
+  HttpErrorPtr error = request.error();
+  Data_BackupFailure::log(what + " " + request.url().absoluteString(),
+                          error ? error->localizedDescription() : "no error");
+  hooks_.panelHide();
+  hooks_.showMessage(Data_BackupFailure::message(Data_BackupFailure::ofError(error)));
 }
 
 void Data_Backup::allUpFailed(HttpRequest& request) {

@@ -85,7 +85,7 @@ class Data_Backup : public HttpRequestDelegate,
   void downFile();
   void update_thread(const std::string& path, const plat::Value& reply);
   void downComplete();
-  void applyFailed(const std::string& reason);
+  void applyFailed(const std::string& message);
   void alertClick();
   void failSyncDown();
 
@@ -96,6 +96,7 @@ class Data_Backup : public HttpRequestDelegate,
   void keepRequest(const std::shared_ptr<HttpRequest>& request);
   void dropRequest(HttpRequest& request);
   ApiReplyHooks replyHooks(bool honoursRelogin) const;
+  void requestFailed(HttpRequest& request, const std::string& what);
   void tellFinished();
   void tellFailed();
 

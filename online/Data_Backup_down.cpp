@@ -7,6 +7,7 @@
 #include "net/HttpFormDataRequest.h"
 #include "online/ApiRequest.h"
 #include "online/Data_Backup.h"
+#include "online/Data_BackupFailure.h"
 #include "online/Data_BackupValues.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -111,7 +112,7 @@ void Data_Backup::failSyncDown() {
 
 void Data_Backup::downFailed(HttpRequest& request) {
   dropRequest(request);
-  ApiReply::handleFailed(request, replyHooks(false));
+  requestFailed(request, "the restore's request");
 }
 
 void Data_Backup::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
@@ -135,6 +136,11 @@ void Data_Backup::downFile() {
   request->setDownloadDestinationPath(
       plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_)));
   request->setMaxResponseBytes(kMostArchiveBytes);
+  // A zip archive gains nothing from gzip. A server that sends it so all the same has it
+  // inflated on the way, a piece at a time: a bomb stops at the ceiling within one read, not in
+  // one long inflation at the end that would hold up the reports to the window.
+  request->setAllowCompressedResponse(false);
+  request->setShouldWaitToInflateCompressedResponses(false);
   request->setDelegate(this);
   request->setDownloadProgressDelegate(this);
   request->setShowAccurateProgress(true);
@@ -169,7 +175,10 @@ void Data_Backup::downFileFinished(HttpRequest& request) {
   const std::string path = request.downloadDestinationPath();
   if (status < 200 || status > 299) {
     plat::files::remove(path);
+    Data_BackupFailure::log("the restore's archive " + request.url().absoluteString(),
+                            "status " + std::to_string(status));
     hooks_.panelHide();
+    hooks_.showMessage(Data_BackupFailure::message(Data_BackupFailure::Kind::ServerRefused));
     return;
   }
   hooks_.panelChange(text("data_syn"), text("data_syn_write"));
@@ -187,8 +196,9 @@ void Data_Backup::update_thread(const std::string& path, const plat::Value& repl
   } catch (const std::exception& error) {
     // The archive was refused as a whole and the device keeps its data; the server values
     // belong to the dump, so they are not stored either.
-    std::string reason = reasonOf(error);
-    performOnMain([reason](Data_Backup& self) { self.applyFailed(reason); });
+    Data_BackupFailure::log("applying the restore", reasonOf(error));
+    const std::string message = Data_BackupFailure::message(Data_BackupFailure::ofException(error));
+    performOnMain([message](Data_Backup& self) { self.applyFailed(message); });
     return;
   }
   ApiReply(reply).saveSynVar();
@@ -202,8 +212,8 @@ void Data_Backup::downComplete() {
   tellFinished();
 }
 
-void Data_Backup::applyFailed(const std::string& reason) {
+void Data_Backup::applyFailed(const std::string& message) {
   hooks_.panelHide();
-  hooks_.showMessage(reason);
+  hooks_.showMessage(message);
   tellFailed();
 }

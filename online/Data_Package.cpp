@@ -9,6 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "online/Data_BackupEntryLines.h"
+#include "online/Data_BackupSpace.h"
 #include "online/DumpSections.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
@@ -129,28 +131,6 @@ void deleteFromTables(const char* const (&tables)[N]) {
 // Deflate makes at most about 1032 bytes of one; an entry announcing more than that of the whole
 // archive lies about its size.
 constexpr uint64_t kMostInflatedPerByte = 1032;
-constexpr size_t kEntryReadChunk = size_t{1} << 20;
-
-// Bytes of the whole current entry, as far as the stream gives them: the announced length is
-// trusted only as far as the archive can hold it, so a lying header costs no memory. Raises
-// ZipException for a damaged entry or one shorter than announced.
-Data_Package::Bytes readWholeEntry(ZipFile& archive, uint64_t archiveSize) {
-  const uint64_t length = archive.getCurrentZipEntryInfo().length();
-  if (length > archiveSize * kMostInflatedPerByte)
-    throw ZipException("Entry announces more than the archive can hold", 0);
-  Data_Package::Bytes data;
-  ZipReadStream stream = archive.readCurrentEntry();
-  Data_Package::Bytes chunk(static_cast<size_t>(std::min<uint64_t>(length, kEntryReadChunk)));
-  while (data.size() < length) {
-    if (length - data.size() < chunk.size()) chunk.resize(length - data.size());
-    size_t got = stream.readDataWithBuffer(chunk);
-    if (got == 0) break;
-    data.insert(data.end(), chunk.begin(), chunk.begin() + got);
-  }
-  if (data.size() != length) throw ZipException("Entry shorter than announced", 0);
-  stream.finishedReading();  // checks the CRC
-  return data;
-}
 
 // The dump's lines one after the other, as views into its text: no line is copied.
 class DumpLines {
@@ -194,13 +174,15 @@ int64_t leadingInteger(std::string_view field, int64_t low, int64_t high) {
   return leadingInteger(std::string(field), low, high);
 }
 
+using RowHandler = std::function<void(const DumpSection&, const std::string& sql,
+                                      const std::array<std::string_view, kMostColumns>&)>;
+
 // Walks the rows of the dump's known sections, handing each with its section to `row` (when
 // given). Raises DumpException for a short row or a section that announces more rows than the
-// dump holds, before handing on anything of that section's later rows.
-void walkRows(std::string_view text,
-              const std::function<void(const DumpSection&, const std::string& sql,
-                                       const std::array<std::string_view, kMostColumns>&)>& row) {
-  DumpLines lines(text);
+// dump holds, before handing on anything of that section's later rows. `lines` is a DumpLines
+// over a text in memory or the DumpEntryLines of an archive's entry.
+template <class Lines>
+void walkRows(Lines& lines, const RowHandler& row) {
   std::string_view line;
   std::array<std::string_view, kMostColumns> fields;
   while (lines.next(line)) {
@@ -237,14 +219,16 @@ void walkRows(std::string_view text,
 std::string_view checkedDumpText(const Data_Package::Bytes& data) {
   std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
   if (!plat::utf::isValidUtf8(text)) throw DumpException("The dump is not UTF-8 text");
-  walkRows(text, nullptr);
+  DumpLines lines(text);
+  walkRows(lines, nullptr);
   return text;
 }
 
 // Inserts the rows of a checked dump's known sections; the study tables are already empty.
-void applyRows(std::string_view text) {
-  walkRows(text, [](const DumpSection& section, const std::string& sql,
-                    const std::array<std::string_view, kMostColumns>& fields) {
+template <class Lines>
+void applyRows(Lines& lines) {
+  walkRows(lines, [](const DumpSection& section, const std::string& sql,
+                     const std::array<std::string_view, kMostColumns>& fields) {
     const std::string codes = section.codes;
     plat::Value params = plat::Value::array();
     for (size_t i = 0; i < codes.size(); ++i) {
@@ -261,9 +245,10 @@ void applyRows(std::string_view text) {
 }
 
 // Replaces the study tables by one checked dump; the caller holds the transaction.
-void replaceStudyTables(std::string_view text) {
+template <class Lines>
+void replaceStudyTables(Lines& lines) {
   deleteFromTables(kRestoredTables);
-  applyRows(text);
+  applyRows(lines);
   store().OpenMechine_FamiliarityFromDay(14);
   store().OpenMechine_ForgetWordsFromDay(14);
 }
@@ -473,11 +458,11 @@ Data_Package::Lines Data_Package::dataToArray(const Bytes& data) {
 }
 
 void Data_Package::DataToDB(const Bytes& data) {
-  const std::string_view text = checkedDumpText(data);
+  DumpLines lines(checkedDumpText(data));
   SqlMgrController& sql = store().sqlMgr();
   sql.beginTransaction();
   try {
-    replaceStudyTables(text);
+    replaceStudyTables(lines);
     sql.commitTransaction();
   } catch (...) {
     sql.rollbackTransaction();
@@ -494,26 +479,36 @@ void Data_Package::backupDataToDB(const std::string& archivePath) {
   } removeArchive{archivePath};
 
   // Every entry is read and checked before any is applied, so a damaged archive changes nothing,
-  // and the store is held only while the rows go in.
-  std::vector<Bytes> entries;
-  std::vector<std::string_view> texts;
-  {
-    const uint64_t archiveSize = plat::files::fileSize(archivePath).value_or(0);
-    ZipFile archive(archivePath, ZipFileModeUnzip);
+  // and the store is held only while the rows go in. Both passes read the entries as they
+  // inflate: memory holds a chunk, not the dump.
+  const uint64_t archiveSize = plat::files::fileSize(archivePath).value_or(0);
+  ZipFile archive(archivePath, ZipFileModeUnzip);
+  auto forEachEntry = [&](const std::function<void(DumpEntryLines&)>& use) {
+    uint64_t dumpBytes = 0;
     archive.goToFirstEntry();
     do {
-      entries.push_back(readWholeEntry(archive, archiveSize));
+      if (archive.getCurrentZipEntryInfo().length() > archiveSize * kMostInflatedPerByte)
+        throw ZipException("Entry announces more than the archive can hold", 0);
+      DumpEntryLines lines(archive, dumpBytes);
+      use(lines);
+      std::string_view rest;
+      while (lines.next(rest)) {
+      }
     } while (archive.goToNextEntry());
-    archive.close();
-  }
-  for (const Bytes& entry : entries) texts.push_back(checkedDumpText(entry));
+    return dumpBytes;
+  };
+  const uint64_t dumpBytes = forEachEntry([](DumpEntryLines& lines) { walkRows(lines, nullptr); });
+  Data_BackupSpace::requireRoomForRestore(dumpBytes);
   SqlMgrController& sql = store().sqlMgr();
   sql.beginTransaction();
   try {
-    for (std::string_view text : texts) replaceStudyTables(text);
+    forEachEntry([](DumpEntryLines& lines) { replaceStudyTables(lines); });
     sql.commitTransaction();
   } catch (...) {
     sql.rollbackTransaction();
     throw;
   }
+  archive.close();
+  // The import's pages went through the write-ahead log: give its room back at once.
+  sql.checkpointLog();
 }

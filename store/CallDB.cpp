@@ -109,8 +109,12 @@ void CallDB::open() {
   // Write-ahead log: a commit appends its pages to learn.db-wal and flushes that one file, where a
   // rollback journal flushes the journal, its folder and the database, some twice. With full sync
   // a commit is on disk when it returns, as before. An older file is converted here once.
-  sqlite3_exec(db, "pragma journal_mode = wal; pragma synchronous = full", nullptr, nullptr,
-               nullptr);
+  // The log is emptied by each checkpoint but keeps its file size; past 4 MB it is cut back, so
+  // one large import does not hold its size in disk space for good.
+  sqlite3_exec(db,
+               "pragma journal_mode = wal; pragma synchronous = full; "
+               "pragma journal_size_limit = 4194304",
+               nullptr, nullptr, nullptr);
   // Every answer takes its word out of the queue's mirror by the word's text; files made before
   // the mirror had its index get it here.
   sqlite3_exec(db, kQueueIndex, nullptr, nullptr, nullptr);

@@ -215,6 +215,12 @@ int SqlMgrController::execCached(const std::string& sql) {
   return rc == SQLITE_ROW ? SQLITE_DONE : rc;
 }
 
+void SqlMgrController::checkpointLog() {
+  std::lock_guard<std::recursive_mutex> lock(connection_);
+  if (database_ && transactionDepth_ == 0)
+    sqlite3_wal_checkpoint_v2(database_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+}
+
 // Nested brackets of the owning thread become savepoints, so an inner rollback undoes only the
 // inner work and the outer COMMIT still means what it says.
 void SqlMgrController::beginTransaction() {

@@ -81,6 +81,9 @@ class SqlMgrController {
   void rollbackTransaction();
   // True while the calling thread has a transaction open.
   bool inTransaction() const;
+  // Copies the write-ahead log into the database and empties it, so that a large import leaves
+  // no log of its size behind; a reader or a transaction of another thread keeps it as it is.
+  void checkpointLog();
   // Takes the connection when no other thread is inside a statement or transaction and the calling
   // thread has no transaction open; the caller must then call releaseIdle().
   bool tryAcquireIdle();

@@ -1,6 +1,7 @@
 #include "platform/base/AppHome.h"
 
 #include <pwd.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -73,6 +74,18 @@ bool AppHome::ensureFolders() {
     ok = files::createDirectories(dir) && ok;
   }
   return ok;
+}
+
+std::optional<uint64_t> AppHome::freeBytes() {
+  struct statvfs volume;
+  // The home may not exist yet: its nearest existing folder is on the same volume.
+  std::string folder = home();
+  while (::statvfs(folder.c_str(), &volume) != 0) {
+    const size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos || folder == "/") return std::nullopt;
+    folder = slash == 0 ? "/" : folder.substr(0, slash);
+  }
+  return static_cast<uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
 std::string AppHome::temporaryFileName(const std::string& prefix) {

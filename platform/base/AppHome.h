@@ -3,6 +3,8 @@
 // with neither makes home() raise); tests point it at a temporary folder with setHome().
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -20,6 +22,9 @@ class AppHome {
 
   // Creates the home and every standard subfolder that is missing; false if one cannot be made.
   static bool ensureFolders();
+
+  // Bytes free for this user on the home's volume; nullopt when it cannot be told.
+  static std::optional<uint64_t> freeBytes();
 
   // A new unique file name in tmpDir() (the file is not created).
   static std::string temporaryFileName(const std::string& prefix = "tmp");

@@ -3,12 +3,16 @@
 #include "online/Data_Backup.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#include "net/HttpDataCompressor.h"
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
 #include "tests/online/OnlineFixture.h"
+#include "tests/support/SmallFilesystem.h"
 #include "tests/support/StandInServer.h"
 
 namespace onlinetest {
@@ -224,6 +228,50 @@ TEST_F(BackupTest, ARestoreThatCannotBeAppliedChangesNothing) {
     EXPECT_EQ(db_->getPersonalValue("nNewMsgCount"), c.messages);
     EXPECT_EQ(server_->requestCount() - served, c.requests);
     EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  }
+}
+
+TEST_F(BackupTest, FailuresReachTheLearnerInTheAppsOwnWords) {
+  ServerReply dropped;
+  dropped.dropRequest = true;
+  ServerReply damaged = ServerReply::text(archiveOf(dump_).substr(0, 60));
+  // An archive that inflates past any dump's size from a few kilobytes.
+  const std::vector<uint8_t> zeros(80u << 20, 0);
+  const std::vector<uint8_t> packed = *HttpDataCompressor::compressData(zeros, nullptr);
+  ServerReply bomb = ServerReply::text(std::string(packed.begin(), packed.end()));
+  bomb.header("Content-Encoding", "gzip");
+  std::string noise;
+  for (uint32_t x = 1; noise.size() < 400000; x = x * 1103515245 + 12345)
+    noise += static_cast<char>(x >> 16);
+  const std::pair<ServerReply, std::string> cases[] = {
+      {dropped, "data_err_network"},
+      {damaged, "data_err_damaged"},
+      {ServerReply::text("gone", 404), "data_err_refused"},
+      {bomb, "data_err_damaged"},
+      {ServerReply::text(noise), "data_err_disk_full"},
+  };
+  for (const auto& [archive, message] : cases) {
+    SCOPED_TRACE(message);
+    events_.clear();
+    const std::string before = studyRows();
+    serve([&, archive = archive](const ServerRequest& request) {
+      if (request.path() == "/api/synchronize_all_down.php") return ServerReply::text(accepted());
+      return archive;
+    });
+    // The download's part goes to tmp, on a volume with 64 KB free for the last case.
+    std::unique_ptr<testsupport::SmallFilesystem> disk;
+    if (message == "data_err_disk_full") {
+      disk = std::make_unique<testsupport::SmallFilesystem>(64, plat::AppHome::tmpDir());
+      if (!disk->available()) {
+        std::printf("skipping the full disk: %s\n", disk->skipReason().c_str());
+        continue;
+      }
+    }
+    backup_->downData(Data_Backup::kModeAfterLogin);
+    ASSERT_TRUE(waitFor("message:" + message));
+    quietly();
+    EXPECT_EQ(studyRows(), before);
+    EXPECT_TRUE(plat::files::list(plat::AppHome::cachesDir()).empty());
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "online/Data_BackupSpace.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/MyDate.h"
@@ -316,6 +317,40 @@ TEST_F(ImportTest, MillionsOfEmptyLinesArePassedOverWithoutAStringEach) {
   writeArchive(path_, {{"one.scv", "Study_List\t1\n2\t200\n" + std::string(4 << 20, '\n')}});
   EXPECT_LT(peakGrowthMiB([&] { package_.backupDataToDB(path_); }), 48);
   EXPECT_EQ(study(), "2|200|1////");
+}
+
+TEST_F(ImportTest, AHugeDumpIsReadAsItInflatesAndOneBeyondTheBoundIsRefused) {
+  // 48 MB of lines no section claims, around rows that go in: never in memory at once.
+  std::string block;
+  for (int i = 0; i < 100; ++i) block += "note " + std::to_string(i) + "\n";
+  std::string filler;
+  while (filler.size() < (24u << 20)) filler += block;
+  writeArchive(path_, {{"one.scv", filler + "Study_List\t1\n2\t200\n" + filler}});
+  filler = std::string();
+  EXPECT_LT(peakGrowthMiB([&] { package_.backupDataToDB(path_); }), 40);
+  EXPECT_EQ(study(), "2|200|1////");
+
+  // An archive whose dump is past any honest size: refused before anything is applied.
+  std::string noise;
+  for (uint32_t x = 1; noise.size() < 300000; x = x * 1103515245 + 12345)
+    noise += static_cast<char>(x >> 16);  // no deflate shrinks it
+  expectArchiveRefused<DumpException>(
+      {{"one.scv", "Study_List\t1\n3\t300\n" + noise}},
+      [](const std::string& path) { announceEntrySize(path, 257u << 20); });
+}
+
+TEST_F(ImportTest, ALargeImportLeavesNoLargeLogAndNeedsRoomForTwiceItsSize) {
+  std::string dump = "Study_List\t60000\n";
+  for (int i = 1; i <= 60000; ++i) dump += std::to_string(i) + "\t" + std::to_string(i * 7) + "\n";
+  writeArchive(path_, {{"one.scv", dump}});
+  package_.backupDataToDB(path_);
+  EXPECT_EQ(rowsText("select count(*) from Study_List", "n"), "60000");
+  EXPECT_LT(plat::files::fileSize(userDatabasePath() + "-wal").value_or(0), 64u * 1024);
+
+  const uint64_t reserve = Data_BackupSpace::kReserveBytes;
+  EXPECT_TRUE(Data_BackupSpace::hasRoomForRestore(reserve + 2 * 1000, 1000));
+  EXPECT_FALSE(Data_BackupSpace::hasRoomForRestore(reserve + 2 * 1000 - 1, 1000));
+  EXPECT_FALSE(Data_BackupSpace::hasRoomForRestore(reserve - 1, 0));
 }
 
 }  // namespace

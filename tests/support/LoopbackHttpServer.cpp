@@ -206,6 +206,11 @@ LoopbackHttpServer::LoopbackHttpServer(ServerHandler handler) : handler_(std::mo
   start(nullptr);
 }
 
+LoopbackHttpServer::LoopbackHttpServer(ServerHandler handler, uint16_t port)
+    : handler_(std::move(handler)) {
+  start(nullptr, port);
+}
+
 LoopbackHttpServer::LoopbackHttpServer(ServerHandler handler, const TestCertificate& certificate)
     : handler_(std::move(handler)) {
   start(&certificate);
@@ -215,7 +220,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
   stop();
 }
 
-void LoopbackHttpServer::start(const TestCertificate* certificate) {
+void LoopbackHttpServer::start(const TestCertificate* certificate, uint16_t port) {
   if (certificate) {
     SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
     if (!ctx ||
@@ -230,7 +235,7 @@ void LoopbackHttpServer::start(const TestCertificate* certificate) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
+  address.sin_port = htons(port);
   if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       ::listen(listenFd_, 64) != 0)
     throw std::runtime_error("cannot listen on 127.0.0.1");

@@ -72,6 +72,8 @@ using ServerHandler = std::function<ServerReply(const ServerRequest&)>;
 class LoopbackHttpServer {
  public:
   explicit LoopbackHttpServer(ServerHandler handler);
+  // On `port`, which a stopped server had: a server that came back where kept connections led.
+  LoopbackHttpServer(ServerHandler handler, uint16_t port);
   // A TLS server presenting `certificate` (which must outlive the server).
   LoopbackHttpServer(ServerHandler handler, const TestCertificate& certificate);
   ~LoopbackHttpServer();
@@ -94,7 +96,7 @@ class LoopbackHttpServer {
 
  private:
   struct Connection;
-  void start(const TestCertificate* certificate);
+  void start(const TestCertificate* certificate, uint16_t port = 0);
   void acceptLoop();
   void serve(std::shared_ptr<Connection> connection);
   bool sendReply(Connection& connection, const ServerRequest& request, ServerReply reply);

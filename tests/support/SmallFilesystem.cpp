@@ -11,7 +11,9 @@
 
 namespace testsupport {
 
-SmallFilesystem::SmallFilesystem(size_t kilobytes) : path_(makeTempDir("vocab-small-fs")) {
+SmallFilesystem::SmallFilesystem(size_t kilobytes, const std::string& folder)
+    : path_(folder.empty() ? makeTempDir("vocab-small-fs") : folder), ownsFolder_(folder.empty()) {
+  plat::files::createDirectories(path_);
   const std::string options = "size=" + std::to_string(kilobytes) + "k,mode=0700";
   if (::mount("tmpfs", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) {
     mounted_ = true;
@@ -23,7 +25,7 @@ SmallFilesystem::SmallFilesystem(size_t kilobytes) : path_(makeTempDir("vocab-sm
 
 SmallFilesystem::~SmallFilesystem() {
   if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
-  plat::files::remove(path_);
+  if (ownsFolder_) plat::files::remove(path_);
 }
 
 }  // namespace testsupport

@@ -10,8 +10,10 @@ namespace testsupport {
 
 class SmallFilesystem {
  public:
-  explicit SmallFilesystem(size_t kilobytes = 64);
-  ~SmallFilesystem();  // unmounts and removes the mount point
+  // On a new temporary folder, or over `folder` (made when missing) such as one of the app
+  // home's folders.
+  explicit SmallFilesystem(size_t kilobytes = 64, const std::string& folder = "");
+  ~SmallFilesystem();  // unmounts, and removes a temporary mount point
   SmallFilesystem(const SmallFilesystem&) = delete;
   SmallFilesystem& operator=(const SmallFilesystem&) = delete;
 
@@ -22,6 +24,7 @@ class SmallFilesystem {
  private:
   std::string path_;
   bool mounted_ = false;
+  bool ownsFolder_;
   std::string skipReason_;
 };
 
