@@ -177,7 +177,12 @@ void OperationQueue::setSuspended(bool suspended) {
 }
 
 void OperationQueue::cancelAllOperations() {
-  for (const auto& op : operations()) op->cancel();
+  // Waiting ones first: cancelling a running operation ends it and lets the queue start the next
+  // one, which must already be cancelled by then or it would really run.
+  const std::vector<std::shared_ptr<Operation>> all = operations();
+  for (const auto& op : all)
+    if (!op->isExecuting()) op->cancel();
+  for (const auto& op : all) op->cancel();
 }
 
 std::vector<std::shared_ptr<Operation>> OperationQueue::operations() const {
