@@ -181,7 +181,7 @@ std::shared_ptr<TableViewCell> SetViewController::cellForRow(TableView& table,
                                           MyDate::storedTime(MyDate::localDateTime())));
   } else if (ip.section == 4 && ip.row == 1) {
     if (auto* version = dynamic_cast<Label*>(cell->viewWithTag(kVersionLabelTag)))
-      version->setText("V" + Bundle::main().infoValue("CFBundleVersion"));
+      version->setText(std::string("V").append(Bundle::main().infoValue("CFBundleVersion")));
   }
   cell->setBackgroundColor(Color::white());
   return cell;
