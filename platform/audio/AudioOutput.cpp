@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <utility>
 
+#include "platform/audio/SoundDevices.h"
 #include "platform/base/Clock.h"
 
 namespace plat {
@@ -20,6 +22,11 @@ bool AudioOutput::openDevice(const PcmSound& sound) {
     device_ = 0;
   }
   if (!sdlStarted_) {
+    if (!sounddevices::mayHaveOutput(sounddevices::thisMachine())) {
+      std::fprintf(stderr, "%s\n", sounddevices::kSilentNotice);
+      unavailable_ = true;
+      return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       unavailable_ = true;
       return false;
