@@ -29,7 +29,8 @@ MyAlerView::MyAlerView(const plat::Rect& frame) : View(frame) {
   image_ = std::make_shared<plat::ImageView>();
   image_->setImage(guiimages::stretchable("gui/aler.png", 50, 50));
   image_->setTag(kImageTag);
-  image_->setAlpha(0.95);
+  // Opaque: a message read over a list must not show the rows under it.
+  image_->setAlpha(1);
   image_->setAutoresizingMask(plat::kFlexibleAll);
   addSubview(image_);
 
