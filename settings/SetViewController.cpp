@@ -304,6 +304,7 @@ void SetViewController::decorateCell(TableViewCell& cell, const IndexPath& ip) {
       disclose(true);
       alarmSettingBtn_->setImage(settingslook::switchImage(personal("alarm_setting") == "1"));
       settingslook::addFromRight(cell.contentView(), alarmSettingBtn_, byIdiom(110, 150));
+      settingslook::alignFromRowEdge(cell, *alarmSettingBtn_, byIdiom(110, 150));
       break;
     case 32:
       icon("gui/setting_reviewtime.png");

@@ -37,6 +37,13 @@ void addFromRight(View& content, const std::shared_ptr<View>& control, double fr
   content.addSubview(control);
 }
 
+void alignFromRowEdge(TableViewCell& cell, View& control, double fromRight) {
+  cell.layoutIfNeeded();  // the content takes its final width first, so nothing moves it after
+  Rect frame = control.frame();
+  frame.x = cell.contentView().convertPointFrom({cell.bounds().width - fromRight, 0}, &cell).x;
+  control.setFrame(frame);
+}
+
 std::shared_ptr<TextField> editField(const Rect& frame, double cornerRadius) {
   auto field = std::make_shared<TextField>(frame);
   field->setTextColor(Color::black());

@@ -9,6 +9,7 @@
 #include "platform/draw/Color.h"
 #include "platform/draw/Image.h"
 #include "platform/view/Button.h"
+#include "platform/view/TableViewCell.h"
 #include "platform/view/TextField.h"
 
 namespace settingslook {
@@ -29,6 +30,10 @@ void centreVertically(plat::View& view, double cellHeight);
 // otherwise narrow once more with its new cell and creep over the row's title.
 void addFromRight(plat::View& content, const std::shared_ptr<plat::View>& control,
                   double fromRight);
+// Puts `control`, already in `cell`'s content, `fromRight` points from the row's own right edge:
+// a row with a disclosure arrow has a narrower content, and its control would otherwise stand
+// left of the same control in a row without one.
+void alignFromRowEdge(plat::TableViewCell& cell, plat::View& control, double fromRight);
 // The value "0"/"1" of a switch's personal value, flipped: returns the new state.
 bool toggle(const std::string& key);
 

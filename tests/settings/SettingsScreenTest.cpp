@@ -120,6 +120,8 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminder) {
   writeScreen("settings_account.png");
   auto placeOf = [](View* v) { return v->convertRectTo(v->bounds(), nullptr); };
   const Rect alarm = placeOf(screen().alarmSettingBtn()), amount = placeOf(screen().aw_textField());
+  EXPECT_EQ(alarm.x, placeOf(screen().switchBtn()).x)
+      << "the reminder switch stands under the pronunciation switch despite its row's arrow";
 
   // The reminder switch takes its time row with it, and brings it back.
   screen().switchChange(*screen().alarmSettingBtn());
