@@ -137,7 +137,8 @@ std::string studyInfoPage(const std::optional<WordAnswerCounts>& counts) {
 }
 
 std::string editorPage(const std::vector<std::string>& editors) {
-  const std::string credit = fill(kCreditLine, {kSiteHost});
+  const std::string credit =
+      fill(kCreditLine, {MyExtensions::turnHtml(plat::Bundle::main().infoValue("MakerWebSite"))});
   if (editors.empty()) return std::string(kNotEdited) + "\n" + credit;
   // "<seconds> <name>": the name keeps the space in front of it. An entry without a space is
   // taken as a name without a date.

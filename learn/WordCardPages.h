@@ -10,14 +10,12 @@
 
 namespace WordCardPages {
 
-// The host named in the word editor section's credit line.
-inline constexpr const char* kSiteHost = "vocab.example.com";
-
 // Section 3: the examples grouped by meaning, the word forms highlighted in each sentence.
 std::string examplesPage(const WordCardContent& content, const std::vector<std::string>& forms);
 // Section 4: the answer counts; "" when the word has no counts row.
 std::string studyInfoPage(const std::optional<WordAnswerCounts>& counts);
-// Section 5: who edited the word and when, and the credit line.
+// Section 5: who edited the word and when, and the credit line naming the maker's web site (the
+// bundle's info value "MakerWebSite", the address the help list names too).
 std::string editorPage(const std::vector<std::string>& editors);
 // Section 6.
 std::string englishMeaningPage(const std::vector<std::string>& englishMeanings);

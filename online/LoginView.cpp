@@ -60,7 +60,7 @@ void LoginViewController::buildForm() {
   closeBtn_->titleLabel().setFont(plat::Font::boldSystem(26));
   closeBtn_->setTitleColor(plat::Color::white(0.35));
 
-  nameLabel_ = caption("帐号", 56);
+  nameLabel_ = caption("账号", 56);
   pwdLabel_ = caption("密码", 98);
   rePwdLabel_ = caption("确认密码", 140);
   populLabel_ = caption("推荐人", 182);

@@ -59,7 +59,7 @@ void LoginViewController::configState(int face) {
   loginBtn_->setTitle(registering ? "注册并登录" : "登录");
   switchLoginBtn_->setBackgroundImage(
       guiimages::stretchable(registering ? "gui/switch_reg.png" : "gui/switch_login.png", 10, 10));
-  switchLoginBtn_->setTitle(registering ? "已有帐号？去登录" : "没有帐号？去注册");
+  switchLoginBtn_->setTitle(registering ? "已有账号？去登录" : "没有账号？去注册");
   infoLabel_->setText(text(registering ? "login_eg1" : "login_eg3"));
   regInfoLabel_->setText(registering ? text("login_eg2") : "");
   const double alpha = registering ? 1 : 0;
@@ -86,7 +86,9 @@ void LoginViewController::configState(int face) {
   notice.height = heightOf(*regInfoLabel_, 1);
   regInfoLabel_->setFrame(notice);
   plat::Rect button = loginBtn_->frame();
-  button.y = notice.y + notice.height + 5;
+  // The login face has no notice: the button follows the text above it without the notice's room.
+  button.y = regInfoLabel_->text().empty() ? info.y + info.height + 12
+                                           : notice.y + notice.height + 5;
   loginBtn_->setFrame(button);
   plat::Rect background = bgImageView_->frame();
   background.height = button.y + button.height + 10;

@@ -148,12 +148,14 @@ void SharedNoteListController::requestPage(int order, int64_t page) {
   request->setDelegate(this);
   request->setDidFinishSelector(
       [this, order, firstPage](HttpRequest& r) { listFinished(r, order, firstPage); });
-  request->setDidFailSelector([this](HttpRequest& r) { listFailed(r); });
+  request->setDidFailSelector(
+      [this, order, firstPage](HttpRequest& r) { listFailed(r, order, firstPage); });
   queue_.add(request);
 }
 
 void SharedNoteListController::listFinished(HttpRequest& request, int order, bool firstPage) {
   netState_ = true;
+  if (firstPage) firstPageFailed_[size_t(order)] = false;
   ApiReplyHooks hooks;
   hooks.relogin = ApiReplyHooks::openLoginAgain;
   if (auto reply = ApiReply::handleFinished(request, hooks)) {
@@ -165,14 +167,24 @@ void SharedNoteListController::listFinished(HttpRequest& request, int order, boo
       tableView_->reloadData();
     }
     refreshHeaderView_->setFrame(LoadMoreFooterView::frameBelowRows(*tableView_));
+  } else if (firstPage) {
+    markFirstPageFailed(order);  // a refused or unreadable reply: nothing was fetched either
   }
   doneLoadingTableViewData();
 }
 
-void SharedNoteListController::listFailed(HttpRequest& request) {
+void SharedNoteListController::listFailed(HttpRequest& request, int order, bool firstPage) {
   ApiReply::handleFailed(request, ApiReplyHooks());
   netState_ = true;
+  if (firstPage) markFirstPageFailed(order);
   doneLoadingTableViewData();
+}
+
+// An order never loaded says that its list could not be fetched, not that nobody shared.
+void SharedNoteListController::markFirstPageFailed(int order) {
+  if (isLoaded(order)) return;
+  firstPageFailed_[size_t(order)] = true;
+  if (order == currSortType_) tableView_->reloadData();
 }
 
 void SharedNoteListController::refreshTable(const plat::Value& reply, int order) {
@@ -214,6 +226,7 @@ void SharedNoteListController::reLoadData() {
   }
   queue_.queue().cancelAllOperations();
   sortDataTree_ = plat::Value::array({plat::Value(), plat::Value()});
+  firstPageFailed_ = {};
   currSortType_ = kByAdoptions;
   netState_ = true;
   tableView_->reloadData();
@@ -315,7 +328,8 @@ std::shared_ptr<plat::TableViewCell> SharedNoteListController::cellForRow(
     label(kSharerTag)->setText("");
     label(kDateTag)->setText("");
     text->setTextAlignment(plat::TextAlignment::Center);
-    text->setText(accounttext::text(kind_.placeholderKey));
+    const bool failed = !isLoaded(int(currSortType_)) && firstPageFailed_[size_t(currSortType_)];
+    text->setText(accounttext::text(failed ? "helprem_load_failed" : kind_.placeholderKey));
     text->setFrame({10, text->frame().y, textWidth, 25});
     return cell;
   }

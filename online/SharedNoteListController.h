@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -95,7 +96,8 @@ class SharedNoteListController : public plat::ViewController,
   // Sends one list request; `page` 0 fills the order anew, a later page adds to it.
   void requestPage(int order, int64_t page);
   void listFinished(HttpRequest& request, int order, bool firstPage);
-  void listFailed(HttpRequest& request);
+  void listFailed(HttpRequest& request, int order, bool firstPage);
+  void markFirstPageFailed(int order);
   void refreshTable(const plat::Value& reply, int order);
   void modifyData(const plat::Value& reply, int order);
   void sendSel(int order, int row);
@@ -115,6 +117,7 @@ class SharedNoteListController : public plat::ViewController,
   int64_t currSortType_ = kByAdoptions;
   int64_t selectNum_ = 0;
   bool netState_ = true;
+  std::array<bool, 2> firstPageFailed_{};  // by order: its first page could not be fetched
   HelpRemListDelegate* deleage_ = nullptr;
 };
 

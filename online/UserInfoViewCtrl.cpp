@@ -41,7 +41,7 @@ constexpr double kLogoutHeight = 44;
 }  // namespace
 
 UserInfoViewCtrl::UserInfoViewCtrl() : self_(std::make_shared<UserInfoViewCtrl*>(this)) {
-  setTitle(text("我的帐号信息"));
+  setTitle(text("我的账号信息"));
 }
 
 UserInfoViewCtrl::~UserInfoViewCtrl() {

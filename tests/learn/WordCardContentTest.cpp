@@ -120,6 +120,10 @@ TEST(WordCardPages, EditorsAreEscapedAndDatedInLocalTime) {
   EXPECT_TRUE(has(edited, "2014年05月14日"));
   EXPECT_FALSE(has(edited, "other"));
   EXPECT_TRUE(has(editorPage({}), "该单词暂未被学员重新编辑"));
+  // The credit line names the same web site as the help list.
+  const std::string site = plat::Bundle::main().infoValue("MakerWebSite");
+  ASSERT_FALSE(site.empty());
+  EXPECT_TRUE(has(edited, "登录" + site + "参与词汇编辑活动"));
   plat::Clock::install(nullptr);
 }
 

@@ -57,6 +57,9 @@ TEST_F(LoginWindowTest, OneWindowOpensOnTheRegistrationFaceAndGivesTheKeyBack) {
   EXPECT_FALSE(form().isRegisterFace());
   EXPECT_FALSE(form().nameText().isEnabled());
   EXPECT_TRUE(form().switchLoginBtn().isHidden());
+  // The login face has no registration notice: the button follows the text above it closely.
+  const plat::Rect info = form().infoLabel().frame(), button = form().loginBtn().frame();
+  EXPECT_LE(button.y - (info.y + info.height), 16);
   EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + "login_password.png"));
 
   ASSERT_TRUE(host_->tap(&form().closeButton()));

@@ -13,7 +13,7 @@ class MessagesScreenTest : public SignedInTest {
  protected:
   std::shared_ptr<RecordViewController> open() {
     auto screen = std::dynamic_pointer_cast<RecordViewController>(
-        OnlineScreens::messagesScreen("我的帐号信息"));
+        OnlineScreens::messagesScreen("我的账号信息"));
     push(screen);
     return screen;
   }

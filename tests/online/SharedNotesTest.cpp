@@ -132,6 +132,28 @@ TEST_F(SharedNotesTest, GrammarNotesShareTheOwnNoteAndAdoptWithoutAnAlert) {
   EXPECT_EQ(lastForm("accept_yufa.php")["yufa_id"], std::to_string(server_->notes(true).at(0).id));
 }
 
+TEST_F(SharedNotesTest, AListThatCouldNotBeFetchedSaysSoRatherThanThatNobodyShared) {
+  server_->dropNext("find_mnemonic.php");
+  auto dropped = openNotes(1);
+  plat::TableView& list = dropped->otherView().tableView();
+  ASSERT_TRUE(waitFor([&] {
+    return cellLabel(list, 0, SharedNoteListController::kTextTag)->text() ==
+           text("helprem_load_failed");
+  }));
+  app_->nav->popToRootViewController(false);
+  host_->advance(1);
+
+  server_->failNext("find_mnemonic.php", 503);
+  auto refused = openNotes(1);
+  plat::TableView& refusedList = refused->otherView().tableView();
+  ASSERT_TRUE(waitFor([&] { return server_->count("find_mnemonic.php") == 2; }));
+  ASSERT_TRUE(waitFor([&] {
+    return cellLabel(refusedList, 0, SharedNoteListController::kTextTag)->text() ==
+           text("helprem_load_failed");
+  }));
+  picture("shared_mnemonics_failed.png");
+}
+
 TEST_F(SharedNotesTest, TheOwnNoteKeepsItsLimitAndSavesWhenEditingEnds) {
   auto screen = openNotes(1);
   ASSERT_TRUE(host_->tap(screen->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
