@@ -103,7 +103,11 @@ std::shared_ptr<TableViewCell> ShareFileViewController::cellForRow(TableView& ta
     cell = TableViewCell::create(TableViewCellStyle::Subtitle, "basecell");
     cell->setSelectionStyle(TableViewCellSelectionStyle::Gray);
   }
-  cell->textLabel().setText(cellArray_.at(size_t(ip.row)));
+  const std::string& name = cellArray_.at(size_t(ip.row));
+  cell->textLabel().setText(name);
+  // The pronunciation file in use carries a tick, so a pick shows where it landed.
+  const bool picked = name == CallDB::callDB()->getPersonalValue("audio_file");
+  cell->setAccessoryType(picked ? TableViewCellAccessory::Checkmark : TableViewCellAccessory::None);
   return cell;
 }
 
@@ -125,6 +129,7 @@ void ShareFileViewController::commitEditingStyle(TableView& table, TableViewCell
 void ShareFileViewController::didSelectRow(TableView& table, const IndexPath& ip) {
   table.deselectRow(ip, true);
   CallDB::callDB()->UpdatePersonalValue("audio_file", cellArray_.at(size_t(ip.row)));
+  table.reloadData();
   AudioControl::releaseAudio();
   MyAlerView::sharedAler()->ViewShow(localized("alermsg_eg16"));
 }

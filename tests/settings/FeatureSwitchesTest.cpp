@@ -1,6 +1,8 @@
 // The feature switches, the reminder window and the voice packs, on a real study store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "learn/AudioControl.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
@@ -123,14 +125,26 @@ TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
   files::writeFileAtomically(files::join(docs, "pack.zip"), "x");
   files::writeFileAtomically(files::join(docs, "PACK.ZIP"), "x");
   files::writeFileAtomically(files::join(docs, "notes.txt"), "x");
+  files::writeFileAtomically(files::join(docs, "other.zip"), "x");
   open();
-  EXPECT_EQ(screen().cellArray(), std::vector<std::string>{"pack.zip"});
+  std::vector<std::string> listed = screen().cellArray();
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"other.zip", "pack.zip"}));
   EXPECT_TRUE(screen().errInfo()->isHidden());
-  screen().didSelectRow(*screen().tableView(), {0, 0});
+  const int pack = screen().cellArray()[0] == "pack.zip" ? 0 : 1;
+  auto tickOf = [&](int row) {
+    return screen().tableView()->cellForRow({0, row})->accessoryType();
+  };
+  EXPECT_EQ(tickOf(pack), TableViewCellAccessory::None);
+  screen().didSelectRow(*screen().tableView(), {0, pack});
   EXPECT_EQ(personal("audio_file"), "pack.zip");
+  EXPECT_EQ(tickOf(pack), TableViewCellAccessory::Checkmark) << "the pick is marked";
+  EXPECT_EQ(tickOf(1 - pack), TableViewCellAccessory::None);
 
   // Deleting the last archive keeps edit mode and its "完成" button.
   screen().enterEditMode();
+  screen().commitEditingStyle(*screen().tableView(), TableViewCellEditingStyle::Delete,
+                              {0, 1 - pack});
   screen().commitEditingStyle(*screen().tableView(), TableViewCellEditingStyle::Delete, {0, 0});
   EXPECT_TRUE(screen().cellArray().empty());
   EXPECT_FALSE(files::exists(files::join(docs, "pack.zip")));
