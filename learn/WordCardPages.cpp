@@ -53,17 +53,21 @@ constexpr const char* kNoGrammar =
 constexpr const char* kAdopted = "<span style=\"font-size:15px;color:#399c66\">我的采纳：</span>%@";
 
 // One example: the sentence on its own line, then the translation, in the layout without
-// meaning headers (A) or under a header (B).
+// meaning headers (A) or under a header (B). The open word data has no Chinese for many
+// examples: those show the sentence alone, without an empty line where the translation would be.
 std::string exampleWithoutHeader(const std::string& sentence, const std::string& translation,
                                  bool last) {
-  return fill(kExample, {"\n" + sentence + "\n<br/>" + fill(kTranslation, {translation}) +
-                         (last ? "<br/>" : "<br/><br/>")});
+  const std::string translated =
+      translation.empty() ? "" : fill(kTranslation, {translation}) + "<br/>";
+  return fill(kExample,
+              {"\n" + sentence + "\n<br/>" + translated + (last ? "" : "<br/>")});
 }
 
 std::string exampleUnderHeader(const std::string& sentence, const std::string& translation,
                                bool last) {
-  return fill(kExample,
-              {sentence + "\n " + fill(kTranslation, {translation}) + (last ? "" : "<br/>")});
+  const std::string translated =
+      translation.empty() ? "" : "\n " + fill(kTranslation, {translation});
+  return fill(kExample, {sentence + translated + (last ? "" : "<br/>")});
 }
 
 // The two lines of a section that pairs two lists, or the one line that has a text, or E.

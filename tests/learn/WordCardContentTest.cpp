@@ -98,6 +98,21 @@ TEST(WordCardPages, ExamplesHighlightEveryWordFormAndFollowTheirMeanings) {
   c.word = "[book]";  // the compact layout of a bracketed headword has the headers too
   EXPECT_TRUE(inOrder(examplesPage(c, {}), {"n. 书 本子", "This book", "v. 预订", "We booked"}));
 
+  // An example the open data gives no Chinese for shows its sentence alone: no empty
+  // translation line, in either layout.
+  c.examples[1].translation = "";
+  for (const char* word : {"[book]", "book"}) {
+    c.word = word;
+    const std::string page = examplesPage(c, {});
+    EXPECT_EQ(count(page, "font-size:15px;color:#686868"), 2u) << word;
+    EXPECT_FALSE(has(page, "<br/><br/><br/>")) << word;
+  }
+  c.word = "[book]";
+  EXPECT_TRUE(has(examplesPage(c, {}), "Books and books.<br/>"));
+  c.word = "book";
+  c.editors.clear();
+  EXPECT_TRUE(has(examplesPage(c, {}), "\nBooks and books.\n<br/><br/>")) << "a gap to the next";
+
   const std::string none = plat::localized("word_mgr5");
   for (auto change : {+[](WordCardContent& w) { w.examples.clear(); },
                       +[](WordCardContent& w) { w.meanings.clear(); },

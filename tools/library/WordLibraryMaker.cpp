@@ -18,6 +18,7 @@
 #include "tools/library/Inflections.h"
 #include "tools/library/OpenWordData.h"
 #include "tools/library/Phonetics.h"
+#include "tools/library/PlainText.h"
 #include "tools/library/WordNet.h"
 
 namespace tools {
@@ -591,7 +592,7 @@ class Maker {
         const std::vector<uint32_t>& senses = wordNet_.senses(h.word, pos);
         for (size_t k = 0; k < senses.size() && k < 2 && lines < 4; ++k, ++lines)
           english += (english.empty() ? "" : "\\n") + std::string(posLabel(pos)) + " " +
-                     field(wordNet_.synset(pos, senses[k])->definition);
+                     field(wordtext::plainGloss(wordNet_.synset(pos, senses[k])->definition));
       }
       if (!english.empty()) en << h.word << '\t' << english << '\n';
       std::string forms = inflections_.formsText(h.word, formParts(h));
@@ -785,7 +786,9 @@ class Maker {
     return result;
   }
 
-  // Headwords of four letters or more one edit apart, the more frequent first.
+  // Headwords of four letters or more one edit apart, the more frequent first. Two words that
+  // each lose a letter to the same key may be two edits apart ("able", "blue"): the real
+  // distance decides.
   std::unordered_map<std::string, std::vector<std::string>> similarSpellings() const {
     std::unordered_map<std::string, std::vector<std::string>> byDeletion;
     for (const Headword& h : headwords_) {
@@ -801,7 +804,7 @@ class Maker {
     for (const auto& [key, words] : byDeletion)
       for (const std::string& a : words)
         for (const std::string& b : words)
-          if (a != b) {
+          if (wordtext::oneEditApart(a, b)) {
             std::vector<std::string>& list = result[a];
             if (std::find(list.begin(), list.end(), b) == list.end()) list.push_back(b);
           }
