@@ -88,6 +88,13 @@ void LearnViewController::viewDidLoad() {
   }
 }
 
+void LearnViewController::layoutPages() {
+  const plat::Size page = ScrollView_->bounds().size();
+  ScrollView_->setContentSize({page.width * 2, page.height});
+  bookLibraryList_->view()->setFrame({0, 0, page.width, page.height});
+  learnView_->view()->setFrame({page.width, 0, page.width, page.height});
+}
+
 int LearnViewController::currentPage() const {
   const double width = ScrollView_->bounds().width;
   return width > 0 ? static_cast<int>(ScrollView_->contentOffset().x / width) : 0;
@@ -100,8 +107,8 @@ void LearnViewController::setTitleForPage(int page) {
 void LearnViewController::viewWillAppear(bool animated) {
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(true, animated);
   bookLibraryList_->refreshData();
+  layoutPages();
   const plat::Size page = ScrollView_->bounds().size();
-  ScrollView_->setContentSize({page.width * 2, page.height});
   ScrollView_->setContentOffset({page.width * rememberedPage, 0});
   tabbar_->selectBtn(rememberedPage);
   setTitleForPage(rememberedPage);
@@ -134,8 +141,8 @@ void LearnViewController::willRotateToInterfaceOrientation(plat::InterfaceOrient
 
 void LearnViewController::willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation,
                                                                     double) {
+  layoutPages();
   const plat::Size page = ScrollView_->bounds().size();
-  ScrollView_->setContentSize({page.width * 2, page.height});
   ScrollView_->setContentOffset({page.width * rotatingPage_, 0});
   learnView_->willAnimateRotationToInterfaceOrientation();
 }

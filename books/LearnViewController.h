@@ -54,6 +54,9 @@ class LearnViewController : public BaseViewController,
   int currentPage() const;
 
  private:
+  // Each page one paging area wide, side by side: the area is as wide as the screen, which on a
+  // tablet and after a rotation is not the width the pages were made with.
+  void layoutPages();
   void setTitleForPage(int page);
 
   std::shared_ptr<plat::ScrollView> ScrollView_;

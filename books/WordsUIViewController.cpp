@@ -222,6 +222,11 @@ void WordsUIViewController::willAnimateRotationToInterfaceOrientation(plat::Inte
                                                                       double) {
   const plat::Size page = ScrollView_->bounds().size();
   ScrollView_->setContentSize({page.width * kPageCount, page.height});
+  // The pages were placed for the old width: each goes to its place in the turned area.
+  for (int p = 0; p < kPageCount; ++p) {
+    if (viewControllers_[p] && viewControllers_[p]->isViewLoaded())
+      viewControllers_[p]->view()->setFrame({page.width * p, 0, page.width, page.height});
+  }
   ScrollView_->setContentOffset({page.width * pageBeforeRotation, 0});
 }
 

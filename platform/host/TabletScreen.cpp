@@ -6,6 +6,7 @@
 
 #include "platform/base/Device.h"
 #include "platform/view/Application.h"
+#include "platform/view/Keyboard.h"
 #include "platform/view/ViewController.h"
 #include "platform/view/Window.h"
 
@@ -32,7 +33,8 @@ bool TabletScreen::rotate(InterfaceOrientation orientation) {
   Window* key = Application::shared().keyWindow();
   ViewController* root = key ? key->rootViewController() : nullptr;
   if (!root) return false;
-  return root->rotateTo(orientation, kRotationSeconds, [orientation] {
+  const bool turned = root->rotateTo(orientation, kRotationSeconds, [orientation] {
+    const Rect before = Screen::main().bounds();
     DeviceInfo device = Device::current();
     const double shortSide = std::min(device.screenWidth, device.screenHeight);
     const double longSide = std::max(device.screenWidth, device.screenHeight);
@@ -41,10 +43,23 @@ bool TabletScreen::rotate(InterfaceOrientation orientation) {
     device.screenHeight = landscape ? shortSide : longSide;
     Device::override(device);
     Application::shared().setStatusBarOrientation(orientation);
+    // Windows that covered the screen cover the turned one; the keyboard stays along the bottom.
     for (Window* window : Application::shared().windows()) {
-      window->setFrame(Screen::main().bounds());
+      if (window == Keyboard::window()) {
+        window->setFrame(Keyboard::frame());
+      } else if (window->frame() == before) {
+        window->setFrame(Screen::main().bounds());
+      }
     }
   });
+  if (!turned) return false;
+  // The screens of the other windows (the login window under the key one, say) turn along when
+  // they accept the orientation; their windows already have the turned bounds.
+  for (Window* window : Application::shared().windows()) {
+    ViewController* other = window->rootViewController();
+    if (window != key && other) other->rotateTo(orientation, kRotationSeconds);
+  }
+  return true;
 }
 
 InterfaceOrientation TabletScreen::quarterTurn(InterfaceOrientation from) {

@@ -66,6 +66,12 @@ ViewController* NavigationController::visibleViewController() const {
   return topViewController();
 }
 
+bool NavigationController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  ViewController* shown = topViewController();
+  return shown ? shown->shouldAutorotateToInterfaceOrientation(o)
+               : ViewController::shouldAutorotateToInterfaceOrientation(o);
+}
+
 std::vector<ViewController*> NavigationController::visibleChildren() const {
   if (stack_.empty()) return {};
   return {stack_.back().get()};

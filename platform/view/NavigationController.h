@@ -55,6 +55,8 @@ class NavigationController : public ViewController {
   // under them, above a visible tab bar.
   Rect contentFrame(const ViewController& controller) const;
   void loadView() override;
+  // Turns as its top screen does.
+  bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) override;
 
  protected:
   std::vector<ViewController*> visibleChildren() const override;

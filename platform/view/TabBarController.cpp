@@ -196,6 +196,12 @@ ViewController* TabBarController::selectedViewController() const {
   return tabs_[size_t(selected_)].get();
 }
 
+bool TabBarController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  ViewController* shown = selectedViewController();
+  return shown ? shown->shouldAutorotateToInterfaceOrientation(o)
+               : ViewController::shouldAutorotateToInterfaceOrientation(o);
+}
+
 std::vector<ViewController*> TabBarController::visibleChildren() const {
   if (ViewController* shown = selectedViewController()) return {shown};
   return {};

@@ -86,6 +86,8 @@ class TabBarController : public ViewController {
   void tapTab(int index);
 
   void loadView() override;
+  // Turns as its selected tab does.
+  bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) override;
 
  protected:
   std::vector<ViewController*> visibleChildren() const override;

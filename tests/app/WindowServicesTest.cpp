@@ -1,0 +1,315 @@
+// What the window host gives the real program in place of the phone's system, under Xvfb: memory
+// warnings from a pressure file, reminders handed to the desktop's scheduler when the program
+// closes (stand-ins for systemd-run and systemctl first on the PATH write down their arguments)
+// and stopped at the next start, and the tablet window that turns with Ctrl+R.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+#include "tests/app/ProgramProcess.h"
+#include "tests/app/XvfbDesktop.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempHome.h"
+
+namespace apptest {
+namespace {
+
+using Call = std::vector<std::string>;
+const std::string kMemoryLine = "memory: the system is short of memory";
+
+class WindowServices : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::clearProxyEnvironment();
+    folder_ = testsupport::makeTempDir("vocab-services");
+    ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+  }
+  void TearDown() override {
+    program_.reset();
+    plat::files::remove(folder_);
+  }
+
+  // Starts the program on the desktop and waits for its window.
+  void start(std::map<std::string, std::string> env) {
+    env["DISPLAY"] = desktop_.display();
+    env["WAYLAND_DISPLAY"] = "";
+    // See the window test: the D-Bus library SDL loads keeps data the leak checker cannot trace.
+    env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1";
+    program_ = std::make_unique<ProgramProcess>(folder_, store_.url(""), env);
+    ASSERT_TRUE(program_->started());
+    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    ASSERT_FALSE(window_.empty()) << program_->log();
+    frame_ = desktop_.geometry(window_);
+  }
+  // Waits up to `seconds` for `done`.
+  static bool waitFor(const std::function<bool()>& done, double seconds = 45) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > until) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return true;
+  }
+  int logCount(const std::string& line) const {
+    const std::string log = program_->log();
+    int count = 0;
+    for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+    return count;
+  }
+  // The program's store before (or between) its runs.
+  template <typename Work>
+  void withStore(Work work) {
+    plat::AppHome::setHome(folder_ + "/home");
+    plat::AppHome::ensureFolders();
+    CallDB* store = CallDB::callDB();
+    ASSERT_TRUE(store->isOpen());
+    work(*store);
+    CallDB::Release_CallDB();
+    plat::AppHome::setHome("");
+  }
+
+  testsupport::LoopbackHttpServer store_{
+      [](const testsupport::ServerRequest&) { return testsupport::ServerReply::text("{}", 404); }};
+  XvfbDesktop desktop_;
+  std::string folder_;
+  std::unique_ptr<ProgramProcess> program_;
+  std::string window_;
+  plat::Rect frame_;
+};
+
+TEST_F(WindowServices, MemoryPressureWarnsTheProgramOncePerEpisode) {
+  const std::string pressure = folder_ + "/pressure";
+  auto setPressure = [&](double stalled) {
+    plat::files::writeFileAtomically(
+        pressure, "some avg10=" + std::to_string(stalled) + " avg60=0.00 avg300=0.00 total=1\n");
+  };
+  setPressure(0);
+  start({{"VOCAB_MEMORY_PRESSURE", pressure}});
+  setPressure(45);
+  ASSERT_TRUE(waitFor([&] { return logCount(kMemoryLine) == 1; })) << program_->log();
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // still pressed: three more readings
+  EXPECT_EQ(logCount(kMemoryLine), 1);
+  setPressure(0);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  setPressure(30);
+  EXPECT_TRUE(waitFor([&] { return logCount(kMemoryLine) == 2; })) << program_->log();
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem) {
+  // Stand-ins that keep each call's arguments, NUL-separated, in a file of their own.
+  const std::string bin = folder_ + "/bin", calls = folder_ + "/calls";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(calls);
+  for (const std::string name : {"systemd-run", "systemctl"}) {
+    std::ofstream script(bin + "/" + name);
+    script << "#!/bin/sh\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls
+           << "/$(date +%s%N)\"\n";
+    script.close();
+    chmod((bin + "/" + name).c_str(), 0755);
+  }
+  auto takeCalls = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(calls))
+      names.push_back(entry.path().string());
+    std::sort(names.begin(), names.end());
+    std::vector<Call> out;
+    for (const std::string& name : names) {
+      const std::string text = plat::files::readFile(name).value_or("");
+      Call call;
+      for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
+           start = end + 1)
+        call.push_back(text.substr(start, end - start));
+      out.push_back(call);
+      plat::files::remove(name);
+    }
+    return out;
+  };
+  auto option = [](const Call& call, const std::string& name) {
+    for (const std::string& arg : call)
+      if (arg.rfind(name, 0) == 0) return arg.substr(name.size());
+    return std::string();
+  };
+
+  // A word due now, and the review reminder three minutes from now (UTC, the program's zone).
+  const double now = std::time(nullptr);
+  const std::time_t at = static_cast<std::time_t>(now) + 180;
+  std::tm utc{};
+  gmtime_r(&at, &utc);
+  char hhmm[8];
+  std::strftime(hhmm, sizeof hhmm, "%H:%M", &utc);
+  const double fire = static_cast<double>(at - utc.tm_sec);
+  withStore([&](CallDB& store) {
+    store.InsertStudyWord("quiet", MyDate::storedTime(MyDate::localDateTime()) - 86400);
+    store.sqlMgr().RecordExec(
+        "update Study_Log set sl_uLastTestTime = 1, sl_uNextStudyTime = 1 where sl_uWordID = " +
+        std::to_string(store.getWordID("quiet")));
+    store.UpdatePersonalValue("alarm_setting", "1");
+    store.UpdatePersonalValue("time_setting", hhmm);
+  });
+  const std::map<std::string, std::string> env = {
+      {"PATH", bin + ":" + std::getenv("PATH")}, {"TZ", "UTC"}};
+  start(env);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  takeCalls();  // the first activation's, if any
+  ASSERT_EQ(program_->terminate(), 0) << program_->log();
+
+  std::vector<Call> made = takeCalls();
+  ASSERT_FALSE(made.empty()) << program_->log();
+  std::vector<std::string> units;
+  for (const Call& call : made) {
+    ASSERT_EQ(call[0], "systemd-run");
+    units.push_back(option(call, "--unit="));
+  }
+  // The first is today's reminder, at its minute, naming the one word due.
+  const Call& first = made.front();
+  char calendar[40];
+  const std::time_t fireSeconds = static_cast<std::time_t>(fire);
+  std::tm fireUtc{};
+  gmtime_r(&fireSeconds, &fireUtc);
+  std::strftime(calendar, sizeof calendar, "%Y-%m-%d %H:%M:%S UTC", &fireUtc);
+  EXPECT_EQ(option(first, "--on-calendar="), calendar);
+  EXPECT_EQ(first.back(), "有1个单词等着你复习，记得按时复习哦！");
+  EXPECT_TRUE(plat::files::exists(folder_ + "/home/Library/Preferences/handed-reminders.txt"));
+
+  // The next start stops exactly those.
+  program_.reset();
+  start(env);
+  ASSERT_TRUE(waitFor([&] { return std::filesystem::directory_iterator(calls) !=
+                                   std::filesystem::directory_iterator(); }))
+      << program_->log();
+  made = takeCalls();
+  ASSERT_EQ(made.size(), 1u);
+  Call expected = {"systemctl", "--user", "stop", "--"};
+  for (const std::string& unit : units) {
+    expected.push_back(unit + ".timer");
+    expected.push_back(unit + ".service");
+  }
+  EXPECT_EQ(made[0], expected);
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+// The tablet window, in tablet points of the screen the window shows.
+class TabletWindow : public WindowServices {
+ protected:
+  static constexpr double kWidth = 768, kHeight = 1024;
+
+  // Window pixels per point, in the orientation the window now has.
+  double scale() const { return frame_.width / (landscape_ ? kHeight : kWidth); }
+  void tap(double x, double y) const {
+    desktop_.click(window_, int(x * scale()), int(y * scale()));
+  }
+  // A rectangle of points as screen pixels.
+  struct Region {
+    int x, y, w, h;
+  };
+  Region region(double x, double y, double w, double h) const {
+    return {int(frame_.x + x * scale()), int(frame_.y + y * scale()), int(w * scale()),
+            int(h * scale())};
+  }
+  // The screen once it has been still for a moment (animations ended), written as `name`.
+  std::optional<ScreenShot> still(const std::string& name) const {
+    std::optional<ScreenShot> last;
+    for (int i = 0; i < 150; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      std::optional<ScreenShot> now = desktop_.screenShot();
+      if (now && last && now->changedShare(*last, 0, 0, now->width(), now->height()) == 0) {
+        now->writePNG(
+            plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
+        return now;
+      }
+      last = now;
+    }
+    return std::nullopt;
+  }
+  // The share of pixels in the region brighter than `level` in every channel.
+  static double brightShare(const ScreenShot& shot, const Region& r, unsigned level = 0xf0) {
+    int bright = 0;
+    for (int y = r.y; y < r.y + r.h; ++y) {
+      for (int x = r.x; x < r.x + r.w; ++x) {
+        const unsigned c = shot.rgb(x, y);
+        bright += ((c >> 16) & 0xff) >= level && ((c >> 8) & 0xff) >= level && (c & 0xff) >= level;
+      }
+    }
+    return r.w * r.h > 0 ? double(bright) / (r.w * r.h) : 0;
+  }
+  void turn() {
+    desktop_.run("xdotool key --window " + window_ + " ctrl+r");
+    ASSERT_TRUE(waitFor([&] {
+      frame_ = desktop_.geometry(window_);
+      return frame_.width > frame_.height;
+    })) << program_->log();
+    landscape_ = true;
+  }
+
+  bool landscape_ = false;
+};
+
+TEST_F(TabletWindow, TabletLayoutsAFormSheetLoginNoKeyboardBarAndATurnThatKeepsThePage) {
+  start({{"VOCAB_TABLET", "1"}});
+  EXPECT_NEAR(frame_.height / frame_.width, kHeight / kWidth, 0.01) << "a tablet's screen";
+  // Through the first-start guide: its last dot, then its start button.
+  ASSERT_TRUE(still("tablet-guide.png"));
+  tap(415, 1005);
+  ASSERT_TRUE(still("tablet-guide-last.png"));
+  tap(283, 934);
+  std::optional<ScreenShot> review = still("tablet-review.png");
+  ASSERT_TRUE(review) << program_->log();
+
+  // The login window: its form panel centred on the dimmed screen.
+  tap(695, 1000);  // the settings tab
+  ASSERT_TRUE(still("tablet-settings.png"));
+  tap(119, 86);  // "登录 / 注册"
+  std::optional<ScreenShot> login = still("tablet-login.png");
+  ASSERT_TRUE(login);
+  EXPECT_LT(brightShare(*login, region(0, 900, 768, 60)), 0.05) << "the screen behind is dimmed";
+  const Region row = region(0, 520, kWidth, 1);
+  int left = -1, right = -1;
+  for (int x = row.x; x < row.x + row.w; ++x) {
+    if (brightShare(*login, {x, row.y, 1, 1}) > 0) {
+      if (left < 0) left = x;
+      right = x;
+    }
+  }
+  ASSERT_GE(left, 0) << "the form panel";
+  EXPECT_NEAR((left + right) / 2.0, row.x + row.w / 2.0, row.w * 0.03) << "centred";
+  EXPECT_LT(right - left, row.w * 0.6) << "a panel, not the whole screen";
+  tap(500, 354);  // its close button
+  ASSERT_TRUE(still("tablet-login-closed.png"));
+
+  // The word-book tab on its text page, turned: the text page stays.
+  tap(288, 1000);
+  ASSERT_TRUE(still("tablet-word-books.png"));
+  tap(577, 43);  // "文本"
+  std::optional<ScreenShot> text = still("tablet-text-page.png");
+  ASSERT_TRUE(text);
+  EXPECT_GT(brightShare(*text, region(0, 120, 768, 400)), 0.95) << "the text area fills the page";
+  turn();
+  std::optional<ScreenShot> turned = still("tablet-text-page-turned.png");
+  ASSERT_TRUE(turned);
+  EXPECT_GT(brightShare(*turned, region(600, 44, 300, 10)), 0.9) << "the text button is selected";
+  EXPECT_LT(brightShare(*turned, region(100, 44, 300, 10)), 0.5) << "the books button is not";
+  EXPECT_GT(brightShare(*turned, region(0, 200, 700, 200)), 0.95) << "the text page shows";
+
+  // Editing: the keyboard comes without the phone's bar above it.
+  tap(350, 300);
+  std::optional<ScreenShot> typing = still("tablet-keyboard.png");
+  ASSERT_TRUE(typing);
+  EXPECT_GT(brightShare(*typing, region(0, kWidth - 294, 700, 30)), 0.95)
+      << "no bar over the keyboard's top edge";
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+}  // namespace
+}  // namespace apptest
