@@ -11,8 +11,6 @@
 #include <map>
 #include <sstream>
 
-
-
 namespace standin {
 namespace {
 

@@ -1,12 +1,13 @@
 #include "server/DataFolder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace standin {
 namespace {
@@ -17,11 +18,22 @@ using Row = std::vector<std::string>;
 std::string escaped(const std::string& field) {
   std::string out;
   for (char c : field) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
+    }
   }
   return out;
 }
@@ -204,8 +216,8 @@ std::string loadState(const std::string& folderName, State& state) {
                                                     t.number(1)};
   });
   read("feedback.tsv", 6, [&](Table& t) {
-    state.feedback.push_back({t.text(0), static_cast<int>(t.number(1)), t.text(2), t.text(3),
-                              t.text(4), t.text(5)});
+    state.feedback.push_back(
+        {t.text(0), static_cast<int>(t.number(1)), t.text(2), t.text(3), t.text(4), t.text(5)});
   });
   read("lucky-words.tsv", 2,
        [&](Table& t) { state.luckyReports.emplace_back(t.number(0), t.text(1)); });
@@ -241,8 +253,8 @@ std::string saveState(const std::string& folderName, State& state) {
   for (const auto& [name, ids] : state.adopted)
     for (int64_t id : ids) adoptions.push_back({name, str(id)});
   for (const Excellent& e : state.excellent)
-    excellent.push_back({str(e.emId), str(e.wordId), str(e.mnemonicId), str(e.sortId), e.text,
-                         e.sharer});
+    excellent.push_back(
+        {str(e.emId), str(e.wordId), str(e.mnemonicId), str(e.sortId), e.text, e.sharer});
   for (const auto& [day, l] : state.lessons)
     lessons.push_back({str(day), str(l.time), l.sentence, l.translate, l.luckyWords, l.lottery});
   for (const Feedback& f : state.feedback)

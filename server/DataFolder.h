@@ -15,6 +15,8 @@
 //   lucky-words.tsv     lesson time, account
 //   counters.tsv        "next_id" and the next id to give out
 //   backups/<account>   the account's backed-up study data as dump text
+// and, laid there by hand, voices/basic.zip and voices/extended.zip: the voice packs the app
+// downloads.
 // Every file is replaced whole through a temporary file and a rename, so a failed write leaves
 // the previous state.
 #pragma once

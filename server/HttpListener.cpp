@@ -18,7 +18,7 @@ namespace {
 
 constexpr size_t kMaxHead = 64 * 1024;
 constexpr size_t kMaxBody = 256 * 1024 * 1024;  // a whole study dump, with room to spare
-constexpr int kIdleSeconds = 120;                // a kept connection left idle this long is closed
+constexpr int kIdleSeconds = 120;               // a kept connection left idle this long is closed
 
 // A connection's bytes as they come, read as far as the current request needs.
 class Reader {
@@ -73,12 +73,18 @@ bool sendAll(int fd, const std::string& bytes) {
 
 std::string reasonOf(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 413: return "Payload Too Large";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 400:
+      return "Bad Request";
+    case 404:
+      return "Not Found";
+    case 413:
+      return "Payload Too Large";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
   }
 }
 
@@ -102,7 +108,8 @@ std::optional<Request> parseHead(const std::string& head, std::string& version) 
   while (lineEnd != std::string::npos) {
     size_t start = lineEnd + 2;
     lineEnd = head.find("\r\n", start);
-    std::string field = head.substr(start, lineEnd == std::string::npos ? lineEnd : lineEnd - start);
+    std::string field =
+        head.substr(start, lineEnd == std::string::npos ? lineEnd : lineEnd - start);
     size_t colon = field.find(':');
     if (colon == std::string::npos) return std::nullopt;
     request.headers.emplace_back(trimmed(field.substr(0, colon)), trimmed(field.substr(colon + 1)));
@@ -165,8 +172,9 @@ void serve(int fd, const HttpListener::Handler& handler) {
     if (!body) break;
     request->body = std::move(*body);
     const std::string connection = request->header("Connection");
-    const bool keepAlive = version == "HTTP/1.1" ? ::strcasecmp(connection.c_str(), "close") != 0
-                                                 : ::strcasecmp(connection.c_str(), "keep-alive") == 0;
+    const bool keepAlive = version == "HTTP/1.1"
+                               ? ::strcasecmp(connection.c_str(), "close") != 0
+                               : ::strcasecmp(connection.c_str(), "keep-alive") == 0;
     if (!sendAll(fd, replyBytes(handler(*request), keepAlive)) || !keepAlive) break;
   }
   ::close(fd);

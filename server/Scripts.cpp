@@ -155,12 +155,14 @@ Reply signIn(Call& call, Account& account) {
   if (account.lastSignInDay == day) return success(call, account, {{"msg", "今天已经签到过了"}});
   countSignIn(account, day);
   // "@" marks a counted sign-in: the app offers to share it, with the learner's place of the day.
-  const auto place = std::count_if(call.state.accounts.begin(), call.state.accounts.end(),
-                                   [&](const auto& other) { return other.second.lastSignInDay == day; });
-  return success(call, account,
-                 {{"msg", "@签到成功！您是今天第" + std::to_string(place) + "位签到的学员，已连续签到" +
-                              std::to_string(account.signInStreak) + "天。"},
-                  {"last_signin_id", static_cast<int64_t>(place)}});
+  const auto place =
+      std::count_if(call.state.accounts.begin(), call.state.accounts.end(),
+                    [&](const auto& other) { return other.second.lastSignInDay == day; });
+  return success(
+      call, account,
+      {{"msg", "@签到成功！您是今天第" + std::to_string(place) + "位签到的学员，已连续签到" +
+                   std::to_string(account.signInStreak) + "天。"},
+       {"last_signin_id", static_cast<int64_t>(place)}});
 }
 
 Reply clearData(Call& call, Account& account) {
@@ -267,8 +269,7 @@ template <bool yufa>
 Reply acceptNote(Call& call, Account& account) {
   int64_t id = integer(call.form[yufa ? "yufa_id" : "mnemonic_id"]);
   auto& notes = notesOf(call, yufa);
-  auto note =
-      std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.id == id; });
+  auto note = std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.id == id; });
   if (note == notes.end()) return refuse("该条目已被删除");
   auto& adopted = call.state.adopted[account.name];
   int64_t key = yufa ? -id : id;
@@ -345,7 +346,10 @@ Reply luckyWords(Call& call) {
 template <bool extended>
 Reply voices(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
-  const std::string& path = extended ? call.state.extVoices : call.state.basicVoices;
+  std::string path = extended ? call.state.extVoices : call.state.basicVoices;
+  // A pack laid in the data folder is served from there.
+  if (path.empty() && voicePackIn(call.state, extended))
+    path = call.state.base + voicePackPath(extended);
   if (path.empty()) return refuse("语音包暂不可用");
   return json(Json::object({{"result", 1}, {"path", path}}));
 }

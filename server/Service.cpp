@@ -1,5 +1,8 @@
 #include "server/Service.h"
 
+#include <fstream>
+#include <iterator>
+
 #include "server/DataFolder.h"
 
 namespace standin {
@@ -30,6 +33,12 @@ Reply Service::answer(const Request& request) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (auto file = state_->files.find(request.path()); file != state_->files.end())
     return Reply::file(file->second, "application/zip");
+  for (bool extended : {false, true}) {
+    if (request.path() == voicePackPath(extended) && voicePackIn(*state_, extended)) {
+      std::ifstream in(state_->options.dataFolder + voicePackPath(extended), std::ios::binary);
+      return Reply::file(std::string(std::istreambuf_iterator<char>(in), {}), "application/zip");
+    }
+  }
   const auto& table = scriptTable();
   auto found = table.find(scriptOf(request));
   if (found == table.end()) return Reply::text("no such script", 404);

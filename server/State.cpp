@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <ctime>
+#include <filesystem>
 
 namespace standin {
 
@@ -18,6 +19,15 @@ Account& State::addAccount(const std::string& name, const std::string& passwordM
   account.passwordMd5 = passwordMd5;
   account.popularizeId = 1000 + nextId++;
   return account;
+}
+
+std::string voicePackPath(bool extended) {
+  return extended ? "/voices/extended.zip" : "/voices/basic.zip";
+}
+
+bool voicePackIn(const State& state, bool extended) {
+  return !state.options.dataFolder.empty() &&
+         std::filesystem::is_regular_file(state.options.dataFolder + voicePackPath(extended));
 }
 
 std::string md5Hex(const std::string& text) {

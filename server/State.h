@@ -24,7 +24,8 @@ struct State {
   std::string base;                         // "http://127.0.0.1:<port>"
   std::map<std::string, Account> accounts;  // by lower-cased name
   std::vector<Note> mnemonics, yufa;
-  std::map<std::string, std::vector<int64_t>> adopted;  // account -> adopted note ids (grammar notes negative)
+  std::map<std::string, std::vector<int64_t>>
+      adopted;  // account -> adopted note ids (grammar notes negative)
   std::vector<Excellent> excellent;
   std::map<int, Lesson> lessons;
   std::string basicVoices, extVoices;
@@ -50,6 +51,11 @@ const std::map<std::string, Script>& scriptTable();
 
 // The sample lesson of a day index, for a server whose store has none.
 Lesson sampleLesson(int dayIndex, int64_t now);
+
+// The address of a voice pack that the data folder holds ("/voices/basic.zip" or
+// "/voices/extended.zip"), and whether it holds it.
+std::string voicePackPath(bool extended);
+bool voicePackIn(const State& state, bool extended);
 
 std::string md5Hex(const std::string& text);
 std::string lowercase(std::string text);

@@ -4,15 +4,14 @@
 #include <filesystem>
 #include <thread>
 
-
 namespace apptest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point after(double seconds) {
-  return Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                            std::chrono::duration<double>(seconds));
+  return Clock::now() +
+         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 
 }  // namespace

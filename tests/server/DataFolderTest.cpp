@@ -56,6 +56,22 @@ TEST_F(DataFolderTest, EverythingComesBackAfterARestart) {
             std::string::npos);
 }
 
+TEST_F(DataFolderTest, AVoicePackLaidInTheFolderIsOfferedAndServed) {
+  std::filesystem::create_directories(folder_ + "/voices");
+  std::ofstream(folder_ + "/voices/basic.zip", std::ios::binary) << std::string("PK\3\4pack", 8);
+  Service service(options());
+  service.setBase("http://127.0.0.1:1234");
+  const auto params = signedParams("learner", "secret12");
+  const std::string basic = service.answer(get("get_basic_voices.php", params)).body;
+  EXPECT_NE(basic.find("\"path\":\"http://127.0.0.1:1234/voices/basic.zip\""), std::string::npos)
+      << basic;
+  EXPECT_EQ(service.answer({"GET", "/voices/basic.zip", {}, ""}).body,
+            std::string("PK\3\4pack", 8));
+  EXPECT_NE(service.answer(get("get_ext_voices.php", params)).body.find("\"result\":0"),
+            std::string::npos);
+  EXPECT_EQ(service.answer({"GET", "/voices/extended.zip", {}, ""}).status, 404);
+}
+
 TEST_F(DataFolderTest, AnAccountNameCannotPlaceItsBackupOutsideTheFolder) {
   State state;
   state.addAccount("../../escape", standin::md5Hex("x"));

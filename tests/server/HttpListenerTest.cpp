@@ -28,7 +28,9 @@ class RawClient {
   }
   ~RawClient() { ::close(fd_); }
   bool connected() const { return connected_; }
-  void send(const std::string& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), 0), ssize_t(bytes.size())); }
+  void send(const std::string& bytes) {
+    ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
+  }
   std::string readReplies(int replies) {
     std::string got;
     char buffer[4096];
@@ -77,10 +79,12 @@ TEST_F(HttpListenerTest, RequestsShareAConnectionWithBodiesByLengthOrChunks) {
   ASSERT_TRUE(client.connected());
   client.send(
       "POST /api/a.php?x=1 HTTP/1.1\r\nHost: h\r\nX-Note:  kept \r\nContent-Length: 5\r\n\r\nhello"
-      "POST /api/b.php HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n");
+      "POST /api/b.php HTTP/1.1\r\nTransfer-Encoding: "
+      "chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n");
   const std::string replies = client.readReplies(2);
   EXPECT_NE(replies.find("Content-Length: 33\r\n"), std::string::npos) << replies;
-  EXPECT_NE(replies.find("\r\n\r\nPOST /api/a.php?x=1 [hello] kept."), std::string::npos) << replies;
+  EXPECT_NE(replies.find("\r\n\r\nPOST /api/a.php?x=1 [hello] kept."), std::string::npos)
+      << replies;
   EXPECT_NE(replies.find("POST /api/b.php [abcde] ."), std::string::npos) << replies;
   EXPECT_NE(replies.find("Connection: keep-alive"), std::string::npos);
 

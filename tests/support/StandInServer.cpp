@@ -44,9 +44,8 @@ std::string StandInServer::base() const {
 // ---- State
 
 void StandInServer::addAccount(const std::string& name, const std::string& password) {
-  service_.withState([&](standin::State& state) {
-    state.addAccount(name, standin::md5Hex(password));
-  });
+  service_.withState(
+      [&](standin::State& state) { state.addAccount(name, standin::md5Hex(password)); });
 }
 
 std::optional<StandInAccount> StandInServer::account(const std::string& name) const {
@@ -75,7 +74,8 @@ int64_t StandInServer::addNote(bool yufa, int64_t wordId, const std::string& tex
 }
 
 std::vector<StandInNote> StandInServer::notes(bool yufa) const {
-  return service_.withState([&](standin::State& state) { return yufa ? state.yufa : state.mnemonics; });
+  return service_.withState(
+      [&](standin::State& state) { return yufa ? state.yufa : state.mnemonics; });
 }
 
 void StandInServer::addExcellent(const StandInExcellent& mnemonic) {
