@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "net/HttpDataCompressor.h"
+#include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
@@ -90,6 +91,40 @@ TEST_F(HttpConnectionTest, ADroppedConnectionIsRetriedOnceOnlyWhenItWasKept) {
   post->appendPostData(std::string("pay=1"));
   ASSERT_EQ(post.run().failureCode(), 1);
   EXPECT_EQ(server.requestCount() - before, 1);
+}
+
+// Connections kept from a server that dropped some and went away: a server that came back on its
+// port is reached by the next requests, one at a time through a queue, and each reply arrives.
+TEST_F(HttpConnectionTest, AServerBackOnItsPortAfterDroppedConnectionsAnswersEveryRequest) {
+  for (int round = 0; round < 3; ++round) {
+    testsupport::VirtualTime time(1'700'000'000.0 + round * 1000);
+    uint16_t port;
+    {
+      LoopbackHttpServer gone([](const ServerRequest& r) {
+        ServerReply reply = ServerReply::text("ok");
+        reply.dropRequest = r.path() == "/drop";
+        return reply;
+      });
+      port = gone.port();
+      for (int i = 0; i < 3; ++i) {
+        Exchange(gone.url("/kept")).run();
+        Exchange(gone.url("/drop")).run();
+      }
+      Exchange(gone.url("/kept")).run();
+    }
+    LoopbackHttpServer back([](const ServerRequest&) { return ServerReply::text("lesson"); }, port);
+    auto queue = HttpNetworkQueue::queue();
+    queue->setMaxConcurrentOperationCount(1);
+    queue->go();
+    for (int k = 0; k < 3; ++k) {
+      Exchange lesson(back.url("/lesson"));
+      lesson->setDelegate(&lesson);
+      queue->addOperation(lesson.request);
+      ASSERT_TRUE(runUntil([&] { return lesson.done(); }))
+          << "round " << round << ", request " << k;
+      EXPECT_EQ(lesson->responseString(), "lesson");
+    }
+  }
 }
 
 TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
