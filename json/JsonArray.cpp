@@ -1,24 +1,33 @@
 #include "json/JsonArray.h"
 
+#include <memory>
 #include <new>
 
 #include "json/JsonRaise.h"
 #include "json/SharedWithTrailing.h"
 
-JsonArray::JsonArray(void**, Private, size_t count, bool isMutable)
-    : count_(0), mutations_(isMutable ? 1 : 0) {
+JsonArray::JsonArray(void** trailing, Private, size_t count, bool isMutable)
+    : count_(0), isMutable_(isMutable) {
   if (isMutable) {
-    growable_ = std::make_unique<std::vector<plat::Value>>();
-    growable_->reserve(count);
+    auto* growable = ::new (*trailing) Growable();
+    try {
+      growable->items.reserve(count);
+    } catch (...) {
+      std::destroy_at(growable);
+      throw;
+    }
   }
 }
 
 JsonArray::~JsonArray() {
-  if (!isMutable()) std::destroy_n(items(), count_);
+  if (isMutable_)
+    std::destroy_at(&growable());
+  else
+    std::destroy_n(items(), count_);
 }
 
 std::unique_ptr<JsonArray> JsonArray::make(size_t count, bool isMutable) {
-  size_t trailingBytes = isMutable ? 0 : count * sizeof(plat::Value);
+  size_t trailingBytes = isMutable ? sizeof(Growable) : count * sizeof(plat::Value);
   return makeWithTrailing<JsonArray>(trailingBytes, Private(), count, isMutable);
 }
 
@@ -31,7 +40,7 @@ JsonArray* JsonArray::makeInGroup(plat::Value* items, size_t count, plat::ValueG
 }
 
 size_t JsonArray::capacity() const {
-  return isMutable() ? growable_->capacity() : count_;
+  return isMutable_ ? growable().items.capacity() : count_;
 }
 
 const plat::Value& JsonArray::at(size_t index) const {
@@ -51,28 +60,30 @@ void JsonArray::insertAt(const char* operation, size_t index, plat::Value value)
   checkMutable(operation);
   if (index > count_) raiseBeyondBounds(operation, index, count_ + 1);
   // Grows by 16 slots at a time.
-  if (count_ + 1 >= growable_->capacity()) {
+  std::vector<plat::Value>& items = growable().items;
+  if (count_ + 1 >= items.capacity()) {
     try {
-      growable_->reserve(growable_->capacity() + 16);
+      items.reserve(items.capacity() + 16);
     } catch (const std::bad_alloc&) {
       jsonRaise(kJsonOutOfMemoryException, "Unable to resize objects array.");
     }
   }
-  growable_->insert(growable_->begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
   didChange();
 }
 
 void JsonArray::replace(size_t index, plat::Value value) {
   checkMutable("replace");
   if (index >= count_) raiseBeyondBounds("replace", index, count_);
-  (*growable_)[index] = std::move(value);
+  growable().items[index] = std::move(value);
   didChange();
 }
 
 void JsonArray::remove(size_t index) {
   checkMutable("remove");
   if (index >= count_) raiseBeyondBounds("remove", index, count_);
-  growable_->erase(growable_->begin() + static_cast<std::ptrdiff_t>(index));
+  std::vector<plat::Value>& items = growable().items;
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
   didChange();
 }
 
@@ -111,6 +122,7 @@ void JsonArray::raiseBeyondBounds(const char* operation, size_t index, size_t bo
 }
 
 void JsonArray::didChange() {
-  count_ = growable_->size();
-  mutations_ = mutations_ == UINT64_MAX ? 1 : mutations_ + 1;
+  Growable& state = growable();
+  count_ = state.items.size();
+  state.mutations = state.mutations == UINT64_MAX ? 1 : state.mutations + 1;
 }

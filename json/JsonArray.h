@@ -32,9 +32,9 @@ class JsonArray final : public plat::ArrayStorage {
   void remove(size_t index) override;
   std::unique_ptr<plat::ArrayStorage> clone() const override;  // as mutable as this one
 
-  bool isMutable() const { return mutations_ != 0; }
+  bool isMutable() const { return isMutable_; }
   // 0 for an immutable array; otherwise raised by every change, from 1 on, never back to 0.
-  uint64_t mutations() const { return mutations_; }
+  uint64_t mutations() const { return isMutable_ ? growable().mutations : 0; }
   size_t capacity() const;
   // Copies the items of [location, location + length) to `objects`, which may be null only when
   // location + length is 0.
@@ -52,8 +52,8 @@ class JsonArray final : public plat::ArrayStorage {
   static JsonArray* makeInGroup(plat::Value* items, size_t count, plat::ValueGroup& group);
   template <typename Make>
   void makeNext(Make&& make) {
-    if (isMutable())
-      growable_->push_back(make());
+    if (isMutable_)
+      growable().items.push_back(make());
     else
       new (items() + count_) plat::Value(make());
     ++count_;
@@ -64,14 +64,20 @@ class JsonArray final : public plat::ArrayStorage {
   [[noreturn]] void raiseBeyondBounds(const char* operation, size_t index, size_t bound) const;
   void didChange();
 
-  // An immutable array keeps its items in the storage allocated with it; a mutable one in
-  // `growable_`.
-  plat::Value* items() const {
-    if (growable_) return growable_->data();
-    return reinterpret_cast<plat::Value*>(reinterpret_cast<char*>(const_cast<JsonArray*>(this)) +
-                                          trailingOffset<JsonArray>());
+  // A mutable array's items and count of changes, kept in its trailing storage: decoded
+  // documents hold many small immutable arrays, which carry none of it.
+  struct Growable {
+    std::vector<plat::Value> items;
+    uint64_t mutations = 1;
+  };
+  void* trailing() const {
+    return reinterpret_cast<char*>(const_cast<JsonArray*>(this)) + trailingOffset<JsonArray>();
   }
-  size_t count_;
-  uint64_t mutations_;
-  std::unique_ptr<std::vector<plat::Value>> growable_;
+  Growable& growable() const { return *static_cast<Growable*>(trailing()); }
+  // An immutable array keeps its items in the storage allocated with it.
+  plat::Value* items() const {
+    return isMutable_ ? growable().items.data() : static_cast<plat::Value*>(trailing());
+  }
+  uint64_t count_ : 63;
+  uint64_t isMutable_ : 1;
 };

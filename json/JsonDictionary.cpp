@@ -110,16 +110,24 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
   }
 }
 
+size_t JsonDictionary::slotBytes(size_t capacity, bool narrow) {
+  size_t width = narrow ? sizeof(uint8_t) : sizeof(uint32_t);
+  return (capacity * width + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
+}
+
 size_t JsonDictionary::storageBytes(size_t capacity, size_t pairRoom) {
-  size_t width = narrowFor(pairRoom) ? sizeof(uint8_t) : sizeof(uint32_t);
-  size_t slotBytes = (capacity * width + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
-  return slotBytes + pairRoom * sizeof(Pair);
+  return slotBytes(capacity, narrowFor(pairRoom)) + pairRoom * sizeof(Pair);
 }
 
 JsonDictionary::JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom,
-                               bool isMutable)
-    : mutations_(isMutable ? 1 : 0) {
-  placeStorage(*trailing, capacityIndex, pairRoom);
+                               bool isMutable, bool inGroup)
+    : isMutable_(isMutable), inGroup_(inGroup) {
+  void* storage = *trailing;
+  if (!inGroup) {
+    ::new (storage) Outside{isMutable ? 1u : 0u, nullptr};
+    storage = static_cast<char*>(storage) + sizeof(Outside);
+  }
+  placeStorage(storage, capacityIndex, pairRoom);
 }
 
 void JsonDictionary::placeStorage(void* storage, size_t capacityIndex, size_t pairRoom) {
@@ -127,20 +135,22 @@ void JsonDictionary::placeStorage(void* storage, size_t capacityIndex, size_t pa
   capacity_ = static_cast<uint32_t>(kCapacities[capacityIndex]);
   pairRoom_ = static_cast<uint32_t>(pairRoom);
   narrowSlots_ = narrowFor(pairRoom);
-  slots_ = storage;
-  size_t slotBytes = storageBytes(capacity_, pairRoom) - pairRoom * sizeof(Pair);
-  std::memset(storage, 0, slotBytes);
-  pairs_ = reinterpret_cast<Pair*>(static_cast<std::byte*>(storage) + slotBytes);
+  std::memset(storage, 0, slotBytes(capacity_, narrowSlots_));
 }
 
 JsonDictionary::~JsonDictionary() {
-  std::destroy_n(pairs_, count_);
+  Pair* pairs = this->pairs();
+  if (!inGroup_)
+    for (size_t i = 0; i < count_; ++i) delete pairs[i].key;
+  std::destroy_n(pairs, count_);
+  if (!inGroup_) std::destroy_at(&outside());
 }
 
 std::unique_ptr<JsonDictionary> JsonDictionary::makeWithRoom(size_t capacityIndex, size_t pairRoom,
                                                              bool isMutable) {
-  return makeWithTrailing<JsonDictionary>(storageBytes(kCapacities[capacityIndex], pairRoom),
-                                          Private(), capacityIndex, pairRoom, isMutable);
+  return makeWithTrailing<JsonDictionary>(
+      sizeof(Outside) + storageBytes(kCapacities[capacityIndex], pairRoom), Private(),
+      capacityIndex, pairRoom, isMutable, false);
 }
 
 std::unique_ptr<JsonDictionary> JsonDictionary::make(size_t count, bool isMutable) {
@@ -151,20 +161,20 @@ JsonDictionary* JsonDictionary::makeInGroup(size_t count, plat::ValueGroup& grou
   size_t capacityIndex = capacityIndexForCount(count);
   size_t trailing = storageBytes(kCapacities[capacityIndex], count);
   void* block = group.allocate(blockBytesWithTrailing<JsonDictionary>(trailing));
-  auto* dictionary =
-      placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false);
-  dictionary->inGroup_ = true;
-  return dictionary;
+  return placeWithTrailing<JsonDictionary>(block, Private(), capacityIndex, count, false, true);
 }
 
 size_t JsonDictionary::findSlot(std::string_view key, uint64_t hash) const {
   // Slots keep no hashes (four bytes a slot, not twelve): keys are compared, and most probes
   // stop at the first.
   if (capacity_ == 0) return capacity_;
+  const void* table = slots();
+  const Pair* pairs = pairsAfter(const_cast<void*>(table));
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    if (slot(index) == 0) break;
-    if (pairAt(index).key.asString() == key) return index;
+    size_t used = slotIn(table, index);
+    if (used == 0) break;
+    if (*pairs[used - 1].key == key) return index;
   }
   return capacity_;
 }
@@ -174,28 +184,31 @@ const plat::Value* JsonDictionary::find(const std::string& key) const {
   return index == capacity_ ? nullptr : &pairAt(index).object;
 }
 
-void JsonDictionary::insertEntry(uint64_t hash, plat::Value&& key, plat::Value&& object) {
-  insertMade(hash, std::move(key), [&] { return std::move(object); });
+void JsonDictionary::insertCopyingKey(uint64_t hash, const std::string& key, plat::Value&& object) {
+  auto copy = std::make_unique<std::string>(key);
+  if (insertMade(hash, copy.get(), [&] { return std::move(object); })) copy.release();
 }
 
 void JsonDictionary::removeSlot(size_t index) {
+  Pair* pairs = this->pairs();
   size_t removed = slot(index) - 1;
+  if (!inGroup_) delete pairs[removed].key;
   setSlot(index, 0);
   // The last pair fills the hole, and its slot is pointed at the new place.
   size_t last = count_ - 1;
   if (removed != last) {
-    pairs_[removed] = std::move(pairs_[last]);
-    size_t moved = startSlot(keyHash(pairs_[removed].key.asString()));
+    pairs[removed] = std::move(pairs[last]);
+    size_t moved = startSlot(keyHash(*pairs[removed].key));
     while (slot(moved) != last + 1) moved = nextSlot(moved);
     setSlot(moved, removed + 1);
   }
-  std::destroy_at(pairs_ + last);
+  std::destroy_at(pairs + last);
   --count_;
   // Backward shift: every pair after the hole that probing passed over moves back, so each key
   // stays reachable from its start slot without tombstones.
   size_t next = nextSlot(index);
   for (size_t steps = 0; steps < capacity_ && slot(next) != 0; ++steps, next = nextSlot(next)) {
-    size_t to = startSlot(keyHash(pairAt(next).key.asString()));
+    size_t to = startSlot(keyHash(*pairAt(next).key));
     while (to != next && slot(to) != 0) to = nextSlot(to);
     if (to == next) continue;
     setSlot(to, slot(next));
@@ -208,7 +221,7 @@ void JsonDictionary::set(const std::string& key, plat::Value value) {
   size_t neededIndex = capacityIndexForCount(count_ + 1);
   if (capacity_ < kCapacities[neededIndex] || count_ == pairRoom_)
     regrow(std::max(neededIndex, static_cast<size_t>(capacityIndex_)));
-  insertEntry(keyHash(key), plat::Value(key), std::move(value));
+  insertCopyingKey(keyHash(key), key, std::move(value));
   countMutation();
 }
 
@@ -225,16 +238,16 @@ void JsonDictionary::regrow(size_t capacityIndex) {
   // The old slots are read through a copy of the old table's description.
   std::vector<size_t> oldSlots(capacity_);
   for (size_t i = 0; i < capacity_; ++i) oldSlots[i] = slot(i);
-  Pair* oldPairs = pairs_;
+  Pair* oldPairs = pairs();
   size_t oldCapacity = capacity_, oldCount = count_;
-  std::unique_ptr<std::byte[]> oldStorage = std::exchange(grown_, std::move(storage));
-  placeStorage(grown_.get(), capacityIndex, capacity);
+  std::unique_ptr<std::byte[]> oldStorage = std::exchange(outside().grown, std::move(storage));
+  placeStorage(outside().grown.get(), capacityIndex, capacity);
   count_ = 0;
+  // The keys move over with their pairs: the new table has room for every one of them.
   for (size_t i = 0; i < oldCapacity; ++i) {
     if (oldSlots[i] == 0) continue;
     Pair& pair = oldPairs[oldSlots[i] - 1];
-    uint64_t hash = keyHash(pair.key.asString());
-    insertEntry(hash, std::move(pair.key), std::move(pair.object));
+    insertMade(keyHash(*pair.key), pair.key, [&] { return std::move(pair.object); });
   }
   std::destroy_n(oldPairs, oldCount);
 }
@@ -251,14 +264,19 @@ bool JsonDictionary::remove(const std::string& key) {
 void JsonDictionary::forEach(
     const std::function<void(const std::string&, const plat::Value&)>& fn) const {
   for (size_t i = 0; i < capacity_; ++i)
-    if (slot(i) != 0) fn(pairAt(i).key.asString(), pairAt(i).object);
+    if (slot(i) != 0) fn(*pairAt(i).key, pairAt(i).object);
 }
 
 std::unique_ptr<plat::DictionaryStorage> JsonDictionary::clone() const {
   auto copy = makeWithRoom(capacityIndex_, pairRoom_, isMutable());
   for (size_t i = 0; i < capacity_; ++i) copy->setSlot(i, slot(i));
-  std::uninitialized_copy_n(pairs_, count_, copy->pairs_);
-  copy->count_ = count_;
+  const Pair* from = pairs();
+  Pair* to = copy->pairs();
+  for (size_t i = 0; i < count_; ++i) {
+    auto key = std::make_unique<std::string>(*from[i].key);
+    new (to + i) Pair{key.release(), from[i].object};
+    copy->count_ = static_cast<uint32_t>(i + 1);
+  }
   return copy;
 }
 
@@ -267,7 +285,7 @@ void JsonDictionary::getObjects(std::vector<plat::Value>* objects,
   for (size_t i = 0; i < capacity_; ++i) {
     if (slot(i) == 0) continue;
     if (objects) objects->push_back(pairAt(i).object);
-    if (keys) keys->push_back(pairAt(i).key.asString());
+    if (keys) keys->push_back(*pairAt(i).key);
   }
 }
 
@@ -290,5 +308,6 @@ void JsonDictionary::checkMutable(const char* operation) const {
 }
 
 void JsonDictionary::countMutation() {
-  mutations_ = mutations_ == UINT64_MAX ? 1 : mutations_ + 1;
+  uint64_t& mutations = outside().mutations;
+  mutations = mutations == UINT64_MAX ? 1 : mutations + 1;
 }

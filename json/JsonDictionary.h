@@ -26,7 +26,8 @@ class JsonDictionary final : public plat::DictionaryStorage {
  public:
   // `pairRoom` pairs fit before the storage must grow; the decoder makes exactly as much room as
   // it has pairs.
-  JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom, bool isMutable);
+  JsonDictionary(void** trailing, Private, size_t capacityIndex, size_t pairRoom, bool isMutable,
+                 bool inGroup);
   ~JsonDictionary() override;
   JSON_TRAILING_DELETE
 
@@ -38,12 +39,13 @@ class JsonDictionary final : public plat::DictionaryStorage {
       const std::function<void(const std::string&, const plat::Value&)>& fn) const override;
   std::unique_ptr<plat::DictionaryStorage> clone() const override;  // as mutable as this one
 
-  bool isMutable() const { return mutations_ != 0; }
-  uint64_t mutations() const { return mutations_; }  // as JsonArray::mutations()
+  bool isMutable() const { return isMutable_; }
+  // As JsonArray::mutations().
+  uint64_t mutations() const { return isMutable_ ? outside().mutations : 0; }
   size_t capacity() const { return capacity_; }
   // Slots by index (< capacity()); the key and object only of a used slot.
   bool slotIsUsed(size_t index) const { return slot(index) != 0; }
-  const std::string& keyAt(size_t index) const { return pairAt(index).key.asString(); }
+  const std::string& keyAt(size_t index) const { return *pairAt(index).key; }
   const plat::Value& objectAt(size_t index) const { return pairAt(index).object; }
   // Fills either or both lists in slot order.
   void getObjects(std::vector<plat::Value>* objects, std::vector<std::string>* keys) const;
@@ -59,10 +61,18 @@ class JsonDictionary final : public plat::DictionaryStorage {
  private:
   friend class JsonParser;
 
-  // The key is a string value: a decode makes each distinct key once and shares it.
+  // A decode makes each distinct key once and shares it: in a document's group, a pair points at
+  // the text of the group's key string; outside one, the dictionary owns a copy of each key.
   struct Pair {
-    plat::Value key;
+    const std::string* key;
     plat::Value object;
+  };
+  // What a dictionary outside a group keeps at the start of its trailing storage: its count of
+  // changes and, once it has outgrown that storage, the storage it has grown into. A group's
+  // dictionaries, the bulk of a decoded document, carry none of it.
+  struct Outside {
+    uint64_t mutations;
+    std::unique_ptr<std::byte[]> grown;
   };
 
   static std::unique_ptr<JsonDictionary> make(size_t count, bool isMutable);
@@ -70,39 +80,59 @@ class JsonDictionary final : public plat::DictionaryStorage {
   static JsonDictionary* makeInGroup(size_t count, plat::ValueGroup& group);
   static std::unique_ptr<JsonDictionary> makeWithRoom(size_t capacityIndex, size_t pairRoom,
                                                       bool isMutable);
+  static size_t slotBytes(size_t capacity, bool narrow);
   static size_t storageBytes(size_t capacity, size_t pairRoom);
-  // Takes the key and object; an equal key already present is replaced. Dropped when no slot is
-  // free.
-  void insertEntry(uint64_t hash, plat::Value&& key, plat::Value&& object);
-  // The same with the object made in its place from what `makeObject()` returns, only once a slot
-  // is found.
+  // Takes the key (see Pair) and the object made in its place from what `makeObject()` returns,
+  // only once a slot is found; an equal key already present is replaced. False, with nothing
+  // taken, when no slot is free.
   template <typename MakeObject>
-  void insertMade(uint64_t hash, plat::Value&& key, MakeObject&& makeObject);
+  bool insertMade(uint64_t hash, const std::string* key, MakeObject&& makeObject);
+  // The same outside a group, with a copy of the key.
+  void insertCopyingKey(uint64_t hash, const std::string& key, plat::Value&& object);
   void removeSlot(size_t index);
   void regrow(size_t capacityIndex);
   void placeStorage(void* storage, size_t capacityIndex, size_t pairRoom);
   static size_t capacityIndexForCount(size_t count);
   size_t startSlot(uint64_t hash) const;  // hash mod capacity
-  static bool sameKey(const plat::Value& stored, const std::string& key) {
-    const std::string& text = stored.asString();
-    return &text == &key || text == key;
+  static bool sameKey(const std::string* stored, const std::string& key) {
+    return stored == &key || *stored == key;
   }
   size_t findSlot(std::string_view key, uint64_t hash) const;  // capacity_ when absent
   size_t nextSlot(size_t index) const { return index + 1 == capacity_ ? 0 : index + 1; }
-  const Pair& pairAt(size_t index) const { return pairs_[slot(index) - 1]; }
+
+  void* trailing() const {
+    return reinterpret_cast<char*>(const_cast<JsonDictionary*>(this)) +
+           trailingOffset<JsonDictionary>();
+  }
+  Outside& outside() const { return *static_cast<Outside*>(trailing()); }  // not in a group
+  // The table of `capacity_` slots (see slot()), then the pairs, kept dense, so a table with free
+  // slots costs one or four bytes per free slot.
+  void* slots() const {
+    if (inGroup_) return trailing();
+    const Outside& state = outside();
+    return state.grown ? static_cast<void*>(state.grown.get())
+                       : static_cast<char*>(trailing()) + sizeof(Outside);
+  }
+  Pair* pairsAfter(void* slots) const {
+    return reinterpret_cast<Pair*>(static_cast<char*>(slots) + slotBytes(capacity_, narrowSlots_));
+  }
+  Pair* pairs() const { return pairsAfter(slots()); }
+  const Pair& pairAt(size_t index) const { return pairs()[slot(index) - 1]; }
   // Slot i: 0 when free, else 1 + the index of its pair. A byte a slot while fewer than 255 pairs
   // fit, four bytes beyond: most decoded dictionaries are small.
   static bool narrowFor(size_t pairRoom) { return pairRoom < 255; }
-  size_t slot(size_t i) const {
-    return narrowSlots_ ? static_cast<const uint8_t*>(slots_)[i]
-                        : static_cast<const uint32_t*>(slots_)[i];
+  size_t slotIn(const void* slots, size_t i) const {
+    return narrowSlots_ ? static_cast<const uint8_t*>(slots)[i]
+                        : static_cast<const uint32_t*>(slots)[i];
   }
-  void setSlot(size_t i, size_t value) {
+  void setSlotIn(void* slots, size_t i, size_t value) {
     if (narrowSlots_)
-      static_cast<uint8_t*>(slots_)[i] = static_cast<uint8_t>(value);
+      static_cast<uint8_t*>(slots)[i] = static_cast<uint8_t>(value);
     else
-      static_cast<uint32_t*>(slots_)[i] = static_cast<uint32_t>(value);
+      static_cast<uint32_t*>(slots)[i] = static_cast<uint32_t>(value);
   }
+  size_t slot(size_t i) const { return slotIn(slots(), i); }
+  void setSlot(size_t i, size_t value) { setSlotIn(slots(), i, value); }
   void checkMutable(const char* operation) const;
   void countMutation();
 
@@ -111,28 +141,24 @@ class JsonDictionary final : public plat::DictionaryStorage {
   uint32_t pairRoom_;
   uint8_t capacityIndex_;  // into the table of capacities
   bool narrowSlots_;
-  bool inGroup_ = false;  // made in a document's group
-  uint64_t mutations_;
-  // The table of `capacity_` slots (see slot()). The pairs are kept dense in `pairs_`, so a table
-  // with free slots costs one or four bytes per free slot. Both
-  // live in the storage allocated with the dictionary, or in `grown_` once a mutable dictionary
-  // has outgrown it.
-  void* slots_;
-  Pair* pairs_;
-  std::unique_ptr<std::byte[]> grown_;
+  bool isMutable_;
+  bool inGroup_;  // made in a document's group
 };
 
 template <typename MakeObject>
-void JsonDictionary::insertMade(uint64_t hash, plat::Value&& key, MakeObject&& makeObject) {
-  if (capacity_ == 0) return;
+bool JsonDictionary::insertMade(uint64_t hash, const std::string* key, MakeObject&& makeObject) {
+  if (capacity_ == 0) return false;
+  void* table = slots();
   size_t index = startSlot(hash);
   for (size_t probes = 0; probes < capacity_; ++probes, index = nextSlot(index)) {
-    if (slot(index) != 0 && sameKey(pairAt(index).key, key.asString())) removeSlot(index);
-    if (slot(index) == 0) {
-      if (count_ == pairRoom_) return;  // only when the table is full
-      new (pairs_ + count_) Pair{std::move(key), makeObject()};
-      setSlot(index, ++count_);
-      return;
+    if (slotIn(table, index) != 0 && sameKey(pairsAfter(table)[slotIn(table, index) - 1].key, *key))
+      removeSlot(index);
+    if (slotIn(table, index) == 0) {
+      if (count_ == pairRoom_) return false;  // only when the table is full
+      new (pairsAfter(table) + count_) Pair{key, makeObject()};
+      setSlotIn(table, index, ++count_);
+      return true;
     }
   }
+  return false;
 }

@@ -286,19 +286,18 @@ bool JsonParser::parseDictionary(size_t depth) {
       size_t count = stack.keys.size() - start.keys;
       JsonPendingKey* keys = stack.keys.data() + start.keys;
       plat::Value* objects = stack.values.data() + start.values;
-      auto fill = [&](JsonDictionary& dictionary) {
-        for (size_t i = 0; i < count; ++i)
-          dictionary.insertMade(keys[i].hash, std::move(keys[i].key),
-                                [&] { return std::move(objects[i]); });
-      };
       plat::Value made;
       if (state_.group) {
+        // The keys are the group's strings, which live as long as the dictionary.
         JsonDictionary* dictionary = JsonDictionary::makeInGroup(count, *state_.group);
-        fill(*dictionary);
+        for (size_t i = 0; i < count; ++i)
+          dictionary->insertMade(keys[i].hash, &keys[i].key.asString(),
+                                 [&] { return std::move(objects[i]); });
         made = plat::Value::groupDictionary(*state_.group, dictionary);
       } else {
         auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
-        fill(*dictionary);
+        for (size_t i = 0; i < count; ++i)
+          dictionary->insertCopyingKey(keys[i].hash, keys[i].key.asString(), std::move(objects[i]));
         made = plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       }
       rewind(start);

@@ -83,6 +83,32 @@ TEST(JsonContainers, MutableCopiesAreTheirOwn) {
   EXPECT_EQ(original.size() + ownCopy.size(), 3u);
 }
 
+TEST(JsonContainers, KeysLastAsLongAsTheDictionariesThatHoldThem) {
+  // Keys with escapes are decoded in a scratch buffer that the next string reuses; a repeated key
+  // keeps its last value. A dictionary taken out of its document keeps reading its keys after
+  // the document is gone, and so does a mutable one after the decoder's next parse.
+  const std::string text =
+      "{\"outer\":{\"k\\u00e9y\":1,\"k\\u00e9y\":2,\"plain\":[3]},\"x\":\"y\"}";
+  Value inner, changeable;
+  {
+    Value document = objectFromJSONString(text);
+    inner = document["outer"];
+    Value mutableDocument = mutableObjectFromJSONString(text);
+    changeable = mutableDocument["outer"];
+    objectFromJSONString("{\"other\":\"keys\",\"k\\u00e9z\":0}");
+  }
+  for (const Value* dictionary : {&inner, &changeable}) {
+    EXPECT_EQ(dictionary->size(), 2u);
+    EXPECT_EQ((*dictionary)["k\u00e9y"].asInt(), 2);
+    EXPECT_EQ((*dictionary)["plain"].size(), 1u);
+  }
+  Value shared = changeable;  // changed apart: its keys are copied, then one replaced
+  shared.set("k\u00e9y", 4);
+  shared.remove("plain");
+  EXPECT_EQ(changeable["k\u00e9y"].asInt(), 2);
+  EXPECT_EQ(shared.debugString(), "{\"k\u00e9y\": 4}");
+}
+
 TEST(JsonContainers, MutableArrayChanges) {
   Value array = mutableObjectFromJSONString("[1,2,3]");
   const JsonArray& storage = arrayOf(array);
