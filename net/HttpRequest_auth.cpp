@@ -77,7 +77,8 @@ void splitAccountDomain(Credentials& credentials, const std::string& domain) {
     return;
   }
   const size_t slash = credentials.username.find('\\');
-  if (slash != std::string::npos && credentials.username.find('\\', slash + 1) == std::string::npos) {
+  if (slash != std::string::npos &&
+      credentials.username.find('\\', slash + 1) == std::string::npos) {
     credentials.accountDomain = credentials.username.substr(0, slash);
     credentials.username = credentials.username.substr(slash + 1);
   }

@@ -32,16 +32,16 @@ struct Md4State {
     static const int order2[16] = {0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15};
     for (int i = 0; i < 16; ++i) {
       uint32_t& w = *v[i % 4];
-      w = rotl(w + g(*v[(i + 3) % 4], *v[(i + 2) % 4], *v[(i + 1) % 4]) + x[order2[i]] +
-                   0x5a827999u,
-               s2[i % 4]);
+      w = rotl(
+          w + g(*v[(i + 3) % 4], *v[(i + 2) % 4], *v[(i + 1) % 4]) + x[order2[i]] + 0x5a827999u,
+          s2[i % 4]);
     }
     static const int order3[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
     for (int i = 0; i < 16; ++i) {
       uint32_t& w = *v[i % 4];
-      w = rotl(w + h(*v[(i + 3) % 4], *v[(i + 2) % 4], *v[(i + 1) % 4]) + x[order3[i]] +
-                   0x6ed9eba1u,
-               s3[i % 4]);
+      w = rotl(
+          w + h(*v[(i + 3) % 4], *v[(i + 2) % 4], *v[(i + 1) % 4]) + x[order3[i]] + 0x6ed9eba1u,
+          s3[i % 4]);
     }
     a += aa;
     b += bb;
@@ -84,8 +84,7 @@ HmacMd5Digest hmacMd5(std::string_view key, std::string_view message) {
   const auto* data =
       message.empty() ? &nothing : reinterpret_cast<const unsigned char*>(message.data());
   // HMAC only fails when libcrypto cannot allocate; a silent zero value would be worse.
-  if (!HMAC(EVP_md5(), keyBytes, keyLength, data, message.size(), out.data(),
-            &written) ||
+  if (!HMAC(EVP_md5(), keyBytes, keyLength, data, message.size(), out.data(), &written) ||
       written != out.size())
     throw std::runtime_error("HMAC-MD5 computation failed");
   return out;

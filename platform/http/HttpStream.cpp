@@ -13,16 +13,16 @@
 
 #include "platform/http/ConnectionPool.h"
 #include "platform/http/ProxyTunnel.h"
-#include "platform/stream/Resolver.h"
 #include "platform/http/ResponseParser.h"
 #include "platform/stream/FdSources.h"
+#include "platform/stream/Resolver.h"
 #include "platform/stream/TlsTrust.h"
 
 namespace plat::http {
 
 using stream::HostLookup;
-using stream::resolveLiteral;
 using stream::Resolution;
+using stream::resolveLiteral;
 using stream::SocketAddress;
 
 namespace {
@@ -69,6 +69,7 @@ struct HttpStream::Impl {
   const Connection* pooledConnection = nullptr;  // ours, handed back to the pool
   bool reused = false;
   bool reuseForbidden = false;
+  bool tunnelRefused = false;                // the proxy's refusal of the tunnel is the response
   bool wantRead = false, wantWrite = false;  // what TLS asked for last
   std::unique_ptr<ProxyTunnel> tunnel;
 
@@ -138,6 +139,12 @@ struct HttpStream::Impl {
   }
 
   ConnectionKey key() const { return {identity.value_or(0), endpointText()}; }
+  // A connection to the proxy whose tunnel was refused (a 407 the client may answer with a login
+  // on the same connection: NTLM needs that), filed apart from connections with a tunnel.
+  ConnectionKey untunnelledKey() const { return {identity.value_or(0), endpointText() + " bare"}; }
+  bool needsTunnel() const {
+    return proxy && proxy->type == ProxyServer::Type::Http && message.url.isSecure();
+  }
 
   void fail(StreamError why) {
     if (phase == Phase::Failed || phase == Phase::Closed) return;
@@ -280,7 +287,7 @@ struct HttpStream::Impl {
           // The proxy's answer stands in for the server's: the client reads it as the response.
           parser = tunnel->takeRefusal();
           pending = tunnel->takeRefusalBody();
-          reuseForbidden = true;
+          tunnelRefused = true;
           phase = Phase::Receiving;
           takeResponseBytes(buffer + used, static_cast<size_t>(io.count) - used);
           return;
@@ -442,7 +449,7 @@ struct HttpStream::Impl {
                       !connection->hasBufferedInput();
     if (keep) {
       pooledConnection = connection.get();
-      ConnectionPool::shared().put(key(), std::move(connection));
+      ConnectionPool::shared().put(tunnelRefused ? untunnelledKey() : key(), std::move(connection));
     }
     connection.reset();
   }
@@ -635,6 +642,13 @@ bool HttpStream::open() {
     if (d.connection) {
       d.reused = true;
       d.startSending();
+      return true;
+    }
+    // A proxy connection kept after a refused tunnel asks for the tunnel again.
+    if (d.needsTunnel()) d.connection = ConnectionPool::shared().take(d.untunnelledKey());
+    if (d.connection) {
+      d.reused = true;
+      d.connected();
       return true;
     }
   }

@@ -40,8 +40,8 @@ uint32_t readU32(const std::string& bytes, size_t at) {
 }
 
 uint16_t readU16(const std::string& bytes, size_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) |
-                               static_cast<uint8_t>(bytes[at + 1]) << 8);
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1])
+                                                                     << 8);
 }
 
 std::string utf16le(const std::string& utf8) {
@@ -111,8 +111,8 @@ std::string ntowfV1(const std::string& password) {
 
 std::string ntowfV2(const std::string& user, const std::string& domain,
                     const std::string& password) {
-  return bytesOf(plat::crypto::hmacMd5(ntowfV1(password),
-                                       utf16le(plat::utf::asciiUppercase(user) + domain)));
+  return bytesOf(
+      plat::crypto::hmacMd5(ntowfV1(password), utf16le(plat::utf::asciiUppercase(user) + domain)));
 }
 
 std::string clientBlob(uint64_t time, const std::string& clientChallenge,
@@ -147,8 +147,8 @@ uint64_t fileTimeFromUnixSeconds(double seconds) {
 }
 
 std::string authenticateMessage(const Challenge& challenge, const std::string& user,
-                                 const std::string& domain, const std::string& password,
-                                 const std::string& clientChallenge, uint64_t time) {
+                                const std::string& domain, const std::string& password,
+                                const std::string& clientChallenge, uint64_t time) {
   const std::string key = ntowfV2(user, domain, password);
   const std::string blob =
       clientBlob(challenge.timestamp.value_or(time), clientChallenge, challenge.targetInfo);
@@ -179,8 +179,7 @@ std::string authenticateMessage(const Challenge& challenge, const std::string& u
   field("");  // no session key exchange
   putU32(message, (challenge.flags & (kNegotiateUnicode | kNegotiateOem)) | kNegotiateNtlm |
                       kAlwaysSign | kExtendedSessionSecurity |
-                      (challenge.flags & kNegotiateTargetInfo) |
-                      (challenge.flags & kNegotiate128));
+                      (challenge.flags & kNegotiateTargetInfo) | (challenge.flags & kNegotiate128));
   message += lmResponse + ntResponse + domainBytes + userBytes;
   return message;
 }

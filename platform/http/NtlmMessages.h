@@ -13,9 +13,9 @@ namespace plat::http::ntlm {
 
 struct Challenge {
   uint32_t flags = 0;
-  std::string serverChallenge;           // 8 bytes
-  std::string targetInfo;                // the AV pairs, as sent
-  std::optional<uint64_t> timestamp;     // the server's MsvAvTimestamp, when it sent one
+  std::string serverChallenge;        // 8 bytes
+  std::string targetInfo;             // the AV pairs, as sent
+  std::optional<uint64_t> timestamp;  // the server's MsvAvTimestamp, when it sent one
 };
 
 std::string negotiateMessage();

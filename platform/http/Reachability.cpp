@@ -280,8 +280,7 @@ uint32_t reachabilityFlagsForAddress(const NetworkState& state, uint32_t address
 
 uint32_t reachabilityFlagsForAddress6(const NetworkState& state,
                                       const std::array<uint8_t, 16>& address) {
-  static const std::array<uint8_t, 16> kLoopback = {0, 0, 0, 0, 0, 0, 0, 0,
-                                                    0, 0, 0, 0, 0, 0, 0, 1};
+  static const std::array<uint8_t, 16> kLoopback = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
   static const uint8_t kMappedPrefix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
   if (std::memcmp(address.data(), kMappedPrefix, 12) == 0) {
     const uint32_t v4 = uint32_t(address[12]) << 24 | uint32_t(address[13]) << 16 |
@@ -365,8 +364,7 @@ std::shared_ptr<Reachability> Reachability::withHostName(const std::string& name
 }
 
 std::shared_ptr<Reachability> Reachability::withAddress(const sockaddr* address) {
-  if (!address || (address->sa_family != AF_INET && address->sa_family != AF_INET6))
-    return nullptr;
+  if (!address || (address->sa_family != AF_INET && address->sa_family != AF_INET6)) return nullptr;
   sockaddr_storage copy{};
   std::memcpy(&copy, address,
               address->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6));

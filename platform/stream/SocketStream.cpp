@@ -40,7 +40,7 @@ struct PairConnection {
   std::unique_ptr<Connection> connection;
   std::string host;  // what a pair made to a host connects to
   uint16_t port = 0;
-  std::shared_ptr<HostLookup> lookup;  // while the host's name is looked up
+  std::shared_ptr<HostLookup> lookup;    // while the host's name is looked up
   std::vector<SocketAddress> addresses;  // the host's, in order
   size_t nextAddress = 0;
   StreamError lastError;
@@ -180,8 +180,7 @@ struct PairConnection {
     }
     std::string name = tls->peerName.empty() ? host : tls->peerName;
     if (name.empty()) name = peerAddressText(connection->fd());
-    if (connection->startTls(tlsContext, name, tls->validatesCertificateChain,
-                             &clientCertificate))
+    if (connection->startTls(tlsContext, name, tls->validatesCertificateChain, &clientCertificate))
       return true;
     failWith({StreamError::Domain::Tls, -1, "the client certificate can't be presented"});
     return false;

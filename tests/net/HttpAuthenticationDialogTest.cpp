@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "platform/host/HeadlessHost.h"
-#include "tests/support/NavApp.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/NtlmTestServer.h"
+#include "tests/support/NavApp.h"
 
 using namespace nettest;
 using plat::http::Authentication;

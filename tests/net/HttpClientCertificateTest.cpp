@@ -27,8 +27,8 @@ TEST_F(HttpClientCertificateTest, OpensslServerThatInsistsServesOnlyRequestsThat
   ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
   testsupport::OutsidePeer server({"openssl", "s_server", "-cert", certificate.certificatePath(),
                                    "-key", certificate.keyPath(), "-CAfile", certificate.caPath(),
-                                   "-Verify", "1", "-verify_return_error", "-accept",
-                                   "127.0.0.1:0", "-www"});
+                                   "-Verify", "1", "-verify_return_error", "-accept", "127.0.0.1:0",
+                                   "-www"});
   const uint16_t port = testsupport::OutsidePeer::portAtEnd(server.waitForLine("ACCEPT"));
   ASSERT_NE(port, 0) << server.output();
   const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/";

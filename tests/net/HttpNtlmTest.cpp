@@ -1,10 +1,21 @@
 // NTLM logins against a loopback server and proxy that check the NTLMv2 proof: the handshake
 // stays on one connection (a POST too), DOMAIN\user names the domain, the proxy takes the
 // request's own account, and a second refusal ends the request.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/stream/TlsTrust.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/NtlmTestServer.h"
+#include "tests/support/TestCertificate.h"
 
 using namespace nettest;
 
@@ -23,6 +34,116 @@ class Answerer : public Recorder {
   }
   std::string password;
   int asked = 0;
+};
+
+// An HTTP proxy that opens CONNECT tunnels once its NTLM login succeeded on the connection; a
+// refusal keeps the connection open for the next CONNECT.
+class NtlmConnectProxy {
+ public:
+  explicit NtlmConnectProxy(NtlmServer& ntlm) : ntlm_(ntlm) {
+    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listen_, 8);
+    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    accepter_ = std::thread([this] { acceptLoop(); });
+  }
+  ~NtlmConnectProxy() {
+    ::shutdown(listen_, SHUT_RDWR);
+    accepter_.join();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (int fd : open_) ::shutdown(fd, SHUT_RDWR);
+    }
+    for (auto& thread : threads_) thread.join();
+    ::close(listen_);
+  }
+  uint16_t port() const { return port_; }
+
+ private:
+  void acceptLoop() {
+    for (int number = 1;; ++number) {
+      const int client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (client < 0) return;
+      std::lock_guard<std::mutex> lock(mutex_);
+      open_.push_back(client);
+      threads_.emplace_back([this, client, number] {
+        serve(client, number);
+        ::close(client);
+      });
+    }
+  }
+  static bool sendAll(int fd, const std::string& bytes) {
+    return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
+  }
+  void serve(int client, int number) {
+    for (;;) {
+      std::string head;
+      char c;
+      while (head.find("\r\n\r\n") == std::string::npos && ::recv(client, &c, 1, 0) == 1) head += c;
+      if (head.find("\r\n\r\n") == std::string::npos) return;
+      ServerRequest request;
+      request.connection = number;
+      request.method = head.substr(0, head.find(' '));
+      request.target =
+          head.substr(request.method.size() + 1,
+                      head.find(' ', request.method.size() + 1) - request.method.size() - 1);
+      for (size_t at = head.find("\r\n") + 2; at < head.size() - 2;) {
+        const size_t end = head.find("\r\n", at), colon = head.find(':', at);
+        if (colon < end)
+          request.headers.emplace_back(head.substr(at, colon - at),
+                                       head.substr(colon + 2, end - colon - 2));
+        at = end + 2;
+      }
+      ServerReply reply = ntlm_.handle(request);
+      if (reply.status != 200) {
+        std::string out = "HTTP/1.1 407 Proxy Authentication Required\r\n";
+        for (const auto& [name, value] : reply.headers) out += name + ": " + value + "\r\n";
+        out += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n" + reply.body;
+        if (!sendAll(client, out)) return;
+        continue;
+      }
+      return tunnel(client, request.target);
+    }
+  }
+  static void tunnel(int client, const std::string& target) {
+    const int origin = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(std::stoi(target.substr(target.find(':') + 1))));
+    inet_pton(AF_INET, target.substr(0, target.find(':')).c_str(), &address.sin_addr);
+    if (::connect(origin, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        !sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n")) {
+      ::close(origin);
+      return;
+    }
+    pollfd both[2] = {{client, POLLIN, 0}, {origin, POLLIN, 0}};
+    char buffer[16384];
+    while (::poll(both, 2, 10000) > 0) {
+      for (int side = 0; side < 2; ++side) {
+        if (!both[side].revents) continue;
+        const ssize_t n = ::recv(both[side].fd, buffer, sizeof buffer, 0);
+        if (n <= 0 || !sendAll(both[1 - side].fd, std::string(buffer, static_cast<size_t>(n)))) {
+          ::close(origin);
+          return;
+        }
+      }
+    }
+    ::close(origin);
+  }
+
+  NtlmServer& ntlm_;
+  int listen_ = -1;
+  uint16_t port_ = 0;
+  std::thread accepter_;
+  std::mutex mutex_;
+  std::vector<int> open_;
+  std::vector<std::thread> threads_;
 };
 
 class HttpNtlmTest : public NetTest {
@@ -120,6 +241,31 @@ TEST_F(HttpNtlmTest, ProxyLoginFallsBackToTheRequestsAccountAndDomain) {
   EXPECT_TRUE(ntlm.answers()[0].sameConnection);
   // The proxy's login is not the server's business.
   EXPECT_FALSE(proxy.lastRequest().hasHeader("Authorization"));
+}
+
+// Through CONNECT: the proxy's refusals keep the connection, and the tunnel opens on the one
+// that carried the handshake.
+TEST_F(HttpNtlmTest, ProxyLoginBeforeATunnelToASecureServer) {
+  testsupport::TestCertificate certificate;
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
+  LoopbackHttpServer origin(
+      [](const ServerRequest& r) { return ServerReply::text("secret " + r.target); }, certificate);
+  NtlmServer ntlm(/*proxy=*/true);
+  ntlm.addAccount("gate", "pass");
+  NtlmConnectProxy proxy(ntlm);
+
+  Exchange get(origin.url("/page"));
+  get->setProxyHost("127.0.0.1");
+  get->setProxyPort(proxy.port());
+  get->setProxyUsername("gate");
+  get->setProxyPassword("pass");
+  get->setProxyDomain("GATE");
+  ASSERT_EQ(get.run().finished, 1);
+  EXPECT_EQ(text(get->responseData()), "secret /page");
+  ASSERT_EQ(ntlm.answers().size(), 1u);
+  EXPECT_TRUE(ntlm.answers()[0].accepted);
+  EXPECT_TRUE(ntlm.answers()[0].sameConnection);
+  plat::stream::removeAddedTrustedCertificates();
 }
 
 }  // namespace

@@ -73,12 +73,11 @@ TEST_F(NetReachabilityTest, MonitorsReadTheNetworkAsItIsNow) {
   EXPECT_EQ(NetReachability::reachabilityWithHostName(""), nullptr);
   sockaddr_un local{};
   local.sun_family = AF_UNIX;  // no monitor for another family
-  EXPECT_EQ(NetReachability::reachabilityWithAddress(reinterpret_cast<sockaddr*>(&local)),
-            nullptr);
+  EXPECT_EQ(NetReachability::reachabilityWithAddress(reinterpret_cast<sockaddr*>(&local)), nullptr);
   // A name that does not exist is not reachable, whatever the network.
-  EXPECT_EQ(NetReachability::reachabilityWithHostName("nowhere.invalid")
-                ->currentReachabilityStatus(),
-            NotReachable);
+  EXPECT_EQ(
+      NetReachability::reachabilityWithHostName("nowhere.invalid")->currentReachabilityStatus(),
+      NotReachable);
 
   EXPECT_EQ(internet->currentReachabilityStatus(), ReachableViaWiFi);
   EXPECT_EQ(wifi->currentReachabilityStatus(), ReachableViaWiFi);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "sockets/TcpSocket.h"
-#include "tests/support/OutsidePeer.h"
 #include "tests/sockets/TcpTestDelegate.h"
+#include "tests/support/OutsidePeer.h"
 #include "tests/support/TestCertificate.h"
 #include "tests/support/VirtualTime.h"
 
@@ -12,9 +12,9 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testsupport::OutsidePeer;
 using testing::Recorder;
 using testing::run;
+using testsupport::OutsidePeer;
 
 TEST(TcpClientCertificate, OpensslServerThatInsistsTakesOnlyAClientThatPresentsOne) {
   testsupport::VirtualTime time;
@@ -68,9 +68,11 @@ TEST(TcpClientCertificate, ListenerThatRequiresOneRefusesAnOpensslClientWithout)
       socket.readDataToData(TcpSocket::LFData(), -1, 1);
       socket.writeData(bytes("pong\n"), -1, 1);
     };
-    std::vector<std::string> argv = {"openssl", "s_client", "-connect",
-                                     "127.0.0.1:" + std::to_string(listener->localPort()),
-                                     "-CAfile", certificate.caPath(), "-quiet"};
+    std::vector<std::string> argv = {
+        "openssl",  "s_client",
+        "-connect", "127.0.0.1:" + std::to_string(listener->localPort()),
+        "-CAfile",  certificate.caPath(),
+        "-quiet"};
     if (presents) {
       argv.insert(argv.end(), {"-cert", certificate.clientCertificatePath(), "-key",
                                certificate.clientKeyPath()});

@@ -16,8 +16,8 @@
 
 #include "platform/base/RunLoop.h"
 #include "sockets/UdpSocket.h"
-#include "tests/support/OutsidePeer.h"
 #include "tests/sockets/TcpTestDelegate.h"
+#include "tests/support/OutsidePeer.h"
 #include "tests/support/VirtualTime.h"
 
 using sockets::UdpSocket;
