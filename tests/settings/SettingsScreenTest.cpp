@@ -5,6 +5,7 @@
 #include "online/LoginViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
 #include "platform/view/TableViewCell.h"
 #include "settings/BackupAgeText.h"
 #include "settings/HtmlViewController.h"
@@ -142,6 +143,11 @@ TEST_F(SettingsScreenTest, RowsFollowTheAccountTheMessagesAndTheReminder) {
   TextField& time = *screen().timeField();
   ASSERT_TRUE(time.becomeFirstResponder());
   EXPECT_EQ(screen().datePicker()->countDownDuration(), 20.5 * 3600);
+  // The picker takes the keyboard's place; the field being set stays in sight above it.
+  const Rect timeShown = placeOf(&time);
+  EXPECT_GE(timeShown.y, 0);
+  EXPECT_LE(timeShown.y + timeShown.height, plat::Keyboard::frame().y);
+  writeScreen("settings_picking_time.png");
   screen().datePicker()->pickCountDown(21 * 3600 + 15 * 60);
   time.resignFirstResponder();
   EXPECT_EQ(time.text(), "21:15");
