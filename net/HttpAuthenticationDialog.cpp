@@ -142,7 +142,10 @@ void HttpAuthenticationDialog::show() {
   root->addSubview(tableView_);
   showTitle();
 
-  if (!isPhone()) setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+  if (!isPhone()) {
+    setModalTransitionStyle(plat::ModalTransitionStyle::CrossDissolve);
+    setModalPresentationStyle(plat::ModalPresentationStyle::FormSheet);
+  }
   presenter_ = presentingController();
   presenter_->presentViewController(shared_from_this(), true);
   view()->layoutIfNeeded();  // the form's cells, and so its fields, are in the window now

@@ -50,6 +50,8 @@ bool TabletScreen::rotate(InterfaceOrientation orientation) {
       } else if (window->frame() == before) {
         window->setFrame(Screen::main().bounds());
       }
+      // The screens lay their pages out for the turned size as they turn: it has to be there.
+      window->layoutIfNeeded();
     }
   });
   if (!turned) return false;

@@ -1,6 +1,7 @@
 #include "platform/view/ViewController.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/view/Animation.h"
 #include "platform/view/NavigationController.h"
@@ -12,6 +13,14 @@ namespace {
 
 constexpr double kPresentSeconds = 0.4;
 constexpr double kDissolveSeconds = 0.3;
+constexpr double kDimmingAlpha = 0.4;
+
+// A form sheet's frame: its size, centred on the screen, and never larger than the screen.
+Rect formSheetFrame(const Rect& screen) {
+  const double w = std::min(ViewController::kFormSheetSize.width, screen.width);
+  const double h = std::min(ViewController::kFormSheetSize.height, screen.height);
+  return {std::round((screen.width - w) / 2), std::round((screen.height - h) / 2), w, h};
+}
 
 // The live controllers, in the order they were made, so that a memory warning reaches screens
 // that no window holds (a word card its list keeps between pushes). Main thread only.
@@ -167,12 +176,25 @@ void ViewController::presentViewController(const std::shared_ptr<ViewController>
   host->presented_ = controller;
   controller->presenting_ = host;
   std::shared_ptr<View> view = controller->view();
-  Rect bounds = window->bounds();
+  const Rect screen = window->bounds();
+  // A form sheet leaves the screen behind it in view, dimmed and taking no touches.
+  const bool sheet = controller->presentationStyle_ == ModalPresentationStyle::FormSheet &&
+                     Screen::main().isPad();
+  const Rect bounds = sheet ? formSheetFrame(screen) : screen;
   view->setFrame(bounds);
-  view->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
+  if (sheet) {
+    view->setAutoresizingMask(kFlexibleLeftMargin | kFlexibleRightMargin | kFlexibleTopMargin |
+                              kFlexibleBottomMargin);
+    controller->dimmingView_ = std::make_shared<View>(screen);
+    controller->dimmingView_->setBackgroundColor(Color::black().withAlpha(kDimmingAlpha));
+    controller->dimmingView_->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
+    window->addSubview(controller->dimmingView_);
+  } else {
+    view->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
+  }
   window->addSubview(view);
   controller->beginAppearance(true, animated);
-  host->beginAppearance(false, animated);
+  if (!sheet) host->beginAppearance(false, animated);
 
   std::weak_ptr<ViewController> weakHost = host->weak_from_this();
   std::weak_ptr<ViewController> weakShown = controller;
@@ -180,8 +202,10 @@ void ViewController::presentViewController(const std::shared_ptr<ViewController>
     auto host = weakHost.lock();
     auto shown = weakShown.lock();
     if (!host || !shown || host->presented_ != shown) return;
-    host->view()->setHidden(true);  // covered: it takes no touches and is not drawn
-    host->endAppearance();
+    if (!shown->dimmingView_) {
+      host->view()->setHidden(true);  // covered: it takes no touches and is not drawn
+      host->endAppearance();
+    }
     shown->endAppearance();
     if (completion) completion();
   };
@@ -204,18 +228,21 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
   if (!host || !host->presented_) return;
   std::shared_ptr<ViewController> shown = host->presented_;
   std::shared_ptr<View> view = shown->view();
+  const bool sheet = shown->dimmingView_ != nullptr;
   host->view()->setHidden(false);
-  host->beginAppearance(true, animated);
+  if (!sheet) host->beginAppearance(true, animated);
   shown->beginAppearance(false, animated);
 
   std::weak_ptr<ViewController> weakHost = host->weak_from_this();
-  auto finish = [weakHost, shown, view, completion] {
+  auto finish = [weakHost, shown, view, sheet, completion] {
     view->removeFromSuperview();
+    if (shown->dimmingView_) shown->dimmingView_->removeFromSuperview();
+    shown->dimmingView_.reset();
     shown->presenting_ = nullptr;
     auto host = weakHost.lock();
     if (host && host->presented_ == shown) host->presented_.reset();
     shown->endAppearance();
-    if (host) host->endAppearance();
+    if (host && !sheet) host->endAppearance();
     if (completion) completion();
   };
   if (!animated) {

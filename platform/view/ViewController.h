@@ -22,6 +22,8 @@ class NavigationController;
 class TabBarController;
 
 enum class ModalTransitionStyle { CoverVertical, FlipHorizontal, CrossDissolve, PartialCurl };
+// A form sheet is a panel centred over the dimmed screen on a tablet, and full screen on a phone.
+enum class ModalPresentationStyle { FullScreen, FormSheet };
 
 enum RectEdge : unsigned {
   kRectEdgeNone = 0,
@@ -90,6 +92,10 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   ViewController* presentingViewController() const { return presenting_; }
   ModalTransitionStyle modalTransitionStyle() const { return transitionStyle_; }
   void setModalTransitionStyle(ModalTransitionStyle style) { transitionStyle_ = style; }
+  ModalPresentationStyle modalPresentationStyle() const { return presentationStyle_; }
+  void setModalPresentationStyle(ModalPresentationStyle style) { presentationStyle_ = style; }
+  // The size of a form sheet on a tablet, in points.
+  static constexpr Size kFormSheetSize{540, 620};
 
   bool hidesBottomBarWhenPushed() const { return hidesBottomBar_; }
   void setHidesBottomBarWhenPushed(bool hides) { hidesBottomBar_ = hides; }
@@ -144,6 +150,8 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   std::shared_ptr<ViewController> presented_;
   ViewController* presenting_ = nullptr;
   ModalTransitionStyle transitionStyle_ = ModalTransitionStyle::CoverVertical;
+  ModalPresentationStyle presentationStyle_ = ModalPresentationStyle::FullScreen;
+  std::shared_ptr<View> dimmingView_;  // behind a form sheet while it is presented
   bool hidesBottomBar_ = false;
   unsigned edges_ = kRectEdgeAll;
   bool includesOpaqueBars_ = false;

@@ -137,3 +137,30 @@ TEST_F(HttpAuthenticationDialogTest, AnNtlmLoginAsksForTheDomainTooAndSendsIt) {
 }
 
 }  // namespace
+
+TEST_F(HttpAuthenticationDialogTest, OnATabletTheLoginIsAFormSheetOverTheDimmedScreen) {
+  host_.reset();
+  plat::Screen::main().configure({768, 1024}, 1, plat::UserInterfaceIdiom::Pad);
+  host_ = std::make_unique<plat::HeadlessHost>(std::make_shared<testsupport::NavApp>(
+      [] { return std::make_shared<plat::ViewController>(); }));
+  ASSERT_TRUE(host_->launch());
+  LoopbackHttpServer server(basicLogin);
+  Recorder recorder;
+  auto get = start(server.url("/tablet"), recorder);
+  ASSERT_TRUE(waitFor([&] { return dialogFor(get.get()); }));
+  HttpAuthenticationDialog* dialog = HttpAuthenticationDialog::sharedDialog();
+  EXPECT_EQ(dialog->view()->frame(), (plat::Rect{114, 202, 540, 620})) << "centred";
+  // The screen behind stays drawn, dimmed; the form's header is the tablet's.
+  auto picture = host_->renderScreen();
+  ASSERT_TRUE(picture);
+  const plat::Color corner = picture->colorAtPoint({20, 20});
+  EXPECT_LT(corner.r + corner.g + corner.b, 3 * 0.7) << "dimmed";
+  EXPECT_GT(corner.r + corner.g + corner.b, 0.3) << "but not hidden";
+  logIn("lin", "right", "http_login_form_sheet");
+  ASSERT_TRUE(waitFor([&] { return recorder.done(); }));
+  host_->advance(2);
+  EXPECT_EQ(text(get->responseData()), "welcome /tablet");
+  const plat::Color after = host_->renderScreen()->colorAtPoint({20, 20});
+  EXPECT_GT(after.r + after.g + after.b, corner.r + corner.g + corner.b + 0.3)
+      << "the dimming goes with the sheet";
+}
