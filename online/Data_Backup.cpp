@@ -160,12 +160,12 @@ void Data_Backup::uploadAccepted(const ApiReply& reply) {
 
 void Data_Backup::upFailed(HttpRequest& request) {
   dropRequest(request);
-  requestFailed(request, "the backup's upload");
+  showRequestFailure(request, "the backup's upload");
 }
 
 // The panel goes and the learner reads what kind of failure it was; the request's own text
 // (English, with addresses and paths) goes to the log.
-void Data_Backup::requestFailed(HttpRequest& request, const std::string& what) {
+void Data_Backup::showRequestFailure(HttpRequest& request, const std::string& what) {
   HttpErrorPtr error = request.error();
   Data_BackupFailure::log(what + " " + request.url().absoluteString(),
                           error ? error->localizedDescription() : "no error");

@@ -96,7 +96,7 @@ class Data_Backup : public HttpRequestDelegate,
   void keepRequest(const std::shared_ptr<HttpRequest>& request);
   void dropRequest(HttpRequest& request);
   ApiReplyHooks replyHooks(bool honoursRelogin) const;
-  void requestFailed(HttpRequest& request, const std::string& what);
+  void showRequestFailure(HttpRequest& request, const std::string& what);
   void tellFinished();
   void tellFailed();
 

@@ -112,7 +112,7 @@ void Data_Backup::failSyncDown() {
 
 void Data_Backup::downFailed(HttpRequest& request) {
   dropRequest(request);
-  requestFailed(request, "the restore's request");
+  showRequestFailure(request, "the restore's request");
 }
 
 void Data_Backup::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
