@@ -29,7 +29,7 @@ class PhoneWindow {
   std::optional<ScreenShot> shot() const;
   // The screen once it has stayed the same for `quiet` seconds, or the last picture after
   // `seconds`. The waits are generous: the sanitized program shares a loaded machine.
-  std::optional<ScreenShot> still(double quiet = 0.6, double seconds = 40) const;
+  std::optional<ScreenShot> still(double quiet = 1.0, double seconds = 40) const;
   // Taps and returns the settled screen once some of it differs from `before` (nothing when it
   // never changed).
   std::optional<ScreenShot> tapAndSettle(double x, double y, const ScreenShot& before,
