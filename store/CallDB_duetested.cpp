@@ -33,7 +33,8 @@ plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(sqlMgr_.database(), kSql, -1, &stmt, nullptr) != SQLITE_OK || !stmt) {
       sqlite3_finalize(stmt);
-      throw MyException(std::string("Error: failed to insert:channels sql:") + kSql);
+      throw MyException(
+          sqlMgr_.withCause(std::string("Error: failed to insert:channels sql:") + kSql));
     }
     sqlite3_bind_int64(stmt, 1, end);
     while (sqlite3_step(stmt) == SQLITE_ROW) {

@@ -43,7 +43,7 @@ void CallDB::appendQueueRows(const Value& words, int type) {
               SQLITE_OK ||
           !prepared) {
         sqlite3_finalize(prepared);
-        throw MyException("Error: failed to insert:channels sql:" + sql);
+        throw MyException(sqlMgr_.withCause("Error: failed to insert:channels sql:" + sql));
       }
       stmt.reset(prepared);
     }
@@ -55,7 +55,8 @@ void CallDB::appendQueueRows(const Value& words, int type) {
     const int rc = sqlite3_step(stmt.get());
     sqlite3_reset(stmt.get());
     if (rc != SQLITE_DONE)
-      throw MyException("Error: failed to insert into the database with message.");
+      throw MyException(
+          sqlMgr_.withCause("Error: failed to insert into the database with message."));
   }
 }
 

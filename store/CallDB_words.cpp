@@ -92,7 +92,7 @@ Value CallDB::GetWordData(const std::string& word, int dataType) {
           {ofCurrent("select wa_tRelatedWords from Words_Paronym where f_wl_uWordID = ?", "t"),
            ofCurrent("select ws_tRelatedWords from Words_Similar where f_wl_uWordID = ?", "t")});
     default:
-      throw MyException("Error:no type get you!");
+      throw MyException("Error:no type get you! (data type " + std::to_string(dataType) + ")");
   }
 }
 

@@ -141,6 +141,11 @@ void SqlMgrController::readRows(sqlite3_stmt* stmt, const std::string& retType,
   }
 }
 
+std::string SqlMgrController::withCause(const std::string& reason) const {
+  if (!database_) return reason + " (no database is open)";
+  return reason + " (" + sqlite3_errmsg(database_) + ")";
+}
+
 void SqlMgrController::setDatabase(sqlite3* db) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
   statements_.clear();
@@ -152,7 +157,7 @@ plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std
                                                const plat::Value& params) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
-  if (!stmt) throw MyException(kPrepareFailed + sql);
+  if (!stmt) throw MyException(withCause(kPrepareFailed + sql));
   bindParams(stmt.get(), paramSign, params, false);
   plat::Value result = plat::Value::array();
   readRows(stmt.get(), retType, result);
@@ -171,11 +176,11 @@ void SqlMgrController::RecordPrepare(const std::string& sql, const std::string& 
                                      const plat::Value& params) {
   std::lock_guard<std::recursive_mutex> lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
-  if (!stmt) throw MyException(kPrepareFailed + sql);
+  if (!stmt) throw MyException(withCause(kPrepareFailed + sql));
   bindParams(stmt.get(), paramSign, params, true);
   int rc = sqlite3_step(stmt.get());
   if (rc == SQLITE_DONE || rc == SQLITE_ROW || (rc & 0xFF) == SQLITE_CONSTRAINT) return;
-  throw MyException(kStepFailed);
+  throw MyException(withCause(kStepFailed));
 }
 
 void SqlMgrController::insertOneChannel(const std::string& sql, const std::string& paramSign,

@@ -91,6 +91,10 @@ class SqlMgrController {
   // The lock every statement holds; CallDB holds it while it opens or closes the connection.
   std::recursive_mutex& connection() { return connection_; }
 
+  // `reason` followed by SQLite's text for the connection's last failure, so that a raised error
+  // says why; call it while holding connection().
+  std::string withCause(const std::string& reason) const;
+
   // Word text from its stored form (see store/WordText.h).
   static std::string rekey(const std::string& stored, int wordId);
 

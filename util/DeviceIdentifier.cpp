@@ -6,8 +6,10 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/base/Device.h"
@@ -66,16 +68,19 @@ std::optional<std::string> macaddress1() {
   bool listed = false;
   std::vector<Interface> interfaces = systemInterfaces(listed);
   if (!listed) {
-    std::printf("Error: sysctl, take 1\n");
+    // errno is still getifaddrs's: nothing ran since.
+    std::fprintf(stderr, "Error: sysctl, take 1 (the interfaces could not be listed: %s)\n",
+                 std::strerror(errno));
     return std::nullopt;
   }
   const Interface* chosen = chooseHardwareInterface(interfaces);
   if (!chosen) {
-    std::printf("Error: if_nametoindex error\n");
+    std::fprintf(stderr, "Error: if_nametoindex error (no interface with a hardware address)\n");
     return std::nullopt;
   }
   if (chosen->address.size() < 6) {
-    std::printf("Error: sysctl, take 2\n");
+    std::fprintf(stderr, "Error: sysctl, take 2 (%s has a %zu-byte hardware address)\n",
+                 chosen->name.c_str(), chosen->address.size());
     return std::nullopt;
   }
   const auto& a = chosen->address;

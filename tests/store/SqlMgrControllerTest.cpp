@@ -79,7 +79,15 @@ TEST_F(SqlMgrControllerTest, ResultShapesAndParameterLetters) {
 }
 
 TEST_F(SqlMgrControllerTest, FailuresRaiseTheirKindButConstraintViolationsStaySilent) {
-  EXPECT_THROW(mgr_.selectOneChannel("select nothing from nowhere", "s", "", {}), MyException);
+  // A failure says what failed and why, in SQLite's words.
+  try {
+    mgr_.selectOneChannel("select word from nowhere", "s", "", {});
+    ADD_FAILURE() << "a query of a missing table ran";
+  } catch (const MyException& e) {
+    EXPECT_NE(std::string(e.reason()).find("select word from nowhere (no such table: nowhere)"),
+              std::string::npos)
+        << e.reason();
+  }
   EXPECT_THROW(mgr_.insertOneChannel("insert into nowhere values (1)", "", {}), MyException);
   EXPECT_THROW(mgr_.selectOneChannel("select word from words", "q", "", {}), TypeError);
   // The unbound query and plain statements stay silent.
