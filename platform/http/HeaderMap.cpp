@@ -1,29 +1,36 @@
 #include "platform/http/HeaderMap.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace plat::http {
+namespace {
+
+// Field names and the values compared here are ASCII tokens: folding only A-Z keeps the
+// comparison independent of the process's locale and cheap enough for every header lookup.
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
+           return asciiLower(x) == asciiLower(y);
          });
 }
 
 std::string lowercased(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text) c = asciiLower(c);
   return text;
 }
 
-std::vector<HeaderMap::Field>::iterator HeaderMap::find(const std::string& name) {
+std::vector<HeaderMap::Field>::iterator HeaderMap::locate(const std::string& name) {
   return std::find_if(fields_.begin(), fields_.end(),
                       [&](const Field& f) { return equalsIgnoringCase(f.first, name); });
 }
 
 void HeaderMap::set(const std::string& name, const std::string& value) {
-  auto it = find(name);
+  auto it = locate(name);
   if (it != fields_.end()) {
     it->second = value;
   } else {
@@ -32,7 +39,7 @@ void HeaderMap::set(const std::string& name, const std::string& value) {
 }
 
 void HeaderMap::append(const std::string& name, const std::string& value) {
-  auto it = find(name);
+  auto it = locate(name);
   if (it != fields_.end()) {
     it->second += ", " + value;
   } else {
@@ -45,9 +52,14 @@ bool HeaderMap::remove(const std::string& name) {
          0;
 }
 
-std::optional<std::string> HeaderMap::get(const std::string& name) const {
+const std::string* HeaderMap::find(const std::string& name) const {
   for (const Field& f : fields_)
-    if (equalsIgnoringCase(f.first, name)) return f.second;
+    if (equalsIgnoringCase(f.first, name)) return &f.second;
+  return nullptr;
+}
+
+std::optional<std::string> HeaderMap::get(const std::string& name) const {
+  if (const std::string* found = find(name)) return *found;
   return std::nullopt;
 }
 

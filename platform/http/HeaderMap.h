@@ -21,8 +21,13 @@ class HeaderMap {
   void clear() { fields_.clear(); }
 
   std::optional<std::string> get(const std::string& name) const;
-  std::string value(const std::string& name) const { return get(name).value_or(""); }
-  bool contains(const std::string& name) const { return get(name).has_value(); }
+  // The value of the field, or nullptr; valid until the map changes.
+  const std::string* find(const std::string& name) const;
+  std::string value(const std::string& name) const {
+    const std::string* found = find(name);
+    return found ? *found : std::string();
+  }
+  bool contains(const std::string& name) const { return find(name) != nullptr; }
 
   size_t size() const { return fields_.size(); }
   bool empty() const { return fields_.empty(); }
@@ -32,7 +37,7 @@ class HeaderMap {
   bool operator==(const HeaderMap& other) const { return fields_ == other.fields_; }
 
  private:
-  std::vector<Field>::iterator find(const std::string& name);
+  std::vector<Field>::iterator locate(const std::string& name);
   std::vector<Field> fields_;
 };
 

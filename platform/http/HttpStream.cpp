@@ -67,6 +67,7 @@ struct HttpStream::Impl {
   StreamError lastConnectError;
   std::unique_ptr<Connection> connection;
   const Connection* pooledConnection = nullptr;  // ours, handed back to the pool
+  ConnectionKey poolKey;  // see key(); emptied when what it is made of changes
   bool reused = false;
   bool reuseForbidden = false;
   bool tunnelRefused = false;                // the proxy's refusal of the tunnel is the response
@@ -125,8 +126,11 @@ struct HttpStream::Impl {
   // ---- State machine
 
   std::string endpointText() const {
-    std::string text = message.url.scheme() + "://" + message.url.host() + ":" +
-                       std::to_string(message.url.effectivePort());
+    std::string text = message.url.scheme();
+    text += "://";
+    text += message.url.host();
+    text += ':';
+    text += std::to_string(message.url.effectivePort());
     if (proxy) text += " via " + proxy->description();
     text += validates ? " checked" : " unchecked";
     if (clientCertificate.identity) {
@@ -138,10 +142,14 @@ struct HttpStream::Impl {
     return text;
   }
 
-  ConnectionKey key() const { return {identity.value_or(0), endpointText()}; }
+  // Where the connection is filed in the pool; made once, when first asked for.
+  const ConnectionKey& key() {
+    if (poolKey.endpoint.empty()) poolKey = {identity.value_or(0), endpointText()};
+    return poolKey;
+  }
   // A connection to the proxy whose tunnel was refused (a 407 the client may answer with a login
   // on the same connection: NTLM needs that), filed apart from connections with a tunnel.
-  ConnectionKey untunnelledKey() const { return {identity.value_or(0), endpointText() + " bare"}; }
+  ConnectionKey untunnelledKey() { return {identity.value_or(0), key().endpoint + " bare"}; }
   bool needsTunnel() const {
     return proxy && proxy->type == ProxyServer::Type::Http && message.url.isSecure();
   }
@@ -330,12 +338,18 @@ struct HttpStream::Impl {
     sendOffset = bodyBegin = bodyEnd = 0;
     if (!headQueued) {
       headQueued = true;
-      RequestMessage sent = message;
       const bool throughHttpProxy =
           proxy && proxy->type == ProxyServer::Type::Http && !message.url.isSecure();
-      if (!throughHttpProxy) sent.headers.remove("Proxy-Authorization");
-      if (bodyChunked) sent.headers.set("Transfer-Encoding", "chunked");
-      sendBuffer = sent.serializeHead(throughHttpProxy);
+      const bool dropProxyCredentials =
+          !throughHttpProxy && message.headers.contains("Proxy-Authorization");
+      if (dropProxyCredentials || bodyChunked) {
+        RequestMessage sent = message;
+        if (dropProxyCredentials) sent.headers.remove("Proxy-Authorization");
+        if (bodyChunked) sent.headers.set("Transfer-Encoding", "chunked");
+        sendBuffer = sent.serializeHead(throughHttpProxy);
+      } else {
+        sendBuffer = message.serializeHead(throughHttpProxy);
+      }
     }
     if (!bodyDone) {
       const size_t room = kSendChunk;
@@ -367,7 +381,9 @@ struct HttpStream::Impl {
     while (phase == Phase::Sending) {
       if (sendOffset == sendBuffer.size()) {
         // One piece of the body per turn of the loop: the owner may unschedule the stream in
-        // between (bandwidth throttling) and it then sends nothing until scheduled again.
+        // between (bandwidth throttling) and it then sends nothing until scheduled again. With
+        // everything sent there is nothing to wait for: the reply is waited for at once.
+        if (refilled && headQueued && bodyDone) return startReceiving();
         if (refilled) return watch(connection->fd(), kFdWritable);
         refilled = true;
         if (!refillSendBuffer()) {
@@ -593,15 +609,19 @@ HttpStream::~HttpStream() {
 
 void HttpStream::setValidatesCertificate(bool validates) {
   impl_->validates = validates;
+  impl_->poolKey = {};
 }
 void HttpStream::setClientCertificate(stream::ClientCertificate certificate) {
   impl_->clientCertificate = std::move(certificate);
+  impl_->poolKey = {};
 }
 void HttpStream::setProxy(std::optional<ProxyServer> proxy) {
   impl_->proxy = std::move(proxy);
+  impl_->poolKey = {};
 }
 void HttpStream::setPersistentConnectionId(std::optional<int64_t> identity) {
   impl_->identity = identity;
+  impl_->poolKey = {};
 }
 void HttpStream::setClient(Client client) {
   impl_->client = std::move(client);

@@ -1,17 +1,54 @@
 #include "platform/http/ProxySettings.h"
 
-#include <cstdlib>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <string_view>
 
 #include "platform/http/HeaderMap.h"
 
 namespace plat::http {
 namespace {
 
-std::string environment(const char* lowerName, const char* upperName) {
-  const char* value = std::getenv(lowerName);
-  if (!value || !*value) value = std::getenv(upperName);
-  return value ? value : "";
-}
+// The proxy variables of the environment, read in one pass over it: every request asks for
+// several of them, and the environment may change between requests.
+class ProxyEnvironment {
+ public:
+  ProxyEnvironment() {
+    for (char** entry = environ; entry && *entry; ++entry) {
+      if (!std::strchr("aAnNhH", **entry)) continue;  // the first letters of the names below
+      const char* equals = std::strchr(*entry, '=');
+      if (!equals) continue;
+      const std::string_view name(*entry, static_cast<size_t>(equals - *entry));
+      if (name.size() < 6 || (!name.ends_with("_proxy") && !name.ends_with("_PROXY"))) continue;
+      for (size_t i = 0; i < kNames.size(); ++i) {
+        // The first of repeated names, as getenv() finds it.
+        if (name == kNames[i] && !values_[i]) values_[i] = equals + 1;
+      }
+    }
+  }
+
+  // The lower-case variable unless it is empty, else the upper-case one.
+  std::string get(std::string_view lowerName, std::string_view upperName) const {
+    const char* value = find(lowerName);
+    if (!value || !*value) value = find(upperName);
+    return value ? value : "";
+  }
+
+ private:
+  static constexpr std::array<std::string_view, 10> kNames = {
+      "auto_proxy", "AUTO_PROXY",  "no_proxy",    "NO_PROXY",  "http_proxy",
+      "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"};
+
+  const char* find(std::string_view name) const {
+    for (size_t i = 0; i < kNames.size(); ++i)
+      if (kNames[i] == name) return values_[i];
+    return nullptr;
+  }
+
+  std::array<const char*, kNames.size()> values_{};
+};
 
 std::string trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t");
@@ -47,6 +84,7 @@ std::optional<ProxyServer> parseProxySetting(const std::string& text) {
 }
 
 bool isExemptFromProxy(const std::string& host, const std::string& noProxyList) {
+  if (noProxyList.empty()) return false;
   const std::string name = lowercased(host);
   size_t start = 0;
   while (start <= noProxyList.size()) {
@@ -69,17 +107,18 @@ bool isExemptFromProxy(const std::string& host, const std::string& noProxyList) 
 }
 
 std::optional<Url> systemAutoConfigurationUrl() {
-  const std::string setting = trim(environment("auto_proxy", "AUTO_PROXY"));
+  const std::string setting = trim(ProxyEnvironment().get("auto_proxy", "AUTO_PROXY"));
   if (setting.empty()) return std::nullopt;
   return Url::parse(setting);
 }
 
 std::optional<ProxyServer> systemProxyForUrl(const Url& url) {
   if (url.host().empty()) return std::nullopt;
-  if (isExemptFromProxy(url.host(), environment("no_proxy", "NO_PROXY"))) return std::nullopt;
-  std::string setting = url.isSecure() ? environment("https_proxy", "HTTPS_PROXY")
-                                       : environment("http_proxy", "HTTP_PROXY");
-  if (setting.empty()) setting = environment("all_proxy", "ALL_PROXY");
+  const ProxyEnvironment environment;
+  if (isExemptFromProxy(url.host(), environment.get("no_proxy", "NO_PROXY"))) return std::nullopt;
+  std::string setting = url.isSecure() ? environment.get("https_proxy", "HTTPS_PROXY")
+                                       : environment.get("http_proxy", "HTTP_PROXY");
+  if (setting.empty()) setting = environment.get("all_proxy", "ALL_PROXY");
   return parseProxySetting(setting);
 }
 

@@ -13,6 +13,12 @@ std::string trim(const std::string& text) {
   return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
 }
 
+std::string_view trimmed(std::string_view text) {
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
 bool containsToken(const std::string& list, const std::string& token) {
   std::string lower = lowercased(list);
   size_t start = 0;
@@ -55,25 +61,31 @@ size_t ResponseParser::feed(const uint8_t* data, size_t length, std::vector<uint
 }
 
 size_t ResponseParser::feedHead(const uint8_t* data, size_t length) {
-  // The head ends at the first empty line; look for it across the bytes kept so far.
+  // The head ends at the first empty line; look for it across the bytes kept so far. A head that
+  // comes whole in one read is parsed where it lies, without being copied first.
+  const bool kept = !headText_.empty();
   size_t searchFrom = headText_.size() >= 3 ? headText_.size() - 3 : 0;
-  headText_.append(reinterpret_cast<const char*>(data), length);
-  size_t end = headText_.find("\r\n\r\n", searchFrom);
+  if (kept) headText_.append(reinterpret_cast<const char*>(data), length);
+  const std::string_view bytes =
+      kept ? std::string_view(headText_)
+           : std::string_view(reinterpret_cast<const char*>(data), length);
+  size_t end = bytes.find("\r\n\r\n", searchFrom);
   size_t endLength = 4;
-  size_t bare = headText_.find("\n\n", searchFrom);
-  if (bare != std::string::npos && (end == std::string::npos || bare < end)) {
+  size_t bare = bytes.find("\n\n", searchFrom);
+  if (bare != std::string_view::npos && (end == std::string_view::npos || bare < end)) {
     end = bare;
     endLength = 2;
   }
-  if (end == std::string::npos) {
+  if (end == std::string_view::npos) {
+    if (!kept) headText_.assign(bytes);
     if (headText_.size() > kMaximumHeadSize) fail("response head too large");
     return length;
   }
   size_t headBytes = end + endLength;
-  size_t usedHere = length - (headText_.size() - headBytes);
-  std::string text = headText_.substr(0, end);
+  size_t usedHere = length - (bytes.size() - headBytes);
+  const bool parsed = parseHead(bytes.substr(0, end));
   headText_.clear();
-  if (!parseHead(text)) return usedHere;
+  if (!parsed) return usedHere;
   if (head_.statusCode >= 100 && head_.statusCode < 200 && head_.statusCode != 101) {
     head_ = ResponseHead();  // an interim response: the real one follows
     return usedHere;
@@ -113,29 +125,7 @@ size_t ResponseParser::feedHead(const uint8_t* data, size_t length) {
   return usedHere;
 }
 
-bool ResponseParser::parseHead(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  const std::string& statusLine = lines[0];
-  if (statusLine.rfind("HTTP/", 0) != 0 || statusLine.size() < 12 || statusLine[8] != ' ' ||
-      !std::isdigit(static_cast<unsigned char>(statusLine[9])) ||
-      !std::isdigit(static_cast<unsigned char>(statusLine[10])) ||
-      !std::isdigit(static_cast<unsigned char>(statusLine[11])) ||
-      (statusLine.size() > 12 && statusLine[12] != ' ')) {
-    fail("bad status line");
-    return false;
-  }
-  head_.statusLine = statusLine;
-  head_.httpVersion = statusLine.substr(0, 8);
-  head_.statusCode = std::stoi(statusLine.substr(9, 3));
+bool ResponseParser::parseHead(std::string_view text) {
   std::string name, value;
   auto flush = [&] {
     if (name.empty()) return;
@@ -143,24 +133,47 @@ bool ResponseParser::parseHead(const std::string& text) {
     head_.headers.append(name, value);
     name.clear();
   };
-  for (size_t i = 1; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.empty()) continue;
-    if ((line[0] == ' ' || line[0] == '\t') && !name.empty()) {
-      value += ' ';  // a folded continuation line
-      value += trim(line);
-      continue;
+  bool statusLineRead = false;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = text.find('\n', start);
+    std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!statusLineRead) {
+      statusLineRead = true;
+      if (!parseStatusLine(line)) return false;
+    } else if (!line.empty()) {
+      if ((line[0] == ' ' || line[0] == '\t') && !name.empty()) {
+        value += ' ';  // a folded continuation line
+        value += trimmed(line);
+      } else {
+        flush();
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0) {
+          fail("bad header line");
+          return false;
+        }
+        name = trimmed(line.substr(0, colon));
+        value = trimmed(line.substr(colon + 1));
+      }
     }
-    flush();
-    size_t colon = line.find(':');
-    if (colon == std::string::npos || colon == 0) {
-      fail("bad header line");
-      return false;
-    }
-    name = trim(line.substr(0, colon));
-    value = trim(line.substr(colon + 1));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
   }
   flush();
+  return true;
+}
+
+bool ResponseParser::parseStatusLine(std::string_view line) {
+  const auto digit = [&](size_t at) { return std::isdigit(static_cast<unsigned char>(line[at])); };
+  if (!line.starts_with("HTTP/") || line.size() < 12 || line[8] != ' ' || !digit(9) || !digit(10) ||
+      !digit(11) || (line.size() > 12 && line[12] != ' ')) {
+    fail("bad status line");
+    return false;
+  }
+  head_.statusLine = line;
+  head_.httpVersion = line.substr(0, 8);
+  head_.statusCode = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/http/HttpMessage.h"
@@ -48,7 +49,8 @@ class ResponseParser {
  private:
   size_t feedHead(const uint8_t* data, size_t length);
   size_t feedChunked(const uint8_t* data, size_t length, std::vector<uint8_t>& body);
-  bool parseHead(const std::string& text);
+  bool parseHead(std::string_view text);
+  bool parseStatusLine(std::string_view line);
   void fail(std::string why);
 
   enum class ChunkState { Size, Data, DataEnd, Trailer };

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace plat::http {
@@ -36,7 +37,20 @@ bool isIpLiteral(const std::string& text) {
 // Characters a URL may hold as written (RFC 3986 reserved and unreserved, and "%" escapes).
 bool isAllowedCharacter(unsigned char c) {
   if (c <= 0x20 || c >= 0x7f) return false;
-  return !std::strchr("\"<>\\^`{|}", c);
+  switch (c) {
+    case '"':
+    case '<':
+    case '>':
+    case '\\':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}':
+      return false;
+    default:
+      return true;
+  }
 }
 
 bool hasValidEscapes(const std::string& text) {
@@ -136,10 +150,10 @@ std::optional<Url> Url::parse(const std::string& text) {
   auto ref = splitReference(text);
   if (!ref || ref->scheme.empty()) return std::nullopt;
   Url url;
-  url.scheme_ = ref->scheme;
+  url.scheme_ = std::move(ref->scheme);
   url.hasAuthority_ = ref->hasAuthority;
   if (ref->hasAuthority) {
-    std::string authority = ref->authority;
+    std::string authority = std::move(ref->authority);
     size_t at = authority.rfind('@');
     if (at != std::string::npos) {
       url.hasUserInfo_ = true;
@@ -180,11 +194,11 @@ std::optional<Url> Url::parse(const std::string& text) {
       url.port_ = port;
     }
   }
-  url.path_ = ref->path;
+  url.path_ = std::move(ref->path);
   url.hasQuery_ = ref->hasQuery;
-  url.query_ = ref->query;
+  url.query_ = std::move(ref->query);
   url.hasFragment_ = ref->hasFragment;
-  url.fragment_ = ref->fragment;
+  url.fragment_ = std::move(ref->fragment);
   url.rebuild();
   return url;
 }

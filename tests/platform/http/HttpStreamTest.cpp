@@ -195,6 +195,28 @@ TEST(HttpStream, ProxySettingsFromTheEnvironment) {
   EXPECT_FALSE(systemProxyForUrl(*Url::parse("http://server.test/")));
 }
 
+// An empty lower-case variable gives way to the upper-case one, all_proxy serves a scheme without
+// its own, and names that merely end like a proxy variable count for nothing.
+TEST(HttpStream, ProxyVariablesByPrecedence) {
+  testsupport::clearProxyEnvironment();
+  setenv("https_proxy", "", 1);
+  setenv("HTTPS_PROXY", "10.0.0.2:8443", 1);
+  setenv("ftp_proxy", "10.0.0.9:21", 1);
+  setenv("ALL_PROXY", "socks5://10.0.0.3", 1);
+  setenv("AUTO_PROXY", " http://127.0.0.1/proxy.pac ", 1);
+  EXPECT_EQ(systemProxyForUrl(*Url::parse("https://server.test/"))->port, 8443);
+  auto plain = systemProxyForUrl(*Url::parse("http://server.test/"));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->type, ProxyServer::Type::Socks);
+  EXPECT_EQ(plain->host, "10.0.0.3");
+  ASSERT_TRUE(systemAutoConfigurationUrl());
+  EXPECT_EQ(systemAutoConfigurationUrl()->path(), "/proxy.pac");
+  for (const char* name : {"https_proxy", "HTTPS_PROXY", "ftp_proxy", "ALL_PROXY", "AUTO_PROXY"})
+    unsetenv(name);
+  EXPECT_FALSE(systemProxyForUrl(*Url::parse("https://server.test/")));
+  EXPECT_FALSE(systemAutoConfigurationUrl());
+}
+
 namespace {
 
 // A SOCKS5 proxy for one connection: answers the greeting and the connect request, then answers

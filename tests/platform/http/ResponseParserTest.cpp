@@ -59,6 +59,27 @@ TEST(ResponseParser, HeadFieldsRepeatedFoldedAndCookiesAfterAnInterimResponse) {
   EXPECT_EQ(result.state, ResponseParser::State::Done);
 }
 
+// A head with bare line ends, padded values and a folded field reads the same whole in one read
+// (with its body and the next response behind it) as cut into pieces.
+TEST(ResponseParser, HeadReadWholeOrInPiecesAlike) {
+  const std::string next = "HTTP/1.1 204 No Content\r\n\r\n";
+  const std::string text =
+      "HTTP/1.0 200 Fine\nServer:  edge \nX-A: 1\n\tmore\nContent-Length: 3\n\nabc" + next;
+  for (size_t piece : {0, 1, 7}) {
+    ResponseParser parser(false);
+    Parsed result = parse(parser, text, piece);
+    EXPECT_EQ(result.state, ResponseParser::State::Done) << piece;
+    EXPECT_EQ(result.body, "abc") << piece;
+    EXPECT_EQ(result.used, text.size() - next.size()) << piece;
+    const auto& head = parser.head();
+    EXPECT_EQ(head.statusCode, 200) << piece;
+    EXPECT_EQ(head.statusLine, "HTTP/1.0 200 Fine") << piece;
+    EXPECT_EQ(head.httpVersion, "HTTP/1.0") << piece;
+    EXPECT_EQ(head.headers.value("server"), "edge") << piece;
+    EXPECT_EQ(head.headers.value("X-A"), "1 more") << piece;
+  }
+}
+
 // Where a body ends (before and after the peer closes) and whether the connection may be kept.
 TEST(ResponseParser, FramingAndReuseFollowStatusMethodAndFields) {
   using State = ResponseParser::State;
