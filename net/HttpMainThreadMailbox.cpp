@@ -59,6 +59,10 @@ class Mailbox {
       deliveryPosted_ = false;
     }
     for (auto& task : tasks) task();
+    // The emptied list goes back for the next reports, so that posting them takes no new room.
+    tasks.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (tasks_.empty()) tasks_.swap(tasks);
   }
 
   bool onNetworkThread() const {

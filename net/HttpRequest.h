@@ -538,7 +538,7 @@ class HttpRequest : public plat::Operation {
   using Urgency = HttpMainThreadMailbox::Urgency;
   // Runs `task` on the main thread: at once when called there, else handed over; a task that
   // may wait lets a sleeping main thread sleep on until one that must not wait comes (or about a
-  // millisecond).
+  // millisecond). The task keeps alive what it uses: every report holds its request.
   void onMainThread(std::function<void()> task, Urgency urgency);
   void requestStarted();
   void requestRedirected();

@@ -13,8 +13,7 @@ void HttpRequest::onMainThread(std::function<void()> task, Urgency urgency) {
     task();
     return;
   }
-  auto keepAlive = self();
-  HttpMainThreadMailbox::post([keepAlive, task = std::move(task)] { task(); }, urgency);
+  HttpMainThreadMailbox::post(std::move(task), urgency);
 }
 
 void HttpRequest::requestStarted() {

@@ -289,7 +289,7 @@ void HttpRequest::readResponseHeaders() {
   if (!willRedirect()) {
     if (!authenticationNeeded_ && !decideResumedRange()) return;
     HttpRequest& target = mainRequest_ ? *mainRequest_ : *this;
-    if (auto lengthText = responseHeaders_.get("Content-Length")) {
+    if (const std::string* lengthText = responseHeaders_.find("Content-Length")) {
       const uint64_t length = std::strtoull(lengthText->c_str(), nullptr, 10);
       if (mainRequest_ && length == 20 && allowCompressedResponse_ && showAccurateProgress_ &&
           shouldResetDownloadProgress_) {
@@ -328,7 +328,7 @@ void HttpRequest::decideConnectionReuse() {
   const bool http10 = readStream_ && readStream_->responseHead() &&
                       readStream_->responseHead()->httpVersion == "HTTP/1.0";
   if ((http10 && connection != "keep-alive") || connection == "close") return;
-  if (auto keepAlive = responseHeaders_.get("Keep-Alive")) {
+  if (const std::string* keepAlive = responseHeaders_.find("Keep-Alive")) {
     std::string value = plat::http::lowercased(*keepAlive);
     int timeout = keepAliveNumber(value, "timeout=");
     size_t timeoutAt = value.find("timeout=");
@@ -550,7 +550,7 @@ bool HttpRequest::retryUsingNewConnection() {
 // ---- Redirects
 
 bool HttpRequest::willRedirect() {
-  auto location = responseHeaders_.get("Location");
+  const std::string* location = responseHeaders_.find("Location");
   const int status = responseStatusCode_;
   if (!shouldRedirect_ || !location ||
       (status != 301 && status != 302 && status != 303 && status != 307))

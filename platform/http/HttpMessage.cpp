@@ -5,7 +5,7 @@ namespace {
 
 // A field may not end the line early: a CR or LF inside would let text become a field of its own.
 void appendWithoutLineBreaks(std::string& head, const std::string& text) {
-  if (text.find_first_of("\r\n") == std::string::npos) {
+  if (text.find('\r') == std::string::npos && text.find('\n') == std::string::npos) {
     head += text;
     return;
   }

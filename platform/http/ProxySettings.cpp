@@ -17,7 +17,7 @@ class ProxyEnvironment {
  public:
   ProxyEnvironment() {
     for (char** entry = environ; entry && *entry; ++entry) {
-      if (!std::strchr("aAnNhH", **entry)) continue;  // the first letters of the names below
+      if (!mayBeProxyVariable(**entry)) continue;
       const char* equals = std::strchr(*entry, '=');
       if (!equals) continue;
       const std::string_view name(*entry, static_cast<size_t>(equals - *entry));
@@ -48,6 +48,12 @@ class ProxyEnvironment {
   }
 
   std::array<const char*, kNames.size()> values_{};
+
+  // Whether an entry starting with `first` may be one of the names: most are passed over here.
+  static bool mayBeProxyVariable(char first) {
+    const char lower = static_cast<char>(first | 0x20);
+    return lower == 'a' || lower == 'n' || lower == 'h';
+  }
 };
 
 std::string trim(const std::string& text) {

@@ -95,10 +95,10 @@ size_t ResponseParser::feedHead(const uint8_t* data, size_t length) {
   const int status = head_.statusCode;
   if (headRequest_ || status == 204 || status == 304 || status < 200) {
     framing_ = Framing::None;
-  } else if (auto coding = head_.headers.get("Transfer-Encoding");
+  } else if (const std::string* coding = head_.headers.find("Transfer-Encoding");
              coding && !equalsIgnoringCase(trim(*coding), "identity")) {
     framing_ = containsToken(*coding, "chunked") ? Framing::Chunked : Framing::UntilClose;
-  } else if (auto lengthText = head_.headers.get("Content-Length")) {
+  } else if (const std::string* lengthText = head_.headers.find("Content-Length")) {
     // Repeated fields arrive joined ("10, 10"): they must all agree, or the framing is unknown.
     std::string digits;
     size_t start = 0;

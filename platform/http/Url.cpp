@@ -292,15 +292,30 @@ int Url::effectivePortForScheme() const {
 }
 
 void Url::rebuild() {
-  text_ = scheme_ + ":";
+  std::string text = scheme_;
+  text += ':';
   if (hasAuthority_) {
-    text_ += "//";
-    if (hasUserInfo_) text_ += user_ + (hasPassword_ ? ":" + password_ : "") + "@";
-    text_ += hostWithPort(true);
+    text += "//";
+    if (hasUserInfo_) {
+      text += user_;
+      if (hasPassword_) {
+        text += ':';
+        text += password_;
+      }
+      text += '@';
+    }
+    text += hostWithPort(true);
   }
-  text_ += path_;
-  if (hasQuery_) text_ += "?" + query_;
-  if (hasFragment_) text_ += "#" + fragment_;
+  text += path_;
+  if (hasQuery_) {
+    text += '?';
+    text += query_;
+  }
+  if (hasFragment_) {
+    text += '#';
+    text += fragment_;
+  }
+  text_ = std::move(text);
 }
 
 }  // namespace plat::http
