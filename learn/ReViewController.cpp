@@ -239,6 +239,9 @@ void ReViewController::viewDidLoad() {
   wordImage_->setAutoresizingMask(wordBtn_->autoresizingMask());
   setTop(*wordImage_, showBtn_->frame().y - wordImage_->frame().height - 20);
   root.insertSubviewBelow(wordImage_, showBtn_.get());
+  // The browse-back buttons stand just above the word strip, clear of its panel and its words.
+  for (plat::Button* button : {upWordBtn_.get(), downWordBtn_.get()})
+    setTop(*button, wordImage_->frame().y - button->frame().height - 4);
   wordImage_->addSubview(wordBtn_);
   wordImage_->addSubview(PhoneticsBtn_);
 

@@ -116,6 +116,10 @@ TEST_F(ReviewScreen, ALearnerLearnsNewWordsBrowsesBackRestartsAndComesBackTheNex
   // Browsing back to the last answer, still pending, and changing it.
   const std::string last = screen().queue().finishWords().back();
   ASSERT_FALSE(screen().upWordBtn()->isHidden());
+  auto onScreen = [](const plat::View& v) { return v.convertRectTo(v.bounds(), nullptr); };
+  const plat::Rect up = onScreen(*screen().upWordBtn());
+  EXPECT_LE(up.y + up.height, onScreen(*screen().wordBtn()->superview()).y)
+      << "the browse-back button stays above the word strip";
   ASSERT_TRUE(host_->tap(screen().upWordBtn()));
   EXPECT_EQ(screen().wordBtn()->currentTitle(), last);
   EXPECT_EQ(screen().remindLabel()->text(), plat::localized("review_eg2", "InfoPlist"));
