@@ -443,8 +443,9 @@ void ReViewController::deleteBtn_isShow() {
   const std::string& word = queue_.reallyName();
   bool show = !word.empty() && queue_.showsLiveWord();
   if (show) {
-    const plat::Value log = CallDB::callDB()->GetStudyLog(word);
-    show = log.size() > 0 && log[size_t(0)].asInt() == 0;
+    // Rows of [last test time, next study time, grade, grade]: only a word never tested goes.
+    const plat::Value rows = CallDB::callDB()->GetStudyLog(word);
+    show = rows.size() > 0 && rows.at(0).at(0).asInt() == 0;
   }
   deleteWordBtn_->setHidden(!show);
 }

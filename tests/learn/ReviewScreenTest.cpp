@@ -200,3 +200,12 @@ TEST_F(ReviewScreen, ARemovalThatFailsLeavesTheWordAndSaysSo) {
 }
 
 }  // namespace
+
+TEST_F(ReviewScreen, OnlyAWordNeverTestedOffersItsRemoval) {
+  answered("quiet", -600, 2, 2, 2);  // tested yesterday, due by the end of today
+  host_->clock()->set(kMorning + 17 * 3600 + 60);  // 03:01 the next day: it is due now
+  ReViewController::downDataFinish();
+  host_->runUntilIdle();
+  ASSERT_EQ(live(), "quiet");
+  EXPECT_TRUE(screen().deleteWordBtn()->isHidden()) << "its study record would go with it";
+}
