@@ -125,6 +125,7 @@ void appendDebug(std::string& out, const Value& v) {
 struct Value::StringBox {
   explicit StringBox(std::string s) : count(1), text(std::move(s)) {}
   StringBox(ValueGroup* owner, std::string_view s) : group(owner), text(s) {}
+  StringBox(ValueGroup* owner, std::string&& s) noexcept : group(owner), text(std::move(s)) {}
   union {
     std::atomic<uint32_t> count;
     ValueGroup* group;
@@ -174,18 +175,14 @@ Value Value::sharing(const DictionaryStorage& dictionary) {
 }
 
 Value Value::groupString(ValueGroup& group, std::string_view text) {
-  auto* box = new (group.allocate(sizeof(StringBox))) StringBox(&group, text);
-  // Short text sits inside the box; longer text has a heap block (from the string's allocator,
-  // ::operator new) that the group gives back without running the string's destructor.
-  if (box->text.capacity() > std::string().capacity()) {
-    try {
-      group.keepText(box->text.data());
-    } catch (...) {
-      std::destroy_at(&box->text);
-      throw;
-    }
-  }
-  return member(Type::String, box);
+  if (text.size() <= std::string().capacity())
+    return member(Type::String, new (group.allocate(sizeof(StringBox))) StringBox(&group, text));
+  // Longer text has a heap block (from the string's allocator, ::operator new) that the group
+  // gives back without running the string's destructor; the box goes where the group looks for
+  // such blocks. The text is made first: the box's room is taken only once nothing can fail.
+  std::string owned(text);
+  void* room = group.allocateTextBox();
+  return member(Type::String, new (room) StringBox(&group, std::move(owned)));
 }
 
 ValueGroup* Value::group() const {
@@ -248,19 +245,6 @@ void Value::release() {
 
 // ---- ValueGroup
 
-// A block of the group's memory; items follow the header.
-struct ValueGroup::Chunk {
-  Chunk* next;
-};
-
-// A list block of texts to free with the group, itself in the group's memory.
-struct ValueGroup::TextBlock {
-  static constexpr size_t kTexts = 62;
-  TextBlock* next;
-  size_t count;
-  void* texts[kTexts];
-};
-
 namespace {
 
 // Chunks after the first; an item larger than a quarter of one gets a chunk of its own.
@@ -271,26 +255,34 @@ constexpr size_t kChunkBytes = 64 * 1024;
 ValueGroup* ValueGroup::make(size_t firstChunkBytes) {
   // The group heads its first chunk: a small document costs one block.
   constexpr size_t kHead = (sizeof(ValueGroup) + 7) / 8 * 8;
-  size_t room = std::max<size_t>(firstChunkBytes, 256);
+  // Whole eight-byte words, so that boxes made from the end stay aligned.
+  size_t room = std::max<size_t>(firstChunkBytes, 256) / 8 * 8;
   void* block = std::malloc(kHead + room);
   if (!block) throw std::bad_alloc();
   auto* group = ::new (block) ValueGroup();
   group->free_ = static_cast<char*>(block) + kHead;
   group->end_ = group->free_ + room;
+  group->first_ = {nullptr, group->end_, group->end_};
+  group->chunks_ = group->current_ = &group->first_;
   return group;
 }
 
 ValueGroup::~ValueGroup() {
   // The strings themselves are left as they are: the chunks go, and with them everything but the
-  // text blocks. Fetched ahead, for a large document's blocks are long out of the cache.
+  // heap texts, whose boxes each chunk keeps together at its end. Fetched ahead, for a large
+  // document's texts are long out of the cache.
+  current_->textBoxes = end_;
   constexpr size_t kAhead = 8;
-  for (TextBlock* block = texts_; block; block = block->next) {
-    for (size_t i = 0; i < block->count; ++i) {
-      if (i + kAhead < block->count) __builtin_prefetch(block->texts[i + kAhead], 1);
-      ::operator delete(block->texts[i]);
+  constexpr size_t kBox = sizeof(Value::StringBox);
+  for (Chunk* chunk = chunks_; chunk; chunk = chunk->next) {
+    for (char* box = chunk->textBoxes; box < chunk->textEnd; box += kBox) {
+      if (box + kAhead * kBox < chunk->textEnd)
+        __builtin_prefetch(reinterpret_cast<Value::StringBox*>(box + kAhead * kBox)->text.data(),
+                           1);
+      ::operator delete(reinterpret_cast<Value::StringBox*>(box)->text.data());
     }
   }
-  for (Chunk* chunk = chunks_; chunk;) {
+  for (Chunk* chunk = chunks_; chunk != &first_;) {
     Chunk* next = chunk->next;
     std::free(chunk);
     chunk = next;
@@ -308,23 +300,30 @@ void* ValueGroup::allocateInNewChunk(size_t bytes) {
   size_t room = own ? bytes : kChunkBytes;
   auto* chunk = static_cast<Chunk*>(std::malloc(sizeof(Chunk) + room));
   if (!chunk) throw std::bad_alloc();
+  char* start = reinterpret_cast<char*>(chunk + 1);
   chunk->next = chunks_;
   chunks_ = chunk;
-  char* start = reinterpret_cast<char*>(chunk + 1);
-  if (own) return start;
+  if (own) {
+    chunk->textBoxes = chunk->textEnd = nullptr;
+    return start;
+  }
+  current_->textBoxes = end_;  // the old chunk's boxes are all made
+  current_ = chunk;
   free_ = start + bytes;
-  end_ = start + room;
+  end_ = chunk->textBoxes = chunk->textEnd = start + room;
   return start;
 }
 
-void ValueGroup::keepText(void* block) {
-  if (!texts_ || texts_->count == TextBlock::kTexts) {
-    auto* added = static_cast<TextBlock*>(allocate(sizeof(TextBlock)));
-    added->next = texts_;
-    added->count = 0;
-    texts_ = added;
+void* ValueGroup::allocateTextBox() {
+  constexpr size_t kBox = sizeof(Value::StringBox);
+  static_assert(kBox % 8 == 0, "boxes at the end of a chunk stay 8-byte aligned");
+  if (static_cast<size_t>(end_ - free_) < kBox) {
+    // A fresh chunk: what it hands out from its start is the box's room at its end.
+    void* start = allocateInNewChunk(kBox);
+    free_ = static_cast<char*>(start);
   }
-  texts_->texts[texts_->count++] = block;
+  end_ -= kBox;
+  return end_;
 }
 
 Value Value::array(std::vector<Value> items) {

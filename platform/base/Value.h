@@ -43,20 +43,26 @@ class ValueGroup {
 
  private:
   friend class Value;
-  struct Chunk;
-  struct TextBlock;
+  // A block of the group's memory. Containers fill it from the start; the boxes of strings whose
+  // text has a heap block of its own fill it from the end, so that freeing the group finds every
+  // such text by walking the chunks, without a list that costs a pointer a string.
+  struct Chunk {
+    Chunk* next;
+    char* textBoxes;  // the boxes run from here to textEnd; the current chunk's from `end_`
+    char* textEnd;
+  };
   ValueGroup() = default;
   ~ValueGroup();
   void* allocateInNewChunk(size_t bytes);
-  void keepText(void* block);
+  // Room for the box of a string with a heap text, at the end of the current chunk.
+  void* allocateTextBox();
 
   std::atomic<uint32_t> count_{1};
-  char* free_ = nullptr;  // the unused room of the newest chunk
+  char* free_ = nullptr;  // the unused room of the newest chunk runs from here to end_
   char* end_ = nullptr;
-  Chunk* chunks_ = nullptr;
-  // The heap blocks of the strings too long to keep their text inside them, freed with the group
-  // (one walk over a list, not over the strings).
-  TextBlock* texts_ = nullptr;
+  Chunk first_{};             // the chunk that the group heads
+  Chunk* chunks_ = nullptr;   // newest first, ending with first_
+  Chunk* current_ = nullptr;  // the chunk that free_ and end_ are in
 };
 
 // Storage of an array value. Implementations may refuse changes by throwing NamedException.
@@ -259,6 +265,7 @@ class Value {
   std::string debugString() const;
 
  private:
+  friend class ValueGroup;  // frees the heap texts of its strings
   ArrayStorage& mutableArray();
   DictionaryStorage& mutableDictionary();
   // How a string or container is held: by its own count, by its group's count, or (inside the
