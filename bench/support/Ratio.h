@@ -15,6 +15,11 @@ struct RatioPair {
   std::string reference;  // the reference benchmark's reported name
 };
 
+// A benchmark whose work runs on other threads too (a client and its server) may report the
+// processor time per iteration of the whole process under this counter name (seconds); the
+// CPU_RATIO then compares that in place of the calling thread's processor time.
+inline constexpr const char* kProcessCpuCounter = "process_cpu_seconds";
+
 // Call from main() instead of BENCHMARK_MAIN(); returns the process exit code.
 int runWithRatios(int argc, char** argv, const std::vector<RatioPair>& pairs);
 
