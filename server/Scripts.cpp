@@ -43,7 +43,7 @@ Script signedIn(std::function<Reply(Call&, Account&)> script) {
   return [script](Call& call) {
     if (checkCodeBad(call)) return refuse("客户端校验失败");
     Account* account = accountOf(call);
-    if (!account) return refuse("帐号不存在");
+    if (!account) return refuse("账号不存在");
     if (account->passwordMd5 != call.form["password"])
       return refuse("密码已修改，请重新登录", {{"relogin", 1}});
     return script(call, *account);
@@ -115,7 +115,7 @@ Json noteRow(const Note& note) {
 Reply login(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   Account* account = accountOf(call);
-  if (!account || account->passwordMd5 != call.form["password"]) return refuse("帐号或密码错误");
+  if (!account || account->passwordMd5 != call.form["password"]) return refuse("账号或密码错误");
   ++account->logins;
   return success(call, *account, {{"msg", "登录成功"}});
 }
@@ -123,8 +123,8 @@ Reply login(Call& call) {
 Reply registration(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   std::string name = lowercase(call.form["account"]);
-  if (name.empty() || call.form["password"].size() != 32) return refuse("帐号或密码无效");
-  if (call.state.accounts.count(name)) return refuse("该帐号已被注册");
+  if (name.empty() || call.form["password"].size() != 32) return refuse("账号或密码无效");
+  if (call.state.accounts.count(name)) return refuse("该账号已被注册");
   Account& account = call.state.addAccount(name, call.form["password"]);
   account.referredBy = call.form["popularize_id"];
   if (const std::string& welcome = call.state.options.welcomeMessage; !welcome.empty()) {

@@ -78,14 +78,7 @@ class DesktopWindow : public ::testing::Test {
 
   // The learner planned words in the program's home before its first start.
   void planWords(const std::vector<std::string>& words) {
-    plat::AppHome::setHome(folder_ + "/home");
-    plat::AppHome::ensureFolders();
-    CallDB* store = CallDB::callDB();
-    ASSERT_TRUE(store->isOpen());
-    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
-    for (const std::string& word : words) store->InsertStudyWord(word, now - 60);
-    CallDB::Release_CallDB();
-    plat::AppHome::setHome("");
+    ASSERT_TRUE(apptest::planWordsInHome(folder_ + "/home", words));
   }
 
   // The indicator's square of the screen in pixels, a little larger than the spinner.

@@ -57,16 +57,10 @@ class OnlineInWindow : public ::testing::Test {
 
   // An app home that reaches the stand-in, past the picture guide of the first start.
   void prepareHome(const std::string& folder, const std::vector<std::string>& words) {
-    plat::AppHome::setHome(folder + "/home");
-    plat::AppHome::ensureFolders();
-    CallDB* store = CallDB::callDB();
-    ASSERT_TRUE(store->isOpen());
-    store->UpdatePersonalValue("url", server_->base());
-    store->UpdatePersonalValue("run_machine", "1");
-    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
-    for (const std::string& word : words) store->InsertStudyWord(word, now - 60);
-    CallDB::Release_CallDB();
-    plat::AppHome::setHome("");
+    ASSERT_TRUE(apptest::planWordsInHome(folder + "/home", words, [&](CallDB& store) {
+      store.UpdatePersonalValue("url", server_->base());
+      store.UpdatePersonalValue("run_machine", "1");
+    }));
   }
 
   void start(const std::string& folder) {

@@ -11,9 +11,30 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/AppHome.h"
+#include "store/CallDB.h"
+#include "store/MyDate.h"
+
 extern char** environ;
 
 namespace apptest {
+
+bool planWordsInHome(const std::string& home, const std::vector<std::string>& words,
+                     const std::function<void(CallDB&)>& settings) {
+  plat::AppHome::setHome(home);
+  plat::AppHome::ensureFolders();
+  CallDB* store = CallDB::callDB();
+  const bool opened = store->isOpen();
+  if (opened) {
+    if (settings) settings(*store);
+    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
+    for (const std::string& word : words) store->InsertStudyWord(word, now - 60);
+  }
+  // The program opens the file itself: nothing of this process may keep it.
+  CallDB::Release_CallDB();
+  plat::AppHome::setHome("");
+  return opened;
+}
 
 pid_t spawnLogged(std::vector<std::string> args, const std::string& logPath, bool bothOutputs,
                   int closed) {

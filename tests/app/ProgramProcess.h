@@ -4,11 +4,19 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+class CallDB;
+
 namespace apptest {
+
+// The learner planned `words` (due a minute ago) in the app home `home` before the program's
+// first start; `settings` may store more in the same store. False when the store did not open.
+bool planWordsInHome(const std::string& home, const std::vector<std::string>& words,
+                     const std::function<void(CallDB&)>& settings = {});
 
 // Starts `args` (looked up on the PATH) with standard error (and standard output with
 // `bothOutputs`) into `logPath` and the descriptor `closed` closed in the child; -1 when it could

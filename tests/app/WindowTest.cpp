@@ -60,14 +60,7 @@ class ProgramInWindow : public Program {
  protected:
   // The learner has planned words in the program's home before its first start.
   void planWords(const std::vector<std::string>& words) {
-    plat::AppHome::setHome(folder_ + "/home");
-    plat::AppHome::ensureFolders();
-    CallDB* store = CallDB::callDB();
-    ASSERT_TRUE(store->isOpen());
-    const int64_t now = MyDate::storedTime(MyDate::localDateTime());
-    for (const std::string& word : words) store->InsertStudyWord(word, now - 60);
-    CallDB::Release_CallDB();
-    plat::AppHome::setHome("");
+    ASSERT_TRUE(apptest::planWordsInHome(folder_ + "/home", words));
   }
 
   // A rectangle of the phone's screen (points) in screen pixels.

@@ -81,17 +81,7 @@ class Asker : public Recorder {
   int asked = 0;
 };
 
-class HttpAuthenticationTest : public NetTest {
- protected:
-  void SetUp() override {
-    NetTest::SetUp();
-    HttpRequest::clearSessionCredentials();
-  }
-  void TearDown() override {
-    HttpRequest::clearSessionCredentials();
-    NetTest::TearDown();
-  }
-};
+class HttpAuthenticationTest : public LoginTest {};
 
 TEST_F(HttpAuthenticationTest, DigestRightAndWrongPasswordAndStaleNonce) {
   DigestServer digest;

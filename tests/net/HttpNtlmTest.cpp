@@ -146,17 +146,7 @@ class NtlmConnectProxy {
   std::vector<std::thread> threads_;
 };
 
-class HttpNtlmTest : public NetTest {
- protected:
-  void SetUp() override {
-    NetTest::SetUp();
-    HttpRequest::clearSessionCredentials();
-  }
-  void TearDown() override {
-    HttpRequest::clearSessionCredentials();
-    NetTest::TearDown();
-  }
-};
+class HttpNtlmTest : public LoginTest {};
 
 TEST_F(HttpNtlmTest, ServerLoginKeepsItsConnectionAndSplitsTheDomainOffTheUser) {
   NtlmServer ntlm;

@@ -99,4 +99,17 @@ class NetTest : public ::testing::Test {
   }
 };
 
+// For logins: the process-wide session credentials start and end empty.
+class LoginTest : public NetTest {
+ protected:
+  void SetUp() override {
+    NetTest::SetUp();
+    HttpRequest::clearSessionCredentials();
+  }
+  void TearDown() override {
+    HttpRequest::clearSessionCredentials();
+    NetTest::TearDown();
+  }
+};
+
 }  // namespace nettest

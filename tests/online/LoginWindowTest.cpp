@@ -185,9 +185,9 @@ TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
   server_->replaceNext(
       "account_login.php",
       testsupport::ServerReply::text(
-          "{\"result\":0,\"msg\":\"帐号已冻结\",\"syn_var\":{\"nNewMsgCount\":3}}"));
+          "{\"result\":0,\"msg\":\"账号已冻结\",\"syn_var\":{\"nNewMsgCount\":3}}"));
   attempt();
-  ASSERT_TRUE(waitFor([&] { return bubble() == "帐号已冻结"; }));
+  ASSERT_TRUE(waitFor([&] { return bubble() == "账号已冻结"; }));
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("nNewMsgCount"), "3");
   EXPECT_TRUE(told("badge:3"));
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "");
