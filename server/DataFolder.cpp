@@ -89,7 +89,10 @@ std::string writeFile(const fs::path& path, const std::string& bytes) {
 std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
   std::string text;
   for (const Row& row : rows) {
-    for (size_t i = 0; i < row.size(); ++i) text += (i ? "\t" : "") + escaped(row[i]);
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (i) text += '\t';
+      text += escaped(row[i]);
+    }
     text += '\n';
   }
   return writeFile(path, text);

@@ -63,5 +63,6 @@ BENCHMARK(BM_SqliteShellDumpGzip)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   return bench::runWithRatios(argc, argv,
-                              {{"dump_vs_sqlite_dump", "BM_DumpAndZip", "BM_SqliteShellDumpGzip"}});
+                              {{"dump_vs_sqlite_dump", "BM_DumpAndZip", "BM_SqliteShellDumpGzip",
+                                /*comparesCpu=*/false}});
 }

@@ -53,7 +53,7 @@ int runWithRatios(int argc, char** argv, const std::vector<RatioPair>& pairs) {
       status = 1;
       continue;
     }
-    if (ref->second.cpu > 0)
+    if (pair.comparesCpu && ref->second.cpu > 0)
       std::printf("CPU_RATIO %s %.3f\n", pair.name.c_str(), ours->second.cpu / ref->second.cpu);
     std::printf("RATIO %s %.3f\n", pair.name.c_str(), ours->second.wall / ref->second.wall);
   }

@@ -13,6 +13,9 @@ struct RatioPair {
   std::string name;       // printed after RATIO
   std::string ours;       // full benchmark name as reported (with arguments), e.g. "BM_Ours/64"
   std::string reference;  // the reference benchmark's reported name
+  // False where one side's work runs in another process or on threads the benchmark does not
+  // count: its processor time would say nothing, so only the wall-time line is printed.
+  bool comparesCpu = true;
 };
 
 // A benchmark whose work runs on other threads too (a client and its server) may report the

@@ -93,5 +93,6 @@ int main(int argc, char** argv) {
   preparedStore();
   return bench::runWithRatios(
       argc, argv,
-      {{"wordlists_load_vs_select", "BM_WordListsLoad/real_time", "BM_PlainSelects/real_time"}});
+      {{"wordlists_load_vs_select", "BM_WordListsLoad/real_time", "BM_PlainSelects/real_time",
+        /*comparesCpu=*/false}});
 }
