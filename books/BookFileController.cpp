@@ -1,6 +1,5 @@
 #include "books/BookFileController.h"
 
-#include "books/NavBarItems.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
@@ -8,6 +7,7 @@
 #include "platform/view/NavigationController.h"
 #include "settings/HtmlViewController.h"
 #include "ui/MyAlerView.h"
+#include "ui/NavBarItems.h"
 
 namespace {
 

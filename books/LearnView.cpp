@@ -6,8 +6,8 @@
 #include <functional>
 #include <thread>
 
-#include "books/ExtractWord.h"
 #include "books/WordsUIViewController.h"
+#include "extract/ExtractWord.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Charset.h"

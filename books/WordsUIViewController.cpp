@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "books/NavBarItems.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/base/NotificationCenter.h"
@@ -17,6 +16,7 @@
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
+#include "ui/NavBarItems.h"
 
 using plat::Color;
 using plat::Rect;

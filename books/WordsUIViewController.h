@@ -13,8 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "books/WordListTypes.h"
-#include "books/WordsListViewCtrl.h"
 #include "learn/BaseWordDeleage.h"
 #include "online/EMListNSObject.h"
 #include "platform/base/Value.h"
@@ -25,6 +23,8 @@
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
 #include "ui/PagerKeyboardRoom.h"
+#include "wordlist/WordListTypes.h"
+#include "wordlist/WordsListViewCtrl.h"
 
 // What the opener (the book library page) hears from the word-list screen.
 class WordsUIViewDeleage {

@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "books/FormatOneInteger.h"
-#include "books/ReviewPlanHooks.h"
 #include "books/WordsUIViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
@@ -14,6 +13,7 @@
 #include "platform/view/TabBarController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/ReviewPlanHooks.h"
 #include "ui/MyAlerView.h"
 
 namespace {

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "books/ReviewPlanHooks.h"
 #include "books/WordsUIViewController.h"
 #include "learn/BaseWordViewController.h"
 #include "store/CallDB.h"
+#include "store/ReviewPlanHooks.h"
 
 void WordsUIViewController::deletewords_callback(const std::string& word, int type) {
   CallDB* db = CallDB::callDB();

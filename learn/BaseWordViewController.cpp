@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "books/NavBarItems.h"
 #include "learn/CardSections.h"
 #include "learn/PagingButton.h"
 #include "net/HttpNetworkQueue.h"
@@ -14,6 +13,7 @@
 #include "platform/view/Screen.h"
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
+#include "ui/NavBarItems.h"
 
 namespace {
 

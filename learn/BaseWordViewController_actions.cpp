@@ -3,7 +3,7 @@
 // mnemonic, and extracting the card's words into a word list.
 #include <exception>
 
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 #include "json/JsonCodec.h"
 #include "learn/BaseWordViewController.h"
 #include "learn/CardScreens.h"

@@ -1,10 +1,10 @@
 #include "learn/CardStandIns.h"
 
-#include "books/NavBarItems.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TableView.h"
 #include "platform/view/TableViewCell.h"
 #include "ui/BaseViewController.h"
+#include "ui/NavBarItems.h"
 
 namespace CardStandIns {
 namespace {

@@ -1,6 +1,6 @@
 #include "learn/EveryDayViewController.h"
 
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 #include "learn/LeadingInteger.h"
 #include "learn/MyImage.h"
 #include "learn/ReViewController.h"

@@ -2,7 +2,6 @@
 // from top to bottom with the labels, the add button and the prize-draw notice made in code.
 #include <algorithm>
 
-#include "books/NavBarItems.h"
 #include "learn/EveryDayViewController.h"
 #include "learn/MyImage.h"
 #include "learn/OpenerTitle.h"
@@ -13,6 +12,7 @@
 #include "platform/view/NavigationController.h"
 #include "platform/view/Screen.h"
 #include "ui/GuiImages.h"
+#include "ui/NavBarItems.h"
 
 using namespace plat;
 

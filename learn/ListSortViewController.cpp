@@ -1,11 +1,11 @@
 #include "learn/ListSortViewController.h"
 
-#include "books/NavBarItems.h"
 #include "learn/ReviewListSort.h"
 #include "learn/SelStateButton.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TableViewCell.h"
 #include "store/CallDB.h"
+#include "ui/NavBarItems.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "learn/ReviewScreenHooks.h"
 
-#include "books/ReviewPlanHooks.h"
 #include "learn/ReViewController.h"
+#include "store/ReviewPlanHooks.h"
 #include "store/StoreHooks.h"
 
 namespace ReviewScreenHooks {

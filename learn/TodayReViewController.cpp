@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "books/NavBarItems.h"
 #include "learn/BaseWordViewController.h"
 #include "learn/OpenerTitle.h"
 #include "platform/base/Device.h"
@@ -14,6 +13,7 @@
 #include "platform/view/Screen.h"
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
+#include "ui/NavBarItems.h"
 
 using plat::Rect;
 

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "books/WordListTypes.h"
-#include "books/WordsListViewCtrl.h"
 #include "learn/BaseWordDeleage.h"
 #include "platform/view/ScrollView.h"
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
 #include "ui/PagerKeyboardRoom.h"
+#include "wordlist/WordListTypes.h"
+#include "wordlist/WordsListViewCtrl.h"
 
 class BaseWordViewController;
 

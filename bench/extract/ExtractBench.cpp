@@ -11,7 +11,7 @@
 
 #include "bench/support/BenchStore.h"
 #include "bench/support/Ratio.h"
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "books/LearnViewController.h"
-#include "books/ReviewPlanHooks.h"
 #include "books/WordsUIViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
@@ -20,6 +19,7 @@
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
 #include "platform/view/Window.h"
+#include "store/ReviewPlanHooks.h"
 #include "tests/store/StudyFixture.h"
 #include "ui/BaseViewController.h"
 #include "ui/MyCustomNavBar.h"

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <thread>
 
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 #include "platform/base/RunLoop.h"
 #include "tests/store/StudyFixture.h"
 

@@ -1,5 +1,5 @@
 // The word table behind the headword index and the extraction's distinct tokens.
-#include "books/WordTable.h"
+#include "extract/WordTable.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "tests/tools/ShippedStore.h"

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "books/MoveSelUIView.h"
-#include "books/MyButton.h"
-#include "books/WordListTypes.h"
-#include "books/WordsListViewCtrlDeleage.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/TableView.h"
 #include "platform/view/ViewController.h"
 #include "ui/MyTextField.h"
+#include "wordlist/MoveSelUIView.h"
+#include "wordlist/MyButton.h"
+#include "wordlist/WordListTypes.h"
+#include "wordlist/WordsListViewCtrlDeleage.h"
 
 class WordsListViewCtrl : public plat::ViewController,
                           public plat::TableViewDataSource,

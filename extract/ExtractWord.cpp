@@ -1,4 +1,4 @@
-#include "books/ExtractWord.h"
+#include "extract/ExtractWord.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "books/HeadwordIndex.h"
-#include "books/InflectionRules.h"
-#include "books/WordTable.h"
+#include "extract/HeadwordIndex.h"
+#include "extract/InflectionRules.h"
+#include "extract/WordTable.h"
 #include "platform/base/MainThread.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"

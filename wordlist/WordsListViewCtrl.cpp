@@ -1,9 +1,8 @@
-#include "books/WordsListViewCtrl.h"
+#include "wordlist/WordsListViewCtrl.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "books/ForgetStateImage.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Utf.h"
 #include "platform/view/Animation.h"
@@ -11,6 +10,7 @@
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
+#include "wordlist/ForgetStateImage.h"
 
 using plat::Color;
 using plat::Rect;

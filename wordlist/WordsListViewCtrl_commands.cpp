@@ -1,5 +1,5 @@
 // The search field's cancel button, and the developer commands it runs in test mode.
-#include "books/WordsListViewCtrl.h"
+#include "wordlist/WordsListViewCtrl.h"
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"

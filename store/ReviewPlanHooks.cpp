@@ -1,4 +1,4 @@
-#include "books/ReviewPlanHooks.h"
+#include "store/ReviewPlanHooks.h"
 
 #include <atomic>
 

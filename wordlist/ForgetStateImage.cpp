@@ -1,4 +1,4 @@
-#include "books/ForgetStateImage.h"
+#include "wordlist/ForgetStateImage.h"
 
 #include <map>
 #include <mutex>

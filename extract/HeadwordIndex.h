@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "books/WordTable.h"
+#include "extract/WordTable.h"
 
 class HeadwordIndex {
  public:

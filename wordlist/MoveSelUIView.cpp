@@ -1,4 +1,4 @@
-#include "books/MoveSelUIView.h"
+#include "wordlist/MoveSelUIView.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "books/NavBarItems.h"
+#include "ui/NavBarItems.h"
 
 #include "platform/view/NavigationController.h"
 #include "ui/GuiImages.h"

@@ -1,5 +1,5 @@
-// The navigation-bar pieces the word-book screens share: the bold title label, the back button
-// titled after the opening screen, and the small text button on the right.
+// The navigation-bar pieces the screens share: the bold title label, the back button titled after
+// the opening screen, and the small text button on the right.
 #pragma once
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "books/HeadwordIndex.h"
+#include "extract/HeadwordIndex.h"
 
 #include <exception>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "books/WordTable.h"
+#include "extract/WordTable.h"
 
 #include <cstring>
 
