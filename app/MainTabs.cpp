@@ -2,8 +2,10 @@
 
 #include "app/AppDelegate.h"
 #include "app/TabIcons.h"
+#include "books/BookScreens.h"
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
+#include "learn/BaseWordViewController.h"
 #include "learn/CardScreens.h"
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreenHooks.h"
@@ -11,6 +13,7 @@
 #include "online/EMListNSObject.h"
 #include "platform/view/NavigationController.h"
 #include "settings/HelpView.h"
+#include "settings/HtmlViewController.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
 #include "settings/ShareObject.h"
@@ -98,6 +101,9 @@ void installScreenHooks(ScreenHooks& hooks) {
   hooks.getExcellentMnemonic = [excellent] { excellent->getExcellentMnemonic(); };
   // The word card opens the words it extracted as word lists.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
+  // The word lists push the word card, and the text files screen the help page.
+  BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
+  BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
   // The word card and the review screen's sign-in share through the share sheet.
   CardScreens::setShareSheet(
       [](plat::ViewController* from, const std::string& text, const std::string& pngData) {

@@ -1,11 +1,11 @@
 #include "books/BookFileController.h"
 
+#include "books/BookScreens.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/NavigationController.h"
-#include "settings/HtmlViewController.h"
 #include "ui/MyAlerView.h"
 #include "ui/NavBarItems.h"
 
@@ -96,10 +96,8 @@ void BookFileController::goBackAction() {
 }
 
 void BookFileController::openHelpView() {
-  auto help = std::make_shared<HtmlViewController>();
-  help->setNavName(plat::localized("bookfile_eg1"));
-  help->setHtmlName("wen_ben.html");
-  help->setParentName(title());
+  auto help = BookScreens::makeHelpPage(plat::localized("bookfile_eg1"), "wen_ben.html", title());
+  if (!help) return;
   if (auto* nav = navigationController()) nav->pushViewController(help, true);
 }
 

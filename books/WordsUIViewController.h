@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "learn/BaseWordDeleage.h"
 #include "online/EMListNSObject.h"
 #include "platform/base/Value.h"
 #include "platform/view/AlertView.h"
@@ -23,6 +22,8 @@
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
 #include "ui/PagerKeyboardRoom.h"
+#include "wordlist/BaseWordDeleage.h"
+#include "wordlist/WordCard.h"
 #include "wordlist/WordListTypes.h"
 #include "wordlist/WordsListViewCtrl.h"
 
@@ -33,8 +34,6 @@ class WordsUIViewDeleage {
   // A last viewed book is about to be stored while none was: the library gains a first section.
   virtual void changeExpandedItem_callback() {}
 };
-
-class BaseWordViewController;
 
 class WordsUIViewController : public BaseViewController,
                               public MyTabbarDeleage,
@@ -128,7 +127,7 @@ class WordsUIViewController : public BaseViewController,
   void upBtn_Click_callback() override;
   void downBtn_Click_callback() override;
   void currword_del_callback();
-  BaseWordViewController* baseWordViewCtrl() const { return baseWordViewCtrl_.get(); }
+  WordCard* baseWordViewCtrl() const { return baseWordViewCtrl_.get(); }
   int64_t currentWordLocal() const { return currentWordLocal_; }
 
   // The word lists of words extracted from a text, as the word card opens them.
@@ -228,7 +227,7 @@ class WordsUIViewController : public BaseViewController,
   PagerKeyboardRoom keyboardRoom_{kTabHeight, true};
   bool isOpenDictionary_ = false;
   int64_t currentWordLocal_ = 0;
-  std::shared_ptr<BaseWordViewController> baseWordViewCtrl_;
+  std::shared_ptr<WordCard> baseWordViewCtrl_;
 
   std::shared_ptr<LoaderControl> loader_;
   std::thread loaderThread_;

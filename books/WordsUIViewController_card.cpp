@@ -1,6 +1,6 @@
 // The word card pushed from a row, and its walk through the list it was opened from.
+#include "books/BookScreens.h"
 #include "books/WordsUIViewController.h"
-#include "learn/BaseWordViewController.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 
@@ -25,15 +25,8 @@ std::shared_ptr<WordsUIViewController> WordsUIViewController::forExtractedWords(
 }
 
 void WordsUIViewController::pushNewView(int64_t row, int64_t page) {
-  if (!baseWordViewCtrl_) {
-    baseWordViewCtrl_ = BaseWordViewController::initWithNibName("BaseWordViewController");
-    baseWordViewCtrl_->setDeleage(this);
-    baseWordViewCtrl_->setParentController(baseWordViewCtrl_.get());
-    baseWordViewCtrl_->setParentName("单词列表");
-    baseWordViewCtrl_->view();
-    if (auto* up = baseWordViewCtrl_->upWordBtn()) up->setHidden(false);
-    if (auto* down = baseWordViewCtrl_->downWordBtn()) down->setHidden(false);
-  }
+  if (!baseWordViewCtrl_) baseWordViewCtrl_ = BookScreens::makeWordCard(this, "单词列表");
+  if (!baseWordViewCtrl_) return;
   if (page == kPageSelected)
     baseWordViewCtrl_->setTempSelArr([this] {
       std::vector<std::string> words;
@@ -48,11 +41,12 @@ void WordsUIViewController::pushNewView(int64_t row, int64_t page) {
   baseWordViewCtrl_->addRightItemBtn();
   if (bookID_ == CallDB::SpecialBookID) baseWordViewCtrl_->setShowSprcialText(true);
   currentWordLocal_ = row;
-  if (auto* nav = navigationController()) nav->pushViewController(baseWordViewCtrl_, true);
+  if (auto* nav = navigationController())
+    nav->pushViewController(baseWordViewCtrl_->screen(), true);
 }
 
 // The card's list: for the selection, the snapshot the card was given.
-static WordSlots cardList(const WordsUIViewController& screen, const BaseWordViewController& card) {
+static WordSlots cardList(const WordsUIViewController& screen, const WordCard& card) {
   if (card.currPage() == kPageSelected) return slotsOf(card.tempSelArr());
   const WordSlots* list = screen.getCurrWords(card.currPage());
   return list ? *list : WordSlots();

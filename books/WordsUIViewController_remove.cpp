@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "books/WordsUIViewController.h"
-#include "learn/BaseWordViewController.h"
 #include "store/CallDB.h"
 #include "store/ReviewPlanHooks.h"
 

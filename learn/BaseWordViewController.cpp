@@ -46,6 +46,18 @@ std::shared_ptr<BaseWordViewController> BaseWordViewController::initWithNibName(
   return std::make_shared<BaseWordViewController>();
 }
 
+std::shared_ptr<BaseWordViewController> BaseWordViewController::forWordList(
+    BaseWordDeleage* owner, const std::string& parentName) {
+  auto card = initWithNibName("BaseWordViewController");
+  card->setDeleage(owner);
+  card->setParentController(card.get());
+  card->setParentName(parentName);
+  card->view();
+  if (auto* up = card->upWordBtn()) up->setHidden(false);
+  if (auto* down = card->downWordBtn()) down->setHidden(false);
+  return card;
+}
+
 BaseWordViewController::BaseWordViewController() {
   setTitle(plat::localized("学习信息", "InfoPlist"));
   networkQueue_ = HttpNetworkQueue::queue();

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "learn/AcceptUIWindowDeleage.h"
-#include "learn/BaseWordDeleage.h"
 #include "learn/MyUIScrollView.h"
 #include "learn/WordsMgr.h"
 #include "net/HttpRequestDelegate.h"
@@ -23,6 +22,8 @@
 #include "platform/view/Label.h"
 #include "platform/view/WebView.h"
 #include "ui/BaseViewController.h"
+#include "wordlist/BaseWordDeleage.h"
+#include "wordlist/WordCard.h"
 
 class HttpNetworkQueue;
 class HttpRequest;
@@ -33,7 +34,8 @@ class BaseWordViewController : public BaseViewController,
                                public AcceptUIWindowDeleage,
                                public plat::AlertViewDelegate,
                                public plat::ActionSheetDelegate,
-                               public HttpRequestDelegate {
+                               public HttpRequestDelegate,
+                               public WordCard {
  public:
   static constexpr int kArrowTag = 11;
   static constexpr int kShareOfferTag = 2;
@@ -51,6 +53,10 @@ class BaseWordViewController : public BaseViewController,
 
   // The card of the interface file "BaseWordViewController"; its view is built on first use.
   static std::shared_ptr<BaseWordViewController> initWithNibName(const std::string& nibName);
+  // The card pushed from `owner`'s word lists, its back button titled `parentName`, with the
+  // buttons that walk to the previous and next word of the list.
+  static std::shared_ptr<BaseWordViewController> forWordList(BaseWordDeleage* owner,
+                                                             const std::string& parentName);
   BaseWordViewController();
   ~BaseWordViewController() override;
 
@@ -59,26 +65,27 @@ class BaseWordViewController : public BaseViewController,
   void setParentController(plat::ViewController* controller) { parentController_ = controller; }
   BaseWordDeleage* deleage() const { return deleage_; }
   void setDeleage(BaseWordDeleage* deleage) { deleage_ = deleage; }
-  const std::string& wordName() const { return wordName_; }
-  void setWordName(const std::string& word) { wordName_ = word; }
+  const std::string& wordName() const override { return wordName_; }
+  void setWordName(const std::string& word) override { wordName_ = word; }
   const std::string& ParentName() const { return ParentName_; }
   void setParentName(const std::string& name) { ParentName_ = name; }
   bool showSprcialText() const { return showSprcialText_; }
-  void setShowSprcialText(bool on) { showSprcialText_ = on; }
-  int64_t currPage() const { return currPage_; }
-  void setCurrPage(int64_t page) { currPage_ = page; }
-  const std::vector<std::string>& tempSelArr() const { return tempSelArr_; }
-  void setTempSelArr(std::vector<std::string> words) { tempSelArr_ = std::move(words); }
+  void setShowSprcialText(bool on) override { showSprcialText_ = on; }
+  int64_t currPage() const override { return currPage_; }
+  void setCurrPage(int64_t page) override { currPage_ = page; }
+  const std::vector<std::string>& tempSelArr() const override { return tempSelArr_; }
+  void setTempSelArr(std::vector<std::string> words) override { tempSelArr_ = std::move(words); }
   // A frame of positive height marks the card as embedded; read when the view is built.
   void setScrollFrame(const plat::Rect& frame) { scrollframe_ = frame; }
   plat::Rect scrollFrame() const { return scrollframe_; }
   bool isEmbedded() const { return scrollframe_.height > 0; }
 
   // ---- For owners
+  std::shared_ptr<plat::ViewController> screen() override { return shared_from_this(); }
   // The right-hand plan button from the word's state in the owner's lists.
-  void addRightItemBtn();
+  void addRightItemBtn() override;
   // Shows a word: content, head, box and the nine pages; "" only scrolls back to the top.
-  void refreshView(const std::string& word);
+  void refreshView(const std::string& word) override;
   void parentViewAppear();
   void parentViewDisAppear();
   void ParentAutorotate_Over();

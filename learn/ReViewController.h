@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "learn/BaseWordDeleage.h"
 #include "learn/BaseWordViewController.h"
 #include "learn/ReviewQueue.h"
 #include "learn/ReviewQueueView.h"
@@ -19,6 +18,7 @@
 #include "platform/view/Label.h"
 #include "platform/view/WebView.h"
 #include "ui/BaseViewController.h"
+#include "wordlist/BaseWordDeleage.h"
 
 class ReViewController : public BaseViewController,
                          public ReviewQueueView,

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "learn/BaseWordDeleage.h"
 #include "platform/view/ScrollView.h"
 #include "ui/BaseViewController.h"
 #include "ui/MyTabbarView.h"
 #include "ui/PagerKeyboardRoom.h"
+#include "wordlist/BaseWordDeleage.h"
 #include "wordlist/WordListTypes.h"
 #include "wordlist/WordsListViewCtrl.h"
 

@@ -30,6 +30,16 @@ void removeAll(std::string& text, const std::string& part) {
 
 }  // namespace
 
+std::shared_ptr<HtmlViewController> HtmlViewController::helpPage(const std::string& navName,
+                                                                 const std::string& htmlName,
+                                                                 const std::string& parentName) {
+  auto page = std::make_shared<HtmlViewController>();
+  page->setNavName(navName);
+  page->setHtmlName(htmlName);
+  page->setParentName(parentName);
+  return page;
+}
+
 HtmlViewController::~HtmlViewController() {
   if (webView_) webView_->setDelegate(nullptr);
 }

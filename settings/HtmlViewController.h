@@ -12,6 +12,10 @@
 
 class HtmlViewController : public BaseViewController, public plat::WebViewDelegate {
  public:
+  // A viewer of the help page `htmlName` titled `navName`, its back button titled `parentName`.
+  static std::shared_ptr<HtmlViewController> helpPage(const std::string& navName,
+                                                      const std::string& htmlName,
+                                                      const std::string& parentName);
   ~HtmlViewController() override;
 
   void setNavName(const std::string& name) { navName_ = name; }

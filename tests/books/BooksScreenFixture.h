@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "books/BookScreens.h"
 #include "books/LearnViewController.h"
 #include "books/WordsUIViewController.h"
+#include "learn/BaseWordViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
 #include "platform/draw/Image.h"
@@ -19,6 +21,7 @@
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
 #include "platform/view/Window.h"
+#include "settings/HtmlViewController.h"
 #include "store/ReviewPlanHooks.h"
 #include "tests/store/StudyFixture.h"
 #include "ui/BaseViewController.h"
@@ -69,6 +72,9 @@ class BooksScreenTest : public storetest::StudyTest {
     plat::Bundle::setMainPath(bundle);
     plat::Image::clearNamedCache();
     ReviewPlanHooks::install(&review_);
+    // The screens of other folders, as the application installs them.
+    BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
+    BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
     app_ = std::make_shared<BooksApp>();
     plat::HeadlessHost::Options options;
     options.startTime = storetest::kMorning;
@@ -83,6 +89,8 @@ class BooksScreenTest : public storetest::StudyTest {
     app_.reset();
     plat::RunLoop::main().discardAllSources();
     ReviewPlanHooks::install(nullptr);
+    BookScreens::setWordCardMaker(nullptr);
+    BookScreens::setHelpPageMaker(nullptr);
     plat::NavigationBar::setDefaultBackgroundImage(nullptr);
     StudyTest::TearDown();
   }

@@ -226,7 +226,7 @@ TEST_F(Planning, TheSixtiethPlannedWordOpensCardsThatWalkTheListRound) {
 
   ASSERT_TRUE(host_->tap(screen->page(1)->tableView().cellForRow({0, 1})));
   host_->advance(1);
-  BaseWordViewController* card = screen->baseWordViewCtrl();
+  auto* card = dynamic_cast<BaseWordViewController*>(screen->baseWordViewCtrl());
   ASSERT_NE(card, nullptr);
   EXPECT_EQ(app_->bookNav->topViewController(), card);
   EXPECT_EQ(card->wordName(), words[1]);
@@ -296,7 +296,7 @@ TEST_F(Planning, ARowTappedWhileSearchingClosesTheKeyboardAndGoesOnAsUsual) {
   const plat::IndexPath first = list.tableView().indexPathsForVisibleRows().front();
   ASSERT_TRUE(host_->tap(list.tableView().cellForRow(first)));
   host_->advance(1);
-  BaseWordViewController* card = open->baseWordViewCtrl();
+  auto* card = dynamic_cast<BaseWordViewController*>(open->baseWordViewCtrl());
   ASSERT_NE(card, nullptr) << "the card opens";
   EXPECT_EQ(app_->bookNav->topViewController(), card);
   EXPECT_EQ(card->wordName(), words[size_t(first.row)]);
