@@ -1,10 +1,9 @@
 // The daily refresh run at every activation.
-#include <exception>
-
 #include "app/AppDelegate.h"
 #include "online/CheckVersion.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 
 namespace {
 
@@ -14,9 +13,8 @@ constexpr int kDayLogDays = 14;
 
 void AppDelegate::refreshData_first() {
   CallDB* db = CallDB::callDB();
-  SqlMgrController& sql = db->sqlMgr();
-  try {
-    sql.beginTransaction();
+  // Nothing of the refresh is kept on a failure; the next activation tries again.
+  StoreTransaction::run(db->sqlMgr(), [&] {
     db->clearRemindWords();
     if (!db->isSameDay()) {
       // The first activation of this study day.
@@ -29,9 +27,5 @@ void AppDelegate::refreshData_first() {
     db->OpenMechine_FamiliarityFromDay(kDayLogDays);
     db->OpenMechine_ForgetWordsFromDay(kDayLogDays);
     db->LastReviewDays();
-    sql.commitTransaction();
-  } catch (const std::exception&) {
-    // Nothing of the refresh is kept; the next activation tries again.
-    sql.rollbackTransaction();
-  }
+  });
 }

@@ -1,7 +1,6 @@
 // Selecting words and planning the selection into study.
 #include <algorithm>
 #include <cstdlib>
-#include <exception>
 
 #include "books/FormatOneInteger.h"
 #include "books/WordsUIViewController.h"
@@ -14,6 +13,7 @@
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "store/ReviewPlanHooks.h"
+#include "store/StoreTransaction.h"
 #include "ui/MyAlerView.h"
 
 namespace {
@@ -75,17 +75,12 @@ void WordsUIViewController::saveWord_aler_callback() {
   if (selWords_->empty()) return;
   const std::vector<std::string> planned = wordsOf(*selWords_);
   CallDB* db = CallDB::callDB();
-  try {
-    db->sqlMgr().beginTransaction();
+  const bool saved = StoreTransaction::run(db->sqlMgr(), [&] {
     const int64_t learnTime = MyDate::storedTime(MyDate::localDateTime());
     for (const std::string& word : planned) db->InsertStudyWord(word, learnTime);
     computeDictionaryRule();
-    db->sqlMgr().commitTransaction();
-  } catch (const std::exception&) {
-    try {
-      db->sqlMgr().rollbackTransaction();
-    } catch (const std::exception&) {
-    }
+  });
+  if (!saved) {
     // The selection stays as it was, ready for another try.
     MyAlerView::sharedAler()->ViewShow(plat::localized("wordsview_eg9"));
     return;

@@ -1,24 +1,14 @@
 // Taking a word out of study from a learnt row or from the word card.
 #include <algorithm>
-#include <exception>
 
 #include "books/WordsUIViewController.h"
 #include "store/CallDB.h"
 #include "store/ReviewPlanHooks.h"
+#include "store/StoreTransaction.h"
 
 void WordsUIViewController::deletewords_callback(const std::string& word, int type) {
   CallDB* db = CallDB::callDB();
-  try {
-    db->sqlMgr().beginTransaction();
-    db->delete_StudyWord(word);
-    db->sqlMgr().commitTransaction();
-  } catch (const std::exception&) {
-    try {
-      db->sqlMgr().rollbackTransaction();
-    } catch (const std::exception&) {
-    }
-    return;
-  }
+  if (!StoreTransaction::run(db->sqlMgr(), [&] { db->delete_StudyWord(word); })) return;
   if (auto* hooks = ReviewPlanHooks::installed()) hooks->deleteWordFinish(word);
   (*allWordsState_)[word] = WordListState::kNotSelected;
 

@@ -4,7 +4,6 @@
 #include "learn/LeadingInteger.h"
 #include "learn/MyImage.h"
 #include "learn/ReViewController.h"
-#include "learn/StoreTransaction.h"
 #include "learn/TextTemplate.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
@@ -16,6 +15,7 @@
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/StoreTransaction.h"
 #include "ui/MyAlerView.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "learn/ReviewQueue.h"
-#include "learn/StoreTransaction.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Random.h"
 #include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "online/OnlineScreens.h"
 #include "platform/base/Bundle.h"
 #include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 
 namespace accounttext {
 
@@ -35,16 +36,7 @@ void studyDataChanged(bool wordBooksToo) {
 }
 
 bool inTransaction(const std::function<void()>& writes) {
-  auto& sql = CallDB::callDB()->sqlMgr();
-  try {
-    sql.beginTransaction();
-    writes();
-    sql.commitTransaction();
-    return true;
-  } catch (const std::exception&) {
-    sql.rollbackTransaction();
-    return false;
-  }
+  return StoreTransaction::run(CallDB::callDB()->sqlMgr(), writes);
 }
 
 }  // namespace accounttext

@@ -10,6 +10,7 @@
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/StoreTransaction.h"
 #include "ui/MyAlerView.h"
 #include "util/DebugNSObject.h"
 
@@ -70,15 +71,7 @@ std::optional<int64_t> ApiReply::time() const {
 bool ApiReply::saveSynVar() const {
   if (!synVar().isDictionary()) return false;
   CallDB* store = CallDB::callDB();
-  try {
-    store->sqlMgr().beginTransaction();
-    store->saveNetInfo(synVar());
-    store->sqlMgr().commitTransaction();
-    return true;
-  } catch (const std::exception&) {
-    store->sqlMgr().rollbackTransaction();
-    return false;
-  }
+  return StoreTransaction::run(store->sqlMgr(), [&] { store->saveNetInfo(synVar()); });
 }
 
 std::optional<ApiReply> ApiReply::handleFinished(HttpRequest& request, const ApiReplyHooks& hooks,

@@ -17,6 +17,7 @@
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/StoreTransaction.h"
 #include "util/ZipException.h"
 #include "util/ZipFile.h"
 
@@ -387,9 +388,8 @@ void Data_Package::zipPath(const std::string& baseName, const std::string& strDa
 }
 
 void Data_Package::updateSqlState() {
-  SqlMgrController& sql = store().sqlMgr();
-  try {
-    sql.beginTransaction();
+  // On a failure the rows keep flag 0 and go with the next backup.
+  const bool marked = StoreTransaction::run(store().sqlMgr(), [this] {
     // Only what the server received is in step: a row changed after the dump keeps flag 0.
     auto markSent = [this](const DumpSection& section) {
       auto sent = sentRows_.find(section.name);
@@ -417,12 +417,10 @@ void Data_Package::updateSqlState() {
                          plat::Value::array({static_cast<long long>(id)}));
     }
     saveLast_syn_Time();
-    sql.commitTransaction();
+  });
+  if (marked) {
     sentRows_.clear();
     sentDeletedWords_.clear();
-  } catch (const std::exception&) {
-    // The rows keep flag 0 and go with the next backup.
-    sql.rollbackTransaction();
   }
   if (!upfileZipPath_.empty() && plat::files::exists(upfileZipPath_)) {
     plat::files::remove(upfileZipPath_);
@@ -459,15 +457,7 @@ Data_Package::Lines Data_Package::dataToArray(const Bytes& data) {
 
 void Data_Package::DataToDB(const Bytes& data) {
   DumpLines lines(checkedDumpText(data));
-  SqlMgrController& sql = store().sqlMgr();
-  sql.beginTransaction();
-  try {
-    replaceStudyTables(lines);
-    sql.commitTransaction();
-  } catch (...) {
-    sql.rollbackTransaction();
-    throw;
-  }
+  StoreTransaction::runOrRaise(store().sqlMgr(), [&lines] { replaceStudyTables(lines); });
 }
 
 void Data_Package::backupDataToDB(const std::string& archivePath) {
@@ -500,14 +490,8 @@ void Data_Package::backupDataToDB(const std::string& archivePath) {
   const uint64_t dumpBytes = forEachEntry([](DumpEntryLines& lines) { walkRows(lines, nullptr); });
   Data_BackupSpace::requireRoomForRestore(dumpBytes);
   SqlMgrController& sql = store().sqlMgr();
-  sql.beginTransaction();
-  try {
-    forEachEntry([](DumpEntryLines& lines) { replaceStudyTables(lines); });
-    sql.commitTransaction();
-  } catch (...) {
-    sql.rollbackTransaction();
-    throw;
-  }
+  StoreTransaction::runOrRaise(
+      sql, [&] { forEachEntry([](DumpEntryLines& lines) { replaceStudyTables(lines); }); });
   archive.close();
   // The import's pages went through the write-ahead log: give its room back at once.
   sql.checkpointLog();

@@ -1,6 +1,7 @@
 // What the settings screen does when the learner edits an amount or the reminder time, flips a
 // switch, picks from the backup sheet or clears the study data to relearn it.
 #include <cstdlib>
+#include <functional>
 
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
@@ -16,6 +17,7 @@
 #include "settings/SettingsLook.h"
 #include "settings/StudyDataWipe.h"
 #include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyListAlerView.h"
 
@@ -36,16 +38,8 @@ void message(const std::string& text) {
 }
 
 // Runs `work` inside one store transaction; any failure rolls it back, unreported.
-template <typename Work>
-void inTransaction(Work work) {
-  SqlMgrController& sql = db()->sqlMgr();
-  sql.beginTransaction();
-  try {
-    work();
-    sql.commitTransaction();
-  } catch (...) {
-    sql.rollbackTransaction();
-  }
+void inTransaction(const std::function<void()>& work) {
+  StoreTransaction::run(db()->sqlMgr(), work);
 }
 
 }  // namespace
