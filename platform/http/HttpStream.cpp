@@ -298,6 +298,9 @@ struct HttpStream::Impl {
           tunnelRefused = true;
           phase = Phase::Receiving;
           takeResponseBytes(buffer + used, static_cast<size_t>(io.count) - used);
+          // A kept connection pumps its tunnel straight from connected(), not from onReady():
+          // a refusal read at once must still reach the client, or the request waits for ever.
+          postDrive();
           return;
         }
         if (used < static_cast<size_t>(io.count) && tunnel->status() == ProxyTunnel::Status::Open) {
