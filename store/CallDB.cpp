@@ -15,8 +15,8 @@ const char* const kQueueIndex =
     "create index if not exists review_list_word on review_list (rlt_tWord)";
 
 // Serialises opening and closing; statements never take it.
-std::mutex& openingMutex() {
-  static std::mutex m;
+plat::Mutex& openingMutex() {
+  static plat::Mutex m;
   return m;
 }
 
@@ -40,8 +40,8 @@ CallDB* CallDB::instance() {
 CallDB* CallDB::callDB() {
   CallDB* store = instance();
   if (!store->isOpen()) {
-    std::lock_guard<std::mutex> opening(openingMutex());
-    std::lock_guard<std::recursive_mutex> connection(store->sqlMgr_.connection());
+    plat::LockGuard opening(openingMutex());
+    plat::LockGuard connection(store->sqlMgr_.connection());
     if (!store->isOpen()) {
       try {
         store->open();
@@ -57,7 +57,7 @@ void CallDB::Release_CallDB() {
   CallDB* store = instance();
   // Checked before the opening lock, which is never taken while holding the connection.
   if (store->sqlMgr_.inTransaction()) return;
-  std::lock_guard<std::mutex> opening(openingMutex());
+  plat::LockGuard opening(openingMutex());
   if (!store->isOpen() || !store->sqlMgr_.tryAcquireIdle()) return;
   store->close();
   store->sqlMgr_.releaseIdle();
@@ -68,7 +68,7 @@ bool CallDB::isOpen() const {
 }
 
 std::string CallDB::databasePath() const {
-  std::lock_guard<std::mutex> lock(state_);
+  plat::LockGuard lock(state_);
   return path_;
 }
 
@@ -81,7 +81,7 @@ void CallDB::open() {
   plat::files::createDirectories(folder);
   const std::string path = plat::files::join(folder, "learn.db");
   {
-    std::lock_guard<std::mutex> lock(state_);
+    plat::LockGuard lock(state_);
     path_ = path;
   }
   if (!plat::files::exists(path))
@@ -126,7 +126,7 @@ void CallDB::close() {
   sqlite3* db = database_.exchange(nullptr);
   sqlMgr_.setDatabase(nullptr);
   SqlMgrController::close(db);
-  std::lock_guard<std::mutex> lock(state_);
+  plat::LockGuard lock(state_);
   words_showname_.clear();
 }
 
@@ -138,14 +138,14 @@ void CallDB::loadShowNames() {
       "select wl.wl_tWord, wsn.wsn_sName from Words_Show_Name as wsn cross join Words_Library as "
       "wl on wl.wl_uWordID = wsn.f_wl_uWordID",
       "ss", rows);
-  std::lock_guard<std::mutex> lock(state_);
+  plat::LockGuard lock(state_);
   words_showname_.clear();
   for (size_t i = 0; i < rows.size(); ++i)
     words_showname_[rows.at(i).at(0).asString()] = rows.at(i).at(1).asString();
 }
 
 std::string CallDB::getWord_ShowName(const std::string& word) const {
-  std::lock_guard<std::mutex> lock(state_);
+  plat::LockGuard lock(state_);
   auto it = words_showname_.find(word);
   return it == words_showname_.end() ? word : it->second;
 }

@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/base/Mutex.h"
 #include "platform/base/Value.h"
 #include "store/SqlMgrController.h"
 
@@ -256,8 +256,8 @@ class CallDB {
  private:
   CallDB() = default;
   static CallDB* instance();  // made on first use, not opened
-  void open();                // with the connection held
-  void close();               // with the connection held
+  void open() REQUIRES(sqlMgr_.connection());
+  void close() REQUIRES(sqlMgr_.connection());
   void loadShowNames();
   void updateSystemInfo(const std::string& model, const std::string& version);
 
@@ -285,8 +285,8 @@ class CallDB {
 
   SqlMgrController sqlMgr_;
   std::atomic<sqlite3*> database_{nullptr};
-  mutable std::mutex state_;  // guards the members below
-  std::string path_;
-  std::unordered_map<std::string, std::string> words_showname_;
+  mutable plat::Mutex state_;
+  std::string path_ GUARDED_BY(state_);
+  std::unordered_map<std::string, std::string> words_showname_ GUARDED_BY(state_);
   std::atomic<int> wordID_{0};
 };

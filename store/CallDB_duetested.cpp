@@ -29,7 +29,7 @@ plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
   std::vector<DueWord> due;
   std::vector<std::string> words;
   {
-    std::lock_guard<std::recursive_mutex> lock(sqlMgr_.connection());
+    plat::LockGuard lock(sqlMgr_.connection());
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(sqlMgr_.database(), kSql, -1, &stmt, nullptr) != SQLITE_OK || !stmt) {
       sqlite3_finalize(stmt);

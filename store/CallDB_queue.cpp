@@ -30,7 +30,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 // A rebuild writes thousands of rows: each batch size is prepared once and run for every batch,
 // which the wrapper's one-shot statements cannot do. Failures raise as the wrapper's do.
 void CallDB::appendQueueRows(const Value& words, int type) {
-  std::lock_guard<std::recursive_mutex> lock(sqlMgr_.connection());
+  plat::LockGuard lock(sqlMgr_.connection());
   Statement full;
   for (size_t first = 0; first < words.size(); first += kBatch) {
     const size_t rows = std::min(kBatch, words.size() - first);

@@ -147,7 +147,7 @@ std::string SqlMgrController::withCause(const std::string& reason) const {
 }
 
 void SqlMgrController::setDatabase(sqlite3* db) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   statements_.clear();
   database_ = db;
 }
@@ -155,7 +155,7 @@ void SqlMgrController::setDatabase(sqlite3* db) {
 plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
                                                const std::string& paramSign,
                                                const plat::Value& params) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) throw MyException(withCause(kPrepareFailed + sql));
   bindParams(stmt.get(), paramSign, params, false);
@@ -166,7 +166,7 @@ plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std
 
 void SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
                                         plat::Value& result) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) return;
   readRows(stmt.get(), retType, result);
@@ -174,7 +174,7 @@ void SqlMgrController::selectOneChannel(const std::string& sql, const std::strin
 
 void SqlMgrController::RecordPrepare(const std::string& sql, const std::string& paramSign,
                                      const plat::Value& params) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) throw MyException(withCause(kPrepareFailed + sql));
   bindParams(stmt.get(), paramSign, params, true);
@@ -199,13 +199,13 @@ void SqlMgrController::deleteOneChannel(const std::string& sql, const std::strin
 }
 
 void SqlMgrController::RecordExec(const std::string& sql) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   if (database_) sqlite3_exec(database_, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 void SqlMgrController::RecordExec(const std::string& sql, const std::string& paramSign,
                                   const plat::Value& params) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) return;
   bindParams(stmt.get(), paramSign, params, true);
@@ -213,7 +213,6 @@ void SqlMgrController::RecordExec(const std::string& sql, const std::string& par
 }
 
 int SqlMgrController::execCached(const std::string& sql) {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
   StatementCache::Lease stmt = statements_.take(database_, sql);
   if (!stmt) return SQLITE_ERROR;
   const int rc = sqlite3_step(stmt.get());
@@ -221,7 +220,7 @@ int SqlMgrController::execCached(const std::string& sql) {
 }
 
 void SqlMgrController::checkpointLog() {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   if (database_ && transactionDepth_ == 0)
     sqlite3_wal_checkpoint_v2(database_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 }
@@ -243,7 +242,7 @@ void SqlMgrController::beginTransaction() {
 }
 
 void SqlMgrController::commitTransaction() {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
   if (transactionDepth_ > 1) {
     execCached("RELEASE nested" + std::to_string(transactionDepth_ - 1));
@@ -257,7 +256,7 @@ void SqlMgrController::commitTransaction() {
 }
 
 void SqlMgrController::rollbackTransaction() {
-  std::lock_guard<std::recursive_mutex> lock(connection_);
+  plat::LockGuard lock(connection_);
   if (transactionDepth_ == 0 || transactionOwner_ != std::this_thread::get_id()) return;
   if (transactionDepth_ > 1) {
     std::string name = "nested" + std::to_string(transactionDepth_ - 1);

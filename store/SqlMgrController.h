@@ -11,10 +11,10 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "platform/base/Mutex.h"
 #include "platform/base/NamedException.h"
 #include "platform/base/Value.h"
 #include "store/StatementCache.h"
@@ -42,7 +42,8 @@ class SqlMgrController {
   // The connection is not owned: CallDB opens and closes it. Its prepared statements are dropped
   // here, so setting another database (or none) must come before the old one is closed.
   void setDatabase(sqlite3* db);
-  sqlite3* database() const { return database_; }
+  // For statements run on the handle directly, while holding connection().
+  sqlite3* database() const REQUIRES(connection_) { return database_; }
 
   // The id of the word whose texts are read next, kept in the user default "word_id" (written
   // through at once); it keys the reading of "t" columns.
@@ -71,14 +72,15 @@ class SqlMgrController {
   // A plain statement; failures are not reported.
   void RecordExec(const std::string& sql);
   // The same for one bound statement.
-  void RecordExec(const std::string& sql, const std::string& paramSign,
-                  const plat::Value& params);
+  void RecordExec(const std::string& sql, const std::string& paramSign, const plat::Value& params);
 
   // BEGIN takes the connection for the calling thread until COMMIT or ROLLBACK. A failed COMMIT
   // raises MyException and keeps the transaction (and the connection) for the caller's rollback.
-  void beginTransaction();
-  void commitTransaction();
-  void rollbackTransaction();
+  // The three hold connection_ across calls, nest, and keep it after a failed COMMIT: more than the
+  // lock analysis can express, so it leaves them and their callers alone.
+  void beginTransaction() NO_THREAD_SAFETY_ANALYSIS;
+  void commitTransaction() NO_THREAD_SAFETY_ANALYSIS;
+  void rollbackTransaction() NO_THREAD_SAFETY_ANALYSIS;
   // True while the calling thread has a transaction open.
   bool inTransaction() const;
   // Copies the write-ahead log into the database and empties it, so that a large import leaves
@@ -86,14 +88,14 @@ class SqlMgrController {
   void checkpointLog();
   // Takes the connection when no other thread is inside a statement or transaction and the calling
   // thread has no transaction open; the caller must then call releaseIdle().
-  bool tryAcquireIdle();
-  void releaseIdle();
+  bool tryAcquireIdle() TRY_ACQUIRE(true, connection_);
+  void releaseIdle() RELEASE(connection_);
   // The lock every statement holds; CallDB holds it while it opens or closes the connection.
-  std::recursive_mutex& connection() { return connection_; }
+  plat::RecursiveMutex& connection() RETURN_CAPABILITY(connection_) { return connection_; }
 
   // `reason` followed by SQLite's text for the connection's last failure, so that a raised error
   // says why; call it while holding connection().
-  std::string withCause(const std::string& reason) const;
+  std::string withCause(const std::string& reason) const REQUIRES(connection_);
 
   // Word text from its stored form (see store/WordText.h).
   static std::string rekey(const std::string& stored, int wordId);
@@ -116,14 +118,14 @@ class SqlMgrController {
                   const plat::Value& params, bool forWrite) const;
   void readRows(struct sqlite3_stmt* stmt, const std::string& retType, plat::Value& result) const;
   // One statement run from the cache, for the transaction brackets; its SQLite result code.
-  int execCached(const std::string& sql);
+  int execCached(const std::string& sql) REQUIRES(connection_);
 
-  sqlite3* database_ = nullptr;
-
-  // Held for the length of each statement, and from BEGIN to COMMIT or ROLLBACK.
-  mutable std::recursive_mutex connection_;
+  // Held for the length of each statement, and from BEGIN to COMMIT or ROLLBACK. Recursive because
+  // the thread that holds a transaction runs its statements (and nested brackets) inside it.
+  mutable plat::RecursiveMutex connection_;
+  sqlite3* database_ GUARDED_BY(connection_) = nullptr;
   // Set by the owner while it holds connection_; others only compare it with their own id.
   std::atomic<std::thread::id> transactionOwner_{};
-  int transactionDepth_ = 0;  // guarded by connection_
-  StatementCache statements_;  // guarded by connection_
+  int transactionDepth_ GUARDED_BY(connection_) = 0;
+  StatementCache statements_ GUARDED_BY(connection_);
 };

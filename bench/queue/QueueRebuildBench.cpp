@@ -58,7 +58,11 @@ void BM_PlainSelect(benchmark::State& state) {
 // For scale: the same SELECT on SQLite's own interface into plain strings.
 void BM_RawSqliteSelect(benchmark::State& state) {
   CallDB* db = preparedStore();
-  sqlite3* handle = db->sqlMgr().database();
+  sqlite3* handle = nullptr;
+  {
+    plat::LockGuard lock(db->sqlMgr().connection());
+    handle = db->sqlMgr().database();
+  }
   for (auto _ : state) {
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(handle, kPlainSelect, -1, &stmt, nullptr);

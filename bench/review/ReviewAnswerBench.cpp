@@ -63,7 +63,11 @@ void BM_Answer(benchmark::State& state) {
 
 void BM_PlainUpdate(benchmark::State& state) {
   CallDB* db = preparedStore();
-  sqlite3* handle = db->sqlMgr().database();
+  sqlite3* handle = nullptr;
+  {
+    plat::LockGuard lock(db->sqlMgr().connection());
+    handle = db->sqlMgr().database();
+  }
   const int64_t now = storedNow();
   int word = 0;
   for (auto _ : state) {
