@@ -67,12 +67,12 @@ const std::vector<std::string>& HttpDownloadCache::fileExtensionsToHandleAsHTML(
 }
 
 std::string HttpDownloadCache::storagePath() const {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   return storagePath_;
 }
 
 void HttpDownloadCache::setStoragePath(const std::string& path) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   clearCachedResponsesForStoragePolicy(0);
   storagePath_ = path;
   for (const std::string& folder :
@@ -93,22 +93,22 @@ void HttpDownloadCache::setStoragePath(const std::string& path) {
 }
 
 int HttpDownloadCache::defaultCachePolicy() const {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   return defaultCachePolicy_;
 }
 
 void HttpDownloadCache::setDefaultCachePolicy(int policy) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   defaultCachePolicy_ = policy == kUseCacheDefaultPolicy ? kRevalidateWhenStale : policy;
 }
 
 bool HttpDownloadCache::shouldRespectCacheControlHeaders() const {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   return shouldRespectCacheControlHeaders_;
 }
 
 void HttpDownloadCache::setShouldRespectCacheControlHeaders(bool respect) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   shouldRespectCacheControlHeaders_ = respect;
 }
 
@@ -126,7 +126,7 @@ std::string HttpDownloadCache::storePath(int storagePolicy) const {
 }
 
 std::string HttpDownloadCache::pathToFile(const std::string& fileName) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   if (storagePath_.empty()) return {};
   for (int store : {0, 1}) {
     std::string path = files::join(storePath(store), fileName);
@@ -147,7 +147,7 @@ std::string HttpDownloadCache::pathToCachedResponseDataForURL(const Url& url) {
 
 std::string HttpDownloadCache::storePathForRequest(HttpRequest& request,
                                                    const std::string& extension) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   std::string key = keyForURL(request.url());
   if (storagePath_.empty() || key.empty()) return {};
   return files::join(storePath(request.cacheStoragePolicy()), key + "." + extension);
@@ -164,7 +164,7 @@ std::string HttpDownloadCache::pathToStoreCachedResponseDataForRequest(HttpReque
 // ---- Reading
 
 std::optional<Value> HttpDownloadCache::storedHeadersForURL(const Url& url) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   std::string path = pathToCachedResponseHeadersForURL(url);
   if (path.empty()) return std::nullopt;
   std::optional<std::string> content = files::readFile(path);
@@ -185,7 +185,7 @@ std::optional<HeaderMap> HttpDownloadCache::cachedResponseHeadersForURL(const Ur
 }
 
 std::optional<std::vector<uint8_t>> HttpDownloadCache::cachedResponseDataForURL(const Url& url) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   std::string path = pathToCachedResponseDataForURL(url);
   if (path.empty()) return std::nullopt;
   std::optional<std::string> content = files::readFile(path);
@@ -208,7 +208,7 @@ std::optional<double> HttpDownloadCache::expiryDateForRequest(const HttpRequest&
 }
 
 void HttpDownloadCache::storeResponseForRequest(HttpRequest& request, double maxAge) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   static const int kStorable[] = {200, 301, 302, 303, 307};
   if (request.error() || request.responseHeaders().empty() ||
       (request.cachePolicy() & kNeverWriteCache) ||
@@ -246,7 +246,7 @@ void HttpDownloadCache::storeResponseForRequest(HttpRequest& request, double max
 }
 
 void HttpDownloadCache::updateExpiryForRequest(HttpRequest& request, double maxAge) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   std::string path = pathToStoreCachedResponseHeadersForRequest(request);
   if (path.empty()) return;
   std::optional<std::string> content = files::readFile(path);
@@ -261,7 +261,7 @@ void HttpDownloadCache::updateExpiryForRequest(HttpRequest& request, double maxA
 // ---- Removing
 
 void HttpDownloadCache::removeCachedDataForURL(const Url& url) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   for (const std::string& path :
        {pathToCachedResponseHeadersForURL(url), pathToCachedResponseDataForURL(url)})
     if (!path.empty()) files::remove(path);
@@ -272,7 +272,7 @@ void HttpDownloadCache::removeCachedDataForRequest(HttpRequest& request) {
 }
 
 void HttpDownloadCache::clearCachedResponsesForStoragePolicy(int storagePolicy) {
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   if (storagePath_.empty()) return;
   const std::string folder = storePath(storagePolicy);
   if (!files::isDirectory(folder)) return;
@@ -301,7 +301,7 @@ bool HttpDownloadCache::isCachedDataCurrentForRequest(HttpRequest& request) {
   const int status = request.responseStatusCode();
   const auto responseHeaders = request.responseHeaders();
   const bool complete = request.complete();
-  std::lock_guard lock(accessLock_);
+  plat::LockGuard lock(accessLock_);
   if (storagePath_.empty()) return false;
   std::optional<Value> stored = storedHeadersForURL(url);
   if (!stored || pathToCachedResponseDataForURL(url).empty()) return false;

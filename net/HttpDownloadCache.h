@@ -3,12 +3,12 @@
 // live in a session store (emptied whenever the storage path is set) or a permanent store.
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "net/HttpCacheDelegate.h"
+#include "platform/base/Mutex.h"
 #include "platform/base/Value.h"
 
 class HttpDownloadCache : public HttpCacheDelegate {
@@ -26,7 +26,7 @@ class HttpDownloadCache : public HttpCacheDelegate {
   void setDefaultCachePolicy(int policy);  // 0 means kRevalidateWhenStale
   bool shouldRespectCacheControlHeaders() const;
   void setShouldRespectCacheControlHeaders(bool respect);
-  std::recursive_mutex& accessLock() const { return accessLock_; }
+  plat::RecursiveMutex& accessLock() const RETURN_CAPABILITY(accessLock_) { return accessLock_; }
 
   void storeResponseForRequest(HttpRequest& request, double maxAge) override;
   void updateExpiryForRequest(HttpRequest& request, double maxAge) override;
@@ -59,11 +59,12 @@ class HttpDownloadCache : public HttpCacheDelegate {
  private:
   // The stored headers dictionary, with its extra entries.
   std::optional<plat::Value> storedHeadersForURL(const plat::http::Url& url);
-  std::string storePath(int storagePolicy) const;
+  std::string storePath(int storagePolicy) const REQUIRES(accessLock_);
   std::string storePathForRequest(HttpRequest& request, const std::string& extension);
 
-  int defaultCachePolicy_ = kRevalidateWhenStale;
-  std::string storagePath_;
-  mutable std::recursive_mutex accessLock_;
-  bool shouldRespectCacheControlHeaders_ = true;
+  // Recursive: the lookups (pathToFile) are public, and also called from the cache's locked work.
+  mutable plat::RecursiveMutex accessLock_;
+  int defaultCachePolicy_ GUARDED_BY(accessLock_) = kRevalidateWhenStale;
+  std::string storagePath_ GUARDED_BY(accessLock_);
+  bool shouldRespectCacheControlHeaders_ GUARDED_BY(accessLock_) = true;
 };

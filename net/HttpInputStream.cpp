@@ -1,14 +1,14 @@
 #include "net/HttpInputStream.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "net/HttpRequest.h"
+#include "platform/base/Mutex.h"
 
 namespace {
 
-std::mutex& readLock() {
-  static std::mutex lock;
+plat::Mutex& readLock() {
+  static plat::Mutex lock;
   return lock;
 }
 
@@ -32,7 +32,7 @@ std::unique_ptr<HttpInputStream> HttpInputStream::inputStreamWithData(
 
 ssize_t HttpInputStream::read(uint8_t* into, size_t length) {
   {
-    std::lock_guard<std::mutex> lock(readLock());
+    plat::LockGuard lock(readLock());
     if (HttpRequest::isBandwidthThrottled()) {
       // At least one byte, so that the connection keeps moving towards the next window.
       if (length > 0) length = std::clamp<size_t>(HttpRequest::maxUploadReadLength(), 1, length);

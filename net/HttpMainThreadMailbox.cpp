@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/base/Mutex.h"
 #include "platform/base/RunLoop.h"
 
 namespace HttpMainThreadMailbox {
@@ -24,7 +24,7 @@ class Mailbox {
  public:
   void post(std::function<void()> task, Urgency urgency) {
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      plat::LockGuard lock(mutex_);
       tasks_.push_back(std::move(task));
       // The delivery takes its place among the main thread's performs now, so that reports keep
       // their order with performs posted after them; only the wake-up may come later.
@@ -54,14 +54,14 @@ class Mailbox {
   void deliver() {
     std::vector<std::function<void()>> tasks;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      plat::LockGuard lock(mutex_);
       tasks.swap(tasks_);
       deliveryPosted_ = false;
     }
     for (auto& task : tasks) task();
     // The emptied list goes back for the next reports, so that posting them takes no new room.
     tasks.clear();
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     if (tasks_.empty()) tasks_.swap(tasks);
   }
 
@@ -84,15 +84,15 @@ class Mailbox {
     armed_ = false;
     bool waiting;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      plat::LockGuard lock(mutex_);
       waiting = deliveryPosted_;
     }
     if (waiting) plat::RunLoop::main().wake();
   }
 
-  std::mutex mutex_;
-  std::vector<std::function<void()>> tasks_;
-  bool deliveryPosted_ = false;
+  plat::Mutex mutex_;
+  std::vector<std::function<void()>> tasks_ GUARDED_BY(mutex_);
+  bool deliveryPosted_ GUARDED_BY(mutex_) = false;
 
   std::atomic<std::thread::id> networkThread_{};
   int timer_ = -1;      // set before networkThread_, read on the network thread only

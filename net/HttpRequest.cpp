@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <thread>
 
 #include "net/HttpMainThreadMailbox.h"
@@ -19,6 +18,7 @@
 #include "platform/base/Charset.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
+#include "platform/base/Mutex.h"
 #include "platform/base/NamedException.h"
 #include "platform/base/Thread.h"
 #include "platform/http/MimeTypes.h"
@@ -162,7 +162,7 @@ void HttpRequest::copyExchangeSettingsInto(HttpRequest& other) const {
 }
 
 void HttpRequest::copySettingsInto(HttpRequest& other) const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   copyExchangeSettingsInto(other);
   other.delegate_ = delegate_;
   other.delegateAnswers_ = delegateAnswers_;
@@ -200,7 +200,7 @@ std::shared_ptr<HttpRequest> HttpRequest::copy() const {
 std::shared_ptr<HttpRequest> HttpRequest::HEADRequest() {
   std::shared_ptr<HttpRequest> head(new HttpRequest(url()));
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     copyExchangeSettingsInto(*head);
     head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   }
@@ -212,12 +212,12 @@ std::shared_ptr<HttpRequest> HttpRequest::HEADRequest() {
 // ---- Locked accessors
 
 HttpRequest::Url HttpRequest::url() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return url_;
 }
 
 void HttpRequest::setURL(const Url& url) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (url == url_) return;
   url_ = url;
   request_.reset();
@@ -225,33 +225,33 @@ void HttpRequest::setURL(const Url& url) {
 }
 
 HttpRequestDelegate* HttpRequest::delegate() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return delegate_;
 }
 
 void HttpRequest::setDelegate(HttpRequestDelegate* delegate) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   delegate_ = delegate;
   delegateAnswers_ = DelegateAnswers(delegate);
 }
 
 HttpNetworkQueue* HttpRequest::queue() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return queue_;
 }
 
 void HttpRequest::setQueue(HttpNetworkQueue* queue) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   queue_ = queue;
 }
 
 std::string HttpRequest::requestMethod() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return requestMethod_;
 }
 
 void HttpRequest::setRequestMethod(const std::string& method) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (method == requestMethod_) return;
   requestMethod_ = method;
   // Bodies never go out on a kept connection.
@@ -261,33 +261,33 @@ void HttpRequest::setRequestMethod(const std::string& method) {
 }
 
 HttpProgressDelegate* HttpRequest::uploadProgressDelegate() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return uploadProgressDelegate_;
 }
 
 void HttpRequest::setUploadProgressDelegate(HttpProgressDelegate* receiver) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   uploadProgressDelegate_ = receiver;
 }
 
 HttpProgressDelegate* HttpRequest::downloadProgressDelegate() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return downloadProgressDelegate_;
 }
 
 void HttpRequest::setDownloadProgressDelegate(HttpProgressDelegate* receiver) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   downloadProgressDelegate_ = receiver;
 }
 
 HttpErrorPtr HttpRequest::error() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return error_ ? error_ : setupError_;
 }
 
 #define HTTP_REQUEST_SETTER(Name, Type, field)                  \
   void HttpRequest::Name(Type value) {                          \
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_); \
+    plat::LockGuard lock(cancelledLock_); \
     field = std::move(value);                                   \
   }
 HTTP_REQUEST_SETTER(setDidStartSelector, RequestSelector, didStartSelector_)
@@ -362,7 +362,7 @@ void HttpRequest::performOnWorkingThread(std::function<void()> task) {
 
 void HttpRequest::main() {
   auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   workingLoop_ = &plat::RunLoop::current();
   try {
     // A cancel made before this start may still be on its way here (a queue can start a request
@@ -440,7 +440,7 @@ void HttpRequest::cancel() {
 
 void HttpRequest::cancelOnRequestThread() {
   auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   // A response that ended in a redirect waiting for the owner's word is not over yet: cancelling
   // it must end it, or it would wait (and hold its queue) for ever.
   const bool awaitingRedirect = needsRedirect_ && !error_;
@@ -457,7 +457,7 @@ void HttpRequest::cancelOnRequestThread() {
 
 void HttpRequest::clearDelegatesAndCancel() {
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     delegate_ = nullptr;
     delegateAnswers_ = DelegateAnswers();
     queue_ = nullptr;
@@ -520,7 +520,7 @@ void HttpRequest::failWithError(const HttpErrorPtr& theError) {
   error_ = theError;
   HttpRequest* reporter = this;
   if (mainRequest_) {
-    std::lock_guard<std::recursive_mutex> lock(mainRequest_->cancelledLock_);
+    plat::LockGuard lock(mainRequest_->cancelledLock_);
     mainRequest_->error_ = theError;
     reporter = mainRequest_;
   }

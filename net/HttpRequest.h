@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +23,7 @@
 #include "net/HttpError.h"
 #include "net/HttpMainThreadMailbox.h"
 #include "net/HttpRequestDelegate.h"
+#include "platform/base/Mutex.h"
 #include "platform/base/Operation.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Value.h"
@@ -435,7 +435,7 @@ class HttpRequest : public plat::Operation {
   // A failure found while the request is being set up: error() gives it at once, the callbacks
   // hear of it when the request starts (so that it reaches the delegate the owner sets afterwards).
   void failWhenStarted(const HttpErrorPtr& error) {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     if (!setupError_) setupError_ = error;
   }
   void setupPostBody();
@@ -513,9 +513,12 @@ class HttpRequest : public plat::Operation {
   void runPACScript(const std::string& script);
   void useProxyFromPACAnswer(const std::string& answer);
   void attemptToApplyCredentialsAndResume();
-  void attemptToApplyProxyCredentialsAndResume();
 
-  // Credentials (HttpRequest_auth.cpp).
+  // Credentials (HttpRequest_auth.cpp). A server's challenge and a proxy's take one path, over
+  // the side's own fields and calls.
+  struct ChallengeSide;
+  static const ChallengeSide kServerSide, kProxySide;
+  void answerChallenge(const ChallengeSide& side);
   CredentialsPtr findCredentials();
   CredentialsPtr findProxyCredentials();
   bool applyCredentials(const CredentialsPtr& credentials);
@@ -572,7 +575,7 @@ class HttpRequest : public plat::Operation {
   void resumeHandOver();
 
   // ---- Fields
-  mutable std::recursive_mutex cancelledLock_;
+  mutable plat::RecursiveMutex cancelledLock_;
   plat::RunLoop* workingLoop_ = nullptr;
 
   Url url_, originalURL_, redirectURL_;

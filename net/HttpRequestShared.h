@@ -5,10 +5,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/base/Mutex.h"
 
 // A connection that requests to one host, scheme and port may share. While a request uses it,
 // `request` holds that request's number; idle, `expires` says until when it may be reused.
@@ -22,14 +23,17 @@ struct HttpConnectionRecord {
 };
 
 struct HttpRequestShared {
-  std::recursive_mutex connectionsLock;  // the pool, every record, the running count, indicator
-  std::vector<std::shared_ptr<HttpConnectionRecord>> persistentConnectionsPool;
-  int32_t nextConnectionNumberToCreate = 0;
-  uint32_t nextRequestID = 0;
-  uint32_t runningRequestCount = 0;
-  bool shouldUpdateNetworkActivityIndicator = true;
+  // Guards every record in the pool as well. Recursive: attaching a connection and ending a stream
+  // hold it while they expire records and unschedule, which take it for themselves.
+  plat::RecursiveMutex connectionsLock;
+  std::vector<std::shared_ptr<HttpConnectionRecord>> persistentConnectionsPool
+      GUARDED_BY(connectionsLock);
+  int32_t nextConnectionNumberToCreate GUARDED_BY(connectionsLock) = 0;
+  uint32_t nextRequestID GUARDED_BY(connectionsLock) = 0;
+  uint32_t runningRequestCount GUARDED_BY(connectionsLock) = 0;
+  bool shouldUpdateNetworkActivityIndicator GUARDED_BY(connectionsLock) = true;
 
-  std::recursive_mutex progressLock;  // the byte counts of the end-of-stream bookkeeping
+  plat::Mutex progressLock;  // the byte counts of the end-of-stream bookkeeping
 
   static HttpRequestShared& get();
 };

@@ -3,12 +3,12 @@
 // delegate or the login dialog and waiting for retryUsingSuppliedCredentials() or
 // cancelAuthentication(). Credentials are never written to any log.
 #include <algorithm>
-#include <mutex>
 
 #include "net/HttpAuthenticationDialog.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Mutex.h"
 #include "platform/crypto/SecretStore.h"
 
 using plat::http::Authentication;
@@ -17,25 +17,23 @@ using plat::http::Credentials;
 namespace {
 
 // Serialises the consultation of session stores, delegates and the dialog, so that requests
-// refused at once ask only once.
-std::recursive_mutex& delegateAuthenticationLock() {
-  static std::recursive_mutex lock;
+// refused at once ask only once. Kept recursive: under it a request applies credentials and starts
+// again on its own thread, and no path back into a challenge has been ruled out.
+plat::RecursiveMutex& delegateAuthenticationLock() {
+  static plat::RecursiveMutex lock;
   return lock;
 }
 
-std::recursive_mutex& sessionCredentialsLock() {
-  static std::recursive_mutex lock;
-  return lock;
-}
+struct SessionStores {
+  // Recursive: storing an entry removes the one it replaces through the public removal.
+  plat::RecursiveMutex lock;
+  std::vector<HttpSessionCredentials> server GUARDED_BY(lock);
+  std::vector<HttpSessionCredentials> proxy GUARDED_BY(lock);
+};
 
-std::vector<HttpSessionCredentials>& serverStore() {
-  static std::vector<HttpSessionCredentials> store;
-  return store;
-}
-
-std::vector<HttpSessionCredentials>& proxyStore() {
-  static std::vector<HttpSessionCredentials> store;
-  return store;
+SessionStores& sessionStores() {
+  static SessionStores stores;
+  return stores;
 }
 
 bool sameOrigin(const plat::http::Url& a, const plat::http::Url& b) {
@@ -98,33 +96,38 @@ HttpErrorPtr applyFailure(bool proxy) {
 // ---- Session stores
 
 std::vector<HttpSessionCredentials> HttpRequest::sessionCredentialsStore() {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  return serverStore();
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  return stores.server;
 }
 
 std::vector<HttpSessionCredentials> HttpRequest::sessionProxyCredentialsStore() {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  return proxyStore();
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  return stores.proxy;
 }
 
 void HttpRequest::storeAuthenticationCredentialsInSessionStore(
     const HttpSessionCredentials& entry) {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
   removeAuthenticationCredentialsFromSessionStore(entry.credentials);
-  serverStore().push_back(entry);
+  stores.server.push_back(entry);
 }
 
 void HttpRequest::storeProxyAuthenticationCredentialsInSessionStore(
     const HttpSessionCredentials& entry) {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
   removeProxyAuthenticationCredentialsFromSessionStore(entry.credentials);
-  proxyStore().push_back(entry);
+  stores.proxy.push_back(entry);
 }
 
 void HttpRequest::removeAuthenticationCredentialsFromSessionStore(
     const CredentialsPtr& credentials) {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  auto& store = serverStore();
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  auto& store = stores.server;
   auto found = std::find_if(store.begin(), store.end(),
                             [&](const auto& entry) { return entry.credentials == credentials; });
   if (found != store.end()) store.erase(found);
@@ -132,21 +135,24 @@ void HttpRequest::removeAuthenticationCredentialsFromSessionStore(
 
 void HttpRequest::removeProxyAuthenticationCredentialsFromSessionStore(
     const CredentialsPtr& credentials) {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  auto& store = proxyStore();
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  auto& store = stores.proxy;
   auto found = std::find_if(store.begin(), store.end(),
                             [&](const auto& entry) { return entry.credentials == credentials; });
   if (found != store.end()) store.erase(found);
 }
 
 void HttpRequest::clearSessionCredentials() {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  serverStore().clear();
-  proxyStore().clear();
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  stores.server.clear();
+  stores.proxy.clear();
 }
 
 std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCredentials() {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
   const bool own = !username_.empty() && !password_.empty();
   auto qualifies = [&](const HttpSessionCredentials& entry) {
     return realmsMatch(entry.authenticationRealm, authenticationRealm_) &&
@@ -154,7 +160,7 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCred
             (entry.credentials->username == username_ && entry.credentials->password == password_));
   };
   std::optional<HttpSessionCredentials> sameServer;
-  for (const HttpSessionCredentials& entry : serverStore()) {
+  for (const HttpSessionCredentials& entry : stores.server) {
     if (!qualifies(entry)) continue;
     if (entry.url.absoluteString() == url_.absoluteString()) return entry;
     if (!sameServer && entry.url.host() == url_.host() && entry.url.port() == url_.port() &&
@@ -165,8 +171,9 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCred
 }
 
 std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticationCredentials() {
-  std::lock_guard<std::recursive_mutex> lock(sessionCredentialsLock());
-  for (const HttpSessionCredentials& entry : proxyStore())
+  SessionStores& stores = sessionStores();
+  plat::LockGuard lock(stores.lock);
+  for (const HttpSessionCredentials& entry : stores.proxy)
     if (entry.host == proxyHost_ && entry.port == proxyPort_) return entry;
   return std::nullopt;
 }
@@ -440,7 +447,7 @@ void HttpRequest::presentDialogOnMainThread() {
 void HttpRequest::retryUsingSuppliedCredentials() {
   auto request = self();
   performOnWorkingThread([request] {
-    std::lock_guard<std::recursive_mutex> lock(request->cancelledLock_);
+    plat::LockGuard lock(request->cancelledLock_);
     if (request->request_) {
       request->attemptToApplyCredentialsAndResume();
     } else {
@@ -455,7 +462,7 @@ void HttpRequest::cancelAuthentication() {
 }
 
 void HttpRequest::failAuthentication() {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   failWithError(authenticationError());
 }
 
@@ -468,62 +475,126 @@ plat::http::ResponseHead HttpRequest::lastResponseHead() const {
   return head;
 }
 
+// What a challenge from the server (401) and one from a proxy (407) each work on; one procedure
+// answers both.
+struct HttpRequest::ChallengeSide {
+  bool proxy;
+  std::shared_ptr<Authentication> HttpRequest::*authentication;
+  CredentialsPtr HttpRequest::*credentials;
+  std::string HttpRequest::*scheme;
+  std::string HttpRequest::*realm;
+  int HttpRequest::*retryCount;
+  Url HttpRequest::*origin;  // where the authentication came from; none kept for a proxy
+  void (*forgetSessionCredentials)(const CredentialsPtr&);
+  std::optional<HttpSessionCredentials> (HttpRequest::*findSessionCredentials)();
+  CredentialsPtr (HttpRequest::*findCredentials)();
+  bool (HttpRequest::*applyCredentials)(const CredentialsPtr&);
+  bool (HttpRequest::*willAskDelegate)();
+  bool (HttpRequest::*showDialog)();
+};
+
+const HttpRequest::ChallengeSide HttpRequest::kServerSide{
+    false,
+    &HttpRequest::requestAuthentication_,
+    &HttpRequest::requestCredentials_,
+    &HttpRequest::authenticationScheme_,
+    &HttpRequest::authenticationRealm_,
+    &HttpRequest::authenticationRetryCount_,
+    &HttpRequest::authenticationOrigin_,
+    &HttpRequest::removeAuthenticationCredentialsFromSessionStore,
+    &HttpRequest::findSessionAuthenticationCredentials,
+    &HttpRequest::findCredentials,
+    &HttpRequest::applyCredentials,
+    &HttpRequest::willAskDelegateForCredentials,
+    &HttpRequest::showAuthenticationDialog,
+};
+
+const HttpRequest::ChallengeSide HttpRequest::kProxySide{
+    true,
+    &HttpRequest::proxyAuthentication_,
+    &HttpRequest::proxyCredentials_,
+    &HttpRequest::proxyAuthenticationScheme_,
+    &HttpRequest::proxyAuthenticationRealm_,
+    &HttpRequest::proxyAuthenticationRetryCount_,
+    nullptr,
+    &HttpRequest::removeProxyAuthenticationCredentialsFromSessionStore,
+    &HttpRequest::findSessionProxyAuthenticationCredentials,
+    &HttpRequest::findProxyCredentials,
+    &HttpRequest::applyProxyCredentials,
+    &HttpRequest::willAskDelegateForProxyCredentials,
+    &HttpRequest::showProxyAuthenticationDialog,
+};
+
 void HttpRequest::attemptToApplyCredentialsAndResume() {
   auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> cancelled(cancelledLock_);
+  plat::LockGuard cancelled(cancelledLock_);
   if (error_ || isCancelled()) return;
-  if (authenticationNeeded_ == 2) {
-    attemptToApplyProxyCredentialsAndResume();
-    return;
-  }
+  answerChallenge(authenticationNeeded_ == 2 ? kProxySide : kServerSide);
+}
+
+// The delegate lock is taken inside the request's own lock, and the session stores' lock inside
+// both (by the session-store calls), always in that order.
+void HttpRequest::answerChallenge(const ChallengeSide& side) {
+  std::shared_ptr<Authentication>& authentication = this->*side.authentication;
+  CredentialsPtr& credentials = this->*side.credentials;
+  std::string& scheme = this->*side.scheme;
   const plat::http::ResponseHead head = lastResponseHead();
   // A challenge for another realm or scheme starts afresh.
-  if (requestAuthentication_ && !requestAuthentication_->updateFromResponse(head)) {
-    requestAuthentication_.reset();
-    requestCredentials_.reset();
+  if (authentication && !authentication->updateFromResponse(head)) {
+    authentication.reset();
+    credentials.reset();
   }
-  if (!requestAuthentication_) {
-    requestAuthentication_ = Authentication::fromResponse(head, false);
-    if (!requestAuthentication_) {
+  if (!authentication) {
+    authentication = Authentication::fromResponse(head, side.proxy);
+    if (!authentication) {
       destroyReadStream();
       failWithError(HttpError::make(kHttpUnableToApplyCredentials,
                                     "Failed to get authentication object from response headers"));
       return;
     }
-    authenticationScheme_ = requestAuthentication_->method();
-    authenticationOrigin_ = url_;
+    scheme = authentication->method();
+    if (side.origin) this->*side.origin = url_;
   }
-  authenticationRealm_ =
-      requestAuthentication_->requiresAccountDomain() ? "" : requestAuthentication_->realm();
+  this->*side.realm = authentication->requiresAccountDomain() ? "" : authentication->realm();
+  const bool outOfNtlmTries = scheme == "NTLM" && this->*side.retryCount >= kNtlmTries;
+  auto askForCredentials = [&] {
+    return (this->*side.willAskDelegate)() || (this->*side.showDialog)();
+  };
+  auto applyAndStart = [&](const CredentialsPtr& found) {
+    if ((this->*side.applyCredentials)(found)) {
+      startRequest();
+    } else {
+      failWithError(applyFailure(side.proxy));
+    }
+  };
 
-  if (!requestAuthentication_->isValid()) {
-    const bool refused =
-        requestAuthentication_->refusal() == Authentication::Refusal::BadCredentials;
-    requestAuthentication_.reset();
-    if (refused && authenticationScheme_ == "NTLM" && authenticationRetryCount_ >= kNtlmTries) {
-      removeAuthenticationCredentialsFromSessionStore(requestCredentials_);
-      requestCredentials_.reset();
+  if (!authentication->isValid()) {
+    const bool refused = authentication->refusal() == Authentication::Refusal::BadCredentials;
+    authentication.reset();
+    if (refused && outOfNtlmTries) {
+      side.forgetSessionCredentials(credentials);
+      credentials.reset();
     } else if (refused) {
-      std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
-      if (requestCredentials_) {
-        removeAuthenticationCredentialsFromSessionStore(requestCredentials_);
-        requestCredentials_.reset();
+      plat::LockGuard lock(delegateAuthenticationLock());
+      if (credentials) {
+        side.forgetSessionCredentials(credentials);
+        credentials.reset();
       }
       if (error_ || isCancelled()) return;
       if (useSessionPersistence_) {
-        if (auto entry = findSessionAuthenticationCredentials()) {
-          requestAuthentication_ = Authentication::forNewExchange(entry->authentication);
-          if (applyCredentials(entry->credentials)) {
+        if (auto entry = (this->*side.findSessionCredentials)()) {
+          authentication = Authentication::forNewExchange(entry->authentication);
+          if ((this->*side.applyCredentials)(entry->credentials)) {
             destroyReadStream();
             startRequest();
             return;
           }
-          requestAuthentication_.reset();
+          authentication.reset();
         }
       }
       lastActivityTime_ = plat::Clock::current().now();
       destroyReadStream();
-      if (willAskDelegateForCredentials() || showAuthenticationDialog()) return;
+      if (askForCredentials()) return;
     }
     destroyReadStream();
     failWithError(authenticationError());
@@ -531,134 +602,28 @@ void HttpRequest::attemptToApplyCredentialsAndResume() {
   }
 
   destroyReadStream();
-  if (requestCredentials_) {
-    const bool ntlm = authenticationScheme_ == "NTLM";
-    if (ntlm && requestAuthentication_->sendsCredentialsNext() &&
-        authenticationRetryCount_ >= kNtlmTries) {
+  if (credentials) {
+    if (outOfNtlmTries && authentication->sendsCredentialsNext()) {
       failWithError(authenticationError());
-    } else if (applyCredentials(requestCredentials_)) {
-      startRequest();
     } else {
-      failWithError(applyFailure(false));
+      applyAndStart(credentials);
     }
     return;
   }
-  std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
+  plat::LockGuard lock(delegateAuthenticationLock());
   if (error_ || isCancelled()) return;
   if (useSessionPersistence_) {
-    if (auto entry = findSessionAuthenticationCredentials()) {
-      if (applyCredentials(entry->credentials)) {
-        startRequest();
-      } else {
-        failWithError(applyFailure(false));
-      }
+    if (auto entry = (this->*side.findSessionCredentials)()) {
+      applyAndStart(entry->credentials);
       return;
     }
   }
   // A user name without a password finds nothing either: the delegate or the dialog is asked.
-  CredentialsPtr credentials = findCredentials();
-  if (!credentials) {
-    if (willAskDelegateForCredentials() || showAuthenticationDialog()) return;
+  CredentialsPtr found = (this->*side.findCredentials)();
+  if (!found) {
+    if (askForCredentials()) return;
     failWithError(authenticationError());
     return;
   }
-  if (applyCredentials(credentials)) {
-    startRequest();
-  } else {
-    failWithError(applyFailure(false));
-  }
-}
-
-void HttpRequest::attemptToApplyProxyCredentialsAndResume() {
-  auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> cancelled(cancelledLock_);
-  if (error_ || isCancelled()) return;
-  const plat::http::ResponseHead head = lastResponseHead();
-  if (proxyAuthentication_ && !proxyAuthentication_->updateFromResponse(head)) {
-    proxyAuthentication_.reset();
-    proxyCredentials_.reset();
-  }
-  if (!proxyAuthentication_) {
-    proxyAuthentication_ = Authentication::fromResponse(head, true);
-    if (!proxyAuthentication_) {
-      destroyReadStream();
-      failWithError(HttpError::make(kHttpUnableToApplyCredentials,
-                                    "Failed to get authentication object from response headers"));
-      return;
-    }
-    proxyAuthenticationScheme_ = proxyAuthentication_->method();
-  }
-  proxyAuthenticationRealm_ =
-      proxyAuthentication_->requiresAccountDomain() ? "" : proxyAuthentication_->realm();
-
-  if (!proxyAuthentication_->isValid()) {
-    const bool refused = proxyAuthentication_->refusal() == Authentication::Refusal::BadCredentials;
-    proxyAuthentication_.reset();
-    if (refused && proxyAuthenticationScheme_ == "NTLM" &&
-        proxyAuthenticationRetryCount_ >= kNtlmTries) {
-      removeProxyAuthenticationCredentialsFromSessionStore(proxyCredentials_);
-      proxyCredentials_.reset();
-    } else if (refused) {
-      std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
-      if (proxyCredentials_) {
-        removeProxyAuthenticationCredentialsFromSessionStore(proxyCredentials_);
-        proxyCredentials_.reset();
-      }
-      if (error_ || isCancelled()) return;
-      if (useSessionPersistence_) {
-        if (auto entry = findSessionProxyAuthenticationCredentials()) {
-          proxyAuthentication_ = Authentication::forNewExchange(entry->authentication);
-          if (applyProxyCredentials(entry->credentials)) {
-            destroyReadStream();
-            startRequest();
-            return;
-          }
-          proxyAuthentication_.reset();
-        }
-      }
-      lastActivityTime_ = plat::Clock::current().now();
-      destroyReadStream();
-      if (willAskDelegateForProxyCredentials() || showProxyAuthenticationDialog()) return;
-    }
-    destroyReadStream();
-    failWithError(authenticationError());
-    return;
-  }
-
-  destroyReadStream();
-  if (proxyCredentials_) {
-    const bool ntlm = proxyAuthenticationScheme_ == "NTLM";
-    if (ntlm && proxyAuthentication_->sendsCredentialsNext() &&
-        proxyAuthenticationRetryCount_ >= kNtlmTries) {
-      failWithError(authenticationError());
-    } else if (applyProxyCredentials(proxyCredentials_)) {
-      startRequest();
-    } else {
-      failWithError(applyFailure(true));
-    }
-    return;
-  }
-  std::lock_guard<std::recursive_mutex> lock(delegateAuthenticationLock());
-  if (error_ || isCancelled()) return;
-  if (useSessionPersistence_) {
-    if (auto entry = findSessionProxyAuthenticationCredentials()) {
-      if (applyProxyCredentials(entry->credentials)) {
-        startRequest();
-      } else {
-        failWithError(applyFailure(true));
-      }
-      return;
-    }
-  }
-  CredentialsPtr credentials = findProxyCredentials();
-  if (!credentials) {
-    if (willAskDelegateForProxyCredentials() || showProxyAuthenticationDialog()) return;
-    failWithError(authenticationError());
-    return;
-  }
-  if (applyProxyCredentials(credentials)) {
-    startRequest();
-  } else {
-    failWithError(applyFailure(true));
-  }
+  applyAndStart(found);
 }

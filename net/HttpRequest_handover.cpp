@@ -4,6 +4,7 @@
 // half of them were taken: memory stays bounded whatever the size of the body.
 #include "net/HttpRequest.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Mutex.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void HttpRequest::passOnReceivedData(Bytes data) {
   bytesInHandOver_ += shared->size();
   onMainThread(
       [request, shared] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         HttpRequestDelegate* delegate = request->delegate_;
         auto selector = request->didReceiveDataSelector_;
         DataBlock block = request->dataReceivedBlock_;
@@ -62,7 +63,7 @@ bool HttpRequest::handOverIsFull() {
 void HttpRequest::resumeHandOver() {
   auto keepAlive = self();
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     handOverPaused_ = false;
     lastActivityTime_ = plat::Clock::current().now();
   }

@@ -14,6 +14,7 @@
 #include "net/HttpRequest.h"
 #include "net/HttpSharedQueue.h"
 #include "platform/base/Charset.h"
+#include "platform/base/Mutex.h"
 #include "platform/http/PacScript.h"
 #include "platform/http/ProxySettings.h"
 
@@ -199,7 +200,7 @@ bool HttpRequest::fetchPACFile() {
 }
 
 void HttpRequest::finishedDownloadingPACFile(HttpRequest& download) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (PACFileRequest_.get() != &download) return;  // cancelled meanwhile
   ScriptBytes bytes;
   if (!download.error() && download.responseStatusCode() < 400) {
@@ -211,7 +212,7 @@ void HttpRequest::finishedDownloadingPACFile(HttpRequest& download) {
 }
 
 void HttpRequest::runPACScriptThenStart(std::optional<std::string> bytes) {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (!bytes || bytes->empty()) return startAfterPAC();
   const double limit = timeOutSeconds_ > 0 ? timeOutSeconds_ : 10;
   std::weak_ptr<HttpRequest> weak = self();
@@ -220,7 +221,7 @@ void HttpRequest::runPACScriptThenStart(std::optional<std::string> bytes) {
       [weak](std::optional<std::string> answer, const std::string&) {
         auto request = weak.lock();
         if (!request) return;
-        std::lock_guard<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::LockGuard lock(request->cancelledLock_);
         if (answer) request->useProxyFromPACAnswer(*answer);
         request->startAfterPAC();
       });
@@ -228,7 +229,7 @@ void HttpRequest::runPACScriptThenStart(std::optional<std::string> bytes) {
 
 void HttpRequest::startAfterPAC() {
   auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   pacWork_.reset();
   if (complete_ || error_ || isCancelled()) return;
   startRequest();

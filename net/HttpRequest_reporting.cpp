@@ -1,12 +1,12 @@
 // Reports to the owner on the main thread, and the byte counts behind upload and download
 // progress. Every report reads its receivers when it runs, so receivers cleared in the meantime
 // hear nothing.
-#include <mutex>
 #include <vector>
 
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
 #include "net/HttpRequestShared.h"
+#include "platform/base/Mutex.h"
 
 void HttpRequest::onMainThread(std::function<void()> task, Urgency urgency) {
   if (plat::RunLoop::isMainThread()) {
@@ -21,7 +21,7 @@ void HttpRequest::requestStarted() {
   auto request = self();
   onMainThread(
       [request] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         HttpRequestDelegate* delegate = request->delegate_;
         RequestSelector selector = request->didStartSelector_;
         Block block = request->startedBlock_;
@@ -39,7 +39,7 @@ void HttpRequest::requestRedirected() {
   auto request = self();
   onMainThread(
       [request] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         HttpRequestDelegate* delegate = request->delegate_;
         Block block = request->requestRedirectedBlock_;
         lock.unlock();
@@ -54,7 +54,7 @@ void HttpRequest::requestReceivedResponseHeaders(const HeaderMap& headers) {
   auto request = self();
   onMainThread(
       [request, headers] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         HttpRequestDelegate* delegate = request->delegate_;
         auto selector = request->didReceiveResponseHeadersSelector_;
         HeadersBlock block = request->headersReceivedBlock_;
@@ -75,7 +75,7 @@ void HttpRequest::requestWillRedirectToURL(const Url& url) {
   auto request = self();
   onMainThread(
       [request, url] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         HttpRequestDelegate* delegate = request->delegate_;
         auto selector = request->willRedirectSelector_;
         HttpNetworkQueue* queue = request->queue_;
@@ -100,7 +100,7 @@ void HttpRequest::requestFinished() {
 }
 
 void HttpRequest::reportFinished() {
-  std::unique_lock<std::recursive_mutex> lock(cancelledLock_);
+  plat::UniqueLock lock(cancelledLock_);
   HttpRequestDelegate* delegate = delegate_;
   RequestSelector selector = didFinishSelector_;
   Block block = completionBlock_;
@@ -112,7 +112,7 @@ void HttpRequest::reportFinished() {
 }
 
 void HttpRequest::reportFailure() {
-  std::unique_lock<std::recursive_mutex> lock(cancelledLock_);
+  plat::UniqueLock lock(cancelledLock_);
   HttpRequestDelegate* delegate = delegate_;
   RequestSelector selector = didFailSelector_;
   Block block = failureBlock_;
@@ -124,7 +124,7 @@ void HttpRequest::reportFailure() {
 }
 
 bool HttpRequest::delegateTakesData() const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   return (delegate_ &&
           (didReceiveDataSelector_ || delegateAnswers_.has(HttpDelegateCallback::ReceiveData))) ||
          dataReceivedBlock_;
@@ -133,13 +133,13 @@ bool HttpRequest::delegateTakesData() const {
 template <class Field, class... Args>
 void HttpRequest::callBlockOnMainThread(Field HttpRequest::*field, Args... args) {
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     if (!(this->*field)) return;
   }
   auto request = self();
   onMainThread(
       [request, field, args...] {
-        std::unique_lock<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::UniqueLock lock(request->cancelledLock_);
         Field block = request.get()->*field;
         lock.unlock();
         if (block) block(args...);
@@ -150,7 +150,7 @@ void HttpRequest::callBlockOnMainThread(Field HttpRequest::*field, Args... args)
 // ---- Progress
 
 HttpProgressDelegate* HttpRequest::progressReceiver(Receiver receiver) const {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   switch (receiver) {
     case Receiver::Queue:
       return queue_;

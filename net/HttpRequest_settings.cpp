@@ -1,28 +1,28 @@
 // Settings kept once for every request: the time-out default, the default User-Agent, the cookies
 // received during this run, the default cache and the network activity indicator.
 #include <algorithm>
-#include <mutex>
 
 #include "net/HttpRequest.h"
 #include "net/HttpRequestShared.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
+#include "platform/base/Mutex.h"
 #include "platform/http/CookieStore.h"
 
 namespace {
 
 struct Settings {
-  std::mutex mutex;  // the default time-out, User-Agent and cache
-  double defaultTimeOutSeconds = 30.0;
-  std::optional<std::string> defaultUserAgent;
-  HttpCacheDelegate* defaultCache = nullptr;
+  plat::Mutex mutex;
+  double defaultTimeOutSeconds GUARDED_BY(mutex) = 30.0;
+  std::optional<std::string> defaultUserAgent GUARDED_BY(mutex);
+  HttpCacheDelegate* defaultCache GUARDED_BY(mutex) = nullptr;
 
-  std::recursive_mutex sessionCookiesLock;
-  std::optional<std::vector<plat::http::Cookie>> sessionCookies;
+  plat::Mutex sessionCookiesLock;
+  std::optional<std::vector<plat::http::Cookie>> sessionCookies GUARDED_BY(sessionCookiesLock);
 
-  std::mutex indicatorMutex;
-  bool indicatorVisible = false;
-  std::function<void(bool)> indicatorHandler;
+  plat::Mutex indicatorMutex;
+  bool indicatorVisible GUARDED_BY(indicatorMutex) = false;
+  std::function<void(bool)> indicatorHandler GUARDED_BY(indicatorMutex);
 };
 
 Settings& settings() {
@@ -36,18 +36,18 @@ const void* const kIndicatorOwner = &kIndicatorOwnerTag;
 }  // namespace
 
 double HttpRequest::defaultTimeOutSeconds() {
-  std::lock_guard<std::mutex> lock(settings().mutex);
+  plat::LockGuard lock(settings().mutex);
   return settings().defaultTimeOutSeconds;
 }
 
 void HttpRequest::setDefaultTimeOutSeconds(double seconds) {
-  std::lock_guard<std::mutex> lock(settings().mutex);
+  plat::LockGuard lock(settings().mutex);
   settings().defaultTimeOutSeconds = seconds;
 }
 
 std::string HttpRequest::defaultUserAgentString() {
   Settings& s = settings();
-  std::lock_guard<std::mutex> lock(s.mutex);
+  plat::LockGuard lock(s.mutex);
   if (s.defaultUserAgent) return *s.defaultUserAgent;
   const plat::Bundle& bundle = plat::Bundle::main();
   std::string name = bundle.infoValue("CFBundleDisplayName");
@@ -66,7 +66,7 @@ std::string HttpRequest::defaultUserAgentString() {
 }
 
 void HttpRequest::setDefaultUserAgentString(const std::string& userAgent) {
-  std::lock_guard<std::mutex> lock(settings().mutex);
+  plat::LockGuard lock(settings().mutex);
   // An empty text forgets the default, which is then made again on next use.
   if (userAgent.empty()) {
     settings().defaultUserAgent.reset();
@@ -76,12 +76,12 @@ void HttpRequest::setDefaultUserAgentString(const std::string& userAgent) {
 }
 
 HttpCacheDelegate* HttpRequest::defaultCache() {
-  std::lock_guard<std::mutex> lock(settings().mutex);
+  plat::LockGuard lock(settings().mutex);
   return settings().defaultCache;
 }
 
 void HttpRequest::setDefaultCache(HttpCacheDelegate* cache) {
-  std::lock_guard<std::mutex> lock(settings().mutex);
+  plat::LockGuard lock(settings().mutex);
   settings().defaultCache = cache;
 }
 
@@ -89,14 +89,14 @@ void HttpRequest::setDefaultCache(HttpCacheDelegate* cache) {
 
 std::vector<plat::http::Cookie> HttpRequest::sessionCookies() {
   Settings& s = settings();
-  std::lock_guard<std::recursive_mutex> lock(s.sessionCookiesLock);
+  plat::LockGuard lock(s.sessionCookiesLock);
   if (!s.sessionCookies) s.sessionCookies.emplace();
   return *s.sessionCookies;
 }
 
 void HttpRequest::setSessionCookies(std::vector<Cookie> cookies) {
   Settings& s = settings();
-  std::lock_guard<std::recursive_mutex> lock(s.sessionCookiesLock);
+  plat::LockGuard lock(s.sessionCookiesLock);
   if (s.sessionCookies) {
     for (const Cookie& cookie : *s.sessionCookies)
       plat::http::CookieStore::shared().deleteCookie(cookie);
@@ -106,7 +106,7 @@ void HttpRequest::setSessionCookies(std::vector<Cookie> cookies) {
 
 void HttpRequest::addSessionCookie(const Cookie& cookie) {
   Settings& s = settings();
-  std::lock_guard<std::recursive_mutex> lock(s.sessionCookiesLock);
+  plat::LockGuard lock(s.sessionCookiesLock);
   if (!s.sessionCookies) s.sessionCookies.emplace();
   auto& list = *s.sessionCookies;
   auto same = std::find_if(list.begin(), list.end(), [&](const Cookie& c) {
@@ -125,13 +125,13 @@ void HttpRequest::clearSession() {
 
 bool HttpRequest::isNetworkInUse() {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   return shared.runningRequestCount > 0;
 }
 
 void HttpRequest::setShouldUpdateNetworkActivityIndicator(bool update) {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   shared.shouldUpdateNetworkActivityIndicator = update;
 }
 
@@ -141,7 +141,7 @@ void setIndicator(bool visible) {
   Settings& s = settings();
   std::function<void(bool)> handler;
   {
-    std::lock_guard<std::mutex> lock(s.indicatorMutex);
+    plat::LockGuard lock(s.indicatorMutex);
     if (s.indicatorVisible == visible) return;
     s.indicatorVisible = visible;
     handler = s.indicatorHandler;
@@ -167,16 +167,16 @@ void HttpRequest::hideNetworkActivityIndicatorAfterDelay() {
 
 void HttpRequest::hideNetworkActivityIndicatorIfNeeeded() {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   if (shared.runningRequestCount == 0) hideNetworkActivityIndicator();
 }
 
 bool HttpRequest::isNetworkActivityIndicatorVisible() {
-  std::lock_guard<std::mutex> lock(settings().indicatorMutex);
+  plat::LockGuard lock(settings().indicatorMutex);
   return settings().indicatorVisible;
 }
 
 void HttpRequest::setNetworkActivityIndicatorHandler(std::function<void(bool)> handler) {
-  std::lock_guard<std::mutex> lock(settings().indicatorMutex);
+  plat::LockGuard lock(settings().indicatorMutex);
   settings().indicatorHandler = std::move(handler);
 }

@@ -1,12 +1,12 @@
 // The bandwidth budget all requests share: one-second windows of counted bytes, the average of
 // the last windows, and the wake-up time until which throttled connections stay paused.
 #include <deque>
-#include <mutex>
 #include <numeric>
 
 #include "net/HttpRequest.h"
 #include "net/NetReachability.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Mutex.h"
 #include "platform/base/NotificationCenter.h"
 
 namespace {
@@ -15,16 +15,16 @@ constexpr uint64_t kWWANBandwidthLimit = 14800;
 constexpr size_t kTrackedWindows = 6;
 
 struct Bandwidth {
-  std::mutex lock;  // never taken twice: the window is closed only from measuring
-  uint64_t maxBandwidthPerSecond = 0;
-  uint64_t bandwidthUsedInLastSecond = 0;
-  std::optional<double> bandwidthMeasurementDate;
-  std::deque<uint64_t> bandwidthUsageTracker;
-  uint64_t averageBandwidthUsedPerSecond = 0;
-  std::optional<double> throttleWakeUpTime;
-  bool isBandwidthThrottled = false;
-  bool shouldThrottleBandwidthForWWANOnly = false;
-  std::shared_ptr<NetReachability> reachability;
+  mutable plat::Mutex lock;  // never taken twice: the window is closed only from measuring
+  uint64_t maxBandwidthPerSecond GUARDED_BY(lock) = 0;
+  uint64_t bandwidthUsedInLastSecond GUARDED_BY(lock) = 0;
+  std::optional<double> bandwidthMeasurementDate GUARDED_BY(lock);
+  std::deque<uint64_t> bandwidthUsageTracker GUARDED_BY(lock);
+  uint64_t averageBandwidthUsedPerSecond GUARDED_BY(lock) = 0;
+  std::optional<double> throttleWakeUpTime GUARDED_BY(lock);
+  bool isBandwidthThrottled GUARDED_BY(lock) = false;
+  bool shouldThrottleBandwidthForWWANOnly GUARDED_BY(lock) = false;
+  std::shared_ptr<NetReachability> reachability GUARDED_BY(lock);
 };
 
 Bandwidth& bandwidth() {
@@ -36,22 +36,22 @@ double now() {
   return plat::Clock::current().now();
 }
 
-// With the lock held. A limit of 0 throttles nothing, even while on WWAN.
-bool throttlingApplies(const Bandwidth& b) {
+// A limit of 0 throttles nothing, even while on WWAN.
+bool throttlingApplies(const Bandwidth& b) REQUIRES(b.lock) {
   return b.maxBandwidthPerSecond > 0 &&
          (b.isBandwidthThrottled || !b.shouldThrottleBandwidthForWWANOnly);
 }
 
-// With the lock held. A window more than a second ahead means the clock was set back: it ends
-// now, rather than holding connections back for as long as the clock jumped.
-bool windowEnded(const Bandwidth& b) {
+// A window more than a second ahead means the clock was set back: it ends now, rather than
+// holding connections back for as long as the clock jumped.
+bool windowEnded(const Bandwidth& b) REQUIRES(b.lock) {
   if (!b.bandwidthMeasurementDate) return true;
   const double end = *b.bandwidthMeasurementDate;
   return end <= now() || end > now() + 1;
 }
 
-// With the lock held: closes the current window and starts the next.
-void recordBandwidthUsage(Bandwidth& b) {
+// Closes the current window and starts the next.
+void recordBandwidthUsage(Bandwidth& b) REQUIRES(b.lock) {
   if (b.bandwidthUsedInLastSecond == 0) {
     b.bandwidthUsageTracker.clear();
   } else {
@@ -70,49 +70,48 @@ void recordBandwidthUsage(Bandwidth& b) {
   b.averageBandwidthUsedPerSecond = total / b.bandwidthUsageTracker.size();
 }
 
-// With the lock held: the window that bytes read now belong to. Bytes counted into a window that
-// has already ended would be closed into the past, and the window after it would start with its
-// whole budget again.
-void rollWindow(Bandwidth& b) {
+// The window that bytes read now belong to. Bytes counted into a window that has already ended
+// would be closed into the past, and the window after it would start with its whole budget again.
+void rollWindow(Bandwidth& b) REQUIRES(b.lock) {
   if (windowEnded(b)) recordBandwidthUsage(b);
 }
 
 }  // namespace
 
 bool HttpRequest::isBandwidthThrottled() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   return throttlingApplies(bandwidth());
 }
 
 uint64_t HttpRequest::maxBandwidthPerSecond() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   return bandwidth().maxBandwidthPerSecond;
 }
 
 void HttpRequest::setMaxBandwidthPerSecond(uint64_t bytes) {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   bandwidth().maxBandwidthPerSecond = bytes;
 }
 
 uint64_t HttpRequest::averageBandwidthUsedPerSecond() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   return bandwidth().averageBandwidthUsedPerSecond;
 }
 
 std::optional<double> HttpRequest::throttleWakeUpTime() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   return bandwidth().throttleWakeUpTime;
 }
 
 void HttpRequest::incrementBandwidthUsedInLastSecond(uint64_t bytes) {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   rollWindow(bandwidth());
   bandwidth().bandwidthUsedInLastSecond += bytes;
 }
 
 void HttpRequest::measureBandwidthUsage() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
   Bandwidth& b = bandwidth();
+  plat::LockGuard lock(b.lock);
   if (b.bandwidthMeasurementDate && *b.bandwidthMeasurementDate > now() + 1)
     b.throttleWakeUpTime.reset();
   if (windowEnded(b)) recordBandwidthUsage(b);
@@ -124,8 +123,8 @@ void HttpRequest::measureBandwidthUsage() {
 }
 
 uint64_t HttpRequest::maxUploadReadLength() {
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
   Bandwidth& b = bandwidth();
+  plat::LockGuard lock(b.lock);
   // The budget of the window the read will count in, not of one already over.
   if (throttlingApplies(b)) rollWindow(b);
   uint64_t budget = b.maxBandwidthPerSecond / 4;
@@ -145,8 +144,8 @@ void HttpRequest::performThrottling() {
   measureBandwidthUsage();
   enum class Action { None, Pause, Resume } action = Action::None;
   {
-    std::lock_guard<std::mutex> lock(bandwidth().lock);
     const Bandwidth& b = bandwidth();
+    plat::LockGuard lock(b.lock);
     if (!throttlingApplies(b)) {
       action = Action::Resume;
     } else if (b.throttleWakeUpTime) {
@@ -172,7 +171,7 @@ void HttpRequest::performThrottling() {
       [weak] {
         auto request = weak.lock();
         if (!request) return;
-        std::lock_guard<std::recursive_mutex> lock(request->cancelledLock_);
+        plat::LockGuard lock(request->cancelledLock_);
         std::optional<double> wakeUp = throttleWakeUpTime();
         if (!request->complete_ && request->readStreamIsScheduled_ && isBandwidthThrottled() &&
             wakeUp && *wakeUp > now()) {
@@ -181,7 +180,7 @@ void HttpRequest::performThrottling() {
           plat::RunLoop::current().performAfter(*wakeUp - now(), request.get(), "throttle", [weak] {
             auto again = weak.lock();
             if (!again) return;
-            std::lock_guard<std::recursive_mutex> lock(again->cancelledLock_);
+            plat::LockGuard lock(again->cancelledLock_);
             again->performThrottling();
           });
         }
@@ -197,7 +196,7 @@ void HttpRequest::setShouldThrottleBandwidthForWWAN(bool throttle) {
     return;
   }
   unsubscribeFromNetworkReachabilityNotifications();
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   bandwidth().maxBandwidthPerSecond = 0;
   bandwidth().shouldThrottleBandwidthForWWANOnly = false;
   bandwidth().isBandwidthThrottled = false;
@@ -205,7 +204,7 @@ void HttpRequest::setShouldThrottleBandwidthForWWAN(bool throttle) {
 
 void HttpRequest::throttleBandwidthForWWANUsingLimit(uint64_t limit) {
   {
-    std::lock_guard<std::mutex> lock(bandwidth().lock);
+    plat::LockGuard lock(bandwidth().lock);
     bandwidth().shouldThrottleBandwidthForWWANOnly = true;
     bandwidth().maxBandwidthPerSecond = limit;
   }
@@ -221,7 +220,7 @@ void HttpRequest::registerForNetworkReachabilityNotifications() {
   plat::NotificationCenter::defaultCenter().addObserver(
       &bandwidth(), kNetworkReachabilityChangedNotification, monitor.get(),
       [](const plat::Notification&) { reachabilityChanged(); });
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   bandwidth().reachability = std::move(monitor);
 }
 
@@ -229,7 +228,7 @@ void HttpRequest::unsubscribeFromNetworkReachabilityNotifications() {
   plat::NotificationCenter::defaultCenter().removeObserver(&bandwidth());
   std::shared_ptr<NetReachability> monitor;
   {
-    std::lock_guard<std::mutex> lock(bandwidth().lock);
+    plat::LockGuard lock(bandwidth().lock);
     monitor = std::move(bandwidth().reachability);
   }
 }
@@ -241,6 +240,6 @@ bool HttpRequest::isNetworkReachableViaWWAN() {
 
 void HttpRequest::reachabilityChanged() {
   const bool onWWAN = isNetworkReachableViaWWAN();
-  std::lock_guard<std::mutex> lock(bandwidth().lock);
+  plat::LockGuard lock(bandwidth().lock);
   bandwidth().isBandwidthThrottled = onWWAN;
 }

@@ -12,6 +12,7 @@
 #include "platform/base/Charset.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
+#include "platform/base/Mutex.h"
 #include "platform/http/CookieStore.h"
 #include "platform/http/ResponseBuffer.h"
 
@@ -127,7 +128,7 @@ void HttpRequest::startRequest() {
 // one; requests with bodies (and URLs without host or scheme) take none.
 void HttpRequest::attachConnection() {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   expirePersistentConnections();
   if (url_.host().empty() || url_.scheme().empty()) {
     connectionInfo_.reset();
@@ -172,7 +173,7 @@ void HttpRequest::attachConnection() {
 
 void HttpRequest::expirePersistentConnections() {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   const double time = now();
   std::erase_if(shared.persistentConnectionsPool, [time](const auto& record) {
     if (record->request || record->expires > time) return false;
@@ -185,7 +186,7 @@ void HttpRequest::expirePersistentConnections() {
 // reused.
 void HttpRequest::releaseConnectionRecord() {
   HttpRequestShared& shared = HttpRequestShared::get();
-  std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+  plat::LockGuard lock(shared.connectionsLock);
   if (!connectionInfo_) return;
   connectionInfo_->request.reset();
   std::erase(shared.persistentConnectionsPool, connectionInfo_);
@@ -197,7 +198,7 @@ void HttpRequest::scheduleReadStream() {
   if (!readStream_ || readStreamIsScheduled_) return;
   HttpRequestShared& shared = HttpRequestShared::get();
   {
-    std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+    plat::LockGuard lock(shared.connectionsLock);
     ++shared.runningRequestCount;
     if (shared.shouldUpdateNetworkActivityIndicator) showNetworkActivityIndicator();
   }
@@ -210,7 +211,7 @@ void HttpRequest::unscheduleReadStream() {
   if (!readStream_ || !readStreamIsScheduled_) return;
   HttpRequestShared& shared = HttpRequestShared::get();
   {
-    std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+    plat::LockGuard lock(shared.connectionsLock);
     if (shared.runningRequestCount > 0) --shared.runningRequestCount;
     if (shared.shouldUpdateNetworkActivityIndicator && shared.runningRequestCount == 0)
       HttpMainThreadMailbox::post([] { hideNetworkActivityIndicatorAfterDelay(); },
@@ -237,7 +238,7 @@ void HttpRequest::handleNetworkEvent(HttpStream::Event event) {
   HttpMainThreadMailbox::Turn turn;
   auto keepAlive = self();
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     if (complete_ || isCancelled()) return;
     switch (event) {
       case HttpStream::kEventBytesAvailable:
@@ -456,7 +457,7 @@ void HttpRequest::handleStreamComplete() {
   HttpRequestShared& shared = HttpRequestShared::get();
   {
     // The counts only: nothing that takes another lock runs under this one.
-    std::lock_guard<std::recursive_mutex> progress(shared.progressLock);
+    plat::LockGuard progress(shared.progressLock);
     lastBytesSent_ = totalBytesSent_;
     if (readStream_) totalBytesSent_ = readStream_->bodyBytesWritten();
     complete_ = true;
@@ -473,7 +474,7 @@ void HttpRequest::handleStreamComplete() {
   if (downloadCache_ && !didUseCachedResponse_)
     downloadCache_->storeResponseForRequest(*this, secondsToCache_);
   {
-    std::lock_guard<std::recursive_mutex> lock(shared.connectionsLock);
+    plat::LockGuard lock(shared.connectionsLock);
     if (!connectionCanBeReused_) unscheduleReadStream();
     if (connectionInfo_) {
       connectionInfo_->request.reset();
@@ -595,7 +596,7 @@ bool HttpRequest::willRedirect() {
 }
 
 bool HttpRequest::willAskDelegateToConfirmRedirect() {
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   // A HEAD request made for another reports nothing, so no one would answer the question and
   // its main request would wait for ever.
   if (mainRequest_) return false;
@@ -611,7 +612,7 @@ bool HttpRequest::willAskDelegateToConfirmRedirect() {
 
 void HttpRequest::redirectToURL(const Url& url) {
   {
-    std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+    plat::LockGuard lock(cancelledLock_);
     redirectURL_ = url;
   }
   // The request's own working thread: the network thread, or the thread of a synchronous request.
@@ -621,7 +622,7 @@ void HttpRequest::redirectToURL(const Url& url) {
 
 void HttpRequest::performRedirect() {
   auto keepAlive = self();
-  std::lock_guard<std::recursive_mutex> lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (isCancelled() || error_) return;
   setURL(redirectURL_);
   complete_ = true;
@@ -658,7 +659,7 @@ bool HttpRequest::shouldTimeOut() const {
 
 void HttpRequest::checkRequestStatus() {
   auto keepAlive = self();
-  std::unique_lock<std::recursive_mutex> lock(cancelledLock_);
+  plat::UniqueLock lock(cancelledLock_);
   if (complete_ || isCancelled()) return;
   performThrottling();
   if (shouldTimeOut()) {

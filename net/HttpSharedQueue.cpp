@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "net/HttpRequest.h"
+#include "platform/base/Mutex.h"
 
 void HttpSharedQueue::addOperation(std::shared_ptr<HttpRequest> request) {
   if (!request || request->isFinished()) return;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     request->setSharedQueue(this);
     auto after = std::find_if(waiting_.begin(), waiting_.end(), [&](const auto& waiting) {
       return waiting->queuePriority() < request->queuePriority();
@@ -18,13 +19,13 @@ void HttpSharedQueue::addOperation(std::shared_ptr<HttpRequest> request) {
 }
 
 int HttpSharedQueue::maxConcurrentOperationCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  plat::LockGuard lock(mutex_);
   return width_;
 }
 
 void HttpSharedQueue::setMaxConcurrentOperationCount(int width) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     width_ = width;
   }
   startMore();
@@ -32,21 +33,21 @@ void HttpSharedQueue::setMaxConcurrentOperationCount(int width) {
 
 void HttpSharedQueue::adjustMaxConcurrentOperationCount(int delta) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     width_ += delta;
   }
   startMore();
 }
 
 std::vector<std::shared_ptr<HttpRequest>> HttpSharedQueue::operations() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  plat::LockGuard lock(mutex_);
   std::vector<std::shared_ptr<HttpRequest>> all(running_.begin(), running_.end());
   all.insert(all.end(), waiting_.begin(), waiting_.end());
   return all;
 }
 
 size_t HttpSharedQueue::operationCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  plat::LockGuard lock(mutex_);
   return running_.size() + waiting_.size();
 }
 
@@ -57,7 +58,7 @@ void HttpSharedQueue::cancelAllOperations() {
 void HttpSharedQueue::requestFinished(HttpRequest* request) {
   std::shared_ptr<HttpRequest> done;  // let go of outside the lock
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     auto it = std::find_if(running_.begin(), running_.end(),
                            [&](const auto& r) { return r.get() == request; });
     if (it == running_.end()) return;
@@ -74,7 +75,7 @@ void HttpSharedQueue::requestCancelled() {
 void HttpSharedQueue::startMore() {
   std::vector<std::shared_ptr<HttpRequest>> starting;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    plat::LockGuard lock(mutex_);
     for (auto it = waiting_.begin(); it != waiting_.end();) {
       const bool room = width_ < 0 || static_cast<int>(running_.size()) < width_;
       if (!room && !(*it)->isCancelled()) {

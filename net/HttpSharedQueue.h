@@ -6,8 +6,9 @@
 
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <vector>
+
+#include "platform/base/Mutex.h"
 
 class HttpRequest;
 
@@ -33,8 +34,8 @@ class HttpSharedQueue {
   // Starts waiting requests while there is room (cancelled ones at once, to finish).
   void startMore();
 
-  mutable std::mutex mutex_;
-  int width_;
-  std::deque<std::shared_ptr<HttpRequest>> waiting_;
-  std::vector<std::shared_ptr<HttpRequest>> running_;
+  mutable plat::Mutex mutex_;
+  int width_ GUARDED_BY(mutex_);
+  std::deque<std::shared_ptr<HttpRequest>> waiting_ GUARDED_BY(mutex_);
+  std::vector<std::shared_ptr<HttpRequest>> running_ GUARDED_BY(mutex_);
 };
