@@ -1,7 +1,6 @@
 #include "platform/base/RunLoop.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/base/Thread.h"
+#include "tests/support/NoDescriptorsLeft.h"
 #include "tests/support/VirtualTime.h"
 
 using plat::RunLoop;
@@ -234,28 +234,7 @@ TEST(RunLoopThreads, PerformsQueuedWithoutWakingKeepTheirPlaceAndRunOnTheNextWak
   EXPECT_EQ(log, (Log{"quiet", "loud"}));
 }
 
-// Runs `work` on a thread of its own (so its loop is new), with no descriptor left to open when
-// `tight`. The thread starts first: the sanitizers' checks need descriptors of their own, and a
-// loose run beforehand lets them know the types involved.
-template <class Work>
-void onNewThread(bool tight, Work work) {
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  std::atomic<bool> go{false};
-  std::thread worker([&] {
-    while (!go) std::this_thread::yield();
-    work();
-  });
-  const int lowestFree = dup(0);
-  ASSERT_GE(lowestFree, 0);
-  close(lowestFree);
-  rlimit limited = saved;
-  limited.rlim_cur = static_cast<rlim_t>(lowestFree);
-  if (tight) setrlimit(RLIMIT_NOFILE, &limited);
-  go = true;
-  worker.join();
-  setrlimit(RLIMIT_NOFILE, &saved);
-}
+using testsupport::onNewThread;
 
 TEST(RunLoopThreads, ALoopThatCouldNotBeWokenIsRefusedAtOnce) {
   for (bool tight : {false, true}) {

@@ -1,12 +1,11 @@
 #include "platform/stream/Resolver.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "tests/support/NoDescriptorsLeft.h"
 
 using plat::stream::HostLookup;
 
@@ -16,12 +15,8 @@ using plat::stream::HostLookup;
 // once with room first so that they know the types involved.
 TEST(Resolver, ALookupWithoutADescriptorFailsAtOnce) {
   for (bool tight : {false, true}) {
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    std::atomic<bool> go{false};
     bool doneAtOnce = false, failed = false;
-    std::thread worker([&] {
-      while (!go) std::this_thread::yield();
+    testsupport::onNewThread(tight, [&] {
       auto lookup = HostLookup::start("localhost", 80);
       doneAtOnce = lookup->isDone();
       if (doneAtOnce) failed = static_cast<bool>(lookup->takeResult().error);
@@ -29,15 +24,6 @@ TEST(Resolver, ALookupWithoutADescriptorFailsAtOnce) {
       while (!lookup->isDone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       while (lookup.use_count() > 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
-    const int lowestFree = dup(0);
-    ASSERT_GE(lowestFree, 0);
-    close(lowestFree);
-    rlimit limited = saved;
-    limited.rlim_cur = static_cast<rlim_t>(lowestFree);
-    if (tight) setrlimit(RLIMIT_NOFILE, &limited);
-    go = true;
-    worker.join();
-    setrlimit(RLIMIT_NOFILE, &saved);
     if (tight) {
       EXPECT_TRUE(doneAtOnce);
       EXPECT_TRUE(failed);
