@@ -427,8 +427,9 @@ class HttpRequest : public plat::Operation {
   std::shared_ptr<HttpRequest> self() {
     return std::static_pointer_cast<HttpRequest>(shared_from_this());
   }
-  // Copies this request's settings into `other` (copy() of subclasses builds on it).
-  void copySettingsInto(HttpRequest& other) const;
+  // Copies this request's settings into `other` (copy() of subclasses builds on it). `other` is
+  // new and seen by no other thread yet, so its own lock is not taken.
+  void copySettingsInto(HttpRequest& other) const NO_THREAD_SAFETY_ANALYSIS;
   void copyExchangeSettingsInto(HttpRequest& other) const;
 
   void failWithError(const HttpErrorPtr& error);
@@ -518,17 +519,19 @@ class HttpRequest : public plat::Operation {
   // the side's own fields and calls.
   struct ChallengeSide;
   static const ChallengeSide kServerSide, kProxySide;
-  void answerChallenge(const ChallengeSide& side);
+  void answerChallenge(const ChallengeSide& side) REQUIRES(cancelledLock_);
   CredentialsPtr findCredentials();
   CredentialsPtr findProxyCredentials();
   bool applyCredentials(const CredentialsPtr& credentials);
   bool applyProxyCredentials(const CredentialsPtr& credentials);
   std::optional<HttpSessionCredentials> findSessionAuthenticationCredentials();
   std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials();
-  bool willAskDelegateForCredentials();
-  bool willAskDelegateForProxyCredentials();
-  void askDelegateForCredentials();
-  void askDelegateForProxyCredentials();
+  bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
+  bool willAskDelegateForProxyCredentials() REQUIRES(cancelledLock_);
+  // On the main thread, where owners set the delegate and the queue: read there without the
+  // request's lock, as they always were, since the delegate asked may call back into the request.
+  void askDelegateForCredentials() NO_THREAD_SAFETY_ANALYSIS;
+  void askDelegateForProxyCredentials() NO_THREAD_SAFETY_ANALYSIS;
   bool showAuthenticationDialog();
   bool showProxyAuthenticationDialog();
   void presentDialogOnMainThread();
@@ -575,13 +578,17 @@ class HttpRequest : public plat::Operation {
   void resumeHandOver();
 
   // ---- Fields
+  // Guards the fields marked with it, and is held by the working thread while it runs the request.
+  // Recursive: the request's methods take it and call one another (a retry holding it applies the
+  // credentials, which take it again).
   mutable plat::RecursiveMutex cancelledLock_;
   plat::RunLoop* workingLoop_ = nullptr;
 
   Url url_, originalURL_, redirectURL_;
-  HttpRequestDelegate* delegate_ = nullptr;
-  DelegateAnswers delegateAnswers_;  // delegate_'s respondsTo(), asked when it was set
-  HttpNetworkQueue* queue_ = nullptr;
+  HttpRequestDelegate* delegate_ GUARDED_BY(cancelledLock_) = nullptr;
+  // delegate_'s respondsTo(), asked when it was set
+  DelegateAnswers delegateAnswers_ GUARDED_BY(cancelledLock_);
+  HttpNetworkQueue* queue_ GUARDED_BY(cancelledLock_) = nullptr;
   std::string requestMethod_ = "GET";
   std::shared_ptr<Bytes> postBody_;
   std::shared_ptr<Bytes> compressedPostBody_;
@@ -611,8 +618,8 @@ class HttpRequest : public plat::Operation {
   HttpErrorPtr setupError_;
   std::string username_, password_, userAgent_, domain_;
   std::string proxyUsername_, proxyPassword_, proxyDomain_;
-  HttpProgressDelegate* uploadProgressDelegate_ = nullptr;
-  HttpProgressDelegate* downloadProgressDelegate_ = nullptr;
+  HttpProgressDelegate* uploadProgressDelegate_ GUARDED_BY(cancelledLock_) = nullptr;
+  HttpProgressDelegate* downloadProgressDelegate_ GUARDED_BY(cancelledLock_) = nullptr;
   std::optional<Bytes> rawResponseData_;
   std::optional<plat::http::RequestMessage> request_;
   std::shared_ptr<plat::http::HttpStream> readStream_;
@@ -630,9 +637,12 @@ class HttpRequest : public plat::Operation {
   std::atomic<uint64_t> totalBytesRead_ = 0, totalBytesSent_ = 0;
   uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
 
-  RequestSelector didStartSelector_, didFinishSelector_, didFailSelector_;
-  std::function<void(HttpRequest&, const HeaderMap&)> didReceiveResponseHeadersSelector_;
-  std::function<void(HttpRequest&, const Url&)> willRedirectSelector_;
+  RequestSelector didStartSelector_ GUARDED_BY(cancelledLock_);
+  RequestSelector didFinishSelector_ GUARDED_BY(cancelledLock_);
+  RequestSelector didFailSelector_ GUARDED_BY(cancelledLock_);
+  std::function<void(HttpRequest&, const HeaderMap&)> didReceiveResponseHeadersSelector_
+      GUARDED_BY(cancelledLock_);
+  std::function<void(HttpRequest&, const Url&)> willRedirectSelector_ GUARDED_BY(cancelledLock_);
   std::function<void(HttpRequest&, const Bytes&)> didReceiveDataSelector_;
   Block startedBlock_, completionBlock_, failureBlock_, authenticationNeededBlock_,
       proxyAuthenticationNeededBlock_, requestRedirectedBlock_;
