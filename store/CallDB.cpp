@@ -11,9 +11,6 @@
 
 namespace {
 
-const char* const kQueueIndex =
-    "create index if not exists review_list_word on review_list (rlt_tWord)";
-
 // Serialises opening and closing; statements never take it.
 plat::Mutex& openingMutex() {
   static plat::Mutex m;

@@ -269,6 +269,8 @@ class CallDB {
   // Runs `work` as one unit: commits, or rolls back and raises again.
   void inOneTransaction(const std::function<void()>& work);
   void appendQueueRows(const plat::Value& words, int type);
+  // The queue mirror's index on the word, which every answer's delete goes by.
+  static const char* const kQueueIndex;
   plat::Value dueTestedWords(int64_t end, int64_t limit);
   struct DayLogSpec;
   std::string readWordText(const char* sql, const std::string& word);

@@ -8,6 +8,9 @@
 
 using plat::Value;
 
+const char* const CallDB::kQueueIndex =
+    "create index if not exists review_list_word on review_list (rlt_tWord)";
+
 namespace {
 
 // Rows are written 30 to a statement; headwords are bound, never spliced into the text.
@@ -66,7 +69,7 @@ void CallDB::initReviewWords_tempData(const Value& words, int type) {
     sqlMgr_.deleteOneChannel("delete from review_list", "", Value::array());
     sqlMgr_.RecordExec("drop index if exists review_list_word");
     appendQueueRows(words, type);
-    sqlMgr_.RecordExec("create index if not exists review_list_word on review_list (rlt_tWord)");
+    sqlMgr_.RecordExec(kQueueIndex);
   });
 }
 
