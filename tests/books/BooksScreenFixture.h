@@ -1,6 +1,7 @@
-// Fixture of the word-book screens' tests: the study store of the store's fixture (a real
-// learn.db), the assembled bundle's images and texts, and the application run by the headless
-// host with a tab bar whose second tab is a navigation stack, on which the screens are pushed.
+// Fixture of the word-book screens' tests and of the word-list page's: the study store of the
+// store's fixture (a real learn.db), the assembled bundle's images and texts, and the application
+// run by the headless host with a tab bar whose second tab is a navigation stack, on which the
+// screens are pushed.
 #pragma once
 
 #include <cstdlib>

@@ -5,7 +5,6 @@
 #include "learn/BaseWordViewController.h"
 #include "platform/base/Random.h"
 #include "platform/view/AlertView.h"
-#include "platform/view/Keyboard.h"
 #include "tests/books/BooksScreenFixture.h"
 
 namespace {
@@ -24,36 +23,6 @@ class Planning : public BooksScreenTest {
     host_->runUntilIdle();
   }
 };
-
-TEST_F(Planning, SwipingOverTheCheckBoxesTogglesEachRowEnteredOnce) {
-  const Words words = addBook(kBook, "s", 1000);
-  auto screen = openBook(kBook);
-  WordsListViewCtrl& page = *screen->page(1);
-  // Row 2 to row 5 in one move: rows 2, 3, 4 and 5 each toggle once.
-  host_->swipe(checkBoxPoint(page, 2), checkBoxPoint(page, 5), 1);
-  EXPECT_EQ(wordsOf(screen->selWords()), (Words{words[2], words[3], words[4], words[5]}));
-  EXPECT_TRUE(screen->scrollView().isScrollEnabled()) << "paging comes back at the end";
-  // Back up over rows 5 to 3 in small steps: each entered row toggles back once.
-  host_->swipe(checkBoxPoint(page, 5), checkBoxPoint(page, 3), 6);
-  EXPECT_EQ(wordsOf(screen->selWords()), (Words{words[2]}));
-
-  // On the selected page unticks wait for the finger to lift; a re-tick in the same touch
-  // keeps the word.
-  screen->selectwords_callback(words[7], true);
-  screen->selectwords_callback(words[8], true);
-  showPage(*screen, 2);
-  WordsListViewCtrl& selected = *screen->page(2);
-  plat::Window* window = selected.view()->window();
-  window->sendTouch(plat::TouchPhase::Began, checkBoxPoint(selected, 0));
-  window->sendTouch(plat::TouchPhase::Moved, checkBoxPoint(selected, 2));
-  EXPECT_FALSE(screen->scrollView().isScrollEnabled()) << "no paging while the finger is down";
-  EXPECT_EQ(screen->selWords().size(), 3u) << "nothing leaves under the finger";
-  window->sendTouch(plat::TouchPhase::Moved, checkBoxPoint(selected, 1));
-  window->sendTouch(plat::TouchPhase::Ended, checkBoxPoint(selected, 1));
-  host_->runUntilIdle();
-  EXPECT_EQ(wordsOf(screen->selWords()), (Words{words[7]}));
-  EXPECT_EQ(screen->stateOf(words[2]), "2");
-}
 
 TEST_F(Planning, PlannedWordsReachTheReviewScreenAndMoveToTheLearntList) {
   const Words words = addBook(kBook, "p", 1000);
@@ -180,37 +149,6 @@ TEST_F(Planning, RemovingALearntWordTellsTheReviewScreenAndReloadsTheNotLearntLi
   EXPECT_EQ(db_->LearnWordCount(), 2);
 }
 
-// The edges of a swipe: nothing fires for rows above the first, a cancelled touch gives paging
-// back like a lifted one, and a remove button waits for the finger to lift.
-TEST_F(Planning, ASwipeFiresOnlyWhatAFingerOnTheRowsWould) {
-  const Words words = addBook(kBook, "e", 1000);
-  planWords({words[4], words[9]});
-  auto screen = openBook(kBook);
-  WordsListViewCtrl& all = *screen->page(1);
-  plat::Window* window = all.view()->window();
-  plat::Point above = checkBoxPoint(all, 0);
-  above.y -= 3 * all.tableView().rowHeight();
-  window->sendTouch(plat::TouchPhase::Began, checkBoxPoint(all, 0));
-  window->sendTouch(plat::TouchPhase::Moved, above);
-  EXPECT_FALSE(screen->scrollView().isScrollEnabled());
-  window->sendTouch(plat::TouchPhase::Cancelled, above);
-  host_->runUntilIdle();
-  EXPECT_EQ(wordsOf(screen->selWords()), (Words{words[0]})) << "row 0 alone, at touch-down";
-  EXPECT_TRUE(screen->scrollView().isScrollEnabled()) << "a cancelled touch gives paging back";
-
-  showPage(*screen, 3);
-  WordsListViewCtrl& learnt = *screen->page(3);
-  window->sendTouch(plat::TouchPhase::Began, checkBoxPoint(learnt, 0));
-  host_->runUntilIdle();
-  EXPECT_TRUE(review_.deleted.empty()) << "nothing is removed while the finger is down";
-  EXPECT_EQ(db_->LearnWordCount(), 2);
-  window->sendTouch(plat::TouchPhase::Ended, checkBoxPoint(learnt, 0));
-  ASSERT_TRUE(screen->waitForLoader());
-  host_->runUntilIdle();
-  EXPECT_EQ(review_.deleted, Words{words[4]});
-  EXPECT_EQ(db_->LearnWordCount(), 1);
-}
-
 TEST_F(Planning, TheSixtiethPlannedWordOpensCardsThatWalkTheListRound) {
   const Words words = addBook(kBook, "c", 1000);
   planWords(Words(words.begin() + 100, words.begin() + 159));
@@ -263,45 +201,6 @@ TEST_F(Planning, RemovingTheLastLearntWordFromTheCardClosesIt) {
   host_->advance(1);
   EXPECT_EQ(app_->bookNav->topViewController(), screen.get());
   EXPECT_EQ(review_.deleted, Words{"s000"});
-}
-
-TEST_F(Planning, ARowTappedWhileSearchingClosesTheKeyboardAndGoesOnAsUsual) {
-  const Words words = addBook(kBook, "q", 300);
-  auto closed = openBook(kBook);
-  ASSERT_TRUE(closed->waitForLoader());
-  host_->runUntilIdle();
-  WordsListViewCtrl& page = *closed->page(1);
-  ASSERT_TRUE(host_->tap(&page.textField()));
-  host_->type("q1");
-  host_->advance(1);
-  ASSERT_TRUE(plat::Keyboard::isVisible());
-  render("search_before_row_tap");
-  ASSERT_TRUE(host_->tap(page.tableView().cellForRow(page.tableView().indexPathsForVisibleRows().front())));
-  host_->advance(1);
-  EXPECT_NE(host_->findByText(plat::localized("alermsg_eg47")), nullptr) << "the message shows";
-  EXPECT_FALSE(plat::Keyboard::isVisible());
-  app_->bookNav->popViewController(false);
-  host_->advance(1);
-
-  planWords(Words(words.begin() + 200, words.begin() + 260));  // 60 planned: rows open cards
-  auto open = openBook(kBook);
-  ASSERT_TRUE(open->waitForLoader());
-  host_->runUntilIdle();
-  ASSERT_TRUE(open->isOpenDictionary());
-  WordsListViewCtrl& list = *open->page(1);
-  ASSERT_TRUE(host_->tap(&list.textField()));
-  host_->type("q12");
-  host_->advance(1);
-  ASSERT_TRUE(plat::Keyboard::isVisible());
-  const plat::IndexPath first = list.tableView().indexPathsForVisibleRows().front();
-  ASSERT_TRUE(host_->tap(list.tableView().cellForRow(first)));
-  host_->advance(1);
-  auto* card = dynamic_cast<BaseWordViewController*>(open->baseWordViewCtrl());
-  ASSERT_NE(card, nullptr) << "the card opens";
-  EXPECT_EQ(app_->bookNav->topViewController(), card);
-  EXPECT_EQ(card->wordName(), words[size_t(first.row)]);
-  EXPECT_FALSE(plat::Keyboard::isVisible());
-  render("search_row_opens_card");
 }
 
 TEST(FormatOneInteger, FillsOnlyTheFirstIntegerPlaceholder) {

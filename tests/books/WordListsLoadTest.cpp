@@ -1,12 +1,7 @@
 // A word book's four lists, the whole library's windows and the tab titles, on a real store.
 #include <algorithm>
 
-#include "platform/base/AppHome.h"
-#include "platform/base/Files.h"
-#include "platform/view/AlertView.h"
-#include "platform/view/Keyboard.h"
 #include "tests/books/BooksScreenFixture.h"
-#include "util/DebugNSObject.h"
 
 namespace {
 
@@ -121,48 +116,6 @@ TEST_F(WordListsLoad, WholeLibraryRowsComeInWindowsOfFortyWhereTheyAreNeeded) {
   render("lists_library");
 }
 
-TEST_F(WordListsLoad, SearchScrollsToTheTypedWordByPositionOrInMemory) {
-  const Words words = addBook(kBook, "k", 1000);
-  auto screen = openBook(kBook);
-  WordsListViewCtrl& none = *screen->page(1);
-  auto topRow = [](WordsListViewCtrl& page) {
-    return page.tableView().indexPathsForVisibleRows().front().row;
-  };
-  none.textField().setText("k5");
-  none.testFieldDidChange();
-  EXPECT_EQ(topRow(none), 500);
-  none.textField().setText("z");  // past every word: the last row, as far as the table goes
-  none.testFieldDidChange();
-  EXPECT_EQ(
-      screen->noneWords().size() - 1,
-      static_cast<size_t>(topRow(none)) + none.tableView().indexPathsForVisibleRows().size() - 1);
-
-  // Given lists are searched in memory: a text before the first word does not move the list.
-  auto given = openGiven(words, {}, words);
-  WordsListViewCtrl& all = *given->page(1);
-  all.textField().setText("k7");
-  all.testFieldDidChange();
-  EXPECT_EQ(topRow(all), 700);
-  all.textField().setText("a");
-  all.testFieldDidChange();
-  EXPECT_EQ(topRow(all), 700);
-
-  // The whole library's learnt page searches the store's full learnt list; a word planned since
-  // the screen opened lies past its rows and moves nothing.
-  planWords(Words(words.begin() + 100, words.begin() + 130));
-  auto library = openBook(CallDB::WholeLibraryBookID);
-  showPage(*library, 3);
-  WordsListViewCtrl& learnt = *library->page(3);
-  learnt.textField().setText(words[120]);
-  learnt.testFieldDidChange();
-  EXPECT_EQ(topRow(learnt), 20);
-  EXPECT_EQ(visibleWords(learnt).front(), words[120]) << "its window was read on the way";
-  planWords({words[999]});
-  learnt.textField().setText(words[999]);
-  learnt.testFieldDidChange();
-  EXPECT_EQ(learnt.tableView().indexPathsForVisibleRows().back().row, 29);
-}
-
 TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
   const Words words = addBook(kBook, "q", 1500);
   planWords({words[0], words[1]});
@@ -192,45 +145,6 @@ TEST_F(WordListsLoad, LoadsQueueBehindTheRunningOneAndWindowsKeepTheirOwnRows) {
   ASSERT_EQ(rows.size(), 30u);
   EXPECT_EQ(*library->allWords()[total - 40], rows.at(0).at(0).asString());
   EXPECT_FALSE(library->allWords()[total - 1]) << "the rows that went keep their markers";
-}
-
-TEST_F(WordListsLoad, TheSearchFieldMakesRoomForTheKeyboardAndTakesCommandsOnlyInTestMode) {
-  addBook(kBook, "k", 1000);
-  auto screen = openBook(kBook);
-  const plat::Rect area = screen->scrollView().frame();
-  ASSERT_TRUE(host_->tap(&screen->page(1)->textField()));
-  host_->advance(1);
-  EXPECT_TRUE(app_->bookNav->isNavigationBarHidden());
-  EXPECT_FALSE(screen->scrollView().isScrollEnabled()) << "no paging while typing";
-  EXPECT_LT(screen->tabbar().frame().y, 0) << "the strip moved out of sight";
-  const plat::Rect shown =
-      screen->scrollView().convertRectTo(screen->scrollView().bounds(), nullptr);
-  EXPECT_LE(shown.y + shown.height, plat::Keyboard::frame().y + 1)
-      << "the list ends above the keys";
-  host_->type("k5");
-  host_->advance(1);
-  render("search_typing");
-  host_->pressReturn();
-  host_->advance(1);
-  EXPECT_FALSE(app_->bookNav->isNavigationBarHidden());
-  EXPECT_TRUE(screen->scrollView().isScrollEnabled());
-  EXPECT_EQ(screen->scrollView().frame(), area);
-
-  // The field takes developer commands only in test mode.
-  WordsListViewCtrl& page = *screen->page(1);
-  const std::string before = db_->getPersonalValue("url");
-  page.textField().setText("http://127.0.0.1:9/");
-  page.closeKeyboard();
-  EXPECT_EQ(db_->getPersonalValue("url"), before);
-  EXPECT_EQ(host_->visibleAlert(), nullptr);
-
-  plat::files::writeFileAtomically(  // the test-mode marker
-      plat::files::join(plat::AppHome::documentsDir(), std::string(kSharedClientKey) + ".txt"), "");
-  page.textField().setText("HTTP://127.0.0.1:9/");
-  page.closeKeyboard();
-  EXPECT_EQ(db_->getPersonalValue("url"), "http://127.0.0.1:9/");
-  ASSERT_NE(host_->visibleAlert(), nullptr);
-  EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
 }
 
 }  // namespace
