@@ -1,7 +1,7 @@
 #include "learn/CardScreens.h"
 
 #include "learn/AcceptUIWindowDeleage.h"
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "learn/CardStandIns.h"
 #include "online/AcceptUIWindow.h"
 #include "online/HelpRemMgrViewCtrl.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "learn/ReviewScreens.h"
 #include "learn/TextTemplate.h"
 #include "platform/base/Bundle.h"

@@ -1,6 +1,6 @@
 // The review screen's actions: revealing and answering, browsing back over the answered words,
 // deleting a word never tested, pronouncing, the backup, and the screens it opens.
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreens.h"
 #include "online/Data_Package.h"

@@ -1,6 +1,6 @@
 // The voice-pack downloads of the feature switches: the pack's address from the server, the
 // archive with its progress in the panel, and its installation for the pronunciation player.
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
 #include "platform/base/AppHome.h"

@@ -1,6 +1,6 @@
 #include "settings/ShareFileViewController.h"
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"

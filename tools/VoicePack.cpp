@@ -16,7 +16,7 @@
 #include <sstream>
 #include <thread>
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "platform/base/Files.h"
 #include "platform/base/Utf.h"
 #include "tools/TsvFile.h"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "settings/PrivilegeViewController.h"

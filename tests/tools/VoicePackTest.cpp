@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "platform/audio/Mp3Decoder.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"

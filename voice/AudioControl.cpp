@@ -1,4 +1,4 @@
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 
 #include <exception>
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <map>
 
-#include "learn/AudioControl.h"
+#include "voice/AudioControl.h"
 #include "platform/audio/AudioOutput.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
