@@ -5,18 +5,18 @@
 #include <ctime>
 
 #include "learn/CardScreens.h"
-#include "learn/LeadingInteger.h"
-#include "learn/SharePictures.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Device.h"
+#include "share/SharePictures.h"
 #include "store/CallDB.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyListAlerView.h"
 #include "util/DebugNSObject.h"
+#include "util/LeadingInteger.h"
 
 namespace {
 

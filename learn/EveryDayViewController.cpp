@@ -1,7 +1,6 @@
 #include "learn/EveryDayViewController.h"
 
 #include "extract/ExtractWord.h"
-#include "learn/LeadingInteger.h"
 #include "learn/MyImage.h"
 #include "learn/ReViewController.h"
 #include "learn/TextTemplate.h"
@@ -17,6 +16,7 @@
 #include "store/MyDate.h"
 #include "store/StoreTransaction.h"
 #include "ui/MyAlerView.h"
+#include "util/LeadingInteger.h"
 
 namespace {
 

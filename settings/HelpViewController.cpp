@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "json/JsonCodec.h"
-#include "learn/SharePictures.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Device.h"
@@ -18,6 +17,7 @@
 #include "settings/HtmlViewController.h"
 #include "settings/SettingsHooks.h"
 #include "settings/SettingsLook.h"
+#include "share/SharePictures.h"
 #include "store/CallDB.h"
 #include "ui/ScreenNavItems.h"
 

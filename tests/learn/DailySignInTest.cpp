@@ -1,10 +1,10 @@
 // The daily sign-in against the stand-in server, its share offer and the two share pictures.
 #include "learn/DailySignIn.h"
 #include "learn/ReviewScreens.h"
-#include "learn/SharePictures.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/view/AlertView.h"
+#include "share/SharePictures.h"
 #include "store/CallDB.h"
 #include "tests/learn/ScreenFixture.h"
 #include "ui/MyAlerView.h"

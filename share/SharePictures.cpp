@@ -1,13 +1,13 @@
-#include "learn/SharePictures.h"
+#include "share/SharePictures.h"
 
 #include <string>
 #include <vector>
 
-#include "learn/LeadingInteger.h"
 #include "platform/draw/ImageContext.h"
 #include "platform/view/Label.h"
 #include "platform/view/Screen.h"
 #include "store/CallDB.h"
+#include "util/LeadingInteger.h"
 
 using namespace plat;
 

@@ -1,4 +1,4 @@
-#include "learn/LeadingInteger.h"
+#include "util/LeadingInteger.h"
 
 #include <algorithm>
 #include <cerrno>
