@@ -7,6 +7,7 @@
 #include "books/WordsUIViewController.h"
 #include "learn/BaseWordViewController.h"
 #include "learn/CardScreens.h"
+#include "learn/ListSortViewController.h"
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreenHooks.h"
 #include "learn/ReviewScreens.h"
@@ -16,6 +17,7 @@
 #include "settings/HtmlViewController.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
+#include "settings/SettingsScreens.h"
 #include "settings/ShareObject.h"
 #include "stats/StatisticsListController.h"
 
@@ -104,6 +106,14 @@ void installScreenHooks(ScreenHooks& hooks) {
   // The word lists push the word card, and the text files screen the help page.
   BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
   BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
+  // The settings open the word card's section order.
+  SettingsScreens::setSectionOrderMaker([](const std::string& navName,
+                                           const std::string& parentName) {
+    auto order = ListSortViewController::initWithNibName("ListSortViewController");
+    order->setNavName(navName);
+    order->setParentName(parentName);
+    return order;
+  });
   // The word card and the review screen's sign-in share through the share sheet.
   CardScreens::setShareSheet(
       [](plat::ViewController* from, const std::string& text, const std::string& pngData) {

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "learn/ListSortViewController.h"
 #include "online/CheckVersion.h"
 #include "online/FeedBackViewController.h"
 #include "online/UserInfoViewCtrl.h"
@@ -17,6 +16,7 @@
 #include "settings/PrivilegeViewController.h"
 #include "settings/SettingsHooks.h"
 #include "settings/SettingsLook.h"
+#include "settings/SettingsScreens.h"
 #include "settings/ShareFileViewController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
@@ -363,10 +363,7 @@ void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
       break;
     }
     case 11: {
-      auto order = ListSortViewController::initWithNibName("ListSortViewController");
-      order->setNavName(row(1, 1));
-      order->setParentName(title());
-      pushScreen(order);
+      if (auto order = SettingsScreens::makeSectionOrder(row(1, 1), title())) pushScreen(order);
       break;
     }
     case 20:
