@@ -76,8 +76,7 @@ class SqlMgrController {
 
   // BEGIN takes the connection for the calling thread until COMMIT or ROLLBACK. A failed COMMIT
   // raises MyException and keeps the transaction (and the connection) for the caller's rollback.
-  // The three hold connection_ across calls, nest, and keep it after a failed COMMIT: more than the
-  // lock analysis can express, so it leaves them and their callers alone.
+  // No ACQUIRE/RELEASE: a failed BEGIN takes nothing, brackets nest, a failed COMMIT keeps it.
   void beginTransaction() NO_THREAD_SAFETY_ANALYSIS;
   void commitTransaction() NO_THREAD_SAFETY_ANALYSIS;
   void rollbackTransaction() NO_THREAD_SAFETY_ANALYSIS;
