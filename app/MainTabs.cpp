@@ -107,13 +107,13 @@ void installScreenHooks(ScreenHooks& hooks) {
   BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
   BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
   // The settings open the word card's section order.
-  SettingsScreens::setSectionOrderMaker([](const std::string& navName,
-                                           const std::string& parentName) {
-    auto order = ListSortViewController::initWithNibName("ListSortViewController");
-    order->setNavName(navName);
-    order->setParentName(parentName);
-    return order;
-  });
+  SettingsScreens::setSectionOrderMaker(
+      [](const std::string& navName, const std::string& parentName) {
+        auto order = ListSortViewController::initWithNibName("ListSortViewController");
+        order->setNavName(navName);
+        order->setParentName(parentName);
+        return order;
+      });
   // The word card and the review screen's sign-in share through the share sheet.
   CardScreens::setShareSheet(
       [](plat::ViewController* from, const std::string& text, const std::string& pngData) {

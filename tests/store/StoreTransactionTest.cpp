@@ -74,7 +74,8 @@ TEST_F(StoreTransactionTest, WorkCommitsWholeOrNotAtAllAndAFailureSaysWhy) {
   EXPECT_EQ(words(), Value::array({"apple"}));
 
   // Any exception of the work counts, not only the store's.
-  EXPECT_FALSE(StoreTransaction::run(sql_, [] { throw std::runtime_error("disk gone"); }, keep));
+  EXPECT_FALSE(StoreTransaction::run(
+      sql_, [] { throw std::runtime_error("disk gone"); }, keep));
   EXPECT_EQ(reason, "disk gone");
 }
 
