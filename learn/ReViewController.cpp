@@ -190,9 +190,11 @@ void ReViewController::buildInterface() {
   infoLabel_->setFont(plat::Font::system(16));
   infoLabel_->setTextColor(plat::Color::rgb255(70, 70, 70));
   root.addSubview(infoLabel_);
-  backupDataBtn_ = textButton({60, 0, w - 120, 40}, "备份数据", "gui/right_btn.png");
+  // Under the information text, where a tablet keeps them; a phone moves them with the notice.
+  const double backupTop = bottomOf(*infoLabel_) + 20;
+  backupDataBtn_ = textButton({60, backupTop, w - 120, 40}, "备份数据", "gui/right_btn.png");
   backupDataBtn_->addTarget([this](plat::Control&) { backupData(); }, plat::kTouchUpInside);
-  today_reBtn_ = textButton({60, 0, w - 120, 40}, "今日已复习", "gui/right_btn.png");
+  today_reBtn_ = textButton({60, backupTop + 70, w - 120, 40}, "今日已复习", "gui/right_btn.png");
   today_reBtn_->addTarget([this](plat::Control&) { today_re(); }, plat::kTouchUpInside);
   root.addSubview(backupDataBtn_);
   root.addSubview(today_reBtn_);
@@ -396,24 +398,35 @@ void ReViewController::updateControl() {
   wordView_->downWordBtn()->setHidden(true);
   returnReviewBtn_->setHidden(true);
   const bool answered = !queue_.finishWords().empty();
+  placeBrowseBackButton(idle);
   upWordBtn_->setHidden(!answered);
   wordView_->upWordBtn()->setHidden(!answered);
   resetAnswerImages();
 }
 
 void ReViewController::layoutIdle() {
+  const bool notice = !CallDB::callDB()->getPersonalValue("sNewsContent").empty();
+  adView_->setHidden(!notice);
   if (plat::Screen::main().isPad()) return;
-  if (CallDB::callDB()->getPersonalValue("sNewsContent").empty()) {
-    adView_->setHidden(true);
+  if (!notice) {
     setTop(*infoLabel_, view()->bounds().height / 2 - 20);
     setTop(*backupDataBtn_, bottomOf(*infoLabel_) + 20);
     setTop(*today_reBtn_, bottomOf(*backupDataBtn_) + 30);
   } else {
-    adView_->setHidden(false);
     setTop(*infoLabel_, bottomOf(*adView_));
     setTop(*backupDataBtn_, bottomOf(*infoLabel_) + 5);
-    setTop(*today_reBtn_, bottomOf(*backupDataBtn_) - 10);
+    // Below the backup button, not over its lower edge: overlapping, the two read as one.
+    setTop(*today_reBtn_, bottomOf(*backupDataBtn_) + 10);
   }
+}
+
+void ReViewController::placeBrowseBackButton(bool idle) {
+  // Over a word it stands just above the word strip. Idle, the strip is gone and the notice
+  // may fill that place: it stands in the free margin left of the backup button.
+  const plat::View& beside = *backupDataBtn_;
+  setTop(*upWordBtn_,
+         idle ? beside.frame().y + (beside.frame().height - upWordBtn_->frame().height) / 2
+              : wordImage_->frame().y - upWordBtn_->frame().height - 4);
 }
 
 void ReViewController::resetAnswerImages() {

@@ -110,6 +110,7 @@ class ReViewController : public BaseViewController,
  private:
   void buildInterface();
   void layoutIdle();
+  void placeBrowseBackButton(bool idle);
   void loadNotice();
   void resetAnswerImages();
   void commonUpDown();

@@ -1,6 +1,6 @@
-// Whether the word card's paging buttons lie over any of its text: every label, titled button and
-// section page that shows on screen (cut to the scrolling page it sits in) is compared with the
-// frames of the paging buttons that show.
+// Whether a control lies over text: every label, titled button and web page that shows on screen
+// (cut to the scrolling page it sits in) is compared with the frame of the control. Used for the
+// word card's paging buttons and the review screen's controls.
 #pragma once
 
 #include <string>
@@ -41,7 +41,27 @@ inline void collect(const plat::View& view, plat::Rect visible, const plat::View
   for (const auto& child : view.subviews()) collect(*child, visible, skipA, skipB, out);
 }
 
+inline std::vector<std::string> coveredBy(
+    const plat::View& cover, const std::vector<std::pair<std::string, plat::Rect>>& texts) {
+  std::vector<std::string> covered;
+  if (cover.isHidden()) return covered;
+  const plat::Rect frame = onScreen(cover, cover.bounds());
+  for (const auto& [text, rect] : texts) {
+    const plat::Rect overlap = frame.intersection(rect);
+    if (overlap.width > 0.5 && overlap.height > 0.5)
+      covered.push_back(text.empty() ? "(page)" : text);
+  }
+  return covered;
+}
+
 }  // namespace pagingdetail
+
+// The texts under `cover` (when it shows) among those shown inside `root`, empty when none.
+inline std::vector<std::string> textsUnder(const plat::View& root, const plat::View& cover) {
+  std::vector<std::pair<std::string, plat::Rect>> texts;
+  pagingdetail::collect(root, pagingdetail::onScreen(root, root.bounds()), cover, cover, texts);
+  return pagingdetail::coveredBy(cover, texts);
+}
 
 // The texts a showing paging button covers, empty when none.
 inline std::vector<std::string> textsUnderPagingButtons(BaseWordViewController& card) {
@@ -51,19 +71,15 @@ inline std::vector<std::string> textsUnderPagingButtons(BaseWordViewController& 
                         *card.downWordBtn(), texts);
   std::vector<std::string> covered;
   for (plat::Button* button : {card.upWordBtn(), card.downWordBtn()}) {
-    if (button->isHidden()) continue;
-    const plat::Rect frame = pagingdetail::onScreen(*button, button->bounds());
-    for (const auto& [text, rect] : texts) {
-      const plat::Rect overlap = frame.intersection(rect);
-      if (overlap.width > 0.5 && overlap.height > 0.5)
-        covered.push_back(text.empty() ? "(page)" : text);
-    }
+    for (std::string& text : pagingdetail::coveredBy(*button, texts))
+      covered.push_back(std::move(text));
   }
   return covered;
 }
 
 // The same, with the card's page scrolled to its top, its middle and its end in turn.
-inline std::vector<std::string> textsUnderPagingButtonsWhileScrolling(BaseWordViewController& card) {
+inline std::vector<std::string> textsUnderPagingButtonsWhileScrolling(
+    BaseWordViewController& card) {
   plat::ScrollView& page = *card.myScrollView();
   std::vector<std::string> covered;
   const double end = page.maximumOffset().y, start = page.minimumOffset().y;

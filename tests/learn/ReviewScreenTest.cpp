@@ -6,6 +6,7 @@
 
 #include "learn/ReViewController.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/Device.h"
 #include "platform/view/TabBarController.h"
 #include "store/CallDB.h"
 #include "tests/learn/PagingButtonsClear.h"
@@ -64,6 +65,38 @@ class ReviewScreen : public learntest::ScreenTest {
     for (const P_Review& entry : screen().queue().ArrayReview())
       positions.push_back(entry.nReTestPos);
     return positions;
+  }
+  // Two words learnt, then the server's notice: the idle screen's browse-back, backup and
+  // today's-review buttons each keep off every text, the notice's lines included.
+  void learnTwoWordsThenCheckTheIdleScreen(const std::string& picture) {
+    for (const char* word : {"achieve", "support"})
+      CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
+    ReViewController::addNewWordFinish({"achieve", "support"});
+    host_->runUntilIdle();
+    answer(2);
+    answer(2);
+    ASSERT_TRUE(queued().empty());
+    CallDB* store = CallDB::callDB();
+    store->UpdatePersonalValue("sNewsTitle", "公告");
+    store->UpdatePersonalValue("sNewsContent",
+                               "<p>这是本机的练习服务器：注册、登录、备份与恢复、消息、签到、"
+                               "每日课堂和助记分享都可以在这里试用。</p>");
+    ReViewController::refreshADInfo();
+    settle();
+    ASSERT_FALSE(screen().adView()->isHidden()) << "the notice shows";
+    ASSERT_FALSE(screen().upWordBtn()->isHidden()) << "answered words can be browsed";
+    ASSERT_FALSE(screen().backupDataBtn()->isHidden());
+    write(picture);
+    const plat::View& root = *screen().view();
+    for (const plat::Button* control :
+         {screen().upWordBtn(), screen().backupDataBtn(), screen().today_reBtn()})
+      EXPECT_EQ(learntest::textsUnder(root, *control), std::vector<std::string>{})
+          << "under "
+          << (control->currentTitle().empty() ? "the browse-back button" : control->currentTitle());
+    // The browse-back button still takes the learner back to the last word.
+    ASSERT_TRUE(host_->tap(screen().upWordBtn()));
+    EXPECT_EQ(screen().wordBtn()->currentTitle(), screen().queue().finishWords().back());
+    EXPECT_FALSE(screen().answerButton(2)->isHidden()) << "its answer can still change";
   }
   // Reveals the word on screen and answers it with `grade` as the learner's fingers do.
   void answer(int grade) {
@@ -201,8 +234,33 @@ TEST_F(ReviewScreen, ARemovalThatFailsLeavesTheWordAndSaysSo) {
 
 }  // namespace
 
+TEST_F(ReviewScreen, IdleWithANoticeTheControlsCoverNoText) {
+  learnTwoWordsThenCheckTheIdleScreen("review_idle_notice.png");
+}
+
+// A tablet lays the idle screen out by the same rules: nothing stacks on the notice.
+class ReviewScreenOnATablet : public ReviewScreen {
+ protected:
+  void startApp() override {
+    plat::DeviceInfo tablet = plat::Device::current();
+    tablet.idiom = plat::DeviceIdiom::Tablet;
+    tablet.screenWidth = 768;
+    tablet.screenHeight = 1024;
+    plat::Device::override(tablet);
+    ReviewScreen::startApp();
+  }
+  void TearDown() override {
+    ReviewScreen::TearDown();
+    plat::Device::resetOverride();
+  }
+};
+
+TEST_F(ReviewScreenOnATablet, IdleWithANoticeTheControlsCoverNoText) {
+  learnTwoWordsThenCheckTheIdleScreen("review_idle_notice_tablet.png");
+}
+
 TEST_F(ReviewScreen, OnlyAWordNeverTestedOffersItsRemoval) {
-  answered("quiet", -600, 2, 2, 2);  // tested yesterday, due by the end of today
+  answered("quiet", -600, 2, 2, 2);                // tested yesterday, due by the end of today
   host_->clock()->set(kMorning + 17 * 3600 + 60);  // 03:01 the next day: it is due now
   ReViewController::downDataFinish();
   host_->runUntilIdle();
