@@ -20,13 +20,34 @@ std::shared_ptr<plat::Label> caption(const std::string& text, double y, double s
   return label;
 }
 
+template <typename Field = MyTextField>
 std::shared_ptr<MyTextField> field(double y, bool secure, const std::string& placeholder) {
-  auto text = std::make_shared<MyTextField>(plat::Rect{kFieldX, y, kFieldWidth, kRowHeight});
+  auto text = std::make_shared<Field>(plat::Rect{kFieldX, y, kFieldWidth, kRowHeight});
   text->setFont(plat::Font::system(15));
   text->setSecureTextEntry(secure);
   text->setPlaceholder(placeholder);
   return text;
 }
+
+// The "选填" note stands inside the referral field's right end; the code typed stops short of it.
+constexpr double kOptionalNoteWidth = 40;
+
+class ReferralField : public MyTextField {
+ public:
+  using MyTextField::MyTextField;
+  plat::Rect textRectForBounds(const plat::Rect& bounds) const override {
+    return leaveNoteRoom(MyTextField::textRectForBounds(bounds));
+  }
+  plat::Rect editingRectForBounds(const plat::Rect& bounds) const override {
+    return leaveNoteRoom(MyTextField::editingRectForBounds(bounds));
+  }
+
+ private:
+  static plat::Rect leaveNoteRoom(plat::Rect r) {
+    r.width -= kOptionalNoteWidth;
+    return r;
+  }
+};
 
 std::shared_ptr<plat::Label> note(double y) {
   auto label = std::make_shared<plat::Label>(plat::Rect{14, y, kPanelWidth - 28, 20});
@@ -67,9 +88,9 @@ void LoginViewController::buildForm() {
   nameText_ = field(56, false, "邮箱或用户名");
   pwdText_ = field(98, true, "6到16位");
   rePwdText_ = field(140, true, "再输入一次密码");
-  populText_ = field(182, false, "推荐人编号");
-  selLabel_ =
-      std::make_shared<plat::Label>(plat::Rect{kFieldX + kFieldWidth - 44, 182, 40, kRowHeight});
+  populText_ = field<ReferralField>(182, false, "推荐人编号");
+  selLabel_ = std::make_shared<plat::Label>(plat::Rect{
+      kFieldX + kFieldWidth - kOptionalNoteWidth - 4, 182, kOptionalNoteWidth, kRowHeight});
   selLabel_->setText("选填");
   selLabel_->setFont(plat::Font::system(12));
   selLabel_->setTextColor(plat::Color::white(0.55));

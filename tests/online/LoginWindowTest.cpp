@@ -52,6 +52,18 @@ TEST_F(LoginWindowTest, OneWindowOpensOnTheRegistrationFaceAndGivesTheKeyBack) {
   EXPECT_TRUE(form().isRegisterFace());
   EXPECT_EQ(form().nameText().text(), "kept");
   EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + "login_register.png"));
+  // A long referral code stops short of the "选填" note inside its field.
+  typeInto(form().populText(), "recommended-by-a-friend-0123456789");
+  const plat::View* optional = host_->findByText("选填");
+  ASSERT_NE(optional, nullptr);
+  MyTextField& referral = form().populText();
+  const plat::Rect typed =
+      referral.convertRectTo(referral.editingRectForBounds(referral.bounds()), nullptr);
+  const plat::Rect overlap =
+      typed.intersection(optional->convertRectTo(optional->bounds(), nullptr));
+  EXPECT_FALSE(overlap.width > 0 && overlap.height > 0) << "the code runs under the note";
+  EXPECT_TRUE(host_->writeScreen(::testing::TempDir() + "login_referral.png"));
+  typeInto(form().populText(), "");
 
   LoginUIWindow::passwordErr_State();
   EXPECT_FALSE(form().isRegisterFace());
