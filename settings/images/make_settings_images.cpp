@@ -51,11 +51,19 @@ Drawing icon(Color fill, std::string glyph) {
   };
 }
 
+// A crescent: the disc less a second disc, left transparent so the bar shows through it.
 void moon(DrawContext& c) {
+  const Rect disc{14, 7, 26, 26}, shadow{21, 4, 24, 24};
+  c.save();
+  c.beginPath();
+  c.addEllipse(disc);
+  c.clip();
+  c.beginPath();
+  c.addEllipse(disc);
+  c.addEllipse(shadow);
   c.setFillColor(Color::rgb255(250, 220, 90));
-  c.fillEllipse({14, 7, 26, 26});
-  c.setFillColor(Color::rgb255(70, 150, 105));
-  c.fillEllipse({21, 4, 24, 24});
+  c.drawPath(plat::PathDrawingMode::EvenOddFill);
+  c.restore();
 }
 
 void sun(DrawContext& c) {
@@ -115,8 +123,9 @@ void lineAroundNumber(DrawContext& c, const std::string& before, const std::stri
   const Size afterSize = plat::measureText(after, font, {320, 40});
   const double left = numberX - numberWidth / 2, right = numberX + numberWidth / 2;
   c.setFillColor(kInk);
-  c.drawText(before, {left - 2 - beforeSize.width, middle - beforeSize.height / 2, beforeSize.width,
-                      beforeSize.height},
+  c.drawText(before,
+             {left - 2 - beforeSize.width, middle - beforeSize.height / 2, beforeSize.width,
+              beforeSize.height},
              font, plat::LineBreakMode::Clip, plat::TextAlignment::Right);
   c.drawText(after, {right + 2, middle - afterSize.height / 2, afterSize.width, afterSize.height},
              font, plat::LineBreakMode::Clip, plat::TextAlignment::Left);

@@ -1,6 +1,8 @@
 // The settings tab on a real study store, here and against the stand-in server.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
 #include "platform/base/Bundle.h"
@@ -171,6 +173,29 @@ TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueu
   edit(fresh, "007");
   EXPECT_EQ(fresh.text(), "007");
   EXPECT_EQ(personal("StudyLimitCount"), "7");
+}
+
+// The night button's moon is a crescent: the bar shows through its hollow, as beside the button.
+TEST_F(SettingsScreenTest, TheNightButtonsMoonLetsTheBarShowThroughItsHollow) {
+  open();
+  View& night = *screen().navigationItem().leftBarButtonItem()->customView();
+  ASSERT_TRUE(host_->tap(&night));
+  settle();
+  ASSERT_EQ(personal("atNight"), "1");
+  const std::shared_ptr<Image> shot = host_->renderScreen();
+  const Rect button = night.convertRectTo(night.bounds(), nullptr);
+  auto at = [&](double x, double y) { return shot->colorAtPoint({button.x + x, button.y + y}); };
+  auto same = [](Color a, Color b) {
+    return std::abs(a.r - b.r) < 0.03 && std::abs(a.g - b.g) < 0.03 && std::abs(a.b - b.b) < 0.03;
+  };
+  // Points in the moon's hollow, inside and outside its lit disc, against the bar at that height.
+  for (const Point p : {Point{33, 16}, Point{40, 9}}) {
+    const Color bar = shot->colorAtPoint({button.x + button.width + 10, button.y + p.y});
+    EXPECT_TRUE(same(at(p.x, p.y), bar)) << p.x << "," << p.y;
+  }
+  EXPECT_FALSE(same(at(17, 22), shot->colorAtPoint({button.x + button.width + 10, button.y + 22})))
+      << "the lit edge of the moon shows";
+  writeScreen("settings_night.png");
 }
 
 TEST_F(SettingsScreenTest, WithoutAnAccountTheSheetOnlyExplainsAndClearingStaysLocal) {
