@@ -12,6 +12,8 @@
 #include "learn/ReviewScreenHooks.h"
 #include "learn/ReviewScreens.h"
 #include "online/EMListNSObject.h"
+#include "online/FeedBackViewController.h"
+#include "online/UserInfoViewCtrl.h"
 #include "platform/view/NavigationController.h"
 #include "settings/HelpView.h"
 #include "settings/HtmlViewController.h"
@@ -31,6 +33,28 @@ class MainOnlineScreens : public ReviewScreenHooks::Online {
  public:
   void cleardata_learn() override { LearnViewController::cleardata_learn(); }
 };
+
+// The settings open the word card's section order, the feedback form and the account screen.
+void installSettingsScreens() {
+  SettingsScreens::setSectionOrderMaker(
+      [](const std::string& navName, const std::string& parentName) {
+        auto order = ListSortViewController::initWithNibName("ListSortViewController");
+        order->setNavName(navName);
+        order->setParentName(parentName);
+        return order;
+      });
+  SettingsScreens::setFeedbackMaker([](const std::string& navName, const std::string& parentName) {
+    auto feedback = std::make_shared<FeedBackViewController>();
+    feedback->setNavName(navName);
+    feedback->setParentName(parentName);
+    return feedback;
+  });
+  SettingsScreens::setAccountMaker([](const std::string& parentName) {
+    auto account = std::make_shared<UserInfoViewCtrl>();
+    account->setParentName(parentName);
+    return account;
+  });
+}
 
 }  // namespace
 
@@ -106,14 +130,7 @@ void installScreenHooks(ScreenHooks& hooks) {
   // The word lists push the word card, and the text files screen the help page.
   BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
   BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
-  // The settings open the word card's section order.
-  SettingsScreens::setSectionOrderMaker(
-      [](const std::string& navName, const std::string& parentName) {
-        auto order = ListSortViewController::initWithNibName("ListSortViewController");
-        order->setNavName(navName);
-        order->setParentName(parentName);
-        return order;
-      });
+  installSettingsScreens();
   // The word card and the review screen's sign-in share through the share sheet.
   CardScreens::setShareSheet(
       [](plat::ViewController* from, const std::string& text, const std::string& pngData) {

@@ -3,8 +3,6 @@
 #include <cstdlib>
 
 #include "online/CheckVersion.h"
-#include "online/FeedBackViewController.h"
-#include "online/UserInfoViewCtrl.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/draw/TextLayout.h"
@@ -362,10 +360,9 @@ void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
       pushScreen(screen);
       break;
     }
-    case 11: {
-      if (auto order = SettingsScreens::makeSectionOrder(row(1, 1), title())) pushScreen(order);
+    case 11:
+      pushScreen(SettingsScreens::makeSectionOrder(row(1, 1), title()));
       break;
-    }
     case 20:
       pushHelpPage("复习量/学习量", "fu_xi_liang.html");
       break;
@@ -379,13 +376,9 @@ void SetViewController::didSelectRow(TableView& table, const IndexPath& ip) {
       if (!checkVersion_) checkVersion_ = std::make_unique<CheckVersion>();
       checkVersion_->CheckVersion_setting();
       break;
-    case 50: {
-      auto feedback = std::make_shared<FeedBackViewController>();
-      feedback->setNavName(row(5, 0));
-      feedback->setParentName(title());
-      pushScreen(feedback);
+    case 50:
+      pushScreen(SettingsScreens::makeFeedback(row(5, 0), title()));
       break;
-    }
     default:
       break;
   }
@@ -422,9 +415,7 @@ void SetViewController::login() {
 }
 
 void SetViewController::userInfo() {
-  auto account = std::make_shared<UserInfoViewCtrl>();
-  account->setParentName(title());
-  pushScreen(account);
+  pushScreen(SettingsScreens::makeAccount(title()));
 }
 
 void SetViewController::audioFile() {

@@ -1,6 +1,7 @@
 // The screens of other parts of the app that the settings screens open, reached through makers
 // the application installs at start-up, since those parts live in folders the settings may not
-// include: the word card's section order. Without a maker nothing opens.
+// include: the word card's section order, the feedback form and the account screen. Without a
+// maker nothing opens.
 #pragma once
 
 #include <functional>
@@ -11,15 +12,23 @@
 
 namespace SettingsScreens {
 
-// The section order screen titled `navName`; `parentName` titles its back button.
-using SectionOrderMaker = std::function<std::shared_ptr<plat::ViewController>(
+// A screen titled `navName`; `parentName` titles its back button.
+using ScreenMaker = std::function<std::shared_ptr<plat::ViewController>(
     const std::string& navName, const std::string& parentName)>;
+// A screen with a title of its own; `parentName` titles its back button.
+using TitledScreenMaker =
+    std::function<std::shared_ptr<plat::ViewController>(const std::string& parentName)>;
 
 // Installing an empty function takes the maker away.
-void setSectionOrderMaker(SectionOrderMaker maker);
+void setSectionOrderMaker(ScreenMaker maker);
+void setFeedbackMaker(ScreenMaker maker);
+void setAccountMaker(TitledScreenMaker maker);
 
-// Null without a maker.
+// Each null without its maker.
 std::shared_ptr<plat::ViewController> makeSectionOrder(const std::string& navName,
                                                        const std::string& parentName);
+std::shared_ptr<plat::ViewController> makeFeedback(const std::string& navName,
+                                                   const std::string& parentName);
+std::shared_ptr<plat::ViewController> makeAccount(const std::string& parentName);
 
 }  // namespace SettingsScreens

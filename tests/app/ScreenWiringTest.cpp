@@ -2,6 +2,8 @@
 // at start-up: without the app's wiring nothing would open.
 #include "books/BookScreens.h"
 #include "learn/ListSortViewController.h"
+#include "online/FeedBackViewController.h"
+#include "online/UserInfoViewCtrl.h"
 #include "platform/view/Label.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"
@@ -12,26 +14,51 @@ namespace {
 
 using apptest::AppTest;
 
-TEST_F(AppTest, TheSettingsRowOfTheCardsSectionsPushesTheSectionOrderScreen) {
+class SettingsWiring : public AppTest {
+ protected:
+  // The settings tab, shown; its navigation stack in `tab_`.
+  SetViewController& showSettings() {
+    plat::TabBar& bar = app_->tabBarController()->tabBar();
+    host_->tapAt(bar.convertPointTo(bar.itemRect(3).center(), nullptr));
+    host_->advance(1);
+    tab_ = dynamic_cast<plat::NavigationController*>(
+        app_->tabBarController()->viewControllers().at(3).get());
+    EXPECT_NE(tab_, nullptr);
+    auto* settings = tab_ ? dynamic_cast<SetViewController*>(tab_->topViewController()) : nullptr;
+    EXPECT_NE(settings, nullptr);
+    return *settings;
+  }
+  // Selects a row and returns the screen it pushed, or null.
+  template <class Screen>
+  Screen* pushedBy(SetViewController& settings, plat::IndexPath row) {
+    settings.didSelectRow(*settings.tableView(), row);
+    host_->advance(1);
+    return dynamic_cast<Screen*>(tab_->topViewController());
+  }
+
+  plat::NavigationController* tab_ = nullptr;
+};
+
+TEST_F(SettingsWiring, TheSettingsRowsPushTheSectionOrderTheFeedbackFormAndTheAccountScreen) {
+  db_->UpdatePersonalValue("account", "learner");
   launch();
-  plat::TabBar& bar = app_->tabBarController()->tabBar();
-  host_->tapAt(bar.convertPointTo(bar.itemRect(3).center(), nullptr));
-  host_->advance(1);
-  auto* tab = dynamic_cast<plat::NavigationController*>(
-      app_->tabBarController()->viewControllers().at(3).get());
-  ASSERT_NE(tab, nullptr);
-  auto* settings = dynamic_cast<SetViewController*>(tab->topViewController());
-  ASSERT_NE(settings, nullptr);
-  plat::TableViewCell* row = settings->tableView()->cellForRow({1, 1});
+  SetViewController& settings = showSettings();
+  ASSERT_NE(tab_, nullptr);
+  plat::TableViewCell* row = settings.tableView()->cellForRow({1, 1});
   ASSERT_NE(row, nullptr);
   ASSERT_TRUE(host_->tap(row));
   host_->advance(1);
-  auto* order = dynamic_cast<ListSortViewController*>(tab->topViewController());
+  auto* order = dynamic_cast<ListSortViewController*>(tab_->topViewController());
   ASSERT_NE(order, nullptr) << "the section order screen is pushed";
   auto* title = dynamic_cast<plat::Label*>(order->navigationItem().titleView().get());
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->text(), row->textLabel().text());
   EXPECT_EQ(order->cellSort().size(), 9u);
+  tab_->popViewController(false);
+
+  EXPECT_NE(pushedBy<FeedBackViewController>(settings, {5, 0}), nullptr);
+  tab_->popViewController(false);
+  EXPECT_NE(pushedBy<UserInfoViewCtrl>(settings, {0, 0}), nullptr) << "with an account";
 }
 
 TEST_F(AppTest, TheWordBooksReachTheWordCardAndTheHelpPage) {
