@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -232,6 +233,40 @@ TEST(RunLoopThreads, PerformsQueuedWithoutWakingKeepTheirPlaceAndRunOnTheNextWak
   for (int i = 0; i < 5000 && !woken; ++i) usleep(1000);
   EXPECT_TRUE(woken);
   EXPECT_EQ(log, (Log{"quiet", "loud"}));
+}
+
+// Two loops with nothing else to do hand a count back and forth, so each sleeps without a time
+// limit between turns: a wake-up lost in the hand-over would stop the count for good. One of them
+// watches a descriptor on every other turn, so that it sleeps both on its descriptors and without
+// any, and the other loop's perform meets it in either way or while it changes between them.
+TEST(RunLoopThreads, HandOversBetweenTwoSleepingLoopsAreNeverLost) {
+  constexpr int kRounds = 5000;
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);  // never written: only watched
+  plat::Thread ping("ping"), pong("pong");
+  std::atomic<int> rounds{0};
+  int watchId = 0;  // pong's loop only
+  std::function<void()> toPing, toPong;
+  toPong = [&] {
+    pong.runLoop().perform([&] {
+      if (watchId) {
+        RunLoop::current().removeFdSource(watchId);
+        watchId = 0;
+      } else {
+        watchId = RunLoop::current().addFdSource(fds[0], plat::kFdReadable, [](int, unsigned) {});
+      }
+      if (++rounds < kRounds) toPing();
+    });
+  };
+  toPing = [&] { ping.runLoop().perform([&] { toPong(); }); };
+  toPing();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (rounds < kRounds && std::chrono::steady_clock::now() < deadline) usleep(1000);
+  EXPECT_EQ(rounds, kRounds);
+  ping.stopAndJoin();
+  pong.stopAndJoin();
+  ::close(fds[0]);
+  ::close(fds[1]);
 }
 
 using testsupport::onNewThread;
