@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace {
 
 // How long a report that may wait can keep the main thread asleep: a real-time limit, so that it
 // holds under a test's virtual clock too.
-constexpr long kMaxWaitNanoseconds = 1000000;
+constexpr std::chrono::nanoseconds kMaxWait = std::chrono::milliseconds(1);
+using Steady = std::chrono::steady_clock;  // the timer's clock, CLOCK_MONOTONIC
 
 thread_local int turnDepth = 0;
 thread_local bool wakeWhenTurnEnds = false;
@@ -40,13 +42,18 @@ class Mailbox {
     }
   }
 
-  void wakeMain() { plat::RunLoop::main().wake(); }
+  void wakeMain() {
+    plat::RunLoop::main().wake();
+    // Whatever waited goes with this wake-up: nothing is left for the time limit to watch.
+    if (onNetworkThread() && watching_) watch(false);
+  }
 
   // On the network thread.
   void setNetworkLoop(plat::RunLoop& loop) {
     timer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (timer_ < 0) return;
-    loop.addFdSource(timer_, plat::kFdReadable, [this](int, unsigned) { timeUp(); });
+    loop_ = &loop;
+    timerSource_ = loop.addFdSource(timer_, 0, [this](int, unsigned) { timeUp(); });
     networkThread_.store(std::this_thread::get_id());
   }
 
@@ -69,19 +76,37 @@ class Mailbox {
     return networkThread_.load() == std::this_thread::get_id() && timer_ >= 0;
   }
 
-  // The time limit, kept by the network thread's loop. It is not called off when a report that
-  // must not wait comes first: when it runs out it finds nothing waiting, and a stream of short
-  // requests sets it once a millisecond rather than twice a request.
+  // The time limit, a timer descriptor that the network thread's loop watches only while a
+  // report waits for it: a loop with nothing to watch sleeps more cheaply, and between requests
+  // the network thread has nothing else. When a report that must not wait comes first, the timer
+  // is left to run out unwatched rather than called off (which costs a system call): a stream of
+  // short requests sets it about once a millisecond rather than twice a request. Not a loop timer:
+  // a sleep with a time-out shorter than the scheduler's tick costs several microseconds more on
+  // a virtual machine, and every sleep of the network thread would have one.
   void arm() {
-    if (armed_) return;
-    itimerspec limit{};
-    limit.it_value.tv_nsec = kMaxWaitNanoseconds;
-    armed_ = ::timerfd_settime(timer_, 0, &limit, nullptr) == 0;
+    const Steady::time_point now = Steady::now();
+    if (now >= expiry_) {
+      // Not running, or run out unwatched: setting it again also clears what it announced.
+      itimerspec limit{};
+      limit.it_value.tv_nsec = kMaxWait.count();
+      if (::timerfd_settime(timer_, 0, &limit, nullptr) != 0) {
+        wakeMain();
+        return;
+      }
+      // Read before setting: the timer runs out no earlier than this.
+      expiry_ = now + kMaxWait;
+    }
+    watch(true);
+  }
+  void watch(bool on) {
+    watching_ = on;
+    loop_->updateFdSource(timerSource_, on ? unsigned{plat::kFdReadable} : 0u);
   }
   void timeUp() {
     uint64_t expirations;
     [[maybe_unused]] ssize_t n = ::read(timer_, &expirations, sizeof expirations);
-    armed_ = false;
+    expiry_ = Steady::time_point::min();
+    watch(false);
     bool waiting;
     {
       plat::LockGuard lock(mutex_);
@@ -95,8 +120,12 @@ class Mailbox {
   bool deliveryPosted_ GUARDED_BY(mutex_) = false;
 
   std::atomic<std::thread::id> networkThread_{};
-  int timer_ = -1;      // set before networkThread_, read on the network thread only
-  bool armed_ = false;  // network thread only
+  // Set before networkThread_, then used on the network thread only.
+  int timer_ = -1;
+  plat::RunLoop* loop_ = nullptr;
+  int timerSource_ = 0;
+  Steady::time_point expiry_ = Steady::time_point::min();  // when the timer runs out if set
+  bool watching_ = false;
 };
 
 Mailbox& mailbox() {
