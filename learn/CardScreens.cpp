@@ -1,11 +1,11 @@
 #include "learn/CardScreens.h"
 
 #include "learn/AcceptUIWindowDeleage.h"
-#include "voice/AudioControl.h"
 #include "learn/CardStandIns.h"
 #include "online/AcceptUIWindow.h"
 #include "online/HelpRemMgrViewCtrl.h"
 #include "ui/MyAlerView.h"
+#include "voice/AudioControl.h"
 
 namespace CardScreens {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "voice/AudioControl.h"
 #include "learn/ReviewScreens.h"
 #include "learn/TextTemplate.h"
 #include "platform/base/Bundle.h"
@@ -14,6 +13,7 @@
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
+#include "voice/AudioControl.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 // The review screen's actions: revealing and answering, browsing back over the answered words,
 // deleting a word never tested, pronouncing, the backup, and the screens it opens.
-#include "voice/AudioControl.h"
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreens.h"
 #include "online/Data_Package.h"
@@ -11,6 +10,7 @@
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyListAlerView.h"
+#include "voice/AudioControl.h"
 
 namespace {
 

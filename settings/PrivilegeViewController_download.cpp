@@ -1,6 +1,5 @@
 // The voice-pack downloads of the feature switches: the pack's address from the server, the
 // archive with its progress in the panel, and its installation for the pronunciation player.
-#include "voice/AudioControl.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
 #include "platform/base/AppHome.h"
@@ -13,6 +12,7 @@
 #include "ui/MyAlerView.h"
 #include "ui/MyListAlerView.h"
 #include "util/DebugNSObject.h"
+#include "voice/AudioControl.h"
 
 using namespace plat;
 

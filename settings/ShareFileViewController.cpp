@@ -1,6 +1,5 @@
 #include "settings/ShareFileViewController.h"
 
-#include "voice/AudioControl.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
@@ -10,6 +9,7 @@
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
 #include "ui/ScreenNavItems.h"
+#include "voice/AudioControl.h"
 
 using namespace plat;
 

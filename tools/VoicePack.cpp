@@ -16,12 +16,12 @@
 #include <sstream>
 #include <thread>
 
-#include "voice/AudioControl.h"
 #include "platform/base/Files.h"
 #include "platform/base/Utf.h"
 #include "tools/TsvFile.h"
 #include "util/ZipException.h"
 #include "util/ZipFile.h"
+#include "voice/AudioControl.h"
 
 extern char** environ;
 

@@ -2,12 +2,12 @@
 // host's watcher reads: the review screen lets the player and the store's connection go once per
 // episode and, off screen, its view and card, writing the pending answer first; a word card off
 // screen drops its views and shows the same word, drawn the same, when it comes back.
-#include "voice/AudioControl.h"
 #include "learn/ReViewController.h"
 #include "platform/base/Files.h"
 #include "platform/host/MemoryPressure.h"
 #include "platform/view/TabBarController.h"
 #include "tests/learn/ScreenFixture.h"
+#include "voice/AudioControl.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "voice/AudioControl.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "settings/PrivilegeViewController.h"
@@ -13,6 +12,7 @@
 #include "tests/stats/ScreenFixture.h"
 #include "tests/support/StandInServer.h"
 #include "ui/MyListAlerView.h"
+#include "voice/AudioControl.h"
 
 using namespace plat;
 

@@ -2,13 +2,13 @@
 
 #include <set>
 
-#include "voice/AudioControl.h"
 #include "platform/audio/Mp3Decoder.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "tests/tools/ShippedStore.h"
 #include "tools/VoicePack.h"
 #include "util/ZipFile.h"
+#include "voice/AudioControl.h"
 
 using plat::files::join;
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <map>
 
-#include "voice/AudioControl.h"
 #include "platform/audio/AudioOutput.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -14,6 +13,7 @@
 #include "tests/ui/UiHost.h"
 #include "ui/MyAlerView.h"
 #include "util/ZipFile.h"
+#include "voice/AudioControl.h"
 
 using namespace plat;
 
