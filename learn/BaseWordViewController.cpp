@@ -325,6 +325,8 @@ void BaseWordViewController::viewWillUnload() {
   // Owners show the paging buttons once, when they make the card: the rebuilt view keeps them.
   pagingShownBeforeUnload_ = {!upWordBtn_->isHidden(), !downWordBtn_->isHidden()};
   plat::RunLoop::main().cancelPerforms(this, "autoAudio");
+  plat::RunLoop::main().cancelPerforms(this, "layout");
+  layoutWaiting_ = headWaiting_ = false;
   for (Section& section : sections_) {
     if (!section.page) continue;
     section.page->setDelegate(nullptr);
@@ -337,6 +339,7 @@ void BaseWordViewController::viewWillUnload() {
 // word when it comes back on screen (an owner returning to it from a note editor sets no word).
 void BaseWordViewController::viewDidUnload() {
   wordInfo_.reset();
+  contentFresh_ = false;
   for (Section& section : sections_) {
     const int code = section.code;
     section = Section{};
@@ -376,11 +379,20 @@ void BaseWordViewController::viewWillDisappear(bool animated) {
 
 void BaseWordViewController::parentViewAppear() {
   isPlay_ = true;
-  if (!wordName_.empty()) refreshView(wordName_);
+  if (wordName_.empty()) return;
+  // An owner shows its word before the card's own appearance runs (the review screen's queue on
+  // its first appearance), and both the owner and the card itself call this: once is enough.
+  if (!contentFresh_ || !wordInfo_ || wordInfo_->GetQuestion() != wordName_) {
+    refreshView(wordName_);
+    return;
+  }
+  if (myScrollView_) myScrollView_->setContentOffset({0, 0});
+  announceWord(wordName_);
 }
 
 void BaseWordViewController::parentViewDisAppear() {
   isPlay_ = false;
+  contentFresh_ = false;  // notes and settings may change while another screen shows
   // A pronunciation still pending belongs to a card that is no longer seen.
   plat::RunLoop::main().cancelPerforms(this, "autoAudio");
 }

@@ -41,6 +41,9 @@ class BaseWordViewController : public BaseViewController,
   static constexpr int kShareOfferTag = 2;
   static constexpr double kAutoAudioDelay = 0.3;
   static constexpr double kToggleSeconds = 0.3;
+  // How long a covered card waits before it lays out its word: past the frame that shows the
+  // owner's screen, and well before a learner can ask for the card.
+  static constexpr double kCoveredLayoutDelay = 0.1;
 
   // One of the nine sections: header image with its toggle button, page, measured height.
   struct Section {
@@ -86,6 +89,8 @@ class BaseWordViewController : public BaseViewController,
   void addRightItemBtn() override;
   // Shows a word: content, head, box and the nine pages; "" only scrolls back to the top.
   void refreshView(const std::string& word) override;
+  // Shows the word again as the card comes on screen. Within one appearance (until
+  // parentViewDisAppear) the word shown already is not read again: nothing can change it then.
   void parentViewAppear();
   void parentViewDisAppear();
   void ParentAutorotate_Over();
@@ -95,6 +100,11 @@ class BaseWordViewController : public BaseViewController,
   MyUIScrollView* myScrollView() const { return myScrollView_.get(); }
   // Pronounces the word without the missing-recording message.
   void autoAudio(const std::string& word);
+  // An owner that keeps the card out of sight (the review screen until the reveal) says so: a
+  // covered card reads its word at once but lays out the head and the pages kCoveredLayoutDelay
+  // later, so that the owner's screen is drawn first; uncovering lays out what waits at once.
+  void setCovered(bool covered);
+  bool isCovered() const { return covered_; }
 
   // ---- State the owners and tests read
   bool isPlay() const { return isPlay_; }
@@ -157,6 +167,13 @@ class BaseWordViewController : public BaseViewController,
 
  private:
   void buildInterface();  // the views the interface file provides
+  // The parts of showing a word that belong to the card being seen: the pronunciation and the
+  // offer of the excellent mnemonic, each time the word is shown.
+  void announceWord(const std::string& word);
+  void loadPages();
+  // The layout of a covered card, with the head (for a new word) or the pages only.
+  void deferLayout(bool withHead);
+  void layOutWaiting();
   void buildSection(Section& section, const plat::Rect& headerFrame);
   void layoutHead();
   void placeSection(int code);
@@ -184,6 +201,12 @@ class BaseWordViewController : public BaseViewController,
   std::shared_ptr<HttpNetworkQueue> networkQueue_;
   std::unique_ptr<WordsMgr> wordInfo_;
   bool isPlay_ = false;
+  // The content of wordName_ was read and laid out (or its layout scheduled) since the card last
+  // left the screen.
+  bool contentFresh_ = false;
+  bool covered_ = false;
+  bool layoutWaiting_ = false;  // a covered card's layout is scheduled
+  bool headWaiting_ = false;    // and it lays out the head too
   double beginPos_ = 0;
   int64_t webViewNum_ = 0;
 

@@ -52,23 +52,33 @@ std::vector<ReviewListSort::Entry> storedOrder() {
 void BaseWordViewController::refreshView(const std::string& word) {
   if (myScrollView_) myScrollView_->setContentOffset({0, 0});
   wordName_ = word;
+  contentFresh_ = false;
   if (word.empty()) return;
   wordInfo_ = WordsMgr::initWords(word);
+  announceWord(word);
 
-  if (isPlay_ && CallDB::callDB()->getPersonalValue("autoAudio") == "1") {
+  if (!isViewLoaded()) return;
+  if (covered_) {
+    deferLayout(true);
+  } else {
+    layoutHead();
+    setZJView();
+    Typesetting();
+  }
+  contentFresh_ = true;
+}
+
+void BaseWordViewController::announceWord(const std::string& word) {
+  if (!isPlay_) return;
+  CallDB* store = CallDB::callDB();
+  if (store->getPersonalValue("autoAudio") == "1") {
     // Only the last of a quick run of words is pronounced.
     plat::RunLoop::main().cancelPerforms(this, "autoAudio");
     plat::RunLoop::main().performAfter(kAutoAudioDelay, this, "autoAudio",
                                        [this, word] { autoAudio(word); });
   }
-  if (isPlay_ && CallDB::callDB()->getPersonalValue("autoAccept") == "1" && !isEmbedded() &&
-      !showSprcialText_)
+  if (store->getPersonalValue("autoAccept") == "1" && !isEmbedded() && !showSprcialText_)
     autoAcceptFun();
-
-  if (!isViewLoaded()) return;
-  layoutHead();
-  setZJView();
-  Typesetting();
 }
 
 void BaseWordViewController::autoAudio(const std::string& word) {
@@ -135,6 +145,41 @@ void BaseWordViewController::setZJView() {
 }
 
 void BaseWordViewController::Typesetting() {
+  if (!isViewLoaded() || !wordInfo_) return;
+  if (covered_) {
+    deferLayout(false);
+    return;
+  }
+  loadPages();
+}
+
+void BaseWordViewController::setCovered(bool covered) {
+  covered_ = covered;
+  if (!covered_ && layoutWaiting_) layOutWaiting();
+}
+
+void BaseWordViewController::deferLayout(bool withHead) {
+  headWaiting_ = headWaiting_ || withHead;
+  layoutWaiting_ = true;
+  plat::RunLoop::main().cancelPerforms(this, "layout");
+  plat::RunLoop::main().performAfter(kCoveredLayoutDelay, this, "layout",
+                                     [this] { layOutWaiting(); });
+}
+
+void BaseWordViewController::layOutWaiting() {
+  plat::RunLoop::main().cancelPerforms(this, "layout");
+  const bool head = headWaiting_;
+  headWaiting_ = layoutWaiting_ = false;
+  // From the word's content as it is now: a later word replaced the one the layout was asked for.
+  if (!isViewLoaded() || !wordInfo_) return;
+  if (head) {
+    layoutHead();
+    setZJView();
+  }
+  loadPages();
+}
+
+void BaseWordViewController::loadPages() {
   if (!isViewLoaded() || !wordInfo_) return;
   webViewNum_ = CardSections::kCount;
   for (Section& s : sections_) {

@@ -206,6 +206,7 @@ void ReViewController::buildInterface() {
   adTitleLabel_ = std::make_shared<plat::Label>(Rect(12, 8, w - 44, 24));
   adTitleLabel_->setFont(plat::Font::boldSystem(17));
   adWebView_ = std::make_shared<plat::WebView>(Rect(8, 34, w - 36, 110));
+  noticeLoaded_ = false;
   ad_tcBtn_ = plat::Button::create(plat::ButtonType::Custom, {w - 20 - 130, 148, 120, 36});
   ad_tcBtn_->setTitle("每日课堂");
   ad_tcBtn_->setTitleColor(plat::Color::rgb255(57, 156, 102));
@@ -345,7 +346,11 @@ void ReViewController::didRotateFromInterfaceOrientation(plat::InterfaceOrientat
 void ReViewController::loadNotice() {
   CallDB* store = CallDB::callDB();
   adTitleLabel_->setText(store->getPersonalValue("sNewsTitle"));
-  adWebView_->loadHTMLString(store->getPersonalValue("sNewsContent"), "");
+  const std::string notice = store->getPersonalValue("sNewsContent");
+  // Most launches have no notice: a page never loaded is blank already, without parsing one.
+  if (notice.empty() && !noticeLoaded_) return;
+  noticeLoaded_ = true;
+  adWebView_->loadHTMLString(notice, "");
 }
 
 void ReViewController::didFinishLoad(plat::WebView& page) {
@@ -393,7 +398,7 @@ void ReViewController::updateControl() {
   for (auto& button : answerButtons_) button->setHidden(true);
   changeRemindLabel(3);
   if (!wordView_) return;  // the view is unloaded: the next appearance lays it out afresh
-  wordView_->view()->setAlpha(0);
+  showCard(false);
   downWordBtn_->setHidden(true);
   wordView_->downWordBtn()->setHidden(true);
   returnReviewBtn_->setHidden(true);
@@ -469,7 +474,13 @@ void ReViewController::showAnswerButtons() {
   for (int grade = 2; grade <= 4; ++grade) answerButtons_[size_t(grade - 1)]->setHidden(false);
   upWordBtn_->setHidden(true);
   downWordBtn_->setHidden(true);
-  if (wordView_) wordView_->view()->setAlpha(1);
+  if (wordView_) showCard(true);
+}
+
+void ReViewController::showCard(bool shown) {
+  wordView_->view()->setAlpha(shown ? 1 : 0);
+  // Hidden, the card lays out its pages after the screen is drawn, ready by the reveal.
+  wordView_->setCovered(!shown);
 }
 
 void ReViewController::autoAcceptFun() {

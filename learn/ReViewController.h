@@ -113,6 +113,8 @@ class ReViewController : public BaseViewController,
   void placeBrowseBackButton(bool idle);
   void loadNotice();
   void resetAnswerImages();
+  // The embedded card seen (the meaning revealed or an answered word browsed) or kept hidden.
+  void showCard(bool shown);
   void commonUpDown();
   void returnToLiveWord();
   void setTabBadge(int index, const std::string& badge);
@@ -138,6 +140,7 @@ class ReViewController : public BaseViewController,
   std::shared_ptr<plat::View> adView_;
   std::shared_ptr<plat::Label> adTitleLabel_;
   std::shared_ptr<plat::WebView> adWebView_;
+  bool noticeLoaded_ = false;  // adWebView_ was given a notice page
   std::shared_ptr<plat::ImageView> adViewBg_;
   std::shared_ptr<plat::Button> ad_tcBtn_;
   std::shared_ptr<plat::Button> ad_qdBtn_;

@@ -99,7 +99,7 @@ void ReViewController::commonUpDown() {
   }
   downWordBtn_->setHidden(true);
   upWordBtn_->setHidden(true);
-  wordView_->view()->setAlpha(1);
+  showCard(true);
 }
 
 // ---- Deleting a word never tested

@@ -20,12 +20,14 @@ std::string str(int64_t v) {
 }  // namespace
 
 // One log: its newest id, the value of a day (a day's 00:00 in stored seconds), the rewrite of
-// the newest logged day and the insert of a new day.
+// the newest logged day and the insert of a new day. `keeps`, when set, tells a newest row that
+// is never rewritten, before the day's value is counted for nothing.
 struct CallDB::DayLogSpec {
   const char* newestId;
   std::function<Counts(int64_t day)> valueOf;
   std::function<void(int64_t id, const Counts&)> rewrite;
   std::function<void(int64_t id, const Counts&)> insert;
+  std::function<bool(int64_t id)> keeps = nullptr;
 };
 
 void CallDB::fillDayLog(const DayLogSpec& log, int n) {
@@ -43,9 +45,9 @@ void CallDB::fillDayLog(const DayLogSpec& log, int n) {
   const int64_t gap = today / kDay - *newest;
   if (gap < 0) return;  // the clock was set back behind the newest row
   const int64_t m = std::min<int64_t>(gap, n - 1);
-  if (gap <= n - 1)
-    log.rewrite(*newest, log.valueOf(today - m * kDay));
-  else
+  if (gap <= n - 1) {
+    if (!log.keeps || !log.keeps(*newest)) log.rewrite(*newest, log.valueOf(today - m * kDay));
+  } else
     insertDay(m);
   for (int64_t back = m - 1; back >= 0; --back) insertDay(back);
 }
@@ -103,10 +105,6 @@ void CallDB::OpenMechine_FamiliarityFromDay(int n) {
                        static_cast<int>(c.at(2).asInt())};
        },
        [this](int64_t id, const Counts& c) {
-         // Only a row that a chart wrote during the day is recomputed.
-         if (numberOf("select fl_uCountState from Familiarity_Log where fl_uTimeID = " + str(id)) !=
-             0)
-           return;
          sqlMgr_.RecordExec("update Familiarity_Log set fl_uWordNum1 = " + str(c[0]) +
                             ", fl_uWordNum2 = " + str(c[1]) + ", fl_uWordNum3 = " + str(c[2]) +
                             ", fl_uCountState=1, fl_uNeedSync=0 where fl_uTimeID = " + str(id) +
@@ -119,6 +117,11 @@ void CallDB::OpenMechine_FamiliarityFromDay(int n) {
              "insert into Familiarity_Log (fl_uTimeID,fl_uWordNum1,fl_uWordNum2,fl_uWordNum3,"
              "fl_uCountState) values (" +
              str(id) + ", " + str(c[0]) + ", " + str(c[1]) + ", " + str(c[2]) + ",1)");
+       },
+       // Only a row that a chart wrote during the day is recomputed.
+       [this](int64_t id) {
+         return numberOf("select fl_uCountState from Familiarity_Log where fl_uTimeID = " +
+                         str(id)) != 0;
        }},
       n);
 }
@@ -130,9 +133,6 @@ void CallDB::OpenMechine_ForgetWordsFromDay(int n) {
          return Counts{static_cast<int>(getRatioForgetWordsFromDay(static_cast<double>(day), 2))};
        },
        [this](int64_t id, const Counts& c) {
-         if (numberOf("select fl_uCountState from ForgetWords_Log where fl_uTimeID = " + str(id)) !=
-             0)
-           return;
          sqlMgr_.RecordExec("update ForgetWords_Log set fl_uWordNum = " + str(c[0]) +
                             ", fl_uCountState=1, fl_uNeedSync=0 where fl_uTimeID = " + str(id) +
                             " and (fl_uWordNum <> " + str(c[0]) + " or fl_uCountState <> 1)");
@@ -141,6 +141,10 @@ void CallDB::OpenMechine_ForgetWordsFromDay(int n) {
          sqlMgr_.RecordExec(
              "insert into ForgetWords_Log (fl_uTimeID,fl_uWordNum,fl_uCountState) values (" +
              str(id) + ", " + str(c[0]) + ", 1)");
+       },
+       [this](int64_t id) {
+         return numberOf("select fl_uCountState from ForgetWords_Log where fl_uTimeID = " +
+                         str(id)) != 0;
        }},
       n);
 }
