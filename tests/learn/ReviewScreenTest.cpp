@@ -5,6 +5,7 @@
 #include <map>
 
 #include "learn/ReViewController.h"
+#include "learn/ReviewListSort.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/view/TabBarController.h"
@@ -230,6 +231,33 @@ TEST_F(ReviewScreen, ARemovalThatFailsLeavesTheWordAndSaysSo) {
   EXPECT_TRUE(queued().empty());
   EXPECT_TRUE(CallDB::callDB()->GetStudyLog("achieve").size() == 0);
   EXPECT_FALSE(screen().infoLabel()->isHidden());
+}
+
+// The hidden card is laid out just after the screen showing the word is drawn, so that the word
+// shows first; a reveal before then lays it out at once, and a later word replaces a waiting one.
+TEST_F(ReviewScreen, TheHiddenCardIsLaidOutJustAfterTheWordShowsAndAtOnceOnTheReveal) {
+  for (const char* word : {"achieve", "support"})
+    CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
+  ReViewController::addNewWordFinish({"achieve", "support"});
+  host_->runUntilIdle();
+  BaseWordViewController& card = *screen().wordView();
+  const BaseWordViewController::Section& examples = card.section(ReviewListSort::kExamples);
+  EXPECT_NE(card.wordBtn()->currentTitle(), live()) << "not before the screen is drawn";
+  host_->advance(BaseWordViewController::kCoveredLayoutDelay);
+  EXPECT_EQ(card.wordBtn()->currentTitle(), live()) << "ready before the learner asks";
+  EXPECT_EQ(screen().wordView()->view()->alpha(), 0);
+  const std::string firstExamples = examples.page->displayedText();
+  EXPECT_FALSE(firstExamples.empty());
+  EXPECT_GT(examples.measuredHeight, 1);
+
+  // The next word is revealed before its layout was due: the card shows it complete.
+  answer(2);
+  ASSERT_NE(card.wordBtn()->currentTitle(), live());
+  ASSERT_TRUE(host_->tap(screen().showBtn()));
+  EXPECT_EQ(card.wordBtn()->currentTitle(), live());
+  EXPECT_FALSE(examples.page->isHidden());
+  EXPECT_FALSE(examples.page->displayedText().empty());
+  EXPECT_NE(examples.page->displayedText(), firstExamples);
 }
 
 }  // namespace
