@@ -29,8 +29,12 @@ class PageView : public View {
  public:
   explicit PageView(WebView* web) : web_(web) {}
   void drawRect(DrawContext& context, const Rect& rect) override {
+    // Only what the context can show is painted: a page scrolled in its frame shows a slice, and
+    // the display pass draws into a scratch point.
+    const Rect shown = rect.intersection(context.clipBounds());
+    if (shown.width <= 0 || shown.height <= 0) return;
     if (const HtmlDocument* page = web_->document()) {
-      const_cast<HtmlDocument*>(page)->draw(context, {0, 0}, rect);
+      const_cast<HtmlDocument*>(page)->draw(context, {0, 0}, shown);
     }
   }
   void touchesBegan(const TouchSet&) override {}
