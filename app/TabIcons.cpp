@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <utility>
 
 #include "platform/draw/ImageContext.h"
 
@@ -16,6 +17,8 @@ using plat::Rect;
 constexpr double kSide = 30;
 constexpr double kLine = 2;
 
+enum class Icon { kReview, kBooks, kStatistics, kSettings };
+
 std::shared_ptr<plat::Image> drawNow(const std::function<void(DrawContext&)>& shape, double scale) {
   plat::ImageContext image({kSide, kSide}, false, scale);
   DrawContext& c = image.context();
@@ -28,21 +31,20 @@ std::shared_ptr<plat::Image> drawNow(const std::function<void(DrawContext&)>& sh
   return image.takeImage();
 }
 
-// Every launch shows the same icons: each is drawn once per screen scale (images never change).
+// Every launch shows the same icons: each is drawn once per screen scale, as images never change.
 // Main thread only, as the tab bar is built.
-std::shared_ptr<plat::Image> draw(const std::function<void(DrawContext&)>& shape,
-                                  std::map<double, std::shared_ptr<plat::Image>>& drawn) {
+std::shared_ptr<plat::Image> draw(Icon icon, const std::function<void(DrawContext&)>& shape) {
+  static std::map<std::pair<Icon, double>, std::shared_ptr<plat::Image>> drawn;
   const double scale = plat::ImageContext::defaultScale();
-  std::shared_ptr<plat::Image>& icon = drawn[scale];
-  if (!icon) icon = drawNow(shape, scale);
-  return icon;
+  std::shared_ptr<plat::Image>& image = drawn[{icon, scale}];
+  if (!image) image = drawNow(shape, scale);
+  return image;
 }
 
 }  // namespace
 
 std::shared_ptr<plat::Image> review() {
-  static std::map<double, std::shared_ptr<plat::Image>> drawn;
-  return draw([](DrawContext& c) {
+  return draw(Icon::kReview, [](DrawContext& c) {
     c.beginPath();
     c.addRoundedRect({5, 3, 20, 24}, 3);
     c.strokePath();
@@ -51,32 +53,29 @@ std::shared_ptr<plat::Image> review() {
     c.lineTo({14, 19});
     c.lineTo({20, 10});
     c.strokePath();
-  }, drawn);
+  });
 }
 
 std::shared_ptr<plat::Image> books() {
-  static std::map<double, std::shared_ptr<plat::Image>> drawn;
-  return draw([](DrawContext& c) {
+  return draw(Icon::kBooks, [](DrawContext& c) {
     c.beginPath();
     c.addRoundedRect({6, 3, 19, 24}, 2);
     c.strokePath();
     c.fillRect({6, 3, 4, 24});  // the spine
     for (double y : {10.0, 15.0}) c.strokeLine({14, y}, {21, y});
-  }, drawn);
+  });
 }
 
 std::shared_ptr<plat::Image> statistics() {
-  static std::map<double, std::shared_ptr<plat::Image>> drawn;
-  return draw([](DrawContext& c) {
+  return draw(Icon::kStatistics, [](DrawContext& c) {
     c.fillRect({5, 17, 5, 10});
     c.fillRect({12.5, 11, 5, 16});
     c.fillRect({20, 4, 5, 23});
-  }, drawn);
+  });
 }
 
 std::shared_ptr<plat::Image> settings() {
-  static std::map<double, std::shared_ptr<plat::Image>> drawn;
-  return draw([](DrawContext& c) {
+  return draw(Icon::kSettings, [](DrawContext& c) {
     const Point centre{15, 15};
     for (int i = 0; i < 8; ++i) {
       const double a = i * M_PI / 4;
@@ -87,7 +86,7 @@ std::shared_ptr<plat::Image> settings() {
     c.strokeEllipse({7.5, 7.5, 15, 15});
     c.setLineWidth(kLine);
     c.strokeEllipse({12, 12, 6, 6});
-  }, drawn);
+  });
 }
 
 }  // namespace TabIcons
