@@ -7,6 +7,7 @@
 #include "platform/view/KeyboardBar.h"
 #include "platform/view/Label.h"
 #include "platform/view/ScrollView.h"
+#include "platform/view/TabBarController.h"
 #include "platform/view/TextField.h"
 #include "platform/view/ViewRenderer.h"
 #include "tests/platform/view/ViewFixture.h"
@@ -46,6 +47,21 @@ std::string picturePath(const std::string& name) {
 using KeyboardRoom = testsupport::ViewFixture;
 
 }  // namespace
+
+// Typing on a tab's screen: the bar covers the tab bar whole, no strip of its icons and badges
+// left peeking out above it.
+TEST_F(KeyboardRoom, TheBarCoversATabBarWhole) {
+  auto screen = std::make_shared<ViewController>();
+  auto tabs = std::make_shared<TabBarController>();
+  tabs->setViewControllers({screen});
+  window_->setRootViewController(tabs);
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  screen->view()->addSubview(field);
+  field->becomeFirstResponder();
+  const Rect bar = onScreen(tabs->tabBar()), keys = Keyboard::frame();
+  EXPECT_LE(keys.y, bar.y) << "the tab bar's top shows above the keys";
+  EXPECT_GE(bottomOf(keys), bottomOf(bar));
+}
 
 TEST_F(KeyboardRoom, TypingShowsASlimLabelledBarWhoseReturnKeyWorks) {
   auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
