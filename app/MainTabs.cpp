@@ -11,8 +11,10 @@
 #include "learn/ReViewController.h"
 #include "learn/ReviewScreenHooks.h"
 #include "learn/ReviewScreens.h"
+#include "online/AcceptUIWindow.h"
 #include "online/EMListNSObject.h"
 #include "online/FeedBackViewController.h"
+#include "online/HelpRemMgrViewCtrl.h"
 #include "online/UserInfoViewCtrl.h"
 #include "platform/view/NavigationController.h"
 #include "settings/HelpView.h"
@@ -125,8 +127,11 @@ void installScreenHooks(ScreenHooks& hooks) {
   // One fetcher of the excellent mnemonics, living as long as the hooks.
   auto excellent = std::make_shared<EMListNSObject>();
   hooks.getExcellentMnemonic = [excellent] { excellent->getExcellentMnemonic(); };
-  // The word card opens the words it extracted as word lists.
+  // The word card opens the words it extracted as word lists, the learner's notes and the offer
+  // of a shared mnemonic.
   CardScreens::setWordListMaker(&WordsUIViewController::forExtractedWords);
+  CardScreens::setNoteEditorMaker(&HelpRemMgrViewCtrl::forCard);
+  CardScreens::setOfferWindow(&AcceptUIWindow::show);
   // The word lists push the word card, and the text files screen the help page.
   BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
   BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);

@@ -47,6 +47,7 @@ void BaseWordViewController::down() {
   auto* nav = parentController_ ? parentController_->navigationController() : nullptr;
   if (!nav) return;
   auto editor = CardScreens::makeNoteEditor(this, wordName_, 1, title());
+  if (!editor) return;
   editor->setHidesBottomBarWhenPushed(true);
   nav->pushViewController(editor, true);
 }
@@ -55,6 +56,7 @@ void BaseWordViewController::yf_down() {
   auto* nav = parentController_ ? parentController_->navigationController() : nullptr;
   if (!nav) return;
   auto editor = CardScreens::makeNoteEditor(this, wordName_, 2, title());
+  if (!editor) return;
   editor->setHidesBottomBarWhenPushed(true);
   nav->pushViewController(editor, true);
 }

@@ -2,8 +2,6 @@
 
 #include "learn/AcceptUIWindowDeleage.h"
 #include "learn/CardStandIns.h"
-#include "online/AcceptUIWindow.h"
-#include "online/HelpRemMgrViewCtrl.h"
 #include "ui/MyAlerView.h"
 #include "voice/AudioControl.h"
 
@@ -44,19 +42,13 @@ void setPronouncer(Pronouncer pronouncer) {
 std::shared_ptr<plat::ViewController> makeNoteEditor(plat::ViewController* card,
                                                      const std::string& word, int type,
                                                      const std::string& parentName) {
-  if (makers().noteEditor) return makers().noteEditor(card, word, type, parentName);
-  auto screen = std::make_shared<HelpRemMgrViewCtrl>();
-  screen->setParentView(card);
-  screen->setMWord(word);
-  screen->setIViewType(type);
-  screen->setParentName(parentName);
-  return screen;
+  if (!makers().noteEditor) return nullptr;
+  return makers().noteEditor(card, word, type, parentName);
 }
 
 void showOffer(std::weak_ptr<AcceptUIWindowDeleage> delegate, const std::string& word,
                const plat::Value& row) {
-  if (makers().offer) return makers().offer(std::move(delegate), word, row);
-  AcceptUIWindow::show(std::move(delegate), word, row);
+  if (makers().offer) makers().offer(std::move(delegate), word, row);
 }
 
 void share(plat::ViewController* presenter, const std::string& text, const std::string& pngData) {

@@ -1,9 +1,8 @@
 // The screens and services of other parts of the app that the word card opens, reached through
-// replaceable makers so that those parts put in their own screens without touching the card: the
-// learner's note editor, the mnemonic offer window, the share sheet, the list of extracted words,
-// and the pronunciation player (the voice packs' player unless replaced). Unless a maker is
-// installed, the word note screen, the offer window and the voice packs' player serve, and plain
-// stand-ins for the rest.
+// makers the application installs at start-up, since those parts live in folders the card may not
+// include: the learner's note editor, the mnemonic offer window, the share sheet, the list of
+// extracted words, and the pronunciation player. Without a maker the note editor and the offer
+// window do not open; the voice packs' player and plain stand-ins serve for the rest.
 #pragma once
 
 #include <functional>
@@ -36,16 +35,18 @@ using WordListMaker = std::function<std::shared_ptr<plat::ViewController>(
 // Pronounces a word; `isCheck` reports a missing recording (a pressed sound button).
 using Pronouncer = std::function<void(const std::string& word, bool isCheck)>;
 
-// Installing an empty function puts the stand-in back.
+// Installing an empty function takes the maker away; where a stand-in serves, it comes back.
 void setNoteEditorMaker(NoteEditorMaker maker);
 void setOfferWindow(OfferWindow window);
 void setShareSheet(ShareSheet sheet);
 void setWordListMaker(WordListMaker maker);
 void setPronouncer(Pronouncer pronouncer);
 
+// Null without a maker.
 std::shared_ptr<plat::ViewController> makeNoteEditor(plat::ViewController* card,
                                                      const std::string& word, int type,
                                                      const std::string& parentName);
+// Nothing without a maker.
 void showOffer(std::weak_ptr<AcceptUIWindowDeleage> delegate, const std::string& word,
                const plat::Value& row);
 void share(plat::ViewController* presenter, const std::string& text, const std::string& pngData);

@@ -28,6 +28,17 @@ plat::Size imageSize(const std::string& name) {
 
 }  // namespace
 
+std::shared_ptr<HelpRemMgrViewCtrl> HelpRemMgrViewCtrl::forCard(plat::ViewController* card,
+                                                                const std::string& word, int type,
+                                                                const std::string& parentName) {
+  auto screen = std::make_shared<HelpRemMgrViewCtrl>();
+  screen->setParentView(card);
+  screen->setMWord(word);
+  screen->setIViewType(type);
+  screen->setParentName(parentName);
+  return screen;
+}
+
 HelpRemMgrViewCtrl::~HelpRemMgrViewCtrl() {
   plat::NotificationCenter::defaultCenter().removeObserver(this);
 }

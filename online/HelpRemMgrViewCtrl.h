@@ -25,6 +25,13 @@ class HelpRemMgrViewCtrl : public BaseViewController,
   static constexpr int kShareAlertTag = 2;
   static constexpr double kTabbarHeight = 40;
 
+  // The note screen of `word`'s mnemonics (type 1) or grammar notes (type 2), opened from `card`;
+  // `parentName` titles its back button. The word card reaches it through the maker the
+  // application installs (see learn/CardScreens.h).
+  static std::shared_ptr<HelpRemMgrViewCtrl> forCard(plat::ViewController* card,
+                                                     const std::string& word, int type,
+                                                     const std::string& parentName);
+
   ~HelpRemMgrViewCtrl() override;
 
   // The opening card: the share alert after an adopted mnemonic is its alert.

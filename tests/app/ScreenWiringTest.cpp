@@ -1,8 +1,11 @@
 // Screens that one folder opens from another, reached through the makers the application installs
 // at start-up: without the app's wiring nothing would open.
 #include "books/BookScreens.h"
+#include "learn/CardScreens.h"
 #include "learn/ListSortViewController.h"
+#include "online/AcceptUIWindow.h"
 #include "online/FeedBackViewController.h"
+#include "online/HelpRemMgrViewCtrl.h"
 #include "online/UserInfoViewCtrl.h"
 #include "platform/view/Label.h"
 #include "platform/view/NavigationController.h"
@@ -61,10 +64,19 @@ TEST_F(SettingsWiring, TheSettingsRowsPushTheSectionOrderTheFeedbackFormAndTheAc
   EXPECT_NE(pushedBy<UserInfoViewCtrl>(settings, {0, 0}), nullptr) << "with an account";
 }
 
-TEST_F(AppTest, TheWordBooksReachTheWordCardAndTheHelpPage) {
+TEST_F(AppTest, TheWordBooksAndTheWordCardReachTheScreensOfOtherFolders) {
   launch();
   EXPECT_NE(BookScreens::makeWordCard(nullptr, "单词本"), nullptr);
   EXPECT_NE(BookScreens::makeHelpPage("帮助", "fu_xi_liang.html", "文本"), nullptr);
+  EXPECT_NE(dynamic_cast<HelpRemMgrViewCtrl*>(
+                CardScreens::makeNoteEditor(nullptr, "apple", 1, "单词").get()),
+            nullptr);
+  CardScreens::showOffer({}, "apple",
+                         plat::Value::array({7, "苹果的记法", 3, 1690000000, "dave", 0}));
+  host_->advance(1);
+  AcceptUIWindow* offer = AcceptUIWindow::shown();
+  ASSERT_NE(offer, nullptr) << "the offer window opens";
+  offer->dialogIsRemoved();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tests/online/AccountUiTest.h"
 
+#include "learn/CardScreens.h"
 #include "online/AcceptUIWindow.h"
+#include "online/HelpRemMgrViewCtrl.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
@@ -24,6 +26,9 @@ void AccountUiTest::SetUp() {
   device_ = std::make_unique<testsupport::TempDeviceStore>();
   OnlineScreens::install(this);
   StoreHooks::install(this);
+  // The card's note editor and offer window, as the application installs them.
+  CardScreens::setNoteEditorMaker(&HelpRemMgrViewCtrl::forCard);
+  CardScreens::setOfferWindow(&AcceptUIWindow::show);
   startDevice();
 }
 
@@ -56,6 +61,8 @@ void AccountUiTest::TearDown() {
   plat::NavigationBar::setDefaultBackgroundImage(nullptr);
   OnlineScreens::install(nullptr);
   StoreHooks::install(nullptr);
+  CardScreens::setNoteEditorMaker(nullptr);
+  CardScreens::setOfferWindow(nullptr);
   CallDB::Release_CallDB();
   home_.reset();
   device_.reset();
