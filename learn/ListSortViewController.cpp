@@ -85,8 +85,10 @@ std::shared_ptr<plat::TableViewCell> ListSortViewController::cellForRow(plat::Ta
     box->addTarget(
         [this](plat::Control& sender) { switchStateEvent(static_cast<SelStateButton&>(sender)); },
         plat::kTouchUpInside);
+    // A few points of air between the box's picture and the title, taken from the title's width.
+    constexpr double kTitleGap = 6;
     auto label = std::make_shared<plat::Label>(
-        plat::Rect(43, 0, cell->bounds().width - 43 - 25, kRowHeight));
+        plat::Rect(43 + kTitleGap, 0, cell->bounds().width - 43 - kTitleGap - 25, kRowHeight));
     label->setTag(kTitleTag);
     label->setFont(plat::Font::boldSystem(20));
     label->setTextColor(plat::Color::black());

@@ -9,6 +9,15 @@ namespace {
 
 using learntest::ScreenTest;
 
+// Where a picture's drawing really ends on the right: its last column holding a visible pixel.
+double drawnRightEnd(const plat::Image& image) {
+  const plat::Size size = image.size();
+  for (double x = size.width - 0.5; x > 0; x -= 0.5)
+    for (double y = 0; y < size.height; y += 0.5)
+      if (image.colorAtPoint({x, y}).a > 0.1) return x + 0.5;
+  return 0;
+}
+
 class ListSortScreen : public ScreenTest {
  protected:
   std::shared_ptr<ListSortViewController> open() {
@@ -44,6 +53,15 @@ TEST_F(ListSortScreen, TheDefaultOrderShownAndARowHiddenAndDraggedSavedWhenEditi
             (std::vector<std::string>{"例句", "助记", "英文翻译", "近/反义词", "词组、短语",
                                       "其他相关词", "语法", "学习信息", "单词编辑者"}));
   for (int row = 0; row < 9; ++row) EXPECT_TRUE(box(*screen, row)->isSelState()) << row;
+  // The title stands clear of the box its check box draws, not against it.
+  for (int row : {0, 8}) {
+    plat::ImageView& picture = box(*screen, row)->imageView();
+    const plat::View& title = *screen->tableView().cellForRow({0, row})->viewWithTag(1);
+    const double boxEnd =
+        picture.convertRectTo(picture.bounds(), nullptr).x + drawnRightEnd(*picture.image());
+    EXPECT_GE(title.convertRectTo(title.bounds(), nullptr).x - boxEnd, 6) << row;
+  }
+  write("section_order.png");
   ASSERT_TRUE(host_->tap(box(*screen, 0)));
   EXPECT_TRUE(box(*screen, 0)->isSelState()) << "boxes are off outside editing";
 
