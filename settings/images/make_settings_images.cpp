@@ -162,11 +162,8 @@ Drawing guide(GuidePage page, int number) {
       c.setFillColor(kInk);
       y += c.drawText(line, {32, y, 256, 80}, Font::system(17)).height + 14;
     }
-    // The start button of the last picture stands left of the middle, 60 points from the bottom.
-    if (number == 5) {
-      c.setFillColor(Color::rgb255(120, 130, 130));
-      c.drawText("← 点按钮开始", {182, 409}, Font::system(15));
-    }
+    // The lower part stays bare: the first-run guide puts its start button there, and the
+    // help list shows the same pictures without one.
   };
 }
 
