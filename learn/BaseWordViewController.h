@@ -104,7 +104,6 @@ class BaseWordViewController : public BaseViewController,
   // covered card reads its word at once but lays out the head and the pages kCoveredLayoutDelay
   // later, so that the owner's screen is drawn first; uncovering lays out what waits at once.
   void setCovered(bool covered);
-  bool isCovered() const { return covered_; }
 
   // ---- State the owners and tests read
   bool isPlay() const { return isPlay_; }

@@ -479,7 +479,7 @@ void ReViewController::showAnswerButtons() {
 
 void ReViewController::showCard(bool shown) {
   wordView_->view()->setAlpha(shown ? 1 : 0);
-  // Hidden, the card lays out its pages after the screen is drawn, ready by the reveal.
+  // Hidden, the card lays out its word after the screen is drawn, ready by the reveal.
   wordView_->setCovered(!shown);
 }
 
