@@ -189,6 +189,7 @@ void ReViewController::buildInterface() {
   infoLabel_->setTextAlignment(plat::TextAlignment::Center);
   infoLabel_->setFont(plat::Font::system(16));
   infoLabel_->setTextColor(plat::Color::rgb255(70, 70, 70));
+  infoLabel_->setAutoresizingMask(plat::kFlexibleWidth);
   root.addSubview(infoLabel_);
   // Under the information text, where a tablet keeps them; a phone moves them with the notice.
   const double backupTop = bottomOf(*infoLabel_) + 20;
@@ -196,6 +197,9 @@ void ReViewController::buildInterface() {
   backupDataBtn_->addTarget([this](plat::Control&) { backupData(); }, plat::kTouchUpInside);
   today_reBtn_ = textButton({60, backupTop + 70, w - 120, 40}, "今日已复习", "gui/right_btn.png");
   today_reBtn_->addTarget([this](plat::Control&) { today_re(); }, plat::kTouchUpInside);
+  // A tablet turned on its side keeps them in the middle.
+  for (plat::Button* button : {backupDataBtn_.get(), today_reBtn_.get()})
+    button->setAutoresizingMask(plat::kFlexibleLeftMargin | plat::kFlexibleRightMargin);
   root.addSubview(backupDataBtn_);
   root.addSubview(today_reBtn_);
 
@@ -205,9 +209,12 @@ void ReViewController::buildInterface() {
   adViewBg_->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
   adTitleLabel_ = std::make_shared<plat::Label>(Rect(12, 8, w - 44, 24));
   adTitleLabel_->setFont(plat::Font::boldSystem(17));
+  adTitleLabel_->setAutoresizingMask(plat::kFlexibleWidth);
   adWebView_ = std::make_shared<plat::WebView>(Rect(8, 34, w - 36, 110));
+  adWebView_->setAutoresizingMask(plat::kFlexibleWidth);
   noticeLoaded_ = false;
   ad_tcBtn_ = plat::Button::create(plat::ButtonType::Custom, {w - 20 - 130, 148, 120, 36});
+  ad_tcBtn_->setAutoresizingMask(plat::kFlexibleLeftMargin);
   ad_tcBtn_->setTitle("每日课堂");
   ad_tcBtn_->setTitleColor(plat::Color::rgb255(57, 156, 102));
   ad_tcBtn_->addTarget([this](plat::Control&) { extract_words(); }, plat::kTouchUpInside);

@@ -67,9 +67,8 @@ class ReviewScreen : public learntest::ScreenTest {
       positions.push_back(entry.nReTestPos);
     return positions;
   }
-  // Two words learnt, then the server's notice: the idle screen's browse-back, backup and
-  // today's-review buttons each keep off every text, the notice's lines included.
-  void learnTwoWordsThenCheckTheIdleScreen(const std::string& picture) {
+  // Two words learnt, then the server's notice shows on the idle screen.
+  void idleWithANotice() {
     for (const char* word : {"achieve", "support"})
       CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
     ReViewController::addNewWordFinish({"achieve", "support"});
@@ -87,13 +86,21 @@ class ReviewScreen : public learntest::ScreenTest {
     ASSERT_FALSE(screen().adView()->isHidden()) << "the notice shows";
     ASSERT_FALSE(screen().upWordBtn()->isHidden()) << "answered words can be browsed";
     ASSERT_FALSE(screen().backupDataBtn()->isHidden());
-    write(picture);
+  }
+  // The idle screen's browse-back, backup and today's-review buttons each keep off every text,
+  // the notice's lines included.
+  void expectIdleControlsClearOfText() {
     const plat::View& root = *screen().view();
     for (const plat::Button* control :
          {screen().upWordBtn(), screen().backupDataBtn(), screen().today_reBtn()})
       EXPECT_EQ(learntest::textsUnder(root, *control), std::vector<std::string>{})
           << "under "
           << (control->currentTitle().empty() ? "the browse-back button" : control->currentTitle());
+  }
+  void learnTwoWordsThenCheckTheIdleScreen(const std::string& picture) {
+    idleWithANotice();
+    write(picture);
+    expectIdleControlsClearOfText();
     // The browse-back button still takes the learner back to the last word.
     ASSERT_TRUE(host_->tap(screen().upWordBtn()));
     EXPECT_EQ(screen().wordBtn()->currentTitle(), screen().queue().finishWords().back());
@@ -285,6 +292,33 @@ class ReviewScreenOnATablet : public ReviewScreen {
 
 TEST_F(ReviewScreenOnATablet, IdleWithANoticeTheControlsCoverNoText) {
   learnTwoWordsThenCheckTheIdleScreen("review_idle_notice_tablet.png");
+}
+
+// Turned on its side, the idle screen keeps its shape: the notice's page and its daily-lesson
+// link keep their margins in the wider panel; the text and the buttons below stay centred.
+TEST_F(ReviewScreenOnATablet, TurnedTheIdleScreenKeepsItsShape) {
+  idleWithANotice();
+  const plat::View& panel = *screen().adView();
+  const plat::View* lesson = host_->findButton("每日课堂");
+  ASSERT_NE(lesson, nullptr);
+  const plat::View* page = nullptr;
+  for (const auto& child : panel.subviews())
+    if (dynamic_cast<const plat::WebView*>(child.get())) page = child.get();
+  ASSERT_NE(page, nullptr);
+  auto rightMargin = [&](const plat::View& v) { return panel.bounds().width - v.frame().maxX(); };
+  const double pageMargin = rightMargin(*page), lessonMargin = rightMargin(*lesson);
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::LandscapeLeft));
+  settle();
+  const plat::View& root = *screen().view();
+  ASSERT_GT(root.bounds().width, root.bounds().height);
+  EXPECT_EQ(rightMargin(*page), pageMargin);
+  EXPECT_EQ(rightMargin(*lesson), lessonMargin);
+  for (const plat::View* centred : {static_cast<const plat::View*>(screen().infoLabel()),
+                                    static_cast<const plat::View*>(screen().backupDataBtn()),
+                                    static_cast<const plat::View*>(screen().today_reBtn())})
+    EXPECT_NEAR(centred->frame().midX(), root.bounds().midX(), 1) << centred->displayedText();
+  expectIdleControlsClearOfText();
+  write("review_idle_notice_turned.png");
 }
 
 TEST_F(ReviewScreen, OnlyAWordNeverTestedOffersItsRemoval) {
