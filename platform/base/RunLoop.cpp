@@ -209,6 +209,7 @@ struct RunLoop::Impl {
   int nextFdId = 1;
   uint64_t nextSequence = 0;
   std::vector<std::string> modeStack;
+  Task beforeWaiting;
 
   // Hands a perform over; the loop may be gone once this returns.
   void post(Posted item, bool ring = true) {
@@ -325,6 +326,19 @@ struct RunLoop::Impl {
   // then runs the performs that woke it and the callbacks of the ready descriptors. Returns how
   // many ran.
   int pollSources(const std::string& mode, int timeoutMs) {
+    if (timeoutMs != 0 && beforeWaiting) {
+      // The observer hears only of real waits: a descriptor that is ready already is handled
+      // without one.
+      if (hasFdSources(mode)) {
+        if (int handled = waitForSources(mode, 0)) return handled;
+      }
+      Task observer = beforeWaiting;  // it may replace itself
+      observer();
+    }
+    return waitForSources(mode, timeoutMs);
+  }
+
+  int waitForSources(const std::string& mode, int timeoutMs) {
     std::vector<pollfd> fds{{wakeFd, POLLIN, 0}};
     std::vector<int> ids;
     for (const auto& [id, source] : fdSources) {
@@ -573,6 +587,10 @@ void RunLoop::updateFdSource(int id, unsigned events) {
 
 void RunLoop::removeFdSource(int id) {
   impl_->fdSources.erase(id);
+}
+
+void RunLoop::setBeforeWaitingObserver(Task observer) {
+  impl_->beforeWaiting = std::move(observer);
 }
 
 void RunLoop::run() {

@@ -101,6 +101,12 @@ class RunLoop {
   void updateFdSource(int id, unsigned events);
   void removeFdSource(int id);
 
+  // On the loop's thread: `observer` runs each time the loop is about to sleep because nothing is
+  // due and none of its descriptors is ready, just before it sleeps. It may post performs (the
+  // loop then goes on without sleeping) and change descriptor sources. One per loop; nullptr
+  // removes it.
+  void setBeforeWaitingObserver(Task observer);
+
   // Runs in the default mode until stop().
   void run();
   // Runs in `mode` until unix time `until`, until stop(), or (when returnAfterSource) after the

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/Clock.h"
 #include "platform/base/Thread.h"
 #include "tests/support/NoDescriptorsLeft.h"
 #include "tests/support/VirtualTime.h"
@@ -265,6 +266,42 @@ TEST(RunLoopThreads, HandOversBetweenTwoSleepingLoopsAreNeverLost) {
   EXPECT_EQ(rounds, kRounds);
   ping.stopAndJoin();
   pong.stopAndJoin();
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+// The observer hears of real waits only: not of a turn that finds a descriptor ready. A perform
+// it posts keeps the loop from sleeping, which here would last until the far limit.
+TEST(RunLoopObserver, TheLoopTellsOfRealWaitsOnlyAndRunsWhatTheObserverPosts) {
+  RunLoop& loop = RunLoop::current();
+  loop.discardAllSources();
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(::write(fds[1], "x", 1), 1);
+  int told = 0;
+  Log log;
+  loop.setBeforeWaitingObserver([&] { ++told; });
+  const int id = loop.addFdSource(fds[0], plat::kFdReadable, [&](int fd, unsigned) {
+    char byte;
+    if (::read(fd, &byte, 1) == 1) log.push_back("read");
+  });
+  const double farLimit = plat::Clock::current().now() + 60;
+  loop.runMode(plat::kDefaultRunLoopMode, farLimit, true);
+  EXPECT_EQ(log, Log{"read"});
+  EXPECT_EQ(told, 0);
+
+  loop.setBeforeWaitingObserver([&] {
+    ++told;
+    loop.perform([&] { log.push_back("posted while going to sleep"); });
+    loop.setBeforeWaitingObserver(nullptr);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  loop.runMode(plat::kDefaultRunLoopMode, farLimit, true);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(log, (Log{"read", "posted while going to sleep"}));
+  loop.removeFdSource(id);
+  loop.discardAllSources();
   ::close(fds[0]);
   ::close(fds[1]);
 }
