@@ -18,6 +18,7 @@ namespace {
 // holds under a test's virtual clock too.
 constexpr std::chrono::nanoseconds kMaxWait = std::chrono::milliseconds(1);
 using Steady = std::chrono::steady_clock;  // the timer's clock, CLOCK_MONOTONIC
+constexpr Steady::time_point kNotWaiting = Steady::time_point::min();
 
 thread_local int turnDepth = 0;
 thread_local bool wakeWhenTurnEnds = false;
@@ -37,15 +38,28 @@ class Mailbox {
       wakeWhenTurnEnds = true;
     } else if (urgency == Urgency::WakeNow || !onNetworkThread()) {
       wakeMain();
-    } else {
-      arm();
+    } else if (waitingSince_ == kNotWaiting) {
+      waitingSince_ = Steady::now();
     }
   }
 
   void wakeMain() {
     plat::RunLoop::main().wake();
-    // Whatever waited goes with this wake-up: nothing is left for the time limit to watch.
-    if (onNetworkThread() && watching_) watch(false);
+    // Whatever waited goes with this wake-up: nothing is left for the time limit.
+    if (!onNetworkThread()) return;
+    waitingSince_ = kNotWaiting;
+    if (watching_) watch(false);
+  }
+
+  // On the working thread, when its outermost piece of work ends.
+  void turnEnded() {
+    if (wakeWhenTurnEnds) {
+      wakeWhenTurnEnds = false;
+      wakeMain();
+    } else if (onNetworkThread() && waitingSince_ != kNotWaiting &&
+               Steady::now() - waitingSince_ >= kMaxWait) {
+      wakeMain();  // a network thread too busy to sleep
+    }
   }
 
   // On the network thread.
@@ -54,6 +68,7 @@ class Mailbox {
     if (timer_ < 0) return;
     loop_ = &loop;
     timerSource_ = loop.addFdSource(timer_, 0, [this](int, unsigned) { timeUp(); });
+    loop.setBeforeWaitingObserver([this] { beforeNetworkThreadWaits(); });
     networkThread_.store(std::this_thread::get_id());
   }
 
@@ -76,25 +91,36 @@ class Mailbox {
     return networkThread_.load() == std::this_thread::get_id() && timer_ >= 0;
   }
 
-  // The time limit, a timer descriptor that the network thread's loop watches only while a
-  // report waits for it: a loop with nothing to watch sleeps more cheaply, and between requests
-  // the network thread has nothing else. When a report that must not wait comes first, the timer
-  // is left to run out unwatched rather than called off (which costs a system call): a stream of
-  // short requests sets it about once a millisecond rather than twice a request. Not a loop timer:
-  // a sleep with a time-out shorter than the scheduler's tick costs several microseconds more on
-  // a virtual machine, and every sleep of the network thread would have one.
-  void arm() {
-    const Steady::time_point now = Steady::now();
-    if (now >= expiry_) {
-      // Not running, or run out unwatched: setting it again also clears what it announced.
+  // The time limit of a report that waits is kept only when the network thread is about to sleep
+  // with the report still waiting: a timer descriptor, set to when the report's time is up and
+  // watched by the thread's loop while it sleeps. Most short requests never need it, as their end
+  // comes before the thread sleeps, and setting a timer that runs out before the scheduler's next
+  // tick costs several microseconds on a virtual machine. A thread that stays busy instead looks
+  // at the time when a piece of its work ends.
+  void beforeNetworkThreadWaits() {
+    if (waitingSince_ == kNotWaiting) return;
+    {
+      plat::LockGuard lock(mutex_);
+      if (!deliveryPosted_) {  // the main thread took the reports on its own
+        waitingSince_ = kNotWaiting;
+        return;
+      }
+    }
+    const Steady::time_point due = waitingSince_ + kMaxWait;
+    if (Steady::now() >= due) {
+      wakeMain();
+      return;
+    }
+    if (due != expiry_) {
       itimerspec limit{};
-      limit.it_value.tv_nsec = kMaxWait.count();
-      if (::timerfd_settime(timer_, 0, &limit, nullptr) != 0) {
+      const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch());
+      limit.it_value.tv_sec = static_cast<time_t>(sinceEpoch.count() / 1000000000);
+      limit.it_value.tv_nsec = static_cast<long>(sinceEpoch.count() % 1000000000);
+      if (::timerfd_settime(timer_, TFD_TIMER_ABSTIME, &limit, nullptr) != 0) {
         wakeMain();
         return;
       }
-      // Read before setting: the timer runs out no earlier than this.
-      expiry_ = now + kMaxWait;
+      expiry_ = due;
     }
     watch(true);
   }
@@ -105,14 +131,18 @@ class Mailbox {
   void timeUp() {
     uint64_t expirations;
     [[maybe_unused]] ssize_t n = ::read(timer_, &expirations, sizeof expirations);
-    expiry_ = Steady::time_point::min();
-    watch(false);
+    expiry_ = kNotWaiting;
     bool waiting;
     {
       plat::LockGuard lock(mutex_);
       waiting = deliveryPosted_;
     }
-    if (waiting) plat::RunLoop::main().wake();
+    if (waiting) {
+      wakeMain();
+    } else {
+      waitingSince_ = kNotWaiting;
+      watch(false);
+    }
   }
 
   plat::Mutex mutex_;
@@ -124,7 +154,8 @@ class Mailbox {
   int timer_ = -1;
   plat::RunLoop* loop_ = nullptr;
   int timerSource_ = 0;
-  Steady::time_point expiry_ = Steady::time_point::min();  // when the timer runs out if set
+  Steady::time_point expiry_ = kNotWaiting;        // when the timer runs out, if set
+  Steady::time_point waitingSince_ = kNotWaiting;  // of the oldest report that may wait
   bool watching_ = false;
 };
 
@@ -148,9 +179,7 @@ Turn::Turn() {
 }
 
 Turn::~Turn() {
-  if (--turnDepth > 0 || !wakeWhenTurnEnds) return;
-  wakeWhenTurnEnds = false;
-  mailbox().wakeMain();
+  if (--turnDepth == 0) mailbox().turnEnded();
 }
 
 }  // namespace HttpMainThreadMailbox
