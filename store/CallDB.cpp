@@ -112,9 +112,8 @@ void CallDB::open() {
                "pragma journal_mode = wal; pragma synchronous = full; "
                "pragma journal_size_limit = 4194304",
                nullptr, nullptr, nullptr);
-  // Every answer takes its word out of the queue's mirror by the word's text; files made before
-  // the mirror had its index get it here.
-  sqlite3_exec(db, kQueueIndex, nullptr, nullptr, nullptr);
+  sqlite3_exec(db, kDropQueueIndex, nullptr, nullptr, nullptr);
+  watchQueueRows(db);
   database_.store(db);
   loadShowNames();
 }

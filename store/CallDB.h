@@ -17,6 +17,7 @@
 
 #include "platform/base/Mutex.h"
 #include "platform/base/Value.h"
+#include "store/QueueRows.h"
 #include "store/SqlMgrController.h"
 
 struct sqlite3;
@@ -268,9 +269,17 @@ class CallDB {
   int personalInteger(const std::string& key);  // a personal value as a number, 0 when empty
   // Runs `work` as one unit: commits, or rolls back and raises again.
   void inOneTransaction(const std::function<void()>& work);
-  void appendQueueRows(const plat::Value& words, int type);
-  // The queue mirror's index on the word, which every answer's delete goes by.
-  static const char* const kQueueIndex;
+  // Appends the words as rows of the queue mirror, listing each; `lastRowid` is the table's
+  // largest rowid before (0 when empty).
+  void appendQueueRows(const plat::Value& words, int type, int64_t lastRowid);
+  // The list of the mirror's rows, read from the table first when it is not known.
+  QueueRows& listedQueueRows();
+  void watchQueueRows(sqlite3* db);
+  // SQLite's hook for every row written: runs inside a statement, so under the connection's
+  // lock, which the analysis cannot see there.
+  static void rowWritten(void* self, int op, const char* database, const char* table,
+                         long long rowid) NO_THREAD_SAFETY_ANALYSIS;
+  static const char* const kDropQueueIndex;
   plat::Value dueTestedWords(int64_t end, int64_t limit);
   struct DayLogSpec;
   std::string readWordText(const char* sql, const std::string& word);
@@ -291,4 +300,9 @@ class CallDB {
   std::string path_ GUARDED_BY(state_);
   std::unordered_map<std::string, std::string> words_showname_ GUARDED_BY(state_);
   std::atomic<int> wordID_{0};
+  // Where the mirror's rows are by word, and the store's undo count when it was last known.
+  QueueRows queueRows_ GUARDED_BY(sqlMgr_.connection());
+  uint64_t queueRowsUndoCount_ GUARDED_BY(sqlMgr_.connection()) = 0;
+  // Set while the store writes mirror rows it lists itself.
+  bool writingQueue_ GUARDED_BY(sqlMgr_.connection()) = false;
 };

@@ -6,16 +6,7 @@
 #include <vector>
 
 #include "store/CallDB.h"
-
-namespace {
-
-// A row's place in the index order, and where its headword is.
-struct DueWord {
-  int64_t next, last, id;
-  size_t word;
-};
-
-}  // namespace
+#include "store/DueOrder.h"
 
 // The same words in the same order as "order by sl.sl_uNextStudyTime limit ?" read through the
 // next-study index, whose order is (next study time, last test time, word id). Read in word-id
@@ -23,11 +14,11 @@ struct DueWord {
 // library once per word, and sorted here: about half the time for a large plan.
 plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
   static const char* const kSql =
-      "select sl.sl_uNextStudyTime, sl.sl_uLastTestTime, sl.sl_uWordID, wl.wl_tWord from "
-      "Study_Log as sl, Words_Library as wl where sl.sl_uLastTestTime <> 0 and "
-      "sl.sl_uNextStudyTime < ? and wl.wl_uWordID = sl.sl_uWordID order by sl.sl_uWordID";
+      "select sl.sl_uNextStudyTime, sl.sl_uLastTestTime, wl.wl_tWord from Study_Log as sl, "
+      "Words_Library as wl where sl.sl_uLastTestTime <> 0 and sl.sl_uNextStudyTime < ? and "
+      "wl.wl_uWordID = sl.sl_uWordID order by sl.sl_uWordID";
   std::vector<DueWord> due;
-  std::vector<std::string> words;
+  std::vector<plat::Value> words;
   {
     plat::LockGuard lock(sqlMgr_.connection());
     sqlite3_stmt* stmt = nullptr;
@@ -38,24 +29,17 @@ plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
     }
     sqlite3_bind_int64(stmt, 1, end);
     while (sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
       due.push_back({sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1),
-                     sqlite3_column_int64(stmt, 2), words.size()});
-      words.emplace_back(text ? text : "");
+                     static_cast<uint32_t>(words.size())});
+      words.emplace_back(std::string(text ? text : ""));
     }
     sqlite3_finalize(stmt);
   }
-  const size_t kept = static_cast<size_t>(std::min<int64_t>(limit, due.size()));
-  auto before = [](const DueWord& a, const DueWord& b) {
-    if (a.next != b.next) return a.next < b.next;
-    if (a.last != b.last) return a.last < b.last;
-    return a.id < b.id;
-  };
-  const auto keptEnd = due.begin() + static_cast<std::ptrdiff_t>(kept);
-  if (kept < due.size()) std::nth_element(due.begin(), keptEnd, due.end(), before);
-  std::sort(due.begin(), keptEnd, before);
+  const size_t kept = static_cast<size_t>(std::clamp<int64_t>(limit, 0, due.size()));
+  orderDueWords(due, kept);
   std::vector<plat::Value> ordered;
   ordered.reserve(kept);
-  for (size_t i = 0; i < kept; ++i) ordered.emplace_back(std::move(words[due[i].word]));
+  for (size_t i = 0; i < kept; ++i) ordered.push_back(std::move(words[due[i].read]));
   return plat::Value::array(std::move(ordered));
 }

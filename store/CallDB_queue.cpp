@@ -1,15 +1,18 @@
 // The review queue's mirror in review_list, so that a restart within the study day resumes it.
+// Its rows are found by word through queueRows_ (see store/QueueRows.h), not through an index.
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "store/CallDB.h"
 
 using plat::Value;
 
-const char* const CallDB::kQueueIndex =
-    "create index if not exists review_list_word on review_list (rlt_tWord)";
+// Files written while the mirror had an index on the word lose it: the daily rebuild would sort
+// it anew, and with it in place every appended row costs a search of it.
+const char* const CallDB::kDropQueueIndex = "drop index if exists review_list_word";
 
 namespace {
 
@@ -28,12 +31,66 @@ struct Finalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
+// Sets a flag for the length of a scope.
+class ScopedFlag {
+ public:
+  explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~ScopedFlag() { flag_ = false; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 }  // namespace
 
-// A rebuild writes thousands of rows: each batch size is prepared once and run for every batch,
-// which the wrapper's one-shot statements cannot do. Failures raise as the wrapper's do.
-void CallDB::appendQueueRows(const Value& words, int type) {
+void CallDB::watchQueueRows(sqlite3* db) {
+  sqlite3_update_hook(db, &CallDB::rowWritten, this);
+}
+
+void CallDB::rowWritten(void* self, int op, const char* database, const char* table,
+                        long long /*rowid*/) {
+  // A row that other code adds or rewrites in the mirror is one the list cannot name; rows taken
+  // out never make the list wrong, since every use of a listed rowid checks its word.
+  auto* store = static_cast<CallDB*>(self);
+  if (op != SQLITE_DELETE && !store->writingQueue_ && std::strcmp(table, "review_list") == 0 &&
+      std::strcmp(database, "main") == 0)
+    store->queueRows_.forget();
+}
+
+QueueRows& CallDB::listedQueueRows() {
   plat::LockGuard lock(sqlMgr_.connection());
+  if (queueRows_.known() && queueRowsUndoCount_ == sqlMgr_.undoCount()) return queueRows_;
+  // Read again from the table: after the opening, a rollback, or rows written by other code.
+  queueRowsUndoCount_ = sqlMgr_.undoCount();
+  queueRows_.startEmpty();
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(sqlMgr_.database(), "select rowid, rlt_tWord from review_list", -1,
+                              &stmt, nullptr);
+  if (rc == SQLITE_OK && stmt) {
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      const auto* word = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+      const auto length = static_cast<size_t>(sqlite3_column_bytes(stmt, 1));
+      queueRows_.add(std::string_view(word ? word : "", word ? length : 0),
+                     sqlite3_column_int64(stmt, 0));
+    }
+  }
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_DONE) {
+    queueRows_.forget();
+    throw MyException(sqlMgr_.withCause("Error: failed to read the review queue."));
+  }
+  return queueRows_;
+}
+
+// A rebuild writes thousands of rows: each batch size is prepared once and run for every batch,
+// which the wrapper's one-shot statements cannot do. Failures raise as the wrapper's do. Each
+// row is listed under its word; rows of one statement take consecutive rowids after the largest,
+// which the last rowid confirms (or the list is given up and read again when next needed).
+void CallDB::appendQueueRows(const Value& words, int type, int64_t lastRowid) {
+  plat::LockGuard lock(sqlMgr_.connection());
+  ScopedFlag writing(writingQueue_);
   Statement full;
   for (size_t first = 0; first < words.size(); first += kBatch) {
     const size_t rows = std::min(kBatch, words.size() - first);
@@ -50,26 +107,32 @@ void CallDB::appendQueueRows(const Value& words, int type) {
       }
       stmt.reset(prepared);
     }
+    const std::string* batch[kBatch];
     for (size_t i = 0; i < rows; ++i) {
-      const std::string& word = words.at(first + i).asString();
-      sqlite3_bind_text(stmt.get(), static_cast<int>(i) + 1, word.data(),
-                        static_cast<int>(word.size()), SQLITE_STATIC);
+      batch[i] = &words.at(first + i).asString();
+      sqlite3_bind_text(stmt.get(), static_cast<int>(i) + 1, batch[i]->data(),
+                        static_cast<int>(batch[i]->size()), SQLITE_STATIC);
     }
     const int rc = sqlite3_step(stmt.get());
     sqlite3_reset(stmt.get());
     if (rc != SQLITE_DONE)
       throw MyException(
           sqlMgr_.withCause("Error: failed to insert into the database with message."));
+    const int64_t written = sqlite3_last_insert_rowid(sqlMgr_.database());
+    if (written != lastRowid + static_cast<int64_t>(rows)) queueRows_.forget();
+    for (size_t i = 0; i < rows; ++i)
+      queueRows_.add(*batch[i], lastRowid + 1 + static_cast<int64_t>(i));
+    lastRowid = written;
   }
 }
 
 void CallDB::initReviewWords_tempData(const Value& words, int type) {
-  // One unit, so that a failure keeps yesterday's queue rather than half of today's.
+  // One unit, so that a failure keeps yesterday's queue rather than half of today's; its
+  // rollback leaves the list to be read again.
   inOneTransaction([&] {
     sqlMgr_.deleteOneChannel("delete from review_list", "", Value::array());
-    sqlMgr_.RecordExec("drop index if exists review_list_word");
-    appendQueueRows(words, type);
-    sqlMgr_.RecordExec(kQueueIndex);
+    listedQueueRows().startEmpty(words.size());
+    appendQueueRows(words, type, 0);  // an empty table numbers its rows from 1
   });
 }
 
@@ -78,21 +141,36 @@ Value CallDB::getReviewWords_tempData() {
 }
 
 void CallDB::addTempData(const Value& words) {
-  inOneTransaction([&] { appendQueueRows(words, 1); });
+  inOneTransaction([&] {
+    listedQueueRows();
+    appendQueueRows(words, 1, numberOf("select max(rowid) from review_list"));
+  });
 }
 
 void CallDB::modifyTempData(const std::string& word, int type, int pos) {
-  Value rows = sqlMgr_.selectOneChannel("select count(*) from review_list where rlt_tWord=?", "n",
-                                        "s", Value::array({word}));
-  if (rows.at(0).asInt() > 0)
-    sqlMgr_.updateOneChannel("update review_list set rlt_uPos=? where rlt_tWord=?", "ns",
-                             Value::array({pos, word}));
-  else
-    sqlMgr_.insertOneChannel(
-        "insert into review_list (rlt_tWord,rlt_uType,rlt_uPos) values (?,?,?)", "snn",
-        Value::array({word, type, pos}));
+  plat::LockGuard lock(sqlMgr_.connection());
+  ScopedFlag writing(writingQueue_);
+  QueueRows& rows = listedQueueRows();
+  int changed = 0;
+  for (int64_t rowid : rows.candidates(word)) {
+    sqlMgr_.updateOneChannel("update review_list set rlt_uPos=? where rowid=? and rlt_tWord=?",
+                             "nNs", Value::array({pos, static_cast<long long>(rowid), word}));
+    changed += sqlite3_changes(sqlMgr_.database());
+  }
+  if (changed > 0) return;
+  sqlMgr_.insertOneChannel("insert into review_list (rlt_tWord,rlt_uType,rlt_uPos) values (?,?,?)",
+                           "snn", Value::array({word, type, pos}));
+  // A listed rowid that holds no such row costs a statement that changes nothing; a row left out
+  // would be wrong, so the new one is listed whenever the insert may have written it.
+  rows.add(word, sqlite3_last_insert_rowid(sqlMgr_.database()));
 }
 
 void CallDB::delTempData(const std::string& word) {
-  sqlMgr_.deleteOneChannel("delete from review_list where rlt_tWord=?", "s", Value::array({word}));
+  plat::LockGuard lock(sqlMgr_.connection());
+  QueueRows& rows = listedQueueRows();
+  for (int64_t rowid : rows.candidates(word)) {
+    sqlMgr_.deleteOneChannel("delete from review_list where rowid=? and rlt_tWord=?", "Ns",
+                             Value::array({static_cast<long long>(rowid), word}));
+    if (sqlite3_changes(sqlMgr_.database()) > 0) rows.remove(word, rowid);
+  }
 }

@@ -150,6 +150,12 @@ void SqlMgrController::setDatabase(sqlite3* db) {
   plat::LockGuard lock(connection_);
   statements_.clear();
   database_ = db;
+  ++undoCount_;
+  // SQLite rolls a transaction back by itself after some failures (a full disk, an I/O error);
+  // the hook counts those as well as the brackets' own ROLLBACK.
+  if (db)
+    sqlite3_rollback_hook(
+        db, [](void* self) { ++static_cast<SqlMgrController*>(self)->undoCount_; }, this);
 }
 
 plat::Value SqlMgrController::selectOneChannel(const std::string& sql, const std::string& retType,
@@ -262,6 +268,7 @@ void SqlMgrController::rollbackTransaction() {
     std::string name = "nested" + std::to_string(transactionDepth_ - 1);
     execCached("ROLLBACK TO " + name);
     execCached("RELEASE " + name);
+    ++undoCount_;  // the hook hears only of whole transactions
   } else {
     execCached("ROLLBACK");
     transactionOwner_ = std::thread::id();
@@ -305,7 +312,11 @@ std::string SqlMgrController::rekey(const std::string& stored, int wordId) {
 
 sqlite3* SqlMgrController::openExisting(const std::string& path) {
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+  // Every use of a connection holds its controller's lock, statement and row loop alike, so
+  // SQLite's own lock around each call (a step, a bind, every column read) would only be taken
+  // again: the connection is opened without it.
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
     sqlite3_close(db);
     return nullptr;
   }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -82,6 +83,10 @@ class SqlMgrController {
   void rollbackTransaction() NO_THREAD_SAFETY_ANALYSIS;
   // True while the calling thread has a transaction open.
   bool inTransaction() const;
+  // Counts what may have undone written rows: rollbacks of transactions and of nested brackets
+  // (SQLite's own, after a failed statement, included) and changes of the database. Whoever keeps
+  // a copy of something in the database compares the count before trusting it.
+  uint64_t undoCount() const { return undoCount_.load(std::memory_order_relaxed); }
   // Copies the write-ahead log into the database and empties it, so that a large import leaves
   // no log of its size behind; a reader or a transaction of another thread keeps it as it is.
   void checkpointLog();
@@ -99,7 +104,9 @@ class SqlMgrController {
   // Word text from its stored form (see store/WordText.h).
   static std::string rekey(const std::string& stored, int wordId);
 
-  // Opens an existing database file read-write (never creates one); nullptr on failure.
+  // Opens an existing database file read-write (never creates one); nullptr on failure. SQLite
+  // takes no lock of its own on the connection: its user serializes every call, as this class
+  // does with connection().
   static sqlite3* openExisting(const std::string& path);
   static void close(sqlite3* db);
 
@@ -126,5 +133,6 @@ class SqlMgrController {
   // Set by the owner while it holds connection_; others only compare it with their own id.
   std::atomic<std::thread::id> transactionOwner_{};
   int transactionDepth_ GUARDED_BY(connection_) = 0;
+  std::atomic<uint64_t> undoCount_{0};
   StatementCache statements_ GUARDED_BY(connection_);
 };

@@ -218,7 +218,6 @@ CREATE TABLE review_list (
   rlt_uType INTEGER DEFAULT 0,
   rlt_uPos INTEGER DEFAULT 0
 );
-CREATE INDEX review_list_word ON review_list (rlt_tWord);
 
 CREATE TABLE remind_words (
   rw_uWordID INTEGER PRIMARY KEY,
