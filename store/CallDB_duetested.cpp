@@ -2,11 +2,24 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
 
 #include "store/CallDB.h"
 #include "store/DueOrder.h"
+
+namespace {
+
+struct GroupRelease {
+  void operator()(plat::ValueGroup* group) const { group->release(); }
+};
+
+// Room for the first words of the block; it grows by chunks as needed.
+constexpr size_t kTextBytesGuess = 16 * 1024;
+
+}  // namespace
 
 // The same words in the same order as "order by sl.sl_uNextStudyTime limit ?" read through the
 // next-study index, whose order is (next study time, last test time, word id). Read in word-id
@@ -19,6 +32,9 @@ plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
       "wl.wl_uWordID = sl.sl_uWordID order by sl.sl_uWordID";
   std::vector<DueWord> due;
   std::vector<plat::Value> words;
+  // The headwords live in one block rather than a heap box each: a day's queue can hold
+  // thousands, and each word then costs a count on the block where it cost an allocation.
+  std::unique_ptr<plat::ValueGroup, GroupRelease> texts(plat::ValueGroup::make(kTextBytesGuess));
   {
     plat::LockGuard lock(sqlMgr_.connection());
     sqlite3_stmt* stmt = nullptr;
@@ -32,7 +48,8 @@ plat::Value CallDB::dueTestedWords(int64_t end, int64_t limit) {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
       due.push_back({sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1),
                      static_cast<uint32_t>(words.size())});
-      words.emplace_back(std::string(text ? text : ""));
+      const plat::Value inBlock = plat::Value::groupString(*texts, text ? text : "");
+      words.push_back(inBlock);  // the copy holds the block
     }
     sqlite3_finalize(stmt);
   }
