@@ -124,6 +124,7 @@ void CallDB::close() {
   SqlMgrController::close(db);
   plat::LockGuard lock(state_);
   words_showname_.clear();
+  feedback_ = plat::Value();
 }
 
 void CallDB::loadShowNames() {

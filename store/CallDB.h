@@ -299,6 +299,7 @@ class CallDB {
   mutable plat::Mutex state_;
   std::string path_ GUARDED_BY(state_);
   std::unordered_map<std::string, std::string> words_showname_ GUARDED_BY(state_);
+  plat::Value feedback_ GUARDED_BY(state_);  // the grades' rows once read, until the close
   std::atomic<int> wordID_{0};
   // Where the mirror's rows are by word, and the store's undo count when it was last known.
   QueueRows queueRows_ GUARDED_BY(sqlMgr_.connection());

@@ -1,6 +1,8 @@
 // The day logs: one row per study-day id, filled in for the last days at every activation, and
 // the study-day marker of the daily refresh. Statements carry their numbers in the text and run
 // without error reports; inside the daily refresh a failure elsewhere rolls them back too.
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -53,20 +55,21 @@ void CallDB::fillDayLog(const DayLogSpec& log, int n) {
 }
 
 void CallDB::InsertReViewWordsFromDay() {
-  const int64_t today = MyDate::studyDayId();
+  // Bound, not spliced: every answer runs these, and the day's id would make each a statement of
+  // its own to parse. Today's row, once made, is all an answer touches.
+  const plat::Value today = plat::Value::array({static_cast<long long>(MyDate::studyDayId())});
+  plat::LockGuard lock(sqlMgr_.connection());
+  const int64_t changesBefore = sqlite3_total_changes64(sqlMgr_.database());
+  sqlMgr_.RecordExec(
+      "update ReviewWords_Log set rl_uWordNum = rl_uWordNum+1,rl_uNeedSync=0 where rl_uTimeID = ?",
+      "N", today);
+  if (sqlite3_total_changes64(sqlMgr_.database()) != changesBefore) return;
+  // With the clock set back behind the newest row, only an existing row of today is counted.
   std::optional<int64_t> newest =
       optionalNumberOf("select rl_uTimeID from ReviewWords_Log order by rl_uTimeID desc limit 1");
-  // With the clock set back behind the newest row, only an existing row of today is counted.
-  // Bound, not spliced: every answer runs one of the two, and the day's id would make each a
-  // statement of its own to parse.
-  if (!newest || today > *newest)
-    sqlMgr_.RecordExec("insert into ReviewWords_Log (rl_uTimeID,rl_uWordNum) values (?, 1)",
-                          "N", plat::Value::array({static_cast<long long>(today)}));
-  else
-    sqlMgr_.RecordExec(
-        "update ReviewWords_Log set rl_uWordNum = rl_uWordNum+1,rl_uNeedSync=0 where rl_uTimeID "
-        "= ?",
-        "N", plat::Value::array({static_cast<long long>(today)}));
+  if (!newest || today.at(0).asInt() > *newest)
+    sqlMgr_.RecordExec("insert into ReviewWords_Log (rl_uTimeID,rl_uWordNum) values (?, 1)", "N",
+                       today);
 }
 
 plat::Value CallDB::LearnWordsFromDay(int n) {

@@ -59,9 +59,11 @@ void CallDB::UpdateLog(const Value& record) {
 }
 
 void CallDB::UpdateLogWordCount() {
-  // One bound statement: the count is kept as text, and a value that is no number counts as 0.
+  // One statement, kept prepared: every answer runs it. The count is kept as text, and a value
+  // that is no number counts as 0.
   sqlMgr_.RecordExec(
       "insert into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values ('rememberNum',1,0) "
       "on conflict (vc_tVarName) do update set vc_tValue=cast(coalesce(vc_tValue,0) as integer)+1, "
-      "vc_uNeedSync=0");
+      "vc_uNeedSync=0",
+      "", Value::array());
 }

@@ -105,5 +105,15 @@ double CallDB::GetWordUsedCofe(const std::string& word) {
 }
 
 Value CallDB::GetFeedbackInfo() {
-  return rowsOf("select fd_uFeedbackID,fd_dIdealValue,fd_tDescribe from Feedback_Define", "nds");
+  // The grades ship with the database and nothing in the app writes them: every answer reads
+  // them, so the rows are kept from the first read until the connection closes.
+  {
+    plat::LockGuard lock(state_);
+    if (feedback_.size() > 0) return feedback_;
+  }
+  Value rows =
+      rowsOf("select fd_uFeedbackID,fd_dIdealValue,fd_tDescribe from Feedback_Define", "nds");
+  plat::LockGuard lock(state_);
+  if (isOpen()) feedback_ = rows;
+  return rows;
 }

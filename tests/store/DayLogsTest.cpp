@@ -123,6 +123,13 @@ TEST_F(DayLogsTest, AClockSetBackWritesNoPastDays) {
   db_->UpdateLog(Value::array({words[2], now(), daysFromNow(50), 2, 2, 0}));
   EXPECT_VALUE(rows("select rl_uTimeID, rl_uWordNum from ReviewWords_Log", "Nn"),
                Value::array({Value::array({today, 1})}));
+  // Once it has one, that day's row is counted up and the newer one left alone.
+  db_->sql_insert("insert into ReviewWords_Log (rl_uTimeID, rl_uWordNum, rl_uNeedSync) values "
+                  "(?, 5, 1)",
+                  "N", Value::array({today - 2}));
+  db_->UpdateLog(Value::array({words[3], now(), daysFromNow(50), 2, 2, 0}));
+  EXPECT_VALUE(rows("select rl_uTimeID, rl_uWordNum, rl_uNeedSync from ReviewWords_Log", "Nnn"),
+               Value::array({Value::array({today - 2, 6, 0}), Value::array({today, 1, 0})}));
 }
 
 TEST_F(DayLogsTest, WordsPlannedPerDay) {
