@@ -214,4 +214,17 @@ TEST_F(StudyRecordsTest, FrequencyFactor) {
   EXPECT_DOUBLE_EQ(db_->GetWordUsedCofe("f000"), 0.5);
 }
 
+TEST_F(StudyRecordsTest, GradesAreReadAgainFromAFileOpenedAnew) {
+  const Value shipped = db_->GetFeedbackInfo();
+  ASSERT_GT(shipped.size(), 1u);
+  EXPECT_VALUE(db_->GetFeedbackInfo(), shipped);
+  // A file put in place while the store was closed (a newer shipped file after an upgrade).
+  db_->sql_update("update Feedback_Define set fd_dIdealValue = 0.25", "", Value::array());
+  CallDB::Release_CallDB();
+  db_ = CallDB::callDB();
+  const Value grades = db_->GetFeedbackInfo();
+  ASSERT_EQ(grades.size(), shipped.size());
+  EXPECT_DOUBLE_EQ(grades.at(0).at(1).asDouble(), 0.25);
+}
+
 }  // namespace
