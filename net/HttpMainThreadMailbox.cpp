@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -25,13 +26,31 @@ thread_local bool wakeWhenTurnEnds = false;
 
 class Mailbox {
  public:
+  // A delivery that the main loop dropped unrun (a test discarding what it left on the loop, a
+  // retired loop) says so: the next report posts another, which carries the reports still
+  // waiting. Otherwise every later report would wait for good for one that never comes.
+  struct Delivery {
+    explicit Delivery(Mailbox* owner) : mailbox(owner) {}
+    ~Delivery() {
+      if (!ran) mailbox->deliveryLost_.store(true);
+    }
+    Mailbox* mailbox;
+    bool ran = false;
+  };
+
   void post(std::function<void()> task, Urgency urgency) {
     {
       plat::LockGuard lock(mutex_);
       tasks_.push_back(std::move(task));
       // The delivery takes its place among the main thread's performs now, so that reports keep
       // their order with performs posted after them; only the wake-up may come later.
-      if (!deliveryPosted_) plat::RunLoop::main().performWithoutWaking([this] { deliver(); });
+      if (!deliveryPosted_ || deliveryLost_.exchange(false)) {
+        auto delivery = std::make_shared<Delivery>(this);
+        plat::RunLoop::main().performWithoutWaking([delivery] {
+          delivery->ran = true;
+          delivery->mailbox->deliver();
+        });
+      }
       deliveryPosted_ = true;
     }
     if (urgency == Urgency::WakeNow && turnDepth > 0) {
@@ -148,6 +167,7 @@ class Mailbox {
   plat::Mutex mutex_;
   std::vector<std::function<void()>> tasks_ GUARDED_BY(mutex_);
   bool deliveryPosted_ GUARDED_BY(mutex_) = false;
+  std::atomic<bool> deliveryLost_{false};
 
   std::atomic<std::thread::id> networkThread_{};
   // Set before networkThread_, then used on the network thread only.
