@@ -1,6 +1,7 @@
 #include "learn/ReviewScreenHooks.h"
 
 #include "learn/ReViewController.h"
+#include "platform/base/RunLoop.h"
 #include "store/ReviewPlanHooks.h"
 #include "store/StoreHooks.h"
 
@@ -9,7 +10,15 @@ namespace {
 
 class Store : public StoreHooks {
  public:
-  void refreshMsgNum(int count) override { ReViewController::refreshMsgNum(count); }
+  // A restore applies the server's values on its worker thread: the badge is drawn on the main
+  // thread, so the count goes there.
+  void refreshMsgNum(int count) override {
+    if (plat::RunLoop::isMainThread()) {
+      ReViewController::refreshMsgNum(count);
+    } else {
+      plat::RunLoop::main().perform([count] { ReViewController::refreshMsgNum(count); });
+    }
+  }
 };
 
 class Plan : public ReviewPlanHooks {

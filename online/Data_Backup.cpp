@@ -36,7 +36,15 @@ Data_Backup::~Data_Backup() {
 
 void Data_Backup::startThread(std::function<void()> work) {
   if (worker_.joinable()) worker_.join();
-  worker_ = std::thread(std::move(work));
+  worker_ = std::thread([this, work = std::move(work)] {
+    work();
+    // Joined as soon as it is done rather than when its owner goes, which may be never: the
+    // screens that own a backup live until the process ends.
+    const std::thread::id done = std::this_thread::get_id();
+    performOnMain([done](Data_Backup& self) {
+      if (self.worker_.get_id() == done) self.worker_.join();
+    });
+  });
 }
 
 void Data_Backup::performOnMain(std::function<void(Data_Backup&)> task) {

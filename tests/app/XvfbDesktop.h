@@ -29,7 +29,7 @@ class ScreenShot {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<unsigned> pixels_;
+  std::vector<unsigned> pixels_;  // 0xRRGGBB, with whatever the fourth byte held above it
 };
 
 class XvfbDesktop {
