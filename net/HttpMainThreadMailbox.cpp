@@ -27,8 +27,8 @@ thread_local bool wakeWhenTurnEnds = false;
 class Mailbox {
  public:
   // A delivery that the main loop dropped unrun (a test discarding what it left on the loop, a
-  // retired loop) says so: the next report posts another, which carries the reports still
-  // waiting. Otherwise every later report would wait for good for one that never comes.
+  // retired loop) says so, and the reports it would have carried go the way of the loop's other
+  // performs. Otherwise every later report would wait for good for a delivery that never comes.
   struct Delivery {
     explicit Delivery(Mailbox* owner) : mailbox(owner) {}
     ~Delivery() {
@@ -39,12 +39,17 @@ class Mailbox {
   };
 
   void post(std::function<void()> task, Urgency urgency) {
+    std::vector<std::function<void()>> dropped;  // released outside the lock: captures may post
     {
       plat::LockGuard lock(mutex_);
+      if (deliveryLost_.exchange(false)) {
+        dropped.swap(tasks_);
+        deliveryPosted_ = false;
+      }
       tasks_.push_back(std::move(task));
       // The delivery takes its place among the main thread's performs now, so that reports keep
       // their order with performs posted after them; only the wake-up may come later.
-      if (!deliveryPosted_ || deliveryLost_.exchange(false)) {
+      if (!deliveryPosted_) {
         auto delivery = std::make_shared<Delivery>(this);
         plat::RunLoop::main().performWithoutWaking([delivery] {
           delivery->ran = true;
