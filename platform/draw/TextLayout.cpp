@@ -40,6 +40,12 @@ TextLayout::TextLayout(const std::string& text, const Font& font, const Options&
   layout_ = pango_layout_new(pangotext::context());
   pango_layout_set_font_description(layout_, pangotext::description(font));
   pango_layout_set_text(layout_, text.data(), static_cast<int>(text.size()));
+  // Pango adds a hyphen where it breaks inside a word; the platform's text never does, and in a
+  // phonetic transcription a hyphen would read as part of it.
+  PangoAttrList* attributes = pango_attr_list_new();
+  pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+  pango_layout_set_attributes(layout_, attributes);
+  pango_attr_list_unref(attributes);
 
   bool singleClippedLine = options.maxLines == 1 && options.lineBreak == LineBreakMode::Clip;
   if (options.maxWidth > 0 && !singleClippedLine) {

@@ -153,6 +153,11 @@ void Button::layoutSubviews() {
   Size image = currentImage() ? currentImage()->size() : Size{};
   Size title = titleSize();
   double room = content.width - image.width - titleInsets_.left - titleInsets_.right;
+  // A title allowed more than one line wraps within the room rather than being cut at its edge.
+  if (titleLabel_->numberOfLines() != 1 && title.width > room && room > 0) {
+    title = measureText(currentTitle(), titleLabel_->font(), {room, std::max(0.0, content.height)},
+                        titleLabel_->lineBreakMode());
+  }
   title.width = std::max(0.0, std::min(title.width, room));
   title.height = std::min(title.height, std::max(0.0, content.height));
 

@@ -5,6 +5,7 @@
 #include "platform/view/ViewRenderer.h"
 #include "store/CallDB.h"
 #include "tests/learn/ScreenFixture.h"
+#include "tests/learn/WholeText.h"
 
 namespace {
 
@@ -149,6 +150,16 @@ TEST_F(WordCardLayout, TheHeadFollowsTheWordsTexts) {
   card->refreshView("");
   EXPECT_EQ(card->wordBtn()->currentTitle(), "achieve");
   EXPECT_EQ(card->GetPhonetics(), "");
+}
+
+// A long word with American and British transcriptions: both show whole, wrapped in the head.
+TEST_F(WordCardLayout, ALongTranscriptionWrapsInsteadOfBeingCut) {
+  auto card = pushCard("telecommunication");
+  const std::string phonetics = card->GetPhonetics();
+  ASSERT_NE(phonetics.find("英["), std::string::npos) << phonetics;
+  EXPECT_TRUE(learntest::showsWholeTitle(*card->PhoneticsBtn())) << phonetics;
+  EXPECT_TRUE(learntest::showsWholeTitle(*card->wordBtn()));
+  write("card_long_transcription.png");
 }
 
 TEST_F(WordCardLayout, ScrolledToItsEndTheEmbeddedCardsLastLineClearsThePagingButtons) {

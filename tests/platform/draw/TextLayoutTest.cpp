@@ -73,6 +73,21 @@ TEST(TextLayout, WrappedTextStaysInsideItsLimitsAndMeasuresWholeLines) {
   EXPECT_NEAR(measureText(text, font, {60, 3}).height, line, 1.01);
 }
 
+// A line broken inside a word breaks there and nowhere else: no hyphen is added, which in a
+// phonetic transcription would read as part of it.
+TEST(TextLayout, BreakingInsideAWordAddsNoHyphen) {
+  const Font font = Font::system(16);
+  const double letter = TextLayout("m", font).exactWidth();
+  for (LineBreakMode mode : {LineBreakMode::CharWrap, LineBreakMode::WordWrap}) {
+    TextLayout::Options options;
+    options.maxWidth = 10.5 * letter;
+    options.lineBreak = mode;
+    const TextLayout wrapped(std::string(20, 'm'), font, options);
+    EXPECT_EQ(wrapped.lineCount(), 2);
+    EXPECT_NEAR(wrapped.exactWidth(), 10 * letter, 0.5) << "ten letters on the first line";
+  }
+}
+
 TEST(TextLayout, NamedAndSystemFontsFindGlyphsForChineseAndLatinText) {
   EXPECT_EQ(TextLayout("背单词 vocabulary 复习中", Font::system(14)).unknownGlyphCount(), 0);
   EXPECT_EQ(TextLayout("学习中", Font::boldSystem(20)).unknownGlyphCount(), 0);
