@@ -123,6 +123,9 @@ void ReViewController::buildInterface() {
   wordBtn_->addTarget([this](plat::Control&) { audioBtn(); }, plat::kTouchUpInside);
   PhoneticsBtn_ = plat::Button::create(plat::ButtonType::Custom, {10, 70, w - 20, 25});
   PhoneticsBtn_->titleLabel().setFont(plat::Font::system(16));
+  // A long word's two transcriptions shrink to fit the strip's one line rather than lose their
+  // middle.
+  PhoneticsBtn_->titleLabel().setAdjustsFontSizeToFitWidth(true);
   PhoneticsBtn_->setTitleColor(plat::Color::rgb255(90, 90, 90));
   PhoneticsBtn_->setAutoresizingMask(plat::kFlexibleWidth);
   PhoneticsBtn_->addTarget([this](plat::Control&) { audioBtn(); }, plat::kTouchUpInside);
@@ -264,6 +267,14 @@ void ReViewController::viewDidLoad() {
   root.addSubview(wordView_->view());
   root.sendSubviewToBack(wordView_->view().get());
   wordView_->myScrollView()->addSubview(deleteWordBtn_);
+  // The remove button stands in the head's top right corner. The word, and the transcription
+  // laid out under it at its width, keep clear of it; on both sides, so that they stay centred.
+  plat::Button& headword = *wordView_->wordBtn();
+  const double clear = w - deleteWordBtn_->frame().x;
+  Rect head = headword.frame();
+  head.x = clear;
+  head.width = w - 2 * clear;
+  headword.setFrame(head);
 
   const plat::Screen& screen = plat::Screen::main();
   if (!screen.isPad() && screen.bounds().height * screen.scale() > 1100) setTop(*adView_, 30);

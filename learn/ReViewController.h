@@ -57,6 +57,7 @@ class ReViewController : public BaseViewController,
   ReviewQueue& queue() { return queue_; }
   BaseWordViewController* wordView() const { return wordView_.get(); }
   plat::Button* wordBtn() const { return wordBtn_.get(); }
+  plat::Button* PhoneticsBtn() const { return PhoneticsBtn_.get(); }
   plat::Button* showBtn() const { return showBtn_.get(); }
   plat::Button* answerButton(int grade) const { return answerButtons_[size_t(grade - 1)].get(); }
   plat::Button* upWordBtn() const { return upWordBtn_.get(); }

@@ -1,6 +1,6 @@
-// Whether a control lies over text: every label, titled button and web page that shows on screen
-// (cut to the scrolling page it sits in) is compared with the frame of the control. Used for the
-// word card's paging buttons and the review screen's controls.
+// Whether a control lies over text: the lines of every label and button title and every web page
+// that shows on screen (cut to the scrolling page it sits in) are compared with the frame of the
+// control. Used for the word card's paging buttons and the review screen's controls.
 #pragma once
 
 #include <string>
@@ -20,11 +20,27 @@ inline plat::Rect onScreen(const plat::View& view, const plat::Rect& rect) {
   return view.convertRectTo(rect, nullptr);
 }
 
-inline bool carriesText(const plat::View& view) {
-  if (auto* label = dynamic_cast<const plat::Label*>(&view)) return !label->text().empty();
-  if (auto* button = dynamic_cast<const plat::Button*>(&view))
-    return !button->currentTitle().empty();
-  return dynamic_cast<const plat::WebView*>(&view) != nullptr;
+// Where a label's text really lies: its laid-out lines, placed as the label draws them.
+inline plat::Rect textBox(const plat::Label& label) {
+  const plat::Rect b = label.bounds();
+  const plat::Rect t = label.textRectForBounds(b, label.numberOfLines());
+  double x = b.x;
+  if (label.textAlignment() == plat::TextAlignment::Center) x += (b.width - t.width) / 2;
+  if (label.textAlignment() == plat::TextAlignment::Right) x += b.width - t.width;
+  return {x, b.y + (b.height - t.height) / 2, t.width, t.height};
+}
+
+// The part of `view` that shows text, in its own coordinates; empty when it shows none. A
+// button's title is its title label's, once the button has laid it out.
+inline plat::Rect textArea(const plat::View& view) {
+  if (auto* label = dynamic_cast<const plat::Label*>(&view))
+    return label->text().empty() ? plat::Rect{} : textBox(*label);
+  if (auto* button = dynamic_cast<const plat::Button*>(&view)) {
+    const bool laidOut = button->titleLabel().frame().width > 0;
+    return button->currentTitle().empty() || laidOut ? plat::Rect{} : button->bounds();
+  }
+  if (dynamic_cast<const plat::WebView*>(&view)) return view.bounds();
+  return {};
 }
 
 inline void collect(const plat::View& view, plat::Rect visible, const plat::View& skipA,
@@ -33,8 +49,8 @@ inline void collect(const plat::View& view, plat::Rect visible, const plat::View
   const plat::Rect frame = onScreen(view, view.bounds());
   if (dynamic_cast<const plat::ScrollView*>(&view) || view.clipsToBounds())
     visible = visible.intersection(frame);
-  if (carriesText(view)) {
-    const plat::Rect shown = visible.intersection(frame);
+  if (const plat::Rect text = textArea(view); text.width > 0 && text.height > 0) {
+    const plat::Rect shown = visible.intersection(onScreen(view, text));
     if (shown.width > 0 && shown.height > 0) out.emplace_back(view.displayedText(), shown);
   }
   if (dynamic_cast<const plat::WebView*>(&view)) return;  // its page is the text

@@ -12,6 +12,7 @@
 #include "store/CallDB.h"
 #include "tests/learn/PagingButtonsClear.h"
 #include "tests/learn/ScreenFixture.h"
+#include "tests/learn/WholeText.h"
 #include "ui/MyAlerView.h"
 
 namespace {
@@ -268,6 +269,26 @@ TEST_F(ReviewScreen, TheHiddenCardIsLaidOutJustAfterTheWordShowsAndAtOnceOnTheRe
 }
 
 }  // namespace
+
+// A long word on the strip: the word and both of its transcriptions show whole.
+TEST_F(ReviewScreen, ALongWordShowsWholeOnTheStrip) {
+  CallDB::callDB()->InsertStudyWord("telecommunication",
+                                    int64_t(kMorning - plat::kReferenceDateOffset));
+  ReViewController::addNewWordFinish({"telecommunication"});
+  host_->runUntilIdle();
+  ASSERT_EQ(live(), "telecommunication");
+  ASSERT_NE(screen().PhoneticsBtn()->currentTitle().find("英["), std::string::npos);
+  EXPECT_TRUE(learntest::showsWholeTitle(*screen().PhoneticsBtn()))
+      << screen().PhoneticsBtn()->currentTitle();
+  EXPECT_TRUE(learntest::showsWholeTitle(*screen().wordBtn()));
+  write("review_long_word.png");
+  // Revealed, the word stands clear of the remove button beside it on the card.
+  ASSERT_TRUE(host_->tap(screen().showBtn()));
+  ASSERT_FALSE(screen().deleteWordBtn()->isHidden());
+  EXPECT_EQ(learntest::textsUnder(*screen().view(), *screen().deleteWordBtn()),
+            std::vector<std::string>{});
+  write("review_long_word_revealed.png");
+}
 
 TEST_F(ReviewScreen, IdleWithANoticeTheControlsCoverNoText) {
   learnTwoWordsThenCheckTheIdleScreen("review_idle_notice.png");
