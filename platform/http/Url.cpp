@@ -4,15 +4,20 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace plat::http {
 namespace {
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// ASCII only, as the process keeps the "C" locale: what tolower() would give, without a call per
+// character.
+std::string lower(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return folded;
 }
 
 // Only an IP literal goes in brackets (RFC 3986 3.2.2): an IPv6 address, or "v", a version in
@@ -53,7 +58,7 @@ bool isAllowedCharacter(unsigned char c) {
   }
 }
 
-bool hasValidEscapes(const std::string& text) {
+bool hasValidEscapes(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '%') continue;
     if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
@@ -91,54 +96,55 @@ std::string removeDotSegments(std::string input) {
   return output;
 }
 
+// The parts of a reference as views into its text, which must outlive them.
 struct Reference {
-  std::string scheme;
+  std::string_view scheme;  // as written
   bool hasAuthority = false;
-  std::string authority;
-  std::string path;
+  std::string_view authority;
+  std::string_view path;
   bool hasQuery = false;
-  std::string query;
+  std::string_view query;
   bool hasFragment = false;
-  std::string fragment;
+  std::string_view fragment;
 };
 
-std::optional<Reference> splitReference(const std::string& text) {
+std::optional<Reference> splitReference(std::string_view text) {
   for (unsigned char c : text)
     if (!isAllowedCharacter(c)) return std::nullopt;
   if (!hasValidEscapes(text)) return std::nullopt;
   Reference ref;
-  std::string rest = text;
+  std::string_view rest = text;
   size_t hash = rest.find('#');
-  if (hash != std::string::npos) {
+  if (hash != std::string_view::npos) {
     ref.hasFragment = true;
     ref.fragment = rest.substr(hash + 1);
-    if (ref.fragment.find('#') != std::string::npos) return std::nullopt;
-    rest.erase(hash);
+    if (ref.fragment.find('#') != std::string_view::npos) return std::nullopt;
+    rest = rest.substr(0, hash);
   }
   size_t colon = rest.find(':');
   size_t firstDelimiter = rest.find_first_of("/?");
-  if (colon != std::string::npos && colon > 0 &&
-      (firstDelimiter == std::string::npos || colon < firstDelimiter)) {
-    std::string scheme = rest.substr(0, colon);
+  if (colon != std::string_view::npos && colon > 0 &&
+      (firstDelimiter == std::string_view::npos || colon < firstDelimiter)) {
+    std::string_view scheme = rest.substr(0, colon);
     bool valid = std::isalpha(static_cast<unsigned char>(scheme[0]));
     for (unsigned char c : scheme)
       valid = valid && (std::isalnum(c) || c == '+' || c == '-' || c == '.');
     if (valid) {
-      ref.scheme = lower(scheme);
-      rest.erase(0, colon + 1);
+      ref.scheme = scheme;
+      rest.remove_prefix(colon + 1);
     }
   }
   size_t question = rest.find('?');
-  if (question != std::string::npos) {
+  if (question != std::string_view::npos) {
     ref.hasQuery = true;
     ref.query = rest.substr(question + 1);
-    rest.erase(question);
+    rest = rest.substr(0, question);
   }
-  if (rest.rfind("//", 0) == 0) {
+  if (rest.starts_with("//")) {
     ref.hasAuthority = true;
     size_t slash = rest.find('/', 2);
-    ref.authority = rest.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
-    rest = slash == std::string::npos ? "" : rest.substr(slash);
+    ref.authority = rest.substr(2, slash == std::string_view::npos ? slash : slash - 2);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
   }
   ref.path = rest;
   return ref;
@@ -150,30 +156,30 @@ std::optional<Url> Url::parse(const std::string& text) {
   auto ref = splitReference(text);
   if (!ref || ref->scheme.empty()) return std::nullopt;
   Url url;
-  url.scheme_ = std::move(ref->scheme);
+  url.scheme_ = lower(ref->scheme);
   url.hasAuthority_ = ref->hasAuthority;
   if (ref->hasAuthority) {
-    std::string authority = std::move(ref->authority);
+    std::string_view authority = ref->authority;
     size_t at = authority.rfind('@');
-    if (at != std::string::npos) {
+    if (at != std::string_view::npos) {
       url.hasUserInfo_ = true;
-      std::string userInfo = authority.substr(0, at);
+      std::string_view userInfo = authority.substr(0, at);
       size_t colon = userInfo.find(':');
       url.user_ = userInfo.substr(0, colon);
-      if (colon != std::string::npos) {
+      if (colon != std::string_view::npos) {
         url.hasPassword_ = true;
         url.password_ = userInfo.substr(colon + 1);
       }
-      authority.erase(0, at + 1);
+      authority.remove_prefix(at + 1);
     }
-    std::string portText;
+    std::string_view portText;
     if (!authority.empty() && authority[0] == '[') {
       size_t close = authority.find(']');
-      if (close == std::string::npos) return std::nullopt;
+      if (close == std::string_view::npos) return std::nullopt;
       url.host_ = lower(authority.substr(1, close - 1));
       if (!isIpLiteral(url.host_)) return std::nullopt;
       url.bracketedHost_ = true;
-      std::string after = authority.substr(close + 1);
+      std::string_view after = authority.substr(close + 1);
       if (!after.empty()) {
         if (after[0] != ':') return std::nullopt;
         portText = after.substr(1);
@@ -183,22 +189,24 @@ std::optional<Url> Url::parse(const std::string& text) {
       url.host_ = lower(authority.substr(0, colon));
       // Only a bracketed host may hold these: printed again it would read as another URL.
       if (url.host_.find_first_of(":[]") != std::string::npos) return std::nullopt;
-      if (colon != std::string::npos) portText = authority.substr(colon + 1);
+      if (colon != std::string_view::npos) portText = authority.substr(colon + 1);
     }
     if (!portText.empty()) {
       if (portText.size() > 5) return std::nullopt;
-      for (unsigned char c : portText)
+      int port = 0;
+      for (unsigned char c : portText) {
         if (!std::isdigit(c)) return std::nullopt;
-      int port = std::stoi(portText);
+        port = port * 10 + (c - '0');
+      }
       if (port > 65535) return std::nullopt;
       url.port_ = port;
     }
   }
-  url.path_ = std::move(ref->path);
+  url.path_ = ref->path;
   url.hasQuery_ = ref->hasQuery;
-  url.query_ = std::move(ref->query);
+  url.query_ = ref->query;
   url.hasFragment_ = ref->hasFragment;
-  url.fragment_ = std::move(ref->fragment);
+  url.fragment_ = ref->fragment;
   url.rebuild();
   return url;
 }
@@ -224,7 +232,7 @@ std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
   bool hasQuery;
   if (ref->hasAuthority) {
     authority = ref->authority;
-    path = removeDotSegments(ref->path);
+    path = removeDotSegments(std::string(ref->path));
     query = ref->query;
     hasQuery = ref->hasQuery;
   } else {
@@ -237,18 +245,19 @@ std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
     if (ref->path.empty()) {
       path = base.path_;
       hasQuery = ref->hasQuery || base.hasQuery_;
-      query = ref->hasQuery ? ref->query : base.query_;
+      query = ref->hasQuery ? std::string(ref->query) : base.query_;
     } else {
       if (ref->path[0] == '/') {
-        path = removeDotSegments(ref->path);
+        path = removeDotSegments(std::string(ref->path));
       } else {
         std::string merged;
         if (base.hasAuthority_ && base.path_.empty()) {
-          merged = "/" + ref->path;
+          merged = "/";
         } else {
           size_t slash = base.path_.rfind('/');
-          merged = (slash == std::string::npos ? "" : base.path_.substr(0, slash + 1)) + ref->path;
+          if (slash != std::string::npos) merged = base.path_.substr(0, slash + 1);
         }
+        merged += ref->path;
         path = removeDotSegments(merged);
       }
       hasQuery = ref->hasQuery;
@@ -259,7 +268,10 @@ std::optional<Url> Url::resolve(const std::string& reference, const Url& base) {
   if (ref->hasAuthority || base.hasAuthority_) text += "//" + authority;
   text += path;
   if (hasQuery) text += "?" + query;
-  if (ref->hasFragment) text += "#" + ref->fragment;
+  if (ref->hasFragment) {
+    text += '#';
+    text += ref->fragment;
+  }
   return parse(text);
 }
 

@@ -35,7 +35,17 @@ TEST(Url, ParsesAndResolvesAsRfc3986) {
   EXPECT_EQ(future->absoluteString(), "http://[v1.fe80::a+en1]/");
   EXPECT_EQ(Url::parse("http://[::ffff:127.0.0.1]/")->host(), "::ffff:127.0.0.1");
 
-  for (const char* text : {"", "no scheme here", "/relative/path", "http://host:99999/",
+  // The edges of a port, a user without a password and an empty port.
+  EXPECT_EQ(Url::parse("http://h:65535/")->port(), 65535);
+  EXPECT_EQ(Url::parse("http://h:00080/")->port(), 80);
+  auto bare = Url::parse("http://u@h:/p");
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(bare->user(), "u");
+  EXPECT_EQ(bare->password(), "");
+  EXPECT_FALSE(bare->port());
+  EXPECT_EQ(bare->absoluteString(), "http://u@h/p");
+
+  for (const char* text : {"", "no scheme here", "http://h:65536/", "http://h/#a#b", "/relative/path", "http://host:99999/",
                            "http://host:12ab/", "http://ho st/", "http://host/%zz", "http://h/\x01",
                            "http://[::1/", "http://a:b:80/", "http://a]b/", "http://[a[b]/",
                            "http://::1/", "http://[127.0.0.1]/", "http://[example.com]/",
