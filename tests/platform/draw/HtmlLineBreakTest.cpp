@@ -124,6 +124,16 @@ TEST(HtmlWordSplit, ChinesePunctuationStaysWithItsCharacter) {
                                              "标，",   "(sic)", "[ ]", "“",   "[ ]",
                                              "quoted", "[ ]",   "”",   "[ ]", "end。"};
   EXPECT_EQ(pieces, expected);
+
+  // A run of Latin letters and marks may break where a closing mark meets an opening one, and
+  // an opening mark at its end goes with what follows: no line ends with "（".
+  pieces.clear();
+  container.split_text(
+      "是Documents（设置了“walked”“studies”这样", [&](const char* word) { pieces.push_back(word); },
+      [&](const char* space) { pieces.push_back(std::string("[") + space + "]"); });
+  const std::vector<std::string> cut = {"是",       "Documents", "（设", "置", "了",
+                                        "“walked”", "“studies”", "这",   "样"};
+  EXPECT_EQ(pieces, cut);
 }
 
 }  // namespace
