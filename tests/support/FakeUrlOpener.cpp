@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,9 +17,13 @@ FakeUrlOpener::FakeUrlOpener(int exitStatus, const std::string& name)
   const std::string script = folder_ + "/" + name;
   {
     std::ofstream out(script);
-    out << "#!/bin/sh\n"
+    // Each call writes its record apart and then renames it into place whole: openers started
+    // together would otherwise interleave their lines in one log. Names sort in time order.
+    out << "#!/bin/sh\nPATH=/usr/bin:/bin\n"
+        << "record=$(mktemp '" << folder_ << "/.record.XXXXXX')\n"
         << "{ printf 'call %s\\n' \"$#\"; for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; } "
-        << ">> '" << folder_ << "/calls.log'\n"
+        << "> \"$record\"\n"
+        << "mv \"$record\" '" << folder_ << "'/call-$(date +%s%N)-$$\n"
         << "exit " << exitStatus << "\n";
   }
   chmod(script.c_str(), 0755);
@@ -39,14 +44,20 @@ FakeUrlOpener::~FakeUrlOpener() {
 }
 
 std::vector<std::vector<std::string>> FakeUrlOpener::calls() const {
+  std::vector<std::string> records;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("call-", 0) == 0) records.push_back(entry.path().string());
+  }
+  std::sort(records.begin(), records.end());
   std::vector<std::vector<std::string>> found;
-  std::ifstream in(folder_ + "/calls.log");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("call ", 0) == 0) {
-      found.emplace_back();
-    } else if (!found.empty() && line.size() >= 2 && line.front() == '<' && line.back() == '>') {
-      found.back().push_back(line.substr(1, line.size() - 2));
+  for (const auto& record : records) {
+    std::ifstream in(record);
+    std::string line;
+    found.emplace_back();
+    while (std::getline(in, line)) {
+      if (line.size() >= 2 && line.front() == '<' && line.back() == '>')
+        found.back().push_back(line.substr(1, line.size() - 2));
     }
   }
   return found;
