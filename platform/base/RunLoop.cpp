@@ -339,6 +339,7 @@ struct RunLoop::Impl {
   }
 
   int waitForSources(const std::string& mode, int timeoutMs) {
+    if (timeoutMs != 0 && !hasFdSources(mode)) return waitForPerforms(mode, timeoutMs);
     std::vector<pollfd> fds{{wakeFd, POLLIN, 0}};
     std::vector<int> ids;
     for (const auto& [id, source] : fdSources) {
@@ -349,7 +350,6 @@ struct RunLoop::Impl {
       fds.push_back({source->fd, events, 0});
       ids.push_back(id);
     }
-    if (fds.size() == 1 && timeoutMs != 0) return waitForPerforms(mode, timeoutMs);
     // Announce the sleep, then look again: a perform posted before the announcement was seen is
     // found here, one posted after it writes to the wake descriptor.
     if (timeoutMs != 0 && (!wake->announce(WakeChannel::kPolling) || hasPerforms(mode) ||
