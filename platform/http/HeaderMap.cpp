@@ -13,7 +13,7 @@ char asciiLower(char c) {
 
 }  // namespace
 
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return asciiLower(x) == asciiLower(y);
          });
@@ -52,13 +52,13 @@ bool HeaderMap::remove(const std::string& name) {
          0;
 }
 
-const std::string* HeaderMap::find(const std::string& name) const {
+const std::string* HeaderMap::find(std::string_view name) const {
   for (const Field& f : fields_)
     if (equalsIgnoringCase(f.first, name)) return &f.second;
   return nullptr;
 }
 
-std::optional<std::string> HeaderMap::get(const std::string& name) const {
+std::optional<std::string> HeaderMap::get(std::string_view name) const {
   if (const std::string* found = find(name)) return *found;
   return std::nullopt;
 }

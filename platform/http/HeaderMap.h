@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,14 +21,15 @@ class HeaderMap {
   bool remove(const std::string& name);
   void clear() { fields_.clear(); }
 
-  std::optional<std::string> get(const std::string& name) const;
+  // Lookups take views, so that a name written in place ("Content-Encoding") makes no string.
+  std::optional<std::string> get(std::string_view name) const;
   // The value of the field, or nullptr; valid until the map changes.
-  const std::string* find(const std::string& name) const;
-  std::string value(const std::string& name) const {
+  const std::string* find(std::string_view name) const;
+  std::string value(std::string_view name) const {
     const std::string* found = find(name);
     return found ? *found : std::string();
   }
-  bool contains(const std::string& name) const { return find(name) != nullptr; }
+  bool contains(std::string_view name) const { return find(name) != nullptr; }
 
   size_t size() const { return fields_.size(); }
   bool empty() const { return fields_.empty(); }
@@ -41,7 +43,7 @@ class HeaderMap {
   std::vector<Field> fields_;
 };
 
-bool equalsIgnoringCase(const std::string& a, const std::string& b);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 std::string lowercased(std::string text);
 
 }  // namespace plat::http
