@@ -106,6 +106,7 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
 HttpRequest::HttpRequest(const Url& url)
     : url_(url), timeOutSeconds_(defaultTimeOutSeconds()), downloadCache_(defaultCache()) {}
 
+// Without the lock that the calls below otherwise run under: nothing else holds the request now.
 HttpRequest::~HttpRequest() {
   authenticationNeeded_ = 0;  // so that stopping the stream also removes a temporary body file
   if (statusTimer_) statusTimer_->invalidate();
@@ -285,10 +286,10 @@ HttpErrorPtr HttpRequest::error() const {
   return error_ ? error_ : setupError_;
 }
 
-#define HTTP_REQUEST_SETTER(Name, Type, field)                  \
-  void HttpRequest::Name(Type value) {                          \
-    plat::LockGuard lock(cancelledLock_); \
-    field = std::move(value);                                   \
+#define HTTP_REQUEST_SETTER(Name, Type, field) \
+  void HttpRequest::Name(Type value) {         \
+    plat::LockGuard lock(cancelledLock_);      \
+    field = std::move(value);                  \
   }
 HTTP_REQUEST_SETTER(setDidStartSelector, RequestSelector, didStartSelector_)
 HTTP_REQUEST_SETTER(setDidFinishSelector, RequestSelector, didFinishSelector_)
@@ -340,7 +341,11 @@ void HttpRequest::startSynchronous() {
     main();
     plat::RunLoop& loop = plat::RunLoop::current();
     // A redirect waiting for the owner's confirmation is not the end yet.
-    while (!complete_ || (needsRedirect_ && !error_)) {
+    auto failed = [this] {
+      plat::LockGuard lock(cancelledLock_);
+      return error_ != nullptr;
+    };
+    while (!complete_ || (needsRedirect_ && !failed())) {
       // One source at a time, so that `complete` is seen as soon as it is set.
       if (!loop.runMode(runLoopMode_, plat::Clock::current().now() + 1.0e10, true))
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -350,7 +355,8 @@ void HttpRequest::startSynchronous() {
 }
 
 void HttpRequest::performOnWorkingThread(std::function<void()> task) {
-  plat::RunLoop* loop = workingLoop_ ? workingLoop_ : &threadForRequest(this);
+  plat::RunLoop* loop = workingLoop_.load();
+  if (!loop) loop = &threadForRequest(this);
   auto request = self();
   loop->perform(
       [request, task = std::move(task)] {
@@ -571,36 +577,27 @@ bool HttpRequest::removeFileAtPath(const std::string& path, HttpErrorPtr* error)
   return false;
 }
 
-namespace {
-
 // Removes the file at `path` (a field of the request), failing the request when it can't.
-template <class Fail>
-bool removeTemporaryFile(std::string& path, Fail fail) {
+bool HttpRequest::removeTemporaryFile(std::string& path) {
   if (path.empty()) return true;
   HttpErrorPtr error;
-  bool removed = HttpRequest::removeFileAtPath(path, &error);
-  if (!removed) fail(error);
+  const bool removed = removeFileAtPath(path, &error);
+  if (!removed) failWithError(error);
   path.clear();
   return removed;
 }
 
-}  // namespace
-
 bool HttpRequest::removeTemporaryDownloadFile() {
-  return removeTemporaryFile(temporaryFileDownloadPath_,
-                             [this](const HttpErrorPtr& e) { failWithError(e); });
+  return removeTemporaryFile(temporaryFileDownloadPath_);
 }
 bool HttpRequest::removeTemporaryUncompressedDownloadFile() {
-  return removeTemporaryFile(temporaryUncompressedDataDownloadPath_,
-                             [this](const HttpErrorPtr& e) { failWithError(e); });
+  return removeTemporaryFile(temporaryUncompressedDataDownloadPath_);
 }
 bool HttpRequest::removeTemporaryUploadFile() {
-  return removeTemporaryFile(postBodyFilePath_,
-                             [this](const HttpErrorPtr& e) { failWithError(e); });
+  return removeTemporaryFile(postBodyFilePath_);
 }
 bool HttpRequest::removeTemporaryCompressedUploadFile() {
-  return removeTemporaryFile(compressedPostBodyFilePath_,
-                             [this](const HttpErrorPtr& e) { failWithError(e); });
+  return removeTemporaryFile(compressedPostBodyFilePath_);
 }
 
 std::optional<std::string> HttpRequest::mimeTypeForFileAtPath(const std::string& path) {

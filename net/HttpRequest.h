@@ -432,7 +432,7 @@ class HttpRequest : public plat::Operation {
   void copySettingsInto(HttpRequest& other) const NO_THREAD_SAFETY_ANALYSIS;
   void copyExchangeSettingsInto(HttpRequest& other) const;
 
-  void failWithError(const HttpErrorPtr& error);
+  void failWithError(const HttpErrorPtr& error) REQUIRES(cancelledLock_);
   // A failure found while the request is being set up: error() gives it at once, the callbacks
   // hear of it when the request starts (so that it reaches the delegate the owner sets afterwards).
   void failWhenStarted(const HttpErrorPtr& error) {
@@ -452,66 +452,69 @@ class HttpRequest : public plat::Operation {
   // Lifecycle (HttpRequest.cpp).
   void cancelOnRequestThread();
   void markAsFinished();
-  void cancelLoad();
+  void cancelLoad() REQUIRES(cancelledLock_);
   void performOnWorkingThread(std::function<void()> task);
-  bool removeTemporaryDownloadFile();
-  bool removeTemporaryUncompressedDownloadFile();
-  bool removeTemporaryUploadFile();
-  bool removeTemporaryCompressedUploadFile();
-  void releaseBlocksOnMainThread();
+  bool removeTemporaryFile(std::string& path) REQUIRES(cancelledLock_);
+  bool removeTemporaryDownloadFile() REQUIRES(cancelledLock_);
+  bool removeTemporaryUncompressedDownloadFile() REQUIRES(cancelledLock_);
+  bool removeTemporaryUploadFile() REQUIRES(cancelledLock_);
+  bool removeTemporaryCompressedUploadFile() REQUIRES(cancelledLock_);
+  void releaseBlocksOnMainThread() REQUIRES(cancelledLock_);
 
   // Body and headers (HttpRequest_body.cpp).
-  void applyCookieHeader();
-  void applyAuthorizationHeader();
-  void updatePartialDownloadSize();
+  void applyCookieHeader() REQUIRES(cancelledLock_);
+  void applyAuthorizationHeader() REQUIRES(cancelledLock_);
+  void updatePartialDownloadSize() REQUIRES(cancelledLock_);
   void closePostBodyWriteStream();
   void writeToPostBodyFile(const uint8_t* data, size_t length);
 
   // On the wire (HttpRequest_wire.cpp).
-  void startRequest();
-  void attachConnection();
+  void startRequest() REQUIRES(cancelledLock_);
+  void attachConnection() REQUIRES(cancelledLock_);
   void handleNetworkEvent(plat::http::HttpStream::Event event);
-  void handleBytesAvailable();
-  void handleStreamComplete();
-  void handleStreamError();
-  void readResponseHeaders();
+  void handleBytesAvailable() REQUIRES(cancelledLock_);
+  void handleStreamComplete() REQUIRES(cancelledLock_);
+  void handleStreamError() REQUIRES(cancelledLock_);
+  void readResponseHeaders() REQUIRES(cancelledLock_);
   void decideConnectionReuse();
 
   // Downloads to a file (HttpRequest_download.cpp).
-  void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated);
-  bool openDownloadStream(std::string& path, FILE*& stream, const char* prefix);
+  void writeToDownloadFile(const uint8_t* raw, size_t rawLength, const Bytes* inflated)
+      REQUIRES(cancelledLock_);
+  bool openDownloadStream(std::string& path, FILE*& stream, const char* prefix)
+      REQUIRES(cancelledLock_);
   bool writeDownloadBytes(FILE* stream, const std::string& path, const uint8_t* bytes,
-                          size_t length);
-  HttpErrorPtr finishDownloadFile();
-  void prepareDownloadFileForRetry();
-  bool decideResumedRange();
-  bool inflatePartialDownload();
-  void failInflatingDownload(const HttpErrorPtr& error);
-  void failWithFileError(const std::string& description, int code);
+                          size_t length) REQUIRES(cancelledLock_);
+  HttpErrorPtr finishDownloadFile() REQUIRES(cancelledLock_);
+  void prepareDownloadFileForRetry() REQUIRES(cancelledLock_);
+  bool decideResumedRange() REQUIRES(cancelledLock_);
+  bool inflatePartialDownload() REQUIRES(cancelledLock_);
+  void failInflatingDownload(const HttpErrorPtr& error) REQUIRES(cancelledLock_);
+  void failWithFileError(const std::string& description, int code) REQUIRES(cancelledLock_);
   bool overResponseCeiling(uint64_t bytes) const {
     return maxResponseBytes_ > 0 && bytes > maxResponseBytes_;
   }
-  void failAsTooLarge();
-  bool willRedirect();
+  void failAsTooLarge() REQUIRES(cancelledLock_);
+  bool willRedirect() REQUIRES(cancelledLock_);
   bool willAskDelegateToConfirmRedirect();
   void performRedirect();
   void updateStatus();
   void checkRequestStatus();
   bool shouldTimeOut() const;
-  bool retryUsingNewConnection();
+  bool retryUsingNewConnection() REQUIRES(cancelledLock_);
   void releaseConnectionRecord();
   void scheduleReadStream();
   void unscheduleReadStream();
   void destroyReadStream();
-  void useDataFromCache();
+  void useDataFromCache() REQUIRES(cancelledLock_);
   // Proxies (HttpRequest_proxy.cpp).
-  bool configureProxies();
-  bool fetchPACFile();
+  bool configureProxies() REQUIRES(cancelledLock_);
+  bool fetchPACFile() REQUIRES(cancelledLock_);
   void finishedDownloadingPACFile(HttpRequest& download);
   void runPACScriptThenStart(std::optional<std::string> bytes);
   void startAfterPAC();
   void cancelPACWork();
-  void runPACScript(const std::string& script);
+  void runPACScript(const std::string& script) REQUIRES(cancelledLock_);
   void useProxyFromPACAnswer(const std::string& answer);
   void attemptToApplyCredentialsAndResume();
 
@@ -520,12 +523,14 @@ class HttpRequest : public plat::Operation {
   struct ChallengeSide;
   static const ChallengeSide kServerSide, kProxySide;
   void answerChallenge(const ChallengeSide& side) REQUIRES(cancelledLock_);
-  CredentialsPtr findCredentials();
-  CredentialsPtr findProxyCredentials();
-  bool applyCredentials(const CredentialsPtr& credentials);
-  bool applyProxyCredentials(const CredentialsPtr& credentials);
-  std::optional<HttpSessionCredentials> findSessionAuthenticationCredentials();
-  std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials();
+  CredentialsPtr findCredentials() REQUIRES(cancelledLock_);
+  CredentialsPtr findProxyCredentials() REQUIRES(cancelledLock_);
+  bool applyCredentials(const CredentialsPtr& credentials) REQUIRES(cancelledLock_);
+  bool applyProxyCredentials(const CredentialsPtr& credentials) REQUIRES(cancelledLock_);
+  std::optional<HttpSessionCredentials> findSessionAuthenticationCredentials()
+      REQUIRES(cancelledLock_);
+  std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials()
+      REQUIRES(cancelledLock_);
   bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
   bool willAskDelegateForProxyCredentials() REQUIRES(cancelledLock_);
   // On the main thread, where owners set the delegate and the queue: read there without the
@@ -546,11 +551,11 @@ class HttpRequest : public plat::Operation {
   // may wait lets a sleeping main thread sleep on until one that must not wait comes (or about a
   // millisecond). The task keeps alive what it uses: every report holds its request.
   void onMainThread(std::function<void()> task, Urgency urgency);
-  void requestStarted();
-  void requestRedirected();
-  void requestReceivedResponseHeaders(const HeaderMap& headers);
-  void requestWillRedirectToURL(const Url& url);
-  void requestFinished();
+  void requestStarted() REQUIRES(cancelledLock_);
+  void requestRedirected() REQUIRES(cancelledLock_);
+  void requestReceivedResponseHeaders(const HeaderMap& headers) REQUIRES(cancelledLock_);
+  void requestWillRedirectToURL(const Url& url) REQUIRES(cancelledLock_);
+  void requestFinished() REQUIRES(cancelledLock_);
   void reportFinished();
   void reportFailure();
   void updateProgressIndicators();
@@ -578,94 +583,95 @@ class HttpRequest : public plat::Operation {
   void resumeHandOver();
 
   // ---- Fields
+  // Who touches a field when decides how it is kept:
+  // - Shared while the request runs: the owner's thread, the main thread's reports and the working
+  //   thread all reach these. Each is GUARDED_BY(cancelledLock_) or atomic.
+  // - Settings: the owner sets them before the start; from then on the working thread reads them
+  //   and changes the few the exchange decides (the proxy found, the cache dropped for a body,
+  //   the headers it adds). Owners read those back in the reports or after the finish.
+  // - Credentials: set by the owner before the start, or while the request waits for them and
+  //   before retryUsingSuppliedCredentials() hands it back to the working thread.
+  // - The exchange: the working thread's alone while the request runs. The reports that speak of
+  //   them are posted after the fields are written (the main-thread mailbox orders the two), and
+  //   the rest is read after the finish, so none is locked.
+
+  // Shared while the request runs.
   // Guards the fields marked with it, and is held by the working thread while it runs the request.
   // Recursive: the request's methods take it and call one another (a retry holding it applies the
   // credentials, which take it again).
   mutable plat::RecursiveMutex cancelledLock_;
-  plat::RunLoop* workingLoop_ = nullptr;
-
-  Url url_, originalURL_, redirectURL_;
+  // The loop the request runs on, set when it starts; cancel() reads it on any thread.
+  std::atomic<plat::RunLoop*> workingLoop_{nullptr};
+  Url url_ GUARDED_BY(cancelledLock_);  // changed by a redirect
+  // The next address: the working thread's choice, or the owner's in redirectToURL().
+  Url redirectURL_ GUARDED_BY(cancelledLock_);
+  std::string requestMethod_ GUARDED_BY(cancelledLock_) = "GET";  // a 303 makes it a GET
+  HttpErrorPtr error_ GUARDED_BY(cancelledLock_);
+  HttpErrorPtr setupError_ GUARDED_BY(cancelledLock_);
   HttpRequestDelegate* delegate_ GUARDED_BY(cancelledLock_) = nullptr;
   // delegate_'s respondsTo(), asked when it was set
   DelegateAnswers delegateAnswers_ GUARDED_BY(cancelledLock_);
   HttpNetworkQueue* queue_ GUARDED_BY(cancelledLock_) = nullptr;
-  std::string requestMethod_ = "GET";
-  std::shared_ptr<Bytes> postBody_;
-  std::shared_ptr<Bytes> compressedPostBody_;
-  bool shouldStreamPostDataFromDisk_ = false;
-  std::string postBodyFilePath_, compressedPostBodyFilePath_;
-  bool didCreateTemporaryPostDataFile_ = false;
-  FILE* postBodyWriteStream_ = nullptr;
-  HeaderMap requestHeaders_;
-  bool haveBuiltRequestHeaders_ = false;
-  HeaderMap responseHeaders_;
-  bool haveResponseHeaders_ = false;
-  std::vector<Cookie> requestCookies_, responseCookies_;
-  bool useCookiePersistence_ = true, useKeychainPersistence_ = false, useSessionPersistence_ = true;
-  bool allowCompressedResponse_ = true, shouldCompressRequestBody_ = false;
-  std::string downloadDestinationPath_, temporaryFileDownloadPath_,
-      temporaryUncompressedDataDownloadPath_;
-  FILE* fileDownloadOutputStream_ = nullptr;
-  FILE* inflatedFileDownloadOutputStream_ = nullptr;
-  bool appendsToPartialDownload_ = false;  // the reply continues the partial file
-  bool readWaitsForBudget_ = false;        // offered bytes left unread under a spent budget
-  std::atomic<bool> complete_{false};
-  std::atomic<bool> inProgress_{false};
-  std::atomic<bool> cancelled_{false};
-  std::atomic<bool> cancelRequested_{false};  // cancel() was called, on any thread
-  HttpSharedQueue* sharedQueue_ = nullptr;    // the class-wide queue, when it holds the request
-  HttpErrorPtr error_;
-  HttpErrorPtr setupError_;
-  std::string username_, password_, userAgent_, domain_;
-  std::string proxyUsername_, proxyPassword_, proxyDomain_;
   HttpProgressDelegate* uploadProgressDelegate_ GUARDED_BY(cancelledLock_) = nullptr;
   HttpProgressDelegate* downloadProgressDelegate_ GUARDED_BY(cancelledLock_) = nullptr;
-  std::optional<Bytes> rawResponseData_;
-  std::optional<plat::http::RequestMessage> request_;
-  std::shared_ptr<plat::http::HttpStream> readStream_;
-  int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
-  std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
-  CredentialsPtr requestCredentials_, proxyCredentials_;
-  Url authenticationOrigin_;  // where requestAuthentication_ came from
-  std::string authenticationScheme_, authenticationRealm_;
-  std::string proxyAuthenticationScheme_, proxyAuthenticationRealm_;
-  bool shouldPresentAuthenticationDialog_ = false, shouldPresentProxyAuthenticationDialog_ = true;
-  int responseStatusCode_ = 0;
-  std::string responseStatusMessage_;
-  uint64_t contentLength_ = 0, partialDownloadSize_ = 0, postLength_ = 0;
-  // Counted on the network thread, read by owners on theirs (progress, a wait for the first bytes).
-  std::atomic<uint64_t> totalBytesRead_ = 0, totalBytesSent_ = 0;
-  uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
-
   RequestSelector didStartSelector_ GUARDED_BY(cancelledLock_);
   RequestSelector didFinishSelector_ GUARDED_BY(cancelledLock_);
   RequestSelector didFailSelector_ GUARDED_BY(cancelledLock_);
   std::function<void(HttpRequest&, const HeaderMap&)> didReceiveResponseHeadersSelector_
       GUARDED_BY(cancelledLock_);
   std::function<void(HttpRequest&, const Url&)> willRedirectSelector_ GUARDED_BY(cancelledLock_);
-  std::function<void(HttpRequest&, const Bytes&)> didReceiveDataSelector_;
-  Block startedBlock_, completionBlock_, failureBlock_, authenticationNeededBlock_,
-      proxyAuthenticationNeededBlock_, requestRedirectedBlock_;
-  HeadersBlock headersReceivedBlock_;
-  ProgressBlock bytesReceivedBlock_, bytesSentBlock_;
-  SizeBlock downloadSizeIncrementedBlock_, uploadSizeIncrementedBlock_;
-  DataBlock dataReceivedBlock_;
-
-  double lastActivityTime_ = 0;             // 0: none yet
+  std::function<void(HttpRequest&, const Bytes&)> didReceiveDataSelector_
+      GUARDED_BY(cancelledLock_);
+  Block startedBlock_ GUARDED_BY(cancelledLock_);
+  Block completionBlock_ GUARDED_BY(cancelledLock_);
+  Block failureBlock_ GUARDED_BY(cancelledLock_);
+  Block authenticationNeededBlock_ GUARDED_BY(cancelledLock_);
+  Block proxyAuthenticationNeededBlock_ GUARDED_BY(cancelledLock_);
+  Block requestRedirectedBlock_ GUARDED_BY(cancelledLock_);
+  HeadersBlock headersReceivedBlock_ GUARDED_BY(cancelledLock_);
+  ProgressBlock bytesReceivedBlock_ GUARDED_BY(cancelledLock_);
+  ProgressBlock bytesSentBlock_ GUARDED_BY(cancelledLock_);
+  SizeBlock downloadSizeIncrementedBlock_ GUARDED_BY(cancelledLock_);
+  SizeBlock uploadSizeIncrementedBlock_ GUARDED_BY(cancelledLock_);
+  DataBlock dataReceivedBlock_ GUARDED_BY(cancelledLock_);
+  std::atomic<bool> complete_{false};
+  std::atomic<bool> inProgress_{false};
+  std::atomic<bool> cancelled_{false};
+  std::atomic<bool> cancelRequested_{false};  // cancel() was called, on any thread
+  // Counted on the network thread, read by owners on theirs (progress, a wait for the first bytes).
+  std::atomic<uint64_t> totalBytesRead_ = 0, totalBytesSent_ = 0;
   std::atomic<size_t> bytesInHandOver_{0};  // handed to the main thread, not yet taken there
   std::atomic<bool> resumeWanted_{false};   // the working thread waits for the main thread
-  bool handOverPaused_ = false;             // working thread: not reading until resumed
+
+  // Settings.
   double timeOutSeconds_;
-  bool shouldResetUploadProgress_ = true, shouldResetDownloadProgress_ = true;
-  HttpRequest* mainRequest_ = nullptr;
-  bool showAccurateProgress_ = true, updatedProgress_ = false, haveBuiltPostBody_ = false;
-  uint64_t uploadBufferSize_ = 0;
-  std::string defaultResponseEncoding_ = "ISO-8859-1", responseEncoding_;
+  HttpCacheDelegate* downloadCache_ = nullptr;
+  int cachePolicy_ = 0, cacheStoragePolicy_ = 0;
+  double secondsToCache_ = 0;
+  HttpRequest* mainRequest_ = nullptr;      // set when a HEAD request is made for it
+  HttpSharedQueue* sharedQueue_ = nullptr;  // the class-wide queue, when it holds the request
+  bool isSynchronous_ = false;
+  std::string runLoopMode_ = plat::kDefaultRunLoopMode;
+  std::shared_ptr<Bytes> postBody_;
+  bool shouldStreamPostDataFromDisk_ = false;
+  std::string postBodyFilePath_;
+  FILE* postBodyWriteStream_ = nullptr;  // the owner appends; the start closes it
+  HeaderMap requestHeaders_;
+  std::vector<Cookie> requestCookies_;
+  bool useCookiePersistence_ = true, useKeychainPersistence_ = false, useSessionPersistence_ = true;
+  bool allowCompressedResponse_ = true, shouldCompressRequestBody_ = false;
+  bool shouldWaitToInflateCompressedResponses_ = true;
+  uint64_t maxResponseBytes_ = 0;
+  std::string downloadDestinationPath_, temporaryFileDownloadPath_;
   bool allowResumeForFileDownloads_ = false;
+  std::string userAgent_;
+  bool shouldResetUploadProgress_ = true, shouldResetDownloadProgress_ = true;
+  bool showAccurateProgress_ = true;
+  std::string defaultResponseEncoding_ = "ISO-8859-1";
   plat::Value userInfo_;
   int64_t tag_ = 0;
-  bool useHTTPVersionOne_ = false, shouldRedirect_ = true, needsRedirect_ = false;
-  int redirectCount_ = 0;
+  bool useHTTPVersionOne_ = false, shouldRedirect_ = true;
+  bool shouldUseRFC2616RedirectBehaviour_ = false;
   bool validatesSecureCertificate_ = true;
   std::shared_ptr<plat::stream::TlsIdentity> clientCertificateIdentity_;
   std::vector<std::shared_ptr<plat::stream::TlsCertificate>> clientCertificates_;
@@ -674,29 +680,64 @@ class HttpRequest : public plat::Operation {
   std::string proxyType_;
   Url PACurl_;
   bool isPACFileRequest_ = false;  // this request fetches a proxy configuration script
-  std::shared_ptr<HttpRequest> PACFileRequest_;  // the download of this request's script
-  std::shared_ptr<void> pacWork_;                // the script's reading, download or run
-  int authenticationNeeded_ = 0;
+  std::string authenticationScheme_;
+  bool shouldPresentAuthenticationDialog_ = false, shouldPresentProxyAuthenticationDialog_ = true;
   bool shouldPresentCredentialsBeforeChallenge_ = true;
-  bool readStreamIsScheduled_ = false;
-  int numberOfTimesToRetryOnTimeout_ = 0, retryCount_ = 0;
-  bool willRetryRequest_ = false;
+  int numberOfTimesToRetryOnTimeout_ = 0;
   bool shouldAttemptPersistentConnection_ = true;
   double persistentConnectionTimeoutSeconds_ = 60.0;
-  bool connectionCanBeReused_ = false;
-  std::shared_ptr<HttpConnectionRecord> connectionInfo_;
-  bool shouldUseRFC2616RedirectBehaviour_ = false;
-  bool downloadComplete_ = false;
-  std::optional<uint32_t> requestID_;
-  std::string runLoopMode_ = plat::kDefaultRunLoopMode;
-  std::shared_ptr<plat::Timer> statusTimer_;
-  HttpCacheDelegate* downloadCache_ = nullptr;
-  int cachePolicy_ = 0, cacheStoragePolicy_ = 0;
-  bool didUseCachedResponse_ = false;
-  double secondsToCache_ = 0;
   bool shouldContinueWhenAppEntersBackground_ = false;
+
+  // Credentials.
+  std::string username_, password_, domain_;
+  std::string proxyUsername_, proxyPassword_, proxyDomain_;
+
+  // The exchange.
+  Url originalURL_;
+  std::optional<plat::http::RequestMessage> request_;
+  std::shared_ptr<plat::http::HttpStream> readStream_;
+  bool readStreamIsScheduled_ = false;
+  std::shared_ptr<HttpConnectionRecord> connectionInfo_;
+  bool connectionCanBeReused_ = false;
+  std::optional<uint32_t> requestID_;
+  std::shared_ptr<plat::Timer> statusTimer_;
+  bool haveBuiltPostBody_ = false;
+  std::shared_ptr<Bytes> compressedPostBody_;
+  std::string compressedPostBodyFilePath_;
+  bool didCreateTemporaryPostDataFile_ = false;
+  uint64_t postLength_ = 0, uploadBufferSize_ = 0;
+  bool haveBuiltRequestHeaders_ = false;
+  HeaderMap responseHeaders_;
+  bool haveResponseHeaders_ = false;
+  std::vector<Cookie> responseCookies_;
+  int responseStatusCode_ = 0;
+  std::string responseStatusMessage_;
+  std::string responseEncoding_;
+  uint64_t contentLength_ = 0, partialDownloadSize_ = 0;
+  uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
+  double lastActivityTime_ = 0;  // 0: none yet
+  bool updatedProgress_ = false;
+  std::optional<Bytes> rawResponseData_;
   std::unique_ptr<HttpDataDecompressor> dataDecompressor_;
-  bool shouldWaitToInflateCompressedResponses_ = true;
-  uint64_t maxResponseBytes_ = 0;
-  bool isSynchronous_ = false;
+  std::string temporaryUncompressedDataDownloadPath_;
+  FILE* fileDownloadOutputStream_ = nullptr;
+  FILE* inflatedFileDownloadOutputStream_ = nullptr;
+  bool appendsToPartialDownload_ = false;  // the reply continues the partial file
+  bool downloadComplete_ = false;
+  bool readWaitsForBudget_ = false;  // offered bytes left unread under a spent budget
+  bool handOverPaused_ = false;      // not reading until the main thread has taken its share
+  bool didUseCachedResponse_ = false;
+  bool needsRedirect_ = false;
+  int redirectCount_ = 0;
+  int retryCount_ = 0;
+  bool willRetryRequest_ = false;
+  int authenticationNeeded_ = 0;
+  int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
+  std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
+  CredentialsPtr requestCredentials_, proxyCredentials_;
+  Url authenticationOrigin_;  // where requestAuthentication_ came from
+  std::string authenticationRealm_;
+  std::string proxyAuthenticationScheme_, proxyAuthenticationRealm_;
+  std::shared_ptr<HttpRequest> PACFileRequest_;  // the download of this request's script
+  std::shared_ptr<void> pacWork_;                // the script's reading, download or run
 };

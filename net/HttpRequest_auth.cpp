@@ -560,7 +560,7 @@ void HttpRequest::answerChallenge(const ChallengeSide& side) {
   auto askForCredentials = [&] {
     return (this->*side.willAskDelegate)() || (this->*side.showDialog)();
   };
-  auto applyAndStart = [&](const CredentialsPtr& found) {
+  auto applyAndStart = [&](const CredentialsPtr& found) REQUIRES(cancelledLock_) {
     if ((this->*side.applyCredentials)(found)) {
       startRequest();
     } else {

@@ -96,6 +96,8 @@ void HttpRequest::setPostBody(Bytes body) {
 }
 
 void HttpRequest::buildPostBody() {
+  // The owner's thread measures the body before the start, the working thread at it.
+  plat::LockGuard lock(cancelledLock_);
   if (haveBuiltPostBody_) return;
   if (!postBodyFilePath_.empty()) {
     closePostBodyWriteStream();
@@ -144,6 +146,8 @@ void HttpRequest::buildPostBody() {
 }
 
 void HttpRequest::buildRequestHeaders() {
+  // Also built for a HEAD request made for this one, on that request's working thread.
+  plat::LockGuard lock(cancelledLock_);
   if (haveBuiltRequestHeaders_) return;
   haveBuiltRequestHeaders_ = true;
   if (mainRequest_) {

@@ -659,7 +659,7 @@ bool HttpRequest::shouldTimeOut() const {
 
 void HttpRequest::checkRequestStatus() {
   auto keepAlive = self();
-  plat::UniqueLock lock(cancelledLock_);
+  plat::LockGuard lock(cancelledLock_);
   if (complete_ || isCancelled()) return;
   performThrottling();
   if (shouldTimeOut()) {
@@ -673,7 +673,6 @@ void HttpRequest::checkRequestStatus() {
       connectionCanBeReused_ = false;
       destroyReadStream();
       releaseConnectionRecord();
-      lock.unlock();
       startRequest();
       return;
     }
@@ -723,6 +722,8 @@ void HttpRequest::useDataFromCache() {
       }
     }
   }
+  // A HEAD request answers for its main request, whose lock comes after its own.
+  plat::LockGuard targetLock(target.cancelledLock_);
   target.complete_ = true;
   target.downloadComplete_ = true;
   if (target.redirectCount_ == 0) target.originalURL_ = target.url_;
