@@ -207,8 +207,10 @@ class TabletWindow : public WindowServices {
 
   // Window pixels per point, in the orientation the window now has.
   double scale() const { return frame_.width / (landscape_ ? kHeight : kWidth); }
-  void tap(double x, double y) const {
+  // Taps; the next still() waits for the screen to change first.
+  void tap(double x, double y) {
     desktop_.click(window_, int(x * scale()), int(y * scale()));
+    moved_ = true;
   }
   // A rectangle of points as screen pixels.
   struct Region {
@@ -218,18 +220,33 @@ class TabletWindow : public WindowServices {
     return {int(frame_.x + x * scale()), int(frame_.y + y * scale()), int(w * scale()),
             int(h * scale())};
   }
-  // The screen once it has been still for a moment (animations ended), written as `name`.
-  std::optional<ScreenShot> still(const std::string& name) const {
+  // The screen once it has changed since the last tap or turn and then stayed the same for a
+  // second (animations ended), written as `name`. A loaded machine may take a while to answer a
+  // tap, and the screen before it is still too.
+  std::optional<ScreenShot> still(const std::string& name) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::seconds(45);
+    bool changed = !moved_ || !shown_;
     std::optional<ScreenShot> last;
-    for (int i = 0; i < 150; ++i) {
+    auto lastChange = Clock::now();
+    while (Clock::now() < until) {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       std::optional<ScreenShot> now = desktop_.screenShot();
-      if (now && last && now->changedShare(*last, 0, 0, now->width(), now->height()) == 0) {
+      if (!now) continue;
+      if (!changed) {
+        changed = now->changedShare(*shown_, 0, 0, now->width(), now->height()) > 0;
+        if (!changed) continue;
+      }
+      if (!last || now->changedShare(*last, 0, 0, now->width(), now->height()) > 0) {
+        last = now;
+        lastChange = Clock::now();
+      } else if (Clock::now() - lastChange >= std::chrono::seconds(1)) {
         now->writePNG(
             plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
+        shown_ = now;
+        moved_ = false;
         return now;
       }
-      last = now;
     }
     return std::nullopt;
   }
@@ -251,9 +268,12 @@ class TabletWindow : public WindowServices {
       return frame_.width > frame_.height;
     })) << program_->log();
     landscape_ = true;
+    moved_ = true;
   }
 
   bool landscape_ = false;
+  std::optional<ScreenShot> shown_;  // what the last still() returned
+  bool moved_ = false;               // tapped or turned since
 };
 
 TEST_F(TabletWindow, TabletLayoutsAFormSheetLoginNoKeyboardBarAndATurnThatKeepsThePage) {
