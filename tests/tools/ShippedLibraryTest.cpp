@@ -7,6 +7,7 @@
 #include "extract/ExtractWord.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
+#include "store/WordText.h"
 #include "tests/tools/ShippedStore.h"
 #include "tools/TsvFile.h"
 #include "tools/WordIdRecord.h"
@@ -144,6 +145,43 @@ TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
     EXPECT_GE(number(std::string("select count(*) from Words_Meaning_Ch where f_wl_uWordID = "
                                  "(select wl_uWordID from Words_Library where wl_tWord = '") +
                      word + "')"),
+              2)
+        << word;
+}
+
+// WordNet holds no function word: their English meanings and examples are our own, and the
+// commonest words of the language must not show an empty card.
+TEST_F(ShippedLibraryTest, EveryFunctionWordHasAnEnglishMeaningAndATranslatedExample) {
+  const std::string words = std::string(VOCAB_SOURCE_DIR) + "/resources/words/";
+  const tools::TsvFile function = tools::TsvFile::read(words + "function_words.tsv", true);
+  std::set<std::string> headwords;
+  for (const tools::TsvRecord& r : function.records()) headwords.insert(r.fields[0]);
+  ASSERT_GE(headwords.size(), 140u);
+  for (const std::string& word : headwords) {
+    const std::string id = "(select wl_uWordID from Words_Library where wl_tWord = '" + word + "')";
+    EXPECT_EQ(number("select count(*) from Words_Meaning_En where f_wl_uWordID = " + id), 1)
+        << word;
+    EXPECT_GE(number("select count(*) from Words_Example as we, Words_Meaning_Ch as wmc where "
+                     "we.f_wmc_uMeaingID = wmc.wmc_uMeaingID and we.we_tTranslation <> '' and "
+                     "wmc.f_wl_uWordID = " + id),
+              1)
+        << word;
+  }
+  const Value about = CallDB::callDB()->sql_select(
+      "select wme.wme_tData, wl.wl_uWordID from Words_Meaning_En as wme, Words_Library as wl "
+      "where wme.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = 'about'",
+      "sN", "", Value());
+  ASSERT_EQ(about.size(), 1u);
+  EXPECT_EQ(WordText::rekey(about.at(0).at(0).asString(),
+                            static_cast<int>(about.at(0).at(1).asInt())),
+            "prep. on the subject of; connected with");
+  // A word of two parts of speech has its examples under each part's own meaning row.
+  for (const char* word : {"that", "when", "no"})
+    EXPECT_EQ(number(std::string("select count(distinct we.f_wmc_uMeaingID) from Words_Example "
+                                 "as we, Words_Meaning_Ch as wmc, Words_Library as wl where "
+                                 "we.f_wmc_uMeaingID = wmc.wmc_uMeaingID and wmc.f_wl_uWordID = "
+                                 "wl.wl_uWordID and wl.wl_tWord = '") +
+                     word + "'"),
               2)
         << word;
 }

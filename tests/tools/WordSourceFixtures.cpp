@@ -85,6 +85,7 @@ void writeCuratedExtract(const std::string& folder) {
     testsupport::writeTextFile(folder + "/" + name, text);
   };
   write("function_words.tsv", "the\t\tart. 这；那\n");
+  write("function_words_en.tsv", "the\tart.\tused before a noun when it is clear which one\n");
   write("meaning_overrides.tsv", "# none\n");
   write("examples_zh.tsv", "tree\tn.\tWe sat under a tree.\t我们坐在一棵树下。\n");
   write("excluded_words.txt", "damn\n");

@@ -152,6 +152,9 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   EXPECT_NE(read("antonyms.tsv").find("happy\tunhappy\n"), std::string::npos);
   EXPECT_NE(read("meanings_en.tsv").find("water\tn. a clear liquid\\nv. supply with water\n"),
             std::string::npos);
+  // A function word, which WordNet does not know, takes our own English meaning.
+  EXPECT_NE(read("meanings_en.tsv").find("the\tart. used before a noun when it is clear which one\n"),
+            std::string::npos);
 }
 
 TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
@@ -169,6 +172,11 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
       {"wordnet/data.adv", "00000031 02 r 01 quickly\n", "data.adv:1: line ends too early"},
       {"wordnet/verb.exc", nullptr, "verb.exc: cannot be read"},
       {"curated/book_bands.tsv", "1\t基础\t101\t1\t40\t2\n", "the books need 40"},
+      {"curated/function_words_en.tsv", "# none\n", "\"the\" has no English meaning"},
+      {"curated/function_words_en.tsv", "the\tart.\tone\ntree\tn.\ta plant\n",
+       "function_words_en.tsv:2: \"tree\" is not in function_words.tsv"},
+      {"curated/function_words_en.tsv", "the\tadv.\tvery\n",
+       "function_words_en.tsv:1: \"the\" has no adv. meaning in function_words.tsv"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);

@@ -171,6 +171,7 @@ class Maker {
       functionWords_[r.fields[0]].push_back(r.fields[2]);
       if (!r.fields[1].empty()) displays_[r.fields[0]] = r.fields[1];
     }
+    readFunctionEnglish();
     TsvFile overrides = TsvFile::read(curated("meaning_overrides.tsv"), true);
     overrides.expectFields(2, 2);
     for (const TsvRecord& r : overrides.records()) {
@@ -197,6 +198,28 @@ class Maker {
       bands_.push_back(band);
     }
     if (bands_.empty()) throw bands.error({}, "no book band");
+  }
+
+  // WordNet knows no function word, so their English meanings are our own: each under one of the
+  // word's parts of speech, and none missing, so that no card of the commonest words goes without.
+  void readFunctionEnglish() {
+    TsvFile english = TsvFile::read(curated("function_words_en.tsv"), true);
+    english.expectFields(3, 3);
+    for (const TsvRecord& r : english.records()) {
+      auto meanings = functionWords_.find(r.fields[0]);
+      if (meanings == functionWords_.end())
+        throw english.error(r, "\"" + r.fields[0] + "\" is not in function_words.tsv");
+      bool known = false;
+      for (const std::string& text : meanings->second)
+        known = known || text.rfind(r.fields[1] + " ", 0) == 0;
+      if (!known)
+        throw english.error(r, "\"" + r.fields[0] + "\" has no " + r.fields[1] +
+                                   " meaning in function_words.tsv");
+      functionEnglish_[r.fields[0]].push_back(r.fields[1] + " " + r.fields[2]);
+    }
+    for (const auto& entry : functionWords_)
+      if (!functionEnglish_.count(entry.first))
+        throw english.error({}, "\"" + entry.first + "\" has no English meaning");
   }
 
   // ---- Choosing the headwords
@@ -585,7 +608,13 @@ class Maker {
         counts_.meanings++;
       }
       writeExamples(ex, h);
-      if (h.function) continue;
+      if (h.function) {
+        std::string english;
+        for (const std::string& line : functionEnglish_.at(h.word))
+          english += (english.empty() ? "" : "\\n") + field(line);
+        en << h.word << '\t' << english << '\n';
+        continue;
+      }
       std::string english;
       int lines = 0;
       for (char pos : h.parts) {
@@ -860,6 +889,7 @@ class Maker {
   std::unordered_set<std::string> capitalised_;  // words the frequency list writes capitalised
   Inflections inflections_;
   std::map<std::string, std::vector<std::string>> functionWords_;
+  std::map<std::string, std::vector<std::string>> functionEnglish_;
   std::map<std::string, std::string> displays_;
   std::map<std::string, std::vector<std::string>> meaningOverrides_;
   WordIdRecord wordIds_;
