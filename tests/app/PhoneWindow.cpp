@@ -37,21 +37,7 @@ std::optional<ScreenShot> PhoneWindow::shot() const {
 }
 
 std::optional<ScreenShot> PhoneWindow::still(double quiet, double seconds) const {
-  const auto until = after(seconds);
-  std::optional<ScreenShot> last = shot();
-  auto lastChange = Clock::now();
-  while (Clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    std::optional<ScreenShot> next = shot();
-    if (!next) continue;
-    if (!last || next->changedShare(*last, 0, 0, next->width(), next->height()) > 0) {
-      lastChange = Clock::now();
-      last = next;
-    } else if (Clock::now() - lastChange >= std::chrono::duration<double>(quiet)) {
-      return last;
-    }
-  }
-  return last;
+  return desktop_.stillScreenShot(quiet, seconds);
 }
 
 std::optional<ScreenShot> PhoneWindow::tapAndSettle(double x, double y, const ScreenShot& before,

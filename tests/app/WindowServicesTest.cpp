@@ -226,29 +226,19 @@ class TabletWindow : public WindowServices {
   std::optional<ScreenShot> still(const std::string& name) {
     using Clock = std::chrono::steady_clock;
     const auto until = Clock::now() + std::chrono::seconds(45);
-    bool changed = !moved_ || !shown_;
-    std::optional<ScreenShot> last;
-    auto lastChange = Clock::now();
-    while (Clock::now() < until) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    while (moved_ && shown_) {
+      if (Clock::now() >= until) return std::nullopt;
       std::optional<ScreenShot> now = desktop_.screenShot();
-      if (!now) continue;
-      if (!changed) {
-        changed = now->changedShare(*shown_, 0, 0, now->width(), now->height()) > 0;
-        if (!changed) continue;
-      }
-      if (!last || now->changedShare(*last, 0, 0, now->width(), now->height()) > 0) {
-        last = now;
-        lastChange = Clock::now();
-      } else if (Clock::now() - lastChange >= std::chrono::seconds(1)) {
-        now->writePNG(
-            plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
-        shown_ = now;
-        moved_ = false;
-        return now;
-      }
+      if (now && now->changedShare(*shown_, 0, 0, now->width(), now->height()) > 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-    return std::nullopt;
+    std::optional<ScreenShot> now = desktop_.stillScreenShot(1.0, 45);
+    if (!now) return std::nullopt;
+    now->writePNG(
+        plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
+    shown_ = now;
+    moved_ = false;
+    return now;
   }
   // The share of pixels in the region brighter than `level` in every channel.
   static double brightShare(const ScreenShot& shot, const Region& r, unsigned level = 0xf0) {

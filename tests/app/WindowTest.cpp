@@ -87,24 +87,9 @@ class ProgramInWindow : public Program {
     } while (std::chrono::steady_clock::now() < until);
     return std::nullopt;
   }
-  // The screen once an animation has ended: the first picture that has stayed the same for a
-  // second, or the last one taken after `seconds`. Two equal pictures a moment apart are not
-  // enough: a loaded machine can leave a slide unredrawn that long, halfway.
+  // The screen once an animation has ended (a second without change).
   std::optional<ScreenShot> stillShot(double seconds = 30) const {
-    using Clock = std::chrono::steady_clock;
-    std::optional<ScreenShot> last = desktop_.screenShot();
-    auto lastChange = Clock::now();
-    std::optional<ScreenShot> still = shotWhen(
-        [&](const ScreenShot& s) {
-          if (!last || s.changedShare(*last, 0, 0, s.width(), s.height()) > 0) {
-            last = s;
-            lastChange = Clock::now();
-            return false;
-          }
-          return Clock::now() - lastChange >= std::chrono::seconds(1);
-        },
-        seconds);
-    return still ? still : last;
+    return desktop_.stillScreenShot(1.0, seconds);
   }
   // Clicks a point of the phone's screen.
   void tap(double x, double y) const {

@@ -210,4 +210,26 @@ std::optional<ScreenShot> XvfbDesktop::screenShot() const {
   return ScreenShot::read(path);
 }
 
+std::optional<ScreenShot> XvfbDesktop::stillScreenShot(double quiet, double seconds) const {
+  using Clock = std::chrono::steady_clock;
+  const auto since = [](Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+  };
+  const auto start = Clock::now();
+  std::optional<ScreenShot> last = screenShot();
+  auto lastChange = Clock::now();
+  while (since(start) < seconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    std::optional<ScreenShot> next = screenShot();
+    if (!next) continue;
+    if (!last || next->changedShare(*last, 0, 0, next->width(), next->height()) > 0) {
+      last = std::move(next);
+      lastChange = Clock::now();
+    } else if (since(lastChange) >= quiet) {
+      return last;
+    }
+  }
+  return last;
+}
+
 }  // namespace apptest

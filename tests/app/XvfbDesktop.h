@@ -53,6 +53,10 @@ class XvfbDesktop {
   // Turns the wheel down by `notches` with the pointer at (x, y) of the window.
   void wheelDown(const std::string& window, int x, int y, int notches) const;
   std::optional<ScreenShot> screenShot() const;
+  // The screen once it has stayed the same for `quiet` seconds (animations ended), or the last
+  // picture after `seconds`. Two equal pictures a moment apart are not enough: a loaded machine
+  // can leave a slide unredrawn that long, halfway.
+  std::optional<ScreenShot> stillScreenShot(double quiet, double seconds) const;
 
  private:
   std::string display_;
