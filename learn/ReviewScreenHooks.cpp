@@ -8,18 +8,15 @@
 namespace ReviewScreenHooks {
 namespace {
 
-class Store : public StoreHooks {
- public:
-  // A restore applies the server's values on its worker thread: the badge is drawn on the main
-  // thread, so the count goes there.
-  void refreshMsgNum(int count) override {
-    if (plat::RunLoop::isMainThread()) {
-      ReViewController::refreshMsgNum(count);
-    } else {
-      plat::RunLoop::main().perform([count] { ReViewController::refreshMsgNum(count); });
-    }
+// A restore applies the server's values on its worker thread: the badge is drawn on the main
+// thread, so the count goes there.
+void refreshMsgNum(int count) {
+  if (plat::RunLoop::isMainThread()) {
+    ReViewController::refreshMsgNum(count);
+  } else {
+    plat::RunLoop::main().perform([count] { ReViewController::refreshMsgNum(count); });
   }
-};
+}
 
 class Plan : public ReviewPlanHooks {
  public:
@@ -44,9 +41,8 @@ void Online::refreshADInfo() {
 }
 
 void install(Online& online) {
-  static Store store;
   static Plan plan;
-  StoreHooks::install(&store);
+  StoreHooks::shared().refreshMsgNum = &refreshMsgNum;
   ReviewPlanHooks::install(&plan);
   OnlineScreens::install(&online);
 }

@@ -94,7 +94,7 @@ void RecordViewController::RequestFinished(HttpRequest& request) {
   if (auto reply = ApiReply::handleFinished(request, hooks)) {
     modifyData(reply->object());
     CallDB::callDB()->UpdatePersonalValue("nNewMsgCount", "0");
-    if (StoreHooks* store = StoreHooks::installed()) store->refreshMsgNum(0);
+    if (const auto& refresh = StoreHooks::shared().refreshMsgNum) refresh(0);
     refreshHeaderView_->setFrame(LoadMoreFooterView::frameBelowRows(*tableView_));
   }
   doneLoadingTableViewData();

@@ -207,7 +207,7 @@ void UserInfoViewCtrl::didDismissWithButtonIndex(plat::AlertView& alert, int but
 void UserInfoViewCtrl::logout_aler() {
   accounttext::inTransaction([] { Data_Package::delete_isSyn(); });
   accounttext::studyDataChanged(true);
-  if (StoreHooks* hooks = StoreHooks::installed()) hooks->refreshMsgNum(0);
+  if (const auto& refresh = StoreHooks::shared().refreshMsgNum) refresh(0);
   accounttext::showMessage(text("alermsg_eg17"));
   if (navigationController()) navigationController()->popViewController(true);
 }

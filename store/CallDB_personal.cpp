@@ -107,7 +107,7 @@ void CallDB::saveNetInfo(const plat::Value& values) {
     if (!text) return;
     UpdatePersonalValue(key, *text);
     if (key == "nNewMsgCount") {
-      if (StoreHooks* hooks = StoreHooks::installed()) hooks->refreshMsgNum(integerValue(*text));
+      if (const auto& refresh = StoreHooks::shared().refreshMsgNum) refresh(integerValue(*text));
     }
   });
 }

@@ -1,16 +1,14 @@
-// What the store tells the screens above it. The store may not call a screen directly; the screen
-// registers an implementation at start-up, and tests register one that records the calls.
+// What the store tells the screens above it. The store may not call a screen directly; the
+// application fills the entries in at start-up, and tests put recorders there. An entry left
+// empty does nothing.
 #pragma once
 
-class StoreHooks {
- public:
-  virtual ~StoreHooks() = default;
+#include <functional>
 
+struct StoreHooks {
   // A server reply brought the number of unread messages (the review screen's badge).
-  virtual void refreshMsgNum(int /*count*/) {}
+  std::function<void(int count)> refreshMsgNum;
 
-  // The registered hooks, or nullptr. The pointer is not owned; unregister with nullptr before
-  // the object goes away.
-  static void install(StoreHooks* hooks);
-  static StoreHooks* installed();
+  // Set on the main thread before the store is used; read on any thread after.
+  static StoreHooks& shared();
 };

@@ -25,7 +25,9 @@ void AccountUiTest::SetUp() {
   server_ = std::make_unique<testsupport::StandInServer>();
   device_ = std::make_unique<testsupport::TempDeviceStore>();
   OnlineScreens::install(this);
-  StoreHooks::install(this);
+  StoreHooks::shared().refreshMsgNum = [this](int count) {
+    told_.push_back("badge:" + std::to_string(count));
+  };
   // The card's note editor and offer window, as the application installs them.
   CardScreens::setNoteEditorMaker(&HelpRemMgrViewCtrl::forCard);
   CardScreens::setOfferWindow(&AcceptUIWindow::show);
@@ -60,7 +62,7 @@ void AccountUiTest::TearDown() {
   plat::RunLoop::main().discardAllSources();
   plat::NavigationBar::setDefaultBackgroundImage(nullptr);
   OnlineScreens::install(nullptr);
-  StoreHooks::install(nullptr);
+  StoreHooks::shared() = StoreHooks{};
   CardScreens::setNoteEditorMaker(nullptr);
   CardScreens::setOfferWindow(nullptr);
   CallDB::Release_CallDB();

@@ -26,7 +26,7 @@
 
 namespace onlinetest {
 
-class AccountUiTest : public ::testing::Test, public OnlineScreens, public StoreHooks {
+class AccountUiTest : public ::testing::Test, public OnlineScreens {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -38,7 +38,6 @@ class AccountUiTest : public ::testing::Test, public OnlineScreens, public Store
   void cleardata_learn() override { told_.push_back("cleardata_learn"); }
   void refreshADInfo() override { told_.push_back("refreshADInfo"); }
   void closeProgram() override { told_.push_back("closeProgram"); }
-  void refreshMsgNum(int count) override { told_.push_back("badge:" + std::to_string(count)); }
 
   // Runs the main loop for real until `done`, letting virtual time pass in small steps too.
   bool waitFor(const std::function<bool()>& done, double virtualSeconds = 30);

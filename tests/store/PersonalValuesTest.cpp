@@ -8,25 +8,22 @@ namespace {
 
 using plat::Value;
 
-class RecordingHooks : public StoreHooks {
- public:
-  void refreshMsgNum(int count) override { counts.push_back(count); }
-  std::vector<int> counts;
-};
-
 class PersonalValuesTest : public storetest::StudyTest {
  protected:
   void SetUp() override {
     StudyTest::SetUp();
-    StoreHooks::install(&hooks_);
+    StoreHooks::shared().refreshMsgNum = [this](int count) { hooks_.counts.push_back(count); };
   }
   void TearDown() override {
     plat::Device::resetOverride();
-    StoreHooks::install(nullptr);
+    StoreHooks::shared() = StoreHooks{};
     StudyTest::TearDown();
   }
 
-  RecordingHooks hooks_;
+  // The badge counts the store reported.
+  struct {
+    std::vector<int> counts;
+  } hooks_;
 };
 
 TEST_F(PersonalValuesTest, MissingKeysReadEmptyAndWritesKeepOneRowWithTheLastFlag) {
