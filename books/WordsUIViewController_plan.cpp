@@ -92,7 +92,7 @@ void WordsUIViewController::saveWord_aler_callback() {
 void WordsUIViewController::afterPlanning(const std::vector<std::string>& planned) {
   CallDB* db = CallDB::callDB();
   for (const std::string& word : planned) (*allWordsState_)[word] = WordListState::kInStudy;
-  if (auto* hooks = ReviewPlanHooks::installed()) hooks->addNewWordFinish(planned);
+  if (const auto& tell = ReviewPlanHooks::shared().addNewWordFinish) tell(planned);
 
   const int book = static_cast<int>(bookID_);
   if (parentType_ == kListsFromStore && bookID_ == CallDB::WholeLibraryBookID) {

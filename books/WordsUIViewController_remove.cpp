@@ -9,7 +9,7 @@
 void WordsUIViewController::deletewords_callback(const std::string& word, int type) {
   CallDB* db = CallDB::callDB();
   if (!StoreTransaction::run(db->sqlMgr(), [&] { db->delete_StudyWord(word); })) return;
-  if (auto* hooks = ReviewPlanHooks::installed()) hooks->deleteWordFinish(word);
+  if (const auto& tell = ReviewPlanHooks::shared().deleteWordFinish) tell(word);
   (*allWordsState_)[word] = WordListState::kNotSelected;
 
   const int book = static_cast<int>(bookID_);

@@ -18,16 +18,6 @@ void refreshMsgNum(int count) {
   }
 }
 
-class Plan : public ReviewPlanHooks {
- public:
-  void addNewWordFinish(const std::vector<std::string>& words) override {
-    ReViewController::addNewWordFinish(words);
-  }
-  void deleteWordFinish(const std::string& word) override {
-    ReViewController::deleteWordFinish(word);
-  }
-};
-
 }  // namespace
 
 void Online::closeProgram() {
@@ -41,9 +31,10 @@ void Online::refreshADInfo() {
 }
 
 void install(Online& online) {
-  static Plan plan;
   StoreHooks::shared().refreshMsgNum = &refreshMsgNum;
-  ReviewPlanHooks::install(&plan);
+  ReviewPlanHooks& plan = ReviewPlanHooks::shared();
+  plan.addNewWordFinish = &ReViewController::addNewWordFinish;
+  plan.deleteWordFinish = &ReViewController::deleteWordFinish;
   OnlineScreens::install(&online);
 }
 

@@ -1,21 +1,17 @@
 // What the word lists tell the review screen after a committed change of the study plan. The
-// review screen lives in a folder the word lists may not call; it registers an implementation at
-// start-up, and tests register one that records the calls.
+// review screen lives in a folder the word lists may not call; the application fills the entries
+// in at start-up, and tests put recorders there. An entry left empty does nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
-class ReviewPlanHooks {
- public:
-  virtual ~ReviewPlanHooks() = default;
-
+struct ReviewPlanHooks {
   // Words just planned into study.
-  virtual void addNewWordFinish(const std::vector<std::string>& /*words*/) {}
+  std::function<void(const std::vector<std::string>& words)> addNewWordFinish;
   // A word just taken out of study.
-  virtual void deleteWordFinish(const std::string& /*word*/) {}
+  std::function<void(const std::string& word)> deleteWordFinish;
 
-  // The registered hooks, or nullptr; not owned: unregister with nullptr before they go away.
-  static void install(ReviewPlanHooks* hooks);
-  static ReviewPlanHooks* installed();
+  static ReviewPlanHooks& shared();
 };

@@ -54,9 +54,7 @@ class BooksApp : public plat::ApplicationDelegate {
 };
 
 // What the review screen would have been told.
-struct RecordingReview : ReviewPlanHooks {
-  void addNewWordFinish(const std::vector<std::string>& words) override { added.push_back(words); }
-  void deleteWordFinish(const std::string& word) override { deleted.push_back(word); }
+struct RecordingReview {
   std::vector<std::vector<std::string>> added;
   std::vector<std::string> deleted;
 };
@@ -72,7 +70,11 @@ class BooksScreenTest : public storetest::StudyTest {
     ASSERT_TRUE(bundle && *bundle) << "the tests run with VOCAB_BUNDLE set";
     plat::Bundle::setMainPath(bundle);
     plat::Image::clearNamedCache();
-    ReviewPlanHooks::install(&review_);
+    ReviewPlanHooks& plan = ReviewPlanHooks::shared();
+    plan.addNewWordFinish = [this](const std::vector<std::string>& words) {
+      review_.added.push_back(words);
+    };
+    plan.deleteWordFinish = [this](const std::string& word) { review_.deleted.push_back(word); };
     // The screens of other folders, as the application installs them.
     BookScreens::setWordCardMaker(&BaseWordViewController::forWordList);
     BookScreens::setHelpPageMaker(&HtmlViewController::helpPage);
@@ -89,7 +91,7 @@ class BooksScreenTest : public storetest::StudyTest {
     host_.reset();
     app_.reset();
     plat::RunLoop::main().discardAllSources();
-    ReviewPlanHooks::install(nullptr);
+    ReviewPlanHooks::shared() = ReviewPlanHooks{};
     BookScreens::setWordCardMaker(nullptr);
     BookScreens::setHelpPageMaker(nullptr);
     plat::NavigationBar::setDefaultBackgroundImage(nullptr);
