@@ -15,6 +15,7 @@
 #include "online/EMListNSObject.h"
 #include "online/FeedBackViewController.h"
 #include "online/HelpRemMgrViewCtrl.h"
+#include "online/OnlineScreens.h"
 #include "online/UserInfoViewCtrl.h"
 #include "platform/view/NavigationController.h"
 #include "settings/HelpView.h"
@@ -28,13 +29,6 @@
 namespace MainTabs {
 
 namespace {
-
-// What the account, backup and sync code tells the screens that exist: the review screen's
-// parts, and the word-book tab's.
-class MainOnlineScreens : public ReviewScreenHooks::Online {
- public:
-  void cleardata_learn() override { LearnViewController::cleardata_learn(); }
-};
 
 // The settings open the word card's section order, the feedback form and the account screen.
 void installSettingsScreens() {
@@ -143,8 +137,10 @@ void installScreenHooks(ScreenHooks& hooks) {
       });
   // The first start shows the picture guide.
   ReviewScreens::setHelpGuideMaker([] { return HelpView::initWithNibName("HelpView"); });
-  static MainOnlineScreens onlineScreens;
-  ReviewScreenHooks::install(onlineScreens);
+  // What the account, backup and sync code tells the screens that exist: the review screen's
+  // parts, and the word-book tab's.
+  ReviewScreenHooks::install();
+  OnlineScreens::shared().cleardata_learn = &LearnViewController::cleardata_learn;
 }
 
 }  // namespace MainTabs

@@ -1,6 +1,7 @@
 #include "learn/ReviewScreenHooks.h"
 
 #include "learn/ReViewController.h"
+#include "online/OnlineScreens.h"
 #include "platform/base/RunLoop.h"
 #include "store/ReviewPlanHooks.h"
 #include "store/StoreHooks.h"
@@ -20,22 +21,15 @@ void refreshMsgNum(int count) {
 
 }  // namespace
 
-void Online::closeProgram() {
-  ReViewController::closeProgram();
-}
-void Online::downDataFinish() {
-  ReViewController::downDataFinish();
-}
-void Online::refreshADInfo() {
-  ReViewController::refreshADInfo();
-}
-
-void install(Online& online) {
+void install() {
   StoreHooks::shared().refreshMsgNum = &refreshMsgNum;
   ReviewPlanHooks& plan = ReviewPlanHooks::shared();
   plan.addNewWordFinish = &ReViewController::addNewWordFinish;
   plan.deleteWordFinish = &ReViewController::deleteWordFinish;
-  OnlineScreens::install(&online);
+  OnlineScreens& online = OnlineScreens::shared();
+  online.closeProgram = &ReViewController::closeProgram;
+  online.downDataFinish = &ReViewController::downDataFinish;
+  online.refreshADInfo = &ReViewController::refreshADInfo;
 }
 
 }  // namespace ReviewScreenHooks

@@ -3,21 +3,10 @@
 // (saving, reloading, the notice panel). Called once at start-up.
 #pragma once
 
-#include "online/OnlineScreens.h"
-
 namespace ReviewScreenHooks {
 
-// The account and backup code's side: the review screen's parts of it. The application may
-// extend it with the other screens' parts before installing it.
-class Online : public OnlineScreens {
- public:
-  void closeProgram() override;
-  void downDataFinish() override;
-  void refreshADInfo() override;
-};
-
-// Installs the store's and the word lists' hooks, and `online` (never destroyed) for the account
-// and backup code.
-void install(Online& online);
+// Fills in the store's and the word lists' hooks, and the review screen's entries of the
+// account and backup code's (OnlineScreens); the application adds the other screens' entries.
+void install();
 
 }  // namespace ReviewScreenHooks

@@ -29,10 +29,9 @@ void showMessage(const std::string& message) {
 }
 
 void studyDataChanged(bool wordBooksToo) {
-  OnlineScreens* screens = OnlineScreens::installed();
-  if (!screens) return;
-  screens->downDataFinish();
-  if (wordBooksToo) screens->cleardata_learn();
+  const OnlineScreens& screens = OnlineScreens::shared();
+  OnlineScreens::call(screens.downDataFinish);
+  if (wordBooksToo) OnlineScreens::call(screens.cleardata_learn);
 }
 
 bool inTransaction(const std::function<void()>& writes) {

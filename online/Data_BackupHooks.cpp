@@ -34,13 +34,13 @@ void DataBackupHooks::defaultRelogin() {
 }
 
 void DataBackupHooks::defaultCloseProgram() {
-  if (OnlineScreens* screens = OnlineScreens::installed()) screens->closeProgram();
+  OnlineScreens::call(OnlineScreens::shared().closeProgram);
 }
 
 void DataBackupHooks::defaultDownDataFinish() {
-  if (OnlineScreens* screens = OnlineScreens::installed()) screens->downDataFinish();
+  OnlineScreens::call(OnlineScreens::shared().downDataFinish);
 }
 
 void DataBackupHooks::defaultCleardataLearn() {
-  if (OnlineScreens* screens = OnlineScreens::installed()) screens->cleardata_learn();
+  OnlineScreens::call(OnlineScreens::shared().cleardata_learn);
 }

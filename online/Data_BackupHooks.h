@@ -1,7 +1,7 @@
 // What a backup or sync down shows and whom it tells on its way: the progress panel, messages,
 // the confirmation alert, the login window and the screens that reload after a sync down. The
 // default set shows through the shared panel, bubble and standard alerts, opens the login window
-// and tells the screens registered as OnlineScreens.
+// and tells the screens through the shared OnlineScreens.
 #pragma once
 
 #include <functional>
@@ -41,7 +41,7 @@ struct DataBackupHooks {
                                const std::string& button);
   static void defaultShowConfirmation(const std::shared_ptr<plat::AlertView>& alert);
   static void defaultRelogin();
-  // The screens registered as OnlineScreens.
+  // The screens, through the shared OnlineScreens.
   static void defaultCloseProgram();
   static void defaultDownDataFinish();
   static void defaultCleardataLearn();

@@ -180,7 +180,7 @@ void UserInfoViewCtrl::getInfoFinished(HttpRequest& request) {
   auto reply = ApiReply::handleFinished(request, hooks);
   if (!reply) return;
   refreshData();
-  if (OnlineScreens* screens = OnlineScreens::installed()) screens->refreshADInfo();
+  OnlineScreens::call(OnlineScreens::shared().refreshADInfo);
   accounttext::showMessage(text("alermsg_eg19"));
   if (auto time = reply->time()) ApiReply::checkClock(*time, hooks);
 }

@@ -24,7 +24,11 @@ void AccountUiTest::SetUp() {
   plat::Image::clearNamedCache();
   server_ = std::make_unique<testsupport::StandInServer>();
   device_ = std::make_unique<testsupport::TempDeviceStore>();
-  OnlineScreens::install(this);
+  OnlineScreens& screens = OnlineScreens::shared();
+  screens.downDataFinish = [this] { told_.push_back("downDataFinish"); };
+  screens.cleardata_learn = [this] { told_.push_back("cleardata_learn"); };
+  screens.refreshADInfo = [this] { told_.push_back("refreshADInfo"); };
+  screens.closeProgram = [this] { told_.push_back("closeProgram"); };
   StoreHooks::shared().refreshMsgNum = [this](int count) {
     told_.push_back("badge:" + std::to_string(count));
   };
@@ -61,7 +65,7 @@ void AccountUiTest::TearDown() {
   host_.reset();
   plat::RunLoop::main().discardAllSources();
   plat::NavigationBar::setDefaultBackgroundImage(nullptr);
-  OnlineScreens::install(nullptr);
+  OnlineScreens::shared() = OnlineScreens{};
   StoreHooks::shared() = StoreHooks{};
   CardScreens::setNoteEditorMaker(nullptr);
   CardScreens::setOfferWindow(nullptr);

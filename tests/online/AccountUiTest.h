@@ -26,18 +26,13 @@
 
 namespace onlinetest {
 
-class AccountUiTest : public ::testing::Test, public OnlineScreens {
+class AccountUiTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
   // Starts the application on a fresh app home (a second device, when called again).
   void startDevice();
-
-  void downDataFinish() override { told_.push_back("downDataFinish"); }
-  void cleardata_learn() override { told_.push_back("cleardata_learn"); }
-  void refreshADInfo() override { told_.push_back("refreshADInfo"); }
-  void closeProgram() override { told_.push_back("closeProgram"); }
 
   // Runs the main loop for real until `done`, letting virtual time pass in small steps too.
   bool waitFor(const std::function<bool()>& done, double virtualSeconds = 30);
