@@ -14,6 +14,7 @@
 #include "platform/view/Label.h"
 #include "platform/view/TableViewCell.h"
 #include "store/CallDB.h"
+#include "store/StoredText.h"
 
 namespace {
 
@@ -252,20 +253,7 @@ void SharedNoteListController::scrollViewDidEndDragging(plat::ScrollView& scroll
 // ---- Table
 
 std::string SharedNoteListController::displayedText(const plat::Value& row) {
-  // Built afresh rather than replaced in place: the same result, and g++ no longer sees an
-  // overlapping copy in the shrinking replace.
-  const std::string stored = row.at(1).asString();
-  std::string text;
-  text.reserve(stored.size());
-  for (size_t i = 0; i < stored.size(); ++i) {
-    if (stored[i] == '\\' && i + 1 < stored.size() && stored[i + 1] == 'n') {
-      text += '\n';
-      ++i;
-    } else {
-      text += stored[i];
-    }
-  }
-  return text;
+  return storedtext::withLineBreaks(row.at(1).asString());
 }
 
 int SharedNoteListController::numberOfRows(plat::TableView&, int) {

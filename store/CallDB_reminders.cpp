@@ -3,27 +3,9 @@
 
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/StoredText.h"
 
 using plat::Value;
-
-namespace {
-
-// Stored meanings write their line breaks as the two characters "\n".
-std::string withLineBreaks(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-      out += '\n';
-      ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 Value CallDB::GetRandomForgetWordInfo() {
   const Value ids = sql_select(
@@ -55,7 +37,7 @@ Value CallDB::GetRandomForgetWordInfo() {
       text += meanings.at(m).asString();
       text += '\n';
     }
-    rows.append(Value::array({wordId, withLineBreaks(text)}));
+    rows.append(Value::array({wordId, storedtext::withLineBreaks(text)}));
   }
   return rows;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/base/Files.h"
+#include "store/StoredText.h"
 
 namespace tools {
 
@@ -69,17 +70,7 @@ int TsvFile::positiveInt(const TsvRecord& record, size_t field) const {
 }
 
 std::string unescapeText(const std::string& field) {
-  std::string out;
-  out.reserve(field.size());
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 1 < field.size() && field[i + 1] == 'n') {
-      out += '\n';
-      ++i;
-    } else {
-      out += field[i];
-    }
-  }
-  return out;
+  return storedtext::withLineBreaks(field);
 }
 
 }  // namespace tools
