@@ -1,4 +1,4 @@
-// The offer window's protocol lives with the window.
+// The offer window's protocol lives in the account layer, below the window and this screen both.
 #pragma once
 
 #include "online/AcceptUIWindowDeleage.h"

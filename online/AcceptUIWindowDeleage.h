@@ -1,4 +1,6 @@
-// Told when the mnemonic offer window goes away (the learner adopted or declined the offer).
+// Told when the mnemonic offer window (account/) goes away (the learner adopted or declined the
+// offer). It lives here, below the window and the review screen that listens, so both may include
+// it.
 #pragma once
 
 class AcceptUIWindowDeleage {

@@ -1,12 +1,12 @@
 // Screens that one folder opens from another, reached through the makers the application installs
 // at start-up: without the app's wiring nothing would open.
+#include "account/AcceptUIWindow.h"
+#include "account/FeedBackViewController.h"
+#include "account/HelpRemMgrViewCtrl.h"
+#include "account/UserInfoViewCtrl.h"
 #include "books/BookScreens.h"
 #include "learn/CardScreens.h"
 #include "learn/ListSortViewController.h"
-#include "online/AcceptUIWindow.h"
-#include "online/FeedBackViewController.h"
-#include "online/HelpRemMgrViewCtrl.h"
-#include "online/UserInfoViewCtrl.h"
 #include "platform/view/Label.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/TabBarController.h"

@@ -1,8 +1,8 @@
 #include "tests/online/AccountUiTest.h"
 
+#include "account/AcceptUIWindow.h"
+#include "account/HelpRemMgrViewCtrl.h"
 #include "learn/CardScreens.h"
-#include "online/AcceptUIWindow.h"
-#include "online/HelpRemMgrViewCtrl.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "online/MyHelpRemViewCtrl.h"
-#include "online/SharedNoteListController.h"
+#include "account/MyHelpRemViewCtrl.h"
+#include "account/SharedNoteListController.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/view/Button.h"
 #include "platform/view/ScrollView.h"

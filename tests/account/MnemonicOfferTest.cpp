@@ -1,6 +1,6 @@
 // The mnemonic offer window and the excellent mnemonics, against the stand-in server.
+#include "account/AcceptUIWindow.h"
 #include "books/WordsUIViewController.h"
-#include "online/AcceptUIWindow.h"
 #include "online/EMListNSObject.h"
 #include "platform/view/Application.h"
 #include "store/CallDB.h"

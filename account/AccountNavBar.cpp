@@ -1,4 +1,4 @@
-#include "online/AccountNavBar.h"
+#include "account/AccountNavBar.h"
 
 #include "platform/draw/TextLayout.h"
 #include "platform/view/Label.h"

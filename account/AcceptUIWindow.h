@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "account/AcceptViewController.h"
 #include "online/AcceptUIWindowDeleage.h"
-#include "online/AcceptViewController.h"
 #include "platform/base/Value.h"
 #include "platform/view/Window.h"
 

@@ -1,6 +1,6 @@
-#include "online/FeedBackViewController.h"
+#include "account/FeedBackViewController.h"
 
-#include "online/AccountNavBar.h"
+#include "account/AccountNavBar.h"
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"

@@ -1,4 +1,4 @@
-#include "online/AcceptViewController.h"
+#include "account/AcceptViewController.h"
 
 #include "online/AccountText.h"
 #include "online/ApiReply.h"

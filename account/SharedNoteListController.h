@@ -7,14 +7,14 @@
 // meanwhile.
 #pragma once
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "account/LoadMoreFooterView.h"
 #include "net/HttpRequest.h"
 #include "online/AccountQueue.h"
-#include "online/LoadMoreFooterView.h"
 #include "platform/base/Value.h"
 #include "platform/view/TableView.h"
 #include "platform/view/ViewController.h"

@@ -1,7 +1,6 @@
 // The messages screen and its load-more footer against the stand-in server.
-#include "online/LoadMoreFooterView.h"
-#include "online/OnlineScreens.h"
-#include "online/RecordViewController.h"
+#include "account/LoadMoreFooterView.h"
+#include "account/RecordViewController.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
@@ -12,8 +11,7 @@ namespace {
 class MessagesScreenTest : public SignedInTest {
  protected:
   std::shared_ptr<RecordViewController> open() {
-    auto screen = std::dynamic_pointer_cast<RecordViewController>(
-        OnlineScreens::messagesScreen("我的账号信息"));
+    auto screen = RecordViewController::forAccount("我的账号信息");
     push(screen);
     return screen;
   }

@@ -1,4 +1,4 @@
-#include "online/LoadMoreFooterView.h"
+#include "account/LoadMoreFooterView.h"
 
 #include <algorithm>
 #include <numbers>

@@ -1,4 +1,4 @@
-#include "online/RecordViewController.h"
+#include "account/RecordViewController.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,6 +32,13 @@ double textHeight(const std::string& text, double width) {
 }
 
 }  // namespace
+
+std::shared_ptr<RecordViewController> RecordViewController::forAccount(
+    const std::string& parentName) {
+  auto messages = std::make_shared<RecordViewController>();
+  messages->setParentName(parentName);
+  return messages;
+}
 
 RecordViewController::RecordViewController() {
   setTitle("我的消息");

@@ -1,9 +1,9 @@
 // The account screen (rows, badge, refresh, logout) and the feedback form, on screen.
+#include "account/FeedBackViewController.h"
+#include "account/UserInfoViewCtrl.h"
 #include "online/AccountText.h"
-#include "online/FeedBackViewController.h"
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
-#include "online/UserInfoViewCtrl.h"
 #include "platform/base/Device.h"
 #include "platform/view/AlertView.h"
 #include "store/CallDB.h"

@@ -1,4 +1,4 @@
-#include "online/AcceptUIWindow.h"
+#include "account/AcceptUIWindow.h"
 
 #include "platform/view/Animation.h"
 #include "platform/view/Application.h"

@@ -1,8 +1,9 @@
-#include "online/UserInfoViewCtrl.h"
+#include "account/UserInfoViewCtrl.h"
 
 #include <algorithm>
 
-#include "online/AccountNavBar.h"
+#include "account/AccountNavBar.h"
+#include "account/RecordViewController.h"
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
@@ -157,9 +158,8 @@ std::shared_ptr<plat::TableViewCell> UserInfoViewCtrl::cellForRow(plat::TableVie
 void UserInfoViewCtrl::didSelectRow(plat::TableView& table, const plat::IndexPath& ip) {
   table.deselectRow(ip, true);
   if (ip.row != kMessageRow) return;
-  auto messages = OnlineScreens::messagesScreen(title());
-  if (messages && navigationController())
-    navigationController()->pushViewController(messages, true);
+  if (navigationController())
+    navigationController()->pushViewController(RecordViewController::forAccount(title()), true);
 }
 
 void UserInfoViewCtrl::UpdateMnemonic() {

@@ -1,4 +1,4 @@
-#include "online/SharedNoteListController.h"
+#include "account/SharedNoteListController.h"
 
 #include <algorithm>
 

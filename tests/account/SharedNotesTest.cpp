@@ -1,6 +1,6 @@
 // The word note screen against the stand-in server: shared notes, the own note, and sharing.
+#include "account/HelpRemMgrViewCtrl.h"
 #include "online/AccountText.h"
-#include "online/HelpRemMgrViewCtrl.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Utf.h"
 #include "platform/view/AlertView.h"

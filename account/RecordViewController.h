@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "account/LoadMoreFooterView.h"
 #include "net/HttpRequest.h"
 #include "online/AccountQueue.h"
-#include "online/LoadMoreFooterView.h"
 #include "platform/base/Value.h"
 #include "platform/view/TableView.h"
 #include "ui/BaseViewController.h"
@@ -25,6 +25,8 @@ class RecordViewController : public BaseViewController,
   static constexpr int kTextLabelTag = 2;
 
   RecordViewController();
+  // The messages screen as the account screen (titled `parentName`) pushes it.
+  static std::shared_ptr<RecordViewController> forAccount(const std::string& parentName);
 
   void setParentName(std::string name) { parentName_ = std::move(name); }
 

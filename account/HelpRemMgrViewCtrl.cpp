@@ -1,4 +1,4 @@
-#include "online/HelpRemMgrViewCtrl.h"
+#include "account/HelpRemMgrViewCtrl.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "online/MyHelpRemViewCtrl.h"
+#include "account/MyHelpRemViewCtrl.h"
 
 #include <algorithm>
 
