@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 
 #include "analytics/ANUtil.h"
@@ -112,10 +113,15 @@ std::vector<std::string> AnalyticsUtility::envelopeFiles() {
 }
 
 std::optional<double> AnalyticsUtility::creationTime(const std::string& path) {
+  // An envelope's name is the time it was made, in milliseconds; a name whose digits do not make
+  // such a time (too many of them) falls back to the file's own date.
   std::string name = plat::files::lastPathComponent(path);
   size_t digits = name.find_first_not_of("0123456789");
   if (digits > 0 && digits != std::string::npos && name.substr(digits) == "_envelope.log") {
-    return std::stoll(name.substr(0, digits)) / 1000.0;
+    int64_t ms = 0;
+    auto [end, error] = std::from_chars(name.data(), name.data() + digits, ms);
+    if (error == std::errc() && end == name.data() + digits)
+      return static_cast<double>(ms) / 1000.0;
   }
   return plat::files::creationDate(path);
 }

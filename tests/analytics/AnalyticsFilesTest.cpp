@@ -25,6 +25,12 @@ TEST_F(AnalyticsFiles, OnlySendableEnvelopesAreKeptOldestFirst) {
   core().validateEnvelopeFiles(files);
   EXPECT_EQ(files, (std::vector<std::string>{oldest, small}));
   for (const std::string& gone : {tiny, large, stale}) EXPECT_FALSE(plat::files::exists(gone));
+  // A name of more digits than a time holds is dated by the file itself.
+  std::vector<std::string> odd = {plat::files::join(AnalyticsUtility::analyticsDirectory(),
+                                                    std::string(26, '9') + "_envelope.log")};
+  plat::files::writeFileAtomically(odd[0], std::string(100, 'e'));
+  EXPECT_NO_THROW(core().validateEnvelopeFiles(odd));
+  AnalyticsUtility::removeFile(odd[0]);
 
   // The next job takes the ten newest of twelve and deletes the two oldest.
   std::vector<std::string> made;
