@@ -228,6 +228,7 @@ void AnalyticsApp::setCrashReportEnabled(bool on) {
   auto& center = plat::NotificationCenter::defaultCenter();
   if (install) {
     AnalyticsCrashCatcher::installUncaughtExceptionHandler();
+    AnalyticsCrashCatcher::setRecording(true);
     std::weak_ptr<AnalyticsContext> context = AnalyticsContext::currentShared();
     center.addObserver(&core, kAnalyticsCrashCatchNotification, nullptr,
                        [context](const plat::Notification& n) {
@@ -237,5 +238,6 @@ void AnalyticsApp::setCrashReportEnabled(bool on) {
   } else if (remove) {
     // The process-wide handlers stay: later crashes run them but record nothing.
     center.removeObserver(&core, kAnalyticsCrashCatchNotification, nullptr);
+    AnalyticsCrashCatcher::setRecording(false);
   }
 }

@@ -44,6 +44,7 @@ struct Prepared {
   int ack[2] = {-1, -1};       // the main thread's answer
   char report[16384] = "";     // built by the crashing thread
   std::atomic<bool> handling{false};
+  std::atomic<bool> recording{true};  // crash reports switched on
 };
 
 Prepared& prepared() {
@@ -160,7 +161,7 @@ void signalHandler(int signal) {
       handed = ::poll(&answer, 1, static_cast<int>(kHandOverSeconds * 1000)) == 1;
     }
   }
-  if (!handed) {
+  if (!handed && p.recording.load()) {
     text.add(p.suffix);
     writeDirectly(p.report);
   }
@@ -194,7 +195,7 @@ void terminateHandler() {
       recorded = future.wait_for(std::chrono::duration<double>(kHandOverSeconds)) ==
                  std::future_status::ready;
     }
-    if (!recorded) {
+    if (!recorded && p.recording.load()) {
       std::string report = exception + p.suffix;
       writeDirectly(report.c_str());
     }
@@ -346,6 +347,10 @@ void AnalyticsCrashCatcher::installUncaughtExceptionHandler() {
   prepared().handling.store(false);
   std::set_terminate(terminateHandler);
   for (int s : kFatalSignals) ::signal(s, signalHandler);
+}
+
+void AnalyticsCrashCatcher::setRecording(bool on) {
+  prepared().recording.store(on);
 }
 
 void AnalyticsCrashCatcher::removeHandlers() {

@@ -16,6 +16,10 @@ class AnalyticsCrashCatcher {
  public:
   // Installs the handlers once per process and describes the executable.
   static void installUncaughtExceptionHandler();
+  // Whether a crash that the main thread cannot record is written to disk for the next launch;
+  // off while crash reports are switched off, when crashes still run the handlers but leave
+  // nothing behind.
+  static void setRecording(bool on);
   // Back to the default actions (after one crash, for good).
   static void removeHandlers();
   // What the signal handler needs of the current session, refreshed at every session begin.
