@@ -57,6 +57,9 @@ void AnalyticsInternal::workEvent(const ANDispatchEvent& event) {
       analyticsLog(kSessionBeginLog, sessionID.c_str());
       break;
     case 1:
+      // Termination ended this session and saved the cache at once; ending it here again would
+      // report the session twice.
+      if (session.appBeKilling) break;
       stopSession(event.object.asDouble());
       if (AnalyticsApp::sharedInstance().reportPolicy() == SMART_POLICY &&
           AnalyticsApp::sharedInstance().backgroundTaskEnabled()) {

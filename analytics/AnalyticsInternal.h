@@ -96,6 +96,7 @@ class AnalyticsInternal {
  private:
   friend class AnalyticsState;
   void splitSession();
+  void loadCacheBody(const plat::Value& body);
   std::once_flag sessionIdOnce_;
   mutable std::mutex supportInfoMutex_;
   plat::Value error_support_info_;

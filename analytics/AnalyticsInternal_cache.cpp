@@ -36,6 +36,15 @@ std::vector<ANRecord> unarchive(const plat::Value& entry) {
   return records;
 }
 
+// The "body" dictionary of the cache file at `path`; null when there is none or it is unreadable.
+plat::Value readCacheBody(const std::string& path) {
+  auto data = plat::files::readFile(path);
+  if (!data) return plat::Value();
+  auto decoded = plat::decodeValue(*data);
+  if (!decoded) return plat::Value();
+  return (*decoded)["body"];
+}
+
 bool sameVersion(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -58,12 +67,21 @@ std::string AnalyticsInternal::crashFilePath() {
 }
 
 void AnalyticsInternal::archiveCacheToFile() {
-  plat::Value body = plat::Value::dictionary();
-  if (!terminates.empty()) body.set("terminate", archive(terminates));
-  if (!events.empty()) body.set("event", archive(events));
-  if (!errors.empty()) body.set("error", archive(errors));
-  if (!ekv.empty()) body.set("ekv", archive(ekv));
   std::string path = cacheFilePath();
+  // A cache that no session begin has read yet (a second session end, or a crash after the
+  // application went to the background) keeps its records: the new ones are added after them.
+  plat::Value earlier = readCacheBody(path);
+  auto entry = [&earlier](const char* key, const std::vector<ANRecord>& held) {
+    std::vector<ANRecord> records = unarchive(earlier[key]);
+    records.insert(records.end(), held.begin(), held.end());
+    return records;
+  };
+  plat::Value body = plat::Value::dictionary();
+  for (auto [key, held] : {std::pair{"terminate", &terminates}, std::pair{"event", &events},
+                           std::pair{"error", &errors}, std::pair{"ekv", &ekv}}) {
+    std::vector<ANRecord> records = entry(key, *held);
+    if (!records.empty()) body.set(key, archive(records));
+  }
   if (body.size() == 0) {
     plat::files::remove(path);
     return;
@@ -76,15 +94,21 @@ void AnalyticsInternal::archiveCacheToFile() {
 }
 
 void AnalyticsInternal::loadCache() {
-  std::string current = ANUtil::appVersionString();
-  // A crash report written directly by the crash handler.
+  std::string path = cacheFilePath();
+  if (plat::files::exists(path)) {
+    plat::Value body = readCacheBody(path);
+    plat::files::remove(path);  // a cache is read at most once
+    loadCacheBody(body);
+  }
+  // A crash report that the crash handler wrote straight to disk comes after the cache's
+  // records, so that the version rule of cached reports cannot drop it.
   if (auto crash = readCrashFile(crashFilePath())) {
     plat::files::remove(crashFilePath());
     auto session = std::make_shared<ANTerminate>(crash->duration);
     session->ts = crash->ts;
     session->session_id = crash->sessionId;
     terminates.push_back(session);
-    if (sameVersion(crash->appVersion, current)) {
+    if (sameVersion(crash->appVersion, ANUtil::appVersionString())) {
       auto report = std::make_shared<ANError>();
       report->ts = crash->ts;
       report->session_id = crash->sessionId;
@@ -93,15 +117,9 @@ void AnalyticsInternal::loadCache() {
       report->outputUMLog();
     }
   }
+}
 
-  std::string path = cacheFilePath();
-  if (!plat::files::exists(path)) return;
-  auto data = plat::files::readFile(path);
-  plat::files::remove(path);  // a cache is read at most once
-  if (!data) return;
-  auto decoded = plat::decodeValue(*data);
-  if (!decoded) return;
-  const plat::Value& body = (*decoded)["body"];
+void AnalyticsInternal::loadCacheBody(const plat::Value& body) {
   if (!body.isDictionary() || body.size() == 0) return;
   for (auto& record : unarchive(body["terminate"])) terminates.push_back(record);
   for (auto& record : unarchive(body["event"])) events.push_back(record);
@@ -110,7 +128,7 @@ void AnalyticsInternal::loadCache() {
   plat::Value stored = AnalyticsConfig::configureWithKey("ANAppVersion");
   if (stored.isNull()) {
     errors.clear();
-  } else if (sameVersion(stored.asString(), current)) {
+  } else if (sameVersion(stored.asString(), ANUtil::appVersionString())) {
     auto loaded = unarchive(body["error"]);
     if (!loaded.empty()) loaded.front()->outputUMLog();
     for (auto& record : loaded) errors.push_back(record);

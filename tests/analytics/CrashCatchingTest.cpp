@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "analytics/AnalyticsCrash.h"
+#include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
 
 namespace {
@@ -15,12 +16,13 @@ class AnalyticsCrashes : public AnalyticsFixture {
  protected:
   // Runs `crash` in a forked child that started the analytics with crash reports on; returns the
   // signal that ended the child.
-  int crashInChild(const std::function<void()>& crash) {
+  int crashInChild(const std::function<void()>& crash, bool reportsOn = true) {
     settings().synchronize();
     pid_t child = fork();
     if (child == 0) {
       Analytics::startWithAppkey("4f5a6b7c8d9e0f1a2b3c4d5e");
       time_.runUntilIdle();
+      Analytics::setCrashReportEnabled(reportsOn);
       Analytics::event("before-crash");
       time_.runUntilIdle();
       crash();
@@ -46,6 +48,22 @@ TEST_F(AnalyticsCrashes, SignalOnTheMainThreadIsWrittenStraightToDisk) {
   EXPECT_EQ(report->context.rfind("Application received signal SIGSEGV\n(null)\n((\n\t0x", 0), 0u);
   EXPECT_NE(report->context.find("\nBinary Image: analytics_tests\n"), std::string::npos);
   EXPECT_EQ(core().terminates.size(), 1u);
+}
+
+TEST_F(AnalyticsCrashes, AReportOnDiskOutlivesACacheOfUnknownVersion) {
+  // The cache of an earlier session end, written before any crash stored its version.
+  start();
+  Analytics::event("cached");
+  time_.runUntilIdle();
+  core().saveAndCleanCache();
+  EXPECT_EQ(crashInChild([] { raise(SIGFPE); }), SIGFPE);
+  ASSERT_TRUE(nextLaunchReport());
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"cached"});
+}
+
+TEST_F(AnalyticsCrashes, NothingIsLeftBehindWhileReportsAreOff) {
+  EXPECT_EQ(crashInChild([] { raise(SIGSEGV); }, false), SIGSEGV);
+  EXPECT_FALSE(plat::files::exists(AnalyticsInternal::crashFilePath()));
 }
 
 TEST_F(AnalyticsCrashes, SignalOnAnotherThreadIsHandedToTheMainThread) {

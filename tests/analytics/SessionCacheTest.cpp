@@ -97,6 +97,22 @@ TEST_F(AnalyticsSessions, RecordsSurviveARestartAndTermination) {
   EXPECT_FALSE(plat::files::exists(AnalyticsInternal::cacheFilePath()));
 }
 
+TEST_F(AnalyticsSessions, ASecondSessionEndBeforeTheNextBeginAddsToTheCache) {
+  start();
+  Analytics::event("answered");
+  time_.runUntilIdle();
+  // Quitting resigns first: that session end is still queued when termination ends the session.
+  plat::NotificationCenter::defaultCenter().post(kAppWillResignActiveNotification);
+  plat::NotificationCenter::defaultCenter().post(kAppWillTerminateNotification);
+  time_.runUntilIdle();
+  // A crash after the application went to the background ends a session once more.
+  core().error("crashed in the background");
+  relaunch();
+  start();
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"answered"});
+  EXPECT_EQ(core().terminates.size(), 2u);
+}
+
 TEST_F(AnalyticsSessions, CachedCrashReportsFollowTheApplicationVersion) {
   start();
   auto cacheOneError = [this](const std::string& writtenBy) {
