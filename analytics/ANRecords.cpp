@@ -1,5 +1,7 @@
 #include "analytics/ANRecords.h"
 
+#include <cmath>
+#include <cstdint>
 #include <typeinfo>
 
 #include "analytics/ANUtil.h"
@@ -12,6 +14,16 @@ namespace {
 
 double now() {
   return AnalyticsContext::current().now();
+}
+
+// Whole milliseconds since `ts`, held at the 32-bit bounds: a timer left open for weeks (or a
+// clock set forward) is then over every duration limit instead of wrapping to a negative one.
+int32_t millisecondsSince(double ts) {
+  double ms = (now() - ts) * 1000;
+  if (std::isnan(ms)) return 0;
+  if (ms <= INT32_MIN) return INT32_MIN;
+  if (ms >= INT32_MAX) return INT32_MAX;
+  return static_cast<int32_t>(ms);
 }
 
 }  // namespace
@@ -68,7 +80,7 @@ std::shared_ptr<ANBaseEvent> decodeRecord(const plat::Value& coded) {
 }
 
 void ANEvent::updateDu() {
-  du = static_cast<int32_t>((now() - ts) * 1000);
+  du = millisecondsSince(ts);
 }
 
 void ANEvent::encodeOwn(plat::Value& coded) const {
@@ -96,7 +108,7 @@ void ANEvent::outputUMLog() const {
 }
 
 void ANEkv::updateDu() {
-  du = static_cast<int32_t>((now() - ts) * 1000);
+  du = millisecondsSince(ts);
 }
 
 std::shared_ptr<ANEkv> ANEkv::make(const std::string& id, const std::string& key,

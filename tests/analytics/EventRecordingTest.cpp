@@ -80,6 +80,14 @@ TEST_F(AnalyticsEvents, TimersAndPageViews) {
   EXPECT_EQ(lastEkv().du, 4000);
   EXPECT_EQ(lastEkv().values["book"].asString(), "cet4");
 
+  // A timer left open for a month (or across a clock set forward) is far over two hours.
+  Analytics::beginEvent("forgotten");
+  time_.advance(30 * 86400);
+  AnalyticsConfig::setConfigure(time_.now(), "lastPostInterval");  // no upload is due
+  Analytics::endEvent("forgotten");
+  time_.runUntilIdle();
+  EXPECT_EQ(core().events.size(), 1u);
+
   Analytics::beginLogPageView("short");
   Analytics::beginLogPageView("review");
   time_.advance(0.5);
