@@ -15,6 +15,7 @@ std::unique_ptr<HttpDataDecompressor> HttpDataDecompressor::decompressor() {
 HttpErrorPtr HttpDataDecompressor::setupStream() {
   if (streamReady_) return nullptr;
   zStream_ = z_stream{};
+  streamEnded_ = false;
   // Window bits 47: a 32 KiB window, gzip or zlib header detected.
   int status = inflateInit2(&zStream_, 47);
   if (status != Z_OK) return errorWithCode(status);
@@ -51,7 +52,10 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
       }
       return std::nullopt;
     }
-    if (status == Z_STREAM_END) break;
+    if (status == Z_STREAM_END) {
+      streamEnded_ = true;
+      break;
+    }
     // No input left and no output possible: the stream waits for the next chunk.
     if (status == Z_BUF_ERROR && zStream_.avail_in == 0) break;
     if (status != Z_OK) {
@@ -75,6 +79,10 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressData(
   }
   auto result = decompressor->uncompressBytes(data.data(), data.size(), error);
   if (!result) return std::nullopt;
+  if (!decompressor->streamEnded()) {
+    if (error) *error = truncatedStreamError();
+    return std::nullopt;
+  }
   HttpErrorPtr closeError = decompressor->closeStream();
   if (closeError) {
     if (error) *error = closeError;
@@ -93,6 +101,18 @@ bool HttpDataDecompressor::uncompressDataFromFile(const std::string& source,
 
 HttpErrorPtr HttpDataDecompressor::inflateErrorWithCode(int zlibCode) {
   return HttpDataDecompressor().errorWithCode(zlibCode);
+}
+
+// zlib's word for input that stopped short of the end.
+HttpErrorPtr HttpDataDecompressor::truncatedStreamError() {
+  return inflateErrorWithCode(Z_BUF_ERROR);
+}
+
+// The source ran out: unless the stream ended on the way, what was written is a cut-off body.
+std::optional<std::vector<uint8_t>> HttpDataDecompressor::finishTransform(HttpErrorPtr* error) {
+  if (streamEnded_) return std::vector<uint8_t>();
+  if (error) *error = truncatedStreamError();
+  return std::nullopt;
 }
 
 std::optional<std::vector<uint8_t>> HttpDataDecompressor::transformChunk(const uint8_t* bytes,

@@ -25,6 +25,11 @@ class HttpDataDecompressor : public HttpZlibStream {
   // Inflating stops with an error once the stream gave more than `bytes` in all (0: no limit),
   // so a small hostile body cannot unfold into gigabytes.
   void setOutputLimit(uint64_t bytes) { outputLimit_ = bytes; }
+  // The stream's end (the gzip trailer with its check) has been read. A body whose bytes ran out
+  // before it was cut short, however its framing ended: the one-call and file forms fail then.
+  bool streamEnded() const { return streamEnded_; }
+  // The error of a stream that ran out before its end.
+  static HttpErrorPtr truncatedStreamError();
 
   static std::optional<std::vector<uint8_t>> uncompressData(const std::vector<uint8_t>& data,
                                                             HttpErrorPtr* error,
@@ -35,8 +40,10 @@ class HttpDataDecompressor : public HttpZlibStream {
 
  private:
   uint64_t outputLimit_ = 0;
+  bool streamEnded_ = false;
 
  protected:
   std::optional<std::vector<uint8_t>> transformChunk(const uint8_t* bytes, size_t length,
                                                      bool isLast, HttpErrorPtr* error) override;
+  std::optional<std::vector<uint8_t>> finishTransform(HttpErrorPtr* error) override;
 };

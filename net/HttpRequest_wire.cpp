@@ -453,6 +453,13 @@ void HttpRequest::handleStreamComplete() {
   downloadComplete_ = true;
   if (!haveResponseHeaders_) readResponseHeaders();
   if (error_) return;  // the headers alone failed it
+  // A body inflated on the way whose gzip stream stopped short was cut off, whatever its framing
+  // said (a connection closed early ends a body framed by the close).
+  if (dataDecompressor_ && !dataDecompressor_->streamEnded() && !needsRedirect_ &&
+      !authenticationNeeded_) {
+    failInflatingDownload(HttpDataDecompressor::truncatedStreamError());
+    return;
+  }
 
   HttpRequestShared& shared = HttpRequestShared::get();
   {

@@ -125,3 +125,29 @@ TEST(GzipCodec, GarbageMissingSourcesAndUnwritableDestinationsAreErrors) {
   EXPECT_FALSE(HttpDataCompressor::compressDataFromFile(garbage, destination + "/x", &unwritable));
   EXPECT_TRUE(garbled && absent && unwritable);
 }
+
+TEST(GzipCodec, AStreamCutBeforeItsEndIsAnErrorInMemoryAndFromAFile) {
+  testsupport::TempHome home;
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i * 7919 % 100003) + " ";
+  const Bytes whole = *HttpDataCompressor::compressData(bytesOf(text), nullptr);
+  // Cut inside the deflated data, and just before the trailer's check and length.
+  for (size_t kept : {whole.size() / 2, whole.size() - 8}) {
+    SCOPED_TRACE(kept);
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept));
+    HttpErrorPtr error;
+    EXPECT_FALSE(HttpDataDecompressor::uncompressData(cut, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription(), "Decompression of data failed with code -5");
+
+    const std::string source = home.path() + "/cut.gz", destination = home.path() + "/out";
+    writeFile(source, cut);
+    HttpErrorPtr fileError;
+    EXPECT_FALSE(HttpDataDecompressor::uncompressDataFromFile(source, destination, &fileError));
+    EXPECT_TRUE(fileError && fileError->code() == 11);
+  }
+  // Bytes after a whole stream are no sign of a cut.
+  Bytes trailing = whole;
+  trailing.push_back('!');
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(trailing, nullptr), bytesOf(text));
+}

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "net/HttpDataCompressor.h"
 #include "net/HttpDataDecompressor.h"
 #include "net/HttpDownloadCache.h"
 #include "net/HttpRequest.h"
@@ -92,7 +93,6 @@ TEST_F(HttpRequestTest, FourHundredsFinishButChallengesRefusalsAndCutBodiesFail)
   EXPECT_EQ(noUrl.failureCode(), 5);
 }
 
-
 TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFlyOrFail) {
   const std::string page(300000, 'p');
   LoopbackHttpServer server([&](const ServerRequest& r) {
@@ -134,6 +134,42 @@ TEST_F(HttpRequestTest, BodiesByLengthChunksAndGzipInflateOnDemandOrOnTheFlyOrFa
   EXPECT_EQ(text(onDemand->rawResponseData()), "never compressed");
 }
 
+TEST_F(HttpRequestTest, AGzipBodyCutShortIsNeverTakenForTheWholeBody) {
+  testsupport::TempHome home;
+  std::string page;
+  for (int i = 0; page.size() < 200000; ++i) page += std::to_string(i * 7919 % 100003) + " ";
+  const std::vector<uint8_t> gzipped =
+      *HttpDataCompressor::compressData(std::vector<uint8_t>(page.begin(), page.end()), nullptr);
+  const std::string cut(gzipped.begin(), gzipped.begin() + gzipped.size() / 2);
+  // The connection closes halfway through the stream, or the server frames the half it has.
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text(cut).header("Content-Encoding", "gzip");
+    if (r.path() == "/closed") reply.framing = ServerReply::Framing::UntilClose;
+    return reply;
+  });
+  const std::string file = home.path() + "/reply";
+  for (const char* path : {"/closed", "/framed"}) {
+    for (bool onTheFly : {false, true}) {
+      for (bool toFile : {false, true}) {
+        SCOPED_TRACE(::testing::Message()
+                     << path << " on the fly " << onTheFly << " to a file " << toFile);
+        Exchange get(server.url(path));
+        get->setShouldWaitToInflateCompressedResponses(!onTheFly);
+        if (toFile) get->setDownloadDestinationPath(file);
+        get.run();
+        EXPECT_FALSE(plat::files::exists(file));
+        if (onTheFly || toFile) {
+          EXPECT_EQ(get.failureCode(), kHttpCompressionFailure);
+        } else {
+          // Kept compressed: the request ends, and its body does not inflate.
+          EXPECT_EQ(get.finished, 1);
+          EXPECT_FALSE(get->responseData());
+        }
+      }
+    }
+  }
+}
+
 TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
   testsupport::TempHome home;
   const auto bomb = std::make_shared<const std::string>(64 << 20, '\0');
@@ -151,8 +187,8 @@ TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
   for (Case c : {Case{"/length", false, false}, Case{"/chunked", false, true},
                  Case{"/chunked?gzip", false, false}, Case{"/chunked?gzip", true, false},
                  Case{"/chunked?gzip", false, true}, Case{"/chunked?gzip", true, true}}) {
-    SCOPED_TRACE(::testing::Message() << c.path << " on the fly " << c.onTheFly << " to a file "
-                                      << c.toFile);
+    SCOPED_TRACE(::testing::Message()
+                 << c.path << " on the fly " << c.onTheFly << " to a file " << c.toFile);
     Exchange get(server.url(c.path));
     get->setMaxResponseBytes(1 << 20);
     get->setShouldWaitToInflateCompressedResponses(!c.onTheFly);
@@ -207,7 +243,6 @@ TEST_F(HttpRequestTest, ResponseTextFollowsTheCharsetAndEmptyBodiesAreEmptyText)
   EXPECT_EQ(fetch("/unknown"), "caf\xc3\x83\xc2\xa9");
   EXPECT_EQ(fetch("/empty"), "");
 }
-
 
 namespace {
 
