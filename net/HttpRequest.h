@@ -733,6 +733,7 @@ class HttpRequest : public plat::Operation {
   bool willRetryRequest_ = false;
   int authenticationNeeded_ = 0;
   int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
+  int unaskedCredentialTries_ = 0;  // since the owner last supplied credentials
   std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
   CredentialsPtr requestCredentials_, proxyCredentials_;
   Url authenticationOrigin_;  // where requestAuthentication_ came from

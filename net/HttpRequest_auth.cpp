@@ -85,6 +85,12 @@ void splitAccountDomain(Credentials& credentials, const std::string& domain) {
 // NTLM credentials are tried twice at most: a third try would only lock the account sooner.
 constexpr int kNtlmTries = 2;
 
+// Credentials sent again without the owner or the user being asked, at most this often per
+// request: a server that names a new realm or calls every nonce stale at each try would otherwise
+// have the request send them for ever. Enough for a login through a proxy to a server, NTLM on
+// both.
+constexpr int kUnaskedCredentialTries = 8;
+
 HttpErrorPtr applyFailure(bool proxy) {
   return HttpError::make(kHttpUnableToApplyCredentials,
                          proxy ? "Failed to apply proxy credentials to request"
@@ -448,6 +454,7 @@ void HttpRequest::retryUsingSuppliedCredentials() {
   auto request = self();
   performOnWorkingThread([request] {
     plat::LockGuard lock(request->cancelledLock_);
+    request->unaskedCredentialTries_ = 0;
     if (request->request_) {
       request->attemptToApplyCredentialsAndResume();
     } else {
@@ -560,7 +567,13 @@ void HttpRequest::answerChallenge(const ChallengeSide& side) {
   auto askForCredentials = [&] {
     return (this->*side.willAskDelegate)() || (this->*side.showDialog)();
   };
+  if (unaskedCredentialTries_ >= kUnaskedCredentialTries) {
+    destroyReadStream();
+    failWithError(authenticationError());
+    return;
+  }
   auto applyAndStart = [&](const CredentialsPtr& found) REQUIRES(cancelledLock_) {
+    ++unaskedCredentialTries_;
     if ((this->*side.applyCredentials)(found)) {
       startRequest();
     } else {
@@ -584,6 +597,7 @@ void HttpRequest::answerChallenge(const ChallengeSide& side) {
       if (useSessionPersistence_) {
         if (auto entry = (this->*side.findSessionCredentials)()) {
           authentication = Authentication::forNewExchange(entry->authentication);
+          ++unaskedCredentialTries_;
           if ((this->*side.applyCredentials)(entry->credentials)) {
             destroyReadStream();
             startRequest();

@@ -176,6 +176,35 @@ TEST_F(HttpAuthenticationTest, ARealmChangeAsksTheDelegateWhichCanCancel) {
   EXPECT_EQ(cancelling.asked, 1);
 }
 
+TEST_F(HttpAuthenticationTest, AServerThatNeverSettlesEndsTheLoginInsteadOfALoop) {
+  // Every try is called stale, or answered with a realm of its own.
+  std::atomic<int> challenges{0};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    const std::string n = std::to_string(++challenges);
+    const bool sent = r.hasHeader("Authorization");
+    if (r.path() == "/stale") {
+      return ServerReply::text("no", 401).header(
+          "WWW-Authenticate",
+          "Digest realm=\"w\", nonce=\"n" + n + "\"" + (sent ? ", stale=true" : ""));
+    }
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"r" + n + "\"");
+  });
+  for (const char* path : {"/stale", "/realms"}) {
+    SCOPED_TRACE(path);
+    const int before = server.requestCount();
+    Exchange get(server.url(path));
+    get->setUsername("lin");
+    get->setPassword("pw");
+    EXPECT_EQ(get.run().failureCode(), kHttpAuthenticationFailure);
+    EXPECT_LE(server.requestCount() - before, 10);
+  }
+  // An owner who answers starts a new round of tries.
+  ExchangeWith<Asker> asked(server.url("/realms"));
+  asked.answer = "pw";
+  EXPECT_EQ(asked.run().failureCode(), kHttpAuthenticationFailure);
+  EXPECT_EQ(asked.asked, 1);
+}
+
 TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
   LoopbackHttpServer proxy([](const ServerRequest& r) {
     if (r.header("Proxy-Authorization") != Authentication::basicValue("proxy", "secret"))
