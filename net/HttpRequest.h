@@ -564,6 +564,7 @@ class HttpRequest : public plat::Operation {
   void incrementDownloadSizeBy(int64_t amount);
   void incrementUploadSizeBy(int64_t amount);
   void removeUploadProgressSoFar();
+  void removeDownloadProgressSoFar();
   void updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total);
   void sendProgress(Receiver receiver,
                     std::function<void(HttpProgressDelegate&, HttpRequest&)> call);
@@ -715,6 +716,8 @@ class HttpRequest : public plat::Operation {
   std::string responseEncoding_;
   uint64_t contentLength_ = 0, partialDownloadSize_ = 0;
   uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
+  // What this attempt told the receivers of its download, taken back when it starts over.
+  uint64_t downloadBytesReported_ = 0, downloadSizeAdded_ = 0;
   double lastActivityTime_ = 0;  // 0: none yet
   bool updatedProgress_ = false;
   std::optional<Bytes> rawResponseData_;

@@ -205,6 +205,7 @@ void HttpRequest::updateDownloadProgress() {
   if (showAccurateProgress_ && contentLength_ > 0) {
     amount = read - lastBytesRead_;
     if (amount == 0) return;
+    downloadBytesReported_ += amount;
   } else {
     amount = 1;
     updatedProgress_ = true;
@@ -267,4 +268,22 @@ void HttpRequest::removeUploadProgressSoFar() {
   });
   updateProgressIndicator(Receiver::UploadDelegate, 0, postLength_);
   callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount), postLength_);
+}
+
+// An attempt that starts over (a time-out or a dropped connection retried, credentials sent)
+// reads its body again from the start, or from where the kept part ends, and announces its size
+// again: what the last attempt counted goes, or receivers would count the body twice and a queue
+// show more than all of it done.
+void HttpRequest::removeDownloadProgressSoFar() {
+  if (downloadBytesReported_ > 0) {
+    const int64_t amount = -static_cast<int64_t>(downloadBytesReported_);
+    sendToQueueAnd(Receiver::DownloadDelegate,
+                   [amount](HttpProgressDelegate& target, HttpRequest& r) {
+                     target.request_didReceiveBytes(r, amount);
+                   });
+    callBlockOnMainThread(&HttpRequest::bytesReceivedBlock_, static_cast<uint64_t>(amount),
+                          contentLength_ + partialDownloadSize_);
+  }
+  if (downloadSizeAdded_ > 0) incrementDownloadSizeBy(-static_cast<int64_t>(downloadSizeAdded_));
+  downloadBytesReported_ = downloadSizeAdded_ = 0;
 }

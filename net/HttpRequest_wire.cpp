@@ -53,6 +53,7 @@ void HttpRequest::startRequest() {
   lastBytesRead_ = 0;
   if (redirectCount_ == 0) originalURL_ = url_;
   if (lastBytesSent_ > 0) removeUploadProgressSoFar();
+  if (downloadBytesReported_ > 0 || downloadSizeAdded_ > 0) removeDownloadProgressSoFar();
   lastBytesSent_ = 0;
   contentLength_ = 0;
   responseHeaders_.clear();
@@ -299,8 +300,10 @@ void HttpRequest::readResponseHeaders() {
         mainRequest_->incrementDownloadSizeBy(1);
       } else {
         target.contentLength_ = length;
-        if (showAccurateProgress_ && shouldResetDownloadProgress_)
+        if (showAccurateProgress_ && shouldResetDownloadProgress_) {
           target.incrementDownloadSizeBy(static_cast<int64_t>(length + partialDownloadSize_));
+          if (!mainRequest_) downloadSizeAdded_ = length + partialDownloadSize_;
+        }
       }
     } else if (showAccurateProgress_ && shouldResetDownloadProgress_) {
       target.showAccurateProgress_ = false;

@@ -190,6 +190,7 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
     get->setShouldWaitToInflateCompressedResponses(!inflating);
     get->setTimeOutSeconds(5);
     get->setNumberOfTimesToRetryOnTimeout(1);
+    get->setDownloadProgressDelegate(&get);
     const int before = server.requestCount();
     get.start();
     // The whole first piece was read: an inflated body takes it in more than one read, and a read
@@ -205,6 +206,14 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
     EXPECT_EQ(get.finished, 1);
     EXPECT_TRUE(plat::files::readFile(destination) == body);
     EXPECT_EQ(server.lastRequest().hasHeader("Range"), resume);
+    // The second attempt's count replaces the first's: each byte of the reply counted once, in
+    // a size counted once.
+    runUntil([] { return false; }, 0.05);
+    const int64_t replySize = static_cast<int64_t>(inflating ? gzipped.size() : body.size());
+    EXPECT_EQ(get.received, replySize);
+    EXPECT_EQ(get.downloadSize, replySize);
+    ASSERT_FALSE(get.progress.empty());
+    EXPECT_DOUBLE_EQ(get.progress.back(), 1.0);
   }
   server.stop();
 }

@@ -37,6 +37,9 @@ class Recorder : public HttpRequestDelegate, public HttpProgressDelegate {
   void setProgress(double fraction) override { progress.push_back(fraction); }
   void request_didReceiveBytes(HttpRequest&, int64_t bytes) override { received += bytes; }
   void request_didSendBytes(HttpRequest&, int64_t bytes) override { sent += bytes; }
+  void request_incrementDownloadSizeBy(HttpRequest&, int64_t bytes) override {
+    downloadSize += bytes;
+  }
 
   void record(const std::string& event) {
     events.push_back(event);
@@ -50,7 +53,7 @@ class Recorder : public HttpRequestDelegate, public HttpProgressDelegate {
   int finished = 0, failed = 0;
   HttpErrorPtr lastError;
   std::vector<double> progress;
-  int64_t received = 0, sent = 0;
+  int64_t received = 0, sent = 0, downloadSize = 0;
   bool offMainThread = false;
 };
 
