@@ -1,6 +1,7 @@
 #include "books/BookFileController.h"
 
 #include "books/BookScreens.h"
+#include "books/TextFile.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
@@ -144,6 +145,12 @@ void BookFileController::didSelectRow(plat::TableView& table, const plat::IndexP
   if (!size) return;  // gone meanwhile
   if (*size > kMaxFileBytes) {
     plat::AlertView::create("提示", plat::localized("alermsg_eg202"), nullptr, "确定")->show();
+    return;
+  }
+  // A file that cannot be read as text (a folder, no permission, another encoding) is refused here:
+  // the page would show nothing where the learner was told the file was loaded.
+  if (!textfile::read(documentPath(name))) {
+    plat::AlertView::create("提示", plat::localized("alermsg_eg203"), nullptr, "确定")->show();
     return;
   }
   if (deleage_) deleage_->selectFile_CallBack(name);

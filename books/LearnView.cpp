@@ -6,11 +6,11 @@
 #include <functional>
 #include <thread>
 
+#include "books/TextFile.h"
 #include "books/WordsUIViewController.h"
 #include "extract/ExtractWord.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
-#include "platform/base/Charset.h"
 #include "platform/base/Device.h"
 #include "platform/base/Files.h"
 #include "platform/base/MainThread.h"
@@ -239,16 +239,16 @@ void LearnView::selectFile_CallBack(const std::string& fileName) {
 }
 
 std::string LearnView::decodeText(const std::string& bytes) {
-  if (plat::utf::isValidUtf8(bytes)) return bytes;
-  return plat::charset::toUtf8(bytes, plat::charset::kGb18030).value_or("");
+  return textfile::decode(bytes).value_or("");
 }
 
 void LearnView::getFileData() {
   const std::string path = plat::files::join(plat::AppHome::documentsDir(), fileName_);
-  const auto bytes = plat::files::readFile(path);
-  if (!bytes) return;
+  // The files screen let through only text it could read; one changed since leaves the page alone.
+  const std::optional<std::string> text = textfile::read(path);
+  if (!text) return;
   countPage_ = 1;
-  mwords_->setText(decodeText(*bytes));
+  mwords_->setText(*text);
   mwords_->setContentOffset({0, 0}, false);
   changeSliderValue();
   mwords_->textChange();

@@ -74,7 +74,7 @@ class LearnView : public plat::ViewController,
   plat::Button& fileButton() { return *getFileBtn_; }
   plat::Button& extractButton() { return *getWordBtn_; }
 
-  // The bytes of a text file as text: UTF-8 when valid, else GB18030, else "".
+  // The bytes of a text file as text: UTF-8 when valid, else GB18030, else "" (TextFile.h).
   static std::string decodeText(const std::string& bytes);
 
  private:

@@ -129,6 +129,29 @@ TEST_F(TextPage, DeletingEveryFileShowsTheNoticeAgainAndADeletedFileEmptiesThePa
   EXPECT_EQ(tab->learnView().mwords().text(), "") << "the loaded file is gone";
 }
 
+TEST_F(TextPage, AFileThatIsNoReadableTextIsRefusedAndThePageKeepsItsText) {
+  auto tab = showTextPage();
+  tab->learnView().mwords().setText("typed before");
+  // A text saved as UTF-16 (its byte-order mark is neither UTF-8 nor GB18030), and a folder.
+  plat::files::writeFileAtomically(document("unicode.txt"), std::string("\xFF\xFEh\0i\0", 6));
+  plat::files::createDirectories(document("folder.txt"));
+  for (const char* name : {"unicode.txt", "folder.txt"}) {
+    BookFileController& files = openFiles(*tab);
+    ASSERT_TRUE(pick(files, name));
+    ASSERT_NE(host_->visibleAlert(), nullptr) << name;
+    EXPECT_EQ(host_->visibleAlert()->message(), plat::localized("alermsg_eg203"));
+    render(std::string("file_refused_") + name);
+    EXPECT_EQ(host_->findByText(plat::localized("alermsg_eg200")), nullptr)
+        << "nothing was loaded: " << name;
+    host_->pressAlertButton("确定");
+    EXPECT_EQ(app_->bookNav->topViewController(), &files) << "the learner may pick another";
+    files.goBackAction();
+    host_->advance(10);
+    EXPECT_EQ(tab->learnView().mwords().text(), "typed before") << name;
+    EXPECT_EQ(tab->learnView().fileName(), "") << name;
+  }
+}
+
 TEST_F(TextPage, TextFilesAreReadAsUtf8ElseGb18030ElseNothing) {
   const std::string chinese = "学习 English words：走路 walked。";
   const auto gb = plat::charset::fromUtf8(chinese, plat::charset::kGb18030);
