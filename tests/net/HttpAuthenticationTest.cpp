@@ -205,6 +205,36 @@ TEST_F(HttpAuthenticationTest, AServerThatNeverSettlesEndsTheLoginInsteadOfALoop
   EXPECT_EQ(asked.asked, 1);
 }
 
+TEST_F(HttpAuthenticationTest, ARequestsOwnPasswordStaysWithItsServerAfterARedirect) {
+  // Another origin (another port): it echoes what it got, or asks for a login first.
+  LoopbackHttpServer elsewhere([](const ServerRequest& r) {
+    if (r.path() == "/ask" && !r.hasHeader("Authorization"))
+      return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"there\"");
+    return ServerReply::text("auth=" + r.header("Authorization"));
+  });
+  LoopbackHttpServer home([&](const ServerRequest& r) {
+    if (!r.hasHeader("Authorization"))
+      return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"home\"");
+    return ServerReply::redirect(302, elsewhere.url(r.path()));
+  });
+  // Not sent along before a challenge, nor given to the other server's challenge.
+  Exchange echoed(home.url("/echo"));
+  echoed->setUsername("lin");
+  echoed->setPassword("secret");
+  EXPECT_EQ(echoed.run()->responseString(), "auth=");
+  Exchange asked(home.url("/ask"));
+  asked->setUsername("lin");
+  asked->setPassword("secret");
+  EXPECT_EQ(asked.run().failureCode(), kHttpAuthenticationFailure);
+  // What the owner answers when the other server asks goes there.
+  ExchangeWith<Asker> answered(home.url("/ask"));
+  answered->setUsername("lin");
+  answered->setPassword("secret");
+  answered.answer = "there";
+  EXPECT_EQ(answered.run()->responseString(), "auth=" + Authentication::basicValue("lin", "there"));
+  EXPECT_EQ(answered.asked, 1);
+}
+
 TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
   LoopbackHttpServer proxy([](const ServerRequest& r) {
     if (r.header("Proxy-Authorization") != Authentication::basicValue("proxy", "secret"))
