@@ -300,13 +300,15 @@ bool HttpDownloadCache::isCachedDataCurrentForRequest(HttpRequest& request) {
   const auto url = request.url();
   const int status = request.responseStatusCode();
   const auto responseHeaders = request.responseHeaders();
-  const bool complete = request.complete();
   plat::LockGuard lock(accessLock_);
   if (storagePath_.empty()) return false;
   std::optional<Value> stored = storedHeadersForURL(url);
   if (!stored || pathToCachedResponseDataForURL(url).empty()) return false;
   if (status == 304) return true;
-  if (!responseHeaders.empty() && complete) {
+  // A reply whose validators differ from the stored ones is a newer version, whether it has been
+  // read yet or not: while its headers are read, stored data that has not yet expired must not
+  // take its place.
+  if (!responseHeaders.empty()) {
     for (const char* name : {"Etag", "Last-Modified"}) {
       std::optional<std::string> fresh = responseHeaders.get(name);
       std::optional<std::string> kept;

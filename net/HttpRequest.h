@@ -543,6 +543,7 @@ class HttpRequest : public plat::Operation {
   void failAuthentication();
   plat::http::ResponseHead lastResponseHead() const;
   bool handshakeHoldsConnection() const;
+  bool ownCredentialsGoHere() const REQUIRES(cancelledLock_);
 
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };
@@ -737,6 +738,7 @@ class HttpRequest : public plat::Operation {
   int authenticationNeeded_ = 0;
   int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
   int unaskedCredentialTries_ = 0;  // since the owner last supplied credentials
+  Url credentialsSuppliedFor_;      // where the owner last supplied them, when asked
   std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
   CredentialsPtr requestCredentials_, proxyCredentials_;
   Url authenticationOrigin_;  // where requestAuthentication_ came from

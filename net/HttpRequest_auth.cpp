@@ -235,8 +235,10 @@ HttpRequest::CredentialsPtr HttpRequest::findCredentials() {
     }
   };
   take(url_.user(), url_.password());
-  if (mainRequest_) take(mainRequest_->username_, mainRequest_->password_);
-  take(username_, password_);
+  if (ownCredentialsGoHere()) {
+    if (mainRequest_) take(mainRequest_->username_, mainRequest_->password_);
+    take(username_, password_);
+  }
   if ((user.empty() || password.empty()) && useKeychainPersistence_) {
     if (auto saved = savedCredentialsForHost(url_.host(), url_.effectivePort(), url_.scheme(),
                                              authenticationRealm_))
@@ -337,7 +339,8 @@ void HttpRequest::applyAuthorizationHeader() {
   }
   if (!shouldPresentCredentialsBeforeChallenge_ || !request_) return;
   if (!requestHeaders_.contains("Authorization")) {
-    if (!username_.empty() && !password_.empty() && authenticationScheme_ == "Basic") {
+    if (!username_.empty() && !password_.empty() && authenticationScheme_ == "Basic" &&
+        ownCredentialsGoHere()) {
       request_->headers.set("Authorization", Authentication::basicValue(username_, password_));
     } else if (useSessionPersistence_) {
       if (auto entry = findSessionAuthenticationCredentials()) {
@@ -371,6 +374,14 @@ void HttpRequest::addBasicAuthenticationHeaderWithUsername(const std::string& us
                                                            const std::string& password) {
   addRequestHeader("Authorization", Authentication::basicValue(username, password));
   authenticationScheme_ = "Basic";
+}
+
+// The request's own user name and password are for the server it was made for, or the one the
+// owner answered a question of: a redirect elsewhere, which that server's owner chose, must not
+// collect them before a challenge or by asking for them.
+bool HttpRequest::ownCredentialsGoHere() const {
+  if (!credentialsSuppliedFor_.isEmpty()) return sameOrigin(credentialsSuppliedFor_, url_);
+  return redirectCount_ == 0 || sameOrigin(originalURL_, url_);
 }
 
 // An NTLM login answers the challenge of one connection: from the negotiate message on, the
@@ -455,6 +466,7 @@ void HttpRequest::retryUsingSuppliedCredentials() {
   performOnWorkingThread([request] {
     plat::LockGuard lock(request->cancelledLock_);
     request->unaskedCredentialTries_ = 0;
+    request->credentialsSuppliedFor_ = request->url_;
     if (request->request_) {
       request->attemptToApplyCredentialsAndResume();
     } else {

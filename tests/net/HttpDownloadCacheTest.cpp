@@ -217,3 +217,24 @@ TEST_F(HttpDownloadCacheTest, ADamagedHeadersFileCountsAsNotCached) {
 }
 
 }  // namespace
+
+TEST_F(HttpDownloadCacheTest, RevalidatingAlwaysTakesANewVersionAndAConfirmedOneFromStore) {
+  std::string version = "v1";
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    if (r.header("If-None-Match") == "\"" + version + "\"") return ServerReply::text("", 304);
+    return ServerReply::text("copy " + version)
+        .header("ETag", "\"" + version + "\"")
+        .header("Cache-Control", "max-age=600");
+  });
+  const std::string url = server.url("/notes.txt");
+  fetch(url);
+  // The stored copy has not expired, but the server has a newer one: that one is used and kept.
+  version = "v2";
+  auto changed = fetch(url, kRevalidateAlways);
+  EXPECT_FALSE(changed->didUseCachedResponse());
+  EXPECT_EQ(changed->responseString(), "copy v2");
+  auto confirmed = fetch(url, kRevalidateAlways);
+  EXPECT_EQ(server.requestCount(), 3);
+  EXPECT_TRUE(confirmed->didUseCachedResponse());
+  EXPECT_EQ(confirmed->responseString(), "copy v2");
+}
