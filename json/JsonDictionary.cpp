@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include "json/JsonDictionaryEnumerator.h"
+#include "json/JsonParseState.h"
 #include "json/JsonRaise.h"
 #include "json/SharedWithTrailing.h"
 
@@ -56,36 +57,6 @@ size_t JsonDictionary::capacityForCount(size_t count) {
   return kCapacities[capacityIndexForCount(count)];
 }
 
-uint64_t JsonDictionary::keyHash(std::string_view key) {
-  // Eight bytes at a time, each folded in by a 64×64→128-bit multiply: keys are short and hashed
-  // for every pair a decode builds.
-  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
-  auto mix = [](uint64_t x) {
-    unsigned __int128 product = static_cast<unsigned __int128>(x) * kMultiplier;
-    return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
-  };
-  const char* bytes = key.data();
-  size_t length = key.size();
-  uint64_t hash = mix(length ^ 0x2D358DCCAA6C78A5ULL);
-  for (; length >= 8; bytes += 8, length -= 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes, 8);
-    hash = mix(hash ^ word);
-  }
-  if (length >= 4) {
-    uint32_t first, last;
-    std::memcpy(&first, bytes, 4);
-    std::memcpy(&last, bytes + length - 4, 4);
-    hash = mix(hash ^ (uint64_t{first} << 32 | last));
-  } else if (length > 0) {
-    uint64_t word = uint64_t{static_cast<unsigned char>(bytes[0])} << 16 |
-                    uint64_t{static_cast<unsigned char>(bytes[length / 2])} << 8 |
-                    static_cast<unsigned char>(bytes[length - 1]);
-    hash = mix(hash ^ word);
-  }
-  return hash | uint64_t{1} << 63;
-}
-
 size_t JsonDictionary::startSlot(uint64_t hash) const {
   // A constant divisor per table size turns the modulo into a multiply.
   switch (capacityIndex_) {
@@ -108,11 +79,6 @@ size_t JsonDictionary::startSlot(uint64_t hash) const {
     default:
       return hash % capacity_;
   }
-}
-
-size_t JsonDictionary::slotBytes(size_t capacity, bool narrow) {
-  size_t width = narrow ? sizeof(uint8_t) : sizeof(uint32_t);
-  return (capacity * width + alignof(Pair) - 1) / alignof(Pair) * alignof(Pair);
 }
 
 size_t JsonDictionary::storageBytes(size_t capacity, size_t pairRoom) {
@@ -187,6 +153,50 @@ const plat::Value* JsonDictionary::find(const std::string& key) const {
 void JsonDictionary::insertCopyingKey(uint64_t hash, const std::string& key, plat::Value&& object) {
   auto copy = std::make_unique<std::string>(key);
   if (insertMade(hash, copy.get(), [&] { return std::move(object); })) copy.release();
+}
+
+void JsonDictionary::insertDecoded(size_t count, const JsonPendingKey* keys,
+                                   plat::Value* objects) {
+  // Most decoded dictionaries are small: a remainder by a constant is a multiply, and the table
+  // and pairs are found once.
+  if (narrowSlots_) {
+    switch (capacityIndex_) {
+#define JSON_CAPACITY_CASE(i)                                                                   \
+  case i:                                                                                       \
+    return insertDecodedNarrow(count, keys, objects,                                            \
+                               [](uint64_t hash) -> size_t { return hash % kCapacities[i]; });
+      JSON_CAPACITY_CASE(1)
+      JSON_CAPACITY_CASE(2)
+      JSON_CAPACITY_CASE(3)
+      JSON_CAPACITY_CASE(4)
+      JSON_CAPACITY_CASE(5)
+      JSON_CAPACITY_CASE(6)
+      JSON_CAPACITY_CASE(7)
+      JSON_CAPACITY_CASE(8)
+#undef JSON_CAPACITY_CASE
+      default:
+        break;
+    }
+  }
+  for (size_t i = 0; i < count; ++i)
+    insertMade(keys[i].hash, keys[i].text, [&] { return std::move(objects[i]); });
+}
+
+template <typename StartSlot>
+void JsonDictionary::insertDecodedNarrow(size_t count, const JsonPendingKey* keys,
+                                         plat::Value* objects, StartSlot startSlot) {
+  auto* table = static_cast<uint8_t*>(slots());
+  Pair* pairs = pairsAfter(table);
+  for (size_t i = 0; i < count; ++i) {
+    // A free start slot means the key is not in the table yet: probing stops at free slots.
+    size_t index = startSlot(keys[i].hash);
+    if (table[index] == 0) [[likely]] {
+      new (pairs + count_) Pair{keys[i].text, std::move(objects[i])};
+      table[index] = static_cast<uint8_t>(++count_);
+    } else {
+      insertMade(keys[i].hash, keys[i].text, [&] { return std::move(objects[i]); });
+    }
+  }
 }
 
 void JsonDictionary::removeSlot(size_t index) {

@@ -56,9 +56,11 @@ struct JsonParseToken {
   JsonTokenValue value;
 };
 
-// A dictionary key waiting for its dictionary, with the hash that places it.
+// A dictionary key waiting for its dictionary, with the hash that places it. The value keeps
+// the text alive; the dictionary reads the text.
 struct JsonPendingKey {
   plat::Value key;
+  const std::string* text;
   uint64_t hash;
 };
 

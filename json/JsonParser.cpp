@@ -175,7 +175,8 @@ inline bool JsonParser::takeByte(unsigned char byte) {
 inline void JsonParser::pushKey(std::string_view keyBytes) {
   // Made now: an escaped key's bytes are in the scratch buffer, which the next string reuses.
   uint64_t hash = JsonDictionary::keyHash(keyBytes);
-  pushWithRoom(state_.stack.keys, JsonPendingKey{state_.cache.string(keyBytes, hash), hash});
+  JsonTokenCache::Key key = state_.cache.key(keyBytes, hash);
+  pushWithRoom(state_.stack.keys, JsonPendingKey{std::move(key.value), key.text, hash});
 }
 
 inline bool JsonParser::pairAfterKey(size_t depth, unsigned expect) {
@@ -290,14 +291,12 @@ bool JsonParser::parseDictionary(size_t depth) {
       if (state_.group) {
         // The keys are the group's strings, which live as long as the dictionary.
         JsonDictionary* dictionary = JsonDictionary::makeInGroup(count, *state_.group);
-        for (size_t i = 0; i < count; ++i)
-          dictionary->insertMade(keys[i].hash, &keys[i].key.asString(),
-                                 [&] { return std::move(objects[i]); });
+        dictionary->insertDecoded(count, keys, objects);
         made = plat::Value::groupDictionary(*state_.group, dictionary);
       } else {
         auto dictionary = JsonDictionary::make(count, state_.mutableCollections);
         for (size_t i = 0; i < count; ++i)
-          dictionary->insertCopyingKey(keys[i].hash, keys[i].key.asString(), std::move(objects[i]));
+          dictionary->insertCopyingKey(keys[i].hash, *keys[i].text, std::move(objects[i]));
         made = plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       }
       rewind(start);

@@ -8,9 +8,10 @@ constexpr uint64_t kStringKind = 5;
 
 }  // namespace
 
-plat::Value JsonTokenCache::string(std::string_view bytes, uint64_t hash) {
+const JsonTokenCache::Item& JsonTokenCache::probe(std::string_view bytes, uint64_t hash) {
   if (bytes.empty() && !group_) {
-    static const plat::Value kEmpty{std::string()};
+    static const plat::Value kEmptyString{std::string()};
+    static const Item kEmpty{kEmptyString, &kEmptyString.asString()};
     return kEmpty;
   }
   if (!items_) items_ = std::make_unique<Item[]>(kCount);
@@ -22,12 +23,12 @@ plat::Value JsonTokenCache::string(std::string_view bytes, uint64_t hash) {
       chosen = &item;
       break;
     }
-    if (item.hash == hash && item.object.asString() == bytes)
-      return plat::Value::sameMember(item.object);
+    if (item.hash == hash && sameText(*item.text, bytes)) return item;
     if (!chosen) chosen = &item;
   }
   chosen->object = make(bytes);
+  chosen->text = &chosen->object.asString();
   chosen->hash = hash;
   chosen->generation = generation_;
-  return plat::Value::sameMember(chosen->object);
+  return *chosen;
 }

@@ -168,6 +168,7 @@ inline size_t jsonSkipPlainSpace(JsonParseState& state) {
   size_t i = state.atIndex;
   for (; i < n; ++i) {
     unsigned char c = p[i];
+    if (c > ' ') break;  // one test for the common case, a token with no space before it
     if (c == '\n')
       ++state.lineNumber;
     else if (c != ' ' && c != '\t')
@@ -187,7 +188,7 @@ inline bool jsonNextToken(JsonParseState& state) {
     unsigned char c = p[i];
     if (c == '\n') {
       ++state.lineNumber;
-    } else if (c != ' ' && c != '\t') {
+    } else if (c > ' ' || (c != ' ' && c != '\t')) {
       if (JsonTokenKind kind = jsonPunctuation(c)) {
         jsonSetPunctuation(state, kind, i);
         return true;
