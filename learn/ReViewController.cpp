@@ -153,7 +153,10 @@ void ReViewController::buildInterface() {
   }
   for (int grade = 1; grade <= 4; ++grade) {
     auto& button = answerButtons_[size_t(grade - 1)];
-    button->setAutoresizingMask(plat::kFlexibleTopMargin | plat::kFlexibleWidth);
+    // Side by side, each takes its share of a wider screen: with a fixed left edge a turned
+    // tablet would stretch every button over its right-hand neighbour.
+    button->setAutoresizingMask(plat::kFlexibleTopMargin | plat::kFlexibleLeftMargin |
+                                plat::kFlexibleWidth | plat::kFlexibleRightMargin);
     button->addTarget([this](plat::Control&) { selBtn_Down(); }, plat::kTouchDown);
     button->addTarget([this, grade](plat::Control&) { selBtn_Up(grade); }, plat::kTouchUpInside);
     button->setHidden(true);

@@ -342,6 +342,44 @@ TEST_F(ReviewScreenOnATablet, TurnedTheIdleScreenKeepsItsShape) {
   write("review_idle_notice_turned.png");
 }
 
+// Turned with a word revealed, the three answer buttons share the wider bottom row: none
+// reaches over its neighbour, and turning back gives each its first place.
+TEST_F(ReviewScreenOnATablet, TurnedTheAnswerButtonsStaySideBySide) {
+  for (const char* word : {"achieve", "support"})
+    CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
+  ReViewController::addNewWordFinish({"achieve", "support"});
+  settle();
+  ASSERT_TRUE(host_->tap(screen().showBtn()));
+  const std::vector<plat::Rect> upright = {screen().answerButton(2)->frame(),
+                                           screen().answerButton(3)->frame(),
+                                           screen().answerButton(4)->frame()};
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::LandscapeLeft));
+  settle();
+  const plat::View& root = *screen().view();
+  ASSERT_GT(root.bounds().width, root.bounds().height);
+  for (int grade = 2; grade <= 4; ++grade) {
+    const plat::Rect frame = screen().answerButton(grade)->frame();
+    EXPECT_GE(frame.x, 0) << grade;
+    EXPECT_LE(frame.maxX(), root.bounds().width) << grade;
+    if (grade < 4) {
+      EXPECT_LT(frame.maxX(), screen().answerButton(grade + 1)->frame().x)
+          << "button " << grade << " reaches over the next one";
+    }
+  }
+  write("review_answers_turned.png");
+  // The learner can still answer each grade where its title stands.
+  ASSERT_TRUE(host_->tap(screen().answerButton(3)));
+  EXPECT_EQ(screen().queue().finishWords().size(), 1u);
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::Portrait));
+  settle();
+  for (int grade = 2; grade <= 4; ++grade) {
+    const plat::Rect frame = screen().answerButton(grade)->frame();
+    const plat::Rect& before = upright[size_t(grade - 2)];
+    EXPECT_NEAR(frame.x, before.x, 0.5) << grade;
+    EXPECT_NEAR(frame.width, before.width, 0.5) << grade;
+  }
+}
+
 TEST_F(ReviewScreen, OnlyAWordNeverTestedOffersItsRemoval) {
   answered("quiet", -600, 2, 2, 2);                // tested yesterday, due by the end of today
   host_->clock()->set(kMorning + 17 * 3600 + 60);  // 03:01 the next day: it is due now
