@@ -134,6 +134,8 @@ void ReViewController::buildInterface() {
 
   showBtn_ = textButton({60, h / 2 - 10, w - 120, 44}, "看释义", "gui/right_btn.png");
   showBtn_->addTarget([this](plat::Control&) { showSelBtn(); }, plat::kTouchUpInside);
+  // Under the word strip's centred word, also on a turned tablet.
+  showBtn_->setAutoresizingMask(plat::kFlexibleLeftMargin | plat::kFlexibleRightMargin);
   root.addSubview(showBtn_);
 
   // The answer buttons along the bottom; grade 1 is never offered. A view built again after an

@@ -342,14 +342,14 @@ TEST_F(ReviewScreenOnATablet, TurnedTheIdleScreenKeepsItsShape) {
   write("review_idle_notice_turned.png");
 }
 
-// Turned with a word revealed, the three answer buttons share the wider bottom row: none
-// reaches over its neighbour, and turning back gives each its first place.
+// Turned, the reveal button stays under the centred word, and with the word revealed the three
+// answer buttons share the wider bottom row: none reaches over its neighbour, and turning back
+// gives each its first place.
 TEST_F(ReviewScreenOnATablet, TurnedTheAnswerButtonsStaySideBySide) {
   for (const char* word : {"achieve", "support"})
     CallDB::callDB()->InsertStudyWord(word, int64_t(kMorning - plat::kReferenceDateOffset));
   ReViewController::addNewWordFinish({"achieve", "support"});
   settle();
-  ASSERT_TRUE(host_->tap(screen().showBtn()));
   const std::vector<plat::Rect> upright = {screen().answerButton(2)->frame(),
                                            screen().answerButton(3)->frame(),
                                            screen().answerButton(4)->frame()};
@@ -357,6 +357,8 @@ TEST_F(ReviewScreenOnATablet, TurnedTheAnswerButtonsStaySideBySide) {
   settle();
   const plat::View& root = *screen().view();
   ASSERT_GT(root.bounds().width, root.bounds().height);
+  EXPECT_NEAR(screen().showBtn()->frame().midX(), root.bounds().midX(), 1);
+  ASSERT_TRUE(host_->tap(screen().showBtn()));
   for (int grade = 2; grade <= 4; ++grade) {
     const plat::Rect frame = screen().answerButton(grade)->frame();
     EXPECT_GE(frame.x, 0) << grade;
