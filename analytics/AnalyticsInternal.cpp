@@ -158,6 +158,7 @@ bool AnalyticsInternal::generateEnvelopeFile() {
 }
 
 void AnalyticsInternal::removeCacheData() {
+  forgetLoadedCache();
   terminates.clear();
   events.clear();
   errors.clear();
@@ -179,7 +180,10 @@ void AnalyticsInternal::buildDummySession() {
 }
 
 void AnalyticsInternal::saveAndCleanCache() {
-  if (!hasJob()) return;
+  if (!hasJob()) {
+    forgetLoadedCache();  // what was read back has been dropped since
+    return;
+  }
   archiveCacheToFile();
   removeCacheData();
 }

@@ -58,7 +58,7 @@ class AnalyticsInternal {
   void saveAndCleanCache();
   void loadCacheFromTempContainer();
 
-  // The record cache (one file in the caches folder).
+  // The record cache (one file in the caches folder, and the crash handler's report file).
   void archiveCacheToFile();
   void loadCache();
   static std::string cacheFilePath();
@@ -97,6 +97,10 @@ class AnalyticsInternal {
   friend class AnalyticsState;
   void splitSession();
   void loadCacheBody(const plat::Value& body);
+  void forgetLoadedCache();
+  // The cache and crash files read at the last session begin stay on disk while memory holds
+  // their records, until those are packed or saved again: a process killed meanwhile loses none.
+  bool cacheLoaded_ = false;
   std::once_flag sessionIdOnce_;
   mutable std::mutex supportInfoMutex_;
   plat::Value error_support_info_;

@@ -68,9 +68,10 @@ std::string AnalyticsInternal::crashFilePath() {
 
 void AnalyticsInternal::archiveCacheToFile() {
   std::string path = cacheFilePath();
-  // A cache that no session begin has read yet (a second session end, or a crash after the
-  // application went to the background) keeps its records: the new ones are added after them.
-  plat::Value earlier = readCacheBody(path);
+  // A cache whose records are not held in memory (a second session end before the next begin,
+  // or a crash after the application went to the background) keeps them: the new ones are added
+  // after them. One read at this process's last begin holds only what memory holds already.
+  plat::Value earlier = cacheLoaded_ ? plat::Value() : readCacheBody(path);
   auto entry = [&earlier](const char* key, const std::vector<ANRecord>& held) {
     std::vector<ANRecord> records = unarchive(earlier[key]);
     records.insert(records.end(), held.begin(), held.end());
@@ -82,28 +83,40 @@ void AnalyticsInternal::archiveCacheToFile() {
     std::vector<ANRecord> records = entry(key, *held);
     if (!records.empty()) body.set(key, archive(records));
   }
+  bool saved;
   if (body.size() == 0) {
-    plat::files::remove(path);
-    return;
+    saved = plat::files::remove(path) || !plat::files::exists(path);
+  } else {
+    // Written also when the application is being terminated: one small atomic write keeps what
+    // would otherwise be lost.
+    plat::files::createDirectories(AnalyticsContext::current().cachesDir());
+    saved = plat::files::writeFileAtomically(
+        path, plat::encodeValue(plat::Value::dictionary({{"body", body}})));
   }
-  // Written also when the application is being terminated: one small atomic write keeps what
-  // would otherwise be lost.
-  plat::files::createDirectories(AnalyticsContext::current().cachesDir());
-  plat::files::writeFileAtomically(path,
-                                   plat::encodeValue(plat::Value::dictionary({{"body", body}})));
+  // The crash report read at the last begin is in the new cache now; when the write failed, the
+  // files read then stay as they are.
+  if (cacheLoaded_ && saved) plat::files::remove(crashFilePath());
+  cacheLoaded_ = false;
+}
+
+void AnalyticsInternal::forgetLoadedCache() {
+  if (!cacheLoaded_) return;
+  plat::files::remove(cacheFilePath());
+  plat::files::remove(crashFilePath());
+  cacheLoaded_ = false;
 }
 
 void AnalyticsInternal::loadCache() {
+  // Files read at an earlier begin of this process hold nothing that memory did not take.
+  if (cacheLoaded_) return;
   std::string path = cacheFilePath();
   if (plat::files::exists(path)) {
-    plat::Value body = readCacheBody(path);
-    plat::files::remove(path);  // a cache is read at most once
-    loadCacheBody(body);
+    loadCacheBody(readCacheBody(path));
+    cacheLoaded_ = true;
   }
   // A crash report that the crash handler wrote straight to disk comes after the cache's
   // records, so that the version rule of cached reports cannot drop it.
   if (auto crash = readCrashFile(crashFilePath())) {
-    plat::files::remove(crashFilePath());
     auto session = std::make_shared<ANTerminate>(crash->duration);
     session->ts = crash->ts;
     session->session_id = crash->sessionId;
@@ -116,6 +129,7 @@ void AnalyticsInternal::loadCache() {
       errors.push_back(report);
       report->outputUMLog();
     }
+    cacheLoaded_ = true;
   }
 }
 

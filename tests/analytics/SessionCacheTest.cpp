@@ -93,7 +93,16 @@ TEST_F(AnalyticsSessions, RecordsSurviveARestartAndTermination) {
   EXPECT_EQ(eventIds(), std::vector<std::string>{"answered"});
   EXPECT_EQ(core().ekv.size(), 1u);
   EXPECT_EQ(core().terminates.size(), 1u);
-  // A cache is read once.
+
+  // What was read back stays on disk until it is packed or saved again: a process killed before
+  // then loses none of it, and the next session of the same process does not read it twice.
+  relaunch();
+  start();
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"answered"});
+  post(kAppWillResignActiveNotification);
+  post(kAppDidBecomeActiveNotification);
+  EXPECT_EQ(eventIds(), std::vector<std::string>{"answered"});
+  EXPECT_TRUE(core().generateEnvelopeFile());
   EXPECT_FALSE(plat::files::exists(AnalyticsInternal::cacheFilePath()));
 }
 
