@@ -203,6 +203,7 @@ class TcpSocket : public std::enable_shared_from_this<TcpSocket> {
   void queueRead(std::shared_ptr<TcpReadPacket> packet);
   void scheduleDequeueRead();
   void maybeDequeueRead();
+  bool tlsMarkerIsNext() const;
   bool hasBytesAvailable();
   long readIntoBuffer(uint8_t* buffer, uint64_t maxLength);
   void doBytesAvailable();

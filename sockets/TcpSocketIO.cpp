@@ -146,6 +146,13 @@ void TcpSocket::maybeDequeueWrite() {
 
 // ---- Reading
 
+// The TLS handshake reads the connection itself, so the read before a TLS marker must not take
+// bytes past its terminator into the pre-buffer: they may be the peer's first handshake bytes.
+bool TcpSocket::tlsMarkerIsNext() const {
+  return !theReadQueue.empty() &&
+         std::dynamic_pointer_cast<TcpSpecialPacket>(theReadQueue.front()) != nullptr;
+}
+
 bool TcpSocket::hasBytesAvailable() {
   return (theFlags & kSocketHasBytesAvailable) || !partialReadBuffer.empty() ||
          (theReadStream && theReadStream->hasBytesAvailable());
@@ -174,7 +181,7 @@ void TcpSocket::doBytesAvailable() {
     if (packet->term && !partialReadBuffer.empty()) {
       step = packet->readLengthForTermWithPreBuffer(partialReadBuffer, found);
       fromPreBuffer = true;
-    } else if (packet->term && (theFlags & kEnablePreBuffering)) {
+    } else if (packet->term && (theFlags & kEnablePreBuffering) && !tlsMarkerIsNext()) {
       step = packet->prebufferReadLengthForTerm();
       didPreBuffer = true;
     } else if (packet->term) {
@@ -334,6 +341,10 @@ void TcpSocket::doWriteTimeout() {
 void TcpSocket::maybeStartTLS() {
   if (!(theFlags & kStartingReadTLS) || !(theFlags & kStartingWriteTLS)) return;
   auto marker = std::static_pointer_cast<TcpSpecialPacket>(theCurrentRead);
+  // A client speaks first in TLS: bytes a server already took from the connection are the start
+  // of the client's handshake, which the handshake can no longer read and would wait for forever.
+  if (marker->tlsSettings.isServer && !partialReadBuffer.empty())
+    return closeWithError(getSocketError());
   if (!theReadStream->setTlsSettings(marker->tlsSettings) ||
       !theWriteStream->setTlsSettings(marker->tlsSettings))
     closeWithError(getSocketError());

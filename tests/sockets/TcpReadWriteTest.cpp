@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 
 #include "sockets/TcpSocket.h"
 #include "tests/sockets/TcpTestDelegate.h"
@@ -220,6 +221,50 @@ TEST_F(TcpTls, HandshakeSecuresBothEndsAndQueuedWorkFollowsIt) {
   server->readDataToLength(big.size(), -1, 4);
   ASSERT_TRUE(run([&] { return serverLog.reads.size() == 3; }));
   EXPECT_EQ(serverLog.reads[2].second, std::string(big.begin(), big.end()));
+}
+
+// A client that starts TLS right after its last plain line: its first handshake bytes wait on
+// the server's connection together with that line.
+class TcpTlsHelloWaiting : public TcpTls {
+ protected:
+  TcpTlsHelloWaiting() {
+    TcpTlsSettings settings;
+    settings.caFile = certificate.caPath();
+    settings.peerName = "localhost";
+    client->writeData(bytes("plain\n"), -1, 1);
+    client->startTLS(settings);
+    int fd = server->getCFSocket()->native();
+    EXPECT_TRUE(run([fd] {
+      int waiting = 0;
+      return ::ioctl(fd, FIONREAD, &waiting) == 0 && waiting > 6;
+    }));
+  }
+};
+
+struct StartsTlsAfterItsRead : Recorder {
+  TcpTlsSettings settings;
+  void onSocket_didReadData_withTag(TcpSocket& socket, std::span<const uint8_t> data,
+                                    int64_t tag) override {
+    Recorder::onSocket_didReadData_withTag(socket, data, tag);
+    socket.startTLS(settings);
+  }
+};
+
+TEST_F(TcpTlsHelloWaiting, LineReadBeforeAQueuedMarkerLeavesTheHandshakeItsBytes) {
+  server->readDataToData(TcpSocket::LFData(), -1, 1);
+  server->startTLS(serverSettings());
+  ASSERT_TRUE(run([&] { return serverLog.secured == 1 && clientLog.secured == 1; }));
+  EXPECT_EQ(serverLog.reads, (Reads{{1, "plain\n"}}));
+}
+
+TEST_F(TcpTlsHelloWaiting, MarkerQueuedAfterTheHandshakeBytesWereTakenFailsAtOnce) {
+  StartsTlsAfterItsRead late;
+  late.settings = serverSettings();
+  server->setDelegate(&late);
+  server->readDataToData(TcpSocket::LFData(), -1, 1);
+  ASSERT_TRUE(run([&] { return late.didDisconnect == 1; }));
+  EXPECT_EQ(late.disconnectError->domain, kTcpSocketErrorDomain);
+  EXPECT_EQ(late.disconnectError->code, -1);
 }
 
 TEST_F(TcpTls, ServerWithoutItsKeyIsRefused) {
