@@ -97,13 +97,13 @@ void AcceptViewController::initfb_btn(plat::Button& button, const std::string& n
 void AcceptViewController::showHelpInfo(const std::string& word, const plat::Value& row) {
   view();
   setWordName(word);
-  setHelpID(row.at(0).asInt());
+  setHelpID(ApiReply::integerOf(row.at(0)));
   wordLabel_->setText(word);
   helpInfo_->setText(row.at(1).asString());
-  acceptNum_->setText(std::to_string(row.at(2).asInt()));
+  acceptNum_->setText(std::to_string(ApiReply::integerOf(row.at(2))));
   shareName_->setText(row.at(4).asString());
-  iconImageView_->setImage(
-      plat::Image::named(row.at(5).asInt() != 0 ? "gui/good_2.png" : "gui/good_1.png"));
+  iconImageView_->setImage(plat::Image::named(
+      ApiReply::integerOf(row.at(5)) != 0 ? "gui/good_2.png" : "gui/good_1.png"));
 }
 
 void AcceptViewController::acceptClick() {

@@ -114,14 +114,14 @@ void RecordViewController::RequestFailed(HttpRequest& request) {
 }
 
 void RecordViewController::modifyData(const plat::Value& reply) {
-  cellDataDic_.set("is_end", reply["is_end"].asInt());
+  cellDataDic_.set("is_end", ApiReply::integerOf(reply["is_end"]));
   cellDataDic_.set("page", cellDataDic_["page"].asInt() + 1);
   plat::Value rows = cellDataDic_["cell_data"];
   const plat::Value& received = reply["msg_list"];
   for (size_t i = 0; i < received.size(); ++i) rows.append(received.at(i));
   cellDataDic_.set("cell_data", rows);
   // A count of 0 keeps the marks of the rows already shown.
-  if (int64_t unread = reply["syn_var"]["nNewMsgCount"].asInt()) newNews_ = unread;
+  if (int64_t unread = ApiReply::integerOf(reply["syn_var"]["nNewMsgCount"])) newNews_ = unread;
   tableView_->reloadData();
 }
 
@@ -184,7 +184,7 @@ std::shared_ptr<plat::TableViewCell> RecordViewController::cellForRow(plat::Tabl
   auto* text = static_cast<plat::Label*>(content->viewWithTag(kTextLabelTag));
   const plat::Value& row = cellDataDic_["cell_data"].at(size_t(ip.row));
   const plat::DateFormat format("yyyy-MM-dd HH:mm", plat::TimeZone::local());
-  time->setText(format.format(double(row.at(0).asInt())));
+  time->setText(format.format(double(ApiReply::integerOf(row.at(0)))));
   text->setText(displayedText(ip.row));
   text->setTextColor(ip.row < newNews_ ? plat::Color::black() : plat::Color::rgb255(126, 126, 126));
   const double width = table.bounds().width - 10;

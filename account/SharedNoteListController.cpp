@@ -200,13 +200,14 @@ void SharedNoteListController::refreshTable(const plat::Value& reply, int order)
   const plat::Value& others = reply[kind_.otherRows];
   for (size_t i = 0; i < others.size(); ++i) rows.append(others.at(i));
   sortDataTree_.replace(
-      size_t(order), plat::Value::dictionary(
-                         {{"page", 0}, {"is_end", reply["is_end"].asInt()}, {"cell_data", rows}}));
+      size_t(order),
+      plat::Value::dictionary(
+          {{"page", 0}, {"is_end", ApiReply::integerOf(reply["is_end"])}, {"cell_data", rows}}));
 }
 
 void SharedNoteListController::modifyData(const plat::Value& reply, int order) {
   plat::Value list = sortData(order);
-  list.set("is_end", reply["is_end"].asInt());
+  list.set("is_end", ApiReply::integerOf(reply["is_end"]));
   list.set("page", list["page"].asInt() + 1);
   plat::Value rows = editable(list["cell_data"]);
   const plat::Value& received = reply[kind_.otherRows];
@@ -323,12 +324,12 @@ std::shared_ptr<plat::TableViewCell> SharedNoteListController::cellForRow(
   }
   const plat::Value& row = rows.at(size_t(ip.row));
   iconView->setHidden(false);
-  iconView->setImage(
-      plat::Image::named(row.at(5).asInt() != 0 ? "gui/good_2.png" : "gui/good_1.png"));
-  label(kCountTag)->setText(std::to_string(row.at(2).asInt()));
+  iconView->setImage(plat::Image::named(ApiReply::integerOf(row.at(5)) != 0 ? "gui/good_2.png"
+                                                                            : "gui/good_1.png"));
+  label(kCountTag)->setText(std::to_string(ApiReply::integerOf(row.at(2))));
   label(kSharerTag)->setText(row.at(4).asString());
   const plat::DateFormat format("yyyy-MM-dd", plat::TimeZone::local());
-  label(kDateTag)->setText(format.format(double(row.at(3).asInt())));
+  label(kDateTag)->setText(format.format(double(ApiReply::integerOf(row.at(3)))));
   text->setTextAlignment(plat::TextAlignment::Left);
   const std::string shown = displayedText(row);
   text->setText(shown);
@@ -358,7 +359,8 @@ void SharedNoteListController::sendSel(int order, int row) {
   if (!netState_) return;
   netState_ = false;
   const plat::Value& note = sortData(order)["cell_data"].at(size_t(row));
-  auto request = ApiRequest::get(kind_.acceptScript, {{kind_.idParameter, note.at(0).asInt()}});
+  auto request =
+      ApiRequest::get(kind_.acceptScript, {{kind_.idParameter, ApiReply::integerOf(note.at(0))}});
   request->setDelegate(this);
   request->setDidFinishSelector(
       [this, order, row](HttpRequest& r) { sendFinished(r, order, row); });
@@ -381,7 +383,7 @@ void SharedNoteListController::sendFinished(HttpRequest& request, int order, int
     store->saveMnemonic(mWord_, note.at(1).asString());
   else
     store->saveYuFa(mWord_, note.at(1).asString());
-  if (note.size() > 2) note.replace(2, reply->object()["accept_num"].asInt());
+  if (note.size() > 2) note.replace(2, ApiReply::integerOf(reply->object()["accept_num"]));
   rows.replace(size_t(row), note);
   list.set("cell_data", rows);
   sortDataTree_.replace(size_t(order), list);

@@ -18,8 +18,9 @@ namespace {
 
 constexpr int64_t kClockTolerance = 172800;  // two days
 
-// An integer from a JSON number or a numeric text, as the server sends either.
-std::optional<int64_t> integerOf(const plat::Value& value) {
+// An integer from a JSON number or a numeric text, as the server sends either; nothing when
+// the value is neither.
+std::optional<int64_t> integerIn(const plat::Value& value) {
   if (value.isNumber() || value.isBool()) return value.asInt();
   if (value.isString()) return std::strtoll(value.asString().c_str(), nullptr, 10);
   return std::nullopt;
@@ -41,6 +42,10 @@ void ApiReplyHooks::defaultShowAlert(const std::string& title, const std::string
   plat::AlertView::create(title, message, nullptr, button)->show();
 }
 
+int64_t ApiReply::integerOf(const plat::Value& value) {
+  return integerIn(value).value_or(0);
+}
+
 std::optional<ApiReply> ApiReply::decode(const std::string& body) {
   plat::Value object = objectFromJSONString(body);
   if (!object.isDictionary()) return std::nullopt;
@@ -48,7 +53,7 @@ std::optional<ApiReply> ApiReply::decode(const std::string& body) {
 }
 
 int64_t ApiReply::result() const {
-  return integerOf(object_["result"]).value_or(0);
+  return integerIn(object_["result"]).value_or(0);
 }
 
 std::string ApiReply::msg() const {
@@ -57,7 +62,7 @@ std::string ApiReply::msg() const {
 }
 
 bool ApiReply::relogin() const {
-  return integerOf(object_["relogin"]).value_or(0) == 1;
+  return integerIn(object_["relogin"]).value_or(0) == 1;
 }
 
 bool ApiReply::hasSynVar() const {
@@ -65,7 +70,7 @@ bool ApiReply::hasSynVar() const {
 }
 
 std::optional<int64_t> ApiReply::time() const {
-  return integerOf(object_["time"]);
+  return integerIn(object_["time"]);
 }
 
 bool ApiReply::saveSynVar() const {

@@ -40,6 +40,9 @@ class ApiReply {
 
   // The body as a JSON object; nothing for any other body.
   static std::optional<ApiReply> decode(const std::string& body);
+  // A server integer, from a JSON number or a numeric text (the server sends either, in the
+  // envelope and in the rows of its lists alike); 0 for anything else.
+  static int64_t integerOf(const plat::Value& value);
   explicit ApiReply(plat::Value object) : object_(std::move(object)) {}
 
   const plat::Value& object() const { return object_; }

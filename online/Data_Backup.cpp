@@ -11,7 +11,6 @@
 
 namespace {
 
-using databackup::integerOf;
 using databackup::reasonOf;
 using databackup::text;
 
@@ -141,7 +140,7 @@ void Data_Backup::uploadReply(HttpRequest& request, bool all) {
   if (!all && status >= 200 && status <= 299) {
     // The server wants everything: the full upload follows and this reply is done with.
     auto reply = ApiReply::decode(request.responseString().value_or(""));
-    if (reply && !reply->succeeded() && integerOf(reply->object()["err_type"]) == 2) {
+    if (reply && !reply->succeeded() && ApiReply::integerOf(reply->object()["err_type"]) == 2) {
       upAllData();
       return;
     }

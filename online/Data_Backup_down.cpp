@@ -19,7 +19,6 @@
 
 namespace {
 
-using databackup::integerOf;
 using databackup::reasonOf;
 using databackup::text;
 
@@ -87,7 +86,7 @@ void Data_Backup::downFinished(HttpRequest& request) {
 
   if (fromSettings) {
     hooks_.panelHide();
-    int64_t lastSync = synVar.isDictionary() ? integerOf(synVar["nLastSynTime"]) : 0;
+    int64_t lastSync = synVar.isDictionary() ? ApiReply::integerOf(synVar["nLastSynTime"]) : 0;
     std::string when = backupTimeText(lastSync);
     auto alert = plat::AlertView::create("提示", replaceFirst(text("databackup_eg1"), "%@", when),
                                          this, "取消", {"确定"});

@@ -34,7 +34,8 @@ void EMListNSObject::getMnemonicFinished(HttpRequest& request) {
   accounttext::inTransaction([&object] {
     CallDB* store = CallDB::callDB();
     if (object.has("syn_var")) store->saveNetInfo(object["syn_var"]);
-    store->UpdatePersonalValue("last_em_id", std::to_string(object["last_em_id"].asInt()));
+    store->UpdatePersonalValue("last_em_id",
+                               std::to_string(ApiReply::integerOf(object["last_em_id"])));
     if (object.has("em_list")) store->updateSpecialMnemonic(object["em_list"]);
   });
   if (deleage_) deleage_->GetEMList_finish_callback();

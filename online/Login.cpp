@@ -3,7 +3,6 @@
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
-#include "online/Data_BackupValues.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
@@ -60,7 +59,7 @@ void Login::loginFinished(HttpRequest& request) {
   }
   accounttext::panelHide();
   const plat::Value& synVar = reply->synVar();
-  const bool hasBackup = synVar.isDictionary() && databackup::integerOf(synVar["nLastSynId"]) != 0;
+  const bool hasBackup = synVar.isDictionary() && ApiReply::integerOf(synVar["nLastSynId"]) != 0;
   auto question =
       hasBackup
           ? plat::AlertView::create("提示", text("alermsg_eg39"), this, "取消", {"继续登录"})
