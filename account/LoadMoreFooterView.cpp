@@ -10,6 +10,7 @@ namespace {
 
 constexpr double kTurnSeconds = 0.18;
 constexpr double kInsetSeconds = 0.2;
+constexpr double kSettleSeconds = 0.3;  // the list closes the footer's room after a load
 
 const plat::Color kTextColour = plat::Color::rgb255(87, 108, 137);
 
@@ -137,6 +138,6 @@ void LoadMoreFooterView::loadMoreScrollViewFirstBeginDragging() {
 
 void LoadMoreFooterView::loadMoreScrollViewDataSourceDidFinishedLoading(plat::ScrollView& table,
                                                                         int64_t isEnd) {
-  table.setContentInset({});
+  plat::Animation::animate(kSettleSeconds, [&table] { table.setContentInset({}); });
   setState(isEnd != 0 ? kNoMore : kNormal);
 }
