@@ -291,11 +291,17 @@ void HttpRequest::readResponseHeaders() {
   if (!willRedirect()) {
     if (!authenticationNeeded_ && !decideResumedRange()) return;
     HttpRequest& target = mainRequest_ ? *mainRequest_ : *this;
-    if (const std::string* lengthText = responseHeaders_.find("Content-Length")) {
+    // A HEAD request asked for a login tells the size once it is let in.
+    const bool awaitsLogin = mainRequest_ && authenticationNeeded_;
+    const std::string* lengthText = awaitsLogin ? nullptr : responseHeaders_.find("Content-Length");
+    if (lengthText) {
       const uint64_t length = std::strtoull(lengthText->c_str(), nullptr, 10);
-      if (mainRequest_ && length == 20 && allowCompressedResponse_ && showAccurateProgress_ &&
-          shouldResetDownloadProgress_) {
-        // A gzip reply of nothing: a HEAD answer that says nothing of the real size.
+      // A HEAD answer of gzip's 20 bytes of nothing, of no length at all, or of a refusal's page
+      // says nothing of the body's size: counted as that, the main request's progress would go
+      // far past its end.
+      const bool sizeUnknown = length == 0 || (length == 20 && allowCompressedResponse_) ||
+                               responseStatusCode_ < 200 || responseStatusCode_ >= 300;
+      if (mainRequest_ && sizeUnknown && showAccurateProgress_ && shouldResetDownloadProgress_) {
         mainRequest_->showAccurateProgress_ = false;
         mainRequest_->incrementDownloadSizeBy(1);
       } else {
@@ -305,7 +311,7 @@ void HttpRequest::readResponseHeaders() {
           if (!mainRequest_) downloadSizeAdded_ = length + partialDownloadSize_;
         }
       }
-    } else if (showAccurateProgress_ && shouldResetDownloadProgress_) {
+    } else if (!awaitsLogin && showAccurateProgress_ && shouldResetDownloadProgress_) {
       target.showAccurateProgress_ = false;
       target.incrementDownloadSizeBy(1);
     }

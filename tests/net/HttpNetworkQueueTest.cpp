@@ -138,6 +138,33 @@ TEST_F(HttpNetworkQueueTest, AccurateProgressMeasuresGetsWithHeadRequestsFirst) 
   EXPECT_TRUE(std::is_sorted(progress.progress.begin(), progress.progress.end()));
 }
 
+TEST_F(HttpNetworkQueueTest, AHeadRequestRefusedOrSizedNothingLeavesProgressByUnits) {
+  const std::string body(50000, 'q');
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    if (r.method == "HEAD" && r.path() == "/refused") return ServerReply::text("no HEAD", 405);
+    if (r.method == "HEAD") return ServerReply::text("").header("Content-Length", "0");
+    return ServerReply::text(body);
+  });
+  for (const char* path : {"/refused", "/unsized"}) {
+    SCOPED_TRACE(path);
+    auto measured = HttpNetworkQueue::queue();
+    Recorder progress, owner;
+    measured->setShowAccurateProgress(true);
+    measured->setDownloadProgressDelegate(&progress);
+    auto request = HttpRequest::requestWithURL(server.url(path));
+    request->setDelegate(&owner);
+    measured->addOperation(request);
+    measured->go();
+    ASSERT_TRUE(runUntil([&] { return owner.done(); }));
+    runUntil([] { return false; }, 0.05);
+    // The HEAD reply's length says nothing of the body: the request counts as one unit.
+    EXPECT_EQ(measured->bytesDownloadedSoFar(), measured->totalBytesToDownload());
+    ASSERT_FALSE(progress.progress.empty());
+    EXPECT_DOUBLE_EQ(progress.progress.back(), 1.0);
+    request->clearDelegatesAndCancel();
+  }
+}
+
 TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     if (r.path() == "/moved") return ServerReply::redirect(302, "/here");
