@@ -447,10 +447,10 @@ void HttpRequest::cancel() {
 void HttpRequest::cancelOnRequestThread() {
   auto keepAlive = self();
   plat::LockGuard lock(cancelledLock_);
-  // A response that ended in a redirect waiting for the owner's word is not over yet: cancelling
-  // it must end it, or it would wait (and hold its queue) for ever.
-  const bool awaitingRedirect = needsRedirect_ && !error_;
-  if ((complete_ && !awaitingRedirect) || isCancelled()) return;
+  // A response that ended in a redirect or a login waiting for the owner's word is not over yet:
+  // cancelling it must end it, or it would wait (and hold its queue) for ever.
+  const bool awaitingOwner = (needsRedirect_ || authenticationNeeded_) && !error_;
+  if ((complete_ && !awaitingOwner) || isCancelled()) return;
   needsRedirect_ = false;
   failWithError(requestCancelledError());
   complete_ = true;

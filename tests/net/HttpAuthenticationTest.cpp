@@ -66,6 +66,7 @@ class Asker : public Recorder {
   }
   void authenticationNeededForRequest(HttpRequest& request) override {
     ++asked;
+    if (keepsQuestion) return;
     if (answer.empty()) return request.cancelAuthentication();
     request.setUsername("lin");
     request.setPassword(answer);
@@ -78,6 +79,7 @@ class Asker : public Recorder {
     request.retryUsingSuppliedCredentials();
   }
   std::string answer;
+  bool keepsQuestion = false;  // neither answers nor cancels
   int asked = 0;
 };
 
@@ -233,6 +235,28 @@ TEST_F(HttpAuthenticationTest, ARequestsOwnPasswordStaysWithItsServerAfterARedir
   answered.answer = "there";
   EXPECT_EQ(answered.run()->responseString(), "auth=" + Authentication::basicValue("lin", "there"));
   EXPECT_EQ(answered.asked, 1);
+}
+
+TEST_F(HttpAuthenticationTest, ALoginTheOwnerNeverAnswersEndsWhenCancelled) {
+  LoopbackHttpServer server([](const ServerRequest&) {
+    return ServerReply::text("no", 401).header("WWW-Authenticate", "Basic realm=\"x\"");
+  });
+  // Asked, the owner keeps the question: a cancel, or the owner going away, ends the request and
+  // frees its place in the queue.
+  for (bool ownerGoes : {false, true}) {
+    SCOPED_TRACE(ownerGoes);
+    ExchangeWith<Asker> waiting(server.url("/a"));
+    waiting.keepsQuestion = true;
+    waiting.start();
+    ASSERT_TRUE(runUntil([&] { return waiting.asked > 0; }));
+    if (ownerGoes) {
+      waiting->clearDelegatesAndCancel();
+    } else {
+      waiting->cancel();
+    }
+    ASSERT_TRUE(runUntil([&] { return waiting->isFinished(); }, 5));
+    EXPECT_EQ(waiting.failureCode(), ownerGoes ? -1 : kHttpRequestCancelled);
+  }
 }
 
 TEST_F(HttpAuthenticationTest, AProxyLoginGoesToTheProxyOnly) {
