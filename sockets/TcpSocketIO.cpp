@@ -341,10 +341,10 @@ void TcpSocket::doWriteTimeout() {
 void TcpSocket::maybeStartTLS() {
   if (!(theFlags & kStartingReadTLS) || !(theFlags & kStartingWriteTLS)) return;
   auto marker = std::static_pointer_cast<TcpSpecialPacket>(theCurrentRead);
-  // A client speaks first in TLS: bytes a server already took from the connection are the start
-  // of the client's handshake, which the handshake can no longer read and would wait for forever.
-  if (marker->tlsSettings.isServer && !partialReadBuffer.empty())
-    return closeWithError(getSocketError());
+  // Bytes already taken from the connection but not read by the owner can only be a client's
+  // first handshake bytes, which the handshake could no longer read and would wait for forever,
+  // or plain bytes, which the next read would hand over as if they had come secured.
+  if (!partialReadBuffer.empty()) return closeWithError(getSocketError());
   if (!theReadStream->setTlsSettings(marker->tlsSettings) ||
       !theWriteStream->setTlsSettings(marker->tlsSettings))
     closeWithError(getSocketError());

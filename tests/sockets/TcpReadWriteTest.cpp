@@ -241,7 +241,14 @@ class TcpTlsHelloWaiting : public TcpTls {
   }
 };
 
+// The delegate of one socket that starts TLS once its read is done.
 struct StartsTlsAfterItsRead : Recorder {
+  StartsTlsAfterItsRead(TcpSocket& socket, TcpTlsSettings settings)
+      : socket(socket), settings(std::move(settings)) {
+    socket.setDelegate(this);
+  }
+  ~StartsTlsAfterItsRead() override { socket.setDelegate(nullptr); }
+  TcpSocket& socket;
   TcpTlsSettings settings;
   void onSocket_didReadData_withTag(TcpSocket& socket, std::span<const uint8_t> data,
                                     int64_t tag) override {
@@ -258,13 +265,24 @@ TEST_F(TcpTlsHelloWaiting, LineReadBeforeAQueuedMarkerLeavesTheHandshakeItsBytes
 }
 
 TEST_F(TcpTlsHelloWaiting, MarkerQueuedAfterTheHandshakeBytesWereTakenFailsAtOnce) {
-  StartsTlsAfterItsRead late;
-  late.settings = serverSettings();
-  server->setDelegate(&late);
+  StartsTlsAfterItsRead late(*server, serverSettings());
   server->readDataToData(TcpSocket::LFData(), -1, 1);
   ASSERT_TRUE(run([&] { return late.didDisconnect == 1; }));
   EXPECT_EQ(late.disconnectError->domain, kTcpSocketErrorDomain);
   EXPECT_EQ(late.disconnectError->code, -1);
+}
+
+TEST_F(TcpTls, PlainBytesTakenBeforeTheMarkerNeverPassForSecuredOnes) {
+  TcpTlsSettings settings;
+  settings.caFile = certificate.caPath();
+  settings.peerName = "localhost";
+  StartsTlsAfterItsRead late(*client, settings);
+  server->writeData(bytes("go\nINJECTED"), -1, 1);
+  server->startTLS(serverSettings());
+  client->readDataToData(TcpSocket::LFData(), -1, 1);
+  ASSERT_TRUE(run([&] { return late.didDisconnect == 1; }));
+  EXPECT_EQ(late.disconnectError->domain, kTcpSocketErrorDomain);
+  EXPECT_EQ(late.reads, (Reads{{1, "go\n"}}));
 }
 
 TEST_F(TcpTls, ServerWithoutItsKeyIsRefused) {
