@@ -176,7 +176,8 @@ HttpErrorPtr HttpRequest::finishDownloadFile() {
           close(inflatedFileDownloadOutputStream_, temporaryUncompressedDataDownloadPath_);
       !error)
     error = inflatedError;
-  if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return nullptr;
+  // Not the end of the download yet: the part stays for the attempt that follows.
+  if (needsRedirect_ || authenticationNeeded_) return nullptr;
   if (error) {
     // Nothing of a file that could not be written whole reaches the destination.
     if (!allowResumeForFileDownloads_) removeTemporaryDownloadFile();

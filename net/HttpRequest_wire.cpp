@@ -440,6 +440,9 @@ void HttpRequest::handleBytesAvailable() {
   incrementBandwidthUsedInLastSecond(length);
 
   if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return;
+  // The page of a redirect or of a login question is not the file asked for: written, it would
+  // take the place of whatever the destination held, even when the request then fails.
+  if (!downloadDestinationPath_.empty() && (needsRedirect_ || authenticationNeeded_)) return;
   if (delegateTakesData()) {
     passOnReceivedData(inflated ? std::move(*inflated)
                                 : Bytes(buffer.begin(), buffer.begin() + length));

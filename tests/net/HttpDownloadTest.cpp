@@ -156,3 +156,45 @@ TEST_F(HttpDownloadTest, AFullDiskFailsTheDownloadAndLeavesNoPartOfIt) {
   }
   plat::AppHome::setHome(home.path());
 }
+
+TEST_F(HttpDownloadTest, ARedirectOrLoginPageNeverTakesTheFilesPlace) {
+  const std::string body = bodyOf(30000);
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    if (r.path() == "/moved" || r.path() == "/moved-away") {
+      ServerReply reply = ServerReply::redirect(302, r.path() == "/moved" ? "/file" : "/gone");
+      reply.body = "<html>moved</html>";
+      return reply;
+    }
+    if (!r.hasHeader("Authorization") && r.query() == "login")
+      return ServerReply::text("<html>log in</html>", 401)
+          .header("WWW-Authenticate", "Basic realm=\"files\"");
+    if (r.path() == "/gone") {
+      ServerReply dropped;
+      dropped.dropRequest = true;
+      return dropped;
+    }
+    return ServerReply::text(body);
+  });
+  struct Case {
+    const char* path;
+    bool password;
+    bool succeeds;
+  };
+  for (Case c : {Case{"/moved", false, true}, Case{"/moved-away", false, false},
+                 Case{"/file?login", true, true}, Case{"/file?login", false, false}}) {
+    SCOPED_TRACE(::testing::Message() << c.path << " password " << c.password);
+    HttpRequest::clearSessionCredentials();
+    ASSERT_TRUE(plat::files::writeFileAtomically(destination(), "the learner's words"));
+    Exchange get(server.url(c.path));
+    get->setDownloadDestinationPath(destination());
+    if (c.password) {
+      get->setUsername("lin");
+      get->setPassword("pw");
+    }
+    get.run();
+    EXPECT_EQ(get.finished, c.succeeds ? 1 : 0);
+    EXPECT_TRUE(plat::files::readFile(destination()) ==
+                (c.succeeds ? body : "the learner's words"));
+  }
+  HttpRequest::clearSessionCredentials();
+}
