@@ -440,10 +440,13 @@ void HttpRequest::handleBytesAvailable() {
   incrementBandwidthUsedInLastSecond(length);
 
   if (needsRedirect_ && shouldRedirect_ && allowResumeForFileDownloads_) return;
-  // The page of a redirect or of a login question is not the file asked for: written, it would
-  // take the place of whatever the destination held, even when the request then fails.
-  if (!downloadDestinationPath_.empty() && (needsRedirect_ || authenticationNeeded_)) return;
-  if (delegateTakesData()) {
+  // The page of a redirect or of a login question is not the body asked for: written to the file,
+  // it would take the place of whatever the destination held, even when the request then fails;
+  // handed to an owner that takes the body itself, it would come before the body's own bytes.
+  const bool takesData = delegateTakesData();
+  if ((needsRedirect_ || authenticationNeeded_) && (!downloadDestinationPath_.empty() || takesData))
+    return;
+  if (takesData) {
     passOnReceivedData(inflated ? std::move(*inflated)
                                 : Bytes(buffer.begin(), buffer.begin() + length));
     return;

@@ -124,3 +124,27 @@ TEST_F(HttpHandOverTest, AHeldBackDownloadCanBeCancelled) {
   ASSERT_EQ(get.failureCode(), kHttpRequestCancelled);
   EXPECT_LT(received, bigBody()->size());
 }
+
+TEST_F(HttpHandOverTest, AnOwnerTakingTheBodyGetsNoRedirectOrLoginPage) {
+  LoopbackHttpServer pages([](const ServerRequest& r) {
+    if (r.path() == "/moved") {
+      ServerReply reply = ServerReply::redirect(302, "/login");
+      reply.body = "<html>moved</html>";
+      return reply;
+    }
+    if (!r.hasHeader("Authorization"))
+      return ServerReply::text("<html>log in</html>", 401)
+          .header("WWW-Authenticate", "Basic realm=\"pages\"");
+    return ServerReply::text("the page");
+  });
+  Exchange get(pages.url("/moved"));
+  get->setUsername("lin");
+  get->setPassword("pw");
+  std::string received;
+  get->setDataReceivedBlock(
+      [&](const std::vector<uint8_t>& piece) { received.append(piece.begin(), piece.end()); });
+  EXPECT_EQ(get.run().finished, 1);
+  runUntil([] { return false; }, 0.05);
+  EXPECT_EQ(received, "the page");
+  HttpRequest::clearSessionCredentials();
+}
