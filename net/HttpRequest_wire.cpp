@@ -583,7 +583,8 @@ bool HttpRequest::willRedirect() {
   const Url current = url_;
   auto target = Url::resolve(*location, current);
   if (status == 303 || ((status == 301 || status == 302) && !shouldUseRFC2616RedirectBehaviour_)) {
-    setRequestMethod("GET");
+    // A HEAD request asks the next address for the head alone too, not for the whole body.
+    if (requestMethod_ != "HEAD") setRequestMethod("GET");
     postBody_.reset();
     postLength_ = 0;
     // A body from a file goes no further than a body in memory.

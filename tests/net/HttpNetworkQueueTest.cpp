@@ -184,6 +184,11 @@ TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
   EXPECT_EQ(owner.finished, 1);
   EXPECT_EQ(request->responseString(), "arrived");
   EXPECT_EQ(confirmed, (std::vector<std::string>{"GET /here"}));
+  // The HEAD request stays one after the redirect: it measures, it does not fetch the body.
+  std::vector<std::string> served;
+  for (const auto& r : server.requests()) served.push_back(r.method + " " + r.path());
+  EXPECT_EQ(served,
+            (std::vector<std::string>{"HEAD /moved", "HEAD /here", "GET /moved", "GET /here"}));
 }
 
 TEST_F(HttpNetworkQueueTest, AQueueGoneBeforeItsRequestsReportsHearsNothing) {
