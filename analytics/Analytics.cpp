@@ -126,7 +126,8 @@ void Analytics::event_attributes(const std::string& id, const plat::Value& attri
 
 void Analytics::event_attributes_counter(const std::string& id, const plat::Value& attributes,
                                          int counter) {
-  plat::Value copy = attributes.isDictionary() ? attributes : plat::Value::dictionary();
+  if (!attributes.isDictionary()) return;
+  plat::Value copy = attributes;
   copy.set("__ct__", std::to_string(counter));
   event_attributes(id, copy);
 }

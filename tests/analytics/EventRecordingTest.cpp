@@ -32,6 +32,7 @@ TEST_F(AnalyticsEvents, AttributesAreLimitedCutAndChecked) {
   for (int i = 0; i < 12; ++i) twelve.set("k" + std::to_string(i), "v");
   Analytics::event_attributes("twelve", twelve);
   Analytics::event_attributes_counter("counted", twelve, 3);
+  Analytics::event_attributes_counter("nothing", plat::Value(), 3);  // no attributes, no event
   Analytics::event_attributes("reserved", plat::Value::dictionary({{"ts", "1"}}));
   Analytics::event_attributes("long",
                               plat::Value::dictionary({{"v", std::string(300, 'x')}, {"n", 5}}));
