@@ -130,7 +130,10 @@ void AnalyticsUtility::sortFileWithCreatedTime(std::vector<std::string>& paths) 
   double now = AnalyticsContext::current().now();
   std::map<std::string, int32_t> ages;
   for (const std::string& path : paths) {
-    ages[path] = static_cast<int32_t>(now - creationTime(path).value_or(now));
+    // Whole seconds, held at the 32-bit bounds for a date far off (a name from another clock).
+    double age =
+        std::clamp(now - creationTime(path).value_or(now), double{INT32_MIN}, double{INT32_MAX});
+    ages[path] = static_cast<int32_t>(age);
   }
   std::stable_sort(paths.begin(), paths.end(), [&ages](const std::string& a, const std::string& b) {
     return ages[a] > ages[b];

@@ -31,6 +31,12 @@ TEST_F(AnalyticsFiles, OnlySendableEnvelopesAreKeptOldestFirst) {
   plat::files::writeFileAtomically(odd[0], std::string(100, 'e'));
   EXPECT_NO_THROW(core().validateEnvelopeFiles(odd));
   AnalyticsUtility::removeFile(odd[0]);
+  // A name from a clock far ahead still sorts, as the newest.
+  std::vector<std::string> ahead = {plat::files::join(AnalyticsUtility::analyticsDirectory(),
+                                                      std::string(16, '9') + "_envelope.log"),
+                                    small};
+  AnalyticsUtility::sortFileWithCreatedTime(ahead);
+  EXPECT_EQ(ahead[0], small);
 
   // The next job takes the ten newest of twelve and deletes the two oldest.
   std::vector<std::string> made;
