@@ -487,7 +487,8 @@ void HttpRequest::handleStreamComplete() {
   }
   updateProgressIndicators();
   dataDecompressor_.reset();
-  if (didCreateTemporaryPostDataFile_ && !authenticationNeeded_) {
+  // A redirect that keeps the method (307) sends the body again.
+  if (didCreateTemporaryPostDataFile_ && !authenticationNeeded_ && !needsRedirect_) {
     removeTemporaryUploadFile();
     removeTemporaryCompressedUploadFile();
   }

@@ -133,3 +133,24 @@ TEST_F(HttpFormDataRequestTest, AFullDiskUnderTheBodyFileFailsTheUploadUnsent) {
   }
   EXPECT_EQ(server.requestCount(), 0);
 }
+
+TEST_F(HttpFormDataRequestTest, ARedirectedMultipartFormSendsItsBodyAgainOrDropsIt) {
+  testsupport::TempHome home;
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.path() == "/up") return ServerReply::redirect(std::stoi(r.query()), "/there");
+    return ServerReply::text(r.method + " " + std::to_string(r.body.size()));
+  });
+  for (int status : {307, 303}) {
+    SCOPED_TRACE(status);
+    auto form = HttpFormDataRequest::requestWithURL(server.url("/up?" + std::to_string(status)));
+    form->setData(std::vector<uint8_t>(5000, 'z'), "syn_file");
+    Exchange up(form);
+    up->setTimeOutSeconds(5);
+    up.run();
+    const size_t sent = server.requests().front().body.size();
+    EXPECT_EQ(up->responseString(),
+              status == 307 ? "POST " + std::to_string(sent) : std::string("GET 0"));
+    // The body's temporary file lasts as long as the request needs it, and no longer.
+    EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
+  }
+}
