@@ -37,4 +37,6 @@ class HttpCacheDelegate {
   virtual std::string pathToCachedResponseDataForURL(const plat::http::Url& url) = 0;
   virtual void storeResponseForRequest(HttpRequest& request, double maxAge) = 0;
   virtual void updateExpiryForRequest(HttpRequest& request, double maxAge) = 0;
+  // Empties one store: 0 the responses kept for this session, any other the permanent ones.
+  virtual void clearCachedResponsesForStoragePolicy(int storagePolicy) = 0;
 };

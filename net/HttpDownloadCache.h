@@ -46,7 +46,7 @@ class HttpDownloadCache : public HttpCacheDelegate {
   void removeCachedDataForRequest(HttpRequest& request);
   // 0 the session store, anything else the permanent one. Raises
   // "FailedToTraverseCacheDirectory" or "FailedToRemoveCacheFile".
-  void clearCachedResponsesForStoragePolicy(int storagePolicy);
+  void clearCachedResponsesForStoragePolicy(int storagePolicy) override;
 
   bool isCachedDataCurrentForRequest(HttpRequest& request);
   bool canUseCachedDataForRequest(HttpRequest& request) override;

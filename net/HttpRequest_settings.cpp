@@ -119,6 +119,7 @@ void HttpRequest::addSessionCookie(const Cookie& cookie) {
 void HttpRequest::clearSession() {
   setSessionCookies({});
   clearSessionCredentials();
+  if (HttpCacheDelegate* cache = defaultCache()) cache->clearCachedResponsesForStoragePolicy(0);
 }
 
 // ---- Network activity indicator

@@ -181,7 +181,7 @@ TEST_F(HttpDownloadCacheTest, ExpiryComesFromTheAgeOrEitherDateForm) {
   EXPECT_FALSE(HttpRequest::dateFromRFC1123String("yesterday"));
 }
 
-TEST_F(HttpDownloadCacheTest, SessionStoreLastsUntilThePathIsSetAgain) {
+TEST_F(HttpDownloadCacheTest, SessionStoreLastsUntilThePathIsSetAgainOrTheSessionIsCleared) {
   LoopbackHttpServer server([](const ServerRequest&) {
     return ServerReply::text("x").header("Cache-Control", "max-age=60");
   });
@@ -194,6 +194,15 @@ TEST_F(HttpDownloadCacheTest, SessionStoreLastsUntilThePathIsSetAgain) {
   cache.removeCachedDataForURL(Url(server.url("/permanent")));
   EXPECT_FALSE(cache.cachedResponseHeadersForURL(Url(server.url("/permanent"))));
   EXPECT_TRUE(cache.pathToCachedResponseDataForURL(Url(server.url("/permanent"))).empty());
+
+  // Clearing the session empties the default cache's session store too.
+  fetch(server.url("/session"), kUseCacheDefaultPolicy, 0);
+  fetch(server.url("/permanent"), kUseCacheDefaultPolicy, 1);
+  HttpRequest::setDefaultCache(&cache);
+  HttpRequest::clearSession();
+  HttpRequest::setDefaultCache(nullptr);
+  EXPECT_FALSE(cache.cachedResponseHeadersForURL(Url(server.url("/session"))));
+  EXPECT_TRUE(cache.cachedResponseHeadersForURL(Url(server.url("/permanent"))));
 }
 
 TEST_F(HttpDownloadCacheTest, AFileWhereAStoreBelongsIsRefused) {
