@@ -1,5 +1,6 @@
 #include "analytics/AnalyticsOnlineConfig.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include "analytics/ANUtil.h"
@@ -65,7 +66,10 @@ void AnalyticsOnlineConfig::updateOnlineConfig() {
   plat::Value last = AnalyticsConfig::configureWithKey("last_oc_reqest_ts");
   if (!last.isNull()) {
     plat::Value interval = AnalyticsConfig::configureWithKey("oc_interval");
-    double minutes = interval.isNull() ? 10 : interval.asDouble();
+    // The service's value as it sent it: a number, or a number written as text.
+    double minutes = interval.isNull()     ? 10
+                     : interval.isString() ? std::atof(interval.asString().c_str())
+                                           : interval.asDouble();
     auto elapsed =
         static_cast<int64_t>(AnalyticsUtility::durationNowWith1970TimeInterval(last.asDouble()));
     // A clock set back waits too: the elapsed time is then below the interval.

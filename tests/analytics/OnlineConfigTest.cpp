@@ -73,7 +73,7 @@ TEST_F(AnalyticsOnlineParams, IntervalAndVersionStampDecideTheRequests) {
   EXPECT_EQ(requests("/v2/get_update_time"), 1);
   // After ten minutes the time is asked again; an equal stamp fetches nothing.
   time_.clock().advance(60);
-  ocInterval_ = "60";
+  ocInterval_ = "\"60\"";  // as text
   update();
   EXPECT_EQ(requests("/v2/get_update_time"), 2);
   EXPECT_EQ(requests("/v2/check_config_update"), 1);
