@@ -14,6 +14,7 @@
 #include "json/JsonError.h"
 #include "json/JsonParseOptions.h"
 #include "json/JsonTokenCache.h"
+#include "json/JsonValueStack.h"
 #include "platform/base/Value.h"
 
 enum JsonTokenKind : uint8_t {
@@ -67,7 +68,7 @@ struct JsonPendingKey {
 // The items of all open containers; each container remembers the tops at its start. Values are
 // made as they are read and moved into their container when it closes.
 struct JsonObjectStack {
-  std::vector<plat::Value> values;
+  JsonValueStack values;
   std::vector<JsonPendingKey> keys;
 };
 

@@ -78,20 +78,25 @@ JsonParser::Marks JsonParser::marks() const {
 }
 
 void JsonParser::rewind(const Marks& marks) {
-  state_.stack.values.resize(marks.values);
+  state_.stack.values.shrinkTo(marks.values);
   state_.stack.keys.resize(marks.keys);
 }
 
-template <typename T>
-[[gnu::noinline]] void JsonParser::growStack(std::vector<T>& stack) {
+template <typename Stack>
+[[gnu::noinline]] void JsonParser::growStack(Stack& stack) {
   stack.reserve(stack.capacity() + stack.capacity() / 2 + 16);
 }
 
-template <typename T>
-inline T& JsonParser::pushWithRoom(std::vector<T>& stack, T&& item) {
+inline void JsonParser::pushWithRoom(JsonValueStack& stack, plat::Value&& value) {
   if (stack.size() == stack.capacity()) [[unlikely]]
     growStack(stack);
-  return stack.emplace_back(std::move(item));
+  stack.pushWithin(std::move(value));
+}
+
+inline void JsonParser::pushWithRoom(std::vector<JsonPendingKey>& stack, JsonPendingKey&& key) {
+  if (stack.size() == stack.capacity()) [[unlikely]]
+    growStack(stack);
+  stack.push_back(std::move(key));
 }
 
 plat::Value JsonParser::makeString(std::string_view bytes) {
@@ -236,7 +241,7 @@ bool JsonParser::parseArray(size_t depth) {
         for (size_t i = 0; i < count; ++i) array->makeNext([&] { return std::move(items[i]); });
         made = plat::Value(std::unique_ptr<plat::ArrayStorage>(std::move(array)));
       }
-      rewind(start);
+      stack.values.dropMovedAbove(start.values);
       pushWithRoom(stack.values, std::move(made));
       return true;
     } else if (kind == JsonTokenKindComma) {
@@ -299,7 +304,9 @@ bool JsonParser::parseDictionary(size_t depth) {
           dictionary->insertCopyingKey(keys[i].hash, *keys[i].text, std::move(objects[i]));
         made = plat::Value(std::unique_ptr<plat::DictionaryStorage>(std::move(dictionary)));
       }
-      rewind(start);
+      // Every object went into the dictionary: a repeated key's pair is taken out first.
+      stack.values.dropMovedAbove(start.values);
+      stack.keys.resize(start.keys);
       pushWithRoom(stack.values, std::move(made));
       return true;
     }

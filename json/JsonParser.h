@@ -41,14 +41,14 @@ class JsonParser {
   // Pushes the value that starts with the current token onto the stack.
   bool pushValue(size_t depth);
   bool pushContainer(size_t depth);  // the same for '[' or '{'
-  template <typename T>
-  static void growStack(std::vector<T>& stack);
+  template <typename Stack>
+  static void growStack(Stack& stack);
   plat::Value scalarValue();  // of the current token, not a container
   // The string value of decoded bytes, shared through the cache when short.
   plat::Value makeString(std::string_view bytes);
   // Pushes with room grown by half, not doubled: the stack is part of the peak of a large decode.
-  template <typename T>
-  static T& pushWithRoom(std::vector<T>& stack, T&& item);
+  static void pushWithRoom(JsonValueStack& stack, plat::Value&& value);
+  static void pushWithRoom(std::vector<JsonPendingKey>& stack, JsonPendingKey&& key);
   Marks marks() const;
   void rewind(const Marks& marks);
   bool unexpected(const char* message);
