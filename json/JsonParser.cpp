@@ -204,6 +204,12 @@ bool JsonParser::parseArray(size_t depth) {
   while (state_.atIndex < state_.length) {
     if (expect & ExpectValue) {
       Step step = plainValueStep();
+      // Then the plain values after plain commas, the bulk of a long array, in a loop of their
+      // own.
+      while (step == Step::Taken && takeByte(',')) {
+        step = plainValueStep();
+        if (step == Step::NotTaken) expect = ExpectValue;
+      }
       if (step == Step::Failed) break;
       if (step == Step::Taken) {
         expect = ExpectComma | ExpectClose;
