@@ -206,6 +206,7 @@ std::shared_ptr<HttpRequest> HttpRequest::HEADRequest() {
     head->shouldUseRFC2616RedirectBehaviour_ = shouldUseRFC2616RedirectBehaviour_;
   }
   head->mainRequest_ = this;
+  head->mainRequestRef_ = self();
   head->setRequestMethod("HEAD");
   return head;
 }
@@ -370,6 +371,14 @@ void HttpRequest::main() {
   auto keepAlive = self();
   plat::LockGuard lock(cancelledLock_);
   workingLoop_ = &plat::RunLoop::current();
+  if (mainRequest_ && !mainRequestHold_) {
+    mainRequestHold_ = mainRequestRef_.lock();
+    if (!mainRequestHold_) {  // nothing left to measure for
+      complete_ = true;
+      markAsFinished();
+      return;
+    }
+  }
   try {
     // A cancel made before this start may still be on its way here (a queue can start a request
     // between its owner's cancels): it takes effect now, before anything goes out.
@@ -524,19 +533,23 @@ void HttpRequest::failWithError(const HttpErrorPtr& theError) {
     return;
   }
   error_ = theError;
-  HttpRequest* reporter = this;
-  if (mainRequest_) {
-    plat::LockGuard lock(mainRequest_->cancelledLock_);
-    mainRequest_->error_ = theError;
-    reporter = mainRequest_;
+  // A HEAD request's failure is its main request's, when that is still there (a cancel can reach
+  // a HEAD request that has not started, and so holds nothing yet).
+  std::shared_ptr<HttpRequest> target = self();
+  if (mainRequest_) target = mainRequestHold_ ? mainRequestHold_ : mainRequestRef_.lock();
+  if (target && target.get() != this) {
+    plat::LockGuard lock(target->cancelledLock_);
+    target->error_ = theError;
   }
-  auto target = std::static_pointer_cast<HttpRequest>(reporter->shared_from_this());
-  reporter->onMainThread([target] { target->reportFailure(); }, Urgency::WakeNow);
+  if (target) target->onMainThread([target] { target->reportFailure(); }, Urgency::WakeNow);
   if (inProgress_) markAsFinished();
 }
 
 void HttpRequest::markAsFinished() {
   auto keepAlive = self();
+  // Let go of the main request outside every lock held now (its own, in an answer from the cache):
+  // this may be the last hold on it.
+  if (mainRequestHold_) plat::RunLoop::current().perform([held = std::move(mainRequestHold_)] {});
   request_.reset();
   inProgress_ = false;
   plat::Operation::finish();

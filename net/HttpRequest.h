@@ -650,7 +650,11 @@ class HttpRequest : public plat::Operation {
   HttpCacheDelegate* downloadCache_ = nullptr;
   int cachePolicy_ = 0, cacheStoragePolicy_ = 0;
   double secondsToCache_ = 0;
-  HttpRequest* mainRequest_ = nullptr;      // set when a HEAD request is made for it
+  HttpRequest* mainRequest_ = nullptr;  // set when a HEAD request is made for it
+  // The main request of a HEAD request, and the hold on it while the HEAD request runs: its owner
+  // may cancel it and let go of it meanwhile (in a queue, the HEAD request is not its to cancel).
+  std::weak_ptr<HttpRequest> mainRequestRef_;
+  std::shared_ptr<HttpRequest> mainRequestHold_;
   HttpSharedQueue* sharedQueue_ = nullptr;  // the class-wide queue, when it holds the request
   bool isSynchronous_ = false;
   std::string runLoopMode_ = plat::kDefaultRunLoopMode;

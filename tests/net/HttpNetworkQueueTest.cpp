@@ -165,6 +165,34 @@ TEST_F(HttpNetworkQueueTest, AHeadRequestRefusedOrSizedNothingLeavesProgressByUn
   }
 }
 
+TEST_F(HttpNetworkQueueTest, ARequestLetGoOfWhileItsHeadRequestRunsLeavesNothingDangling) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text(std::string(50000, 'x'));
+    if (r.method == "HEAD") reply.delayBeforeHeaders = 0.2;
+    return reply;
+  });
+  // The owner cancels its GET and lets go of it while the queue's HEAD request for it is on the
+  // wire (the address sanitizer catches a HEAD request reaching into the freed GET), or cancels
+  // everything before the HEAD request got its answer.
+  for (bool cancelAll : {false, true}) {
+    SCOPED_TRACE(cancelAll);
+    auto measured = HttpNetworkQueue::queue();
+    measured->setShowAccurateProgress(true);
+    Recorder owner;
+    auto request = HttpRequest::requestWithURL(server.url("/a"));
+    request->setDelegate(&owner);
+    const int before = server.requestCount();
+    measured->addOperation(request);
+    measured->go();
+    ASSERT_TRUE(server.waitForRequests(before + 1));
+    request->clearDelegatesAndCancel();
+    if (cancelAll) measured->cancelAllOperations();
+    request.reset();
+    runUntil([] { return false; }, 0.4);
+    EXPECT_EQ(server.requestCount(), before + 1);  // the HEAD request alone
+  }
+}
+
 TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     if (r.path() == "/moved") return ServerReply::redirect(302, "/here");
