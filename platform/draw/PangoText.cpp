@@ -9,6 +9,8 @@ namespace {
 
 // Covers Latin and CJK text in one face; sans-serif catches anything it lacks.
 constexpr const char* kSystemFamilies = "WenQuanYi Micro Hei,sans-serif";
+// The Latin face for what the CJK face draws full-width but English text wants narrow.
+constexpr const char* kLatinFamilies = "DejaVu Sans,sans-serif";
 
 struct ContextHolder {
   PangoContext* context = nullptr;
@@ -51,6 +53,11 @@ PangoContext* context() {
 std::string familyList(const std::string& family) {
   if (family.empty()) return kSystemFamilies;
   return family + "," + kSystemFamilies;
+}
+
+std::string latinFamilyList(const std::string& family) {
+  if (family.empty()) return kLatinFamilies;
+  return family + "," + kLatinFamilies;
 }
 
 const PangoFontDescription* description(const Font& font) {

@@ -19,5 +19,7 @@ const PangoFontDescription* description(const Font& font);
 
 // The family list handed to pango for a family name ("" is the system font).
 std::string familyList(const std::string& family);
+// The same without the CJK face: the family list for quotation marks in English text.
+std::string latinFamilyList(const std::string& family);
 
 }  // namespace plat::pangotext

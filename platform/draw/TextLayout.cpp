@@ -6,6 +6,7 @@
 
 #include "platform/draw/DrawContext.h"
 #include "platform/draw/PangoText.h"
+#include "platform/draw/QuoteMarks.h"
 
 namespace plat {
 namespace {
@@ -44,6 +45,13 @@ TextLayout::TextLayout(const std::string& text, const Font& font, const Options&
   // phonetic transcription a hyphen would read as part of it.
   PangoAttrList* attributes = pango_attr_list_new();
   pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+  // The system font's quotation marks are full-width; English text takes a Latin face's.
+  for (const ByteRange& mark : westernQuoteMarks(text)) {
+    PangoAttribute* latin = pango_attr_family_new(pangotext::latinFamilyList(font.family).c_str());
+    latin->start_index = static_cast<guint>(mark.start);
+    latin->end_index = static_cast<guint>(mark.end);
+    pango_attr_list_insert(attributes, latin);
+  }
   pango_layout_set_attributes(layout_, attributes);
   pango_attr_list_unref(attributes);
 

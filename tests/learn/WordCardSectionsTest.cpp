@@ -2,10 +2,12 @@
 #include <algorithm>
 
 #include "learn/CardSections.h"
+#include "platform/draw/TextLayout.h"
 #include "platform/view/ViewRenderer.h"
 #include "store/CallDB.h"
 #include "tests/learn/ScreenFixture.h"
 #include "tests/learn/WholeText.h"
+#include "tests/platform/draw/InkBounds.h"
 
 namespace {
 
@@ -181,6 +183,33 @@ TEST_F(WordCardLayout, ScrolledToItsEndTheEmbeddedCardsLastLineClearsThePagingBu
   EXPECT_LE(shownBottom, card->upWordBtn()->frame().y);
   EXPECT_LE(shownBottom, card->downWordBtn()->frame().y);
   ASSERT_TRUE(host_->writeScreen(::testing::TempDir() + "word_card_scrolled_to_end.png"));
+}
+
+// A learner's note as the card draws it: the apostrophe a learner types shows as ’, narrow in
+// English like the quotation marks there; quotation marks in Chinese keep their full width.
+// Measured as how far the note's line reaches with and without the marks.
+TEST_F(WordCardLayout, QuotationMarksInANoteAreNarrowInEnglishAndFullWidthInChinese) {
+  setValue("review_list_sort", "11:13:16:17:18:19:12:14:15");
+  auto card = pushCard("achieve");
+  plat::WebView& note = *card->section(1).page;
+  auto lineEnd = [&](const std::string& text, const std::string& png) {
+    CallDB::callDB()->saveNote("achieve", text);
+    card->refreshView("achieve");
+    settle();
+    auto picture = plat::ViewRenderer::renderView(note, 2);
+    EXPECT_TRUE(picture && picture->writePNG(::testing::TempDir() + png));
+    if (!picture) return 0.0;
+    const auto ink = testsupport::inkBounds(*picture, picture->pixel(1, 1));
+    return (ink.right + 1) / 2.0;
+  };
+  const plat::Font latin{"DejaVu Sans", 15};  // the note page's size
+  const double english = lineEnd("don't say “never” again", "note_english_quotes.png") -
+                         lineEnd("dont say never again", "note_english_plain.png");
+  EXPECT_NEAR(english, plat::TextLayout("’“”", latin).exactWidth(), 1.5)
+      << "no gap after the apostrophe of don’t nor inside the quotation marks";
+  const double chinese = lineEnd("他说“你好”吗", "note_chinese_quotes.png") -
+                         lineEnd("他说你好吗", "note_chinese_plain.png");
+  EXPECT_NEAR(chinese, 2 * latin.size, 1) << "each mark one full width";
 }
 
 }  // namespace
