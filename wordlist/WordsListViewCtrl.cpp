@@ -384,17 +384,25 @@ int64_t WordsListViewCtrl::rowAtStripY(double y) {
       std::floor((y + tableView_->contentOffset().y) / tableView_->rowHeight()));
 }
 
-void WordsListViewCtrl::fireRow(int64_t row, unsigned event) {
-  if (row < 0 || row >= rowCount()) return;
+MyButton* WordsListViewCtrl::buttonOfRow(int64_t row) {
+  if (row < 0 || row >= rowCount()) return nullptr;
   plat::TableViewCell* cell = tableView_->cellForRow({0, static_cast<int>(row)});
-  if (!cell) return;
-  auto* button = static_cast<MyButton*>(cell->contentView().viewWithTag(kButtonTag));
+  if (!cell) return nullptr;
+  return static_cast<MyButton*>(cell->contentView().viewWithTag(kButtonTag));
+}
+
+void WordsListViewCtrl::fireRow(int64_t row, unsigned event) {
+  MyButton* button = buttonOfRow(row);
   if (button && button->isEnabled()) button->sendActions(event);
 }
 
 void WordsListViewCtrl::touchDown_callback(plat::Point p) {
   moveStarPoint_ = p;
   downCellNum_ = rowAtStripY(p.y);
+  // The strip is wider than the button column and so covers the start of the word; where the row
+  // offers no check box to swipe over, a tap there is a tap on the word.
+  const MyButton* button = buttonOfRow(downCellNum_);
+  downOnWord_ = p.x >= kButtonWidth && button && button->isState() != 2 && button->isState() != 3;
   fireRow(downCellNum_, plat::kTouchDown);
   if (deleage_) deleage_->prohibitScroll_callback();
 }
@@ -423,6 +431,12 @@ void WordsListViewCtrl::touchEnd_callback(plat::Point p) {
     for (const std::string& word : unticked)
       if (deleage_) deleage_->selectwords_callback(word, false);
   }
-  if (rowAtStripY(p.y) == downCellNum_) fireRow(downCellNum_, plat::kTouchUpInside);
+  if (rowAtStripY(p.y) == downCellNum_) {
+    if (downOnWord_) {
+      didSelectRow(*tableView_, {0, static_cast<int>(downCellNum_)});
+    } else {
+      fireRow(downCellNum_, plat::kTouchUpInside);
+    }
+  }
   if (deleage_) deleage_->allowScroll_callback();
 }

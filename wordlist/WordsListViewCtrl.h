@@ -96,6 +96,7 @@ class WordsListViewCtrl : public plat::ViewController,
   std::vector<std::string> loadedWords() const;
   void runDeveloperCommand(const std::string& text);
   int64_t rowAtStripY(double y);
+  MyButton* buttonOfRow(int64_t row);  // null for a row off screen or out of range
   void fireRow(int64_t row, unsigned event);
 
   WordsListViewCtrlDeleage* deleage_ = nullptr;
@@ -118,4 +119,5 @@ class WordsListViewCtrl : public plat::ViewController,
   std::vector<std::string> tempDelWords_;  // unticked on the selected page during a touch
   plat::Point moveStarPoint_;
   int64_t downCellNum_ = -1;
+  bool downOnWord_ = false;  // the touch began on the word of a row without a check box
 };

@@ -92,4 +92,47 @@ TEST_F(TodayReview, ADayWithoutAnswersHasFourEmptyTabs) {
   EXPECT_EQ(screen->baseWordViewCtrl(), nullptr) << "no word to open";
 }
 
+// A word opens wherever its text is tapped. Its first letters lie under the strip that swipes over
+// check boxes on other lists; here no row has one, so a tap there is a tap on the word. The button
+// column keeps its own taps.
+TEST_F(TodayReview, ATapOnTheStartOfAWordOpensItsCard) {
+  answered("close", 60, 4, 4, 4);
+  answered("quiet", 50, 4, 2, 4);
+  auto screen = std::make_shared<TodayReViewController>();
+  push(screen);
+  WordsListViewCtrl& page = *screen->page(2);
+  ASSERT_EQ(*screen->getCurrWords(3), (WordSlots{"close", "quiet"}));
+  plat::TableView& table = page.tableView();
+  auto screenPoint = [&](double x, int row) {
+    const plat::Rect r = table.rectForRow({0, row});
+    return table.convertPointTo({x, r.y + r.height / 2}, nullptr);
+  };
+  const plat::Point onWord = screenPoint(WordsListViewCtrl::kButtonWidth + 5, 1);
+  ASSERT_EQ(page.view()->window()->hitTest(onWord), &page.slideView()) << "the strip lies there";
+
+  host_->tapAt(screenPoint(20, 1));
+  landReply();
+  EXPECT_EQ(app_->nav->topViewController(), screen.get()) << "the button column opens nothing";
+
+  host_->tapAt(onWord);
+  landReply();
+  BaseWordViewController* card = screen->baseWordViewCtrl();
+  ASSERT_NE(card, nullptr);
+  EXPECT_EQ(app_->nav->topViewController(), card);
+  EXPECT_EQ(card->wordName(), "quiet");
+  EXPECT_EQ(screen->currentWordLocal(), 1);
+  EXPECT_TRUE(screen->scrollView().isScrollEnabled()) << "paging is back after the tap";
+  app_->nav->popViewController(false);
+  landReply();
+
+  // A drag that starts on a word and ends on another row opens nothing.
+  host_->swipe(screenPoint(WordsListViewCtrl::kButtonWidth + 5, 0), onWord, 4);
+  landReply();
+  EXPECT_EQ(app_->nav->topViewController(), screen.get());
+  host_->tapAt(screenPoint(WordsListViewCtrl::kButtonWidth + 5, 0));
+  landReply();
+  EXPECT_EQ(card->wordName(), "close");
+  write("today_review_word_start_tapped.png");
+}
+
 }  // namespace

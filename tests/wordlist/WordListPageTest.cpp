@@ -198,4 +198,24 @@ TEST_F(WordListPage, ARowTappedWhileSearchingClosesTheKeyboardAndGoesOnAsUsual) 
   render("search_row_opens_card");
 }
 
+// The swipe strip reaches past the button column over the start of the word. On a row without a
+// check box a tap there is a tap on the word, like one further right: it does not remove a
+// learnt word, which only its remove button does.
+TEST_F(WordListPage, ATapOnTheStartOfALearntWordIsARowTapNotARemoval) {
+  const Words words = addBook(kBook, "t", 100);
+  planWords({words[4], words[9]});
+  auto screen = openBook(kBook);
+  showPage(*screen, 3);
+  WordsListViewCtrl& learnt = *screen->page(3);
+  plat::Point onWord = checkBoxPoint(learnt, 0);
+  onWord.x += WordsListViewCtrl::kButtonWidth + 5 - 20;
+  ASSERT_EQ(learnt.view()->window()->hitTest(onWord), &learnt.slideView());
+  host_->tapAt(onWord);
+  host_->advance(1);
+  EXPECT_TRUE(review_.deleted.empty());
+  EXPECT_EQ(db_->LearnWordCount(), 2);
+  EXPECT_NE(host_->findByText(plat::localized("alermsg_eg47")), nullptr)
+      << "the message a tap on the row shows";
+}
+
 }  // namespace
