@@ -2,7 +2,10 @@
 // the same run, on the app's own path: the body kept in memory and the end reported on the
 // caller's run loop (libcurl fetches on the calling thread). Two jobs: 1,000 small GETs one after
 // another on a kept connection, and a 100 MB download with a download progress receiver (as the
-// voice packs come). Every body is checked by its hash. Beside the times, the peak memory of one
+// voice packs come). The small GETs are fetched twice: started asynchronously, as most of the app's
+// requests are (the network thread does the work, the main thread hears of the end), and started
+// synchronously on the main thread, which does all the work itself as libcurl's easy interface
+// does. Every body is checked by its hash. Beside the times, the peak memory of one
 // download kept in memory and of one handed over piece by piece to a consumer that hashes each
 // piece.
 #include <benchmark/benchmark.h>
@@ -114,6 +117,19 @@ std::shared_ptr<HttpRequest> fetchWithOurs(const std::string& url, bool withProg
   return request;
 }
 
+// Fetches `url` with this client on the calling thread (the main thread), which returns once the
+// owner has heard of the end.
+std::shared_ptr<HttpRequest> fetchSynchronouslyWithOurs(const std::string& url) {
+  auto request = HttpRequest::requestWithURL(url);
+  Owner owner;
+  request->setDelegate(&owner);
+  request->startSynchronous();
+  request->setDelegate(nullptr);
+  if (!owner.done) throw std::runtime_error("the owner heard nothing of the end");
+  if (request->error()) throw std::runtime_error(request->error()->localizedDescription());
+  return request;
+}
+
 LibcurlClient& libcurl() {
   static LibcurlClient* client = new LibcurlClient();
   return *client;
@@ -197,7 +213,7 @@ void reportReferenceTurns(benchmark::State& state, const Turns& turns) {
   reportProcessorTime(state, processor);
 }
 
-Turns downloadTurns, smallGetTurns;
+Turns downloadTurns, smallGetTurns, smallSyncGetTurns;
 
 void BM_OursDownload(benchmark::State& state) {
   const std::string url = server().url("/big");
@@ -222,7 +238,9 @@ void BM_LibcurlDownload(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kDownloadSize));
 }
 
-void BM_OursSmallGets(benchmark::State& state) {
+// 1,000 small GETs one after another with each client, every body checked against its query.
+void takeSmallGetTurns(benchmark::State& state, Turns& turns,
+                       std::shared_ptr<HttpRequest> (*fetch)(const std::string&)) {
   std::vector<std::string> urls;
   std::vector<size_t> expected;
   for (int i = 0; i < kSmallGets; ++i) {
@@ -230,10 +248,10 @@ void BM_OursSmallGets(benchmark::State& state) {
     expected.push_back(hashOf(smallBody(std::to_string(i))));
   }
   takeTurns(
-      state, smallGetTurns,
+      state, turns,
       [&] {
         for (int i = 0; i < kSmallGets; ++i) {
-          auto request = fetchWithOurs(urls[i]);
+          auto request = fetch(urls[i]);
           const auto body = request->responseData();
           check(body && hashOf(viewOf(*body)) == expected[i], "our small reply differs");
         }
@@ -244,8 +262,21 @@ void BM_OursSmallGets(benchmark::State& state) {
       });
 }
 
+void BM_OursSmallGets(benchmark::State& state) {
+  takeSmallGetTurns(state, smallGetTurns,
+                    [](const std::string& url) { return fetchWithOurs(url); });
+}
+
 void BM_LibcurlSmallGets(benchmark::State& state) {
   reportReferenceTurns(state, smallGetTurns);
+}
+
+void BM_OursSmallSyncGets(benchmark::State& state) {
+  takeSmallGetTurns(state, smallSyncGetTurns, fetchSynchronouslyWithOurs);
+}
+
+void BM_LibcurlSmallSyncGets(benchmark::State& state) {
+  reportReferenceTurns(state, smallSyncGetTurns);
 }
 
 constexpr int kDownloadTurns = 30;
@@ -263,6 +294,14 @@ BENCHMARK(BM_OursSmallGets)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibcurlSmallGets)
+    ->Iterations(kSmallGetTurns)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OursSmallSyncGets)
+    ->Iterations(kSmallGetTurns)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibcurlSmallSyncGets)
     ->Iterations(kSmallGetTurns)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -340,7 +379,9 @@ int main(int argc, char** argv) {
       {{"http_download_vs_libcurl", turns("BM_OursDownload", kDownloadTurns),
         turns("BM_LibcurlDownload", kDownloadTurns)},
        {"http_small_gets_vs_libcurl", turns("BM_OursSmallGets", kSmallGetTurns),
-        turns("BM_LibcurlSmallGets", kSmallGetTurns)}});
+        turns("BM_LibcurlSmallGets", kSmallGetTurns)},
+       {"http_small_sync_gets_vs_libcurl", turns("BM_OursSmallSyncGets", kSmallGetTurns),
+        turns("BM_LibcurlSmallSyncGets", kSmallGetTurns)}});
   // Only a whole run (not one filtered down to some benchmarks) measures memory too.
   if (status == 0) reportPeakMemory();
   return status;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <memory>
 
 #include "net/HttpDataCompressor.h"
 #include "net/HttpDataDecompressor.h"
@@ -18,6 +22,34 @@ using namespace nettest;
 namespace {
 
 class HttpRequestTest : public NetTest {};
+
+// Keeps the network thread busy for as long as it lives (at most ten seconds, so that a test that
+// fails does not hold it for good).
+class NetworkThreadHold {
+ public:
+  NetworkThreadHold() {
+    auto state = state_;
+    HttpRequest::threadForRequest(nullptr).perform([state] {
+      state->held = true;
+      state->released.wait_for(std::chrono::seconds(10));
+      state->held = false;
+    });
+    runUntil([state] { return state->held.load(); });
+  }
+  ~NetworkThreadHold() {
+    state_->letGo.set_value();
+    runUntil([state = state_] { return !state->held; });
+  }
+  bool held() const { return state_->held; }
+
+ private:
+  struct State {
+    std::promise<void> letGo;
+    std::shared_future<void> released = letGo.get_future().share();
+    std::atomic<bool> held{false};
+  };
+  std::shared_ptr<State> state_ = std::make_shared<State>();
+};
 
 int closedPort() {
   LoopbackHttpServer server([](const ServerRequest&) { return ServerReply(); });
@@ -59,6 +91,35 @@ TEST_F(HttpRequestTest, RequestsGoOutInTheirVersionAndMethodAndReportOnTheMainTh
   withBody->appendPostData(std::string("x=1"));
   EXPECT_EQ(withBody.run()->responseString(), "POST HTTP/1.1 x=1");
   EXPECT_EQ(server.lastRequest().header("Content-Length"), "3");
+}
+
+// The network thread is held busy all along: a synchronous request that needed it for any step
+// (the exchange, the redirect, the status checks while the server waits) would end only once it
+// is let go.
+TEST_F(HttpRequestTest, ASynchronousRequestWorksOnTheCallingThreadAloneAndRunsNothingElseMeanwhile) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.path() == "/start") return ServerReply::redirect(302, "/end");
+    ServerReply reply = ServerReply::text("done");
+    reply.delayBeforeHeaders = 0.4;  // a status check or more meanwhile
+    return reply;
+  });
+  NetworkThreadHold hold;
+  ASSERT_TRUE(hold.held());
+  bool otherWorkRan = false;
+  plat::RunLoop::main().perform([&] { otherWorkRan = true; });
+
+  Recorder owner;
+  auto request = HttpRequest::requestWithURL(server.url("/start"));
+  request->setDelegate(&owner);
+  request->startSynchronous();
+  EXPECT_TRUE(hold.held());
+  EXPECT_FALSE(otherWorkRan);
+  EXPECT_EQ(owner.finished, 1);
+  EXPECT_FALSE(owner.offMainThread);
+  EXPECT_EQ(request->responseString(), "done");
+  EXPECT_EQ(server.requestCount(), 2);
+  request->setDelegate(nullptr);
+  EXPECT_TRUE(runUntil([&] { return otherWorkRan; }));
 }
 
 TEST_F(HttpRequestTest, FourHundredsFinishButChallengesRefusalsAndCutBodiesFail) {

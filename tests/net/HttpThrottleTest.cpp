@@ -25,7 +25,11 @@ class HttpThrottleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Whatever earlier requests counted ends in a window of its own: seen from this test's clock
-    // it lies ahead, as after the clock was set back.
+    // it lies ahead, as after the clock was set back. That keeps the windows before it, as a real
+    // set-back clock does, so a silent window follows and empties the tracker: every test starts
+    // from no usage at all, whatever ran before it.
+    HttpRequest::measureBandwidthUsage();
+    time.clock().advance(1);
     HttpRequest::measureBandwidthUsage();
   }
   void TearDown() override { HttpRequest::setShouldThrottleBandwidthForWWAN(false); }
