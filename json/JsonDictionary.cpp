@@ -161,10 +161,9 @@ void JsonDictionary::insertDecoded(size_t count, const JsonPendingKey* keys,
   // and pairs are found once.
   if (narrowSlots_) {
     switch (capacityIndex_) {
-#define JSON_CAPACITY_CASE(i)                                                                   \
-  case i:                                                                                       \
-    return insertDecodedNarrow(count, keys, objects,                                            \
-                               [](uint64_t hash) -> size_t { return hash % kCapacities[i]; });
+#define JSON_CAPACITY_CASE(i) \
+  case i:                     \
+    return insertDecodedNarrow<kCapacities[i]>(count, keys, objects);
       JSON_CAPACITY_CASE(1)
       JSON_CAPACITY_CASE(2)
       JSON_CAPACITY_CASE(3)
@@ -182,20 +181,30 @@ void JsonDictionary::insertDecoded(size_t count, const JsonPendingKey* keys,
     insertMade(keys[i].hash, keys[i].text, [&] { return std::move(objects[i]); });
 }
 
-template <typename StartSlot>
+template <size_t kCapacity>
 void JsonDictionary::insertDecodedNarrow(size_t count, const JsonPendingKey* keys,
-                                         plat::Value* objects, StartSlot startSlot) {
+                                         plat::Value* objects) {
   auto* table = static_cast<uint8_t*>(slots());
   Pair* pairs = pairsAfter(table);
+  // Until a key repeats, pair j holds keys[j]: a used slot is passed over when its pending key's
+  // hash differs, without comparing texts. The table always has a free slot.
+  bool pairsInKeyOrder = true;
   for (size_t i = 0; i < count; ++i) {
-    // A free start slot means the key is not in the table yet: probing stops at free slots.
-    size_t index = startSlot(keys[i].hash);
-    if (table[index] == 0) [[likely]] {
-      new (pairs + count_) Pair{keys[i].text, std::move(objects[i])};
-      table[index] = static_cast<uint8_t>(++count_);
-    } else {
-      insertMade(keys[i].hash, keys[i].text, [&] { return std::move(objects[i]); });
+    uint64_t hash = keys[i].hash;
+    if (pairsInKeyOrder) {
+      size_t index = hash % kCapacity;
+      while (table[index] != 0 && keys[table[index] - 1].hash != hash)
+        index = index + 1 == kCapacity ? 0 : index + 1;
+      if (table[index] == 0) [[likely]] {
+        new (pairs + count_) Pair{keys[i].text, std::move(objects[i])};
+        table[index] = static_cast<uint8_t>(++count_);
+        continue;
+      }
+      // A repeated key (or another with the same hash): the general insert from here on, as
+      // replacing a pair moves another into its place.
+      pairsInKeyOrder = false;
     }
+    insertMade(hash, keys[i].text, [&] { return std::move(objects[i]); });
   }
 }
 

@@ -125,9 +125,8 @@ class JsonDictionary final : public plat::DictionaryStorage {
   // Fills a group's dictionary, made for `count` pairs, with the decoded keys and the objects
   // moved from `objects`, as insertMade would one by one.
   void insertDecoded(size_t count, const JsonPendingKey* keys, plat::Value* objects);
-  template <typename StartSlot>
-  void insertDecodedNarrow(size_t count, const JsonPendingKey* keys, plat::Value* objects,
-                           StartSlot startSlot);
+  template <size_t kCapacity>
+  void insertDecodedNarrow(size_t count, const JsonPendingKey* keys, plat::Value* objects);
   void removeSlot(size_t index);
   void regrow(size_t capacityIndex);
   void placeStorage(void* storage, size_t capacityIndex, size_t pairRoom);

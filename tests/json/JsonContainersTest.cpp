@@ -48,6 +48,30 @@ TEST(JsonContainers, LargeDictionaryFindsEveryKey) {
   EXPECT_FALSE(value.has("k5000"));
 }
 
+// A document's dictionaries are filled in one pass of their own; a mutable result's take their
+// pairs one by one. Both must hold the last value of each repeated key and walk their slots in
+// the same order, at every table size.
+TEST(JsonContainers, DecodedDictionariesWithRepeatedKeysMatchAModel) {
+  std::mt19937 random(11);
+  for (int count : {1, 2, 3, 5, 9, 17, 30, 54, 95, 140, 180, 260, 400}) {
+    std::map<std::string, int> model;
+    std::string text = "{";
+    for (int i = 0; i < count; ++i) {
+      // About one key in four repeats an earlier one.
+      std::string key = "k" + std::to_string(random() % (count + count / 3 + 1));
+      text += (i ? ",\"" : "\"") + key + "\":" + std::to_string(i);
+      model[key] = i;
+    }
+    text += "}";
+    Value decoded = objectFromJSONString(text);
+    Value changeable = mutableObjectFromJSONString(text);
+    ASSERT_EQ(decoded.size(), model.size()) << text;
+    for (const auto& [key, value] : model) ASSERT_EQ(decoded[key].asInt(), value) << key;
+    EXPECT_EQ(decoded.keys(), changeable.keys()) << text;
+    EXPECT_EQ(decoded, changeable);
+  }
+}
+
 TEST(JsonContainers, ImmutableOnesRaiseOnEveryChange) {
   Value dictionary = objectFromJSONString("{\"a\":[1,2,3]}");
   Value array = dictionary["a"];
