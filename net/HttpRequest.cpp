@@ -415,6 +415,9 @@ void HttpRequest::main() {
     buildRequestHeaders();
 
     if (downloadCache_) {
+      // The reply that redirected here says nothing of this address's stored copy.
+      responseHeaders_.clear();
+      haveResponseHeaders_ = false;
       if (cachePolicy_ == kUseCacheDefaultPolicy)
         cachePolicy_ = downloadCache_->defaultCachePolicy();
       if (downloadCache_->canUseCachedDataForRequest(*this)) {

@@ -246,4 +246,11 @@ TEST_F(HttpDownloadCacheTest, RevalidatingAlwaysTakesANewVersionAndAConfirmedOne
   EXPECT_EQ(server.requestCount(), 3);
   EXPECT_TRUE(confirmed->didUseCachedResponse());
   EXPECT_EQ(confirmed->responseString(), "copy v2");
+
+  // A redirect's own reply says nothing of the stored copy it leads to, which is still current.
+  LoopbackHttpServer mover([&](const ServerRequest&) { return ServerReply::redirect(302, url); });
+  auto redirected = fetch(mover.url("/old-notes"));
+  EXPECT_EQ(server.requestCount(), 3);
+  EXPECT_TRUE(redirected->didUseCachedResponse());
+  EXPECT_EQ(redirected->responseString(), "copy v2");
 }
