@@ -145,7 +145,6 @@ size_t ZipDecryptingReader::read(std::span<uint8_t> into, const Source& source) 
   return produced;
 }
 
-void ZipDecryptingReader::finish() {
-  if (ended_ && crc_ != expectedCrc_)
-    throw ZipException("Error in closing '" + entryName_ + "' in the zipfile", UNZ_CRCERROR);
+bool ZipDecryptingReader::crcMatches(bool wholeEntryRead) const {
+  return !(ended_ || wholeEntryRead) || crc_ == expectedCrc_;
 }

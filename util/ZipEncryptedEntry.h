@@ -59,8 +59,8 @@ class ZipDecryptingReader {
 
   // Fills `into` as far as the entry goes; the number of plain bytes, 0 at the end.
   size_t read(std::span<uint8_t> into, const Source& source);
-  // Raises when the whole entry was read and its CRC differs.
-  void finish();
+  // False when the whole entry was read and the CRC of what came out differs from the record's.
+  bool crcMatches(bool wholeEntryRead) const;
 
  private:
   size_t readRaw(uint8_t* into, size_t length, const Source& source);

@@ -211,7 +211,7 @@ ZipReadStream ZipFile::openCurrentEntry(const char* password) {
   if (!encrypted) {
     err = unzOpenCurrentFilePassword(handles_->unz, nullptr);
     if (err != UNZ_OK) fail("Error in opening current file", err);
-    return ZipReadStream(handles_, info.name());
+    return ZipReadStream(handles_, info.name(), info.length());
   }
   if (!password || !*password) fail("Error in opening current file", UNZ_PARAMERROR);
   if (raw.compression_method != 0 && raw.compression_method != Z_DEFLATED)
@@ -223,13 +223,13 @@ ZipReadStream ZipFile::openCurrentEntry(const char* password) {
   const uint8_t check = (raw.flag & kFlagDataDescriptor)
                             ? static_cast<uint8_t>((raw.dosDate >> 8) & 0xff)
                             : static_cast<uint8_t>(raw.crc >> 24);
-  ZipReadStream reader(handles_, info.name());
+  ZipReadStream reader(handles_, info.name(), info.length());
   try {
     auto decrypting = std::make_shared<ZipDecryptingReader>(
         info.name(), password, raw.compression_method == Z_DEFLATED, check,
         static_cast<uint32_t>(raw.crc),
         [&reader](uint8_t* into, size_t length) { return reader.readRaw(into, length); });
-    return ZipReadStream(handles_, info.name(), std::move(decrypting));
+    return ZipReadStream(handles_, info.name(), info.length(), std::move(decrypting));
   } catch (...) {
     unzCloseCurrentFile(handles_->unz);
     throw;

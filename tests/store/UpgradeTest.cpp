@@ -1,3 +1,8 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
@@ -60,6 +65,51 @@ class UpgradeTest : public storetest::StoreTest {
     return static_cast<int>(CallDB::callDB()->sql_select(sql, "n", "", {}).at(0).asInt());
   }
   std::string tempPath() const { return plat::AppHome::applicationSupportDir() + "/temp.db"; }
+
+  // An old file with enough of the learner's study rows that the fresh copy must grow to hold
+  // them; returns its bytes.
+  std::string placeLargeOldDatabase() {
+    placeOldDatabase("3.0", {"with recursive n(i) as (select 100 union all select i + 1 from n "
+                             "where i < 20000) insert into Study_List select i, 700000000 + i, 0 "
+                             "from n"});
+    return plat::files::readFile(userDatabasePath()).value_or("");
+  }
+  int64_t shippedSize() const {
+    return static_cast<int64_t>(
+        plat::files::fileSize(storetest::fixtureBundle() + "/learn.db").value_or(0));
+  }
+  // What the next start finds after an interrupted upgrade: every row, in a new file.
+  void expectUpgradedWithEveryRow() {
+    CallDB* db = CallDB::callDB();
+    ASSERT_TRUE(db->isOpen());
+    EXPECT_EQ(db->getPersonalValue("v_client"), "3.5");
+    EXPECT_EQ(count("select count(*) from Study_List"), 2 + 19901);
+    EXPECT_EQ(setting("account"), Value::array({Value::array({"li", 0})}));
+    EXPECT_EQ(db->sql_select("pragma integrity_check", "s", "", {}), Value::array({"ok"}));
+    EXPECT_FALSE(plat::files::exists(tempPath()));
+  }
+};
+
+// Writing past `limit` bytes of any file fails with EFBIG, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(int64_t limit) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previousAction_);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit small = previous_;
+    small.rlim_cur = static_cast<rlim_t>(limit);
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    sigaction(SIGXFSZ, &previousAction_, nullptr);
+  }
+
+ private:
+  rlimit previous_{};
+  struct sigaction previousAction_ {};
 };
 
 TEST_F(UpgradeTest, AnOldClientsDataMovesIntoAFreshCopyPastAStaleTempFile) {
@@ -134,6 +184,50 @@ TEST_F(UpgradeTest, AFailureHalfWayKeepsTheOldFileAndItsData) {
   EXPECT_EQ(count("select count(*) from Study_List"), 2);
   CallDB::Release_CallDB();
   EXPECT_TRUE(plat::files::readFile(userDatabasePath()) == before) << "the old file changed";
+}
+
+TEST_F(UpgradeTest, AFullDiskKeepsTheOldFileAndTheNextStartUpgrades) {
+  placeLargeOldDatabase();
+  // Too small for the fresh copy, then room for the copy but not for the learner's rows.
+  for (int64_t limit : {shippedSize() / 2, shippedSize()}) {
+    SCOPED_TRACE(limit);
+    {
+      FileSizeLimit full(limit);
+      CallDB* db = CallDB::callDB();
+      ASSERT_TRUE(db->isOpen());
+      EXPECT_EQ(db->getPersonalValue("v_client"), "3.0");
+      EXPECT_EQ(count("select count(*) from Study_List"), 2 + 19901);
+      CallDB::Release_CallDB();
+    }
+    EXPECT_FALSE(plat::files::exists(tempPath()));
+  }
+  expectUpgradedWithEveryRow();
+}
+
+TEST_F(UpgradeTest, AnUpgradeKilledHalfWayLosesNothingAndRunsAgain) {
+  const std::string before = placeLargeOldDatabase();
+  // Killed while the fresh copy is written, then while the learner's rows go into it.
+  for (int64_t limit : {shippedSize() / 2, shippedSize()}) {
+    SCOPED_TRACE(limit);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit none{0, 0};
+      setrlimit(RLIMIT_CORE, &none);
+      rlimit small{static_cast<rlim_t>(limit), RLIM_INFINITY};
+      setrlimit(RLIMIT_FSIZE, &small);
+      signal(SIGXFSZ, SIG_DFL);  // a write past the limit kills the process there
+      CallDB::callDB();
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "not killed: " << status;
+    // The second time the fresh copy was in place: its rows were going in.
+    EXPECT_EQ(plat::files::exists(tempPath()), limit == shippedSize());
+    EXPECT_TRUE(plat::files::readFile(userDatabasePath()) == before) << "the old file changed";
+  }
+  expectUpgradedWithEveryRow();
 }
 
 }  // namespace
