@@ -6,6 +6,23 @@
 
 using namespace MyExtensions;
 
+TEST(MyExtensions, Md5MatchesTheStandardsVectors) {
+  const std::pair<std::string, const char*> vectors[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {"a", "0cc175b9c0f1b6a831c399e269772661"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+       "57edf4a22be3c955ac49da2e2107b67a"},
+      {std::string(1'000'000, 'a'), "7707d6ae4e027c70eea2a935c2296f21"},
+      {"\xE5\x8D\x95\xE8\xAF\x8D", "a23b6acaf0e8eed75b547c90b3177756"},  // 单词, as UTF-8
+  };
+  for (const auto& [text, digest] : vectors) {
+    EXPECT_EQ(md5(text), digest);
+    EXPECT_EQ(md5(plat::Value::Bytes(text.begin(), text.end())), digest);
+  }
+}
+
 TEST(MyExtensions, Md5OfTextIsLowerCaseHexAndStopsAtAZeroCharacter) {
   EXPECT_EQ(md5(std::string("abc\0def", 7)), "900150983cd24fb0d6963f7d28e17f72");
   // Data, unlike text, counts every byte.
@@ -43,8 +60,13 @@ TEST(MyExtensions, UrlDecodingReplacesEveryEscapeOrRefuses) {
 }
 
 // The word card's note pages check the other escapes and their order.
-TEST(MyExtensions, TurnHtmlEscapesGreaterThanAndKeepsOtherText) {
+TEST(MyExtensions, TurnHtmlEscapesTheFiveCharactersOnce) {
   EXPECT_EQ(turnHtml("x>y \xE5\x8D\x95"), "x&gt;y \xE5\x8D\x95");
+  EXPECT_EQ(turnHtml("a<b & it's Tom's"), "a&lt;b &amp; it&#146;s Tom&#146;s");
+  EXPECT_EQ(turnHtml("\"q\""), "&quot;q&quot;");
+  // A reference already there is text to escape, and made references are not escaped again.
+  EXPECT_EQ(turnHtml("&amp; &#39;"), "&amp;amp; &amp;#39;");
+  EXPECT_EQ(turnHtml(""), "");
 }
 
 TEST(MyExtensions, LonglongCompareIsExactBeyondDoublePrecision) {

@@ -54,6 +54,18 @@ TEST_F(ZipLookupTest, AMissLeavesTheCurrentEntryAndIsCaseSensitive) {
   EXPECT_EQ(readCurrent(zip), "BOOK");
 }
 
+TEST_F(ZipLookupTest, OfTwoEntriesOfOneNameBothLookupsFindTheFirst) {
+  writeArchive(path("twice.zip"), {{"a.mp3", "first"}, {"b.mp3", "B"}, {"a.mp3", "second"}});
+  ZipFile zip(path("twice.zip"), ZipFileModeUnzip);
+  EXPECT_EQ(zip.entryCount(), 3u);
+  ASSERT_TRUE(zip.locateEntry2("b.mp3"));
+  ASSERT_TRUE(zip.locateEntry2("a.mp3"));
+  EXPECT_EQ(readCurrent(zip), "first");
+  ASSERT_TRUE(zip.locateEntry("b.mp3"));
+  ASSERT_TRUE(zip.locateEntry("a.mp3"));
+  EXPECT_EQ(readCurrent(zip), "first");
+}
+
 TEST_F(ZipLookupTest, AnEmptyArchiveHasNothingToFind) {
   ZipFile(path("empty.zip"), ZipFileModeCreate).close();
   // minizip finds no end record at the very start of a file, so the empty archive gets a stub.
