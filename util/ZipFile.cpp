@@ -1,10 +1,13 @@
 #include "util/ZipFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/base/Calendar.h"
 #include "platform/base/Clock.h"
+#include "platform/base/Files.h"
 #include "util/ZipException.h"
 #include "util/ZipFastLookup.h"
 
@@ -50,19 +53,42 @@ ZipFile::ZipFile(const std::string& fileName, int mode)
       handles_->zip = zipOpen64(fileName.c_str(), APPEND_STATUS_CREATE);
       break;
     case ZipFileModeAppend:
-      handles_->zip = zipOpen64(fileName.c_str(), APPEND_STATUS_ADDINZIP);
+      // minizip writes new entries over the archive's central directory and writes it again only
+      // at the close: a full disk or a kill in between would leave no readable archive, the old
+      // entries lost. The entries go into a copy, which takes the archive's place when whole.
+      appendCopy_ = fileName + ".append";
+      plat::files::remove(appendCopy_);
+      if (plat::files::copyFile(fileName, appendCopy_))
+        handles_->zip = zipOpen64(appendCopy_.c_str(), APPEND_STATUS_ADDINZIP);
       break;
     default:
       throw ZipException("Unknown mode " + std::to_string(mode), 0);
   }
-  if (!handles_->unz && !handles_->zip) throw ZipException("Can't open '" + fileName + "'", 0);
+  if (!handles_->unz && !handles_->zip) {
+    if (!appendCopy_.empty()) plat::files::remove(appendCopy_);
+    throw ZipException("Can't open '" + fileName + "'", 0);
+  }
 }
 
 ZipFile::~ZipFile() {
   if (handles_->unz) unzClose(handles_->unz);
-  if (handles_->zip) zipClose(handles_->zip, nullptr);
+  if (handles_->zip) finishAppending(zipClose(handles_->zip, nullptr));
   handles_->unz = nullptr;
   handles_->zip = nullptr;
+}
+
+int ZipFile::finishAppending(int closed) {
+  if (appendCopy_.empty()) return closed;
+  int err = closed;
+  if (err == ZIP_OK && !(plat::files::syncToDisk(appendCopy_) &&
+                         std::rename(appendCopy_.c_str(), fileName_.c_str()) == 0))
+    err = ZIP_ERRNO;
+  if (err == ZIP_OK)
+    plat::files::syncToDisk(std::filesystem::path(fileName_).parent_path().string());
+  else
+    plat::files::remove(appendCopy_);
+  appendCopy_.clear();
+  return err;
 }
 
 void ZipFile::requireUnzipMode() const {
@@ -254,7 +280,7 @@ void ZipFile::close() {
       break;
     case ZipFileModeCreate:
     case ZipFileModeAppend:
-      err = zipClose(handles_->zip, nullptr);
+      err = finishAppending(zipClose(handles_->zip, nullptr));
       handles_->zip = nullptr;
       break;
     default:

@@ -1,6 +1,8 @@
 // A zip archive opened for reading (unzip mode), for creating a new one, or for appending entries
-// to an existing one, over minizip. Every failure raises a ZipException. Reading callers find an
-// entry with locateEntry2 (the fast lookup), read its info for the length, then read the entry.
+// to an existing one, over minizip. Every failure raises a ZipException. Appended entries reach
+// the archive only when it closes whole: a failed append leaves the archive as it was. Reading
+// callers find an entry with locateEntry2 (the fast lookup), read its info for the length, then
+// read the entry.
 #pragma once
 
 #include <cstdint>
@@ -63,9 +65,13 @@ class ZipFile {
   [[noreturn]] void fail(const std::string& what, int64_t error) const;
   ZipEntryInfo currentEntryInfo(const std::string& failure);
   ZipReadStream openCurrentEntry(const char* password);
+  // Append mode: puts the copy written into in the archive's place when minizip closed it without
+  // error (`closed`), else removes it; the result as zipClose's.
+  int finishAppending(int closed);
 
   std::string fileName_;
   int mode_;
   ZipHandlesRef handles_;
   std::unique_ptr<ZipFastLookup> fastLookup_;
+  std::string appendCopy_;  // append mode: the copy that takes the new entries until close
 };

@@ -1,6 +1,8 @@
 #include "util/ZipFile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -72,16 +74,42 @@ TEST_F(ZipFileTest, RoundTripKeepsNamesDataLevelsAndOrder) {
   EXPECT_DOUBLE_EQ(zip.getCurrentZipEntryInfo().date(), 1'700'000'000.0 + 8 * 3600);
 }
 
-TEST_F(ZipFileTest, AppendAddsEntriesAndKeepsTheOldOnes) {
+TEST_F(ZipFileTest, AppendAddsEntriesAndAFailedAppendKeepsTheOldOnes) {
   writeArchive(path("b.zip"), {{"one", "first"}, {"two", "second"}});
+  const std::string before = *plat::files::readFile(path("b.zip"));
+  std::string big;
+  for (int i = 0; i < 200'000; ++i) big += static_cast<char>((i * 2654435761u) >> 24);
+  {
+    // The disk fills while the new entry is written: the archive stays as it was.
+    struct sigaction ignore {
+    }, previousAction{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previousAction);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = before.size() + 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(writeArchive(path("b.zip"), {{"big", big}}, 0, ZipFileModeAppend), ZipException);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    sigaction(SIGXFSZ, &previousAction, nullptr);
+  }
+  EXPECT_TRUE(plat::files::readFile(path("b.zip")) == before);
+  EXPECT_FALSE(plat::files::exists(path("b.zip.append")));
   writeArchive(path("b.zip"), {{"three", "third"}}, 0, ZipFileModeAppend);
+  {
+    ZipFile leftOpen(path("b.zip"), ZipFileModeAppend);  // finished when it goes away
+    leftOpen.writeEntryWithName("four", 0).writeData(std::string_view("fourth"));
+  }
   ZipFile zip(path("b.zip"), ZipFileModeUnzip);
-  ASSERT_EQ(zip.entryCount(), 3u);
-  const Entries expected = {{"one", "first"}, {"two", "second"}, {"three", "third"}};
+  ASSERT_EQ(zip.entryCount(), 4u);
+  const Entries expected = {
+      {"one", "first"}, {"two", "second"}, {"three", "third"}, {"four", "fourth"}};
   for (const auto& [name, content] : expected) {
     ASSERT_TRUE(zip.locateEntry2(name)) << name;
     EXPECT_EQ(readCurrent(zip), content);
   }
+  EXPECT_FALSE(plat::files::exists(path("b.zip.append")));
 }
 
 TEST_F(ZipFileTest, OneReadFillsABufferOfTheEntrysLength) {
