@@ -168,8 +168,9 @@ struct WindowHost::Impl {
       case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_r && (event.key.keysym.mod & KMOD_CTRL)) turnScreen();
         if (event.key.keysym.sym == SDLK_BACKSPACE) Keyboard::deleteBackward();
+        // Enter is the bar's key: on a keypad without a return key it finishes the field.
         if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
-          Keyboard::pressReturn();
+          Keyboard::pressBarKey();
         }
         break;
       default:

@@ -83,10 +83,12 @@ void showContent() {
     if (input) s.window->addSubview(input);
   }
   if (input) input->setFrame(keys);
-  if (!s.bar) s.bar = keyboardbar::make(keys.width, [] { Keyboard::pressReturn(); });
+  if (!s.bar) s.bar = keyboardbar::make(keys.width, [] { Keyboard::pressBarKey(); });
   if (input) {
     s.bar->removeFromSuperview();
   } else {
+    keyboardbar::showKeyFor(*s.bar,
+                            textInput() ? textInput()->keyboardType() : KeyboardType::Default);
     s.bar->setFrame(keys);
     if (s.bar->superview() != s.window.get()) s.window->addSubview(s.bar);
   }
@@ -152,8 +154,8 @@ bool Keyboard::isVisible() {
 }
 double Keyboard::height() {
   // An input view (a date picker) takes the phone keyboard's room; typing needs only the bar.
-  const double content = state().showsInputView ? (Screen::main().isPad() ? 264 : 216)
-                                                : keyboardbar::kHeight;
+  const double content =
+      state().showsInputView ? (Screen::main().isPad() ? 264 : 216) : keyboardbar::kHeight;
   return content + accessoryHeight();
 }
 
@@ -196,6 +198,17 @@ bool Keyboard::deleteBackward() {
 bool Keyboard::pressReturn() {
   if (!textInput()) return false;
   textInput()->returnKey();
+  return true;
+}
+
+bool Keyboard::pressBarKey() {
+  TextInput* input = textInput();
+  if (!input) return false;
+  if (keyboardbar::hasReturnKey(input->keyboardType())) {
+    input->returnKey();
+  } else {
+    state().responder->resignFirstResponder();
+  }
   return true;
 }
 

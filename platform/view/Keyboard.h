@@ -10,6 +10,7 @@
 
 #include "platform/base/Value.h"
 #include "platform/draw/Geometry.h"
+#include "platform/view/TextEditing.h"
 
 namespace plat {
 
@@ -32,6 +33,8 @@ class TextInput {
   virtual void insertText(const std::string& text) = 0;
   virtual void deleteBackward() = 0;
   virtual void returnKey() = 0;
+  // Which of the phone's keyboards it asks for: the keypads for numbers have no return key.
+  virtual KeyboardType keyboardType() const { return KeyboardType::Default; }
   // Shown instead of the keyboard when set.
   virtual std::shared_ptr<View> inputView() const { return nullptr; }
   // Shown along the keyboard's top edge when set, as high as its frame.
@@ -53,6 +56,9 @@ class Keyboard {
   static bool type(const std::string& text);  // one character at a time
   static bool deleteBackward();
   static bool pressReturn();
+  // The typing bar's key (and the computer's Enter): the return key where the phone's keyboard
+  // has one; on a keypad without one it ends the editing, as a tap beside the field does.
+  static bool pressBarKey();
 
   // For views: View::becomeFirstResponder / resignFirstResponder call these. Text views pass
   // showKeyboard false, tell their delegates, then call refresh() to move the keyboard.

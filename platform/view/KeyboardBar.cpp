@@ -8,9 +8,15 @@ namespace plat::keyboardbar {
 namespace {
 constexpr double kKeyWidth = 64;
 constexpr double kKeyMargin = 4;
+constexpr int kKeyTag = 1;
 }  // namespace
 
-std::shared_ptr<View> make(double width, std::function<void()> pressReturn) {
+bool hasReturnKey(KeyboardType type) {
+  return type != KeyboardType::NumberPad && type != KeyboardType::PhonePad &&
+         type != KeyboardType::DecimalPad;
+}
+
+std::shared_ptr<View> make(double width, std::function<void()> pressKey) {
   auto bar = std::make_shared<View>(Rect{0, 0, width, kHeight});
   bar->setBackgroundColor(Color::rgb255(209, 213, 219));
   bar->setAutoresizingMask(kFlexibleWidth);
@@ -23,18 +29,23 @@ std::shared_ptr<View> make(double width, std::function<void()> pressReturn) {
   hint->setAutoresizingMask(kFlexibleWidth);
   bar->addSubview(hint);
 
-  auto returnKey = Button::create(ButtonType::Custom, {width - kKeyWidth - kKeyMargin, kKeyMargin,
-                                                       kKeyWidth, kHeight - 2 * kKeyMargin});
-  returnKey->setTitle("回车");
-  returnKey->setTitleColor(Color::black());
-  returnKey->titleLabel().setFont(Font::system(15));
-  returnKey->setBackgroundColor(Color::white());
-  returnKey->setCornerRadius(5);
-  returnKey->setAutoresizingMask(kFlexibleLeftMargin);
-  returnKey->addTarget([pressReturn = std::move(pressReturn)](Control&) { pressReturn(); },
-                       kTouchUpInside);
-  bar->addSubview(returnKey);
+  auto key = Button::create(ButtonType::Custom, {width - kKeyWidth - kKeyMargin, kKeyMargin,
+                                                 kKeyWidth, kHeight - 2 * kKeyMargin});
+  key->setTag(kKeyTag);
+  key->setTitle("回车");
+  key->setTitleColor(Color::black());
+  key->titleLabel().setFont(Font::system(15));
+  key->setBackgroundColor(Color::white());
+  key->setCornerRadius(5);
+  key->setAutoresizingMask(kFlexibleLeftMargin);
+  key->addTarget([pressKey = std::move(pressKey)](Control&) { pressKey(); }, kTouchUpInside);
+  bar->addSubview(key);
   return bar;
+}
+
+void showKeyFor(View& bar, KeyboardType type) {
+  if (auto* key = dynamic_cast<Button*>(bar.viewWithTag(kKeyTag)))
+    key->setTitle(hasReturnKey(type) ? "回车" : "完成");
 }
 
 }  // namespace plat::keyboardbar

@@ -1,13 +1,14 @@
 // What stands for the phone's keyboard on the desktop, where the computer's own keyboard types:
-// a slim bar along the bottom of the screen that says so, with a return key that works for a
-// learner who holds only the mouse. It is as high as the keyboard reports itself, so screens
-// that follow the keyboard's frame give up no more room than this bar takes; and as high as the
-// tab bar, which it covers whole rather than leaving a strip of cut icons above it.
+// a slim bar along the bottom of the screen that says so, with a key that works for a learner
+// who holds only the mouse. It is as high as the keyboard reports itself, so screens that follow
+// the keyboard's frame give up no more room than this bar takes; and as high as the tab bar,
+// which it covers whole rather than leaving a strip of cut icons above it.
 #pragma once
 
 #include <functional>
 #include <memory>
 
+#include "platform/view/TextEditing.h"
 #include "platform/view/View.h"
 
 namespace plat {
@@ -16,8 +17,16 @@ namespace keyboardbar {
 
 inline constexpr double kHeight = 49;
 
-// The bar's view, laid out for `width`; its return key calls `pressReturn`.
-std::shared_ptr<View> make(double width, std::function<void()> pressReturn);
+// Whether the phone's keyboard of this type has a return key: its keypads for numbers have
+// none, and their fields are finished by ending the editing.
+bool hasReturnKey(KeyboardType type);
+
+// The bar's view, laid out for `width`; its key calls `pressKey`.
+std::shared_ptr<View> make(double width, std::function<void()> pressKey);
+
+// Names the key for the field being typed into: "回车" where the phone's keyboard has a return
+// key, "完成" where the key ends the editing instead.
+void showKeyFor(View& bar, KeyboardType type);
 
 }  // namespace keyboardbar
 

@@ -63,7 +63,7 @@ class TextField : public Control, public TextInput {
   void setClearsOnBeginEditing(bool clears) { clearsOnBegin_ = clears; }
   bool isSecureTextEntry() const { return secure_; }
   void setSecureTextEntry(bool secure) { secure_ = secure; }
-  KeyboardType keyboardType() const { return keyboardType_; }
+  KeyboardType keyboardType() const override { return keyboardType_; }
   void setKeyboardType(KeyboardType type) { keyboardType_ = type; }
   ReturnKeyType returnKeyType() const { return returnKeyType_; }
   void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }

@@ -48,7 +48,7 @@ class TextView : public ScrollView, public TextInput {
   void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
   bool isEditable() const { return editable_; }
   void setEditable(bool editable);
-  KeyboardType keyboardType() const { return keyboardType_; }
+  KeyboardType keyboardType() const override { return keyboardType_; }
   void setKeyboardType(KeyboardType type) { keyboardType_ = type; }
   ReturnKeyType returnKeyType() const { return returnKeyType_; }
   void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }

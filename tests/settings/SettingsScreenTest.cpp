@@ -175,6 +175,25 @@ TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueu
   EXPECT_EQ(personal("StudyLimitCount"), "7");
 }
 
+// The amounts are typed on a number keypad, which has no return key: the typing bar's key is the
+// one that finishes them, as a tap beside the field does, and the amount is stored.
+TEST_F(SettingsScreenTest, TheTypingBarsKeyFinishesAnAmount) {
+  open();
+  TextField& fresh = *screen().aw_textField();
+  ASSERT_TRUE(host_->tap(&fresh));
+  ASSERT_TRUE(fresh.isFirstResponder());
+  host_->deleteBackward();
+  host_->deleteBackward();
+  host_->type("25");
+  EXPECT_EQ(host_->findButton("回车"), nullptr) << "a key that would do nothing here";
+  ASSERT_TRUE(host_->tap(host_->findButton("完成")));
+  settle();
+  EXPECT_FALSE(Keyboard::isVisible());
+  EXPECT_TRUE(screen().closeKeyboardButton()->isHidden());
+  EXPECT_EQ(personal("StudyLimitCount"), "25");
+  EXPECT_EQ(calls_, "close;reload;");
+}
+
 // The night button's moon is a crescent: the bar shows through its hollow, as beside the button.
 TEST_F(SettingsScreenTest, TheNightButtonsMoonLetsTheBarShowThroughItsHollow) {
   open();

@@ -87,6 +87,52 @@ TEST_F(KeyboardRoom, TypingShowsASlimLabelledBarWhoseReturnKeyWorks) {
   EXPECT_FALSE(Keyboard::isVisible());
 }
 
+// A number field's keypad has no return key, so the bar's key would do nothing there: it is the
+// key that finishes the field instead, and a text field typed into next has its return key back.
+TEST_F(KeyboardRoom, OnANumberKeypadTheBarsKeyFinishesTheField) {
+  struct Ends : TextFieldDelegate {
+    int ended = 0;
+    void didEndEditing(TextField&) override { ++ended; }
+  } amountLog;
+  auto amount = std::make_shared<TextField>(Rect(20, 100, 60, 30));
+  amount->setKeyboardType(KeyboardType::NumberPad);
+  amount->setDelegate(&amountLog);
+  window_->addSubview(amount);
+  auto name = std::make_shared<TextField>(Rect(20, 200, 200, 30));
+  ReturnLog nameLog;
+  name->setDelegate(&nameLog);
+  window_->addSubview(name);
+
+  auto keyLabels = [] {
+    std::vector<std::string> texts;
+    collectTexts(*Keyboard::window(), texts);
+    return std::make_pair(std::count(texts.begin(), texts.end(), "完成"),
+                          std::count(texts.begin(), texts.end(), "回车"));
+  };
+  const Point onKey = {320 - 30, 568 - keyboardbar::kHeight / 2};
+  auto tapKey = [&] {
+    Window* keys = Keyboard::window();
+    keys->sendTouch(TouchPhase::Began, keys->convertFromSuperview(onKey));
+    keys->sendTouch(TouchPhase::Ended, keys->convertFromSuperview(onKey));
+  };
+
+  name->becomeFirstResponder();
+  amount->becomeFirstResponder();  // straight from one field to the other: the bar stays up
+  ASSERT_TRUE(Keyboard::isVisible());
+  EXPECT_EQ(keyLabels(), std::make_pair(1L, 0L));
+  ASSERT_TRUE(ViewRenderer::renderScreen(2)->writePNG(picturePath("keyboard_bar_keypad.png")));
+  tapKey();
+  EXPECT_EQ(amountLog.ended, 1);
+  EXPECT_FALSE(amount->isFirstResponder());
+  EXPECT_FALSE(Keyboard::isVisible());
+
+  name->becomeFirstResponder();
+  EXPECT_EQ(keyLabels(), std::make_pair(0L, 1L));
+  tapKey();
+  EXPECT_EQ(nameLog.returns, 1) << "a text field's key is its return key again";
+  EXPECT_EQ(amountLog.ended, 1);
+}
+
 TEST_F(KeyboardRoom, TheEditedFieldRisesAboveTheKeyboardAndTheScrollViewSettlesAfter) {
   auto scroll = std::make_shared<ScrollView>(Rect(0, 0, 320, 568));
   scroll->setContentSize({320, 600});
