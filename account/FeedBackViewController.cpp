@@ -37,11 +37,19 @@ void FeedBackViewController::loadView() {
   for (int i = 0; i < 3; ++i) {
     kindButtons_[i] =
         plat::Button::create(plat::ButtonType::Custom, {10 + buttonWidth * i, 10, buttonWidth, 36});
+    // A tablet turned on its side: each keeps its share of the wider row.
+    kindButtons_[i]->setAutoresizingMask(plat::kFlexibleLeftMargin | plat::kFlexibleWidth |
+                                         plat::kFlexibleRightMargin);
     root->addSubview(kindButtons_[i]);
   }
   const plat::Rect box{10, kTextTop, frame.width - 20, root->bounds().height - kTextTop - 10};
   textbgView_ = std::make_shared<plat::ImageView>(box);
   infoTextView_ = std::make_shared<MyTextView>(box);
+  // Turned with the keyboard up, the box keeps ending where the keyboard begins: the keyboard
+  // is as high either way, so the box gives up what the screen loses.
+  for (plat::View* view :
+       {static_cast<plat::View*>(textbgView_.get()), static_cast<plat::View*>(infoTextView_.get())})
+    view->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
   infoTextView_->setFont(plat::Font::system(16));
   root->addSubview(textbgView_);
   root->addSubview(infoTextView_);

@@ -6,6 +6,8 @@
 #include "online/LoginViewController.h"
 #include "platform/base/Device.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/Screen.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
 #include "util/MyExtensions.h"
@@ -139,6 +141,56 @@ TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
   EXPECT_EQ(form["content"], "单词卡片太小");
   EXPECT_EQ(form["system_info"], system.at(0).asString() + system.at(1).asString());
   EXPECT_EQ(screen->infoTextView().text(), "单词卡片太小") << "kept for sending again";
+}
+
+// On a tablet the form turns with the keyboard up: the text box and its background take the
+// turned width and end above the keyboard, the kind buttons spread over the wider row, and
+// turning back gives each its first frame.
+class FeedbackOnATablet : public SignedInTest {
+ protected:
+  void SetUp() override {
+    plat::Screen::main().configure({768, 1024}, 2, plat::UserInterfaceIdiom::Pad);
+    SignedInTest::SetUp();
+  }
+  void TearDown() override {
+    SignedInTest::TearDown();
+    plat::Screen::main().reset();
+  }
+};
+
+TEST_F(FeedbackOnATablet, TurnedWithTheKeyboardUpTheFormFillsTheScreenAboveIt) {
+  auto screen = std::make_shared<FeedBackViewController>();
+  screen->setNavName("意见反馈");
+  screen->setParentName("设置");
+  push(screen);
+  ASSERT_TRUE(plat::Keyboard::isVisible());
+  const plat::View& box = screen->infoTextView();
+  const plat::View& background = *box.superview()->subviews().front();
+  ASSERT_EQ(background.frame(), box.frame()) << "the background lies under the box";
+  const plat::Rect upright = box.frame();
+  auto onScreen = [](const plat::View& v) { return v.convertRectTo(v.bounds(), nullptr); };
+
+  for (auto turn :
+       {plat::InterfaceOrientation::LandscapeLeft, plat::InterfaceOrientation::Portrait}) {
+    ASSERT_TRUE(host_->rotate(turn));
+    host_->advance(1);
+    const plat::View& root = *screen->view();
+    const double keyboardTop = plat::Keyboard::frame().y;
+    EXPECT_NEAR(box.frame().maxX(), root.bounds().width - 10, 0.5) << "as wide as the screen";
+    EXPECT_NEAR(onScreen(box).maxY(), keyboardTop, 1) << "down to the keyboard, not under it";
+    EXPECT_EQ(background.frame(), box.frame());
+    for (int kind = 1; kind <= 3; ++kind) {
+      const plat::Rect button = screen->kindButton(kind).frame();
+      EXPECT_LE(button.maxX(), root.bounds().width - 10 + 0.5) << kind;
+      if (kind < 3) {
+        EXPECT_LE(button.maxX(), screen->kindButton(kind + 1).frame().x + 0.5) << kind;
+      } else {
+        EXPECT_GT(button.maxX(), root.bounds().width - 20) << "spread over the row";
+      }
+    }
+    if (turn == plat::InterfaceOrientation::LandscapeLeft) picture("feedback_form_turned.png");
+  }
+  EXPECT_EQ(box.frame(), upright);
 }
 
 }  // namespace
