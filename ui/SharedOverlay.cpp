@@ -22,8 +22,12 @@ plat::View* currentRootView() {
 
 plat::Rect overlayFrame() {
   plat::Size size = plat::Screen::main().bounds().size();
+  // Held sideways the long side runs across. The window host turns the screen's bounds itself
+  // when it turns the tablet, so they may already be so: swapped again they stood upright, and
+  // the message sat off centre, low on the turned screen.
   if (plat::Screen::main().isPad() &&
-      plat::isLandscape(plat::Application::shared().statusBarOrientation())) {
+      plat::isLandscape(plat::Application::shared().statusBarOrientation()) &&
+      size.width < size.height) {
     std::swap(size.width, size.height);
   }
   return {plat::Point{0, 0}, size};

@@ -14,7 +14,7 @@ namespace sharedoverlay {
 // key window (its root controller's when nothing is presented), or null.
 plat::View* currentRootView();
 
-// The frame of a new overlay: the screen's size, turned for a tablet held sideways.
+// The frame of a new overlay: the screen's size, its long side across on a tablet held sideways.
 plat::Rect overlayFrame();
 
 // While no screen is up, one overlay per tag is kept off screen, so that messages sent then go

@@ -88,6 +88,18 @@ TEST_F(Bubble, OnATabletHeldSidewaysTheBubbleTakesTheTurnedScreen) {
   Screen::main().reset();
 }
 
+// The window host turns the screen's bounds along with the status bar: the bubble made then
+// covers the turned screen as it stands, and its box is in the middle of it.
+TEST_F(Bubble, OnATabletTurnedByTheHostTheBubbleIsInTheMiddleOfTheTurnedScreen) {
+  Screen::main().configure({1024, 768}, 2, UserInterfaceIdiom::Pad);
+  Application::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeLeft);
+  EXPECT_EQ(MyAlerView::sharedAler()->frame(), (Rect{0, 0, 1024, 768}));
+  bubble().ViewShow("没能打开这个地址");
+  EXPECT_EQ(image().center(), (Point{512, 384}));
+  Application::shared().setStatusBarOrientation(InterfaceOrientation::Portrait);
+  Screen::main().reset();
+}
+
 TEST_F(Bubble, AShortTextFadesInStaysForItsLengthAndFadesOut) {
   bubble().ViewShow("abcdefghij");  // 10 characters stay 1.5 s
   EXPECT_DOUBLE_EQ(bubble().delay(), 1.5);
