@@ -41,6 +41,9 @@ AlertView::AlertView(const std::string& title, const std::string& message,
   setBackgroundColor(Color::white(0.97));
   setCornerRadius(7);
   setClipsToBounds(true);
+  // A tablet turned while the alert is up: it stays in the middle of the turned screen.
+  setAutoresizingMask(kFlexibleLeftMargin | kFlexibleRightMargin | kFlexibleTopMargin |
+                      kFlexibleBottomMargin);
   if (!cancelButtonTitle.empty()) {
     titles_.push_back(cancelButtonTitle);
     cancelIndex_ = 0;
@@ -66,9 +69,9 @@ void AlertView::followKeyboard() {
   for (const std::string& name : {kKeyboardWillShowNotification, kKeyboardWillHideNotification}) {
     center.addObserver(this, name, nullptr, [this](const Notification& n) {
       if (Window* window = this->window())
-        placeAbove(*this, *window,
-                   keyboardTopIn(*window, Keyboard::rectFromValue(n.userInfo.get(
-                                              kKeyboardFrameEndKey))));
+        placeAbove(
+            *this, *window,
+            keyboardTopIn(*window, Keyboard::rectFromValue(n.userInfo.get(kKeyboardFrameEndKey))));
     });
   }
 }

@@ -77,7 +77,8 @@ void ModalOverlay::reset() {
   s.queue.clear();
   if (s.current) s.current->removeFromSuperview();
   s.current.reset();
-  if (s.window) s.window->setHidden(true);
+  // The next panel's window is made for the screen then, which a test may have made another.
+  s.window.reset();
 }
 
 }  // namespace plat

@@ -2,7 +2,9 @@
 
 #include "platform/base/Device.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/view/AlertView.h"
 #include "platform/view/Label.h"
+#include "platform/view/Screen.h"
 #include "platform/view/ViewController.h"
 #include "platform/view/Window.h"
 
@@ -88,4 +90,31 @@ TEST(HostDisplay, TurningATabletSwapsTheScreenAndTellsTheScreens) {
   EXPECT_EQ(app->root->calls, (std::vector<std::string>{"will 768.000000", "did from 1"}))
       << "told before the turn, at the old size";
   EXPECT_FALSE(host.rotate(InterfaceOrientation::LandscapeLeft)) << "already turned";
+}
+
+// An alert up while the tablet turns stays in the middle of the turned screen, as it was in the
+// middle of the upright one.
+TEST(HostDisplay, AnAlertUpWhileTheTabletTurnsStaysInTheMiddle) {
+  Screen::main().configure({768, 1024}, 2, UserInterfaceIdiom::Pad);
+  auto app = std::make_shared<OneScreen>();
+  HeadlessHost host(app);
+  host.launch();
+  auto alert = AlertView::create("提示", "把 3 个新的幸运单词加入学习计划吗？", nullptr, "取消",
+                                 {"加入规划"});
+  alert->show();
+  host.runUntilIdle();
+  const Point upright = alert->convertRectTo(alert->bounds(), nullptr).center();
+  EXPECT_NEAR(upright.x, 384, 0.5);
+  for (auto turn : {InterfaceOrientation::LandscapeLeft, InterfaceOrientation::Portrait}) {
+    ASSERT_TRUE(host.rotate(turn));
+    host.advance(1);
+    const Rect onScreen = alert->convertRectTo(alert->bounds(), nullptr);
+    EXPECT_NEAR(onScreen.midX(), Screen::main().bounds().midX(), 0.5);
+    EXPECT_NEAR(onScreen.midY(), Screen::main().bounds().midY(), 12) << "between the bars";
+  }
+  EXPECT_EQ(alert->convertRectTo(alert->bounds(), nullptr).center(), upright);
+  alert->dismissWithClickedButtonIndex(0, false);
+  host.runUntilIdle();
+  Application::shared().setStatusBarOrientation(InterfaceOrientation::Portrait);
+  Screen::main().reset();
 }
