@@ -197,6 +197,19 @@ inline bool JsonParser::pairAfterKey(size_t depth, unsigned expect) {
   return true;
 }
 
+inline JsonParser::Step JsonParser::plainPairStep(size_t depth, unsigned expect) {
+  size_t i = jsonSkipPlainSpace(state_);
+  if (i >= state_.length || state_.input[i] != '"') return Step::NotTaken;
+  std::string_view key;
+  if (!jsonShortPlainString(state_, i, key)) {
+    state_.token.kind = JsonTokenKindInvalid;
+    if (!jsonScanString(state_, i)) return Step::Failed;
+    key = state_.token.value.bytes;
+  }
+  pushKey(key);
+  return pairAfterKey(depth, expect) ? Step::Taken : Step::Failed;
+}
+
 bool JsonParser::parseArray(size_t depth) {
   JsonObjectStack& stack = state_.stack;
   Marks start = marks();
@@ -271,16 +284,14 @@ bool JsonParser::parseDictionary(size_t depth) {
   unsigned expect = ExpectValue | ExpectClose;  // a key or the closing brace
   while (state_.atIndex < state_.length) {
     if (expect & ExpectValue) {
-      size_t i = jsonSkipPlainSpace(state_);
-      if (i < state_.length && state_.input[i] == '"') {
-        std::string_view key;
-        if (!jsonShortPlainString(state_, i, key)) {
-          state_.token.kind = JsonTokenKindInvalid;
-          if (!jsonScanString(state_, i)) break;
-          key = state_.token.value.bytes;
-        }
-        pushKey(key);
-        if (!pairAfterKey(depth, expect)) break;
+      Step step = plainPairStep(depth, expect);
+      // Then the pairs after plain commas, in a loop of their own.
+      while (step == Step::Taken && takeByte(',')) {
+        expect = ExpectValue;
+        step = plainPairStep(depth, expect);
+      }
+      if (step == Step::Failed) break;
+      if (step == Step::Taken) {
         expect = ExpectComma | ExpectClose;
         continue;
       }

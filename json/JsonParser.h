@@ -35,6 +35,8 @@ class JsonParser {
   enum class Step { Taken, NotTaken, Failed };
   Step plainValueStep();              // a number or a string where a value may come, pushed
   bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
+  // A key that starts with a quote where the grammar allows one, and its value, pushed.
+  Step plainPairStep(size_t depth, unsigned expect);
   // After a dictionary's key: the ':' and the value, pushed.
   bool pairAfterKey(size_t depth, unsigned expect);
   void pushKey(std::string_view keyBytes);
