@@ -155,8 +155,7 @@ void JsonDictionary::insertCopyingKey(uint64_t hash, const std::string& key, pla
   if (insertMade(hash, copy.get(), [&] { return std::move(object); })) copy.release();
 }
 
-void JsonDictionary::insertDecoded(size_t count, const JsonPendingKey* keys,
-                                   plat::Value* objects) {
+void JsonDictionary::insertDecoded(size_t count, const JsonPendingKey* keys, plat::Value* objects) {
   // Most decoded dictionaries are small: a remainder by a constant is a multiply, and the table
   // and pairs are found once.
   if (narrowSlots_) {

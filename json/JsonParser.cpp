@@ -197,6 +197,22 @@ inline bool JsonParser::pairAfterKey(size_t depth, unsigned expect) {
   return true;
 }
 
+inline void JsonParser::takeCompactNumbers() {
+  const unsigned char* p = state_.input;
+  size_t n = state_.length;
+  size_t i = state_.atIndex;
+  while (i + 1 < n && p[i] == ',') {
+    unsigned char c = p[i + 1];
+    if (!((c >= '0' && c <= '9') || c == '-')) break;
+    plat::Value number;
+    size_t end = jsonShortNumberAt(p, n, i + 1, number);
+    if (end == 0) break;
+    pushWithRoom(state_.stack.values, std::move(number));
+    i = end;
+  }
+  state_.atIndex = i;
+}
+
 inline JsonParser::Step JsonParser::plainPairStep(size_t depth, unsigned expect) {
   size_t i = jsonSkipPlainSpace(state_);
   if (i >= state_.length || state_.input[i] != '"') return Step::NotTaken;
@@ -219,8 +235,10 @@ bool JsonParser::parseArray(size_t depth) {
       Step step = plainValueStep();
       // Then the plain values after plain commas, the bulk of a long array, in a loop of their
       // own.
+      if (step == Step::Taken) takeCompactNumbers();
       while (step == Step::Taken && takeByte(',')) {
         step = plainValueStep();
+        if (step == Step::Taken) takeCompactNumbers();
         if (step == Step::NotTaken) expect = ExpectValue;
       }
       if (step == Step::Failed) break;

@@ -33,7 +33,11 @@ class JsonParser {
   // Numbers, strings and commas, the bulk of a document, are read straight from their first byte
   // where the grammar allows them; everything else, and every error message, takes the token path.
   enum class Step { Taken, NotTaken, Failed };
-  Step plainValueStep();              // a number or a string where a value may come, pushed
+  Step plainValueStep();  // a number or a string where a value may come, pushed
+  // After an array's value, the numbers that follow as ",123" with no space, as machine-written
+  // arrays have them, pushed: the position stays in a register instead of in the parse state,
+  // which every value stored on the stack might alias.
+  void takeCompactNumbers();
   bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
   // A key that starts with a quote where the grammar allows one, and its value, pushed.
   Step plainPairStep(size_t depth, unsigned expect);

@@ -43,7 +43,7 @@ class JsonTokenCache {
  private:
   static constexpr size_t kCount = 1024;  // a power of two
   struct Item {
-    plat::Value object;                // a string; null for an empty bucket
+    plat::Value object;                 // a string; null for an empty bucket
     const std::string* text = nullptr;  // the string's text, read without a call
     uint64_t hash = 0;
     uint64_t generation = 0;  // of the group that holds `object`; 0 for a plain string

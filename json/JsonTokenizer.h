@@ -51,8 +51,9 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
 // and decimals of up to 15 digits with an exponent of one or two digits. It leaves the position
 // after the number. False, changing nothing, for everything else (minus zero, leading zeros,
 // longer numbers, numbers at the end of the input, bad ones), which the number token reads.
-[[gnu::always_inline]] inline bool jsonShortNumber(JsonParseState& state, size_t start,
-                                                   plat::Value& number) {
+// This form reads the `length` bytes at `p` and gives the position after the number, or 0.
+[[gnu::always_inline]] inline size_t jsonShortNumberAt(const unsigned char* p, size_t length,
+                                                       size_t start, plat::Value& number) {
   auto digitsIn = [](uint64_t word) -> size_t {  // the digits the word starts with
     constexpr uint64_t kHigh = 0x8080808080808080ULL, kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     uint64_t low = word & kLow7;
@@ -69,36 +70,34 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
     uint64_t high = ((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32));
     return (low + high) >> 32;
   };
-  const unsigned char* p = state.input;
   bool negative = p[start] == '-';
   size_t i = start + negative;
   // Room for the longest form read here and the byte after it.
-  if (i + 40 > state.length) return false;
+  if (i + 40 > length) return 0;
   uint64_t word;
   std::memcpy(&word, p + i, sizeof word);
   size_t count = digitsIn(word);
-  if (count == 0 || (p[i] == '0' && (count > 1 || negative))) return false;
+  if (count == 0 || (p[i] == '0' && (count > 1 || negative))) return 0;
   uint64_t digits = valueOf(word, count);
   if (count == 8) {
     std::memcpy(&word, p + i + 8, sizeof word);
     size_t more = digitsIn(word);
-    if (more == 8 && p[i + 16] >= '0' && p[i + 16] <= '9') return false;
+    if (more == 8 && p[i + 16] >= '0' && p[i + 16] <= '9') return 0;
     if (more > 0) digits = digits * kJsonPowersOfTen[more] + valueOf(word, more);
     count += more;
   }
   i += count;
   if (p[i] != '.' && p[i] != 'e' && p[i] != 'E') {
     number = plat::Value(static_cast<long long>(negative ? 0 - digits : digits));
-    state.atIndex = i;
-    return true;
+    return i;
   }
   // A double holds up to 15 digits exactly (more can be beyond 2^53).
-  if (count > 15) return false;
+  if (count > 15) return 0;
   int scale = 0;
   if (p[i] == '.') {
     std::memcpy(&word, p + i + 1, sizeof word);
     size_t fraction = digitsIn(word);
-    if (fraction == 0 || fraction == 8 || count + fraction > 15) return false;
+    if (fraction == 0 || fraction == 8 || count + fraction > 15) return 0;
     digits = digits * kJsonPowersOfTen[fraction] + valueOf(word, fraction);
     scale = -static_cast<int>(fraction);
     i += 1 + fraction;
@@ -109,12 +108,12 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
     if (p[at] == '-' || p[at] == '+') ++at;
     std::memcpy(&word, p + at, sizeof word);
     size_t written = digitsIn(word);
-    if (written == 0 || written > 2) return false;
+    if (written == 0 || written > 2) return 0;
     int exponent = static_cast<int>(valueOf(word, written));
     scale += down ? -exponent : exponent;
     i = at + written;
   }
-  if (scale < -22 || scale > 22) return false;
+  if (scale < -22 || scale > 22) return 0;
   static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -123,7 +122,14 @@ bool jsonScanNumber(JsonParseState& state, size_t start);
   double value = static_cast<double>(digits);
   value = scale < 0 ? value / kPowers[-scale] : value * kPowers[scale];
   number = plat::Value(negative ? -value : value);
-  state.atIndex = i;
+  return i;
+}
+
+[[gnu::always_inline]] inline bool jsonShortNumber(JsonParseState& state, size_t start,
+                                                   plat::Value& number) {
+  size_t end = jsonShortNumberAt(state.input, state.length, start, number);
+  if (end == 0) return false;
+  state.atIndex = end;
   return true;
 }
 

@@ -58,7 +58,9 @@ class JsonValueStack {
 #endif
     size_ = size;
   }
-  void clear() { shrinkTo(0); }
+  void clear() {
+    shrinkTo(0);
+  }
   void swap(JsonValueStack& other) noexcept {
     std::swap(items_, other.items_);
     std::swap(size_, other.size_);

@@ -14,6 +14,9 @@ struct ErrorCase {
   JsonParseOptionFlags options = JsonParseStrict;
 };
 
+// Enough bytes after a number for the quick road to read it.
+const std::string kRoom(48, ' ');
+
 const std::string kTrailing =
     "A valid JSON object was parsed but there were additional non-white-space characters "
     "remaining.";
@@ -101,6 +104,17 @@ const ErrorCase kCases[] = {
     {"DotWithoutDigits", "[1.]", "Invalid number.", 4},
     {"ExponentWithoutDigits", "[1e+]", "Invalid number.", 5},
     {"LeadingPlus", "[+1]", kUnexpectedToken, 1},
+    // Numbers right after a comma, with room after them, take a quicker road; where it declines,
+    // the number token reports what it always has.
+    {"CompactLeadingZero", "[1,01" + kRoom + "]", "Unexpected value.", 5},
+    {"CompactMinusAlone", "[1,-" + kRoom + "]", "Invalid number.", 5},
+    {"CompactDotWithoutDigits", "[1,1." + kRoom + "]", "Invalid number.", 6},
+    {"CompactExponentWithoutDigits", "[1,1e+" + kRoom + "]", "Invalid number.", 7},
+    {"CompactNumberRunningIntoALetter", "[1,2,3x" + kRoom + "]", kUnexpectedToken, 6},
+    {"CompactAboveUnsigned64", "[7,18446744073709551616" + kRoom + "]",
+     "The value '18446744073709551616' exceeded the maximum value that could be "
+     "represented: 18446744073709551615.",
+     23},
     // Options
     {"CommentWithoutOption", "// hi\n[]", kUnexpectedToken, 0},
     {"LinesCountedInComments", "// a\n/* b\n */\n[x]", kUnexpectedToken, 15, 4,

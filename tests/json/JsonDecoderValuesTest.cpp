@@ -41,6 +41,29 @@ TEST(DecoderValues, NumberKinds) {
     Value decoded = decodeOk(std::string("[") + text + room + "," + text + "]");
     for (size_t i : {0, 1}) EXPECT_EQ(decoded.at(i).asDouble(), std::strtod(text, nullptr)) << text;
   }
+  // Right after commas, numbers of every form read as the number token reads each alone.
+  const char* const compact[] = {"0",
+                                 "-0",
+                                 "-1",
+                                 "123.456",
+                                 "-9.87654321e-5",
+                                 "1234567890123456",
+                                 "12345678901234567",
+                                 "1E+22",
+                                 "7e-22",
+                                 "-12345678901234.5",
+                                 "0.30000000000000004",
+                                 "5e-1"};
+  std::string array = "[0";
+  for (const char* text : compact) array += std::string(",") + text;
+  Value decodedCompact = decodeOk(array + room + "]");
+  ASSERT_EQ(decodedCompact.size(), std::size(compact) + 1);
+  for (size_t i = 0; i < std::size(compact); ++i) {
+    Value alone = decodeOk(std::string("[") + compact[i] + "]").at(0);
+    EXPECT_EQ(decodedCompact.at(i + 1).type(), alone.type()) << compact[i];
+    EXPECT_EQ(decodedCompact.at(i + 1), alone) << compact[i];
+  }
+  EXPECT_TRUE(std::signbit(decodedCompact.at(2).asDouble()));
   Value integers = decodeOk("[1234567890123456, -7" + room + "]");
   EXPECT_EQ(integers.at(0).asInt(), 1234567890123456);
   EXPECT_EQ(integers.at(1).type(), Value::Type::Int);
