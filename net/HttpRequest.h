@@ -577,6 +577,13 @@ class HttpRequest : public plat::Operation {
   template <class Field, class... Args>
   void callBlockOnMainThread(Field HttpRequest::*field, Args... args);
   bool delegateTakesData() const;
+  // A receiver field read under the request's lock. A report reads each receiver just before its
+  // call: the call before may have cleared it, or destroyed its owner and with it the queue.
+  template <class Field>
+  Field lockedRead(Field HttpRequest::*field) const {
+    plat::LockGuard lock(cancelledLock_);
+    return this->*field;
+  }
   // Body data handed to an owner that takes it itself (HttpRequest_handover.cpp): the network
   // thread stops reading while the main thread has much of it still to take.
   void passOnReceivedData(Bytes data);

@@ -21,15 +21,13 @@ void HttpRequest::requestStarted() {
   auto request = self();
   onMainThread(
       [request] {
-        plat::UniqueLock lock(request->cancelledLock_);
-        HttpRequestDelegate* delegate = request->delegate_;
-        RequestSelector selector = request->didStartSelector_;
-        Block block = request->startedBlock_;
-        HttpNetworkQueue* queue = request->queue_;
-        lock.unlock();
-        if (delegate) selector ? selector(*request) : delegate->requestStarted(*request);
-        if (block) block();
-        if (queue) queue->requestStarted(*request);
+        if (HttpRequestDelegate* delegate = request->lockedRead(&HttpRequest::delegate_)) {
+          RequestSelector selector = request->lockedRead(&HttpRequest::didStartSelector_);
+          selector ? selector(*request) : delegate->requestStarted(*request);
+        }
+        if (Block block = request->lockedRead(&HttpRequest::startedBlock_)) block();
+        if (HttpNetworkQueue* queue = request->lockedRead(&HttpRequest::queue_))
+          queue->requestStarted(*request);
       },
       Urgency::MayWait);
 }
@@ -39,12 +37,9 @@ void HttpRequest::requestRedirected() {
   auto request = self();
   onMainThread(
       [request] {
-        plat::UniqueLock lock(request->cancelledLock_);
-        HttpRequestDelegate* delegate = request->delegate_;
-        Block block = request->requestRedirectedBlock_;
-        lock.unlock();
-        if (delegate) delegate->requestRedirected(*request);
-        if (block) block();
+        if (HttpRequestDelegate* delegate = request->lockedRead(&HttpRequest::delegate_))
+          delegate->requestRedirected(*request);
+        if (Block block = request->lockedRead(&HttpRequest::requestRedirectedBlock_)) block();
       },
       Urgency::MayWait);
 }
@@ -54,18 +49,15 @@ void HttpRequest::requestReceivedResponseHeaders(const HeaderMap& headers) {
   auto request = self();
   onMainThread(
       [request, headers] {
-        plat::UniqueLock lock(request->cancelledLock_);
-        HttpRequestDelegate* delegate = request->delegate_;
-        auto selector = request->didReceiveResponseHeadersSelector_;
-        HeadersBlock block = request->headersReceivedBlock_;
-        HttpNetworkQueue* queue = request->queue_;
-        lock.unlock();
-        if (delegate) {
+        if (HttpRequestDelegate* delegate = request->lockedRead(&HttpRequest::delegate_)) {
+          auto selector = request->lockedRead(&HttpRequest::didReceiveResponseHeadersSelector_);
           selector ? selector(*request, headers)
                    : delegate->request_didReceiveResponseHeaders(*request, headers);
         }
-        if (block) block(headers);
-        if (queue) queue->request_didReceiveResponseHeaders(*request, headers);
+        if (HeadersBlock block = request->lockedRead(&HttpRequest::headersReceivedBlock_))
+          block(headers);
+        if (HttpNetworkQueue* queue = request->lockedRead(&HttpRequest::queue_))
+          queue->request_didReceiveResponseHeaders(*request, headers);
       },
       Urgency::MayWait);
 }
@@ -75,18 +67,14 @@ void HttpRequest::requestWillRedirectToURL(const Url& url) {
   auto request = self();
   onMainThread(
       [request, url] {
-        plat::UniqueLock lock(request->cancelledLock_);
-        HttpRequestDelegate* delegate = request->delegate_;
-        auto selector = request->willRedirectSelector_;
-        HttpNetworkQueue* queue = request->queue_;
-        lock.unlock();
-        if (delegate) {
-          if (selector) {
+        if (HttpRequestDelegate* delegate = request->lockedRead(&HttpRequest::delegate_)) {
+          if (auto selector = request->lockedRead(&HttpRequest::willRedirectSelector_)) {
             selector(*request, url);
           } else if (delegate->respondsTo(HttpDelegateCallback::WillRedirect)) {
             delegate->request_willRedirectToURL(*request, url);
           }
         }
+        HttpNetworkQueue* queue = request->lockedRead(&HttpRequest::queue_);
         if (queue && queue->respondsTo(HttpDelegateCallback::WillRedirect))
           queue->request_willRedirectToURL(*request, url);
       },
@@ -100,27 +88,21 @@ void HttpRequest::requestFinished() {
 }
 
 void HttpRequest::reportFinished() {
-  plat::UniqueLock lock(cancelledLock_);
-  HttpRequestDelegate* delegate = delegate_;
-  RequestSelector selector = didFinishSelector_;
-  Block block = completionBlock_;
-  HttpNetworkQueue* queue = queue_;
-  lock.unlock();
-  if (delegate) selector ? selector(*this) : delegate->requestFinished(*this);
-  if (block) block();
-  if (queue) queue->requestFinished(*this);
+  if (HttpRequestDelegate* delegate = lockedRead(&HttpRequest::delegate_)) {
+    RequestSelector selector = lockedRead(&HttpRequest::didFinishSelector_);
+    selector ? selector(*this) : delegate->requestFinished(*this);
+  }
+  if (Block block = lockedRead(&HttpRequest::completionBlock_)) block();
+  if (HttpNetworkQueue* queue = lockedRead(&HttpRequest::queue_)) queue->requestFinished(*this);
 }
 
 void HttpRequest::reportFailure() {
-  plat::UniqueLock lock(cancelledLock_);
-  HttpRequestDelegate* delegate = delegate_;
-  RequestSelector selector = didFailSelector_;
-  Block block = failureBlock_;
-  HttpNetworkQueue* queue = queue_;
-  lock.unlock();
-  if (delegate) selector ? selector(*this) : delegate->requestFailed(*this);
-  if (block) block();
-  if (queue) queue->requestFailed(*this);
+  if (HttpRequestDelegate* delegate = lockedRead(&HttpRequest::delegate_)) {
+    RequestSelector selector = lockedRead(&HttpRequest::didFailSelector_);
+    selector ? selector(*this) : delegate->requestFailed(*this);
+  }
+  if (Block block = lockedRead(&HttpRequest::failureBlock_)) block();
+  if (HttpNetworkQueue* queue = lockedRead(&HttpRequest::queue_)) queue->requestFailed(*this);
 }
 
 bool HttpRequest::delegateTakesData() const {

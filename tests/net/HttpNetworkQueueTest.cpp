@@ -193,6 +193,38 @@ TEST_F(HttpNetworkQueueTest, ARequestLetGoOfWhileItsHeadRequestRunsLeavesNothing
   }
 }
 
+TEST_F(HttpNetworkQueueTest, AnOwnerThatGoesAwayAtTheEndTakesItsQueueAlongSafely) {
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    ServerReply reply = ServerReply::text("ok");
+    reply.dropRequest = r.path() == "/fail";
+    return reply;
+  });
+  // The owner's end handler clears the request's receivers and lets go of the queue, as a screen
+  // that closes when its request ends does: the block and the queue after it must not be reached.
+  for (const char* path : {"/ok", "/fail"}) {
+    SCOPED_TRACE(path);
+    auto owned = HttpNetworkQueue::queue();
+    auto request = HttpRequest::requestWithURL(server.url(path));
+    bool ended = false, blockRan = false;
+    auto end = [&](HttpRequest& r) {
+      r.clearDelegatesAndCancel();
+      owned.reset();
+      ended = true;
+    };
+    request->setDidFinishSelector(end);
+    request->setDidFailSelector(end);
+    request->setCompletionBlock([&] { blockRan = true; });
+    request->setFailedBlock([&] { blockRan = true; });
+    Recorder owner;
+    request->setDelegate(&owner);
+    owned->addOperation(request);
+    owned->go();
+    ASSERT_TRUE(runUntil([&] { return ended; }));
+    runUntil([] { return false; }, 0.05);
+    EXPECT_FALSE(blockRan);
+  }
+}
+
 TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     if (r.path() == "/moved") return ServerReply::redirect(302, "/here");
