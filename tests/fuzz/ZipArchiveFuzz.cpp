@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the zip archive reader as a file: opening, listing, reading every entry
 // to its announced size and both lookups by name must end in a result or a ZipException, never in
 // a crash, a hang or a sanitizer report. A fast lookup that answers yes must have made the wanted
-// entry current. The scratch file goes after each input.
+// entry current; an entry read to its end without a failure must have its recorded length and CRC.
+// The scratch file goes after each input.
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -52,14 +54,24 @@ void readEveryEntry(ZipFile& zip, std::vector<std::string>& names) {
         ZipReadStream stream = zip.readCurrentEntry();
         plat::Value::Bytes buffer(kReadChunk);
         uint64_t total = 0;
+        uLong crc = crc32(0, nullptr, 0);
+        bool readToTheEnd = false;
         attempt([&] {
           while (total < info.length()) {
             const size_t got = stream.readDataWithBuffer(buffer);
             if (got == 0) break;
             total += got;
+            crc = crc32_z(crc, buffer.data(), got);
           }
+          readToTheEnd = true;
         });
-        attempt([&] { stream.finishedReading(); });
+        // An entry read to its end and closed without a failure is the entry its record names.
+        bool closed = false;
+        attempt([&] {
+          stream.finishedReading();
+          closed = true;
+        });
+        if (readToTheEnd && closed && (total != info.length() || crc != info.crc32())) std::abort();
       });
     } while (zip.goToNextEntry());
   });
