@@ -197,17 +197,57 @@ inline bool JsonParser::pairAfterKey(size_t depth, unsigned expect) {
   return true;
 }
 
-inline void JsonParser::takeCompactNumbers() {
+// A number or a short plain string at `start`, read without the parse state: the position after
+// it, or 0.
+inline size_t JsonParser::compactValueAt(size_t start, plat::Value& value) {
+  const unsigned char* p = state_.input;
+  unsigned char c = p[start];
+  if ((c >= '0' && c <= '9') || c == '-') return jsonShortNumberAt(p, state_.length, start, value);
+  std::string_view bytes;
+  if (c != '"') return 0;
+  size_t end = jsonShortPlainStringAt(p, state_.length, start, bytes);
+  if (end != 0) value = makeString(bytes);
+  return end;
+}
+
+inline void JsonParser::takeCompactValues() {
   const unsigned char* p = state_.input;
   size_t n = state_.length;
   size_t i = state_.atIndex;
   while (i + 1 < n && p[i] == ',') {
-    unsigned char c = p[i + 1];
-    if (!((c >= '0' && c <= '9') || c == '-')) break;
-    plat::Value number;
-    size_t end = jsonShortNumberAt(p, n, i + 1, number);
+    plat::Value value;
+    size_t end = compactValueAt(i + 1, value);
     if (end == 0) break;
-    pushWithRoom(state_.stack.values, std::move(number));
+    pushWithRoom(state_.stack.values, std::move(value));
+    i = end;
+  }
+  state_.atIndex = i;
+}
+
+inline void JsonParser::takeCompactPairs() {
+  const unsigned char* p = state_.input;
+  size_t n = state_.length;
+  size_t i = state_.atIndex;
+  while (i + 2 < n && p[i] == ',' && p[i + 1] == '"') {
+    std::string_view key;
+    size_t colon = jsonShortPlainStringAt(p, n, i + 1, key);
+    if (colon == 0 || colon + 1 >= n || p[colon] != ':') break;
+    // The key is made before its value, as on the token path; a number is read first, so that
+    // nothing is pushed for a pair this road leaves to the other.
+    plat::Value value;
+    size_t end;
+    if (p[colon + 1] == '"') {
+      std::string_view bytes;
+      end = jsonShortPlainStringAt(p, n, colon + 1, bytes);
+      if (end == 0) break;
+      pushKey(key);
+      value = makeString(bytes);
+    } else {
+      end = jsonShortNumberAt(p, n, colon + 1, value);
+      if (end == 0) break;
+      pushKey(key);
+    }
+    pushWithRoom(state_.stack.values, std::move(value));
     i = end;
   }
   state_.atIndex = i;
@@ -235,10 +275,10 @@ bool JsonParser::parseArray(size_t depth) {
       Step step = plainValueStep();
       // Then the plain values after plain commas, the bulk of a long array, in a loop of their
       // own.
-      if (step == Step::Taken) takeCompactNumbers();
+      if (step == Step::Taken) takeCompactValues();
       while (step == Step::Taken && takeByte(',')) {
         step = plainValueStep();
-        if (step == Step::Taken) takeCompactNumbers();
+        if (step == Step::Taken) takeCompactValues();
         if (step == Step::NotTaken) expect = ExpectValue;
       }
       if (step == Step::Failed) break;
@@ -304,9 +344,11 @@ bool JsonParser::parseDictionary(size_t depth) {
     if (expect & ExpectValue) {
       Step step = plainPairStep(depth, expect);
       // Then the pairs after plain commas, in a loop of their own.
+      if (step == Step::Taken) takeCompactPairs();
       while (step == Step::Taken && takeByte(',')) {
         expect = ExpectValue;
         step = plainPairStep(depth, expect);
+        if (step == Step::Taken) takeCompactPairs();
       }
       if (step == Step::Failed) break;
       if (step == Step::Taken) {

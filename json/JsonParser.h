@@ -34,10 +34,13 @@ class JsonParser {
   // where the grammar allows them; everything else, and every error message, takes the token path.
   enum class Step { Taken, NotTaken, Failed };
   Step plainValueStep();  // a number or a string where a value may come, pushed
-  // After an array's value, the numbers that follow as ",123" with no space, as machine-written
-  // arrays have them, pushed: the position stays in a register instead of in the parse state,
-  // which every value stored on the stack might alias.
-  void takeCompactNumbers();
+  // After an array's value, the numbers and short plain strings that follow as ",123" or ",\"a\""
+  // with no space, as machine-written JSON has them, pushed; after a dictionary's pair, the pairs
+  // of a short plain key and such a value that follow as ",\"k\":1". The position stays in a
+  // register instead of in the parse state, which every value stored on the stack might alias.
+  void takeCompactValues();
+  void takeCompactPairs();
+  size_t compactValueAt(size_t start, plat::Value& value);
   bool takeByte(unsigned char byte);  // the byte after plain white space, consumed
   // A key that starts with a quote where the grammar allows one, and its value, pushed.
   Step plainPairStep(size_t depth, unsigned expect);

@@ -147,23 +147,31 @@ inline uint64_t jsonSpecialBytes(uint64_t word) {
 
 // The string whose opening quote is at `start` when it is short plain ASCII (no escapes, control
 // or non-ASCII bytes, the closing quote within 24 bytes), as the string token there would read
-// it: its bytes in the input and true, with the position after it. False, changing nothing, for
-// every other string, which the string token reads. Keys and short values are mostly such.
-inline bool jsonShortPlainString(JsonParseState& state, size_t start, std::string_view& bytes) {
-  const unsigned char* p = state.input + start + 1;
-  if (start + 1 + 24 > state.length) return false;
+// it: its bytes in the input and the position after it. 0, changing nothing, for every other
+// string, which the string token reads. Keys and short values are mostly such.
+inline size_t jsonShortPlainStringAt(const unsigned char* input, size_t length, size_t start,
+                                     std::string_view& bytes) {
+  const unsigned char* p = input + start + 1;
+  if (start + 1 + 24 > length) return 0;
   for (size_t k = 0; k < 24; k += 8) {
     uint64_t word;
     std::memcpy(&word, p + k, sizeof word);
     if (uint64_t special = jsonSpecialBytes(word)) {
       size_t at = k + (static_cast<size_t>(__builtin_ctzll(special)) >> 3);
-      if (p[at] != '"') return false;
+      if (p[at] != '"') return 0;
       bytes = std::string_view(reinterpret_cast<const char*>(p), at);
-      state.atIndex = start + 1 + at + 1;
-      return true;
+      return start + 1 + at + 1;
     }
   }
-  return false;
+  return 0;
+}
+
+// The same, moving the parse state's position past the string; false for every other string.
+inline bool jsonShortPlainString(JsonParseState& state, size_t start, std::string_view& bytes) {
+  size_t end = jsonShortPlainStringAt(state.input, state.length, start, bytes);
+  if (end == 0) return false;
+  state.atIndex = end;
+  return true;
 }
 
 // Moves past spaces, tabs and newlines (counting lines): the white space read before any token.

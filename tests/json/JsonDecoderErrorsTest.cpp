@@ -111,6 +111,13 @@ const ErrorCase kCases[] = {
     {"CompactDotWithoutDigits", "[1,1." + kRoom + "]", "Invalid number.", 6},
     {"CompactExponentWithoutDigits", "[1,1e+" + kRoom + "]", "Invalid number.", 7},
     {"CompactNumberRunningIntoALetter", "[1,2,3x" + kRoom + "]", kUnexpectedToken, 6},
+    {"CompactPairWithLeadingZero", "{\"a\":1,\"b\":01" + kRoom + "}",
+     "Expected a comma or a '}', not '1'", 13},
+    {"CompactPairWithoutColon", "{\"a\":1,\"b\"1" + kRoom + "}", "Expected ':'.", 11},
+    {"CompactPairWithBadEscape", "{\"a\":1,\"b\":\"\\q\"" + kRoom + "}",
+     "Invalid escape sequence found in \"\" string.", 11},
+    {"CompactStringWithControlByte", "[\"a\",\"b\x01\"" + kRoom + "]",
+     "Invalid character < 0x20 found in string: 0x01.", 5},
     {"CompactAboveUnsigned64", "[7,18446744073709551616" + kRoom + "]",
      "The value '18446744073709551616' exceeded the maximum value that could be "
      "represented: 18446744073709551615.",
