@@ -12,6 +12,7 @@ std::shared_ptr<HttpNetworkQueue> HttpNetworkQueue::queue() {
 }
 
 HttpNetworkQueue::~HttpNetworkQueue() {
+  *alive_ = false;
   // Requests that outlive the queue must not call back into it: those still queued, and finished
   // ones whose last reports are still on their way to the main thread.
   for (const auto& given : given_) {
@@ -155,8 +156,18 @@ void HttpNetworkQueue::request_willRedirectToURL(HttpRequest& request, const pla
 
 void HttpNetworkQueue::requestFinished(HttpRequest& request) {
   --requestsCount_;
-  if (delegate_ && requestDidFinishSelector_) requestDidFinishSelector_(request);
-  if (requestsCount_ == 0 && delegate_ && queueDidFinishSelector_) queueDidFinishSelector_(*this);
+  // The delegate may let go of the queue in its handler (its screen closes): the handler runs from
+  // a copy, and nothing of the queue is touched once it has gone.
+  const std::shared_ptr<bool> alive = alive_;
+  if (delegate_ && requestDidFinishSelector_) {
+    auto finished = requestDidFinishSelector_;
+    finished(request);
+    if (!*alive) return;
+  }
+  if (requestsCount_ == 0 && delegate_ && queueDidFinishSelector_) {
+    auto queueFinished = queueDidFinishSelector_;
+    queueFinished(*this);
+  }
 }
 
 void HttpNetworkQueue::authenticationNeededForRequest(HttpRequest& request) {

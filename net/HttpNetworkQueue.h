@@ -104,4 +104,5 @@ class HttpNetworkQueue : public plat::OperationQueue,
   bool showAccurateProgress_ = false;
   plat::Value userInfo_;
   std::vector<std::weak_ptr<HttpRequest>> given_;  // every request added (main thread only)
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // false once destroyed
 };

@@ -223,6 +223,22 @@ TEST_F(HttpNetworkQueueTest, AnOwnerThatGoesAwayAtTheEndTakesItsQueueAlongSafely
     runUntil([] { return false; }, 0.05);
     EXPECT_FALSE(blockRan);
   }
+  // The queue's own delegate lets go of it when told of a finished request.
+  auto owned = HttpNetworkQueue::queue();
+  Recorder queueOwner, owner;
+  bool ended = false;
+  owned->setDelegate(&queueOwner);
+  owned->setRequestDidFinishSelector([&](HttpRequest&) {
+    owned.reset();
+    ended = true;
+  });
+  owned->setQueueDidFinishSelector([&](HttpNetworkQueue&) { ADD_FAILURE() << "queue gone"; });
+  auto request = HttpRequest::requestWithURL(server.url("/ok"));
+  request->setDelegate(&owner);
+  owned->addOperation(request);
+  owned->go();
+  ASSERT_TRUE(runUntil([&] { return ended; }));
+  request->clearDelegatesAndCancel();
 }
 
 TEST_F(HttpNetworkQueueTest, HeadRequestsFollowRedirectsTheQueueWouldConfirm) {
