@@ -67,6 +67,13 @@ void infoLine(DrawContext& c) {
   c.fillRect({10, 8, 280, 2});
 }
 
+// The stroke under the lesson's date, at the foot of its image: the date is placed from the
+// image's top edge, and the clear rows above the stroke keep its figures off it also in a
+// tablet's larger type.
+void dateStroke(DrawContext& c) {
+  box(c, {0, 2, 110, 6}, 3, Color::rgb255(255, 214, 0));
+}
+
 void downShadow(DrawContext& c) {
   for (int row = 0; row < 12; ++row) {
     c.setFillColor(Color::rgb(0, 0, 0, 0.08 * (12 - row) / 12));
@@ -176,7 +183,7 @@ int main(int argc, char** argv) {
       write(folder, "ed_info_line", {300, 18}, infoLine) &&
       write(folder, "ed_info_bg", {300, 170}, infoBox) &&
       write(folder, "ed_info_title", {96, 28}, pill("每日一句", {96, 28}, orange, 14)) &&
-      write(folder, "ed_info_tl", {110, 6}, filled({110, 6}, 3, Color::rgb255(255, 214, 0))) &&
+      write(folder, "ed_info_tl", {110, 8}, dateStroke) &&
       write(folder, "ed_down", {300, 6}, downShadow) &&
       write(folder, "ed_words_head", {170, 40}, filled({170, 40}, 20, kPale)) &&
       write(folder, "ed_words_bg", {300, 112}, wordsBox) &&

@@ -4,6 +4,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Application.h"
+#include "platform/view/Screen.h"
 #include "store/CallDB.h"
 #include "tests/learn/ScreenFixture.h"
 #include "ui/MyAlerView.h"
@@ -144,6 +145,61 @@ TEST_F(DailyLesson, PlanningTheLuckyWordsIsOneTransactionThatMakesThemDueAndRepo
   ASSERT_TRUE(host_->pressAlertButton("确定"));
   landReply();
   EXPECT_EQ(app_->nav->topViewController(), app_->root.get()) << "back to the review screen";
+}
+
+// On a tablet turned on its side the lesson stays whole in the middle of the wider screen, and
+// the date stands clear of the stroke under it: the learner reads every figure of it.
+class DailyLessonOnATablet : public DailyLesson {
+ protected:
+  void startApp() override {
+    plat::Screen::main().configure({768, 1024}, 2, plat::UserInterfaceIdiom::Pad);
+    DailyLesson::startApp();
+  }
+  void TearDown() override {
+    DailyLesson::TearDown();
+    plat::Screen::main().reset();
+  }
+};
+
+TEST_F(DailyLessonOnATablet, TurnedTheLessonStaysWholeAndItsDateClearOfItsStroke) {
+  auto screen = open();
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::LandscapeLeft));
+  settle();
+  const plat::View& root = *screen->view();
+  ASSERT_GT(root.bounds().width, root.bounds().height);
+  auto onScreen = [](const plat::View& v) { return v.convertRectTo(v.bounds(), nullptr); };
+  const plat::Rect sentence = onScreen(*screen->label_text());
+  EXPECT_NEAR(sentence.midX(), root.bounds().midX(), 1) << "the content is centred";
+  for (int link = 1; link <= 3; ++link) {
+    const plat::Rect button = screen->linkBtn(link)->frame();
+    EXPECT_GE(onScreen(*screen->linkBtn(link)).x, 0) << link;
+    EXPECT_LE(onScreen(*screen->linkBtn(link)).maxX(), root.bounds().width) << link;
+    EXPECT_LE(button.maxY(), screen->scrollView()->contentSize().height) << "scrolled to";
+  }
+  write("daily_lesson_tablet_turned.png");
+
+  // Rows of the date label's span, from its top down past the stroke: with yellow ink or not.
+  const std::shared_ptr<plat::Image> picture = host_->renderScreen();
+  ASSERT_TRUE(picture);
+  const plat::Rect date = onScreen(*screen->label_time());
+  const double scale = picture->scale();
+  std::vector<double> yellowShare;
+  for (int y = int(date.y * scale); y < int((date.maxY() + 20) * scale); ++y) {
+    int yellow = 0, all = 0;
+    for (int x = int(date.x * scale); x < int(date.maxX() * scale); ++x, ++all) {
+      const plat::Color c = picture->pixel(x, y);
+      yellow += c.r > 0.8 && c.g > 0.65 && c.b < 0.35;
+    }
+    yellowShare.push_back(double(yellow) / all);
+  }
+  size_t stroke = 0;  // the first row of the stroke, yellow across the whole label
+  while (stroke < yellowShare.size() && yellowShare[stroke] < 0.9) ++stroke;
+  ASSERT_LT(stroke, yellowShare.size()) << "the stroke under the date";
+  size_t lastInk = 0;  // the date's lowest row of ink above it
+  for (size_t y = 0; y < stroke; ++y)
+    if (yellowShare[y] > 0) lastInk = y;
+  ASSERT_GT(lastInk, 0u) << "the date is drawn";
+  EXPECT_GE(stroke - lastInk, 3u) << "the date's figures run into its stroke";
 }
 
 }  // namespace
