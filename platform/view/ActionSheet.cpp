@@ -17,6 +17,8 @@ ActionSheet::ActionSheet(const std::string& title, ActionSheetDelegate* delegate
                          const std::string& destructiveButtonTitle,
                          const std::vector<std::string>& otherButtonTitles)
     : title_(title), delegate_(delegate) {
+  // Up while a tablet turns: it stays along the bottom and takes the turned width.
+  setAutoresizingMask(kFlexibleWidth | kFlexibleTopMargin);
   if (!destructiveButtonTitle.empty()) {
     titles_.push_back(destructiveButtonTitle);
     destructiveIndex_ = 0;

@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "platform/view/Screen.h"
 #include "platform/view/Window.h"
 
 namespace plat {
@@ -33,6 +34,8 @@ void presentNext() {
     s.window->setWindowLevel(kWindowLevelAlert);
     s.window->setBackgroundColor(Color::black().withAlpha(0.4));
   }
+  // Hidden, the window did not turn with the screen: it covers the screen as it stands now.
+  s.window->setFrame(Screen::main().bounds());
   s.current = next.panel;
   s.window->addSubview(next.panel);
   s.window->setHidden(false);

@@ -2,6 +2,7 @@
 
 #include "platform/base/Device.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Label.h"
 #include "platform/view/Screen.h"
@@ -114,6 +115,44 @@ TEST(HostDisplay, AnAlertUpWhileTheTabletTurnsStaysInTheMiddle) {
   }
   EXPECT_EQ(alert->convertRectTo(alert->bounds(), nullptr).center(), upright);
   alert->dismissWithClickedButtonIndex(0, false);
+  host.runUntilIdle();
+  Application::shared().setStatusBarOrientation(InterfaceOrientation::Portrait);
+  Screen::main().reset();
+}
+
+// A sheet shown after the tablet turned dims the whole turned screen and spans its width; one up
+// while it turns follows it, along the bottom.
+TEST(HostDisplay, SheetsAndTheirDimmedScreenFollowTheTurnedTablet) {
+  Screen::main().configure({768, 1024}, 2, UserInterfaceIdiom::Pad);
+  auto app = std::make_shared<OneScreen>();
+  HeadlessHost host(app);
+  host.launch();
+  auto first = ActionSheet::create("", nullptr, "取消", "", {"向上备份", "向下同步"});
+  first->showInView(app->root->view().get());
+  host.runUntilIdle();
+  first->dismissWithClickedButtonIndex(first->cancelButtonIndex(), false);
+  host.runUntilIdle();
+
+  ASSERT_TRUE(host.rotate(InterfaceOrientation::LandscapeLeft));
+  auto sheet = ActionSheet::create("", nullptr, "取消", "", {"向上备份", "向下同步"});
+  sheet->showInView(app->root->view().get());
+  host.runUntilIdle();
+  for (int turn = 0; turn < 2; ++turn) {
+    const Rect screen = Screen::main().bounds();
+    ASSERT_NE(sheet->window(), nullptr);
+    EXPECT_EQ(sheet->window()->frame(), screen) << "the dimmed screen";
+    const Rect onScreen = sheet->convertRectTo(sheet->bounds(), nullptr);
+    EXPECT_NEAR(onScreen.midX(), screen.midX(), 0.5) << turn;
+    EXPECT_LE(onScreen.maxX(), screen.maxX()) << turn;
+    EXPECT_NEAR(onScreen.maxY(), screen.maxY() - 8, 8) << "along the bottom";
+    for (int i = 0; i < sheet->numberOfButtons(); ++i)
+      EXPECT_NEAR(sheet->buttonAtIndex(i)->frame().width, onScreen.width, 0.5) << i;
+    if (turn == 0) {
+      ASSERT_TRUE(host.rotate(InterfaceOrientation::Portrait));
+    }
+    host.advance(1);
+  }
+  sheet->dismissWithClickedButtonIndex(sheet->cancelButtonIndex(), false);
   host.runUntilIdle();
   Application::shared().setStatusBarOrientation(InterfaceOrientation::Portrait);
   Screen::main().reset();
