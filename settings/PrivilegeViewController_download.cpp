@@ -122,9 +122,12 @@ void PrivilegeViewController::downloadFinished(HttpRequest& request) {
     panel().AlerListHide(true);
     return;
   }
+  // A server may gzip the archive on the way: the pack is the decoded body, and the announced
+  // length is then that of the compressed bytes, which the decoder has already checked whole.
   std::string body;
-  if (const auto& data = request.rawResponseData()) body.assign(data->begin(), data->end());
-  if (!VoicePackInstaller::install(body, request.contentLength(), name)) {
+  if (const auto data = request.responseData()) body.assign(data->begin(), data->end());
+  const uint64_t announced = request.isResponseCompressed() ? 0 : request.contentLength();
+  if (!VoicePackInstaller::install(body, announced, name)) {
     endDownload(false);
     return;
   }

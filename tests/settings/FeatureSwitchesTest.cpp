@@ -117,6 +117,26 @@ TEST_F(FeatureSwitchesTest, APackDownloadsInstallsAndPlaysAndACorruptOneIsRefuse
   EXPECT_EQ(AudioControl::sharedAudio().lastPackPath(), packPath(1));
 }
 
+TEST_F(FeatureSwitchesTest, APackTheServerGzipsIsInstalledAsTheArchiveItself) {
+  const std::string pack = testsupport::zipOneEntry("words_voices/a/a.mp3", "recording");
+  testsupport::LoopbackHttpServer files([&](const testsupport::ServerRequest&) {
+    auto reply = testsupport::ServerReply::text(pack);
+    reply.gzip = true;
+    return reply;
+  });
+  testsupport::StandInServer server;
+  server.addAccount("learner", "secret1");
+  server.setVoicePaths(files.url("/basic.zip"), files.url("/extended.zip"));
+  personal("url", server.base());
+  personal("account", "learner");
+  open();
+
+  screen().downClick(*screen().downloadButton(1));
+  waitFor([&] { return panelValue() == "完成" || panelValue() == "失败"; });
+  EXPECT_EQ(panelValue(), "完成");
+  EXPECT_EQ(files::readFile(packPath(1)).value_or(""), pack);
+}
+
 class ShareFileTest : public screentest::ScreenTest<ShareFileViewController> {};
 
 TEST_F(ShareFileTest, OnlyZipNamesAreListedAndAPickIsStored) {
