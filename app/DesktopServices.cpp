@@ -6,16 +6,25 @@
 #include "net/HttpRequest.h"
 #include "platform/base/Bundle.h"
 #include "platform/host/DesktopURLOpener.h"
+#include "platform/http/Url.h"
 #include "platform/view/WebView.h"
 #include "ui/MyAlerView.h"
 
 namespace DesktopServices {
 namespace {
 
+// The address as a message shows it: without its login, query or fragment, which can carry an
+// account's secrets (the web-site link signs in with the stored password's digest).
+std::string shownAddress(const std::string& url) {
+  const auto parsed = plat::http::Url::parse(url);
+  if (!parsed || !parsed->hasAuthority()) return url.substr(0, url.find_first_of("?#"));
+  return parsed->scheme() + "://" + parsed->hostHeader() + parsed->path();
+}
+
 std::string withAddress(const std::string& key, const std::string& url) {
   std::string text = plat::localized(key);
   const size_t at = text.find("%@");
-  if (at != std::string::npos) text.replace(at, 2, url);
+  if (at != std::string::npos) text.replace(at, 2, shownAddress(url));
   return text;
 }
 
