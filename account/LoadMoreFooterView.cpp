@@ -46,6 +46,19 @@ LoadMoreFooterView::LoadMoreFooterView(const plat::Rect& frame) : plat::View(fra
   setState(kNormal);
 }
 
+std::shared_ptr<LoadMoreFooterView> LoadMoreFooterView::addBelowRows(
+    plat::ScrollView& table, LoadMoreFooterDelegate* delegate, Texts texts) {
+  auto footer = std::make_shared<LoadMoreFooterView>(frameBelowRows(table));
+  footer->setDelegate(delegate);
+  footer->setPullUPText(std::move(texts.pullUp));
+  footer->setReleaseText(std::move(texts.release));
+  footer->setNoneUpdateText(std::move(texts.noneUpdate));
+  footer->setLodingText(std::move(texts.loading));
+  footer->setState(kNormal);
+  table.addSubview(footer);
+  return footer;
+}
+
 plat::Rect LoadMoreFooterView::frameBelowRows(plat::ScrollView& table) {
   const plat::Rect bounds = table.bounds();
   return {0, std::max(table.contentSize().height, bounds.height), bounds.width, bounds.height};

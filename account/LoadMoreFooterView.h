@@ -45,6 +45,14 @@ class LoadMoreFooterView : public plat::View {
   // Puts the footer just below the table's last row (the table's own height when it is short).
   static plat::Rect frameBelowRows(plat::ScrollView& table);
 
+  struct Texts {
+    std::string pullUp, release, noneUpdate, loading;
+  };
+  // A footer in its normal state added to `table` below its rows, telling `delegate`.
+  static std::shared_ptr<LoadMoreFooterView> addBelowRows(plat::ScrollView& table,
+                                                          LoadMoreFooterDelegate* delegate,
+                                                          Texts texts);
+
   LoadMoreFooterDelegate* delegate() const { return delegate_; }
   void setDelegate(LoadMoreFooterDelegate* delegate) { delegate_ = delegate; }
   void setPullUPText(std::string text) { pullUPText_ = std::move(text); }

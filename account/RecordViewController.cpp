@@ -56,15 +56,10 @@ void RecordViewController::viewDidLoad() {
   tableView_->setSeparatorColor(plat::Color::rgb255(201, 250, 199));
   view()->addSubview(tableView_);
   if (!refreshHeaderView_) {
-    refreshHeaderView_ =
-        std::make_shared<LoadMoreFooterView>(LoadMoreFooterView::frameBelowRows(*tableView_));
-    refreshHeaderView_->setDelegate(this);
-    refreshHeaderView_->setPullUPText(accounttext::text("tabledown_eg5"));
-    refreshHeaderView_->setReleaseText(accounttext::text("tabledown_eg6"));
-    refreshHeaderView_->setNoneUpdateText(accounttext::text("tabledown_eg7"));
-    refreshHeaderView_->setLodingText(accounttext::text("tabledown_eg8"));
-    refreshHeaderView_->setState(LoadMoreFooterView::kNormal);
-    tableView_->addSubview(refreshHeaderView_);
+    refreshHeaderView_ = LoadMoreFooterView::addBelowRows(
+        *tableView_, this,
+        {accounttext::text("tabledown_eg5"), accounttext::text("tabledown_eg6"),
+         accounttext::text("tabledown_eg7"), accounttext::text("tabledown_eg8")});
   }
   newNews_ = std::atoll(CallDB::callDB()->getPersonalValue("nNewMsgCount").c_str());
 }

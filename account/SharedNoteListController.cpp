@@ -79,15 +79,10 @@ void SharedNoteListController::viewDidLoad() {
   tableView_->setSeparatorColor(plat::Color::rgb255(201, 250, 199));
   view()->addSubview(tableView_);
   if (!refreshHeaderView_) {
-    refreshHeaderView_ =
-        std::make_shared<LoadMoreFooterView>(LoadMoreFooterView::frameBelowRows(*tableView_));
-    refreshHeaderView_->setDelegate(this);
-    refreshHeaderView_->setPullUPText(accounttext::text("tabledown_eg1"));
-    refreshHeaderView_->setReleaseText(accounttext::text("tabledown_eg2"));
-    refreshHeaderView_->setNoneUpdateText(accounttext::text("tabledown_eg3"));
-    refreshHeaderView_->setLodingText(accounttext::text("tabledown_eg4"));
-    refreshHeaderView_->setState(LoadMoreFooterView::kNormal);
-    tableView_->addSubview(refreshHeaderView_);
+    refreshHeaderView_ = LoadMoreFooterView::addBelowRows(
+        *tableView_, this,
+        {accounttext::text("tabledown_eg1"), accounttext::text("tabledown_eg2"),
+         accounttext::text("tabledown_eg3"), accounttext::text("tabledown_eg4")});
     refreshHeaderView_->refreshLastUpdatedDate();
   }
 }
