@@ -22,13 +22,32 @@ ScrollView::~ScrollView() {
   stopAnimation();
 }
 
+// A resized view at rest shows no space beyond its content's end: the offset comes back within
+// range in the same step, so the view never draws the blank space in between.
 void ScrollView::setBounds(const Rect& bounds) {
   Point old = contentOffset();
-  View::setBounds(bounds);
-  if (bounds.origin() != old) {
+  Rect next = bounds;
+  if (next.size() != this->bounds().size() && isAtRest()) {
+    Point within = clampedFor(next.origin(), next.size());
+    next = {within.x, within.y, next.width, next.height};
+  }
+  View::setBounds(next);
+  if (next.origin() != old) {
     contentOffsetChanged();
     if (delegate_) delegate_->scrollViewDidScroll(*this);
   }
+}
+
+void ScrollView::setContentSize(Size size) {
+  if (size == contentSize_) return;
+  contentSize_ = size;
+  if (!isAtRest()) return;
+  Point within = clamped(contentOffset());
+  if (within != contentOffset()) setContentOffset(within);
+}
+
+bool ScrollView::isAtRest() const {
+  return !dragging_ && !decelerating_ && !animation_;
 }
 
 void ScrollView::setContentOffset(Point offset, bool animated) {
@@ -93,14 +112,21 @@ Point ScrollView::minimumOffset() const {
 }
 
 Point ScrollView::maximumOffset() const {
-  Rect b = bounds();
+  return maximumOffsetFor(bounds().size());
+}
+
+Point ScrollView::maximumOffsetFor(Size size) const {
   Point min = minimumOffset();
-  return {std::max(min.x, contentSize_.width + contentInset_.right - b.width),
-          std::max(min.y, contentSize_.height + contentInset_.bottom - b.height)};
+  return {std::max(min.x, contentSize_.width + contentInset_.right - size.width),
+          std::max(min.y, contentSize_.height + contentInset_.bottom - size.height)};
 }
 
 Point ScrollView::clamped(Point offset) const {
-  Point min = minimumOffset(), max = maximumOffset();
+  return clampedFor(offset, bounds().size());
+}
+
+Point ScrollView::clampedFor(Point offset, Size size) const {
+  Point min = minimumOffset(), max = maximumOffsetFor(size);
   return {std::clamp(offset.x, min.x, max.x), std::clamp(offset.y, min.y, max.y)};
 }
 

@@ -1,7 +1,8 @@
 // A view that shows part of a larger content through its bounds' origin (the content offset):
 // content size and insets, dragging with the finger (handed over by the window), bouncing back,
 // paging by its own width, animated scrolling, and delegate callbacks for scrolls, drags and
-// decelerations.
+// decelerations. A view at rest keeps its offset within its content when its size or its content
+// size changes.
 #pragma once
 
 #include "platform/view/View.h"
@@ -30,7 +31,7 @@ class ScrollView : public View {
   void setDelegate(ScrollViewDelegate* delegate) { delegate_ = delegate; }
 
   Size contentSize() const { return contentSize_; }
-  virtual void setContentSize(Size size) { contentSize_ = size; }
+  virtual void setContentSize(Size size);
   EdgeInsets contentInset() const { return contentInset_; }
   void setContentInset(const EdgeInsets& insets) { contentInset_ = insets; }
   Point contentOffset() const { return bounds().origin(); }
@@ -87,6 +88,11 @@ class ScrollView : public View {
   bool scrollsHorizontally() const;
   bool scrollsVertically() const;
   Point clamped(Point offset) const;
+  Point maximumOffsetFor(Size size) const;
+  // `offset` brought within the range the content allows a view of `size`.
+  Point clampedFor(Point offset, Size size) const;
+  // Neither a finger nor an animation is moving the content.
+  bool isAtRest() const;
   Point restingOffset(Point offset) const;  // where a released drag settles
   void finishDrag();
   void stopAnimation();

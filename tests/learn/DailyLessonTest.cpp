@@ -202,4 +202,25 @@ TEST_F(DailyLessonOnATablet, TurnedTheLessonStaysWholeAndItsDateClearOfItsStroke
   EXPECT_GE(stroke - lastInk, 3u) << "the date's figures run into its stroke";
 }
 
+// Read to its end on its side and turned upright, the lesson shows its links at the foot of the
+// taller screen, with no blank space below them.
+TEST_F(DailyLessonOnATablet, ScrolledToItsEndAndTurnedUprightItShowsNoBlankSpaceBelowItsLinks) {
+  auto screen = open();
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::LandscapeLeft));
+  settle();
+  plat::ScrollView& scroll = *screen->scrollView();
+  host_->scroll(&scroll, 0, -2000);
+  ASSERT_EQ(scroll.contentOffset(), scroll.maximumOffset());
+  ASSERT_GT(scroll.contentOffset().y, 0) << "the turned lesson is taller than the screen";
+
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::Portrait));
+  settle();
+  write("daily_lesson_tablet_upright_at_its_end.png");
+  EXPECT_LE(scroll.contentOffset().y + scroll.bounds().height, scroll.contentSize().height)
+      << "blank space below the content";
+  const plat::Rect lastLink = screen->linkBtn(3)->convertRectTo(screen->linkBtn(3)->bounds(),
+                                                                scroll.superview());
+  EXPECT_LE(lastLink.maxY(), scroll.frame().maxY()) << "the last link is on screen";
+}
+
 }  // namespace
