@@ -2,6 +2,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// The two bytes every gzip member begins with.
+constexpr uint8_t kGzipId1 = 0x1f, kGzipId2 = 0x8b;
+
+}  // namespace
+
 HttpDataDecompressor::~HttpDataDecompressor() {
   closeStream();
 }
@@ -15,7 +22,8 @@ std::unique_ptr<HttpDataDecompressor> HttpDataDecompressor::decompressor() {
 HttpErrorPtr HttpDataDecompressor::setupStream() {
   if (streamReady_) return nullptr;
   zStream_ = z_stream{};
-  streamEnded_ = false;
+  inflatedSoFar_ = 0;
+  streamEnded_ = heldMemberByte_ = trailingIgnored_ = false;
   // Window bits 47: a 32 KiB window, gzip or zlib header detected.
   int status = inflateInit2(&zStream_, 47);
   if (status != Z_OK) return errorWithCode(status);
@@ -35,16 +43,31 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
                                                                           size_t length,
                                                                           HttpErrorPtr* error) {
   if (length == 0 || !streamReady_) return std::nullopt;
+  std::vector<uint8_t> joined;
+  if (streamEnded_) {
+    if (heldMemberByte_) {
+      joined.reserve(length + 1);
+      joined.push_back(kGzipId1);
+      joined.insert(joined.end(), bytes, bytes + length);
+      bytes = joined.data();
+      length = joined.size();
+      heldMemberByte_ = false;
+    }
+    if (!startNextMember(bytes, length)) return std::vector<uint8_t>();
+  }
   zStream_.next_in = const_cast<Bytef*>(bytes);
   zStream_.avail_in = static_cast<uInt>(length);
 
   const size_t step = std::max(length / 2, kZlibMinimumBufferStep);
   std::vector<uint8_t> out(std::max(length + length / 2, kZlibMinimumBufferStep));
-  const uLong totalBefore = zStream_.total_out;
+  size_t produced = 0;
   for (;;) {
-    prepareOutput(out, zStream_.total_out - totalBefore, step);
+    prepareOutput(out, produced, step);
     int status = inflate(&zStream_, Z_NO_FLUSH);
-    if (outputLimit_ > 0 && zStream_.total_out > outputLimit_) {
+    const size_t madeNow = static_cast<size_t>(zStream_.next_out - out.data()) - produced;
+    produced += madeNow;
+    inflatedSoFar_ += madeNow;
+    if (outputLimit_ > 0 && inflatedSoFar_ > outputLimit_) {
       if (error) {
         *error =
             HttpError::make(kHttpCompressionFailure, "Decompression gave more than " +
@@ -54,6 +77,7 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
     }
     if (status == Z_STREAM_END) {
       streamEnded_ = true;
+      if (startNextMember(zStream_.next_in, zStream_.avail_in)) continue;
       break;
     }
     // No input left and no output possible: the stream waits for the next chunk.
@@ -65,8 +89,25 @@ std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressBytes(const 
     // A filled buffer may hold back more output even when all input was taken.
     if (zStream_.avail_in == 0 && zStream_.avail_out != 0) break;
   }
-  out.resize(zStream_.total_out - totalBefore);
+  out.resize(produced);
   return out;
+}
+
+// Padding or junk after a body's end is ignored for good, even should it later look like a member.
+bool HttpDataDecompressor::startNextMember(const uint8_t* bytes, size_t length) {
+  if (length == 0 || trailingIgnored_) return false;
+  if (bytes[0] != kGzipId1 || (length > 1 && bytes[1] != kGzipId2)) {
+    trailingIgnored_ = true;
+    return false;
+  }
+  if (length == 1) {
+    heldMemberByte_ = true;  // the next chunk tells
+    return false;
+  }
+  // A fresh member: inflateReset keeps the input and the window bits of the set-up.
+  if (inflateReset(&zStream_) != Z_OK) return false;
+  streamEnded_ = false;
+  return true;
 }
 
 std::optional<std::vector<uint8_t>> HttpDataDecompressor::uncompressData(

@@ -71,6 +71,13 @@ std::shared_ptr<HttpRequest> HttpFormDataRequest::copy() const {
   other->postFormat_ = postFormat_;
   other->stringEncoding_ = stringEncoding_;
   other->setRequestMethod(requestMethod());
+  // This request removes its body file at its end, which may come before the copy's: the copy
+  // builds a body of its own from the same fields and parts when it starts.
+  if (builtBodyInTemporaryFile()) {
+    other->setPostBodyFilePath("");
+    other->setHaveBuiltPostBody(false);
+    other->setPostLength(0);
+  }
   return other;
 }
 

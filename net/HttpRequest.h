@@ -442,6 +442,9 @@ class HttpRequest : public plat::Operation {
   void setupPostBody();
   void setHaveBuiltPostBody(bool built) { haveBuiltPostBody_ = built; }
   bool haveBuiltPostBody() const { return haveBuiltPostBody_; }
+  // The body was built into a temporary file of this request's own, which it removes at its end
+  // (or has already).
+  bool builtBodyInTemporaryFile() const;
   void setPostLength(uint64_t length) { postLength_ = length; }
 
  private:
@@ -566,6 +569,7 @@ class HttpRequest : public plat::Operation {
   void incrementUploadSizeBy(int64_t amount);
   void removeUploadProgressSoFar();
   void removeDownloadProgressSoFar();
+  void settleUploadOfDroppedBody() REQUIRES(cancelledLock_);
   void updateProgressIndicator(Receiver receiver, uint64_t progress, uint64_t total);
   void sendProgress(Receiver receiver,
                     std::function<void(HttpProgressDelegate&, HttpRequest&)> call);
@@ -730,6 +734,8 @@ class HttpRequest : public plat::Operation {
   uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
   // What this attempt told the receivers of its download, taken back when it starts over.
   uint64_t downloadBytesReported_ = 0, downloadSizeAdded_ = 0;
+  // A redirect dropped the body after it went out: its upload figures stand for the request.
+  bool uploadSettled_ = false;
   double lastActivityTime_ = 0;  // 0: none yet
   bool updatedProgress_ = false;
   std::optional<Bytes> rawResponseData_;

@@ -95,6 +95,12 @@ void HttpRequest::setPostBody(Bytes body) {
   postBody_ = std::make_shared<Bytes>(std::move(body));
 }
 
+bool HttpRequest::builtBodyInTemporaryFile() const {
+  plat::LockGuard lock(cancelledLock_);
+  return haveBuiltPostBody_ && shouldStreamPostDataFromDisk_ &&
+         (didCreateTemporaryPostDataFile_ || postBodyFilePath_.empty());
+}
+
 void HttpRequest::buildPostBody() {
   // The owner's thread measures the body before the start, the working thread at it.
   plat::LockGuard lock(cancelledLock_);

@@ -203,7 +203,8 @@ void HttpRequest::updateDownloadProgress() {
 }
 
 void HttpRequest::updateUploadProgress() {
-  if (isCancelled() || totalBytesSent_ == 0) return;
+  // Without a body (any more) there is nothing to count: one dropped by a redirect was settled.
+  if (isCancelled() || totalBytesSent_ == 0 || postLength_ == 0) return;
   if (uploadBufferSize_ == 0 && totalBytesSent_ != postLength_) {
     // What the connection took at once is the platform's buffer, not progress.
     uploadBufferSize_ = totalBytesSent_;
@@ -250,6 +251,19 @@ void HttpRequest::removeUploadProgressSoFar() {
   });
   updateProgressIndicator(Receiver::UploadDelegate, 0, postLength_);
   callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount), postLength_);
+}
+
+// A redirect that turns the request into a GET drops a body this attempt sent: its progress is
+// counted now, while its length still stands, and stays (the attempts that follow send nothing).
+void HttpRequest::settleUploadOfDroppedBody() {
+  if (!readStream_ || postLength_ == 0) return;
+  lastBytesSent_ = totalBytesSent_;
+  totalBytesSent_ = readStream_->bodyBytesWritten();
+  // Without accurate progress this is the upload's one unit: the download's comes at the end.
+  const bool unitReported = updatedProgress_;
+  updateUploadProgress();
+  updatedProgress_ = unitReported;
+  uploadSettled_ = true;
 }
 
 // An attempt that starts over (a time-out or a dropped connection retried, credentials sent)

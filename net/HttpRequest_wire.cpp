@@ -52,7 +52,7 @@ void HttpRequest::startRequest() {
   totalBytesRead_ = 0;
   lastBytesRead_ = 0;
   if (redirectCount_ == 0) originalURL_ = url_;
-  if (lastBytesSent_ > 0) removeUploadProgressSoFar();
+  if (lastBytesSent_ > 0 && !uploadSettled_) removeUploadProgressSoFar();
   if (downloadBytesReported_ > 0 || downloadSizeAdded_ > 0) removeDownloadProgressSoFar();
   lastBytesSent_ = 0;
   contentLength_ = 0;
@@ -108,7 +108,7 @@ void HttpRequest::startRequest() {
   }
 
   if (!mainRequest_) {
-    if (shouldResetUploadProgress_) {
+    if (shouldResetUploadProgress_ && !uploadSettled_) {
       incrementUploadSizeBy(showAccurateProgress_ ? static_cast<int64_t>(postLength_) : 1);
       updateProgressIndicator(Receiver::UploadDelegate, 0, 1);
     }
@@ -338,6 +338,7 @@ void HttpRequest::decideConnectionReuse() {
   const bool http10 = readStream_ && readStream_->responseHead() &&
                       readStream_->responseHead()->httpVersion == "HTTP/1.0";
   if ((http10 && connection != "keep-alive") || connection == "close") return;
+  if (responseStatusCode_ == 101) return;  // the connection now speaks another protocol
   if (const std::string* keepAlive = responseHeaders_.find("Keep-Alive")) {
     std::string value = plat::http::lowercased(*keepAlive);
     int timeout = keepAliveNumber(value, "timeout=");
@@ -586,6 +587,7 @@ bool HttpRequest::willRedirect() {
   if (status == 303 || ((status == 301 || status == 302) && !shouldUseRFC2616RedirectBehaviour_)) {
     // A HEAD request asks the next address for the head alone too, not for the whole body.
     if (requestMethod_ != "HEAD") setRequestMethod("GET");
+    settleUploadOfDroppedBody();
     postBody_.reset();
     postLength_ = 0;
     // A body from a file goes no further than a body in memory.

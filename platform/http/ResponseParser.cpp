@@ -256,6 +256,8 @@ void ResponseParser::tookDirectBody(size_t count) {
 
 bool ResponseParser::keepAliveAllowed() const {
   if (state_ != State::Done || framing_ == Framing::UntilClose) return false;
+  // After 101 the connection speaks the protocol it switched to: no HTTP exchange follows on it.
+  if (head_.statusCode == 101) return false;
   std::string connection = head_.headers.value("Connection");
   if (containsToken(connection, "close")) return false;
   if (head_.httpVersion == "HTTP/1.0") return containsToken(connection, "keep-alive");

@@ -40,7 +40,8 @@ class ResponseParser {
   bool haveHead() const { return haveHead_; }
   // True once some byte of a response arrived (a dropped connection before that is "lost").
   bool receivedAnything() const { return receivedAnything_; }
-  // The response is delimited and neither side asked to close: the connection can be reused.
+  // The response is delimited, neither side asked to close and the connection did not switch
+  // protocols (101): it can be reused.
   bool keepAliveAllowed() const;
   const std::string& failure() const { return failure_; }
 

@@ -151,3 +151,46 @@ TEST(GzipCodec, AStreamCutBeforeItsEndIsAnErrorInMemoryAndFromAFile) {
   trailing.push_back('!');
   EXPECT_EQ(HttpDataDecompressor::uncompressData(trailing, nullptr), bytesOf(text));
 }
+
+// Some servers and proxies send a gzip body as several members one after another; the body is all
+// of them, however the pieces fall, and a cut in the last one is still a cut.
+TEST(GzipCodec, AllMembersOfABodyInflateAndACutLastMemberIsAnError) {
+  testsupport::TempHome home;
+  const Bytes first = randomBytes(300000, 5), second = bytesOf("abc"), third = randomBytes(7000, 6);
+  Bytes original = first, members;
+  original.insert(original.end(), second.begin(), second.end());
+  original.insert(original.end(), third.begin(), third.end());
+  for (const Bytes* part : {&first, &second, &third}) {
+    const Bytes member = *HttpDataCompressor::compressData(*part, nullptr);
+    members.insert(members.end(), member.begin(), member.end());
+  }
+  const std::string source = home.path() + "/members.gz", destination = home.path() + "/out";
+  writeFile(source, members);
+  ASSERT_EQ(gunzip(source), original);
+
+  HttpErrorPtr error;
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(members, &error), original);
+  EXPECT_EQ(inflateInPieces(members, [](size_t) { return size_t{1}; }), original);
+  std::mt19937 rng(7);
+  EXPECT_EQ(inflateInPieces(members, [&](size_t) { return 1 + rng() % 5000; }), original);
+  ASSERT_TRUE(HttpDataDecompressor::uncompressDataFromFile(source, destination, &error));
+  EXPECT_TRUE(plat::files::readFile(destination) == std::string(original.begin(), original.end()));
+
+  // Padding after the last member is still no member.
+  Bytes padded = members;
+  padded.insert(padded.end(), 3, 0);
+  EXPECT_EQ(HttpDataDecompressor::uncompressData(padded, nullptr), original);
+
+  // The last member cut inside its data, or right after its first bytes.
+  const size_t firstSize = HttpDataCompressor::compressData(first, nullptr)->size();
+  for (size_t kept : {members.size() - 100, firstSize + 2}) {
+    SCOPED_TRACE(kept);
+    const Bytes cut(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(kept));
+    HttpErrorPtr cutError, fileError;
+    EXPECT_FALSE(HttpDataDecompressor::uncompressData(cut, &cutError));
+    EXPECT_TRUE(cutError && cutError->code() == 11);
+    writeFile(source, cut);
+    EXPECT_FALSE(HttpDataDecompressor::uncompressDataFromFile(source, destination, &fileError));
+    EXPECT_TRUE(fileError && fileError->code() == 11);
+  }
+}

@@ -50,6 +50,10 @@ TEST_F(HttpConnectionTest, ServersLimitReuseWithTheirHeaders) {
       if (r.path() == "/many") reply.header("Keep-Alive", "Timeout=15, Max=100");
       if (r.path() == "/close") reply.header("Connection", "close");
       if (r.path() == "/old") reply.version = "HTTP/1.0";
+      // After this the connection speaks another protocol, whatever the server does next.
+      if (r.path() == "/upgrade")
+        reply.raw =
+            "HTTP/1.1 101 Switching Protocols\r\nUpgrade: lesson\r\nConnection: Upgrade\r\n\r\n";
       return reply;
     });
     Exchange first(server.url(path));
@@ -62,6 +66,7 @@ TEST_F(HttpConnectionTest, ServersLimitReuseWithTheirHeaders) {
   EXPECT_EQ(connectionsFor("/few").first, 2);
   EXPECT_EQ(connectionsFor("/close").first, 2);
   EXPECT_EQ(connectionsFor("/old").first, 2);
+  EXPECT_EQ(connectionsFor("/upgrade").first, 2);
 }
 
 TEST_F(HttpConnectionTest, ADroppedConnectionIsRetriedOnceOnlyWhenItWasKept) {

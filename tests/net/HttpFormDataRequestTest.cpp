@@ -154,3 +154,28 @@ TEST_F(HttpFormDataRequestTest, ARedirectedMultipartFormSendsItsBodyAgainOrDrops
     EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
   }
 }
+
+// A copy of a form whose body is built already sends all of it, whichever of the two ends first,
+// and neither leaves its body file behind.
+TEST_F(HttpFormDataRequestTest, ACopyOfABuiltFormSendsItsWholeBodyWhicheverEndsFirst) {
+  testsupport::TempHome home;
+  LoopbackHttpServer server([](const ServerRequest&) { return ServerReply::text("ok"); });
+  for (bool originalFirst : {true, false}) {
+    SCOPED_TRACE(originalFirst);
+    auto form = HttpFormDataRequest::requestWithURL(server.url("/synchronize_up.php"));
+    form->setPostValue("u1", "account");
+    form->setData(std::vector<uint8_t>(5000, 'z'), "syn_file");
+    form->buildPostBody();
+    std::shared_ptr<HttpRequest> copy = form->copy();
+    Exchange first(originalFirst ? form : copy), second(originalFirst ? copy : form);
+    for (Exchange* exchange : {&first, &second}) {
+      (*exchange)->setTimeOutSeconds(5);
+      EXPECT_EQ(exchange->run().finished, 1);
+      const ServerRequest seen = server.lastRequest();
+      EXPECT_EQ(seen.header("Content-Length"), std::to_string(seen.body.size()));
+      EXPECT_NE(seen.body.find(std::string(5000, 'z')), std::string::npos);
+      EXPECT_TRUE(seen.body.ends_with("--" + boundaryOf(seen) + "--\r\n"));
+    }
+    EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
+  }
+}

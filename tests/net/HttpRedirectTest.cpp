@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "net/HttpRequest.h"
 #include "platform/http/CookieStore.h"
 #include "tests/net/NetTestSupport.h"
@@ -135,4 +137,43 @@ TEST_F(HttpRedirectTest, OwnersConfirmRedirectsAlsoForSynchronousRequestsOrCance
   EXPECT_EQ(owner.failureCode(), 4);
   EXPECT_TRUE(owner->isFinished());
   EXPECT_EQ(server.requestCount() - before, 1);
+}
+
+// A POST answered with 303 sent its body once: the upload ends done, in fractions and in sums,
+// however the status checks fell around the reply, and the GET that follows sends nothing more.
+TEST_F(HttpRedirectTest, AnUploadTurnedIntoAGetByARedirectEndsDone) {
+  struct UploadRecorder : Recorder {
+    void request_incrementUploadSizeBy(HttpRequest&, int64_t bytes) override {
+      uploadSize += bytes;
+    }
+    int64_t uploadSize = 0;
+  };
+  LoopbackHttpServer server([](const ServerRequest& r) {
+    if (r.method != "POST") return ServerReply::text("GET " + r.path());
+    ServerReply reply = ServerReply::redirect(303, "/done");
+    reply.delayBeforeHeaders = r.path() == "/slow" ? 0.6 : 0;
+    return reply;
+  });
+  for (const char* path : {"/fast", "/slow"}) {
+    for (size_t size : {size_t{3000}, size_t{8} << 20}) {
+      SCOPED_TRACE(::testing::Message() << path << " " << size);
+      ExchangeWith<UploadRecorder> post(server.url(path));
+      post->setUploadProgressDelegate(&post);
+      post->appendPostData(std::string(size, 'u'));
+      EXPECT_EQ(post.run()->responseString(), "GET /done");
+      ASSERT_FALSE(post.progress.empty());
+      EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
+      EXPECT_GT(post.sent, 0);
+      EXPECT_EQ(post.sent, post.uploadSize);
+    }
+  }
+  // Counted in units: one for the body, and the reply's own still comes at the end.
+  ExchangeWith<UploadRecorder> rough(server.url("/fast"));
+  rough->setShowAccurateProgress(false);
+  rough->setUploadProgressDelegate(&rough);
+  rough->setDownloadProgressDelegate(&rough);
+  rough->appendPostData(std::string("body"));
+  rough.run();
+  EXPECT_EQ(std::make_tuple(rough.sent, rough.uploadSize, rough.received),
+            std::make_tuple(int64_t{1}, int64_t{1}, int64_t{1}));
 }

@@ -231,6 +231,37 @@ TEST_F(HttpRequestTest, AGzipBodyCutShortIsNeverTakenForTheWholeBody) {
   }
 }
 
+TEST_F(HttpRequestTest, AGzipBodyOfSeveralMembersArrivesWhole) {
+  testsupport::TempHome home;
+  std::string page, members;
+  for (int part = 0; part < 3; ++part) {
+    std::string text;
+    for (int i = 0; text.size() < 40000u >> part; ++i) text += std::to_string(i * 31 + part) + " ";
+    page += text;
+    const auto member =
+        *HttpDataCompressor::compressData(std::vector<uint8_t>(text.begin(), text.end()), nullptr);
+    members.append(member.begin(), member.end());
+  }
+  LoopbackHttpServer server([&](const ServerRequest&) {
+    return ServerReply::text(members).header("Content-Encoding", "gzip");
+  });
+  const std::string file = home.path() + "/reply";
+  for (bool onTheFly : {false, true}) {
+    for (bool toFile : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "on the fly " << onTheFly << " to a file " << toFile);
+      Exchange get(server.url("/"));
+      get->setShouldWaitToInflateCompressedResponses(!onTheFly);
+      if (toFile) get->setDownloadDestinationPath(file);
+      EXPECT_EQ(get.run().finished, 1);
+      const std::string body =
+          toFile ? plat::files::readFile(file).value_or("") : text(get->responseData());
+      EXPECT_EQ(body.size(), page.size());
+      EXPECT_TRUE(body == page);
+      plat::files::remove(file);
+    }
+  }
+}
+
 TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
   testsupport::TempHome home;
   const auto bomb = std::make_shared<const std::string>(64 << 20, '\0');
