@@ -195,6 +195,7 @@ void HttpRequest::copySettingsInto(HttpRequest& other) const {
 std::shared_ptr<HttpRequest> HttpRequest::copy() const {
   auto other = make<HttpRequest>(url());
   copySettingsInto(*other);
+  copyTemporaryBodyFileInto(*other);
   return other;
 }
 

@@ -431,6 +431,8 @@ class HttpRequest : public plat::Operation {
   // new and seen by no other thread yet, so its own lock is not taken.
   void copySettingsInto(HttpRequest& other) const NO_THREAD_SAFETY_ANALYSIS;
   void copyExchangeSettingsInto(HttpRequest& other) const;
+  // Gives `other` (new, as above) a temporary body file of its own holding this one's bytes.
+  void copyTemporaryBodyFileInto(HttpRequest& other) const NO_THREAD_SAFETY_ANALYSIS;
 
   void failWithError(const HttpErrorPtr& error) REQUIRES(cancelledLock_);
   // A failure found while the request is being set up: error() gives it at once, the callbacks
@@ -734,6 +736,8 @@ class HttpRequest : public plat::Operation {
   uint64_t lastBytesRead_ = 0, lastBytesSent_ = 0;
   // What this attempt told the receivers of its download, taken back when it starts over.
   uint64_t downloadBytesReported_ = 0, downloadSizeAdded_ = 0;
+  // The same for the upload; the size added can be negative (the buffer taken out of a queue's).
+  int64_t uploadBytesReported_ = 0, uploadSizeAdded_ = 0;
   // A redirect dropped the body after it went out: its upload figures stand for the request.
   bool uploadSettled_ = false;
   double lastActivityTime_ = 0;  // 0: none yet

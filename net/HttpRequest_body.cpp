@@ -95,6 +95,25 @@ void HttpRequest::setPostBody(Bytes body) {
   postBody_ = std::make_shared<Bytes>(std::move(body));
 }
 
+// A body appended to a temporary file is the only copy of those bytes, and each request removes
+// its temporary file at its end: sharing it, whichever ended first would take the other's body.
+void HttpRequest::copyTemporaryBodyFileInto(HttpRequest& other) const {
+  plat::LockGuard lock(cancelledLock_);
+  if (!didCreateTemporaryPostDataFile_ || postBodyFilePath_.empty()) return;
+  if (postBodyWriteStream_) fflush(postBodyWriteStream_);
+  other.postBodyFilePath_ = plat::AppHome::temporaryFileName("HttpRequestBody");
+  other.didCreateTemporaryPostDataFile_ = true;
+  if (!plat::files::copyFile(postBodyFilePath_, other.postBodyFilePath_)) {
+    other.failWhenStarted(bodyFileError(other.postBodyFilePath_));
+    return;
+  }
+  // Still open for appending here: the copy's takes further bytes after the ones it has.
+  if (postBodyWriteStream_) {
+    other.postBodyWriteStream_ = fopen(other.postBodyFilePath_.c_str(), "ab");
+    if (!other.postBodyWriteStream_) other.failWhenStarted(bodyFileError(other.postBodyFilePath_));
+  }
+}
+
 bool HttpRequest::builtBodyInTemporaryFile() const {
   plat::LockGuard lock(cancelledLock_);
   return haveBuiltPostBody_ && shouldStreamPostDataFromDisk_ &&

@@ -187,11 +187,11 @@ void HttpRequest::updateDownloadProgress() {
   if (showAccurateProgress_ && contentLength_ > 0) {
     amount = read - lastBytesRead_;
     if (amount == 0) return;
-    downloadBytesReported_ += amount;
   } else {
     amount = 1;
     updatedProgress_ = true;
   }
+  downloadBytesReported_ += amount;
   sendToQueueAnd(Receiver::DownloadDelegate,
                  [amount](HttpProgressDelegate& target, HttpRequest& r) {
                    target.request_didReceiveBytes(r, static_cast<int64_t>(amount));
@@ -209,6 +209,7 @@ void HttpRequest::updateUploadProgress() {
     // What the connection took at once is the platform's buffer, not progress.
     uploadBufferSize_ = totalBytesSent_;
     incrementUploadSizeBy(-static_cast<int64_t>(uploadBufferSize_));
+    uploadSizeAdded_ -= static_cast<int64_t>(uploadBufferSize_);
   }
   uint64_t amount;
   if (showAccurateProgress_) {
@@ -219,6 +220,7 @@ void HttpRequest::updateUploadProgress() {
     amount = 1;
     updatedProgress_ = true;
   }
+  uploadBytesReported_ += static_cast<int64_t>(amount);
   sendToQueueAnd(Receiver::UploadDelegate, [amount](HttpProgressDelegate& target, HttpRequest& r) {
     target.request_didSendBytes(r, static_cast<int64_t>(amount));
   });
@@ -244,13 +246,25 @@ void HttpRequest::incrementUploadSizeBy(int64_t amount) {
   callBlockOnMainThread(&HttpRequest::uploadSizeIncrementedBlock_, amount);
 }
 
+// An attempt that starts over (a 307, a time-out retry, credentials sent) sends its body again
+// and adds its size again: what the last attempt reported and added goes, bytes and size alike,
+// or a queue's sum would end at a fraction of its total. The bytes taken back are those reported,
+// which leave out the connection's first buffer.
 void HttpRequest::removeUploadProgressSoFar() {
-  const int64_t amount = -static_cast<int64_t>(totalBytesSent_);
-  sendToQueueAnd(Receiver::UploadDelegate, [amount](HttpProgressDelegate& target, HttpRequest& r) {
-    target.request_didSendBytes(r, amount);
-  });
+  if (uploadBytesReported_ != 0) {
+    const int64_t amount = -uploadBytesReported_;
+    sendToQueueAnd(Receiver::UploadDelegate,
+                   [amount](HttpProgressDelegate& target, HttpRequest& r) {
+                     target.request_didSendBytes(r, amount);
+                   });
+    callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount),
+                          postLength_);
+  }
   updateProgressIndicator(Receiver::UploadDelegate, 0, postLength_);
-  callBlockOnMainThread(&HttpRequest::bytesSentBlock_, static_cast<uint64_t>(amount), postLength_);
+  if (uploadSizeAdded_ != 0) incrementUploadSizeBy(-uploadSizeAdded_);
+  uploadBytesReported_ = uploadSizeAdded_ = 0;
+  // The next attempt's connection takes its own first buffer.
+  uploadBufferSize_ = 0;
 }
 
 // A redirect that turns the request into a GET drops a body this attempt sent: its progress is

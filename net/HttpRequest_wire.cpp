@@ -52,9 +52,14 @@ void HttpRequest::startRequest() {
   totalBytesRead_ = 0;
   lastBytesRead_ = 0;
   if (redirectCount_ == 0) originalURL_ = url_;
-  if (lastBytesSent_ > 0 && !uploadSettled_) removeUploadProgressSoFar();
+  if ((uploadBytesReported_ != 0 || uploadSizeAdded_ != 0) && !uploadSettled_)
+    removeUploadProgressSoFar();
   if (downloadBytesReported_ > 0 || downloadSizeAdded_ > 0) removeDownloadProgressSoFar();
+  // Units an earlier attempt reported were taken back just now (or stay settled): this attempt
+  // reports its own.
+  updatedProgress_ = false;
   lastBytesSent_ = 0;
+  totalBytesSent_ = 0;
   contentLength_ = 0;
   responseHeaders_.clear();
   haveResponseHeaders_ = false;
@@ -109,7 +114,9 @@ void HttpRequest::startRequest() {
 
   if (!mainRequest_) {
     if (shouldResetUploadProgress_ && !uploadSettled_) {
-      incrementUploadSizeBy(showAccurateProgress_ ? static_cast<int64_t>(postLength_) : 1);
+      const int64_t size = showAccurateProgress_ ? static_cast<int64_t>(postLength_) : 1;
+      incrementUploadSizeBy(size);
+      uploadSizeAdded_ += size;
       updateProgressIndicator(Receiver::UploadDelegate, 0, 1);
     }
     if (shouldResetDownloadProgress_ && partialDownloadSize_ == 0)

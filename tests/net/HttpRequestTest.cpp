@@ -475,3 +475,29 @@ TEST_F(HttpRequestTest, ProgressRisesToOneCountingEveryByteOrOneUnitWithoutAccur
   EXPECT_EQ(rough.run().received, 1);
   EXPECT_EQ(rough.sent, 1);
 }
+
+// A body appended to a temporary file is copied with the request: each of the two sends its own
+// bytes whichever ends first, appends after the copy go to one of them only, and neither leaves
+// its file behind.
+TEST_F(HttpRequestTest, ACopyOfABodyStreamedFromDiskSendsItWhicheverEndsFirst) {
+  testsupport::TempHome home;
+  LoopbackHttpServer server([](const ServerRequest& r) { return ServerReply::text(r.body); });
+  for (bool originalFirst : {true, false}) {
+    SCOPED_TRACE(originalFirst);
+    auto original = HttpRequest::requestWithURL(server.url("/up"));
+    original->setShouldStreamPostDataFromDisk(true);
+    original->appendPostData(std::string(70000, 'a'));
+    std::shared_ptr<HttpRequest> copy = original->copy();
+    original->appendPostData(std::string("-mine"));
+    copy->appendPostData(std::string("-copy's"));
+    Exchange first(originalFirst ? original : copy), second(originalFirst ? copy : original);
+    for (Exchange* exchange : {&first, &second}) {
+      (*exchange)->setTimeOutSeconds(5);
+      EXPECT_EQ(exchange->run().finished, 1);
+      const bool isOriginal = exchange->request == original;
+      EXPECT_EQ((*exchange)->responseString(),
+                std::string(70000, 'a') + (isOriginal ? "-mine" : "-copy's"));
+    }
+    EXPECT_TRUE(plat::files::list(plat::AppHome::tmpDir()).empty());
+  }
+}

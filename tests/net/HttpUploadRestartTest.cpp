@@ -1,0 +1,170 @@
+// Upload progress of a body sent again after a 307, a time-out retry or a login: what an attempt
+// counted is taken back when the next one starts, so each figure ends at all of the body once.
+#include <algorithm>
+#include <atomic>
+
+#include "net/HttpNetworkQueue.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/support/VirtualTime.h"
+
+using namespace nettest;
+
+namespace {
+
+enum class Restart { Redirect, TimeOut, Login };
+
+const char* name(Restart restart) {
+  switch (restart) {
+    case Restart::Redirect: return "307";
+    case Restart::TimeOut: return "time-out";
+    case Restart::Login: return "login";
+  }
+  return "";
+}
+
+struct UploadRecorder : Recorder {
+  void request_incrementUploadSizeBy(HttpRequest&, int64_t bytes) override { uploadSize += bytes; }
+  int64_t uploadSize = 0;
+};
+
+// Makes each POST start over `restarts` times, then answers "done".
+class RestartingServer {
+ public:
+  RestartingServer(Restart restart, int restarts)
+      : server_([this, restart, restarts](const ServerRequest& r) {
+          const int call = calls_++;
+          if (call >= restarts) return ServerReply::text("done");
+          switch (restart) {
+            case Restart::Redirect:
+              return ServerReply::redirect(307, "/again" + std::to_string(call));
+            case Restart::TimeOut: {
+              ServerReply reply = ServerReply::text("late");
+              reply.hang = true;
+              return reply;
+            }
+            case Restart::Login:
+              // A new realm each time: the request's own credentials go again unasked.
+              return ServerReply::text("log in", 401)
+                  .header("WWW-Authenticate", "Basic realm=\"r" + std::to_string(call) + "\"");
+          }
+          (void)r;
+          return ServerReply::text("unknown");
+        }) {}
+  std::string url() const { return server_.url("/post"); }
+  int calls() const { return calls_; }
+
+ private:
+  std::atomic<int> calls_{0};
+  LoopbackHttpServer server_;
+};
+
+void prepare(HttpRequest& request, Restart restart, size_t size) {
+  request.appendPostData(std::string(size, 'u'));
+  if (restart == Restart::TimeOut) {
+    request.setTimeOutSeconds(0.5);
+    request.setNumberOfTimesToRetryOnTimeout(5);
+  }
+  if (restart == Restart::Login) {
+    request.setUsername("lin");
+    request.setPassword("right");
+  }
+}
+
+// Runs until `done`; for time-outs the virtual clock moves on in steps of 0.1 s meanwhile.
+bool runRestarting(Restart restart, const std::function<bool()>& done) {
+  if (restart != Restart::TimeOut) return runUntil(done, 30);
+  testsupport::VirtualTime time;
+  for (int step = 0; step < 600 && !done(); ++step) {
+    time.clock().advance(0.1);
+    runUntil(done, 0.02);
+  }
+  return done();
+}
+
+bool neverAboveOne(const std::vector<double>& progress) {
+  return std::all_of(progress.begin(), progress.end(), [](double p) { return p <= 1.0; });
+}
+
+class HttpUploadRestartTest : public NetTest {};
+
+}  // namespace
+
+TEST_F(HttpUploadRestartTest, ARequestsOwnUploadFiguresCountTheBodyOnce) {
+  for (Restart restart : {Restart::Redirect, Restart::TimeOut, Restart::Login}) {
+    for (int restarts : {1, 3}) {
+      // 8 MB: the connection's buffer is taken out of the size at each attempt.
+      for (size_t size : {size_t{3000}, size_t{8} << 20}) {
+        SCOPED_TRACE(::testing::Message() << name(restart) << " x" << restarts << " " << size);
+        RestartingServer server(restart, restarts);
+        ExchangeWith<UploadRecorder> post(server.url());
+        prepare(*post.request, restart, size);
+        post->setUploadProgressDelegate(&post);
+        post.start();
+        ASSERT_TRUE(runRestarting(restart, [&] { return post.done(); }));
+        ASSERT_EQ(post.finished, 1);
+        EXPECT_EQ(server.calls(), restarts + 1);
+        runUntil([] { return false; }, 0.05);
+        EXPECT_GT(post.sent, 0);
+        EXPECT_EQ(post.sent, post.uploadSize);
+        ASSERT_FALSE(post.progress.empty());
+        EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
+        EXPECT_TRUE(neverAboveOne(post.progress));
+      }
+    }
+  }
+}
+
+TEST_F(HttpUploadRestartTest, AQueuesUploadSumEndsAtAllOfTheBodies) {
+  for (Restart restart : {Restart::Redirect, Restart::TimeOut, Restart::Login}) {
+    for (int restarts : {1, 3}) {
+      for (size_t size : {size_t{3000}, size_t{8} << 20}) {
+        SCOPED_TRACE(::testing::Message() << name(restart) << " x" << restarts << " " << size);
+        RestartingServer server(restart, restarts);
+        auto queue = HttpNetworkQueue::queue();
+        Recorder shown;
+        queue->setShowAccurateProgress(true);
+        queue->setUploadProgressDelegate(&shown);
+        ExchangeWith<UploadRecorder> post(server.url());
+        prepare(*post.request, restart, size);
+        post->setDelegate(&post);
+        queue->addOperation(post.request);
+        queue->go();
+        ASSERT_TRUE(runRestarting(restart, [&] { return post.done(); }));
+        ASSERT_EQ(post.finished, 1);
+        runUntil([] { return false; }, 0.05);
+        EXPECT_GT(queue->totalBytesToUpload(), 0u);
+        EXPECT_EQ(queue->bytesUploadedSoFar(), queue->totalBytesToUpload());
+        ASSERT_FALSE(shown.progress.empty());
+        EXPECT_DOUBLE_EQ(shown.progress.back(), 1.0);
+        EXPECT_TRUE(neverAboveOne(shown.progress));
+      }
+    }
+  }
+}
+
+// Counted in units, a restarted request still gives its queue one unit of upload and one of
+// download, each once, however its earlier attempts ended.
+TEST_F(HttpUploadRestartTest, AQueueCountingUnitsGetsEachUnitOnce) {
+  for (Restart restart : {Restart::Redirect, Restart::TimeOut, Restart::Login}) {
+    SCOPED_TRACE(name(restart));
+    RestartingServer server(restart, 2);
+    auto queue = HttpNetworkQueue::queue();
+    Recorder uploadShown, downloadShown;
+    queue->setUploadProgressDelegate(&uploadShown);
+    queue->setDownloadProgressDelegate(&downloadShown);
+    ExchangeWith<UploadRecorder> post(server.url());
+    prepare(*post.request, restart, 3000);
+    post->setDelegate(&post);
+    queue->addOperation(post.request);
+    queue->go();
+    ASSERT_TRUE(runRestarting(restart, [&] { return post.done(); }));
+    ASSERT_EQ(post.finished, 1);
+    runUntil([] { return false; }, 0.05);
+    EXPECT_EQ(std::make_tuple(queue->bytesUploadedSoFar(), queue->totalBytesToUpload()),
+              std::make_tuple(uint64_t{1}, uint64_t{1}));
+    EXPECT_EQ(std::make_tuple(queue->bytesDownloadedSoFar(), queue->totalBytesToDownload()),
+              std::make_tuple(uint64_t{1}, uint64_t{1}));
+    ASSERT_FALSE(downloadShown.progress.empty());
+    EXPECT_DOUBLE_EQ(downloadShown.progress.back(), 1.0);
+  }
+}
