@@ -1,7 +1,13 @@
 // Upload progress of a body sent again after a 307, a time-out retry or a login: what an attempt
 // counted is taken back when the next one starts, so each figure ends at all of the body once.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 #include "net/HttpNetworkQueue.h"
 #include "tests/net/NetTestSupport.h"
@@ -76,7 +82,8 @@ void prepare(HttpRequest& request, Restart restart, size_t size) {
 // Calls `start`, then runs until `request` is done. Time-outs run on virtual time, set up before
 // the start so that the first attempt's silence is measured on it too; it moves on in steps of
 // 0.1 s only while the server holds the attempt under way, so a loaded machine retries no more.
-bool runRestarting(Restart restart, const RestartingServer& server, int restarts,
+template <class Server>
+bool runRestarting(Restart restart, const Server& server, int restarts,
                    const std::function<void()>& start, const Recorder& request) {
   const auto done = [&] { return request.done(); };
   if (restart != Restart::TimeOut) {
@@ -92,6 +99,60 @@ bool runRestarting(Restart restart, const RestartingServer& server, int restarts
   }
   return done();
 }
+
+// Takes the head of each of the first `stalls` requests and then reads nothing more, so the body
+// fills the connection's buffers and stops part-way; the next request is read whole and answered.
+class StallingServer {
+ public:
+  explicit StallingServer(int stalls) : stalls_(stalls) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(listener_, 8);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~StallingServer() {
+    ::shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    for (int fd : held_) ::close(fd);
+    ::close(listener_);
+  }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/post"; }
+  int calls() const { return calls_; }
+
+ private:
+  void serve() {
+    for (int fd; (fd = ::accept(listener_, nullptr, nullptr)) >= 0;) {
+      std::string head;
+      char c;
+      while (!head.ends_with("\r\n\r\n") && ::recv(fd, &c, 1, 0) == 1) head += c;
+      if (calls_++ < stalls_) {
+        held_.push_back(fd);
+        continue;
+      }
+      const size_t at = head.find("Content-Length: ");
+      size_t left = at == std::string::npos ? 0 : std::stoull(head.substr(at + 16));
+      std::vector<char> chunk(65536);
+      for (ssize_t n; left > 0 && (n = ::recv(fd, chunk.data(), chunk.size(), 0)) > 0;)
+        left -= static_cast<size_t>(n);
+      const std::string reply =
+          "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nConnection: close\r\n\r\ndone";
+      ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+      ::close(fd);
+    }
+  }
+
+  int stalls_, listener_;
+  uint16_t port_ = 0;
+  std::atomic<int> calls_{0};
+  std::vector<int> held_;
+  std::thread thread_;
+};
 
 bool neverAboveOne(const std::vector<double>& progress) {
   return std::all_of(progress.begin(), progress.end(), [](double p) { return p <= 1.0; });
@@ -179,5 +240,49 @@ TEST_F(HttpUploadRestartTest, AQueueCountingUnitsGetsEachUnitOnce) {
               std::make_tuple(uint64_t{1}, uint64_t{1}));
     ASSERT_FALSE(downloadShown.progress.empty());
     EXPECT_DOUBLE_EQ(downloadShown.progress.back(), 1.0);
+  }
+}
+
+// A body that stopped part-way in the connection's buffers: the part the connection took at once
+// comes out of the size at each attempt and goes back in when the next one starts.
+TEST_F(HttpUploadRestartTest, ABodyStalledInTheConnectionsBuffersIsCountedOnceAfterTimeOuts) {
+  const size_t size = size_t{32} << 20;
+  for (int stalls : {1, 2}) {
+    for (bool queued : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << stalls << " stalls, queued " << queued);
+      StallingServer server(stalls);
+      auto queue = HttpNetworkQueue::queue();
+      Recorder shown;
+      ExchangeWith<UploadRecorder> post(server.url());
+      prepare(*post.request, Restart::TimeOut, size);
+      const auto start = [&] {
+        if (!queued) {
+          post.start();
+          return;
+        }
+        queue->setShowAccurateProgress(true);
+        queue->setUploadProgressDelegate(&shown);
+        post->setDelegate(&post);
+        queue->addOperation(post.request);
+        queue->go();
+      };
+      if (!queued) post->setUploadProgressDelegate(&post);
+      ASSERT_TRUE(runRestarting(Restart::TimeOut, server, stalls, start, post));
+      ASSERT_EQ(post.finished, 1);
+      EXPECT_EQ(server.calls(), stalls + 1);
+      runUntil([] { return false; }, 0.05);
+      if (queued) {
+        EXPECT_EQ(queue->bytesUploadedSoFar(), queue->totalBytesToUpload());
+        ASSERT_FALSE(shown.progress.empty());
+        EXPECT_DOUBLE_EQ(shown.progress.back(), 1.0);
+        EXPECT_TRUE(neverAboveOne(shown.progress));
+      } else {
+        EXPECT_GT(post.sent, 0);
+        EXPECT_EQ(post.sent, post.uploadSize);
+        ASSERT_FALSE(post.progress.empty());
+        EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
+        EXPECT_TRUE(neverAboveOne(post.progress));
+      }
+    }
   }
 }
