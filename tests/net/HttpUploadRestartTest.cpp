@@ -158,58 +158,70 @@ bool neverAboveOne(const std::vector<double>& progress) {
   return std::all_of(progress.begin(), progress.end(), [](double p) { return p <= 1.0; });
 }
 
+// One POST that starts over, alone with its own upload receiver, or in a queue that counts
+// bytes; at its end the figures of the one or the other must hold the body once.
+struct RestartedPost {
+  RestartedPost(const std::string& url, Restart restart, size_t size, bool queued)
+      : restart(restart), queued(queued), post(url) {
+    prepare(*post.request, restart, size);
+    if (!queued) {
+      post->setUploadProgressDelegate(&post);
+      return;
+    }
+    queue->setShowAccurateProgress(true);
+    queue->setUploadProgressDelegate(&shown);
+    post->setDelegate(&post);
+    queue->addOperation(post.request);
+  }
+  template <class Server>
+  bool run(const Server& server, int restarts) {
+    const auto start = [this] {
+      if (queued) {
+        queue->go();
+      } else {
+        post.start();
+      }
+    };
+    return runRestarting(restart, server, restarts, start, post);
+  }
+  void expectBodyCountedOnce() {
+    ASSERT_EQ(post.finished, 1);
+    runUntil([] { return false; }, 0.05);
+    if (queued) {
+      EXPECT_GT(queue->totalBytesToUpload(), 0u);
+      EXPECT_EQ(queue->bytesUploadedSoFar(), queue->totalBytesToUpload());
+    } else {
+      EXPECT_GT(post.sent, 0);
+      EXPECT_EQ(post.sent, post.uploadSize);
+    }
+    const std::vector<double>& progress = queued ? shown.progress : post.progress;
+    ASSERT_FALSE(progress.empty());
+    EXPECT_DOUBLE_EQ(progress.back(), 1.0);
+    EXPECT_TRUE(neverAboveOne(progress));
+  }
+
+  Restart restart;
+  bool queued;
+  std::shared_ptr<HttpNetworkQueue> queue = HttpNetworkQueue::queue();
+  Recorder shown;
+  ExchangeWith<UploadRecorder> post;
+};
+
 class HttpUploadRestartTest : public NetTest {};
 
 }  // namespace
 
-TEST_F(HttpUploadRestartTest, ARequestsOwnUploadFiguresCountTheBodyOnce) {
+TEST_F(HttpUploadRestartTest, ARestartedBodyIsCountedOnceByItsReceiverAndItsQueue) {
   for (Restart restart : {Restart::Redirect, Restart::TimeOut, Restart::Login}) {
     for (int restarts : {1, 3}) {
-      // 8 MB: the connection's buffer is taken out of the size at each attempt.
-      for (size_t size : {size_t{3000}, size_t{8} << 20}) {
-        SCOPED_TRACE(::testing::Message() << name(restart) << " x" << restarts << " " << size);
+      for (bool queued : {false, true}) {
+        SCOPED_TRACE(::testing::Message()
+                     << name(restart) << " x" << restarts << " queued " << queued);
         RestartingServer server(restart, restarts);
-        ExchangeWith<UploadRecorder> post(server.url());
-        prepare(*post.request, restart, size);
-        post->setUploadProgressDelegate(&post);
-        ASSERT_TRUE(runRestarting(
-            restart, server, restarts, [&] { post.start(); }, post));
-        ASSERT_EQ(post.finished, 1);
+        RestartedPost post(server.url(), restart, 3000, queued);
+        ASSERT_TRUE(post.run(server, restarts));
         EXPECT_EQ(server.calls(), restarts + 1);
-        runUntil([] { return false; }, 0.05);
-        EXPECT_GT(post.sent, 0);
-        EXPECT_EQ(post.sent, post.uploadSize);
-        ASSERT_FALSE(post.progress.empty());
-        EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
-        EXPECT_TRUE(neverAboveOne(post.progress));
-      }
-    }
-  }
-}
-
-TEST_F(HttpUploadRestartTest, AQueuesUploadSumEndsAtAllOfTheBodies) {
-  for (Restart restart : {Restart::Redirect, Restart::TimeOut, Restart::Login}) {
-    for (int restarts : {1, 3}) {
-      for (size_t size : {size_t{3000}, size_t{8} << 20}) {
-        SCOPED_TRACE(::testing::Message() << name(restart) << " x" << restarts << " " << size);
-        RestartingServer server(restart, restarts);
-        auto queue = HttpNetworkQueue::queue();
-        Recorder shown;
-        queue->setShowAccurateProgress(true);
-        queue->setUploadProgressDelegate(&shown);
-        ExchangeWith<UploadRecorder> post(server.url());
-        prepare(*post.request, restart, size);
-        post->setDelegate(&post);
-        queue->addOperation(post.request);
-        ASSERT_TRUE(runRestarting(
-            restart, server, restarts, [&] { queue->go(); }, post));
-        ASSERT_EQ(post.finished, 1);
-        runUntil([] { return false; }, 0.05);
-        EXPECT_GT(queue->totalBytesToUpload(), 0u);
-        EXPECT_EQ(queue->bytesUploadedSoFar(), queue->totalBytesToUpload());
-        ASSERT_FALSE(shown.progress.empty());
-        EXPECT_DOUBLE_EQ(shown.progress.back(), 1.0);
-        EXPECT_TRUE(neverAboveOne(shown.progress));
+        post.expectBodyCountedOnce();
       }
     }
   }
@@ -246,43 +258,14 @@ TEST_F(HttpUploadRestartTest, AQueueCountingUnitsGetsEachUnitOnce) {
 // A body that stopped part-way in the connection's buffers: the part the connection took at once
 // comes out of the size at each attempt and goes back in when the next one starts.
 TEST_F(HttpUploadRestartTest, ABodyStalledInTheConnectionsBuffersIsCountedOnceAfterTimeOuts) {
-  const size_t size = size_t{32} << 20;
   for (int stalls : {1, 2}) {
     for (bool queued : {false, true}) {
       SCOPED_TRACE(::testing::Message() << stalls << " stalls, queued " << queued);
       StallingServer server(stalls);
-      auto queue = HttpNetworkQueue::queue();
-      Recorder shown;
-      ExchangeWith<UploadRecorder> post(server.url());
-      prepare(*post.request, Restart::TimeOut, size);
-      const auto start = [&] {
-        if (!queued) {
-          post.start();
-          return;
-        }
-        queue->setShowAccurateProgress(true);
-        queue->setUploadProgressDelegate(&shown);
-        post->setDelegate(&post);
-        queue->addOperation(post.request);
-        queue->go();
-      };
-      if (!queued) post->setUploadProgressDelegate(&post);
-      ASSERT_TRUE(runRestarting(Restart::TimeOut, server, stalls, start, post));
-      ASSERT_EQ(post.finished, 1);
+      RestartedPost post(server.url(), Restart::TimeOut, size_t{32} << 20, queued);
+      ASSERT_TRUE(post.run(server, stalls));
       EXPECT_EQ(server.calls(), stalls + 1);
-      runUntil([] { return false; }, 0.05);
-      if (queued) {
-        EXPECT_EQ(queue->bytesUploadedSoFar(), queue->totalBytesToUpload());
-        ASSERT_FALSE(shown.progress.empty());
-        EXPECT_DOUBLE_EQ(shown.progress.back(), 1.0);
-        EXPECT_TRUE(neverAboveOne(shown.progress));
-      } else {
-        EXPECT_GT(post.sent, 0);
-        EXPECT_EQ(post.sent, post.uploadSize);
-        ASSERT_FALSE(post.progress.empty());
-        EXPECT_DOUBLE_EQ(post.progress.back(), 1.0);
-        EXPECT_TRUE(neverAboveOne(post.progress));
-      }
+      post.expectBodyCountedOnce();
     }
   }
 }
