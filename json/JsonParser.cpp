@@ -274,18 +274,23 @@ bool JsonParser::parseArray(size_t depth) {
     if (expect & ExpectValue) {
       Step step = plainValueStep();
       // Then the plain values after plain commas, the bulk of a long array, in a loop of their
-      // own.
-      if (step == Step::Taken) takeCompactValues();
-      while (step == Step::Taken && takeByte(',')) {
+      // own. It leaves off where one value at a time through the outer loop would: at the end of
+      // the input right after a value or a comma, which leaves the array open without a message
+      // of its own, and at a byte other than a comma, which the token path reads.
+      while (step == Step::Taken) {
+        takeCompactValues();
+        expect = ExpectComma | ExpectClose;
+        if (state_.atIndex == state_.length) break;
+        if (!takeByte(',')) {
+          step = Step::NotTaken;
+          break;
+        }
+        expect = ExpectValue;
+        if (state_.atIndex == state_.length) break;
         step = plainValueStep();
-        if (step == Step::Taken) takeCompactValues();
-        if (step == Step::NotTaken) expect = ExpectValue;
       }
       if (step == Step::Failed) break;
-      if (step == Step::Taken) {
-        expect = ExpectComma | ExpectClose;
-        continue;
-      }
+      if (step == Step::Taken) continue;
     } else if (takeByte(',')) {
       expect = ExpectValue;
       continue;
@@ -343,18 +348,22 @@ bool JsonParser::parseDictionary(size_t depth) {
   while (state_.atIndex < state_.length) {
     if (expect & ExpectValue) {
       Step step = plainPairStep(depth, expect);
-      // Then the pairs after plain commas, in a loop of their own.
-      if (step == Step::Taken) takeCompactPairs();
-      while (step == Step::Taken && takeByte(',')) {
+      // Then the pairs after plain commas, in a loop of their own that leaves off as the array's
+      // does.
+      while (step == Step::Taken) {
+        takeCompactPairs();
+        expect = ExpectComma | ExpectClose;
+        if (state_.atIndex == state_.length) break;
+        if (!takeByte(',')) {
+          step = Step::NotTaken;
+          break;
+        }
         expect = ExpectValue;
+        if (state_.atIndex == state_.length) break;
         step = plainPairStep(depth, expect);
-        if (step == Step::Taken) takeCompactPairs();
       }
       if (step == Step::Failed) break;
-      if (step == Step::Taken) {
-        expect = ExpectComma | ExpectClose;
-        continue;
-      }
+      if (step == Step::Taken) continue;
     } else if (takeByte(',')) {
       expect = ExpectValue;
       continue;

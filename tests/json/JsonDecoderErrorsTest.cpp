@@ -55,6 +55,15 @@ const ErrorCase kCases[] = {
     {"OpenObjectInObject", "{\"a\":{", "Internal error: Object == NULL.", 6},
     {"BracketAndNumber", "[1", "Invalid number.", 2},
     {"LiteralEndsInput", "[true", kUnexpectedToken, 1},
+    // A reply cut off inside a container: right after a value or a comma the end of the input
+    // is the news; after white space, the token that should have come.
+    {"CutAfterArrayComma", "[1,", "Reached the end of the buffer.", 3},
+    {"CutAfterSecondStringInArray", "[\"a\",\"b\"", "Reached the end of the buffer.", 8},
+    {"CutAfterSpaceInArray", "[1,2 ", kUnexpectedToken, 5},
+    {"CutAfterObjectComma", "{\"a\":1,", "Reached the end of the buffer.", 7},
+    {"CutAfterSecondPair", "{\"a\":1,\"b\":\"c\"", "Reached the end of the buffer.", 14},
+    {"CutAfterSpaceInObject", "{\"a\":1 ", kUnexpectedToken, 7},
+    {"CutAfterNewlineInObject", "{ \"a\"\n:  null  ", kUnexpectedToken, 15, 2},
     {"MisspeltLiteral", "[nul]", kUnexpectedToken, 1},
     // Strings
     {"RawTab", "[\"a\tb\"]", "Invalid character < 0x20 found in string: 0x09.", 1},
