@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the JSON decoder; the first byte picks the parse options. A decode must
 // end in a tree or an error with an index inside the input, never in a crash or a sanitizer report.
 // A decoded tree must survive the encoder and decode again, strictly, to an equal tree; every key
-// of a decoded dictionary must be found again.
+// of a decoded dictionary must be found again. The mutable form, and a second decode with the
+// cache warm, must give the same tree with its keys in the same order, and the sorted text of a
+// tree must come back unchanged from a decode of itself.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -51,15 +53,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(tree.isArray() || tree.isDictionary());
   checkKeys(tree);
 
-  // The mutable form decodes the same input to the same tree.
-  check(decoder.mutableObjectWithUTF8String(text, length) == tree);
+  // Unsorted text follows each dictionary's own order, so equal texts mean equal key orders.
+  std::optional<std::string> plain = JSONStringWithOptions(tree, JsonSerializeOptionNone);
+  check(plain.has_value());
+  plat::Value mutableTree = decoder.mutableObjectWithUTF8String(text, length);
+  check(mutableTree == tree);
+  check(JSONStringWithOptions(mutableTree, JsonSerializeOptionNone) == plain);
+  check(JSONStringWithOptions(decoder.objectWithUTF8String(text, length),
+                              JsonSerializeOptionNone) == plain);
 
   const JsonSerializeOptionFlags encodings[] = {
       JsonSerializeOptionNone, JsonSerializeFlagPretty | JsonSerializeFlagEscapeUnicode};
   for (JsonSerializeOptionFlags encodeOptions : encodings) {
     std::optional<std::string> encoded = JSONStringWithOptions(tree, encodeOptions);
     check(encoded.has_value());
-    check(objectFromJSONString(*encoded) == tree);
+    plat::Value again = objectFromJSONString(*encoded);
+    check(again == tree);
+    if (encodeOptions & JsonSerializeFlagPretty)
+      check(JSONStringWithOptions(again, encodeOptions) == encoded);
   }
   return 0;
 }

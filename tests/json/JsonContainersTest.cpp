@@ -50,25 +50,38 @@ TEST(JsonContainers, LargeDictionaryFindsEveryKey) {
 
 // A document's dictionaries are filled in one pass of their own; a mutable result's take their
 // pairs one by one. Both must hold the last value of each repeated key and walk their slots in
-// the same order, at every table size.
+// the same order, at every table size and on both sides of each step between sizes (and between
+// one-byte and four-byte slots), written compact or with spaces.
 TEST(JsonContainers, DecodedDictionariesWithRepeatedKeysMatchAModel) {
+  std::vector<int> counts;
+  for (int count = 0; count <= 300; ++count) counts.push_back(count);
+  for (int count = 301; count < 1500; ++count)
+    if (JsonDictionary::capacityForCount(count) != JsonDictionary::capacityForCount(count - 1))
+      counts.insert(counts.end(), {count - 1, count});
   std::mt19937 random(11);
-  for (int count : {1, 2, 3, 5, 9, 17, 30, 54, 95, 140, 180, 260, 400}) {
-    std::map<std::string, int> model;
-    std::string text = "{";
+  for (int count : counts) {
+    std::map<std::string, Value> model;
+    std::string compact = "{", spaced = "{ ";
     for (int i = 0; i < count; ++i) {
-      // About one key in four repeats an earlier one.
-      std::string key = "k" + std::to_string(random() % (count + count / 3 + 1));
-      text += (i ? ",\"" : "\"") + key + "\":" + std::to_string(i);
-      model[key] = i;
+      // About one key in four repeats an earlier one; values are numbers and short strings.
+      std::string key = "\"k" + std::to_string(random() % (count + count / 3 + 1)) + "\"";
+      std::string text = "v" + std::to_string(i);
+      std::string value = i % 3 ? std::to_string(i) : "\"" + text + "\"";
+      compact += (i ? "," : "") + key + ":" + value;
+      spaced += (i ? " , " : "") + key + " : " + value;
+      model[key.substr(1, key.size() - 2)] = i % 3 ? Value(i) : Value(text);
     }
-    text += "}";
-    Value decoded = objectFromJSONString(text);
-    Value changeable = mutableObjectFromJSONString(text);
-    ASSERT_EQ(decoded.size(), model.size()) << text;
-    for (const auto& [key, value] : model) ASSERT_EQ(decoded[key].asInt(), value) << key;
-    EXPECT_EQ(decoded.keys(), changeable.keys()) << text;
-    EXPECT_EQ(decoded, changeable);
+    compact += "}";
+    spaced += " }";
+    SCOPED_TRACE(compact);
+    Value decoded = objectFromJSONString(compact);
+    ASSERT_EQ(decoded.size(), model.size());
+    for (const auto& [key, value] : model) ASSERT_EQ(decoded[key], value) << key;
+    for (const Value& other :
+         {objectFromJSONString(spaced), mutableObjectFromJSONString(compact)}) {
+      EXPECT_EQ(decoded.keys(), other.keys());
+      EXPECT_EQ(decoded, other);
+    }
   }
 }
 
