@@ -1,5 +1,7 @@
 #include "platform/draw/QuoteMarks.h"
 
+#include "platform/base/Utf.h"
+
 namespace plat {
 namespace {
 
@@ -37,36 +39,14 @@ struct CodePoint {
   size_t end;
 };
 
-// How many bytes a UTF-8 sequence starting with `lead` takes; 0 for a byte that starts none.
-size_t sequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead < 0xC0) return 0;
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
-  return 4;
-}
-
-// Decodes UTF-8; a malformed byte stands for itself as a code point of no script.
+// Decodes UTF-8; a malformed byte stands for itself as U+FFFD, a code point of no script.
 std::vector<CodePoint> decode(std::string_view text) {
   std::vector<CodePoint> points;
   points.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = sequenceLength(lead);
-    char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-    bool wellFormed = length > 0 && i + length <= text.size();
-    for (size_t k = 1; wellFormed && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      wellFormed = (next & 0xC0) == 0x80;
-      value = (value << 6) | (next & 0x3F);
-    }
-    if (!wellFormed) {
-      points.push_back({0xFFFF, i, i + 1});
-      ++i;
-      continue;
-    }
-    points.push_back({value, i, i + length});
-    i += length;
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t start = pos;
+    const char32_t value = utf::decodeNext(text, pos);
+    points.push_back({value, start, pos});
   }
   return points;
 }
