@@ -46,8 +46,10 @@ TextLayout::TextLayout(const std::string& text, const Font& font, const Options&
   PangoAttrList* attributes = pango_attr_list_new();
   pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
   // The system font's quotation marks are full-width; English text takes a Latin face's.
-  for (const ByteRange& mark : westernQuoteMarks(text)) {
-    PangoAttribute* latin = pango_attr_family_new(pangotext::latinFamilyList(font.family).c_str());
+  const std::vector<ByteRange> marks = westernQuoteMarks(text);
+  const std::string latinFamilies = marks.empty() ? "" : pangotext::latinFamilyList(font.family);
+  for (const ByteRange& mark : marks) {
+    PangoAttribute* latin = pango_attr_family_new(latinFamilies.c_str());
     latin->start_index = static_cast<guint>(mark.start);
     latin->end_index = static_cast<guint>(mark.end);
     pango_attr_list_insert(attributes, latin);
