@@ -53,7 +53,7 @@ std::optional<ApiReply> ApiReply::decode(const std::string& body) {
 }
 
 int64_t ApiReply::result() const {
-  return integerIn(object_["result"]).value_or(0);
+  return integerOf(object_["result"]);
 }
 
 std::string ApiReply::msg() const {
@@ -62,7 +62,7 @@ std::string ApiReply::msg() const {
 }
 
 bool ApiReply::relogin() const {
-  return integerIn(object_["relogin"]).value_or(0) == 1;
+  return integerOf(object_["relogin"]) == 1;
 }
 
 bool ApiReply::hasSynVar() const {
