@@ -149,11 +149,12 @@ void BookFileController::didSelectRow(plat::TableView& table, const plat::IndexP
   }
   // A file that cannot be read as text (a folder, no permission, another encoding) is refused here:
   // the page would show nothing where the learner was told the file was loaded.
-  if (!textfile::read(documentPath(name))) {
+  const std::optional<std::string> text = textfile::read(documentPath(name));
+  if (!text) {
     plat::AlertView::create("提示", plat::localized("alermsg_eg203"), nullptr, "确定")->show();
     return;
   }
-  if (deleage_) deleage_->selectFile_CallBack(name);
+  if (deleage_) deleage_->selectFile_CallBack(name, *text);
   MyAlerView::sharedAler()->ViewShow(plat::localized("alermsg_eg200"));
   if (auto* nav = navigationController()) nav->popViewController(true);
 }

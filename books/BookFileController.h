@@ -15,8 +15,8 @@
 class BookFileControllerDeleage {
  public:
   virtual ~BookFileControllerDeleage() = default;
-  // The chosen file's name inside the Documents folder.
-  virtual void selectFile_CallBack(const std::string& /*fileName*/) {}
+  // The chosen file's name inside the Documents folder, and its text as read and decoded there.
+  virtual void selectFile_CallBack(const std::string& /*fileName*/, const std::string& /*text*/) {}
 };
 
 class BookFileController : public BaseViewController,

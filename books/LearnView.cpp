@@ -230,10 +230,10 @@ void LearnView::addNewWordFromFile() {
     nav->pushViewController(files, true);
 }
 
-void LearnView::selectFile_CallBack(const std::string& fileName) {
+void LearnView::selectFile_CallBack(const std::string& fileName, const std::string& text) {
   fileName_ = fileName;
   currPage_ = 1;
-  getFileData();
+  showFileText(text);
   upPage_->setHidden(true);
   downPage_->setHidden(true);
 }
@@ -242,13 +242,9 @@ std::string LearnView::decodeText(const std::string& bytes) {
   return textfile::decode(bytes).value_or("");
 }
 
-void LearnView::getFileData() {
-  const std::string path = plat::files::join(plat::AppHome::documentsDir(), fileName_);
-  // The files screen let through only text it could read; one changed since leaves the page alone.
-  const std::optional<std::string> text = textfile::read(path);
-  if (!text) return;
+void LearnView::showFileText(const std::string& text) {
   countPage_ = 1;
-  mwords_->setText(*text);
+  mwords_->setText(text);
   mwords_->setContentOffset({0, 0}, false);
   changeSliderValue();
   mwords_->textChange();

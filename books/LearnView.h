@@ -50,7 +50,7 @@ class LearnView : public plat::ViewController,
   void leaveEditMode();
 
   // ---- Delegates
-  void selectFile_CallBack(const std::string& fileName) override;
+  void selectFile_CallBack(const std::string& fileName, const std::string& text) override;
   void slider_valuechange(int value) override;
   void slider_endDrag() override;
   void scrollViewDidScroll(plat::ScrollView&) override;
@@ -65,7 +65,7 @@ class LearnView : public plat::ViewController,
   bool isExtracting() const { return extracting_; }
 
   void changeSliderValue();
-  void getFileData();
+  void showFileText(const std::string& text);
 
   MyTextView& mwords() { return *mwords_; }
   SliderView* sliderView() const { return sliderView_.get(); }
