@@ -8,16 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/http/HeaderMap.h"
+
 namespace plat::http {
 namespace {
 
-// ASCII only, as the process keeps the "C" locale: what tolower() would give, without a call per
-// character.
 std::string lower(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  return folded;
+  return lowercased(std::string(text));
 }
 
 // Only an IP literal goes in brackets (RFC 3986 3.2.2): an IPv6 address, or "v", a version in
