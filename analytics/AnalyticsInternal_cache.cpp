@@ -85,7 +85,7 @@ void AnalyticsInternal::archiveCacheToFile() {
   }
   bool saved;
   if (body.size() == 0) {
-    saved = plat::files::remove(path) || !plat::files::exists(path);
+    saved = plat::files::remove(path);  // true when nothing is left there
   } else {
     // Written also when the application is being terminated: one small atomic write keeps what
     // would otherwise be lost.
