@@ -55,10 +55,11 @@ ZipFile::ZipFile(const std::string& fileName, int mode)
     case ZipFileModeAppend:
       // minizip writes new entries over the archive's central directory and writes it again only
       // at the close: a full disk or a kill in between would leave no readable archive, the old
-      // entries lost. The entries go into a copy, which takes the archive's place when whole.
+      // entries lost. The entries go into a copy, which takes the archive's place when whole; the
+      // copy is flushed at the close, so its parts go to the disk while it is made.
       appendCopy_ = fileName + ".append";
       plat::files::remove(appendCopy_);
-      if (plat::files::copyFile(fileName, appendCopy_))
+      if (plat::files::copyFileWritingBack(fileName, appendCopy_))
         handles_->zip = zipOpen64(appendCopy_.c_str(), APPEND_STATUS_ADDINZIP);
       break;
     default:
