@@ -70,6 +70,11 @@ void writeWordDataExtract(const std::string& folder) {
                              "water\t'wɒ:tә\tn. 水, (美)雨水\\nvt. 给...浇水\\nvi. 流泪\\n"
                              "[化] 氧化氢\\na. 水的\n"
                              "tree\ttri:\t[植] 树木\n");
+  testsupport::writeTextFile(folder + "/exchange.txt",
+                             "walk\tp:walked/i:walking/s:walks/d:walked/3:walks\n"
+                             "walked\t0:walk/1:pd\n"
+                             "water\ts:waters/p:watered/d:watered/i:watering/3:waters\n"
+                             "children\t0:child/1:s/s:childrens\n");
   testsupport::writeTextFile(folder + "/cmudict.txt",
                              "tree\tT R IY1\nwater\tW AO1 T ER0\nwater(2)\tW AA1 T ER0\n"
                              "apple\tAE1 P AH0 L\nchild\tCH AY1 L D\nwalk\tW AO1 K\n"

@@ -106,12 +106,60 @@ TEST_F(WordSourcesTest, InflectionsComeFromTheExceptionListsAndTheSpellingRules)
   const std::set<std::string> known = {"trees",    "walks",    "walked",   "walking",
                                        "waters",   "watered",  "watering", "happier",
                                        "happiest", "children", "stops"};
-  tools::Inflections inflections(wordNet, [&](const std::string& w) { return known.count(w) > 0; });
+  const tools::WordExchange noRecord;
+  tools::Inflections inflections(wordNet, noRecord,
+                                 [&](const std::string& w) { return known.count(w) > 0; });
   EXPECT_EQ(inflections.formsText("walk", {'v', 'n'}), "@walks $walked %walked ^walking #walks");
   EXPECT_EQ(inflections.formsText("run", {'v'}), "$ran %run ^running");  // "runs" is unknown
   EXPECT_EQ(inflections.formsText("stop", {'v'}), "@stops $stopped %stopped ^stopping");
   EXPECT_EQ(inflections.formsText("child", {'n'}), "#children");
   EXPECT_EQ(inflections.formsText("happy", {'a'}), "&happier *happiest");
+}
+
+TEST_F(WordSourcesTest, TheDictionarysRecordGivesRealFormsAndWordNetFillsWhereItIsSilent) {
+  testsupport::writeTextFile(
+      folder_ + "/exchange.txt",
+      "set\td:set/0:set/1:dp/p:set/i:setting/s:sets/3:sets\n"
+      "hurt\td:hurt/0:hurt/1:dp/p:hurt/i:hurting/3:hurts/s:hurts\n"
+      "live\tp:lived/i:living/3:lives/d:lived/s:lives\n"
+      "bad\tr:worse/t:worst\n"
+      "worried\t0:worry/1:pd/d:worried/p:worried\n"
+      "run\ti:running/3:runs\n"
+      "saw\t0:see/1:p/i:sawing/s:saws/d:sawn/p:sawed/3:saws\n"
+      "skies\t1:s3/0:sky\n"
+      "men\t0:man/1:s/s:mens/3:mens\n"
+      "off\ti:offing/p:offed/3:offs/d:offed\n"
+      "offer\tp:offered/d:offered/i:offering/3:offers/s:offers\n");
+  testsupport::writeTextFile(folder_ + "/wordnet/adj.exc", "happier happy\noffer off\n");
+  const tools::WordExchange exchange = tools::WordExchange::load(folder_ + "/exchange.txt");
+  tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
+  // Every regular guess would count as a word: only the record keeps "liver" and "hurted" out.
+  tools::Inflections inflections(wordNet, exchange, [](const std::string&) { return true; });
+  EXPECT_EQ(inflections.formsText("set", {'v', 'n'}), "@sets $set %set ^setting #sets");
+  EXPECT_EQ(inflections.formsText("hurt", {'v'}), "@hurts $hurt %hurt ^hurting");
+  EXPECT_EQ(inflections.formsText("live", {'v', 'a'}), "@lives $lived %lived ^living");
+  EXPECT_EQ(inflections.formsText("bad", {'a'}), "&worse *worst");
+  // An inflected word's note of itself is no form of it, nor is a plural's plural.
+  EXPECT_EQ(inflections.formsText("worried", {'v', 'a'}), "");
+  EXPECT_EQ(inflections.formsText("men", {'n'}), "");
+  // WordNet's "offer" of off is a word of its own in the dictionary.
+  EXPECT_EQ(inflections.formsText("off", {'a'}), "");
+  // Where the record is silent (no past of "run") WordNet's exceptions give the irregular forms.
+  EXPECT_EQ(inflections.formsText("run", {'v'}), "@runs $ran %run ^running");
+
+  EXPECT_EQ(exchange.baseOf("saw").lemma, "see");
+  EXPECT_EQ(exchange.baseOf("saw").pos, 'v');
+  EXPECT_EQ(exchange.baseOf("skies").pos, 'n');
+  EXPECT_EQ(exchange.baseOf("set").lemma, "");  // its own base
+
+  testsupport::writeTextFile(folder_ + "/exchange.txt", "walk\tp:walked\nwalks walk\n");
+  try {
+    tools::WordExchange::load(folder_ + "/exchange.txt");
+    ADD_FAILURE() << "a record without its TAB was read";
+  } catch (const tools::BuildError& e) {
+    EXPECT_NE(std::string(e.what()).find("exchange.txt:2: expected a word"), std::string::npos)
+        << e.what();
+  }
 }
 
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
@@ -166,6 +214,7 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
   } cases[] = {
       {"data/cmudict.txt", nullptr, "cmudict.txt: cannot be read"},
       {"data/cedict.txt", "", "cedict.txt: is empty"},
+      {"data/exchange.txt", nullptr, "exchange.txt: cannot be read"},
       {"data/ecdict.txt", "water\tˈwɔ\n", "ecdict.txt:1: expected a word, its phonetic, its translation"},
       {"data/frequencies.txt", "walk\tmany\n",
        "frequencies.txt:1: expected a word and a positive count"},

@@ -83,21 +83,9 @@ std::vector<std::string> Inflections::regularCandidates(const std::string& base,
   return out;
 }
 
-std::vector<std::string> Inflections::forms(const std::string& base, char pos, char marker) const {
-  // The one verb whose present tense is irregular too.
-  if (base == "be" && pos == 'v') {
-    switch (marker) {
-      case '@':
-        return {"is"};
-      case '$':
-        return {"was", "were"};
-      case '%':
-        return {"been"};
-      case '^':
-        return {"being"};
-    }
-  }
-  // Irregular forms of the exception list that suit the marker.
+// The forms of WordNet's exception list that suit the marker.
+std::vector<std::string> Inflections::irregularForms(const std::string& base, char pos,
+                                                     char marker) const {
   std::vector<std::string> irregular;
   std::vector<std::string> pasts, participles;
   for (const std::string& form : wordNet_.exceptionForms(base, pos)) {
@@ -115,16 +103,50 @@ std::vector<std::string> Inflections::forms(const std::string& base, char pos, c
         pasts.push_back(form);
       }
     } else if (pos == 'a') {
-      if (endsWith(form, "est") == (marker == '*')) irregular.push_back(form);
+      // Superlatives end in "st" (best, worst, least), comparatives do not (worse, better).
+      if (endsWith(form, "st") == (marker == '*')) irregular.push_back(form);
     } else {
       irregular.push_back(form);
     }
   }
-  if (marker == '$') irregular = pasts.empty() ? participles : pasts;
+  if (marker == '$') return pasts.empty() ? participles : pasts;
   if (marker == '%') {
     if (participleIsBase(base)) return {base};
-    irregular = participles.empty() ? pasts : participles;
+    return participles.empty() ? pasts : participles;
   }
+  return irregular;
+}
+
+std::vector<std::string> Inflections::forms(const std::string& base, char pos, char marker) const {
+  // The one verb whose present tense is irregular too.
+  if (base == "be" && pos == 'v') {
+    switch (marker) {
+      case '@':
+        return {"is"};
+      case '$':
+        return {"was", "were"};
+      case '%':
+        return {"been"};
+      case '^':
+        return {"being"};
+    }
+  }
+  // The dictionary's record is complete for the words it has: a form it leaves out ("liver" of
+  // live, "offer" of off) is no form, and only WordNet's exceptions may add one.
+  if (exchange_.knows(base)) {
+    std::vector<std::string> recorded = exchange_.formsOf(base, marker);
+    if (!recorded.empty()) return recorded;
+    // An exception the dictionary knows as a word of another base ("offer") is no form.
+    std::vector<std::string> irregular = irregularForms(base, pos, marker);
+    irregular.erase(std::remove_if(irregular.begin(), irregular.end(),
+                                   [&](const std::string& form) {
+                                     return form != base && exchange_.knows(form) &&
+                                            exchange_.baseOf(form).lemma != base;
+                                   }),
+                    irregular.end());
+    return irregular;
+  }
+  std::vector<std::string> irregular = irregularForms(base, pos, marker);
   if (!irregular.empty()) return irregular;
   for (const std::string& candidate : regularCandidates(base, marker)) {
     if (!known_(candidate)) continue;
@@ -145,7 +167,7 @@ std::string Inflections::formsText(const std::string& base, const std::vector<ch
   std::set<std::string> written;
   auto add = [&](char marker, char pos) {
     for (const std::string& form : forms(base, pos, marker)) {
-      if (form == base && marker != '%') continue;
+      if (form == base && marker != '$' && marker != '%') continue;  // "set": past set
       std::string entry = std::string(1, marker) + form;
       if (!written.insert(entry).second) continue;
       text += (text.empty() ? "" : " ") + entry;
@@ -179,6 +201,8 @@ std::vector<std::string> Inflections::baseForms(const std::string& word) const {
       return;
     if (std::find(bases.begin(), bases.end(), base) == bases.end()) bases.push_back(base);
   };
+  if (const WordExchange::Base recorded = exchange_.baseOf(word); !recorded.lemma.empty())
+    add(recorded.lemma, recorded.pos);
   for (char pos : {'n', 'v', 'a', 'r'})
     for (const std::string& base : wordNet_.exceptionBases(word, pos)) add(base, pos);
   for (const auto& rule : kRules) {

@@ -1,13 +1,15 @@
-// Inflected forms of a headword and the base forms of an inflected word. Irregular forms come from
-// WordNet's exception lists; regular ones from the spelling rules, kept only when the word is
-// known to the frequency list or the pronouncing dictionary (so "informations" or "beautifuler"
-// never appear).
+// Inflected forms of a headword and the base forms of an inflected word. They come from the
+// English-Chinese dictionary's record of inflections where it has the word; elsewhere irregular
+// forms come from WordNet's exception lists and regular ones from the spelling rules, kept only
+// when the word is known to the frequency list or the pronouncing dictionary (so "informations"
+// or "beautifuler" never appear).
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tools/library/WordExchange.h"
 #include "tools/library/WordNet.h"
 
 namespace tools {
@@ -15,7 +17,8 @@ namespace tools {
 class Inflections {
  public:
   using KnownWord = std::function<bool(const std::string&)>;
-  Inflections(const WordNet& wordNet, KnownWord known) : wordNet_(wordNet), known_(known) {}
+  Inflections(const WordNet& wordNet, const WordExchange& exchange, KnownWord known)
+      : wordNet_(wordNet), exchange_(exchange), known_(known) {}
 
   // The forms text of a headword for its parts of speech (WordNet letters, most used first), with
   // markers: # plural, @ 3rd person singular, $ past, % past participle, ^ present participle,
@@ -35,7 +38,10 @@ class Inflections {
   static std::vector<std::string> regularCandidates(const std::string& base, char marker);
   std::vector<std::string> forms(const std::string& base, char pos, char marker) const;
 
+  std::vector<std::string> irregularForms(const std::string& base, char pos, char marker) const;
+
   const WordNet& wordNet_;
+  const WordExchange& exchange_;
   KnownWord known_;
 };
 

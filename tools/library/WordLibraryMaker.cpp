@@ -124,7 +124,8 @@ class Maker {
         wordNet_(WordNet::load(sources.wordNet)),
         pronunciations_(loadPronunciations(plat::files::join(sources.wordData, "cmudict.txt"))),
         frequencies_(loadFrequencies(plat::files::join(sources.wordData, "frequencies.txt"))),
-        inflections_(wordNet_, [this](const std::string& w) { return isKnown(w); }) {
+        exchange_(WordExchange::load(plat::files::join(sources.wordData, "exchange.txt"))),
+        inflections_(wordNet_, exchange_, [this](const std::string& w) { return isKnown(w); }) {
     // Words met a few times in the corpus count as real; single occurrences are often typos.
     for (const auto& [word, count] : frequencies_) {
       if (count >= 3) knownWords_.insert(lowered(word));
@@ -887,6 +888,7 @@ class Maker {
   std::vector<std::pair<std::string, long>> frequencies_;
   std::unordered_set<std::string> knownWords_;
   std::unordered_set<std::string> capitalised_;  // words the frequency list writes capitalised
+  WordExchange exchange_;
   Inflections inflections_;
   std::map<std::string, std::vector<std::string>> functionWords_;
   std::map<std::string, std::vector<std::string>> functionEnglish_;

@@ -12,7 +12,8 @@ namespace tools {
 
 struct WordLibrarySources {
   std::string wordNet;   // folder of WordNet 3 (data.noun, index.noun, noun.exc, cntlist.rev ...)
-  std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt and ecdict.txt
+  std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt, ecdict.txt and
+                         // exchange.txt
   std::string curated;   // our own lists: function_words.tsv, meaning_overrides.tsv,
                          // examples_zh.tsv, excluded_words.txt, word_ids.tsv, book_bands.tsv
 };

