@@ -80,15 +80,25 @@ class Tokenizer {
   size_t ended_ = 0;
 };
 
-// Collects the first candidate of the ladder that the library holds.
+// Collects the first candidate of the ladder that the library holds, or the recorded base of
+// the first token that is an inflected form.
 struct IndexedHeadword {
   bool operator()(std::string_view candidate) {
     number = candidate.empty() ? HeadwordIndex::kAbsent : index.find(candidate);
     return number != HeadwordIndex::kAbsent;
   }
+  bool recorded(std::string_view token) {
+    number = index.baseOf(token);
+    return number != HeadwordIndex::kAbsent;
+  }
   const HeadwordIndex& index;
   uint32_t number = HeadwordIndex::kAbsent;
 };
+
+bool reduce(std::string_view token, IndexedHeadword& found) {
+  auto recordedBase = [&found](std::string_view form) { return found.recorded(form); };
+  return inflection::reduce(token, found, recordedBase);
+}
 
 // The study-order key: the next study time, or for a tested word the number written "1" followed
 // by its digits, so that every untested word sorts first.
@@ -149,7 +159,7 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     std::vector<bool> taken(index->size());
     for (size_t j = 0; j < tokens.size(); ++j) {
       IndexedHeadword found{*index};
-      if (inflection::reduce(tokens[j], found) && !taken[found.number]) {
+      if (reduce(tokens[j], found) && !taken[found.number]) {
         taken[found.number] = true;
         Value headword(std::string(index->word(found.number)));
         std::optional<int64_t> key;
@@ -209,13 +219,38 @@ std::optional<int64_t> ExtractWord::studyKey(const std::string& headword) const 
 
 namespace {
 
-// Collects the library's own text of the first candidate the store holds.
+// Collects the library's own text of the first candidate the store holds. A headword stored
+// with capitals ("Monday", "TV") is found from the lower-case token too.
 struct StoredHeadword {
   bool operator()(std::string_view candidate) {
-    const Value found = CallDB::callDB()->GetWordPrototype(std::string(candidate));
-    text = found.size() > 0 ? found.at(0).asString() : std::string();
+    if (candidate.empty()) return false;
+    for (const std::string& spelling : spellings(candidate)) {
+      const Value found = CallDB::callDB()->GetWordPrototype(spelling);
+      text = found.size() > 0 ? found.at(0).asString() : std::string();
+      if (!text.empty()) return true;
+    }
+    return false;
+  }
+  // The base the library records for an inflected form; the record is read with the library
+  // into memory, so without it a token is reduced by the rules alone.
+  bool recorded(std::string_view token) {
+    if (!indexRead) index = HeadwordIndex::current(), indexRead = true;
+    const uint32_t base = index ? index->baseOf(token) : HeadwordIndex::kAbsent;
+    text = base == HeadwordIndex::kAbsent ? std::string() : std::string(index->word(base));
     return !text.empty();
   }
+
+  static std::vector<std::string> spellings(std::string_view word) {
+    std::vector<std::string> out = {std::string(word)};
+    if (word.front() < 'a' || word.front() > 'z') return out;
+    out.push_back(out.front());
+    out.back()[0] = static_cast<char>(word.front() - 'a' + 'A');
+    if (word.size() > 1) out.push_back(plat::utf::asciiUppercase(word));
+    return out;
+  }
+
+  std::shared_ptr<const HeadwordIndex> index;
+  bool indexRead = false;
   std::string text;
 };
 
@@ -229,7 +264,8 @@ std::string storedHeadword(std::string_view token, Rule rule) {
 
 std::string ExtractWord::GetWord(const std::string& token) {
   return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
-    return inflection::reduce(t, found);
+    auto recordedBase = [&found](std::string_view form) { return found.recorded(form); };
+    return inflection::reduce(t, found, recordedBase);
   });
 }
 

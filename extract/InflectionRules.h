@@ -1,8 +1,10 @@
-// The ladder that reduces a lower-cased token to a headword: the token itself, the token without
-// a trailing "." or "_", then the "ed", "s"/"es" and "ing" rules. Each step offers candidates in
-// a fixed order to `isHeadword(std::string_view) -> bool`, which remembers what it accepts; the
-// first candidate it accepts ends the ladder. Written once for the extraction's in-memory index
-// and for lookups in the store, so that both reduce every token alike.
+// The ladder that reduces a lower-cased token to a headword: the library's record of inflected
+// forms, the token itself, the token without the dots and underscores around it, then the "ed",
+// "s"/"es" and "ing" rules. Each step offers candidates in a fixed order to
+// `isHeadword(std::string_view) -> bool`, which remembers what it accepts, and the record to
+// `recordedBase(std::string_view) -> bool`, which remembers the base it finds; the first
+// candidate accepted ends the ladder. Written once for the extraction's in-memory index and for
+// lookups in the store, so that both reduce every token alike.
 #pragma once
 
 #include <string>
@@ -23,6 +25,28 @@ inline bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+inline bool isVowel(char c) {
+  return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u';
+}
+
+// A stem ending in one vowel and one consonant ("us", "writ", "hop") lost an "e" before "ing":
+// a verb ending so doubles its consonant instead (hopping, ridding).
+inline bool lostAnE(std::string_view stem) {
+  const size_t n = stem.size();
+  if (n < 2 || isVowel(stem[n - 1]) || stem[n - 1] == 'w' || stem[n - 1] == 'x' ||
+      stem[n - 1] == 'y' || !isVowel(stem[n - 2]))
+    return false;
+  return n == 2 || !isVowel(stem[n - 3]);
+}
+
+// The token without the dots and underscores before and after it ("walked." at the end of a
+// sentence, "...and" after an ellipsis).
+inline std::string_view trimmed(std::string_view token) {
+  const size_t first = token.find_first_not_of("._");
+  if (first == std::string_view::npos) return {};
+  return token.substr(first, token.find_last_not_of("._") - first + 1);
+}
+
 // Offers a candidate unless it is empty (a rule whose condition does not hold offers nothing).
 template <class IsHeadword>
 bool offer(std::string_view candidate, IsHeadword& isHeadword) {
@@ -39,40 +63,63 @@ bool pastTense(std::string_view t, IsHeadword& isHeadword) {
          (L >= 3 && t[L - 3] == 'i' && offer(withLetter(t.substr(0, L - 3), 'y'), isHeadword));
 }
 
-// "s" / "es": books -> book, boxes -> box, studies -> study.
+// "s" / "es": books -> book, studies -> study (before "ski" for skies), boxes -> box.
 template <class IsHeadword>
 bool plural(std::string_view t, IsHeadword& isHeadword) {
   const size_t L = t.size();
   if (!endsWith(t, "s")) return false;
   if (isHeadword(t.substr(0, L - 1))) return true;  // asked even when empty, as it always was
   if (!endsWith(t, "es")) return false;
-  return offer(t.substr(0, L - 2), isHeadword) ||
-         (L >= 5 && t[L - 3] == 'i' && offer(withLetter(t.substr(0, L - 3), 'y'), isHeadword));
+  return (L >= 5 && t[L - 3] == 'i' && offer(withLetter(t.substr(0, L - 3), 'y'), isHeadword)) ||
+         offer(t.substr(0, L - 2), isHeadword);
 }
 
-// "ing": walking -> walk, making -> make, running -> run, (l)ying -> (l)y.
+// "ing": walking -> walk, making -> make (before "us" for using), running -> run, (l)ying -> (l)y.
 template <class IsHeadword>
 bool presentParticiple(std::string_view t, IsHeadword& isHeadword) {
   const size_t L = t.size();
   if (!endsWith(t, "ing")) return false;
-  return offer(t.substr(0, L - 3), isHeadword) ||
-         offer(withLetter(t.substr(0, L - 3), 'e'), isHeadword) ||
+  const std::string_view stem = t.substr(0, L - 3);
+  const bool eFirst = lostAnE(stem);
+  return (eFirst && offer(withLetter(stem, 'e'), isHeadword)) || offer(stem, isHeadword) ||
+         (!eFirst && offer(withLetter(stem, 'e'), isHeadword)) ||
          (L >= 5 && t[L - 4] == t[L - 5] && offer(t.substr(0, L - 4), isHeadword)) ||
          (L >= 4 && t[L - 4] == 'i' && offer(withLetter(t.substr(0, L - 4), 'y'), isHeadword));
 }
 
+// "er" / "est": colder -> cold, later -> late, bigger -> big, happiest -> happy.
+template <class IsHeadword>
+bool comparison(std::string_view t, IsHeadword& isHeadword) {
+  const size_t L = t.size();
+  const size_t ending = endsWith(t, "est") ? 3 : endsWith(t, "er") ? 2 : 0;
+  if (ending == 0) return false;
+  const std::string_view stem = t.substr(0, L - ending);
+  const size_t n = stem.size();
+  return offer(stem, isHeadword) || offer(withLetter(stem, 'e'), isHeadword) ||
+         (n >= 2 && stem[n - 1] == stem[n - 2] && offer(stem.substr(0, n - 1), isHeadword)) ||
+         (n >= 1 && stem[n - 1] == 'i' && offer(withLetter(stem.substr(0, n - 1), 'y'), isHeadword));
+}
+
+// Whether `form` is what the suffix rules make of `base` (interesting of interest, later of
+// late), not an irregular form (saw of see, found of find).
+inline bool isRegularForm(std::string_view form, std::string_view base) {
+  auto isBase = [base](std::string_view candidate) { return candidate == base; };
+  return pastTense(form, isBase) || plural(form, isBase) || presentParticiple(form, isBase) ||
+         comparison(form, isBase);
+}
+
 // The whole ladder. Tokens of one letter are looked up only as they are, tokens of under four
 // letters are not reduced by the suffix rules.
-template <class IsHeadword>
-bool reduce(std::string_view token, IsHeadword& isHeadword) {
-  if (isHeadword(token)) return true;
+template <class IsHeadword, class RecordedBase>
+bool reduce(std::string_view token, IsHeadword& isHeadword, RecordedBase& recordedBase) {
+  if (recordedBase(token) || isHeadword(token)) return true;
   if (token.size() < 2) return false;
-  if ((endsWith(token, ".") || endsWith(token, "_")) &&
-      isHeadword(token.substr(0, token.size() - 1)))
-    return true;
-  if (token.size() < 4) return false;
-  return pastTense(token, isHeadword) || plural(token, isHeadword) ||
-         presentParticiple(token, isHeadword);
+  const std::string_view word = trimmed(token);
+  if (word.empty()) return false;
+  if (word.size() < token.size() && (recordedBase(word) || isHeadword(word))) return true;
+  if (word.size() < 4) return false;
+  return pastTense(word, isHeadword) || plural(word, isHeadword) ||
+         presentParticiple(word, isHeadword);
 }
 
 }  // namespace inflection

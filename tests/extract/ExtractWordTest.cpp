@@ -4,6 +4,7 @@
 
 #include "extract/ExtractWord.h"
 #include "platform/base/RunLoop.h"
+#include "store/WordText.h"
 #include "tests/store/StudyFixture.h"
 
 namespace {
@@ -25,10 +26,22 @@ class ExtractWordTest : public StudyTest {
     db_->sqlMgr().beginTransaction();
     for (const char* word :
          {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.", "a", "up", "well",
-          "known", "like", "tie", "walked", "went", "go", "goose"})
+          "known", "like", "tie", "walked", "went", "go", "goose", "us", "writ", "write", "ski",
+          "sky", "be", "Monday", "TV"})
       db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
                       Value::array({id++, word}));
+    // The card's record of forms, which extraction reads turned round.
+    record("go", "@goes $went %gone ^going");
+    record("walk", "@walks $walked %walked ^walking #walks");
+    record("be", "@is $was $were %been ^being");
     db_->sqlMgr().commitTransaction();
+  }
+
+  void record(const std::string& word, const std::string& forms) {
+    const int id = db_->getWordID(word);
+    db_->sql_insert(
+        "insert into Words_Transform (f_wl_uWordID, wt_tRelatedWords) values (?, ?)", "ns",
+        Value::array({id, WordText::scramble(forms, id)}));
   }
 
   static Extracted extract(const std::string& text) {
@@ -71,10 +84,19 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordAndShortOrSeparatedToke
 
   EXPECT_EQ(extract("books boxes used stopped making running walking ties").words,
             (Words{"book", "box", "use", "stop", "make", "run", "walk", "tie"}));
-  // "tying" has no "i" before its suffix, so no "tie"; irregular forms are found only where the
-  // library holds them as headwords.
+  // "tying" has no "i" before its suffix, so no "tie"; irregular forms are found through the
+  // record of forms, before a headword of the same spelling ("went"), or not at all ("geese").
   EXPECT_EQ(extract("stopping studying tying went geese goes").words,
-            (Words{"stop", "study", "went", "go"}));
+            (Words{"stop", "study", "go"}));
+  EXPECT_EQ(extract("Is it? They were, are and am.").words, (Words{"be"}));
+  // A regular form the library holds as a word of its own stays that word.
+  EXPECT_EQ(extract("walked walking").words, (Words{"walked", "walk"}));
+
+  // "e" is put back before "ing" where the stem ends in one vowel and one consonant; "ies"
+  // becomes "y" before "es" is dropped.
+  EXPECT_EQ(extract("using writing skies").words, (Words{"use", "write", "sky"}));
+  // Headwords stored with capitals are found from the lower-cased tokens.
+  EXPECT_EQ(extract("on monday, MONDAY and Monday we watch tv").words, (Words{"Monday", "TV"}));
 
   // "don't" gives "don" and "t"; "e.g." keeps its dots; "end." loses its full stop; the Chinese
   // text and the digits end "words".
@@ -83,9 +105,10 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordAndShortOrSeparatedToke
   EXPECT_EQ(out.none, out.words);
   EXPECT_TRUE(out.learned.empty());
 
-  // The trim step makes one exact lookup; the rules then see the dot and match no suffix.
+  // Dots and underscores around a word are trimmed before the rules too.
   EXPECT_EQ(extract("walked.").words, Words{"walked"});
-  EXPECT_EQ(extract("stopped.").words, Words{});
+  EXPECT_EQ(extract("stopped. ...studies ___boxes__").words, (Words{"stop", "study", "box"}));
+  EXPECT_EQ(extract(". _ ...").words, Words{});
   EXPECT_EQ(extract("“Book”——“RUN”！").words, (Words{"book", "run"}));
 
   // Short tokens are looked up but not reduced by the rules.
@@ -104,7 +127,8 @@ TEST_F(ExtractWordTest, TheStoreReducesEveryTokenAsTheExtractionDoes) {
        {"walk",    "walked",   "walking", "walks",   "stopped", "stopping", "studies",
         "studied", "studying", "boxes",   "used",    "making",  "ties",     "tying",
         "went",    "goes",     "geese",   "e.g.",    "end.",    "up_",      "ups",
-        "a",       "b",        "zzzz",    "walked.", "stopped."}) {
+        "a",       "b",        "zzzz",    "walked.", "stopped.", "using",   "skies",
+        "was",     "are",      "monday",  "tv",      "...studies", "writing"}) {
     const Extracted extracted = extract(token);
     const std::string stored = extractor.GetWord(token);
     EXPECT_EQ(extracted.words, stored.empty() ? Words{} : Words{stored}) << token;

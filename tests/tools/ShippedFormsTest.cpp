@@ -1,0 +1,91 @@
+// The inflected forms of the shipped learn.db: what the card shows of a word's forms, and the base
+// forms that extraction reaches through them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "extract/ExtractWord.h"
+#include "learn/WordsMgr.h"
+#include "store/CallDB.h"
+#include "tests/tools/ShippedStore.h"
+
+namespace toolstest {
+namespace {
+
+using plat::Value;
+using Words = std::vector<std::string>;
+
+class ShippedFormsTest : public ShippedStoreTest {
+ protected:
+  static Words extract(const std::string& text) {
+    Value words = Value::array(), learned = Value::array(), none = Value::array();
+    ExtractWord().extractWord(text, words, learned, none);
+    Words found;
+    for (size_t i = 0; i < words.size(); ++i) found.push_back(words.at(i).asString());
+    return found;
+  }
+  static bool holds(const Words& words, const std::string& word) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+  }
+  static std::string formsLine(const std::string& word) {
+    return WordsMgr::initWords(word)->GetOtherMeaning();
+  }
+};
+
+TEST_F(ShippedFormsTest, AnEverydayParagraphGivesTheBaseFormsOfItsWords) {
+  const std::string text =
+      "My children are at school and my wife is at work, so the house was quiet when I sat "
+      "down to write this. Yesterday we had friends over. They said they saw a fox in the park "
+      "and took a photo of it; its feet were black. Using the bikes we have, the kids were "
+      "riding along the river, hoping to see it again. Writing about it now, I think it has "
+      "been a good week.";
+  const Words words = extract(text);
+  for (const char* base : {"be", "have", "see", "say", "take", "write", "child", "foot", "use",
+                           "ride", "hope", "bike", "kid", "friend", "think", "sit"})
+    EXPECT_TRUE(holds(words, base)) << base;
+  // No inflected form, and no rare word that happens to share its spelling (are 公亩, saw 锯).
+  for (const char* wrong : {"are", "is", "was", "were", "been", "had", "has", "said", "saw",
+                            "took", "feet", "children", "us", "rid", "hop", "writ", "writing"})
+    EXPECT_FALSE(holds(words, wrong)) << wrong;
+}
+
+TEST_F(ShippedFormsTest, IrregularAndAwkwardFormsReachTheirBaseAlone) {
+  const struct {
+    const char* token;
+    const char* base;
+  } cases[] = {{"are", "be"},     {"is", "be"},        {"was", "be"},       {"were", "be"},
+               {"been", "be"},    {"has", "have"},     {"had", "have"},     {"did", "do"},
+               {"went", "go"},    {"came", "come"},    {"made", "make"},    {"saw", "see"},
+               {"said", "say"},   {"found", "find"},   {"men", "man"},      {"children", "child"},
+               {"feet", "foot"},  {"using", "use"},    {"writing", "write"}, {"hoping", "hope"},
+               {"riding", "ride"}, {"dying", "die"},   {"skies", "sky"},    {"walked.", "walk"},
+               {"walked_", "walk"}, {"...walked", "walk"}, {"bought", "buy"}, {"easier", "easy"}};
+  ExtractWord extractor;
+  for (const auto& c : cases) {
+    EXPECT_EQ(extract(c.token), Words{c.base}) << c.token;
+    EXPECT_EQ(extractor.GetWord(c.token), c.base) << c.token;  // the store's lookups agree
+  }
+  // A word the library keeps for its own sense stays itself where it is a regular form.
+  EXPECT_EQ(extract("interesting"), Words{"interesting"});
+}
+
+TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
+  EXPECT_EQ(formsLine("set"), "\n[第三人称单数sets 过去式set 过去分词set 现在分词setting 复数sets]");
+  EXPECT_EQ(formsLine("put"), "\n[第三人称单数puts 过去式put 过去分词put 现在分词putting]");
+  EXPECT_EQ(formsLine("hurt"),
+            "\n[第三人称单数hurts 过去式hurt 过去分词hurt 现在分词hurting 复数hurts]");
+  EXPECT_EQ(formsLine("man"), "\n[复数men]");
+  const std::string live = formsLine("live");
+  EXPECT_NE(live.find("过去式lived"), std::string::npos) << live;
+  EXPECT_EQ(live.find("liver"), std::string::npos) << live;
+  for (const char* word : {"cut", "hit", "let", "shut", "cost", "spread", "burst", "cast"}) {
+    const std::string line = formsLine(word);
+    EXPECT_NE(line.find(std::string("过去式") + word + " "), std::string::npos) << line;
+  }
+  EXPECT_EQ(formsLine("off").find("offer"), std::string::npos);
+  EXPECT_EQ(formsLine("cut").find("cutter"), std::string::npos);
+  EXPECT_EQ(formsLine("bad"), "\n[比较级worse 最高级worst]");
+}
+
+}  // namespace
+}  // namespace toolstest
