@@ -23,13 +23,16 @@
 
 namespace {
 
-// Mode 2 carries only these settings: the device's study preferences, not its account.
+// Mode 2 carries only these settings: the device's study preferences, not its account. Every
+// setting the learner chooses is here: a full upload marks the pending settings it leaves out as
+// in step, so one missing here would never reach a second device.
 constexpr const char* kFullDumpSettings[] = {
     "run_machine",       "system_name",      "system_version", "last_v_lexicon", "ReviewLimitCount",
     "StudyLimitCount",   "last_look_bookID", "alarm_setting",  "time_setting",   "rememberNum",
     "LastReviewDay",     "autoAccept",       "show_mnemonic",  "show_eg",        "show_we",
     "show_wme",          "show_jinfan",      "show_phrases",   "show_other",     "specialBook",
-    "forgetword_remind", "remind_time1",     "remind_time2",   "autoAudio"};
+    "forgetword_remind", "remind_time1",     "remind_time2",   "autoAudio",      "review_list_sort",
+    "show_wi",           "show_yufa"};
 
 // Settings that belong to the device and survive leaving the account.
 constexpr const char* kDeviceSettings[] = {
@@ -277,6 +280,7 @@ void Data_Package::delete_isSyn() {
       kNoParams);
   store().sql_update("update Var_Config set vc_uNeedSync = 1 where vc_uNeedSync = 0", "",
                      kNoParams);
+  store().restoreShippedPersonalValues();
 }
 
 void Data_Package::delete_UserData() {
@@ -284,6 +288,7 @@ void Data_Package::delete_UserData() {
   store().sql_delete(
       "delete from Var_Config where " + nameCondition(kProgressSettings, "=", " or "), "",
       kNoParams);
+  store().restoreShippedPersonalValues();
 }
 
 std::string Data_Package::getDataZipPath() {

@@ -12,7 +12,8 @@ namespace {
 // The study tables and settings a backup carries, but the day logs an import computes afresh.
 std::string studyData() {
   return studySnapshot(
-      "select * from Var_Config where vc_tVarName in ('StudyLimitCount','remind_time1') order by 1",
+      "select * from Var_Config where vc_tVarName in ('StudyLimitCount','remind_time1',"
+      "'review_list_sort','show_wi','show_yufa') order by 1",
       false);
 }
 
@@ -34,6 +35,10 @@ TEST_F(AccountRoundTripTest, ABackupComesBackOnASecondDevice) {
   ASSERT_TRUE(waitFor([] { return LoginUIWindow::shown() == nullptr; }));
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "traveller");
   studyWords(20);
+  // The card's own order and switches, as the order screen and the card save them.
+  CallDB::callDB()->UpdatePersonalValue_isNeed("review_list_sort", "11:13:16:17:18:19:2:14:15");
+  CallDB::callDB()->UpdatePersonalValue_isNeed("show_wi", "0");
+  CallDB::callDB()->UpdatePersonalValue_isNeed("show_yufa", "0");
   ASSERT_TRUE(Data_Package::check_isSyn());
 
   auto backup = std::make_unique<Data_Backup>();
@@ -70,6 +75,8 @@ TEST_F(AccountRoundTripTest, ABackupComesBackOnASecondDevice) {
   EXPECT_EQ(asked.body.find("client_check_code"), std::string::npos);
   EXPECT_EQ(CallDB::callDB()->LearnWordCount(), 20);
   EXPECT_EQ(studyData(), studied) << "every row, setting and flag as the first device left it";
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("review_list_sort"), "11:13:16:17:18:19:2:14:15");
+  EXPECT_EQ(CallDB::callDB()->getPersonalValue("show_wi"), "0");
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "traveller");
   EXPECT_TRUE(told("downDataFinish"));
 }
