@@ -26,7 +26,8 @@ class Data_Package {
   // True when a mode-1 dump would not be empty: a row with sync flag 0, or a deleted word.
   static bool check_isSyn();
   // Wipes the learner's study data and every setting but the device's own ones (the account
-  // goes too); the kept settings count as in step. Callers hold a transaction.
+  // goes too); the kept settings count as in step, and a wiped one reads as on a fresh install.
+  // Callers hold a transaction.
   static void delete_isSyn();
   // Wipes the study progress and its bookkeeping values; the account and settings stay.
   static void delete_UserData();

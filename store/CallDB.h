@@ -65,6 +65,10 @@ class CallDB {
   void UpdatePersonalValue(const std::string& key, const std::string& value);
   // Carried by the next backup (sync flag 0): the learner's settings and study state.
   void UpdatePersonalValue_isNeed(const std::string& key, const std::string& value);
+  // Puts back, in step with the server, every setting the shipped learn.db holds that is missing
+  // here: after a wipe a switch reads as on a fresh install, not as off. Raises MyException when a
+  // row cannot be written; an unreadable shipped file restores nothing.
+  void restoreShippedPersonalValues();
   // Stores a reply's "syn_var" dictionary; callers wrap it in a transaction.
   void saveNetInfo(const plat::Value& values);
   // The device's model name ("Simulator", "iPad 2 (WiFi)", "其它:<model>").

@@ -10,6 +10,7 @@
 #include "platform/base/Device.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "store/ShippedSettings.h"
 #include "store/StoreHooks.h"
 
 namespace {
@@ -97,6 +98,13 @@ void CallDB::UpdatePersonalValue_isNeed(const std::string& key, const std::strin
   sqlMgr_.insertOneChannel(
       "replace into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values (?,?,0)", "ss",
       plat::Value::array({key, value}));
+}
+
+void CallDB::restoreShippedPersonalValues() {
+  for (const auto& [key, value] : ShippedSettings::read())
+    sqlMgr_.insertOneChannel(
+        "insert or ignore into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) values (?,?,1)",
+        "ss", plat::Value::array({key, value}));
 }
 
 void CallDB::saveNetInfo(const plat::Value& values) {

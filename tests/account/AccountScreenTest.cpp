@@ -80,6 +80,7 @@ TEST_F(AccountScreenTest, LogoutWipesTheDeviceOnlyAfterConfirmation) {
   studyWords(4);
   CallDB* db = CallDB::callDB();
   db->UpdatePersonalValue("nLastSynId", "3");
+  db->UpdatePersonalValue_isNeed("show_wi", "0");
   const std::string lexicon = db->getPersonalValue("v_lexicon");
   auto screen = push(std::make_shared<UserInfoViewCtrl>());
   ASSERT_TRUE(host_->tap(&screen->logoutBtn()));
@@ -102,6 +103,8 @@ TEST_F(AccountScreenTest, LogoutWipesTheDeviceOnlyAfterConfirmation) {
   EXPECT_EQ(db->getPersonalValue("url"), server_->base());
   EXPECT_EQ(db->getPersonalValue("v_lexicon"), lexicon);
   EXPECT_EQ(db->getPersonalValue("StudyLimitCount"), "35") << "device settings stay";
+  for (const char* shipped : {"specialBook", "show_wi", "show_yufa"})
+    EXPECT_EQ(db->getPersonalValue(shipped), "1") << shipped << " reads as on a fresh install";
   EXPECT_TRUE(told("badge:0"));
   EXPECT_TRUE(told("downDataFinish"));
   EXPECT_EQ(bubble(), text("alermsg_eg17"));

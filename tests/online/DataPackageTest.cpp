@@ -169,6 +169,28 @@ TEST_F(DumpTest, WipesKeepTheAccountOrOnlyTheDeviceSettings) {
   EXPECT_FALSE(Data_Package::check_isSyn());
 }
 
+// A wiped switch reads as on a fresh install, never as off because its row went.
+TEST_F(DumpTest, WipedSwitchesReadAsShipped) {
+  const char* const switches[] = {"specialBook", "show_wi", "show_yufa"};
+  for (auto wipe : {&Data_Package::delete_UserData, &Data_Package::delete_isSyn}) {
+    db_->UpdatePersonalValue_isNeed("show_wi", "0");  // the learner's own choice
+    db_->sqlMgr().beginTransaction();
+    wipe();
+    db_->sqlMgr().commitTransaction();
+    EXPECT_EQ(db_->getPersonalValue("specialBook"), "1");
+    EXPECT_EQ(db_->getPersonalValue("show_yufa"), "1");
+    EXPECT_EQ(db_->getPersonalValue("autoAccept"), "0");
+    EXPECT_EQ(db_->getPersonalValue("review_list_sort"), "13:11:16:17:18:19:12:14:15");
+  }
+  EXPECT_EQ(db_->getPersonalValue("show_wi"), "1") << "leaving the account resets it";
+  for (const char* key : switches)
+    EXPECT_EQ(rowsText("select vc_uNeedSync from Var_Config where vc_tVarName = '" +
+                           std::string(key) + "'",
+                       "n"),
+              "1")
+        << key << " is no change of the learner's to back up";
+}
+
 // Growth of the process's peak memory while `work` runs, in MiB.
 template <typename Work>
 long peakGrowthMiB(Work work) {
