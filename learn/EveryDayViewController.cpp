@@ -42,6 +42,7 @@ EveryDayViewController::EveryDayViewController() {
 }
 
 EveryDayViewController::~EveryDayViewController() {
+  if (awardWebView_) awardWebView_->setDelegate(nullptr);
   // No reply may reach a screen that is gone.
   for (const auto& operation : networkQueue_->operations())
     if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation))
@@ -190,6 +191,14 @@ void EveryDayViewController::openURL(plat::Button* sender) {
     address = plat::Bundle::main().infoValue("MakerWeiboTencent");
   }
   if (!address.empty()) plat::Application::shared().openURL(address);
+}
+
+bool EveryDayViewController::shouldStartLoad(plat::WebView&, const std::string& url,
+                                             plat::WebNavigationType type) {
+  if (type != plat::WebNavigationType::LinkClicked) return true;
+  // The notice's box is too small to show a page in: the link goes to the browser.
+  plat::Application::shared().openURL(url);
+  return false;
 }
 
 plat::Button* EveryDayViewController::linkBtn(int number) const {

@@ -22,7 +22,8 @@
 
 class EveryDayViewController : public BaseViewController,
                                public HttpRequestDelegate,
-                               public plat::AlertViewDelegate {
+                               public plat::AlertViewDelegate,
+                               public plat::WebViewDelegate {
  public:
   static constexpr int kPlanAlertTag = 4;
   static constexpr int kDoneAlertTag = 2;
@@ -58,6 +59,9 @@ class EveryDayViewController : public BaseViewController,
   void sendServerResult();
   void didDismissWithButtonIndex(plat::AlertView& alert, int index) override;
   void openURL(plat::Button* sender);
+  // A link of the prize-draw notice opens outside the app, as the three links do.
+  bool shouldStartLoad(plat::WebView& web, const std::string& url,
+                       plat::WebNavigationType type) override;
 
   // ---- For the tests
   int64_t currIndex() const { return currIndex_; }

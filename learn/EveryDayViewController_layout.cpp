@@ -272,6 +272,7 @@ void EveryDayViewController::addMainModel(int m, int r) {
   awardWebView_ =
       std::make_shared<WebView>(Rect{20.0 * m, bottom(*line2) + 5 * m, captionWidth, 110.0 * m});
   awardWebView_->setDataDetectorTypes(0);
+  awardWebView_->setDelegate(this);
   awardWebView_->setOpaque(false);
   awardWebView_->setBackgroundColor(Color::clear());
   if (!lotteryHtml_.empty()) awardWebView_->loadHTMLString(lotteryHtml_, "");
