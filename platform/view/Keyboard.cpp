@@ -184,7 +184,10 @@ bool Keyboard::type(const std::string& text) {
     utf::decodeNext(text, pos);
     if (pos <= start) break;
     // The responder may resign while typing (a return in the text, say).
-    if (TextInput* input = textInput()) input->insertText(text.substr(start, pos - start));
+    TextInput* input = textInput();
+    const std::string character = text.substr(start, pos - start);
+    if (input && keyboardbar::hasKey(input->keyboardType(), character))
+      input->insertText(character);
   }
   return true;
 }

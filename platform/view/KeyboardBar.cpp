@@ -16,6 +16,22 @@ bool hasReturnKey(KeyboardType type) {
          type != KeyboardType::DecimalPad;
 }
 
+bool hasKey(KeyboardType type, const std::string& character) {
+  auto oneOf = [&character](const char* keys) {
+    return character.size() == 1 && std::string(keys).find(character[0]) != std::string::npos;
+  };
+  switch (type) {
+    case KeyboardType::NumberPad:
+      return oneOf("0123456789");
+    case KeyboardType::DecimalPad:
+      return oneOf("0123456789.");
+    case KeyboardType::PhonePad:
+      return oneOf("0123456789+*#");
+    default:
+      return true;
+  }
+}
+
 std::shared_ptr<View> make(double width, std::function<void()> pressKey) {
   auto bar = std::make_shared<View>(Rect{0, 0, width, kHeight});
   bar->setBackgroundColor(Color::rgb255(209, 213, 219));

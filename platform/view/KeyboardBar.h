@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/view/TextEditing.h"
 #include "platform/view/View.h"
@@ -20,6 +21,11 @@ inline constexpr double kHeight = 49;
 // Whether the phone's keyboard of this type has a return key: its keypads for numbers have
 // none, and their fields are finished by ending the editing.
 bool hasReturnKey(KeyboardType type);
+
+// Whether the phone's keyboard of this type has a key for `character` (one UTF-8 character):
+// the keypads for numbers have digits and a few signs, no letters, so the computer's letter keys
+// type nothing into a number field.
+bool hasKey(KeyboardType type, const std::string& character);
 
 // The bar's view, laid out for `width`; its key calls `pressKey`.
 std::shared_ptr<View> make(double width, std::function<void()> pressKey);

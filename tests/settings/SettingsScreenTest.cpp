@@ -173,6 +173,12 @@ TEST_F(SettingsScreenTest, AmountsTakeFourDigitsAreCorrectedAndStoredWithTheQueu
   edit(fresh, "007");
   EXPECT_EQ(fresh.text(), "007");
   EXPECT_EQ(personal("StudyLimitCount"), "7");
+  // A number keypad has no letters: the computer's letter keys type nothing into an amount.
+  edit(review, "ab-25x");
+  EXPECT_EQ(review.text(), "25");
+  EXPECT_EQ(personal("ReviewLimitCount"), "25");
+  edit(fresh, "1a2b3c4d5");
+  EXPECT_EQ(fresh.text(), "1234");
 }
 
 // The amounts are typed on a number keypad, which has no return key: the typing bar's key is the
