@@ -66,16 +66,17 @@ void SummaryUIView::refreshData() {
   const float answersPerDay = days < 1 ? 0.0f : float(answers) / float(days);
 
   auto caption = [](const char* key) { return localized(key); };
+  // Words are counted in 个, answers (one word may be reviewed many times) in 次.
   cellArray_ = {
       {caption("summary_eg1"), formatted("%i天", integerOf(db->getPersonalValue("nSignInAll")))},
       {caption("summary_eg2"), formatted("%i天", integerOf(db->getPersonalValue("nSignInCur")))},
       {caption("summary_eg10"), formatted("%i天", integerOf(db->getPersonalValue("nSignInMax")))},
       {caption("summary_eg3"), formatted("%i个", words)},
-      {caption("summary_eg4"), formatted("%i个", answers)},
+      {caption("summary_eg4"), formatted("%i次", answers)},
       {caption("summary_eg5"), formatted("%.1f个", double(wordsPerDay))},
-      {caption("summary_eg6"), formatted("%.1f个", double(answersPerDay))},
+      {caption("summary_eg6"), formatted("%.1f次", double(answersPerDay))},
       {caption("summary_eg7"), formatted("%.1f个", double(db->aveLearnNumFromWeek()))},
-      {caption("summary_eg8"), formatted("%.1f个", double(db->aveReviewNumFromWeek()))},
+      {caption("summary_eg8"), formatted("%.1f次", double(db->aveReviewNumFromWeek()))},
   };
   if (auto* table = dynamic_cast<TableView*>(viewWithTag(kTableTag))) table->reloadData();
 }

@@ -154,8 +154,8 @@ TEST_F(ChartPageTest, PressureChartIsFilledOnce) {
 TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
   SummaryUIView page(pageFrame_);
   page.refreshData();
-  EXPECT_EQ(values(page), (std::vector<std::string>{"0天", "0天", "0天", "0个", "0个", "0.0个",
-                                                    "0.0个", "0.0个", "0.0个"}));
+  EXPECT_EQ(values(page), (std::vector<std::string>{"0天", "0天", "0天", "0个", "0次", "0.0个",
+                                                    "0.0次", "0.0个", "0.0次"}));
   studied("a", 10, 1000, 2, 5);  // first study day 2 days ago: 3 study days
   db_->UpdatePersonalValue("nSignInAll", "42");
   db_->UpdatePersonalValue("nSignInCur", "7 days");
@@ -165,7 +165,7 @@ TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
   const auto v = values(page);
   ASSERT_EQ(v.size(), 9u);
   EXPECT_EQ(std::vector<std::string>(v.begin(), v.begin() + 7),
-            (std::vector<std::string>{"42天", "7天", "0天", "10个", "20个", "3.3个", "6.7个"}));
+            (std::vector<std::string>{"42天", "7天", "0天", "10个", "20次", "3.3个", "6.7次"}));
 }
 
 }  // namespace
