@@ -1,5 +1,7 @@
 #include "stats/ChartPageView.h"
 
+#include <algorithm>
+
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/draw/Image.h"
@@ -100,7 +102,19 @@ bool ChartPageView::ensureChart() {
   table->setTag(tags_.chart);
   scroll->addSubview(table);
   scroll->sendSubviewToBack(table.get());
+  // At its left edge the chart would open on the days long past, with today out of sight.
+  scrollToToday();
   return true;
+}
+
+void ChartPageView::scrollToToday() {
+  auto* scroll = dynamic_cast<ScrollView*>(viewWithTag(tags_.scroll));
+  DrawTable* table = chart();
+  if (!scroll || !table || todayColumn() <= 0) return;
+  const double window = scroll->frame().width;
+  const double farthest = std::max(0.0, scroll->contentSize().width - window);
+  const double today = table->drawRect().x + (double(todayColumn()) + 0.5) * table->HscaleSize();
+  scroll->setContentOffset({std::clamp(today - window / 2, 0.0, farthest), 0});
 }
 
 void ChartPageView::loadSeries() {

@@ -53,12 +53,17 @@ class ChartPageView : public plat::View {
   // Extra chart width on a phone beyond twice the page.
   virtual int64_t phoneExtraWidth() const { return 0; }
   virtual int64_t columnCount() const = 0;
+  // The column of today's label, where the chart opens; 0 on a chart without days.
+  virtual int64_t todayColumn() const { return 0; }
   // Labels, highlight, begin columns, colours and any fixed top of a new chart.
   virtual void configureChart(DrawTable& chart) const = 0;
   // The array of series handed to the chart.
   virtual plat::Value series() = 0;
   // Makes the chart when it is missing; true when it was made now.
   bool ensureChart();
+  // Scrolls the chart so that today's column stands in the middle of the window, as far as the
+  // chart reaches.
+  void scrollToToday();
   void loadSeries();
 
  private:

@@ -10,6 +10,7 @@ class FamiliarityUIView : public ChartPageView {
 
  protected:
   int64_t columnCount() const override { return 17; }
+  int64_t todayColumn() const override { return 15; }
   void configureChart(DrawTable& chart) const override;
   plat::Value series() override;
 };

@@ -14,6 +14,7 @@ class OblivionUIView : public ChartPageView {
  protected:
   int64_t phoneExtraWidth() const override { return 100; }
   int64_t columnCount() const override { return 30; }
+  int64_t todayColumn() const override { return 15; }
   void configureChart(DrawTable& chart) const override;
   plat::Value series() override;
 };

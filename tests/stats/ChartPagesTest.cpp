@@ -62,6 +62,35 @@ TEST_F(ChartPageTest, LearningChartShowsPastDaysUpToTodayAndDueDaysFromToday) {
   EXPECT_GT(chart->frame().width, scroll->frame().width) << "the chart scrolls";
 }
 
+// The charts of days open on today, which at the chart's left edge would lie off screen.
+TEST_F(ChartPageTest, ChartsOfDaysOpenShowingToday) {
+  for (auto idiom : {DeviceIdiom::Phone, DeviceIdiom::Tablet}) {
+    useIdiom(idiom);
+    LearnReviewUIView learning(pageFrame_);
+    FamiliarityUIView familiarity(pageFrame_);
+    OblivionUIView forgetting(pageFrame_);
+    for (ChartPageView* page :
+         {static_cast<ChartPageView*>(&learning), static_cast<ChartPageView*>(&familiarity),
+          static_cast<ChartPageView*>(&forgetting)}) {
+      page->refreshData();
+      auto* scroll = dynamic_cast<ScrollView*>(page->viewWithTag(page->tags().scroll));
+      ASSERT_NE(scroll, nullptr);
+      const DrawTable& chart = *page->chart();
+      const double left = scroll->contentOffset().x;
+      const double today = chart.drawRect().x + 15 * chart.HscaleSize();
+      EXPECT_GE(today, left) << page->tags().scroll;
+      EXPECT_LE(today + chart.HscaleSize(), left + scroll->frame().width) << page->tags().scroll;
+      EXPECT_LE(left + scroll->frame().width, scroll->contentSize().width) << "no blank beyond";
+      EXPECT_EQ(chart.HscaleName()[13].find("今"), 0u);
+    }
+  }
+  PressureUIView pressure(pageFrame_);
+  pressure.refreshData();
+  EXPECT_EQ(
+      dynamic_cast<ScrollView*>(pressure.viewWithTag(pressure.tags().scroll))->contentOffset().x, 0)
+      << "a chart of days after learning starts at its first";
+}
+
 TEST_F(ChartPageTest, OnATabletTheChartIsOnlyFiftyPointsWiderThanThePage) {
   useIdiom(DeviceIdiom::Tablet);
   LearnReviewUIView learning(pageFrame_);
