@@ -1,5 +1,6 @@
 #include "learn/ListSortViewController.h"
 
+#include "learn/CardSections.h"
 #include "learn/ReviewListSort.h"
 #include "learn/SelStateButton.h"
 #include "platform/view/NavigationController.h"
@@ -9,12 +10,13 @@
 
 namespace {
 
-// The titles of this screen (the card's own headers name section 7 the other way round).
-const std::map<std::string, std::string> kTitles = {
-    {"1", "助记"},      {"2", "语法"},       {"3", "例句"},
-    {"4", "学习信息"},  {"5", "单词编辑者"}, {"6", "英文翻译"},
-    {"7", "近/反义词"}, {"8", "词组、短语"}, {"9", "其他相关词"},
-};
+// The card's own header titles, so that a section has one name on both screens.
+std::map<std::string, std::string> sectionTitles() {
+  std::map<std::string, std::string> titles;
+  for (int code = 1; code <= CardSections::kCount; ++code)
+    titles[std::to_string(code)] = CardSections::info(code)->title;
+  return titles;
+}
 
 }  // namespace
 
@@ -43,7 +45,7 @@ void ListSortViewController::viewDidLoad() {
   shown_.clear();
   for (const std::string& entry : cellSort_)
     shown_.push_back(ReviewListSort::readEntry(entry).shown);
-  cellDic_ = kTitles;
+  cellDic_ = sectionTitles();
   setRightButton();
 }
 

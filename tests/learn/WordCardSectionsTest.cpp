@@ -70,6 +70,7 @@ TEST_F(WordCardLayout, SectionsStackAndAreDrawnInTheStoredOrderAndHiddenOnesStay
     EXPECT_FALSE(card->section(code).page->displayedText().empty()) << code;
   }
   EXPECT_NE(card->section(1).page->displayedText().find("一步一步"), std::string::npos);
+  EXPECT_EQ(card->section(7).toggle->currentTitle(), "近/反义词") << "named as on the order screen";
 
   // An empty value is the default order.
   setValue("review_list_sort", "");
