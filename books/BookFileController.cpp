@@ -24,7 +24,8 @@ std::string documentPath(const std::string& name) {
 }  // namespace
 
 BookFileController::BookFileController() {
-  setTitle(plat::localized("文件管理"));
+  // Not "文件管理": that is the settings' screen of voice-pack archives, a different list.
+  setTitle(plat::localized("文本文件"));
 }
 
 BookFileController::~BookFileController() {

@@ -83,6 +83,7 @@ TEST_F(TextPage, SampleTextsComeBackAndOnlySmallTextFilesCanBePicked) {
        {"night_train.txt", "how_we_remember_words.txt", "note_to_a_neighbour.txt"})
     EXPECT_TRUE(plat::files::exists(document(sample))) << sample;
   EXPECT_TRUE(files.errInfo().isHidden());
+  EXPECT_EQ(files.title(), "文本文件") << "not the settings' 文件管理 of voice packs";
   render("files");
 
   ASSERT_TRUE(pick(files, "notes.zip"));
