@@ -139,6 +139,17 @@ void WordsUIViewController::viewDidLoad() {
   ScrollView_->setShowsVerticalScrollIndicator(false);
   ScrollView_->setDelegate(this);
   root.addSubview(ScrollView_);
+  // The excellent mnemonics come from the server: until some arrive the book's lists are blank.
+  emptyHint_ = std::make_shared<Label>(Rect{20, kTabHeight + 30, width - 40, 80});
+  emptyHint_->setText(localized("wordsview_em_empty"));
+  emptyHint_->setFont(Font::system(15));
+  emptyHint_->setTextColor(Color::white(0.45));
+  emptyHint_->setTextAlignment(TextAlignment::Center);
+  emptyHint_->setNumberOfLines(0);
+  emptyHint_->setBackgroundColor(Color::clear());
+  emptyHint_->setAutoresizingMask(kFlexibleWidth);
+  root.addSubview(emptyHint_);
+  showEmptyHint();
 
   auto bottom = std::make_shared<View>(Rect{0, height - kBottomBarHeight, width, kBottomBarHeight});
   bottom->setAutoresizingMask(kFlexibleWidth | kFlexibleTopMargin);
@@ -166,6 +177,10 @@ void WordsUIViewController::viewDidLoad() {
   randomBtn_->addTarget([this](Control&) { randomSel(); }, kTouchUpInside);
   saveBtn_->addTarget([this](Control&) { saveWord(); }, kTouchUpInside);
   isFirstShow_ = true;
+}
+
+void WordsUIViewController::showEmptyHint() {
+  if (emptyHint_) emptyHint_->setHidden(bookID_ != CallDB::SpecialBookID || allWordsNum_ > 0);
 }
 
 void WordsUIViewController::viewWillAppear(bool) {

@@ -154,6 +154,7 @@ class WordsUIViewController : public BaseViewController,
   bool isOpenDictionary() const { return isOpenDictionary_; }
   int64_t needWordsNum() const { return needWordsNum_; }
   int64_t allWordsNum() const { return allWordsNum_; }
+  plat::Label* emptyHint() const { return emptyHint_.get(); }
   int64_t learnedWordsNum() const { return learnedWordsNum_; }
   int64_t noneWordsNum() const { return noneWordsNum_; }
   const WordSlots& allWords() const { return *allWords_; }
@@ -208,6 +209,9 @@ class WordsUIViewController : public BaseViewController,
   std::shared_ptr<WordsListViewCtrl> viewControllers_[kPageCount];
   std::shared_ptr<plat::ScrollView> ScrollView_;
   std::shared_ptr<plat::Label> tsInfoLabel_;
+  // Over the lists of the excellent-mnemonics book while it has no word.
+  std::shared_ptr<plat::Label> emptyHint_;
+  void showEmptyHint();
   std::shared_ptr<plat::Button> orderBtn_, randomBtn_, saveBtn_;
   std::shared_ptr<plat::Button> abcBtn_, noneBtn_;
   bool pageControlUsed_ = false;

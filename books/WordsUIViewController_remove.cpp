@@ -88,4 +88,5 @@ void WordsUIViewController::GetEMList_finish_callback() {
   refreshData(3);
   refreshData(1);
   refreshTabs();
+  showEmptyHint();
 }

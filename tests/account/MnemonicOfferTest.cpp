@@ -122,9 +122,14 @@ TEST_F(MnemonicOfferTest, ExcellentMnemonicsFollowTheLastEntryId) {
   book->setBookID(CallDB::SpecialBookID);
   book->setWordsDic({}, {}, {});
   push(book);
+  ASSERT_NE(book->emptyHint(), nullptr);
+  EXPECT_FALSE(book->emptyHint()->isHidden()) << "an empty book says where its words come from";
+  EXPECT_NE(book->emptyHint()->text().find("刷新"), std::string::npos);
+  picture("excellent_book_empty.png");
   server_->addExcellent({10, wordId("ability"), 15, 7, "能力", "老师"});
   ASSERT_TRUE(host_->tap(host_->findButton("刷新")));
   ASSERT_TRUE(waitFor([&] { return book->allWordsNum() == 3; })) << "the three words";
+  EXPECT_TRUE(book->emptyHint()->isHidden());
   EXPECT_EQ(db->getPersonalValue("last_em_id"), "10");
 
   // A failed request tells nobody and keeps the last id.
