@@ -12,16 +12,21 @@ run: deps
 	build/release/app/vocab $(ARGS)
 
 # The app against the stand-in account server, which listens on 127.0.0.1:8080 (the shipped server
-# base) while the app runs and keeps its accounts and backups in STANDIN_DATA between runs.
+# base) while the app runs and keeps its accounts and backups in STANDIN_DATA between runs. The
+# stand-in is also the app's store lookup, analytics log service and maker's web site; STANDIN_ARGS
+# goes to it (--store-version 9.0 makes the version check offer an update).
 STANDIN_DATA ?= $(HOME)/.local/share/vocab-standin
+STANDIN = http://127.0.0.1:8080
 run-online: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target vocab vocab-standin
 	@mkdir -p "$(STANDIN_DATA)"
-	@build/release/app/vocab-standin --data "$(STANDIN_DATA)" >>"$(STANDIN_DATA)/requests.log" 2>&1 & \
+	@build/release/app/vocab-standin --data "$(STANDIN_DATA)" --library build/release/bundle/learn.db \
+	  $(STANDIN_ARGS) >>"$(STANDIN_DATA)/requests.log" 2>&1 & \
 	  server=$$!; trap 'kill $$server 2>/dev/null' EXIT INT TERM; sleep 1; \
 	  if ! kill -0 $$server 2>/dev/null; then tail -n 3 "$(STANDIN_DATA)/requests.log"; exit 1; fi; \
-	  echo "stand-in server on http://127.0.0.1:8080, requests logged in $(STANDIN_DATA)/requests.log"; \
+	  echo "stand-in server on $(STANDIN), requests logged in $(STANDIN_DATA)/requests.log"; \
+	  VOCAB_STORE_LOOKUP=$(STANDIN) VOCAB_ANALYTICS_LOG_URL=$(STANDIN) VOCAB_MAKER_SITE=$(STANDIN) \
 	  build/release/app/vocab $(ARGS)
 
 build-test: deps

@@ -13,6 +13,7 @@
 #include "platform/base/Device.h"
 #include "share/SharePictures.h"
 #include "store/CallDB.h"
+#include "ui/MakerWebSite.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyListAlerView.h"
 #include "util/DebugNSObject.h"
@@ -96,8 +97,9 @@ void DailySignIn::didDismissWithButtonIndex(plat::AlertView& alert, int index) {
 
 std::string DailySignIn::shareText(int r) {
   const int number = (r % kShareTextCount + kShareTextCount) % kShareTextCount;
-  return text("share_text" + std::to_string(number + 1)) + " " +
-         plat::Bundle::main().infoValue("MakerWebSite");
+  const std::string site = MakerWebSite::address();
+  const std::string chosen = text("share_text" + std::to_string(number + 1));
+  return site.empty() ? chosen : chosen + " " + site;
 }
 
 void DailySignIn::share() {

@@ -182,9 +182,9 @@ void EveryDayViewController::sendServerResult() {
 void EveryDayViewController::openURL(plat::Button* sender) {
   std::string address;
   if (sender == st1Btn_.get()) {
+    // The server's page as anyone sees it: an address handed to the browser carries no account
+    // or password digest, which would stay in its history and in every log on the way.
     address = personal("url");
-    const std::string id = personal("nPopularizeId");
-    if (!id.empty()) address += "?type=login&id=" + id + "&pw=" + personal("password");
   } else if (sender == st2Btn_.get()) {
     address = plat::Bundle::main().infoValue("MakerWeiboSina");
   } else if (sender == st3Btn_.get()) {

@@ -7,6 +7,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/DateFormat.h"
+#include "ui/MakerWebSite.h"
 #include "util/MyExtensions.h"
 
 namespace WordCardPages {
@@ -59,8 +60,7 @@ std::string exampleWithoutHeader(const std::string& sentence, const std::string&
                                  bool last) {
   const std::string translated =
       translation.empty() ? "" : fill(kTranslation, {translation}) + "<br/>";
-  return fill(kExample,
-              {"\n" + sentence + "\n<br/>" + translated + (last ? "" : "<br/>")});
+  return fill(kExample, {"\n" + sentence + "\n<br/>" + translated + (last ? "" : "<br/>")});
 }
 
 std::string exampleUnderHeader(const std::string& sentence, const std::string& translation,
@@ -141,8 +141,9 @@ std::string studyInfoPage(const std::optional<WordAnswerCounts>& counts) {
 }
 
 std::string editorPage(const std::vector<std::string>& editors) {
-  const std::string credit =
-      fill(kCreditLine, {MyExtensions::turnHtml(plat::Bundle::main().infoValue("MakerWebSite"))});
+  // With no web site configured there is nowhere to edit words: the line is left out.
+  const std::string site = MakerWebSite::address();
+  const std::string credit = site.empty() ? "" : fill(kCreditLine, {MyExtensions::turnHtml(site)});
   if (editors.empty()) return std::string(kNotEdited) + "\n" + credit;
   // "<seconds> <name>": the name keeps the space in front of it. An entry without a space is
   // taken as a name without a date.

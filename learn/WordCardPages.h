@@ -14,8 +14,8 @@ namespace WordCardPages {
 std::string examplesPage(const WordCardContent& content, const std::vector<std::string>& forms);
 // Section 4: the answer counts; "" when the word has no counts row.
 std::string studyInfoPage(const std::optional<WordAnswerCounts>& counts);
-// Section 5: who edited the word and when, and the credit line naming the maker's web site (the
-// bundle's info value "MakerWebSite", the address the help list names too).
+// Section 5: who edited the word and when, and the credit line naming the maker's web site
+// (MakerWebSite::address(), the address the help list names too; no line without one).
 std::string editorPage(const std::vector<std::string>& editors);
 // Section 6.
 std::string englishMeaningPage(const std::vector<std::string>& englishMeanings);

@@ -91,6 +91,13 @@ void CheckVersion::checkVersionFinish(HttpRequest& request) {
   const std::optional<HttpRequest::Bytes> body = request.responseData();
   const plat::Value reply = body ? objectFromJSONData(*body) : plat::Value();
   const plat::Value& results = reply["results"];
+  // A refusal (404 and the like) or a reply that is no lookup answer checked nothing: telling the
+  // learner there is no new version would be a guess.
+  const int status = request.responseStatusCode();
+  if (status < 200 || status > 299 || !results.isArray()) {
+    if (fromSettings) ApiReplyHooks::defaultShowMessage(text("update_eg3"));
+    return;
+  }
   if (results.size() > 0) {
     const plat::Value& newest = results.at(0);
     const std::string local = plat::Bundle::main().infoValue("CFBundleVersion");
@@ -99,7 +106,7 @@ void CheckVersion::checkVersionFinish(HttpRequest& request) {
       return;
     }
   }
-  // Nothing newer found, or a reply that says nothing: the settings check says so.
+  // The store knows nothing newer: the settings check says so.
   if (fromSettings) ApiReplyHooks::defaultShowMessage(text("update_eg1"));
 }
 

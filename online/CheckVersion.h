@@ -26,8 +26,8 @@ class CheckVersion : public HttpRequestDelegate, public plat::AlertViewDelegate 
 
   // The start-up check: only when the update-check rhythm allows it; failures show nothing.
   void CheckVersion_starMachine();
-  // The settings check: always; failures, a current version and a store that is not configured
-  // are reported.
+  // The settings check: always; failures (no network, a refusal, a reply that is no lookup answer),
+  // a current version and a store that is not configured are reported.
   void CheckVersion_setting();
 
   void checkVersionFinish(HttpRequest& request);

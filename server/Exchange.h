@@ -26,6 +26,8 @@ struct Reply {
   int status = 200;
   std::string contentType = "text/plain; charset=utf-8";
   std::string body;
+  // Lines for the server's log beside the exchange's own (what an upload carried).
+  std::vector<std::string> log;
 
   static Reply text(std::string body, int status = 200);
   static Reply json(std::string body);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -24,6 +25,13 @@ struct Options {
   bool sampleLessons = false;
   // Sent to every new account as its first message; "" sends none.
   std::string welcomeMessage;
+  // Older messages every new account finds below the first one, newest first, a day apart.
+  std::vector<std::string> pastMessages;
+  // The ranking page ("/top"), named in every account reply as "sShowTopView".
+  bool rankingPage = false;
+  // What "/lookup" reports as the store's newest version and its notes; "" reports none.
+  std::string storeVersion;
+  std::string releaseNotes;
 };
 
 }  // namespace standin

@@ -79,6 +79,7 @@ Json synVar(const Call& call, const Account& account) {
       {"nSignInCur", account.signInStreak},
       {"nSignInMax", account.signInBest},
   };
+  if (state.options.rankingPage) values.emplace_back("sShowTopView", state.base + kRankingPath);
   if (!state.options.notice.html.empty()) {
     values.emplace_back("sNewsTitle", state.options.notice.title);
     values.emplace_back("sNewsContent", state.options.notice.html);
@@ -131,6 +132,9 @@ Reply registration(Call& call) {
     account.messages.push_back({call.state.clock(), welcome});
     account.newMessages = 1;
   }
+  int64_t sent = call.state.clock();
+  for (const std::string& past : call.state.options.pastMessages)
+    account.messages.push_back({sent -= kDay, past});
   return success(call, account, {{"msg", "注册成功"}});
 }
 

@@ -24,6 +24,12 @@ std::string Service::load() {
   return loadState(state_->options.dataFolder, *state_);
 }
 
+std::string Service::save() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (state_->options.dataFolder.empty()) return "";
+  return saveState(state_->options.dataFolder, *state_);
+}
+
 void Service::setBase(const std::string& base) {
   std::lock_guard<std::mutex> lock(mutex_);
   state_->base = base;
@@ -39,6 +45,8 @@ Reply Service::answer(const Request& request) {
       return Reply::file(std::string(std::istreambuf_iterator<char>(in), {}), "application/zip");
     }
   }
+  if (auto page = pageTable().find(request.path()); page != pageTable().end())
+    return page->second(*state_, request);
   const auto& table = scriptTable();
   auto found = table.find(scriptOf(request));
   if (found == table.end()) return Reply::text("no such script", 404);

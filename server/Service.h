@@ -28,6 +28,8 @@ class Service {
 
   // Reads what the data folder keeps; "" on success (a new folder included), else what is wrong.
   std::string load();
+  // Writes the state to the data folder (scripts do after every call); "" on success.
+  std::string save();
   // The address the app reaches this server at, for the download links of its replies.
   void setBase(const std::string& base);
 

@@ -49,6 +49,13 @@ using Script = std::function<Reply(Call&)>;
 // Script name -> its handler.
 const std::map<std::string, Script>& scriptTable();
 
+// The pages beside the scripts, by path: the server's own page ("/", the maker's site and the
+// daily lesson's first link), the ranking page, the store's version lookup and the analytics
+// upload. None changes the state.
+inline constexpr const char* kRankingPath = "/top";
+using Page = std::function<Reply(const State&, const Request&)>;
+const std::map<std::string, Page>& pageTable();
+
 // The sample lesson of a day index, for a server whose store has none.
 Lesson sampleLesson(int dayIndex, int64_t now);
 

@@ -2,11 +2,15 @@
 // tried on one machine. It serves 127.0.0.1 only, keeps its state in the data folder it is given,
 // and logs every request on standard output.
 //
-//   vocab-standin --data FOLDER [--port PORT]
+//   vocab-standin --data FOLDER [--port PORT] [--library LEARN_DB] [--store-version VERSION]
+//   vocab-standin --data FOLDER --set-password ACCOUNT PASSWORD
 //
 // PORT defaults to 8080, the app's shipped server base; 0 takes a free port. The first line of
 // output names the address. The notice the app shows above the review screen comes from the
 // folder's notice-title.txt and notice.html when they exist (an empty notice.html hides it).
+// With the app's library, a folder without excellent mnemonics gets a few samples. The store
+// lookup ("/lookup") reports VERSION as the newest, else nothing. --set-password changes an
+// account's password in the folder (while no server runs on it) and ends.
 #include <signal.h>
 
 #include <cstdio>
@@ -17,14 +21,35 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "server/Form.h"
 #include "server/HttpListener.h"
+#include "server/SampleMnemonics.h"
 #include "server/Service.h"
 
 namespace {
 
-const char* const kUsage = "usage: vocab-standin --data FOLDER [--port PORT]\n";
+const char* const kUsage =
+    "usage: vocab-standin --data FOLDER [--port PORT] [--library LEARN_DB] [--store-version "
+    "VERSION]\n"
+    "       vocab-standin --data FOLDER --set-password ACCOUNT PASSWORD\n";
+
+// Below the welcome message every new account finds a few older ones: more than a page.
+const std::vector<std::string> kPastMessages = {
+    "每日课堂更新了：打开复习页上方公告栏里的“每日课堂”看看今天的句子。",
+    "小提示：单词卡片上的“优秀助记”来自其他学员，觉得好就采纳它。",
+    "小提示：在设置页的“备份与恢复”里可以把学习数据备份到服务器。",
+    "连续签到可以让您在排行榜上更靠前，统计页里能看到排行榜。",
+    "小提示：复习页右上角可以调整单词卡片各部分的顺序。",
+    "新的单词本已经上线，到“单词本”页里挑选吧。",
+    "小提示：在文本页粘贴一段英文，就能提取出里面的生词。",
+    "小提示：设置页的“功能开关”里可以打开或关闭优秀助记。",
+    "语音包可以在设置页下载，下载后单词都能发音。",
+    "您的反馈我们都会认真阅读，谢谢您的支持。",
+    "欢迎来到本机的练习服务器，这里的消息都是示例。",
+};
 
 std::optional<std::string> fileText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,21 +75,54 @@ void logExchange(const standin::Request& request, const standin::Reply& reply) {
   char when[32];
   std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
   const std::string account = standin::Form::of(request)["account"];
-  std::printf("%s %s %s%s%s -> %d (%zu bytes)\n", when, request.method.c_str(),
+  const std::string page = standin::Form::of(request)["page"];
+  std::printf("%s %s %s%s%s%s%s -> %d (%zu bytes)\n", when, request.method.c_str(),
               request.path().c_str(), account.empty() ? "" : " account=", account.c_str(),
-              reply.status, reply.body.size());
+              page.empty() ? "" : " page=", page.c_str(), reply.status, reply.body.size());
+  for (const std::string& line : reply.log) std::printf("%s %s\n", when, line.c_str());
   std::fflush(stdout);
 }
 
 }  // namespace
 
+// Changes an account's password in the data folder: the app's stored one goes stale, and its next
+// signed request opens the login window again.
+int setPassword(standin::Service& service, const std::string& name, const std::string& password) {
+  const bool found = service.withState([&](standin::State& state) {
+    auto account = state.accounts.find(standin::lowercase(name));
+    if (account == state.accounts.end()) return false;
+    account->second.passwordMd5 = standin::md5Hex(password);
+    return true;
+  });
+  if (!found) {
+    std::fprintf(stderr, "vocab-standin: no account %s\n", name.c_str());
+    return 1;
+  }
+  if (std::string error = service.save(); !error.empty()) {
+    std::fprintf(stderr, "vocab-standin: cannot write the new password: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("vocab-standin: the password of %s is changed\n", name.c_str());
+  return 0;
+}
+
 int main(int argc, char** argv) {
-  std::string folder;
+  std::string folder, library;
+  std::optional<std::pair<std::string, std::string>> newPassword;
+  standin::Options options;
   long port = 8080;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--data" && i + 1 < argc) {
       folder = argv[++i];
+    } else if (arg == "--library" && i + 1 < argc) {
+      library = argv[++i];
+    } else if (arg == "--store-version" && i + 1 < argc) {
+      options.storeVersion = argv[++i];
+      options.releaseNotes = "版本 " + options.storeVersion + "：本机练习服务器报告的新版本。";
+    } else if (arg == "--set-password" && i + 2 < argc) {
+      newPassword.emplace(argv[i + 1], argv[i + 2]);
+      i += 2;
     } else if (arg == "--port" && i + 1 < argc) {
       char* end = nullptr;
       port = std::strtol(argv[++i], &end, 10);
@@ -82,16 +140,26 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  standin::Options options;
   options.dataFolder = folder;
   options.notice = noticeIn(folder);
   options.countedSignIns = true;
   options.sampleLessons = true;
   options.welcomeMessage = "欢迎注册！这是您的第一条消息：读过之后，设置页上的消息数就会消失。";
+  options.pastMessages = kPastMessages;
+  options.rankingPage = true;
   standin::Service service(options);
   if (std::string error = service.load(); !error.empty()) {
     std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n", folder.c_str(), error.c_str());
     return 1;
+  }
+  if (newPassword) return setPassword(service, newPassword->first, newPassword->second);
+  if (!library.empty()) {
+    const std::string error = service.withState(
+        [&](standin::State& state) { return standin::addSampleMnemonics(state, library); });
+    if (!error.empty()) {
+      std::fprintf(stderr, "vocab-standin: cannot read the library %s\n", error.c_str());
+      return 1;
+    }
   }
 
   // The signals that end the server are taken by the main thread alone, below.

@@ -19,6 +19,7 @@
 #include "settings/SettingsLook.h"
 #include "share/SharePictures.h"
 #include "store/CallDB.h"
+#include "ui/MakerWebSite.h"
 #include "ui/ScreenNavItems.h"
 
 using namespace plat;
@@ -59,14 +60,14 @@ std::vector<HelpViewController::Row> HelpViewController::listEntries(const std::
 }
 
 std::string HelpViewController::webSite() {
-  return Bundle::main().infoValue("MakerWebSite");
+  return MakerWebSite::address();
 }
 
 std::string HelpViewController::webSiteAddress() {
-  std::string address = personal("url");
-  const std::string id = personal("nPopularizeId");
-  if (!id.empty()) address += "?type=login&id=" + id + "&pw=" + personal("password");
-  return address;
+  // The row opens the address it shows. The browser gets no account or password digest: an
+  // address handed to another program ends up in its history and in every log on the way.
+  const std::string site = webSite();
+  return site.empty() ? personal("url") : site;
 }
 
 void HelpViewController::loadView() {
@@ -168,6 +169,8 @@ void HelpViewController::share() {
         ->show();
     return;
   }
+  const std::string site = webSite();
   if (SettingsHooks::shared().share)
-    SettingsHooks::shared().share(*this, text + " " + webSite(), SharePictures::getSharePngTwo());
+    SettingsHooks::shared().share(*this, site.empty() ? text : text + " " + site,
+                                  SharePictures::getSharePngTwo());
 }

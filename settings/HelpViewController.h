@@ -31,9 +31,9 @@ class HelpViewController : public plat::ViewController,
 
   // The rows of a list file's text: its entries, or none when it is missing or malformed.
   static std::vector<Row> listEntries(const std::string& text);
-  // The maker's web address shown and shared ("MakerWebSite" of the bundle's info values).
+  // The maker's web address shown and shared (MakerWebSite::address()).
   static std::string webSite();
-  // The address the web-site row opens.
+  // The address the web-site row opens: the one it shows, else the server base; never signed in.
   static std::string webSiteAddress();
 
   const std::vector<Row>& cellArray() const { return cellArray_; }

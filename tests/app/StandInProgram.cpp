@@ -31,10 +31,14 @@ bool pollUntil(const std::function<bool()>& done, double seconds) {
 
 }  // namespace
 
-StandInProgram::StandInProgram(const std::string& dataFolder, const std::string& logPath)
+StandInProgram::StandInProgram(const std::string& dataFolder, const std::string& logPath,
+                               const std::vector<std::string>& args, int port)
     : dataFolder_(dataFolder), logPath_(logPath) {
   std::filesystem::create_directories(dataFolder);
-  pid_ = spawnLogged({VOCAB_STANDIN, "--data", dataFolder, "--port", "0"}, logPath, true);
+  std::vector<std::string> command = {VOCAB_STANDIN, "--data", dataFolder, "--port",
+                                      std::to_string(port)};
+  command.insert(command.end(), args.begin(), args.end());
+  pid_ = spawnLogged(command, logPath, true);
   if (pid_ <= 0) return;
   const std::string serving = "serving ";
   if (!waitForLog(serving + "http://127.0.0.1:", 30)) return;
@@ -48,6 +52,20 @@ StandInProgram::~StandInProgram() {
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
   }
+}
+
+int StandInProgram::port() const {
+  return base_.empty() ? 0 : std::stoi(base_.substr(base_.rfind(':') + 1));
+}
+
+int StandInProgram::runOnce(const std::string& dataFolder, const std::vector<std::string>& args,
+                            const std::string& logPath) {
+  std::vector<std::string> command = {VOCAB_STANDIN, "--data", dataFolder};
+  command.insert(command.end(), args.begin(), args.end());
+  const pid_t pid = spawnLogged(command, logPath, true);
+  int status = 0;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string StandInProgram::log() const {

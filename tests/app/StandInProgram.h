@@ -5,19 +5,27 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace apptest {
 
 class StandInProgram {
  public:
-  // Starts the server on `dataFolder` (made when missing); base() is "" when it did not start.
-  StandInProgram(const std::string& dataFolder, const std::string& logPath);
+  // Starts the server on `dataFolder` (made when missing) with `args` besides, on `port` (0: a
+  // free one); base() is "" when it did not start.
+  StandInProgram(const std::string& dataFolder, const std::string& logPath,
+                 const std::vector<std::string>& args = {}, int port = 0);
   ~StandInProgram();
   StandInProgram(const StandInProgram&) = delete;
   StandInProgram& operator=(const StandInProgram&) = delete;
 
   // "http://127.0.0.1:<port>", for the app's personal value "url".
   const std::string& base() const { return base_; }
+  int port() const;
+  // Runs the program once more on the data folder with `args` (while this one is stopped) and
+  // returns its exit status.
+  static int runOnce(const std::string& dataFolder, const std::vector<std::string>& args,
+                     const std::string& logPath);
   // What the server printed: its address, then one line per request.
   std::string log() const;
   // Waits up to `seconds` until the log holds `text`.

@@ -1,5 +1,8 @@
 // The daily sign-in against the stand-in server, its share offer and the two share pictures.
 #include "learn/DailySignIn.h"
+
+#include <stdlib.h>
+
 #include "learn/ReviewScreens.h"
 #include "online/LoginUIWindow.h"
 #include "platform/base/Bundle.h"
@@ -76,7 +79,8 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
                   "share_two.png",
                   {{209, 81, 58, 40}, {63, 101, 64, 40}},
                   {0, 0, 320, 70}}};
-  const std::string site = plat::Bundle::main().infoValue("MakerWebSite");
+  const std::string site = "http://127.0.0.1:9/site";
+  ::setenv("VOCAB_MAKER_SITE", site.c_str(), 1);
   for (const auto& c : counted) {
     SCOPED_TRACE(c.reply);
     shared_.clear();
@@ -96,7 +100,10 @@ TEST_F(SignIn, APlainMessageIsShownAndACountedSignInOffersSharing) {
   }
   EXPECT_TRUE(SharePictures::usesPictureOne(-8));
   EXPECT_FALSE(SharePictures::usesPictureOne(127));
-  EXPECT_EQ(DailySignIn::shareText(40).find(plat::localized("share_text5", "InfoPlist")), 0u);
+  EXPECT_EQ(DailySignIn::shareText(40), plat::localized("share_text5", "InfoPlist") + " " + site);
+  // With no web site configured the text ends with no address.
+  ::unsetenv("VOCAB_MAKER_SITE");
+  EXPECT_EQ(DailySignIn::shareText(40), plat::localized("share_text5", "InfoPlist"));
 }
 
 TEST_F(SignIn, RefusalsRepliesWithoutAMessageAndNoAccount) {

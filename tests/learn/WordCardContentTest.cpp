@@ -2,6 +2,8 @@
 // a real learn.db built from the fixture words puts into them.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <memory>
 
 #include "learn/WordCardHead.h"
@@ -12,6 +14,7 @@
 #include "platform/base/Clock.h"
 #include "store/CallDB.h"
 #include "tests/store/StudyFixture.h"
+#include "ui/MakerWebSite.h"
 
 namespace {
 
@@ -135,10 +138,15 @@ TEST(WordCardPages, EditorsAreEscapedAndDatedInLocalTime) {
   EXPECT_TRUE(has(edited, "2014年05月14日"));
   EXPECT_FALSE(has(edited, "other"));
   EXPECT_TRUE(has(editorPage({}), "该单词暂未被学员重新编辑"));
-  // The credit line names the same web site as the help list.
-  const std::string site = plat::Bundle::main().infoValue("MakerWebSite");
-  ASSERT_FALSE(site.empty());
-  EXPECT_TRUE(has(edited, "登录" + site + "参与词汇编辑活动"));
+  // The credit line names the configured web site, the one the help list shows; with none
+  // configured there is no line rather than an address nobody can visit.
+  ASSERT_EQ(MakerWebSite::address(), "");
+  EXPECT_FALSE(has(edited, "参与词汇编辑活动"));
+  EXPECT_FALSE(has(editorPage({}), "参与词汇编辑活动"));
+  ::setenv("VOCAB_MAKER_SITE", "http://127.0.0.1:9/site", 1);
+  EXPECT_TRUE(has(editorPage({"1400000000 Tom"}), "登录http://127.0.0.1:9/site参与词汇编辑活动"));
+  EXPECT_TRUE(has(editorPage({}), "登录http://127.0.0.1:9/site参与词汇编辑活动"));
+  ::unsetenv("VOCAB_MAKER_SITE");
   plat::Clock::install(nullptr);
 }
 
