@@ -229,6 +229,33 @@ TEST_F(DesktopWiring, TheStoresUpdatePageSaysWhyItCannotOpen) {
   EXPECT_TRUE(opener.calls().empty());
 }
 
+TEST_F(DesktopWiring, ALinkInTheLessonsPrizeNoticeReachesTheDesktopsOpener) {
+  testsupport::FakeUrlOpener opener;
+  server_->setHandler([](const ServerRequest& request) {
+    if (!request.path().ends_with("/daily_lesson.php")) return ServerReply::text("{}", 404);
+    return ServerReply::text(
+        R"({"result":1,"sentence":"Practice makes perfect.","translate":"熟能生巧。",)"
+        R"("lucky_words":"practice","time":1369051200,"lottery":"<a href='http://127.0.0.1:9/)"
+        R"(prize?day=0' style='display:block;height:400px'>获奖名单</a>"})");
+  });
+  launch();
+  plat::NavigationController* review = tab(kReviewTab);
+  top<ReViewController>(review)->extract_words();
+  host_->advance(1);
+  auto* lesson = top<EveryDayViewController>(review);
+  ASSERT_NE(lesson, nullptr);
+  ASSERT_TRUE(waitFor([&] { return !lesson->isLoadNewInfo(); }));
+  plat::WebView* notice = lesson->awardWebView();
+  ASSERT_NE(notice->displayedText().find("获奖名单"), std::string::npos);
+  lesson->scrollView()->scrollRectToVisible(notice->superview()->frame(), false);
+  host_->runUntilIdle();
+  ASSERT_TRUE(host_->tap(notice));
+  ASSERT_TRUE(waitFor([&] { return !opener.calls().empty(); }));
+  EXPECT_EQ(opener.calls(),
+            std::vector<std::vector<std::string>>{{"http://127.0.0.1:9/prize?day=0"}});
+  EXPECT_EQ(top<EveryDayViewController>(review), lesson) << "the lesson stays";
+}
+
 TEST(DesktopFailureMessage, ShowsWhereTheAddressLeadsButNoSecretItCarries) {
   const std::string digest = "0cc175b9c0f1b6a831c399e269772661";
   const std::string signedIn = DesktopServices::failureMessage(
