@@ -1,5 +1,8 @@
 #include "platform/http/NtlmMessages.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <array>
 
 #include "platform/base/Utf.h"
@@ -48,6 +51,20 @@ std::string utf16le(const std::string& utf8) {
   std::string out;
   for (char16_t unit : plat::utf::toUtf16(utf8)) putU16(out, unit);
   return out;
+}
+
+// Account names are upper-cased as Windows does it: each UTF-16 unit by the simple Unicode
+// mapping ("zoë" is "ZOË"; "ß" stays, as it has no single upper-case letter).
+std::string accountNameUppercase(const std::string& utf8) {
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  std::u16string units = plat::utf::toUtf16(utf8);
+  for (char16_t& unit : units) {
+    const bool surrogate = unit >= 0xd800 && unit <= 0xdfff;
+    if (surrogate) continue;
+    const wint_t upper = unicode ? towupper_l(unit, unicode) : towupper(unit);
+    if (upper <= 0xffff) unit = static_cast<char16_t>(upper);
+  }
+  return plat::utf::fromUtf16(units);
 }
 
 std::string bytesOf(const std::array<uint8_t, 16>& digest) {
@@ -112,7 +129,7 @@ std::string ntowfV1(const std::string& password) {
 std::string ntowfV2(const std::string& user, const std::string& domain,
                     const std::string& password) {
   return bytesOf(
-      plat::crypto::hmacMd5(ntowfV1(password), utf16le(plat::utf::asciiUppercase(user) + domain)));
+      plat::crypto::hmacMd5(ntowfV1(password), utf16le(accountNameUppercase(user) + domain)));
 }
 
 std::string clientBlob(uint64_t time, const std::string& clientChallenge,

@@ -31,8 +31,8 @@ std::string authenticateMessage(const Challenge& challenge, const std::string& u
 
 // The NTLMv2 values, for checking against known answers. Text is UTF-8; it goes out as UTF-16LE.
 std::string ntowfV1(const std::string& password);
-// The user name is upper-cased (A-Z only: the names of this program's learners that have a case
-// are ASCII), the domain is taken as it stands.
+// The user name is upper-cased by Unicode's rules, as Windows upper-cases account names; the
+// domain is taken as it stands.
 std::string ntowfV2(const std::string& user, const std::string& domain,
                     const std::string& password);
 // The client's blob ("temp") that the NT response proves and carries.

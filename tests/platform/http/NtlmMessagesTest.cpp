@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/crypto/Digest.h"
+#include "platform/crypto/Md4.h"
 
 namespace ntlm = plat::http::ntlm;
 
@@ -81,6 +82,24 @@ TEST(NtlmMessagesTest, V2ValuesMatchTheWorkedExample) {
   // Only the user name changes case.
   EXPECT_EQ(ntlm::ntowfV2("user", "Domain", "Password"), key);
   EXPECT_NE(ntlm::ntowfV2("User", "DOMAIN", "Password"), key);
+}
+
+// NTOWFv2 by its definition, with the upper-cased names written out by hand as UTF-16LE: Windows
+// upper-cases account names beyond ASCII, so "zoë" logs in as "ZOË" does.
+TEST(NtlmMessagesTest, UserNamesAreUpperCasedByUnicodeRules) {
+  const std::string v1 = ntlm::ntowfV1("Password");
+  auto byDefinition = [&](const std::string& upperUserAndDomainUtf16) {
+    const auto digest = plat::crypto::hmacMd5(v1, upperUserAndDomainUtf16);
+    return std::string(digest.begin(), digest.end());
+  };
+  const std::string domain("D\0o\0m\0a\0i\0n\0", 12);
+  EXPECT_EQ(hexOf(ntlm::ntowfV2("zoë", "Domain", "Password")),
+            hexOf(byDefinition(std::string("Z\0O\0\xcb\0", 6) + domain)));
+  EXPECT_EQ(hexOf(ntlm::ntowfV2("иван", "Domain", "Password")),
+            hexOf(byDefinition(std::string("\x18\x04\x12\x04\x10\x04\x1d\x04", 8) + domain)));
+  // Only the user name: the domain goes as it stands.
+  EXPECT_EQ(ntlm::ntowfV2("Zoë", "Domain", "Password"), ntlm::ntowfV2("ZOË", "Domain", "Password"));
+  EXPECT_NE(ntlm::ntowfV2("zoë", "domain", "Password"), ntlm::ntowfV2("zoë", "Domain", "Password"));
 }
 
 TEST(NtlmMessagesTest, AuthenticateMessageCarriesTheExampleResponsesWhereAServerReadsThem) {
