@@ -57,6 +57,11 @@ inline const std::string kHttpRequestRunLoopMode = "HttpRequestRunLoopMode";
 class HttpRequest : public plat::Operation {
  public:
   using Bytes = std::vector<uint8_t>;
+  // A "Content-Range" of a part: its first and last byte and the total, when the server knows it.
+  struct ContentRange {
+    uint64_t first = 0, last = 0;
+    std::optional<uint64_t> total;
+  };
   using Url = plat::http::Url;
   using HeaderMap = plat::http::HeaderMap;
   using Cookie = plat::http::Cookie;
@@ -493,6 +498,7 @@ class HttpRequest : public plat::Operation {
   HttpErrorPtr finishDownloadFile() REQUIRES(cancelledLock_);
   void prepareDownloadFileForRetry() REQUIRES(cancelledLock_);
   bool decideResumedRange() REQUIRES(cancelledLock_);
+  HttpErrorPtr incompletePartError() const REQUIRES(cancelledLock_);
   bool inflatePartialDownload() REQUIRES(cancelledLock_);
   void failInflatingDownload(const HttpErrorPtr& error) REQUIRES(cancelledLock_);
   void failWithFileError(const std::string& description, int code) REQUIRES(cancelledLock_);
@@ -549,6 +555,7 @@ class HttpRequest : public plat::Operation {
   plat::http::ResponseHead lastResponseHead() const;
   bool handshakeHoldsConnection() const;
   bool ownCredentialsGoHere() const REQUIRES(cancelledLock_);
+  std::string connectionLogin() const REQUIRES(cancelledLock_);
 
   // Reporting and progress (HttpRequest_reporting.cpp).
   enum class Receiver { Queue, UploadDelegate, DownloadDelegate };
@@ -747,7 +754,8 @@ class HttpRequest : public plat::Operation {
   std::string temporaryUncompressedDataDownloadPath_;
   FILE* fileDownloadOutputStream_ = nullptr;
   FILE* inflatedFileDownloadOutputStream_ = nullptr;
-  bool appendsToPartialDownload_ = false;  // the reply continues the partial file
+  bool appendsToPartialDownload_ = false;      // the reply continues the partial file
+  std::optional<ContentRange> downloadRange_;  // the range of a part (206) being downloaded
   bool downloadComplete_ = false;
   bool readWaitsForBudget_ = false;  // offered bytes left unread under a spent budget
   bool handOverPaused_ = false;      // not reading until the main thread has taken its share

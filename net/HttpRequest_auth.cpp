@@ -391,6 +391,33 @@ bool HttpRequest::handshakeHoldsConnection() const {
          (proxyAuthentication_ && proxyAuthentication_->isMidHandshake());
 }
 
+// The logins this request speaks with that a server or proxy binds to the connection (NTLM), as
+// one text: the kept connections it may take are those that carried the same. Before a challenge
+// its own user name counts as such a login: it may continue that user's connection, and no one
+// else's. Credentials for a scheme that binds nothing (Basic, Digest) add nothing.
+std::string HttpRequest::connectionLogin() const {
+  auto side = [](const char* name, const std::shared_ptr<Authentication>& authentication,
+                 const CredentialsPtr& applied, const std::string& user,
+                 const std::string& password, const std::string& domain) {
+    Credentials credentials;
+    if (authentication) {
+      if (!authentication->bindsLoginToConnection() || !applied) return std::string();
+      credentials = *applied;
+    } else if (!user.empty() && !password.empty()) {
+      credentials.username = user;
+      splitAccountDomain(credentials, domain);
+    } else {
+      return std::string();
+    }
+    return std::string(name) + " " + credentials.accountDomain + "\\" + credentials.username + "\n";
+  };
+  const bool own = ownCredentialsGoHere();
+  return side("server", requestAuthentication_, requestCredentials_, own ? username_ : "",
+              own ? password_ : "", domain_) +
+         side("proxy", proxyAuthentication_, proxyCredentials_, proxyUsername_, proxyPassword_,
+              proxyDomain_.empty() ? domain_ : proxyDomain_);
+}
+
 // ---- Asking
 
 bool HttpRequest::willAskDelegateForCredentials() {

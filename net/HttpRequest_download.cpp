@@ -1,6 +1,6 @@
 // Downloads to a file: the raw and inflated temporary files, resuming a partial file only from a
 // reply that continues it, writes whose failures (a full disk) fail the request, and moving the
-// finished file to its destination.
+// finished file, exactly the last reply's body, to its destination.
 #include <cerrno>
 #include <cstring>
 
@@ -10,53 +10,93 @@
 
 namespace {
 
-// The first byte of a "bytes FIRST-LAST/LENGTH" range; nullopt when the value names none.
-std::optional<uint64_t> firstByteOfRange(const std::string& value) {
+// "bytes FIRST-LAST/LENGTH" (LENGTH "*" when the server does not know it); nullopt when the value
+// says something else.
+std::optional<HttpRequest::ContentRange> contentRangeOf(const std::string& value) {
   const std::string lower = plat::http::lowercased(value);
   size_t at = lower.find_first_not_of(' ');
   if (at == std::string::npos || lower.compare(at, 6, "bytes ") != 0) return std::nullopt;
   at = lower.find_first_not_of(' ', at + 6);
-  if (at == std::string::npos || !std::isdigit(static_cast<unsigned char>(lower[at])))
-    return std::nullopt;
-  errno = 0;
-  char* end = nullptr;
-  const unsigned long long first = std::strtoull(lower.c_str() + at, &end, 10);
-  if (errno == ERANGE || *end != '-') return std::nullopt;
-  return first;
+  auto number = [&](char after) -> std::optional<uint64_t> {
+    if (at >= lower.size() || !std::isdigit(static_cast<unsigned char>(lower[at])))
+      return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(lower.c_str() + at, &end, 10);
+    if (errno == ERANGE || *end != after) return std::nullopt;
+    at = static_cast<size_t>(end - lower.c_str()) + 1;
+    return value;
+  };
+  if (at == std::string::npos) return std::nullopt;
+  HttpRequest::ContentRange range;
+  auto first = number('-');
+  auto last = first ? number('/') : std::nullopt;
+  if (!last || *last < *first) return std::nullopt;
+  range.first = *first;
+  range.last = *last;
+  if (lower.compare(at, std::string::npos, "*") != 0) {
+    range.total = number('\0');
+    if (!range.total || *range.total <= range.last) return std::nullopt;
+  }
+  return range;
 }
 
 }  // namespace
 
-// With the response headers of a request that is not redirected. A resumed download appends only
-// to a reply that starts where its partial file ends; any other reply would leave a file of the
-// wrong bytes reported as finished. Fails the request and returns false for a range that fits
-// neither the partial file nor a fresh start; the partial file stays for a later try.
+// With the response headers of a file download that is not redirected or asked for a login: the
+// reply decides whether its bytes continue the partial file or start the file afresh, and a fresh
+// file is made at once, so that the file ends as exactly this reply's body even when it is empty
+// (an earlier attempt's bytes would otherwise stay). A part (206) continues the partial file only
+// where the file ends; a part from byte 0 starts it; any other fails the request, and the partial
+// file stays for a later try. Whether a part makes the whole file is checked at the end.
 bool HttpRequest::decideResumedRange() {
   appendsToPartialDownload_ = false;
-  const bool sentRange = request_ && request_->headers.contains("Range");
-  if (!allowResumeForFileDownloads_ || downloadDestinationPath_.empty() || !sentRange) return true;
-  std::optional<uint64_t> first;
+  downloadRange_.reset();
+  if (downloadDestinationPath_.empty() || mainRequest_ || delegateTakesData()) return true;
+  const bool resuming =
+      allowResumeForFileDownloads_ && request_ && request_->headers.contains("Range");
   if (responseStatusCode_ == 206) {
-    first = firstByteOfRange(responseHeaders_.value("Content-Range"));
-    if (first && *first == partialDownloadSize_ && *first > 0) {
-      appendsToPartialDownload_ = true;
-      return true;
+    downloadRange_ = contentRangeOf(responseHeaders_.value("Content-Range"));
+    const uint64_t expected = resuming ? partialDownloadSize_ : 0;
+    if (!downloadRange_ || (downloadRange_->first != expected && downloadRange_->first != 0)) {
+      connectionCanBeReused_ = false;
+      cancelLoad();
+      failWithError(
+          HttpError::make(kHttpConnectionFailure,
+                          "The server answered the download from " +
+                              (downloadRange_ ? "byte " + std::to_string(downloadRange_->first)
+                                              : std::string("an unstated byte")) +
+                              " instead of byte " + std::to_string(expected)));
+      return false;
     }
+    appendsToPartialDownload_ = downloadRange_->first > 0;
+    if (appendsToPartialDownload_) return true;
   }
-  if (responseStatusCode_ != 206 || first == uint64_t{0}) {
-    // The whole body (or an error page) replaces the part, and the inflater starts over too.
-    partialDownloadSize_ = 0;
-    dataDecompressor_.reset();
-    return true;
-  }
-  connectionCanBeReused_ = false;
-  cancelLoad();
-  failWithError(HttpError::make(
-      kHttpConnectionFailure,
-      "The server answered the download from " +
-          (first ? "byte " + std::to_string(*first) : std::string("an unstated byte")) +
-          " instead of byte " + std::to_string(partialDownloadSize_)));
-  return false;
+  // The whole body (or an error page) replaces the part, and the inflater starts over too.
+  partialDownloadSize_ = 0;
+  dataDecompressor_.reset();
+  if (!openDownloadStream(temporaryFileDownloadPath_, fileDownloadOutputStream_,
+                          "HttpRequestDownload"))
+    return false;
+  if (isResponseCompressed() && !shouldWaitToInflateCompressedResponses_)
+    return openDownloadStream(temporaryUncompressedDataDownloadPath_,
+                              inflatedFileDownloadOutputStream_, "HttpRequestInflated");
+  return true;
+}
+
+// A part (206) is the download only when it ends the file: its range reaches the total, and its
+// body filled the range.
+HttpErrorPtr HttpRequest::incompletePartError() const {
+  if (!downloadRange_) return nullptr;
+  const ContentRange& range = *downloadRange_;
+  if (range.total && range.last + 1 == *range.total &&
+      range.first + totalBytesRead_ == *range.total)
+    return nullptr;
+  return HttpError::make(kHttpConnectionFailure,
+                         "The server sent bytes " + std::to_string(range.first) + "-" +
+                             std::to_string(range.last) + " of " +
+                             (range.total ? std::to_string(*range.total) : std::string("*")) +
+                             ": the download is not whole");
 }
 
 bool HttpRequest::openDownloadStream(std::string& path, FILE*& stream, const char* prefix) {
@@ -178,6 +218,8 @@ HttpErrorPtr HttpRequest::finishDownloadFile() {
     error = inflatedError;
   // Not the end of the download yet: the part stays for the attempt that follows.
   if (needsRedirect_ || authenticationNeeded_) return nullptr;
+  // A part that leaves the file short is no download; when resuming, it stays for the next try.
+  if (!error) error = incompletePartError();
   if (error) {
     // Nothing of a file that could not be written whole reaches the destination.
     if (!allowResumeForFileDownloads_) removeTemporaryDownloadFile();

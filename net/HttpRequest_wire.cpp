@@ -83,6 +83,11 @@ void HttpRequest::startRequest() {
     return;
   }
   readStream_ = HttpStream::create(*request_, std::move(body));
+  // Under a bandwidth limit the connection is read no further ahead than one read's share of the
+  // budget (handleBytesAvailable): a stream left to read ahead would take a whole buffer at once.
+  if (isBandwidthThrottled())
+    readStream_->setReadLimit(
+        static_cast<size_t>(std::max<uint64_t>(1, maxBandwidthPerSecond() / 4)));
 
   if (plat::http::lowercased(url_.scheme()) == "https" && !validatesSecureCertificate_)
     readStream_->setValidatesCertificate(false);
@@ -177,6 +182,8 @@ void HttpRequest::attachConnection() {
   if (!requestID_) requestID_ = ++shared.nextRequestID;
   connectionInfo_->request = requestID_;
   readStream_->setPersistentConnectionId(connectionInfo_->id);
+  // One record serves every login: the stream keeps the connections of each login apart.
+  readStream_->setConnectionLogin(connectionLogin());
 }
 
 void HttpRequest::expirePersistentConnections() {

@@ -132,8 +132,11 @@ void Data_Backup::downFile() {
   // The archive goes straight to its file from the network thread, and no larger than a dump
   // can be: a hostile reply neither fills memory nor holds up the window.
   plat::files::createDirectories(plat::AppHome::cachesDir());
-  request->setDownloadDestinationPath(
-      plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_)));
+  // An archive left by an earlier restore (one stopped before it was applied) is never this one.
+  const std::string destination =
+      plat::files::join(plat::AppHome::cachesDir(), archiveFileName(urlName_));
+  plat::files::remove(destination);
+  request->setDownloadDestinationPath(destination);
   request->setMaxResponseBytes(kMostArchiveBytes);
   // A zip archive gains nothing from gzip. A server that sends it so all the same has it
   // inflated on the way, a piece at a time: a bomb stops at the ceiling within one read, not in

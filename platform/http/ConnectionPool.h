@@ -1,6 +1,7 @@
 // Idle connections kept open between exchanges, filed under the connection identity that the
-// streams using them carry: a stream takes only a connection of its own identity and endpoint
-// (scheme, host, port, proxy, certificate checking), never another's.
+// streams using them carry: a stream takes only a connection of its own identity, endpoint
+// (scheme, host, port, proxy, certificate checking, client certificate) and connection-bound
+// login, never another's.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,10 @@ using stream::Connection;
 
 struct ConnectionKey {
   int64_t identity = 0;
-  std::string endpoint;  // scheme, host, port, proxy and certificate checking in one text
+  std::string endpoint;  // scheme, host, port, proxy, certificate checking and client certificate
+  // The login a server bound to the connection (NTLM's user and domain); empty for none. A server
+  // answers later requests on that connection as that user, asked for or not.
+  std::string login;
 
   bool operator==(const ConnectionKey& other) const = default;
 };

@@ -42,6 +42,8 @@ class Authentication {
   const std::string& method() const { return method_; }  // "Basic", "Digest" or "NTLM"
   const std::string& realm() const { return realm_; }
   bool requiresAccountDomain() const { return method_ == "NTLM"; }
+  // The server takes the connection that carried the login to speak for that user from then on.
+  bool bindsLoginToConnection() const { return method_ == "NTLM"; }
   // An NTLM handshake has begun and is not over: its connection must be kept.
   bool isMidHandshake() const;
   // The next apply() sends the credentials themselves (not NTLM's negotiate message, which

@@ -54,6 +54,8 @@ struct HttpStream::Impl {
   stream::ClientCertificate clientCertificate;
   std::optional<ProxyServer> proxy;
   std::optional<int64_t> identity;
+  std::string login;
+  std::optional<size_t> readLimit;
   Client client;
 
   RunLoop* loop = nullptr;
@@ -133,23 +135,20 @@ struct HttpStream::Impl {
     text += std::to_string(message.url.effectivePort());
     if (proxy) text += " via " + proxy->description();
     text += validates ? " checked" : " unchecked";
-    if (clientCertificate.identity) {
-      char presented[32];
-      std::snprintf(presented, sizeof presented, " as %p",
-                    static_cast<const void*>(clientCertificate.identity.get()));
-      text += presented;
-    }
+    // By content, not by object: an identity loaded again is the same client to the server, and
+    // another one loaded where a freed one lay is not.
+    if (clientCertificate.identity) text += " as " + clientCertificate.identity->fingerprint();
     return text;
   }
 
   // Where the connection is filed in the pool; made once, when first asked for.
   const ConnectionKey& key() {
-    if (poolKey.endpoint.empty()) poolKey = {identity.value_or(0), endpointText()};
+    if (poolKey.endpoint.empty()) poolKey = {identity.value_or(0), endpointText(), login};
     return poolKey;
   }
   // A connection to the proxy whose tunnel was refused (a 407 the client may answer with a login
   // on the same connection: NTLM needs that), filed apart from connections with a tunnel.
-  ConnectionKey untunnelledKey() { return {identity.value_or(0), key().endpoint + " bare"}; }
+  ConnectionKey untunnelledKey() { return {identity.value_or(0), key().endpoint + " bare", login}; }
   bool needsTunnel() const {
     return proxy && proxy->type == ProxyServer::Type::Http && message.url.isSecure();
   }
@@ -430,10 +429,11 @@ struct HttpStream::Impl {
     if (parser->state() == ResponseParser::State::Done) finishResponse();
   }
 
-  // Reads from the connection into the parser; false when nothing more can come now.
-  bool receiveSome() {
+  // Reads up to `most` bytes from the connection into the parser; false when nothing more can
+  // come now.
+  bool receiveSome(size_t most) {
     uint8_t buffer[kReadChunk];
-    auto io = connection->read(buffer, sizeof buffer);
+    auto io = connection->read(buffer, std::min(most, sizeof buffer));
     if (io.error) {
       failReceiving(io.error);
       return false;
@@ -494,7 +494,8 @@ struct HttpStream::Impl {
         break;
       case Phase::Receiving:
         if (!parser->headComplete()) {
-          while (phase == Phase::Receiving && !parser->headComplete() && receiveSome()) {
+          const size_t most = readLimit.value_or(kReadChunk);
+          while (phase == Phase::Receiving && !parser->headComplete() && receiveSome(most)) {
           }
         }
         break;
@@ -586,8 +587,10 @@ struct HttpStream::Impl {
       }
       return 0;
     }
-    // Chunked: decode what the connection has, then hand it out.
-    while (phase == Phase::Receiving && pendingSize() == 0 && receiveSome()) {
+    // Chunked: decode what the connection has, then hand it out. Under a read limit no more is
+    // taken than asked for: the framing only makes the decoded bytes fewer.
+    const size_t most = readLimit ? std::min(length, *readLimit) : kReadChunk;
+    while (phase == Phase::Receiving && pendingSize() == 0 && receiveSome(most)) {
     }
     if (pendingSize() > 0) return readBody(into, length);
     return phase == Phase::Failed ? -1 : 0;
@@ -625,6 +628,13 @@ void HttpStream::setProxy(std::optional<ProxyServer> proxy) {
 void HttpStream::setPersistentConnectionId(std::optional<int64_t> identity) {
   impl_->identity = identity;
   impl_->poolKey = {};
+}
+void HttpStream::setConnectionLogin(std::string login) {
+  impl_->login = std::move(login);
+  impl_->poolKey = {};
+}
+void HttpStream::setReadLimit(size_t bytes) {
+  impl_->readLimit = std::max<size_t>(bytes, 1);
 }
 void HttpStream::setClient(Client client) {
   impl_->client = std::move(client);

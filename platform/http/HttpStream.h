@@ -52,6 +52,15 @@ class HttpStream : public std::enable_shared_from_this<HttpStream> {
   // Reuse idle connections kept under this identity and keep this one afterwards when the server
   // allows it. Without an identity the connection closes after the exchange.
   void setPersistentConnectionId(std::optional<int64_t> identity);
+  // The login that a server binds to its connection (NTLM: the user and domain, as one text) this
+  // exchange speaks for; empty for none. The stream takes only a kept connection filed under the
+  // same login, and its own connection is kept under it: a server that remembers the login per
+  // connection never answers someone else, or no one, as this user.
+  void setConnectionLogin(std::string login);
+  // Takes at most `bytes` from the connection at a time, and no body bytes ahead of the client's
+  // reads but those that came with the head: a client that keeps to a bandwidth budget gives its
+  // share of one read, so the connection is not drained ahead of the budget.
+  void setReadLimit(size_t bytes);
 
   void setClient(Client client);
   // Events (and all work) happen on `loop` while it runs in `mode`; unscheduled, the stream waits.

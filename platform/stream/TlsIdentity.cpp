@@ -1,6 +1,7 @@
 #include "platform/stream/TlsIdentity.h"
 
 #include <openssl/err.h>
+#include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -71,6 +72,17 @@ std::shared_ptr<TlsIdentity> TlsIdentity::fromPemFiles(const std::string& certif
   if (X509_check_private_key(identity->certificate_, identity->key_) != 1) {
     setError(error, keyFile + " is not the key of " + certificateFile);
     return nullptr;
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (X509_digest(identity->certificate_, EVP_sha256(), digest, &length) != 1) {
+    setError(error, certificateFile + " can't be digested");
+    return nullptr;
+  }
+  static const char kHex[] = "0123456789abcdef";
+  for (unsigned int i = 0; i < length; ++i) {
+    identity->fingerprint_ += kHex[digest[i] >> 4];
+    identity->fingerprint_ += kHex[digest[i] & 15];
   }
   ERR_clear_error();  // the read that ended the chain left an error behind
   return identity;

@@ -42,10 +42,14 @@ class TlsIdentity {
 
   // Makes `ssl` present this identity and then `extra`; false when the TLS library refuses.
   bool presentOn(SSL* ssl, const std::vector<std::shared_ptr<TlsCertificate>>& extra) const;
+  // The SHA-256 of the certificate, in hex: who a server takes the client to be. Two identities
+  // loaded from the same files have the same fingerprint.
+  const std::string& fingerprint() const { return fingerprint_; }
 
  private:
   TlsIdentity() = default;
   X509* certificate_ = nullptr;
+  std::string fingerprint_;
   EVP_PKEY* key_ = nullptr;
   std::vector<std::shared_ptr<TlsCertificate>> chain_;
 };

@@ -198,3 +198,56 @@ TEST_F(HttpDownloadTest, ARedirectOrLoginPageNeverTakesTheFilesPlace) {
   }
   HttpRequest::clearSessionCredentials();
 }
+
+// Whatever an earlier attempt, request or file left behind, the finished file is this reply's body.
+TEST_F(HttpDownloadTest, TheFinishedFileIsExactlyTheLastRepliesBody) {
+  const std::string body = bodyOf(100000);
+  std::atomic<int> served{0};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ++served;
+    if (r.path() == "/empty") return ServerReply::text("");
+    if (r.path() == "/part") {
+      return ServerReply::text(body.substr(0, 500), 206)
+          .header("Content-Range", "bytes 0-499/" + std::to_string(body.size()));
+    }
+    // The first try sends half its body and stalls; the retry gets an empty body.
+    if (served == 1) {
+      ServerReply stalled = ServerReply::text(body.substr(0, 10000));
+      stalled.pieceSize = 5000;
+      stalled.pieceDelay = 60;
+      return stalled;
+    }
+    return ServerReply::text("");
+  });
+  const std::string part = home.path() + "/part";
+
+  Exchange retried(server.url("/stalls"));
+  retried->setDownloadDestinationPath(destination());
+  retried->setTimeOutSeconds(0.5);
+  retried->setNumberOfTimesToRetryOnTimeout(1);
+  ASSERT_EQ(retried.run().finished, 1);
+  EXPECT_EQ(server.requestCount(), 2);
+  EXPECT_EQ(plat::files::readFile(destination()), "");
+
+  for (const bool resuming : {false, true}) {
+    SCOPED_TRACE(resuming ? "resuming" : "whole file");
+    ASSERT_TRUE(plat::files::writeFileAtomically(destination(), "the learner's words"));
+    auto empty = resumed(server.url("/empty"), part);
+    (*empty)->setAllowResumeForFileDownloads(resuming);
+    ASSERT_TRUE(plat::files::writeFileAtomically(part, body.substr(0, 5000)));
+    ASSERT_EQ(empty->run().finished, 1);
+    EXPECT_EQ(plat::files::readFile(destination()), "");
+
+    // A part from the start that stops short of the total is no file: the destination stays,
+    // and a resumable part keeps what came for a later try.
+    ASSERT_TRUE(plat::files::writeFileAtomically(destination(), "the learner's words"));
+    ASSERT_TRUE(plat::files::writeFileAtomically(part, body.substr(0, 5000)));
+    auto shortPart = resumed(server.url("/part"), part);
+    (*shortPart)->setAllowResumeForFileDownloads(resuming);
+    EXPECT_EQ(shortPart->run().failureCode(), kHttpConnectionFailure);
+    EXPECT_EQ(plat::files::readFile(destination()), "the learner's words");
+    if (resuming) {
+      EXPECT_EQ(plat::files::readFile(part), body.substr(0, 500));
+    }
+  }
+}

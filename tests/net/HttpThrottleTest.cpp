@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "net/HttpInputStream.h"
 #include "net/HttpRequest.h"
@@ -118,6 +121,47 @@ TEST_F(HttpThrottleTest, WWANLimitAppliesOnlyWhileOnWWANAndALimitOfZeroThrottles
   EXPECT_EQ(HttpRequest::maxUploadReadLength(), 0u);
 }
 
+// The bytes that the kernel holds for the loopback TCP socket from port `local` to port `remote`:
+// sent but not yet taken by the peer, and received but not yet read by its owner.
+struct SocketQueues {
+  uint64_t unsent = 0, unread = 0;
+};
+std::optional<SocketQueues> socketQueues(uint16_t local, uint16_t remote) {
+  std::ifstream table("/proc/net/tcp");
+  std::string line;
+  std::getline(table, line);  // the column names
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, localAddress, remoteAddress, state, queues;
+    fields >> slot >> localAddress >> remoteAddress >> state >> queues;
+    auto port = [](const std::string& address) {
+      return static_cast<uint16_t>(std::stoul(address.substr(address.find(':') + 1), nullptr, 16));
+    };
+    if (state != "01" || port(localAddress) != local || port(remoteAddress) != remote) continue;
+    const size_t colon = queues.find(':');
+    return SocketQueues{std::stoull(queues.substr(0, colon), nullptr, 16),
+                        std::stoull(queues.substr(colon + 1), nullptr, 16)};
+  }
+  return std::nullopt;
+}
+
+// The port of the client's end of the one connection to the server at `serverPort`.
+std::optional<uint16_t> clientPortOf(uint16_t serverPort) {
+  std::ifstream table("/proc/net/tcp");
+  std::string line;
+  std::getline(table, line);
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, localAddress, remoteAddress, state;
+    fields >> slot >> localAddress >> remoteAddress >> state;
+    const auto remote = std::stoul(remoteAddress.substr(remoteAddress.find(':') + 1), nullptr, 16);
+    if (state == "01" && remote == serverPort)
+      return static_cast<uint16_t>(
+          std::stoul(localAddress.substr(localAddress.find(':') + 1), nullptr, 16));
+  }
+  return std::nullopt;
+}
+
 // Requests under a limit on virtual time: the network thread runs for real between steps of the
 // clock, so a budget can only be kept by pausing, never by the machine being slow.
 class HttpThrottledRequestTest : public NetTest {
@@ -172,6 +216,38 @@ TEST_F(HttpThrottledRequestTest, TheFirstWindowKeepsToTheLimitAndASpentOneIsWait
   EXPECT_TRUE(runUntil([&] { return get.done(); }));
   EXPECT_EQ(get.finished, 1);
   EXPECT_EQ(std::count(reads.begin(), reads.end(), size_t{1}), 0) << "a byte at a time";
+}
+
+// Measured by the kernel, not by the request: what the app has taken off its socket. A stream that
+// read ahead of the budget would have taken a whole buffer in the first second.
+TEST_F(HttpThrottledRequestTest, TheFirstSecondAtTheMobileLimitTakesNoMoreThanItsBudget) {
+  const std::string body(120000, 'm');
+  LoopbackHttpServer server([&](const ServerRequest&) { return ServerReply::text(body); });
+  time.clock().advance(30);
+  HttpRequest::setMaxBandwidthPerSecond(14800);
+  Exchange get(server.url("/pack"));
+  get.start();
+  run(0.9);
+  const auto client = clientPortOf(server.port());
+  ASSERT_TRUE(client);
+  // The whole reply lies in the client's receive queue once the server's send queue is empty.
+  std::optional<SocketQueues> sent, received;
+  runUntil(
+      [&] {
+        sent = socketQueues(server.port(), *client);
+        received = socketQueues(*client, server.port());
+        return sent && received && sent->unsent == 0;
+      },
+      5);
+  ASSERT_TRUE(sent && received && sent->unsent == 0);
+  // The head came whole, so what is missing of the body was taken.
+  const uint64_t taken = body.size() - received->unread;
+  EXPECT_GT(taken, 14800u / 2);
+  EXPECT_LE(taken, 14800u);
+  HttpRequest::setMaxBandwidthPerSecond(0);
+  run(1);
+  EXPECT_TRUE(runUntil([&] { return get.done(); }));
+  EXPECT_EQ(get.finished, 1);
 }
 
 TEST_F(HttpThrottledRequestTest, AnUploadIsHeldBackByTheLimit) {

@@ -1,6 +1,8 @@
 // The server side of an NTLM login for the loopback servers of the tests: it answers a negotiate
 // message with a challenge bound to the connection it came on, and checks the NTLMv2 proof of
-// the answer against its accounts. As a proxy it speaks through the Proxy- fields and 407.
+// the answer against its accounts. As a proxy it speaks through the Proxy- fields and 407. Like the
+// common Windows servers it may remember a login per connection: later requests on that connection
+// are answered as that user without any credentials.
 #pragma once
 
 #include <map>
@@ -8,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/Utf.h"
 #include "platform/http/HttpAuthentication.h"
 #include "platform/http/NtlmMessages.h"
 #include "tests/net/NetTestSupport.h"
@@ -22,7 +25,8 @@ class NtlmServer {
     bool accepted = false;
   };
 
-  explicit NtlmServer(bool proxy = false) : proxy_(proxy) {}
+  explicit NtlmServer(bool proxy = false, bool keepsLoginPerConnection = false)
+      : proxy_(proxy), keepsLogin_(keepsLoginPerConnection) {}
   void addAccount(const std::string& user, const std::string& password) {
     accounts_[user] = password;
   }
@@ -32,8 +36,12 @@ class NtlmServer {
     auto message = field.rfind("NTLM ", 0) == 0
                        ? plat::http::Authentication::fromBase64(field.substr(5))
                        : std::nullopt;
-    if (!message || message->size() < 12) return challenge("");
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!message || message->size() < 12) {
+      auto login = logins_.find(r.connection);
+      if (login != logins_.end()) return welcome(login->second, r);
+      return challenge("");
+    }
     if ((*message)[8] == 1) {
       ++negotiates_;
       std::string serverChallenge = "chal" + std::to_string(r.connection) + "xxxx";
@@ -44,8 +52,8 @@ class NtlmServer {
     Answer answer = check(*message, r.connection);
     answers_.push_back(answer);
     if (!answer.accepted) return challenge("");
-    return ServerReply::text((proxy_ ? "via proxy " : "welcome ") + answer.user + " " + r.method +
-                             " " + r.body);
+    if (keepsLogin_) logins_[r.connection] = answer.user;
+    return welcome(answer.user, r);
   }
 
   std::vector<Answer> answers() const {
@@ -58,6 +66,10 @@ class NtlmServer {
   }
 
  private:
+  ServerReply welcome(const std::string& user, const ServerRequest& r) const {
+    return ServerReply::text((proxy_ ? "via proxy " : "welcome ") + user + " " + r.method + " " +
+                             r.body);
+  }
   ServerReply challenge(const std::string& bytes) {
     std::string value = "NTLM";
     if (!bytes.empty()) value += " " + plat::http::Authentication::base64(bytes);
@@ -80,10 +92,11 @@ class NtlmServer {
     const size_t length = get16(m, at), offset = get16(m, at + 4) | get16(m, at + 6) << 16;
     return offset + length <= m.size() ? m.substr(offset, length) : "";
   }
-  static std::string ascii(const std::string& utf16) {
-    std::string out;
-    for (size_t k = 0; k + 1 < utf16.size(); k += 2) out += utf16[k];
-    return out;
+  static std::string text(const std::string& utf16le) {
+    std::u16string units;
+    for (size_t k = 0; k + 1 < utf16le.size(); k += 2)
+      units += static_cast<char16_t>(get16(utf16le, k));
+    return plat::utf::fromUtf16(units);
   }
 
   // Unicode, NTLM, target information: MsvAvNbDomainName "WORDS" and the end.
@@ -108,8 +121,8 @@ class NtlmServer {
   Answer check(const std::string& m, int connection) {
     Answer answer;
     if (m.size() < 64 || m[8] != 3) return answer;
-    answer.domain = ascii(payload(m, 28));
-    answer.user = ascii(payload(m, 36));
+    answer.domain = text(payload(m, 28));
+    answer.user = text(payload(m, 36));
     auto found = challenges_.find(connection);
     answer.sameConnection = found != challenges_.end();
     auto account = accounts_.find(answer.user);
@@ -123,6 +136,8 @@ class NtlmServer {
   }
 
   bool proxy_;
+  bool keepsLogin_;
+  std::map<int, std::string> logins_;  // by connection, for a server that keeps them
   std::map<std::string, std::string> accounts_;
   mutable std::mutex mutex_;
   std::map<int, std::string> challenges_;  // by connection

@@ -275,6 +275,22 @@ TEST_F(BackupTest, FailuresReachTheLearnerInTheAppsOwnWords) {
   }
 }
 
+// A restore stopped after its download left its archive; the next one, answered with nothing, must
+// not restore that old archive and call it done.
+TEST_F(BackupTest, AnArchiveLeftByAnEarlierRestoreIsNeverApplied) {
+  const std::string left = plat::files::join(plat::AppHome::cachesDir(), "acct.zip");
+  plat::files::createDirectories(plat::AppHome::cachesDir());
+  ASSERT_TRUE(plat::files::writeFileAtomically(left, archiveOf(dump_)));
+  const std::string before = studyRows();
+  serveDump(accepted(), "");
+  backup_->downData(Data_Backup::kModeAfterLogin);
+  ASSERT_TRUE(waitFor("message:data_err_damaged"));
+  quietly();
+  EXPECT_FALSE(recorded("downDataFinish"));
+  EXPECT_EQ(studyRows(), before);
+  EXPECT_FALSE(plat::files::exists(left));
+}
+
 // After a login the restore runs at once (the account round trip); from the settings it asks.
 TEST_F(BackupTest, RestoreFromTheSettingsAsksFirstAndCancelLeavesTheDataAlone) {
   db_->UpdatePersonalValue("v_lexicon", "3.1");  // read as a float on both sides: equal, passes

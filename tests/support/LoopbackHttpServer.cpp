@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -107,6 +108,7 @@ struct LoopbackHttpServer::Connection {
   int fd = -1;
   SSL* ssl = nullptr;
   int number = 0;
+  std::string clientCertificateName;
   std::string buffer;  // bytes read and not yet parsed
 
   ~Connection() {
@@ -245,6 +247,11 @@ void LoopbackHttpServer::start(const TestCertificate* certificate, uint16_t port
   acceptThread_ = std::thread([this] { acceptLoop(); });
 }
 
+void LoopbackHttpServer::askForClientCertificates() {
+  SSL_CTX_set_verify(static_cast<SSL_CTX*>(tlsContext_), SSL_VERIFY_PEER,
+                     [](int, X509_STORE_CTX*) { return 1; });
+}
+
 std::string LoopbackHttpServer::url(const std::string& pathAndQuery) const {
   return std::string(tlsContext_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) +
          pathAndQuery;
@@ -332,12 +339,19 @@ void LoopbackHttpServer::serve(std::shared_ptr<Connection> connection) {
       ::shutdown(connection->fd, SHUT_RDWR);
       return;
     }
+    if (X509* peer = SSL_get1_peer_certificate(connection->ssl)) {
+      char name[256] = "";
+      X509_NAME_get_text_by_NID(X509_get_subject_name(peer), NID_commonName, name, sizeof name);
+      connection->clientCertificateName = name;
+      X509_free(peer);
+    }
   }
   int index = 0;
   while (!stopping_) {
     auto request = connection->readRequest();
     if (!request) break;
     request->connection = connection->number;
+    request->clientCertificateName = connection->clientCertificateName;
     request->indexOnConnection = ++index;
     ServerHandler handler;
     {

@@ -31,6 +31,8 @@ struct ServerRequest {
   std::string body;           // after removing a chunked transfer coding
   int connection = 0;         // 1 for the first connection the server accepted, and so on
   int indexOnConnection = 0;  // 1 for the first request on its connection
+  // The common name of the certificate the client presented on this connection; "" for none.
+  std::string clientCertificateName;
 
   std::string header(const std::string& name) const;  // letter case ignored; "" when absent
   bool hasHeader(const std::string& name) const;
@@ -85,6 +87,9 @@ class LoopbackHttpServer {
   std::string url(const std::string& pathAndQuery = "/") const;
 
   void setHandler(ServerHandler handler);
+  // A TLS server asks each new connection for a client certificate (any is taken, none too) and
+  // tells its requests whose it was.
+  void askForClientCertificates();
   int connectionCount() const;  // connections accepted so far
   int requestCount() const;
   std::vector<ServerRequest> requests() const;

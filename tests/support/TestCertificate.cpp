@@ -38,10 +38,23 @@ TestCertificate::TestCertificate() : folder_(makeTempDir("vocab-cert")) {
           "-extfile server.ext -out server.pem");
   writeTextFile(folder_ + "/client.ext",
                 "basicConstraints=critical,CA:FALSE\nextendedKeyUsage=clientAuth\n");
-  openssl(folder_, "req " + newKey + " -subj /CN=learner -keyout client.key -out client.csr");
-  openssl(folder_,
-          "x509 -req -in client.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
-          "-extfile client.ext -out client.pem");
+  clientCertificateFor("learner");
+}
+
+std::pair<std::string, std::string> TestCertificate::clientCertificateFor(
+    const std::string& commonName) const {
+  const std::string name = commonName == "learner" ? "client" : "client-" + commonName;
+  const std::pair<std::string, std::string> paths{folder_ + "/" + name + ".pem",
+                                                  folder_ + "/" + name + ".key"};
+  if (plat::files::exists(paths.first)) return paths;
+  const std::string newKey = "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes";
+  openssl(folder_, "req " + newKey + " -subj /CN=" + commonName + " -keyout " + name +
+                       ".key -out " + name + ".csr");
+  openssl(folder_, "x509 -req -in " + name +
+                       ".csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
+                       "-extfile client.ext -out " +
+                       name + ".pem");
+  return paths;
 }
 
 TestCertificate::~TestCertificate() {

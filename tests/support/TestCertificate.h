@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace testsupport {
 
@@ -21,6 +22,9 @@ class TestCertificate {
   std::string caPem() const;
   const std::string& clientCertificatePath() const { return clientCertificatePath_; }
   const std::string& clientKeyPath() const { return clientKeyPath_; }
+  // A further client certificate of the same authority for `commonName`: its certificate and key
+  // files, made on the first call.
+  std::pair<std::string, std::string> clientCertificateFor(const std::string& commonName) const;
 
  private:
   std::string folder_, caPath_, certificatePath_, keyPath_, clientCertificatePath_, clientKeyPath_;

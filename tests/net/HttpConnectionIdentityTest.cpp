@@ -1,0 +1,88 @@
+// Kept connections and who the server takes the client to be: a server that binds an NTLM login to
+// its connection, and one that asks each connection for a client certificate, answer every
+// request as the user it was made for, with users alternating and requests made for no one.
+#include <gtest/gtest.h>
+
+#include "net/HttpRequest.h"
+#include "platform/stream/TlsIdentity.h"
+#include "platform/stream/TlsTrust.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/net/NtlmTestServer.h"
+#include "tests/support/TestCertificate.h"
+
+using namespace nettest;
+
+namespace {
+
+class HttpConnectionIdentityTest : public LoginTest {
+ protected:
+  void TearDown() override {
+    plat::stream::removeAddedTrustedCertificates();
+    LoginTest::TearDown();
+  }
+};
+
+TEST_F(HttpConnectionIdentityTest,
+       AServerKeepingTheNtlmLoginPerConnectionAnswersEachUserAsThemself) {
+  NtlmServer ntlm(/*proxy=*/false, /*keepsLoginPerConnection=*/true);
+  ntlm.addAccount("alice", "alice-pw");
+  ntlm.addAccount("bob", "bob-pw");
+  ntlm.addAccount("zoë", "zoë-pw");
+  LoopbackHttpServer server([&](const ServerRequest& r) { return ntlm.handle(r); });
+
+  for (int round = 0; round < 4; ++round) {
+    for (std::string user : {"alice", "bob", "zoë"}) {
+      SCOPED_TRACE(user + " in round " + std::to_string(round));
+      Exchange get(server.url("/who"));
+      get->setUsername(user);
+      get->setPassword(user + "-pw");
+      ASSERT_EQ(get.run().finished, 1);
+      EXPECT_EQ(text(get->responseData()), "welcome " + user + " GET ");
+    }
+    // No one's request, stored logins not offered: never let in on a user's connection.
+    Exchange anonymous(server.url("/who"));
+    anonymous->setUseSessionPersistence(false);
+    anonymous.run();
+    EXPECT_EQ(anonymous->responseStatusCode(), 401);
+    EXPECT_EQ(anonymous.failureCode(), kHttpAuthenticationFailure);
+  }
+  // Each user (and no one) went on on a connection of their own.
+  EXPECT_EQ(server.connectionCount(), 4);
+  for (const NtlmServer::Answer& answer : ntlm.answers()) EXPECT_TRUE(answer.accepted);
+}
+
+TEST_F(HttpConnectionIdentityTest, ClientCertificatesKeepTheirOwnConnectionsByContent) {
+  testsupport::TestCertificate certificate;
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
+  LoopbackHttpServer server(
+      [](const ServerRequest& r) {
+        return ServerReply::text("as " + (r.clientCertificateName.empty()
+                                              ? std::string("no one")
+                                              : r.clientCertificateName));
+      },
+      certificate);
+  server.askForClientCertificates();
+
+  for (int round = 0; round < 4; ++round) {
+    for (std::string user : {"alice", "bob"}) {
+      SCOPED_TRACE(user + " in round " + std::to_string(round));
+      // Loaded afresh for each request, as an app does that reads its identity when it needs it:
+      // the new object may well lie where the last one was freed.
+      const auto files = certificate.clientCertificateFor(user);
+      auto identity = plat::stream::TlsIdentity::fromPemFiles(files.first, files.second);
+      ASSERT_TRUE(identity);
+      Exchange get(server.url("/who"));
+      get->setClientCertificateIdentity(identity);
+      identity.reset();
+      ASSERT_EQ(get.run().finished, 1);
+      EXPECT_EQ(text(get->responseData()), "as " + user);
+    }
+    Exchange anonymous(server.url("/who"));
+    ASSERT_EQ(anonymous.run().finished, 1);
+    EXPECT_EQ(text(anonymous->responseData()), "as no one");
+  }
+  // One connection for each of the three, kept and taken again by the same certificate.
+  EXPECT_EQ(server.connectionCount(), 3);
+}
+
+}  // namespace
