@@ -36,7 +36,7 @@ void writeWordNetExtract(const std::string& folder) {
   write("index.adv", "quickly r 1 0 1 0 00000031\n");
   testsupport::writeTextFile(folder + "/noun.exc", "children child\n");
   testsupport::writeTextFile(folder + "/verb.exc",
-                             "ran run\nrunning run\nstopped stop\nstopping stop\n");
+                             "fell fall\nran run\nrunning run\nstopped stop\nstopping stop\n");
   testsupport::writeTextFile(folder + "/adj.exc", "happier happy\nhappiest happy\n");
   testsupport::writeTextFile(folder + "/adv.exc", "quicker quickly\n");
   testsupport::writeTextFile(folder + "/cntlist.rev",

@@ -167,16 +167,17 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   EXPECT_EQ(counts.words, 7);
   EXPECT_EQ(counts.books, 4);
   // Inflected forms count for their base form (walked, walks); names and excluded words are no
-  // headwords; the first library's word keeps its id and follows the books' words.
+  // headwords; the first library's word keeps its id and follows the books' words. A British
+  // form the dictionary lacks is made from the American where the accents map one to one.
   EXPECT_EQ(read("words.tsv"),
             "# word_id, headword, US, UK, display form, editor (in order of frequency)\n"
-            "2\tthe\tðə\t\t\t\n"
-            "3\twalk\twɔk\t\t\t\n"
+            "2\tthe\tðə\tðə\t\t\n"
+            "3\twalk\twɔk\twɔːk\t\t\n"
             "4\ttree\ttri\ttriː\t\t\n"
             "5\twater\tˈwɔtər\tˈwɔːtə\t\t\n"
-            "6\tchild\ttʃaɪld\t\t\t\n"
-            "7\tapple\tˈæpəl\t\t\t\n"
-            "1\thappy\tˈhæpi\t\t\t\n");
+            "6\tchild\ttʃaɪld\ttʃaɪld\t\t\n"
+            "7\tapple\tˈæpəl\tˈæpəl\t\t\n"
+            "1\thappy\tˈhæpi\tˈhæpi\t\t\n");
   EXPECT_EQ(read("book_words/101.txt"), "the\nwalk\n");
   EXPECT_EQ(read("book_words/102.txt"), "tree\nwater\n");
   EXPECT_EQ(read("book_words/801.txt"), "water\t4\nchild\t5\napple\t6\n");

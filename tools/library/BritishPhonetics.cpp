@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/Utf.h"
 
@@ -41,18 +42,24 @@ struct VowelRule {
   bool stressedOnly = false;
 };
 constexpr VowelRule kVowelRules[] = {
-    {U"əː", U"ɜː"},       {U"ɒː", U"ɔː"}, {U"ɒi", U"ɔɪ"}, {U"ɔi", U"ɔɪ"},       {U"ɔː", U"ɔː"},
-    {U"ɔ", U"ɒ"},         {U"ei", U"eɪ"}, {U"ai", U"aɪ"}, {U"au", U"aʊ"},       {U"əu", U"əʊ"},
-    {U"ou", U"əʊ"},       {U"aː", U"ɑː"}, {U"iː", U"iː"}, {U"uː", U"uː"},       {U"hw", U"w"},
+    {U"əː", U"ɜː"},       {U"ɒː", U"ɔː"},       {U"ɒi", U"ɔɪ"}, {U"ɔi", U"ɔɪ"}, {U"ɔː", U"ɔː"},
+    {U"ɔ", U"ɒ"},         {U"ei", U"eɪ"},       {U"ai", U"aɪ"}, {U"au", U"aʊ"}, {U"əu", U"əʊ"},
+    {U"ou", U"əʊ"},       {U"aː", U"ɑː"},       {U"iː", U"iː"}, {U"uː", U"uː"}, {U"hw", U"w"},
     {U"iə", U"ɪə", true}, {U"uə", U"ʊə", true},
 };
 
 constexpr std::u32string_view kVowels = U"ɪieæʌɑɒɔʊuəɜa";
 constexpr std::u32string_view kConsonants = U"pbtdkɡfvθðszʃʒhmnŋlrwj";
 
-bool isVowel(char32_t c) { return kVowels.find(c) != std::u32string_view::npos; }
-bool isConsonant(char32_t c) { return kConsonants.find(c) != std::u32string_view::npos; }
-bool isStress(char32_t c) { return c == kPrimary || c == kSecondary; }
+bool isVowel(char32_t c) {
+  return kVowels.find(c) != std::u32string_view::npos;
+}
+bool isConsonant(char32_t c) {
+  return kConsonants.find(c) != std::u32string_view::npos;
+}
+bool isStress(char32_t c) {
+  return c == kPrimary || c == kSecondary;
+}
 
 std::u32string decoded(const std::string& text) {
   std::u32string out;
@@ -64,31 +71,41 @@ bool holdsPrimary(std::u32string_view text) {
   return text.find(kPrimary) != std::u32string_view::npos;
 }
 
-// The first of the variants. "," and "." stand both for secondary stress and between variants:
-// before a space, a primary stress, the end or a fragment (",ɒb-") they part variants; a "."
-// parts variants too when
-// the text on both sides has a primary stress ("ə'bjuːs.ə'bjuːz") or neither has
+// The variants, in order. "," and "." stand both for secondary stress and between variants:
+// before a space, a primary stress or the end they part variants; a "." parts variants too
+// when the text on both sides has a primary stress ("ə'bjuːs.ə'bjuːz") or neither has
 // ("bæθ.bɑːθ"), and marks secondary stress where only one side has ("ə.sæsi'neiʃən",
-// "'bɔl.pɑːk"). A stress mark typed twice counts once.
-std::u32string firstVariant(const std::u32string& text) {
+// "'bɔl.pɑːk"). A fragment (",ɒb-", "; -li'z-") and whatever follows a ";" are no variants.
+// A stress mark typed twice counts once.
+std::vector<std::u32string> variantsOf(const std::u32string& text) {
+  std::vector<std::u32string> variants;
   std::u32string out;
+  auto part = [&] {
+    while (!out.empty() && out.front() == U' ') out.erase(0, 1);
+    if (!out.empty()) variants.push_back(out);
+    out.clear();
+  };
   for (size_t i = 0; i < text.size(); ++i) {
     const char32_t c = text[i];
     const char32_t next = i + 1 < text.size() ? text[i + 1] : U' ';
     if (c == U';') break;
     if (c == U',' || c == U'.') {
-      if (next == U' ' || next == kPrimary) break;
       size_t end = text.find_first_of(U" ,;", i + 1);
       std::u32string_view after = std::u32string_view(text).substr(i + 1, end - i - 1);
       if (after.find(U'-') != std::u32string_view::npos) break;  // ",ɒb-": a fragment
-      if (c == U'.' && holdsPrimary(out) == holdsPrimary(after)) break;
+      if (next == U' ' || next == kPrimary ||
+          (c == U'.' && holdsPrimary(out) == holdsPrimary(after))) {
+        part();
+        continue;
+      }
       out += kSecondary;
       continue;
     }
     if (isStress(c) && !out.empty() && out.back() == c) continue;
     out += c;
   }
-  return out;
+  part();
+  return variants;
 }
 
 // Optional sounds in brackets ("'peidʒə(r)", "'frait(ə)nd") are left out.
@@ -131,9 +148,11 @@ std::u32string modernVowels(const std::u32string& text) {
   std::u32string out;
   for (size_t i = 0; i < text.size();) {
     std::u32string_view rest = std::u32string_view(text).substr(i);
-    auto rule = std::find_if(std::begin(kVowelRules), std::end(kVowelRules), [&](const VowelRule& r) {
-      return rest.substr(0, r.from.size()) == r.from && (!r.stressedOnly || isStressed(text, i));
-    });
+    auto rule =
+        std::find_if(std::begin(kVowelRules), std::end(kVowelRules), [&](const VowelRule& r) {
+          return rest.substr(0, r.from.size()) == r.from &&
+                 (!r.stressedOnly || isStressed(text, i));
+        });
     if (rule != std::end(kVowelRules)) {
       out += rule->to;
       i += rule->from.size();
@@ -172,8 +191,8 @@ bool isReadable(std::u32string_view ipa) {
     const char32_t next = i + 1 < ipa.size() ? ipa[i + 1] : 0;
     if (!isVowel(c) && !isConsonant(c) && !isStress(c) && c != kLong) return false;
     hasVowel = hasVowel || isVowel(c);
-    if (c == kLong && (i == 0 || std::u32string_view(U"iuɑɔɜ").find(ipa[i - 1]) ==
-                                     std::u32string_view::npos))
+    if (c == kLong &&
+        (i == 0 || std::u32string_view(U"iuɑɔɜ").find(ipa[i - 1]) == std::u32string_view::npos))
       return false;
     if (isStress(c) && (!next || isStress(next) || next == kLong)) return false;
     if (c == U'j' && !isVowel(next)) return false;
@@ -192,18 +211,28 @@ std::string encoded(std::u32string_view text) {
 
 }  // namespace
 
-std::string britishToIpa(const std::string& notation) {
+std::vector<std::string> britishVariants(const std::string& notation) {
   std::u32string text = decoded(notation);
   std::transform(text.begin(), text.end(), text.begin(), ipaLetter);
-  while (!text.empty() && text.front() == U' ') text.erase(0, 1);
-  std::optional<std::u32string> sounds = withoutOptionalSounds(firstVariant(text));
-  if (!sounds) return "";
-  restoreLostU(*sounds);
-  std::u32string ipa = modernVowels(*sounds);
-  onePrimaryStress(ipa);
-  return isReadable(ipa) ? encoded(ipa) : "";
+  std::vector<std::string> result;
+  for (const std::u32string& variant : variantsOf(text)) {
+    std::optional<std::u32string> sounds = withoutOptionalSounds(variant);
+    if (!sounds) continue;
+    restoreLostU(*sounds);
+    std::u32string ipa = modernVowels(*sounds);
+    onePrimaryStress(ipa);
+    if (isReadable(ipa)) result.push_back(encoded(ipa));
+  }
+  return result;
 }
 
-bool isBritishIpa(const std::string& ipa) { return ipa.empty() || isReadable(decoded(ipa)); }
+std::string britishToIpa(const std::string& notation) {
+  std::vector<std::string> variants = britishVariants(notation);
+  return variants.empty() ? "" : variants.front();
+}
+
+bool isBritishIpa(const std::string& ipa) {
+  return ipa.empty() || isReadable(decoded(ipa));
+}
 
 }  // namespace tools

@@ -6,8 +6,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tools {
+
+// "ә'bju:s.ә'bju:z" -> {"əˈbjuːs", "əˈbjuːz"}: the variants that can be read, in order.
+std::vector<std::string> britishVariants(const std::string& notation);
 
 // "ә'bju:s.ә'bju:z" -> "əˈbjuːs"; the first variant only. The empty string for a transcription
 // that cannot be read (a fragment such as "-'kripʃən", stray marks, impossible sequences).

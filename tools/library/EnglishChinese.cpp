@@ -158,7 +158,7 @@ std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::st
     if ((fields.size() != 3 && fields.size() != 5) || fields[0].empty() || fields[2].empty())
       throw file.error(i, "expected a word, its phonetic, its translation and two ranks");
     TranslatedWord& word = words[std::string(fields[0])];
-    word.phonetic = britishToIpa(std::string(trimmed(fields[1])));
+    word.phonetics = britishVariants(std::string(trimmed(fields[1])));
     word.parts = translatedParts(std::string(fields[2]), sensesPerPart);
     for (size_t k = 3; k < fields.size(); ++k) {
       int rank = 0;

@@ -17,7 +17,7 @@ struct TranslatedPart {
 };
 
 struct TranslatedWord {
-  std::string phonetic;  // IPA as the card shows it ("ˈɑːkaɪv")
+  std::vector<std::string> phonetics;  // British variants in IPA as the card shows it ("ˈɑːkaɪv")
   std::vector<TranslatedPart> parts;
   int corpusRank = 0;  // the better of its two corpus ranks, 0 when unranked
 };

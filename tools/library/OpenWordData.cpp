@@ -7,17 +7,18 @@
 
 namespace tools {
 
-std::unordered_map<std::string, std::string> loadPronunciations(const std::string& path) {
-  std::unordered_map<std::string, std::string> pronunciations;
+std::unordered_map<std::string, std::vector<std::string>> loadPronunciations(
+    const std::string& path) {
+  std::unordered_map<std::string, std::vector<std::string>> pronunciations;
   SourceLines file(path);
   for (size_t i = 0; i < file.size(); ++i) {
     std::vector<std::string_view> fields = splitFields(file.line(i), '\t');
     if (fields.size() != 2 || fields[0].empty() || fields[1].empty())
       throw file.error(i, "expected a word and its phonemes");
-    if (fields[0].find('(') != std::string_view::npos) continue;
     std::string word;
-    for (char c : fields[0]) word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    pronunciations.emplace(word, std::string(fields[1]));
+    for (char c : fields[0].substr(0, fields[0].find('(')))
+      word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    pronunciations[word].emplace_back(fields[1]);
   }
   return pronunciations;
 }

@@ -9,8 +9,10 @@
 
 namespace tools {
 
-// cmudict.txt: "word TAB ARPAbet phonemes"; alternatives ("word(2)") are left out.
-std::unordered_map<std::string, std::string> loadPronunciations(const std::string& path);
+// cmudict.txt: "word TAB ARPAbet phonemes", alternatives as "word(2)": each word's variants in
+// the dictionary's order.
+std::unordered_map<std::string, std::vector<std::string>> loadPronunciations(
+    const std::string& path);
 
 // frequencies.txt: "word TAB count", most frequent first.
 std::vector<std::pair<std::string, long>> loadFrequencies(const std::string& path);

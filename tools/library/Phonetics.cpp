@@ -1,19 +1,10 @@
 #include "tools/library/Phonetics.h"
 
 #include <map>
-#include <set>
 #include <sstream>
-#include <vector>
 
 namespace tools {
 namespace {
-
-struct Phone {
-  std::string ipa;
-  bool vowel = false;
-  int stress = -1;  // vowels only
-  std::string arpabet;
-};
 
 const std::map<std::string, std::string>& consonants() {
   static const std::map<std::string, std::string> table = {
@@ -51,14 +42,59 @@ bool isOnset(const std::vector<Phone>& phones, size_t from, size_t to) {
   return clusters.count(key) > 0;
 }
 
+// An unstressed "er" before a vowel is a schwa whose r begins the next syllable: "around" is
+// ə-raʊnd, not ər-aʊnd.
+void giveErToTheNextSyllable(std::vector<Phone>& phones) {
+  for (size_t i = 0; i + 1 < phones.size(); ++i) {
+    if (phones[i].arpabet != "ER" || phones[i].stress != 0) continue;
+    if (phones[i + 1].arpabet == "R") phones[i].ipa = "ə";  // "ər r" is one r
+    if (!phones[i + 1].isVowel()) continue;
+    phones[i].ipa = "ə";
+    Phone r{"R", -1, "r", false};
+    phones.insert(phones.begin() + static_cast<long>(i) + 1, r);
+  }
+}
+
+// The dictionary marks some words with two primary stresses ("outside", "fourteen"); all but
+// the last are secondary, as learners' dictionaries write them.
+void keepOnePrimaryStress(std::vector<Phone>& phones) {
+  size_t last = phones.size();
+  for (size_t i = 0; i < phones.size(); ++i)
+    if (phones[i].stress == 1) last = i;
+  for (size_t i = 0; i < last; ++i)
+    if (phones[i].stress == 1) phones[i].stress = 2;
+}
+
+// Learners' dictionaries write no secondary stress on a final "-y" ("company", "ability") or
+// on the syllable that follows the primary ("contact", "actually"), unless a compound's later
+// part begins there ("weekend").
+void dropUnwrittenSecondaryStress(std::vector<Phone>& phones) {
+  size_t lastVowel = phones.size();
+  for (size_t i = 0; i < phones.size(); ++i)
+    if (phones[i].isVowel()) lastVowel = i;
+  if (lastVowel < phones.size() && phones[lastVowel].arpabet == "IY" &&
+      phones[lastVowel].stress == 2 && !phones[lastVowel].startsPart)
+    phones[lastVowel].stress = 0;
+  bool afterPrimary = false, joined = false;
+  for (Phone& p : phones) {
+    joined = joined || p.startsPart;
+    if (!p.isVowel()) continue;
+    if (afterPrimary && p.stress == 2 && !joined) p.unmarked = true;
+    afterPrimary = p.stress == 1;
+    joined = false;
+  }
+}
+
 }  // namespace
 
-std::optional<std::string> arpabetToIpa(const std::string& phonemes) {
+std::optional<std::vector<Phone>> arpabetPhones(const std::string& phonemes,
+                                                const std::set<size_t>& joins) {
   std::vector<Phone> phones;
   std::istringstream in(phonemes);
   std::string token;
   while (in >> token) {
     Phone phone;
+    phone.startsPart = joins.count(phones.size()) > 0;
     char last = token.back();
     if (last >= '0' && last <= '2') {
       phone.arpabet = token.substr(0, token.size() - 1);
@@ -66,7 +102,6 @@ std::optional<std::string> arpabetToIpa(const std::string& phonemes) {
       std::optional<std::string> ipa = vowel(phone.arpabet, phone.stress);
       if (!ipa) return std::nullopt;
       phone.ipa = *ipa;
-      phone.vowel = true;
     } else {
       auto it = consonants().find(token);
       if (it == consonants().end()) return std::nullopt;
@@ -76,26 +111,40 @@ std::optional<std::string> arpabetToIpa(const std::string& phonemes) {
     phones.push_back(std::move(phone));
   }
   if (phones.empty()) return std::nullopt;
+  keepOnePrimaryStress(phones);
+  dropUnwrittenSecondaryStress(phones);
+  giveErToTheNextSyllable(phones);
+  return phones;
+}
 
+std::string withStressMarks(const std::vector<Phone>& phones) {
   size_t syllables = 0;
-  for (const Phone& p : phones) syllables += p.vowel;
+  for (const Phone& p : phones) syllables += p.isVowel();
 
   // Where each stress mark goes: before the onset of its vowel's syllable.
   std::vector<std::string> marks(phones.size());
   size_t previousVowel = std::string::npos;
   for (size_t i = 0; i < phones.size(); ++i) {
-    if (!phones[i].vowel) continue;
+    if (!phones[i].isVowel()) continue;
     size_t firstConsonant = previousVowel == std::string::npos ? 0 : previousVowel + 1;
     size_t onset = i;
-    while (onset > firstConsonant && isOnset(phones, onset - 1, i)) --onset;
+    while (onset > firstConsonant && !phones[onset].startsPart && isOnset(phones, onset - 1, i))
+      --onset;
     if (previousVowel == std::string::npos) onset = 0;
     if (syllables > 1 && phones[i].stress == 1) marks[onset] = "ˈ";
-    if (syllables > 1 && phones[i].stress == 2) marks[onset] = "ˌ";
+    if (syllables > 1 && phones[i].stress == 2 && !phones[i].unmarked) marks[onset] = "ˌ";
     previousVowel = i;
   }
   std::string ipa;
   for (size_t i = 0; i < phones.size(); ++i) ipa += marks[i] + phones[i].ipa;
   return ipa;
+}
+
+std::optional<std::string> arpabetToIpa(const std::string& phonemes,
+                                        const std::set<size_t>& joins) {
+  std::optional<std::vector<Phone>> phones = arpabetPhones(phonemes, joins);
+  if (!phones) return std::nullopt;
+  return withStressMarks(*phones);
 }
 
 }  // namespace tools

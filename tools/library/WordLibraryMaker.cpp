@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,8 +14,11 @@
 #include "platform/base/Files.h"
 #include "tools/TsvFile.h"
 #include "tools/WordIdRecord.h"
+#include "tools/library/AmericanPronunciation.h"
+#include "tools/library/BritishFromAmerican.h"
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/EnglishChinese.h"
+#include "tools/library/ExampleSentences.h"
 #include "tools/library/Inflections.h"
 #include "tools/library/OpenWordData.h"
 #include "tools/library/Phonetics.h"
@@ -76,18 +80,6 @@ std::string sentence(std::string text) {
   return text;
 }
 
-// Whether `text` holds `word` as a whole word, ignoring case.
-bool holdsWord(const std::string& text, const std::string& word) {
-  std::string lower = lowered(text);
-  for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
-    bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(lower[at - 1]));
-    size_t end = at + word.size();
-    bool endOk = end >= lower.size() || !std::isalpha(static_cast<unsigned char>(lower[end]));
-    if (startOk && endOk) return true;
-  }
-  return false;
-}
-
 struct MeaningRow {
   char pos = 0;      // WordNet letter, 0 for a function word's own row
   std::string text;  // "n. 苹果；苹果树"
@@ -122,13 +114,16 @@ class Maker {
       : sources_(sources),
         output_(output),
         wordNet_(WordNet::load(sources.wordNet)),
-        pronunciations_(loadPronunciations(plat::files::join(sources.wordData, "cmudict.txt"))),
+        american_(loadPronunciations(plat::files::join(sources.wordData, "cmudict.txt")),
+                  [this](const std::string& w) { return commonWords_.count(w) > 0; }),
         frequencies_(loadFrequencies(plat::files::join(sources.wordData, "frequencies.txt"))),
         exchange_(WordExchange::load(plat::files::join(sources.wordData, "exchange.txt"))),
         inflections_(wordNet_, exchange_, [this](const std::string& w) { return isKnown(w); }) {
     // Words met a few times in the corpus count as real; single occurrences are often typos.
     for (const auto& [word, count] : frequencies_) {
       if (count >= 3) knownWords_.insert(lowered(word));
+      // Common enough to be a compound's part ("week", "end"; not "elf" in "itself").
+      if (count >= 1000) commonWords_.insert(lowered(word));
       if (word != lowered(word)) capitalised_.insert(lowered(word));
     }
     readCurated();
@@ -414,10 +409,7 @@ class Maker {
   }
 
   bool fill(Headword& h) const {
-    auto pron = pronunciations_.find(h.word);
-    if (pron != pronunciations_.end()) h.phonetics = arpabetToIpa(pron->second).value_or("");
     auto translated = english_.find(h.word);
-    if (translated != english_.end()) h.british = translated->second.phonetic;
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
@@ -430,6 +422,7 @@ class Maker {
         first = first.substr(0, first.find("；"));
         h.meanings.push_back({0, text, first});
       }
+      fillSounds(h);
       return true;
     }
     std::set<std::string> used;
@@ -452,7 +445,29 @@ class Maker {
     // The English-Chinese dictionary gives the meanings; the reverse lookup stands in where it
     // has none. A word that neither knows is no headword.
     if (translated != english_.end()) translate(h, translated->second);
+    fillSounds(h);
     return !h.meanings.empty();
+  }
+
+  // The sounds of the part of speech of the first meaning ("read" as a verb, "live" as the
+  // adjective where that comes first).
+  void fillSounds(Headword& h) const {
+    const char pos = h.meanings.empty() ? 0 : h.meanings.front().pos;
+    const std::string phonemes =
+        american_.phonemes(h.word, pos, std::string(h.parts.begin(), h.parts.end()));
+    std::optional<std::vector<Phone>> phones;
+    if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(h.word, phonemes));
+    auto translated = english_.find(h.word);
+    const std::vector<std::string> none;
+    const std::vector<std::string>& british =
+        translated == english_.end() ? none : translated->second.phonetics;
+    if (!phones) {
+      // Nothing to check the British against: the card shows no British alone.
+      h.british = british.empty() ? "" : british.front();
+      return;
+    }
+    h.phonetics = withStressMarks(*phones);
+    h.british = britishFor(h.word, british, *phones, american_.stressVaries(h.word));
   }
 
   // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
@@ -663,18 +678,45 @@ class Maker {
     if (h.function) return;
     for (size_t m = 0; m < h.meanings.size(); ++m) {
       int taken = 0;
-      for (uint32_t offset : wordNet_.senses(h.word, h.meanings[m].pos)) {
-        for (const std::string& example : wordNet_.synset(h.meanings[m].pos, offset)->examples) {
+      const char pos = h.meanings[m].pos;
+      for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+        const Synset* synset = wordNet_.synset(pos, offset);
+        std::vector<std::string> otherMembers;
+        for (const std::string& w : synset->words)
+          if (lowered(w) != h.word) otherMembers.push_back(lowered(w));
+        for (const std::string& example : synset->examples) {
           if (taken >= 2) break;
-          bool holds = false;
-          for (const std::string& f : forms) holds = holds || holdsWord(example, f);
-          if (!holds) continue;
+          if (!showsTheWord(example, forms, pos, otherMembers) ||
+              !isWholeSentence(example, [this](const std::string& w) { return verbEnding(w); }) ||
+              !isFitForACard(example, excluded_))
+            continue;
           emit(m, sentence(example), "");
           ++taken;
         }
         if (taken >= 2) break;
       }
     }
+  }
+
+  // 'p' for a past of a WordNet verb ("chased", "ran"), 's' for its third person ("serves"),
+  // 'b' for the verb itself.
+  char verbEnding(const std::string& w) const {
+    auto verb = [&](const std::string& base) { return !wordNet_.senses(base, 'v').empty(); };
+    auto ends = [&](const char* end) {
+      const size_t n = std::char_traits<char>::length(end);
+      return w.size() > n + 1 && w.compare(w.size() - n, n, end) == 0;
+    };
+    if (!wordNet_.exceptionBases(w, 'v').empty() && !ends("ing")) return 'p';
+    const std::string stem2 = w.size() > 2 ? w.substr(0, w.size() - 2) : "";
+    if (ends("ed") && (verb(stem2) || verb(stem2 + "e") ||
+                       (ends("ied") && verb(stem2.substr(0, stem2.size() - 1) + "y")) ||
+                       (stem2.size() > 2 && stem2.back() == stem2[stem2.size() - 2] &&
+                        verb(stem2.substr(0, stem2.size() - 1)))))
+      return 'p';
+    if (ends("s") && (verb(w.substr(0, w.size() - 1)) || (ends("es") && verb(stem2)) ||
+                      (ends("ies") && verb(w.substr(0, w.size() - 3) + "y"))))
+      return 's';
+    return verb(w) ? 'b' : 0;
   }
 
   // Related words through WordNet pointers of a given symbol that leave from the word itself.
@@ -884,9 +926,10 @@ class Maker {
   WordNet wordNet_;
   ChineseMeanings chinese_;
   std::unordered_map<std::string, TranslatedWord> english_;
-  std::unordered_map<std::string, std::string> pronunciations_;
+  AmericanPronunciation american_;
   std::vector<std::pair<std::string, long>> frequencies_;
   std::unordered_set<std::string> knownWords_;
+  std::unordered_set<std::string> commonWords_;
   std::unordered_set<std::string> capitalised_;  // words the frequency list writes capitalised
   WordExchange exchange_;
   Inflections inflections_;

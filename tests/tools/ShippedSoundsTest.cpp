@@ -1,0 +1,112 @@
+// The sounds and example sentences of the shipped learn.db, as a learner reads them on a card.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cctype>
+#include <map>
+#include <utility>
+
+#include "store/CallDB.h"
+#include "store/WordText.h"
+#include "tests/tools/ShippedStore.h"
+#include "tools/library/ExampleSentences.h"
+
+namespace toolstest {
+namespace {
+
+using plat::Value;
+
+class ShippedSoundsTest : public ShippedStoreTest {
+ protected:
+  // American and British phonetics of a word.
+  std::pair<std::string, std::string> sounds(const std::string& word) {
+    const Value rows = CallDB::callDB()->sql_select(
+        "select wl_tPhonetics_USA, wl_tPhonetics_UK from Words_Library where wl_tWord = ?", "ss",
+        "s", Value::array({word}));
+    if (rows.size() == 0) return {};
+    return {rows.at(0).at(0).asString(), rows.at(0).at(1).asString()};
+  }
+
+  // Every example of the library as [word, meaning text, sentence].
+  std::vector<std::array<std::string, 3>> examples() {
+    const Value rows = CallDB::callDB()->sql_select(
+        "select wl.wl_tWord, wl.wl_uWordID, wmc.wmc_tData, we.we_tSentence from Words_Example as "
+        "we, Words_Meaning_Ch as wmc, Words_Library as wl where we.f_wmc_uMeaingID = "
+        "wmc.wmc_uMeaingID and wmc.f_wl_uWordID = wl.wl_uWordID",
+        "sNss", "", Value());
+    std::vector<std::array<std::string, 3>> out;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const int id = static_cast<int>(rows.at(i).at(1).asInt());
+      out.push_back({rows.at(i).at(0).asString(), WordText::rekey(rows.at(i).at(2).asString(), id),
+                     WordText::rekey(rows.at(i).at(3).asString(), id)});
+    }
+    return out;
+  }
+};
+
+TEST_F(ShippedSoundsTest, CommonWordsSoundAsLearnersDictionariesWriteThem) {
+  const std::map<std::string, std::pair<std::string, std::string>> expected = {
+      {"around", {"əˈraʊnd", "əˈraʊnd"}},
+      {"outside", {"ˌaʊtˈsaɪd", "ˌaʊtˈsaɪd"}},
+      {"weekend", {"ˈwikˌɛnd", "ˈwiːkend"}},
+      {"bedroom", {"ˈbɛdˌrum", "ˈbedrʊm"}},
+      {"read", {"rid", "riːd"}},
+      {"this", {"ðɪs", "ðɪs"}},
+      {"shut", {"ʃʌt", "ʃʌt"}},
+      {"thanks", {"θæŋks", "θæŋks"}},
+      {"north", {"nɔrθ", "nɔːθ"}},
+      {"correct", {"kəˈrɛkt", "kəˈrekt"}}};
+  for (const auto& [word, phonetics] : expected) EXPECT_EQ(sounds(word), phonetics) << word;
+  // "close" as the verb its first meaning is, or as the adjective: the sounds of that one.
+  const std::string close = firstMeaning("close");
+  EXPECT_EQ(sounds("close").first, close.rfind("v.", 0) == 0 ? "kloʊz" : "kloʊs") << close;
+  const std::string live = firstMeaning("live");
+  EXPECT_EQ(sounds("live").first, live.rfind("v.", 0) == 0 ? "lɪv" : "laɪv") << live;
+}
+
+TEST_F(ShippedSoundsTest, EveryAmericanEntryHasOnePrimaryStressAndNoBreakAfterR) {
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wl_tWord, wl_tPhonetics_USA from Words_Library", "ss", "", Value());
+  ASSERT_GT(rows.size(), 8000u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string word = rows.at(i).at(0).asString();
+    const std::string ipa = rows.at(i).at(1).asString();
+    size_t primaries = 0;
+    for (size_t at = ipa.find("ˈ"); at != std::string::npos; at = ipa.find("ˈ", at + 1))
+      ++primaries;
+    EXPECT_LE(primaries, 1u) << word << " " << ipa;
+    // ... unless a compound's first part ends in r: "for|ever" fərˈɛvər.
+    if (word.rfind("for", 0) == 0 || word.rfind("there", 0) == 0 || word.rfind("over", 0) == 0 ||
+        word.rfind("inter", 0) == 0 || word.rfind("under", 0) == 0)
+      continue;
+    // "around" is əˈraʊnd: an r before a stressed vowel begins its syllable.
+    for (const char* vowel : {"a", "æ", "ɛ", "ɪ", "i", "ɔ", "ɑ", "oʊ", "u", "ʊ", "ʌ", "eɪ"})
+      EXPECT_EQ(ipa.find(std::string("rˈ") + vowel), std::string::npos)
+          << word << " " << ipa;
+  }
+}
+
+TEST_F(ShippedSoundsTest, ExamplesAreWholeFitSentencesUnderTheirOwnPartOfSpeech) {
+  const auto all = examples();
+  ASSERT_GT(all.size(), 5000u);
+  for (const auto& [word, meaning, sentence] : all) {
+    EXPECT_TRUE(tools::isFitForACard(sentence, {})) << word << ": " << sentence;
+    const std::vector<std::string> words = tools::wordsOf(sentence);
+    // A capital, at least three words and an end: "Visual powers." never reaches a card.
+    EXPECT_GE(words.size(), 3u) << word << ": " << sentence;
+    const size_t first = sentence.find_first_not_of("\"'");
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(sentence[first]))) << sentence;
+    EXPECT_NE(sentence.find_last_of(".!?"), std::string::npos) << sentence;
+    for (const char* fragment : {"At the expense of.", "Visual powers.", "Lunar surface."})
+      EXPECT_NE(sentence, fragment) << word;
+    // Under a verb, the word is no noun after an article.
+    if (meaning.rfind("v. ", 0) != 0) continue;
+    for (size_t i = 1; i < words.size(); ++i) {
+      EXPECT_FALSE((words[i - 1] == "the" || words[i - 1] == "a") && words[i] == word)
+          << word << " (" << meaning << "): " << sentence;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace toolstest

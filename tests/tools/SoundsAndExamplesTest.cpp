@@ -1,0 +1,162 @@
+// How the word library chooses and writes a word's sounds and which examples it lets through,
+// on small made-up dictionary entries.
+#include <gtest/gtest.h>
+
+#include "tools/library/AmericanPronunciation.h"
+#include "tools/library/BritishFromAmerican.h"
+#include "tools/library/BritishPhonetics.h"
+#include "tools/library/ExampleSentences.h"
+#include "tools/library/Phonetics.h"
+
+namespace toolstest {
+namespace {
+
+tools::AmericanPronunciation dictionary() {
+  return tools::AmericanPronunciation({{"around", {"ER0 AW1 N D"}},
+                                       {"outside", {"AW1 T S AY1 D"}},
+                                       {"out", {"AW1 T"}},
+                                       {"side", {"S AY1 D"}},
+                                       {"weekend", {"W IY1 K EH2 N D"}},
+                                       {"week", {"W IY1 K"}},
+                                       {"end", {"EH1 N D"}},
+                                       {"bedroom", {"B EH1 D R UW2 M"}},
+                                       {"bed", {"B EH1 D"}},
+                                       {"room", {"R UW1 M"}},
+                                       {"upon", {"AH0 P AA1 N"}},
+                                       {"up", {"AH1 P"}},
+                                       {"on", {"AA1 N"}},
+                                       {"read", {"R EH1 D", "R IY1 D"}},
+                                       {"live", {"L AY1 V", "L IH1 V"}},
+                                       {"close", {"K L OW1 S", "K L OW1 Z"}},
+                                       {"record", {"R AH0 K AO1 R D", "R EH1 K ER0 D"}},
+                                       {"estimate", {"EH1 S T AH0 M AH0 T", "EH1 S T AH0 M EY2 T"}},
+                                       {"police", {"P AH0 L IY1 S", "P L IY1 S"}},
+       {"good", {"G UH1 D", "G IH0 D"}},
+       {"effect", {"IH0 F EH1 K T", "IY1 F EH0 K T"}},
+       {"sulfate", {"S AH1 L F EY2 T", "S AH1 L F AH0 T"}}},
+                                      [](const std::string& word) { return word != "bedroo"; });
+}
+
+TEST(AmericanPronunciation, BreaksAndStressesAsLearnersDictionariesWriteThem) {
+  const tools::AmericanPronunciation american = dictionary();
+  EXPECT_EQ(american.ipa("around", 'r', ""), "əˈraʊnd");     // the r opens the stressed syllable
+  EXPECT_EQ(american.ipa("outside", 'r', ""), "ˌaʊtˈsaɪd");  // one primary stress, the last
+  EXPECT_EQ(american.ipa("weekend", 'n', ""), "ˈwikˌɛnd");   // split at the compound's join
+  EXPECT_EQ(american.ipa("bedroom", 'n', ""), "ˈbɛdˌrum");
+  EXPECT_EQ(american.ipa("upon", 0, ""), "əˈpɑn");  // a part of two letters makes no compound
+  EXPECT_EQ(american.ipa("missing", 'n', ""), "");
+  EXPECT_EQ(tools::arpabetToIpa("K ER0 EH1 K T"), "kəˈrɛkt");
+  EXPECT_EQ(tools::arpabetToIpa("F AO1 R T IY1 N"), "ˌfɔrˈtin");
+}
+
+TEST(AmericanPronunciation, TheVariantFitsTheFirstMeaningsPartOfSpeech) {
+  const tools::AmericanPronunciation american = dictionary();
+  EXPECT_EQ(american.ipa("read", 'v', "vn"), "rid");  // a homograph of the reviewed list
+  EXPECT_EQ(american.ipa("live", 'v', "va"), "lɪv");
+  EXPECT_EQ(american.ipa("live", 'a', "va"), "laɪv");
+  EXPECT_EQ(american.ipa("close", 'v', "va"), "kloʊz");  // a verb voices its end
+  EXPECT_EQ(american.ipa("close", 'a', "va"), "kloʊs");
+  EXPECT_EQ(american.ipa("record", 'n', "nv"), "ˈrɛkərd");  // a noun is stressed first
+  EXPECT_EQ(american.ipa("record", 'v', "nv"), "rəˈkɔrd");
+  EXPECT_EQ(american.ipa("estimate", 'v', "nv"), "ˈɛstəˌmeɪt");
+  EXPECT_EQ(american.ipa("estimate", 'n', "nv"), "ˈɛstəmət");
+  EXPECT_EQ(american.ipa("police", 'n', "n"), "pəˈlis");  // a shorter variant is no other word
+  EXPECT_EQ(american.ipa("good", 'a', "anr"), "ɡʊd");  // no weak form
+  EXPECT_EQ(american.ipa("effect", 'n', "nv"), "ɪˈfɛkt");  // no prefix of a stress pair
+  EXPECT_EQ(american.ipa("sulfate", 'n', "n"), "ˈsʌlfeɪt");  // a noun alone keeps the first
+  EXPECT_TRUE(american.stressVaries("record"));
+  EXPECT_FALSE(american.stressVaries("close"));
+}
+
+std::vector<tools::Phone> phones(const char* arpabet) {
+  return tools::arpabetPhones(arpabet).value();
+}
+
+TEST(BritishFromAmerican, TyposOfTheDictionaryAreCaughtByTheAmericanConsonants) {
+  EXPECT_FALSE(tools::britishAgreesWith("θɪs", phones("DH IH1 S")));
+  EXPECT_FALSE(tools::britishAgreesWith("ʃʌʃ", phones("SH AH1 T")));
+  EXPECT_FALSE(tools::britishAgreesWith("kənˈsɪdŋ", phones("K AH0 N S IH1 D ER0")));
+  EXPECT_FALSE(tools::britishAgreesWith("ˈlɪbəli", phones("L IH1 B ER0 T IY0")));
+  EXPECT_FALSE(tools::britishAgreesWith("lɪv", phones("L AY1 V")));            // the other word
+  EXPECT_FALSE(tools::britishAgreesWith("rɪˈkɔːd", phones("R EH1 K ER0 D")));  // other stress
+  // The accents' own differences are no fault: r, j, the ɡ of older notation, a slipped-in t.
+  EXPECT_TRUE(tools::britishAgreesWith("ðɪs", phones("DH IH1 S")));
+  EXPECT_TRUE(tools::britishAgreesWith("ˈwɔːtə", phones("W AO1 T ER0")));
+  EXPECT_TRUE(tools::britishAgreesWith("njuː", phones("N UW1")));
+  EXPECT_TRUE(tools::britishAgreesWith("prɪns", phones("P R IH1 N T S")));
+  EXPECT_TRUE(tools::britishAgreesWith("ˌedjuːˈkeɪʃən", phones("EH2 JH AH0 K EY1 SH AH0 N")));
+  EXPECT_TRUE(tools::britishAgreesWith("ˈdɑːns", phones("D AE1 N S")));
+  EXPECT_TRUE(tools::britishAgreesWith("ˈɡrædʒueɪt", phones("G R AE1 JH AH0 W EY2 T")));
+}
+
+TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
+  const std::pair<const char*, const char*> made[] = {
+      {"thanks", "TH AE1 NG K S"}, {"north", "N AO1 R TH"},   {"girlfriend", "G ER1 L F R EH2 N D"},
+      {"shut", "SH AH1 T"},        {"around", "ER0 AW1 N D"}, {"consider", "K AH0 N S IH1 D ER0"},
+      {"dog", "D AO1 G"},          {"thought", "TH AO1 T"},   {"home", "HH OW1 M"},
+      {"fire", "F AY1 ER0"},       {"here", "HH IY1 R"}};
+  const char* expected[] = {"θæŋks", "nɔːθ", "ˈɡɜːlfrend", "ʃʌt",  "əˈraʊnd", "kənˈsɪdə",
+                            "dɒɡ",   "θɔːt", "həʊm",        "ˈfaɪə", "hɪə"};
+  for (size_t i = 0; i < std::size(made); ++i) {
+    const std::string british = tools::britishFromAmerican(made[i].first, phones(made[i].second));
+    EXPECT_EQ(british, expected[i]) << made[i].first;
+    EXPECT_TRUE(tools::isBritishIpa(british)) << british;
+  }
+  // The vowel of "dance" and "father", r before a vowel, j after t, d and n, words of their own.
+  for (const auto& [word, arpabet] :
+       std::initializer_list<std::pair<const char*, const char*>>{{"dance", "D AE1 N S"},
+                                                                  {"father", "F AA1 DH ER0"},
+                                                                  {"very", "V EH1 R IY0"},
+                                                                  {"new", "N UW1"},
+                                                                  {"water", "W AO1 T ER0"},
+                                                                  {"tomato", "T AH0 M EY1 T OW2"},
+                                                                  {"hurry", "HH ER1 IY0"},
+                                                                  {"tour", "T UH1 R"}})
+    EXPECT_EQ(tools::britishFromAmerican(word, phones(arpabet)), "") << word;
+  // The dictionary's variant that agrees wins; a homograph gets nothing made.
+  EXPECT_EQ(tools::britishFor("live", {"lɪv", "laɪv"}, phones("L AY1 V"), false), "laɪv");
+  EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
+  EXPECT_EQ(tools::britishFor("record", {"rɪˈkɔːd"}, phones("R EH1 K ER0 D"), true), "");
+}
+
+char verbEnding(const std::string& word) {
+  if (word == "chased" || word == "ran" || word == "lived" || word == "had") return 'p';
+  if (word == "serves" || word == "elaborates" || word == "gowns" || word == "surveys") return 's';
+  if (word == "buy" || word == "chip" || word == "fix") return 'b';
+  return 0;
+}
+
+TEST(ExampleSentences, OnlyWholeSentencesReachACard) {
+  for (const char* sentence :
+       {"the dog chased the rabbit", "The tree stump serves as a table.", "we had to live frugally",
+        "He ran home.", "the bee elaborates honey", "Did he go to the party?", "I buy food wholesale",
+        "this serves no purpose", "I'm virtually broke"})
+    EXPECT_TRUE(tools::isWholeSentence(sentence, verbEnding)) << sentence;
+  for (const char* fragment :
+       {"visual powers", "at the expense of", "lunar surface", "a lost child",
+        "A sewer of fine gowns.", "demographic surveys", "chip the glass", "maintain a record",
+        "\"to be or not to be\" - Shakespeare"})
+    EXPECT_FALSE(tools::isWholeSentence(fragment, verbEnding)) << fragment;
+}
+
+TEST(ExampleSentences, AnExampleShowsTheWordInItsOwnPartOfSpeech) {
+  // The verb dog shares its synset with chase; the example shows chase and the noun dog.
+  EXPECT_FALSE(tools::showsTheWord("the dog chased the rabbit", {"dog", "dogs", "dogged"}, 'v',
+                                   {"chase", "trail", "tail"}));
+  EXPECT_TRUE(
+      tools::showsTheWord("the dog chased the rabbit", {"dog", "dogs"}, 'n', {"domestic_dog"}));
+  EXPECT_TRUE(tools::showsTheWord("the judge tried him", {"try", "tried"}, 'v', {"judge", "hear"}));
+  EXPECT_TRUE(tools::showsTheWord("they dogged his every step", {"dog", "dogged"}, 'v', {"tail"}));
+  EXPECT_FALSE(tools::showsTheWord("we had to live frugally", {"live"}, 'n', {}));
+  EXPECT_FALSE(tools::showsTheWord("a quiet evening", {"dog"}, 'n', {}));
+}
+
+TEST(ExampleSentences, NothingUnfitForALearnersCard) {
+  EXPECT_FALSE(tools::isFitForACard("he killed his neighbour", {}));
+  EXPECT_FALSE(tools::isFitForACard("She called him a Bastard.", {}));
+  EXPECT_FALSE(tools::isFitForACard("they were fuckers", {"fuckers"}));
+  EXPECT_TRUE(tools::isFitForACard("The skill of a surgeon.", {}));  // "kill" inside a word
+}
+
+}  // namespace
+}  // namespace toolstest

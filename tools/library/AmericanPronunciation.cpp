@@ -1,0 +1,191 @@
+#include "tools/library/AmericanPronunciation.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "tools/library/Phonetics.h"
+
+namespace tools {
+namespace {
+
+// Homographs whose sounds part by meaning, not by a rule of stress or voicing: the variant for
+// each part of speech.
+struct Homograph {
+  const char* word;
+  char pos;
+  const char* phonemes;
+};
+constexpr Homograph kHomographs[] = {
+    {"read", 'v', "R IY1 D"},
+    {"read", 'n', "R IY1 D"},
+    {"live", 'v', "L IH1 V"},
+    {"live", 'a', "L AY1 V"},
+    {"live", 'r', "L AY1 V"},
+    {"lead", 'v', "L IY1 D"},
+    {"lead", 'n', "L IY1 D"},
+    {"wound", 'n', "W UW1 N D"},
+    {"wound", 'v', "W UW1 N D"},
+    {"wind", 'n', "W IH1 N D"},
+    {"wind", 'v', "W AY1 N D"},
+    {"tear", 'n', "T IH1 R"},
+    {"tear", 'v', "T EH1 R"},
+    {"bow", 'v', "B AW1"},
+    {"bow", 'n', "B OW1"},
+    {"sow", 'v', "S OW1"},
+    {"bass", 'n', "B EY1 S"},
+    {"bass", 'a', "B EY1 S"},
+    {"research", 'n', "R IY0 S ER1 CH"},
+};
+
+// Prefixes and suffixes that are words as well ("con", "pro", "ism") but no part of a compound
+// ("contact", "program", "tourism"); "with" is one in "without".
+bool isAffix(const std::string& first, const std::string& second) {
+  static const std::set<std::string> prefixes = {"con", "com", "col", "cor", "dis", "mis",
+                                                 "pro", "pre", "per", "sub", "sur", "sup",
+                                                 "non", "with"};
+  static const std::set<std::string> suffixes = {"ism", "ion", "ate", "ize", "ist"};
+  return prefixes.count(first) > 0 || suffixes.count(second) > 0;
+}
+
+// The prefixes of the noun and verb pairs that part by stress ("record", "object", "permit").
+bool hasStressShiftPrefix(const std::string& word) {
+  static const char* const prefixes[] = {"ab", "ac", "ad", "af", "at",  "com", "con",   "de",
+                                         "di", "dis", "en", "es", "ex", "im",  "in",    "ob",
+                                         "per", "pre", "pro", "re", "sub", "sur", "sus",
+                                         "trans", "up"};
+  return std::any_of(std::begin(prefixes), std::end(prefixes),
+                     [&](const char* p) { return word.rfind(p, 0) == 0; });
+}
+
+std::vector<std::string> tokens(const std::string& phonemes) {
+  std::vector<std::string> out;
+  std::istringstream in(phonemes);
+  for (std::string t; in >> t;) out.push_back(t);
+  return out;
+}
+
+std::string withoutStress(const std::string& phonemes) {
+  std::string out;
+  for (char c : phonemes)
+    if (c < '0' || c > '2') out += c;
+  return out;
+}
+
+// The syllable that carries the word's (last) primary stress.
+int stressedSyllable(const std::string& phonemes) {
+  int syllable = 0, stressed = -1;
+  for (const std::string& t : tokens(phonemes)) {
+    const char last = t.back();
+    if (last < '0' || last > '2') continue;
+    if (last == '1') stressed = syllable;
+    ++syllable;
+  }
+  return stressed;
+}
+
+size_t syllableCount(const std::string& phonemes) {
+  return static_cast<size_t>(
+      std::count_if(phonemes.begin(), phonemes.end(), [](char c) { return c >= '0' && c <= '2'; }));
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Keeps the variants `keep` accepts, when it accepts some but not all.
+void narrow(std::vector<std::string>& variants,
+            const std::function<bool(const std::string&)>& keep) {
+  const auto kept = std::count_if(variants.begin(), variants.end(), keep);
+  if (kept == 0 || kept == static_cast<long>(variants.size())) return;
+  variants.erase(std::remove_if(variants.begin(), variants.end(),
+                                [&](const std::string& v) { return !keep(v); }),
+                 variants.end());
+}
+
+}  // namespace
+
+AmericanPronunciation::AmericanPronunciation(
+    std::unordered_map<std::string, std::vector<std::string>> variants,
+    std::function<bool(const std::string&)> isWord)
+    : variants_(std::move(variants)), isWord_(std::move(isWord)) {}
+
+std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
+                                            const std::string& parts) const {
+  auto found = variants_.find(word);
+  if (found == variants_.end() || found->second.empty()) return "";
+  std::vector<std::string> candidates = found->second;
+  for (const Homograph& h : kHomographs)
+    if (word == h.word && pos == h.pos &&
+        std::find(candidates.begin(), candidates.end(), h.phonemes) != candidates.end())
+      return h.phonemes;
+  // Variants of another syllable count are other ways of saying it ("police" as plis), and an
+  // unstressed one is a weak form ("good" as ɡɪd), not another word.
+  const std::string first = candidates.front();
+  candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                  [&](const std::string& v) {
+                                    return syllableCount(v) != syllableCount(first) ||
+                                           (stressedSyllable(v) < 0 && stressedSyllable(first) >= 0);
+                                  }),
+                   candidates.end());
+  // The rules part a verb from a noun or adjective of the same spelling.
+  const bool verb = pos == 'v';
+  const bool pair = parts.find('v') != std::string::npos &&
+                    parts.find_first_of("na") != std::string::npos;
+  if (!pair || (!verb && pos != 'n' && pos != 'a')) return candidates.front();
+  // "a ˈrecord", "to reˈcord"; "a ˈpresent", "to preˈsent": words of two syllables that begin
+  // with a prefix ("effect" is never ˈifɛkt).
+  if (syllableCount(first) == 2 && hasStressShiftPrefix(word)) {
+    int earliest = 99, latest = -1;
+    for (const std::string& v : candidates) {
+      earliest = std::min(earliest, stressedSyllable(v));
+      latest = std::max(latest, stressedSyllable(v));
+    }
+    narrow(candidates, [&](const std::string& v) {
+      return stressedSyllable(v) == (verb ? latest : earliest);
+    });
+  }
+  // "to estimate" -eɪt, "an estimate" -ət.
+  narrow(candidates, [&](const std::string& v) { return endsWith(v, "EY2 T") == verb; });
+  // "to use" juz, "a use" jus; "to close" kloʊz, "close" kloʊs.
+  narrow(candidates, [&](const std::string& v) { return endsWith(v, " Z") == verb; });
+  return candidates.front();
+}
+
+std::set<size_t> AmericanPronunciation::joins(const std::string& word,
+                                              const std::string& phonemes) const {
+  const std::string whole = withoutStress(phonemes);
+  // Parts of three letters or more: "up|on" and "with|in" are no compounds to a learner. The
+  // shortest first part wins: "out|side", not "outs|ide".
+  for (size_t split = 3; split + 3 <= word.size(); ++split) {
+    const std::string first = word.substr(0, split), second = word.substr(split);
+    auto a = variants_.find(first), b = variants_.find(second);
+    if (a == variants_.end() || b == variants_.end() || isAffix(first, second) || !isWord_(first) ||
+        !isWord_(second))
+      continue;
+    for (const std::string& pa : a->second)
+      for (const std::string& pb : b->second)
+        if (withoutStress(pa + " " + pb) == whole) return {tokens(pa).size()};
+  }
+  return {};
+}
+
+bool AmericanPronunciation::stressVaries(const std::string& word) const {
+  auto found = variants_.find(word);
+  if (found == variants_.end()) return false;
+  const std::string& first = found->second.front();
+  // An unstressed variant ("this" as a weak form) is no other word.
+  for (const std::string& v : found->second)
+    if (syllableCount(v) == syllableCount(first) && stressedSyllable(v) >= 0 &&
+        stressedSyllable(v) != stressedSyllable(first))
+      return true;
+  return false;
+}
+
+std::string AmericanPronunciation::ipa(const std::string& word, char pos,
+                                       const std::string& parts) const {
+  const std::string chosen = phonemes(word, pos, parts);
+  if (chosen.empty()) return "";
+  return arpabetToIpa(chosen, joins(word, chosen)).value_or("");
+}
+
+}  // namespace tools

@@ -1,0 +1,31 @@
+// The British phonetics of the English-Chinese dictionary were typed by hand, and some are
+// wrong ("this" θɪs, "shut" ʃʌʃ) or of the other sense of a homograph; some words have none.
+// Each is checked against the American pronunciation the card shows, and a missing one is made
+// from it where the two accents' sounds map one to one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/library/Phonetics.h"
+
+namespace tools {
+
+// Whether a British IPA transcription says the same word as the American phones: the same
+// consonants (r and j aside, which the accents place differently), the primary stress on the
+// same syllable and a stressed vowel that corresponds.
+bool britishAgreesWith(const std::string& british, const std::vector<Phone>& american);
+
+// The British IPA of the American phones of `word`, or "" where British English may sound
+// otherwise than the American form shows: the vowel of "dance" or "father", the r-coloured
+// vowels before another vowel ("very", "serious"), "new" with its j, words of their own.
+std::string britishFromAmerican(const std::string& word, const std::vector<Phone>& american);
+
+// The British phonetics a card shows beside the American phones: the first of the dictionary's
+// variants that agrees with them, else one made from them. `homograph`: the word has American
+// variants stressed differently ("record"), whose British forms differ in more than the
+// accent's rules, so nothing is made.
+std::string britishFor(const std::string& word, const std::vector<std::string>& dictionary,
+                       const std::vector<Phone>& american, bool homograph);
+
+}  // namespace tools

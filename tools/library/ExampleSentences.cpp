@@ -1,0 +1,173 @@
+#include "tools/library/ExampleSentences.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tools {
+namespace {
+
+bool isOneOf(const std::string& word, const std::set<std::string>& set) {
+  return set.count(word) > 0;
+}
+
+const std::set<std::string>& determiners() {
+  static const std::set<std::string> words = {
+      "a",   "an",  "the", "this",  "that", "these", "those", "my",    "your", "his",
+      "her", "its", "our", "their", "some", "any",   "no",    "every", "each", "another"};
+  return words;
+}
+
+const std::set<std::string>& subjectPronouns() {
+  static const std::set<std::string> words = {
+      "i", "you", "he", "she", "it", "we", "they", "there", "who", "nobody", "everyone", "someone"};
+  return words;
+}
+
+const std::set<std::string>& pluralPronouns() {
+  static const std::set<std::string> words = {"i", "you", "we", "they"};
+  return words;
+}
+
+const std::set<std::string>& singularSubjects() {
+  static const std::set<std::string> words = {
+      "he", "she", "it", "who", "that", "which", "this", "one", "everyone", "someone", "nobody"};
+  return words;
+}
+
+// Verbs that carry tense or person of their own.
+const std::set<std::string>& auxiliaries() {
+  static const std::set<std::string> words = {
+      "am",       "is",        "are",   "was",     "were",   "has",    "have",   "had",
+      "do",       "does",      "did",   "will",    "would",  "can",    "could",  "shall",
+      "should",   "may",       "might", "must",    "isn't",  "aren't", "wasn't", "weren't",
+      "hasn't",   "hadn't",    "don't", "doesn't", "didn't", "won't",  "can't",  "couldn't",
+      "wouldn't", "shouldn't"};
+  return words;
+}
+
+// A subject and its verb in one word.
+const std::set<std::string>& subjectContractions() {
+  static const std::set<std::string> words = {
+      "i'm", "he's", "she's", "it's", "we're", "they're", "you're", "i've", "we've", "they've",
+      "you've", "i'll", "you'll", "he'll", "she'll", "we'll", "they'll", "i'd", "you'd", "he'd",
+      "she'd", "we'd", "they'd", "that's", "there's", "what's"};
+  return words;
+}
+
+// Words a sentence does not end on ("at the expense of").
+const std::set<std::string>& danglingEnds() {
+  static const std::set<std::string> words = {"of", "to",   "in",   "on",   "at",   "for", "with",
+                                              "by", "from", "and",  "or",   "but",  "the", "a",
+                                              "an", "as",   "than", "into", "about"};
+  return words;
+}
+
+// Whether `word` is `form` or a regular inflection of it ("chase": "chases", "chased").
+bool isFormOf(const std::string& word, const std::string& form) {
+  if (word == form) return true;
+  if (word.size() <= form.size() || word.compare(0, form.size(), form) != 0) return false;
+  const std::string rest = word.substr(form.size());
+  static const std::set<std::string> endings = {"s", "es", "d",  "ed", "ing",
+                                                "r", "er", "st", "est"};
+  return endings.count(rest) > 0 || (!form.empty() && form.back() == 'e' && rest == "d");
+}
+
+}  // namespace
+
+std::vector<std::string> wordsOf(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (std::isalpha(u) || (c == '\'' && !word.empty())) {
+      word += static_cast<char>(std::tolower(u));
+      continue;
+    }
+    if (!word.empty()) words.push_back(word);
+    word.clear();
+  }
+  if (!word.empty()) words.push_back(word);
+  for (std::string& w : words)
+    while (!w.empty() && w.back() == '\'') w.pop_back();
+  return words;
+}
+
+bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
+  // Quotations with their source, lists and glosses are no model sentences.
+  if (text.find_first_of("\"`;:()[]") != std::string::npos || text.find("--") != std::string::npos)
+    return false;
+  const std::vector<std::string> words = wordsOf(text);
+  if (words.size() < 3 || isOneOf(words.back(), danglingEnds())) return false;
+  auto at = [&](size_t i) { return i < words.size() ? words[i] : std::string(); };
+  bool subject = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    const std::string before = i > 0 ? words[i - 1] : "";
+    if (isOneOf(w, subjectContractions())) return true;  // "I'm late"
+    if (isOneOf(w, auxiliaries())) {
+      // "Did he go?" asks; "Have a nice day" is no statement of its own.
+      if (i > 0) return true;
+      if (isOneOf(at(1), subjectPronouns()) || isOneOf(at(1), determiners())) return true;
+    }
+    const bool afterSubject = i > 0 && subject && !isOneOf(before, danglingEnds()) &&
+                              (!isOneOf(before, determiners()) ||
+                               isOneOf(before, singularSubjects()));  // "this brings"
+    const char ending = afterSubject ? verbEnding(w) : 0;
+    // "I buy", "they split": a plain verb after a plural pronoun.
+    if (ending == 'b' && isOneOf(before, pluralPronouns())) return true;
+    if (ending == 'p') return true;
+    // "-s" is a plural as often: the verb follows a singular subject ("she serves", "the tree
+    // stump serves"), not a phrase after a preposition ("a sewer of fine gowns").
+    if (ending == 's' && isOneOf(before, singularSubjects())) return true;
+    for (size_t back = 2; ending == 's' && back <= 3 && back <= i; ++back) {
+      if (isOneOf(words[i - back + 1], danglingEnds())) break;
+      if (isOneOf(words[i - back], determiners())) return true;
+    }
+    if (isOneOf(w, subjectPronouns()) || isOneOf(w, determiners())) subject = true;
+  }
+  return false;
+}
+
+bool showsTheWord(const std::string& text, const std::vector<std::string>& forms, char pos,
+                  const std::vector<std::string>& otherMembers) {
+  const std::vector<std::string> words = wordsOf(text);
+  // A verb synset's example shows one of its verbs: "the dog chased the rabbit" is chase's
+  // ("the judge tried him" is still try's).
+  for (size_t i = 0; pos == 'v' && i < words.size(); ++i)
+    for (const std::string& other : otherMembers)
+      if (isFormOf(words[i], other) && (i == 0 || !isOneOf(words[i - 1], determiners())))
+        return false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (std::find(forms.begin(), forms.end(), words[i]) == forms.end()) continue;
+    const std::string before = i > 0 ? words[i - 1] : "";
+    // "the dog" is a noun, "to dog" or "they dog" a verb.
+    const bool nounUse = isOneOf(before, determiners());
+    const bool verbUse =
+        before == "to" || isOneOf(before, subjectPronouns()) || isOneOf(before, auxiliaries());
+    if (pos == 'v' && nounUse) continue;
+    if (pos == 'n' && verbUse && before != "it") continue;
+    return true;
+  }
+  return false;
+}
+
+bool isFitForACard(const std::string& text, const std::set<std::string>& excluded) {
+  // Reviewed: violence, sex, drugs and slurs, in the forms WordNet's examples use.
+  static const std::set<std::string> unfit = {
+      "kill",       "killed",      "killing",  "kills",     "killer",      "murder",  "murdered",
+      "murderer",   "murders",     "rape",     "raped",     "rapist",      "torture", "tortured",
+      "slaughter",  "slaughtered", "massacre", "massacred", "stab",        "stabbed", "strangle",
+      "strangled",  "behead",      "beheaded", "suicide",   "suicidal",    "corpse",  "corpses",
+      "bloody",     "gun",         "guns",     "shotgun",   "pistol",      "bomb",    "bombed",
+      "bombs",      "sex",         "sexual",   "sexually",  "naked",       "nude",    "breasts",
+      "penis",      "vagina",      "erection", "orgasm",    "intercourse", "seduce",  "seduced",
+      "prostitute", "prostitutes", "whore",    "brothel",   "mistress",    "cocaine", "heroin",
+      "marijuana",  "opium",       "damn",     "damned",    "hell",        "bastard", "bitch",
+      "nigger",     "negro",       "negroes",  "jew",       "jews",        "fag",     "retard",
+      "retarded",   "idiot",       "idiots"};
+  for (const std::string& w : wordsOf(text))
+    if (unfit.count(w) || excluded.count(w)) return false;
+  return true;
+}
+
+}  // namespace tools

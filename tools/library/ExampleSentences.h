@@ -1,0 +1,34 @@
+// Which of WordNet's examples stand on a card: whole sentences, not the phrases WordNet quotes
+// ("visual powers", "at the expense of"); ones that show the headword in the meaning's part of
+// speech and not another word of the same synset ("the dog chased the rabbit" shows chase, not
+// the verb dog); nothing unfit for a learner (violence, sex, slurs).
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+// The words of a text, lower-cased, apostrophes kept ("don't").
+std::vector<std::string> wordsOf(const std::string& text);
+
+// Tells a verb form by its ending: 'p' for a past ("chased", "ran"), 's' for a third person
+// ("serves"), 'b' for a plain verb ("buy"), 0 for anything else.
+using VerbEnding = std::function<char(const std::string&)>;
+
+// Whether `text` is a sentence: a subject and a verb with tense, no dangling end.
+bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding);
+
+// Whether `text` shows one of `forms` (the headword and its inflections) used as part of
+// speech `pos` (WordNet letter) and, for a verb, no form of `otherMembers`, the synset's
+// other verbs.
+bool showsTheWord(const std::string& text, const std::vector<std::string>& forms, char pos,
+                  const std::vector<std::string>& otherMembers);
+
+// Whether `text` holds no word unfit for a learner's card; `excluded` adds the books'
+// exclusion list.
+bool isFitForACard(const std::string& text, const std::set<std::string>& excluded);
+
+}  // namespace tools
