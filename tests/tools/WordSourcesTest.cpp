@@ -129,12 +129,16 @@ TEST_F(WordSourcesTest, TheDictionarysRecordGivesRealFormsAndWordNetFillsWhereIt
       "skies\t1:s3/0:sky\n"
       "men\t0:man/1:s/s:mens/3:mens\n"
       "off\ti:offing/p:offed/3:offs/d:offed\n"
-      "offer\tp:offered/d:offered/i:offering/3:offers/s:offers\n");
+      "offer\tp:offered/d:offered/i:offering/3:offers/s:offers\n"
+      "sheep\ts:sheeps\n"
+      "mouse\ts:mice\n");
   testsupport::writeTextFile(folder_ + "/wordnet/adj.exc", "happier happy\noffer off\n");
   const tools::WordExchange exchange = tools::WordExchange::load(folder_ + "/exchange.txt");
   tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
-  // Every regular guess would count as a word: only the record keeps "liver" and "hurted" out.
-  tools::Inflections inflections(wordNet, exchange, [](const std::string&) { return true; });
+  // Every regular guess but "sheeps" counts as a word: only the record keeps "liver" and
+  // "hurted" out.
+  tools::Inflections inflections(wordNet, exchange,
+                                 [](const std::string& w) { return w != "sheeps"; });
   EXPECT_EQ(inflections.formsText("set", {'v', 'n'}), "@sets $set %set ^setting #sets");
   EXPECT_EQ(inflections.formsText("hurt", {'v'}), "@hurts $hurt %hurt ^hurting");
   EXPECT_EQ(inflections.formsText("live", {'v', 'a'}), "@lives $lived %lived ^living");
@@ -142,6 +146,9 @@ TEST_F(WordSourcesTest, TheDictionarysRecordGivesRealFormsAndWordNetFillsWhereIt
   // An inflected word's note of itself is no form of it, nor is a plural's plural.
   EXPECT_EQ(inflections.formsText("worried", {'v', 'a'}), "");
   EXPECT_EQ(inflections.formsText("men", {'n'}), "");
+  // A regular spelling of the record stands only as a word in use; an irregular one always.
+  EXPECT_EQ(inflections.formsText("sheep", {'n'}), "");
+  EXPECT_EQ(inflections.formsText("mouse", {'n'}), "#mice");
   // WordNet's "offer" of off is a word of its own in the dictionary.
   EXPECT_EQ(inflections.formsText("off", {'a'}), "");
   // Where the record is silent (no past of "run") WordNet's exceptions give the irregular forms.

@@ -42,6 +42,14 @@ bool participleIsBase(const std::string& base) {
 
 }  // namespace
 
+// The form is the base with an ending ("sheeps") or what the spelling rules make of it.
+bool Inflections::isRegularSpelling(const std::string& base, const std::string& form,
+                                    char marker) {
+  if (form.size() > base.size() && form.compare(0, base.size(), base) == 0) return true;
+  const std::vector<std::string> regular = regularCandidates(base, marker);
+  return std::find(regular.begin(), regular.end(), form) != regular.end();
+}
+
 std::vector<std::string> Inflections::regularCandidates(const std::string& base, char marker) {
   std::vector<std::string> out;
   const bool consonantY = base.size() > 1 && base.back() == 'y' && !isVowel(base[base.size() - 2]);
@@ -135,6 +143,14 @@ std::vector<std::string> Inflections::forms(const std::string& base, char pos, c
   // live, "offer" of off) is no form, and only WordNet's exceptions may add one.
   if (exchange_.knows(base)) {
     std::vector<std::string> recorded = exchange_.formsOf(base, marker);
+    // The record adds "s" to nouns that take none (sheeps, musics, knowledges): a regular
+    // plural counts only when it is a word in use, as a guessed one does.
+    if (marker == '#')
+      recorded.erase(std::remove_if(recorded.begin(), recorded.end(),
+                                    [&](const std::string& form) {
+                                      return isRegularSpelling(base, form, marker) && !known_(form);
+                                    }),
+                     recorded.end());
     if (!recorded.empty()) return recorded;
     // An exception the dictionary knows as a word of another base ("offer") is no form.
     std::vector<std::string> irregular = irregularForms(base, pos, marker);

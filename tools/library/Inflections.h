@@ -36,6 +36,7 @@ class Inflections {
  private:
   // Regular candidates of one marker, in order of preference.
   static std::vector<std::string> regularCandidates(const std::string& base, char marker);
+  static bool isRegularSpelling(const std::string& base, const std::string& form, char marker);
   std::vector<std::string> forms(const std::string& base, char pos, char marker) const;
 
   std::vector<std::string> irregularForms(const std::string& base, char pos, char marker) const;
