@@ -214,3 +214,14 @@ TEST_F(WordCardLayout, QuotationMarksInANoteAreNarrowInEnglishAndFullWidthInChin
 }
 
 }  // namespace
+
+// A word of many forms, same-form pasts among them: the inflection line shows them all, whole.
+TEST_F(WordCardLayout, TheFormsLineShowsEveryFormWhole) {
+  for (const char* word : {"light", "set"}) {
+    auto card = pushCard(word);
+    const plat::Label& forms = *card->OtherMeaningLabel();
+    EXPECT_NE(forms.text().find("过去分词"), std::string::npos) << forms.text();
+    EXPECT_TRUE(learntest::showsWholeText(forms)) << forms.text();
+    write(std::string("card_forms_") + word + ".png");
+  }
+}
