@@ -28,10 +28,23 @@ std::vector<std::pair<int64_t, std::string>> formRecords(CallDB& db) {
   return records;
 }
 
+// Each word's place in the frequency books (800 and 801, numbered on from one to the other),
+// by word id; words in neither have none.
+std::unordered_map<int64_t, int64_t> frequencyPlaces(CallDB& db) {
+  const Value rows = db.sql_select(
+      "select f_wl_uId, min(bw_uId) from book_words where f_b_uId in (800, 801) group by f_wl_uId",
+      "NN", "", Value::array());
+  std::unordered_map<int64_t, int64_t> places;
+  for (size_t i = 0; i < rows.size(); ++i)
+    places.emplace(rows.at(i).at(0).asInt(), rows.at(i).at(1).asInt());
+  return places;
+}
+
 }  // namespace
 
 HeadwordIndex::HeadwordIndex(std::vector<std::string> words, const std::vector<int64_t>& ids,
-                             const std::vector<std::pair<int64_t, std::string>>& records)
+                             const std::vector<std::pair<int64_t, std::string>>& records,
+                             const std::unordered_map<int64_t, int64_t>& places)
     : words_(std::move(words)), table_(words_.size()) {
   bool added;
   for (const std::string& word : words_) table_.insert(word, added);
@@ -43,10 +56,17 @@ HeadwordIndex::HeadwordIndex(std::vector<std::string> words, const std::vector<i
     const auto base = numberOfId.find(id);
     if (base == numberOfId.end()) continue;
     const std::string_view baseWord = words_[base->second];
-    // A regular form that the library holds as a word of its own ("interesting", "building")
-    // stays that word; an irregular one ("saw", "found") is taken for its base.
+    const auto basePlace = places.find(id);
+    // A form the library holds as a word of its own stays that word when it is regular
+    // ("interesting", "building") or commoner than its base ("ground", "data"); a rare
+    // homograph ("saw", "found") is taken for its base.
     forms_.add(base->second, baseWord, text, [&](const std::string& form) {
-      return contains(form) && inflection::isRegularForm(form, baseWord);
+      const uint32_t own = find(form);
+      if (own == kAbsent) return false;
+      if (inflection::isRegularForm(form, baseWord)) return true;
+      const auto ownPlace = places.find(ids[own]);
+      return ownPlace != places.end() &&
+             (basePlace == places.end() || ownPlace->second < basePlace->second);
     });
   }
   if (const uint32_t be = find("be"); be != kAbsent)
@@ -88,6 +108,7 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
   std::vector<std::string> words;
   std::vector<int64_t> ids;
   std::vector<std::pair<int64_t, std::string>> records;
+  std::unordered_map<int64_t, int64_t> places;
   try {
     const Value rows = db->sql_select("select wl_uWordID, wl_tWord from Words_Library", "Ns", "",
                                       Value::array());
@@ -98,11 +119,12 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
       words.push_back(rows.at(i).at(1).asString());
     }
     records = formRecords(*db);
+    places = frequencyPlaces(*db);
   } catch (const std::exception&) {
     return nullptr;
   }
   cached = std::shared_ptr<const HeadwordIndex>(
-      new HeadwordIndex(std::move(words), ids, records));
+      new HeadwordIndex(std::move(words), ids, records, places));
   cachedKey = key;
   return cached;
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "extract/FormRecord.h"
@@ -38,9 +39,11 @@ class HeadwordIndex {
   size_t size() const { return words_.size(); }
 
  private:
-  // `records`: [word id, record text] in the store's order; `ids`: the id of each word.
+  // `ids`: the id of each word; `records`: [word id, record text] in the store's order;
+  // `places`: words' places in the frequency books by id.
   HeadwordIndex(std::vector<std::string> words, const std::vector<int64_t>& ids,
-                const std::vector<std::pair<int64_t, std::string>>& records);
+                const std::vector<std::pair<int64_t, std::string>>& records,
+                const std::unordered_map<int64_t, int64_t>& places);
 
   void addLowerCaseKeys();
 

@@ -27,13 +27,20 @@ class ExtractWordTest : public StudyTest {
     for (const char* word :
          {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.", "a", "up", "well",
           "known", "like", "tie", "walked", "went", "go", "goose", "us", "writ", "write", "ski",
-          "sky", "be", "Monday", "TV"})
+          "sky", "be", "Monday", "TV", "ground", "grind", "found", "find"})
       db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
                       Value::array({id++, word}));
     // The card's record of forms, which extraction reads turned round.
     record("go", "@goes $went %gone ^going");
     record("walk", "@walks $walked %walked ^walking #walks");
     record("be", "@is $was $were %been ^being");
+    record("grind", "@grinds $ground %ground ^grinding");
+    record("find", "@finds $found %found ^finding");
+    // The frequency book puts "ground" before "grind"; "found" is in none.
+    for (const auto& [place, word] : {std::pair{5, "ground"}, std::pair{9, "grind"},
+                                      std::pair{7, "find"}})
+      db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, 800, ?)",
+                      "nn", Value::array({place, db_->getWordID(word)}));
     db_->sqlMgr().commitTransaction();
   }
 
@@ -89,8 +96,10 @@ TEST_F(ExtractWordTest, InflectedFormsReduceToOneHeadwordAndShortOrSeparatedToke
   EXPECT_EQ(extract("stopping studying tying went geese goes").words,
             (Words{"stop", "study", "go"}));
   EXPECT_EQ(extract("Is it? They were, are and am.").words, (Words{"be"}));
-  // A regular form the library holds as a word of its own stays that word.
+  // A form the library holds as a word of its own stays that word when it is regular or
+  // commoner than its base; a rarer irregular one goes to its base.
   EXPECT_EQ(extract("walked walking").words, (Words{"walked", "walk"}));
+  EXPECT_EQ(extract("ground grinding found").words, (Words{"ground", "grind", "find"}));
 
   // "e" is put back before "ing" where the stem ends in one vowel and one consonant; "ies"
   // becomes "y" before "es" is dropped.
@@ -128,7 +137,8 @@ TEST_F(ExtractWordTest, TheStoreReducesEveryTokenAsTheExtractionDoes) {
         "studied", "studying", "boxes",   "used",    "making",  "ties",     "tying",
         "went",    "goes",     "geese",   "e.g.",    "end.",    "up_",      "ups",
         "a",       "b",        "zzzz",    "walked.", "stopped.", "using",   "skies",
-        "was",     "are",      "monday",  "tv",      "...studies", "writing"}) {
+        "was",     "are",      "monday",  "tv",      "...studies", "writing", "ground",
+        "found"}) {
     const Extracted extracted = extract(token);
     const std::string stored = extractor.GetWord(token);
     EXPECT_EQ(extracted.words, stored.empty() ? Words{} : Words{stored}) << token;
