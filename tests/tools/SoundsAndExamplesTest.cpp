@@ -47,6 +47,10 @@ TEST(AmericanPronunciation, BreaksAndStressesAsLearnersDictionariesWriteThem) {
   EXPECT_EQ(american.ipa("missing", 'n', ""), "");
   EXPECT_EQ(tools::arpabetToIpa("K ER0 EH1 K T"), "kəˈrɛkt");
   EXPECT_EQ(tools::arpabetToIpa("F AO1 R T IY1 N"), "ˌfɔrˈtin");
+  EXPECT_EQ(tools::arpabetToIpa("Y UW1 ZH AH0 W AH0 L"), "ˈjuʒuəl");
+  EXPECT_EQ(tools::arpabetToIpa("T AH0 W AO1 R D"), "təˈwɔrd");
+  EXPECT_EQ(tools::arpabetToIpa("K AH1 M P AH0 N IY2"), "ˈkʌmpəni");
+  EXPECT_EQ(tools::arpabetToIpa("K AA1 N T AE2 K T"), "ˈkɑntækt");
 }
 
 TEST(AmericanPronunciation, TheVariantFitsTheFirstMeaningsPartOfSpeech) {
@@ -120,8 +124,11 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
 }
 
 char verbEnding(const std::string& word) {
-  if (word == "chased" || word == "ran" || word == "lived" || word == "had") return 'p';
-  if (word == "serves" || word == "elaborates" || word == "gowns" || word == "surveys") return 's';
+  if (word == "chased" || word == "ran" || word == "lived" || word == "had" || word == "gave")
+    return 'p';
+  if (word == "serves" || word == "elaborates" || word == "gowns" || word == "surveys" ||
+      word == "outlines")
+    return 's';
   if (word == "buy" || word == "chip" || word == "fix") return 'b';
   return 0;
 }
@@ -135,7 +142,8 @@ TEST(ExampleSentences, OnlyWholeSentencesReachACard) {
   for (const char* fragment :
        {"visual powers", "at the expense of", "lunar surface", "a lost child",
         "A sewer of fine gowns.", "demographic surveys", "chip the glass", "maintain a record",
-        "\"to be or not to be\" - Shakespeare"})
+        "\"to be or not to be\" - Shakespeare", "the broad outlines of the plan",
+        "gave us a broad hint that it was time to leave"})
     EXPECT_FALSE(tools::isWholeSentence(fragment, verbEnding)) << fragment;
 }
 

@@ -112,12 +112,17 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
     const bool afterSubject = i > 0 && subject && !isOneOf(before, danglingEnds()) &&
                               (!isOneOf(before, determiners()) ||
                                isOneOf(before, singularSubjects()));  // "this brings"
+    // A sentence that begins with a verb's past or third person has lost its subject ("gave us
+    // a broad hint").
+    if (i == 0 && (verbEnding(w) == 'p' || verbEnding(w) == 's')) return false;
     const char ending = afterSubject ? verbEnding(w) : 0;
     // "I buy", "they split": a plain verb after a plural pronoun.
     if (ending == 'b' && isOneOf(before, pluralPronouns())) return true;
     if (ending == 'p') return true;
     // "-s" is a plural as often: the verb follows a singular subject ("she serves", "the tree
-    // stump serves"), not a phrase after a preposition ("a sewer of fine gowns").
+    // stump serves"), not a phrase after a preposition ("a sewer of fine gowns"), and is
+    // followed by no "of" ("the broad outlines of the plan").
+    if (ending == 's' && at(i + 1) == "of") continue;
     if (ending == 's' && isOneOf(before, singularSubjects())) return true;
     for (size_t back = 2; ending == 's' && back <= 3 && back <= i; ++back) {
       if (isOneOf(words[i - back + 1], danglingEnds())) break;

@@ -55,6 +55,20 @@ void giveErToTheNextSyllable(std::vector<Phone>& phones) {
   }
 }
 
+// The dictionary writes the u of "usual", "actual" and "graduate" as ə with a w before the
+// next vowel; learners' dictionaries write ˈjuʒuəl, ˈæktʃuəl.
+void writeUBeforeAVowel(std::vector<Phone>& phones) {
+  static const std::set<std::string> palatal = {"JH", "ZH", "CH", "SH"};
+  for (size_t i = 1; i + 2 < phones.size(); ++i) {
+    if (phones[i].arpabet != "AH" || phones[i].stress != 0 || phones[i + 1].arpabet != "W" ||
+        !phones[i + 2].isVowel() || !palatal.count(phones[i - 1].arpabet))
+      continue;
+    phones[i].arpabet = "UW";
+    phones[i].ipa = "u";
+    phones.erase(phones.begin() + static_cast<long>(i) + 1);
+  }
+}
+
 // The dictionary marks some words with two primary stresses ("outside", "fourteen"); all but
 // the last are secondary, as learners' dictionaries write them.
 void keepOnePrimaryStress(std::vector<Phone>& phones) {
@@ -112,6 +126,7 @@ std::optional<std::vector<Phone>> arpabetPhones(const std::string& phonemes,
   }
   if (phones.empty()) return std::nullopt;
   keepOnePrimaryStress(phones);
+  writeUBeforeAVowel(phones);
   dropUnwrittenSecondaryStress(phones);
   giveErToTheNextSyllable(phones);
   return phones;
