@@ -31,9 +31,10 @@ tools::AmericanPronunciation dictionary() {
                                        {"record", {"R AH0 K AO1 R D", "R EH1 K ER0 D"}},
                                        {"estimate", {"EH1 S T AH0 M AH0 T", "EH1 S T AH0 M EY2 T"}},
                                        {"police", {"P AH0 L IY1 S", "P L IY1 S"}},
-       {"good", {"G UH1 D", "G IH0 D"}},
-       {"effect", {"IH0 F EH1 K T", "IY1 F EH0 K T"}},
-       {"sulfate", {"S AH1 L F EY2 T", "S AH1 L F AH0 T"}}},
+                                       {"good", {"G UH1 D", "G IH0 D"}},
+                                       {"effect", {"IH0 F EH1 K T", "IY1 F EH0 K T"}},
+                                       {"sulfate", {"S AH1 L F EY2 T", "S AH1 L F AH0 T"}},
+                                       {"sometimes", {"S AH0 M T AY1 M Z", "S AH1 M T AY2 M Z"}}},
                                       [](const std::string& word) { return word != "bedroo"; });
 }
 
@@ -68,6 +69,10 @@ TEST(AmericanPronunciation, TheVariantFitsTheFirstMeaningsPartOfSpeech) {
   EXPECT_EQ(american.ipa("good", 'a', "anr"), "ɡʊd");  // no weak form
   EXPECT_EQ(american.ipa("effect", 'n', "nv"), "ɪˈfɛkt");  // no prefix of a stress pair
   EXPECT_EQ(american.ipa("sulfate", 'n', "n"), "ˈsʌlfeɪt");  // a noun alone keeps the first
+  // Where the part of speech leaves a choice, the British dictionary's stress decides.
+  EXPECT_EQ(american.ipa("sometimes", 'r', "r"), "səmˈtaɪmz");
+  EXPECT_EQ(american.ipa("sometimes", 'r', "r", {"ˈsʌmtaɪmz"}), "ˈsʌmtaɪmz");
+  EXPECT_EQ(american.ipa("record", 'n', "nv", {"rɪˈkɔːd"}), "ˈrɛkərd");
   EXPECT_TRUE(american.stressVaries("record"));
   EXPECT_FALSE(american.stressVaries("close"));
 }
@@ -90,6 +95,8 @@ TEST(BritishFromAmerican, TyposOfTheDictionaryAreCaughtByTheAmericanConsonants) 
   EXPECT_TRUE(tools::britishAgreesWith("prɪns", phones("P R IH1 N T S")));
   EXPECT_TRUE(tools::britishAgreesWith("ˌedjuːˈkeɪʃən", phones("EH2 JH AH0 K EY1 SH AH0 N")));
   EXPECT_TRUE(tools::britishAgreesWith("ˈdɑːns", phones("D AE1 N S")));
+  EXPECT_TRUE(tools::britishAgreesWith("ˈmæri", phones("M EH1 R IY0")));  // "marry"
+  EXPECT_TRUE(tools::britishAgreesWith("ænd", phones("AH0 N D")));        // a weak form
   EXPECT_TRUE(tools::britishAgreesWith("ˈɡrædʒueɪt", phones("G R AE1 JH AH0 W EY2 T")));
 }
 

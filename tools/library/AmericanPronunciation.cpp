@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "tools/library/BritishFromAmerican.h"
 #include "tools/library/Phonetics.h"
 
 namespace tools {
@@ -102,6 +103,19 @@ void narrow(std::vector<std::string>& variants,
                  variants.end());
 }
 
+// Where the part of speech leaves several variants, the one the British dictionary's agrees
+// with ("sometimes" ˈsʌmtaɪmz rather than səmˈtaɪmz), else the first.
+std::string agreeingWith(const std::vector<std::string>& british,
+                         const std::vector<std::string>& candidates) {
+  for (const std::string& v : candidates) {
+    std::optional<std::vector<Phone>> phones = arpabetPhones(v);
+    if (!phones) continue;
+    for (const std::string& b : british)
+      if (britishAgreesWith(b, *phones)) return v;
+  }
+  return candidates.front();
+}
+
 }  // namespace
 
 AmericanPronunciation::AmericanPronunciation(
@@ -110,7 +124,8 @@ AmericanPronunciation::AmericanPronunciation(
     : variants_(std::move(variants)), isWord_(std::move(isWord)) {}
 
 std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
-                                            const std::string& parts) const {
+                                            const std::string& parts,
+                                            const std::vector<std::string>& british) const {
   auto found = variants_.find(word);
   if (found == variants_.end() || found->second.empty()) return "";
   std::vector<std::string> candidates = found->second;
@@ -131,7 +146,7 @@ std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
   const bool verb = pos == 'v';
   const bool pair = parts.find('v') != std::string::npos &&
                     parts.find_first_of("na") != std::string::npos;
-  if (!pair || (!verb && pos != 'n' && pos != 'a')) return candidates.front();
+  if (!pair || (!verb && pos != 'n' && pos != 'a')) return agreeingWith(british, candidates);
   // "a ˈrecord", "to reˈcord"; "a ˈpresent", "to preˈsent": words of two syllables that begin
   // with a prefix ("effect" is never ˈifɛkt).
   if (syllableCount(first) == 2 && hasStressShiftPrefix(word)) {
@@ -148,7 +163,7 @@ std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
   narrow(candidates, [&](const std::string& v) { return endsWith(v, "EY2 T") == verb; });
   // "to use" juz, "a use" jus; "to close" kloʊz, "close" kloʊs.
   narrow(candidates, [&](const std::string& v) { return endsWith(v, " Z") == verb; });
-  return candidates.front();
+  return agreeingWith(british, candidates);
 }
 
 std::set<size_t> AmericanPronunciation::joins(const std::string& word,
@@ -174,6 +189,7 @@ bool AmericanPronunciation::stressVaries(const std::string& word) const {
   if (found == variants_.end()) return false;
   const std::string& first = found->second.front();
   // An unstressed variant ("this" as a weak form) is no other word.
+  if (stressedSyllable(first) < 0) return false;
   for (const std::string& v : found->second)
     if (syllableCount(v) == syllableCount(first) && stressedSyllable(v) >= 0 &&
         stressedSyllable(v) != stressedSyllable(first))
@@ -181,9 +197,9 @@ bool AmericanPronunciation::stressVaries(const std::string& word) const {
   return false;
 }
 
-std::string AmericanPronunciation::ipa(const std::string& word, char pos,
-                                       const std::string& parts) const {
-  const std::string chosen = phonemes(word, pos, parts);
+std::string AmericanPronunciation::ipa(const std::string& word, char pos, const std::string& parts,
+                                       const std::vector<std::string>& british) const {
+  const std::string chosen = phonemes(word, pos, parts, british);
   if (chosen.empty()) return "";
   return arpabetToIpa(chosen, joins(word, chosen)).value_or("");
 }

@@ -19,9 +19,11 @@ class AmericanPronunciation {
                         std::function<bool(const std::string&)> isWord);
 
   // The variant for `pos`, the WordNet letter of the first meaning's part of speech (0 for
-  // none), of a word of the parts of speech `parts`: "read" as a verb is R IY1 D. The empty
-  // string for a word the dictionary lacks.
-  std::string phonemes(const std::string& word, char pos, const std::string& parts) const;
+  // none), of a word of the parts of speech `parts`: "read" as a verb is R IY1 D. Where that
+  // leaves a choice, the variant one of `british` (IPA) agrees with. The empty string for a
+  // word the dictionary lacks.
+  std::string phonemes(const std::string& word, char pos, const std::string& parts,
+                       const std::vector<std::string>& british = {}) const;
 
   // The index of the phoneme that begins the later part of a compound: "weekend" is week + end
   // when its phonemes are those of week followed by those of end.
@@ -30,8 +32,9 @@ class AmericanPronunciation {
   // Whether the word's variants put the primary stress on different syllables ("record").
   bool stressVaries(const std::string& word) const;
 
-  // The IPA of phonemes(word, pos, parts), or "".
-  std::string ipa(const std::string& word, char pos, const std::string& parts) const;
+  // The IPA of phonemes(word, pos, parts, british), or "".
+  std::string ipa(const std::string& word, char pos, const std::string& parts,
+                  const std::vector<std::string>& british = {}) const;
 
  private:
   std::unordered_map<std::string, std::vector<std::string>> variants_;

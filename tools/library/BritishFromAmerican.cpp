@@ -85,7 +85,7 @@ bool vowelsCorrespond(const std::string& arpabet, const std::u32string& british)
       {"AO", {U"ɔː", U"ɒ"}},
       {"AW", {U"aʊ"}},
       {"AY", {U"aɪ"}},
-      {"EH", {U"e", U"eə", U"eɪ"}},
+      {"EH", {U"e", U"eə", U"eɪ", U"æ"}},
       {"ER", {U"ɜː", U"ʌ", U"ə"}},
       {"EY", {U"eɪ", U"e", U"eə"}},
       {"IH", {U"ɪ", U"ɪə", U"iː", U"i", U"ə"}},
@@ -195,11 +195,13 @@ bool britishAgreesWith(const std::string& british, const std::vector<Phone>& ame
   // Syllabic consonants ("ˈpreznt") follow the stressed vowel: the syllables before it count.
   if (syllables > 1 && stressed >= 0 && b.stressedSyllable >= 0 && stressed != b.stressedSyllable)
     return false;
+  // A weak form ("and" ənd) says nothing of the strong one's vowel.
+  if (stressed < 0 && stressedVowel == "AH") return true;
   return vowelsCorrespond(stressedVowel, nucleus(ipa));
 }
 
 std::string britishFromAmerican(const std::string& word, const std::vector<Phone>& american) {
-  if (isOwnBritishForm(word) || word.size() < 2) return "";
+  if (isOwnBritishForm(word)) return "";
   // "-ile" is aɪl in British English ("fertile", "missile").
   if (word.size() > 4 && word.compare(word.size() - 3, 3, "ile") == 0) return "";
   if (std::none_of(american.begin(), american.end(), [](const Phone& p) { return p.isVowel(); }))

@@ -453,14 +453,14 @@ class Maker {
   // adjective where that comes first).
   void fillSounds(Headword& h) const {
     const char pos = h.meanings.empty() ? 0 : h.meanings.front().pos;
-    const std::string phonemes =
-        american_.phonemes(h.word, pos, std::string(h.parts.begin(), h.parts.end()));
-    std::optional<std::vector<Phone>> phones;
-    if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(h.word, phonemes));
     auto translated = english_.find(h.word);
     const std::vector<std::string> none;
     const std::vector<std::string>& british =
         translated == english_.end() ? none : translated->second.phonetics;
+    const std::string phonemes =
+        american_.phonemes(h.word, pos, std::string(h.parts.begin(), h.parts.end()), british);
+    std::optional<std::vector<Phone>> phones;
+    if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(h.word, phonemes));
     if (!phones) {
       // Nothing to check the British against: the card shows no British alone.
       h.british = british.empty() ? "" : british.front();
