@@ -38,7 +38,8 @@ std::string escapedHtml(const std::string& text) {
 
 Reply html(const std::string& title, const std::string& body) {
   return Reply::file("<!DOCTYPE html><html><head><meta charset='utf-8'><title>" + title +
-                         "</title></head><body style='font-family:sans-serif;margin:12px'>" +
+                         "</title><style>td{padding:4px 20px 4px 0}</style></head><body "
+                         "style='font-family:sans-serif;margin:12px'>" +
                          "<h2 style='color:#399c66'>" + title + "</h2>" + body + "</body></html>",
                      "text/html; charset=utf-8");
 }
@@ -76,7 +77,7 @@ Reply rankingPage(const State& state, const Request& request) {
             : "<a href='" + std::string(kRankingPath) + "?by=run'>按最长连续签到排名</a>";
   return html(byRun ? "连续签到排行榜" : "签到排行榜",
               "<p>" + other +
-                  "</p><table style='border-collapse:collapse' cellpadding='4'>"
+                  "</p><table style='border-collapse:collapse'>"
                   "<tr style='color:#686868'><td>名次</td><td>学员</td><td>" +
                   std::string(byRun ? "最长连续签到" : "签到天数") + "</td></tr>" + rows +
                   "</table>");

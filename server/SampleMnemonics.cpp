@@ -64,7 +64,9 @@ std::string addSampleMnemonics(State& state, const std::string& libraryPath) {
               true};
     state.mnemonics.push_back(note);
     ++sort;
-    state.excellent.push_back({state.nextId++, wordId, note.id, sort, sample.text, sharer});
+    // The book lists the highest sort id first: the samples keep their order here.
+    const int64_t sortId = static_cast<int64_t>(std::size(kSamples)) - sort;
+    state.excellent.push_back({state.nextId++, wordId, note.id, sortId, sample.text, sharer});
   }
   return "";
 }

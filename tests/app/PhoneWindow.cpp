@@ -23,6 +23,11 @@ void PhoneWindow::tap(double x, double y) const {
   desktop_.click(window_, int(x * frame_.width / kWidth), int(y * frame_.height / kHeight));
 }
 
+void PhoneWindow::drag(double x, double fromY, double toY) const {
+  desktop_.drag(window_, int(x * frame_.width / kWidth), int(fromY * frame_.height / kHeight),
+                int(toY * frame_.height / kHeight));
+}
+
 void PhoneWindow::type(const std::string& text) const {
   desktop_.run("xdotool type --delay 40 '" + text + "'");
 }

@@ -25,6 +25,8 @@ class PhoneWindow {
   void type(const std::string& text) const;
   // Turns the wheel down with the pointer at (x, y).
   void scrollDown(double x, double y, int notches) const;
+  // A finger drawn from (x, fromY) to (x, toY) and lifted.
+  void drag(double x, double fromY, double toY) const;
 
   std::optional<ScreenShot> shot() const;
   // The screen once it has stayed the same for `quiet` seconds, or the last picture after

@@ -56,7 +56,8 @@ std::optional<ScreenShot> ScreenShot::read(const std::string& xwdPath) {
   // Xvfb's usual layout, four bytes a pixel with the lowest first as in memory here, is taken a
   // row at a time (rgb() leaves out the fourth byte): the tests look at the screen several times
   // a second, and pixel by pixel that took most of a sanitized test's time.
-  const bool asInMemory = bytes == 4 && byteOrder == 0 && std::endian::native == std::endian::little;
+  const bool asInMemory =
+      bytes == 4 && byteOrder == 0 && std::endian::native == std::endian::little;
   for (uint32_t y = 0; y < height; ++y) {
     const char* row = data.data() + start + size_t(y) * bytesPerLine;
     if (asInMemory) {
@@ -202,6 +203,17 @@ void XvfbDesktop::click(const std::string& window, int x, int y) const {
 void XvfbDesktop::wheelDown(const std::string& window, int x, int y, int notches) const {
   run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
       " click --repeat " + std::to_string(notches) + " 5");
+}
+
+void XvfbDesktop::drag(const std::string& window, int x, int fromY, int toY) const {
+  auto to = [&](int y) {
+    return " mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y);
+  };
+  std::string command = "xdotool" + to(fromY) + " mousedown 1";
+  constexpr int kSteps = 10;
+  for (int step = 1; step <= kSteps; ++step)
+    command += to(fromY + (toY - fromY) * step / kSteps) + " sleep 0.05";
+  run(command + " sleep 0.3 mouseup 1");
 }
 
 std::optional<ScreenShot> XvfbDesktop::screenShot() const {

@@ -52,6 +52,8 @@ class XvfbDesktop {
   void click(const std::string& window, int x, int y) const;
   // Turns the wheel down by `notches` with the pointer at (x, y) of the window.
   void wheelDown(const std::string& window, int x, int y, int notches) const;
+  // Presses at (x, fromY), moves in steps to (x, toY), rests a moment and lets go.
+  void drag(const std::string& window, int x, int fromY, int toY) const;
   std::optional<ScreenShot> screenShot() const;
   // The screen once it has stayed the same for `quiet` seconds (animations ended), or the last
   // picture after `seconds`. Two equal pictures a moment apart are not enough: a loaded machine

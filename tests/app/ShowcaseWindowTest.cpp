@@ -1,0 +1,217 @@
+// The real program against the real stand-in program under Xvfb, for the screens that need more
+// of the server than an account: the ranking page, the excellent-mnemonics book, the second page
+// of messages, the version offer, an analytics envelope arriving and read, and the login window
+// that a password changed on the server brings up. One window session: window tests are slow.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/base/Files.h"
+#include "platform/crypto/Digest.h"
+#include "store/CallDB.h"
+#include "tests/app/PhoneWindow.h"
+#include "tests/app/ProgramProcess.h"
+#include "tests/app/StandInProgram.h"
+#include "tests/app/XvfbDesktop.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempHome.h"
+
+namespace apptest {
+namespace {
+
+// Points of the phone's screen that the steps tap.
+constexpr double kReviewTab[] = {40, 545};
+constexpr double kBooksTab[] = {120, 545};
+constexpr double kStatisticsTab[] = {200, 545};
+constexpr double kSettingsTab[] = {280, 545};
+constexpr double kRightNavButton[] = {285, 41};
+constexpr double kBackButton[] = {36, 41};
+constexpr double kFirstSettingsRow[] = {150, 86};  // "我的账号"
+constexpr double kMessagesRow[] = {82, 183};
+constexpr double kExcellentBook[] = {160, 81};
+constexpr double kFirstListWord[] = {200, 165};
+constexpr double kAlertLeftButton[] = {93, 330};
+constexpr double kBackupRow[] = {150, 350};
+constexpr double kFirstSheetButton[] = {160, 354};  // "向上备份"
+
+const char* const kAccount = "shower";
+const char* const kPassword = "secret12";
+
+std::string md5Hex(const std::string& text) {
+  return plat::crypto::hex(plat::crypto::md5(text));
+}
+
+// One plain GET over loopback; the reply's whole text ("" when nothing answered).
+std::string loopbackGet(int port, const std::string& target) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    const std::string request = "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    if (::write(fd, request.data(), request.size()) == ssize_t(request.size())) {
+      char buffer[4096];
+      for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) reply.append(buffer, got);
+    }
+  }
+  ::close(fd);
+  return reply;
+}
+
+class ShowcaseInWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::clearProxyEnvironment();
+    folder_ = testsupport::makeTempDir("vocab-showcase");
+    data_ = folder_ + "/server";
+    const char* bundle = std::getenv("VOCAB_BUNDLE");
+    ASSERT_NE(bundle, nullptr);
+    serverArgs_ = {"--library", std::string(bundle) + "/learn.db", "--store-version", "9.0"};
+    server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server.log", serverArgs_);
+  }
+  void TearDown() override {
+    program_.reset();
+    server_.reset();
+    plat::files::remove(folder_);
+  }
+
+  void start(const std::string& home) {
+    const std::string base = server_->base();
+    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
+                                              {"WAYLAND_DISPLAY", ""},
+                                              {"VOCAB_ANALYTICS_LOG_URL", base},
+                                              {"VOCAB_MAKER_SITE", base},
+                                              // SDL's D-Bus library keeps data the leak checker
+                                              // cannot trace; the window test says more.
+                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
+    program_ = std::make_unique<ProgramProcess>(home, base, env);
+    ASSERT_TRUE(program_->started());
+    const std::string window =
+        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    ASSERT_FALSE(window.empty()) << program_->log();
+    phone_ = std::make_unique<PhoneWindow>(desktop_, window);
+    screen_ = phone_->still(1.5);
+    ASSERT_TRUE(screen_);
+  }
+
+  void tap(const double (&point)[2], const std::string& what) {
+    ASSERT_TRUE(screen_);
+    std::optional<ScreenShot> next = phone_->tapAndSettle(point[0], point[1], *screen_);
+    ASSERT_TRUE(next) << what << "\n" << program_->log();
+    screen_ = next;
+  }
+  void settle(double quiet = 1.5) { screen_ = phone_->still(quiet); }
+  void picture(const std::string& name) { phone_->write(*screen_, name); }
+  bool logged(const std::string& text, double seconds = 60) {
+    return server_->waitForLog(text, seconds);
+  }
+
+  std::string folder_, data_;
+  std::vector<std::string> serverArgs_;
+  std::unique_ptr<StandInProgram> server_;
+  XvfbDesktop desktop_;
+  std::unique_ptr<ProgramProcess> program_;
+  std::unique_ptr<PhoneWindow> phone_;
+  std::optional<ScreenShot> screen_;
+};
+
+TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
+  ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+  ASSERT_FALSE(server_->base().empty()) << "the stand-in did not start\n" << server_->log();
+  // An account registered with the stand-in program as the app registers one.
+  ASSERT_NE(loopbackGet(server_->port(), std::string("/api/account_register.php?account=") +
+                                             kAccount + "&password=" + md5Hex(kPassword))
+                .find("\"result\":1"),
+            std::string::npos)
+      << server_->log();
+  const std::string home = folder_ + "/app";
+  ASSERT_TRUE(planWordsInHome(home + "/home", {"achieve"}, [&](CallDB& store) {
+    store.UpdatePersonalValue("url", server_->base());
+    store.UpdatePersonalValue("run_machine", "1");
+    store.UpdatePersonalValue("account", kAccount);
+    store.UpdatePersonalValue("password", md5Hex(kPassword));
+  }));
+  start(home);
+
+  // ---- The version offer of the first start of the day, declined.
+  ASSERT_TRUE(logged("GET /lookup")) << server_->log();
+  settle();
+  picture("showcase-version-offer.png");
+  tap(kAlertLeftButton, "declining the offer");
+
+  // Ten seconds after the start the account is refreshed (naming the ranking page) and the
+  // excellent mnemonics arrive.
+  ASSERT_TRUE(logged("/api/account_info.php account=shower")) << server_->log();
+  ASSERT_TRUE(logged("/api/update_excellent_mnemonic.php")) << server_->log();
+
+  // ---- An analytics envelope of this start, read record by record.
+  ASSERT_TRUE(logged("analytics: envelope", 120)) << server_->log();
+  EXPECT_TRUE(logged("analytics: client")) << server_->log();
+  EXPECT_EQ(server_->log().find("analytics: refused"), std::string::npos) << server_->log();
+
+  // ---- The ranking page from the statistics screen.
+  tap(kStatisticsTab, "the statistics tab");
+  picture("showcase-statistics.png");
+  tap(kRightNavButton, "the ranking button");
+  ASSERT_TRUE(logged("GET /top")) << server_->log();
+  settle(2);
+  picture("showcase-ranking.png");
+  tap(kBackButton, "back to the statistics");
+
+  // ---- The excellent-mnemonics book.
+  tap(kBooksTab, "the word-book tab");
+  picture("showcase-books.png");
+  tap(kExcellentBook, "the excellent-mnemonics book");
+  settle(2);
+  picture("showcase-excellent.png");
+  tap(kFirstListWord, "the first word's card, its excellent mnemonic in the strip");
+  settle(2);
+  picture("showcase-excellent-card.png");
+  tap(kBackButton, "back to the book");
+  tap(kBackButton, "back to the books");
+
+  // ---- Both pages of messages.
+  tap(kSettingsTab, "the settings tab");
+  tap(kFirstSettingsRow, "the account screen");
+  tap(kMessagesRow, "the messages row");
+  ASSERT_TRUE(logged("/api/get_user_message.php account=shower page=0")) << server_->log();
+  settle();
+  // The list's end, then a pull past it and a release: the footer loads the next page.
+  phone_->scrollDown(160, 300, 30);
+  for (int pull = 0; pull < 3 && server_->log().find("page=1") == std::string::npos; ++pull)
+    phone_->drag(160, 450, 150);
+  ASSERT_TRUE(logged("/api/get_user_message.php account=shower page=1")) << server_->log();
+  settle();
+  picture("showcase-messages-page-two.png");
+  tap(kBackButton, "back to the account screen");
+  tap(kBackButton, "back to the settings");
+
+  // ---- A password changed on the server: the next sign-in asks for it again.
+  const int port = server_->port();
+  server_.reset();
+  ASSERT_EQ(StandInProgram::runOnce(data_, {"--set-password", kAccount, "another1"},
+                                    folder_ + "/password.log"),
+            0);
+  server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server2.log", serverArgs_, port);
+  ASSERT_EQ(server_->port(), port) << server_->log();
+  const ScreenShot settings = *screen_;
+  tap(kBackupRow, "the backup sheet");
+  tap(kFirstSheetButton, "the backup button");
+  ASSERT_TRUE(logged("synchronize_up.php account=shower")) << server_->log();
+  settle();
+  picture("showcase-relogin.png");
+  EXPECT_GT(phone_->changed(settings, *screen_, {40, 170, 240, 200}), 0.3)
+      << "the login window asks for the password again";
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+}  // namespace
+}  // namespace apptest
