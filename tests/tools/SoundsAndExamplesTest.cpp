@@ -128,6 +128,9 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
   EXPECT_EQ(tools::britishFor("live", {"lɪv", "laɪv"}, phones("L AY1 V"), false), "laɪv");
   EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
   EXPECT_EQ(tools::britishFor("record", {"rɪˈkɔːd"}, phones("R EH1 K ER0 D"), true), "");
+  // The accents may stress a word that is no homograph differently.
+  EXPECT_EQ(tools::britishFor("overlook", {"ˌəʊvəˈlʊk"}, phones("OW1 V ER0 L UH2 K"), false),
+            "ˌəʊvəˈlʊk");
 }
 
 char verbEnding(const std::string& word) {

@@ -66,14 +66,17 @@ Reading readBritish(const std::u32string& ipa) {
   return r;
 }
 
-// The stressed vowel's nucleus: the letters of the first vowel run of the stressed syllable.
-std::u32string nucleus(const std::u32string& ipa) {
-  size_t from = ipa.find(U'ˈ');
-  from = from == std::u32string::npos ? 0 : from + 1;
-  while (from < ipa.size() && !isVowelLetter(ipa[from])) ++from;
-  size_t to = from;
-  while (to < ipa.size() && isVowelLetter(ipa[to])) ++to;
-  return ipa.substr(from, to - from);
+// The nucleus of syllable `syllable` (the first when -1): the letters of its first vowel run.
+std::u32string nucleus(const std::u32string& ipa, int syllable) {
+  int seen = -1;
+  for (size_t from = 0; from < ipa.size(); ++from) {
+    if (!isVowelLetter(ipa[from]) || (from > 0 && isVowelLetter(ipa[from - 1]))) continue;
+    if (++seen < std::max(syllable, 0)) continue;
+    size_t to = from;
+    while (to < ipa.size() && isVowelLetter(ipa[to])) ++to;
+    return ipa.substr(from, to - from);
+  }
+  return U"";
 }
 
 // British vowels that may stand for each American stressed vowel.
@@ -174,7 +177,8 @@ bool isOwnBritishForm(const std::string& word) {
 
 }  // namespace
 
-bool britishAgreesWith(const std::string& british, const std::vector<Phone>& american) {
+bool britishAgreesWith(const std::string& british, const std::vector<Phone>& american,
+                       bool sameStress) {
   const std::u32string ipa = decoded(british);
   const Reading b = readBritish(ipa);
   std::u32string consonants;
@@ -193,11 +197,12 @@ bool britishAgreesWith(const std::string& british, const std::vector<Phone>& ame
   }
   if (skeleton(consonants) != skeleton(b.consonants)) return false;
   // Syllabic consonants ("ˈpreznt") follow the stressed vowel: the syllables before it count.
-  if (syllables > 1 && stressed >= 0 && b.stressedSyllable >= 0 && stressed != b.stressedSyllable)
+  if (sameStress && syllables > 1 && stressed >= 0 && b.stressedSyllable >= 0 &&
+      stressed != b.stressedSyllable)
     return false;
   // A weak form ("and" ənd) says nothing of the strong one's vowel.
   if (stressed < 0 && stressedVowel == "AH") return true;
-  return vowelsCorrespond(stressedVowel, nucleus(ipa));
+  return vowelsCorrespond(stressedVowel, nucleus(ipa, stressed));
 }
 
 std::string britishFromAmerican(const std::string& word, const std::vector<Phone>& american) {
@@ -221,8 +226,10 @@ std::string britishFromAmerican(const std::string& word, const std::vector<Phone
 
 std::string britishFor(const std::string& word, const std::vector<std::string>& dictionary,
                        const std::vector<Phone>& american, bool homograph) {
+  // The accents may stress a word differently ("overlook", "debris"); only a homograph's
+  // variants part by stress.
   for (const std::string& british : dictionary)
-    if (britishAgreesWith(british, american)) return british;
+    if (britishAgreesWith(british, american, homograph)) return british;
   return homograph ? "" : britishFromAmerican(word, american);
 }
 

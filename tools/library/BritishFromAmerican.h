@@ -12,9 +12,10 @@
 namespace tools {
 
 // Whether a British IPA transcription says the same word as the American phones: the same
-// consonants (r and j aside, which the accents place differently), the primary stress on the
-// same syllable and a stressed vowel that corresponds.
-bool britishAgreesWith(const std::string& british, const std::vector<Phone>& american);
+// consonants (r, j and w aside, which the accents place differently), a vowel that corresponds
+// to the American stressed one and, with `sameStress`, the primary stress on the same syllable.
+bool britishAgreesWith(const std::string& british, const std::vector<Phone>& american,
+                       bool sameStress = true);
 
 // The British IPA of the American phones of `word`, or "" where British English may sound
 // otherwise than the American form shows: the vowel of "dance" or "father", the r-coloured
