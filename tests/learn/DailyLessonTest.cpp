@@ -101,24 +101,6 @@ TEST_F(DailyLesson, ALessonShownAndTheDayButtons) {
   EXPECT_NE(server_->lastRequest("daily_lesson.php").target.find("day_index=2"), std::string::npos);
 }
 
-TEST_F(DailyLesson, ALinkInThePrizeNoticeOpensOutsideTheApp) {
-  server_->setLesson(0, {"Practice makes perfect.", "熟能生巧。", "achieve",
-                         "<a href='http://127.0.0.1:9/prize?day=0' "
-                         "style='display:block;height:400px'>获奖名单</a>",
-                         kLessonTime});
-  auto screen = open();
-  plat::WebView* notice = screen->awardWebView();
-  ASSERT_NE(notice->displayedText().find("获奖名单"), std::string::npos);
-  screen->scrollView()->scrollRectToVisible(notice->superview()->frame(), false);
-  host_->runUntilIdle();
-  const size_t opened = plat::Application::shared().openedURLs().size();
-  ASSERT_TRUE(host_->tap(notice));
-  host_->runUntilIdle();
-  ASSERT_EQ(plat::Application::shared().openedURLs().size(), opened + 1);
-  EXPECT_EQ(plat::Application::shared().openedURLs().back(), "http://127.0.0.1:9/prize?day=0");
-  EXPECT_NE(notice->displayedText().find("获奖名单"), std::string::npos) << "the notice stays";
-}
-
 TEST_F(DailyLesson, PlanningTheLuckyWordsIsOneTransactionThatMakesThemDueAndReportsOnce) {
   auto screen = open();
   ASSERT_TRUE(host_->tap(screen->addBtn()));

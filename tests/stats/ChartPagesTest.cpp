@@ -84,11 +84,6 @@ TEST_F(ChartPageTest, ChartsOfDaysOpenShowingToday) {
       EXPECT_EQ(chart.HscaleName()[13].find("今"), 0u);
     }
   }
-  PressureUIView pressure(pageFrame_);
-  pressure.refreshData();
-  EXPECT_EQ(
-      dynamic_cast<ScrollView*>(pressure.viewWithTag(pressure.tags().scroll))->contentOffset().x, 0)
-      << "a chart of days after learning starts at its first";
 }
 
 TEST_F(ChartPageTest, OnATabletTheChartIsOnlyFiftyPointsWiderThanThePage) {
