@@ -9,7 +9,6 @@
 #include "extract/HeadwordIndex.h"
 #include "extract/InflectionRules.h"
 #include "extract/WordTable.h"
-#include "platform/base/MainThread.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
 
@@ -287,8 +286,11 @@ std::string ExtractWord::IsXZFC(const std::string& token) {
   });
 }
 
+// A report waiting for a busy main thread (one drawing a frame) would hold the extraction back
+// for that long, hundreds of times over a long text: reports are handed over without waiting,
+// and one the main thread has not shown yet gives way to the newer one.
 void ExtractWord::reportProgress(float fraction) const {
   const ProgressFun fun = extract_progressFun_;
-  plat::performOnMainThread([fun, fraction] { fun(Value(static_cast<double>(fraction))); },
-                            /*wait=*/true);
+  progress_.post([fun, fraction] { fun(Value(static_cast<double>(fraction))); },
+                 /*last=*/fraction >= 1.0f);
 }

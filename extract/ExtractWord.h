@@ -10,11 +10,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/base/LatestOnMainThread.h"
 #include "platform/base/Value.h"
 
 class ExtractWord {
  public:
-  // Receives the fraction done (a number holding a single-precision value) on the main thread.
+  // Receives the fraction done (a number holding a single-precision value) on the main thread,
+  // in order, the final 1.0 always; a report not shown yet when a newer one comes is dropped.
   using ProgressFun = std::function<void(const plat::Value& fraction)>;
 
   ExtractWord() = default;
@@ -22,7 +24,7 @@ class ExtractWord {
   ExtractWord& operator=(const ExtractWord&) = delete;
 
   // The progress receiver, not owned; progress is reported only while both it and the function
-  // are set. The extracting thread waits for each report to run on the main thread.
+  // are set. The extracting thread does not wait for the main thread to show a report.
   const void* parent() const { return parent_; }
   void setParent(const void* parent) { parent_ = parent; }
   const ProgressFun& extract_progressFun() const { return extract_progressFun_; }
@@ -59,5 +61,6 @@ class ExtractWord {
   std::unordered_map<std::string, std::string> allWordsDic_;
   std::unordered_map<std::string, int64_t> learnWordsDic_;
   ProgressFun extract_progressFun_;
+  mutable plat::LatestOnMainThread progress_;
   const void* parent_ = nullptr;
 };

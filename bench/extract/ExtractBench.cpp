@@ -1,18 +1,16 @@
-// Extracting the headwords of a 300 KB English text against the shipped word library (the
-// project's sample passages, then every headword of the library in turn, bare or inflected)
-// against a plain pass that only splits the same text into tokens and looks each one up in a
-// hash set of the library's words.
+// Extracting the headwords of a 300 KB English text (bench/support/EnglishText.h) against the
+// shipped word library, against a plain pass that only splits the same text into tokens and
+// looks each one up in a hash set of the library's words.
 #include <benchmark/benchmark.h>
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <unordered_set>
 
 #include "bench/support/BenchStore.h"
+#include "bench/support/EnglishText.h"
 #include "bench/support/Ratio.h"
 #include "extract/ExtractWord.h"
-#include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
 
@@ -22,42 +20,8 @@ using plat::Value;
 
 constexpr size_t kTextBytes = 300 * 1024;
 
-std::vector<std::string> libraryWords() {
-  const Value words =
-      CallDB::callDB()->sql_select("select wl_tWord from Words_Library", "s", "", Value::array());
-  std::vector<std::string> out;
-  for (size_t i = 0; i < words.size(); ++i) out.push_back(words.at(i).asString());
-  return out;
-}
-
 const std::string& benchText() {
-  static const std::string text = [] {
-    std::string passages;
-    for (const char* name :
-         {"how_we_remember_words.txt", "night_train.txt", "note_to_a_neighbour.txt"}) {
-      const auto content =
-          plat::files::readFile(std::string(VOCAB_SOURCE_DIR) + "/resources/text/" + name);
-      if (!content) {
-        std::fprintf(stderr, "missing sample text %s\n", name);
-        std::exit(1);
-      }
-      passages += *content + "\n";
-    }
-    const std::vector<std::string> library = libraryWords();
-    const char* const suffixes[] = {"", "s", "ed", "ing", "."};
-    std::string text;
-    size_t next = 0;
-    while (text.size() < kTextBytes) {
-      text += passages;
-      for (int i = 0; i < 400 && !library.empty(); ++i, ++next) {
-        text += library[next % library.size()] + suffixes[next % 5];
-        text += next % 9 == 8 ? ".\n" : " ";
-      }
-    }
-    text.resize(kTextBytes);
-    return text;
-  }();
-  return text;
+  return bench::englishText(kTextBytes);
 }
 
 void prepare() {
@@ -80,7 +44,7 @@ void BM_Extract(benchmark::State& state) {
 
 void BM_TokenizeAndHashLookup(benchmark::State& state) {
   prepare();
-  const std::vector<std::string> library = libraryWords();
+  const std::vector<std::string> library = bench::libraryWords();
   const std::unordered_set<std::string> set(library.begin(), library.end());
   const std::string& text = benchText();
   for (auto _ : state) {
