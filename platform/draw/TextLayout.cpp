@@ -146,6 +146,27 @@ void TextLayout::draw(DrawContext& context, Point origin) const {
   cairo_restore(cr);
 }
 
+void TextLayout::drawLines(DrawContext& context, Point origin, double top, double bottom) const {
+  cairo_t* cr = context.cairo();
+  cairo_save(cr);
+  context.applyFillSource();
+  PangoLayoutIter* iter = pango_layout_get_iter(layout_);
+  int index = 0;
+  do {
+    if (index++ >= lineCount_) break;  // past the lines the limits keep
+    PangoRectangle logical;
+    pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+    const double lineTop = pango_units_to_double(logical.y);
+    if (lineTop >= bottom) break;
+    if (lineTop + pango_units_to_double(logical.height) <= top) continue;
+    cairo_move_to(cr, origin.x + pango_units_to_double(logical.x),
+                  origin.y + pango_units_to_double(pango_layout_iter_get_baseline(iter)));
+    pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(iter));
+  } while (pango_layout_iter_next_line(iter));
+  pango_layout_iter_free(iter);
+  cairo_restore(cr);
+}
+
 Size measureText(const std::string& text, const Font& font) {
   return TextLayout(text, font).size();
 }

@@ -38,6 +38,8 @@ class TextLayout {
   Size size() const { return size_; }
   // The widest kept line's width before rounding, for callers that add up pieces of a line.
   double exactWidth() const { return exactWidth_; }
+  // The kept lines' height before rounding, for callers that stack layouts.
+  double exactHeight() const { return keptHeight_; }
   int lineCount() const { return lineCount_; }
   // Offset of the first line's baseline from the top of the text.
   double baseline() const;
@@ -50,6 +52,9 @@ class TextLayout {
   // Draws the kept lines with their top at `origin.y`; with a wrapping width the lines are
   // aligned within [origin.x, origin.x + maxWidth]. Uses the context's fill colour.
   void draw(DrawContext& context, Point origin) const;
+  // The same, but only the lines that meet [top, bottom) of the text's own coordinates: a long
+  // text drawn into a small window costs what shows.
+  void drawLines(DrawContext& context, Point origin, double top, double bottom) const;
 
  private:
   PangoLayout* layout_ = nullptr;

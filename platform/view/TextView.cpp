@@ -13,9 +13,11 @@ const Color kCaret = Color::rgb255(0, 122, 255);
 
 }  // namespace
 
-TextView::TextView(const Rect& frame) : ScrollView(frame) {
+TextView::TextView(const Rect& frame)
+    : ScrollView(frame), column_(std::make_unique<TextColumn>()) {
   setBackgroundColor(Color::white());
   setAlwaysBounceVertical(false);
+  updateContentSize();
 }
 
 void TextView::setTextDelegate(TextViewDelegate* delegate) {
@@ -39,17 +41,28 @@ void TextView::setEditable(bool editable) {
   if (!editable && isFirstResponder()) resignFirstResponder();
 }
 
-Size TextView::textSize(double width) const {
+void TextView::setTextAlignment(TextAlignment alignment) {
+  alignment_ = alignment;
+  updateContentSize();
+}
+
+TextLayout::Options TextView::layoutOptions(double width) const {
   TextLayout::Options options;
   options.maxWidth = std::max(1.0, width - 2 * kInset);
   options.alignment = alignment_;
+  return options;
+}
+
+Size TextView::textSize(double width) const {
   std::string measured = text_.empty() || text_.back() == '\n' ? text_ + " " : text_;
-  return TextLayout(measured, font_, options).size();
+  return TextLayout(measured, font_, layoutOptions(width)).size();
 }
 
 void TextView::updateContentSize() {
   Rect b = bounds();
-  setContentSize({b.width, textSize(b.width).height + 2 * kInset});
+  column_->update(text_, font_, layoutOptions(b.width));
+  setContentSize({b.width, column_->height() + 2 * kInset});
+  setNeedsDisplay();
 }
 
 void TextView::setBounds(const Rect& bounds) {
@@ -60,7 +73,8 @@ void TextView::setBounds(const Rect& bounds) {
 
 Size TextView::sizeThatFits(Size size) const {
   double width = size.width > 0 ? size.width : bounds().width;
-  return {width, textSize(width).height + 2 * kInset};
+  const double height = width == bounds().width ? column_->height() : textSize(width).height;
+  return {width, height + 2 * kInset};
 }
 
 void TextView::scrollToEnd(bool animated) {
@@ -119,17 +133,15 @@ void TextView::touchesEnded(const TouchSet& touches) {
 }
 
 void TextView::drawRect(DrawContext& context, const Rect&) {
-  Rect b = bounds();
-  TextLayout::Options options;
-  options.maxWidth = std::max(1.0, b.width - 2 * kInset);
-  options.alignment = alignment_;
-  TextLayout layout(text_, font_, options);
+  // The bounds are the part of the content in view.
+  const Rect b = bounds();
   context.setFillColor(textColor_);
-  layout.draw(context, {kInset, kInset});
+  column_->draw(context, {kInset, kInset}, b.y - kInset, b.y + b.height - kInset);
   if (editing_) {
-    const Rect caret = layout.caretAtEnd();
+    const double maxWidth = std::max(1.0, b.width - 2 * kInset);
+    const Rect caret = column_->caretAtEnd();
     context.setFillColor(kCaret);
-    context.fillRect({kInset + std::min(caret.x, options.maxWidth - 2), kInset + caret.y, 2,
+    context.fillRect({kInset + std::min(caret.x, maxWidth - 2), kInset + caret.y, 2,
                       caret.height > 0 ? caret.height : font_.lineHeight()});
   }
 }

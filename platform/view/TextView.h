@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/draw/TextColumn.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/TextEditing.h"
@@ -45,7 +46,7 @@ class TextView : public ScrollView, public TextInput {
   Color textColor() const { return textColor_; }
   void setTextColor(const Color& color) { textColor_ = color; }
   TextAlignment textAlignment() const { return alignment_; }
-  void setTextAlignment(TextAlignment alignment) { alignment_ = alignment; }
+  void setTextAlignment(TextAlignment alignment);
   bool isEditable() const { return editable_; }
   void setEditable(bool editable);
   KeyboardType keyboardType() const override { return keyboardType_; }
@@ -62,6 +63,8 @@ class TextView : public ScrollView, public TextInput {
   // The caret's range (the end of the text after typing).
   TextRange selectedRange() const { return selected_; }
   void setSelectedRange(TextRange range) { selected_ = range; }
+  // The height of the text's lines at the view's width (the content without its insets).
+  double textHeight() const { return column_->height(); }
   // Scrolls the content so that the end of the text shows.
   void scrollToEnd(bool animated);
 
@@ -83,6 +86,7 @@ class TextView : public ScrollView, public TextInput {
   void userChanged();
   textedit::ChangeCheck changeCheck();  // the delegate's say on a change
   Size textSize(double width) const;
+  TextLayout::Options layoutOptions(double width) const;
 
   std::string text_;
   Font font_ = Font::system(12);
@@ -96,6 +100,8 @@ class TextView : public ScrollView, public TextInput {
   TextViewDelegate* textDelegate_ = nullptr;
   bool editing_ = false;
   TextRange selected_;
+  // The text as laid out at the view's width; drawing shows only the lines in view.
+  std::unique_ptr<TextColumn> column_;
 };
 
 }  // namespace plat
