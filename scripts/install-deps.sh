@@ -12,6 +12,7 @@ PACKAGES=(
   duktape-dev  # runs proxy configuration scripts
   rapidjson-dev nlohmann-json3-dev
   xvfb xdotool x11-apps
+  xclip  # puts text on the test display's clipboard and primary selection for pasting
   xdg-utils  # opens links in the desktop's browser and mail program
   attr tzdata
   media-types  # /etc/mime.types, the types uploads announce

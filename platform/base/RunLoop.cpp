@@ -210,6 +210,7 @@ struct RunLoop::Impl {
   uint64_t nextSequence = 0;
   std::vector<std::string> modeStack;
   Task beforeWaiting;
+  uint64_t handledTotal = 0;
 
   // Hands a perform over; the loop may be gone once this returns.
   void post(Posted item, bool ring = true) {
@@ -390,6 +391,12 @@ struct RunLoop::Impl {
   // One turn of the loop in `mode`: performs, due timers, then descriptors, waiting for them at
   // most until the next timer or `until` (clock time) when nothing ran yet.
   int pass(const std::string& mode, double until, bool mayWait) {
+    const int handled = turn(mode, until, mayWait);
+    handledTotal += static_cast<uint64_t>(handled);
+    return handled;
+  }
+
+  int turn(const std::string& mode, double until, bool mayWait) {
     int handled = runPerforms(mode) + fireDueTimers(mode);
     int timeoutMs = 0;
     if (mayWait && handled == 0 && !stopRequested.load()) {
@@ -616,6 +623,10 @@ void RunLoop::stop() {
   std::shared_ptr<WakeChannel> channel = impl_->wake;
   impl_->stopRequested.store(true);  // from here on the loop may end and go away
   channel->ring(true);
+}
+
+uint64_t RunLoop::handledCount() const {
+  return impl_->handledTotal;
 }
 
 std::string RunLoop::currentMode() const {

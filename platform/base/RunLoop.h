@@ -6,6 +6,7 @@
 // that is due now and advance(seconds) moves the clock forward firing everything due on the way.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -106,6 +107,10 @@ class RunLoop {
   // loop then goes on without sleeping) and change descriptor sources. One per loop; nullptr
   // removes it.
   void setBeforeWaitingObserver(Task observer);
+
+  // On the loop's thread: how many performs, timer firings and descriptor callbacks the loop has
+  // run so far. A host that draws only after something happened compares it between sleeps.
+  uint64_t handledCount() const;
 
   // Runs in the default mode until stop().
   void run();

@@ -1,6 +1,7 @@
 #include "platform/host/WindowHost.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,8 @@
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/host/DesktopURLOpener.h"
+#include "platform/host/DesktopPaste.h"
+#include "platform/host/FramePacing.h"
 #include "platform/host/FramePresenter.h"
 #include "platform/host/MemoryPressure.h"
 #include "platform/host/NotificationDelivery.h"
@@ -19,6 +22,7 @@
 #include "platform/host/WindowTitle.h"
 #include "platform/host/ReminderHandover.h"
 #include "platform/host/TabletScreen.h"
+#include "platform/view/Animation.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
@@ -26,12 +30,10 @@
 namespace plat {
 namespace {
 
-constexpr double kTickSeconds = 1.0 / 60;
-// While the learner acts (and a little after, for animations) the picture is checked at up to 30
-// frames a second; otherwise four times a second, enough for replies and timers.
-constexpr double kBusySeconds = 1.0;
-constexpr double kBusyFrame = 1.0 / 30;
-constexpr double kIdleFrame = 0.25;
+// Without the display's connection to watch (a Wayland display), input is fetched this often.
+constexpr double kInputPollSeconds = 1.0 / 60;
+// The memory figures, notifications that fall due and the title's badge are looked at this often.
+constexpr double kChoresSeconds = MemoryPressure::kPollSeconds;
 // How much of the display the window may cover, and points the wheel moves per notch.
 constexpr double kDisplayShare = 0.9;
 constexpr double kWheelPoints = 40;
@@ -61,16 +63,26 @@ struct WindowHost::Impl {
     if (!reminders.isHandedOver(notification)) NotificationDelivery::showOnDesktop(notification);
   }};
   MemoryPressure memory;
-  std::shared_ptr<Timer> ticker;
-  bool inTick = false;
+  // The main run loop drives the window: input wakes it through the display's connection, and
+  // before it sleeps the window takes the input and draws, when something changed (FramePacing).
+  std::shared_ptr<Timer> frameTimer;  // a frame owed, at the pace's next slot
+  std::shared_ptr<Timer> chores;
+  std::shared_ptr<Timer> inputPoll;
+  int displaySource = 0;   // the display connection's descriptor source; 0 when none
+  uint64_t ownHandled = 0;  // what the loop ran for the window itself, which changes nothing
+  uint64_t seenOthers = 0;
+  bool takingInput = false;
+  bool changed = true;
   bool exposed = true;
-  double lastActivity = 0;
   double lastFrame = 0;
 
   ~Impl() {
     memory.stop();
     reminders.detach();
-    if (ticker) ticker->invalidate();
+    for (const auto& timer : {frameTimer, chores, inputPoll})
+      if (timer) timer->invalidate();
+    if (displaySource) RunLoop::main().removeFdSource(displaySource);
+    RunLoop::main().setBeforeWaitingObserver(nullptr);
     frames.reset();
     if (window) SDL_DestroyWindow(window);
     SDL_Quit();
@@ -105,33 +117,112 @@ struct WindowHost::Impl {
     return {x * screen.width / std::max(w, 1), y * screen.height / std::max(h, 1)};
   }
 
-  void tick() {
-    if (inTick) {
-      // A screen waits inside the run loop (an animation finishing): show it, take no input.
-      paint();
-      return;
+  // Starts watching for input and changes; from run(), once the application launched.
+  void start() {
+    RunLoop& loop = RunLoop::main();
+    loop.setBeforeWaitingObserver([this] { update(true); });
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+      displaySource = loop.addFdSource(ConnectionNumber(info.info.x11.display), kFdReadable,
+                                       [this](int, unsigned) {
+                                         ++ownHandled;
+                                         update(false);
+                                       });
+    } else {
+      inputPoll = Timer::scheduled(
+          kInputPollSeconds, true,
+          [this](Timer&) {
+            ++ownHandled;
+            update(false);
+          },
+          kCommonModes);
     }
-    inTick = true;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) handle(event);
-    notifications.deliverDue();
-    title->update();
-    paint();
-    inTick = false;
+    chores = Timer::scheduled(
+        kChoresSeconds, true,
+        [this](Timer&) {
+          ++ownHandled;
+          if (memory.poll()) changed = true;
+          if (notifications.deliverDue() > 0) changed = true;
+          title->update();
+        },
+        kCommonModes);
+    update(true);
   }
 
-  void paint() {
+  // Takes the input the display holds; true when there was some. A handler that waits inside
+  // the run loop (an animation finishing) gets its screen drawn but no input meanwhile.
+  bool takeInput() {
+    if (takingInput) return false;
+    takingInput = true;
+    bool any = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+      handle(event);
+      any = true;
+    }
+    takingInput = false;
+    return any;
+  }
+
+  // Before the main run loop sleeps, on input, and when an owed frame falls due. Loops run in
+  // other modes (a request waited for) are left alone, as they leave the screens alone.
+  void update(bool beforeSleep) {
+    const std::string mode = RunLoop::main().currentMode();
+    if (mode != kDefaultRunLoopMode && mode != kTrackingRunLoopMode) return;
+    if (takeInput()) changed = true;
+    // What the loop ran besides the window's own sources may have changed the picture. The loop
+    // counts a source once it returned, so the count is read only between turns.
+    const uint64_t others = RunLoop::main().handledCount() - ownHandled;
+    if (beforeSleep && others != seenOthers) {
+      seenOthers = others;
+      changed = true;
+    }
+    const bool moving = Animation::runningCount() > 0 ||
+                        Application::shared().isNetworkActivityIndicatorVisible();
     const double now = Clock::current().now();
-    const double every = now - lastActivity < kBusySeconds ? kBusyFrame : kIdleFrame;
-    if (!exposed && now - lastFrame < every) return;
+    const FramePacing::Decision decision =
+        FramePacing::decide(changed, moving, exposed, now, lastFrame);
+    if (decision.next == FramePacing::Next::Sleep) return;
+    if (decision.next == FramePacing::Next::DrawAt) {
+      owe(decision.at);
+      return;
+    }
+    paint(now);
+    // Drawing may have read input off the connection into the queue, where the descriptor no
+    // longer shows it: take it now, and draw what it did at the next slot.
+    if (takeInput() || moving) {
+      changed = changed || !moving;
+      owe(lastFrame + FramePacing::kFrameSeconds);
+    }
+  }
+
+  void paint(double now) {
     lastFrame = now;
+    changed = false;
     frames->present(exposed);
     exposed = false;
+    title->update();
+  }
+
+  // A frame at `at` (clock time), unless one is owed sooner.
+  void owe(double at) {
+    if (frameTimer && frameTimer->isValid()) {
+      if (frameTimer->fireDate() <= at) return;
+      frameTimer->invalidate();
+    }
+    const double delay = std::max(0.0, at - Clock::current().now());
+    frameTimer = Timer::scheduled(
+        delay, false,
+        [this](Timer&) {
+          ++ownHandled;
+          update(false);
+        },
+        kCommonModes);
   }
 
   void handle(const SDL_Event& event) {
     Application& app = Application::shared();
-    lastActivity = Clock::current().now();
     switch (event.type) {
       case SDL_QUIT:
         app.enterBackground();
@@ -144,6 +235,8 @@ struct WindowHost::Impl {
       case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
           pointer.press(pointOf(event.button.x, event.button.y));
+        } else if (event.button.button == SDL_BUTTON_MIDDLE) {
+          DesktopPaste::middleClick(pointOf(event.button.x, event.button.y));
         }
         break;
       case SDL_MOUSEMOTION:
@@ -166,6 +259,10 @@ struct WindowHost::Impl {
         Keyboard::type(event.text.text);
         break;
       case SDL_KEYDOWN:
+        if (DesktopPaste::isPasteKey(event.key.keysym.sym, event.key.keysym.mod)) {
+          DesktopPaste::pasteClipboard();
+          break;
+        }
         if (event.key.keysym.sym == SDLK_r && (event.key.keysym.mod & KMOD_CTRL)) turnScreen();
         if (event.key.keysym.sym == SDLK_BACKSPACE) Keyboard::deleteBackward();
         // Enter is the bar's key: on a keypad without a return key it finishes the field.
@@ -258,14 +355,9 @@ int WindowHost::run(const Value& launchOptions) {
   app.setDelegate(delegate_);
   impl_->reminders.attach();
   app.launch(launchOptions);
-  impl_->memory.start();
   RunLoop::main().runUntilIdle();
   impl_->exposed = true;
-  impl_->paint();
-
-  Impl* impl = impl_.get();
-  impl_->ticker = Timer::scheduled(
-      kTickSeconds, true, [impl](Timer&) { impl->tick(); }, kCommonModes);
+  impl_->start();
   RunLoop::main().run();
   impl_.reset();
   Clipboard::install(nullptr);

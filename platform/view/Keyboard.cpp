@@ -192,6 +192,13 @@ bool Keyboard::type(const std::string& text) {
   return true;
 }
 
+bool Keyboard::paste(const std::string& text) {
+  TextInput* input = textInput();
+  if (!input) return false;
+  if (!text.empty()) input->insertText(text);
+  return true;
+}
+
 bool Keyboard::deleteBackward() {
   if (!textInput()) return false;
   textInput()->deleteBackward();

@@ -54,6 +54,8 @@ class Keyboard {
 
   // Typing for the hosts: false when the first responder takes no text.
   static bool type(const std::string& text);  // one character at a time
+  // Pasting: the whole text in one insertion, the delegate asked once, as a paste does.
+  static bool paste(const std::string& text);
   static bool deleteBackward();
   static bool pressReturn();
   // The typing bar's key (and the computer's Enter): the return key where the phone's keyboard

@@ -1,0 +1,51 @@
+#include "platform/host/DesktopPaste.h"
+
+#include <string>
+
+#include "platform/view/Application.h"
+#include "platform/view/Clipboard.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/Window.h"
+
+namespace plat {
+namespace {
+
+std::string primarySelection() {
+  char* text = SDL_GetPrimarySelectionText();
+  std::string copy = text ? text : "";
+  SDL_free(text);
+  return copy;
+}
+
+// The view under `p` that takes text, or its nearest such ancestor.
+View* textInputAt(Point p) {
+  Window* window = Application::shared().windowAt(p);
+  if (!window) return nullptr;
+  window->layoutIfNeeded();
+  for (View* view = window->hitTest(window->convertFromSuperview(p)); view;
+       view = view->superview()) {
+    if (view->canBecomeFirstResponder()) return view;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool DesktopPaste::isPasteKey(SDL_Keycode key, Uint16 modifiers) {
+  const bool control = (modifiers & KMOD_CTRL) != 0;
+  const bool others = (modifiers & (KMOD_ALT | KMOD_GUI)) != 0;
+  if (key == SDLK_v) return control && !others;
+  return key == SDLK_INSERT && (modifiers & KMOD_SHIFT) != 0 && !control && !others;
+}
+
+bool DesktopPaste::pasteClipboard() {
+  return Keyboard::paste(Clipboard::general().text());
+}
+
+bool DesktopPaste::middleClick(Point p) {
+  View* field = textInputAt(p);
+  if (field && !field->isFirstResponder()) field->becomeFirstResponder();
+  return Keyboard::paste(primarySelection());
+}
+
+}  // namespace plat
