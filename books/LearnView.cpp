@@ -1,21 +1,19 @@
 #include "books/LearnView.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <functional>
-#include <thread>
 
+#include "books/TextExtraction.h"
 #include "books/TextFile.h"
 #include "books/WordsUIViewController.h"
-#include "extract/ExtractWord.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/base/Files.h"
-#include "platform/base/MainThread.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
-#include "platform/draw/TextLayout.h"
 #include "platform/view/Animation.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
@@ -28,6 +26,9 @@ namespace {
 
 constexpr double kButtonHeight = 36;
 constexpr double kBottomMargin = 8;
+// A change of the text is saved this long after it, with whatever followed meanwhile: a kill
+// loses at most this much typing, and typing writes the store at most once in this time.
+constexpr double kSaveDelay = 1.0;
 
 std::shared_ptr<plat::Button> pageButton(const std::string& image, const std::string& title) {
   auto button = plat::Button::create(plat::ButtonType::Custom);
@@ -67,6 +68,7 @@ std::vector<std::string> stringsOf(const plat::Value& flat) {
 }  // namespace
 
 LearnView::~LearnView() {
+  plat::RunLoop::main().cancelPerforms(this);
   if (mwords_) mwords_->setTextDelegate(nullptr);
   if (sliderView_) sliderView_->setDeleage(nullptr);
 }
@@ -131,8 +133,19 @@ void LearnView::leaveEditMode() {
 void LearnView::layoutTextArea() {
   const double width = view()->bounds().width;
   const double height = getFileBtn_->frame().y - 12;
-  mwords_->setFrame({0, 6, width, height});
+  mwords_->setFrame({0, 6, width, height - shortened_});
   textbgView_->setFrame({0, 4, width, height + 2});
+}
+
+// The keyboard covers `tempHeight_` of the text area. Where it covers none (the desktop's slim
+// bar leaves the buttons below the text in view) the area keeps its height: it never grows over
+// the buttons.
+void LearnView::fitAboveKeyboard() {
+  const double shorten = std::max(0.0, tempHeight_);
+  Rect area = mwords_->frame();
+  area.height += shortened_ - shorten;
+  shortened_ = shorten;
+  mwords_->setFrame(area);
 }
 
 void LearnView::DidAppearView() {
@@ -157,8 +170,8 @@ void LearnView::DidAppearView() {
 void LearnView::changeSliderValue() {
   if (!sliderView_) return;
   const Rect area = mwords_->frame();
-  const double textHeight =
-      plat::measureText(mwords_->text(), mwords_->font(), {area.width, 200000}).height;
+  // The text area keeps its text laid out: measuring a long text again would cost a frame.
+  const double textHeight = mwords_->textHeight();
   if (textHeight <= area.height) {
     sliderView_->setHidden(true);
     return;
@@ -176,39 +189,41 @@ void LearnView::willAnimateRotationToInterfaceOrientation() {
 void LearnView::in_edit_callback(double coveredHeight, bool isRotate) {
   if (sliderView_) sliderView_->setHidden(true);
   mwords_->setShowsVerticalScrollIndicator(true);
-  tempHeight_ = coveredHeight - (view()->bounds().height - mwords_->frame().height);
-  auto shorten = [this] {
-    Rect area = mwords_->frame();
-    area.height -= tempHeight_;
-    mwords_->setFrame(area);
-  };
+  const double fullHeight = mwords_->frame().height + shortened_;
+  tempHeight_ = coveredHeight - (view()->bounds().height - fullHeight);
   if (isRotate)
-    shorten();
+    fitAboveKeyboard();
   else
-    plat::Animation::animate(0.3, shorten);
+    plat::Animation::animate(0.3, [this] { fitAboveKeyboard(); });
 }
 
 void LearnView::in_edit_callback2(double difference) {
   tempHeight_ -= difference;
-  Rect area = mwords_->frame();
-  area.height += difference;
-  mwords_->setFrame(area);
+  fitAboveKeyboard();
 }
 
 void LearnView::leave_edit_callback(bool isRotate) {
-  auto lengthen = [this] {
-    Rect area = mwords_->frame();
-    area.height += tempHeight_;
-    mwords_->setFrame(area);
-  };
-  if (isRotate)
-    lengthen();
-  else
-    plat::Animation::animate(0.3, lengthen);
   tempHeight_ = 0;
+  if (isRotate)
+    fitAboveKeyboard();
+  else
+    plat::Animation::animate(0.3, [this] { fitAboveKeyboard(); });
   if (sliderView_) sliderView_->setHidden(false);
   mwords_->setShowsVerticalScrollIndicator(false);
   changeSliderValue();
+}
+
+void LearnView::didChange(plat::TextView&) {
+  saveSoon();
+}
+
+void LearnView::saveSoon() {
+  if (savePending_) return;
+  savePending_ = true;
+  plat::RunLoop::main().performAfter(kSaveDelay, this, "save_textInfo", [this] {
+    savePending_ = false;
+    save_textInfo();
+  });
 }
 
 void LearnView::save_textInfo() {
@@ -236,6 +251,7 @@ void LearnView::selectFile_CallBack(const std::string& fileName, const std::stri
   showFileText(text);
   upPage_->setHidden(true);
   downPage_->setHidden(true);
+  saveSoon();
 }
 
 std::string LearnView::decodeText(const std::string& bytes) {
@@ -257,6 +273,7 @@ void LearnView::clearBtn() {
   fileName_.clear();
   changeSliderValue();
   mwords_->textChange();
+  saveSoon();
 }
 
 // ---- Extraction
@@ -266,24 +283,14 @@ void LearnView::addNewWord() {
   extract_progress(plat::Value(0.0));
   extracting_ = true;
   std::weak_ptr<LearnView> self = std::static_pointer_cast<LearnView>(shared_from_this());
-  std::thread([self, receiver = static_cast<const void*>(this), text = mwords_->text()] {
-    ExtractWord extractor;
-    extractor.setParent(receiver);
-    extractor.setExtract_progressFun([self](const plat::Value& fraction) {
-      if (auto page = self.lock()) page->extract_progress(fraction);
-    });
-    plat::Value words, learned, none;
-    int added = 0;
-    try {
-      added = extractor.extractWord(text, words, learned, none);
-    } catch (const std::exception&) {
-      added = 0;  // the store failed: nothing to show
-    }
-    const plat::Value result = plat::Value::array({added, words, learned, none});
-    plat::performOnMainThread([self, result] {
-      if (auto page = self.lock()) page->thread_end(result);
-    });
-  }).detach();
+  textextraction::start(
+      mwords_->text(),
+      [self](const plat::Value& fraction) {
+        if (auto page = self.lock()) page->extract_progress(fraction);
+      },
+      [self](const plat::Value& result) {
+        if (auto page = self.lock()) page->thread_end(result);
+      });
 }
 
 void LearnView::extract_progress(const plat::Value& fraction) {

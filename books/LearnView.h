@@ -42,6 +42,9 @@ class LearnView : public plat::ViewController,
   void in_edit_callback2(double difference);
   void leave_edit_callback(bool isRotate);
   void save_textInfo();
+  // Saves the text a moment after it changed (typed, pasted, loaded or cleared), so that a
+  // killed program keeps it; changes meanwhile ride along.
+  void saveSoon();
 
   // ---- Buttons
   void addNewWord();
@@ -53,6 +56,7 @@ class LearnView : public plat::ViewController,
   void selectFile_CallBack(const std::string& fileName, const std::string& text) override;
   void slider_valuechange(int value) override;
   void slider_endDrag() override;
+  void didChange(plat::TextView&) override;
   void scrollViewDidScroll(plat::ScrollView&) override;
   void scrollViewWillBeginDragging(plat::ScrollView&) override;
   void scrollViewWillBeginDecelerating(plat::ScrollView&) override;
@@ -79,8 +83,10 @@ class LearnView : public plat::ViewController,
 
  private:
   void layoutTextArea();
+  void fitAboveKeyboard();
 
   double tempHeight_ = 0;
+  double shortened_ = 0;  // what the text area gave up to the keyboard
   std::shared_ptr<MyTextView> mwords_;
   std::string fileName_;
   int64_t countPage_ = 0;
@@ -92,4 +98,5 @@ class LearnView : public plat::ViewController,
   std::shared_ptr<plat::Button> upPage_, downPage_, clearBtn_, getFileBtn_, getWordBtn_;
   plat::ViewController* parent_ = nullptr;
   bool extracting_ = false;
+  bool savePending_ = false;
 };

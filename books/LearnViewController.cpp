@@ -125,6 +125,9 @@ void LearnViewController::viewDidAppear(bool) {
 
 void LearnViewController::viewWillDisappear(bool animated) {
   if (auto* nav = navigationController()) nav->setNavigationBarHidden(false, animated);
+  // Editing ends while the keyboard is still heard: a keyboard that went down unheard (the word
+  // lists pushed after 提取) would leave the strip and the text area moved for good.
+  if (learnView_->isViewLoaded()) learnView_->view()->endEditing(true);
   plat::NotificationCenter::defaultCenter().removeObserver(this);
   rememberedPage = currentPage();
 }
@@ -185,7 +188,8 @@ void LearnViewController::keyboardShow(const plat::Value& info) {
   ScrollView_->setScrollEnabled(false);
   const double appHeight = plat::Screen::main().applicationFrame().height;
   scrollHeight_ = end.height - (appHeight - ScrollView_->frame().height);
-  if (!isRotate_) {
+  if (!isRotate_ && !stripRaised_) {
+    stripRaised_ = true;
     plat::Animation::animate(0.3, [this] {
       Rect strip = tabbar_->frame();
       strip.y -= kStripHeight;
@@ -200,8 +204,9 @@ void LearnViewController::keyboardShow(const plat::Value& info) {
 }
 
 void LearnViewController::keyboardHide(const plat::Value&) {
-  if (!isRotate_) {
-    ScrollView_->setScrollEnabled(true);
+  if (!isRotate_) ScrollView_->setScrollEnabled(true);
+  if (!isRotate_ && stripRaised_) {
+    stripRaised_ = false;
     plat::Animation::animate(0.3, [this] {
       Rect strip = tabbar_->frame();
       strip.y += kStripHeight;

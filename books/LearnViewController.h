@@ -66,5 +66,7 @@ class LearnViewController : public BaseViewController,
   std::shared_ptr<MyTabbarView> tabbar_;
   bool isRotate_ = false;
   double scrollHeight_ = 0;
+  // The strip and the pages are moved up for the keyboard: they move back once, and only then.
+  bool stripRaised_ = false;
   int rotatingPage_ = 0;
 };

@@ -35,6 +35,7 @@ class ProgramProcess {
   ProgramProcess& operator=(const ProgramProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   std::string home() const { return folder_ + "/home"; }
   std::string log() const;
   // Sends SIGTERM (the desktop closing the window) and waits.

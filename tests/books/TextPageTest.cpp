@@ -1,11 +1,14 @@
 // The text page and the text files screen.
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Charset.h"
 #include "platform/base/Files.h"
 #include "platform/view/AlertView.h"
+#include "extract/ExtractWord.h"
+#include "platform/host/PointerInput.h"
 #include "platform/view/Keyboard.h"
 #include "settings/HtmlViewController.h"
 #include "tests/books/BooksScreenFixture.h"
@@ -58,11 +61,14 @@ class TextPage : public BooksScreenTest {
     return true;
   }
   // Extracts what the page holds and waits for the thread; returns the progress texts seen.
-  std::set<std::string> extract(LearnViewController& tab) {
+  // `eachTurn` runs whenever the main loop comes round, as a window's drawing would.
+  std::set<std::string> extract(LearnViewController& tab,
+                                const std::function<void()>& eachTurn = {}) {
     std::set<std::string> progress;
     EXPECT_TRUE(host_->tap(&tab.learnView().extractButton()));
     EXPECT_TRUE(plat::RunLoop::main().runUntil(
         [&] {
+          if (eachTurn) eachTurn();
           if (auto* shown = host_->findContainingText("提取 "))
             progress.insert(shown->displayedText());
           return !tab.learnView().isExtracting();
@@ -70,6 +76,28 @@ class TextPage : public BooksScreenTest {
         120));
     host_->advance(3);
     return progress;
+  }
+  // A text of `bytes` of the library's words, bare and inflected, in sentences and lines.
+  static std::string longText(const Words& library, size_t bytes) {
+    const char* const suffixes[] = {"ed", "s", "ing", "", "."};
+    std::string text;
+    for (size_t i = 0; text.size() < bytes; ++i)
+      text += library[i % library.size()] + suffixes[i % 5] + (i % 7 == 6 ? ", and " : " ") +
+              (i % 12 == 11 ? "\n" : "");
+    return text;
+  }
+  static double secondsOf(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  // Types into the text area, which brings the keyboard up.
+  void typeIntoTextArea(LearnViewController& tab, const std::string& text) {
+    ASSERT_TRUE(host_->tap(&tab.learnView().mwords()));
+    host_->advance(1);
+    ASSERT_TRUE(plat::Keyboard::isVisible());
+    host_->type(text);
+    host_->advance(1);
   }
 };
 
@@ -232,6 +260,119 @@ TEST_F(TextPage, TypingMovesTheStripAwayKeepsTheTextAboveTheKeyboardAndItsBarEnd
   EXPECT_FALSE(plat::Keyboard::isVisible());
   EXPECT_TRUE(tab->scrollView().isScrollEnabled());
   EXPECT_EQ(tab->tabbar().frame().y, 0);
+}
+
+TEST_F(TextPage, ALongTextIsExtractedInAboutTheTimeOfTheExtractionAloneWhileTheScreenIsDrawn) {
+  const Words library = addLetterWords("q", 1200, 50000);
+  const std::string text = longText(library, 250 * 1024);
+  const double alone = secondsOf([&] {
+    ExtractWord extractor;
+    plat::Value words, learned, none;
+    EXPECT_EQ(extractor.extractWord(text, words, learned, none), 1200);
+  });
+
+  auto tab = showTextPage();
+  tab->learnView().mwords().setText(text);
+  tab->learnView().changeSliderValue();
+  host_->advance(1);
+  // The main loop draws the screen, long text and all, whenever it comes round: reports that
+  // waited for it would hold the extraction back by a picture each.
+  int pictures = 0;
+  std::set<std::string> progress;
+  const double onPage = secondsOf([&] {
+    progress = extract(*tab, [&] {
+      ASSERT_TRUE(host_->renderScreen());
+      ++pictures;
+    });
+  });
+  EXPECT_LT(onPage, 3 * alone + 3.0) << "alone " << alone << " s, " << pictures << " pictures";
+  EXPECT_TRUE(progress.count("提取 0％"));
+  auto* lists = dynamic_cast<WordsUIViewController*>(app_->bookNav->topViewController());
+  ASSERT_NE(lists, nullptr);
+  EXPECT_EQ(lists->allWordsNum(), 1200);
+}
+
+TEST_F(TextPage, ALongTextDrawsWhatShowsWhereItIsScrolledAndTheWheelScrollsItWhileTyping) {
+  const Words library = addLetterWords("q", 300, 50000);
+  auto tab = showTextPage();
+  LearnView& page = tab->learnView();
+  page.mwords().setText(longText(library, 250 * 1024));
+  page.changeSliderValue();
+  host_->advance(1);
+  const double area = page.mwords().bounds().height;
+  EXPECT_GT(page.mwords().textHeight(), 100 * area) << "every line counts in the height";
+  page.mwords().setContentOffset({0, page.mwords().contentSize().height / 2});
+  host_->advance(1);
+  render("text_long_middle");
+
+  // Typing at the end of the long text; the keyboard's bar leaves the buttons in view.
+  typeIntoTextArea(*tab, " The end.");
+  const plat::Rect text = page.mwords().convertRectTo(page.mwords().bounds(), nullptr);
+  const plat::Rect buttons = page.fileButton().convertRectTo(page.fileButton().bounds(), nullptr);
+  EXPECT_LE(text.y + text.height, buttons.y) << "no line runs over the buttons";
+  EXPECT_LE(text.y + text.height, plat::Keyboard::frame().y);
+  const double end = page.mwords().contentOffset().y;
+  EXPECT_GT(end, 0) << "the line typed shows";
+  ASSERT_TRUE(plat::PointerInput::wheel({text.x + 100, text.y + text.height / 2}, 0, -400));
+  EXPECT_DOUBLE_EQ(page.mwords().contentOffset().y, end - 400);
+  host_->advance(1);
+  render("text_long_typing");
+}
+
+TEST_F(TextPage, ExtractingWithTheKeyboardUpLeavesTheStripAndTheTextAreaWholeOnReturn) {
+  const Words library = addLetterWords("q", 20, 50000);
+  auto tab = showTextPage();
+  LearnView& page = tab->learnView();
+  const plat::Rect strip = tab->tabbar().frame();
+  const plat::Rect pages = tab->scrollView().frame();
+  const plat::Rect area = page.mwords().frame();
+
+  typeIntoTextArea(*tab, library[0] + " " + library[1] + "s");
+  EXPECT_LT(tab->tabbar().frame().y, strip.y) << "the strip makes room while typing";
+  extract(*tab);
+  ASSERT_NE(app_->bookNav->topViewController(), tab.get()) << "the word lists are shown";
+  EXPECT_FALSE(plat::Keyboard::isVisible());
+  app_->bookNav->popViewController(true);
+  host_->advance(1);
+  EXPECT_EQ(app_->bookNav->topViewController(), tab.get());
+  render("text_after_extract");
+  for (int round = 0; round < 2; ++round) {  // and across a visit of the other page
+    EXPECT_EQ(tab->tabbar().frame(), strip) << round;
+    EXPECT_DOUBLE_EQ(tab->tabbar().alpha(), 1) << round;
+    EXPECT_EQ(tab->scrollView().frame(), pages) << round;
+    EXPECT_EQ(page.mwords().frame(), area) << round;
+    EXPECT_TRUE(tab->scrollView().isScrollEnabled()) << round;
+    tab->selectTabBtn(0);
+    host_->advance(1);
+    tab->selectTabBtn(1);
+    host_->advance(1);
+  }
+  // Editing again moves the strip once and brings it back once.
+  typeIntoTextArea(*tab, " again");
+  ASSERT_TRUE(host_->tap(host_->findButton("隐藏键盘")));
+  host_->advance(1);
+  EXPECT_EQ(tab->tabbar().frame(), strip);
+  EXPECT_EQ(page.mwords().frame(), area);
+  render("text_after_editing_again");
+}
+
+TEST_F(TextPage, WhatIsTypedLoadedOrClearedIsSavedWithinASecondSoAKillLosesNothing) {
+  {
+    auto tab = showTextPage();
+    typeIntoTextArea(*tab, "A letter to my friend.");
+    host_->advance(1);
+    // No closeProgram: the program is killed here.
+    EXPECT_EQ(db_->getPersonalValue("learn_text"), "A letter to my friend.");
+  }
+  auto relaunched = showTextPage();
+  EXPECT_EQ(relaunched->learnView().mwords().text(), "A letter to my friend.");
+  plat::files::writeFileAtomically(document("story.txt"), "Once upon a time.");
+  ASSERT_TRUE(pick(openFiles(*relaunched), "story.txt"));
+  host_->advance(1.5);
+  EXPECT_EQ(db_->getPersonalValue("learn_text"), "Once upon a time.");
+  relaunched->learnView().clearBtn();
+  host_->advance(1.5);
+  EXPECT_EQ(db_->getPersonalValue("learn_text"), "");
 }
 
 }  // namespace
