@@ -334,11 +334,17 @@ class Maker {
   // A word whose main sense WordNet marks as obscene or as a slur ("boy" keeps its place: only
   // a later sense is marked).
   bool isOffensive(const std::string& lemma) const {
-    static const std::set<std::string> kDomains = {"obscenity", "disparagement", "ethnic_slur",
-                                                   "vulgarism"};
     std::vector<char> parts = allPartsOf(lemma);
     if (parts.empty()) return false;
-    const Synset* s = wordNet_.synset(parts[0], wordNet_.senses(lemma, parts[0]).front());
+    return isMarkedOffensive(wordNet_.synset(parts[0], wordNet_.senses(lemma, parts[0]).front()),
+                             lemma);
+  }
+
+  // Whether WordNet marks the synset, for `lemma` or for all its words, as obscene or a slur
+  // ("she's a real dog").
+  bool isMarkedOffensive(const Synset* s, const std::string& lemma) const {
+    static const std::set<std::string> kDomains = {"obscenity", "disparagement", "ethnic_slur",
+                                                   "vulgarism"};
     for (const WordNetPointer& ptr : s->pointers) {
       if (ptr.symbol != ";u") continue;
       const Synset* domain = wordNet_.synset(ptr.pos, ptr.offset);
@@ -681,6 +687,7 @@ class Maker {
       const char pos = h.meanings[m].pos;
       for (uint32_t offset : wordNet_.senses(h.word, pos)) {
         const Synset* synset = wordNet_.synset(pos, offset);
+        if (isMarkedOffensive(synset, h.word)) continue;
         std::vector<std::string> otherMembers;
         for (const std::string& w : synset->words)
           if (lowered(w) != h.word) otherMembers.push_back(lowered(w));
