@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "platform/crypto/Digest.h"
+
 namespace plat::stream {
 namespace {
 
@@ -79,11 +81,7 @@ std::shared_ptr<TlsIdentity> TlsIdentity::fromPemFiles(const std::string& certif
     setError(error, certificateFile + " can't be digested");
     return nullptr;
   }
-  static const char kHex[] = "0123456789abcdef";
-  for (unsigned int i = 0; i < length; ++i) {
-    identity->fingerprint_ += kHex[digest[i] >> 4];
-    identity->fingerprint_ += kHex[digest[i] & 15];
-  }
+  identity->fingerprint_ = plat::crypto::hex(digest, length);
   ERR_clear_error();  // the read that ended the chain left an error behind
   return identity;
 }
