@@ -121,45 +121,30 @@ TEST_F(HttpThrottleTest, WWANLimitAppliesOnlyWhileOnWWANAndALimitOfZeroThrottles
   EXPECT_EQ(HttpRequest::maxUploadReadLength(), 0u);
 }
 
-// The bytes that the kernel holds for the loopback TCP socket from port `local` to port `remote`:
-// sent but not yet taken by the peer, and received but not yet read by its owner.
-struct SocketQueues {
+// An established TCP socket of this machine as the kernel sees it: its ports, the bytes sent but
+// not yet taken by the peer, and those received but not yet read by its owner.
+struct TcpSocket {
+  uint16_t local = 0, remote = 0;
   uint64_t unsent = 0, unread = 0;
 };
-std::optional<SocketQueues> socketQueues(uint16_t local, uint16_t remote) {
+std::vector<TcpSocket> establishedSockets() {
+  std::vector<TcpSocket> sockets;
   std::ifstream table("/proc/net/tcp");
   std::string line;
   std::getline(table, line);  // the column names
+  auto hexAfter = [](const std::string& text, char separator) {
+    return std::stoull(text.substr(text.find(separator) + 1), nullptr, 16);
+  };
   while (std::getline(table, line)) {
     std::istringstream fields(line);
-    std::string slot, localAddress, remoteAddress, state, queues;
-    fields >> slot >> localAddress >> remoteAddress >> state >> queues;
-    auto port = [](const std::string& address) {
-      return static_cast<uint16_t>(std::stoul(address.substr(address.find(':') + 1), nullptr, 16));
-    };
-    if (state != "01" || port(localAddress) != local || port(remoteAddress) != remote) continue;
-    const size_t colon = queues.find(':');
-    return SocketQueues{std::stoull(queues.substr(0, colon), nullptr, 16),
-                        std::stoull(queues.substr(colon + 1), nullptr, 16)};
+    std::string slot, local, remote, state, queues;
+    fields >> slot >> local >> remote >> state >> queues;
+    if (state != "01") continue;
+    sockets.push_back(
+        {static_cast<uint16_t>(hexAfter(local, ':')), static_cast<uint16_t>(hexAfter(remote, ':')),
+         std::stoull(queues.substr(0, queues.find(':')), nullptr, 16), hexAfter(queues, ':')});
   }
-  return std::nullopt;
-}
-
-// The port of the client's end of the one connection to the server at `serverPort`.
-std::optional<uint16_t> clientPortOf(uint16_t serverPort) {
-  std::ifstream table("/proc/net/tcp");
-  std::string line;
-  std::getline(table, line);
-  while (std::getline(table, line)) {
-    std::istringstream fields(line);
-    std::string slot, localAddress, remoteAddress, state;
-    fields >> slot >> localAddress >> remoteAddress >> state;
-    const auto remote = std::stoul(remoteAddress.substr(remoteAddress.find(':') + 1), nullptr, 16);
-    if (state == "01" && remote == serverPort)
-      return static_cast<uint16_t>(
-          std::stoul(localAddress.substr(localAddress.find(':') + 1), nullptr, 16));
-  }
-  return std::nullopt;
+  return sockets;
 }
 
 // Requests under a limit on virtual time: the network thread runs for real between steps of the
@@ -228,20 +213,21 @@ TEST_F(HttpThrottledRequestTest, TheFirstSecondAtTheMobileLimitTakesNoMoreThanIt
   Exchange get(server.url("/pack"));
   get.start();
   run(0.9);
-  const auto client = clientPortOf(server.port());
-  ASSERT_TRUE(client);
   // The whole reply lies in the client's receive queue once the server's send queue is empty.
-  std::optional<SocketQueues> sent, received;
+  std::optional<TcpSocket> client, served;
   runUntil(
       [&] {
-        sent = socketQueues(server.port(), *client);
-        received = socketQueues(*client, server.port());
-        return sent && received && sent->unsent == 0;
+        client = served = std::nullopt;
+        for (const TcpSocket& socket : establishedSockets()) {
+          if (socket.remote == server.port()) client = socket;
+          if (socket.local == server.port()) served = socket;
+        }
+        return client && served && served->unsent == 0;
       },
       5);
-  ASSERT_TRUE(sent && received && sent->unsent == 0);
+  ASSERT_TRUE(client && served && served->unsent == 0);
   // The head came whole, so what is missing of the body was taken.
-  const uint64_t taken = body.size() - received->unread;
+  const uint64_t taken = body.size() - client->unread;
   EXPECT_GT(taken, 14800u / 2);
   EXPECT_LE(taken, 14800u);
   HttpRequest::setMaxBandwidthPerSecond(0);
