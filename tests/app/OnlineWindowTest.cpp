@@ -12,10 +12,8 @@
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
-#include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
-#include "tests/app/StandInProgram.h"
-#include "tests/app/XvfbDesktop.h"
+#include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
@@ -36,7 +34,7 @@ const plat::Rect kSettingsBadge{280, 520, 25, 20};
 
 const char* const kMnemonic = "tide: the sea comes in on time";
 
-class OnlineInWindow : public ::testing::Test {
+class OnlineInWindow : public StandInWindowTest {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();
@@ -49,11 +47,6 @@ class OnlineInWindow : public ::testing::Test {
         << "<p>今天抽取三名幸运学员</p>\n";
     server_ = std::make_unique<StandInProgram>(data, folder_ + "/server.log");
   }
-  void TearDown() override {
-    program_.reset();
-    server_.reset();
-    plat::files::remove(folder_);
-  }
 
   // An app home that reaches the stand-in, past the picture guide of the first start.
   void prepareHome(const std::string& folder, const std::vector<std::string>& words) {
@@ -62,50 +55,6 @@ class OnlineInWindow : public ::testing::Test {
       store.UpdatePersonalValue("run_machine", "1");
     }));
   }
-
-  void start(const std::string& folder) {
-    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
-                                              {"WAYLAND_DISPLAY", ""},
-                                              // SDL's D-Bus library keeps data the leak checker
-                                              // cannot trace; the window test says more.
-                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
-    program_ = std::make_unique<ProgramProcess>(folder, "", env);
-    ASSERT_TRUE(program_->started());
-    const std::string window =
-        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
-    ASSERT_FALSE(window.empty()) << program_->log();
-    phone_ = std::make_unique<PhoneWindow>(desktop_, window);
-    ASSERT_GT(phone_->frame().width, 0);
-    screen_ = phone_->still(1.5);
-    ASSERT_TRUE(screen_);
-  }
-
-  // Taps and keeps the settled screen; fails the test when nothing changed.
-  void tap(const double (&point)[2], const std::string& what) {
-    ASSERT_TRUE(screen_);
-    std::optional<ScreenShot> next = phone_->tapAndSettle(point[0], point[1], *screen_);
-    ASSERT_TRUE(next) << what << "\n" << program_->log();
-    screen_ = next;
-  }
-  void tapAt(double x, double y, const std::string& what) {
-    const double point[2] = {x, y};
-    tap(point, what);
-  }
-  // Types into the field just tapped and waits for the text to show.
-  void type(const std::string& text) {
-    phone_->type(text);
-    screen_ = phone_->still();
-  }
-  // The screen after the server's reply and whatever it brought up has settled.
-  void settle(double quiet = 1.5) { screen_ = phone_->still(quiet); }
-  void picture(const std::string& name) { phone_->write(*screen_, name); }
-
-  std::string folder_;
-  std::unique_ptr<StandInProgram> server_;
-  XvfbDesktop desktop_;
-  std::unique_ptr<ProgramProcess> program_;
-  std::unique_ptr<PhoneWindow> phone_;
-  std::optional<ScreenShot> screen_;
 };
 
 TEST_F(OnlineInWindow, ALearnerTriesEveryOnlineScreenOnTwoHomes) {

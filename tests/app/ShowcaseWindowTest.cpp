@@ -12,13 +12,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/base/Files.h"
 #include "platform/crypto/Digest.h"
 #include "store/CallDB.h"
-#include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
-#include "tests/app/StandInProgram.h"
-#include "tests/app/XvfbDesktop.h"
+#include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
@@ -66,7 +63,7 @@ std::string loopbackGet(int port, const std::string& target) {
   return reply;
 }
 
-class ShowcaseInWindow : public ::testing::Test {
+class ShowcaseInWindow : public StandInWindowTest {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();
@@ -77,50 +74,13 @@ class ShowcaseInWindow : public ::testing::Test {
     serverArgs_ = {"--library", std::string(bundle) + "/learn.db", "--store-version", "9.0"};
     server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server.log", serverArgs_);
   }
-  void TearDown() override {
-    program_.reset();
-    server_.reset();
-    plat::files::remove(folder_);
-  }
 
-  void start(const std::string& home) {
-    const std::string base = server_->base();
-    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
-                                              {"WAYLAND_DISPLAY", ""},
-                                              {"VOCAB_ANALYTICS_LOG_URL", base},
-                                              {"VOCAB_MAKER_SITE", base},
-                                              // SDL's D-Bus library keeps data the leak checker
-                                              // cannot trace; the window test says more.
-                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
-    program_ = std::make_unique<ProgramProcess>(home, base, env);
-    ASSERT_TRUE(program_->started());
-    const std::string window =
-        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
-    ASSERT_FALSE(window.empty()) << program_->log();
-    phone_ = std::make_unique<PhoneWindow>(desktop_, window);
-    screen_ = phone_->still(1.5);
-    ASSERT_TRUE(screen_);
-  }
-
-  void tap(const double (&point)[2], const std::string& what) {
-    ASSERT_TRUE(screen_);
-    std::optional<ScreenShot> next = phone_->tapAndSettle(point[0], point[1], *screen_);
-    ASSERT_TRUE(next) << what << "\n" << program_->log();
-    screen_ = next;
-  }
-  void settle(double quiet = 1.5) { screen_ = phone_->still(quiet); }
-  void picture(const std::string& name) { phone_->write(*screen_, name); }
   bool logged(const std::string& text, double seconds = 60) {
     return server_->waitForLog(text, seconds);
   }
 
-  std::string folder_, data_;
+  std::string data_;
   std::vector<std::string> serverArgs_;
-  std::unique_ptr<StandInProgram> server_;
-  XvfbDesktop desktop_;
-  std::unique_ptr<ProgramProcess> program_;
-  std::unique_ptr<PhoneWindow> phone_;
-  std::optional<ScreenShot> screen_;
 };
 
 TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
@@ -139,7 +99,9 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
     store.UpdatePersonalValue("account", kAccount);
     store.UpdatePersonalValue("password", md5Hex(kPassword));
   }));
-  start(home);
+  // The stand-in is the store lookup, the analytics log service and the maker's site too.
+  const std::string base = server_->base();
+  start(home, base, {{"VOCAB_ANALYTICS_LOG_URL", base}, {"VOCAB_MAKER_SITE", base}});
 
   // ---- The version offer of the first start of the day, declined.
   ASSERT_TRUE(logged("GET /lookup")) << server_->log();
