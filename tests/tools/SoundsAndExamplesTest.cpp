@@ -153,7 +153,7 @@ TEST(ExampleSentences, OnlyWholeSentencesReachACard) {
        {"visual powers", "at the expense of", "lunar surface", "a lost child",
         "A sewer of fine gowns.", "demographic surveys", "chip the glass", "maintain a record",
         "\"to be or not to be\" - Shakespeare", "the broad outlines of the plan",
-        "gave us a broad hint that it was time to leave"})
+        "gave us a broad hint that it was time to leave", "had an unhappy time at school"})
     EXPECT_FALSE(tools::isWholeSentence(fragment, verbEnding)) << fragment;
 }
 

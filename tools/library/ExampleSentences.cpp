@@ -105,9 +105,11 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
     const std::string before = i > 0 ? words[i - 1] : "";
     if (isOneOf(w, subjectContractions())) return true;  // "I'm late"
     if (isOneOf(w, auxiliaries())) {
-      // "Did he go?" asks; "Have a nice day" is no statement of its own.
+      // "Did he go?" asks; "Had an unhappy time at school" has lost its subject.
       if (i > 0) return true;
-      if (isOneOf(at(1), subjectPronouns()) || isOneOf(at(1), determiners())) return true;
+      if (text.find('?') != std::string::npos &&
+          (isOneOf(at(1), subjectPronouns()) || isOneOf(at(1), determiners())))
+        return true;
     }
     const bool afterSubject = i > 0 && subject && !isOneOf(before, danglingEnds()) &&
                               (!isOneOf(before, determiners()) ||
