@@ -705,8 +705,13 @@ void HttpRequest::checkRequestStatus() {
   if (shouldTimeOut()) {
     if (retryCount_ < numberOfTimesToRetryOnTimeout_) {
       prepareDownloadFileForRetry();
-      if (partialDownloadSize_ > 0 && request_)
+      if (partialDownloadSize_ > 0 && request_) {
         request_->headers.set("Range", "bytes=" + std::to_string(partialDownloadSize_) + "-");
+      } else if (allowResumeForFileDownloads_ && request_) {
+        // The reply that timed out started the file afresh and left it empty: the range the
+        // first attempt asked for would now skip the bytes it had.
+        request_->headers.remove("Range");
+      }
       ++retryCount_;
       unscheduleReadStream();
       // The silent connection is not offered to anyone again.

@@ -210,6 +210,12 @@ TEST_F(HttpDownloadTest, TheFinishedFileIsExactlyTheLastRepliesBody) {
       return ServerReply::text(body.substr(0, 500), 206)
           .header("Content-Range", "bytes 0-499/" + std::to_string(body.size()));
     }
+    if (r.path() == "/stalls-at-once") {
+      // The whole file announced, none of it sent.
+      if (r.hasHeader("Range"))
+        return ServerReply::text("").header("Content-Length", std::to_string(body.size()));
+      return ServerReply::text(body);
+    }
     // The first try sends half its body and stalls; the retry gets an empty body.
     if (served == 1) {
       ServerReply stalled = ServerReply::text(body.substr(0, 10000));
@@ -228,6 +234,16 @@ TEST_F(HttpDownloadTest, TheFinishedFileIsExactlyTheLastRepliesBody) {
   ASSERT_EQ(retried.run().finished, 1);
   EXPECT_EQ(server.requestCount(), 2);
   EXPECT_EQ(plat::files::readFile(destination()), "");
+
+  // Resuming, the first try's reply starts the file over and stalls before its first byte: the
+  // retry asks for the whole file again, not for the range the part had.
+  ASSERT_TRUE(plat::files::writeFileAtomically(part, body.substr(0, 5000)));
+  auto restarted = resumed(server.url("/stalls-at-once"), part);
+  (*restarted)->setTimeOutSeconds(0.5);
+  (*restarted)->setNumberOfTimesToRetryOnTimeout(1);
+  ASSERT_EQ(restarted->run().finished, 1);
+  EXPECT_EQ(server.lastRequest().header("Range"), "");
+  EXPECT_EQ(plat::files::readFile(destination()), body);
 
   for (const bool resuming : {false, true}) {
     SCOPED_TRACE(resuming ? "resuming" : "whole file");
