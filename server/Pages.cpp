@@ -71,7 +71,7 @@ Reply rankingPage(const State& state, const Request& request) {
             "</td><td>" + std::to_string(byRun ? account->signInBest : account->signIns) +
             "</td></tr>";
   }
-  if (rows.empty()) rows = "<tr><td colspan='3'>还没有学员签到</td></tr>";
+  if (rows.empty()) rows = "<tr><td colspan='3'>还没有学员</td></tr>";
   const std::string other =
       byRun ? "<a href='" + std::string(kRankingPath) + "'>按签到天数排名</a>"
             : "<a href='" + std::string(kRankingPath) + "?by=run'>按最长连续签到排名</a>";

@@ -2,7 +2,8 @@
 // calls from its state (accounts with MD5 passwords, backed-up study data, sign-ins, messages,
 // shared notes and their adoptions, excellent mnemonics, daily lessons, voice packs, feedback),
 // strict about the check code and the password digest like the real server, and refusing as the
-// app expects ("result" 0, "msg", and "relogin" 1 for a stale password).
+// app expects ("result" 0, "msg", and "relogin" 1 for a stale password); beside the scripts it
+// serves a few pages (its own, the ranking page, the store lookup, the analytics upload).
 // Any thread may call it; one lock guards the state, held while a script runs. With a data folder
 // the state is read from it at start and written back after every script; a script whose state
 // cannot be written is answered with a server error, so the app never takes an unsaved change for
