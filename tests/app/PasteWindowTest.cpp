@@ -2,6 +2,7 @@
 // and Shift+Insert paste the clipboard, a middle click the primary selection (each put there
 // with xclip). What was pasted is in the store a moment later without the program closing, so
 // a kill keeps it. Left alone, the window draws nothing and takes next to no processor time.
+// Extracting with the keyboard up and coming back leaves the page as it was.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -29,6 +30,9 @@ namespace {
 constexpr double kBooksTab[2] = {120, 544};
 constexpr double kTextPageButton[2] = {238, 42};
 constexpr double kTextArea[2] = {160, 200};
+// While the keyboard is up the page stands 40 points higher: its 提取 button.
+constexpr double kExtractWhileTyping[2] = {264, 452};
+constexpr double kBackButton[2] = {40, 42};
 
 // Processor seconds the process has used (user and system), from /proc/<pid>/stat.
 double processorSeconds(pid_t pid) {
@@ -124,6 +128,7 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   start();
   tap(kBooksTab, "the word-book tab");
   tap(kTextPageButton, "the text page");
+  const std::optional<ScreenShot> textPage = screen_;
   tap(kTextArea, "the text area, which starts editing");
 
   select("clipboard", "Pasted with Ctrl+V.");
@@ -147,6 +152,18 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
     quietest = std::min(quietest, used);
   }
   EXPECT_LT(quietest, 0.05);
+
+  tap(kExtractWhileTyping, "提取 with the keyboard up");
+  screen_ = phone_->still(1.5);
+  ASSERT_TRUE(screen_);
+  phone_->write(*screen_, "paste_extracted_words.png");
+  tap(kBackButton, "back to the text page");
+  screen_ = phone_->still(1.5);
+  ASSERT_TRUE(screen_);
+  phone_->write(*screen_, "paste_text_page_again.png");
+  // The strip and the buttons are back where they stood before the editing.
+  EXPECT_LT(phone_->changed(*textPage, *screen_, {0, 20, 320, 40}), 0.01);
+  EXPECT_LT(phone_->changed(*textPage, *screen_, {0, 470, 320, 45}), 0.01);
 
   program_.reset();  // killed, not closed
   EXPECT_EQ(savedText(), "Pasted with Ctrl+V. And with Shift+Insert. And the primary selection.");
