@@ -6,6 +6,7 @@
 #include "platform/draw/Image.h"
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
+#include "ui/TabletTurns.h"
 
 namespace {
 
@@ -92,6 +93,10 @@ void AcceptViewController::initfb_btn(plat::Button& button, const std::string& n
   button.setContentHorizontalAlignment(plat::ContentHorizontalAlignment::Left);
   button.setImageEdgeInsets({0, 10, 0, 0});
   button.setTitleEdgeInsets({0, 15, 0, 0});
+}
+
+bool AcceptViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 void AcceptViewController::showHelpInfo(const std::string& word, const plat::Value& row) {

@@ -29,6 +29,7 @@ class AcceptViewController : public plat::ViewController, public HttpRequestDele
   static constexpr double kBoxHeight = 300;
 
   void viewDidLoad() override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   // Shows the offered row [id, text, adoptions, time, sharer, mark] for `word`.
   void showHelpInfo(const std::string& word, const plat::Value& row);
 

@@ -4,12 +4,12 @@
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
-#include "platform/base/Device.h"
 #include "platform/view/Animation.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
+#include "ui/TabletTurns.h"
 
 using accounttext::text;
 
@@ -25,8 +25,7 @@ FeedBackViewController::~FeedBackViewController() {
 }
 
 bool FeedBackViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
-  return plat::Device::current().idiom == plat::DeviceIdiom::Tablet ||
-         o == plat::InterfaceOrientation::Portrait;
+  return ui::turnsOnTablet(o);
 }
 
 void FeedBackViewController::loadView() {

@@ -7,7 +7,6 @@
 #include "platform/draw/Image.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
-#include "platform/view/Application.h"
 #include "platform/view/BarItems.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Keyboard.h"
@@ -16,6 +15,7 @@
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ void HelpRemMgrViewCtrl::viewDidAppear(bool animated) {
   BaseViewController::viewDidAppear(animated);
   scrollHeight_ = 0;
   const plat::Rect page = scrollView_->bounds();
-  scrollView_->setContentSize({page.width * 2, page.height});
+  layoutPages(page.width > 0 ? int(scrollView_->contentOffset().x / page.width) : 0);
   auto& center = plat::NotificationCenter::defaultCenter();
   center.removeObserver(this);
   center.addObserver(this, plat::kKeyboardWillHideNotification, nullptr,
@@ -223,17 +223,15 @@ void HelpRemMgrViewCtrl::keyboardShow(const plat::Notification& notification) {
       plat::Keyboard::rectFromValue(notification.userInfo[plat::kKeyboardFrameBeginKey]);
   const plat::Rect end =
       plat::Keyboard::rectFromValue(notification.userInfo[plat::kKeyboardFrameEndKey]);
-  const bool landscape = plat::isLandscape(plat::Application::shared().statusBarOrientation());
-  const double beginSize = landscape ? begin.width : begin.height;
-  const double endSize = landscape ? end.width : end.height;
-  if (beginSize != endSize) {
-    myHelpView_->in_edit_callback2(beginSize - endSize);
+  // The keyboard's frames and the application frame are those of the screen as it is turned:
+  // heights are heights in every orientation.
+  if (begin.height != end.height) {
+    myHelpView_->in_edit_callback2(begin.height - end.height);
     return;
   }
   scrollView_->setScrollEnabled(false);
-  const plat::Rect app = plat::Screen::main().applicationFrame();
-  const double appHeight = landscape ? app.width : app.height;
-  auto cover = [&] { scrollHeight_ = endSize - (appHeight - scrollView_->frame().height); };
+  const double appHeight = plat::Screen::main().applicationFrame().height;
+  auto cover = [&] { scrollHeight_ = end.height - (appHeight - scrollView_->frame().height); };
   if (!isRotate_) {
     const double duration = notification.userInfo[plat::kKeyboardAnimationDurationKey].asDouble();
     plat::Animation::animate(duration, [&] {
@@ -255,6 +253,10 @@ void HelpRemMgrViewCtrl::keyboardHide(const plat::Notification& notification) {
   myHelpView_->leave_edit_callback(isRotate_);
 }
 
+bool HelpRemMgrViewCtrl::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
+}
+
 void HelpRemMgrViewCtrl::willRotateToInterfaceOrientation(plat::InterfaceOrientation, double) {
   const double width = scrollView_->bounds().width;
   rotatingPage_ = width > 0 ? int(scrollView_->contentOffset().x / width) : 0;
@@ -263,8 +265,16 @@ void HelpRemMgrViewCtrl::willRotateToInterfaceOrientation(plat::InterfaceOrienta
 
 void HelpRemMgrViewCtrl::willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation,
                                                                    double) {
-  const plat::Rect page = scrollView_->bounds();
-  scrollView_->setContentSize({page.width * 2, page.height});
-  scrollView_->setContentOffset({rotatingPage_ * page.width, 0});
+  layoutPages(rotatingPage_);
   otherView_->willAnimateRotationToInterfaceOrientation();
+}
+
+// The pages keep their width when the pager's changes (a turn, a screen opened turned): each
+// takes the pager's size again, side by side, and the pager shows `shown`.
+void HelpRemMgrViewCtrl::layoutPages(int shown) {
+  const plat::Rect page = scrollView_->bounds();
+  otherView_->view()->setFrame({0, 0, page.width, page.height});
+  myHelpView_->view()->setFrame({page.width, 0, page.width, page.height});
+  scrollView_->setContentSize({page.width * 2, page.height});
+  scrollView_->setContentOffset({shown * page.width, 0});
 }

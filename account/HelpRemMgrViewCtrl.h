@@ -58,6 +58,7 @@ class HelpRemMgrViewCtrl : public BaseViewController,
   void scrollViewWillBeginDragging(plat::ScrollView&) override { pageControlUsed_ = false; }
   void scrollViewDidEndDecelerating(plat::ScrollView&) override { pageControlUsed_ = false; }
 
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   void willRotateToInterfaceOrientation(plat::InterfaceOrientation, double) override;
   void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
   void didRotateFromInterfaceOrientation(plat::InterfaceOrientation) override { isRotate_ = false; }
@@ -74,6 +75,7 @@ class HelpRemMgrViewCtrl : public BaseViewController,
   void keyboardShow(const plat::Notification& notification);
   void keyboardHide(const plat::Notification& notification);
   void moveStrip(double dy);
+  void layoutPages(int shown);
 
   bool pageControlUsed_ = false;
   double scrollHeight_ = 0;

@@ -69,7 +69,9 @@ void MyHelpRemViewCtrl::viewDidLoad() {
   const double width = page.bounds().width;
   const double upHeight = std::floor(page.bounds().height * 0.5);
   upView_ = std::make_shared<plat::View>(plat::Rect{0, 0, width, upHeight});
-  upView_->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
+  // The two areas share the page half and half at any size (a turned tablet's page too).
+  upView_->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight |
+                               plat::kFlexibleBottomMargin);
   downView_ =
       std::make_shared<plat::View>(plat::Rect{0, upHeight, width, page.bounds().height - upHeight});
   downView_->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight |

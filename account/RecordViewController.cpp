@@ -15,6 +15,7 @@
 #include "store/CallDB.h"
 #include "store/StoreHooks.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 namespace {
 
@@ -62,6 +63,10 @@ void RecordViewController::viewDidLoad() {
          accounttext::text("tabledown_eg7"), accounttext::text("tabledown_eg8")});
   }
   newNews_ = std::atoll(CallDB::callDB()->getPersonalValue("nNewMsgCount").c_str());
+}
+
+bool RecordViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 void RecordViewController::viewWillAppear(bool animated) {

@@ -33,6 +33,7 @@ class RecordViewController : public BaseViewController,
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void goBackAction();
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   // The footer goes back below the last row.
   void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
 

@@ -9,7 +9,6 @@
 #include "online/ApiRequest.h"
 #include "online/Data_Package.h"
 #include "online/OnlineScreens.h"
-#include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
 #include "platform/draw/TextLayout.h"
 #include "platform/view/NavigationController.h"
@@ -17,6 +16,7 @@
 #include "store/CallDB.h"
 #include "store/StoreHooks.h"
 #include "ui/GuiImages.h"
+#include "ui/TabletTurns.h"
 
 using accounttext::text;
 
@@ -55,8 +55,7 @@ UserInfoViewCtrl::~UserInfoViewCtrl() {
 }
 
 bool UserInfoViewCtrl::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
-  return plat::Device::current().idiom == plat::DeviceIdiom::Tablet ||
-         o == plat::InterfaceOrientation::Portrait;
+  return ui::turnsOnTablet(o);
 }
 
 void UserInfoViewCtrl::loadView() {

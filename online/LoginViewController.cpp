@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "online/AccountText.h"
-#include "platform/base/Device.h"
 #include "platform/base/RunLoop.h"
 #include "platform/draw/TextLayout.h"
 #include "platform/view/Animation.h"
 #include "store/CallDB.h"
 #include "ui/GuiImages.h"
+#include "ui/TabletTurns.h"
 
 using accounttext::text;
 
@@ -25,8 +25,7 @@ LoginViewController::~LoginViewController() {
 }
 
 bool LoginViewController::shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) {
-  return plat::Device::current().idiom == plat::DeviceIdiom::Tablet ||
-         o == plat::InterfaceOrientation::Portrait;
+  return ui::turnsOnTablet(o);
 }
 
 void LoginViewController::viewDidLoad() {
@@ -40,11 +39,7 @@ void LoginViewController::viewDidLoad() {
   switchLoginBtn_->addTarget([this](plat::Control&) { switchBtn(); }, plat::kTouchUpInside);
   loginBtn_->addTarget([this](plat::Control&) { LoginBtn(); }, plat::kTouchUpInside);
   bgImageView_->setImage(guiimages::stretchable("gui/login_bg.png", 100, 120));
-  plat::Rect bounds = view()->bounds();
-  plat::Rect panel = childView_->frame();
-  panel.x = (bounds.width - panel.width) / 2;
-  panel.y = (bounds.height - panel.height) / 2;
-  childView_->setFrame(panel);
+  centrePanel();
   nameText_->setText(CallDB::callDB()->getPersonalValue("account"));
   configState(kFaceRegister);
 }
@@ -141,6 +136,14 @@ void LoginViewController::Login_closewin_callback() {
   plat::RunLoop::main().performAfter(kCloseDelaySeconds, this, kCloseKey, [alive] {
     if (auto self = alive.lock()) (*self)->closeBtn();
   });
+}
+
+void LoginViewController::centrePanel() {
+  const plat::Rect bounds = view()->bounds();
+  plat::Rect panel = childView_->frame();
+  panel.x = (bounds.width - panel.width) / 2;
+  panel.y = (bounds.height - panel.height) / 2 - (isMoveKeyboard_ ? kLift : 0);
+  childView_->setFrame(panel);
 }
 
 void LoginViewController::moveForm(double dy) {

@@ -38,6 +38,10 @@ class LoginViewController : public plat::ViewController,
   void loadView() override;  // the form of the interface "LoginView"
   void viewDidLoad() override;
   bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
+  // The panel stays centred on the turned screen (lifted still while the keyboard is up).
+  void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override {
+    centrePanel();
+  }
 
   // Shows one face (kFaceRegister, kFaceLogin), empties the password fields and lays the lower
   // part of the form out.
@@ -80,6 +84,7 @@ class LoginViewController : public plat::ViewController,
  private:
   void buildForm();
   void moveForm(double dy);
+  void centrePanel();
 
   AccountQueue networkQueue_;
   std::unique_ptr<Login> login_;

@@ -308,6 +308,11 @@ bool ViewController::rotateTo(InterfaceOrientation orientation, double duration,
   return true;
 }
 
+void ViewController::adoptOrientation(InterfaceOrientation orientation) {
+  orientation_ = orientation;
+  for (ViewController* child : childViewControllers()) child->adoptOrientation(orientation);
+}
+
 void ViewController::willTurn(InterfaceOrientation orientation, double duration) {
   willRotateToInterfaceOrientation(orientation, duration);
   for (ViewController* child : visibleChildren()) child->willTurn(orientation, duration);

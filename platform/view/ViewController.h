@@ -114,6 +114,9 @@ class ViewController : public std::enable_shared_from_this<ViewController> {
   // that they will turn, `resize` gives the views their new size, then they turn.
   bool rotateTo(InterfaceOrientation orientation, double duration = 0.3,
                 const std::function<void()>& resize = {});
+  // A controller that comes on a screen already turned starts out in its orientation, it and its
+  // children, without hearing of a turn.
+  void adoptOrientation(InterfaceOrientation orientation);
 
   // ---- Appearance, driven by windows, containers and presentations
   void beginAppearance(bool appearing, bool animated);

@@ -74,6 +74,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
   }
   root_ = std::move(controller);
   if (!root_) return;
+  root_->adoptOrientation(Application::shared().statusBarOrientation());
   std::shared_ptr<View> view = root_->view();
   view->setFrame(bounds());
   view->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);

@@ -124,7 +124,7 @@ TEST_F(OnlineInWindow, ALearnerTriesEveryOnlineScreenOnTwoHomes) {
   tapAt(238, 87, "the edit tab of the note screen");
   tapAt(160, 190, "the mnemonic text");
   type(kMnemonic);
-  tapAt(270, 231, "the share button, moved up for the keyboard");
+  tapAt(270, 274, "the share button, moved up for the keyboard");
   ASSERT_TRUE(server_->waitForDataFile("mnemonics.tsv", kMnemonic)) << server_->log();
   settle(3);  // the message bubble takes taps until it has faded
   picture("online-shared.png");
