@@ -8,7 +8,9 @@
 namespace plat {
 
 // Runs `argv` (argv[0] looked up on the PATH) with this process's environment and waits; its exit
-// status, or -1 when it could not start or did not exit normally.
-int runChildProgram(const std::vector<std::string>& argv);
+// status, or -1 when it could not start or did not exit normally. With `errorOutput`, what the
+// program writes on standard error lands there instead of on the terminal: the caller says in its
+// own words what went wrong.
+int runChildProgram(const std::vector<std::string>& argv, std::string* errorOutput = nullptr);
 
 }  // namespace plat

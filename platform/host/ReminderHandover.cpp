@@ -52,10 +52,14 @@ std::vector<std::string> readRecord(const std::string& path) {
 
 }  // namespace
 
-ReminderHandover::ReminderHandover(std::string recordFile) : recordFile_(std::move(recordFile)) {}
+ReminderHandover::ReminderHandover(std::string recordFile) : recordFile_(std::move(recordFile)) {
+  children_.setMaxConcurrentOperationCount(1);
+}
 
 ReminderHandover::~ReminderHandover() {
   detach();
+  // The reminders of a closing program still reach the scheduler.
+  finish();
 }
 
 void ReminderHandover::attach() {
@@ -76,46 +80,78 @@ void ReminderHandover::detach() {
   NotificationCenter::defaultCenter().removeObserver(this);
 }
 
+void ReminderHandover::finish() {
+  children_.waitUntilAllOperationsAreFinished();
+}
+
+bool ReminderHandover::schedulerMissing() const {
+  LockGuard<Mutex> hold(lock_);
+  return schedulerMissing_;
+}
+
 int ReminderHandover::handOver() {
-  if (schedulerMissing_) return 0;
-  // A record left by a handover that no activation followed (the program was killed) goes first.
-  cancelHandedOver();
+  if (schedulerMissing()) return 0;
   const double now = Clock::current().now();
   // The time, the process and the count of handovers in it: no two handovers share a name.
   static int handovers = 0;
   const std::string prefix = unitPrefix() + std::to_string(static_cast<int64_t>(now)) + "-" +
                              std::to_string(getpid()) + "-" + std::to_string(++handovers) + "-";
-  std::vector<std::string> units;
-  int index = 0;
+  std::vector<Timer> timers;
   for (const LocalNotification& notification :
        Application::shared().scheduledLocalNotifications()) {
     const double fireTime = NotificationDelivery::fireTime(notification);
     if (fireTime <= now) continue;  // due now: the program shows it itself
-    const std::string unit = prefix + std::to_string(++index);
-    if (runChildProgram(timerArguments(unit, fireTime, NotificationDelivery::title(),
-                                       notification.alertBody)) != 0) {
-      if (!units.empty()) continue;  // this one stays with the program
-      std::fprintf(stderr,
-                   "reminders: no user service manager answers (systemd-run --user failed); "
-                   "reminders show only while the program runs\n");
-      schedulerMissing_ = true;
-      return 0;
-    }
-    units.push_back(unit);
-    handed_.push_back({fireTime, notification.alertBody});
+    const std::string unit = prefix + std::to_string(timers.size() + 1);
+    timers.push_back(
+        {unit,
+         {fireTime, notification.alertBody},
+         timerArguments(unit, fireTime, NotificationDelivery::title(), notification.alertBody)});
   }
-  if (units.empty()) return 0;
+  // A record left by a handover that no activation followed (the program was killed) goes first.
+  children_.addOperation([this, timers] {
+    stopRecorded();
+    makeTimers(timers);
+  });
+  return static_cast<int>(timers.size());
+}
+
+void ReminderHandover::cancelHandedOver() {
+  children_.addOperation([this] { stopRecorded(); });
+}
+
+void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
+  if (timers.empty() || schedulerMissing()) return;
+  std::vector<std::string> units;
+  for (const Timer& timer : timers) {
+    std::string complaint;
+    if (runChildProgram(timer.arguments, &complaint) != 0) {
+      if (!units.empty()) continue;  // this one stays with the program
+      const std::string cause = complaint.substr(0, complaint.find('\n'));
+      std::fprintf(stderr,
+                   "reminders: no user service manager answers (systemd-run --user: %s); "
+                   "reminders show only while the program runs\n",
+                   cause.empty() ? "could not run" : cause.c_str());
+      LockGuard<Mutex> hold(lock_);
+      schedulerMissing_ = true;
+      return;
+    }
+    units.push_back(timer.unit);
+    LockGuard<Mutex> hold(lock_);
+    handed_.push_back(timer.reminder);
+  }
   std::string record;
   for (const std::string& unit : units) record += unit + "\n";
   if (!files::writeFileAtomically(recordFile_, record)) {
     std::fprintf(stderr, "reminders: cannot keep the timers handed over in %s\n",
                  recordFile_.c_str());
   }
-  return static_cast<int>(units.size());
 }
 
-void ReminderHandover::cancelHandedOver() {
-  handed_.clear();
+void ReminderHandover::stopRecorded() {
+  {
+    LockGuard<Mutex> hold(lock_);
+    handed_.clear();
+  }
   const std::vector<std::string> units = readRecord(recordFile_);
   if (units.empty()) return;
   std::vector<std::string> stop = {"systemctl", "--user", "stop", "--"};
@@ -123,13 +159,16 @@ void ReminderHandover::cancelHandedOver() {
     stop.push_back(unit + ".timer");
     stop.push_back(unit + ".service");
   }
-  // A timer that already fired and went is no longer there: that failure changes nothing.
-  runChildProgram(stop);
+  // A timer that already fired and went is no longer there: that failure changes nothing, and
+  // what systemctl says of it is no news for the terminal.
+  std::string ignored;
+  runChildProgram(stop, &ignored);
   files::remove(recordFile_);
 }
 
 bool ReminderHandover::isHandedOver(const LocalNotification& notification) const {
   const double fireTime = NotificationDelivery::fireTime(notification);
+  LockGuard<Mutex> hold(lock_);
   for (const Handed& handed : handed_) {
     if (handed.fireTime == fireTime && handed.body == notification.alertBody) return true;
   }

@@ -4,14 +4,20 @@
 // time. The names of the timers handed over are kept in a record file of the app home; the next
 // activation, in this run or a later one, stops exactly those and clears the record.
 //
-// Where no user service manager answers (systemd-run fails), that is said once on standard error
-// and the reminders are left to the program's own delivery while it runs. Every program is run
-// with its arguments as they are, never through a shell. Main thread only.
+// The scheduler's programs run on a worker of the handover's own, one at a time in the order the
+// application asked (a stop never overtakes a later handover), so a focus change never waits for
+// them; releasing the handover waits until they have all run, so the reminders of a closing
+// program reach the scheduler. Where no user service manager answers (systemd-run fails), that is
+// said once on standard error in the program's own words (the scheduler's complaints stay off the
+// terminal) and the reminders are left to the program's own delivery while it runs. Every program
+// is run with its arguments as they are, never through a shell. Called on the main thread.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/base/Mutex.h"
+#include "platform/base/OperationQueue.h"
 #include "platform/view/Application.h"
 
 namespace plat {
@@ -28,14 +34,17 @@ class ReminderHandover {
   void attach();
   void detach();
 
-  // Hands every pending notification whose time is still to come to the scheduler; how many
-  // timers were made. Nothing when the scheduler was found missing before.
+  // Queues the handover of every pending notification whose time is still to come (after a stop
+  // of the timers of the record); how many timers were asked for. Nothing when the scheduler was
+  // found missing before.
   int handOver();
-  // Stops the timers of the record and clears it.
+  // Queues a stop of the timers of the record, which then is cleared.
   void cancelHandedOver();
+  // Waits until everything queued has run.
+  void finish();
   // Whether the notification is with the scheduler, which will show it (the program does not).
   bool isHandedOver(const LocalNotification& notification) const;
-  bool schedulerMissing() const { return schedulerMissing_; }
+  bool schedulerMissing() const;
 
   // The systemd-run arguments of one timer: unit `unit` firing at `fireTime` (Unix time), showing
   // `title` and `body` with notify-send.
@@ -52,12 +61,22 @@ class ReminderHandover {
     double fireTime;
     std::string body;
   };
+  struct Timer {
+    std::string unit;
+    Handed reminder;
+    std::vector<std::string> arguments;
+  };
   std::string unitPrefix() const;
+  // On the worker.
+  void makeTimers(const std::vector<Timer>& timers);
+  void stopRecorded();
 
-  std::string recordFile_;
-  std::vector<Handed> handed_;
-  bool attached_ = false;
-  bool schedulerMissing_ = false;
+  const std::string recordFile_;
+  bool attached_ = false;  // main thread
+  mutable Mutex lock_;
+  std::vector<Handed> handed_ GUARDED_BY(lock_);
+  bool schedulerMissing_ GUARDED_BY(lock_) = false;
+  OperationQueue children_;  // width 1: the programs run in the order they were queued
 };
 
 }  // namespace plat

@@ -1,10 +1,11 @@
 // The program's window on a test's X display, driven as a learner's finger would: taps and typing
-// at points of the phone's 320 x 568 screen, and pictures of the screen taken until it has
-// settled after a step.
+// at points of the phone's 320 x 568 screen (or a tablet's, turned with Ctrl+R), and pictures of
+// the screen taken until it has settled after a step.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/draw/Geometry.h"
 #include "tests/app/XvfbDesktop.h"
@@ -16,9 +17,16 @@ class PhoneWindow {
   static constexpr double kWidth = 320;
   static constexpr double kHeight = 568;
 
-  PhoneWindow(const XvfbDesktop& desktop, std::string window);
+  // `points`: the size of the device's screen, upright.
+  PhoneWindow(const XvfbDesktop& desktop, std::string window,
+              plat::Size points = {kWidth, kHeight});
 
   const plat::Rect& frame() const { return frame_; }
+  // The screen's size in points as it is turned now.
+  const plat::Size& points() const { return points_; }
+  // Turns the device a quarter (Ctrl+R) and waits for the window to take the turned shape; false
+  // when it kept its shape.
+  bool turn(double seconds = 30);
 
   void tap(double x, double y) const;
   // Types ASCII text into the field being edited.
@@ -41,6 +49,10 @@ class PhoneWindow {
   double changed(const ScreenShot& a, const ScreenShot& b, const plat::Rect& area) const;
   // The share of the rectangle taken by the red of a badge.
   double badgeRed(const ScreenShot& s, const plat::Rect& area) const;
+  // The share of the rectangle brighter than `level` in every channel (nothing dims it).
+  double brightShare(const ScreenShot& s, const plat::Rect& area, unsigned level = 0xf0) const;
+  // The left and right ends (points) of the bright pixels on the row at `y`; nothing when none.
+  std::optional<std::pair<double, double>> brightSpan(const ScreenShot& s, double y) const;
   // Writes the phone's part of the picture next to the test program, to be looked at after a run.
   void write(const ScreenShot& s, const std::string& name) const;
 
@@ -53,6 +65,7 @@ class PhoneWindow {
   const XvfbDesktop& desktop_;
   std::string window_;
   plat::Rect frame_;
+  plat::Size points_;
 };
 
 }  // namespace apptest

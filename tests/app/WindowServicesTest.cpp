@@ -3,6 +3,7 @@
 // closes (stand-ins for systemd-run and systemctl first on the PATH write down their arguments)
 // and stopped at the next start, and the tablet window that turns with Ctrl+R.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XvfbDesktop.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -198,6 +200,74 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   }
   EXPECT_EQ(made[0], expected);
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+// A desktop scheduler that takes a second for each timer: the window goes on drawing and
+// answering taps while focus goes and comes, the stop follows the handover before it, and the
+// timers of the handover still reach it when the program closes.
+TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
+  const std::string bin = folder_ + "/bin", calls = folder_ + "/calls";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(calls);
+  for (const std::string name : {"systemd-run", "systemctl"}) {
+    std::ofstream script(bin + "/" + name);
+    script << "#!/bin/sh\n"
+           << (name == "systemd-run" ? "sleep 1\n" : "") << "echo " << name << " > \"" << calls
+           << "/$(date +%s%N)\"\n";
+    script.close();
+    chmod((bin + "/" + name).c_str(), 0755);
+  }
+  auto made = [&] {
+    std::vector<std::string> names, out;
+    for (const auto& entry : std::filesystem::directory_iterator(calls))
+      names.push_back(entry.path().string());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      std::string text = plat::files::readFile(name).value_or("");
+      out.push_back(text.substr(0, text.find('\n')));
+    }
+    return out;
+  };
+  // A word due now: a review reminder on each of the next days, one timer each.
+  withStore([&](CallDB& store) {
+    store.InsertStudyWord("quiet", MyDate::storedTime(MyDate::localDateTime()) - 86400);
+    store.sqlMgr().RecordExec(
+        "update Study_Log set sl_uLastTestTime = 1, sl_uNextStudyTime = 1 where sl_uWordID = " +
+        std::to_string(store.getWordID("quiet")));
+    store.UpdatePersonalValue("alarm_setting", "1");
+    store.UpdatePersonalValue("time_setting", "23:59");
+    store.UpdatePersonalValue("run_machine", "1");
+  });
+  start({{"PATH", bin + ":" + std::getenv("PATH")}});
+  PhoneWindow phone(desktop_, window_);
+  std::optional<ScreenShot> before = phone.still(1.5);
+  ASSERT_TRUE(before);
+
+  // Another window takes the focus and gives it back.
+  desktop_.run("xdotool windowfocus --sync " + window_);
+  const std::string other = desktop_.run("xlogo >/dev/null 2>&1 & echo $!");
+  const pid_t xlogo = std::atoi(other.c_str());
+  const std::string logo = desktop_.waitForWindow("xlogo", 20);
+  ASSERT_FALSE(logo.empty());
+  desktop_.run("xdotool windowfocus --sync " + logo);
+  ASSERT_TRUE(waitFor([&] { return !made().empty(); }, 20)) << "no handover began";
+  desktop_.run("xdotool windowfocus --sync " + window_);
+  const auto asked = std::chrono::steady_clock::now();
+  std::optional<ScreenShot> settings = phone.tapAndSettle(280, 545, *before, 20);
+  const double answered =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+  if (xlogo > 0) kill(xlogo, SIGTERM);
+  ASSERT_TRUE(settings) << "the tap was never answered\n" << program_->log();
+  EXPECT_LT(answered, 8) << "a dozen timers of a second each were being made";
+  EXPECT_LT(made().size(), 10u) << "the handover was still going on";
+
+  // The stop comes once the handover before it is through.
+  ASSERT_TRUE(waitFor([&] { return !made().empty() && made().back() == "systemctl"; }, 40));
+  const std::vector<std::string> order = made();
+  EXPECT_GT(order.size(), 2u);
+  EXPECT_EQ(std::count(order.begin(), order.end(), "systemctl"), 1);
+  EXPECT_EQ(program_->terminate(60), 0) << program_->log();
+  EXPECT_EQ(made().size(), 2 * order.size() - 1) << "the closing handover reached the scheduler";
 }
 
 // The tablet window, in tablet points of the screen the window shows.

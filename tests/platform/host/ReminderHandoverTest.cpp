@@ -1,11 +1,13 @@
 // Reminders handed to the desktop's scheduler: stand-ins for systemd-run and systemctl first on the
 // PATH write down every call they get, argument by argument. Resigning hands each pending reminder
 // over as one timer with its time and text as they are; the next activation stops exactly those;
-// without a service manager the program keeps showing them itself.
+// without a service manager the program keeps showing them itself. The programs run beside the
+// main thread, in the order they were asked for.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,12 +44,14 @@ class ReminderHandoverTest : public ::testing::Test {
     Application::shared().cancelAllLocalNotifications();
   }
 
-  // A program that keeps its arguments, NUL-separated, in a file of its own and exits `status`.
-  void fake(const std::string& name, int status) {
+  // A program that keeps its arguments, NUL-separated, in a file of its own and exits `status`,
+  // after `before` (shell commands) has run.
+  void fake(const std::string& name, int status, const std::string& before = "") {
     const std::string path = files::join(bin_, name);
     std::ofstream script(path);
-    script << "#!/bin/sh\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls_ << "/$(date +%s%N)-"
-           << name << "\"\nexit " << status << "\n";
+    script << "#!/bin/sh\n"
+           << before << "\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls_
+           << "/$(date +%s%N)-" << name << "\"\nexit " << status << "\n";
     script.close();
     chmod(path.c_str(), 0755);
   }
@@ -106,6 +110,7 @@ TEST_F(ReminderHandoverTest, ClosingHandsOverEachReminderAndTheNextStartStopsThe
 
   host_.enterBackground();
   host_.terminate();
+  handover->finish();
   std::vector<Call> made = calls();
   ASSERT_EQ(made.size(), 1u);
   const Call& timer = made[0];
@@ -127,6 +132,7 @@ TEST_F(ReminderHandoverTest, ClosingHandsOverEachReminderAndTheNextStartStopsThe
   ReminderHandover next(record);
   next.attach();
   host_.becomeActive();
+  next.finish();
   made = calls();
   ASSERT_EQ(made.size(), 1u);
   EXPECT_EQ(made[0], (Call{"systemctl", "--user", "stop", "--", unit + ".timer",
@@ -134,13 +140,16 @@ TEST_F(ReminderHandoverTest, ClosingHandsOverEachReminderAndTheNextStartStopsThe
   EXPECT_FALSE(files::exists(record));
   host_.resignActive();
   host_.becomeActive();
+  next.finish();
   made = calls();
   ASSERT_EQ(made.size(), 2u) << "a handover and its cancel each time";
   EXPECT_NE(argument(made[0], "--unit="), unit) << "timer names are never reused";
 }
 
 TEST_F(ReminderHandoverTest, WithoutAServiceManagerTheProgramKeepsShowingThem) {
-  fake("systemd-run", 1);
+  fake("systemd-run", 1,
+       "echo 'Failed to connect to bus: No medium found' >&2\n"
+       "echo 'Failed to connect to bus: No medium found' >&2");
   ReminderHandover handover(files::join(home_.path(), "handed.txt"));
   handover.attach();
   std::vector<std::string> shown;
@@ -149,9 +158,18 @@ TEST_F(ReminderHandoverTest, WithoutAServiceManagerTheProgramKeepsShowingThem) {
   });
   Application::shared().scheduleLocalNotification(reminderIn(60, "first"));
   Application::shared().scheduleLocalNotification(reminderIn(90, "second"));
+  ::testing::internal::CaptureStderr();
   host_.resignActive();
+  handover.finish();
+  const std::string terminal = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(handover.schedulerMissing());
   EXPECT_EQ(calls().size(), 1u) << "one try, not one per reminder";
+  EXPECT_EQ(terminal.rfind("reminders: no user service manager answers (systemd-run --user: "
+                           "Failed to connect to bus: No medium found)",
+                           0),
+            0u)
+      << terminal;
+  EXPECT_EQ(std::count(terminal.begin(), terminal.end(), '\n'), 1) << "one line, the program's";
   host_.advance(100);
   delivery.deliverDue();
   EXPECT_EQ(shown, (std::vector<std::string>{"first", "second"}));
@@ -161,10 +179,58 @@ TEST_F(ReminderHandoverTest, WithoutAServiceManagerTheProgramKeepsShowingThem) {
   ReminderHandover working(files::join(home_.path(), "other.txt"));
   Application::shared().scheduleLocalNotification(reminderIn(60, "third"));
   EXPECT_EQ(working.handOver(), 1);
+  working.finish();
   host_.advance(100);
   NotificationDelivery program([&](const LocalNotification& n) {
     if (!working.isHandedOver(n)) shown.push_back(n.alertBody);
   });
   program.deliverDue();
   EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST_F(ReminderHandoverTest, SlowSchedulersNeverHoldTheMainThreadAndRunInTheOrderAsked) {
+  fake("systemd-run", 0, "sleep 1");
+  const std::string record = files::join(home_.path(), "handed.txt");
+  ReminderHandover handover(record);
+  handover.attach();
+  for (int i = 0; i < 3; ++i)
+    Application::shared().scheduleLocalNotification(reminderIn(60 + i, "r" + std::to_string(i)));
+
+  // Focus goes and comes twice: the main thread goes on at once.
+  const auto start = std::chrono::steady_clock::now();
+  host_.resignActive();
+  host_.becomeActive();
+  host_.resignActive();
+  const double waited =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(waited, 0.5) << "three timers take three seconds to make";
+
+  // Every stop follows the handover before it: the first three timers are stopped, the last
+  // three are what the record keeps.
+  handover.finish();
+  const std::vector<Call> made = calls();
+  ASSERT_EQ(made.size(), 7u);
+  std::vector<std::string> first, second;
+  for (int i = 0; i < 3; ++i) first.push_back(argument(made[i], "--unit="));
+  EXPECT_EQ(made[3][0], "systemctl");
+  EXPECT_EQ(made[3][4], first[0] + ".timer");
+  EXPECT_EQ(made[3].size(), 4u + 6u) << "all three of the first handover";
+  for (int i = 4; i < 7; ++i) second.push_back(argument(made[i], "--unit="));
+  std::string expected;
+  for (const std::string& unit : second) expected += unit + "\n";
+  EXPECT_EQ(files::readFile(record).value_or(""), expected);
+  EXPECT_TRUE(handover.isHandedOver(Application::shared().scheduledLocalNotifications().at(0)));
+}
+
+TEST_F(ReminderHandoverTest, AClosingProgramWaitsForItsHandoverToReachTheScheduler) {
+  fake("systemd-run", 0, "sleep 1");
+  const std::string record = files::join(home_.path(), "handed.txt");
+  {
+    ReminderHandover handover(record);
+    handover.attach();
+    Application::shared().scheduleLocalNotification(reminderIn(60, "tomorrow"));
+    host_.resignActive();
+  }
+  EXPECT_EQ(calls().size(), 1u);
+  EXPECT_TRUE(files::exists(record));
 }
