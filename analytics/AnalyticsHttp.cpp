@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "net/HttpRequest.h"
 #include "platform/base/RunLoop.h"
 #include "platform/http/HttpStream.h"
 
@@ -27,6 +28,7 @@ AnalyticsHttpReply analyticsPost(const std::string& url,
   message.headers.set("Content-Length", std::to_string(body.size()));
   auto bytes = std::make_shared<const std::vector<uint8_t>>(body.begin(), body.end());
   auto stream = plat::http::HttpStream::create(message, plat::http::BodySource::fromBytes(bytes));
+  stream->setProxy(HttpRequest::proxyForURL(*parsed));
 
   bool done = false;
   plat::RunLoop& loop = plat::RunLoop::current();

@@ -1,5 +1,6 @@
 // One blocking HTTP request for the analytics' queue threads (uploads, online parameters): the
-// exchange runs on the calling thread's own run loop until it ends or times out.
+// exchange runs on the calling thread's own run loop until it ends or times out, through the proxy
+// every other request of the program would take.
 #pragma once
 
 #include <string>

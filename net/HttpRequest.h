@@ -81,6 +81,11 @@ class HttpRequest : public plat::Operation {
   static std::shared_ptr<HttpRequest> requestWithURL(const std::string& url);
   static std::shared_ptr<HttpRequest> requestWithURL(const Url& url, HttpCacheDelegate* cache,
                                                      int cachePolicy = kUseCacheDefaultPolicy);
+  // The proxy an exchange with `url` goes through by the rules every request follows (the
+  // environment's proxy variables, or the automatic configuration script it names), for
+  // exchanges made without a request (the analytics' uploads); nullopt: direct. Blocks while a
+  // script is read and run; any thread.
+  static std::optional<plat::http::ProxyServer> proxyForURL(const Url& url);
   ~HttpRequest() override;
 
   // A new request of the same class for the same URL, with this one's settings and body.

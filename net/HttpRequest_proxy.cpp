@@ -133,6 +133,20 @@ struct QueueWidthLease {
 
 }  // namespace
 
+std::optional<plat::http::ProxyServer> HttpRequest::proxyForURL(const Url& url) {
+  auto request = requestWithURL(url);
+  plat::LockGuard lock(request->cancelledLock_);
+  request->isSynchronous_ = true;  // a script is read or fetched here, waiting
+  request->configureProxies();
+  if (request->proxyHost_.empty()) return std::nullopt;
+  plat::http::ProxyServer proxy;
+  proxy.type = request->proxyType_ == "SOCKS" ? plat::http::ProxyServer::Type::Socks
+                                              : plat::http::ProxyServer::Type::Http;
+  proxy.host = request->proxyHost_;
+  proxy.port = request->proxyPort_;
+  return proxy;
+}
+
 bool HttpRequest::configureProxies() {
   if (isPACFileRequest_ || !proxyHost_.empty() || proxyPort_ != 0) return true;
   if (PACurl_.isEmpty()) {
