@@ -78,11 +78,14 @@ void HttpAuthenticationDialog::presentNextDialog() {
 }
 
 HttpAuthenticationDialog::HttpAuthenticationDialog() {
+  plat::NotificationCenter& center = plat::NotificationCenter::defaultCenter();
   if (isPhone()) {
-    plat::NotificationCenter::defaultCenter().addObserver(
-        this, plat::kKeyboardWillShowNotification, nullptr,
-        [this](const plat::Notification& note) { keyboardWillShow(note.userInfo); });
+    center.addObserver(this, plat::kKeyboardWillShowNotification, nullptr,
+                       [this](const plat::Notification& note) { keyboardWillShow(note.userInfo); });
   }
+  // Presented from outside the screens' hierarchy, the dialog hears of a turn this way.
+  center.addObserver(this, plat::kApplicationDidChangeStatusBarOrientationNotification, nullptr,
+                     [this](const plat::Notification&) { showTitle(); });
 }
 
 HttpAuthenticationDialog::~HttpAuthenticationDialog() {
@@ -174,6 +177,9 @@ void HttpAuthenticationDialog::keyboardWillShow(const plat::Value& userInfo) {
   plat::EdgeInsets insets = tableView_->contentInset();
   insets.bottom = keyboard.height;
   tableView_->setContentInset(insets);
+  plat::EdgeInsets indicators = tableView_->scrollIndicatorInsets();
+  indicators.bottom = keyboard.height;
+  tableView_->setScrollIndicatorInsets(indicators);
 }
 
 void HttpAuthenticationDialog::viewDidDisappear(bool) {

@@ -52,7 +52,7 @@ class HttpAuthenticationDialog : public HttpAutorotatingViewController,
   void cancelAuthenticationFromDialog();
 
   void viewDidDisappear(bool animated) override;
-  void didRotateFromInterfaceOrientation(plat::InterfaceOrientation) override { showTitle(); }
+  plat::TableView* tableView() const { return tableView_.get(); }
 
   // The form.
   int numberOfSections(plat::TableView&) override;

@@ -20,6 +20,7 @@ PACKAGES=(
   espeak-ng lame mpg123 unzip
   zip python3  # outside readers and writers of password zip entries
   socat  # an outside peer for the socket library's tests
+  iproute2  # network changes, in a namespace of their own, for the reachability test
   wkhtmltopdf  # a browser engine that the page renderer's line-break test compares with
   wordnet-base
 )

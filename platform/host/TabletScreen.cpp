@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/base/Device.h"
+#include "platform/base/NotificationCenter.h"
 #include "platform/view/Application.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/ViewController.h"
@@ -61,6 +62,8 @@ bool TabletScreen::rotate(InterfaceOrientation orientation) {
     ViewController* other = window->rootViewController();
     if (window != key && other) other->rotateTo(orientation, kRotationSeconds);
   }
+  NotificationCenter::defaultCenter().post(kApplicationDidChangeStatusBarOrientationNotification,
+                                           &Application::shared());
   return true;
 }
 

@@ -122,8 +122,8 @@ std::optional<NetworkState> readState() {
 constexpr uint32_t kLoopbackNet = 0x7F000000, kLoopbackMask = 0xFF000000;
 constexpr uint32_t kLinkLocalNet = 0xA9FE0000, kLinkLocalMask = 0xFFFF0000;
 
-// A socket that becomes readable when links, addresses or routes change. Shared with the loop's
-// source, so that it stays open for as long as the loop may poll it.
+// A socket that becomes readable when links, addresses or routes (IPv4 and IPv6) change. Shared
+// with the loop's source, so that it stays open for as long as the loop may poll it.
 struct RoutingSocket {
   int fd = -1;
   RoutingSocket() {
@@ -131,7 +131,8 @@ struct RoutingSocket {
     if (fd < 0) return;
     sockaddr_nl local{};
     local.nl_family = AF_NETLINK;
-    local.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV4_ROUTE;
+    local.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_IFADDR |
+                      RTMGRP_IPV6_ROUTE;
     if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
       close(fd);
       fd = -1;

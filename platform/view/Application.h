@@ -78,6 +78,10 @@ inline const std::string kApplicationWillResignActiveNotification =
     "UIApplicationWillResignActiveNotification";
 inline const std::string kApplicationWillTerminateNotification =
     "UIApplicationWillTerminateNotification";
+// Posted once the screen has turned, for views that are no screen's own (a dialog presented from
+// outside the screens' hierarchy).
+inline const std::string kApplicationDidChangeStatusBarOrientationNotification =
+    "UIApplicationDidChangeStatusBarOrientationNotification";
 
 class Application {
  public:

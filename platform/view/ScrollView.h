@@ -34,6 +34,9 @@ class ScrollView : public View {
   virtual void setContentSize(Size size);
   EdgeInsets contentInset() const { return contentInset_; }
   void setContentInset(const EdgeInsets& insets) { contentInset_ = insets; }
+  // Where the indicators run: inside the bounds by these insets (a keyboard's height, say).
+  EdgeInsets scrollIndicatorInsets() const { return indicatorInsets_; }
+  void setScrollIndicatorInsets(const EdgeInsets& insets) { indicatorInsets_ = insets; }
   Point contentOffset() const { return bounds().origin(); }
   // Animated: moves over 0.3 s, calling the delegate's did-scroll on the way and
   // did-end-scrolling-animation at the end.
@@ -102,6 +105,7 @@ class ScrollView : public View {
   ScrollViewDelegate* delegate_ = nullptr;
   Size contentSize_;
   EdgeInsets contentInset_;
+  EdgeInsets indicatorInsets_;
   bool scrollEnabled_ = true;
   bool pagingEnabled_ = false;
   bool bounces_ = true;

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "platform/host/HeadlessHost.h"
+#include "platform/view/Keyboard.h"
+#include "platform/view/TableView.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/NtlmTestServer.h"
 #include "tests/support/NavApp.h"
@@ -82,6 +84,11 @@ TEST_F(HttpAuthenticationDialogTest, OneLoginAnswersEveryRequestOfTheSameServerA
   EXPECT_NE(host_->findByText("单词本"), nullptr);
   EXPECT_NE(host_->findByText("Password will be sent in the clear."), nullptr);
   EXPECT_EQ(HttpAuthenticationDialog::sharedDialog()->domainField(), nullptr);
+  // The keyboard came with the user field: the form and its indicators end above it.
+  ASSERT_TRUE(plat::Keyboard::isVisible());
+  const plat::TableView& form = *HttpAuthenticationDialog::sharedDialog()->tableView();
+  EXPECT_EQ(form.contentInset().bottom, plat::Keyboard::frame().height);
+  EXPECT_EQ(form.scrollIndicatorInsets().bottom, plat::Keyboard::frame().height);
   logIn("lin", "right", "http_login_dialog");
 
   ASSERT_TRUE(waitFor([&] { return first.done() && second.done(); }));
@@ -142,7 +149,7 @@ TEST_F(HttpAuthenticationDialogTest, OnATabletTheLoginIsAFormSheetOverTheDimmedS
   host_.reset();
   plat::Screen::main().configure({768, 1024}, 1, plat::UserInterfaceIdiom::Pad);
   host_ = std::make_unique<plat::HeadlessHost>(std::make_shared<testsupport::NavApp>(
-      [] { return std::make_shared<plat::ViewController>(); }));
+      [] { return std::make_shared<HttpAutorotatingViewController>(); }));
   ASSERT_TRUE(host_->launch());
   LoopbackHttpServer server(basicLogin);
   Recorder recorder;
@@ -156,6 +163,18 @@ TEST_F(HttpAuthenticationDialogTest, OnATabletTheLoginIsAFormSheetOverTheDimmedS
   const plat::Color corner = picture->colorAtPoint({20, 20});
   EXPECT_LT(corner.r + corner.g + corner.b, 3 * 0.7) << "dimmed";
   EXPECT_GT(corner.r + corner.g + corner.b, 0.3) << "but not hidden";
+
+  // Turned, the sheet stays centred and leaves its prompt out; turned back, the prompt returns.
+  const std::string prompt = "Login to this secure server.";
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::LandscapeLeft));
+  host_->advance(1);
+  EXPECT_EQ(dialog->view()->frame(), (plat::Rect{242, 74, 540, 620}));
+  EXPECT_EQ(host_->findByText(prompt), nullptr);
+  EXPECT_TRUE(host_->writeScreen("/tmp/vocab-test-screens/http_login_form_sheet_turned.png"));
+  ASSERT_TRUE(host_->rotate(plat::InterfaceOrientation::Portrait));
+  host_->advance(1);
+  EXPECT_EQ(dialog->view()->frame(), (plat::Rect{114, 202, 540, 620}));
+  EXPECT_NE(host_->findByText(prompt), nullptr);
   logIn("lin", "right", "http_login_form_sheet");
   ASSERT_TRUE(waitFor([&] { return recorder.done(); }));
   host_->advance(2);

@@ -47,6 +47,39 @@ TEST_F(RecipeTest, AccountRequestCarriesTheCommonParametersInOrder) {
   EXPECT_EQ(queryOf("account_info.php"), common);
 }
 
+// Against a server that takes the request and never answers, the two backup uploads wait their
+// own longer limits (the upload of the changes longest), every other script the client's default.
+TEST_F(RecipeTest, BackupUploadsWaitLongerForASilentServerThanOtherScripts) {
+  serve([](const testsupport::ServerRequest&) {
+    testsupport::ServerReply silent;
+    silent.hang = true;
+    return silent;
+  });
+  const std::string file = plat::files::join(plat::AppHome::tmpDir(), "backup_data.zip");
+  ASSERT_TRUE(plat::files::writeFileAtomically(file, "zip bytes"));
+  auto secondsUntilItGivesUp = [&](std::shared_ptr<HttpRequest> request) {
+    bool ended = false;
+    request->setFailedBlock([&] { ended = true; });
+    request->setCompletionBlock([&] { ended = true; });
+    const double start = clock_->now();
+    request->startAsynchronous();
+    for (int step = 0; step < 2000 && !ended; ++step) {
+      clock_->advance(0.25);
+      plat::RunLoop::main().runUntil([&] { return ended; }, 0.002);
+    }
+    EXPECT_TRUE(request->error() && request->error()->code() == 2) << "a time-out";
+    return clock_->now() - start;
+  };
+  const double changes = secondsUntilItGivesUp(ApiRequest::post("synchronize_up.php", {}, file));
+  const double all = secondsUntilItGivesUp(ApiRequest::post("synchronize_all_up.php", {}, file));
+  const double other = secondsUntilItGivesUp(ApiRequest::get("account_info.php"));
+  EXPECT_GE(changes, 180);
+  EXPECT_GE(all, 150);
+  EXPECT_GT(changes, all);
+  EXPECT_LT(other, 150) << "the default is shorter";
+  EXPECT_GE(other, HttpRequest::defaultTimeOutSeconds());
+}
+
 TEST_F(RecipeTest, BackupUploadIsAMultipartFormWithTheFileLast) {
   CallDB::callDB()->UpdatePersonalValue("nLastSynId", "41");
   setTestMode(true);

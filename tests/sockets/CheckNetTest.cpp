@@ -63,4 +63,15 @@ TEST_F(CheckNetTest, MonitorsAreStartedAndStopWithTheWatcher) {
   plat::NotificationCenter::defaultCenter().removeObserver(&observer);
 }
 
+// Nothing configured, the watcher still watches a host: the bundle's.
+TEST_F(CheckNetTest, TheBundleNamesTheWatchedHostByDefault) {
+  ::unsetenv("VOCAB_REACHABILITY_HOST");
+  EXPECT_FALSE(CheckNet::watchedHost().empty());
+  CheckNet& check = CheckNet::sharedCheck();
+  EXPECT_NE(check.hostReach(), nullptr);
+  EXPECT_EQ(check.configureTextField(*check.hostReach()), NotReachable)
+      << "its name is not in the test's table";
+  delete &check;
+}
+
 }  // namespace
