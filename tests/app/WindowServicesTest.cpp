@@ -202,7 +202,7 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
 }
 
-// A desktop scheduler that takes a second for each timer: the window goes on drawing and
+// A desktop scheduler that takes a while for each timer: the window goes on drawing and
 // answering taps while focus goes and comes, the stop follows the handover before it, and the
 // timers of the handover still reach it when the program closes.
 TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
@@ -212,7 +212,7 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   for (const std::string name : {"systemd-run", "systemctl"}) {
     std::ofstream script(bin + "/" + name);
     script << "#!/bin/sh\n"
-           << (name == "systemd-run" ? "sleep 1\n" : "") << "echo " << name << " > \"" << calls
+           << (name == "systemd-run" ? "sleep 1.5\n" : "") << "echo " << name << " > \"" << calls
            << "/$(date +%s%N)\"\n";
     script.close();
     chmod((bin + "/" + name).c_str(), 0755);
@@ -252,21 +252,20 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   desktop_.run("xdotool windowfocus --sync " + logo);
   ASSERT_TRUE(waitFor([&] { return !made().empty(); }, 20)) << "no handover began";
   desktop_.run("xdotool windowfocus --sync " + window_);
-  const auto asked = std::chrono::steady_clock::now();
   std::optional<ScreenShot> settings = phone.tapAndSettle(280, 545, *before, 20);
-  const double answered =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+  const std::vector<std::string> whenAnswered = made();
   if (xlogo > 0) kill(xlogo, SIGTERM);
   ASSERT_TRUE(settings) << "the tap was never answered\n" << program_->log();
-  EXPECT_LT(answered, 8) << "a dozen timers of a second each were being made";
-  EXPECT_LT(made().size(), 10u) << "the handover was still going on";
+  // Answered in the midst of the handover: before its last timer and before the stop.
+  EXPECT_LT(whenAnswered.size(), 12u);
+  EXPECT_EQ(std::count(whenAnswered.begin(), whenAnswered.end(), "systemctl"), 0);
 
   // The stop comes once the handover before it is through.
-  ASSERT_TRUE(waitFor([&] { return !made().empty() && made().back() == "systemctl"; }, 40));
+  ASSERT_TRUE(waitFor([&] { return !made().empty() && made().back() == "systemctl"; }, 60));
   const std::vector<std::string> order = made();
   EXPECT_GT(order.size(), 2u);
   EXPECT_EQ(std::count(order.begin(), order.end(), "systemctl"), 1);
-  EXPECT_EQ(program_->terminate(60), 0) << program_->log();
+  EXPECT_EQ(program_->terminate(90), 0) << program_->log();
   EXPECT_EQ(made().size(), 2 * order.size() - 1) << "the closing handover reached the scheduler";
 }
 
