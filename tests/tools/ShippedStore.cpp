@@ -33,4 +33,26 @@ std::string ShippedStoreTest::firstMeaning(const std::string& word) {
   return WordText::rekey(rows.at(0).at(0).asString(), static_cast<int>(rows.at(0).at(1).asInt()));
 }
 
+std::string ShippedStoreTest::meanings(const std::string& word) {
+  Value rows = CallDB::callDB()->sql_select(
+      "select wmc.wmc_tData, wl.wl_uWordID from Words_Meaning_Ch as wmc, Words_Library as wl "
+      "where wmc.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ? order by wmc.wmc_uMeaingID",
+      "sN", "s", Value::array({word}));
+  std::string text;
+  for (size_t i = 0; i < rows.size(); ++i)
+    text += (i ? " | " : "") + WordText::rekey(rows.at(i).at(0).asString(),
+                                               static_cast<int>(rows.at(i).at(1).asInt()));
+  return text;
+}
+
+std::vector<int64_t> ShippedStoreTest::booksOf(const std::string& word) {
+  Value rows = CallDB::callDB()->sql_select(
+      "select bw.f_b_uId from book_words as bw, Words_Library as wl where bw.f_wl_uId = "
+      "wl.wl_uWordID and wl.wl_tWord = ? order by bw.f_b_uId",
+      "N", "s", Value::array({word}));
+  std::vector<int64_t> books;
+  for (size_t i = 0; i < rows.size(); ++i) books.push_back(rows.at(i).asInt());
+  return books;
+}
+
 }  // namespace toolstest

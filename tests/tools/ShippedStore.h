@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/base/Clock.h"
 #include "store/CallDB.h"
@@ -22,6 +23,10 @@ class ShippedStoreTest : public ::testing::Test {
   int64_t number(const std::string& sql);
   // The text of a word's first Chinese meaning, read back from its scrambled form.
   std::string firstMeaning(const std::string& word);
+  // All its Chinese meanings in the card's order, joined by " | ".
+  std::string meanings(const std::string& word);
+  // The ids of the books that hold the word.
+  std::vector<int64_t> booksOf(const std::string& word);
 
   std::unique_ptr<testsupport::TempHome> home_;
   std::shared_ptr<plat::VirtualClock> clock_;

@@ -65,11 +65,21 @@ void writeWordDataExtract(const std::string& folder) {
                              "骂人\t罵人\tma4 ren2\tto swear at someone\tdamn\n"
                              "该死\t該死\tgai1 si3\tdamn\n"
                              "巴黎\t巴黎\tBa1 li2\tParis\n");
-  // "walk" is missing: its meanings come from the reverse lookup above.
+  // "apple" has only a subject field's line, so no meaning; "Paris" and "Monday" stand with
+  // capitals, "Monday" on an exam list.
   testsupport::writeTextFile(folder + "/ecdict.txt",
                              "water\t'wɒ:tә\tn. 水, (美)雨水\\nvt. 给...浇水\\nvi. 流泪\\n"
-                             "[化] 氧化氢\\na. 水的\n"
-                             "tree\ttri:\t[植] 树木\n");
+                             "[化] 氧化氢\\na. 水的\t0\t0\tzk cet4\n"
+                             "tree\ttri:\tn. 树, 树木\\n[植] 树木\t0\t0\tzk\n"
+                             "walk\twɔ:k\tvi. 走, 步行\\nn. 散步\t0\t0\tzk\n"
+                             "child\ttʃaild\tn. 孩子, 小孩\t0\t0\tzk\n"
+                             "children\t'tʃildrәn\tn. 孩子们（child的复数）\t0\t0\tzk\n"
+                             "happy\t'hæpi\ta. 快乐的, 幸福的\t0\t0\tcet4\n"
+                             "stop\tstɒp\tv. 停止\t0\t0\tcet4\n"
+                             "apple\t'æpl\t[植] 苹果\n"
+                             "Paris\t'pæris\tn. 巴黎\t0\t0\n"
+                             "Monday\t'mʌndi\tn. 星期一\t0\t0\tzk\n");
+  testsupport::writeTextFile(folder + "/names.txt", "harry\nparis\n");
   testsupport::writeTextFile(folder + "/exchange.txt",
                              "walk\tp:walked/i:walking/s:walks/d:walked/3:walks\n"
                              "walked\t0:walk/1:pd\n"
@@ -82,7 +92,8 @@ void writeWordDataExtract(const std::string& folder) {
   testsupport::writeTextFile(folder + "/frequencies.txt",
                              "the\t100\nwalked\t50\ntree\t40\nParis\t35\nchildren\t25\n"
                              "water\t30\napple\t20\nwalk\t10\ndamn\t9\nstopped\t8\nhappy\t7\n"
-                             "child\t5\nwatered\t4\nwalks\t3\ntrees\t3\nwaters\t3\napples\t3\n");
+                             "child\t5\nwatered\t4\nwalks\t3\ntrees\t3\nwaters\t3\napples\t3\n"
+                             "Monday\t3\nMr\t3\n");
 }
 
 void writeCuratedExtract(const std::string& folder) {
@@ -91,11 +102,13 @@ void writeCuratedExtract(const std::string& folder) {
   };
   write("function_words.tsv", "the\t\tart. 这；那\n");
   write("function_words_en.tsv", "the\tart.\tused before a noun when it is clear which one\n");
-  write("meaning_overrides.tsv", "# none\n");
+  write("meaning_overrides.tsv", "Mr\tn. 先生\n");
   write("examples_zh.tsv", "tree\tn.\tWe sat under a tree.\t我们坐在一棵树下。\n");
   write("excluded_words.txt", "damn\n");
   write("word_ids.tsv", "1\thappy\n");
   write("book_bands.tsv", "1\t基础词汇\t101\t1\t4\t2\n4\t常用词频\t800\t1\t6\t3\n");
+  write("exam_books.tsv", "5\t中考词汇\tzk\t501\t2\n7\t四级词汇\tcet4\t701\t500\n");
+  write("capitalised_words.txt", "Mr\n");
 }
 
 }  // namespace toolstest

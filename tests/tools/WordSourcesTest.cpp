@@ -171,11 +171,13 @@ TEST_F(WordSourcesTest, TheDictionarysRecordGivesRealFormsAndWordNetFillsWhereIt
 
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
-  EXPECT_EQ(counts.words, 7);
-  EXPECT_EQ(counts.books, 4);
+  EXPECT_EQ(counts.words, 9);
+  EXPECT_EQ(counts.books, 8);
   // Inflected forms count for their base form (walked, walks); names and excluded words are no
-  // headwords; the first library's word keeps its id and follows the books' words. A British
-  // form the dictionary lacks is made from the American where the accents map one to one.
+  // headwords, nor "apple", which the English-Chinese dictionary knows only in a subject field;
+  // the first library's word keeps its id and follows the books' words, then the exam list's
+  // "Monday" and our own "Mr". A British form the dictionary lacks is made from the American
+  // where the accents map one to one.
   EXPECT_EQ(read("words.tsv"),
             "# word_id, headword, US, UK, display form, editor (in order of frequency)\n"
             "2\tthe\tðə\tðə\t\t\n"
@@ -183,22 +185,34 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "4\ttree\ttri\ttriː\t\t\n"
             "5\twater\tˈwɔtər\tˈwɔːtə\t\t\n"
             "6\tchild\ttʃaɪld\ttʃaɪld\t\t\n"
-            "7\tapple\tˈæpəl\tˈæpəl\t\t\n"
-            "1\thappy\tˈhæpi\tˈhæpi\t\t\n");
+            "7\tstop\t\tstɒp\t\t\n"
+            "1\thappy\tˈhæpi\tˈhæpi\t\t\n"
+            "8\tMonday\t\tˈmʌndi\t\t\n"
+            "9\tMr\t\t\t\t\n");
   EXPECT_EQ(read("book_words/101.txt"), "the\nwalk\n");
   EXPECT_EQ(read("book_words/102.txt"), "tree\nwater\n");
-  EXPECT_EQ(read("book_words/801.txt"), "water\t4\nchild\t5\napple\t6\n");
+  EXPECT_EQ(read("book_words/801.txt"), "water\t4\nchild\t5\nstop\t6\n");
+  // The exam books follow, their words shared out evenly; "children", which the dictionary names
+  // a plural, is no word of its own there.
   EXPECT_EQ(read("books.tsv"),
             "# book_id, book name, class_id\n101\t基础词汇 1-2\t1\n102\t基础词汇 3-4\t1\n"
-            "800\t常用词频 1-3\t4\n801\t常用词频 4-6\t4\n");
+            "800\t常用词频 1-3\t4\n801\t常用词频 4-6\t4\n501\t中考词汇 1-2\t5\n"
+            "502\t中考词汇 3-4\t5\n503\t中考词汇 5-5\t5\n701\t四级词汇 1-3\t7\n");
+  EXPECT_EQ(read("book_words/501.txt") + read("book_words/502.txt") + read("book_words/503.txt"),
+            "walk\ntree\nwater\nchild\nMonday\n");
+  EXPECT_EQ(read("book_words/701.txt"), "water\nstop\nhappy\n");
+  EXPECT_EQ(read("book_class.tsv"),
+            "# class_id, class name\n1\t基础词汇\n4\t常用词频\n5\t中考词汇\n7\t四级词汇\n");
   const std::string meanings = read("meanings_ch.tsv");
-  // Transitive and intransitive lines make one verb row; WordNet knows no adjective "water". A
-  // word with only a subject field's line or none takes the reverse lookup's meaning.
+  // Transitive and intransitive lines make one verb row; WordNet knows no adjective "water". The
+  // dictionary's whole line stands, and no meaning comes from the reverse lookup.
   EXPECT_NE(meanings.find("water\t1\tn. 水；雨水\nwater\t2\tv. 给…浇水；流泪\nchild\t"),
             std::string::npos)
       << meanings;
-  EXPECT_NE(meanings.find("tree\t1\tn. 树\n"), std::string::npos);
-  EXPECT_NE(meanings.find("walk\t1\tv. 走\n"), std::string::npos);
+  EXPECT_NE(meanings.find("tree\t1\tn. 树；树木\n"), std::string::npos);
+  EXPECT_NE(meanings.find("walk\t1\tv. 走；步行\nwalk\t2\tn. 散步\n"), std::string::npos);
+  EXPECT_NE(meanings.find("Mr\t1\tn. 先生\n"), std::string::npos);
+  EXPECT_EQ(meanings.find("apple"), std::string::npos);
   EXPECT_NE(meanings.find("the\t1\tart. 这；那\n"), std::string::npos);
   // Our own example with its translation comes before WordNet's.
   EXPECT_NE(read("examples.tsv")
@@ -266,31 +280,34 @@ TEST_F(WordSourcesTest, RecordedWordsKeepTheirIdsWhateverTheFrequencies) {
     return found;
   };
   const std::map<std::string, int> first = ids();
-  ASSERT_EQ(first.size(), 7u);
+  ASSERT_EQ(first.size(), 9u);
   // The new words of the first build are listed for the record; "happy" was recorded already.
   EXPECT_EQ(read("new_word_ids.tsv").find("happy"), std::string::npos);
   std::string record;
   for (const auto& [word, id] : first) record += std::to_string(id) + "\t" + word + "\n";
   testsupport::writeTextFile(folder_ + "/curated/word_ids.tsv", record);
-  testsupport::writeTextFile(folder_ + "/curated/excluded_words.txt", "damn\napple\n");
-  // The frequency order turned round, and "stop" frequent enough to join.
+  testsupport::writeTextFile(folder_ + "/curated/excluded_words.txt", "damn\ntree\n");
+  // The frequency order turned round, and "unhappy" joins as a word of an exam list.
   testsupport::writeTextFile(folder_ + "/data/frequencies.txt",
                              "the\t100\nstopped\t90\nhappy\t80\nchild\t70\nwater\t60\ntree\t50\n"
-                             "walk\t40\napple\t30\n");
+                             "walk\t40\nunhappy\t30\n");
+  const std::string ecdict = folder_ + "/data/ecdict.txt";
+  testsupport::writeTextFile(ecdict, plat::files::readFile(ecdict).value_or("") +
+                                         "unhappy\tʌn'hæpi\ta. 不快乐的\t0\t0\tcet4\n");
   tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
   const std::map<std::string, int> second = ids();
   for (const auto& [word, id] : first) {
-    if (word == "apple") continue;
+    if (word == "tree") continue;
     EXPECT_EQ(second.at(word), id) << word;
   }
   // The excluded word is gone and its id stays unused; the new word takes the next id.
-  EXPECT_EQ(second.count("apple"), 0u);
-  EXPECT_EQ(second.at("stop"), 8);
+  EXPECT_EQ(second.count("tree"), 0u);
+  EXPECT_EQ(second.at("unhappy"), 10);
   EXPECT_EQ(counts.newWords, 1);
   EXPECT_EQ(read("new_word_ids.tsv"), "# word_id, headword: words not yet in word_ids.tsv, to be "
-                                      "added there\n8\tstop\n");
+                                      "added there\n10\tunhappy\n");
   // The record is read strictly: a word listed twice is an error, not a silent choice.
-  testsupport::writeTextFile(folder_ + "/curated/word_ids.tsv", record + "9\tthe\n");
+  testsupport::writeTextFile(folder_ + "/curated/word_ids.tsv", record + "11\tthe\n");
   EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
 }
 

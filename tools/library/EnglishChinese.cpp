@@ -1,6 +1,7 @@
 #include "tools/library/EnglishChinese.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <map>
 #include <string_view>
@@ -149,24 +150,41 @@ std::vector<TranslatedPart> translatedParts(const std::string& translation, size
   return parts;
 }
 
+std::string formNoted(const std::string& translation) {
+  const std::string line = translation.substr(0, translation.find("\\n"));
+  for (const char* note : {"的复数", "的比较级", "的最高级"}) {
+    const size_t at = line.find(note);
+    if (at == std::string::npos) continue;
+    size_t start = at;
+    while (start > 0 && std::isalpha(static_cast<unsigned char>(line[start - 1]))) --start;
+    if (start < at) return line.substr(start, at - start);
+  }
+  return "";
+}
+
 std::unordered_map<std::string, TranslatedWord> loadEnglishChinese(const std::string& path,
                                                                    size_t sensesPerPart) {
   std::unordered_map<std::string, TranslatedWord> words;
   SourceLines file(path);
   for (size_t i = 0; i < file.size(); ++i) {
     std::vector<std::string_view> fields = splitFields(file.line(i), '\t');
-    if ((fields.size() != 3 && fields.size() != 5) || fields[0].empty() || fields[2].empty())
+    // Fields after the exam lists are other readers' and are left alone here.
+    if (fields.size() == 4 || fields.size() < 3 || fields[0].empty() || fields[2].empty())
       throw file.error(i, "expected a word, its phonetic, its translation and two ranks");
     TranslatedWord& word = words[std::string(fields[0])];
     word.phonetics = britishVariants(std::string(trimmed(fields[1])));
     word.parts = translatedParts(std::string(fields[2]), sensesPerPart);
-    for (size_t k = 3; k < fields.size(); ++k) {
+    word.formOf = formNoted(std::string(fields[2]));
+    for (size_t k = 3; k < fields.size() && k < 5; ++k) {
       int rank = 0;
       auto [end, ec] = std::from_chars(fields[k].data(), fields[k].data() + fields[k].size(), rank);
       if (ec != std::errc() || end != fields[k].data() + fields[k].size() || rank < 0)
         throw file.error(i, "\"" + std::string(fields[k]) + "\" is not a rank");
       if (rank > 0 && (word.corpusRank == 0 || rank < word.corpusRank)) word.corpusRank = rank;
     }
+    if (fields.size() > 5)
+      for (std::string_view exam : splitFields(fields[5], ' '))
+        if (!exam.empty()) word.exams.emplace_back(exam);
   }
   return words;
 }

@@ -40,4 +40,16 @@ std::vector<std::pair<std::string, long>> loadFrequencies(const std::string& pat
   return words;
 }
 
+std::unordered_set<std::string> loadWordSet(const std::string& path) {
+  std::unordered_set<std::string> words;
+  SourceLines file(path);
+  for (size_t i = 0; i < file.size(); ++i) {
+    std::string_view word = file.line(i);
+    if (word.empty() || word.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != word.npos)
+      throw file.error(i, "expected one lower-case word");
+    words.emplace(word);
+  }
+  return words;
+}
+
 }  // namespace tools

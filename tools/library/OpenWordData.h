@@ -1,9 +1,10 @@
 // The plain files of the word data installed at build time, as the word library maker uses them:
-// pronunciations by word and word counts in order of frequency.
+// pronunciations by word, word counts in order of frequency, and lists of words.
 #pragma once
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -16,5 +17,8 @@ std::unordered_map<std::string, std::vector<std::string>> loadPronunciations(
 
 // frequencies.txt: "word TAB count", most frequent first.
 std::vector<std::pair<std::string, long>> loadFrequencies(const std::string& path);
+
+// names.txt: one lower-case word a line.
+std::unordered_set<std::string> loadWordSet(const std::string& path);
 
 }  // namespace tools

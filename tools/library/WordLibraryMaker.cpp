@@ -19,10 +19,12 @@
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/EnglishChinese.h"
 #include "tools/library/ExampleSentences.h"
+#include "tools/library/ExamBooks.h"
 #include "tools/library/Inflections.h"
 #include "tools/library/OpenWordData.h"
 #include "tools/library/Phonetics.h"
 #include "tools/library/PlainText.h"
+#include "tools/library/WordFilters.h"
 #include "tools/library/WordNet.h"
 
 namespace tools {
@@ -53,6 +55,11 @@ bool isPlainWord(const std::string& word) {
   for (char c : word)
     if (c < 'a' || c > 'z') return false;
   return true;
+}
+
+// "Monday", "Mr": a capital, then lower-case letters.
+bool isCapitalisedWord(const std::string& word) {
+  return word.size() >= 2 && word[0] >= 'A' && word[0] <= 'Z' && isPlainWord(word.substr(1));
 }
 
 std::string lowered(std::string text) {
@@ -96,7 +103,7 @@ struct Headword {
   std::vector<MeaningRow> meanings;
   std::string phonetics;
   std::string british;
-  bool reverseLookup = false;  // the Chinese-English dictionary gave it a meaning
+  std::vector<std::string> exams;  // the exam lists that hold it: "zk", "cet4" ...
 };
 
 struct Band {
@@ -125,10 +132,14 @@ class Maker {
       // Common enough to be a compound's part ("week", "end"; not "elf" in "itself").
       if (count >= 1000) commonWords_.insert(lowered(word));
       if (word != lowered(word)) capitalised_.insert(lowered(word));
+      listCounts_.emplace(lowered(word), count);
     }
     readCurated();
+    // The Chinese-English dictionary serves the phrases; a headword's meanings come from the
+    // English-Chinese one alone.
     chinese_ = ChineseMeanings::load(plat::files::join(sources.wordData, "cedict.txt"), excluded_);
-    english_ = loadEnglishChinese(plat::files::join(sources.wordData, "ecdict.txt"), 3);
+    english_ = loadEnglishChinese(plat::files::join(sources.wordData, "ecdict.txt"), kNoSenseLimit);
+    names_ = loadWordSet(plat::files::join(sources.wordData, "names.txt"));
   }
 
   WordLibraryCounts run() {
@@ -194,6 +205,14 @@ class Maker {
       bands_.push_back(band);
     }
     if (bands_.empty()) throw bands.error({}, "no book band");
+    exams_ = readExamClasses(curated("exam_books.tsv"));
+    TsvFile capitalised = TsvFile::read(curated("capitalised_words.txt"), true);
+    capitalised.expectFields(1, 1);
+    for (const TsvRecord& r : capitalised.records()) {
+      if (!isCapitalisedWord(r.fields[0]))
+        throw capitalised.error(r, "expected a capital and lower-case letters");
+      capitalisedWords_.insert(r.fields[0]);
+    }
   }
 
   // WordNet knows no function word, so their English meanings are our own: each under one of the
@@ -278,7 +297,8 @@ class Maker {
   // own only when it is used much on its own ("evening", "feeling", "interesting"); an irregular
   // form ("made") only when used more still ("left", "thought"). Otherwise a learner's text
   // would yield it where the base form belongs.
-  bool isMainlyAnInflection(const std::string& word) const {
+  // An exam list's word passes at half the share: the list says it is learnt as a word.
+  bool isMainlyAnInflection(const std::string& word, double share = 0.2, int slack = 1) const {
     auto ends = [&](const char* suffix) {
       size_t n = std::char_traits<char>::length(suffix);
       return word.size() > n && word.compare(word.size() - n, n, suffix) == 0;
@@ -289,10 +309,13 @@ class Maker {
         continue;
       }
       if (!ends("s") && !ends("ed") && !ends("ing")) continue;
+      // A verb whose past the exception lists give has no regular one ("seed" is no past of
+      // "see").
+      if (ends("ed") && !wordNet_.exceptionForms(base, 'v').empty()) continue;
       // "-ing" makes a form of the verb: the base's other uses ("even" as an adverb beside
       // "evening", "interest" as a noun beside "interesting") make no inflection of it.
       const int baseUse = ends("ing") ? wordNet_.tagCount(base, 'v') : tagCount(base);
-      if (tagCount(word) < 0.2 * baseUse + 1) return true;
+      if (tagCount(word) < share * baseUse + slack) return true;
     }
     return false;
   }
@@ -314,11 +337,15 @@ class Maker {
     return proper > common;
   }
 
-  // A word that the subtitles write capitalised, that WordNet's tagged texts never meet and that
-  // the Chinese-English dictionary gives no meaning is most often a name ("terry", "kirk"),
-  // whatever the English-Chinese dictionary says it also means.
+  // A first name that the subtitles write capitalised ("Harry", "Nick") counts there as a name,
+  // whatever the English-Chinese dictionary says it also means, and takes no place in the
+  // frequency books; one that the school exams' lists hold ("mark", "bill", "west") is a word a
+  // learner meets as a word.
   bool isLikelyName(const Headword& h) const {
-    return !h.function && capitalised_.count(h.word) && tagCount(h.word) == 0 && !h.reverseLookup;
+    if (h.function || !capitalised_.count(h.word) || !names_.count(h.word)) return false;
+    return std::none_of(h.exams.begin(), h.exams.end(), [](const std::string& exam) {
+      return exam == "zk" || exam == "gk" || exam == "cet4";
+    });
   }
 
   bool isProperNoun(const std::string& lemma) const {
@@ -329,29 +356,6 @@ class Maker {
           if (w == lemma) return false;
       }
     return true;
-  }
-
-  // A word whose main sense WordNet marks as obscene or as a slur ("boy" keeps its place: only
-  // a later sense is marked).
-  bool isOffensive(const std::string& lemma) const {
-    std::vector<char> parts = allPartsOf(lemma);
-    if (parts.empty()) return false;
-    return isMarkedOffensive(wordNet_.synset(parts[0], wordNet_.senses(lemma, parts[0]).front()),
-                             lemma);
-  }
-
-  // Whether WordNet marks the synset, for `lemma` or for all its words, as obscene or a slur
-  // ("she's a real dog").
-  bool isMarkedOffensive(const Synset* s, const std::string& lemma) const {
-    static const std::set<std::string> kDomains = {"obscenity", "disparagement", "ethnic_slur",
-                                                   "vulgarism"};
-    for (const WordNetPointer& ptr : s->pointers) {
-      if (ptr.symbol != ";u") continue;
-      const Synset* domain = wordNet_.synset(ptr.pos, ptr.offset);
-      if (!domain || !kDomains.count(lowered(domain->words[0]))) continue;
-      if (ptr.source == 0 || lowered(s->words[ptr.source - 1]) == lemma) return true;
-    }
-    return false;
   }
 
   // Parts of speech worth showing: the most used one, and others met in the tagged texts
@@ -386,36 +390,20 @@ class Maker {
     return parts;
   }
 
-  // The Chinese meaning of one part of speech: the word's own lookup, else its synonyms' lookup.
-  // The Chinese meaning of one part of speech. The main part of speech falls back on the noun's
-  // plural, the word's synonyms and glosses of another part of speech; the others take only
-  // glosses that suit.
-  std::vector<ChineseCandidate> chineseFor(const std::string& lemma, char pos, bool main) const {
-    if (!main) return chinese_.lookup(lemma, pos, 3, true);
-    for (bool strict : {true, false}) {
-      std::vector<ChineseCandidate> found = chinese_.lookup(lemma, pos, 3, strict);
-      if (!found.empty()) return found;
-      // The dictionary often glosses a noun in the plural ("trousers", "scissors").
-      if (pos == 'n')
-        for (const std::string& plural : inflections_.formsOf(lemma, 'n', '#')) {
-          found = chinese_.lookup(plural, pos, 3, strict);
-          if (!found.empty()) return found;
-        }
-      const std::vector<uint32_t>& senses = wordNet_.senses(lemma, pos);
-      for (size_t k = 0; k < senses.size() && k < 2; ++k) {
-        const Synset* s = wordNet_.synset(pos, senses[k]);
-        for (const std::string& synonym : s->words) {
-          if (lowered(synonym) == lemma) continue;
-          found = chinese_.lookup(spaced(lowered(synonym)), pos, 2, strict);
-          if (!found.empty()) return found;
-        }
-      }
-    }
-    return {};
-  }
-
   bool fill(Headword& h) const {
+    const std::string lower = lowered(h.word);
     auto translated = english_.find(h.word);
+    // "March", "May": the dictionary has only the lower-case word; its exams are the month's too.
+    auto sameLetters = translated == english_.end() ? english_.find(lower) : translated;
+    if (sameLetters != english_.end()) h.exams = sameLetters->second.exams;
+    // "I", "OK", "TV": the exam lists' words in capitals are the lower-case headwords'.
+    if (isPlainWord(h.word)) {
+      std::string upper = h.word;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      auto capitals = english_.find(upper);
+      if (capitals != english_.end())
+        h.exams.insert(h.exams.end(), capitals->second.exams.begin(), capitals->second.exams.end());
+    }
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
@@ -431,25 +419,9 @@ class Maker {
       fillSounds(h);
       return true;
     }
-    std::set<std::string> used;
-    for (char pos : h.parts) {
-      if (h.meanings.size() >= 3) break;
-      std::string terms;
-      std::string firstTerm;
-      // A part of speech whose words all stand in an earlier row adds no row.
-      for (const ChineseCandidate& c : chineseFor(h.word, pos, h.meanings.empty())) {
-        if (used.count(c.chinese)) continue;
-        if (firstTerm.empty()) firstTerm = c.chinese;
-        terms += (terms.empty() ? "" : "；") + c.chinese;
-      }
-      if (terms.empty()) continue;
-      for (const ChineseCandidate& c : chineseFor(h.word, pos, h.meanings.empty()))
-        used.insert(c.chinese);
-      h.meanings.push_back({pos, std::string(posLabel(pos)) + " " + terms, firstTerm});
-    }
-    h.reverseLookup = !h.meanings.empty();
-    // The English-Chinese dictionary gives the meanings; the reverse lookup stands in where it
-    // has none. A word that neither knows is no headword.
+    // The English-Chinese dictionary gives the meanings. A word it does not know, or knows only in
+    // a subject field, is no headword: a meaning guessed by reverse lookup in the Chinese-English
+    // dictionary was too often wrong ("ok" 罚金, "teen" 愤怒).
     if (translated != english_.end()) translate(h, translated->second);
     fillSounds(h);
     return !h.meanings.empty();
@@ -459,21 +431,24 @@ class Maker {
   // adjective where that comes first).
   void fillSounds(Headword& h) const {
     const char pos = h.meanings.empty() ? 0 : h.meanings.front().pos;
+    // "Monday" sounds as the pronouncing dictionary's "monday", "March" as "march".
+    const std::string word = lowered(h.word);
     auto translated = english_.find(h.word);
+    if (translated == english_.end()) translated = english_.find(word);
     const std::vector<std::string> none;
     const std::vector<std::string>& british =
         translated == english_.end() ? none : translated->second.phonetics;
     const std::string phonemes =
-        american_.phonemes(h.word, pos, std::string(h.parts.begin(), h.parts.end()), british);
+        american_.phonemes(word, pos, std::string(h.parts.begin(), h.parts.end()), british);
     std::optional<std::vector<Phone>> phones;
-    if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(h.word, phonemes));
+    if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(word, phonemes));
     if (!phones) {
       // Nothing to check the British against: the card shows no British alone.
       h.british = british.empty() ? "" : british.front();
       return;
     }
     h.phonetics = withStressMarks(*phones);
-    h.british = britishFor(h.word, british, *phones, american_.stressVaries(h.word));
+    h.british = britishFor(word, british, *phones, american_.stressVaries(word));
   }
 
   // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
@@ -516,7 +491,7 @@ class Maker {
     std::sort(byRank.begin(), byRank.end(), std::greater<>());
     for (const auto& [word, translated] : english_) {
       const size_t rank = static_cast<size_t>(translated.corpusRank);
-      if (rank == 0 || rank > byRank.size()) continue;
+      if (rank == 0 || rank > byRank.size() || !isPlainWord(word)) continue;
       // The corpora's ranks are of lower-cased words: a word that the subtitles write
       // capitalised is most often a name ("bobby", "terry"). Inflected forms ("made", "existing")
       // are no headwords of their own there either.
@@ -529,33 +504,136 @@ class Maker {
     }
   }
 
+  // Words written with a capital: the exam lists' days, months, languages and peoples where the
+  // dictionary has no lower-case word of the same letters ("Monday", "English"; not "Pole"
+  // beside "pole"), and our own list ("Mr", "March"). Each counts what the subtitles count it,
+  // a third of that when they write it in lower case ("march" is mostly the verb).
+  void addCapitalisedWords(std::unordered_map<std::string, double>& counts) const {
+    auto count = [&](const std::string& word) {
+      auto it = listCounts_.find(lowered(word));
+      if (it == listCounts_.end()) return 0.0;
+      return static_cast<double>(it->second) / (capitalised_.count(lowered(word)) ? 1 : 3);
+    };
+    for (const auto& [word, translated] : english_)
+      if (isCapitalisedWord(word) && !translated.exams.empty() && !english_.count(lowered(word)) &&
+          !excluded_.count(word))
+        counts[word] = count(word);
+    for (const std::string& word : capitalisedWords_) counts[word] = count(word);
+  }
+
+  // Whether a word may stand in a book at all. An exam list's word with a meaning of its own may
+  // ("meeting", "boring", "hey", "antarctic"); a frequent word only when WordNet knows it as a
+  // common word. Neither when it is mostly an inflection that a text rather yields as its base.
+  bool isBookWord(const std::string& word, bool examWord) const {
+    if (functionWords_.count(word) || isCapitalisedWord(word)) return true;
+    if (word.size() < 2 || !isPlainWord(word) || excluded_.count(word) ||
+        isOffensive(wordNet_, word))
+      return false;
+    // A reviewed meaning makes a word of its own ("interested").
+    if (meaningOverrides_.count(word)) return true;
+    if (!examWord) return !isProperNoun(word) && !isMainlyAnInflection(word);
+    // "children" 孩子们（child的复数）, "running": a text yields them as their base form.
+    auto translated = english_.find(word);
+    return (translated == english_.end() || translated->second.formOf.empty()) &&
+           !isMainlyAnInflection(word, 0.1, 0);
+  }
+
+  // Every Chinese sense the dictionary gives a word, of all its parts of speech.
+  std::set<std::string> allSenses(const std::string& word) const {
+    std::set<std::string> senses;
+    auto it = english_.find(word);
+    if (it != english_.end())
+      for (const TranslatedPart& part : it->second.parts)
+        senses.insert(part.senses.begin(), part.senses.end());
+    return senses;
+  }
+
+  // "better" for "good", "data" for "datum"; not "bigger", which WordNet's exception lists hold
+  // for its doubled letter.
+  bool isIrregularSpelling(const std::string& form, const std::string& base) const {
+    return isIrregularFormOf(form, base) && form.rfind(base.substr(0, base.size() - 1), 0) != 0;
+  }
+
+  // A regular plural, comparative or superlative of `base` that means nothing more than it does:
+  // the dictionary gives it no meaning of its own, names it the base's form in its first line
+  // ("words" 话语；字（word的复数）), or its first sense holds one of the base's or is held in one
+  // ("eggs" 鸡蛋 beside "egg" 蛋, "bigger" 更大的). Not "clothes" 衣服 beside "cloth" 布料, nor
+  // an irregular form ("better", "data"), nor one the subtitles use far more ("jeans").
+  std::vector<std::string> doubleForms(const std::string& base) const {
+    if (!isPlainWord(base) || functionWords_.count(base)) return {};
+    const std::set<std::string> baseSenses = allSenses(base);
+    auto listCount = [&](const std::string& word) {
+      auto it = listCounts_.find(word);
+      return it == listCounts_.end() ? 0L : it->second;
+    };
+    auto sameMeaning = [&](const std::string& form) {
+      auto translated = english_.find(form);
+      if (translated == english_.end() || translated->second.parts.empty()) return true;
+      if (translated->second.formOf == base) return true;
+      const std::string& first = translated->second.parts.front().senses.front();
+      return std::any_of(baseSenses.begin(), baseSenses.end(), [&](const std::string& sense) {
+        return first.find(sense) != std::string::npos || sense.find(first) != std::string::npos;
+      });
+    };
+    std::vector<std::string> doubles;
+    for (const auto& [pos, marker] : {std::pair{'n', '#'}, {'a', '&'}, {'a', '*'}})
+      for (const std::string& form : inflections_.formsOf(base, pos, marker))
+        if (form != base && !functionWords_.count(form) && !isIrregularSpelling(form, base) &&
+            listCount(form) <= 3 * listCount(base) && sameMeaning(form))
+          doubles.push_back(form);
+    return doubles;
+  }
+
+  // The other spelling of a British/American pair, where the dictionary gives the two a sense in
+  // common ("colour" and "color"; not "prise" beside "prize").
+  std::vector<std::string> otherSpellings(const std::string& word) const {
+    if (!isPlainWord(word) || functionWords_.count(word)) return {};
+    const std::set<std::string> senses = allSenses(word);
+    std::vector<std::string> found;
+    for (const std::string& other : spellingVariants(word)) {
+      if (functionWords_.count(other)) continue;
+      const std::set<std::string> others = allSenses(other);
+      if (std::any_of(others.begin(), others.end(),
+                      [&](const std::string& sense) { return senses.count(sense) > 0; }))
+        found.push_back(other);
+    }
+    return found;
+  }
+
   void chooseHeadwords() {
     std::unordered_map<std::string, double> counts = baseFormCounts();
     addCorpusRanks(counts);
+    addCapitalisedWords(counts);
     std::vector<std::pair<std::string, double>> ranked(counts.begin(), counts.end());
     std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
       return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
+    // The frequency books hold each word once: a plural or comparative that adds no meaning goes
+    // where its base form comes, earlier or later, and of two spellings the more frequent stays.
+    std::unordered_set<std::string> chosen, doubles;
     for (const auto& [word, score] : ranked) {
       if (static_cast<int>(headwords_.size()) >= headwordCount_) break;
-      const bool function = functionWords_.count(word) > 0;
-      if (!function) {
-        if (word.size() < 2 || excluded_.count(word) || isProperNoun(word) || isOffensive(word) ||
-            isMainlyAnInflection(word))
-          continue;
-      }
+      if (!isBookWord(word, false) || doubles.count(word)) continue;
       Headword h;
       h.word = word;
       h.score = score;
       if (!fill(h) || isLikelyName(h)) continue;
-      rank_[word] = static_cast<int>(headwords_.size()) + 1;
+      for (const std::string& form : doubleForms(word)) {
+        doubles.insert(form);
+        if (chosen.erase(form))
+          headwords_.erase(std::find_if(headwords_.begin(), headwords_.end(),
+                                        [&](const Headword& other) { return other.word == form; }));
+      }
+      for (const std::string& other : otherSpellings(word)) doubles.insert(other);
+      chosen.insert(word);
       headwords_.push_back(std::move(h));
     }
     if (static_cast<int>(headwords_.size()) < headwordCount_)
       throw BuildError("the word data yield " + std::to_string(headwords_.size()) +
                        " headwords with a Chinese meaning; the books need " +
                        std::to_string(headwordCount_));
-    keepRecordedWords(counts);
+    for (size_t i = 0; i < headwords_.size(); ++i) rank_[headwords_[i].word] = static_cast<int>(i) + 1;
+    addLibraryWords(counts);
     std::vector<std::string> words;
     for (const Headword& h : headwords_) words.push_back(h.word);
     std::vector<int> ids = assignWordIds(wordIds_, words);
@@ -563,20 +641,35 @@ class Maker {
       headwords_[i].id = ids[i];
       if (!wordIds_.idOf(headwords_[i].word)) counts_.newWords++;
     }
+    showOtherSpellings();
   }
 
-  // A recorded word stays in the library, so that a learner's study data keep their words;
-  // those rarer than the books reach follow in order of frequency, in no book. A word excluded
-  // since, or one that is no single word ("comic_strip"), is left out and its id stays unused.
-  void keepRecordedWords(const std::unordered_map<std::string, double>& counts) {
+  // Words the library holds beyond the frequency books, in order of frequency and in no
+  // frequency book: every recorded word, so that a learner's study data keep their words (one
+  // excluded since, or one that is no single word, "comic_strip", is left out and its id stays
+  // unused), every word of an exam list, for the exam books, and our own words with a capital.
+  void addLibraryWords(const std::unordered_map<std::string, double>& counts) {
     auto count = [&](const std::string& word) {
       auto it = counts.find(word);
-      return it == counts.end() ? 0.0 : it->second;
+      if (it != counts.end()) return it->second;
+      auto translated = english_.find(word);
+      // Below every counted word, in the order of the dictionary's corpora.
+      const int rank = translated == english_.end() ? 0 : translated->second.corpusRank;
+      return rank > 0 ? -static_cast<double>(rank) : -1e9;
     };
-    std::vector<std::string> missing;
+    std::set<std::string> recorded, wanted;
     for (const auto& [word, id] : wordIds_.ids())
-      if (!rank_.count(word) && isPlainWord(word) && !excluded_.count(word))
-        missing.push_back(word);
+      if (!rank_.count(word) && (isPlainWord(word) || isCapitalisedWord(word)) &&
+          !excluded_.count(word))
+        recorded.insert(word);
+    for (const auto& [word, translated] : english_)
+      if (!translated.exams.empty() && !rank_.count(word) && !recorded.count(word) &&
+          (isPlainWord(word) || counts.count(word)) && isBookWord(word, true))
+        wanted.insert(word);
+    for (const std::string& word : capitalisedWords_)
+      if (!rank_.count(word) && !recorded.count(word)) wanted.insert(word);
+    std::vector<std::string> missing(recorded.begin(), recorded.end());
+    missing.insert(missing.end(), wanted.begin(), wanted.end());
     std::sort(missing.begin(), missing.end(), [&](const std::string& a, const std::string& b) {
       return count(a) != count(b) ? count(a) > count(b) : a < b;
     });
@@ -584,12 +677,26 @@ class Maker {
       Headword h;
       h.word = word;
       h.score = count(word);
-      if (!fill(h))
+      if (!fill(h)) {
+        if (!recorded.count(word)) continue;
         throw BuildError("\"" + word +
                          "\" of word_ids.tsv has no Chinese meaning in the word data: give it "
                          "one in meaning_overrides.tsv, or leave it out in excluded_words.txt");
+      }
       rank_[word] = static_cast<int>(headwords_.size()) + 1;
       headwords_.push_back(std::move(h));
+    }
+  }
+
+  // A word of a British/American pair shows the other spelling beside it: "colour (color)".
+  void showOtherSpellings() {
+    for (Headword& h : headwords_) {
+      if (!h.display.empty()) continue;
+      for (const std::string& other : otherSpellings(h.word))
+        if (rank_.count(other)) {
+          h.display = h.word + " (" + other + ")";
+          break;
+        }
     }
   }
 
@@ -687,7 +794,7 @@ class Maker {
       const char pos = h.meanings[m].pos;
       for (uint32_t offset : wordNet_.senses(h.word, pos)) {
         const Synset* synset = wordNet_.synset(pos, offset);
-        if (isMarkedOffensive(synset, h.word)) continue;
+        if (isMarkedOffensive(wordNet_, *synset, h.word)) continue;
         std::vector<std::string> otherMembers;
         for (const std::string& w : synset->words)
           if (lowered(w) != h.word) otherMembers.push_back(lowered(w));
@@ -897,28 +1004,50 @@ class Maker {
   void writeBooks() {
     std::ofstream classes = open("book_class.tsv", "class_id, class name");
     std::ofstream books = open("books.tsv", "book_id, book name, class_id");
-    std::set<int> classIds;
+    std::set<int> classIds, bookIds;
+    auto write = [&](const WordBook& book, int firstRank, bool ranked) {
+      if (!bookIds.insert(book.id).second)
+        throw BuildError("book " + std::to_string(book.id) + " is made twice: see " +
+                         curated("book_bands.tsv") + " and " + curated("exam_books.tsv"));
+      books << book.id << '\t' << book.name << '\t' << book.classId << '\n';
+      std::ofstream words(
+          plat::files::join(output_, "book_words/" + std::to_string(book.id) + ".txt"),
+          std::ios::binary | std::ios::trunc);
+      for (size_t k = 0; k < book.words.size(); ++k) {
+        words << book.words[k];
+        if (ranked) words << '\t' << firstRank + static_cast<int>(k);
+        words << '\n';
+      }
+      if (!words) throw BuildError("book " + std::to_string(book.id) + ": cannot be written");
+      counts_.books++;
+    };
     for (const Band& band : bands_) {
       if (classIds.insert(band.classId).second)
         classes << band.classId << '\t' << band.name << '\n';
       int bookId = band.firstBook;
       for (int first = band.firstRank; first <= band.lastRank; first += band.perBook, ++bookId) {
         int last = std::min(band.lastRank, first + band.perBook - 1);
-        books << bookId << '\t' << band.name << ' ' << first << '-' << last << '\t' << band.classId
-              << '\n';
-        std::ofstream words(
-            plat::files::join(output_, "book_words/" + std::to_string(bookId) + ".txt"),
-            std::ios::binary | std::ios::trunc);
+        WordBook book{bookId, band.name + " " + std::to_string(first) + "-" + std::to_string(last),
+                      band.classId, {}};
+        for (int rank = first; rank <= last; ++rank) book.words.push_back(headwords_[rank - 1].word);
         // In the frequency books a word's position is its frequency rank.
-        const bool ranked = bookId == 800 || bookId == 801;
-        for (int rank = first; rank <= last; ++rank) {
-          words << headwords_[rank - 1].word;
-          if (ranked) words << '\t' << rank;
-          words << '\n';
-        }
-        if (!words) throw BuildError("book " + std::to_string(bookId) + ": cannot be written");
-        counts_.books++;
+        write(book, first, bookId == 800 || bookId == 801);
       }
+    }
+    for (const ExamClass& exam : exams_) {
+      std::vector<std::string> listed;
+      for (const Headword& h : headwords_)
+        if (std::find(h.exams.begin(), h.exams.end(), exam.exam) != h.exams.end())
+          listed.push_back(h.word);
+      listed = withoutDoubles(
+          listed, [&](const std::string& w) { return doubleForms(w); },
+          [&](const std::string& w) { return otherSpellings(w); });
+      std::vector<WordBook> examBooks = splitIntoBooks(exam, listed);
+      if (examBooks.empty()) continue;
+      if (!classIds.insert(exam.classId).second)
+        throw BuildError("book class " + std::to_string(exam.classId) + " is made twice");
+      classes << exam.classId << '\t' << exam.name << '\n';
+      for (const WordBook& book : examBooks) write(book, 1, false);
     }
   }
 
@@ -939,6 +1068,10 @@ class Maker {
   std::unordered_set<std::string> commonWords_;
   std::unordered_set<std::string> capitalised_;  // words the frequency list writes capitalised
   WordExchange exchange_;
+  std::unordered_map<std::string, long> listCounts_;  // the frequency list's, by lower-cased word
+  std::unordered_set<std::string> names_;             // first names
+  std::set<std::string> capitalisedWords_;            // our own list of words with a capital
+  std::vector<ExamClass> exams_;
   Inflections inflections_;
   std::map<std::string, std::vector<std::string>> functionWords_;
   std::map<std::string, std::vector<std::string>> functionEnglish_;

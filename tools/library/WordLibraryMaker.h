@@ -1,9 +1,9 @@
 // Makes the word library's text files (the folder that buildLearnDb reads) from open data:
-// headwords chosen and ordered by frequency (inflected forms counted for their base form), Chinese
-// meanings and British phonetics from the English-Chinese dictionary (by reverse lookup of the
-// Chinese-English one, with parts of speech from WordNet, where it has none), American phonetics
-// from the pronouncing dictionary, WordNet's definitions, examples, synonyms, antonyms, derived words
-// and phrases, inflected forms, words of similar spelling, and books by frequency band.
+// headwords chosen and ordered by frequency (inflected forms counted for their base form), with
+// every word of the English-Chinese dictionary's exam lists, Chinese meanings and British
+// phonetics from that dictionary, American phonetics from the pronouncing dictionary, WordNet's
+// definitions, examples, synonyms, antonyms, derived words and phrases, inflected forms, words of
+// similar spelling, books by frequency band and exam books.
 #pragma once
 
 #include <string>
@@ -12,10 +12,11 @@ namespace tools {
 
 struct WordLibrarySources {
   std::string wordNet;   // folder of WordNet 3 (data.noun, index.noun, noun.exc, cntlist.rev ...)
-  std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt, ecdict.txt and
-                         // exchange.txt
+  std::string wordData;  // folder of cedict.txt, cmudict.txt, frequencies.txt, ecdict.txt,
+                         // exchange.txt and names.txt
   std::string curated;   // our own lists: function_words.tsv, meaning_overrides.tsv,
-                         // examples_zh.tsv, excluded_words.txt, word_ids.tsv, book_bands.tsv
+                         // examples_zh.tsv, excluded_words.txt, word_ids.tsv, book_bands.tsv,
+                         // exam_books.tsv, capitalised_words.txt
 };
 
 struct WordLibraryCounts {

