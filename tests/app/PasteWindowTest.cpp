@@ -4,22 +4,19 @@
 // a kill keeps it. Left alone, the window draws nothing and takes next to no processor time.
 // Extracting with the keyboard up and coming back leaves the page as it was.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
-#include "tests/app/PhoneWindow.h"
-#include "tests/app/ProgramProcess.h"
-#include "tests/app/XvfbDesktop.h"
+#include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
@@ -48,7 +45,7 @@ double processorSeconds(pid_t pid) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-class PasteInWindow : public ::testing::Test {
+class PasteInWindow : public StandInWindowTest {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();
@@ -58,85 +55,48 @@ class PasteInWindow : public ::testing::Test {
       store.UpdatePersonalValue("run_machine", "1");  // past the picture guide
     }));
   }
-  void TearDown() override {
-    program_.reset();
-    plat::files::remove(folder_);
-  }
 
-  void start() {
-    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
-                                              {"WAYLAND_DISPLAY", ""},
-                                              // SDL's D-Bus library keeps data the leak checker
-                                              // cannot trace; the window test says more.
-                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
-    program_ = std::make_unique<ProgramProcess>(folder_, "", env);
-    ASSERT_TRUE(program_->started());
-    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
-    ASSERT_FALSE(window_.empty()) << program_->log();
-    phone_ = std::make_unique<PhoneWindow>(desktop_, window_);
-    screen_ = phone_->still(1.5);
-    ASSERT_TRUE(screen_);
-  }
-  void tap(const double (&point)[2], const std::string& what) {
-    std::optional<ScreenShot> next = phone_->tapAndSettle(point[0], point[1], *screen_);
-    ASSERT_TRUE(next) << what << "\n" << program_->log();
-    screen_ = next;
-  }
   // Puts `text` on the display's clipboard or primary selection.
   void select(const std::string& selection, const std::string& text) {
     const std::string file = folder_ + "/selection.txt";
     ASSERT_TRUE(plat::files::writeFileAtomically(file, text));
     desktop_.run("xclip -selection " + selection + " -i " + file + " >/dev/null");
   }
-  // The text page's saved text in the program's store (which the running program keeps locked).
+  // The text page's saved text, once the program has gone (it keeps its store locked).
   std::string savedText() const {
-    const std::string path = folder_ + "/home/Library/Application Support/learn.db";
-    sqlite3* db = nullptr;
-    std::string text;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-      sqlite3_busy_timeout(db, 5000);
-      sqlite3_stmt* statement = nullptr;
-      if (sqlite3_prepare_v2(db,
-                             "select vc_tValue from Var_Config where vc_tVarName = 'learn_text'",
-                             -1, &statement, nullptr) == SQLITE_OK &&
-          sqlite3_step(statement) == SQLITE_ROW) {
-        const unsigned char* value = sqlite3_column_text(statement, 0);
-        text = value ? reinterpret_cast<const char*>(value) : "";
-      }
-      sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
+    plat::AppHome::setHome(folder_ + "/home");
+    const std::string text = CallDB::callDB()->getPersonalValue("learn_text");
+    CallDB::Release_CallDB();
+    plat::AppHome::setHome("");
     return text;
   }
-  // The window's pixel at a point of the phone's screen.
+  // The pointer's place in the window at a point of the phone's screen.
   std::string pointer(const double (&point)[2]) const {
-    const plat::Rect frame = phone_->frame();
-    const double s = frame.width / PhoneWindow::kWidth;
-    return std::to_string(static_cast<int>(point[0] * s)) + " " +
-           std::to_string(static_cast<int>(point[1] * s));
+    const double scale = phone_->frame().width / PhoneWindow::kWidth;
+    return std::to_string(static_cast<int>(point[0] * scale)) + " " +
+           std::to_string(static_cast<int>(point[1] * scale));
   }
-
-  std::string folder_;
-  XvfbDesktop desktop_;
-  std::unique_ptr<ProgramProcess> program_;
-  std::string window_;
-  std::unique_ptr<PhoneWindow> phone_;
-  std::optional<ScreenShot> screen_;
+  // The program's window, for xdotool.
+  std::string window() const {
+    std::string id = desktop_.run("xdotool search --onlyvisible --class vocab");
+    return id.substr(0, id.find('\n'));
+  }
 };
 
 TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndAKillKeepsThem) {
-  start();
+  start(folder_);
+  const std::string window = this->window();
   tap(kBooksTab, "the word-book tab");
   tap(kTextPageButton, "the text page");
   const std::optional<ScreenShot> textPage = screen_;
   tap(kTextArea, "the text area, which starts editing");
 
   select("clipboard", "Pasted with Ctrl+V.");
-  desktop_.run("xdotool windowfocus --sync " + window_ + " key ctrl+v");
+  desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
   select("clipboard", " And with Shift+Insert.");
-  desktop_.run("xdotool windowfocus --sync " + window_ + " key shift+Insert");
+  desktop_.run("xdotool windowfocus --sync " + window + " key shift+Insert");
   select("primary", " And the primary selection.");
-  desktop_.run("xdotool mousemove --window " + window_ + " " + pointer(kTextArea) + " click 2");
+  desktop_.run("xdotool mousemove --window " + window + " " + pointer(kTextArea) + " click 2");
   screen_ = phone_->still(1.5);
   ASSERT_TRUE(screen_);
   phone_->write(*screen_, "paste_text_page.png");
