@@ -1,6 +1,10 @@
 // The book library page: its sections, counts and the one expanded book class.
 #include "tests/books/BooksScreenFixture.h"
 
+#include <sqlite3.h>
+
+#include <cstdlib>
+
 namespace {
 
 using bookstest::BooksScreenTest;
@@ -80,6 +84,57 @@ TEST_F(BookLibrary, OneClassExpandsAtATimeAndKeepsItsPlaceWhenALastBookArrives) 
   EXPECT_EQ(list.sectionArray()[static_cast<size_t>(list.expandedSection())].sectionName,
             std::to_string(kBook));
   EXPECT_EQ(list.headerTitle(0), "测试单词书 (1/1000)");
+}
+
+// The shipped library's book classes: the frequency books, then one class an exam, each class
+// header naming its number of books and each book its positions in the exam's list.
+TEST_F(BookLibrary, TheShippedExamClassesStandBesideTheFrequencyBooks) {
+  const char* bundle = std::getenv("VOCAB_BUNDLE");
+  ASSERT_NE(bundle, nullptr);
+  sqlite3* shipped = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((std::string(bundle) + "/learn.db").c_str(), &shipped,
+                            SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
+  auto copy = [&](const char* select, const char* insert, const char* signs) {
+    sqlite3_stmt* rows = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(shipped, select, -1, &rows, nullptr), SQLITE_OK);
+    while (sqlite3_step(rows) == SQLITE_ROW) {
+      plat::Value values = plat::Value::array();
+      for (int c = 0; signs[c]; ++c)
+        values.append(signs[c] == 'n' ? plat::Value(sqlite3_column_int64(rows, c))
+                                         : plat::Value(reinterpret_cast<const char*>(
+                                               sqlite3_column_text(rows, c))));
+      db_->sql_insert(insert, signs, values);
+    }
+    sqlite3_finalize(rows);
+  };
+  db_->sqlMgr().beginTransaction();
+  db_->sql_delete("delete from book_class", "", plat::Value());
+  db_->sql_delete("delete from books", "", plat::Value());
+  copy("select bc_uId, bc_sName from book_class order by rowid",
+       "insert into book_class (bc_uId, bc_sName) values (?, ?)", "ns");
+  copy("select b_uId, b_sName, f_bc_uId from books order by rowid",
+       "insert into books (b_uId, b_sName, f_bc_uId) values (?, ?, ?)", "nsn");
+  copy("select bw_uId, f_b_uId, f_wl_uId from book_words where f_b_uId between 701 and 799",
+       "insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, ?, ?)", "nnn");
+  db_->sqlMgr().commitTransaction();
+  sqlite3_close(shipped);
+
+  auto tab = showTab();
+  BookLibraryList& list = tab->bookLibraryList();
+  std::vector<std::string> titles;
+  for (size_t s = 1; s < list.sectionArray().size(); ++s)
+    titles.push_back(list.headerTitle(static_cast<int>(s)));
+  ASSERT_EQ(titles.size(), 12u);
+  EXPECT_EQ(titles[0], "基础词汇 (4)");
+  EXPECT_EQ(titles[3], "常用词频 (2)");
+  EXPECT_EQ(titles[4], "中考词汇 (4)");
+  EXPECT_EQ(titles[6], "四级词汇 (8)");
+  EXPECT_EQ(titles[11], "GRE词汇 (15)");
+  ASSERT_TRUE(host_->tap(header(*tab, 7)));
+  host_->advance(1);
+  EXPECT_EQ(rowText(*tab, 7, 0).rfind("四级词汇 1-4", 0), 0u) << rowText(*tab, 7, 0);
+  render("exam_classes");
 }
 
 }  // namespace

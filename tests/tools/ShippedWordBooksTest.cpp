@@ -131,5 +131,19 @@ TEST_F(ShippedWordBooksTest, WordsEveryLearnerExpectsAreThereWithTheirEverydayMe
     EXPECT_EQ(shown.find(wrong), std::string::npos) << wrong << " in " << shown;
 }
 
+// Our own check, kept from reading book words one by one against a learner's dictionary: words
+// of several books whose first meaning a learner must meet first.
+TEST_F(ShippedWordBooksTest, HeldOutBookWordsShowTheirEverydayMeaning) {
+  const std::map<std::string, std::string> expected = {
+      {"antique", "n. 古董"},   {"abrasive", "adj. 粗鲁的"}, {"vase", "n. 花瓶"},
+      {"flu", "n. 流感"},       {"borrow", "v. 借"},         {"handkerchief", "n. 手帕"},
+      {"sunset", "n. 日落"},    {"goose", "n. 鹅"},          {"hypothesis", "n. 假设"},
+      {"whichever", "pron. 无论哪个"}, {"teen", "n. 青少年"}, {"cope", "v. 应付"}};
+  for (const auto& [word, start] : expected) {
+    EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << meanings(word);
+    EXPECT_FALSE(booksOf(word).empty()) << word;
+  }
+}
+
 }  // namespace
 }  // namespace toolstest
