@@ -4,6 +4,7 @@
 #include "account/AcceptUIWindow.h"
 #include "account/HelpRemMgrViewCtrl.h"
 #include "account/RecordViewController.h"
+#include "account/UserInfoViewCtrl.h"
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
 #include "platform/view/Keyboard.h"
@@ -55,6 +56,21 @@ TEST_F(TabletTurnsTest, TheMessagesScreenTurnsWithItsFooterBelowTheLastRow) {
   picture("messages_turned.png");
   turn(InterfaceOrientation::Portrait);
   EXPECT_EQ(table.bounds().width, 768);
+}
+
+TEST_F(TabletTurnsTest, TheMessagesScreenOpenedOnATurnedScreenShowsItsRows) {
+  server_->sendMessage("carol", "消息", 1700000000);
+  auto account = std::make_shared<UserInfoViewCtrl>();
+  account->setParentName("设置");
+  push(account);
+  turn(InterfaceOrientation::LandscapeLeft);
+  auto screen = push(RecordViewController::forAccount("我的账号信息"));
+  ASSERT_TRUE(waitFor([&] { return screen->cellDataDic()["cell_data"].size() == 1; }));
+  plat::TableView& table = screen->tableView();
+  EXPECT_EQ(table.bounds().width, 1024);
+  EXPECT_GT(table.bounds().height, 500);
+  EXPECT_NE(cellLabel(table, 0, RecordViewController::kTextLabelTag), nullptr);
+  picture("messages_opened_turned.png");
 }
 
 TEST_F(TabletTurnsTest, TheWordNoteScreenKeepsItsPageAndTheOwnNoteStaysAboveTheKeyboard) {

@@ -1,0 +1,185 @@
+// The account screens of a tablet turned in the real program's window under Xvfb, against the
+// real stand-in server: the mnemonic offer window, the word note screen with the keyboard up, the
+// messages screen and the login panel each turn with Ctrl+R and stay whole.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include "platform/base/Files.h"
+#include "store/CallDB.h"
+#include "tests/app/PhoneWindow.h"
+#include "tests/app/ProgramProcess.h"
+#include "tests/app/StandInProgram.h"
+#include "tests/app/XvfbDesktop.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempHome.h"
+#include "util/MyExtensions.h"
+
+namespace apptest {
+namespace {
+
+constexpr const char* kAccount = "learner1";
+constexpr const char* kPassword = "secret12";
+constexpr const char* kOffered = "a 一个 + chieve 首领：首领一个人完成";
+
+class TabletTurnsInWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::clearProxyEnvironment();
+    folder_ = testsupport::makeTempDir("vocab-tablet-turns");
+  }
+  void TearDown() override {
+    program_.reset();
+    server_.reset();
+    plat::files::remove(folder_);
+  }
+
+  // The server knows the account with three unread messages and a shared mnemonic of "achieve";
+  // the app home has the account stored and "achieve" due, with offers of mnemonics on.
+  void prepare(bool signedIn) {
+    int64_t achieve = 0;
+    ASSERT_TRUE(planWordsInHome(folder_ + "/home", {"achieve"}, [&](CallDB& store) {
+      achieve = store.getWordID("achieve");
+      store.UpdatePersonalValue("run_machine", "1");
+      store.UpdatePersonalValue("autoAccept", "1");
+      if (signedIn) {
+        store.UpdatePersonalValue("account", kAccount);
+        store.UpdatePersonalValue("password", MyExtensions::md5(kPassword));
+      }
+    }));
+    const std::string data = folder_ + "/server";
+    plat::files::createDirectories(data);
+    std::ofstream(data + "/accounts.tsv") << kAccount << "\t" << MyExtensions::md5(kPassword)
+                                          << "\t1001\t\t0\t0\t\t0\t1\t3\t-1\t0\t0\n";
+    std::string messages;
+    for (int i = 0; i < 5; ++i)
+      messages += std::string(kAccount) + "\t" + std::to_string(1700000000 + i * 3600) + "\t第" +
+                  std::to_string(i + 1) + "条消息：记得每天复习，坚持就是胜利。\n";
+    std::ofstream(data + "/messages.tsv") << messages;
+    std::ofstream(data + "/mnemonics.tsv")
+        << "1\t" << achieve << "\t" << kOffered << "\tdave\t1690000000\t5\t1\n";
+    std::ofstream(data + "/counters.tsv") << "next_id\t100\n";
+    server_ = std::make_unique<StandInProgram>(data, folder_ + "/server.log");
+    ASSERT_FALSE(server_->base().empty()) << server_->log();
+    ASSERT_TRUE(planWordsInHome(folder_ + "/home", {}, [&](CallDB& store) {
+      store.UpdatePersonalValue("url", server_->base());
+    }));
+  }
+
+  void start() {
+    ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
+                                              {"WAYLAND_DISPLAY", ""},
+                                              {"VOCAB_TABLET", "1"},
+                                              // SDL's D-Bus library keeps data the leak checker
+                                              // cannot trace; the window test says more.
+                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
+    program_ = std::make_unique<ProgramProcess>(folder_, "", env);
+    ASSERT_TRUE(program_->started());
+    const std::string window =
+        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    ASSERT_FALSE(window.empty()) << program_->log();
+    tablet_ = std::make_unique<PhoneWindow>(desktop_, window, plat::Size{768, 1024});
+    settle();
+  }
+  void settle(double quiet = 1.5) {
+    screen_ = tablet_->still(quiet);
+    ASSERT_TRUE(screen_);
+  }
+  void tapAt(double x, double y, const std::string& what) {
+    ASSERT_TRUE(screen_);
+    std::optional<ScreenShot> next = tablet_->tapAndSettle(x, y, *screen_);
+    ASSERT_TRUE(next) << what << "\n" << program_->log();
+    screen_ = next;
+  }
+  void turn(const std::string& picture) {
+    ASSERT_TRUE(tablet_->turn()) << "the screen refused to turn\n" << program_->log();
+    settle();
+    tablet_->write(*screen_, picture);
+  }
+  void picture(const std::string& name) { tablet_->write(*screen_, name); }
+  // A box of `width` points, all that is bright on the row at `y` of the dimmed screen, lies in
+  // the middle.
+  void expectCentredBox(double y, double width, const std::string& what) {
+    std::optional<std::pair<double, double>> span = tablet_->brightSpan(*screen_, y);
+    ASSERT_TRUE(span) << what << " is not there";
+    EXPECT_NEAR((span->first + span->second) / 2, tablet_->points().width / 2, 8) << what;
+    EXPECT_NEAR(span->second - span->first, width, 16) << what;
+  }
+
+  std::string folder_;
+  std::unique_ptr<StandInProgram> server_;
+  XvfbDesktop desktop_;
+  std::unique_ptr<ProgramProcess> program_;
+  std::unique_ptr<PhoneWindow> tablet_;
+  std::optional<ScreenShot> screen_;
+};
+
+TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
+  prepare(true);
+  start();
+  picture("tablet-turns-start.png");
+  tapAt(384, 534, "the reveal button");
+  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php")) << server_->log();
+  settle();
+  picture("tablet-turns-offer.png");
+
+  // ---- The offer window, turned: its box stays in the middle of the wider screen.
+  turn("tablet-turns-offer-turned.png");
+  expectCentredBox(384, 280, "the offer's box");
+  tapAt(447, 499, "the offer's close button");
+  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php")) << server_->log();
+  settle();
+  picture("tablet-turns-card-turned.png");
+
+  // ---- The word note screen, opened on the turned screen.
+  tapAt(987, 387, "the write-mnemonic button of the card");
+  ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php")) << server_->log();
+  settle();
+  picture("tablet-turns-notes.png");
+  tapAt(766, 87, "the edit tab of the note screen");
+  tapAt(512, 250, "the own note");
+  const ScreenShot before = *screen_;
+  tablet_->type("tide");
+  settle();
+  picture("tablet-turns-notes-typing.png");
+  EXPECT_GT(tablet_->changed(before, *screen_, {10, 90, 1000, 200}), 0)
+      << "the typing shows in the own note";
+  tapAt(41, 41, "back to the card");
+  tapAt(895, 739, "the settings tab");
+  picture("tablet-turns-settings.png");
+
+  // ---- The messages screen, turned back upright.
+  tapAt(92, 84, "the account row");
+  tapAt(100, 184, "the messages row");
+  ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1")) << server_->log();
+  settle();
+  picture("tablet-turns-messages.png");
+  turn("tablet-turns-messages-turned.png");
+  EXPECT_GT(tablet_->brightShare(*screen_, {0, 70, 768, 400}, 0xe0), 0.8)
+      << "the list fills the upright screen";
+  EXPECT_LT(tablet_->brightShare(*screen_, {0, 70, 400, 200}), 0.97) << "with its messages";
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+TEST_F(TabletTurnsInWindow, TheLoginPanelStaysCentredWhenTheScreenTurns) {
+  prepare(false);
+  start();
+  tapAt(695, 1000, "the settings tab");
+  tapAt(119, 86, "the login row");
+  picture("tablet-turns-login.png");
+  std::optional<std::pair<double, double>> upright = tablet_->brightSpan(*screen_, 512);
+  ASSERT_TRUE(upright) << "no login panel";
+  const double width = upright->second - upright->first;
+  EXPECT_NEAR((upright->first + upright->second) / 2, 384, 8);
+  turn("tablet-turns-login-turned.png");
+  expectCentredBox(384, width, "the login panel");
+  turn("tablet-turns-login-upside-down.png");
+  expectCentredBox(512, width, "the login panel");
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
+}  // namespace
+}  // namespace apptest
