@@ -34,7 +34,13 @@ tools::AmericanPronunciation dictionary() {
                                        {"good", {"G UH1 D", "G IH0 D"}},
                                        {"effect", {"IH0 F EH1 K T", "IY1 F EH0 K T"}},
                                        {"sulfate", {"S AH1 L F EY2 T", "S AH1 L F AH0 T"}},
-                                       {"sometimes", {"S AH0 M T AY1 M Z", "S AH1 M T AY2 M Z"}}},
+                                       {"sometimes", {"S AH0 M T AY1 M Z", "S AH1 M T AY2 M Z"}},
+                                       {"contact", {"K AA1 N T AE2 K T"}},
+                                       {"con", {"K AA1 N"}},
+                                       {"tact", {"T AE1 K T"}},
+                                       {"tourism", {"T UH1 R IH2 Z AH0 M"}},
+                                       {"tour", {"T UH1 R"}},
+                                       {"ism", {"IH1 Z AH0 M"}}},
                                       [](const std::string& word) { return word != "bedroo"; });
 }
 
@@ -45,6 +51,8 @@ TEST(AmericanPronunciation, BreaksAndStressesAsLearnersDictionariesWriteThem) {
   EXPECT_EQ(american.ipa("weekend", 'n', ""), "ˈwikˌɛnd");   // split at the compound's join
   EXPECT_EQ(american.ipa("bedroom", 'n', ""), "ˈbɛdˌrum");
   EXPECT_EQ(american.ipa("upon", 0, ""), "əˈpɑn");  // a part of two letters makes no compound
+  EXPECT_EQ(american.ipa("contact", 'n', "nv"), "ˈkɑntækt");  // nor a prefix or a suffix
+  EXPECT_EQ(american.ipa("tourism", 'n', "n"), "ˈtʊrɪzəm");
   EXPECT_EQ(american.ipa("missing", 'n', ""), "");
   EXPECT_EQ(tools::arpabetToIpa("K ER0 EH1 K T"), "kəˈrɛkt");
   EXPECT_EQ(tools::arpabetToIpa("F AO1 R T IY1 N"), "ˌfɔrˈtin");
