@@ -71,6 +71,15 @@ TEST_F(ShippedFormsTest, IrregularAndAwkwardFormsReachTheirBaseAlone) {
     EXPECT_EQ(extract(own), Words{own}) << own;
 }
 
+TEST_F(ShippedFormsTest, WordsStoredWithCapitalsAreFoundFromAnyCase) {
+  EXPECT_EQ(extract("On Monday we speak ENGLISH with Mr Zhang; on mondays, french."),
+            (Words{"on", "Monday", "we", "speak", "English", "with", "Mr", "French"}));
+  ExtractWord extractor;
+  EXPECT_EQ(extractor.GetWord("monday"), "Monday");
+  EXPECT_EQ(extractor.GetWord("english."), "English");
+  EXPECT_EQ(extractor.GetWord("mondays"), "Monday");
+}
+
 TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
   EXPECT_EQ(formsLine("set"), "\n[第三人称单数sets 过去式set 过去分词set 现在分词setting 复数sets]");
   EXPECT_EQ(formsLine("put"), "\n[第三人称单数puts 过去式put 过去分词put 现在分词putting]");
