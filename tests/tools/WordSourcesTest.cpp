@@ -243,6 +243,7 @@ TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
       {"wordnet/data.adv", "00000031 02 r 01 quickly\n", "data.adv:1: line ends too early"},
       {"wordnet/verb.exc", nullptr, "verb.exc: cannot be read"},
       {"curated/book_bands.tsv", "1\t基础\t101\t1\t40\t2\n", "the books need 40"},
+      {"curated/exam_books.tsv", "5\t中考词汇\tzk\t101\t2\n", "book 101 is made twice"},
       {"curated/function_words_en.tsv", "# none\n", "\"the\" has no English meaning"},
       {"curated/function_words_en.tsv", "the\tart.\tone\ntree\tn.\ta plant\n",
        "function_words_en.tsv:2: \"tree\" is not in function_words.tsv"},
