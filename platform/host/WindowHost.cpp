@@ -191,10 +191,8 @@ struct WindowHost::Impl {
     paint(now);
     // Drawing may have read input off the connection into the queue, where the descriptor no
     // longer shows it: take it now, and draw what it did at the next slot.
-    if (takeInput() || moving) {
-      changed = changed || !moving;
-      owe(lastFrame + FramePacing::kFrameSeconds);
-    }
+    if (takeInput()) changed = true;
+    if (changed || moving) owe(lastFrame + FramePacing::kFrameSeconds);
   }
 
   void paint(double now) {
