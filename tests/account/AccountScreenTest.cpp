@@ -149,17 +149,7 @@ TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
 // On a tablet the form turns with the keyboard up: the text box and its background take the
 // turned width and end above the keyboard, the kind buttons spread over the wider row, and
 // turning back gives each its first frame.
-class FeedbackOnATablet : public SignedInTest {
- protected:
-  void SetUp() override {
-    plat::Screen::main().configure({768, 1024}, 2, plat::UserInterfaceIdiom::Pad);
-    SignedInTest::SetUp();
-  }
-  void TearDown() override {
-    SignedInTest::TearDown();
-    plat::Screen::main().reset();
-  }
-};
+using FeedbackOnATablet = SignedInOnATabletTest;
 
 TEST_F(FeedbackOnATablet, TurnedWithTheKeyboardUpTheFormFillsTheScreenAboveIt) {
   auto screen = std::make_shared<FeedBackViewController>();

@@ -18,16 +18,8 @@ using plat::InterfaceOrientation;
 
 constexpr const char* kWord = "achieve";
 
-class TabletTurnsTest : public SignedInTest {
+class TabletTurnsTest : public SignedInOnATabletTest {
  protected:
-  void SetUp() override {
-    plat::Screen::main().configure({768, 1024}, 2, plat::UserInterfaceIdiom::Pad);
-    SignedInTest::SetUp();
-  }
-  void TearDown() override {
-    SignedInTest::TearDown();
-    plat::Screen::main().reset();
-  }
   // Turns the screen and lets the turn's animations end.
   void turn(InterfaceOrientation to) {
     ASSERT_TRUE(host_->rotate(to)) << "the screen refused to turn";

@@ -40,7 +40,7 @@ class StandInWindowTest : public ::testing::Test {
     const std::string window =
         desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
     ASSERT_FALSE(window.empty()) << program_->log();
-    phone_ = std::make_unique<PhoneWindow>(desktop_, window);
+    phone_ = std::make_unique<PhoneWindow>(desktop_, window, screenPoints_);
     ASSERT_GT(phone_->frame().width, 0);
     screen_ = phone_->still(1.5);
     ASSERT_TRUE(screen_);
@@ -67,6 +67,7 @@ class StandInWindowTest : public ::testing::Test {
   void picture(const std::string& name) { phone_->write(*screen_, name); }
 
   std::string folder_;
+  plat::Size screenPoints_{PhoneWindow::kWidth, PhoneWindow::kHeight};  // a tablet's, with --tablet
   std::unique_ptr<StandInProgram> server_;
   XvfbDesktop desktop_;
   std::unique_ptr<ProgramProcess> program_;

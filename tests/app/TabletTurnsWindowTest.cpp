@@ -9,10 +9,8 @@
 
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
-#include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
-#include "tests/app/StandInProgram.h"
-#include "tests/app/XvfbDesktop.h"
+#include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 #include "util/MyExtensions.h"
@@ -24,16 +22,12 @@ constexpr const char* kAccount = "learner1";
 constexpr const char* kPassword = "secret12";
 constexpr const char* kOffered = "a 一个 + chieve 首领：首领一个人完成";
 
-class TabletTurnsInWindow : public ::testing::Test {
+class TabletTurnsInWindow : public StandInWindowTest {
  protected:
   void SetUp() override {
     testsupport::clearProxyEnvironment();
     folder_ = testsupport::makeTempDir("vocab-tablet-turns");
-  }
-  void TearDown() override {
-    program_.reset();
-    server_.reset();
-    plat::files::remove(folder_);
+    screenPoints_ = {768, 1024};
   }
 
   // The server knows the account with three unread messages and a shared mnemonic of "achieve";
@@ -70,51 +64,21 @@ class TabletTurnsInWindow : public ::testing::Test {
 
   void start() {
     ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
-    std::map<std::string, std::string> env = {{"DISPLAY", desktop_.display()},
-                                              {"WAYLAND_DISPLAY", ""},
-                                              {"VOCAB_TABLET", "1"},
-                                              // SDL's D-Bus library keeps data the leak checker
-                                              // cannot trace; the window test says more.
-                                              {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}};
-    program_ = std::make_unique<ProgramProcess>(folder_, "", env);
-    ASSERT_TRUE(program_->started());
-    const std::string window =
-        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
-    ASSERT_FALSE(window.empty()) << program_->log();
-    tablet_ = std::make_unique<PhoneWindow>(desktop_, window, plat::Size{768, 1024});
-    settle();
-  }
-  void settle(double quiet = 1.5) {
-    screen_ = tablet_->still(quiet);
-    ASSERT_TRUE(screen_);
-  }
-  void tapAt(double x, double y, const std::string& what) {
-    ASSERT_TRUE(screen_);
-    std::optional<ScreenShot> next = tablet_->tapAndSettle(x, y, *screen_);
-    ASSERT_TRUE(next) << what << "\n" << program_->log();
-    screen_ = next;
+    StandInWindowTest::start(folder_, "", {{"VOCAB_TABLET", "1"}});
   }
   void turn(const std::string& picture) {
-    ASSERT_TRUE(tablet_->turn()) << "the screen refused to turn\n" << program_->log();
+    ASSERT_TRUE(phone_->turn()) << "the screen refused to turn\n" << program_->log();
     settle();
-    tablet_->write(*screen_, picture);
+    phone_->write(*screen_, picture);
   }
-  void picture(const std::string& name) { tablet_->write(*screen_, name); }
   // A box of `width` points, all that is bright on the row at `y` of the dimmed screen, lies in
   // the middle.
   void expectCentredBox(double y, double width, const std::string& what) {
-    std::optional<std::pair<double, double>> span = tablet_->brightSpan(*screen_, y);
+    std::optional<std::pair<double, double>> span = phone_->brightSpan(*screen_, y);
     ASSERT_TRUE(span) << what << " is not there";
-    EXPECT_NEAR((span->first + span->second) / 2, tablet_->points().width / 2, 8) << what;
+    EXPECT_NEAR((span->first + span->second) / 2, phone_->points().width / 2, 8) << what;
     EXPECT_NEAR(span->second - span->first, width, 16) << what;
   }
-
-  std::string folder_;
-  std::unique_ptr<StandInProgram> server_;
-  XvfbDesktop desktop_;
-  std::unique_ptr<ProgramProcess> program_;
-  std::unique_ptr<PhoneWindow> tablet_;
-  std::optional<ScreenShot> screen_;
 };
 
 TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
@@ -142,10 +106,10 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   tapAt(766, 87, "the edit tab of the note screen");
   tapAt(512, 250, "the own note");
   const ScreenShot before = *screen_;
-  tablet_->type("tide");
+  phone_->type("tide");
   settle();
   picture("tablet-turns-notes-typing.png");
-  EXPECT_GT(tablet_->changed(before, *screen_, {10, 90, 1000, 200}), 0)
+  EXPECT_GT(phone_->changed(before, *screen_, {10, 90, 1000, 200}), 0)
       << "the typing shows in the own note";
   tapAt(41, 41, "back to the card");
   tapAt(895, 739, "the settings tab");
@@ -158,9 +122,9 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   settle();
   picture("tablet-turns-messages.png");
   turn("tablet-turns-messages-turned.png");
-  EXPECT_GT(tablet_->brightShare(*screen_, {0, 70, 768, 400}, 0xe0), 0.8)
+  EXPECT_GT(phone_->brightShare(*screen_, {0, 70, 768, 400}, 0xe0), 0.8)
       << "the list fills the upright screen";
-  EXPECT_LT(tablet_->brightShare(*screen_, {0, 70, 400, 200}), 0.97) << "with its messages";
+  EXPECT_LT(phone_->brightShare(*screen_, {0, 70, 400, 200}), 0.97) << "with its messages";
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
 }
 
@@ -170,7 +134,7 @@ TEST_F(TabletTurnsInWindow, TheLoginPanelStaysCentredWhenTheScreenTurns) {
   tapAt(695, 1000, "the settings tab");
   tapAt(119, 86, "the login row");
   picture("tablet-turns-login.png");
-  std::optional<std::pair<double, double>> upright = tablet_->brightSpan(*screen_, 512);
+  std::optional<std::pair<double, double>> upright = phone_->brightSpan(*screen_, 512);
   ASSERT_TRUE(upright) << "no login panel";
   const double width = upright->second - upright->first;
   EXPECT_NEAR((upright->first + upright->second) / 2, 384, 8);

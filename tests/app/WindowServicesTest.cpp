@@ -81,10 +81,46 @@ class WindowServices : public ::testing::Test {
     plat::AppHome::setHome("");
   }
 
+  // Stand-ins for systemd-run and systemctl, first on the PATH when it starts with bin_: each
+  // keeps its call's arguments, NUL-separated, in a file of its own in calls_; systemd-run takes
+  // `seconds` first.
+  void fakeScheduler(double seconds = 0) {
+    bin_ = folder_ + "/bin";
+    calls_ = folder_ + "/calls";
+    std::filesystem::create_directories(bin_);
+    std::filesystem::create_directories(calls_);
+    for (const std::string name : {"systemd-run", "systemctl"}) {
+      std::ofstream script(bin_ + "/" + name);
+      script << "#!/bin/sh\n"
+             << (name == "systemd-run" && seconds > 0 ? "sleep " + std::to_string(seconds) : "")
+             << "\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls_ << "/$(date +%s%N)\"\n";
+      script.close();
+      chmod((bin_ + "/" + name).c_str(), 0755);
+    }
+  }
+  // The calls so far, in order; `take` removes them.
+  std::vector<Call> schedulerCalls(bool take) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(calls_))
+      names.push_back(entry.path().string());
+    std::sort(names.begin(), names.end());
+    std::vector<Call> out;
+    for (const std::string& name : names) {
+      const std::string text = plat::files::readFile(name).value_or("");
+      Call call;
+      for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
+           start = end + 1)
+        call.push_back(text.substr(start, end - start));
+      out.push_back(call);
+      if (take) plat::files::remove(name);
+    }
+    return out;
+  }
+
   testsupport::LoopbackHttpServer store_{
       [](const testsupport::ServerRequest&) { return testsupport::ServerReply::text("{}", 404); }};
   XvfbDesktop desktop_;
-  std::string folder_;
+  std::string folder_, bin_, calls_;
   std::unique_ptr<ProgramProcess> program_;
   std::string window_;
   plat::Rect frame_;
@@ -110,34 +146,8 @@ TEST_F(WindowServices, MemoryPressureWarnsTheProgramOncePerEpisode) {
 }
 
 TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem) {
-  // Stand-ins that keep each call's arguments, NUL-separated, in a file of their own.
-  const std::string bin = folder_ + "/bin", calls = folder_ + "/calls";
-  std::filesystem::create_directories(bin);
-  std::filesystem::create_directories(calls);
-  for (const std::string name : {"systemd-run", "systemctl"}) {
-    std::ofstream script(bin + "/" + name);
-    script << "#!/bin/sh\nprintf '%s\\0' \"" << name << "\" \"$@\" > \"" << calls
-           << "/$(date +%s%N)\"\n";
-    script.close();
-    chmod((bin + "/" + name).c_str(), 0755);
-  }
-  auto takeCalls = [&] {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(calls))
-      names.push_back(entry.path().string());
-    std::sort(names.begin(), names.end());
-    std::vector<Call> out;
-    for (const std::string& name : names) {
-      const std::string text = plat::files::readFile(name).value_or("");
-      Call call;
-      for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos;
-           start = end + 1)
-        call.push_back(text.substr(start, end - start));
-      out.push_back(call);
-      plat::files::remove(name);
-    }
-    return out;
-  };
+  fakeScheduler();
+  auto takeCalls = [&] { return schedulerCalls(true); };
   auto option = [](const Call& call, const std::string& name) {
     for (const std::string& arg : call)
       if (arg.rfind(name, 0) == 0) return arg.substr(name.size());
@@ -160,8 +170,8 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
     store.UpdatePersonalValue("alarm_setting", "1");
     store.UpdatePersonalValue("time_setting", hhmm);
   });
-  const std::map<std::string, std::string> env = {
-      {"PATH", bin + ":" + std::getenv("PATH")}, {"TZ", "UTC"}};
+  const std::map<std::string, std::string> env = {{"PATH", bin_ + ":" + std::getenv("PATH")},
+                                                  {"TZ", "UTC"}};
   start(env);
   std::this_thread::sleep_for(std::chrono::seconds(2));
   takeCalls();  // the first activation's, if any
@@ -188,9 +198,9 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   // The next start stops exactly those.
   program_.reset();
   start(env);
-  ASSERT_TRUE(waitFor([&] { return std::filesystem::directory_iterator(calls) !=
-                                   std::filesystem::directory_iterator(); }))
-      << program_->log();
+  ASSERT_TRUE(waitFor([&] {
+    return std::filesystem::directory_iterator(calls_) != std::filesystem::directory_iterator();
+  })) << program_->log();
   made = takeCalls();
   ASSERT_EQ(made.size(), 1u);
   Call expected = {"systemctl", "--user", "stop", "--"};
@@ -206,27 +216,11 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
 // answering taps while focus goes and comes, the stop follows the handover before it, and the
 // timers of the handover still reach it when the program closes.
 TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
-  const std::string bin = folder_ + "/bin", calls = folder_ + "/calls";
-  std::filesystem::create_directories(bin);
-  std::filesystem::create_directories(calls);
-  for (const std::string name : {"systemd-run", "systemctl"}) {
-    std::ofstream script(bin + "/" + name);
-    script << "#!/bin/sh\n"
-           << (name == "systemd-run" ? "sleep 1.5\n" : "") << "echo " << name << " > \"" << calls
-           << "/$(date +%s%N)\"\n";
-    script.close();
-    chmod((bin + "/" + name).c_str(), 0755);
-  }
+  fakeScheduler(1.5);
   auto made = [&] {
-    std::vector<std::string> names, out;
-    for (const auto& entry : std::filesystem::directory_iterator(calls))
-      names.push_back(entry.path().string());
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
-      std::string text = plat::files::readFile(name).value_or("");
-      out.push_back(text.substr(0, text.find('\n')));
-    }
-    return out;
+    std::vector<std::string> programs;
+    for (const Call& call : schedulerCalls(false)) programs.push_back(call.at(0));
+    return programs;
   };
   // A word due now: a review reminder on each of the next days, one timer each.
   withStore([&](CallDB& store) {
@@ -238,7 +232,7 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
     store.UpdatePersonalValue("time_setting", "23:59");
     store.UpdatePersonalValue("run_machine", "1");
   });
-  start({{"PATH", bin + ":" + std::getenv("PATH")}});
+  start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
   PhoneWindow phone(desktop_, window_);
   std::optional<ScreenShot> before = phone.still(1.5);
   ASSERT_TRUE(before);

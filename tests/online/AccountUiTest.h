@@ -14,6 +14,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/view/Label.h"
+#include "platform/view/Screen.h"
 #include "platform/view/TableView.h"
 #include "store/CallDB.h"
 #include "store/StoreHooks.h"
@@ -80,6 +81,19 @@ class AccountUiTest : public ::testing::Test {
 class SignedInTest : public AccountUiTest {
  protected:
   void SetUp() override;
+};
+
+// The same on a tablet, upright at first.
+class SignedInOnATabletTest : public SignedInTest {
+ protected:
+  void SetUp() override {
+    plat::Screen::main().configure({768, 1024}, 2, plat::UserInterfaceIdiom::Pad);
+    SignedInTest::SetUp();
+  }
+  void TearDown() override {
+    SignedInTest::TearDown();
+    plat::Screen::main().reset();
+  }
 };
 
 }  // namespace onlinetest
