@@ -40,7 +40,12 @@ tools::AmericanPronunciation dictionary() {
                                        {"tact", {"T AE1 K T"}},
                                        {"tourism", {"T UH1 R IH2 Z AH0 M"}},
                                        {"tour", {"T UH1 R"}},
-                                       {"ism", {"IH1 Z AH0 M"}}},
+                                       {"ism", {"IH1 Z AH0 M"}},
+                                       {"color", {"K AH1 L ER0"}},
+                                       {"organize", {"AO1 R G AH0 N AY2 Z"}},
+                                       {"center", {"S EH1 N ER0"}},
+                                       {"motor", {"M OW1 T ER0"}},
+                                       {"way", {"W EY1"}}},
                                       [](const std::string& word) { return word != "bedroo"; });
 }
 
@@ -54,6 +59,12 @@ TEST(AmericanPronunciation, BreaksAndStressesAsLearnersDictionariesWriteThem) {
   EXPECT_EQ(american.ipa("contact", 'n', "nv"), "ˈkɑntækt");  // nor a prefix or a suffix
   EXPECT_EQ(american.ipa("tourism", 'n', "n"), "ˈtʊrɪzəm");
   EXPECT_EQ(american.ipa("missing", 'n', ""), "");
+  // A British spelling sounds as the American one; a compound noun as its parts.
+  EXPECT_EQ(american.ipa("colour", 'n', "n"), "ˈkʌlər");
+  EXPECT_EQ(american.ipa("organise", 'v', "v"), "ˈɔrɡəˌnaɪz");
+  EXPECT_EQ(american.ipa("centre", 'n', "n"), "ˈsɛnər");
+  EXPECT_EQ(american.ipa("motorway", 'n', "n"), "ˈmoʊtərˌweɪ");
+  EXPECT_EQ(american.ipa("motorway", 'a', "a"), "");
   EXPECT_EQ(tools::arpabetToIpa("K ER0 EH1 K T"), "kəˈrɛkt");
   EXPECT_EQ(tools::arpabetToIpa("F AO1 R T IY1 N"), "ˌfɔrˈtin");
   EXPECT_EQ(tools::arpabetToIpa("Y UW1 ZH AH0 W AH0 L"), "ˈjuʒuəl");

@@ -58,6 +58,41 @@ bool hasStressShiftPrefix(const std::string& word) {
                      [&](const char* p) { return word.rfind(p, 0) == 0; });
 }
 
+// The American spellings a British one may have: "colour" color, "organise" organize,
+// "centre" center, "sceptic" skeptic, "analyse" analyze, "defence" defense, "travelled"
+// traveled, "catalogue" catalog, "manoeuvre" maneuver; each rule alone, then all together.
+std::vector<std::string> americanSpellings(const std::string& word) {
+  struct Rule {
+    const char* from;
+    const char* to;
+    bool atEnd;
+  };
+  static const Rule rules[] = {
+      {"our", "or", false},          {"isation", "ization", false}, {"ise", "ize", true},
+      {"ised", "ized", true},        {"ises", "izes", true},        {"ising", "izing", true},
+      {"iser", "izer", true},        {"tre", "ter", true},          {"tres", "ters", true},
+      {"sceptic", "skeptic", false}, {"yse", "yze", true},          {"ence", "ense", true},
+      {"lled", "led", true},         {"lling", "ling", true},       {"ogue", "og", true},
+      {"oeu", "eu", false},          {"vre", "ver", true},          {"ae", "e", false}};
+  std::vector<std::string> spellings;
+  std::string all = word;
+  for (const Rule& r : rules) {
+    const std::string from = r.from;
+    auto respell = [&](std::string text) {
+      size_t at = r.atEnd ? (text.size() >= from.size() ? text.size() - from.size() : 0)
+                          : text.find(from, 1);
+      if (at == std::string::npos || at == 0 || text.compare(at, from.size(), from) != 0)
+        return text;
+      return text.replace(at, from.size(), r.to);
+    };
+    const std::string one = respell(word);
+    if (one != word) spellings.push_back(one);
+    all = respell(all);
+  }
+  if (all != word) spellings.push_back(all);
+  return spellings;
+}
+
 std::vector<std::string> tokens(const std::string& phonemes) {
   std::vector<std::string> out;
   std::istringstream in(phonemes);
@@ -127,7 +162,11 @@ std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
                                             const std::string& parts,
                                             const std::vector<std::string>& british) const {
   auto found = variants_.find(word);
-  if (found == variants_.end() || found->second.empty()) return "";
+  for (const std::string& spelling : americanSpellings(word)) {
+    if (found != variants_.end()) break;
+    found = variants_.find(spelling);
+  }
+  if (found == variants_.end() || found->second.empty()) return pos == 'n' ? compound(word) : "";
   std::vector<std::string> candidates = found->second;
   for (const Homograph& h : kHomographs)
     if (word == h.word && pos == h.pos &&
@@ -164,6 +203,22 @@ std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
   // "to use" juz, "a use" jus; "to close" kloʊz, "close" kloʊs.
   narrow(candidates, [&](const std::string& v) { return endsWith(v, " Z") == verb; });
   return agreeingWith(british, candidates);
+}
+
+std::string AmericanPronunciation::compound(const std::string& word) const {
+  // A compound noun the dictionary lacks ("motorway", "nightgown") is said as its parts, the
+  // first stressed: ˈmoʊtərˌweɪ.
+  for (size_t split = 3; split + 3 <= word.size(); ++split) {
+    const std::string first = word.substr(0, split), second = word.substr(split);
+    auto a = variants_.find(first), b = variants_.find(second);
+    if (a == variants_.end() || b == variants_.end() || isAffix(first, second) || !isWord_(first) ||
+        !isWord_(second))
+      continue;
+    std::string later = b->second.front();
+    std::replace(later.begin(), later.end(), '1', '2');
+    return a->second.front() + " " + later;
+  }
+  return "";
 }
 
 std::set<size_t> AmericanPronunciation::joins(const std::string& word,

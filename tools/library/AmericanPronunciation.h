@@ -20,8 +20,9 @@ class AmericanPronunciation {
 
   // The variant for `pos`, the WordNet letter of the first meaning's part of speech (0 for
   // none), of a word of the parts of speech `parts`: "read" as a verb is R IY1 D. Where that
-  // leaves a choice, the variant one of `british` (IPA) agrees with. The empty string for a
-  // word the dictionary lacks.
+  // leaves a choice, the variant one of `british` (IPA) agrees with. A British spelling is
+  // said as the American one ("colour"), a compound noun the dictionary lacks as its parts.
+  // The empty string for a word the dictionary lacks.
   std::string phonemes(const std::string& word, char pos, const std::string& parts,
                        const std::vector<std::string>& british = {}) const;
 
@@ -37,6 +38,8 @@ class AmericanPronunciation {
                   const std::vector<std::string>& british = {}) const;
 
  private:
+  std::string compound(const std::string& word) const;
+
   std::unordered_map<std::string, std::vector<std::string>> variants_;
   std::function<bool(const std::string&)> isWord_;
 };
