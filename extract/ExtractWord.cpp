@@ -38,6 +38,9 @@ class Tokenizer {
 
   const std::vector<std::string_view>& run(const std::string& text) {
     lower_ = plat::utf::asciiLowercase(text);
+    // Sized for the distinct words of a text of this length, so that a long text does not make
+    // the table grow a dozen times.
+    seen_ = WordTable(lower_.size() / 16);
     const std::string_view lower = lower_;
     size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
     size_t total = 0;  // counted only when first needed: it takes a pass of its own
