@@ -285,7 +285,10 @@ TEST_F(TextPage, ALongTextIsExtractedInAboutTheTimeOfTheExtractionAloneWhileTheS
       ++pictures;
     });
   });
-  EXPECT_LT(onPage, 3 * alone + 3.0) << "alone " << alone << " s, " << pictures << " pictures";
+  // Hundreds of reports each waiting for a picture would take seconds; a loaded machine gets
+  // a generous ratio, over at least a tenth of a second of extraction.
+  EXPECT_LT(onPage, 10 * std::max(alone, 0.1))
+      << "alone " << alone << " s, " << pictures << " pictures";
   EXPECT_TRUE(progress.count("提取 0％"));
   auto* lists = dynamic_cast<WordsUIViewController*>(app_->bookNav->topViewController());
   ASSERT_NE(lists, nullptr);
