@@ -130,7 +130,7 @@ void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
       std::fprintf(stderr,
                    "reminders: no user service manager answers (systemd-run --user: %s); "
                    "reminders show only while the program runs\n",
-                   cause.empty() ? "could not run" : cause.c_str());
+                   cause.empty() ? "it could not be started" : cause.c_str());
       LockGuard<Mutex> hold(lock_);
       schedulerMissing_ = true;
       return;
