@@ -208,17 +208,27 @@ std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
 std::string AmericanPronunciation::compound(const std::string& word) const {
   // A compound noun the dictionary lacks ("motorway", "nightgown") is said as its parts, the
   // first stressed: ˈmoʊtərˌweɪ.
+  std::string said;
+  forEachSplit(word, [&](const Variants& first, const Variants& second) {
+    std::string later = second.front();
+    std::replace(later.begin(), later.end(), '1', '2');
+    said = first.front() + " " + later;
+    return true;
+  });
+  return said;
+}
+
+void AmericanPronunciation::forEachSplit(
+    const std::string& word,
+    const std::function<bool(const Variants&, const Variants&)>& visit) const {
   for (size_t split = 3; split + 3 <= word.size(); ++split) {
     const std::string first = word.substr(0, split), second = word.substr(split);
     auto a = variants_.find(first), b = variants_.find(second);
     if (a == variants_.end() || b == variants_.end() || isAffix(first, second) || !isWord_(first) ||
         !isWord_(second))
       continue;
-    std::string later = b->second.front();
-    std::replace(later.begin(), later.end(), '1', '2');
-    return a->second.front() + " " + later;
+    if (visit(a->second, b->second)) return;
   }
-  return "";
 }
 
 std::set<size_t> AmericanPronunciation::joins(const std::string& word,
@@ -226,17 +236,17 @@ std::set<size_t> AmericanPronunciation::joins(const std::string& word,
   const std::string whole = withoutStress(phonemes);
   // Parts of three letters or more: "up|on" and "with|in" are no compounds to a learner. The
   // shortest first part wins: "out|side", not "outs|ide".
-  for (size_t split = 3; split + 3 <= word.size(); ++split) {
-    const std::string first = word.substr(0, split), second = word.substr(split);
-    auto a = variants_.find(first), b = variants_.find(second);
-    if (a == variants_.end() || b == variants_.end() || isAffix(first, second) || !isWord_(first) ||
-        !isWord_(second))
-      continue;
-    for (const std::string& pa : a->second)
-      for (const std::string& pb : b->second)
-        if (withoutStress(pa + " " + pb) == whole) return {tokens(pa).size()};
-  }
-  return {};
+  std::set<size_t> join;
+  forEachSplit(word, [&](const Variants& first, const Variants& second) {
+    for (const std::string& pa : first)
+      for (const std::string& pb : second)
+        if (withoutStress(pa + " " + pb) == whole) {
+          join = {tokens(pa).size()};
+          return true;
+        }
+    return false;
+  });
+  return join;
 }
 
 bool AmericanPronunciation::stressVaries(const std::string& word) const {

@@ -39,6 +39,12 @@ class AmericanPronunciation {
 
  private:
   std::string compound(const std::string& word) const;
+  // Calls `visit(first part's variants, second part's variants)` for each way of splitting
+  // `word` into two words of three letters or more that a learner knows, neither of them an
+  // affix, shortest first part first, until it answers true.
+  using Variants = std::vector<std::string>;
+  void forEachSplit(const std::string& word,
+                    const std::function<bool(const Variants&, const Variants&)>& visit) const;
 
   std::unordered_map<std::string, std::vector<std::string>> variants_;
   std::function<bool(const std::string&)> isWord_;
