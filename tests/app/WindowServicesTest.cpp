@@ -81,6 +81,18 @@ class WindowServices : public ::testing::Test {
     plat::AppHome::setHome("");
   }
 
+  // A word that fell due yesterday, with the daily review reminder on at `hhmm`.
+  void storeADueWordRemindedAt(const std::string& hhmm) {
+    withStore([&](CallDB& store) {
+      store.InsertStudyWord("quiet", MyDate::storedTime(MyDate::localDateTime()) - 86400);
+      store.sqlMgr().RecordExec(
+          "update Study_Log set sl_uLastTestTime = 1, sl_uNextStudyTime = 1 where sl_uWordID = " +
+          std::to_string(store.getWordID("quiet")));
+      store.UpdatePersonalValue("alarm_setting", "1");
+      store.UpdatePersonalValue("time_setting", hhmm);
+    });
+  }
+
   // Stand-ins for systemd-run and systemctl, first on the PATH when it starts with bin_: each
   // keeps its call's arguments, NUL-separated, in a file of its own in calls_; systemd-run takes
   // `seconds` first.
@@ -162,14 +174,7 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   char hhmm[8];
   std::strftime(hhmm, sizeof hhmm, "%H:%M", &utc);
   const double fire = static_cast<double>(at - utc.tm_sec);
-  withStore([&](CallDB& store) {
-    store.InsertStudyWord("quiet", MyDate::storedTime(MyDate::localDateTime()) - 86400);
-    store.sqlMgr().RecordExec(
-        "update Study_Log set sl_uLastTestTime = 1, sl_uNextStudyTime = 1 where sl_uWordID = " +
-        std::to_string(store.getWordID("quiet")));
-    store.UpdatePersonalValue("alarm_setting", "1");
-    store.UpdatePersonalValue("time_setting", hhmm);
-  });
+  storeADueWordRemindedAt(hhmm);
   const std::map<std::string, std::string> env = {{"PATH", bin_ + ":" + std::getenv("PATH")},
                                                   {"TZ", "UTC"}};
   start(env);
@@ -223,15 +228,8 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
     return programs;
   };
   // A word due now: a review reminder on each of the next days, one timer each.
-  withStore([&](CallDB& store) {
-    store.InsertStudyWord("quiet", MyDate::storedTime(MyDate::localDateTime()) - 86400);
-    store.sqlMgr().RecordExec(
-        "update Study_Log set sl_uLastTestTime = 1, sl_uNextStudyTime = 1 where sl_uWordID = " +
-        std::to_string(store.getWordID("quiet")));
-    store.UpdatePersonalValue("alarm_setting", "1");
-    store.UpdatePersonalValue("time_setting", "23:59");
-    store.UpdatePersonalValue("run_machine", "1");
-  });
+  storeADueWordRemindedAt("23:59");
+  withStore([](CallDB& store) { store.UpdatePersonalValue("run_machine", "1"); });
   start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
   PhoneWindow phone(desktop_, window_);
   std::optional<ScreenShot> before = phone.still(1.5);
