@@ -145,5 +145,14 @@ TEST_F(ShippedWordBooksTest, HeldOutBookWordsShowTheirEverydayMeaning) {
   }
 }
 
+TEST_F(ShippedWordBooksTest, TheExamListsMonthIsItsCapitalisedHeadwordNotTheRareLowerCaseWord) {
+  // "august" 威严的 takes neither the month's exam books nor its count of the letters.
+  EXPECT_EQ(booksOf("august"), std::vector<int64_t>{}) << meanings("august");
+  for (int64_t exam : {5, 6, 11}) EXPECT_TRUE(inClass("August", exam)) << exam;
+  // Everyday lower-case words keep their own books beside their months'.
+  for (const char* word : {"march", "may", "March", "May"})
+    for (int64_t exam : {5, 6}) EXPECT_TRUE(inClass(word, exam)) << word << " " << exam;
+}
+
 }  // namespace
 }  // namespace toolstest

@@ -181,6 +181,25 @@ void onePrimaryStress(std::u32string& text) {
     if (text[i] == kPrimary) text[i] = kSecondary;
 }
 
+// The dictionary often typed the stress mark after an s that begins the syllable with the stop
+// behind it ("dis'kʌs", "iks'pekt"); a syllable takes the longest onset English allows, as the
+// American side places it: dɪˈskʌs, ɪkˈspekt. "tʃ" is one sound ("ɪksˈtʃeɪndʒ" stays).
+void stressBeforeAnSOnset(std::u32string& text) {
+  auto startsOnsetAfterStop = [&](size_t stop) {
+    const char32_t after = stop + 1 < text.size() ? text[stop + 1] : 0;
+    if (isVowel(after)) return true;
+    const char32_t s = text[stop];
+    return after == U'r' || after == U'j' || (after == U'l' && s != U't') ||
+           (after == U'w' && s == U'k');
+  };
+  for (size_t i = 1; i + 2 < text.size(); ++i) {
+    if (text[i] != U's' || !isStress(text[i + 1])) continue;
+    if (std::u32string_view(U"ptk").find(text[i + 2]) == std::u32string_view::npos) continue;
+    if (!startsOnsetAfterStop(i + 2)) continue;
+    std::swap(text[i], text[i + 1]);
+  }
+}
+
 // Symbols in an order English allows: a length mark after a long vowel, a stress mark before
 // a sound, j before a vowel, a and ɜ and ɑ only in their vowels, no ɔ short.
 bool isReadable(std::u32string_view ipa) {
@@ -221,6 +240,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     restoreLostU(*sounds);
     std::u32string ipa = modernVowels(*sounds);
     onePrimaryStress(ipa);
+    stressBeforeAnSOnset(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }
   return result;

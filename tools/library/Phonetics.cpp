@@ -79,10 +79,27 @@ void keepOnePrimaryStress(std::vector<Phone>& phones) {
     if (phones[i].stress == 1) phones[i].stress = 2;
 }
 
+// The dictionary marks a weak prefix right before the primary stress as secondary ("important"
+// IH2 M P AO1 R, "decide"); learners' dictionaries write ɪmˈpɔrtənt, dɪˈsaɪd. A full vowel
+// ("outside" ˌaʊtˈsaɪd), an ɪ closed by r ("nearby" ˌnɪrˈbaɪ; not "irregular" ɪˈrɛɡjələr) and a secondary stress with a
+// syllable between it and the primary ("information") stay written.
+void dropWeakSecondaryBeforePrimary(std::vector<Phone>& phones) {
+  for (size_t i = 0; i < phones.size(); ++i) {
+    if (phones[i].stress != 2 || phones[i].arpabet != "IH") continue;
+    const bool rEndsIt = i + 2 < phones.size() && phones[i + 1].arpabet == "R" &&
+                         !phones[i + 2].isVowel();
+    if (rEndsIt) continue;
+    size_t next = i + 1;
+    while (next < phones.size() && !phones[next].isVowel()) ++next;
+    if (next < phones.size() && phones[next].stress == 1) phones[i].unmarked = true;
+  }
+}
+
 // Learners' dictionaries write no secondary stress on a final "-y" ("company", "ability") or
 // on the syllable that follows the primary ("contact", "actually"), unless a compound's later
 // part begins there ("weekend").
 void dropUnwrittenSecondaryStress(std::vector<Phone>& phones) {
+  dropWeakSecondaryBeforePrimary(phones);
   size_t lastVowel = phones.size();
   for (size_t i = 0; i < phones.size(); ++i)
     if (phones[i].isVowel()) lastVowel = i;

@@ -337,6 +337,20 @@ class Maker {
     return proper > common;
   }
 
+  // "august" (威严的): the exam lists' and the subtitles' word of these letters is the month, our
+  // own headword "August". A lower-case word used as a verb, adjective or adverb in WordNet's
+  // tagged texts ("march") or a function word ("may") keeps them.
+  bool onlyItsCapitalIsCommon(const std::string& word) const {
+    if (word.empty() || !std::islower(static_cast<unsigned char>(word[0])) ||
+        functionWords_.count(word))
+      return false;
+    std::string capital = word;
+    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    if (!capitalisedWords_.count(capital)) return false;
+    return std::none_of(kWordNetPos.begin() + 1, kWordNetPos.end(),
+                        [&](char pos) { return wordNet_.tagCount(word, pos) >= 3; });
+  }
+
   // A first name that the subtitles write capitalised ("Harry", "Nick") counts there as a name,
   // whatever the English-Chinese dictionary says it also means, and takes no place in the
   // frequency books; one that the school exams' lists hold ("mark", "bill", "west") is a word a
@@ -404,6 +418,7 @@ class Maker {
       if (capitals != english_.end())
         h.exams.insert(h.exams.end(), capitals->second.exams.begin(), capitals->second.exams.end());
     }
+    if (onlyItsCapitalIsCommon(h.word)) h.exams.clear();
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
@@ -448,7 +463,13 @@ class Maker {
       return;
     }
     h.phonetics = withStressMarks(*phones);
-    h.british = britishFor(word, british, *phones, american_.stressVaries(word));
+    // A lower-case homograph's British is another word's where it stresses otherwise: "August"
+    // the month is not the adjective ɔːˈɡʌst.
+    const bool borrowed = translated != english_.end() && translated->first != h.word;
+    std::vector<std::string> sameStress;
+    for (const std::string& b : british)
+      if (!borrowed || britishAgreesWith(b, *phones, true)) sameStress.push_back(b);
+    h.british = britishFor(word, sameStress, *phones, american_.stressVaries(word));
   }
 
   // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
@@ -613,7 +634,8 @@ class Maker {
     std::unordered_set<std::string> chosen, doubles;
     for (const auto& [word, score] : ranked) {
       if (static_cast<int>(headwords_.size()) >= headwordCount_) break;
-      if (!isBookWord(word, false) || doubles.count(word)) continue;
+      if (!isBookWord(word, false) || doubles.count(word) || onlyItsCapitalIsCommon(word))
+        continue;
       Headword h;
       h.word = word;
       h.score = score;
