@@ -1,6 +1,7 @@
 #include "extract/ExtractWord.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,23 @@ bool isReportStep(size_t k) {
   return k % 50 == 1;
 }
 
+// "won't" and "shan't" split at the apostrophe leave "won" (a form of win) and "shan": the
+// token before "n't" stands for its verb. Other contractions leave no headword of their own
+// ("don", "isn", "ll", "ve").
+std::string_view ownWordOf(std::string_view token, std::string_view rest) {
+  if (token.size() < 3 || token.back() != 'n') return token;
+  if (rest.substr(0, 2) == "'t")
+    rest.remove_prefix(2);
+  else if (rest.substr(0, 4) == "\u2019t")
+    rest.remove_prefix(4);
+  else
+    return token;
+  if (!rest.empty() && std::isalpha(static_cast<unsigned char>(rest.front()))) return token;
+  if (token == "won") return "will";
+  if (token == "shan") return "shall";
+  return token;
+}
+
 // The distinct lower-cased tokens of a text, in the order of their first occurrence. They view
 // the lower-cased copy that the tokenizer keeps.
 class Tokenizer {
@@ -53,7 +71,7 @@ class Tokenizer {
         continue;
       }
       if (start != std::string_view::npos) {
-        take(lower.substr(start, pos - start));
+        take(ownWordOf(lower.substr(start, pos - start), lower.substr(pos)));
         start = std::string_view::npos;
         if (isReportStep(++ended_) && onEnded_) {
           if (total == 0) total = plat::utf::utf16Length(text);

@@ -98,5 +98,18 @@ TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
   EXPECT_EQ(formsLine("bad"), "\n[比较级worse 最高级worst]");
 }
 
+TEST_F(ShippedFormsTest, ContractionsGiveTheirVerbsAndNothingElse) {
+  // "won" alone is a form of win; before "n't" it is will.
+  EXPECT_EQ(extract("I won't go. We shan't stay, you can\u2019t."),
+            (Words{"i", "will", "go", "we", "shall", "stay", "you", "can"}));
+  EXPECT_EQ(extract("We won the cup."), (Words{"we", "win", "the", "cup"}));
+  // The other contractions leave no headword of their own behind.
+  const Words words = extract(
+      "I don't know, she doesn't, it isn't, they aren't, he wasn't, we weren't, I couldn't, "
+      "I wouldn't, you shouldn't, he didn't, she hasn't, we haven't, they hadn't, you mustn't, "
+      "I'll, we've, they're, he'd, I'm, it's");
+  EXPECT_EQ(words, (Words{"i", "know", "she", "it", "they", "he", "we", "you"}));
+}
+
 }  // namespace
 }  // namespace toolstest
