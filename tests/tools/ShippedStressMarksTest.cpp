@@ -82,5 +82,28 @@ TEST_F(ShippedStressMarksTest, ACapitalisedWordShowsNoLowerCaseHomographsOtherSt
   }
 }
 
+TEST_F(ShippedStressMarksTest, TheBritishStressedVowelIsNoTypingSlipForTheAmericanShortOne) {
+  const auto sounds = allSounds();
+  const std::map<std::string, std::string> expected = {{"collective", "kəˈlektɪv"},
+                                                       {"contention", "kənˈtenʃən"},
+                                                       {"punctual", "ˈpʌŋktʃuəl"}};
+  for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).second, ipa) << word;
+  // Where both stress the same syllable, its vowel is no slip: ˈɛ is never ˈeɪ, ˈʌ never ˈə.
+  const std::regex stressed("^(.*?)ˈ" + kConsonants + "(eɪ|ɛ|e|ʌ|ə)");
+  const std::regex vowelRun("(?:ɪ|ə|æ|ɑ|ɔ|ɒ|ʊ|u|i|ɛ|e|ʌ|ɝ|ɜ|o|a|ː)+");
+  auto syllablesIn = [&](const std::string& text) {
+    return std::distance(std::sregex_iterator(text.begin(), text.end(), vowelRun),
+                         std::sregex_iterator());
+  };
+  for (const auto& [word, s] : sounds) {
+    std::smatch us, uk;
+    if (!std::regex_search(s.first, us, stressed) || !std::regex_search(s.second, uk, stressed) ||
+        syllablesIn(us.str(1)) != syllablesIn(uk.str(1)))
+      continue;
+    EXPECT_FALSE(us.str(2) == "ɛ" && uk.str(2) == "eɪ") << word << " " << s.second;
+    EXPECT_FALSE(us.str(2) == "ʌ" && uk.str(2) == "ə") << word << " " << s.second;
+  }
+}
+
 }  // namespace
 }  // namespace toolstest

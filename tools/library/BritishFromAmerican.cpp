@@ -79,16 +79,17 @@ std::u32string nucleus(const std::u32string& ipa, int syllable) {
   return U"";
 }
 
-// British vowels that may stand for each American stressed vowel.
+// British vowels that may stand for each American stressed vowel. A stressed ʌ or ɛ is never ə
+// or eɪ in British English: "ˈpəŋktʃuəl" and "kəˈleɪktɪv" are typing slips ("again" has ˈe too).
 bool vowelsCorrespond(const std::string& arpabet, const std::u32string& british) {
   static const std::map<std::string, std::vector<std::u32string>> table = {
       {"AA", {U"ɒ", U"ɑː", U"ɔː", U"æ"}},
       {"AE", {U"æ", U"ɑː"}},
-      {"AH", {U"ʌ", U"ɒ", U"ə", U"ɔː"}},
+      {"AH", {U"ʌ", U"ɒ", U"ɔː"}},
       {"AO", {U"ɔː", U"ɒ"}},
       {"AW", {U"aʊ"}},
       {"AY", {U"aɪ"}},
-      {"EH", {U"e", U"eə", U"eɪ", U"æ"}},
+      {"EH", {U"e", U"eə", U"æ"}},
       {"ER", {U"ɜː", U"ʌ", U"ə"}},
       {"EY", {U"eɪ", U"e", U"eə"}},
       {"IH", {U"ɪ", U"ɪə", U"iː", U"i", U"ə"}},
@@ -99,8 +100,14 @@ bool vowelsCorrespond(const std::string& arpabet, const std::u32string& british)
       {"UW", {U"uː", U"ʊ", U"u", U"ʊə"}}};
   auto it = table.find(arpabet);
   if (it == table.end()) return false;
-  return std::any_of(it->second.begin(), it->second.end(),
-                     [&](const std::u32string& v) { return british.compare(0, v.size(), v) == 0; });
+  // "e" and "ə" do not stand for the diphthongs they begin, eɪ and əʊ.
+  auto isDiphthongOf = [&](const std::u32string& v) {
+    return (v == U"e" || v == U"ə") && british.size() > 1 &&
+           (british[1] == U'ɪ' || british[1] == U'ʊ');
+  };
+  return std::any_of(it->second.begin(), it->second.end(), [&](const std::u32string& v) {
+    return british.compare(0, v.size(), v) == 0 && !isDiphthongOf(v);
+  });
 }
 
 bool holds(const std::string& word, std::string_view letters) {
