@@ -24,8 +24,7 @@ class ShippedStressMarksTest : public ShippedStoreTest {
         Value());
     std::map<std::string, Sounds> out;
     for (size_t i = 0; i < rows.size(); ++i)
-      out[rows.at(i).at(0).asString()] = {rows.at(i).at(1).asString(),
-                                          rows.at(i).at(2).asString()};
+      out[rows.at(i).at(0).asString()] = {rows.at(i).at(1).asString(), rows.at(i).at(2).asString()};
     return out;
   }
 };
@@ -41,11 +40,17 @@ TEST_F(ShippedStressMarksTest, NoSecondaryStressOnAWeakSyllableRightBeforeThePri
   for (const auto& [word, s] : sounds)
     EXPECT_FALSE(std::regex_search(s.first, weakBeforePrimary)) << word << " " << s.first;
   const std::map<std::string, std::string> expected = {
-      {"important", "ɪmˈpɔrtənt"},   {"decide", "dɪˈsaɪd"},      {"imagine", "ɪˈmædʒən"},
-      {"irregular", "ɪˈrɛɡjələr"},   {"itself", "ɪtˈsɛlf"},
+      {"important", "ɪmˈpɔrtənt"},
+      {"decide", "dɪˈsaɪd"},
+      {"imagine", "ɪˈmædʒən"},
+      {"irregular", "ɪˈrɛɡjələr"},
+      {"itself", "ɪtˈsɛlf"},
       // A syllable between, a full vowel or an ɪ closed by r keeps the secondary stress.
-      {"information", "ˌɪnfərˈmeɪʃən"}, {"situation", "ˌsɪtʃuˈeɪʃən"},
-      {"nearby", "ˌnɪrˈbaɪ"},         {"outside", "ˌaʊtˈsaɪd"},    {"fourteen", "ˌfɔrˈtin"}};
+      {"information", "ˌɪnfərˈmeɪʃən"},
+      {"situation", "ˌsɪtʃuˈeɪʃən"},
+      {"nearby", "ˌnɪrˈbaɪ"},
+      {"outside", "ˌaʊtˈsaɪd"},
+      {"fourteen", "ˌfɔrˈtin"}};
   for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).first, ipa) << word;
 }
 
@@ -56,9 +61,9 @@ TEST_F(ShippedStressMarksTest, BritishStressMarksStandBeforeAnOnsetOfSAndAStop) 
   for (const auto& [word, s] : sounds)
     EXPECT_FALSE(std::regex_search(s.second, markAfterS)) << word << " " << s.second;
   const std::map<std::string, std::string> expected = {
-      {"discuss", "dɪˈskʌs"},       {"expect", "ɪkˈspekt"},   {"mistake", "mɪˈsteɪk"},
-      {"distinguish", "dɪˈstɪŋɡwɪʃ"}, {"transport", "trænˈspɔːt"},
-      {"exchange", "ɪksˈtʃeɪndʒ"}};  // tʃ is one sound
+      {"discuss", "dɪˈskʌs"},      {"expect", "ɪkˈspekt"},
+      {"mistake", "mɪˈsteɪk"},     {"distinguish", "dɪˈstɪŋɡwɪʃ"},
+      {"transport", "trænˈspɔːt"}, {"exchange", "ɪksˈtʃeɪndʒ"}};  // tʃ is one sound
   for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).second, ipa) << word;
 }
 
@@ -84,9 +89,8 @@ TEST_F(ShippedStressMarksTest, ACapitalisedWordShowsNoLowerCaseHomographsOtherSt
 
 TEST_F(ShippedStressMarksTest, TheBritishStressedVowelIsNoTypingSlipForTheAmericanShortOne) {
   const auto sounds = allSounds();
-  const std::map<std::string, std::string> expected = {{"collective", "kəˈlektɪv"},
-                                                       {"contention", "kənˈtenʃən"},
-                                                       {"punctual", "ˈpʌŋktʃuəl"}};
+  const std::map<std::string, std::string> expected = {
+      {"collective", "kəˈlektɪv"}, {"contention", "kənˈtenʃən"}, {"punctual", "ˈpʌŋktʃuəl"}};
   for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).second, ipa) << word;
   // Where both stress the same syllable, its vowel is no slip: ˈɛ is never ˈeɪ, ˈʌ never ˈə.
   const std::regex stressed("^(.*?)ˈ" + kConsonants + "(eɪ|ɛ|e|ʌ|ə)");

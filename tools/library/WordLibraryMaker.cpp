@@ -351,6 +351,24 @@ class Maker {
                         [&](char pos) { return wordNet_.tagCount(word, pos) >= 3; });
   }
 
+  // The dictionary's line "Polish" mixes in the verb polish, and its exam tags are the verb's:
+  // where our own meanings part the two headwords, the tags go to the lower-case one.
+  void tagsOfAMixedLine(Headword& h) const {
+    std::string capital = h.word;
+    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    const std::string lower = lowered(h.word);
+    if (capital == lower || !meaningOverrides_.count(capital) || !meaningOverrides_.count(lower))
+      return;
+    auto line = english_.find(capital);
+    if (line == english_.end() || english_.count(lower)) return;
+    const bool mixed =
+        std::any_of(line->second.parts.begin(), line->second.parts.end(),
+                    [](const TranslatedPart& p) { return wordNetPos(p.label) == 'v'; });
+    if (!mixed) return;
+    if (h.word == capital) h.exams.clear();
+    if (h.word == lower) h.exams = line->second.exams;
+  }
+
   // A first name that the subtitles write capitalised ("Harry", "Nick") counts there as a name,
   // whatever the English-Chinese dictionary says it also means, and takes no place in the
   // frequency books; one that the school exams' lists hold ("mark", "bill", "west") is a word a
@@ -419,6 +437,7 @@ class Maker {
         h.exams.insert(h.exams.end(), capitals->second.exams.begin(), capitals->second.exams.end());
     }
     if (onlyItsCapitalIsCommon(h.word)) h.exams.clear();
+    tagsOfAMixedLine(h);
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
