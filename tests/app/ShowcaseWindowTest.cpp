@@ -23,7 +23,6 @@ namespace apptest {
 namespace {
 
 // Points of the phone's screen that the steps tap.
-constexpr double kReviewTab[] = {40, 545};
 constexpr double kBooksTab[] = {120, 545};
 constexpr double kStatisticsTab[] = {200, 545};
 constexpr double kSettingsTab[] = {280, 545};
