@@ -67,6 +67,12 @@ std::string lowered(std::string text) {
   return text;
 }
 
+// "march" -> "March".
+std::string withCapital(std::string word) {
+  if (!word.empty()) word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+  return word;
+}
+
 std::string spaced(std::string lemma) {
   std::replace(lemma.begin(), lemma.end(), '_', ' ');
   return lemma;
@@ -344,9 +350,7 @@ class Maker {
     if (word.empty() || !std::islower(static_cast<unsigned char>(word[0])) ||
         functionWords_.count(word))
       return false;
-    std::string capital = word;
-    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
-    if (!capitalisedWords_.count(capital)) return false;
+    if (!capitalisedWords_.count(withCapital(word))) return false;
     return std::none_of(kWordNetPos.begin() + 1, kWordNetPos.end(),
                         [&](char pos) { return wordNet_.tagCount(word, pos) >= 3; });
   }
@@ -354,8 +358,7 @@ class Maker {
   // The dictionary's line "Polish" mixes in the verb polish, and its exam tags are the verb's:
   // where our own meanings part the two headwords, the tags go to the lower-case one.
   void tagsOfAMixedLine(Headword& h) const {
-    std::string capital = h.word;
-    capital[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[0])));
+    const std::string capital = withCapital(h.word);
     const std::string lower = lowered(h.word);
     if (capital == lower || !meaningOverrides_.count(capital) || !meaningOverrides_.count(lower))
       return;
