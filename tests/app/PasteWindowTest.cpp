@@ -27,6 +27,7 @@ namespace {
 constexpr double kBooksTab[2] = {120, 544};
 constexpr double kTextPageButton[2] = {238, 42};
 constexpr double kTextArea[2] = {160, 200};
+const plat::Rect kTextAreaBox = {5, 25, 310, 100};  // its first lines, the keyboard up
 // While the keyboard is up the page stands 40 points higher: its 提取 button.
 constexpr double kExtractWhileTyping[2] = {264, 452};
 constexpr double kBackButton[2] = {40, 42};
@@ -76,6 +77,20 @@ class PasteInWindow : public StandInWindowTest {
     return std::to_string(static_cast<int>(point[0] * scale)) + " " +
            std::to_string(static_cast<int>(point[1] * scale));
   }
+  // Runs a paste and waits until the text area shows it: the next selection replaces what the
+  // program would read, and a slow (sanitized) program may read it only after that.
+  void pasteWith(const std::string& command) {
+    const std::optional<ScreenShot> before = phone_->still(0.5);
+    ASSERT_TRUE(before);
+    desktop_.run(command);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+    for (;;) {
+      const std::optional<ScreenShot> now = phone_->shot();
+      if (now && phone_->changed(*before, *now, kTextAreaBox) > 0) return;
+      ASSERT_LT(std::chrono::steady_clock::now(), until) << "nothing pasted: " << command;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
   // The program's window, for xdotool.
   std::string window() const {
     std::string id = desktop_.run("xdotool search --onlyvisible --class vocab");
@@ -92,11 +107,11 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   tap(kTextArea, "the text area, which starts editing");
 
   select("clipboard", "Pasted with Ctrl+V.");
-  desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
+  pasteWith("xdotool windowfocus --sync " + window + " key ctrl+v");
   select("clipboard", " And with Shift+Insert.");
-  desktop_.run("xdotool windowfocus --sync " + window + " key shift+Insert");
+  pasteWith("xdotool windowfocus --sync " + window + " key shift+Insert");
   select("primary", " And the primary selection.");
-  desktop_.run("xdotool mousemove --window " + window + " " + pointer(kTextArea) + " click 2");
+  pasteWith("xdotool mousemove --window " + window + " " + pointer(kTextArea) + " click 2");
   screen_ = phone_->still(1.5);
   ASSERT_TRUE(screen_);
   phone_->write(*screen_, "paste_text_page.png");
