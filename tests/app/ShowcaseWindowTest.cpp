@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/crypto/Digest.h"
 #include "store/CallDB.h"
@@ -77,6 +79,20 @@ class ShowcaseInWindow : public StandInWindowTest {
   bool logged(const std::string& text, double seconds = 60) {
     return server_->waitForLog(text, seconds);
   }
+  // Waits until the screen differs from `before`, and keeps it once settled.
+  bool shownAfter(const ScreenShot& before, double seconds = 60) {
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (std::chrono::steady_clock::now() < until) {
+      const std::optional<ScreenShot> now = phone_->shot();
+      if (now && phone_->changed(before, *now, {0, 0, PhoneWindow::kWidth, PhoneWindow::kHeight}) > 0) {
+        settle();
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
 
   std::string data_;
   std::vector<std::string> serverArgs_;
@@ -112,6 +128,9 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
   // excellent mnemonics arrive.
   ASSERT_TRUE(logged("/api/account_info.php account=shower")) << server_->log();
   ASSERT_TRUE(logged("/api/update_excellent_mnemonic.php")) << server_->log();
+  // The reply is handled once its notice stands above the review screen; only then does the
+  // statistics screen, which reads the ranking page's address when it loads, offer the ranking.
+  ASSERT_TRUE(shownAfter(*screen_)) << "no notice on the review screen\n" << server_->log();
 
   // ---- An analytics envelope of this start, read record by record.
   ASSERT_TRUE(logged("analytics: envelope", 120)) << server_->log();
