@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
