@@ -1,16 +1,14 @@
 #include "server/AnalyticsIntake.h"
 
 #include <openssl/evp.h>
-#include <thrift/protocol/TBinaryProtocol.h>
-#include <thrift/transport/TBufferTransports.h>
 #include <zlib.h>
 
 #include <array>
 #include <cstdint>
-#include <exception>
 #include <memory>
 
 #include "analytics/records/ThriftBytes.h"
+#include "analytics/records/WireShape.h"
 #include "analytics/records/analytics_types.h"
 #include "analytics/records/envelope_types.h"
 
@@ -23,104 +21,14 @@ constexpr int32_t kLargestEntry = 4 << 20;
 constexpr std::array<unsigned char, 16> kEntityIv = {3,  14, 2,  9, 6, 11, 0,  8,
                                                      21, 5,  12, 7, 1, 4,  19, 77};
 
-// Walks one value of the binary protocol's wire form without building it: the type bytes must be
-// Thrift's own and every length must fit the bytes. Thrift's reader would take any type byte into
-// its type enum, which is undefined behaviour, so uploads are checked first.
-class WireShape {
- public:
-  explicit WireShape(const std::string& bytes) : bytes_(bytes) {}
-
-  bool isStruct() { return structure(0) && at_ == bytes_.size(); }
-
- private:
-  static constexpr int kDeepest = 64;
-
-  bool take(size_t count) {
-    if (bytes_.size() - at_ < count) return false;
-    at_ += count;
-    return true;
-  }
-  bool byte(uint8_t& out) {
-    if (at_ >= bytes_.size()) return false;
-    out = static_cast<uint8_t>(bytes_[at_++]);
-    return true;
-  }
-  bool length(uint32_t& out) {
-    out = 0;
-    for (int i = 0; i < 4; ++i) {
-      uint8_t b = 0;
-      if (!byte(b)) return false;
-      out = out << 8 | b;
-    }
-    return out <= bytes_.size();  // a negative or oversized count
-  }
-  bool structure(int depth) {
-    for (;;) {
-      uint8_t type = 0;
-      if (!byte(type)) return false;
-      if (type == 0) return true;  // the end of the fields
-      if (!take(2) || !value(type, depth + 1)) return false;
-    }
-  }
-  bool value(uint8_t type, int depth) {
-    if (depth > kDeepest) return false;
-    uint32_t count = 0;
-    uint8_t inner = 0, second = 0;
-    switch (type) {
-      case 2:
-      case 3:
-        return take(1);  // bool, byte
-      case 6:
-        return take(2);
-      case 8:
-        return take(4);
-      case 4:
-      case 10:
-        return take(8);  // double, i64
-      case 11:
-        return length(count) && take(count);
-      case 12:
-        return structure(depth);
-      case 13:  // map: key type, value type, count
-        if (!byte(inner) || !byte(second) || !length(count)) return false;
-        for (uint32_t i = 0; i < count; ++i)
-          if (!value(inner, depth + 1) || !value(second, depth + 1)) return false;
-        return true;
-      case 14:
-      case 15:  // set, list
-        if (!byte(inner) || !length(count)) return false;
-        for (uint32_t i = 0; i < count; ++i)
-          if (!value(inner, depth + 1)) return false;
-        return true;
-      default:
-        return false;
-    }
-  }
-
-  const std::string& bytes_;
-  size_t at_ = 0;
-};
-
-// Reads a record from bytes that came over the wire once their shape is sound: no string or list
-// may claim more than the bytes hold, so a bad length cannot make the server allocate gigabytes.
+// Reads a record from bytes that came over the wire: one whole struct and nothing after it.
 template <typename Record>
 bool readRecord(const std::string& bytes, Record& record, std::string& failure) {
-  if (!WireShape(bytes).isStruct()) {
+  if (records::WireShape::of(bytes) != records::WireShape::Verdict::Whole) {
     failure = "malformed Thrift";
     return false;
   }
-  auto buffer = std::make_shared<apache::thrift::transport::TMemoryBuffer>(
-      reinterpret_cast<uint8_t*>(const_cast<char*>(bytes.data())),
-      static_cast<uint32_t>(bytes.size()));
-  const auto limit = static_cast<int32_t>(bytes.size());
-  apache::thrift::protocol::TBinaryProtocol protocol(buffer, limit, limit, false, true);
-  try {
-    record.read(&protocol);
-    return true;
-  } catch (const std::exception& e) {
-    failure = e.what();
-    return false;
-  }
+  return records::fromBytes(bytes, record, &failure);
 }
 
 bool hexBytes(const std::string& hex, std::string& bytes) {

@@ -43,4 +43,16 @@ TEST(AnalyticsWireRecords, BytesThatEndEarlyFailKeepingWhatWasRead) {
   EXPECT_EQ(cut.msg, "ok");
 }
 
+TEST(AnalyticsWireRecords, TypeBytesThatNameNoTypeFailBeforeAnythingIsRead) {
+  std::string failure;
+  AT::Response bad;
+  // A field of type 99, and an empty list of elements of type 99: Thrift would take either byte
+  // into its type enum.
+  EXPECT_FALSE(records::fromBytes(hexBytes({99, 0, 1, 0}), bad, &failure));
+  EXPECT_EQ(failure, "malformed Thrift");
+  EXPECT_FALSE(records::fromBytes(hexBytes({15, 0, 9, 99, 0, 0, 0, 0, 0}), bad, &failure));
+  // A string that claims more than the bytes hold is a cut, read no further than they go.
+  EXPECT_FALSE(records::fromBytes(hexBytes({11, 0, 2, 0x7f, 0xff, 0xff, 0xff, 'o'}), bad));
+}
+
 }  // namespace
