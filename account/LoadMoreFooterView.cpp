@@ -60,6 +60,9 @@ std::shared_ptr<LoadMoreFooterView> LoadMoreFooterView::addBelowRows(
 }
 
 plat::Rect LoadMoreFooterView::frameBelowRows(plat::ScrollView& table) {
+  // A table measures its rows when it next lays out: right after a reload its content height is
+  // still the old page's, and a footer put there would cover the rows that just came.
+  table.layoutIfNeeded();
   const plat::Rect bounds = table.bounds();
   return {0, std::max(table.contentSize().height, bounds.height), bounds.width, bounds.height};
 }

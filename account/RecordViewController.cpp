@@ -158,6 +158,9 @@ std::shared_ptr<plat::TableViewCell> RecordViewController::cellForRow(plat::Tabl
   auto cell = table.dequeueReusableCell("basecell");
   if (!cell) {
     cell = plat::TableViewCell::create(plat::TableViewCellStyle::Subtitle, "basecell");
+    // As wide as the table from the start: the text is laid out for that width below, and a cell
+    // widened afterwards would stretch its text past the screen's edge.
+    cell->setFrame({0, 0, table.bounds().width, cell->bounds().height});
     cell->setSelectionStyle(plat::TableViewCellSelectionStyle::None);
     auto content = std::make_shared<plat::View>(cell->bounds());
     content->setTag(kCellViewTag);

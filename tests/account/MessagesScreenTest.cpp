@@ -8,11 +8,12 @@
 namespace onlinetest {
 namespace {
 
-class MessagesScreenTest : public SignedInTest {
+template <typename Signed>
+class MessagesFixture : public Signed {
  protected:
   std::shared_ptr<RecordViewController> open() {
     auto screen = RecordViewController::forAccount("我的账号信息");
-    push(screen);
+    this->push(screen);
     return screen;
   }
   static size_t rows(const RecordViewController& screen) {
@@ -20,13 +21,64 @@ class MessagesScreenTest : public SignedInTest {
   }
   // The page the last request asked for.
   std::string page() {
-    return testsupport::StandInForm::of(server_->lastRequest("get_user_message.php"))["page"];
+    return testsupport::StandInForm::of(this->server_->lastRequest("get_user_message.php"))["page"];
   }
   void send(int count, const std::string& text) {
     for (int i = 0; i < count; ++i)
-      server_->sendMessage("carol", text + std::to_string(i), 1700000000 + i * 60);
+      this->server_->sendMessage("carol", text + std::to_string(i), 1700000000 + i * 60);
+  }
+
+  // The rows a learner can see: scrolled to each row in turn, every row drawn as a cell that
+  // stands above the footer. The footer is opaque and as tall as the table, so a row it covers
+  // is lost to the learner although the table holds it.
+  static int shownRows(RecordViewController& screen) {
+    plat::TableView& table = screen.tableView();
+    table.layoutIfNeeded();
+    const double footerTop = screen.footer().frame().y;
+    EXPECT_GE(footerTop, table.contentSize().height) << "the footer starts below the last row";
+    int shown = 0;
+    for (int row = 0; row < table.numberOfRows(0); ++row) {
+      table.scrollToRow({0, row}, plat::TableViewScrollPosition::Bottom, false);
+      table.layoutIfNeeded();
+      if (table.rectForRow({0, row}).maxY() > footerTop || !table.cellForRow({0, row})) continue;
+      ++shown;
+      const plat::Label* text = Signed::cellLabel(table, row, RecordViewController::kTextLabelTag);
+      const plat::Rect inTable = text->convertRectTo(text->bounds(), &table);
+      EXPECT_LE(inTable.maxX(), table.bounds().width - 5) << "row " << row << " runs off";
+    }
+    return shown;
+  }
+
+  // Twelve messages: a first page of ten, then the last two, every one of them shown. The ten
+  // rows of the first page must fill more than the screen.
+  void pageThroughTwelve(const std::string& text, const std::string& pictureName) {
+    send(12, text);
+    auto screen = open();
+    ASSERT_TRUE(this->waitFor([&] { return screen->tableView().numberOfRows(0) == 10; }));
+    EXPECT_EQ(shownRows(*screen), 10);
+    this->pullUp(screen->tableView(), 66);
+    ASSERT_TRUE(
+        this->waitFor([&] { return screen->footer().state() == LoadMoreFooterView::kNoMore; }));
+    EXPECT_EQ(page(), "1");
+    EXPECT_EQ(screen->tableView().numberOfRows(0), 12);
+    EXPECT_EQ(shownRows(*screen), 12) << "the second page is seen below the first";
+    this->host_->runUntilIdle();
+    this->picture(pictureName);
   }
 };
+
+using MessagesScreenTest = MessagesFixture<SignedInTest>;
+using MessagesOnATabletTest = MessagesFixture<SignedInOnATabletTest>;
+
+TEST_F(MessagesScreenTest, EveryPageIsShownAboveTheFooter) {
+  pageThroughTwelve("消息", "messages_all_twelve.png");
+}
+
+TEST_F(MessagesOnATabletTest, EveryPageIsShownAboveTheFooter) {
+  std::string text;
+  for (int i = 0; i < 6; ++i) text += "欢迎注册！读过之后，设置页上的消息数就会消失。";
+  pageThroughTwelve(text, "messages_all_twelve_tablet.png");
+}
 
 TEST_F(MessagesScreenTest, PagesToTheEndMarkingTheNewRowsAndClearingTheBadge) {
   send(15, "欢迎使用，这是第");
