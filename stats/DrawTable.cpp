@@ -10,6 +10,10 @@ using namespace plat;
 namespace {
 
 constexpr double kLabelFontSize = 10;
+// A label's top left from its column's left edge under the plot area.
+constexpr double kLabelIndent = -2;
+constexpr double kLabelTop = 7;
+constexpr double kLabelGap = 3;
 
 const Color kEvenStripe = Color::rgb255(41, 51, 51);
 const Color kOddStripe = Color::white(51.0 / 255);
@@ -105,10 +109,8 @@ void DrawTable::drawColumnLabels(DrawContext& context) const {
     }
     return;
   }
-  int64_t first = HScaleNum_;
-  for (int64_t begin : beginPos_) first = std::min(first, begin);
   for (size_t j = 0; j < HscaleName_.size(); ++j) {
-    const double left = drawRect_.x + double(first + int64_t(j)) * HscaleSize_;
+    const double left = labelLeft(j);
     auto highlight = HscaleColor_.find(std::to_string(j + 1));
     if (highlight != HscaleColor_.end()) {
       chartstyle::paintWith(context, highlight->second);
@@ -120,8 +122,24 @@ void DrawTable::drawColumnLabels(DrawContext& context) const {
     } else {
       context.setFillColor(chartstyle::textGrey());
     }
-    context.drawText(HscaleName_[j], {left - 2, bottom + 7, 20, 50}, font);
+    const ColumnLabel label = columnLabel(j);
+    for (size_t line = 0; line < label.lines.size(); ++line)
+      context.drawText(label.lines[line], label.lineFrames[line].origin(), label.font);
   }
+}
+
+double DrawTable::labelLeft(size_t j) const {
+  int64_t first = HScaleNum_;
+  for (int64_t begin : beginPos_) first = std::min(first, begin);
+  return drawRect_.x + double(first + int64_t(j)) * HscaleSize_;
+}
+
+ColumnLabel DrawTable::columnLabel(size_t j) const {
+  const double top = drawRect_.y + drawRect_.height + kLabelTop;
+  // Short of the column by a gap that keeps neighbours apart: "天前天前" read as one word.
+  const plat::Size room{HscaleSize_ - kLabelGap, bounds().height - top};
+  return columnlabel::fit(HscaleName_.at(j), {labelLeft(j) + kLabelIndent, top}, room,
+                          Font::system(kLabelFontSize));
 }
 
 void DrawTable::drawGrid(DrawContext& context) const {

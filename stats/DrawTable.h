@@ -9,6 +9,7 @@
 
 #include "platform/base/Value.h"
 #include "platform/view/View.h"
+#include "stats/ColumnLabel.h"
 #include "stats/P_Point.h"
 
 class DrawTable : public plat::View {
@@ -45,6 +46,9 @@ class DrawTable : public plat::View {
   int64_t maxVNum() const { return maxVNum_; }
   int64_t NumFromVScale() const { return NumFromVScale_; }
 
+  // The label of column label `j` (from 0) as it is drawn: its lines, size and place.
+  ColumnLabel columnLabel(size_t j) const;
+
   void drawRect(plat::DrawContext& context, const plat::Rect& rect) override;
 
  private:
@@ -54,6 +58,7 @@ class DrawTable : public plat::View {
   void drawColumnLabels(plat::DrawContext& context) const;
   void drawGrid(plat::DrawContext& context) const;
   void drawSeries(plat::DrawContext& context) const;
+  double labelLeft(size_t j) const;
 
   std::vector<std::vector<P_Point>> Points_;
   std::vector<int64_t> beginPos_;

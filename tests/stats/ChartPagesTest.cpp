@@ -1,7 +1,11 @@
 // What each chart page and the summary page show for known study data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/view/ScrollView.h"
+#include "platform/view/ViewRenderer.h"
+#include "stats/ColumnLabel.h"
 #include "stats/DrawVScale.h"
 #include "stats/FamiliarityUIView.h"
 #include "stats/LearnReviewUIView.h"
@@ -193,3 +197,63 @@ TEST_F(ChartPageTest, SummaryDividesByStudyDaysAndShowsSignInsAndAnswers) {
 }
 
 }  // namespace
+
+// The day labels under the learning chart, at each width the chart takes (phones of three widths,
+// a tablet upright and turned, a narrow tablet page) and drawn at one, two and three pixels a
+// point: every label stays whole and apart from its neighbours. "13天前" that does not fit its
+// column goes onto two lines, "13" over "天前"; "天前" and "天后" are never broken.
+TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
+  const std::vector<std::pair<DeviceIdiom, double>> pages = {
+      {DeviceIdiom::Phone, 320},  {DeviceIdiom::Phone, 375},   {DeviceIdiom::Phone, 414},
+      {DeviceIdiom::Tablet, 768}, {DeviceIdiom::Tablet, 1024}, {DeviceIdiom::Tablet, 500}};
+  studied("a", 3, 1000, 3, 2.1);
+  for (const auto& [idiom, width] : pages) {
+    useIdiom(idiom);
+    LearnReviewUIView page({0, 0, width, 460});
+    page.refreshData();
+    page.refreshContentSize();
+    DrawTable& chart = *page.chart();
+    const std::string where = std::to_string(int(width)) + " points wide";
+    const std::vector<std::string>& names = chart.HscaleName();
+    ASSERT_EQ(names.size(), 27u);
+    double rightOfLast = -1e9;
+    for (size_t j = 0; j < names.size(); ++j) {
+      const ColumnLabel label = chart.columnLabel(j);
+      std::string shown;
+      double left = 1e9, right = -1e9;
+      for (size_t line = 0; line < label.lines.size(); ++line) {
+        shown += label.lines[line];
+        const Rect frame = label.lineFrames.at(line);
+        left = std::min(left, frame.x);
+        right = std::max(right, frame.maxX());
+        EXPECT_LE(frame.maxY(), chart.bounds().height) << names[j] << ", " << where;
+      }
+      std::string name = names[j];
+      std::erase(name, '\n');
+      EXPECT_EQ(shown, name) << "nothing lost, " << where;
+      for (const std::string word : {"天前", "天后"}) {
+        if (name.find(word) == std::string::npos) continue;
+        EXPECT_TRUE(std::any_of(label.lines.begin(), label.lines.end(),
+                                [&](const std::string& line) {
+                                  return line.find(word) != std::string::npos;
+                                }))
+            << names[j] << " breaks inside " << word << ", " << where;
+      }
+      EXPECT_GE(label.font.size, columnlabel::kSmallestFontSize);
+      EXPECT_GT(left, rightOfLast) << names[j] << " runs into the label before it, " << where;
+      rightOfLast = right;
+    }
+    EXPECT_EQ(chart.columnLabel(0).lines.front(), width >= 1024 ? "13天前" : "13")
+        << "on one line where the column has room, " << where;
+    for (double scale : {1.0, 2.0, 3.0}) {
+      if (scale != 2 && width != 320 && width != 768) continue;
+      const std::string name = std::to_string(int(width)) + "@" + std::to_string(int(scale));
+      auto picture = ViewRenderer::renderView(page, scale);
+      ASSERT_TRUE(picture);
+      EXPECT_TRUE(picture->writePNG(shippedbundle::picturePath("learning-page-" + name + "x.png")));
+      auto whole = ViewRenderer::renderView(chart, scale);
+      ASSERT_TRUE(whole);
+      EXPECT_TRUE(whole->writePNG(shippedbundle::picturePath("learning-chart-" + name + "x.png")));
+    }
+  }
+}
