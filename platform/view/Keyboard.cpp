@@ -186,8 +186,9 @@ bool Keyboard::type(const std::string& text) {
     // The responder may resign while typing (a return in the text, say).
     TextInput* input = textInput();
     const std::string character = text.substr(start, pos - start);
-    if (input && keyboardbar::hasKey(input->keyboardType(), character))
-      input->insertText(character);
+    if (!input) continue;
+    if (std::optional<std::string> key = keyboardbar::keyFor(input->keyboardType(), character))
+      input->insertText(*key);
   }
   return true;
 }
@@ -195,7 +196,9 @@ bool Keyboard::type(const std::string& text) {
 bool Keyboard::paste(const std::string& text) {
   TextInput* input = textInput();
   if (!input) return false;
-  if (!text.empty()) input->insertText(text);
+  // What the field's keyboard could not have typed is refused whole, as typing refuses it.
+  std::optional<std::string> typed = keyboardbar::pastedText(input->keyboardType(), text);
+  if (typed && !typed->empty()) input->insertText(*typed);
   return true;
 }
 

@@ -54,7 +54,9 @@ class Keyboard {
 
   // Typing for the hosts: false when the first responder takes no text.
   static bool type(const std::string& text);  // one character at a time
-  // Pasting: the whole text in one insertion, the delegate asked once, as a paste does.
+  // Pasting: the whole text in one insertion, the delegate asked once, as a paste does. A field
+  // with a keypad for numbers takes it as its keys (full-width digits as digits), or refuses it
+  // whole when it holds a character the keypad has no key for.
   static bool paste(const std::string& text);
   static bool deleteBackward();
   static bool pressReturn();

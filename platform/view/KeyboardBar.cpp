@@ -1,5 +1,6 @@
 #include "platform/view/KeyboardBar.h"
 
+#include "platform/base/Utf.h"
 #include "platform/view/Button.h"
 #include "platform/view/Label.h"
 
@@ -16,20 +17,50 @@ bool hasReturnKey(KeyboardType type) {
          type != KeyboardType::DecimalPad;
 }
 
-bool hasKey(KeyboardType type, const std::string& character) {
-  auto oneOf = [&character](const char* keys) {
-    return character.size() == 1 && std::string(keys).find(character[0]) != std::string::npos;
-  };
+namespace {
+
+// The keys of a keypad for numbers; "" for a keyboard that has every key.
+const char* keypadKeys(KeyboardType type) {
   switch (type) {
     case KeyboardType::NumberPad:
-      return oneOf("0123456789");
+      return "0123456789";
     case KeyboardType::DecimalPad:
-      return oneOf("0123456789.");
+      return "0123456789.";
     case KeyboardType::PhonePad:
-      return oneOf("0123456789+*#");
+      return "0123456789+*#";
     default:
-      return true;
+      return "";
   }
+}
+
+// Full-width forms of the printable ASCII characters sit this far above them.
+constexpr char32_t kFullWidthFirst = 0xFF01, kFullWidthLast = 0xFF5E, kFullWidthOffset = 0xFEE0;
+
+}  // namespace
+
+std::optional<std::string> keyFor(KeyboardType type, const std::string& character) {
+  const std::string keys = keypadKeys(type);
+  if (keys.empty()) return character;
+  size_t pos = 0;
+  char32_t c = utf::decodeNext(character, pos);
+  if (pos != character.size()) return std::nullopt;  // not one character
+  if (c >= kFullWidthFirst && c <= kFullWidthLast) c -= kFullWidthOffset;
+  if (c >= 0x80 || keys.find(static_cast<char>(c)) == std::string::npos) return std::nullopt;
+  return std::string(1, static_cast<char>(c));
+}
+
+std::optional<std::string> pastedText(KeyboardType type, const std::string& text) {
+  std::string typed;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t start = pos;
+    utf::decodeNext(text, pos);
+    if (pos <= start) return std::nullopt;
+    std::optional<std::string> key = keyFor(type, text.substr(start, pos - start));
+    if (!key) return std::nullopt;
+    typed += *key;
+  }
+  return typed;
 }
 
 std::shared_ptr<View> make(double width, std::function<void()> pressKey) {

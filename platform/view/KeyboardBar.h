@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/view/TextEditing.h"
@@ -22,10 +23,16 @@ inline constexpr double kHeight = 49;
 // none, and their fields are finished by ending the editing.
 bool hasReturnKey(KeyboardType type);
 
-// Whether the phone's keyboard of this type has a key for `character` (one UTF-8 character):
+// The key of the phone's keyboard of this type that types `character` (one UTF-8 character):
 // the keypads for numbers have digits and a few signs, no letters, so the computer's letter keys
-// type nothing into a number field.
-bool hasKey(KeyboardType type, const std::string& character);
+// type nothing into a number field. A full-width digit or sign, as a Chinese input method types
+// it, is the keypad's own key. Nothing where the keyboard has no such key.
+std::optional<std::string> keyFor(KeyboardType type, const std::string& character);
+
+// What a paste of `text` puts into a field with this keyboard: each character as its key, or
+// nothing at all when one has none. A paste is taken whole or not at all, so "3.5" never becomes
+// 35 in a field of whole numbers.
+std::optional<std::string> pastedText(KeyboardType type, const std::string& text);
 
 // The bar's view, laid out for `width`; its key calls `pressKey`.
 std::shared_ptr<View> make(double width, std::function<void()> pressKey);

@@ -246,3 +246,34 @@ TEST_F(Typing, DatePickersKeepWithinTheirLimits) {
   picker.setCountDownDuration(48 * 3600);
   EXPECT_EQ(picker.countDownDuration(), 23 * 3600 + 55 * 60);
 }
+
+// Each keypad takes its own keys, typed or pasted, in half or full width; a paste holding a key it
+// lacks is refused whole and asks the delegate nothing. Other keyboards take any text as it is.
+TEST_F(Typing, KeypadsTakeTheirOwnKeysInEitherWidthAndRefuseAPasteWithOthers) {
+  auto field = std::make_shared<TextField>(Rect(20, 100, 200, 30));
+  FieldLog log;
+  field->setDelegate(&log);
+  window_->addSubview(field);
+  auto pasteInto = [&](KeyboardType type, const std::string& pasted) {
+    field->setKeyboardType(type);
+    field->setText("");
+    log.ranges.clear();
+    EXPECT_TRUE(Keyboard::paste(pasted));
+    return field->text();
+  };
+  ASSERT_TRUE(field->becomeFirstResponder());
+  EXPECT_EQ(pasteInto(KeyboardType::DecimalPad, "３．５"), "3.5");
+  EXPECT_EQ(log.ranges.size(), 1u) << "one insertion";
+  EXPECT_EQ(pasteInto(KeyboardType::PhonePad, "＋８６ 10"), "") << "a space has no key";
+  EXPECT_TRUE(log.ranges.empty()) << "a refused paste asks nothing";
+  EXPECT_EQ(pasteInto(KeyboardType::PhonePad, "＋８６＃"), "+86#");
+  EXPECT_EQ(pasteInto(KeyboardType::NumberPad, "1２３"), "123");
+  EXPECT_EQ(pasteInto(KeyboardType::NumberPad, "٣"), "") << "another script's digit";
+  EXPECT_EQ(pasteInto(KeyboardType::NumberPad, "\xEF\xBC"), "") << "a broken character";
+  EXPECT_EQ(pasteInto(KeyboardType::Default, "１２ ab-0"), "１２ ab-0");
+
+  field->setKeyboardType(KeyboardType::NumberPad);
+  field->setText("");
+  Keyboard::type("４a2．");
+  EXPECT_EQ(field->text(), "42") << "typing drops each key the keypad lacks";
+}

@@ -1,0 +1,62 @@
+// A paste into the settings' amounts, which are typed on a number keypad: only what the keypad
+// could type is taken, so a pasted text never stores an amount the learner did not mean.
+#include <gtest/gtest.h>
+
+#include "platform/view/Keyboard.h"
+#include "settings/SetViewController.h"
+#include "settings/SettingsHooks.h"
+#include "tests/stats/ScreenFixture.h"
+
+using namespace plat;
+
+namespace {
+
+class AmountPaste : public screentest::ScreenTest<SetViewController> {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    SettingsHooks::shared().closeProgram = [] {};
+    SettingsHooks::shared().downDataFinish = [] {};
+  }
+  void TearDown() override {
+    SettingsHooks::shared() = {};
+    ScreenTest::TearDown();
+  }
+  // Types `typed`, pastes `pasted` after it as the desktop's paste does, and ends the editing.
+  void typeAndPaste(TextField& field, const std::string& typed, const std::string& pasted) {
+    ASSERT_TRUE(field.becomeFirstResponder());
+    field.setText("");
+    host_->type(typed);
+    EXPECT_TRUE(Keyboard::paste(pasted));
+    field.resignFirstResponder();
+  }
+};
+
+TEST_F(AmountPaste, FullWidthDigitsAreDigitsAndAnythingElseIsRefusedWhole) {
+  open();
+  TextField& fresh = *screen().aw_textField();
+  TextField& review = *screen().fx_textField();
+
+  // A Chinese input method types full-width digits: they are the keypad's digits.
+  typeAndPaste(fresh, "", "１２");
+  EXPECT_EQ(fresh.text(), "12");
+  EXPECT_EQ(personal("StudyLimitCount"), "12");
+  typeAndPaste(review, "3", "０5");
+  EXPECT_EQ(review.text(), "305");
+  EXPECT_EQ(personal("ReviewLimitCount"), "305");
+
+  // A text the keypad could not type changes nothing: not 3 for "3.5", not 10 for "ab-0".
+  typeAndPaste(fresh, "25", "3.5");
+  EXPECT_EQ(fresh.text(), "25");
+  EXPECT_EQ(personal("StudyLimitCount"), "25");
+  typeAndPaste(review, "40", "ab-0");
+  EXPECT_EQ(review.text(), "40");
+  EXPECT_EQ(personal("ReviewLimitCount"), "40");
+  for (const std::string refused : {" 12", "12\n", "１２个", "１.２", "-5", "+5"}) {
+    typeAndPaste(fresh, "7", refused);
+    EXPECT_EQ(fresh.text(), "7") << "pasted \"" << refused << "\"";
+  }
+  EXPECT_EQ(personal("StudyLimitCount"), "7");
+}
+
+}  // namespace
