@@ -37,6 +37,8 @@ constexpr double kChoresSeconds = MemoryPressure::kPollSeconds;
 // How much of the display the window may cover, and points the wheel moves per notch.
 constexpr double kDisplayShare = 0.9;
 constexpr double kWheelPoints = 40;
+// A turn of the loop waits for its sources without a time limit.
+constexpr double kForever = 1e300;
 
 // The desktop's clipboard, while the window is open.
 class SdlClipboard : public Clipboard {
@@ -72,6 +74,7 @@ struct WindowHost::Impl {
   uint64_t ownHandled = 0;  // what the loop ran for the window itself, which changes nothing
   uint64_t seenOthers = 0;
   bool takingInput = false;
+  bool closeRequested = false;  // the window was closed: the loop ends at its next turn
   bool changed = true;
   bool exposed = true;
   double lastFrame = 0;
@@ -157,7 +160,8 @@ struct WindowHost::Impl {
     takingInput = true;
     bool any = false;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    // Nothing is taken after a close: the program is ending.
+    while (!closeRequested && SDL_PollEvent(&event)) {
       handle(event);
       any = true;
     }
@@ -220,11 +224,12 @@ struct WindowHost::Impl {
   }
 
   void handle(const SDL_Event& event) {
-    Application& app = Application::shared();
     switch (event.type) {
       case SDL_QUIT:
-        app.enterBackground();
-        app.terminate();
+        // The lifecycle ends in run(), once the handler that may be waiting under this one (an
+        // alert's animation runs the loop until it ends) has returned: a stop taken by that
+        // inner loop would end only the inner loop, and the program would idle on.
+        closeRequested = true;
         RunLoop::main().stop();
         break;
       case SDL_WINDOWEVENT:
@@ -356,7 +361,12 @@ int WindowHost::run(const Value& launchOptions) {
   RunLoop::main().runUntilIdle();
   impl_->exposed = true;
   impl_->start();
-  RunLoop::main().run();
+  RunLoop& loop = RunLoop::main();
+  // One turn at a time, so that a close the loop heard in a nested wait ends it all the same.
+  while (!impl_->closeRequested && loop.runMode(kDefaultRunLoopMode, kForever, true)) {
+  }
+  app.enterBackground();
+  app.terminate();
   impl_.reset();
   Clipboard::install(nullptr);
   return 0;

@@ -1,0 +1,163 @@
+// Every close of the window ends the program, whatever it was doing: the real program closed right
+// after a swipe, a scroll and a tap that starts an animation, and a window host closed while a
+// handler waits inside the run loop for an animation to end (an alert's bubble does).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/base/Files.h"
+#include "platform/base/RunLoop.h"
+#include "platform/host/WindowHost.h"
+#include "platform/view/Animation.h"
+#include "platform/view/ViewController.h"
+#include "platform/view/Window.h"
+#include "tests/app/PhoneWindow.h"
+#include "tests/app/ProgramProcess.h"
+#include "tests/app/XvfbDesktop.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/TempHome.h"
+
+namespace apptest {
+namespace {
+
+// How a window host in a child process ended.
+enum ChildEnd { kEnded = 0, kIdled = 3, kTerminatedTwice = 4, kNoWindow = 5 };
+
+// An application whose one screen fades inside a wait for the fade's end, as an alert's bubble
+// runs its steps, and that is closed while it waits. A watchdog stops the loop when the close was
+// lost, so that the test sees that rather than a hang.
+class WaitsInAnAnimation : public plat::ApplicationDelegate {
+ public:
+  int terminated = 0;
+  bool idled = false;
+
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window_ = std::make_shared<plat::Window>();
+    root_ = std::make_shared<plat::ViewController>();
+    window_->setRootViewController(root_);
+    window_->makeKeyAndVisible();
+    fade_ = plat::Timer::scheduled(0.5, false, [this](plat::Timer&) {
+      // The desktop closes the window (SIGTERM, as the window tests do) as the fade begins.
+      kill(getpid(), SIGTERM);
+      plat::Animation::begin();
+      plat::Animation::setDuration(1.5);
+      root_->view()->setAlpha(0.3);
+      plat::Animation::commitAndWait();
+    });
+    watchdog_ = plat::Timer::scheduled(15, false, [this](plat::Timer&) {
+      idled = true;
+      plat::RunLoop::main().stop();
+    });
+    return true;
+  }
+  void willTerminate(plat::Application&) override { ++terminated; }
+
+ private:
+  std::shared_ptr<plat::Window> window_;
+  std::shared_ptr<plat::ViewController> root_;
+  std::shared_ptr<plat::Timer> fade_, watchdog_;
+};
+
+TEST(WindowHostClose, ACloseHeardWhileAHandlerWaitsForAnAnimationEndsTheProgram) {
+  XvfbDesktop desktop;
+  ASSERT_FALSE(desktop.display().empty()) << "Xvfb did not start";
+  // The window host runs in a child: SDL's libraries keep data the leak checker cannot trace,
+  // and the child leaves with _exit, past it.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("DISPLAY", desktop.display().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    auto app = std::make_shared<WaitsInAnAnimation>();
+    plat::WindowHost host(app);
+    if (!host.open()) _exit(kNoWindow);
+    host.run();
+    _exit(app->idled ? kIdled : app->terminated == 1 ? kEnded : kTerminatedTwice);
+  }
+  int status = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > until) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      FAIL() << "the window host never ended";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  const int end = WEXITSTATUS(status);
+  EXPECT_NE(end, kIdled) << "the close was lost: the program idled on";
+  EXPECT_NE(end, kNoWindow);
+  EXPECT_EQ(end, kEnded) << "the application was told it ends once";
+}
+
+// The real program in its window, closed at once after what a learner just did.
+class ClosingProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::clearProxyEnvironment();
+    folder_ = testsupport::makeTempDir("vocab-close");
+    ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+    ASSERT_TRUE(planWordsInHome(folder_ + "/home", {"achieve", "support", "quiet", "close"}));
+  }
+  void TearDown() override {
+    program_.reset();
+    plat::files::remove(folder_);
+  }
+  void start() {
+    // See the window test: the D-Bus library SDL loads keeps data the leak checker cannot trace.
+    program_ = std::make_unique<ProgramProcess>(
+        folder_, store_.url(""),
+        std::map<std::string, std::string>{{"DISPLAY", desktop_.display()},
+                                           {"WAYLAND_DISPLAY", ""},
+                                           {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
+    ASSERT_TRUE(program_->started());
+    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    ASSERT_FALSE(window_.empty()) << program_->log();
+    phone_ = std::make_unique<PhoneWindow>(desktop_, window_);
+    ASSERT_TRUE(phone_->still(1.0));
+  }
+  // Closes the window as the desktop does and expects the program to end by itself, cleanly.
+  void expectCloseEnds(const std::string& after) {
+    EXPECT_EQ(program_->terminate(30), 0) << "closed right after " << after << "\n"
+                                          << program_->log();
+  }
+
+  testsupport::LoopbackHttpServer store_{
+      [](const testsupport::ServerRequest&) { return testsupport::ServerReply::text("{}", 404); }};
+  XvfbDesktop desktop_;
+  std::string folder_;
+  std::string window_;
+  std::unique_ptr<ProgramProcess> program_;
+  std::unique_ptr<PhoneWindow> phone_;
+};
+
+TEST_F(ClosingProgram, ACloseRightAfterASwipeEndsIt) {
+  start();
+  phone_->drag(160, 420, 150);
+  expectCloseEnds("a swipe");
+}
+
+TEST_F(ClosingProgram, ACloseRightAfterAScrollEndsIt) {
+  start();
+  phone_->scrollDown(160, 300, 5);
+  expectCloseEnds("a scroll");
+}
+
+TEST_F(ClosingProgram, ACloseRightAfterATapThatStartsAnAnimationEndsIt) {
+  start();
+  const std::optional<ScreenShot> review = phone_->still(1.0);
+  ASSERT_TRUE(review);
+  ASSERT_TRUE(phone_->tapAndSettle(280, 545, *review)) << "the settings tab";
+  phone_->tap(150, 86);  // "登录 / 注册": the login window comes in with an animation
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  expectCloseEnds("a tap that starts an animation");
+}
+
+}  // namespace
+}  // namespace apptest
