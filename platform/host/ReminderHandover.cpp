@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <ctime>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
@@ -58,8 +60,9 @@ ReminderHandover::ReminderHandover(std::string recordFile) : recordFile_(std::mo
 
 ReminderHandover::~ReminderHandover() {
   detach();
-  // The reminders of a closing program still reach the scheduler.
-  finish();
+  // The reminders of a closing program still reach the scheduler, unless it hangs: the learner
+  // closed the program and is not kept waiting for long.
+  if (!finishWithin(kLastWaitSeconds)) giveUp();
 }
 
 void ReminderHandover::attach() {
@@ -82,6 +85,61 @@ void ReminderHandover::detach() {
 
 void ReminderHandover::finish() {
   children_.waitUntilAllOperationsAreFinished();
+}
+
+bool ReminderHandover::finishWithin(double seconds) {
+  // The desktop's time, not the application's clock: tests hold that one still.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (children_.operationCount() > 0) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+void ReminderHandover::giveUp() {
+  {
+    LockGuard<Mutex> hold(lock_);
+    givenUp_ = true;
+  }
+  // Quick now: the program running is killed within a moment and nothing else starts.
+  finish();
+  std::vector<Handed> left;
+  {
+    LockGuard<Mutex> hold(lock_);
+    left.swap(waiting_);
+  }
+  if (left.empty()) return;
+  std::string list;
+  for (const Handed& reminder : left) {
+    const std::time_t seconds = static_cast<std::time_t>(std::ceil(reminder.fireTime));
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char when[24];
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
+    std::string body = reminder.body;
+    for (size_t at = 0; (at = body.find('\n', at)) != std::string::npos;) body.replace(at, 1, " / ");
+    list += std::string("  ") + when + "  " + body + "\n";
+  }
+  std::fprintf(stderr,
+               "reminders: the desktop's scheduler did not answer within %g seconds; these "
+               "reminders were not handed over and will not show once the program has ended:\n%s",
+               kLastWaitSeconds, list.c_str());
+}
+
+bool ReminderHandover::givenUp() const {
+  LockGuard<Mutex> hold(lock_);
+  return givenUp_;
+}
+
+void ReminderHandover::settle(const Handed& reminder) {
+  LockGuard<Mutex> hold(lock_);
+  for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+    if (it->fireTime == reminder.fireTime && it->body == reminder.body) {
+      waiting_.erase(it);
+      return;
+    }
+  }
 }
 
 bool ReminderHandover::schedulerMissing() const {
@@ -107,6 +165,10 @@ int ReminderHandover::handOver() {
          {fireTime, notification.alertBody},
          timerArguments(unit, fireTime, NotificationDelivery::title(), notification.alertBody)});
   }
+  {
+    LockGuard<Mutex> hold(lock_);
+    for (const Timer& timer : timers) waiting_.push_back(timer.reminder);
+  }
   // A record left by a handover that no activation followed (the program was killed) goes first.
   children_.addOperation([this, timers] {
     stopRecorded();
@@ -120,11 +182,24 @@ void ReminderHandover::cancelHandedOver() {
 }
 
 void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
-  if (timers.empty() || schedulerMissing()) return;
+  if (givenUp()) return;
+  if (schedulerMissing()) {
+    for (const Timer& timer : timers) settle(timer.reminder);
+    return;
+  }
   std::vector<std::string> units;
   for (const Timer& timer : timers) {
+    if (givenUp()) break;
     std::string complaint;
-    if (runChildProgram(timer.arguments, &complaint) != 0) {
+    const int status =
+        runChildProgram(timer.arguments, &complaint, [this] { return givenUp(); });
+    if (givenUp()) {
+      // Killed midway, it may have made its timer all the same: the next start stops it too.
+      units.push_back(timer.unit);
+      break;
+    }
+    settle(timer.reminder);
+    if (status != 0) {
       if (!units.empty()) continue;  // this one stays with the program
       const std::string cause = complaint.substr(0, complaint.find('\n'));
       std::fprintf(stderr,
@@ -133,12 +208,14 @@ void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
                    cause.empty() ? "it could not be started" : cause.c_str());
       LockGuard<Mutex> hold(lock_);
       schedulerMissing_ = true;
+      waiting_.clear();
       return;
     }
     units.push_back(timer.unit);
     LockGuard<Mutex> hold(lock_);
     handed_.push_back(timer.reminder);
   }
+  if (units.empty()) return;
   std::string record;
   for (const std::string& unit : units) record += unit + "\n";
   if (!files::writeFileAtomically(recordFile_, record)) {
@@ -148,6 +225,7 @@ void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
 }
 
 void ReminderHandover::stopRecorded() {
+  if (givenUp()) return;
   {
     LockGuard<Mutex> hold(lock_);
     handed_.clear();
@@ -162,8 +240,9 @@ void ReminderHandover::stopRecorded() {
   // A timer that already fired and went is no longer there: that failure changes nothing, and
   // what systemctl says of it is no news for the terminal.
   std::string ignored;
-  runChildProgram(stop, &ignored);
-  files::remove(recordFile_);
+  runChildProgram(stop, &ignored, [this] { return givenUp(); });
+  // Stopped, or gone already; a stop cut short leaves the record for the next start.
+  if (!givenUp()) files::remove(recordFile_);
 }
 
 bool ReminderHandover::isHandedOver(const LocalNotification& notification) const {

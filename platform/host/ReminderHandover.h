@@ -7,7 +7,9 @@
 // The scheduler's programs run on a worker of the handover's own, one at a time in the order the
 // application asked (a stop never overtakes a later handover), so a focus change never waits for
 // them; releasing the handover waits until they have all run, so the reminders of a closing
-// program reach the scheduler. Where no user service manager answers (systemd-run fails), that is
+// program reach the scheduler, but no longer than kLastWaitSeconds: a scheduler that hangs is
+// then given up (the program running is killed, the rest are not started) and the reminders it
+// did not take are named on standard error. Where no user service manager answers (systemd-run fails), that is
 // said once on standard error in the program's own words (the scheduler's complaints stay off the
 // terminal) and the reminders are left to the program's own delivery while it runs. Every program
 // is run with its arguments as they are, never through a shell. Called on the main thread.
@@ -40,8 +42,16 @@ class ReminderHandover {
   int handOver();
   // Queues a stop of the timers of the record, which then is cleared.
   void cancelHandedOver();
+  // The longest a closing program waits for the scheduler.
+  static constexpr double kLastWaitSeconds = 4;
+
   // Waits until everything queued has run.
   void finish();
+  // Waits until everything queued has run, for up to `seconds`; false when some is still to run.
+  bool finishWithin(double seconds);
+  // Ends what is queued: the program running is killed, the others are not started. The timers
+  // made so far stay in the record; the reminders not handed over are named on standard error.
+  void giveUp();
   // Whether the notification is with the scheduler, which will show it (the program does not).
   bool isHandedOver(const LocalNotification& notification) const;
   bool schedulerMissing() const;
@@ -67,6 +77,8 @@ class ReminderHandover {
     std::vector<std::string> arguments;
   };
   std::string unitPrefix() const;
+  bool givenUp() const;
+  void settle(const Handed& reminder);
   // On the worker.
   void makeTimers(const std::vector<Timer>& timers);
   void stopRecorded();
@@ -75,6 +87,8 @@ class ReminderHandover {
   bool attached_ = false;  // main thread
   mutable Mutex lock_;
   std::vector<Handed> handed_ GUARDED_BY(lock_);
+  std::vector<Handed> waiting_ GUARDED_BY(lock_);  // queued, not yet with the scheduler
+  bool givenUp_ GUARDED_BY(lock_) = false;
   bool schedulerMissing_ GUARDED_BY(lock_) = false;
   OperationQueue children_;  // width 1: the programs run in the order they were queued
 };

@@ -5,6 +5,7 @@
 // main thread, in the order they were asked for.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -233,4 +234,47 @@ TEST_F(ReminderHandoverTest, AClosingProgramWaitsForItsHandoverToReachTheSchedul
   }
   EXPECT_EQ(calls().size(), 1u);
   EXPECT_TRUE(files::exists(record));
+}
+
+// A scheduler that hangs holds a closing program a few seconds at most: what it was running is
+// killed with all it started, the timers made so far stay in the record (the hung one too, which
+// may have been made), and the reminders it did not take are named on the terminal.
+TEST_F(ReminderHandoverTest, AClosingProgramGivesUpOnASchedulerThatHangsAndSaysWhatItKept) {
+  const std::string pids = files::join(home_.path(), "hung.pid");
+  // The first call answers; every later one hangs, as a scheduler gone stuck does.
+  fake("systemd-run", 0,
+       "if [ -n \"$(ls '" + calls_ + "')\" ]; then echo $$ >> '" + pids + "'; exec sleep 120; fi");
+  const std::string record = files::join(home_.path(), "handed.txt");
+  for (int i = 0; i < 3; ++i) {
+    Application::shared().scheduleLocalNotification(
+        reminderIn(3600 * (i + 1), "r" + std::to_string(i) + "\n第二行"));
+  }
+  ::testing::internal::CaptureStderr();
+  const auto start = std::chrono::steady_clock::now();
+  {
+    ReminderHandover handover(record);
+    handover.attach();
+    host_.resignActive();
+  }
+  const double waited =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::string terminal = ::testing::internal::GetCapturedStderr();
+  EXPECT_GE(waited, ReminderHandover::kLastWaitSeconds);
+  EXPECT_LT(waited, ReminderHandover::kLastWaitSeconds + 3) << "bounded, not as long as the hang";
+
+  const std::vector<Call> made = calls();
+  ASSERT_EQ(made.size(), 1u) << "the first timer only; after the hang nothing more was tried";
+  const std::string firstUnit = argument(made[0], "--unit=");
+  const std::string kept = files::readFile(record).value_or("");
+  EXPECT_EQ(kept.rfind(firstUnit + "\n", 0), 0u) << kept;
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), 2) << "the one made, the one that hung";
+
+  EXPECT_NE(terminal.find("did not answer within"), std::string::npos) << terminal;
+  EXPECT_EQ(terminal.find("r0"), std::string::npos) << "that one was handed over\n" << terminal;
+  EXPECT_NE(terminal.find("r1 / 第二行"), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("r2 / 第二行"), std::string::npos) << terminal;
+
+  const std::string hung = files::readFile(pids).value_or("");
+  ASSERT_FALSE(hung.empty());
+  EXPECT_NE(kill(std::atoi(hung.c_str()), 0), 0) << "the hung program was ended";
 }
