@@ -547,6 +547,8 @@ class HttpRequest : public plat::Operation {
       REQUIRES(cancelledLock_);
   std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials()
       REQUIRES(cancelledLock_);
+  std::optional<plat::http::Credentials> ownProxyLogin(const std::string& scheme) const
+      REQUIRES(cancelledLock_);
   bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
   bool willAskDelegateForProxyCredentials() REQUIRES(cancelledLock_);
   // On the main thread, where owners set the delegate and the queue: read there without the
@@ -559,6 +561,7 @@ class HttpRequest : public plat::Operation {
   void failAuthentication();
   plat::http::ResponseHead lastResponseHead() const;
   bool handshakeHoldsConnection() const;
+  void restartConnectionBoundHandshakes() REQUIRES(cancelledLock_);
   bool ownCredentialsGoHere() const REQUIRES(cancelledLock_);
   std::string connectionLogin() const REQUIRES(cancelledLock_);
 

@@ -10,6 +10,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Mutex.h"
 #include "platform/crypto/SecretStore.h"
+#include "platform/http/LoginDigest.h"
 
 using plat::http::Authentication;
 using plat::http::Credentials;
@@ -176,12 +177,38 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCred
   return sameServer;
 }
 
+// A stored proxy login serves a request that brings none of its own, or the very same one: a
+// request that carries another user's login logs in as that user itself.
 std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticationCredentials() {
   SessionStores& stores = sessionStores();
   plat::LockGuard lock(stores.lock);
-  for (const HttpSessionCredentials& entry : stores.proxy)
-    if (entry.host == proxyHost_ && entry.port == proxyPort_) return entry;
+  for (const HttpSessionCredentials& entry : stores.proxy) {
+    if (entry.host != proxyHost_ || entry.port != proxyPort_) continue;
+    const std::optional<Credentials> own = ownProxyLogin(entry.authenticationScheme);
+    if (!own || (own->username == entry.credentials->username &&
+                 own->password == entry.credentials->password &&
+                 own->accountDomain == entry.credentials->accountDomain))
+      return entry;
+  }
   return std::nullopt;
+}
+
+// The proxy login the request brings itself for a proxy of `scheme`, as findProxyCredentials()
+// would take it before the keychain.
+std::optional<Credentials> HttpRequest::ownProxyLogin(const std::string& scheme) const {
+  Credentials own;
+  if (mainRequest_ && !mainRequest_->proxyUsername_.empty() &&
+      !mainRequest_->proxyPassword_.empty()) {
+    own = {mainRequest_->proxyUsername_, mainRequest_->proxyPassword_, ""};
+  } else if (!proxyUsername_.empty() && !proxyPassword_.empty()) {
+    own = {proxyUsername_, proxyPassword_, ""};
+  } else if (scheme == "NTLM" && !username_.empty() && !password_.empty()) {
+    own = {username_, password_, ""};
+  } else {
+    return std::nullopt;
+  }
+  if (scheme == "NTLM") splitAccountDomain(own, proxyDomain_.empty() ? domain_ : proxyDomain_);
+  return own;
 }
 
 // ---- Keychain
@@ -392,9 +419,10 @@ bool HttpRequest::handshakeHoldsConnection() const {
 }
 
 // The logins this request speaks with that a server or proxy binds to the connection (NTLM), as
-// one text: the kept connections it may take are those that carried the same. Before a challenge
-// its own user name counts as such a login: it may continue that user's connection, and no one
-// else's. Credentials for a scheme that binds nothing (Basic, Digest) add nothing.
+// one text of user, domain and a digest of the password (never the password itself): the kept
+// connections it may take are those that carried the same. Before a challenge its own user name
+// counts as such a login: it may continue that user's connection, and no one else's. Credentials
+// for a scheme that binds nothing (Basic, Digest) add nothing.
 std::string HttpRequest::connectionLogin() const {
   auto side = [](const char* name, const std::shared_ptr<Authentication>& authentication,
                  const CredentialsPtr& applied, const std::string& user,
@@ -405,17 +433,36 @@ std::string HttpRequest::connectionLogin() const {
       credentials = *applied;
     } else if (!user.empty() && !password.empty()) {
       credentials.username = user;
+      credentials.password = password;
       splitAccountDomain(credentials, domain);
     } else {
       return std::string();
     }
-    return std::string(name) + " " + credentials.accountDomain + "\\" + credentials.username + "\n";
+    // The password counts too, as a digest: a wrong one must not ride the connection the right
+    // one logged in.
+    return std::string(name) + " " + credentials.accountDomain + "\\" + credentials.username + " " +
+           plat::http::loginDigest(credentials.password) + "\n";
   };
   const bool own = ownCredentialsGoHere();
   return side("server", requestAuthentication_, requestCredentials_, own ? username_ : "",
               own ? password_ : "", domain_) +
          side("proxy", proxyAuthentication_, proxyCredentials_, proxyUsername_, proxyPassword_,
               proxyDomain_.empty() ? domain_ : proxyDomain_);
+}
+
+// A new connection has had no challenge: an NTLM handshake under way starts over there with its
+// negotiate message, and never answers another connection's challenge on it.
+void HttpRequest::restartConnectionBoundHandshakes() {
+  auto restart = [this](std::shared_ptr<Authentication>& authentication,
+                        const CredentialsPtr& credentials,
+                        const char* field) REQUIRES(cancelledLock_) {
+    if (!authentication || !authentication->bindsLoginToConnection() || !request_) return;
+    authentication = Authentication::forNewExchange(authentication);
+    request_->headers.remove(field);
+    if (credentials) authentication->apply(*request_, *credentials);
+  };
+  restart(requestAuthentication_, requestCredentials_, "Authorization");
+  restart(proxyAuthentication_, proxyCredentials_, "Proxy-Authorization");
 }
 
 // ---- Asking

@@ -582,6 +582,7 @@ bool HttpRequest::retryUsingNewConnection() {
   willRetryRequest_ = false;
   releaseConnectionRecord();
   ++retryCount_;
+  restartConnectionBoundHandshakes();
   startRequest();
   return true;
 }
@@ -718,6 +719,7 @@ void HttpRequest::checkRequestStatus() {
       connectionCanBeReused_ = false;
       destroyReadStream();
       releaseConnectionRecord();
+      restartConnectionBoundHandshakes();
       startRequest();
       return;
     }

@@ -19,8 +19,9 @@ using stream::Connection;
 struct ConnectionKey {
   int64_t identity = 0;
   std::string endpoint;  // scheme, host, port, proxy, certificate checking and client certificate
-  // The login a server bound to the connection (NTLM's user and domain); empty for none. A server
-  // answers later requests on that connection as that user, asked for or not.
+  // The login a server bound to the connection (NTLM's user and domain, and a digest of the
+  // password); empty for none. A server answers later requests on that connection as that user,
+  // asked for or not.
   std::string login;
 
   bool operator==(const ConnectionKey& other) const = default;

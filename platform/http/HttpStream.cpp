@@ -164,11 +164,15 @@ struct HttpStream::Impl {
   }
 
   // The connection broke while receiving: before any response byte the connection was lost
-  // (a kept connection the server dropped), after some the response was cut short.
+  // (a kept connection the server dropped), after some the response was cut short. On a
+  // connection secured for this exchange a TLS failure is the handshake's verdict, which a TLS 1.3
+  // server gives (on a client certificate, say) after the client has finished its part.
   void failReceiving(const StreamError& cause) {
     if (parser && parser->receivedAnything()) {
       fail(StreamError::network(kNetworkResponseTruncated,
                                 "the connection closed in the middle of the response"));
+    } else if (cause.domain == StreamError::Domain::Tls && !reused) {
+      fail(cause);
     } else if (cause.domain == StreamError::Domain::Posix && cause.code != ECONNRESET) {
       fail(cause);
     } else {
@@ -252,6 +256,9 @@ struct HttpStream::Impl {
   }
 
   void afterTunnel() {
+    // The proxy answered on a kept connection and opened the tunnel: the connection was alive,
+    // and what fails from here (a refused handshake) is the tunnel's, never a stale connection's.
+    if (tunnel) reused = false;
     tunnel.reset();
     if (message.url.isSecure()) {
       auto context = stream::clientTlsContext(validates);

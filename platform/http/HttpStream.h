@@ -52,10 +52,11 @@ class HttpStream : public std::enable_shared_from_this<HttpStream> {
   // Reuse idle connections kept under this identity and keep this one afterwards when the server
   // allows it. Without an identity the connection closes after the exchange.
   void setPersistentConnectionId(std::optional<int64_t> identity);
-  // The login that a server binds to its connection (NTLM: the user and domain, as one text) this
-  // exchange speaks for; empty for none. The stream takes only a kept connection filed under the
-  // same login, and its own connection is kept under it: a server that remembers the login per
-  // connection never answers someone else, or no one, as this user.
+  // The login that a server binds to its connection (NTLM: the user, the domain and a digest of
+  // the password, as one text) this exchange speaks for; empty for none. The stream takes only a
+  // kept connection filed under the same login, and its own connection is kept under it: a server
+  // that remembers the login per connection never answers someone else, no one, or a wrong
+  // password as this user.
   void setConnectionLogin(std::string login);
   // Takes at most `bytes` from the connection at a time, and no body bytes ahead of the client's
   // reads but those that came with the head: a client that keeps to a bandwidth budget gives its
@@ -82,7 +83,8 @@ class HttpStream : public std::enable_shared_from_this<HttpStream> {
   uint64_t bodyBytesWritten() const;         // request body bytes the connection took
   const StreamError& error() const;
   bool atEnd() const;
-  bool reusedConnection() const;  // the exchange ran on a kept connection
+  // The exchange ran on a kept connection (one whose tunnel the proxy opened anew counts as new).
+  bool reusedConnection() const;
   const RequestMessage& message() const;
 
   struct Impl;

@@ -1,7 +1,12 @@
-// Kept connections and who the server takes the client to be: a server that binds an NTLM login to
-// its connection, and one that asks each connection for a client certificate, answer every
-// request as the user it was made for, with users alternating and requests made for no one.
+// Kept connections and who the server takes the client to be: a server or proxy that binds an NTLM
+// login to its connection, and a server that asks each connection for a client certificate,
+// answer every request as the user it was made for, with users alternating, wrong passwords and
+// requests made for no one.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "net/HttpRequest.h"
 #include "platform/stream/TlsIdentity.h"
@@ -49,6 +54,82 @@ TEST_F(HttpConnectionIdentityTest,
   // Each user (and no one) went on on a connection of their own.
   EXPECT_EQ(server.connectionCount(), 4);
   for (const NtlmServer::Answer& answer : ntlm.answers()) EXPECT_TRUE(answer.accepted);
+}
+
+TEST_F(HttpConnectionIdentityTest, AWrongPasswordIsNotAnsweredOnTheConnectionTheRightOneLoggedIn) {
+  NtlmServer ntlm(/*proxy=*/false, /*keepsLoginPerConnection=*/true);
+  ntlm.addAccount("alice", "alice-pw");
+  LoopbackHttpServer server([&](const ServerRequest& r) { return ntlm.handle(r); });
+
+  for (const bool persistence : {true, false}) {
+    for (const std::string password : {"alice-pw", "guess", "alice-pw"}) {
+      SCOPED_TRACE(password + (persistence ? " with" : " without") + " stored logins");
+      Exchange get(server.url("/who"));
+      get->setUseSessionPersistence(persistence);
+      get->setUsername("alice");
+      get->setPassword(password);
+      get.run();
+      if (password == "alice-pw") {
+        EXPECT_EQ(get.finished, 1);
+        EXPECT_EQ(text(get->responseData()), "welcome alice GET ");
+      } else {
+        EXPECT_EQ(get->responseStatusCode(), 401);
+        EXPECT_EQ(get.failureCode(), kHttpAuthenticationFailure);
+      }
+    }
+  }
+  // The wrong password had a connection of its own; the right one came back to its own.
+  EXPECT_EQ(server.connectionCount(), 2);
+}
+
+// Users take turns through a proxy that keeps the NTLM login per connection: a stored login
+// serves only the request that brings none or the same, never one that brings another's, and no
+// one rides a connection another login (or another password) opened.
+TEST_F(HttpConnectionIdentityTest, AProxyKeepingTheNtlmLoginPerConnectionLetsEachUserInAsThemself) {
+  NtlmServer ntlm(/*proxy=*/true, /*keepsLoginPerConnection=*/true);
+  ntlm.addAccount("alice", "alice-pw");
+  ntlm.addAccount("bob", "bob-pw");
+  LoopbackHttpServer proxy([&](const ServerRequest& r) { return ntlm.handle(r); });
+
+  struct Turn {
+    std::string user, password, expected;  // "" expected: refused
+  };
+  for (const bool persistence : {true, false}) {
+    HttpRequest::clearSessionCredentials();
+    const std::vector<Turn> turns = {
+        {"alice", "alice-pw", "via proxy alice GET "},
+        {"bob", "bob-pw", "via proxy bob GET "},
+        // Without a login of its own a request borrows a stored one, when it may.
+        {"", "", persistence ? "stored" : ""},
+        {"alice", "guess", ""},
+    };
+    for (int round = 0; round < 3; ++round) {
+      for (const Turn& turn : turns) {
+        SCOPED_TRACE((turn.user.empty() ? std::string("no one") : turn.user + "/" + turn.password) +
+                     " in round " + std::to_string(round) + (persistence ? " with" : " without") +
+                     " stored logins");
+        Exchange get("http://127.0.0.1:9/page");
+        get->setProxyHost("127.0.0.1");
+        get->setProxyPort(proxy.port());
+        get->setShouldPresentProxyAuthenticationDialog(false);
+        get->setUseSessionPersistence(persistence);
+        get->setProxyUsername(turn.user);
+        get->setProxyPassword(turn.password);
+        get.run();
+        if (turn.expected.empty()) {
+          EXPECT_EQ(get->responseStatusCode(), 407);
+          EXPECT_EQ(get.failureCode(), kHttpAuthenticationFailure);
+        } else if (turn.expected == "stored") {
+          EXPECT_EQ(get.finished, 1);
+          EXPECT_THAT(text(get->responseData()),
+                      testing::AnyOf("via proxy alice GET ", "via proxy bob GET "));
+        } else {
+          EXPECT_EQ(get.finished, 1);
+          EXPECT_EQ(text(get->responseData()), turn.expected);
+        }
+      }
+    }
+  }
 }
 
 TEST_F(HttpConnectionIdentityTest, ClientCertificatesKeepTheirOwnConnectionsByContent) {

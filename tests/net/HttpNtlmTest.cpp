@@ -4,11 +4,14 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -146,6 +149,57 @@ class NtlmConnectProxy {
   std::vector<std::thread> threads_;
 };
 
+// A TLS 1.3 server that refuses every client without a certificate: the refusal comes after the
+// client has finished its part of the handshake, while it waits for the response.
+class HandshakeRefuser {
+ public:
+  explicit HandshakeRefuser(const testsupport::TestCertificate& certificate) {
+    context_ = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_use_certificate_chain_file(context_, certificate.certificatePath().c_str());
+    SSL_CTX_use_PrivateKey_file(context_, certificate.keyPath().c_str(), SSL_FILETYPE_PEM);
+    SSL_CTX_set_verify(context_, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT,
+                       [](int, X509_STORE_CTX*) { return 1; });
+    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listen_, 8);
+    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    accepter_ = std::thread([this] {
+      for (;;) {
+        const int client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) return;
+        ++connections_;
+        timeval wait{5, 0};
+        ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        SSL* ssl = SSL_new(context_);
+        SSL_set_fd(ssl, client);
+        SSL_accept(ssl);  // fails, and tells the client why
+        SSL_free(ssl);
+        ::close(client);
+      }
+    });
+  }
+  ~HandshakeRefuser() {
+    ::shutdown(listen_, SHUT_RDWR);
+    accepter_.join();
+    ::close(listen_);
+    SSL_CTX_free(context_);
+  }
+  std::string url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/page"; }
+  int connections() const { return connections_; }
+
+ private:
+  SSL_CTX* context_ = nullptr;
+  int listen_ = -1;
+  uint16_t port_ = 0;
+  std::atomic<int> connections_{0};
+  std::thread accepter_;
+};
+
 class HttpNtlmTest : public LoginTest {};
 
 TEST_F(HttpNtlmTest, ServerLoginKeepsItsConnectionAndSplitsTheDomainOffTheUser) {
@@ -256,6 +310,67 @@ TEST_F(HttpNtlmTest, ProxyLoginBeforeATunnelToASecureServer) {
   EXPECT_TRUE(ntlm.answers()[0].accepted);
   EXPECT_TRUE(ntlm.answers()[0].sameConnection);
   plat::stream::removeAddedTrustedCertificates();
+}
+
+// A tunnel opened after the proxy's login, to a server that refuses the handshake: the request
+// fails with the connection failure a direct request reports, and the proxy never sees an answer
+// to a challenge it did not send on that connection.
+TEST_F(HttpNtlmTest, AHandshakeRefusedThroughAnNtlmTunnelReportsTheConnectionFailure) {
+  testsupport::TestCertificate certificate;
+  ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
+  HandshakeRefuser origin(certificate);
+  NtlmServer ntlm(/*proxy=*/true);
+  ntlm.addAccount("gate", "pass");
+  NtlmConnectProxy proxy(ntlm);
+
+  Exchange get(origin.url());
+  get->setProxyHost("127.0.0.1");
+  get->setProxyPort(proxy.port());
+  get->setProxyUsername("gate");
+  get->setProxyPassword("pass");
+  get->setShouldPresentProxyAuthenticationDialog(false);
+  get.run();
+  // As the same request straight to the server fails.
+  Exchange direct(origin.url());
+  direct.run();
+  EXPECT_EQ(direct.failureCode(), kHttpConnectionFailure);
+  EXPECT_EQ(get.failureCode(), kHttpConnectionFailure);
+  EXPECT_EQ(origin.connections(), 2);
+  ASSERT_EQ(ntlm.answers().size(), 1u);
+  EXPECT_TRUE(ntlm.answers()[0].sameConnection);
+  EXPECT_TRUE(ntlm.answers()[0].accepted);
+  plat::stream::removeAddedTrustedCertificates();
+}
+
+// The connection that carried the challenge drops the answer: the request starts the login over on
+// a new connection with a negotiate message, instead of answering there a challenge it never got.
+TEST_F(HttpNtlmTest, AnAnswerLostWithItsConnectionStartsTheLoginOverOnTheNext) {
+  NtlmServer ntlm;
+  ntlm.addAccount("lin", "right");
+  std::atomic<bool> dropped{false};
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    const std::string field = r.header("Authorization");
+    auto message = field.rfind("NTLM ", 0) == 0
+                       ? plat::http::Authentication::fromBase64(field.substr(5))
+                       : std::nullopt;
+    if (message && message->size() > 8 && (*message)[8] == 3 && !dropped.exchange(true)) {
+      ServerReply drop;
+      drop.dropRequest = true;
+      return drop;
+    }
+    return ntlm.handle(r);
+  });
+
+  Exchange get(server.url("/words"));
+  get->setUsername("lin");
+  get->setPassword("right");
+  ASSERT_EQ(get.run().finished, 1);
+  EXPECT_EQ(text(get->responseData()), "welcome lin GET ");
+  EXPECT_TRUE(dropped);
+  EXPECT_EQ(ntlm.negotiates(), 2);
+  ASSERT_EQ(ntlm.answers().size(), 1u);
+  EXPECT_TRUE(ntlm.answers()[0].sameConnection);
+  EXPECT_EQ(server.connectionCount(), 2);
 }
 
 }  // namespace
