@@ -14,7 +14,8 @@ const std::string kSyncMode = "analytics.sync";
 
 AnalyticsHttpReply analyticsPost(const std::string& url,
                                  const std::vector<std::pair<std::string, std::string>>& headers,
-                                 const std::string& body, double timeoutSeconds) {
+                                 const std::string& body, double timeoutSeconds,
+                                 size_t mostReplyBytes) {
   AnalyticsHttpReply reply;
   auto parsed = plat::http::Url::parse(url);
   if (!parsed) {
@@ -33,11 +34,21 @@ AnalyticsHttpReply analyticsPost(const std::string& url,
   bool done = false;
   plat::RunLoop& loop = plat::RunLoop::current();
   stream->setClient([&](plat::http::HttpStream::Event event) {
+    if (done) return;
     if (event == plat::http::HttpStream::kEventBytesAvailable) {
       uint8_t buffer[16384];
       ssize_t count;
-      while ((count = stream->read(buffer, sizeof buffer)) > 0)
+      while ((count = stream->read(buffer, sizeof buffer)) > 0) {
+        if (static_cast<size_t>(count) > mostReplyBytes - reply.body.size()) {
+          reply.body.clear();
+          reply.body.shrink_to_fit();
+          reply.error = "the reply is larger than " + std::to_string(mostReplyBytes) + " bytes";
+          done = true;
+          stream->close();
+          return;
+        }
         reply.body.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(count));
+      }
     } else if (event == plat::http::HttpStream::kEventEndEncountered) {
       reply.answered = true;
       done = true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "analytics/AnalyticsHttp.h"
 #include "analytics/AnalyticsImprintUpdate.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
@@ -91,6 +92,19 @@ TEST_F(AnalyticsUpload, FallbackDeliversInOrderAndBackOffGivesUp) {
   upload();
   EXPECT_EQ(fallback_.received().size(), 3u);
   EXPECT_TRUE(AnalyticsUtility::envelopeFiles().empty());
+}
+
+TEST_F(AnalyticsUpload, AReplyPastTheCeilingCountsAsFailureAndKeepsTheFile) {
+  auto files = envelopes(1);
+  endpoints_->fallbackLog = "http://127.0.0.1:1";  // nothing listens there
+  auto reply = testsupport::ServerReply::text("");
+  reply.headers = {{"Content-Type", "application/thrift"}};
+  reply.sharedBody = std::make_shared<const std::string>(kAnalyticsMostReplyBytes + 1, '\x0c');
+  primary_.replyRaw(reply);
+  upload();
+  EXPECT_EQ(primary_.received().size(), 1u);
+  EXPECT_TRUE(plat::files::exists(files[0]));
+  EXPECT_EQ(AnalyticsConfig::configureWithKey("anFailedRequests").asInt(), 2);
 }
 
 TEST_F(AnalyticsUpload, WithoutEndpointsTheNewestTenAreKept) {
