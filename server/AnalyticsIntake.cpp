@@ -17,19 +17,60 @@ namespace {
 
 // The app never sends an entry of 4 MiB or more.
 constexpr int32_t kLargestEntry = 4 << 20;
+// Records (list and map entries at any depth) one upload may carry: the app's envelope files hold
+// at most a few thousand events. More would cost the stand-in memory out of all proportion to the
+// upload's few compressed bytes.
+constexpr uint64_t kMostRecords = 65536;
+// Log lines one upload writes, the rest counted in one line, and characters in a line.
+constexpr size_t kMostLogLines = 100;
+constexpr size_t kLongestLogLine = 1000;
 // The app's fixed initialisation vector for encrypted entities.
 constexpr std::array<unsigned char, 16> kEntityIv = {3,  14, 2,  9, 6, 11, 0,  8,
                                                      21, 5,  12, 7, 1, 4,  19, 77};
 
-// Reads a record from bytes that came over the wire: one whole struct and nothing after it.
+// Reads a record from bytes that came over the wire: one whole struct and nothing after it, of
+// no more than kMostRecords records.
 template <typename Record>
-bool readRecord(const std::string& bytes, Record& record, std::string& failure) {
-  if (records::WireShape::of(bytes) != records::WireShape::Verdict::Whole) {
+bool readRecord(const std::string& bytes, Record& record, std::string& failure, bool& tooMany) {
+  uint64_t count = 0;
+  if (records::WireShape::of(bytes, &count) != records::WireShape::Verdict::Whole) {
     failure = "malformed Thrift";
+    return false;
+  }
+  if (count > kMostRecords) {
+    tooMany = true;
+    failure = std::to_string(count) + " records, more than " + std::to_string(kMostRecords);
     return false;
   }
   return records::fromBytes(bytes, record, &failure);
 }
+
+// The log lines of one upload, the first kMostLogLines of them; the rest only counted.
+class LogLines {
+ public:
+  explicit LogLines(std::vector<std::string>& lines) : lines_(lines) {}
+  LogLines(const LogLines&) = delete;
+  ~LogLines() {
+    if (skipped_ > 0)
+      lines_.push_back("analytics: " + std::to_string(skipped_) + " more records not logged");
+  }
+  void add(std::string line) {
+    if (lines_.size() + 1 < kMostLogLines) {
+      if (line.size() > kLongestLogLine) {
+        size_t cut = kLongestLogLine;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        line = line.substr(0, cut) + "...";
+      }
+      lines_.push_back(std::move(line));
+    } else {
+      ++skipped_;
+    }
+  }
+
+ private:
+  std::vector<std::string>& lines_;
+  size_t skipped_ = 0;
+};
 
 bool hexBytes(const std::string& hex, std::string& bytes) {
   auto digit = [](char c) {
@@ -91,25 +132,24 @@ std::string eventLine(const AT::Event& event) {
   return line;
 }
 
-void describeEntry(const AT::UsageLogEntry& entry, std::vector<std::string>& lines) {
+void describeEntry(const AT::UsageLogEntry& entry, LogLines& lines) {
   if (entry.__isset.app_info || entry.__isset.device_info) {
-    lines.push_back("analytics: client " + entry.app_info.version + " on " +
-                    entry.device_info.model + " " + entry.device_info.os + " " +
-                    entry.device_info.os_version);
+    lines.add("analytics: client " + entry.app_info.version + " on " + entry.device_info.model +
+              " " + entry.device_info.os + " " + entry.device_info.os_version);
   }
-  if (entry.__isset.activate_msg) lines.push_back("analytics: activation");
+  if (entry.__isset.activate_msg) lines.add("analytics: activation");
   for (const AT::Session& session : entry.sessions) {
     std::string line =
         "analytics: session " + session.id + " " + std::to_string(session.duration) + "ms";
     for (const AT::Page& page : session.pages)
       line += " " + page.page_name + "(" + std::to_string(page.duration) + "ms)";
-    lines.push_back(line);
+    lines.add(line);
   }
   for (const AT::InstantMsg& message : entry.instant_msgs) {
-    for (const AT::Event& event : message.events) lines.push_back(eventLine(event));
-    for (const AT::Event& event : message.game_events) lines.push_back(eventLine(event));
+    for (const AT::Event& event : message.events) lines.add(eventLine(event));
+    for (const AT::Event& event : message.game_events) lines.add(eventLine(event));
     for (const AT::Error& error : message.errors) {
-      lines.push_back("analytics: error " + error.context.substr(0, error.context.find('\n')));
+      lines.add("analytics: error " + error.context.substr(0, error.context.find('\n')));
     }
   }
 }
@@ -117,9 +157,10 @@ void describeEntry(const AT::UsageLogEntry& entry, std::vector<std::string>& lin
 }  // namespace
 
 bool describeEnvelope(const std::string& bytes, std::vector<std::string>& lines,
-                      std::string& failure) {
+                      std::string& failure, bool& tooLarge) {
+  tooLarge = false;
   ATEnvelope::UsageEnvelope envelope;
-  if (!readRecord(bytes, envelope, failure)) {
+  if (!readRecord(bytes, envelope, failure, tooLarge)) {
     failure = "no envelope: " + failure;
     return false;
   }
@@ -139,13 +180,14 @@ bool describeEnvelope(const std::string& bytes, std::vector<std::string>& lines,
     return false;
   }
   AT::UsageLogEntry entry;
-  if (!readRecord(entryBytes, entry, failure)) {
-    failure = "no log entry: " + failure;
+  if (!readRecord(entryBytes, entry, failure, tooLarge)) {
+    failure = (tooLarge ? "a log entry of " : "no log entry: ") + failure;
     return false;
   }
-  lines.push_back("analytics: envelope " + std::to_string(envelope.serial_num) + " of " +
-                  envelope.address + ", " + std::to_string(envelope.length) + " bytes of records");
-  describeEntry(entry, lines);
+  LogLines log(lines);
+  log.add("analytics: envelope " + std::to_string(envelope.serial_num) + " of " + envelope.address +
+          ", " + std::to_string(envelope.length) + " bytes of records");
+  describeEntry(entry, log);
   return true;
 }
 
@@ -153,8 +195,9 @@ Reply acceptEnvelope(const Request& request) {
   if (request.method != "POST") return Reply::text("post an envelope", 405);
   std::vector<std::string> lines;
   std::string failure;
-  if (!describeEnvelope(request.body, lines, failure)) {
-    Reply refused = Reply::text(failure, 400);
+  bool tooLarge = false;
+  if (!describeEnvelope(request.body, lines, failure, tooLarge)) {
+    Reply refused = Reply::text(failure, tooLarge ? 413 : 400);
     refused.log.push_back("analytics: refused " + failure);
     return refused;
   }

@@ -16,9 +16,12 @@ class WireShape {
     Malformed,  // a type byte that names no type, or nesting past any record's depth
   };
 
-  static Verdict of(const std::string& bytes) {
+  // `elements`, when given, receives the number of container elements met on the way (list,
+  // set and map entries at any depth): what a reader would build, told before it builds it.
+  static Verdict of(const std::string& bytes, uint64_t* elements = nullptr) {
     WireShape shape(bytes);
     const Step step = shape.structure(0);
+    if (elements) *elements = shape.elements_;
     if (step == Step::Ok) return shape.at_ == bytes.size() ? Verdict::Whole : Verdict::EndsEarly;
     return step == Step::Cut ? Verdict::EndsEarly : Verdict::Malformed;
   }
@@ -89,6 +92,7 @@ class WireShape {
         if (!namesAType(inner) || !namesAType(second)) return Step::Bad;
         if (length(count) != Step::Ok) return Step::Cut;
         for (uint32_t i = 0; i < count; ++i) {
+          ++elements_;
           if (Step s = value(inner, depth + 1); s != Step::Ok) return s;
           if (Step s = value(second, depth + 1); s != Step::Ok) return s;
         }
@@ -98,8 +102,10 @@ class WireShape {
         if (byte(inner) != Step::Ok) return Step::Cut;
         if (!namesAType(inner)) return Step::Bad;
         if (length(count) != Step::Ok) return Step::Cut;
-        for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t i = 0; i < count; ++i) {
+          ++elements_;
           if (Step s = value(inner, depth + 1); s != Step::Ok) return s;
+        }
         return Step::Ok;
       default:
         return Step::Bad;
@@ -108,6 +114,7 @@ class WireShape {
 
   const std::string& bytes_;
   size_t at_ = 0;
+  uint64_t elements_ = 0;
 };
 
 }  // namespace records
