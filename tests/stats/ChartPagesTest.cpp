@@ -217,6 +217,7 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
     const std::vector<std::string>& names = chart.HscaleName();
     ASSERT_EQ(names.size(), 27u);
     double rightOfLast = -1e9;
+    std::vector<double> gaps;  // the middle between two labels, away from today's box
     for (size_t j = 0; j < names.size(); ++j) {
       const ColumnLabel label = chart.columnLabel(j);
       std::string shown;
@@ -241,6 +242,7 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
       }
       EXPECT_GE(label.font.size, columnlabel::kSmallestFontSize);
       EXPECT_GT(left, rightOfLast) << names[j] << " runs into the label before it, " << where;
+      if (j > 0 && (j < 12 || j > 14)) gaps.push_back((rightOfLast + left) / 2);
       rightOfLast = right;
     }
     EXPECT_EQ(chart.columnLabel(0).lines.front(), width >= 1024 ? "13天前" : "13")
@@ -253,6 +255,13 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
       EXPECT_TRUE(picture->writePNG(shippedbundle::picturePath("learning-page-" + name + "x.png")));
       auto whole = ViewRenderer::renderView(chart, scale);
       ASSERT_TRUE(whole);
+      // What is drawn keeps the gaps: no ink between two labels, all the way down.
+      const double top = chart.drawRect().maxY() + 7;
+      for (double x : gaps) {
+        for (double y = top; y < chart.bounds().height; y += 1 / scale)
+          ASSERT_LT(whole->colorAtPoint({x, y}).a, 0.1) << "ink at " << x << ", " << y << ", "
+                                                         << where << " @" << scale << "x";
+      }
       EXPECT_TRUE(whole->writePNG(shippedbundle::picturePath("learning-chart-" + name + "x.png")));
     }
   }
