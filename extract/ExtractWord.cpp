@@ -1,15 +1,16 @@
 #include "extract/ExtractWord.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "extract/HeadwordIndex.h"
 #include "extract/InflectionRules.h"
-#include "extract/WordTable.h"
+#include "extract/TextTokens.h"
+#include "extract/TokenReadings.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
 
@@ -17,107 +18,21 @@ using plat::Value;
 
 namespace {
 
-// A token runs over ASCII letters, "_" and "."; every other character (digits, apostrophes,
-// hyphens, Chinese) ends it. No byte of a multi-byte character is ASCII, so the text is split
-// as it stands, without decoding it.
-bool staysInToken(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '.';
-}
-
 // Reports come at the 1st, 51st, 101st ... step, so a long text does not flood the main thread.
 bool isReportStep(size_t k) {
   return k % 50 == 1;
 }
 
-// "won't" and "shan't" split at the apostrophe leave "won" (a form of win) and "shan": the
-// token before "n't" stands for its verb. Other contractions leave no headword of their own
-// ("don", "isn", "ll", "ve").
-std::string_view ownWordOf(std::string_view token, std::string_view rest) {
-  if (token.size() < 3 || token.back() != 'n') return token;
-  if (rest.substr(0, 2) == "'t")
-    rest.remove_prefix(2);
-  else if (rest.substr(0, 4) == "\u2019t")
-    rest.remove_prefix(4);
-  else
-    return token;
-  if (!rest.empty() && std::isalpha(static_cast<unsigned char>(rest.front()))) return token;
-  if (token == "won") return "will";
-  if (token == "shan") return "shall";
-  return token;
-}
-
-// The distinct lower-cased tokens of a text, in the order of their first occurrence. They view
-// the lower-cased copy that the tokenizer keeps.
-class Tokenizer {
- public:
-  // `onEnded(i, n)`, when set, hears of every report step: a token ended at UTF-16 unit i of n.
-  explicit Tokenizer(std::function<void(size_t i, size_t n)> onEnded)
-      : onEnded_(std::move(onEnded)) {}
-
-  const std::vector<std::string_view>& run(const std::string& text) {
-    lower_ = plat::utf::asciiLowercase(text);
-    // Sized for the distinct words of a text of this length, so that a long text does not make
-    // the table grow a dozen times.
-    seen_ = WordTable(lower_.size() / 16);
-    const std::string_view lower = lower_;
-    size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
-    size_t total = 0;  // counted only when first needed: it takes a pass of its own
-    size_t start = std::string_view::npos;
-    for (size_t pos = 0; pos < lower.size();) {
-      const auto c = static_cast<unsigned char>(lower[pos]);
-      if (staysInToken(c)) {
-        if (start == std::string_view::npos) start = pos;
-        ++pos, ++units;
-        continue;
-      }
-      if (start != std::string_view::npos) {
-        take(ownWordOf(lower.substr(start, pos - start), lower.substr(pos)));
-        start = std::string_view::npos;
-        if (isReportStep(++ended_) && onEnded_) {
-          if (total == 0) total = plat::utf::utf16Length(text);
-          onEnded_(units, total);
-        }
-      }
-      if (c < 0x80) {
-        ++pos, ++units;
-      } else {
-        units += plat::utf::decodeNext(lower, pos) >= 0x10000 ? 2 : 1;
-      }
-    }
-    if (start != std::string_view::npos) take(lower.substr(start));
-    return seen_.words();
-  }
-
- private:
-  void take(std::string_view token) {
-    bool added;
-    seen_.insert(token, added);
-  }
-
-  std::function<void(size_t, size_t)> onEnded_;
-  std::string lower_;
-  WordTable seen_;
-  size_t ended_ = 0;
-};
-
-// Collects the first candidate of the ladder that the library holds, or the recorded base of
-// the first token that is an inflected form.
-struct IndexedHeadword {
-  bool operator()(std::string_view candidate) {
-    number = candidate.empty() ? HeadwordIndex::kAbsent : index.find(candidate);
-    return number != HeadwordIndex::kAbsent;
-  }
-  bool recorded(std::string_view token) {
-    number = index.baseOf(token);
-    return number != HeadwordIndex::kAbsent;
-  }
-  const HeadwordIndex& index;
-  uint32_t number = HeadwordIndex::kAbsent;
-};
-
-bool reduce(std::string_view token, IndexedHeadword& found) {
-  auto recordedBase = [&found](std::string_view form) { return found.recorded(form); };
-  return inflection::reduce(token, found, recordedBase);
+// Whether the token at `i` can only be a noun: a determiner or possessive stands right before it
+// ("the wound", "a bit"), or an adjective that has no other sense, or one after a determiner
+// ("a red rose").
+bool standsAsNoun(const std::vector<TextToken>& tokens,
+                  const std::vector<SpellingReadings>& readings, size_t i) {
+  if (i == 0 || !tokens[i].followsWord) return false;
+  const SpellingReadings& before = readings[tokens[i - 1].distinct];
+  if (before.isDeterminer || before.isOnlyAdjective) return true;
+  return before.isAdjective && i >= 2 && tokens[i - 1].followsWord &&
+         readings[tokens[i - 2].distinct].isDeterminer;
 }
 
 // The study-order key: the next study time, or for a tested word the number written "1" followed
@@ -139,7 +54,7 @@ std::unordered_map<uint32_t, int64_t> allStudyKeys(const HeadwordIndex& index) {
   std::unordered_map<uint32_t, int64_t> keys;
   keys.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    const uint32_t number = index.find(rows.at(i).at(0).asString());
+    const uint32_t number = index.findExact(rows.at(i).at(0).asString());
     if (number != HeadwordIndex::kAbsent)
       keys.emplace(number, orderKey(rows.at(i).at(1).asInt(), rows.at(i).at(2).asInt()));
   }
@@ -164,47 +79,63 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     onTokenEnded = [this](size_t i, size_t n) {
       reportProgress(0.7f * (static_cast<float>(i) / static_cast<float>(n)));
     };
-  Tokenizer tokenizer(std::move(onTokenEnded));
-  const std::vector<std::string_view>& tokens = tokenizer.run(text);
-  const auto onToken = [&](size_t j) {
+  TextTokens tokens(std::move(onTokenEnded));
+  tokens.run(text);
+  const std::vector<std::string_view>& distinct = tokens.distinct();
+  const auto onDistinct = [&](size_t j) {
     if (reportsProgress() && isReportStep(j))
-      reportProgress(0.7f + 0.3f * (static_cast<float>(j) / static_cast<float>(tokens.size())));
+      reportProgress(0.7f + 0.3f * (static_cast<float>(j) / static_cast<float>(distinct.size())));
   };
 
   std::vector<std::pair<std::string, int64_t>> learned;
   int added = 0;
   if (const std::shared_ptr<const HeadwordIndex> index = HeadwordIndex::current()) {
+    const TokenReader reader(*index);
+    std::vector<SpellingReadings> readings;
+    readings.reserve(distinct.size());
+    for (size_t j = 0; j < distinct.size(); ++j) {
+      readings.push_back(reader.read(distinct[j]));
+      onDistinct(j);
+    }
+
     std::optional<std::unordered_map<uint32_t, int64_t>> studyKeys;
-    if (tokens.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);
+    if (distinct.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);
     std::vector<bool> taken(index->size());
-    for (size_t j = 0; j < tokens.size(); ++j) {
-      IndexedHeadword found{*index};
-      if (reduce(tokens[j], found) && !taken[found.number]) {
-        taken[found.number] = true;
-        Value headword(std::string(index->word(found.number)));
-        std::optional<int64_t> key;
-        if (studyKeys) {
-          const auto known = studyKeys->find(found.number);
-          if (known != studyKeys->end()) key = known->second;
-        } else {
-          key = studyKey(headword.asString());
-        }
-        if (key)
-          learned.emplace_back(headword.asString(), *key);
-        else
-          noneWords.append(headword);  // shared with `words` until either is changed
-        words.append(std::move(headword));
-        ++added;
+    const auto take = [&](uint32_t number) {
+      if (taken[number]) return;
+      taken[number] = true;
+      Value headword(std::string(index->word(number)));
+      std::optional<int64_t> key;
+      if (studyKeys) {
+        const auto known = studyKeys->find(number);
+        if (known != studyKeys->end()) key = known->second;
+      } else {
+        key = studyKey(headword.asString());
       }
-      onToken(j);
+      if (key)
+        learned.emplace_back(headword.asString(), *key);
+      else
+        noneWords.append(headword);  // shared with `words` until either is changed
+      words.append(std::move(headword));
+      ++added;
+    };
+    const std::vector<TextToken>& all = tokens.tokens();
+    for (size_t i = 0; i < all.size(); ++i) {
+      const SpellingReadings& spelling = readings[all[i].distinct];
+      const Readings& reading = all[i].startsSentence ? spelling.atStart : spelling.inSentence;
+      const size_t count =
+          reading.secondIsAForm && standsAsNoun(all, readings, i) ? 1 : reading.count;
+      for (size_t k = 0; k < count; ++k) take(reading.words[k]);
     }
   } else {
     // Without an index every lookup is a statement: the store's answers go through AddWord.
     allWordsDic_.clear();
     learnWordsDic_.clear();
-    for (size_t j = 0; j < tokens.size(); ++j) {
-      added += AddWord(std::string(tokens[j]), words, learnedWords, noneWords);
-      onToken(j);
+    std::unordered_set<std::string> seen;
+    for (size_t j = 0; j < distinct.size(); ++j) {
+      std::string lower = plat::utf::asciiLowercase(distinct[j]);
+      if (seen.insert(lower).second) added += AddWord(lower, words, learnedWords, noneWords);
+      onDistinct(j);
     }
     learned.assign(learnWordsDic_.begin(), learnWordsDic_.end());
     allWordsDic_.clear();
@@ -251,15 +182,6 @@ struct StoredHeadword {
     }
     return false;
   }
-  // The base the library records for an inflected form; the record is read with the library
-  // into memory, so without it a token is reduced by the rules alone.
-  bool recorded(std::string_view token) {
-    if (!indexRead) index = HeadwordIndex::current(), indexRead = true;
-    const uint32_t base = index ? index->baseOf(token) : HeadwordIndex::kAbsent;
-    text = base == HeadwordIndex::kAbsent ? std::string() : std::string(index->word(base));
-    return !text.empty();
-  }
-
   static std::vector<std::string> spellings(std::string_view word) {
     std::vector<std::string> out = {std::string(word)};
     if (word.front() < 'a' || word.front() > 'z') return out;
@@ -269,8 +191,6 @@ struct StoredHeadword {
     return out;
   }
 
-  std::shared_ptr<const HeadwordIndex> index;
-  bool indexRead = false;
   std::string text;
 };
 
@@ -283,9 +203,15 @@ std::string storedHeadword(std::string_view token, Rule rule) {
 }  // namespace
 
 std::string ExtractWord::GetWord(const std::string& token) {
+  if (const std::shared_ptr<const HeadwordIndex> index = HeadwordIndex::current()) {
+    const Readings readings = TokenReader(*index).read(token).inSentence;
+    return readings.empty() ? std::string() : std::string(index->word(readings.words[0]));
+  }
+  // Without the library in memory there is no record of forms: the rules alone, asked of the
+  // store.
   return storedHeadword(token, [](std::string_view t, StoredHeadword& found) {
-    auto recordedBase = [&found](std::string_view form) { return found.recorded(form); };
-    return inflection::reduce(t, found, recordedBase);
+    auto noRecord = [](std::string_view) { return false; };
+    return inflection::reduce(t, found, noRecord);
   });
 }
 

@@ -1,7 +1,7 @@
 // Turns an English text into the distinct headwords of the word library that it contains, by the
 // library's record of inflected forms, exact lookup and a fixed ladder of "ed", "s"/"es" and
-// "ing" rules, and splits them into words in study and words not yet in study. One object serves
-// one call at a time.
+// "ing" rules, read with the token's place in its sentence (TokenReadings.h), and splits them
+// into words in study and words not yet in study. One object serves one call at a time.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,8 @@ class ExtractWord {
   int AddWord(const std::string& token, plat::Value& words, plat::Value& learnedWords,
               plat::Value& noneWords);
 
-  // The headword a lower-cased token reduces to, or "", asked of the store word by word.
+  // The headword a lower-cased token stands for inside a sentence that tells no more (its first
+  // reading: "left" for left, which may also be leave), or "".
   std::string GetWord(const std::string& token);
   std::string IsGQS_GQFC(const std::string& token);  // "ed"
   std::string IsFS_DSRC(const std::string& token);   // "s" / "es"

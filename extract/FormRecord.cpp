@@ -1,9 +1,54 @@
 #include "extract/FormRecord.h"
 
-void FormRecord::insert(std::string form, uint32_t base) {
-  if (table_.find(form) != kAbsent) return;
-  forms_.push_back(std::move(form));
+namespace {
+
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Only be and have make their present tense otherwise than by the rules (is, has).
+bool hasIrregularPresent(std::string_view word) {
+  return word == "be" || word == "have";
+}
+
+// What the rules make of a word in "ie" before "ing": dying of die, lying of lie.
+bool isParticipleOfIe(std::string_view form, std::string_view word) {
+  return inflection::endsWith(word, "ie") && form.size() == word.size() + 2 &&
+         form.substr(0, word.size() - 2) == word.substr(0, word.size() - 2) &&
+         inflection::endsWith(form, "ying");
+}
+
+}  // namespace
+
+void FormRecord::add(uint32_t base, std::string_view baseWord, std::string_view text) {
+  std::string word;  // lower-cased like the forms ("Monday": mondays)
+  for (char c : baseWord) word += lower(c);
+  char marker = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (!isLetter(text[i])) {
+      if (text[i] != ' ') marker = text[i];
+      ++i;
+      continue;
+    }
+    std::string form;
+    for (; i < text.size() && isLetter(text[i]); ++i) form += lower(text[i]);
+    if (form == word) continue;
+    const bool present = marker == '@' || marker == '^';
+    if (present && !hasIrregularPresent(word) && !inflection::isRegularForm(form, word) &&
+        !isParticipleOfIe(form, word))
+      continue;
+    insert(std::move(form), {base, marker});
+  }
+}
+
+void FormRecord::insert(std::string spelling, Form form) {
+  if (table_.find(spelling) != kAbsent) return;
+  spellings_.push_back(std::move(spelling));
   bool added;
-  table_.insert(forms_.back(), added);
-  bases_.push_back(base);
+  table_.insert(spellings_.back(), added);
+  forms_.push_back(form);
 }

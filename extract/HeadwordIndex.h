@@ -1,8 +1,10 @@
 // The library's headwords in memory, so that word extraction tests each token with a hash lookup
-// instead of a statement, with the library's record of inflected forms beside them. The library
-// is read again whenever its row count, its largest id or the database file changes; lookups
-// compare exactly, as the store's column does, except that a headword stored with capitals
-// ("Monday", "Mr") is found from its lower-case form too.
+// instead of a statement, with the library's record of inflected forms beside them and what the
+// reader needs to know of each word: whether a book teaches it and whether it is an adjective.
+// The library is read again whenever its row count, its largest id or the database file changes.
+// Lookups compare exactly, as the store's column does; a headword stored with capitals
+// ("Monday", "Mr") can also be found by its lower-case key, unless a lower-case headword of that
+// spelling exists ("china" is not China).
 #pragma once
 
 #include <cstdint>
@@ -26,30 +28,84 @@ class HeadwordIndex {
   HeadwordIndex(const HeadwordIndex&) = delete;
   HeadwordIndex& operator=(const HeadwordIndex&) = delete;
 
-  // The headword's number, below size(), or kAbsent.
-  uint32_t find(std::string_view word) const {
+  // What one lookup of a lower-cased or written spelling finds: the headword stored exactly so,
+  // the headword stored with capitals whose lower-case key it is, and what the record of forms
+  // says of it; each may be absent.
+  struct Found {
+    uint32_t exact = kAbsent;
+    uint32_t byKey = kAbsent;
+    FormRecord::Form form;
+  };
+  Found lookUp(std::string_view word) const {
     const uint32_t number = table_.find(word);
-    return number == kAbsent || number < words_.size() ? number
-                                                        : lowered_[number - words_.size()];
+    if (number == kAbsent) return {};
+    Found found;
+    if (number < words_.size())
+      found.exact = number;
+    else if (number < keysEnd())
+      found.byKey = lowered_[number - words_.size()];
+    found.form = formOfNumber_[number];
+    return found;
+  }
+
+  // The number (below size()) of the headword stored exactly as `word`, or kAbsent.
+  uint32_t findExact(std::string_view word) const {
+    const uint32_t number = table_.find(word);
+    return number < words_.size() ? number : kAbsent;
+  }
+  // The number of the headword stored with capitals whose lower-case key is `lower`, or kAbsent.
+  uint32_t findByLowerCaseKey(std::string_view lower) const { return lookUp(lower).byKey; }
+  // Either of the two above.
+  uint32_t find(std::string_view word) const {
+    const Found found = lookUp(word);
+    return found.exact != kAbsent ? found.exact : found.byKey;
   }
   bool contains(std::string_view word) const { return find(word) != kAbsent; }
-  // The number of the headword that the library records `form` as an inflection of, or kAbsent.
-  uint32_t baseOf(std::string_view form) const { return forms_.baseOf(form); }
+
+  // What the record of forms says of `form` (lower-case): its base's number and marker.
+  FormRecord::Form formOf(std::string_view form) const { return lookUp(form).form; }
+  uint32_t baseOf(std::string_view form) const { return formOf(form).base; }
+
+  // Whether some book teaches the headword; true for every word of a library without books,
+  // which then tells nothing.
+  bool inBook(uint32_t number) const { return !hasBooks_ || (traits_[number] & kInBook); }
+  // Whether the headword has an adjective sense, and whether it has no other.
+  bool isAdjective(uint32_t number) const { return traits_[number] & kAdjective; }
+  bool isOnlyAdjective(uint32_t number) const { return traits_[number] & kOnlyAdjective; }
+  bool isVerb(uint32_t number) const { return traits_[number] & kVerb; }
+  // Whether the headword, a plural of another, means what its singular means ("eggs" of egg),
+  // rather than a sense of its own ("glasses" of glass).
+  bool meansItsBase(uint32_t number) const { return traits_[number] & kMeansItsBase; }
+
   std::string_view word(uint32_t number) const { return table_.at(number); }
   size_t size() const { return words_.size(); }
 
  private:
-  // `ids`: the id of each word; `records`: [word id, record text] in the store's order;
-  // `places`: words' places in the frequency books by id.
-  HeadwordIndex(std::vector<std::string> words, const std::vector<int64_t>& ids,
-                const std::vector<std::pair<int64_t, std::string>>& records,
-                const std::unordered_map<int64_t, int64_t>& places);
+  enum Trait : uint8_t {
+    kInBook = 1,
+    kAdjective = 2,
+    kOnlyAdjective = 4,
+    kMeansItsBase = 8,
+    kVerb = 16,
+  };
+
+  // What the store holds of the library, read in one go.
+  struct Rows;
+  explicit HeadwordIndex(Rows rows);
 
   void addLowerCaseKeys();
+  void addForms();
+  size_t keysEnd() const { return words_.size() + lowerCaseKeys_.size(); }
+  void markPluralsThatMeanTheirBase(const std::vector<std::vector<std::string>>& senses);
 
   std::vector<std::string> words_;  // never changed once built: the table views them
   std::vector<std::string> lowerCaseKeys_;  // of the words stored with capitals, likewise
   std::vector<uint32_t> lowered_;  // the word number of each lower-case key
-  WordTable table_;                // the words (numbered as in words_), then the lower-case keys
+  // The words (numbered as in words_), then the lower-case keys, then the recorded forms that
+  // are neither.
+  WordTable table_;
   FormRecord forms_;
+  std::vector<FormRecord::Form> formOfNumber_;  // by the table's number
+  std::vector<uint8_t> traits_;  // Trait bits by word number
+  bool hasBooks_ = false;
 };

@@ -155,7 +155,8 @@ TEST_F(ExtractWordTest, TheStoreReducesEveryTokenAsTheExtractionDoes) {
         "found"}) {
     const Extracted extracted = extract(token);
     const std::string stored = extractor.GetWord(token);
-    EXPECT_EQ(extracted.words, stored.empty() ? Words{} : Words{stored}) << token;
+    // A spelling of two words ("ground") gives both; the store names the first.
+    EXPECT_EQ(extracted.words.empty() ? "" : extracted.words.front(), stored) << token;
   }
   EXPECT_EQ(extractor.IsGQS_GQFC("studied"), "study");
   EXPECT_EQ(extractor.IsFS_DSRC("studies"), "study");

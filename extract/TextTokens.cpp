@@ -1,0 +1,135 @@
+#include "extract/TextTokens.h"
+
+#include "extract/Contractions.h"
+#include "extract/InflectionRules.h"
+#include "platform/base/Utf.h"
+
+namespace {
+
+bool isLetter(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// No byte of a multi-byte character is ASCII, so the text is cut as it stands, undecoded.
+bool staysInToken(unsigned char c) {
+  return isLetter(c) || c == '_' || c == '.';
+}
+
+bool isReportStep(size_t k) {
+  return k % 50 == 1;
+}
+
+constexpr std::string_view kRightQuote = "\u2019";  // typed for an apostrophe as often as "'"
+
+// The length of the apostrophe that ends `before`, or 0.
+size_t apostropheEnding(std::string_view before) {
+  if (!before.empty() && before.back() == '\'') return 1;
+  if (before.size() >= kRightQuote.size() &&
+      before.substr(before.size() - kRightQuote.size()) == kRightQuote)
+    return kRightQuote.size();
+  return 0;
+}
+
+// The length of the apostrophe that begins `after`, or 0.
+size_t apostropheBeginning(std::string_view after) {
+  if (!after.empty() && after.front() == '\'') return 1;
+  return after.substr(0, kRightQuote.size()) == kRightQuote ? kRightQuote.size() : 0;
+}
+
+// Whether "'t" or "’t" stands at the start of `after`, as the end of a word ("didn't").
+bool beginsNot(std::string_view after) {
+  const size_t quote = apostropheBeginning(after);
+  if (quote == 0 || after.size() <= quote || (after[quote] != 't' && after[quote] != 'T'))
+    return false;
+  return after.size() == quote + 1 || !isLetter(static_cast<unsigned char>(after[quote + 1]));
+}
+
+bool endsInN(std::string_view word) {
+  return !word.empty() && (word.back() == 'n' || word.back() == 'N');
+}
+
+}  // namespace
+
+void TextTokens::run(std::string_view text) {
+  // Sized for the distinct words of a text of this length, so that a long text does not make
+  // the table grow a dozen times, yet small enough to stay in the cache.
+  distinct_ = WordTable(text.size() / 32);
+  tokens_.reserve(text.size() / 5);
+  size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
+  size_t total = 0;  // counted only when first needed: it takes a pass of its own
+  size_t start = std::string_view::npos;
+  const auto endToken = [&](size_t pos) {
+    if (start == std::string_view::npos) return;
+    take(text, start, pos);
+    start = std::string_view::npos;
+    if (isReportStep(++ended_) && onEnded_) {
+      if (total == 0) total = plat::utf::utf16Length(text);
+      onEnded_(units, total);
+    }
+  };
+  for (size_t pos = 0; pos < text.size();) {
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c == '.' && pos + 1 < text.size() && text[pos + 1] == '.') {
+      endToken(pos);  // an ellipsis parts words, and ends no sentence
+      for (; pos < text.size() && text[pos] == '.'; ++pos) ++units;
+      onlySpaces_ = false;
+      continue;
+    }
+    if (staysInToken(c)) {
+      if (start == std::string_view::npos) start = pos;
+      ++pos, ++units;
+      continue;
+    }
+    endToken(pos);
+    if (c < 0x80) {
+      if (c == '\n' && ++lineBreaks_ >= 2) sentenceEnded_ = true;  // a paragraph's end
+      if (c == '!' || c == '?') sentenceEnded_ = true;
+      if (c != ' ' && c != '\t' && c != '\r' && c != '\n') onlySpaces_ = false;
+      ++pos, ++units;
+    } else {
+      const uint32_t point = plat::utf::decodeNext(text, pos);
+      if (point == 0x3002 || point == 0xFF01 || point == 0xFF1F) sentenceEnded_ = true;  // 。！？
+      onlySpaces_ = false;
+      units += point >= 0x10000 ? 2 : 1;
+    }
+  }
+  if (start != std::string_view::npos) take(text, start, text.size());
+}
+
+void TextTokens::take(std::string_view text, size_t start, size_t end) {
+  const std::string_view raw = text.substr(start, end - start);
+  const bool plain = isLetter(static_cast<unsigned char>(raw.front())) &&
+                     isLetter(static_cast<unsigned char>(raw.back()));
+  std::string_view word = plain ? raw : inflection::trimmed(raw);
+  if (word.empty()) {  // dots and underscores alone: a full stop set apart, or a rule
+    if (raw.find('.') != std::string_view::npos) sentenceEnded_ = true;
+    onlySpaces_ = false;
+    return;
+  }
+  const std::string_view written = word;
+  const size_t quote = apostropheEnding(text.substr(0, start));
+  if (quote > 0 && start > quote && isLetter(static_cast<unsigned char>(text[start - quote - 1]))) {
+    word = contraction::afterApostrophe(word);
+  } else if (endsInN(word) && word.end() == raw.end() && beginsNot(text.substr(end))) {
+    word = contraction::verbBeforeNot(word);
+  } else {
+    word = contraction::unfused(word);
+  }
+  if (word.empty()) {  // a part that stands for no verb of its own ("t", "s")
+    onlySpaces_ = false;
+    return;
+  }
+  add(word.data() == written.data() && word.size() == written.size() ? raw : word);
+  sentenceEnded_ = raw.back() == '.';
+  onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back()));
+  lineBreaks_ = 0;
+}
+
+void TextTokens::add(std::string_view spelling) {
+  TextToken token;
+  bool added;
+  token.distinct = distinct_.insert(spelling, added);
+  token.startsSentence = sentenceEnded_;
+  token.followsWord = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();
+  tokens_.push_back(token);
+}

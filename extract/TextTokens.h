@@ -1,0 +1,51 @@
+// Cuts an English text into its word tokens, as written, with what the reader needs to know of
+// each one's place: whether it begins a sentence and whether it follows the previous word with
+// only spaces between. A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens
+// like a space does ("Well...won't"); apostrophes part them too, and the parts of a contraction
+// are replaced by the verbs they stand for (Contractions.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "extract/WordTable.h"
+
+// One token: its spelling (as written, or the verb a contraction stands for) by its number among
+// the text's distinct spellings, and its place.
+struct TextToken {
+  uint32_t distinct = 0;
+  bool startsSentence = false;
+  bool followsWord = false;  // the previous token is a word right before it, spaces between
+};
+
+class TextTokens {
+ public:
+  // `onEnded(i, n)`, when set, hears of the 1st, 51st, 101st ... token to end: at UTF-16 unit
+  // i of n.
+  explicit TextTokens(std::function<void(size_t i, size_t n)> onEnded)
+      : onEnded_(std::move(onEnded)) {}
+
+  // Cuts `text`, which must outlive the tokens: they view it.
+  void run(std::string_view text);
+
+  const std::vector<TextToken>& tokens() const { return tokens_; }
+  // The distinct spellings, numbered in the order of their first occurrence.
+  const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
+
+ private:
+  void take(std::string_view text, size_t start, size_t end);
+  void add(std::string_view spelling);
+
+  std::function<void(size_t, size_t)> onEnded_;
+  std::vector<TextToken> tokens_;
+  WordTable distinct_;
+  size_t ended_ = 0;
+  // What stands between the previous token and the next one.
+  bool sentenceEnded_ = true;
+  bool onlySpaces_ = false;
+  int lineBreaks_ = 0;
+};

@@ -1,0 +1,117 @@
+// How extraction reads a spelling that is two words, a capitalised word and a form that a
+// frequency list made a headword, on a library of chosen words, meanings and books.
+#include "extract/ExtractWord.h"
+#include "store/WordText.h"
+#include "tests/store/StudyFixture.h"
+
+namespace {
+
+using plat::Value;
+using storetest::StudyTest;
+using Words = std::vector<std::string>;
+
+class ExtractReadingTest : public StudyTest {
+ protected:
+  void SetUp() override {
+    StudyTest::SetUp();
+    db_->sqlMgr().beginTransaction();
+    // word, meaning lines, taught by a book
+    const struct {
+      const char* word;
+      std::vector<const char*> meanings;
+      bool taught;
+    } library[] = {
+        {"left", {"adj. 左边的", "n. 左"}, true},
+        {"leave", {"v. 离开"}, true},
+        {"the", {"art. 这"}, true},
+        {"a", {"art. 一"}, true},
+        {"red", {"adj. 红的", "n. 红色"}, true},
+        {"strange", {"adj. 奇怪的"}, true},
+        {"turn", {"v. 转"}, true},
+        {"felt", {"n. 毡"}, true},
+        {"feel", {"v. 感觉"}, true},
+        {"feeling", {"n. 感觉"}, true},
+        {"egg", {"n. 蛋；卵"}, true},
+        {"eggs", {"n. 鸡蛋；蛋"}, false},
+        {"glass", {"n. 玻璃"}, true},
+        {"glasses", {"n. 眼镜"}, false},
+        {"said", {"v. 说"}, false},
+        {"say", {"v. 说"}, true},
+        {"state", {"n. 州"}, true},
+        {"States", {"n. 美国"}, true},
+        {"china", {"n. 瓷器"}, true},
+        {"China", {"n. 中国"}, true},
+        {"Monday", {"n. 星期一"}, true},
+        {"lied", {"n. 歌曲"}, true},
+        {"lie", {"v. 说谎"}, true},
+    };
+    int id = 2000, meaning = 2000;
+    for (const auto& entry : library) {
+      db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                      Value::array({id, entry.word}));
+      for (const char* line : entry.meanings)
+        db_->sql_insert(
+            "insert into Words_Meaning_Ch (wmc_uMeaingID, f_wl_uWordID, wmc_tData) values (?, ?, ?)",
+            "nns", Value::array({meaning++, id, WordText::scramble(line, id)}));
+      if (entry.taught)
+        db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, 101, ?)",
+                        "nn", Value::array({id, id}));
+      ++id;
+    }
+    record("leave", "@leaves $left %left ^leaving");
+    record("feel", "@feels $felt %felt ^feeling");
+    // A card that carries its lemma's forms: read backwards, "feeling" would give felt.
+    record("felt", "@feels $felted ^feeling");
+    record("egg", "#eggs");
+    record("glass", "#glasses");
+    record("say", "@says $said %said ^saying");
+    record("state", "#states @states $stated");
+    db_->sqlMgr().commitTransaction();
+  }
+
+  void record(const std::string& word, const std::string& forms) {
+    const int id = db_->getWordID(word);
+    db_->sql_insert("insert into Words_Transform (f_wl_uWordID, wt_tRelatedWords) values (?, ?)",
+                    "ns", Value::array({id, WordText::scramble(forms, id)}));
+  }
+
+  static Words extract(const std::string& text) {
+    Value words, learned, none;
+    ExtractWord().extractWord(text, words, learned, none);
+    return strings(words);
+  }
+};
+
+TEST_F(ExtractReadingTest, AnotherWordsFormGivesBothUnlessADeterminerOrAdjectiveMakesItTheNoun) {
+  EXPECT_EQ(extract("turn left"), (Words{"turn", "left", "leave"}));
+  EXPECT_EQ(extract("the left"), (Words{"the", "left"}));
+  EXPECT_EQ(extract("a red left"), (Words{"a", "red", "left"}));
+  EXPECT_EQ(extract("strange left"), (Words{"strange", "left"}));
+  // Only spaces may stand between: after a comma the sentence tells nothing.
+  EXPECT_EQ(extract("the, left"), (Words{"the", "left", "leave"}));
+  // "red" may be a noun, so alone it tells nothing either.
+  EXPECT_EQ(extract("red left"), (Words{"red", "left", "leave"}));
+  // The noun once does not hide the verb later.
+  EXPECT_EQ(extract("the left; they left"), (Words{"the", "left", "leave"}));
+}
+
+TEST_F(ExtractReadingTest, CopiedFormsAndCountedFormsGiveTheirOwnWordOrTheirBase) {
+  EXPECT_EQ(extract("a strange feeling"), (Words{"a", "strange", "feeling"}));
+  EXPECT_EQ(extract("felt"), (Words{"felt", "feel"}));
+  // Counted by frequency alone: the singular; a plural with a sense of its own stays.
+  EXPECT_EQ(extract("eggs glasses said"), (Words{"egg", "glasses", "say"}));
+  // A past that is a noun and nothing else is as likely the verb's.
+  EXPECT_EQ(extract("lied"), (Words{"lied", "lie"}));
+}
+
+TEST_F(ExtractReadingTest, CapitalsInsideASentenceNameTheCapitalisedWordAndLowerCaseNeverDoes) {
+  EXPECT_EQ(extract("in China, fine china"), (Words{"China", "china"}));
+  EXPECT_EQ(extract("the law states"), (Words{"the", "state"}));
+  EXPECT_EQ(extract("to the States"), (Words{"the", "States"}));
+  // At the start of a sentence a capital tells nothing: both.
+  EXPECT_EQ(extract("China."), (Words{"china", "China"}));
+  // A word stored only with capitals is found from any case.
+  EXPECT_EQ(extract("monday MONDAY mondays"), (Words{"Monday"}));
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Cutting a text into tokens with their places in the sentence.
+#include <gtest/gtest.h>
+
+#include "extract/TextTokens.h"
+
+namespace {
+
+struct Token {
+  std::string spelling;
+  bool startsSentence;
+  bool followsWord;
+  bool operator==(const Token&) const = default;
+};
+
+void PrintTo(const Token& token, std::ostream* out) {
+  *out << token.spelling << (token.startsSentence ? " ^" : "") << (token.followsWord ? " +" : "");
+}
+
+std::vector<Token> cut(const std::string& text) {
+  TextTokens tokens(nullptr);
+  tokens.run(text);
+  std::vector<Token> out;
+  for (const TextToken& token : tokens.tokens())
+    out.push_back({std::string(tokens.distinct()[token.distinct]), token.startsSentence,
+                   token.followsWord});
+  return out;
+}
+
+std::vector<std::string> spellings(const std::string& text) {
+  std::vector<std::string> out;
+  for (const Token& token : cut(text)) out.push_back(token.spelling);
+  return out;
+}
+
+using Spellings = std::vector<std::string>;
+
+TEST(TextTokens, SentencesStartAfterStopsAndParagraphsAndWordsFollowOnlyAcrossSpaces) {
+  EXPECT_EQ(cut("The red rose. May I? Yes!\n\nChina, big;\nwide"),
+            (std::vector<Token>{{"The", true, false},
+                                {"red", false, true},
+                                {"rose.", false, true},
+                                {"May", true, false},
+                                {"I", false, true},
+                                {"Yes", true, false},
+                                {"China", true, false},
+                                {"big", false, false},
+                                {"wide", false, false}}));
+  // A line break inside a paragraph ends no sentence; an ellipsis neither.
+  EXPECT_EQ(cut("in\nChina... August"),
+            (std::vector<Token>{{"in", true, false}, {"China", false, true},
+                                {"August", false, false}}));
+  // Chinese stops end sentences too, Chinese commas do not.
+  EXPECT_EQ(cut("Go。May，China"),
+            (std::vector<Token>{{"Go", true, false}, {"May", true, false},
+                                {"China", false, false}}));
+}
+
+TEST(TextTokens, ContractionsStandForTheirVerbsAndEllipsesPartWords) {
+  EXPECT_EQ(spellings("didn't can't won't shan't ain't"),
+            (Spellings{"did", "can", "will", "shall"}));
+  EXPECT_EQ(spellings("I'll we've they're I'm it's he'd o'clock"),
+            (Spellings{"I", "will", "we", "have", "they", "are", "I", "am", "it", "he", "o",
+                       "clock"}));
+  EXPECT_EQ(spellings("Well...won't ...won\u2019t _won't_ \"Won't\""),
+            (Spellings{"Well", "will", "will", "will", "will"}));
+  EXPECT_EQ(spellings("Cannot, cannot"), (Spellings{"can", "can"}));
+  // "n't" must end the word: "don'tcha" is no contraction of ours.
+  EXPECT_EQ(spellings("don'tx"), (Spellings{"don", "tx"}));
+  // Dots inside a word and around it stay: the reader trims them.
+  EXPECT_EQ(spellings("e.g. end. _x_ . ..."), (Spellings{"e.g.", "end.", "_x_"}));
+}
+
+}  // namespace
