@@ -66,21 +66,20 @@ HeadwordIndex::HeadwordIndex(Rows rows)
     if (rows.inBooks.count(rows.ids[i])) traits_[i] |= kInBook;
 
   std::vector<std::vector<std::string>> senses(words_.size());
-  enum LineKind : uint8_t { kAdjectiveLine = 1, kVerbLine = 2, kOtherLine = 4 };
+  enum LineKind : uint8_t { kAdjectiveLine = 1, kOtherLine = 2 };
   std::vector<uint8_t> kinds(words_.size(), 0);
   for (const auto& [id, text] : rows.meanings) {
     const auto number = numberOfId.find(id);
     if (number == numberOfId.end()) continue;
     MeaningLine line = MeaningLine::parse(text);
-    kinds[number->second] |= line.partOfSpeech == "adj."  ? kAdjectiveLine
-                             : line.partOfSpeech == "v." ? kVerbLine
-                                                         : kOtherLine;
+    if (kinds[number->second] == 0 && line.partOfSpeech == "v.")
+      traits_[number->second] |= kFirstAVerb;
+    kinds[number->second] |= line.partOfSpeech == "adj." ? kAdjectiveLine : kOtherLine;
     for (std::string& sense : line.senses) senses[number->second].push_back(std::move(sense));
   }
   for (size_t i = 0; i < words_.size(); ++i) {
     if (kinds[i] & kAdjectiveLine) traits_[i] |= kAdjective;
     if (kinds[i] == kAdjectiveLine) traits_[i] |= kOnlyAdjective;
-    if (kinds[i] & kVerbLine) traits_[i] |= kVerb;
   }
   markPluralsThatMeanTheirBase(senses);
 }
@@ -162,7 +161,8 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
     }
     rows.records = readBack(
         *db, "select f_wl_uWordID, wt_tRelatedWords from Words_Transform order by rowid");
-    rows.meanings = readBack(*db, "select f_wl_uWordID, wmc_tData from Words_Meaning_Ch");
+    rows.meanings = readBack(
+        *db, "select f_wl_uWordID, wmc_tData from Words_Meaning_Ch order by wmc_uMeaingID");
     const Value taught =
         db->sql_select("select distinct f_wl_uId from book_words", "N", "", Value::array());
     for (size_t i = 0; i < taught.size(); ++i) rows.inBooks.insert(taught.at(i).asInt());

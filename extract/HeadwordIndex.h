@@ -72,7 +72,8 @@ class HeadwordIndex {
   // Whether the headword has an adjective sense, and whether it has no other.
   bool isAdjective(uint32_t number) const { return traits_[number] & kAdjective; }
   bool isOnlyAdjective(uint32_t number) const { return traits_[number] & kOnlyAdjective; }
-  bool isVerb(uint32_t number) const { return traits_[number] & kVerb; }
+  // Whether the headword's first sense, the one the card shows first, is a verb's.
+  bool isFirstAVerb(uint32_t number) const { return traits_[number] & kFirstAVerb; }
   // Whether the headword, a plural of another, means what its singular means ("eggs" of egg),
   // rather than a sense of its own ("glasses" of glass).
   bool meansItsBase(uint32_t number) const { return traits_[number] & kMeansItsBase; }
@@ -86,7 +87,7 @@ class HeadwordIndex {
     kAdjective = 2,
     kOnlyAdjective = 4,
     kMeansItsBase = 8,
-    kVerb = 16,
+    kFirstAVerb = 16,
   };
 
   // What the store holds of the library, read in one go.

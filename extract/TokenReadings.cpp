@@ -131,8 +131,7 @@ Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const
 // card records: only where that would give more than itself (see ownOrBase), which spares most
 // words the rules' lookups.
 bool TokenReader::mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const {
-  if (!index_.inBook(own)) return true;
-  return inflection::endsWith(lower, "ed") && !index_.isVerb(own) && !index_.isAdjective(own);
+  return !index_.inBook(own) || inflection::endsWith(lower, "ed");
 }
 
 Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const {
@@ -146,13 +145,13 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
     out.add(counted ? base : own);
   } else if (inflection::isRegularForm(lower, baseWord)) {
     // "interesting", "feeling": a word of its own; "located", "earlier" only when taught. A
-    // past that is also a noun and nothing else ("lied", a song) is as likely the verb's.
+    // past that is a word of its own too ("filled", "learned", "lied" a song) is as likely the
+    // verb's, where that word is first a verb ("tired" is no tyre's).
     if (!index_.inBook(own) && index_.inBook(base)) {
       out.add(base);
     } else {
       out.add(own);
-      if (inflection::endsWith(lower, "ed") && index_.isVerb(base) && !index_.isVerb(own) &&
-          !index_.isAdjective(own)) {
+      if (inflection::endsWith(lower, "ed") && index_.isFirstAVerb(base)) {
         out.add(base);
         out.secondIsAForm = true;
       }

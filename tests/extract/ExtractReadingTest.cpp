@@ -44,6 +44,10 @@ class ExtractReadingTest : public StudyTest {
         {"Monday", {"n. 星期一"}, true},
         {"lied", {"n. 歌曲"}, true},
         {"lie", {"v. 说谎"}, true},
+        {"filled", {"adj. 满的"}, true},
+        {"fill", {"v. 装满"}, true},
+        {"tired", {"adj. 累的"}, true},
+        {"tire", {"n. 轮胎", "v. 使疲倦"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -100,8 +104,12 @@ TEST_F(ExtractReadingTest, CopiedFormsAndCountedFormsGiveTheirOwnWordOrTheirBase
   EXPECT_EQ(extract("felt"), (Words{"felt", "feel"}));
   // Counted by frequency alone: the singular; a plural with a sense of its own stays.
   EXPECT_EQ(extract("eggs glasses said"), (Words{"egg", "glasses", "say"}));
-  // A past that is a noun and nothing else is as likely the verb's.
+  // A past that is a word of its own is as likely the verb's, but after a determiner.
   EXPECT_EQ(extract("lied"), (Words{"lied", "lie"}));
+  EXPECT_EQ(extract("a filled"), (Words{"a", "filled"}));
+  EXPECT_EQ(extract("filled"), (Words{"filled", "fill"}));
+  // ... and where that word is first a verb: "tired" is no tyre's.
+  EXPECT_EQ(extract("tired"), (Words{"tired"}));
 }
 
 TEST_F(ExtractReadingTest, CapitalsInsideASentenceNameTheCapitalisedWordAndLowerCaseNeverDoes) {

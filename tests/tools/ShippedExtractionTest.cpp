@@ -64,6 +64,8 @@ TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAnd
       {"He sat on the ground.", {"ground", "sit"}, {"grind"}},
       {"We need further help.", {"further", "far"}, {}},
       {"He lied to his mother.", {"lie", "mother"}, {}},
+      {"The smell of bread filled the kitchen.", {"fill", "smell", "kitchen"}, {}},
+      {"After the walk I was tired.", {"tired", "walk"}, {"tire"}},
   };
   for (const Sentence& sentence : page) {
     const Words words = extract(sentence.text);
