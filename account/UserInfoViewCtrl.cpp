@@ -66,15 +66,19 @@ void UserInfoViewCtrl::loadView() {
   tableView_ = std::make_shared<plat::TableView>(plat::Rect{0, 10, frame.width, tableHeight});
   tableView_->setRowHeight(kRowHeight);
   tableView_->setBackgroundColor(plat::Color::white());
+  // A turned tablet: the rows and the button span the turned width.
+  tableView_->setAutoresizingMask(plat::kFlexibleWidth);
   root->addSubview(tableView_);
   logoutBtn_ = plat::Button::create(plat::ButtonType::Custom,
                                     {20, 10 + tableHeight + 20, frame.width - 40, kLogoutHeight});
   logoutBtn_->setTitle("退出登录");
   logoutBtn_->titleLabel().setFont(plat::Font::boldSystem(17));
   logoutBtn_->setTitleColor(plat::Color::white());
+  logoutBtn_->setAutoresizingMask(plat::kFlexibleWidth);
   root->addSubview(logoutBtn_);
   infoLabel_ = std::make_shared<plat::Label>(plat::Rect{20, 20, frame.width - 40, 40});
   infoLabel_->setHidden(true);
+  infoLabel_->setAutoresizingMask(plat::kFlexibleWidth);
   root->addSubview(infoLabel_);
   setView(root);
 }
@@ -145,11 +149,18 @@ std::shared_ptr<plat::TableViewCell> UserInfoViewCtrl::cellForRow(plat::TableVie
     made->setTitleColor(plat::Color::white());
     made->setEnabled(false);
     made->setAdjustsImageWhenDisabled(false);
+    made->setAutoresizingMask(plat::kFlexibleLeftMargin);
     cell->contentView().addSubview(made);
     badge = made.get();
   }
   badge->setTitle(value);
-  badge->setFrame(badgeFrame(value, table.bounds().width, kRowHeight));
+  // Placed from the row's right edge once the cell has the table's width, so the badge keeps that
+  // distance when the row widens on a turned tablet.
+  cell->setFrame({0, 0, table.bounds().width, kRowHeight});
+  cell->layoutIfNeeded();
+  plat::Rect frame = badgeFrame(value, table.bounds().width, kRowHeight);
+  frame.x = cell->contentView().convertPointFrom({frame.x, 0}, cell.get()).x;
+  badge->setFrame(frame);
   badge->setHidden(value.empty() || value == "0");
   return cell;
 }

@@ -21,6 +21,7 @@
 #include "store/CallDB.h"
 #include "ui/MakerWebSite.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 using namespace plat;
 
@@ -92,6 +93,10 @@ void HelpViewController::viewDidLoad() {
   for (Row& row : listEntries(text.value_or(""))) cellArray_.push_back(std::move(row));
   cellArray_.push_back({localized("help_list_cell5"), ""});
   cellArray_.push_back({localized("help_list_cell2"), ""});
+}
+
+bool HelpViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 int HelpViewController::numberOfRows(TableView&, int) {

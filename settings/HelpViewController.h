@@ -23,6 +23,7 @@ class HelpViewController : public plat::ViewController,
 
   void loadView() override;
   void viewDidLoad() override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
 
   int numberOfRows(plat::TableView&, int) override;
   std::shared_ptr<plat::TableViewCell> cellForRow(plat::TableView&,

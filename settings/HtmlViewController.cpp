@@ -7,6 +7,7 @@
 #include "platform/view/Application.h"
 #include "platform/view/NavigationController.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 using namespace plat;
 
@@ -73,6 +74,10 @@ void HtmlViewController::viewDidLoad() {
 
 void HtmlViewController::viewWillAppear(bool) {
   reloadPage();
+}
+
+bool HtmlViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 void HtmlViewController::willAnimateRotationToInterfaceOrientation(InterfaceOrientation, double) {

@@ -27,6 +27,7 @@ class HtmlViewController : public BaseViewController, public plat::WebViewDelega
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
   void willAnimateRotationToInterfaceOrientation(plat::InterfaceOrientation, double) override;
 
   // Shows a page text; an empty text opens the page name itself as an outside address.

@@ -11,6 +11,7 @@
 #include "store/CallDB.h"
 #include "ui/MyAlerView.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 using namespace plat;
 
@@ -110,6 +111,10 @@ void PrivilegeViewController::viewDidLoad() {
 
 void PrivilegeViewController::viewWillAppear(bool) {
   tableView_->reloadData();
+}
+
+bool PrivilegeViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 void PrivilegeViewController::refreshTableView() {

@@ -37,6 +37,7 @@ class PrivilegeViewController : public BaseViewController,
   void loadView() override;
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
 
   void refreshTableView();
   const std::vector<std::vector<std::string>>& cellArray() const { return cellArray_; }

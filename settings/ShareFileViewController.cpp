@@ -9,6 +9,7 @@
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 #include "voice/AudioControl.h"
 
 using namespace plat;
@@ -37,6 +38,7 @@ void ShareFileViewController::loadView() {
   errInfo_->setNumberOfLines(0);
   errInfo_->setTextAlignment(TextAlignment::Center);
   errInfo_->setFont(Font::system(15));
+  errInfo_->setAutoresizingMask(kFlexibleWidth);
   root->addSubview(errInfo_);
   setView(root);
 }
@@ -82,6 +84,10 @@ void ShareFileViewController::enterEditMode() {
 void ShareFileViewController::leaveEditMode() {
   tableView_->setEditing(false, true);
   if (navigationItem().rightBarButtonItem()) setBarButtonItems();
+}
+
+bool ShareFileViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
 }
 
 void ShareFileViewController::viewWillAppear(bool) {

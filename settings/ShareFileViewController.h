@@ -23,6 +23,7 @@ class ShareFileViewController : public plat::ViewController,
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
   void viewDidDisappear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
 
   void setBarButtonItems();
   void enterEditMode();

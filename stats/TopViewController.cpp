@@ -4,8 +4,22 @@
 #include "platform/view/NavigationBar.h"
 #include "store/CallDB.h"
 #include "ui/ScreenNavItems.h"
+#include "ui/TabletTurns.h"
 
 using namespace plat;
+
+namespace {
+
+// The arrows are white: the lightening a disabled button's image gets leaves them as they were,
+// so a disabled arrow fades instead.
+constexpr double kDisabledArrowAlpha = 0.3;
+
+void showEnabled(Button& arrow, bool enabled) {
+  arrow.setEnabled(enabled);
+  arrow.setAlpha(enabled ? 1 : kDisabledArrowAlpha);
+}
+
+}  // namespace
 
 TopViewController::TopViewController() {
   setTitle("排行榜");
@@ -18,6 +32,8 @@ TopViewController::~TopViewController() {
 void TopViewController::viewDidLoad() {
   setEdgesForExtendedLayout(kRectEdgeNone);
   ScreenNavItems::install(*this, title(), ParentName_);
+  // The page is drawn on the screen's own white: the web view is clear.
+  view()->setBackgroundColor(Color::white());
   webView_ = std::make_shared<WebView>(view()->bounds());
   webView_->setAutoresizingMask(kFlexibleWidth | kFlexibleHeight);
   webView_->setDelegate(this);
@@ -55,9 +71,13 @@ void TopViewController::viewWillAppear(bool) {
   webView_->loadRequest(CallDB::callDB()->getPersonalValue("sShowTopView"));
 }
 
+bool TopViewController::shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) {
+  return ui::turnsOnTablet(o);
+}
+
 void TopViewController::checkWebBtn() {
-  backBtn_->setEnabled(webView_->canGoBack());
-  upBtn_->setEnabled(webView_->canGoForward());
+  showEnabled(*backBtn_, webView_->canGoBack());
+  showEnabled(*upBtn_, webView_->canGoForward());
 }
 
 void TopViewController::buttonAction1() {

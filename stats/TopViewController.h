@@ -20,6 +20,7 @@ class TopViewController : public plat::ViewController, public plat::WebViewDeleg
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  bool shouldAutorotateToInterfaceOrientation(plat::InterfaceOrientation o) override;
 
   void showBarButton();
   // Enables each button exactly when the web history allows its direction.

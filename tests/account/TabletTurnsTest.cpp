@@ -65,6 +65,34 @@ TEST_F(TabletTurnsTest, TheMessagesScreenOpenedOnATurnedScreenShowsItsRows) {
   picture("messages_opened_turned.png");
 }
 
+TEST_F(TabletTurnsTest, TheAccountScreenLaysItsRowsAndLogoutOutForTheTurnedWidth) {
+  CallDB::callDB()->UpdatePersonalValue("nNewMsgCount", "12");
+  auto account = std::make_shared<UserInfoViewCtrl>();
+  account->setParentName("设置");
+  push(account);
+  plat::TableView& table = account->tableView();
+  plat::TableViewCell* messages = table.cellForRow({0, UserInfoViewCtrl::kMessageRow});
+  ASSERT_NE(messages, nullptr);
+  plat::View* badge = messages->contentView().viewWithTag(UserInfoViewCtrl::kBadgeTag);
+  ASSERT_NE(badge, nullptr);
+  const double badgeGap = 768 - onScreen(*badge).maxX();
+  EXPECT_FALSE(badge->isHidden());
+  EXPECT_NEAR(badgeGap, 75, 1) << "75 points from the row's right edge";
+
+  for (InterfaceOrientation to :
+       {InterfaceOrientation::LandscapeLeft, InterfaceOrientation::PortraitUpsideDown,
+        InterfaceOrientation::LandscapeRight}) {
+    turn(to);
+    const double width = plat::Screen::main().bounds().width;
+    EXPECT_EQ(onScreen(table).width, width);
+    const plat::Rect logout = onScreen(account->logoutBtn());
+    EXPECT_NEAR(logout.x, 20, 1);
+    EXPECT_NEAR(logout.maxX(), width - 20, 1) << "退出登录 spans the screen";
+    EXPECT_NEAR(width - onScreen(*badge).maxX(), badgeGap, 1) << "the badge keeps to the right";
+  }
+  picture("account_turned.png");
+}
+
 TEST_F(TabletTurnsTest, TheWordNoteScreenKeepsItsPageAndTheOwnNoteStaysAboveTheKeyboard) {
   pushCard(kWord)->down();
   host_->advance(1);
@@ -117,6 +145,25 @@ TEST_F(TabletTurnsTest, TheOfferWindowAndTheLoginPanelStayCentredOnTheTurnedScre
   picture("login_turned.png");
   ASSERT_TRUE(host_->tap(&form.closeButton()));
   EXPECT_TRUE(waitFor([] { return LoginUIWindow::shown() == nullptr; }));
+}
+
+TEST_F(TabletTurnsTest, AnOfferOpenedOnATurnedScreenKeepsItsButtonsInItsBox) {
+  auto account = std::make_shared<UserInfoViewCtrl>();
+  push(account);
+  turn(InterfaceOrientation::LandscapeLeft);
+  AcceptUIWindow::show({}, kWord, plat::Value::array({7, "记法", 5, 1690000000, "dave", 0}));
+  host_->advance(1);
+  AcceptViewController& offer = AcceptUIWindow::shown()->content();
+  for (InterfaceOrientation to :
+       {InterfaceOrientation::PortraitUpsideDown, InterfaceOrientation::LandscapeRight,
+        InterfaceOrientation::Portrait, InterfaceOrientation::LandscapeLeft}) {
+    const plat::Rect box = onScreen(offer.childView());
+    const plat::Rect accept = onScreen(offer.acceptBtn());
+    expectCentred(offer.childView());
+    EXPECT_TRUE(box.contains({accept.x, accept.y}) &&
+                box.contains({accept.maxX() - 1, accept.maxY() - 1}));
+    turn(to);
+  }
 }
 
 // A phone's screens stay upright.
