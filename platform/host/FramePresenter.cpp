@@ -27,9 +27,21 @@ FramePresenter::FramePresenter(SDL_Window* window) {
     std::fprintf(stderr, "window: no renderer: %s\n", SDL_GetError());
     return;
   }
+  // A window smaller than the picture gets a picture of its own size, shrunk by averaging: the
+  // renderer's stretch samples a few source pixels per window pixel, and a hairline between them
+  // (a table's separator, an alert's rule) would vanish, as it does on a tablet's window.
+  int outWidth = 0, outHeight = 0;
+  if (SDL_GetRendererOutputSize(renderer_, &outWidth, &outHeight) == 0 && outWidth > 0 &&
+      outHeight > 0 && outWidth < width_ && outHeight < height_) {
+    textureWidth_ = outWidth;
+    textureHeight_ = outHeight;
+  } else {
+    textureWidth_ = width_;
+    textureHeight_ = height_;
+  }
   // Cairo's 32-bit pixels are SDL's ARGB8888 on the machine's byte order.
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                               width_, height_);
+                               textureWidth_, textureHeight_);
   if (!texture_) std::fprintf(stderr, "window: no texture: %s\n", SDL_GetError());
 }
 
@@ -59,10 +71,34 @@ bool FramePresenter::present(bool force) {
   const bool changed = pixels != shown_;
   if (changed) {
     shown_ = std::move(pixels);
-    SDL_UpdateTexture(texture_, nullptr, shown_.data(), width_ * 4);
+    upload();
   }
   if (changed || force) show();
   return changed;
+}
+
+void FramePresenter::upload() {
+  if (textureWidth_ == width_ && textureHeight_ == height_) {
+    SDL_UpdateTexture(texture_, nullptr, shown_.data(), width_ * 4);
+    return;
+  }
+  cairo_surface_t* source = cairo_image_surface_create_for_data(shown_.data(), CAIRO_FORMAT_ARGB32,
+                                                                width_, height_, width_ * 4);
+  cairo_surface_t* shrunk =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, textureWidth_, textureHeight_);
+  cairo_t* cr = cairo_create(shrunk);
+  cairo_scale(cr, double(textureWidth_) / width_, double(textureHeight_) / height_);
+  cairo_set_source_surface(cr, source, 0, 0);
+  // GOOD averages every source pixel under a window pixel when shrinking.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(shrunk);
+  SDL_UpdateTexture(texture_, nullptr, cairo_image_surface_get_data(shrunk),
+                    cairo_image_surface_get_stride(shrunk));
+  cairo_surface_destroy(shrunk);
+  cairo_surface_destroy(source);
 }
 
 void FramePresenter::show() {

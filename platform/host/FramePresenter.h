@@ -10,7 +10,8 @@ namespace plat {
 
 class FramePresenter {
  public:
-  // The picture is drawn at the screen's scale and stretched to the window.
+  // The picture is drawn at the screen's scale and stretched to the window; to a smaller window it
+  // is shrunk by averaging first, so that no hairline is lost.
   explicit FramePresenter(SDL_Window* window);
   ~FramePresenter();
   FramePresenter(const FramePresenter&) = delete;
@@ -22,12 +23,16 @@ class FramePresenter {
   bool present(bool force = false);
 
  private:
+  // Puts the picture on show into the texture, shrunk to it when the texture is smaller.
+  void upload();
   void show();
 
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
-  int width_ = 0;
+  int width_ = 0;  // of the picture, in pixels
   int height_ = 0;
+  int textureWidth_ = 0;
+  int textureHeight_ = 0;
   std::vector<unsigned char> shown_;  // the pixels on show, row after row
 };
 

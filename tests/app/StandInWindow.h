@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/base/Files.h"
 #include "tests/app/PhoneWindow.h"
@@ -64,6 +67,21 @@ class StandInWindowTest : public ::testing::Test {
   }
   // The screen after the server's reply and whatever it brought up has settled.
   void settle(double quiet = 1.5) { screen_ = phone_->still(quiet); }
+  // Waits until the screen passes `check`, then keeps it once settled; false when it never did
+  // within `seconds`. A step waits for what it looks for rather than for a time: under a
+  // sanitizer the program takes many times as long, and a quiet moment may come halfway.
+  bool until(const std::function<bool(const ScreenShot&)>& check, double seconds = 120) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+      std::optional<ScreenShot> now = phone_->shot();
+      if (now && check(*now)) {
+        settle();
+        if (check(*screen_)) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    return false;
+  }
   void picture(const std::string& name) { phone_->write(*screen_, name); }
 
   std::string folder_;
