@@ -559,7 +559,11 @@ void HttpRequest::handleStreamError() {
                           streamError.code == plat::http::kNetworkConnectionLost);
     // Only a kept connection may have gone stale before this request: a fresh one that drops it
     // may already have carried it out, and sending it again could repeat a payment or a post.
-    if (dropped && readStream_ && readStream_->reusedConnection() && retryUsingNewConnection())
+    // An NTLM answer whose connection is gone was sent nowhere: the login starts over.
+    const bool challengeGone = streamError.domain == Domain::Network &&
+                               streamError.code == plat::http::kNetworkChallengedConnectionGone;
+    if (((dropped && readStream_ && readStream_->reusedConnection()) || challengeGone) &&
+        retryUsingNewConnection())
       return;
     std::string description = "A connection failure occurred";
     if (streamError.domain == Domain::Tls) {

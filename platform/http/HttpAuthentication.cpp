@@ -331,6 +331,18 @@ bool Authentication::apply(RequestMessage& message, const Credentials& credentia
   return true;
 }
 
+bool Authentication::answersNtlmChallenge(const RequestMessage& message) {
+  for (const char* field : {"Authorization", "Proxy-Authorization"}) {
+    const std::string value = message.headers.value(field);
+    if (value.rfind("NTLM ", 0) != 0) continue;
+    const auto bytes = fromBase64(value.substr(5));
+    if (bytes && bytes->size() > 8 && bytes->compare(0, 8, std::string("NTLMSSP\0", 8)) == 0 &&
+        (*bytes)[8] == 3)
+      return true;
+  }
+  return false;
+}
+
 bool Authentication::applyNtlm(RequestMessage& message, const Credentials& credentials,
                                const char* field) {
   if (!ntlmChallenge_) {

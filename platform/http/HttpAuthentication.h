@@ -78,6 +78,9 @@ class Authentication {
   static std::optional<std::string> fromBase64(const std::string& text);
   // The "Basic" field value for a user and password.
   static std::string basicValue(const std::string& username, const std::string& password);
+  // `message` carries an NTLM authenticate message (to a server or a proxy): it answers the
+  // challenge of one connection and means nothing on any other.
+  static bool answersNtlmChallenge(const RequestMessage& message);
 
  private:
   enum class NtlmStage { Start, SentNegotiate, HaveChallenge, SentAuthenticate };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/http/ConnectionPool.h"
+#include "platform/http/HttpAuthentication.h"
 #include "platform/http/ProxyTunnel.h"
 #include "platform/http/ResponseParser.h"
 #include "platform/stream/FdSources.h"
@@ -691,6 +692,12 @@ bool HttpStream::open() {
       d.connected();
       return true;
     }
+  }
+  // A server may count an answer on a connection it never challenged as a failed login.
+  if (Authentication::answersNtlmChallenge(d.message)) {
+    d.fail(StreamError::network(kNetworkChallengedConnectionGone,
+                                "the connection that carried the login's challenge is gone"));
+    return true;
   }
   d.startConnecting();
   return true;

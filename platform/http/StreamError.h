@@ -19,5 +19,8 @@ inline constexpr int kNetworkBadResponse = -1011;
 inline constexpr int kNetworkProxyFailure = -1200;
 // The request body could not be read.
 inline constexpr int kNetworkBodyUnreadable = -1013;
+// The message answers an NTLM challenge, and the connection that carried the challenge is no
+// longer there: the answer goes on no other connection.
+inline constexpr int kNetworkChallengedConnectionGone = -1210;
 
 }  // namespace plat::http

@@ -373,4 +373,37 @@ TEST_F(HttpNtlmTest, AnAnswerLostWithItsConnectionStartsTheLoginOverOnTheNext) {
   EXPECT_EQ(server.connectionCount(), 2);
 }
 
+// A server that closes the connection its challenge went out on: the answer goes nowhere, and the
+// login starts over on a new connection; a server that always does so is never logged into.
+TEST_F(HttpNtlmTest, AChallengeWhoseConnectionClosesIsNeverAnsweredElsewhere) {
+  NtlmServer ntlm;
+  ntlm.addAccount("lin", "right");
+  for (const int closingChallenges : {1, 1000}) {
+    SCOPED_TRACE(std::to_string(closingChallenges) + " closing challenges");
+    std::atomic<int> closed{0};
+    LoopbackHttpServer server([&](const ServerRequest& r) {
+      ServerReply reply = ntlm.handle(r);
+      const bool challenge = reply.status == 401 && reply.headers.back().second.size() > 4;
+      if (challenge && closed < closingChallenges) {
+        ++closed;
+        reply.header("Connection", "close");
+      }
+      return reply;
+    });
+    const size_t answersBefore = ntlm.answers().size();
+    Exchange get(server.url("/words"));
+    get->setUsername("lin");
+    get->setPassword("right");
+    get.run();
+    if (closingChallenges == 1) {
+      EXPECT_EQ(get.finished, 1);
+      EXPECT_EQ(text(get->responseData()), "welcome lin GET ");
+    } else {
+      EXPECT_EQ(get.failureCode(), kHttpConnectionFailure);
+    }
+    for (size_t k = answersBefore; k < ntlm.answers().size(); ++k)
+      EXPECT_TRUE(ntlm.answers()[k].sameConnection);
+  }
+}
+
 }  // namespace
