@@ -37,8 +37,7 @@ std::vector<std::string> linesOf(const std::string& label, bool apart) {
     const size_t end = label.find('\n', start);
     const std::string line = label.substr(start, end == std::string::npos ? end : end - start);
     size_t digits = 0;
-    while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits])))
-      ++digits;
+    while (digits < line.size() && std::isdigit(static_cast<unsigned char>(line[digits]))) ++digits;
     if (apart && digits > 0 && digits < line.size()) {
       lines.push_back(line.substr(0, digits));
       lines.push_back(line.substr(digits));

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <ctime>
 #include <optional>
 #include <sstream>
@@ -118,7 +118,8 @@ void ReminderHandover::giveUp() {
     char when[24];
     std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
     std::string body = reminder.body;
-    for (size_t at = 0; (at = body.find('\n', at)) != std::string::npos;) body.replace(at, 1, " / ");
+    for (size_t at = 0; (at = body.find('\n', at)) != std::string::npos;)
+      body.replace(at, 1, " / ");
     list += std::string("  ") + when + "  " + body + "\n";
   }
   std::fprintf(stderr,
@@ -191,8 +192,7 @@ void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
   for (const Timer& timer : timers) {
     if (givenUp()) break;
     std::string complaint;
-    const int status =
-        runChildProgram(timer.arguments, &complaint, [this] { return givenUp(); });
+    const int status = runChildProgram(timer.arguments, &complaint, [this] { return givenUp(); });
     if (givenUp()) {
       // Killed midway, it may have made its timer all the same: the next start stops it too.
       units.push_back(timer.unit);

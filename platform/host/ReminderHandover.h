@@ -9,10 +9,11 @@
 // them; releasing the handover waits until they have all run, so the reminders of a closing
 // program reach the scheduler, but no longer than kLastWaitSeconds: a scheduler that hangs is
 // then given up (the program running is killed, the rest are not started) and the reminders it
-// did not take are named on standard error. Where no user service manager answers (systemd-run fails), that is
-// said once on standard error in the program's own words (the scheduler's complaints stay off the
-// terminal) and the reminders are left to the program's own delivery while it runs. Every program
-// is run with its arguments as they are, never through a shell. Called on the main thread.
+// did not take are named on standard error. Where no user service manager answers (systemd-run
+// fails), that is said once on standard error in the program's own words (the scheduler's
+// complaints stay off the terminal) and the reminders are left to the program's own delivery while
+// it runs. Every program is run with its arguments as they are, never through a shell. Called on
+// the main thread.
 #pragma once
 
 #include <string>

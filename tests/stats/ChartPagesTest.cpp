@@ -234,10 +234,9 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
       EXPECT_EQ(shown, name) << "nothing lost, " << where;
       for (const std::string word : {"天前", "天后"}) {
         if (name.find(word) == std::string::npos) continue;
-        EXPECT_TRUE(std::any_of(label.lines.begin(), label.lines.end(),
-                                [&](const std::string& line) {
-                                  return line.find(word) != std::string::npos;
-                                }))
+        EXPECT_TRUE(std::any_of(
+            label.lines.begin(), label.lines.end(),
+            [&](const std::string& line) { return line.find(word) != std::string::npos; }))
             << names[j] << " breaks inside " << word << ", " << where;
       }
       EXPECT_GE(label.font.size, columnlabel::kSmallestFontSize);
@@ -259,8 +258,8 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
       const double top = chart.drawRect().maxY() + 7;
       for (double x : gaps) {
         for (double y = top; y < chart.bounds().height; y += 1 / scale)
-          ASSERT_LT(whole->colorAtPoint({x, y}).a, 0.1) << "ink at " << x << ", " << y << ", "
-                                                         << where << " @" << scale << "x";
+          ASSERT_LT(whole->colorAtPoint({x, y}).a, 0.1)
+              << "ink at " << x << ", " << y << ", " << where << " @" << scale << "x";
       }
       EXPECT_TRUE(whole->writePNG(shippedbundle::picturePath("learning-chart-" + name + "x.png")));
     }
