@@ -24,13 +24,14 @@ bool isReportStep(size_t k) {
 }
 
 // Whether the token at `i` can only be a noun: a determiner or possessive stands right before it
-// ("the wound", "a bit"), or an adjective that has no other sense, or one after a determiner
-// ("a red rose").
+// ("the wound", "a bit"), or a word that is first an adjective and never an adverb ("red rose";
+// "still", "only" and "all" stand before verbs), or any adjective after a determiner ("a little
+// bit").
 bool standsAsNoun(const std::vector<TextToken>& tokens,
                   const std::vector<SpellingReadings>& readings, size_t i) {
   if (i == 0 || !tokens[i].followsWord) return false;
   const SpellingReadings& before = readings[tokens[i - 1].distinct];
-  if (before.isDeterminer || before.isOnlyAdjective) return true;
+  if (before.isDeterminer || before.isPlainAdjective) return true;
   return before.isAdjective && i >= 2 && tokens[i - 1].followsWord &&
          readings[tokens[i - 2].distinct].isDeterminer;
 }

@@ -66,20 +66,25 @@ HeadwordIndex::HeadwordIndex(Rows rows)
     if (rows.inBooks.count(rows.ids[i])) traits_[i] |= kInBook;
 
   std::vector<std::vector<std::string>> senses(words_.size());
-  enum LineKind : uint8_t { kAdjectiveLine = 1, kOtherLine = 2 };
+  enum LineKind : uint8_t { kAdjectiveLine = 1, kAdverbLine = 2, kOtherLine = 4 };
   std::vector<uint8_t> kinds(words_.size(), 0);
+  std::vector<bool> adjectiveFirst(words_.size(), false);
   for (const auto& [id, text] : rows.meanings) {
     const auto number = numberOfId.find(id);
     if (number == numberOfId.end()) continue;
     MeaningLine line = MeaningLine::parse(text);
-    if (kinds[number->second] == 0 && line.partOfSpeech == "v.")
-      traits_[number->second] |= kFirstAVerb;
-    kinds[number->second] |= line.partOfSpeech == "adj." ? kAdjectiveLine : kOtherLine;
+    if (kinds[number->second] == 0) {
+      if (line.partOfSpeech == "v.") traits_[number->second] |= kFirstAVerb;
+      adjectiveFirst[number->second] = line.partOfSpeech == "adj.";
+    }
+    kinds[number->second] |= line.partOfSpeech == "adj."   ? kAdjectiveLine
+                             : line.partOfSpeech == "adv." ? kAdverbLine
+                                                           : kOtherLine;
     for (std::string& sense : line.senses) senses[number->second].push_back(std::move(sense));
   }
   for (size_t i = 0; i < words_.size(); ++i) {
     if (kinds[i] & kAdjectiveLine) traits_[i] |= kAdjective;
-    if (kinds[i] == kAdjectiveLine) traits_[i] |= kOnlyAdjective;
+    if (adjectiveFirst[i] && !(kinds[i] & kAdverbLine)) traits_[i] |= kPlainAdjective;
   }
   markPluralsThatMeanTheirBase(senses);
 }

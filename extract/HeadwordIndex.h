@@ -69,9 +69,10 @@ class HeadwordIndex {
   // Whether some book teaches the headword; true for every word of a library without books,
   // which then tells nothing.
   bool inBook(uint32_t number) const { return !hasBooks_ || (traits_[number] & kInBook); }
-  // Whether the headword has an adjective sense, and whether it has no other.
+  // Whether the headword has an adjective sense, and whether it is first an adjective and never
+  // an adverb ("red", not "still").
   bool isAdjective(uint32_t number) const { return traits_[number] & kAdjective; }
-  bool isOnlyAdjective(uint32_t number) const { return traits_[number] & kOnlyAdjective; }
+  bool isPlainAdjective(uint32_t number) const { return traits_[number] & kPlainAdjective; }
   // Whether the headword's first sense, the one the card shows first, is a verb's.
   bool isFirstAVerb(uint32_t number) const { return traits_[number] & kFirstAVerb; }
   // Whether the headword, a plural of another, means what its singular means ("eggs" of egg),
@@ -85,7 +86,7 @@ class HeadwordIndex {
   enum Trait : uint8_t {
     kInBook = 1,
     kAdjective = 2,
-    kOnlyAdjective = 4,
+    kPlainAdjective = 4,
     kMeansItsBase = 8,
     kFirstAVerb = 16,
   };

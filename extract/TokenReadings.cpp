@@ -90,7 +90,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   out.isDeterminer = isDeterminer(lower);
   if (own != HeadwordIndex::kAbsent) {
     out.isAdjective = index_.isAdjective(own);
-    out.isOnlyAdjective = index_.isOnlyAdjective(own);
+    out.isPlainAdjective = index_.isPlainAdjective(own);
   }
   return out;
 }

@@ -35,7 +35,7 @@ struct SpellingReadings {
   Readings atStart;
   bool isDeterminer = false;    // a, the, my ... : the word after it is a noun or adjective
   bool isAdjective = false;     // has an adjective sense
-  bool isOnlyAdjective = false;  // has no other sense
+  bool isPlainAdjective = false;  // first an adjective, and never an adverb
 };
 
 class TokenReader {

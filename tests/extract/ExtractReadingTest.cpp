@@ -27,6 +27,7 @@ class ExtractReadingTest : public StudyTest {
         {"a", {"art. 一"}, true},
         {"red", {"adj. 红的", "n. 红色"}, true},
         {"strange", {"adj. 奇怪的"}, true},
+        {"still", {"adj. 静止的", "adv. 仍然"}, true},
         {"turn", {"v. 转"}, true},
         {"felt", {"n. 毡"}, true},
         {"feel", {"v. 感觉"}, true},
@@ -93,8 +94,10 @@ TEST_F(ExtractReadingTest, AnotherWordsFormGivesBothUnlessADeterminerOrAdjective
   EXPECT_EQ(extract("strange left"), (Words{"strange", "left"}));
   // Only spaces may stand between: after a comma the sentence tells nothing.
   EXPECT_EQ(extract("the, left"), (Words{"the", "left", "leave"}));
-  // "red" may be a noun, so alone it tells nothing either.
-  EXPECT_EQ(extract("red left"), (Words{"red", "left", "leave"}));
+  EXPECT_EQ(extract("red left"), (Words{"red", "left"}));
+  // "still" may be an adverb, so alone it tells nothing.
+  EXPECT_EQ(extract("still left"), (Words{"still", "left", "leave"}));
+  EXPECT_EQ(extract("a still left"), (Words{"a", "still", "left"}));
   // The noun once does not hide the verb later.
   EXPECT_EQ(extract("the left; they left"), (Words{"the", "left", "leave"}));
 }

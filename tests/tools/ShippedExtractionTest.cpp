@@ -57,6 +57,7 @@ TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAnd
       {"The wound healed slowly.", {"wound", "heal"}, {"wind"}},
       {"I felt tired after the walk.", {"feel", "felt"}, {}},
       {"The hat is made of grey felt.", {"felt"}, {"feel"}},
+      {"I still felt cold.", {"feel", "felt", "cold"}, {}},
       {"A strange feeling came over me.", {"feeling", "strange"}, {"felt"}},
       {"They rent a flat near the river.", {"rent"}, {}},
       {"The rent is due on Friday.", {"rent", "Friday"}, {"rend"}},
