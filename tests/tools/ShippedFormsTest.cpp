@@ -7,6 +7,7 @@
 #include "extract/ExtractWord.h"
 #include "learn/WordsMgr.h"
 #include "store/CallDB.h"
+#include "store/WordText.h"
 #include "tests/tools/ShippedStore.h"
 
 namespace toolstest {
@@ -101,6 +102,48 @@ TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
   EXPECT_EQ(formsLine("off").find("offer"), std::string::npos);
   EXPECT_EQ(formsLine("cut").find("cutter"), std::string::npos);
   EXPECT_EQ(formsLine("bad"), "\n[比较级worse 最高级worst]");
+}
+
+// A word that is also another's inflection shows its own forms, never its base's; a noun that
+// takes no plural shows none; no form is spelt as no source spells it.
+TEST_F(ShippedFormsTest, TheCardShowsAWordsOwnFormsAndNoPluralAnUncountableNounLacks) {
+  const struct {
+    const char* word;
+    const char* notShown;  // its base's forms
+  } borrowed[] = {{"felt", "feel"}, {"ground", "grind"}, {"fell", "fall"}, {"number", "numbs"}};
+  for (const auto& c : borrowed)
+    EXPECT_EQ(formsLine(c.word).find(c.notShown), std::string::npos)
+        << c.word << ":" << formsLine(c.word);
+  EXPECT_NE(formsLine("fell").find("过去式felled"), std::string::npos) << formsLine("fell");
+  EXPECT_NE(formsLine("number").find("第三人称单数numbers"), std::string::npos);
+
+  for (const char* uncountable : {"advice", "software", "equipment", "baggage", "wisdom", "now",
+                                  "tonight", "reindeer", "information", "furniture", "money"})
+    EXPECT_EQ(formsLine(uncountable).find("复数"), std::string::npos)
+        << uncountable << ":" << formsLine(uncountable);
+  // Countable nouns keep theirs, those the dictionary's record lacks too ("emails"), and a noun
+  // whose plural WordNet's own texts use ("waters").
+  const std::pair<const char*, const char*> plurals[] = {
+      {"dad", "复数dads"},     {"email", "复数emails"},   {"cookie", "复数cookies"},
+      {"water", "复数waters"}, {"child", "复数children"}, {"million", "复数millions"}};
+  for (const auto& [word, plural] : plurals)
+    EXPECT_NE(formsLine(word).find(plural), std::string::npos) << word << ":" << formsLine(word);
+
+  EXPECT_EQ(formsLine("little"), "\n[比较级less 最高级least]");
+  EXPECT_EQ(formsLine("many"), "\n[比较级more 最高级most]");
+  EXPECT_NE(formsLine("much").find("比较级more 最高级most"), std::string::npos)
+      << formsLine("much");
+
+  // No typo of the record reaches any card.
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wt_tRelatedWords, f_wl_uWordID from Words_Transform", "sN", "", Value());
+  ASSERT_GT(rows.size(), 5000u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string forms =
+        WordText::rekey(rows.at(i).at(0).asString(), static_cast<int>(rows.at(i).at(1).asInt()));
+    for (const char* typo : {"cloathing", "buffetted", "plummetted", "meshs"})
+      EXPECT_EQ(forms.find(typo), std::string::npos) << forms;
+  }
 }
 
 TEST_F(ShippedFormsTest, ContractionsGiveTheirVerbsAndNothingElse) {

@@ -154,6 +154,70 @@ TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
         << word;
 }
 
+// Words a learner meets as words of their own, which the frequency data count for another word
+// ("goods" for good) or hardly count (words of computing), are headwords with their own meaning.
+TEST_F(ShippedLibraryTest, PluralsAndParticiplesOfTheirOwnAndNewWordsAreHeadwords) {
+  const std::map<std::string, std::string> expected = {
+      {"goods", "n. 货物"},         {"media", "n. 媒体"},       {"glasses", "n. 眼镜"},
+      {"shorts", "n. 短裤"},        {"statistics", "n. 统计"},  {"arms", "n. 武器"},
+      {"blog", "n. 博客"},          {"browser", "n. 浏览器"},   {"template", "n. 模板"},
+      {"sales", "n. 销售"},         {"according", "adj. 依照"}, {"including", "prep. 包"},
+      {"embarrassed", "adj. 尴尬"}, {"swimming", "n. 游泳"},    {"app", "n. 应用程序"}};
+  for (const auto& [word, start] : expected)
+    EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << firstMeaning(word);
+  // The commonest of them stand in the frequency books beside the word they were counted for.
+  for (const char* word : {"goods", "media", "glasses", "according", "including", "good", "glass",
+                           "arm", "short", "medium"})
+    EXPECT_FALSE(booksOf(word).empty()) << word;
+}
+
+// The dictionary's first line and every noun line stay, whatever WordNet's tagged texts used;
+// the everyday sense comes first, and a verb before a noun only where it is clearly the commoner.
+TEST_F(ShippedLibraryTest, MeaningsKeepEveryNounAndPutTheEverydaySenseFirst) {
+  const std::map<std::string, std::string> nouns = {
+      {"telescope", "望远镜"}, {"pyramid", "金字塔"},   {"monitor", "监视器"}, {"tailor", "裁缝"},
+      {"whistle", "口哨"},     {"underground", "地铁"}, {"screw", "螺钉"}};
+  for (const auto& [word, noun] : nouns)
+    EXPECT_NE(meanings(word).find(noun), std::string::npos) << word << ": " << meanings(word);
+  const std::map<std::string, std::string> first = {
+      {"present", "n. 礼物"},
+      {"desert", "n. 沙漠"},
+      {"bow", "v. 鞠躬"},
+      {"tear", "n. 眼泪"},
+      {"steal", "v. 偷"},
+      {"train", "n. 火车"},
+      {"nurse", "n. 护士"},
+      {"kid", "n. 孩子"},
+      {"telescope", "n. 望远镜"},
+      {"observance", "n. 遵守"},
+      {"scary", "adj. 可怕"},
+      // Verbs, adjectives and adverbs that the tagged texts clearly favour stay first.
+      {"run", "v. 跑"},
+      {"thank", "v. "},
+      {"close", "v. 关"},
+      {"swim", "v. 游泳"},
+      {"sick", "adj. "},
+      {"still", "adv. 仍然"}};
+  for (const auto& [word, start] : first)
+    EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << firstMeaning(word);
+  EXPECT_EQ(meanings("imagination").find("听觉"), std::string::npos) << meanings("imagination");
+  EXPECT_EQ(meanings("gym").find('+'), std::string::npos) << meanings("gym");
+
+  // The English meanings show neither a vulgar sense nor a name's for the common word.
+  auto english = [](const std::string& word) {
+    const Value rows = CallDB::callDB()->sql_select(
+        "select wme.wme_tData, wl.wl_uWordID from Words_Meaning_En as wme, Words_Library as wl "
+        "where wme.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
+        "sN", "s", Value::array({word}));
+    return rows.size() == 0 ? std::string()
+                            : WordText::rekey(rows.at(0).at(0).asString(),
+                                              static_cast<int>(rows.at(0).at(1).asInt()));
+  };
+  EXPECT_EQ(english("screw").find("sexual"), std::string::npos) << english("screw");
+  EXPECT_NE(english("china").find("porcelain"), std::string::npos) << english("china");
+  EXPECT_EQ(english("china").find("communist"), std::string::npos) << english("china");
+}
+
 // WordNet holds no function word: their English meanings and examples are our own, and the
 // commonest words of the language must not show an empty card.
 TEST_F(ShippedLibraryTest, EveryFunctionWordHasAnEnglishMeaningAndATranslatedExample) {

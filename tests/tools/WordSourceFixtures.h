@@ -12,7 +12,8 @@ void writeWordNetExtract(const std::string& folder);
 // Writes cedict.txt, ecdict.txt, cmudict.txt and frequencies.txt into `folder`.
 void writeWordDataExtract(const std::string& folder);
 // Writes function_words.tsv, meaning_overrides.tsv, examples_zh.tsv, excluded_words.txt,
-// word_ids.tsv and book_bands.tsv into `folder`.
+// word_ids.tsv, book_bands.tsv, exam_books.tsv, capitalised_words.txt, added_words.txt and
+// uncountable_nouns.txt into `folder`.
 void writeCuratedExtract(const std::string& folder);
 
 }  // namespace toolstest

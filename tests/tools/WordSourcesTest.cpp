@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "platform/base/Files.h"
 #include "tests/support/FixtureWords.h"
@@ -167,6 +168,57 @@ TEST_F(WordSourcesTest, TheDictionarysRecordGivesRealFormsAndWordNetFillsWhereIt
     EXPECT_NE(std::string(e.what()).find("exchange.txt:2: expected a word"), std::string::npos)
         << e.what();
   }
+}
+
+// The record of an inflected word that is a word too ("felt" the cloth) copies its base's forms,
+// and now and then misspells one; the card shows the word's own forms, spelt as some source
+// spells them.
+TEST_F(WordSourcesTest, AFormsRecordGivesTheWordsOwnFormsSpeltAsTheSourcesSpellThem) {
+  testsupport::writeTextFile(folder_ + "/exchange.txt",
+                             "feel\tp:felt/i:feeling/d:felt/3:feels\n"
+                             "felt\t0:feel/1:pd/s:felts/p:felted/d:felted/i:feeling/3:feels\n"
+                             "fall\tp:fell/d:fallen/i:falling/3:falls/s:falls\n"
+                             "fell\t0:fall/1:pd/d:felled/s:fells/i:felling/p:fell/3:falls\n"
+                             "let\ti:letting/d:let/0:let/1:dp/p:let/3:lets\n"
+                             "buffet\ts:buffets/d:buffetted/i:buffeting/p:buffeted/3:buffets\n"
+                             "clothe\td:clothed/p:clothed/3:clothes/i:cloathing\n"
+                             "stag\tp:stagged/d:stagged/s:stags\n"
+                             "chairwoman\ts:chairwomen\n"
+                             "has\t0:have/1:3\n"
+                             "equipment\ts:equipments\n");
+  const tools::WordExchange exchange = tools::WordExchange::load(folder_ + "/exchange.txt");
+  tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
+  const std::set<std::string> spelled = {
+      "feeling", "feels",   "felts",    "fells",      "felling",  "felled",
+      "lets",    "letting", "buffeted", "buffeting",  "clothing", "clothed",
+      "clothes", "staged",  "has",      "equipments", "littler",  "littlest"};
+  tools::Inflections inflections(
+      wordNet, exchange,
+      tools::Inflections::Evidence{
+          [&](const std::string& w) { return spelled.count(w) > 0; },
+          [&](const std::string& w) { return spelled.count(w) > 0; },
+          [](const std::string& noun, const std::string&) { return noun != "equipment"; },
+          [](const std::string& w) { return w == "have" ? 1000L : 10L; }});
+  // "feels" and "feeling" are feel's: felt keeps its own, and guesses those in use ("felts").
+  EXPECT_EQ(inflections.formsText("felt", {'v', 'n'}), "@felts $felted %felted #felts");
+  // fell has no past of its own in the record ("fell" is fall's), so it is guessed.
+  EXPECT_EQ(inflections.formsText("fell", {'v'}), "@fells $felled %felled ^felling");
+  // A word that names itself its base keeps every form.
+  EXPECT_EQ(inflections.formsText("let", {'v'}), "@lets $let %let ^letting");
+  // A misspelling gives way to the record's other spelling or to the rule's, where a source
+  // spells it; a regular spelling that no other word takes stays ("stagged", not "staged").
+  EXPECT_EQ(inflections.formsText("buffet", {'v'}), "@buffets $buffeted %buffeted ^buffeting");
+  EXPECT_EQ(inflections.formsText("clothe", {'v'}), "@clothes $clothed %clothed ^clothing");
+  EXPECT_EQ(inflections.formsText("stag", {'v'}), "$stagged %stagged");
+  EXPECT_EQ(inflections.formsText("chairwoman", {'n'}), "#chairwomen");
+  // A plural the evidence refuses is left out; so is a guess that the record gives another,
+  // commoner word ("has" of have, not a plural of the interjection "ha").
+  EXPECT_EQ(inflections.formsText("equipment", {'n'}), "");
+  EXPECT_EQ(inflections.formsText("ha", {'n'}), "");
+  // Comparisons made of other words.
+  EXPECT_EQ(inflections.formsText("little", {'a'}), "&less *least");
+  EXPECT_EQ(inflections.formsText("many", {'a'}), "&more *most");
+  EXPECT_EQ(inflections.formsText("much", {'r'}), "&more *most");
 }
 
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {

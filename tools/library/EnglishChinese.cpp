@@ -90,7 +90,10 @@ std::vector<std::string> senses(std::string_view text) {
   int depth = 0;
   size_t from = 0;
   auto take = [&](size_t end) {
-    std::string sense(withoutNotes(withoutLabels(text.substr(from, end - from))));
+    std::string_view piece = withoutNotes(withoutLabels(text.substr(from, end - from)));
+    // A stray mark before the sense ("+体育馆", ">的") is the dictionary's typing slip.
+    while (!piece.empty() && (piece.front() == '+' || piece.front() == '>')) piece.remove_prefix(1);
+    std::string sense(piece);
     for (size_t at = sense.find("..."); at != std::string::npos; at = sense.find("...", at))
       sense.replace(at, 3, "…");
     if (!isNoise(sense) && std::find(found.begin(), found.end(), sense) == found.end())

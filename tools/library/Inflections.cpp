@@ -1,6 +1,7 @@
 #include "tools/library/Inflections.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace tools {
@@ -125,6 +126,22 @@ std::vector<std::string> Inflections::irregularForms(const std::string& base, ch
   return irregular;
 }
 
+namespace {
+
+// Determiners and adverbs compared with other words: "less" and "least" are as much forms of
+// "little" as "littler", "more" and "most" are those of "many" and "much".
+const std::vector<std::string>* suppletiveComparison(const std::string& base, char marker) {
+  static const std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>>
+      kForms = {{"little", {{"less"}, {"least"}}},
+                {"many", {{"more"}, {"most"}}},
+                {"much", {{"more"}, {"most"}}}};
+  const auto found = kForms.find(base);
+  if (found == kForms.end() || (marker != '&' && marker != '*')) return nullptr;
+  return marker == '&' ? &found->second.first : &found->second.second;
+}
+
+}  // namespace
+
 std::vector<std::string> Inflections::forms(const std::string& base, char pos, char marker) const {
   // The one verb whose present tense is irregular too.
   if (base == "be" && pos == 'v') {
@@ -139,45 +156,104 @@ std::vector<std::string> Inflections::forms(const std::string& base, char pos, c
         return {"being"};
     }
   }
+  if (pos == 'a')
+    if (const std::vector<std::string>* compared = suppletiveComparison(base, marker))
+      return *compared;
+  std::vector<std::string> found;
   // The dictionary's record is complete for the words it has: a form it leaves out ("liver" of
-  // live, "offer" of off) is no form, and only WordNet's exceptions may add one.
-  if (exchange_.knows(base)) {
-    std::vector<std::string> recorded = exchange_.formsOf(base, marker);
+  // live, "offer" of off) is no form, and only WordNet's exceptions may add one. Where it gives
+  // only the base's forms ("feels" for felt), the word's own are guessed as for a word it lacks.
+  if (exchange_.knows(base) && !exchange_.onlyItsBasesForms(base, marker))
+    found = recordedForms(base, pos, marker);
+  else
+    found = guessedForms(base, pos, marker);
+  if (marker == '#' && evidence_.pluralStands)
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [&](const std::string& plural) {
+                                 return plural != base && !evidence_.pluralStands(base, plural);
+                               }),
+                found.end());
+  return found;
+}
+
+std::vector<std::string> Inflections::recordedForms(const std::string& base, char pos,
+                                                    char marker) const {
+  std::vector<std::string> recorded;
+  for (const std::string& form : exchange_.formsOf(base, marker)) {
+    // A spelling no other source has is the record's typo ("cloathing" for clothing,
+    // "buffetted"): the regular spelling that a source has stands instead, and a form that
+    // follows no spelling rule either is left out.
+    std::string kept = form;
+    if (form != base && !evidence_.spelled(form)) {
+      const std::vector<std::string> regular = regularCandidates(base, marker);
+      // "spokeswomen": the plural of a compound of "man" or "woman" follows its last word.
+      const bool manToMen =
+          marker == '#' && endsWith(base, "man") && form == base.substr(0, base.size() - 3) + "men";
+      const bool followsTheRules =
+          manToMen || std::find(regular.begin(), regular.end(), form) != regular.end();
+      // A spelling that follows the rules gives way only to the record's own other spelling of
+      // the same ending ("buffeted" beside the participle "buffetted"): "stagged" does not
+      // become "staged", which is another word's.
+      const auto spelled = std::find_if(regular.begin(), regular.end(), [&](const std::string& c) {
+        return c != form && evidence_.spelled(c) && (!followsTheRules || isRecorded(base, c));
+      });
+      if (spelled != regular.end())
+        kept = *spelled;
+      else if (!followsTheRules)
+        continue;
+    }
     // The record adds "s" to nouns that take none (sheeps, musics, knowledges): a regular
     // plural counts only when it is a word in use, as a guessed one does.
-    if (marker == '#')
-      recorded.erase(std::remove_if(recorded.begin(), recorded.end(),
-                                    [&](const std::string& form) {
-                                      return isRegularSpelling(base, form, marker) && !known_(form);
-                                    }),
-                     recorded.end());
-    if (!recorded.empty()) return recorded;
-    // An exception the dictionary knows as a word of another base ("offer") is no form.
-    std::vector<std::string> irregular = irregularForms(base, pos, marker);
-    irregular.erase(std::remove_if(irregular.begin(), irregular.end(),
-                                   [&](const std::string& form) {
-                                     return form != base && exchange_.knows(form) &&
-                                            exchange_.baseOf(form).lemma != base;
-                                   }),
-                    irregular.end());
-    return irregular;
+    if (marker == '#' && isRegularSpelling(base, kept, marker) && !known(kept)) continue;
+    if (std::find(recorded.begin(), recorded.end(), kept) == recorded.end())
+      recorded.push_back(kept);
   }
+  if (!recorded.empty()) return recorded;
+  // An exception the dictionary knows as a word of another base ("offer") is no form.
+  std::vector<std::string> irregular = irregularForms(base, pos, marker);
+  irregular.erase(
+      std::remove_if(irregular.begin(), irregular.end(),
+                     [&](const std::string& form) { return isAnotherWordsForm(base, form); }),
+      irregular.end());
+  return irregular;
+}
+
+bool Inflections::isRecorded(const std::string& base, const std::string& form) const {
+  for (char marker : {'#', '@', '$', '%', '^', '&', '*'}) {
+    const std::vector<std::string> recorded = exchange_.formsOf(base, marker);
+    if (std::find(recorded.begin(), recorded.end(), form) != recorded.end()) return true;
+  }
+  return false;
+}
+
+bool Inflections::isAnotherWordsForm(const std::string& base, const std::string& form) const {
+  return form != base && exchange_.knows(form) && exchange_.baseOf(form).lemma != base;
+}
+
+std::vector<std::string> Inflections::guessedForms(const std::string& base, char pos,
+                                                   char marker) const {
   std::vector<std::string> irregular = irregularForms(base, pos, marker);
   if (!irregular.empty()) return irregular;
   for (const std::string& candidate : regularCandidates(base, marker)) {
-    if (!known_(candidate)) continue;
+    if (!known(candidate)) continue;
+    // The record names it a form of another word in use: "has" is no plural of the
+    // interjection "ha", nor "corpses" of "corps" (but "cookies" stays cookie's beside a rare
+    // "cooky", and the record's slips such as "stupidest" of "stupide" count for nothing).
+    const std::string recordedBase = exchange_.baseOf(candidate).lemma;
+    if (!recordedBase.empty() && recordedBase != base && evidence_.inUse &&
+        evidence_.inUse(recordedBase) * 2 >= evidence_.inUse(base))
+      continue;
     // A comparative counts only with its superlative ("outer" is no comparative of "out").
     if (marker == '&' || marker == '*') {
       const char other = marker == '&' ? '*' : '&';
       bool paired = false;
-      for (const std::string& c : regularCandidates(base, other)) paired = paired || known_(c);
+      for (const std::string& c : regularCandidates(base, other)) paired = paired || known(c);
       if (!paired) continue;
     }
     return {candidate};
   }
   return {};
 }
-
 std::string Inflections::formsText(const std::string& base, const std::vector<char>& parts) const {
   std::string text;
   std::set<std::string> written;
@@ -193,7 +269,7 @@ std::string Inflections::formsText(const std::string& base, const std::vector<ch
     if (pos == 'n') add('#', 'n');
     if (pos == 'v')
       for (char marker : {'@', '$', '%', '^'}) add(marker, 'v');
-    if (pos == 'a')
+    if (pos == 'a' || (pos == 'r' && suppletiveComparison(base, '&')))
       for (char marker : {'&', '*'}) add(marker, 'a');
   }
   return text;

@@ -17,8 +17,21 @@ namespace tools {
 class Inflections {
  public:
   using KnownWord = std::function<bool(const std::string&)>;
+  using PluralTest = std::function<bool(const std::string& noun, const std::string& plural)>;
+
+  // What the sources say of a form beside the dictionary's record.
+  struct Evidence {
+    KnownWord known;          // a word in use: a guessed regular form must be one
+    KnownWord spelled;        // some source spells the form so; the record's other forms are typos
+                              // ("cloathing", "buffetted")
+    PluralTest pluralStands;  // a plural the noun may show ("advices" may not)
+    std::function<long(const std::string&)> inUse;  // how often a word is used, 0 for unknown
+  };
+
   Inflections(const WordNet& wordNet, const WordExchange& exchange, KnownWord known)
-      : wordNet_(wordNet), exchange_(exchange), known_(known) {}
+      : Inflections(wordNet, exchange, Evidence{known, known, nullptr, nullptr}) {}
+  Inflections(const WordNet& wordNet, const WordExchange& exchange, Evidence evidence)
+      : wordNet_(wordNet), exchange_(exchange), evidence_(std::move(evidence)) {}
 
   // The forms text of a headword for its parts of speech (WordNet letters, most used first), with
   // markers: # plural, @ 3rd person singular, $ past, % past participle, ^ present participle,
@@ -38,12 +51,17 @@ class Inflections {
   static std::vector<std::string> regularCandidates(const std::string& base, char marker);
   static bool isRegularSpelling(const std::string& base, const std::string& form, char marker);
   std::vector<std::string> forms(const std::string& base, char pos, char marker) const;
+  std::vector<std::string> recordedForms(const std::string& base, char pos, char marker) const;
+  bool isAnotherWordsForm(const std::string& base, const std::string& form) const;
+  bool isRecorded(const std::string& base, const std::string& form) const;
+  std::vector<std::string> guessedForms(const std::string& base, char pos, char marker) const;
+  bool known(const std::string& word) const { return evidence_.known(word); }
 
   std::vector<std::string> irregularForms(const std::string& base, char pos, char marker) const;
 
   const WordNet& wordNet_;
   const WordExchange& exchange_;
-  KnownWord known_;
+  Evidence evidence_;
 };
 
 }  // namespace tools

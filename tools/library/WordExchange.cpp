@@ -1,5 +1,7 @@
 #include "tools/library/WordExchange.h"
 
+#include <algorithm>
+
 #include "tools/library/SourceLines.h"
 
 namespace tools {
@@ -78,8 +80,34 @@ std::vector<std::string> WordExchange::formsOf(const std::string& word, char mar
     return {};
   std::vector<std::string> kept;
   for (const std::string& form : forms->second)
-    if (form != word || (ownBase && (marker == '$' || marker == '%'))) kept.push_back(form);
+    if ((form != word || (ownBase && (marker == '$' || marker == '%'))) &&
+        !isItsBasesForm(word, entry->second, form))
+      kept.push_back(form);
   return kept;
+}
+
+bool WordExchange::onlyItsBasesForms(const std::string& word, char marker) const {
+  const auto entry = entries_.find(word);
+  if (entry == entries_.end()) return false;
+  const auto forms = entry->second.forms.find(marker);
+  if (forms == entry->second.forms.end() || forms->second.empty()) return false;
+  for (const std::string& form : forms->second)
+    if (!isItsBasesForm(word, entry->second, form)) return false;
+  return true;
+}
+
+// "feels" in the record of "felt", whose base is "feel"; "fell" (the past of "fall") in that of
+// "fell".
+bool WordExchange::isItsBasesForm(const std::string& word, const Entry& entry,
+                                  const std::string& form) const {
+  // "let" names itself its base ("0:let/1:dp"): its forms are its own.
+  if (entry.lemma.empty() || entry.lemma == word || entry.kinds.empty()) return false;
+  if (form == entry.lemma) return true;
+  const auto base = entries_.find(entry.lemma);
+  if (base == entries_.end()) return false;
+  for (const auto& [marker, forms] : base->second.forms)
+    if (std::find(forms.begin(), forms.end(), form) != forms.end()) return true;
+  return false;
 }
 
 WordExchange::Base WordExchange::baseOf(const std::string& word) const {

@@ -30,6 +30,9 @@
 namespace tools {
 namespace {
 
+// The tagged uses a verb needs, and half again the noun's, to go before the noun on the card.
+constexpr int kVerbLeadUses = 8;
+
 const char* posLabel(char pos) {
   switch (pos) {
     case 'n':
@@ -131,7 +134,14 @@ class Maker {
                   [this](const std::string& w) { return commonWords_.count(w) > 0; }),
         frequencies_(loadFrequencies(plat::files::join(sources.wordData, "frequencies.txt"))),
         exchange_(WordExchange::load(plat::files::join(sources.wordData, "exchange.txt"))),
-        inflections_(wordNet_, exchange_, [this](const std::string& w) { return isKnown(w); }) {
+        inflections_(
+            wordNet_, exchange_,
+            Inflections::Evidence{[this](const std::string& w) { return isKnown(w); },
+                                  [this](const std::string& w) { return isSpelled(w); },
+                                  [this](const std::string& noun, const std::string& plural) {
+                                    return pluralStands(noun, plural);
+                                  },
+                                  [this](const std::string& w) { return listCount(w); }}) {
     // Words met a few times in the corpus count as real; single occurrences are often typos.
     for (const auto& [word, count] : frequencies_) {
       if (count >= 3) knownWords_.insert(lowered(word));
@@ -169,6 +179,31 @@ class Maker {
 
  private:
   bool isKnown(const std::string& word) const { return knownWords_.count(word) > 0; }
+
+  // Some source spells the word so: the subtitles, or WordNet as a lemma or irregular form.
+  bool isSpelled(const std::string& word) const {
+    if (listCounts_.count(word) || wordNet_.isLemma(word)) return true;
+    return std::any_of(kWordNetPos.begin(), kWordNetPos.end(),
+                       [&](char pos) { return !wordNet_.exceptionBases(word, pos).empty(); });
+  }
+
+  long listCount(const std::string& word) const {
+    auto it = listCounts_.find(word);
+    return it == listCounts_.end() ? 0L : it->second;
+  }
+
+  // Whether a noun's plural stands on its card. A noun that the dictionary's record gives no
+  // plural ("advice", "tonight"), or that our own list names uncountable where the record gives
+  // one ("equipments"), shows a plural only where a second source attests it: WordNet's own
+  // texts use it, or its exception lists give it ("waters", "data"), or, for a plural the record
+  // lacks, the subtitles use it at least once in a hundred uses of the noun ("emails", but not
+  // "nows"). A word of its own spelt so is no such witness ("mores" is not "more"'s plural).
+  bool pluralStands(const std::string& noun, const std::string& plural) const {
+    const bool listed = uncountable_.count(noun) > 0;
+    if (!listed && !exchange_.formsOf(noun, '#').empty()) return true;
+    if (wordNet_.usesInGlosses(plural) >= 2 || isIrregularFormOf(plural, noun)) return true;
+    return !listed && listCount(plural) >= 3 && listCount(plural) * 100 >= listCount(noun);
+  }
 
   std::string curated(const std::string& name) const {
     return plat::files::join(sources_.curated, name);
@@ -212,6 +247,8 @@ class Maker {
     }
     if (bands_.empty()) throw bands.error({}, "no book band");
     exams_ = readExamClasses(curated("exam_books.tsv"));
+    added_ = readWordList(curated("added_words.txt"));
+    uncountable_ = readWordList(curated("uncountable_nouns.txt"));
     TsvFile capitalised = TsvFile::read(curated("capitalised_words.txt"), true);
     capitalised.expectFields(1, 1);
     for (const TsvRecord& r : capitalised.records()) {
@@ -219,6 +256,17 @@ class Maker {
         throw capitalised.error(r, "expected a capital and lower-case letters");
       capitalisedWords_.insert(r.fields[0]);
     }
+  }
+
+  static std::set<std::string> readWordList(const std::string& path) {
+    TsvFile list = TsvFile::read(path, true);
+    list.expectFields(1, 1);
+    std::set<std::string> words;
+    for (const TsvRecord& r : list.records()) {
+      if (!isPlainWord(r.fields[0])) throw list.error(r, "headword must be lower-case letters");
+      if (!words.insert(r.fields[0]).second) throw list.error(r, "listed twice");
+    }
+    return words;
   }
 
   // WordNet knows no function word, so their English meanings are our own: each under one of the
@@ -266,13 +314,28 @@ class Maker {
         }
       }
       const bool base = wordNet_.isLemma(word) || functionWords_.count(word);
-      std::vector<std::string> bases =
-          functionWords_.count(word) ? std::vector<std::string>{} : inflectionBases(word);
+      // A word of our own list counts for itself alone ("goods" is not "good").
+      std::vector<std::string> bases = functionWords_.count(word) || added_.count(word)
+                                           ? std::vector<std::string>{}
+                                           : inflectionBases(word);
+      if (added_.count(word)) {
+        counts[word] += count;
+        continue;
+      }
       if (bases.empty()) {
         if (base) counts[word] += count;
         continue;
       }
-      const double own = base ? 0.3 : 0.0;
+      // A lemma keeps at least a part of its count, and as much as WordNet's tagged texts use
+      // it more than its bases: "number" is rarely the comparative of "numb", nor "matter" of
+      // "matte".
+      double own = base ? 0.3 : 0.0;
+      if (base) {
+        int baseUses = 0;
+        for (const std::string& b : bases) baseUses += tagCount(b);
+        const int ownUses = tagCount(word);
+        if (ownUses > 0) own = std::max(own, static_cast<double>(ownUses) / (ownUses + baseUses));
+      }
       if (base) counts[word] += count * own;
       for (const std::string& b : bases) counts[b] += count * (1 - own) / bases.size();
     }
@@ -451,7 +514,9 @@ class Maker {
       for (const std::string& text : function->second) {
         std::string first = text.substr(text.find(' ') + 1);
         first = first.substr(0, first.find("；"));
-        h.meanings.push_back({0, text, first});
+        // A reviewed row's part of speech chooses its sound and examples ("desert" the noun).
+        const char pos = h.function ? 0 : wordNetPos(text.substr(0, text.find(' ')));
+        h.meanings.push_back({pos, text, first});
       }
       fillSounds(h);
       return true;
@@ -461,13 +526,20 @@ class Maker {
     // dictionary was too often wrong ("ok" 罚金, "teen" 愤怒).
     if (translated != english_.end()) translate(h, translated->second);
     fillSounds(h);
+    // A noun put before its verb ("transport", "address") keeps the verb's sounds where the
+    // dictionary's British stresses only the verb.
+    for (size_t m = 1; m < h.meanings.size() && h.british.empty() && !h.phonetics.empty(); ++m) {
+      Headword other = h;
+      fillSounds(other, h.meanings[m].pos);
+      if (!other.british.empty()) h = std::move(other);
+    }
     return !h.meanings.empty();
   }
 
   // The sounds of the part of speech of the first meaning ("read" as a verb, "live" as the
-  // adjective where that comes first).
-  void fillSounds(Headword& h) const {
-    const char pos = h.meanings.empty() ? 0 : h.meanings.front().pos;
+  // adjective where that comes first), or of `pos`.
+  void fillSounds(Headword& h, char pos = 0) const {
+    if (!pos) pos = h.meanings.empty() ? 0 : h.meanings.front().pos;
     // "Monday" sounds as the pronouncing dictionary's "monday", "March" as "march".
     const std::string word = lowered(h.word);
     auto translated = english_.find(h.word);
@@ -494,9 +566,13 @@ class Maker {
     h.british = britishFor(word, sameStress, *phones, american_.stressVaries(word));
   }
 
-  // One row a part of speech. Where WordNet's tagged texts use the word, its rows follow that use
-  // and a noun, verb, adjective or adverb they never meet is a rare one ("get" as a noun); else
-  // the dictionary's order holds, for the parts of speech WordNet knows.
+  // One row a part of speech, at most three. The dictionary's first line and every noun line
+  // stay ("telescope" 望远镜 beside the verb 叠缩); a verb, adjective or adverb line stays when
+  // WordNet's tagged texts use the word so, or, for a word they never meet, when WordNet knows
+  // that part ("get" as a noun is a rare one). The rows follow the tagged texts' use ("still"
+  // the adverb, "sick" the adjective), but a verb goes before a noun only where the texts use it
+  // clearly more ("run", "thank"): they meet the nouns of things less than a learner does
+  // ("train" 火车, "nurse" 护士 before their verbs).
   void translate(Headword& h, const TranslatedWord& word) const {
     const bool tagged = std::any_of(h.parts.begin(), h.parts.end(),
                                     [&](char pos) { return wordNet_.tagCount(h.word, pos) > 0; });
@@ -504,17 +580,29 @@ class Maker {
       return std::find(h.parts.begin(), h.parts.end(), wordNetPos(p.label)) - h.parts.begin();
     };
     std::vector<TranslatedPart> parts;
-    for (const TranslatedPart& p : word.parts) {
-      char pos = wordNetPos(p.label);
-      bool known = tagged ? rank(p) < static_cast<long>(h.parts.size())
-                          : !wordNet_.senses(h.word, pos).empty();
-      if (!pos || known) parts.push_back(p);
+    for (size_t i = 0; i < word.parts.size(); ++i) {
+      const TranslatedPart& p = word.parts[i];
+      const char pos = wordNetPos(p.label);
+      const bool known = tagged ? rank(p) < static_cast<long>(h.parts.size())
+                                : !wordNet_.senses(h.word, pos).empty();
+      if (!pos || i == 0 || pos == 'n' || known) parts.push_back(p);
     }
-    if (parts.empty()) parts = word.parts;
-    if (tagged)
+    if (tagged) {
       std::stable_sort(
           parts.begin(), parts.end(),
           [&](const TranslatedPart& a, const TranslatedPart& b) { return rank(a) < rank(b); });
+      auto isPart = [](char pos) {
+        return [pos](const TranslatedPart& p) { return wordNetPos(p.label) == pos; };
+      };
+      auto verb = std::find_if(parts.begin(), parts.end(), isPart('v'));
+      auto noun = std::find_if(parts.begin(), parts.end(), isPart('n'));
+      if (verb < noun && noun != parts.end()) {
+        const int verbUses = wordNet_.tagCount(h.word, 'v');
+        const int nounUses = wordNet_.tagCount(h.word, 'n');
+        if (verbUses < kVerbLeadUses || verbUses * 2 < nounUses * 3)
+          std::rotate(verb, noun, noun + 1);
+      }
+    }
     std::vector<MeaningRow> rows;
     for (const TranslatedPart& p : parts) {
       if (rows.size() >= 3) break;
@@ -538,7 +626,7 @@ class Maker {
       // The corpora's ranks are of lower-cased words: a word that the subtitles write
       // capitalised is most often a name ("bobby", "terry"). Inflected forms ("made", "existing")
       // are no headwords of their own there either.
-      if (!functionWords_.count(word) &&
+      if (!functionWords_.count(word) && !added_.count(word) &&
           (!wordNet_.isLemma(word) || capitalised_.count(word) || mostlyProper(word) ||
            isMainlyAnInflection(word)))
         continue;
@@ -572,8 +660,8 @@ class Maker {
     if (word.size() < 2 || !isPlainWord(word) || excluded_.count(word) ||
         isOffensive(wordNet_, word))
       return false;
-    // A reviewed meaning makes a word of its own ("interested").
-    if (meaningOverrides_.count(word)) return true;
+    // A reviewed meaning makes a word of its own ("interested"), and so does our own list.
+    if (meaningOverrides_.count(word) || added_.count(word)) return true;
     if (!examWord) return !isProperNoun(word) && !isMainlyAnInflection(word);
     // "children" 孩子们（child的复数）, "running": a text yields them as their base form.
     auto translated = english_.find(word);
@@ -605,10 +693,6 @@ class Maker {
   std::vector<std::string> doubleForms(const std::string& base) const {
     if (!isPlainWord(base) || functionWords_.count(base)) return {};
     const std::set<std::string> baseSenses = allSenses(base);
-    auto listCount = [&](const std::string& word) {
-      auto it = listCounts_.find(word);
-      return it == listCounts_.end() ? 0L : it->second;
-    };
     auto sameMeaning = [&](const std::string& form) {
       auto translated = english_.find(form);
       if (translated == english_.end() || translated->second.parts.empty()) return true;
@@ -621,10 +705,16 @@ class Maker {
     std::vector<std::string> doubles;
     for (const auto& [pos, marker] : {std::pair{'n', '#'}, {'a', '&'}, {'a', '*'}})
       for (const std::string& form : inflections_.formsOf(base, pos, marker))
-        if (form != base && !functionWords_.count(form) && !isIrregularSpelling(form, base) &&
+        if (form != base && !functionWords_.count(form) && !added_.count(form) &&
+            !isIrregularSpelling(form, base) && sharesItsStem(form, base) &&
             listCount(form) <= 3 * listCount(base) && sameMeaning(form))
           doubles.push_back(form);
     return doubles;
+  }
+
+  // A regular form begins as its base does ("bigger", "eggs"); "more" is no double of "many".
+  static bool sharesItsStem(const std::string& form, const std::string& base) {
+    return form.compare(0, base.size() - 1, base, 0, base.size() - 1) == 0;
   }
 
   // The other spelling of a British/American pair, where the dictionary gives the two a sense in
@@ -712,6 +802,9 @@ class Maker {
         wanted.insert(word);
     for (const std::string& word : capitalisedWords_)
       if (!rank_.count(word) && !recorded.count(word)) wanted.insert(word);
+    for (const std::string& word : added_)
+      if (!rank_.count(word) && !recorded.count(word) && !excluded_.count(word))
+        wanted.insert(word);
     std::vector<std::string> missing(recorded.begin(), recorded.end());
     missing.insert(missing.end(), wanted.begin(), wanted.end());
     std::sort(missing.begin(), missing.end(), [&](const std::string& a, const std::string& b) {
@@ -790,16 +883,42 @@ class Maker {
       }
       std::string english;
       int lines = 0;
-      for (char pos : h.parts) {
-        const std::vector<uint32_t>& senses = wordNet_.senses(h.word, pos);
-        for (size_t k = 0; k < senses.size() && k < 2 && lines < 4; ++k, ++lines)
+      // In the order of the Chinese rows ("desert" the noun first), then the other parts used.
+      std::vector<char> order;
+      for (const MeaningRow& row : h.meanings)
+        if (row.pos && std::find(order.begin(), order.end(), row.pos) == order.end())
+          order.push_back(row.pos);
+      for (char pos : h.parts)
+        if (std::find(order.begin(), order.end(), pos) == order.end()) order.push_back(pos);
+      for (char pos : order) {
+        int taken = 0;
+        for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+          if (taken >= 2 || lines >= 4) break;
+          const Synset* synset = wordNet_.synset(pos, offset);
+          if (!isOwnSense(*synset, h.word)) continue;
           english += (english.empty() ? "" : "\\n") + std::string(posLabel(pos)) + " " +
-                     field(wordtext::plainGloss(wordNet_.synset(pos, senses[k])->definition));
+                     field(wordtext::plainGloss(synset->definition));
+          ++taken;
+          ++lines;
+        }
       }
       if (!english.empty()) en << h.word << '\t' << english << '\n';
       std::string forms = inflections_.formsText(h.word, formParts(h));
       if (!forms.empty()) tr << h.word << '\t' << forms << '\n';
     }
+  }
+
+  // A sense the card's English meaning may show: not one WordNet marks offensive, nor one it
+  // shares with a swear word we leave out ("screw" beside "fuck"), nor a name's where the
+  // headword is the common word ("China" for china).
+  bool isOwnSense(const Synset& synset, const std::string& word) const {
+    if (isMarkedOffensive(wordNet_, synset, word) ||
+        std::any_of(synset.words.begin(), synset.words.end(),
+                    [&](const std::string& w) { return excluded_.count(lowered(w)) > 0; }))
+      return false;
+    if (word != lowered(word)) return true;
+    return std::any_of(synset.words.begin(), synset.words.end(),
+                       [&](const std::string& w) { return w == word; });
   }
 
   void writeExamples(std::ofstream& out, const Headword& h) {
@@ -1115,6 +1234,8 @@ class Maker {
   std::unordered_map<std::string, long> listCounts_;  // the frequency list's, by lower-cased word
   std::unordered_set<std::string> names_;             // first names
   std::set<std::string> capitalisedWords_;            // our own list of words with a capital
+  std::set<std::string> added_;        // our own words that the frequency data undercount
+  std::set<std::string> uncountable_;  // our own list of nouns that take no plural
   std::vector<ExamClass> exams_;
   Inflections inflections_;
   std::map<std::string, std::vector<std::string>> functionWords_;

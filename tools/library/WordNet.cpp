@@ -235,4 +235,30 @@ std::vector<std::string> WordNet::exceptionForms(const std::string& base, char p
   return forms;
 }
 
+int WordNet::usesInGlosses(const std::string& word) const {
+  if (glossWords_.empty()) {
+    auto count = [this](const std::string& text) {
+      for (size_t at = 0; at < text.size();) {
+        if (!std::isalpha(static_cast<unsigned char>(text[at]))) {
+          ++at;
+          continue;
+        }
+        size_t end = at;
+        while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) ++end;
+        std::string token = text.substr(at, end - at);
+        for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        ++glossWords_[token];
+        at = end;
+      }
+    };
+    for (const auto& synsets : synsets_)
+      for (const auto& [offset, synset] : synsets) {
+        count(synset.definition);
+        for (const std::string& example : synset.examples) count(example);
+      }
+  }
+  const auto found = glossWords_.find(word);
+  return found == glossWords_.end() ? 0 : found->second;
+}
+
 }  // namespace tools

@@ -52,6 +52,9 @@ class WordNet {
   std::vector<std::string> exceptionBases(const std::string& form, char pos) const;
   // Irregular forms that the exception list of `pos` gives for a base form ("go" -> "went", ...).
   std::vector<std::string> exceptionForms(const std::string& base, char pos) const;
+  // How often the definitions and examples, written by WordNet's own lexicographers, use the
+  // word as spelt (lower case): a plural they use ("waters", "foods") is one the language has.
+  int usesInGlosses(const std::string& word) const;
 
  private:
   std::unordered_map<std::string, std::array<std::vector<uint32_t>, 4>> index_;
@@ -59,6 +62,7 @@ class WordNet {
   std::unordered_map<std::string, std::array<int, 4>> tagCounts_;
   std::array<std::multimap<std::string, std::string>, 4> formToBase_;
   std::array<std::multimap<std::string, std::string>, 4> baseToForm_;
+  mutable std::unordered_map<std::string, int> glossWords_;  // counted on first use
 };
 
 }  // namespace tools
