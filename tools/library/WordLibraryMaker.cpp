@@ -566,8 +566,9 @@ class Maker {
     h.british = britishFor(word, sameStress, *phones, american_.stressVaries(word));
   }
 
-  // One row a part of speech, at most three. The dictionary's first line and every noun line
-  // stay ("telescope" 望远镜 beside the verb 叠缩); a verb, adjective or adverb line stays when
+  // One row a part of speech, at most three. The dictionary's first line and every noun line of a
+  // word WordNet knows as a noun stay ("telescope" 望远镜 beside the verb 叠缩; not "neat" 牛); a
+  // verb, adjective or adverb line stays when
   // WordNet's tagged texts use the word so, or, for a word they never meet, when WordNet knows
   // that part ("get" as a noun is a rare one). The rows follow the tagged texts' use ("still"
   // the adverb, "sick" the adjective), but a verb goes before a noun only where the texts use it
@@ -585,8 +586,26 @@ class Maker {
       const char pos = wordNetPos(p.label);
       const bool known = tagged ? rank(p) < static_cast<long>(h.parts.size())
                                 : !wordNet_.senses(h.word, pos).empty();
-      if (!pos || i == 0 || pos == 'n' || known) parts.push_back(p);
+      const bool aNoun = pos == 'n' && !wordNet_.senses(h.word, 'n').empty();
+      if (!pos || i == 0 || aNoun || known) parts.push_back(p);
     }
+    // A noun line that only restates another line ("grey" n. 灰色 beside adj. 灰色的) adds
+    // nothing to the card, even where it is the dictionary's first.
+    auto restates = [&](const TranslatedPart& noun) {
+      return std::all_of(noun.senses.begin(), noun.senses.end(), [&](const std::string& sense) {
+        return std::any_of(parts.begin(), parts.end(), [&](const TranslatedPart& other) {
+          return &other != &noun &&
+                 std::any_of(other.senses.begin(), other.senses.end(), [&](const std::string& s) {
+                   return s.find(sense) != std::string::npos;
+                 });
+        });
+      });
+    };
+    for (size_t i = 0; i < parts.size() && parts.size() > 1; ++i)
+      if (wordNetPos(parts[i].label) == 'n' && restates(parts[i])) {
+        parts.erase(parts.begin() + static_cast<long>(i));
+        break;
+      }
     if (tagged) {
       std::stable_sort(
           parts.begin(), parts.end(),
