@@ -7,6 +7,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/base/MutableArrayDescription.h"
+
 namespace plat {
 namespace {
 
@@ -94,6 +96,11 @@ void appendDebug(std::string& out, const Value& v) {
       break;
     }
     case Value::Type::Array: {
+      if (mutableArraysDescribedByIdentity() &&
+          dynamic_cast<const PlainArray*>(v.arrayStorage()) != nullptr) {
+        out += mutableArrayDescription(v);
+        break;
+      }
       out += "[";
       for (size_t i = 0; i < v.size(); ++i) {
         if (i) out += ", ";
@@ -561,6 +568,12 @@ std::string Value::debugString() const {
   std::string out;
   appendDebug(out, *this);
   return out;
+}
+
+uint32_t Value::holderCount() const {
+  if (type_ < Type::String) return 1;
+  if (hold_ == Hold::Own) return boxCount().load(std::memory_order_relaxed);
+  return group()->count_.load(std::memory_order_relaxed);
 }
 
 // ---- PlainArray

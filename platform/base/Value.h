@@ -261,8 +261,14 @@ class Value {
   bool operator==(const Value& other) const;
   bool operator!=(const Value& other) const { return !(*this == other); }
 
-  // A readable form for logs and test failures, e.g. {"a": [1, 2.5, "x"], "b": null}.
+  // A readable form for logs and test failures, e.g. {"a": [1, 2.5, "x"], "b": null}. Plain
+  // arrays print in their short form instead while the process asks for it
+  // (MutableArrayDescription.h).
   std::string debugString() const;
+
+  // How many values hold this string or container (for an item of a group, how many hold the
+  // group); 1 for null, booleans and numbers, which nobody shares.
+  uint32_t holderCount() const;
 
  private:
   friend class ValueGroup;  // frees the heap texts of its strings
