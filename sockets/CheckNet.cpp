@@ -1,9 +1,10 @@
 #include "sockets/CheckNet.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 
-#include "platform/base/Bundle.h"
+#include "platform/http/Url.h"
+#include "store/CallDB.h"
 
 namespace sockets {
 
@@ -14,8 +15,9 @@ CheckNet* sharedInstance = nullptr;
 }  // namespace
 
 std::string CheckNet::watchedHost() {
-  if (const char* host = std::getenv("VOCAB_REACHABILITY_HOST"); host && *host) return host;
-  return plat::Bundle::main().infoValue("ReachabilityHost");
+  std::optional<plat::http::Url> base =
+      plat::http::Url::parse(CallDB::callDB()->getPersonalValue("url"));
+  return base ? base->host() : "";
 }
 
 CheckNet& CheckNet::sharedCheck() {

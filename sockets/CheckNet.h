@@ -1,5 +1,5 @@
-// A process-wide watcher of three reachability monitors (a public web host, any route off the
-// device, the local WiFi link), started on the run loop of the thread that first asks for it.
+// A process-wide watcher of three reachability monitors (the account server's host, any route off
+// the device, the local WiFi link), started on the run loop of the thread that first asks for it.
 // Nothing in the app asks for it.
 #pragma once
 
@@ -16,7 +16,8 @@ class CheckNet : public plat::AlertViewDelegate {
  public:
   // The one shared instance, made (and its monitors started) on first use.
   static CheckNet& sharedCheck();
-  // The host hostReach watches: $VOCAB_REACHABILITY_HOST, else the bundle's "ReachabilityHost".
+  // The host hostReach watches: that of the account server's base (the personal value "url"), the
+  // one outside host the app talks to anyway; "" when the base names none.
   static std::string watchedHost();
 
   CheckNet();

@@ -1,15 +1,17 @@
 // The reachability watcher: its three monitors are started on the creating thread's loop, it
-// hears their changes while it lives, and lets go of them when it goes.
+// hears their changes while it lives, and lets go of them when it goes. The host it watches is the
+// account server's.
 #include "sockets/CheckNet.h"
 
 #include <gtest/gtest.h>
 #include <netdb.h>
 
-#include <cstdlib>
 #include <set>
 
 #include "platform/stream/Resolver.h"
+#include "store/CallDB.h"
 #include "tests/support/FakeNetwork.h"
+#include "tests/support/TempHome.h"
 #include "tests/support/VirtualTime.h"
 
 using sockets::CheckNet;
@@ -18,10 +20,10 @@ namespace {
 
 class CheckNetTest : public ::testing::Test {
  protected:
-  // The watched host is a test name, not the bundle's outside host; it is looked up in the
-  // test's own table, where it stands at a public address.
+  // The account server is at a test name, looked up in the test's own table, where it stands at
+  // a public address.
   void SetUp() override {
-    ::setenv("VOCAB_REACHABILITY_HOST", "reachability.test", 1);
+    CallDB::callDB()->UpdatePersonalValue("url", "http://reachability.test:8080/");
     plat::stream::setLookupFunction([](const std::string& host, int port) {
       if (host == "reachability.test") return plat::stream::resolveBlocking("192.0.2.7", port);
       plat::stream::Resolution unknown;
@@ -31,8 +33,9 @@ class CheckNetTest : public ::testing::Test {
   }
   void TearDown() override {
     plat::stream::setLookupFunction(nullptr);
-    ::unsetenv("VOCAB_REACHABILITY_HOST");
+    CallDB::Release_CallDB();
   }
+  testsupport::TempHome home;  // the study store, and its server base, of one case
   testsupport::VirtualTime time;
   testsupport::FakeNetwork network;
 };
@@ -63,14 +66,19 @@ TEST_F(CheckNetTest, MonitorsAreStartedAndStopWithTheWatcher) {
   plat::NotificationCenter::defaultCenter().removeObserver(&observer);
 }
 
-// Nothing configured, the watcher still watches a host: the bundle's.
-TEST_F(CheckNetTest, TheBundleNamesTheWatchedHostByDefault) {
-  ::unsetenv("VOCAB_REACHABILITY_HOST");
-  EXPECT_FALSE(CheckNet::watchedHost().empty());
+// The host follows the server base as it stands when the watcher is made; a base that names no
+// host leaves the host monitor out, and the other two still watch.
+TEST_F(CheckNetTest, TheWatchedHostIsTheAccountServersOrNone) {
+  CallDB::callDB()->UpdatePersonalValue("url", "http://127.0.0.1:8080");  // as shipped
+  EXPECT_EQ(CheckNet::watchedHost(), "127.0.0.1");
+  CallDB::callDB()->UpdatePersonalValue("url", "https://[::1]:9/api");
+  EXPECT_EQ(CheckNet::watchedHost(), "::1");
+  CallDB::callDB()->UpdatePersonalValue("url", "");
+  EXPECT_EQ(CheckNet::watchedHost(), "");
   CheckNet& check = CheckNet::sharedCheck();
-  EXPECT_NE(check.hostReach(), nullptr);
-  EXPECT_EQ(check.configureTextField(*check.hostReach()), NotReachable)
-      << "its name is not in the test's table";
+  EXPECT_EQ(check.hostReach(), nullptr);
+  EXPECT_NE(check.internetReach(), nullptr);
+  EXPECT_NE(check.wifiReach(), nullptr);
   delete &check;
 }
 
