@@ -24,29 +24,25 @@
 #include <utility>
 #include <vector>
 
-#include "server/Form.h"
+#include "server/CommandLine.h"
+#include "server/ExchangeLog.h"
 #include "server/HttpListener.h"
 #include "server/SampleMnemonics.h"
 #include "server/Service.h"
 
 namespace {
 
-const char* const kUsage =
-    "usage: vocab-standin --data FOLDER [--port PORT] [--library LEARN_DB] [--store-version "
-    "VERSION]\n"
-    "       vocab-standin --data FOLDER --set-password ACCOUNT PASSWORD\n";
-
 // Below the welcome message every new account finds a few older ones: more than a page.
 const std::vector<std::string> kPastMessages = {
     "每日课堂更新了：打开复习页上方公告栏里的“每日课堂”看看今天的句子。",
     "小提示：单词卡片上的“优秀助记”来自其他学员，觉得好就采纳它。",
-    "小提示：在设置页的“备份与恢复”里可以把学习数据备份到服务器。",
+    "小提示：在设置页的“备份与同步”里可以把学习数据备份到服务器。",
     "连续签到可以让您在排行榜上更靠前，统计页里能看到排行榜。",
-    "小提示：复习页右上角可以调整单词卡片各部分的顺序。",
+    "小提示：设置页的“卡片内容排序”里可以调整单词卡片各部分的顺序。",
     "新的单词本已经上线，到“单词本”页里挑选吧。",
     "小提示：在文本页粘贴一段英文，就能提取出里面的生词。",
-    "小提示：设置页的“功能开关”里可以打开或关闭优秀助记。",
-    "语音包可以在设置页下载，下载后单词都能发音。",
+    "小提示：设置页的“特权功能”里可以打开或关闭优秀助记。",
+    "语音包可以在设置页的“特权功能”里下载，下载后单词都能发音。",
     "您的反馈我们都会认真阅读，谢谢您的支持。",
     "欢迎来到本机的练习服务器，这里的消息都是示例。",
 };
@@ -71,15 +67,8 @@ standin::Notice noticeIn(const std::string& folder) {
 }
 
 void logExchange(const standin::Request& request, const standin::Reply& reply) {
-  const std::time_t now = std::time(nullptr);
-  char when[32];
-  std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-  const std::string account = standin::Form::of(request)["account"];
-  const std::string page = standin::Form::of(request)["page"];
-  std::printf("%s %s %s%s%s%s%s -> %d (%zu bytes)\n", when, request.method.c_str(),
-              request.path().c_str(), account.empty() ? "" : " account=", account.c_str(),
-              page.empty() ? "" : " page=", page.c_str(), reply.status, reply.body.size());
-  for (const std::string& line : reply.log) std::printf("%s %s\n", when, line.c_str());
+  const std::string text = standin::exchangeLogText(request, reply, std::time(nullptr));
+  std::fputs(text.c_str(), stdout);
   std::fflush(stdout);
 }
 
@@ -107,39 +96,18 @@ int setPassword(standin::Service& service, const std::string& name, const std::s
 }
 
 int main(int argc, char** argv) {
-  std::string folder, library;
-  std::optional<std::pair<std::string, std::string>> newPassword;
-  standin::Options options;
-  long port = 8080;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--data" && i + 1 < argc) {
-      folder = argv[++i];
-    } else if (arg == "--library" && i + 1 < argc) {
-      library = argv[++i];
-    } else if (arg == "--store-version" && i + 1 < argc) {
-      options.storeVersion = argv[++i];
-      options.releaseNotes = "版本 " + options.storeVersion + "：本机练习服务器报告的新版本。";
-    } else if (arg == "--set-password" && i + 2 < argc) {
-      newPassword.emplace(argv[i + 1], argv[i + 2]);
-      i += 2;
-    } else if (arg == "--port" && i + 1 < argc) {
-      char* end = nullptr;
-      port = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || port < 0 || port > 65535) {
-        std::fprintf(stderr, "vocab-standin: no port number: %s\n", argv[i]);
-        return 2;
-      }
-    } else {
-      std::fputs(kUsage, stderr);
-      return 2;
-    }
-  }
-  if (folder.empty()) {
-    std::fputs(kUsage, stderr);
+  const standin::CommandLine line =
+      standin::CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.error.empty()) {
+    std::fputs(line.error.c_str(), stderr);
     return 2;
   }
-
+  const std::string& folder = line.dataFolder;
+  standin::Options options;
+  if (!line.storeVersion.empty()) {
+    options.storeVersion = line.storeVersion;
+    options.releaseNotes = "版本 " + options.storeVersion + "：本机练习服务器报告的新版本。";
+  }
   options.dataFolder = folder;
   options.notice = noticeIn(folder);
   options.countedSignIns = true;
@@ -152,7 +120,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n", folder.c_str(), error.c_str());
     return 1;
   }
-  if (newPassword) return setPassword(service, newPassword->first, newPassword->second);
+  if (line.newPassword)
+    return setPassword(service, line.newPassword->first, line.newPassword->second);
+  const std::string& library = line.library;
   if (!library.empty()) {
     const std::string error = service.withState(
         [&](standin::State& state) { return standin::addSampleMnemonics(state, library); });
@@ -169,11 +139,12 @@ int main(int argc, char** argv) {
   sigaddset(&endSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
-  standin::HttpListener listener(static_cast<uint16_t>(port), [&](const standin::Request& request) {
-    standin::Reply reply = service.answer(request);
-    logExchange(request, reply);
-    return reply;
-  });
+  standin::HttpListener listener(static_cast<uint16_t>(line.port),
+                                 [&](const standin::Request& request) {
+                                   standin::Reply reply = service.answer(request);
+                                   logExchange(request, reply);
+                                   return reply;
+                                 });
   if (!listener.error().empty()) {
     std::fprintf(stderr, "vocab-standin: %s\n", listener.error().c_str());
     return 1;

@@ -1,0 +1,78 @@
+// The server program's own side: the arguments it refuses and the log it writes of each
+// exchange, also from several connections' threads at once.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/CommandLine.h"
+#include "server/ExchangeLog.h"
+
+namespace servertest {
+namespace {
+
+using standin::CommandLine;
+
+TEST(CommandLine, ReadsWhatItIsAskedAndRefusesPortsAndPasswordsThatAreNot) {
+  CommandLine line = CommandLine::parse(
+      {"--data", "/tmp/d", "--port", "0", "--library", "learn.db", "--store-version", "9.0"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.port, 0);
+  EXPECT_EQ(line.library, "learn.db");
+  EXPECT_EQ(CommandLine::parse({"--data", "/tmp/d"}).port, 8080);
+  EXPECT_EQ(CommandLine::parse({"--data", "d", "--port", "65535"}).port, 65535);
+
+  // An empty or blank port once read as 0, a free port, where the app waits on another.
+  for (const char* port : {"", " ", " 80", "80 ", "+80", "-1", "65536", "8o8o", "0000080"}) {
+    const std::string error = CommandLine::parse({"--data", "d", "--port", port}).error;
+    EXPECT_NE(error.find("--port takes a number from 0 to 65535"), std::string::npos) << port;
+    EXPECT_NE(error.find("\"" + std::string(port) + "\""), std::string::npos) << "names it";
+  }
+  EXPECT_EQ(CommandLine::parse({"--data", "d", "--set-password", "lin", ""}).error,
+            "vocab-standin: --set-password needs a password that is not empty\n");
+  line = CommandLine::parse({"--data", "d", "--set-password", "lin", " secret "});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.newPassword->second, " secret ") << "kept as the login window would send it";
+
+  EXPECT_EQ(CommandLine::parse({}).error, standin::kUsage);
+  EXPECT_EQ(CommandLine::parse({"--data"}).error, standin::kUsage);
+  EXPECT_EQ(CommandLine::parse({"--data", "d", "--set-password", "lin"}).error, standin::kUsage);
+  EXPECT_EQ(CommandLine::parse({"--data", "d", "--verbose"}).error, standin::kUsage);
+}
+
+TEST(ExchangeLog, OneLineAnExchangeWithItsTimeAndOneForEachOfTheRepliesOwn) {
+  standin::Request request{"GET", "/api/get_user_message.php?account=lin&page=1", {}, ""};
+  standin::Reply reply = standin::Reply::json("{\"result\":1}");
+  reply.log = {"record 1", "record 2"};
+  std::tm noon{};
+  noon.tm_year = 2026 - 1900;
+  noon.tm_mon = 11;
+  noon.tm_mday = 7;
+  noon.tm_hour = 12;
+  noon.tm_isdst = -1;
+  const std::time_t when = std::mktime(&noon);
+  EXPECT_EQ(
+      standin::exchangeLogText(request, reply, when),
+      "2026-12-07 12:00:00 GET /api/get_user_message.php account=lin page=1 -> 200 (12 bytes)\n"
+      "2026-12-07 12:00:00 record 1\n"
+      "2026-12-07 12:00:00 record 2\n");
+
+  // Connections log from threads of their own; each line keeps its own time.
+  const standin::Request plain{"POST", "/app_logs", {}, ""};
+  const standin::Reply empty = standin::Reply::text("");
+  std::vector<std::string> seen(2);
+  std::vector<std::thread> connections;
+  for (size_t i = 0; i < seen.size(); ++i)
+    connections.emplace_back([&, i] {
+      for (int n = 0; n < 200; ++n)
+        seen[i] = standin::exchangeLogText(plain, empty, when + static_cast<long>(i) * 86400);
+    });
+  for (std::thread& connection : connections) connection.join();
+  EXPECT_EQ(seen[0], "2026-12-07 12:00:00 POST /app_logs -> 200 (0 bytes)\n");
+  EXPECT_EQ(seen[1], "2026-12-08 12:00:00 POST /app_logs -> 200 (0 bytes)\n");
+}
+
+}  // namespace
+}  // namespace servertest
