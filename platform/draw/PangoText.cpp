@@ -1,8 +1,12 @@
 #include "platform/draw/PangoText.h"
 
+#include <pango/pangofc-fontmap.h>
+
 #include <map>
 #include <memory>
 #include <tuple>
+
+#include "platform/draw/FontFaces.h"
 
 namespace plat::pangotext {
 namespace {
@@ -13,9 +17,14 @@ constexpr const char* kSystemFamilies = "WenQuanYi Micro Hei,sans-serif";
 constexpr const char* kLatinFamilies = "DejaVu Sans,sans-serif";
 
 struct ContextHolder {
+  PangoFontMap* map = nullptr;
   PangoContext* context = nullptr;
   ContextHolder() {
-    PangoFontMap* map = pango_cairo_font_map_get_default();
+    // A map of the thread's own with the program's faces, rather than the thread's default one
+    // with the machine's.
+    map = pango_cairo_font_map_new();
+    if (FcConfig* faces = fontfaces::configuration(); faces && PANGO_IS_FC_FONT_MAP(map))
+      pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(map), faces);
     context = pango_font_map_create_context(map);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
@@ -25,7 +34,10 @@ struct ContextHolder {
     cairo_font_options_destroy(options);
     pango_context_set_round_glyph_positions(context, FALSE);
   }
-  ~ContextHolder() { g_object_unref(context); }
+  ~ContextHolder() {
+    g_object_unref(context);
+    g_object_unref(map);
+  }
 };
 
 struct DescriptionDeleter {
