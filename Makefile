@@ -11,18 +11,28 @@ run: deps
 	cmake --build build/release -j $(JOBS) --target vocab
 	build/release/app/vocab $(ARGS)
 
-# The app against the stand-in account server, which listens on 127.0.0.1:8080 (the shipped server
-# base) while the app runs and keeps its accounts and backups in STANDIN_DATA between runs. The
-# stand-in is also the app's store lookup, analytics log service and maker's web site; STANDIN_ARGS
-# goes to it (--store-version 9.0 makes the version check offer an update).
+# The app against the stand-in account server, which listens on 127.0.0.1:STANDIN_PORT (8080, the
+# shipped server base, unless given) while the app runs and keeps its accounts and backups in
+# STANDIN_DATA between runs. The app's server base (the personal value "url" in its study database,
+# copied from the bundle first when the app has none yet) is set to the stand-in. The stand-in is
+# also the app's store lookup, analytics log service and maker's web site; STANDIN_ARGS goes to it
+# (--store-version 9.0 makes the version check offer an update).
 STANDIN_DATA ?= $(HOME)/.local/share/vocab-standin
-STANDIN = http://127.0.0.1:8080
+STANDIN_PORT ?= 8080
+STANDIN = http://127.0.0.1:$(STANDIN_PORT)
+STUDY_DB = $(or $(VOCAB_HOME),$(HOME)/.local/share/vocab)/Library/Application Support/learn.db
 run-online: deps
+	@case "$(STANDIN_PORT)" in ''|*[!0-9]*|0*) false;; esac && [ "$(STANDIN_PORT)" -le 65535 ] || \
+	  { echo "STANDIN_PORT takes a port number from 1 to 65535, not '$(STANDIN_PORT)'"; exit 2; }
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCAB_TESTS=OFF
 	cmake --build build/release -j $(JOBS) --target vocab vocab-standin
 	@mkdir -p "$(STANDIN_DATA)"
-	@build/release/app/vocab-standin --data "$(STANDIN_DATA)" --library build/release/bundle/learn.db \
-	  $(STANDIN_ARGS) >>"$(STANDIN_DATA)/requests.log" 2>&1 & \
+	@db="$(STUDY_DB)"; if [ ! -f "$$db" ]; then mkdir -p "$$(dirname "$$db")" && \
+	  cp build/release/bundle/learn.db "$$db" && { chattr +d "$$db" 2>/dev/null || true; }; fi && \
+	  sqlite3 -cmd '.timeout 5000' "$$db" "replace into Var_Config (vc_tVarName,vc_tValue,vc_uNeedSync) \
+	    values ('url','$(STANDIN)',1)"
+	@build/release/app/vocab-standin --data "$(STANDIN_DATA)" --port $(STANDIN_PORT) \
+	  --library build/release/bundle/learn.db $(STANDIN_ARGS) >>"$(STANDIN_DATA)/requests.log" 2>&1 & \
 	  server=$$!; trap 'kill $$server 2>/dev/null' EXIT INT TERM; sleep 1; \
 	  if ! kill -0 $$server 2>/dev/null; then tail -n 3 "$(STANDIN_DATA)/requests.log"; exit 1; fi; \
 	  echo "stand-in server on $(STANDIN), requests logged in $(STANDIN_DATA)/requests.log"; \
