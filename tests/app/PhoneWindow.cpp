@@ -90,17 +90,21 @@ double PhoneWindow::changed(const ScreenShot& a, const ScreenShot& b,
   return b.changedShare(a, p.x, p.y, p.w, p.h);
 }
 
-double PhoneWindow::badgeRed(const ScreenShot& s, const plat::Rect& area) const {
+double PhoneWindow::share(const ScreenShot& s, const plat::Rect& area,
+                          const std::function<bool(unsigned)>& pick) const {
   const Pixels p = pixels(area);
-  int red = 0;
+  int picked = 0;
   for (int y = p.y; y < p.y + p.h; ++y) {
-    for (int x = p.x; x < p.x + p.w; ++x) {
-      const unsigned rgb = s.rgb(x, y);
-      const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
-      if (r > 180 && g < 90 && b < 90) ++red;
-    }
+    for (int x = p.x; x < p.x + p.w; ++x) picked += pick(s.rgb(x, y));
   }
-  return p.w * p.h > 0 ? double(red) / (p.w * p.h) : 0;
+  return p.w * p.h > 0 ? double(picked) / (p.w * p.h) : 0;
+}
+
+double PhoneWindow::badgeRed(const ScreenShot& s, const plat::Rect& area) const {
+  return share(s, area, [](unsigned rgb) {
+    const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+    return r > 180 && g < 90 && b < 90;
+  });
 }
 
 double PhoneWindow::brightShare(const ScreenShot& s, const plat::Rect& area, unsigned level) const {

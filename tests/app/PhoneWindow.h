@@ -3,6 +3,7 @@
 // the screen taken until it has settled after a step.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,6 +48,9 @@ class PhoneWindow {
 
   // The share of the rectangle of the phone's screen (points) that differs between two pictures.
   double changed(const ScreenShot& a, const ScreenShot& b, const plat::Rect& area) const;
+  // The share of the rectangle whose pixels (0xRRGGBB) `pick` takes.
+  double share(const ScreenShot& s, const plat::Rect& area,
+               const std::function<bool(unsigned)>& pick) const;
   // The share of the rectangle taken by the red of a badge.
   double badgeRed(const ScreenShot& s, const plat::Rect& area) const;
   // The share of the rectangle brighter than `level` in every channel (nothing dims it).

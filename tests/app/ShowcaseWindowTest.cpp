@@ -37,6 +37,12 @@ constexpr double kFirstListWord[] = {200, 165};
 constexpr double kAlertLeftButton[] = {93, 330};
 constexpr double kBackupRow[] = {150, 350};
 constexpr double kFirstSheetButton[] = {160, 354};  // "向上备份"
+// Rows and areas of the phone's screen that tell what shows.
+constexpr double kAlertMiddle = 280;
+const plat::Rect kCardTop{10, 30, 300, 80};    // white above the word, dimmed under an alert
+const plat::Rect kFirstWord{40, 155, 60, 20};  // the word of the list's first row
+const plat::Rect kListArea{0, 150, 320, 300};
+const plat::Rect kLoginButton{60, 340, 200, 25};  // the login window's green 登录
 
 const char* const kAccount = "shower";
 const char* const kPassword = "secret12";
@@ -76,16 +82,17 @@ class ShowcaseInWindow : public StandInWindowTest {
     server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server.log", serverArgs_);
   }
 
-  bool logged(const std::string& text, double seconds = 60) {
+  bool logged(const std::string& text, double seconds = 120) {
     return server_->waitForLog(text, seconds);
   }
   // Waits until the screen differs from `before`, and keeps it once settled.
-  bool shownAfter(const ScreenShot& before, double seconds = 60) {
+  bool shownAfter(const ScreenShot& before, double seconds = 120) {
     const auto until = std::chrono::steady_clock::now() +
                        std::chrono::milliseconds(static_cast<int>(seconds * 1000));
     while (std::chrono::steady_clock::now() < until) {
       const std::optional<ScreenShot> now = phone_->shot();
-      if (now && phone_->changed(before, *now, {0, 0, PhoneWindow::kWidth, PhoneWindow::kHeight}) > 0) {
+      if (now &&
+          phone_->changed(before, *now, {0, 0, PhoneWindow::kWidth, PhoneWindow::kHeight}) > 0) {
         settle();
         return true;
       }
@@ -120,9 +127,16 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
 
   // ---- The version offer of the first start of the day, declined.
   ASSERT_TRUE(logged("GET /lookup")) << server_->log();
-  settle();
+  // The offer alone is bright on the dimmed screen.
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    std::optional<std::pair<double, double>> span = phone_->brightSpan(s, kAlertMiddle);
+    return span && span->second - span->first < 300;
+  })) << "no version offer\n"
+      << program_->log();
   picture("showcase-version-offer.png");
   tap(kAlertLeftButton, "declining the offer");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kCardTop) > 0.9; }))
+      << "the offer stays";
 
   // Ten seconds after the start the account is refreshed (naming the ranking page) and the
   // excellent mnemonics arrive.
@@ -142,7 +156,9 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
   picture("showcase-statistics.png");
   tap(kRightNavButton, "the ranking button");
   ASSERT_TRUE(logged("GET /top")) << server_->log();
-  settle(2);
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->brightShare(s, {0, 80, PhoneWindow::kWidth, 200}) < 0.995;
+  })) << "no ranking list";
   picture("showcase-ranking.png");
   tap(kBackButton, "back to the statistics");
 
@@ -150,10 +166,13 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
   tap(kBooksTab, "the word-book tab");
   picture("showcase-books.png");
   tap(kExcellentBook, "the excellent-mnemonics book");
-  settle(2);
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kFirstWord) < 0.9; }))
+      << "the book lists no words";
   picture("showcase-excellent.png");
+  const ScreenShot list = *screen_;
   tap(kFirstListWord, "the first word's card, its excellent mnemonic in the strip");
-  settle(2);
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->changed(list, s, kListArea) > 0.3; }))
+      << "no card";
   picture("showcase-excellent-card.png");
   tap(kBackButton, "back to the book");
   tap(kBackButton, "back to the books");
@@ -186,10 +205,13 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
   tap(kBackupRow, "the backup sheet");
   tap(kFirstSheetButton, "the backup button");
   ASSERT_TRUE(logged("synchronize_up.php account=shower")) << server_->log();
-  settle();
+  EXPECT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->share(s, kLoginButton, [](unsigned c) {
+      return ((c >> 8) & 0xff) > 100 && (c >> 16) < 90;
+    }) > 0.6;
+  })) << "the login window does not ask for the password again";
   picture("showcase-relogin.png");
-  EXPECT_GT(phone_->changed(settings, *screen_, {40, 170, 240, 200}), 0.3)
-      << "the login window asks for the password again";
+  EXPECT_GT(phone_->changed(settings, *screen_, {40, 170, 240, 200}), 0.3);
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
 }
 

@@ -3,8 +3,10 @@
 // messages screen and the login panel each turn with Ctrl+R and stay whole.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "platform/base/Files.h"
@@ -66,62 +68,104 @@ class TabletTurnsInWindow : public StandInWindowTest {
     ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
     StandInWindowTest::start(folder_, "", {{"VOCAB_TABLET", "1"}});
   }
-  void turn(const std::string& picture) {
+  // Turns the screen and waits until the turned screen passes `shown`.
+  void turn(const std::string& picture, const std::function<bool(const ScreenShot&)>& shown) {
     ASSERT_TRUE(phone_->turn()) << "the screen refused to turn\n" << program_->log();
-    settle();
+    ASSERT_TRUE(until(shown)) << picture << ": the turned screen never showed it\n"
+                              << program_->log();
     phone_->write(*screen_, picture);
   }
-  // A box of `width` points, all that is bright on the row at `y` of the dimmed screen, lies in
-  // the middle.
+  // Whether a box about `width` points wide is all that is bright on the row at `y` of the
+  // dimmed screen, in the middle.
+  bool centredBox(const ScreenShot& s, double y, double width) const {
+    std::optional<std::pair<double, double>> span = phone_->brightSpan(s, y);
+    return span && std::abs((span->first + span->second) / 2 - phone_->points().width / 2) <= 8 &&
+           std::abs(span->second - span->first - width) <= 16;
+  }
   void expectCentredBox(double y, double width, const std::string& what) {
-    std::optional<std::pair<double, double>> span = phone_->brightSpan(*screen_, y);
-    ASSERT_TRUE(span) << what << " is not there";
-    EXPECT_NEAR((span->first + span->second) / 2, phone_->points().width / 2, 8) << what;
-    EXPECT_NEAR(span->second - span->first, width, 16) << what;
+    EXPECT_TRUE(centredBox(*screen_, y, width)) << what << " is not a box in the middle";
+  }
+  // The part of the area in the yellow of a star, the blue of the account row's icon, the gray of
+  // the keyboard's bar.
+  double yellow(const ScreenShot& s, const plat::Rect& area) const {
+    return phone_->share(s, area, [](unsigned c) {
+      return (c >> 16) > 200 && ((c >> 8) & 0xff) > 140 && (c & 0xff) < 100;
+    });
+  }
+  double blue(const ScreenShot& s, const plat::Rect& area) const {
+    return phone_->share(s, area, [](unsigned c) { return (c & 0xff) > 150 && (c >> 16) < 120; });
   }
 };
+
+// Areas of the turned screen (1024 x 768) that tell the screens apart.
+const plat::Rect kCardExamplesRight{662, 240, 280, 25};  // white on the card, dimmed under an offer
+const plat::Rect kSharedNoteStar{8, 114, 16, 16};        // the star of the listed shared mnemonic
+const plat::Rect kOwnNoteFirstLine{24, 100, 80, 22};     // right of where the caret starts
+const plat::Rect kBottomBar{20, 725, 400, 35};           // the tab bar, or the keyboard's bar
+const plat::Rect kAccountIcon{22, 76, 16, 16};           // the settings' first row
+const plat::Rect kLogoutLeft{30, 460, 30, 16};           // the account screen's 退出登录
+const plat::Rect kFirstMessageDate{40, 66, 70, 14};      // the messages' first date
 
 TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   prepare(true);
   start();
   picture("tablet-turns-start.png");
   tapAt(384, 534, "the reveal button");
-  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php")) << server_->log();
-  settle();
+  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php", 120)) << server_->log();
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return centredBox(s, 512, 280); }))
+      << "no offer\n"
+      << program_->log();
   picture("tablet-turns-offer.png");
 
   // ---- The offer window, turned: its box stays in the middle of the wider screen.
-  turn("tablet-turns-offer-turned.png");
+  turn("tablet-turns-offer-turned.png",
+       [&](const ScreenShot& s) { return centredBox(s, 384, 280); });
   expectCentredBox(384, 280, "the offer's box");
   tapAt(447, 499, "the offer's close button");
-  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php")) << server_->log();
-  settle();
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->brightShare(s, kCardExamplesRight) > 0.9;
+  })) << "the offer stays over the card";
   picture("tablet-turns-card-turned.png");
 
   // ---- The word note screen, opened on the turned screen.
   tapAt(987, 387, "the write-mnemonic button of the card");
-  ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php")) << server_->log();
-  settle();
+  ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php", 120)) << server_->log();
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return yellow(s, kSharedNoteStar) > 0.1; }))
+      << "the shared mnemonic is not listed";
   picture("tablet-turns-notes.png");
   tapAt(766, 87, "the edit tab of the note screen");
   tapAt(512, 250, "the own note");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) < 0.3; }))
+      << "no keyboard for the own note";
   const ScreenShot before = *screen_;
   phone_->type("tide");
-  settle();
+  EXPECT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->changed(before, s, kOwnNoteFirstLine) > 0.03;
+  })) << "the typing does not show in the own note";
   picture("tablet-turns-notes-typing.png");
-  EXPECT_GT(phone_->changed(before, *screen_, {10, 90, 1000, 200}), 0)
-      << "the typing shows in the own note";
   tapAt(41, 41, "back to the card");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) > 0.6; }))
+      << "the tab bar is not back";
   tapAt(895, 739, "the settings tab");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return blue(s, kAccountIcon) > 0.3; }))
+      << "no settings";
   picture("tablet-turns-settings.png");
 
   // ---- The messages screen, turned back upright.
   tapAt(92, 84, "the account row");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->badgeRed(s, kLogoutLeft) > 0.8; }))
+      << "no account screen";
   tapAt(100, 184, "the messages row");
-  ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1")) << server_->log();
-  settle();
+  ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1", 120))
+      << server_->log();
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->brightShare(s, kFirstMessageDate) < 0.85;
+  })) << "no messages";
   picture("tablet-turns-messages.png");
-  turn("tablet-turns-messages-turned.png");
+  turn("tablet-turns-messages-turned.png", [&](const ScreenShot& s) {
+    return phone_->brightShare(s, {0, 70, 768, 400}, 0xe0) > 0.8 &&
+           phone_->brightShare(s, {0, 70, 400, 200}) < 0.97;
+  });
   EXPECT_GT(phone_->brightShare(*screen_, {0, 70, 768, 400}, 0xe0), 0.8)
       << "the list fills the upright screen";
   EXPECT_LT(phone_->brightShare(*screen_, {0, 70, 400, 200}), 0.97) << "with its messages";
@@ -133,14 +177,21 @@ TEST_F(TabletTurnsInWindow, TheLoginPanelStaysCentredWhenTheScreenTurns) {
   start();
   tapAt(695, 1000, "the settings tab");
   tapAt(119, 86, "the login row");
+  // The panel alone is bright on the dimmed screen.
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    std::optional<std::pair<double, double>> span = phone_->brightSpan(s, 512);
+    return span && span->second - span->first < 700;
+  })) << "no login panel";
   picture("tablet-turns-login.png");
   std::optional<std::pair<double, double>> upright = phone_->brightSpan(*screen_, 512);
   ASSERT_TRUE(upright) << "no login panel";
   const double width = upright->second - upright->first;
   EXPECT_NEAR((upright->first + upright->second) / 2, 384, 8);
-  turn("tablet-turns-login-turned.png");
+  turn("tablet-turns-login-turned.png",
+       [&](const ScreenShot& s) { return centredBox(s, 384, width); });
   expectCentredBox(384, width, "the login panel");
-  turn("tablet-turns-login-upside-down.png");
+  turn("tablet-turns-login-upside-down.png",
+       [&](const ScreenShot& s) { return centredBox(s, 512, width); });
   expectCentredBox(512, width, "the login panel");
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
 }
