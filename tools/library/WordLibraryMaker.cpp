@@ -586,26 +586,24 @@ class Maker {
       const char pos = wordNetPos(p.label);
       const bool known = tagged ? rank(p) < static_cast<long>(h.parts.size())
                                 : !wordNet_.senses(h.word, pos).empty();
-      const bool aNoun = pos == 'n' && !wordNet_.senses(h.word, 'n').empty();
+      const bool aNoun = pos == 'n' && !wordNet_.senses(lowered(h.word), 'n').empty();
       if (!pos || i == 0 || aNoun || known) parts.push_back(p);
     }
-    // A noun line that only restates another line ("grey" n. 灰色 beside adj. 灰色的) adds
-    // nothing to the card, even where it is the dictionary's first.
+    // The dictionary's first line stays so that nothing is lost; a noun line there for a word
+    // WordNet knows no noun of that only restates the adjective ("own" n. 自己的 beside adj.
+    // 自己的) adds nothing to the card.
     auto restates = [&](const TranslatedPart& noun) {
       return std::all_of(noun.senses.begin(), noun.senses.end(), [&](const std::string& sense) {
         return std::any_of(parts.begin(), parts.end(), [&](const TranslatedPart& other) {
-          return &other != &noun &&
-                 std::any_of(other.senses.begin(), other.senses.end(), [&](const std::string& s) {
-                   return s.find(sense) != std::string::npos;
-                 });
+          return wordNetPos(other.label) == 'a' &&
+                 std::any_of(other.senses.begin(), other.senses.end(),
+                             [&](const std::string& s) { return s == sense || s == sense + "的"; });
         });
       });
     };
-    for (size_t i = 0; i < parts.size() && parts.size() > 1; ++i)
-      if (wordNetPos(parts[i].label) == 'n' && restates(parts[i])) {
-        parts.erase(parts.begin() + static_cast<long>(i));
-        break;
-      }
+    if (parts.size() > 1 && wordNetPos(parts.front().label) == 'n' &&
+        wordNet_.senses(lowered(h.word), 'n').empty() && restates(parts.front()))
+      parts.erase(parts.begin());
     if (tagged) {
       std::stable_sort(
           parts.begin(), parts.end(),
