@@ -84,7 +84,7 @@ TEST_F(ShippedExtractionTest, CapitalsInsideASentenceNameTheirOwnWordAndLowerCas
       {"You may sit down.", {"may", "sit"}, {"May"}},
       {"The law states that every child may go to school.", {"state", "law"}, {"States"}},
       {"He mars the wall, and the job has its perks.", {"mar", "perk", "wall"}, {"Mars", "Perks"}},
-      {"She flew to the United States.", {"States"}, {"state"}},
+      {"We met on two Mondays in March.", {"Monday", "March"}, {"march"}},
       {"China is a big country.", {"China", "country"}, {}},
       {"Fresh eggs are cheap here.", {"egg", "cheap"}, {"eggs"}},
   };
