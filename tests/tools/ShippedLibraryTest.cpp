@@ -94,8 +94,10 @@ TEST_F(ShippedLibraryTest, EveryWordKeepsTheIdItShippedWith) {
         << word << ": append the build's word-library/new_word_ids.tsv to word_ids.tsv";
   }
   std::set<std::string> excluded;
-  const tools::TsvFile excludedFile = tools::TsvFile::read(words + "excluded_words.txt", true);
-  for (const tools::TsvRecord& r : excludedFile.records()) excluded.insert(r.fields[0]);
+  for (const char* list : {"excluded_words.txt", "unfit_words.txt"}) {
+    const tools::TsvFile file = tools::TsvFile::read(words + list, true);
+    for (const tools::TsvRecord& r : file.records()) excluded.insert(r.fields[0]);
+  }
   for (const auto& [word, id] : record.ids()) {
     if (shipped.count(word)) continue;
     EXPECT_TRUE(excluded.count(word) ||

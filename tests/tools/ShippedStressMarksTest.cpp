@@ -54,12 +54,29 @@ TEST_F(ShippedStressMarksTest, NoSecondaryStressOnAWeakSyllableRightBeforeThePri
   for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).first, ipa) << word;
 }
 
+TEST_F(ShippedStressMarksTest, VerbsAndNumbersStressedAsLearnersDictionariesDo) {
+  const auto sounds = allSounds();
+  // The pronouncing dictionary stresses these verbs on their first part; a compound's join
+  // keeps its r and its s ("under|estimate", "six|teen").
+  const std::map<std::string, Sounds> expected = {
+      {"unite", {"juˈnaɪt", "juːˈnaɪt"}},
+      {"overcome", {"ˌoʊvərˈkʌm", "ˌəʊvəˈkʌm"}},
+      {"undertake", {"ˌʌndərˈteɪk", "ˌʌndəˈteɪk"}},
+      {"underestimate", {"ˌʌndərˈɛstəˌmeɪt", "ˌʌndərˈestɪmeɪt"}},
+      {"sixteen", {"sɪksˈtin", "ˌsɪksˈtiːn"}},
+      {"fifteen", {"fɪfˈtin", "ˌfɪfˈtiːn"}}};
+  for (const auto& [word, s] : expected) EXPECT_EQ(sounds.at(word), s) << word;
+}
+
 TEST_F(ShippedStressMarksTest, BritishStressMarksStandBeforeAnOnsetOfSAndAStop) {
   const auto sounds = allSounds();
   // "dɪsˈkʌs": the s that begins the stressed syllable with its stop stands after the mark.
   const std::regex markAfterS("s(?:ˈ|ˌ)(?:p|k|t(?!ʃ))");
-  for (const auto& [word, s] : sounds)
+  // ... unless a compound's part begins there: "six|teen" ˌsɪksˈtiːn.
+  for (const auto& [word, s] : sounds) {
+    if (word == "sixteen") continue;
     EXPECT_FALSE(std::regex_search(s.second, markAfterS)) << word << " " << s.second;
+  }
   const std::map<std::string, std::string> expected = {
       {"discuss", "dɪˈskʌs"},      {"expect", "ɪkˈspekt"},
       {"mistake", "mɪˈsteɪk"},     {"distinguish", "dɪˈstɪŋɡwɪʃ"},

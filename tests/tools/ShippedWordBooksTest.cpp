@@ -3,6 +3,7 @@
 // everyday meanings.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 
@@ -71,12 +72,16 @@ TEST_F(ShippedWordBooksTest, EachExamHasItsClassOfBooksOrderedByFrequency) {
 
 TEST_F(ShippedWordBooksTest, BooksHoldNoExcludedWordNameDoubleOrSecondSpelling) {
   const std::string words = std::string(VOCAB_SOURCE_DIR) + "/resources/words/";
-  const tools::TsvFile excluded = tools::TsvFile::read(words + "excluded_words.txt", true);
-  ASSERT_GE(excluded.records().size(), 150u);
-  for (const tools::TsvRecord& r : excluded.records())
-    EXPECT_EQ(number("select count(*) from Words_Library where wl_tWord = '" + r.fields[0] + "'"),
-              0)
-        << r.fields[0];
+  size_t listed = 0;
+  for (const char* list : {"excluded_words.txt", "unfit_words.txt"}) {
+    const tools::TsvFile excluded = tools::TsvFile::read(words + list, true);
+    listed += excluded.records().size();
+    for (const tools::TsvRecord& r : excluded.records())
+      EXPECT_EQ(
+          number("select count(*) from Words_Library where wl_tWord = '" + r.fields[0] + "'"), 0)
+          << r.fields[0];
+  }
+  EXPECT_GE(listed, 180u);
   // Swearing that WordNet marks, first names and artefacts of folding, whatever they also mean.
   for (const char* word : {"nigger", "jap", "fucker", "faggot", "hooker", "matt", "harry", "jimmy",
                            "bob", "nick", "em", "specie", "takin", "cooky", "pantie", "physic"}) {
@@ -98,6 +103,68 @@ TEST_F(ShippedWordBooksTest, BooksHoldNoExcludedWordNameDoubleOrSecondSpelling) 
   // Words with their own meaning keep their place: "clothes" beside "cloth", "better".
   for (const char* word : {"clothes", "better", "best", "news", "data"})
     EXPECT_TRUE(inClass(word, 1) || inClass(word, 2)) << word;
+}
+
+TEST_F(ShippedWordBooksTest, NoBookTeachesSwearingAHiddenSenseATypoOrAnArtefact) {
+  // Swearing and slurs; words whose common sense the dictionary hides (horny 角的, sucker 乳儿,
+  // rape 掠夺); the exam lists' misspellings; forms and capitals given a meaning of their own.
+  for (const char* word :
+       {"shithead", "titty", "porno", "schmuck", "booby", "masturbate", "orgasm", "negro", "horny",
+        "sucker", "rape", "reservior", "uptodate", "vitamine", "os", "lied", "States", "datum",
+        "sunglass"})
+    EXPECT_EQ(booksOf(word), std::vector<int64_t>{}) << word;
+  // Their everyday neighbours stay: the verb lie, the state, data, sunglasses, vitamin.
+  for (const char* word : {"lie", "state", "data", "sunglasses", "vitamin", "reservoir"})
+    EXPECT_FALSE(booksOf(word).empty()) << word;
+}
+
+TEST_F(ShippedWordBooksTest, ACapitalisedWordNeverTakesItsLowerCaseWordsPlace) {
+  // The dictionary writes these everyday words only with a capital: the lower-case word stands
+  // in the books, at its rank and with the exam lists of the capital's line.
+  for (const char* word : {"north", "conservative", "god", "saint"})
+    EXPECT_TRUE(inClass(word, 1) || inClass(word, 2) || inClass(word, 3)) << word;
+  EXPECT_TRUE(inClass("north", 5));          // 中考
+  EXPECT_TRUE(inClass("conservative", 7));   // 四级
+  for (const char* word : {"North", "Conservative", "God", "Saint"})
+    EXPECT_EQ(booksOf(word), std::vector<int64_t>{}) << word;
+  auto inFrequencyBooks = [&](const char* word) {
+    return inClass(word, 1) || inClass(word, 2) || inClass(word, 3);
+  };
+  EXPECT_FALSE(inFrequencyBooks("minimise") && inFrequencyBooks("minimize"));
+  // No book holds a word twice, in two cases or in two spellings of one word.
+  const Value rows = CallDB::callDB()->sql_select(
+      "select bw.f_b_uId, wl.wl_tWord from book_words as bw, Words_Library as wl "
+      "where bw.f_wl_uId = wl.wl_uWordID",
+      "Ns", "", Value());
+  std::map<int64_t, std::set<std::string>> books;
+  for (size_t i = 0; i < rows.size(); ++i)
+    books[rows.at(i).at(0).asInt()].insert(rows.at(i).at(1).asString());
+  // A word's first sense: "n. 上帝；神" gives 上帝.
+  auto firstSense = [&](const std::string& word) {
+    const std::string meaning = firstMeaning(word);
+    const size_t from = meaning.find(' ') + 1;
+    return meaning.substr(from, meaning.find("；", from) - from);
+  };
+  for (const auto& [book, words] : books) {
+    std::map<std::string, std::string> lowered;
+    for (const std::string& word : words) {
+      std::string lower = word;
+      for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      auto [other, added] = lowered.emplace(lower, word);
+      // "May" 五月 and "may" 可以, "China" 中国 and "china" 瓷器 are two words; "God" and
+      // "god" are one.
+      if (!added) {
+        EXPECT_NE(firstSense(word), firstSense(other->second))
+            << word << " and " << other->second << " in book " << book;
+      }
+    }
+    for (const auto& [british, american] : std::map<std::string, std::string>{
+             {"minimise", "minimize"}, {"organise", "organize"}, {"realise", "realize"},
+             {"recognise", "recognize"}, {"colour", "color"}, {"centre", "center"},
+             {"theatre", "theater"}, {"analyse", "analyze"}, {"criticise", "criticize"}})
+      EXPECT_FALSE(words.count(british) && words.count(american))
+          << british << " and " << american << " in book " << book;
+  }
 }
 
 TEST_F(ShippedWordBooksTest, WordsEveryLearnerExpectsAreThereWithTheirEverydayMeaning) {

@@ -2,9 +2,11 @@
 // on small made-up dictionary entries.
 #include <gtest/gtest.h>
 
+#include "tools/library/AmericanFromBritish.h"
 #include "tools/library/AmericanPronunciation.h"
 #include "tools/library/BritishFromAmerican.h"
 #include "tools/library/BritishPhonetics.h"
+#include "tools/library/CardFitness.h"
 #include "tools/library/ExampleSentences.h"
 #include "tools/library/Phonetics.h"
 
@@ -146,7 +148,20 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
   // The dictionary's variant that agrees wins; a homograph gets nothing made.
   EXPECT_EQ(tools::britishFor("live", {"lɪv", "laɪv"}, phones("L AY1 V"), false), "laɪv");
   EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
-  EXPECT_EQ(tools::britishFor("record", {"rɪˈkɔːd"}, phones("R EH1 K ER0 D"), true), "");
+  // A homograph's British is made with the full vowel of the dictionary's other sense, which
+  // an American "er" hides: "a record" ˈrekɔːd, not ˈrekəd; without that sense, nothing.
+  EXPECT_EQ(tools::britishFor("record", {"rɪˈkɔːd"}, phones("R EH1 K ER0 D"), true), "ˈrekɔːd");
+  EXPECT_EQ(tools::britishFor("record", {}, phones("R EH1 K ER0 D"), true), "");
+  EXPECT_EQ(tools::britishFor("project", {"ˈprɒdʒekt"}, phones("P R AH0 JH EH1 K T"), true),
+            "prəˈdʒekt");
+  // Where the accents stress otherwise, the stressed vowels correspond; a French "-ant" may
+  // end nasal.
+  EXPECT_EQ(tools::britishFor("necessarily", {"ˈnesɪsərɪli"},
+                              phones("N EH2 S AH0 S EH1 R AH0 L IY0"), false),
+            "ˈnesɪsərɪli");
+  EXPECT_EQ(tools::britishFor("restaurant", {"ˈrestərɒŋ"}, phones("R EH1 S T ER0 AA2 N T"), false),
+            "ˈrestərɒŋ");
+  EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
   // The accents may stress a word that is no homograph differently.
   EXPECT_EQ(tools::britishFor("overlook", {"ˌəʊvəˈlʊk"}, phones("OW1 V ER0 L UH2 K"), false),
             "ˌəʊvəˈlʊk");
@@ -195,6 +210,67 @@ TEST(ExampleSentences, NothingUnfitForALearnersCard) {
   EXPECT_FALSE(tools::isFitForACard("She called him a Bastard.", {}));
   EXPECT_FALSE(tools::isFitForACard("they were fuckers", {"fuckers"}));
   EXPECT_TRUE(tools::isFitForACard("The skill of a surgeon.", {}));  // "kill" inside a word
+  // Bodily functions, sex, drugs, violence, a people summed up, a brand.
+  for (const char* unfit :
+       {"In China it is polite to burp at the table.", "The Chinese would bind the feet of their women.",
+        "She's a real dog.", "She sells her body to support her drug habit.",
+        "We debated the question of abortion.", "The Irish have a penchant for blarney.",
+        "An Englishman would interrupt a war to have his afternoon tea.",
+        "The Russians called their astronauts cosmonauts.", "He has a Mercedes, too.",
+        "He bought 100 shares of IBM at the market price.", "The gunfire raked the coast."})
+    EXPECT_FALSE(tools::isFitForACard(unfit, {})) << unfit;
+  // A language or a people's word as the example's own word is no summing up.
+  for (const char* fit : {"She mastered Japanese in less than two years.",
+                          "I taught them French.", "The dog barked all night.",
+                          "Treat the water so it can be drunk."})
+    EXPECT_TRUE(tools::isFitForACard(fit, {})) << fit;
+  EXPECT_TRUE(tools::isFitForACard("The French are proud of their food.", {}, {"French"}));
+  EXPECT_FALSE(tools::isFitForACard("The French are proud of their food.", {}, {"food"}));
+}
+
+TEST(ExampleSentences, NoSlipOfGrammarALearnerWouldCopy) {
+  for (const char* slip : {"The prisoner has be languishing for years in the dungeon.",
+                           "In he can't get it honestly, he is willing to steal it.",
+                           "I meet this men every day on my way to work.",
+                           "A far far better thing that I do."})
+    EXPECT_FALSE(tools::hasNoGrammarSlip(slip)) << slip;
+  for (const char* sound : {"The prisoner has been languishing for years.",
+                            "He said that that was enough.", "In the morning he left."})
+    EXPECT_TRUE(tools::hasNoGrammarSlip(sound)) << sound;
+}
+
+TEST(AmericanFromBritish, MadeWhereTheAccentsMapOneToOne) {
+  const std::pair<const char*, const char*> made[][2] = {
+      {{"modern", "ˈmɒdən"}, {"", "ˈmɑdərn"}},
+      {{"character", "ˈkærəktə"}, {"", "ˈkærəktər"}},
+      {{"stouthearted", "ˌstaʊtˈhɑːtɪd"}, {"", "ˌstaʊtˈhɑrtɪd"}},
+      {{"fretwork", "ˈfretwɜːk"}, {"", "ˈfrɛtwərk"}},
+      {{"toady", "ˈtəʊdi"}, {"", "ˈtoʊdi"}},
+      {{"incorruptible", "ˌɪnkəˈrʌptɪbl"}, {"", "ˌɪnkəˈrʌptɪbl"}},
+      {{"story", "ˈstɔːri"}, {"", "ˈstɔri"}},
+      {{"history", "ˈhɪstəri"}, {"", "ˈhɪstəri"}},
+      {{"earsplitting", "ˈɪəsplɪtɪŋ"}, {"", "ˈɪrsplɪtɪŋ"}}};
+  for (const auto& m : made)
+    EXPECT_EQ(tools::americanFromBritish(m[0].first, m[0].second), m[1].second) << m[0].first;
+  // ɑː of "dance" or "father", ɒ of "dog" and "sorry", j of "tune", "-ary", an r that may
+  // colour one of several ə: not to be told.
+  for (const auto& [word, british] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"dance", "dɑːns"}, {"calm", "kɑːm"}, {"dog", "dɒɡ"}, {"horology", "hɒˈrɒlədʒi"},
+           {"tune", "tjuːn"}, {"apiary", "ˈeɪpiəri"}, {"preternatural", "ˌpriːtəˈnætʃərəl"},
+           {"fertile", "ˈfɜːtaɪl"}, {"word", ""}})
+    EXPECT_EQ(tools::americanFromBritish(word, british), "") << word;
+}
+
+TEST(BritishFromAmerican, AVerbStressedOnItsFirstPartTakesTheBritishStress) {
+  auto stressed = [](const char* arpabet, const char* british) {
+    return tools::withStressMarks(tools::withBritishStress(phones(arpabet), british));
+  };
+  EXPECT_EQ(stressed("Y UW1 N AY2 T", "juːˈnaɪt"), "juˈnaɪt");
+  EXPECT_EQ(stressed("OW1 V ER0 K AH2 M", "ˌəʊvəˈkʌm"), "ˌoʊvərˈkʌm");
+  // Only onto an American secondary stress, and only the same word.
+  EXPECT_EQ(stressed("K AH0 N T EH1 K S T", "ˈkɒntekst"), "kənˈtɛkst");
+  EXPECT_EQ(stressed("R EH1 K ER0 D", "rɪˈkɔːd"), "ˈrɛkərd");
+  EXPECT_EQ(stressed("L AY1 V", "lɪv"), "laɪv");
 }
 
 }  // namespace

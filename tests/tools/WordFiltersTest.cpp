@@ -50,6 +50,17 @@ TEST(WordFilters, DoublesStandOnceWhereverTheyStand) {
             (std::vector<std::string>{"colour", "big", "egg", "words"}));
 }
 
+TEST(WordFilters, ADictionaryLineInCapitalsIsTheLowerCaseWordsWhereItsSenseIsOne) {
+  EXPECT_TRUE(tools::isTheLowerCaseWordsLine("北方", {"n. 北方；北部", "adj. 北方的；北部的"}));
+  EXPECT_TRUE(tools::isTheLowerCaseWordsLine("上帝", {"n. 上帝；神"}));
+  // "China" 中国 beside "china" 瓷器, "Pole" 波兰人 beside "pole" 杆: other words. A sense is
+  // matched whole ("北" is not "北方").
+  EXPECT_FALSE(tools::isTheLowerCaseWordsLine("中国", {"n. 瓷器；瓷"}));
+  EXPECT_FALSE(tools::isTheLowerCaseWordsLine("波兰人", {"n. 杆；柱；极；磁极"}));
+  EXPECT_FALSE(tools::isTheLowerCaseWordsLine("北", {"n. 北方；北部"}));
+  EXPECT_FALSE(tools::isTheLowerCaseWordsLine("", {"n. 北方"}));
+}
+
 TEST(ExamBooks, AListIsSharedOutEvenlyAndNamedByPosition) {
   std::vector<std::string> words;
   for (int i = 0; i < 1603; ++i) words.push_back("w" + std::to_string(i));

@@ -229,7 +229,8 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   // headwords, nor "apple", which the English-Chinese dictionary knows only in a subject field;
   // the first library's word keeps its id and follows the books' words, then the exam list's
   // "Monday" and our own "Mr". A British form the dictionary lacks is made from the American
-  // where the accents map one to one.
+  // where the accents map one to one, and an American the pronouncing dictionary lacks from the
+  // British ("stop", "Monday").
   EXPECT_EQ(read("words.tsv"),
             "# word_id, headword, US, UK, display form, editor (in order of frequency)\n"
             "2\tthe\tðə\tðə\t\t\n"
@@ -237,9 +238,9 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             "4\ttree\ttri\ttriː\t\t\n"
             "5\twater\tˈwɔtər\tˈwɔːtə\t\t\n"
             "6\tchild\ttʃaɪld\ttʃaɪld\t\t\n"
-            "7\tstop\t\tstɒp\t\t\n"
+            "7\tstop\tstɑp\tstɒp\t\t\n"
             "1\thappy\tˈhæpi\tˈhæpi\t\t\n"
-            "8\tMonday\t\tˈmʌndi\t\t\n"
+            "8\tMonday\tˈmʌndi\tˈmʌndi\t\t\n"
             "9\tMr\t\t\t\t\n");
   EXPECT_EQ(read("book_words/101.txt"), "the\nwalk\n");
   EXPECT_EQ(read("book_words/102.txt"), "tree\nwater\n");

@@ -246,6 +246,21 @@ std::set<size_t> AmericanPronunciation::joins(const std::string& word,
         }
     return false;
   });
+  if (!join.empty()) return join;
+  // Parts a learner knows whatever their count in the films: "over|come", "under|estimate",
+  // "six|teen" (not sɪkˈstin).
+  static const std::pair<const char*, const char*> kKnownParts[] = {
+      {"over", ""}, {"under", ""}, {"out", ""}, {"", "teen"}};
+  for (const auto& [prefix, suffix] : kKnownParts) {
+    const std::string first = *prefix ? std::string(prefix) : word.substr(0, word.size() - 4);
+    if (word.size() <= first.size() + 2 || word.compare(0, first.size(), first) != 0) continue;
+    if (*suffix && word.compare(first.size(), std::string::npos, suffix) != 0) continue;
+    auto a = variants_.find(first), b = variants_.find(word.substr(first.size()));
+    if (a == variants_.end() || b == variants_.end()) continue;
+    for (const std::string& pa : a->second)
+      for (const std::string& pb : b->second)
+        if (withoutStress(pa + " " + pb) == whole) return {tokens(pa).size()};
+  }
   return join;
 }
 

@@ -25,7 +25,7 @@ bool isVowelLetter(char32_t c) {
 // The consonants as both accents share them: no r, j or w (the American "-uate" is -əweɪt);
 // tʃ and dʒ as t and d (the older
 // British "edju" beside "ɛdʒə"); ʒ as ʃ; ŋ as n; no t, p or k slipped in between a nasal and a
-// consonant ("prince" prɪnts).
+// consonant ("prince" prɪnts), nor a final t after n.
 std::u32string skeleton(const std::u32string& consonants) {
   std::u32string out;
   for (size_t i = 0; i < consonants.size(); ++i) {
@@ -44,6 +44,8 @@ std::u32string skeleton(const std::u32string& consonants) {
     if (stop && i > 0 && i + 1 < out.size() && (out[i - 1] == U'n' || out[i - 1] == U'm')) continue;
     tidy += out[i];
   }
+  // A French "-ant" may end nasal in British English: "restaurant" ˈrestərɒŋ.
+  if (tidy.size() > 2 && tidy.compare(tidy.size() - 2, 2, U"nt") == 0) tidy.pop_back();
   return tidy;
 }
 
@@ -142,7 +144,9 @@ std::string britishVowel(const std::string& word, const std::vector<Phone>& p, s
     return holds(word, "o") && !holds(word, "a") ? "ɒ" : "";
   }
   if (a == "AE") {
-    // "bath", "dance", "can't", "half", "example": ɑː in British English.
+    // "bath", "dance", "can't", "half", "example": ɑː in British English, when stressed
+    // ("translation" keeps æ).
+    if (v.stress == 0 && !rAfter) return "æ";
     if (rAfter || isOneOf(next, {"F", "TH", "S"})) return "";
     if (next == "N" && isOneOf(after, {"T", "S", "CH", "D", "SH"})) return "";
     if ((next == "M" && after == "P") || (next == "L" && isOneOf(after, {"F", "V"}))) return "";
@@ -209,26 +213,85 @@ bool britishAgreesWith(const std::string& british, const std::vector<Phone>& ame
     return false;
   // A weak form ("and" ənd) says nothing of the strong one's vowel.
   if (stressed < 0 && stressedVowel == "AH") return true;
-  return vowelsCorrespond(stressedVowel, nucleus(ipa, stressed));
+  if (vowelsCorrespond(stressedVowel, nucleus(ipa, stressed))) return true;
+  // Where the accents stress otherwise, or the British drops a weak syllable ("necessarily"
+  // ˈnesɪsərɪli, "extraordinary" ɪkˈstrɔːdənəri), the two stressed vowels correspond.
+  return !sameStress && b.stressedSyllable >= 0 &&
+         vowelsCorrespond(stressedVowel, nucleus(ipa, b.stressedSyllable));
 }
 
-std::string britishFromAmerican(const std::string& word, const std::vector<Phone>& american) {
+std::string britishFromAmerican(const std::string& word, const std::vector<Phone>& american,
+                                const std::string& otherSense) {
   if (isOwnBritishForm(word)) return "";
   // "-ile" is aɪl in British English ("fertile", "missile").
   if (word.size() > 4 && word.compare(word.size() - 3, 3, "ile") == 0) return "";
   if (std::none_of(american.begin(), american.end(), [](const Phone& p) { return p.isVowel(); }))
     return "";  // "hm"
+  const std::u32string other = decoded(otherSense);
+  const bool sameSyllables =
+      !otherSense.empty() &&
+      readBritish(other).syllables == std::count_if(american.begin(), american.end(),
+                                                    [](const Phone& p) { return p.isVowel(); });
   std::vector<Phone> british;
+  int syllable = 0;
   for (size_t i = 0; i < american.size(); ++i) {
     Phone phone = american[i];
     if (isCodaR(american, i)) continue;
     if (phone.isVowel()) {
       phone.ipa = britishVowel(word, american, i);
+      // An unstressed "er" keeps the full vowel British gives it in the other sense: "a record"
+      // ˈrekɔːd beside "to record" rɪˈkɔːd. Without that sense it cannot be told.
+      if (phone.arpabet == "ER" && phone.stress == 0 && !otherSense.empty()) {
+        const std::u32string full = sameSyllables ? nucleus(other, syllable) : U"";
+        phone.ipa = full == U"ɔː" ? "ɔː" : full == U"ɑː" ? "ɑː" : full == U"ɜː" ? "ɜː" : "";
+      }
       if (phone.ipa.empty()) return "";
+      ++syllable;
     }
     british.push_back(std::move(phone));
   }
   return withStressMarks(british);
+}
+
+std::vector<Phone> withBritishStress(const std::vector<Phone>& american,
+                                     const std::string& british) {
+  const std::u32string ipa = decoded(british);
+  const Reading b = readBritish(ipa);
+  std::vector<size_t> vowels;
+  for (size_t i = 0; i < american.size(); ++i)
+    if (american[i].isVowel()) vowels.push_back(i);
+  if (b.stressedSyllable < 0 || vowels.size() != static_cast<size_t>(b.syllables) ||
+      vowels.size() < 2 || american[vowels[b.stressedSyllable]].stress != 2 ||
+      !britishAgreesWith(british, american, false))
+    return american;
+  // The syllables the British marks secondary ("ˌəʊvəˈkʌm").
+  std::set<int> secondary;
+  int seen = 0;
+  bool inVowel = false;
+  for (char32_t c : ipa) {
+    const bool vowel = isVowelLetter(c);
+    if (c == U'ˌ') secondary.insert(seen);
+    if (vowel && !inVowel) ++seen;
+    inVowel = vowel;
+  }
+  std::vector<Phone> moved = american;
+  for (size_t k = 0; k < vowels.size(); ++k) {
+    Phone& v = moved[vowels[k]];
+    if (static_cast<int>(k) == b.stressedSyllable) {
+      v.stress = 1;
+      v.unmarked = false;
+    } else if (v.stress == 1) {
+      // A weak ɪ right before the primary keeps no secondary stress ("mischance").
+      const bool weakBefore = v.arpabet == "IH" && static_cast<int>(k) + 1 == b.stressedSyllable;
+      v.stress = secondary.count(static_cast<int>(k)) && !weakBefore ? 2 : 0;
+      v.unmarked = false;
+    }
+    if (v.stress == 0 && v.arpabet == "ER") v.ipa = "ər";
+    if (v.stress == 0 && v.arpabet == "AH") v.ipa = "ə";
+    if (v.stress > 0 && v.arpabet == "ER") v.ipa = "ɝ";
+    if (v.stress > 0 && v.arpabet == "AH") v.ipa = "ʌ";
+  }
+  return moved;
 }
 
 std::string britishFor(const std::string& word, const std::vector<std::string>& dictionary,
@@ -237,7 +300,14 @@ std::string britishFor(const std::string& word, const std::vector<std::string>& 
   // variants part by stress.
   for (const std::string& british : dictionary)
     if (britishAgreesWith(british, american, homograph)) return british;
-  return homograph ? "" : britishFromAmerican(word, american);
+  if (!homograph) return britishFromAmerican(word, american);
+  const bool weakEr = std::any_of(american.begin(), american.end(), [](const Phone& p) {
+    return p.arpabet == "ER" && p.stress == 0;
+  });
+  if (dictionary.empty() && weakEr) return "";
+  // A homograph's British is the other sense's: made from the American, with the full vowels
+  // that sense shows where the American weakens one to "er".
+  return britishFromAmerican(word, american, dictionary.empty() ? "" : dictionary.front());
 }
 
 }  // namespace tools

@@ -196,6 +196,8 @@ void stressBeforeAnSOnset(std::u32string& text) {
     if (text[i] != U's' || !isStress(text[i + 1])) continue;
     if (std::u32string_view(U"ptk").find(text[i + 2]) == std::u32string_view::npos) continue;
     if (!startsOnsetAfterStop(i + 2)) continue;
+    // "sixteen" is six|teen: ˌsɪksˈtiːn.
+    if (std::u32string_view(text).substr(i + 2) == U"tiːn") continue;
     std::swap(text[i], text[i + 1]);
   }
 }

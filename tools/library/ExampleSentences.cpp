@@ -160,25 +160,4 @@ bool showsTheWord(const std::string& text, const std::vector<std::string>& forms
   return false;
 }
 
-bool isFitForACard(const std::string& text, const std::set<std::string>& excluded) {
-  // Reviewed: violence, sex, drugs and slurs, in the forms WordNet's examples use.
-  static const std::set<std::string> unfit = {
-      "kill",        "killed",   "killing",   "kills",       "killer",      "murder",
-      "murdered",    "murderer", "murders",   "rape",        "raped",       "rapist",
-      "torture",     "tortured", "slaughter", "slaughtered", "massacre",    "massacred",
-      "stab",        "stabbed",  "strangle",  "strangled",   "behead",      "beheaded",
-      "suicide",     "suicidal", "corpse",    "corpses",     "bloody",      "gun",
-      "guns",        "shotgun",  "pistol",    "bomb",        "bombed",      "bombs",
-      "sex",         "sexual",   "sexually",  "sexuality",   "sexy",        "naked",
-      "nude",        "breasts",  "penis",     "vagina",      "erection",    "orgasm",
-      "intercourse", "seduce",   "seduced",   "prostitute",  "prostitutes", "whore",
-      "brothel",     "mistress", "cocaine",   "heroin",      "marijuana",   "opium",
-      "damn",        "damned",   "hell",      "bastard",     "bitch",       "nigger",
-      "negro",       "negroes",  "jew",       "jews",        "fag",         "retard",
-      "retarded",    "idiot",    "idiots"};
-  for (const std::string& w : wordsOf(text))
-    if (unfit.count(w) || excluded.count(w)) return false;
-  return true;
-}
-
 }  // namespace tools

@@ -1,13 +1,15 @@
 // Which of WordNet's examples stand on a card: whole sentences, not the phrases WordNet quotes
 // ("visual powers", "at the expense of"); ones that show the headword in the meaning's part of
 // speech and not another word of the same synset ("the dog chased the rabbit" shows chase, not
-// the verb dog); nothing unfit for a learner (violence, sex, slurs).
+// the verb dog). What is unfit for a learner is CardFitness's to say.
 #pragma once
 
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "tools/library/CardFitness.h"
 
 namespace tools {
 
@@ -26,9 +28,5 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding);
 // other verbs.
 bool showsTheWord(const std::string& text, const std::vector<std::string>& forms, char pos,
                   const std::vector<std::string>& otherMembers);
-
-// Whether `text` holds no word unfit for a learner's card; `excluded` adds the books'
-// exclusion list.
-bool isFitForACard(const std::string& text, const std::set<std::string>& excluded);
 
 }  // namespace tools

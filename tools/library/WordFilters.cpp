@@ -82,6 +82,35 @@ std::vector<std::string> spellingVariants(const std::string& word) {
   return variants;
 }
 
+bool shareFirstSense(const WordNet& wordNet, const std::string& a, const std::string& b) {
+  // WordNet may order the two spellings' senses differently ("minimise" puts "understate"
+  // first): each one's first sense is among the other's.
+  for (char pos : kWordNetPos) {
+    const std::vector<uint32_t>& first = wordNet.senses(a, pos);
+    const std::vector<uint32_t>& second = wordNet.senses(b, pos);
+    if (first.empty() || second.empty()) continue;
+    if (std::find(second.begin(), second.end(), first.front()) != second.end() &&
+        std::find(first.begin(), first.end(), second.front()) != first.end())
+      return true;
+  }
+  return false;
+}
+
+bool isTheLowerCaseWordsLine(const std::string& capitalsFirstSense,
+                             const std::vector<std::string>& lowerCaseMeanings) {
+  if (capitalsFirstSense.empty()) return false;
+  static const std::string kSeparator = "；";
+  for (const std::string& meaning : lowerCaseMeanings) {
+    // "n. 北方；北部": the senses follow the part of speech.
+    const size_t space = meaning.find(' ');
+    std::string senses = kSeparator + meaning.substr(space == std::string::npos ? 0 : space + 1) +
+                         kSeparator;
+    if (senses.find(kSeparator + capitalsFirstSense + kSeparator) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
 std::vector<std::string> withoutDoubles(const std::vector<std::string>& words,
                                         const RelatedWords& formsOf,
                                         const RelatedWords& spellingsOf) {

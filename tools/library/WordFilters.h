@@ -26,6 +26,18 @@ bool isOffensive(const WordNet& wordNet, const std::string& lemma);
 // candidates: whether one of them is the same word is for the dictionary to say.
 std::vector<std::string> spellingVariants(const std::string& word);
 
+// Whether two spellings of a British/American pair ("minimise", "minimize") are one word: in a
+// part of speech, WordNet counts each one's first sense among the other's. Not "prise" beside
+// "prize", whose main sense "value" prise lacks.
+bool shareFirstSense(const WordNet& wordNet, const std::string& a, const std::string& b);
+
+// Whether the dictionary's line of a capitalised word is the lower-case word's: it writes some
+// everyday words only with a capital ("North" 北方, "God" 上帝), and our own meanings of the
+// lower-case word (one "n. 北方；北部" a line) hold the capital's first sense. "China" 中国
+// beside "china" 瓷器 is another word.
+bool isTheLowerCaseWordsLine(const std::string& capitalsFirstSense,
+                             const std::vector<std::string>& lowerCaseMeanings);
+
 using RelatedWords = std::function<std::vector<std::string>(const std::string&)>;
 
 // `words`, most important first, without doubles: a word that is one of `formsOf` another word of

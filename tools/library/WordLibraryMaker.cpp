@@ -14,6 +14,7 @@
 #include "platform/base/Files.h"
 #include "tools/TsvFile.h"
 #include "tools/WordIdRecord.h"
+#include "tools/library/AmericanFromBritish.h"
 #include "tools/library/AmericanPronunciation.h"
 #include "tools/library/BritishFromAmerican.h"
 #include "tools/library/ChineseMeanings.h"
@@ -234,6 +235,10 @@ class Maker {
     TsvFile excluded = TsvFile::read(curated("excluded_words.txt"), true);
     excluded.expectFields(1, 1);
     for (const TsvRecord& r : excluded.records()) excluded_.insert(r.fields[0]);
+    TsvFile unfit = TsvFile::read(curated("unfit_words.txt"), true);
+    unfit.expectFields(1, 1);
+    for (const TsvRecord& r : unfit.records()) unfit_.insert(r.fields[0]);
+    excluded_.insert(unfit_.begin(), unfit_.end());
     wordIds_ = WordIdRecord::read(curated("word_ids.tsv"));
     TsvFile bands = TsvFile::read(curated("book_bands.tsv"), true);
     bands.expectFields(6, 6);
@@ -418,6 +423,18 @@ class Maker {
                         [&](char pos) { return wordNet_.tagCount(word, pos) >= 3; });
   }
 
+  // Whether the dictionary's line of `word` ("North", "God") is the lower-case word's, which our
+  // own meanings give: the two make one word, which a book holds in lower case.
+  bool isCapitalOfALowerCaseWord(const std::string& word) const {
+    if (!isCapitalisedWord(word) || capitalisedWords_.count(word)) return false;
+    auto line = english_.find(word);
+    auto own = meaningOverrides_.find(lowered(word));
+    if (line == english_.end() || own == meaningOverrides_.end() || english_.count(lowered(word)) ||
+        line->second.parts.empty() || line->second.parts.front().senses.empty())
+      return false;
+    return isTheLowerCaseWordsLine(line->second.parts.front().senses.front(), own->second);
+  }
+
   // The dictionary's line "Polish" mixes in the verb polish, and its exam tags are the verb's:
   // where our own meanings part the two headwords, the tags go to the lower-case one.
   void tagsOfAMixedLine(Headword& h) const {
@@ -504,6 +521,10 @@ class Maker {
     }
     if (onlyItsCapitalIsCommon(h.word)) h.exams.clear();
     tagsOfAMixedLine(h);
+    // "North" 北方 is the dictionary's line of north: its exams are the lower-case word's.
+    if (isCapitalOfALowerCaseWord(h.word)) h.exams.clear();
+    if (translated == english_.end() && isCapitalOfALowerCaseWord(withCapital(h.word)))
+      h.exams = english_.at(withCapital(h.word)).exams;
     auto display = displays_.find(h.word);
     if (display != displays_.end()) h.display = display->second;
     h.parts = partsOf(h.word);
@@ -552,10 +573,14 @@ class Maker {
     std::optional<std::vector<Phone>> phones;
     if (!phonemes.empty()) phones = arpabetPhones(phonemes, american_.joins(word, phonemes));
     if (!phones) {
-      // Nothing to check the British against: the card shows no British alone.
+      // The card shows no British alone: the American is made from it where the accents map
+      // one to one.
       h.british = british.empty() ? "" : british.front();
+      h.phonetics = americanFromBritish(word, h.british);
       return;
     }
+    if (pos == 'v' && !british.empty() && !american_.stressVaries(word))
+      phones = withBritishStress(*phones, british.front());
     h.phonetics = withStressMarks(*phones);
     // A lower-case homograph's British is another word's where it stresses otherwise: "August"
     // the month is not the adjective ɔːˈɡʌst.
@@ -664,7 +689,7 @@ class Maker {
     };
     for (const auto& [word, translated] : english_)
       if (isCapitalisedWord(word) && !translated.exams.empty() && !english_.count(lowered(word)) &&
-          !excluded_.count(word))
+          !excluded_.count(word) && !isCapitalOfALowerCaseWord(word))
         counts[word] = count(word);
     for (const std::string& word : capitalisedWords_) counts[word] = count(word);
   }
@@ -744,7 +769,8 @@ class Maker {
       if (functionWords_.count(other)) continue;
       const std::set<std::string> others = allSenses(other);
       if (std::any_of(others.begin(), others.end(),
-                      [&](const std::string& sense) { return senses.count(sense) > 0; }))
+                      [&](const std::string& sense) { return senses.count(sense) > 0; }) ||
+          shareFirstSense(wordNet_, word, other))
         found.push_back(other);
     }
     return found;
@@ -982,7 +1008,7 @@ class Maker {
           if (taken >= 2) break;
           if (!showsTheWord(example, forms, pos, otherMembers) ||
               !isWholeSentence(example, [this](const std::string& w) { return verbEnding(w); }) ||
-              !isFitForACard(example, excluded_))
+              !isFitForACard(example, unfit_, forms) || !hasNoGrammarSlip(example))
             continue;
           emit(m, sentence(example), "");
           ++taken;
@@ -1261,7 +1287,8 @@ class Maker {
   std::map<std::string, std::vector<std::string>> meaningOverrides_;
   WordIdRecord wordIds_;
   std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
-  std::set<std::string> excluded_;
+  std::set<std::string> excluded_;  // out of the library, unfit_ among them
+  std::set<std::string> unfit_;     // swearing and slurs: no example uses one
   std::vector<Band> bands_;
   int headwordCount_ = 0;
   std::vector<Headword> headwords_;
