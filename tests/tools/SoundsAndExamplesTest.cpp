@@ -148,6 +148,8 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
   // The dictionary's variant that agrees wins; a homograph gets nothing made.
   EXPECT_EQ(tools::britishFor("live", {"lɪv", "laɪv"}, phones("L AY1 V"), false), "laɪv");
   EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
+  EXPECT_EQ(tools::britishFor("chance", {"tʃæns", "tʃɑːns"}, phones("CH AE1 N S"), false),
+            "tʃɑːns");
   // A homograph's British is made with the full vowel of the dictionary's other sense, which
   // an American "er" hides: "a record" ˈrekɔːd, not ˈrekəd; without that sense, nothing.
   EXPECT_EQ(tools::britishFor("record", {"rɪˈkɔːd"}, phones("R EH1 K ER0 D"), true), "ˈrekɔːd");
@@ -162,6 +164,8 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
   EXPECT_EQ(tools::britishFor("restaurant", {"ˈrestərɒŋ"}, phones("R EH1 S T ER0 AA2 N T"), false),
             "ˈrestərɒŋ");
   EXPECT_EQ(tools::britishFor("this", {"θɪs"}, phones("DH IH1 S"), false), "ðɪs");
+  EXPECT_EQ(tools::britishFor("chance", {"tʃæns", "tʃɑːns"}, phones("CH AE1 N S"), false),
+            "tʃɑːns");
   // The accents may stress a word that is no homograph differently.
   EXPECT_EQ(tools::britishFor("overlook", {"ˌəʊvəˈlʊk"}, phones("OW1 V ER0 L UH2 K"), false),
             "ˌəʊvəˈlʊk");

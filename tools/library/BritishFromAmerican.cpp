@@ -298,8 +298,18 @@ std::string britishFor(const std::string& word, const std::vector<std::string>& 
                        const std::vector<Phone>& american, bool homograph) {
   // The accents may stress a word differently ("overlook", "debris"); only a homograph's
   // variants part by stress.
-  for (const std::string& british : dictionary)
-    if (britishAgreesWith(british, american, homograph)) return british;
+  // The dictionary sometimes gives the American vowel of "chance" first (tʃæns, tʃɑːns): the
+  // British one, where another variant has it, is the one a British column shows.
+  std::string agreeing;
+  for (const std::string& british : dictionary) {
+    if (!britishAgreesWith(british, american, homograph)) continue;
+    if (agreeing.empty()) agreeing = british;
+    std::string withAe = british;
+    for (size_t at = withAe.find("ɑː"); at != std::string::npos; at = withAe.find("ɑː", at))
+      withAe.replace(at, std::string("ɑː").size(), "æ");
+    if (withAe != british && withAe == agreeing) return british;
+  }
+  if (!agreeing.empty()) return agreeing;
   if (!homograph) return britishFromAmerican(word, american);
   const bool weakEr = std::any_of(american.begin(), american.end(), [](const Phone& p) {
     return p.arpabet == "ER" && p.stress == 0;

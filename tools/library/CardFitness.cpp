@@ -19,7 +19,7 @@ const std::set<std::string>& unfitWords() {
       "suicide", "suicidal", "corpse", "corpses", "bloody", "bloodshed", "gun", "guns", "shotgun",
       "pistol", "gunshot", "gunfire", "bomb", "bombed", "bombs", "bombing", "bomber", "terrorist",
       "terrorists", "terrorism", "assassin", "assassinated", "thugs", "mugger", "impaled",
-      "executions", "executed", "hitler", "hitler's", "nazi", "nazis", "saddam", "laden", "taleban",
+      "executions", "executed", "beatings", "shylock", "hitler", "hitler's", "nazi", "nazis", "saddam", "laden", "taleban",
       "hamas",
       // sex
       "sex", "sexual", "sexually", "sexuality", "sexy", "naked", "nude", "breasts", "penis",
