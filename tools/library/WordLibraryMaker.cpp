@@ -235,6 +235,9 @@ class Maker {
     TsvFile excluded = TsvFile::read(curated("excluded_words.txt"), true);
     excluded.expectFields(1, 1);
     for (const TsvRecord& r : excluded.records()) excluded_.insert(r.fields[0]);
+    TsvFile bookless = TsvFile::read(curated("bookless_words.txt"), true);
+    bookless.expectFields(1, 1);
+    for (const TsvRecord& r : bookless.records()) bookless_.insert(r.fields[0]);
     TsvFile unfit = TsvFile::read(curated("unfit_words.txt"), true);
     unfit.expectFields(1, 1);
     for (const TsvRecord& r : unfit.records()) unfit_.insert(r.fields[0]);
@@ -522,7 +525,7 @@ class Maker {
     if (onlyItsCapitalIsCommon(h.word)) h.exams.clear();
     tagsOfAMixedLine(h);
     // "North" 北方 is the dictionary's line of north: its exams are the lower-case word's.
-    if (isCapitalOfALowerCaseWord(h.word)) h.exams.clear();
+    if (isCapitalOfALowerCaseWord(h.word) || bookless_.count(h.word)) h.exams.clear();
     if (translated == english_.end() && isCapitalOfALowerCaseWord(withCapital(h.word)))
       h.exams = english_.at(withCapital(h.word)).exams;
     auto display = displays_.find(h.word);
@@ -789,7 +792,8 @@ class Maker {
     std::unordered_set<std::string> chosen, doubles;
     for (const auto& [word, score] : ranked) {
       if (static_cast<int>(headwords_.size()) >= headwordCount_) break;
-      if (!isBookWord(word, false) || doubles.count(word) || onlyItsCapitalIsCommon(word))
+      if (!isBookWord(word, false) || doubles.count(word) || onlyItsCapitalIsCommon(word) ||
+          bookless_.count(word))
         continue;
       Headword h;
       h.word = word;
@@ -1289,6 +1293,7 @@ class Maker {
   std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
   std::set<std::string> excluded_;  // out of the library, unfit_ among them
   std::set<std::string> unfit_;     // swearing and slurs: no example uses one
+  std::set<std::string> bookless_;  // in the library, in no book
   std::vector<Band> bands_;
   int headwordCount_ = 0;
   std::vector<Headword> headwords_;
