@@ -226,7 +226,7 @@ TEST(ExampleSentences, NothingUnfitForALearnersCard) {
   // A language or a people's word as the example's own word is no summing up.
   for (const char* fit : {"She mastered Japanese in less than two years.",
                           "I taught them French.", "The dog barked all night.",
-                          "Treat the water so it can be drunk."})
+                          "Treat the water so it can be drunk.", "They are at opposite poles."})
     EXPECT_TRUE(tools::isFitForACard(fit, {})) << fit;
   EXPECT_TRUE(tools::isFitForACard("The French are proud of their food.", {}, {"French"}));
   EXPECT_FALSE(tools::isFitForACard("The French are proud of their food.", {}, {"food"}));
