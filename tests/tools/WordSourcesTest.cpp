@@ -55,6 +55,11 @@ TEST(BritishPhonetics, TheDictionarysNotationBecomesTodaysIpa) {
       {"'bjldɔ^", "ˈbʊldɒɡ"},            // a u typed as j
       {"pә'tikjjlәli", "pəˈtɪkjʊləli"},
       {"ˌpepəˈrəʊni", "ˌpepəˈrəʊni"},    // already in today's letters
+      {"'kwi:n", "kwiːn"},               // no mark on one syllable ...
+      {"'pi:pl", "ˈpiːpl"},              // ... but a syllabic consonant is one
+      {"'riәl", "ˈrɪəl"},                // ... and so is a ə said apart
+      {"'pәuit", "ˈpəʊɪt"},
+      {"'siks'ti:n", "ˌsɪksˈtiːn"},      // six|teen, no s moved over its join
   };
   for (const auto& [notation, ipa] : cases) {
     EXPECT_EQ(tools::britishToIpa(notation), ipa) << notation;

@@ -202,6 +202,39 @@ void stressBeforeAnSOnset(std::u32string& text) {
   }
 }
 
+// Learners' dictionaries mark no stress on a word of one syllable ("queen" kwiːn); the
+// dictionary often does. A syllabic consonant ("ˈpiːpl", "ˈlɪsn") or two vowels ("ˈfaɪə",
+// "ˈrɪəl", "ˈpəʊɪt") make a second syllable, which keeps the mark.
+void noMarkOnOneSyllable(std::u32string& text) {
+  if (std::count(text.begin(), text.end(), kPrimary) != 1 ||
+      std::count(text.begin(), text.end(), kSecondary) != 0)
+    return;
+  size_t first = std::u32string::npos, last = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!isVowel(text[i]) && text[i] != kLong) continue;
+    if (first != std::u32string::npos && last + 1 < i) return;  // a second vowel
+    if (first == std::u32string::npos) first = i;
+    last = i;
+  }
+  if (first == std::u32string::npos) return;
+  const std::u32string_view run = std::u32string_view(text).substr(first, last - first + 1);
+  // One vowel: "poet" pəʊɪt and "fluid" fluːɪd are two.
+  static const std::u32string_view kOneVowel[] = {
+      U"ɪ",  U"e",  U"æ",  U"ʌ",  U"ɒ",  U"ʊ",  U"ə",  U"i",  U"u",  U"iː", U"ɑː",
+      U"ɔː", U"uː", U"ɜː", U"eɪ", U"aɪ", U"ɔɪ", U"əʊ", U"aʊ", U"ɪə", U"eə", U"ʊə"};
+  const bool oneVowel =
+      std::find(std::begin(kOneVowel), std::end(kOneVowel), run) != std::end(kOneVowel);
+  // "real" ˈrɪəl and "fuel" ˈfjʊəl say the ə apart.
+  const bool twoSyllables = !oneVowel || ((run == U"ɪə" || run == U"ʊə") &&
+                                          last + 1 < text.size() && text[last + 1] == U'l');
+  if (twoSyllables) return;
+  for (size_t i = last + 2; i < text.size(); ++i)
+    if (std::u32string_view(U"lnm").find(text[i]) != std::u32string_view::npos &&
+        !isVowel(text[i - 1]) && text[i - 1] != U'l')
+      return;  // syllabic
+  text.erase(std::remove(text.begin(), text.end(), kPrimary), text.end());
+}
+
 // Symbols in an order English allows: a length mark after a long vowel, a stress mark before
 // a sound, j before a vowel, a and ɜ and ɑ only in their vowels, no ɔ short.
 bool isReadable(std::u32string_view ipa) {
@@ -243,6 +276,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     std::u32string ipa = modernVowels(*sounds);
     onePrimaryStress(ipa);
     stressBeforeAnSOnset(ipa);
+    noMarkOnOneSyllable(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }
   return result;

@@ -41,11 +41,11 @@ const std::set<std::string>& unfitWords() {
 // Phrases no teacher would hand out, whatever else the sentence says ("She's a real dog").
 const std::vector<std::string>& unfitPhrases() {
   static const std::vector<std::string> phrases = {
-      " real dog ",     " sells her body ",    " a black eye ",     " bind the feet ",
-      " beat him up ",  " man's superiority ", " white restrooms ", " pot smokers ",
-      " drunk man ",    " dirty dog ",         " wedlock ",         " beat the students ",
-      " dropped acid ", " drug habit ",        " drug abuse ",      " drug war ",
-      " uses drugs "};
+      " real dog ",         " sells her body ",    " a black eye ",     " bind the feet ",
+      " beat him up ",      " man's superiority ", " white restrooms ", " pot smokers ",
+      " drunk man ",        " dirty dog ",         " wedlock ",         " beat the students ",
+      " dropped acid ",     " drug habit ",        " drug abuse ",      " drug war ",
+      " freedom fighters ", " uses drugs "};
   return phrases;
 }
 
@@ -83,7 +83,7 @@ const std::set<std::string>& brandNames() {
       "Giants",    "coke",       "Coke",      "Xerox",    "Kodak",      "Kleenex", "Cadillac",
       "Chevrolet", "Toyota",     "Microsoft", "Pepsi",    "McDonald's", "Disney",  "Nike",
       "Sony",      "Boeing",     "Exxon",     "Polaroid", "Walkman",    "Frisbee", "Jeep",
-      "Levi's",    "Volkswagen", "Ford"};
+      "Levi's",    "Volkswagen", "Ford",      "MAC"};
   return words;
 }
 
