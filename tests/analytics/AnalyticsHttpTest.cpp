@@ -13,6 +13,7 @@
 #include "analytics/AnalyticsHttp.h"
 #include "platform/base/RunLoop.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/LoopbackListener.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ class EndlessReplyServer {
   static constexpr uint64_t kGivesUpAfter = uint64_t{256} << 20;
 
   EndlessReplyServer() {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listen_, 4);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listen_ = testsupport::listenOnLoopback(port_, 4);
     thread_ = std::thread([this] { serve(); });
   }
   ~EndlessReplyServer() {

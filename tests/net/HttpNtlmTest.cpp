@@ -18,6 +18,7 @@
 #include "platform/stream/TlsTrust.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/NtlmTestServer.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/TestCertificate.h"
 
 using namespace nettest;
@@ -44,15 +45,7 @@ class Answerer : public Recorder {
 class NtlmConnectProxy {
  public:
   explicit NtlmConnectProxy(NtlmServer& ntlm) : ntlm_(ntlm) {
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listen_, 8);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listen_ = testsupport::listenOnLoopback(port_, 8);
     accepter_ = std::thread([this] { acceptLoop(); });
   }
   ~NtlmConnectProxy() {
@@ -159,15 +152,7 @@ class HandshakeRefuser {
     SSL_CTX_use_PrivateKey_file(context_, certificate.keyPath().c_str(), SSL_FILETYPE_PEM);
     SSL_CTX_set_verify(context_, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT,
                        [](int, X509_STORE_CTX*) { return 1; });
-    listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listen_, 8);
-    ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listen_ = testsupport::listenOnLoopback(port_, 8);
     accepter_ = std::thread([this] {
       for (;;) {
         const int client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);

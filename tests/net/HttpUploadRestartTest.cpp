@@ -11,6 +11,7 @@
 
 #include "net/HttpNetworkQueue.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace nettest;
@@ -105,15 +106,7 @@ bool runRestarting(Restart restart, const Server& server, int restarts,
 class StallingServer {
  public:
   explicit StallingServer(int stalls) : stalls_(stalls) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-    ::listen(listener_, 8);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listener_ = testsupport::listenOnLoopback(port_, 8);
     thread_ = std::thread([this] { serve(); });
   }
   ~StallingServer() {

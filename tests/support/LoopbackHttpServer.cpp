@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/TestCertificate.h"
 
 namespace testsupport {
@@ -231,19 +232,8 @@ void LoopbackHttpServer::start(const TestCertificate* certificate, uint16_t port
       throw std::runtime_error("cannot load the test certificate");
     tlsContext_ = ctx;
   }
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int one = 1;
-  setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listenFd_, 64) != 0)
-    throw std::runtime_error("cannot listen on 127.0.0.1");
-  socklen_t length = sizeof address;
-  getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  port_ = port;
+  listenFd_ = listenOnLoopback(port_, 64);
   acceptThread_ = std::thread([this] { acceptLoop(); });
 }
 

@@ -3,10 +3,8 @@
 // every word a book teaches can come out of a text.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <unordered_set>
 
-#include "extract/ExtractWord.h"
 #include "store/CallDB.h"
 #include "tests/tools/ShippedStore.h"
 
@@ -16,19 +14,7 @@ namespace {
 using plat::Value;
 using Words = std::vector<std::string>;
 
-class ShippedExtractionTest : public ShippedStoreTest {
- protected:
-  static Words extract(const std::string& text) {
-    Value words = Value::array(), learned = Value::array(), none = Value::array();
-    ExtractWord().extractWord(text, words, learned, none);
-    Words found;
-    for (size_t i = 0; i < words.size(); ++i) found.push_back(words.at(i).asString());
-    return found;
-  }
-  static bool holds(const Words& words, const std::string& word) {
-    return std::find(words.begin(), words.end(), word) != words.end();
-  }
-};
+class ShippedExtractionTest : public ShippedStoreTest {};
 
 // Each sentence with the words a learner expects from it and the words it must not give.
 struct Sentence {

@@ -2,8 +2,6 @@
 // forms that extraction reaches through them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "extract/ExtractWord.h"
 #include "learn/WordsMgr.h"
 #include "store/CallDB.h"
@@ -18,16 +16,6 @@ using Words = std::vector<std::string>;
 
 class ShippedFormsTest : public ShippedStoreTest {
  protected:
-  static Words extract(const std::string& text) {
-    Value words = Value::array(), learned = Value::array(), none = Value::array();
-    ExtractWord().extractWord(text, words, learned, none);
-    Words found;
-    for (size_t i = 0; i < words.size(); ++i) found.push_back(words.at(i).asString());
-    return found;
-  }
-  static bool holds(const Words& words, const std::string& word) {
-    return std::find(words.begin(), words.end(), word) != words.end();
-  }
   static std::string formsLine(const std::string& word) {
     return WordsMgr::initWords(word)->GetOtherMeaning();
   }
@@ -46,8 +34,8 @@ TEST_F(ShippedFormsTest, AnEverydayParagraphGivesTheBaseFormsOfItsWords) {
     EXPECT_TRUE(holds(words, base)) << base;
   // No inflected form, and no rare word that happens to share its spelling (are 公亩); saw 锯
   // comes beside see, since a sentence seldom tells which it is.
-  for (const char* wrong : {"are", "is", "was", "were", "been", "had", "has", "said",
-                            "took", "feet", "children", "us", "rid", "hop", "writ", "writing"})
+  for (const char* wrong : {"are", "is", "was", "were", "been", "had", "has", "said", "took",
+                            "feet", "children", "us", "rid", "hop", "writ", "writing"})
     EXPECT_FALSE(holds(words, wrong)) << wrong;
 }
 
@@ -55,13 +43,14 @@ TEST_F(ShippedFormsTest, IrregularAndAwkwardFormsReachTheirBaseAlone) {
   const struct {
     const char* token;
     const char* base;
-  } cases[] = {{"are", "be"},     {"is", "be"},        {"was", "be"},       {"were", "be"},
-               {"been", "be"},    {"has", "have"},     {"had", "have"},     {"did", "do"},
-               {"went", "go"},    {"came", "come"},    {"made", "make"},
-               {"said", "say"},   {"men", "man"},      {"children", "child"},
-               {"feet", "foot"},  {"using", "use"},    {"writing", "write"}, {"hoping", "hope"},
-               {"riding", "ride"}, {"dying", "die"},   {"skies", "sky"},    {"walked.", "walk"},
-               {"walked_", "walk"}, {"...walked", "walk"}, {"bought", "buy"}, {"easier", "easy"}};
+  } cases[] = {
+      {"are", "be"},        {"is", "be"},          {"was", "be"},       {"were", "be"},
+      {"been", "be"},       {"has", "have"},       {"had", "have"},     {"did", "do"},
+      {"went", "go"},       {"came", "come"},      {"made", "make"},    {"said", "say"},
+      {"men", "man"},       {"children", "child"}, {"feet", "foot"},    {"using", "use"},
+      {"writing", "write"}, {"hoping", "hope"},    {"riding", "ride"},  {"dying", "die"},
+      {"skies", "sky"},     {"walked.", "walk"},   {"walked_", "walk"}, {"...walked", "walk"},
+      {"bought", "buy"},    {"easier", "easy"}};
   ExtractWord extractor;
   for (const auto& c : cases) {
     EXPECT_EQ(extract(c.token), Words{c.base}) << c.token;
@@ -87,7 +76,8 @@ TEST_F(ShippedFormsTest, WordsStoredWithCapitalsAreFoundFromAnyCase) {
 }
 
 TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
-  EXPECT_EQ(formsLine("set"), "\n[第三人称单数sets 过去式set 过去分词set 现在分词setting 复数sets]");
+  EXPECT_EQ(formsLine("set"),
+            "\n[第三人称单数sets 过去式set 过去分词set 现在分词setting 复数sets]");
   EXPECT_EQ(formsLine("put"), "\n[第三人称单数puts 过去式put 过去分词put 现在分词putting]");
   EXPECT_EQ(formsLine("hurt"),
             "\n[第三人称单数hurts 过去式hurt 过去分词hurt 现在分词hurting 复数hurts]");

@@ -1,5 +1,8 @@
 #include "tests/tools/ShippedStore.h"
 
+#include <algorithm>
+
+#include "extract/ExtractWord.h"
 #include "store/WordText.h"
 
 namespace toolstest {
@@ -53,6 +56,18 @@ std::vector<int64_t> ShippedStoreTest::booksOf(const std::string& word) {
   std::vector<int64_t> books;
   for (size_t i = 0; i < rows.size(); ++i) books.push_back(rows.at(i).asInt());
   return books;
+}
+
+std::vector<std::string> ShippedStoreTest::extract(const std::string& text) {
+  Value words = Value::array(), learned = Value::array(), none = Value::array();
+  ExtractWord().extractWord(text, words, learned, none);
+  std::vector<std::string> found;
+  for (size_t i = 0; i < words.size(); ++i) found.push_back(words.at(i).asString());
+  return found;
+}
+
+bool ShippedStoreTest::holds(const std::vector<std::string>& words, const std::string& word) {
+  return std::find(words.begin(), words.end(), word) != words.end();
 }
 
 }  // namespace toolstest

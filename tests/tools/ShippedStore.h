@@ -27,6 +27,9 @@ class ShippedStoreTest : public ::testing::Test {
   std::string meanings(const std::string& word);
   // The ids of the books that hold the word.
   std::vector<int64_t> booksOf(const std::string& word);
+  // The words extraction gives for a text that the learner has not learnt, in their order.
+  static std::vector<std::string> extract(const std::string& text);
+  static bool holds(const std::vector<std::string>& words, const std::string& word);
 
   std::unique_ptr<testsupport::TempHome> home_;
   std::shared_ptr<plat::VirtualClock> clock_;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/LoopbackListener.h"
 
 using namespace plat::http;
 using testsupport::LoopbackHttpServer;
@@ -224,15 +225,9 @@ namespace {
 class OneShotSocksProxy {
  public:
   OneShotSocksProxy() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    ::listen(listenFd_, 1);
+    uint16_t port = 0;
+    listenFd_ = testsupport::listenOnLoopback(port, 1);
+    port_ = port;
     thread_ = std::thread([this] { serve(); });
   }
   ~OneShotSocksProxy() {
