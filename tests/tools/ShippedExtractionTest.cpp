@@ -14,8 +14,6 @@ namespace {
 using plat::Value;
 using Words = std::vector<std::string>;
 
-class ShippedExtractionTest : public ShippedStoreTest {};
-
 // Each sentence with the words a learner expects from it and the words it must not give.
 struct Sentence {
   const char* text;
@@ -23,8 +21,21 @@ struct Sentence {
   std::vector<const char*> notGives;
 };
 
+class ShippedExtractionTest : public ShippedStoreTest {
+ protected:
+  static void expectPage(const std::vector<Sentence>& page) {
+    for (const Sentence& sentence : page) {
+      const Words words = extract(sentence.text);
+      for (const char* word : sentence.gives)
+        EXPECT_TRUE(holds(words, word)) << sentence.text << ": " << word;
+      for (const char* word : sentence.notGives)
+        EXPECT_FALSE(holds(words, word)) << sentence.text << ": " << word;
+    }
+  }
+};
+
 TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAndBothElsewhere) {
-  const Sentence page[] = {
+  const std::vector<Sentence> page = {
       {"Turn left at the bank.", {"turn", "left", "leave"}, {}},
       {"She left the house early.", {"left", "leave"}, {}},
       {"The sign on your left is red.", {"left"}, {"leave"}},
@@ -54,17 +65,11 @@ TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAnd
       {"The smell of bread filled the kitchen.", {"fill", "smell", "kitchen"}, {}},
       {"After the walk I was tired.", {"tired", "walk"}, {"tire"}},
   };
-  for (const Sentence& sentence : page) {
-    const Words words = extract(sentence.text);
-    for (const char* word : sentence.gives)
-      EXPECT_TRUE(holds(words, word)) << sentence.text << ": " << word;
-    for (const char* word : sentence.notGives)
-      EXPECT_FALSE(holds(words, word)) << sentence.text << ": " << word;
-  }
+  expectPage(page);
 }
 
 TEST_F(ShippedExtractionTest, CapitalsInsideASentenceNameTheirOwnWordAndLowerCaseNeverDoes) {
-  const Sentence page[] = {
+  const std::vector<Sentence> page = {
       {"My aunt lives in China and collects fine china.", {"China", "china", "aunt"}, {}},
       {"We go back to school in August, not in May.", {"August", "May"}, {"august", "may"}},
       {"You may sit down.", {"may", "sit"}, {"May"}},
@@ -74,13 +79,7 @@ TEST_F(ShippedExtractionTest, CapitalsInsideASentenceNameTheirOwnWordAndLowerCas
       {"China is a big country.", {"China", "country"}, {}},
       {"Fresh eggs are cheap here.", {"egg", "cheap"}, {"eggs"}},
   };
-  for (const Sentence& sentence : page) {
-    const Words words = extract(sentence.text);
-    for (const char* word : sentence.gives)
-      EXPECT_TRUE(holds(words, word)) << sentence.text << ": " << word;
-    for (const char* word : sentence.notGives)
-      EXPECT_FALSE(holds(words, word)) << sentence.text << ": " << word;
-  }
+  expectPage(page);
 }
 
 TEST_F(ShippedExtractionTest, ContractionsGiveTheirVerbsWhateverStandsAroundThem) {
