@@ -46,7 +46,16 @@ void FormRecord::add(uint32_t base, std::string_view baseWord, std::string_view 
 }
 
 void FormRecord::insert(std::string spelling, Form form) {
-  if (table_.find(spelling) != kAbsent) return;
+  if (const uint32_t number = table_.find(spelling); number != kAbsent) {
+    Form& first = forms_[number];
+    // The first card's marker decides what the base is taken for: leave's "#leaves" (of leave
+    // as a noun) is too rare to stand beside its "@leaves".
+    const bool pluralAndPresent =
+        (first.marker == '#' && form.marker == '@') || (first.marker == '@' && form.marker == '#');
+    if (pluralAndPresent && first.base != form.base && first.otherBase == kAbsent)
+      first.otherBase = form.base;
+    return;
+  }
   spellings_.push_back(std::move(spelling));
   bool added;
   table_.insert(spellings_.back(), added);

@@ -24,13 +24,18 @@ class FormRecord {
   struct Form {
     uint32_t base = kAbsent;
     char marker = 0;
+    // A second base whose card gives the same spelling under the other of plural and third
+    // person ("leaves": leave's @ and leaf's #, "lives": life's # and live's @), since a text
+    // may mean either; else kAbsent.
+    uint32_t otherBase = kAbsent;  // under the marker that `marker` is not
   };
 
   // Records the forms of one record text for `base`. A form recorded before keeps its first
   // base: texts come in the order of their headwords' use, the commoner base first ("lives":
-  // life). A third person or present participle that the suffix rules cannot make of the word
-  // is some other word's form copied onto this card (felt carrying feels and feeling of feel):
-  // it is left out, or every "feeling" would read as felt.
+  // life); a noun's plural that is also a verb's third person keeps the second as otherBase. A
+  // third person or present participle that the suffix rules cannot make of the word is some other
+  // word's form copied onto this card (felt carrying feels and feeling of feel): it is left out, or
+  // every "feeling" would read as felt.
   void add(uint32_t base, std::string_view baseWord, std::string_view text);
 
   // Records one form outside the card's record (see kPresentOfBe).

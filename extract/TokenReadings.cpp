@@ -11,9 +11,9 @@ namespace {
 // ("that", "some") stand as pronouns before a verb too often ("some left early") to tell.
 bool isDeterminer(std::string_view lower) {
   if (lower.size() > 7) return false;
-  static constexpr std::string_view kDeterminers[] = {
-      "a", "an", "the", "my", "your", "his", "her", "its", "our", "their", "every", "another",
-      "whose"};
+  static constexpr std::string_view kDeterminers[] = {"a",     "an",      "the",  "my",  "your",
+                                                      "his",   "her",     "its",  "our", "their",
+                                                      "every", "another", "whose"};
   for (std::string_view determiner : kDeterminers)
     if (lower == determiner) return true;
   return false;
@@ -116,6 +116,8 @@ Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const
     if (bySuffixRules(lower, lowerCaseWord) && lowerCaseWord.number != own)
       return ownOrBase(own, {lowerCaseWord.number, 0}, lower);
   }
+  if (own == HeadwordIndex::kAbsent && form.otherBase != HeadwordIndex::kAbsent)
+    return nounOrVerb(form);
   out.add(own != HeadwordIndex::kAbsent ? own : form.base);
   if (!out.empty()) return out;
 
@@ -163,6 +165,24 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
   } else {
     out.add(own);
     out.add(base);
+    out.secondIsAForm = true;
+  }
+  return out;
+}
+
+Readings TokenReader::nounOrVerb(FormRecord::Form form) const {
+  Readings out;
+  const bool firstIsANoun = form.marker == '#';
+  const uint32_t noun = firstIsANoun ? form.base : form.otherBase;
+  const uint32_t verb = firstIsANoun ? form.otherBase : form.base;
+  // As with a headword that is another's form: a word no book teaches yields to one taught.
+  if (!index_.inBook(verb) && index_.inBook(noun)) {
+    out.add(noun);
+  } else if (!index_.inBook(noun) && index_.inBook(verb)) {
+    out.add(verb);
+  } else {
+    out.add(noun);
+    out.add(verb);
     out.secondIsAForm = true;
   }
   return out;

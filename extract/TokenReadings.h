@@ -7,7 +7,8 @@
 // inside a sentence is the capitalised headword where there is one (China, May); at the start
 // of a sentence it may be either, so both come. A headword that is also another's irregular form
 // ("left" of leave, "saw" of see) gives both words when both are taught, and itself alone after
-// a determiner, a possessive or an adjective, where it can only be the noun.
+// a determiner, a possessive or an adjective, where it can only be the noun; so does a spelling
+// that is one word's plural and another's third person ("leaves": leaf or leave).
 #pragma once
 
 #include <array>
@@ -33,8 +34,8 @@ struct Readings {
 struct SpellingReadings {
   Readings inSentence;
   Readings atStart;
-  bool isDeterminer = false;    // a, the, my ... : the word after it is a noun or adjective
-  bool isAdjective = false;     // has an adjective sense
+  bool isDeterminer = false;      // a, the, my ... : the word after it is a noun or adjective
+  bool isAdjective = false;       // has an adjective sense
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
 };
 
@@ -53,6 +54,9 @@ class TokenReader {
   Readings readLowerCase(std::string_view lower, uint32_t& own) const;
   // A headword that is also recorded as a form of `form.base`: itself, its base or both.
   Readings ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const;
+  // A spelling that is one word's plural and another's third person ("leaves", "lives"): the
+  // noun, and the verb where no determiner or adjective stands before it.
+  Readings nounOrVerb(FormRecord::Form form) const;
   bool mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const;
   // The capitalised headword that `word` (first letter upper-case) is, by itself or its plural.
   uint32_t readCapitalised(std::string_view word) const;

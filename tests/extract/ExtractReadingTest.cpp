@@ -49,6 +49,11 @@ class ExtractReadingTest : public StudyTest {
         {"fill", {"v. 装满"}, true},
         {"tired", {"adj. 累的"}, true},
         {"tire", {"n. 轮胎", "v. 使疲倦"}, true},
+        {"leaf", {"n. 叶子"}, true},
+        {"life", {"n. 生活；生命"}, true},
+        {"live", {"v. 居住；生活"}, true},
+        {"thief", {"n. 小偷"}, true},
+        {"thieve", {"v. 偷"}, false},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -56,7 +61,8 @@ class ExtractReadingTest : public StudyTest {
                       Value::array({id, entry.word}));
       for (const char* line : entry.meanings)
         db_->sql_insert(
-            "insert into Words_Meaning_Ch (wmc_uMeaingID, f_wl_uWordID, wmc_tData) values (?, ?, ?)",
+            "insert into Words_Meaning_Ch (wmc_uMeaingID, f_wl_uWordID, wmc_tData) values (?, ?, "
+            "?)",
             "nns", Value::array({meaning++, id, WordText::scramble(line, id)}));
       if (entry.taught)
         db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, 101, ?)",
@@ -71,6 +77,11 @@ class ExtractReadingTest : public StudyTest {
     record("glass", "#glasses");
     record("say", "@says $said %said ^saying");
     record("state", "#states @states $stated");
+    record("leaf", "#leaves");
+    record("life", "#lives");
+    record("live", "@lives $lived %lived ^living");
+    record("thief", "#thieves");
+    record("thieve", "@thieves $thieved");
     db_->sqlMgr().commitTransaction();
   }
 
@@ -100,6 +111,16 @@ TEST_F(ExtractReadingTest, AnotherWordsFormGivesBothUnlessADeterminerOrAdjective
   EXPECT_EQ(extract("a still left"), (Words{"a", "still", "left"}));
   // The noun once does not hide the verb later.
   EXPECT_EQ(extract("the left; they left"), (Words{"the", "left", "leave"}));
+}
+
+TEST_F(ExtractReadingTest, OneWordsPluralThatIsAnothersThirdPersonGivesTheNounAfterADeterminer) {
+  // Whichever card comes first ("leave" before "leaf", "life" before "live").
+  EXPECT_EQ(extract("leaves"), (Words{"leaf", "leave"}));
+  EXPECT_EQ(extract("the leaves"), (Words{"the", "leaf"}));
+  EXPECT_EQ(extract("lives"), (Words{"life", "live"}));
+  EXPECT_EQ(extract("the lives"), (Words{"the", "life"}));
+  // A verb that no book teaches yields to the taught noun.
+  EXPECT_EQ(extract("thieves"), (Words{"thief"}));
 }
 
 TEST_F(ExtractReadingTest, CopiedFormsAndCountedFormsGiveTheirOwnWordOrTheirBase) {

@@ -62,6 +62,10 @@ TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAnd
       {"He sat on the ground.", {"ground", "sit"}, {"grind"}},
       {"We need further help.", {"further", "far"}, {}},
       {"He lied to his mother.", {"lie", "mother"}, {}},
+      {"The leaves fell from the old tree.", {"leaf", "fall", "tree"}, {"leave"}},
+      {"She leaves home at seven.", {"leave", "home"}, {}},
+      {"Their lives changed after the war.", {"life", "change", "war"}, {"live"}},
+      {"He lives by the sea.", {"live", "sea"}, {}},
       {"The smell of bread filled the kitchen.", {"fill", "smell", "kitchen"}, {}},
       {"After the walk I was tired.", {"tired", "walk"}, {"tire"}},
   };
