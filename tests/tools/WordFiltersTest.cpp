@@ -61,6 +61,15 @@ TEST(WordFilters, ADictionaryLineInCapitalsIsTheLowerCaseWordsWhereItsSenseIsOne
   EXPECT_FALSE(tools::isTheLowerCaseWordsLine("", {"n. 北方"}));
 }
 
+// The subtitles count "haven" 18,844 times, nearly all of them in "haven't".
+TEST(WordFilters, ThePieceBeforeNotIsTheContractions) {
+  for (const char* piece : {"haven", "didn", "don", "wasn", "couldn", "mustn"})
+    EXPECT_TRUE(tools::isPieceBeforeNot(piece)) << piece;
+  // "won" is win's past as often as will's "won't", and "can't" keeps the whole verb.
+  for (const char* word : {"heaven", "won", "can", "open", "n", ""})
+    EXPECT_FALSE(tools::isPieceBeforeNot(word)) << word;
+}
+
 TEST(ExamBooks, AListIsSharedOutEvenlyAndNamedByPosition) {
   std::vector<std::string> words;
   for (int i = 0; i < 1603; ++i) words.push_back("w" + std::to_string(i));

@@ -285,6 +285,22 @@ TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
             std::string::npos);
 }
 
+// A word whose count comes from a sense no teacher hands out leaves the frequency books, the next
+// words moving up, and keeps its exam books, where it follows the frequency books' words.
+TEST_F(WordSourcesTest, AnUnbandedWordKeepsItsExamBooksOnly) {
+  testsupport::writeTextFile(folder_ + "/curated/unbanded_words.txt", "water\n");
+  tools::makeWordLibrary(sources(), output());
+  EXPECT_EQ(read("book_words/102.txt"), "tree\nchild\n");
+  EXPECT_EQ(read("book_words/801.txt"), "child\t4\nstop\t5\nhappy\t6\n");
+  EXPECT_EQ(read("book_words/501.txt") + read("book_words/502.txt") + read("book_words/503.txt"),
+            "walk\ntree\nchild\nwater\nMonday\n");
+  EXPECT_EQ(read("book_words/701.txt"), "stop\nhappy\nwater\n");
+  EXPECT_NE(read("meanings_ch.tsv").find("water\t1\tn. 水；雨水\n"), std::string::npos);
+  // Our own lists name plain lower-case words once.
+  testsupport::writeTextFile(folder_ + "/curated/unbanded_words.txt", "water\nwater\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
+}
+
 TEST_F(WordSourcesTest, AMissingOrMalformedSourceStopsTheBuildNamingIt) {
   // A source file (under the test's folder) and what it holds then; no content: it is removed.
   const struct {

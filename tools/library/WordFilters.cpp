@@ -111,6 +111,13 @@ bool isTheLowerCaseWordsLine(const std::string& capitalsFirstSense,
   return false;
 }
 
+bool isPieceBeforeNot(const std::string& word) {
+  static const std::set<std::string> kVerbs = {"do",     "does", "did",  "is",    "are",   "was",
+                                               "were",   "have", "has",  "had",   "could", "would",
+                                               "should", "must", "need", "might", "dare"};
+  return word.size() > 1 && word.back() == 'n' && kVerbs.count(word.substr(0, word.size() - 1));
+}
+
 std::vector<std::string> withoutDoubles(const std::vector<std::string>& words,
                                         const RelatedWords& formsOf,
                                         const RelatedWords& spellingsOf) {

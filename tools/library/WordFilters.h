@@ -38,6 +38,11 @@ bool shareFirstSense(const WordNet& wordNet, const std::string& a, const std::st
 bool isTheLowerCaseWordsLine(const std::string& capitalsFirstSense,
                              const std::vector<std::string>& lowerCaseMeanings);
 
+// Whether `word` is the part of a contraction before "n't" that a text splits off at the
+// apostrophe ("didn" of didn't, "haven" of haven't): the subtitles count such a spelling for the
+// contraction, whatever word it also spells.
+bool isPieceBeforeNot(const std::string& word);
+
 using RelatedWords = std::function<std::vector<std::string>(const std::string&)>;
 
 // `words`, most important first, without doubles: a word that is one of `formsOf` another word of

@@ -238,6 +238,7 @@ class Maker {
     TsvFile bookless = TsvFile::read(curated("bookless_words.txt"), true);
     bookless.expectFields(1, 1);
     for (const TsvRecord& r : bookless.records()) bookless_.insert(r.fields[0]);
+    unbanded_ = readWordList(curated("unbanded_words.txt"));
     TsvFile unfit = TsvFile::read(curated("unfit_words.txt"), true);
     unfit.expectFields(1, 1);
     for (const TsvRecord& r : unfit.records()) unfit_.insert(r.fields[0]);
@@ -307,7 +308,7 @@ class Maker {
     std::unordered_map<std::string, double> counts;
     for (const auto& [original, rawCount] : frequencies_) {
       std::string word = lowered(original);
-      if (!isPlainWord(word)) continue;
+      if (!isPlainWord(word) || isPieceBeforeNot(word)) continue;
       // The list writes a word capitalised when it mostly begins a sentence ("However", "Come")
       // or when it is a name. A word that is also a verb, adjective or adverb is taken whole; a
       // noun counts a third ("Dad"), unless WordNet knows it mostly as a name ("John"); the
@@ -793,7 +794,7 @@ class Maker {
     for (const auto& [word, score] : ranked) {
       if (static_cast<int>(headwords_.size()) >= headwordCount_) break;
       if (!isBookWord(word, false) || doubles.count(word) || onlyItsCapitalIsCommon(word) ||
-          bookless_.count(word))
+          bookless_.count(word) || unbanded_.count(word))
         continue;
       Headword h;
       h.word = word;
@@ -828,7 +829,8 @@ class Maker {
   // Words the library holds beyond the frequency books, in order of frequency and in no
   // frequency book: every recorded word, so that a learner's study data keep their words (one
   // excluded since, or one that is no single word, "comic_strip", is left out and its id stays
-  // unused), every word of an exam list, for the exam books, and our own words with a capital.
+  // unused), every word of an exam list, for the exam books, our own words with a capital and
+  // the words kept out of the frequency books.
   void addLibraryWords(const std::unordered_map<std::string, double>& counts) {
     auto count = [&](const std::string& word) {
       auto it = counts.find(word);
@@ -849,9 +851,10 @@ class Maker {
         wanted.insert(word);
     for (const std::string& word : capitalisedWords_)
       if (!rank_.count(word) && !recorded.count(word)) wanted.insert(word);
-    for (const std::string& word : added_)
-      if (!rank_.count(word) && !recorded.count(word) && !excluded_.count(word))
-        wanted.insert(word);
+    for (const std::set<std::string>* own : {&added_, &unbanded_})
+      for (const std::string& word : *own)
+        if (!rank_.count(word) && !recorded.count(word) && !excluded_.count(word))
+          wanted.insert(word);
     std::vector<std::string> missing(recorded.begin(), recorded.end());
     missing.insert(missing.end(), wanted.begin(), wanted.end());
     std::sort(missing.begin(), missing.end(), [&](const std::string& a, const std::string& b) {
@@ -1294,6 +1297,7 @@ class Maker {
   std::set<std::string> excluded_;  // out of the library, unfit_ among them
   std::set<std::string> unfit_;     // swearing and slurs: no example uses one
   std::set<std::string> bookless_;  // in the library, in no book
+  std::set<std::string> unbanded_;  // in the library and its exam books, in no frequency book
   std::vector<Band> bands_;
   int headwordCount_ = 0;
   std::vector<Headword> headwords_;

@@ -1,0 +1,132 @@
+// Meanings a teacher would hand out, read from the shipped learn.db: the everyday sense among the
+// first, no line of another word, no word in the frequency books for a sense no teacher teaches,
+// and the words of computing, money and print that learners meet.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "store/CallDB.h"
+#include "store/WordText.h"
+#include "tests/tools/ShippedStore.h"
+#include "tools/TsvFile.h"
+
+namespace toolstest {
+namespace {
+
+using plat::Value;
+
+class ShippedMeaningsTest : public ShippedStoreTest {
+ protected:
+  // Whether a book of the frequency classes (基础, 核心, 进阶词汇 and books 800/801) holds it.
+  bool inFrequencyBooks(const std::string& word) {
+    for (int64_t book : booksOf(word))
+      if ((book > 100 && book < 400) || book == 800 || book == 801) return true;
+    return false;
+  }
+  std::string forms(const std::string& word) {
+    const Value rows = CallDB::callDB()->sql_select(
+        "select wt.wt_tRelatedWords, wl.wl_uWordID from Words_Transform as wt, Words_Library as "
+        "wl where wt.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
+        "sN", "s", Value::array({word}));
+    return rows.size() == 0 ? std::string()
+                            : WordText::rekey(rows.at(0).at(0).asString(),
+                                              static_cast<int>(rows.at(0).at(1).asInt()));
+  }
+};
+
+TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands) {
+  const struct {
+    const char* word;
+    const char* start;   // the card's first meaning begins so
+    const char* shown;   // a sense the card shows
+    const char* hidden;  // a sense it must not show ("" for none)
+  } cases[] = {
+      {"gay", "adj. 同性恋的", "同性恋者", ""},
+      {"pitch", "n. 球场", "音高", ""},
+      {"tan", "n. 晒黑", "v. 晒黑", "马戏团"},
+      {"butt", "n. 屁股", "烟蒂", ""},
+      // An adjective or adverb that showed the senses of the word it comes from.
+      {"supportive", "adj. 支持的", "鼓励", "伴奏"},
+      {"officially", "adv. 正式地", "官方", "公务员"},
+      {"phenomenally", "adv. 非凡地", "惊人", "现象"},
+      {"depressing", "adj. 令人沮丧的", "阴沉", "抑压"},
+      {"hardly", "adv. 几乎不", "简直不", ""},
+      {"separately", "adv. 分开地", "单独", "灵魂"},
+      {"bluff", "n. 虚张声势", "悬崖", ""},
+      {"hunch", "n. 预感", "耸", ""},
+      {"nutty", "adj. 有坚果味的", "古怪", ""},
+      {"armory", "n. 军械库", "兵工厂", ""},
+      {"musketeer", "n. 火枪手", "步枪兵", "火枪车"},
+      {"mitigate", "v. 减轻", "缓和", "温和"},
+      {"contemplate", "v. 考虑", "沉思", "注视"},
+      {"intersection", "n. 十字路口", "交集", ""},
+      // Exam words read as a teacher would.
+      {"instance", "n. 例子", "情况", "建议"},
+      {"valid", "adj. 有效的", "合理", ""},
+      {"tidy", "adj. 整齐的", "v. 收拾", "椅子"},
+      {"tap", "n. 水龙头", "轻敲", ""},
+      {"jog", "v. 慢跑", "轻推", ""},
+      {"controversial", "adj. 有争议的", "争论", ""},
+      {"council", "n. 委员会", "议会", ""},
+  };
+  for (const auto& c : cases) {
+    const std::string all = meanings(c.word);
+    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << all;
+    EXPECT_NE(all.find(c.shown), std::string::npos) << c.word << ": " << all;
+    if (*c.hidden) {
+      EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
+    }
+  }
+}
+
+// Words whose frequency rank comes from a slur or slang stand in no frequency book; an exam list
+// keeps its word, and the library keeps the word for a learner's texts.
+TEST_F(ShippedMeaningsTest, NoFrequencyBookTeachesAWordForASenseNoTeacherHandsOut) {
+  const std::string path = std::string(VOCAB_SOURCE_DIR) + "/resources/words/unbanded_words.txt";
+  const tools::TsvFile list = tools::TsvFile::read(path, true);
+  std::set<std::string> unbanded;
+  for (const tools::TsvRecord& r : list.records()) unbanded.insert(r.fields[0]);
+  for (const char* word : {"tit", "dope", "fart", "retard"}) EXPECT_TRUE(unbanded.count(word));
+  for (const std::string& word : unbanded) {
+    EXPECT_FALSE(inFrequencyBooks(word)) << word;
+    EXPECT_EQ(number("select count(*) from Words_Library where wl_tWord = '" + word + "'"), 1)
+        << word;
+  }
+  // retard keeps its 六级 books for the verb; dope no longer names the user first.
+  EXPECT_FALSE(booksOf("retard").empty());
+  EXPECT_EQ(firstMeaning("retard").rfind("v. 阻止；延迟", 0), 0u) << meanings("retard");
+  EXPECT_EQ(meanings("dope").find("吸毒者"), std::string::npos) << meanings("dope");
+  // The frequency books stay whole: the next words move up.
+  EXPECT_EQ(number("select count(*) from book_words where f_b_uId in (800, 801)"), 7000);
+}
+
+TEST_F(ShippedMeaningsTest, WordsOfComputingMoneyAndPrintAreHeadwords) {
+  const struct {
+    const char* word;
+    const char* start;
+  } cases[] = {{"byte", "n. 字节"},        {"font", "n. 字体"},
+               {"euro", "n. 欧元"},        {"spam", "n. 垃圾邮件"},
+               {"haven", "n. 避风港"},     {"miscellaneous", "adj. 各种各样的"},
+               {"compilation", "n. 汇编"}, {"adapter", "n. 适配器"},
+               {"reprint", "n. 重印本"},   {"datum", "n. 数据"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << meanings(c.word);
+    EXPECT_EQ(number(std::string("select count(*) from Words_Library where wl_tWord = '") + c.word +
+                     "' and wl_tPhonetics_USA <> '' and wl_tPhonetics_UK <> ''"),
+              1)
+        << c.word;
+  }
+  // datum is the singular of data, which keeps its own place in the first books; both stand in
+  // the exam books whose lists hold them.
+  EXPECT_EQ(forms("datum"), "#data");
+  EXPECT_FALSE(booksOf("datum").empty());
+  EXPECT_TRUE(inFrequencyBooks("data"));
+  // haven takes the place its use in writing gives it, not the count of "haven't", which a text
+  // still gives as have.
+  for (int64_t book : booksOf("haven")) EXPECT_FALSE(book < 300 || book == 800) << book;
+  EXPECT_FALSE(holds(extract("I haven't seen it."), "haven"));
+  EXPECT_TRUE(holds(extract("The island was a safe haven for birds."), "haven"));
+}
+
+}  // namespace
+}  // namespace toolstest
