@@ -7,13 +7,13 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Device.h"
 #include "platform/base/NotificationCenter.h"
-#include "platform/base/Utf.h"
 #include "platform/view/Animation.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/NavigationController.h"
 #include "platform/view/Screen.h"
 #include "store/CallDB.h"
+#include "store/WordOrder.h"
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
 #include "ui/NavBarItems.h"
@@ -417,7 +417,7 @@ void WordsUIViewController::buttonAction2() {
 
 void WordsUIViewController::sortCaseInsensitive(WordSlots& list) const {
   std::stable_sort(list.begin(), list.end(), [](const WordSlot& a, const WordSlot& b) {
-    return plat::utf::asciiLowercase(a.value_or("")) < plat::utf::asciiLowercase(b.value_or(""));
+    return WordOrder::before(a.value_or(""), b.value_or(""));
   });
 }
 

@@ -292,11 +292,14 @@ class CallDB {
   // The id of the study day of the earliest planned word; none while nothing is planned.
   std::optional<int64_t> firstStudyDayId();
 
-  // Lists of planned words: never answered first, then by next study time, then by headword
-  // (aliases wl for Words_Library and sl for Study_Log).
+  // The A-Z order of WordOrder.h (alias wl for Words_Library).
+  static constexpr const char* kAlphabeticalOrder =
+      " order by wl.wl_tWord collate nocase, wl.wl_tWord";
+  // Lists of planned words: never answered first, then by next study time, then A-Z (aliases wl
+  // for Words_Library and sl for Study_Log).
   static constexpr const char* kLearnedOrder =
       " order by case sl.sl_uLastTestTime when 0 then 0 else 1 end, sl.sl_uNextStudyTime, "
-      "wl.wl_tWord";
+      "wl.wl_tWord collate nocase, wl.wl_tWord";
 
   SqlMgrController sqlMgr_;
   std::atomic<sqlite3*> database_{nullptr};

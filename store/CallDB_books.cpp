@@ -95,7 +95,7 @@ Value CallDB::getWordsFromBook(int bookId, bool isSort) {
       "select wl.wl_tWord, sl.sl_uWordID from book_words as bw,words_library as wl left join "
       "study_list as sl on wl.wl_uWordID=sl.sl_uWordID where bw.f_wl_uId = wl.wl_uWordID and "
       "bw.f_b_uId=" +
-          id(bookId) + (isSort ? " order by (wl.wl_tWord)" : " order by (bw.bw_uId)"),
+          id(bookId) + (isSort ? kAlphabeticalOrder : " order by (bw.bw_uId)"),
       "sn");
 }
 
@@ -112,9 +112,8 @@ Value CallDB::GetNoneWords(int bookId, bool isSort) {
     return rowsOf(
         "select wl.wl_tWord from words_library as wl where wl.wl_uWordID in (select bw.f_wl_uId "
         "from book_words as bw where bw.f_b_uId=" +
-            id(bookId) +
-            " and bw.f_wl_uId not in (select sl.sl_uWordID from Study_List as sl)) order by "
-            "(wl.wl_tWord)",
+            id(bookId) + " and bw.f_wl_uId not in (select sl.sl_uWordID from Study_List as sl))" +
+            kAlphabeticalOrder,
         "s");
   return rowsOf(
       "select wl.wl_tWord from words_library as wl,book_words as bw where wl.wl_uWordID = "

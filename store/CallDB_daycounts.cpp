@@ -40,15 +40,17 @@ int CallDB::getNeedLearnNum() {
 
 // The first `getNeedLearnNum()` unplanned words of the whole library in the given order.
 static const char* const kUnplanned =
-    "select wl_tWord from words_library where wl_uWordID not in(select sl_uWordID from "
-    "study_list) order by";
+    "select wl.wl_tWord from words_library as wl where wl.wl_uWordID not in(select sl_uWordID "
+    "from study_list)";
 
 Value CallDB::getOrderWords() {
-  return rowsOf(std::string(kUnplanned) + "(wl_tWord) limit " + std::to_string(getNeedLearnNum()),
-                "s");
+  return rowsOf(
+      std::string(kUnplanned) + kAlphabeticalOrder + " limit " + std::to_string(getNeedLearnNum()),
+      "s");
 }
 
 Value CallDB::getRandomWords() {
-  return rowsOf(std::string(kUnplanned) + "(random()) limit " + std::to_string(getNeedLearnNum()),
-                "s");
+  return rowsOf(
+      std::string(kUnplanned) + " order by random() limit " + std::to_string(getNeedLearnNum()),
+      "s");
 }

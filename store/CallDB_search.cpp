@@ -21,31 +21,34 @@ std::string prefixPattern(const std::string& text) {
 
 }  // namespace
 
+// The row of the first word that does not sort before the text with case ignored, as the lists
+// are ordered: typing "march" finds "March" as well as "march", and "china" finds "China".
 int64_t CallDB::getwordPos_sortABC(const std::string& text, int64_t bookId, int64_t searchType) {
   const char* sql = nullptr;
   const bool whole = bookId == WholeLibraryBookID;
   switch (searchType) {
     case kAll:
-      sql = whole ? "select count(*) from Words_Library where wl_tWord < ?"
+      sql = whole ? "select count(*) from Words_Library where wl_tWord collate nocase < ?"
                   : "select count(*) from Words_Library as wl, book_words as bw where "
-                    "wl.wl_uWordID=bw.f_wl_uId and bw.f_b_uId=? and wl_tWord < ? order by "
-                    "wl.wl_uWordID";
+                    "wl.wl_uWordID=bw.f_wl_uId and bw.f_b_uId=? and wl_tWord collate nocase < ? "
+                    "order by wl.wl_uWordID";
       break;
     case kUnplanned:
       sql = whole ? "select count(*) from words_library where wl_uWordID not in (select sl_uWordID "
-                    "from Study_List) and wl_tWord < ? order by wl_uWordID"
+                    "from Study_List) and wl_tWord collate nocase < ? order by wl_uWordID"
                   : "select count(wl.wl_tWord) from words_library as wl where wl.wl_uWordID in "
                     "(select bw.f_wl_uId from book_words as bw where bw.f_b_uId=? and "
                     "bw.f_wl_uId not in (select sl.sl_uWordID from Study_List as sl)) and "
-                    "wl.wl_tWord < ? order by wl.wl_uWordID";
+                    "wl.wl_tWord collate nocase < ? order by wl.wl_uWordID";
       break;
     case kPlanned:
       sql = whole ? "select count(wl.wl_uWordID) from words_library as wl, Study_List as sl where "
-                    "wl.wl_uWordID = sl.sl_uWordID and wl.wl_tWord < ? order by wl.wl_uWordID"
+                    "wl.wl_uWordID = sl.sl_uWordID and wl.wl_tWord collate nocase < ? order by "
+                    "wl.wl_uWordID"
                   : "select count(wl.wl_tWord) from words_library as wl where wl.wl_uWordID in "
                     "(select sl.sl_uWordID from Study_List as sl, book_words as bw where "
-                    "sl.sl_uWordID = bw.f_wl_uId and bw.f_b_uId = ?) and wl.wl_tWord < ? order "
-                    "by wl.wl_uWordID";
+                    "sl.sl_uWordID = bw.f_wl_uId and bw.f_b_uId = ?) and wl.wl_tWord collate "
+                    "nocase < ? order by wl.wl_uWordID";
       break;
     default:
       return 0;  // the selected list is searched in memory

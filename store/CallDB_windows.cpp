@@ -21,11 +21,10 @@ CallDB::RowWindow CallDB::windowOf(int pos, int count, bool isDown) {
 }
 
 Value CallDB::getWordsFromBook(int pos, int count, bool isDown) {
-  return rowsOf(
-      "select wl.wl_tWord, sl.sl_uWordID from words_library as wl left join study_list as sl on "
-      "wl.wl_uWordID=sl.sl_uWordID order by (wl_tWord)" +
-          limit(windowOf(pos, count, isDown), ", "),
-      "sn");
+  return rowsOf(std::string("select wl.wl_tWord, sl.sl_uWordID from words_library as wl left join "
+                            "study_list as sl on wl.wl_uWordID=sl.sl_uWordID") +
+                    kAlphabeticalOrder + limit(windowOf(pos, count, isDown), ", "),
+                "sn");
 }
 
 Value CallDB::GetStudyWords(int pos, int count, bool isDown) {
@@ -37,8 +36,8 @@ Value CallDB::GetStudyWords(int pos, int count, bool isDown) {
 
 Value CallDB::GetNoneWords(int pos, int count, bool isDown) {
   return rowsOf(
-      "select wl_tWord from words_library where not exists (select 1 from study_list where "
-      "sl_uWordID=words_library.wl_uWordID) order by (wl_tWord)" +
-          limit(windowOf(pos, count, isDown), ", "),
+      std::string("select wl.wl_tWord from words_library as wl where not exists (select 1 from "
+                  "study_list where sl_uWordID=wl.wl_uWordID)") +
+          kAlphabeticalOrder + limit(windowOf(pos, count, isDown), ", "),
       "s");
 }

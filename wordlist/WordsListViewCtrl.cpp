@@ -8,6 +8,7 @@
 #include "platform/view/Animation.h"
 #include "platform/view/Label.h"
 #include "store/CallDB.h"
+#include "store/WordOrder.h"
 #include "ui/GuiImages.h"
 #include "ui/MyAlerView.h"
 #include "wordlist/ForgetStateImage.h"
@@ -289,14 +290,14 @@ void WordsListViewCtrl::searchInMemory(const std::vector<std::string>& words,
                                        const std::string& text, bool prefixFirst) {
   if (prefixFirst) {
     for (size_t i = 0; i < words.size(); ++i) {
-      if (words[i].compare(0, text.size(), text) != 0) continue;
+      if (!WordOrder::beginsWith(words[i], text)) continue;
       if (i == 0) break;  // the first row: the ordered search decides
       scrollToTop(static_cast<int64_t>(i));
       return;
     }
   }
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] >= text) {
+    if (WordOrder::compareIgnoringCase(words[i], text) >= 0) {
       if (i != 0) scrollToTop(static_cast<int64_t>(i));
       return;
     }

@@ -91,6 +91,8 @@ class WordsListViewCtrl : public plat::ViewController,
   // Scrolls so that `row` stands at the top (clamped; nothing for a negative row).
   void positionRule(int64_t row, bool loadWindow);
   void scrollToTop(int64_t row);
+  // Compares without regard to case, as the lists are sorted and the store searches: the typed
+  // text arrives in lower case and must still find "China".
   void searchInMemory(const std::vector<std::string>& words, const std::string& text,
                       bool prefixFirst);
   std::vector<std::string> loadedWords() const;

@@ -57,7 +57,7 @@ void BM_WordListsLoad(benchmark::State& state) {
 }
 
 // The same rows: the book's words with their study-list ids, its words in study in study order,
-// and its words not in study, alphabetical.
+// and its words not in study, A-Z with case ignored.
 void BM_PlainSelects(benchmark::State& state) {
   CallDB* db = preparedStore();
   const Value book = Value::array({kBook});
@@ -65,17 +65,18 @@ void BM_PlainSelects(benchmark::State& state) {
     Value all = db->sql_select(
         "select wl.wl_tWord, ifnull(sl.sl_uWordID, 0) from book_words as bw join Words_Library "
         "as wl on wl.wl_uWordID = bw.f_wl_uId left join Study_List as sl on sl.sl_uWordID = "
-        "wl.wl_uWordID where bw.f_b_uId = ? order by wl.wl_tWord",
+        "wl.wl_uWordID where bw.f_b_uId = ? order by wl.wl_tWord collate nocase, wl.wl_tWord",
         "sn", "n", book);
     Value learnt = db->sql_select(
         "select wl.wl_tWord from book_words as bw, Words_Library as wl, Study_Log as sl where "
         "bw.f_b_uId = ? and wl.wl_uWordID = bw.f_wl_uId and sl.sl_uWordID = wl.wl_uWordID order "
-        "by case sl.sl_uLastTestTime when 0 then 0 else 1 end, sl.sl_uNextStudyTime, wl.wl_tWord",
+        "by case sl.sl_uLastTestTime when 0 then 0 else 1 end, sl.sl_uNextStudyTime, wl.wl_tWord "
+        "collate nocase, wl.wl_tWord",
         "s", "n", book);
     Value none = db->sql_select(
         "select wl.wl_tWord from book_words as bw, Words_Library as wl where bw.f_b_uId = ? and "
         "wl.wl_uWordID = bw.f_wl_uId and wl.wl_uWordID not in (select sl_uWordID from "
-        "Study_List) order by wl.wl_tWord",
+        "Study_List) order by wl.wl_tWord collate nocase, wl.wl_tWord",
         "s", "n", book);
     if (all.size() != kWords || learnt.size() != kInStudy) state.SkipWithError("wrong rows");
     benchmark::DoNotOptimize(none);

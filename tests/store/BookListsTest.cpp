@@ -2,6 +2,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/base/Utf.h"
 #include "tests/store/StudyFixture.h"
 
 namespace {
@@ -18,6 +19,11 @@ class BookListsTest : public storetest::StudyTest {
           "insert into book_words (bw_uId, f_b_uId, f_wl_uId) select ?, ?, wl_uWordID from "
           "Words_Library where wl_tWord = ?",
           "nns", Value::array({place, bookId, word}));
+  }
+  static Words firstColumn(const Value& rows) {
+    Words words;
+    for (size_t i = 0; i < rows.size(); ++i) words.push_back(rows.at(i).at(0).asString());
+    return words;
   }
   void addWord(int id, const std::string& word) {
     db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
@@ -94,6 +100,70 @@ TEST_F(BookListsTest, AlphabeticalAndBookOrderPositions) {
   EXPECT_EQ(db_->getwordPos_sortBook("cat", 301, 2), 1);    // unplanned: axb, cat
   EXPECT_EQ(db_->getwordPos_sortBook("catalog", 301, 2), -1);
   EXPECT_EQ(db_->getwordPos_sortBook("cat", 301, 3), 0);
+}
+
+// Capitalised headwords stand among their letters, and a word that differs from another only in
+// case has one fixed place: the lists, the row a typed word jumps to and the whole library's
+// windows of rows agree on every row.
+TEST_F(BookListsTest, CapitalisedWordsStandAmongTheirLettersInListsJumpsAndWindows) {
+  const Words added = {"Christmas", "China", "March", "march", "ability", "Monday", "English"};
+  for (size_t i = 0; i < added.size(); ++i) addWord(60 + static_cast<int>(i), added[i]);
+  const int64_t whole = CallDB::WholeLibraryBookID;
+  const Words library = {"ability", "apple", "book",  "cafe",  "China",  "Christmas", "English",
+                         "good",    "happy", "March", "march", "Monday", "run"};
+  // Windows of three rows, downwards and upwards, read the same list without a repeat or a gap.
+  auto wholeList = [&](auto window, int length) {
+    Words down, up;
+    for (int pos = 0; pos < length; pos += 3) {
+      const Words next = window(pos, 3, true);
+      down.insert(down.end(), next.begin(), next.end());
+      const Words before = window(length - 1 - pos, 3, false);
+      up.insert(up.begin(), before.begin(), before.end());
+    }
+    EXPECT_EQ(down, up);
+    return down;
+  };
+  auto allWords = [&](int pos, int count, bool isDown) {
+    return firstColumn(db_->getWordsFromBook(pos, count, isDown));
+  };
+  auto noneWords = [&](int pos, int count, bool isDown) {
+    return strings(db_->GetNoneWords(pos, count, isDown));
+  };
+  EXPECT_EQ(wholeList(allWords, 13), library);
+  // Each word jumps to its own row, typed in lower case as the search field passes it; a word
+  // that differs only in case jumps to the first of the two.
+  for (size_t row = 0; row < library.size(); ++row) {
+    const std::string typed = plat::utf::asciiLowercase(library[row]);
+    EXPECT_EQ(db_->getwordPos_sortABC(typed, whole, 1), row == 10 ? 9 : int64_t(row)) << typed;
+  }
+  EXPECT_EQ(db_->getwordPos_sortABC("chr", whole, 1), 5);
+  EXPECT_EQ(db_->getwordPos_sortABC("d", whole, 1), 6);
+  EXPECT_EQ(db_->getwordPos_sortABC("a", whole, 1), 0);
+
+  plan("China", now());
+  plan("march", now());
+  plan("apple", now());
+  const Words unplanned = {"ability", "book",  "cafe",  "Christmas", "English",
+                           "good",    "happy", "March", "Monday",    "run"};
+  EXPECT_EQ(wholeList(noneWords, 10), unplanned);
+  EXPECT_EQ(db_->getwordPos_sortABC("march", whole, 2), 7);
+  EXPECT_EQ(db_->getwordPos_sortABC("monday", whole, 2), 8);
+  EXPECT_EQ(db_->getwordPos_sortABC("m", whole, 4), 2);  // apple, China
+  EXPECT_EQ(strings(db_->GetStudyWords(0, 40, true)), (Words{"apple", "China", "march"}))
+      << "planned at one time, they go A-Z too";
+  db_->UpdatePersonalValue("StudyLimitCount", "7");  // 3 planned today: 4 to pick
+  EXPECT_EQ(strings(db_->getOrderWords()), (Words{"ability", "book", "cafe", "Christmas"}))
+      << "the automatic pick takes the first unplanned words of the same list";
+
+  // A book's lists loaded whole, and the jump within them.
+  placeInBook(301, {{"march", 1}, {"Christmas", 2}, {"apple", 3}, {"China", 4}, {"March", 5}});
+  EXPECT_EQ(firstColumn(db_->getWordsFromBook(301, true)),
+            (Words{"apple", "China", "Christmas", "March", "march"}));
+  EXPECT_EQ(strings(db_->GetNoneWords(301, true)), (Words{"Christmas", "March"}));
+  EXPECT_EQ(db_->getwordPos_sortABC("christmas", 301, 1), 2);
+  EXPECT_EQ(db_->getwordPos_sortABC("march", 301, 2), 1);
+  EXPECT_EQ(db_->getwordPos_sortABC("march", 301, 4), 2);  // apple, China
+  EXPECT_EQ(db_->getwordPos_sortBook("christmas", 301, 1), 1) << "book order finds it too";
 }
 
 TEST_F(BookListsTest, TheDaysNewWordQuota) {

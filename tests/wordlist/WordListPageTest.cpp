@@ -59,6 +59,53 @@ TEST_F(WordListPage, SearchScrollsToTheTypedWordByPositionOrInMemory) {
   EXPECT_EQ(learnt.tableView().indexPathsForVisibleRows().back().row, 29);
 }
 
+// The field passes the typed text in lower case; capitalised words are found all the same, where
+// the lists put them: among their letters.
+TEST_F(WordListPage, TypedWordsFindCapitalisedOnesInTheStoreAndInMemory) {
+  const Words first = addWords("a", 100, 900000);
+  const Words last = addWords("z", 100, 901000);
+  const Words capitalised = {"March", "Christmas", "Monday", "China", "march"};
+  for (size_t i = 0; i < capitalised.size(); ++i)
+    db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                    plat::Value::array({902000 + static_cast<int>(i), capitalised[i]}));
+  auto topRow = [](WordsListViewCtrl& page) {
+    return page.tableView().indexPathsForVisibleRows().front().row;
+  };
+  auto search = [](WordsListViewCtrl& page, const std::string& text) {
+    page.textField().setText(text);
+    page.testFieldDidChange();
+  };
+
+  // The whole library: a000-a099, apple, book, cafe, China, Christmas, good, happy, March, ...
+  auto library = openBook(CallDB::WholeLibraryBookID);
+  WordsListViewCtrl& all = *library->page(0);
+  search(all, "March");
+  EXPECT_EQ(topRow(all), 107);
+  EXPECT_EQ(visibleWords(all).front(), "March");
+  EXPECT_EQ(visibleWords(all).at(1), "march");
+  search(all, "chr");
+  EXPECT_EQ(visibleWords(all).front(), "Christmas");
+
+  // Given lists, searched in memory: in their given order by the word's beginning, and once
+  // sorted A-Z by their order.
+  Words given = first;
+  given.insert(given.end(), capitalised.begin(), capitalised.end());
+  given.insert(given.end(), last.begin(), last.end());
+  auto screen = openGiven(given, {}, given);
+  WordsListViewCtrl& page = *screen->page(0);
+  search(page, "chi");
+  EXPECT_EQ(topRow(page), 103);
+  screen->buttonAction1();
+  Words sorted = first;
+  sorted.insert(sorted.end(), {"China", "Christmas", "March", "march", "Monday"});
+  sorted.insert(sorted.end(), last.begin(), last.end());
+  EXPECT_EQ(wordsOf(screen->allWords()), sorted);
+  search(page, "mo");
+  EXPECT_EQ(topRow(page), 104);
+  search(page, "march");
+  EXPECT_EQ(topRow(page), 102);
+}
+
 TEST_F(WordListPage, TheSearchFieldMakesRoomForTheKeyboardAndTakesCommandsOnlyInTestMode) {
   addBook(kBook, "k", 1000);
   auto screen = openBook(kBook);
