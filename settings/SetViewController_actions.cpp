@@ -73,6 +73,8 @@ bool SetViewController::shouldEndEditing(TextField& field) {
   }
   if (&field == fx_textField_.get() && std::atoi(field.text().c_str()) <= 9) field.setText("10");
   if (&field == aw_textField_.get() && std::atoi(field.text().c_str()) <= 0) field.setText("0");
+  // The field shows the number stored: "0012" typed or pasted reads 12 once editing ends.
+  field.setText(std::to_string(std::atoi(field.text().c_str())));
   storeAmount(field);
   return true;
 }

@@ -59,4 +59,23 @@ TEST_F(AmountPaste, FullWidthDigitsAreDigitsAndAnythingElseIsRefusedWhole) {
   EXPECT_EQ(personal("StudyLimitCount"), "7");
 }
 
+TEST_F(AmountPaste, TheFieldShowsTheNumberStoredNotTheZerosBeforeIt) {
+  open();
+  TextField& fresh = *screen().aw_textField();
+  TextField& review = *screen().fx_textField();
+
+  typeAndPaste(fresh, "", "0012");
+  EXPECT_EQ(fresh.text(), "12");
+  EXPECT_EQ(personal("StudyLimitCount"), "12");
+  typeAndPaste(fresh, "00", "00");
+  EXPECT_EQ(fresh.text(), "0");
+  EXPECT_EQ(personal("StudyLimitCount"), "0");
+  typeAndPaste(review, "0", "０50");  // full-width zero too
+  EXPECT_EQ(review.text(), "50");
+  EXPECT_EQ(personal("ReviewLimitCount"), "50");
+  typeAndPaste(review, "", "0009");  // below the review amount's floor
+  EXPECT_EQ(review.text(), "10");
+  EXPECT_EQ(personal("ReviewLimitCount"), "10");
+}
+
 }  // namespace
