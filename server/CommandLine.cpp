@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/base/PrintableText.h"
+
 namespace standin {
 
 const char* const kUsage =
@@ -51,7 +53,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         line.error =
             "vocab-standin: --port takes a number from 0 to 65535 (0 for a free port), "
             "not \"" +
-            text + "\"\n";
+            plat::printableText(text) + "\"\n";
         return line;
       }
       line.port = *port;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/base/PrintableText.h"
 #include "server/Form.h"
 
 namespace standin {
@@ -19,8 +20,11 @@ std::string exchangeLogText(const Request& request, const Reply& reply, std::tim
   if (!page.empty()) text += " page=" + page;
   char outcome[64];
   std::snprintf(outcome, sizeof outcome, " -> %d (%zu bytes)\n", reply.status, reply.body.size());
-  text += outcome;
-  for (const std::string& line : reply.log) text += std::string(stamp) + " " + line + "\n";
+  // What a client sent is printed with its control characters escaped: one line an exchange,
+  // and no escape sequence reaches the terminal that shows the log.
+  text = plat::printableText(text) + outcome;
+  for (const std::string& line : reply.log)
+    text += std::string(stamp) + " " + plat::printableText(line) + "\n";
   return text;
 }
 

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base/PrintableText.h"
 #include "server/CommandLine.h"
 #include "server/ExchangeLog.h"
 #include "server/HttpListener.h"
@@ -84,14 +85,14 @@ int setPassword(standin::Service& service, const std::string& name, const std::s
     return true;
   });
   if (!found) {
-    std::fprintf(stderr, "vocab-standin: no account %s\n", name.c_str());
+    std::fprintf(stderr, "vocab-standin: no account %s\n", plat::printableText(name).c_str());
     return 1;
   }
   if (std::string error = service.save(); !error.empty()) {
     std::fprintf(stderr, "vocab-standin: cannot write the new password: %s\n", error.c_str());
     return 1;
   }
-  std::printf("vocab-standin: the password of %s is changed\n", name.c_str());
+  std::printf("vocab-standin: the password of %s is changed\n", plat::printableText(name).c_str());
   return 0;
 }
 
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
   options.rankingPage = true;
   standin::Service service(options);
   if (std::string error = service.load(); !error.empty()) {
-    std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n", folder.c_str(), error.c_str());
+    std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n", plat::printableText(folder).c_str(),
+                 plat::printableText(error).c_str());
     return 1;
   }
   if (line.newPassword)
@@ -127,7 +129,8 @@ int main(int argc, char** argv) {
     const std::string error = service.withState(
         [&](standin::State& state) { return standin::addSampleMnemonics(state, library); });
     if (!error.empty()) {
-      std::fprintf(stderr, "vocab-standin: cannot read the library %s\n", error.c_str());
+      std::fprintf(stderr, "vocab-standin: cannot read the library %s\n",
+                   plat::printableText(error).c_str());
       return 1;
     }
   }
@@ -151,7 +154,8 @@ int main(int argc, char** argv) {
   }
   const std::string base = "http://127.0.0.1:" + std::to_string(listener.port());
   service.setBase(base);
-  std::printf("vocab-standin: serving %s with its data in %s\n", base.c_str(), folder.c_str());
+  std::printf("vocab-standin: serving %s with its data in %s\n", base.c_str(),
+              plat::printableText(folder).c_str());
   std::fflush(stdout);
   std::thread([&listener] { listener.run(); }).detach();
 

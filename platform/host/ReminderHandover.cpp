@@ -15,6 +15,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Files.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/PrintableText.h"
 #include "platform/host/ChildProgram.h"
 #include "platform/host/NotificationDelivery.h"
 
@@ -201,7 +202,8 @@ void ReminderHandover::makeTimers(const std::vector<Timer>& timers) {
     settle(timer.reminder);
     if (status != 0) {
       if (!units.empty()) continue;  // this one stays with the program
-      const std::string cause = complaint.substr(0, complaint.find('\n'));
+      // Another program's words: printed with its control characters escaped.
+      const std::string cause = printableText(complaint.substr(0, complaint.find('\n')));
       std::fprintf(stderr,
                    "reminders: no user service manager answers (systemd-run --user: %s); "
                    "reminders show only while the program runs\n",

@@ -30,6 +30,10 @@ TEST(CommandLine, ReadsWhatItIsAskedAndRefusesPortsAndPasswordsThatAreNot) {
     EXPECT_NE(error.find("--port takes a number from 0 to 65535"), std::string::npos) << port;
     EXPECT_NE(error.find("\"" + std::string(port) + "\""), std::string::npos) << "names it";
   }
+  // The value is repeated with its control characters escaped, not acted on by the terminal.
+  EXPECT_EQ(CommandLine::parse({"--data", "d", "--port", "80\x1b[2J\x1b]0;x\x07"}).error,
+            "vocab-standin: --port takes a number from 0 to 65535 (0 for a free port), not "
+            "\"80\\e[2J\\e]0;x\\x07\"\n");
   EXPECT_EQ(CommandLine::parse({"--data", "d", "--set-password", "lin", ""}).error,
             "vocab-standin: --set-password needs a password that is not empty\n");
   line = CommandLine::parse({"--data", "d", "--set-password", "lin", " secret "});
@@ -58,6 +62,15 @@ TEST(ExchangeLog, OneLineAnExchangeWithItsTimeAndOneForEachOfTheRepliesOwn) {
       "2026-12-07 12:00:00 GET /api/get_user_message.php account=lin page=1 -> 200 (12 bytes)\n"
       "2026-12-07 12:00:00 record 1\n"
       "2026-12-07 12:00:00 record 2\n");
+
+  // A client's text cannot reach the terminal as control characters, nor start a line of its own.
+  standin::Request sly{"GET", "/api/x.php?account=lin%1b%5b2J%0d%0afake&page=1%07", {}, ""};
+  standin::Reply told = standin::Reply::json("{}");
+  told.log = {"note \x1b[31mred"};
+  EXPECT_EQ(standin::exchangeLogText(sly, told, when),
+            "2026-12-07 12:00:00 GET /api/x.php account=lin\\e[2J\\r\\nfake page=1\\x07 -> 200 "
+            "(2 bytes)\n"
+            "2026-12-07 12:00:00 note \\e[31mred\n");
 
   // Connections log from threads of their own; each line keeps its own time.
   const standin::Request plain{"POST", "/app_logs", {}, ""};

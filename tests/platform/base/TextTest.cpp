@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/Charset.h"
+#include "platform/base/PrintableText.h"
 #include "platform/base/Utf.h"
 
 namespace utf = plat::utf;
@@ -36,6 +37,18 @@ TEST(Utf, LengthsIndexesCaseAndValidationOfDamagedText) {
   EXPECT_EQ(utf::lowercase("Apple ÄÖÜ ÉCOLE Ÿ Łódź ΣΟΦΙΑ МОСКВА Ё ＡＢＣ 中文"),
             "apple äöü école ÿ łódź σοφια москва ё ａｂｃ 中文");
   EXPECT_EQ(utf::lowercase("×"), "×");  // the multiplication sign sits among the capitals
+}
+
+TEST(PrintableText, ControlsAndDamagedBytesAreEscapedTextStaysAsItIs) {
+  // An escape sequence that would clear the screen and retitle the window prints as letters.
+  EXPECT_EQ(plat::printableText("bus\x1b[2J\x1b]0;owned\x07 down"),
+            "bus\\e[2J\\e]0;owned\\x07 down");
+  EXPECT_EQ(plat::printableText("a\r\nb\tc\x7f"), "a\\r\\nb\\tc\\x7f");
+  EXPECT_EQ(plat::printableText(std::string("a\0b", 3)), "a\\x00b");
+  // The one-byte CSI of 8-bit terminals: as a character (C2 9B) and as a lone byte.
+  EXPECT_EQ(plat::printableText("\xC2\x9Bm|\x9Bm"), "\\u009bm|\\x9bm");
+  EXPECT_EQ(plat::printableText("C:\\x1b"), "C:\\\\x1b") << "a typed backslash reads as one";
+  EXPECT_EQ(plat::printableText("端口 8080 ü \xEF\xBF\xBD"), "端口 8080 ü \xEF\xBF\xBD");
 }
 
 // The conversion itself is the library's: ours are the names, failures and long inputs.

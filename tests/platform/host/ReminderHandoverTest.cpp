@@ -189,6 +189,21 @@ TEST_F(ReminderHandoverTest, WithoutAServiceManagerTheProgramKeepsShowingThem) {
   EXPECT_EQ(shown.size(), 2u);
 }
 
+TEST_F(ReminderHandoverTest, TheSchedulersComplaintReachesTheTerminalWithItsControlsEscaped) {
+  fake("systemd-run", 1, "printf 'Failed \\033[2J\\033]0;owned\\007 to connect\\r\\nmore' >&2");
+  ReminderHandover handover(files::join(home_.path(), "handed.txt"));
+  handover.attach();
+  Application::shared().scheduleLocalNotification(reminderIn(60, "first"));
+  ::testing::internal::CaptureStderr();
+  host_.resignActive();
+  handover.finish();
+  const std::string terminal = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(terminal.find("(systemd-run --user: Failed \\e[2J\\e]0;owned\\x07 to connect\\r); "),
+            std::string::npos)
+      << terminal;
+  EXPECT_EQ(terminal.find_first_of("\x1b\x07\r"), std::string::npos) << terminal;
+}
+
 TEST_F(ReminderHandoverTest, SlowSchedulersNeverHoldTheMainThreadAndRunInTheOrderAsked) {
   fake("systemd-run", 0, "sleep 1");
   const std::string record = files::join(home_.path(), "handed.txt");
