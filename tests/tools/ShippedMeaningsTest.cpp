@@ -68,6 +68,11 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"jog", "v. 慢跑", "轻推", ""},
       {"controversial", "adj. 有争议的", "争论", ""},
       {"council", "n. 委员会", "议会", ""},
+      {"account", "n. 账户", "解释", ""},
+      {"feeling", "n. 感觉", "情绪", ""},
+      {"depression", "n. 抑郁", "萧条", ""},
+      {"nowadays", "adv. 现今", "如今", "n."},
+      {"unexpectedly", "adv. 出乎意料地", "意外地", "想不到的"},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);
