@@ -25,6 +25,9 @@
 
 namespace {
 
+// Where the offer request carries the word it asks for.
+constexpr const char* kOfferWordKey = "word";
+
 bool isSuccessStatus(int status) {
   return status >= 200 && status <= 299;
 }
@@ -151,7 +154,7 @@ void BaseWordViewController::autoAcceptFun() {
   if (store->getPersonalValue("account").empty()) return;
   auto request = ApiRequest::get("get_best_mnemonic.php",
                                  {{"word_id", plat::Value(store->getWordID(wordName_))}});
-  request->setUsername(wordName_);
+  request->setUserInfo(plat::Value::dictionary({{kOfferWordKey, plat::Value(wordName_)}}));
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { autoAcceptFinished(r); });
   request->setDidFailSelector([](HttpRequest&) {});
@@ -165,7 +168,8 @@ void BaseWordViewController::autoAcceptFun() {
 }
 
 void BaseWordViewController::autoAcceptFinished(HttpRequest& request) {
-  if (!isPlay_ || request.username() != wordName_) return;
+  const std::string& word = request.userInfo()[kOfferWordKey].asString();
+  if (!isPlay_ || word != wordName_) return;
   if (!isSuccessStatus(request.responseStatusCode())) return;
   const std::string body = request.responseString().value_or("");
   const plat::Value row = objectFromJSONString(body);
@@ -173,8 +177,7 @@ void BaseWordViewController::autoAcceptFinished(HttpRequest& request) {
     if (DebugNSObject::checkIsDebug()) ApiReplyHooks::defaultShowAlert("错误", body, "关闭");
     return;
   }
-  if (row.isArray() && row.size() > 0)
-    CardScreens::showOffer(weakOfferDelegate(), request.username(), row);
+  if (row.isArray() && row.size() > 0) CardScreens::showOffer(weakOfferDelegate(), word, row);
 }
 
 std::weak_ptr<AcceptUIWindowDeleage> BaseWordViewController::weakOfferDelegate() {

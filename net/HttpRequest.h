@@ -23,6 +23,7 @@
 #include "net/HttpError.h"
 #include "net/HttpMainThreadMailbox.h"
 #include "net/HttpRequestDelegate.h"
+#include "net/HttpStoredLogin.h"
 #include "platform/base/Mutex.h"
 #include "platform/base/Operation.h"
 #include "platform/base/RunLoop.h"
@@ -547,8 +548,8 @@ class HttpRequest : public plat::Operation {
       REQUIRES(cancelledLock_);
   std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials()
       REQUIRES(cancelledLock_);
-  std::optional<plat::http::Credentials> ownProxyLogin(const std::string& scheme) const
-      REQUIRES(cancelledLock_);
+  storedlogin::Named namedServerLogin() const REQUIRES(cancelledLock_);
+  storedlogin::Named namedProxyLogin(const std::string& scheme) const REQUIRES(cancelledLock_);
   bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
   bool willAskDelegateForProxyCredentials() REQUIRES(cancelledLock_);
   // On the main thread, where owners set the delegate and the queue: read there without the

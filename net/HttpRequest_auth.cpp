@@ -7,6 +7,7 @@
 #include "net/HttpAuthenticationDialog.h"
 #include "net/HttpNetworkQueue.h"
 #include "net/HttpRequest.h"
+#include "net/HttpStoredLogin.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Mutex.h"
 #include "platform/crypto/SecretStore.h"
@@ -14,6 +15,7 @@
 
 using plat::http::Authentication;
 using plat::http::Credentials;
+using storedlogin::splitAccountDomain;
 
 namespace {
 
@@ -66,21 +68,6 @@ std::optional<Credentials> readSecret(const std::string& space) {
   const size_t newline = data->find('\n');
   if (newline == std::string::npos) return std::nullopt;
   return Credentials{data->substr(0, newline), data->substr(newline + 1), ""};
-}
-
-// The account domain for a scheme that needs one: the given domain, else the part before a
-// single "\" of the user name (which keeps the part after it); else none.
-void splitAccountDomain(Credentials& credentials, const std::string& domain) {
-  if (!domain.empty()) {
-    credentials.accountDomain = domain;
-    return;
-  }
-  const size_t slash = credentials.username.find('\\');
-  if (slash != std::string::npos &&
-      credentials.username.find('\\', slash + 1) == std::string::npos) {
-    credentials.accountDomain = credentials.username.substr(0, slash);
-    credentials.username = credentials.username.substr(slash + 1);
-  }
 }
 
 // NTLM credentials are tried twice at most: a third try would only lock the account sooner.
@@ -157,14 +144,21 @@ void HttpRequest::clearSessionCredentials() {
   stores.proxy.clear();
 }
 
+namespace {
+
+bool needsAccountDomain(const HttpSessionCredentials& entry) {
+  return entry.authentication && entry.authentication->requiresAccountDomain();
+}
+
+}  // namespace
+
 std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCredentials() {
   SessionStores& stores = sessionStores();
   plat::LockGuard lock(stores.lock);
-  const bool own = !username_.empty() && !password_.empty();
+  const storedlogin::Named named = namedServerLogin();
   auto qualifies = [&](const HttpSessionCredentials& entry) {
     return realmsMatch(entry.authenticationRealm, authenticationRealm_) &&
-           (!own ||
-            (entry.credentials->username == username_ && entry.credentials->password == password_));
+           storedlogin::serves(*entry.credentials, named, needsAccountDomain(entry));
   };
   std::optional<HttpSessionCredentials> sameServer;
   for (const HttpSessionCredentials& entry : stores.server) {
@@ -177,38 +171,39 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionAuthenticationCred
   return sameServer;
 }
 
-// A stored proxy login serves a request that brings none of its own, or the very same one: a
-// request that carries another user's login logs in as that user itself.
 std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticationCredentials() {
   SessionStores& stores = sessionStores();
   plat::LockGuard lock(stores.lock);
   for (const HttpSessionCredentials& entry : stores.proxy) {
     if (entry.host != proxyHost_ || entry.port != proxyPort_) continue;
-    const std::optional<Credentials> own = ownProxyLogin(entry.authenticationScheme);
-    if (!own || (own->username == entry.credentials->username &&
-                 own->password == entry.credentials->password &&
-                 own->accountDomain == entry.credentials->accountDomain))
+    if (storedlogin::serves(*entry.credentials, namedProxyLogin(entry.authenticationScheme),
+                            needsAccountDomain(entry)))
       return entry;
   }
   return std::nullopt;
 }
 
-// The proxy login the request brings itself for a proxy of `scheme`, as findProxyCredentials()
-// would take it before the keychain.
-std::optional<Credentials> HttpRequest::ownProxyLogin(const std::string& scheme) const {
-  Credentials own;
-  if (mainRequest_ && !mainRequest_->proxyUsername_.empty() &&
-      !mainRequest_->proxyPassword_.empty()) {
-    own = {mainRequest_->proxyUsername_, mainRequest_->proxyPassword_, ""};
-  } else if (!proxyUsername_.empty() && !proxyPassword_.empty()) {
-    own = {proxyUsername_, proxyPassword_, ""};
-  } else if (scheme == "NTLM" && !username_.empty() && !password_.empty()) {
-    own = {username_, password_, ""};
-  } else {
-    return std::nullopt;
-  }
-  if (scheme == "NTLM") splitAccountDomain(own, proxyDomain_.empty() ? domain_ : proxyDomain_);
-  return own;
+// The user the request names for its server: the URL's, else its own where its own credentials
+// go (a user name set with no password names a user all the same).
+storedlogin::Named HttpRequest::namedServerLogin() const {
+  if (!url_.user().empty()) return {url_.user(), url_.password(), domain_};
+  if (!ownCredentialsGoHere()) return {};
+  if (mainRequest_ && !mainRequest_->username_.empty())
+    return {mainRequest_->username_, mainRequest_->password_, domain_};
+  return {username_, password_, domain_};
+}
+
+// The user the request names for a proxy of `scheme`: its proxy user; for an NTLM proxy, which
+// usually checks the same account as the servers behind it, else its whole server login, as
+// findProxyCredentials() would take it.
+storedlogin::Named HttpRequest::namedProxyLogin(const std::string& scheme) const {
+  const std::string& domain = proxyDomain_.empty() ? domain_ : proxyDomain_;
+  if (mainRequest_ && !mainRequest_->proxyUsername_.empty())
+    return {mainRequest_->proxyUsername_, mainRequest_->proxyPassword_, domain};
+  if (!proxyUsername_.empty()) return {proxyUsername_, proxyPassword_, domain};
+  if (scheme == "NTLM" && !username_.empty() && !password_.empty())
+    return {username_, password_, domain};
+  return {};
 }
 
 // ---- Keychain

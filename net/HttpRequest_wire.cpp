@@ -539,6 +539,13 @@ void HttpRequest::failAsTooLarge() {
 }
 
 void HttpRequest::handleStreamError() {
+  // A proxy that refused an earlier try and then opened its tunnel let the login in: its refusal
+  // is no longer this request's answer, whatever fails beyond it.
+  if (readStream_ && readStream_->tunnelOpened() && !haveResponseHeaders_) {
+    responseStatusCode_ = 0;
+    responseStatusMessage_.clear();
+    authenticationNeeded_ = 0;
+  }
   // A head that came with a framing error in the same read still tells what the server said.
   if (!haveResponseHeaders_ && readStream_ && readStream_->responseHead()) {
     const plat::http::ResponseHead& head = *readStream_->responseHead();

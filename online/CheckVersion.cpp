@@ -18,6 +18,8 @@ namespace {
 
 constexpr const char* kStartTag = "star";
 constexpr const char* kSettingTag = "setting";
+// Where a lookup's tag rides in its request.
+constexpr const char* kTagKey = "tag";
 // A store lookup answers with a few kilobytes of text; more is not a lookup reply.
 constexpr uint64_t kMostLookupReplyBytes = 1 << 20;
 
@@ -78,7 +80,7 @@ void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
   }
   auto request = HttpRequest::requestWithURL(lookupAddress());
   request->setMaxResponseBytes(kMostLookupReplyBytes);
-  request->setUsername(tag);
+  request->setUserInfo(plat::Value::dictionary({{kTagKey, plat::Value(tag)}}));
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { checkVersionFinish(r); });
   // Without a fail operation the start-up check stays silent (the delegate's default does nothing).
@@ -87,7 +89,8 @@ void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
 }
 
 void CheckVersion::checkVersionFinish(HttpRequest& request) {
-  const bool fromSettings = request.username() == kSettingTag;
+  const std::string& tag = request.userInfo()[kTagKey].asString();
+  const bool fromSettings = tag == kSettingTag;
   const std::optional<HttpRequest::Bytes> body = request.responseData();
   const plat::Value reply = body ? objectFromJSONData(*body) : plat::Value();
   const plat::Value& results = reply["results"];
@@ -102,7 +105,7 @@ void CheckVersion::checkVersionFinish(HttpRequest& request) {
     const plat::Value& newest = results.at(0);
     const std::string local = plat::Bundle::main().infoValue("CFBundleVersion");
     if (isNewerVersion(storeVersionOf(newest["version"]), local)) {
-      showOffer(request.username(), newest["releaseNotes"].asString());
+      showOffer(tag, newest["releaseNotes"].asString());
       return;
     }
   }

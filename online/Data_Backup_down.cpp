@@ -42,7 +42,7 @@ std::string replaceFirst(std::string format, const std::string& mark, const std:
 void Data_Backup::downData(int mode) {
   hooks_.panelChange(text("data_syn"), text("data_syn_progress"));
   auto request = ApiRequest::post("synchronize_all_down.php");
-  request->setUsername(std::to_string(mode));
+  request->setTag(mode);
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { downFinished(r); });
   request->setDidFailSelector([this](HttpRequest& r) { downFailed(r); });
@@ -52,7 +52,7 @@ void Data_Backup::downData(int mode) {
 
 void Data_Backup::downFinished(HttpRequest& request) {
   dropRequest(request);
-  const bool fromSettings = request.username() == std::to_string(kModeSettings);
+  const bool fromSettings = request.tag() == kModeSettings;
   int status = request.responseStatusCode();
   auto decoded = ApiReply::decode(request.responseString().value_or(""));
   const bool refused = status >= 200 && status <= 299 && decoded && !decoded->succeeded();

@@ -74,6 +74,7 @@ struct HttpStream::Impl {
   bool reused = false;
   bool reuseForbidden = false;
   bool tunnelRefused = false;                // the proxy's refusal of the tunnel is the response
+  bool tunnelOpened = false;
   bool wantRead = false, wantWrite = false;  // what TLS asked for last
   std::unique_ptr<ProxyTunnel> tunnel;
 
@@ -259,7 +260,10 @@ struct HttpStream::Impl {
   void afterTunnel() {
     // The proxy answered on a kept connection and opened the tunnel: the connection was alive,
     // and what fails from here (a refused handshake) is the tunnel's, never a stale connection's.
-    if (tunnel) reused = false;
+    if (tunnel) {
+      reused = false;
+      tunnelOpened = true;
+    }
     tunnel.reset();
     if (message.url.isSecure()) {
       auto context = stream::clientTlsContext(validates);
@@ -750,6 +754,9 @@ bool HttpStream::atEnd() const {
 }
 bool HttpStream::reusedConnection() const {
   return impl_->reused;
+}
+bool HttpStream::tunnelOpened() const {
+  return impl_->tunnelOpened;
 }
 const RequestMessage& HttpStream::message() const {
   return impl_->message;

@@ -85,6 +85,9 @@ class HttpStream : public std::enable_shared_from_this<HttpStream> {
   bool atEnd() const;
   // The exchange ran on a kept connection (one whose tunnel the proxy opened anew counts as new).
   bool reusedConnection() const;
+  // The proxy opened a tunnel for this exchange: what follows (a failed handshake too) is the
+  // server's, never the proxy's.
+  bool tunnelOpened() const;
   const RequestMessage& message() const;
 
   struct Impl;

@@ -132,6 +132,56 @@ TEST_F(HttpConnectionIdentityTest, AProxyKeepingTheNtlmLoginPerConnectionLetsEac
   }
 }
 
+// A request that names a user but gives no password is let in with that user's stored login and
+// no one else's, by a server and by a proxy that keep logins per connection; naming a user no
+// login was stored for, or with stored logins off, it is refused.
+TEST_F(HttpConnectionIdentityTest, ANamedUserTakesOnlyTheirOwnStoredLogin) {
+  for (const bool proxied : {false, true}) {
+    NtlmServer ntlm(proxied, /*keepsLoginPerConnection=*/true);
+    ntlm.addAccount("alice", "alice-pw");
+    ntlm.addAccount("bob", "bob-pw");
+    LoopbackHttpServer server([&](const ServerRequest& r) { return ntlm.handle(r); });
+    const std::string welcome = proxied ? "via proxy " : "welcome ";
+    const int refusal = proxied ? 407 : 401;
+    for (const bool persistence : {true, false}) {
+      HttpRequest::clearSessionCredentials();
+      // The URL's user names one too; only a server sees it.
+      std::vector<std::pair<std::string, std::string>> turns = {
+          {"alice", "alice-pw"}, {"bob", "bob-pw"}, {"bob", ""}, {"alice", ""}, {"carol", ""}};
+      if (!proxied) turns.emplace_back("bob@", "");
+      for (const auto& [user, password] : turns) {
+        const bool inUrl = user.back() == '@';
+        const std::string name = inUrl ? user.substr(0, user.size() - 1) : user;
+        SCOPED_TRACE(user + "/" + password + (proxied ? " through the proxy" : " at the server") +
+                     (persistence ? " with" : " without") + " stored logins");
+        Exchange get(proxied ? "http://127.0.0.1:9/who"
+                             : "http://" + (inUrl ? user : "") +
+                                   "127.0.0.1:" + std::to_string(server.port()) + "/who");
+        get->setUseSessionPersistence(persistence);
+        if (proxied) {
+          get->setProxyHost("127.0.0.1");
+          get->setProxyPort(server.port());
+          get->setShouldPresentProxyAuthenticationDialog(false);
+          get->setProxyUsername(name);
+          get->setProxyPassword(password);
+        } else if (!inUrl) {
+          get->setUsername(name);
+          get->setPassword(password);
+        }
+        get.run();
+        const bool letIn = !password.empty() || (persistence && name != "carol");
+        if (letIn) {
+          EXPECT_EQ(get.finished, 1);
+          EXPECT_EQ(text(get->responseData()), welcome + name + " GET ");
+        } else {
+          EXPECT_EQ(get->responseStatusCode(), refusal);
+          EXPECT_EQ(get.failureCode(), kHttpAuthenticationFailure);
+        }
+      }
+    }
+  }
+}
+
 TEST_F(HttpConnectionIdentityTest, ClientCertificatesKeepTheirOwnConnectionsByContent) {
   testsupport::TestCertificate certificate;
   ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));

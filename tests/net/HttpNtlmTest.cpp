@@ -298,8 +298,9 @@ TEST_F(HttpNtlmTest, ProxyLoginBeforeATunnelToASecureServer) {
 }
 
 // A tunnel opened after the proxy's login, to a server that refuses the handshake: the request
-// fails with the connection failure a direct request reports, and the proxy never sees an answer
-// to a challenge it did not send on that connection.
+// fails with the connection failure a direct request reports, no longer saying that the proxy
+// wants a login, and the proxy never sees an answer to a challenge it did not send on that
+// connection.
 TEST_F(HttpNtlmTest, AHandshakeRefusedThroughAnNtlmTunnelReportsTheConnectionFailure) {
   testsupport::TestCertificate certificate;
   ASSERT_TRUE(plat::stream::addTrustedCertificates(certificate.caPem()));
@@ -307,23 +308,32 @@ TEST_F(HttpNtlmTest, AHandshakeRefusedThroughAnNtlmTunnelReportsTheConnectionFai
   NtlmServer ntlm(/*proxy=*/true);
   ntlm.addAccount("gate", "pass");
   NtlmConnectProxy proxy(ntlm);
-
-  Exchange get(origin.url());
-  get->setProxyHost("127.0.0.1");
-  get->setProxyPort(proxy.port());
-  get->setProxyUsername("gate");
-  get->setProxyPassword("pass");
-  get->setShouldPresentProxyAuthenticationDialog(false);
-  get.run();
   // As the same request straight to the server fails.
   Exchange direct(origin.url());
   direct.run();
   EXPECT_EQ(direct.failureCode(), kHttpConnectionFailure);
-  EXPECT_EQ(get.failureCode(), kHttpConnectionFailure);
-  EXPECT_EQ(origin.connections(), 2);
-  ASSERT_EQ(ntlm.answers().size(), 1u);
-  EXPECT_TRUE(ntlm.answers()[0].sameConnection);
-  EXPECT_TRUE(ntlm.answers()[0].accepted);
+
+  for (const bool persistence : {true, false}) {
+    SCOPED_TRACE(persistence ? "with stored logins" : "without stored logins");
+    HttpRequest::clearSessionCredentials();
+    const size_t answersBefore = ntlm.answers().size();
+    Exchange get(origin.url());
+    get->setUseSessionPersistence(persistence);
+    get->setProxyHost("127.0.0.1");
+    get->setProxyPort(proxy.port());
+    get->setProxyUsername("gate");
+    get->setProxyPassword("pass");
+    get->setShouldPresentProxyAuthenticationDialog(false);
+    get.run();
+    EXPECT_EQ(get.failureCode(), kHttpConnectionFailure);
+    EXPECT_EQ(get->responseStatusCode(), direct->responseStatusCode());
+    EXPECT_EQ(get->responseStatusMessage(), "");
+    EXPECT_EQ(get->authenticationNeeded(), 0);
+    ASSERT_EQ(ntlm.answers().size(), answersBefore + 1);
+    EXPECT_TRUE(ntlm.answers().back().sameConnection);
+    EXPECT_TRUE(ntlm.answers().back().accepted);
+  }
+  EXPECT_EQ(origin.connections(), 3);
   plat::stream::removeAddedTrustedCertificates();
 }
 
