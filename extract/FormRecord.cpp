@@ -49,10 +49,11 @@ void FormRecord::insert(std::string spelling, Form form) {
   if (const uint32_t number = table_.find(spelling); number != kAbsent) {
     Form& first = forms_[number];
     // The first card's marker decides what the base is taken for: leave's "#leaves" (of leave
-    // as a noun) is too rare to stand beside its "@leaves".
-    const bool pluralAndPresent =
-        (first.marker == '#' && form.marker == '@') || (first.marker == '@' && form.marker == '#');
-    if (pluralAndPresent && first.base != form.base && first.otherBase == kAbsent)
+    // as a noun) is too rare to stand beside its "@leaves". A plural beside another word's
+    // plural or third person may be either word.
+    const bool twoReadings = (first.marker == '#' && (form.marker == '#' || form.marker == '@')) ||
+                             (first.marker == '@' && form.marker == '#');
+    if (twoReadings && first.base != form.base && first.otherBase == kAbsent)
       first.otherBase = form.base;
     return;
   }

@@ -24,15 +24,16 @@ class FormRecord {
   struct Form {
     uint32_t base = kAbsent;
     char marker = 0;
-    // A second base whose card gives the same spelling under the other of plural and third
-    // person ("leaves": leave's @ and leaf's #, "lives": life's # and live's @), since a text
-    // may mean either; else kAbsent.
-    uint32_t otherBase = kAbsent;  // under the marker that `marker` is not
+    // A second base whose card gives the same spelling as a plural or third person ("leaves":
+    // leave's @ and leaf's #, "lives": life's # and live's @, "axes": ax's # and axis's #),
+    // since a text may mean either; else kAbsent.
+    uint32_t otherBase = kAbsent;
   };
 
   // Records the forms of one record text for `base`. A form recorded before keeps its first
   // base: texts come in the order of their headwords' use, the commoner base first ("lives":
-  // life); a noun's plural that is also a verb's third person keeps the second as otherBase. A
+  // life); a plural or third person that is also another word's plural or third person keeps
+  // the second as otherBase. A
   // third person or present participle that the suffix rules cannot make of the word is some other
   // word's form copied onto this card (felt carrying feels and feeling of feel): it is left out, or
   // every "feeling" would read as felt.

@@ -18,7 +18,8 @@ struct HeadwordIndex::Rows {
   std::vector<int64_t> ids;                                   // by word number
   std::vector<std::pair<int64_t, std::string>> records;       // [word id, record text]
   std::vector<std::pair<int64_t, std::string>> meanings;      // [word id, Chinese meaning]
-  std::unordered_set<int64_t> inBooks;                        // ids of the words books teach
+  // Ids of the words books teach, with their frequency rank (0 when in no frequency book).
+  std::unordered_map<int64_t, uint16_t> inBooks;
 };
 
 namespace {
@@ -62,8 +63,13 @@ HeadwordIndex::HeadwordIndex(Rows rows)
   addForms();
 
   hasBooks_ = !rows.inBooks.empty();
-  for (size_t i = 0; i < rows.ids.size(); ++i)
-    if (rows.inBooks.count(rows.ids[i])) traits_[i] |= kInBook;
+  frequencyRank_.assign(words_.size(), 0);
+  for (size_t i = 0; i < rows.ids.size(); ++i) {
+    const auto taught = rows.inBooks.find(rows.ids[i]);
+    if (taught == rows.inBooks.end()) continue;
+    traits_[i] |= kInBook;
+    frequencyRank_[i] = taught->second;
+  }
 
   std::vector<std::vector<std::string>> senses(words_.size());
   enum LineKind : uint8_t { kAdjectiveLine = 1, kAdverbLine = 2, kOtherLine = 4 };
@@ -75,8 +81,11 @@ HeadwordIndex::HeadwordIndex(Rows rows)
     MeaningLine line = MeaningLine::parse(text);
     if (kinds[number->second] == 0) {
       if (line.partOfSpeech == "v.") traits_[number->second] |= kFirstAVerb;
+      if (line.partOfSpeech == "n.") traits_[number->second] |= kFirstANoun;
       adjectiveFirst[number->second] = line.partOfSpeech == "adj.";
     }
+    if (line.partOfSpeech == "n.") traits_[number->second] |= kNoun;
+    if (line.partOfSpeech == "v.") traits_[number->second] |= kVerb;
     kinds[number->second] |= line.partOfSpeech == "adj."   ? kAdjectiveLine
                              : line.partOfSpeech == "adv." ? kAdverbLine
                                                            : kOtherLine;
@@ -168,9 +177,16 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
         *db, "select f_wl_uWordID, wt_tRelatedWords from Words_Transform order by rowid");
     rows.meanings = readBack(
         *db, "select f_wl_uWordID, wmc_tData from Words_Meaning_Ch order by wmc_uMeaingID");
-    const Value taught =
-        db->sql_select("select distinct f_wl_uId from book_words", "N", "", Value::array());
-    for (size_t i = 0; i < taught.size(); ++i) rows.inBooks.insert(taught.at(i).asInt());
+    // A word's place in the frequency books is its frequency rank.
+    const Value taught = db->sql_select(
+        "select f_wl_uId, ifnull(min(case when f_b_uId in (800, 801) then bw_uId end), 0) "
+        "from book_words group by f_wl_uId",
+        "NN", "", Value::array());
+    for (size_t i = 0; i < taught.size(); ++i) {
+      const int64_t rank = taught.at(i).at(1).asInt();
+      rows.inBooks.emplace(taught.at(i).at(0).asInt(),
+                           rank > 0 && rank <= UINT16_MAX ? static_cast<uint16_t>(rank) : 0);
+    }
   } catch (const std::exception&) {
     return nullptr;
   }

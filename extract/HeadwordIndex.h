@@ -75,6 +75,16 @@ class HeadwordIndex {
   bool isPlainAdjective(uint32_t number) const { return traits_[number] & kPlainAdjective; }
   // Whether the headword's first sense, the one the card shows first, is a verb's.
   bool isFirstAVerb(uint32_t number) const { return traits_[number] & kFirstAVerb; }
+  // Whether it is a noun's.
+  bool isFirstANoun(uint32_t number) const { return traits_[number] & kFirstANoun; }
+  // Whether the headword has a noun sense, a verb sense.
+  bool isNoun(uint32_t number) const { return traits_[number] & kNoun; }
+  bool isVerb(uint32_t number) const { return traits_[number] & kVerb; }
+  // Whether the frequency books rank `a` above `b`, or only `a`.
+  bool isCommonerThan(uint32_t a, uint32_t b) const {
+    return frequencyRank_[a] != 0 &&
+           (frequencyRank_[b] == 0 || frequencyRank_[a] < frequencyRank_[b]);
+  }
   // Whether the headword, a plural of another, means what its singular means ("eggs" of egg),
   // rather than a sense of its own ("glasses" of glass).
   bool meansItsBase(uint32_t number) const { return traits_[number] & kMeansItsBase; }
@@ -89,6 +99,9 @@ class HeadwordIndex {
     kPlainAdjective = 4,
     kMeansItsBase = 8,
     kFirstAVerb = 16,
+    kFirstANoun = 32,
+    kNoun = 64,
+    kVerb = 128,
   };
 
   // What the store holds of the library, read in one go.
@@ -109,5 +122,6 @@ class HeadwordIndex {
   FormRecord forms_;
   std::vector<FormRecord::Form> formOfNumber_;  // by the table's number
   std::vector<uint8_t> traits_;  // Trait bits by word number
+  std::vector<uint16_t> frequencyRank_;  // by word number; 0 when in no frequency book
   bool hasBooks_ = false;
 };
