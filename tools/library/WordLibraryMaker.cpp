@@ -417,12 +417,14 @@ class Maker {
 
   // "august" (威严的): the exam lists' and the subtitles' word of these letters is the month, our
   // own headword "August". A lower-case word used as a verb, adjective or adverb in WordNet's
-  // tagged texts ("march") or a function word ("may") keeps them.
+  // tagged texts ("march"), a function word ("may") or a word whose nouns are mostly common
+  // ones ("turkey" 火鸡 beside Turkey) keeps them.
   bool onlyItsCapitalIsCommon(const std::string& word) const {
     if (word.empty() || !std::islower(static_cast<unsigned char>(word[0])) ||
         functionWords_.count(word))
       return false;
     if (!capitalisedWords_.count(withCapital(word))) return false;
+    if (!wordNet_.senses(word, 'n').empty() && !mostlyProper(word)) return false;
     return std::none_of(kWordNetPos.begin() + 1, kWordNetPos.end(),
                         [&](char pos) { return wordNet_.tagCount(word, pos) >= 3; });
   }
