@@ -10,6 +10,7 @@
 #include "extract/HeadwordIndex.h"
 #include "extract/InflectionRules.h"
 #include "extract/TextTokens.h"
+#include "extract/TokenContext.h"
 #include "extract/TokenReadings.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
@@ -21,19 +22,6 @@ namespace {
 // Reports come at the 1st, 51st, 101st ... step, so a long text does not flood the main thread.
 bool isReportStep(size_t k) {
   return k % 50 == 1;
-}
-
-// Whether the token at `i` can only be a noun: a determiner or possessive stands right before it
-// ("the wound", "a bit"), or a word that is first an adjective and never an adverb ("red rose";
-// "still", "only" and "all" stand before verbs), or any adjective after a determiner ("a little
-// bit").
-bool standsAsNoun(const std::vector<TextToken>& tokens,
-                  const std::vector<SpellingReadings>& readings, size_t i) {
-  if (i == 0 || !tokens[i].followsWord) return false;
-  const SpellingReadings& before = readings[tokens[i - 1].distinct];
-  if (before.isDeterminer || before.isPlainAdjective) return true;
-  return before.isAdjective && i >= 2 && tokens[i - 1].followsWord &&
-         readings[tokens[i - 2].distinct].isDeterminer;
 }
 
 // The study-order key: the next study time, or for a tested word the number written "1" followed
@@ -122,11 +110,8 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     };
     const std::vector<TextToken>& all = tokens.tokens();
     for (size_t i = 0; i < all.size(); ++i) {
-      const SpellingReadings& spelling = readings[all[i].distinct];
-      const Readings& reading = all[i].startsSentence ? spelling.atStart : spelling.inSentence;
-      const size_t count =
-          reading.secondIsAForm && standsAsNoun(all, readings, i) ? 1 : reading.count;
-      for (size_t k = 0; k < count; ++k) take(reading.words[k]);
+      const Readings reading = readingsInContext(all, readings, i);
+      for (size_t k = 0; k < reading.count; ++k) take(reading.words[k]);
     }
   } else {
     // Without an index every lookup is a statement: the store's answers go through AddWord.

@@ -1,7 +1,8 @@
 // Turns an English text into the distinct headwords of the word library that it contains, by the
 // library's record of inflected forms, exact lookup and a fixed ladder of "ed", "s"/"es" and
-// "ing" rules, read with the token's place in its sentence (TokenReadings.h), and splits them
-// into words in study and words not yet in study. One object serves one call at a time.
+// "ing" rules, read with the token's place in its sentence (TokenReadings.h, TokenContext.h),
+// and splits them into words in study and words not yet in study. One object serves one call at
+// a time.
 #pragma once
 
 #include <cstdint>

@@ -48,6 +48,19 @@ bool endsInN(std::string_view word) {
   return !word.empty() && (word.back() == 'n' || word.back() == 'N');
 }
 
+bool isOpeningQuote(uint32_t point) {
+  return point == '"' || point == '\'' || point == 0x201C || point == 0x2018 || point == 0x300C ||
+         point == 0x300E;  // “ ‘ 「 『
+}
+
+// Whether the quote mark at `pos` opens a quotation: no word stands right before it, and one
+// right after it ("He said, "May we start?"", not the apostrophe of "the boys' room").
+bool opensQuotation(std::string_view text, size_t pos, size_t after) {
+  const bool wordBefore = pos > 0 && (isLetter(static_cast<unsigned char>(text[pos - 1])) ||
+                                      (text[pos - 1] >= '0' && text[pos - 1] <= '9'));
+  return !wordBefore && after < text.size() && isLetter(static_cast<unsigned char>(text[after]));
+}
+
 }  // namespace
 
 void TextTokens::run(std::string_view text) {
@@ -81,14 +94,17 @@ void TextTokens::run(std::string_view text) {
       continue;
     }
     endToken(pos);
+    const size_t mark = pos;
     if (c < 0x80) {
       if (c == '\n' && ++lineBreaks_ >= 2) sentenceEnded_ = true;  // a paragraph's end
       if (c == '!' || c == '?') sentenceEnded_ = true;
       if (c != ' ' && c != '\t' && c != '\r' && c != '\n') onlySpaces_ = false;
       ++pos, ++units;
+      if (isOpeningQuote(c) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
     } else {
       const uint32_t point = plat::utf::decodeNext(text, pos);
       if (point == 0x3002 || point == 0xFF01 || point == 0xFF1F) sentenceEnded_ = true;  // 。！？
+      if (isOpeningQuote(point) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
       onlySpaces_ = false;
       units += point >= 0x10000 ? 2 : 1;
     }
@@ -116,13 +132,22 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
     word = contraction::unfused(word);
   }
   if (word.empty()) {  // a part that stands for no verb of its own ("t", "s")
-    onlySpaces_ = false;
+    sentenceEnded_ = raw.back() == '.';  // "We won't. May we go?"
+    onlySpaces_ = afterTitle_ = false;
     return;
   }
   add(word.data() == written.data() && word.size() == written.size() ? raw : word);
-  sentenceEnded_ = raw.back() == '.';
-  onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back()));
+  const bool title = word.data() == written.data() && isTitle(written);
+  sentenceEnded_ = raw.back() == '.' && !title;
+  onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back())) || title;
+  afterTitle_ = title;
   lineBreaks_ = 0;
+}
+
+bool TextTokens::isTitle(std::string_view word) {
+  for (std::string_view title : {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"})
+    if (word == title) return true;
+  return false;
 }
 
 void TextTokens::add(std::string_view spelling) {
@@ -131,5 +156,6 @@ void TextTokens::add(std::string_view spelling) {
   token.distinct = distinct_.insert(spelling, added);
   token.startsSentence = sentenceEnded_;
   token.followsWord = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();
+  token.followsTitle = token.followsWord && afterTitle_;
   tokens_.push_back(token);
 }

@@ -1,8 +1,10 @@
 // Cuts an English text into its word tokens, as written, with what the reader needs to know of
-// each one's place: whether it begins a sentence and whether it follows the previous word with
-// only spaces between. A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens
-// like a space does ("Well...won't"); apostrophes part them too, and the parts of a contraction
-// are replaced by the verbs they stand for (Contractions.h).
+// each one's place: whether it begins a sentence (after a full stop, "!", "?", a paragraph's end
+// or an opening quote mark) and whether it follows the previous word with only spaces between.
+// A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens like a space does
+// ("Well...won't"); apostrophes part them too, and the parts of a contraction are replaced by
+// the verbs they stand for (Contractions.h). The full stop of a title ("Mrs. White") ends no
+// sentence.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +22,7 @@ struct TextToken {
   uint32_t distinct = 0;
   bool startsSentence = false;
   bool followsWord = false;  // the previous token is a word right before it, spaces between
+  bool followsTitle = false;  // ... and that word is a title: Mr, Mrs, Ms, Dr, St, Prof
 };
 
 class TextTokens {
@@ -36,6 +39,9 @@ class TextTokens {
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
 
+  // Whether `word` (without its dot) is a title written before a name.
+  static bool isTitle(std::string_view word);
+
  private:
   void take(std::string_view text, size_t start, size_t end);
   void add(std::string_view spelling);
@@ -47,5 +53,6 @@ class TextTokens {
   // What stands between the previous token and the next one.
   bool sentenceEnded_ = true;
   bool onlySpaces_ = false;
+  bool afterTitle_ = false;
   int lineBreaks_ = 0;
 };

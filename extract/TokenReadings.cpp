@@ -1,5 +1,6 @@
 #include "extract/TokenReadings.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "extract/InflectionRules.h"
@@ -7,21 +8,46 @@
 
 namespace {
 
-// Words after which the next one is a noun or its adjective. Demonstratives and quantifiers
-// ("that", "some") stand as pronouns before a verb too often ("some left early") to tell.
-bool isDeterminer(std::string_view lower) {
-  if (lower.size() > 7) return false;
-  static constexpr std::string_view kDeterminers[] = {"a",     "an",      "the",  "my",  "your",
-                                                      "his",   "her",     "its",  "our", "their",
-                                                      "every", "another", "whose"};
-  for (std::string_view determiner : kDeterminers)
-    if (lower == determiner) return true;
+bool isOneOf(std::string_view lower, std::initializer_list<std::string_view> words) {
+  for (std::string_view word : words)
+    if (lower == word) return true;
   return false;
+}
+
+// What a function word says of the word after it. Demonstratives and quantifiers ("that",
+// "some") stand as pronouns before a verb too often ("some left early") to tell.
+Lead leadOfFunctionWord(std::string_view lower) {
+  if (lower.size() > 7) return Lead::kNothing;
+  if (isOneOf(lower, {"a", "an", "the", "my", "your", "his", "her", "its", "our", "their", "every",
+                      "another", "whose"}))
+    return Lead::kNoun;
+  if (isOneOf(lower, {"i", "you", "we", "they"})) return Lead::kSubject;
+  if (isOneOf(lower, {"he", "she", "it"})) return Lead::kThirdPerson;
+  if (isOneOf(lower, {"have", "has", "had", "having"})) return Lead::kPerfect;
+  if (isOneOf(lower,
+              {"to", "will", "would", "shall", "should", "can", "could", "may", "might", "must"}))
+    return Lead::kBaseForm;
+  return Lead::kNothing;
 }
 
 bool isUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
+
+// "Brook", "McDonald"; not "I", "TV" or "NASA".
+bool isCapitalised(std::string_view word) {
+  return word.size() >= 2 && isUpper(word[0]) && word[1] >= 'a' && word[1] <= 'z';
+}
+
+// Accepts the first candidate that is a headword with an adjective sense.
+struct Adjective {
+  bool operator()(std::string_view candidate) {
+    number = index.findExact(candidate);
+    return number != HeadwordIndex::kAbsent && index.isAdjective(number);
+  }
+  const HeadwordIndex& index;
+  uint32_t number = HeadwordIndex::kAbsent;
+};
 
 // Accepts the first candidate that is a lower-case headword, and remembers the first that only a
 // headword stored with capitals answers to, so that the rules look each candidate up once.
@@ -80,19 +106,32 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
       out.atStart.add(number);
     }
   }
+  out.lead = leadOf(lower, out.inSentence);
   if (isUpper(word.front())) {
     if (const uint32_t capital = readCapitalised(word); capital != HeadwordIndex::kAbsent) {
       out.inSentence = Readings();
       out.inSentence.add(capital);
       out.atStart.add(capital);
+      if (out.lead != Lead::kBaseForm)  // "May we go?"
+        out.lead = index_.isFirstANoun(capital) ? Lead::kNounFirst : Lead::kNothing;
+    } else if (isCapitalised(word)) {
+      out.capitalNoWord = true;
+      out.rareInLowerCase = true;
+      for (uint8_t i = 0; i < out.inSentence.count; ++i)
+        if (index_.inBook(out.inSentence.words[i])) out.rareInLowerCase = false;
     }
   }
-  out.isDeterminer = isDeterminer(lower);
   if (own != HeadwordIndex::kAbsent) {
     out.isAdjective = index_.isAdjective(own);
     out.isPlainAdjective = index_.isPlainAdjective(own);
   }
   return out;
+}
+
+Lead TokenReader::leadOf(std::string_view lower, const Readings& readings) const {
+  const Lead lead = leadOfFunctionWord(lower);
+  if (lead != Lead::kNothing || readings.empty()) return lead;
+  return index_.isFirstANoun(readings.words[0]) ? Lead::kNounFirst : Lead::kNothing;
 }
 
 Readings TokenReader::readLowerCase(std::string_view lower) const {
@@ -109,10 +148,16 @@ Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const
     return ownOrBase(own, form, lower);
   LowerCaseFirst lowerCaseWord{index_};
   if (own != HeadwordIndex::kAbsent && mayBeAnUnrecordedForm(own, lower)) {
-    // A headword that the rules make another's form, though no card records it ("lied").
-    if (lower.size() >= 4 && inflection::plural(lower, lowerCaseWord) &&
-        lowerCaseWord.number != own)
-      return ownOrBase(own, {lowerCaseWord.number, '#'}, lower);
+    // A headword that the rules make another's form, though no card records it ("lied",
+    // "shorts"). A plural is a noun of a noun ("news" is none of new's, "sideways" no plural)
+    // and never ends in "ss" ("canvass").
+    if (lower.size() >= 4 && !inflection::endsWith(lower, "ss") &&
+        inflection::plural(lower, lowerCaseWord) && lowerCaseWord.number != own) {
+      if (index_.isFirstANoun(own) && index_.isNoun(lowerCaseWord.number))
+        return ownOrBase(own, {lowerCaseWord.number, '#'}, lower);
+      out.add(own);
+      return out;
+    }
     if (bySuffixRules(lower, lowerCaseWord) && lowerCaseWord.number != own)
       return ownOrBase(own, {lowerCaseWord.number, 0}, lower);
   }
@@ -126,26 +171,49 @@ Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const
     out.add(lowerCaseWord.number);
   else  // no lower-case word: one stored with capitals ("monday", "english", "mondays")
     out.add(lowerCaseWord.firstByKey);
+  if (out.empty()) out.add(adjectiveOfAdverb(lower));
   return out;
+}
+
+// The adverb is left to the learner's eye: "patiently" is read as patient, "happily" as happy,
+// "gently" as gentle, "truly" as true, "fully" as full, "basically" as basic.
+uint32_t TokenReader::adjectiveOfAdverb(std::string_view lower) const {
+  if (lower.size() < 5 || !inflection::endsWith(lower, "ly")) return HeadwordIndex::kAbsent;
+  const std::string_view stem = lower.substr(0, lower.size() - 2);
+  const std::string_view withoutY = lower.substr(0, lower.size() - 1);
+  Adjective adjective{index_};
+  const bool found =
+      adjective(stem) ||
+      (stem.back() == 'i' &&
+       adjective(inflection::withLetter(stem.substr(0, stem.size() - 1), 'y'))) ||
+      (!inflection::isVowel(stem.back()) && adjective(inflection::withLetter(withoutY, 'e'))) ||
+      adjective(inflection::withLetter(stem, 'e')) ||
+      adjective(inflection::withLetter(stem, 'l')) ||
+      (inflection::endsWith(stem, "ical") && adjective(stem.substr(0, stem.size() - 2)));
+  return found ? adjective.number : HeadwordIndex::kAbsent;
 }
 
 // Whether the rules must be asked if `lower`, a headword of its own, is another's form that no
 // card records: only where that would give more than itself (see ownOrBase), which spares most
 // words the rules' lookups.
 bool TokenReader::mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const {
-  return !index_.inBook(own) || inflection::endsWith(lower, "ed");
+  return !index_.inBook(own) || inflection::endsWith(lower, "ed") ||
+         inflection::endsWith(lower, "s");
 }
 
 Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const {
   Readings out;
   const uint32_t base = form.base;
   const std::string baseWord = plat::utf::asciiLowercase(index_.word(base));
+  const bool regular = inflection::isRegularForm(lower, baseWord);
   if (form.marker == '#') {
     // A plural that no book teaches and that means what its singular means was counted as a
-    // word by a frequency list alone ("eggs"); one with a sense of its own stays ("glasses").
+    // word by a frequency list alone ("eggs"); one with a sense of its own stays ("glasses"),
+    // after its singular, which it is as often ("raise your arms").
     const bool counted = !index_.inBook(own) && index_.meansItsBase(own) && index_.inBook(base);
-    out.add(counted ? base : own);
-  } else if (inflection::isRegularForm(lower, baseWord)) {
+    if (counted || (regular && index_.inBook(base))) out.add(base);
+    if (!counted) out.add(own);
+  } else if (regular) {
     // "interesting", "feeling": a word of its own; "located", "earlier" only when taught. A
     // past that is a word of its own too ("filled", "learned", "lied" a song) is as likely the
     // verb's, where that word is first a verb ("tired" is no tyre's).
@@ -155,18 +223,22 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
       out.add(own);
       if (inflection::endsWith(lower, "ed") && index_.isFirstAVerb(base)) {
         out.add(base);
-        out.secondIsAForm = true;
+        out.kind = Readings::Kind::kOwnOrPast;
       }
     }
   } else if (!index_.inBook(own)) {
     out.add(base);  // "said", "lied": forms that a frequency list counted as words
-  } else if (!index_.inBook(base)) {
-    out.add(own);
+  } else if (!index_.inBook(base) || form.marker == '&' || form.marker == '*') {
+    out.add(own);  // "more", "less", "further": words of their own wherever they stand
   } else {
     out.add(own);
     out.add(base);
-    out.secondIsAForm = true;
+    const bool past = form.marker == '$' || form.marker == '%';
+    out.kind = past ? Readings::Kind::kOwnOrPast : Readings::Kind::kOwnOrForm;
   }
+  out.ownMayBePresent =
+      out.kind == Readings::Kind::kOwnOrPast &&
+      (index_.isFirstAVerb(own) || (index_.isVerb(own) && index_.isCommonerThan(own, base)));
   return out;
 }
 
@@ -180,10 +252,15 @@ Readings TokenReader::nounOrVerb(FormRecord::Form form) const {
     out.add(noun);
   } else if (!index_.inBook(noun) && index_.inBook(verb)) {
     out.add(verb);
+  } else if (!index_.isFirstAVerb(verb)) {
+    // Two nouns' plural ("axes", and "bases" of base, whose third person it also is): both,
+    // the commoner first.
+    out.add(form.base);
+    out.add(form.otherBase);
   } else {
     out.add(noun);
     out.add(verb);
-    out.secondIsAForm = true;
+    out.kind = Readings::Kind::kNounOrVerb;
   }
   return out;
 }

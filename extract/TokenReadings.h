@@ -1,14 +1,16 @@
 // What a token may stand for in the word library, worked out once per distinct spelling of a
-// text; where the token stands in its sentence then picks among the readings.
+// text; where the token stands in its sentence then picks among the readings (TokenContext.h).
 //
 // A lower-case token is read against the lower-case headwords first (the record of forms, the
 // word itself, the suffix rules), and only when none answers against the headwords stored with
 // capitals: "states" is state, never States, while "monday" is Monday. A capitalised token
 // inside a sentence is the capitalised headword where there is one (China, May); at the start
 // of a sentence it may be either, so both come. A headword that is also another's irregular form
-// ("left" of leave, "saw" of see) gives both words when both are taught, and itself alone after
-// a determiner, a possessive or an adjective, where it can only be the noun; so does a spelling
-// that is one word's plural and another's third person ("leaves": leaf or leave).
+// ("left" of leave, "saw" of see) gives both words when both are taught, and so does a spelling
+// that is one word's plural and another's third person ("leaves": leaf or leave); the words
+// before it may then leave one. A plural headword ("glasses") gives its singular too, and a
+// spelling that is the plural of two headwords ("bases") gives both. An adverb in "-ly" that is
+// no headword gives its adjective ("patiently": patient).
 #pragma once
 
 #include <array>
@@ -20,23 +22,50 @@
 struct Readings {
   static constexpr uint32_t kAbsent = HeadwordIndex::kAbsent;
 
+  // What the words before the token may decide of words[0] and words[1].
+  enum class Kind : uint8_t {
+    kPlain,       // every word comes, wherever the token stands
+    kOwnOrForm,   // words[0] a word of its own, words[1] the word whose form it also is
+    kOwnOrPast,   // the same, the form being a past ("left": leave)
+    kNounOrVerb,  // words[0] the noun whose plural it is, words[1] the verb whose third person
+  };
+
   std::array<uint32_t, 3> words{kAbsent, kAbsent, kAbsent};  // headword numbers, in order
   uint8_t count = 0;
-  // words[1] is another word's form that a determiner or adjective before the token rules out.
-  bool secondIsAForm = false;
+  Kind kind = Kind::kPlain;
+  // kOwnOrPast: words[0] is a verb too, and as likely as the past after "we": first a verb
+  // ("found") or commoner than the verb whose past it is ("rent" of rend).
+  bool ownMayBePresent = false;
 
   void add(uint32_t word);
   bool empty() const { return count == 0; }
 };
 
+// What a word says of the word right after it.
+enum class Lead : uint8_t {
+  kNothing,
+  kNoun,         // a, the, my ...: a noun or its adjective follows
+  kSubject,      // I, you, we, they: a verb follows
+  kThirdPerson,  // he, she, it: a verb in its past or third person follows
+  kNounFirst,    // a word first a noun, which may be the subject of a verb that follows
+  kPerfect,      // have, has, had, having: a past participle follows
+  kBaseForm,     // a modal verb or "to": a verb's base form follows
+};
+
 // The readings of one spelling, in a sentence and at its start, and what the spelling says of
-// the word after it.
+// the words around it.
 struct SpellingReadings {
   Readings inSentence;
   Readings atStart;
-  bool isDeterminer = false;      // a, the, my ... : the word after it is a noun or adjective
+  Lead lead = Lead::kNothing;
   bool isAdjective = false;       // has an adjective sense
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
+  bool isTitle = false;           // Mr, Mrs, Dr ...: a name follows
+  // Written with a capital and then lower case ("Brook", not "I" or "TV"), with no headword
+  // stored with capitals to answer to it.
+  bool capitalNoWord = false;
+  // Its lower-case readings are none, or none a book teaches ("Lucy", "Tom").
+  bool rareInLowerCase = false;
 };
 
 class TokenReader {
@@ -54,9 +83,12 @@ class TokenReader {
   Readings readLowerCase(std::string_view lower, uint32_t& own) const;
   // A headword that is also recorded as a form of `form.base`: itself, its base or both.
   Readings ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const;
-  // A spelling that is one word's plural and another's third person ("leaves", "lives"): the
-  // noun, and the verb where no determiner or adjective stands before it.
+  // A spelling that is one word's plural and another's third person ("leaves", "lives"), or
+  // two words' plural ("axes", "bases").
   Readings nounOrVerb(FormRecord::Form form) const;
+  // The adjective of an adverb in "-ly" that is no headword, or kAbsent.
+  uint32_t adjectiveOfAdverb(std::string_view lower) const;
+  Lead leadOf(std::string_view lower, const Readings& readings) const;
   bool mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const;
   // The capitalised headword that `word` (first letter upper-case) is, by itself or its plural.
   uint32_t readCapitalised(std::string_view word) const;

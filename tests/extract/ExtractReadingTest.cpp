@@ -54,6 +54,30 @@ class ExtractReadingTest : public StudyTest {
         {"live", {"v. 居住；生活"}, true},
         {"thief", {"n. 小偷"}, true},
         {"thieve", {"v. 偷"}, false},
+        {"base", {"n. 基础；底部", "v. 以…为基础"}, true},
+        {"basis", {"n. 基础"}, true},
+        {"ax", {"n. 斧"}, true},
+        {"axis", {"n. 轴"}, true},
+        {"found", {"v. 建立"}, true},
+        {"find", {"v. 找到"}, true},
+        {"saw", {"n. 锯"}, true},
+        {"see", {"v. 看见"}, true},
+        {"dog", {"n. 狗"}, true},
+        {"bit", {"n. 一点"}, true},
+        {"bite", {"v. 咬"}, true},
+        {"many", {"adj. 许多的"}, true},
+        {"more", {"adj. 更多的"}, true},
+        {"brook", {"n. 小溪"}, true},
+        {"white", {"adj. 白色的"}, true},
+        {"Mrs", {"n. 太太"}, true},
+        {"patient", {"n. 病人", "adj. 耐心的"}, true},
+        {"happy", {"adj. 快乐的"}, true},
+        {"gentle", {"adj. 温和的"}, true},
+        {"true", {"adj. 真的"}, true},
+        {"full", {"adj. 满的"}, true},
+        {"basic", {"adj. 基本的"}, true},
+        {"early", {"adj. 早的", "adv. 早"}, true},
+        {"bill", {"n. 账单"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -82,6 +106,14 @@ class ExtractReadingTest : public StudyTest {
     record("live", "@lives $lived %lived ^living");
     record("thief", "#thieves");
     record("thieve", "@thieves $thieved");
+    record("base", "@bases $based #bases");
+    record("basis", "#bases");
+    record("ax", "#axes");
+    record("axis", "#axes");
+    record("find", "@finds $found %found ^finding");
+    record("see", "@sees $saw %seen ^seeing");
+    record("bite", "@bites $bit %bitten ^biting");
+    record("many", "&more *most");
     db_->sqlMgr().commitTransaction();
   }
 
@@ -126,8 +158,10 @@ TEST_F(ExtractReadingTest, OneWordsPluralThatIsAnothersThirdPersonGivesTheNounAf
 TEST_F(ExtractReadingTest, CopiedFormsAndCountedFormsGiveTheirOwnWordOrTheirBase) {
   EXPECT_EQ(extract("a strange feeling"), (Words{"a", "strange", "feeling"}));
   EXPECT_EQ(extract("felt"), (Words{"felt", "feel"}));
-  // Counted by frequency alone: the singular; a plural with a sense of its own stays.
-  EXPECT_EQ(extract("eggs glasses said"), (Words{"egg", "glasses", "say"}));
+  // Counted by frequency alone: the singular; a plural with a sense of its own stays, after
+  // the singular that it is as often, whatever stands before it.
+  EXPECT_EQ(extract("eggs glasses said"), (Words{"egg", "glass", "glasses", "say"}));
+  EXPECT_EQ(extract("the glasses"), (Words{"the", "glass", "glasses"}));
   // A past that is a word of its own is as likely the verb's, but after a determiner.
   EXPECT_EQ(extract("lied"), (Words{"lied", "lie"}));
   EXPECT_EQ(extract("a filled"), (Words{"a", "filled"}));
@@ -144,6 +178,51 @@ TEST_F(ExtractReadingTest, CapitalsInsideASentenceNameTheCapitalisedWordAndLower
   EXPECT_EQ(extract("China."), (Words{"china", "China"}));
   // A word stored only with capitals is found from any case.
   EXPECT_EQ(extract("monday MONDAY mondays"), (Words{"Monday"}));
+}
+
+TEST_F(ExtractReadingTest, APluralOfTwoNounsGivesBothTheCommonerFirst) {
+  EXPECT_EQ(extract("the bases"), (Words{"the", "base", "basis"}));
+  EXPECT_EQ(extract("axes"), (Words{"ax", "axis"}));
+  // A verb's third person that is a noun's plural stays apart ("the lives").
+  EXPECT_EQ(extract("the lives"), (Words{"the", "life"}));
+}
+
+TEST_F(ExtractReadingTest, TheWordBeforeAPastOrABaseFormDecidesWhichWordItIs) {
+  // A subject makes a past the verb's; one that is itself a verb may be its present after
+  // "we", never after "he", and after "had" a past participle.
+  EXPECT_EQ(extract("we left. she saw. we saw"), (Words{"leave", "see"}));
+  EXPECT_EQ(extract("we found"), (Words{"found", "find"}));
+  EXPECT_EQ(extract("he found. they had found"), (Words{"find"}));
+  // A modal verb or "to" wants the base form.
+  EXPECT_EQ(extract("they will found. to found"), (Words{"found"}));
+  // A noun is the subject where the form takes an object; else it may be a compound.
+  EXPECT_EQ(extract("the dog bit the"), (Words{"the", "dog", "bite"}));
+  EXPECT_EQ(extract("a dog bit"), (Words{"a", "dog", "bit", "bite"}));
+  // Where nothing before it decides, or only a comma, both stay.
+  EXPECT_EQ(extract("Saw, saw"), (Words{"saw", "see"}));
+  EXPECT_EQ(extract("she, saw"), (Words{"saw", "see"}));
+  EXPECT_EQ(extract("he lives. Lucy lives"), (Words{"live"}));
+  EXPECT_EQ(extract("he filled"), (Words{"fill"}));
+  // An irregular comparative that is a headword is that word alone.
+  EXPECT_EQ(extract("more"), (Words{"more"}));
+}
+
+TEST_F(ExtractReadingTest, CapitalisedWordsAfterATitleOrBesideANameGiveNothing) {
+  EXPECT_EQ(extract("Lucy Brook sang. I met Lucy Brook."), Words{});
+  EXPECT_EQ(extract("Mrs. White sang, and Mrs White too."), (Words{"Mrs"}));
+  EXPECT_EQ(extract("Tom Brook left."), (Words{"leave"}));
+  // Alone, or beside capitals that books teach (a headline), a capital is its word.
+  EXPECT_EQ(extract("We met Brook."), (Words{"brook"}));
+  EXPECT_EQ(extract("White Brook Left Early"), (Words{"white", "brook", "left", "leave", "early"}));
+  // A comma parts a title from the word after it.
+  EXPECT_EQ(extract("Mrs, White"), (Words{"Mrs", "white"}));
+}
+
+TEST_F(ExtractReadingTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {
+  EXPECT_EQ(extract("patiently happily gently truly fully basically"),
+            (Words{"patient", "happy", "gentle", "true", "full", "basic"}));
+  // A headword of its own stays itself; a noun is no adjective ("billy" is no bill's).
+  EXPECT_EQ(extract("early billy"), (Words{"early"}));
 }
 
 }  // namespace

@@ -70,4 +70,29 @@ TEST(TextTokens, ContractionsStandForTheirVerbsAndEllipsesPartWords) {
   EXPECT_EQ(spellings("e.g. end. _x_ . ..."), (Spellings{"e.g.", "end.", "_x_"}));
 }
 
+TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoNot) {
+  const auto starts = [](const std::string& text) {
+    std::vector<std::string> out;
+    TextTokens tokens(nullptr);
+    tokens.run(text);
+    for (const TextToken& token : tokens.tokens())
+      if (token.startsSentence) out.push_back(std::string(tokens.distinct()[token.distinct]));
+    return out;
+  };
+  EXPECT_EQ(starts("We won't. May we? It's. Can he'd. Will"),
+            (Spellings{"We", "May", "It", "Can", "Will"}));
+  EXPECT_EQ(
+      starts("He said, \"May we\" and \u201cCan\u201d and \u2018Will\u2019 and \u300cShall\u300d"),
+      (Spellings{"He", "May", "Can", "Will", "Shall"}));
+  // A closing quote or an apostrophe opens nothing.
+  EXPECT_EQ(starts("a \"b\" c the boys' dog"), (Spellings{"a", "b"}));
+  EXPECT_EQ(starts("Ask Mrs. White and Dr. Brown. Then"), (Spellings{"Ask", "Then"}));
+
+  TextTokens tokens(nullptr);
+  tokens.run("Mrs. White, Dr Brown, Mr, Green, mrs. Black");
+  std::vector<bool> afterTitle;
+  for (const TextToken& token : tokens.tokens()) afterTitle.push_back(token.followsTitle);
+  EXPECT_EQ(afterTitle, (std::vector<bool>{false, true, false, true, false, false, false, false}));
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // Word extraction over the shipped learn.db, read as a learner reads: the words a sentence gives
-// where a spelling is two words (left, saw, rose), names and months, contractions, and that
-// every word a book teaches can come out of a text.
+// where a spelling is two words (left, saw, rose) and where the words before it decide, plurals,
+// names, countries and months, adverbs, contractions, and that every word a book teaches can come
+// out of a text.
 #include <gtest/gtest.h>
 
 #include <unordered_set>
@@ -37,22 +38,23 @@ class ShippedExtractionTest : public ShippedStoreTest {
 TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAndBothElsewhere) {
   const std::vector<Sentence> page = {
       {"Turn left at the bank.", {"turn", "left", "leave"}, {}},
-      {"She left the house early.", {"left", "leave"}, {}},
+      {"She left the house early.", {"leave", "house", "early"}, {"left"}},
       {"The sign on your left is red.", {"left"}, {"leave"}},
       {"We found a wallet in the street.", {"found", "find"}, {}},
       {"They found a school for poor children.", {"found"}, {}},
-      {"I saw a fox in the park.", {"see", "saw"}, {}},
+      {"I saw a fox in the park.", {"see", "fox"}, {"saw"}},
       {"He cut the wood with a saw.", {"saw", "wood", "cut"}, {"see"}},
       {"The old tree fell in the storm.", {"fall", "fell"}, {}},
       {"They climbed the fell above the lake.", {"fell"}, {"fall"}},
       {"The hen lay an egg and we lay down.", {"lay", "lie", "egg"}, {"eggs"}},
-      {"The dog bit the postman.", {"bit", "bite"}, {}},
+      {"The dog bit the postman.", {"bite", "dog"}, {"bit"}},
+      {"A dog bit him.", {"bit", "bite"}, {}},
       {"Can I have a bit of cake?", {"bit", "cake", "can"}, {"bite"}},
       {"The sun rose over the hills.", {"rise", "rose"}, {}},
       {"He gave her a red rose.", {"rose", "red"}, {"rise"}},
-      {"She wound the rope around the post.", {"wound", "wind"}, {}},
+      {"She wound the rope around the post.", {"wind", "rope"}, {"wound"}},
       {"The wound healed slowly.", {"wound", "heal"}, {"wind"}},
-      {"I felt tired after the walk.", {"feel", "felt"}, {}},
+      {"I felt tired after the walk.", {"feel", "tired"}, {"felt"}},
       {"The hat is made of grey felt.", {"felt"}, {"feel"}},
       {"I still felt cold.", {"feel", "felt", "cold"}, {}},
       {"A strange feeling came over me.", {"feeling", "strange"}, {"felt"}},
@@ -60,7 +62,7 @@ TEST_F(ShippedExtractionTest, ASpellingOfTwoWordsGivesTheNounAfterADeterminerAnd
       {"The rent is due on Friday.", {"rent", "Friday"}, {"rend"}},
       {"The coffee beans are grinding in the mill.", {"grind", "coffee", "bean"}, {"ground"}},
       {"He sat on the ground.", {"ground", "sit"}, {"grind"}},
-      {"We need further help.", {"further", "far"}, {}},
+      {"We need further help.", {"further", "help"}, {"far"}},
       {"He lied to his mother.", {"lie", "mother"}, {}},
       {"The leaves fell from the old tree.", {"leaf", "fall", "tree"}, {"leave"}},
       {"She leaves home at seven.", {"leave", "home"}, {}},
@@ -82,6 +84,96 @@ TEST_F(ShippedExtractionTest, CapitalsInsideASentenceNameTheirOwnWordAndLowerCas
       {"We met on two Mondays in March.", {"Monday", "March"}, {"march"}},
       {"China is a big country.", {"China", "country"}, {}},
       {"Fresh eggs are cheap here.", {"egg", "cheap"}, {"eggs"}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, TheWordsBeforeAFormDecideWhereTheyCanAndOnlyThere) {
+  const std::vector<Sentence> page = {
+      {"We left the party early.", {"leave", "party", "early"}, {"left"}},
+      {"He saw the danger in time.", {"see", "danger", "time"}, {"saw"}},
+      {"They had left before noon.", {"leave", "noon"}, {"left"}},
+      {"She has found the key.", {"find", "key"}, {"found"}},
+      {"It rose by ten percent.", {"rise"}, {"rose"}},
+      {"They will found a new museum next year.", {"found", "museum", "year"}, {"find"}},
+      {"We want to found a club.", {"found", "club"}, {"find"}},
+      {"You need more sugar and less salt.",
+       {"more", "less", "sugar", "salt"},
+       {"many", "much", "little"}},
+      {"Most people want less work and further travel.",
+       {"most", "less", "further"},
+       {"many", "little", "far"}},
+      {"Nobody found it, but he found the key.", {"find"}, {}},
+      // Nothing before it decides: a sentence's start, a list, a headline.
+      {"Left at the gate, the dog waited.", {"left", "leave", "wait"}, {}},
+      {"Saw, hammer, nails.", {"saw", "see", "hammer", "nail"}, {}},
+      {"Prices Rose Again", {"rise", "rose", "price", "again"}, {}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, APluralGivesItsSingularTooAndAPluralOfTwoWordsGivesBoth) {
+  const std::vector<Sentence> page = {
+      {"Raise your arms above your head.", {"arm", "arms", "raise", "head"}, {}},
+      {"Put the cups and the glasses on the table.", {"cup", "glass", "glasses", "table"}, {}},
+      {"He wore shorts in the summer.", {"short", "shorts", "summer"}, {}},
+      {"The goods arrived by ship.", {"goods", "good", "arrive", "ship"}, {}},
+      {"The army has two military bases.", {"base", "basis", "army", "military"}, {}},
+      {"The bases were closed.", {"base", "basis", "close"}, {}},
+      {"Draw the x and y axes.", {"axis", "ax", "draw"}, {}},
+      {"This is the basis of the plan.", {"basis", "plan"}, {"base"}},
+  };
+  expectPage(page);
+  // The commoner word first.
+  const Words bases = extract("bases");
+  EXPECT_EQ(bases, (Words{"base", "basis"}));
+}
+
+TEST_F(ShippedExtractionTest, SentencesStartAfterAContractionsStopAndAnOpeningQuote) {
+  const std::vector<Sentence> page = {
+      {"We won't. May we go now?", {"may", "May", "will", "go"}, {}},
+      {"It's late. May I go? He'd. May I?", {"may", "May", "late"}, {}},
+      {"He said, \"May we start?\"", {"may", "May", "start"}, {}},
+      {"She asked \u201cMay I come in?\u201d", {"may", "May"}, {}},
+      {"He wrote \u2018May we?\u2019 on it.", {"may", "May"}, {}},
+      {"\u4ed6\u8bf4\u300cMay I?\u300d", {"may", "May"}, {}},
+      {"We met in May.", {"May"}, {"may"}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, NamesGiveNothingAndCountriesAreTheirOwnWords) {
+  const std::vector<Sentence> page = {
+      {"Lucy Brook sang the song.", {"sing", "song"}, {"brook"}},
+      {"Mrs. White teaches music.", {"Mrs", "teach", "music"}, {"white"}},
+      {"Tom Baker lives nearby.", {"live", "nearby"}, {"baker", "life"}},
+      {"Dr Green and Prof. Stone came late.", {"come", "late"}, {"green", "stone"}},
+      {"I asked Mr Cook about it.", {"Mr", "ask"}, {"cook"}},
+      {"We flew over Turkey and Greece.", {"Turkey", "Greece", "fly"}, {"turkey"}},
+      {"We cooked a turkey for dinner.", {"turkey", "cook", "dinner"}, {"Turkey"}},
+      {"Talks between Ukraine and Israel began in Egypt.",
+       {"Ukraine", "Israel", "Egypt", "talk", "begin"},
+       {}},
+      {"Many Kurds and Syrians live in Turkey.", {"Kurd", "Syrian", "Turkey"}, {"turkey"}},
+      // A capital that books teach stays its word: alone, and in a headline.
+      {"The Brook runs by the mill.", {"brook", "run", "mill"}, {}},
+      {"White House Opens Garden", {"white", "house", "open", "garden"}, {}},
+  };
+  expectPage(page);
+  for (const char* country : {"Turkey", "Ukraine", "Egypt", "Syrian", "Kurd"})
+    EXPECT_FALSE(firstMeaning(country).empty()) << country;
+  EXPECT_EQ(firstMeaning("Turkey"), "n. 土耳其");
+  // The bird keeps its books.
+  EXPECT_FALSE(booksOf("turkey").empty());
+}
+
+TEST_F(ShippedExtractionTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {
+  const std::vector<Sentence> page = {
+      {"He waited patiently.", {"patient", "wait"}, {}},
+      {"They spoke nervously and bravely.", {"nervous", "brave", "speak"}, {}},
+      {"She smiled warmly and answered eagerly.", {"warm", "eager", "smile", "answer"}, {}},
+      // An adverb of its own stays itself.
+      {"She smiled happily.", {"happily"}, {"happy"}},
   };
   expectPage(page);
 }

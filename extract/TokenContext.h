@@ -1,0 +1,19 @@
+// Which of a token's readings the words around it leave. The word right before decides where it
+// can: a determiner or adjective makes "left" the noun, "we" makes it leave's past and "will"
+// makes "found" the verb found; after "had" a past is the verb's; after "he" or a name,
+// "lives" is live's. Where nothing before it decides (the start of a sentence, a list, a
+// headline) every reading stays. A capitalised word that no headword stored with capitals
+// answers to is part of a name, and gives nothing, after a title ("Mrs. White") or beside a
+// capitalised word that no book teaches ("Lucy Brook", "Tom Baker").
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "extract/TextTokens.h"
+#include "extract/TokenReadings.h"
+
+// The readings that token `i` keeps where it stands, none for a name; `readings` are the
+// readings of the tokens' distinct spellings.
+Readings readingsInContext(const std::vector<TextToken>& tokens,
+                           const std::vector<SpellingReadings>& readings, size_t i);
