@@ -63,7 +63,8 @@ bool pastTense(std::string_view t, IsHeadword& isHeadword) {
          (L >= 3 && t[L - 3] == 'i' && offer(withLetter(t.substr(0, L - 3), 'y'), isHeadword));
 }
 
-// "s" / "es": books -> book, studies -> study (before "ski" for skies), boxes -> box.
+// "s" / "es": books -> book, studies -> study (before "ski" for skies), boxes -> box, and a
+// doubled s or z last: quizzes -> quiz, nonplusses -> nonplus.
 template <class IsHeadword>
 bool plural(std::string_view t, IsHeadword& isHeadword) {
   const size_t L = t.size();
@@ -71,7 +72,9 @@ bool plural(std::string_view t, IsHeadword& isHeadword) {
   if (isHeadword(t.substr(0, L - 1))) return true;  // asked even when empty, as it always was
   if (!endsWith(t, "es")) return false;
   return (L >= 5 && t[L - 3] == 'i' && offer(withLetter(t.substr(0, L - 3), 'y'), isHeadword)) ||
-         offer(t.substr(0, L - 2), isHeadword);
+         offer(t.substr(0, L - 2), isHeadword) ||
+         (L >= 6 && (endsWith(t, "sses") || endsWith(t, "zzes")) &&
+          offer(t.substr(0, L - 3), isHeadword));
 }
 
 // "ing": walking -> walk, making -> make (before "us" for using), running -> run, (l)ying -> (l)y.

@@ -136,6 +136,26 @@ TEST_F(ShippedFormsTest, TheCardShowsAWordsOwnFormsAndNoPluralAnUncountableNounL
   }
 }
 
+// No form that is another word ("number" of numb) or a name's ("mores" of More), none of a
+// noun that takes no plural; the forms of the part the card's first meaning shows.
+TEST_F(ShippedFormsTest, NoOtherWordAsAFormAndTheFormsOfTheFirstMeaning) {
+  const std::pair<const char*, const char*> absent[] = {
+      {"more", "mores"},  {"bread", "breads"}, {"macaroni", "macaron"},
+      {"void", "voider"}, {"numb", "number"},  {"butter", "butters"}};
+  for (const auto& [word, form] : absent)
+    EXPECT_EQ(formsLine(word).find(form), std::string::npos) << word << ":" << formsLine(word);
+  const std::pair<const char*, const char*> present[] = {{"ferry", "复数ferries"},
+                                                         {"canter", "第三人称单数canters"},
+                                                         {"lambaste", "第三人称单数lambastes"},
+                                                         {"whiz", "第三人称单数whizzes"},
+                                                         {"nonplus", "第三人称单数nonplusses"}};
+  for (const auto& [word, form] : present)
+    EXPECT_NE(formsLine(word).find(form), std::string::npos) << word << ":" << formsLine(word);
+  // A doubled s or z before "es" is reached from the text.
+  EXPECT_EQ(extract("The wheel whizzes round; it nonplusses him."),
+            (Words{"the", "wheel", "whiz", "round", "it", "nonplus", "him"}));
+}
+
 TEST_F(ShippedFormsTest, ContractionsGiveTheirVerbsAndNothingElse) {
   // "won" alone is a form of win; before "n't" it is will.
   EXPECT_EQ(extract("I won't go. We shan't stay, you can\u2019t."),

@@ -129,6 +129,7 @@ TEST_F(ShippedSoundsTest, ExamplesAreWholeFitSentencesUnderTheirOwnPartOfSpeech)
   for (const auto& [word, meaning, sentence] : all) {
     EXPECT_TRUE(tools::isFitForACard(sentence, {}, {word})) << word << ": " << sentence;
     EXPECT_TRUE(tools::hasNoGrammarSlip(sentence)) << word << ": " << sentence;
+    EXPECT_TRUE(tools::hasNoElision(sentence)) << word << ": " << sentence;
     const std::vector<std::string> words = tools::wordsOf(sentence);
     // A capital, at least three words and an end: "Visual powers." never reaches a card.
     EXPECT_GE(words.size(), 3u) << word << ": " << sentence;

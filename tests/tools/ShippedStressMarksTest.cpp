@@ -54,6 +54,33 @@ TEST_F(ShippedStressMarksTest, NoSecondaryStressOnAWeakSyllableRightBeforeThePri
   for (const auto& [word, ipa] : expected) EXPECT_EQ(sounds.at(word).first, ipa) << word;
 }
 
+TEST_F(ShippedStressMarksTest, AtMostOneSecondaryStressBeforeThePrimaryAndStrongVowelsKept) {
+  const auto sounds = allSounds();
+  auto secondariesBeforePrimary = [](const std::string& ipa) {
+    const std::string before = ipa.substr(0, ipa.find("ˈ"));
+    size_t count = 0;
+    for (size_t at = before.find("ˌ"); at != std::string::npos; at = before.find("ˌ", at + 1))
+      ++count;
+    return count;
+  };
+  for (const auto& [word, s] : sounds) {
+    EXPECT_LE(secondariesBeforePrimary(s.first), 1u) << word << " " << s.first;
+    EXPECT_LE(secondariesBeforePrimary(s.second), 1u) << word << " " << s.second;
+  }
+  const std::map<std::string, Sounds> expected = {
+      {"investigation", {"ɪnˌvɛstəˈɡeɪʃən", "ɪnˌvestɪˈɡeɪʃən"}},
+      {"imagination", {"ɪˌmædʒəˈneɪʃən", "ɪˌmædʒɪˈneɪʃən"}},
+      {"elasticity", {"ˌilæˈstɪsəti", "ɪˌlæˈstɪsɪti"}},
+      {"whir", {"wɝ", "wɜː"}},  // as "her" and "fur"
+      {"her", {"hɝ", "hɜː"}},
+      {"unarmed", {"ˌʌnˈɑrmd", "ˌʌnˈɑːmd"}},
+      {"unhappy", {"ˌʌnˈhæpi", "ˌʌnˈhæpi"}},
+      {"until", {"ənˈtɪl", "ənˈtɪl"}},
+      {"including", {"ɪnˈkludɪŋ", "ɪnˈkluːdɪŋ"}},
+      {"mammal", {"ˈmæməl", "ˈmæməl"}}};
+  for (const auto& [word, phonetics] : expected) EXPECT_EQ(sounds.at(word), phonetics) << word;
+}
+
 TEST_F(ShippedStressMarksTest, VerbsNumbersAndWordsOfOneSyllableMarkedAsLearnersDictionariesDo) {
   const auto sounds = allSounds();
   // The pronouncing dictionary stresses these verbs on their first part; a compound's join

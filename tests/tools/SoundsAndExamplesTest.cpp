@@ -98,6 +98,33 @@ TEST(AmericanPronunciation, TheVariantFitsTheFirstMeaningsPartOfSpeech) {
   EXPECT_FALSE(american.stressVaries("close"));
 }
 
+TEST(AmericanPronunciation, OneSecondaryStressBeforeThePrimaryAndAFullNegativePrefix) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"IH2 N V EH2 S T AH0 G EY1 SH AH0 N", "ɪnˌvɛstəˈɡeɪʃən"},  // the last one stands
+      {"IH2 M AE2 JH AH0 N EY1 SH AH0 N", "ɪˌmædʒəˈneɪʃən"},
+      {"IY2 L AE2 S T IH1 S AH0 T IY0", "ˌilæˈstɪsəti"},  // not the one right before the primary
+      {"K AE2 P UW2 CH IY1 N OW0", "ˌkæpuˈtʃinoʊ"},
+      {"IH2 L EH2 K T R AA1 N IH0 K", "ɪˌlɛkˈtrɑnɪk"},    // ... unless the other is an open prefix
+      {"IH2 N K AE2 N T EY1 SH AH0 N", "ˌɪnkænˈteɪʃən"},  // a closed one is none
+      {"L IH2 B ER2 EY1 SH AH0 N", "ˌlɪbəˈreɪʃən"}};      // an unwritten "er" is weak
+  for (const auto& [arpabet, ipa] : cases) EXPECT_EQ(tools::arpabetToIpa(arpabet), ipa) << arpabet;
+
+  const tools::AmericanPronunciation american(
+      {{"unarmed", {"AH0 N AA1 R M D"}},
+       {"unhappy", {"AH0 N HH AE1 P IY0"}},
+       {"unscathed", {"AH0 N S K EY1 DH D"}},
+       {"unless", {"AH0 N L EH1 S"}},
+       {"until", {"AH0 N T IH1 L"}}},
+      [](const std::string& word) { return word == "armed" || word == "happy" || word == "less"; });
+  EXPECT_EQ(american.ipa("unarmed", 'a', "a"), "ˌʌnˈɑrmd");
+  EXPECT_EQ(american.ipa("unhappy", 'a', "a"), "ˌʌnˈhæpi");
+  // A prefix the British says so, though "scathed" is no word the learner knows.
+  EXPECT_EQ(american.ipa("unscathed", 'a', "a", {"ˌʌnˈskeɪðd"}), "ˌʌnˈskeɪðd");
+  EXPECT_EQ(american.ipa("unscathed", 'a', "a"), "ənˈskeɪðd");
+  EXPECT_EQ(american.ipa("unless", 0, "", {"ˌʌnˈles"}), "ənˈlɛs");  // no prefix
+  EXPECT_EQ(american.ipa("until", 0, ""), "ənˈtɪl");
+}
+
 std::vector<tools::Phone> phones(const char* arpabet) {
   return tools::arpabetPhones(arpabet).value();
 }
@@ -232,6 +259,23 @@ TEST(ExampleSentences, NothingUnfitForALearnersCard) {
   EXPECT_FALSE(tools::isFitForACard("The French are proud of their food.", {}, {"food"}));
 }
 
+TEST(ExampleSentences, NoHoleAndNothingMockingOrShaming) {
+  for (const char* cut : {"She was not the...credible fool he expected.",
+                          "A...youth with a gorgeous red necktie all awry.",
+                          "In conclusion I want to say...", "The pavement was\u2026glassy."})
+    EXPECT_FALSE(tools::hasNoElision(cut)) << cut;
+  EXPECT_TRUE(tools::hasNoElision("The pavement was glassy with water."));
+  for (const char* unfit : {"The impatient teacher slapped the student.",
+                            "She denounced the exposure of children to pornography.",
+                            "The piggy fat-cheeked little boy and his porcine pot-bellied father.",
+                            "He hadn't remembered how fat she was.",
+                            "Please don't advertise the fact that he has AIDS."})
+    EXPECT_FALSE(tools::isFitForACard(unfit, {})) << unfit;
+  for (const char* fit : {"Pizza has too much fat.", "Teaching aids help the class.",
+                          "We are racing to find a cure for AIDS."})
+    EXPECT_TRUE(tools::isFitForACard(fit, {})) << fit;
+}
+
 TEST(ExampleSentences, NoSlipOfGrammarALearnerWouldCopy) {
   for (const char* slip : {"The prisoner has be languishing for years in the dungeon.",
                            "In he can't get it honestly, he is willing to steal it.",
@@ -263,6 +307,22 @@ TEST(AmericanFromBritish, MadeWhereTheAccentsMapOneToOne) {
            {"tune", "tjuːn"}, {"apiary", "ˈeɪpiəri"}, {"preternatural", "ˌpriːtəˈnætʃərəl"},
            {"fertile", "ˈfɜːtaɪl"}, {"word", ""}})
     EXPECT_EQ(tools::americanFromBritish(word, british), "") << word;
+}
+
+TEST(BritishFromAmerican, StressMarkedAndNoOldYodAfterL) {
+  // A dictionary entry of two syllables typed without its stress gives way to one made.
+  EXPECT_EQ(tools::britishFor("mammal", {"mæməl"}, phones("M AE1 M AH0 L"), false), "ˈmæməl");
+  EXPECT_EQ(tools::britishFromAmerican("including", phones("IH2 N K L UW1 D IH0 NG")),
+            "ɪnˈkluːdɪŋ");
+  EXPECT_EQ(tools::britishFromAmerican("solution", phones("S AH0 L UW1 SH AH0 N")), "səˈluːʃən");
+  EXPECT_EQ(tools::britishFromAmerican("tune", phones("T UW1 N")), "");  // tjuːn
+  // The dictionary's British keeps one secondary stress before the primary too.
+  EXPECT_EQ(tools::britishToIpa("'ri:(h)ә,bili'teiʃәn"), "riːəˌbɪlɪˈteɪʃən");
+  EXPECT_EQ(tools::britishToIpa("'sәuʃiәu,i:kә'nɔmik"), "səʊʃiəʊˌiːkəˈnɒmɪk");
+  EXPECT_EQ(tools::britishToIpa(".i.lek'trɒnik"), "ɪˌlekˈtrɒnɪk");
+  // A word of one syllable is stressed though unmarked: "whir" as "her".
+  EXPECT_EQ(tools::americanFromBritish("whir", "wɜː"), "wɝ");
+  EXPECT_EQ(tools::americanFromBritish("fretwork", "ˈfretwɜːk"), "ˈfrɛtwərk");
 }
 
 TEST(BritishFromAmerican, AVerbStressedOnItsFirstPartTakesTheBritishStress) {

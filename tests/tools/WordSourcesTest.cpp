@@ -226,6 +226,25 @@ TEST_F(WordSourcesTest, AFormsRecordGivesTheWordsOwnFormsSpeltAsTheSourcesSpellT
   EXPECT_EQ(inflections.formsText("much", {'r'}), "&more *most");
 }
 
+// A third person that the record lost to a base it names ("canter" as a comparative of cant)
+// or to a variant's spelling ("lambasts" of lambast) is the regular one.
+TEST_F(WordSourcesTest, AThirdPersonTheRecordLostOrMisspeltIsTheRegularOne) {
+  testsupport::writeTextFile(folder_ + "/exchange.txt",
+                             "cant\tp:canted/3:cants/i:canting/d:canted\n"
+                             "canter\tp:cantered/i:cantering/d:cantered/s:canters/0:cant/1:r/"
+                             "3:cants\n"
+                             "lambaste\ti:lambasting/p:lambasted/3:lambasts/d:lambasted\n");
+  const tools::WordExchange exchange = tools::WordExchange::load(folder_ + "/exchange.txt");
+  tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
+  const std::set<std::string> spelled = {"cantered", "cantering", "lambasted", "lambasting"};
+  auto known = [&](const std::string& w) { return spelled.count(w) > 0; };
+  tools::Inflections inflections(wordNet, exchange,
+                                 tools::Inflections::Evidence{known, known, nullptr, nullptr});
+  EXPECT_EQ(inflections.formsText("canter", {'v'}), "@canters $cantered %cantered ^cantering");
+  EXPECT_EQ(inflections.formsText("lambaste", {'v'}),
+            "@lambastes $lambasted %lambasted ^lambasting");
+}
+
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
   EXPECT_EQ(counts.words, 9);

@@ -81,6 +81,9 @@ int silentRs(const std::string& word) {
 std::string americanFromBritish(const std::string& word, const std::string& british) {
   if (british.empty() || endsWith(word, "isation") || endsWith(word, "ization")) return "";
   std::vector<Sound> sounds = soundsOf(british);
+  // A word of one syllable carries no mark, yet its vowel is stressed: "whir" wɝ, as "her" hɝ.
+  if (std::count_if(sounds.begin(), sounds.end(), [](const Sound& s) { return s.vowel; }) == 1)
+    for (Sound& s : sounds) s.stressed = s.stressed || s.vowel;
   // "dictionary" ˈdɪkʃənəri is ˈdɪkʃəˌnɛri, "ceremony" -ˌmoʊni, "fertile" -təl: an ending two
   // syllables or more past the stress has a full vowel in American English that the British
   // does not show ("history" ˈhɪstəri, "story" and "smile" keep theirs).

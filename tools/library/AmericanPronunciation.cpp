@@ -158,9 +158,32 @@ AmericanPronunciation::AmericanPronunciation(
     std::function<bool(const std::string&)> isWord)
     : variants_(std::move(variants)), isWord_(std::move(isWord)) {}
 
+// The negative prefix "un-" keeps its full vowel, which the pronouncing dictionary weakens
+// ("unarmed" AH0 N AA1 R M D): ˌʌnˈɑrmd, as the British ˌʌnˈɑːmd. A prefix is one the British
+// says ʌn, or one before a word of its own; "unless" and "until" have none.
+std::string AmericanPronunciation::withFullNegativePrefix(
+    const std::string& word, const std::string& phonemes,
+    const std::vector<std::string>& british) const {
+  if (word.rfind("un", 0) != 0 || phonemes.rfind("AH0 N ", 0) != 0 || word == "unless" ||
+      word == "until")
+    return phonemes;
+  const bool britishSaysIt = std::any_of(british.begin(), british.end(), [](const std::string& b) {
+    const size_t at = b.rfind("ˌ", 0) == 0 || b.rfind("ˈ", 0) == 0 ? std::string("ˈ").size() : 0;
+    return b.compare(at, std::string("ʌn").size(), "ʌn") == 0;
+  });
+  if (!britishSaysIt && !isWord_(word.substr(2))) return phonemes;
+  return "AH2" + phonemes.substr(3);
+}
+
 std::string AmericanPronunciation::phonemes(const std::string& word, char pos,
                                             const std::string& parts,
                                             const std::vector<std::string>& british) const {
+  return withFullNegativePrefix(word, variant(word, pos, parts, british), british);
+}
+
+std::string AmericanPronunciation::variant(const std::string& word, char pos,
+                                           const std::string& parts,
+                                           const std::vector<std::string>& british) const {
   auto found = variants_.find(word);
   for (const std::string& spelling : americanSpellings(word)) {
     if (found != variants_.end()) break;
@@ -236,6 +259,8 @@ std::set<size_t> AmericanPronunciation::joins(const std::string& word,
   const std::string whole = withoutStress(phonemes);
   // Parts of three letters or more: "up|on" and "with|in" are no compounds to a learner. The
   // shortest first part wins: "out|side", not "outs|ide".
+  // A negative prefix ends its syllable: "unarmed" ˌʌnˈɑrmd.
+  if (word.rfind("un", 0) == 0 && phonemes.rfind("AH2 N ", 0) == 0) return {2};
   std::set<size_t> join;
   forEachSplit(word, [&](const Variants& first, const Variants& second) {
     for (const std::string& pa : first)

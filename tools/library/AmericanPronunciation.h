@@ -38,6 +38,11 @@ class AmericanPronunciation {
                   const std::vector<std::string>& british = {}) const;
 
  private:
+  // The dictionary's variant for the part of speech, as phonemes() describes.
+  std::string variant(const std::string& word, char pos, const std::string& parts,
+                      const std::vector<std::string>& british) const;
+  std::string withFullNegativePrefix(const std::string& word, const std::string& phonemes,
+                                     const std::vector<std::string>& british) const;
   std::string compound(const std::string& word) const;
   // Calls `visit(first part's variants, second part's variants)` for each way of splitting
   // `word` into two words of three letters or more that a learner knows, neither of them an

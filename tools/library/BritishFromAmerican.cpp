@@ -166,9 +166,10 @@ std::string britishVowel(const std::string& word, const std::vector<Phone>& p, s
   if (a == "IY") return rAfter ? "ɪə" : weak ? "i" : "iː";
   if (a == "UH") return rAfter ? "" : "ʊ";
   if (a == "UW") {
-    // "new", "tune", "student": njuː, tjuːn, ˈstjuːdənt.
+    // "new", "tune", "student": njuː, tjuːn, ˈstjuːdənt; but "include", "solution" ɪnˈkluːd,
+    // səˈluːʃən, as learners' dictionaries write an l before u today.
     const std::string before = i > 0 ? p[i - 1].arpabet : "";
-    const bool yod = isOneOf(before, {"T", "D", "N", "S", "Z", "TH", "L"}) &&
+    const bool yod = isOneOf(before, {"T", "D", "N", "S", "Z", "TH"}) &&
                      (holds(word, "u") || holds(word, "ew") || holds(word, "eu"));
     if (rAfter || yod) return "";
     return weak ? "u" : "uː";
@@ -302,6 +303,10 @@ std::string britishFor(const std::string& word, const std::vector<std::string>& 
   // British one, where another variant has it, is the one a British column shows.
   std::string agreeing;
   for (const std::string& british : dictionary) {
+    // A word of several syllables that the dictionary typed with no primary stress ("mammal"
+    // mæməl) gets one made from the American, which marks it.
+    const Reading reading = readBritish(decoded(british));
+    if (reading.syllables > 1 && reading.stressedSyllable < 0) continue;
     if (!britishAgreesWith(british, american, homograph)) continue;
     if (agreeing.empty()) agreeing = british;
     std::string withAe = british;

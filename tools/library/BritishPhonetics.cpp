@@ -181,6 +181,28 @@ void onePrimaryStress(std::u32string& text) {
     if (text[i] == kPrimary) text[i] = kSecondary;
 }
 
+// Learners' dictionaries write at most one secondary stress before the primary. Of two, the
+// one right before the primary gives way to the earlier ("actuate" ˌæktʃuːˈeɪt) unless the
+// earlier is a word's opening ɪ alone in its syllable ("electronic" ɪˌlekˈtrɒnɪk); otherwise
+// the last one stands ("rehabilitation" riːhəˌbɪlɪˈteɪʃən).
+void oneSecondaryBeforePrimary(std::u32string& text) {
+  const size_t primary = text.find(kPrimary);
+  if (primary == std::u32string::npos) return;
+  std::vector<size_t> marks;
+  for (size_t i = 0; i < primary; ++i)
+    if (text[i] == kSecondary) marks.push_back(i);
+  if (marks.size() < 2) return;
+  size_t kept = marks.back();
+  const size_t earlier = marks[marks.size() - 2];
+  int vowelsBetween = 0;
+  for (size_t i = kept + 1; i < primary; ++i)
+    vowelsBetween += isVowel(text[i]) && !isVowel(text[i - 1]);
+  const bool openPrefix = earlier == 0 && text[1] == U'ɪ' && text[2] == kSecondary;
+  if (vowelsBetween == 1 && !openPrefix) kept = earlier;
+  for (size_t k = marks.size(); k-- > 0;)
+    if (marks[k] != kept) text.erase(marks[k], 1);
+}
+
 // The dictionary often typed the stress mark after an s that begins the syllable with the stop
 // behind it ("dis'kʌs", "iks'pekt"); a syllable takes the longest onset English allows, as the
 // American side places it: dɪˈskʌs, ɪkˈspekt. "tʃ" is one sound ("ɪksˈtʃeɪndʒ" stays).
@@ -276,6 +298,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     std::u32string ipa = modernVowels(*sounds);
     onePrimaryStress(ipa);
     stressBeforeAnSOnset(ipa);
+    oneSecondaryBeforePrimary(ipa);
     noMarkOnOneSyllable(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }

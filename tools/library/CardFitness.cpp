@@ -20,18 +20,21 @@ const std::set<std::string>& unfitWords() {
       "pistol", "gunshot", "gunfire", "bomb", "bombed", "bombs", "bombing", "bomber", "terrorist",
       "terrorists", "terrorism", "assassin", "assassinated", "thugs", "mugger", "impaled",
       "executions", "executed", "beatings", "shylock", "hitler", "hitler's", "nazi", "nazis",
-      "saddam", "laden", "taleban", "hamas",
+      "saddam", "laden", "taleban", "hamas", "slap", "slapped", "slapping", "spank", "spanked",
+      "flogged",
       // sex
       "sex", "sexual", "sexually", "sexuality", "sexy", "naked", "nude", "breasts", "penis",
       "vagina", "erection", "orgasm", "intercourse", "seduce", "seduced", "prostitute",
       "prostitutes", "prostitution", "whore", "brothel", "mistress", "adultery", "adulteress",
-      "virginal", "abortion", "pregnancy", "pregnant",
+      "virginal", "abortion", "pregnancy", "pregnant", "porn", "pornography", "pornographic",
       // drugs and drink
       "cocaine", "heroin", "marijuana", "opium", "narcotic", "narcotics", "overdose", "overdosed",
       "drunken", "liquor", "whiskey", "whisky",
       // bodily functions
       "burp", "burped", "belch", "fart", "vomit", "vomited", "urine", "urinalysis", "feces",
       "faeces",
+      // mocking a body
+      "piggy", "porcine",
       // swearing and slurs
       "damn", "damned", "hell", "bastard", "bitch", "nigger", "negro", "negroes", "jew", "jews",
       "fag", "retard", "retarded", "idiot", "idiots"};
@@ -41,11 +44,12 @@ const std::set<std::string>& unfitWords() {
 // Phrases no teacher would hand out, whatever else the sentence says ("She's a real dog").
 const std::vector<std::string>& unfitPhrases() {
   static const std::vector<std::string> phrases = {
-      " real dog ",         " sells her body ",    " a black eye ",     " bind the feet ",
-      " beat him up ",      " man's superiority ", " white restrooms ", " pot smokers ",
-      " drunk man ",        " dirty dog ",         " wedlock ",         " beat the students ",
-      " dropped acid ",     " drug habit ",        " drug abuse ",      " drug war ",
-      " freedom fighters ", " uses drugs "};
+      " real dog ", " sells her body ", " a black eye ", " bind the feet ", " beat him up ",
+      " man's superiority ", " white restrooms ", " pot smokers ", " drunk man ", " dirty dog ",
+      " wedlock ", " beat the students ", " dropped acid ", " drug habit ", " drug abuse ",
+      " drug war ", " freedom fighters ", " uses drugs ", " fat cheeked ", " how fat ",
+      // an illness told as a secret or a shame
+      " has aids ", " had aids ", " have aids ", " with aids "};
   return phrases;
 }
 

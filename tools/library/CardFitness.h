@@ -1,7 +1,7 @@
 // Which sentences a teacher would hand a class: none on bodily functions, sex, drugs, violence or
-// crime, none that sums up a people ("The Irish have a penchant for blarney"), none naming a
-// company or brand, none with a slip of grammar that a learner would copy ("has be
-// languishing").
+// crime, none mocking a body or telling an illness as a shame, none that sums up a people ("The
+// Irish have a penchant for blarney"), none naming a company or brand, none with a slip of
+// grammar that a learner would copy ("has be languishing").
 #pragma once
 
 #include <set>

@@ -137,6 +137,10 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
   return false;
 }
 
+bool hasNoElision(const std::string& text) {
+  return text.find("..") == std::string::npos && text.find("\u2026") == std::string::npos;
+}
+
 bool showsTheWord(const std::string& text, const std::vector<std::string>& forms, char pos,
                   const std::vector<std::string>& otherMembers) {
   const std::vector<std::string> words = wordsOf(text);

@@ -23,6 +23,10 @@ using VerbEnding = std::function<char(const std::string&)>;
 // Whether `text` is a sentence: a subject and a verb with tense, no dangling end.
 bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding);
 
+// Whether `text` is whole as written: an elision ("She was not the...credible fool") leaves a
+// hole a learner cannot read past.
+bool hasNoElision(const std::string& text);
+
 // Whether `text` shows one of `forms` (the headword and its inflections) used as part of
 // speech `pos` (WordNet letter) and, for a verb, no form of `otherMembers`, the synset's
 // other verbs.

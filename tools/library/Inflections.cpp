@@ -197,14 +197,23 @@ std::vector<std::string> Inflections::recordedForms(const std::string& base, cha
       const auto spelled = std::find_if(regular.begin(), regular.end(), [&](const std::string& c) {
         return c != form && evidence_.spelled(c) && (!followsTheRules || isRecorded(base, c));
       });
+      // A third person is always the regular one: "lambasts" in the record of lambaste (the
+      // form of its variant lambast) is lambastes.
       if (spelled != regular.end())
         kept = *spelled;
+      else if (!followsTheRules && marker == '@' && regular.size() == 1)
+        kept = regular.front();
       else if (!followsTheRules)
         continue;
     }
     // The record adds "s" to nouns that take none (sheeps, musics, knowledges): a regular
     // plural counts only when it is a word in use, as a guessed one does.
     if (marker == '#' && isRegularSpelling(base, kept, marker) && !known(kept)) continue;
+    // A comparative or superlative without the other, in the record or in use, that WordNet
+    // knows as a word of its own is that word: "number" of numb, "voider" of void.
+    if ((marker == '&' || marker == '*') && !hasTheOtherDegree(base, marker) &&
+        wordNet_.isLemma(kept))
+      continue;
     if (std::find(recorded.begin(), recorded.end(), kept) == recorded.end())
       recorded.push_back(kept);
   }
@@ -216,6 +225,14 @@ std::vector<std::string> Inflections::recordedForms(const std::string& base, cha
                      [&](const std::string& form) { return isAnotherWordsForm(base, form); }),
       irregular.end());
   return irregular;
+}
+
+bool Inflections::hasTheOtherDegree(const std::string& base, char marker) const {
+  const char other = marker == '&' ? '*' : '&';
+  if (!exchange_.formsOf(base, other).empty()) return true;
+  const std::vector<std::string> regular = regularCandidates(base, other);
+  return std::any_of(regular.begin(), regular.end(),
+                     [&](const std::string& form) { return known(form); });
 }
 
 bool Inflections::isRecorded(const std::string& base, const std::string& form) const {
@@ -235,7 +252,9 @@ std::vector<std::string> Inflections::guessedForms(const std::string& base, char
   std::vector<std::string> irregular = irregularForms(base, pos, marker);
   if (!irregular.empty()) return irregular;
   for (const std::string& candidate : regularCandidates(base, marker)) {
-    if (!known(candidate)) continue;
+    // The record may spell it under another marker only: "canters" the plural is the third
+    // person too.
+    if (!known(candidate) && !isRecorded(base, candidate)) continue;
     // The record names it a form of another word in use: "has" is no plural of the
     // interjection "ha", nor "corpses" of "corps" (but "cookies" stays cookie's beside a rare
     // "cooky", and the record's slips such as "stupidest" of "stupide" count for nothing).

@@ -54,6 +54,9 @@ class Inflections {
   std::vector<std::string> recordedForms(const std::string& base, char pos, char marker) const;
   bool isAnotherWordsForm(const std::string& base, const std::string& form) const;
   bool isRecorded(const std::string& base, const std::string& form) const;
+  // Whether the comparative's superlative (or the superlative's comparative) is recorded or in
+  // use.
+  bool hasTheOtherDegree(const std::string& base, char marker) const;
   std::vector<std::string> guessedForms(const std::string& base, char pos, char marker) const;
   bool known(const std::string& word) const { return evidence_.known(word); }
 

@@ -70,11 +70,18 @@ void writeUBeforeAVowel(std::vector<Phone>& phones) {
 }
 
 // The dictionary marks some words with two primary stresses ("outside", "fourteen"); all but
-// the last are secondary, as learners' dictionaries write them.
+// the last are secondary, as learners' dictionaries write them. A few it marks with secondary
+// ones only ("tonsil", "polyglot"): the first is the primary.
 void keepOnePrimaryStress(std::vector<Phone>& phones) {
   size_t last = phones.size();
   for (size_t i = 0; i < phones.size(); ++i)
     if (phones[i].stress == 1) last = i;
+  if (last == phones.size())
+    for (Phone& p : phones)
+      if (p.stress == 2) {
+        p.stress = 1;
+        return;
+      }
   for (size_t i = 0; i < last; ++i)
     if (phones[i].stress == 1) phones[i].stress = 2;
 }
@@ -116,6 +123,40 @@ void dropUnwrittenSecondaryStress(std::vector<Phone>& phones) {
   }
 }
 
+// Learners' dictionaries write at most one secondary stress before the primary. Of two, the
+// one right before the primary gives way to the earlier ("elasticity" ˌilæˈstɪsəti,
+// "cappuccino" ˌkæpuˈtʃinoʊ) unless the earlier is the open ɪ of a prefix that begins the word
+// ("electronic" ɪˌlɛkˈtrɑnɪk); otherwise the last one stands ("investigation"
+// ɪnˌvɛstəˈɡeɪʃən, "imagination" ɪˌmædʒəˈneɪʃən). Returns the vowels whose mark goes unwritten.
+std::set<size_t> secondariesBeforePrimaryLeftOut(const std::vector<Phone>& phones) {
+  std::vector<size_t> vowels;
+  for (size_t i = 0; i < phones.size(); ++i)
+    if (phones[i].isVowel()) vowels.push_back(i);
+  std::vector<size_t> written;  // positions in `vowels`
+  size_t primary = vowels.size();
+  for (size_t k = 0; k < vowels.size(); ++k) {
+    const Phone& v = phones[vowels[k]];
+    if (v.stress == 1) {
+      primary = k;
+      break;
+    }
+    if (v.stress == 2 && !v.unmarked) written.push_back(k);
+  }
+  if (primary == vowels.size() || written.size() < 2) return {};
+  size_t kept = written.back();
+  const size_t earlier = written[written.size() - 2];
+  if (kept + 1 == primary) {
+    const size_t at = vowels[earlier];
+    const bool openPrefix = at == 0 && phones[at].arpabet == "IH" && at + 2 < phones.size() &&
+                            !phones[at + 1].isVowel() && phones[at + 2].isVowel();
+    if (!openPrefix) kept = earlier;
+  }
+  std::set<size_t> leftOut;
+  for (size_t k : written)
+    if (k != kept) leftOut.insert(vowels[k]);
+  return leftOut;
+}
+
 }  // namespace
 
 std::optional<std::vector<Phone>> arpabetPhones(const std::string& phonemes,
@@ -145,6 +186,14 @@ std::optional<std::vector<Phone>> arpabetPhones(const std::string& phonemes,
   keepOnePrimaryStress(phones);
   writeUBeforeAVowel(phones);
   dropUnwrittenSecondaryStress(phones);
+  // An "er" whose secondary stress goes unwritten is weak: "liberation" ˌlɪbəˈreɪʃən.
+  for (size_t i : secondariesBeforePrimaryLeftOut(phones)) {
+    phones[i].unmarked = true;
+    if (phones[i].arpabet == "ER") {
+      phones[i].stress = 0;
+      phones[i].ipa = "ər";
+    }
+  }
   giveErToTheNextSyllable(phones);
   return phones;
 }
@@ -154,6 +203,7 @@ std::string withStressMarks(const std::vector<Phone>& phones) {
   for (const Phone& p : phones) syllables += p.isVowel();
 
   // Where each stress mark goes: before the onset of its vowel's syllable.
+  const std::set<size_t> leftOut = secondariesBeforePrimaryLeftOut(phones);
   std::vector<std::string> marks(phones.size());
   size_t previousVowel = std::string::npos;
   for (size_t i = 0; i < phones.size(); ++i) {
@@ -164,7 +214,8 @@ std::string withStressMarks(const std::vector<Phone>& phones) {
       --onset;
     if (previousVowel == std::string::npos) onset = 0;
     if (syllables > 1 && phones[i].stress == 1) marks[onset] = "ˈ";
-    if (syllables > 1 && phones[i].stress == 2 && !phones[i].unmarked) marks[onset] = "ˌ";
+    if (syllables > 1 && phones[i].stress == 2 && !phones[i].unmarked && !leftOut.count(i))
+      marks[onset] = "ˌ";
     previousVowel = i;
   }
   std::string ipa;

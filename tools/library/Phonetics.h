@@ -5,7 +5,8 @@
 // unstressed "er" before a vowel gives its r to the next syllable ("around" əˈraʊnd), and a word
 // has one primary stress, its last ("outside" ˌaʊtˈsaɪd). A secondary stress on the syllable
 // right after the primary or on a final "-y" goes unwritten ("contact" ˈkɑntækt, "company"
-// ˈkʌmpəni) unless a compound's part begins there. Words of one syllable get no mark.
+// ˈkʌmpəni) unless a compound's part begins there. At most one secondary stress stands before
+// the primary ("investigation" ɪnˌvɛstəˈɡeɪʃən). Words of one syllable get no mark.
 #pragma once
 
 #include <optional>

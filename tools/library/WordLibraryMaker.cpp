@@ -193,17 +193,19 @@ class Maker {
     return it == listCounts_.end() ? 0L : it->second;
   }
 
-  // Whether a noun's plural stands on its card. A noun that the dictionary's record gives no
-  // plural ("advice", "tonight"), or that our own list names uncountable where the record gives
-  // one ("equipments"), shows a plural only where a second source attests it: WordNet's own
-  // texts use it, or its exception lists give it ("waters", "data"), or, for a plural the record
-  // lacks, the subtitles use it at least once in a hundred uses of the noun ("emails", but not
-  // "nows"). A word of its own spelt so is no such witness ("mores" is not "more"'s plural).
+  // Whether a noun's plural stands on its card. A noun that our own list names uncountable
+  // shows none, whatever the record or WordNet's exception lists give ("equipments", "breads",
+  // "macaronies" of the old sense a dandy). One that the dictionary's record gives no plural
+  // ("advice", "tonight") shows one only where a second source attests it: WordNet's own texts use
+  // it, or its exception lists give it
+  // ("waters", "data"), or the subtitles use it at least once in a hundred uses of the noun
+  // ("emails", but not "nows"). A word of its own spelt so is no such witness ("mores" is not
+  // "more"'s plural).
   bool pluralStands(const std::string& noun, const std::string& plural) const {
-    const bool listed = uncountable_.count(noun) > 0;
-    if (!listed && !exchange_.formsOf(noun, '#').empty()) return true;
+    if (uncountable_.count(noun)) return false;
+    if (!exchange_.formsOf(noun, '#').empty()) return true;
     if (wordNet_.usesInGlosses(plural) >= 2 || isIrregularFormOf(plural, noun)) return true;
-    return !listed && listCount(plural) >= 3 && listCount(plural) * 100 >= listCount(noun);
+    return listCount(plural) >= 3 && listCount(plural) * 100 >= listCount(noun);
   }
 
   std::string curated(const std::string& name) const {
@@ -490,13 +492,33 @@ class Maker {
     return parts;
   }
 
-  // Parts of speech whose inflections the card lists: the main one, and others used often
-  // ("rights" for right, but no "heres" for the rare noun here).
+  // Parts of speech whose inflections the card lists: the main one, others used often ("rights"
+  // for right, but no "heres" for the rare noun here) and that of the card's first meaning
+  // ("ferry" 渡船, whose noun the tagged texts hardly meet). A part whose senses are all a
+  // name's is none of the word's: "More" the statesman gives more no plural.
   std::vector<char> formParts(const Headword& h) const {
     std::vector<char> parts;
+    auto add = [&](char pos) {
+      if (std::find(parts.begin(), parts.end(), pos) != parts.end() || !hasOwnSense(h.word, pos))
+        return;
+      parts.push_back(pos);
+    };
     for (char pos : h.parts)
-      if (parts.empty() || wordNet_.tagCount(h.word, pos) >= 3) parts.push_back(pos);
+      if (parts.empty() || wordNet_.tagCount(h.word, pos) >= 3) add(pos);
+    if (!h.meanings.empty() && h.meanings.front().pos) add(h.meanings.front().pos);
     return parts;
+  }
+
+  // Whether WordNet knows the word itself in that part of speech, spelt as the headword is,
+  // and not only as a name ("More") or a phrase.
+  bool hasOwnSense(const std::string& word, char pos) const {
+    for (uint32_t offset : wordNet_.senses(word, pos)) {
+      const Synset* synset = wordNet_.synset(pos, offset);
+      if (synset &&
+          std::find(synset->words.begin(), synset->words.end(), word) != synset->words.end())
+        return true;
+    }
+    return false;
   }
 
   std::vector<char> allPartsOf(const std::string& lemma) const {
@@ -1017,7 +1039,8 @@ class Maker {
           if (taken >= 2) break;
           if (!showsTheWord(example, forms, pos, otherMembers) ||
               !isWholeSentence(example, [this](const std::string& w) { return verbEnding(w); }) ||
-              !isFitForACard(example, unfit_, forms) || !hasNoGrammarSlip(example))
+              !isFitForACard(example, unfit_, forms) || !hasNoGrammarSlip(example) ||
+              !hasNoElision(example))
             continue;
           emit(m, sentence(example), "");
           ++taken;
