@@ -1,5 +1,7 @@
 # The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
 JOBS ?= $(shell nproc)
+# A build step that runs processes of its own (the voice pack's recordings) runs no more than JOBS.
+export VOCAB_JOBS = $(JOBS)
 
 .PHONY: deps run run-online test test-tsan bench build-test build-clang clean
 

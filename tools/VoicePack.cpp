@@ -166,6 +166,17 @@ std::vector<uint8_t> speakWord(const std::string& word) {
   return mp3;
 }
 
+unsigned recordingJobs(const char* setting, unsigned cores) {
+  cores = std::max(1u, cores);
+  if (!setting || !*setting) return cores;
+  std::string text(setting);
+  bool digits = text.size() <= 9 &&
+                std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  unsigned jobs = digits ? unsigned(std::stoul(text)) : 0;
+  if (jobs == 0) throw BuildError("the number of jobs is a whole number from 1 up");
+  return std::min(jobs, cores);
+}
+
 size_t makeVoicePack(const std::vector<std::string>& words, const std::string& packPath,
                      unsigned jobs) {
   std::set<std::string> wanted;

@@ -22,6 +22,11 @@ std::vector<std::string> readWordList(const std::string& path);
 // fails or gives nothing.
 std::vector<uint8_t> speakWord(const std::string& word);
 
+// How many words are spoken at once: `setting` (a whole number from 1 up, from the command line or
+// VOCAB_JOBS, the build's JOBS) capped at `cores`; every core when there is no setting. Throws
+// BuildError when the setting is not such a number.
+unsigned recordingJobs(const char* setting, unsigned cores);
+
 // Writes the pack for `words` to packPath (through a temporary file and a rename), speaking with
 // `jobs` words at a time. When packPath already holds exactly these words it is kept and only
 // touched. Returns the number of recordings made.

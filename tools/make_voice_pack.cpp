@@ -1,8 +1,11 @@
 // make_voice_pack words <learn.db> <word list>: writes the list of words to record, touching the
 //   file only when the list changed (the pack's build depends on it).
-// make_voice_pack pack <word list> <words_voices.zip> [jobs]: records every word into the pack.
+// make_voice_pack pack <word list> <words_voices.zip> [jobs]: records every word into the pack,
+//   `jobs` (or else VOCAB_JOBS, which the Makefile sets to its JOBS) words at a time, at most one
+//   per core.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -19,8 +22,8 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (command == "pack" && (argc == 4 || argc == 5)) {
-      unsigned jobs =
-          argc == 5 ? unsigned(std::stoul(argv[4])) : std::thread::hardware_concurrency();
+      unsigned jobs = tools::recordingJobs(argc == 5 ? argv[4] : std::getenv("VOCAB_JOBS"),
+                                           std::thread::hardware_concurrency());
       auto start = std::chrono::steady_clock::now();
       size_t made = tools::makeVoicePack(tools::readWordList(argv[2]), argv[3], jobs);
       double seconds =

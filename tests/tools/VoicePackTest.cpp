@@ -6,6 +6,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Files.h"
 #include "tests/tools/ShippedStore.h"
+#include "tools/TsvFile.h"
 #include "tools/VoicePack.h"
 #include "util/ZipFile.h"
 #include "voice/AudioControl.h"
@@ -60,6 +61,16 @@ TEST_F(VoicePackTest, RecordsEachWordUnderItsFirstCharacterAndKeepsAPackOfTheSam
   EXPECT_EQ(tools::makeVoicePack(words, pack, 2), 0u) << "kept";
   words.push_back("zebra");
   EXPECT_EQ(tools::makeVoicePack(words, pack, 2), 4u);
+}
+
+TEST(VoicePackJobs, TheSettingCapsTheRecordingsAtOnceAndEveryCoreIsTheLimit) {
+  EXPECT_EQ(tools::recordingJobs(nullptr, 8), 8u);
+  EXPECT_EQ(tools::recordingJobs("", 8), 8u);
+  EXPECT_EQ(tools::recordingJobs("2", 8), 2u);
+  EXPECT_EQ(tools::recordingJobs("64", 8), 8u);
+  EXPECT_EQ(tools::recordingJobs(nullptr, 0), 1u) << "no core count known";
+  for (const char* bad : {"0", "-1", "2x", " 2", "4294967297", "99999999999"})
+    EXPECT_THROW(tools::recordingJobs(bad, 8), tools::BuildError) << bad;
 }
 
 }  // namespace
