@@ -1,0 +1,149 @@
+// The settings' new-word amount in the real program's window under Xvfb: "0012" pasted with
+// Ctrl+V (put on the clipboard with xclip) shows as 12, the number stored, once Enter ends the
+// editing. Each step waits for the look it checks: the settings tab lit, the digits in the field.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Files.h"
+#include "store/CallDB.h"
+#include "tests/app/PhoneWindow.h"
+#include "tests/app/ProgramProcess.h"
+#include "tests/app/XvfbDesktop.h"
+#include "tests/support/TempHome.h"
+
+namespace apptest {
+namespace {
+
+// Screen points of the phone: the settings tab's icon and the 新词 field inside its border.
+constexpr double kSettingsTab[2] = {280, 545};
+const plat::Rect kSettingsIcon = {268, 530, 24, 22};
+const plat::Rect kNewWordsField = {212, 208, 37, 19};
+
+class AmountInWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = testsupport::makeTempDir("vocab-amount");
+    ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+    ASSERT_TRUE(planWordsInHome(folder_ + "/home", {"apple"}, [](CallDB& store) {
+      store.UpdatePersonalValue("run_machine", "1");  // past the picture guide
+      store.UpdatePersonalValue("StudyLimitCount", "12");
+    }));
+    program_ = std::make_unique<ProgramProcess>(
+        folder_, "",
+        std::map<std::string, std::string>{{"DISPLAY", desktop_.display()},
+                                           {"WAYLAND_DISPLAY", ""},
+                                           {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
+    ASSERT_TRUE(program_->started());
+    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    ASSERT_FALSE(window_.empty()) << program_->log();
+    phone_ = std::make_unique<PhoneWindow>(desktop_, window_);
+  }
+  void TearDown() override {
+    program_.reset();
+    plat::files::remove(folder_);
+  }
+
+  // The first picture that passes `check`, taken within one generous deadline.
+  std::optional<ScreenShot> waitFor(const std::function<bool(const ScreenShot&)>& check,
+                                    double seconds = 120) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+      std::optional<ScreenShot> now = phone_->shot();
+      if (now && check(*now)) return now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    return std::nullopt;
+  }
+  // How many point-wide columns of the field hold dark pixels: the width of its digits (and of
+  // the caret while editing).
+  int inkColumns(const ScreenShot& shot) const {
+    int columns = 0;
+    for (double x = kNewWordsField.x; x < kNewWordsField.x + kNewWordsField.width; ++x) {
+      const plat::Rect column = {x, kNewWordsField.y, 1, kNewWordsField.height};
+      columns += phone_->share(shot, column, [](unsigned rgb) {
+        return (rgb >> 16) < 0x60 && ((rgb >> 8) & 0xff) < 0x60 && (rgb & 0xff) < 0x60;
+      }) > 0;
+    }
+    return columns;
+  }
+  bool settingsTabGrey(const ScreenShot& shot) const {
+    return phone_->share(shot, kSettingsIcon, [](unsigned rgb) {
+      const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+      return r < 0xb0 && r > 0x40 && r + 12 > g && g + 12 > r && b + 12 > r && r + 12 > b;
+    }) > 0.05;
+  }
+  bool settingsTabLit(const ScreenShot& shot) const {
+    return phone_->share(shot, kSettingsIcon, [](unsigned rgb) {
+      const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+      return g > 100 && g > r + 40 && g > b + 20;
+    }) > 0.05;
+  }
+  // The stored amount, once the program has gone (it keeps its store locked).
+  std::string storedAmount() const {
+    plat::AppHome::setHome(folder_ + "/home");
+    const std::string amount = CallDB::callDB()->getPersonalValue("StudyLimitCount");
+    CallDB::Release_CallDB();
+    plat::AppHome::setHome("");
+    return amount;
+  }
+
+  XvfbDesktop desktop_;
+  std::string folder_;
+  std::unique_ptr<ProgramProcess> program_;
+  std::string window_;
+  std::unique_ptr<PhoneWindow> phone_;
+};
+
+TEST_F(AmountInWindow, APastedAmountShowsTheNumberStoredOnceEditingEnds) {
+  // The first screen's tab bar, then the settings screen with its tab lit and the stored amount.
+  // A tap is tried again should the program's first screen still have been settling.
+  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return settingsTabGrey(s); })) << program_->log();
+  std::optional<ScreenShot> stored;
+  for (int tries = 0; tries < 6 && !stored; ++tries) {
+    phone_->tap(kSettingsTab[0], kSettingsTab[1]);
+    stored =
+        waitFor([&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; }, 20);
+  }
+  ASSERT_TRUE(stored) << program_->log();
+  const int twoDigits = inkColumns(*stored);
+  phone_->write(*stored, "amount_stored.png");
+
+  const double field[2] = {kNewWordsField.x + kNewWordsField.width / 2,
+                           kNewWordsField.y + kNewWordsField.height / 2};
+  phone_->tap(field[0], field[1]);
+  desktop_.run("xdotool key --window " + window_ + " BackSpace BackSpace");
+  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return inkColumns(s) < twoDigits / 2; }))
+      << "the field was not emptied";
+
+  const std::string clip = folder_ + "/clip.txt";
+  ASSERT_TRUE(plat::files::writeFileAtomically(clip, "0012"));
+  desktop_.run("xclip -selection clipboard -i " + clip + " >/dev/null");
+  desktop_.run("xdotool windowfocus --sync " + window_ + " key ctrl+v");
+  std::optional<ScreenShot> pasted =
+      waitFor([&](const ScreenShot& s) { return inkColumns(s) > twoDigits * 3 / 2; });
+  ASSERT_TRUE(pasted) << "nothing pasted";
+  phone_->write(*pasted, "amount_pasted.png");
+
+  desktop_.run("xdotool key --window " + window_ + " Return");
+  std::optional<ScreenShot> ended = waitFor(
+      [&](const ScreenShot& s) { return phone_->changed(*stored, s, kNewWordsField) < 0.01; });
+  std::optional<ScreenShot> last = phone_->shot();
+  ASSERT_TRUE(last);
+  phone_->write(ended ? *ended : *last, "amount_ended.png");
+  EXPECT_TRUE(ended) << "the field still shows " << inkColumns(*last)
+                     << " columns of digits, not the stored 12's " << twoDigits;
+
+  EXPECT_EQ(program_->terminate(), 0);
+  EXPECT_EQ(storedAmount(), "12");
+}
+
+}  // namespace
+}  // namespace apptest
