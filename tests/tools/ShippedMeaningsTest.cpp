@@ -73,6 +73,12 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"depression", "n. 抑郁", "萧条", ""},
       {"nowadays", "adv. 现今", "如今", "n."},
       {"unexpectedly", "adv. 出乎意料地", "意外地", "想不到的"},
+      // Function words keep the content word of the same letters.
+      {"like", "v. 喜欢", "prep. 像", ""},
+      {"can", "v. 能", "n. 罐头", ""},
+      {"will", "v. 将", "n. 意志", ""},
+      {"mine", "pron. 我的", "n. 矿", ""},
+      {"over", "prep. ", "adv. 结束", ""},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);
