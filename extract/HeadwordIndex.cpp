@@ -18,8 +18,8 @@ struct HeadwordIndex::Rows {
   std::vector<int64_t> ids;                                   // by word number
   std::vector<std::pair<int64_t, std::string>> records;       // [word id, record text]
   std::vector<std::pair<int64_t, std::string>> meanings;      // [word id, Chinese meaning]
-  // Ids of the words books teach, with their frequency rank (0 when in no frequency book).
-  std::unordered_map<int64_t, uint16_t> inBooks;
+  std::unordered_set<int64_t> inBooks;                        // ids of the words books teach
+  std::unordered_map<int64_t, uint16_t> frequencyRanks;       // by id, of the ranked words
 };
 
 namespace {
@@ -65,10 +65,9 @@ HeadwordIndex::HeadwordIndex(Rows rows)
   hasBooks_ = !rows.inBooks.empty();
   frequencyRank_.assign(words_.size(), 0);
   for (size_t i = 0; i < rows.ids.size(); ++i) {
-    const auto taught = rows.inBooks.find(rows.ids[i]);
-    if (taught == rows.inBooks.end()) continue;
-    traits_[i] |= kInBook;
-    frequencyRank_[i] = taught->second;
+    if (rows.inBooks.count(rows.ids[i])) traits_[i] |= kInBook;
+    const auto ranked = rows.frequencyRanks.find(rows.ids[i]);
+    if (ranked != rows.frequencyRanks.end()) frequencyRank_[i] = ranked->second;
   }
 
   std::vector<std::vector<std::string>> senses(words_.size());
@@ -177,15 +176,18 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
         *db, "select f_wl_uWordID, wt_tRelatedWords from Words_Transform order by rowid");
     rows.meanings = readBack(
         *db, "select f_wl_uWordID, wmc_tData from Words_Meaning_Ch order by wmc_uMeaingID");
-    // A word's place in the frequency books is its frequency rank.
-    const Value taught = db->sql_select(
-        "select f_wl_uId, ifnull(min(case when f_b_uId in (800, 801) then bw_uId end), 0) "
-        "from book_words group by f_wl_uId",
-        "NN", "", Value::array());
-    for (size_t i = 0; i < taught.size(); ++i) {
-      const int64_t rank = taught.at(i).at(1).asInt();
-      rows.inBooks.emplace(taught.at(i).at(0).asInt(),
-                           rank > 0 && rank <= UINT16_MAX ? static_cast<uint16_t>(rank) : 0);
+    const Value taught =
+        db->sql_select("select distinct f_wl_uId from book_words", "N", "", Value::array());
+    for (size_t i = 0; i < taught.size(); ++i) rows.inBooks.insert(taught.at(i).asInt());
+    // A word's place in the frequency books is its frequency rank. Asked apart, both questions
+    // are answered from an index.
+    const Value ranked =
+        db->sql_select("select f_wl_uId, bw_uId from book_words where f_b_uId in (800, 801)", "NN",
+                       "", Value::array());
+    for (size_t i = 0; i < ranked.size(); ++i) {
+      const int64_t rank = ranked.at(i).at(1).asInt();
+      if (rank > 0 && rank <= UINT16_MAX)
+        rows.frequencyRanks.emplace(ranked.at(i).at(0).asInt(), static_cast<uint16_t>(rank));
     }
   } catch (const std::exception&) {
     return nullptr;

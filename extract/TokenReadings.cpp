@@ -149,17 +149,18 @@ Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const
   LowerCaseFirst lowerCaseWord{index_};
   if (own != HeadwordIndex::kAbsent && mayBeAnUnrecordedForm(own, lower)) {
     // A headword that the rules make another's form, though no card records it ("lied",
-    // "shorts"). A plural is a noun of a noun ("news" is none of new's, "sideways" no plural)
-    // and never ends in "ss" ("canvass").
-    if (lower.size() >= 4 && !inflection::endsWith(lower, "ss") &&
-        inflection::plural(lower, lowerCaseWord) && lowerCaseWord.number != own) {
+    // "shorts"). A plural is a noun of a noun: "news" is none of new's, "sideways" no plural.
+    if (lower.size() >= 4 && inflection::plural(lower, lowerCaseWord) &&
+        lowerCaseWord.number != own) {
       if (index_.isFirstANoun(own) && index_.isNoun(lowerCaseWord.number))
         return ownOrBase(own, {lowerCaseWord.number, '#'}, lower);
       out.add(own);
       return out;
     }
-    if (bySuffixRules(lower, lowerCaseWord) && lowerCaseWord.number != own)
-      return ownOrBase(own, {lowerCaseWord.number, 0}, lower);
+    if (!index_.inBook(own) || inflection::endsWith(lower, "ed")) {
+      if (bySuffixRules(lower, lowerCaseWord) && lowerCaseWord.number != own)
+        return ownOrBase(own, {lowerCaseWord.number, 0}, lower);
+    }
   }
   if (own == HeadwordIndex::kAbsent && form.otherBase != HeadwordIndex::kAbsent)
     return nounOrVerb(form);
@@ -197,8 +198,10 @@ uint32_t TokenReader::adjectiveOfAdverb(std::string_view lower) const {
 // card records: only where that would give more than itself (see ownOrBase), which spares most
 // words the rules' lookups.
 bool TokenReader::mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const {
-  return !index_.inBook(own) || inflection::endsWith(lower, "ed") ||
-         inflection::endsWith(lower, "s");
+  // No plural ends in "ss" ("canvass"), and such a word is no past or participle either.
+  if (inflection::endsWith(lower, "ss")) return false;
+  if (!index_.inBook(own) || inflection::endsWith(lower, "ed")) return true;
+  return inflection::endsWith(lower, "s") && index_.isFirstANoun(own);  // "shorts", "goods"
 }
 
 Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const {
