@@ -77,7 +77,9 @@ TEST_F(ShippedStressMarksTest, AtMostOneSecondaryStressBeforeThePrimaryAndStrong
       {"unhappy", {"ˌʌnˈhæpi", "ˌʌnˈhæpi"}},
       {"until", {"ənˈtɪl", "ənˈtɪl"}},
       {"including", {"ɪnˈkludɪŋ", "ɪnˈkluːdɪŋ"}},
-      {"mammal", {"ˈmæməl", "ˈmæməl"}}};
+      {"mammal", {"ˈmæməl", "ˈmæməl"}},
+      {"handle", {"ˈhændəl", "ˈhændl"}},
+      {"uncle", {"ˈʌŋkəl", "ˈʌŋkl"}}};
   for (const auto& [word, phonetics] : expected) EXPECT_EQ(sounds.at(word), phonetics) << word;
 }
 

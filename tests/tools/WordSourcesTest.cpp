@@ -35,31 +35,33 @@ TEST(Phonetics, ArpabetBecomesIpaWithTheStressBeforeItsSyllable) {
 
 TEST(BritishPhonetics, TheDictionarysNotationBecomesTodaysIpa) {
   const std::pair<const char*, const char*> cases[] = {
-      {"ðєә", "ðeə"},                    // Cyrillic є and ә
-      {"i^'zæktli", "ɪɡˈzæktli"},        // "^" for a lost ɡ; short i
-      {"'wɒ:tә", "ˈwɔːtə"},              // ɒ: is ɔː
-      {".ʌndә'stænd", "ˌʌndəˈstænd"},    // "." for secondary stress before the primary
-      {"'bɔl.pɑ:k", "ˈbɒlˌpɑːk"},        // ... and after it
-      {"dæns. dɑ:ns", "dæns"},           // variants: the first
-      {"liv.laiv", "lɪv"},               // variants without stress
-      {"ә'bju:s.ә'bju:z", "əˈbjuːs"},    // variants each with their stress
-      {"'kɔndʌkt, -dәkt", "ˈkɒndʌkt"},   // a fragment after a comma
-      {"әb'sesiv,ɔb-", "əbˈsesɪv"},      // ... with no space
+      {"ðєә", "ðeə"},                   // Cyrillic є and ә
+      {"i^'zæktli", "ɪɡˈzæktli"},       // "^" for a lost ɡ; short i
+      {"'wɒ:tә", "ˈwɔːtə"},             // ɒ: is ɔː
+      {".ʌndә'stænd", "ˌʌndəˈstænd"},   // "." for secondary stress before the primary
+      {"'bɔl.pɑ:k", "ˈbɒlˌpɑːk"},       // ... and after it
+      {"dæns. dɑ:ns", "dæns"},          // variants: the first
+      {"liv.laiv", "lɪv"},              // variants without stress
+      {"ә'bju:s.ә'bju:z", "əˈbjuːs"},   // variants each with their stress
+      {"'kɔndʌkt, -dәkt", "ˈkɒndʌkt"},  // a fragment after a comma
+      {"әb'sesiv,ɔb-", "əbˈsesɪv"},     // ... with no space
       {",sivilai'zeiʃən;-li'z-", "ˌsɪvɪlaɪˈzeɪʃən"},
-      {"'ɑ:ftә'nu:n", "ˌɑːftəˈnuːn"},    // one primary stress a word
-      {"'peidʒә(r)", "ˈpeɪdʒə"},         // optional sounds left out
-      {"gou", "ɡəʊ"},                    // diphthongs as written today
-      {"'siәriәs", "ˈsɪəriəs"},          // iə is ɪə only when stressed
-      {"'hæpi", "ˈhæpi"},                // a final i stays
+      {"'ɑ:ftә'nu:n", "ˌɑːftəˈnuːn"},  // one primary stress a word
+      {"'peidʒә(r)", "ˈpeɪdʒə"},       // optional sounds left out
+      {"gou", "ɡəʊ"},                  // diphthongs as written today
+      {"'siәriәs", "ˈsɪəriəs"},        // iə is ɪə only when stressed
+      {"'hæpi", "ˈhæpi"},              // a final i stays
       {"hwєә", "weə"},
-      {"'bjldɔ^", "ˈbʊldɒɡ"},            // a u typed as j
+      {"'bjldɔ^", "ˈbʊldɒɡ"},  // a u typed as j
       {"pә'tikjjlәli", "pəˈtɪkjʊləli"},
-      {"ˌpepəˈrəʊni", "ˌpepəˈrəʊni"},    // already in today's letters
-      {"'kwi:n", "kwiːn"},               // no mark on one syllable ...
-      {"'pi:pl", "ˈpiːpl"},              // ... but a syllabic consonant is one
-      {"'riәl", "ˈrɪəl"},                // ... and so is a ə said apart
+      {"ˌpepəˈrəʊni", "ˌpepəˈrəʊni"},  // already in today's letters
+      {"'kwi:n", "kwiːn"},             // no mark on one syllable ...
+      {"'pi:pl", "ˈpiːpl"},            // ... but a syllabic consonant is one
+      {"'riәl", "ˈrɪəl"},              // ... and so is a ə said apart
+      {"hændl", "ˈhændl"},             // ... which is marked where the dictionary forgot
+      {"auә", "ˈaʊə"},
       {"'pәuit", "ˈpəʊɪt"},
-      {"'siks'ti:n", "ˌsɪksˈtiːn"},      // six|teen, no s moved over its join
+      {"'siks'ti:n", "ˌsɪksˈtiːn"},  // six|teen, no s moved over its join
   };
   for (const auto& [notation, ipa] : cases) {
     EXPECT_EQ(tools::britishToIpa(notation), ipa) << notation;

@@ -160,7 +160,8 @@ AmericanPronunciation::AmericanPronunciation(
 
 // The negative prefix "un-" keeps its full vowel, which the pronouncing dictionary weakens
 // ("unarmed" AH0 N AA1 R M D): ˌʌnˈɑrmd, as the British ˌʌnˈɑːmd. A prefix is one the British
-// says ʌn, or one before a word of its own; "unless" and "until" have none.
+// says ʌn, or one before a word said as it is alone ("un|ethical"); "unless" and "until" have
+// none.
 std::string AmericanPronunciation::withFullNegativePrefix(
     const std::string& word, const std::string& phonemes,
     const std::vector<std::string>& british) const {
@@ -171,7 +172,13 @@ std::string AmericanPronunciation::withFullNegativePrefix(
     const size_t at = b.rfind("ˌ", 0) == 0 || b.rfind("ˈ", 0) == 0 ? std::string("ˈ").size() : 0;
     return b.compare(at, std::string("ʌn").size(), "ʌn") == 0;
   });
-  if (!britishSaysIt && !isWord_(word.substr(2))) return phonemes;
+  const auto rest = variants_.find(word.substr(2));
+  const bool beforeAWord =
+      rest != variants_.end() &&
+      std::any_of(rest->second.begin(), rest->second.end(), [&](const std::string& v) {
+        return withoutStress(v) == withoutStress(phonemes.substr(std::string("AH0 N ").size()));
+      });
+  if (!britishSaysIt && !beforeAWord) return phonemes;
   return "AH2" + phonemes.substr(3);
 }
 

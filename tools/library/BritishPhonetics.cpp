@@ -224,21 +224,18 @@ void stressBeforeAnSOnset(std::u32string& text) {
   }
 }
 
-// Learners' dictionaries mark no stress on a word of one syllable ("queen" kwiːn); the
-// dictionary often does. A syllabic consonant ("ˈpiːpl", "ˈlɪsn") or two vowels ("ˈfaɪə",
-// "ˈrɪəl", "ˈpəʊɪt") make a second syllable, which keeps the mark.
-void noMarkOnOneSyllable(std::u32string& text) {
-  if (std::count(text.begin(), text.end(), kPrimary) != 1 ||
-      std::count(text.begin(), text.end(), kSecondary) != 0)
-    return;
+// How many syllables a word of one vowel run has: 1 for "queen" kwiːn, 2 for a syllabic
+// consonant ("ˈpiːpl", "ˈlɪsn") or two vowels ("ˈfaɪə", "ˈrɪəl", "ˈpəʊɪt"); 0 for a word of
+// several vowel runs, or none.
+int syllablesOfOneVowelRun(const std::u32string& text) {
   size_t first = std::u32string::npos, last = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (!isVowel(text[i]) && text[i] != kLong) continue;
-    if (first != std::u32string::npos && last + 1 < i) return;  // a second vowel
+    if (first != std::u32string::npos && last + 1 < i) return 0;  // a second vowel run
     if (first == std::u32string::npos) first = i;
     last = i;
   }
-  if (first == std::u32string::npos) return;
+  if (first == std::u32string::npos) return 0;
   const std::u32string_view run = std::u32string_view(text).substr(first, last - first + 1);
   // One vowel: "poet" pəʊɪt and "fluid" fluːɪd are two.
   static const std::u32string_view kOneVowel[] = {
@@ -249,12 +246,25 @@ void noMarkOnOneSyllable(std::u32string& text) {
   // "real" ˈrɪəl and "fuel" ˈfjʊəl say the ə apart.
   const bool twoSyllables = !oneVowel || ((run == U"ɪə" || run == U"ʊə") &&
                                           last + 1 < text.size() && text[last + 1] == U'l');
-  if (twoSyllables) return;
+  if (twoSyllables) return 2;
   for (size_t i = last + 2; i < text.size(); ++i)
     if (std::u32string_view(U"lnm").find(text[i]) != std::u32string_view::npos &&
         !isVowel(text[i - 1]) && text[i - 1] != U'l')
-      return;  // syllabic
-  text.erase(std::remove(text.begin(), text.end(), kPrimary), text.end());
+      return 2;  // syllabic
+  return 1;
+}
+
+// Learners' dictionaries mark no stress on a word of one syllable ("queen" kwiːn); the
+// dictionary often does. A word of one vowel run and two syllables is stressed on the first,
+// which the dictionary sometimes leaves unmarked ("handle" ˈhændl, "hour" ˈaʊə).
+void markAsLearnersDictionariesDo(std::u32string& text) {
+  const auto primaries = std::count(text.begin(), text.end(), kPrimary);
+  if (std::count(text.begin(), text.end(), kSecondary) != 0 || primaries > 1) return;
+  const int syllables = syllablesOfOneVowelRun(text);
+  if (primaries == 1 && syllables == 1)
+    text.erase(std::remove(text.begin(), text.end(), kPrimary), text.end());
+  else if (primaries == 0 && syllables == 2)
+    text.insert(text.begin(), kPrimary);
 }
 
 // Symbols in an order English allows: a length mark after a long vowel, a stress mark before
@@ -299,7 +309,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     onePrimaryStress(ipa);
     stressBeforeAnSOnset(ipa);
     oneSecondaryBeforePrimary(ipa);
-    noMarkOnOneSyllable(ipa);
+    markAsLearnersDictionariesDo(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }
   return result;
