@@ -11,6 +11,12 @@ namespace columnlabel {
 namespace {
 
 constexpr double kSizeStep = 0.5;
+// Room around a highlighted label's lines on its box; narrower at the sides, where the box must
+// keep clear of the neighbours in a narrow column.
+constexpr double kBoxSide = 1.5;
+constexpr double kBoxTopAndBottom = 2;
+// Below this part of a point an edge is not cut: sums of column widths round off that little.
+constexpr double kEdgeTolerance = 0.01;
 
 // Each line on its own, one under the other; empty when one is wider than the room or they are
 // taller together.
@@ -69,6 +75,25 @@ ColumnLabel fit(const std::string& label, Point origin, Size room, const Font& f
     y += size.height;
   }
   return {apart, smallest, std::move(placed)};
+}
+
+Rect extent(const ColumnLabel& label) {
+  if (label.lineFrames.empty()) return {};
+  Rect all = label.lineFrames.front();
+  for (const Rect& frame : label.lineFrames) {
+    const double left = std::min(all.x, frame.x), top = std::min(all.y, frame.y);
+    all = {left, top, std::max(all.maxX(), frame.maxX()) - left,
+           std::max(all.maxY(), frame.maxY()) - top};
+  }
+  return all;
+}
+
+Rect highlightBox(const ColumnLabel& label) {
+  return extent(label).insetBy(-kBoxSide, -kBoxTopAndBottom);
+}
+
+bool showsWhole(const Rect& extent, double shownLeft, double shownRight) {
+  return extent.x >= shownLeft - kEdgeTolerance && extent.maxX() <= shownRight + kEdgeTolerance;
 }
 
 }  // namespace columnlabel

@@ -31,4 +31,15 @@ ColumnLabel fit(const std::string& label, plat::Point origin, plat::Size room,
 // number and goes on with a word split between the two.
 std::vector<std::string> linesOf(const std::string& label, bool apart);
 
+// The rectangle that a set label's lines cover together.
+plat::Rect extent(const ColumnLabel& label);
+
+// The box a highlighted label stands on: around its lines, with a little room on every side.
+plat::Rect highlightBox(const ColumnLabel& label);
+
+// Whether something covering `extent` is drawn while the chart shows only the x from `shownLeft`
+// to `shownRight`. A label cut at either edge reads as another day (13天前 cut to "3天前"), so
+// it shows whole or not at all.
+bool showsWhole(const plat::Rect& extent, double shownLeft, double shownRight);
+
 }  // namespace columnlabel

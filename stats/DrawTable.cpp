@@ -1,7 +1,9 @@
 #include "stats/DrawTable.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "platform/draw/TextLayout.h"
 #include "stats/ChartScale.h"
 #include "stats/ChartStyle.h"
 
@@ -14,6 +16,7 @@ constexpr double kLabelFontSize = 10;
 constexpr double kLabelIndent = -2;
 constexpr double kLabelTop = 7;
 constexpr double kLabelGap = 3;
+constexpr double kHighlightCorner = 5;
 
 const Color kEvenStripe = Color::rgb255(41, 51, 51);
 const Color kOddStripe = Color::white(51.0 / 255);
@@ -98,34 +101,55 @@ void DrawTable::drawColumns(DrawContext& context) const {
   }
 }
 
+// Only labels wholly in view are drawn: cut at the scroll view's edge, "13天前" would read
+// "3天前".
 void DrawTable::drawColumnLabels(DrawContext& context) const {
   const double bottom = drawRect_.y + drawRect_.height;
   const Font font = Font::system(kLabelFontSize);
+  const auto [shownLeft, shownRight] = shownSpan();
   if (HscaleName_.empty()) {
     // Numbered columns, in the colour the last stripe left behind.
     for (int64_t c = 0; c < HScaleNum_; ++c) {
-      context.drawText(std::to_string(c),
-                       {drawRect_.x + double(c) * HscaleSize_ + 1, bottom + 7, 20, 20}, font);
+      const std::string number = std::to_string(c);
+      const Rect frame{drawRect_.x + double(c) * HscaleSize_ + 1, bottom + 7,
+                       measureText(number, font).width, 20};
+      if (columnlabel::showsWhole(frame, shownLeft, shownRight))
+        context.drawText(number, {frame.x, frame.y, 20, 20}, font);
     }
     return;
   }
   for (size_t j = 0; j < HscaleName_.size(); ++j) {
-    const double left = labelLeft(j);
+    const ColumnLabel label = columnLabel(j);
     auto highlight = HscaleColor_.find(std::to_string(j + 1));
-    if (highlight != HscaleColor_.end()) {
+    const bool highlighted = highlight != HscaleColor_.end();
+    const Rect box = columnlabel::highlightBox(label);
+    if (!columnlabel::showsWhole(highlighted ? box : columnlabel::extent(label), shownLeft,
+                                 shownRight))
+      continue;
+    if (highlighted) {
       chartstyle::paintWith(context, highlight->second);
       context.setLineWidth(1);
       context.beginPath();
-      context.addRoundedRect({left - 7, bottom + 5, 20, 43}, 5);
+      context.addRoundedRect(box, kHighlightCorner);
       context.drawPath(PathDrawingMode::FillStroke);
       context.setFillColor(chartstyle::highlightText());
     } else {
       context.setFillColor(chartstyle::textGrey());
     }
-    const ColumnLabel label = columnLabel(j);
     for (size_t line = 0; line < label.lines.size(); ++line)
       context.drawText(label.lines[line], label.lineFrames[line].origin(), label.font);
   }
+}
+
+std::pair<double, double> DrawTable::shownSpan() const {
+  const View* holder = superview();
+  if (!holder || !holder->clipsToBounds()) {
+    constexpr double kAll = std::numeric_limits<double>::infinity();
+    return {-kAll, kAll};
+  }
+  const Rect shown = holder->bounds();
+  return {convertFromSuperview(shown.origin()).x,
+          convertFromSuperview({shown.maxX(), shown.maxY()}).x};
 }
 
 double DrawTable::labelLeft(size_t j) const {

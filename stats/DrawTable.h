@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/base/Value.h"
@@ -59,6 +60,8 @@ class DrawTable : public plat::View {
   void drawGrid(plat::DrawContext& context) const;
   void drawSeries(plat::DrawContext& context) const;
   double labelLeft(size_t j) const;
+  // The x of the chart that the scroll view it sits in shows; all of it when nothing clips it.
+  std::pair<double, double> shownSpan() const;
 
   std::vector<std::vector<P_Point>> Points_;
   std::vector<int64_t> beginPos_;

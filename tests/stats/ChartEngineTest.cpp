@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/view/ScrollView.h"
 #include "platform/view/ViewRenderer.h"
 #include "stats/ChartPageStyle.h"
 #include "stats/ChartScale.h"
 #include "stats/ChartStyle.h"
+#include "stats/ColumnLabel.h"
 #include "stats/DrawTable.h"
 #include "stats/DrawVScale.h"
 #include "stats/LineUIView.h"
@@ -182,7 +184,7 @@ TEST(ChartRender, ANullColumnIsBridgedByOneSegment) {
 TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) {
   auto chart = tenColumns();
   chart->setBeginPos({1, 3});
-  chart->setHscaleName({"13天前", "9\n天前", "今\n\n天"});
+  chart->setHscaleName({"13天前", "9\n天前", "今天"});
   chart->setHscaleColor({{"3", kGreen}});
   chart->PointData(list({list({1}), list({1})}));
   auto image = ViewRenderer::renderView(*chart, kScale);
@@ -194,13 +196,51 @@ TEST(ChartRender, LabelsSitUnderTheirColumnsAndTheHighlightedOneOnAColouredBox) 
   EXPECT_TRUE(hasSolid(*image, {28, 207, 20, 43}, kGrey));
   EXPECT_TRUE(hasSolid(*image, {58, 207, 20, 43}, kGrey));
 
-  // Label 3 is in column 3: its box spans x 83 to 103 and y 205 to 248.
-  EXPECT_TRUE(near(at(*image, 85, 240), kGreen));
-  EXPECT_TRUE(near(at(*image, 101, 207), kGreen));
-  EXPECT_TRUE(at(*image, 81, 240).isClear());
+  // Label 3, "今天" on one line from x 88 in column 3, stands on a box a little larger.
+  const ColumnLabel today = chart->columnLabel(2);
+  ASSERT_EQ(today.lines, std::vector<std::string>{"今天"});
+  const Rect box = columnlabel::highlightBox(today);
+  EXPECT_EQ(box.x, 86.5);
+  EXPECT_EQ(box.y, 205);
+  EXPECT_TRUE(near(at(*image, box.x + 1, box.y + box.height / 2), kGreen));
+  EXPECT_TRUE(near(at(*image, box.maxX() - 1.5, box.y + box.height / 2), kGreen));
+  EXPECT_TRUE(at(*image, box.x - 1.5, box.y + box.height / 2).isClear());
+  EXPECT_TRUE(at(*image, box.x + 10, box.maxY() + 1.5).isClear());
   // Dark text on the light box: white would stand at under 2:1 against it.
-  EXPECT_TRUE(hasSolid(*image, {88, 207, 15, 40}, Color::white(0.1)));
-  EXPECT_FALSE(hasSolid(*image, {88, 207, 15, 40}, kGrey));
+  EXPECT_TRUE(hasSolid(*image, box.insetBy(2, 2), Color::white(0.1)));
+  EXPECT_FALSE(hasSolid(*image, box, kGrey));
+}
+
+// A chart in a scroll view draws only the labels wholly in view: "13天前" cut at the left edge
+// would read "3天前". A label that comes wholly into view as the chart scrolls is drawn again.
+TEST(ChartRender, ALabelPartlyOutOfItsScrollViewIsNotDrawnAtAll) {
+  auto scroll = std::make_shared<ScrollView>(Rect{0, 0, 100, 250});
+  auto chart = tenColumns();
+  scroll->addSubview(chart);
+  scroll->setContentSize({300, 250});
+  chart->setBeginPos({0});
+  chart->setHscaleName({"13天前", "12天前", "11天前", "10天前", "9\n天前", "8\n天前"});
+  chart->PointData(list({list({1})}));
+  const Rect labels{0, 205, 100, 45};
+
+  // Scrolled to 30, the chart shows x 30 to 130: label 1 (x 28 to 48) is cut at the left edge,
+  // label 4 (118 to 138) at the right one; labels 2 and 3 are whole.
+  scroll->setContentOffset({30, 0});
+  auto cut = ViewRenderer::renderView(*scroll, kScale);
+  const ColumnLabel second = chart->columnLabel(1), fifth = chart->columnLabel(4);
+  ASSERT_EQ(second.lines.front(), "12");
+  ASSERT_EQ(columnlabel::extent(second).x, 28);
+  ASSERT_EQ(columnlabel::extent(fifth).x, 118);
+  ASSERT_GT(columnlabel::extent(fifth).maxX(), 130);
+  EXPECT_TRUE(inkIn(*cut, {0, labels.y, 18, labels.height}).empty());
+  EXPECT_TRUE(inkIn(*cut, {88, labels.y, 12, labels.height}).empty());
+  for (double x : {58, 88}) EXPECT_FALSE(inkIn(*cut, {x - 30, labels.y, 20, 45}).empty());
+
+  // Scrolled to 28, label 1 is whole again.
+  scroll->setContentOffset({28, 0});
+  auto whole = ViewRenderer::renderView(*scroll, kScale);
+  EXPECT_FALSE(inkIn(*whole, {0, labels.y, 20, labels.height}).empty());
+  EXPECT_TRUE(whole->writePNG(::testing::TempDir() + "chart-labels-in-view.png"));
 }
 
 TEST(ChartRender, TheValueScaleNumbersEveryGridLineFromTheTop) {

@@ -48,7 +48,7 @@ TEST_F(ChartPageTest, LearningChartShowsPastDaysUpToTodayAndDueDaysFromToday) {
   page.refreshContentSize();
   DrawTable* chart = page.chart();
   ASSERT_NE(chart, nullptr);
-  EXPECT_EQ(chart->HscaleName()[13], "今\n\n天");
+  EXPECT_EQ(chart->HscaleName()[13], "今天");
 
   // Days without a log entry are points on the base line, not gaps.
   EXPECT_EQ(drawn(*chart, 0), flat(2, 15, 0, {{12, 3}}));
@@ -240,6 +240,9 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
             << names[j] << " breaks inside " << word << ", " << where;
       }
       EXPECT_GE(label.font.size, columnlabel::kSmallestFontSize);
+      if (j >= 11 && j <= 15) {
+        EXPECT_EQ(label.lines.size(), 1u) << name << ", " << where;
+      }
       EXPECT_GT(left, rightOfLast) << names[j] << " runs into the label before it, " << where;
       if (j > 0 && (j < 12 || j > 14)) gaps.push_back((rightOfLast + left) / 2);
       rightOfLast = right;
@@ -262,6 +265,71 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
               << "ink at " << x << ", " << y << ", " << where << " @" << scale << "x";
       }
       EXPECT_TRUE(whole->writePNG(shippedbundle::picturePath("learning-chart-" + name + "x.png")));
+    }
+  }
+}
+
+// Whatever part of the chart the learner has scrolled into view, on a phone, a tablet and a turned
+// tablet, each day label under it is drawn whole or not at all: one cut at the scroll view's edge
+// would read as another day ("3天前" for 13天前, "13 天后" with its 后 cut off).
+TEST_F(ChartPageTest, DayLabelsAreDrawnWholeOrNotAtAllWhereverTheChartIsScrolled) {
+  constexpr double kScale = 2;
+  const std::vector<std::pair<DeviceIdiom, double>> pages = {{DeviceIdiom::Phone, 320},
+                                                             {DeviceIdiom::Phone, 375},
+                                                             {DeviceIdiom::Tablet, 768},
+                                                             {DeviceIdiom::Tablet, 1024}};
+  // Text, or today's box: far brighter than the dark panel the labels stand on.
+  auto inked = [](const Image& picture, const Rect& area) {
+    for (double y = area.y; y < area.maxY(); y += 1 / kScale) {
+      for (double x = area.x; x < area.maxX(); x += 1 / kScale) {
+        const Color c = picture.colorAtPoint({x, y});
+        if ((c.r + c.g + c.b) / 3 > 0.3) return true;
+      }
+    }
+    return false;
+  };
+  for (const auto& [idiom, width] : pages) {
+    useIdiom(idiom);
+    LearnReviewUIView page({0, 0, width, 460});
+    page.refreshData();
+    page.refreshContentSize();
+    DrawTable& chart = *page.chart();
+    auto& scroll = dynamic_cast<ScrollView&>(*page.viewWithTag(12));
+    const double farthest = scroll.contentSize().width - scroll.frame().width;
+    ASSERT_GT(farthest, 0);
+    std::vector<double> offsets = {scroll.contentOffset().x, 0, farthest};
+    // Edges at every part of a column, and between a label's end and the next column.
+    for (int k = 1; k < 12; ++k) offsets.push_back(farthest * k / 12.0);
+    for (const double offset : offsets) {
+      const std::string where =
+          std::to_string(int(width)) + " points wide at " + std::to_string(offset);
+      scroll.setContentOffset({offset, 0});
+      auto picture = ViewRenderer::renderView(page, kScale);
+      ASSERT_TRUE(picture);
+      if (offset == 0 || offset == farthest) {
+        EXPECT_TRUE(picture->writePNG(
+            shippedbundle::picturePath("learning-labels-" + std::to_string(int(width)) +
+                                       (offset == 0 ? "-left" : "-right") + ".png")));
+      }
+      const Rect shown = scroll.frame();
+      size_t drawn = 0;
+      for (size_t j = 0; j < chart.HscaleName().size(); ++j) {
+        const ColumnLabel label = chart.columnLabel(j);
+        const Rect onChart =
+            j == 13 ? columnlabel::highlightBox(label) : columnlabel::extent(label);
+        const Rect onPage{shown.x + onChart.x - offset, shown.y + onChart.y, onChart.width,
+                          onChart.height};
+        const double left = std::max(onPage.x, shown.x);
+        const double right = std::min(onPage.maxX(), shown.maxX());
+        if (right - left <= 1) continue;  // out of view, or a sliver too thin to tell
+        const bool whole = onPage.x >= shown.x - 0.01 && onPage.maxX() <= shown.maxX() + 0.01;
+        // Half a point in from its ends: a neighbour's edge may shade a pixel there.
+        const Rect visible{left + 0.5, onPage.y, right - left - 1, onPage.height};
+        EXPECT_EQ(inked(*picture, visible), whole)
+            << chart.HscaleName()[j] << (whole ? " missing" : " drawn cut") << ", " << where;
+        drawn += whole;
+      }
+      EXPECT_GE(drawn, 8u) << where;
     }
   }
 }
