@@ -163,6 +163,8 @@ TEST_F(ShippedExtractionTest, NamesGiveNothingAndCountriesAreTheirOwnWords) {
   for (const char* country : {"Turkey", "Ukraine", "Egypt", "Syrian", "Kurd"})
     EXPECT_FALSE(firstMeaning(country).empty()) << country;
   EXPECT_EQ(firstMeaning("Turkey"), "n. 土耳其");
+  // A people's word in the news is first what it says of a thing ("Turkish troops").
+  EXPECT_EQ(firstMeaning("Turkish"), "adj. 土耳其的；土耳其人的；土耳其语的");
   // The bird keeps its books.
   EXPECT_FALSE(booksOf("turkey").empty());
 }
