@@ -25,7 +25,8 @@ bool isParticipleOfIe(std::string_view form, std::string_view word) {
 }  // namespace
 
 void FormRecord::add(uint32_t base, std::string_view baseWord, std::string_view text) {
-  std::string word;  // lower-cased like the forms ("Monday": mondays)
+  std::string& word = word_;  // lower-cased like the forms ("Monday": mondays)
+  word.clear();
   for (char c : baseWord) word += lower(c);
   char marker = 0;
   for (size_t i = 0; i < text.size();) {
@@ -34,20 +35,26 @@ void FormRecord::add(uint32_t base, std::string_view baseWord, std::string_view 
       ++i;
       continue;
     }
-    std::string form;
+    std::string& form = form_;
+    form.clear();
     for (; i < text.size() && isLetter(text[i]); ++i) form += lower(text[i]);
     if (form == word) continue;
     const bool present = marker == '@' || marker == '^';
     if (present && !hasIrregularPresent(word) && !inflection::isRegularForm(form, word) &&
         !isParticipleOfIe(form, word))
       continue;
-    insert(std::move(form), {base, marker});
+    insert(form, {base, marker});
   }
 }
 
-void FormRecord::insert(std::string spelling, Form form) {
-  if (const uint32_t number = table_.find(spelling); number != kAbsent) {
-    Form& first = forms_[number];
+void FormRecord::insert(std::string_view spelling, Form form) {
+  uint32_t number = table_.find(spelling);
+  if (number == kAbsent) {
+    bool added;
+    number = table_.insert(arena_.keep(spelling), added);
+  }
+  if (number >= forms_.size()) forms_.resize(number + 1);
+  if (Form& first = forms_[number]; first.base != kAbsent) {
     // The first card's marker decides what the base is taken for: leave's "#leaves" (of leave
     // as a noun) is too rare to stand beside its "@leaves". A plural beside another word's
     // plural or third person may be either word.
@@ -57,8 +64,5 @@ void FormRecord::insert(std::string spelling, Form form) {
       first.otherBase = form.base;
     return;
   }
-  spellings_.push_back(std::move(spelling));
-  bool added;
-  table_.insert(spellings_.back(), added);
-  forms_.push_back(form);
+  forms_[number] = form;
 }

@@ -3,16 +3,17 @@
 // under, so that extraction reaches "see" from "saw" and "be" from "is", which no suffix rule
 // could. Whether a form that is a headword of its own gives itself, its base or both is decided
 // by the reader (TokenReadings); the record only says what the cards say. Forms are kept
-// lower-cased; bases are numbers of the caller's choosing.
+// lower-cased; bases are numbers of the caller's choosing. The spellings join the caller's word
+// table, so that one lookup finds a word and the form it is.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "extract/InflectionRules.h"
+#include "extract/TextArena.h"
 #include "extract/WordTable.h"
 
 class FormRecord {
@@ -30,6 +31,11 @@ class FormRecord {
     uint32_t otherBase = kAbsent;
   };
 
+  // Spellings new to `table` are added to it, their text kept in `arena`; both outlive the record.
+  FormRecord(WordTable& table, TextArena& arena) : table_(table), arena_(arena) {}
+  FormRecord(const FormRecord&) = delete;
+  FormRecord& operator=(const FormRecord&) = delete;
+
   // Records the forms of one record text for `base`. A form recorded before keeps its first
   // base: texts come in the order of their headwords' use, the commoner base first ("lives":
   // life); a plural or third person that is also another word's plural or third person keeps
@@ -40,31 +46,23 @@ class FormRecord {
   void add(uint32_t base, std::string_view baseWord, std::string_view text);
 
   // Records one form outside the card's record (see kPresentOfBe).
-  void add(uint32_t base, std::string_view form, char marker) {
-    insert(std::string(form), {base, marker});
-  }
+  void add(uint32_t base, std::string_view form, char marker) { insert(form, {base, marker}); }
 
-  // The base and marker recorded for `form` (lower-case); base kAbsent when none.
-  Form formOf(std::string_view form) const {
-    const uint32_t number = table_.find(form);
-    return number == kAbsent ? Form{} : forms_[number];
-  }
-  uint32_t baseOf(std::string_view form) const { return formOf(form).base; }
-
-  // Calls `onForm(spelling, form)` for every recorded form; the spellings live as long as the
-  // record.
-  template <class OnForm>
-  void forEach(OnForm onForm) const {
-    for (size_t i = 0; i < forms_.size(); ++i) onForm(std::string_view(spellings_[i]), forms_[i]);
+  // What is recorded of every spelling of the table, by its number (Form{} for none); the
+  // record is left empty.
+  std::vector<Form> take() {
+    forms_.resize(table_.size());
+    return std::move(forms_);
   }
 
   // The present tense of "be", which the card's markers have no name for.
   static constexpr std::string_view kPresentOfBe[] = {"am", "are"};
 
  private:
-  void insert(std::string spelling, Form form);
+  void insert(std::string_view spelling, Form form);
 
-  std::deque<std::string> spellings_;  // never moved once added: the table views them
-  WordTable table_;
-  std::vector<Form> forms_;  // by the table's number of the spelling
+  WordTable& table_;
+  TextArena& arena_;
+  std::vector<Form> forms_;  // by the table's number of the spelling, up to the last recorded
+  std::string word_, form_;  // kept between records, so that reading one allocates nothing
 };

@@ -9,13 +9,14 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "extract/FormRecord.h"
+#include "extract/TextArena.h"
 #include "extract/WordTable.h"
+
+class CallDB;
 
 class HeadwordIndex {
  public:
@@ -40,10 +41,10 @@ class HeadwordIndex {
     const uint32_t number = table_.find(word);
     if (number == kAbsent) return {};
     Found found;
-    if (number < words_.size())
+    if (number < wordCount_)
       found.exact = number;
     else if (number < keysEnd())
-      found.byKey = lowered_[number - words_.size()];
+      found.byKey = lowered_[number - wordCount_];
     found.form = formOfNumber_[number];
     return found;
   }
@@ -51,7 +52,7 @@ class HeadwordIndex {
   // The number (below size()) of the headword stored exactly as `word`, or kAbsent.
   uint32_t findExact(std::string_view word) const {
     const uint32_t number = table_.find(word);
-    return number < words_.size() ? number : kAbsent;
+    return number < wordCount_ ? number : kAbsent;
   }
   // The number of the headword stored with capitals whose lower-case key is `lower`, or kAbsent.
   uint32_t findByLowerCaseKey(std::string_view lower) const { return lookUp(lower).byKey; }
@@ -90,7 +91,7 @@ class HeadwordIndex {
   bool meansItsBase(uint32_t number) const { return traits_[number] & kMeansItsBase; }
 
   std::string_view word(uint32_t number) const { return table_.at(number); }
-  size_t size() const { return words_.size(); }
+  size_t size() const { return wordCount_; }
 
  private:
   enum Trait : uint8_t {
@@ -104,24 +105,23 @@ class HeadwordIndex {
     kVerb = 128,
   };
 
-  // What the store holds of the library, read in one go.
-  struct Rows;
-  explicit HeadwordIndex(Rows rows);
+  HeadwordIndex() = default;
+  // Reads the library from the store's connection; raises when a statement fails.
+  static std::unique_ptr<HeadwordIndex> load(CallDB& db, size_t wordCount);
+  class Loader;
 
-  void addLowerCaseKeys();
-  void addForms();
-  size_t keysEnd() const { return words_.size() + lowerCaseKeys_.size(); }
-  void markPluralsThatMeanTheirBase(const std::vector<std::vector<std::string>>& senses);
+  size_t keysEnd() const { return wordCount_ + lowered_.size(); }
 
-  std::vector<std::string> words_;  // never changed once built: the table views them
-  std::vector<std::string> lowerCaseKeys_;  // of the words stored with capitals, likewise
-  std::vector<uint32_t> lowered_;  // the word number of each lower-case key
-  // The words (numbered as in words_), then the lower-case keys, then the recorded forms that
-  // are neither.
+  // The spellings of the words, the lower-case keys and the forms, never moved once kept: the
+  // table views them.
+  TextArena text_;
+  // The words (numbered from 0 to wordCount_), then the lower-case keys of the words stored with
+  // capitals, then the recorded forms that are neither.
   WordTable table_;
-  FormRecord forms_;
+  uint32_t wordCount_ = 0;
+  std::vector<uint32_t> lowered_;               // the word number of each lower-case key
   std::vector<FormRecord::Form> formOfNumber_;  // by the table's number
-  std::vector<uint8_t> traits_;  // Trait bits by word number
-  std::vector<uint16_t> frequencyRank_;  // by word number; 0 when in no frequency book
+  std::vector<uint8_t> traits_;                 // Trait bits by word number
+  std::vector<uint16_t> frequencyRank_;         // by word number; 0 when in no frequency book
   bool hasBooks_ = false;
 };

@@ -10,13 +10,18 @@ struct MeaningLine {
   std::string partOfSpeech;  // "n.", "adj." ...; empty when the line names none
   std::vector<std::string> senses;
 
+  // The part of speech alone, which the line's text keeps.
+  static std::string_view partOfSpeechOf(std::string_view text) {
+    const size_t space = text.find(' ');
+    if (space != std::string_view::npos && space > 0 && text[space - 1] == '.')
+      return text.substr(0, space);
+    return {};
+  }
+
   static MeaningLine parse(std::string_view text) {
     MeaningLine line;
-    const size_t space = text.find(' ');
-    if (space != std::string_view::npos && space > 0 && text[space - 1] == '.') {
-      line.partOfSpeech = std::string(text.substr(0, space));
-      text.remove_prefix(space + 1);
-    }
+    line.partOfSpeech = std::string(partOfSpeechOf(text));
+    if (!line.partOfSpeech.empty()) text.remove_prefix(line.partOfSpeech.size() + 1);
     static constexpr std::string_view kSeparator = "\xEF\xBC\x9B";  // "；"
     while (!text.empty()) {
       const size_t end = text.find(kSeparator);

@@ -64,7 +64,7 @@ uint32_t WordTable::insert(std::string_view word, bool& added) {
   added = slot->number == kAbsent;
   if (!added) return slot->number;
   if (2 * (words_.size() + 1) > slots_.size()) {
-    grow();
+    rehash(slots_.size() * 2);
     slot = &slots_[slotOf(word, hash)];
   }
   slot->tag = tagOf(hash);
@@ -73,8 +73,13 @@ uint32_t WordTable::insert(std::string_view word, bool& added) {
   return slot->number;
 }
 
-void WordTable::grow() {
-  std::vector<Slot> old(slots_.size() * 2);
+void WordTable::reserve(size_t expected) {
+  words_.reserve(expected);
+  if (slotsFor(expected) > slots_.size()) rehash(slotsFor(expected));
+}
+
+void WordTable::rehash(size_t slots) {
+  std::vector<Slot> old(slots);
   old.swap(slots_);
   const size_t mask = slots_.size() - 1;
   for (const Slot& slot : old) {

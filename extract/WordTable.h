@@ -14,6 +14,9 @@ class WordTable {
   // `expected` words fit without the table growing.
   explicit WordTable(size_t expected = 0);
 
+  // Room for `expected` words in all without the table growing.
+  void reserve(size_t expected);
+
   // The number of `word`, or kAbsent.
   uint32_t find(std::string_view word) const;
   // The number of `word`, added first when absent; `added` says whether it was.
@@ -31,7 +34,7 @@ class WordTable {
   };
 
   size_t slotOf(std::string_view word, uint64_t hash) const;
-  void grow();
+  void rehash(size_t slots);
 
   std::vector<Slot> slots_;  // a power of two long, at most half full
   std::vector<std::string_view> words_;
