@@ -173,8 +173,10 @@ TEST_F(HttpThrottledRequestTest, ADownloadFromAFastServerKeepsToTheLimit) {
   get->setDownloadProgressDelegate(&get);
   get.start();
   run(4);
-  // Four windows' worth, and no more than the window begun as the clock stopped.
-  EXPECT_GE(get.received, 4 * 100000 * 9 / 10);
+  // No more than four windows' worth and the window begun as the clock stopped; more than the
+  // first, so it went on after its first pause. How much more depends on how much real time the
+  // network thread got between the steps of the clock: little on a busy machine.
+  EXPECT_GT(get.received, 100000 * 11 / 10);
   EXPECT_LE(get.received, 5 * 100000 * 11 / 10);
   HttpRequest::setMaxBandwidthPerSecond(0);
   run(1);
