@@ -55,29 +55,27 @@ class HeadwordIndex::Loader {
  public:
   Loader(HeadwordIndex& index, sqlite3* db) : index_(index), db_(db) {}
 
-  // The words in the order of their ids, so that finding a word by its id needs no sorting.
+  // The words in the order of their spelling, as the library's index on them gives it: a word
+  // list pasted in that order then walks the index's memory in order too.
   void readWords(size_t expected) {
     // Room for the forms too: the record holds about as many as there are words.
     index_.table_.reserve(2 * expected);
     numberOfId_.reserve(expected);
-    forEachRow(db_, "select wl_uWordID, wl_tWord from Words_Library order by wl_uWordID",
-               [this](sqlite3_stmt* row) {
-                 const std::string_view word = textOf(row, 1);
-                 uint32_t number = index_.table_.find(word);
-                 if (number == kAbsent) {
-                   bool added;
-                   number = index_.table_.insert(index_.text_.keep(word), added);
-                 }
-                 numberOfId_.emplace_back(sqlite3_column_int64(row, 0), number);
-               });
-    if (!std::is_sorted(numberOfId_.begin(), numberOfId_.end()))
-      std::sort(numberOfId_.begin(), numberOfId_.end());
+    forEachRow(db_, "select wl_uWordID, wl_tWord from Words_Library", [this](sqlite3_stmt* row) {
+      const std::string_view word = textOf(row, 1);
+      uint32_t number = index_.table_.find(word);
+      if (number == kAbsent) {
+        bool added;
+        number = index_.table_.insert(index_.text_.keep(word), added);
+      }
+      numberOfId_.emplace(sqlite3_column_int64(row, 0), number);
+    });
     index_.wordCount_ = static_cast<uint32_t>(index_.table_.size());
     index_.traits_.assign(index_.wordCount_, 0);
   }
 
   // A headword stored with capitals ("Monday", "Mr") is also found by its lower-case key, unless
-  // a headword is spelled so; of two with one key ("US", "Us"), the older word keeps it.
+  // a headword is spelled so; of two with one key ("US", "Us"), the first in A-Z order keeps it.
   void addLowerCaseKeys() {
     std::string key;
     for (uint32_t number = 0; number < index_.wordCount_; ++number) {
@@ -175,9 +173,8 @@ class HeadwordIndex::Loader {
   }
 
   uint32_t numberOf(int64_t id) const {
-    const auto found = std::lower_bound(numberOfId_.begin(), numberOfId_.end(),
-                                        std::pair<int64_t, uint32_t>(id, 0));
-    return found != numberOfId_.end() && found->first == id ? found->second : kAbsent;
+    const auto found = numberOfId_.find(id);
+    return found != numberOfId_.end() ? found->second : kAbsent;
   }
 
   // Each headword that is another's plural, by the record or else by the rules, with that word.
@@ -202,8 +199,8 @@ class HeadwordIndex::Loader {
 
   HeadwordIndex& index_;
   sqlite3* const db_;
-  std::vector<std::pair<int64_t, uint32_t>> numberOfId_;  // sorted by id
-  std::string stored_;                                    // the stored text of the row being read
+  std::unordered_map<int64_t, uint32_t> numberOfId_;
+  std::string stored_;  // the stored text of the row being read
   // What the meaning lines read so far say of each word.
   std::vector<uint8_t> lineKinds_;  // LineKind bits; 0 before the word's first line
   std::vector<bool> adjectiveFirst_;

@@ -79,7 +79,7 @@ TEST_F(HeadwordIndexTest, TwoCapitalisedWordsOfOneLowerCaseKeyLeaveTheFormsTheir
   ASSERT_TRUE(index);
   const uint32_t us = index->findExact("US");
   ASSERT_NE(us, kAbsent);
-  EXPECT_EQ(index->find("us"), us);  // the word added first keeps the key
+  EXPECT_EQ(index->find("us"), us);  // the first in A-Z order keeps the key
   EXPECT_NE(index->findExact("Us"), kAbsent);
 
   // Every recorded form, the library's own ("books" of book) and the new record's.
