@@ -20,17 +20,26 @@ TEST(WordFilters, SpellingVariantsPairBritishAndAmericanEndings) {
     return std::find(found.begin(), found.end(), other) != found.end();
   };
   for (const auto& [british, american] :
-       std::map<std::string, std::string>{{"colour", "color"},     {"centre", "center"},
-                                          {"programme", "program"}, {"realise", "realize"},
-                                          {"analyse", "analyze"},   {"catalogue", "catalog"},
-                                          {"defence", "defense"},   {"travelled", "traveled"},
-                                          {"grey", "gray"}}) {
+       std::map<std::string, std::string>{{"colour", "color"},
+                                          {"centre", "center"},
+                                          {"programme", "program"},
+                                          {"realise", "realize"},
+                                          {"analyse", "analyze"},
+                                          {"catalogue", "catalog"},
+                                          {"defence", "defense"},
+                                          {"travelled", "traveled"},
+                                          {"grey", "gray"},
+                                          {"favourite", "favorite"},
+                                          {"neighbourhood", "neighborhood"},
+                                          {"colourful", "colorful"}}) {
     EXPECT_TRUE(has(british, american)) << british;
     EXPECT_TRUE(has(american, british)) << american;
   }
   EXPECT_TRUE(has("anaemia", "anemia"));
   // Too short to carry an ending of the other side.
   EXPECT_TRUE(tools::spellingVariants("or").empty());
+  EXPECT_FALSE(has("four", "for"));
+  EXPECT_FALSE(has("for", "four"));
 }
 
 TEST(WordFilters, DoublesStandOnceWhereverTheyStand) {

@@ -73,6 +73,17 @@ std::vector<std::string> spellingVariants(const std::string& word) {
     if (endsWith(word, american))
       variants.push_back(word.substr(0, word.size() - std::string(american).size()) + british);
   }
+  // "our" before a suffix: "favourite", "neighbourhood", "colourful". A stem of two letters or
+  // more keeps "four" and "for" apart.
+  static const char* const kSuffixes[] = {"ite", "able", "ful",  "hood", "ing",  "er", "ed",
+                                          "al",  "ist",  "less", "ly",   "ites", "ers"};
+  for (const char* suffix : kSuffixes) {
+    for (const auto& [from, to] : {std::pair{"our", "or"}, {"or", "our"}}) {
+      const std::string ending = std::string(from) + suffix;
+      if (word.size() >= ending.size() + 2 && endsWith(word, ending))
+        variants.push_back(word.substr(0, word.size() - ending.size()) + to + suffix);
+    }
+  }
   // "ae" and "oe" in words from Greek and Latin: "anaemia", "manoeuvre".
   for (const char* digraph : {"ae", "oe"}) {
     size_t at = word.find(digraph, 1);

@@ -22,7 +22,8 @@ bool isMarkedOffensive(const WordNet& wordNet, const Synset& synset, const std::
 bool isOffensive(const WordNet& wordNet, const std::string& lemma);
 
 // The other spellings a word may have on the other side of the Atlantic: "colour" gives "color",
-// "center" gives "centre", "programme" gives "program", "realise" gives "realize". Only
+// "center" gives "centre", "programme" gives "program", "realise" gives "realize", "favourite"
+// gives "favorite". Only
 // candidates: whether one of them is the same word is for the dictionary to say.
 std::vector<std::string> spellingVariants(const std::string& word);
 
