@@ -31,7 +31,9 @@ TEST(WordFilters, SpellingVariantsPairBritishAndAmericanEndings) {
                                           {"grey", "gray"},
                                           {"favourite", "favorite"},
                                           {"neighbourhood", "neighborhood"},
-                                          {"colourful", "colorful"}}) {
+                                          {"colourful", "colorful"},
+                                          {"counsellor", "counselor"},
+                                          {"aluminium", "aluminum"}}) {
     EXPECT_TRUE(has(british, american)) << british;
     EXPECT_TRUE(has(american, british)) << american;
   }

@@ -61,11 +61,25 @@ bool isOffensive(const WordNet& wordNet, const std::string& lemma) {
 
 std::vector<std::string> spellingVariants(const std::string& word) {
   // Pairs of endings, British first.
-  static const std::pair<const char*, const char*> kEndings[] = {
-      {"our", "or"},     {"tre", "ter"},   {"bre", "ber"},   {"ise", "ize"},   {"ised", "ized"},
-      {"ising", "izing"}, {"isation", "ization"}, {"yse", "yze"}, {"ogue", "og"},
-      {"ence", "ense"},  {"mme", "m"},     {"ll", "l"},      {"lled", "led"},  {"lling", "ling"},
-      {"ller", "ler"},   {"llery", "lry"}, {"ey", "ay"}};
+  static const std::pair<const char*, const char*> kEndings[] = {{"our", "or"},
+                                                                 {"tre", "ter"},
+                                                                 {"bre", "ber"},
+                                                                 {"ise", "ize"},
+                                                                 {"ised", "ized"},
+                                                                 {"ising", "izing"},
+                                                                 {"isation", "ization"},
+                                                                 {"yse", "yze"},
+                                                                 {"ogue", "og"},
+                                                                 {"ence", "ense"},
+                                                                 {"mme", "m"},
+                                                                 {"ll", "l"},
+                                                                 {"lled", "led"},
+                                                                 {"lling", "ling"},
+                                                                 {"ller", "ler"},
+                                                                 {"llery", "lry"},
+                                                                 {"llor", "lor"},
+                                                                 {"ium", "um"},
+                                                                 {"ey", "ay"}};
   std::vector<std::string> variants;
   for (const auto& [british, american] : kEndings) {
     if (endsWith(word, british))
