@@ -335,6 +335,12 @@ struct RunLoop::Impl {
       }
       Task observer = beforeWaiting;  // it may replace itself
       observer();
+      // A timer it scheduled (a frame owed) may fall due before the wait would end.
+      if (auto next = nextTimerDate(mode)) {
+        const double seconds = std::max(0.0, *next - Clock::current().now());
+        const int dueMs = static_cast<int>(std::ceil(std::min(seconds, 3600.0) * 1000));
+        if (timeoutMs < 0 || dueMs < timeoutMs) timeoutMs = dueMs;
+      }
     }
     return waitForSources(mode, timeoutMs);
   }

@@ -104,8 +104,8 @@ class RunLoop {
 
   // On the loop's thread: `observer` runs each time the loop is about to sleep because nothing is
   // due and none of its descriptors is ready, just before it sleeps. It may post performs (the
-  // loop then goes on without sleeping) and change descriptor sources. One per loop; nullptr
-  // removes it.
+  // loop then goes on without sleeping), schedule timers (the sleep ends when they fall due) and
+  // change descriptor sources. One per loop; nullptr removes it.
   void setBeforeWaitingObserver(Task observer);
 
   // On the loop's thread: how many performs, timer firings and descriptor callbacks the loop has

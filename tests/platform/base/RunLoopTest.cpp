@@ -306,6 +306,32 @@ TEST(RunLoopObserver, TheLoopTellsOfRealWaitsOnlyAndRunsWhatTheObserverPosts) {
   ::close(fds[1]);
 }
 
+// A timer the observer schedules as the loop goes to sleep (a frame owed) ends the sleep when it
+// falls due, not the far limit worked out before the observer ran.
+TEST(RunLoopObserver, ATimerTheObserverSchedulesEndsTheSleep) {
+  RunLoop& loop = RunLoop::current();
+  loop.discardAllSources();
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const int id = loop.addFdSource(fds[0], plat::kFdReadable, [](int, unsigned) {});
+  bool fired = false;
+  std::shared_ptr<plat::Timer> owed;
+  loop.setBeforeWaitingObserver([&] {
+    owed = plat::Timer::scheduled(0.05, false, [&](plat::Timer&) { fired = true; });
+    loop.setBeforeWaitingObserver(nullptr);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const double farLimit = plat::Clock::current().now() + 60;
+  while (!fired && loop.runMode(plat::kDefaultRunLoopMode, farLimit, true)) {
+  }
+  EXPECT_TRUE(fired);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  loop.removeFdSource(id);
+  loop.discardAllSources();
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
 using testsupport::onNewThread;
 
 TEST(RunLoopThreads, ALoopThatCouldNotBeWokenIsRefusedAtOnce) {
