@@ -222,7 +222,9 @@ void NavigationController::transition(const std::shared_ptr<ViewController>& fro
   std::weak_ptr<ViewController> weak = weak_from_this();
   auto finish = [weak, from, to, fromView, removed, onScreen, animated] {
     auto self = std::static_pointer_cast<NavigationController>(weak.lock());
-    if (fromView) fromView->removeFromSuperview();
+    // A screen gone back to before this slide ended is on top again: its view stays.
+    const bool onTopAgain = self && from && self->topViewController() == from.get();
+    if (fromView && !onTopAgain) fromView->removeFromSuperview();
     for (const auto& c : removed) c->removeFromParentViewController();
     if (!onScreen) return;
     if (from && from != to) from->endAppearance();

@@ -72,6 +72,21 @@ class Controllers : public testsupport::ViewFixture {
 
 }  // namespace
 
+// Going back while the pushed screen still slides in leaves the first screen shown, not a blank
+// container: the push's end must not take away the view the back slide brought.
+TEST_F(Controllers, BackDuringThePushLeavesTheFirstScreenShown) {
+  auto first = page("first");
+  auto nav = shownStack(first);
+  nav->pushViewController(page("second"), true);
+  advance(NavigationController::kTransitionSeconds / 2);
+  nav->popViewController(true);
+  advance(NavigationController::kTransitionSeconds + 0.01);
+  EXPECT_EQ(nav->topViewController(), first.get());
+  ASSERT_TRUE(first->isViewLoaded());
+  EXPECT_EQ(first->view()->superview(), nav->view().get()) << "the first screen's view is shown";
+  EXPECT_EQ(first->view()->frame().x, 0);
+}
+
 TEST_F(Controllers, PushAndPopTellEachScreenInOrder) {
   auto first = page("first");
   auto second = page("second");
