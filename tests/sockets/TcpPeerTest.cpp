@@ -18,9 +18,10 @@ namespace sockets {
 namespace {
 
 using testing::bytes;
-using testsupport::OutsidePeer;
 using testing::Recorder;
 using testing::run;
+using testing::runWhileBytesMove;
+using testsupport::OutsidePeer;
 
 size_t openDescriptors() {
   size_t count = 0;
@@ -56,7 +57,7 @@ void exchangeWithSocatServer(const Family& family) {
   client->readDataToLength(4, -1, 1);
   client->readDataToData(TcpSocket::LFData(), -1, 2);
   client->readDataWithTimeout(-1, 3);
-  ASSERT_TRUE(run([&] { return log.reads.size() == 3 || log.didDisconnect; }));
+  ASSERT_TRUE(runWhileBytesMove(log, [&] { return log.reads.size() == 3 || log.didDisconnect; }));
   EXPECT_EQ(log.connectedHost, family.loopback);
   EXPECT_EQ(log.reads[0].second, "head");
   EXPECT_TRUE(log.reads[1].second == line) << log.reads[1].second.size();

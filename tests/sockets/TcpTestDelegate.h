@@ -110,6 +110,24 @@ inline bool run(const std::function<bool()>& done) {
   return plat::RunLoop::main().runUntil(done, 10.0);
 }
 
+// Runs the main loop until `done`, for as long as the bytes `log` saw move on: false once ten
+// seconds pass without any. A large transfer may take longer than that as a whole when the
+// machine is busy; a stalled one still fails.
+inline bool runWhileBytesMove(const Recorder& log, const std::function<bool()>& done) {
+  auto moved = [&log] {
+    uint64_t bytes = log.reads.size() + log.writes.size();
+    for (uint64_t length : log.partialReads) bytes += length;
+    for (uint64_t length : log.partialWrites) bytes += length;
+    return bytes;
+  };
+  for (;;) {
+    const uint64_t seen = moved();
+    if (!plat::RunLoop::main().runUntil([&] { return done() || moved() != seen; }, 10.0))
+      return false;
+    if (done()) return true;
+  }
+}
+
 // A listener on 127.0.0.1 and a client connected to it; `server` is the accepted socket.
 class LoopbackPair : public ::testing::Test {
  protected:
