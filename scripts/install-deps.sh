@@ -7,6 +7,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3 zlib1g-dev libminizip-dev libssl-dev openssl libcurl4-openssl-dev curl
   libthrift-dev thrift-compiler libboost-dev
   libcairo2-dev libpango1.0-dev liblitehtml-dev libsdl2-dev libmpg123-dev fonts-wqy-microhei
+  libx11-dev  # the window tests send the close message a window manager sends, through Xlib
   fonts-dejavu-core  # the Latin face of the quotation marks in English text
   libgtest-dev libgmock-dev libbenchmark-dev
   duktape-dev  # runs proxy configuration scripts

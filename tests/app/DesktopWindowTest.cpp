@@ -99,20 +99,15 @@ class DesktopWindow : public ::testing::Test {
       for (int x = r.x; x < r.x + r.w; ++x) count += a.rgb(x, y) != b.rgb(x, y);
     return count;
   }
-  // Pictures a little apart until the square changes between two (`moving`) or stays the same;
-  // the last one.
-  std::optional<ScreenShot> squareWhen(bool moving, double seconds) const {
-    std::optional<ScreenShot> last = desktop_.screenShot();
-    std::optional<ScreenShot> found;
-    waitUntil(
-        [&] {
-          std::optional<ScreenShot> now = desktop_.screenShot();
-          if (now && last && (changed(*last, *now) > 0) == moving) found = now;
-          last = now;
-          return found.has_value();
-        },
-        seconds);
-    return found;
+  // Pixels of the indicator's square that differ from the strip around it (the colour just left
+  // of the square): the spinner's, none when it is gone.
+  int spinnerPixels(const ScreenShot& s) const {
+    const Region r = indicator();
+    const unsigned strip = s.rgb(r.x - 2, r.y + r.h / 2);
+    int count = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+      for (int x = r.x; x < r.x + r.w; ++x) count += s.rgb(x, y) != strip;
+    return count;
   }
   static std::string picturePath(const std::string& name) {
     return plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path().string(),
@@ -136,8 +131,8 @@ TEST_F(DesktopWindow, TheBadgeIsInTheTitleAndTheIndicatorTurnsWhileARequestRuns)
   env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1";
   program_ = std::make_unique<ProgramProcess>(folder_, store_.url(""), env);
   ASSERT_TRUE(program_->started());
-  const std::string window =
-      desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+  const std::string window = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                                    [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window.empty()) << program_->log();
   frame_ = desktop_.geometry(window);
   ASSERT_GT(frame_.width, 0);
@@ -149,21 +144,27 @@ TEST_F(DesktopWindow, TheBadgeIsInTheTitleAndTheIndicatorTurnsWhileARequestRuns)
         title = desktop_.run("xdotool getwindowname " + window);
         return title.find(" (5)") != std::string::npos;
       },
-      45))
-      << "title: " << title << "\n" << program_->log();
+      XvfbDesktop::kPatience))
+      << "title: " << title << "\n"
+      << program_->log();
 
   // The version check's lookup goes out at the first activation; the server holds it.
-  ASSERT_TRUE(waitUntil([&] { return lookup_.hasArrived(); }, 45)) << program_->log();
-  // The spinner turns: the square changes from picture to picture.
-  std::optional<ScreenShot> busy = squareWhen(true, 45);
-  ASSERT_TRUE(busy) << "the indicator turns while the lookup runs\n" << program_->log();
+  ASSERT_TRUE(waitUntil([&] { return lookup_.hasArrived(); }, XvfbDesktop::kPatience))
+      << program_->log();
+  // The spinner shows, and turns: another picture shows it otherwise.
+  std::optional<ScreenShot> busy =
+      desktop_.shotWhen([&](const ScreenShot& s) { return spinnerPixels(s) > 20; });
+  ASSERT_TRUE(busy) << "no indicator while the lookup runs\n" << program_->log();
   busy->writePNG(picturePath("window-indicator-busy.png"));
+  EXPECT_TRUE(desktop_.shotWhen([&](const ScreenShot& s) {
+    return spinnerPixels(s) > 20 && changed(*busy, s) > 0;
+  })) << "the indicator stands still while the lookup runs";
 
   lookup_.release();
-  std::optional<ScreenShot> idle = squareWhen(false, 45);
-  ASSERT_TRUE(idle) << "the square stands still once the lookup ended\n" << program_->log();
+  std::optional<ScreenShot> idle =
+      desktop_.shotWhen([&](const ScreenShot& s) { return spinnerPixels(s) == 0; });
+  ASSERT_TRUE(idle) << "the indicator stays once the lookup ended\n" << program_->log();
   idle->writePNG(picturePath("window-indicator-idle.png"));
-  EXPECT_GT(changed(*busy, *idle), 20) << "the spinner is gone";
 
   EXPECT_EQ(program_->terminate(), 0) << program_->log();
 }

@@ -23,14 +23,22 @@
 namespace apptest {
 namespace {
 
-// Screen points of the phone: the word-book tab, the strip's text page button, the text area.
+// Screen points of the phone: the tabs, the strip's text page button, the text area.
+constexpr double kReviewTab[2] = {40, 545};
 constexpr double kBooksTab[2] = {120, 544};
 constexpr double kTextPageButton[2] = {238, 42};
 constexpr double kTextArea[2] = {160, 200};
-const plat::Rect kTextAreaBox = {5, 25, 310, 100};  // its first lines, the keyboard up
 // While the keyboard is up the page stands 40 points higher: its 提取 button.
 constexpr double kExtractWhileTyping[2] = {264, 452};
 constexpr double kBackButton[2] = {40, 42};
+// What tells the screens apart: the strip's selected (white) text page button, the text page's
+// green 提取 button, the extracted words' orange 保存; the pasted lines of text, the keyboard up.
+const plat::Rect kTextPageButtonBox = {170, 25, 130, 20};
+const plat::Rect kExtractButtonBox = {230, 482, 60, 24};
+const plat::Rect kSaveButtonTop = {264, 529, 50, 7};  // above its title: whole once in place
+const plat::Rect kFirstLineStart = {10, 38, 120, 12};
+const plat::Rect kFirstLineEnd = {160, 38, 120, 12};
+const plat::Rect kSecondLineStart = {10, 56, 150, 12};
 
 // Processor seconds the process has used (user and system), from /proc/<pid>/stat.
 double processorSeconds(pid_t pid) {
@@ -77,19 +85,11 @@ class PasteInWindow : public StandInWindowTest {
     return std::to_string(static_cast<int>(point[0] * scale)) + " " +
            std::to_string(static_cast<int>(point[1] * scale));
   }
-  // Runs a paste and waits until the text area shows it: the next selection replaces what the
-  // program would read, and a slow (sanitized) program may read it only after that.
-  void pasteWith(const std::string& command) {
-    const std::optional<ScreenShot> before = phone_->still(0.5);
-    ASSERT_TRUE(before);
+  // Runs a paste and waits until the text area shows it where `pasted` says: the next selection
+  // replaces what the program would read, and a slow (sanitized) program may read it only after.
+  void pasteWith(const std::string& command, const plat::Rect& pasted) {
     desktop_.run(command);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-    for (;;) {
-      const std::optional<ScreenShot> now = phone_->shot();
-      if (now && phone_->changed(*before, *now, kTextAreaBox) > 0) return;
-      ASSERT_LT(std::chrono::steady_clock::now(), until) << "nothing pasted: " << command;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    ASSERT_TRUE(until(phone_->inked(pasted))) << "nothing pasted: " << command;
   }
   // The program's window, for xdotool.
   std::string window() const {
@@ -100,20 +100,25 @@ class PasteInWindow : public StandInWindowTest {
 
 TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndAKillKeepsThem) {
   start(folder_);
+  ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
   const std::string window = this->window();
-  tap(kBooksTab, "the word-book tab");
-  tap(kTextPageButton, "the text page");
+  tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
+  const PhoneWindow::Look textPageLook = [&](const ScreenShot& s) {
+    return phone_->brightShare(s, kTextPageButtonBox) > 0.85 &&
+           phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.6)(s) &&
+           phone_->tabSelected(kBooksTab)(s);
+  };
+  tap(kTextPageButton, "the text page", textPageLook);
   const std::optional<ScreenShot> textPage = screen_;
-  tap(kTextArea, "the text area, which starts editing");
+  tap(kTextArea, "the text area, which starts editing", phone_->keyboardUp());
 
   select("clipboard", "Pasted with Ctrl+V.");
-  pasteWith("xdotool windowfocus --sync " + window + " key ctrl+v");
+  pasteWith("xdotool windowfocus --sync " + window + " key ctrl+v", kFirstLineStart);
   select("clipboard", " And with Shift+Insert.");
-  pasteWith("xdotool windowfocus --sync " + window + " key shift+Insert");
+  pasteWith("xdotool windowfocus --sync " + window + " key shift+Insert", kFirstLineEnd);
   select("primary", " And the primary selection.");
-  pasteWith("xdotool mousemove --window " + window + " " + pointer(kTextArea) + " click 2");
-  screen_ = phone_->still(1.5);
-  ASSERT_TRUE(screen_);
+  pasteWith("xdotool mousemove --window " + window + " " + pointer(kTextArea) + " click 2",
+            kSecondLineStart);
   phone_->write(*screen_, "paste_text_page.png");
 
   // Left alone on the page, the program sleeps. The quietest of three five-second spells is
@@ -128,17 +133,18 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   }
   EXPECT_LT(quietest, 0.05);
 
-  tap(kExtractWhileTyping, "提取 with the keyboard up");
-  screen_ = phone_->still(1.5);
-  ASSERT_TRUE(screen_);
+  tap(kExtractWhileTyping, "the extracted words after 提取 with the keyboard up",
+      [&](const ScreenShot& s) {
+        return phone_->coloured(kSaveButtonTop, PhoneWindow::orange, 0.95)(s) &&
+               !phone_->dimmed()(s);
+      });
   phone_->write(*screen_, "paste_extracted_words.png");
-  tap(kBackButton, "back to the text page");
-  screen_ = phone_->still(1.5);
-  ASSERT_TRUE(screen_);
+  // Back on the text page, the strip and the buttons stand where they stood before the editing.
+  tap(kBackButton, "the text page as it was before the editing", [&](const ScreenShot& s) {
+    return phone_->sameAs(*textPage, {0, 20, 320, 40})(s) &&
+           phone_->sameAs(*textPage, {0, 470, 320, 45})(s);
+  });
   phone_->write(*screen_, "paste_text_page_again.png");
-  // The strip and the buttons are back where they stood before the editing.
-  EXPECT_LT(phone_->changed(*textPage, *screen_, {0, 20, 320, 40}), 0.01);
-  EXPECT_LT(phone_->changed(*textPage, *screen_, {0, 470, 320, 45}), 0.01);
 
   program_.reset();  // killed, not closed
   EXPECT_EQ(savedText(), "Pasted with Ctrl+V. And with Shift+Insert. And the primary selection.");

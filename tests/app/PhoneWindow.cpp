@@ -61,21 +61,79 @@ std::optional<ScreenShot> PhoneWindow::shot() const {
   return desktop_.screenShot();
 }
 
-std::optional<ScreenShot> PhoneWindow::still(double quiet, double seconds) const {
-  return desktop_.stillScreenShot(quiet, seconds);
+std::optional<ScreenShot> PhoneWindow::when(const Look& look) const {
+  return desktop_.shotWhen(look);
 }
 
-std::optional<ScreenShot> PhoneWindow::tapAndSettle(double x, double y, const ScreenShot& before,
-                                                    double seconds) const {
+std::optional<ScreenShot> PhoneWindow::tapUntil(double x, double y, const Look& look) const {
   tap(x, y);
-  const plat::Rect phone{0, 0, points_.width, points_.height};
-  const auto until = after(seconds);
-  while (Clock::now() < until) {
-    std::optional<ScreenShot> now = shot();
-    if (now && changed(before, *now, phone) > 0) return still();
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  }
-  return std::nullopt;
+  return when(look);
+}
+
+PhoneWindow::Look PhoneWindow::allOf(std::vector<Look> looks) {
+  return [looks = std::move(looks)](const ScreenShot& s) {
+    for (const Look& look : looks)
+      if (!look(s)) return false;
+    return true;
+  };
+}
+
+PhoneWindow::Look PhoneWindow::tabSelected(const double (&tab)[2]) const {
+  const plat::Rect icon{tab[0] - 20, tab[1] - 20, 40, 40};
+  const plat::Rect bar{0, tab[1] - 10, points_.width, 20};
+  return [this, icon, bar](const ScreenShot& s) {
+    return share(s, icon, green) > 0.03 && brightShare(s, bar, 0xf0) > 0.5;
+  };
+}
+
+PhoneWindow::Look PhoneWindow::sameAs(const ScreenShot& reference, const plat::Rect& area) const {
+  return
+      [this, reference, area](const ScreenShot& s) { return changed(reference, s, area) < 0.005; };
+}
+
+PhoneWindow::Look PhoneWindow::coloured(const plat::Rect& area,
+                                        const std::function<bool(unsigned)>& pick,
+                                        double least) const {
+  return [this, area, pick, least](const ScreenShot& s) { return share(s, area, pick) > least; };
+}
+
+PhoneWindow::Look PhoneWindow::dimmed() const {
+  // Nothing of the top or bottom strips, white or light gray when nothing dims them, is bright.
+  return [this](const ScreenShot& s) {
+    return brightShare(s, {0, 0, points_.width, 20}, 0xd0) == 0 &&
+           brightShare(s, {0, points_.height - 20, points_.width, 20}, 0xd0) == 0;
+  };
+}
+
+PhoneWindow::Look PhoneWindow::keyboardUp() const {
+  return coloured(
+      {0, points_.height - 30, points_.width / 2, 20},
+      [](unsigned c) {
+        const unsigned r = c >> 16, g = (c >> 8) & 0xff, b = c & 0xff;
+        return r >= 200 && r <= 218 && g >= 205 && g <= 222 && b >= 212 && b <= 226;
+      },
+      0.5);
+}
+
+PhoneWindow::Look PhoneWindow::inked(const plat::Rect& area) const {
+  return coloured(area, ink, 0.04);
+}
+
+bool PhoneWindow::green(unsigned rgb) {
+  return ((rgb >> 8) & 0xff) > 100 && (rgb >> 16) < 90;
+}
+
+bool PhoneWindow::orange(unsigned rgb) {
+  const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
+  return r > 220 && g > 120 && g < 180 && b < 90;
+}
+
+bool PhoneWindow::blue(unsigned rgb) {
+  return (rgb & 0xff) > 240 && (rgb >> 16) < 120;
+}
+
+bool PhoneWindow::ink(unsigned rgb) {
+  return (rgb >> 16) < 110 && ((rgb >> 8) & 0xff) < 110 && (rgb & 0xff) < 110;
 }
 
 PhoneWindow::Pixels PhoneWindow::pixels(const plat::Rect& area) const {

@@ -1,12 +1,13 @@
 // The program's window on a test's X display, driven as a learner's finger would: taps and typing
 // at points of the phone's 320 x 568 screen (or a tablet's, turned with Ctrl+R), and pictures of
-// the screen taken until it has settled after a step.
+// the screen taken until it shows what the step brings.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/draw/Geometry.h"
 #include "tests/app/XvfbDesktop.h"
@@ -27,7 +28,7 @@ class PhoneWindow {
   const plat::Size& points() const { return points_; }
   // Turns the device a quarter (Ctrl+R) and waits for the window to take the turned shape; false
   // when it kept its shape.
-  bool turn(double seconds = 30);
+  bool turn(double seconds = XvfbDesktop::kPatience);
 
   void tap(double x, double y) const;
   // Types ASCII text into the field being edited.
@@ -38,13 +39,37 @@ class PhoneWindow {
   void drag(double x, double fromY, double toY) const;
 
   std::optional<ScreenShot> shot() const;
-  // The screen once it has stayed the same for `quiet` seconds, or the last picture after
-  // `seconds`. The waits are generous: the sanitized program shares a loaded machine.
-  std::optional<ScreenShot> still(double quiet = 1.0, double seconds = 40) const;
-  // Taps and returns the settled screen once some of it differs from `before` (nothing when it
-  // never changed).
-  std::optional<ScreenShot> tapAndSettle(double x, double y, const ScreenShot& before,
-                                         double seconds = 40) const;
+
+  // What a step waits to see on the screen: the look of what it checks, never a quiet moment, a
+  // change from an earlier picture or a time. A busy machine may leave the program standing
+  // still anywhere, and the screen before a step may already show what the last one brought.
+  using Look = std::function<bool(const ScreenShot&)>;
+  // The first picture that shows `look`; nothing when none did within the desktop's patience.
+  std::optional<ScreenShot> when(const Look& look) const;
+  // Taps, then waits for `look`.
+  std::optional<ScreenShot> tapUntil(double x, double y, const Look& look) const;
+
+  // Looks. All of `looks` at once.
+  static Look allOf(std::vector<Look> looks);
+  // The tab whose icon is at `tab` (points) in the selected green, nothing dimming it.
+  Look tabSelected(const double (&tab)[2]) const;
+  // The rectangle shows what it showed in `reference`, a picture of the screen come back to.
+  Look sameAs(const ScreenShot& reference, const plat::Rect& area) const;
+  // More than `least` of the rectangle in a colour `pick` takes.
+  Look coloured(const plat::Rect& area, const std::function<bool(unsigned)>& pick,
+                double least) const;
+  // Something dims the whole screen: an alert, a sheet, a panel or a progress box above it.
+  Look dimmed() const;
+  // The keyboard's bar stands at the bottom of the screen.
+  Look keyboardUp() const;
+  // Text written (dark ink) in the rectangle, as typed into a field.
+  Look inked(const plat::Rect& area) const;
+
+  // Colours of the screens.
+  static bool green(unsigned rgb);   // buttons, switches and the selected tab
+  static bool orange(unsigned rgb);  // the register and share buttons
+  static bool blue(unsigned rgb);    // an alert's buttons
+  static bool ink(unsigned rgb);     // text
 
   // The share of the rectangle of the phone's screen (points) that differs between two pictures.
   double changed(const ScreenShot& a, const ScreenShot& b, const plat::Rect& area) const;

@@ -1,17 +1,14 @@
 // A window test of the real program against the real stand-in server program: the test's X
 // display, the stand-in (started by the test's SetUp), the program in its window and the steps a
-// learner's finger takes, each waiting until the screen has settled.
+// learner's finger takes, each waiting until the screen shows what the step brings.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/base/Files.h"
 #include "tests/app/PhoneWindow.h"
@@ -30,7 +27,7 @@ class StandInWindowTest : public ::testing::Test {
   }
 
   // Starts the program on the app home in `folder` with the store lookup at `storeLookup` and
-  // `env` besides, and waits for its first settled screen.
+  // `env` besides, and waits for its window. The test then waits for the first screen's look.
   void start(const std::string& folder, const std::string& storeLookup = "",
              std::map<std::string, std::string> env = {}) {
     env.insert({{"DISPLAY", desktop_.display()},
@@ -40,47 +37,38 @@ class StandInWindowTest : public ::testing::Test {
                 {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
     program_ = std::make_unique<ProgramProcess>(folder, storeLookup, env);
     ASSERT_TRUE(program_->started());
-    const std::string window =
-        desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    const std::string window = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                                      [this] { return program_->wait(0) != -1; });
     ASSERT_FALSE(window.empty()) << program_->log();
     phone_ = std::make_unique<PhoneWindow>(desktop_, window, screenPoints_);
-    ASSERT_GT(phone_->frame().width, 0);
-    screen_ = phone_->still(1.5);
-    ASSERT_TRUE(screen_);
+    ASSERT_GT(phone_->frame().width, 0) << "the display gave no size for the window";
+    screen_.reset();
   }
 
-  // Taps and keeps the settled screen; fails the test when nothing changed.
-  void tap(const double (&point)[2], const std::string& what) {
-    ASSERT_TRUE(screen_);
-    std::optional<ScreenShot> next = phone_->tapAndSettle(point[0], point[1], *screen_);
-    ASSERT_TRUE(next) << what << "\n" << program_->log();
-    screen_ = next;
+  // Waits until the screen shows `look` and keeps that picture; false when it never did. A step
+  // waits for what it looks for rather than for a time or a quiet moment: under a sanitizer the
+  // program takes many times as long, and may stand still halfway.
+  bool until(const PhoneWindow::Look& look) {
+    if (HasFatalFailure()) return false;  // a step failed already: the rest would only wait
+    std::optional<ScreenShot> shown = phone_->when(look);
+    if (!shown) return false;
+    screen_ = std::move(shown);
+    return true;
   }
-  void tapAt(double x, double y, const std::string& what) {
+  // Taps and waits for the look of what the tap brings; fails the test when it never shows.
+  void tap(const double (&point)[2], const std::string& what, const PhoneWindow::Look& look) {
+    if (HasFatalFailure()) return;
+    phone_->tap(point[0], point[1]);
+    ASSERT_TRUE(until(look)) << what << " never showed\n" << program_->log();
+  }
+  void tapAt(double x, double y, const std::string& what, const PhoneWindow::Look& look) {
     const double point[2] = {x, y};
-    tap(point, what);
+    tap(point, what, look);
   }
-  // Types into the field just tapped and waits for the text to show.
-  void type(const std::string& text) {
+  // Types into the field being edited and waits until the text shows as `look` says.
+  void type(const std::string& text, const PhoneWindow::Look& look) {
     phone_->type(text);
-    screen_ = phone_->still();
-  }
-  // The screen after the server's reply and whatever it brought up has settled.
-  void settle(double quiet = 1.5) { screen_ = phone_->still(quiet); }
-  // Waits until the screen passes `check`, then keeps it once settled; false when it never did
-  // within `seconds`. A step waits for what it looks for rather than for a time: under a
-  // sanitizer the program takes many times as long, and a quiet moment may come halfway.
-  bool until(const std::function<bool(const ScreenShot&)>& check, double seconds = 120) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-      std::optional<ScreenShot> now = phone_->shot();
-      if (now && check(*now)) {
-        settle();
-        if (check(*screen_)) return true;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    }
-    return false;
+    ASSERT_TRUE(until(look)) << "typed \"" << text << "\" never showed\n" << program_->log();
   }
   void picture(const std::string& name) { phone_->write(*screen_, name); }
 

@@ -67,7 +67,11 @@ class TabletTurnsInWindow : public StandInWindowTest {
   void start() {
     ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
     StandInWindowTest::start(folder_, "", {{"VOCAB_TABLET", "1"}});
+    ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
   }
+  // The tab bar's review and settings tabs, upright.
+  static constexpr double kReviewTab[] = {95, 1000};
+  static constexpr double kSettingsTab[] = {672, 1000};
   // Turns the screen and waits until the turned screen passes `shown`.
   void turn(const std::string& picture, const std::function<bool(const ScreenShot&)>& shown) {
     ASSERT_TRUE(phone_->turn()) << "the screen refused to turn\n" << program_->log();
@@ -101,6 +105,8 @@ class TabletTurnsInWindow : public StandInWindowTest {
 const plat::Rect kCardExamplesRight{662, 240, 280, 25};  // white on the card, dimmed under an offer
 const plat::Rect kSharedNoteStar{8, 114, 16, 16};        // the star of the listed shared mnemonic
 const plat::Rect kOwnNoteFirstLine{24, 100, 80, 22};     // right of where the caret starts
+const plat::Rect kEditTab{600, 80, 300, 12};             // white once chosen
+const plat::Rect kShareButton{940, 400, 60, 20};         // the edit tab's green 分享
 const plat::Rect kBottomBar{20, 725, 400, 35};           // the tab bar, or the keyboard's bar
 const plat::Rect kAccountIcon{22, 76, 16, 16};           // the settings' first row
 const plat::Rect kLogoutLeft{30, 460, 30, 16};           // the account screen's 退出登录
@@ -110,57 +116,45 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   prepare(true);
   start();
   picture("tablet-turns-start.png");
-  tapAt(384, 534, "the reveal button");
+  tapAt(384, 534, "the reveal button, which brings the offer",
+        [&](const ScreenShot& s) { return centredBox(s, 512, 280); });
   ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php", 120)) << server_->log();
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return centredBox(s, 512, 280); }))
-      << "no offer\n"
-      << program_->log();
   picture("tablet-turns-offer.png");
 
   // ---- The offer window, turned: its box stays in the middle of the wider screen.
   turn("tablet-turns-offer-turned.png",
        [&](const ScreenShot& s) { return centredBox(s, 384, 280); });
   expectCentredBox(384, 280, "the offer's box");
-  tapAt(447, 499, "the offer's close button");
-  ASSERT_TRUE(until([&](const ScreenShot& s) {
-    return phone_->brightShare(s, kCardExamplesRight) > 0.9;
-  })) << "the offer stays over the card";
+  tapAt(447, 499, "the card, the offer closed",
+        [&](const ScreenShot& s) { return phone_->brightShare(s, kCardExamplesRight) > 0.9; });
   picture("tablet-turns-card-turned.png");
 
   // ---- The word note screen, opened on the turned screen.
-  tapAt(987, 387, "the write-mnemonic button of the card");
+  tapAt(987, 387, "the write-mnemonic button of the card, the shared mnemonic listed",
+        [&](const ScreenShot& s) { return yellow(s, kSharedNoteStar) > 0.1; });
   ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php", 120)) << server_->log();
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return yellow(s, kSharedNoteStar) > 0.1; }))
-      << "the shared mnemonic is not listed";
   picture("tablet-turns-notes.png");
-  tapAt(766, 87, "the edit tab of the note screen");
-  tapAt(512, 250, "the own note");
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) < 0.3; }))
-      << "no keyboard for the own note";
-  const ScreenShot before = *screen_;
-  phone_->type("tide");
-  EXPECT_TRUE(until([&](const ScreenShot& s) {
-    return phone_->changed(before, s, kOwnNoteFirstLine) > 0.03;
-  })) << "the typing does not show in the own note";
+  tapAt(766, 87, "the edit tab of the note screen", [&](const ScreenShot& s) {
+    return phone_->brightShare(s, kEditTab) > 0.6 &&
+           phone_->coloured(kShareButton, PhoneWindow::green, 0.5)(s);
+  });
+  tapAt(512, 250, "the keyboard for the own note",
+        [&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) < 0.3; });
+  type("tide", phone_->inked(kOwnNoteFirstLine));
   picture("tablet-turns-notes-typing.png");
-  tapAt(41, 41, "back to the card");
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) > 0.6; }))
-      << "the tab bar is not back";
-  tapAt(895, 739, "the settings tab");
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return blue(s, kAccountIcon) > 0.3; }))
-      << "no settings";
+  tapAt(41, 41, "back to the card, the tab bar back",
+        [&](const ScreenShot& s) { return phone_->brightShare(s, kBottomBar) > 0.6; });
+  tapAt(895, 739, "the settings tab",
+        [&](const ScreenShot& s) { return blue(s, kAccountIcon) > 0.3; });
   picture("tablet-turns-settings.png");
 
   // ---- The messages screen, turned back upright.
-  tapAt(92, 84, "the account row");
-  ASSERT_TRUE(until([&](const ScreenShot& s) { return phone_->badgeRed(s, kLogoutLeft) > 0.8; }))
-      << "no account screen";
-  tapAt(100, 184, "the messages row");
+  tapAt(92, 84, "the account screen",
+        [&](const ScreenShot& s) { return phone_->badgeRed(s, kLogoutLeft) > 0.8; });
+  tapAt(100, 184, "the messages",
+        [&](const ScreenShot& s) { return phone_->brightShare(s, kFirstMessageDate) < 0.85; });
   ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1", 120))
       << server_->log();
-  ASSERT_TRUE(until([&](const ScreenShot& s) {
-    return phone_->brightShare(s, kFirstMessageDate) < 0.85;
-  })) << "no messages";
   picture("tablet-turns-messages.png");
   turn("tablet-turns-messages-turned.png", [&](const ScreenShot& s) {
     return phone_->brightShare(s, {0, 70, 768, 400}, 0xe0) > 0.8 &&
@@ -175,13 +169,12 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
 TEST_F(TabletTurnsInWindow, TheLoginPanelStaysCentredWhenTheScreenTurns) {
   prepare(false);
   start();
-  tapAt(695, 1000, "the settings tab");
-  tapAt(119, 86, "the login row");
+  tapAt(695, 1000, "the settings tab", phone_->tabSelected(kSettingsTab));
   // The panel alone is bright on the dimmed screen.
-  ASSERT_TRUE(until([&](const ScreenShot& s) {
+  tapAt(119, 86, "the login panel from the login row", [&](const ScreenShot& s) {
     std::optional<std::pair<double, double>> span = phone_->brightSpan(s, 512);
     return span && span->second - span->first < 700;
-  })) << "no login panel";
+  });
   picture("tablet-turns-login.png");
   std::optional<std::pair<double, double>> upright = phone_->brightSpan(*screen_, 512);
   ASSERT_TRUE(upright) << "no login panel";

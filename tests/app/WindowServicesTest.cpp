@@ -50,7 +50,8 @@ class WindowServices : public ::testing::Test {
     env["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=1";
     program_ = std::make_unique<ProgramProcess>(folder_, store_.url(""), env);
     ASSERT_TRUE(program_->started());
-    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                     [this] { return program_->wait(0) != -1; });
     ASSERT_FALSE(window_.empty()) << program_->log();
     frame_ = desktop_.geometry(window_);
   }
@@ -178,7 +179,9 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   const std::map<std::string, std::string> env = {{"PATH", bin_ + ":" + std::getenv("PATH")},
                                                   {"TZ", "UTC"}};
   start(env);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ASSERT_TRUE(desktop_.shotWhen([&](const ScreenShot& s) {
+    return s.hasContent(int(frame_.x), int(frame_.y), int(frame_.width), int(frame_.height));
+  })) << "the window was never drawn";
   takeCalls();  // the first activation's, if any
   ASSERT_EQ(program_->terminate(), 0) << program_->log();
 
@@ -232,8 +235,8 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   withStore([](CallDB& store) { store.UpdatePersonalValue("run_machine", "1"); });
   start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
   PhoneWindow phone(desktop_, window_);
-  std::optional<ScreenShot> before = phone.still(1.5);
-  ASSERT_TRUE(before);
+  constexpr double kReviewTab[] = {40, 545}, kSettingsTab[] = {280, 545};
+  ASSERT_TRUE(phone.when(phone.tabSelected(kReviewTab))) << "no review screen";
 
   // Another window takes the focus and gives it back.
   desktop_.run("xdotool windowfocus --sync " + window_);
@@ -244,7 +247,8 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   desktop_.run("xdotool windowfocus --sync " + logo);
   ASSERT_TRUE(waitFor([&] { return !made().empty(); }, 20)) << "no handover began";
   desktop_.run("xdotool windowfocus --sync " + window_);
-  std::optional<ScreenShot> settings = phone.tapAndSettle(280, 545, *before, 20);
+  std::optional<ScreenShot> settings =
+      phone.tapUntil(kSettingsTab[0], kSettingsTab[1], phone.tabSelected(kSettingsTab));
   const std::vector<std::string> whenAnswered = made();
   if (xlogo > 0) kill(xlogo, SIGTERM);
   ASSERT_TRUE(settings) << "the tap was never answered\n" << program_->log();
@@ -273,8 +277,9 @@ TEST_F(WindowServices, ClosingGivesUpOnASchedulerThatHangsAndNamesTheRemindersLe
   hang.close();
   storeADueWordRemindedAt("23:59");
   start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
-  PhoneWindow phone(desktop_, window_);
-  ASSERT_TRUE(phone.still(1.5));
+  ASSERT_TRUE(desktop_.shotWhen([&](const ScreenShot& s) {
+    return s.hasContent(int(frame_.x), int(frame_.y), int(frame_.width), int(frame_.height));
+  })) << "the window was never drawn";
   const auto closed = std::chrono::steady_clock::now();
   ASSERT_EQ(program_->terminate(60), 0) << program_->log();
   const double waited =
@@ -293,11 +298,7 @@ class TabletWindow : public WindowServices {
 
   // Window pixels per point, in the orientation the window now has.
   double scale() const { return frame_.width / (landscape_ ? kHeight : kWidth); }
-  // Taps; the next still() waits for the screen to change first.
-  void tap(double x, double y) {
-    desktop_.click(window_, int(x * scale()), int(y * scale()));
-    moved_ = true;
-  }
+  void tap(double x, double y) { desktop_.click(window_, int(x * scale()), int(y * scale())); }
   // A rectangle of points as screen pixels.
   struct Region {
     int x, y, w, h;
@@ -306,25 +307,31 @@ class TabletWindow : public WindowServices {
     return {int(frame_.x + x * scale()), int(frame_.y + y * scale()), int(w * scale()),
             int(h * scale())};
   }
-  // The screen once it has changed since the last tap or turn and then stayed the same for a
-  // second (animations ended), written as `name`. A loaded machine may take a while to answer a
-  // tap, and the screen before it is still too.
-  std::optional<ScreenShot> still(const std::string& name) {
-    using Clock = std::chrono::steady_clock;
-    const auto until = Clock::now() + std::chrono::seconds(45);
-    while (moved_ && shown_) {
-      if (Clock::now() >= until) return std::nullopt;
-      std::optional<ScreenShot> now = desktop_.screenShot();
-      if (now && now->changedShare(*shown_, 0, 0, now->width(), now->height()) > 0) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    }
-    std::optional<ScreenShot> now = desktop_.stillScreenShot(1.0, 45);
-    if (!now) return std::nullopt;
-    now->writePNG(
-        plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
-    shown_ = now;
-    moved_ = false;
-    return now;
+  // Taps (unless `x` is negative) and waits for the screen to show `look`; the picture,
+  // written as `name`, or nothing when it never showed.
+  std::optional<ScreenShot> tapUntil(double x, double y,
+                                     const std::function<bool(const ScreenShot&)>& look,
+                                     const std::string& name) {
+    if (x >= 0) tap(x, y);
+    std::optional<ScreenShot> shown = desktop_.shotWhen(look);
+    if (shown)
+      shown->writePNG(
+          plat::files::join(std::filesystem::read_symlink("/proc/self/exe").parent_path(), name));
+    return shown;
+  }
+  static double share(const ScreenShot& shot, const Region& r,
+                      const std::function<bool(unsigned)>& pick) {
+    int picked = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+      for (int x = r.x; x < r.x + r.w; ++x) picked += pick(shot.rgb(x, y));
+    return r.w * r.h > 0 ? double(picked) / (r.w * r.h) : 0;
+  }
+  // The tab whose icon is at x on the upright tab bar, in the selected green.
+  std::function<bool(const ScreenShot&)> tabSelected(double x) const {
+    return [this, x](const ScreenShot& s) {
+      return share(s, region(x - 20, 980, 40, 40), PhoneWindow::green) > 0.03 &&
+             brightShare(s, region(0, 1015, kWidth, 5)) > 0.5;
+    };
   }
   // The share of pixels in the region brighter than `level` in every channel.
   static double brightShare(const ScreenShot& shot, const Region& r, unsigned level = 0xf0) {
@@ -339,38 +346,47 @@ class TabletWindow : public WindowServices {
   }
   void turn() {
     desktop_.run("xdotool key --window " + window_ + " ctrl+r");
-    ASSERT_TRUE(waitFor([&] {
-      frame_ = desktop_.geometry(window_);
-      return frame_.width > frame_.height;
-    })) << program_->log();
+    ASSERT_TRUE(waitFor(
+        [&] {
+          frame_ = desktop_.geometry(window_);
+          return frame_.width > frame_.height;
+        },
+        XvfbDesktop::kPatience))
+        << program_->log();
     landscape_ = true;
-    moved_ = true;
   }
 
   bool landscape_ = false;
-  std::optional<ScreenShot> shown_;  // what the last still() returned
-  bool moved_ = false;               // tapped or turned since
 };
 
 TEST_F(TabletWindow, TabletLayoutsAFormSheetLoginNoKeyboardBarAndATurnThatKeepsThePage) {
   start({{"VOCAB_TABLET", "1"}});
   EXPECT_NEAR(frame_.height / frame_.width, kHeight / kWidth, 0.01) << "a tablet's screen";
   // Through the first-start guide: its last dot, then its start button.
-  ASSERT_TRUE(still("tablet-guide.png"));
-  tap(415, 1005);
-  ASSERT_TRUE(still("tablet-guide-last.png"));
-  tap(283, 934);
-  std::optional<ScreenShot> review = still("tablet-review.png");
+  const auto guideCard = [&](const std::function<bool(unsigned)>& colour) {
+    return [=, this](const ScreenShot& s) {
+      return share(s, region(150, 120, 460, 120), colour) > 0.8;
+    };
+  };
+  const auto guideRed = [](unsigned c) {
+    return (c >> 16) > 200 && ((c >> 8) & 0xff) < 110 && (c & 0xff) < 110;
+  };
+  ASSERT_TRUE(tapUntil(-1, -1, guideCard(PhoneWindow::green), "tablet-guide.png"));
+  ASSERT_TRUE(tapUntil(415, 1005, guideCard(guideRed), "tablet-guide-last.png"));
+  std::optional<ScreenShot> review = tapUntil(283, 934, tabSelected(95), "tablet-review.png");
   ASSERT_TRUE(review) << program_->log();
 
   // The login window: its form panel centred on the dimmed screen.
-  tap(695, 1000);  // the settings tab
-  ASSERT_TRUE(still("tablet-settings.png"));
-  tap(119, 86);  // "登录 / 注册"
-  std::optional<ScreenShot> login = still("tablet-login.png");
-  ASSERT_TRUE(login);
-  EXPECT_LT(brightShare(*login, region(0, 900, 768, 60)), 0.05) << "the screen behind is dimmed";
+  ASSERT_TRUE(tapUntil(695, 1000, tabSelected(672), "tablet-settings.png"));
   const Region row = region(0, 520, kWidth, 1);
+  std::optional<ScreenShot> login = tapUntil(
+      119, 86,
+      [&](const ScreenShot& s) {
+        return brightShare(s, region(0, 900, 768, 60)) < 0.05 &&
+               brightShare(s, region(200, 519, 368, 3)) > 0.3;
+      },
+      "tablet-login.png");  // "登录 / 注册"
+  ASSERT_TRUE(login);
   int left = -1, right = -1;
   for (int x = row.x; x < row.x + row.w; ++x) {
     if (brightShare(*login, {x, row.y, 1, 1}) > 0) {
@@ -381,27 +397,39 @@ TEST_F(TabletWindow, TabletLayoutsAFormSheetLoginNoKeyboardBarAndATurnThatKeepsT
   ASSERT_GE(left, 0) << "the form panel";
   EXPECT_NEAR((left + right) / 2.0, row.x + row.w / 2.0, row.w * 0.03) << "centred";
   EXPECT_LT(right - left, row.w * 0.6) << "a panel, not the whole screen";
-  tap(500, 354);  // its close button
-  ASSERT_TRUE(still("tablet-login-closed.png"));
+  ASSERT_TRUE(tapUntil(500, 354, tabSelected(672), "tablet-login-closed.png"));  // its close
 
   // The word-book tab on its text page, turned: the text page stays.
-  tap(288, 1000);
-  ASSERT_TRUE(still("tablet-word-books.png"));
-  tap(577, 43);  // "文本"
-  std::optional<ScreenShot> text = still("tablet-text-page.png");
-  ASSERT_TRUE(text);
-  EXPECT_GT(brightShare(*text, region(0, 120, 768, 400)), 0.95) << "the text area fills the page";
+  ASSERT_TRUE(tapUntil(288, 1000, tabSelected(268), "tablet-word-books.png"));
+  std::optional<ScreenShot> text = tapUntil(
+      577, 43,
+      [&](const ScreenShot& s) {
+        return brightShare(s, region(0, 120, 768, 400)) > 0.95 && tabSelected(268)(s);
+      },
+      "tablet-text-page.png");  // "文本"
+  ASSERT_TRUE(text) << "the text area fills the page";
   turn();
-  std::optional<ScreenShot> turned = still("tablet-text-page-turned.png");
-  ASSERT_TRUE(turned);
-  EXPECT_GT(brightShare(*turned, region(600, 44, 300, 10)), 0.9) << "the text button is selected";
-  EXPECT_LT(brightShare(*turned, region(100, 44, 300, 10)), 0.5) << "the books button is not";
-  EXPECT_GT(brightShare(*turned, region(0, 200, 700, 200)), 0.95) << "the text page shows";
+  std::optional<ScreenShot> turned = tapUntil(
+      -1, -1,
+      [&](const ScreenShot& s) {
+        return brightShare(s, region(600, 44, 300, 10)) > 0.9 &&
+               brightShare(s, region(100, 44, 300, 10)) < 0.5 &&
+               brightShare(s, region(0, 200, 700, 200)) > 0.95;
+      },
+      "tablet-text-page-turned.png");
+  ASSERT_TRUE(turned) << "the text page with its button selected shows turned";
 
   // Editing: the keyboard comes without the phone's bar above it.
-  tap(350, 300);
-  std::optional<ScreenShot> typing = still("tablet-keyboard.png");
-  ASSERT_TRUE(typing);
+  std::optional<ScreenShot> typing = tapUntil(
+      350, 300,
+      [&](const ScreenShot& s) {
+        return share(s, region(0, kWidth - 20, 400, 15), [](unsigned c) {
+                 return (c >> 16) >= 200 && (c >> 16) <= 218 && (c & 0xff) >= 212 &&
+                        (c & 0xff) <= 226;
+               }) > 0.5;
+      },
+      "tablet-keyboard.png");
+  ASSERT_TRUE(typing) << "no keyboard";
   EXPECT_GT(brightShare(*typing, region(0, kWidth - 294, 700, 30)), 0.95)
       << "no bar over the keyboard's top edge";
   EXPECT_EQ(program_->terminate(), 0) << program_->log();

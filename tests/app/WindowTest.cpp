@@ -74,37 +74,32 @@ class ProgramInWindow : public Program {
   static double changed(const ScreenShot& before, const ScreenShot& after, const Region& r) {
     return after.changedShare(before, r.x, r.y, r.w, r.h);
   }
-  // Screen pictures until `done` holds for one, for up to `seconds`. The waits are generous: the
-  // sanitized program shares a loaded machine with the rest of the suite; they end as soon as the
-  // screen is there.
-  std::optional<ScreenShot> shotWhen(const std::function<bool(const ScreenShot&)>& done,
-                                     double seconds = 45) const {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    do {
-      std::optional<ScreenShot> shot = desktop_.screenShot();
-      if (shot && done(*shot)) return shot;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    } while (std::chrono::steady_clock::now() < until);
-    return std::nullopt;
-  }
-  // The screen once an animation has ended (a second without change).
-  std::optional<ScreenShot> stillShot(double seconds = 30) const {
-    return desktop_.stillScreenShot(1.0, seconds);
-  }
   // Clicks a point of the phone's screen.
   void tap(double x, double y) const {
     desktop_.click(window_, int(x * frame_.width / kPhoneWidth),
                    int(y * frame_.height / kPhoneHeight));
   }
-  // Taps, waits until more than `share` of the region differs from `before`, and takes the
-  // screen once it is still (written as `picture` to look at); nothing when it never changed.
-  std::optional<ScreenShot> tapAndWait(double x, double y, const ScreenShot& before,
-                                       const Region& r, double share, const std::string& picture) {
+  // The share of the region in colours `pick` takes.
+  static double share(const ScreenShot& s, const Region& r,
+                      const std::function<bool(unsigned)>& pick) {
+    int picked = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+      for (int x = r.x; x < r.x + r.w; ++x) picked += pick(s.rgb(x, y));
+    return r.w * r.h > 0 ? double(picked) / (r.w * r.h) : 0;
+  }
+  static bool green(unsigned c) { return ((c >> 8) & 0xff) > 100 && (c >> 16) < 90; }
+  static bool orange(unsigned c) {
+    return (c >> 16) > 220 && ((c >> 8) & 0xff) > 120 && ((c >> 8) & 0xff) < 180 && (c & 0xff) < 90;
+  }
+  // Taps and waits for the screen to show `look`, written as `picture` to look at; nothing when
+  // it never did.
+  std::optional<ScreenShot> tapUntil(double x, double y,
+                                     const std::function<bool(const ScreenShot&)>& look,
+                                     const std::string& picture) {
     tap(x, y);
-    if (!shotWhen([&](const ScreenShot& s) { return changed(before, s, r) > share; })) return {};
-    std::optional<ScreenShot> still = stillShot();
-    if (still) still->writePNG(picturePath(picture));
-    return still;
+    std::optional<ScreenShot> shown = desktop_.shotWhen(look);
+    if (shown) shown->writePNG(picturePath(picture));
+    return shown;
   }
 
   XvfbDesktop desktop_;
@@ -116,53 +111,65 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
   planWords({"achieve", "support", "quiet", "close", "teacher"});
   start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}});
-  window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+  window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                   [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
   frame_ = desktop_.geometry(window_);
   ASSERT_GT(frame_.width, 0) << "the display server gave no size for the window";
   EXPECT_NEAR(frame_.height / frame_.width, kPhoneHeight / kPhoneWidth, 0.01)
       << "the phone's screen, scaled";
-  const Region title = region(100, 24, 120, 36), review = region(0, 524, 80, 44),
-               books = region(80, 524, 80, 44), settings = region(240, 524, 80, 44),
-               guide = region(60, 262, 200, 44);
+  const Region review = region(0, 524, 80, 44), settings = region(240, 524, 80, 44);
+  // Looks of the screens: the guide's page whose dot is green, the review screen's card with
+  // its reveal button, the answer buttons under a revealed card, a tab chosen.
+  const auto guidePage = [&](int page) {
+    const Region dot = region(123.5 + 16 * (page - 1), 546, 8, 8);
+    return [=](const ScreenShot& s) { return share(s, dot, green) > 0.3; };
+  };
+  const Region reveal = region(70, 290, 180, 30), know = region(15, 455, 30, 25),
+               vague = region(115, 455, 30, 25), start = region(80, 460, 60, 15);
+  const auto reviewCard = [&](const ScreenShot& s) {
+    return share(s, reveal, green) > 0.8 && share(s, region(20, 530, 40, 30), green) > 0.03;
+  };
+  const auto answers = [&](const ScreenShot& s) {
+    return share(s, know, green) > 0.8 && share(s, vague, orange) > 0.8;
+  };
+
   // A first start shows the picture guide over the review screen; its button lets the learner in.
-  std::optional<ScreenShot> first = shotWhen(
-      [&](const ScreenShot& s) { return s.hasContent(guide.x, guide.y, guide.w, guide.h); });
+  std::optional<ScreenShot> first = desktop_.shotWhen(guidePage(1));
   ASSERT_TRUE(first) << "the first screen was drawn\n" << program_->log();
-  first = stillShot();
-  ASSERT_TRUE(first);
   first->writePNG(picturePath("window-first-start.png"));
   // The guide ends with the start button of its last picture: its last dot, then the button once
   // that picture has slid in.
-  const Region phone = region(0, 0, kPhoneWidth, kPhoneHeight);
-  std::optional<ScreenShot> last = tapAndWait(192, 550, *first, phone, 0.01, "window-guide.png");
+  std::optional<ScreenShot> last = tapUntil(
+      192, 550,
+      [&](const ScreenShot& s) { return guidePage(5)(s) && share(s, start, orange) > 0.4; },
+      "window-guide.png");
   ASSERT_TRUE(last) << "the guide turned to its last picture\n" << program_->log();
-  std::optional<ScreenShot> before =
-      tapAndWait(110, 474, *first, review, 0.005, "window-first-screen.png");
+  std::optional<ScreenShot> before = tapUntil(110, 474, reviewCard, "window-first-screen.png");
   ASSERT_TRUE(before) << "the guide made way for the review screen\n" << program_->log();
 
   // The first new word waits for the reveal; then the answer buttons show under its meaning.
-  const Region card = region(0, 120, 320, 200), answers = region(10, 447, 300, 46);
-  std::optional<ScreenShot> revealed =
-      tapAndWait(160, 306, *before, answers, 0.01, "window-revealed.png");  // the reveal button
+  const Region card = region(0, 120, 320, 200);
+  std::optional<ScreenShot> revealed = tapUntil(160, 306, answers, "window-revealed.png");
   ASSERT_TRUE(revealed) << "the answer buttons came\n" << program_->log();
   EXPECT_GT(changed(*before, *revealed, card), 0.01) << "the meaning shows";
-  // The wheel scrolls the card under the pointer.
+  // The wheel scrolls the card under the pointer: its text moves, its answer buttons stay.
   desktop_.wheelDown(window_, int(160 * frame_.width / kPhoneWidth),
                      int(250 * frame_.height / kPhoneHeight), 3);
-  std::optional<ScreenShot> scrolled =
-      shotWhen([&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01; });
+  std::optional<ScreenShot> scrolled = desktop_.shotWhen(
+      [&](const ScreenShot& s) { return changed(*revealed, s, card) > 0.01 && answers(s); });
   ASSERT_TRUE(scrolled) << "the card scrolled\n" << program_->log();
   scrolled->writePNG(picturePath("window-scrolled.png"));
-  std::optional<ScreenShot> next =
-      tapAndWait(57, 470, *revealed, answers, 0.01, "window-next-word.png");  // "know"
+  std::optional<ScreenShot> next = tapUntil(57, 470, reviewCard, "window-next-word.png");  // know
   ASSERT_TRUE(next) << "the next word came\n" << program_->log();
   EXPECT_GT(changed(*revealed, *next, card), 0.01);
   before = next;
 
-  std::optional<ScreenShot> after =
-      tapAndWait(120, 543, *before, title, 0.01, "window-word-books.png");  // the word-book tab
-  ASSERT_TRUE(after) << "the screen changed after the click\n" << program_->log();
+  const Region books = region(80, 524, 80, 44);
+  std::optional<ScreenShot> after = tapUntil(
+      120, 543, [&](const ScreenShot& s) { return share(s, books, green) > 0.02; },
+      "window-word-books.png");  // the word-book tab
+  ASSERT_TRUE(after) << "the word-book tab was chosen\n" << program_->log();
   EXPECT_GT(changed(*before, *after, review), 0.005) << "the review tab is no longer selected";
   EXPECT_GT(changed(*before, *after, books), 0.005) << "the word-book tab is";
   EXPECT_EQ(changed(*before, *after, settings), 0) << "the settings tab is untouched";

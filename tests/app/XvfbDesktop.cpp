@@ -5,17 +5,20 @@
 #include <unistd.h>
 
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "platform/base/Files.h"
+#include "tests/app/CloseMessage.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/support/TempHome.h"
 
@@ -175,7 +178,9 @@ std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double se
 plat::Rect XvfbDesktop::geometry(const std::string& window) const {
   // "X=..", "Y=..", "WIDTH=..", "HEIGHT=.." lines. On a busy machine the window can be found a
   // moment before the display server answers for its size: ask again for a while.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto until = std::chrono::steady_clock::now() +
+                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                         std::chrono::duration<double>(kPatience));
   plat::Rect frame;
   do {
     std::istringstream lines(run("xdotool getwindowgeometry --shell " + window));
@@ -216,32 +221,34 @@ void XvfbDesktop::drag(const std::string& window, int x, int fromY, int toY) con
   run(command + " sleep 0.3 mouseup 1");
 }
 
+bool XvfbDesktop::closeWindow(const std::string& window) const {
+  return sendCloseMessage(display_, std::stoul(window));
+}
+
 std::optional<ScreenShot> XvfbDesktop::screenShot() const {
   const std::string path = folder_ + "/screen.xwd";
   run("xwd -root -silent -out " + path);
   return ScreenShot::read(path);
 }
 
-std::optional<ScreenShot> XvfbDesktop::stillScreenShot(double quiet, double seconds) const {
-  using Clock = std::chrono::steady_clock;
-  const auto since = [](Clock::time_point t) {
-    return std::chrono::duration<double>(Clock::now() - t).count();
-  };
-  const auto start = Clock::now();
-  std::optional<ScreenShot> last = screenShot();
-  auto lastChange = Clock::now();
-  while (since(start) < seconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    std::optional<ScreenShot> next = screenShot();
-    if (!next) continue;
-    if (!last || next->changedShare(*last, 0, 0, next->width(), next->height()) > 0) {
-      last = std::move(next);
-      lastChange = Clock::now();
-    } else if (since(lastChange) >= quiet) {
-      return last;
-    }
+std::optional<ScreenShot> XvfbDesktop::shotWhen(const std::function<bool(const ScreenShot&)>& shows,
+                                                double seconds) const {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  std::optional<ScreenShot> shot;
+  do {
+    shot = screenShot();
+    if (shot && shows(*shot)) return shot;
+    pause(0.15);
+  } while (std::chrono::steady_clock::now() < until);
+  // What showed instead, next to the test program to be looked at after the run.
+  if (shot) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name =
+        test ? std::string(test->name()) + "-failed-step.png" : "failed-step.png";
+    shot->writePNG(plat::files::join(
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().string(), name));
   }
-  return last;
+  return std::nullopt;
 }
 
 }  // namespace apptest

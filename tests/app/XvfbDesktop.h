@@ -54,11 +54,18 @@ class XvfbDesktop {
   void wheelDown(const std::string& window, int x, int y, int notches) const;
   // Presses at (x, fromY), moves in steps to (x, toY), rests a moment and lets go.
   void drag(const std::string& window, int x, int fromY, int toY) const;
+  // Sends the window the message a window manager's close button sends (WM_DELETE_WINDOW); false
+  // when the display or the window could not be reached.
+  bool closeWindow(const std::string& window) const;
   std::optional<ScreenShot> screenShot() const;
-  // The screen once it has stayed the same for `quiet` seconds (animations ended), or the last
-  // picture after `seconds`. Two equal pictures a moment apart are not enough: a loaded machine
-  // can leave a slide unredrawn that long, halfway.
-  std::optional<ScreenShot> stillScreenShot(double quiet, double seconds) const;
+  // Pictures of the screen until one shows what `shows` looks for; nothing when none did within
+  // `seconds`, and then the last picture is written next to the test program
+  // (<test>-failed-step.png). A step waits for the look of what it checks, never for a quiet moment
+  // or a time: the sanitized program on a busy machine may stand still halfway through anything.
+  std::optional<ScreenShot> shotWhen(const std::function<bool(const ScreenShot&)>& shows,
+                                     double seconds = kPatience) const;
+  // How long a step waits for what it looks for before it fails.
+  static constexpr double kPatience = 120;
 
  private:
   std::string display_;
