@@ -71,7 +71,8 @@ class ChartLabelsInWindow : public ::testing::Test {
                 {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
     program_ = std::make_unique<ProgramProcess>(folder_, "", env);
     ASSERT_TRUE(program_->started());
-    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                     [this] { return program_->wait(0) != -1; });
     ASSERT_FALSE(window_.empty()) << program_->log();
     frame_ = desktop_.geometry(window_);
     ASSERT_GT(frame_.width, 0);
@@ -95,17 +96,10 @@ class ChartLabelsInWindow : public ::testing::Test {
     desktop_.run(command + " sleep 0.3 mouseup 1");
   }
 
-  // The first picture that passes `check`, for up to a generous deadline: the sanitized program
-  // shares a busy machine.
+  // The first picture that passes `check`, within the desktop's generous deadline.
   std::optional<ScreenShot> shotWhen(const std::function<bool(const ScreenShot&)>& check,
-                                     double seconds = 120) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    do {
-      std::optional<ScreenShot> shot = desktop_.screenShot();
-      if (shot && check(*shot)) return shot;
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    } while (std::chrono::steady_clock::now() < end);
-    return std::nullopt;
+                                     double seconds = XvfbDesktop::kPatience) const {
+    return desktop_.shotWhen(check, seconds);
   }
 
   // The chart on the picture, found from the stripes on the row a third of the way down the

@@ -3,13 +3,11 @@
 // editing. Each step waits for the look it checks: the settings tab lit, the digits in the field.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
@@ -22,7 +20,9 @@
 namespace apptest {
 namespace {
 
-// Screen points of the phone: the settings tab's icon and the 新词 field inside its border.
+// Screen points of the phone: the review and settings tabs, the settings tab's icon and the 新词
+// field inside its border.
+constexpr double kReviewTab[2] = {40, 545};
 constexpr double kSettingsTab[2] = {280, 545};
 const plat::Rect kSettingsIcon = {268, 530, 24, 22};
 const plat::Rect kNewWordsField = {212, 208, 37, 19};
@@ -42,7 +42,8 @@ class AmountInWindow : public ::testing::Test {
                                            {"WAYLAND_DISPLAY", ""},
                                            {"ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1"}});
     ASSERT_TRUE(program_->started());
-    window_ = desktop_.waitForWindow("vocab", 60, [this] { return program_->wait(0) != -1; });
+    window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
+                                     [this] { return program_->wait(0) != -1; });
     ASSERT_FALSE(window_.empty()) << program_->log();
     phone_ = std::make_unique<PhoneWindow>(desktop_, window_);
   }
@@ -51,16 +52,9 @@ class AmountInWindow : public ::testing::Test {
     plat::files::remove(folder_);
   }
 
-  // The first picture that passes `check`, taken within one generous deadline.
-  std::optional<ScreenShot> waitFor(const std::function<bool(const ScreenShot&)>& check,
-                                    double seconds = 120) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-      std::optional<ScreenShot> now = phone_->shot();
-      if (now && check(*now)) return now;
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    }
-    return std::nullopt;
+  // The first picture that passes `check`, taken within the desktop's generous deadline.
+  std::optional<ScreenShot> waitFor(const std::function<bool(const ScreenShot&)>& check) {
+    return phone_->when(check);
   }
   // How many point-wide columns of the field hold dark pixels: the width of its digits (and of
   // the caret while editing).
@@ -73,12 +67,6 @@ class AmountInWindow : public ::testing::Test {
       }) > 0;
     }
     return columns;
-  }
-  bool settingsTabGrey(const ScreenShot& shot) const {
-    return phone_->share(shot, kSettingsIcon, [](unsigned rgb) {
-      const unsigned r = rgb >> 16, g = (rgb >> 8) & 0xff, b = rgb & 0xff;
-      return r < 0xb0 && r > 0x40 && r + 12 > g && g + 12 > r && b + 12 > r && r + 12 > b;
-    }) > 0.05;
   }
   bool settingsTabLit(const ScreenShot& shot) const {
     return phone_->share(shot, kSettingsIcon, [](unsigned rgb) {
@@ -103,15 +91,11 @@ class AmountInWindow : public ::testing::Test {
 };
 
 TEST_F(AmountInWindow, APastedAmountShowsTheNumberStoredOnceEditingEnds) {
-  // The first screen's tab bar, then the settings screen with its tab lit and the stored amount.
-  // A tap is tried again should the program's first screen still have been settling.
-  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return settingsTabGrey(s); })) << program_->log();
-  std::optional<ScreenShot> stored;
-  for (int tries = 0; tries < 6 && !stored; ++tries) {
-    phone_->tap(kSettingsTab[0], kSettingsTab[1]);
-    stored =
-        waitFor([&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; }, 20);
-  }
+  // The review screen, then the settings screen with its tab lit and the stored amount.
+  ASSERT_TRUE(waitFor(phone_->tabSelected(kReviewTab))) << program_->log();
+  std::optional<ScreenShot> stored =
+      phone_->tapUntil(kSettingsTab[0], kSettingsTab[1],
+                       [&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; });
   ASSERT_TRUE(stored) << program_->log();
   const int twoDigits = inkColumns(*stored);
   phone_->write(*stored, "amount_stored.png");
