@@ -104,8 +104,8 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   const std::string window = this->window();
   tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
   const PhoneWindow::Look textPageLook = [&](const ScreenShot& s) {
-    return phone_->brightShare(s, kTextPageButtonBox) > 0.85 &&
-           phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.6)(s) &&
+    return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
+           phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.75)(s) &&
            phone_->tabSelected(kBooksTab)(s);
   };
   tap(kTextPageButton, "the text page", textPageLook);
