@@ -50,7 +50,6 @@ const plat::Rect kShareButton{240, 300, 50, 16};
 const plat::Rect kMnemonicFirstLine{12, 104, 150, 12};    // raised for the keyboard
 const plat::Rect kMnemonicShown{12, 144, 150, 12};        // once the keyboard is down
 const plat::Rect kMiddleOfTheEditPage{10, 262, 200, 60};  // where the message bubble stands
-const plat::Rect kSheetFirstButton{120, 345, 80, 16};
 const plat::Rect kSharedRowDate{240, 120, 70, 10};  // the first shared mnemonic's date
 // The register and login windows: their orange and green buttons (raised when the keyboard is
 // up) and the text typed into their fields.
@@ -95,15 +94,6 @@ class OnlineInWindow : public StandInWindowTest {
          [this, signedIn](const ScreenShot& s) {
            return phone_->inked(kSignedInRowTop)(s) == signedIn;
          }});
-  }
-  // The backup sheet over the dimmed settings: its blue 向上备份 first.
-  Look backupSheet() const {
-    return [this](const ScreenShot& s) {
-      return phone_->brightShare(s, {0, 100, 320, 150}) < 0.01 &&
-             phone_->share(s, kSheetFirstButton, [](unsigned c) {
-               return (c & 0xff) > 150 && (c & 0xff) > (c >> 16) + 60;
-             }) > 0.1;
-    };
   }
   Look accountScreen() const {
     return [this](const ScreenShot& s) { return phone_->badgeRed(s, kLogoutLeft) > 0.9; };
@@ -241,7 +231,7 @@ TEST_F(OnlineInWindow, ALearnerTriesEveryOnlineScreenOnTwoHomes) {
 
   // ---- Backup from the settings screen.
   tap(kSettingsTab, "the settings tab", settings(true));
-  tap(kBackupRow, "the backup sheet", backupSheet());
+  tap(kBackupRow, "the backup sheet", phone_->backupSheet());
   phone_->tap(kFirstSheetButton[0], kFirstSheetButton[1]);  // the backup button
   ASSERT_TRUE(server_->waitForLog("/api/synchronize_all_up.php account=learner1"))
       << server_->log();

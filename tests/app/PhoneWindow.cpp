@@ -200,4 +200,13 @@ void PhoneWindow::write(const ScreenShot& s, const std::string& name) const {
   s.writePNG((folder / name).string());
 }
 
+PhoneWindow::Look PhoneWindow::backupSheet() const {
+  const plat::Rect kSheetFirstButton{120, 345, 80, 16};
+  return [this, kSheetFirstButton](const ScreenShot& s) {
+    return brightShare(s, {0, 100, 320, 150}) < 0.01 &&
+           share(s, kSheetFirstButton,
+                 [](unsigned c) { return (c & 0xff) > 150 && (c & 0xff) > (c >> 16) + 60; }) > 0.1;
+  };
+}
+
 }  // namespace apptest

@@ -62,6 +62,8 @@ class PhoneWindow {
   Look dimmed() const;
   // The keyboard's bar stands at the bottom of the screen.
   Look keyboardUp() const;
+  // The settings' backup sheet over the dimmed screen: its blue 向上备份 first.
+  Look backupSheet() const;
   // Text written (dark ink) in the rectangle, as typed into a field.
   Look inked(const plat::Rect& area) const;
 

@@ -50,7 +50,6 @@ const plat::Rect kFirstMessageDate{10, 60, 90, 12};
 const plat::Rect kTitleBar{100, 5, 120, 10};
 const plat::Rect kAdoptButtonTop{250, 222, 44, 3};
 const plat::Rect kSaveButtonTop{264, 529, 50, 7};
-const plat::Rect kSheetFirstButton{120, 345, 80, 16};
 const plat::Rect kLoginButton{60, 340, 200, 25};  // the login window's green 登录
 const plat::Rect kSettingsBadge{280, 520, 25, 20};
 
@@ -96,15 +95,6 @@ class ShowcaseInWindow : public StandInWindowTest {
     return server_->waitForLog(text, seconds);
   }
   using Look = PhoneWindow::Look;
-  // The backup sheet over the dimmed settings: its blue 向上备份 first.
-  Look backupSheet() const {
-    return [this](const ScreenShot& s) {
-      return phone_->brightShare(s, {0, 100, 320, 150}) < 0.01 &&
-             phone_->share(s, kSheetFirstButton, [](unsigned c) {
-               return (c & 0xff) > 150 && (c & 0xff) > (c >> 16) + 60;
-             }) > 0.1;
-    };
-  }
   Look settingsScreen() const {
     return [this](const ScreenShot& s) {
       return phone_->tabSelected(kSettingsTab)(s) && phone_->badgeRed(s, kLogoutLeft) < 0.1 &&
@@ -247,7 +237,7 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
             0);
   server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server2.log", serverArgs_, port);
   ASSERT_EQ(server_->port(), port) << server_->log();
-  tap(kBackupRow, "the backup sheet", backupSheet());
+  tap(kBackupRow, "the backup sheet", phone_->backupSheet());
   phone_->tap(kFirstSheetButton[0], kFirstSheetButton[1]);  // the backup button
   ASSERT_TRUE(logged("synchronize_up.php account=shower")) << server_->log();
   EXPECT_TRUE(until([&](const ScreenShot& s) {
