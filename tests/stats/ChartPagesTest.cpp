@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/view/ScrollView.h"
 #include "platform/view/ViewRenderer.h"
@@ -28,6 +29,14 @@ Drawn flat(int first, int last, long v, std::vector<std::pair<int, long>> overri
   for (int c = first; c <= last; ++c) out.emplace_back(c, v);
   for (auto [c, value] : overrides) out[size_t(c - first)].second = value;
   return out;
+}
+
+// The learning page `width` points wide, filled and laid out as it is shown.
+std::unique_ptr<LearnReviewUIView> laidOutLearningPage(double width) {
+  auto page = std::make_unique<LearnReviewUIView>(plat::Rect{0, 0, width, 460});
+  page->refreshData();
+  page->refreshContentSize();
+  return page;
 }
 
 std::vector<std::string> values(const SummaryUIView& page) {
@@ -209,9 +218,8 @@ TEST_F(ChartPageTest, DayLabelsStayWholeAndApartAtEveryWidthAndScale) {
   studied("a", 3, 1000, 3, 2.1);
   for (const auto& [idiom, width] : pages) {
     useIdiom(idiom);
-    LearnReviewUIView page({0, 0, width, 460});
-    page.refreshData();
-    page.refreshContentSize();
+    const std::unique_ptr<LearnReviewUIView> shown = laidOutLearningPage(width);
+    LearnReviewUIView& page = *shown;
     DrawTable& chart = *page.chart();
     const std::string where = std::to_string(int(width)) + " points wide";
     const std::vector<std::string>& names = chart.HscaleName();
@@ -290,9 +298,8 @@ TEST_F(ChartPageTest, DayLabelsAreDrawnWholeOrNotAtAllWhereverTheChartIsScrolled
   };
   for (const auto& [idiom, width] : pages) {
     useIdiom(idiom);
-    LearnReviewUIView page({0, 0, width, 460});
-    page.refreshData();
-    page.refreshContentSize();
+    const std::unique_ptr<LearnReviewUIView> shown = laidOutLearningPage(width);
+    LearnReviewUIView& page = *shown;
     DrawTable& chart = *page.chart();
     auto& scroll = dynamic_cast<ScrollView&>(*page.viewWithTag(12));
     const double farthest = scroll.contentSize().width - scroll.frame().width;
