@@ -156,7 +156,7 @@ class ClosingProgram : public ::testing::Test {
 
 TEST_F(ClosingProgram, ACloseRightAfterASwipeEndsIt) {
   for (int round = 0; round < kRounds; ++round) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     phone_->drag(160, 420, 150);
     expectCloseEnds("a swipe");
   }
@@ -164,7 +164,7 @@ TEST_F(ClosingProgram, ACloseRightAfterASwipeEndsIt) {
 
 TEST_F(ClosingProgram, ACloseRightAfterAScrollEndsIt) {
   for (int round = 0; round < kRounds; ++round) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     phone_->scrollDown(160, 300, 5);
     expectCloseEnds("a scroll");
   }
@@ -172,7 +172,7 @@ TEST_F(ClosingProgram, ACloseRightAfterAScrollEndsIt) {
 
 TEST_F(ClosingProgram, ACloseWhileTheLoginWindowComesInEndsIt) {
   for (int round = 0; round < kRounds; ++round) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(
         phone_->tapUntil(kSettingsTab[0], kSettingsTab[1], phone_->tabSelected(kSettingsTab)))
         << "no settings screen";

@@ -125,11 +125,13 @@ bool ScreenShot::writePNG(const std::string& path) const {
 }
 
 XvfbDesktop::XvfbDesktop() : folder_(testsupport::makeTempDir("vocab-xvfb")) {
-  // Xvfb picks a free display and writes its number to the pipe.
+  // Xvfb picks a free display and writes its number to the pipe. It is told not to reset when
+  // its last client leaves: a program started a moment after the previous one ended would find
+  // the display refusing it and draw its first screen into a picture instead.
   int fds[2];
   if (pipe(fds) != 0) return;
   pid_ = spawnLogged({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                      "-nolisten", "tcp"},
+                      "-nolisten", "tcp", "-noreset"},
                      folder_ + "/xvfb.log", false, fds[0]);
   close(fds[1]);
   if (pid_ <= 0) {
@@ -222,6 +224,7 @@ void XvfbDesktop::drag(const std::string& window, int x, int fromY, int toY) con
 }
 
 bool XvfbDesktop::closeWindow(const std::string& window) const {
+  if (window.empty()) return false;
   return sendCloseMessage(display_, std::stoul(window));
 }
 
