@@ -15,28 +15,34 @@
 #include "platform/base/RunLoop.h"
 #include "platform/host/WindowHost.h"
 #include "platform/view/Animation.h"
+#include "platform/view/Clipboard.h"
 #include "platform/view/ViewController.h"
 #include "platform/view/Window.h"
 #include "store/CallDB.h"
+#include "tests/app/CloseMessage.h"
 #include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XvfbDesktop.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempHome.h"
 
+// Last: Xlib's names (None, Bool, Status) are macros.
+#include <X11/Xlib.h>
+
 namespace apptest {
 namespace {
 
 // How a window host in a child process ended.
-enum ChildEnd { kEnded = 0, kIdled = 3, kTerminatedTwice = 4, kNoWindow = 5 };
+enum ChildEnd { kEnded = 0, kIdled = 3, kTerminatedTwice = 4, kNoWindow = 5, kNotClosed = 6 };
+// A child whose close was lost ends itself after this long, so that the test sees that rather
+// than a hang; a close taken ends it within a moment even on a busy machine.
+constexpr double kWatchdogSeconds = 45;
 
 // An application whose one screen fades inside a wait for the fade's end, as an alert's bubble
-// runs its steps, and that is closed while it waits. A watchdog stops the loop when the close was
-// lost, so that the test sees that rather than a hang.
+// runs its steps, and that is closed while it waits.
 class WaitsInAnAnimation : public plat::ApplicationDelegate {
  public:
   int terminated = 0;
-  bool idled = false;
 
   bool didFinishLaunching(plat::Application&, const plat::Value&) override {
     window_ = std::make_shared<plat::Window>();
@@ -51,10 +57,8 @@ class WaitsInAnAnimation : public plat::ApplicationDelegate {
       root_->view()->setAlpha(0.3);
       plat::Animation::commitAndWait();
     });
-    watchdog_ = plat::Timer::scheduled(15, false, [this](plat::Timer&) {
-      idled = true;
-      plat::RunLoop::main().stop();
-    });
+    watchdog_ =
+        plat::Timer::scheduled(kWatchdogSeconds, false, [](plat::Timer&) { _exit(kIdled); });
     return true;
   }
   void willTerminate(plat::Application&) override { ++terminated; }
@@ -65,37 +69,100 @@ class WaitsInAnAnimation : public plat::ApplicationDelegate {
   std::shared_ptr<plat::Timer> fade_, watchdog_;
 };
 
-TEST(WindowHostClose, ACloseHeardWhileAHandlerWaitsForAnAnimationEndsTheProgram) {
+// Runs a window host for `app` in a child on its own display, and tells how it ended. The
+// window host runs in a child: SDL's libraries keep data the leak checker cannot trace, and the
+// child leaves with _exit, past it.
+template <typename App>
+int endOfWindowHost() {
   XvfbDesktop desktop;
-  ASSERT_FALSE(desktop.display().empty()) << "Xvfb did not start";
-  // The window host runs in a child: SDL's libraries keep data the leak checker cannot trace,
-  // and the child leaves with _exit, past it.
+  if (desktop.display().empty()) return kNoWindow;
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
+  if (child < 0) return kNoWindow;
   if (child == 0) {
     setenv("DISPLAY", desktop.display().c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
-    auto app = std::make_shared<WaitsInAnAnimation>();
+    auto app = std::make_shared<App>();
     plat::WindowHost host(app);
     if (!host.open()) _exit(kNoWindow);
     host.run();
-    _exit(app->idled ? kIdled : app->terminated == 1 ? kEnded : kTerminatedTwice);
+    _exit(app->terminated == 1 ? kEnded : kTerminatedTwice);
   }
   int status = 0;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(XvfbDesktop::kPatience);
   while (waitpid(child, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > until) {
       kill(child, SIGKILL);
       waitpid(child, &status, 0);
-      FAIL() << "the window host never ended";
+      return kIdled;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
-  const int end = WEXITSTATUS(status);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(WindowHostClose, ACloseHeardWhileAHandlerWaitsForAnAnimationEndsTheProgram) {
+  const int end = endOfWindowHost<WaitsInAnAnimation>();
   EXPECT_NE(end, kIdled) << "the close was lost: the program idled on";
   EXPECT_NE(end, kNoWindow);
   EXPECT_EQ(end, kEnded) << "the application was told it ends once";
+}
+
+// The top window of the display: the window host's own, on a display with no window manager.
+unsigned long topWindowOf(Display* connection) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  unsigned long found = 0;
+  if (XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attributes;
+      if (XGetWindowAttributes(connection, children[i], &attributes) &&
+          attributes.map_state == IsViewable)
+        found = children[i];
+    }
+    XFree(children);
+  }
+  return found;
+}
+
+// An application that reads the display's connection right after the desktop closed its window,
+// as reading the clipboard does: the close then waits in the library's queue, where the
+// connection no longer shows it, and the loop must still take it before it sleeps.
+class ReadsTheDisplayAfterTheClose : public plat::ApplicationDelegate {
+ public:
+  int terminated = 0;
+
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window_ = std::make_shared<plat::Window>();
+    root_ = std::make_shared<plat::ViewController>();
+    window_->setRootViewController(root_);
+    window_->makeKeyAndVisible();
+    close_ = plat::Timer::scheduled(0.5, false, [this](plat::Timer&) {
+      const char* display = std::getenv("DISPLAY");
+      Display* desktop = XOpenDisplay(display);
+      const unsigned long own = desktop ? topWindowOf(desktop) : 0;
+      if (desktop) XCloseDisplay(desktop);
+      // The message is on the server's way to this program once the sender synchronised.
+      if (own == 0 || !sendCloseMessage(display, own)) _exit(kNotClosed);
+      (void)plat::Clipboard::general().text();  // a round trip on the program's own connection
+    });
+    watchdog_ =
+        plat::Timer::scheduled(kWatchdogSeconds, false, [](plat::Timer&) { _exit(kIdled); });
+    return true;
+  }
+  void willTerminate(plat::Application&) override { ++terminated; }
+
+ private:
+  std::shared_ptr<plat::Window> window_;
+  std::shared_ptr<plat::ViewController> root_;
+  std::shared_ptr<plat::Timer> close_, watchdog_;
+};
+
+TEST(WindowHostClose, ACloseReadOffTheDisplayBeforeTheLoopSleepsEndsTheProgram) {
+  const int end = endOfWindowHost<ReadsTheDisplayAfterTheClose>();
+  EXPECT_NE(end, kIdled) << "the close was lost: the program idled on";
+  EXPECT_NE(end, kNotClosed) << "the close message was not sent";
+  EXPECT_EQ(end, kEnded);
 }
 
 // The real program in its window, closed as a window manager's close button closes it (the
