@@ -242,7 +242,7 @@ class ChartLabelsInWindow : public ::testing::Test {
 };
 
 TEST_F(ChartLabelsInWindow, OnAPhoneTheDayLabelsAreWholeOrAbsentWhereverTheChartIsDragged) {
-  start({320, 568});
+  ASSERT_NO_FATAL_FAILURE(start({320, 568}));
   const double statisticsTab[] = {200, 545}, listButton[] = {33, 42}, learningRow[] = {160, 353};
   std::optional<ScreenShot> chart =
       openLearningChart("phone", statisticsTab, listButton, 288, learningRow);
@@ -259,7 +259,7 @@ TEST_F(ChartLabelsInWindow, OnAPhoneTheDayLabelsAreWholeOrAbsentWhereverTheChart
 }
 
 TEST_F(ChartLabelsInWindow, OnATabletUprightAndTurnedTheDayLabelsAreWholeOrAbsent) {
-  start({768, 1024}, {{"VOCAB_TABLET", "1"}});
+  ASSERT_NO_FATAL_FAILURE(start({768, 1024}, {{"VOCAB_TABLET", "1"}}));
   const double statisticsTab[] = {480, 1000}, listButton[] = {33, 42}, learningRow[] = {384, 809};
   std::optional<ScreenShot> chart =
       openLearningChart("tablet", statisticsTab, listButton, 744, learningRow);

@@ -161,7 +161,7 @@ const plat::Rect kWebBackArrow{958, 28, 22, 26};
 const plat::Rect kWebForwardArrow{990, 28, 22, 26};
 
 TEST_F(TabletScreensInWindow, TheSettingsScreensAndTheRankingPageFillTheTurnedScreen) {
-  start();
+  ASSERT_NO_FATAL_FAILURE(start());
   tapAt(695, 1000, "the settings tab", phone_->tabSelected(kSettingsTab));
   picture("tablet-screens-settings.png");
   turn("tablet-screens-settings-turned.png", settings());

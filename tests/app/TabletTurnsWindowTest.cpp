@@ -114,7 +114,7 @@ const plat::Rect kFirstMessageDate{40, 66, 70, 14};      // the messages' first 
 
 TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   prepare(true);
-  start();
+  ASSERT_NO_FATAL_FAILURE(start());
   picture("tablet-turns-start.png");
   tapAt(384, 534, "the reveal button, which brings the offer",
         [&](const ScreenShot& s) { return centredBox(s, 512, 280); });
@@ -168,7 +168,7 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
 
 TEST_F(TabletTurnsInWindow, TheLoginPanelStaysCentredWhenTheScreenTurns) {
   prepare(false);
-  start();
+  ASSERT_NO_FATAL_FAILURE(start());
   tapAt(695, 1000, "the settings tab", phone_->tabSelected(kSettingsTab));
   // The panel alone is bright on the dimmed screen.
   tapAt(119, 86, "the login panel from the login row", [&](const ScreenShot& s) {

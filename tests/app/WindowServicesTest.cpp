@@ -146,7 +146,7 @@ TEST_F(WindowServices, MemoryPressureWarnsTheProgramOncePerEpisode) {
         pressure, "some avg10=" + std::to_string(stalled) + " avg60=0.00 avg300=0.00 total=1\n");
   };
   setPressure(0);
-  start({{"VOCAB_MEMORY_PRESSURE", pressure}});
+  ASSERT_NO_FATAL_FAILURE(start({{"VOCAB_MEMORY_PRESSURE", pressure}}));
   setPressure(45);
   ASSERT_TRUE(waitFor([&] { return logCount(kMemoryLine) == 1; })) << program_->log();
   std::this_thread::sleep_for(std::chrono::seconds(3));  // still pressed: three more readings
@@ -178,7 +178,7 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
   storeADueWordRemindedAt(hhmm);
   const std::map<std::string, std::string> env = {{"PATH", bin_ + ":" + std::getenv("PATH")},
                                                   {"TZ", "UTC"}};
-  start(env);
+  ASSERT_NO_FATAL_FAILURE(start(env));
   ASSERT_TRUE(desktop_.shotWhen([&](const ScreenShot& s) {
     return s.hasContent(int(frame_.x), int(frame_.y), int(frame_.width), int(frame_.height));
   })) << "the window was never drawn";
@@ -205,7 +205,7 @@ TEST_F(WindowServices, ClosingHandsRemindersToTheDesktopAndTheNextStartStopsThem
 
   // The next start stops exactly those.
   program_.reset();
-  start(env);
+  ASSERT_NO_FATAL_FAILURE(start(env));
   ASSERT_TRUE(waitFor([&] {
     return std::filesystem::directory_iterator(calls_) != std::filesystem::directory_iterator();
   })) << program_->log();
@@ -233,7 +233,7 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   // A word due now: a review reminder on each of the next days, one timer each.
   storeADueWordRemindedAt("23:59");
   withStore([](CallDB& store) { store.UpdatePersonalValue("run_machine", "1"); });
-  start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
+  ASSERT_NO_FATAL_FAILURE(start({{"PATH", bin_ + ":" + std::getenv("PATH")}}));
   PhoneWindow phone(desktop_, window_);
   constexpr double kReviewTab[] = {40, 545}, kSettingsTab[] = {280, 545};
   ASSERT_TRUE(phone.when(phone.tabSelected(kReviewTab))) << "no review screen";
@@ -276,7 +276,7 @@ TEST_F(WindowServices, ClosingGivesUpOnASchedulerThatHangsAndNamesTheRemindersLe
   hang << "#!/bin/sh\nexec sleep 600\n";
   hang.close();
   storeADueWordRemindedAt("23:59");
-  start({{"PATH", bin_ + ":" + std::getenv("PATH")}});
+  ASSERT_NO_FATAL_FAILURE(start({{"PATH", bin_ + ":" + std::getenv("PATH")}}));
   ASSERT_TRUE(desktop_.shotWhen([&](const ScreenShot& s) {
     return s.hasContent(int(frame_.x), int(frame_.y), int(frame_.width), int(frame_.height));
   })) << "the window was never drawn";
@@ -360,7 +360,7 @@ class TabletWindow : public WindowServices {
 };
 
 TEST_F(TabletWindow, TabletLayoutsAFormSheetLoginNoKeyboardBarAndATurnThatKeepsThePage) {
-  start({{"VOCAB_TABLET", "1"}});
+  ASSERT_NO_FATAL_FAILURE(start({{"VOCAB_TABLET", "1"}}));
   EXPECT_NEAR(frame_.height / frame_.width, kHeight / kWidth, 0.01) << "a tablet's screen";
   // Through the first-start guide: its last dot, then its start button.
   const auto guideCard = [&](const std::function<bool(unsigned)>& colour) {

@@ -110,7 +110,7 @@ class ProgramInWindow : public Program {
 TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
   planWords({"achieve", "support", "quiet", "close", "teacher"});
-  start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}});
+  ASSERT_NO_FATAL_FAILURE(start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}}));
   window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
                                    [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
@@ -178,7 +178,7 @@ TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
 }
 
 TEST_F(Program, WithoutADisplayTheFirstScreenBecomesAPicture) {
-  start({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+  ASSERT_NO_FATAL_FAILURE(start({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}));
   ASSERT_EQ(program_->wait(), 0) << program_->log();
   const std::string picture = program_->home() + "/first-screen.png";
   EXPECT_NE(program_->log().find(picture), std::string::npos) << program_->log();
