@@ -101,8 +101,8 @@ void HelpRemMgrViewCtrl::viewWillAppear(bool animated) {
 void HelpRemMgrViewCtrl::viewDidAppear(bool animated) {
   BaseViewController::viewDidAppear(animated);
   scrollHeight_ = 0;
-  const plat::Rect page = scrollView_->bounds();
-  layoutPages(page.width > 0 ? int(scrollView_->contentOffset().x / page.width) : 0);
+  // A tab tapped while the screen slid in may still be scrolling to its page.
+  layoutPages(page_);
   auto& center = plat::NotificationCenter::defaultCenter();
   center.removeObserver(this);
   center.addObserver(this, plat::kKeyboardWillHideNotification, nullptr,
@@ -126,6 +126,7 @@ void HelpRemMgrViewCtrl::goBackAction() {
 void HelpRemMgrViewCtrl::selectTabBtn(int index) {
   const plat::Rect page = scrollView_->bounds();
   scrollView_->scrollRectToVisible({index * page.width, 0, page.width, page.height}, true);
+  page_ = index;
   showBarButton(index);
   pageControlUsed_ = true;
 }
@@ -135,6 +136,7 @@ void HelpRemMgrViewCtrl::scrollViewDidScroll(plat::ScrollView& pager) {
   const double width = pager.bounds().width;
   if (width <= 0) return;
   const int page = int(std::floor((pager.contentOffset().x - width / 2) / width)) + 1;
+  page_ = page;
   tabbar_->selectBtn(page);
   showBarButton(page);
 }
@@ -258,8 +260,7 @@ bool HelpRemMgrViewCtrl::shouldAutorotateToInterfaceOrientation(plat::InterfaceO
 }
 
 void HelpRemMgrViewCtrl::willRotateToInterfaceOrientation(plat::InterfaceOrientation, double) {
-  const double width = scrollView_->bounds().width;
-  rotatingPage_ = width > 0 ? int(scrollView_->contentOffset().x / width) : 0;
+  rotatingPage_ = page_;
   isRotate_ = true;
 }
 

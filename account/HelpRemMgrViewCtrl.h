@@ -78,6 +78,8 @@ class HelpRemMgrViewCtrl : public BaseViewController,
   void layoutPages(int shown);
 
   bool pageControlUsed_ = false;
+  // The page chosen by a tab or a swipe; the pager may still be scrolling to it.
+  int page_ = 0;
   double scrollHeight_ = 0;
   bool isRotate_ = false;
   int rotatingPage_ = 0;

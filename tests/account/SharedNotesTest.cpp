@@ -4,6 +4,7 @@
 #include "online/LoginUIWindow.h"
 #include "platform/base/Utf.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/online/AccountUiTest.h"
@@ -130,6 +131,21 @@ TEST_F(SharedNotesTest, GrammarNotesShareTheOwnNoteAndAdoptWithoutAnAlert) {
   EXPECT_EQ(CallDB::callDB()->getYuFa(kWord), "achieve sth. 达到某事");
   EXPECT_EQ(host_->visibleAlert(), nullptr);
   EXPECT_EQ(lastForm("accept_yufa.php")["yufa_id"], std::to_string(server_->notes(true).at(0).id));
+}
+
+// A tab tapped while the screen still slides in: its page is the one shown once the screen is in.
+TEST_F(SharedNotesTest, TheEditTabTappedWhileTheScreenSlidesInShowsTheOwnNote) {
+  card_ = pushCard(kWord);
+  card_->down();
+  host_->advance(plat::NavigationController::kTransitionSeconds / 2);
+  auto screen = std::dynamic_pointer_cast<HelpRemMgrViewCtrl>(
+      app_->nav->topViewController()->shared_from_this());
+  ASSERT_TRUE(screen);
+  ASSERT_TRUE(host_->tap(screen->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
+  host_->advance(1);
+  EXPECT_EQ(screen->tabbar().selectedIndex(), 1);
+  const plat::ScrollView& pager = screen->scrollView();
+  EXPECT_EQ(pager.contentOffset().x, pager.bounds().width) << "the own note's page";
 }
 
 TEST_F(SharedNotesTest, AListThatCouldNotBeFetchedSaysSoRatherThanThatNobodyShared) {
