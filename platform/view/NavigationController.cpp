@@ -246,7 +246,13 @@ void NavigationController::transition(const std::shared_ptr<ViewController>& fro
         toView->setFrame(frame);
         fromView->setFrame(leaving);
       },
-      [finish](bool) { finish(); });
+      [finish, weak](bool) {
+        finish();
+        // The screen may have turned during the slide, and a sliding view keeps its frame until
+        // the slide ends: the top view is laid out for the screen as it is now.
+        if (auto self = std::static_pointer_cast<NavigationController>(weak.lock()))
+          self->layoutContent();
+      });
 }
 
 }  // namespace plat

@@ -7,6 +7,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
+#include "platform/view/Animation.h"
 #include "platform/view/Screen.h"
 #include "settings/HelpViewController.h"
 #include "settings/HtmlViewController.h"
@@ -108,6 +109,27 @@ TEST_F(HelpListTurns, TheListTurnsAndItsRowsSpanTheTurnedWidth) {
   ASSERT_NE(site, nullptr);
   EXPECT_EQ(onScreen(*site).width, 1024);
   writeScreen("tablet_help_list_turned.png");
+}
+
+// Turned while the file screen slides in over the help list: the slide ends with the screen laid
+// out for the turned width, its archive's row across it.
+TEST_F(HelpListTurns, AFileScreenTurnedAsItSlidesInTakesTheTurnedWidth) {
+  std::ofstream(files::join(AppHome::documentsDir(), "voices_a.zip")) << "zip";
+  open();
+  Animation::setEnabled(true);
+  auto files = std::make_shared<ShareFileViewController>();
+  app_->nav->pushViewController(files, true);
+  ASSERT_TRUE(Animation::isAnimating(*files->view())) << "the file screen is still sliding in";
+  ASSERT_TRUE(host_->rotate(InterfaceOrientation::LandscapeLeft));
+  host_->advance(1);
+  ASSERT_FALSE(Animation::isAnimating(*files->view())) << "the slide has ended";
+  TableView& table = *files->tableView();
+  EXPECT_EQ(files->view()->bounds().width, 1024);
+  EXPECT_EQ(table.bounds().width, 1024);
+  TableViewCell* row = table.cellForRow({0, 0});
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(onScreen(*row).width, 1024);
+  writeScreen("tablet_files_turned_as_they_came.png");
 }
 
 class HelpPageTurns : public TabletTurnsTest<HtmlViewController> {
