@@ -204,27 +204,22 @@ class ChartLabelsInWindow : public ::testing::Test {
 
   // Drags the chart to its left end (`towardsPast`) or its right end and returns the screen once
   // it rests there: the stripes fill the scrolling part, the first (or last) one a whole column
-  // wide at its edge.
+  // wide at its edge. The chart is never wider than three drags of half the screen: four reach
+  // either end from anywhere, the chart coming back to its end from beyond it.
   std::optional<ScreenShot> dragToEnd(bool towardsPast, double y) {
     const double from = towardsPast ? points_.width * 0.25 : points_.width * 0.75;
     const double to = towardsPast ? points_.width * 0.75 : points_.width * 0.25;
-    std::optional<ScreenShot> atEnd;
-    for (int tries = 0; tries < 6 && !atEnd; ++tries) {
-      dragAcross(y, from, to);
-      atEnd = shotWhen(
-          [&](const ScreenShot& s) {
-            std::optional<ChartInView> chart = chartOn(s);
-            if (!chart || chart->left != shown_.left || chart->right != shown_.right ||
-                chart->stripeEdges.size() < 3)
-              return false;
-            const auto& e = chart->stripeEdges;
-            const int column = e[2] - e[1];
-            return towardsPast ? std::abs((e[0] - chart->left) - column) <= 2
-                               : std::abs((chart->right + 1 - e.back()) - column) <= 2;
-          },
-          20);
-    }
-    return atEnd;
+    for (int drag = 0; drag < 4; ++drag) dragAcross(y, from, to);
+    return shotWhen([&](const ScreenShot& s) {
+      std::optional<ChartInView> chart = chartOn(s);
+      if (!chart || chart->left != shown_.left || chart->right != shown_.right ||
+          chart->stripeEdges.size() < 3)
+        return false;
+      const auto& e = chart->stripeEdges;
+      const int column = e[2] - e[1];
+      return towardsPast ? std::abs((e[0] - chart->left) - column) <= 2
+                         : std::abs((chart->right + 1 - e.back()) - column) <= 2;
+    });
   }
 
   static std::string picturePath(const std::string& name) {
