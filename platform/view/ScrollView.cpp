@@ -11,6 +11,10 @@ namespace {
 constexpr double kScrollAnimationSeconds = 0.3;
 // A drag at least this long moves a paging scroll view on by a page.
 constexpr double kPageFlickDistance = 30;
+// How far past its ends a drag may pull the content, as a share of the view's size: a pull begun
+// again before the last one has sprung back starts past the end, and pulls that added up would
+// leave the view showing nothing of its content.
+constexpr double kMostPullShare = 0.5;
 
 }  // namespace
 
@@ -165,9 +169,17 @@ void ScrollView::dragTo(Point windowLocation) {
   Point offset = dragStartOffset_;
   if (scrollsHorizontally()) offset.x -= p.x - dragStartPoint_.x;
   if (scrollsVertically()) offset.y -= p.y - dragStartPoint_.y;
-  if (!bounces_) offset = clamped(offset);
+  offset = bounces_ ? withinPull(offset) : clamped(offset);
   Rect b = bounds();
   setBounds({offset.x, offset.y, b.width, b.height});
+}
+
+Point ScrollView::withinPull(Point offset) const {
+  const Size size = bounds().size();
+  const Point min = minimumOffset(), max = maximumOffset();
+  const double roomX = size.width * kMostPullShare, roomY = size.height * kMostPullShare;
+  return {std::clamp(offset.x, min.x - roomX, max.x + roomX),
+          std::clamp(offset.y, min.y - roomY, max.y + roomY)};
 }
 
 Point ScrollView::restingOffset(Point offset) const {

@@ -94,6 +94,8 @@ class ScrollView : public View {
   Point maximumOffsetFor(Size size) const;
   // `offset` brought within the range the content allows a view of `size`.
   Point clampedFor(Point offset, Size size) const;
+  // `offset` kept within the room a drag may pull the content past its ends.
+  Point withinPull(Point offset) const;
   // Neither a finger nor an animation is moving the content.
   bool isAtRest() const;
   Point restingOffset(Point offset) const;  // where a released drag settles

@@ -157,6 +157,38 @@ TEST_F(MessagesScreenTest, TheFooterLoadsPastItsThresholdOneRequestAtATime) {
   EXPECT_EQ(page(), "2");
 }
 
+// A learner pulling again and again past the end, each pull begun before the last one has
+// sprung back: the first loads the last page, and however the pulls add up, rows stay in view
+// above the footer's 没有更多消息了.
+TEST_F(MessagesScreenTest, PullsBegunBeforeTheLastSprangBackKeepRowsInView) {
+  send(12, "消息");
+  auto screen = open();
+  ASSERT_TRUE(waitFor([&] { return rows(*screen) == 10; }));
+  plat::TableView& table = screen->tableView();
+  table.setContentOffset(table.maximumOffset());
+  host_->runUntilIdle();
+  // The rows' share of the table's height, the footer standing below them.
+  auto rowsInView = [&] {
+    table.layoutIfNeeded();
+    return (screen->footer().frame().y - table.contentOffset().y) / table.bounds().height;
+  };
+  for (int pull = 0; pull < 4; ++pull) {
+    const plat::Point from = table.convertPointTo(
+        {table.bounds().width / 2, table.contentOffset().y + table.bounds().height - 20}, nullptr);
+    host_->swipe(from, {from.x, from.y - 300}, 10, 0.3);
+    EXPECT_GT(rowsInView(), 0.4) << "pull " << pull;
+    if (pull == 0) {
+      ASSERT_TRUE(waitFor([&] { return screen->footer().state() == LoadMoreFooterView::kNoMore; }));
+    }
+    if (pull == 3) picture("messages_pulled_again_and_again.png");
+    host_->advance(0.1);  // partly sprung back
+  }
+  host_->advance(1);
+  EXPECT_EQ(table.numberOfRows(0), 12);
+  EXPECT_EQ(table.contentOffset().y, table.maximumOffset().y) << "back at the list's end";
+  EXPECT_EQ(server_->count("get_user_message.php"), 2);
+}
+
 TEST_F(MessagesScreenTest, AReplyForAScreenThatWentIsDropped) {
   send(2, "消息");
   CallDB::callDB()->UpdatePersonalValue("nNewMsgCount", "2");

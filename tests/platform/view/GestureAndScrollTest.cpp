@@ -180,3 +180,19 @@ TEST_F(Gestures, AContentInsetDecidesWhereContentPulledPastItsEndRests) {
   list->setContentInset({0, 0, 0, 30});
   EXPECT_EQ(list->maximumOffset().x, 640 - 320 + 30) << "the right inset widens the scroll";
 }
+
+TEST_F(Gestures, PullsPastAnEndTakeTheContentAtMostHalfTheViewAway) {
+  auto list = shownScroll({320, 1000});
+  ScrollLog log;
+  list->setDelegate(&log);
+  list->setContentOffset({0, 600});
+  drag({160, 390}, {160, 90}, 6);  // 300 past the end of a view 400 high
+  EXPECT_EQ(log.furthest, 200);
+  // Taken again while springing back, the pull starts past the end and stops at the same place.
+  advance(0.1);
+  EXPECT_GT(list->contentOffset().y, 700);
+  drag({160, 390}, {160, 90}, 6);
+  EXPECT_EQ(log.furthest, 200);
+  advance(1);
+  EXPECT_EQ(list->contentOffset().y, 600);
+}
