@@ -71,7 +71,9 @@ bool RecordViewController::shouldAutorotateToInterfaceOrientation(plat::Interfac
 
 void RecordViewController::viewWillAppear(bool animated) {
   BaseViewController::viewWillAppear(animated);
-  refreshHeaderView_->loadMoreScrollViewFirstBeginDragging();
+  // Each showing asks for the next page; a list read to its end keeps its nothing-more footer
+  // rather than a spinner that no reply would stop.
+  if (!isEnd()) refreshHeaderView_->loadMoreScrollViewFirstBeginDragging();
 }
 
 void RecordViewController::goBackAction() {

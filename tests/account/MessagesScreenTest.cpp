@@ -2,6 +2,7 @@
 #include "account/LoadMoreFooterView.h"
 #include "account/RecordViewController.h"
 #include "platform/base/RunLoop.h"
+#include "platform/view/ViewController.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
 
@@ -96,6 +97,13 @@ TEST_F(MessagesScreenTest, PagesToTheEndMarkingTheNewRowsAndClearingTheBadge) {
   pullUp(screen->tableView(), 90);
   settle();
   EXPECT_EQ(server_->count("get_user_message.php"), 2) << "nothing after the last page";
+  // Shown again when a screen over it goes, the list read to its end asks for nothing.
+  app_->nav->pushViewController(std::make_shared<plat::ViewController>(), false);
+  app_->nav->popViewController(false);
+  settle();
+  EXPECT_EQ(screen->footer().state(), LoadMoreFooterView::kNoMore);
+  EXPECT_FALSE(screen->loadMoreFooterDataSourceIsLoading(screen->footer()));
+  EXPECT_EQ(server_->count("get_user_message.php"), 2);
 
   // Three new messages: those rows are marked and black, the rest grey; the marks stay.
   app_->nav->popViewController(false);
