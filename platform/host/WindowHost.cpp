@@ -330,6 +330,10 @@ bool WindowHost::open() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   if ((!x11 || !*x11) && (!wayland || !*wayland)) return false;
   RunLoop::setMainThread();
+  // SDL drops a click it reads within a few milliseconds of a focus change, taking it for the
+  // click that focused the window: a tap that came while the program was busy, after the focus
+  // came back, would be lost. Every click is a tap.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "window: the display does not answer: %s\n", SDL_GetError());
     return false;

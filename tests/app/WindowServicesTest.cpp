@@ -268,6 +268,30 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   EXPECT_EQ(logCount("reminders were not handed over"), 1) << program_->log();
 }
 
+// A tap that comes after the focus came back, while the program was too busy to read either:
+// the two are read together, and the tap is answered all the same.
+TEST_F(WindowServices, ATapReadTogetherWithTheFocusComingBackIsAnswered) {
+  withStore([](CallDB& store) { store.UpdatePersonalValue("run_machine", "1"); });
+  start({});
+  PhoneWindow phone(desktop_, window_);
+  constexpr double kReviewTab[] = {40, 545}, kSettingsTab[] = {280, 545};
+  ASSERT_TRUE(phone.when(phone.tabSelected(kReviewTab))) << "no review screen";
+  const std::string other = desktop_.run("xlogo >/dev/null 2>&1 & echo $!");
+  const pid_t xlogo = std::atoi(other.c_str());
+  const std::string logo = desktop_.waitForWindow("xlogo", 20);
+  ASSERT_FALSE(logo.empty());
+
+  kill(program_->pid(), SIGSTOP);
+  desktop_.run("xdotool windowfocus --sync " + logo);
+  desktop_.run("xdotool windowfocus --sync " + window_);
+  phone.tap(kSettingsTab[0], kSettingsTab[1]);
+  kill(program_->pid(), SIGCONT);
+  const bool answered = bool(phone.when(phone.tabSelected(kSettingsTab)));
+  if (xlogo > 0) kill(xlogo, SIGTERM);
+  EXPECT_TRUE(answered) << "the tap was dropped\n" << program_->log();
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+}
+
 // A desktop scheduler that hangs: the closing program waits for it a few seconds, not as long as
 // the hang, and says which reminders it could not hand over.
 TEST_F(WindowServices, ClosingGivesUpOnASchedulerThatHangsAndNamesTheRemindersLeft) {
