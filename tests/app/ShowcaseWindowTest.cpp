@@ -137,7 +137,10 @@ class ShowcaseInWindow : public StandInWindowTest {
   }
   // The messages list showing messages at its top, wherever it was pulled to: the server's log
   // tells which page came.
-  Look messagesShown() const { return phone_->coloured({10, 40, 300, 40}, PhoneWindow::ink, 0.01); }
+  // Rows' dark dates and texts below the title bar: the list's footer alone has none.
+  Look messagesShown() const {
+    return phone_->coloured({10, 70, 300, 200}, PhoneWindow::ink, 0.01);
+  }
 
   std::string data_;
   std::vector<std::string> serverArgs_;
