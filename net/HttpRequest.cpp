@@ -26,8 +26,10 @@
 
 namespace {
 
-HttpErrorPtr sharedError(int code, const char* text) {
-  return HttpError::make(code, text);
+// Kept until the process ends: the network thread may still be failing a request (a cancel made
+// on the way out) while the process destroys its static objects.
+const HttpErrorPtr& sharedError(int code, const char* text) {
+  return *new HttpErrorPtr(HttpError::make(code, text));
 }
 
 }  // namespace
@@ -40,25 +42,25 @@ HttpRequestShared& HttpRequestShared::get() {
 // ---- Shared errors, queue and network thread
 
 HttpErrorPtr HttpRequest::requestTimedOutError() {
-  static const HttpErrorPtr error = sharedError(kHttpRequestTimedOut, "The request timed out");
+  static const HttpErrorPtr& error = sharedError(kHttpRequestTimedOut, "The request timed out");
   return error;
 }
 HttpErrorPtr HttpRequest::authenticationError() {
-  static const HttpErrorPtr error =
+  static const HttpErrorPtr& error =
       sharedError(kHttpAuthenticationFailure, "Authentication needed");
   return error;
 }
 HttpErrorPtr HttpRequest::requestCancelledError() {
-  static const HttpErrorPtr error = sharedError(kHttpRequestCancelled, "The request was cancelled");
+  static const HttpErrorPtr& error = sharedError(kHttpRequestCancelled, "The request was cancelled");
   return error;
 }
 HttpErrorPtr HttpRequest::unableToCreateRequestError() {
-  static const HttpErrorPtr error =
+  static const HttpErrorPtr& error =
       sharedError(kHttpUnableToCreateRequest, "Unable to create request (bad url?)");
   return error;
 }
 HttpErrorPtr HttpRequest::tooMuchRedirectionError() {
-  static const HttpErrorPtr error =
+  static const HttpErrorPtr& error =
       sharedError(kHttpTooManyRedirects, "The request failed because it redirected too many times");
   return error;
 }

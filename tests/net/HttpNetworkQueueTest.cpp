@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "platform/base/NamedException.h"
 #include "tests/net/NetTestSupport.h"
@@ -322,6 +326,45 @@ TEST(HttpNetworkQueueExit, RequestsStillStartingWhenTheProcessEndsDoNoHarm) {
         for (int i = 0; i < 64; ++i)
           queue->addOperation(HttpRequest::requestWithURL(server.url("/" + std::to_string(i))));
         queue->go();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(HttpNetworkQueueExit, RequestsCancelledOnTheWayOutDoNoHarm) {
+  // An owner made after the network thread ends with the process and cancels its requests then:
+  // the network thread still runs, while what was made after the owner is gone already (the
+  // failure that the first cancel made, say).
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        plat::RunLoop::setMainThread();
+        static LoopbackHttpServer server([](const ServerRequest&) {
+          ServerReply reply;
+          reply.hang = true;
+          return reply;
+        });
+        static auto* requests = new std::vector<std::shared_ptr<HttpRequest>>();
+        auto start = [] {
+          requests->push_back(HttpRequest::requestWithURL(server.url("/")));
+          requests->back()->startAsynchronous();
+        };
+        start();
+        std::atexit([] {
+          for (const auto& request : *requests) request->cancel();
+          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+          for (const auto& request : *requests) {
+            while (!request->isFinished() && std::chrono::steady_clock::now() < deadline)
+              std::this_thread::sleep_for(std::chrono::milliseconds(1));
+          }
+        });
+        {
+          Exchange first(server.url("/first"));
+          first.start()->cancel();
+          runUntil([&] { return first.done(); });
+        }
+        for (int i = 0; i < 3; ++i) start();  // as many as the shared queue runs at once
+        runUntil([] { return server.requestCount() >= 4; });
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
