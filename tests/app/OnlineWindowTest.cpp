@@ -44,13 +44,14 @@ const plat::Rect kKnowButton{15, 455, 30, 25}, kVagueButton{115, 455, 30, 25};
 const plat::Rect kSignInButton{45, 208, 40, 14};  // the notice's orange 签到
 const plat::Rect kAlertButtons{40, 318, 240, 16}, kAlertRightHalf{170, 318, 110, 16};
 const plat::Rect kLessonSentence{35, 195, 150, 24};  // white on the lesson's green card
+const plat::Rect kLuckyWord{35, 395, 40, 14};        // the lesson's lucky word, in its own card
 const plat::Rect kNoteTitleBar{100, 5, 120, 10};     // the note screen's green title bar
 const plat::Rect kSharedTab{10, 80, 140, 14}, kEditTab{170, 80, 140, 14};  // white when chosen
 const plat::Rect kShareButton{240, 300, 50, 16};
 const plat::Rect kMnemonicFirstLine{12, 104, 150, 12};    // raised for the keyboard
 const plat::Rect kMnemonicShown{12, 144, 150, 12};        // once the keyboard is down
 const plat::Rect kMiddleOfTheEditPage{10, 262, 200, 60};  // where the message bubble stands
-const plat::Rect kSharedRowDate{240, 120, 70, 10};  // the first shared mnemonic's date
+const plat::Rect kSharedRowDate{240, 120, 70, 10};        // the first shared mnemonic's date
 // The register and login windows: their orange and green buttons (raised when the keyboard is
 // up) and the text typed into their fields.
 const plat::Rect kRegisterButtonTop{40, 396, 240, 6}, kRaisedRegisterButtonTop{40, 296, 240, 6};
@@ -133,6 +134,18 @@ class OnlineInWindow : public StandInWindowTest {
            return (phone_->share(s, kAlertRightHalf, PhoneWindow::blue) > 0.11) == *longRightButton;
          }});
   }
+  // The daily lesson with its reply read: the sentence in white on the green card (the notice
+  // it came from is white there) and the lucky word written in its card.
+  Look lessonShown() const {
+    const auto grey = [](unsigned c) {  // the lucky word's, lighter than the ink of fields
+      return (c >> 16) < 160 && ((c >> 8) & 0xff) < 160 && (c & 0xff) < 160;
+    };
+    return PhoneWindow::allOf(
+        {phone_->coloured(kLessonSentence, PhoneWindow::green, 0.5),
+         phone_->coloured(
+             kLessonSentence, [](unsigned c) { return (c & 0xf0f0f0) == 0xf0f0f0; }, 0.01),
+         phone_->coloured(kLuckyWord, grey, 0.04)});
+  }
   Look registerWindow(bool raised) const {
     return PhoneWindow::allOf(
         {phone_->coloured(raised ? kRaisedRegisterButtonTop : kRegisterButtonTop,
@@ -203,9 +216,7 @@ TEST_F(OnlineInWindow, ALearnerTriesEveryOnlineScreenOnTwoHomes) {
   tap(kAlertRightButton, "the sign-in alert's OK button", notice());
 
   // ---- The daily lesson, and its lucky word planned.
-  tapAt(300, 216, "the daily lesson link of the notice",
-        phone_->coloured(
-            kLessonSentence, [](unsigned c) { return (c & 0xf0f0f0) == 0xf0f0f0; }, 0.01));
+  tapAt(300, 216, "the daily lesson link of the notice", lessonShown());
   ASSERT_TRUE(server_->waitForLog("/api/daily_lesson.php")) << server_->log();
   picture("online-lesson.png");
   tapAt(150, 331, "the lucky words button", alert(true));
