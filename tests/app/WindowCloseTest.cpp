@@ -38,9 +38,9 @@ enum ChildEnd { kEnded = 0, kIdled = 3, kTerminatedTwice = 4, kNoWindow = 5, kNo
 // than a hang; a close taken ends it within a moment even on a busy machine.
 constexpr double kWatchdogSeconds = 45;
 
-// An application whose one screen fades inside a wait for the fade's end, as an alert's bubble
-// runs its steps, and that is closed while it waits.
-class WaitsInAnAnimation : public plat::ApplicationDelegate {
+// An application of one screen that is closed half a second after it started, as `closeSoon`
+// does; a watchdog ends the child when the close was lost.
+class ClosedSoon : public plat::ApplicationDelegate {
  public:
   int terminated = 0;
 
@@ -49,24 +49,33 @@ class WaitsInAnAnimation : public plat::ApplicationDelegate {
     root_ = std::make_shared<plat::ViewController>();
     window_->setRootViewController(root_);
     window_->makeKeyAndVisible();
-    fade_ = plat::Timer::scheduled(0.5, false, [this](plat::Timer&) {
-      // The desktop closes the window (SIGTERM, as the window tests do) as the fade begins.
-      kill(getpid(), SIGTERM);
-      plat::Animation::begin();
-      plat::Animation::setDuration(1.5);
-      root_->view()->setAlpha(0.3);
-      plat::Animation::commitAndWait();
-    });
+    close_ = plat::Timer::scheduled(0.5, false, [this](plat::Timer&) { closeSoon(); });
     watchdog_ =
         plat::Timer::scheduled(kWatchdogSeconds, false, [](plat::Timer&) { _exit(kIdled); });
     return true;
   }
   void willTerminate(plat::Application&) override { ++terminated; }
 
+ protected:
+  virtual void closeSoon() = 0;
+  std::shared_ptr<plat::ViewController> root_;
+
  private:
   std::shared_ptr<plat::Window> window_;
-  std::shared_ptr<plat::ViewController> root_;
-  std::shared_ptr<plat::Timer> fade_, watchdog_;
+  std::shared_ptr<plat::Timer> close_, watchdog_;
+};
+
+// Closed as its one screen fades inside a wait for the fade's end, as an alert's bubble runs its
+// steps.
+class WaitsInAnAnimation : public ClosedSoon {
+  void closeSoon() override {
+    // The desktop closes the window (SIGTERM, as the window tests do) as the fade begins.
+    kill(getpid(), SIGTERM);
+    plat::Animation::begin();
+    plat::Animation::setDuration(1.5);
+    root_->view()->setAlpha(0.3);
+    plat::Animation::commitAndWait();
+  }
 };
 
 // Runs a window host for `app` in a child on its own display, and tells how it ended. The
@@ -128,34 +137,16 @@ unsigned long topWindowOf(Display* connection) {
 // An application that reads the display's connection right after the desktop closed its window,
 // as reading the clipboard does: the close then waits in the library's queue, where the
 // connection no longer shows it, and the loop must still take it before it sleeps.
-class ReadsTheDisplayAfterTheClose : public plat::ApplicationDelegate {
- public:
-  int terminated = 0;
-
-  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
-    window_ = std::make_shared<plat::Window>();
-    root_ = std::make_shared<plat::ViewController>();
-    window_->setRootViewController(root_);
-    window_->makeKeyAndVisible();
-    close_ = plat::Timer::scheduled(0.5, false, [this](plat::Timer&) {
-      const char* display = std::getenv("DISPLAY");
-      Display* desktop = XOpenDisplay(display);
-      const unsigned long own = desktop ? topWindowOf(desktop) : 0;
-      if (desktop) XCloseDisplay(desktop);
-      // The message is on the server's way to this program once the sender synchronised.
-      if (own == 0 || !sendCloseMessage(display, own)) _exit(kNotClosed);
-      (void)plat::Clipboard::general().text();  // a round trip on the program's own connection
-    });
-    watchdog_ =
-        plat::Timer::scheduled(kWatchdogSeconds, false, [](plat::Timer&) { _exit(kIdled); });
-    return true;
+class ReadsTheDisplayAfterTheClose : public ClosedSoon {
+  void closeSoon() override {
+    const char* display = std::getenv("DISPLAY");
+    Display* desktop = XOpenDisplay(display);
+    const unsigned long own = desktop ? topWindowOf(desktop) : 0;
+    if (desktop) XCloseDisplay(desktop);
+    // The message is on the server's way to this program once the sender synchronised.
+    if (own == 0 || !sendCloseMessage(display, own)) _exit(kNotClosed);
+    (void)plat::Clipboard::general().text();  // a round trip on the program's own connection
   }
-  void willTerminate(plat::Application&) override { ++terminated; }
-
- private:
-  std::shared_ptr<plat::Window> window_;
-  std::shared_ptr<plat::ViewController> root_;
-  std::shared_ptr<plat::Timer> close_, watchdog_;
 };
 
 TEST(WindowHostClose, ACloseReadOffTheDisplayBeforeTheLoopSleepsEndsTheProgram) {
