@@ -101,12 +101,17 @@ struct WindowHost::Impl {
     if (title.empty()) title = "vocab";
     window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               static_cast<int>(std::lround(screen.width * fit)),
-                              static_cast<int>(std::lround(screen.height * fit)), 0);
+                              static_cast<int>(std::lround(screen.height * fit)),
+                              SDL_WINDOW_HIDDEN);
     if (!window) {
       std::fprintf(stderr, "window: %s\n", SDL_GetError());
       return false;
     }
+    // Shown once it can draw: the renderer may make the window anew for its own kind of drawing,
+    // and a window shown first would flash up, go and come back as another one, whose first
+    // self the desktop (and a window manager's close button) may still hold.
     frames = std::make_unique<FramePresenter>(window);
+    SDL_ShowWindow(window);
     this->title = std::make_unique<WindowTitle>(window, title);
     SDL_StartTextInput();
     return frames->isReady();

@@ -14,6 +14,7 @@
 #include "platform/draw/Image.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
+#include "tests/app/MappedWindows.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XvfbDesktop.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -110,10 +111,15 @@ class ProgramInWindow : public Program {
 TEST_F(ProgramInWindow, OpensTheAppAndTakesClicksAsTaps) {
   ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
   planWords({"achieve", "support", "quiet", "close", "teacher"});
+  MappedWindows shown(desktop_.display());
+  ASSERT_TRUE(shown.watching());
   ASSERT_NO_FATAL_FAILURE(start({{"DISPLAY", desktop_.display()}, {"WAYLAND_DISPLAY", ""}}));
   window_ = desktop_.waitForWindow("vocab", XvfbDesktop::kPatience,
                                    [this] { return program_->wait(0) != -1; });
   ASSERT_FALSE(window_.empty()) << program_->log();
+  // One window comes up, and stays: none shown first and made anew for the drawing, whose
+  // first self a desktop (or a test) would find and close in vain.
+  EXPECT_EQ(shown.seen(), std::vector<unsigned long>{std::stoul(window_)});
   frame_ = desktop_.geometry(window_);
   ASSERT_GT(frame_.width, 0) << "the display server gave no size for the window";
   EXPECT_NEAR(frame_.height / frame_.width, kPhoneHeight / kPhoneWidth, 0.01)
