@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -34,7 +35,17 @@ constexpr double kBackButton[2] = {40, 42};
 // What tells the screens apart: the strip's selected (white) text page button, the text page's
 // green 提取 button, the extracted words' orange 保存; the pasted lines of text, the keyboard up.
 const plat::Rect kTextPageButtonBox = {170, 25, 130, 20};
+const plat::Rect kBooksPageButtonBox = {20, 25, 130, 20};
+const plat::Rect kClearButtonBox = {15, 482, 45, 24};     // grey 清空
+const plat::Rect kOpenFileButtonBox = {95, 482, 60, 24};  // blue 打开文件
 const plat::Rect kExtractButtonBox = {230, 482, 60, 24};
+bool grey(unsigned c) {
+  const int r = c >> 16, g = (c >> 8) & 0xff, b = c & 0xff;
+  return std::abs(r - g) < 12 && std::abs(g - b) < 12 && r > 90 && r < 170;
+}
+bool blue(unsigned c) {
+  return int(c & 0xff) > int(c >> 16) + 60;
+}
 const plat::Rect kSaveButtonTop = {264, 529, 50, 7};  // above its title: whole once in place
 const plat::Rect kFirstLineStart = {10, 38, 120, 12};
 const plat::Rect kFirstLineEnd = {160, 38, 120, 12};
@@ -103,8 +114,13 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
   const std::string window = this->window();
   tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
+  // The text page come to rest: its tab alone white, and its three buttons each in its place (a
+  // picture of the page still coming in is the reference the page is later compared with).
   const PhoneWindow::Look textPageLook = [&](const ScreenShot& s) {
     return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
+           phone_->brightShare(s, kBooksPageButtonBox) < 0.05 &&
+           phone_->coloured(kClearButtonBox, grey, 0.65)(s) &&
+           phone_->coloured(kOpenFileButtonBox, blue, 0.7)(s) &&
            phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.75)(s) &&
            phone_->tabSelected(kBooksTab)(s);
   };
