@@ -152,11 +152,7 @@ double PhoneWindow::changed(const ScreenShot& a, const ScreenShot& b,
 double PhoneWindow::share(const ScreenShot& s, const plat::Rect& area,
                           const std::function<bool(unsigned)>& pick) const {
   const Pixels p = pixels(area);
-  int picked = 0;
-  for (int y = p.y; y < p.y + p.h; ++y) {
-    for (int x = p.x; x < p.x + p.w; ++x) picked += pick(s.rgb(x, y));
-  }
-  return p.w * p.h > 0 ? double(picked) / (p.w * p.h) : 0;
+  return s.share(p.x, p.y, p.w, p.h, pick);
 }
 
 double PhoneWindow::badgeRed(const ScreenShot& s, const plat::Rect& area) const {
@@ -168,14 +164,7 @@ double PhoneWindow::badgeRed(const ScreenShot& s, const plat::Rect& area) const 
 
 double PhoneWindow::brightShare(const ScreenShot& s, const plat::Rect& area, unsigned level) const {
   const Pixels p = pixels(area);
-  int bright = 0;
-  for (int y = p.y; y < p.y + p.h; ++y) {
-    for (int x = p.x; x < p.x + p.w; ++x) {
-      const unsigned c = s.rgb(x, y);
-      bright += ((c >> 16) & 0xff) >= level && ((c >> 8) & 0xff) >= level && (c & 0xff) >= level;
-    }
-  }
-  return p.w * p.h > 0 ? double(bright) / (p.w * p.h) : 0;
+  return s.brightShare(p.x, p.y, p.w, p.h, level);
 }
 
 std::optional<std::pair<double, double>> PhoneWindow::brightSpan(const ScreenShot& s,

@@ -345,10 +345,7 @@ class TabletWindow : public WindowServices {
   }
   static double share(const ScreenShot& shot, const Region& r,
                       const std::function<bool(unsigned)>& pick) {
-    int picked = 0;
-    for (int y = r.y; y < r.y + r.h; ++y)
-      for (int x = r.x; x < r.x + r.w; ++x) picked += pick(shot.rgb(x, y));
-    return r.w * r.h > 0 ? double(picked) / (r.w * r.h) : 0;
+    return shot.share(r.x, r.y, r.w, r.h, pick);
   }
   // The tab whose icon is at x on the upright tab bar, in the selected green.
   std::function<bool(const ScreenShot&)> tabSelected(double x) const {
@@ -359,14 +356,7 @@ class TabletWindow : public WindowServices {
   }
   // The share of pixels in the region brighter than `level` in every channel.
   static double brightShare(const ScreenShot& shot, const Region& r, unsigned level = 0xf0) {
-    int bright = 0;
-    for (int y = r.y; y < r.y + r.h; ++y) {
-      for (int x = r.x; x < r.x + r.w; ++x) {
-        const unsigned c = shot.rgb(x, y);
-        bright += ((c >> 16) & 0xff) >= level && ((c >> 8) & 0xff) >= level && (c & 0xff) >= level;
-      }
-    }
-    return r.w * r.h > 0 ? double(bright) / (r.w * r.h) : 0;
+    return shot.brightShare(r.x, r.y, r.w, r.h, level);
   }
   void turn() {
     desktop_.run("xdotool key --window " + window_ + " ctrl+r");

@@ -83,10 +83,7 @@ class ProgramInWindow : public Program {
   // The share of the region in colours `pick` takes.
   static double share(const ScreenShot& s, const Region& r,
                       const std::function<bool(unsigned)>& pick) {
-    int picked = 0;
-    for (int y = r.y; y < r.y + r.h; ++y)
-      for (int x = r.x; x < r.x + r.w; ++x) picked += pick(s.rgb(x, y));
-    return r.w * r.h > 0 ? double(picked) / (r.w * r.h) : 0;
+    return s.share(r.x, r.y, r.w, r.h, pick);
   }
   static bool green(unsigned c) { return ((c >> 8) & 0xff) > 100 && (c >> 16) < 90; }
   static bool orange(unsigned c) {

@@ -101,6 +101,21 @@ double ScreenShot::changedShare(const ScreenShot& other, int x, int y, int w, in
   return w * h > 0 ? double(changed) / (w * h) : 0;
 }
 
+double ScreenShot::share(int x, int y, int w, int h,
+                         const std::function<bool(unsigned)>& pick) const {
+  int picked = 0;
+  for (int j = y; j < y + h; ++j) {
+    for (int i = x; i < x + w; ++i) picked += pick(rgb(i, j));
+  }
+  return w * h > 0 ? double(picked) / (w * h) : 0;
+}
+
+double ScreenShot::brightShare(int x, int y, int w, int h, unsigned level) const {
+  return share(x, y, w, h, [level](unsigned c) {
+    return ((c >> 16) & 0xff) >= level && ((c >> 8) & 0xff) >= level && (c & 0xff) >= level;
+  });
+}
+
 bool ScreenShot::hasContent(int x, int y, int w, int h) const {
   for (int j = y; j < y + h; ++j) {
     for (int i = x; i < x + w; ++i) {

@@ -22,6 +22,10 @@ class ScreenShot {
   unsigned rgb(int x, int y) const;
   // The share of pixels in the rectangle that differ from the other picture's.
   double changedShare(const ScreenShot& other, int x, int y, int w, int h) const;
+  // The share of pixels in the rectangle whose colour (0xRRGGBB) `pick` takes.
+  double share(int x, int y, int w, int h, const std::function<bool(unsigned)>& pick) const;
+  // The share brighter than `level` in every channel.
+  double brightShare(int x, int y, int w, int h, unsigned level = 0xf0) const;
   // Whether any pixel in the rectangle is not black.
   bool hasContent(int x, int y, int w, int h) const;
   bool writePNG(const std::string& path) const;
