@@ -49,8 +49,24 @@ bool endsInN(std::string_view word) {
 }
 
 bool isOpeningQuote(uint32_t point) {
-  return point == '"' || point == '\'' || point == 0x201C || point == 0x2018 || point == 0x300C ||
-         point == 0x300E;  // “ ‘ 「 『
+  switch (point) {
+    case '"':
+    case '\'':
+    case 0x201C:  // “
+    case 0x2018:  // ‘
+    case 0x201E:  // „
+    case 0x201A:  // ‚
+    case 0x00AB:  // «
+    case 0x00BB:  // », which opens where « closes
+    case 0x2039:  // ‹
+    case 0x203A:  // ›
+    case 0xFF02:  // ＂
+    case 0x300C:  // 「
+    case 0x300E:  // 『
+      return true;
+    default:
+      return false;
+  }
 }
 
 // Whether the quote mark at `pos` opens a quotation: no word stands right before it, and one
@@ -59,6 +75,24 @@ bool opensQuotation(std::string_view text, size_t pos, size_t after) {
   const bool wordBefore = pos > 0 && (isLetter(static_cast<unsigned char>(text[pos - 1])) ||
                                       (text[pos - 1] >= '0' && text[pos - 1] <= '9'));
   return !wordBefore && after < text.size() && isLetter(static_cast<unsigned char>(text[after]));
+}
+
+// "Brook", "Every"; not "I", "TV" or "the".
+bool isCapitalised(std::string_view word) {
+  return word.size() >= 2 && word[0] >= 'A' && word[0] <= 'Z' && word[1] >= 'a' && word[1] <= 'z';
+}
+
+// A word that starts sentences and names no one: after a title's stop ("at the Dr. The nurse")
+// it begins the next sentence.
+bool isNoName(std::string_view word) {
+  for (std::string_view function :
+       {"the",   "a",      "an",    "this",  "that", "these", "those", "there", "then", "i",
+        "you",   "he",     "she",   "it",    "we",   "they",  "my",    "your",  "his",  "her",
+        "its",   "our",    "their", "every", "each", "all",   "some",  "in",    "on",   "at",
+        "after", "before", "when",  "while", "if",   "but",   "and",   "so",    "as",   "for",
+        "from",  "with",   "what",  "why",   "how",  "where"})
+    if (contraction::equalsIgnoringCase(word, function)) return true;
+  return false;
 }
 
 }  // namespace
@@ -134,26 +168,55 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   if (word.empty()) {  // a part that stands for no verb of its own ("t", "s")
     sentenceEnded_ = raw.back() == '.';  // "We won't. May we go?"
     onlySpaces_ = afterTitle_ = false;
+    titleStop_ = TitleStop::kNone;
     return;
   }
   add(word.data() == written.data() && word.size() == written.size() ? raw : word);
-  const bool title = word.data() == written.data() && isTitle(written);
-  sentenceEnded_ = raw.back() == '.' && !title;
+  const bool stop = raw.back() == '.';
+  // "Aunt." is a word, whose stop is a full stop; an initial after a title ("Mrs J. Rose") is
+  // read as one more title.
+  const bool initial = afterTitle_ && written.size() == 1 && written[0] >= 'A' && written[0] <= 'Z';
+  const bool title = word.data() == written.data() &&
+                     ((isTitle(written) && (!stop || isAbbreviatedTitle(written))) || initial);
+  sentenceEnded_ = stop && !title;
   onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back())) || title;
   afterTitle_ = title;
+  titleStop_ = title && stop ? (isStreetsEnd(written) ? TitleStop::kStreets : TitleStop::kTitles)
+                             : TitleStop::kNone;
   lineBreaks_ = 0;
 }
 
 bool TextTokens::isTitle(std::string_view word) {
+  if (isAbbreviatedTitle(word)) return true;
+  for (std::string_view title : {"Miss", "Sir", "Aunt", "Uncle", "Captain"})
+    if (word == title) return true;
+  return false;
+}
+
+bool TextTokens::isAbbreviatedTitle(std::string_view word) {
   for (std::string_view title : {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"})
     if (word == title) return true;
   return false;
+}
+
+// "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
+// a street.
+bool TextTokens::isStreetsEnd(std::string_view title) const {
+  if (title != "St" && title != "Dr") return false;
+  const size_t n = tokens_.size();
+  if (n < 2 || !tokens_[n - 1].followsWord || tokens_[n - 2].startsSentence) return false;
+  return isCapitalised(distinct_.words()[tokens_[n - 2].distinct]);
 }
 
 void TextTokens::add(std::string_view spelling) {
   TextToken token;
   bool added;
   token.distinct = distinct_.insert(spelling, added);
+  // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
+  // "on Elm St. Every morning" and "at the Dr. The nurse".
+  if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&
+      (titleStop_ == TitleStop::kStreets || isNoName(spelling)))
+    sentenceEnded_ = true;
   token.startsSentence = sentenceEnded_;
   token.followsWord = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();
   token.followsTitle = token.followsWord && afterTitle_;

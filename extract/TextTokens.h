@@ -4,7 +4,7 @@
 // A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens like a space does
 // ("Well...won't"); apostrophes part them too, and the parts of a contraction are replaced by
 // the verbs they stand for (Contractions.h). The full stop of a title ("Mrs. White") ends no
-// sentence.
+// sentence, unless what follows names no one ("Elm St. Every morning").
 #pragma once
 
 #include <cstddef>
@@ -21,8 +21,8 @@
 struct TextToken {
   uint32_t distinct = 0;
   bool startsSentence = false;
-  bool followsWord = false;  // the previous token is a word right before it, spaces between
-  bool followsTitle = false;  // ... and that word is a title: Mr, Mrs, Ms, Dr, St, Prof
+  bool followsWord = false;   // the previous token is a word right before it, spaces between
+  bool followsTitle = false;  // ... and that word is a title: Mr, Mrs, Dr, St, Aunt, Sir ...
 };
 
 class TextTokens {
@@ -41,10 +41,14 @@ class TextTokens {
 
   // Whether `word` (without its dot) is a title written before a name.
   static bool isTitle(std::string_view word);
+  // ... and one shortened, whose dot is no full stop ("Mrs.", not "Aunt.").
+  static bool isAbbreviatedTitle(std::string_view word);
 
  private:
   void take(std::string_view text, size_t start, size_t end);
   void add(std::string_view spelling);
+  // Whether the title just added, St or Dr, ends a street's name rather than leads to a name.
+  bool isStreetsEnd(std::string_view title) const;
 
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
@@ -54,5 +58,9 @@ class TextTokens {
   bool sentenceEnded_ = true;
   bool onlySpaces_ = false;
   bool afterTitle_ = false;
+  // The title right before ended in a stop: after a street's ("Elm St.") any capital starts a
+  // sentence, after another title's only a word that names no one.
+  enum class TitleStop : uint8_t { kNone, kTitles, kStreets };
+  TitleStop titleStop_ = TitleStop::kNone;
   int lineBreaks_ = 0;
 };

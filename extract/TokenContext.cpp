@@ -17,9 +17,29 @@ class Sentence {
   // teaches what its letters mean in lower case ("Lucy", "Tom").
   bool isNameLike(size_t i) const { return at(i).capitalNoWord && at(i).rareInLowerCase; }
 
+  // Whether token i stands right before a name as its title ("Aunt Rose").
+  bool isTitle(size_t i) const { return joined(i) && tokens_[i + 1].followsTitle; }
+
+  // How many capitalised words that books teach stand in the run of capitals around token i,
+  // counted up to 2, as a run longer than a name counts. The run's first word when it starts a
+  // sentence ("Yesterday Lucy Brook") and titles are left out: any word could stand there.
+  size_t wordsInCapitalRun(size_t i) const {
+    constexpr size_t kLongestName = 6;
+    size_t first = i;
+    while (first > 0 && tokens_[first].followsWord && at(first - 1).capitalNoWord)
+      if (i - --first >= kLongestName) return 2;
+    size_t words = 0;
+    for (size_t k = first; k < tokens_.size() && words < 2; ++k) {
+      if (k > first && !(tokens_[k].followsWord && at(k).capitalNoWord)) break;
+      if (k - first >= kLongestName) return 2;
+      if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k)) ++words;
+    }
+    return words;
+  }
+
   bool isName(size_t i) const {
     const SpellingReadings& spelling = at(i);
-    if (!spelling.capitalNoWord) return false;
+    if (!spelling.capitalNoWord || isTitle(i)) return false;
     const TextToken& token = tokens_[i];
     // At a sentence's start any word is capitalised: only a rare one that a capital follows.
     if (token.startsSentence)
@@ -27,8 +47,12 @@ class Sentence {
     if (token.followsTitle) return true;
     const bool afterCapital = token.followsWord && at(i - 1).capitalNoWord;
     const bool beforeCapital = joined(i) && at(i + 1).capitalNoWord;
-    if ((afterCapital && isNameLike(i - 1)) || (beforeCapital && isNameLike(i + 1))) return true;
-    return spelling.rareInLowerCase && (afterCapital || beforeCapital);
+    if (spelling.rareInLowerCase) return afterCapital || beforeCapital;
+    // A word beside a name is a name itself where the two name one person ("Lucy Brook", "Rose
+    // Wang"), not where more words follow ("Zantor Public License", "Wang Takes Gold").
+    const bool besideName =
+        (afterCapital && isNameLike(i - 1)) || (beforeCapital && isNameLike(i + 1));
+    return besideName && wordsInCapitalRun(i) < 2;
   }
 
   // What token i says of the one after it. A name is someone, who does what follows.

@@ -78,6 +78,7 @@ class ExtractReadingTest : public StudyTest {
         {"basic", {"adj. 基本的"}, true},
         {"early", {"adj. 早的", "adv. 早"}, true},
         {"bill", {"n. 账单"}, true},
+        {"aunt", {"n. 阿姨"}, true},
         {"short", {"adj. 短的", "n. 短片"}, true},
         {"shorts", {"n. 短裤"}, true},
         {"new", {"adj. 新的"}, true},
@@ -224,6 +225,19 @@ TEST_F(ExtractReadingTest, CapitalisedWordsAfterATitleOrBesideANameGiveNothing) 
   EXPECT_EQ(extract("White Brook Left Early"), (Words{"white", "brook", "left", "leave", "early"}));
   // A comma parts a title from the word after it.
   EXPECT_EQ(extract("Mrs, White"), (Words{"Mrs", "white"}));
+  // A title that is a word gives it, before a name of any kind.
+  EXPECT_EQ(extract("Aunt Brook sang. We met Aunt Zantor."), (Words{"aunt"}));
+}
+
+TEST_F(ExtractReadingTest, CapitalsBesideANameAreANameOnlyWhereTheyNameAPerson) {
+  // One taught word beside untaught ones names a person, on either side.
+  EXPECT_EQ(extract("We met Bill Zantor and Lucy Brook Zantor."), Words{});
+  // Two or more are the words of a thing's name or a headline, each read as a word.
+  EXPECT_EQ(extract("We read the Zantor White Brook Bill."),
+            (Words{"the", "white", "brook", "bill"}));
+  EXPECT_EQ(extract("Zantor Brook Left Early"), (Words{"brook", "left", "leave", "early"}));
+  // A sentence's first word could be any word: it makes no name a thing's.
+  EXPECT_EQ(extract("Early Lucy Brook sang."), (Words{"early"}));
 }
 
 TEST_F(ExtractReadingTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {

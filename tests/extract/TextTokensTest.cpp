@@ -84,15 +84,33 @@ TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoN
   EXPECT_EQ(
       starts("He said, \"May we\" and \u201cCan\u201d and \u2018Will\u2019 and \u300cShall\u300d"),
       (Spellings{"He", "May", "Can", "Will", "Shall"}));
+  EXPECT_EQ(
+      starts("a \u00abB\u00bb c \u201eD\u201c e \uff02F\uff02 g \u2039H\u203a i \u00bbJ\u00ab"),
+      (Spellings{"a", "B", "D", "F", "H", "J"}));
   // A closing quote or an apostrophe opens nothing.
   EXPECT_EQ(starts("a \"b\" c the boys' dog"), (Spellings{"a", "b"}));
+  EXPECT_EQ(starts("go?\u00bb and \u00abyes\u00bb, so"), (Spellings{"go", "and", "yes"}));
   EXPECT_EQ(starts("Ask Mrs. White and Dr. Brown. Then"), (Spellings{"Ask", "Then"}));
+  // After a title's stop a word that names no one starts the next sentence, and after a
+  // street's ("Elm St.", "Park Dr.") any capital does.
+  EXPECT_EQ(starts("Ask Dr. Every day. Ask Mr. Brown and Dr. Green"),
+            (Spellings{"Ask", "Every", "Ask"}));
+  EXPECT_EQ(starts("on Elm St. Every day on Park Dr. Trees and Elm St. now"),
+            (Spellings{"on", "Every", "Trees"}));
+  EXPECT_EQ(starts("Elm St. Green and Dr., The"), (Spellings{"Elm"}));
+  // A title that is a whole word ends its sentence with its stop.
+  EXPECT_EQ(starts("Thank you, Sir. Green is his. Aunt Rose"),
+            (Spellings{"Thank", "Green", "Aunt"}));
+  // So does an initial after a title, but only there.
+  EXPECT_EQ(starts("Ask Mrs J. Rose. Mr A. The end. Plan B. Trees"),
+            (Spellings{"Ask", "Mr", "The", "Plan", "Trees"}));
 
   TextTokens tokens(nullptr);
-  tokens.run("Mrs. White, Dr Brown, Mr, Green, mrs. Black");
+  tokens.run("Mrs. White, Dr Brown, Mr, Green, mrs. Black, Aunt Rose, Mrs J. Rose, A. Young");
   std::vector<bool> afterTitle;
   for (const TextToken& token : tokens.tokens()) afterTitle.push_back(token.followsTitle);
-  EXPECT_EQ(afterTitle, (std::vector<bool>{false, true, false, true, false, false, false, false}));
+  EXPECT_EQ(afterTitle, (std::vector<bool>{false, true, false, true, false, false, false, false,
+                                           false, true, false, true, true, false, false}));
 }
 
 }  // namespace

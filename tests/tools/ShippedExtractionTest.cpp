@@ -169,6 +169,58 @@ TEST_F(ShippedExtractionTest, NamesGiveNothingAndCountriesAreTheirOwnWords) {
   EXPECT_FALSE(booksOf("turkey").empty());
 }
 
+TEST_F(ShippedExtractionTest, TitleCaseNamesOfThingsAndHeadlinesGiveTheirWords) {
+  const std::vector<Sentence> page = {
+      {"Wang Takes Gold in Final Race", {"take", "gold", "final", "race"}, {}},
+      {"They read the Zantor Public License twice.", {"public", "license", "read", "twice"}, {}},
+      {"She works for the Lumon Power Company in Beijing.", {"power", "company", "work"}, {}},
+      {"Zantor Software Foundation Releases New Version",
+       {"software", "foundation", "release", "new", "version"},
+       {}},
+      {"Chen Wins Second Term", {"win", "second", "term"}, {}},
+      // A person's name stays a name: a first name no book teaches and a surname that is a word.
+      {"Yesterday Lucy Brook sang.", {"yesterday", "sing"}, {"brook"}},
+      {"I met Tom Baker and Lucy Brook there.", {"meet", "there"}, {"baker", "brook"}},
+      {"Dr. Lucy Brook came.", {"come"}, {"brook"}},
+      {"White House Opens Garden", {"white", "house", "open", "garden"}, {}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, AStreetsAbbreviationEndsItsSentenceAndATitleStillLeadsToAName) {
+  const std::vector<Sentence> page = {
+      {"He lives on Elm St. Every morning he runs.", {"every", "morning", "run", "live"}, {}},
+      {"Turn left on Oak Dr. Trees line the road.", {"tree", "line", "road"}, {}},
+      {"We met at the Dr. The nurse was kind.", {"nurse", "kind"}, {}},
+      {"Dr. Green and Prof. Stone came late.", {"come", "late"}, {"green", "stone"}},
+      {"Ask Dr. Green about it.", {"ask"}, {"green"}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, QuotesOfOtherLanguagesOpenSentencesToo) {
+  const std::vector<Sentence> page = {
+      {"He said, \u00abMay we go?\u00bb", {"may", "May", "go"}, {}},
+      {"He said, \u201eMay we go?\u201c", {"may", "May", "go"}, {}},
+      {"He said, \uff02May we go?\uff02", {"may", "May", "go"}, {}},
+      {"He said, \u2039May we?\u203a", {"may", "May"}, {}},
+      {"He said, \u00bbMay we?\u00ab", {"may", "May"}, {}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, KinAndRanksAreTitlesBeforeANameAndWordsOfTheirOwn) {
+  const std::vector<Sentence> page = {
+      {"Aunt Rose baked bread.", {"aunt", "bake", "bread"}, {"rose", "rise"}},
+      {"We visited Uncle Wang.", {"uncle", "visit"}, {}},
+      {"Sir John Brook spoke.", {"sir", "speak"}, {"brook"}},
+      {"Captain Stone gave the order.", {"captain", "give", "order"}, {"stone"}},
+      {"Yours, Mrs J. Rose, Elm St.", {"yours"}, {"rose", "rise"}},
+      {"My aunt grows a red rose.", {"aunt", "rose", "red"}, {"rise"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {
   const std::vector<Sentence> page = {
       {"He waited patiently.", {"patient", "wait"}, {}},
