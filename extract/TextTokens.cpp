@@ -167,7 +167,9 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   }
   if (word.empty()) {  // a part that stands for no verb of its own ("t", "s")
     sentenceEnded_ = raw.back() == '.';  // "We won't. May we go?"
-    onlySpaces_ = afterTitle_ = false;
+    afterApostropheS_ = raw == "s" || raw == "S";
+    onlySpaces_ = afterApostropheS_;
+    afterTitle_ = false;
     titleStop_ = TitleStop::kNone;
     return;
   }
@@ -183,6 +185,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   afterTitle_ = title;
   titleStop_ = title && stop ? (isStreetsEnd(written) ? TitleStop::kStreets : TitleStop::kTitles)
                              : TitleStop::kNone;
+  afterApostropheS_ = false;
   lineBreaks_ = 0;
 }
 
@@ -218,7 +221,9 @@ void TextTokens::add(std::string_view spelling) {
       (titleStop_ == TitleStop::kStreets || isNoName(spelling)))
     sentenceEnded_ = true;
   token.startsSentence = sentenceEnded_;
-  token.followsWord = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();
+  const bool follows = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();
+  token.followsWord = follows && !afterApostropheS_;
   token.followsTitle = token.followsWord && afterTitle_;
+  token.followsPossessive = follows && afterApostropheS_;
   tokens_.push_back(token);
 }

@@ -23,6 +23,9 @@ struct TextToken {
   bool startsSentence = false;
   bool followsWord = false;   // the previous token is a word right before it, spaces between
   bool followsTitle = false;  // ... and that word is a title: Mr, Mrs, Dr, St, Aunt, Sir ...
+  // The previous token ends in "'s" right before it, spaces between: a possessive, or "is" or
+  // "has" ("Grandpa's will", "he's left").
+  bool followsPossessive = false;
 };
 
 class TextTokens {
@@ -62,5 +65,6 @@ class TextTokens {
   // sentence, after another title's only a word that names no one.
   enum class TitleStop : uint8_t { kNone, kTitles, kStreets };
   TitleStop titleStop_ = TitleStop::kNone;
+  bool afterApostropheS_ = false;
   int lineBreaks_ = 0;
 };

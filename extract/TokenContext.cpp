@@ -55,26 +55,78 @@ class Sentence {
     return besideName && wordsInCapitalRun(i) < 2;
   }
 
-  // What token i says of the one after it. A name is someone, who does what follows.
+  // What token i says of the one after it. A name is someone, who does what follows, and so
+  // are "the rich".
   Lead leadOf(size_t i) const {
     const SpellingReadings& spelling = at(i);
     if (spelling.capitalNoWord && (spelling.inSentence.empty() || isName(i)))
       return Lead::kThirdPerson;
+    if (spelling.isModal) return leadOfModal(i);
+    if (namesPeople(i)) return Lead::kNounFirst;
     return spelling.lead;
   }
 
   // Whether token i can only be a noun: a determiner or possessive stands right before it ("the
   // wound", "a bit"), or a word that is first an adjective and never an adverb ("red rose";
   // "still", "only" and "all" stand before verbs), or any adjective after a determiner ("a
-  // little bit").
+  // little bit"). A name is no adjective ("Mr Young lives"), nor is a capital inside a
+  // sentence that no headword stored with capitals answers to.
   bool standsAsNoun(size_t i) const {
     const SpellingReadings& before = at(i - 1);
-    if (before.lead == Lead::kNoun || before.isPlainAdjective) return true;
+    if (before.lead == Lead::kNoun) return true;
+    if (before.capitalNoWord && (!tokens_[i - 1].startsSentence || isName(i - 1))) return false;
+    if (before.isPlainAdjective) return true;
     return before.isAdjective && i >= 2 && tokens_[i - 1].followsWord &&
            at(i - 2).lead == Lead::kNoun;
   }
 
+  // Whether token i is an adjective that "the" right before it makes a noun for people ("the
+  // rich"), the subject of a verb after it.
+  bool namesPeople(size_t i) const {
+    return at(i).namesPeopleAfterThe && tokens_[i].followsWord && at(i - 1).isThe;
+  }
+
+  // Whether a noun or its determiner follows token i: the object of a verb.
+  bool nounFollows(size_t i) const {
+    return joined(i) && (at(i + 1).lead == Lead::kNoun || at(i + 1).lead == Lead::kNounFirst);
+  }
+
+  // Whether token i is a pronoun written in capitals that stands for an abbreviation ("the US
+  // sent help"), not one a headline or a shout writes so ("LET US GO").
+  bool isAbbreviation(size_t i) const {
+    if (!at(i).pronounInCapitals) return false;
+    const bool capitalsBefore = tokens_[i].followsWord && at(i - 1).inCapitals;
+    const bool capitalsAfter = joined(i) && at(i + 1).inCapitals;
+    return !capitalsBefore && !capitalsAfter;
+  }
+
  private:
+  // A modal's spelling leads a base form only where it is the modal: written in lower case and
+  // where no noun stands ("his will", "Grandpa's will", "a tin can", "free will" are nouns),
+  // or written with a capital before its subject ("May I go?", not "May spoke first" or "Will
+  // saw the bus"). After a noun that a determiner or adjective leads, "can" may be either
+  // ("the old man can lay bricks", "the old tin can lay in the sink").
+  Lead leadOfModal(size_t i) const {
+    const SpellingReadings& spelling = at(i);
+    const TextToken& token = tokens_[i];
+    if (spelling.startsWithCapital) {
+      if (joined(i) && isSubjectPronoun(i + 1)) return Lead::kBaseForm;
+      if (spelling.capitalNoWord && isName(i)) return Lead::kThirdPerson;
+      return spelling.leadAsAWord;
+    }
+    if (token.followsPossessive) return Lead::kNounFirst;
+    if (!token.followsWord || namesPeople(i - 1)) return Lead::kBaseForm;  // "the rich can"
+    if (standsAsNoun(i)) return Lead::kNounFirst;
+    if (spelling.modalEndsCompounds && i >= 2 && tokens_[i - 1].followsWord &&
+        standsAsNoun(i - 1))
+      return Lead::kModalOrNoun;
+    return Lead::kBaseForm;
+  }
+
+  bool isSubjectPronoun(size_t i) const {
+    return at(i).lead == Lead::kSubject || at(i).lead == Lead::kThirdPerson;
+  }
+
   const std::vector<TextToken>& tokens_;
   const std::vector<SpellingReadings>& readings_;
 };
@@ -96,16 +148,25 @@ Readings pastAfterSubject(const Readings& readings) {
 Readings readingsInContext(const std::vector<TextToken>& tokens,
                            const std::vector<SpellingReadings>& readings, size_t i) {
   const Sentence sentence(tokens, readings);
-  if (sentence.isName(i)) return {};
+  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
   const TextToken& token = tokens[i];
   const SpellingReadings& spelling = sentence.at(i);
   const Readings& all = token.startsSentence ? spelling.atStart : spelling.inSentence;
   if (all.kind == Kind::kPlain || !token.followsWord) return all;
-  if (sentence.standsAsNoun(i)) return only(all, 0);
-
   const Lead before = sentence.leadOf(i - 1);
+  if (sentence.standsAsNoun(i)) {
+    if (all.kind == Kind::kNounsOrVerb) return all;
+    // "The rich left the city", but "the old wound healed": a past that a noun follows is the
+    // verb of "the rich".
+    const bool pastOfPeople = all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) &&
+                              sentence.nounFollows(i);
+    if (!pastOfPeople) return only(all, 0);
+  }
+
   if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
+  if (all.kind == Kind::kNounsOrVerb) return before == Lead::kThirdPerson ? only(all, 0) : all;
   if (all.kind != Kind::kOwnOrPast) return all;
+  const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
   switch (before) {
     case Lead::kThirdPerson:
     case Lead::kPerfect:
@@ -115,10 +176,15 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
     case Lead::kNounFirst:
       // "The dog bit the postman", but "a head wound healed": a noun is the subject where
       // the form has an object.
-      return sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun ? pastAfterSubject(all)
-                                                                          : all;
+      return objectFollows ? pastAfterSubject(all) : all;
     case Lead::kBaseForm:
-      return only(all, 0);
+      // After a modal, a form that is no verb of its own is the verb's too: the modal may be
+      // some other word ("you may spoke" is none).
+      return sentence.at(i - 1).isModal && !all.ownIsAVerb ? all : only(all, 0);
+    case Lead::kModalOrNoun:
+      // The modal's verb has its object ("the old man can lay bricks"); else the noun's verb
+      // may be the past ("the old tin can lay in the sink").
+      return sentence.nounFollows(i) ? only(all, 0) : all;
     case Lead::kNoun:
     case Lead::kNothing:
       break;

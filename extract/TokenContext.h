@@ -1,10 +1,12 @@
 // Which of a token's readings the words around it leave. The word right before decides where it
 // can: a determiner or adjective makes "left" the noun, "we" makes it leave's past and "will"
-// makes "found" the verb found; after "had" a past is the verb's; after "he" or a name,
-// "lives" is live's. Where nothing before it decides (the start of a sentence, a list, a
-// headline) every reading stays. A capitalised word that no headword stored with capitals
-// answers to is part of a name, and gives nothing, after a title ("Mrs. White") or beside a
-// capitalised word that no book teaches ("Lucy Brook", "Tom Baker").
+// makes "found" the verb found; after "had" a past is the verb's; after "he", a name or "the
+// rich", "lives" is live's and "left" leave's. A modal's spelling is the modal only where no
+// noun, name or month stands ("his will", "the tin can", "May spoke"). Where nothing before it
+// decides (the start of a sentence, a list, a headline) every reading stays. A capitalised word
+// that no headword stored with capitals answers to is part of a name, and gives nothing, after a
+// title ("Mrs. White") or beside a capitalised word that no book teaches ("Lucy Brook", "Tom
+// Baker"); so does a pronoun written in capitals as an abbreviation ("the US").
 #pragma once
 
 #include <cstddef>

@@ -14,6 +14,11 @@ bool isOneOf(std::string_view lower, std::initializer_list<std::string_view> wor
   return false;
 }
 
+bool isModal(std::string_view lower) {
+  return isOneOf(lower,
+                 {"will", "would", "shall", "should", "can", "could", "may", "might", "must"});
+}
+
 // What a function word says of the word after it. Demonstratives and quantifiers ("that",
 // "some") stand as pronouns before a verb too often ("some left early") to tell.
 Lead leadOfFunctionWord(std::string_view lower) {
@@ -24,10 +29,22 @@ Lead leadOfFunctionWord(std::string_view lower) {
   if (isOneOf(lower, {"i", "you", "we", "they"})) return Lead::kSubject;
   if (isOneOf(lower, {"he", "she", "it"})) return Lead::kThirdPerson;
   if (isOneOf(lower, {"have", "has", "had", "having"})) return Lead::kPerfect;
-  if (isOneOf(lower,
-              {"to", "will", "would", "shall", "should", "can", "could", "may", "might", "must"}))
-    return Lead::kBaseForm;
+  if (lower == "to" || isModal(lower)) return Lead::kBaseForm;
   return Lead::kNothing;
+}
+
+// Adjectives that "the" makes a noun for people ("the rich left the city"); the list is closed,
+// since after "the" most adjectives lead their noun ("the red rose", "the grey felt").
+bool namesPeopleAfterThe(std::string_view lower) {
+  return isOneOf(lower, {"rich", "poor", "old", "young", "elderly", "dead", "living", "sick",
+                         "injured", "wounded", "homeless", "unemployed", "blind", "deaf",
+                         "disabled", "wealthy", "weak", "strong", "brave", "innocent", "guilty",
+                         "hungry", "needy"});
+}
+
+// Pronouns whose capitals stand for a country, a trade or an agency ("the US", "IT", "WHO").
+bool isPronounOfAnAbbreviation(std::string_view lower) {
+  return isOneOf(lower, {"us", "it", "who", "me"});
 }
 
 bool isUpper(char c) {
@@ -37,6 +54,13 @@ bool isUpper(char c) {
 // "Brook", "McDonald"; not "I", "TV" or "NASA".
 bool isCapitalised(std::string_view word) {
   return word.size() >= 2 && isUpper(word[0]) && word[1] >= 'a' && word[1] <= 'z';
+}
+
+bool isInCapitals(std::string_view word) {
+  if (word.size() < 2) return false;
+  for (char c : word)
+    if (!isUpper(c)) return false;
+  return true;
 }
 
 // Accepts the first candidate that is a headword with an adjective sense.
@@ -107,13 +131,26 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
     }
   }
   out.lead = leadOf(lower, out.inSentence);
-  if (isUpper(word.front())) {
+  out.isThe = lower == "the";
+  out.isModal = isModal(lower);
+  if (out.isModal && own != HeadwordIndex::kAbsent) {
+    out.modalEndsCompounds = lower == "can" && index_.isNoun(own);
+    out.leadAsAWord = index_.isFirstANoun(own) ? Lead::kNounFirst : Lead::kNothing;
+  }
+  out.startsWithCapital = isUpper(word.front());
+  out.inCapitals = isInCapitals(word);
+  if (out.startsWithCapital) {
     if (const uint32_t capital = readCapitalised(word); capital != HeadwordIndex::kAbsent) {
       out.inSentence = Readings();
       out.inSentence.add(capital);
       out.atStart.add(capital);
-      if (out.lead != Lead::kBaseForm)  // "May we go?"
-        out.lead = index_.isFirstANoun(capital) ? Lead::kNounFirst : Lead::kNothing;
+      const Lead lead = index_.isFirstANoun(capital) ? Lead::kNounFirst : Lead::kNothing;
+      if (out.isModal)
+        out.leadAsAWord = lead;  // "May spoke first", but "May we go?"
+      else
+        out.lead = lead;
+    } else if (out.inCapitals) {
+      out.pronounInCapitals = isPronounOfAnAbbreviation(lower);
     } else if (isCapitalised(word)) {
       out.capitalNoWord = true;
       out.rareInLowerCase = true;
@@ -124,6 +161,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   if (own != HeadwordIndex::kAbsent) {
     out.isAdjective = index_.isAdjective(own);
     out.isPlainAdjective = index_.isPlainAdjective(own);
+    out.namesPeopleAfterThe = out.isAdjective && namesPeopleAfterThe(lower);
   }
   return out;
 }
@@ -212,9 +250,13 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
   if (form.marker == '#') {
     // A plural that no book teaches and that means what its singular means was counted as a
     // word by a frequency list alone ("eggs"); one with a sense of its own stays ("glasses"),
-    // after its singular, which it is as often ("raise your arms").
-    const bool counted = !index_.inBook(own) && index_.meansItsBase(own) && index_.inBook(base);
-    if (counted || (regular && index_.inBook(base))) out.add(base);
+    // after its singular where that is first a noun or means what it means, which it is then
+    // as often ("raise your arms", "respondents"); "goods" and "shorts" are seldom good's or
+    // short's.
+    const bool meansItsBase = index_.meansItsBase(own);
+    const bool counted = !index_.inBook(own) && meansItsBase && index_.inBook(base);
+    const bool oftenTheBase = index_.isFirstANoun(base) || meansItsBase;
+    if (counted || (regular && index_.inBook(base) && oftenTheBase)) out.add(base);
     if (!counted) out.add(own);
   } else if (regular) {
     // "interesting", "feeling": a word of its own; "located", "earlier" only when taught. A
@@ -239,6 +281,7 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
     const bool past = form.marker == '$' || form.marker == '%';
     out.kind = past ? Readings::Kind::kOwnOrPast : Readings::Kind::kOwnOrForm;
   }
+  out.ownIsAVerb = index_.isVerb(own);
   out.ownMayBePresent =
       out.kind == Readings::Kind::kOwnOrPast &&
       (index_.isFirstAVerb(own) || (index_.isVerb(own) && index_.isCommonerThan(own, base)));
@@ -260,6 +303,7 @@ Readings TokenReader::nounOrVerb(FormRecord::Form form) const {
     // the commoner first.
     out.add(form.base);
     out.add(form.otherBase);
+    if (!firstIsANoun) out.kind = Readings::Kind::kNounsOrVerb;
   } else {
     out.add(noun);
     out.add(verb);

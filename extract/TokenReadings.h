@@ -8,8 +8,9 @@
 // of a sentence it may be either, so both come. A headword that is also another's irregular form
 // ("left" of leave, "saw" of see) gives both words when both are taught, and so does a spelling
 // that is one word's plural and another's third person ("leaves": leaf or leave); the words
-// before it may then leave one. A plural headword ("glasses") gives its singular too, and a
-// spelling that is the plural of two headwords ("bases") gives both. An adverb in "-ly" that is
+// before it may then leave one. A plural headword ("glasses") gives its singular too where that
+// is first a noun or means what it means (not "goods"), and a spelling that is the plural of two
+// headwords ("bases") gives both. An adverb in "-ly" that is
 // no headword gives its adjective ("patiently": patient).
 #pragma once
 
@@ -24,10 +25,12 @@ struct Readings {
 
   // What the words before the token may decide of words[0] and words[1].
   enum class Kind : uint8_t {
-    kPlain,       // every word comes, wherever the token stands
-    kOwnOrForm,   // words[0] a word of its own, words[1] the word whose form it also is
-    kOwnOrPast,   // the same, the form being a past ("left": leave)
-    kNounOrVerb,  // words[0] the noun whose plural it is, words[1] the verb whose third person
+    kPlain,        // every word comes, wherever the token stands
+    kOwnOrForm,    // words[0] a word of its own, words[1] the word whose form it also is
+    kOwnOrPast,    // the same, the form being a past ("left": leave)
+    kNounOrVerb,   // words[0] the noun whose plural it is, words[1] the verb whose third person
+    kNounsOrVerb,  // words[0] and words[1] nouns whose plural it is, words[0] also the verb
+                   // whose third person it is ("bases": base, basis)
   };
 
   std::array<uint32_t, 3> words{kAbsent, kAbsent, kAbsent};  // headword numbers, in order
@@ -36,6 +39,8 @@ struct Readings {
   // kOwnOrPast: words[0] is a verb too, and as likely as the past after "we": first a verb
   // ("found") or commoner than the verb whose past it is ("rent" of rend).
   bool ownMayBePresent = false;
+  // kOwnOrPast, kOwnOrForm: words[0] has a verb sense ("saw" does, "spoke" does not).
+  bool ownIsAVerb = false;
 
   void add(uint32_t word);
   bool empty() const { return count == 0; }
@@ -50,6 +55,10 @@ enum class Lead : uint8_t {
   kNounFirst,    // a word first a noun, which may be the subject of a verb that follows
   kPerfect,      // have, has, had, having: a past participle follows
   kBaseForm,     // a modal verb or "to": a verb's base form follows
+  // "can" right after a noun that a determiner or adjective leads: the modal before its verb
+  // ("the old man can lay bricks") or the end of a compound noun ("the old tin can lay in the
+  // sink").
+  kModalOrNoun,
 };
 
 // The readings of one spelling, in a sentence and at its start, and what the spelling says of
@@ -61,6 +70,22 @@ struct SpellingReadings {
   bool isAdjective = false;       // has an adjective sense
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
   bool isTitle = false;           // Mr, Mrs, Dr ...: a name follows
+  bool isModal = false;           // will, can, may ... in any case; `lead` is then kBaseForm
+  // ... and one that ends compound nouns: "can" ("tin can", "oil can"), where the library
+  // has it as a noun.
+  bool modalEndsCompounds = false;
+  // What the spelling says of the next word where it is no modal: a capitalised headword's
+  // ("May" the month, first a noun), else its lower-case word's.
+  Lead leadAsAWord = Lead::kNothing;
+  bool isThe = false;
+  // An adjective that "the" makes a noun for people, which a plural verb follows ("the rich").
+  bool namesPeopleAfterThe = false;
+  bool startsWithCapital = false;
+  // Written in capitals, two letters or more ("US", "TV").
+  bool inCapitals = false;
+  // A pronoun written in capitals that no headword stored so answers to ("US", "IT"): an
+  // abbreviation, unless the words around it are written in capitals too.
+  bool pronounInCapitals = false;
   // Written with a capital and then lower case ("Brook", not "I" or "TV"), with no headword
   // stored with capitals to answer to it.
   bool capitalNoWord = false;

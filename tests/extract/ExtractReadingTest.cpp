@@ -85,6 +85,18 @@ class ExtractReadingTest : public StudyTest {
         {"news", {"n. 新闻"}, true},
         {"canvas", {"n. 帆布"}, true},
         {"canvass", {"n. 游说；拉票"}, true},
+        {"arm", {"n. 手臂"}, true},
+        {"arms", {"n. 武器"}, true},
+        {"respondent", {"adj. 回答的", "n. 被告"}, true},
+        {"respondents", {"n. 被告；调查对象"}, true},
+        {"can", {"v. 能", "n. 罐头"}, true},
+        {"may", {"v. 可以"}, true},
+        {"May", {"n. 五月"}, true},
+        {"tin", {"n. 锡"}, true},
+        {"spoke", {"n. 轮辐"}, true},
+        {"speak", {"v. 说"}, true},
+        {"rich", {"adj. 富裕的"}, true},
+        {"us", {"pron. 我们"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -121,6 +133,7 @@ class ExtractReadingTest : public StudyTest {
     record("see", "@sees $saw %seen ^seeing");
     record("bite", "@bites $bit %bitten ^biting");
     record("many", "&more *most");
+    record("speak", "@speaks $spoke %spoken ^speaking");
     db_->sqlMgr().commitTransaction();
   }
 
@@ -169,8 +182,10 @@ TEST_F(ExtractReadingTest, CopiedFormsAndCountedFormsGiveTheirOwnWordOrTheirBase
   // the singular that it is as often, whatever stands before it.
   EXPECT_EQ(extract("eggs glasses said"), (Words{"egg", "glass", "glasses", "say"}));
   EXPECT_EQ(extract("the glasses"), (Words{"the", "glass", "glasses"}));
-  // So does a plural that no card records, where both are nouns; "-ss" is no plural.
-  EXPECT_EQ(extract("shorts news canvass"), (Words{"short", "shorts", "news", "canvass"}));
+  // So does a plural that no card records, where both are nouns; "-ss" is no plural. A
+  // singular that is first an adjective is seldom meant, unless the plural means what it does.
+  EXPECT_EQ(extract("arms news canvass"), (Words{"arm", "arms", "news", "canvass"}));
+  EXPECT_EQ(extract("shorts respondents"), (Words{"shorts", "respondent", "respondents"}));
   // A past that is a word of its own is as likely the verb's, but after a determiner.
   EXPECT_EQ(extract("lied"), (Words{"lied", "lie"}));
   EXPECT_EQ(extract("a filled"), (Words{"a", "filled"}));
@@ -214,6 +229,39 @@ TEST_F(ExtractReadingTest, TheWordBeforeAPastOrABaseFormDecidesWhichWordItIs) {
   EXPECT_EQ(extract("he filled"), (Words{"fill"}));
   // An irregular comparative that is a headword is that word alone.
   EXPECT_EQ(extract("more"), (Words{"more"}));
+}
+
+TEST_F(ExtractReadingTest, AModalLeadsItsBaseFormOnlyWhereItIsTheModal) {
+  EXPECT_EQ(extract("we can found"), (Words{"can", "found"}));
+  // After a determiner or a possessive it is a noun, the subject where an object follows.
+  EXPECT_EQ(extract("the can found"), (Words{"the", "can", "found", "find"}));
+  EXPECT_EQ(extract("the can saw the dog. Lucy's can saw the dog"),
+            (Words{"the", "can", "see", "dog"}));
+  // Capitalised, only before its subject: else a name or a month.
+  EXPECT_EQ(extract("Can saw"), (Words{"can", "saw", "see"}));
+  EXPECT_EQ(extract("May saw"), (Words{"may", "May", "saw", "see"}));
+  // After a noun that a determiner leads, a modal that is a noun too is the modal only
+  // before the verb's object.
+  EXPECT_EQ(extract("the tin can saw the dog"), (Words{"the", "tin", "can", "saw", "dog"}));
+  EXPECT_EQ(extract("the tin can saw"), (Words{"the", "tin", "can", "saw", "see"}));
+  // A form that is no verb of its own is the verb's too after a modal, not after "to".
+  EXPECT_EQ(extract("we may spoke"), (Words{"may", "spoke", "speak"}));
+  EXPECT_EQ(extract("to left"), (Words{"left"}));
+}
+
+TEST_F(ExtractReadingTest, ANameOrTheRichIsTheSubjectOfTheVerbAfterIt) {
+  EXPECT_EQ(extract("Mrs White left the"), (Words{"Mrs", "leave", "the"}));
+  EXPECT_EQ(extract("the rich left the"), (Words{"the", "rich", "leave"}));
+  // Other adjectives lead their noun; a plural verb's form is no "the rich"'s.
+  EXPECT_EQ(extract("the red left the"), (Words{"the", "red", "left"}));
+  EXPECT_EQ(extract("the rich leaves"), (Words{"the", "rich", "leaf"}));
+}
+
+TEST_F(ExtractReadingTest, AThirdPersonOfTwoNounsPluralIsTheVerbsAndCapitalsOfAPronounAreNone) {
+  EXPECT_EQ(extract("she bases"), (Words{"base"}));
+  EXPECT_EQ(extract("the bases. bases"), (Words{"the", "base", "basis"}));
+  EXPECT_EQ(extract("the US, US."), (Words{"the"}));
+  EXPECT_EQ(extract("TELL US"), (Words{"us"}));
 }
 
 TEST_F(ExtractReadingTest, CapitalisedWordsAfterATitleOrBesideANameGiveNothing) {

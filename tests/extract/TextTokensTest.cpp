@@ -113,4 +113,21 @@ TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoN
                                            false, true, false, true, true, false, false}));
 }
 
+TEST(TextTokens, AWordAfterAnApostropheSIsMarkedSoAndFollowsNoWord) {
+  TextTokens tokens(nullptr);
+  tokens.run("Grandpa's will, Tom\u2019s can. it's, she'd go, Lucy's.\nMay");
+  std::vector<std::pair<bool, bool>> marks;  // follows a word, follows an apostrophe's s
+  for (const TextToken& token : tokens.tokens())
+    marks.emplace_back(token.followsWord, token.followsPossessive);
+  EXPECT_EQ(marks, (std::vector<std::pair<bool, bool>>{{false, false},
+                                                       {false, true},
+                                                       {false, false},
+                                                       {false, true},
+                                                       {false, false},
+                                                       {false, false},
+                                                       {false, false},
+                                                       {false, false},
+                                                       {false, false}}));
+}
+
 }  // namespace
