@@ -70,6 +70,19 @@ std::optional<Credentials> readSecret(const std::string& space) {
   return Credentials{data->substr(0, newline), data->substr(newline + 1), ""};
 }
 
+// A saved login as the request would send it (in the account domain the request gives), when it
+// serves the user the request names: like a session entry, it answers for no one else. The device
+// keeps no account domain with a login, so one named in a domain is served only where the request
+// gives that domain.
+std::optional<Credentials> savedLoginServing(std::optional<Credentials> saved,
+                                             const storedlogin::Named& named, bool needsDomain,
+                                             const std::string& domain) {
+  if (!saved || saved->username.empty() || saved->password.empty()) return std::nullopt;
+  if (needsDomain) splitAccountDomain(*saved, domain);
+  if (!storedlogin::serves(*saved, named, needsDomain)) return std::nullopt;
+  return saved;
+}
+
 // NTLM credentials are tried twice at most: a third try would only lock the account sooner.
 constexpr int kNtlmTries = 2;
 
@@ -183,27 +196,30 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticatio
   return std::nullopt;
 }
 
-// The user the request names for its server: the URL's, else its own where its own credentials
-// go (a user name set with no password names a user all the same).
+// The user the request names for its server, wherever it is sent: the user of the login it would
+// send (the URL's, else its main request's, else its own, as findCredentials() takes them), else
+// the first user it names without a password. After a redirect to another server its own login is
+// not sent there, but it still names its user: no one else's stored login answers for it there.
 storedlogin::Named HttpRequest::namedServerLogin() const {
-  if (!url_.user().empty()) return {url_.user(), url_.password(), domain_};
-  if (!ownCredentialsGoHere()) return {};
-  if (mainRequest_ && !mainRequest_->username_.empty())
-    return {mainRequest_->username_, mainRequest_->password_, domain_};
-  return {username_, password_, domain_};
+  return storedlogin::firstNamed(
+      {{url_.user(), url_.password(), domain_},
+       mainRequest_ ? storedlogin::Named{mainRequest_->username_, mainRequest_->password_, domain_}
+                    : storedlogin::Named{},
+       {username_, password_, domain_}});
 }
 
-// The user the request names for a proxy of `scheme`: its proxy user; for an NTLM proxy, which
-// usually checks the same account as the servers behind it, else its whole server login, as
-// findProxyCredentials() would take it.
+// The user the request names for a proxy of `scheme`, as findProxyCredentials() would take its
+// login: its main request's proxy login, else its own; for an NTLM proxy, which usually checks
+// the same account as the servers behind it, its whole server login after them.
 storedlogin::Named HttpRequest::namedProxyLogin(const std::string& scheme) const {
   const std::string& domain = proxyDomain_.empty() ? domain_ : proxyDomain_;
-  if (mainRequest_ && !mainRequest_->proxyUsername_.empty())
-    return {mainRequest_->proxyUsername_, mainRequest_->proxyPassword_, domain};
-  if (!proxyUsername_.empty()) return {proxyUsername_, proxyPassword_, domain};
-  if (scheme == "NTLM" && !username_.empty() && !password_.empty())
-    return {username_, password_, domain};
-  return {};
+  const bool serverLoginGoes = scheme == "NTLM" && !password_.empty();
+  return storedlogin::firstNamed(
+      {mainRequest_
+           ? storedlogin::Named{mainRequest_->proxyUsername_, mainRequest_->proxyPassword_, domain}
+           : storedlogin::Named{},
+       {proxyUsername_, proxyPassword_, domain},
+       serverLoginGoes ? storedlogin::Named{username_, password_, domain} : storedlogin::Named{}});
 }
 
 // ---- Keychain
@@ -247,59 +263,46 @@ std::string HttpRequest::base64forData(const Bytes& data) {
 // ---- Finding and applying
 
 HttpRequest::CredentialsPtr HttpRequest::findCredentials() {
-  std::string user, password;
-  auto take = [&](const std::string& u, const std::string& p) {
-    if (user.empty() || password.empty()) {
-      if (!u.empty() && !p.empty()) {
-        user = u;
-        password = p;
-      }
-    }
+  const bool needsDomain =
+      requestAuthentication_ && requestAuthentication_->requiresAccountDomain();
+  std::optional<Credentials> found;
+  auto take = [&](const std::string& user, const std::string& password) {
+    if (!found && !user.empty() && !password.empty()) found = Credentials{user, password, ""};
   };
   take(url_.user(), url_.password());
   if (ownCredentialsGoHere()) {
     if (mainRequest_) take(mainRequest_->username_, mainRequest_->password_);
     take(username_, password_);
   }
-  if ((user.empty() || password.empty()) && useKeychainPersistence_) {
-    if (auto saved = savedCredentialsForHost(url_.host(), url_.effectivePort(), url_.scheme(),
-                                             authenticationRealm_))
-      take(saved->username, saved->password);
+  if (found && needsDomain) splitAccountDomain(*found, domain_);
+  if (!found && useKeychainPersistence_) {
+    found = savedLoginServing(savedCredentialsForHost(url_.host(), url_.effectivePort(),
+                                                      url_.scheme(), authenticationRealm_),
+                              namedServerLogin(), needsDomain, domain_);
   }
-  if (user.empty() || password.empty()) return nullptr;
-  Credentials credentials{user, password, ""};
-  if (requestAuthentication_ && requestAuthentication_->requiresAccountDomain())
-    splitAccountDomain(credentials, domain_);
-  return std::make_shared<const Credentials>(credentials);
+  return found ? std::make_shared<const Credentials>(*found) : nullptr;
 }
 
+// The proxy's saved login is read whatever useKeychainPersistence says, as it always was; it too
+// answers only for the user the request names.
 HttpRequest::CredentialsPtr HttpRequest::findProxyCredentials() {
-  std::string user, password;
-  if (mainRequest_ && !mainRequest_->proxyUsername_.empty() &&
-      !mainRequest_->proxyPassword_.empty()) {
-    user = mainRequest_->proxyUsername_;
-    password = mainRequest_->proxyPassword_;
-  } else if (!proxyUsername_.empty() && !proxyPassword_.empty()) {
-    user = proxyUsername_;
-    password = proxyPassword_;
-  }
+  const bool needsDomain = proxyAuthentication_ && proxyAuthentication_->requiresAccountDomain();
+  const std::string& domain = proxyDomain_.empty() ? domain_ : proxyDomain_;
+  std::optional<Credentials> found;
+  auto take = [&](const std::string& user, const std::string& password) {
+    if (!found && !user.empty() && !password.empty()) found = Credentials{user, password, ""};
+  };
+  if (mainRequest_) take(mainRequest_->proxyUsername_, mainRequest_->proxyPassword_);
+  take(proxyUsername_, proxyPassword_);
   // An NTLM proxy usually checks the same account as the servers behind it.
-  if ((user.empty() || password.empty()) && proxyAuthenticationScheme_ == "NTLM" &&
-      !username_.empty() && !password_.empty()) {
-    user = username_;
-    password = password_;
+  if (proxyAuthenticationScheme_ == "NTLM") take(username_, password_);
+  if (found && needsDomain) splitAccountDomain(*found, domain);
+  if (!found) {
+    found = savedLoginServing(
+        savedCredentialsForProxy(proxyHost_, proxyPort_, proxyAuthenticationRealm_),
+        namedProxyLogin(proxyAuthenticationScheme_), needsDomain, domain);
   }
-  if (user.empty() || password.empty()) {
-    if (auto saved = savedCredentialsForProxy(proxyHost_, proxyPort_, proxyAuthenticationRealm_)) {
-      user = saved->username;
-      password = saved->password;
-    }
-  }
-  if (user.empty() || password.empty()) return nullptr;
-  Credentials credentials{user, password, ""};
-  if (proxyAuthentication_ && proxyAuthentication_->requiresAccountDomain())
-    splitAccountDomain(credentials, proxyDomain_.empty() ? domain_ : proxyDomain_);
-  return std::make_shared<const Credentials>(credentials);
+  return found ? std::make_shared<const Credentials>(*found) : nullptr;
 }
 
 // Only applies that send the credentials count as tries: NTLM's negotiate message carries none.

@@ -17,6 +17,16 @@ void splitAccountDomain(Credentials& credentials, const std::string& domain) {
   }
 }
 
+Named firstNamed(std::initializer_list<Named> own) {
+  for (const Named& login : own) {
+    if (!login.user.empty() && !login.password.empty()) return login;
+  }
+  for (const Named& login : own) {
+    if (!login.user.empty()) return login;
+  }
+  return {};
+}
+
 // A whole login (user and password) is served by the very same one only, domain included; a user
 // named alone by that user's login, in the domain the request names if it names one.
 bool serves(const Credentials& stored, const Named& named, bool needsAccountDomain) {

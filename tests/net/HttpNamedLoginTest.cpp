@@ -1,0 +1,170 @@
+// Whose stored login answers for a request: the session stores and the saved (keychain) logins
+// answer only for the user whose login the request would send, at a server and at a proxy, by
+// Basic and by NTLM, and at another server a redirect took the request to.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "net/HttpRequest.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/net/NtlmTestServer.h"
+#include "tests/support/TempDeviceStore.h"
+
+using namespace nettest;
+using plat::http::Authentication;
+
+namespace {
+
+constexpr const char* kBasicRealm = "gate";
+
+// A server or proxy that lets alice and bob in, by Basic or by NTLM, and says whom it let in.
+class Gate {
+ public:
+  Gate(bool ntlm, bool proxy) : ntlm_(ntlm), proxy_(proxy), ntlmServer_(proxy) {
+    for (const auto& [user, password] : accounts_) ntlmServer_.addAccount(user, password);
+  }
+  ServerReply handle(const ServerRequest& r) {
+    if (ntlm_) return ntlmServer_.handle(r);
+    const std::string field = r.header(proxy_ ? "Proxy-Authorization" : "Authorization");
+    for (const auto& [user, password] : accounts_) {
+      if (field == Authentication::basicValue(user, password))
+        return ServerReply::text(letIn(user, proxy_));
+    }
+    return ServerReply::text("login", proxy_ ? 407 : 401)
+        .header(proxy_ ? "Proxy-Authenticate" : "WWW-Authenticate",
+                std::string("Basic realm=\"") + kBasicRealm + "\"");
+  }
+  // The page of a user let in, as the NTLM server words it too.
+  static std::string letIn(const std::string& user, bool proxy) {
+    return (proxy ? "via proxy " : "welcome ") + user + " GET ";
+  }
+  const char* realm() const { return ntlm_ ? "" : kBasicRealm; }
+
+ private:
+  const std::map<std::string, std::string> accounts_{{"alice", "alice-pw"}, {"bob", "bob-pw"}};
+  bool ntlm_, proxy_;
+  NtlmServer ntlmServer_;
+};
+
+// Whom the request was let in as ("alice", "bob"), or "refused" when it failed asking for a login.
+std::string outcome(Exchange& get, bool proxy) {
+  if (get.failureCode() == kHttpAuthenticationFailure &&
+      get->responseStatusCode() == (proxy ? 407 : 401))
+    return "refused";
+  const std::string page = text(get->responseData());
+  for (const char* user : {"alice", "bob"}) {
+    if (get.finished == 1 && page == Gate::letIn(user, proxy)) return user;
+  }
+  return "unexpected: status " + std::to_string(get->responseStatusCode()) + ", page " + page;
+}
+
+struct Switches {
+  bool session, keychain;
+  std::string name() const {
+    return std::string(session ? "session on" : "session off") +
+           (keychain ? ", keychain on" : ", keychain off");
+  }
+};
+const Switches kSwitches[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+
+class HttpNamedLoginTest : public LoginTest {};
+
+// alice's login is stored in the session (when on) and saved, as a run with the keychain on left
+// it. Then requests naming bob without a password are refused, naming alice or no one take her
+// login where a store is read (a proxy's saved login is read whatever the switch says), and a
+// request whose URL or proxy user names alice without a password, but whose own whole login (which
+// it sends) is bob's, goes in as bob.
+TEST_F(HttpNamedLoginTest, AStoredOrSavedLoginAnswersOnlyForTheUserTheRequestNames) {
+  for (const bool proxy : {false, true}) {
+    for (const bool ntlm : {false, true}) {
+      Gate gate(ntlm, proxy);
+      LoopbackHttpServer server([&](const ServerRequest& r) { return gate.handle(r); });
+      const std::string page = proxy ? "http://127.0.0.1:9/who" : server.url("/who");
+      for (const Switches& switches : kSwitches) {
+        SCOPED_TRACE(std::string(ntlm ? "NTLM" : "Basic") + (proxy ? " proxy, " : " server, ") +
+                     switches.name());
+        HttpRequest::clearSessionCredentials();
+        testsupport::TempDeviceStore device;
+        auto attempt = [&](const std::string& urlUser, const std::string& user,
+                           const std::string& password, const std::string& ownServerUser = "") {
+          std::string url = page;
+          if (!urlUser.empty()) url.insert(url.find("//") + 2, urlUser + "@");
+          Exchange get(url);
+          get->setUseSessionPersistence(switches.session);
+          get->setUseKeychainPersistence(switches.keychain);
+          if (proxy) {
+            get->setProxyHost("127.0.0.1");
+            get->setProxyPort(server.port());
+            get->setShouldPresentProxyAuthenticationDialog(false);
+            get->setProxyUsername(user);
+            get->setProxyPassword(password);
+          } else {
+            get->setUsername(user);
+            get->setPassword(password);
+          }
+          if (!ownServerUser.empty()) {
+            get->setUsername(ownServerUser);
+            get->setPassword(ownServerUser + "-pw");
+          }
+          get.run();
+          return outcome(get, proxy);
+        };
+        ASSERT_EQ(attempt("", "alice", "alice-pw"), "alice");
+        if (proxy) {
+          HttpRequest::saveCredentials_forProxy({"alice", "alice-pw", ""}, "127.0.0.1",
+                                                server.port(), gate.realm());
+        } else {
+          HttpRequest::saveCredentials_forHost({"alice", "alice-pw", ""}, "127.0.0.1",
+                                               server.port(), "http", gate.realm());
+        }
+        const bool storeRead = switches.session || switches.keychain || proxy;
+        EXPECT_EQ(attempt("", "bob", ""), "refused");
+        EXPECT_EQ(attempt("", "alice", ""), storeRead ? "alice" : "refused");
+        EXPECT_EQ(attempt("", "", ""), storeRead ? "alice" : "refused");
+        if (proxy) {
+          // An NTLM proxy takes the request's whole server login when it has no proxy password;
+          // a Basic proxy does not, and the proxy user alone names alice.
+          EXPECT_EQ(attempt("", "alice", "", "bob"), ntlm ? "bob" : "alice");
+        } else {
+          EXPECT_EQ(attempt("alice", "bob", "bob-pw"), "bob");
+        }
+      }
+    }
+  }
+}
+
+// A request with bob's whole login, redirected by a 302 to another server where alice's login is
+// stored and saved, still names bob there: it does not send its own login to a server it was not
+// made for, and no one else's answers for it, so it is refused. One naming no one takes alice's.
+TEST_F(HttpNamedLoginTest, ARequestRedirectedElsewhereStillNamesTheUserOfItsOwnLogin) {
+  for (const bool ntlm : {false, true}) {
+    Gate gate(ntlm, /*proxy=*/false);
+    LoopbackHttpServer elsewhere([&](const ServerRequest& r) { return gate.handle(r); });
+    LoopbackHttpServer home([&](const ServerRequest& r) {
+      return ServerReply::redirect(302, elsewhere.url(r.path()));
+    });
+    for (const Switches& switches : kSwitches) {
+      SCOPED_TRACE(std::string(ntlm ? "NTLM, " : "Basic, ") + switches.name());
+      HttpRequest::clearSessionCredentials();
+      testsupport::TempDeviceStore device;
+      auto attempt = [&](const std::string& url, const std::string& user) {
+        Exchange get(url);
+        get->setUseSessionPersistence(switches.session);
+        get->setUseKeychainPersistence(switches.keychain);
+        if (!user.empty()) {
+          get->setUsername(user);
+          get->setPassword(user + "-pw");
+        }
+        get.run();
+        return outcome(get, /*proxy=*/false);
+      };
+      ASSERT_EQ(attempt(elsewhere.url("/who"), "alice"), "alice");
+      EXPECT_EQ(attempt(home.url("/who"), "bob"), "refused");
+      EXPECT_EQ(attempt(home.url("/who"), ""),
+                switches.session || switches.keychain ? "alice" : "refused");
+    }
+  }
+}
+
+}  // namespace
