@@ -548,6 +548,7 @@ class HttpRequest : public plat::Operation {
       REQUIRES(cancelledLock_);
   std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials()
       REQUIRES(cancelledLock_);
+  void saveLoginsLetIn() REQUIRES(cancelledLock_);
   storedlogin::Named namedServerLogin() const REQUIRES(cancelledLock_);
   storedlogin::Named namedProxyLogin(const std::string& scheme) const REQUIRES(cancelledLock_);
   bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
@@ -779,6 +780,8 @@ class HttpRequest : public plat::Operation {
   Url credentialsSuppliedFor_;      // where the owner last supplied them, when asked
   std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
   CredentialsPtr requestCredentials_, proxyCredentials_;
+  // Applied with the keychain on and not yet let in: saved once the server or proxy takes them.
+  bool savesLoginWhenLetIn_ = false, savesProxyLoginWhenLetIn_ = false;
   Url authenticationOrigin_;  // where requestAuthentication_ came from
   std::string authenticationRealm_;
   std::string proxyAuthenticationScheme_, proxyAuthenticationRealm_;

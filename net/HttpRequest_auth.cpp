@@ -314,10 +314,7 @@ bool HttpRequest::applyCredentials(const CredentialsPtr& credentials) {
     removeAuthenticationCredentialsFromSessionStore(credentials);
     return false;
   }
-  if (useKeychainPersistence_) {
-    saveCredentials_forHost(*credentials, url_.host(), url_.effectivePort(), url_.scheme(),
-                            authenticationRealm_);
-  }
+  savesLoginWhenLetIn_ = useKeychainPersistence_;
   if (useSessionPersistence_) {
     HttpSessionCredentials entry;
     entry.authentication = requestAuthentication_;
@@ -339,8 +336,7 @@ bool HttpRequest::applyProxyCredentials(const CredentialsPtr& credentials) {
     removeProxyAuthenticationCredentialsFromSessionStore(credentials);
     return false;
   }
-  if (useKeychainPersistence_)
-    saveCredentials_forProxy(*credentials, proxyHost_, proxyPort_, proxyAuthenticationRealm_);
+  savesProxyLoginWhenLetIn_ = useKeychainPersistence_;
   if (useSessionPersistence_) {
     HttpSessionCredentials entry;
     entry.authentication = proxyAuthentication_;
@@ -352,6 +348,21 @@ bool HttpRequest::applyProxyCredentials(const CredentialsPtr& credentials) {
   }
   proxyCredentials_ = credentials;
   return true;
+}
+
+// The keychain keeps a login once the server or proxy let it in, not when it is sent: a mistyped
+// password must not replace the saved one that works. NTLM's negotiate message is answered by a
+// 401 that carries the challenge, so its login is saved after the answer that follows.
+void HttpRequest::saveLoginsLetIn() {
+  if (savesLoginWhenLetIn_ && requestCredentials_ && responseStatusCode_ != 401) {
+    saveCredentials_forHost(*requestCredentials_, url_.host(), url_.effectivePort(), url_.scheme(),
+                            authenticationRealm_);
+    savesLoginWhenLetIn_ = false;
+  }
+  if (savesProxyLoginWhenLetIn_ && proxyCredentials_ && responseStatusCode_ != 407) {
+    saveCredentials_forProxy(*proxyCredentials_, proxyHost_, proxyPort_, proxyAuthenticationRealm_);
+    savesProxyLoginWhenLetIn_ = false;
+  }
 }
 
 // Credentials known before any challenge: a Basic header for the request's own user and password

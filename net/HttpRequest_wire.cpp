@@ -291,6 +291,7 @@ void HttpRequest::readResponseHeaders() {
   }
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
+  saveLoginsLetIn();
 
   std::string mimeType, encoding;
   parseMimeType(&mimeType, &encoding, responseHeaders_.value("Content-Type"));

@@ -1,6 +1,7 @@
 // Whose stored login answers for a request: the session stores and the saved (keychain) logins
 // answer only for the user whose login the request would send, at a server and at a proxy, by
-// Basic and by NTLM, and at another server a redirect took the request to.
+// Basic and by NTLM, and at another server a redirect took the request to; and only a login that
+// was let in is saved.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -163,6 +164,45 @@ TEST_F(HttpNamedLoginTest, ARequestRedirectedElsewhereStillNamesTheUserOfItsOwnL
       EXPECT_EQ(attempt(home.url("/who"), "bob"), "refused");
       EXPECT_EQ(attempt(home.url("/who"), ""),
                 switches.session || switches.keychain ? "alice" : "refused");
+    }
+  }
+}
+
+// With the keychain on, a mistyped password is refused and leaves alice's saved login as it was,
+// so a request naming no one still goes in with it.
+TEST_F(HttpNamedLoginTest, AMistypedPasswordDoesNotReplaceTheSavedLogin) {
+  for (const bool proxy : {false, true}) {
+    for (const bool ntlm : {false, true}) {
+      SCOPED_TRACE(std::string(ntlm ? "NTLM" : "Basic") + (proxy ? " proxy" : " server"));
+      Gate gate(ntlm, proxy);
+      LoopbackHttpServer server([&](const ServerRequest& r) { return gate.handle(r); });
+      testsupport::TempDeviceStore device;
+      auto attempt = [&](const std::string& user, const std::string& password) {
+        Exchange get(proxy ? "http://127.0.0.1:9/who" : server.url("/who"));
+        get->setUseSessionPersistence(false);
+        get->setUseKeychainPersistence(true);
+        if (proxy) {
+          get->setProxyHost("127.0.0.1");
+          get->setProxyPort(server.port());
+          get->setShouldPresentProxyAuthenticationDialog(false);
+          get->setProxyUsername(user);
+          get->setProxyPassword(password);
+        } else {
+          get->setUsername(user);
+          get->setPassword(password);
+        }
+        get.run();
+        return outcome(get, proxy);
+      };
+      ASSERT_EQ(attempt("alice", "alice-pw"), "alice");
+      EXPECT_EQ(attempt("alice", "typo"), "refused");
+      EXPECT_EQ(attempt("", ""), "alice");
+      const auto saved =
+          proxy ? HttpRequest::savedCredentialsForProxy("127.0.0.1", server.port(), gate.realm())
+                : HttpRequest::savedCredentialsForHost("127.0.0.1", server.port(), "http",
+                                                       gate.realm());
+      ASSERT_TRUE(saved);
+      EXPECT_EQ(saved->password, "alice-pw");
     }
   }
 }
