@@ -20,21 +20,29 @@ class Sentence {
   // Whether token i stands right before a name as its title ("Aunt Rose").
   bool isTitle(size_t i) const { return joined(i) && tokens_[i + 1].followsTitle; }
 
-  // How many capitalised words that books teach stand in the run of capitals around token i,
-  // counted up to 2, as a run longer than a name counts. The run's first word when it starts a
-  // sentence ("Yesterday Lucy Brook") and titles are left out: any word could stand there.
-  size_t wordsInCapitalRun(size_t i) const {
+  // Whether the run of capitals around token i, a name no book teaches among them, may name a
+  // person: not after a determiner ("the Zantor License"), nor where it holds more than one word
+  // that books teach ("Zantor Public License", "Wang Takes Gold"). The run's first word when it
+  // starts a sentence ("Yesterday Lucy Brook") and titles are no such word: any word could stand
+  // there. A run longer than a name names none.
+  bool mayNameAPerson(size_t i) const {
     constexpr size_t kLongestName = 6;
     size_t first = i;
     while (first > 0 && tokens_[first].followsWord && at(first - 1).capitalNoWord)
-      if (i - --first >= kLongestName) return 2;
+      if (i - --first >= kLongestName) return false;
+    const bool afterDeterminer =
+        tokens_[first].startsSentence
+            ? at(first).lead == Lead::kNoun
+            : tokens_[first].followsWord && at(first - 1).lead == Lead::kNoun;
+    if (afterDeterminer) return false;
     size_t words = 0;
-    for (size_t k = first; k < tokens_.size() && words < 2; ++k) {
+    for (size_t k = first; k < tokens_.size(); ++k) {
       if (k > first && !(tokens_[k].followsWord && at(k).capitalNoWord)) break;
-      if (k - first >= kLongestName) return 2;
-      if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k)) ++words;
+      if (k - first >= kLongestName) return false;
+      if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k) && ++words > 1)
+        return false;
     }
-    return words;
+    return true;
   }
 
   bool isName(size_t i) const {
@@ -49,10 +57,10 @@ class Sentence {
     const bool beforeCapital = joined(i) && at(i + 1).capitalNoWord;
     if (spelling.rareInLowerCase) return afterCapital || beforeCapital;
     // A word beside a name is a name itself where the two name one person ("Lucy Brook", "Rose
-    // Wang"), not where more words follow ("Zantor Public License", "Wang Takes Gold").
+    // Wang"), not a thing or a headline.
     const bool besideName =
         (afterCapital && isNameLike(i - 1)) || (beforeCapital && isNameLike(i + 1));
-    return besideName && wordsInCapitalRun(i) < 2;
+    return besideName && mayNameAPerson(i);
   }
 
   // What token i says of the one after it. A name is someone, who does what follows, and so

@@ -286,6 +286,8 @@ TEST_F(ExtractReadingTest, CapitalsBesideANameAreANameOnlyWhereTheyNameAPerson) 
   EXPECT_EQ(extract("Zantor Brook Left Early"), (Words{"brook", "left", "leave", "early"}));
   // A sentence's first word could be any word: it makes no name a thing's.
   EXPECT_EQ(extract("Early Lucy Brook sang."), (Words{"early"}));
+  // A determiner does: no one is "the Zantor Brook".
+  EXPECT_EQ(extract("We met the Zantor Brook. The Zantor Bill"), (Words{"the", "brook", "bill"}));
 }
 
 TEST_F(ExtractReadingTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {

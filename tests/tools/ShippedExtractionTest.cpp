@@ -174,6 +174,8 @@ TEST_F(ShippedExtractionTest, TitleCaseNamesOfThingsAndHeadlinesGiveTheirWords) 
   const std::vector<Sentence> page = {
       {"Wang Takes Gold in Final Race", {"take", "gold", "final", "race"}, {}},
       {"They read the Zantor Public License twice.", {"public", "license", "read", "twice"}, {}},
+      {"The Zantor License lets you share it.", {"license", "let", "share"}, {}},
+      {"She sent it to the Lumon Office.", {"send", "office"}, {}},
       {"She works for the Lumon Power Company in Beijing.", {"power", "company", "work"}, {}},
       {"Zantor Software Foundation Releases New Version",
        {"software", "foundation", "release", "new", "version"},
