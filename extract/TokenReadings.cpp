@@ -131,8 +131,8 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
     }
   }
   out.lead = leadOf(lower, out.inSentence);
-  out.isThe = lower == "the";
-  out.isModal = isModal(lower);
+  out.isThe = out.lead == Lead::kNoun && lower == "the";
+  out.isModal = out.lead == Lead::kBaseForm && lower != "to";
   if (out.isModal && own != HeadwordIndex::kAbsent) {
     out.modalEndsCompounds = lower == "can" && index_.isNoun(own);
     out.leadAsAWord = index_.isFirstANoun(own) ? Lead::kNounFirst : Lead::kNothing;
