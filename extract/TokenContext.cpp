@@ -125,8 +125,7 @@ class Sentence {
     if (token.followsPossessive) return Lead::kNounFirst;
     if (!token.followsWord || namesPeople(i - 1)) return Lead::kBaseForm;  // "the rich can"
     if (standsAsNoun(i)) return Lead::kNounFirst;
-    if (spelling.modalEndsCompounds && i >= 2 && tokens_[i - 1].followsWord &&
-        standsAsNoun(i - 1))
+    if (spelling.modalEndsCompounds && i >= 2 && tokens_[i - 1].followsWord && standsAsNoun(i - 1))
       return Lead::kModalOrNoun;
     return Lead::kBaseForm;
   }
@@ -166,15 +165,19 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
     if (all.kind == Kind::kNounsOrVerb) return all;
     // "The rich left the city", but "the old wound healed": a past that a noun follows is the
     // verb of "the rich".
-    const bool pastOfPeople = all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) &&
-                              sentence.nounFollows(i);
+    const bool pastOfPeople =
+        all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) && sentence.nounFollows(i);
     if (!pastOfPeople) return only(all, 0);
   }
 
-  if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
-  if (all.kind == Kind::kNounsOrVerb) return before == Lead::kThirdPerson ? only(all, 0) : all;
-  if (all.kind != Kind::kOwnOrPast) return all;
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
+  if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
+  if (all.kind == Kind::kNounsOrVerb) {
+    // "She bases her view", "the team bases its plans": the verb's.
+    const bool verb = before == Lead::kThirdPerson || (before == Lead::kNounFirst && objectFollows);
+    return verb ? only(all, 0) : all;
+  }
+  if (all.kind != Kind::kOwnOrPast) return all;
   switch (before) {
     case Lead::kThirdPerson:
     case Lead::kPerfect:

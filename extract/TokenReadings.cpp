@@ -22,12 +22,17 @@ bool isModal(std::string_view lower) {
 // What a function word says of the word after it. Demonstratives and quantifiers ("that",
 // "some") stand as pronouns before a verb too often ("some left early") to tell.
 Lead leadOfFunctionWord(std::string_view lower) {
-  if (lower.size() > 7) return Lead::kNothing;
+  if (lower.size() > 7) {
+    const bool someoneOrSomething = isOneOf(
+        lower, {"everyone", "everybody", "everything", "somebody", "something", "anything"});
+    return someoneOrSomething ? Lead::kThirdPerson : Lead::kNothing;
+  }
   if (isOneOf(lower, {"a", "an", "the", "my", "your", "his", "her", "its", "our", "their", "every",
                       "another", "whose"}))
     return Lead::kNoun;
   if (isOneOf(lower, {"i", "you", "we", "they"})) return Lead::kSubject;
-  if (isOneOf(lower, {"he", "she", "it"})) return Lead::kThirdPerson;
+  if (isOneOf(lower, {"he", "she", "it", "someone", "anyone", "anybody", "nobody", "nothing"}))
+    return Lead::kThirdPerson;
   if (isOneOf(lower, {"have", "has", "had", "having"})) return Lead::kPerfect;
   if (lower == "to" || isModal(lower)) return Lead::kBaseForm;
   return Lead::kNothing;
@@ -36,10 +41,10 @@ Lead leadOfFunctionWord(std::string_view lower) {
 // Adjectives that "the" makes a noun for people ("the rich left the city"); the list is closed,
 // since after "the" most adjectives lead their noun ("the red rose", "the grey felt").
 bool namesPeopleAfterThe(std::string_view lower) {
-  return isOneOf(lower, {"rich", "poor", "old", "young", "elderly", "dead", "living", "sick",
-                         "injured", "wounded", "homeless", "unemployed", "blind", "deaf",
-                         "disabled", "wealthy", "weak", "strong", "brave", "innocent", "guilty",
-                         "hungry", "needy"});
+  return isOneOf(lower, {"rich",   "poor",     "old",      "young",   "elderly",  "dead",
+                         "living", "sick",     "injured",  "wounded", "homeless", "unemployed",
+                         "blind",  "deaf",     "disabled", "wealthy", "weak",     "strong",
+                         "brave",  "innocent", "guilty",   "hungry",  "needy"});
 }
 
 // Pronouns whose capitals stand for a country, a trade or an agency ("the US", "IT", "WHO").

@@ -51,7 +51,7 @@ enum class Lead : uint8_t {
   kNothing,
   kNoun,         // a, the, my ...: a noun or its adjective follows
   kSubject,      // I, you, we, they: a verb follows
-  kThirdPerson,  // he, she, it: a verb in its past or third person follows
+  kThirdPerson,  // he, she, it, someone, nothing ...: a verb in its past or third person follows
   kNounFirst,    // a word first a noun, which may be the subject of a verb that follows
   kPerfect,      // have, has, had, having: a past participle follows
   kBaseForm,     // a modal verb or "to": a verb's base form follows

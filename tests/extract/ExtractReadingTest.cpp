@@ -258,7 +258,8 @@ TEST_F(ExtractReadingTest, ANameOrTheRichIsTheSubjectOfTheVerbAfterIt) {
 }
 
 TEST_F(ExtractReadingTest, AThirdPersonOfTwoNounsPluralIsTheVerbsAndCapitalsOfAPronounAreNone) {
-  EXPECT_EQ(extract("she bases"), (Words{"base"}));
+  EXPECT_EQ(extract("she bases. the dog bases the"), (Words{"base", "the", "dog"}));
+  EXPECT_EQ(extract("nobody lives"), (Words{"live"}));
   EXPECT_EQ(extract("the bases. bases"), (Words{"the", "base", "basis"}));
   EXPECT_EQ(extract("the US, US."), (Words{"the"}));
   EXPECT_EQ(extract("TELL US"), (Words{"us"}));

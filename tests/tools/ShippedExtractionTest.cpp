@@ -280,7 +280,13 @@ TEST_F(ShippedExtractionTest, AThirdPersonThatIsTwoNounsPluralIsTheVerbsAndCapit
   const std::vector<Sentence> page = {
       {"She bases her view on facts.", {"base", "view", "fact"}, {"basis"}},
       {"Sam bases his claims on rumours.", {"base", "claim", "rumour"}, {"basis"}},
+      {"The team bases its plans on data.", {"team", "base", "plan"}, {"basis"}},
       {"The bases were closed.", {"base", "basis"}, {}},
+      {"These bases are old.", {"base", "basis"}, {}},
+      // Someone, nothing and the like are third persons too.
+      {"Nobody lives there.", {"nobody", "live"}, {"life"}},
+      {"Something bit me.", {"something", "bite"}, {"bit"}},
+      {"Check it before anything leaves the house.", {"leave", "house"}, {"leaf"}},
       {"The US sent help.", {"send", "help"}, {"us"}},
       {"US troops left the city.", {"troop", "leave", "city"}, {"us"}},
       {"The IT team left early.", {"team", "early"}, {"it"}},
