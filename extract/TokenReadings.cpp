@@ -1,5 +1,6 @@
 #include "extract/TokenReadings.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -40,12 +41,10 @@ Lead leadOfFunctionWord(std::string_view lower) {
 
 // Adjectives that "the" makes a noun for people ("the rich left the city"); the list is closed,
 // since after "the" most adjectives lead their noun ("the red rose", "the grey felt").
-bool namesPeopleAfterThe(std::string_view lower) {
-  return isOneOf(lower, {"rich",   "poor",     "old",      "young",   "elderly",  "dead",
-                         "living", "sick",     "injured",  "wounded", "homeless", "unemployed",
-                         "blind",  "deaf",     "disabled", "wealthy", "weak",     "strong",
-                         "brave",  "innocent", "guilty",   "hungry",  "needy"});
-}
+constexpr std::string_view kAdjectivesForPeople[] = {
+    "rich",    "poor",    "old",      "young",      "elderly", "dead",   "living",   "sick",
+    "injured", "wounded", "homeless", "unemployed", "blind",   "deaf",   "disabled", "wealthy",
+    "weak",    "strong",  "brave",    "innocent",   "guilty",  "hungry", "needy"};
 
 // Pronouns whose capitals stand for a country, a trade or an agency ("the US", "IT", "WHO").
 bool isPronounOfAnAbbreviation(std::string_view lower) {
@@ -112,6 +111,13 @@ bool bySuffixRules(std::string_view word, IsHeadword& isHeadword) {
 
 }  // namespace
 
+TokenReader::TokenReader(const HeadwordIndex& index) : index_(index) {
+  for (std::string_view adjective : kAdjectivesForPeople)
+    if (const uint32_t number = index.findExact(adjective); number != HeadwordIndex::kAbsent)
+      adjectivesForPeople_.push_back(number);
+  std::sort(adjectivesForPeople_.begin(), adjectivesForPeople_.end());
+}
+
 void Readings::add(uint32_t word) {
   if (word == kAbsent || count == words.size()) return;
   for (uint8_t i = 0; i < count; ++i)
@@ -166,7 +172,9 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   if (own != HeadwordIndex::kAbsent) {
     out.isAdjective = index_.isAdjective(own);
     out.isPlainAdjective = index_.isPlainAdjective(own);
-    out.namesPeopleAfterThe = out.isAdjective && namesPeopleAfterThe(lower);
+    out.namesPeopleAfterThe =
+        out.isAdjective &&
+        std::binary_search(adjectivesForPeople_.begin(), adjectivesForPeople_.end(), own);
   }
   return out;
 }

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "extract/HeadwordIndex.h"
 
@@ -95,7 +96,7 @@ struct SpellingReadings {
 
 class TokenReader {
  public:
-  explicit TokenReader(const HeadwordIndex& index) : index_(index) {}
+  explicit TokenReader(const HeadwordIndex& index);
 
   // `spelling` as written, dots and underscores around it included.
   SpellingReadings read(std::string_view spelling) const;
@@ -119,4 +120,6 @@ class TokenReader {
   uint32_t readCapitalised(std::string_view word) const;
 
   const HeadwordIndex& index_;
+  // The adjectives that "the" makes a noun for people, by number, in order.
+  std::vector<uint32_t> adjectivesForPeople_;
 };
