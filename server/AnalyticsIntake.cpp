@@ -11,6 +11,7 @@
 #include "analytics/records/WireShape.h"
 #include "analytics/records/analytics_types.h"
 #include "analytics/records/envelope_types.h"
+#include "server/Echo.h"
 
 namespace standin {
 namespace {
@@ -54,14 +55,9 @@ class LogLines {
     if (skipped_ > 0)
       lines_.push_back("analytics: " + std::to_string(skipped_) + " more records not logged");
   }
-  void add(std::string line) {
+  void add(const std::string& line) {
     if (lines_.size() + 1 < kMostLogLines) {
-      if (line.size() > kLongestLogLine) {
-        size_t cut = kLongestLogLine;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-        line = line.substr(0, cut) + "...";
-      }
-      lines_.push_back(std::move(line));
+      lines_.push_back(shortened(line, kLongestLogLine));
     } else {
       ++skipped_;
     }
@@ -198,7 +194,7 @@ Reply acceptEnvelope(const Request& request) {
   bool tooLarge = false;
   if (!describeEnvelope(request.body, lines, failure, tooLarge)) {
     Reply refused = Reply::text(failure, tooLarge ? 413 : 400);
-    refused.log.push_back("analytics: refused " + failure);
+    refused.log.push_back(shortened("analytics: refused " + failure, kLongestLogLine));
     return refused;
   }
   AT::Response response;

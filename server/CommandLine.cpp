@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/base/PrintableText.h"
+#include "server/Echo.h"
 
 namespace standin {
 
@@ -53,7 +53,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         line.error =
             "vocab-standin: --port takes a number from 0 to 65535 (0 for a free port), "
             "not \"" +
-            plat::printableText(text) + "\"\n";
+            echoed(text) + "\"\n";
         return line;
       }
       line.port = *port;

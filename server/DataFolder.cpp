@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "server/Echo.h"
+
 namespace standin {
 namespace {
 
@@ -138,7 +140,8 @@ class Table {
     const long long number = std::strtoll(value.c_str(), &end, 10);
     if (value.empty() || *end != '\0' || errno != 0) {
       if (error_.empty())
-        error_ = where() + "field " + std::to_string(field + 1) + " is no number: " + value;
+        error_ =
+            where() + "field " + std::to_string(field + 1) + " is no number: " + shortened(value);
       return 0;
     }
     return number;

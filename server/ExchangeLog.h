@@ -8,10 +8,13 @@
 #include <string>
 
 #include "server/Exchange.h"
+#include "server/Form.h"
 
 namespace standin {
 
-// The log lines of one exchange at `when` (local time), each ending in a line feed.
-std::string exchangeLogText(const Request& request, const Reply& reply, std::time_t when);
+// The log lines of one exchange at `when` (local time), each ending in a line feed; `form` is the
+// request's (Form::of).
+std::string exchangeLogText(const Request& request, const Form& form, const Reply& reply,
+                            std::time_t when);
 
 }  // namespace standin

@@ -2,6 +2,7 @@
 // or the parts of a multipart form.
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "server/Form.h"
 
@@ -12,30 +13,47 @@ bool isHex(char c) {
   return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string percentDecoded(const std::string& text) {
+int hexValue(char c) {
+  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+// Read from the request in place into a string of its final size, the runs between escapes copied
+// whole: a field may be as large as the body, and each copy of it costs that much again.
+std::string percentDecoded(std::string_view text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
+  out.reserve(text.size());
+  // Where the next of each is, looked for again once passed.
+  size_t percent = text.find('%'), plus = text.find('+');
+  for (size_t i = 0; i < text.size();) {
+    if (percent < i) percent = text.find('%', i);
+    if (plus < i) plus = text.find('+', i);
+    const size_t special = std::min({percent, plus, text.size()});
+    out.append(text.substr(i, special - i));
+    i = special;
+    if (i == text.size()) break;
     if (text[i] == '+') {
       out += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
-      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
+      ++i;
+    } else if (i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
+      out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+      i += 3;
     } else {
-      out += text[i];
+      out += '%';
+      ++i;
     }
   }
   return out;
 }
 
-void addPairs(const std::string& text, Form& form) {
+void addPairs(std::string_view text, Form& form) {
   for (size_t start = 0; start < text.size();) {
     size_t end = std::min(text.find('&', start), text.size());
-    std::string pair = text.substr(start, end - start);
+    std::string_view pair = text.substr(start, end - start);
     size_t equals = pair.find('=');
     if (!pair.empty()) {
       form.fields.emplace_back(
           percentDecoded(pair.substr(0, equals)),
-          equals == std::string::npos ? "" : percentDecoded(pair.substr(equals + 1)));
+          equals == std::string_view::npos ? "" : percentDecoded(pair.substr(equals + 1)));
     }
     start = end + 1;
   }
@@ -79,10 +97,11 @@ void addParts(const std::string& body, const std::string& boundary, Form& form) 
 
 }  // namespace
 
-std::string Form::operator[](const std::string& name) const {
+const std::string& Form::operator[](const std::string& name) const {
+  static const std::string absent;
   for (const auto& [key, value] : fields)
     if (key == name) return value;
-  return "";
+  return absent;
 }
 
 bool Form::has(const std::string& name) const {

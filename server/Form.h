@@ -17,7 +17,7 @@ struct Form {
   };
   std::vector<File> files;
 
-  std::string operator[](const std::string& name) const;  // "" when absent
+  const std::string& operator[](const std::string& name) const;  // "" when absent
   bool has(const std::string& name) const;
   std::vector<std::string> names() const;
   const File* file(const std::string& field) const;

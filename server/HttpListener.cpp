@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -38,8 +39,13 @@ class Reader {
     }
   }
   std::optional<std::string> exactly(size_t size) {
+    // Room for all of it at once: grown step by step, a large body was copied over and over.
+    buffer_.reserve(size);
     while (buffer_.size() < size)
       if (!fill()) return std::nullopt;
+    // A body is most often all there is: handed over, not copied, since it may be hundreds of
+    // megabytes.
+    if (buffer_.size() == size) return std::exchange(buffer_, std::string());
     std::string out = buffer_.substr(0, size);
     buffer_.erase(0, size);
     return out;

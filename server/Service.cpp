@@ -36,6 +36,10 @@ void Service::setBase(const std::string& base) {
 }
 
 Reply Service::answer(const Request& request) {
+  return answer(request, Form::of(request));
+}
+
+Reply Service::answer(const Request& request, const Form& form) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (auto file = state_->files.find(request.path()); file != state_->files.end())
     return Reply::file(file->second, "application/zip");
@@ -50,7 +54,6 @@ Reply Service::answer(const Request& request) {
   const auto& table = scriptTable();
   auto found = table.find(scriptOf(request));
   if (found == table.end()) return Reply::text("no such script", 404);
-  const Form form = Form::of(request);
   Call call{*state_, form};
   Reply reply = found->second(call);
   if (!state_->options.dataFolder.empty()) {

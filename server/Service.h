@@ -15,6 +15,7 @@
 #include <string>
 
 #include "server/Exchange.h"
+#include "server/Form.h"
 #include "server/Options.h"
 #include "server/State.h"
 
@@ -35,6 +36,9 @@ class Service {
   void setBase(const std::string& base);
 
   Reply answer(const Request& request);
+  // The same with the request's parameters already read (the program reads them once for the
+  // script and its log: a field may be as large as the body).
+  Reply answer(const Request& request, const Form& form);
 
   // Runs `change` on the state under the lock (for the tests' set-up and checks).
   template <class Fn>

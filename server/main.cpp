@@ -24,8 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/base/PrintableText.h"
 #include "server/CommandLine.h"
+#include "server/Echo.h"
 #include "server/ExchangeLog.h"
 #include "server/HttpListener.h"
 #include "server/SampleMnemonics.h"
@@ -67,8 +67,9 @@ standin::Notice noticeIn(const std::string& folder) {
   return notice;
 }
 
-void logExchange(const standin::Request& request, const standin::Reply& reply) {
-  const std::string text = standin::exchangeLogText(request, reply, std::time(nullptr));
+void logExchange(const standin::Request& request, const standin::Form& form,
+                 const standin::Reply& reply) {
+  const std::string text = standin::exchangeLogText(request, form, reply, std::time(nullptr));
   std::fputs(text.c_str(), stdout);
   std::fflush(stdout);
 }
@@ -85,14 +86,15 @@ int setPassword(standin::Service& service, const std::string& name, const std::s
     return true;
   });
   if (!found) {
-    std::fprintf(stderr, "vocab-standin: no account %s\n", plat::printableText(name).c_str());
+    std::fprintf(stderr, "vocab-standin: no account %s\n", standin::echoed(name).c_str());
     return 1;
   }
   if (std::string error = service.save(); !error.empty()) {
-    std::fprintf(stderr, "vocab-standin: cannot write the new password: %s\n", error.c_str());
+    std::fprintf(stderr, "vocab-standin: cannot write the new password: %s\n",
+                 standin::echoed(error, standin::kLongestEchoedPath).c_str());
     return 1;
   }
-  std::printf("vocab-standin: the password of %s is changed\n", plat::printableText(name).c_str());
+  std::printf("vocab-standin: the password of %s is changed\n", standin::echoed(name).c_str());
   return 0;
 }
 
@@ -118,8 +120,9 @@ int main(int argc, char** argv) {
   options.rankingPage = true;
   standin::Service service(options);
   if (std::string error = service.load(); !error.empty()) {
-    std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n", plat::printableText(folder).c_str(),
-                 plat::printableText(error).c_str());
+    std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n",
+                 standin::echoed(folder, standin::kLongestEchoedPath).c_str(),
+                 standin::echoed(error, standin::kLongestEchoedPath).c_str());
     return 1;
   }
   if (line.newPassword)
@@ -130,7 +133,7 @@ int main(int argc, char** argv) {
         [&](standin::State& state) { return standin::addSampleMnemonics(state, library); });
     if (!error.empty()) {
       std::fprintf(stderr, "vocab-standin: cannot read the library %s\n",
-                   plat::printableText(error).c_str());
+                   standin::echoed(error, standin::kLongestEchoedPath).c_str());
       return 1;
     }
   }
@@ -144,8 +147,9 @@ int main(int argc, char** argv) {
 
   standin::HttpListener listener(static_cast<uint16_t>(line.port),
                                  [&](const standin::Request& request) {
-                                   standin::Reply reply = service.answer(request);
-                                   logExchange(request, reply);
+                                   const standin::Form form = standin::Form::of(request);
+                                   standin::Reply reply = service.answer(request, form);
+                                   logExchange(request, form, reply);
                                    return reply;
                                  });
   if (!listener.error().empty()) {
@@ -155,7 +159,7 @@ int main(int argc, char** argv) {
   const std::string base = "http://127.0.0.1:" + std::to_string(listener.port());
   service.setBase(base);
   std::printf("vocab-standin: serving %s with its data in %s\n", base.c_str(),
-              plat::printableText(folder).c_str());
+              standin::echoed(folder, standin::kLongestEchoedPath).c_str());
   std::fflush(stdout);
   std::thread([&listener] { listener.run(); }).detach();
 

@@ -87,6 +87,11 @@ TEST_F(DataFolderTest, ADamagedFileIsNamedWithItsLine) {
                                            << "b\tmd5\tlots\t\t0\t0\t\t0\t0\t0\t-1\t0\t0\n";
   Service service(options());
   EXPECT_EQ(service.load(), "accounts.tsv:2: field 3 is no number: lots");
+  // A line as long as a file may hold is named by its start.
+  std::ofstream(folder_ + "/accounts.tsv")
+      << "b\tmd5\t" << std::string(100000, '7') << "x\t\t0\t0\t\t0\t0\t0\t-1\t0\t0\n";
+  EXPECT_EQ(Service(options()).load(), "accounts.tsv:1: field 3 is no number: " +
+                                           std::string(300, '7') + "... (cut from 100001 bytes)");
   std::ofstream(folder_ + "/accounts.tsv") << "a\tmd5\n";
   EXPECT_EQ(Service(options()).load(), "accounts.tsv:1: expected 13 fields, found 2");
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server/CommandLine.h"
+#include "server/Echo.h"
 #include "server/ExchangeLog.h"
 
 namespace servertest {
@@ -58,7 +59,7 @@ TEST(ExchangeLog, OneLineAnExchangeWithItsTimeAndOneForEachOfTheRepliesOwn) {
   noon.tm_isdst = -1;
   const std::time_t when = std::mktime(&noon);
   EXPECT_EQ(
-      standin::exchangeLogText(request, reply, when),
+      standin::exchangeLogText(request, standin::Form::of(request), reply, when),
       "2026-12-07 12:00:00 GET /api/get_user_message.php account=lin page=1 -> 200 (12 bytes)\n"
       "2026-12-07 12:00:00 record 1\n"
       "2026-12-07 12:00:00 record 2\n");
@@ -67,7 +68,7 @@ TEST(ExchangeLog, OneLineAnExchangeWithItsTimeAndOneForEachOfTheRepliesOwn) {
   standin::Request sly{"GET", "/api/x.php?account=lin%1b%5b2J%0d%0afake&page=1%07", {}, ""};
   standin::Reply told = standin::Reply::json("{}");
   told.log = {"note \x1b[31mred"};
-  EXPECT_EQ(standin::exchangeLogText(sly, told, when),
+  EXPECT_EQ(standin::exchangeLogText(sly, standin::Form::of(sly), told, when),
             "2026-12-07 12:00:00 GET /api/x.php account=lin\\e[2J\\r\\nfake page=1\\x07 -> 200 "
             "(2 bytes)\n"
             "2026-12-07 12:00:00 note \\e[31mred\n");
@@ -80,11 +81,48 @@ TEST(ExchangeLog, OneLineAnExchangeWithItsTimeAndOneForEachOfTheRepliesOwn) {
   for (size_t i = 0; i < seen.size(); ++i)
     connections.emplace_back([&, i] {
       for (int n = 0; n < 200; ++n)
-        seen[i] = standin::exchangeLogText(plain, empty, when + static_cast<long>(i) * 86400);
+        seen[i] = standin::exchangeLogText(plain, standin::Form::of(plain), empty,
+                                           when + static_cast<long>(i) * 86400);
     });
   for (std::thread& connection : connections) connection.join();
   EXPECT_EQ(seen[0], "2026-12-07 12:00:00 POST /app_logs -> 200 (0 bytes)\n");
   EXPECT_EQ(seen[1], "2026-12-08 12:00:00 POST /app_logs -> 200 (0 bytes)\n");
+}
+
+TEST(Echo, TextFromOutsideIsCutAtACharacterAndSaysSoThenEscaped) {
+  EXPECT_EQ(standin::shortened("abcdef", 6), "abcdef");
+  EXPECT_EQ(standin::shortened("abcdefg", 6), "abcdef... (cut from 7 bytes)");
+  // 你 and 好 take three bytes each: a character is never split.
+  EXPECT_EQ(standin::shortened("你好", 4), "你... (cut from 6 bytes)");
+  EXPECT_EQ(standin::shortened("你好", 2), "... (cut from 6 bytes)");
+  // Bytes that are not UTF-8 move the cut back no further than a character could reach.
+  EXPECT_EQ(standin::shortened(std::string(10, '\x80'), 6),
+            std::string(3, '\x80') + "... (cut from 10 bytes)");
+  // Cut first, then escaped: the length is the text's own, the line a few hundred escapes.
+  EXPECT_EQ(standin::echoed(std::string(1000, '\x1b')), [] {
+    std::string escapes;
+    for (int i = 0; i < 300; ++i) escapes += "\\e";
+    return escapes;
+  }() + "... (cut from 1000 bytes)");
+  EXPECT_EQ(standin::echoed("a\x1b[2Jb\n"), "a\\e[2Jb\\n");
+}
+
+TEST(ExchangeLog, ALongValueIsCutBeforeItIsEscaped) {
+  const std::string body =
+      "account=" + std::string(5000, '\x07') + "&page=" + std::string(400, '9');
+  const standin::Request login{"POST",
+                               "/api/account_login.php",
+                               {{"Content-Type", "application/x-www-form-urlencoded"}},
+                               body};
+  const std::string text =
+      standin::exchangeLogText(login, standin::Form::of(login), standin::Reply::json("{}"), 0);
+  std::string bells;
+  for (int i = 0; i < 300; ++i) bells += "\\x07";
+  EXPECT_NE(text.find(" POST /api/account_login.php account=" + bells +
+                      "... (cut from 5000 bytes) page=" + std::string(300, '9') +
+                      "... (cut from 400 bytes) -> 200 (2 bytes)\n"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace
