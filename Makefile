@@ -1,7 +1,30 @@
 # The two commands of the README, and the benchmarks. Each first installs missing Debian packages.
-JOBS ?= $(shell nproc)
-# A build step that runs processes of its own (the voice pack's recordings) runs no more than JOBS.
-export VOCAB_JOBS = $(JOBS)
+
+# JOBS: how many build steps, test programs and voice-pack recordings run at once; empty or unset,
+# every core. A target that takes it refuses anything but a whole number from 1 to MOST_JOBS
+# before it starts: make reads "-j" without a number as no limit at all, and stalls on tens of
+# thousands. VOCAB_JOBS, the voice pack's recordings, follows JOBS, or is checked alike when it is
+# given on the command line.
+MOST_JOBS := 1024
+JOBS_TARGETS := run run-online test build-test test-tsan bench build-clang fuzz
+cores = $(shell n=$$(nproc); [ "$$n" -le $(MOST_JOBS) ] || n=$(MOST_JOBS); echo $$n)
+digitless = $(subst 0,,$(subst 1,,$(subst 2,,$(subst 3,,$(subst 4,,$(subst 5,,$(subst 6,,$(subst \
+  7,,$(subst 8,,$(subst 9,,$(1)))))))))))
+# Only one word of digits reaches the shell, which drops leading zeros and checks the range.
+jobs_number = $(if $(and $(filter 1,$(words $(1))),$(if $(call digitless,$(1)),,digits)),$(shell \
+  n=$$(expr $(1) + 0 2>/dev/null) && [ "$$n" -ge 1 ] && [ "$$n" -le $(MOST_JOBS) ] && echo $$n))
+# $(call jobs_count,NAME): the value of the variable NAME as a number of jobs, or a stop naming it.
+jobs_count = $(if $(strip $($(1))),$(or $(call jobs_number,$(strip $($(1)))),$(error $(1) takes \
+  a whole number from 1 to $(MOST_JOBS), or nothing for every core; not "$($(1))")),$(cores))
+ifneq ($(filter $(JOBS_TARGETS),$(MAKECMDGOALS)),)
+  override JOBS := $(call jobs_count,JOBS)
+  ifeq ($(origin VOCAB_JOBS),command line)
+    override VOCAB_JOBS := $(call jobs_count,VOCAB_JOBS)
+  else
+    VOCAB_JOBS := $(JOBS)
+  endif
+  export VOCAB_JOBS
+endif
 
 .PHONY: deps run run-online test test-tsan bench build-test build-clang clean
 
