@@ -22,9 +22,9 @@ class Sentence {
 
   // Whether the run of capitals around token i, a name no book teaches among them, may name a
   // person: not after a determiner ("the Zantor License"), nor where it holds more than one word
-  // that books teach ("Zantor Public License", "Wang Takes Gold"). The run's first word when it
-  // starts a sentence ("Yesterday Lucy Brook") and titles are no such word: any word could stand
-  // there. A run longer than a name names none.
+  // that books teach ("Zantor Public License", "Wang Takes Gold") or a place's ("Tsinghua
+  // University"). The run's first word when it starts a sentence ("Yesterday Lucy Brook") and
+  // titles are no such word: any word could stand there. A run longer than a name names none.
   bool mayNameAPerson(size_t i) const {
     constexpr size_t kLongestName = 6;
     size_t first = i;
@@ -38,7 +38,7 @@ class Sentence {
     size_t words = 0;
     for (size_t k = first; k < tokens_.size(); ++k) {
       if (k > first && !(tokens_[k].followsWord && at(k).capitalNoWord)) break;
-      if (k - first >= kLongestName) return false;
+      if (k - first >= kLongestName || at(k).endsAPlacesName) return false;
       if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k) && ++words > 1)
         return false;
     }

@@ -51,6 +51,18 @@ bool isPronounOfAnAbbreviation(std::string_view lower) {
   return isOneOf(lower, {"us", "it", "who", "me"});
 }
 
+// Nouns that end the name of a place or a body, and that are nobody's surname ("Tsinghua
+// University", "Zhongshan Park", "Lumon Industries").
+bool endsTheNameOfAPlace(std::string_view lower) {
+  return isOneOf(lower, {"university", "college", "school", "academy", "institute", "hospital",
+                         "museum", "library", "hotel", "restaurant", "temple", "palace", "stadium",
+                         "theatre", "theater", "zoo", "garden", "gardens", "park", "road",
+                         "street", "avenue", "square", "river", "lake", "mountain", "mountains",
+                         "island", "bay", "beach", "station", "airport", "company", "corporation",
+                         "industries", "bank", "group", "foundation", "society", "association",
+                         "council", "club"});
+}
+
 bool isUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
@@ -164,6 +176,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
       out.pronounInCapitals = isPronounOfAnAbbreviation(lower);
     } else if (isCapitalised(word)) {
       out.capitalNoWord = true;
+      out.endsAPlacesName = endsTheNameOfAPlace(lower);
       out.rareInLowerCase = true;
       for (uint8_t i = 0; i < out.inSentence.count; ++i)
         if (index_.inBook(out.inSentence.words[i])) out.rareInLowerCase = false;

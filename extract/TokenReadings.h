@@ -92,6 +92,8 @@ struct SpellingReadings {
   bool capitalNoWord = false;
   // Its lower-case readings are none, or none a book teaches ("Lucy", "Tom").
   bool rareInLowerCase = false;
+  // ... and it ends the name of a place or a body, not a person's ("University", "Park").
+  bool endsAPlacesName = false;
 };
 
 class TokenReader {

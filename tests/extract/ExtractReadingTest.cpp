@@ -79,6 +79,7 @@ class ExtractReadingTest : public StudyTest {
         {"early", {"adj. 早的", "adv. 早"}, true},
         {"bill", {"n. 账单"}, true},
         {"aunt", {"n. 阿姨"}, true},
+        {"park", {"n. 公园"}, true},
         {"short", {"adj. 短的", "n. 短片"}, true},
         {"shorts", {"n. 短裤"}, true},
         {"new", {"adj. 新的"}, true},
@@ -287,6 +288,8 @@ TEST_F(ExtractReadingTest, CapitalsBesideANameAreANameOnlyWhereTheyNameAPerson) 
   EXPECT_EQ(extract("Zantor Brook Left Early"), (Words{"brook", "left", "leave", "early"}));
   // A sentence's first word could be any word: it makes no name a thing's.
   EXPECT_EQ(extract("Early Lucy Brook sang."), (Words{"early"}));
+  // So does a word that ends the name of a place: no one is called Park.
+  EXPECT_EQ(extract("We met in Zantor Park."), (Words{"park"}));
   // A determiner does: no one is "the Zantor Brook".
   EXPECT_EQ(extract("We met the Zantor Brook. The Zantor Bill"), (Words{"the", "brook", "bill"}));
 }
