@@ -311,6 +311,21 @@ TEST_F(ShippedExtractionTest, ContractionsGiveTheirVerbsWhateverStandsAroundThem
   EXPECT_EQ(extract("We won."), (Words{"we", "win"}));
 }
 
+// Words of the word data that a text once gave nothing for, or another word's.
+TEST_F(ShippedExtractionTest, WordsTheLibraryOnceLackedGiveTheirOwnWord) {
+  expectPage({
+      {"There is a slew of new apps.", {"slew", "new"}, {"slay"}},
+      {"The knight slew the dragon.", {"slay", "dragon"}, {}},
+      {"The plan has proven hard to keep.", {"prove", "plan"}, {}},
+      {"Seven dwarves lived in the woods.", {"dwarf", "seven"}, {}},
+      {"My sister is a programmer.", {"programmer", "sister"}, {}},
+      {"He had gotten lost twice.", {"get", "lose"}, {}},
+      {"It was a titanic struggle.", {"titanic", "struggle"}, {"Titanic"}},
+      {"His beeper went off at dinner.", {"beeper", "dinner"}, {}},
+      {"They sell hats, scarves and whatnot.", {"whatnot", "hat", "scarf"}, {}},
+  });
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",

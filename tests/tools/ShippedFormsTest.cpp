@@ -50,7 +50,8 @@ TEST_F(ShippedFormsTest, IrregularAndAwkwardFormsReachTheirBaseAlone) {
       {"men", "man"},       {"children", "child"}, {"feet", "foot"},    {"using", "use"},
       {"writing", "write"}, {"hoping", "hope"},    {"riding", "ride"},  {"dying", "die"},
       {"skies", "sky"},     {"walked.", "walk"},   {"walked_", "walk"}, {"...walked", "walk"},
-      {"bought", "buy"},    {"easier", "easy"}};
+      {"bought", "buy"},    {"easier", "easy"},    {"proven", "prove"}, {"gotten", "get"},
+      {"bitten", "bite"},   {"learnt", "learn"},   {"dwarves", "dwarf"}};
   ExtractWord extractor;
   for (const auto& c : cases) {
     EXPECT_EQ(extract(c.token), Words{c.base}) << c.token;
@@ -92,6 +93,11 @@ TEST_F(ShippedFormsTest, TheCardShowsRealFormsSameFormPastsIncluded) {
   EXPECT_EQ(formsLine("off").find("offer"), std::string::npos);
   EXPECT_EQ(formsLine("cut").find("cutter"), std::string::npos);
   EXPECT_EQ(formsLine("bad"), "\n[比较级worse 最高级worst]");
+  // Both forms where the language has two in use; an old one ("wrought") stays off the card.
+  EXPECT_NE(formsLine("prove").find("过去分词proved 过去分词proven"), std::string::npos);
+  EXPECT_NE(formsLine("dwarf").find("复数dwarfs 复数dwarves"), std::string::npos);
+  EXPECT_EQ(formsLine("prove").find("过去式proven"), std::string::npos);
+  EXPECT_EQ(formsLine("work").find("wrought"), std::string::npos);
 }
 
 // A word that is also another's inflection shows its own forms, never its base's; a noun that

@@ -79,6 +79,17 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"will", "v. 将", "n. 意志", ""},
       {"mine", "pron. 我的", "n. 矿", ""},
       {"over", "prep. ", "adv. 结束", ""},
+      // Words a reader meets, and frequency-book cards read as a teacher would.
+      {"slew", "n. 大量", "旋转", "slay"},
+      {"beeper", "n. 寻呼机", "蜂鸣器", "驾驶飞机"},
+      {"whatnot", "n. 诸如此类", "等等", ""},
+      {"titanic", "adj. 巨大的", "重大", ""},
+      {"Titanic", "n. 泰坦尼克号", "邮轮", "四价钛"},
+      {"bulldog", "n. 斗牛犬", "牛头犬", "喇叭狗"},
+      {"pay", "v. 支付", "工资", "防水"},
+      {"long", "adj. 长的", "渴望", "多头"},
+      {"click", "v. 点击", "咔哒", ""},
+      {"project", "n. 项目", "计划", ""},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);

@@ -174,7 +174,7 @@ TEST_F(ShippedWordBooksTest, WordsEveryLearnerExpectsAreThereWithTheirEverydayMe
       {"Thursday", "n. 星期四"}, {"Friday", "n. 星期五"},   {"Saturday", "n. 星期六"},
       {"Sunday", "n. 星期日"},   {"January", "n. 一月"},    {"March", "n. 三月"},
       {"May", "n. 五月"},        {"August", "n. 八月"},     {"December", "n. 十二月"},
-      {"English", "n. 英语"},    {"Chinese", "n. 中文"},    {"French", "n. 法国人"},
+      {"English", "n. 英语"},    {"Chinese", "n. 中文"},    {"French", "n. 法语"},
       {"American", "n. 美国人"}, {"British", "adj. 英国的"}, {"Christmas", "n. 圣诞节"},
       {"Mr", "n. 先生"},         {"Mrs", "n. 太太"},        {"Ms", "n. 女士"},
       {"Dr", "n. 博士"},         {"China", "n. 中国"},      {"ministry", "n. 部"},

@@ -103,6 +103,7 @@ void writeCuratedExtract(const std::string& folder) {
   write("function_words.tsv", "the\t\tart. 这；那\n");
   write("function_words_en.tsv", "the\tart.\tused before a noun when it is clear which one\n");
   write("meaning_overrides.tsv", "Mr\tn. 先生\n");
+  write("sound_overrides.tsv", "");
   write("examples_zh.tsv", "tree\tn.\tWe sat under a tree.\t我们坐在一棵树下。\n");
   write("excluded_words.txt", "damn\n");
   write("unfit_words.txt", "bastard\n");

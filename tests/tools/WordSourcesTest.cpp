@@ -205,7 +205,7 @@ TEST_F(WordSourcesTest, AFormsRecordGivesTheWordsOwnFormsSpeltAsTheSourcesSpellT
           [&](const std::string& w) { return spelled.count(w) > 0; },
           [&](const std::string& w) { return spelled.count(w) > 0; },
           [](const std::string& noun, const std::string&) { return noun != "equipment"; },
-          [](const std::string& w) { return w == "have" ? 1000L : 10L; }});
+          [](const std::string& w) { return w == "have" ? 1000L : 10L; }, nullptr});
   // "feels" and "feeling" are feel's: felt keeps its own, and guesses those in use ("felts").
   EXPECT_EQ(inflections.formsText("felt", {'v', 'n'}), "@felts $felted %felted #felts");
   // fell has no past of its own in the record ("fell" is fall's), so it is guessed.
@@ -240,11 +240,58 @@ TEST_F(WordSourcesTest, AThirdPersonTheRecordLostOrMisspeltIsTheRegularOne) {
   tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
   const std::set<std::string> spelled = {"cantered", "cantering", "lambasted", "lambasting"};
   auto known = [&](const std::string& w) { return spelled.count(w) > 0; };
-  tools::Inflections inflections(wordNet, exchange,
-                                 tools::Inflections::Evidence{known, known, nullptr, nullptr});
+  tools::Inflections inflections(
+      wordNet, exchange, tools::Inflections::Evidence{known, known, nullptr, nullptr, nullptr});
   EXPECT_EQ(inflections.formsText("canter", {'v'}), "@canters $cantered %cantered ^cantering");
   EXPECT_EQ(inflections.formsText("lambaste", {'v'}),
             "@lambastes $lambasted %lambasted ^lambasting");
+}
+
+// WordNet's irregular forms that the record leaves out stand beside its own where a text uses
+// them, unless they are old, made by a rule, or a word of their own.
+TEST_F(WordSourcesTest, AnIrregularFormInUseStandsBesideTheRecordsOwn) {
+  testsupport::writeTextFile(folder_ + "/exchange.txt",
+                             "prove\td:proved/p:proved/i:proving/3:proves\n"
+                             "proven\t0:prove/1:d/d:proven\n"
+                             "work\td:worked/p:worked/i:working/3:works\n"
+                             "wrought\t0:work/1:d/d:wrought\n"
+                             "model\td:modeled/p:modeled\n"
+                             "melt\td:melted/p:melted\n"
+                             "dwarf\ts:dwarfs\n");
+  testsupport::writeTextFile(folder_ + "/wordnet/verb.exc",
+                             "proven prove\nwrought work\nmodelled model\nmolten melt\n");
+  testsupport::writeTextFile(folder_ + "/wordnet/noun.exc", "dwarves dwarf\n");
+  const tools::WordExchange exchange = tools::WordExchange::load(folder_ + "/exchange.txt");
+  tools::WordNet wordNet = tools::WordNet::load(folder_ + "/wordnet");
+  const std::map<std::string, long> uses = {
+      {"proven", 300}, {"proved", 500}, {"wrought", 40}, {"worked", 6000}, {"modelled", 50},
+      {"modeled", 60}, {"dwarves", 57}, {"dwarfs", 55},  {"molten", 60},   {"melted", 200}};
+  auto any = [](const std::string&) { return true; };
+  tools::Inflections inflections(
+      wordNet, exchange,
+      tools::Inflections::Evidence{
+          any, any, [](const std::string&, const std::string&) { return true; },
+          [&](const std::string& w) { return uses.count(w) ? uses.at(w) : 10L; },
+          [](const std::string& w) { return w == "molten"; }});
+  // A participle stands beside the record's, never as a past.
+  EXPECT_EQ(inflections.formsText("prove", {'v'}), "@proves $proved %proved %proven ^proving");
+  EXPECT_EQ(inflections.formsText("dwarf", {'n'}), "#dwarfs #dwarves");
+  // "wrought" is used too little beside "worked", a rule makes "modelled", "molten" has a card.
+  EXPECT_EQ(inflections.formsText("work", {'v'}), "@works $worked %worked ^working");
+  EXPECT_EQ(inflections.formsText("model", {'v'}), "$modeled %modeled");
+  EXPECT_EQ(inflections.formsText("melt", {'v'}), "$melted %melted");
+}
+
+// Our own reviewed sound stands in place of the open data's; an empty field keeps the source's.
+TEST_F(WordSourcesTest, AReviewedSoundStandsInPlaceOfTheOpenDatas) {
+  testsupport::writeTextFile(folder_ + "/curated/sound_overrides.tsv",
+                             "happy\t\tˈhæpɪ\nwater\tˈwɑtər\t\n");
+  tools::makeWordLibrary(sources(), output());
+  const std::string words = read("words.tsv");
+  EXPECT_NE(words.find("\twater\tˈwɑtər\tˈwɔːtə\t"), std::string::npos) << words;
+  EXPECT_NE(words.find("\thappy\tˈhæpi\tˈhæpɪ\t"), std::string::npos) << words;
+  testsupport::writeTextFile(folder_ + "/curated/sound_overrides.tsv", "happy\t\t\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
 }
 
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {

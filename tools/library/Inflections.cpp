@@ -35,6 +35,14 @@ std::string sibilantPlural(const std::string& base) {
   return "";
 }
 
+// An irregular verb form that is a past participle rather than a past: taken, gone, sung (but
+// began, ran).
+bool isParticipleSpelling(const std::string& base, const std::string& form) {
+  return (endsWith(form, "n") && !endsWith(form, "an")) || endsWith(form, "ne") ||
+         (form.find('u') != std::string::npos && base.find('u') == std::string::npos &&
+          !endsWith(form, "ed"));
+}
+
 // Verbs whose past participle is the base itself, which no exception list says.
 bool participleIsBase(const std::string& base) {
   static const std::set<std::string> verbs = {"come", "become", "overcome", "run", "outrun"};
@@ -104,10 +112,8 @@ std::vector<std::string> Inflections::irregularForms(const std::string& base, ch
         if (marker == '^') irregular.push_back(form);
       } else if (endsWith(form, "s") && !endsWith(form, "ss")) {
         if (marker == '@') irregular.push_back(form);
-      } else if (((endsWith(form, "n") && !endsWith(form, "an")) || endsWith(form, "ne")) ||
-                 (form.find('u') != std::string::npos && base.find('u') == std::string::npos &&
-                  !endsWith(form, "ed"))) {
-        participles.push_back(form);  // taken, gone, sung (but began, ran)
+      } else if (isParticipleSpelling(base, form)) {
+        participles.push_back(form);
       } else {
         pasts.push_back(form);
       }
@@ -217,7 +223,11 @@ std::vector<std::string> Inflections::recordedForms(const std::string& base, cha
     if (std::find(recorded.begin(), recorded.end(), kept) == recorded.end())
       recorded.push_back(kept);
   }
-  if (!recorded.empty()) return recorded;
+  if (!recorded.empty()) {
+    for (const std::string& variant : irregularVariants(base, pos, marker, recorded))
+      recorded.push_back(variant);
+    return recorded;
+  }
   // An exception the dictionary knows as a word of another base ("offer") is no form.
   std::vector<std::string> irregular = irregularForms(base, pos, marker);
   irregular.erase(
@@ -225,6 +235,39 @@ std::vector<std::string> Inflections::recordedForms(const std::string& base, cha
                      [&](const std::string& form) { return isAnotherWordsForm(base, form); }),
       irregular.end());
   return irregular;
+}
+
+// WordNet's exception lists know irregular forms that the dictionary's record leaves out beside
+// its own ("proven" beside "proved", "gotten" beside "got", "learnt", "dwarves" beside
+// "dwarfs"). Texts use them, so the card lists them as well: each one in use (20 uses in the
+// subtitles, and one for every hundred of the record's form: not "wrought" of work), that no
+// suffix rule makes ("modelled" reaches "model" anyway), that the record names no other word's
+// form ("cola" beside "colon") and that is no word of its own: no noun ("abode", "media"), no
+// headword ("molten"), and an adjective ("proven", "sunken") only where the record names this
+// word its base. A participle is no past ("proven" is no past of prove).
+std::vector<std::string> Inflections::irregularVariants(
+    const std::string& base, char pos, char marker,
+    const std::vector<std::string>& recorded) const {
+  std::vector<std::string> variants;
+  if (!evidence_.inUse || !evidence_.headword) return variants;
+  const long recordedUse = evidence_.inUse(recorded.front());
+  for (const std::string& form : irregularForms(base, pos, marker)) {
+    if (std::find(recorded.begin(), recorded.end(), form) != recorded.end()) continue;
+    if (pos == 'v' && marker == '$' && isParticipleSpelling(base, form)) continue;
+    const long use = evidence_.inUse(form);
+    if (use < 20 || use * 100 < recordedUse) continue;
+    const std::vector<std::string> rules = regularCandidates(base, marker);
+    const std::string doubledEnding = base + base.back();
+    if (std::find(rules.begin(), rules.end(), form) != rules.end() ||
+        form.rfind(doubledEnding, 0) == 0)
+      continue;
+    const std::string recordedBase = exchange_.baseOf(form).lemma;
+    if (!recordedBase.empty() && recordedBase != form && recordedBase != base) continue;
+    if (evidence_.headword(form) || !wordNet_.senses(form, 'n').empty()) continue;
+    if (wordNet_.isLemma(form) && recordedBase != base) continue;
+    variants.push_back(form);
+  }
+  return variants;
 }
 
 bool Inflections::hasTheOtherDegree(const std::string& base, char marker) const {

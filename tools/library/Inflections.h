@@ -26,10 +26,11 @@ class Inflections {
                               // ("cloathing", "buffetted")
     PluralTest pluralStands;  // a plural the noun may show ("advices" may not)
     std::function<long(const std::string&)> inUse;  // how often a word is used, 0 for unknown
+    KnownWord headword;  // a word with a card of its own, which is no other word's variant
   };
 
   Inflections(const WordNet& wordNet, const WordExchange& exchange, KnownWord known)
-      : Inflections(wordNet, exchange, Evidence{known, known, nullptr, nullptr}) {}
+      : Inflections(wordNet, exchange, Evidence{known, known, nullptr, nullptr, nullptr}) {}
   Inflections(const WordNet& wordNet, const WordExchange& exchange, Evidence evidence)
       : wordNet_(wordNet), exchange_(exchange), evidence_(std::move(evidence)) {}
 
@@ -52,6 +53,8 @@ class Inflections {
   static bool isRegularSpelling(const std::string& base, const std::string& form, char marker);
   std::vector<std::string> forms(const std::string& base, char pos, char marker) const;
   std::vector<std::string> recordedForms(const std::string& base, char pos, char marker) const;
+  std::vector<std::string> irregularVariants(const std::string& base, char pos, char marker,
+                                             const std::vector<std::string>& recorded) const;
   bool isAnotherWordsForm(const std::string& base, const std::string& form) const;
   bool isRecorded(const std::string& base, const std::string& form) const;
   // Whether the comparative's superlative (or the superlative's comparative) is recorded or in

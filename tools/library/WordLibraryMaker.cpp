@@ -142,7 +142,8 @@ class Maker {
                                   [this](const std::string& noun, const std::string& plural) {
                                     return pluralStands(noun, plural);
                                   },
-                                  [this](const std::string& w) { return listCount(w); }}) {
+                                  [this](const std::string& w) { return listCount(w); },
+                                  [this](const std::string& w) { return rank_.count(w) > 0; }}) {
     // Words met a few times in the corpus count as real; single occurrences are often typos.
     for (const auto& [word, count] : frequencies_) {
       if (count >= 3) knownWords_.insert(lowered(word));
@@ -229,6 +230,13 @@ class Maker {
       if (r.fields[1].find(". ") == std::string::npos)
         throw overrides.error(r, "meaning must start with its part of speech");
       meaningOverrides_[r.fields[0]].push_back(r.fields[1]);
+    }
+    TsvFile sounds = TsvFile::read(curated("sound_overrides.tsv"), true);
+    sounds.expectFields(3, 3);
+    for (const TsvRecord& r : sounds.records()) {
+      if (r.fields[1].empty() && r.fields[2].empty()) throw sounds.error(r, "no sound given");
+      if (!soundOverrides_.emplace(r.fields[0], std::pair{r.fields[1], r.fields[2]}).second)
+        throw sounds.error(r, "listed twice");
     }
     TsvFile examples = TsvFile::read(curated("examples_zh.tsv"), true);
     examples.expectFields(4, 4);
@@ -568,6 +576,7 @@ class Maker {
         h.meanings.push_back({pos, text, first});
       }
       fillSounds(h);
+      takeReviewedSounds(h);
       return true;
     }
     // The English-Chinese dictionary gives the meanings. A word it does not know, or knows only in
@@ -582,7 +591,16 @@ class Maker {
       fillSounds(other, h.meanings[m].pos);
       if (!other.british.empty()) h = std::move(other);
     }
+    takeReviewedSounds(h);
     return !h.meanings.empty();
+  }
+
+  // Our own reviewed sounds stand where the open data say a word wrongly.
+  void takeReviewedSounds(Headword& h) const {
+    auto reviewed = soundOverrides_.find(h.word);
+    if (reviewed == soundOverrides_.end()) return;
+    if (!reviewed->second.first.empty()) h.phonetics = reviewed->second.first;
+    if (!reviewed->second.second.empty()) h.british = reviewed->second.second;
   }
 
   // The sounds of the part of speech of the first meaning ("read" as a verb, "live" as the
@@ -982,14 +1000,18 @@ class Maker {
     }
   }
 
-  // A sense the card's English meaning may show: not one WordNet marks offensive, nor one it
-  // shares with a swear word we leave out ("screw" beside "fuck"), nor a name's where the
-  // headword is the common word ("China" for china).
+  // A sense the card's English meaning may show: one of the word's own, and not one it shares
+  // with a swear word we leave out ("screw" beside "fuck").
   bool isOwnSense(const Synset& synset, const std::string& word) const {
-    if (isMarkedOffensive(wordNet_, synset, word) ||
-        std::any_of(synset.words.begin(), synset.words.end(),
-                    [&](const std::string& w) { return excluded_.count(lowered(w)) > 0; }))
-      return false;
+    return isTheWordsSense(synset, word) &&
+           std::none_of(synset.words.begin(), synset.words.end(),
+                        [&](const std::string& w) { return excluded_.count(lowered(w)) > 0; });
+  }
+
+  // Not a sense WordNet marks offensive, nor a name's where the headword is the common word
+  // ("China" for china, "PI" the private investigator for pi).
+  bool isTheWordsSense(const Synset& synset, const std::string& word) const {
+    if (isMarkedOffensive(wordNet_, synset, word)) return false;
     if (word != lowered(word)) return true;
     return std::any_of(synset.words.begin(), synset.words.end(),
                        [&](const std::string& w) { return w == word; });
@@ -1120,18 +1142,26 @@ class Maker {
     };
     for (const Headword& h : headwords_) {
       if (!h.function) {
+        // Synonyms of the word's own senses ("pi" is not the "PI" of private investigator), none
+        // of them a word we leave out ("fucking" beside "flaming").
         std::vector<std::string> synonyms;
         for (char pos : h.parts) {
-          const std::vector<uint32_t>& senses = wordNet_.senses(h.word, pos);
           const size_t senseCount = pos == h.parts.front() ? 2 : 1;
-          for (size_t k = 0; k < senses.size() && k < senseCount; ++k)
-            for (const std::string& w : wordNet_.synset(pos, senses[k])->words) {
+          size_t taken = 0;
+          for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+            if (taken >= senseCount) break;
+            const Synset* synset = wordNet_.synset(pos, offset);
+            if (!isTheWordsSense(*synset, h.word)) continue;
+            ++taken;
+            for (const std::string& w : synset->words) {
               std::string s = spaced(lowered(w));
-              if (s != h.word && std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end() &&
+              if (s != h.word && !excluded_.count(lowered(w)) &&
+                  std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end() &&
                   std::none_of(s.begin(), s.end(),
                                [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
                 synonyms.push_back(s);
             }
+          }
         }
         for (const std::string& s : pointed(h, "&"))
           if (std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end())
@@ -1317,6 +1347,7 @@ class Maker {
   std::map<std::string, std::vector<std::string>> functionEnglish_;
   std::map<std::string, std::string> displays_;
   std::map<std::string, std::vector<std::string>> meaningOverrides_;
+  std::map<std::string, std::pair<std::string, std::string>> soundOverrides_;  // US, UK
   WordIdRecord wordIds_;
   std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
   std::set<std::string> excluded_;  // out of the library, unfit_ among them
