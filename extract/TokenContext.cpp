@@ -78,20 +78,26 @@ class Sentence {
   // wound", "a bit"), or a word that is first an adjective and never an adverb ("red rose";
   // "still", "only" and "all" stand before verbs), or any adjective after a determiner ("a
   // little bit"). A name is no adjective ("Mr Young lives"), nor is a capital inside a
-  // sentence that no headword stored with capitals answers to.
+  // sentence that no headword stored with capitals answers to, before a word in lower case
+  // ("Neil Young lives"); before another capital it may be a title's ("Red Rose Lane").
   bool standsAsNoun(size_t i) const {
     const SpellingReadings& before = at(i - 1);
     if (before.lead == Lead::kNoun) return true;
-    if (before.capitalNoWord && (!tokens_[i - 1].startsSentence || isName(i - 1))) return false;
+    if (before.capitalNoWord) {
+      const bool nameBeforeItsVerb = !tokens_[i - 1].startsSentence && !at(i).startsWithCapital;
+      if (nameBeforeItsVerb || isName(i - 1)) return false;
+    }
     if (before.isPlainAdjective) return true;
     return before.isAdjective && i >= 2 && tokens_[i - 1].followsWord &&
            at(i - 2).lead == Lead::kNoun;
   }
 
   // Whether token i is an adjective that "the" right before it makes a noun for people ("the
-  // rich"), the subject of a verb after it.
+  // rich"), the subject of a verb after it; one with a capital is a title's ("the Old Saw Mill").
   bool namesPeople(size_t i) const {
-    return at(i).namesPeopleAfterThe && tokens_[i].followsWord && at(i - 1).isThe;
+    const SpellingReadings& spelling = at(i);
+    return spelling.namesPeopleAfterThe && !spelling.startsWithCapital && tokens_[i].followsWord &&
+           at(i - 1).isThe;
   }
 
   // Whether a noun or its determiner follows token i: the object of a verb.

@@ -275,6 +275,10 @@ TEST_F(ShippedExtractionTest, ANameOrTheRichBeforeAVerbIsItsSubjectNotAnAdjectiv
       {"The old wound healed slowly.", {"wound", "heal"}, {"wind"}},
       {"The red rose in the vase is mine.", {"rose", "red", "vase"}, {"rise"}},
       {"The old leaves fell from the tree.", {"leaf", "fall", "tree"}, {"leave"}},
+      // In a run of capitals an adjective is a title's and leads its noun.
+      {"We walked down Red Rose Lane.", {"red", "rose", "lane"}, {"rise"}},
+      {"She works at the Old Saw Mill.", {"old", "saw", "mill"}, {"see"}},
+      {"Mr Young Lives Next Door", {"live", "next", "door"}, {"life"}},
   };
   expectPage(page);
 }
