@@ -58,7 +58,9 @@ TEST_F(ShippedSoundsTest, CommonWordsSoundAsLearnersDictionariesWriteThem) {
       {"correct", {"kəˈrɛkt", "kəˈrekt"}},
       // Reviewed where the open data say it wrongly.
       {"pugnacious", {"pəɡˈneɪʃəs", "pʌɡˈneɪʃəs"}},
-      {"previously", {"ˈpriviəsli", "ˈpriːviəsli"}}};
+      {"previously", {"ˈpriviəsli", "ˈpriːviəsli"}},
+      {"locate", {"ˈloʊkeɪt", "ləʊˈkeɪt"}},
+      {"paycheck", {"ˈpeɪˌtʃɛk", "ˈpeɪtʃek"}}};
   for (const auto& [word, phonetics] : expected) EXPECT_EQ(sounds(word), phonetics) << word;
   // "close" as the verb its first meaning is, or as the adjective: the sounds of that one.
   const std::string close = firstMeaning("close");
