@@ -52,15 +52,16 @@ bool isPronounOfAnAbbreviation(std::string_view lower) {
 }
 
 // Nouns that end the name of a place or a body, and that are nobody's surname ("Tsinghua
-// University", "Zhongshan Park", "Lumon Industries").
+// University", "Zhongshan Park", "Lumon Industries", "Church St.").
 bool endsTheNameOfAPlace(std::string_view lower) {
-  return isOneOf(lower, {"university", "college", "school", "academy", "institute", "hospital",
-                         "museum", "library", "hotel", "restaurant", "temple", "palace", "stadium",
-                         "theatre", "theater", "zoo", "garden", "gardens", "park", "road",
-                         "street", "avenue", "square", "river", "lake", "mountain", "mountains",
-                         "island", "bay", "beach", "station", "airport", "company", "corporation",
-                         "industries", "bank", "group", "foundation", "society", "association",
-                         "council", "club"});
+  return isOneOf(lower, {"street", "st", "road", "rd", "avenue", "ave", "square", "park", "garden",
+                         "gardens", "station", "airport", "zoo", "stadium"}) ||
+         isOneOf(lower, {"river", "lake", "mountain", "mountains", "island", "bay", "beach"}) ||
+         isOneOf(lower,
+                 {"university", "college", "school", "academy", "institute", "hospital", "museum",
+                  "library", "hotel", "restaurant", "temple", "palace", "theatre", "theater"}) ||
+         isOneOf(lower, {"company", "corporation", "industries", "bank", "group", "foundation",
+                         "society", "association", "council", "club"});
 }
 
 bool isUpper(char c) {

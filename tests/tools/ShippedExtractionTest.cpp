@@ -196,6 +196,7 @@ TEST_F(ShippedExtractionTest, TitleCaseNamesOfThingsAndHeadlinesGiveTheirWords) 
 TEST_F(ShippedExtractionTest, AStreetsAbbreviationEndsItsSentenceAndATitleStillLeadsToAName) {
   const std::vector<Sentence> page = {
       {"He lives on Elm St. Every morning he runs.", {"every", "morning", "run", "live"}, {}},
+      {"There is a bakery on Church St. near the bridge.", {"bakery", "church", "bridge"}, {}},
       {"Turn left on Oak Dr. Trees line the road.", {"tree", "line", "road"}, {}},
       {"We met at the Dr. The nurse was kind.", {"nurse", "kind"}, {}},
       {"Dr. Green and Prof. Stone came late.", {"come", "late"}, {"green", "stone"}},
