@@ -126,6 +126,11 @@ class Sentence {
     if (spelling.startsWithCapital) {
       if (joined(i) && isSubjectPronoun(i + 1)) return Lead::kBaseForm;
       if (spelling.capitalNoWord && isName(i)) return Lead::kThirdPerson;
+      // No past follows a modal, so before one in lower case the spelling is a name or a month
+      // ("Will saw the bus", "May spoke first"), the subject of that past.
+      if (joined(i) && !at(i + 1).startsWithCapital &&
+          at(i + 1).inSentence.kind == Kind::kOwnOrPast)
+        return Lead::kThirdPerson;
       return spelling.leadAsAWord;
     }
     if (token.followsPossessive) return Lead::kNounFirst;
