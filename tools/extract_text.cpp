@@ -13,6 +13,27 @@
 #include "platform/base/AppHome.h"
 #include "store/CallDB.h"
 
+namespace {
+
+// The headwords of one file on standard output; false where it cannot be read.
+bool printHeadwords(const char* path, bool named) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::cerr << "extract_text: cannot read " << path << "\n";
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  plat::Value words = plat::Value::array(), learned = plat::Value::array(),
+              none = plat::Value::array();
+  ExtractWord().extractWord(text.str(), words, learned, none);
+  if (named) std::cout << "# " << path << "\n";
+  for (size_t w = 0; w < words.size(); ++w) std::cout << words.at(w).asString() << "\n";
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::cerr << "usage: extract_text FILE...\n";
@@ -27,20 +48,13 @@ int main(int argc, char** argv) {
   plat::AppHome::setHome(home);
   plat::AppHome::ensureFolders();
   int status = 0;
-  for (int i = 1; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    if (!in) {
-      std::cerr << "extract_text: cannot read " << argv[i] << "\n";
-      status = 1;
-      continue;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    plat::Value words = plat::Value::array(), learned = plat::Value::array(),
-                none = plat::Value::array();
-    ExtractWord().extractWord(text.str(), words, learned, none);
-    if (argc > 2) std::cout << "# " << argv[i] << "\n";
-    for (size_t w = 0; w < words.size(); ++w) std::cout << words.at(w).asString() << "\n";
+  try {
+    for (int i = 1; i < argc; ++i)
+      if (!printHeadwords(argv[i], argc > 2)) status = 1;
+  } catch (const std::exception& error) {
+    // No library to read (a bundle without learn.db, $VOCAB_BUNDLE elsewhere).
+    std::cerr << "extract_text: " << error.what() << "\n";
+    status = 1;
   }
   CallDB::Release_CallDB();
   std::error_code ignored;
