@@ -100,7 +100,8 @@ bool comparison(std::string_view t, IsHeadword& isHeadword) {
   const size_t n = stem.size();
   return offer(stem, isHeadword) || offer(withLetter(stem, 'e'), isHeadword) ||
          (n >= 2 && stem[n - 1] == stem[n - 2] && offer(stem.substr(0, n - 1), isHeadword)) ||
-         (n >= 1 && stem[n - 1] == 'i' && offer(withLetter(stem.substr(0, n - 1), 'y'), isHeadword));
+         (n >= 1 && stem[n - 1] == 'i' &&
+          offer(withLetter(stem.substr(0, n - 1), 'y'), isHeadword));
 }
 
 // Whether `form` is what the suffix rules make of `base` (interesting of interest, later of

@@ -165,7 +165,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   } else {
     word = contraction::unfused(word);
   }
-  if (word.empty()) {  // a part that stands for no verb of its own ("t", "s")
+  if (word.empty()) {                    // a part that stands for no verb of its own ("t", "s")
     sentenceEnded_ = raw.back() == '.';  // "We won't. May we go?"
     afterApostropheS_ = raw == "s" || raw == "S";
     onlySpaces_ = afterApostropheS_;

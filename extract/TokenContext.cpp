@@ -55,6 +55,16 @@ class Sentence {
     if (token.followsTitle) return true;
     const bool afterCapital = token.followsWord && at(i - 1).capitalNoWord;
     const bool beforeCapital = joined(i) && at(i + 1).capitalNoWord;
+    // A name after a title may have two words ("Mrs Grace Hill"): a noun that ends the run of
+    // capitals there is the second, not a headline's verb ("Mrs Young Resigns").
+    if (afterCapital && tokens_[i - 1].followsTitle && spelling.lead == Lead::kNounFirst &&
+        !spelling.endsAPlacesName && !(joined(i) && at(i + 1).startsWithCapital))
+      return true;
+    // A modal is never written with a capital inside a sentence: alone there it is a name ("her
+    // son Will had come").
+    const bool afterName = afterCapital && !tokens_[i - 1].startsSentence;
+    if (spelling.isModal && !afterName && !beforeCapital && !(joined(i) && isSubjectPronoun(i + 1)))
+      return true;
     if (spelling.rareInLowerCase) return afterCapital || beforeCapital;
     // A word beside a name is a name itself where the two name one person ("Lucy Brook", "Rose
     // Wang"), not a thing or a headline.
@@ -72,6 +82,18 @@ class Sentence {
     if (spelling.isModal) return leadOfModal(i);
     if (namesPeople(i)) return Lead::kNounFirst;
     return spelling.lead;
+  }
+
+  // What the words before token i say of it: the word right before, or the subject before an
+  // adverb that stands between it and its verb ("he never saw", "they have always found").
+  Lead leadBefore(size_t i) const {
+    const Lead before = leadOf(i - 1);
+    if (!at(i - 1).standsBetweenSubjectAndVerb || i < 2 || !tokens_[i - 1].followsWord)
+      return before;
+    const Lead subject = leadOf(i - 2);
+    const bool passes =
+        subject == Lead::kSubject || subject == Lead::kThirdPerson || subject == Lead::kPerfect;
+    return passes ? subject : before;
   }
 
   // Whether token i can only be a noun: a determiner or possessive stands right before it ("the
@@ -171,7 +193,7 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   const SpellingReadings& spelling = sentence.at(i);
   const Readings& all = token.startsSentence ? spelling.atStart : spelling.inSentence;
   if (all.kind == Kind::kPlain || !token.followsWord) return all;
-  const Lead before = sentence.leadOf(i - 1);
+  const Lead before = sentence.leadBefore(i);
   if (sentence.standsAsNoun(i)) {
     if (all.kind == Kind::kNounsOrVerb) return all;
     // "The rich left the city", but "the old wound healed": a past that a noun follows is the

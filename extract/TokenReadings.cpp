@@ -32,11 +32,20 @@ Lead leadOfFunctionWord(std::string_view lower) {
                       "another", "whose"}))
     return Lead::kNoun;
   if (isOneOf(lower, {"i", "you", "we", "they"})) return Lead::kSubject;
-  if (isOneOf(lower, {"he", "she", "it", "someone", "anyone", "anybody", "nobody", "nothing"}))
+  if (isOneOf(lower,
+              {"he", "she", "it", "who", "someone", "anyone", "anybody", "nobody", "nothing"}))
     return Lead::kThirdPerson;
   if (isOneOf(lower, {"have", "has", "had", "having"})) return Lead::kPerfect;
   if (lower == "to" || isModal(lower)) return Lead::kBaseForm;
   return Lead::kNothing;
+}
+
+// Adverbs that stand between a subject and its verb and say nothing of the verb's form ("he
+// never saw", "she quietly left"); "still" and "only" are adjectives too ("still water").
+bool standsBetweenSubjectAndVerb(std::string_view lower) {
+  return isOneOf(lower, {"never", "always",  "often",    "hardly", "also",      "already", "ever",
+                         "just",  "usually", "rarely",   "seldom", "sometimes", "once",    "then",
+                         "soon",  "finally", "suddenly", "really", "nearly",    "almost"});
 }
 
 // Adjectives that "the" makes a noun for people ("the rich left the city"); the list is closed,
@@ -156,6 +165,13 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   }
   out.lead = leadOf(lower, out.inSentence);
   out.isThe = out.lead == Lead::kNoun && lower == "the";
+  // An adverb in "-ly" is one where it is no headword, or one that is no adjective, noun or verb
+  // ("quietly"; not "early", "family" or "reply").
+  const bool adverbInLy =
+      inflection::endsWith(lower, "ly") &&
+      (own == HeadwordIndex::kAbsent ||
+       (!index_.isAdjective(own) && !index_.isNoun(own) && !index_.isVerb(own)));
+  out.standsBetweenSubjectAndVerb = adverbInLy || standsBetweenSubjectAndVerb(lower);
   out.isModal = out.lead == Lead::kBaseForm && lower != "to";
   if (out.isModal && own != HeadwordIndex::kAbsent) {
     out.modalEndsCompounds = lower == "can" && index_.isNoun(own);

@@ -79,6 +79,8 @@ struct SpellingReadings {
   // ("May" the month, first a noun), else its lower-case word's.
   Lead leadAsAWord = Lead::kNothing;
   bool isThe = false;
+  // An adverb such as "never" or "quietly": the subject before it leads the verb after it.
+  bool standsBetweenSubjectAndVerb = false;
   // An adjective that "the" makes a noun for people, which a plural verb follows ("the rich").
   bool namesPeopleAfterThe = false;
   bool startsWithCapital = false;

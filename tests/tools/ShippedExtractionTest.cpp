@@ -333,6 +333,29 @@ TEST_F(ShippedExtractionTest, WordsTheLibraryOnceLackedGiveTheirOwnWord) {
   });
 }
 
+TEST_F(ShippedExtractionTest, TheSubjectReachesItsVerbPastAnAdverbWhoAndASecondName) {
+  const std::vector<Sentence> page = {
+      // An adverb between a subject and its verb.
+      {"He never saw anything like it.", {"never", "see", "anything"}, {"saw"}},
+      {"When I was young, he hardly spoke at dinner.", {"hardly", "speak", "dinner"}, {"spoke"}},
+      {"She quietly left the room.", {"quietly", "leave", "room"}, {"left"}},
+      {"He once found a ring in the sand.", {"once", "find", "ring", "sand"}, {"found"}},
+      {"I have never seen a saw like that.", {"see", "saw"}, {}},
+      // "who" is the subject of the verb after it.
+      {"It was Nora who found it.", {"find"}, {"found"}},
+      {"Those who left early missed the end.", {"leave", "early", "miss"}, {"left"}},
+      {"Dr. Brown, who lives next door, came.", {"live", "next", "door"}, {"life"}},
+      // A modal's spelling with a capital inside a sentence names someone.
+      {"Her son Will had just come back.", {"son", "have", "come"}, {"will"}},
+      {"We met Will and Kate at the station. Ask Will.", {"meet", "station", "ask"}, {"will"}},
+      {"He said, \"Will you come?\"", {"will", "you", "come"}, {}},
+      // A title's name of two words, not a headline's verb after it.
+      {"Mrs Grace Hill opened her garden.", {"open", "garden"}, {"grace", "hill"}},
+      {"Mr Young Opens New Park", {"open", "new", "park"}, {"young"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
