@@ -90,6 +90,9 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"long", "adj. 长的", "渴望", "多头"},
       {"click", "v. 点击", "咔哒", ""},
       {"project", "n. 项目", "计划", ""},
+      {"letter", "n. 信", "字母", "出租人"},
+      {"shock", "n. 震惊", "休克", "长毛狗"},
+      {"geek", "n. 极客", "书呆子", "滑稽表演"},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);
