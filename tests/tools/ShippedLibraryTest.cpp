@@ -78,6 +78,24 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
 // Study rows, dumps and backups name words by id. Every word of the library is recorded under
 // its id (a build's new words are appended to the record before they ship), and a recorded word
 // is left out only when excluded on purpose or when it is no single word.
+TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWithOneCrudeWord) {
+  auto synonyms = [](const std::string& word) {
+    const Value rows = CallDB::callDB()->sql_select(
+        "select ws.ws_tRelatedWords, wl.wl_uWordID from Words_Synonym as ws, Words_Library as wl "
+        "where ws.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
+        "sN", "s", Value::array({word}));
+    return rows.size() == 0 ? std::string()
+                            : WordText::rekey(rows.at(0).at(0).asString(),
+                                              static_cast<int>(rows.at(0).at(1).asInt()));
+  };
+  const std::string slit = synonyms("slit");
+  EXPECT_NE(slit.find("incision"), std::string::npos) << slit;
+  EXPECT_EQ(slit.find("snatch"), std::string::npos) << slit;
+  EXPECT_EQ(slit.find("puss"), std::string::npos) << slit;
+  // toil's sense holds one crude word among nine plain ones.
+  EXPECT_NE(synonyms("toil").find("drudge"), std::string::npos) << synonyms("toil");
+}
+
 TEST_F(ShippedLibraryTest, EveryWordKeepsTheIdItShippedWith) {
   const std::string words = std::string(VOCAB_SOURCE_DIR) + "/resources/words/";
   tools::WordIdRecord record = tools::WordIdRecord::read(words + "word_ids.tsv");
@@ -123,10 +141,11 @@ TEST_F(ShippedLibraryTest, HeadwordsAreWordsAndBritishPhoneticsAreIpa) {
 // Words common in speech or in writing, some of them function words the open data give no part
 // of speech, are headwords in the frequency books.
 TEST_F(ShippedLibraryTest, CommonWordsOfSpeechAndWritingAreInTheBooks) {
-  for (const char* word : {"else", "ought", "belong", "unable", "nor", "per", "via", "due",
-                           "northern", "rural", "urban", "width", "accuracy", "output", "usage",
-                           "satisfaction", "absence", "sixth", "fridge", "scissors", "jeans", "whenever",
-                           "evening", "interesting"})
+  for (const char* word :
+       {"else",     "ought",    "belong",   "unable",       "nor",     "per",
+        "via",      "due",      "northern", "rural",        "urban",   "width",
+        "accuracy", "output",   "usage",    "satisfaction", "absence", "sixth",
+        "fridge",   "scissors", "jeans",    "whenever",     "evening", "interesting"})
     EXPECT_EQ(number(std::string("select count(*) from book_words as bw, Words_Library as wl "
                                  "where bw.f_wl_uId = wl.wl_uWordID and bw.f_b_uId in (800, 801) "
                                  "and wl.wl_tWord = '") +
@@ -138,13 +157,29 @@ TEST_F(ShippedLibraryTest, CommonWordsOfSpeechAndWritingAreInTheBooks) {
 TEST_F(ShippedLibraryTest, CommonWordsHaveTheirEverydayChineseMeaningFirst) {
   // Nouns, verbs, adjectives and function words, each one way the reverse lookup can go wrong.
   const std::map<std::string, std::string> expected = {
-      {"water", "n. 水"},   {"run", "v. 跑"},       {"good", "adj. 好"},    {"school", "n. 学校"},
-      {"child", "n. 孩子"}, {"love", "v. 爱"},      {"happy", "adj. 快乐"}, {"go", "v. 去"},
-      {"be", "v. 是"},      {"you", "pron. 你"},    {"the", "art."},        {"and", "conj. 和"},
-      {"red", "adj. 红"},     {"computer", "n. 电脑"},
+      {"water", "n. 水"},
+      {"run", "v. 跑"},
+      {"good", "adj. 好"},
+      {"school", "n. 学校"},
+      {"child", "n. 孩子"},
+      {"love", "v. 爱"},
+      {"happy", "adj. 快乐"},
+      {"go", "v. 去"},
+      {"be", "v. 是"},
+      {"you", "pron. 你"},
+      {"the", "art."},
+      {"and", "conj. 和"},
+      {"red", "adj. 红"},
+      {"computer", "n. 电脑"},
       // Adverbs first where they are used most; no technical sense ahead of the everyday one.
-      {"very", "adv."},     {"still", "adv. 仍然"}, {"then", "adv."},       {"even", "adv. 甚至"},
-      {"core", "n. 核心"},  {"series", "n. 系列"},  {"mode", "n. 方式"},    {"poker", "n. 扑克"}};
+      {"very", "adv."},
+      {"still", "adv. 仍然"},
+      {"then", "adv."},
+      {"even", "adv. 甚至"},
+      {"core", "n. 核心"},
+      {"series", "n. 系列"},
+      {"mode", "n. 方式"},
+      {"poker", "n. 扑克"}};
   for (const auto& [word, start] : expected)
     EXPECT_EQ(firstMeaning(word).rfind(start, 0), 0u) << word << ": " << firstMeaning(word);
   // A word used in two parts of speech keeps a row for each.
@@ -234,7 +269,8 @@ TEST_F(ShippedLibraryTest, EveryFunctionWordHasAnEnglishMeaningAndATranslatedExa
         << word;
     EXPECT_GE(number("select count(*) from Words_Example as we, Words_Meaning_Ch as wmc where "
                      "we.f_wmc_uMeaingID = wmc.wmc_uMeaingID and we.we_tTranslation <> '' and "
-                     "wmc.f_wl_uWordID = " + id),
+                     "wmc.f_wl_uWordID = " +
+                     id),
               1)
         << word;
   }
@@ -243,9 +279,9 @@ TEST_F(ShippedLibraryTest, EveryFunctionWordHasAnEnglishMeaningAndATranslatedExa
       "where wme.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = 'about'",
       "sN", "", Value());
   ASSERT_EQ(about.size(), 1u);
-  EXPECT_EQ(WordText::rekey(about.at(0).at(0).asString(),
-                            static_cast<int>(about.at(0).at(1).asInt())),
-            "prep. on the subject of; connected with");
+  EXPECT_EQ(
+      WordText::rekey(about.at(0).at(0).asString(), static_cast<int>(about.at(0).at(1).asInt())),
+      "prep. on the subject of; connected with");
   // A word of two parts of speech has its examples under each part's own meaning row.
   for (const char* word : {"that", "when", "no"})
     EXPECT_EQ(number(std::string("select count(distinct we.f_wmc_uMeaingID) from Words_Example "

@@ -19,8 +19,8 @@
 #include "tools/library/BritishFromAmerican.h"
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/EnglishChinese.h"
-#include "tools/library/ExampleSentences.h"
 #include "tools/library/ExamBooks.h"
+#include "tools/library/ExampleSentences.h"
 #include "tools/library/Inflections.h"
 #include "tools/library/OpenWordData.h"
 #include "tools/library/Phonetics.h"
@@ -301,8 +301,8 @@ class Maker {
       for (const std::string& text : meanings->second)
         known = known || text.rfind(r.fields[1] + " ", 0) == 0;
       if (!known)
-        throw english.error(r, "\"" + r.fields[0] + "\" has no " + r.fields[1] +
-                                   " meaning in function_words.tsv");
+        throw english.error(
+            r, "\"" + r.fields[0] + "\" has no " + r.fields[1] + " meaning in function_words.tsv");
       functionEnglish_[r.fields[0]].push_back(r.fields[1] + " " + r.fields[2]);
     }
     for (const auto& entry : functionWords_)
@@ -856,7 +856,8 @@ class Maker {
       throw BuildError("the word data yield " + std::to_string(headwords_.size()) +
                        " headwords with a Chinese meaning; the books need " +
                        std::to_string(headwordCount_));
-    for (size_t i = 0; i < headwords_.size(); ++i) rank_[headwords_[i].word] = static_cast<int>(i) + 1;
+    for (size_t i = 0; i < headwords_.size(); ++i)
+      rank_[headwords_[i].word] = static_cast<int>(i) + 1;
     addLibraryWords(counts);
     std::vector<std::string> words;
     for (const Headword& h : headwords_) words.push_back(h.word);
@@ -949,8 +950,8 @@ class Maker {
       if (!h.phonetics.empty()) counts_.withPhonetics++;
     }
     if (counts_.newWords == 0) return;
-    std::ofstream added = open("new_word_ids.tsv",
-                               "word_id, headword: words not yet in word_ids.tsv, to be added there");
+    std::ofstream added = open(
+        "new_word_ids.tsv", "word_id, headword: words not yet in word_ids.tsv, to be added there");
     for (const Headword& h : headwords_)
       if (!wordIds_.idOf(h.word)) added << h.id << '\t' << h.word << '\n';
   }
@@ -998,6 +999,15 @@ class Maker {
       std::string forms = inflections_.formsText(h.word, formParts(h));
       if (!forms.empty()) tr << h.word << '\t' << forms << '\n';
     }
+  }
+
+  // Whether a sense is slang of swearing: more than a third of its words are on our own list
+  // (slit's "snatch" and "puss"), not one crude word among plain ones (toil's "fag").
+  bool isASwearSense(const Synset& synset) const {
+    const auto swearing =
+        std::count_if(synset.words.begin(), synset.words.end(),
+                      [&](const std::string& w) { return unfit_.count(lowered(w)) > 0; });
+    return swearing > 0 && 3 * static_cast<size_t>(swearing) > synset.words.size();
   }
 
   // A sense the card's English meaning may show: one of the word's own, and not one it shares
@@ -1143,7 +1153,7 @@ class Maker {
     for (const Headword& h : headwords_) {
       if (!h.function) {
         // Synonyms of the word's own senses ("pi" is not the "PI" of private investigator), none
-        // of them a word we leave out ("fucking" beside "flaming").
+        // of them a word we leave out ("fucking" beside "flaming"), nor of a swearing sense.
         std::vector<std::string> synonyms;
         for (char pos : h.parts) {
           const size_t senseCount = pos == h.parts.front() ? 2 : 1;
@@ -1151,7 +1161,7 @@ class Maker {
           for (uint32_t offset : wordNet_.senses(h.word, pos)) {
             if (taken >= senseCount) break;
             const Synset* synset = wordNet_.synset(pos, offset);
-            if (!isTheWordsSense(*synset, h.word)) continue;
+            if (!isTheWordsSense(*synset, h.word) || isASwearSense(*synset)) continue;
             ++taken;
             for (const std::string& w : synset->words) {
               std::string s = spaced(lowered(w));
@@ -1295,9 +1305,12 @@ class Maker {
       int bookId = band.firstBook;
       for (int first = band.firstRank; first <= band.lastRank; first += band.perBook, ++bookId) {
         int last = std::min(band.lastRank, first + band.perBook - 1);
-        WordBook book{bookId, band.name + " " + std::to_string(first) + "-" + std::to_string(last),
-                      band.classId, {}};
-        for (int rank = first; rank <= last; ++rank) book.words.push_back(headwords_[rank - 1].word);
+        WordBook book{bookId,
+                      band.name + " " + std::to_string(first) + "-" + std::to_string(last),
+                      band.classId,
+                      {}};
+        for (int rank = first; rank <= last; ++rank)
+          book.words.push_back(headwords_[rank - 1].word);
         // In the frequency books a word's position is its frequency rank.
         write(book, first, bookId == 800 || bookId == 801);
       }
