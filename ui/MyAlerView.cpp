@@ -25,6 +25,10 @@ const plat::Font kTextFont = plat::Font::system(14);
 MyAlerView::MyAlerView(const plat::Rect& frame) : View(frame) {
   setAutoresizingMask(plat::kFlexibleAll);
   setAlpha(0);
+  // A message to read, never in the way: while it fades in over the whole screen, a tap on the
+  // back button or a card's button beside it or under it reaches that button, as it does while
+  // the bubble stays and fades out.
+  setUserInteractionEnabled(false);
 
   image_ = std::make_shared<plat::ImageView>();
   image_->setImage(guiimages::stretchable("gui/aler.png", 50, 50));

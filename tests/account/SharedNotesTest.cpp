@@ -4,6 +4,8 @@
 #include "online/LoginUIWindow.h"
 #include "platform/base/Utf.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Animation.h"
+#include "platform/view/BarItems.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
@@ -146,6 +148,28 @@ TEST_F(SharedNotesTest, TheEditTabTappedWhileTheScreenSlidesInShowsTheOwnNote) {
   EXPECT_EQ(screen->tabbar().selectedIndex(), 1);
   const plat::ScrollView& pager = screen->scrollView();
   EXPECT_EQ(pager.contentOffset().x, pager.bounds().width) << "the own note's page";
+}
+
+// The back button tapped as the share's reply brings its message, while the page still slides
+// down after the keyboard: the learner is back on the card.
+TEST_F(SharedNotesTest, TheBackButtonTappedAsTheSharedMessageComesGoesBack) {
+  auto screen = openNotes(1);
+  ASSERT_TRUE(host_->tap(screen->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
+  host_->advance(1);
+  MyHelpRemViewCtrl& own = screen->myHelpView();
+  ASSERT_TRUE(host_->tap(&own.helpRemText()));
+  host_->advance(1);
+  host_->type("tide: the sea comes in on time");
+  ASSERT_TRUE(host_->tap(&own.sharedBtn()));
+  // The reply is handled with the virtual clock standing still: the message fades in, the page
+  // slides.
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return bubble() == "分享成功"; }, 30));
+  ASSERT_TRUE(plat::Animation::isAnimating(screen->scrollView()));
+  const plat::View& back = *screen->navigationItem().leftBarButtonItem()->customView();
+  const plat::Rect onScreen = back.convertRectTo(back.bounds(), nullptr);
+  host_->tapAt({onScreen.midX(), onScreen.midY()});
+  host_->advance(1);
+  EXPECT_EQ(app_->nav->topViewController(), card_.get());
 }
 
 TEST_F(SharedNotesTest, AListThatCouldNotBeFetchedSaysSoRatherThanThatNobodyShared) {
