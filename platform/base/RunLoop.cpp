@@ -635,6 +635,13 @@ uint64_t RunLoop::handledCount() const {
   return impl_->handledTotal;
 }
 
+bool RunLoop::hasPerformsDueAtOnce(const std::string& mode) const {
+  return std::any_of(impl_->timers.begin(), impl_->timers.end(), [&](const auto& timer) {
+    const Timer::State& s = timer->state();
+    return s.isPerform && s.interval == 0 && s.valid && anyModeMatches(s.modes, mode);
+  });
+}
+
 std::string RunLoop::currentMode() const {
   return impl_->modeStack.empty() ? std::string() : impl_->modeStack.back();
 }

@@ -111,6 +111,10 @@ class RunLoop {
   // On the loop's thread: how many performs, timer firings and descriptor callbacks the loop has
   // run so far. A host that draws only after something happened compares it between sleeps.
   uint64_t handledCount() const;
+  // On the loop's thread: whether work queued here to run at once (a perform after no delay) still
+  // waits for a turn of the loop in `mode`. The step that queued it is then halfway done: a
+  // screen that hid its parts until they load again on the next turn, say.
+  bool hasPerformsDueAtOnce(const std::string& mode) const;
 
   // Runs in the default mode until stop().
   void run();

@@ -37,6 +37,8 @@ constexpr double kChoresSeconds = MemoryPressure::kPollSeconds;
 // How much of the display the window may cover, and points the wheel moves per notch.
 constexpr double kDisplayShare = 0.9;
 constexpr double kWheelPoints = 40;
+// How many turns in a row input and frames wait for a step to end (see update).
+constexpr int kMostTurnsHeldBack = 16;
 // A turn of the loop waits for its sources without a time limit.
 constexpr double kForever = 1e300;
 
@@ -74,6 +76,7 @@ struct WindowHost::Impl {
   uint64_t ownHandled = 0;  // what the loop ran for the window itself, which changes nothing
   uint64_t seenOthers = 0;
   bool takingInput = false;
+  int turnsHeldBack = 0;  // turns in a row that found a step halfway done
   bool closeRequested = false;  // the window was closed: the loop ends at its next turn
   bool changed = true;
   bool exposed = true;
@@ -179,6 +182,16 @@ struct WindowHost::Impl {
   void update(bool beforeSleep) {
     const std::string mode = RunLoop::main().currentMode();
     if (mode != kDefaultRunLoopMode && mode != kTrackingRunLoopMode) return;
+    // Halfway through a step, with work it queued to run at once still waiting for the next turn,
+    // the screen is neither read nor drawn: a card hides its sections until their pages load again
+    // on that turn, and a tap read in between found no button where the learner had seen one.
+    // The step ends first; a chain of such work that never ends holds input back only so long.
+    if (RunLoop::main().hasPerformsDueAtOnce(mode) && turnsHeldBack < kMostTurnsHeldBack) {
+      ++turnsHeldBack;
+      owe(Clock::current().now());
+      return;
+    }
+    turnsHeldBack = 0;
     if (takeInput()) changed = true;
     // What the loop ran besides the window's own sources may have changed the picture. The loop
     // counts a source once it returned, so the count is read only between turns.

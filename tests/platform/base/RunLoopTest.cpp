@@ -88,6 +88,30 @@ TEST_F(RunLoopTest, CancelByOwnerAndKeyRemovesExactlyThose) {
   EXPECT_EQ(log, Log{"a.z"});
 }
 
+// Work queued to run at once is known until it ran or was cancelled; delayed performs and plain
+// timers, due or not, are not such work, nor is a perform the running mode does not serve.
+TEST_F(RunLoopTest, PerformsDueAtOnceAreKnownUntilTheyRan) {
+  auto timer = Timer::scheduled(0, false, [](Timer&) {});
+  loop.performAfter(0.5, nullptr, "later", record("later"));
+  time.clock().advance(1);
+  EXPECT_FALSE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
+  int owner = 0;
+  loop.performAfter(0, &owner, "load", record("load"));
+  EXPECT_TRUE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
+  EXPECT_FALSE(loop.hasPerformsDueAtOnce(plat::kTrackingRunLoopMode));
+  loop.cancelPerforms(&owner, "load");
+  EXPECT_FALSE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
+  // One queued by another runs on the next turn, and is known until then.
+  loop.performAfter(0, nullptr, "first", [&] {
+    log.push_back("first");
+    loop.performAfter(0, nullptr, "second", record("second"));
+    EXPECT_TRUE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
+  });
+  loop.runUntilIdle();
+  EXPECT_EQ(log, (Log{"later", "first", "second"}));
+  EXPECT_FALSE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
+}
+
 TEST_F(RunLoopTest, PerformsFromTheLoopThreadItself) {
   // A perform posted from a perform runs on a later turn, never inline and never deadlocking.
   loop.perform([&] {
