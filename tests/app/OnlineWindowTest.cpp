@@ -47,6 +47,9 @@ const plat::Rect kLessonSentence{35, 195, 150, 24};  // white on the lesson's gr
 const plat::Rect kLuckyWord{35, 395, 40, 14};        // the lesson's lucky word, in its own card
 const plat::Rect kNoteTitleBar{100, 5, 120, 10};     // the note screen's green title bar
 const plat::Rect kSharedTab{10, 80, 140, 14}, kEditTab{170, 80, 140, 14};  // white when chosen
+// The shared tab's lower edge, in its light green only once the strip is back under the title bar
+// (it slides down as the keyboard goes).
+const plat::Rect kSharedTabFoot{10, 100, 140, 3};
 const plat::Rect kShareButton{240, 300, 50, 16};
 const plat::Rect kMnemonicFirstLine{12, 104, 150, 12};    // raised for the keyboard
 const plat::Rect kMnemonicShown{12, 144, 150, 12};        // once the keyboard is down
@@ -232,11 +235,18 @@ TEST_F(OnlineInWindow, ALearnerTriesEveryOnlineScreenOnTwoHomes) {
   type(kMnemonic, phone_->inked(kMnemonicFirstLine));
   phone_->tap(270, 274);  // the share button, moved up for the keyboard
   ASSERT_TRUE(server_->waitForDataFile("mnemonics.tsv", kMnemonic)) << server_->log();
-  // The message bubble takes taps until it has faded: the page without it.
+  // The edit page at rest with the keyboard gone: the tab strip back in its place, the own note
+  // whole, the share button where it stands and nothing over the page (the message of the share
+  // comes and goes as it will).
+  const auto lightTab = [](unsigned c) {
+    const unsigned r = c >> 16, g = (c >> 8) & 0xff, b = c & 0xff;
+    return r >= 175 && r <= 205 && g >= 225 && b >= 195 && b <= 225;
+  };
   ASSERT_TRUE(until([&](const ScreenShot& s) {
-    return phone_->brightShare(s, kMiddleOfTheEditPage) > 0.95 &&
+    return noteScreen(true)(s) && phone_->coloured(kSharedTabFoot, lightTab, 0.9)(s) &&
+           phone_->brightShare(s, kMiddleOfTheEditPage) > 0.95 &&
            phone_->inked(kMnemonicShown)(s) && !phone_->keyboardUp()(s);
-  })) << "the bubble stays";
+  })) << "the edit page never came to rest";
   picture("online-shared.png");
   tapAt(41, 41, "back to the card", revealedCard());
 

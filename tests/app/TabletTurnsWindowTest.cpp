@@ -103,14 +103,15 @@ class TabletTurnsInWindow : public StandInWindowTest {
 
 // Areas of the turned screen (1024 x 768) that tell the screens apart.
 const plat::Rect kCardExamplesRight{662, 240, 280, 25};  // white on the card, dimmed under an offer
-const plat::Rect kSharedNoteStar{8, 114, 16, 16};        // the star of the listed shared mnemonic
-const plat::Rect kOwnNoteFirstLine{24, 100, 80, 22};     // right of where the caret starts
-const plat::Rect kEditTab{600, 80, 300, 12};             // white once chosen
-const plat::Rect kShareButton{940, 400, 60, 20};         // the edit tab's green 分享
-const plat::Rect kBottomBar{20, 725, 400, 35};           // the tab bar, or the keyboard's bar
-const plat::Rect kAccountIcon{22, 76, 16, 16};           // the settings' first row
-const plat::Rect kLogoutLeft{30, 460, 30, 16};           // the account screen's 退出登录
-const plat::Rect kFirstMessageDate{40, 66, 70, 14};      // the messages' first date
+const plat::Rect kWriteButton{964, 377, 46, 20};      // the card's green 写助记, once laid out
+const plat::Rect kSharedNoteStar{8, 114, 16, 16};     // the star of the listed shared mnemonic
+const plat::Rect kOwnNoteFirstLine{24, 100, 80, 22};  // right of where the caret starts
+const plat::Rect kEditTab{600, 80, 300, 12};          // white once chosen
+const plat::Rect kShareButton{940, 400, 60, 20};      // the edit tab's green 分享
+const plat::Rect kBottomBar{20, 725, 400, 35};        // the tab bar, or the keyboard's bar
+const plat::Rect kAccountIcon{22, 76, 16, 16};        // the settings' first row
+const plat::Rect kLogoutLeft{30, 460, 30, 16};        // the account screen's 退出登录
+const plat::Rect kFirstMessageDate{40, 66, 70, 14};   // the messages' first date
 
 TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   prepare(true);
@@ -125,8 +126,11 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   turn("tablet-turns-offer-turned.png",
        [&](const ScreenShot& s) { return centredBox(s, 384, 280); });
   expectCentredBox(384, 280, "the offer's box");
-  tapAt(447, 499, "the card, the offer closed",
-        [&](const ScreenShot& s) { return phone_->brightShare(s, kCardExamplesRight) > 0.9; });
+  // The card laid out again once the offer has gone, its write-mnemonic button in its place.
+  tapAt(447, 499, "the card, the offer closed", [&](const ScreenShot& s) {
+    return phone_->brightShare(s, kCardExamplesRight) > 0.9 &&
+           phone_->coloured(kWriteButton, PhoneWindow::green, 0.4)(s);
+  });
   picture("tablet-turns-card-turned.png");
 
   // ---- The word note screen, opened on the turned screen.
