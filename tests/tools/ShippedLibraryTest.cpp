@@ -75,18 +75,9 @@ TEST_F(ShippedLibraryTest, HoldsEightThousandWordsWithMeaningsPhoneticsAndFreque
   EXPECT_FALSE(CallDB::callDB()->getPersonalValue("v_lexicon").empty());
 }
 
-// Study rows, dumps and backups name words by id. Every word of the library is recorded under
-// its id (a build's new words are appended to the record before they ship), and a recorded word
-// is left out only when excluded on purpose or when it is no single word.
 TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWithOneCrudeWord) {
   auto synonyms = [](const std::string& word) {
-    const Value rows = CallDB::callDB()->sql_select(
-        "select ws.ws_tRelatedWords, wl.wl_uWordID from Words_Synonym as ws, Words_Library as wl "
-        "where ws.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
-        "sN", "s", Value::array({word}));
-    return rows.size() == 0 ? std::string()
-                            : WordText::rekey(rows.at(0).at(0).asString(),
-                                              static_cast<int>(rows.at(0).at(1).asInt()));
+    return firstRow("Words_Synonym", "ws_tRelatedWords", word);
   };
   const std::string slit = synonyms("slit");
   EXPECT_NE(slit.find("incision"), std::string::npos) << slit;
@@ -96,6 +87,9 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
   EXPECT_NE(synonyms("toil").find("drudge"), std::string::npos) << synonyms("toil");
 }
 
+// Study rows, dumps and backups name words by id. Every word of the library is recorded under
+// its id (a build's new words are appended to the record before they ship), and a recorded word
+// is left out only when excluded on purpose or when it is no single word.
 TEST_F(ShippedLibraryTest, EveryWordKeepsTheIdItShippedWith) {
   const std::string words = std::string(VOCAB_SOURCE_DIR) + "/resources/words/";
   tools::WordIdRecord record = tools::WordIdRecord::read(words + "word_ids.tsv");
@@ -242,13 +236,7 @@ TEST_F(ShippedLibraryTest, MeaningsKeepEveryNounAndPutTheEverydaySenseFirst) {
 
   // The English meanings show neither a vulgar sense nor a name's for the common word.
   auto english = [](const std::string& word) {
-    const Value rows = CallDB::callDB()->sql_select(
-        "select wme.wme_tData, wl.wl_uWordID from Words_Meaning_En as wme, Words_Library as wl "
-        "where wme.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
-        "sN", "s", Value::array({word}));
-    return rows.size() == 0 ? std::string()
-                            : WordText::rekey(rows.at(0).at(0).asString(),
-                                              static_cast<int>(rows.at(0).at(1).asInt()));
+    return firstRow("Words_Meaning_En", "wme_tData", word);
   };
   EXPECT_EQ(english("screw").find("sexual"), std::string::npos) << english("screw");
   EXPECT_NE(english("china").find("porcelain"), std::string::npos) << english("china");

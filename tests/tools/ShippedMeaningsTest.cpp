@@ -6,7 +6,6 @@
 #include <set>
 
 #include "store/CallDB.h"
-#include "store/WordText.h"
 #include "tests/tools/ShippedStore.h"
 #include "tools/TsvFile.h"
 
@@ -24,13 +23,7 @@ class ShippedMeaningsTest : public ShippedStoreTest {
     return false;
   }
   std::string forms(const std::string& word) {
-    const Value rows = CallDB::callDB()->sql_select(
-        "select wt.wt_tRelatedWords, wl.wl_uWordID from Words_Transform as wt, Words_Library as "
-        "wl where wt.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
-        "sN", "s", Value::array({word}));
-    return rows.size() == 0 ? std::string()
-                            : WordText::rekey(rows.at(0).at(0).asString(),
-                                              static_cast<int>(rows.at(0).at(1).asInt()));
+    return firstRow("Words_Transform", "wt_tRelatedWords", word);
   }
 };
 

@@ -36,6 +36,16 @@ std::string ShippedStoreTest::firstMeaning(const std::string& word) {
   return WordText::rekey(rows.at(0).at(0).asString(), static_cast<int>(rows.at(0).at(1).asInt()));
 }
 
+std::string ShippedStoreTest::firstRow(const std::string& table, const std::string& column,
+                                       const std::string& word) {
+  const Value rows = CallDB::callDB()->sql_select(
+      "select t." + column + ", wl.wl_uWordID from " + table +
+          " as t, Words_Library as wl where t.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord = ?",
+      "sN", "s", Value::array({word}));
+  if (rows.size() == 0) return "";
+  return WordText::rekey(rows.at(0).at(0).asString(), static_cast<int>(rows.at(0).at(1).asInt()));
+}
+
 std::string ShippedStoreTest::meanings(const std::string& word) {
   Value rows = CallDB::callDB()->sql_select(
       "select wmc.wmc_tData, wl.wl_uWordID from Words_Meaning_Ch as wmc, Words_Library as wl "

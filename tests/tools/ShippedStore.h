@@ -23,6 +23,10 @@ class ShippedStoreTest : public ::testing::Test {
   int64_t number(const std::string& sql);
   // The text of a word's first Chinese meaning, read back from its scrambled form.
   std::string firstMeaning(const std::string& word);
+  // The first of a word's rows in `table` (Words_Transform, Words_Synonym, Words_Meaning_En ...),
+  // its scrambled `column` read back; "" where it has none.
+  static std::string firstRow(const std::string& table, const std::string& column,
+                              const std::string& word);
   // All its Chinese meanings in the card's order, joined by " | ".
   std::string meanings(const std::string& word);
   // The ids of the books that hold the word.
