@@ -158,16 +158,7 @@ TEST_F(HttpConnectionIdentityTest, ANamedUserTakesOnlyTheirOwnStoredLogin) {
                              : "http://" + (inUrl ? user : "") +
                                    "127.0.0.1:" + std::to_string(server.port()) + "/who");
         get->setUseSessionPersistence(persistence);
-        if (proxied) {
-          get->setProxyHost("127.0.0.1");
-          get->setProxyPort(server.port());
-          get->setShouldPresentProxyAuthenticationDialog(false);
-          get->setProxyUsername(name);
-          get->setProxyPassword(password);
-        } else if (!inUrl) {
-          get->setUsername(name);
-          get->setPassword(password);
-        }
+        if (proxied || !inUrl) giveLogin(*get.request, proxied ? server.port() : 0, name, password);
         get.run();
         const bool letIn = !password.empty() || (persistence && name != "carol");
         if (letIn) {

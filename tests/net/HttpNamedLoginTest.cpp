@@ -94,16 +94,7 @@ TEST_F(HttpNamedLoginTest, AStoredOrSavedLoginAnswersOnlyForTheUserTheRequestNam
           Exchange get(url);
           get->setUseSessionPersistence(switches.session);
           get->setUseKeychainPersistence(switches.keychain);
-          if (proxy) {
-            get->setProxyHost("127.0.0.1");
-            get->setProxyPort(server.port());
-            get->setShouldPresentProxyAuthenticationDialog(false);
-            get->setProxyUsername(user);
-            get->setProxyPassword(password);
-          } else {
-            get->setUsername(user);
-            get->setPassword(password);
-          }
+          giveLogin(*get.request, proxy ? server.port() : 0, user, password);
           if (!ownServerUser.empty()) {
             get->setUsername(ownServerUser);
             get->setPassword(ownServerUser + "-pw");
@@ -181,16 +172,7 @@ TEST_F(HttpNamedLoginTest, AMistypedPasswordDoesNotReplaceTheSavedLogin) {
         Exchange get(proxy ? "http://127.0.0.1:9/who" : server.url("/who"));
         get->setUseSessionPersistence(false);
         get->setUseKeychainPersistence(true);
-        if (proxy) {
-          get->setProxyHost("127.0.0.1");
-          get->setProxyPort(server.port());
-          get->setShouldPresentProxyAuthenticationDialog(false);
-          get->setProxyUsername(user);
-          get->setProxyPassword(password);
-        } else {
-          get->setUsername(user);
-          get->setPassword(password);
-        }
+        giveLogin(*get.request, proxy ? server.port() : 0, user, password);
         get.run();
         return outcome(get, proxy);
       };

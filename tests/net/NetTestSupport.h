@@ -85,6 +85,22 @@ struct ExchangeWith : Delegate {
 };
 using Exchange = ExchangeWith<Recorder>;
 
+// Gives the request `user`'s login: for the proxy on 127.0.0.1 at `proxyPort`, with no login
+// dialog, or for the server itself when `proxyPort` is 0.
+inline void giveLogin(HttpRequest& request, int proxyPort, const std::string& user,
+                      const std::string& password) {
+  if (proxyPort == 0) {
+    request.setUsername(user);
+    request.setPassword(password);
+    return;
+  }
+  request.setProxyHost("127.0.0.1");
+  request.setProxyPort(proxyPort);
+  request.setShouldPresentProxyAuthenticationDialog(false);
+  request.setProxyUsername(user);
+  request.setProxyPassword(password);
+}
+
 inline std::string text(const std::optional<std::vector<uint8_t>>& bytes) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
 }
