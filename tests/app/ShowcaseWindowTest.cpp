@@ -2,10 +2,6 @@
 // of the server than an account: the ranking page, the excellent-mnemonics book, the second page
 // of messages, the version offer, an analytics envelope arriving and read, and the login window
 // that a password changed on the server brings up. One window session: window tests are slow.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +16,7 @@
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/TempHome.h"
 
 namespace apptest {
@@ -62,21 +59,8 @@ std::string md5Hex(const std::string& text) {
 
 // One plain GET over loopback; the reply's whole text ("" when nothing answered).
 std::string loopbackGet(int port, const std::string& target) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string reply;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    const std::string request = "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-    if (::write(fd, request.data(), request.size()) == ssize_t(request.size())) {
-      char buffer[4096];
-      for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) reply.append(buffer, got);
-    }
-  }
-  ::close(fd);
-  return reply;
+  return testsupport::exchangeOnLoopback(port,
+                                         "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
 class ShowcaseInWindow : public StandInWindowTest {

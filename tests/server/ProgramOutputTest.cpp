@@ -1,13 +1,10 @@
 // What the real vocab-standin prints, on its log and in its errors, of what others gave it: a
 // request's hundred-megabyte field is logged as a short line, at a memory cost of a few times the
 // field, and every text from outside (a field, an account name, a path) is cut short and escaped.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +17,7 @@
 #include <vector>
 
 #include "server/Service.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/TempHome.h"
 
 extern char** environ;
@@ -117,28 +115,6 @@ class StandInProgramTest : public ::testing::Test {
   int port_ = 0;
 };
 
-// Sends `request` whole on a new connection and reads the reply until the server closes.
-std::string sendAndRead(int port, const std::string& request) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string reply;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    for (size_t sent = 0; sent < request.size();) {
-      const ssize_t wrote = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-      if (wrote <= 0) break;
-      sent += static_cast<size_t>(wrote);
-    }
-    char chunk[4096];
-    for (ssize_t got; (got = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
-      reply.append(chunk, static_cast<size_t>(got));
-  }
-  ::close(fd);
-  return reply;
-}
-
 // A login posted as a form of `body`.
 std::string loginPost(const std::string& body) {
   return "POST /api/account_login.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
@@ -153,7 +129,7 @@ TEST_F(StandInProgramTest, AHundredMegabyteFieldIsLoggedShortAndCostsLittleMoreT
   const std::string form =
       "account=" + std::string(100 * kMiB, '\x01') + "&password=x&page=2%1b%5b2J";
   const size_t before = peakMemory();
-  const std::string reply = sendAndRead(port(), loginPost(form));
+  const std::string reply = testsupport::exchangeOnLoopback(port(), loginPost(form));
   const size_t answered = peakMemory() - before;
   EXPECT_EQ(reply.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << reply.substr(0, 200);
   EXPECT_NE(reply.find("\"result\":0"), std::string::npos) << "no such account";
@@ -205,9 +181,10 @@ TEST_F(StandInProgramTest, TextFromOutsideIsCutShortAndEscapedInEveryMessage) {
       << printed();
   // A path of 64 KiB in the request line.
   const std::string path = "/api/" + std::string(60000, 'p');
-  EXPECT_NE(
-      sendAndRead(port(), "GET " + path + " HTTP/1.1\r\nConnection: close\r\n\r\n").find(" 404 "),
-      std::string::npos);
+  EXPECT_NE(testsupport::exchangeOnLoopback(
+                port(), "GET " + path + " HTTP/1.1\r\nConnection: close\r\n\r\n")
+                .find(" 404 "),
+            std::string::npos);
   const std::string log = printed();
   EXPECT_NE(log.find(" GET " + path.substr(0, 300) + "... (cut from 60005 bytes) -> 404"),
             std::string::npos)

@@ -30,4 +30,25 @@ int listenOnLoopback(uint16_t& port, int backlog) {
   return fd;
 }
 
+std::string exchangeOnLoopback(int port, const std::string& request) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+    for (size_t sent = 0; sent < request.size();) {
+      const ssize_t wrote = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+      if (wrote <= 0) break;
+      sent += static_cast<size_t>(wrote);
+    }
+    char chunk[4096];
+    for (ssize_t got; (got = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
+      reply.append(chunk, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return reply;
+}
+
 }  // namespace testsupport
