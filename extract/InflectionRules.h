@@ -77,17 +77,26 @@ bool plural(std::string_view t, IsHeadword& isHeadword) {
           offer(t.substr(0, L - 3), isHeadword));
 }
 
+// An "ing" reading leaves a base of three letters at least: "Ming" and "Bing" are names, not
+// forms of me and be. The few verbs of two letters (doing, going, being) are on their cards.
+constexpr size_t kShortestBaseOfIng = 3;
+
 // "ing": walking -> walk, making -> make (before "us" for using), running -> run, (l)ying -> (l)y.
+// `shortestBase` is the shortest candidate offered.
 template <class IsHeadword>
-bool presentParticiple(std::string_view t, IsHeadword& isHeadword) {
+bool presentParticiple(std::string_view t, IsHeadword& isHeadword,
+                       size_t shortestBase = kShortestBaseOfIng) {
   const size_t L = t.size();
   if (!endsWith(t, "ing")) return false;
+  const auto offerBase = [&](std::string_view candidate) {
+    return candidate.size() >= shortestBase && offer(candidate, isHeadword);
+  };
   const std::string_view stem = t.substr(0, L - 3);
   const bool eFirst = lostAnE(stem);
-  return (eFirst && offer(withLetter(stem, 'e'), isHeadword)) || offer(stem, isHeadword) ||
-         (!eFirst && offer(withLetter(stem, 'e'), isHeadword)) ||
-         (L >= 5 && t[L - 4] == t[L - 5] && offer(t.substr(0, L - 4), isHeadword)) ||
-         (L >= 4 && t[L - 4] == 'i' && offer(withLetter(t.substr(0, L - 4), 'y'), isHeadword));
+  return (eFirst && offerBase(withLetter(stem, 'e'))) || offerBase(stem) ||
+         (!eFirst && offerBase(withLetter(stem, 'e'))) ||
+         (L >= 5 && t[L - 4] == t[L - 5] && offerBase(t.substr(0, L - 4))) ||
+         (L >= 4 && t[L - 4] == 'i' && offerBase(withLetter(t.substr(0, L - 4), 'y')));
 }
 
 // "er" / "est": colder -> cold, later -> late, bigger -> big, happiest -> happy.
@@ -105,10 +114,10 @@ bool comparison(std::string_view t, IsHeadword& isHeadword) {
 }
 
 // Whether `form` is what the suffix rules make of `base` (interesting of interest, later of
-// late), not an irregular form (saw of see, found of find).
+// late), not an irregular form (saw of see, found of find); doing is do's, however short.
 inline bool isRegularForm(std::string_view form, std::string_view base) {
   auto isBase = [base](std::string_view candidate) { return candidate == base; };
-  return pastTense(form, isBase) || plural(form, isBase) || presentParticiple(form, isBase) ||
+  return pastTense(form, isBase) || plural(form, isBase) || presentParticiple(form, isBase, 1) ||
          comparison(form, isBase);
 }
 

@@ -36,13 +36,18 @@ class Sentence {
             : tokens_[first].followsWord && at(first - 1).lead == Lead::kNoun;
     if (afterDeterminer) return false;
     size_t words = 0;
-    for (size_t k = first; k < tokens_.size(); ++k) {
+    size_t k = first;
+    for (; k < tokens_.size(); ++k) {
       if (k > first && !(tokens_[k].followsWord && at(k).capitalNoWord)) break;
       if (k - first >= kLongestName || at(k).endsAPlacesName) return false;
       if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k) && ++words > 1)
         return false;
     }
-    return true;
+    // A headline goes on past a determiner in lower case ("Han Ming Takes the Lead").
+    const bool headlineGoesOn = words > 0 && k < tokens_.size() && tokens_[k].followsWord &&
+                                at(k).lead == Lead::kNoun && !at(k).startsWithCapital &&
+                                joined(k) && at(k + 1).capitalNoWord && !at(k + 1).rareInLowerCase;
+    return !headlineGoesOn;
   }
 
   bool isName(size_t i) const {

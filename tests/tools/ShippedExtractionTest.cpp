@@ -356,6 +356,20 @@ TEST_F(ShippedExtractionTest, TheSubjectReachesItsVerbPastAnAdverbWhoAndASecondN
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AShortNameEndingInIngIsNoFormOfATwoLetterWord) {
+  const std::vector<Sentence> page = {
+      {"My classmate Ming plays the piano well.", {"classmate", "play", "piano"}, {"me"}},
+      {"Yesterday I met Bing at the library.", {"yesterday", "meet", "library"}, {"be"}},
+      {"Han Ming Takes the Lead in Science Fair", {"take", "lead", "science", "fair"}, {"me"}},
+      {"Hing likes tea.", {"like", "tea"}, {"he"}},
+      {"We met Ming and Bing at noon.", {"meet", "noon"}, {"me", "be"}},
+      // Verbs of two letters keep their forms, which their cards give.
+      {"What are you doing? I am going home.", {"do", "go", "home"}, {}},
+      {"The dog was lying in the sun, eyeing the cat.", {"lie", "eye", "sun"}, {}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
