@@ -201,11 +201,12 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   const Lead before = sentence.leadBefore(i);
   if (sentence.standsAsNoun(i)) {
     if (all.kind == Kind::kNounsOrVerb) return all;
-    // "The rich left the city", but "the old wound healed": a past that a noun follows is the
-    // verb of "the rich".
-    const bool pastOfPeople =
-        all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) && sentence.nounFollows(i);
+    // "The rich left the city", "the brave spoke first", but "the old wound healed": a past
+    // after "the rich" is their verb, unless the sentence's verb follows it.
+    const bool pastOfPeople = all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) &&
+                              !(sentence.joined(i) && sentence.at(i + 1).mayBeTheVerb);
     if (!pastOfPeople) return only(all, 0);
+    return pastAfterSubject(all);
   }
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;

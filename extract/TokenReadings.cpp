@@ -152,8 +152,9 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   const std::string_view word = inflection::trimmed(spelling);
   if (word.empty()) return out;
   const std::string lower = plat::utf::asciiLowercase(word);
-  uint32_t own = HeadwordIndex::kAbsent;
-  out.inSentence = out.atStart = readLowerCase(lower, own);
+  HeadwordIndex::Found found;
+  out.inSentence = out.atStart = readLowerCase(lower, found);
+  const uint32_t own = found.exact;
   if (word.size() < spelling.size()) {
     // A headword written with its dots ("e.g.") is that headword.
     const std::string whole = plat::utf::asciiLowercase(spelling);
@@ -173,6 +174,9 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
        (!index_.isAdjective(own) && !index_.isNoun(own) && !index_.isVerb(own)));
   out.standsBetweenSubjectAndVerb = adverbInLy || standsBetweenSubjectAndVerb(lower);
   out.isModal = out.lead == Lead::kBaseForm && lower != "to";
+  const char marker = found.form.marker;
+  out.mayBeTheVerb = marker == '$' || marker == '%' || marker == '@' || out.isModal ||
+                     out.lead == Lead::kPerfect;
   if (out.isModal && own != HeadwordIndex::kAbsent) {
     out.modalEndsCompounds = lower == "can" && index_.isNoun(own);
     out.leadAsAWord = index_.isFirstANoun(own) ? Lead::kNounFirst : Lead::kNothing;
@@ -216,14 +220,14 @@ Lead TokenReader::leadOf(std::string_view lower, const Readings& readings) const
 }
 
 Readings TokenReader::readLowerCase(std::string_view lower) const {
-  uint32_t own;
-  return readLowerCase(lower, own);
+  HeadwordIndex::Found found;
+  return readLowerCase(lower, found);
 }
 
-Readings TokenReader::readLowerCase(std::string_view lower, uint32_t& own) const {
+Readings TokenReader::readLowerCase(std::string_view lower, HeadwordIndex::Found& found) const {
   Readings out;
-  const HeadwordIndex::Found found = index_.lookUp(lower);
-  own = found.exact;
+  found = index_.lookUp(lower);
+  const uint32_t own = found.exact;
   const FormRecord::Form form = found.form;
   if (own != HeadwordIndex::kAbsent && form.base != HeadwordIndex::kAbsent && form.base != own)
     return ownOrBase(own, form, lower);

@@ -83,6 +83,9 @@ struct SpellingReadings {
   bool standsBetweenSubjectAndVerb = false;
   // An adjective that "the" makes a noun for people, which a plural verb follows ("the rich").
   bool namesPeopleAfterThe = false;
+  // A verb's past, participle or third person by the record, a form of be, have or a modal: a
+  // sentence's verb, where it follows a noun ("the old wound healed", "the old saw was rusty").
+  bool mayBeTheVerb = false;
   bool startsWithCapital = false;
   // Written in capitals, two letters or more ("US", "TV").
   bool inCapitals = false;
@@ -109,8 +112,8 @@ class TokenReader {
   Readings readLowerCase(std::string_view lower) const;
 
  private:
-  // The same, and `own` set to the headword spelled `lower` itself, or kAbsent.
-  Readings readLowerCase(std::string_view lower, uint32_t& own) const;
+  // The same, and `found` set to what the index holds of `lower` itself.
+  Readings readLowerCase(std::string_view lower, HeadwordIndex::Found& found) const;
   // A headword that is also recorded as a form of `form.base`: itself, its base or both.
   Readings ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const;
   // A spelling that is one word's plural and another's third person ("leaves", "lives"), or

@@ -370,6 +370,25 @@ TEST_F(ShippedExtractionTest, AShortNameEndingInIngIsNoFormOfATwoLetterWord) {
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, APastAfterTheRichIsTheirVerbWhateverFollowsIt) {
+  const std::vector<Sentence> page = {
+      {"The elderly felt lonely in the winter.", {"elderly", "feel", "lonely"}, {"felt"}},
+      {"The wealthy left before the storm.", {"wealthy", "leave", "storm"}, {"left"}},
+      {"The homeless lay under the bridge all night.", {"homeless", "lie", "bridge"}, {}},
+      {"The brave spoke first.", {"brave", "speak", "first"}, {"spoke"}},
+      {"The young rose early to watch the sun.", {"young", "rise", "early"}, {"rose"}},
+      {"The poor fell ill that winter.", {"poor", "fall", "ill"}, {}},
+      {"The injured lay still.", {"injured", "lie", "still"}, {}},
+      {"The rich left, and the poor stayed.", {"rich", "leave", "stay"}, {"left"}},
+      // The sentence's verb after it: the past is a noun that the adjective leads.
+      {"The old wound healed slowly.", {"wound", "heal"}, {"wind"}},
+      {"The old saw was rusty.", {"saw", "rusty"}, {"see"}},
+      {"The old wound left a scar.", {"wound", "leave", "scar"}, {"wind"}},
+      {"The old felt is soft.", {"felt", "soft"}, {"feel"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
