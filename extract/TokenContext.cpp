@@ -78,6 +78,18 @@ class Sentence {
     return besideName && mayNameAPerson(i);
   }
 
+  // Whether token i, written with a capital, is part of the name of a place or a body that a
+  // word of such names ends ("Rose Avenue", "Saw Mill Park").
+  bool isInAPlacesName(size_t i) const {
+    constexpr size_t kLongestPlacesName = 4;
+    if (!at(i).startsWithCapital) return false;
+    for (size_t k = i + 1; k < tokens_.size() && k - i < kLongestPlacesName; ++k) {
+      if (!tokens_[k].followsWord || !at(k).capitalNoWord) return false;
+      if (at(k).endsAPlacesName) return true;
+    }
+    return false;
+  }
+
   // What token i says of the one after it. A name is someone, who does what follows, and so
   // are "the rich".
   Lead leadOf(size_t i) const {
@@ -197,7 +209,10 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   const TextToken& token = tokens[i];
   const SpellingReadings& spelling = sentence.at(i);
   const Readings& all = token.startsSentence ? spelling.atStart : spelling.inSentence;
-  if (all.kind == Kind::kPlain || !token.followsWord) return all;
+  if (all.kind == Kind::kPlain) return all;
+  // A word of a place's name is a noun or an adjective, never a verb: "Rose Avenue" is no rise.
+  if (sentence.isInAPlacesName(i)) return all.kind == Kind::kNounsOrVerb ? all : only(all, 0);
+  if (!token.followsWord) return all;
   const Lead before = sentence.leadBefore(i);
   if (sentence.standsAsNoun(i)) {
     if (all.kind == Kind::kNounsOrVerb) return all;

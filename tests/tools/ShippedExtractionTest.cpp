@@ -389,6 +389,20 @@ TEST_F(ShippedExtractionTest, APastAfterTheRichIsTheirVerbWhateverFollowsIt) {
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AWordOfAPlacesNameIsNoVerb) {
+  const std::vector<Sentence> page = {
+      {"We walked along Rose Avenue to the park.", {"walk", "rose", "avenue", "park"}, {"rise"}},
+      {"She lives on Rose Street.", {"live", "rose", "street"}, {"rise"}},
+      {"Rose Avenue is quiet at night.", {"rose", "avenue", "quiet"}, {"rise"}},
+      {"The shop is on Fell Road near the lake.", {"shop", "fell", "road"}, {"fall"}},
+      {"We met at Saw Mill Park.", {"meet", "saw", "mill", "park"}, {"see"}},
+      {"They moved to Found Square last year.", {"move", "found", "square"}, {"find"}},
+      // Elsewhere in the sentence the spelling keeps its verb.
+      {"The sun rose over Rose Avenue.", {"rise", "rose", "avenue"}, {}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
