@@ -113,6 +113,13 @@ class Sentence {
     return passes ? subject : before;
   }
 
+  // Whether a modal and its subject stand right before token i, which is then a base form
+  // ("Could you saw this board?", "will they found a school").
+  bool followsModalAndSubject(size_t i) const {
+    return i >= 2 && tokens_[i].followsWord && tokens_[i - 1].followsWord &&
+           isSubjectPronoun(i - 1) && at(i - 2).isModal && leadOf(i - 2) == Lead::kBaseForm;
+  }
+
   // Whether token i can only be a noun: a determiner or possessive stands right before it ("the
   // wound", "a bit"), or a word that is first an adjective and never an adverb ("red rose";
   // "still", "only" and "all" stand before verbs), or any adjective after a determiner ("a
@@ -213,7 +220,8 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   // A word of a place's name is a noun or an adjective, never a verb: "Rose Avenue" is no rise.
   if (sentence.isInAPlacesName(i)) return all.kind == Kind::kNounsOrVerb ? all : only(all, 0);
   if (!token.followsWord) return all;
-  const Lead before = sentence.leadBefore(i);
+  const Lead before =
+      sentence.followsModalAndSubject(i) ? Lead::kBaseForm : sentence.leadBefore(i);
   if (sentence.standsAsNoun(i)) {
     if (all.kind == Kind::kNounsOrVerb) return all;
     // "The rich left the city", "the brave spoke first", but "the old wound healed": a past
@@ -228,7 +236,8 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
   if (all.kind == Kind::kNounsOrVerb) {
     // "She bases her view", "the team bases its plans": the verb's.
-    const bool verb = before == Lead::kThirdPerson || (before == Lead::kNounFirst && objectFollows);
+    const bool verb =
+        before == Lead::kThirdPerson || (before == Lead::kNounFirst && sentence.nounFollows(i));
     return verb ? only(all, 0) : all;
   }
   if (all.kind != Kind::kOwnOrPast) return all;

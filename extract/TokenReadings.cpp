@@ -248,7 +248,7 @@ Readings TokenReader::readLowerCase(std::string_view lower, HeadwordIndex::Found
     }
   }
   if (own == HeadwordIndex::kAbsent && form.otherBase != HeadwordIndex::kAbsent)
-    return nounOrVerb(form);
+    return nounOrVerb(form, lower);
   out.add(own != HeadwordIndex::kAbsent ? own : form.base);
   if (!out.empty()) return out;
 
@@ -335,7 +335,7 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
   return out;
 }
 
-Readings TokenReader::nounOrVerb(FormRecord::Form form) const {
+Readings TokenReader::nounOrVerb(FormRecord::Form form, std::string_view lower) const {
   Readings out;
   const bool firstIsANoun = form.marker == '#';
   const uint32_t noun = firstIsANoun ? form.base : form.otherBase;
@@ -350,7 +350,14 @@ Readings TokenReader::nounOrVerb(FormRecord::Form form) const {
     // the commoner first.
     out.add(form.base);
     out.add(form.otherBase);
-    if (!firstIsANoun) out.kind = Readings::Kind::kNounsOrVerb;
+    // Only the noun whose plural is made by the rules may stand as a verb: "the company axes
+    // jobs" is ax's, never axis's.
+    const auto makesItByTheRules = [&](uint32_t noun) {
+      return inflection::isRegularForm(lower, plat::utf::asciiLowercase(index_.word(noun)));
+    };
+    if (!firstIsANoun ||
+        (makesItByTheRules(form.base) && !makesItByTheRules(form.otherBase)))
+      out.kind = Readings::Kind::kNounsOrVerb;
   } else {
     out.add(noun);
     out.add(verb);

@@ -31,7 +31,8 @@ struct Readings {
     kOwnOrPast,    // the same, the form being a past ("left": leave)
     kNounOrVerb,   // words[0] the noun whose plural it is, words[1] the verb whose third person
     kNounsOrVerb,  // words[0] and words[1] nouns whose plural it is, words[0] also the verb
-                   // whose third person it is ("bases": base, basis)
+                   // whose third person it is, or the noun that may stand as one ("bases":
+                   // base, basis; "axes": ax, axis)
   };
 
   std::array<uint32_t, 3> words{kAbsent, kAbsent, kAbsent};  // headword numbers, in order
@@ -118,7 +119,7 @@ class TokenReader {
   Readings ownOrBase(uint32_t own, FormRecord::Form form, std::string_view lower) const;
   // A spelling that is one word's plural and another's third person ("leaves", "lives"), or
   // two words' plural ("axes", "bases").
-  Readings nounOrVerb(FormRecord::Form form) const;
+  Readings nounOrVerb(FormRecord::Form form, std::string_view lower) const;
   // The adjective of an adverb in "-ly" that is no headword, or kAbsent.
   uint32_t adjectiveOfAdverb(std::string_view lower) const;
   Lead leadOf(std::string_view lower, const Readings& readings) const;

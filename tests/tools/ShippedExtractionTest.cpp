@@ -403,6 +403,25 @@ TEST_F(ShippedExtractionTest, AWordOfAPlacesNameIsNoVerb) {
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, ATwoNounsPluralAfterASubjectAndABaseFormAfterAModalsSubject) {
+  const std::vector<Sentence> page = {
+      // Only the noun whose plural the rules make stands as a verb.
+      {"The company axes jobs every winter.", {"company", "ax", "job", "winter"}, {"axis"}},
+      {"She axes the old trees.", {"ax", "tree"}, {"axis"}},
+      {"Draw the x and y axes.", {"axis", "ax"}, {}},
+      {"The axes of the graph are labelled.", {"axis", "ax", "graph"}, {}},
+      {"The army bases troops abroad.", {"army", "base", "troop"}, {"basis"}},
+      // A modal and its subject lead a base form.
+      {"Could you saw this board for me?", {"saw", "board"}, {"see"}},
+      {"Can you lay the table?", {"lay", "table"}, {"lie"}},
+      {"Will they found a new school?", {"found", "school"}, {"find"}},
+      {"Would she wind the clock?", {"wind", "clock"}, {"wound"}},
+      {"Could you see the board?", {"see", "board"}, {"saw"}},
+      {"You saw the board.", {"see", "board"}, {"saw"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
