@@ -1,5 +1,6 @@
 #include "extract/TextTokens.h"
 
+#include "extract/ClosedLists.h"
 #include "extract/Contractions.h"
 #include "extract/InflectionRules.h"
 #include "platform/base/Utf.h"
@@ -85,14 +86,7 @@ bool isCapitalised(std::string_view word) {
 // A word that starts sentences and names no one: after a title's stop ("at the Dr. The nurse")
 // it begins the next sentence.
 bool isNoName(std::string_view word) {
-  for (std::string_view function :
-       {"the",   "a",      "an",    "this",  "that", "these", "those", "there", "then", "i",
-        "you",   "he",     "she",   "it",    "we",   "they",  "my",    "your",  "his",  "her",
-        "its",   "our",    "their", "every", "each", "all",   "some",  "in",    "on",   "at",
-        "after", "before", "when",  "while", "if",   "but",   "and",   "so",    "as",   "for",
-        "from",  "with",   "what",  "why",   "how",  "where"})
-    if (contraction::equalsIgnoringCase(word, function)) return true;
-  return false;
+  return ClosedLists::ofIgnoringCase(word) & ClosedLists::kNoName;
 }
 
 }  // namespace
@@ -101,6 +95,8 @@ void TextTokens::run(std::string_view text) {
   // Sized for the distinct words of a text of this length, so that a long text does not make
   // the table grow a dozen times, yet small enough to stay in the cache.
   distinct_ = WordTable(text.size() / 32);
+  marks_.clear();
+  marks_.reserve(text.size() / 32);
   tokens_.reserve(text.size() / 5);
   size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
   size_t total = 0;  // counted only when first needed: it takes a pass of its own
@@ -173,13 +169,21 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
     titleStop_ = TitleStop::kNone;
     return;
   }
-  add(word.data() == written.data() && word.size() == written.size() ? raw : word);
+  const bool asWritten = word.data() == written.data() && word.size() == written.size();
+  const uint32_t distinct = add(asWritten ? raw : word);
   const bool stop = raw.back() == '.';
   // "Aunt." is a word, whose stop is a full stop; an initial after a title ("Mrs J. Rose") is
   // read as one more title.
   const bool initial = afterTitle_ && written.size() == 1 && written[0] >= 'A' && written[0] <= 'Z';
-  const bool title = word.data() == written.data() &&
-                     ((isTitle(written) && (!stop || isAbbreviatedTitle(written))) || initial);
+  // The marks of a spelling taken as written were read when it first came; a verb before "n't"
+  // ("didn" read as "did") is looked up as written.
+  const ClosedLists::Marks marks = asWritten                       ? marks_[distinct]
+                                   : word.data() == written.data() ? ClosedLists::of(written)
+                                                                   : 0;
+  const bool title =
+      word.data() == written.data() &&
+      (((marks & ClosedLists::kTitle) && (!stop || (marks & ClosedLists::kAbbreviatedTitle))) ||
+       initial);
   sentenceEnded_ = stop && !title;
   onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back())) || title;
   afterTitle_ = title;
@@ -187,19 +191,6 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
                              : TitleStop::kNone;
   afterApostropheS_ = false;
   lineBreaks_ = 0;
-}
-
-bool TextTokens::isTitle(std::string_view word) {
-  if (isAbbreviatedTitle(word)) return true;
-  for (std::string_view title : {"Miss", "Sir", "Aunt", "Uncle", "Captain"})
-    if (word == title) return true;
-  return false;
-}
-
-bool TextTokens::isAbbreviatedTitle(std::string_view word) {
-  for (std::string_view title : {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"})
-    if (word == title) return true;
-  return false;
 }
 
 // "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
@@ -211,10 +202,11 @@ bool TextTokens::isStreetsEnd(std::string_view title) const {
   return isCapitalised(distinct_.words()[tokens_[n - 2].distinct]);
 }
 
-void TextTokens::add(std::string_view spelling) {
+uint32_t TextTokens::add(std::string_view spelling) {
   TextToken token;
   bool added;
   token.distinct = distinct_.insert(spelling, added);
+  if (added) marks_.push_back(ClosedLists::of(inflection::trimmed(spelling)));
   // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
   // "on Elm St. Every morning" and "at the Dr. The nurse".
   if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&
@@ -226,4 +218,5 @@ void TextTokens::add(std::string_view spelling) {
   token.followsTitle = token.followsWord && afterTitle_;
   token.followsPossessive = follows && afterApostropheS_;
   tokens_.push_back(token);
+  return token.distinct;
 }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/ClosedLists.h"
 #include "extract/WordTable.h"
 
 // One token: its spelling (as written, or the verb a contraction stands for) by its number among
@@ -42,20 +43,17 @@ class TextTokens {
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
 
-  // Whether `word` (without its dot) is a title written before a name.
-  static bool isTitle(std::string_view word);
-  // ... and one shortened, whose dot is no full stop ("Mrs.", not "Aunt.").
-  static bool isAbbreviatedTitle(std::string_view word);
-
  private:
   void take(std::string_view text, size_t start, size_t end);
-  void add(std::string_view spelling);
+  // Adds a token of `spelling` and returns its number among the distinct spellings.
+  uint32_t add(std::string_view spelling);
   // Whether the title just added, St or Dr, ends a street's name rather than leads to a name.
   bool isStreetsEnd(std::string_view title) const;
 
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
   WordTable distinct_;
+  std::vector<ClosedLists::Marks> marks_;  // of each distinct spelling, without its dots
   size_t ended_ = 0;
   // What stands between the previous token and the next one.
   bool sentenceEnded_ = true;

@@ -1,7 +1,5 @@
 #include "extract/TokenReadings.h"
 
-#include <algorithm>
-#include <initializer_list>
 #include <string>
 
 #include "extract/InflectionRules.h"
@@ -9,68 +7,15 @@
 
 namespace {
 
-bool isOneOf(std::string_view lower, std::initializer_list<std::string_view> words) {
-  for (std::string_view word : words)
-    if (lower == word) return true;
-  return false;
-}
-
-bool isModal(std::string_view lower) {
-  return isOneOf(lower,
-                 {"will", "would", "shall", "should", "can", "could", "may", "might", "must"});
-}
-
 // What a function word says of the word after it. Demonstratives and quantifiers ("that",
 // "some") stand as pronouns before a verb too often ("some left early") to tell.
-Lead leadOfFunctionWord(std::string_view lower) {
-  if (lower.size() > 7) {
-    const bool someoneOrSomething = isOneOf(
-        lower, {"everyone", "everybody", "everything", "somebody", "something", "anything"});
-    return someoneOrSomething ? Lead::kThirdPerson : Lead::kNothing;
-  }
-  if (isOneOf(lower, {"a", "an", "the", "my", "your", "his", "her", "its", "our", "their", "every",
-                      "another", "whose"}))
-    return Lead::kNoun;
-  if (isOneOf(lower, {"i", "you", "we", "they"})) return Lead::kSubject;
-  if (isOneOf(lower,
-              {"he", "she", "it", "who", "someone", "anyone", "anybody", "nobody", "nothing"}))
-    return Lead::kThirdPerson;
-  if (isOneOf(lower, {"have", "has", "had", "having"})) return Lead::kPerfect;
-  if (lower == "to" || isModal(lower)) return Lead::kBaseForm;
+Lead leadOfFunctionWord(std::string_view lower, ClosedLists::Marks lists) {
+  if (lists & ClosedLists::kDeterminer) return Lead::kNoun;
+  if (lists & ClosedLists::kSubjectPronoun) return Lead::kSubject;
+  if (lists & ClosedLists::kThirdPerson) return Lead::kThirdPerson;
+  if (lists & ClosedLists::kPerfectAuxiliary) return Lead::kPerfect;
+  if (lower == "to" || (lists & ClosedLists::kModal)) return Lead::kBaseForm;
   return Lead::kNothing;
-}
-
-// Adverbs that stand between a subject and its verb and say nothing of the verb's form ("he
-// never saw", "she quietly left"); "still" and "only" are adjectives too ("still water").
-bool standsBetweenSubjectAndVerb(std::string_view lower) {
-  return isOneOf(lower, {"never", "always",  "often",    "hardly", "also",      "already", "ever",
-                         "just",  "usually", "rarely",   "seldom", "sometimes", "once",    "then",
-                         "soon",  "finally", "suddenly", "really", "nearly",    "almost"});
-}
-
-// Adjectives that "the" makes a noun for people ("the rich left the city"); the list is closed,
-// since after "the" most adjectives lead their noun ("the red rose", "the grey felt").
-constexpr std::string_view kAdjectivesForPeople[] = {
-    "rich",    "poor",    "old",      "young",      "elderly", "dead",   "living",   "sick",
-    "injured", "wounded", "homeless", "unemployed", "blind",   "deaf",   "disabled", "wealthy",
-    "weak",    "strong",  "brave",    "innocent",   "guilty",  "hungry", "needy"};
-
-// Pronouns whose capitals stand for a country, a trade or an agency ("the US", "IT", "WHO").
-bool isPronounOfAnAbbreviation(std::string_view lower) {
-  return isOneOf(lower, {"us", "it", "who", "me"});
-}
-
-// Nouns that end the name of a place or a body, and that are nobody's surname ("Tsinghua
-// University", "Zhongshan Park", "Lumon Industries", "Church St.").
-bool endsTheNameOfAPlace(std::string_view lower) {
-  return isOneOf(lower, {"street", "st", "road", "rd", "avenue", "ave", "square", "park", "garden",
-                         "gardens", "station", "airport", "zoo", "stadium"}) ||
-         isOneOf(lower, {"river", "lake", "mountain", "mountains", "island", "bay", "beach"}) ||
-         isOneOf(lower,
-                 {"university", "college", "school", "academy", "institute", "hospital", "museum",
-                  "library", "hotel", "restaurant", "temple", "palace", "theatre", "theater"}) ||
-         isOneOf(lower, {"company", "corporation", "industries", "bank", "group", "foundation",
-                         "society", "association", "council", "club"});
 }
 
 bool isUpper(char c) {
@@ -133,12 +78,7 @@ bool bySuffixRules(std::string_view word, IsHeadword& isHeadword) {
 
 }  // namespace
 
-TokenReader::TokenReader(const HeadwordIndex& index) : index_(index) {
-  for (std::string_view adjective : kAdjectivesForPeople)
-    if (const uint32_t number = index.findExact(adjective); number != HeadwordIndex::kAbsent)
-      adjectivesForPeople_.push_back(number);
-  std::sort(adjectivesForPeople_.begin(), adjectivesForPeople_.end());
-}
+TokenReader::TokenReader(const HeadwordIndex& index) : index_(index) {}
 
 void Readings::add(uint32_t word) {
   if (word == kAbsent || count == words.size()) return;
@@ -152,6 +92,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   const std::string_view word = inflection::trimmed(spelling);
   if (word.empty()) return out;
   const std::string lower = plat::utf::asciiLowercase(word);
+  const ClosedLists::Marks lists = ClosedLists::of(lower);
   HeadwordIndex::Found found;
   out.inSentence = out.atStart = readLowerCase(lower, found);
   const uint32_t own = found.exact;
@@ -164,7 +105,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
       out.atStart.add(number);
     }
   }
-  out.lead = leadOf(lower, out.inSentence);
+  out.lead = leadOf(lower, lists, out.inSentence);
   out.isThe = out.lead == Lead::kNoun && lower == "the";
   // An adverb in "-ly" is one where it is no headword, or one that is no adjective, noun or verb
   // ("quietly"; not "early", "family" or "reply").
@@ -172,7 +113,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
       inflection::endsWith(lower, "ly") &&
       (own == HeadwordIndex::kAbsent ||
        (!index_.isAdjective(own) && !index_.isNoun(own) && !index_.isVerb(own)));
-  out.standsBetweenSubjectAndVerb = adverbInLy || standsBetweenSubjectAndVerb(lower);
+  out.standsBetweenSubjectAndVerb = adverbInLy || (lists & ClosedLists::kBetweenSubjectAndVerb);
   out.isModal = out.lead == Lead::kBaseForm && lower != "to";
   const char marker = found.form.marker;
   out.mayBeTheVerb = marker == '$' || marker == '%' || marker == '@' || out.isModal ||
@@ -194,10 +135,10 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
       else
         out.lead = lead;
     } else if (out.inCapitals) {
-      out.pronounInCapitals = isPronounOfAnAbbreviation(lower);
+      out.pronounInCapitals = lists & ClosedLists::kPronounOfAnAbbreviation;
     } else if (isCapitalised(word)) {
       out.capitalNoWord = true;
-      out.endsAPlacesName = endsTheNameOfAPlace(lower);
+      out.endsAPlacesName = lists & ClosedLists::kEndsAPlacesName;
       out.rareInLowerCase = true;
       for (uint8_t i = 0; i < out.inSentence.count; ++i)
         if (index_.inBook(out.inSentence.words[i])) out.rareInLowerCase = false;
@@ -206,15 +147,14 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
   if (own != HeadwordIndex::kAbsent) {
     out.isAdjective = index_.isAdjective(own);
     out.isPlainAdjective = index_.isPlainAdjective(own);
-    out.namesPeopleAfterThe =
-        out.isAdjective &&
-        std::binary_search(adjectivesForPeople_.begin(), adjectivesForPeople_.end(), own);
+    out.namesPeopleAfterThe = out.isAdjective && (lists & ClosedLists::kAdjectiveForPeople);
   }
   return out;
 }
 
-Lead TokenReader::leadOf(std::string_view lower, const Readings& readings) const {
-  const Lead lead = leadOfFunctionWord(lower);
+Lead TokenReader::leadOf(std::string_view lower, ClosedLists::Marks lists,
+                         const Readings& readings) const {
+  const Lead lead = leadOfFunctionWord(lower, lists);
   if (lead != Lead::kNothing || readings.empty()) return lead;
   return index_.isFirstANoun(readings.words[0]) ? Lead::kNounFirst : Lead::kNothing;
 }

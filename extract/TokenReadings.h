@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/ClosedLists.h"
 #include "extract/HeadwordIndex.h"
 
 struct Readings {
@@ -122,12 +123,10 @@ class TokenReader {
   Readings nounOrVerb(FormRecord::Form form, std::string_view lower) const;
   // The adjective of an adverb in "-ly" that is no headword, or kAbsent.
   uint32_t adjectiveOfAdverb(std::string_view lower) const;
-  Lead leadOf(std::string_view lower, const Readings& readings) const;
+  Lead leadOf(std::string_view lower, ClosedLists::Marks lists, const Readings& readings) const;
   bool mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const;
   // The capitalised headword that `word` (first letter upper-case) is, by itself or its plural.
   uint32_t readCapitalised(std::string_view word) const;
 
   const HeadwordIndex& index_;
-  // The adjectives that "the" makes a noun for people, by number, in order.
-  std::vector<uint32_t> adjectivesForPeople_;
 };

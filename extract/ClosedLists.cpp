@@ -1,0 +1,103 @@
+#include "extract/ClosedLists.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <vector>
+
+#include "extract/WordTable.h"
+
+namespace {
+
+class Table {
+ public:
+  Table() {
+    add(ClosedLists::kModal,
+        {"will", "would", "shall", "should", "can", "could", "may", "might", "must"});
+    // Demonstratives and quantifiers ("that", "some") stand as pronouns before a verb too often
+    // ("some left early") to be determiners or subjects here.
+    add(ClosedLists::kDeterminer, {"a", "an", "the", "my", "your", "his", "her", "its", "our",
+                                   "their", "every", "another", "whose"});
+    add(ClosedLists::kSubjectPronoun, {"i", "you", "we", "they"});
+    add(ClosedLists::kThirdPerson,
+        {"he", "she", "it", "who", "someone", "anyone", "anybody", "nobody", "nothing", "everyone",
+         "everybody", "everything", "somebody", "something", "anything"});
+    add(ClosedLists::kPerfectAuxiliary, {"have", "has", "had", "having"});
+    // "still" and "only" are adjectives too ("still water").
+    add(ClosedLists::kBetweenSubjectAndVerb,
+        {"never", "always",  "often",    "hardly", "also",      "already", "ever",
+         "just",  "usually", "rarely",   "seldom", "sometimes", "once",    "then",
+         "soon",  "finally", "suddenly", "really", "nearly",    "almost"});
+    // The list is closed, since after "the" most adjectives lead their noun ("the red rose",
+    // "the grey felt").
+    add(ClosedLists::kAdjectiveForPeople,
+        {"rich",    "poor",    "old",      "young",      "elderly", "dead",   "living",   "sick",
+         "injured", "wounded", "homeless", "unemployed", "blind",   "deaf",   "disabled", "wealthy",
+         "weak",    "strong",  "brave",    "innocent",   "guilty",  "hungry", "needy"});
+    add(ClosedLists::kPronounOfAnAbbreviation, {"us", "it", "who", "me"});
+    // Nobody's surname: "Tsinghua University", "Zhongshan Park", "Lumon Industries", "Church St."
+    add(ClosedLists::kEndsAPlacesName,
+        {"street",      "st",         "road",     "rd",         "avenue",     "ave",
+         "square",      "park",       "garden",   "gardens",    "station",    "airport",
+         "zoo",         "stadium",    "river",    "lake",       "mountain",   "mountains",
+         "island",      "bay",        "beach",    "university", "college",    "school",
+         "academy",     "institute",  "hospital", "museum",     "library",    "hotel",
+         "restaurant",  "temple",     "palace",   "theatre",    "theater",    "company",
+         "corporation", "industries", "bank",     "group",      "foundation", "society",
+         "association", "council",    "club"});
+    add(ClosedLists::kNoName,
+        {"the",   "a",      "an",    "this",  "that", "these", "those", "there", "then", "i",
+         "you",   "he",     "she",   "it",    "we",   "they",  "my",    "your",  "his",  "her",
+         "its",   "our",    "their", "every", "each", "all",   "some",  "in",    "on",   "at",
+         "after", "before", "when",  "while", "if",   "but",   "and",   "so",    "as",   "for",
+         "from",  "with",   "what",  "why",   "how",  "where"});
+    add(ClosedLists::kTitle,
+        {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
+    add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});
+  }
+
+  ClosedLists::Marks of(std::string_view spelling) const {
+    if (spelling.size() > longest_) return 0;
+    const uint32_t number = words_.find(spelling);
+    return number == WordTable::kAbsent ? 0 : marks_[number];
+  }
+
+  size_t longest() const { return longest_; }
+
+ private:
+  void add(ClosedLists::List list, std::initializer_list<std::string_view> words) {
+    for (std::string_view word : words) {
+      bool added;
+      const uint32_t number = words_.insert(word, added);
+      if (added) marks_.push_back(0);
+      marks_[number] |= list;
+      longest_ = std::max(longest_, word.size());
+    }
+  }
+
+  WordTable words_;  // views the lists' literals
+  std::vector<ClosedLists::Marks> marks_;
+  size_t longest_ = 0;
+};
+
+const Table& table() {
+  static const Table built;
+  return built;
+}
+
+}  // namespace
+
+ClosedLists::Marks ClosedLists::of(std::string_view spelling) {
+  return table().of(spelling);
+}
+
+ClosedLists::Marks ClosedLists::ofIgnoringCase(std::string_view spelling) {
+  constexpr size_t kRoom = 32;
+  const Table& lists = table();
+  if (spelling.size() > lists.longest() || spelling.size() > kRoom) return 0;
+  char lower[kRoom];
+  for (size_t i = 0; i < spelling.size(); ++i) {
+    const char c = spelling[i];
+    lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return lists.of(std::string_view(lower, spelling.size()));
+}

@@ -1,0 +1,39 @@
+// The closed lists of words that extraction reads a sentence by: function words, modals, titles,
+// the adverbs that stand between a subject and its verb, the nouns that end a place's name. Each
+// list is one bit; every spelling of every list goes once into one word table with the bits of
+// the lists it stands in, so that a spelling is tested with one lookup however many lists there
+// are, instead of being compared with each word of each list. Callers look a spelling up once
+// (per distinct spelling of a text, not per token) and keep its marks.
+//
+// A new list: a bit in `List`, its words in ClosedLists.cpp. Lists hold lower-case words,
+// but for the titles, which are written with their capital ("Mr", not "mr").
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+class ClosedLists {
+ public:
+  enum List : uint32_t {
+    kModal = 1u << 0,             // will, can, may ...
+    kDeterminer = 1u << 1,        // a, the, my ...: a noun or its adjective follows
+    kSubjectPronoun = 1u << 2,    // I, you, we, they: a verb follows
+    kThirdPerson = 1u << 3,       // he, she, who, someone, nothing ...: a verb's third person
+    kPerfectAuxiliary = 1u << 4,  // have, has, had, having: a past participle follows
+    // Adverbs that stand between a subject and its verb and say nothing of the verb's form.
+    kBetweenSubjectAndVerb = 1u << 5,
+    kAdjectiveForPeople = 1u << 6,       // "the rich", "the elderly"
+    kPronounOfAnAbbreviation = 1u << 7,  // "US", "IT", "WHO", "ME"
+    kEndsAPlacesName = 1u << 8,          // street, university, company ...
+    kNoName = 1u << 9,                   // starts sentences and names no one: the, every, when ...
+    kTitle = 1u << 10,                   // Mr, Mrs, Miss, Aunt, Captain ... (with the capital)
+    kAbbreviatedTitle = 1u << 11,        // Mr, Mrs, Dr, St ...: a title whose dot is no full stop
+  };
+  using Marks = uint32_t;  // List bits
+
+  // The lists that `spelling`, exactly as given, stands in; 0 for none. Safe on any thread.
+  static Marks of(std::string_view spelling);
+  // The same for `spelling` lower-cased ("The" is the determiner "the"). Titles are lower-cased
+  // too, and so found only as written by of().
+  static Marks ofIgnoringCase(std::string_view spelling);
+};
