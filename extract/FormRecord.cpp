@@ -62,6 +62,8 @@ void FormRecord::insert(std::string_view spelling, Form form) {
                              (first.marker == '@' && form.marker == '#');
     if (twoReadings && first.base != form.base && first.otherBase == kAbsent)
       first.otherBase = form.base;
+    if (twoReadings && first.base == form.base && first.marker != form.marker)
+      first.pluralAndThirdPerson = true;
     return;
   }
   forms_[number] = form;

@@ -29,6 +29,9 @@ class FormRecord {
     // leave's @ and leaf's #, "lives": life's # and live's @, "axes": ax's # and axis's #),
     // since a text may mean either; else kAbsent.
     uint32_t otherBase = kAbsent;
+    // The base's card gives the spelling as its plural and as its third person ("archives"):
+    // a noun's plural and its verb's form alike.
+    bool pluralAndThirdPerson = false;
   };
 
   // Spellings new to `table` are added to it, their text kept in `arena`; both outlive the record.

@@ -219,7 +219,7 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   if (all.kind == Kind::kPlain) return all;
   // A word of a place's name is a noun or an adjective, never a verb: "Rose Avenue" is no rise.
   if (sentence.isInAPlacesName(i)) return all.kind == Kind::kNounsOrVerb ? all : only(all, 0);
-  if (!token.followsWord) return all;
+  if (!token.followsWord) return all.kind == Kind::kOwnOrThirdPerson ? only(all, 0) : all;
   const Lead before =
       sentence.followsModalAndSubject(i) ? Lead::kBaseForm : sentence.leadBefore(i);
   if (sentence.standsAsNoun(i)) {
@@ -234,11 +234,13 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
   if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
+  // "It means", "the problem remains a secret"; "by means of", "second-hand clothes".
+  const bool afterSubject =
+      before == Lead::kThirdPerson || (before == Lead::kNounFirst && sentence.nounFollows(i));
+  if (all.kind == Kind::kOwnOrThirdPerson) return only(all, afterSubject ? 1 : 0);
   if (all.kind == Kind::kNounsOrVerb) {
     // "She bases her view", "the team bases its plans": the verb's.
-    const bool verb =
-        before == Lead::kThirdPerson || (before == Lead::kNounFirst && sentence.nounFollows(i));
-    return verb ? only(all, 0) : all;
+    return afterSubject ? only(all, 0) : all;
   }
   if (all.kind != Kind::kOwnOrPast) return all;
   switch (before) {

@@ -234,7 +234,7 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
   const uint32_t base = form.base;
   const std::string baseWord = plat::utf::asciiLowercase(index_.word(base));
   const bool regular = inflection::isRegularForm(lower, baseWord);
-  if (form.marker == '#') {
+  if (form.marker == '#' || form.pluralAndThirdPerson) {
     // A plural that no book teaches and that means what its singular means was counted as a
     // word by a frequency list alone ("eggs"); one with a sense of its own stays ("glasses"),
     // after its singular where that is first a noun or means what it means, which it is then
@@ -243,14 +243,25 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
     const bool meansItsBase = index_.meansItsBase(own);
     const bool counted = !index_.inBook(own) && meansItsBase && index_.inBook(base);
     const bool oftenTheBase = index_.isFirstANoun(base) || meansItsBase;
-    if (counted || (regular && index_.inBook(base) && oftenTheBase)) out.add(base);
+    // One that is also the verb's third person keeps the verb, whichever its card gives first
+    // ("she archives her emails").
+    const bool verbToo =
+        form.pluralAndThirdPerson && regular && index_.isVerb(base) && index_.inBook(base);
+    if (counted || verbToo || (regular && index_.inBook(base) && oftenTheBase)) out.add(base);
     if (!counted) out.add(own);
+    if (verbToo && out.count == 2) out.kind = Readings::Kind::kNounsOrVerb;
   } else if (regular) {
     // "interesting", "feeling": a word of its own; "located", "earlier" only when taught. A
     // past that is a word of its own too ("filled", "learned", "lied" a song) is as likely the
     // verb's, where that word is first a verb ("tired" is no tyre's).
     if (!index_.inBook(own) && index_.inBook(base)) {
       out.add(base);
+    } else if (form.marker == '@' && index_.isVerb(base) && index_.inBook(base)) {
+      // A word of its own that is also a verb's third person ("means", "remains"): the verb's
+      // after a subject ("it means").
+      out.add(own);
+      out.add(base);
+      out.kind = Readings::Kind::kOwnOrThirdPerson;
     } else {
       out.add(own);
       if (inflection::endsWith(lower, "ed") && index_.isFirstAVerb(base)) {

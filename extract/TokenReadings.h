@@ -31,6 +31,8 @@ struct Readings {
     kOwnOrForm,    // words[0] a word of its own, words[1] the word whose form it also is
     kOwnOrPast,    // the same, the form being a past ("left": leave)
     kNounOrVerb,   // words[0] the noun whose plural it is, words[1] the verb whose third person
+    kOwnOrThirdPerson,  // words[0] a word of its own, words[1] the verb whose third person
+                        // it also is, only where a subject stands before it ("it means")
     kNounsOrVerb,  // words[0] and words[1] nouns whose plural it is, words[0] also the verb
                    // whose third person it is, or the noun that may stand as one ("bases":
                    // base, basis; "axes": ax, axis)

@@ -370,6 +370,26 @@ TEST_F(ShippedExtractionTest, AShortNameEndingInIngIsNoFormOfATwoLetterWord) {
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AVerbsThirdPersonThatIsAlsoAWordOfItsOwnKeepsTheVerb) {
+  const std::vector<Sentence> page = {
+      // A plural that is also the verb's third person: the verb after a subject, both elsewhere.
+      {"She archives her emails every Friday.", {"archive", "email", "Friday"}, {"archives"}},
+      {"The city archives old maps in the basement.", {"city", "archive", "map"}, {}},
+      {"The archives are open to the public.", {"archive", "archives", "public"}, {}},
+      {"He steps outside.", {"step", "outside"}, {"steps"}},
+      {"Raise your arms above your head.", {"arm", "arms", "raise"}, {}},
+      // A word of its own that is a verb's third person: the verb only after a subject.
+      {"It means a lot to me.", {"mean", "lot"}, {"means"}},
+      {"She thanks her teacher.", {"thank", "teacher"}, {"thanks"}},
+      {"The problem remains a secret.", {"problem", "remain", "secret"}, {"remains"}},
+      {"We travelled by means of a boat.", {"means", "boat"}, {"mean"}},
+      {"The stalls sell bread and second-hand clothes.", {"clothes", "bread"}, {"clothe"}},
+      {"With many thanks, Anna", {"thanks"}, {"thank"}},
+      {"The scissors are sharp.", {"scissors", "sharp"}, {"scissor"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, APastAfterTheRichIsTheirVerbWhateverFollowsIt) {
   const std::vector<Sentence> page = {
       {"The elderly felt lonely in the winter.", {"elderly", "feel", "lonely"}, {"felt"}},
