@@ -44,12 +44,24 @@ class Table {
          "restaurant",  "temple",     "palace",   "theatre",    "theater",    "company",
          "corporation", "industries", "bank",     "group",      "foundation", "society",
          "association", "council",    "club"});
+    // Function words, which no one is named; the modals are left out ("Dr. Will Brook").
     add(ClosedLists::kNoName,
         {"the",   "a",      "an",    "this",  "that", "these", "those", "there", "then", "i",
          "you",   "he",     "she",   "it",    "we",   "they",  "my",    "your",  "his",  "her",
          "its",   "our",    "their", "every", "each", "all",   "some",  "in",    "on",   "at",
          "after", "before", "when",  "while", "if",   "but",   "and",   "so",    "as",   "for",
          "from",  "with",   "what",  "why",   "how",  "where"});
+    add(ClosedLists::kNoName,
+        {"everyone", "everybody", "everything", "someone", "somebody", "something", "anyone",
+         "anybody",  "anything",  "nobody",     "nothing", "none",     "no",        "not",
+         "any",      "both",      "either",     "neither", "many",     "much",      "most",
+         "few",      "several",   "another",    "such",    "me",       "us",        "him",
+         "them",     "who",       "whom",       "whose",   "which",    "or",        "nor",
+         "yet",      "although",  "though",     "because", "since",    "unless",    "until",
+         "whether",  "to",        "of",         "by",      "about",    "during",    "without",
+         "through",  "into",      "against",    "among",   "between",  "here",      "now",
+         "yes",      "please",    "perhaps",    "is",      "are",      "was",       "were",
+         "do",       "does",      "did",        "have",    "has",      "had"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

@@ -187,19 +187,22 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   sentenceEnded_ = stop && !title;
   onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back())) || title;
   afterTitle_ = title;
-  titleStop_ = title && stop ? (isStreetsEnd(written) ? TitleStop::kStreets : TitleStop::kTitles)
+  titleStop_ = title && stop ? (leadsToNoName(written) ? TitleStop::kNoName : TitleStop::kTitles)
                              : TitleStop::kNone;
   afterApostropheS_ = false;
   lineBreaks_ = 0;
 }
 
 // "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
-// a street.
-bool TextTokens::isStreetsEnd(std::string_view title) const {
-  if (title != "St" && title != "Dr") return false;
+// a street. "the Dr.", "our Dr.": after a determiner a title is a noun. Asked at a title's stop
+// only, which few spellings reach.
+bool TextTokens::leadsToNoName(std::string_view title) const {
   const size_t n = tokens_.size();
-  if (n < 2 || !tokens_[n - 1].followsWord || tokens_[n - 2].startsSentence) return false;
-  return isCapitalised(distinct_.words()[tokens_[n - 2].distinct]);
+  if (n < 2 || !tokens_[n - 1].followsWord) return false;
+  const std::string_view before = distinct_.words()[tokens_[n - 2].distinct];
+  if (ClosedLists::ofIgnoringCase(before) & ClosedLists::kDeterminer) return true;
+  if (title != "St" && title != "Dr") return false;
+  return !tokens_[n - 2].startsSentence && isCapitalised(before);
 }
 
 uint32_t TextTokens::add(std::string_view spelling) {
@@ -208,9 +211,9 @@ uint32_t TextTokens::add(std::string_view spelling) {
   token.distinct = distinct_.insert(spelling, added);
   if (added) marks_.push_back(ClosedLists::of(inflection::trimmed(spelling)));
   // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
-  // "on Elm St. Every morning" and "at the Dr. The nurse".
+  // "on Elm St. Every morning", "at the Dr. Nurses came" and "call Dr. Somebody is hurt".
   if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&
-      (titleStop_ == TitleStop::kStreets || isNoName(spelling)))
+      (titleStop_ == TitleStop::kNoName || isNoName(spelling)))
     sentenceEnded_ = true;
   token.startsSentence = sentenceEnded_;
   const bool follows = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();

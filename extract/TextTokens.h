@@ -4,7 +4,7 @@
 // A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens like a space does
 // ("Well...won't"); apostrophes part them too, and the parts of a contraction are replaced by
 // the verbs they stand for (Contractions.h). The full stop of a title ("Mrs. White") ends no
-// sentence, unless what follows names no one ("Elm St. Every morning").
+// sentence, unless what follows names no one ("Elm St. Every morning", "the Dr. Everyone").
 #pragma once
 
 #include <cstddef>
@@ -47,8 +47,9 @@ class TextTokens {
   void take(std::string_view text, size_t start, size_t end);
   // Adds a token of `spelling` and returns its number among the distinct spellings.
   uint32_t add(std::string_view spelling);
-  // Whether the title just added, St or Dr, ends a street's name rather than leads to a name.
-  bool isStreetsEnd(std::string_view title) const;
+  // Whether the title just added leads to no name: St or Dr that ends a street's name ("Elm
+  // St."), or a title that a determiner makes a noun ("the Dr.").
+  bool leadsToNoName(std::string_view title) const;
 
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
@@ -59,9 +60,9 @@ class TextTokens {
   bool sentenceEnded_ = true;
   bool onlySpaces_ = false;
   bool afterTitle_ = false;
-  // The title right before ended in a stop: after a street's ("Elm St.") any capital starts a
-  // sentence, after another title's only a word that names no one.
-  enum class TitleStop : uint8_t { kNone, kTitles, kStreets };
+  // The title right before ended in a stop: after one that leads to no name ("Elm St.", "the
+  // Dr.") any capital starts a sentence, after another only a word that names no one.
+  enum class TitleStop : uint8_t { kNone, kTitles, kNoName };
   TitleStop titleStop_ = TitleStop::kNone;
   bool afterApostropheS_ = false;
   int lineBreaks_ = 0;

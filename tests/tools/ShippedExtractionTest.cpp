@@ -205,6 +205,22 @@ TEST_F(ShippedExtractionTest, AStreetsAbbreviationEndsItsSentenceAndATitleStillL
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AfterATitlesStopAFunctionWordOrAnyWordAfterTheTitleAsANounStarts) {
+  const std::vector<Sentence> page = {
+      {"We need the Dr. Everyone is waiting.", {"need", "everyone", "wait"}, {}},
+      {"Call the Dr. Somebody is hurt.", {"call", "somebody", "hurt"}, {}},
+      {"Ask the Dr. Anyone would know.", {"ask", "anyone", "know"}, {}},
+      {"We saw the Dr. Nurses came later.", {"nurse", "come", "later"}, {}},
+      {"She is our Dr. Brown bread is her lunch.", {"brown", "bread", "lunch"}, {}},
+      // After a title of a name, a function word starts a sentence, any other word is a name.
+      {"I called Dr. Nobody answered.", {"call", "nobody", "answer"}, {}},
+      {"We asked Mr. Nothing was done.", {"ask", "nothing", "do"}, {}},
+      {"Ask Dr. Green about it.", {"ask"}, {"green"}},
+      {"Mrs. White teaches music.", {"teach", "music"}, {"white"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, QuotesOfOtherLanguagesOpenSentencesToo) {
   const std::vector<Sentence> page = {
       {"He said, \u00abMay we go?\u00bb", {"may", "May", "go"}, {}},
