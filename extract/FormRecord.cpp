@@ -38,7 +38,10 @@ void FormRecord::add(uint32_t base, std::string_view baseWord, std::string_view 
     std::string& form = form_;
     form.clear();
     for (; i < text.size() && isLetter(text[i]); ++i) form += lower(text[i]);
-    if (form == word) continue;
+    if (form == word) {
+      if (marker == '$') markPastOfItself(form);
+      continue;
+    }
     const bool present = marker == '@' || marker == '^';
     if (present && !hasIrregularPresent(word) && !inflection::isRegularForm(form, word) &&
         !isParticipleOfIe(form, word))
@@ -67,4 +70,11 @@ void FormRecord::insert(std::string_view spelling, Form form) {
     return;
   }
   forms_[number] = form;
+}
+
+void FormRecord::markPastOfItself(std::string_view spelling) {
+  const uint32_t number = table_.find(spelling);
+  if (number == kAbsent) return;
+  if (number >= forms_.size()) forms_.resize(number + 1);
+  if (forms_[number].base == kAbsent) forms_[number].marker = '$';
 }

@@ -21,7 +21,8 @@ class FormRecord {
   static constexpr uint32_t kAbsent = WordTable::kAbsent;
 
   // The card markers: '#' plural, '@' third person, '$' past, '%' past participle, '^' present
-  // participle, '&' comparative, '*' superlative.
+  // participle, '&' comparative, '*' superlative. '$' without a base marks a verb whose past
+  // is spelled as itself ("cut").
   struct Form {
     uint32_t base = kAbsent;
     char marker = 0;
@@ -63,6 +64,9 @@ class FormRecord {
 
  private:
   void insert(std::string_view spelling, Form form);
+  // Marks a headword whose card gives itself as its past ("cut", "put") by '$' without a base,
+  // unless it is recorded as another's form.
+  void markPastOfItself(std::string_view spelling);
 
   WordTable& table_;
   TextArena& arena_;

@@ -194,13 +194,15 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
 }
 
 // "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
-// a street. "the Dr.", "our Dr.": after a determiner a title is a noun. Asked at a title's stop
-// only, which few spellings reach.
+// a street. "the Dr.", "our Dr.": after a determiner a title but St is a noun. Asked at a title's
+// stop only, which few spellings reach.
 bool TextTokens::leadsToNoName(std::string_view title) const {
   const size_t n = tokens_.size();
   if (n < 2 || !tokens_[n - 1].followsWord) return false;
   const std::string_view before = distinct_.words()[tokens_[n - 2].distinct];
-  if (ClosedLists::ofIgnoringCase(before) & ClosedLists::kDeterminer) return true;
+  // "the St. Mark Hotel" names a saint.
+  if (title != "St" && (ClosedLists::ofIgnoringCase(before) & ClosedLists::kDeterminer))
+    return true;
   if (title != "St" && title != "Dr") return false;
   return !tokens_[n - 2].startsSentence && isCapitalised(before);
 }

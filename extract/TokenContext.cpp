@@ -225,11 +225,13 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   if (sentence.standsAsNoun(i)) {
     if (all.kind == Kind::kNounsOrVerb) return all;
     // "The rich left the city", "the brave spoke first", but "the old wound healed": a past
-    // after "the rich" is their verb, unless the sentence's verb follows it.
+    // after "the rich" is their verb, unless the sentence's verb follows it. Before a noun
+    // without its determiner it may be either ("the young rose bush grew").
     const bool pastOfPeople = all.kind == Kind::kOwnOrPast && sentence.namesPeople(i - 1) &&
                               !(sentence.joined(i) && sentence.at(i + 1).mayBeTheVerb);
     if (!pastOfPeople) return only(all, 0);
-    return pastAfterSubject(all);
+    const bool bareNounFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNounFirst;
+    return bareNounFollows ? all : pastAfterSubject(all);
   }
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;

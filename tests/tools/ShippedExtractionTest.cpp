@@ -217,6 +217,8 @@ TEST_F(ShippedExtractionTest, AfterATitlesStopAFunctionWordOrAnyWordAfterTheTitl
       {"We asked Mr. Nothing was done.", {"ask", "nothing", "do"}, {}},
       {"Ask Dr. Green about it.", {"ask"}, {"green"}},
       {"Mrs. White teaches music.", {"teach", "music"}, {"white"}},
+      // "the St." names a saint.
+      {"They live near the St. Mark Hotel.", {"live", "hotel"}, {"mark"}},
   };
   expectPage(page);
 }
@@ -421,6 +423,9 @@ TEST_F(ShippedExtractionTest, APastAfterTheRichIsTheirVerbWhateverFollowsIt) {
       {"The old saw was rusty.", {"saw", "rusty"}, {"see"}},
       {"The old wound left a scar.", {"wound", "leave", "scar"}, {"wind"}},
       {"The old felt is soft.", {"felt", "soft"}, {"feel"}},
+      {"The old saw cut the wood.", {"saw", "cut", "wood"}, {"see"}},
+      // Before a noun without its determiner the past may be a noun's adjective.
+      {"The young rose bush grew tall.", {"rose", "bush", "grow"}, {}},
   };
   expectPage(page);
 }
