@@ -22,6 +22,7 @@ class Table {
         {"he", "she", "it", "who", "someone", "anyone", "anybody", "nobody", "nothing", "everyone",
          "everybody", "everything", "somebody", "something", "anything"});
     add(ClosedLists::kPerfectAuxiliary, {"have", "has", "had", "having"});
+    add(ClosedLists::kDoAuxiliary, {"do", "does", "did"});
     // "still" and "only" are adjectives too ("still water").
     add(ClosedLists::kBetweenSubjectAndVerb,
         {"never", "always",  "often",    "hardly", "also",      "already", "ever",

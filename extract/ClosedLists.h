@@ -28,6 +28,7 @@ class ClosedLists {
     kNoName = 1u << 9,                   // starts sentences and names no one: the, every, when ...
     kTitle = 1u << 10,                   // Mr, Mrs, Miss, Aunt, Captain ... (with the capital)
     kAbbreviatedTitle = 1u << 11,        // Mr, Mrs, Dr, St ...: a title whose dot is no full stop
+    kDoAuxiliary = 1u << 12,             // do, does, did: a base form follows their subject
   };
   using Marks = uint32_t;  // List bits
 

@@ -113,11 +113,12 @@ class Sentence {
     return passes ? subject : before;
   }
 
-  // Whether a modal and its subject stand right before token i, which is then a base form
-  // ("Could you saw this board?", "will they found a school").
+  // Whether a modal or do and its subject stand right before token i, which is then a base
+  // form ("Could you saw this board?", "will they found a school", "does she lay eggs").
   bool followsModalAndSubject(size_t i) const {
-    return i >= 2 && tokens_[i].followsWord && tokens_[i - 1].followsWord &&
-           isSubjectPronoun(i - 1) && at(i - 2).isModal && leadOf(i - 2) == Lead::kBaseForm;
+    if (i < 2 || !tokens_[i].followsWord || !tokens_[i - 1].followsWord || !isSubjectPronoun(i - 1))
+      return false;
+    return at(i - 2).isDoAuxiliary || (at(i - 2).isModal && leadOf(i - 2) == Lead::kBaseForm);
   }
 
   // Whether token i can only be a noun: a determiner or possessive stands right before it ("the

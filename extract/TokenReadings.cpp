@@ -115,6 +115,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
        (!index_.isAdjective(own) && !index_.isNoun(own) && !index_.isVerb(own)));
   out.standsBetweenSubjectAndVerb = adverbInLy || (lists & ClosedLists::kBetweenSubjectAndVerb);
   out.isModal = out.lead == Lead::kBaseForm && lower != "to";
+  out.isDoAuxiliary = lists & ClosedLists::kDoAuxiliary;
   const char marker = found.form.marker;
   out.mayBeTheVerb = marker == '$' || marker == '%' || marker == '@' || out.isModal ||
                      out.lead == Lead::kPerfect;

@@ -76,6 +76,7 @@ struct SpellingReadings {
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
   bool isTitle = false;           // Mr, Mrs, Dr ...: a name follows
   bool isModal = false;           // will, can, may ... in any case; `lead` is then kBaseForm
+  bool isDoAuxiliary = false;     // do, does, did: "does she lay eggs?"
   // ... and one that ends compound nouns: "can" ("tin can", "oil can"), where the library
   // has it as a noun.
   bool modalEndsCompounds = false;

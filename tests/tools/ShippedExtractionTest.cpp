@@ -458,6 +458,9 @@ TEST_F(ShippedExtractionTest, ATwoNounsPluralAfterASubjectAndABaseFormAfterAModa
       {"Will they found a new school?", {"found", "school"}, {"find"}},
       {"Would she wind the clock?", {"wind", "clock"}, {"wound"}},
       {"Could you see the board?", {"see", "board"}, {"saw"}},
+      {"Does she lay eggs every day?", {"lay", "egg", "day"}, {"lie"}},
+      {"Do you saw wood for a living?", {"saw", "wood"}, {"see"}},
+      {"Did they found the company in 1990?", {"found", "company"}, {"find"}},
       {"You saw the board.", {"see", "board"}, {"saw"}},
   };
   expectPage(page);
