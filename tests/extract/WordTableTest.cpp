@@ -41,4 +41,27 @@ TEST(WordTable, WordsKeepTheirFirstNumberThroughGrowthAndNearMissesAreAbsent) {
   EXPECT_EQ(table.find(""), words.size());
 }
 
+TEST(WordTable, EveryByteOfAWordCountsAtEveryLength) {
+  // Short words are hashed and compared in overlapping loads: a word that differs from another
+  // in any one byte, at any length, is still another word.
+  std::vector<std::string> words;
+  for (size_t length = 1; length <= 24; ++length) words.push_back(std::string(length, 'a'));
+  std::vector<std::string> changed;  // the table views them: kept apart, never moved
+  for (const std::string& word : words)
+    for (size_t i = 0; i < word.size(); ++i) {
+      changed.push_back(word);
+      changed.back()[i] = 'b';
+    }
+  WordTable table;
+  bool added = false;
+  for (const std::string& word : words) table.insert(word, added);
+  for (const std::string& word : changed) {
+    EXPECT_EQ(table.find(word), WordTable::kAbsent) << word;
+    const size_t before = table.size();
+    EXPECT_EQ(table.insert(word, added), before) << word;
+    EXPECT_TRUE(added) << word;
+  }
+  for (size_t i = 0; i < words.size(); ++i) EXPECT_EQ(table.find(words[i]), i);
+}
+
 }  // namespace
