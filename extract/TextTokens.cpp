@@ -7,14 +7,17 @@
 
 namespace {
 
+// Folds the case bit away, so that one comparison covers both ranges.
 bool isLetter(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
 }
 
 // No byte of a multi-byte character is ASCII, so the text is cut as it stands, undecoded.
 bool staysInToken(unsigned char c) {
   return isLetter(c) || c == '_' || c == '.';
 }
+
+constexpr ClosedLists::Marks kTitleMarks = ClosedLists::kTitle | ClosedLists::kAbbreviatedTitle;
 
 bool isReportStep(size_t k) {
   return k % 50 == 1;
@@ -95,8 +98,8 @@ void TextTokens::run(std::string_view text) {
   // Sized for the distinct words of a text of this length, so that a long text does not make
   // the table grow a dozen times, yet small enough to stay in the cache.
   distinct_ = WordTable(text.size() / 32);
-  marks_.clear();
-  marks_.reserve(text.size() / 32);
+  titleMarks_.clear();
+  titleMarks_.reserve(text.size() / 32);
   tokens_.reserve(text.size() / 5);
   size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
   size_t total = 0;  // counted only when first needed: it takes a pass of its own
@@ -120,7 +123,12 @@ void TextTokens::run(std::string_view text) {
     }
     if (staysInToken(c)) {
       if (start == std::string_view::npos) start = pos;
-      ++pos, ++units;
+      // The letters that follow go in one tight step: no letter ends a token or starts an
+      // ellipsis, and each is one UTF-16 unit.
+      const size_t from = pos;
+      do ++pos;
+      while (pos < text.size() && isLetter(static_cast<unsigned char>(text[pos])));
+      units += pos - from;
       continue;
     }
     endToken(pos);
@@ -177,7 +185,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   const bool initial = afterTitle_ && written.size() == 1 && written[0] >= 'A' && written[0] <= 'Z';
   // The marks of a spelling taken as written were read when it first came; a verb before "n't"
   // ("didn" read as "did") is looked up as written.
-  const ClosedLists::Marks marks = asWritten                       ? marks_[distinct]
+  const ClosedLists::Marks marks = asWritten                       ? titleMarks_[distinct]
                                    : word.data() == written.data() ? ClosedLists::of(written)
                                                                    : 0;
   const bool title =
@@ -211,7 +219,11 @@ uint32_t TextTokens::add(std::string_view spelling) {
   TextToken token;
   bool added;
   token.distinct = distinct_.insert(spelling, added);
-  if (added) marks_.push_back(ClosedLists::of(inflection::trimmed(spelling)));
+  // Titles are written with a capital: a spelling in lower case is spared the lookup.
+  if (added)
+    titleMarks_.push_back(spelling.front() >= 'a' && spelling.front() <= 'z'
+                              ? 0
+                              : ClosedLists::of(inflection::trimmed(spelling)) & kTitleMarks);
   // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
   // "on Elm St. Every morning", "at the Dr. Nurses came" and "call Dr. Somebody is hurt".
   if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&

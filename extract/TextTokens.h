@@ -54,7 +54,9 @@ class TextTokens {
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
   WordTable distinct_;
-  std::vector<ClosedLists::Marks> marks_;  // of each distinct spelling, without its dots
+  // Whether each distinct spelling, without its dots, is a title: its marks of kTitle and
+  // kAbbreviatedTitle.
+  std::vector<ClosedLists::Marks> titleMarks_;
   size_t ended_ = 0;
   // What stands between the previous token and the next one.
   bool sentenceEnded_ = true;
