@@ -227,7 +227,7 @@ uint32_t TextTokens::add(std::string_view spelling) {
   // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
   // "on Elm St. Every morning", "at the Dr. Nurses came" and "call Dr. Somebody is hurt".
   if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&
-      (titleStop_ == TitleStop::kNoName || isNoName(spelling)))
+      (titleStop_ == TitleStop::kNoName || isNoName(inflection::trimmed(spelling))))
     sentenceEnded_ = true;
   token.startsSentence = sentenceEnded_;
   const bool follows = onlySpaces_ && !sentenceEnded_ && !tokens_.empty();

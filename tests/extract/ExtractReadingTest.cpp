@@ -98,6 +98,15 @@ class ExtractReadingTest : public StudyTest {
         {"speak", {"v. 说"}, true},
         {"rich", {"adj. 富裕的"}, true},
         {"us", {"pron. 我们"}, true},
+        {"me", {"pron. 我"}, true},
+        {"archive", {"v. 存档", "n. 档案馆"}, true},
+        {"archives", {"n. 档案"}, true},
+        {"mean", {"v. 意思是"}, true},
+        {"means", {"n. 手段"}, true},
+        {"old", {"adj. 老的"}, true},
+        {"cut", {"v. 切"}, true},
+        {"rose", {"n. 玫瑰"}, true},
+        {"rise", {"v. 升起"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -135,6 +144,10 @@ class ExtractReadingTest : public StudyTest {
     record("bite", "@bites $bit %bitten ^biting");
     record("many", "&more *most");
     record("speak", "@speaks $spoke %spoken ^speaking");
+    record("archive", "#archives @archives $archived");
+    record("mean", "@means $meant");
+    record("cut", "@cuts $cut %cut ^cutting");
+    record("rise", "@rises $rose %risen ^rising");
     db_->sqlMgr().commitTransaction();
   }
 
@@ -264,6 +277,26 @@ TEST_F(ExtractReadingTest, AThirdPersonOfTwoNounsPluralIsTheVerbsAndCapitalsOfAP
   EXPECT_EQ(extract("the bases. bases"), (Words{"the", "base", "basis"}));
   EXPECT_EQ(extract("the US, US."), (Words{"the"}));
   EXPECT_EQ(extract("TELL US"), (Words{"us"}));
+}
+
+TEST_F(ExtractReadingTest, AVerbsThirdPersonThatIsAWordOfItsOwnIsTheVerbsAfterASubject) {
+  // A plural that is also the verb's third person keeps the verb wherever it stands.
+  EXPECT_EQ(extract("she archives"), (Words{"archive"}));
+  EXPECT_EQ(extract("the archives"), (Words{"the", "archive", "archives"}));
+  // A word of its own is the verb's only after a subject.
+  EXPECT_EQ(extract("by means. she means"), (Words{"means", "mean"}));
+}
+
+TEST_F(ExtractReadingTest, APastAfterTheRichIsTheirsUnlessTheSentencesVerbFollows) {
+  EXPECT_EQ(extract("the old saw early"), (Words{"the", "old", "see", "early"}));
+  // "cut" is its own past, as its card says.
+  EXPECT_EQ(extract("the old saw cut"), (Words{"the", "old", "saw", "cut"}));
+}
+
+TEST_F(ExtractReadingTest, NoIngFormLeavesABaseOfTwoLettersAndAPlacesNameHasNoVerb) {
+  EXPECT_EQ(extract("Ming ming"), Words{});
+  EXPECT_EQ(extract("along Rose Avenue"), (Words{"rose"}));
+  EXPECT_EQ(extract("along Rose"), (Words{"rose", "rise"}));
 }
 
 TEST_F(ExtractReadingTest, CapitalisedWordsAfterATitleOrBesideANameGiveNothing) {

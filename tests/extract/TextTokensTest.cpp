@@ -98,6 +98,12 @@ TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoN
   EXPECT_EQ(starts("on Elm St. Every day on Park Dr. Trees and Elm St. now"),
             (Spellings{"on", "Every", "Trees"}));
   EXPECT_EQ(starts("Elm St. Green and Dr., The"), (Spellings{"Elm"}));
+  // So does every capitalised function word, and after a title that a determiner makes a noun
+  // any capital, but for a saint's St.
+  EXPECT_EQ(starts("Call Dr. Somebody now. Ask Mr. Nothing. Ask Mr. Brown"),
+            (Spellings{"Call", "Somebody", "Ask", "Nothing.", "Ask"}));
+  EXPECT_EQ(starts("Call the Dr. Green is ill, our Prof. Brown. See the St. Mark Hotel"),
+            (Spellings{"Call", "Green", "Brown.", "See"}));
   // A title that is a whole word ends its sentence with its stop.
   EXPECT_EQ(starts("Thank you, Sir. Green is his. Aunt Rose"),
             (Spellings{"Thank", "Green", "Aunt"}));
