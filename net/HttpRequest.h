@@ -549,6 +549,7 @@ class HttpRequest : public plat::Operation {
   std::optional<HttpSessionCredentials> findSessionProxyAuthenticationCredentials()
       REQUIRES(cancelledLock_);
   void saveLoginsLetIn() REQUIRES(cancelledLock_);
+  void endHandshakesLetIn() REQUIRES(cancelledLock_);
   storedlogin::Named namedServerLogin() const REQUIRES(cancelledLock_);
   storedlogin::Named namedProxyLogin(const std::string& scheme) const REQUIRES(cancelledLock_);
   bool willAskDelegateForCredentials() REQUIRES(cancelledLock_);
@@ -565,6 +566,7 @@ class HttpRequest : public plat::Operation {
   bool handshakeHoldsConnection() const;
   void restartConnectionBoundHandshakes() REQUIRES(cancelledLock_);
   bool ownCredentialsGoHere() const REQUIRES(cancelledLock_);
+  const Url& urlGivingLogin() const REQUIRES(cancelledLock_);
   std::string connectionLogin() const REQUIRES(cancelledLock_);
 
   // Reporting and progress (HttpRequest_reporting.cpp).
@@ -776,8 +778,10 @@ class HttpRequest : public plat::Operation {
   bool willRetryRequest_ = false;
   int authenticationNeeded_ = 0;
   int authenticationRetryCount_ = 0, proxyAuthenticationRetryCount_ = 0;
+  int authenticationTriesBeforeHandshake_ = 0, proxyAuthenticationTriesBeforeHandshake_ = 0;
   int unaskedCredentialTries_ = 0;  // since the owner last supplied credentials
   Url credentialsSuppliedFor_;      // where the owner last supplied them, when asked
+  Url urlLoginLeftBehind_;          // the last URL a redirect left that gave a user
   std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
   CredentialsPtr requestCredentials_, proxyCredentials_;
   // Applied with the keychain on and not yet let in: saved once the server or proxy takes them.

@@ -83,7 +83,8 @@ std::optional<Credentials> savedLoginServing(std::optional<Credentials> saved,
   return saved;
 }
 
-// NTLM credentials are tried twice at most: a third try would only lock the account sooner.
+// NTLM credentials are tried twice at most in a row: a third try would only lock the account
+// sooner. A handshake let in ends the row.
 constexpr int kNtlmTries = 2;
 
 // Credentials sent again without the owner or the user being asked, at most this often per
@@ -197,15 +198,20 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticatio
 }
 
 // The user the request names for its server, wherever it is sent: the user of the login it would
-// send (the URL's, else its main request's, else its own, as findCredentials() takes them), else
-// the first user it names without a password. After a redirect to another server its own login is
-// not sent there, but it still names its user: no one else's stored login answers for it there.
+// send here (its URL's, else its main request's, else its own, as findCredentials() takes them),
+// else of the one it would send where it was given; else the first user it names without a
+// password. After a redirect to another server neither its URL's login nor its own is sent there,
+// but they still name their user: no one else's stored login answers for it there.
 storedlogin::Named HttpRequest::namedServerLogin() const {
-  return storedlogin::firstNamed(
-      {{url_.user(), url_.password(), domain_},
-       mainRequest_ ? storedlogin::Named{mainRequest_->username_, mainRequest_->password_, domain_}
-                    : storedlogin::Named{},
-       {username_, password_, domain_}});
+  using storedlogin::Named;
+  const Url& urlLogin = urlGivingLogin();
+  const Named fromUrl{urlLogin.user(), urlLogin.password(), domain_};
+  const Named fromMain =
+      mainRequest_ ? Named{mainRequest_->username_, mainRequest_->password_, domain_} : Named{};
+  const Named own{username_, password_, domain_};
+  const bool urlHere = sameOrigin(urlLogin, url_), ownHere = ownCredentialsGoHere();
+  return storedlogin::firstNamed({urlHere ? fromUrl : Named{}, ownHere ? fromMain : Named{},
+                                  ownHere ? own : Named{}, fromUrl, fromMain, own});
 }
 
 // The user the request names for a proxy of `scheme`, as findProxyCredentials() would take its
@@ -269,7 +275,8 @@ HttpRequest::CredentialsPtr HttpRequest::findCredentials() {
   auto take = [&](const std::string& user, const std::string& password) {
     if (!found && !user.empty() && !password.empty()) found = Credentials{user, password, ""};
   };
-  take(url_.user(), url_.password());
+  const Url& urlLogin = urlGivingLogin();
+  if (sameOrigin(urlLogin, url_)) take(urlLogin.user(), urlLogin.password());
   if (ownCredentialsGoHere()) {
     if (mainRequest_) take(mainRequest_->username_, mainRequest_->password_);
     take(username_, password_);
@@ -351,10 +358,12 @@ bool HttpRequest::applyProxyCredentials(const CredentialsPtr& credentials) {
 }
 
 // The keychain keeps a login once the server or proxy let it in, not when it is sent: a mistyped
-// password must not replace the saved one that works. NTLM's negotiate message is answered by a
-// 401 that carries the challenge, so its login is saved after the answer that follows.
+// password must not replace the saved one that works. A proxy's 407 says nothing of the server
+// login behind it, which the server never saw. NTLM's negotiate message is answered by a 401 that
+// carries the challenge, so its login is saved after the answer that follows.
 void HttpRequest::saveLoginsLetIn() {
-  if (savesLoginWhenLetIn_ && requestCredentials_ && responseStatusCode_ != 401) {
+  const bool serverLetIn = responseStatusCode_ != 401 && responseStatusCode_ != 407;
+  if (savesLoginWhenLetIn_ && requestCredentials_ && serverLetIn) {
     saveCredentials_forHost(*requestCredentials_, url_.host(), url_.effectivePort(), url_.scheme(),
                             authenticationRealm_);
     savesLoginWhenLetIn_ = false;
@@ -418,6 +427,13 @@ void HttpRequest::addBasicAuthenticationHeaderWithUsername(const std::string& us
 bool HttpRequest::ownCredentialsGoHere() const {
   if (!credentialsSuppliedFor_.isEmpty()) return sameOrigin(credentialsSuppliedFor_, url_);
   return redirectCount_ == 0 || sameOrigin(originalURL_, url_);
+}
+
+// The URL whose user info gives the request's URL login: its own when it names a user, else the
+// last one a redirect left that did. Like the request's own login, that login goes only to the
+// server it was given for, back there too, and names its user everywhere.
+const HttpRequest::Url& HttpRequest::urlGivingLogin() const {
+  return url_.user().empty() && !urlLoginLeftBehind_.isEmpty() ? urlLoginLeftBehind_ : url_;
 }
 
 // An NTLM login answers the challenge of one connection: from the negotiate message on, the
@@ -586,6 +602,7 @@ struct HttpRequest::ChallengeSide {
   std::string HttpRequest::*scheme;
   std::string HttpRequest::*realm;
   int HttpRequest::*retryCount;
+  int HttpRequest::*triesBeforeHandshake;  // the count when the last handshake let in ended
   Url HttpRequest::*origin;  // where the authentication came from; none kept for a proxy
   void (*forgetSessionCredentials)(const CredentialsPtr&);
   std::optional<HttpSessionCredentials> (HttpRequest::*findSessionCredentials)();
@@ -602,6 +619,7 @@ const HttpRequest::ChallengeSide HttpRequest::kServerSide{
     &HttpRequest::authenticationScheme_,
     &HttpRequest::authenticationRealm_,
     &HttpRequest::authenticationRetryCount_,
+    &HttpRequest::authenticationTriesBeforeHandshake_,
     &HttpRequest::authenticationOrigin_,
     &HttpRequest::removeAuthenticationCredentialsFromSessionStore,
     &HttpRequest::findSessionAuthenticationCredentials,
@@ -618,6 +636,7 @@ const HttpRequest::ChallengeSide HttpRequest::kProxySide{
     &HttpRequest::proxyAuthenticationScheme_,
     &HttpRequest::proxyAuthenticationRealm_,
     &HttpRequest::proxyAuthenticationRetryCount_,
+    &HttpRequest::proxyAuthenticationTriesBeforeHandshake_,
     nullptr,
     &HttpRequest::removeProxyAuthenticationCredentialsFromSessionStore,
     &HttpRequest::findSessionProxyAuthenticationCredentials,
@@ -626,6 +645,27 @@ const HttpRequest::ChallengeSide HttpRequest::kProxySide{
     &HttpRequest::willAskDelegateForProxyCredentials,
     &HttpRequest::showProxyAuthenticationDialog,
 };
+
+// An NTLM handshake that was let in is over: its authenticate message answered one challenge on
+// one connection, which now speaks for the user, and is not sent again (a server or proxy takes an
+// answer to no challenge of its own as a failed login, so a server asking for its login behind an
+// NTLM proxy had the proxy refuse the request). Asked again, the login starts a new handshake
+// instead of taking the question as a refusal, with tries of its own. A proxy's 407 lets in
+// neither side.
+void HttpRequest::endHandshakesLetIn() {
+  auto end = [this](const ChallengeSide& side, const char* field) REQUIRES(cancelledLock_) {
+    std::shared_ptr<Authentication>& authentication = this->*side.authentication;
+    if (!authentication || !authentication->bindsLoginToConnection() ||
+        !authentication->isMidHandshake())
+      return;
+    authentication = Authentication::forNewExchange(authentication);
+    if (request_) request_->headers.remove(field);
+    this->*side.triesBeforeHandshake = this->*side.retryCount;
+  };
+  if (responseStatusCode_ == 407) return;
+  end(kProxySide, "Proxy-Authorization");
+  if (responseStatusCode_ != 401) end(kServerSide, "Authorization");
+}
 
 void HttpRequest::attemptToApplyCredentialsAndResume() {
   auto keepAlive = self();
@@ -658,7 +698,8 @@ void HttpRequest::answerChallenge(const ChallengeSide& side) {
     if (side.origin) this->*side.origin = url_;
   }
   this->*side.realm = authentication->requiresAccountDomain() ? "" : authentication->realm();
-  const bool outOfNtlmTries = scheme == "NTLM" && this->*side.retryCount >= kNtlmTries;
+  const bool outOfNtlmTries =
+      scheme == "NTLM" && this->*side.retryCount - this->*side.triesBeforeHandshake >= kNtlmTries;
   auto askForCredentials = [&] {
     return (this->*side.willAskDelegate)() || (this->*side.showDialog)();
   };

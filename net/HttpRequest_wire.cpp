@@ -292,6 +292,7 @@ void HttpRequest::readResponseHeaders() {
   if (responseStatusCode_ == 401) authenticationNeeded_ = 1;
   if (responseStatusCode_ == 407) authenticationNeeded_ = 2;
   saveLoginsLetIn();
+  endHandshakesLetIn();
 
   std::string mimeType, encoding;
   parseMimeType(&mimeType, &encoding, responseHeaders_.value("Content-Type"));
@@ -677,6 +678,7 @@ void HttpRequest::performRedirect() {
   auto keepAlive = self();
   plat::LockGuard lock(cancelledLock_);
   if (isCancelled() || error_) return;
+  if (!url_.user().empty()) urlLoginLeftBehind_ = url_;
   setURL(redirectURL_);
   complete_ = true;
   needsRedirect_ = false;

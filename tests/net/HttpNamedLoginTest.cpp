@@ -4,70 +4,15 @@
 // was let in is saved.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "net/HttpRequest.h"
-#include "tests/net/NetTestSupport.h"
-#include "tests/net/NtlmTestServer.h"
+#include "tests/net/LoginGate.h"
 #include "tests/support/TempDeviceStore.h"
 
 using namespace nettest;
-using plat::http::Authentication;
 
 namespace {
-
-constexpr const char* kBasicRealm = "gate";
-
-// A server or proxy that lets alice and bob in, by Basic or by NTLM, and says whom it let in.
-class Gate {
- public:
-  Gate(bool ntlm, bool proxy) : ntlm_(ntlm), proxy_(proxy), ntlmServer_(proxy) {
-    for (const auto& [user, password] : accounts_) ntlmServer_.addAccount(user, password);
-  }
-  ServerReply handle(const ServerRequest& r) {
-    if (ntlm_) return ntlmServer_.handle(r);
-    const std::string field = r.header(proxy_ ? "Proxy-Authorization" : "Authorization");
-    for (const auto& [user, password] : accounts_) {
-      if (field == Authentication::basicValue(user, password))
-        return ServerReply::text(letIn(user, proxy_));
-    }
-    return ServerReply::text("login", proxy_ ? 407 : 401)
-        .header(proxy_ ? "Proxy-Authenticate" : "WWW-Authenticate",
-                std::string("Basic realm=\"") + kBasicRealm + "\"");
-  }
-  // The page of a user let in, as the NTLM server words it too.
-  static std::string letIn(const std::string& user, bool proxy) {
-    return (proxy ? "via proxy " : "welcome ") + user + " GET ";
-  }
-  const char* realm() const { return ntlm_ ? "" : kBasicRealm; }
-
- private:
-  const std::map<std::string, std::string> accounts_{{"alice", "alice-pw"}, {"bob", "bob-pw"}};
-  bool ntlm_, proxy_;
-  NtlmServer ntlmServer_;
-};
-
-// Whom the request was let in as ("alice", "bob"), or "refused" when it failed asking for a login.
-std::string outcome(Exchange& get, bool proxy) {
-  if (get.failureCode() == kHttpAuthenticationFailure &&
-      get->responseStatusCode() == (proxy ? 407 : 401))
-    return "refused";
-  const std::string page = text(get->responseData());
-  for (const char* user : {"alice", "bob"}) {
-    if (get.finished == 1 && page == Gate::letIn(user, proxy)) return user;
-  }
-  return "unexpected: status " + std::to_string(get->responseStatusCode()) + ", page " + page;
-}
-
-struct Switches {
-  bool session, keychain;
-  std::string name() const {
-    return std::string(session ? "session on" : "session off") +
-           (keychain ? ", keychain on" : ", keychain off");
-  }
-};
-const Switches kSwitches[] = {{true, true}, {true, false}, {false, true}, {false, false}};
 
 class HttpNamedLoginTest : public LoginTest {};
 
