@@ -781,7 +781,7 @@ class HttpRequest : public plat::Operation {
   int authenticationTriesBeforeHandshake_ = 0, proxyAuthenticationTriesBeforeHandshake_ = 0;
   int unaskedCredentialTries_ = 0;  // since the owner last supplied credentials
   Url credentialsSuppliedFor_;      // where the owner last supplied them, when asked
-  Url urlLoginLeftBehind_;          // the last URL a redirect left that gave a user
+  std::vector<Url> urlLoginsLeftBehind_;  // URLs a redirect left that named a user, in order
   std::shared_ptr<plat::http::Authentication> requestAuthentication_, proxyAuthentication_;
   CredentialsPtr requestCredentials_, proxyCredentials_;
   // Applied with the keychain on and not yet let in: saved once the server or proxy takes them.

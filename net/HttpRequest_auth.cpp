@@ -429,11 +429,16 @@ bool HttpRequest::ownCredentialsGoHere() const {
   return redirectCount_ == 0 || sameOrigin(originalURL_, url_);
 }
 
-// The URL whose user info gives the request's URL login: its own when it names a user, else the
-// last one a redirect left that did. Like the request's own login, that login goes only to the
-// server it was given for, back there too, and names its user everywhere.
+// The URL whose user info gives the request's URL login here: its own when it names a user; else
+// the last URL a redirect left that named one for this server; else the last that named one at
+// all. Like the request's own login, a URL's login goes only to the server it was given for, back
+// there too, and names its user everywhere.
 const HttpRequest::Url& HttpRequest::urlGivingLogin() const {
-  return url_.user().empty() && !urlLoginLeftBehind_.isEmpty() ? urlLoginLeftBehind_ : url_;
+  if (!url_.user().empty() || urlLoginsLeftBehind_.empty()) return url_;
+  for (auto left = urlLoginsLeftBehind_.rbegin(); left != urlLoginsLeftBehind_.rend(); ++left) {
+    if (sameOrigin(*left, url_)) return *left;
+  }
+  return urlLoginsLeftBehind_.back();
 }
 
 // An NTLM login answers the challenge of one connection: from the negotiate message on, the

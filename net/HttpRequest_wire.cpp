@@ -678,7 +678,7 @@ void HttpRequest::performRedirect() {
   auto keepAlive = self();
   plat::LockGuard lock(cancelledLock_);
   if (isCancelled() || error_) return;
-  if (!url_.user().empty()) urlLoginLeftBehind_ = url_;
+  if (!url_.user().empty()) urlLoginsLeftBehind_.push_back(url_);
   setURL(redirectURL_);
   complete_ = true;
   needsRedirect_ = false;

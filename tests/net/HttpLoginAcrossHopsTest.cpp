@@ -1,7 +1,7 @@
 // Logins on the way to a server: through a proxy that asks for its own login, where each login is
-// saved only once the one it is for let it in; and along a chain of redirects, where a login given
-// in the URL, like the request's own, names its user to every server on the way and goes back to
-// the server it was given for.
+// saved only once the one it is for let it in; along a chain of redirects, where a login given in
+// the URL, like the request's own, names its user to every server on the way and goes back to the
+// server it was given for; and an NTLM login let in, then asked again after a redirect.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -76,13 +76,17 @@ TEST_F(HttpLoginAcrossHopsTest, EachLoginIsSavedOnlyOnceTheProxyOrServerItIsForL
 // Three redirects, each to another server: from home on to a server away, or round back home.
 // Both ask for a login and hold alice's (in the session when on, and saved). bob's login, given
 // in the URL or to the request, is refused away, where it is not sent and alice's does not answer
-// for it, and goes in as bob back home, where it was given; a request naming no one takes
-// alice's wherever a store is read.
+// for it, and goes in as bob back home, where it was given, also when a URL on the way named
+// another user for the server away; a request naming no one takes alice's wherever a store is
+// read.
 TEST_F(HttpLoginAcrossHopsTest, ALoginInTheUrlHoldsAlongAChainOfRedirectsAsTheRequestsOwnDoes) {
   for (const bool ntlm : {false, true}) {
     Gate homeGate(ntlm, /*proxy=*/false), awayGate(ntlm, /*proxy=*/false);
-    LoopbackHttpServer away([&](const ServerRequest& r) { return awayGate.handle(r); });
     LoopbackHttpServer home([&](const ServerRequest& r) { return homeGate.handle(r); });
+    LoopbackHttpServer away([&](const ServerRequest& r) {
+      if (r.path() == "/round") return ServerReply::redirect(302, home.url("/who"));
+      return awayGate.handle(r);
+    });
     LoopbackHttpServer secondHop([&](const ServerRequest& r) {
       return ServerReply::redirect(302, r.path() == "/away" ? away.url("/who") : home.url("/who"));
     });
@@ -91,6 +95,8 @@ TEST_F(HttpLoginAcrossHopsTest, ALoginInTheUrlHoldsAlongAChainOfRedirectsAsTheRe
     home.setHandler([&](const ServerRequest& r) {
       if (r.path() == "/away" || r.path() == "/back")
         return ServerReply::redirect(302, firstHop.url(r.path()));
+      if (r.path() == "/round")
+        return ServerReply::redirect(302, "http://alice:alice-pw@" + away.url("/round").substr(7));
       return homeGate.handle(r);
     });
     for (const Switches& switches : kSwitches) {
@@ -105,7 +111,7 @@ TEST_F(HttpLoginAcrossHopsTest, ALoginInTheUrlHoldsAlongAChainOfRedirectsAsTheRe
         get->setUsername(bob == Bob::OwnLogin ? "bob" : user);
         get->setPassword(bob == Bob::OwnLogin ? "bob-pw" : user.empty() ? "" : user + "-pw");
         get.run();
-        EXPECT_EQ(get->redirectCount(), url.ends_with("/who") ? 0 : 3);
+        EXPECT_EQ(get->redirectCount(), url.ends_with("/who") ? 0 : url.ends_with("/round") ? 2 : 3);
         return outcome(get, /*proxy=*/false);
       };
       for (const LoopbackHttpServer* server : {&home, &away}) {
@@ -116,13 +122,37 @@ TEST_F(HttpLoginAcrossHopsTest, ALoginInTheUrlHoldsAlongAChainOfRedirectsAsTheRe
       const bool storeRead = switches.session || switches.keychain;
       EXPECT_EQ(attempt(home.url("/away"), Bob::Nowhere), storeRead ? "alice" : "refused");
       EXPECT_EQ(attempt(home.url("/back"), Bob::Nowhere), storeRead ? "alice" : "refused");
+      EXPECT_EQ(attempt(home.url("/round"), Bob::Nowhere), storeRead ? "alice" : "refused");
       for (const Bob bob : {Bob::InTheUrl, Bob::OwnLogin}) {
         SCOPED_TRACE(bob == Bob::InTheUrl ? "bob in the URL" : "bob's own login");
         EXPECT_EQ(attempt(home.url("/away"), bob), "refused");
         EXPECT_EQ(attempt(home.url("/back"), bob), "bob");
+        EXPECT_EQ(attempt(home.url("/round"), bob), "bob");
       }
     }
   }
+}
+
+// An NTLM server that asks for every request lets a login in, then redirects it on to another of
+// its pages, where it asks again: the request logs in again there, instead of taking the new
+// question for a refusal of the login it already let in. With the session store off, so that no
+// stored login starts the second handshake.
+TEST_F(HttpLoginAcrossHopsTest, AnNtlmLoginRedirectedOnItsServerLogsInAgainWhenAsked) {
+  NtlmServer ntlm;
+  ntlm.addAccount("alice", "alice-pw");
+  LoopbackHttpServer server([&](const ServerRequest& r) {
+    ServerReply reply = ntlm.handle(r);
+    if (reply.status == 200 && r.path() == "/first") return ServerReply::redirect(302, "/second");
+    return reply;
+  });
+  Exchange get(server.url("/first"));
+  get->setUseSessionPersistence(false);
+  get->setUsername("alice");
+  get->setPassword("alice-pw");
+  get.run();
+  EXPECT_EQ(get.finished, 1);
+  EXPECT_EQ(text(get->responseData()), "welcome alice GET ");
+  EXPECT_EQ(get->url().path(), "/second");
 }
 
 }  // namespace
