@@ -108,7 +108,8 @@ void TextTokens::run(std::string_view text) {
     if (start == std::string_view::npos) return;
     take(text, start, pos);
     start = std::string_view::npos;
-    if (isReportStep(++ended_) && onEnded_) {
+    ++ended_;
+    if (onEnded_ && isReportStep(ended_)) {
       if (total == 0) total = plat::utf::utf16Length(text);
       onEnded_(units, total);
     }
