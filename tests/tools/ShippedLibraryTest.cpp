@@ -85,6 +85,84 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
   EXPECT_EQ(slit.find("puss"), std::string::npos) << slit;
   // toil's sense holds one crude word among nine plain ones.
   EXPECT_NE(synonyms("toil").find("drudge"), std::string::npos) << synonyms("toil");
+  // Synonyms come from the senses the card shows: none of flaming's curse, nor of screw's
+  // making love, which the English meaning leaves out too; the plain sense a swear word lends
+  // its letters to stays ("work hard", which toil shares with the verb "fag").
+  auto english = [](const std::string& word) {
+    return firstRow("Words_Meaning_En", "wme_tData", word);
+  };
+  const std::map<std::string, std::vector<std::string>> leftOut = {
+      {"flaming", {"bally", "bloody", "blinking"}},
+      {"screw", {"make love", "sleep with", "roll in the hay"}},
+      {"scram", {"fuck off", "bugger off"}},
+      {"breast", {"tit", "knocker"}},
+      {"nipple", {"tit"}},
+      {"sunny", {"gay"}},
+      {"slow", {"retard"}},
+      {"rooster", {"cock"}}};
+  for (const auto& [word, crude] : leftOut)
+    for (const std::string& synonym : crude)
+      EXPECT_EQ((", " + synonyms(word) + ", ").find(", " + synonym + ", "), std::string::npos)
+          << word << ": " << synonyms(word);
+  EXPECT_NE(synonyms("flaming").find("fiery"), std::string::npos) << synonyms("flaming");
+  EXPECT_NE(english("flaming").find("very intense"), std::string::npos) << english("flaming");
+  EXPECT_EQ(english("flaming").find("intensifier"), std::string::npos) << english("flaming");
+  EXPECT_NE(english("toil").find("v. work hard"), std::string::npos) << english("toil");
+  // A sense it shares with a swear word whose definition no card holds stays out.
+  EXPECT_EQ(english("hustler").find("prostitute"), std::string::npos) << english("hustler");
+  EXPECT_EQ(english("jade").find("adulterer"), std::string::npos) << english("jade");
+  // No card's synonyms teach a word kept off them, nor a single letter ("s" for second).
+  std::set<std::string> keptOff;
+  for (const char* list : {"unbanded_words.txt", "kept_off_synonyms.txt"}) {
+    const tools::TsvFile file =
+        tools::TsvFile::read(std::string(VOCAB_SOURCE_DIR) + "/resources/words/" + list, true);
+    for (const tools::TsvRecord& r : file.records()) keptOff.insert(r.fields[0]);
+  }
+  ASSERT_TRUE(keptOff.count("tit") && keptOff.count("knocker"));
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wl.wl_tWord, wl.wl_uWordID, ws.ws_tRelatedWords from Words_Synonym as ws, "
+      "Words_Library as wl where ws.f_wl_uWordID = wl.wl_uWordID",
+      "sNs", "", Value());
+  ASSERT_GT(rows.size(), 5000u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string word = rows.at(i).at(0).asString();
+    const std::string list =
+        WordText::rekey(rows.at(i).at(2).asString(), static_cast<int>(rows.at(i).at(1).asInt()));
+    for (size_t from = 0; from <= list.size();) {
+      size_t end = list.find(", ", from);
+      if (end == std::string::npos) end = list.size();
+      const std::string synonym = list.substr(from, end - from);
+      EXPECT_FALSE(keptOff.count(synonym)) << word << ": " << list;
+      EXPECT_GT(synonym.size(), 1u) << word << ": " << list;
+      from = end + 2;
+    }
+  }
+}
+
+// A phrase of sex or swearing stands on the card of that word alone, and no example stands for
+// a sense no card would define, however plain its own words.
+TEST_F(ShippedLibraryTest, PhrasesAndExamplesOfCrudeSensesStayOffPlainCards) {
+  auto phrases = [](const std::string& word) {
+    return firstRow("Words_Phrases", "wp_tRelatedWords", word);
+  };
+  EXPECT_EQ(phrases("have").find("have sex"), std::string::npos) << phrases("have");
+  EXPECT_EQ(phrases("abuse").find("sexual"), std::string::npos) << phrases("abuse");
+  EXPECT_EQ(phrases("oral").find("oral sex"), std::string::npos) << phrases("oral");
+  EXPECT_NE(phrases("sex").find("sex drive"), std::string::npos) << phrases("sex");
+  EXPECT_NE(phrases("gun").find("machine gun"), std::string::npos) << phrases("gun");
+  const Value rows = CallDB::callDB()->sql_select(
+      "select we.we_tSentence, wl.wl_uWordID, wl.wl_tWord from Words_Example as we, "
+      "Words_Meaning_Ch as wmc, Words_Library as wl where we.f_wmc_uMeaingID = "
+      "wmc.wmc_uMeaingID and wmc.f_wl_uWordID = wl.wl_uWordID and wl.wl_tWord in ('score', "
+      "'expose', 'riddle', 'extinction')",
+      "sNs", "", Value());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string sentence =
+        WordText::rekey(rows.at(i).at(0).asString(), static_cast<int>(rows.at(i).at(1).asInt()));
+    for (const char* unfit : {"Did you score last night?", "exposed himself", "infant was exposed",
+                              "bullets riddled", "meteor cause"})
+      EXPECT_EQ(sentence.find(unfit), std::string::npos) << rows.at(i).at(2).asString();
+  }
 }
 
 // Study rows, dumps and backups name words by id. Every word of the library is recorded under

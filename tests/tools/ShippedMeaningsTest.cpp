@@ -76,7 +76,7 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"slew", "n. 大量", "旋转", "slay"},
       {"beeper", "n. 寻呼机", "蜂鸣器", "驾驶飞机"},
       {"whatnot", "n. 诸如此类", "等等", ""},
-      {"titanic", "adj. 巨大的", "重大", ""},
+      {"titanic", "adj. 巨大的", "重大", "四价钛"},
       {"Titanic", "n. 泰坦尼克号", "邮轮", "四价钛"},
       {"bulldog", "n. 斗牛犬", "牛头犬", "喇叭狗"},
       {"pay", "v. 支付", "工资", "防水"},
@@ -86,6 +86,14 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"letter", "n. 信", "字母", "出租人"},
       {"shock", "n. 震惊", "休克", "长毛狗"},
       {"geek", "n. 极客", "书呆子", "滑稽表演"},
+      // A line of another word (hardy's is hard's), a slip of the hand, the sense of another
+      // word of the same letters (spine the thorn), the everyday sense last.
+      {"hardy", "adj. 耐寒的", "强壮", "难的"},
+      {"soon", "adv. 很快", "不久", "宁可"},
+      {"excursion", "n. 远足", "短途旅行", "游览圆"},
+      {"spinal", "adj. 脊柱的", "脊髓", "针的"},
+      {"specialize", "v. 专门从事", "专攻", ""},
+      {"facial", "adj. 面部的", "美容", ""},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);

@@ -259,6 +259,21 @@ TEST(ExampleSentences, NothingUnfitForALearnersCard) {
     EXPECT_TRUE(tools::isFitForACard(fit, {})) << fit;
   EXPECT_TRUE(tools::isFitForACard("The French are proud of their food.", {}, {"French"}));
   EXPECT_FALSE(tools::isFitForACard("The French are proud of their food.", {}, {"food"}));
+  // A body shown in public, a child left to die, the shots of a gun; a people's word for a thing
+  // ("the British term") sums up nobody.
+  for (const char* unfit : {"The man exposed himself in the subway.",
+                            "The infant was exposed by the teenage mother.",
+                            "The bullets riddled his body.", "a woman adulterer"})
+    EXPECT_FALSE(tools::isFitForACard(unfit, {})) << unfit;
+  EXPECT_TRUE(tools::isFitForACard("small flat sweet cakes (\"biscuit\" is the British term)", {}));
+  EXPECT_TRUE(tools::isFitForACard("The photograph was exposed for too long.", {}));
+  EXPECT_FALSE(tools::hasNoGrammarSlip("They think a meteor cause the extinction of dinosaurs."));
+  // A phrase of sex or swearing stands on that word's card alone.
+  for (const char* crude : {"sex", "sexual", "hell", "bastard"})
+    EXPECT_TRUE(tools::isOfSexOrSwearing(crude, {})) << crude;
+  EXPECT_TRUE(tools::isOfSexOrSwearing("bugger", {"bugger"}));
+  for (const char* plain : {"have", "abuse", "naked", "gun", "eye"})
+    EXPECT_FALSE(tools::isOfSexOrSwearing(plain, {})) << plain;
 }
 
 TEST(ExampleSentences, NoHoleAndNothingMockingOrShaming) {

@@ -16,6 +16,10 @@ namespace tools {
 bool isFitForACard(const std::string& text, const std::set<std::string>& excluded,
                    const std::vector<std::string>& headwordForms = {});
 
+// Whether a word (lower case) is one of sex or swearing, ours in `unfit` or the open data's
+// ("sex", "hell"): a phrase that holds one stands on that word's card alone.
+bool isOfSexOrSwearing(const std::string& word, const std::set<std::string>& unfit);
+
 // Whether `text` is free of the slips of grammar met in the open data's examples: "has be" for
 // "has been", a word twice in a row, "this men", a preposition before the subject ("In he
 // can't ...").

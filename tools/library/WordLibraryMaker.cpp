@@ -17,6 +17,7 @@
 #include "tools/library/AmericanFromBritish.h"
 #include "tools/library/AmericanPronunciation.h"
 #include "tools/library/BritishFromAmerican.h"
+#include "tools/library/CardFitness.h"
 #include "tools/library/ChineseMeanings.h"
 #include "tools/library/EnglishChinese.h"
 #include "tools/library/ExamBooks.h"
@@ -249,6 +250,8 @@ class Maker {
     bookless.expectFields(1, 1);
     for (const TsvRecord& r : bookless.records()) bookless_.insert(r.fields[0]);
     unbanded_ = readWordList(curated("unbanded_words.txt"));
+    offSynonyms_ = readWordList(curated("kept_off_synonyms.txt"));
+    offSynonyms_.insert(unbanded_.begin(), unbanded_.end());
     TsvFile unfit = TsvFile::read(curated("unfit_words.txt"), true);
     unfit.expectFields(1, 1);
     for (const TsvRecord& r : unfit.records()) unfit_.insert(r.fields[0]);
@@ -451,8 +454,10 @@ class Maker {
     return isTheLowerCaseWordsLine(line->second.parts.front().senses.front(), own->second);
   }
 
-  // The dictionary's line "Polish" mixes in the verb polish, and its exam tags are the verb's:
-  // where our own meanings part the two headwords, the tags go to the lower-case one.
+  // The dictionary's line "Polish" mixes in the verb polish, and "Titanic" is the adjective
+  // titanic: its exam tags are the lower-case word's. Where our own meanings part the two
+  // headwords and the line has a part of speech that only the lower-case one's meanings have,
+  // the tags go to the lower-case one.
   void tagsOfAMixedLine(Headword& h) const {
     const std::string capital = withCapital(h.word);
     const std::string lower = lowered(h.word);
@@ -460,9 +465,17 @@ class Maker {
       return;
     auto line = english_.find(capital);
     if (line == english_.end() || english_.count(lower)) return;
+    auto hasPart = [&](const std::string& word, char pos) {
+      const std::vector<std::string>& own = meaningOverrides_.at(word);
+      return std::any_of(own.begin(), own.end(), [&](const std::string& meaning) {
+        return wordNetPos(meaning.substr(0, meaning.find(' '))) == pos;
+      });
+    };
     const bool mixed =
-        std::any_of(line->second.parts.begin(), line->second.parts.end(),
-                    [](const TranslatedPart& p) { return wordNetPos(p.label) == 'v'; });
+        std::any_of(line->second.parts.begin(), line->second.parts.end(), [&](const auto& p) {
+          const char pos = wordNetPos(p.label);
+          return pos && hasPart(lower, pos) && !hasPart(capital, pos);
+        });
     if (!mixed) return;
     if (h.word == capital) h.exams.clear();
     if (h.word == lower) h.exams = line->second.exams;
@@ -595,6 +608,17 @@ class Maker {
     return !h.meanings.empty();
   }
 
+  // An s before f begins a syllable only in the Greek "sph" ("atmosphere" ˈætməˌsfɪr); elsewhere
+  // it closes the syllable before ("satisfy" ˈsætəsˌfaɪ, "transfer" trænsˈfɝ).
+  static std::string sOnlyBeginsSphere(const std::string& word, std::string ipa) {
+    if (word.find("sph") != std::string::npos) return ipa;
+    for (const std::string mark : {"ˈ", "ˌ"})
+      for (size_t at = ipa.find(mark + "sf", 1); at != std::string::npos;
+           at = ipa.find(mark + "sf", at + 1))
+        ipa.replace(at, mark.size() + 1, "s" + mark);
+    return ipa;
+  }
+
   // Our own reviewed sounds stand where the open data say a word wrongly.
   void takeReviewedSounds(Headword& h) const {
     auto reviewed = soundOverrides_.find(h.word);
@@ -627,7 +651,7 @@ class Maker {
     }
     if (pos == 'v' && !british.empty() && !american_.stressVaries(word))
       phones = withBritishStress(*phones, british.front());
-    h.phonetics = withStressMarks(*phones);
+    h.phonetics = sOnlyBeginsSphere(word, withStressMarks(*phones));
     // A lower-case homograph's British is another word's where it stresses otherwise: "August"
     // the month is not the adjective ɔːˈɡʌst.
     const bool borrowed = translated != english_.end() && translated->first != h.word;
@@ -975,30 +999,46 @@ class Maker {
         continue;
       }
       std::string english;
-      int lines = 0;
-      // In the order of the Chinese rows ("desert" the noun first), then the other parts used.
-      std::vector<char> order;
-      for (const MeaningRow& row : h.meanings)
-        if (row.pos && std::find(order.begin(), order.end(), row.pos) == order.end())
-          order.push_back(row.pos);
-      for (char pos : h.parts)
-        if (std::find(order.begin(), order.end(), pos) == order.end()) order.push_back(pos);
-      for (char pos : order) {
-        int taken = 0;
-        for (uint32_t offset : wordNet_.senses(h.word, pos)) {
-          if (taken >= 2 || lines >= 4) break;
-          const Synset* synset = wordNet_.synset(pos, offset);
-          if (!isOwnSense(*synset, h.word)) continue;
-          english += (english.empty() ? "" : "\\n") + std::string(posLabel(pos)) + " " +
-                     field(wordtext::plainGloss(synset->definition));
-          ++taken;
-          ++lines;
-        }
-      }
+      for (const auto& [pos, offset] : shownSenses(h))
+        english += (english.empty() ? "" : "\\n") + std::string(posLabel(pos)) + " " +
+                   field(wordtext::plainGloss(wordNet_.synset(pos, offset)->definition));
       if (!english.empty()) en << h.word << '\t' << english << '\n';
       std::string forms = inflections_.formsText(h.word, formParts(h));
       if (!forms.empty()) tr << h.word << '\t' << forms << '\n';
     }
+  }
+
+  using Sense = std::pair<char, uint32_t>;  // part of speech, synset offset
+
+  // The senses the card's English meaning shows, in its order: those of the Chinese rows' parts
+  // of speech first ("desert" the noun), then the other parts used; two a part, four in all.
+  // The synonyms come from these alone, so that none stands for a sense the card does not show.
+  std::vector<Sense> shownSenses(const Headword& h) const {
+    std::vector<char> order;
+    for (const MeaningRow& row : h.meanings)
+      if (row.pos && std::find(order.begin(), order.end(), row.pos) == order.end())
+        order.push_back(row.pos);
+    for (char pos : h.parts)
+      if (std::find(order.begin(), order.end(), pos) == order.end()) order.push_back(pos);
+    // WordNet's sets of the numbers hold "trio", "leash" and "fin" (five dollars) beside "three"
+    // and "five": the number itself shows on the card of a number alone.
+    const bool aNumber =
+        std::any_of(h.meanings.begin(), h.meanings.end(),
+                    [](const MeaningRow& row) { return row.text.rfind("num. ", 0) == 0; });
+    std::vector<Sense> shown;
+    for (char pos : order) {
+      int taken = 0;
+      for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+        if (taken >= 2 || shown.size() >= 4) break;
+        if (!isOwnSense(pos, offset, h.word)) continue;
+        if (!aNumber &&
+            wordNet_.synset(pos, offset)->definition.rfind("the cardinal number", 0) == 0)
+          continue;
+        shown.push_back({pos, offset});
+        ++taken;
+      }
+    }
+    return shown;
   }
 
   // Whether a sense is slang of swearing: more than a third of its words are on our own list
@@ -1010,12 +1050,25 @@ class Maker {
     return swearing > 0 && 3 * static_cast<size_t>(swearing) > synset.words.size();
   }
 
-  // A sense the card's English meaning may show: one of the word's own, and not one it shares
-  // with a swear word we leave out ("screw" beside "fuck").
-  bool isOwnSense(const Synset& synset, const std::string& word) const {
-    return isTheWordsSense(synset, word) &&
-           std::none_of(synset.words.begin(), synset.words.end(),
-                        [&](const std::string& w) { return excluded_.count(lowered(w)) > 0; });
+  // A sense the card may show: one of the word's own and not slang of swearing. A sense it shares
+  // with a word we leave out is shown only when its definition is one a card would hold (not
+  // "hustler" beside "hooker", nor "violate" beside "rape"), and when it is not a swear word's
+  // first sense in the part of speech ("screw" and "fuck" for making love, "flaming" and
+  // "fucking" as a curse): a later one is a plain sense the swear word lends its letters to
+  // ("toil" and the verb "fag", to work hard), and a name's is the common word's ("girl" beside
+  // "missy", "three" beside "trey").
+  bool isOwnSense(char pos, uint32_t offset, const std::string& word) const {
+    const Synset* synset = wordNet_.synset(pos, offset);
+    if (!synset || !isTheWordsSense(*synset, word) || isASwearSense(*synset)) return false;
+    bool sharedWithALeftOutWord = false;
+    for (const std::string& member : synset->words) {
+      const std::string w = lowered(member);
+      if (!excluded_.count(w)) continue;
+      sharedWithALeftOutWord = true;
+      const std::vector<uint32_t>& senses = wordNet_.senses(w, pos);
+      if (unfit_.count(w) && (senses.empty() || senses.front() == offset)) return false;
+    }
+    return !sharedWithALeftOutWord || isFitForACard(synset->definition, unfit_);
   }
 
   // Not a sense WordNet marks offensive, nor a name's where the headword is the common word
@@ -1063,7 +1116,11 @@ class Maker {
       const char pos = h.meanings[m].pos;
       for (uint32_t offset : wordNet_.senses(h.word, pos)) {
         const Synset* synset = wordNet_.synset(pos, offset);
-        if (isMarkedOffensive(wordNet_, *synset, h.word)) continue;
+        // No example of a sense no card would define ("Did you score last night?" of score's
+        // "induce to have sex"), however plain its own words.
+        if (isMarkedOffensive(wordNet_, *synset, h.word) ||
+            !isFitForACard(synset->definition, unfit_))
+          continue;
         std::vector<std::string> otherMembers;
         for (const std::string& w : synset->words)
           if (lowered(w) != h.word) otherMembers.push_back(lowered(w));
@@ -1103,11 +1160,15 @@ class Maker {
     return verb(w) ? 'b' : 0;
   }
 
-  // Related words through WordNet pointers of a given symbol that leave from the word itself.
-  std::vector<std::string> pointed(const Headword& h, const std::string& symbol) const {
+  // Related words through WordNet pointers of a given symbol that leave from the word itself, in
+  // any of its senses or in those of `only`.
+  std::vector<std::string> pointed(const Headword& h, const std::string& symbol,
+                                   const std::vector<Sense>* only = nullptr) const {
     std::vector<std::string> words;
     for (char pos : h.parts)
       for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+        if (only && std::find(only->begin(), only->end(), Sense{pos, offset}) == only->end())
+          continue;
         const Synset* s = wordNet_.synset(pos, offset);
         for (const WordNetPointer& ptr : s->pointers) {
           if (ptr.symbol != symbol) continue;
@@ -1126,6 +1187,21 @@ class Maker {
       if (w != h.word && std::find(unique.begin(), unique.end(), w) == unique.end())
         unique.push_back(w);
     return unique;
+  }
+
+  // Whether a synonym is a word we leave out or keep off other cards, or has a swear word among
+  // its words ("fuck off" and "bugger off" beside "scram").
+  bool holdsALeftOutWord(const std::string& synonym) const {
+    if (excluded_.count(synonym)) return true;
+    size_t from = 0;
+    while (from <= synonym.size()) {
+      size_t end = synonym.find_first_of(" -", from);
+      if (end == std::string::npos) end = synonym.size();
+      const std::string part = synonym.substr(from, end - from);
+      if (unfit_.count(part) || offSynonyms_.count(part)) return true;
+      from = end + 1;
+    }
+    return false;
   }
 
   std::string withMeaning(const std::string& word) const {
@@ -1152,31 +1228,32 @@ class Maker {
     };
     for (const Headword& h : headwords_) {
       if (!h.function) {
-        // Synonyms of the word's own senses ("pi" is not the "PI" of private investigator), none
-        // of them a word we leave out ("fucking" beside "flaming"), nor of a swearing sense.
+        // Synonyms of the senses the card shows ("pi" is not the "PI" of private investigator,
+        // "flaming" no curse), none of them a word we leave out ("fucking"), one we keep off
+        // other cards ("tit" beside "breast") or a letter ("s" for "second").
+        const std::vector<Sense> shown = shownSenses(h);
         std::vector<std::string> synonyms;
+        auto add = [&](const std::string& s) {
+          if (s != h.word && s.size() > 1 && !holdsALeftOutWord(s) &&
+              std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end() &&
+              std::none_of(s.begin(), s.end(),
+                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+            synonyms.push_back(s);
+        };
         for (char pos : h.parts) {
           const size_t senseCount = pos == h.parts.front() ? 2 : 1;
           size_t taken = 0;
-          for (uint32_t offset : wordNet_.senses(h.word, pos)) {
-            if (taken >= senseCount) break;
-            const Synset* synset = wordNet_.synset(pos, offset);
-            if (!isTheWordsSense(*synset, h.word) || isASwearSense(*synset)) continue;
+          for (const auto& [shownPos, offset] : shown) {
+            if (shownPos != pos || taken >= senseCount) continue;
             ++taken;
-            for (const std::string& w : synset->words) {
-              std::string s = spaced(lowered(w));
-              if (s != h.word && !excluded_.count(lowered(w)) &&
-                  std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end() &&
-                  std::none_of(s.begin(), s.end(),
-                               [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-                synonyms.push_back(s);
-            }
+            for (const std::string& w : wordNet_.synset(pos, offset)->words)
+              add(spaced(lowered(w)));
           }
         }
-        for (const std::string& s : pointed(h, "&"))
-          if (std::find(synonyms.begin(), synonyms.end(), s) == synonyms.end())
-            synonyms.push_back(s);
+        for (const std::string& s : pointed(h, "&", &shown)) add(s);
         if (!synonyms.empty()) syn << h.word << '\t' << field(join(synonyms, 6, ", ")) << '\n';
+        // Antonyms of every sense: "come" for go, "night" for day, which the card names though
+        // its English meaning shows other senses first.
         std::vector<std::string> antonyms = pointed(h, "!");
         if (!antonyms.empty()) ant << h.word << '\t' << field(join(antonyms, 4, ", ")) << '\n';
         std::vector<std::string> derived;
@@ -1236,8 +1313,14 @@ class Maker {
       if (chinese.empty() && tags == 0) continue;
       double score = tags * 10.0 + (chinese.empty() ? 0 : 20.0) - rarest / 1000.0;
       if (!chinese.empty()) text += " " + chinese.front().chinese;
+      // A phrase of sex or swearing stands on the card of that word alone: "have sex" on sex's
+      // card, not have's; "sexual abuse" on sexual's, not abuse's.
+      const bool crude = std::any_of(tokens.begin(), tokens.end(), [&](const std::string& t) {
+        return isOfSexOrSwearing(t, unfit_);
+      });
       for (const std::string& t : tokens)
-        if (!functionWords_.count(t)) found[t].push_back({text, score});
+        if (!functionWords_.count(t) && (!crude || isOfSexOrSwearing(t, unfit_)))
+          found[t].push_back({text, score});
     }
     std::unordered_map<std::string, std::vector<std::string>> result;
     for (auto& [word, list] : found) {
@@ -1363,10 +1446,11 @@ class Maker {
   std::map<std::string, std::pair<std::string, std::string>> soundOverrides_;  // US, UK
   WordIdRecord wordIds_;
   std::map<std::string, std::vector<CuratedExample>> chineseExamples_;
-  std::set<std::string> excluded_;  // out of the library, unfit_ among them
-  std::set<std::string> unfit_;     // swearing and slurs: no example uses one
-  std::set<std::string> bookless_;  // in the library, in no book
-  std::set<std::string> unbanded_;  // in the library and its exam books, in no frequency book
+  std::set<std::string> excluded_;     // out of the library, unfit_ among them
+  std::set<std::string> unfit_;        // swearing and slurs: no example uses one
+  std::set<std::string> bookless_;     // in the library, in no book
+  std::set<std::string> unbanded_;     // in the library and its exam books, in no frequency book
+  std::set<std::string> offSynonyms_;  // on no other card's synonyms, unbanded_ among them
   std::vector<Band> bands_;
   int headwordCount_ = 0;
   std::vector<Headword> headwords_;

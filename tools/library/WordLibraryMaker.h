@@ -16,8 +16,8 @@ struct WordLibrarySources {
                          // exchange.txt and names.txt
   std::string curated;   // our own lists: function_words.tsv, meaning_overrides.tsv,
                          // examples_zh.tsv, excluded_words.txt, unfit_words.txt,
-                         // bookless_words.txt, unbanded_words.txt, word_ids.tsv,
-                         // book_bands.tsv, exam_books.tsv, capitalised_words.txt,
+                         // bookless_words.txt, unbanded_words.txt, kept_off_synonyms.txt,
+                         // word_ids.tsv, book_bands.tsv, exam_books.tsv, capitalised_words.txt,
                          // added_words.txt, uncountable_nouns.txt
 };
 
