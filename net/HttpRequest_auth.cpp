@@ -570,7 +570,9 @@ void HttpRequest::retryUsingSuppliedCredentials() {
   performOnWorkingThread([request] {
     plat::LockGuard lock(request->cancelledLock_);
     request->unaskedCredentialTries_ = 0;
-    request->credentialsSuppliedFor_ = request->url_;
+    // An answer to a proxy's question gives the proxy's login: it sends the request's own server
+    // login nowhere it would not go anyway (after a redirect, to another server).
+    if (request->authenticationNeeded_ != 2) request->credentialsSuppliedFor_ = request->url_;
     if (request->request_) {
       request->attemptToApplyCredentialsAndResume();
     } else {

@@ -11,6 +11,7 @@
 #include "tests/support/TempDeviceStore.h"
 
 using namespace nettest;
+using plat::http::Authentication;
 
 namespace {
 
@@ -153,6 +154,47 @@ TEST_F(HttpLoginAcrossHopsTest, AnNtlmLoginRedirectedOnItsServerLogsInAgainWhenA
   EXPECT_EQ(get.finished, 1);
   EXPECT_EQ(text(get->responseData()), "welcome alice GET ");
   EXPECT_EQ(get->url().path(), "/second");
+}
+
+// Answers a proxy's question with the proxy's login, and no other question.
+class ProxyLoginGiver : public Recorder {
+ public:
+  bool respondsTo(HttpDelegateCallback callback) const override {
+    return callback == HttpDelegateCallback::ProxyAuthenticationNeeded;
+  }
+  void proxyAuthenticationNeededForRequest(HttpRequest& request) override {
+    ++asked;
+    request.setProxyUsername("proxy");
+    request.setProxyPassword("secret");
+    request.retryUsingSuppliedCredentials();
+  }
+  int asked = 0;
+};
+
+// A request with bob's login for its server is redirected to another server, and the proxy asks
+// the owner for its own login on the way there: that answer is for the proxy, so bob's login
+// still does not go to the other server when it asks for a login.
+TEST_F(HttpLoginAcrossHopsTest, AProxyLoginGivenAfterARedirectDoesNotSendTheServerLoginOn) {
+  // One proxy before the request's server (port 9) and another (port 10), which asks for a login
+  // and tells what it got. The proxy asks for its login on the way to the other one only.
+  LoopbackHttpServer proxy([](const ServerRequest& r) {
+    if (r.target == "http://127.0.0.1:9/start")
+      return ServerReply::redirect(302, "http://127.0.0.1:10/who");
+    if (r.header("Proxy-Authorization") != Authentication::basicValue("proxy", "secret"))
+      return ServerReply::text("proxy login", 407)
+          .header("Proxy-Authenticate", "Basic realm=\"proxy\"");
+    if (!r.hasHeader("Authorization"))
+      return ServerReply::text("login", 401).header("WWW-Authenticate", "Basic realm=\"there\"");
+    return ServerReply::text("got " + r.header("Authorization"));
+  });
+  ExchangeWith<ProxyLoginGiver> get("http://127.0.0.1:9/start");
+  giveLogin(*get.request, proxy.port(), "", "");
+  get->setUsername("bob");
+  get->setPassword("bob-pw");
+  get.run();
+  EXPECT_EQ(get.asked, 1);
+  EXPECT_EQ(get.failureCode(), kHttpAuthenticationFailure) << text(get->responseData());
+  EXPECT_EQ(get->responseStatusCode(), 401);
 }
 
 }  // namespace
