@@ -566,6 +566,7 @@ class HttpRequest : public plat::Operation {
   bool handshakeHoldsConnection() const;
   void restartConnectionBoundHandshakes() REQUIRES(cancelledLock_);
   bool ownCredentialsGoHere() const REQUIRES(cancelledLock_);
+  bool ownerAnsweredHere() const REQUIRES(cancelledLock_);
   const Url& urlGivingLogin() const REQUIRES(cancelledLock_);
   std::string connectionLogin() const REQUIRES(cancelledLock_);
 

@@ -198,10 +198,11 @@ std::optional<HttpSessionCredentials> HttpRequest::findSessionProxyAuthenticatio
 }
 
 // The user the request names for its server, wherever it is sent: the user of the login it would
-// send here (its URL's, else its main request's, else its own, as findCredentials() takes them),
-// else of the one it would send where it was given; else the first user it names without a
-// password. After a redirect to another server neither its URL's login nor its own is sent there,
-// but they still name their user: no one else's stored login answers for it there.
+// send here (the owner's answer to this server's question, else its URL's, else its main
+// request's, else its own, as findCredentials() takes them), else of the one it would send where
+// it was given; else the first user it names without a password. After a redirect to another
+// server neither its URL's login nor its own is sent there, but they still name their user: no
+// one else's stored login answers for it there.
 storedlogin::Named HttpRequest::namedServerLogin() const {
   using storedlogin::Named;
   const Url& urlLogin = urlGivingLogin();
@@ -210,8 +211,9 @@ storedlogin::Named HttpRequest::namedServerLogin() const {
       mainRequest_ ? Named{mainRequest_->username_, mainRequest_->password_, domain_} : Named{};
   const Named own{username_, password_, domain_};
   const bool urlHere = sameOrigin(urlLogin, url_), ownHere = ownCredentialsGoHere();
-  return storedlogin::firstNamed({urlHere ? fromUrl : Named{}, ownHere ? fromMain : Named{},
-                                  ownHere ? own : Named{}, fromUrl, fromMain, own});
+  return storedlogin::firstNamed({ownerAnsweredHere() ? own : Named{}, urlHere ? fromUrl : Named{},
+                                  ownHere ? fromMain : Named{}, ownHere ? own : Named{}, fromUrl,
+                                  fromMain, own});
 }
 
 // The user the request names for a proxy of `scheme`, as findProxyCredentials() would take its
@@ -275,6 +277,8 @@ HttpRequest::CredentialsPtr HttpRequest::findCredentials() {
   auto take = [&](const std::string& user, const std::string& password) {
     if (!found && !user.empty() && !password.empty()) found = Credentials{user, password, ""};
   };
+  // The owner's answer to this server's question replaces the URL's login it was asked after.
+  if (ownerAnsweredHere()) take(username_, password_);
   const Url& urlLogin = urlGivingLogin();
   if (sameOrigin(urlLogin, url_)) take(urlLogin.user(), urlLogin.password());
   if (ownCredentialsGoHere()) {
@@ -427,6 +431,10 @@ void HttpRequest::addBasicAuthenticationHeaderWithUsername(const std::string& us
 bool HttpRequest::ownCredentialsGoHere() const {
   if (!credentialsSuppliedFor_.isEmpty()) return sameOrigin(credentialsSuppliedFor_, url_);
   return redirectCount_ == 0 || sameOrigin(originalURL_, url_);
+}
+
+bool HttpRequest::ownerAnsweredHere() const {
+  return !credentialsSuppliedFor_.isEmpty() && sameOrigin(credentialsSuppliedFor_, url_);
 }
 
 // The URL whose user info gives the request's URL login here: its own when it names a user; else
