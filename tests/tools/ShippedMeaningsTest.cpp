@@ -94,6 +94,9 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"spinal", "adj. 脊柱的", "脊髓", "针的"},
       {"specialize", "v. 专门从事", "专攻", ""},
       {"facial", "adj. 面部的", "美容", ""},
+      {"mar", "v. 损毁", "瑕疵", "三月"},
+      {"sleigh", "n. 雪橇", "乘雪橇", "雪撬"},
+      {"overturn", "v. 推翻", "倾覆", ""},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);

@@ -67,6 +67,8 @@ TEST_F(ShippedSoundsTest, CommonWordsSoundAsLearnersDictionariesWriteThem) {
       {"steward", {"ˈstuərd", "ˈstjuːəd"}},
       {"satisfy", {"ˈsætəsˌfaɪ", "ˈsætɪsfaɪ"}},
       {"here", {"hɪr", "hɪə"}},
+      {"circulation", {"ˌsɝkjəˈleɪʃən", "ˌsɜːkjʊˈleɪʃən"}},
+      {"yourself", {"jərˈsɛlf", "jɔːˈself"}},
       {"atmosphere", {"ˈætməˌsfɪr", "ˈætməsfɪə"}},
       // British says the vowel of "bath" where the English-Chinese dictionary types the American.
       {"pass", {"pæs", "pɑːs"}},
