@@ -1,5 +1,7 @@
 #include "server/DataFolder.h"
 
+#include <openssl/evp.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -53,8 +55,25 @@ std::string unescaped(const std::string& field) {
   return out;
 }
 
-// A file name for an account: letters, digits, "-" and "_" as they are, every other byte as
-// "%" and two hex digits, so that no name can reach outside the folder.
+// The longest file name the file systems take, and what a file's temporary name adds to it.
+constexpr size_t kLongestFileName = 255;
+constexpr const char* kTemporarySuffix = ".tmp";
+
+std::string hexOf(const unsigned char* bytes, size_t size) {
+  static const char* hex = "0123456789abcdef";
+  std::string out;
+  for (size_t i = 0; i < size; ++i) {
+    out += hex[bytes[i] >> 4];
+    out += hex[bytes[i] & 15];
+  }
+  return out;
+}
+
+// The file name of an account's backup: letters, digits, "-" and "_" as they are, every other
+// byte as "%" and two hex digits, so that no name can reach outside the folder. A name whose file
+// name would not fit (with its temporary name) is named by its SHA-256 after a "~", which the
+// first form never holds: such a file could never be written, so no backup kept before lies
+// under another name.
 std::string fileNameOf(const std::string& account) {
   static const char* hex = "0123456789ABCDEF";
   std::string out;
@@ -66,6 +85,12 @@ std::string fileNameOf(const std::string& account) {
       out += hex[c >> 4];
       out += hex[c & 15];
     }
+    if (out.size() + std::strlen(".dump") + std::strlen(kTemporarySuffix) > kLongestFileName) {
+      unsigned char digest[EVP_MAX_MD_SIZE];
+      unsigned int size = 0;
+      EVP_Digest(account.data(), account.size(), digest, &size, EVP_sha256(), nullptr);
+      return "~" + hexOf(digest, size) + ".dump";
+    }
   }
   return out + ".dump";
 }
@@ -76,7 +101,7 @@ std::string errorText(const std::string& what, const fs::path& path) {
 
 // Replaces the file whole: written beside it, then renamed over it.
 std::string writeFile(const fs::path& path, const std::string& bytes) {
-  const fs::path temporary = path.string() + ".tmp";
+  const fs::path temporary = path.string() + kTemporarySuffix;
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return errorText("cannot write", temporary);
@@ -239,12 +264,21 @@ std::string saveState(const std::string& folderName, State& state) {
   fs::create_directories(folder / "backups", failed);
   if (failed) return "cannot make " + (folder / "backups").string() + ": " + failed.message();
 
-  // Backups first: the accounts file never names a backup that is not there.
-  for (const std::string& name : state.changedDumps) {
+  // Backups first: the accounts file never names a backup that is not there. A backup that cannot
+  // be written goes back to the one the folder keeps, and the rest is written all the same: one
+  // account's file stops neither the others nor the next request.
+  std::string backupError;
+  for (auto& [name, kept] : state.changedDumps) {
     auto found = state.accounts.find(name);
-    const std::string dump = found == state.accounts.end() ? "" : found->second.dump;
-    if (std::string error = writeFile(folder / "backups" / fileNameOf(name), dump); !error.empty())
-      return error;
+    if (found == state.accounts.end()) continue;
+    Account& account = found->second;
+    std::string error = writeFile(folder / "backups" / fileNameOf(name), account.dump);
+    if (error.empty()) continue;
+    if (backupError.empty()) backupError = error;
+    account.dump = std::move(kept.dump);
+    account.lastSynId = kept.lastSynId;
+    account.lastSynTime = kept.lastSynTime;
+    account.lastSynVersion = kept.lastSynVersion;
   }
   state.changedDumps.clear();
 
@@ -281,7 +315,7 @@ std::string saveState(const std::string& folderName, State& state) {
   };
   for (const auto& [name, rows] : tables)
     if (std::string error = writeTable(folder / name, rows); !error.empty()) return error;
-  return "";
+  return backupError;
 }
 
 }  // namespace standin

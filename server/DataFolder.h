@@ -14,7 +14,10 @@
 //   feedback.tsv        account, type, text, system, word-data version, app version
 //   lucky-words.tsv     lesson time, account
 //   counters.tsv        "next_id" and the next id to give out
-//   backups/<account>   the account's backed-up study data as dump text
+//   backups/<account>.dump
+//                       the account's backed-up study data as dump text; in the file name every
+//                       byte of the account name but letters, digits, "-" and "_" is "%" and two
+//                       hex digits, and a name too long for that is "~" and its SHA-256 in hex
 // and, laid there by hand, voices/basic.zip and voices/extended.zip: the voice packs the app
 // downloads.
 // Every file is replaced whole through a temporary file and a rename, so a failed write leaves
@@ -32,7 +35,9 @@ namespace standin {
 std::string loadState(const std::string& folder, State& state);
 
 // Writes the state into `folder` (made when missing), backups only of the accounts named in
-// `state.changedDumps`, which it then clears. "" on success, else what went wrong.
+// `state.changedDumps`, which it then clears. An account whose backup cannot be written gets back
+// the backup the folder keeps, and everything else is written all the same. "" on success, else
+// what went wrong (the first failure).
 std::string saveState(const std::string& folder, State& state);
 
 }  // namespace standin

@@ -125,6 +125,8 @@ Reply registration(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   std::string name = lowercase(call.form["account"]);
   if (name.empty() || call.form["password"].size() != 32) return refuse("账号或密码无效");
+  if (accountNameTooLong(name))
+    return refuse("账号太长，最多" + std::to_string(kLongestAccountName) + "个字符");
   if (call.state.accounts.count(name)) return refuse("该账号已被注册");
   Account& account = call.state.addAccount(name, call.form["password"]);
   account.referredBy = call.form["popularize_id"];
@@ -170,10 +172,7 @@ Reply signIn(Call& call, Account& account) {
 }
 
 Reply clearData(Call& call, Account& account) {
-  account.dump.clear();
-  call.state.changedDumps.insert(account.name);
-  account.lastSynId = 0;
-  account.lastSynTime = 0;
+  call.state.changeBackup(account, "", false);
   return success(call, account, {{"msg", "服务器上的学习数据已清除"}});
 }
 
@@ -188,11 +187,7 @@ std::optional<std::string> uploadedDump(const Call& call) {
   return entries.front().second;
 }
 
-Reply acceptUpload(Call& call, Account& account, const std::string& dump) {
-  account.dump = dump;
-  call.state.changedDumps.insert(account.name);
-  ++account.lastSynId;
-  account.lastSynTime = call.state.clock();
+Reply uploaded(Call& call, Account& account) {
   return success(call, account, {{"msg", "备份成功"}});
 }
 
@@ -203,20 +198,23 @@ Reply synchronizeUp(Call& call, Account& account) {
   }
   auto dump = uploadedDump(call);
   if (!dump) return refuse("备份文件损坏");
-  return acceptUpload(call, account, mergeDump(account.dump, *dump));
+  call.state.changeBackup(account, mergeDump(account.dump, *dump), true);
+  return uploaded(call, account);
 }
 
 Reply synchronizeAllUp(Call& call, Account& account) {
   auto dump = uploadedDump(call);
   if (!dump) return refuse("备份文件损坏");
+  call.state.changeBackup(account, mergeDump("", *dump), true);
   account.lastSynVersion = call.form["v_lexicon"];
-  return acceptUpload(call, account, mergeDump("", *dump));
+  return uploaded(call, account);
 }
 
 Reply synchronizeAllDown(Call& call, Account& account) {
   if (account.lastSynId == 0) return refuse("服务器上没有您的备份数据");
-  std::string path = "/files/" + std::to_string(call.state.nextId++) + "/backup_alldata.zip";
-  call.state.files[path] = zipOneEntry("backup_alldata.scv", account.dump);
+  const std::string path = call.state.archives.publish(
+      account.name, zipOneEntry("backup_alldata.scv", account.dump), call.state.clock());
+  if (path.empty()) return refuse("服务器暂时无法提供备份，请稍后再试");
   return success(call, account, {{"syn_file", call.state.base + path}});
 }
 
@@ -343,7 +341,10 @@ Reply dailyLesson(Call& call) {
 }
 
 Reply luckyWords(Call& call) {
-  call.state.luckyReports.emplace_back(integer(call.form["time"]), call.form["account"]);
+  // Kept for the accounts there are and names that could be one; no other name grows the file.
+  const std::string& name = call.form["account"];
+  if (!accountNameTooLong(name) || call.state.accounts.count(lowercase(name)))
+    call.state.luckyReports.emplace_back(integer(call.form["time"]), name);
   return json(Json::object({{"result", 1}}));
 }
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "server/DataFolder.h"
 
@@ -41,8 +42,8 @@ Reply Service::answer(const Request& request) {
 
 Reply Service::answer(const Request& request, const Form& form) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (auto file = state_->files.find(request.path()); file != state_->files.end())
-    return Reply::file(file->second, "application/zip");
+  if (auto archive = state_->archives.take(request.path(), state_->clock()))
+    return Reply::file(std::move(*archive), "application/zip");
   for (bool extended : {false, true}) {
     if (request.path() == voicePackPath(extended) && voicePackIn(*state_, extended)) {
       std::ifstream in(state_->options.dataFolder + voicePackPath(extended), std::ios::binary);
@@ -56,9 +57,10 @@ Reply Service::answer(const Request& request, const Form& form) {
   if (found == table.end()) return Reply::text("no such script", 404);
   Call call{*state_, form};
   Reply reply = found->second(call);
-  if (!state_->options.dataFolder.empty()) {
-    if (std::string error = saveState(state_->options.dataFolder, *state_); !error.empty())
-      return Reply::text("the server could not keep its data: " + error, 500);
+  if (state_->options.dataFolder.empty()) {
+    state_->changedDumps.clear();  // kept in memory only
+  } else if (std::string error = saveState(state_->options.dataFolder, *state_); !error.empty()) {
+    return Reply::text("the server could not keep its data: " + error, 500);
   }
   return reply;
 }

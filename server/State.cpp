@@ -20,6 +20,25 @@ Account& State::addAccount(const std::string& name, const std::string& passwordM
   return account;
 }
 
+void State::changeBackup(Account& account, std::string dump, bool uploaded) {
+  if (!changedDumps.count(account.name)) {
+    changedDumps[account.name] = {std::move(account.dump), account.lastSynId, account.lastSynTime,
+                                  account.lastSynVersion};
+  }
+  account.dump = std::move(dump);
+  account.lastSynId = uploaded ? account.lastSynId + 1 : 0;
+  account.lastSynTime = uploaded ? clock() : 0;
+}
+
+bool accountNameTooLong(const std::string& name) {
+  // A UTF-8 character has one lead byte and at most three more; other bytes count as they come.
+  if (name.size() > 4 * kLongestAccountName) return true;
+  size_t characters = 0;
+  for (unsigned char byte : name)
+    if ((byte & 0xC0) != 0x80) ++characters;
+  return characters > kLongestAccountName;
+}
+
 std::string voicePackPath(bool extended) {
   return extended ? "/voices/extended.zip" : "/voices/basic.zip";
 }

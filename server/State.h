@@ -16,6 +16,7 @@
 #include "server/Json.h"
 #include "server/Options.h"
 #include "server/Records.h"
+#include "server/SyncArchives.h"
 
 namespace standin {
 
@@ -31,14 +32,24 @@ struct State {
   std::string basicVoices, extVoices;
   std::vector<Feedback> feedback;
   std::vector<std::pair<int64_t, std::string>> luckyReports;  // (time, account)
-  std::map<std::string, std::string> files;                   // served path -> zip bytes
+  SyncArchives archives;  // what sync-down replies name, until fetched
   std::optional<int64_t> now;
   int64_t nextId = 1;
-  std::set<std::string> changedDumps;  // accounts whose backup is not yet in the data folder
+  // Accounts whose backup changed and is not yet in the data folder, each with the backup the
+  // folder still keeps, which a change that cannot be written falls back to.
+  std::map<std::string, KeptBackup> changedDumps;
 
   int64_t clock() const;  // seconds since 1970: `now` once set, else the real clock
   Account& addAccount(const std::string& name, const std::string& passwordMd5);
+  // Gives `account` the backup `dump`, counted as an upload when `uploaded`, else as cleared;
+  // what the data folder keeps of it stays in `changedDumps` until the change is written.
+  void changeBackup(Account& account, std::string dump, bool uploaded);
 };
+
+// The longest account name a registration takes, in characters: room for an e-mail address or a
+// name in Chinese, while every file and line that names the account stays short.
+inline constexpr size_t kLongestAccountName = 64;
+bool accountNameTooLong(const std::string& name);
 
 struct Call {
   State& state;

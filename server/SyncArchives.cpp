@@ -1,0 +1,45 @@
+#include "server/SyncArchives.h"
+
+#include <openssl/rand.h>
+
+#include <utility>
+
+namespace standin {
+
+std::string randomToken() {
+  unsigned char bytes[16];
+  if (RAND_bytes(bytes, sizeof bytes) != 1) return "";
+  static const char* hex = "0123456789abcdef";
+  std::string token;
+  for (unsigned char byte : bytes) {
+    token += hex[byte >> 4];
+    token += hex[byte & 15];
+  }
+  return token;
+}
+
+std::string SyncArchives::publish(const std::string& account, std::string archive, int64_t now) {
+  dropExpired(now);
+  std::erase_if(byPath_, [&](const auto& entry) { return entry.second.account == account; });
+  const std::string token = randomToken();
+  if (token.empty()) return "";
+  // The archive's own name stays last: the app saves the download under it.
+  std::string path = "/files/" + token + "/backup_alldata.zip";
+  byPath_[path] = {account, std::move(archive), now + kKeptSeconds};
+  return path;
+}
+
+std::optional<std::string> SyncArchives::take(const std::string& path, int64_t now) {
+  dropExpired(now);
+  auto found = byPath_.find(path);
+  if (found == byPath_.end()) return std::nullopt;
+  std::string bytes = std::move(found->second.bytes);
+  byPath_.erase(found);
+  return bytes;
+}
+
+void SyncArchives::dropExpired(int64_t now) {
+  std::erase_if(byPath_, [&](const auto& entry) { return now >= entry.second.expires; });
+}
+
+}  // namespace standin
