@@ -1,31 +1,15 @@
 // What the real vocab-standin prints, on its log and in its errors, of what others gave it: a
 // request's hundred-megabyte field is logged as a short line, at a memory cost of a few times the
 // field, and every text from outside (a field, an account name, a path) is cut short and escaped.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "server/Service.h"
+#include "tests/server/StandInProgram.h"
 #include "tests/support/LoopbackListener.h"
-#include "tests/support/TempHome.h"
-
-extern char** environ;
 
 namespace servertest {
 namespace {
-
-constexpr size_t kMiB = 1024 * 1024;
 
 // What a byte the program touches costs in resident memory: ThreadSanitizer keeps four bytes of
 // shadow beside it.
@@ -34,86 +18,6 @@ constexpr size_t kTouchedCost = 5;
 #else
 constexpr size_t kTouchedCost = 1;
 #endif
-
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// The program with `args` after --data FOLDER, its output (both streams) in a file of the test.
-class StandInProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    home_ = testsupport::makeTempDir("vocab-standin-program");
-    folder_ = home_ + "/data";
-  }
-  void TearDown() override {
-    if (pid_ > 0) stop();
-    std::filesystem::remove_all(home_);
-  }
-
-  pid_t spawn(const std::vector<std::string>& args) {
-    std::vector<std::string> command = {VOCAB_STANDIN, "--data", folder_};
-    command.insert(command.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : command) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output().c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-  }
-
-  // Runs the program to its end; its exit status.
-  int runOnce(const std::vector<std::string>& args) {
-    const pid_t pid = spawn(args);
-    int status = 0;
-    if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-  }
-
-  // Starts the server on a free port; its port, or 0 when it did not start.
-  int serve() {
-    std::filesystem::create_directories(folder_);
-    pid_ = spawn({"--port", "0"});
-    const std::string serving = "serving http://127.0.0.1:";
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (printed().find(serving) == std::string::npos) {
-      if (std::chrono::steady_clock::now() > until || ::waitpid(pid_, nullptr, WNOHANG) != 0)
-        return 0;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    const std::string text = printed();
-    port_ = std::stoi(text.substr(text.find(serving) + serving.size()));
-    return port_;
-  }
-  int port() const { return port_; }
-  void stop() {
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
-  // The server's peak resident memory so far, in bytes.
-  size_t peakMemory() const {
-    const std::string status = fileText("/proc/" + std::to_string(pid_) + "/status");
-    const size_t at = status.find("VmHWM:");
-    return at == std::string::npos ? 0 : std::stoul(status.substr(at + 6)) * 1024;
-  }
-
-  std::string output() const { return home_ + "/output.log"; }
-  std::string printed() const { return fileText(output()); }
-
-  std::string home_;
-  std::string folder_;
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
 
 // A login posted as a form of `body`.
 std::string loginPost(const std::string& body) {
