@@ -99,7 +99,9 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
       {"nipple", {"tit"}},
       {"sunny", {"gay"}},
       {"slow", {"retard"}},
-      {"rooster", {"cock"}}};
+      {"rooster", {"cock"}},
+      {"rope", {"roofy", "rophy", "mexican valium"}},
+      {"mar", {"deflower"}}};
   for (const auto& [word, crude] : leftOut)
     for (const std::string& synonym : crude)
       EXPECT_EQ((", " + synonyms(word) + ", ").find(", " + synonym + ", "), std::string::npos)
@@ -108,6 +110,10 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
   EXPECT_NE(english("flaming").find("very intense"), std::string::npos) << english("flaming");
   EXPECT_EQ(english("flaming").find("intensifier"), std::string::npos) << english("flaming");
   EXPECT_NE(english("toil").find("v. work hard"), std::string::npos) << english("toil");
+  // Nor a dealer's name for a drug, nor the number that WordNet's set of three holds beside trio.
+  EXPECT_EQ(english("rope").find("street name"), std::string::npos) << english("rope");
+  EXPECT_EQ(english("trio").find("cardinal number"), std::string::npos) << english("trio");
+  EXPECT_NE(english("three").find("cardinal number"), std::string::npos) << english("three");
   // A sense it shares with a swear word whose definition no card holds stays out.
   EXPECT_EQ(english("hustler").find("prostitute"), std::string::npos) << english("hustler");
   EXPECT_EQ(english("jade").find("adulterer"), std::string::npos) << english("jade");

@@ -97,6 +97,10 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"mar", "v. 损毁", "瑕疵", "三月"},
       {"sleigh", "n. 雪橇", "乘雪橇", "雪撬"},
       {"overturn", "v. 推翻", "倾覆", ""},
+      {"trick", "n. 诡计", "诀窍", "决窍"},
+      {"hustle", "n. 忙碌", "推挤", "心碌"},
+      {"locker", "n. 储物柜", "更衣柜", "抽屉"},
+      {"crow", "n. 乌鸦", "鸡鸣", ""},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);

@@ -1031,8 +1031,12 @@ class Maker {
       for (uint32_t offset : wordNet_.senses(h.word, pos)) {
         if (taken >= 2 || shown.size() >= 4) break;
         if (!isOwnSense(pos, offset, h.word)) continue;
-        if (!aNumber &&
-            wordNet_.synset(pos, offset)->definition.rfind("the cardinal number", 0) == 0)
+        const std::string& definition = wordNet_.synset(pos, offset)->definition;
+        if (!aNumber && definition.rfind("the cardinal number", 0) == 0) continue;
+        // Drug dealers' names for their wares ("rope", "acid", "deck") are no sense a card
+        // teaches, unless they are the word's first ("dope").
+        if (definition.rfind("street name", 0) == 0 &&
+            offset != wordNet_.senses(h.word, pos).front())
           continue;
         shown.push_back({pos, offset});
         ++taken;
