@@ -101,6 +101,10 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"hustle", "n. 忙碌", "推挤", "心碌"},
       {"locker", "n. 储物柜", "更衣柜", "抽屉"},
       {"crow", "n. 乌鸦", "鸡鸣", ""},
+      {"dry", "adj. 干的", "v. 把…弄干", ""},
+      {"bat", "n. 蝙蝠", "v. 用球棒", ""},
+      {"hip", "n. 臀部", "adj. 时髦的", "忧郁"},
+      {"gut", "n. 内脏", "勇气", "剧情"},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);
