@@ -105,6 +105,17 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"bat", "n. 蝙蝠", "v. 用球棒", ""},
       {"hip", "n. 臀部", "adj. 时髦的", "忧郁"},
       {"gut", "n. 内脏", "勇气", "剧情"},
+      // The everyday sense the dictionary's line lacked, and its slips of the hand.
+      {"backup", "n. 备份", "后援", ""},
+      {"customer", "n. 顾客", "客户", ""},
+      {"sustainable", "adj. 可持续的", "维持", "养得起"},
+      {"hardcore", "adj. 铁杆的", "露骨", "性行为"},
+      {"expensive", "adj. 昂贵的", "奢华", "乱化钱"},
+      {"aggressive", "adj. 好斗的", "挑衅", "挑畔"},
+      {"stew", "n. 炖菜", "v. 炖", "妓院"},
+      {"allergy", "n. 过敏", "反感", ""},
+      {"sour", "adj. 酸的", "n. 酸味", ""},
+      {"angler", "n. 垂钓者", "钓鱼的人", "攫取"},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);
