@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/base/OperationQueueImpl.h"
+#include "platform/base/ThreadState.h"
 
 namespace plat {
 namespace {
@@ -57,6 +58,8 @@ void runWorker(std::shared_ptr<OperationQueueImpl> queue, std::shared_ptr<Operat
     runOne(operation);
     workerOperation = nullptr;
     operation.reset();
+    // The worker may linger, and still be waiting as the process exits.
+    threadState::release();
     std::unique_lock lock(queue->mutex);
     if (!workerIdle) {
       // The operation goes on elsewhere (or finished without telling): look for work now.

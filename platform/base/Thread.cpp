@@ -4,6 +4,8 @@
 
 #include <future>
 
+#include "platform/base/ThreadState.h"
+
 namespace plat {
 
 Thread::Thread(std::string name) : name_(std::move(name)) {
@@ -14,6 +16,7 @@ Thread::Thread(std::string name) : name_(std::move(name)) {
     RunLoop& loop = RunLoop::current();
     started.set_value(&loop);
     while (!stopping_.load()) loop.run();
+    threadState::release();
     retiredLoop_ = RunLoop::retireCurrent();
   });
   loop_ = loopReady.get();

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <mutex>
 
+#include "platform/base/ThreadState.h"
+
 namespace plat::stream {
 
 void prepareTransport() {
@@ -13,6 +15,8 @@ void prepareTransport() {
     // TLS writes go through write(2), which would raise SIGPIPE on a closed socket.
     std::signal(SIGPIPE, SIG_IGN);
     OPENSSL_init_ssl(0, nullptr);
+    // A thread of ours that goes idle or ends frees OpenSSL's state of it (its error queue).
+    threadState::addRelease(&OPENSSL_thread_stop);
   });
 }
 

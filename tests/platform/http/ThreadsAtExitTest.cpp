@@ -1,0 +1,46 @@
+// A process that exits while a thread of ours that used OpenSSL still runs loses none of OpenSSL's
+// state of that thread: OpenSSL cleans up at exit and forgets its threads, so a thread that ends
+// afterwards would leave its error queue behind (the leak checker then fails the process). The
+// thread here is an operation queue's worker, which waits a while for more work before it ends;
+// its operation starts the socket layer, as the first request of an application does.
+#include <gtest/gtest.h>
+#include <openssl/err.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/base/OperationQueue.h"
+#include "platform/stream/Transport.h"
+
+namespace {
+
+// Longer than an idle worker waits for more work (two seconds): the worker ends meanwhile.
+void outwaitIdleWorkers() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(2600));
+}
+
+TEST(ThreadsAtExit, AWorkerThatUsedOpenSslAndEndsAsTheProcessExitsLeavesNothingBehind) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Runs after OpenSSL's own clean-up, which is registered later, at its first use below.
+    std::atexit(outwaitIdleWorkers);
+    plat::OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(1);
+    queue.addOperation([] {
+      plat::stream::prepareTransport();
+      ERR_clear_error();  // what every connection does: the thread gets its error queue
+    });
+    queue.waitUntilAllOperationsAreFinished();
+    std::exit(0);  // the leak checker runs last and fails the exit when something leaked
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "the child ended with status " << status << " (see its leak report above)";
+}
+
+}  // namespace
