@@ -10,9 +10,12 @@ JOBS_TARGETS := run run-online test build-test test-tsan bench build-clang fuzz
 cores = $(shell n=$$(nproc); [ "$$n" -le $(MOST_JOBS) ] || n=$(MOST_JOBS); echo $$n)
 digitless = $(subst 0,,$(subst 1,,$(subst 2,,$(subst 3,,$(subst 4,,$(subst 5,,$(subst 6,,$(subst \
   7,,$(subst 8,,$(subst 9,,$(1)))))))))))
-# Only one word of digits reaches the shell, which drops leading zeros and checks the range.
+# Only one word of digits reaches the shell, which drops leading zeros and checks the range; a
+# number of more than four digits is out of it before the shell's test, which cannot read one
+# longer than its integers and would say so.
 jobs_number = $(if $(and $(filter 1,$(words $(1))),$(if $(call digitless,$(1)),,digits)),$(shell \
-  n=$$(expr $(1) + 0 2>/dev/null) && [ "$$n" -ge 1 ] && [ "$$n" -le $(MOST_JOBS) ] && echo $$n))
+  n=$$(expr $(1) + 0 2>/dev/null) && [ $${#n} -le 4 ] && [ "$$n" -ge 1 ] && \
+  [ "$$n" -le $(MOST_JOBS) ] && echo $$n))
 # $(call jobs_count,NAME): the value of the variable NAME as a number of jobs, or a stop naming it.
 jobs_count = $(if $(strip $($(1))),$(or $(call jobs_number,$(strip $($(1)))),$(error $(1) takes \
   a whole number from 1 to $(MOST_JOBS), or nothing for every core; not "$($(1))")),$(cores))
