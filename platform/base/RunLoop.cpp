@@ -117,7 +117,8 @@ struct WakeChannel {
   static constexpr uint32_t kRung = kRungByFutex | kRungByPipe;
   std::atomic<uint32_t> state{kAwake};
   static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
-                std::atomic<uint32_t>::is_always_lock_free, "the state word is the futex word");
+                    std::atomic<uint32_t>::is_always_lock_free,
+                "the state word is the futex word");
   int readFd = -1, writeFd = -1;
 
   // A loop that no other thread could wake would sleep through every perform: refuse to make one.
@@ -210,7 +211,11 @@ struct RunLoop::Impl {
   uint64_t nextSequence = 0;
   std::vector<std::string> modeStack;
   Task beforeWaiting;
+  double busyInterval = 0;  // 0: the observer hears of sleeps only
+  double restedAt = 0;      // clock time the loop last slept or told the observer
   uint64_t handledTotal = 0;
+  // Clock time since which work queued to run at once has been waiting, turn after turn.
+  std::optional<double> dueAtOnceSince;
 
   // Hands a perform over; the loop may be gone once this returns.
   void post(Posted item, bool ring = true) {
@@ -333,6 +338,7 @@ struct RunLoop::Impl {
       if (hasFdSources(mode)) {
         if (int handled = waitForSources(mode, 0)) return handled;
       }
+      restedAt = Clock::current().now();
       Task observer = beforeWaiting;  // it may replace itself
       observer();
       // A timer it scheduled (a frame owed) may fall due before the wait would end.
@@ -341,6 +347,9 @@ struct RunLoop::Impl {
         const int dueMs = static_cast<int>(std::ceil(std::min(seconds, 3600.0) * 1000));
         if (timeoutMs < 0 || dueMs < timeoutMs) timeoutMs = dueMs;
       }
+      const int handled = waitForSources(mode, timeoutMs);
+      restedAt = Clock::current().now();  // the loop slept until now
+      return handled;
     }
     return waitForSources(mode, timeoutMs);
   }
@@ -359,8 +368,8 @@ struct RunLoop::Impl {
     }
     // Announce the sleep, then look again: a perform posted before the announcement was seen is
     // found here, one posted after it writes to the wake descriptor.
-    if (timeoutMs != 0 && (!wake->announce(WakeChannel::kPolling) || hasPerforms(mode) ||
-                           stopRequested.load()))
+    if (timeoutMs != 0 &&
+        (!wake->announce(WakeChannel::kPolling) || hasPerforms(mode) || stopRequested.load()))
       timeoutMs = 0;
     int n = ::poll(fds.data(), fds.size(), timeoutMs);
     int handled = 0;
@@ -399,7 +408,31 @@ struct RunLoop::Impl {
   int pass(const std::string& mode, double until, bool mayWait) {
     const int handled = turn(mode, until, mayWait);
     handledTotal += static_cast<uint64_t>(handled);
+    turnEnded();
+    tellObserverIfBusy();
     return handled;
+  }
+
+  bool hasPerformsDueAtOnce(const std::string* mode) const {
+    return std::any_of(timers.begin(), timers.end(), [&](const auto& timer) {
+      const Timer::State& s = timer->state();
+      return s.isPerform && s.interval == 0 && s.valid && (!mode || anyModeMatches(s.modes, *mode));
+    });
+  }
+
+  // A turn that ends with no work queued to run at once ends the wait for it.
+  void turnEnded() {
+    if (dueAtOnceSince && !hasPerformsDueAtOnce(nullptr)) dueAtOnceSince.reset();
+  }
+
+  // Between turns: a loop that has not slept for the observer's busy interval tells it anyway.
+  void tellObserverIfBusy() {
+    if (!beforeWaiting || busyInterval <= 0) return;
+    const double now = Clock::current().now();
+    if (now - restedAt < busyInterval && now >= restedAt) return;  // a clock set back tells too
+    restedAt = now;
+    Task observer = beforeWaiting;
+    observer();
   }
 
   int turn(const std::string& mode, double until, bool mayWait) {
@@ -559,6 +592,7 @@ void RunLoop::performAfter(double delay, const void* owner, const std::string& k
   state->isPerform = true;
   state->owner = owner;
   state->key = key;
+  if (state->interval == 0 && !impl_->dueAtOnceSince) impl_->dueAtOnceSince = state->fireDate;
   addTimer(std::make_shared<Timer>(std::move(state)), kDefaultRunLoopMode);
 }
 
@@ -602,8 +636,10 @@ void RunLoop::removeFdSource(int id) {
   impl_->fdSources.erase(id);
 }
 
-void RunLoop::setBeforeWaitingObserver(Task observer) {
+void RunLoop::setBeforeWaitingObserver(Task observer, double busyInterval) {
   impl_->beforeWaiting = std::move(observer);
+  impl_->busyInterval = busyInterval;
+  impl_->restedAt = Clock::current().now();
 }
 
 void RunLoop::run() {
@@ -636,10 +672,12 @@ uint64_t RunLoop::handledCount() const {
 }
 
 bool RunLoop::hasPerformsDueAtOnce(const std::string& mode) const {
-  return std::any_of(impl_->timers.begin(), impl_->timers.end(), [&](const auto& timer) {
-    const Timer::State& s = timer->state();
-    return s.isPerform && s.interval == 0 && s.valid && anyModeMatches(s.modes, mode);
-  });
+  return impl_->hasPerformsDueAtOnce(&mode);
+}
+
+std::optional<double> RunLoop::performsDueAtOnceSince(const std::string& mode) const {
+  if (!hasPerformsDueAtOnce(mode)) return std::nullopt;
+  return impl_->dueAtOnceSince;
 }
 
 std::string RunLoop::currentMode() const {
@@ -649,6 +687,7 @@ std::string RunLoop::currentMode() const {
 void RunLoop::discardAllSources() {
   for (const auto& t : impl_->timers) t->invalidate();
   impl_->pruneTimers();
+  impl_->dueAtOnceSince.reset();
   impl_->fdSources.clear();
   std::deque<Posted> dropped;
   {
@@ -665,6 +704,7 @@ void RunLoop::runUntilIdle(const std::string& mode) {
   for (int round = 0; round < 100000; ++round) {
     int work = impl_->runPerforms(mode) + impl_->fireDueTimers(mode);
     impl_->pollSources(mode, 0);
+    impl_->turnEnded();
     if (work == 0 && !impl_->hasWorkDue(mode)) break;
   }
   impl_->modeStack.pop_back();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -106,7 +107,11 @@ class RunLoop {
   // due and none of its descriptors is ready, just before it sleeps. It may post performs (the
   // loop then goes on without sleeping), schedule timers (the sleep ends when they fall due) and
   // change descriptor sources. One per loop; nullptr removes it.
-  void setBeforeWaitingObserver(Task observer);
+  // With a `busyInterval` (seconds of the clock) it also runs between two turns once the loop has
+  // gone that long without sleeping or telling it: a loop that finds work on every turn (work
+  // that queues more work at once, without end) never sleeps, and what waits for the observer
+  // (a window's input and frames) would wait for good.
+  void setBeforeWaitingObserver(Task observer, double busyInterval = 0);
 
   // On the loop's thread: how many performs, timer firings and descriptor callbacks the loop has
   // run so far. A host that draws only after something happened compares it between sleeps.
@@ -115,6 +120,9 @@ class RunLoop {
   // waits for a turn of the loop in `mode`. The step that queued it is then halfway done: a
   // screen that hid its parts until they load again on the next turn, say.
   bool hasPerformsDueAtOnce(const std::string& mode) const;
+  // On the loop's thread: while there is such work, the clock time since which there has been
+  // some at the end of every turn (work that queues more of it keeps that time); else nothing.
+  std::optional<double> performsDueAtOnceSince(const std::string& mode) const;
 
   // Runs in the default mode until stop().
   void run();

@@ -10,19 +10,17 @@
 #include <string>
 
 #include "platform/base/Bundle.h"
-#include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
-#include "platform/host/DesktopURLOpener.h"
 #include "platform/host/DesktopPaste.h"
-#include "platform/host/FramePacing.h"
+#include "platform/host/DesktopURLOpener.h"
+#include "platform/host/FrameDriver.h"
 #include "platform/host/FramePresenter.h"
 #include "platform/host/MemoryPressure.h"
 #include "platform/host/NotificationDelivery.h"
 #include "platform/host/PointerInput.h"
-#include "platform/host/WindowTitle.h"
 #include "platform/host/ReminderHandover.h"
 #include "platform/host/TabletScreen.h"
-#include "platform/view/Animation.h"
+#include "platform/host/WindowTitle.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/Screen.h"
@@ -37,8 +35,6 @@ constexpr double kChoresSeconds = MemoryPressure::kPollSeconds;
 // How much of the display the window may cover, and points the wheel moves per notch.
 constexpr double kDisplayShare = 0.9;
 constexpr double kWheelPoints = 40;
-// How many turns in a row input and frames wait for a step to end (see update).
-constexpr int kMostTurnsHeldBack = 16;
 // A turn of the loop waits for its sources without a time limit.
 constexpr double kForever = 1e300;
 
@@ -56,7 +52,7 @@ class SdlClipboard : public Clipboard {
 
 }  // namespace
 
-struct WindowHost::Impl {
+struct WindowHost::Impl : FrameDriver::Window {
   SDL_Window* window = nullptr;
   std::unique_ptr<FramePresenter> frames;
   std::unique_ptr<WindowTitle> title;
@@ -67,28 +63,22 @@ struct WindowHost::Impl {
     if (!reminders.isHandedOver(notification)) NotificationDelivery::showOnDesktop(notification);
   }};
   MemoryPressure memory;
-  // The main run loop drives the window: input wakes it through the display's connection, and
-  // before it sleeps the window takes the input and draws, when something changed (FramePacing).
-  std::shared_ptr<Timer> frameTimer;  // a frame owed, at the pace's next slot
+  // The main run loop drives the window: input wakes it through the display's connection, and the
+  // driver has the window take the input and draw when something changed.
+  FrameDriver driver{*this};
   std::shared_ptr<Timer> chores;
   std::shared_ptr<Timer> inputPoll;
-  int displaySource = 0;   // the display connection's descriptor source; 0 when none
-  uint64_t ownHandled = 0;  // what the loop ran for the window itself, which changes nothing
-  uint64_t seenOthers = 0;
+  int displaySource = 0;  // the display connection's descriptor source; 0 when none
   bool takingInput = false;
-  int turnsHeldBack = 0;  // turns in a row that found a step halfway done
   bool closeRequested = false;  // the window was closed: the loop ends at its next turn
-  bool changed = true;
-  bool exposed = true;
-  double lastFrame = 0;
 
-  ~Impl() {
+  ~Impl() override {
     memory.stop();
     reminders.detach();
-    for (const auto& timer : {frameTimer, chores, inputPoll})
+    for (const auto& timer : {chores, inputPoll})
       if (timer) timer->invalidate();
     if (displaySource) RunLoop::main().removeFdSource(displaySource);
-    RunLoop::main().setBeforeWaitingObserver(nullptr);
+    driver.stop();
     frames.reset();
     if (window) SDL_DestroyWindow(window);
     SDL_Quit();
@@ -102,10 +92,10 @@ struct WindowHost::Impl {
         {2.0, kDisplayShare * usable.h / screen.height, kDisplayShare * usable.w / screen.width});
     std::string title = Bundle::main().infoValue("CFBundleDisplayName");
     if (title.empty()) title = "vocab";
-    window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                              static_cast<int>(std::lround(screen.width * fit)),
-                              static_cast<int>(std::lround(screen.height * fit)),
-                              SDL_WINDOW_HIDDEN);
+    window =
+        SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         static_cast<int>(std::lround(screen.width * fit)),
+                         static_cast<int>(std::lround(screen.height * fit)), SDL_WINDOW_HIDDEN);
     if (!window) {
       std::fprintf(stderr, "window: %s\n", SDL_GetError());
       return false;
@@ -131,39 +121,30 @@ struct WindowHost::Impl {
   // Starts watching for input and changes; from run(), once the application launched.
   void start() {
     RunLoop& loop = RunLoop::main();
-    loop.setBeforeWaitingObserver([this] { update(true); });
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
       displaySource = loop.addFdSource(ConnectionNumber(info.info.x11.display), kFdReadable,
-                                       [this](int, unsigned) {
-                                         ++ownHandled;
-                                         update(false);
-                                       });
+                                       [this](int, unsigned) { driver.inputWaits(); });
     } else {
       inputPoll = Timer::scheduled(
-          kInputPollSeconds, true,
-          [this](Timer&) {
-            ++ownHandled;
-            update(false);
-          },
-          kCommonModes);
+          kInputPollSeconds, true, [this](Timer&) { driver.inputWaits(); }, kCommonModes);
     }
     chores = Timer::scheduled(
         kChoresSeconds, true,
         [this](Timer&) {
-          ++ownHandled;
-          if (memory.poll()) changed = true;
-          if (notifications.deliverDue() > 0) changed = true;
+          driver.hostSourceRan();
+          if (memory.poll()) driver.setChanged();
+          if (notifications.deliverDue() > 0) driver.setChanged();
           title->update();
         },
         kCommonModes);
-    update(true);
+    driver.start();
   }
 
   // Takes the input the display holds; true when there was some. A handler that waits inside
   // the run loop (an animation finishing) gets its screen drawn but no input meanwhile.
-  bool takeInput() {
+  bool takeInput() override {
     if (takingInput) return false;
     takingInput = true;
     bool any = false;
@@ -177,68 +158,9 @@ struct WindowHost::Impl {
     return any;
   }
 
-  // Before the main run loop sleeps, on input, and when an owed frame falls due. Loops run in
-  // other modes (a request waited for) are left alone, as they leave the screens alone.
-  void update(bool beforeSleep) {
-    const std::string mode = RunLoop::main().currentMode();
-    if (mode != kDefaultRunLoopMode && mode != kTrackingRunLoopMode) return;
-    // Halfway through a step, with work it queued to run at once still waiting for the next turn,
-    // the screen is neither read nor drawn: a card hides its sections until their pages load again
-    // on that turn, and a tap read in between found no button where the learner had seen one.
-    // The step ends first; a chain of such work that never ends holds input back only so long.
-    if (RunLoop::main().hasPerformsDueAtOnce(mode) && turnsHeldBack < kMostTurnsHeldBack) {
-      ++turnsHeldBack;
-      owe(Clock::current().now());
-      return;
-    }
-    turnsHeldBack = 0;
-    if (takeInput()) changed = true;
-    // What the loop ran besides the window's own sources may have changed the picture. The loop
-    // counts a source once it returned, so the count is read only between turns.
-    const uint64_t others = RunLoop::main().handledCount() - ownHandled;
-    if (beforeSleep && others != seenOthers) {
-      seenOthers = others;
-      changed = true;
-    }
-    const bool moving = Animation::runningCount() > 0 ||
-                        Application::shared().isNetworkActivityIndicatorVisible();
-    const double now = Clock::current().now();
-    const FramePacing::Decision decision =
-        FramePacing::decide(changed, moving, exposed, now, lastFrame);
-    if (decision.next == FramePacing::Next::Sleep) return;
-    if (decision.next == FramePacing::Next::DrawAt) {
-      owe(decision.at);
-      return;
-    }
-    paint(now);
-    // Drawing may have read input off the connection into the queue, where the descriptor no
-    // longer shows it: take it now, and draw what it did at the next slot.
-    if (takeInput()) changed = true;
-    if (changed || moving) owe(lastFrame + FramePacing::kFrameSeconds);
-  }
-
-  void paint(double now) {
-    lastFrame = now;
-    changed = false;
+  void present(bool exposed) override {
     frames->present(exposed);
-    exposed = false;
     title->update();
-  }
-
-  // A frame at `at` (clock time), unless one is owed sooner.
-  void owe(double at) {
-    if (frameTimer && frameTimer->isValid()) {
-      if (frameTimer->fireDate() <= at) return;
-      frameTimer->invalidate();
-    }
-    const double delay = std::max(0.0, at - Clock::current().now());
-    frameTimer = Timer::scheduled(
-        delay, false,
-        [this](Timer&) {
-          ++ownHandled;
-          update(false);
-        },
-        kCommonModes);
   }
 
   void handle(const SDL_Event& event) {
@@ -306,7 +228,7 @@ struct WindowHost::Impl {
     frames.reset();  // one renderer per window: the old one goes before the new one is made
     SDL_SetWindowSize(window, h, w);
     frames = std::make_unique<FramePresenter>(window);
-    exposed = true;
+    driver.setExposed();
   }
 
   void handleWindow(Uint8 change) {
@@ -330,7 +252,7 @@ struct WindowHost::Impl {
         break;
       case SDL_WINDOWEVENT_EXPOSED:
       case SDL_WINDOWEVENT_SIZE_CHANGED:
-        exposed = true;
+        driver.setExposed();
         break;
       default:
         break;
@@ -381,7 +303,7 @@ int WindowHost::run(const Value& launchOptions) {
   impl_->reminders.attach();
   app.launch(launchOptions);
   RunLoop::main().runUntilIdle();
-  impl_->exposed = true;
+  impl_->driver.setExposed();
   impl_->start();
   RunLoop& loop = RunLoop::main();
   // One turn at a time, so that a close the loop heard in a nested wait ends it all the same.

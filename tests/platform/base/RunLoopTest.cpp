@@ -112,6 +112,53 @@ TEST_F(RunLoopTest, PerformsDueAtOnceAreKnownUntilTheyRan) {
   EXPECT_FALSE(loop.hasPerformsDueAtOnce(plat::kDefaultRunLoopMode));
 }
 
+// Work queued to run at once by work of the same kind, turn after turn, has waited since the first
+// of it; once a turn ends without any, the next is new.
+TEST_F(RunLoopTest, WorkDueAtOnceThatQueuesMoreKeepsTheTimeItFirstCame) {
+  const std::string mode = plat::kDefaultRunLoopMode;
+  EXPECT_FALSE(loop.performsDueAtOnceSince(mode));
+  const double first = time.now();
+  int links = 3;
+  std::function<void()> link = [&] {
+    if (--links > 0) loop.performAfter(0, nullptr, "link", link);
+  };
+  loop.performAfter(0, nullptr, "link", link);
+  for (int turn = 0; turn < 2; ++turn) {
+    time.clock().advance(0.01);
+    loop.runMode(mode, time.now(), true);
+    ASSERT_TRUE(loop.performsDueAtOnceSince(mode));
+    EXPECT_EQ(*loop.performsDueAtOnceSince(mode), first);
+  }
+  time.clock().advance(0.01);
+  loop.runMode(mode, time.now(), true);
+  EXPECT_FALSE(loop.performsDueAtOnceSince(mode)) << "the chain ended";
+  loop.performAfter(0, nullptr, "next", [] {});
+  EXPECT_EQ(loop.performsDueAtOnceSince(mode), time.now());
+  EXPECT_FALSE(loop.performsDueAtOnceSince(plat::kTrackingRunLoopMode));
+}
+
+// A loop that finds work on every turn never sleeps: an observer given a busy interval is told
+// between turns at that pace of the clock, however the work is queued; one without is never told.
+TEST_F(RunLoopTest, AnObserverWithABusyIntervalIsToldAtItsPaceWhileWorkQueuesWorkAtOnce) {
+  for (const double interval : {0.1, 0.0}) {
+    int told = 0;
+    loop.setBeforeWaitingObserver([&] { ++told; }, interval);
+    bool goOn = true;
+    std::function<void()> step = [&] {
+      if (goOn) loop.performAfter(0, nullptr, "again", step);
+    };
+    loop.perform(step);
+    for (int turn = 0; turn < 1000; ++turn) {
+      time.clock().advance(0.001);
+      loop.runMode(plat::kDefaultRunLoopMode, time.now(), true);
+    }
+    EXPECT_NEAR(told, interval > 0 ? 10 : 0, 1) << interval;
+    goOn = false;
+    loop.setBeforeWaitingObserver(nullptr);
+    loop.runUntilIdle();
+  }
+}
+
 TEST_F(RunLoopTest, PerformsFromTheLoopThreadItself) {
   // A perform posted from a perform runs on a later turn, never inline and never deadlocking.
   loop.perform([&] {
@@ -357,6 +404,23 @@ TEST(RunLoopObserver, ATimerTheObserverSchedulesEndsTheSleep) {
 }
 
 using testsupport::onNewThread;
+
+// A loop that sleeps tells the observer as it goes to sleep, not again at the busy pace when it
+// wakes: an idle window is not woken to look at itself.
+TEST(RunLoopObserver, ASleepingLoopIsNotToldAtTheBusyPace) {
+  RunLoop& loop = RunLoop::current();
+  loop.discardAllSources();
+  int told = 0;
+  loop.setBeforeWaitingObserver([&] { ++told; }, 0.02);
+  auto tick = Timer::scheduled(0.25, true, [](Timer&) {});
+  loop.runMode(plat::kDefaultRunLoopMode, plat::Clock::current().now() + 1.0);
+  EXPECT_GE(told, 4) << "before each of the sleeps";
+  // At the busy pace it would have been told some fifty times; a wake-up the scheduler let wait
+  // longer than the interval may add one.
+  EXPECT_LE(told, 12) << "told while it slept";
+  loop.setBeforeWaitingObserver(nullptr);
+  loop.discardAllSources();
+}
 
 TEST(RunLoopThreads, ALoopThatCouldNotBeWokenIsRefusedAtOnce) {
   for (bool tight : {false, true}) {

@@ -1,0 +1,105 @@
+#include "platform/host/FrameDriver.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/host/FramePacing.h"
+#include "platform/view/Animation.h"
+#include "platform/view/Application.h"
+
+namespace plat {
+
+FrameDriver::FrameDriver(Window& window) : window_(window) {}
+
+FrameDriver::~FrameDriver() {
+  stop();
+}
+
+void FrameDriver::start() {
+  started_ = true;
+  // Between turns: before the loop sleeps, and at the frame pace while it never does.
+  RunLoop::main().setBeforeWaitingObserver([this] { update(true); }, FramePacing::kFrameSeconds);
+  update(true);
+}
+
+void FrameDriver::stop() {
+  if (!started_) return;
+  started_ = false;
+  if (frameTimer_) frameTimer_->invalidate();
+  RunLoop::main().setBeforeWaitingObserver(nullptr);
+}
+
+void FrameDriver::inputWaits() {
+  hostSourceRan();
+  update(false);
+}
+
+// Between turns (before the main run loop sleeps, and at the frame pace while it stays busy), on
+// input, and when an owed frame falls due. Loops run in other modes (a request waited for) are
+// left alone, as they leave the screens alone.
+void FrameDriver::update(bool betweenTurns) {
+  RunLoop& loop = RunLoop::main();
+  const std::string mode = loop.currentMode();
+  if (mode != kDefaultRunLoopMode && mode != kTrackingRunLoopMode) return;
+  const double now = Clock::current().now();
+  // Halfway through a step, with work it queued to run at once still waiting for the next turn,
+  // the screen is neither read nor drawn: a card hides its sections until their pages load again
+  // on that turn, and a tap read in between found no button where the learner had seen one.
+  // The step ends first, but input and frames wait for such work a frame at most: work that
+  // queues more of it without end would otherwise keep the window blank and deaf.
+  const std::optional<double> stepSince = loop.performsDueAtOnceSince(mode);
+  if (stepSince && now >= *stepSince && now - *stepSince < FramePacing::kFrameSeconds) {
+    owe(now);
+    return;
+  }
+  if (window_.takeInput()) changed_ = true;
+  // What the loop ran besides the window's own sources may have changed the picture. The loop
+  // counts a source once it returned, so the count is read only between turns.
+  const uint64_t others = loop.handledCount() - ownHandled_;
+  if (betweenTurns && others != seenOthers_) {
+    seenOthers_ = others;
+    changed_ = true;
+  }
+  const bool moving =
+      Animation::runningCount() > 0 || Application::shared().isNetworkActivityIndicatorVisible();
+  const FramePacing::Decision decision =
+      FramePacing::decide(changed_, moving, exposed_, now, lastFrame_);
+  if (decision.next == FramePacing::Next::Sleep) return;
+  if (decision.next == FramePacing::Next::DrawAt) {
+    owe(decision.at);
+    return;
+  }
+  paint(now);
+  // Drawing may have read input off the connection into the queue, where the descriptor no
+  // longer shows it: take it now, and draw what it did at the next slot.
+  if (window_.takeInput()) changed_ = true;
+  if (changed_ || moving) owe(lastFrame_ + FramePacing::kFrameSeconds);
+}
+
+void FrameDriver::paint(double now) {
+  lastFrame_ = now;
+  changed_ = false;
+  const bool exposed = exposed_;
+  exposed_ = false;
+  window_.present(exposed);
+}
+
+// A frame at `at` (clock time), unless one is owed sooner.
+void FrameDriver::owe(double at) {
+  if (frameTimer_ && frameTimer_->isValid()) {
+    if (frameTimer_->fireDate() <= at) return;
+    frameTimer_->invalidate();
+  }
+  const double delay = std::max(0.0, at - Clock::current().now());
+  frameTimer_ = Timer::scheduled(
+      delay, false,
+      [this](Timer&) {
+        hostSourceRan();
+        update(false);
+      },
+      kCommonModes);
+}
+
+}  // namespace plat

@@ -1,0 +1,156 @@
+// The window host under Xvfb, its application queuing work at once without end (as a delayed
+// perform of no delay or as a perform): the window still shows what a timer changed, takes a tap
+// and shows what it did, and closes. Before, the loop that never slept never read input or drew.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "platform/base/RunLoop.h"
+#include "platform/host/WindowHost.h"
+#include "platform/view/Button.h"
+#include "platform/view/Screen.h"
+#include "platform/view/ViewController.h"
+#include "platform/view/Window.h"
+#include "tests/app/XvfbDesktop.h"
+
+namespace apptest {
+namespace {
+
+// How the child ended when the window was not closed.
+constexpr int kNoWindow = 5, kIdled = 3;
+constexpr const char* kWindowClass = "busywindow";
+
+enum class Chain { DelayedPerforms, Performs };
+
+// One screen-wide button, blue at launch; a timer turns it red once the work that never ends has
+// begun, a tap turns it green.
+class BusyApp : public plat::ApplicationDelegate {
+ public:
+  explicit BusyApp(Chain chain) : chain_(chain) {}
+
+  bool didFinishLaunching(plat::Application&, const plat::Value&) override {
+    window_ = std::make_shared<plat::Window>();
+    root_ = std::make_shared<plat::ViewController>();
+    auto button = plat::Button::create(plat::ButtonType::Custom, plat::Screen::main().bounds());
+    button->setBackgroundColor(plat::Color::rgb(0, 0, 1));
+    button->addTarget(
+        this, "tap",
+        [](plat::Control& control) { control.setBackgroundColor(plat::Color::rgb(0, 1, 0)); },
+        plat::kTouchUpInside);
+    root_->view()->addSubview(button);
+    window_->setRootViewController(root_);
+    window_->makeKeyAndVisible();
+    step_ = [this] {
+      if (chain_ == Chain::DelayedPerforms) {
+        plat::RunLoop::main().performAfter(0, this, "again", step_);
+      } else {
+        plat::RunLoop::main().perform(step_);
+      }
+    };
+    begin_ = plat::Timer::scheduled(0.3, false, [this](plat::Timer&) { step_(); });
+    turnRed_ = plat::Timer::scheduled(1.0, false, [button](plat::Timer&) {
+      button->setBackgroundColor(plat::Color::rgb(1, 0, 0));
+    });
+    watchdog_ = plat::Timer::scheduled(XvfbDesktop::kPatience * 3, false,
+                                       [](plat::Timer&) { _exit(kIdled); });
+    return true;
+  }
+
+ private:
+  Chain chain_;
+  std::shared_ptr<plat::Window> window_;
+  std::shared_ptr<plat::ViewController> root_;
+  std::function<void()> step_;
+  std::shared_ptr<plat::Timer> begin_, turnRed_, watchdog_;
+};
+
+bool red(unsigned c) {
+  return (c >> 16) > 200 && ((c >> 8) & 0xff) < 60 && (c & 0xff) < 60;
+}
+bool green(unsigned c) {
+  return ((c >> 8) & 0xff) > 200 && (c >> 16) < 60 && (c & 0xff) < 60;
+}
+
+class BusyWindow : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (child_ > 0) {
+      kill(child_, SIGKILL);
+      waitpid(child_, nullptr, 0);
+    }
+  }
+
+  // The window host of a BusyApp in a child on the test's display; it leaves with _exit, past the
+  // leak checker (SDL's libraries keep data it cannot trace).
+  void start(Chain chain) {
+    ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
+    child_ = fork();
+    ASSERT_GE(child_, 0);
+    if (child_ == 0) {
+      setenv("DISPLAY", desktop_.display().c_str(), 1);
+      unsetenv("WAYLAND_DISPLAY");
+      setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
+      plat::WindowHost host(std::make_shared<BusyApp>(chain));
+      if (!host.open()) _exit(kNoWindow);
+      _exit(host.run());
+    }
+    window_ = desktop_.waitForWindow(kWindowClass, XvfbDesktop::kPatience,
+                                     [this] { return waitpid(child_, nullptr, WNOHANG) != 0; });
+    ASSERT_FALSE(window_.empty()) << "no window";
+    frame_ = desktop_.geometry(window_);
+    ASSERT_GT(frame_.width, 0);
+  }
+  // The window's middle shows a colour `pick` takes.
+  bool shows(const std::function<bool(unsigned)>& pick) const {
+    const int x = static_cast<int>(frame_.midX()), y = static_cast<int>(frame_.midY());
+    return desktop_
+        .shotWhen(
+            [&](const ScreenShot& shot) { return shot.share(x - 20, y - 20, 40, 40, pick) > 0.95; })
+        .has_value();
+  }
+  // How the child ended, waiting for it at most the patience of a step.
+  int end() {
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(XvfbDesktop::kPatience);
+    int status = 0;
+    while (waitpid(child_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > until) return kIdled;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    child_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  // What a timer did shows, a tap is taken and what it did shows, and a close ends the program.
+  void expectDrawingAndTakingTaps(Chain chain) {
+    ASSERT_NO_FATAL_FAILURE(start(chain));
+    ASSERT_TRUE(shows(red)) << "what the timer did never showed";
+    desktop_.click(window_, static_cast<int>(frame_.width / 2),
+                   static_cast<int>(frame_.height / 2));
+    ASSERT_TRUE(shows(green)) << "the tap was not taken, or what it did never showed";
+    ASSERT_TRUE(desktop_.closeWindow(window_));
+    EXPECT_EQ(end(), 0) << "the close did not end the program";
+  }
+
+  XvfbDesktop desktop_;
+  pid_t child_ = -1;
+  std::string window_;
+  plat::Rect frame_;
+};
+
+TEST_F(BusyWindow, DelayedPerformsOfNoDelayWithoutEndLeaveTheWindowDrawingAndTakingTaps) {
+  expectDrawingAndTakingTaps(Chain::DelayedPerforms);
+}
+
+TEST_F(BusyWindow, PerformsWithoutEndLeaveTheWindowDrawingAndTakingTaps) {
+  expectDrawingAndTakingTaps(Chain::Performs);
+}
+
+}  // namespace
+}  // namespace apptest
