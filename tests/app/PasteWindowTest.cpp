@@ -2,7 +2,7 @@
 // and Shift+Insert paste the clipboard, a middle click the primary selection (each put there
 // with xclip). What was pasted is in the store a moment later without the program closing, so
 // a kill keeps it. Left alone, the window draws nothing and takes next to no processor time.
-// Extracting with the keyboard up and coming back leaves the page as it was.
+// Extracting with the keyboard up and coming back leaves the page at rest as it stood before.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -114,8 +114,7 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
   const std::string window = this->window();
   tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
-  // The text page come to rest: its tab alone white, and its three buttons each in its place (a
-  // picture of the page still coming in is the reference the page is later compared with).
+  // The text page come to rest: its tab alone white, and its three buttons each in its place.
   const PhoneWindow::Look textPageLook = [&](const ScreenShot& s) {
     return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
            phone_->brightShare(s, kBooksPageButtonBox) < 0.05 &&
@@ -125,7 +124,6 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
            phone_->tabSelected(kBooksTab)(s);
   };
   tap(kTextPageButton, "the text page", textPageLook);
-  const std::optional<ScreenShot> textPage = screen_;
   tap(kTextArea, "the text area, which starts editing", phone_->keyboardUp());
 
   select("clipboard", "Pasted with Ctrl+V.");
@@ -155,11 +153,11 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
                !phone_->dimmed()(s);
       });
   phone_->write(*screen_, "paste_extracted_words.png");
-  // Back on the text page, the strip and the buttons stand where they stood before the editing.
-  tap(kBackButton, "the text page as it was before the editing", [&](const ScreenShot& s) {
-    return phone_->sameAs(*textPage, {0, 20, 320, 40})(s) &&
-           phone_->sameAs(*textPage, {0, 470, 320, 45})(s);
-  });
+  // Back on the text page, the keyboard down, the strip and the buttons stand where they stood
+  // before the editing. The page's look says so, not a picture of it: one taken the moment it
+  // first showed that look may catch it still sliding in, a few points off where it rests.
+  tap(kBackButton, "the text page as it was before the editing",
+      [&](const ScreenShot& s) { return textPageLook(s) && !phone_->keyboardUp()(s); });
   phone_->write(*screen_, "paste_text_page_again.png");
 
   program_.reset();  // killed, not closed
