@@ -202,7 +202,7 @@ TEST(BritishFromAmerican, MadeFromTheAmericanOnlyWhereTheSoundsMapOneToOne) {
 
 char verbEnding(const std::string& word) {
   if (word == "chased" || word == "ran" || word == "lived" || word == "had" || word == "gave" ||
-      word == "used")
+      word == "used" || word == "appointed")
     return 'p';
   if (word == "serves" || word == "elaborates" || word == "gowns" || word == "surveys" ||
       word == "outlines")
@@ -215,14 +215,16 @@ TEST(ExampleSentences, OnlyWholeSentencesReachACard) {
   for (const char* sentence :
        {"the dog chased the rabbit", "The tree stump serves as a table.", "we had to live frugally",
         "He ran home.", "the bee elaborates honey", "Did he go to the party?", "I buy food wholesale",
-        "this serves no purpose", "I'm virtually broke"})
+        "this serves no purpose", "I'm virtually broke", "Yes, I will.",
+        "The manager appointed a new clerk."})
     EXPECT_TRUE(tools::isWholeSentence(sentence, verbEnding)) << sentence;
   for (const char* fragment :
        {"visual powers", "at the expense of", "lunar surface", "a lost child",
         "A sewer of fine gowns.", "demographic surveys", "chip the glass", "maintain a record",
         "\"to be or not to be\" - Shakespeare", "the broad outlines of the plan",
         "gave us a broad hint that it was time to leave", "had an unhappy time at school",
-        "European emigres, who notoriously used to repair to the British Museum"})
+        "European emigres, who notoriously used to repair to the British Museum",
+        "An ambassador of good will.", "A beautifully appointed house."})
     EXPECT_FALSE(tools::isWholeSentence(fragment, verbEnding)) << fragment;
 }
 

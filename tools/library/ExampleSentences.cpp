@@ -107,6 +107,11 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
     const std::string before = i > 0 ? words[i - 1] : "";
     if (isOneOf(w, subjectContractions())) return true;  // "I'm late"
     if (isOneOf(w, auxiliaries())) {
+      // "An ambassador of good will.", "Little rain fell in May.": a modal that ends the text is
+      // one only after its subject ("Yes, I will."); otherwise it is a noun.
+      static const std::set<std::string> modalNouns = {"will", "may", "can", "must", "shall"};
+      if (i + 1 == words.size() && isOneOf(w, modalNouns) && !isOneOf(before, subjectPronouns()))
+        continue;
       // "Did he go?" asks; "Had an unhappy time at school" has lost its subject.
       if (i > 0) return true;
       if (text.find('?') != std::string::npos &&
@@ -119,7 +124,12 @@ bool isWholeSentence(const std::string& text, const VerbEnding& verbEnding) {
     // A sentence that begins with a verb's past or third person has lost its subject ("gave us
     // a broad hint").
     if (i == 0 && (verbEnding(w) == 'p' || verbEnding(w) == 's')) return false;
-    const char ending = afterSubject ? verbEnding(w) : 0;
+    // "A beautifully appointed house.": an article, an adverb, a past and a noun or two make
+    // no sentence.
+    const bool describesANoun = i == 2 && words.size() <= 5 && before.size() > 5 &&
+                                before.compare(before.size() - 2, 2, "ly") == 0 &&
+                                before != "family" && isOneOf(words[0], determiners());
+    const char ending = afterSubject && !describesANoun ? verbEnding(w) : 0;
     // "I buy", "they split": a plain verb after a plural pronoun.
     if (ending == 'b' && isOneOf(before, pluralPronouns())) return true;
     if (ending == 'p') return true;
