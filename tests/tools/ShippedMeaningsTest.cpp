@@ -116,6 +116,8 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"allergy", "n. 过敏", "反感", ""},
       {"sour", "adj. 酸的", "n. 酸味", ""},
       {"angler", "n. 垂钓者", "钓鱼的人", "攫取"},
+      {"time", "n. 时间", "时候", "时侯"},
+      {"cloak", "n. 斗篷", "掩护", "斗蓬"},
   };
   for (const auto& c : cases) {
     const std::string all = meanings(c.word);

@@ -294,6 +294,18 @@ TEST_F(WordSourcesTest, AReviewedSoundStandsInPlaceOfTheOpenDatas) {
   EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
 }
 
+// A slip of the dictionary's hand on our own list is mended in every sense that holds it, and a
+// sense it makes twice stands once.
+TEST_F(WordSourcesTest, TheDictionarysSlipsOfTheHandAreMendedWhereverTheyStand) {
+  testsupport::writeTextFile(folder_ + "/curated/chinese_slips.tsv", "树木\t林木\n小孩\t孩子\n");
+  tools::makeWordLibrary(sources(), output());
+  const std::string meanings = read("meanings_ch.tsv");
+  EXPECT_NE(meanings.find("tree\t1\tn. 树；林木\n"), std::string::npos) << meanings;
+  EXPECT_NE(meanings.find("child\t1\tn. 孩子\n"), std::string::npos) << meanings;
+  testsupport::writeTextFile(folder_ + "/curated/chinese_slips.tsv", "孩子\t孩子\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
+}
+
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
   EXPECT_EQ(counts.words, 9);

@@ -158,6 +158,7 @@ class Maker {
     // English-Chinese one alone.
     chinese_ = ChineseMeanings::load(plat::files::join(sources.wordData, "cedict.txt"), excluded_);
     english_ = loadEnglishChinese(plat::files::join(sources.wordData, "ecdict.txt"), kNoSenseLimit);
+    mendChineseSlips();
     names_ = loadWordSet(plat::files::join(sources.wordData, "names.txt"));
   }
 
@@ -289,6 +290,30 @@ class Maker {
       if (!words.insert(r.fields[0]).second) throw list.error(r, "listed twice");
     }
     return words;
+  }
+
+  // The dictionary's slips of the hand ("决窍" for 诀窍, "时侯" for 时候), from our own reviewed
+  // list, mended in every sense that holds one.
+  void mendChineseSlips() {
+    TsvFile slips = TsvFile::read(curated("chinese_slips.tsv"), true);
+    slips.expectFields(2, 2);
+    for (const TsvRecord& r : slips.records())
+      if (r.fields[0].empty() || r.fields[0] == r.fields[1])
+        throw slips.error(r, "expected a slip and the word it stands for");
+    for (auto& [word, translated] : english_)
+      for (TranslatedPart& part : translated.parts) {
+        std::vector<std::string> mended;
+        for (std::string sense : part.senses) {
+          for (const TsvRecord& r : slips.records())
+            for (size_t at = sense.find(r.fields[0]); at != std::string::npos;
+                 at = sense.find(r.fields[0], at + r.fields[1].size()))
+              sense.replace(at, r.fields[0].size(), r.fields[1]);
+          // "侍侯" mended may stand twice in a line that had "侍候" too.
+          if (std::find(mended.begin(), mended.end(), sense) == mended.end())
+            mended.push_back(sense);
+        }
+        part.senses = std::move(mended);
+      }
   }
 
   // WordNet knows no function word, so their English meanings are our own: each under one of the
