@@ -5,6 +5,7 @@
 #include <set>
 
 #include "extract/ExtractWord.h"
+#include "platform/base/Charset.h"
 #include "platform/base/Files.h"
 #include "store/CallDB.h"
 #include "store/WordText.h"
@@ -156,6 +157,24 @@ TEST_F(ShippedLibraryTest, PhrasesAndExamplesOfCrudeSensesStayOffPlainCards) {
   EXPECT_EQ(phrases("oral").find("oral sex"), std::string::npos) << phrases("oral");
   EXPECT_NE(phrases("sex").find("sex drive"), std::string::npos) << phrases("sex");
   EXPECT_NE(phrases("gun").find("machine gun"), std::string::npos) << phrases("gun");
+  // A phrase's Chinese is written in the characters of everyday writing (GB 2312): "dust storm"
+  // stands without 塕埲.
+  EXPECT_NE(phrases("dust").find("dust storm"), std::string::npos) << phrases("dust");
+  EXPECT_EQ(phrases("dust").find("塕埲"), std::string::npos) << phrases("dust");
+  const Value lists = CallDB::callDB()->sql_select(
+      "select wl.wl_tWord, wl.wl_uWordID, wp.wp_tRelatedWords from Words_Phrases as wp, "
+      "Words_Library as wl where wp.f_wl_uWordID = wl.wl_uWordID",
+      "sNs", "", Value());
+  ASSERT_GT(lists.size(), 1000u);
+  for (size_t i = 0; i < lists.size(); ++i) {
+    const std::string text = WordText::rekey(lists.at(i).at(2).asString(),
+                                             static_cast<int>(lists.at(i).at(1).asInt()));
+    std::string chinese;
+    for (unsigned char c : text)
+      if (c >= 0x80) chinese += static_cast<char>(c);
+    EXPECT_TRUE(plat::charset::fromUtf8(chinese, "GB2312")) << lists.at(i).at(0).asString() << ": "
+                                                            << text;
+  }
   const Value rows = CallDB::callDB()->sql_select(
       "select we.we_tSentence, wl.wl_uWordID, wl.wl_tWord from Words_Example as we, "
       "Words_Meaning_Ch as wmc, Words_Library as wl where we.f_wmc_uMeaingID = "

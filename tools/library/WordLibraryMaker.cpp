@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/base/Charset.h"
 #include "platform/base/Files.h"
 #include "tools/TsvFile.h"
 #include "tools/WordIdRecord.h"
@@ -1337,11 +1338,17 @@ class Maker {
           if (!pos) pos = p;
         }
       std::string text = spaced(lemma);
-      std::vector<ChineseCandidate> chinese = chinese_.lookup(text, pos, 1, true);
+      std::vector<ChineseCandidate> chinese = chinese_.lookup(text, pos, 3, true);
       // A phrase nobody met in the tagged texts and the dictionary does not know is left out.
       if (chinese.empty() && tags == 0) continue;
       double score = tags * 10.0 + (chinese.empty() ? 0 : 20.0) - rarest / 1000.0;
-      if (!chinese.empty()) text += " " + chinese.front().chinese;
+      // Its Chinese in the characters of everyday writing, those of GB 2312: "dust storm" is no
+      // 塕埲, "mountain peak" no 厜; a phrase whose words have none stands in English alone.
+      for (const ChineseCandidate& candidate : chinese)
+        if (plat::charset::fromUtf8(candidate.chinese, "GB2312")) {
+          text += " " + candidate.chinese;
+          break;
+        }
       // A phrase of sex or swearing stands on the card of that word alone: "have sex" on sex's
       // card, not have's; "sexual abuse" on sexual's, not abuse's.
       const bool crude = std::any_of(tokens.begin(), tokens.end(), [&](const std::string& t) {
