@@ -69,6 +69,9 @@ TEST_F(ShippedSoundsTest, CommonWordsSoundAsLearnersDictionariesWriteThem) {
       {"here", {"hɪr", "hɪə"}},
       {"circulation", {"ˌsɝkjəˈleɪʃən", "ˌsɜːkjʊˈleɪʃən"}},
       {"yourself", {"jərˈsɛlf", "jɔːˈself"}},
+      // An abbreviation sounds as the word it is read as, not as another word it stands for.
+      {"Dr", {"ˈdɑktər", "ˈdɒktə"}},
+      {"vs", {"ˈvɝsəs", "ˈvɜːsəs"}},
       {"atmosphere", {"ˈætməˌsfɪr", "ˈætməsfɪə"}},
       // British says the vowel of "bath" where the English-Chinese dictionary types the American.
       {"pass", {"pæs", "pɑːs"}},
