@@ -115,6 +115,18 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
   EXPECT_EQ(english("rope").find("street name"), std::string::npos) << english("rope");
   EXPECT_EQ(english("trio").find("cardinal number"), std::string::npos) << english("trio");
   EXPECT_NE(english("three").find("cardinal number"), std::string::npos) << english("three");
+  // Where WordNet leads with a sense a learner rarely meets, our own list puts the everyday one
+  // first: fig the fruit, not the figure of a book; chopper the helicopter, not a bouncing ball.
+  const std::map<std::string, std::string> first = {
+      {"fig", "n. fleshy sweet pear-shaped"},
+      {"chopper", "n. an aircraft without wings"},
+      {"medic", "n. a medical practitioner"},
+      {"midterm", "n. an examination"},
+      {"turtle", "n. any of various aquatic and land reptiles"},
+      {"dive", "n. a headlong plunge into water"}};
+  for (const auto& [word, start] : first)
+    EXPECT_EQ(english(word).rfind(start, 0), 0u) << word << ": " << english(word);
+  EXPECT_NE(synonyms("chopper").find("helicopter"), std::string::npos) << synonyms("chopper");
   // A sense it shares with a swear word whose definition no card holds stays out.
   EXPECT_EQ(english("hustler").find("prostitute"), std::string::npos) << english("hustler");
   EXPECT_EQ(english("jade").find("adulterer"), std::string::npos) << english("jade");

@@ -111,6 +111,7 @@ void writeCuratedExtract(const std::string& folder) {
   write("unbanded_words.txt", "");
   write("kept_off_synonyms.txt", "");
   write("chinese_slips.tsv", "");
+  write("english_first.tsv", "");
   write("word_ids.tsv", "1\thappy\n");
   write("book_bands.tsv", "1\t基础词汇\t101\t1\t4\t2\n4\t常用词频\t800\t1\t6\t3\n");
   write("exam_books.tsv", "5\t中考词汇\tzk\t501\t2\n7\t四级词汇\tcet4\t701\t500\n");

@@ -306,6 +306,12 @@ TEST_F(WordSourcesTest, TheDictionarysSlipsOfTheHandAreMendedWhereverTheyStand) 
   EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
 }
 
+// A sense our own list puts first must be one of its word's: a slip stops the build.
+TEST_F(WordSourcesTest, ASenseListedToComeFirstMustBeTheWords) {
+  testsupport::writeTextFile(folder_ + "/curated/english_first.tsv", "water\tno such sense\n");
+  EXPECT_THROW(tools::makeWordLibrary(sources(), output()), tools::BuildError);
+}
+
 TEST_F(WordSourcesTest, MakesHeadwordsInOrderOfFrequencyAndBooksByRank) {
   tools::WordLibraryCounts counts = tools::makeWordLibrary(sources(), output());
   EXPECT_EQ(counts.words, 9);

@@ -164,6 +164,7 @@ class Maker {
   }
 
   WordLibraryCounts run() {
+    checkEnglishFirst();
     chooseHeadwords();
     // Written aside and moved into place whole, so that a failed run leaves no folder that
     // looks up to date.
@@ -252,6 +253,9 @@ class Maker {
     bookless.expectFields(1, 1);
     for (const TsvRecord& r : bookless.records()) bookless_.insert(r.fields[0]);
     unbanded_ = readWordList(curated("unbanded_words.txt"));
+    TsvFile first = TsvFile::read(curated("english_first.tsv"), true);
+    first.expectFields(2, 2);
+    for (const TsvRecord& r : first.records()) englishFirst_[r.fields[0]].push_back(r.fields[1]);
     offSynonyms_ = readWordList(curated("kept_off_synonyms.txt"));
     offSynonyms_.insert(unbanded_.begin(), unbanded_.end());
     TsvFile unfit = TsvFile::read(curated("unfit_words.txt"), true);
@@ -1054,7 +1058,7 @@ class Maker {
     std::vector<Sense> shown;
     for (char pos : order) {
       int taken = 0;
-      for (uint32_t offset : wordNet_.senses(h.word, pos)) {
+      for (uint32_t offset : sensesInCardOrder(h.word, pos)) {
         if (taken >= 2 || shown.size() >= 4) break;
         if (!isOwnSense(pos, offset, h.word)) continue;
         const std::string& definition = wordNet_.synset(pos, offset)->definition;
@@ -1069,6 +1073,42 @@ class Maker {
       }
     }
     return shown;
+  }
+
+  // A word's senses in WordNet's order, but those our own list puts first ahead of the others,
+  // in its order: WordNet leads with a sense a learner rarely meets where its tagged texts met
+  // none (fig the figure of a book, medic a herb, chopper a ball that bounces).
+  std::vector<uint32_t> sensesInCardOrder(const std::string& word, char pos) const {
+    std::vector<uint32_t> senses = wordNet_.senses(word, pos);
+    auto first = englishFirst_.find(word);
+    if (first == englishFirst_.end()) return senses;
+    std::vector<uint32_t> ordered;
+    for (const std::string& start : first->second)
+      for (uint32_t offset : senses)
+        if (wordtext::plainGloss(wordNet_.synset(pos, offset)->definition).rfind(start, 0) == 0 &&
+            std::find(ordered.begin(), ordered.end(), offset) == ordered.end())
+          ordered.push_back(offset);
+    for (uint32_t offset : senses)
+      if (std::find(ordered.begin(), ordered.end(), offset) == ordered.end())
+        ordered.push_back(offset);
+    return ordered;
+  }
+
+  // Every sense our own list puts first is one of its word's, so that a slip in the list or a
+  // new WordNet stops the build rather than being ignored.
+  void checkEnglishFirst() const {
+    for (const auto& [word, starts] : englishFirst_)
+      for (const std::string& start : starts) {
+        bool found = false;
+        for (char pos : kWordNetPos)
+          for (uint32_t offset : wordNet_.senses(word, pos))
+            found =
+                found ||
+                wordtext::plainGloss(wordNet_.synset(pos, offset)->definition).rfind(start, 0) == 0;
+        if (!found)
+          throw BuildError(curated("english_first.tsv") + ": no sense of \"" + word +
+                           "\" begins \"" + start + "\"");
+      }
   }
 
   // Whether a sense is slang of swearing: more than a third of its words are on our own list
@@ -1486,6 +1526,7 @@ class Maker {
   std::set<std::string> unfit_;        // swearing and slurs: no example uses one
   std::set<std::string> bookless_;     // in the library, in no book
   std::set<std::string> unbanded_;     // in the library and its exam books, in no frequency book
+  std::map<std::string, std::vector<std::string>> englishFirst_;  // definitions shown first
   std::set<std::string> offSynonyms_;  // on no other card's synonyms, unbanded_ among them
   std::vector<Band> bands_;
   int headwordCount_ = 0;

@@ -17,8 +17,9 @@ struct WordLibrarySources {
   std::string curated;   // our own lists: function_words.tsv, meaning_overrides.tsv,
                          // examples_zh.tsv, excluded_words.txt, unfit_words.txt,
                          // bookless_words.txt, unbanded_words.txt, kept_off_synonyms.txt,
-                         // chinese_slips.tsv, word_ids.tsv, book_bands.tsv, exam_books.tsv,
-                         // capitalised_words.txt, added_words.txt, uncountable_nouns.txt
+                         // chinese_slips.tsv, english_first.tsv, word_ids.tsv, book_bands.tsv,
+                         // exam_books.tsv, capitalised_words.txt, added_words.txt,
+                         // uncountable_nouns.txt
 };
 
 struct WordLibraryCounts {
