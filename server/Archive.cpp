@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
-#include <sstream>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace standin {
 namespace {
@@ -31,45 +33,68 @@ struct ScratchFile {
   }
 };
 
-std::vector<std::string> splitOn(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
-    parts.push_back(text.substr(start, at - start));
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
+// The most text deflate makes of one byte.
+constexpr uint64_t kDeflateRatio = 1032;
 
-// Section name -> rows in order, each kept under its key.
-struct Sections {
-  std::vector<std::string> order;
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>> rows;
+// Section name -> rows in order, each kept under its key. Rows are views into the dumps being
+// merged, and each section finds a key by its index: a backup of tens of thousands of rows is
+// merged in one pass, with no copy of its lines.
+class Sections {
+ public:
+  struct Section {
+    std::vector<std::pair<std::string_view, std::string_view>> rows;  // (key, line)
+    std::unordered_map<std::string_view, size_t> index;               // key -> place in rows
+  };
+  std::vector<std::string_view> order;
+  std::unordered_map<std::string_view, Section> sections;
 
-  void put(const std::string& section, const std::string& key, const std::string& line) {
-    auto& list = rows[section];
-    if (list.empty() && std::find(order.begin(), order.end(), section) == order.end()) {
-      order.push_back(section);
+  void put(std::string_view section, std::string_view key, std::string_view line) {
+    // Rows come section by section: the last one found is most often the one asked for.
+    if (!last_ || section != lastName_) {
+      auto [found, fresh] = sections.try_emplace(section);
+      if (fresh) order.push_back(section);
+      last_ = &found->second;
+      lastName_ = section;
     }
-    for (auto& row : list) {
-      if (row.first == key) {
-        row.second = line;
-        return;
-      }
-    }
-    list.emplace_back(key, line);
+    auto [place, added] = last_->index.try_emplace(key, last_->rows.size());
+    if (added)
+      last_->rows.emplace_back(key, line);
+    else
+      last_->rows[place->second].second = line;
   }
+
+ private:
+  Section* last_ = nullptr;  // stays valid: the map's elements never move
+  std::string_view lastName_;
 };
+
+std::string_view before(std::string_view text, char separator) {
+  return text.substr(0, text.find(separator));
+}
 
 // Walks the dump's sections: header (name TAB count) and that many rows.
 template <typename RowFn>
-void forEachRow(const std::string& dump, RowFn row) {
-  std::vector<std::string> lines = splitOn(dump, '\n');
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::vector<std::string> header = splitOn(lines[i], '\t');
-    if (header.size() != 2) continue;
-    int count = std::atoi(header[1].c_str());
-    for (int n = 0; n < count && i + 1 < lines.size(); ++n) row(header[0], lines[++i]);
+void forEachRow(std::string_view dump, RowFn row) {
+  size_t start = 0;
+  // The next line, and whether there was one: the text after the last line break is one too.
+  auto nextLine = [&](std::string_view& line) {
+    if (start > dump.size()) return false;
+    const size_t end = std::min(dump.find('\n', start), dump.size());
+    line = dump.substr(start, end - start);
+    start = end + 1;
+    return true;
+  };
+  std::string_view line;
+  while (nextLine(line)) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string_view::npos || line.find('\t', tab + 1) != std::string_view::npos)
+      continue;
+    const std::string_view section = line.substr(0, tab);
+    const int count = std::atoi(std::string(line.substr(tab + 1)).c_str());
+    for (int n = 0; n < count && nextLine(line);) {
+      row(section, line);
+      ++n;
+    }
   }
 }
 
@@ -90,11 +115,19 @@ std::string zipOneEntry(const std::string& entryName, const std::string& content
 }
 
 std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string& archive) {
+  bool tooLarge = false;
+  return unzipEntries(archive, std::numeric_limits<size_t>::max(), tooLarge);
+}
+
+std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string& archive,
+                                                              size_t largest, bool& tooLarge) {
+  tooLarge = false;
   ScratchFile scratch;
   std::ofstream(scratch.path, std::ios::binary) << archive;
   std::vector<std::pair<std::string, std::string>> entries;
   unzFile zip = unzOpen64(scratch.path.c_str());
   if (!zip) return entries;
+  size_t left = largest;
   for (int more = unzGoToFirstFile(zip); more == UNZ_OK; more = unzGoToNextFile(zip)) {
     char name[512];
     unz_file_info64 info;
@@ -102,11 +135,28 @@ std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string&
         unzOpenCurrentFile(zip) != UNZ_OK) {
       break;
     }
-    std::string content(info.uncompressed_size, '\0');
-    int read = unzReadCurrentFile(zip, content.data(), static_cast<unsigned>(content.size()));
+    // The size an entry claims is only a claim: room is made for no more than deflate can give
+    // from the archive, and it is read in pieces, no further than the bound.
+    std::string content;
+    content.reserve(static_cast<size_t>(
+        std::min<uint64_t>({info.uncompressed_size, left, kDeflateRatio * archive.size()})));
+    char piece[65536];
+    int read;
+    while ((read = unzReadCurrentFile(zip, piece, sizeof piece)) > 0) {
+      if (static_cast<size_t>(read) > left - content.size()) {
+        tooLarge = true;
+        break;
+      }
+      content.append(piece, static_cast<size_t>(read));
+    }
     unzCloseCurrentFile(zip);
-    if (read < 0 || static_cast<uint64_t>(read) != info.uncompressed_size) break;
-    entries.emplace_back(name, content);
+    if (tooLarge) {
+      entries.clear();
+      break;
+    }
+    if (read < 0 || content.size() != info.uncompressed_size) break;
+    left -= content.size();
+    entries.emplace_back(name, std::move(content));
   }
   unzClose(zip);
   return entries;
@@ -114,32 +164,29 @@ std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string&
 
 std::string mergeDump(const std::string& base, const std::string& changes) {
   Sections merged;
-  auto keyOf = [](const std::string& line) { return splitOn(line, '\t').front(); };
-  forEachRow(base, [&](const std::string& section, const std::string& line) {
-    merged.put(section, keyOf(line), line);
+  forEachRow(base, [&](std::string_view section, std::string_view line) {
+    merged.put(section, before(line, '\t'), line);
   });
-  std::vector<std::string> deleted;
-  forEachRow(changes, [&](const std::string& section, const std::string& line) {
+  std::unordered_set<std::string_view> deleted;
+  forEachRow(changes, [&](std::string_view section, std::string_view line) {
     if (section == "delete_words") {
-      deleted.push_back(line);
+      deleted.insert(line);
     } else {
-      merged.put(section, keyOf(line), line);
+      merged.put(section, before(line, '\t'), line);
     }
   });
   // A word taken out of study leaves with its notes; day logs are keyed by day, not by word.
   for (const char* table :
        {"Study_List", "Study_Log", "Study_Note", "Words_Mnemonic", "Words_MyYuFa", "Words_YuFa"}) {
-    auto& rows = merged.rows[table];
-    std::erase_if(rows, [&](const auto& row) {
-      return std::find(deleted.begin(), deleted.end(), row.first) != deleted.end();
-    });
+    if (auto found = merged.sections.find(table); found != merged.sections.end())
+      std::erase_if(found->second.rows, [&](const auto& row) { return deleted.count(row.first); });
   }
   std::string out;
-  for (const std::string& section : merged.order) {
-    const auto& rows = merged.rows[section];
+  for (std::string_view name : merged.order) {
+    const auto& rows = merged.sections[name].rows;
     if (rows.empty()) continue;
-    out += section + "\t" + std::to_string(rows.size()) + "\n";
-    for (const auto& row : rows) out += row.second + "\n";
+    out.append(name).append("\t").append(std::to_string(rows.size())).append("\n");
+    for (const auto& row : rows) out.append(row.second).append("\n");
   }
   return out;
 }

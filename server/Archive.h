@@ -3,6 +3,7 @@
 // account's data.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,10 @@ namespace standin {
 // order (nothing when the bytes are no archive).
 std::string zipOneEntry(const std::string& entryName, const std::string& content);
 std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string& archive);
+// As above, inflating at most `largest` bytes in all, whatever the archive says of its entries:
+// nothing, with `tooLarge` set, when they hold more.
+std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string& archive,
+                                                              size_t largest, bool& tooLarge);
 
 // Lays a dump (`changes`, as the app uploads it) over the study data in `base`: rows replace rows
 // of the same key (first field; the setting's name for Var_Config), and the word ids of

@@ -125,8 +125,9 @@ Reply registration(Call& call) {
   if (checkCodeBad(call)) return refuse("客户端校验失败");
   std::string name = lowercase(call.form["account"]);
   if (name.empty() || call.form["password"].size() != 32) return refuse("账号或密码无效");
-  if (accountNameTooLong(name))
+  if (longerThan(name, kLongestAccountName))
     return refuse("账号太长，最多" + std::to_string(kLongestAccountName) + "个字符");
+  if (auto refusal = refusalOverBounds(call.form, {kReferralId})) return refuse(*refusal);
   if (call.state.accounts.count(name)) return refuse("该账号已被注册");
   Account& account = call.state.addAccount(name, call.form["password"]);
   account.referredBy = call.form["popularize_id"];
@@ -178,13 +179,21 @@ Reply clearData(Call& call, Account& account) {
 
 // ---- Backup
 
-// The dump text of the uploaded archive; nothing when it is no archive of one dump.
-std::optional<std::string> uploadedDump(const Call& call) {
+// The dump text of the uploaded archive, or the refusal of an archive that is no archive of one
+// dump or holds more than a backup may.
+struct Upload {
+  std::string dump;
+  std::optional<Reply> refusal;
+};
+
+Upload uploadedDump(const Call& call) {
   const Form::File* file = call.form.file("syn_file");
-  if (!file) return std::nullopt;
-  auto entries = unzipEntries(file->bytes);
-  if (entries.size() != 1) return std::nullopt;
-  return entries.front().second;
+  if (!file) return {"", refuse("备份文件损坏")};
+  bool tooLarge = false;
+  auto entries = unzipEntries(file->bytes, kLargestBackup, tooLarge);
+  if (tooLarge) return {"", refuse(backupTooLargeMessage())};
+  if (entries.size() != 1) return {"", refuse("备份文件损坏")};
+  return {std::move(entries.front().second), std::nullopt};
 }
 
 Reply uploaded(Call& call, Account& account) {
@@ -196,16 +205,19 @@ Reply synchronizeUp(Call& call, Account& account) {
   if (account.lastSynId == 0 || integer(call.form["nLastSynId"]) != account.lastSynId) {
     return refuse("请上传全部数据", {{"err_type", 2}});
   }
-  auto dump = uploadedDump(call);
-  if (!dump) return refuse("备份文件损坏");
-  call.state.changeBackup(account, mergeDump(account.dump, *dump), true);
+  Upload upload = uploadedDump(call);
+  if (upload.refusal) return *upload.refusal;
+  std::string merged = mergeDump(account.dump, upload.dump);
+  if (merged.size() > kLargestBackup) return refuse(backupTooLargeMessage());
+  call.state.changeBackup(account, std::move(merged), true);
   return uploaded(call, account);
 }
 
 Reply synchronizeAllUp(Call& call, Account& account) {
-  auto dump = uploadedDump(call);
-  if (!dump) return refuse("备份文件损坏");
-  call.state.changeBackup(account, mergeDump("", *dump), true);
+  if (auto refusal = refusalOverBounds(call.form, {kLexiconVersion})) return refuse(*refusal);
+  Upload upload = uploadedDump(call);
+  if (upload.refusal) return *upload.refusal;
+  call.state.changeBackup(account, mergeDump("", upload.dump), true);
   account.lastSynVersion = call.form["v_lexicon"];
   return uploaded(call, account);
 }
@@ -226,6 +238,8 @@ std::vector<Note>& notesOf(Call& call, bool yufa) {
 
 template <bool yufa>
 Reply uploadNote(Call& call, Account& account) {
+  if (auto refusal = refusalOverBounds(call.form, {yufa ? kGrammarNoteText : kMnemonicText}))
+    return refuse(*refusal);
   int64_t word = integer(call.form["word_id"]);
   std::string text = call.form[yufa ? "yufa" : "mnemonic"];
   auto& notes = notesOf(call, yufa);
@@ -319,6 +333,9 @@ Reply userMessages(Call& call, Account& account) {
 Reply advise(Call& call, Account& account) {
   int type = static_cast<int>(integer(call.form["advises_type"]));
   if (type < 1 || type > 3) return refuse("反馈类型无效");
+  if (auto refusal = refusalOverBounds(
+          call.form, {kFeedbackText, kSystemInfo, kLexiconVersion, kClientVersion}))
+    return refuse(*refusal);
   call.state.feedback.push_back({account.name, type, call.form["content"], call.form["system_info"],
                                  call.form["v_lexicon"], call.form["v_client"]});
   return success(call, account, {{"msg", "谢谢您的反馈"}});
@@ -343,7 +360,7 @@ Reply dailyLesson(Call& call) {
 Reply luckyWords(Call& call) {
   // Kept for the accounts there are and names that could be one; no other name grows the file.
   const std::string& name = call.form["account"];
-  if (!accountNameTooLong(name) || call.state.accounts.count(lowercase(name)))
+  if (!longerThan(name, kLongestAccountName) || call.state.accounts.count(lowercase(name)))
     call.state.luckyReports.emplace_back(integer(call.form["time"]), name);
   return json(Json::object({{"result", 1}}));
 }

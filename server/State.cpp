@@ -30,15 +30,6 @@ void State::changeBackup(Account& account, std::string dump, bool uploaded) {
   account.lastSynTime = uploaded ? clock() : 0;
 }
 
-bool accountNameTooLong(const std::string& name) {
-  // A UTF-8 character has one lead byte and at most three more; other bytes count as they come.
-  if (name.size() > 4 * kLongestAccountName) return true;
-  size_t characters = 0;
-  for (unsigned char byte : name)
-    if ((byte & 0xC0) != 0x80) ++characters;
-  return characters > kLongestAccountName;
-}
-
 std::string voicePackPath(bool extended) {
   return extended ? "/voices/extended.zip" : "/voices/basic.zip";
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "server/Exchange.h"
+#include "server/FieldBounds.h"
 #include "server/Form.h"
 #include "server/Json.h"
 #include "server/Options.h"
@@ -44,11 +45,6 @@ struct State {
   // what the data folder keeps of it stays in `changedDumps` until the change is written.
   void changeBackup(Account& account, std::string dump, bool uploaded);
 };
-
-// The longest account name a registration takes, in characters: room for an e-mail address or a
-// name in Chinese, while every file and line that names the account stays short.
-inline constexpr size_t kLongestAccountName = 64;
-bool accountNameTooLong(const std::string& name);
 
 struct Call {
   State& state;

@@ -127,13 +127,14 @@ inline standin::Request post(const std::string& script,
           mark == std::string::npos ? "" : query.target.substr(mark + 1)};
 }
 
-// A full backup of `dump` as the app uploads it: a multipart form with the zipped dump.
-inline standin::Request fullUpload(const std::string& account, const std::string& password,
-                                   const std::string& dump) {
+// A backup as the app uploads it to `script`: a multipart form with the archive.
+inline standin::Request uploadOf(const std::string& script, const std::string& account,
+                                 const std::string& password, const std::string& archive,
+                                 int64_t lastSynId = 0, const std::string& lexicon = "1.0") {
   const std::string boundary = "0xStandInTestBoundary";
   auto params = signedParams(account, password);
-  params.emplace_back("nLastSynId", "0");
-  params.emplace_back("v_lexicon", "1.0");
+  params.emplace_back("nLastSynId", std::to_string(lastSynId));
+  params.emplace_back("v_lexicon", lexicon);
   std::string body;
   for (const auto& [name, value] : params)
     body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
@@ -142,11 +143,18 @@ inline standin::Request fullUpload(const std::string& account, const std::string
       "--" + boundary +
       "\r\nContent-Disposition: form-data; name=\"syn_file\"; filename=\"backup_alldata.zip\"\r\n"
       "Content-Type: application/zip\r\n\r\n" +
-      standin::zipOneEntry("backup_alldata.scv", dump) + "\r\n--" + boundary + "--\r\n";
+      archive + "\r\n--" + boundary + "--\r\n";
   return {"POST",
-          "/api/synchronize_all_up.php",
+          "/api/" + script,
           {{"Content-Type", "multipart/form-data; boundary=" + boundary}},
           body};
+}
+
+// A full backup of `dump` as the app uploads it.
+inline standin::Request fullUpload(const std::string& account, const std::string& password,
+                                   const std::string& dump) {
+  return uploadOf("synchronize_all_up.php", account, password,
+                  standin::zipOneEntry("backup_alldata.scv", dump));
 }
 
 // A reply as the program sent it: status and body.
