@@ -1,8 +1,10 @@
 // The real vocab-standin with values over the bounds of what it keeps: a referral id, a shared
 // mnemonic or grammar note, feedback and its device texts, a backup's word-library version and a
 // backup that inflates past its bound are each refused with a message saying the bound, leave
-// nothing behind, and leave every account and what is within the bounds kept across a restart.
+// nothing behind, and leave every account and what is within the bounds kept across a restart;
+// what was kept before the bounds is still read.
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/server/StandInProgram.h"
@@ -111,6 +113,21 @@ TEST_F(FieldBoundsProgramTest, ValuesOverTheirBoundsAreRefusedAndNothingOfThemKe
   EXPECT_TRUE(has(send(get("account_login.php", signedParams("alice", kPassword))).body,
                   "\"sLastSynVersion\":\"2.0\""));
   EXPECT_EQ(restored(), kDump);
+}
+
+// Values kept before there were bounds are read and served as they are.
+TEST_F(FieldBoundsProgramTest, LongerValuesKeptBeforeTheBoundsAreStillRead) {
+  std::filesystem::create_directories(folder_);
+  const std::string note = repeated("旧", 2000);
+  std::ofstream(folder_ + "/accounts.tsv")
+      << "alice\t" << standin::md5Hex(kPassword) << "\t1001\t" << std::string(300, '7')
+      << "\t0\t0\t" << std::string(300, 'v') << "\t0\t0\t0\t-1\t0\t0\n";
+  std::ofstream(folder_ + "/mnemonics.tsv") << "1\t107\t" << note << "\talice\t5\t0\t0\n";
+  ASSERT_GT(serve(), 0) << printed();
+  EXPECT_TRUE(loggedIn("alice"));
+  EXPECT_TRUE(has(send(get("find_mnemonic.php", {{"word_id", "107"}})).body, note));
+  EXPECT_TRUE(has(share("mnemonic", "a + chieve"), "\"msg\":\"分享成功\""));
+  EXPECT_TRUE(has(fileText(folder_ + "/accounts.tsv"), std::string(300, 'v')));
 }
 
 // An archive that says its dump is 4 GiB, and one whose dump inflates past 32 MiB: neither
