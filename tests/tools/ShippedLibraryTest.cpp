@@ -123,7 +123,10 @@ TEST_F(ShippedLibraryTest, SynonymsLeaveOutSensesOfSwearingButNotPlainSensesWith
       {"medic", "n. a medical practitioner"},
       {"midterm", "n. an examination"},
       {"turtle", "n. any of various aquatic and land reptiles"},
-      {"dive", "n. a headlong plunge into water"}};
+      {"dive", "n. a headlong plunge into water"},
+      {"tuna", "n. any very large marine food and game fish"},
+      {"macaroni", "n. pasta in the form of slender tubes"},
+      {"rest", "n. freedom from activity"}};
   for (const auto& [word, start] : first)
     EXPECT_EQ(english(word).rfind(start, 0), 0u) << word << ": " << english(word);
   EXPECT_NE(synonyms("chopper").find("helicopter"), std::string::npos) << synonyms("chopper");
