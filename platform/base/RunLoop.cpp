@@ -214,8 +214,8 @@ struct RunLoop::Impl {
   double busyInterval = 0;  // 0: the observer hears of sleeps only
   double restedAt = 0;      // clock time the loop last slept or told the observer
   uint64_t handledTotal = 0;
-  // Clock time since which work queued to run at once has been waiting, turn after turn.
-  std::optional<double> dueAtOnceSince;
+  // How long work queued to run at once has been waiting, turn after turn.
+  std::optional<RunLoop::WaitingPerforms> dueAtOnce;
 
   // Hands a perform over; the loop may be gone once this returns.
   void post(Posted item, bool ring = true) {
@@ -422,7 +422,12 @@ struct RunLoop::Impl {
 
   // A turn that ends with no work queued to run at once ends the wait for it.
   void turnEnded() {
-    if (dueAtOnceSince && !hasPerformsDueAtOnce(nullptr)) dueAtOnceSince.reset();
+    if (!dueAtOnce) return;
+    if (hasPerformsDueAtOnce(nullptr)) {
+      ++dueAtOnce->turnsEnded;
+    } else {
+      dueAtOnce.reset();
+    }
   }
 
   // Between turns: a loop that has not slept for the observer's busy interval tells it anyway.
@@ -592,7 +597,8 @@ void RunLoop::performAfter(double delay, const void* owner, const std::string& k
   state->isPerform = true;
   state->owner = owner;
   state->key = key;
-  if (state->interval == 0 && !impl_->dueAtOnceSince) impl_->dueAtOnceSince = state->fireDate;
+  if (state->interval == 0 && !impl_->dueAtOnce)
+    impl_->dueAtOnce = WaitingPerforms{state->fireDate};
   addTimer(std::make_shared<Timer>(std::move(state)), kDefaultRunLoopMode);
 }
 
@@ -675,9 +681,10 @@ bool RunLoop::hasPerformsDueAtOnce(const std::string& mode) const {
   return impl_->hasPerformsDueAtOnce(&mode);
 }
 
-std::optional<double> RunLoop::performsDueAtOnceSince(const std::string& mode) const {
+std::optional<RunLoop::WaitingPerforms> RunLoop::performsDueAtOnceWaiting(
+    const std::string& mode) const {
   if (!hasPerformsDueAtOnce(mode)) return std::nullopt;
-  return impl_->dueAtOnceSince;
+  return impl_->dueAtOnce;
 }
 
 std::string RunLoop::currentMode() const {
@@ -687,7 +694,7 @@ std::string RunLoop::currentMode() const {
 void RunLoop::discardAllSources() {
   for (const auto& t : impl_->timers) t->invalidate();
   impl_->pruneTimers();
-  impl_->dueAtOnceSince.reset();
+  impl_->dueAtOnce.reset();
   impl_->fdSources.clear();
   std::deque<Posted> dropped;
   {

@@ -120,9 +120,14 @@ class RunLoop {
   // waits for a turn of the loop in `mode`. The step that queued it is then halfway done: a
   // screen that hid its parts until they load again on the next turn, say.
   bool hasPerformsDueAtOnce(const std::string& mode) const;
-  // On the loop's thread: while there is such work, the clock time since which there has been
-  // some at the end of every turn (work that queues more of it keeps that time); else nothing.
-  std::optional<double> performsDueAtOnceSince(const std::string& mode) const;
+  // On the loop's thread: while there is such work, how long there has been some: since when
+  // (clock time) and through how many ends of a turn (work that queues more of it keeps both
+  // counting); else nothing.
+  struct WaitingPerforms {
+    double since = 0;
+    int turnsEnded = 0;
+  };
+  std::optional<WaitingPerforms> performsDueAtOnceWaiting(const std::string& mode) const;
 
   // Runs in the default mode until stop().
   void run();

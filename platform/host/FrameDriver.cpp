@@ -10,6 +10,12 @@
 #include "platform/view/Application.h"
 
 namespace plat {
+namespace {
+
+// Turns a step's work queued to run at once may take before input and frames go on (see update).
+constexpr int kMostTurnsHeldBack = 16;
+
+}  // namespace
 
 FrameDriver::FrameDriver(Window& window) : window_(window) {}
 
@@ -47,12 +53,15 @@ void FrameDriver::update(bool betweenTurns) {
   // Halfway through a step, with work it queued to run at once still waiting for the next turn,
   // the screen is neither read nor drawn: a card hides its sections until their pages load again
   // on that turn, and a tap read in between found no button where the learner had seen one.
-  // The step ends first, but input and frames wait for such work a frame at most: work that
-  // queues more of it without end would otherwise keep the window blank and deaf.
-  const std::optional<double> stepSince = loop.performsDueAtOnceSince(mode);
-  if (stepSince && now >= *stepSince && now - *stepSince < FramePacing::kFrameSeconds) {
-    owe(now);
-    return;
+  // The step ends first, however long its turn takes on a busy machine. Work that queues more of
+  // it without end would keep the window blank and deaf: after some turns and a frame's time,
+  // input and frames go on at the pace whatever waits.
+  if (const auto waiting = loop.performsDueAtOnceWaiting(mode)) {
+    const bool young = now >= waiting->since && now - waiting->since < FramePacing::kFrameSeconds;
+    if (waiting->turnsEnded < kMostTurnsHeldBack || young) {
+      owe(now);
+      return;
+    }
   }
   if (window_.takeInput()) changed_ = true;
   // What the loop ran besides the window's own sources may have changed the picture. The loop

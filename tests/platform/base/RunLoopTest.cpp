@@ -113,28 +113,34 @@ TEST_F(RunLoopTest, PerformsDueAtOnceAreKnownUntilTheyRan) {
 }
 
 // Work queued to run at once by work of the same kind, turn after turn, has waited since the first
-// of it; once a turn ends without any, the next is new.
-TEST_F(RunLoopTest, WorkDueAtOnceThatQueuesMoreKeepsTheTimeItFirstCame) {
+// of it came and through every turn since; once a turn ends without any, the next is new.
+TEST_F(RunLoopTest, WorkDueAtOnceThatQueuesMoreKeepsCountingFromTheFirst) {
   const std::string mode = plat::kDefaultRunLoopMode;
-  EXPECT_FALSE(loop.performsDueAtOnceSince(mode));
+  EXPECT_FALSE(loop.performsDueAtOnceWaiting(mode));
   const double first = time.now();
   int links = 3;
   std::function<void()> link = [&] {
     if (--links > 0) loop.performAfter(0, nullptr, "link", link);
   };
   loop.performAfter(0, nullptr, "link", link);
-  for (int turn = 0; turn < 2; ++turn) {
+  ASSERT_TRUE(loop.performsDueAtOnceWaiting(mode));
+  EXPECT_EQ(loop.performsDueAtOnceWaiting(mode)->turnsEnded, 0);
+  for (int turn = 1; turn <= 2; ++turn) {
     time.clock().advance(0.01);
     loop.runMode(mode, time.now(), true);
-    ASSERT_TRUE(loop.performsDueAtOnceSince(mode));
-    EXPECT_EQ(*loop.performsDueAtOnceSince(mode), first);
+    const auto waiting = loop.performsDueAtOnceWaiting(mode);
+    ASSERT_TRUE(waiting);
+    EXPECT_EQ(waiting->since, first);
+    EXPECT_EQ(waiting->turnsEnded, turn);
   }
   time.clock().advance(0.01);
   loop.runMode(mode, time.now(), true);
-  EXPECT_FALSE(loop.performsDueAtOnceSince(mode)) << "the chain ended";
+  EXPECT_FALSE(loop.performsDueAtOnceWaiting(mode)) << "the chain ended";
   loop.performAfter(0, nullptr, "next", [] {});
-  EXPECT_EQ(loop.performsDueAtOnceSince(mode), time.now());
-  EXPECT_FALSE(loop.performsDueAtOnceSince(plat::kTrackingRunLoopMode));
+  ASSERT_TRUE(loop.performsDueAtOnceWaiting(mode));
+  EXPECT_EQ(loop.performsDueAtOnceWaiting(mode)->since, time.now());
+  EXPECT_EQ(loop.performsDueAtOnceWaiting(mode)->turnsEnded, 0);
+  EXPECT_FALSE(loop.performsDueAtOnceWaiting(plat::kTrackingRunLoopMode));
 }
 
 // A loop that finds work on every turn never sleeps: an observer given a busy interval is told

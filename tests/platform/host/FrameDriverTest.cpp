@@ -93,27 +93,32 @@ class FrameDriving : public ::testing::Test {
 
 // The write-mnemonic button of a turned card: as a fade ends (a timer) the card hides its sections
 // and loads their pages on the next turn; a tap that came meanwhile is read once they are back,
-// within a frame.
+// within a frame of the step's end, also when the step's turn took longer than a frame (a busy
+// machine, a sanitizer).
 TEST_F(FrameDriving, ATapThatCameHalfwayThroughAStepIsReadOnceTheStepEndsWithinAFrame) {
-  bool buttonShown = true;
-  bool tapped = false, buttonWasThere = false;
-  double tappedAt = 0;
-  const double stepAt = time_.now() + kTurn;
-  auto fadeEnds = Timer::scheduled(kTurn / 2, false, [&](Timer&) {
-    buttonShown = false;
-    loop_.performAfter(0, nullptr, "reload", [&] { buttonShown = true; });
-    queueTap(
-        [&] {
-          tapped = true;
-          tappedAt = time_.now();
-          buttonWasThere = buttonShown;
-        },
-        true);
-  });
-  for (int i = 0; i < 100 && !tapped; ++i) turn();
-  ASSERT_TRUE(tapped);
-  EXPECT_TRUE(buttonWasThere) << "the tap was read while the card's sections were hidden";
-  EXPECT_LE(tappedAt - stepAt, kFrame);
+  for (const double stepTakes : {0.0, 3 * kFrame}) {
+    SCOPED_TRACE(stepTakes);
+    bool buttonShown = true;
+    bool tapped = false, buttonWasThere = false;
+    double tappedAt = 0;
+    const double stepEnds = time_.now() + kTurn + stepTakes;
+    auto fadeEnds = Timer::scheduled(kTurn / 2, false, [&](Timer&) {
+      buttonShown = false;
+      loop_.performAfter(0, nullptr, "reload", [&] { buttonShown = true; });
+      queueTap(
+          [&] {
+            tapped = true;
+            tappedAt = time_.now();
+            buttonWasThere = buttonShown;
+          },
+          true);
+      time_.clock().advance(stepTakes);
+    });
+    for (int i = 0; i < 100 && !tapped; ++i) turn();
+    ASSERT_TRUE(tapped);
+    EXPECT_TRUE(buttonWasThere) << "the tap was read while the card's sections were hidden";
+    EXPECT_LE(tappedAt - stepEnds, kFrame);
+  }
 }
 
 // Work that queues more work to run at once, without end, as a delayed perform of no delay or as
