@@ -9,6 +9,7 @@
 #include "store/CallDB.h"
 #include "store/WordText.h"
 #include "tests/tools/ShippedStore.h"
+#include "tools/library/BritishPhonetics.h"
 #include "tools/library/ExampleSentences.h"
 
 namespace toolstest {
@@ -92,6 +93,74 @@ TEST_F(ShippedSoundsTest, CommonWordsSoundAsLearnersDictionariesWriteThem) {
   EXPECT_EQ(sounds("close").first, close.rfind("v.", 0) == 0 ? "kloʊz" : "kloʊs") << close;
   const std::string live = firstMeaning("live");
   EXPECT_EQ(sounds("live").first, live.rfind("v.", 0) == 0 ? "lɪv" : "laɪv") << live;
+}
+
+// The British vowels a learner hears, read against an independent British reading.
+TEST_F(ShippedSoundsTest, BritishVowelsAreThoseOfLearnersDictionaries) {
+  const std::map<std::string, std::string> british = {
+      // An unstressed -ative is weak; a stressed one keeps the vowel of "day".
+      {"decorative", "ˈdekərətɪv"},
+      {"speculative", "ˈspekjʊlətɪv"},
+      {"collaborative", "kəˈlæbərətɪv"},
+      {"native", "ˈneɪtɪv"},
+      {"creative", "kriːˈeɪtɪv"},
+      // The vowel of "cloth" where the dictionary types that of "law"; the -al- words keep it.
+      {"because", "bɪˈkɒz"},
+      {"often", "ˈɒfn"},
+      {"orange", "ˈɒrɪndʒ"},
+      {"tomorrow", "təˈmɒrəʊ"},
+      {"salt", "sɔːlt"},
+      {"fault", "fɔːlt"},
+      // Weak vowels where the dictionary types full ones.
+      {"incense", "ˈɪnsens"},
+      {"certificate", "səˈtɪfɪkət"},
+      {"again", "əˈɡen"},
+      {"domestic", "dəˈmestɪk"},
+      {"pronunciation", "prəˌnʌnsiˈeɪʃən"},
+      // Full vowels of British English where the dictionary types another.
+      {"your", "jɔː"},
+      {"either", "ˈaɪðə"},
+      {"process", "ˈprəʊses"},
+      {"leisure", "ˈleʒə"},
+      {"rich", "rɪtʃ"},
+      {"vitamin", "ˈvɪtəmɪn"},
+      {"skier", "ˈskiːə"},
+      // The vowel of "hurry" before r, not that of "her"; furry keeps its fur.
+      {"borough", "ˈbʌrə"},
+      {"hurricane", "ˈhʌrɪkən"},
+      {"furry", "ˈfɜːri"}};
+  for (const auto& [word, ipa] : british) EXPECT_EQ(sounds(word).second, ipa) << word;
+  // A card that opens with the noun or the adjective sounds as that one in both accents.
+  using Sounds = std::pair<std::string, std::string>;
+  EXPECT_EQ(sounds("defect"), Sounds("ˈdiˌfɛkt", "ˈdiːfekt"));
+  EXPECT_EQ(sounds("Polish"), Sounds("ˈpoʊlɪʃ", "ˈpəʊlɪʃ"));
+  EXPECT_EQ(sounds("complex").second, "ˈkɒmpleks");
+  // No British sound left with an unstressed -ative of the verb.
+  const Value rows = CallDB::callDB()->sql_select(
+      "select wl_tWord, wl_tPhonetics_UK from Words_Library where wl_tPhonetics_UK like "
+      "'%eɪtɪv%'", "ss", "", Value());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string ipa = rows.at(i).at(1).asString();
+    const std::string before = ipa.substr(0, ipa.find("eɪtɪv"));
+    // A stress mark stands between that vowel and the one before it.
+    size_t mark = before.rfind("ˈ");
+    if (mark == std::string::npos || (before.rfind("ˌ") != std::string::npos &&
+                                      before.rfind("ˌ") > mark))
+      mark = before.rfind("ˌ");
+    bool vowelBetween = mark == std::string::npos;
+    for (const char* vowel : {"a", "e", "i", "o", "u", "ɪ", "ʊ", "ə", "æ", "ʌ", "ɒ", "ɔ", "ɑ", "ɜ"})
+      vowelBetween = vowelBetween || before.find(vowel, mark) != std::string::npos;
+    EXPECT_FALSE(vowelBetween)
+        << rows.at(i).at(0).asString() << " " << ipa;
+  }
+}
+
+TEST(BritishNotationTest, AnUnstressedAtiveIsWeak) {
+  EXPECT_EQ(tools::britishToIpa("'dekәreitiv"), "ˈdekərətɪv");
+  EXPECT_EQ(tools::britishToIpa("'spekjuleitiv"), "ˈspekjʊlətɪv");
+  EXPECT_EQ(tools::britishToIpa("in'vestigeitiv"), "ɪnˈvestɪɡətɪv");
+  EXPECT_EQ(tools::britishToIpa("'neitiv"), "ˈneɪtɪv");
+  EXPECT_EQ(tools::britishToIpa("kri:'eitiv"), "kriːˈeɪtɪv");
 }
 
 TEST_F(ShippedSoundsTest, EachAccentIsMadeFromTheOtherWhereTheyMapOneToOne) {

@@ -267,6 +267,15 @@ void markAsLearnersDictionariesDo(std::u32string& text) {
     text.insert(text.begin(), kPrimary);
 }
 
+// The dictionary types some adjectives in -ative with the full vowel of their verb in -ate
+// ("'dekәreitiv", "'spekjuleitiv"); unstressed, learners' dictionaries say it weak:
+// ˈdekərətɪv, ˈspekjʊlətɪv. A stressed one stays ("native" ˈneɪtɪv, "creative" kriːˈeɪtɪv).
+void weakUnstressedAtive(std::u32string& text) {
+  for (size_t at = text.find(U"eɪtɪv"); at != std::u32string::npos;
+       at = text.find(U"eɪtɪv", at + 1))
+    if (!isStressed(text, at)) text.replace(at, 2, U"ə");
+}
+
 // Symbols in an order English allows: a length mark after a long vowel, a stress mark before
 // a sound, j before a vowel, a and ɜ and ɑ only in their vowels, no ɔ short.
 bool isReadable(std::u32string_view ipa) {
@@ -310,6 +319,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     stressBeforeAnSOnset(ipa);
     oneSecondaryBeforePrimary(ipa);
     markAsLearnersDictionariesDo(ipa);
+    weakUnstressedAtive(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }
   return result;
