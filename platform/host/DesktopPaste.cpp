@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/host/DesktopSelection.h"
 #include "platform/view/Application.h"
 #include "platform/view/Clipboard.h"
 #include "platform/view/Keyboard.h"
@@ -29,6 +30,17 @@ View* textInputAt(Point p) {
   return nullptr;
 }
 
+// On an X display the selection is read off the main thread, as slowly as its owner answers.
+bool onX11() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && std::string(driver) == "x11";
+}
+
+// Into the field being edited when the text comes.
+void pasteWhenRead(const std::string& text) {
+  if (!text.empty()) Keyboard::paste(text);
+}
+
 }  // namespace
 
 bool DesktopPaste::isPasteKey(SDL_Keycode key, Uint16 modifiers) {
@@ -39,12 +51,18 @@ bool DesktopPaste::isPasteKey(SDL_Keycode key, Uint16 modifiers) {
 }
 
 bool DesktopPaste::pasteClipboard() {
+  if (!Keyboard::firstResponder()) return false;
+  if (onX11() && DesktopSelection::read(DesktopSelection::Kind::Clipboard, pasteWhenRead))
+    return true;
   return Keyboard::paste(Clipboard::general().text());
 }
 
 bool DesktopPaste::middleClick(Point p) {
   View* field = textInputAt(p);
   if (field && !field->isFirstResponder()) field->becomeFirstResponder();
+  if (!Keyboard::firstResponder()) return false;
+  if (onX11() && DesktopSelection::read(DesktopSelection::Kind::Primary, pasteWhenRead))
+    return true;
   return Keyboard::paste(primarySelection());
 }
 

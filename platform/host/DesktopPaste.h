@@ -13,7 +13,8 @@ namespace plat {
 class DesktopPaste {
  public:
   static bool isPasteKey(SDL_Keycode key, Uint16 modifiers);
-  // False when no field is being edited.
+  // False when no field is being edited. On an X display the text comes a moment later, when the
+  // selection's owner has answered (DesktopSelection).
   static bool pasteClipboard();
   // `p` in screen points.
   static bool middleClick(Point p);
