@@ -125,6 +125,12 @@ TEST_F(ShippedSoundsTest, BritishVowelsAreThoseOfLearnersDictionaries) {
       {"rich", "rɪtʃ"},
       {"vitamin", "ˈvɪtəmɪn"},
       {"skier", "ˈskiːə"},
+      {"parent", "ˈpeərənt"},
+      {"clerk", "klɑːk"},
+      {"laboratory", "ləˈbɒrətri"},
+      {"vase", "vɑːz"},
+      {"fuel", "ˈfjuːəl"},
+      {"foodstuff", "ˈfuːdstʌf"},
       // The vowel of "hurry" before r, not that of "her"; furry keeps its fur.
       {"borough", "ˈbʌrə"},
       {"hurricane", "ˈhʌrɪkən"},
