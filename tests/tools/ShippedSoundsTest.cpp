@@ -131,6 +131,10 @@ TEST_F(ShippedSoundsTest, BritishVowelsAreThoseOfLearnersDictionaries) {
       {"vase", "vɑːz"},
       {"fuel", "ˈfjuːəl"},
       {"foodstuff", "ˈfuːdstʌf"},
+      {"security", "sɪˈkjʊərɪti"},
+      {"insurance", "ɪnˈʃʊərəns"},
+      {"volume", "ˈvɒljuːm"},
+      {"juicy", "ˈdʒuːsi"},
       // The vowel of "hurry" before r, not that of "her"; furry keeps its fur.
       {"borough", "ˈbʌrə"},
       {"hurricane", "ˈhʌrɪkən"},
@@ -167,6 +171,17 @@ TEST(BritishNotationTest, AnUnstressedAtiveIsWeak) {
   EXPECT_EQ(tools::britishToIpa("in'vestigeitiv"), "ɪnˈvestɪɡətɪv");
   EXPECT_EQ(tools::britishToIpa("'neitiv"), "ˈneɪtɪv");
   EXPECT_EQ(tools::britishToIpa("kri:'eitiv"), "kriːˈeɪtɪv");
+}
+
+TEST(BritishNotationTest, TheVowelOfCureBeforeRIsLongAfterAYod) {
+  EXPECT_EQ(tools::britishToIpa("'fjuri"), "ˈfjʊəri");
+  EXPECT_EQ(tools::britishToIpa("si'kjuriti"), "sɪˈkjʊərɪti");
+  EXPECT_EQ(tools::britishToIpa("in'ʃurәns"), "ɪnˈʃʊərəns");
+  EXPECT_EQ(tools::britishToIpa(".pjurifi'keiʃәn"), "ˌpjʊərɪfɪˈkeɪʃən");
+  // Unstressed, or after another consonant, it stays short.
+  EXPECT_EQ(tools::britishToIpa("dju'reiʃәn"), "djʊˈreɪʃən");
+  EXPECT_EQ(tools::britishToIpa("'guru:"), "ˈɡʊruː");
+  EXPECT_EQ(tools::britishToIpa("'pjuәri"), "ˈpjʊəri");
 }
 
 TEST_F(ShippedSoundsTest, EachAccentIsMadeFromTheOtherWhereTheyMapOneToOne) {

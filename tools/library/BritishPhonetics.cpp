@@ -276,6 +276,17 @@ void weakUnstressedAtive(std::u32string& text) {
     if (!isStressed(text, at)) text.replace(at, 2, U"ə");
 }
 
+// The dictionary types the vowel of "cure" short before r and a vowel in some entries ("'fjuri",
+// "si'kjuriti", "in'ʃurәns") and long in most ("'pjuәri", "ʃuә"). After j or ʃ in a stressed
+// syllable British English says ʊə: ˈfjʊəri, sɪˈkjʊərɪti ("guru" ˈɡʊruː keeps its short vowel).
+void cureVowelBeforeR(std::u32string& text) {
+  for (size_t at = text.find(U"ʊr"); at != std::u32string::npos; at = text.find(U"ʊr", at + 1)) {
+    const bool afterYod = at > 0 && (text[at - 1] == U'j' || text[at - 1] == U'ʃ');
+    if (afterYod && at + 2 < text.size() && isVowel(text[at + 2]) && isStressed(text, at))
+      text.insert(at + 1, U"ə");
+  }
+}
+
 // Symbols in an order English allows: a length mark after a long vowel, a stress mark before
 // a sound, j before a vowel, a and ɜ and ɑ only in their vowels, no ɔ short.
 bool isReadable(std::u32string_view ipa) {
@@ -320,6 +331,7 @@ std::vector<std::string> britishVariants(const std::string& notation) {
     oneSecondaryBeforePrimary(ipa);
     markAsLearnersDictionariesDo(ipa);
     weakUnstressedAtive(ipa);
+    cureVowelBeforeR(ipa);
     if (isReadable(ipa)) result.push_back(encoded(ipa));
   }
   return result;
