@@ -135,6 +135,9 @@ TEST_F(ShippedSoundsTest, BritishVowelsAreThoseOfLearnersDictionaries) {
       {"insurance", "ɪnˈʃʊərəns"},
       {"volume", "ˈvɒljuːm"},
       {"juicy", "ˈdʒuːsi"},
+      {"address", "əˈdres"},
+      {"hedonism", "ˈhiːdənɪzəm"},
+      {"electromagnetic", "ɪˌlektrəʊmæɡˈnetɪk"},
       // The vowel of "hurry" before r, not that of "her"; furry keeps its fur.
       {"borough", "ˈbʌrə"},
       {"hurricane", "ˈhʌrɪkən"},
