@@ -138,6 +138,8 @@ TEST_F(ShippedSoundsTest, BritishVowelsAreThoseOfLearnersDictionaries) {
       {"address", "əˈdres"},
       {"hedonism", "ˈhiːdənɪzəm"},
       {"electromagnetic", "ɪˌlektrəʊmæɡˈnetɪk"},
+      {"rather", "ˈrɑːðə"},
+      {"pianist", "ˈpiːənɪst"},
       // The vowel of "hurry" before r, not that of "her"; furry keeps its fur.
       {"borough", "ˈbʌrə"},
       {"hurricane", "ˈhʌrɪkən"},
