@@ -13,16 +13,6 @@ namespace {
 using standin::Service;
 using standin::State;
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-std::string repeated(const std::string& text, size_t times) {
-  std::string out;
-  for (size_t i = 0; i < times; ++i) out += text;
-  return out;
-}
-
 std::string signUp(Service& service, const std::string& name) {
   return service.answer(get("account_register.php", signedParams(name, "secret12"))).body;
 }

@@ -10,16 +10,6 @@
 namespace servertest {
 namespace {
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-std::string repeated(const std::string& text, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += text;
-  return out;
-}
-
 constexpr const char* kPassword = "secret12";
 const std::string kTooLong = "\"result\":0,\"msg\":\"账号太长，最多64个字符\"";
 

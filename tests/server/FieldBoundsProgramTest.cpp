@@ -12,16 +12,6 @@
 namespace servertest {
 namespace {
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-std::string repeated(const std::string& text, size_t times) {
-  std::string out;
-  for (size_t i = 0; i < times; ++i) out += text;
-  return out;
-}
-
 std::string refusal(const std::string& message) {
   return "\"result\":0,\"msg\":\"" + message + "\"";
 }

@@ -15,6 +15,18 @@ namespace servertest {
 
 inline constexpr const char* kDevice = "device-1";
 
+inline bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// `text` written `times` times over: names and notes of a chosen length in characters.
+inline std::string repeated(const std::string& text, size_t times) {
+  std::string out;
+  out.reserve(text.size() * times);
+  for (size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 // The common parameters of a signed request of `account` with `password`.
 inline std::vector<std::pair<std::string, std::string>> signedParams(const std::string& account,
                                                                      const std::string& password) {

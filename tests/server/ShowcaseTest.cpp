@@ -18,10 +18,6 @@ namespace {
 using standin::Service;
 using standin::State;
 
-bool has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 standin::Request page(const std::string& target) {
   return {"GET", target, {}, ""};
 }
