@@ -10,6 +10,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "bench/extract/ExtractOnce.h"
 #include "bench/json/AllocationCounter.h"
 #include "bench/support/BenchHome.h"
 #include "bench/support/EnglishText.h"
@@ -48,14 +49,6 @@ std::shared_ptr<const HeadwordIndex> prepareColdStart() {
   plat::LockGuard lock(db->sqlMgr().connection());
   sqlite3_db_release_memory(db->sqlMgr().database());
   return previous;
-}
-
-int coldExtract(const std::string& text) {
-  ExtractWord extractor;
-  Value words, learned, none;
-  const int added = extractor.extractWord(text, words, learned, none);
-  benchmark::DoNotOptimize(words);
-  return added;
 }
 
 // A copy of the store for the reference's own connection, since the store's connection holds its
@@ -109,7 +102,7 @@ void BM_ColdExtract(benchmark::State& state) {
     state.PauseTiming();
     const std::shared_ptr<const HeadwordIndex> previous = prepareColdStart();
     state.ResumeTiming();
-    added = coldExtract(text);
+    added = extractOnce(text);
   }
   state.counters["headwords"] = added;
 }
@@ -134,7 +127,7 @@ void printColdExtractMemoryRatio() {
 
   const std::shared_ptr<const HeadwordIndex> previous = prepareColdStart();
   startHeapCount();
-  coldExtract(text);
+  extractOnce(text);
   const int64_t ours = stopHeapCount();
 
   startHeapCount();
