@@ -19,6 +19,8 @@ thread_local const Operation* workerOperation = nullptr;
 // after it: from then on the worker counts as idle, so that work added before it starts waiting
 // is handed to it.
 thread_local bool workerIdle = false;
+// Set once the worker let go of library state as its operation finished.
+thread_local bool workerReleased = false;
 
 // How long a worker without work waits for more before its thread ends.
 constexpr auto kWorkerLinger = std::chrono::seconds(2);
@@ -54,12 +56,15 @@ void runWorker(std::shared_ptr<OperationQueueImpl> queue, std::shared_ptr<Operat
   workerOf = queue.get();
   while (operation) {
     workerIdle = false;
+    workerReleased = false;
     workerOperation = operation.get();
     runOne(operation);
     workerOperation = nullptr;
     operation.reset();
-    // The worker may linger, and still be waiting as the process exits.
-    threadState::release();
+    // The worker may linger, and still be waiting as the process exits. Not twice: once its
+    // operation was heard to finish the process may be exiting, and the library's own clean-up
+    // at exit frees what a release would lock.
+    if (!workerReleased) threadState::release();
     std::unique_lock lock(queue->mutex);
     if (!workerIdle) {
       // The operation goes on elsewhere (or finished without telling): look for work now.
@@ -112,6 +117,12 @@ void OperationQueueImpl::wakeUp() {
 }
 
 void OperationQueueImpl::operationFinished(Operation& operation, bool completionPending) {
+  // The worker's own operation: its thread lets go of library state before a waiter for the
+  // queue hears of the end, since that waiter may go on to exit the process.
+  if (workerOf == this && workerOperation == &operation && !workerReleased) {
+    threadState::release();
+    workerReleased = true;
+  }
   std::function<void(Operation&)> handler;
   {
     std::lock_guard lock(mutex);
