@@ -1,7 +1,5 @@
 #include "server/DataFolder.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -59,16 +57,6 @@ std::string unescaped(const std::string& field) {
 constexpr size_t kLongestFileName = 255;
 constexpr const char* kTemporarySuffix = ".tmp";
 
-std::string hexOf(const unsigned char* bytes, size_t size) {
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (size_t i = 0; i < size; ++i) {
-    out += hex[bytes[i] >> 4];
-    out += hex[bytes[i] & 15];
-  }
-  return out;
-}
-
 // The file name of an account's backup: letters, digits, "-" and "_" as they are, every other
 // byte as "%" and two hex digits, so that no name can reach outside the folder. A name whose file
 // name would not fit (with its temporary name) is named by its SHA-256 after a "~", which the
@@ -86,10 +74,7 @@ std::string fileNameOf(const std::string& account) {
       out += hex[c & 15];
     }
     if (out.size() + std::strlen(".dump") + std::strlen(kTemporarySuffix) > kLongestFileName) {
-      unsigned char digest[EVP_MAX_MD_SIZE];
-      unsigned int size = 0;
-      EVP_Digest(account.data(), account.size(), digest, &size, EVP_sha256(), nullptr);
-      return "~" + hexOf(digest, size) + ".dump";
+      return "~" + sha256Hex(account) + ".dump";
     }
   }
   return out + ".dump";

@@ -39,17 +39,34 @@ bool voicePackIn(const State& state, bool extended) {
          std::filesystem::is_regular_file(state.options.dataFolder + voicePackPath(extended));
 }
 
-std::string md5Hex(const std::string& text) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int size = 0;
-  EVP_Digest(text.data(), text.size(), digest, &size, EVP_md5(), nullptr);
+std::string hexOf(const unsigned char* bytes, size_t size) {
   static const char* hex = "0123456789abcdef";
   std::string out;
-  for (unsigned int i = 0; i < size; ++i) {
-    out += hex[digest[i] >> 4];
-    out += hex[digest[i] & 15];
+  out.reserve(size * 2);
+  for (size_t i = 0; i < size; ++i) {
+    out += hex[bytes[i] >> 4];
+    out += hex[bytes[i] & 15];
   }
   return out;
+}
+
+namespace {
+
+std::string digestHex(const std::string& text, const EVP_MD* kind) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  EVP_Digest(text.data(), text.size(), digest, &size, kind, nullptr);
+  return hexOf(digest, size);
+}
+
+}  // namespace
+
+std::string md5Hex(const std::string& text) {
+  return digestHex(text, EVP_md5());
+}
+
+std::string sha256Hex(const std::string& text) {
+  return digestHex(text, EVP_sha256());
 }
 
 std::string lowercase(std::string text) {

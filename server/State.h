@@ -71,6 +71,9 @@ std::string voicePackPath(bool extended);
 bool voicePackIn(const State& state, bool extended);
 
 std::string md5Hex(const std::string& text);
+std::string sha256Hex(const std::string& text);
+// `bytes` in lower-case hex, two digits a byte.
+std::string hexOf(const unsigned char* bytes, size_t size);
 std::string lowercase(std::string text);
 
 }  // namespace standin

@@ -4,18 +4,14 @@
 
 #include <utility>
 
+#include "server/State.h"  // hexOf
+
 namespace standin {
 
 std::string randomToken() {
   unsigned char bytes[16];
   if (RAND_bytes(bytes, sizeof bytes) != 1) return "";
-  static const char* hex = "0123456789abcdef";
-  std::string token;
-  for (unsigned char byte : bytes) {
-    token += hex[byte >> 4];
-    token += hex[byte & 15];
-  }
-  return token;
+  return hexOf(bytes, sizeof bytes);
 }
 
 std::string SyncArchives::publish(const std::string& account, std::string archive, int64_t now) {
