@@ -1085,13 +1085,19 @@ class Maker {
     std::vector<uint32_t> ordered;
     for (const std::string& start : first->second)
       for (uint32_t offset : senses)
-        if (wordtext::plainGloss(wordNet_.synset(pos, offset)->definition).rfind(start, 0) == 0 &&
+        if (glossBegins(pos, offset, start) &&
             std::find(ordered.begin(), ordered.end(), offset) == ordered.end())
           ordered.push_back(offset);
     for (uint32_t offset : senses)
       if (std::find(ordered.begin(), ordered.end(), offset) == ordered.end())
         ordered.push_back(offset);
     return ordered;
+  }
+
+  // Whether the sense's definition, as a card shows it, begins with `start`: how our own list
+  // names the senses it puts first.
+  bool glossBegins(char pos, uint32_t offset, const std::string& start) const {
+    return wordtext::plainGloss(wordNet_.synset(pos, offset)->definition).rfind(start, 0) == 0;
   }
 
   // Every sense our own list puts first is one of its word's, so that a slip in the list or a
@@ -1102,9 +1108,7 @@ class Maker {
         bool found = false;
         for (char pos : kWordNetPos)
           for (uint32_t offset : wordNet_.senses(word, pos))
-            found =
-                found ||
-                wordtext::plainGloss(wordNet_.synset(pos, offset)->definition).rfind(start, 0) == 0;
+            found = found || glossBegins(pos, offset, start);
         if (!found)
           throw BuildError(curated("english_first.tsv") + ": no sense of \"" + word +
                            "\" begins \"" + start + "\"");
