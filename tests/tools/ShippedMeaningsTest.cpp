@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "store/CallDB.h"
 #include "tests/tools/ShippedStore.h"
@@ -127,6 +129,61 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
     }
   }
+}
+
+// The most frequent cards open with what a learner's dictionary gives first, whole part-of-speech
+// rows moved where the noun or preposition comes first; the word keeps its id and books, the
+// English meaning follows the row the card now opens with, and a past still gives its verb.
+TEST_F(ShippedMeaningsTest, FrequentCardsOpenWithTheSenseALearnerMeetsFirst) {
+  const struct {
+    const char* word;
+    const char* start;   // the card's first meaning begins so
+    const char* shown;   // a sense the card still shows
+    const char* hidden;  // a sense it must not show ("" for none)
+  } cases[] = {
+      {"condo", "n. 公寓", "公寓大楼", "统治"},
+      {"word", "n. 单词", "诺言", ""},
+      {"party", "n. 聚会", "政党", ""},
+      {"bar", "n. 酒吧", "v. 禁止", ""},
+      {"race", "n. 比赛", "种族", ""},
+      {"cell", "n. 细胞", "牢房", ""},
+      {"evidence", "n. 证据", "迹象", ""},
+      {"dude", "n. 老兄", "家伙", ""},
+      {"except", "prep. 除了", "v. 把…除外", ""},
+      {"risk", "n. 风险", "v. 冒…的危险", ""},
+      {"judge", "n. 法官", "评委", ""},
+      {"dress", "n. 连衣裙", "v. 穿衣", ""},
+      {"screw", "n. 螺钉", "v. 拧", ""},
+      {"medium", "adj. 中等的", "媒介", ""},
+      {"post", "n. 邮件", "张贴", "张帖"},
+  };
+  for (const auto& c : cases) {
+    const std::string all = meanings(c.word);
+    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << all;
+    EXPECT_NE(all.find(c.shown), std::string::npos) << c.word << ": " << all;
+    if (*c.hidden) {
+      EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
+    }
+  }
+  EXPECT_EQ(number("select wl_uWordID from Words_Library where wl_tWord = 'condo'"), 8563);
+  EXPECT_EQ(booksOf("condo"), (std::vector<int64_t>{302, 801}));
+  const struct {
+    const char* word;
+    const char* start;
+  } english[] = {{"screw", "n. a fastener"},
+                 {"judge", "n. a public official"},
+                 {"party", "n. an occasion on which people can assemble"},
+                 {"cell", "n. (biology)"}};
+  for (const auto& e : english) {
+    const std::string text = firstRow("Words_Meaning_En", "wme_tData", e.word);
+    EXPECT_EQ(text.rfind(e.start, 0), 0u) << e.word << ": " << text;
+  }
+  for (const auto& [text, verb] :
+       {std::pair{"She dressed quickly and went out.", "dress"},
+        std::pair{"They risked their lives.", "risk"}, std::pair{"He noted the time.", "note"},
+        std::pair{"She witnessed the crash.", "witness"},
+        std::pair{"He screwed the lid on.", "screw"}})
+    EXPECT_TRUE(holds(extract(text), verb)) << text;
 }
 
 // Words whose frequency rank comes from a slur or slang stand in no frequency book; an exam list
