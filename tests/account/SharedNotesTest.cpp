@@ -10,6 +10,7 @@
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/online/AccountUiTest.h"
+#include "tests/support/Patience.h"
 
 namespace onlinetest {
 namespace {
@@ -163,7 +164,8 @@ TEST_F(SharedNotesTest, TheBackButtonTappedAsTheSharedMessageComesGoesBack) {
   ASSERT_TRUE(host_->tap(&own.sharedBtn()));
   // The reply is handled with the virtual clock standing still: the message fades in, the page
   // slides.
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return bubble() == "分享成功"; }, 30));
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return bubble() == "分享成功"; },
+                                             testsupport::kPatience));
   ASSERT_TRUE(plat::Animation::isAnimating(screen->scrollView()));
   const plat::View& back = *screen->navigationItem().leftBarButtonItem()->customView();
   const plat::Rect onScreen = back.convertRectTo(back.bounds(), nullptr);

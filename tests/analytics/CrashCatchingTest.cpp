@@ -9,6 +9,7 @@
 #include "analytics/AnalyticsCrash.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST_F(AnalyticsCrashes, NothingIsLeftBehindWhileReportsAreOff) {
 TEST_F(AnalyticsCrashes, SignalOnAnotherThreadIsHandedToTheMainThread) {
   EXPECT_EQ(crashInChild([] {
               std::thread([] { raise(SIGBUS); }).detach();
-              plat::RunLoop::main().runUntil([] { return false; }, 10);
+              plat::RunLoop::main().runUntil([] { return false; }, testsupport::kPatience);
             }),
             SIGBUS);
   const ANError* report = nextLaunchReport();

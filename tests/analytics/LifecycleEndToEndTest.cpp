@@ -2,6 +2,7 @@
 
 #include "platform/view/Application.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ class AnalyticsLifecycle : public AnalyticsFixture {
   void TearDown() override { plat::Application::shared().reset(); }
   void settle() {
     time_.runUntilIdle();
-    plat::RunLoop::main().runUntil([] { return !AnalyticsJob::sharedInstance().jobRunning(); }, 20);
+    plat::RunLoop::main().runUntil([] { return !AnalyticsJob::sharedInstance().jobRunning(); },
+                                   testsupport::kPatience);
   }
 
   LoopbackLogService service_;

@@ -3,6 +3,7 @@
 #include "analytics/ANUtils.h"
 #include "analytics/AnalyticsOnlineConfig.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ class AnalyticsOnlineParams : public AnalyticsFixture {
   void update() {
     int before = finished_;
     Analytics::updateOnlineConfig();
-    ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return finished_ > before; }, 20));
+    ASSERT_TRUE(
+        plat::RunLoop::main().runUntil([&] { return finished_ > before; }, testsupport::kPatience));
   }
   int requests(const std::string& path) {
     int count = 0;
@@ -54,7 +56,8 @@ TEST_F(AnalyticsOnlineParams, WaitsForTheKeyThenFetchesAndStores) {
   EXPECT_EQ(server_.requestCount(), 0);
   int before = finished_;
   start();
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return finished_ > before; }, 20));
+  ASSERT_TRUE(
+      plat::RunLoop::main().runUntil([&] { return finished_ > before; }, testsupport::kPatience));
   EXPECT_EQ(requests("/v2/get_update_time"), 1);
   EXPECT_EQ(requests("/v2/check_config_update"), 1);
   EXPECT_EQ(*Analytics::getConfigParams("tip"), "多背单词");

@@ -9,6 +9,7 @@
 #include "analytics/records/ThriftBytes.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -31,13 +32,14 @@ class AnalyticsThroughAProxy : public AnalyticsFixture {
   void startAndUpload() {
     start();
     Analytics::updateOnlineConfig();
-    ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return configured_ > 0; }, 20));
+    ASSERT_TRUE(
+        plat::RunLoop::main().runUntil([&] { return configured_ > 0; }, testsupport::kPatience));
     Analytics::event("through_proxy");
     time_.runUntilIdle();
     core().generateEnvelopeFile();
     core().beginPerformJob();
     ASSERT_TRUE(plat::RunLoop::main().runUntil(
-        [] { return !AnalyticsJob::sharedInstance().jobRunning(); }, 20));
+        [] { return !AnalyticsJob::sharedInstance().jobRunning(); }, testsupport::kPatience));
   }
   std::vector<std::string> targets() {
     std::vector<std::string> out;

@@ -4,6 +4,7 @@
 #include "analytics/AnalyticsImprintUpdate.h"
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class AnalyticsUpload : public AnalyticsFixture {
   void upload() {
     core().beginPerformJob();
     ASSERT_TRUE(plat::RunLoop::main().runUntil(
-        [] { return !AnalyticsJob::sharedInstance().jobRunning(); }, 20));
+        [] { return !AnalyticsJob::sharedInstance().jobRunning(); }, testsupport::kPatience));
   }
   static std::string firstEvent(const ReceivedEnvelope& got) {
     return got.entry.instant_msgs.at(0).events.at(0).name;
@@ -64,8 +65,10 @@ TEST_F(AnalyticsUpload, ARefusedOrForeignReplyCountsAsFailure) {
   fallback_.replyWith(makeResponse(1));
   // Code 0 ends the file but counts a failure and brings no settings.
   core().beginPerformJob();
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return !plat::files::exists(files[1]); }, 20));
-  plat::RunLoop::main().runUntil([] { return !AnalyticsJob::sharedInstance().jobRunning(); }, 20);
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return !plat::files::exists(files[1]); },
+                                             testsupport::kPatience));
+  plat::RunLoop::main().runUntil([] { return !AnalyticsJob::sharedInstance().jobRunning(); },
+                                 testsupport::kPatience);
   EXPECT_EQ(AnalyticsConfig::configureWithKey("anFailedRequests").asInt(), 2);
   EXPECT_FALSE(imprintValueWithKey("x"));
 

@@ -4,6 +4,7 @@
 #include "online/ApiRequest.h"
 #include "platform/base/RunLoop.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/Patience.h"
 
 namespace apptest {
 namespace {
@@ -39,7 +40,8 @@ TEST_F(AccountRefresh, TheAccountValuesComeTenSecondsIntoTheStudyDay) {
   EXPECT_TRUE(requestsFor("account_info.php").empty());
   host_->advance(0.5);
   EXPECT_EQ(calls("getExcellentMnemonic"), 1);
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return calls("refreshADInfo") == 1; }));
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return calls("refreshADInfo") == 1; },
+                                             testsupport::kPatience));
   host_->runUntilIdle();
 
   const auto sent = requestsFor("account_info.php");

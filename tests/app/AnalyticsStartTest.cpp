@@ -13,6 +13,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 #include "zlib.h"
 
@@ -35,7 +36,8 @@ class AnalyticsStartTest : public AppTest {
   }
   // The request for the online parameters' update time, once it has come.
   std::optional<testsupport::ServerRequest> updateTimeRequest(testsupport::LoopbackHttpServer& to) {
-    if (!plat::RunLoop::main().runUntil([&] { return to.requestCount() > 0; }, 20))
+    if (!plat::RunLoop::main().runUntil([&] { return to.requestCount() > 0; },
+                                        testsupport::kPatience))
       return std::nullopt;
     return to.requests().front();
   }

@@ -6,6 +6,7 @@
 #include "platform/base/RunLoop.h"
 #include "store/MyDate.h"
 #include "tests/app/AppFixture.h"
+#include "tests/support/Patience.h"
 
 namespace apptest {
 namespace {
@@ -56,7 +57,8 @@ TEST_F(DailyRefresh, OnlyTheFirstActivationOfAStudyDayRebuildsChecksAndRefreshes
   ASSERT_TRUE(server_->waitForRequests(2));
   EXPECT_EQ(versionLookups(), 2u);
   EXPECT_TRUE(plat::RunLoop::main().runUntil(
-      [this] { return app_->checkVersion()->networkQueue()->operations().empty(); }));
+      [this] { return app_->checkVersion()->networkQueue()->operations().empty(); },
+      testsupport::kPatience));
 }
 
 TEST_F(DailyRefresh, AFailedStatementRollsTheWholeRefreshBack) {

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -30,6 +31,7 @@
 #include "stats/TopViewController.h"
 #include "tests/app/AppFixture.h"
 #include "tests/support/FakeUrlOpener.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 namespace apptest {
@@ -98,7 +100,7 @@ class DesktopWiring : public AppTest {
   }
   // Lets real sockets and programs work, the virtual clock standing.
   bool waitFor(const std::function<bool()>& done) {
-    const bool ok = plat::RunLoop::main().runUntil(done, 20);
+    const bool ok = plat::RunLoop::main().runUntil(done, testsupport::kPatience);
     host_->runUntilIdle();
     return ok;
   }
@@ -279,7 +281,8 @@ TEST_F(DesktopWiring, TheRankingPageLoadsFromTheServerAndWalksItsHistory) {
   server_->setHandler([&](const ServerRequest& request) {
     if (request.path() == "/top") {
       std::unique_lock<std::mutex> held(lock);
-      released.wait_for(held, std::chrono::seconds(20), [&] { return !holdTop; });
+      released.wait_for(held, std::chrono::duration<double>(testsupport::kPatience),
+                        [&] { return !holdTop; });
       return html(pageLinkingTo("排行第一页", "next"));
     }
     if (request.path() == "/next") return html("<p>排行第二页</p>");

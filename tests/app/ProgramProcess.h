@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Patience.h"
+
 class CallDB;
 
 namespace apptest {
@@ -39,9 +41,9 @@ class ProgramProcess {
   std::string home() const { return folder_ + "/home"; }
   std::string log() const;
   // Sends SIGTERM (the desktop closing the window) and waits.
-  int terminate(double seconds = 30);
+  int terminate(double seconds = testsupport::kPatience);
   // The exit status once it ended by itself within `seconds` (128 + signal when killed), else -1.
-  int wait(double seconds = 30);
+  int wait(double seconds = testsupport::kPatience);
 
  private:
   std::string folder_;

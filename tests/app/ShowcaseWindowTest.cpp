@@ -75,7 +75,7 @@ class ShowcaseInWindow : public StandInWindowTest {
     server_ = std::make_unique<StandInProgram>(data_, folder_ + "/server.log", serverArgs_);
   }
 
-  bool logged(const std::string& text, double seconds = 120) {
+  bool logged(const std::string& text, double seconds = XvfbDesktop::kPatience) {
     return server_->waitForLog(text, seconds);
   }
   using Look = PhoneWindow::Look;
@@ -175,7 +175,7 @@ TEST_F(ShowcaseInWindow, EveryScreenTheStandInFeedsShowsItsContent) {
       << server_->log();
 
   // ---- An analytics envelope of this start, read record by record.
-  ASSERT_TRUE(logged("analytics: envelope", 120)) << server_->log();
+  ASSERT_TRUE(logged("analytics: envelope")) << server_->log();
   EXPECT_TRUE(logged("analytics: client")) << server_->log();
   EXPECT_EQ(server_->log().find("analytics: refused"), std::string::npos) << server_->log();
 

@@ -1,5 +1,6 @@
 #include "tests/app/StandInProgram.h"
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -20,16 +21,22 @@ std::string fileText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-bool pollUntil(const std::function<bool()>& done, double seconds) {
+}  // namespace
+
+bool StandInProgram::pollUntil(const std::function<bool()>& done, double seconds) const {
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
+    // Nothing more will come from a program that has ended.
+    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) != 0) {
+      pid_ = -1;
+      ADD_FAILURE() << "the stand-in ended; it printed:\n" << log();
+      return done();
+    }
+    if (pid_ <= 0 || std::chrono::steady_clock::now() > until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return true;
 }
-
-}  // namespace
 
 StandInProgram::StandInProgram(const std::string& dataFolder, const std::string& logPath,
                                const std::vector<std::string>& args, int port)
@@ -41,7 +48,7 @@ StandInProgram::StandInProgram(const std::string& dataFolder, const std::string&
   pid_ = spawnLogged(command, logPath, true);
   if (pid_ <= 0) return;
   const std::string serving = "serving ";
-  if (!waitForLog(serving + "http://127.0.0.1:", 30)) return;
+  if (!waitForLog(serving + "http://127.0.0.1:")) return;
   const std::string text = log();
   const size_t at = text.find(serving) + serving.size();
   base_ = text.substr(at, text.find(' ', at) - at);

@@ -4,8 +4,11 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/Patience.h"
 
 namespace apptest {
 
@@ -28,17 +31,21 @@ class StandInProgram {
                      const std::string& logPath);
   // What the server printed: its address, then one line per request.
   std::string log() const;
-  // Waits up to `seconds` until the log holds `text`.
-  bool waitForLog(const std::string& text, double seconds = 30) const;
+  // Waits until the log holds `text`: false when the program ended first (a test failure, with
+  // what it printed) or `seconds` passed.
+  bool waitForLog(const std::string& text, double seconds = testsupport::kPatience) const;
   // The text of a file of the data folder ("" when missing), and a wait until it holds `text`.
   std::string dataFile(const std::string& name) const;
-  bool waitForDataFile(const std::string& name, const std::string& text, double seconds = 30) const;
+  bool waitForDataFile(const std::string& name, const std::string& text,
+                       double seconds = testsupport::kPatience) const;
 
  private:
+  bool pollUntil(const std::function<bool()>& done, double seconds) const;
+
   std::string dataFolder_;
   std::string logPath_;
   std::string base_;
-  pid_t pid_ = -1;
+  mutable pid_t pid_ = -1;  // -1 once it ended
 };
 
 }  // namespace apptest

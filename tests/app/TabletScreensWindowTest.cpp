@@ -99,8 +99,9 @@ class TabletScreensInWindow : public StandInWindowTest {
   }
   // Whether the server's log names `request` twice (the log leaves queries out), waiting for it.
   bool fetchedTwice(const std::string& request) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (std::chrono::steady_clock::now() < end) {
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(XvfbDesktop::kPatience);
+    while (std::chrono::steady_clock::now() < end && program_->wait(0) == -1) {
       const std::string log = server_->log();
       const size_t first = log.find(request);
       if (first != std::string::npos && log.find(request, first + 1) != std::string::npos)

@@ -119,7 +119,7 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   picture("tablet-turns-start.png");
   tapAt(384, 534, "the reveal button, which brings the offer",
         [&](const ScreenShot& s) { return centredBox(s, 512, 280); });
-  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php", 120)) << server_->log();
+  ASSERT_TRUE(server_->waitForLog("/api/get_best_mnemonic.php")) << server_->log();
   picture("tablet-turns-offer.png");
 
   // ---- The offer window, turned: its box stays in the middle of the wider screen.
@@ -136,7 +136,7 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
   // ---- The word note screen, opened on the turned screen.
   tapAt(987, 387, "the write-mnemonic button of the card, the shared mnemonic listed",
         [&](const ScreenShot& s) { return yellow(s, kSharedNoteStar) > 0.1; });
-  ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php", 120)) << server_->log();
+  ASSERT_TRUE(server_->waitForLog("/api/find_mnemonic.php")) << server_->log();
   picture("tablet-turns-notes.png");
   tapAt(766, 87, "the edit tab of the note screen", [&](const ScreenShot& s) {
     return phone_->brightShare(s, kEditTab) > 0.6 &&
@@ -157,8 +157,7 @@ TEST_F(TabletTurnsInWindow, TheOfferTheWordNotesAndTheMessagesTurn) {
         [&](const ScreenShot& s) { return phone_->badgeRed(s, kLogoutLeft) > 0.8; });
   tapAt(100, 184, "the messages",
         [&](const ScreenShot& s) { return phone_->brightShare(s, kFirstMessageDate) < 0.85; });
-  ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1", 120))
-      << server_->log();
+  ASSERT_TRUE(server_->waitForLog("/api/get_user_message.php account=learner1")) << server_->log();
   picture("tablet-turns-messages.png");
   turn("tablet-turns-messages-turned.png", [&](const ScreenShot& s) {
     return phone_->brightShare(s, {0, 70, 768, 400}, 0xe0) > 0.8 &&

@@ -55,10 +55,12 @@ class WindowServices : public ::testing::Test {
     ASSERT_FALSE(window_.empty()) << program_->log();
     frame_ = desktop_.geometry(window_);
   }
-  // Waits up to `seconds` for `done`.
-  static bool waitFor(const std::function<bool()>& done, double seconds = 45) {
+  // Waits for `done`, which the program brings: false once the program has ended without it,
+  // or `seconds` passed.
+  bool waitFor(const std::function<bool()>& done, double seconds = XvfbDesktop::kPatience) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
+      if (program_->wait(0) != -1) return done();
       if (std::chrono::steady_clock::now() > until) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
@@ -242,10 +244,10 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   desktop_.run("xdotool windowfocus --sync " + window_);
   const std::string other = desktop_.run("xlogo >/dev/null 2>&1 & echo $!");
   const pid_t xlogo = std::atoi(other.c_str());
-  const std::string logo = desktop_.waitForWindow("xlogo", 20);
+  const std::string logo = desktop_.waitForWindow("xlogo", XvfbDesktop::kPatience);
   ASSERT_FALSE(logo.empty());
   desktop_.run("xdotool windowfocus --sync " + logo);
-  ASSERT_TRUE(waitFor([&] { return !made().empty(); }, 20)) << "no handover began";
+  ASSERT_TRUE(waitFor([&] { return !made().empty(); })) << "no handover began";
   desktop_.run("xdotool windowfocus --sync " + window_);
   std::optional<ScreenShot> settings =
       phone.tapUntil(kSettingsTab[0], kSettingsTab[1], phone.tabSelected(kSettingsTab));
@@ -257,11 +259,11 @@ TEST_F(WindowServices, FocusChangesNeverWaitForASlowScheduler) {
   EXPECT_EQ(std::count(whenAnswered.begin(), whenAnswered.end(), "systemctl"), 0);
 
   // The stop comes once the handover before it is through.
-  ASSERT_TRUE(waitFor([&] { return !made().empty() && made().back() == "systemctl"; }, 60));
+  ASSERT_TRUE(waitFor([&] { return !made().empty() && made().back() == "systemctl"; }));
   const std::vector<std::string> order = made();
   EXPECT_GT(order.size(), 2u);
   EXPECT_EQ(std::count(order.begin(), order.end(), "systemctl"), 1);
-  EXPECT_EQ(program_->terminate(90), 0) << program_->log();
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
   const size_t timers = order.size() - 1, closing = made().size() - order.size();
   EXPECT_GE(closing, 1u) << "the closing handover reached the scheduler";
   EXPECT_LT(closing, timers) << "a slow scheduler holds the closing program a few seconds only";
@@ -278,7 +280,7 @@ TEST_F(WindowServices, ATapReadTogetherWithTheFocusComingBackIsAnswered) {
   ASSERT_TRUE(phone.when(phone.tabSelected(kReviewTab))) << "no review screen";
   const std::string other = desktop_.run("xlogo >/dev/null 2>&1 & echo $!");
   const pid_t xlogo = std::atoi(other.c_str());
-  const std::string logo = desktop_.waitForWindow("xlogo", 20);
+  const std::string logo = desktop_.waitForWindow("xlogo", XvfbDesktop::kPatience);
   ASSERT_FALSE(logo.empty());
 
   kill(program_->pid(), SIGSTOP);
@@ -305,7 +307,7 @@ TEST_F(WindowServices, ClosingGivesUpOnASchedulerThatHangsAndNamesTheRemindersLe
     return s.hasContent(int(frame_.x), int(frame_.y), int(frame_.width), int(frame_.height));
   })) << "the window was never drawn";
   const auto closed = std::chrono::steady_clock::now();
-  ASSERT_EQ(program_->terminate(60), 0) << program_->log();
+  ASSERT_EQ(program_->terminate(), 0) << program_->log();
   const double waited =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - closed).count();
   EXPECT_LT(waited, 30) << "the program waited for the hung scheduler";

@@ -181,7 +181,8 @@ std::string XvfbDesktop::run(const std::string& command) const {
 }
 
 std::string XvfbDesktop::waitForWindow(const std::string& windowClass, double seconds,
-                                       const std::function<bool()>& gaveUp) const {
+                                       const std::function<bool()>& gaveUp) {
+  if (gaveUp) programEnded_ = gaveUp;
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (std::chrono::steady_clock::now() < until && !(gaveUp && gaveUp())) {
     std::istringstream ids(run("xdotool search --onlyvisible --class " + windowClass));
@@ -254,8 +255,15 @@ std::optional<ScreenShot> XvfbDesktop::shotWhen(const std::function<bool(const S
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   std::optional<ScreenShot> shot;
   do {
+    // Whether the program has ended is asked before the picture: one taken after it ended shows
+    // all it will ever show.
+    const bool ended = programEnded_ && programEnded_();
     shot = screenShot();
     if (shot && shows(*shot)) return shot;
+    if (ended) {
+      ADD_FAILURE() << "the program ended while a step waited for the screen's look";
+      break;
+    }
     pause(0.15);
   } while (std::chrono::steady_clock::now() < until);
   // What showed instead, next to the test program to be looked at after the run.

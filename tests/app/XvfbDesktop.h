@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/draw/Geometry.h"
+#include "tests/support/Patience.h"
 
 namespace apptest {
 
@@ -47,10 +48,12 @@ class XvfbDesktop {
   // Runs a command with DISPLAY set to this display; its standard output.
   std::string run(const std::string& command) const;
 
-  // The first window of the class, waiting up to `seconds` or until `gaveUp` says so; "" when
-  // none came.
+  // The first window of the class, waiting up to `seconds` or until `gaveUp` says so (the
+  // program that would show it has ended); "" when none came. Every later step on this display
+  // (shotWhen) stops waiting too as soon as the last `gaveUp` given says so and the screen does
+  // not show what the step looks for.
   std::string waitForWindow(const std::string& windowClass, double seconds,
-                            const std::function<bool()>& gaveUp = {}) const;
+                            const std::function<bool()>& gaveUp = {});
   // The window's frame on the screen, in pixels.
   plat::Rect geometry(const std::string& window) const;
   void click(const std::string& window, int x, int y) const;
@@ -63,18 +66,20 @@ class XvfbDesktop {
   bool closeWindow(const std::string& window) const;
   std::optional<ScreenShot> screenShot() const;
   // Pictures of the screen until one shows what `shows` looks for; nothing when none did within
-  // `seconds`, and then the last picture is written next to the test program
-  // (<test>-failed-step.png). A step waits for the look of what it checks, never for a quiet moment
-  // or a time: the sanitized program on a busy machine may stand still halfway through anything.
+  // `seconds` or the program on the display ended first (see waitForWindow), and then the last
+  // picture is written next to the test program (<test>-failed-step.png). A step waits for the
+  // look of what it checks, never for a quiet moment or a time: the sanitized program on a busy
+  // machine may stand still halfway through anything.
   std::optional<ScreenShot> shotWhen(const std::function<bool(const ScreenShot&)>& shows,
                                      double seconds = kPatience) const;
   // How long a step waits for what it looks for before it fails.
-  static constexpr double kPatience = 120;
+  static constexpr double kPatience = testsupport::kPatience;
 
  private:
   std::string display_;
   std::string folder_;
   int pid_ = -1;
+  std::function<bool()> programEnded_;  // the last waitForWindow's gaveUp
 };
 
 }  // namespace apptest

@@ -3,15 +3,16 @@
 #include <chrono>
 #include <set>
 
+#include "extract/ExtractWord.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Charset.h"
 #include "platform/base/Files.h"
-#include "platform/view/AlertView.h"
-#include "extract/ExtractWord.h"
 #include "platform/host/PointerInput.h"
+#include "platform/view/AlertView.h"
 #include "platform/view/Keyboard.h"
 #include "settings/HtmlViewController.h"
 #include "tests/books/BooksScreenFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ class TextPage : public BooksScreenTest {
             progress.insert(shown->displayedText());
           return !tab.learnView().isExtracting();
         },
-        120));
+        testsupport::kPatience));
     host_->advance(3);
     return progress;
   }

@@ -6,6 +6,7 @@
 #include "platform/base/RunLoop.h"
 #include "store/WordText.h"
 #include "tests/store/StudyFixture.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -24,10 +25,10 @@ class ExtractWordTest : public StudyTest {
     StudyTest::SetUp();
     int id = 1000;
     db_->sqlMgr().beginTransaction();
-    for (const char* word :
-         {"walk", "stop", "study", "use", "make", "box", "end", "word", "e.g.", "a", "up", "well",
-          "known", "like", "tie", "walked", "went", "go", "goose", "us", "writ", "write", "ski",
-          "sky", "be", "Monday", "TV", "ground", "grind", "found", "find"})
+    for (const char* word : {"walk", "stop",   "study", "use",    "make",  "box",   "end", "word",
+                             "e.g.", "a",      "up",    "well",   "known", "like",  "tie", "walked",
+                             "went", "go",     "goose", "us",     "writ",  "write", "ski", "sky",
+                             "be",   "Monday", "TV",    "ground", "grind", "found", "find"})
       db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
                       Value::array({id++, word}));
     // The card's record of forms, which extraction reads turned round.
@@ -37,18 +38,17 @@ class ExtractWordTest : public StudyTest {
     record("grind", "@grinds $ground %ground ^grinding");
     record("find", "@finds $found %found ^finding");
     // The frequency book puts "ground" before "grind"; "found" is in none.
-    for (const auto& [place, word] : {std::pair{5, "ground"}, std::pair{9, "grind"},
-                                      std::pair{7, "find"}})
-      db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, 800, ?)",
-                      "nn", Value::array({place, db_->getWordID(word)}));
+    for (const auto& [place, word] :
+         {std::pair{5, "ground"}, std::pair{9, "grind"}, std::pair{7, "find"}})
+      db_->sql_insert("insert into book_words (bw_uId, f_b_uId, f_wl_uId) values (?, 800, ?)", "nn",
+                      Value::array({place, db_->getWordID(word)}));
     db_->sqlMgr().commitTransaction();
   }
 
   void record(const std::string& word, const std::string& forms) {
     const int id = db_->getWordID(word);
-    db_->sql_insert(
-        "insert into Words_Transform (f_wl_uWordID, wt_tRelatedWords) values (?, ?)", "ns",
-        Value::array({id, WordText::scramble(forms, id)}));
+    db_->sql_insert("insert into Words_Transform (f_wl_uWordID, wt_tRelatedWords) values (?, ?)",
+                    "ns", Value::array({id, WordText::scramble(forms, id)}));
   }
 
   static Extracted extract(const std::string& text) {
@@ -74,7 +74,8 @@ class ExtractWordTest : public StudyTest {
       extractor.extractWord(text, words, learned, none);
       done = true;
     });
-    EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return done.load(); }, 20.0));
+    EXPECT_TRUE(
+        plat::RunLoop::main().runUntil([&] { return done.load(); }, testsupport::kPatience));
     worker.join();
     plat::RunLoop::main().runUntilIdle();  // the last report, handed over without waiting
     EXPECT_FALSE(offMain);
@@ -86,8 +87,9 @@ class ExtractWordTest : public StudyTest {
     std::vector<float> fractions;
     ExtractWord extractor;
     extractor.setParent(this);
-    extractor.setExtract_progressFun(
-        [&](const Value& fraction) { fractions.push_back(static_cast<float>(fraction.asDouble())); });
+    extractor.setExtract_progressFun([&](const Value& fraction) {
+      fractions.push_back(static_cast<float>(fraction.asDouble()));
+    });
     Value words, learned, none;
     extractor.extractWord(text, words, learned, none);
     return fractions;
@@ -147,12 +149,11 @@ TEST_F(ExtractWordTest, TheStoreReducesEveryTokenAsTheExtractionDoes) {
   // Outside an extraction the rules ask the store; inside one, the library held in memory.
   ExtractWord extractor;
   for (const char* token :
-       {"walk",    "walked",   "walking", "walks",   "stopped", "stopping", "studies",
-        "studied", "studying", "boxes",   "used",    "making",  "ties",     "tying",
-        "went",    "goes",     "geese",   "e.g.",    "end.",    "up_",      "ups",
-        "a",       "b",        "zzzz",    "walked.", "stopped.", "using",   "skies",
-        "was",     "are",      "monday",  "tv",      "...studies", "writing", "ground",
-        "found"}) {
+       {"walk",       "walked",   "walking", "walks",  "stopped", "stopping", "studies", "studied",
+        "studying",   "boxes",    "used",    "making", "ties",    "tying",    "went",    "goes",
+        "geese",      "e.g.",     "end.",    "up_",    "ups",     "a",        "b",       "zzzz",
+        "walked.",    "stopped.", "using",   "skies",  "was",     "are",      "monday",  "tv",
+        "...studies", "writing",  "ground",  "found"}) {
     const Extracted extracted = extract(token);
     const std::string stored = extractor.GetWord(token);
     // A spelling of two words ("ground") gives both; the store names the first.

@@ -22,6 +22,7 @@
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/support/NavApp.h"
+#include "tests/support/Patience.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
@@ -168,7 +169,7 @@ class ScreenTest : public ::testing::Test {
   // Lets the pages load and lay out.
   void settle() { host_->runUntilIdle(); }
   // Serves replies on the main run loop until `done` holds or `seconds` of real time pass.
-  bool waitFor(const std::function<bool()>& done, double seconds = 10) {
+  bool waitFor(const std::function<bool()>& done, double seconds = testsupport::kPatience) {
     const bool ok = plat::RunLoop::main().runUntil(done, seconds);
     settle();
     return ok;

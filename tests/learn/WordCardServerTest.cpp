@@ -11,6 +11,7 @@
 #include "store/MyDate.h"
 #include "tests/learn/ScreenFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -64,7 +65,8 @@ class WordCardServer : public ScreenTest {
   }
   // Waits until `count` requests came, releases their replies and lets them be handled.
   void answerRequests(size_t count) {
-    ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return requestCount() >= count; }));
+    ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return requestCount() >= count; },
+                                               testsupport::kPatience));
     releaseReplies();
     plat::RunLoop::main().runUntil([] { return false; }, 0.3);
     settle();
@@ -124,7 +126,8 @@ TEST_F(WordCardServer, AdoptingStoresFirstThenReportsAndOffersToShare) {
 TEST_F(WordCardServer, TheOfferComesOnlyForTheWordStillOnScreen) {
   setValue("autoAccept", "1");
   auto card = pushCard("achieve");
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return offers_.size() == 1; }));
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return offers_.size() == 1; },
+                                             testsupport::kPatience));
   EXPECT_EQ(offers_[0], "achieve a 一个 + chieve 首领");
 
   // A reply that comes after the learner moved on, or after the card left the screen, is dropped.
@@ -151,7 +154,8 @@ TEST_F(WordCardServer, AReplyForADestroyedCardTouchesNothing) {
   holdReplies();
   {
     auto card = pushCard("achieve");
-    ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; }, 10));
+    ASSERT_TRUE(plat::RunLoop::main().runUntil([this] { return requestCount() == 1; },
+                                               testsupport::kPatience));
     app_->nav->popViewController(false);
     settle();
   }

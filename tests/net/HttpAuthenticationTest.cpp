@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempDeviceStore.h"
 
 using namespace nettest;
@@ -261,7 +262,7 @@ TEST_F(HttpAuthenticationTest, ALoginTheOwnerNeverAnswersEndsWhenCancelled) {
     } else {
       waiting->cancel();
     }
-    ASSERT_TRUE(runUntil([&] { return waiting->isFinished(); }, 5));
+    ASSERT_TRUE(runUntil([&] { return waiting->isFinished(); }, testsupport::kPatience));
     EXPECT_EQ(waiting.failureCode(), ownerGoes ? -1 : kHttpRequestCancelled);
   }
 }

@@ -13,6 +13,7 @@
 #include "platform/base/Files.h"
 #include "platform/stream/TlsTrust.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TestCertificate.h"
 #include "tests/support/VirtualTime.h"
@@ -200,14 +201,15 @@ TEST_F(HttpConnectionTest, ATimedOutDownloadResumesToTheSameBytes) {
     get.start();
     // The whole first piece was read: an inflated body takes it in more than one read, and a read
     // after the clock moved would restart the silence.
-    ASSERT_TRUE(runUntil([&] { return get->totalBytesRead() >= 10001; }, 60));
+    ASSERT_TRUE(runUntil([&] { return get->totalBytesRead() >= 10001; }, testsupport::kPatience));
     // The silence outlasts the time-out; the clock moves on again should the last read of the
     // piece still have been on its way.
     for (int i = 0; i < 10 && server.requestCount() == before + 1; ++i) {
       time.advance(6);
       runUntil([&] { return server.requestCount() > before + 1; }, 5);
     }
-    ASSERT_TRUE(runUntil([&] { return get.done(); }, 60)) << server.requestCount() << " requests";
+    ASSERT_TRUE(runUntil([&] { return get.done(); }, testsupport::kPatience))
+        << server.requestCount() << " requests";
     EXPECT_EQ(get.finished, 1);
     EXPECT_TRUE(plat::files::readFile(destination) == body);
     EXPECT_EQ(server.lastRequest().hasHeader("Range"), resume);
@@ -329,7 +331,7 @@ TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
   });
   // An earlier test that dropped what was left on the main loop (virtual time does) may have
   // dropped the indicator's delayed hide with it, leaving it shown: hide it as that would have.
-  ASSERT_TRUE(runUntil([] { return !HttpRequest::isNetworkInUse(); }, 2));
+  ASSERT_TRUE(runUntil([] { return !HttpRequest::isNetworkInUse(); }, testsupport::kPatience));
   HttpRequest::hideNetworkActivityIndicatorIfNeeeded();
   ASSERT_FALSE(HttpRequest::isNetworkActivityIndicatorVisible());
   std::vector<bool> changes;
@@ -340,7 +342,8 @@ TEST_F(HttpConnectionTest, TheActivityIndicatorFollowsRunningRequests) {
   ASSERT_TRUE(runUntil([] { return HttpRequest::isNetworkInUse(); }));
   EXPECT_TRUE(HttpRequest::isNetworkActivityIndicatorVisible());
   ASSERT_TRUE(runUntil([&] { return get.done(); }));
-  EXPECT_TRUE(runUntil([] { return !HttpRequest::isNetworkActivityIndicatorVisible(); }, 2));
+  EXPECT_TRUE(runUntil([] { return !HttpRequest::isNetworkActivityIndicatorVisible(); },
+                       testsupport::kPatience));
   runUntil([] { return false; }, 0.05);
   HttpRequest::setNetworkActivityIndicatorHandler(nullptr);
   EXPECT_EQ(changes, (std::vector<bool>{true, false}));

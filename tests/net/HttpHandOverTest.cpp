@@ -14,6 +14,7 @@
 #include "net/HttpRequest.h"
 #include "platform/base/Clock.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace nettest;
@@ -90,7 +91,7 @@ class HttpHandOverTest : public NetTest {
   // How much body data waits for the main thread before the network thread stops reading.
   static constexpr size_t kHandOverLimit = 4u << 20;
   static constexpr double kTimeLimit = 0.2;
-  static constexpr double kGenerousSeconds = 60;
+  static constexpr double kGenerousSeconds = testsupport::kPatience;
 
   LoopbackHttpServer silentServer{[](const ServerRequest&) {
     ServerReply reply;

@@ -10,6 +10,7 @@
 
 #include "platform/base/NamedException.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 
 using namespace nettest;
 
@@ -352,7 +353,8 @@ TEST(HttpNetworkQueueExit, RequestsCancelledOnTheWayOutDoNoHarm) {
         start();
         std::atexit([] {
           for (const auto& request : *requests) request->cancel();
-          const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+          const auto deadline = std::chrono::steady_clock::now() +
+                                std::chrono::duration<double>(testsupport::kPatience);
           for (const auto& request : *requests) {
             while (!request->isFinished() && std::chrono::steady_clock::now() < deadline)
               std::this_thread::sleep_for(std::chrono::milliseconds(1));

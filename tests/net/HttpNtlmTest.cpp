@@ -19,6 +19,7 @@
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/NtlmTestServer.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TestCertificate.h"
 
 using namespace nettest;
@@ -158,7 +159,7 @@ class HandshakeRefuser {
         const int client = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) return;
         ++connections_;
-        timeval wait{5, 0};
+        timeval wait{static_cast<time_t>(testsupport::kPatience), 0};
         ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         SSL* ssl = SSL_new(context_);
         SSL_set_fd(ssl, client);

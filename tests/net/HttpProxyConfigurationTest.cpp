@@ -12,6 +12,7 @@
 
 #include "net/HttpSharedQueue.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 using namespace nettest;
@@ -117,7 +118,7 @@ TEST_F(HttpProxyConfigurationTest, LoopingEndlessOrCancelledScriptsHoldUpNoOther
   // Cancelled while its script downloads: it ends at once and the queue's room comes back.
   ASSERT_TRUE(server.waitForRequests(2));  // the other request and the script
   waiting[2]->cancel();
-  EXPECT_TRUE(runUntil([&] { return waiting[2].done(); }, 1));
+  EXPECT_TRUE(runUntil([&] { return waiting[2].done(); }, testsupport::kPatience));
   EXPECT_EQ(waiting[2].failureCode(), kHttpRequestCancelled);
   release = true;
   EXPECT_EQ(HttpRequest::sharedQueue().maxConcurrentOperationCount(), width);

@@ -15,6 +15,7 @@
 #include "platform/base/NamedException.h"
 #include "platform/http/CookieStore.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 using namespace nettest;
@@ -23,15 +24,15 @@ namespace {
 
 class HttpRequestTest : public NetTest {};
 
-// Keeps the network thread busy for as long as it lives (at most ten seconds, so that a test that
-// fails does not hold it for good).
+// Keeps the network thread busy for as long as it lives (at most the tests' patience, so that a
+// test that fails does not hold it for good).
 class NetworkThreadHold {
  public:
   NetworkThreadHold() {
     auto state = state_;
     HttpRequest::threadForRequest(nullptr).perform([state] {
       state->held = true;
-      state->released.wait_for(std::chrono::seconds(10));
+      state->released.wait_for(std::chrono::duration<double>(testsupport::kPatience));
       state->held = false;
     });
     runUntil([state] { return state->held.load(); });
@@ -96,7 +97,8 @@ TEST_F(HttpRequestTest, RequestsGoOutInTheirVersionAndMethodAndReportOnTheMainTh
 // The network thread is held busy all along: a synchronous request that needed it for any step
 // (the exchange, the redirect, the status checks while the server waits) would end only once it
 // is let go.
-TEST_F(HttpRequestTest, ASynchronousRequestWorksOnTheCallingThreadAloneAndRunsNothingElseMeanwhile) {
+TEST_F(HttpRequestTest,
+       ASynchronousRequestWorksOnTheCallingThreadAloneAndRunsNothingElseMeanwhile) {
   LoopbackHttpServer server([](const ServerRequest& r) {
     if (r.path() == "/start") return ServerReply::redirect(302, "/end");
     ServerReply reply = ServerReply::text("done");
@@ -286,7 +288,7 @@ TEST_F(HttpRequestTest, BodiesOverTheCeilingFailWithoutFillingMemoryOrDisk) {
     get->setShouldWaitToInflateCompressedResponses(!c.onTheFly);
     const std::string file = home.path() + "/reply";
     if (c.toFile) get->setDownloadDestinationPath(file);
-    get.run(60);
+    get.run();
     if (!c.onTheFly && !c.toFile && get->isResponseCompressed()) {
       // Fetched compressed (small enough); it is the inflating that stops at the ceiling.
       EXPECT_EQ(get.finished, 1);

@@ -12,6 +12,7 @@
 #include "net/HttpRequest.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/FakeNetwork.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace nettest;
@@ -226,7 +227,7 @@ TEST_F(HttpThrottledRequestTest, TheFirstSecondAtTheMobileLimitTakesNoMoreThanIt
         }
         return client && served && served->unsent == 0;
       },
-      5);
+      testsupport::kPatience);
   ASSERT_TRUE(client && served && served->unsent == 0);
   // The head came whole, so what is missing of the body was taken.
   const uint64_t taken = body.size() - client->unread;

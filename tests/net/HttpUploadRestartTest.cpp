@@ -12,6 +12,7 @@
 #include "net/HttpNetworkQueue.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace nettest;
@@ -89,7 +90,7 @@ bool runRestarting(Restart restart, const Server& server, int restarts,
   const auto done = [&] { return request.done(); };
   if (restart != Restart::TimeOut) {
     start();
-    return runUntil(done, 30);
+    return runUntil(done, testsupport::kPatience);
   }
   testsupport::VirtualTime time;
   start();

@@ -13,6 +13,7 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/stream/Resolver.h"
 #include "tests/support/FakeNetwork.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using namespace plat::http;
@@ -168,10 +169,12 @@ TEST_F(NetReachabilityTest, StartedNameMonitorPostsOnceItsNameIsLookedUp) {
       &observer, kNetworkReachabilityChangedNotification, host.get(),
       [&](const plat::Notification&) { heard.push_back(host->currentReachabilityStatus()); });
   ASSERT_TRUE(host->startNotifier());
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return heard.size() == 1; }, 10));
+  ASSERT_TRUE(
+      plat::RunLoop::main().runUntil([&] { return heard.size() == 1; }, testsupport::kPatience));
   EXPECT_EQ(heard[0], ReachableViaWiFi);
   network.offline();
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return heard.size() == 2; }, 10));
+  ASSERT_TRUE(
+      plat::RunLoop::main().runUntil([&] { return heard.size() == 2; }, testsupport::kPatience));
   EXPECT_EQ(heard[1], NotReachable);
   host->stopNotifier();
   plat::NotificationCenter::defaultCenter().removeObserver(&observer);

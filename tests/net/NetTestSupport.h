@@ -11,6 +11,7 @@
 #include "net/HttpRequest.h"
 #include "platform/base/RunLoop.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/Patience.h"
 
 namespace nettest {
 
@@ -58,7 +59,7 @@ class Recorder : public HttpRequestDelegate, public HttpProgressDelegate {
 };
 
 // Runs the main loop until `done` or the time-out; true when done.
-inline bool runUntil(const std::function<bool()>& done, double timeout = 10) {
+inline bool runUntil(const std::function<bool()>& done, double timeout = testsupport::kPatience) {
   return plat::RunLoop::main().runUntil(done, timeout);
 }
 
@@ -76,7 +77,7 @@ struct ExchangeWith : Delegate {
     request->startAsynchronous();
     return *this;
   }
-  ExchangeWith& run(double timeout = 10) {
+  ExchangeWith& run(double timeout = testsupport::kPatience) {
     start();
     EXPECT_TRUE(runUntil([this] { return this->done(); }, timeout));
     return *this;

@@ -11,6 +11,7 @@
 #include "platform/view/NavigationBar.h"
 #include "platform/view/TextField.h"
 #include "store/CallDB.h"
+#include "tests/support/Patience.h"
 #include "ui/MyAlerView.h"
 #include "ui/MyCustomNavBar.h"
 #include "util/MyExtensions.h"
@@ -80,7 +81,7 @@ bool AccountUiTest::waitFor(const std::function<bool()>& done, double virtualSec
     if (plat::RunLoop::main().runUntil(done, 0.05)) return true;
     host_->advance(0.25);
   }
-  return plat::RunLoop::main().runUntil(done, 5);
+  return plat::RunLoop::main().runUntil(done, testsupport::kPatience);
 }
 
 std::string AccountUiTest::bubble() const {

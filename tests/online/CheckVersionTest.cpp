@@ -6,6 +6,7 @@
 #include "platform/base/Bundle.h"
 #include "store/MyDate.h"
 #include "tests/online/AccountUiTest.h"
+#include "tests/support/Patience.h"
 #include "ui/MyAlerView.h"
 
 namespace onlinetest {
@@ -51,7 +52,7 @@ class CheckVersionTest : public AccountUiTest {
   void waitForLookups(int served) {
     ASSERT_TRUE(store_->waitForRequests(served));
     ASSERT_TRUE(plat::RunLoop::main().runUntil(
-        [&] { return checker_->networkQueue()->operationCount() == 0; }));
+        [&] { return checker_->networkQueue()->operationCount() == 0; }, testsupport::kPatience));
     plat::RunLoop::main().runUntil([] { return false; }, 0.05);
     host_->runUntilIdle();
   }
@@ -194,7 +195,8 @@ TEST_F(CheckVersionTest, GoingAwayCancelsTheLookupAndLeavesTheOfferHarmless) {
   ASSERT_TRUE(store_->waitForRequests(1));
   auto queue = checker_->networkQueue();
   checker_.reset();
-  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return queue->operationCount() == 0; }));
+  ASSERT_TRUE(plat::RunLoop::main().runUntil([&] { return queue->operationCount() == 0; },
+                                             testsupport::kPatience));
   settle();
   EXPECT_EQ(label().text(), "");
 

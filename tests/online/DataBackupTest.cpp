@@ -12,6 +12,7 @@
 #include "platform/base/RunLoop.h"
 #include "store/CallDB.h"
 #include "tests/online/OnlineFixture.h"
+#include "tests/support/Patience.h"
 #include "tests/support/SmallFilesystem.h"
 #include "tests/support/StandInServer.h"
 
@@ -72,7 +73,7 @@ class BackupTest : public ApiTest, public DataBackupDelegate {
     return std::find(events_.begin(), events_.end(), event) != events_.end();
   }
   bool waitFor(const std::string& event) {
-    return plat::RunLoop::main().runUntil([&] { return recorded(event); });
+    return plat::RunLoop::main().runUntil([&] { return recorded(event); }, testsupport::kPatience);
   }
   void quietly() {
     plat::RunLoop::main().runUntil([] { return false; }, 0.05);

@@ -10,6 +10,8 @@
 
 #include <thread>
 
+#include "tests/support/Patience.h"
+
 namespace servertest {
 namespace {
 
@@ -23,7 +25,7 @@ class RawClient {
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    timeval wait{10, 0};
+    timeval wait{static_cast<time_t>(testsupport::kPatience), 0};
     ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
   }
   ~RawClient() { ::close(fd_); }

@@ -20,6 +20,7 @@
 #include "server/Archive.h"
 #include "tests/server/ServerFixture.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 extern char** environ;
@@ -70,15 +71,27 @@ class StandInProgramTest : public ::testing::Test {
     return WEXITSTATUS(status);
   }
 
-  // Starts the server on a free port; its port, or 0 when it did not start.
+  // Starts the server on a free port; its port, or 0 when it did not start. It reads what the
+  // data folder holds before it names its port, which a busy machine may make take long: the wait
+  // ends early only when the program has ended.
   int serve() {
     std::filesystem::create_directories(folder_);
     pid_ = spawn({"--port", "0"});
     const std::string serving = "serving http://127.0.0.1:";
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                           std::chrono::duration<double>(testsupport::kPatience));
     while (printed().find(serving) == std::string::npos) {
-      if (std::chrono::steady_clock::now() > until || ::waitpid(pid_, nullptr, WNOHANG) != 0)
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) != 0) {
+        ADD_FAILURE() << "the stand-in ended before it named its port, status " << status;
+        pid_ = -1;
         return 0;
+      }
+      if (std::chrono::steady_clock::now() > until) {
+        ADD_FAILURE() << "the stand-in named no port in " << testsupport::kPatience << " s";
+        return 0;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     const std::string text = printed();
@@ -87,6 +100,7 @@ class StandInProgramTest : public ::testing::Test {
   }
   int port() const { return port_; }
   void stop() {
+    if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;

@@ -11,6 +11,7 @@
 #include "platform/stream/Resolver.h"
 #include "store/CallDB.h"
 #include "tests/support/FakeNetwork.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/VirtualTime.h"
 
@@ -52,7 +53,7 @@ TEST_F(CheckNetTest, MonitorsAreStartedAndStopWithTheWatcher) {
     EXPECT_EQ(&CheckNet::sharedCheck(), &check);
     network.online(/*cellular=*/true);  // every target changes its answer
     // (The host's answer waits for its lookup, on another thread.)
-    plat::RunLoop::main().runUntil([&] { return changed.size() == 3; }, 10);
+    plat::RunLoop::main().runUntil([&] { return changed.size() == 3; }, testsupport::kPatience);
     EXPECT_EQ(changed, (std::set<const void*>{check.hostReach().get(), check.internetReach().get(),
                                               check.wifiReach().get()}));
     EXPECT_EQ(check.configureTextField(*check.wifiReach()), NotReachable);

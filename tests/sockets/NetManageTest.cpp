@@ -11,13 +11,14 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
-#include "tests/support/OutsidePeer.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/OutsidePeer.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 using sockets::NetManage;
-using testsupport::OutsidePeer;
 using testsupport::LoopbackHttpServer;
+using testsupport::OutsidePeer;
 using testsupport::ServerReply;
 using testsupport::ServerRequest;
 
@@ -99,7 +100,8 @@ TEST_F(NetManageTest, ConnectedSocketSendsItsRequestLineAndIsReleasedOnDisconnec
   ASSERT_TRUE(sock->connectToHost("127.0.0.1", port));
   std::weak_ptr<sockets::TcpSocket> watched = sock;
   sock.reset();
-  EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return !manage.clientSock(); }, 5.0));
+  EXPECT_TRUE(
+      plat::RunLoop::main().runUntil([&] { return !manage.clientSock(); }, testsupport::kPatience));
   EXPECT_EQ(plat::files::readFile(request), "GET / HTTP/1.1\n\n");
   EXPECT_TRUE(watched.expired());
 }

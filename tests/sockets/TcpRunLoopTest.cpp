@@ -5,6 +5,7 @@
 
 #include "sockets/TcpSocket.h"
 #include "tests/sockets/TcpTestDelegate.h"
+#include "tests/support/Patience.h"
 
 namespace sockets {
 namespace {
@@ -14,6 +15,8 @@ using testing::Recorder;
 using testing::run;
 using TcpRunLoop = testing::LoopbackPair;
 
+// Runs the loop in `mode` until `done` or `seconds`; short by default, for what must not happen in
+// that mode.
 bool runIn(const std::string& mode, const std::function<bool()>& done, double seconds = 0.2) {
   return plat::RunLoop::main().runUntil(done, seconds, mode);
 }
@@ -27,7 +30,8 @@ TEST_F(TcpRunLoop, SocketIsServedOnlyInItsModesWhoseListNeverEmpties) {
   client->writeData(bytes("data"), -1, 1);
   EXPECT_FALSE(runIn(plat::kDefaultRunLoopMode, [&] { return !serverLog.reads.empty(); }));
   EXPECT_TRUE(runIn(
-      plat::kTrackingRunLoopMode, [&] { return !serverLog.reads.empty(); }, 10));
+      plat::kTrackingRunLoopMode, [&] { return !serverLog.reads.empty(); },
+      testsupport::kPatience));
   EXPECT_EQ(serverLog.reads[0].second, "data");
 
   // Added back to the default mode and then taken out of tracking, it follows.
@@ -43,9 +47,10 @@ TEST_F(TcpRunLoop, SocketIsServedOnlyInItsModesWhoseListNeverEmpties) {
 TEST_F(TcpRunLoop, TimeOutsFireOnlyInTheSocketsModesAndKeepTheirDateAcrossChanges) {
   ASSERT_TRUE(server->setRunLoopModes({plat::kTrackingRunLoopMode}));
   server->readDataToLength(4, 3.0, 1);
-  ASSERT_TRUE(runIn(plat::kTrackingRunLoopMode, [&] {
-    return server->progressOfReadReturningTag(nullptr, nullptr, nullptr) == 0.0f;
-  }));
+  ASSERT_TRUE(runIn(
+      plat::kTrackingRunLoopMode,
+      [&] { return server->progressOfReadReturningTag(nullptr, nullptr, nullptr) == 0.0f; },
+      testsupport::kPatience));
   time.advance(5);  // in the default mode
   EXPECT_FALSE(serverLog.willDisconnect);
   // Back in the default mode, the read's timer is due at once.
@@ -91,7 +96,8 @@ TEST_F(TcpRunLoop, MovedAndAcceptedSocketsAreServedByTheOtherThread) {
   std::atomic<plat::RunLoop*> other{nullptr};
   std::thread worker([&] {
     other = &plat::RunLoop::current();
-    other.load()->runUntil([&] { return movedLog.done.load() && handingLog.done.load(); }, 10.0);
+    other.load()->runUntil([&] { return movedLog.done.load() && handingLog.done.load(); },
+                           testsupport::kPatience);
     moved.reset();  // both sockets now belong to this thread's loop
     handingLog.accepted.clear();
   });

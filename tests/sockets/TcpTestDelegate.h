@@ -14,6 +14,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "sockets/TcpSocket.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 namespace sockets::testing {
@@ -107,7 +108,7 @@ struct Recorder : TcpSocketDelegate {
 
 // Runs the main loop until `done`, for ten seconds at most; true when done.
 inline bool run(const std::function<bool()>& done) {
-  return plat::RunLoop::main().runUntil(done, 10.0);
+  return plat::RunLoop::main().runUntil(done, testsupport::kPatience);
 }
 
 // Runs the main loop until `done`, for as long as the bytes `log` saw move on: false once ten
@@ -122,7 +123,8 @@ inline bool runWhileBytesMove(const Recorder& log, const std::function<bool()>& 
   };
   for (;;) {
     const uint64_t seen = moved();
-    if (!plat::RunLoop::main().runUntil([&] { return done() || moved() != seen; }, 10.0))
+    if (!plat::RunLoop::main().runUntil([&] { return done() || moved() != seen; },
+                                        testsupport::kPatience))
       return false;
     if (done()) return true;
   }

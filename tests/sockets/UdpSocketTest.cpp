@@ -18,6 +18,7 @@
 #include "sockets/UdpSocket.h"
 #include "tests/sockets/TcpTestDelegate.h"
 #include "tests/support/OutsidePeer.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using sockets::UdpSocket;
@@ -71,7 +72,9 @@ class UdpSocketTest : public ::testing::Test {
  protected:
   // Waits (for real, briefly) until `done`: loopback datagrams arrive at once, but a descriptor
   // is only polled once a round.
-  bool pump(const std::function<bool()>& done) { return plat::RunLoop::main().runUntil(done, 2.0); }
+  bool pump(const std::function<bool()>& done) {
+    return plat::RunLoop::main().runUntil(done, testsupport::kPatience);
+  }
   bool pumpUntilReceived(size_t count) {
     return pump([&] { return log.received.size() == count; });
   }
@@ -343,7 +346,7 @@ TEST_F(UdpSocketTest, RunLoopModesDecideWhereTheSocketIsServed) {
   ASSERT_TRUE(pump([&] { return senderLog.sent.size() == 1; }));
   settle();
   EXPECT_TRUE(log.received.empty());  // the default mode does not serve it
-  plat::RunLoop::main().runUntil([&] { return log.received.size() == 1; }, 2.0,
+  plat::RunLoop::main().runUntil([&] { return log.received.size() == 1; }, testsupport::kPatience,
                                  plat::kTrackingRunLoopMode);
   ASSERT_EQ(log.received.size(), 1u);
 
@@ -367,7 +370,7 @@ TEST_F(UdpSocketTest, MovedSocketIsServedByTheOtherThread) {
   std::thread::id receivedOn;
   std::thread worker([&] {
     other = &plat::RunLoop::current();
-    other.load()->runUntil([&] { return done.load(); }, 5.0);
+    other.load()->runUntil([&] { return done.load(); }, testsupport::kPatience);
     sock.reset();  // the socket now belongs to this thread's loop
   });
   while (!other.load()) std::this_thread::yield();

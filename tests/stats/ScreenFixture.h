@@ -24,6 +24,7 @@
 #include "tests/store/StudyFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/NavApp.h"
+#include "tests/support/Patience.h"
 #include "ui/MyAlerView.h"
 
 namespace shippedbundle {
@@ -87,7 +88,7 @@ class ScreenTest : public storetest::StudyTest {
     host_->runUntilIdle();
   }
   void waitFor(const std::function<bool()>& done) {
-    ASSERT_TRUE(plat::RunLoop::main().runUntil(done, 10));
+    ASSERT_TRUE(plat::RunLoop::main().runUntil(done, testsupport::kPatience));
     settle();
   }
   std::string shownMessage() {

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/Patience.h"
+
 namespace testsupport {
 
 class TestCertificate;
@@ -95,7 +97,7 @@ class LoopbackHttpServer {
   std::vector<ServerRequest> requests() const;
   ServerRequest lastRequest() const;  // an empty request when none came
   // Blocks until `count` requests have come in or `timeoutSeconds` passed; true when they came.
-  bool waitForRequests(int count, double timeoutSeconds = 10) const;
+  bool waitForRequests(int count, double timeoutSeconds = kPatience) const;
   // Closes every connection and joins the threads; called by the destructor.
   void stop();
 

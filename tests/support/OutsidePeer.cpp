@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "tests/support/Patience.h"
+
 extern char** environ;
 
 namespace testsupport {
@@ -57,10 +59,11 @@ void OutsidePeer::readSome(int timeoutMs) {
   char buffer[4096];
   ssize_t n;
   while ((n = ::read(output_, buffer, sizeof buffer)) > 0) text_.append(buffer, n);
+  if (n == 0) ended_ = true;  // every writer has closed: the program has ended
 }
 
 std::string OutsidePeer::waitForLine(const std::string& marker) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(kPatience);
   while (std::chrono::steady_clock::now() < end) {
     size_t at = text_.find(marker);
     if (at != std::string::npos) {
@@ -68,6 +71,7 @@ std::string OutsidePeer::waitForLine(const std::string& marker) {
       begin = begin == std::string::npos ? 0 : begin + 1;
       return text_.substr(begin, text_.find('\n', at) - begin);
     }
+    if (ended_ || output_ < 0) break;
     readSome(50);
   }
   return "";

@@ -17,7 +17,8 @@ class OutsidePeer {
   OutsidePeer(const OutsidePeer&) = delete;
   OutsidePeer& operator=(const OutsidePeer&) = delete;
 
-  // Waits (up to 10 s) for an output line holding `marker`; the line, or "" when none came.
+  // Waits for an output line holding `marker`; the line, or "" when the program ended without
+  // it (or after the tests' patience).
   std::string waitForLine(const std::string& marker);
   // Takes what the program wrote so far without waiting.
   const std::string& output();
@@ -36,6 +37,7 @@ class OutsidePeer {
   pid_t pid_ = -1;
   int input_ = -1, output_ = -1;
   std::string text_;
+  bool ended_ = false;  // its output reached its end
 };
 
 }  // namespace testsupport

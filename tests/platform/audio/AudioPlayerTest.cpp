@@ -9,6 +9,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "tests/platform/audio/SpokenMp3.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/VirtualTime.h"
 
@@ -128,7 +129,7 @@ TEST(PlayerDevice, SoundsTheDecodedSamplesThroughTheAudioDevice) {
   word->setFinished([&] { finished = true; });
   ASSERT_TRUE(word->play());
   EXPECT_TRUE(word->isAudible());
-  EXPECT_TRUE(RunLoop::main().runUntil([&] { return finished; }, 5));
+  EXPECT_TRUE(RunLoop::main().runUntil([&] { return finished; }, testsupport::kPatience));
   RunLoop::main().runUntil([] { return false; }, 0.3);  // the device drains its last buffer
   AudioOutput::shared().shutdown();
   unsetenv("SDL_AUDIODRIVER");

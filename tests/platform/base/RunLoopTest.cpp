@@ -15,6 +15,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Thread.h"
 #include "tests/support/NoDescriptorsLeft.h"
+#include "tests/support/Patience.h"
 #include "tests/support/VirtualTime.h"
 
 using plat::RunLoop;
@@ -255,7 +256,7 @@ TEST_F(RunLoopTest, DescriptorSourcesReportReadinessAndMayRemoveThemselves) {
   loop.runUntilIdle();
   EXPECT_TRUE(received.empty());
   ASSERT_EQ(::write(fds[1], "hello", 5), 5);
-  EXPECT_TRUE(loop.runUntil([&] { return !received.empty(); }));
+  EXPECT_TRUE(loop.runUntil([&] { return !received.empty(); }, testsupport::kPatience));
   ASSERT_EQ(::write(fds[1], "more", 4), 4);
   loop.runUntilIdle();
   EXPECT_EQ(received, "hello") << "the source removed itself";
@@ -338,7 +339,8 @@ TEST(RunLoopThreads, HandOversBetweenTwoSleepingLoopsAreNeverLost) {
   };
   toPing = [&] { ping.runLoop().perform([&] { toPong(); }); };
   toPing();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(testsupport::kPatience);
   while (rounds < kRounds && std::chrono::steady_clock::now() < deadline) usleep(1000);
   EXPECT_EQ(rounds, kRounds);
   ping.stopAndJoin();
@@ -362,7 +364,7 @@ TEST(RunLoopObserver, TheLoopTellsOfRealWaitsOnlyAndRunsWhatTheObserverPosts) {
     char byte;
     if (::read(fd, &byte, 1) == 1) log.push_back("read");
   });
-  const double farLimit = plat::Clock::current().now() + 60;
+  const double farLimit = plat::Clock::current().now() + 2 * testsupport::kPatience;
   loop.runMode(plat::kDefaultRunLoopMode, farLimit, true);
   EXPECT_EQ(log, Log{"read"});
   EXPECT_EQ(told, 0);
@@ -374,7 +376,8 @@ TEST(RunLoopObserver, TheLoopTellsOfRealWaitsOnlyAndRunsWhatTheObserverPosts) {
   });
   const auto start = std::chrono::steady_clock::now();
   loop.runMode(plat::kDefaultRunLoopMode, farLimit, true);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_LT(std::chrono::steady_clock::now() - start,
+            std::chrono::duration<double>(testsupport::kPatience));
   EXPECT_EQ(told, 1);
   EXPECT_EQ(log, (Log{"read", "posted while going to sleep"}));
   loop.removeFdSource(id);
@@ -398,11 +401,12 @@ TEST(RunLoopObserver, ATimerTheObserverSchedulesEndsTheSleep) {
     loop.setBeforeWaitingObserver(nullptr);
   });
   const auto start = std::chrono::steady_clock::now();
-  const double farLimit = plat::Clock::current().now() + 60;
+  const double farLimit = plat::Clock::current().now() + 2 * testsupport::kPatience;
   while (!fired && loop.runMode(plat::kDefaultRunLoopMode, farLimit, true)) {
   }
   EXPECT_TRUE(fired);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_LT(std::chrono::steady_clock::now() - start,
+            std::chrono::duration<double>(testsupport::kPatience));
   loop.removeFdSource(id);
   loop.discardAllSources();
   ::close(fds[0]);

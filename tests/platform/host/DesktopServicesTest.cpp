@@ -16,6 +16,7 @@
 #include "platform/host/WindowTitle.h"
 #include "platform/view/Window.h"
 #include "tests/support/FakeUrlOpener.h"
+#include "tests/support/Patience.h"
 
 using namespace plat;
 
@@ -33,13 +34,16 @@ class DesktopOpening : public ::testing::Test {
     Application::shared().reset();
     Application::shared().setURLOpener(std::make_shared<DesktopURLOpener>());
     Application::shared().setURLOpenFailureHandler(
-        [this](const std::string& url, URLOpenFailure why) { failures_.push_back({url, why}); });
+        [this](const std::string& url, URLOpenFailure why) {
+          failures_.push_back({url, why});
+        });
   }
   void TearDown() override { Application::shared().reset(); }
 
   // Runs the main loop until the fake saw `count` calls and their ends were watched.
   bool waitForCalls(const testsupport::FakeUrlOpener& fake, size_t count) {
-    return RunLoop::main().runUntil([&] { return fake.calls().size() >= count; }, 10);
+    return RunLoop::main().runUntil([&] { return fake.calls().size() >= count; },
+                                    testsupport::kPatience);
   }
 
   std::vector<Failure> failures_;
@@ -70,10 +74,11 @@ TEST_F(DesktopOpening, EachAddressReachesTheOpenerAsOneArgument) {
   // Two opener processes started together may write their lines in either order.
   auto calls = fake.calls();
   std::sort(calls.begin(), calls.end());
-  EXPECT_EQ(calls, (std::vector<std::vector<std::string>>{{awkward},
-                                                          {"http://www.vocab.example.org"}}));
+  EXPECT_EQ(calls,
+            (std::vector<std::vector<std::string>>{{awkward}, {"http://www.vocab.example.org"}}));
   // Their ends are watched: nothing is left to reap.
-  EXPECT_TRUE(RunLoop::main().runUntil([] { return waitpid(-1, nullptr, WNOHANG) == -1; }, 10));
+  EXPECT_TRUE(RunLoop::main().runUntil([] { return waitpid(-1, nullptr, WNOHANG) == -1; },
+                                       testsupport::kPatience));
   EXPECT_TRUE(failures_.empty());
 }
 
@@ -91,7 +96,8 @@ TEST_F(DesktopOpening, WhatCannotOpenIsReportedNotPretended) {
   {
     testsupport::FakeUrlOpener failing(4);
     EXPECT_TRUE(app.openURL("mailto:someone@a.example"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return failures_.size() == 3; }, 10));
+    ASSERT_TRUE(
+        RunLoop::main().runUntil([&] { return failures_.size() == 3; }, testsupport::kPatience));
   }
   ASSERT_EQ(failures_.size(), 3u);
   EXPECT_EQ(failures_[0].url, store);

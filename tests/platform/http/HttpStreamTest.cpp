@@ -9,6 +9,7 @@
 
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/LoopbackListener.h"
+#include "tests/support/Patience.h"
 
 using namespace plat::http;
 using testsupport::LoopbackHttpServer;
@@ -63,7 +64,7 @@ Outcome run(const std::shared_ptr<HttpStream>& stream, bool unscheduledAWhile = 
     EXPECT_FALSE(loop.runUntil(done, 0.2));
     stream->schedule(loop, plat::kDefaultRunLoopMode);
   }
-  EXPECT_TRUE(loop.runUntil(done, 10));
+  EXPECT_TRUE(loop.runUntil(done, testsupport::kPatience));
   outcome.reused = stream->reusedConnection();
   return outcome;
 }

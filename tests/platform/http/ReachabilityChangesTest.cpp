@@ -11,6 +11,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "platform/http/Reachability.h"
+#include "tests/support/Patience.h"
 
 namespace {
 
@@ -53,10 +54,10 @@ TEST(ReachabilityChanges, IPv6AddressesAndRoutesAreHeard) {
   ASSERT_EQ(far->flags().value_or(1), 0u);
 
   ASSERT_TRUE(run("ip -6 addr add 2001:db8::5/64 dev v0 nodad"));
-  EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return ownHeard != 0; }, 5))
+  EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return ownHeard != 0; }, testsupport::kPatience))
       << "an address of the machine's own";
   ASSERT_TRUE(run("ip -6 route add default dev v0"));
-  EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return farHeard != 0; }, 5))
+  EXPECT_TRUE(plat::RunLoop::main().runUntil([&] { return farHeard != 0; }, testsupport::kPatience))
       << "an address beyond the new default route";
   EXPECT_EQ(far->flags().value_or(0) & plat::http::kReachabilityReachable,
             plat::http::kReachabilityReachable);
