@@ -84,18 +84,46 @@ std::string errorText(const std::string& what, const fs::path& path) {
   return what + " " + path.string() + ": " + std::strerror(errno);
 }
 
-// Replaces the file whole: written beside it, then renamed over it.
+// Replaces the file whole: written beside it, then renamed over it. A write that fails takes its
+// temporary file away: cut short by a full disk, it held the last free space, and every later
+// write of every account failed for want of it.
 std::string writeFile(const fs::path& path, const std::string& bytes) {
   const fs::path temporary = path.string() + kTemporarySuffix;
+  std::string error;
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return errorText("cannot write", temporary);
     out << bytes;
-    out.flush();
-    if (!out) return errorText("cannot write", temporary);
+    out.close();
+    if (!out) error = errorText("cannot write", temporary);
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) return errorText("cannot replace", path);
-  return "";
+  if (error.empty() && std::rename(temporary.c_str(), path.c_str()) != 0)
+    error = errorText("cannot replace", path);
+  if (!error.empty()) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+  }
+  return error;
+}
+
+// Whether `name` is a temporary file of writeFile() for a file ending in `suffix`.
+bool isTemporaryOf(const std::string& name, const std::string& suffix) {
+  const std::string ending = suffix + kTemporarySuffix;
+  return name.size() > ending.size() &&
+         name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+// Removes the temporary files of `folder` that stand for files ending in `suffix`.
+void removeTemporaries(const fs::path& folder, const std::string& suffix) {
+  std::error_code failed;
+  for (fs::directory_iterator entry(folder, failed), end; !failed && entry != end;
+       entry.increment(failed)) {
+    if (entry->is_regular_file(failed) &&
+        isTemporaryOf(entry->path().filename().string(), suffix)) {
+      std::error_code ignored;
+      fs::remove(entry->path(), ignored);
+    }
+  }
 }
 
 std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
@@ -241,6 +269,11 @@ std::string loadState(const std::string& folderName, State& state) {
     if (t.text(0) == "next_id") state.nextId = std::max(state.nextId, t.number(1));
   });
   return error;
+}
+
+void removeLeftovers(const std::string& folder) {
+  removeTemporaries(folder, ".tsv");
+  removeTemporaries(fs::path(folder) / "backups", ".dump");
 }
 
 std::string saveState(const std::string& folderName, State& state) {

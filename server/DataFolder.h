@@ -20,8 +20,8 @@
 //                       hex digits, and a name too long for that is "~" and its SHA-256 in hex
 // and, laid there by hand, voices/basic.zip and voices/extended.zip: the voice packs the app
 // downloads.
-// Every file is replaced whole through a temporary file and a rename, so a failed write leaves
-// the previous state.
+// Every file is replaced whole through a temporary file ("<file>.tmp") and a rename, so a failed
+// write leaves the previous state and no temporary file.
 #pragma once
 
 #include <string>
@@ -33,6 +33,10 @@ namespace standin {
 // Reads the state kept in `folder` into `state`; a missing folder or file reads as empty. "" on
 // success, else what went wrong and where ("accounts.tsv:3: ...").
 std::string loadState(const std::string& folder, State& state);
+
+// Removes the temporary files that writes cut short by a crash left in `folder`: a backup's may
+// hold the last free space of the disk. Only while no server writes the folder (at its start).
+void removeLeftovers(const std::string& folder);
 
 // Writes the state into `folder` (made when missing), backups only of the accounts named in
 // `state.changedDumps`, which it then clears. An account whose backup cannot be written gets back

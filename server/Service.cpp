@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "server/DataFolder.h"
+#include "server/Echo.h"
 
 namespace standin {
 
@@ -22,6 +23,7 @@ Service::~Service() = default;
 std::string Service::load() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (state_->options.dataFolder.empty()) return "";
+  removeLeftovers(state_->options.dataFolder);
   return loadState(state_->options.dataFolder, *state_);
 }
 
@@ -60,7 +62,12 @@ Reply Service::answer(const Request& request, const Form& form) {
   if (state_->options.dataFolder.empty()) {
     state_->changedDumps.clear();  // kept in memory only
   } else if (std::string error = saveState(state_->options.dataFolder, *state_); !error.empty()) {
-    return Reply::text("the server could not keep its data: " + error, 500);
+    // The client hears that its change was not kept; which file and why are for the log: the
+    // data folder's paths are none of a client's business.
+    Reply failed = Reply::text(kNotKept, 500);
+    failed.log = std::move(reply.log);
+    failed.log.push_back("could not keep the data: " + shortened(error, kLongestEchoedPath));
+    return failed;
   }
   return reply;
 }

@@ -28,7 +28,8 @@ class Service {
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
 
-  // Reads what the data folder keeps; "" on success (a new folder included), else what is wrong.
+  // Reads what the data folder keeps, after removing what writes cut short by a crash left there;
+  // "" on success (a new folder included), else what is wrong.
   std::string load();
   // Writes the state to the data folder (scripts do after every call); "" on success.
   std::string save();
@@ -51,6 +52,9 @@ class Service {
   std::unique_ptr<State> state_;
   std::mutex mutex_;
 };
+
+// The body of the server error that answers a change the data folder could not keep.
+inline constexpr const char* kNotKept = "服务器暂时无法保存数据，请稍后再试。";
 
 // "/api/account_login.php" -> "account_login.php"; the path of anything else unchanged.
 std::string scriptOf(const Request& request);

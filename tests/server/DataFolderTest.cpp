@@ -104,7 +104,9 @@ TEST_F(DataFolderTest, AChangeThatCannotBeKeptIsRefused) {
   auto params = signedParams("learner", "secret12");
   standin::Reply reply = service.answer(get("account_register.php", params));
   EXPECT_EQ(reply.status, 500);
-  EXPECT_NE(reply.body.find("could not keep its data"), std::string::npos) << reply.body;
+  EXPECT_EQ(reply.body, standin::kNotKept);
+  ASSERT_EQ(reply.log.size(), 1u);
+  EXPECT_NE(reply.log[0].find("cannot make " + folder_ + "/backups"), std::string::npos);
   std::filesystem::remove(folder_);
   std::filesystem::create_directory(folder_);
 }
