@@ -143,12 +143,13 @@ std::optional<std::string> chunkedBody(Reader& reader) {
   }
 }
 
-std::string replyBytes(const Reply& reply, bool keepAlive) {
+// The reply on the wire; the answer to a HEAD has the head a GET would have, body left out.
+std::string replyBytes(const Reply& reply, bool keepAlive, bool withBody = true) {
   std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonOf(reply.status) +
                     "\r\nContent-Type: " + reply.contentType +
                     "\r\nContent-Length: " + std::to_string(reply.body.size()) +
                     "\r\nConnection: " + (keepAlive ? "keep-alive" : "close") + "\r\n\r\n";
-  return out + reply.body;
+  return withBody ? out + reply.body : out;
 }
 
 void serve(int fd, const HttpListener::Handler& handler) {
@@ -181,7 +182,8 @@ void serve(int fd, const HttpListener::Handler& handler) {
     const bool keepAlive = version == "HTTP/1.1"
                                ? ::strcasecmp(connection.c_str(), "close") != 0
                                : ::strcasecmp(connection.c_str(), "keep-alive") == 0;
-    if (!sendAll(fd, replyBytes(handler(*request), keepAlive)) || !keepAlive) break;
+    const bool withBody = request->method != "HEAD";
+    if (!sendAll(fd, replyBytes(handler(*request), keepAlive, withBody)) || !keepAlive) break;
   }
   ::close(fd);
 }

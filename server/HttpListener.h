@@ -1,6 +1,7 @@
 // The server program's HTTP/1.1 side: it listens on 127.0.0.1, reads each request (its body framed
-// by length or chunked), hands it to the handler and writes the reply with its length, keeping the
-// connection for the next request unless the client asks to close it. Each connection is served
+// by length or chunked), hands it to the handler and writes the reply with its length (to a HEAD
+// without its body), keeping the connection for the next request unless the client asks to close
+// it. Each connection is served
 // on a thread of its own; the handler may run on several threads at once.
 #pragma once
 

@@ -44,7 +44,13 @@ Reply Service::answer(const Request& request) {
 
 Reply Service::answer(const Request& request, const Form& form) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (auto archive = state_->archives.take(request.path(), state_->clock()))
+  // A HEAD is answered as a GET of the same address would be and changes nothing: an archive
+  // stays for the fetch that follows, and a script runs on a copy of the state that is thrown
+  // away. The listener leaves the body out.
+  const bool head = request.method == "HEAD";
+  const int64_t now = state_->clock();
+  if (auto archive = head ? state_->archives.peek(request.path(), now)
+                          : state_->archives.take(request.path(), now))
     return Reply::file(std::move(*archive), "application/zip");
   for (bool extended : {false, true}) {
     if (request.path() == voicePackPath(extended) && voicePackIn(*state_, extended)) {
@@ -57,6 +63,11 @@ Reply Service::answer(const Request& request, const Form& form) {
   const auto& table = scriptTable();
   auto found = table.find(scriptOf(request));
   if (found == table.end()) return Reply::text("no such script", 404);
+  if (head) {
+    State scratch = *state_;
+    Call call{scratch, form};
+    return found->second(call);
+  }
   Call call{*state_, form};
   Reply reply = found->second(call);
   if (state_->options.dataFolder.empty()) {

@@ -7,7 +7,7 @@
 // Any thread may call it; one lock guards the state, held while a script runs. With a data folder
 // the state is read from it at start and written back after every script; a script whose state
 // cannot be written is answered with a server error, so the app never takes an unsaved change for
-// a kept one.
+// a kept one. A HEAD is answered as the GET of its address would be, and changes nothing.
 #pragma once
 
 #include <memory>

@@ -34,6 +34,13 @@ std::optional<std::string> SyncArchives::take(const std::string& path, int64_t n
   return bytes;
 }
 
+std::optional<std::string> SyncArchives::peek(const std::string& path, int64_t now) {
+  dropExpired(now);
+  auto found = byPath_.find(path);
+  if (found == byPath_.end()) return std::nullopt;
+  return found->second.bytes;
+}
+
 void SyncArchives::dropExpired(int64_t now) {
   std::erase_if(byPath_, [&](const auto& entry) { return now >= entry.second.expires; });
 }

@@ -25,6 +25,8 @@ class SyncArchives {
 
   // The archive at `path`, taken out (an archive is served once); nothing when none lies there.
   std::optional<std::string> take(const std::string& path, int64_t now);
+  // The same left in place, for a client that asks what lies there before it fetches it.
+  std::optional<std::string> peek(const std::string& path, int64_t now);
 
   size_t size() const { return byPath_.size(); }
 

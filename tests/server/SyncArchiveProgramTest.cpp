@@ -72,5 +72,39 @@ TEST_F(SyncArchiveProgramTest, AnArchiveIsReadOnlyAtTheAddressItsOwnAccountWasGi
   EXPECT_EQ(fetched(last), annDump);
 }
 
+// A client may ask what lies at an address (HEAD) before it fetches it: it is told what the fetch
+// would bring, without the body, and takes nothing away, from an archive or from a script.
+TEST_F(SyncArchiveProgramTest, AHeadIsAnsweredAsTheFetchWouldBeAndUsesNothingUp) {
+  ASSERT_GT(serve(), 0) << printed();
+  const std::string dump = "Study_List\t1\n457\t818317400\n";
+  signUpWithBackup("ann", dump);
+  // Status, Content-Length and whatever came after the head.
+  auto head = [&](const std::string& target) {
+    const std::string text =
+        testsupport::exchangeOnLoopback(port(), wire({"HEAD", target, {}, ""}));
+    const size_t length = text.find("Content-Length: "), end = text.find("\r\n\r\n");
+    if (text.rfind("HTTP/1.1 ", 0) != 0 || length == std::string::npos || end == std::string::npos)
+      return std::string("no reply: ") + text;
+    return text.substr(9, 3) + " " + std::to_string(std::stoul(text.substr(length + 16))) + " [" +
+           text.substr(end + 4) + "]";
+  };
+
+  const std::string path = syncDown("ann");
+  const std::string looked = head(path), again = head(path);
+  const WireReply archive = send({"GET", path, {}, ""});
+  EXPECT_EQ(looked, "200 " + std::to_string(archive.body.size()) + " []");
+  EXPECT_EQ(again, looked);
+  EXPECT_EQ(fetched(path), "status 404") << "served once, to the GET";
+  const auto entries = standin::unzipEntries(archive.body);
+  EXPECT_TRUE(entries.size() == 1 && entries.front().second == dump) << "fetched after the HEADs";
+  EXPECT_EQ(head(path), "404 14 []");
+
+  auto signIn = get("sign_in.php", signedParams("ann", kPassword));
+  const std::string lookedAtSignIn = head(signIn.target);
+  const WireReply signedIn = send(signIn);
+  EXPECT_EQ(lookedAtSignIn, "200 " + std::to_string(signedIn.body.size()) + " []");
+  EXPECT_FALSE(has(signedIn.body, "今天已经签到过了")) << signedIn.body;
+}
+
 }  // namespace
 }  // namespace servertest
