@@ -79,6 +79,12 @@ bool ApiReply::saveSynVar() const {
   return StoreTransaction::run(store->sqlMgr(), [&] { store->saveNetInfo(synVar()); });
 }
 
+void ApiReply::saveSynVarOrRaise() const {
+  if (!synVar().isDictionary()) return;
+  CallDB* store = CallDB::callDB();
+  StoreTransaction::runOrRaise(store->sqlMgr(), [&] { store->saveNetInfo(synVar()); });
+}
+
 std::optional<ApiReply> ApiReply::handleFinished(HttpRequest& request, const ApiReplyHooks& hooks,
                                                  SynVarStep step) {
   auto hidePanel = [&hooks] {

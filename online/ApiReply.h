@@ -57,6 +57,9 @@ class ApiReply {
   // Stores "syn_var" as personal values in one transaction; false (rolled back) when storing
   // failed or there was none.
   bool saveSynVar() const;
+  // The same for a caller that reports the failure: it is rolled back and raised again; no
+  // "syn_var" stores nothing.
+  void saveSynVarOrRaise() const;
 
   // The common handling of a finished request; the reply when "result" is 1, so that the sender
   // does its own work, else nothing (what had to be shown is shown).

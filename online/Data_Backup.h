@@ -26,7 +26,8 @@ class DataBackupDelegate {
   virtual ~DataBackupDelegate() = default;
   // A backup was accepted, or a sync down applied; the panel still shows its last row.
   virtual void updateDateFinish_callback() {}
-  // A sync down was refused, stopped by the version test or could not be applied.
+  // A sync down was refused, stopped by the version test, could not be applied, or was applied
+  // without the server's values.
   virtual void updateFaild_callback() {}
 };
 
@@ -86,6 +87,7 @@ class Data_Backup : public HttpRequestDelegate,
   void update_thread(const std::string& path, const plat::Value& reply);
   void downComplete();
   void applyFailed(const std::string& message);
+  void valuesNotKept(const std::string& message);
   void alertClick();
   void failSyncDown();
 

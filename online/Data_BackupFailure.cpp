@@ -74,6 +74,11 @@ std::string Data_BackupFailure::message(Kind kind) {
   return plat::localized(key, "InfoPlist");
 }
 
+std::string Data_BackupFailure::valuesNotKeptMessage(Kind kind) {
+  return plat::localized(kind == Kind::DiskFull ? "data_err_values_disk_full" : "data_err_values",
+                         "InfoPlist");
+}
+
 void Data_BackupFailure::log(const std::string& what, const std::string& detail) {
   std::fprintf(stderr, "backup: %s: %s\n", what.c_str(), detail.c_str());
 }

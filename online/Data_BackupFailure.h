@@ -18,6 +18,8 @@ class Data_BackupFailure {
   static Kind ofException(const std::exception& error);
   // The localised text the learner is shown.
   static std::string message(Kind kind);
+  // The same for a restore whose data was applied but whose server values were not kept.
+  static std::string valuesNotKeptMessage(Kind kind);
   // Writes `what` failed and why to the log (standard error).
   static void log(const std::string& what, const std::string& detail);
 };

@@ -203,7 +203,16 @@ void Data_Backup::update_thread(const std::string& path, const plat::Value& repl
     performOnMain([message](Data_Backup& self) { self.applyFailed(message); });
     return;
   }
-  ApiReply(reply).saveSynVar();
+  try {
+    ApiReply(reply).saveSynVarOrRaise();
+  } catch (const std::exception& error) {
+    // The dump is in, but without the server's sync id the next backup would claim none.
+    Data_BackupFailure::log("storing the restore's server values", reasonOf(error));
+    const std::string message =
+        Data_BackupFailure::valuesNotKeptMessage(Data_BackupFailure::ofException(error));
+    performOnMain([message](Data_Backup& self) { self.valuesNotKept(message); });
+    return;
+  }
   performOnMain([](Data_Backup& self) { self.downComplete(); });
 }
 
@@ -212,6 +221,13 @@ void Data_Backup::downComplete() {
   if (hooks_.cleardata_learn) hooks_.cleardata_learn();
   hooks_.panelChange(text("data_syn"), text("data_syn_finish"));
   tellFinished();
+}
+
+void Data_Backup::valuesNotKept(const std::string& message) {
+  // The screens show the restored data all the same: it is the device's now.
+  if (hooks_.downDataFinish) hooks_.downDataFinish();
+  if (hooks_.cleardata_learn) hooks_.cleardata_learn();
+  applyFailed(message);
 }
 
 void Data_Backup::applyFailed(const std::string& message) {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "net/HttpDataCompressor.h"
+#include "online/Data_BackupSpace.h"
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
@@ -113,6 +115,25 @@ class BackupTest : public ApiTest, public DataBackupDelegate {
   }
   static std::string archiveOf(const std::string& dump) {
     return testsupport::zipOneEntry("alldata.scv", dump);
+  }
+
+  // Moves the app home onto a volume of its own with `spareKilobytes` free, the store opened
+  // there again; unavailable where nothing can be mounted.
+  std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spareKilobytes) {
+    namespace fs = std::filesystem;
+    CallDB::Release_CallDB();
+    const std::string home = plat::AppHome::home();
+    const std::string aside = testsupport::makeTempDir("vocab-home-aside");
+    fs::copy(home, aside, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    size_t used = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(aside))
+      if (entry.is_regular_file()) used += entry.file_size() + 4096;
+    auto disk = std::make_unique<testsupport::SmallFilesystem>(used / 1024 + spareKilobytes, home);
+    if (disk->available())
+      fs::copy(aside, home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::remove_all(aside);
+    db_ = CallDB::callDB();
+    return disk;
   }
 
   std::unique_ptr<Data_Backup> backup_;
@@ -274,6 +295,37 @@ TEST_F(BackupTest, FailuresReachTheLearnerInTheAppsOwnWords) {
     EXPECT_EQ(studyRows(), before);
     EXPECT_TRUE(plat::files::list(plat::AppHome::cachesDir()).empty());
   }
+}
+
+// The archive is applied, and as the server's values are stored the disk fills up (something
+// else takes the last of it, here a table of the same database): the learner hears that the sync
+// values were not kept, the screens show the restored data, and nothing says the restore is done.
+TEST_F(BackupTest, ARestoreWhoseServerValuesCannotBeStoredSaysSo) {
+  const std::unique_ptr<testsupport::SmallFilesystem> disk =
+      homeOnAVolumeOfItsOwn(Data_BackupSpace::kReserveBytes / 1024 + 4096);
+  if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+  exec("create table filler (bytes blob)");
+  exec(
+      "create trigger fill_the_disk before insert on Var_Config "
+      "when new.vc_tVarName = 'nLastSynId' "
+      "begin insert into filler values (randomblob(64 * 1024 * 1024)); end");
+  serveDump(R"({"result":1,"syn_file":")" + server_->url("/files/acct.zip") +
+                R"(","syn_var":{"nLastSynId":"3","nNewMsgCount":"4"}})",
+            archiveOf(dump_));
+  backup_->downData(Data_Backup::kModeAfterLogin);
+  // The apply and a database filled to the brim take a while on a busy machine.
+  ASSERT_TRUE(plat::RunLoop::main().runUntil(
+      [&] { return recorded("failed") || recorded("finished"); }, 600));
+  quietly();
+  std::string seen;
+  for (const std::string& event : events_) seen += event + ";";
+  EXPECT_EQ(events_.back(), "failed") << seen;
+  EXPECT_TRUE(recorded("message:data_err_values_disk_full"));
+  EXPECT_TRUE(recorded("downDataFinish") && recorded("cleardata_learn"));
+  EXPECT_FALSE(recorded("finished") || recorded("panel:data_syn=data_syn_finish"));
+  EXPECT_EQ(restored(), "2|200|1;3|300|1/3|server note|1/");
+  EXPECT_NE(db_->getPersonalValue("nLastSynId"), "3");
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
 }
 
 // A restore stopped after its download left its archive; the next one, answered with nothing, must
