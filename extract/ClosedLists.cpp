@@ -23,6 +23,21 @@ class Table {
          "everybody", "everything", "somebody", "something", "anything"});
     add(ClosedLists::kPerfectAuxiliary, {"have", "has", "had", "having"});
     add(ClosedLists::kDoAuxiliary, {"do", "does", "did"});
+    add(ClosedLists::kNumber,
+        {"one",      "two",     "three", "four",    "five",     "six",       "seven",
+         "eight",    "nine",    "ten",   "eleven",  "twelve",   "twenty",    "thirty",
+         "forty",    "fifty",   "sixty", "seventy", "eighty",   "ninety",    "hundred",
+         "thousand", "million", "dozen", "dozens",  "hundreds", "thousands", "millions"});
+    add(ClosedLists::kAfterVerbWithoutObject,
+        {"in",     "on",      "at",    "with",    "for",    "from",    "to",     "into",
+         "near",   "by",      "under", "over",    "behind", "beside",  "across", "along",
+         "around", "through", "among", "without", "within", "outside", "inside", "above",
+         "below",  "beyond",  "here",  "there",   "nearby", "abroad",  "alone",  "together"});
+    add(ClosedLists::kInvertsWithSubject, {"am", "is", "are", "was", "were"});
+    // "her" is a determiner, and so an object's start already.
+    add(ClosedLists::kObjectPronoun,
+        {"me", "him", "us", "them", "it", "you", "myself", "yourself", "himself", "herself",
+         "itself", "ourselves", "yourselves", "themselves"});
     // "still" and "only" are adjectives too ("still water").
     add(ClosedLists::kBetweenSubjectAndVerb,
         {"never", "always",  "often",    "hardly", "also",      "already", "ever",

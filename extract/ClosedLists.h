@@ -29,6 +29,12 @@ class ClosedLists {
     kTitle = 1u << 10,                   // Mr, Mrs, Miss, Aunt, Captain ... (with the capital)
     kAbbreviatedTitle = 1u << 11,        // Mr, Mrs, Dr, St ...: a title whose dot is no full stop
     kDoAuxiliary = 1u << 12,             // do, does, did: a base form follows their subject
+    kNumber = 1u << 13,                  // three, twenty, hundreds: a count that starts a noun
+    // Prepositions and adverbs of place that follow a verb without its object ("lives in
+    // Beijing", "leaves at noon"), never the noun of a compound; not "of" ("the lives of").
+    kAfterVerbWithoutObject = 1u << 14,
+    kInvertsWithSubject = 1u << 15,  // am, is, are, was, were: "are you pleased?"
+    kObjectPronoun = 1u << 16,       // him, them, themselves ...: a verb's object
   };
   using Marks = uint32_t;  // List bits
 

@@ -81,6 +81,11 @@ class HeadwordIndex {
   // Whether the headword has a noun sense, a verb sense.
   bool isNoun(uint32_t number) const { return traits_[number] & kNoun; }
   bool isVerb(uint32_t number) const { return traits_[number] & kVerb; }
+  // Whether the headword has a noun sense and the record of forms gives it a plural: a noun one
+  // can count ("chiefs"), which may head a subject, where "the red" or "the old" name no one.
+  bool isCountableNoun(uint32_t number) const {
+    return (traits_[number] & (kNoun | kHasPlural)) == (kNoun | kHasPlural);
+  }
   // Whether the frequency books rank `a` above `b`, or only `a`.
   bool isCommonerThan(uint32_t a, uint32_t b) const {
     return frequencyRank_[a] != 0 &&
@@ -94,7 +99,7 @@ class HeadwordIndex {
   size_t size() const { return wordCount_; }
 
  private:
-  enum Trait : uint8_t {
+  enum Trait : uint16_t {
     kInBook = 1,
     kAdjective = 2,
     kPlainAdjective = 4,
@@ -103,6 +108,7 @@ class HeadwordIndex {
     kFirstANoun = 32,
     kNoun = 64,
     kVerb = 128,
+    kHasPlural = 256,
   };
 
   HeadwordIndex() = default;
@@ -121,7 +127,7 @@ class HeadwordIndex {
   uint32_t wordCount_ = 0;
   std::vector<uint32_t> lowered_;               // the word number of each lower-case key
   std::vector<FormRecord::Form> formOfNumber_;  // by the table's number
-  std::vector<uint8_t> traits_;                 // Trait bits by word number
+  std::vector<uint16_t> traits_;                // Trait bits by word number
   std::vector<uint16_t> frequencyRank_;         // by word number; 0 when in no frequency book
   bool hasBooks_ = false;
 };

@@ -103,6 +103,12 @@ class HeadwordIndex::Loader {
     if (const uint32_t be = index_.findExact("be"); be != kAbsent)
       for (std::string_view form : FormRecord::kPresentOfBe) forms.add(be, form, '@');
     index_.formOfNumber_ = forms.take();
+    // A third person that is also another's plural ("leaves") keeps the noun as its other base.
+    for (const FormRecord::Form& form : index_.formOfNumber_) {
+      if (form.marker == '#' && form.base != kAbsent) index_.traits_[form.base] |= kHasPlural;
+      if (form.marker == '@' && form.otherBase != kAbsent)
+        index_.traits_[form.otherBase] |= kHasPlural;
+    }
   }
 
   // Which words some book teaches, and the frequency rank of those the frequency books (800

@@ -10,6 +10,7 @@ class Sentence {
       : tokens_(tokens), readings_(readings) {}
 
   const SpellingReadings& at(size_t i) const { return readings_[tokens_[i].distinct]; }
+  const TextToken& token(size_t i) const { return tokens_[i]; }
   // Whether token i + 1 follows token i with only spaces between.
   bool joined(size_t i) const { return i + 1 < tokens_.size() && tokens_[i + 1].followsWord; }
 
@@ -118,7 +119,7 @@ class Sentence {
   bool followsModalAndSubject(size_t i) const {
     if (i < 2 || !tokens_[i].followsWord || !tokens_[i - 1].followsWord || !isSubjectPronoun(i - 1))
       return false;
-    return at(i - 2).isDoAuxiliary || (at(i - 2).isModal && leadOf(i - 2) == Lead::kBaseForm);
+    return at(i - 2).isDoAuxiliary() || (at(i - 2).isModal && leadOf(i - 2) == Lead::kBaseForm);
   }
 
   // Whether token i can only be a noun: a determiner or possessive stands right before it ("the
@@ -139,6 +140,17 @@ class Sentence {
            at(i - 2).lead == Lead::kNoun;
   }
 
+  // Whether token i - 1, which makes token i a noun where it stands as an adjective after a
+  // determiner, is rather the subject of the verb that token i may be: a word that its card opens
+  // as a noun ("the patient felt better"), or a noun one can count before the verb's object
+  // ("the chief left the room", "the chief axes the old plan"; not "the red rose in the vase").
+  bool adjectiveIsTheSubject(size_t i) const {
+    const SpellingReadings& before = at(i - 1);
+    if (before.lead == Lead::kNoun || !before.isAdjective || namesPeople(i - 1)) return false;
+    return before.lead == Lead::kNounFirst ||
+           (before.isCountableNoun && joined(i) && at(i + 1).lead == Lead::kNoun);
+  }
+
   // Whether token i is an adjective that "the" right before it makes a noun for people ("the
   // rich"), the subject of a verb after it; one with a capital is a title's ("the Old Saw Mill").
   bool namesPeople(size_t i) const {
@@ -147,9 +159,30 @@ class Sentence {
            at(i - 1).isThe;
   }
 
-  // Whether a noun or its determiner follows token i: the object of a verb.
+  // Whether a noun, its determiner or a number follows token i: the object of a verb.
   bool nounFollows(size_t i) const {
-    return joined(i) && (at(i + 1).lead == Lead::kNoun || at(i + 1).lead == Lead::kNounFirst);
+    if (!joined(i)) return false;
+    const SpellingReadings& next = at(i + 1);
+    return next.lead == Lead::kNoun || next.lead == Lead::kNounFirst || next.isNumber();
+  }
+
+  // Whether token i follows a noun that is the subject of the verb token i may be, by what comes
+  // after it: the verb's object, or a preposition or adverb that a verb without one takes ("my
+  // friend lives in Beijing", not "autumn leaves fall" nor "the lives of"). A noun that may be
+  // a verb's form itself is none ("I saw leaves in the garden").
+  bool followsSubjectNoun(size_t i) const {
+    if (at(i - 1).mayBeTheVerb || !joined(i)) return false;
+    return at(i + 1).lead == Lead::kNoun || at(i + 1).followsVerbWithoutObject();
+  }
+
+  // Whether a form of "be" stands before the subject that leads token i, past an adverb: a
+  // question or an inversion, after which a past is rather the adjective ("are you pleased?",
+  // "was she puzzled", "much was Catherine then surprised").
+  bool followsInvertedSubject(size_t i) const {
+    size_t subject = i - 1;
+    if (at(subject).standsBetweenSubjectAndVerb && subject >= 1 && tokens_[subject].followsWord)
+      --subject;
+    return subject >= 1 && tokens_[subject].followsWord && at(subject - 1).invertsWithSubject();
   }
 
   // Whether token i is a pronoun written in capitals that stands for an abbreviation ("the US
@@ -164,14 +197,15 @@ class Sentence {
  private:
   // A modal's spelling leads a base form only where it is the modal: written in lower case and
   // where no noun stands ("his will", "Grandpa's will", "a tin can", "free will" are nouns),
-  // or written with a capital before its subject ("May I go?", not "May spoke first" or "Will
-  // saw the bus"). After a noun that a determiner or adjective leads, "can" may be either
-  // ("the old man can lay bricks", "the old tin can lay in the sink").
+  // or written with a capital before its subject where a sentence or a quote starts ("May I
+  // go?", not "May spoke first", "Will saw the bus" or "In May she left"). After a noun that a
+  // determiner or adjective leads, "can" may be either ("the old man can lay bricks", "the old
+  // tin can lay in the sink").
   Lead leadOfModal(size_t i) const {
     const SpellingReadings& spelling = at(i);
     const TextToken& token = tokens_[i];
     if (spelling.startsWithCapital) {
-      if (joined(i) && isSubjectPronoun(i + 1)) return Lead::kBaseForm;
+      if (token.startsSentence && joined(i) && isSubjectPronoun(i + 1)) return Lead::kBaseForm;
       if (spelling.capitalNoWord && isName(i)) return Lead::kThirdPerson;
       // No past follows a modal, so before one in lower case the spelling is a name or a month
       // ("Will saw the bus", "May spoke first"), the subject of that past.
@@ -208,22 +242,25 @@ Readings pastAfterSubject(const Readings& readings) {
   return readings.ownMayBePresent ? readings : only(readings, 1);
 }
 
-}  // namespace
-
-Readings readingsInContext(const std::vector<TextToken>& tokens,
-                           const std::vector<SpellingReadings>& readings, size_t i) {
-  const Sentence sentence(tokens, readings);
-  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
-  const TextToken& token = tokens[i];
-  const SpellingReadings& spelling = sentence.at(i);
-  const Readings& all = token.startsSentence ? spelling.atStart : spelling.inSentence;
-  if (all.kind == Kind::kPlain) return all;
+// Which of the readings `all` of token i, more than one word, the words around it leave. Most
+// tokens have one reading: this stays out of line, so that theirs is a short call.
+[[gnu::noinline]] Readings readingsOfAForm(const Sentence& sentence, const Readings& all,
+                                           size_t i) {
+  const TextToken& token = sentence.token(i);
   // A word of a place's name is a noun or an adjective, never a verb: "Rose Avenue" is no rise.
   if (sentence.isInAPlacesName(i)) return all.kind == Kind::kNounsOrVerb ? all : only(all, 0);
-  if (!token.followsWord) return all.kind == Kind::kOwnOrThirdPerson ? only(all, 0) : all;
-  const Lead before =
-      sentence.followsModalAndSubject(i) ? Lead::kBaseForm : sentence.leadBefore(i);
-  if (sentence.standsAsNoun(i)) {
+  const bool ownWhereUndecided = all.kind == Kind::kOwnOrThirdPerson || all.verbOnlyWhereDecided;
+  if (!token.followsWord) return ownWhereUndecided ? only(all, 0) : all;
+  bool standsAsNoun = sentence.standsAsNoun(i);
+  // A past's or a third person's subject that may be an adjective ("the chief left the room").
+  const bool afterSubjectNoun = standsAsNoun &&
+                                (all.kind == Kind::kOwnOrPast || all.kind == Kind::kNounsOrVerb) &&
+                                sentence.adjectiveIsTheSubject(i);
+  if (afterSubjectNoun) standsAsNoun = false;
+  const Lead before = sentence.followsModalAndSubject(i) ? Lead::kBaseForm
+                      : afterSubjectNoun                 ? Lead::kNounFirst
+                                                         : sentence.leadBefore(i);
+  if (standsAsNoun) {
     if (all.kind == Kind::kNounsOrVerb) return all;
     // "The rich left the city", "the brave spoke first", but "the old wound healed": a past
     // after "the rich" is their verb, unless the sentence's verb follows it. Before a noun
@@ -236,7 +273,11 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   }
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
-  if (all.kind == Kind::kNounOrVerb) return before == Lead::kThirdPerson ? only(all, 1) : all;
+  if (all.kind == Kind::kNounOrVerb) {
+    const bool afterSubject = before == Lead::kThirdPerson ||
+                              (before == Lead::kNounFirst && sentence.followsSubjectNoun(i));
+    return afterSubject ? only(all, 1) : all;
+  }
   // "It means", "the problem remains a secret"; "by means of", "second-hand clothes".
   const bool afterSubject =
       before == Lead::kThirdPerson || (before == Lead::kNounFirst && sentence.nounFollows(i));
@@ -248,14 +289,26 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   if (all.kind != Kind::kOwnOrPast) return all;
   switch (before) {
     case Lead::kThirdPerson:
+      if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
+      return only(all, 1);
     case Lead::kPerfect:
       return only(all, 1);
     case Lead::kSubject:
+      if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
       return pastAfterSubject(all);
-    case Lead::kNounFirst:
+    case Lead::kNounFirst: {
       // "The dog bit the postman", but "a head wound healed": a noun is the subject where
-      // the form has an object.
-      return objectFollows ? pastAfterSubject(all) : all;
+      // the form has an object. Before a pronoun too, where the form is a past that is a word
+      // of its own and the noun is no verb's form itself ("the soldiers armed themselves",
+      // not "he felt astonished himself").
+      const bool noun = afterSubjectNoun || !sentence.at(i - 1).mayBeTheVerb;
+      const bool object = objectFollows || (all.pastIsAWordOfItsOwn && noun && sentence.joined(i) &&
+                                            sentence.at(i + 1).isObjectPronoun());
+      // Else such a past is the word itself where its verb opens no card: "the room crowded",
+      // "I felt tired".
+      if (all.verbOnlyWhereDecided) return object && noun ? pastAfterSubject(all) : only(all, 0);
+      return object ? pastAfterSubject(all) : all;
+    }
     case Lead::kBaseForm:
       // After a modal, a form that is no verb of its own is the verb's too: the modal may be
       // some other word ("you may spoke" is none).
@@ -268,5 +321,16 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
     case Lead::kNothing:
       break;
   }
-  return all;
+  return ownWhereUndecided ? only(all, 0) : all;
+}
+
+}  // namespace
+
+Readings readingsInContext(const std::vector<TextToken>& tokens,
+                           const std::vector<SpellingReadings>& readings, size_t i) {
+  const Sentence sentence(tokens, readings);
+  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
+  const SpellingReadings& spelling = sentence.at(i);
+  const Readings& all = tokens[i].startsSentence ? spelling.atStart : spelling.inSentence;
+  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
 }

@@ -115,7 +115,7 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
        (!index_.isAdjective(own) && !index_.isNoun(own) && !index_.isVerb(own)));
   out.standsBetweenSubjectAndVerb = adverbInLy || (lists & ClosedLists::kBetweenSubjectAndVerb);
   out.isModal = out.lead == Lead::kBaseForm && lower != "to";
-  out.isDoAuxiliary = lists & ClosedLists::kDoAuxiliary;
+  out.lists = lists;
   const char marker = found.form.marker;
   out.mayBeTheVerb = marker == '$' || marker == '%' || marker == '@' || out.isModal ||
                      out.lead == Lead::kPerfect;
@@ -149,7 +149,9 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
     out.isAdjective = index_.isAdjective(own);
     out.isPlainAdjective = index_.isPlainAdjective(own);
     out.namesPeopleAfterThe = out.isAdjective && (lists & ClosedLists::kAdjectiveForPeople);
+    out.isCountableNoun = out.isAdjective && index_.isCountableNoun(own);
   }
+
   return out;
 }
 
@@ -253,8 +255,9 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
     if (verbToo && out.count == 2) out.kind = Readings::Kind::kNounsOrVerb;
   } else if (regular) {
     // "interesting", "feeling": a word of its own; "located", "earlier" only when taught. A
-    // past that is a word of its own too ("filled", "learned", "lied" a song) is as likely the
-    // verb's, where that word is first a verb ("tired" is no tyre's).
+    // past that is a word of its own too ("filled", "learned", "lied" a song, "dried") is the
+    // verb's where the words before make it a past, whichever sense the verb's card opens with;
+    // where nothing decides, only where that is the verb's ("tired" alone is no tyre's).
     if (!index_.inBook(own) && index_.inBook(base)) {
       out.add(base);
     } else if (form.marker == '@' && index_.isVerb(base) && index_.inBook(base)) {
@@ -265,9 +268,13 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
       out.kind = Readings::Kind::kOwnOrThirdPerson;
     } else {
       out.add(own);
-      if (inflection::endsWith(lower, "ed") && index_.isFirstAVerb(base)) {
+      const bool firstAVerb = index_.isFirstAVerb(base);
+      if (inflection::endsWith(lower, "ed") &&
+          (firstAVerb || (index_.isVerb(base) && index_.inBook(base)))) {
         out.add(base);
         out.kind = Readings::Kind::kOwnOrPast;
+        out.pastIsAWordOfItsOwn = true;
+        out.verbOnlyWhereDecided = !firstAVerb;
       }
     }
   } else if (!index_.inBook(own)) {

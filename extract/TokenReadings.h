@@ -46,6 +46,14 @@ struct Readings {
   bool ownMayBePresent = false;
   // kOwnOrPast, kOwnOrForm: words[0] has a verb sense ("saw" does, "spoke" does not).
   bool ownIsAVerb = false;
+  // kOwnOrPast: a regular past that is a word of its own ("filled", "dried"). It is the verb's
+  // where the words before make it a past, but that word after a question's "be" and its
+  // subject ("are you pleased?"); before a pronoun the noun before it is its subject ("the
+  // soldiers armed themselves").
+  bool pastIsAWordOfItsOwn = false;
+  // ... and its verb's card opens with another part of speech ("dried" of dry, "tired" of
+  // tire): words[0] alone where nothing decides.
+  bool verbOnlyWhereDecided = false;
 
   void add(uint32_t word);
   bool empty() const { return count == 0; }
@@ -76,8 +84,8 @@ struct SpellingReadings {
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
   bool isTitle = false;           // Mr, Mrs, Dr ...: a name follows
   bool isModal = false;           // will, can, may ... in any case; `lead` is then kBaseForm
-  bool isDoAuxiliary = false;     // do, does, did: "does she lay eggs?"
-  // ... and one that ends compound nouns: "can" ("tin can", "oil can"), where the library
+  bool isDoAuxiliary() const { return lists & ClosedLists::kDoAuxiliary; }  // "does she lay"
+  // A modal that ends compound nouns: "can" ("tin can", "oil can"), where the library
   // has it as a noun.
   bool modalEndsCompounds = false;
   // What the spelling says of the next word where it is no modal: a capitalised headword's
@@ -88,6 +96,9 @@ struct SpellingReadings {
   bool standsBetweenSubjectAndVerb = false;
   // An adjective that "the" makes a noun for people, which a plural verb follows ("the rich").
   bool namesPeopleAfterThe = false;
+  // An adjective that is also a noun one can count ("chief"): after a determiner and before a
+  // past and its object, the subject ("the chief left the room").
+  bool isCountableNoun = false;
   // A verb's past, participle or third person by the record, a form of be, have or a modal: a
   // sentence's verb, where it follows a noun ("the old wound healed", "the old saw was rusty").
   bool mayBeTheVerb = false;
@@ -104,6 +115,15 @@ struct SpellingReadings {
   bool rareInLowerCase = false;
   // ... and it ends the name of a place or a body, not a person's ("University", "Park").
   bool endsAPlacesName = false;
+  // The closed lists the spelling stands in, which these tell of.
+  ClosedLists::Marks lists = 0;
+  // A number ("three"), which starts an object as a determiner does ("axes three coaches").
+  bool isNumber() const { return lists & ClosedLists::kNumber; }
+  // A preposition or adverb of place that follows a verb without its object ("lives in").
+  bool followsVerbWithoutObject() const { return lists & ClosedLists::kAfterVerbWithoutObject; }
+  // A form of "be" that a question puts before its subject ("are you pleased?").
+  bool invertsWithSubject() const { return lists & ClosedLists::kInvertsWithSubject; }
+  bool isObjectPronoun() const { return lists & ClosedLists::kObjectPronoun; }  // him, them ...
 };
 
 class TokenReader {

@@ -107,6 +107,12 @@ class ExtractReadingTest : public StudyTest {
         {"cut", {"v. 切"}, true},
         {"rose", {"n. 玫瑰"}, true},
         {"rise", {"v. 升起"}, true},
+        {"dry", {"adj. 干的", "v. 弄干"}, true},
+        {"dried", {"adj. 弄干了的"}, true},
+        {"chief", {"adj. 主要的", "n. 首领"}, true},
+        {"club", {"n. 俱乐部"}, true},
+        {"three", {"num. 三"}, true},
+        {"friend", {"n. 朋友"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -148,7 +154,23 @@ class ExtractReadingTest : public StudyTest {
     record("mean", "@means $meant");
     record("cut", "@cuts $cut %cut ^cutting");
     record("rise", "@rises $rose %risen ^rising");
+    record("dry", "@dries $dried %dried ^drying");
+    record("chief", "#chiefs");
     db_->sqlMgr().commitTransaction();
+  }
+
+  // Gives `word` these meaning lines in place of its own, and makes the index read the library
+  // again.
+  void replaceMeanings(const std::string& word, const std::vector<const char*>& lines) {
+    const int id = db_->getWordID(word);
+    db_->sql_update("delete from Words_Meaning_Ch where f_wl_uWordID = ?", "n", Value::array({id}));
+    int meaning = 9000 + static_cast<int>(replaced_++) * 10;
+    for (const char* line : lines)
+      db_->sql_insert(
+          "insert into Words_Meaning_Ch (wmc_uMeaingID, f_wl_uWordID, wmc_tData) values (?, ?, ?)",
+          "nns", Value::array({meaning++, id, WordText::scramble(line, id)}));
+    db_->sql_insert("insert into Words_Library (wl_uWordID, wl_tWord) values (?, ?)", "ns",
+                    Value::array({8000 + static_cast<int>(replaced_), "zz" + word}));
   }
 
   void record(const std::string& word, const std::string& forms) {
@@ -156,6 +178,8 @@ class ExtractReadingTest : public StudyTest {
     db_->sql_insert("insert into Words_Transform (f_wl_uWordID, wt_tRelatedWords) values (?, ?)",
                     "ns", Value::array({id, WordText::scramble(forms, id)}));
   }
+
+  size_t replaced_ = 0;
 
   static Words extract(const std::string& text) {
     Value words, learned, none;
@@ -332,6 +356,61 @@ TEST_F(ExtractReadingTest, AnAdverbThatIsNoHeadwordGivesItsAdjective) {
             (Words{"patient", "happy", "gentle", "true", "full", "basic"}));
   // A headword of its own stays itself; a noun is no adjective ("billy" is no bill's).
   EXPECT_EQ(extract("early billy"), (Words{"early"}));
+}
+
+TEST_F(ExtractReadingTest, AModalsCapitalInsideASentenceIsAMonthOrANameAndLeadsNoBaseForm) {
+  EXPECT_EQ(extract("in May she left the"), (Words{"May", "leave", "the"}));
+  EXPECT_EQ(extract("in May we saw. in May they found"), (Words{"May", "see", "found", "find"}));
+  // Where a sentence or a quote starts, it is the modal before its subject.
+  EXPECT_EQ(extract("May we saw"), (Words{"may", "May", "saw"}));
+  EXPECT_EQ(extract("he said, \"May we saw"), (Words{"say", "may", "May", "saw"}));
+}
+
+TEST_F(ExtractReadingTest, APastIsItsVerbsAfterItsSubjectWhicheverRowTheVerbsCardOpensWith) {
+  // "dry" opens with its adjective: "dried" is the verb's after a subject, "had" or a noun
+  // with an object, and the word of its own where nothing decides or a determiner leads it.
+  EXPECT_EQ(extract("he dried the"), (Words{"dry", "the"}));
+  EXPECT_EQ(extract("we dried. they had dried"), (Words{"dry"}));
+  EXPECT_EQ(extract("the dog dried the"), (Words{"the", "dog", "dry"}));
+  EXPECT_EQ(extract("dried. the dried. a dog dried"), (Words{"dried", "the", "a", "dog"}));
+  // A question puts "be" before the subject: the adjective.
+  EXPECT_EQ(extract("are you dried"), (Words{"dried"}));
+  // No more than before where the verb opens its card.
+  EXPECT_EQ(extract("he filled the. filled"), (Words{"fill", "the", "filled"}));
+}
+
+TEST_F(ExtractReadingTest, TheOrderOfACardsRowsDecidesNoPastAfterItsSubject) {
+  const char* const texts[] = {
+      "he dried the", "we dried",      "they had dried",      "the dog dried the",
+      "the dried",    "are you dried", "we tired. the tired", "the dogs dried themselves"};
+  std::vector<Words> before;
+  for (const char* text : texts) before.push_back(extract(text));
+  replaceMeanings("dry", {"v. 弄干", "adj. 干的"});
+  replaceMeanings("tire", {"v. 使疲倦", "n. 轮胎"});
+  for (size_t k = 0; k < std::size(texts); ++k) EXPECT_EQ(extract(texts[k]), before[k]) << texts[k];
+  EXPECT_EQ(before[0], (Words{"dry", "the"}));
+  EXPECT_EQ(before[6], (Words{"tire", "the", "tired"}));
+}
+
+TEST_F(ExtractReadingTest, ANounThatMayBeAnAdjectiveIsTheSubjectOfAPastOrAThirdPerson) {
+  // One that its card opens as a noun, whatever follows.
+  EXPECT_EQ(extract("the patient felt"), (Words{"the", "patient", "felt", "feel"}));
+  // One with a plural, before the verb's object; an adjective with none leads its noun.
+  EXPECT_EQ(extract("the chief left the"), (Words{"the", "chief", "leave"}));
+  EXPECT_EQ(extract("the chief left"), (Words{"the", "chief", "left"}));
+  EXPECT_EQ(extract("the red left the"), (Words{"the", "red", "left"}));
+  // So it is of "axes", and a number starts the object as a determiner does.
+  EXPECT_EQ(extract("the chief axes the"), (Words{"the", "chief", "ax"}));
+  EXPECT_EQ(extract("the club axes three"), (Words{"the", "club", "ax", "three"}));
+}
+
+TEST_F(ExtractReadingTest, ANounBeforeLivesIsItsSubjectWhereAVerbWithoutObjectGoesOn) {
+  EXPECT_EQ(extract("my friend lives in"), (Words{"friend", "live"}));
+  EXPECT_EQ(extract("my friend lives the"), (Words{"friend", "live", "the"}));
+  // Not before "of", another verb or the end, nor after a verb's form.
+  EXPECT_EQ(extract("my friend lives of"), (Words{"friend", "life", "live"}));
+  EXPECT_EQ(extract("my friend lives"), (Words{"friend", "life", "live"}));
+  EXPECT_EQ(extract("we saw leaves in"), (Words{"see", "leaf", "leave"}));
 }
 
 }  // namespace

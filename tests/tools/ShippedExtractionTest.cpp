@@ -466,6 +466,85 @@ TEST_F(ShippedExtractionTest, ATwoNounsPluralAfterASubjectAndABaseFormAfterAModa
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AMonthOrANameSpelledLikeAModalInsideASentenceLeadsNothing) {
+  const std::vector<Sentence> page = {
+      {"In May she left her job at the bank.", {"May", "leave", "job", "bank"}, {"left"}},
+      {"In May you felt much better.", {"May", "feel"}, {"felt"}},
+      {"Every May we saw the old castle.", {"May", "see", "castle"}, {"saw"}},
+      {"Last May they found a kitten in the garden.", {"May", "find", "kitten", "garden"}, {}},
+      {"In May I saw her again.", {"May", "see"}, {"saw"}},
+      {"In May, they left the city.", {"May", "leave", "city"}, {"left"}},
+      {"Since May she hasn't felt well.", {"May", "feel"}, {}},
+      {"On Monday we saw a film about whales.", {"Monday", "see", "film", "whale"}, {"saw"}},
+      {"In June he found his old diary.", {"June", "find", "diary"}, {"found"}},
+      // Where a sentence or a quote starts, or in lower case, the modal before its subject.
+      {"May I leave now?", {"may", "leave", "now"}, {}},
+      {"Will you saw this branch off?", {"will", "saw", "branch"}, {"see"}},
+      {"He asked, \"May we saw the logs?\"", {"may", "saw", "log"}, {"see"}},
+      {"In May will you saw the logs for us?", {"May", "will", "saw", "log"}, {"see"}},
+      {"Did you leave in May?", {"do", "leave", "May"}, {}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, APastAfterItsSubjectIsItsVerbsWhateverItsCardOpensWith) {
+  const std::vector<Sentence> page = {
+      {"He dried the dishes after dinner.", {"dry", "dish", "dinner"}, {"dried"}},
+      {"The soldiers armed themselves.", {"soldier", "arm"}, {"armed"}},
+      {"The workers loaded the van.", {"worker", "load", "van"}, {"loaded"}},
+      {"She has divorced her husband.", {"divorce", "husband"}, {"divorced"}},
+      {"The news shocked them.", {"news", "shock"}, {"shocked"}},
+      {"It surprised me.", {"surprise"}, {"surprised"}},
+      {"They deserted the village.", {"desert", "village"}, {"deserted"}},
+      {"We fried the fish in oil.", {"fry", "fish", "oil"}, {"fried"}},
+      {"A ghost haunted the old castle.", {"ghost", "haunt", "castle"}, {"haunted"}},
+      {"The teacher disciplined the boy.", {"teacher", "discipline", "boy"}, {"disciplined"}},
+      {"He balanced the ball on his nose.", {"balance", "ball", "nose"}, {"balanced"}},
+      {"People crowded the streets.", {"crowd", "street"}, {"crowded"}},
+      {"Had they loaded the van before noon?", {"load", "van", "noon"}, {"loaded"}},
+      {"Haven't you dried your hair yet?", {"dry", "hair"}, {"dried"}},
+      {"Why did the story interest him? It puzzled her.", {"interest", "puzzle"}, {"puzzled"}},
+      // Where the word is an adjective it stays the adjective's own.
+      {"She was tired after the trip.", {"tired", "trip"}, {"tire"}},
+      {"We ate fried rice.", {"fried", "rice", "eat"}, {"fry"}},
+      {"The road was crowded.", {"crowded", "road"}, {"crowd"}},
+      {"Are you pleased with the result?", {"pleased", "result"}, {}},
+      {"Were they scared of the dog?", {"scared", "dog"}, {"scare"}},
+      {"The dried fruit was sweet.", {"dried", "fruit", "sweet"}, {"dry"}},
+      {"An armed man stood at the door.", {"armed", "man", "door"}, {"arm"}},
+      {"She looked tired.", {"tired"}, {"tire"}},
+      {"I felt tired after the walk.", {"feel", "tired"}, {"tire"}},
+      {"Now he felt astonished himself.", {"feel", "astonished"}, {}},
+      {"Is he married or single?", {"married", "single"}, {"marry"}},
+      {"Are you acquainted with Mr Elliot?", {"acquainted"}, {"acquaint"}},
+      {"His aunt worried him.", {"aunt", "worry"}, {"worried"}},
+      // A noun that may be an adjective too is the subject of the past after it.
+      {"The patient felt better.", {"patient", "feel"}, {}},
+      {"The chief left the room.", {"chief", "leave", "room"}, {"left"}},
+      {"The official left the building.", {"official", "leave", "building"}, {"left"}},
+      {"The doctor felt tired.", {"doctor", "feel", "tired"}, {"tire"}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest,
+       ANumberOrANounThatMayBeAnAdjectiveKeepsAxesAVerbAndLivesTooAfterANoun) {
+  const std::vector<Sentence> page = {
+      {"The club axes three coaches.", {"club", "ax", "coach"}, {"axis"}},
+      {"The chief axes the old plan.", {"chief", "ax", "plan"}, {"axis"}},
+      {"The company axes two hundred jobs.", {"company", "ax", "job"}, {"axis"}},
+      // A noun before "lives" is its subject where a verb without an object goes on.
+      {"My friend Ping lives in Beijing.", {"friend", "live"}, {"life"}},
+      {"My aunt lives with us.", {"aunt", "live"}, {"life"}},
+      {"Our teacher lives near the school.", {"teacher", "live", "school"}, {"life"}},
+      {"The bus leaves at noon.", {"bus", "leave", "noon"}, {"leaf"}},
+      {"The lives of the poor were hard.", {"life", "poor", "hard"}, {"live"}},
+      {"I saw leaves in the garden.", {"see", "leaf", "garden"}, {}},
+      {"Autumn leaves fall.", {"autumn", "leaf", "fall"}, {}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
