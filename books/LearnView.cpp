@@ -14,6 +14,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
+#include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
@@ -96,6 +97,8 @@ void LearnView::viewDidLoad() {
   mwords_->setShowsVerticalScrollIndicator(false);
   mwords_->setFont(Font::system(16));
   mwords_->setClipsToBounds(true);
+  // A pasted text may be as long as a text file the page opens, and no longer.
+  mwords_->setMostPastedBytes(BookFileController::kMaxFileBytes);
   if (Device::current().idiom != DeviceIdiom::Tablet)
     mwords_->setInputAccessoryView(keyboardBar([this] { leaveEditMode(); }));
   root.addSubview(mwords_);
@@ -214,7 +217,13 @@ void LearnView::leave_edit_callback(bool isRotate) {
 }
 
 void LearnView::didChange(plat::TextView&) {
+  // A paste from a slow program may come after the editing ended, when the slider shows.
+  if (!mwords_->isEditing()) changeSliderValue();
   saveSoon();
+}
+
+void LearnView::pasteTooLong(plat::TextView&) {
+  plat::AlertView::create("提示", plat::localized("alermsg_eg204"), nullptr, "确定")->show();
 }
 
 void LearnView::saveSoon() {

@@ -57,6 +57,7 @@ class LearnView : public plat::ViewController,
   void slider_valuechange(int value) override;
   void slider_endDrag() override;
   void didChange(plat::TextView&) override;
+  void pasteTooLong(plat::TextView&) override;
   void scrollViewDidScroll(plat::ScrollView&) override;
   void scrollViewWillBeginDragging(plat::ScrollView&) override;
   void scrollViewWillBeginDecelerating(plat::ScrollView&) override;

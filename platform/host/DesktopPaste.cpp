@@ -1,5 +1,6 @@
 #include "platform/host/DesktopPaste.h"
 
+#include <memory>
 #include <string>
 
 #include "platform/host/DesktopSelection.h"
@@ -36,9 +37,17 @@ bool onX11() {
   return driver && std::string(driver) == "x11";
 }
 
-// Into the field being edited when the text comes.
-void pasteWhenRead(const std::string& text) {
-  if (!text.empty()) Keyboard::paste(text);
+// Starts reading the selection for `field`, which has the keyboard now. The text goes to that
+// field when it comes, being edited or not, and not to whichever has the keyboard then: a slow
+// owner gives the learner time to move on to another. A field gone meanwhile gets nothing.
+bool readInto(View& field, DesktopSelection::Kind kind) {
+  const auto* input = dynamic_cast<const TextInput*>(&field);
+  if (!input) return false;
+  return DesktopSelection::read(kind, input->mostPastedBytes(),
+                                [asked = field.weak_from_this()](const std::string& text) {
+                                  const std::shared_ptr<View> field = asked.lock();
+                                  if (field && !text.empty()) Keyboard::pasteInto(*field, text);
+                                });
 }
 
 }  // namespace
@@ -51,9 +60,9 @@ bool DesktopPaste::isPasteKey(SDL_Keycode key, Uint16 modifiers) {
 }
 
 bool DesktopPaste::pasteClipboard() {
-  if (!Keyboard::firstResponder()) return false;
-  if (onX11() && DesktopSelection::read(DesktopSelection::Kind::Clipboard, pasteWhenRead))
-    return true;
+  View* field = Keyboard::firstResponder();
+  if (!field) return false;
+  if (onX11() && readInto(*field, DesktopSelection::Kind::Clipboard)) return true;
   return Keyboard::paste(Clipboard::general().text());
 }
 
@@ -61,7 +70,7 @@ bool DesktopPaste::middleClick(Point p) {
   View* field = textInputAt(p);
   if (field && !field->isFirstResponder()) field->becomeFirstResponder();
   if (!Keyboard::firstResponder()) return false;
-  if (onX11() && DesktopSelection::read(DesktopSelection::Kind::Primary, pasteWhenRead))
+  if (onX11() && readInto(*Keyboard::firstResponder(), DesktopSelection::Kind::Primary))
     return true;
   return Keyboard::paste(primarySelection());
 }

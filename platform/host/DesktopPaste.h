@@ -14,7 +14,8 @@ class DesktopPaste {
  public:
   static bool isPasteKey(SDL_Keycode key, Uint16 modifiers);
   // False when no field is being edited. On an X display the text comes a moment later, when the
-  // selection's owner has answered (DesktopSelection).
+  // selection's owner has answered (DesktopSelection), and goes into the field that was being
+  // edited at the paste, wherever the learner has gone meanwhile.
   static bool pasteClipboard();
   // `p` in screen points.
   static bool middleClick(Point p);

@@ -5,6 +5,7 @@
 // with an empty text, so a paste on a busy machine pasted nothing.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -13,13 +14,15 @@ namespace plat {
 class DesktopSelection {
  public:
   enum class Kind { Clipboard, Primary };
-  // How long the owner may take to answer.
+  // How long the owner may take to answer, and then to hand over each piece of a long text.
   static constexpr double kPatienceSeconds = 20;
 
   // On an X display (DISPLAY named): starts reading and returns true; `done` later gets the text
   // on the main thread ("" when nobody owns the selection, the owner refused or did not answer in
-  // time). False, and `done` never called, without an X display.
-  static bool read(Kind kind, std::function<void(const std::string&)> done);
+  // time). A text longer than `most` bytes is read no further than a little past `most`: `done`
+  // gets those first bytes, longer than `most`, which is how it tells. False, and `done` never
+  // called, without an X display.
+  static bool read(Kind kind, size_t most, std::function<void(const std::string&)> done);
 };
 
 }  // namespace plat

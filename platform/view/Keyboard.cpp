@@ -194,11 +194,19 @@ bool Keyboard::type(const std::string& text) {
 }
 
 bool Keyboard::paste(const std::string& text) {
-  TextInput* input = textInput();
+  return state().responder && pasteInto(*state().responder, text);
+}
+
+bool Keyboard::pasteInto(View& view, const std::string& text) {
+  auto* input = dynamic_cast<TextInput*>(&view);
   if (!input) return false;
+  if (text.size() > input->mostPastedBytes()) {
+    input->pasteTooLong();
+    return true;
+  }
   // What the field's keyboard could not have typed is refused whole, as typing refuses it.
   std::optional<std::string> typed = keyboardbar::pastedText(input->keyboardType(), text);
-  if (typed && !typed->empty()) input->insertText(*typed);
+  if (typed && !typed->empty()) input->insertPasted(*typed);
   return true;
 }
 

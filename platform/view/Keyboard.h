@@ -5,6 +5,7 @@
 // the keyboard, which then counts as part of it. The hosts type through here.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,9 @@ inline const std::string kKeyboardFrameBeginKey = "UIKeyboardFrameBeginUserInfoK
 inline const std::string kKeyboardFrameEndKey = "UIKeyboardFrameEndUserInfoKey";
 inline const std::string kKeyboardAnimationDurationKey = "UIKeyboardAnimationDurationUserInfoKey";
 
+// The longest text one paste brings into a view that sets no bound of its own, in bytes.
+inline constexpr size_t kMostPastedBytes = size_t{4} << 20;
+
 // What a view that takes typed text offers the keyboard.
 class TextInput {
  public:
@@ -33,6 +37,14 @@ class TextInput {
   virtual void insertText(const std::string& text) = 0;
   virtual void deleteBackward() = 0;
   virtual void returnKey() = 0;
+  // A paste. On the desktop it may come a while after it was asked for (the clipboard read from
+  // a slow program), when the editing has ended: it goes in all the same, at the end, the
+  // delegate asked as for typing. Views that take text only while editing take it as typed.
+  virtual void insertPasted(const std::string& text) { insertText(text); }
+  // The longest text one paste may bring, in bytes; a longer one is refused whole and
+  // pasteTooLong() says so.
+  virtual size_t mostPastedBytes() const { return kMostPastedBytes; }
+  virtual void pasteTooLong() {}
   // Which of the phone's keyboards it asks for: the keypads for numbers have no return key.
   virtual KeyboardType keyboardType() const { return KeyboardType::Default; }
   // Shown instead of the keyboard when set.
@@ -58,6 +70,8 @@ class Keyboard {
   // with a keypad for numbers takes it as its keys (full-width digits as digits), or refuses it
   // whole when it holds a character the keypad has no key for.
   static bool paste(const std::string& text);
+  // The same into `view`, being edited or not: a paste goes to the view it was asked for.
+  static bool pasteInto(View& view, const std::string& text);
   static bool deleteBackward();
   static bool pressReturn();
   // The typing bar's key (and the computer's Enter): the return key where the phone's keyboard

@@ -94,6 +94,11 @@ void TextField::insertText(const std::string& text) {
   if (textedit::append(text_, text, changeCheck())) changed();
 }
 
+void TextField::insertPasted(const std::string& text) {
+  if (text == "\n") return insertText(text);  // the return key, as typed
+  if (isEnabled() && textedit::append(text_, text, changeCheck())) changed();
+}
+
 void TextField::deleteBackward() {
   if (editing_ && textedit::deleteLast(text_, changeCheck())) changed();
 }

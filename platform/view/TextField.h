@@ -88,6 +88,7 @@ class TextField : public Control, public TextInput {
   bool becomeFirstResponder() override;
   bool resignFirstResponder() override;
   void insertText(const std::string& text) override;
+  void insertPasted(const std::string& text) override;
   void deleteBackward() override;
   void returnKey() override;
 

@@ -122,6 +122,14 @@ void TextView::insertText(const std::string& text) {
   if (editing_ && textedit::append(text_, text, changeCheck())) userChanged();
 }
 
+void TextView::insertPasted(const std::string& text) {
+  if (editable_ && textedit::append(text_, text, changeCheck())) userChanged();
+}
+
+void TextView::pasteTooLong() {
+  if (textDelegate_) textDelegate_->pasteTooLong(*this);
+}
+
 void TextView::deleteBackward() {
   if (editing_ && textedit::deleteLast(text_, changeCheck())) userChanged();
 }

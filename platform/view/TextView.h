@@ -31,6 +31,8 @@ class TextViewDelegate : public ScrollViewDelegate {
     return true;
   }
   virtual void didChange(TextView&) {}
+  // A paste longer than the view's mostPastedBytes() was refused whole.
+  virtual void pasteTooLong(TextView&) {}
 };
 
 class TextView : public ScrollView, public TextInput {
@@ -74,6 +76,10 @@ class TextView : public ScrollView, public TextInput {
   void insertText(const std::string& text) override;
   void deleteBackward() override;
   void returnKey() override { insertText("\n"); }
+  void insertPasted(const std::string& text) override;
+  size_t mostPastedBytes() const override { return mostPastedBytes_; }
+  void setMostPastedBytes(size_t bytes) { mostPastedBytes_ = bytes; }
+  void pasteTooLong() override;
 
   void setBounds(const Rect& bounds) override;
   void touchesEnded(const TouchSet& touches) override;
@@ -99,6 +105,7 @@ class TextView : public ScrollView, public TextInput {
   std::shared_ptr<View> accessoryView_;
   TextViewDelegate* textDelegate_ = nullptr;
   bool editing_ = false;
+  size_t mostPastedBytes_ = kMostPastedBytes;
   TextRange selected_;
   // The text as laid out at the view's width; drawing shows only the lines in view.
   std::unique_ptr<TextColumn> column_;

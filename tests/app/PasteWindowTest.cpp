@@ -3,6 +3,8 @@
 // with xclip). What was pasted is in the store a moment later without the program closing, so
 // a kill keeps it. Left alone, the window draws nothing and takes next to no processor time.
 // Extracting with the keyboard up and coming back leaves the page at rest as it stood before.
+// A paste goes into the text area it was asked for however late the owner answers, and one over
+// the page's bound is refused with a message.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,14 +13,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
+#include "platform/host/DesktopSelection.h"
 #include "store/CallDB.h"
+#include "tests/app/SlowSelectionOwner.h"
 #include "tests/app/StandInWindow.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/Patience.h"
 #include "tests/support/TempHome.h"
 
 namespace apptest {
@@ -32,6 +38,16 @@ constexpr double kTextArea[2] = {160, 200};
 // While the keyboard is up the page stands 40 points higher: its 提取 button.
 constexpr double kExtractWhileTyping[2] = {264, 452};
 constexpr double kBackButton[2] = {40, 42};
+constexpr double kHideKeyboard[2] = {270, 503};  // the keyboard bar's 隐藏键盘
+constexpr double kAlertButton[2] = {160, 288};   // an alert's one button, 确定
+// The strip's word-book page button, the whole library's row of it, its word list's search field.
+constexpr double kBooksPageButton[2] = {85, 42};
+constexpr double kWholeLibrary[2] = {160, 82};
+constexpr double kSearchField[2] = {175, 123};
+// While it is edited the search strip stands at the top, with its 取消 beside it.
+const plat::Rect kSearchFieldText = {44, 31, 200, 16};
+constexpr double kCancelSearch[2] = {290, 40};
+const plat::Rect kWholeLibraryIcon = {8, 73, 18, 18};  // its green 总
 // What tells the screens apart: the strip's selected (white) text page button, the text page's
 // green 提取 button, the extracted words' orange 保存; the pasted lines of text, the keyboard up.
 const plat::Rect kTextPageButtonBox = {170, 25, 130, 20};
@@ -50,6 +66,7 @@ const plat::Rect kSaveButtonTop = {264, 529, 50, 7};  // above its title: whole 
 const plat::Rect kFirstLineStart = {10, 38, 120, 12};
 const plat::Rect kFirstLineEnd = {160, 38, 120, 12};
 const plat::Rect kSecondLineStart = {10, 56, 150, 12};
+const plat::Rect kFirstLineAtRest = {10, 77, 120, 12};  // below the strip, the keyboard down
 
 // Processor seconds the process has used (user and system), from /proc/<pid>/stat.
 double processorSeconds(pid_t pid) {
@@ -102,6 +119,39 @@ class PasteInWindow : public StandInWindowTest {
     desktop_.run(command);
     ASSERT_TRUE(until(phone_->inked(pasted))) << "nothing pasted: " << command;
   }
+  // Waits until `sign` holds: the program asking the owner of a selection, the owner answering,
+  // which a busy machine may hold up however long. False when the program ended first.
+  bool eventually(const std::function<bool()>& sign) const {
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(testsupport::kPatience);
+    while (!sign()) {
+      if (std::chrono::steady_clock::now() > until || program_->wait(0) != -1) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+  }
+  // The text page come to rest: its tab alone white, and its three buttons each in its place.
+  bool textPage(const ScreenShot& s) const {
+    return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
+           phone_->brightShare(s, kBooksPageButtonBox) < 0.05 &&
+           phone_->coloured(kClearButtonBox, grey, 0.65)(s) &&
+           phone_->coloured(kOpenFileButtonBox, blue, 0.7)(s) &&
+           phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.75)(s) &&
+           phone_->tabSelected(kBooksTab)(s);
+  }
+  // The word-book page: the text page's tab not white, the whole library's row first.
+  bool booksPage(const ScreenShot& s) const {
+    return phone_->brightShare(s, kTextPageButtonBox) < 0.05 &&
+           phone_->coloured(kWholeLibraryIcon, PhoneWindow::green, 0.4)(s) &&
+           phone_->tabSelected(kBooksTab)(s);
+  }
+  // From the first screen to the text page's text area, editing.
+  void editTextArea() {
+    ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
+    tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
+    tap(kTextPageButton, "the text page", [&](const ScreenShot& s) { return textPage(s); });
+    tap(kTextArea, "the text area, which starts editing", phone_->keyboardUp());
+  }
   // The program's window, for xdotool.
   std::string window() const {
     std::string id = desktop_.run("xdotool search --onlyvisible --class vocab");
@@ -111,20 +161,8 @@ class PasteInWindow : public StandInWindowTest {
 
 TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndAKillKeepsThem) {
   start(folder_);
-  ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
+  editTextArea();
   const std::string window = this->window();
-  tap(kBooksTab, "the word-book tab", phone_->tabSelected(kBooksTab));
-  // The text page come to rest: its tab alone white, and its three buttons each in its place.
-  const PhoneWindow::Look textPageLook = [&](const ScreenShot& s) {
-    return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
-           phone_->brightShare(s, kBooksPageButtonBox) < 0.05 &&
-           phone_->coloured(kClearButtonBox, grey, 0.65)(s) &&
-           phone_->coloured(kOpenFileButtonBox, blue, 0.7)(s) &&
-           phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.75)(s) &&
-           phone_->tabSelected(kBooksTab)(s);
-  };
-  tap(kTextPageButton, "the text page", textPageLook);
-  tap(kTextArea, "the text area, which starts editing", phone_->keyboardUp());
 
   select("clipboard", "Pasted with Ctrl+V.");
   pasteWith("xdotool windowfocus --sync " + window + " key ctrl+v", kFirstLineStart);
@@ -157,11 +195,80 @@ TEST_F(PasteInWindow, TheClipboardAndThePrimarySelectionPasteIntoTheTextPageAndA
   // before the editing. The page's look says so, not a picture of it: one taken the moment it
   // first showed that look may catch it still sliding in, a few points off where it rests.
   tap(kBackButton, "the text page as it was before the editing",
-      [&](const ScreenShot& s) { return textPageLook(s) && !phone_->keyboardUp()(s); });
+      [&](const ScreenShot& s) { return textPage(s) && !phone_->keyboardUp()(s); });
   phone_->write(*screen_, "paste_text_page_again.png");
 
   program_.reset();  // killed, not closed
   EXPECT_EQ(savedText(), "Pasted with Ctrl+V. And with Shift+Insert. And the primary selection.");
+}
+
+// Ctrl+V in the text area, and the clipboard's owner answers late, when the learner has gone on
+// to the word library's search field: the paragraph goes into the text area it was asked for,
+// there when the learner comes back, and the search field, being edited when the answer came,
+// stays empty. The window host once pasted into whichever field had the keyboard by then.
+TEST_F(PasteInWindow, APasteASlowOwnerAnswersLateGoesToTheFieldItWasAskedFor) {
+  start(folder_);
+  editTextArea();
+  const std::string window = this->window();
+  const std::string paragraph = "A paragraph copied in a slow program.";
+  // The owner answers once the search field is being edited, or, should a busy machine hold the
+  // steps up that long, when half the program's patience is gone: the text area stops being
+  // edited at the first step, so only a paste that keeps its field reaches it either way.
+  const auto halfPatience =
+      std::chrono::milliseconds(static_cast<int>(plat::DesktopSelection::kPatienceSeconds * 500));
+  SlowSelectionOwner owner(desktop_.display(), "CLIPBOARD", paragraph, halfPatience);
+  ASSERT_TRUE(owner.owns());
+  desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
+  ASSERT_TRUE(eventually([&] { return owner.asked() > 0; })) << "the paste never asked";
+  const auto asked = std::chrono::steady_clock::now();
+
+  // The keyboard's bar ends the editing: the strip comes back.
+  tap(kHideKeyboard, "the text page, the keyboard down",
+      [&](const ScreenShot& s) { return textPage(s) && !phone_->keyboardUp()(s); });
+  tap(kBooksPageButton, "the word-book page", [&](const ScreenShot& s) { return booksPage(s); });
+  tap(kWholeLibrary, "the whole library's words",
+      phone_->coloured(kSaveButtonTop, PhoneWindow::orange, 0.95));
+  tap(kSearchField, "the search field, editing", phone_->keyboardUp());
+  owner.release();
+  std::printf("the owner held the paste %.1f s\n",
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
+  ASSERT_TRUE(eventually([&] { return owner.answered() > 0; })) << "the owner never answered";
+  ASSERT_TRUE(until(phone_->keyboardUp()));
+  picture("paste_late_search_field.png");
+  EXPECT_FALSE(phone_->inked(kSearchFieldText)(*screen_)) << "the paragraph went to the search";
+
+  tap(kCancelSearch, "the whole library's words, the keyboard down", [&](const ScreenShot& s) {
+    return phone_->coloured(kSaveButtonTop, PhoneWindow::orange, 0.95)(s) &&
+           !phone_->keyboardUp()(s);
+  });
+  tap(kBackButton, "the word-book page again", [&](const ScreenShot& s) { return booksPage(s); });
+  tap(kTextPageButton, "the text page holding the paragraph",
+      [&](const ScreenShot& s) { return textPage(s) && phone_->inked(kFirstLineAtRest)(s); });
+  picture("paste_late_text_page.png");
+}
+
+// A text of a megabyte and a half on the clipboard, which xclip hands over in pieces: the text
+// page says it takes no more than a text file's 300 KB, and keeps what it held. The window host
+// once pasted nothing and said nothing.
+TEST_F(PasteInWindow, ATextOverAMegabyteInPiecesIsRefusedWithTheTextPagesBound) {
+  start(folder_);
+  editTextArea();
+  std::string text;
+  for (int line = 0; text.size() < 1536 * 1024; ++line)
+    text += "Line " + std::to_string(line) + " of a long text copied in another program.\n";
+  type("Kept.", phone_->inked(kFirstLineStart));
+  select("clipboard", text);
+  const std::string window = this->window();
+  desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
+  ASSERT_TRUE(until(phone_->dimmed())) << "the text page never said the text was too long";
+  picture("paste_too_long.png");
+  tap(kAlertButton, "the text page as it was", [&](const ScreenShot& s) {
+    return !phone_->dimmed()(s) && phone_->keyboardUp()(s) && phone_->inked(kFirstLineStart)(s);
+  });
+
+  ASSERT_TRUE(desktop_.closeWindow(window));
+  ASSERT_NE(program_->wait(XvfbDesktop::kPatience), -1) << "the program did not close";
+  EXPECT_EQ(savedText(), "Kept.");
 }
 
 }  // namespace

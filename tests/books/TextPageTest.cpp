@@ -379,4 +379,30 @@ TEST_F(TextPage, WhatIsTypedLoadedOrClearedIsSavedWithinASecondSoAKillLosesNothi
   EXPECT_EQ(db_->getPersonalValue("learn_text"), "");
 }
 
+// The text page takes a paste as long as a text file it opens and says so of a longer one, in
+// the words of the text files screen. A paste that comes after the editing ended (the desktop's
+// clipboard read from a slow program) still lands, is saved, and a long one gets the slider.
+TEST_F(TextPage, APasteUpToTheFileBoundLandsEvenAfterTheEditingEndedAndALongerOneIsRefused) {
+  auto tab = showTextPage();
+  LearnView& page = tab->learnView();
+  typeIntoTextArea(*tab, "");
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(BookFileController::kMaxFileBytes + 1, 'a')));
+  ASSERT_NE(host_->visibleAlert(), nullptr) << "a paste too long says so";
+  EXPECT_EQ(host_->visibleAlert()->message(), plat::localized("alermsg_eg204"));
+  EXPECT_NE(plat::localized("alermsg_eg204").find("300KB"), std::string::npos);
+  host_->pressAlertButton("确定");
+  EXPECT_EQ(page.mwords().text(), "");
+
+  page.leaveEditMode();
+  host_->advance(1);
+  std::string text = longText({"apple", "pear"}, BookFileController::kMaxFileBytes);
+  text.resize(BookFileController::kMaxFileBytes);
+  EXPECT_TRUE(plat::Keyboard::pasteInto(page.mwords(), text));
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(page.mwords().text(), text);
+  EXPECT_FALSE(page.sliderView()->isHidden()) << "a long text gets the slider";
+  host_->advance(1.5);
+  EXPECT_EQ(db_->getPersonalValue("learn_text"), text);
+}
+
 }  // namespace

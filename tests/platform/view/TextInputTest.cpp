@@ -277,3 +277,52 @@ TEST_F(Typing, KeypadsTakeTheirOwnKeysInEitherWidthAndRefuseAPasteWithOthers) {
   Keyboard::type("４a2．");
   EXPECT_EQ(field->text(), "42") << "typing drops each key the keypad lacks";
 }
+
+namespace {
+
+class AreaLog : public TextViewDelegate {
+ public:
+  std::vector<std::string> asked;  // the replacements the view asked about
+  int tooLong = 0;
+  bool shouldChangeText(TextView&, TextRange, const std::string& text) override {
+    asked.push_back(text);
+    return true;
+  }
+  void pasteTooLong(TextView&) override { ++tooLong; }
+};
+
+}  // namespace
+
+// On the desktop a paste may come seconds after it was asked for, when the learner has moved on
+// to another field: it goes into the field it was asked for, whose editing has ended, asking its
+// delegate as typing does, and the field being edited keeps its text. A paste longer than the
+// view's bound is refused whole and its delegate told; a view made read-only takes none.
+TEST_F(Typing, ALatePasteGoesIntoTheFieldItWasAskedForAndOneTooLongIsRefusedWhole) {
+  auto area = std::make_shared<TextView>(Rect(20, 40, 200, 100));
+  auto field = std::make_shared<TextField>(Rect(20, 160, 200, 30));
+  AreaLog log;
+  area->setTextDelegate(&log);
+  window_->addSubview(area);
+  window_->addSubview(field);
+  ASSERT_TRUE(area->becomeFirstResponder());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  ASSERT_FALSE(area->isEditing());
+
+  EXPECT_TRUE(Keyboard::pasteInto(*area, "Pasted late."));
+  EXPECT_EQ(area->text(), "Pasted late.");
+  EXPECT_EQ(log.asked, std::vector<std::string>{"Pasted late."});
+  EXPECT_EQ(field->text(), "");
+  EXPECT_EQ(Keyboard::firstResponder(), field.get());
+
+  area->setMostPastedBytes(5);
+  EXPECT_TRUE(Keyboard::pasteInto(*area, "123456"));
+  EXPECT_EQ(log.tooLong, 1);
+  EXPECT_EQ(log.asked.size(), 1u) << "a paste too long asks nothing";
+  EXPECT_TRUE(Keyboard::pasteInto(*area, " 1234"));
+  EXPECT_EQ(area->text(), "Pasted late. 1234") << "the bound is the paste's, not the text's";
+
+  area->setEditable(false);
+  Keyboard::pasteInto(*area, "!");
+  EXPECT_EQ(area->text(), "Pasted late. 1234");
+  EXPECT_FALSE(Keyboard::pasteInto(*window_, "!")) << "a view that takes no text";
+}
