@@ -49,6 +49,23 @@ class Table {
         {"rich",    "poor",    "old",      "young",      "elderly", "dead",   "living",   "sick",
          "injured", "wounded", "homeless", "unemployed", "blind",   "deaf",   "disabled", "wealthy",
          "weak",    "strong",  "brave",    "innocent",   "guilty",  "hungry", "needy"});
+    // ... and the others that stand for people after "the" far oftener than before a thing's
+    // name ("the lost", not "the beautiful", "the good" or "the great").
+    add(ClosedLists::kAdjectiveForPeople,
+        {"famous",        "talented",    "jobless",    "faithful",
+         "lost",          "gifted",      "privileged", "underprivileged",
+         "disadvantaged", "oppressed",   "powerful",   "powerless",
+         "dying",         "deceased",    "accused",    "missing",
+         "wise",          "foolish",     "righteous",  "wicked",
+         "lonely",        "desperate",   "vulnerable", "affluent",
+         "mighty",        "meek",        "humble",     "proud",
+         "insane",        "bereaved",    "educated",   "uneducated",
+         "illiterate",    "married",     "unmarried",  "starving",
+         "persecuted",    "fallen",      "lucky",      "unlucky",
+         "fortunate",     "unfortunate", "hopeless",   "helpless",
+         "skilled",       "unskilled",   "retired",    "aged",
+         "infirm",        "frail",       "destitute",  "ignorant",
+         "handicapped"});
     add(ClosedLists::kPronounOfAnAbbreviation, {"us", "it", "who", "me"});
     // Nobody's surname: "Tsinghua University", "Zhongshan Park", "Lumon Industries", "Church St."
     add(ClosedLists::kEndsAPlacesName,
@@ -59,7 +76,11 @@ class Table {
          "academy",     "institute",  "hospital", "museum",     "library",    "hotel",
          "restaurant",  "temple",     "palace",   "theatre",    "theater",    "company",
          "corporation", "industries", "bank",     "group",      "foundation", "society",
-         "association", "council",    "club"});
+         "association", "council",    "club",     "crescent"});
+    // Words that end a street's name and a surname as often ("Rose Way", "Saw Hill", "Mrs Grace
+    // Hill"): what stands before them in a run of capitals is no verb, but a person may bear them.
+    add(ClosedLists::kEndsAStreetsName,
+        {"lane", "way", "drive", "court", "close", "place", "hill", "walk"});
     // Function words, which no one is named; the modals are left out ("Dr. Will Brook").
     add(ClosedLists::kNoName,
         {"the",   "a",      "an",    "this",  "that", "these", "those", "there", "then", "i",

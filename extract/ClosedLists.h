@@ -35,6 +35,7 @@ class ClosedLists {
     kAfterVerbWithoutObject = 1u << 14,
     kInvertsWithSubject = 1u << 15,  // am, is, are, was, were: "are you pleased?"
     kObjectPronoun = 1u << 16,       // him, them, themselves ...: a verb's object
+    kEndsAStreetsName = 1u << 17,    // lane, way, hill ...: a street's, or a surname
   };
   using Marks = uint32_t;  // List bits
 

@@ -83,7 +83,11 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     std::vector<SpellingReadings> readings;
     readings.reserve(distinct.size());
     for (size_t j = 0; j < distinct.size(); ++j) {
-      readings.push_back(reader.read(distinct[j]));
+      readings.push_back(reader.read(distinct[j], tokens.holdsAccents()));
+      // Whether the text writes a name's spelling in lower case too only the text can tell.
+      SpellingReadings& read = readings.back();
+      if (read.mayBeANameInIng && tokens.writesInLowerCase(distinct[j]))
+        read.mayBeANameInIng = false;
       onDistinct(j);
     }
 

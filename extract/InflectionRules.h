@@ -78,11 +78,13 @@ bool plural(std::string_view t, IsHeadword& isHeadword) {
 }
 
 // An "ing" reading leaves a base of three letters at least: "Ming" and "Bing" are names, not
-// forms of me and be. The few verbs of two letters (doing, going, being) are on their cards.
+// forms of me and be. The few verbs of two letters (doing, going, being) are on their cards; one
+// whose last letter doubles shows it in the stem ("upping": up), which counts.
 constexpr size_t kShortestBaseOfIng = 3;
 
 // "ing": walking -> walk, making -> make (before "us" for using), running -> run, (l)ying -> (l)y.
-// `shortestBase` is the shortest candidate offered.
+// `shortestBase` is the shortest candidate offered, but for the base of a doubled letter, whose
+// stem before "ing" must be that long.
 template <class IsHeadword>
 bool presentParticiple(std::string_view t, IsHeadword& isHeadword,
                        size_t shortestBase = kShortestBaseOfIng) {
@@ -95,7 +97,8 @@ bool presentParticiple(std::string_view t, IsHeadword& isHeadword,
   const bool eFirst = lostAnE(stem);
   return (eFirst && offerBase(withLetter(stem, 'e'))) || offerBase(stem) ||
          (!eFirst && offerBase(withLetter(stem, 'e'))) ||
-         (L >= 5 && t[L - 4] == t[L - 5] && offerBase(t.substr(0, L - 4))) ||
+         (L >= 5 && L - 3 >= shortestBase && t[L - 4] == t[L - 5] &&
+          offer(t.substr(0, L - 4), isHeadword)) ||
          (L >= 4 && t[L - 4] == 'i' && offerBase(withLetter(t.substr(0, L - 4), 'y')));
 }
 

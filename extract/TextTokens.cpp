@@ -1,5 +1,6 @@
 #include "extract/TextTokens.h"
 
+#include "extract/Accents.h"
 #include "extract/ClosedLists.h"
 #include "extract/Contractions.h"
 #include "extract/InflectionRules.h"
@@ -18,6 +19,37 @@ bool staysInToken(unsigned char c) {
 }
 
 constexpr ClosedLists::Marks kTitleMarks = ClosedLists::kTitle | ClosedLists::kAbbreviatedTitle;
+
+// An accented letter is part of a word ("café", "naïve"), and so is an accent typed apart from
+// its letter, which follows one.
+bool isPartOfWord(char32_t point, bool inWord) {
+  const std::optional<std::string_view> letters = accents::plainLettersOf(point);
+  return letters && (inWord || !letters->empty());
+}
+
+// Whether a token ends in a letter, plain or accented, rather than a dot or an underscore.
+bool tokenEndsInLetter(std::string_view raw) {
+  const auto c = static_cast<unsigned char>(raw.back());
+  return isLetter(c) || c >= 0x80;
+}
+
+// Whether `text`, which ends in a byte outside ASCII, ends in an accented letter ("café" before
+// "'s"); asked seldom, and kept out of the tokens' way.
+[[gnu::noinline]] bool endsInAccentedLetter(std::string_view text) {
+  size_t from = text.size() - 1;  // back over the character's continuation bytes
+  while (from > 0 && text.size() - from < 4 &&
+         (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80)
+    --from;
+  size_t pos = from;
+  const char32_t point = plat::utf::decodeNext(text, pos);
+  return pos == text.size() && isPartOfWord(point, true);
+}
+
+// Whether `text` ends in a letter, plain or accented.
+bool endsInLetter(std::string_view text) {
+  const auto last = static_cast<unsigned char>(text.back());
+  return last < 0x80 ? isLetter(last) : endsInAccentedLetter(text);
+}
 
 bool isReportStep(size_t k) {
   return k % 50 == 1;
@@ -132,6 +164,18 @@ void TextTokens::run(std::string_view text) {
       units += pos - from;
       continue;
     }
+    // An accented letter goes on the word, or begins one.
+    char32_t point = 0;
+    size_t next = pos;
+    if (c >= 0x80) {
+      point = plat::utf::decodeNext(text, next);
+      if (isPartOfWord(point, start != std::string_view::npos)) {
+        holdsAccents_ = true;
+        if (start == std::string_view::npos) start = pos;
+        pos = next, ++units;
+        continue;
+      }
+    }
     endToken(pos);
     const size_t mark = pos;
     if (c < 0x80) {
@@ -141,7 +185,7 @@ void TextTokens::run(std::string_view text) {
       ++pos, ++units;
       if (isOpeningQuote(c) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
     } else {
-      const uint32_t point = plat::utf::decodeNext(text, pos);
+      pos = next;
       if (point == 0x3002 || point == 0xFF01 || point == 0xFF1F) sentenceEnded_ = true;  // 。！？
       if (isOpeningQuote(point) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
       onlySpaces_ = false;
@@ -163,7 +207,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   }
   const std::string_view written = word;
   const size_t quote = apostropheEnding(text.substr(0, start));
-  if (quote > 0 && start > quote && isLetter(static_cast<unsigned char>(text[start - quote - 1]))) {
+  if (quote > 0 && start > quote && endsInLetter(text.substr(0, start - quote))) {
     word = contraction::afterApostrophe(word);
   } else if (endsInN(word) && word.end() == raw.end() && beginsNot(text.substr(end))) {
     word = contraction::verbBeforeNot(word);
@@ -194,7 +238,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
       (((marks & ClosedLists::kTitle) && (!stop || (marks & ClosedLists::kAbbreviatedTitle))) ||
        initial);
   sentenceEnded_ = stop && !title;
-  onlySpaces_ = isLetter(static_cast<unsigned char>(raw.back())) || title;
+  onlySpaces_ = plain || tokenEndsInLetter(raw) || title;
   afterTitle_ = title;
   titleStop_ = title && stop ? (leadsToNoName(written) ? TitleStop::kNoName : TitleStop::kTitles)
                              : TitleStop::kNone;
@@ -214,6 +258,13 @@ bool TextTokens::leadsToNoName(std::string_view title) const {
     return true;
   if (title != "St" && title != "Dr") return false;
   return !tokens_[n - 2].startsSentence && isCapitalised(before);
+}
+
+bool TextTokens::writesInLowerCase(std::string_view spelling) const {
+  std::string lower = plat::utf::asciiLowercase(inflection::trimmed(spelling));
+  if (distinct_.find(lower) != WordTable::kAbsent) return true;
+  lower += '.';
+  return distinct_.find(lower) != WordTable::kAbsent;
 }
 
 uint32_t TextTokens::add(std::string_view spelling) {

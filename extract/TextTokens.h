@@ -1,7 +1,8 @@
 // Cuts an English text into its word tokens, as written, with what the reader needs to know of
 // each one's place: whether it begins a sentence (after a full stop, "!", "?", a paragraph's end
 // or an opening quote mark) and whether it follows the previous word with only spaces between.
-// A token runs over ASCII letters, "_" and "."; an ellipsis parts tokens like a space does
+// A token runs over letters, "_" and "."; the letters are ASCII, or Latin letters with accents
+// (Accents.h), which join the word they stand in. An ellipsis parts tokens like a space does
 // ("Well...won't"); apostrophes part them too, and the parts of a contraction are replaced by
 // the verbs they stand for (Contractions.h). The full stop of a title ("Mrs. White") ends no
 // sentence, unless what follows names no one ("Elm St. Every morning", "the Dr. Everyone").
@@ -42,6 +43,12 @@ class TextTokens {
   const std::vector<TextToken>& tokens() const { return tokens_; }
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
+  // Whether some word of the text holds an accented letter ("café"); else every spelling is
+  // ASCII.
+  bool holdsAccents() const { return holdsAccents_; }
+  // Whether the text also writes `spelling` in lower case ("ping" where "Ping" is asked), a full
+  // stop after it or not.
+  bool writesInLowerCase(std::string_view spelling) const;
 
  private:
   void take(std::string_view text, size_t start, size_t end);
@@ -58,6 +65,7 @@ class TextTokens {
   // kAbbreviatedTitle.
   std::vector<ClosedLists::Marks> titleMarks_;
   size_t ended_ = 0;
+  bool holdsAccents_ = false;
   // What stands between the previous token and the next one.
   bool sentenceEnded_ = true;
   bool onlySpaces_ = false;

@@ -51,9 +51,27 @@ class Sentence {
     return !headlineGoesOn;
   }
 
+  // Whether token i, a capitalised word in -ing spelled in Chinese syllables that the text never
+  // writes in lower case, is a given name ("Liming", "Ping") rather than a verb's form: inside a
+  // sentence, unless a determiner leads it ("the Running of the Bulls") or it stands in a
+  // headline, where only a surname before it tells ("Wang Ping Opens a Shop", but "Prices Keep
+  // Running"); at a sentence's start only where no reading of it is a verb ("Daming", but
+  // "Running is fun").
+  bool isNameInIng(size_t i) const {
+    const TextToken& token = tokens_[i];
+    if (token.startsSentence) return at(i).mayBeANameAtStart;
+    if (token.followsWord && at(i - 1).lead == Lead::kNoun) return false;
+    const bool capitalBefore = token.followsWord && at(i - 1).startsWithCapital;
+    const bool capitalAfter = joined(i) && at(i + 1).startsWithCapital;
+    const bool lowerCaseAfter = joined(i) && !at(i + 1).startsWithCapital;
+    const bool inHeadline = capitalAfter || (capitalBefore && !lowerCaseAfter);
+    return !inHeadline || (token.followsWord && isNameLike(i - 1));
+  }
+
   bool isName(size_t i) const {
     const SpellingReadings& spelling = at(i);
     if (!spelling.capitalNoWord || isTitle(i)) return false;
+    if (spelling.mayBeANameInIng && isNameInIng(i)) return true;
     const TextToken& token = tokens_[i];
     // At a sentence's start any word is capitalised: only a rare one that a capital follows.
     if (token.startsSentence)
@@ -79,14 +97,14 @@ class Sentence {
     return besideName && mayNameAPerson(i);
   }
 
-  // Whether token i, written with a capital, is part of the name of a place or a body that a
-  // word of such names ends ("Rose Avenue", "Saw Mill Park").
+  // Whether token i, written with a capital, is part of the name of a place, a body or a street
+  // that a word of such names ends ("Rose Avenue", "Saw Mill Park", "Rose Way").
   bool isInAPlacesName(size_t i) const {
     constexpr size_t kLongestPlacesName = 4;
     if (!at(i).startsWithCapital) return false;
     for (size_t k = i + 1; k < tokens_.size() && k - i < kLongestPlacesName; ++k) {
       if (!tokens_[k].followsWord || !at(k).capitalNoWord) return false;
-      if (at(k).endsAPlacesName) return true;
+      if (at(k).mayEndAPlacesName) return true;
     }
     return false;
   }

@@ -1,7 +1,10 @@
 #include "extract/TokenReadings.h"
 
+#include <optional>
 #include <string>
 
+#include "extract/Accents.h"
+#include "extract/ChineseSyllables.h"
 #include "extract/InflectionRules.h"
 #include "platform/base/Utf.h"
 
@@ -32,6 +35,13 @@ bool isInCapitals(std::string_view word) {
   for (char c : word)
     if (!isUpper(c)) return false;
   return true;
+}
+
+// Whether `word` holds a byte of a character outside ASCII: an accented letter, from a token.
+bool hasAccents(std::string_view word) {
+  for (char c : word)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
 }
 
 // Accepts the first candidate that is a headword with an adjective sense.
@@ -87,7 +97,12 @@ void Readings::add(uint32_t word) {
   words[count++] = word;
 }
 
-SpellingReadings TokenReader::read(std::string_view spelling) const {
+SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccents) const {
+  // A word with accents is the word without them, or none: never a piece of itself.
+  if (mayHoldAccents && hasAccents(spelling)) {
+    const std::optional<std::string> plain = accents::plain(spelling);
+    return plain ? read(*plain, false) : SpellingReadings();
+  }
   SpellingReadings out;
   const std::string_view word = inflection::trimmed(spelling);
   if (word.empty()) return out;
@@ -140,9 +155,21 @@ SpellingReadings TokenReader::read(std::string_view spelling) const {
     } else if (isCapitalised(word)) {
       out.capitalNoWord = true;
       out.endsAPlacesName = lists & ClosedLists::kEndsAPlacesName;
+      out.mayEndAPlacesName =
+          lists & (ClosedLists::kEndsAPlacesName | ClosedLists::kEndsAStreetsName);
       out.rareInLowerCase = true;
       for (uint8_t i = 0; i < out.inSentence.count; ++i)
         if (index_.inBook(out.inSentence.words[i])) out.rareInLowerCase = false;
+      // A Chinese given name in -ing ("Liming"); a headword of its own is none ("Ending"), but
+      // for a syllable alone ("Ping").
+      if (inflection::endsWith(lower, "ing") && !out.inSentence.empty() &&
+          (own == HeadwordIndex::kAbsent || lower.size() == 4) &&
+          chinese::isSpelledInSyllables(lower)) {
+        out.mayBeANameInIng = true;
+        out.mayBeANameAtStart = own == HeadwordIndex::kAbsent;
+        for (uint8_t i = 0; i < out.inSentence.count; ++i)
+          if (index_.isVerb(out.inSentence.words[i])) out.mayBeANameAtStart = false;
+      }
     }
   }
   if (own != HeadwordIndex::kAbsent) {

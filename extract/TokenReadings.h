@@ -115,6 +115,16 @@ struct SpellingReadings {
   bool rareInLowerCase = false;
   // ... and it ends the name of a place or a body, not a person's ("University", "Park").
   bool endsAPlacesName = false;
+  // ... or it ends such a name or a street's, which may be a person's too ("Way", "Hill").
+  bool mayEndAPlacesName = false;
+  // ... and it is spelled in the syllables of a Chinese given name in "-ing", and no lower-case
+  // headword of its own but for a syllable alone ("Liming", "Lining", "Ping"; not "Programming"
+  // or "Ending"): a name rather than a verb's form inside a sentence, where the text never writes
+  // it in lower case, which only the text can tell (the caller clears it where the text does).
+  bool mayBeANameInIng = false;
+  // ... and at a sentence's start too, where it is no headword of its own and no reading of it is
+  // a verb ("Daming": dame), which no -ing form can be ("Lining the box", "Running").
+  bool mayBeANameAtStart = false;
   // The closed lists the spelling stands in, which these tell of.
   ClosedLists::Marks lists = 0;
   // A number ("three"), which starts an object as a determiner does ("axes three coaches").
@@ -130,8 +140,9 @@ class TokenReader {
  public:
   explicit TokenReader(const HeadwordIndex& index);
 
-  // `spelling` as written, dots and underscores around it included.
-  SpellingReadings read(std::string_view spelling) const;
+  // `spelling` as written, dots and underscores around it included; `mayHoldAccents` false
+  // where the caller knows it is all ASCII, which spares the look.
+  SpellingReadings read(std::string_view spelling, bool mayHoldAccents = true) const;
 
   // The readings where the sentence tells no more: a lower-case token's inside a sentence.
   Readings readLowerCase(std::string_view lower) const;

@@ -113,6 +113,17 @@ class ExtractReadingTest : public StudyTest {
         {"club", {"n. 俱乐部"}, true},
         {"three", {"num. 三"}, true},
         {"friend", {"n. 朋友"}, true},
+        {"up", {"adv. 向上"}, true},
+        {"dame", {"n. 夫人"}, true},
+        {"ping", {"n. 砰", "v. 砰地发声"}, true},
+        {"line", {"n. 线", "v. 排成一行"}, true},
+        {"thanksgiving", {"n. 感恩节"}, true},
+        {"fund", {"n. 基金"}, true},
+        {"famous", {"adj. 著名的"}, true},
+        {"sum", {"n. 总数"}, true},
+        {"cafe", {"n. 咖啡馆"}, true},
+        {"resume", {"v. 重新开始", "n. 简历"}, true},
+        {"naive", {"adj. 天真的"}, true},
     };
     int id = 2000, meaning = 2000;
     for (const auto& entry : library) {
@@ -321,6 +332,41 @@ TEST_F(ExtractReadingTest, NoIngFormLeavesABaseOfTwoLettersAndAPlacesNameHasNoVe
   EXPECT_EQ(extract("Ming ming"), Words{});
   EXPECT_EQ(extract("along Rose Avenue"), (Words{"rose"}));
   EXPECT_EQ(extract("along Rose"), (Words{"rose", "rise"}));
+}
+
+TEST_F(ExtractReadingTest, AnIngFormOfADoubledLastLetterMayLeaveABaseOfTwo) {
+  EXPECT_EQ(extract("upping"), Words{"up"});
+  EXPECT_EQ(extract("Upping"), Words{"up"});
+}
+
+TEST_F(ExtractReadingTest, ACapitalisedIngWordNeverWrittenInLowerCaseIsAGivenName) {
+  EXPECT_EQ(extract("turn Lining. turn Ping, turn Daming"), Words{"turn"});
+  // Written in lower case anywhere in the text, it is the word everywhere.
+  EXPECT_EQ(extract("turn Ping. a ping."), (Words{"turn", "ping", "a"}));
+  EXPECT_EQ(extract("turn Lining. lining"), (Words{"turn", "line"}));
+  // A determiner before it makes it a thing's name.
+  EXPECT_EQ(extract("the Lining"), (Words{"the", "line"}));
+  // A headline: a name after a surname, else a word.
+  EXPECT_EQ(extract("Zantor Ping"), Words{});
+  EXPECT_EQ(extract("Turn Lining Left"), (Words{"turn", "line", "left", "leave"}));
+  EXPECT_EQ(extract("turn Lining Left"), (Words{"turn", "line", "left", "leave"}));
+  // At a sentence's start, only a word in Chinese syllables of which no reading is a verb.
+  EXPECT_EQ(extract("Daming turned. Lining turned. Upping turned. Funding turned."),
+            (Words{"turn", "line", "up", "fund"}));
+  // A headword of its own is its word, but for a Chinese syllable.
+  EXPECT_EQ(extract("turn Thanksgiving"), (Words{"turn", "thanksgiving"}));
+}
+
+TEST_F(ExtractReadingTest, AStreetsNameHasNoVerbAndMoreAdjectivesNamePeopleAfterThe) {
+  EXPECT_EQ(extract("along Rose Way. along Rose Hill. along Rose Crescent"), (Words{"rose"}));
+  EXPECT_EQ(extract("the famous left the"), (Words{"the", "famous", "leave"}));
+}
+
+TEST_F(ExtractReadingTest, AWordWithAccentsIsTheWordWithoutThemOrNone) {
+  EXPECT_EQ(extract("r\u00e9sum\u00e9 caf\u00e9s na\u00efve"), (Words{"resume", "cafe", "naive"}));
+  EXPECT_EQ(extract("Caf\u00e9. CAF\u00c9"), (Words{"cafe"}));
+  // Accents typed apart from their letters; a word that is none without them.
+  EXPECT_EQ(extract("cafe\u0301 cr\u00e8me r\u00e9sum\u00e9\u0301x"), (Words{"cafe"}));
 }
 
 TEST_F(ExtractReadingTest, CapitalisedWordsAfterATitleOrBesideANameGiveNothing) {

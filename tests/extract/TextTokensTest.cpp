@@ -70,6 +70,21 @@ TEST(TextTokens, ContractionsStandForTheirVerbsAndEllipsesPartWords) {
   EXPECT_EQ(spellings("e.g. end. _x_ . ..."), (Spellings{"e.g.", "end.", "_x_"}));
 }
 
+TEST(TextTokens, AccentedLettersAndAccentsJoinTheWordTheyStandIn) {
+  EXPECT_EQ(
+      spellings("r\u00e9sum\u00e9 caf\u00e9 na\u00efve \u00c9mile stra\u00dfe"),
+      (Spellings{"r\u00e9sum\u00e9", "caf\u00e9", "na\u00efve", "\u00c9mile", "stra\u00dfe"}));
+  // An accent typed apart joins the letter before it, and alone it is no word.
+  EXPECT_EQ(spellings("cafe\u0301 \u0301x"), (Spellings{"cafe\u0301", "x"}));
+  // Other letters and signs part words as before.
+  EXPECT_EQ(spellings("abc\u03b1\u03b2def 2\u00d73 a\u00d7b \u4e2d\u6587ok"),
+            (Spellings{"abc", "def", "a", "b", "ok"}));
+  // The word after one follows it; an apostrophe after one parts a contraction.
+  EXPECT_EQ(cut("caf\u00e9 near"),
+            (std::vector<Token>{{"caf\u00e9", true, false}, {"near", false, true}}));
+  EXPECT_EQ(spellings("The caf\u00e9's owner"), (Spellings{"The", "caf\u00e9", "owner"}));
+}
+
 TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoNot) {
   const auto starts = [](const std::string& text) {
     std::vector<std::string> out;

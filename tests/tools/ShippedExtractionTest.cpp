@@ -487,6 +487,21 @@ TEST_F(ShippedExtractionTest, AMonthOrANameSpelledLikeAModalInsideASentenceLeads
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AVerbOfTwoLettersThatDoublesItsLastBeforeIngKeepsIt) {
+  const std::vector<Sentence> page = {
+      {"They are upping the rent again.", {"up", "rent", "again"}, {}},
+      {"The shop keeps upping its prices.", {"up", "shop", "keep", "price"}, {}},
+      {"Upping the dose did not help.", {"up", "dose", "help"}, {}},
+      {"The company upped its offer.", {"up", "company", "offer"}, {}},
+      // Short verbs of three letters double their last too.
+      {"The baby is hugging her bear and nodding.", {"hug", "nod", "baby", "bear"}, {}},
+      {"He was jogging while she was sobbing.", {"jog", "sob"}, {}},
+      // No single letter doubles in a name of one syllable.
+      {"My classmate Ming plays the piano well.", {"classmate", "play"}, {"me"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest, APastAfterItsSubjectIsItsVerbsWhateverItsCardOpensWith) {
   const std::vector<Sentence> page = {
       {"He dried the dishes after dinner.", {"dry", "dish", "dinner"}, {"dried"}},
@@ -527,6 +542,45 @@ TEST_F(ShippedExtractionTest, APastAfterItsSubjectIsItsVerbsWhateverItsCardOpens
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, AGivenNameInIngThatTheTextNeverWritesInLowerCaseIsNoVerbsForm) {
+  const std::vector<Sentence> page = {
+      {"My desk mate Liming forgot his pencil.", {"desk", "mate", "forget", "pencil"}, {"lime"}},
+      {"Yesterday Liping won the first prize.", {"yesterday", "win", "first", "prize"}, {"lip"}},
+      {"Daming and I walked home together.", {"walk", "home", "together"}, {"dame"}},
+      {"Her cousin Lining plays the violin.", {"cousin", "play", "violin"}, {"line", "lining"}},
+      {"My friend Ping lives in Beijing.", {"friend", "live"}, {"ping", "life"}},
+      {"Wang Ping Opens a New Shop", {"open", "new", "shop"}, {"ping"}},
+      // More shapes: after a verb or a comma, at a sentence's end, in a headline after a surname.
+      {"I sat next to Liming, and Liping sat behind us.",
+       {"sit", "next", "behind"},
+       {"lime", "lip"}},
+      {"We all like Daming.", {"like"}, {"dame"}},
+      {"Zhang Liming Wins the Race", {"win", "race"}, {"lime"}},
+      // Written in lower case too, the word is a word.
+      {"Ping heard a loud ping.", {"ping", "hear", "loud"}, {}},
+      {"She bought a lime, and Liming ate the lime.", {"lime", "buy", "eat"}, {}},
+      // Verbs' forms keep their verbs: at a sentence's start, after a determiner, in headlines.
+      {"Liping won the first prize.", {"win", "first", "prize"}, {"lip"}},
+      {"Running is fun.", {"run", "fun"}, {}},
+      {"Funding was cut last year.", {"fund", "cut", "last"}, {}},
+      {"Texting while driving is dangerous.", {"text", "drive", "dangerous"}, {}},
+      {"Lining the box with paper took an hour.", {"line", "box", "paper"}, {}},
+      {"Prices Keep Running Up", {"price", "keep", "run", "up"}, {}},
+      {"Keep Running", {"keep", "run"}, {}},
+      {"Stocks Falling Again After Strong Start", {"stock", "fall", "again"}, {}},
+      {"Tips for Running Faster", {"tip", "run", "fast"}, {}},
+      {"They watched the Running of the Bulls.", {"watch", "run", "bull"}, {}},
+      {"She went to an old Boarding-school.", {"board", "school"}, {}},
+      // A capitalised form that no Chinese syllables spell is a verb's, wherever it stands.
+      {"See also Verb Doubling in the guide.", {"see", "verb", "double", "guide"}, {}},
+      {"[common] Lacking any structure.", {"lack", "structure"}, {}},
+      // Headwords of their own that are no given names stay.
+      {"We eat turkey at Thanksgiving.", {"eat", "turkey", "thanksgiving"}, {}},
+      {"The people loved their King.", {"people", "love", "king"}, {}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest,
        ANumberOrANounThatMayBeAnAdjectiveKeepsAxesAVerbAndLivesTooAfterANoun) {
   const std::vector<Sentence> page = {
@@ -541,6 +595,43 @@ TEST_F(ShippedExtractionTest,
       {"The lives of the poor were hard.", {"life", "poor", "hard"}, {"live"}},
       {"I saw leaves in the garden.", {"see", "leaf", "garden"}, {}},
       {"Autumn leaves fall.", {"autumn", "leaf", "fall"}, {}},
+  };
+  expectPage(page);
+}
+
+TEST_F(ShippedExtractionTest, StreetsPeopleAfterTheAndAccentedWords) {
+  const std::vector<Sentence> page = {
+      // A street's name is no verb, whichever word ends it.
+      {"The bakery is on Rose Way.", {"bakery", "rose", "way"}, {"rise"}},
+      {"Saw Hill", {"saw", "hill"}, {"see"}},
+      {"We live on Saw Hill near the school.", {"saw", "hill", "school"}, {"see"}},
+      {"They moved to Rose Lane.", {"rose", "lane"}, {"rise"}},
+      {"Turn into Fell Drive.", {"fell", "drive"}, {"fall"}},
+      {"Her office is in Found Court.", {"found", "court"}, {"find"}},
+      {"The school is on Rose Close.", {"rose", "close"}, {"rise"}},
+      {"We met at Rose Place.", {"rose", "place"}, {"rise"}},
+      {"They jog along Fell Walk.", {"fell", "walk"}, {"fall"}},
+      {"He lives at 4 Rose Crescent.", {"rose", "live"}, {"rise"}},
+      // A surname that ends a street's name too stays a name after a title.
+      {"Mrs Grace Hill opened her garden.", {"open", "garden"}, {"grace", "hill"}},
+      {"The sun rose over Rose Way.", {"rise", "rose", "way"}, {}},
+      // "the" and an adjective for people, the subject of the past after it.
+      {"The famous left by the back door.", {"famous", "leave", "door"}, {"left"}},
+      {"The talented found work easily.", {"talented", "find", "work"}, {}},
+      {"The faithful rose before dawn.", {"faithful", "rise", "dawn"}, {"rose"}},
+      {"The lost felt their way home.", {"lost", "feel", "way", "home"}, {"felt"}},
+      {"The jobless felt forgotten.", {"feel"}, {}},
+      {"The lonely spoke to no one.", {"lonely", "speak"}, {"spoke"}},
+      // A word with accents is the word without them, never a piece of itself.
+      {"Please send your r\u00e9sum\u00e9 by Friday.", {"resume", "send", "Friday"}, {"sum"}},
+      {"We met at a caf\u00e9 near the station.", {"cafe", "meet", "station"}, {}},
+      {"She is so na\u00efve about money.", {"naive", "money"}, {"have"}},
+      {"Her fianc\u00e9 told a clich\u00e9.", {"fiance", "cliche", "tell"}, {}},
+      {"Two caf\u00e9s opened. The Caf\u00e9's owner smiled.", {"cafe", "open", "owner"}, {}},
+      {"His fianc\u00e9e is a nurse.", {"fiancee", "nurse"}, {}},
+      {"The cr\u00e8me br\u00fbl\u00e9e was good.", {"good"}, {"me", "cream"}},
+      // Accents typed apart from their letter count the same.
+      {"We met at a cafe\u0301 near the station.", {"cafe", "station"}, {}},
   };
   expectPage(page);
 }
