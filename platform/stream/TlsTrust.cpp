@@ -17,9 +17,11 @@ struct TrustState {
   std::shared_ptr<SSL_CTX> validating, permissive;
 };
 
+// Never destroyed: the network thread and threads of the socket library may still open a
+// connection, and ask for a context, while the process exits and destroys its static objects.
 TrustState& trust() {
-  static TrustState state;
-  return state;
+  static auto* state = new TrustState;
+  return *state;
 }
 
 SSL_CTX* newContext(const SSL_METHOD* method) {

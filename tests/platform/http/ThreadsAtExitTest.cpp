@@ -1,19 +1,21 @@
-// A process that exits while a thread of ours that used OpenSSL still runs loses none of OpenSSL's
-// state of that thread: OpenSSL cleans up at exit and forgets its threads, so a thread that ends
-// afterwards would leave its error queue behind (the leak checker then fails the process). The
-// thread here is an operation queue's worker, which waits a while for more work before it ends;
-// its operation starts the socket layer, as the first request of an application does.
+// A process that exits while threads of ours still run: a thread that used OpenSSL loses none of
+// OpenSSL's state of it (OpenSSL cleans up at exit and forgets its threads, so a thread that ends
+// afterwards would leave its error queue behind, and the leak checker then fails the process),
+// and a thread still opening connections finds the socket layer's shared state alive.
 #include <gtest/gtest.h>
 #include <openssl/err.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/base/OperationQueue.h"
+#include "platform/stream/TlsTrust.h"
 #include "platform/stream/Transport.h"
+#include "tests/support/ExitRounds.h"
 
 namespace {
 
@@ -22,6 +24,8 @@ void outwaitIdleWorkers() {
   std::this_thread::sleep_for(std::chrono::milliseconds(2600));
 }
 
+// The thread here is an operation queue's worker, which waits a while for more work before it
+// ends; its operation starts the socket layer, as the first request of an application does.
 TEST(ThreadsAtExit, AWorkerThatUsedOpenSslAndEndsAsTheProcessExitsLeavesNothingBehind) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -41,6 +45,23 @@ TEST(ThreadsAtExit, AWorkerThatUsedOpenSslAndEndsAsTheProcessExitsLeavesNothingB
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << "the child ended with status " << status << " (see its leak report above)";
+}
+
+// The network thread asks for a client context at every secure connection it opens, and may be
+// opening one while the process runs its exit handlers.
+TEST(ThreadsAtExit, AThreadOpeningSecureConnectionsAsTheProcessExitsFindsItsContext) {
+  const testsupport::ExitRounds rounds = testsupport::exitRounds(20, [] {
+    static std::atomic<bool> asked{false};
+    plat::stream::prepareTransport();
+    std::thread([] {
+      for (;;) {
+        if (!plat::stream::clientTlsContext(false)) std::abort();
+        asked = true;
+      }
+    }).detach();
+    while (!asked) std::this_thread::yield();
+  });
+  EXPECT_EQ(rounds.failed, 0) << "of 20 exits; first: " << rounds.firstFailure;
 }
 
 }  // namespace
