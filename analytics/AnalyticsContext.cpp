@@ -20,9 +20,11 @@ std::mutex& currentMutex() {
   return m;
 }
 
+// Never destroyed: the dispatcher's queues read the context until they end, which may be after
+// the process has begun to destroy its static objects.
 std::shared_ptr<AnalyticsContext>& currentSlot() {
-  static std::shared_ptr<AnalyticsContext> context;
-  return context;
+  static auto* context = new std::shared_ptr<AnalyticsContext>;
+  return *context;
 }
 
 std::string environment(const char* name) {

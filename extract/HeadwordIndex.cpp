@@ -11,8 +11,10 @@ using plat::Value;
 
 std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
   static std::mutex lock;
-  static std::shared_ptr<const HeadwordIndex> cached;
-  static std::string cachedKey;
+  // Never destroyed: the text page's extraction thread may still be reading it as the process
+  // exits.
+  static auto* cached = new std::shared_ptr<const HeadwordIndex>;
+  static auto* cachedKey = new std::string;
 
   CallDB* db = CallDB::callDB();
   std::string key;
@@ -32,12 +34,12 @@ std::shared_ptr<const HeadwordIndex> HeadwordIndex::current() {
   }
 
   std::lock_guard<std::mutex> guard(lock);
-  if (cached && key == cachedKey) return cached;
+  if (*cached && key == *cachedKey) return *cached;
   try {
-    cached = load(*db, static_cast<size_t>(std::max<int64_t>(wordCount, 0)));
+    *cached = load(*db, static_cast<size_t>(std::max<int64_t>(wordCount, 0)));
   } catch (const std::exception&) {
     return nullptr;
   }
-  cachedKey = key;
-  return cached;
+  *cachedKey = key;
+  return *cached;
 }

@@ -34,9 +34,11 @@ struct SessionStores {
   std::vector<HttpSessionCredentials> proxy GUARDED_BY(lock);
 };
 
+// Never destroyed: requests apply and store credentials on the network thread and on queue
+// workers, which may still do so while the process exits.
 SessionStores& sessionStores() {
-  static SessionStores stores;
-  return stores;
+  static auto* stores = new SessionStores;
+  return *stores;
 }
 
 bool sameOrigin(const plat::http::Url& a, const plat::http::Url& b) {

@@ -20,9 +20,11 @@ std::mutex& homeMutex() {
   return m;
 }
 
+// Never destroyed: backup, loader and analytics threads ask for the home's folders until they
+// end, which may be after the process has begun to destroy its static objects.
 std::string& overrideHome() {
-  static std::string path;
-  return path;
+  static auto* path = new std::string;
+  return *path;
 }
 
 std::string defaultHome() {

@@ -16,9 +16,11 @@ std::mutex& bundleMutex() {
   return m;
 }
 
+// Never destroyed, like the bundles it replaced: the network thread (the default User-Agent) and
+// workers read it until they stop, which may be after the exit handlers have begun.
 std::unique_ptr<Bundle>& mainBundle() {
-  static std::unique_ptr<Bundle> bundle;
-  return bundle;
+  static auto* bundle = new std::unique_ptr<Bundle>;
+  return *bundle;
 }
 
 // $VOCAB_BUNDLE, else the nearest folder named "bundle" beside the program or above it.
@@ -131,9 +133,9 @@ Bundle& Bundle::main() {
 
 void Bundle::setMainPath(const std::string& path) {
   // The bundle being replaced stays alive: callers may still hold the reference main() gave.
-  static std::vector<std::unique_ptr<Bundle>> retired;
+  static auto* retired = new std::vector<std::unique_ptr<Bundle>>;
   std::lock_guard lock(bundleMutex());
-  if (mainBundle()) retired.push_back(std::move(mainBundle()));
+  if (mainBundle()) retired->push_back(std::move(mainBundle()));
   mainBundle() = std::make_unique<Bundle>(path.empty() ? defaultBundlePath() : path);
 }
 

@@ -275,8 +275,10 @@ std::optional<double> DateFormat::parse(const std::string& text) const {
 }
 
 std::string DateFormat::formatRFC1123(double unixTime) {
-  static const DateFormat format("EEE, dd MMM yyyy HH:mm:ss 'GMT'", TimeZone::utc());
-  return format.format(unixTime);
+  // Never destroyed: the network thread dates cookies and cached replies until it stops.
+  static const DateFormat* format =
+      new DateFormat("EEE, dd MMM yyyy HH:mm:ss 'GMT'", TimeZone::utc());
+  return format->format(unixTime);
 }
 
 std::optional<double> DateFormat::parseRFC1123(const std::string& text) {

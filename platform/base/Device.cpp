@@ -14,9 +14,11 @@ std::mutex& deviceMutex() {
   return m;
 }
 
+// Never destroyed, like the system's description below: the network thread builds the default
+// User-Agent from them, and may still do so while the process exits.
 std::optional<DeviceInfo>& overridden() {
-  static std::optional<DeviceInfo> info;
-  return info;
+  static auto* info = new std::optional<DeviceInfo>;
+  return *info;
 }
 
 // "zh_CN.UTF-8" -> "zh_CN"; "C" and "POSIX" mean no language was chosen.
@@ -48,8 +50,8 @@ DeviceInfo systemDevice() {
 DeviceInfo Device::current() {
   std::lock_guard lock(deviceMutex());
   if (overridden()) return *overridden();
-  static const DeviceInfo system = systemDevice();
-  return system;
+  static const DeviceInfo* system = new DeviceInfo(systemDevice());
+  return *system;
 }
 
 void Device::override(const DeviceInfo& info) {

@@ -169,12 +169,13 @@ std::mutex& zonesMutex() {
 std::shared_ptr<const TimeZone> namedOrNull(const std::string& name) {
   if (name == "UTC" || name == "GMT" || name == "Etc/UTC" || name == "Etc/GMT")
     return std::make_shared<FixedZone>(0, name);
-  static std::map<std::string, std::shared_ptr<const TimeZone>> cache;
+  // Never destroyed, like the local zone below: every thread reads dates, until the very end.
+  static auto* cache = new std::map<std::string, std::shared_ptr<const TimeZone>>;
   std::lock_guard lock(zonesMutex());
-  if (auto it = cache.find(name); it != cache.end()) return it->second;
+  if (auto it = cache->find(name); it != cache->end()) return it->second;
   std::shared_ptr<const TimeZone> zone;
   if (isSafeZoneName(name)) zone = loadFile(zoneDirectory() + "/" + name, name);
-  if (zone) cache[name] = zone;
+  if (zone) (*cache)[name] = zone;
   return zone;
 }
 
@@ -207,18 +208,18 @@ std::shared_ptr<const TimeZone> systemZone() {
 
 std::shared_ptr<const TimeZone> TimeZone::local() {
   static std::mutex m;
-  static std::optional<std::string> cachedTz;
+  static auto* cachedTz = new std::optional<std::string>;
   static bool cachedSet = false;
-  static std::shared_ptr<const TimeZone> cached;
+  static auto* cached = new std::shared_ptr<const TimeZone>;
   const char* tz = std::getenv("TZ");
   std::optional<std::string> current = tz ? std::optional<std::string>(tz) : std::nullopt;
   std::lock_guard lock(m);
-  if (!cachedSet || current != cachedTz) {
-    cached = current ? zoneFromTzValue(*current) : systemZone();
-    cachedTz = current;
+  if (!cachedSet || current != *cachedTz) {
+    *cached = current ? zoneFromTzValue(*current) : systemZone();
+    *cachedTz = current;
     cachedSet = true;
   }
-  return cached;
+  return *cached;
 }
 
 std::shared_ptr<const TimeZone> TimeZone::named(const std::string& name) {
@@ -228,8 +229,9 @@ std::shared_ptr<const TimeZone> TimeZone::named(const std::string& name) {
 
 std::shared_ptr<const TimeZone> TimeZone::fixed(int secondsEast) {
   if (secondsEast == 0) {
-    static const auto gmt = std::make_shared<FixedZone>(0, "GMT");
-    return gmt;
+    static const auto* gmt =
+        new std::shared_ptr<const TimeZone>(std::make_shared<FixedZone>(0, "GMT"));
+    return *gmt;
   }
   int a = secondsEast < 0 ? -secondsEast : secondsEast;
   char name[32];

@@ -6,9 +6,11 @@
 
 namespace plat::http {
 
+// Never destroyed: the network thread and the request queues' workers store and read cookies
+// until they stop, which may be after the process has begun to destroy its static objects.
 CookieStore& CookieStore::shared() {
-  static CookieStore store;
-  return store;
+  static auto* store = new CookieStore;
+  return *store;
 }
 
 void CookieStore::setCookies(const std::vector<Cookie>& cookies) {

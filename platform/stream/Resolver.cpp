@@ -42,9 +42,10 @@ std::mutex& lookupMutex() {
   return mutex;
 }
 
+// Never destroyed: a lookup thread still running as the process exits reads it.
 LookupFunction& installedLookup() {
-  static LookupFunction lookup;
-  return lookup;
+  static auto* lookup = new LookupFunction;
+  return *lookup;
 }
 
 }  // namespace
