@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/ThreadState.h"
+
 using plat::Operation;
 using plat::OperationQueue;
 
@@ -189,4 +191,42 @@ TEST(OperationQueue, NextOperationStartsWhileTheLastOnesCompletionRuns) {
   first->waitUntilFinished();
   EXPECT_TRUE(eventually([&] { return secondRanDuringCompletion.load(); }));
   EXPECT_TRUE(eventually([&] { return thirdRanDuringHandler.load(); }));
+}
+
+namespace {
+
+// What a library keeps for a thread, as the queue's workers see it: set by its release.
+thread_local bool releasedOnThisThread = false;
+std::atomic<int> releaseCount{0};
+
+void noteRelease() {
+  releasedOnThisThread = true;
+  ++releaseCount;
+}
+
+}  // namespace
+
+// A worker lets go of library state before anyone hears that its operation ended: a thread that
+// waited for the queue may go on to exit the process, and a library that cleans up at exit frees
+// what a release afterwards would take. The queue's finish handler runs where a waiter is woken.
+TEST(OperationQueue, AWorkerLetsGoOfLibraryStateBeforeItsOperationsEndIsHeard) {
+  plat::threadState::addRelease(&noteRelease);
+  OperationQueue queue;
+  queue.setMaxConcurrentOperationCount(1);
+  std::atomic<int> heardBeforeRelease{0}, heard{0};
+  queue.setOperationFinishedHandler([&](Operation&) {
+    if (!releasedOnThisThread) ++heardBeforeRelease;
+    ++heard;
+  });
+  int waitedBeforeRelease = 0;
+  constexpr int kOperations = 20;
+  for (int i = 0; i < kOperations; ++i) {
+    const int before = releaseCount;
+    queue.addOperation([] { releasedOnThisThread = false; });
+    queue.waitUntilAllOperationsAreFinished();
+    if (releaseCount == before) ++waitedBeforeRelease;
+    ASSERT_TRUE(eventually([&] { return heard == i + 1; }));  // the handler is done with it
+  }
+  EXPECT_EQ(heardBeforeRelease, 0) << "of " << kOperations << " operations' ends";
+  EXPECT_EQ(waitedBeforeRelease, 0) << "of " << kOperations << " waits for the queue";
 }
