@@ -37,9 +37,11 @@ struct ConsoleLogger {
   std::string prefix;
 };
 
+// Never destroyed: the dispatcher's queues log until they end, which may be after the exit
+// handlers have begun.
 ConsoleLogger& consoleLogger() {
-  static ConsoleLogger logger;
-  return logger;
+  static auto* logger = new ConsoleLogger;
+  return *logger;
 }
 
 }  // namespace

@@ -128,9 +128,10 @@ class Table {
   size_t longest_ = 0;
 };
 
+// Never destroyed: the text page's extraction thread may still read it as the process exits.
 const Table& table() {
-  static const Table built;
-  return built;
+  static const Table* built = new Table;
+  return *built;
 }
 
 }  // namespace

@@ -61,8 +61,9 @@ HttpDownloadCache::HttpDownloadCache() {
 }
 
 const std::vector<std::string>& HttpDownloadCache::fileExtensionsToHandleAsHTML() {
-  static const std::vector<std::string> extensions = {"asp", "aspx", "jsp", "php",
-                                                      "rb",  "py",   "pl",  "cgi"};
+  // Never destroyed: the network thread asks while it stores replies, until it stops.
+  static const auto& extensions =
+      *new std::vector<std::string>{"asp", "aspx", "jsp", "php", "rb", "py", "pl", "cgi"};
   return extensions;
 }
 

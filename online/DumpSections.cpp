@@ -3,8 +3,9 @@
 namespace DumpSections {
 
 const std::vector<DumpSection>& studyTables() {
-  // Sorted by name: the dump walks the tables in this order.
-  static const std::vector<DumpSection> tables = {
+  // Sorted by name: the dump walks the tables in this order. Never destroyed: a backup thread may
+  // still be dumping or applying as the process exits.
+  static const auto& tables = *new std::vector<DumpSection>{
       {"Familiarity_Log", "fl_uTimeID,fl_uWordNum1,fl_uWordNum2,fl_uWordNum3,fl_uCountState",
        "Nnnnn", "fl_uNeedSync"},
       {"ForgetWords_Log", "fl_uTimeID,fl_uWordNum,fl_uCountState", "Nnn", "fl_uNeedSync"},

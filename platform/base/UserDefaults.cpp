@@ -40,15 +40,16 @@ bool identical(const Value& a, const Value& b) {
 
 UserDefaults& UserDefaults::standardUserDefaults() {
   static std::mutex m;
-  // Defaults of earlier homes stay alive: callers may still hold references to them.
-  static std::vector<std::unique_ptr<UserDefaults>> all;
+  // Defaults of earlier homes stay alive: callers may still hold references to them. Never
+  // destroyed: threads still running as the process exits may read them too.
+  static auto* all = new std::vector<std::unique_ptr<UserDefaults>>;
   const std::string path = files::join(AppHome::preferencesDir(), "vocab.defaults");
   std::lock_guard lock(m);
-  if (all.empty() || all.back()->path() != path) {
-    if (!all.empty()) all.back()->synchronize();
-    all.push_back(std::make_unique<UserDefaults>(path));
+  if (all->empty() || all->back()->path() != path) {
+    if (!all->empty()) all->back()->synchronize();
+    all->push_back(std::make_unique<UserDefaults>(path));
   }
-  return *all.back();
+  return *all->back();
 }
 
 UserDefaults::UserDefaults(std::string path) : path_(std::move(path)) {

@@ -12,19 +12,21 @@
 namespace plat {
 namespace {
 
+// The answers of a lookup that found nothing, handed out by reference on every thread: never
+// destroyed, so that a thread still reading values as the process exits finds them.
 const Value& nullValue() {
-  static const Value kNull;
-  return kNull;
+  static const Value* kNull = new Value;
+  return *kNull;
 }
 
 const std::string& emptyString() {
-  static const std::string kEmpty;
-  return kEmpty;
+  static const std::string* kEmpty = new std::string;
+  return *kEmpty;
 }
 
 const Value::Bytes& emptyBytes() {
-  static const Value::Bytes kEmpty;
-  return kEmpty;
+  static const Value::Bytes* kEmpty = new Value::Bytes;
+  return *kEmpty;
 }
 
 void appendQuoted(std::string& out, const std::string& s) {

@@ -22,9 +22,11 @@ std::mutex& folderMutex() {
   return m;
 }
 
+// Never destroyed: the network thread reads stored logins, and may still do so as the process
+// exits.
 std::string& overrideFolder() {
-  static std::string path;
-  return path;
+  static auto* path = new std::string;
+  return *path;
 }
 
 std::string defaultFolder() {
