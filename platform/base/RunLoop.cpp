@@ -212,7 +212,7 @@ struct RunLoop::Impl {
   std::vector<std::string> modeStack;
   Task beforeWaiting;
   double busyInterval = 0;  // 0: the observer hears of sleeps only
-  double restedAt = 0;      // clock time the loop last slept or told the observer
+  double restedAt = 0;      // clock time the loop last slept, or its last telling fell due
   uint64_t handledTotal = 0;
   // How long work queued to run at once has been waiting, turn after turn.
   std::optional<RunLoop::WaitingPerforms> dueAtOnce;
@@ -430,12 +430,16 @@ struct RunLoop::Impl {
     }
   }
 
-  // Between turns: a loop that has not slept for the observer's busy interval tells it anyway.
+  // Between turns: a loop that has not slept for the observer's busy interval tells it anyway,
+  // keeping to the interval's rhythm: a turn that ran past the time tells it as it ends, and the
+  // next telling is due an interval after the time missed, not after the late one, or turns of
+  // most of an interval each would tell it only every other turn.
   void tellObserverIfBusy() {
     if (!beforeWaiting || busyInterval <= 0) return;
     const double now = Clock::current().now();
-    if (now - restedAt < busyInterval && now >= restedAt) return;  // a clock set back tells too
-    restedAt = now;
+    const double due = restedAt + busyInterval;
+    if (now < due && now >= restedAt) return;  // a clock set back tells too
+    restedAt = now >= due && now - due < busyInterval ? due : now;
     Task observer = beforeWaiting;
     observer();
   }

@@ -107,10 +107,10 @@ class RunLoop {
   // due and none of its descriptors is ready, just before it sleeps. It may post performs (the
   // loop then goes on without sleeping), schedule timers (the sleep ends when they fall due) and
   // change descriptor sources. One per loop; nullptr removes it.
-  // With a `busyInterval` (seconds of the clock) it also runs between two turns once the loop has
-  // gone that long without sleeping or telling it: a loop that finds work on every turn (work
-  // that queues more work at once, without end) never sleeps, and what waits for the observer
-  // (a window's input and frames) would wait for good.
+  // With a `busyInterval` (seconds of the clock) it also runs between two turns at that interval
+  // while the loop does not sleep, at the end of the turn during which each telling fell due: a
+  // loop that finds work on every turn (work that queues more work at once, without end) never
+  // sleeps, and what waits for the observer (a window's input and frames) would wait for good.
   void setBeforeWaitingObserver(Task observer, double busyInterval = 0);
 
   // On the loop's thread: how many performs, timer firings and descriptor callbacks the loop has

@@ -12,8 +12,9 @@
 namespace plat {
 namespace {
 
-// Turns a step's work queued to run at once may take before input and frames go on (see update).
-constexpr int kMostTurnsHeldBack = 16;
+// Ends of a turn that input and frames wait for while a step's work queued to run at once
+// waits: the step's own and the next, which runs that work (see update).
+constexpr int kTurnsHeldBack = 2;
 
 }  // namespace
 
@@ -53,12 +54,14 @@ void FrameDriver::update(bool betweenTurns) {
   // Halfway through a step, with work it queued to run at once still waiting for the next turn,
   // the screen is neither read nor drawn: a card hides its sections until their pages load again
   // on that turn, and a tap read in between found no button where the learner had seen one.
-  // The step ends first, however long its turn takes on a busy machine. Work that queues more of
-  // it without end would keep the window blank and deaf: after some turns and a frame's time,
-  // input and frames go on at the pace whatever waits.
+  // The next turn runs that work however long the step's own turn took on a busy machine, and
+  // a step whose work queues more of it for a few quick turns ends within a frame's time. Work
+  // that queues more of it without end would keep the window blank and deaf: after those two
+  // turns and a frame's time, input and frames go on at the pace whatever waits, also when each
+  // turn of that work takes most of a frame.
   if (const auto waiting = loop.performsDueAtOnceWaiting(mode)) {
     const bool young = now >= waiting->since && now - waiting->since < FramePacing::kFrameSeconds;
-    if (waiting->turnsEnded < kMostTurnsHeldBack || young) {
+    if (waiting->turnsEnded < kTurnsHeldBack || young) {
       owe(now);
       return;
     }
@@ -88,7 +91,7 @@ void FrameDriver::update(bool betweenTurns) {
 }
 
 void FrameDriver::paint(double now) {
-  lastFrame_ = now;
+  lastFrame_ = FramePacing::slotOf(now, lastFrame_);
   changed_ = false;
   const bool exposed = exposed_;
   exposed_ = false;

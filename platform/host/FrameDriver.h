@@ -2,7 +2,7 @@
 // when the display has input, when an owed frame falls due, and at the frame pace while the loop
 // finds work on every turn and never sleeps. Halfway through a step, while work it queued to run
 // at once still waits for its turn, input and frames wait for the step to end (work that queues
-// more of it without end holds them only a few turns and a frame).
+// more of it without end holds them only two turns and a frame).
 // The window itself (the display's events, the picture) stays with the host; this part holds no
 // display, so it runs headless on a virtual clock.
 #pragma once

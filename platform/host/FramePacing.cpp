@@ -12,4 +12,9 @@ FramePacing::Decision FramePacing::decide(bool changed, bool moving, bool expose
   return {Next::DrawAt, next};
 }
 
+double FramePacing::slotOf(double now, double lastFrame) {
+  const double due = lastFrame + kFrameSeconds;
+  return now >= due && now - due < kFrameSeconds ? due : now;
+}
+
 }  // namespace plat

@@ -22,6 +22,10 @@ struct FramePacing {
   // `changed`: something happened since the last frame; `moving`: an animation runs; `exposed`:
   // the window must be shown again; times are the clock's.
   static Decision decide(bool changed, bool moving, bool exposed, double now, double lastFrame);
+  // The time a frame drawn at `now` counts as drawn, for the next decision: the slot it was due
+  // in when it comes less than a frame late (a turn of work ran past the slot), so that the
+  // frames after it keep their slots; else now.
+  static double slotOf(double now, double lastFrame);
 };
 
 }  // namespace plat

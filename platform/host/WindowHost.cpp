@@ -302,7 +302,8 @@ int WindowHost::run(const Value& launchOptions) {
   app.setDelegate(delegate_);
   impl_->reminders.attach();
   app.launch(launchOptions);
-  RunLoop::main().runUntilIdle();
+  // The first frame comes as the loop first rests after the launch's work, or at the frame pace
+  // while work the launch queued keeps it busy: running that work out first would never end.
   impl_->driver.setExposed();
   impl_->start();
   RunLoop& loop = RunLoop::main();

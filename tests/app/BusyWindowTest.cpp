@@ -1,6 +1,8 @@
 // The window host under Xvfb, its application queuing work at once without end (as a delayed
 // perform of no delay or as a perform): the window still shows what a timer changed, takes a tap
 // and shows what it did, and closes. Before, the loop that never slept never read input or drew.
+// Work begun as the application launches, each turn of it taking some milliseconds, still lets
+// the first frame show.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,11 +30,18 @@ constexpr const char* kWindowClass = "busywindow";
 
 enum class Chain { DelayedPerforms, Performs };
 
-// One screen-wide button, blue at launch; a timer turns it red once the work that never ends has
-// begun, a tap turns it green.
+// The work that never ends.
+struct Work {
+  Chain chain;
+  bool fromLaunch = false;                 // begun as the application launches, else a moment after
+  std::chrono::milliseconds turnTakes{0};  // what each turn of it takes
+};
+
+// One screen-wide button, blue at launch; a timer turns it red once work begun after the launch
+// has begun, a tap turns it green.
 class BusyApp : public plat::ApplicationDelegate {
  public:
-  explicit BusyApp(Chain chain) : chain_(chain) {}
+  explicit BusyApp(Work work) : work_(work) {}
 
   bool didFinishLaunching(plat::Application&, const plat::Value&) override {
     window_ = std::make_shared<plat::Window>();
@@ -47,23 +56,28 @@ class BusyApp : public plat::ApplicationDelegate {
     window_->setRootViewController(root_);
     window_->makeKeyAndVisible();
     step_ = [this] {
-      if (chain_ == Chain::DelayedPerforms) {
+      std::this_thread::sleep_for(work_.turnTakes);
+      if (work_.chain == Chain::DelayedPerforms) {
         plat::RunLoop::main().performAfter(0, this, "again", step_);
       } else {
         plat::RunLoop::main().perform(step_);
       }
     };
-    begin_ = plat::Timer::scheduled(0.3, false, [this](plat::Timer&) { step_(); });
-    turnRed_ = plat::Timer::scheduled(1.0, false, [button](plat::Timer&) {
-      button->setBackgroundColor(plat::Color::rgb(1, 0, 0));
-    });
+    if (work_.fromLaunch) {
+      step_();
+    } else {
+      begin_ = plat::Timer::scheduled(0.3, false, [this](plat::Timer&) { step_(); });
+      turnRed_ = plat::Timer::scheduled(1.0, false, [button](plat::Timer&) {
+        button->setBackgroundColor(plat::Color::rgb(1, 0, 0));
+      });
+    }
     watchdog_ = plat::Timer::scheduled(XvfbDesktop::kPatience * 3, false,
                                        [](plat::Timer&) { _exit(kIdled); });
     return true;
   }
 
  private:
-  Chain chain_;
+  Work work_;
   std::shared_ptr<plat::Window> window_;
   std::shared_ptr<plat::ViewController> root_;
   std::function<void()> step_;
@@ -75,6 +89,9 @@ bool red(unsigned c) {
 }
 bool green(unsigned c) {
   return ((c >> 8) & 0xff) > 200 && (c >> 16) < 60 && (c & 0xff) < 60;
+}
+bool blue(unsigned c) {
+  return (c & 0xff) > 200 && (c >> 16) < 60 && ((c >> 8) & 0xff) < 60;
 }
 
 class BusyWindow : public ::testing::Test {
@@ -88,7 +105,7 @@ class BusyWindow : public ::testing::Test {
 
   // The window host of a BusyApp in a child on the test's display; it leaves with _exit, past the
   // leak checker (SDL's libraries keep data it cannot trace).
-  void start(Chain chain) {
+  void start(Work work) {
     ASSERT_FALSE(desktop_.display().empty()) << "Xvfb did not start";
     child_ = fork();
     ASSERT_GE(child_, 0);
@@ -96,7 +113,7 @@ class BusyWindow : public ::testing::Test {
       setenv("DISPLAY", desktop_.display().c_str(), 1);
       unsetenv("WAYLAND_DISPLAY");
       setenv("SDL_VIDEO_X11_WMCLASS", kWindowClass, 1);
-      plat::WindowHost host(std::make_shared<BusyApp>(chain));
+      plat::WindowHost host(std::make_shared<BusyApp>(work));
       if (!host.open()) _exit(kNoWindow);
       _exit(host.run());
     }
@@ -129,8 +146,19 @@ class BusyWindow : public ::testing::Test {
 
   // What a timer did shows, a tap is taken and what it did shows, and a close ends the program.
   void expectDrawingAndTakingTaps(Chain chain) {
-    ASSERT_NO_FATAL_FAILURE(start(chain));
+    ASSERT_NO_FATAL_FAILURE(start({chain}));
     ASSERT_TRUE(shows(red)) << "what the timer did never showed";
+    expectTakingTaps();
+  }
+  // The first frame shows what the application launched with, a tap is taken and what it did
+  // shows, and a close ends the program.
+  void expectFirstFrameAndTakingTaps(Work work) {
+    ASSERT_NO_FATAL_FAILURE(start(work));
+    ASSERT_TRUE(shows(blue)) << "the first frame never showed";
+    expectTakingTaps();
+  }
+  // A tap is taken and what it did shows, and a close ends the program.
+  void expectTakingTaps() {
     desktop_.click(window_, static_cast<int>(frame_.width / 2),
                    static_cast<int>(frame_.height / 2));
     ASSERT_TRUE(shows(green)) << "the tap was not taken, or what it did never showed";
@@ -150,6 +178,15 @@ TEST_F(BusyWindow, DelayedPerformsOfNoDelayWithoutEndLeaveTheWindowDrawingAndTak
 
 TEST_F(BusyWindow, PerformsWithoutEndLeaveTheWindowDrawingAndTakingTaps) {
   expectDrawingAndTakingTaps(Chain::Performs);
+}
+
+// A long list built a piece at a time from the launch on, each piece taking 3 ms.
+TEST_F(BusyWindow, DelayedPerformsFromTheLaunchOnTakingTimeLetTheFirstFrameShowAndTakeTaps) {
+  expectFirstFrameAndTakingTaps({Chain::DelayedPerforms, true, std::chrono::milliseconds(3)});
+}
+
+TEST_F(BusyWindow, PerformsFromTheLaunchOnTakingTimeLetTheFirstFrameShowAndTakeTaps) {
+  expectFirstFrameAndTakingTaps({Chain::Performs, true, std::chrono::milliseconds(3)});
 }
 
 }  // namespace

@@ -25,4 +25,16 @@ TEST(FramePacing, AnIdleWindowSleepsAndChangesAreDrawnAtMostOncePerSlot) {
   EXPECT_EQ(FramePacing::decide(true, false, false, last - 50, last).next, Next::DrawNow);
 }
 
+// A frame a turn of work kept past its slot counts as drawn in that slot, so the next one keeps its
+// own; one drawn more than a frame late, or early (the window uncovered), starts the pace anew.
+TEST(FramePacing, AFrameDrawnLateCountsInItsSlot) {
+  const double frame = FramePacing::kFrameSeconds;
+  const double last = 100;
+  EXPECT_DOUBLE_EQ(FramePacing::slotOf(last + frame, last), last + frame);
+  EXPECT_DOUBLE_EQ(FramePacing::slotOf(last + 1.9 * frame, last), last + frame);
+  EXPECT_DOUBLE_EQ(FramePacing::slotOf(last + 2.5 * frame, last), last + 2.5 * frame);
+  EXPECT_DOUBLE_EQ(FramePacing::slotOf(last + 0.5 * frame, last), last + 0.5 * frame);
+  EXPECT_DOUBLE_EQ(FramePacing::slotOf(last - 50, last), last - 50);
+}
+
 }  // namespace
