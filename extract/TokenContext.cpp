@@ -203,6 +203,29 @@ class Sentence {
     return subject >= 1 && tokens_[subject].followsWord && at(subject - 1).invertsWithSubject();
   }
 
+  // Whether token i follows a pronoun that is rather the object of a verb right before it than
+  // the subject of token i ("make you pleased", "found it crowded"); not of a word first a noun
+  // ("the interest it excited").
+  bool followsObjectOfAVerb(size_t i) const {
+    if (i < 2 || !tokens_[i - 1].followsWord || !at(i - 1).isObjectPronoun()) return false;
+    const SpellingReadings& verb = at(i - 2);
+    return verb.mayBeAVerb && verb.lead == Lead::kNothing;
+  }
+
+  // Whether token i ends its clause after an adverb in "-ly" that stands between it and its
+  // subject, where the adverb may rather tell how much of an adjective token i is ("Mr
+  // Knightley particularly delighted.", not "she gradually learned to").
+  bool endsAfterAdverbInLy(size_t i) const {
+    const SpellingReadings& before = at(i - 1);
+    return !joined(i) && before.standsBetweenSubjectAndVerb &&
+           !(before.lists & ClosedLists::kBetweenSubjectAndVerb);
+  }
+
+  // Whether what follows token i is its object: a noun, its determiner, a number or a pronoun.
+  bool objectFollows(size_t i) const {
+    return nounFollows(i) || (joined(i) && at(i + 1).isObjectPronoun());
+  }
+
   // Whether token i is a pronoun written in capitals that stands for an abbreviation ("the US
   // sent help"), not one a headline or a shout writes so ("LET US GO").
   bool isAbbreviation(size_t i) const {
@@ -260,6 +283,16 @@ Readings pastAfterSubject(const Readings& readings) {
   return readings.ownMayBePresent ? readings : only(readings, 1);
 }
 
+// Whether token i, a past that is a word of its own with no object after it, may be the
+// adjective that tells of an object before it rather than the verb of a subject: after a
+// pronoun that a verb's form has as its object ("make you pleased to hear"), or at a clause's
+// end after a subject and an adverb in "-ly" ("thought Mr Knightley particularly delighted").
+// Both readings stay.
+bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, size_t i) {
+  if (!all.pastIsAWordOfItsOwn || sentence.objectFollows(i)) return false;
+  return sentence.followsObjectOfAVerb(i) || sentence.endsAfterAdverbInLy(i);
+}
+
 // Which of the readings `all` of token i, more than one word, the words around it leave. Most
 // tokens have one reading: this stays out of line, so that theirs is a short call.
 [[gnu::noinline]] Readings readingsOfAForm(const Sentence& sentence, const Readings& all,
@@ -308,11 +341,13 @@ Readings pastAfterSubject(const Readings& readings) {
   switch (before) {
     case Lead::kThirdPerson:
       if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
+      if (mayBeAnObjectsComplement(sentence, all, i)) return all;
       return only(all, 1);
     case Lead::kPerfect:
       return only(all, 1);
     case Lead::kSubject:
       if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
+      if (mayBeAnObjectsComplement(sentence, all, i)) return all;
       return pastAfterSubject(all);
     case Lead::kNounFirst: {
       // "The dog bit the postman", but "a head wound healed": a noun is the subject where

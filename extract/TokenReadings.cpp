@@ -134,6 +134,7 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
   const char marker = found.form.marker;
   out.mayBeTheVerb = marker == '$' || marker == '%' || marker == '@' || out.isModal ||
                      out.lead == Lead::kPerfect;
+  out.mayBeAVerb = out.mayBeTheVerb;
   if (out.isModal && own != HeadwordIndex::kAbsent) {
     out.modalEndsCompounds = lower == "can" && index_.isNoun(own);
     out.leadAsAWord = index_.isFirstANoun(own) ? Lead::kNounFirst : Lead::kNothing;
@@ -177,6 +178,7 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
     out.isPlainAdjective = index_.isPlainAdjective(own);
     out.namesPeopleAfterThe = out.isAdjective && (lists & ClosedLists::kAdjectiveForPeople);
     out.isCountableNoun = out.isAdjective && index_.isCountableNoun(own);
+    out.mayBeAVerb = out.mayBeAVerb || index_.isVerb(own);
   }
 
   return out;

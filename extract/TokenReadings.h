@@ -102,6 +102,8 @@ struct SpellingReadings {
   // A verb's past, participle or third person by the record, a form of be, have or a modal: a
   // sentence's verb, where it follows a noun ("the old wound healed", "the old saw was rusty").
   bool mayBeTheVerb = false;
+  // ... or any form of a verb ("make"): a pronoun right after it may be its object.
+  bool mayBeAVerb = false;
   bool startsWithCapital = false;
   // Written in capitals, two letters or more ("US", "TV").
   bool inCapitals = false;

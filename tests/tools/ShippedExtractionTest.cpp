@@ -581,6 +581,26 @@ TEST_F(ShippedExtractionTest, AGivenNameInIngThatTheTextNeverWritesInLowerCaseIs
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, APastWithNoObjectAfterAVerbsObjectOrAnAdverbMayBeTheAdjective) {
+  const std::vector<Sentence> page = {
+      // A pronoun right after a verb is its object, whom the past may tell of.
+      {"I hope nothing will make you pleased to hear it.", {"make", "pleased", "please"}, {}},
+      {"The noise made you scared of the dark.", {"make", "scared", "noise"}, {}},
+      {"We found it crowded.", {"find", "crowded"}, {}},
+      {"It made her worried.", {"make", "worried"}, {"worry"}},
+      {"They found him tired.", {"find", "tired"}, {"tire"}},
+      // So may a past that ends its clause after its subject and an adverb in "-ly".
+      {"She never thought either Mr. Woodhouse or Mr. Knightley particularly delighted.",
+       {"think", "delighted", "delight"},
+       {}},
+      {"She gradually learned to like it.", {"learn"}, {"learned"}},
+      // With its object it is the verb's.
+      {"He carefully dried the dishes.", {"dry", "dish"}, {"dried"}},
+      {"Will you make them dried fruit?", {"make", "dried", "fruit"}, {"dry"}},
+  };
+  expectPage(page);
+}
+
 TEST_F(ShippedExtractionTest,
        ANumberOrANounThatMayBeAnAdjectiveKeepsAxesAVerbAndLivesTooAfterANoun) {
   const std::vector<Sentence> page = {
