@@ -16,8 +16,25 @@ namespace {
 
 using plat::Value;
 
+// How a card's meanings must read: the first begins with `start`, `shown` stands among them and
+// `hidden` ("" for none) does not.
+struct CardOpening {
+  const char* word;
+  const char* start;
+  const char* shown;
+  const char* hidden;
+};
+
 class ShippedMeaningsTest : public ShippedStoreTest {
  protected:
+  void expectOpening(const CardOpening& c) {
+    const std::string all = meanings(c.word);
+    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << all;
+    EXPECT_NE(all.find(c.shown), std::string::npos) << c.word << ": " << all;
+    if (*c.hidden) {
+      EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
+    }
+  }
   // Whether a book of the frequency classes (基础, 核心, 进阶词汇 and books 800/801) holds it.
   bool inFrequencyBooks(const std::string& word) {
     for (int64_t book : booksOf(word))
@@ -30,12 +47,7 @@ class ShippedMeaningsTest : public ShippedStoreTest {
 };
 
 TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands) {
-  const struct {
-    const char* word;
-    const char* start;   // the card's first meaning begins so
-    const char* shown;   // a sense the card shows
-    const char* hidden;  // a sense it must not show ("" for none)
-  } cases[] = {
+  const CardOpening cases[] = {
       {"gay", "adj. 同性恋的", "同性恋者", ""},
       {"pitch", "n. 球场", "音高", ""},
       {"tan", "n. 晒黑", "v. 晒黑", "马戏团"},
@@ -121,26 +133,14 @@ TEST_F(ShippedMeaningsTest, TheEverydaySenseComesFirstAndNoOtherWordsLineStands)
       {"time", "n. 时间", "时候", "时侯"},
       {"cloak", "n. 斗篷", "掩护", "斗蓬"},
   };
-  for (const auto& c : cases) {
-    const std::string all = meanings(c.word);
-    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << all;
-    EXPECT_NE(all.find(c.shown), std::string::npos) << c.word << ": " << all;
-    if (*c.hidden) {
-      EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
-    }
-  }
+  for (const auto& c : cases) expectOpening(c);
 }
 
 // The most frequent cards open with what a learner's dictionary gives first, whole part-of-speech
 // rows moved where the noun or preposition comes first; the word keeps its id and books, the
 // English meaning follows the row the card now opens with, and a past still gives its verb.
 TEST_F(ShippedMeaningsTest, FrequentCardsOpenWithTheSenseALearnerMeetsFirst) {
-  const struct {
-    const char* word;
-    const char* start;   // the card's first meaning begins so
-    const char* shown;   // a sense the card still shows
-    const char* hidden;  // a sense it must not show ("" for none)
-  } cases[] = {
+  const CardOpening cases[] = {
       {"condo", "n. 公寓", "公寓大楼", "统治"},
       {"word", "n. 单词", "诺言", ""},
       {"party", "n. 聚会", "政党", ""},
@@ -157,14 +157,7 @@ TEST_F(ShippedMeaningsTest, FrequentCardsOpenWithTheSenseALearnerMeetsFirst) {
       {"medium", "adj. 中等的", "媒介", ""},
       {"post", "n. 邮件", "张贴", "张帖"},
   };
-  for (const auto& c : cases) {
-    const std::string all = meanings(c.word);
-    EXPECT_EQ(firstMeaning(c.word).rfind(c.start, 0), 0u) << c.word << ": " << all;
-    EXPECT_NE(all.find(c.shown), std::string::npos) << c.word << ": " << all;
-    if (*c.hidden) {
-      EXPECT_EQ(all.find(c.hidden), std::string::npos) << c.word << ": " << all;
-    }
-  }
+  for (const auto& c : cases) expectOpening(c);
   EXPECT_EQ(number("select wl_uWordID from Words_Library where wl_tWord = 'condo'"), 8563);
   EXPECT_EQ(booksOf("condo"), (std::vector<int64_t>{302, 801}));
   const struct {
