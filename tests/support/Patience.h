@@ -8,6 +8,6 @@
 
 namespace testsupport {
 
-inline constexpr double kPatience = 300;
+inline constexpr double kPatience = 600;
 
 }  // namespace testsupport
