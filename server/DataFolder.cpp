@@ -109,8 +109,7 @@ std::string writeFile(const fs::path& path, const std::string& bytes) {
 // Whether `name` is a temporary file of writeFile() for a file ending in `suffix`.
 bool isTemporaryOf(const std::string& name, const std::string& suffix) {
   const std::string ending = suffix + kTemporarySuffix;
-  return name.size() > ending.size() &&
-         name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+  return name.size() > ending.size() && name.ends_with(ending);
 }
 
 // Removes the temporary files of `folder` that stand for files ending in `suffix`.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/base/Clock.h"
+#include "platform/base/Rhythm.h"
 
 namespace plat {
 
@@ -437,9 +438,8 @@ struct RunLoop::Impl {
   void tellObserverIfBusy() {
     if (!beforeWaiting || busyInterval <= 0) return;
     const double now = Clock::current().now();
-    const double due = restedAt + busyInterval;
-    if (now < due && now >= restedAt) return;  // a clock set back tells too
-    restedAt = now >= due && now - due < busyInterval ? due : now;
+    if (now < restedAt + busyInterval && now >= restedAt) return;  // a clock set back tells too
+    restedAt = beatTime(now, restedAt, busyInterval);
     Task observer = beforeWaiting;
     observer();
   }

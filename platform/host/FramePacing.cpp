@@ -1,5 +1,7 @@
 #include "platform/host/FramePacing.h"
 
+#include "platform/base/Rhythm.h"
+
 namespace plat {
 
 FramePacing::Decision FramePacing::decide(bool changed, bool moving, bool exposed, double now,
@@ -13,8 +15,7 @@ FramePacing::Decision FramePacing::decide(bool changed, bool moving, bool expose
 }
 
 double FramePacing::slotOf(double now, double lastFrame) {
-  const double due = lastFrame + kFrameSeconds;
-  return now >= due && now - due < kFrameSeconds ? due : now;
+  return beatTime(now, lastFrame, kFrameSeconds);
 }
 
 }  // namespace plat
