@@ -82,14 +82,21 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     const TokenReader reader(*index);
     std::vector<SpellingReadings> readings;
     readings.reserve(distinct.size());
+    bool namesInIng = false;
     for (size_t j = 0; j < distinct.size(); ++j) {
       readings.push_back(reader.read(distinct[j], tokens.holdsAccents()));
       // Whether the text writes a name's spelling in lower case too only the text can tell.
       SpellingReadings& read = readings.back();
-      if (read.mayBeANameInIng && tokens.writesInLowerCase(distinct[j]))
-        read.mayBeANameInIng = false;
+      if (read.mayBeANameInIng) {
+        if (tokens.writesInLowerCase(distinct[j]))
+          read.mayBeANameInIng = false;
+        else
+          namesInIng = true;
+      }
       onDistinct(j);
     }
+    // Seldom: a text without such a name takes no walk over its tokens for it.
+    if (namesInIng) markNamesInIngAtStart(tokens.tokens(), readings);
 
     std::optional<std::unordered_map<uint32_t, int64_t>> studyKeys;
     if (distinct.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);

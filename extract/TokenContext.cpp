@@ -387,3 +387,17 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
   const Readings& all = tokens[i].startsSentence ? spelling.atStart : spelling.inSentence;
   return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
 }
+
+void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
+                           std::vector<SpellingReadings>& readings) {
+  const Sentence sentence(tokens, readings);
+  std::vector<uint32_t> named;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const SpellingReadings& spelling = sentence.at(i);
+    if (spelling.mayBeANameInIng && !spelling.mayBeANameAtStart && !tokens[i].startsSentence &&
+        sentence.isNameInIng(i))
+      named.push_back(tokens[i].distinct);
+  }
+  // Marked after the walk: the sentence reads the readings as they were.
+  for (uint32_t distinct : named) readings[distinct].mayBeANameAtStart = true;
+}

@@ -19,3 +19,9 @@
 // readings of the tokens' distinct spellings.
 Readings readingsInContext(const std::vector<TextToken>& tokens,
                            const std::vector<SpellingReadings>& readings, size_t i);
+
+// A given name in -ing that the text uses inside a sentence ("my desk mate Liming") is that name
+// at a sentence's start too ("Liming asked"), where alone it could be a verb's form (lime):
+// marks such spellings in `readings`.
+void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
+                           std::vector<SpellingReadings>& readings);

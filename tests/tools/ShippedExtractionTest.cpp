@@ -556,6 +556,11 @@ TEST_F(ShippedExtractionTest, AGivenNameInIngThatTheTextNeverWritesInLowerCaseIs
        {"lime", "lip"}},
       {"We all like Daming.", {"like"}, {"dame"}},
       {"Zhang Liming Wins the Race", {"win", "race"}, {"lime"}},
+      // Named inside a sentence, the name is a name where a sentence starts with it too; alone
+      // there, a form of a verb it may be stays ("Lining the box" below).
+      {"My desk mate Liming came late. Liming asked why.", {"come", "late", "ask"}, {"lime"}},
+      {"Lining asked why. Her cousin Lining plays the violin.", {"ask", "play"}, {"line"}},
+      {"Liming asked why.", {"ask", "lime"}, {}},
       // Written in lower case too, the word is a word.
       {"Ping heard a loud ping.", {"ping", "hear", "loud"}, {}},
       {"She bought a lime, and Liming ate the lime.", {"lime", "buy", "eat"}, {}},
