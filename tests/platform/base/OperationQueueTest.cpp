@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -171,26 +172,32 @@ TEST(OperationQueue, OperationsAddedOneByOneReuseTheWaitingWorker) {
 
 // What runs on a worker after its operation finished (the completion block, the queue's finish
 // handler) may wait for the queue's next operation: that one must not be held for this worker.
+// The handlers share what they look at, not the test's locals: the last operation's finish
+// handler may still run after the wait for the queue returned.
 TEST(OperationQueue, NextOperationStartsWhileTheLastOnesCompletionRuns) {
+  struct Seen {
+    std::atomic<bool> secondRanDuringCompletion{false}, thirdRanDuringHandler{false};
+  };
+  auto seen = std::make_shared<Seen>();
   OperationQueue queue;
   queue.setMaxConcurrentOperationCount(1);
   auto second = blockOp([] {});
   auto third = blockOp([] {});
-  std::atomic<bool> secondRanDuringCompletion{false}, thirdRanDuringHandler{false};
   auto first = blockOp([] {});
-  first->setCompletionBlock(
-      [&] { secondRanDuringCompletion = eventually([&] { return second->isFinished(); }); });
-  queue.setOperationFinishedHandler([&](Operation& op) {
+  first->setCompletionBlock([seen, second] {
+    seen->secondRanDuringCompletion = eventually([&] { return second->isFinished(); });
+  });
+  queue.setOperationFinishedHandler([seen, second, third](Operation& op) {
     if (&op == second.get())
-      thirdRanDuringHandler = eventually([&] { return third->isFinished(); });
+      seen->thirdRanDuringHandler = eventually([&] { return third->isFinished(); });
   });
   queue.addOperation(first);
   queue.addOperation(second);
   queue.addOperation(third);
   queue.waitUntilAllOperationsAreFinished();
   first->waitUntilFinished();
-  EXPECT_TRUE(eventually([&] { return secondRanDuringCompletion.load(); }));
-  EXPECT_TRUE(eventually([&] { return thirdRanDuringHandler.load(); }));
+  EXPECT_TRUE(eventually([&] { return seen->secondRanDuringCompletion.load(); }));
+  EXPECT_TRUE(eventually([&] { return seen->thirdRanDuringHandler.load(); }));
 }
 
 namespace {
