@@ -10,10 +10,10 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "online/EMListNSObject.h"
+#include "platform/base/DetachedWork.h"
 #include "platform/base/Value.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -234,7 +234,7 @@ class WordsUIViewController : public BaseViewController,
   std::shared_ptr<WordCard> baseWordViewCtrl_;
 
   std::shared_ptr<LoaderControl> loader_;
-  std::thread loaderThread_;
+  plat::DetachedWork loaderWork_;
   std::deque<std::vector<std::string>> pendingLoads_;
   std::unique_ptr<EMListNSObject> EMList_;  // made on the first refresh
 };

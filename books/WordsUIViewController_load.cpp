@@ -44,7 +44,7 @@ ReadList readList(const std::string& code, int book, bool alphabetical) {
 
 WordsUIViewController::~WordsUIViewController() {
   if (loader_) loader_->stop = true;
-  if (loaderThread_.joinable()) loaderThread_.join();
+  loaderWork_.wait();
   for (auto& page : viewControllers_)
     if (page) page->setDeleage(nullptr);
   if (ScrollView_) ScrollView_->setDelegate(nullptr);
@@ -65,13 +65,13 @@ void WordsUIViewController::addNewThread(std::vector<std::string> codes) {
 }
 
 void WordsUIViewController::startLoader(std::vector<std::string> codes) {
-  if (loaderThread_.joinable()) loaderThread_.join();
+  loaderWork_.wait();
   if (!loader_) loader_ = std::make_shared<LoaderControl>();
   loader_->isSort = isSort_;
   isLoadData_ = true;
   std::weak_ptr<WordsUIViewController> owner =
       std::static_pointer_cast<WordsUIViewController>(shared_from_this());
-  loaderThread_ = std::thread(
+  loaderWork_.start(
       [control = loader_, owner, codes = std::move(codes), book = static_cast<int>(bookID_)] {
         // Every hand-over runs on the main thread and only while the screen still exists.
         auto post = [owner](std::function<void(WordsUIViewController&)> task) {
@@ -136,7 +136,7 @@ void WordsUIViewController::takeLoadedList(const std::string& code, std::vector<
 
 void WordsUIViewController::loaderFinished(const std::vector<std::string>& codes,
                                            bool alphabetical) {
-  if (loaderThread_.joinable()) loaderThread_.join();
+  loaderWork_.wait();
   // The order changed after the run's last read: that run's lists are in the old order.
   if (parentType_ == kListsFromStore && alphabetical != isSort_ &&
       codes != std::vector<std::string>{"2"}) {

@@ -20,7 +20,7 @@ Data_Backup::Data_Backup(DataBackupHooks hooks)
     : hooks_(std::move(hooks)), self_(std::make_shared<Data_Backup*>(this)) {}
 
 Data_Backup::~Data_Backup() {
-  if (worker_.joinable()) worker_.join();
+  worker_.wait();
   std::vector<std::shared_ptr<HttpRequest>> requests;
   {
     std::lock_guard<std::mutex> lock(requestsMutex_);
@@ -33,18 +33,7 @@ Data_Backup::~Data_Backup() {
 
 // ---- Plumbing
 
-void Data_Backup::startThread(std::function<void()> work) {
-  if (worker_.joinable()) worker_.join();
-  worker_ = std::thread([this, work = std::move(work)] {
-    work();
-    // Joined as soon as it is done rather than when its owner goes, which may be never: the
-    // screens that own a backup live until the process ends.
-    const std::thread::id done = std::this_thread::get_id();
-    performOnMain([done](Data_Backup& self) {
-      if (self.worker_.get_id() == done) self.worker_.join();
-    });
-  });
-}
+void Data_Backup::startThread(std::function<void()> work) { worker_.start(std::move(work)); }
 
 void Data_Backup::performOnMain(std::function<void(Data_Backup&)> task) {
   std::weak_ptr<Data_Backup*> alive = self_;

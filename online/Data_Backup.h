@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "net/HttpRequest.h"
@@ -17,6 +16,7 @@
 #include "online/ApiReply.h"
 #include "online/Data_BackupHooks.h"
 #include "online/Data_Package.h"
+#include "platform/base/DetachedWork.h"
 #include "platform/base/Value.h"
 #include "platform/view/AlertView.h"
 
@@ -108,7 +108,7 @@ class Data_Backup : public HttpRequestDelegate,
   DataBackupDelegate* delegate_ = nullptr;
 
   DataBackupHooks hooks_;
-  std::thread worker_;
+  plat::DetachedWork worker_;
   std::mutex requestsMutex_;
   std::vector<std::shared_ptr<HttpRequest>> requests_;  // in flight
   std::weak_ptr<plat::AlertView> confirmation_;         // told to forget this object when it goes
