@@ -40,19 +40,20 @@ constexpr std::string_view kSyllables =
 
 constexpr size_t kLongestSyllable = 6;  // "chuang", "zhuang"
 
+// Never destroyed: the text page's extraction thread may still read it as the process exits.
 const WordTable& syllables() {
-  static const WordTable table = [] {
-    WordTable built;
+  static const WordTable* table = [] {
+    auto* built = new WordTable;
     for (size_t start = 0; start < kSyllables.size();) {
       size_t end = kSyllables.find(' ', start);
       if (end == std::string_view::npos) end = kSyllables.size();
       bool added;
-      built.insert(kSyllables.substr(start, end - start), added);
+      built->insert(kSyllables.substr(start, end - start), added);
       start = end + 1;
     }
     return built;
   }();
-  return table;
+  return *table;
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ class Sentence {
     size_t k = first;
     for (; k < tokens_.size(); ++k) {
       if (k > first && !(tokens_[k].followsWord && at(k).capitalNoWord)) break;
-      if (k - first >= kLongestName || at(k).endsAPlacesName) return false;
+      if (k - first >= kLongestName || at(k).endsAPlacesName()) return false;
       if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k) && ++words > 1)
         return false;
     }
@@ -82,7 +82,7 @@ class Sentence {
     // A name after a title may have two words ("Mrs Grace Hill"): a noun that ends the run of
     // capitals there is the second, not a headline's verb ("Mrs Young Resigns").
     if (afterCapital && tokens_[i - 1].followsTitle && spelling.lead == Lead::kNounFirst &&
-        !spelling.endsAPlacesName && !(joined(i) && at(i + 1).startsWithCapital))
+        !spelling.endsAPlacesName() && !(joined(i) && at(i + 1).startsWithCapital))
       return true;
     // A modal is never written with a capital inside a sentence: alone there it is a name ("her
     // son Will had come").
@@ -104,7 +104,7 @@ class Sentence {
     if (!at(i).startsWithCapital) return false;
     for (size_t k = i + 1; k < tokens_.size() && k - i < kLongestPlacesName; ++k) {
       if (!tokens_[k].followsWord || !at(k).capitalNoWord) return false;
-      if (at(k).mayEndAPlacesName) return true;
+      if (at(k).mayEndAPlacesName()) return true;
     }
     return false;
   }

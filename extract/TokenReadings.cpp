@@ -155,9 +155,6 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
       out.pronounInCapitals = lists & ClosedLists::kPronounOfAnAbbreviation;
     } else if (isCapitalised(word)) {
       out.capitalNoWord = true;
-      out.endsAPlacesName = lists & ClosedLists::kEndsAPlacesName;
-      out.mayEndAPlacesName =
-          lists & (ClosedLists::kEndsAPlacesName | ClosedLists::kEndsAStreetsName);
       out.rareInLowerCase = true;
       for (uint8_t i = 0; i < out.inSentence.count; ++i)
         if (index_.inBook(out.inSentence.words[i])) out.rareInLowerCase = false;

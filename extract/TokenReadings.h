@@ -115,10 +115,6 @@ struct SpellingReadings {
   bool capitalNoWord = false;
   // Its lower-case readings are none, or none a book teaches ("Lucy", "Tom").
   bool rareInLowerCase = false;
-  // ... and it ends the name of a place or a body, not a person's ("University", "Park").
-  bool endsAPlacesName = false;
-  // ... or it ends such a name or a street's, which may be a person's too ("Way", "Hill").
-  bool mayEndAPlacesName = false;
   // ... and it is spelled in the syllables of a Chinese given name in "-ing", and no lower-case
   // headword of its own but for a syllable alone ("Liming", "Lining", "Ping"; not "Programming"
   // or "Ending"): a name rather than a verb's form inside a sentence, where the text never writes
@@ -136,6 +132,16 @@ struct SpellingReadings {
   // A form of "be" that a question puts before its subject ("are you pleased?").
   bool invertsWithSubject() const { return lists & ClosedLists::kInvertsWithSubject; }
   bool isObjectPronoun() const { return lists & ClosedLists::kObjectPronoun; }  // him, them ...
+  // Capitalised and no word (capitalNoWord), it ends the name of a place or a body, not a
+  // person's ("University", "Park").
+  bool endsAPlacesName() const {
+    return capitalNoWord && (lists & ClosedLists::kEndsAPlacesName);
+  }
+  // ... or it ends such a name or a street's, which may be a person's too ("Way", "Hill").
+  bool mayEndAPlacesName() const {
+    return capitalNoWord &&
+           (lists & (ClosedLists::kEndsAPlacesName | ClosedLists::kEndsAStreetsName));
+  }
 };
 
 class TokenReader {
