@@ -7,9 +7,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "server/Echo.h"
+#include "server/WholeFile.h"
 
 namespace standin {
 namespace {
@@ -137,26 +137,32 @@ std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
   return writeFile(path, text);
 }
 
-// A table file read back with where each row came from, for error texts.
+// A table file read back with where each row came from, for error texts. A file that is not
+// there has no rows; one that cannot be read is an error, as a malformed line is.
 class Table {
  public:
   Table(const fs::path& folder, const std::string& name) : name_(name) {
-    std::ifstream in(folder / name, std::ios::binary);
-    if (!in) return;  // not written yet
-    std::string line;
-    while (std::getline(in, line)) {
+    WholeFile file = readWholeFile((folder / name).string());
+    if (!file.error.empty()) error_ = name + ": " + file.error;
+    if (!file.bytes) return;
+    const std::string& text = *file.bytes;
+    for (size_t line = 0; line < text.size();) {
+      size_t end = text.find('\n', line);
+      if (end == std::string::npos) end = text.size();
       Row row;
-      size_t start = 0;
-      for (size_t at; (at = line.find('\t', start)) != std::string::npos; start = at + 1)
-        row.push_back(unescaped(line.substr(start, at - start)));
-      row.push_back(unescaped(line.substr(start)));
+      size_t start = line;
+      for (size_t at; (at = text.find('\t', start)) < end; start = at + 1)
+        row.push_back(unescaped(text.substr(start, at - start)));
+      row.push_back(unescaped(text.substr(start, end - start)));
       rows_.push_back(std::move(row));
+      line = end + 1;
     }
   }
 
   // Calls `read` for each row that has `fields` fields; the first failure's text, or "".
   template <class Read>
   std::string each(size_t fields, Read read) {
+    if (!error_.empty()) return error_;
     for (size_t i = 0; i < rows_.size(); ++i) {
       line_ = i + 1;
       if (rows_[i].size() != fields) {
@@ -170,6 +176,10 @@ class Table {
     return "";
   }
   const std::string& text(size_t field) const { return (*row_)[field]; }
+  // Stops the reading at this row with `error`, which names its own file.
+  void fail(std::string error) {
+    if (error_.empty()) error_ = std::move(error);
+  }
   int64_t number(size_t field) {
     const std::string& value = (*row_)[field];
     char* end = nullptr;
@@ -239,8 +249,15 @@ std::string loadState(const std::string& folderName, State& state) {
     a.lastSignInDay = t.number(10);
     a.signInStreak = static_cast<int>(t.number(11));
     a.signInBest = static_cast<int>(t.number(12));
-    std::ifstream dump(folder / "backups" / fileNameOf(a.name), std::ios::binary);
-    if (dump) a.dump.assign(std::istreambuf_iterator<char>(dump), {});
+    // A backup that cannot be read stops the start as a malformed line does: served as none,
+    // the account's next restore would find nothing.
+    const std::string name = "backups/" + fileNameOf(a.name);
+    WholeFile dump = readWholeFile((folder / name).string());
+    if (!dump.error.empty()) {
+      t.fail(name + ": " + dump.error);
+    } else if (dump.bytes) {
+      a.dump = std::move(*dump.bytes);
+    }
   });
   read("messages.tsv", 3, [&](Table& t) {
     auto found = state.accounts.find(lowercase(t.text(0)));

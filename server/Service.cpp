@@ -1,11 +1,10 @@
 #include "server/Service.h"
 
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "server/DataFolder.h"
 #include "server/Echo.h"
+#include "server/WholeFile.h"
 
 namespace standin {
 
@@ -54,8 +53,11 @@ Reply Service::answer(const Request& request, const Form& form) {
     return Reply::file(std::move(*archive), "application/zip");
   for (bool extended : {false, true}) {
     if (request.path() == voicePackPath(extended) && voicePackIn(*state_, extended)) {
-      std::ifstream in(state_->options.dataFolder + voicePackPath(extended), std::ios::binary);
-      return Reply::file(std::string(std::istreambuf_iterator<char>(in), {}), "application/zip");
+      WholeFile pack = readWholeFile(state_->options.dataFolder + voicePackPath(extended));
+      if (pack.bytes) return Reply::file(std::move(*pack.bytes), "application/zip");
+      Reply failed = Reply::text("voice pack unavailable", 500);
+      failed.log.push_back("cannot read the voice pack: " + pack.error);
+      return failed;
     }
   }
   if (auto page = pageTable().find(request.path()); page != pageTable().end())

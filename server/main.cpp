@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
@@ -30,6 +28,7 @@
 #include "server/HttpListener.h"
 #include "server/SampleMnemonics.h"
 #include "server/Service.h"
+#include "server/WholeFile.h"
 
 namespace {
 
@@ -48,22 +47,23 @@ const std::vector<std::string> kPastMessages = {
     "欢迎来到本机的练习服务器，这里的消息都是示例。",
 };
 
-std::optional<std::string> fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-standin::Notice noticeIn(const std::string& folder) {
+// The notice the app shows above the review screen: the folder's own when it has one. A notice
+// file that cannot be read stops the start, naming it, as the folder's other files do.
+std::optional<standin::Notice> noticeIn(const std::string& folder, std::string& error) {
   standin::Notice notice{"公告",
                          "<p>这是本机的练习服务器：注册、登录、备份与恢复、消息、签到、每日课堂和"
                          "助记分享都可以在这里试用。</p>"};
-  if (auto title = fileText(folder + "/notice-title.txt")) {
-    notice.title = *title;
+  standin::WholeFile title = standin::readWholeFile(folder + "/notice-title.txt");
+  standin::WholeFile html = standin::readWholeFile(folder + "/notice.html");
+  if (!title.error.empty()) error = "notice-title.txt: " + title.error;
+  if (!html.error.empty()) error = "notice.html: " + html.error;
+  if (!error.empty()) return std::nullopt;
+  if (title.bytes) {
+    notice.title = std::move(*title.bytes);
     while (!notice.title.empty() && (notice.title.back() == '\n' || notice.title.back() == '\r'))
       notice.title.pop_back();
   }
-  if (auto html = fileText(folder + "/notice.html")) notice.html = *html;
+  if (html.bytes) notice.html = std::move(*html.bytes);
   return notice;
 }
 
@@ -112,7 +112,15 @@ int main(int argc, char** argv) {
     options.releaseNotes = "版本 " + options.storeVersion + "：本机练习服务器报告的新版本。";
   }
   options.dataFolder = folder;
-  options.notice = noticeIn(folder);
+  std::string unreadable;
+  if (auto notice = noticeIn(folder, unreadable)) {
+    options.notice = std::move(*notice);
+  } else {
+    std::fprintf(stderr, "vocab-standin: cannot read %s: %s\n",
+                 standin::echoed(folder, standin::kLongestEchoedPath).c_str(),
+                 standin::echoed(unreadable, standin::kLongestEchoedPath).c_str());
+    return 1;
+  }
   options.countedSignIns = true;
   options.sampleLessons = true;
   options.welcomeMessage = "欢迎注册！这是您的第一条消息：读过之后，设置页上的消息数就会消失。";
