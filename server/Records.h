@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "server/SharedText.h"
+
 namespace standin {
 
 // The shared key of the app's check code and test-mode parameter.
@@ -24,7 +26,7 @@ struct Account {
   int64_t lastSynId = 0;       // counts accepted uploads; 0: no backup
   int64_t lastSynTime = 0;     // seconds since 1970 of the last accepted upload
   std::string lastSynVersion;  // v_lexicon of the last full upload
-  std::string dump;            // the backed-up study data as dump text
+  SharedText dump;             // the backed-up study data as dump text
   int signIns = 0;
   int logins = 0;
   std::vector<Message> messages;  // newest first
@@ -36,7 +38,7 @@ struct Account {
 
 // The backup fields of an account as the data folder keeps them.
 struct KeptBackup {
-  std::string dump;
+  SharedText dump;
   int64_t lastSynId = 0;
   int64_t lastSynTime = 0;
   std::string lastSynVersion;

@@ -45,7 +45,8 @@ Reply Service::answer(const Request& request, const Form& form) {
   std::lock_guard<std::mutex> lock(mutex_);
   // A HEAD is answered as a GET of the same address would be and changes nothing: an archive
   // stays for the fetch that follows, and a script runs on a copy of the state that is thrown
-  // away. The listener leaves the body out.
+  // away, which shares the backups and archives and so costs what the GET's write of the tables
+  // does, however large they are. The listener leaves the body out.
   const bool head = request.method == "HEAD";
   const int64_t now = state_->clock();
   if (auto archive = head ? state_->archives.peek(request.path(), now)

@@ -20,6 +20,8 @@
 
 namespace standin {
 
+// Copied whole to answer a HEAD: the backups and archives in it are shared by the copies
+// (SharedText), so a copy costs what writing the small tables does.
 struct State {
   Options options;
   std::string base;                         // "http://127.0.0.1:<port>"

@@ -29,7 +29,7 @@ std::optional<std::string> SyncArchives::take(const std::string& path, int64_t n
   dropExpired(now);
   auto found = byPath_.find(path);
   if (found == byPath_.end()) return std::nullopt;
-  std::string bytes = std::move(found->second.bytes);
+  std::string bytes = found->second.bytes.release();
   byPath_.erase(found);
   return bytes;
 }
@@ -38,7 +38,7 @@ std::optional<std::string> SyncArchives::peek(const std::string& path, int64_t n
   dropExpired(now);
   auto found = byPath_.find(path);
   if (found == byPath_.end()) return std::nullopt;
-  return found->second.bytes;
+  return found->second.bytes.str();
 }
 
 void SyncArchives::dropExpired(int64_t now) {

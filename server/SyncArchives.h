@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "server/SharedText.h"
+
 namespace standin {
 
 class SyncArchives {
@@ -33,7 +35,7 @@ class SyncArchives {
  private:
   struct Entry {
     std::string account;
-    std::string bytes;
+    SharedText bytes;
     int64_t expires = 0;
   };
   void dropExpired(int64_t now);
