@@ -68,9 +68,13 @@ class Sentence {
     return !inHeadline || (token.followsWord && isNameLike(i - 1));
   }
 
-  bool isName(size_t i) const {
+  // Most tokens are no capital without a word of their own: they are told apart here, without
+  // the frame of the whole check, which isName's callers ask for nearly every token.
+  bool isName(size_t i) const { return at(i).capitalNoWord && isNameOfACapital(i); }
+
+  bool isNameOfACapital(size_t i) const {
     const SpellingReadings& spelling = at(i);
-    if (!spelling.capitalNoWord || isTitle(i)) return false;
+    if (isTitle(i)) return false;
     if (spelling.mayBeANameInIng && isNameInIng(i)) return true;
     const TextToken& token = tokens_[i];
     // At a sentence's start any word is capitalised: only a rare one that a capital follows.
@@ -377,6 +381,18 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
   return ownWhereUndecided ? only(all, 0) : all;
 }
 
+// Whether a sentence starts with a spelling that may be a given name in -ing and is not marked
+// as one there yet: the only place where the mark is read.
+bool aSentenceStartsWithANameInIng(const std::vector<TextToken>& tokens,
+                                   const std::vector<SpellingReadings>& readings) {
+  for (const TextToken& token : tokens) {
+    if (!token.startsSentence) continue;
+    const SpellingReadings& spelling = readings[token.distinct];
+    if (spelling.mayBeANameInIng && !spelling.mayBeANameAtStart) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Readings readingsInContext(const std::vector<TextToken>& tokens,
@@ -390,6 +406,9 @@ Readings readingsInContext(const std::vector<TextToken>& tokens,
 
 void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
                            std::vector<SpellingReadings>& readings) {
+  // A look at the sentences' first tokens spares most texts the walk, which asks the sentence of
+  // every token of such a spelling.
+  if (!aSentenceStartsWithANameInIng(tokens, readings)) return;
   const Sentence sentence(tokens, readings);
   std::vector<uint32_t> named;
   for (size_t i = 0; i < tokens.size(); ++i) {
