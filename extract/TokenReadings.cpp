@@ -44,6 +44,31 @@ bool hasAccents(std::string_view word) {
   return false;
 }
 
+// A spelling in lower case, made for every distinct spelling of a text: in place for a word of
+// ordinary length, in a string of its own only for a longer one.
+class LowerCase {
+ public:
+  explicit LowerCase(std::string_view word) {
+    if (word.size() > sizeof(letters_)) {
+      longer_ = plat::utf::asciiLowercase(word);
+      view_ = longer_;
+      return;
+    }
+    for (size_t k = 0; k < word.size(); ++k)
+      letters_[k] = isUpper(word[k]) ? static_cast<char>(word[k] - 'A' + 'a') : word[k];
+    view_ = std::string_view(letters_, word.size());
+  }
+  LowerCase(const LowerCase&) = delete;
+  LowerCase& operator=(const LowerCase&) = delete;
+
+  std::string_view view() const { return view_; }
+
+ private:
+  char letters_[32];
+  std::string longer_;
+  std::string_view view_;
+};
+
 // Accepts the first candidate that is a headword with an adjective sense.
 struct Adjective {
   bool operator()(std::string_view candidate) {
@@ -106,7 +131,8 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
   SpellingReadings out;
   const std::string_view word = inflection::trimmed(spelling);
   if (word.empty()) return out;
-  const std::string lower = plat::utf::asciiLowercase(word);
+  const LowerCase lowerCase(word);
+  const std::string_view lower = lowerCase.view();
   const ClosedLists::Marks lists = ClosedLists::of(lower);
   HeadwordIndex::Found found;
   out.inSentence = out.atStart = readLowerCase(lower, found);
