@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "server/Echo.h"
+#include "server/StagedWrite.h"
 #include "server/WholeFile.h"
 
 namespace standin {
@@ -53,9 +52,8 @@ std::string unescaped(const std::string& field) {
   return out;
 }
 
-// The longest file name the file systems take, and what a file's temporary name adds to it.
+// The longest file name the file systems take.
 constexpr size_t kLongestFileName = 255;
-constexpr const char* kTemporarySuffix = ".tmp";
 
 // The file name of an account's backup: letters, digits, "-" and "_" as they are, every other
 // byte as "%" and two hex digits, so that no name can reach outside the folder. A name whose file
@@ -80,33 +78,7 @@ std::string fileNameOf(const std::string& account) {
   return out + ".dump";
 }
 
-std::string errorText(const std::string& what, const fs::path& path) {
-  return what + " " + path.string() + ": " + std::strerror(errno);
-}
-
-// Replaces the file whole: written beside it, then renamed over it. A write that fails takes its
-// temporary file away: cut short by a full disk, it held the last free space, and every later
-// write of every account failed for want of it.
-std::string writeFile(const fs::path& path, const std::string& bytes) {
-  const fs::path temporary = path.string() + kTemporarySuffix;
-  std::string error;
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return errorText("cannot write", temporary);
-    out << bytes;
-    out.close();
-    if (!out) error = errorText("cannot write", temporary);
-  }
-  if (error.empty() && std::rename(temporary.c_str(), path.c_str()) != 0)
-    error = errorText("cannot replace", path);
-  if (!error.empty()) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-  }
-  return error;
-}
-
-// Whether `name` is a temporary file of writeFile() for a file ending in `suffix`.
+// Whether `name` is a temporary file of a StagedWrite for a file ending in `suffix`.
 bool isTemporaryOf(const std::string& name, const std::string& suffix) {
   const std::string ending = suffix + kTemporarySuffix;
   return name.size() > ending.size() && name.ends_with(ending);
@@ -125,7 +97,7 @@ void removeTemporaries(const fs::path& folder, const std::string& suffix) {
   }
 }
 
-std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
+std::string tableText(const std::vector<Row>& rows) {
   std::string text;
   for (const Row& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) {
@@ -134,7 +106,7 @@ std::string writeTable(const fs::path& path, const std::vector<Row>& rows) {
     }
     text += '\n';
   }
-  return writeFile(path, text);
+  return text;
 }
 
 // A table file read back with where each row came from, for error texts. A file that is not
@@ -298,23 +270,16 @@ std::string saveState(const std::string& folderName, State& state) {
   fs::create_directories(folder / "backups", failed);
   if (failed) return "cannot make " + (folder / "backups").string() + ": " + failed.message();
 
-  // Backups first: the accounts file never names a backup that is not there. A backup that cannot
-  // be written goes back to the one the folder keeps, and the rest is written all the same: one
-  // account's file stops neither the others nor the next request.
-  std::string backupError;
-  for (auto& [name, kept] : state.changedDumps) {
+  // Backups first: once renamed, the accounts file never names a backup that is not there.
+  StagedWrite write;
+  for (const std::string& name : state.changedBackups) {
     auto found = state.accounts.find(name);
     if (found == state.accounts.end()) continue;
-    Account& account = found->second;
-    std::string error = writeFile(folder / "backups" / fileNameOf(name), account.dump);
-    if (error.empty()) continue;
-    if (backupError.empty()) backupError = error;
-    account.dump = std::move(kept.dump);
-    account.lastSynId = kept.lastSynId;
-    account.lastSynTime = kept.lastSynTime;
-    account.lastSynVersion = kept.lastSynVersion;
+    if (std::string error =
+            write.stage((folder / "backups" / fileNameOf(name)).string(), found->second.dump);
+        !error.empty())
+      return error;
   }
-  state.changedDumps.clear();
 
   std::vector<Row> accounts, messages, adoptions, excellent, lessons, feedback, lucky;
   for (const auto& [name, a] : state.accounts) {
@@ -334,22 +299,22 @@ std::string saveState(const std::string& folderName, State& state) {
   for (const Feedback& f : state.feedback)
     feedback.push_back({f.account, str(f.type), f.content, f.systemInfo, f.vLexicon, f.vClient});
   for (const auto& [time, account] : state.luckyReports) lucky.push_back({str(time), account});
+  const std::vector<Row> mnemonics = noteRows(state.mnemonics), grammarNotes = noteRows(state.yufa),
+                         counters = {{"next_id", str(state.nextId)}};
 
-  const std::pair<const char*, std::vector<Row>> tables[] = {
-      {"accounts.tsv", accounts},
-      {"messages.tsv", messages},
-      {"mnemonics.tsv", noteRows(state.mnemonics)},
-      {"grammar-notes.tsv", noteRows(state.yufa)},
-      {"adoptions.tsv", adoptions},
-      {"excellent.tsv", excellent},
-      {"lessons.tsv", lessons},
-      {"feedback.tsv", feedback},
-      {"lucky-words.tsv", lucky},
-      {"counters.tsv", {{"next_id", str(state.nextId)}}},
+  const std::pair<const char*, const std::vector<Row>*> tables[] = {
+      {"accounts.tsv", &accounts},   {"messages.tsv", &messages},
+      {"mnemonics.tsv", &mnemonics}, {"grammar-notes.tsv", &grammarNotes},
+      {"adoptions.tsv", &adoptions}, {"excellent.tsv", &excellent},
+      {"lessons.tsv", &lessons},     {"feedback.tsv", &feedback},
+      {"lucky-words.tsv", &lucky},   {"counters.tsv", &counters},
   };
   for (const auto& [name, rows] : tables)
-    if (std::string error = writeTable(folder / name, rows); !error.empty()) return error;
-  return backupError;
+    if (std::string error = write.stage((folder / name).string(), tableText(*rows)); !error.empty())
+      return error;
+  if (std::string error = write.commit(); !error.empty()) return error;
+  state.changedBackups.clear();
+  return "";
 }
 
 }  // namespace standin

@@ -20,8 +20,9 @@
 //                       hex digits, and a name too long for that is "~" and its SHA-256 in hex
 // and, laid there by hand, voices/basic.zip and voices/extended.zip: the voice packs the app
 // downloads.
-// Every file is replaced whole through a temporary file ("<file>.tmp") and a rename, so a failed
-// write leaves the previous state and no temporary file.
+// The files a change touches are replaced together through temporary files ("<file>.tmp") and
+// renames (StagedWrite), so a failed write leaves the state the folder kept before the change, and
+// no temporary file.
 #pragma once
 
 #include <string>
@@ -39,9 +40,8 @@ std::string loadState(const std::string& folder, State& state);
 void removeLeftovers(const std::string& folder);
 
 // Writes the state into `folder` (made when missing), backups only of the accounts named in
-// `state.changedDumps`, which it then clears. An account whose backup cannot be written gets back
-// the backup the folder keeps, and everything else is written all the same. "" on success, else
-// what went wrong (the first failure).
+// `state.changedBackups`, which it then clears. "" on success, else what went wrong; the folder
+// then keeps what it had, and `state` is as it was given, for the caller to undo the change.
 std::string saveState(const std::string& folder, State& state);
 
 }  // namespace standin

@@ -36,14 +36,6 @@ struct Account {
   int signInBest = 0;          // the longest such run
 };
 
-// The backup fields of an account as the data folder keeps them.
-struct KeptBackup {
-  SharedText dump;
-  int64_t lastSynId = 0;
-  int64_t lastSynTime = 0;
-  std::string lastSynVersion;
-};
-
 // A shared mnemonic or grammar note.
 struct Note {
   int64_t id = 0;

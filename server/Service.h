@@ -6,8 +6,9 @@
 // serves a few pages (its own, the ranking page, the store lookup, the analytics upload).
 // Any thread may call it; one lock guards the state, held while a script runs. With a data folder
 // the state is read from it at start and written back after every script; a script whose state
-// cannot be written is answered with a server error, so the app never takes an unsaved change for
-// a kept one. A HEAD is answered as the GET of its address would be, and changes nothing.
+// cannot be written is answered with a server error and its change undone, so the app never
+// takes an unsaved change for a kept one, nor finds it kept after all. A HEAD is answered as the
+// GET of its address would be, and changes nothing.
 #pragma once
 
 #include <memory>

@@ -21,10 +21,7 @@ Account& State::addAccount(const std::string& name, const std::string& passwordM
 }
 
 void State::changeBackup(Account& account, std::string dump, bool uploaded) {
-  if (!changedDumps.count(account.name)) {
-    changedDumps[account.name] = {std::move(account.dump), account.lastSynId, account.lastSynTime,
-                                  account.lastSynVersion};
-  }
+  changedBackups.insert(account.name);
   account.dump = std::move(dump);
   account.lastSynId = uploaded ? account.lastSynId + 1 : 0;
   account.lastSynTime = uploaded ? clock() : 0;

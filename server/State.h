@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,8 +21,9 @@
 
 namespace standin {
 
-// Copied whole to answer a HEAD: the backups and archives in it are shared by the copies
-// (SharedText), so a copy costs what writing the small tables does.
+// Copied whole to answer a HEAD and before every change, which falls back to the copy when the data
+// folder cannot keep it: the backups and archives in it are shared by the copies (SharedText), so
+// a copy costs what writing the small tables does.
 struct State {
   Options options;
   std::string base;                         // "http://127.0.0.1:<port>"
@@ -37,14 +39,13 @@ struct State {
   SyncArchives archives;  // what sync-down replies name, until fetched
   std::optional<int64_t> now;
   int64_t nextId = 1;
-  // Accounts whose backup changed and is not yet in the data folder, each with the backup the
-  // folder still keeps, which a change that cannot be written falls back to.
-  std::map<std::string, KeptBackup> changedDumps;
+  // Accounts whose backup changed and is not yet in the data folder.
+  std::set<std::string> changedBackups;
 
   int64_t clock() const;  // seconds since 1970: `now` once set, else the real clock
   Account& addAccount(const std::string& name, const std::string& passwordMd5);
-  // Gives `account` the backup `dump`, counted as an upload when `uploaded`, else as cleared;
-  // what the data folder keeps of it stays in `changedDumps` until the change is written.
+  // Gives `account` the backup `dump`, counted as an upload when `uploaded`, else as cleared, to
+  // be written with the rest of the change (`changedBackups`).
   void changeBackup(Account& account, std::string dump, bool uploaded);
 };
 

@@ -29,7 +29,7 @@ TEST_F(DataFolderTest, EverythingComesBackAfterARestart) {
     service.withState([](State& state) {
       state.accounts["tom&jerry"].messages.push_back({1700000000, "你好\n第二行"});
       state.accounts["tom&jerry"].dump = "Study_List\t1\n457\t818317400\n";
-      state.changedDumps["tom&jerry"];
+      state.changedBackups.insert("tom&jerry");
       state.lessons[0] = {"A sentence.", "一句话。", "quiet", "<p>奖</p>", 1700000000};
       state.adopted["tom&jerry"] = {2, -5};
       return standin::saveState(state.options.dataFolder, state);
@@ -76,7 +76,7 @@ TEST_F(DataFolderTest, AnAccountNameCannotPlaceItsBackupOutsideTheFolder) {
   State state;
   state.addAccount("../../escape", standin::md5Hex("x"));
   state.accounts["../../escape"].dump = "dump";
-  state.changedDumps["../../escape"];
+  state.changedBackups.insert("../../escape");
   ASSERT_EQ(standin::saveState(folder_, state), "");
   EXPECT_TRUE(std::filesystem::exists(folder_ + "/backups/%2E%2E%2F%2E%2E%2Fescape.dump"));
   EXPECT_FALSE(std::filesystem::exists(folder_ + "/../escape.dump"));

@@ -103,6 +103,61 @@ TEST_F(FullDiskProgramTest, WhatACrashLeftIsClearedAtStart) {
   EXPECT_EQ(restored("alice"), kKept);
 }
 
+// Every kind of change refused on a full disk is undone: the retry of a registration registers,
+// a sign-in counts again, a message read stays unread, and no note, feedback or lucky-word report
+// turns up later. A refused clearing of the backup cleared the file all the same, since an empty
+// file needs no room.
+TEST_F(FullDiskProgramTest, AChangeRefusedOnAFullDiskIsNotKeptOfAnyKind) {
+  testsupport::SmallFilesystem disk(256, folder_);
+  if (!disk.available()) GTEST_SKIP() << disk.skipReason();
+  ASSERT_GT(serve(), 0) << printed();
+  ASSERT_TRUE(signedUp("alice")) << printed();
+  ASSERT_TRUE(has(send(fullUpload("alice", kPassword, kKept)).body, "备份成功"));
+  const auto alice = signedParams("alice", kPassword);
+  auto with = [](auto params, const std::vector<std::pair<std::string, std::string>>& more) {
+    params.insert(params.end(), more.begin(), more.end());
+    return params;
+  };
+
+  // The disk filled to its last byte by something else.
+  {
+    std::ofstream filler(folder_ + "/filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) {
+    }
+  }
+  auto refused = [&](const standin::Request& request) {
+    const WireReply reply = send(request);
+    EXPECT_EQ(reply.status, 500) << request.target << " " << reply.body;
+  };
+  auto registration = signedParams("bob", kPassword);
+  registration.emplace_back("study_count", "0");
+  refused(post("account_register.php", registration));
+  refused(get("sign_in.php", alice));
+  refused(get("get_user_message.php", with(alice, {{"page", "0"}})));
+  refused(get("upload_mnemonic.php", with(alice, {{"word_id", "457"}, {"mnemonic", "refused"}})));
+  refused(get("advise.php", with(alice, {{"advises_type", "1"}, {"content", "refused"}})));
+  refused(get("study_lucky_words.php", {{"account", "alice"}, {"time", "1700000000"}}));
+  refused(get("clear_data.php", alice));
+  refused(fullUpload("alice", kPassword, "Study_List\t1\n458\t818317400\n"));
+  EXPECT_TRUE(temporaries().empty());
+
+  fs::remove(folder_ + "/filler");
+  EXPECT_TRUE(has(send(post("account_register.php", registration)).body, "注册成功"));
+  EXPECT_TRUE(has(send(get("sign_in.php", alice)).body, "@签到成功"));
+  EXPECT_TRUE(has(logIn("alice"), "\"nNewMsgCount\":1,"));
+  EXPECT_TRUE(has(logIn("alice"), "\"nMnemonicShareCount\":0,"));
+  EXPECT_TRUE(has(logIn("alice"), "\"nLastSynId\":1,"));
+  EXPECT_EQ(restored("alice"), kKept);
+  stop();
+  for (const char* file : {"/feedback.tsv", "/mnemonics.tsv", "/lucky-words.tsv"})
+    EXPECT_FALSE(has(fileText(folder_ + file), "refused") || has(fileText(folder_ + file), "alice"))
+        << file;
+  ASSERT_GT(serve(), 0) << printed();
+  EXPECT_TRUE(has(logIn("bob"), "\"result\":1"));
+  EXPECT_EQ(restored("alice"), kKept);
+}
+
 // The client is told that its change was not kept; the data folder's paths stay in the log.
 TEST_F(FullDiskProgramTest, AWriteThatFailsTellsTheClientPlainlyAndTheLogWhy) {
   ASSERT_GT(serve(), 0) << printed();
