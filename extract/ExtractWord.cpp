@@ -100,7 +100,8 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
 
     std::optional<std::unordered_map<uint32_t, int64_t>> studyKeys;
     if (distinct.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);
-    std::vector<bool> taken(index->size());
+    // A byte a headword, not a bit: every token asks, and a byte is read without a mask.
+    std::vector<uint8_t> taken(index->size());
     const auto take = [&](uint32_t number) {
       if (taken[number]) return;
       taken[number] = true;
