@@ -393,15 +393,24 @@ bool aSentenceStartsWithANameInIng(const std::vector<TextToken>& tokens,
   return false;
 }
 
+// readingsInContext of a token that the words around it may decide: a capital that no headword
+// answers to, a pronoun in capitals or a spelling of more than one reading.
+[[gnu::noinline]] Readings readingsDecidedInContext(const Sentence& sentence, const Readings& all,
+                                                    size_t i) {
+  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
+  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
+}
+
 }  // namespace
 
 Readings readingsInContext(const std::vector<TextToken>& tokens,
                            const std::vector<SpellingReadings>& readings, size_t i) {
-  const Sentence sentence(tokens, readings);
-  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
-  const SpellingReadings& spelling = sentence.at(i);
+  const SpellingReadings& spelling = readings[tokens[i].distinct];
   const Readings& all = tokens[i].startsSentence ? spelling.atStart : spelling.inSentence;
-  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
+  // Most tokens are none of those, and leave here, before the frame that the others need.
+  if (!spelling.capitalNoWord && !spelling.pronounInCapitals && all.kind == Kind::kPlain)
+    return all;
+  return readingsDecidedInContext(Sentence(tokens, readings), all, i);
 }
 
 void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
