@@ -267,7 +267,7 @@ bool TextTokens::writesInLowerCase(std::string_view spelling) const {
   return distinct_.find(lower) != WordTable::kAbsent;
 }
 
-uint32_t TextTokens::add(std::string_view spelling) {
+inline uint32_t TextTokens::add(std::string_view spelling) {
   TextToken token;
   bool added;
   token.distinct = distinct_.insert(spelling, added);
