@@ -16,6 +16,8 @@ using accounttext::text;
 namespace {
 constexpr double kTextTop = 56;
 constexpr double kNavigationBarHeight = 44;
+// The server keeps a feedback text of 10000 characters at most.
+constexpr size_t kFeedbackCharacters = 10000;
 }  // namespace
 
 FeedBackViewController::FeedBackViewController() = default;
@@ -50,6 +52,7 @@ void FeedBackViewController::loadView() {
        {static_cast<plat::View*>(textbgView_.get()), static_cast<plat::View*>(infoTextView_.get())})
     view->setAutoresizingMask(plat::kFlexibleWidth | plat::kFlexibleHeight);
   infoTextView_->setFont(plat::Font::system(16));
+  infoTextView_->setMostCharacters(kFeedbackCharacters);
   root->addSubview(textbgView_);
   root->addSubview(infoTextView_);
   setView(root);

@@ -106,6 +106,9 @@ void MyHelpRemViewCtrl::willAppearView() {
   CallDB* store = CallDB::callDB();
   const bool mnemonic = iViewType_ == 1;
   wordsLimit_ = mnemonic ? kMnemonicLimit : kGrammarLimit;
+  // A paste past the note's limit is refused with a word naming it; one that fits in characters
+  // but not in UTF-16 units (signs outside the basic plane) is cut at the limit below.
+  helpRemText_->setMostCharacters(size_t(wordsLimit_));
   tempLabel1_->setText(mnemonic ? "我的助记：" : "我的语法：");
   helpRemText_->setPlaceholder(mnemonic ? "在这里编辑你的助记" : "在这里编辑你的语法");
   acceptRemText_->setPlaceholder(mnemonic ? "你可以通过网络分享 寻找适合你的助记方案"

@@ -206,6 +206,8 @@ void SetViewController::makeControls() {
 std::shared_ptr<TextField> SetViewController::makeField(const Rect& frame) {
   auto field = settingslook::editField(frame, 4);
   field->setDelegate(this);
+  // The amounts take four digits (shouldChangeCharacters); a longer paste is told so.
+  field->setMostCharacters(4);
   return field;
 }
 

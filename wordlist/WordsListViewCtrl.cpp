@@ -20,6 +20,9 @@ namespace {
 
 const plat::Color kSeparator = Color::rgb255(201, 250, 199);
 constexpr double kCancelWidth = 50;
+// A search is a word or a phrase: a paste longer than this is refused with a word, as a field
+// of one line drawing megabytes of text would be of no use.
+constexpr size_t kSearchCharacters = 100;
 
 std::shared_ptr<plat::Image> image(const std::string& name) {
   return plat::Image::named(name);
@@ -65,6 +68,7 @@ void WordsListViewCtrl::viewDidLoad() {
   textField_->setBackground(guiimages::stretchable("gui/textField.png", 5, 5));
   textField_->setFont(Font::system(15));
   textField_->setClearButtonMode(TextFieldViewMode::WhileEditing);
+  textField_->setMostCharacters(kSearchCharacters);
   textField_->addTarget(
       this, "testFieldDidChange:", [this](Control&) { testFieldDidChange(); }, kEditingChanged);
   childView_->addSubview(textField_);
@@ -354,28 +358,25 @@ bool WordsListViewCtrl::shouldReturn(plat::TextField& field) {
 
 void WordsListViewCtrl::didBeginEditing(plat::TextField&) {
   if (deleage_) deleage_->in_edit_callback();
-  const double shift = kCancelWidth + 5;
-  plat::Animation::animate(0.3, [this, shift] {
-    Rect field = textField_->frame();
-    field.width -= shift;
-    textField_->setFrame(field);
-    Rect cancel = cancelBtn_->frame();
-    cancel.x -= shift;
-    cancelBtn_->setFrame(cancel);
-  });
+  plat::Animation::animate(0.3, [this] { placeCancelButton(true); });
 }
 
 void WordsListViewCtrl::didEndEditing(plat::TextField&) {
   if (deleage_) deleage_->leave_edit_callback();
-  const double shift = kCancelWidth + 5;
-  plat::Animation::animate(0.3, [this, shift] {
-    Rect field = textField_->frame();
-    field.width += shift;
-    textField_->setFrame(field);
-    Rect cancel = cancelBtn_->frame();
-    cancel.x += shift;
-    cancelBtn_->setFrame(cancel);
-  });
+  plat::Animation::animate(0.3, [this] { placeCancelButton(false); });
+}
+
+// Placed from the strip's width, not moved by a step: a paste that comes after the editing
+// ended ends it once more, and the field must not widen twice.
+void WordsListViewCtrl::placeCancelButton(bool shown) {
+  const double stripWidth = childView_->bounds().width;
+  const double shift = shown ? kCancelWidth + 5 : 0;
+  Rect field = textField_->frame();
+  field.width = stripWidth - 8 - field.x - shift;
+  textField_->setFrame(field);
+  Rect cancel = cancelBtn_->frame();
+  cancel.x = stripWidth - shift;
+  cancelBtn_->setFrame(cancel);
 }
 
 // ---- Swipe selection

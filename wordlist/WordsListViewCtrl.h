@@ -76,6 +76,7 @@ class WordsListViewCtrl : public plat::ViewController,
   // ---- Search field
   void didBeginEditing(plat::TextField&) override;
   void didEndEditing(plat::TextField&) override;
+  void placeCancelButton(bool shown);
   bool shouldClear(plat::TextField&) override;
   bool shouldReturn(plat::TextField&) override;
 

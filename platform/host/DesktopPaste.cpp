@@ -43,7 +43,7 @@ bool onX11() {
 bool readInto(View& field, DesktopSelection::Kind kind) {
   const auto* input = dynamic_cast<const TextInput*>(&field);
   if (!input) return false;
-  return DesktopSelection::read(kind, input->mostPastedBytes(),
+  return DesktopSelection::read(kind, input->pasteBound().mostBytesRead(),
                                 [asked = field.weak_from_this()](const std::string& text) {
                                   const std::shared_ptr<View> field = asked.lock();
                                   if (field && !text.empty()) Keyboard::pasteInto(*field, text);

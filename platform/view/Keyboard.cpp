@@ -4,6 +4,7 @@
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Utf.h"
+#include "platform/view/AlertView.h"
 #include "platform/view/KeyboardBar.h"
 #include "platform/view/KeyboardReveal.h"
 #include "platform/view/Screen.h"
@@ -146,6 +147,10 @@ void update() {
 
 }  // namespace
 
+void TextInput::pasteTooLong() {
+  AlertView::create("提示", pasteBound().message(), nullptr, "确定")->show();
+}
+
 View* Keyboard::firstResponder() {
   return state().responder;
 }
@@ -200,7 +205,7 @@ bool Keyboard::paste(const std::string& text) {
 bool Keyboard::pasteInto(View& view, const std::string& text) {
   auto* input = dynamic_cast<TextInput*>(&view);
   if (!input) return false;
-  if (text.size() > input->mostPastedBytes()) {
+  if (!input->pasteBound().fits(input->heldText(), text)) {
     input->pasteTooLong();
     return true;
   }

@@ -8,9 +8,11 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/base/Value.h"
 #include "platform/draw/Geometry.h"
+#include "platform/view/PasteBound.h"
 #include "platform/view/TextEditing.h"
 
 namespace plat {
@@ -27,9 +29,6 @@ inline const std::string kKeyboardFrameBeginKey = "UIKeyboardFrameBeginUserInfoK
 inline const std::string kKeyboardFrameEndKey = "UIKeyboardFrameEndUserInfoKey";
 inline const std::string kKeyboardAnimationDurationKey = "UIKeyboardAnimationDurationUserInfoKey";
 
-// The longest text one paste brings into a view that sets no bound of its own, in bytes.
-inline constexpr size_t kMostPastedBytes = size_t{4} << 20;
-
 // What a view that takes typed text offers the keyboard.
 class TextInput {
  public:
@@ -39,12 +38,16 @@ class TextInput {
   virtual void returnKey() = 0;
   // A paste. On the desktop it may come a while after it was asked for (the clipboard read from
   // a slow program), when the editing has ended: it goes in all the same, at the end, the
-  // delegate asked as for typing. Views that take text only while editing take it as typed.
+  // delegate asked as for typing, and the view then ends its editing once more, so that what its
+  // owner keeps of an editing's end takes the paste in too. Views that take text only while
+  // editing take it as typed.
   virtual void insertPasted(const std::string& text) { insertText(text); }
-  // The longest text one paste may bring, in bytes; a longer one is refused whole and
-  // pasteTooLong() says so.
-  virtual size_t mostPastedBytes() const { return kMostPastedBytes; }
-  virtual void pasteTooLong() {}
+  // What the view holds now, which a paste comes after.
+  virtual std::string_view heldText() const { return {}; }
+  // How much a paste may bring; one past it is refused whole and pasteTooLong() says so, by
+  // default in an alert naming the bound.
+  virtual PasteBound pasteBound() const { return {}; }
+  virtual void pasteTooLong();
   // Which of the phone's keyboards it asks for: the keypads for numbers have no return key.
   virtual KeyboardType keyboardType() const { return KeyboardType::Default; }
   // Shown instead of the keyboard when set.

@@ -51,6 +51,11 @@ bool deleteLast(std::string& text, const ChangeCheck& allow);
 // up), tell, then let the keyboard follow. False when the asking or the handover refused.
 bool beginEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell);
 bool endEditing(View& view, const std::function<bool()>& ask, const std::function<void()>& tell);
+// A paste that came after the editing ended (read from a slow program) ends it once more: the
+// owner asked and told as at the end, so that whatever it keeps of an editing's end (a setting
+// stored, a note saved) takes the paste in too, and the field shows what is kept. The answer to
+// `ask` cannot keep an editing that has ended.
+void endAgain(const std::function<bool()>& ask, const std::function<void()>& tell);
 
 }  // namespace textedit
 }  // namespace plat

@@ -2,6 +2,7 @@
 
 #include "platform/base/NotificationCenter.h"
 #include "platform/draw/TextLayout.h"
+#include "platform/view/FieldLine.h"
 
 namespace plat {
 namespace {
@@ -64,13 +65,18 @@ bool TextField::becomeFirstResponder() {
 
 bool TextField::resignFirstResponder() {
   return textedit::endEditing(
-      *this, [this] { return !delegate_ || delegate_->shouldEndEditing(*this); },
-      [this] {
-        editing_ = false;
-        sendActions(kEditingDidEnd);
-        if (delegate_) delegate_->didEndEditing(*this);
-        post(kTextFieldTextDidEndEditingNotification, this);
-      });
+      *this, [this] { return askToEnd(); }, [this] { tellEnded(); });
+}
+
+bool TextField::askToEnd() {
+  return !delegate_ || delegate_->shouldEndEditing(*this);
+}
+
+void TextField::tellEnded() {
+  editing_ = false;
+  sendActions(kEditingDidEnd);
+  if (delegate_) delegate_->didEndEditing(*this);
+  post(kTextFieldTextDidEndEditingNotification, this);
 }
 
 void TextField::changed() {
@@ -96,7 +102,11 @@ void TextField::insertText(const std::string& text) {
 
 void TextField::insertPasted(const std::string& text) {
   if (text == "\n") return insertText(text);  // the return key, as typed
-  if (isEnabled() && textedit::append(text_, text, changeCheck())) changed();
+  // A field with a picker for its input (a time) holds what the picker set, not a text.
+  if (inputView_) return;
+  if (!isEnabled() || !textedit::append(text_, text, changeCheck())) return;
+  changed();
+  if (!editing_) textedit::endAgain([this] { return askToEnd(); }, [this] { tellEnded(); });
 }
 
 void TextField::deleteBackward() {
@@ -130,6 +140,28 @@ void TextField::touchesEnded(const TouchSet& touches) {
   becomeFirstResponder();
 }
 
+std::string TextField::shownText() const {
+  const Rect b = bounds();
+  const Rect area = text_.empty() ? placeholderRectForBounds(b)
+                    : editing_    ? editingRectForBounds(b)
+                                  : textRectForBounds(b);
+  return shownText(area.width);
+}
+
+std::string TextField::shownText(double width) const {
+  if (text_.empty()) return std::string(fieldline::head(placeholder_, font_, width));
+  std::string_view text = text_;
+  std::string hidden;
+  if (secure_) {
+    const size_t most = fieldline::kMostShownCharacters;
+    hidden = textedit::bullets(
+        std::string(editing_ ? fieldline::last(text, most) : fieldline::first(text, most)));
+    text = hidden;
+  }
+  return std::string(editing_ ? fieldline::tail(text, font_, width)
+                              : fieldline::head(text, font_, width));
+}
+
 void TextField::drawRect(DrawContext& context, const Rect&) {
   Rect b = bounds();
   if (background_) {
@@ -151,20 +183,20 @@ void TextField::drawRect(DrawContext& context, const Rect&) {
   Rect area = showsPlaceholder ? placeholderRectForBounds(b)
               : editing_       ? editingRectForBounds(b)
                                : textRectForBounds(b);
-  std::string shown = showsPlaceholder ? placeholder_ : secure_ ? textedit::bullets(text_) : text_;
+  const std::string shown = shownText(area.width);
   double lineHeight = font_.lineHeight();
   double top = area.y + (area.height - lineHeight) / 2;
   // Text wider than the field, while it is edited, scrolls so that its end and the caret after it
   // stay in view; otherwise it is cut at the field's end.
-  const double fullWidth = measureText(shown, font_).width;
-  const bool scrolled = editing_ && !showsPlaceholder && fullWidth + kCaretWidth > area.width;
+  const double shownWidth = measureText(shown, font_).width;
+  const bool scrolled = editing_ && !showsPlaceholder && shownWidth + kCaretWidth > area.width;
   TextLayout::Options options;
   options.maxWidth = scrolled ? 0 : area.width;
   options.maxLines = 1;
   options.lineBreak = LineBreakMode::Clip;
   options.alignment = scrolled ? TextAlignment::Left : alignment_;
   TextLayout layout(shown, font_, options);
-  const double textX = scrolled ? area.maxX() - kCaretWidth - fullWidth : area.x;
+  const double textX = scrolled ? area.maxX() - kCaretWidth - shownWidth : area.x;
   context.save();
   context.clipToRect(area);
   context.setFillColor(showsPlaceholder ? kPlaceholder : textColor_);

@@ -89,16 +89,26 @@ class TextField : public Control, public TextInput {
   bool resignFirstResponder() override;
   void insertText(const std::string& text) override;
   void insertPasted(const std::string& text) override;
+  std::string_view heldText() const override { return text_; }
+  // What the field holds at most after a paste, in characters (kFieldCharacters unless set).
+  PasteBound pasteBound() const override { return PasteBound::ofCharacters(mostCharacters_); }
+  void setMostCharacters(size_t characters) { mostCharacters_ = characters; }
   void deleteBackward() override;
   void returnKey() override;
 
   void touchesEnded(const TouchSet& touches) override;
   void drawRect(DrawContext& context, const Rect& rect) override;
   std::string displayedText() const override { return text_; }
+  // What a frame draws of the text (bullets for a secure one) or of the placeholder: as much of
+  // its start, or of its end while it is edited, as fills the field, not the whole text.
+  std::string shownText() const;
 
  private:
+  std::string shownText(double width) const;
   static void drawClearButton(DrawContext& context, const Rect& rect);
   void changed();
+  bool askToEnd();
+  void tellEnded();
   textedit::ChangeCheck changeCheck();  // the delegate's say on a change
 
   std::string text_;
@@ -116,6 +126,7 @@ class TextField : public Control, public TextInput {
   std::shared_ptr<View> inputView_;
   TextFieldDelegate* delegate_ = nullptr;
   bool editing_ = false;
+  size_t mostCharacters_ = kFieldCharacters;
 };
 
 }  // namespace plat

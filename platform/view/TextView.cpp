@@ -94,12 +94,17 @@ bool TextView::becomeFirstResponder() {
 
 bool TextView::resignFirstResponder() {
   return textedit::endEditing(
-      *this, [this] { return !textDelegate_ || textDelegate_->shouldEndEditing(*this); },
-      [this] {
-        editing_ = false;
-        if (textDelegate_) textDelegate_->didEndEditing(*this);
-        NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, this);
-      });
+      *this, [this] { return askToEnd(); }, [this] { tellEnded(); });
+}
+
+bool TextView::askToEnd() {
+  return !textDelegate_ || textDelegate_->shouldEndEditing(*this);
+}
+
+void TextView::tellEnded() {
+  editing_ = false;
+  if (textDelegate_) textDelegate_->didEndEditing(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, this);
 }
 
 void TextView::userChanged() {
@@ -123,11 +128,21 @@ void TextView::insertText(const std::string& text) {
 }
 
 void TextView::insertPasted(const std::string& text) {
-  if (editable_ && textedit::append(text_, text, changeCheck())) userChanged();
+  if (!editable_ || !textedit::append(text_, text, changeCheck())) return;
+  userChanged();
+  if (!editing_) textedit::endAgain([this] { return askToEnd(); }, [this] { tellEnded(); });
 }
 
 void TextView::pasteTooLong() {
-  if (textDelegate_) textDelegate_->pasteTooLong(*this);
+  if (textDelegate_) {
+    textDelegate_->pasteTooLong(*this);
+  } else {
+    sayPasteTooLong();
+  }
+}
+
+void TextViewDelegate::pasteTooLong(TextView& view) {
+  view.sayPasteTooLong();
 }
 
 void TextView::deleteBackward() {

@@ -31,8 +31,8 @@ class TextViewDelegate : public ScrollViewDelegate {
     return true;
   }
   virtual void didChange(TextView&) {}
-  // A paste longer than the view's mostPastedBytes() was refused whole.
-  virtual void pasteTooLong(TextView&) {}
+  // A paste past the view's bound was refused whole; by default an alert names the bound.
+  virtual void pasteTooLong(TextView& view);
 };
 
 class TextView : public ScrollView, public TextInput {
@@ -77,9 +77,15 @@ class TextView : public ScrollView, public TextInput {
   void deleteBackward() override;
   void returnKey() override { insertText("\n"); }
   void insertPasted(const std::string& text) override;
-  size_t mostPastedBytes() const override { return mostPastedBytes_; }
-  void setMostPastedBytes(size_t bytes) { mostPastedBytes_ = bytes; }
+  std::string_view heldText() const override { return text_; }
+  PasteBound pasteBound() const override { return pasteBound_; }
+  // The longest paste, in bytes (a text file's size, say).
+  void setMostPastedBytes(size_t bytes) { pasteBound_.bytes = bytes; }
+  // What the view holds at most after a paste, in characters.
+  void setMostCharacters(size_t characters) { pasteBound_.characters = characters; }
   void pasteTooLong() override;
+  // The alert that names the bound, whatever the delegate does.
+  void sayPasteTooLong() { TextInput::pasteTooLong(); }
 
   void setBounds(const Rect& bounds) override;
   void touchesEnded(const TouchSet& touches) override;
@@ -90,6 +96,8 @@ class TextView : public ScrollView, public TextInput {
  private:
   void updateContentSize();
   void userChanged();
+  bool askToEnd();
+  void tellEnded();
   textedit::ChangeCheck changeCheck();  // the delegate's say on a change
   Size textSize(double width) const;
   TextLayout::Options layoutOptions(double width) const;
@@ -105,7 +113,7 @@ class TextView : public ScrollView, public TextInput {
   std::shared_ptr<View> accessoryView_;
   TextViewDelegate* textDelegate_ = nullptr;
   bool editing_ = false;
-  size_t mostPastedBytes_ = kMostPastedBytes;
+  PasteBound pasteBound_;
   TextRange selected_;
   // The text as laid out at the view's width; drawing shows only the lines in view.
   std::unique_ptr<TextColumn> column_;

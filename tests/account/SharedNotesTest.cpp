@@ -6,6 +6,7 @@
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
 #include "platform/view/BarItems.h"
+#include "platform/view/Keyboard.h"
 #include "platform/view/NavigationController.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
@@ -225,6 +226,20 @@ TEST_F(SharedNotesTest, TheOwnNoteKeepsItsLimitAndSavesWhenEditingEnds) {
   host_->type("😀");
   EXPECT_EQ(own.helpRemText().text(), std::string(149, 'a')) << "half a pair is no character";
   own.helpRemText().resignFirstResponder();
+
+  // A paste that comes after the editing ended (a slow owner of the clipboard) is saved as the
+  // end of an editing saves; one past the limit is refused with a word naming it.
+  ASSERT_TRUE(host_->tap(&own.helpRemText()));
+  own.helpRemText().setText("tide");
+  own.helpRemText().resignFirstResponder();
+  EXPECT_TRUE(plat::Keyboard::pasteInto(own.helpRemText(), ": the sea comes in on time"));
+  EXPECT_EQ(CallDB::callDB()->getNote(kWord), "tide: the sea comes in on time");
+  EXPECT_TRUE(plat::Keyboard::pasteInto(own.helpRemText(), std::string(121, 'a')));
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填150个字");
+  picture("own_mnemonic_paste_too_long.png");
+  host_->pressAlertButton("确定");
+  EXPECT_EQ(CallDB::callDB()->getNote(kWord), "tide: the sea comes in on time");
 
   // The declined marker shows as nothing adopted; clearing allows offers again.
   CallDB::callDB()->saveMnemonic(kWord, CallDB::DeclinedMnemonic);

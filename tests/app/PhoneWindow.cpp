@@ -61,8 +61,8 @@ std::optional<ScreenShot> PhoneWindow::shot() const {
   return desktop_.screenShot();
 }
 
-std::optional<ScreenShot> PhoneWindow::when(const Look& look) const {
-  return desktop_.shotWhen(look);
+std::optional<ScreenShot> PhoneWindow::when(const Look& look, double seconds) const {
+  return desktop_.shotWhen(look, seconds);
 }
 
 std::optional<ScreenShot> PhoneWindow::tapUntil(double x, double y, const Look& look) const {

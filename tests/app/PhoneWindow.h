@@ -44,8 +44,8 @@ class PhoneWindow {
   // change from an earlier picture or a time. A busy machine may leave the program standing
   // still anywhere, and the screen before a step may already show what the last one brought.
   using Look = std::function<bool(const ScreenShot&)>;
-  // The first picture that shows `look`; nothing when none did within the desktop's patience.
-  std::optional<ScreenShot> when(const Look& look) const;
+  // The first picture that shows `look`; nothing when none did within `seconds`.
+  std::optional<ScreenShot> when(const Look& look, double seconds = XvfbDesktop::kPatience) const;
   // Taps, then waits for `look`.
   std::optional<ScreenShot> tapUntil(double x, double y, const Look& look) const;
 

@@ -1,19 +1,24 @@
 // The settings' new-word amount in the real program's window under Xvfb: "0012" pasted with
 // Ctrl+V (put on the clipboard with xclip) shows as 12, the number stored, once Enter ends the
-// editing. Each step waits for the look it checks: the settings tab lit, the digits in the field.
+// editing; a paste that comes after the editing ended is stored as it shows. Each step waits for
+// the look it checks: the settings tab lit, the digits in the field.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
+#include "platform/host/DesktopSelection.h"
 #include "store/CallDB.h"
 #include "tests/app/PhoneWindow.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/app/SlowSelectionOwner.h"
 #include "tests/app/XvfbDesktop.h"
 #include "tests/support/TempHome.h"
 
@@ -74,6 +79,17 @@ class AmountInWindow : public ::testing::Test {
       return g > 100 && g > r + 40 && g > b + 20;
     }) > 0.05;
   }
+  // Waits until `sign` holds (the clipboard's owner asked, or answering); false when the program
+  // ended first.
+  bool eventually(const std::function<bool()>& sign) const {
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(testsupport::kPatience);
+    while (!sign()) {
+      if (std::chrono::steady_clock::now() > until || program_->wait(0) != -1) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+  }
   // The stored amount, once the program has gone (it keeps its store locked).
   std::string storedAmount() const {
     plat::AppHome::setHome(folder_ + "/home");
@@ -127,6 +143,48 @@ TEST_F(AmountInWindow, APastedAmountShowsTheNumberStoredOnceEditingEnds) {
 
   EXPECT_EQ(program_->terminate(), 0);
   EXPECT_EQ(storedAmount(), "12");
+}
+
+// 新词 emptied, 2 typed, Ctrl+V of 30 whose owner answers only once Enter (the bar's 完成) has
+// ended the editing: the field shows 230 and the store keeps 230, also for the next start. The
+// field once showed 230 while the store kept 2.
+TEST_F(AmountInWindow, APasteThatComesAfterTheEditingEndedIsKeptAsItShows) {
+  ASSERT_TRUE(waitFor(phone_->tabSelected(kReviewTab))) << program_->log();
+  std::optional<ScreenShot> stored =
+      phone_->tapUntil(kSettingsTab[0], kSettingsTab[1],
+                       [&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; });
+  ASSERT_TRUE(stored) << program_->log();
+  const int twoDigits = inkColumns(*stored);
+
+  phone_->tap(kNewWordsField.x + kNewWordsField.width / 2,
+              kNewWordsField.y + kNewWordsField.height / 2);
+  desktop_.run("xdotool key --window " + window_ + " BackSpace BackSpace");
+  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return inkColumns(s) < twoDigits / 2; }))
+      << "the field was not emptied";
+  desktop_.run("xdotool key --window " + window_ + " 2");
+  ASSERT_TRUE(waitFor([&](const ScreenShot& s) {
+    return inkColumns(s) >= twoDigits / 2 && phone_->keyboardUp()(s);
+  })) << "the 2 typed never showed";
+
+  // The owner holds its answer until the editing has ended, or half the program's patience.
+  SlowSelectionOwner owner(
+      desktop_.display(), "CLIPBOARD", "30",
+      std::chrono::milliseconds(static_cast<int>(plat::DesktopSelection::kPatienceSeconds * 500)));
+  ASSERT_TRUE(owner.owns());
+  desktop_.run("xdotool windowfocus --sync " + window_ + " key ctrl+v");
+  ASSERT_TRUE(eventually([&] { return owner.asked() > 0; })) << "the paste never asked";
+  desktop_.run("xdotool key --window " + window_ + " Return");
+  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return !phone_->keyboardUp()(s); }))
+      << "the editing did not end";
+  owner.release();
+  ASSERT_TRUE(eventually([&] { return owner.answered() > 0; })) << "the owner never answered";
+  std::optional<ScreenShot> pasted = phone_->when(
+      [&](const ScreenShot& s) { return inkColumns(s) > twoDigits * 5 / 4; }, testsupport::kSoon);
+  ASSERT_TRUE(pasted) << "the late paste never showed";
+  phone_->write(*pasted, "amount_pasted_late.png");
+
+  EXPECT_EQ(program_->terminate(testsupport::kSoon), 0) << "SIGTERM was not heard";
+  EXPECT_EQ(storedAmount(), "230");
 }
 
 }  // namespace

@@ -48,9 +48,9 @@ class StandInWindowTest : public ::testing::Test {
   // Waits until the screen shows `look` and keeps that picture; false when it never did. A step
   // waits for what it looks for rather than for a time or a quiet moment: under a sanitizer the
   // program takes many times as long, and may stand still halfway.
-  bool until(const PhoneWindow::Look& look) {
+  bool until(const PhoneWindow::Look& look, double seconds = XvfbDesktop::kPatience) {
     if (HasFatalFailure()) return false;  // a step failed already: the rest would only wait
-    std::optional<ScreenShot> shown = phone_->when(look);
+    std::optional<ScreenShot> shown = phone_->when(look, seconds);
     if (!shown) return false;
     screen_ = std::move(shown);
     return true;

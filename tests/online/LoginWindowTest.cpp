@@ -3,6 +3,7 @@
 #include "online/LoginUIWindow.h"
 #include "online/LoginViewController.h"
 #include "platform/view/AlertView.h"
+#include "platform/view/Keyboard.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
 #include "util/MyExtensions.h"
@@ -116,6 +117,19 @@ TEST_F(LoginWindowTest, RegistrationChecksItsInputBeforeSending) {
   EXPECT_NE(server_->lastRequest("account_register.php").query().find("&account=New%20Amy&"),
             std::string::npos);
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("account"), "new amy");
+}
+
+// A name pasted longer than the server keeps an account's is refused whole with a word.
+TEST_F(LoginWindowTest, APastedNameLongerThanAnAccountsIsRefusedWithAWord) {
+  open();
+  ASSERT_TRUE(host_->tap(&form().nameText()));
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(65, 'a')));
+  EXPECT_EQ(form().nameText().text(), "");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填64个字");
+  host_->pressAlertButton("确定");
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(64, 'a')));
+  EXPECT_EQ(form().nameText().text(), std::string(64, 'a'));
 }
 
 // On a studied device registering and logging in ask whether to keep the data; "取消" on the

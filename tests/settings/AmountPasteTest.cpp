@@ -2,6 +2,7 @@
 // could type is taken, so a pasted text never stores an amount the learner did not mean.
 #include <gtest/gtest.h>
 
+#include "platform/view/AlertView.h"
 #include "platform/view/Keyboard.h"
 #include "settings/SetViewController.h"
 #include "settings/SettingsHooks.h"
@@ -76,6 +77,29 @@ TEST_F(AmountPaste, TheFieldShowsTheNumberStoredNotTheZerosBeforeIt) {
   typeAndPaste(review, "", "0009");  // below the review amount's floor
   EXPECT_EQ(review.text(), "10");
   EXPECT_EQ(personal("ReviewLimitCount"), "10");
+}
+
+// Ctrl+V, then the editing ended before the clipboard's slow owner answered: the amount the
+// field then shows is the one stored. A paste past the four digits is refused with a word.
+TEST_F(AmountPaste, APasteThatComesAfterTheEditingEndedIsStoredAsItShows) {
+  open();
+  TextField& fresh = *screen().aw_textField();
+  ASSERT_TRUE(fresh.becomeFirstResponder());
+  fresh.setText("");
+  host_->type("2");
+  fresh.resignFirstResponder();
+  EXPECT_EQ(personal("StudyLimitCount"), "2");
+  EXPECT_TRUE(Keyboard::pasteInto(fresh, "30"));
+  EXPECT_EQ(fresh.text(), "230");
+  EXPECT_EQ(personal("StudyLimitCount"), "230");
+
+  EXPECT_TRUE(Keyboard::pasteInto(fresh, "12"));
+  EXPECT_EQ(fresh.text(), "230");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填4个字");
+  writeScreen("amount_paste_too_long.png");
+  host_->pressAlertButton("确定");
+  EXPECT_EQ(personal("StudyLimitCount"), "230");
 }
 
 }  // namespace

@@ -9,5 +9,9 @@
 namespace testsupport {
 
 inline constexpr double kPatience = 600;
+// How long a test waits for what its point is that it comes soon (a pasted text, a message, a
+// close heard): far beyond an ordinary run, also with every core busy, yet short of the patience
+// of a step, so that a fault fails in a minute, not in ten.
+inline constexpr double kSoon = 60;
 
 }  // namespace testsupport

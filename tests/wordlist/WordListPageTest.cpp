@@ -145,6 +145,35 @@ TEST_F(WordListPage, TheSearchFieldMakesRoomForTheKeyboardAndTakesCommandsOnlyIn
   EXPECT_EQ(host_->visibleAlert()->message(), "输入的网址是:http://127.0.0.1:9/");
 }
 
+// A paste that comes after the search's editing ended (from a slow owner of the clipboard)
+// searches as typing does and leaves the strip as the end of the editing left it, not widened a
+// second time; a paste longer than a search is refused with a word and searches nothing.
+TEST_F(WordListPage, ALatePasteSearchesAndOneLongerThanASearchIsRefused) {
+  addBook(kBook, "k", 1000);
+  auto screen = openBook(kBook);
+  WordsListViewCtrl& page = *screen->page(1);
+  const plat::Rect field = page.textField().frame();
+  ASSERT_TRUE(host_->tap(&page.textField()));
+  host_->advance(1);
+  host_->type("k");
+  host_->pressReturn();
+  host_->advance(1);
+  ASSERT_EQ(page.textField().frame(), field);
+  EXPECT_TRUE(plat::Keyboard::pasteInto(page.textField(), "5"));
+  host_->advance(1);
+  EXPECT_EQ(page.textField().text(), "k5");
+  EXPECT_EQ(page.tableView().indexPathsForVisibleRows().front().row, 500);
+  EXPECT_EQ(page.textField().frame(), field) << "the field widened once more";
+
+  ASSERT_TRUE(host_->tap(&page.textField()));
+  host_->advance(1);
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(99, 'k')));
+  EXPECT_EQ(page.textField().text(), "k5");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填100个字");
+  render("search_paste_too_long");
+}
+
 TEST_F(WordListPage, SwipingOverTheCheckBoxesTogglesEachRowEnteredOnce) {
   const Words words = addBook(kBook, "s", 1000);
   auto screen = openBook(kBook);
@@ -217,7 +246,8 @@ TEST_F(WordListPage, ARowTappedWhileSearchingClosesTheKeyboardAndGoesOnAsUsual) 
   host_->advance(1);
   ASSERT_TRUE(plat::Keyboard::isVisible());
   render("search_before_row_tap");
-  ASSERT_TRUE(host_->tap(page.tableView().cellForRow(page.tableView().indexPathsForVisibleRows().front())));
+  ASSERT_TRUE(
+      host_->tap(page.tableView().cellForRow(page.tableView().indexPathsForVisibleRows().front())));
   host_->advance(1);
   EXPECT_NE(host_->findByText(plat::localized("alermsg_eg47")), nullptr) << "the message shows";
   EXPECT_FALSE(plat::Keyboard::isVisible());
