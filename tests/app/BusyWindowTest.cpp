@@ -2,7 +2,8 @@
 // perform of no delay or as a perform): the window still shows what a timer changed, takes a tap
 // and shows what it did, and closes. Before, the loop that never slept never read input or drew.
 // Work begun as the application launches, each turn of it taking some milliseconds, still lets
-// the first frame show.
+// the first frame show, within a few of its turns: counted in turns, not in time, so that a busy
+// machine neither fails it nor lets a launch that runs the work out first pass.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "platform/base/RunLoop.h"
@@ -25,7 +27,11 @@ namespace apptest {
 namespace {
 
 // How the child ended when the window was not closed.
-constexpr int kNoWindow = 5, kIdled = 3;
+constexpr int kNoWindow = 5, kIdled = 3, kFirstFrameLate = 4;
+// Turns of the launch's work by which the first frame must have been drawn: it comes after two
+// turns and a frame's time (a few turns of milliseconds), however busy the machine; a launch
+// that ran such work out first drew it after the run loop's 100,000.
+constexpr int kMostTurnsBeforeFirstFrame = 200;
 constexpr const char* kWindowClass = "busywindow";
 
 enum class Chain { DelayedPerforms, Performs };
@@ -37,8 +43,23 @@ struct Work {
   std::chrono::milliseconds turnTakes{0};  // what each turn of it takes
 };
 
+// A view that notes that it has been drawn.
+class DrawnView : public plat::View {
+ public:
+  using View::View;
+  bool drawn() const { return drawn_; }
+  void drawRect(plat::DrawContext& context, const plat::Rect& rect) override {
+    drawn_ = true;
+    View::drawRect(context, rect);
+  }
+
+ private:
+  bool drawn_ = false;
+};
+
 // One screen-wide button, blue at launch; a timer turns it red once work begun after the launch
-// has begun, a tap turns it green.
+// has begun, a tap turns it green. Work begun at the launch ends the child when the first frame
+// was not drawn within its first turns.
 class BusyApp : public plat::ApplicationDelegate {
  public:
   explicit BusyApp(Work work) : work_(work) {}
@@ -53,9 +74,13 @@ class BusyApp : public plat::ApplicationDelegate {
         [](plat::Control& control) { control.setBackgroundColor(plat::Color::rgb(0, 1, 0)); },
         plat::kTouchUpInside);
     root_->view()->addSubview(button);
+    auto drawn = std::make_shared<DrawnView>(plat::Rect{0, 0, 1, 1});
+    root_->view()->addSubview(drawn);
     window_->setRootViewController(root_);
     window_->makeKeyAndVisible();
-    step_ = [this] {
+    step_ = [this, drawn] {
+      if (work_.fromLaunch && !drawn->drawn() && ++turnsUndrawn_ > kMostTurnsBeforeFirstFrame)
+        _exit(kFirstFrameLate);
       std::this_thread::sleep_for(work_.turnTakes);
       if (work_.chain == Chain::DelayedPerforms) {
         plat::RunLoop::main().performAfter(0, this, "again", step_);
@@ -81,6 +106,7 @@ class BusyApp : public plat::ApplicationDelegate {
   std::shared_ptr<plat::Window> window_;
   std::shared_ptr<plat::ViewController> root_;
   std::function<void()> step_;
+  int turnsUndrawn_ = 0;
   std::shared_ptr<plat::Timer> begin_, turnRed_, watchdog_;
 };
 
@@ -118,7 +144,7 @@ class BusyWindow : public ::testing::Test {
       _exit(host.run());
     }
     window_ = desktop_.waitForWindow(kWindowClass, XvfbDesktop::kPatience,
-                                     [this] { return waitpid(child_, nullptr, WNOHANG) != 0; });
+                                     [this] { return ended().has_value(); });
     ASSERT_FALSE(window_.empty()) << "no window";
     frame_ = desktop_.geometry(window_);
     ASSERT_GT(frame_.width, 0);
@@ -131,17 +157,24 @@ class BusyWindow : public ::testing::Test {
             [&](const ScreenShot& shot) { return shot.share(x - 20, y - 20, 40, 40, pick) > 0.95; })
         .has_value();
   }
+  // How the child ended (its exit code, or 128 and the signal), once it has.
+  std::optional<int> ended() {
+    int status = 0;
+    if (!endStatus_ && child_ > 0 && waitpid(child_, &status, WNOHANG) == child_) {
+      endStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      child_ = -1;
+    }
+    return endStatus_;
+  }
   // How the child ended, waiting for it at most the patience of a step.
   int end() {
     const auto until =
         std::chrono::steady_clock::now() + std::chrono::duration<double>(XvfbDesktop::kPatience);
-    int status = 0;
-    while (waitpid(child_, &status, WNOHANG) == 0) {
+    while (!ended()) {
       if (std::chrono::steady_clock::now() > until) return kIdled;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    child_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return *endStatus_;
   }
 
   // What a timer did shows, a tap is taken and what it did shows, and a close ends the program.
@@ -154,7 +187,10 @@ class BusyWindow : public ::testing::Test {
   // shows, and a close ends the program.
   void expectFirstFrameAndTakingTaps(Work work) {
     ASSERT_NO_FATAL_FAILURE(start(work));
-    ASSERT_TRUE(shows(blue)) << "the first frame never showed";
+    const bool shown = shows(blue);
+    ASSERT_NE(ended(), kFirstFrameLate)
+        << "the first frame was not drawn within " << kMostTurnsBeforeFirstFrame << " turns";
+    ASSERT_TRUE(shown) << "the first frame never showed";
     expectTakingTaps();
   }
   // A tap is taken and what it did shows, and a close ends the program.
@@ -168,6 +204,7 @@ class BusyWindow : public ::testing::Test {
 
   XvfbDesktop desktop_;
   pid_t child_ = -1;
+  std::optional<int> endStatus_;
   std::string window_;
   plat::Rect frame_;
 };
