@@ -99,6 +99,8 @@ class Table {
          "through",  "into",      "against",    "among",   "between",  "here",      "now",
          "yes",      "please",    "perhaps",    "is",      "are",      "was",       "were",
          "do",       "does",      "did",        "have",    "has",      "had"});
+    add(ClosedLists::kGreeting,
+        {"Dear", "Dearest", "Hi", "Hello", "Hey", "dear", "dearest", "hi", "hello", "hey"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

@@ -36,6 +36,9 @@ class ClosedLists {
     kInvertsWithSubject = 1u << 15,  // am, is, are, was, were: "are you pleased?"
     kObjectPronoun = 1u << 16,       // him, them, themselves ...: a verb's object
     kEndsAStreetsName = 1u << 17,    // lane, way, hill ...: a street's, or a surname
+    // Dear, Hi, Hello ...: a greeting that starts a letter's line ("Dear Tom,"), found as
+    // written with its capital and in lower case.
+    kGreeting = 1u << 18,
   };
   using Marks = uint32_t;  // List bits
 

@@ -18,7 +18,12 @@ bool staysInToken(unsigned char c) {
   return isLetter(c) || c == '_' || c == '.';
 }
 
-constexpr ClosedLists::Marks kTitleMarks = ClosedLists::kTitle | ClosedLists::kAbbreviatedTitle;
+// The marks a capitalised spelling is looked up for as the tokens come.
+constexpr ClosedLists::Marks kCapitalMarks =
+    ClosedLists::kTitle | ClosedLists::kAbbreviatedTitle | ClosedLists::kGreeting;
+
+// The most words of a greeting, its own among them: "Dear Sir or Madam,", "Dear Mr and Mrs Wang,".
+constexpr size_t kGreetingWords = 5;
 
 // An accented letter is part of a word ("café", "naïve"), and so is an accent typed apart from
 // its letter, which follows one.
@@ -105,6 +110,36 @@ bool isOpeningQuote(uint32_t point) {
   }
 }
 
+// A mark that begins a list's line ("- ", "* ", "• ", "1) "). Digits and an opening bracket
+// before it leave the line's start as it is ("(1)").
+bool isListMark(char32_t point) {
+  switch (point) {
+    case '-':
+    case '*':
+    case '+':
+    case '#':
+    case '>':
+    case ')':
+    case 0x00B7:  // ·
+    case 0x2013:  // –
+    case 0x2014:  // —
+    case 0x2022:  // •
+    case 0x2023:  // ‣
+    case 0x25AA:  // ▪
+    case 0x25CF:  // ●
+    case 0x25E6:  // ◦
+    case 0x25A0:  // ■
+    case 0x25BA:  // ►
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool keepsLineStart(char32_t point) {
+  return (point >= '0' && point <= '9') || point == '(';
+}
+
 // Whether the quote mark at `pos` opens a quotation: no word stands right before it, and one
 // right after it ("He said, "May we start?"", not the apostrophe of "the boys' room").
 bool opensQuotation(std::string_view text, size_t pos, size_t after) {
@@ -130,8 +165,10 @@ void TextTokens::run(std::string_view text) {
   // Sized for the distinct words of a text of this length, so that a long text does not make
   // the table grow a dozen times, yet small enough to stay in the cache.
   distinct_ = WordTable(text.size() / 32);
-  titleMarks_.clear();
-  titleMarks_.reserve(text.size() / 32);
+  capitalMarks_.clear();
+  capitalMarks_.reserve(text.size() / 32);
+  lineStarts_.reserve(text.size() / 64);
+  lineStarts_.push_back(0);
   tokens_.reserve(text.size() / 5);
   size_t units = 0;  // the UTF-16 index of `pos`, which progress is reported in
   size_t total = 0;  // counted only when first needed: it takes a pass of its own
@@ -179,20 +216,52 @@ void TextTokens::run(std::string_view text) {
     endToken(pos);
     const size_t mark = pos;
     if (c < 0x80) {
-      if (c == '\n' && ++lineBreaks_ >= 2) sentenceEnded_ = true;  // a paragraph's end
-      if (c == '!' || c == '?') sentenceEnded_ = true;
-      if (c != ' ' && c != '\t' && c != '\r' && c != '\n') onlySpaces_ = false;
       ++pos, ++units;
-      if (isOpeningQuote(c) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
+      if (c == ' ' || c == '\t' || c == '\r') continue;
+      if (c == '\n') {
+        if (++lineBreaks_ >= 2) sentenceEnded_ = true;  // a paragraph's end
+        startLine();
+        continue;
+      }
+      readMark(c, isOpeningQuote(c) && opensQuotation(text, mark, pos));
     } else {
       pos = next;
-      if (point == 0x3002 || point == 0xFF01 || point == 0xFF1F) sentenceEnded_ = true;  // 。！？
-      if (isOpeningQuote(point) && opensQuotation(text, mark, pos)) sentenceEnded_ = true;
-      onlySpaces_ = false;
+      readMark(point, isOpeningQuote(point) && opensQuotation(text, mark, pos));
       units += point >= 0x10000 ? 2 : 1;
     }
   }
   if (start != std::string_view::npos) take(text, start, text.size());
+}
+
+// Any character between words but a space or a line break.
+void TextTokens::readMark(char32_t point, bool opensQuotation) {
+  onlySpaces_ = false;
+  if (point == '!' || point == '?' || point == 0x3002 || point == 0xFF01 || point == 0xFF1F)
+    sentenceEnded_ = true;  // also 。！？
+  if (opensQuotation) sentenceEnded_ = true;
+  if ((point == ',' || point == 0xFF0C) && endsAGreeting()) sentenceEnded_ = true;
+  afterColon_ = point == ':' || point == 0xFF1A;  // also ：
+  // Still at the line's start while no word has come since its break.
+  if (lineStart_ && tokens_.size() == lineStarts_.back() && isListMark(point))
+    listMark_ = true;
+  else if (!keepsLineStart(point))
+    lineStart_ = false;
+  marksPending_ = afterColon_ || listMark_;
+}
+
+void TextTokens::startLine() {
+  const auto next = static_cast<uint32_t>(tokens_.size());
+  if (lineStarts_.back() != next) lineStarts_.push_back(next);
+  lineStart_ = true;
+  listMark_ = false;
+}
+
+// "Dear Tom, May I ...": a comma ends the greeting that starts its line within a few words, and
+// the sentence with it.
+bool TextTokens::endsAGreeting() const {
+  const size_t first = lineStarts_.back();
+  return first < tokens_.size() && tokens_.size() - first <= kGreetingWords &&
+         (capitalMarks_[tokens_[first].distinct] & ClosedLists::kGreeting);
 }
 
 void TextTokens::take(std::string_view text, size_t start, size_t end) {
@@ -230,7 +299,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   const bool initial = afterTitle_ && written.size() == 1 && written[0] >= 'A' && written[0] <= 'Z';
   // The marks of a spelling taken as written were read when it first came; a verb before "n't"
   // ("didn" read as "did") is looked up as written.
-  const ClosedLists::Marks marks = asWritten                       ? titleMarks_[distinct]
+  const ClosedLists::Marks marks = asWritten                       ? capitalMarks_[distinct]
                                    : word.data() == written.data() ? ClosedLists::of(written)
                                                                    : 0;
   const bool title =
@@ -249,6 +318,13 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
 // "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
 // a street. "the Dr.", "our Dr.": after a determiner a title but St is a noun. Asked at a title's
 // stop only, which few spellings reach.
+// A list's line, and a capital after a colon ("Q: Can you ...?"), start sentences.
+[[gnu::noinline]] void TextTokens::readPendingMarks(std::string_view spelling) {
+  const bool lowerCase = spelling.front() >= 'a' && spelling.front() <= 'z';
+  if (listMark_ || (afterColon_ && !lowerCase)) sentenceEnded_ = true;
+  lineStart_ = listMark_ = afterColon_ = marksPending_ = false;
+}
+
 bool TextTokens::leadsToNoName(std::string_view title) const {
   const size_t n = tokens_.size();
   if (n < 2 || !tokens_[n - 1].followsWord) return false;
@@ -271,11 +347,13 @@ inline uint32_t TextTokens::add(std::string_view spelling) {
   TextToken token;
   bool added;
   token.distinct = distinct_.insert(spelling, added);
-  // Titles are written with a capital: a spelling in lower case is spared the lookup.
+  // Titles and greetings are written with a capital: a spelling in lower case is spared the
+  // lookup.
   if (added)
-    titleMarks_.push_back(spelling.front() >= 'a' && spelling.front() <= 'z'
-                              ? 0
-                              : ClosedLists::of(inflection::trimmed(spelling)) & kTitleMarks);
+    capitalMarks_.push_back(spelling.front() >= 'a' && spelling.front() <= 'z'
+                                ? 0
+                                : ClosedLists::of(inflection::trimmed(spelling)) & kCapitalMarks);
+  if (marksPending_) readPendingMarks(spelling);
   // A title's stop ends a sentence where the capital after it names no one: "Mrs. White", but
   // "on Elm St. Every morning", "at the Dr. Nurses came" and "call Dr. Somebody is hurt".
   if (titleStop_ != TitleStop::kNone && onlySpaces_ && isCapitalised(spelling) &&

@@ -5,7 +5,10 @@
 // (Accents.h), which join the word they stand in. An ellipsis parts tokens like a space does
 // ("Well...won't"); apostrophes part them too, and the parts of a contraction are replaced by
 // the verbs they stand for (Contractions.h). The full stop of a title ("Mrs. White") ends no
-// sentence, unless what follows names no one ("Elm St. Every morning", "the Dr. Everyone").
+// sentence, unless what follows names no one ("Elm St. Every morning", "the Dr. Everyone"). A
+// capital after a colon ("Q: Can you ...?", "Mum: Will you ...?"), the first word of a list's
+// line ("- Renting a car", "• Dining out") and the word after the comma of a greeting that starts
+// its line ("Dear Tom, May I ...?") start sentences too.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +44,9 @@ class TextTokens {
   void run(std::string_view text);
 
   const std::vector<TextToken>& tokens() const { return tokens_; }
+  // The tokens that start a line, by their index, in order: the first, and each that a line
+  // break stands before. Kept apart from the tokens, which few rules ask it of.
+  const std::vector<uint32_t>& lineStarts() const { return lineStarts_; }
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
   // Whether some word of the text holds an accented letter ("café"); else every spelling is
@@ -51,20 +57,30 @@ class TextTokens {
   bool writesInLowerCase(std::string_view spelling) const;
 
  private:
+  // `point`, a character between words but a space or a line break, and whether it opens a
+  // quotation.
+  void readMark(char32_t point, bool opensQuotation);
   void take(std::string_view text, size_t start, size_t end);
   // Adds a token of `spelling` and returns its number among the distinct spellings. Made part of
   // take, its one caller: a call of its own for every token cost more than its work.
   [[gnu::always_inline]] inline uint32_t add(std::string_view spelling);
+  // What a list's mark or a colon before the token being added makes of it.
+  void readPendingMarks(std::string_view spelling);
+  // A line break: the next token starts a line.
+  void startLine();
+  // Whether a comma now ends a greeting that starts its line ("Dear Tom,").
+  bool endsAGreeting() const;
   // Whether the title just added leads to no name: St or Dr that ends a street's name ("Elm
   // St."), or a title that a determiner makes a noun ("the Dr.").
   bool leadsToNoName(std::string_view title) const;
 
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
+  std::vector<uint32_t> lineStarts_;
   WordTable distinct_;
-  // Whether each distinct spelling, without its dots, is a title: its marks of kTitle and
-  // kAbbreviatedTitle.
-  std::vector<ClosedLists::Marks> titleMarks_;
+  // Whether each distinct spelling, without its dots, is a title or a greeting: its marks of
+  // kTitle, kAbbreviatedTitle and kGreeting.
+  std::vector<ClosedLists::Marks> capitalMarks_;
   size_t ended_ = 0;
   bool holdsAccents_ = false;
   // What stands between the previous token and the next one.
@@ -77,4 +93,12 @@ class TextTokens {
   TitleStop titleStop_ = TitleStop::kNone;
   bool afterApostropheS_ = false;
   int lineBreaks_ = 0;
+  // Only spaces, digits and list marks stand on the line so far, no word since its break (the
+  // last of lineStarts_): the next word starts a list's line after a list's mark.
+  bool lineStart_ = true;
+  bool listMark_ = false;
+  // A colon stands right before, spaces between: a capital after it starts a sentence.
+  bool afterColon_ = false;
+  // One of the three above is set: the next token has them read.
+  bool marksPending_ = false;
 };

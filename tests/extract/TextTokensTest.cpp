@@ -134,6 +134,39 @@ TEST(TextTokens, ContractionsWithAStopAndOpeningQuotesStartSentencesAndTitlesDoN
                                            false, true, false, true, true, false, false}));
 }
 
+std::vector<std::string> sentenceStarts(const std::string& text) {
+  std::vector<std::string> out;
+  for (const Token& token : cut(text))
+    if (token.startsSentence) out.push_back(token.spelling);
+  return out;
+}
+
+TEST(TextTokens, ACapitalAfterAColonAListsLineAndTheWordAfterAGreetingStartSentences) {
+  // A speaker's label, a heading's colon, a full-width colon; not a word in lower case, nor a
+  // colon that a number follows.
+  EXPECT_EQ(sentenceStarts("Q: Can you? Mum: Will you? Clean living: Waiting is hard."),
+            (Spellings{"Q", "Can", "Mum", "Will", "Clean", "Waiting"}));
+  EXPECT_EQ(sentenceStarts("Tip\uff1aMay I? three things: eggs and milk at 10:30 May"),
+            (Spellings{"Tip", "May", "three"}));
+  // A list's mark at a line's start, after spaces or a number; a dash inside a line, or a
+  // number alone, marks none.
+  EXPECT_EQ(sentenceStarts("Pack:\n- Renting a car\n  * Riding\n\u2022 Dining\n2) Waiting\n"
+                           "in 1990 we - they\n1990 Ping"),
+            (Spellings{"Pack", "Renting", "Riding", "Dining", "Waiting"}));
+  // A greeting at a line's start ends with its comma; another comma ends nothing.
+  EXPECT_EQ(sentenceStarts("Dear Tom, May I?\nHello, Will you?\nDear Sir or Madam, Can we"),
+            (Spellings{"Dear", "May", "Hello", "Will", "Dear", "Can"}));
+  EXPECT_EQ(sentenceStarts("Oh dear, May we? Yes, Tom, Can you? Hi, Will\n"
+                           "Dear Mr and Mrs Li Wang, May"),
+            (Spellings{"Oh", "Yes", "Hi"}));
+}
+
+TEST(TextTokens, TheTokensThatStartALineAreListedInOrder) {
+  TextTokens tokens(nullptr);
+  tokens.run("Travel Notes\nRiding a bike,\n\nwe  rode.\r\nHome");
+  EXPECT_EQ(tokens.lineStarts(), (std::vector<uint32_t>{0, 2, 5, 7}));
+}
+
 TEST(TextTokens, AWordAfterAnApostropheSIsMarkedSoAndFollowsNoWord) {
   TextTokens tokens(nullptr);
   tokens.run("Grandpa's will, Tom\u2019s can. it's, she'd go, Lucy's.\nMay");

@@ -661,6 +661,28 @@ TEST_F(ShippedExtractionTest, StreetsPeopleAfterTheAndAccentedWords) {
   expectPage(page);
 }
 
+TEST_F(ShippedExtractionTest, ASpeakersLabelAndALettersGreetingStartASentence) {
+  const std::vector<Sentence> page = {
+      {"Q: Can you lay the cups out?", {"can", "lay", "cup"}, {"lie"}},
+      {"Mum: Will you saw the branch off?", {"will", "saw", "branch"}, {"see"}},
+      {"Dear Tom, May I lay the rug here?", {"may", "lay", "rug"}, {"lie"}},
+      {"A: Could you saw it in half?", {"could", "saw", "half"}, {"see"}},
+      {"Tom: Can you lay the table now?", {"lay", "table"}, {"lie"}},
+      {"Teacher: Will you found a club?", {"teacher", "found", "club"}, {"find"}},
+      {"Hello, Will you lay the cloth?", {"hello", "lay", "cloth"}, {"lie"}},
+      {"Dear Sir or Madam, May I ask for your help?", {"may", "ask", "help"}, {}},
+  };
+  expectPage(page);
+  // A month stays one inside a sentence, also before a colon or after a number.
+  const std::vector<Sentence> months = {
+      {"May I leave now?", {"may", "leave", "now"}, {}},
+      {"In May she left her job.", {"May", "leave", "job"}, {"left"}},
+      {"We met in May: the weather was fine.", {"May", "meet", "weather"}, {"may"}},
+      {"Date: 12 May", {"date", "May"}, {"may"}},
+  };
+  expectPage(months);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
