@@ -101,6 +101,11 @@ class Table {
          "do",       "does",      "did",        "have",    "has",      "had"});
     add(ClosedLists::kGreeting,
         {"Dear", "Dearest", "Hi", "Hello", "Hey", "dear", "dearest", "hi", "hello", "hey"});
+    add(ClosedLists::kLowerCaseInTitles,
+        {"a",    "an",   "the",  "and",  "but",   "or",    "nor",  "for",   "so",      "yet",
+         "as",   "at",   "by",   "in",   "of",    "off",   "on",   "per",   "to",      "up",
+         "via",  "vs",   "with", "from", "into",  "onto",  "over", "than",  "out",     "upon",
+         "down", "near", "past", "till", "about", "after", "like", "under", "without", "versus"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

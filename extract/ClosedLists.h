@@ -39,6 +39,7 @@ class ClosedLists {
     // Dear, Hi, Hello ...: a greeting that starts a letter's line ("Dear Tom,"), found as
     // written with its capital and in lower case.
     kGreeting = 1u << 18,
+    kLowerCaseInTitles = 1u << 19,  // of, and, the ...: what a title-case line leaves in lower case
   };
   using Marks = uint32_t;  // List bits
 

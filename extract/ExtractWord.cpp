@@ -96,7 +96,7 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
       onDistinct(j);
     }
     // Seldom: a text without such a name takes no walk over its tokens for it.
-    if (namesInIng) markNamesInIngAtStart(tokens.tokens(), readings);
+    if (namesInIng) markNamesInIngAtStart(tokens, readings);
 
     std::optional<std::unordered_map<uint32_t, int64_t>> studyKeys;
     if (distinct.size() >= kBulkStudyTokens) studyKeys = allStudyKeys(*index);
@@ -122,7 +122,7 @@ int ExtractWord::extractWord(const std::string& text, Value& words, Value& learn
     };
     const std::vector<TextToken>& all = tokens.tokens();
     for (size_t i = 0; i < all.size(); ++i) {
-      const Readings reading = readingsInContext(all, readings, i);
+      const Readings reading = readingsInContext(tokens, readings, i);
       for (size_t k = 0; k < reading.count; ++k) take(reading.words[k]);
     }
   } else {

@@ -1,13 +1,15 @@
 #include "extract/TokenContext.h"
 
+#include <algorithm>
+
 namespace {
 
 using Kind = Readings::Kind;
 
 class Sentence {
  public:
-  Sentence(const std::vector<TextToken>& tokens, const std::vector<SpellingReadings>& readings)
-      : tokens_(tokens), readings_(readings) {}
+  Sentence(const TextTokens& text, const std::vector<SpellingReadings>& readings)
+      : tokens_(text.tokens()), lineStarts_(text.lineStarts()), readings_(readings) {}
 
   const SpellingReadings& at(size_t i) const { return readings_[tokens_[i].distinct]; }
   const TextToken& token(size_t i) const { return tokens_[i]; }
@@ -53,19 +55,34 @@ class Sentence {
 
   // Whether token i, a capitalised word in -ing spelled in Chinese syllables that the text never
   // writes in lower case, is a given name ("Liming", "Ping") rather than a verb's form: inside a
-  // sentence, unless a determiner leads it ("the Running of the Bulls") or it stands in a
-  // headline, where only a surname before it tells ("Wang Ping Opens a Shop", but "Prices Keep
-  // Running"); at a sentence's start only where no reading of it is a verb ("Daming", but
-  // "Running is fun").
+  // sentence of ordinary case, unless a determiner leads it ("the Running of the Bulls") or it
+  // stands in a headline, where only a surname before it tells ("Wang Ping Opens a Shop", but
+  // "Prices Keep Running"); after a greeting ("Dear Liming,"). Where its capital is one of form
+  // (a sentence's start, a title-case line, the line under one), only where no reading of it is
+  // a verb ("Daming", but "Running is fun", "Notes on Renting a Car"), a surname stands before
+  // it, or the text names it so in a sentence (markNamesInIngAtStart).
   bool isNameInIng(size_t i) const {
     const TextToken& token = tokens_[i];
     if (token.startsSentence) return at(i).mayBeANameAtStart;
     if (token.followsWord && at(i - 1).lead == Lead::kNoun) return false;
+    if (token.followsWord && at(i - 1).isGreeting()) return true;
     const bool capitalBefore = token.followsWord && at(i - 1).startsWithCapital;
     const bool capitalAfter = joined(i) && at(i + 1).startsWithCapital;
     const bool lowerCaseAfter = joined(i) && !at(i + 1).startsWithCapital;
     const bool inHeadline = capitalAfter || (capitalBefore && !lowerCaseAfter);
-    return !inHeadline || (token.followsWord && isNameLike(i - 1));
+    const bool surnameBefore = token.followsWord && isNameLike(i - 1);
+    if (inHeadline && !surnameBefore) return false;
+    return surnameBefore || at(i).mayBeANameAtStart || !isCapitalisedByForm(i);
+  }
+
+  // Whether token i, not at a sentence's start, is capitalised by the form of its line rather
+  // than as a name: it stands in a title-case line that starts a sentence ("Notes on Renting a
+  // Car in Spain", "The Joy of Riding") or first in the line under a heading ("Travel
+  // Notes\nRiding a bike ..."). Asked of few tokens: it walks the lines.
+  [[gnu::noinline]] bool isCapitalisedByForm(size_t i) const {
+    const size_t start = lineStartOf(i);
+    if (!startsByForm(start, kHeadingsAbove)) return false;
+    return i == start || isTitleCase(start, 2);
   }
 
   // Most tokens are no capital without a word of their own: they are told apart here, without
@@ -271,7 +288,54 @@ class Sentence {
     return at(i).lead == Lead::kSubject || at(i).lead == Lead::kThirdPerson;
   }
 
+  // How many headings above one another a line may stand under ("Chapter 1\nThe Joy of
+  // Riding\nRiding ...").
+  static constexpr int kHeadingsAbove = 3;
+
+  // The first token of the line token i stands in, or of its sentence where that starts later.
+  size_t lineStartOf(size_t i) const {
+    const auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), i);
+    const size_t line = after == lineStarts_.begin() ? 0 : *(after - 1);
+    while (i > line && !tokens_[i].startsSentence) --i;
+    return i;
+  }
+
+  // The first token after the line part that token `start` begins: of the next line, or of the
+  // next sentence.
+  size_t lineEndOf(size_t start) const {
+    const auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), start);
+    const size_t end = next == lineStarts_.end() ? tokens_.size() : *next;
+    size_t k = start + 1;
+    while (k < end && !tokens_[k].startsSentence) ++k;
+    return k;
+  }
+
+  // Whether the line part that token `start` begins (lineStartOf) takes capitals by its form: it
+  // starts a sentence, or lies right under a heading, a line of title case that does.
+  bool startsByForm(size_t start, int headingsAbove) const {
+    if (tokens_[start].startsSentence) return true;
+    if (start == 0 || headingsAbove == 0) return false;
+    const size_t above = lineStartOf(start - 1);
+    return startsByForm(above, headingsAbove - 1) && isTitleCase(above, 1);
+  }
+
+  // Whether the line part that token `start` begins is written in title case: every word
+  // capitalised but those a title leaves in lower case ("The Joy of Riding"), with `capitals`
+  // capitalised words at least.
+  bool isTitleCase(size_t start, size_t capitals) const {
+    size_t found = 0;
+    const size_t end = lineEndOf(start);
+    for (size_t k = start; k < end; ++k) {
+      if (at(k).startsWithCapital)
+        ++found;
+      else if (!at(k).staysLowInTitles())
+        return false;
+    }
+    return found >= capitals;
+  }
+
   const std::vector<TextToken>& tokens_;
+  const std::vector<uint32_t>& lineStarts_;
   const std::vector<SpellingReadings>& readings_;
 };
 
@@ -381,15 +445,18 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
   return ownWhereUndecided ? only(all, 0) : all;
 }
 
-// Whether a sentence starts with a spelling that may be a given name in -ing and is not marked
-// as one there yet: the only place where the mark is read.
-bool aSentenceStartsWithANameInIng(const std::vector<TextToken>& tokens,
-                                   const std::vector<SpellingReadings>& readings) {
-  for (const TextToken& token : tokens) {
-    if (!token.startsSentence) continue;
-    const SpellingReadings& spelling = readings[token.distinct];
-    if (spelling.mayBeANameInIng && !spelling.mayBeANameAtStart) return true;
-  }
+// Whether a spelling that may be a given name in -ing and is not marked as one yet stands where
+// the mark is read: at a sentence's start, or where its capital may be one of form.
+bool readsAMarkOfANameInIng(const Sentence& sentence, const std::vector<TextToken>& tokens,
+                            const std::vector<SpellingReadings>& readings) {
+  // A byte a spelling, which the walk over every token reads from the cache.
+  std::vector<uint8_t> unmarked(readings.size());
+  for (size_t j = 0; j < readings.size(); ++j)
+    unmarked[j] = readings[j].mayBeANameInIng && !readings[j].mayBeANameAtStart;
+  for (size_t i = 0; i < tokens.size(); ++i)
+    if (unmarked[tokens[i].distinct] &&
+        (tokens[i].startsSentence || sentence.isCapitalisedByForm(i)))
+      return true;
   return false;
 }
 
@@ -403,22 +470,23 @@ bool aSentenceStartsWithANameInIng(const std::vector<TextToken>& tokens,
 
 }  // namespace
 
-Readings readingsInContext(const std::vector<TextToken>& tokens,
-                           const std::vector<SpellingReadings>& readings, size_t i) {
+Readings readingsInContext(const TextTokens& text, const std::vector<SpellingReadings>& readings,
+                           size_t i) {
+  const std::vector<TextToken>& tokens = text.tokens();
   const SpellingReadings& spelling = readings[tokens[i].distinct];
   const Readings& all = tokens[i].startsSentence ? spelling.atStart : spelling.inSentence;
   // Most tokens are none of those, and leave here, before the frame that the others need.
   if (!spelling.capitalNoWord && !spelling.pronounInCapitals && all.kind == Kind::kPlain)
     return all;
-  return readingsDecidedInContext(Sentence(tokens, readings), all, i);
+  return readingsDecidedInContext(Sentence(text, readings), all, i);
 }
 
-void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
-                           std::vector<SpellingReadings>& readings) {
-  // A look at the sentences' first tokens spares most texts the walk, which asks the sentence of
-  // every token of such a spelling.
-  if (!aSentenceStartsWithANameInIng(tokens, readings)) return;
-  const Sentence sentence(tokens, readings);
+void markNamesInIngAtStart(const TextTokens& text, std::vector<SpellingReadings>& readings) {
+  const std::vector<TextToken>& tokens = text.tokens();
+  const Sentence sentence(text, readings);
+  // A look for the places where the mark is read spares most texts the walk, which asks the
+  // sentence of every token of such a spelling.
+  if (!readsAMarkOfANameInIng(sentence, tokens, readings)) return;
   std::vector<uint32_t> named;
   for (size_t i = 0; i < tokens.size(); ++i) {
     const SpellingReadings& spelling = sentence.at(i);

@@ -15,13 +15,13 @@
 #include "extract/TextTokens.h"
 #include "extract/TokenReadings.h"
 
-// The readings that token `i` keeps where it stands, none for a name; `readings` are the
-// readings of the tokens' distinct spellings.
-Readings readingsInContext(const std::vector<TextToken>& tokens,
-                           const std::vector<SpellingReadings>& readings, size_t i);
+// The readings that token `i` of `text` keeps where it stands, none for a name; `readings` are
+// the readings of the text's distinct spellings.
+Readings readingsInContext(const TextTokens& text, const std::vector<SpellingReadings>& readings,
+                           size_t i);
 
 // A given name in -ing that the text uses inside a sentence ("my desk mate Liming") is that name
-// at a sentence's start too ("Liming asked"), where alone it could be a verb's form (lime):
-// marks such spellings in `readings`.
-void markNamesInIngAtStart(const std::vector<TextToken>& tokens,
-                           std::vector<SpellingReadings>& readings);
+// at a sentence's start too ("Liming asked"), and where its capital is one of form ("Shopping
+// with Liming"), where alone it could be a verb's form (lime): marks such spellings in
+// `readings`.
+void markNamesInIngAtStart(const TextTokens& text, std::vector<SpellingReadings>& readings);

@@ -132,6 +132,9 @@ struct SpellingReadings {
   // A form of "be" that a question puts before its subject ("are you pleased?").
   bool invertsWithSubject() const { return lists & ClosedLists::kInvertsWithSubject; }
   bool isObjectPronoun() const { return lists & ClosedLists::kObjectPronoun; }  // him, them ...
+  bool isGreeting() const { return lists & ClosedLists::kGreeting; }            // "Dear", "Hi"
+  // A word that a title-case line leaves in lower case ("of", "and", "the").
+  bool staysLowInTitles() const { return lists & ClosedLists::kLowerCaseInTitles; }
   // Capitalised and no word (capitalNoWord), it ends the name of a place or a body, not a
   // person's ("University", "Park").
   bool endsAPlacesName() const {

@@ -661,6 +661,35 @@ TEST_F(ShippedExtractionTest, StreetsPeopleAfterTheAndAccentedWords) {
   expectPage(page);
 }
 
+// Headlines, a capital after a colon, lists' lines and headings capitalise words by their form.
+TEST_F(ShippedExtractionTest, ACapitalisedIngWordInATitleCaseLineOrAfterAColonIsAWord) {
+  const std::vector<Sentence> page = {
+      {"Notes on Renting a Car in Spain", {"note", "rent", "car"}, {}},
+      {"Shopping and Dining in Xiamen", {"shopping", "dine"}, {}},
+      {"The Joy of Riding", {"joy", "ride"}, {}},
+      {"Clean living: Waiting is the hardest part.", {"wait", "hard", "part"}, {}},
+      {"Tips: Dining Out on a Budget", {"tip", "dine", "budget"}, {}},
+      {"- Renting a bike\n- Riding along the coast", {"rent", "bike", "ride", "coast"}, {}},
+      {"Travel Notes\nRiding a bike in Xiamen is fun.", {"travel", "ride", "bike", "fun"}, {}},
+  };
+  expectPage(page);
+  // A sentence of ordinary case, a greeting or a surname names a person; so does a name that no
+  // verb's form spells, and a title's word that the text names so in a sentence.
+  const std::vector<Sentence> names = {
+      {"I met Liming at the station.", {"meet", "station"}, {"lime"}},
+      {"My desk mate Liming forgot his pencil.", {"desk", "forget", "pencil"}, {"lime"}},
+      {"Dear Liming, how are you?", {"dear"}, {"lime"}},
+      {"Hi Liping, thanks for the card.", {"card"}, {"lip"}},
+      {"Wang Liping Opens a Tea Shop", {"open", "tea", "shop"}, {"lip"}},
+      {"Shopping with Daming", {"shopping"}, {"dame"}},
+      {"A Day with Liming\n\nLiming is my desk mate. My friend Liming likes tea.",
+       {"day", "desk", "like"},
+       {"lime"}},
+      {"My desk mate Liming likes tea.\n\nShopping with Liming", {"like", "shopping"}, {"lime"}},
+  };
+  expectPage(names);
+}
+
 TEST_F(ShippedExtractionTest, ASpeakersLabelAndALettersGreetingStartASentence) {
   const std::vector<Sentence> page = {
       {"Q: Can you lay the cups out?", {"can", "lay", "cup"}, {"lie"}},
