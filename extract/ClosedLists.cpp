@@ -106,6 +106,14 @@ class Table {
          "as",   "at",   "by",   "in",   "of",    "off",   "on",   "per",   "to",      "up",
          "via",  "vs",   "with", "from", "into",  "onto",  "over", "than",  "out",     "upon",
          "down", "near", "past", "till", "about", "after", "like", "under", "without", "versus"});
+    add(ClosedLists::kStartsAClause,
+        {"that", "which",   "who",     "whom",   "whose",  "where", "when",     "while",
+         "if",   "whether", "because", "though", "unless", "and",   "but",      "or",
+         "nor",  "so",      "than",    "what",   "how",    "why",   "although", "whereas",
+         "as",   "since",   "until",   "till",   "then"});
+    add(ClosedLists::kIndefinitePronoun,
+        {"someone", "anyone", "anybody", "nobody", "nothing", "everyone", "everybody", "everything",
+         "somebody", "something", "anything"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

@@ -40,6 +40,11 @@ class ClosedLists {
     // written with its capital and in lower case.
     kGreeting = 1u << 18,
     kLowerCaseInTitles = 1u << 19,  // of, and, the ...: what a title-case line leaves in lower case
+    // that, which, and, because ...: a word that starts another clause, or joins one.
+    kStartsAClause = 1u << 20,
+    // someone, everybody, nothing ...: a pronoun that a clause without its verb may tell more of
+    // ("Someone interested in the club should email me").
+    kIndefinitePronoun = 1u << 21,
   };
   using Marks = uint32_t;  // List bits
 

@@ -207,11 +207,13 @@ class Sentence {
 
   // Whether token i follows a noun that is the subject of the verb token i may be, by what comes
   // after it: the verb's object, or a preposition or adverb that a verb without one takes ("my
-  // friend lives in Beijing", not "autumn leaves fall" nor "the lives of"). A noun that may be
+  // friend lives in Beijing", not "autumn leaves fall" nor "the lives of"), where the clause's
+  // verb does not come after them ("The tea leaves in the cup were bitter"). A noun that may be
   // a verb's form itself is none ("I saw leaves in the garden").
   bool followsSubjectNoun(size_t i) const {
     if (at(i - 1).mayBeTheVerb || !joined(i)) return false;
-    return at(i + 1).lead == Lead::kNoun || at(i + 1).followsVerbWithoutObject();
+    return (at(i + 1).lead == Lead::kNoun || at(i + 1).followsVerbWithoutObject()) &&
+           !clausesVerbFollows(i);
   }
 
   // Whether a form of "be" stands before the subject that leads token i, past an adverb: a
@@ -245,6 +247,36 @@ class Sentence {
   // Whether what follows token i is its object: a noun, its determiner, a number or a pronoun.
   bool objectFollows(size_t i) const {
     return nounFollows(i) || (joined(i) && at(i + 1).isObjectPronoun());
+  }
+
+  // Whether the verb of token i's clause comes after the words that follow token i, before
+  // the clause ends: a form of "be", "have" or "do", a modal, or a past after a noun with no
+  // preposition after it ("The tea leaves in the cup were bitter", "Someone interested in the
+  // club should email me", "Everyone pleased with the menu clapped."). A mark, a stop or a word
+  // that starts another clause ends the look ("My aunt lives in a flat that was cheap").
+  bool clausesVerbFollows(size_t i) const {
+    constexpr size_t kLongestPhrase = 8;
+    for (size_t k = i + 1; k < tokens_.size() && k - i <= kLongestPhrase; ++k) {
+      if (!tokens_[k].followsWord) return false;
+      const SpellingReadings& word = at(k);
+      if (word.startsAClause()) return false;
+      if (word.invertsWithSubject() || word.isModal || word.lead == Lead::kPerfect ||
+          word.isDoAuxiliary())
+        return true;
+      // "the menu clapped", not "a flat owned by her boss".
+      if (word.mayBeAPast && at(k - 1).lead == Lead::kNounFirst &&
+          !(joined(k) && (at(k + 1).followsVerbWithoutObject() || at(k + 1).lead == Lead::kNoun)))
+        return true;
+    }
+    return false;
+  }
+
+  // Whether token i, a past with no object, tells of an indefinite pronoun right before it as
+  // the adjective of a clause without its verb, whose verb follows ("Someone interested in the
+  // club should email me"; not "Someone opened the door").
+  bool tellsOfAnIndefinitePronoun(size_t i) const {
+    return tokens_[i].followsWord && at(i - 1).isIndefinitePronoun() && !objectFollows(i) &&
+           clausesVerbFollows(i);
   }
 
   // Whether token i is a pronoun written in capitals that stands for an abbreviation ("the US
@@ -395,7 +427,10 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
   if (all.kind == Kind::kNounOrVerb) {
     const bool afterSubject = before == Lead::kThirdPerson ||
                               (before == Lead::kNounFirst && sentence.followsSubjectNoun(i));
-    return afterSubject ? only(all, 1) : all;
+    if (afterSubject) return only(all, 1);
+    // The subject's plural noun where the clause's verb comes after it ("The tea leaves in the
+    // cup were bitter").
+    return before == Lead::kNounFirst && sentence.clausesVerbFollows(i) ? only(all, 0) : all;
   }
   // "It means", "the problem remains a secret"; "by means of", "second-hand clothes".
   const bool afterSubject =
@@ -410,6 +445,7 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
     case Lead::kThirdPerson:
       if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
       if (mayBeAnObjectsComplement(sentence, all, i)) return all;
+      if (all.pastIsAWordOfItsOwn && sentence.tellsOfAnIndefinitePronoun(i)) return only(all, 0);
       return only(all, 1);
     case Lead::kPerfect:
       return only(all, 1);

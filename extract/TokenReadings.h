@@ -104,6 +104,8 @@ struct SpellingReadings {
   bool mayBeTheVerb = false;
   // ... or any form of a verb ("make"): a pronoun right after it may be its object.
   bool mayBeAVerb = false;
+  // A verb's past or participle by the record ("clapped", "turned").
+  bool mayBeAPast = false;
   bool startsWithCapital = false;
   // Written in capitals, two letters or more ("US", "TV").
   bool inCapitals = false;
@@ -135,6 +137,9 @@ struct SpellingReadings {
   bool isGreeting() const { return lists & ClosedLists::kGreeting; }            // "Dear", "Hi"
   // A word that a title-case line leaves in lower case ("of", "and", "the").
   bool staysLowInTitles() const { return lists & ClosedLists::kLowerCaseInTitles; }
+  bool startsAClause() const { return lists & ClosedLists::kStartsAClause; }  // that, and ...
+  // someone, nobody, everything ...
+  bool isIndefinitePronoun() const { return lists & ClosedLists::kIndefinitePronoun; }
   // Capitalised and no word (capitalNoWord), it ends the name of a place or a body, not a
   // person's ("University", "Park").
   bool endsAPlacesName() const {

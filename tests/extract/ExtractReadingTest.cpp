@@ -459,4 +459,13 @@ TEST_F(ExtractReadingTest, ANounBeforeLivesIsItsSubjectWhereAVerbWithoutObjectGo
   EXPECT_EQ(extract("we saw leaves in"), (Words{"see", "leaf", "leave"}));
 }
 
+TEST_F(ExtractReadingTest, AClausesVerbAfterThePhraseMakesLeavesANounAndAPastAnAdjective) {
+  EXPECT_EQ(extract("the dog leaves in the park were"), (Words{"the", "dog", "leaf", "park"}));
+  EXPECT_EQ(extract("the dog leaves in the park"), (Words{"the", "dog", "leave", "park"}));
+  EXPECT_EQ(extract("the dog leaves in the park that were"),
+            (Words{"the", "dog", "leave", "park"}));
+  EXPECT_EQ(extract("someone filled in the park should"), (Words{"filled", "the", "park"}));
+  EXPECT_EQ(extract("someone filled the park"), (Words{"fill", "the", "park"}));
+}
+
 }  // namespace

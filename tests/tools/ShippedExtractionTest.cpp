@@ -690,6 +690,43 @@ TEST_F(ShippedExtractionTest, ACapitalisedIngWordInATitleCaseLineOrAfterAColonIs
   expectPage(names);
 }
 
+TEST_F(ShippedExtractionTest, APastAfterSomeoneIsTheAdjectiveOfAClauseWhoseVerbFollows) {
+  const std::vector<Sentence> page = {
+      {"Someone interested in the club should email me.",
+       {"interested", "club", "email"},
+       {"interest"}},
+      {"Anybody scared of heights can stay below.", {"scared", "height", "stay"}, {"scare"}},
+      {"Everyone pleased with the menu clapped.", {"pleased", "menu", "clap"}, {"please"}},
+      {"Nobody involved in the fight was hurt.", {"involved", "fight", "hurt"}, {"involve"}},
+      {"Everybody interested should sign up.", {"interested", "sign"}, {"interest"}},
+  };
+  expectPage(page);
+  // With an object, or no verb after it, the past is the pronoun's verb.
+  const std::vector<Sentence> verbs = {
+      {"Someone opened the door.", {"open", "door"}, {}},
+      {"Nobody interested him.", {"interest"}, {"interested"}},
+      {"Everyone worried about the exam.", {"worry", "exam"}, {"worried"}},
+      {"Someone surprised us with a cake.", {"surprise", "cake"}, {"surprised"}},
+  };
+  expectPage(verbs);
+}
+
+TEST_F(ShippedExtractionTest, LeavesAndLivesAfterANounAreNounsWhereTheClausesVerbFollows) {
+  const std::vector<Sentence> page = {
+      {"The tea leaves in the cup were bitter.", {"tea", "leaf", "cup", "bitter"}, {"leave"}},
+      {"Village lives in winter were quiet.", {"village", "life", "winter", "quiet"}, {"live"}},
+      {"The tea leaves in the pot turned brown.", {"leaf", "pot", "turn"}, {"leave"}},
+  };
+  expectPage(page);
+  const std::vector<Sentence> verbs = {
+      {"My aunt lives with us.", {"aunt", "live"}, {"life"}},
+      {"The bus leaves at noon.", {"bus", "leave", "noon"}, {"leaf"}},
+      {"My friend lives in a flat that was cheap.", {"friend", "live", "flat"}, {"life"}},
+      {"The train leaves in the morning and arrives at noon.", {"train", "leave"}, {"leaf"}},
+  };
+  expectPage(verbs);
+}
+
 TEST_F(ShippedExtractionTest, ASpeakersLabelAndALettersGreetingStartASentence) {
   const std::vector<Sentence> page = {
       {"Q: Can you lay the cups out?", {"can", "lay", "cup"}, {"lie"}},
