@@ -119,13 +119,31 @@ class Sentence {
   }
 
   // Whether token i, written with a capital, is part of the name of a place, a body or a street
-  // that a word of such names ends ("Rose Avenue", "Saw Mill Park", "Rose Way").
+  // that a word of such names ends ("Rose Avenue", "Saw Mill Park", "Rose Way"). A word that
+  // ends a street's name is another word after a headline's past ("Shares Rose Way Too Fast").
   bool isInAPlacesName(size_t i) const {
     constexpr size_t kLongestPlacesName = 4;
     if (!at(i).startsWithCapital) return false;
     for (size_t k = i + 1; k < tokens_.size() && k - i < kLongestPlacesName; ++k) {
       if (!tokens_[k].followsWord || !at(k).capitalNoWord) return false;
-      if (at(k).mayEndAPlacesName()) return true;
+      if (at(k).mayEndAPlacesName()) return at(k).endsAPlacesName() || !holdsHeadlinesPast(i, k);
+    }
+    return false;
+  }
+
+  // Whether tokens i to k - 1, before a word that ends a street's name, hold a headline's past
+  // after its subject, a capitalised noun, where words go on after token k ("Shares Rose Way Too
+  // Fast", "Lost Wallet Found Close to Station"): a street's name takes a name before its word
+  // ("Red Rose Lane", "Lucy Rose Way"), and ends a headline or stands in a sentence ("She lives
+  // on Rose Way.").
+  bool holdsHeadlinesPast(size_t i, size_t k) const {
+    if (!joined(k)) return false;
+    for (size_t j = i; j < k; ++j) {
+      if (at(j).inSentence.kind != Kind::kOwnOrPast || !tokens_[j].followsWord) continue;
+      const SpellingReadings& subject = at(j - 1);
+      if (subject.startsWithCapital && subject.isNoun && !subject.isPlainAdjective &&
+          !isNameLike(j - 1) && !tokens_[j].followsTitle)
+        return true;
     }
     return false;
   }

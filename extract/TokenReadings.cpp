@@ -147,6 +147,7 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
     }
   }
   out.lead = leadOf(lower, lists, out.inSentence);
+  out.isNoun = !out.inSentence.empty() && index_.isNoun(out.inSentence.words[0]);
   out.isThe = out.lead == Lead::kNoun && lower == "the";
   // An adverb in "-ly" is one where it is no headword, or one that is no adjective, noun or verb
   // ("quietly"; not "early", "family" or "reply").

@@ -81,6 +81,7 @@ struct SpellingReadings {
   Readings atStart;
   Lead lead = Lead::kNothing;
   bool isAdjective = false;       // has an adjective sense
+  bool isNoun = false;            // its first reading has a noun sense
   bool isPlainAdjective = false;  // first an adjective, and never an adverb
   bool isTitle = false;           // Mr, Mrs, Dr ...: a name follows
   bool isModal = false;           // will, can, may ... in any case; `lead` is then kBaseForm

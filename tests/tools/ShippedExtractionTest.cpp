@@ -749,6 +749,23 @@ TEST_F(ShippedExtractionTest, ASpeakersLabelAndALettersGreetingStartASentence) {
   expectPage(months);
 }
 
+TEST_F(ShippedExtractionTest, AHeadlinesPastBeforeAStreetsWordIsAVerb) {
+  const std::vector<Sentence> page = {
+      {"Shares Rose Way Too Fast", {"share", "rise", "way", "fast"}, {}},
+      {"Lost Wallet Found Close to Station", {"lose", "wallet", "find", "station"}, {}},
+      {"Temperatures Rose Way Above Normal", {"temperature", "rise", "normal"}, {}},
+  };
+  expectPage(page);
+  // A street's name, which a name or nothing capitalised leads.
+  const std::vector<Sentence> streets = {
+      {"Rose Way", {"rose", "way"}, {"rise"}},
+      {"She lives on Rose Way.", {"live", "rose", "way"}, {"rise"}},
+      {"We walked down Red Rose Lane to the park.", {"red", "rose", "lane"}, {"rise"}},
+      {"They met at Found Court in the evening.", {"found", "court", "evening"}, {"find"}},
+  };
+  expectPage(streets);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
