@@ -114,6 +114,8 @@ class Table {
     add(ClosedLists::kIndefinitePronoun,
         {"someone", "anyone", "anybody", "nobody", "nothing", "everyone", "everybody", "everything",
          "somebody", "something", "anything"});
+    add(ClosedLists::kJoinsVerbs, {"and", "or"});
+    add(ClosedLists::kParticle, {"up", "out", "off", "down", "away"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

@@ -45,6 +45,10 @@ class ClosedLists {
     // someone, everybody, nothing ...: a pronoun that a clause without its verb may tell more of
     // ("Someone interested in the club should email me").
     kIndefinitePronoun = 1u << 21,
+    kJoinsVerbs = 1u << 22,  // and, or: "He cooked and dried the rice"
+    // up, out, off, down, away: a verb's particle, which an adjective takes none of ("The pond
+    // dried up").
+    kParticle = 1u << 23,
   };
   using Marks = uint32_t;  // List bits
 

@@ -159,16 +159,29 @@ class Sentence {
     return spelling.lead;
   }
 
-  // What the words before token i say of it: the word right before, or the subject before an
-  // adverb that stands between it and its verb ("he never saw", "they have always found").
-  Lead leadBefore(size_t i) const {
-    const Lead before = leadOf(i - 1);
-    if (!at(i - 1).standsBetweenSubjectAndVerb || i < 2 || !tokens_[i - 1].followsWord)
-      return before;
-    const Lead subject = leadOf(i - 2);
-    const bool passes =
-        subject == Lead::kSubject || subject == Lead::kThirdPerson || subject == Lead::kPerfect;
-    return passes ? subject : before;
+  // What the words before token i say of it: the word right before, or the word whose lead
+  // reaches it past an adverb or a verb before "and" (subjectBefore).
+  Lead leadBefore(size_t i) const { return leadOf(subjectBefore(i)); }
+
+  // The token whose lead tells of token i: the one right before; the subject before an adverb
+  // that stands between it and its verb ("he never saw", "they have always found", "the workers
+  // quickly loaded"); the subject of the past that "and" joins token i to ("He cooked and dried
+  // the rice").
+  size_t subjectBefore(size_t i) const {
+    if (i < 2 || !tokens_[i - 1].followsWord) return i - 1;
+    const SpellingReadings& before = at(i - 1);
+    size_t subject = i - 1;
+    if (before.standsBetweenSubjectAndVerb)
+      subject = i - 2;
+    else if (before.joinsVerbs() && tokens_[i].followsWord && tokens_[i - 2].followsWord &&
+             at(i - 2).mayBeAPast)
+      subject = subjectBefore(i - 2);
+    else
+      return i - 1;
+    const Lead lead = leadOf(subject);
+    const bool passes = lead == Lead::kSubject || lead == Lead::kThirdPerson ||
+                        lead == Lead::kPerfect || lead == Lead::kNounFirst;
+    return passes ? subject : i - 1;
   }
 
   // Whether a modal or do and its subject stand right before token i, which is then a base
@@ -296,6 +309,9 @@ class Sentence {
     return tokens_[i].followsWord && at(i - 1).isIndefinitePronoun() && !objectFollows(i) &&
            clausesVerbFollows(i);
   }
+
+  // Whether a verb's particle follows token i ("dried up", "loaded up").
+  bool particleFollows(size_t i) const { return joined(i) && at(i + 1).isParticle(); }
 
   // Whether token i is a pronoun written in capitals that stands for an abbreviation ("the US
   // sent help"), not one a headline or a shout writes so ("LET US GO").
@@ -473,12 +489,13 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
       return pastAfterSubject(all);
     case Lead::kNounFirst: {
       // "The dog bit the postman", but "a head wound healed": a noun is the subject where
-      // the form has an object. Before a pronoun too, where the form is a past that is a word
-      // of its own and the noun is no verb's form itself ("the soldiers armed themselves",
-      // not "he felt astonished himself").
-      const bool noun = afterSubjectNoun || !sentence.at(i - 1).mayBeTheVerb;
-      const bool object = objectFollows || (all.pastIsAWordOfItsOwn && noun && sentence.joined(i) &&
-                                            sentence.at(i + 1).isObjectPronoun());
+      // the form has an object or a particle ("The pond dried up"). Before a pronoun too,
+      // where the form is a past that is a word of its own and the noun is no verb's form
+      // itself ("the soldiers armed themselves", not "he felt astonished himself").
+      const bool noun = afterSubjectNoun || !sentence.at(sentence.subjectBefore(i)).mayBeTheVerb;
+      const bool object = objectFollows || sentence.particleFollows(i) ||
+                          (all.pastIsAWordOfItsOwn && noun && sentence.joined(i) &&
+                           sentence.at(i + 1).isObjectPronoun());
       // Else such a past is the word itself where its verb opens no card: "the room crowded",
       // "I felt tired".
       if (all.verbOnlyWhereDecided) return object && noun ? pastAfterSubject(all) : only(all, 0);

@@ -468,4 +468,13 @@ TEST_F(ExtractReadingTest, AClausesVerbAfterThePhraseMakesLeavesANounAndAPastAnA
   EXPECT_EQ(extract("someone filled the park"), (Words{"fill", "the", "park"}));
 }
 
+TEST_F(ExtractReadingTest, ANounsPastReachesItsVerbPastAnAdverbAndAndAndBeforeAParticle) {
+  EXPECT_EQ(extract("the dog dried up"), (Words{"the", "dog", "dry", "up"}));
+  EXPECT_EQ(extract("the dog never dried the"), (Words{"the", "dog", "dry"}));
+  EXPECT_EQ(extract("he left and dried the"), (Words{"leave", "dry", "the"}));
+  // Not where the first past is no verb of a subject.
+  EXPECT_EQ(extract("the dried and dried"), (Words{"the", "dried"}));
+  EXPECT_EQ(extract("dried and dried"), (Words{"dried"}));
+}
+
 }  // namespace

@@ -766,6 +766,27 @@ TEST_F(ShippedExtractionTest, AHeadlinesPastBeforeAStreetsWordIsAVerb) {
   expectPage(streets);
 }
 
+TEST_F(ShippedExtractionTest, APastAfterItsSubjectReachesPastAnAdverbAndAndToAParticle) {
+  const std::vector<Sentence> page = {
+      {"The workers quickly loaded the truck.", {"worker", "load", "truck"}, {"loaded"}},
+      {"He cooked and dried the rice.", {"cook", "dry", "rice"}, {"dried"}},
+      {"The pond dried up in July.", {"pond", "dry", "July"}, {"dried"}},
+      {"She washed and dried her hair.", {"wash", "dry", "hair"}, {"dried"}},
+      {"The money soon dried up.", {"money", "dry"}, {"dried"}},
+      {"The carriage drove off.", {"carriage", "drive"}, {"drove"}},
+  };
+  expectPage(page);
+  // Where the word is an adjective it stays the adjective's own.
+  const std::vector<Sentence> adjectives = {
+      {"She was tired.", {"tired"}, {"tire"}},
+      {"We ate fried rice.", {"fried", "rice"}, {"fry"}},
+      {"The dried up river bed was wide.", {"dried", "river", "bed"}, {"dry"}},
+      {"She thought Mr Knightley particularly delighted.", {"delighted"}, {}},
+      {"Astonished and shocked, she sat down.", {"astonished", "shocked", "sit"}, {"shock"}},
+  };
+  expectPage(adjectives);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
