@@ -116,6 +116,12 @@ class Table {
          "somebody", "something", "anything"});
     add(ClosedLists::kJoinsVerbs, {"and", "or"});
     add(ClosedLists::kParticle, {"up", "out", "off", "down", "away"});
+    // Not fall: "fell a long way", "fell ten percent" are fall's.
+    add(ClosedLists::kTakesNoObject, {"lie"});
+    // Only those the library holds, the same word there: "expose" is not "exposé".
+    add(ClosedLists::kWrittenWithAccents,
+        {"cafe", "naive", "naivety", "resume", "fiance", "fiancee", "cliche", "facade", "debut",
+         "debris", "elite", "role", "fete", "regime", "premiere"});
     add(ClosedLists::kTitle,
         {"Mr", "Mrs", "Ms", "Dr", "St", "Prof", "Miss", "Sir", "Aunt", "Uncle", "Captain"});
     add(ClosedLists::kAbbreviatedTitle, {"Mr", "Mrs", "Ms", "Dr", "St", "Prof"});

@@ -49,6 +49,12 @@ class ClosedLists {
     // up, out, off, down, away: a verb's particle, which an adjective takes none of ("The pond
     // dried up").
     kParticle = 1u << 23,
+    // lie: a verb that takes no object, whose past is another verb's present ("lay"): before
+    // an object that past is the other's present ("The wise lay their plans").
+    kTakesNoObject = 1u << 24,
+    // cafe, naive, resume ...: words English borrows with their accents, which are the same word
+    // without them ("café"); other words with accents are none of the library's ("rosé").
+    kWrittenWithAccents = 1u << 25,
   };
   using Marks = uint32_t;  // List bits
 

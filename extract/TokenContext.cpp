@@ -412,9 +412,14 @@ Readings only(const Readings& readings, size_t k) {
 }
 
 // A past form after a subject: the verb's, and the word itself too where it is a verb whose
-// present the subject may take ("we found a school", "they rent a flat").
-Readings pastAfterSubject(const Readings& readings) {
-  return readings.ownMayBePresent ? readings : only(readings, 1);
+// present the subject may take ("we found a school", "they rent a flat"); that word alone where
+// the past's verb takes no object and an object follows ("The wise lay their plans": lay, no
+// lie).
+Readings pastAfterSubject(const Sentence& sentence, const Readings& readings, size_t i) {
+  if (!readings.ownMayBePresent) return only(readings, 1);
+  const bool objectFollows = sentence.joined(i) && (sentence.at(i + 1).lead == Lead::kNoun ||
+                                                    sentence.at(i + 1).isObjectPronoun());
+  return readings.pastTakesNoObject && objectFollows ? only(readings, 0) : readings;
 }
 
 // Whether token i, a past that is a word of its own with no object after it, may be the
@@ -454,7 +459,7 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
                               !(sentence.joined(i) && sentence.at(i + 1).mayBeTheVerb);
     if (!pastOfPeople) return only(all, 0);
     const bool bareNounFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNounFirst;
-    return bareNounFollows ? all : pastAfterSubject(all);
+    return bareNounFollows ? all : pastAfterSubject(sentence, all, i);
   }
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
@@ -486,7 +491,7 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
     case Lead::kSubject:
       if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
       if (mayBeAnObjectsComplement(sentence, all, i)) return all;
-      return pastAfterSubject(all);
+      return pastAfterSubject(sentence, all, i);
     case Lead::kNounFirst: {
       // "The dog bit the postman", but "a head wound healed": a noun is the subject where
       // the form has an object or a particle ("The pond dried up"). Before a pronoun too,
@@ -498,8 +503,9 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
                            sentence.at(i + 1).isObjectPronoun());
       // Else such a past is the word itself where its verb opens no card: "the room crowded",
       // "I felt tired".
-      if (all.verbOnlyWhereDecided) return object && noun ? pastAfterSubject(all) : only(all, 0);
-      return object ? pastAfterSubject(all) : all;
+      if (all.verbOnlyWhereDecided)
+        return object && noun ? pastAfterSubject(sentence, all, i) : only(all, 0);
+      return object ? pastAfterSubject(sentence, all, i) : all;
     }
     case Lead::kBaseForm:
       // After a modal, a form that is no verb of its own is the verb's too: the modal may be

@@ -69,6 +69,17 @@ class LowerCase {
   std::string_view view_;
 };
 
+// Whether `plain`, a word whose accents were dropped, is the word English borrows with them
+// ("cafe", "cafes" of "cafés"), not another word spelled so ("rose" of "rosé", "long" of a
+// syllable's "lóng").
+bool isWrittenWithAccents(std::string_view plain) {
+  const std::string lower = plat::utf::asciiLowercase(inflection::trimmed(plain));
+  if (ClosedLists::of(lower) & ClosedLists::kWrittenWithAccents) return true;
+  return inflection::endsWith(lower, "s") &&
+         (ClosedLists::of(std::string_view(lower).substr(0, lower.size() - 1)) &
+          ClosedLists::kWrittenWithAccents);
+}
+
 // Accepts the first candidate that is a headword with an adjective sense.
 struct Adjective {
   bool operator()(std::string_view candidate) {
@@ -123,10 +134,10 @@ void Readings::add(uint32_t word) {
 }
 
 SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccents) const {
-  // A word with accents is the word without them, or none: never a piece of itself.
+  // A word with accents is the same word without them, or none: never a piece of itself.
   if (mayHoldAccents && hasAccents(spelling)) {
     const std::optional<std::string> plain = accents::plain(spelling);
-    return plain ? read(*plain, false) : SpellingReadings();
+    return plain && isWrittenWithAccents(*plain) ? read(*plain, false) : SpellingReadings();
   }
   SpellingReadings out;
   const std::string_view word = inflection::trimmed(spelling);
@@ -340,6 +351,7 @@ Readings TokenReader::ownOrBase(uint32_t own, FormRecord::Form form, std::string
     out.add(base);
     const bool past = form.marker == '$' || form.marker == '%';
     out.kind = past ? Readings::Kind::kOwnOrPast : Readings::Kind::kOwnOrForm;
+    out.pastTakesNoObject = past && (ClosedLists::of(baseWord) & ClosedLists::kTakesNoObject);
   }
   out.ownIsAVerb = index_.isVerb(own);
   out.ownMayBePresent =

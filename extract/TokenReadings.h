@@ -54,6 +54,9 @@ struct Readings {
   // ... and its verb's card opens with another part of speech ("dried" of dry, "tired" of
   // tire): words[0] alone where nothing decides.
   bool verbOnlyWhereDecided = false;
+  // kOwnOrPast: the verb whose past it is takes no object, where words[0] is a verb that does
+  // ("lay" of lie): before an object it is words[0]'s present.
+  bool pastTakesNoObject = false;
 
   void add(uint32_t word);
   bool empty() const { return count == 0; }

@@ -787,6 +787,29 @@ TEST_F(ShippedExtractionTest, APastAfterItsSubjectReachesPastAnAdverbAndAndToAPa
   expectPage(adjectives);
 }
 
+TEST_F(ShippedExtractionTest, LayBeforeAnObjectIsLaysAndAccentsGoOnlyFromBorrowedWords) {
+  const std::vector<Sentence> page = {
+      {"The wise lay their plans early.", {"wise", "lay", "plan", "early"}, {"lie"}},
+      {"The hen lay an egg.", {"hen", "lay", "egg"}, {"lie"}},
+      {"I lay it down as a rule.", {"lay", "rule"}, {"lie"}},
+      // Without an object it may be lie's past.
+      {"The homeless lay under the bridge.", {"homeless", "lie"}, {}},
+      {"We lay down on the grass.", {"lay", "lie", "grass"}, {}},
+  };
+  expectPage(page);
+  // A word with accents is the borrowed word without them, or none.
+  const std::vector<Sentence> accents = {
+      {"She chose a pink ros\u00e9 for the picnic.", {"choose", "pink", "picnic"}, {"rose"}},
+      {"H\u00e9ctor and \u00c1ngel arrived.", {"arrive"}, {"hector", "angel"}},
+      {"Her name is L\u00f3ng.", {"name"}, {"long"}},
+      {"Her d\u00e9but was a success; the fa\u00e7ade of the \u00e9lite caf\u00e9 was old.",
+       {"debut", "success", "facade", "elite", "cafe", "old"},
+       {}},
+      {"Her fianc\u00e9s and clich\u00e9s", {"fiance", "cliche"}, {}},
+  };
+  expectPage(accents);
+}
+
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
   const Value taught = CallDB::callDB()->sql_select(
       "select wl_tWord from Words_Library where wl_uWordID in (select f_wl_uId from book_words)",
