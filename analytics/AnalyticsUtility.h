@@ -24,7 +24,9 @@ class AnalyticsUtility {
 
   static bool isExistAtPath(const std::string& path);
   static bool makeAbsDir(const std::string& path);
-  // Writes atomically, but never over something that exists; false when nothing was written.
+  // Writes atomically, but never over something that exists; false when nothing was written,
+  // also when another save of the same path, from any thread, got there first. Safe on any
+  // thread.
   static bool saveData(const std::string& data, const std::string& path);
   // The same for an envelope file, without waiting for the disk: readers still see the whole
   // file or none, and a power cut costs at most the envelopes of its last moments.

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include "platform/base/Files.h"
 #include "tests/analytics/AnalyticsFixture.h"
 
@@ -63,6 +67,47 @@ TEST_F(AnalyticsFiles, SavingNeverOverwrites) {
   EXPECT_TRUE(AnalyticsUtility::saveData("first", path));
   EXPECT_FALSE(AnalyticsUtility::saveData("second", path));
   EXPECT_EQ(*plat::files::readFile(path), "first");
+}
+
+// Two threads save one new path at once, round after round: the one told it saved is the one
+// whose content is there, and the other is told it failed; no content is dropped unheard.
+TEST_F(AnalyticsFiles, OfTwoSavesOfOneNewPathOnlyTheOneKeptIsToldItSaved) {
+  using Save = std::function<bool(const std::string&, const std::string&)>;
+  const std::pair<const char*, Save> savers[] = {{"saveData", &AnalyticsUtility::saveData},
+                                                 {"saveEnvelope", &AnalyticsUtility::saveEnvelope}};
+  constexpr int kRounds = 50;
+  const std::string folder = AnalyticsUtility::analyticsDirectory();
+  for (const auto& [name, save] : savers) {
+    SCOPED_TRACE(name);
+    int bothToldSaved = 0, keptUntold = 0;
+    for (int round = 0; round < kRounds; ++round) {
+      const std::string path =
+          plat::files::join(folder, std::string(name) + "-" + std::to_string(round));
+      // Long enough that the two writes overlap, different so that the file tells who won.
+      const std::string contents[2] = {std::string(64 * 1024, 'a'), std::string(64 * 1024, 'b')};
+      std::atomic<int> ready{0};
+      bool saved[2] = {false, false};
+      auto saver = [&](int who) {
+        ready.fetch_add(1);
+        while (ready.load() < 2) std::this_thread::yield();
+        saved[who] = save(contents[who], path);
+      };
+      std::thread first(saver, 0), second(saver, 1);
+      first.join();
+      second.join();
+      const std::optional<std::string> kept = plat::files::readFile(path);
+      ASSERT_TRUE(kept.has_value());
+      if (saved[0] && saved[1]) ++bothToldSaved;
+      const int winner = *kept == contents[0] ? 0 : *kept == contents[1] ? 1 : -1;
+      ASSERT_NE(winner, -1) << "round " << round << ": the file holds neither content whole";
+      if (!saved[winner]) ++keptUntold;
+    }
+    EXPECT_EQ(bothToldSaved, 0) << "of " << kRounds << " rounds";
+    EXPECT_EQ(keptUntold, 0) << "of " << kRounds << " rounds";
+    // No temporary is left beside the saved files.
+    for (const std::string& file : plat::files::list(folder))
+      EXPECT_TRUE(file.find('.') == std::string::npos || file.ends_with(".json")) << file;
+  }
 }
 
 }  // namespace
