@@ -1,5 +1,6 @@
 #include "online/ApiReply.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "json/JsonCodec.h"
@@ -76,7 +77,12 @@ std::optional<int64_t> ApiReply::time() const {
 bool ApiReply::saveSynVar() const {
   if (!synVar().isDictionary()) return false;
   CallDB* store = CallDB::callDB();
-  return StoreTransaction::run(store->sqlMgr(), [&] { store->saveNetInfo(synVar()); });
+  // The caller goes on without them; whoever looks into a stale sync id finds why in the log.
+  return StoreTransaction::run(
+      store->sqlMgr(), [&] { store->saveNetInfo(synVar()); },
+      [](const std::string& reason) {
+        std::fprintf(stderr, "reply: storing the server's values: %s\n", reason.c_str());
+      });
 }
 
 void ApiReply::saveSynVarOrRaise() const {

@@ -54,8 +54,8 @@ class ApiReply {
   const plat::Value& synVar() const { return object_["syn_var"]; }
   std::optional<int64_t> time() const;
 
-  // Stores "syn_var" as personal values in one transaction; false (rolled back) when storing
-  // failed or there was none.
+  // Stores "syn_var" as personal values in one transaction; false (rolled back, and the reason
+  // logged) when storing failed, or false when there was none.
   bool saveSynVar() const;
   // The same for a caller that reports the failure: it is rolled back and raised again; no
   // "syn_var" stores nothing.

@@ -8,6 +8,8 @@
 #include "online/Data_BackupValues.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
+#include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 
 namespace {
 
@@ -141,15 +143,22 @@ void Data_Backup::uploadReply(HttpRequest& request, bool all) {
 
 void Data_Backup::uploadAccepted(const ApiReply& reply) {
   try {
-    dataPackage_.updateSqlState();
+    // The rows marked as sent, the backup's time and the server's sync id are one record of
+    // where the device stands with the server: kept together or not at all.
+    StoreTransaction::runOrRaise(CallDB::callDB()->sqlMgr(), [&] {
+      dataPackage_.updateSqlState();
+      reply.saveSynVarOrRaise();
+    });
   } catch (const std::exception& error) {
-    // The flags stay as they were, so the next backup sends the same rows again.
-    Data_BackupFailure::log("marking the backed-up rows", reasonOf(error));
+    // The server has the backup; the flags stay as they were, so the next backup sends the same
+    // rows again, with the sync id of the one before.
+    Data_BackupFailure::log("storing the backup's sync record", reasonOf(error));
     hooks_.panelHide();
-    hooks_.showMessage(Data_BackupFailure::message(Data_BackupFailure::ofException(error)));
+    hooks_.showMessage(
+        Data_BackupFailure::uploadNotRecordedMessage(Data_BackupFailure::ofException(error)));
+    tellFailed();
     return;
   }
-  if (reply.hasSynVar()) reply.saveSynVar();
   hooks_.panelChange(text("data_backup"), text("data_backup_finish"));
   tellFinished();
 }

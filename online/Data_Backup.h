@@ -27,7 +27,7 @@ class DataBackupDelegate {
   // A backup was accepted, or a sync down applied; the panel still shows its last row.
   virtual void updateDateFinish_callback() {}
   // A sync down was refused, stopped by the version test, could not be applied, or was applied
-  // without the server's values.
+  // without the server's values; or a backup the server accepted could not be recorded.
   virtual void updateFaild_callback() {}
 };
 

@@ -79,6 +79,11 @@ std::string Data_BackupFailure::valuesNotKeptMessage(Kind kind) {
                          "InfoPlist");
 }
 
+std::string Data_BackupFailure::uploadNotRecordedMessage(Kind kind) {
+  return plat::localized(
+      kind == Kind::DiskFull ? "data_err_up_record_disk_full" : "data_err_up_record", "InfoPlist");
+}
+
 void Data_BackupFailure::log(const std::string& what, const std::string& detail) {
   std::fprintf(stderr, "backup: %s: %s\n", what.c_str(), detail.c_str());
 }

@@ -20,6 +20,8 @@ class Data_BackupFailure {
   static std::string message(Kind kind);
   // The same for a restore whose data was applied but whose server values were not kept.
   static std::string valuesNotKeptMessage(Kind kind);
+  // The same for a backup the server accepted whose sync record the device could not store.
+  static std::string uploadNotRecordedMessage(Kind kind);
   // Writes `what` failed and why to the log (standard error).
   static void log(const std::string& what, const std::string& detail);
 };

@@ -393,8 +393,20 @@ void Data_Package::zipPath(const std::string& baseName, const std::string& strDa
 }
 
 void Data_Package::updateSqlState() {
-  // On a failure the rows keep flag 0 and go with the next backup.
-  const bool marked = StoreTransaction::run(store().sqlMgr(), [this] {
+  try {
+    markSentRows();
+  } catch (...) {
+    // The rows keep flag 0 and go with the next backup, which dumps them afresh.
+    removeUploadedArchive();
+    throw;
+  }
+  sentRows_.clear();
+  sentDeletedWords_.clear();
+  removeUploadedArchive();
+}
+
+void Data_Package::markSentRows() {
+  StoreTransaction::runOrRaise(store().sqlMgr(), [this] {
     // Only what the server received is in step: a row changed after the dump keeps flag 0.
     auto markSent = [this](const DumpSection& section) {
       auto sent = sentRows_.find(section.name);
@@ -423,10 +435,9 @@ void Data_Package::updateSqlState() {
     }
     saveLast_syn_Time();
   });
-  if (marked) {
-    sentRows_.clear();
-    sentDeletedWords_.clear();
-  }
+}
+
+void Data_Package::removeUploadedArchive() {
   if (!upfileZipPath_.empty() && plat::files::exists(upfileZipPath_)) {
     plat::files::remove(upfileZipPath_);
   }

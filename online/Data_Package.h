@@ -43,7 +43,8 @@ class Data_Package {
   // After an accepted upload: the rows the last dump carried, as they were dumped, are marked in
   // step (a row changed since keeps flag 0 and goes with the next backup), the deleted words it
   // carried are forgotten and the time of the backup is stored, in one transaction; the archive
-  // is removed in any case.
+  // is removed in any case. Raises, with the flags as they were, when the store cannot take it
+  // (a full disk); inside the caller's transaction it is a part of that one.
   void updateSqlState();
   // Applies every entry of a downloaded archive in one transaction and removes the file. Raises
   // (ZipException, DumpException, MyException) with the store unchanged when any entry fails.
@@ -64,6 +65,8 @@ class Data_Package {
 
  private:
   std::string dumpToArchive(int mode, const std::string& baseName);
+  void markSentRows();
+  void removeUploadedArchive();
   static std::string rowLine(const plat::Value& row);
 
   std::string upfileZipPath_;

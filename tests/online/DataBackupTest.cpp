@@ -328,6 +328,50 @@ TEST_F(BackupTest, ARestoreWhoseServerValuesCannotBeStoredSaysSo) {
   EXPECT_FALSE(db_->sqlMgr().inTransaction());
 }
 
+// The server accepts the backup, and as the device stores where it now stands (the rows marked
+// as sent with the backup's time, and the server's sync id) the disk fills up: the learner hears
+// that the backup is on the server but its record was not kept, the log says why, nothing says
+// the backup is done, and the rows go again with the next backup, which keeps its record.
+TEST_F(BackupTest, AnAcceptedBackupWhoseSyncRecordCannotBeStoredSaysSo) {
+  answer(ServerReply::text(R"({"result":1,"syn_var":{"nLastSynId":"3","nNewMsgCount":"4"}})"));
+  const std::string lastBackup = db_->getPersonalValue("nLastSynTime");
+  const std::string before = studyRows();
+  for (const std::string value : {"nLastSynId", "nLastSynTime"}) {
+    SCOPED_TRACE(value);
+    events_.clear();
+    std::unique_ptr<testsupport::SmallFilesystem> disk =
+        homeOnAVolumeOfItsOwn(Data_BackupSpace::kReserveBytes / 1024 + 4096);
+    if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+    exec("create table filler (bytes blob)");
+    exec("create trigger fill_the_disk before insert on Var_Config when new.vc_tVarName = '" +
+         value + "' begin insert into filler values (randomblob(64 * 1024 * 1024)); end");
+    testing::internal::CaptureStderr();
+    backup_->upData();
+    const bool ended = plat::RunLoop::main().runUntil(
+        [&] { return recorded("hide") || recorded("finished"); }, testsupport::kPatience);
+    const std::string log = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
+    quietly();
+    expectEvents(kUploading + ";hide;message:data_err_up_record_disk_full;failed");
+    EXPECT_NE(log.find("backup: storing the backup's sync record"), std::string::npos) << log;
+    EXPECT_EQ(studyRows(), before);
+    EXPECT_TRUE(Data_Package::check_isSyn());
+    EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "");
+    EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), lastBackup);
+    EXPECT_FALSE(db_->sqlMgr().inTransaction());
+    // The home as it was before the volume: the space the failed write held stays with it.
+    CallDB::Release_CallDB();
+    disk.reset();
+    db_ = CallDB::callDB();
+  }
+  events_.clear();
+  backup_->upData();
+  ASSERT_TRUE(waitFor("finished"));
+  EXPECT_FALSE(Data_Package::check_isSyn());
+  EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "3");
+  EXPECT_NE(db_->getPersonalValue("nLastSynTime"), lastBackup);
+}
+
 // A restore stopped after its download left its archive; the next one, answered with nothing, must
 // not restore that old archive and call it done.
 TEST_F(BackupTest, AnArchiveLeftByAnEarlierRestoreIsNeverApplied) {
