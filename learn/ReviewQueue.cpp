@@ -57,6 +57,14 @@ void ReviewQueue::setQueueBadges() {
   view_.setWordBookBadge("");
 }
 
+void ReviewQueue::setIdleBadges() {
+  view_.setReviewBadge("");
+  view_.setIconBadge(0);
+  // The word-book tab counts the new words that may still be planned today.
+  const int toPlan = CallDB::callDB()->getNeedLearnNum();
+  view_.setWordBookBadge(toPlan >= 1 ? std::to_string(toPlan) : "");
+}
+
 bool ReviewQueue::showsLiveWord() const {
   return currWordIndex_ == static_cast<int64_t>(finishWords_.size());
 }
@@ -77,7 +85,9 @@ void ReviewQueue::firstInit() {
       return;
     }
     // New words are not looked for here: the screen waits for the next rebuild or plan change.
+    // The badges show the stored state all the same, as they did before the app was closed.
     changeWordBtnText("");
+    setIdleBadges();
     updateControl();
     view_.deleteBtn_isShow();
   });
@@ -157,10 +167,7 @@ void ReviewQueue::ShowFrontWord() {
       } else {
         setState(kStateIdle);
         changeWordBtnText("");
-        view_.setReviewBadge("");
-        view_.setIconBadge(0);
-        const int toPlan = db.getNeedLearnNum();
-        view_.setWordBookBadge(toPlan >= 1 ? std::to_string(toPlan) : "");
+        setIdleBadges();
       }
     }
     updateControl();

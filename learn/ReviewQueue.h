@@ -45,7 +45,7 @@ class ReviewQueue {
 
   // ---- Loading
   // First appearance: the grades, empty lists, and the queue resumed from review_list (an empty
-  // table leaves the screen idle without looking for new words).
+  // table leaves the screen idle without looking for new words, its badges as stored).
   void firstInit();
   void LoadFeedbackDefine();
   // Rebuilds the queue from review_list; false when the table is empty.
@@ -119,6 +119,8 @@ class ReviewQueue {
  private:
   void setState(int state);
   void setQueueBadges();
+  // No word to show: no review badges, and the word-book tab's count of new words to plan.
+  void setIdleBadges();
   void answerWhileBrowsing(int grade);
   // Runs `work` in one transaction; a failure rolls back and is shown. False on failure.
   bool guarded(const std::function<void()>& work);

@@ -192,5 +192,31 @@ TEST_F(Program, WithoutADisplayTheFirstScreenBecomesAPicture) {
   EXPECT_EQ(image->size(), (plat::Size{kPhoneWidth, kPhoneHeight}));
 }
 
+// The word-book tab's badge (the new words still to plan today) on the first screen the program
+// draws: at the day's first start, and at a later start of the same day as well.
+TEST_F(Program, EveryStartOfTheDayShowsTheWordBookBadge) {
+  ASSERT_TRUE(planWordsInHome(folder_ + "/home", {}, [](CallDB& store) {
+    store.UpdatePersonalValue("run_machine", "1");  // past the picture guide
+    store.UpdatePersonalValue("StudyLimitCount", "12");
+  }));
+  const auto red = [](const plat::Color& c) { return c.r > 0.8 && c.g < 0.35 && c.b < 0.35; };
+  for (const std::string run : {"first", "later"}) {
+    SCOPED_TRACE(run);
+    const std::string picture = plat::files::join(folder_, "home/first-screen.png");
+    plat::files::remove(picture);
+    ASSERT_NO_FATAL_FAILURE(start({{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}));
+    ASSERT_EQ(program_->wait(), 0) << program_->log();
+    std::shared_ptr<plat::Image> image = plat::Image::fromFile(picture, 2);
+    ASSERT_TRUE(image);
+    std::filesystem::copy_file(picture, picturePath("first-screen-badge-" + run + ".png"),
+                               std::filesystem::copy_options::overwrite_existing);
+    // The upper half of the word-book tab, where the badge sits on its icon's corner.
+    int reds = 0;
+    for (double y = 524; y < 546; y += 0.5)
+      for (double x = 80; x < 160; x += 0.5) reds += red(image->colorAtPoint({x, y}));
+    EXPECT_GT(reds, 100) << "red pixels of the badge";
+  }
+}
+
 }  // namespace
 }  // namespace apptest
