@@ -20,12 +20,8 @@ void openssl(const std::string& folder, const std::string& arguments) {
 
 // P-256 keys; a CA valid for two days, a server certificate it signs for 127.0.0.1 and
 // localhost, and a client certificate.
-TestCertificate::TestCertificate() : folder_(makeTempDir("vocab-cert")) {
-  caPath_ = folder_ + "/ca.pem";
-  certificatePath_ = folder_ + "/server.pem";
-  keyPath_ = folder_ + "/server.key";
-  clientCertificatePath_ = folder_ + "/client.pem";
-  clientKeyPath_ = folder_ + "/client.key";
+TestCertificate::TestCertificate() : TestCertificate(Existing{}, makeTempDir("vocab-cert")) {
+  ownsFolder_ = true;
   const std::string newKey = "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes";
   writeTextFile(folder_ + "/server.ext",
                 "basicConstraints=critical,CA:FALSE\nsubjectAltName=IP:127.0.0.1,DNS:localhost\n"
@@ -57,7 +53,21 @@ std::pair<std::string, std::string> TestCertificate::clientCertificateFor(
   return paths;
 }
 
+TestCertificate::TestCertificate(Existing, std::string folder)
+    : ownsFolder_(false),
+      folder_(std::move(folder)),
+      caPath_(folder_ + "/ca.pem"),
+      certificatePath_(folder_ + "/server.pem"),
+      keyPath_(folder_ + "/server.key"),
+      clientCertificatePath_(folder_ + "/client.pem"),
+      clientKeyPath_(folder_ + "/client.key") {}
+
+std::unique_ptr<TestCertificate> TestCertificate::madeIn(const std::string& folder) {
+  return std::unique_ptr<TestCertificate>(new TestCertificate(Existing{}, folder));
+}
+
 TestCertificate::~TestCertificate() {
+  if (!ownsFolder_) return;
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }

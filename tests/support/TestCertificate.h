@@ -4,6 +4,7 @@
 // same authority signs a client certificate for servers that ask for one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,10 @@ class TestCertificate {
   ~TestCertificate();
   TestCertificate(const TestCertificate&) = delete;
   TestCertificate& operator=(const TestCertificate&) = delete;
+  // The files another one made in its folder (another process's, say), left there when this goes.
+  static std::unique_ptr<TestCertificate> madeIn(const std::string& folder);
+
+  const std::string& folder() const { return folder_; }
 
   const std::string& caPath() const { return caPath_; }                    // the CA, PEM
   const std::string& certificatePath() const { return certificatePath_; }  // server chain, PEM
@@ -27,6 +32,10 @@ class TestCertificate {
   std::pair<std::string, std::string> clientCertificateFor(const std::string& commonName) const;
 
  private:
+  struct Existing {};
+  TestCertificate(Existing, std::string folder);
+
+  bool ownsFolder_ = true;
   std::string folder_, caPath_, certificatePath_, keyPath_, clientCertificatePath_, clientKeyPath_;
 };
 
