@@ -60,16 +60,24 @@ TEST(DetachedWork, TheNextWorkStartsOnlyAfterThePreviousEnded) {
   EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
 }
 
-// A waiter may go on to destroy what the work pointed into: by then the work holds nothing.
+// Something the work holds that notes, as it goes, whether its work was still running then.
+struct HeldProbe {
+  DetachedWork* work;
+  std::atomic<int>* whenGone;  // 1: gone while the work ran; 2: gone after its end was told
+  ~HeldProbe() { *whenGone = work->running() ? 1 : 2; }
+};
+
+// A waiter may go on to destroy what the work pointed into: by then the work holds nothing. The
+// probe looks at the moment its hold goes, so that the order is seen whatever the timing.
 TEST(DetachedWork, WhatTheWorkHeldIsGoneOnceItsEndIsHeard) {
-  auto held = std::make_shared<int>(7);
-  std::atomic<int> seen{0};
-  {
-    DetachedWork work;
-    work.start([held, &seen] { seen = *held; });
-  }  // the owner going waits for the work
-  EXPECT_EQ(seen, 7);
-  EXPECT_EQ(held.use_count(), 1);
+  static DetachedWork work;  // outlives the test: a late probe may still ask it
+  static std::atomic<int> whenGone;
+  whenGone = 0;
+  std::shared_ptr<HeldProbe> probe(new HeldProbe{&work, &whenGone});
+  work.start([probe = std::move(probe)] {});
+  work.wait();
+  EXPECT_EQ(whenGone, 1) << (whenGone == 0 ? "still held once the end was heard"
+                                           : "let go of only after the end was told");
 }
 
 // The screens that own such work live until the process ends, and nothing joins their last work's
