@@ -3,6 +3,8 @@
 #include <openssl/rand.h>
 #include <zlib.h>
 
+#include "platform/crypto/CryptoLibrary.h"
+
 namespace {
 
 // One step of the CRC-32 that the keys are made of.
@@ -44,6 +46,7 @@ void ZipCipher::decrypt(std::span<uint8_t> bytes) {
 }
 
 std::array<uint8_t, ZipCipher::kHeaderSize> ZipCipher::encryptedHeader(uint8_t check) {
+  plat::crypto::prepareLibrary();
   std::array<uint8_t, kHeaderSize> header{};
   // The random bytes keep two entries of the same password and data from sharing a key stream.
   RAND_bytes(header.data(), static_cast<int>(header.size() - 1));

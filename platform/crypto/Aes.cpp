@@ -5,6 +5,8 @@
 #include <climits>
 #include <memory>
 
+#include "platform/crypto/CryptoLibrary.h"
+
 namespace plat::crypto {
 namespace {
 
@@ -14,6 +16,7 @@ struct CipherContextFree {
 
 std::optional<std::vector<uint8_t>> run(bool encrypt, std::span<const uint8_t> data, AesKey key,
                                         AesIv iv) {
+  prepareLibrary();
   if (data.size() > static_cast<size_t>(INT_MAX) - 32) return std::nullopt;
   std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree> ctx(EVP_CIPHER_CTX_new());
   if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_128_cbc(), nullptr, key.data(), iv.data(),

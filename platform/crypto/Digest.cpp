@@ -4,11 +4,14 @@
 
 #include <stdexcept>
 
+#include "platform/crypto/CryptoLibrary.h"
+
 namespace plat::crypto {
 namespace {
 
 template <size_t N>
 std::array<uint8_t, N> digest(const EVP_MD* type, const void* data, size_t length) {
+  prepareLibrary();
   std::array<uint8_t, N> out{};
   unsigned int written = 0;
   // EVP_Digest only fails when libcrypto cannot allocate; a silent zero digest would be worse.

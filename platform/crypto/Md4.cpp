@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/crypto/CryptoLibrary.h"
+
 namespace plat::crypto {
 namespace {
 
@@ -74,6 +76,7 @@ Md4Digest md4(const void* data, size_t length) {
 }
 
 HmacMd5Digest hmacMd5(std::string_view key, std::string_view message) {
+  prepareLibrary();
   HmacMd5Digest out{};
   unsigned int written = 0;
   // libcrypto refuses an empty key; a block of zeros is the same key once padded.

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <random>
 
+#include "platform/crypto/CryptoLibrary.h"
 #include "platform/crypto/Digest.h"
 
 namespace plat::crypto {
 
 std::string randomUuidString() {
+  prepareLibrary();
   std::array<uint8_t, 16> bytes{};
   if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {
     // The system's entropy source is a fine fallback should libcrypto's generator be unusable.

@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/crypto/CryptoLibrary.h"
 #include "platform/http/HeaderMap.h"
 
 namespace plat::http {
@@ -90,6 +91,7 @@ std::vector<Challenge> parseChallenges(const std::string& text) {
 }
 
 std::string hashHex(const std::string& algorithm, const std::string& data) {
+  crypto::prepareLibrary();
   const EVP_MD* type = algorithm.rfind("SHA-256", 0) == 0 ? EVP_sha256() : EVP_md5();
   unsigned char out[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
@@ -311,6 +313,7 @@ bool Authentication::apply(RequestMessage& message, const Credentials& credentia
     return true;
   }
   if (method_ == "NTLM") return applyNtlm(message, credentials, field);
+  crypto::prepareLibrary();
   unsigned char random[12];
   if (RAND_bytes(random, sizeof random) != 1) return false;
   const std::string cnonce = base64(std::string(reinterpret_cast<char*>(random), sizeof random));
@@ -350,6 +353,7 @@ bool Authentication::applyNtlm(RequestMessage& message, const Credentials& crede
     ntlmStage_ = NtlmStage::SentNegotiate;
     return true;
   }
+  crypto::prepareLibrary();
   unsigned char clientChallenge[8];
   if (RAND_bytes(clientChallenge, sizeof clientChallenge) != 1) return false;
   const std::string answer = ntlm::authenticateMessage(

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "platform/crypto/CryptoLibrary.h"
 #include "platform/crypto/Digest.h"
 
 namespace plat::http {
@@ -27,6 +28,7 @@ const Key& processKey() {
 }  // namespace
 
 std::string loginDigest(const std::string& password) {
+  crypto::prepareLibrary();
   const Key& key = processKey();
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;

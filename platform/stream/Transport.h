@@ -1,7 +1,7 @@
-// What socket streams need once per process: the TLS library set up, and writes to closed sockets
-// reported as errors rather than raising SIGPIPE. Connections do this themselves on first use;
-// code that registers exit handlers which still run streams calls it first, so the TLS library is
-// torn down after them.
+// What socket streams need once per process: the TLS library set up for the whole process (see
+// platform/crypto/CryptoLibrary.h: it is never torn down, so streams still running at exit keep
+// it), and writes to closed sockets reported as errors rather than raising SIGPIPE. Connections
+// do this themselves on first use.
 #pragma once
 
 namespace plat::stream {
