@@ -8,7 +8,8 @@
 
 namespace {
 
-const std::string kSyncMode = "analytics.sync";
+// Needs no destruction: an upload's thread runs its loop in this mode, also as the process exits.
+constexpr char kSyncMode[] = "analytics.sync";
 
 }  // namespace
 

@@ -10,8 +10,10 @@ constexpr uint64_t kStringKind = 5;
 
 const JsonTokenCache::Item& JsonTokenCache::probe(std::string_view bytes, uint64_t hash) {
   if (bytes.empty() && !group_) {
-    static const plat::Value kEmptyString{std::string()};
-    static const Item kEmpty{kEmptyString, &kEmptyString.asString()};
+    // Never destroyed: the backup's and the analytics' threads decode replies, and may still be
+    // doing so as the process exits.
+    static const auto& kEmptyString = *new plat::Value(std::string());
+    static const auto& kEmpty = *new Item{kEmptyString, &kEmptyString.asString()};
     return kEmpty;
   }
   if (!items_) items_ = std::make_unique<Item[]>(kCount);

@@ -22,8 +22,10 @@ struct Script {
   double timeOutSeconds;  // 0: the client's default
 };
 
+// Never destroyed: the backup's thread makes its request from it, and may still be doing so as
+// the process exits.
 const std::map<std::string, Script>& scripts() {
-  static const std::map<std::string, Script> table = {
+  static const auto& table = *new std::map<std::string, Script>{
       {"account_login.php",
        {false, "identifie,account,password,v_lexicon,T,client_check_code,X", 0}},
       {"account_register.php",

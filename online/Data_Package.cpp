@@ -61,7 +61,9 @@ constexpr const char* kRestoredTables[] = {
     "Words_MyYuFa",    "Words_YuFa",      "IncreasingWord_Log", "Familiarity_Log",
     "ReviewWords_Log", "ForgetWords_Log", "delete_words"};
 
-const plat::Value kNoParams = plat::Value::array();
+// Never destroyed: the backup's threads dump and restore with it, and may still be doing so as the
+// process exits.
+const plat::Value& kNoParams = *new plat::Value(plat::Value::array());
 
 CallDB& store() {
   return *CallDB::callDB();

@@ -8,9 +8,10 @@
 
 namespace plat::charset {
 
-inline const std::string kUtf8 = "UTF-8";
-inline const std::string kLatin1 = "ISO-8859-1";
-inline const std::string kGb18030 = "GB18030";
+// Need no destruction: the network thread reads replies with them, also as the process exits.
+inline constexpr char kUtf8[] = "UTF-8";
+inline constexpr char kLatin1[] = "ISO-8859-1";
+inline constexpr char kGb18030[] = "GB18030";
 
 // Whether text in this character set can be converted ("utf-8", "GBK", "latin1", ...).
 bool isKnown(const std::string& name);

@@ -15,9 +15,11 @@
 
 namespace plat {
 
-inline const std::string kDefaultRunLoopMode = "default";
-inline const std::string kTrackingRunLoopMode = "tracking";  // while a scroll view is dragged
-inline const std::string kCommonModes = "common";
+// Constants that need no destruction: every thread that hands work to another names a mode, also
+// while the process exits.
+inline constexpr char kDefaultRunLoopMode[] = "default";
+inline constexpr char kTrackingRunLoopMode[] = "tracking";  // while a scroll view is dragged
+inline constexpr char kCommonModes[] = "common";
 
 class RunLoop;
 

@@ -15,9 +15,10 @@ std::string lowercased(const std::string& text) {
   return out;
 }
 
-// Our own list, for a machine without the system's table and for what it leaves out.
+// Our own list, for a machine without the system's table and for what it leaves out. Never
+// destroyed, as the system's table below.
 const std::unordered_map<std::string, std::string>& builtInTypes() {
-  static const std::unordered_map<std::string, std::string> kTypes = {
+  static const auto& kTypes = *new std::unordered_map<std::string, std::string>{
       {"txt", "text/plain"},
       {"text", "text/plain"},
       {"html", "text/html"},
@@ -82,8 +83,10 @@ std::unordered_map<std::string, std::string> readMimeTypesFile(const std::string
 }
 
 std::optional<std::string> mimeTypeForExtension(const std::string& extension) {
-  static const std::unordered_map<std::string, std::string> systemTypes =
-      readMimeTypesFile(kSystemTable);
+  // Never destroyed: the backup's thread names the type of the archive it uploads, and may still
+  // be doing so as the process exits.
+  static const auto& systemTypes =
+      *new std::unordered_map<std::string, std::string>(readMimeTypesFile(kSystemTable));
   std::string key = lowercased(extension);
   if (auto found = systemTypes.find(key); found != systemTypes.end()) return found->second;
   if (auto found = builtInTypes().find(key); found != builtInTypes().end()) return found->second;

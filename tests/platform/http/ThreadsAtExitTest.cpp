@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/base/OperationQueue.h"
+#include "platform/http/MimeTypes.h"
 #include "platform/stream/TlsTrust.h"
 #include "platform/stream/Transport.h"
 #include "tests/support/ExitRounds.h"
@@ -52,6 +53,25 @@ TEST(ThreadsAtExit, AThreadOpeningSecureConnectionsAsTheProcessExitsFindsItsCont
       }
     }).detach();
     while (!asked) std::this_thread::yield();
+  });
+  EXPECT_EQ(rounds.failed, 0) << "of 20 exits; first: " << rounds.firstFailure;
+}
+
+// The backup's thread names the type of the archive it uploads, and may be doing so while the
+// process exits.
+TEST(ThreadsAtExit, AThreadNamingFileTypesAsTheProcessExitsFindsTheTables) {
+  const testsupport::ExitRounds rounds = testsupport::exitRounds(20, [] {
+    static std::atomic<bool> named{false};
+    std::thread([] {
+      for (;;) {
+        // One the system's table names and one only our own list has.
+        if (plat::http::mimeTypeForExtension("zip") != "application/zip" ||
+            !plat::http::mimeTypeForExtension("caf"))
+          std::abort();
+        named = true;
+      }
+    }).detach();
+    while (!named) std::this_thread::yield();
   });
   EXPECT_EQ(rounds.failed, 0) << "of 20 exits; first: " << rounds.firstFailure;
 }
