@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
-inline const std::string kHttpRequestErrorDomain = "HttpRequestErrorDomain";
+// Needs no destruction: the network thread makes errors until it stops, which may be after the
+// process began to destroy its static objects.
+inline constexpr char kHttpRequestErrorDomain[] = "HttpRequestErrorDomain";
 
 // Codes of kHttpRequestErrorDomain.
 enum HttpErrorCode : int {

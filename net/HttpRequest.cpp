@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "net/HttpMainThreadMailbox.h"
@@ -72,10 +73,20 @@ HttpSharedQueue& HttpRequest::sharedQueue() {
 
 namespace {
 
+// The network thread and whether the exit has stopped it, under one lock: the thread may be
+// started on any thread while another exits.
+std::mutex networkThreadLock;
 plat::Thread* networkThread = nullptr;
+bool networkThreadStopped = false;
 
 void stopNetworkThread() {
-  networkThread->stopAndJoin();
+  plat::Thread* thread = nullptr;
+  {
+    std::lock_guard lock(networkThreadLock);
+    networkThreadStopped = true;
+    thread = networkThread;
+  }
+  if (thread) thread->stopAndJoin();
 }
 
 }  // namespace
@@ -88,7 +99,13 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
     plat::Clock::current();
     plat::Bundle::main();  // the default User-Agent is read from it
     plat::http::prepareTransport();
+    // The stop is registered before the thread starts, so that no exit finds it running unstopped
+    // (an exit already under way has run the stop: the thread is stopped at once, and what is
+    // handed to it is dropped).
+    std::atexit(stopNetworkThread);
+    std::lock_guard lock(networkThreadLock);
     networkThread = new plat::Thread("HttpRequest network");
+    if (networkThreadStopped) networkThread->stopAndJoin();
     networkThread->runLoop().perform([] {
       HttpMainThreadMailbox::setNetworkLoop(plat::RunLoop::current());
       // Whoever hands this thread work (the main thread starting a request) is about to wait
@@ -98,7 +115,6 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
       sched_param unused{};
       sched_setscheduler(0, SCHED_BATCH, &unused);
     });
-    std::atexit(stopNetworkThread);
   });
   return networkThread->runLoop();
 }

@@ -53,7 +53,8 @@ struct HttpSessionCredentials {
 };
 struct HttpConnectionRecord;
 
-inline const std::string kHttpRequestRunLoopMode = "HttpRequestRunLoopMode";
+// Needs no destruction: a synchronous request may still run on its thread as the process exits.
+inline constexpr char kHttpRequestRunLoopMode[] = "HttpRequestRunLoopMode";
 
 class HttpRequest : public plat::Operation {
  public:

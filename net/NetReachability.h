@@ -17,7 +17,7 @@ enum NetReachabilityStatus : int {
   ReachableViaWWAN = 2,
 };
 
-inline const std::string kNetworkReachabilityChangedNotification =
+inline constexpr char kNetworkReachabilityChangedNotification[] =
     "kNetworkReachabilityChangedNotification";
 
 class NetReachability {
