@@ -3,6 +3,9 @@
 // the child ended. The sanitizers make a child that touched destroyed state (or leaked) end
 // otherwise than with 0.
 //
+// A round's process waits a moment once its static objects are destroyed, before the sanitizers'
+// leak check, so that a thread still running reads what is gone while they look.
+//
 // A round's process is the test program started again for the calling test alone, not a fork of
 // it: a forked child of a program whose earlier tests left threads (the network thread, a queue's
 // workers) would find their state without the threads, and hang on work handed to them. In the
