@@ -1,6 +1,7 @@
 #include "extract/TokenContext.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -522,55 +523,44 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
   return ownWhereUndecided ? only(all, 0) : all;
 }
 
-// Whether a spelling that may be a given name in -ing and is not marked as one yet stands where
-// the mark is read: at a sentence's start, or where its capital may be one of form.
-bool readsAMarkOfANameInIng(const Sentence& sentence, const std::vector<TextToken>& tokens,
-                            const std::vector<SpellingReadings>& readings) {
-  // A byte a spelling, which the walk over every token reads from the cache.
+// The tokens of the spellings that may be given names in -ing and are not marked as ones yet, in
+// one pass over the text; few texts have any.
+std::vector<size_t> placesOfUnmarkedNamesInIng(const std::vector<TextToken>& tokens,
+                                               const std::vector<SpellingReadings>& readings) {
+  // A byte a spelling: the pass over every token reads it from the cache.
   std::vector<uint8_t> unmarked(readings.size());
   for (size_t j = 0; j < readings.size(); ++j)
     unmarked[j] = readings[j].mayBeANameInIng && !readings[j].mayBeANameAtStart;
+  std::vector<size_t> places;
   for (size_t i = 0; i < tokens.size(); ++i)
-    if (unmarked[tokens[i].distinct] &&
-        (tokens[i].startsSentence || sentence.isCapitalisedByForm(i)))
-      return true;
-  return false;
-}
-
-// readingsInContext of a token that the words around it may decide: a capital that no headword
-// answers to, a pronoun in capitals or a spelling of more than one reading.
-[[gnu::noinline]] Readings readingsDecidedInContext(const Sentence& sentence, const Readings& all,
-                                                    size_t i) {
-  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
-  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
+    if (unmarked[tokens[i].distinct]) places.push_back(i);
+  return places;
 }
 
 }  // namespace
 
-Readings readingsInContext(const TextTokens& text, const std::vector<SpellingReadings>& readings,
-                           size_t i) {
-  const std::vector<TextToken>& tokens = text.tokens();
-  const SpellingReadings& spelling = readings[tokens[i].distinct];
-  const Readings& all = tokens[i].startsSentence ? spelling.atStart : spelling.inSentence;
-  // Most tokens are none of those, and leave here, before the frame that the others need.
-  if (!spelling.capitalNoWord && !spelling.pronounInCapitals && all.kind == Kind::kPlain)
-    return all;
-  return readingsDecidedInContext(Sentence(text, readings), all, i);
+Readings readingsDecidedInContext(const TextTokens& text,
+                                  const std::vector<SpellingReadings>& readings, size_t i) {
+  const Sentence sentence(text, readings);
+  if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
+  const Readings& all = sentence.token(i).startsSentence ? sentence.at(i).atStart
+                                                         : sentence.at(i).inSentence;
+  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
 }
 
 void markNamesInIngAtStart(const TextTokens& text, std::vector<SpellingReadings>& readings) {
   const std::vector<TextToken>& tokens = text.tokens();
   const Sentence sentence(text, readings);
-  // A look for the places where the mark is read spares most texts the walk, which asks the
-  // sentence of every token of such a spelling.
-  if (!readsAMarkOfANameInIng(sentence, tokens, readings)) return;
+  const std::vector<size_t> places = placesOfUnmarkedNamesInIng(tokens, readings);
+  // The mark is read only at a sentence's start or where the capital may be one of form: a text
+  // where no such spelling stands there needs none.
+  const bool marksRead = std::any_of(places.begin(), places.end(), [&](size_t i) {
+    return tokens[i].startsSentence || sentence.isCapitalisedByForm(i);
+  });
+  if (!marksRead) return;
   std::vector<uint32_t> named;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    const SpellingReadings& spelling = sentence.at(i);
-    if (spelling.mayBeANameInIng && !spelling.mayBeANameAtStart && !tokens[i].startsSentence &&
-        sentence.isNameInIng(i))
-      named.push_back(tokens[i].distinct);
-  }
+  for (size_t i : places)
+    if (!tokens[i].startsSentence && sentence.isNameInIng(i)) named.push_back(tokens[i].distinct);
   // Marked after the walk: the sentence reads the readings as they were.
   for (uint32_t distinct : named) readings[distinct].mayBeANameAtStart = true;
 }

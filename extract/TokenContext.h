@@ -15,10 +15,23 @@
 #include "extract/TextTokens.h"
 #include "extract/TokenReadings.h"
 
+// readingsInContext of a token that the words around it may decide: a capital that no headword
+// answers to, a pronoun in capitals or a spelling of more than one reading.
+Readings readingsDecidedInContext(const TextTokens& text,
+                                  const std::vector<SpellingReadings>& readings, size_t i);
+
 // The readings that token `i` of `text` keeps where it stands, none for a name; `readings` are
-// the readings of the text's distinct spellings.
-Readings readingsInContext(const TextTokens& text, const std::vector<SpellingReadings>& readings,
-                           size_t i);
+// the readings of the text's distinct spellings. Inline, since every token asks: most are none of
+// those that the words around them decide, and take their readings here.
+inline Readings readingsInContext(const TextTokens& text,
+                                  const std::vector<SpellingReadings>& readings, size_t i) {
+  const TextToken& token = text.tokens()[i];
+  const SpellingReadings& spelling = readings[token.distinct];
+  const Readings& all = token.startsSentence ? spelling.atStart : spelling.inSentence;
+  if (!spelling.capitalNoWord && !spelling.pronounInCapitals && all.kind == Readings::Kind::kPlain)
+    return all;
+  return readingsDecidedInContext(text, readings, i);
+}
 
 // A given name in -ing that the text uses inside a sentence ("my desk mate Liming") is that name
 // at a sentence's start too ("Liming asked"), and where its capital is one of form ("Shopping
