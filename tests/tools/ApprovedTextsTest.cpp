@@ -1,6 +1,7 @@
-// Three whole texts a learner meets (a local news page, a story told in several kinds of quotes, a
-// program's guide), each beside the headwords extraction gives for it, read and approved word by
-// word (texts/*.headwords; ApprovedHeadwords.h has the format). A change of extraction or of the
+// Whole texts a learner meets and pastes (two local news pages, a story told in several kinds of
+// quotes, a program's guide, a dialogue with speakers' labels, a letter, a how-to in numbered
+// steps), each beside the headwords extraction gives for it, read and approved word by word
+// (texts/*.headwords; ApprovedHeadwords.h has the format). A change of extraction or of the
 // word data that changes what a text gives fails here until the list is read again.
 //
 // VOCAB_REWRITE_HEADWORDS=1 rewrites each list from what extraction gives now, keeping the
@@ -77,6 +78,25 @@ TEST_F(ApprovedTextsTest, AStoryInSeveralKindsOfQuotesGivesItsApprovedHeadwords)
 
 TEST_F(ApprovedTextsTest, AProgramsGuideWithTitleCaseNamesGivesItsApprovedHeadwords) {
   expectApproved("kestrel_notes_guide");
+}
+
+// The shapes where every word is capitalised by its place, not because it names anyone: title-case
+// headlines ("Renting in Northbay", "Lost Wallet Found Close to Station"), a list's lines, a
+// capital after a colon, a speaker's label and a letter's greeting.
+TEST_F(ApprovedTextsTest, ANewsPageWithTitleCaseHeadlinesAndAListGivesItsApprovedHeadwords) {
+  expectApproved("northbay_gazette");
+}
+
+TEST_F(ApprovedTextsTest, ADialogueWithSpeakersLabelsGivesItsApprovedHeadwords) {
+  expectApproved("language_cafe_dialogue");
+}
+
+TEST_F(ApprovedTextsTest, ALetterWithAGreetingAndASignOffGivesItsApprovedHeadwords) {
+  expectApproved("letter_to_tom");
+}
+
+TEST_F(ApprovedTextsTest, AHowToInNumberedStepsWithColonsGivesItsApprovedHeadwords) {
+  expectApproved("loose_tea_howto");
 }
 
 }  // namespace
