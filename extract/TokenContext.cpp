@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
+
+#include "extract/InflectionRules.h"
 
 namespace {
 
@@ -558,9 +561,19 @@ void markNamesInIngAtStart(const TextTokens& text, std::vector<SpellingReadings>
     return tokens[i].startsSentence || sentence.isCapitalisedByForm(i);
   });
   if (!marksRead) return;
-  std::vector<uint32_t> named;
+  // A name is its word without the full stop that ends a sentence with it ("We waited for
+  // Liming. Liming came."): the spellings are told apart, the name is not.
+  const auto wordOf = [&](size_t i) {
+    return inflection::trimmed(text.distinct()[tokens[i].distinct]);
+  };
+  std::vector<std::string_view> named;  // a few names, each once
+  const auto isNamed = [&](std::string_view word) {
+    return std::find(named.begin(), named.end(), word) != named.end();
+  };
   for (size_t i : places)
-    if (!tokens[i].startsSentence && sentence.isNameInIng(i)) named.push_back(tokens[i].distinct);
+    if (!tokens[i].startsSentence && !isNamed(wordOf(i)) && sentence.isNameInIng(i))
+      named.push_back(wordOf(i));
   // Marked after the walk: the sentence reads the readings as they were.
-  for (uint32_t distinct : named) readings[distinct].mayBeANameAtStart = true;
+  for (size_t i : places)
+    if (isNamed(wordOf(i))) readings[tokens[i].distinct].mayBeANameAtStart = true;
 }

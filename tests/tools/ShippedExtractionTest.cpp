@@ -559,6 +559,7 @@ TEST_F(ShippedExtractionTest, AGivenNameInIngThatTheTextNeverWritesInLowerCaseIs
       // Named inside a sentence, the name is a name where a sentence starts with it too; alone
       // there, a form of a verb it may be stays ("Lining the box" below).
       {"My desk mate Liming came late. Liming asked why.", {"come", "late", "ask"}, {"lime"}},
+      {"We waited for Liming. Liming came at nine.", {"wait", "come", "nine"}, {"lime"}},
       {"Lining asked why. Her cousin Lining plays the violin.", {"ask", "play"}, {"line"}},
       {"Liming asked why.", {"ask", "lime"}, {}},
       // Written in lower case too, the word is a word.
