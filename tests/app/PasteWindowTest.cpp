@@ -119,17 +119,6 @@ class PasteInWindow : public StandInWindowTest {
     desktop_.run(command);
     ASSERT_TRUE(until(phone_->inked(pasted))) << "nothing pasted: " << command;
   }
-  // Waits until `sign` holds: the program asking the owner of a selection, the owner answering,
-  // which a busy machine may hold up however long. False when the program ended first.
-  bool eventually(const std::function<bool()>& sign) const {
-    const auto until =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(testsupport::kPatience);
-    while (!sign()) {
-      if (std::chrono::steady_clock::now() > until || program_->wait(0) != -1) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-  }
   // The text page come to rest: its tab alone white, and its three buttons each in its place.
   bool textPage(const ScreenShot& s) const {
     return phone_->brightShare(s, kTextPageButtonBox) > 0.9 &&
@@ -219,7 +208,8 @@ TEST_F(PasteInWindow, APasteASlowOwnerAnswersLateGoesToTheFieldItWasAskedFor) {
   SlowSelectionOwner owner(desktop_.display(), "CLIPBOARD", paragraph, halfPatience);
   ASSERT_TRUE(owner.owns());
   desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
-  ASSERT_TRUE(eventually([&] { return owner.asked() > 0; })) << "the paste never asked";
+  ASSERT_TRUE(program_->waitWhileRunning([&] { return owner.asked() > 0; }))
+      << "the paste never asked";
   const auto asked = std::chrono::steady_clock::now();
 
   // The keyboard's bar ends the editing: the strip comes back.
@@ -232,7 +222,8 @@ TEST_F(PasteInWindow, APasteASlowOwnerAnswersLateGoesToTheFieldItWasAskedFor) {
   owner.release();
   std::printf("the owner held the paste %.1f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
-  ASSERT_TRUE(eventually([&] { return owner.answered() > 0; })) << "the owner never answered";
+  ASSERT_TRUE(program_->waitWhileRunning([&] { return owner.answered() > 0; }))
+      << "the owner never answered";
   ASSERT_TRUE(until(phone_->keyboardUp()));
   picture("paste_late_search_field.png");
   EXPECT_FALSE(phone_->inked(kSearchFieldText)(*screen_)) << "the paragraph went to the search";

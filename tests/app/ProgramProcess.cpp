@@ -99,4 +99,13 @@ int ProgramProcess::wait(double seconds) {
   return exitStatus_;
 }
 
+bool ProgramProcess::waitWhileRunning(const std::function<bool()>& sign, double seconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!sign()) {
+    if (std::chrono::steady_clock::now() > until || wait(0) != -1) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
 }  // namespace apptest

@@ -44,6 +44,9 @@ class ProgramProcess {
   int terminate(double seconds = testsupport::kPatience);
   // The exit status once it ended by itself within `seconds` (128 + signal when killed), else -1.
   int wait(double seconds = testsupport::kPatience);
+  // Waits until `sign` holds (an outside peer, such as a clipboard's owner, saw the program ask or
+  // answered it); false when the program ended first or `seconds` passed.
+  bool waitWhileRunning(const std::function<bool()>& sign, double seconds = testsupport::kPatience);
 
  private:
   std::string folder_;

@@ -79,16 +79,19 @@ class AmountInWindow : public ::testing::Test {
       return g > 100 && g > r + 40 && g > b + 20;
     }) > 0.05;
   }
-  // Waits until `sign` holds (the clipboard's owner asked, or answering); false when the program
-  // ended first.
-  bool eventually(const std::function<bool()>& sign) const {
-    const auto until =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(testsupport::kPatience);
-    while (!sign()) {
-      if (std::chrono::steady_clock::now() > until || program_->wait(0) != -1) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
+  // The review screen, then the settings screen with its tab lit and the stored amount.
+  std::optional<ScreenShot> settingsScreen() {
+    if (!waitFor(phone_->tabSelected(kReviewTab))) return std::nullopt;
+    return phone_->tapUntil(kSettingsTab[0], kSettingsTab[1], [&](const ScreenShot& s) {
+      return settingsTabLit(s) && inkColumns(s) > 8;
+    });
+  }
+  // Taps 新词 and deletes the `twoDigits` columns of its stored amount.
+  bool emptyNewWords(int twoDigits) {
+    phone_->tap(kNewWordsField.x + kNewWordsField.width / 2,
+                kNewWordsField.y + kNewWordsField.height / 2);
+    desktop_.run("xdotool key --window " + window_ + " BackSpace BackSpace");
+    return waitFor([&](const ScreenShot& s) { return inkColumns(s) < twoDigits / 2; }).has_value();
   }
   // The stored amount, once the program has gone (it keeps its store locked).
   std::string storedAmount() const {
@@ -107,21 +110,12 @@ class AmountInWindow : public ::testing::Test {
 };
 
 TEST_F(AmountInWindow, APastedAmountShowsTheNumberStoredOnceEditingEnds) {
-  // The review screen, then the settings screen with its tab lit and the stored amount.
-  ASSERT_TRUE(waitFor(phone_->tabSelected(kReviewTab))) << program_->log();
-  std::optional<ScreenShot> stored =
-      phone_->tapUntil(kSettingsTab[0], kSettingsTab[1],
-                       [&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; });
+  std::optional<ScreenShot> stored = settingsScreen();
   ASSERT_TRUE(stored) << program_->log();
   const int twoDigits = inkColumns(*stored);
   phone_->write(*stored, "amount_stored.png");
 
-  const double field[2] = {kNewWordsField.x + kNewWordsField.width / 2,
-                           kNewWordsField.y + kNewWordsField.height / 2};
-  phone_->tap(field[0], field[1]);
-  desktop_.run("xdotool key --window " + window_ + " BackSpace BackSpace");
-  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return inkColumns(s) < twoDigits / 2; }))
-      << "the field was not emptied";
+  ASSERT_TRUE(emptyNewWords(twoDigits)) << "the field was not emptied";
 
   const std::string clip = folder_ + "/clip.txt";
   ASSERT_TRUE(plat::files::writeFileAtomically(clip, "0012"));
@@ -149,18 +143,11 @@ TEST_F(AmountInWindow, APastedAmountShowsTheNumberStoredOnceEditingEnds) {
 // ended the editing: the field shows 230 and the store keeps 230, also for the next start. The
 // field once showed 230 while the store kept 2.
 TEST_F(AmountInWindow, APasteThatComesAfterTheEditingEndedIsKeptAsItShows) {
-  ASSERT_TRUE(waitFor(phone_->tabSelected(kReviewTab))) << program_->log();
-  std::optional<ScreenShot> stored =
-      phone_->tapUntil(kSettingsTab[0], kSettingsTab[1],
-                       [&](const ScreenShot& s) { return settingsTabLit(s) && inkColumns(s) > 8; });
+  std::optional<ScreenShot> stored = settingsScreen();
   ASSERT_TRUE(stored) << program_->log();
   const int twoDigits = inkColumns(*stored);
 
-  phone_->tap(kNewWordsField.x + kNewWordsField.width / 2,
-              kNewWordsField.y + kNewWordsField.height / 2);
-  desktop_.run("xdotool key --window " + window_ + " BackSpace BackSpace");
-  ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return inkColumns(s) < twoDigits / 2; }))
-      << "the field was not emptied";
+  ASSERT_TRUE(emptyNewWords(twoDigits)) << "the field was not emptied";
   desktop_.run("xdotool key --window " + window_ + " 2");
   ASSERT_TRUE(waitFor([&](const ScreenShot& s) {
     return inkColumns(s) >= twoDigits / 2 && phone_->keyboardUp()(s);
@@ -172,12 +159,14 @@ TEST_F(AmountInWindow, APasteThatComesAfterTheEditingEndedIsKeptAsItShows) {
       std::chrono::milliseconds(static_cast<int>(plat::DesktopSelection::kPatienceSeconds * 500)));
   ASSERT_TRUE(owner.owns());
   desktop_.run("xdotool windowfocus --sync " + window_ + " key ctrl+v");
-  ASSERT_TRUE(eventually([&] { return owner.asked() > 0; })) << "the paste never asked";
+  ASSERT_TRUE(program_->waitWhileRunning([&] { return owner.asked() > 0; }))
+      << "the paste never asked";
   desktop_.run("xdotool key --window " + window_ + " Return");
   ASSERT_TRUE(waitFor([&](const ScreenShot& s) { return !phone_->keyboardUp()(s); }))
       << "the editing did not end";
   owner.release();
-  ASSERT_TRUE(eventually([&] { return owner.answered() > 0; })) << "the owner never answered";
+  ASSERT_TRUE(program_->waitWhileRunning([&] { return owner.answered() > 0; }))
+      << "the owner never answered";
   std::optional<ScreenShot> pasted = phone_->when(
       [&](const ScreenShot& s) { return inkColumns(s) > twoDigits * 5 / 4; }, testsupport::kSoon);
   ASSERT_TRUE(pasted) << "the late paste never showed";
