@@ -1,11 +1,16 @@
 #include "online/Login.h"
 
+#include <cstdio>
+
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
+#include "online/Data_BackupFailure.h"
+#include "online/Data_BackupValues.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
 #include "store/CallDB.h"
+#include "store/StoreTransaction.h"
 #include "util/MyExtensions.h"
 
 using accounttext::text;
@@ -94,31 +99,49 @@ void Login::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
 }
 
 void Login::saveAccountInfo(bool clear) {
+  const plat::Value synVar = tempLoginData_["syn_var"];
+  tempLoginData_ = plat::Value();
+  try {
+    // The wipe, the account and the server's values go together: a device wiped without the
+    // account stored, or an account stored over data it was to replace, is no state to leave.
+    StoreTransaction::runOrRaise(CallDB::callDB()->sqlMgr(), [&] {
+      CallDB* db = CallDB::callDB();
+      if (clear) Data_Package::delete_isSyn();
+      db->UpdatePersonalValue("account", plat::utf::lowercase(userName_));
+      db->UpdatePersonalValue("password", MyExtensions::md5(userPwd_));
+      if (synVar.isDictionary()) db->saveNetInfo(synVar);
+    });
+  } catch (const std::exception& error) {
+    accountNotStored(error);
+    return;
+  }
   preparePanel();
   accounttext::panelChange(text("user_login"), "完成");
+  accounttext::studyDataChanged(clear);
   if (!clear) {
     accounttext::panelChange(text("data_syn"), text("none_data_syn"));
     std::weak_ptr<Login*> alive = self_;
     plat::RunLoop::main().performAfter(kCloseDelaySeconds, this, kCloseKey, [alive] {
       if (auto self = alive.lock()) (*self)->updateDateFinish_callback();
     });
+    return;
   }
-  const plat::Value synVar = tempLoginData_["syn_var"];
-  accounttext::inTransaction([&] {
-    CallDB* db = CallDB::callDB();
-    if (clear) Data_Package::delete_isSyn();
-    db->UpdatePersonalValue("account", plat::utf::lowercase(userName_));
-    db->UpdatePersonalValue("password", MyExtensions::md5(userPwd_));
-    if (synVar.isDictionary()) db->saveNetInfo(synVar);
-  });
-  accounttext::studyDataChanged(clear);
-  tempLoginData_ = plat::Value();
-  if (!clear) return;
   if (!dataBackup_) {
     dataBackup_ = std::make_unique<Data_Backup>();
     dataBackup_->setDelegate(this);
   }
   dataBackup_->downData(Data_Backup::kModeAfterLogin);
+}
+
+void Login::accountNotStored(const std::exception& error) {
+  // Nothing was stored and nothing wiped, and a login changes nothing on the server: the window
+  // stays, so that once there is room the learner simply logs in again.
+  std::fprintf(stderr, "login: storing the account: %s\n", databackup::reasonOf(error).c_str());
+  const bool diskFull =
+      Data_BackupFailure::ofException(error) == Data_BackupFailure::Kind::DiskFull;
+  accounttext::panelHide();
+  accounttext::showMessage(
+      text(diskFull ? "login_err_not_stored_disk_full" : "login_err_not_stored"));
 }
 
 void Login::updateDateFinish_callback() {

@@ -4,6 +4,7 @@
 // the device's data was replaced. Tells its owner when the window may close.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -39,6 +40,8 @@ class Login : public HttpRequestDelegate,
   void loginFailed(HttpRequest& request);
   void didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) override;
   // Stores the account; `clear` first wipes the device's study data and then fetches the backup.
+  // When the store cannot take it (a full disk) nothing is stored or wiped: the learner is told,
+  // the window stays for another try, and no sync down starts.
   void saveAccountInfo(bool clear);
 
   void updateDateFinish_callback() override;
@@ -57,6 +60,7 @@ class Login : public HttpRequestDelegate,
 
  private:
   void preparePanel();
+  void accountNotStored(const std::exception& error);
 
   AccountQueue networkQueue_;
   std::unique_ptr<Data_Backup> dataBackup_;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "net/HttpDataCompressor.h"
 #include "online/Data_BackupSpace.h"
@@ -117,21 +116,8 @@ class BackupTest : public ApiTest, public DataBackupDelegate {
     return testsupport::zipOneEntry("alldata.scv", dump);
   }
 
-  // Moves the app home onto a volume of its own with `spareKilobytes` free, the store opened
-  // there again; unavailable where nothing can be mounted.
   std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spareKilobytes) {
-    namespace fs = std::filesystem;
-    CallDB::Release_CallDB();
-    const std::string home = plat::AppHome::home();
-    const std::string aside = testsupport::makeTempDir("vocab-home-aside");
-    fs::copy(home, aside, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    size_t used = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(aside))
-      if (entry.is_regular_file()) used += entry.file_size() + 4096;
-    auto disk = std::make_unique<testsupport::SmallFilesystem>(used / 1024 + spareKilobytes, home);
-    if (disk->available())
-      fs::copy(aside, home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    fs::remove_all(aside);
+    auto disk = onlinetest::homeOnAVolumeOfItsOwn(spareKilobytes);
     db_ = CallDB::callDB();
     return disk;
   }

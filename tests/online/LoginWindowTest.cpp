@@ -6,6 +6,8 @@
 #include "platform/view/Keyboard.h"
 #include "store/CallDB.h"
 #include "tests/online/AccountUiTest.h"
+#include "tests/online/OnlineFixture.h"
+#include "ui/MyAlerView.h"
 #include "util/MyExtensions.h"
 
 namespace onlinetest {
@@ -233,6 +235,89 @@ TEST_F(LoginWindowTest, RepliesAreDecidedInTheCommonOrder) {
   EXPECT_EQ(host_->visibleAlert(), nullptr);
   EXPECT_EQ(server_->count("synchronize_all_down.php"), 1);
   EXPECT_EQ(CallDB::callDB()->getPersonalValue("password"), MyExtensions::md5("secret1"));
+}
+
+// The server accepts a login that the device cannot store (the disk fills up as the account or
+// its password is written, or the store refuses it): the learner is told in the app's words, the
+// device keeps its data and account as they were, no sync down starts and the window stays for
+// another try, which logs in once there is room.
+TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
+  server_->addAccount("amy", "secret1");
+  server_->addAccount("bob", "secret2");
+  const std::unique_ptr<testsupport::SmallFilesystem> disk = homeOnAVolumeOfItsOwn(4096);
+  if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+  CallDB* db = CallDB::callDB();
+  auto exec = [db](const std::string& sql) { db->sql_update(sql, "", plat::Value::array()); };
+  auto failAtTheWriteOf = [&](const std::string& key, const std::string& failure) {
+    exec("drop trigger if exists fail_the_login");
+    exec("create trigger fail_the_login before insert on Var_Config when new.vc_tVarName = '" +
+         key + "' begin " + failure + "; end");
+  };
+  const std::string fillTheDisk = "insert into filler values (randomblob(64 * 1024 * 1024))";
+  exec("create table filler (bytes blob)");
+  std::string before;
+  auto expectToldAndNothingChanged = [&](const std::string& message) {
+    ASSERT_TRUE(waitFor([&] { return !bubble().empty() || windowGone(); }));
+    EXPECT_EQ(bubble(), accounttext::text(message));
+    host_->advance(MyAlerView::kFadeSeconds);
+    picture("login_not_stored.png");
+    host_->advance(5);
+    ASSERT_FALSE(windowGone());
+    EXPECT_EQ(studySnapshot(), before);
+    EXPECT_EQ(server_->count("synchronize_all_down.php"), 0);
+    EXPECT_FALSE(told("downDataFinish") || told("cleardata_learn"));
+    EXPECT_FALSE(db->sqlMgr().inTransaction());
+    host_->advance(10);  // the message fades
+  };
+  open();
+  toLoginFace();
+
+  // An empty device takes the account's backup at once: neither the wipe nor the account stays.
+  failAtTheWriteOf("account", "select abs(-9223372036854775807 - 1)");  // "integer overflow"
+  before = studySnapshot();
+  submit("amy", "secret1");
+  ASSERT_NO_FATAL_FAILURE(expectToldAndNothingChanged("login_err_not_stored"));
+
+  exec("drop trigger fail_the_login");
+  studyWords(3);
+  db->UpdatePersonalValue("account", "amy");
+  db->UpdatePersonalValue("password", MyExtensions::md5("old-secret"));
+  before = studySnapshot();
+  struct Round {
+    std::string failingWrite, name, password, choice;
+  };
+  for (const Round& round : {Round{"account", "amy", "secret1", "清空重学"},
+                             Round{"password", "bob", "secret2", "保留数据"}}) {
+    SCOPED_TRACE(round.failingWrite + " " + round.choice);
+    failAtTheWriteOf(round.failingWrite, fillTheDisk);
+    submit(round.name, round.password);
+    ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+    ASSERT_TRUE(host_->pressAlertButton(round.choice));
+    ASSERT_NO_FATAL_FAILURE(expectToldAndNothingChanged("login_err_not_stored_disk_full"));
+  }
+
+  // Logging in again in the wrong-password state keeps the data without asking, and fails the
+  // same way.
+  LoginUIWindow::shown()->dialogIsRemoved();
+  open();
+  LoginUIWindow::passwordErr_State();
+  typeInto(form().pwdText(), "secret1");
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(host_->tap(&form().loginBtn()));
+  expectToldAndNothingChanged("login_err_not_stored_disk_full");
+  const std::string log = testing::internal::GetCapturedStderr();
+  ASSERT_FALSE(windowGone());
+  EXPECT_NE(log.find("login: storing the account: "), std::string::npos) << log;
+  EXPECT_NE(log.find("(database or disk is full)"), std::string::npos) << log;
+
+  // Once nothing else takes the room, the same window logs in.
+  exec("drop trigger fail_the_login");
+  typeInto(form().pwdText(), "secret1");
+  ASSERT_TRUE(host_->tap(&form().loginBtn()));
+  ASSERT_TRUE(waitFor([&] { return windowGone(); })) << bubble();
+  EXPECT_EQ(db->getPersonalValue("password"), MyExtensions::md5("secret1"));
+  EXPECT_EQ(db->LearnWordCount(), 3);
+  CallDB::Release_CallDB();  // closed before its volume goes
 }
 
 }  // namespace

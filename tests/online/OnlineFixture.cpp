@@ -1,10 +1,13 @@
 #include "tests/online/OnlineFixture.h"
 
+#include <filesystem>
+
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Value.h"
 #include "store/CallDB.h"
+#include "tests/support/TempHome.h"
 #include "util/DebugNSObject.h"
 
 namespace onlinetest {
@@ -52,6 +55,23 @@ void setTestMode(bool on) {
   } else {
     plat::files::remove(marker);
   }
+}
+
+std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spareKilobytes) {
+  namespace fs = std::filesystem;
+  CallDB::Release_CallDB();
+  const std::string home = plat::AppHome::home();
+  const std::string aside = testsupport::makeTempDir("vocab-home-aside");
+  fs::copy(home, aside, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  size_t used = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(aside))
+    if (entry.is_regular_file()) used += entry.file_size() + 4096;
+  auto disk = std::make_unique<testsupport::SmallFilesystem>(used / 1024 + spareKilobytes, home);
+  if (disk->available())
+    fs::copy(aside, home, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::remove_all(aside);
+  CallDB::callDB();
+  return disk;
 }
 
 void DumpTest::SetUp() {

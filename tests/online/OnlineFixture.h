@@ -12,6 +12,7 @@
 #include "platform/base/Files.h"
 #include "tests/store/StudyFixture.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/SmallFilesystem.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempDeviceStore.h"
 
@@ -25,6 +26,9 @@ std::string studySnapshot(const std::string& settings = "select * from Var_Confi
                           bool dayLogs = true);
 // Puts the test-mode marker in Documents, or takes it away.
 void setTestMode(bool on);
+// Moves the app home onto a volume of its own with `spareKilobytes` free, the study store closed
+// and opened again there; unavailable where nothing can be mounted.
+std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spareKilobytes);
 
 class DumpTest : public storetest::StudyTest {
  protected:
