@@ -315,16 +315,17 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   lineBreaks_ = 0;
 }
 
-// "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
-// a street. "the Dr.", "our Dr.": after a determiner a title but St is a noun. Asked at a title's
-// stop only, which few spellings reach.
 // A list's line, and a capital after a colon ("Q: Can you ...?"), start sentences.
 [[gnu::noinline]] void TextTokens::readPendingMarks(std::string_view spelling) {
   const bool lowerCase = spelling.front() >= 'a' && spelling.front() <= 'z';
   if (listMark_ || (afterColon_ && !lowerCase)) sentenceEnded_ = true;
+  if (afterColon_ && !lowerCase) colonStarts_.push_back(static_cast<uint32_t>(tokens_.size()));
   lineStart_ = listMark_ = afterColon_ = marksPending_ = false;
 }
 
+// "Elm St.", "Park Dr.": after a capitalised word inside the sentence, St. and Dr. end the name of
+// a street. "the Dr.", "our Dr.": after a determiner a title but St is a noun. Asked at a title's
+// stop only, which few spellings reach.
 bool TextTokens::leadsToNoName(std::string_view title) const {
   const size_t n = tokens_.size();
   if (n < 2 || !tokens_[n - 1].followsWord) return false;

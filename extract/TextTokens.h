@@ -47,6 +47,9 @@ class TextTokens {
   // The tokens that start a line, by their index, in order: the first, and each that a line
   // break stands before. Kept apart from the tokens, which few rules ask it of.
   const std::vector<uint32_t>& lineStarts() const { return lineStarts_; }
+  // The tokens, by their index, in order, that start a sentence as a capital right after a colon
+  // ("Q: Can you ...?", "included: Inferior But Marketable").
+  const std::vector<uint32_t>& colonStarts() const { return colonStarts_; }
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
   // Whether some word of the text holds an accented letter ("café"); else every spelling is
@@ -77,6 +80,7 @@ class TextTokens {
   std::function<void(size_t, size_t)> onEnded_;
   std::vector<TextToken> tokens_;
   std::vector<uint32_t> lineStarts_;
+  std::vector<uint32_t> colonStarts_;
   WordTable distinct_;
   // Whether each distinct spelling, without its dots, is a title or a greeting: its marks of
   // kTitle, kAbbreviatedTitle and kGreeting.

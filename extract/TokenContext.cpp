@@ -13,7 +13,7 @@ using Kind = Readings::Kind;
 class Sentence {
  public:
   Sentence(const TextTokens& text, const std::vector<SpellingReadings>& readings)
-      : tokens_(text.tokens()), lineStarts_(text.lineStarts()), readings_(readings) {}
+      : tokens_(text.tokens()), text_(text), readings_(readings) {}
 
   const SpellingReadings& at(size_t i) const { return readings_[tokens_[i].distinct]; }
   const TextToken& token(size_t i) const { return tokens_[i]; }
@@ -31,7 +31,10 @@ class Sentence {
   // person: not after a determiner ("the Zantor License"), nor where it holds more than one word
   // that books teach ("Zantor Public License", "Wang Takes Gold") or a place's ("Tsinghua
   // University"). The run's first word when it starts a sentence ("Yesterday Lucy Brook") and
-  // titles are no such word: any word could stand there. A run longer than a name names none.
+  // titles are no such word: any word could stand there. After a colon it is one where the run
+  // is a title of its own, which no word in lower case goes on from ("included: Inferior But
+  // Marketable;", "Amanda: Advanced Maryland Automatic", not "Note: Yesterday Lucy Brook came").
+  // A run longer than a name names none.
   bool mayNameAPerson(size_t i) const {
     constexpr size_t kLongestName = 6;
     size_t first = i;
@@ -50,6 +53,9 @@ class Sentence {
       if (!at(k).rareInLowerCase && !tokens_[k].startsSentence && !isTitle(k) && ++words > 1)
         return false;
     }
+    const bool lowerCaseGoesOn =
+        k < tokens_.size() && tokens_[k].followsWord && !at(k).startsWithCapital;
+    if (words > 0 && !lowerCaseGoesOn && startsTitleAfterColon(first)) return false;
     // A headline goes on past a determiner in lower case ("Han Ming Takes the Lead").
     const bool headlineGoesOn = words > 0 && k < tokens_.size() && tokens_[k].followsWord &&
                                 at(k).lead == Lead::kNoun && !at(k).startsWithCapital &&
@@ -61,15 +67,17 @@ class Sentence {
   // writes in lower case, is a given name ("Liming", "Ping") rather than a verb's form: inside a
   // sentence of ordinary case, unless a determiner leads it ("the Running of the Bulls") or it
   // stands in a headline, where only a surname before it tells ("Wang Ping Opens a Shop", but
-  // "Prices Keep Running"); after a greeting ("Dear Liming,"). Where its capital is one of form
-  // (a sentence's start, a title-case line, the line under one), only where no reading of it is
-  // a verb ("Daming", but "Running is fun", "Notes on Renting a Car"), a surname stands before
-  // it, or the text names it so in a sentence (markNamesInIngAtStart).
+  // "Prices Keep Running"); after a greeting ("Dear Liming,"); called by name after a comma at
+  // its sentence's end ("Come in, Liming."). Where its capital is one of form (a sentence's
+  // start, a title-case line, the line under one), only where no reading of it is a verb
+  // ("Daming", but "Running is fun", "Notes on Renting a Car"), a surname stands before it, or
+  // the text names it so in a sentence (markNamesInIngAtStart).
   bool isNameInIng(size_t i) const {
     const TextToken& token = tokens_[i];
     if (token.startsSentence) return at(i).mayBeANameAtStart;
     if (token.followsWord && at(i - 1).lead == Lead::kNoun) return false;
     if (token.followsWord && at(i - 1).isGreeting()) return true;
+    if (isCalledAtTheEnd(i)) return true;
     const bool capitalBefore = token.followsWord && at(i - 1).startsWithCapital;
     const bool capitalAfter = joined(i) && at(i + 1).startsWithCapital;
     const bool lowerCaseAfter = joined(i) && !at(i + 1).startsWithCapital;
@@ -354,6 +362,38 @@ class Sentence {
     return Lead::kBaseForm;
   }
 
+  // Whether token i, inside its sentence after a comma or another mark, ends its sentence or
+  // line after words in ordinary case: one called by name ("Come in, Liming.", "Thank you,
+  // Liping!"), not a title's last word ("Step 4, Waiting", "Notes on Travel, Waiting"). Asked of
+  // given names in -ing only.
+  bool isCalledAtTheEnd(size_t i) const {
+    if (tokens_[i].startsSentence || tokens_[i].followsWord) return false;
+    const std::vector<uint32_t>& lineStarts = text_.lineStarts();
+    const bool ends = i + 1 == tokens_.size() || tokens_[i + 1].startsSentence ||
+                      std::binary_search(lineStarts.begin(), lineStarts.end(), i + 1);
+    return ends && isInOrdinaryCase(lineStartOf(i), i);
+  }
+
+  // Whether tokens start to end - 1 are written as a sentence, not a title: a word in lower case
+  // that a title capitalises stands there, or no capital past the first word where others follow
+  // it ("Come in").
+  bool isInOrdinaryCase(size_t start, size_t end) const {
+    bool capitalInside = false;
+    for (size_t k = start; k < end; ++k) {
+      if (!at(k).startsWithCapital && !at(k).staysLowInTitles()) return true;
+      if (k > start && at(k).startsWithCapital) capitalInside = true;
+    }
+    return end - start > 1 && !capitalInside;
+  }
+
+  // Whether token i, a word that books teach, starts its sentence as a capital right after a
+  // colon.
+  bool startsTitleAfterColon(size_t i) const {
+    const std::vector<uint32_t>& colonStarts = text_.colonStarts();
+    return !at(i).rareInLowerCase && !isTitle(i) &&
+           std::binary_search(colonStarts.begin(), colonStarts.end(), i);
+  }
+
   bool isSubjectPronoun(size_t i) const {
     return at(i).lead == Lead::kSubject || at(i).lead == Lead::kThirdPerson;
   }
@@ -364,8 +404,9 @@ class Sentence {
 
   // The first token of the line token i stands in, or of its sentence where that starts later.
   size_t lineStartOf(size_t i) const {
-    const auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), i);
-    const size_t line = after == lineStarts_.begin() ? 0 : *(after - 1);
+    const std::vector<uint32_t>& lineStarts = text_.lineStarts();
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), i);
+    const size_t line = after == lineStarts.begin() ? 0 : *(after - 1);
     while (i > line && !tokens_[i].startsSentence) --i;
     return i;
   }
@@ -373,8 +414,9 @@ class Sentence {
   // The first token after the line part that token `start` begins: of the next line, or of the
   // next sentence.
   size_t lineEndOf(size_t start) const {
-    const auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), start);
-    const size_t end = next == lineStarts_.end() ? tokens_.size() : *next;
+    const std::vector<uint32_t>& lineStarts = text_.lineStarts();
+    const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), start);
+    const size_t end = next == lineStarts.end() ? tokens_.size() : *next;
     size_t k = start + 1;
     while (k < end && !tokens_[k].startsSentence) ++k;
     return k;
@@ -405,7 +447,8 @@ class Sentence {
   }
 
   const std::vector<TextToken>& tokens_;
-  const std::vector<uint32_t>& lineStarts_;
+  // The lines and colons of the text, which few rules ask of.
+  const TextTokens& text_;
   const std::vector<SpellingReadings>& readings_;
 };
 

@@ -689,6 +689,18 @@ TEST_F(ShippedExtractionTest, ACapitalisedIngWordInATitleCaseLineOrAfterAColonIs
       {"My desk mate Liming likes tea.\n\nShopping with Liming", {"like", "shopping"}, {"lime"}},
   };
   expectPage(names);
+  // Called by name after a comma at a sentence's end, after words in ordinary case; a title's
+  // last word after a comma is still a word.
+  const std::vector<Sentence> called = {
+      {"Mum: Come in, Liming.", {"mum", "come"}, {"lime"}},
+      {"Come in, Liming. Sit by the window.", {"come", "sit", "window"}, {"lime"}},
+      {"Thank you, Liping!", {"thank"}, {"lip"}},
+      {"Mum: Riding is fun.", {"mum", "ride", "fun"}, {}},
+      {"Step 4, Waiting", {"step", "wait"}, {}},
+      {"Notes on Travel, Waiting", {"note", "travel", "wait"}, {}},
+      {"Shopping, Dining and Riding in Xiamen", {"shopping", "dine", "ride"}, {}},
+  };
+  expectPage(called);
 }
 
 TEST_F(ShippedExtractionTest, APastAfterSomeoneIsTheAdjectiveOfAClauseWhoseVerbFollows) {
@@ -748,6 +760,23 @@ TEST_F(ShippedExtractionTest, ASpeakersLabelAndALettersGreetingStartASentence) {
       {"Date: 12 May", {"date", "May"}, {"may"}},
   };
   expectPage(months);
+  // A title-case run after a colon that no word in lower case goes on from is a title, whose
+  // words read as words; a run that a sentence goes on from keeps its name.
+  const std::vector<Sentence> titles = {
+      {"Names included: Inferior But Marketable; Better Manually.",
+       {"include", "inferior", "but", "manually"},
+       {}},
+      {"Amanda: Advanced Maryland Automatic", {"advanced", "automatic"}, {}},
+      {"|Amanda: Advanced Maryland Automatic| | |I:2 |", {"advanced", "automatic"}, {}},
+  };
+  expectPage(titles);
+  const std::vector<Sentence> names = {
+      {"Note: Yesterday Lucy Brook came.", {"note", "yesterday", "come"}, {"brook"}},
+      {"Guests: Lucy Brook and Tom Baker", {"guest"}, {"brook", "baker"}},
+      {"Winner: Tom Baker", {"winner"}, {"baker"}},
+      {"Yesterday Lucy Brook came.", {"yesterday", "come"}, {"brook"}},
+  };
+  expectPage(names);
 }
 
 TEST_F(ShippedExtractionTest, AHeadlinesPastBeforeAStreetsWordIsAVerb) {
