@@ -101,20 +101,7 @@ void Login::didDismissWithButtonIndex(plat::AlertView& alert, int buttonIndex) {
 void Login::saveAccountInfo(bool clear) {
   const plat::Value synVar = tempLoginData_["syn_var"];
   tempLoginData_ = plat::Value();
-  try {
-    // The wipe, the account and the server's values go together: a device wiped without the
-    // account stored, or an account stored over data it was to replace, is no state to leave.
-    StoreTransaction::runOrRaise(CallDB::callDB()->sqlMgr(), [&] {
-      CallDB* db = CallDB::callDB();
-      if (clear) Data_Package::delete_isSyn();
-      db->UpdatePersonalValue("account", plat::utf::lowercase(userName_));
-      db->UpdatePersonalValue("password", MyExtensions::md5(userPwd_));
-      if (synVar.isDictionary()) db->saveNetInfo(synVar);
-    });
-  } catch (const std::exception& error) {
-    accountNotStored(error);
-    return;
-  }
+  if (!storeAccount(userName_, userPwd_, synVar, clear, "login")) return;
   preparePanel();
   accounttext::panelChange(text("user_login"), "完成");
   accounttext::studyDataChanged(clear);
@@ -133,15 +120,35 @@ void Login::saveAccountInfo(bool clear) {
   dataBackup_->downData(Data_Backup::kModeAfterLogin);
 }
 
-void Login::accountNotStored(const std::exception& error) {
-  // Nothing was stored and nothing wiped, and a login changes nothing on the server: the window
-  // stays, so that once there is room the learner simply logs in again.
-  std::fprintf(stderr, "login: storing the account: %s\n", databackup::reasonOf(error).c_str());
+bool Login::storeAccount(const std::string& name, const std::string& password,
+                         const plat::Value& synVar, bool clear, const std::string& flow) {
+  try {
+    // The wipe, the account and the server's values go together: a device wiped without the
+    // account stored, or an account stored over data it was to replace, is no state to leave.
+    StoreTransaction::runOrRaise(CallDB::callDB()->sqlMgr(), [&] {
+      CallDB* db = CallDB::callDB();
+      if (clear) Data_Package::delete_isSyn();
+      db->UpdatePersonalValue("account", plat::utf::lowercase(name));
+      db->UpdatePersonalValue("password", MyExtensions::md5(password));
+      if (synVar.isDictionary()) db->saveNetInfo(synVar);
+    });
+    return true;
+  } catch (const std::exception& error) {
+    accountNotStored(error, flow);
+    return false;
+  }
+}
+
+void Login::accountNotStored(const std::exception& error, const std::string& flow) {
+  // Nothing was stored and nothing wiped: the window stays, so that once there is room the
+  // learner logs in (again, or for the first time with an account just registered).
+  std::fprintf(stderr, "%s: storing the account: %s\n", flow.c_str(),
+               databackup::reasonOf(error).c_str());
   const bool diskFull =
       Data_BackupFailure::ofException(error) == Data_BackupFailure::Kind::DiskFull;
   accounttext::panelHide();
   accounttext::showMessage(
-      text(diskFull ? "login_err_not_stored_disk_full" : "login_err_not_stored"));
+      text(flow + (diskFull ? "_err_not_stored_disk_full" : "_err_not_stored")));
 }
 
 void Login::updateDateFinish_callback() {

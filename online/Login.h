@@ -43,6 +43,12 @@ class Login : public HttpRequestDelegate,
   // When the store cannot take it (a full disk) nothing is stored or wiped: the learner is told,
   // the window stays for another try, and no sync down starts.
   void saveAccountInfo(bool clear);
+  // Stores an account the server accepted, `clear` first wiping the device's study data: all of
+  // it or none. When the store cannot take it, the panel goes and the learner is told by the text
+  // "<flow>_err_not_stored" ("..._disk_full" for a full disk), the log naming `flow` and why;
+  // false then.
+  static bool storeAccount(const std::string& name, const std::string& password,
+                           const plat::Value& synVar, bool clear, const std::string& flow);
 
   void updateDateFinish_callback() override;
   void updateFaild_callback() override;
@@ -60,7 +66,7 @@ class Login : public HttpRequestDelegate,
 
  private:
   void preparePanel();
-  void accountNotStored(const std::exception& error);
+  static void accountNotStored(const std::exception& error, const std::string& flow);
 
   AccountQueue networkQueue_;
   std::unique_ptr<Data_Backup> dataBackup_;

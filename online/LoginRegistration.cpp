@@ -3,7 +3,6 @@
 #include "online/AccountText.h"
 #include "online/ApiReply.h"
 #include "online/ApiRequest.h"
-#include "online/Data_Package.h"
 #include "online/LoginViewController.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Utf.h"
@@ -79,15 +78,11 @@ void LoginViewController::registerUser_Finish(bool clear) {
   const plat::Value synVar = tempLoginData_["syn_var"];
   const std::string name = nameText_->text();
   const std::string password = pwdText_->text();
-  accounttext::inTransaction([&] {
-    CallDB* db = CallDB::callDB();
-    if (clear) Data_Package::delete_isSyn();
-    db->UpdatePersonalValue("account", plat::utf::lowercase(name));
-    db->UpdatePersonalValue("password", MyExtensions::md5(password));
-    if (synVar.isDictionary()) db->saveNetInfo(synVar);
-  });
-  accounttext::studyDataChanged(clear);
   tempLoginData_ = plat::Value();
+  // The account exists on the server now whether or not the device takes it; when it cannot,
+  // the learner is told so and logs it in from this window once there is room.
+  if (!Login::storeAccount(name, password, synVar, clear, "register")) return;
+  accounttext::studyDataChanged(clear);
   accounttext::panelChange(kRegisterRow, "完成");
   std::weak_ptr<LoginViewController*> alive = self_;
   plat::RunLoop::main().performAfter(kCloseDelaySeconds, this, "LoginViewController.close",

@@ -320,5 +320,72 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   CallDB::Release_CallDB();  // closed before its volume goes
 }
 
+// The server registers an account that the device cannot store: the learner is told that the
+// account exists and should be logged in once there is room, the device keeps its data and
+// account as they were, nothing claims success and the window stays; logging that account in
+// from it then works.
+TEST_F(LoginWindowTest, ARegistrationTheDeviceCannotStoreIsToldAndChangesNothing) {
+  const std::unique_ptr<testsupport::SmallFilesystem> disk = homeOnAVolumeOfItsOwn(4096);
+  if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+  CallDB* db = CallDB::callDB();
+  auto exec = [db](const std::string& sql) { db->sql_update(sql, "", plat::Value::array()); };
+  auto failAtTheWriteOf = [&](const std::string& key, const std::string& failure) {
+    exec("drop trigger if exists fail_the_registration");
+    const std::string when = "new.vc_tVarName = '" + key + "'";
+    exec("create trigger fail_the_registration before insert on Var_Config when " + when +
+         " begin " + failure + "; end");
+  };
+  exec("create table filler (bytes blob)");
+  studyWords(3);
+  db->UpdatePersonalValue("account", "amy");
+  db->UpdatePersonalValue("password", MyExtensions::md5("old-secret"));
+  const std::string before = studySnapshot();
+  open();
+
+  struct Round {
+    std::string failingWrite, failure, name, choice, message;
+  };
+  // The plain failure first: once the disk has filled, every failure is told as a full disk.
+  for (const Round& round :
+       {Round{"account", "select abs(-9223372036854775807 - 1)", "second", "保留数据",
+              "register_err_not_stored"},
+        Round{"password", "insert into filler values (randomblob(64 * 1024 * 1024))", "newbie",
+              "清空重学", "register_err_not_stored_disk_full"}}) {
+    SCOPED_TRACE(round.failingWrite + " " + round.choice);
+    failAtTheWriteOf(round.failingWrite, round.failure);
+    testing::internal::CaptureStderr();
+    submit(round.name, "secret1", "secret1");
+    ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+    ASSERT_TRUE(host_->pressAlertButton(round.choice));
+    ASSERT_TRUE(waitFor(
+        [&] { return !bubble().empty() || host_->findByText("完成") != nullptr || windowGone(); }));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(bubble(), accounttext::text(round.message)) << log;
+    EXPECT_EQ(host_->findByText("完成"), nullptr);
+    host_->advance(MyAlerView::kFadeSeconds);
+    picture("register_not_stored.png");
+    host_->advance(5);
+    ASSERT_FALSE(windowGone());
+    EXPECT_EQ(closed_, 0);
+    EXPECT_EQ(studySnapshot(), before);
+    EXPECT_FALSE(told("cleardata_learn"));
+    EXPECT_FALSE(db->sqlMgr().inTransaction());
+    EXPECT_NE(log.find("register: storing the account: "), std::string::npos) << log;
+    host_->advance(10);  // the message fades
+  }
+
+  // Once nothing else takes the room, the registered account logs in from the same window.
+  exec("drop trigger fail_the_registration");
+  toLoginFace();
+  submit("newbie", "secret1");
+  ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
+  ASSERT_TRUE(host_->pressAlertButton("保留数据"));
+  ASSERT_TRUE(waitFor([&] { return windowGone(); })) << bubble();
+  EXPECT_EQ(db->getPersonalValue("account"), "newbie");
+  EXPECT_EQ(db->getPersonalValue("password"), MyExtensions::md5("secret1"));
+  EXPECT_EQ(db->LearnWordCount(), 3);
+  CallDB::Release_CallDB();  // closed before its volume goes
+}
+
 }  // namespace
 }  // namespace onlinetest
