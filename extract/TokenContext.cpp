@@ -295,10 +295,11 @@ class Sentence {
   // Whether the verb of token i's clause comes after the words that follow token i, before
   // the clause ends: a form of "be", "have" or "do", a modal, or a past after a noun with no
   // preposition after it ("The tea leaves in the cup were bitter", "Someone interested in the
-  // club should email me", "Everyone pleased with the menu clapped."). A mark, a stop or a word
-  // that starts another clause ends the look ("My aunt lives in a flat that was cheap").
+  // club should email me", "Everyone pleased with the menu clapped.", "Everyone pleased with the
+  // new bus timetable wrote to say so"). A mark, a stop or a word that starts another clause ends
+  // the look ("My aunt lives in a flat that was cheap").
   bool clausesVerbFollows(size_t i) const {
-    constexpr size_t kLongestPhrase = 8;
+    constexpr size_t kLongestPhrase = 10;
     for (size_t k = i + 1; k < tokens_.size() && k - i <= kLongestPhrase; ++k) {
       if (!tokens_[k].followsWord) return false;
       const SpellingReadings& word = at(k);
@@ -306,12 +307,23 @@ class Sentence {
       if (word.invertsWithSubject() || word.isModal || word.lead == Lead::kPerfect ||
           word.isDoAuxiliary())
         return true;
-      // "the menu clapped", not "a flat owned by her boss".
+      // "the menu clapped", "the timetable wrote to say", not "a flat owned by her boss" nor "a
+      // gift sent to school".
       if (word.mayBeAPast && at(k - 1).lead == Lead::kNounFirst &&
-          !(joined(k) && (at(k + 1).followsVerbWithoutObject() || at(k + 1).lead == Lead::kNoun)))
+          !(joined(k) && (at(k + 1).lead == Lead::kNoun ||
+                          (at(k + 1).followsVerbWithoutObject() && !infinitiveFollows(k)))))
         return true;
     }
     return false;
+  }
+
+  // Whether "to" and a verb's base form follow token i ("wrote to say"), not "to" and a noun.
+  bool infinitiveFollows(size_t i) const {
+    if (!joined(i) || at(i + 1).lead != Lead::kBaseForm || at(i + 1).isModal || !joined(i + 1))
+      return false;
+    const SpellingReadings& verb = at(i + 2);
+    return verb.mayBeAVerb && !verb.startsWithCapital && verb.lead != Lead::kNoun &&
+           verb.lead != Lead::kNounFirst;
   }
 
   // Whether token i, a past with no object, tells of an indefinite pronoun right before it as

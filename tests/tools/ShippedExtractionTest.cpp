@@ -712,6 +712,14 @@ TEST_F(ShippedExtractionTest, APastAfterSomeoneIsTheAdjectiveOfAClauseWhoseVerbF
       {"Everyone pleased with the menu clapped.", {"pleased", "menu", "clap"}, {"please"}},
       {"Nobody involved in the fight was hurt.", {"involved", "fight", "hurt"}, {"involve"}},
       {"Everybody interested should sign up.", {"interested", "sign"}, {"interest"}},
+      // The clause's verb several words on, or before "to" and a verb.
+      {"Everyone pleased with the new bus timetable wrote to say so.",
+       {"pleased", "timetable", "write", "say"},
+       {"please"}},
+      {"nobody scared of the steep hill on the new route has written",
+       {"scared", "steep", "route", "write"},
+       {"scare"}},
+      {"He talked about the tea leaves his grandmother used to read.", {"leaf", "read"}, {"leave"}},
   };
   expectPage(page);
   // With an object, or no verb after it, the past is the pronoun's verb.
@@ -720,6 +728,7 @@ TEST_F(ShippedExtractionTest, APastAfterSomeoneIsTheAdjectiveOfAClauseWhoseVerbF
       {"Nobody interested him.", {"interest"}, {"interested"}},
       {"Everyone worried about the exam.", {"worry", "exam"}, {"worried"}},
       {"Someone surprised us with a cake.", {"surprise", "cake"}, {"surprised"}},
+      {"Someone worried about the gift sent to school.", {"worry", "send", "school"}, {"worried"}},
   };
   expectPage(verbs);
 }
