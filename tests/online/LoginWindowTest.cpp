@@ -40,6 +40,21 @@ class LoginWindowTest : public AccountUiTest, public LoginWindowDeleage {
   }
   bool windowGone() const { return LoginUIWindow::shown() == nullptr; }
 
+  static void exec(const std::string& sql) {
+    CallDB::callDB()->sql_update(sql, "", plat::Value::array());
+  }
+  // Makes the store's write of the personal value `key` run `failure` first (a statement that
+  // fails, or kFillTheDisk), in place of any failure set before.
+  static void failAtTheWriteOf(const std::string& key, const std::string& failure) {
+    stopFailingWrites();
+    exec("create trigger fail_the_write before insert on Var_Config when new.vc_tVarName = '" +
+         key + "' begin " + failure + "; end");
+  }
+  static void stopFailingWrites() { exec("drop trigger if exists fail_the_write"); }
+  // Run at a write on a volume of its own, with the table `filler` made: the disk is full.
+  static constexpr const char* kFillTheDisk =
+      "insert into filler values (randomblob(64 * 1024 * 1024))";
+
   int closed_ = 0;
 };
 
@@ -247,13 +262,6 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   const std::unique_ptr<testsupport::SmallFilesystem> disk = homeOnAVolumeOfItsOwn(4096);
   if (!disk->available()) GTEST_SKIP() << disk->skipReason();
   CallDB* db = CallDB::callDB();
-  auto exec = [db](const std::string& sql) { db->sql_update(sql, "", plat::Value::array()); };
-  auto failAtTheWriteOf = [&](const std::string& key, const std::string& failure) {
-    exec("drop trigger if exists fail_the_login");
-    exec("create trigger fail_the_login before insert on Var_Config when new.vc_tVarName = '" +
-         key + "' begin " + failure + "; end");
-  };
-  const std::string fillTheDisk = "insert into filler values (randomblob(64 * 1024 * 1024))";
   exec("create table filler (bytes blob)");
   std::string before;
   auto expectToldAndNothingChanged = [&](const std::string& message) {
@@ -278,7 +286,7 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   submit("amy", "secret1");
   ASSERT_NO_FATAL_FAILURE(expectToldAndNothingChanged("login_err_not_stored"));
 
-  exec("drop trigger fail_the_login");
+  stopFailingWrites();
   studyWords(3);
   db->UpdatePersonalValue("account", "amy");
   db->UpdatePersonalValue("password", MyExtensions::md5("old-secret"));
@@ -289,7 +297,7 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   for (const Round& round : {Round{"account", "amy", "secret1", "清空重学"},
                              Round{"password", "bob", "secret2", "保留数据"}}) {
     SCOPED_TRACE(round.failingWrite + " " + round.choice);
-    failAtTheWriteOf(round.failingWrite, fillTheDisk);
+    failAtTheWriteOf(round.failingWrite, kFillTheDisk);
     submit(round.name, round.password);
     ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
     ASSERT_TRUE(host_->pressAlertButton(round.choice));
@@ -311,7 +319,7 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   EXPECT_NE(log.find("(database or disk is full)"), std::string::npos) << log;
 
   // Once nothing else takes the room, the same window logs in.
-  exec("drop trigger fail_the_login");
+  stopFailingWrites();
   typeInto(form().pwdText(), "secret1");
   ASSERT_TRUE(host_->tap(&form().loginBtn()));
   ASSERT_TRUE(waitFor([&] { return windowGone(); })) << bubble();
@@ -328,13 +336,6 @@ TEST_F(LoginWindowTest, ARegistrationTheDeviceCannotStoreIsToldAndChangesNothing
   const std::unique_ptr<testsupport::SmallFilesystem> disk = homeOnAVolumeOfItsOwn(4096);
   if (!disk->available()) GTEST_SKIP() << disk->skipReason();
   CallDB* db = CallDB::callDB();
-  auto exec = [db](const std::string& sql) { db->sql_update(sql, "", plat::Value::array()); };
-  auto failAtTheWriteOf = [&](const std::string& key, const std::string& failure) {
-    exec("drop trigger if exists fail_the_registration");
-    const std::string when = "new.vc_tVarName = '" + key + "'";
-    exec("create trigger fail_the_registration before insert on Var_Config when " + when +
-         " begin " + failure + "; end");
-  };
   exec("create table filler (bytes blob)");
   studyWords(3);
   db->UpdatePersonalValue("account", "amy");
@@ -346,11 +347,10 @@ TEST_F(LoginWindowTest, ARegistrationTheDeviceCannotStoreIsToldAndChangesNothing
     std::string failingWrite, failure, name, choice, message;
   };
   // The plain failure first: once the disk has filled, every failure is told as a full disk.
-  for (const Round& round :
-       {Round{"account", "select abs(-9223372036854775807 - 1)", "second", "保留数据",
-              "register_err_not_stored"},
-        Round{"password", "insert into filler values (randomblob(64 * 1024 * 1024))", "newbie",
-              "清空重学", "register_err_not_stored_disk_full"}}) {
+  for (const Round& round : {Round{"account", "select abs(-9223372036854775807 - 1)", "second",
+                                   "保留数据", "register_err_not_stored"},
+                             Round{"password", kFillTheDisk, "newbie", "清空重学",
+                                   "register_err_not_stored_disk_full"}}) {
     SCOPED_TRACE(round.failingWrite + " " + round.choice);
     failAtTheWriteOf(round.failingWrite, round.failure);
     testing::internal::CaptureStderr();
@@ -375,7 +375,7 @@ TEST_F(LoginWindowTest, ARegistrationTheDeviceCannotStoreIsToldAndChangesNothing
   }
 
   // Once nothing else takes the room, the registered account logs in from the same window.
-  exec("drop trigger fail_the_registration");
+  stopFailingWrites();
   toLoginFace();
   submit("newbie", "secret1");
   ASSERT_TRUE(waitFor([&] { return host_->visibleAlert() != nullptr; }));
