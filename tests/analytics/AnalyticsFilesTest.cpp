@@ -77,8 +77,9 @@ TEST_F(AnalyticsFiles, OfTwoSavesOfOneNewPathOnlyTheOneKeptIsToldItSaved) {
                                                  {"saveEnvelope", &AnalyticsUtility::saveEnvelope}};
   constexpr int kRounds = 50;
   const std::string folder = AnalyticsUtility::analyticsDirectory();
-  for (const auto& [name, save] : savers) {
+  for (const auto& [name, saveOf] : savers) {
     SCOPED_TRACE(name);
+    const Save& save = saveOf;  // a lambda cannot capture a structured binding in clang 14
     int bothToldSaved = 0, keptUntold = 0;
     for (int round = 0; round < kRounds; ++round) {
       const std::string path =
