@@ -1,14 +1,11 @@
 #include "analytics/AnalyticsUtility.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <map>
 
@@ -24,38 +21,6 @@ const uint8_t kEnvelopeIv[16] = {3, 14, 2, 9, 6, 11, 0, 8, 21, 5, 12, 7, 1, 4, 1
 bool endsWith(const std::string& text, const std::string& suffix) {
   return text.size() >= suffix.size() &&
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Writes `data` to a temporary of this call's own, then moves it to `path` only if nothing is
-// there: the check and the move are one step of the file system, so of two threads saving one
-// new path exactly one is kept whole and told so, and the other hears that it failed.
-bool saveNew(const std::string& data, const std::string& path, bool syncFirst) {
-  if (plat::files::exists(path)) return false;
-  static std::atomic<unsigned> serial{0};
-  const std::string temporary =
-      path + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    done += static_cast<size_t>(written);
-  }
-  bool ok = done == data.size();
-  if (ok && syncFirst) ok = ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  bool moved = false;
-  if (ok) {
-    moved = ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
-    // A file system without the no-replace move: a hard link is refused over an existing name
-    // just the same.
-    if (!moved && errno == EINVAL) ok = ::link(temporary.c_str(), path.c_str()) == 0;
-    else ok = moved;
-  }
-  if (!moved) ::unlink(temporary.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -106,11 +71,11 @@ bool AnalyticsUtility::makeAbsDir(const std::string& path) {
 }
 
 bool AnalyticsUtility::saveData(const std::string& data, const std::string& path) {
-  return saveNew(data, path, true);
+  return plat::files::writeNewFileAtomically(path, data);
 }
 
 bool AnalyticsUtility::saveEnvelope(const std::string& data, const std::string& path) {
-  return saveNew(data, path, false);
+  return plat::files::writeNewFileAtomically(path, data, false);
 }
 
 void AnalyticsUtility::removeFile(const std::string& path) {

@@ -22,12 +22,12 @@ std::shared_ptr<plat::Label> caption(const std::string& text, double y, double s
 
 // An account name and a referral id are 64 characters at most on the server, a password 6 to 16:
 // a paste past 64 is refused with a word.
-constexpr size_t kFieldCharacters = 64;
+constexpr size_t kAccountCharacters = 64;
 
 template <typename Field = MyTextField>
 std::shared_ptr<MyTextField> field(double y, bool secure, const std::string& placeholder) {
   auto text = std::make_shared<Field>(plat::Rect{kFieldX, y, kFieldWidth, kRowHeight});
-  text->setMostCharacters(kFieldCharacters);
+  text->setMostCharacters(kAccountCharacters);
   text->setFont(plat::Font::system(15));
   text->setSecureTextEntry(secure);
   text->setPlaceholder(placeholder);

@@ -1,5 +1,6 @@
 #include "server/Service.h"
 
+#include <optional>
 #include <utility>
 
 #include "server/DataFolder.h"
@@ -71,19 +72,18 @@ Reply Service::answer(const Request& request, const Form& form) {
     Call call{scratch, form};
     return found->second(call);
   }
-  if (state_->options.dataFolder.empty()) {
-    Call call{*state_, form};
-    Reply reply = found->second(call);
+  // The state as the data folder keeps it, which a change the folder cannot keep falls back to:
+  // the client is told that its change was not kept, and its retry finds the state as it was.
+  std::optional<State> kept;
+  if (!state_->options.dataFolder.empty()) kept = *state_;
+  Call call{*state_, form};
+  Reply reply = found->second(call);
+  if (!kept) {
     state_->changedBackups.clear();  // kept in memory only
     return reply;
   }
-  // The state as the data folder keeps it, which a change the folder cannot keep falls back to:
-  // the client is told that its change was not kept, and its retry finds the state as it was.
-  State kept = *state_;
-  Call call{*state_, form};
-  Reply reply = found->second(call);
   if (std::string error = saveState(state_->options.dataFolder, *state_); !error.empty()) {
-    *state_ = std::move(kept);
+    *state_ = std::move(*kept);
     // The client hears that its change was not kept; which file and why are for the log: the
     // data folder's paths are none of a client's business.
     Reply failed = Reply::text(kNotKept, 500);

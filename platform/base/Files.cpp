@@ -1,11 +1,13 @@
 #include "platform/base/Files.h"
 
 #include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -58,19 +60,55 @@ std::optional<std::string> readFile(const std::string& path) {
   return out.str();
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& content) {
-  // Unique per call, so that two threads writing the same file never share a temporary.
+namespace {
+
+// Writes `content` to a temporary file beside `path`, unique to this call, so that two threads
+// writing one file never share one; its name, or nothing (and no file) when it cannot be written.
+std::optional<std::string> writeTemporaryBeside(const std::string& path, const std::string& content,
+                                                bool syncToDisk) {
   static std::atomic<unsigned> counter{0};
   std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = ::fsync(::fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return std::nullopt;
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
+  }
+  bool ok = done == content.size();
+  if (ok && syncToDisk) ok = ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return std::nullopt;
+  }
+  return temp;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+  const std::optional<std::string> temp = writeTemporaryBeside(path, content, true);
+  if (!temp) return false;
+  if (std::rename(temp->c_str(), path.c_str()) == 0) return true;
+  ::unlink(temp->c_str());
+  return false;
+}
+
+bool writeNewFileAtomically(const std::string& path, const std::string& content, bool syncToDisk) {
+  if (exists(path)) return false;
+  const std::optional<std::string> temp = writeTemporaryBeside(path, content, syncToDisk);
+  if (!temp) return false;
+  // The check and the move are one step of the file system.
+  bool kept = ::renameat2(AT_FDCWD, temp->c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
+  if (kept) return true;
+  // A file system without the no-replace move: a hard link is refused over an existing name
+  // just the same.
+  if (errno == EINVAL) kept = ::link(temp->c_str(), path.c_str()) == 0;
+  ::unlink(temp->c_str());
+  return kept;
 }
 
 bool createDirectories(const std::string& path) {

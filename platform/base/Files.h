@@ -20,6 +20,11 @@ std::optional<std::string> readFile(const std::string& path);
 // Writes through a temporary file in the same folder and a rename: readers see the old content
 // or the new, never a part.
 bool writeFileAtomically(const std::string& path, const std::string& content);
+// The same, but only where nothing is at `path`: of two writers of one new path, from any
+// threads, exactly one is kept whole and told so. `syncToDisk` waits for the disk before the file
+// appears; without it a power cut may leave it empty.
+bool writeNewFileAtomically(const std::string& path, const std::string& content,
+                            bool syncToDisk = true);
 
 bool createDirectories(const std::string& path);
 // Copies a file; fails (and leaves the target alone) when the target exists.

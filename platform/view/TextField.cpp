@@ -140,12 +140,15 @@ void TextField::touchesEnded(const TouchSet& touches) {
   becomeFirstResponder();
 }
 
-std::string TextField::shownText() const {
+Rect TextField::shownArea() const {
   const Rect b = bounds();
-  const Rect area = text_.empty() ? placeholderRectForBounds(b)
-                    : editing_    ? editingRectForBounds(b)
-                                  : textRectForBounds(b);
-  return shownText(area.width);
+  return text_.empty() ? placeholderRectForBounds(b)
+         : editing_    ? editingRectForBounds(b)
+                       : textRectForBounds(b);
+}
+
+std::string TextField::shownText() const {
+  return shownText(shownArea().width);
 }
 
 std::string TextField::shownText(double width) const {
@@ -179,10 +182,8 @@ void TextField::drawRect(DrawContext& context, const Rect&) {
     context.setLineWidth(1);
     context.strokeRect(b.insetBy(0.5, 0.5));
   }
-  bool showsPlaceholder = text_.empty();
-  Rect area = showsPlaceholder ? placeholderRectForBounds(b)
-              : editing_       ? editingRectForBounds(b)
-                               : textRectForBounds(b);
+  const bool showsPlaceholder = text_.empty();
+  const Rect area = shownArea();
   const std::string shown = shownText(area.width);
   double lineHeight = font_.lineHeight();
   double top = area.y + (area.height - lineHeight) / 2;

@@ -104,6 +104,8 @@ class TextField : public Control, public TextInput {
   std::string shownText() const;
 
  private:
+  // Where the text or the placeholder is drawn: the rect for what the field shows now.
+  Rect shownArea() const;
   std::string shownText(double width) const;
   static void drawClearButton(DrawContext& context, const Rect& rect);
   void changed();

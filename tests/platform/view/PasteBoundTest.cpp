@@ -126,12 +126,16 @@ TEST_F(PasteBounds, AFieldOfMegabytesDrawsWhatItShowsAndLaysOutNoMore) {
     field->setSecureTextEntry(secure);
     same->setSecureTextEntry(secure);
     for (const bool editing : {false, true}) {
-      if (editing) ASSERT_TRUE(field->becomeFirstResponder());
+      if (editing) {
+        ASSERT_TRUE(field->becomeFirstResponder());
+      }
       EXPECT_LT(field->shownText().size(), 1000u) << "secure " << secure << ", editing " << editing;
       const std::string picture = ViewRenderer::renderView(*field, 2)->pngData();
       same->setText(
           std::string(editing ? fieldline::last(huge, 400) : fieldline::first(huge, 400)));
-      if (editing) ASSERT_TRUE(same->becomeFirstResponder());
+      if (editing) {
+        ASSERT_TRUE(same->becomeFirstResponder());
+      }
       EXPECT_EQ(picture, ViewRenderer::renderView(*same, 2)->pngData())
           << "secure " << secure << ", editing " << editing;
       same->resignFirstResponder();
