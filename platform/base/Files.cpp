@@ -60,6 +60,19 @@ std::optional<std::string> readFile(const std::string& path) {
   return out.str();
 }
 
+bool writeAndClose(int fd, std::string_view data, bool syncToDisk) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
+  }
+  bool ok = done == data.size();
+  if (ok && syncToDisk) ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
 namespace {
 
 // Writes `content` to a temporary file beside `path`, unique to this call, so that two threads
@@ -70,17 +83,7 @@ std::optional<std::string> writeTemporaryBeside(const std::string& path, const s
   std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return std::nullopt;
-  size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t written = ::write(fd, content.data() + done, content.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) break;
-    done += static_cast<size_t>(written);
-  }
-  bool ok = done == content.size();
-  if (ok && syncToDisk) ok = ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) {
+  if (!writeAndClose(fd, content, syncToDisk)) {
     ::unlink(temp.c_str());
     return std::nullopt;
   }

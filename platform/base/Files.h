@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plat::files {
@@ -20,6 +21,9 @@ std::optional<std::string> readFile(const std::string& path);
 // Writes through a temporary file in the same folder and a rename: readers see the old content
 // or the new, never a part.
 bool writeFileAtomically(const std::string& path, const std::string& content);
+// Writes all of `data` to the open file `fd`, waits for the disk when `syncToDisk`, and closes
+// it; false when any step failed.
+bool writeAndClose(int fd, std::string_view data, bool syncToDisk);
 // The same, but only where nothing is at `path`: of two writers of one new path, from any
 // threads, exactly one is kept whole and told so. `syncToDisk` waits for the disk before the file
 // appears; without it a power cut may leave it empty.

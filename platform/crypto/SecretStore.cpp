@@ -76,17 +76,7 @@ std::optional<std::string> writeTemporary(const std::string& folder, const std::
   std::string temp = files::join(folder, ".tmp-XXXXXX");
   int fd = ::mkstemp(temp.data());  // created with mode 0600
   if (fd < 0) return std::nullopt;
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<size_t>(n);
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) {
+  if (!files::writeAndClose(fd, data, true)) {
     ::unlink(temp.c_str());
     return std::nullopt;
   }
