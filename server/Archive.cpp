@@ -4,9 +4,11 @@
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <string_view>
@@ -36,19 +38,59 @@ struct ScratchFile {
 // The most text deflate makes of one byte.
 constexpr uint64_t kDeflateRatio = 1032;
 
-// Section name -> rows in order, each kept under its key. Rows are views into the dumps being
-// merged, and each section finds a key by its index: a backup of tens of thousands of rows is
-// merged in one pass, with no copy of its lines.
+std::string_view before(std::string_view text, char separator) {
+  return text.substr(0, text.find(separator));
+}
+
+// A row's key: its first field (the setting's name for Var_Config).
+std::string_view keyOf(std::string_view line) {
+  return before(line, '\t');
+}
+
+// Section name -> rows in order, each the last line given for its key. Rows are views into the
+// dumps being merged, and each section finds a row by its key in a table of row numbers: a backup
+// of a million rows is merged in one pass, with no copy of its lines, in a few blocks of memory
+// that go back to the system once merged. (A hash map's node a row made a million small blocks,
+// which the C library kept after the merge.)
 class Sections {
  public:
   struct Section {
-    std::vector<std::pair<std::string_view, std::string_view>> rows;  // (key, line)
-    std::unordered_map<std::string_view, size_t> index;               // key -> place in rows
+    std::vector<std::string_view> rows;
+    // Open addressing: a row's number plus one, 0 where no row is. At most half full. A dump is
+    // bounded far below 4 billion lines.
+    std::vector<uint32_t> slots;
+
+    void put(std::string_view line) {
+      if ((rows.size() + 1) * 2 > slots.size()) regrow();
+      const std::string_view key = keyOf(line);
+      uint32_t& slot = slotOf(key);
+      if (slot != 0) {
+        rows[slot - 1] = line;
+      } else {
+        rows.push_back(line);
+        slot = static_cast<uint32_t>(rows.size());
+      }
+    }
+
+   private:
+    // The slot holding `key`'s row, or the empty one where it would go.
+    uint32_t& slotOf(std::string_view key) {
+      const size_t mask = slots.size() - 1;
+      for (size_t at = std::hash<std::string_view>()(key) & mask;; at = (at + 1) & mask) {
+        uint32_t& slot = slots[at];
+        if (slot == 0 || keyOf(rows[slot - 1]) == key) return slot;
+      }
+    }
+    void regrow() {
+      slots.assign(std::max<size_t>(16, slots.size() * 2), 0);
+      for (size_t row = 0; row < rows.size(); ++row)
+        slotOf(keyOf(rows[row])) = static_cast<uint32_t>(row + 1);
+    }
   };
   std::vector<std::string_view> order;
   std::unordered_map<std::string_view, Section> sections;
 
-  void put(std::string_view section, std::string_view key, std::string_view line) {
+  void put(std::string_view section, std::string_view line) {
     // Rows come section by section: the last one found is most often the one asked for.
     if (!last_ || section != lastName_) {
       auto [found, fresh] = sections.try_emplace(section);
@@ -56,21 +98,13 @@ class Sections {
       last_ = &found->second;
       lastName_ = section;
     }
-    auto [place, added] = last_->index.try_emplace(key, last_->rows.size());
-    if (added)
-      last_->rows.emplace_back(key, line);
-    else
-      last_->rows[place->second].second = line;
+    last_->put(line);
   }
 
  private:
   Section* last_ = nullptr;  // stays valid: the map's elements never move
   std::string_view lastName_;
 };
-
-std::string_view before(std::string_view text, char separator) {
-  return text.substr(0, text.find(separator));
-}
 
 // Walks the dump's sections: header (name TAB count) and that many rows.
 template <typename RowFn>
@@ -164,29 +198,42 @@ std::vector<std::pair<std::string, std::string>> unzipEntries(const std::string&
 
 std::string mergeDump(const std::string& base, const std::string& changes) {
   Sections merged;
-  forEachRow(base, [&](std::string_view section, std::string_view line) {
-    merged.put(section, before(line, '\t'), line);
-  });
+  forEachRow(base,
+             [&](std::string_view section, std::string_view line) { merged.put(section, line); });
   std::unordered_set<std::string_view> deleted;
   forEachRow(changes, [&](std::string_view section, std::string_view line) {
     if (section == "delete_words") {
       deleted.insert(line);
     } else {
-      merged.put(section, before(line, '\t'), line);
+      merged.put(section, line);
     }
   });
   // A word taken out of study leaves with its notes; day logs are keyed by day, not by word.
   for (const char* table :
        {"Study_List", "Study_Log", "Study_Note", "Words_Mnemonic", "Words_MyYuFa", "Words_YuFa"}) {
     if (auto found = merged.sections.find(table); found != merged.sections.end())
-      std::erase_if(found->second.rows, [&](const auto& row) { return deleted.count(row.first); });
+      std::erase_if(found->second.rows,
+                    [&](std::string_view row) { return deleted.count(keyOf(row)); });
   }
-  std::string out;
+  // Written into a text of its final size: grown step by step, a backup's text was copied over
+  // and over, each copy beside the one before.
+  auto header = [](std::string_view name, size_t rows) {
+    return std::string(name) + "\t" + std::to_string(rows) + "\n";
+  };
+  size_t size = 0;
   for (std::string_view name : merged.order) {
     const auto& rows = merged.sections[name].rows;
     if (rows.empty()) continue;
-    out.append(name).append("\t").append(std::to_string(rows.size())).append("\n");
-    for (const auto& row : rows) out.append(row.second).append("\n");
+    size += header(name, rows.size()).size();
+    for (std::string_view row : rows) size += row.size() + 1;
+  }
+  std::string out;
+  out.reserve(size);
+  for (std::string_view name : merged.order) {
+    const auto& rows = merged.sections[name].rows;
+    if (rows.empty()) continue;
+    out.append(header(name, rows.size()));
+    for (std::string_view row : rows) out.append(row).append("\n");
   }
   return out;
 }

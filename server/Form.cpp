@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
+#include <utility>
 
 #include "server/Form.h"
 
@@ -87,7 +88,8 @@ void addParts(const std::string& body, const std::string& boundary, Form& form) 
       if (size_t t = head.find("Content-Type: "); t != std::string::npos) {
         type = head.substr(t + 14, head.find("\r\n", t) - t - 14);
       }
-      form.files.push_back({name, quotedParameter(head, "filename"), type, content});
+      // Moved, not copied: a file is most often the whole body, tens of megabytes.
+      form.files.push_back({name, quotedParameter(head, "filename"), type, std::move(content)});
     } else {
       form.fields.emplace_back(name, content);
     }

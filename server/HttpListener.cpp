@@ -183,7 +183,8 @@ void serve(int fd, const HttpListener::Handler& handler) {
                                ? ::strcasecmp(connection.c_str(), "close") != 0
                                : ::strcasecmp(connection.c_str(), "keep-alive") == 0;
     const bool withBody = request->method != "HEAD";
-    if (!sendAll(fd, replyBytes(handler(*request), keepAlive, withBody)) || !keepAlive) break;
+    if (!sendAll(fd, replyBytes(handler(std::move(*request)), keepAlive, withBody)) || !keepAlive)
+      break;
   }
   ::close(fd);
 }

@@ -16,7 +16,8 @@ namespace standin {
 
 class HttpListener {
  public:
-  using Handler = std::function<Reply(const Request&)>;
+  // Takes the request: it may let go of a large body once it has read what it needs.
+  using Handler = std::function<Reply(Request)>;
 
   // Listens on `port` of 127.0.0.1 (0: a free port); error() says why when it cannot.
   HttpListener(uint16_t port, Handler handler);

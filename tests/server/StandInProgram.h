@@ -47,7 +47,7 @@ class StandInProgramTest : public ::testing::Test {
   }
 
   pid_t spawn(const std::vector<std::string>& args) {
-    std::vector<std::string> command = {VOCAB_STANDIN, "--data", folder_};
+    std::vector<std::string> command = {program_, "--data", folder_};
     command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : command) argv.push_back(arg.data());
@@ -116,6 +116,7 @@ class StandInProgramTest : public ::testing::Test {
   std::string output() const { return home_ + "/output.log"; }
   std::string printed() const { return fileText(output()); }
 
+  std::string program_ = VOCAB_STANDIN;  // a test of the allocator runs VOCAB_STANDIN_PLAIN
   std::string home_;
   std::string folder_;
   pid_t pid_ = -1;
