@@ -28,8 +28,10 @@ class AnalyticsUtility {
   // also when another save of the same path, from any thread, got there first. Safe on any
   // thread.
   static bool saveData(const std::string& data, const std::string& path);
-  // The same for an envelope file, without waiting for the disk: readers still see the whole
-  // file or none, and a power cut costs at most the envelopes of its last moments.
+  // The same for an envelope file, without waiting for the disk: a power cut costs at most the
+  // envelopes of its last moments. The job reads envelopes on the main thread, where they are
+  // saved, so it finds each whole or not at all; one left empty by a kill on a file system
+  // without no-replace renames is too small for the job, which removes it.
   static bool saveEnvelope(const std::string& data, const std::string& path);
   static void removeFile(const std::string& path);
   static std::vector<std::string> itemsInAbsDir(const std::string& folder);  // hidden ones skipped

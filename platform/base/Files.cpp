@@ -100,16 +100,55 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
   return false;
 }
 
+namespace {
+
+// What a file system that lacks the no-replace move answers to it, rather than a reason of its own
+// (a network or FUSE file system: EINVAL for the flag, the others for the call).
+bool lacksNoReplaceMove(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// What a file system without hard links answers to link().
+bool lacksHardLinks(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// For a file system with neither: the name is claimed by an exclusive create, which any POSIX file
+// system decides in one step, and the whole file then replaces the empty claim. A reader between
+// the two sees an empty file.
+bool claimThenReplace(const std::string& temp, const std::string& path) {
+  const int claim = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (claim < 0) return false;
+  struct stat claimed;
+  const bool known = ::fstat(claim, &claimed) == 0;
+  ::close(claim);
+  if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  // Left in place, the empty claim would refuse every later save of the name; but what another
+  // writer has put there since is not ours to remove.
+  struct stat there;
+  if (known && ::stat(path.c_str(), &there) == 0 && there.st_dev == claimed.st_dev &&
+      there.st_ino == claimed.st_ino)
+    ::unlink(path.c_str());
+  return false;
+}
+
+}  // namespace
+
 bool writeNewFileAtomically(const std::string& path, const std::string& content, bool syncToDisk) {
   if (exists(path)) return false;
   const std::optional<std::string> temp = writeTemporaryBeside(path, content, syncToDisk);
   if (!temp) return false;
-  // The check and the move are one step of the file system.
-  bool kept = ::renameat2(AT_FDCWD, temp->c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
-  if (kept) return true;
-  // A file system without the no-replace move: a hard link is refused over an existing name
-  // just the same.
-  if (errno == EINVAL) kept = ::link(temp->c_str(), path.c_str()) == 0;
+  // The check and the move are one step of the file system; where it lacks that move, a hard
+  // link is refused over an existing name just the same, and where it lacks those too, the name
+  // is claimed first.
+  if (::renameat2(AT_FDCWD, temp->c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  bool kept = false;
+  if (lacksNoReplaceMove(errno)) {
+    kept = ::link(temp->c_str(), path.c_str()) == 0;
+    // The claim's replace moves the temporary file into place.
+    if (!kept && lacksHardLinks(errno) && claimThenReplace(*temp, path)) return true;
+  }
   ::unlink(temp->c_str());
   return kept;
 }

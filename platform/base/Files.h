@@ -26,7 +26,9 @@ bool writeFileAtomically(const std::string& path, const std::string& content);
 bool writeAndClose(int fd, std::string_view data, bool syncToDisk);
 // The same, but only where nothing is at `path`: of two writers of one new path, from any
 // threads, exactly one is kept whole and told so. `syncToDisk` waits for the disk before the file
-// appears; without it a power cut may leave it empty.
+// appears; without it a power cut may leave it empty. On a file system with neither a no-replace
+// rename nor hard links (some network and FUSE ones) the name is claimed empty first: a reader may
+// find it empty for a moment, and a power cut or a kill in that moment leaves it empty.
 bool writeNewFileAtomically(const std::string& path, const std::string& content,
                             bool syncToDisk = true);
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/base/AppHome.h"
@@ -54,13 +55,15 @@ pid_t spawnLogged(std::vector<std::string> args, const std::string& logPath, boo
 }
 
 ProgramProcess::ProgramProcess(const std::string& folder, const std::string& storeLookup,
-                               std::map<std::string, std::string> env)
+                               std::map<std::string, std::string> env,
+                               std::vector<std::string> launcher)
     : folder_(folder) {
   env.try_emplace("VOCAB_HOME", home());
   env.try_emplace("VOCAB_DEVICE_DIR", folder_ + "/device");
   env.try_emplace("VOCAB_STORE_LOOKUP", storeLookup);
   // env(1) applies the changes to the test's environment: removals first, as it wants them.
-  std::vector<std::string> args = {"env"};
+  std::vector<std::string> args = std::move(launcher);
+  args.push_back("env");
   for (const auto& [key, value] : env)
     if (value.empty()) args.insert(args.end(), {"-u", key});
   for (const auto& [key, value] : env)

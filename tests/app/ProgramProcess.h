@@ -29,9 +29,10 @@ pid_t spawnLogged(std::vector<std::string> args, const std::string& logPath, boo
 class ProgramProcess {
  public:
   // `env` entries override the test's environment; an empty value removes the variable. The app
-  // home, device store and store lookup point into `folder` and at `storeLookup`.
+  // home, device store and store lookup point into `folder` and at `storeLookup`. A `launcher`
+  // (a command and its arguments) starts the program, as tests/support/tools/refuse_calls does.
   ProgramProcess(const std::string& folder, const std::string& storeLookup,
-                 std::map<std::string, std::string> env);
+                 std::map<std::string, std::string> env, std::vector<std::string> launcher = {});
   ~ProgramProcess();
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;
