@@ -291,10 +291,7 @@ TEST_F(BackupTest, ARestoreWhoseServerValuesCannotBeStoredSaysSo) {
       homeOnAVolumeOfItsOwn(Data_BackupSpace::kReserveBytes / 1024 + 4096);
   if (!disk->available()) GTEST_SKIP() << disk->skipReason();
   exec("create table filler (bytes blob)");
-  exec(
-      "create trigger fill_the_disk before insert on Var_Config "
-      "when new.vc_tVarName = 'nLastSynId' "
-      "begin insert into filler values (randomblob(64 * 1024 * 1024)); end");
+  failAtTheWriteOf("nLastSynId", kFillTheDisk);
   serveDump(R"({"result":1,"syn_file":")" + server_->url("/files/acct.zip") +
                 R"(","syn_var":{"nLastSynId":"3","nNewMsgCount":"4"}})",
             archiveOf(dump_));
@@ -329,8 +326,7 @@ TEST_F(BackupTest, AnAcceptedBackupWhoseSyncRecordCannotBeStoredSaysSo) {
         homeOnAVolumeOfItsOwn(Data_BackupSpace::kReserveBytes / 1024 + 4096);
     if (!disk->available()) GTEST_SKIP() << disk->skipReason();
     exec("create table filler (bytes blob)");
-    exec("create trigger fill_the_disk before insert on Var_Config when new.vc_tVarName = '" +
-         value + "' begin insert into filler values (randomblob(64 * 1024 * 1024)); end");
+    failAtTheWriteOf(value, kFillTheDisk);
     testing::internal::CaptureStderr();
     backup_->upData();
     const bool ended = plat::RunLoop::main().runUntil(
@@ -353,6 +349,61 @@ TEST_F(BackupTest, AnAcceptedBackupWhoseSyncRecordCannotBeStoredSaysSo) {
   events_.clear();
   backup_->upData();
   ASSERT_TRUE(waitFor("finished"));
+  EXPECT_FALSE(Data_Package::check_isSyn());
+  EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "3");
+  EXPECT_NE(db_->getPersonalValue("nLastSynTime"), lastBackup);
+}
+
+// As above, but only the write of the server's sync id fails, after the rows were marked as sent:
+// a full disk that fails a larger write makes SQLite roll the whole transaction back by itself,
+// so here the volume is all but full and the sync id's statement alone fails. The marks and the
+// backup's time go with the sync id, the learner hears so, and the next backup sends the same
+// rows again and keeps all three.
+TEST_F(BackupTest, AnAcceptedBackupWhoseSyncIdAloneCannotBeStoredKeepsNoMark) {
+  const std::unique_ptr<testsupport::SmallFilesystem> disk = homeOnAVolumeOfItsOwn(256);
+  if (!disk->available()) GTEST_SKIP() << disk->skipReason();
+  const std::optional<uint64_t> free = plat::AppHome::freeBytes();
+  ASSERT_TRUE(free && *free < (uint64_t{1} << 20)) << "a volume the app counts as full";
+  answer(ServerReply::text(R"({"result":1,"syn_var":{"nLastSynId":"3","nNewMsgCount":"4"}})"));
+  const std::string lastBackup = db_->getPersonalValue("nLastSynTime");
+  const std::string before = studyRows();
+  // The entries of the archive the last upload sent.
+  auto sentDump = [&]() -> std::vector<std::pair<std::string, std::string>> {
+    const auto form = testsupport::StandInForm::of(server_->lastRequest());
+    const auto* archive = form.file("syn_file");
+    return archive ? testsupport::unzipEntries(archive->bytes)
+                   : std::vector<std::pair<std::string, std::string>>();
+  };
+
+  // Done or failed, whichever way the backup ends.
+  auto backUp = [&] {
+    events_.clear();
+    backup_->upData();
+    return plat::RunLoop::main().runUntil([&] { return recorded("hide") || recorded("finished"); },
+                                          testsupport::kPatience);
+  };
+
+  failAtTheWriteOf("nLastSynId", kFailTheStatement);
+  testing::internal::CaptureStderr();
+  const bool ended = backUp();
+  const std::string log = testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(ended);
+  quietly();
+  expectEvents(kUploading + ";hide;message:data_err_up_record_disk_full;failed");
+  EXPECT_NE(log.find("backup: storing the backup's sync record"), std::string::npos) << log;
+  EXPECT_EQ(studyRows(), before) << "rows marked as sent without the sync id";
+  EXPECT_TRUE(Data_Package::check_isSyn());
+  EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "");
+  EXPECT_EQ(db_->getPersonalValue("nLastSynTime"), lastBackup);
+  EXPECT_FALSE(db_->sqlMgr().inTransaction());
+  const auto firstDump = sentDump();
+  ASSERT_EQ(firstDump.size(), 1u);
+  EXPECT_NE(firstDump[0].second.find("device note"), std::string::npos) << firstDump[0].second;
+
+  stopFailingWrites();
+  ASSERT_TRUE(backUp());
+  expectEvents(kUploading + ";panel:data_backup=data_backup_finish;finished");
+  EXPECT_EQ(sentDump(), firstDump) << "the same rows go again";
   EXPECT_FALSE(Data_Package::check_isSyn());
   EXPECT_EQ(db_->getPersonalValue("nLastSynId"), "3");
   EXPECT_NE(db_->getPersonalValue("nLastSynTime"), lastBackup);

@@ -43,17 +43,6 @@ class LoginWindowTest : public AccountUiTest, public LoginWindowDeleage {
   static void exec(const std::string& sql) {
     CallDB::callDB()->sql_update(sql, "", plat::Value::array());
   }
-  // Makes the store's write of the personal value `key` run `failure` first (a statement that
-  // fails, or kFillTheDisk), in place of any failure set before.
-  static void failAtTheWriteOf(const std::string& key, const std::string& failure) {
-    stopFailingWrites();
-    exec("create trigger fail_the_write before insert on Var_Config when new.vc_tVarName = '" +
-         key + "' begin " + failure + "; end");
-  }
-  static void stopFailingWrites() { exec("drop trigger if exists fail_the_write"); }
-  // Run at a write on a volume of its own, with the table `filler` made: the disk is full.
-  static constexpr const char* kFillTheDisk =
-      "insert into filler values (randomblob(64 * 1024 * 1024))";
 
   int closed_ = 0;
 };
@@ -281,7 +270,7 @@ TEST_F(LoginWindowTest, ALoginTheDeviceCannotStoreIsToldAndChangesNothing) {
   toLoginFace();
 
   // An empty device takes the account's backup at once: neither the wipe nor the account stays.
-  failAtTheWriteOf("account", "select abs(-9223372036854775807 - 1)");  // "integer overflow"
+  failAtTheWriteOf("account", kFailTheStatement);
   before = studySnapshot();
   submit("amy", "secret1");
   ASSERT_NO_FATAL_FAILURE(expectToldAndNothingChanged("login_err_not_stored"));
@@ -347,10 +336,10 @@ TEST_F(LoginWindowTest, ARegistrationTheDeviceCannotStoreIsToldAndChangesNothing
     std::string failingWrite, failure, name, choice, message;
   };
   // The plain failure first: once the disk has filled, every failure is told as a full disk.
-  for (const Round& round : {Round{"account", "select abs(-9223372036854775807 - 1)", "second",
-                                   "保留数据", "register_err_not_stored"},
-                             Round{"password", kFillTheDisk, "newbie", "清空重学",
-                                   "register_err_not_stored_disk_full"}}) {
+  for (const Round& round :
+       {Round{"account", kFailTheStatement, "second", "保留数据", "register_err_not_stored"},
+        Round{"password", kFillTheDisk, "newbie", "清空重学",
+              "register_err_not_stored_disk_full"}}) {
     SCOPED_TRACE(round.failingWrite + " " + round.choice);
     failAtTheWriteOf(round.failingWrite, round.failure);
     testing::internal::CaptureStderr();

@@ -74,6 +74,18 @@ std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spare
   return disk;
 }
 
+void failAtTheWriteOf(const std::string& key, const std::string& failure) {
+  stopFailingWrites();
+  CallDB::callDB()->sql_update(
+      "create trigger fail_the_write before insert on Var_Config when new.vc_tVarName = '" + key +
+          "' begin " + failure + "; end",
+      "", plat::Value::array());
+}
+
+void stopFailingWrites() {
+  CallDB::callDB()->sql_update("drop trigger if exists fail_the_write", "", plat::Value::array());
+}
+
 void DumpTest::SetUp() {
   StudyTest::SetUp();
   exec("update Var_Config set vc_uNeedSync = 1");

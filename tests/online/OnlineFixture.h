@@ -30,6 +30,17 @@ void setTestMode(bool on);
 // and opened again there; unavailable where nothing can be mounted.
 std::unique_ptr<testsupport::SmallFilesystem> homeOnAVolumeOfItsOwn(size_t spareKilobytes);
 
+// Makes the study store's write of the personal value `key` run `failure` first, in place of any
+// failure set before.
+void failAtTheWriteOf(const std::string& key, const std::string& failure);
+void stopFailingWrites();
+// Fails on its own ("integer overflow"): the transaction around the write goes on without it.
+inline constexpr const char* kFailTheStatement = "select abs(-9223372036854775807 - 1)";
+// Run at a write on a volume of its own, with the table `filler` made: the disk is full, and
+// SQLite then rolls back the whole transaction the write was part of.
+inline constexpr const char* kFillTheDisk =
+    "insert into filler values (randomblob(64 * 1024 * 1024))";
+
 class DumpTest : public storetest::StudyTest {
  protected:
   void SetUp() override;
