@@ -146,6 +146,40 @@ TEST_F(AccountScreenTest, FeedbackSendsTheChosenKindWithTheDeviceDescription) {
   EXPECT_EQ(screen->infoTextView().text(), "单词卡片太小") << "kept for sending again";
 }
 
+// The server keeps a feedback text of 10,000 characters: a paste that would make the text longer
+// is refused whole with a word, however few bytes it is short of that, and one that makes it
+// exactly that long goes in and reaches the server whole.
+TEST_F(AccountScreenTest, FeedbackTakesAPasteUpToTheTenThousandCharactersTheServerKeeps) {
+  auto screen = std::make_shared<FeedBackViewController>();
+  push(screen);
+  MyTextView& box = screen->infoTextView();
+  ASSERT_TRUE(box.isFirstResponder());
+  std::string most;  // 30,000 bytes
+  for (int i = 0; i < 10000; ++i) most += "词";
+  // Compared whole, told by size: the texts are too long to print.
+  auto holds = [&](const std::string& text) {
+    EXPECT_TRUE(box.text() == text) << box.text().size() << " bytes, not " << text.size();
+  };
+  auto refused = [&](const std::string& paste, const std::string& held) {
+    EXPECT_TRUE(plat::Keyboard::paste(paste));
+    holds(held);
+    ASSERT_NE(host_->visibleAlert(), nullptr) << "a paste too long says so";
+    EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填10000个字");
+    ASSERT_TRUE(host_->pressAlertButton("确定"));
+  };
+  ASSERT_NO_FATAL_FAILURE(refused(most + "a", ""));
+  EXPECT_TRUE(plat::Keyboard::paste(most));
+  holds(most);
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(refused("a", most));
+
+  ASSERT_TRUE(host_->tap(&screen->kindButton(1)));
+  ASSERT_TRUE(host_->tapText("发送"));
+  ASSERT_TRUE(waitFor([&] { return bubble() == text("alermsg_eg8"); })) << bubble();
+  ASSERT_EQ(server_->feedback().size(), 1u);
+  EXPECT_TRUE(server_->feedback()[0].content == most) << "the server keeps it whole";
+}
+
 // On a tablet the form turns with the keyboard up: the text box and its background take the
 // turned width and end above the keyboard, the kind buttons spread over the wider row, and
 // turning back gives each its first frame.
