@@ -1,5 +1,7 @@
 #include "extract/TextTokens.h"
 
+#include <array>
+
 #include "extract/Accents.h"
 #include "extract/ClosedLists.h"
 #include "extract/Contractions.h"
@@ -89,7 +91,7 @@ bool endsInN(std::string_view word) {
   return !word.empty() && (word.back() == 'n' || word.back() == 'N');
 }
 
-bool isOpeningQuote(uint32_t point) {
+constexpr bool isOpeningQuote(uint32_t point) {
   switch (point) {
     case '"':
     case '\'':
@@ -112,7 +114,7 @@ bool isOpeningQuote(uint32_t point) {
 
 // A mark that begins a list's line ("- ", "* ", "• ", "1) "). Digits and an opening bracket
 // before it leave the line's start as it is ("(1)").
-bool isListMark(char32_t point) {
+constexpr bool isListMark(char32_t point) {
   switch (point) {
     case '-':
     case '*':
@@ -136,9 +138,36 @@ bool isListMark(char32_t point) {
   }
 }
 
-bool keepsLineStart(char32_t point) {
+constexpr bool keepsLineStart(char32_t point) {
   return (point >= '0' && point <= '9') || point == '(';
 }
+
+// What a character between words says, as bits.
+enum MarkClass : uint8_t {
+  kEndsSentence = 1 << 0,    // ! ? 。！？
+  kComma = 1 << 1,           // , ，
+  kColon = 1 << 2,           // : ：
+  kListMark = 1 << 3,        // isListMark
+  kKeepsLineStart = 1 << 4,  // keepsLineStart
+  kOpeningQuote = 1 << 5,    // isOpeningQuote
+};
+
+constexpr uint8_t markClassOf(char32_t point) {
+  const bool endsSentence =
+      point == '!' || point == '?' || point == 0x3002 || point == 0xFF01 || point == 0xFF1F;
+  return (endsSentence ? kEndsSentence : 0) | (point == ',' || point == 0xFF0C ? kComma : 0) |
+         (point == ':' || point == 0xFF1A ? kColon : 0) |
+         (isListMark(point) ? kListMark : 0) |
+         (keepsLineStart(point) ? kKeepsLineStart : 0) |
+         (isOpeningQuote(point) ? kOpeningQuote : 0);
+}
+
+// The classes of the ASCII marks, which nearly every mark is, looked up rather than compared.
+constexpr std::array<uint8_t, 0x80> kAsciiMarkClasses = [] {
+  std::array<uint8_t, 0x80> classes{};
+  for (char32_t point = 0; point < 0x80; ++point) classes[point] = markClassOf(point);
+  return classes;
+}();
 
 // Whether the quote mark at `pos` opens a quotation: no word stands right before it, and one
 // right after it ("He said, "May we start?"", not the apostrophe of "the boys' room").
@@ -223,10 +252,12 @@ void TextTokens::run(std::string_view text) {
         startLine();
         continue;
       }
-      readMark(c, isOpeningQuote(c) && opensQuotation(text, mark, pos));
+      const uint8_t classes = kAsciiMarkClasses[c];
+      readMark(classes, (classes & kOpeningQuote) && opensQuotation(text, mark, pos));
     } else {
       pos = next;
-      readMark(point, isOpeningQuote(point) && opensQuotation(text, mark, pos));
+      const uint8_t classes = markClassOf(point);
+      readMark(classes, (classes & kOpeningQuote) && opensQuotation(text, mark, pos));
       units += point >= 0x10000 ? 2 : 1;
     }
   }
@@ -234,17 +265,15 @@ void TextTokens::run(std::string_view text) {
 }
 
 // Any character between words but a space or a line break.
-void TextTokens::readMark(char32_t point, bool opensQuotation) {
+void TextTokens::readMark(uint8_t classes, bool opensQuotation) {
   onlySpaces_ = false;
-  if (point == '!' || point == '?' || point == 0x3002 || point == 0xFF01 || point == 0xFF1F)
-    sentenceEnded_ = true;  // also 。！？
-  if (opensQuotation) sentenceEnded_ = true;
-  if ((point == ',' || point == 0xFF0C) && endsAGreeting()) sentenceEnded_ = true;
-  afterColon_ = point == ':' || point == 0xFF1A;  // also ：
+  if ((classes & kEndsSentence) || opensQuotation) sentenceEnded_ = true;
+  if ((classes & kComma) && endsAGreeting()) sentenceEnded_ = true;
+  afterColon_ = classes & kColon;
   // Still at the line's start while no word has come since its break.
-  if (lineStart_ && tokens_.size() == lineStarts_.back() && isListMark(point))
+  if (lineStart_ && (classes & kListMark) && tokens_.size() == lineStarts_.back())
     listMark_ = true;
-  else if (!keepsLineStart(point))
+  else if (!(classes & kKeepsLineStart))
     lineStart_ = false;
   marksPending_ = afterColon_ || listMark_;
 }

@@ -60,9 +60,9 @@ class TextTokens {
   bool writesInLowerCase(std::string_view spelling) const;
 
  private:
-  // `point`, a character between words but a space or a line break, and whether it opens a
-  // quotation.
-  void readMark(char32_t point, bool opensQuotation);
+  // A character between words but a space or a line break, by what it says (its classes in
+  // TextTokens.cpp: ends a sentence, a comma, a colon ...), and whether it opens a quotation.
+  void readMark(uint8_t markClasses, bool opensQuotation);
   void take(std::string_view text, size_t start, size_t end);
   // Adds a token of `spelling` and returns its number among the distinct spellings. Made part of
   // take, its one caller: a call of its own for every token cost more than its work.
