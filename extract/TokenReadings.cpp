@@ -137,7 +137,8 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
   // A word with accents is the same word without them, or none: never a piece of itself.
   if (mayHoldAccents && hasAccents(spelling)) {
     const std::optional<std::string> plain = accents::plain(spelling);
-    return plain && isWrittenWithAccents(*plain) ? read(*plain, false) : SpellingReadings();
+    if (plain && isWrittenWithAccents(*plain)) return read(*plain, false);
+    return readAsForeign(plain ? inflection::trimmed(*plain) : std::string_view());
   }
   SpellingReadings out;
   const std::string_view word = inflection::trimmed(spelling);
@@ -217,6 +218,17 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
     out.mayBeAVerb = out.mayBeAVerb || index_.isVerb(own);
   }
 
+  return out;
+}
+
+SpellingReadings TokenReader::readAsForeign(std::string_view plain) const {
+  // Capitalised, it stands in its sentence as a name does: a subject whose verb follows ("André
+  // lives by the sea", "Mr Muñoz leaves at six"). It may be a word of another language too, so
+  // the capitals beside it stay words ("Système International").
+  SpellingReadings out;
+  if (!isCapitalised(plain)) return out;
+  out.startsWithCapital = true;
+  out.capitalNoWord = true;
   return out;
 }
 

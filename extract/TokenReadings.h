@@ -179,6 +179,9 @@ class TokenReader {
   Readings nounOrVerb(FormRecord::Form form, std::string_view lower) const;
   // The adjective of an adverb in "-ly" that is no headword, or kAbsent.
   uint32_t adjectiveOfAdverb(std::string_view lower) const;
+  // A word with accents that English does not borrow ("André", "rosé"), `plain` without them:
+  // no reading of its own.
+  SpellingReadings readAsForeign(std::string_view plain) const;
   Lead leadOf(std::string_view lower, ClosedLists::Marks lists, const Readings& readings) const;
   bool mayBeAnUnrecordedForm(uint32_t own, std::string_view lower) const;
   // The capitalised headword that `word` (first letter upper-case) is, by itself or its plural.

@@ -22,8 +22,32 @@ struct Sentence {
   std::vector<const char*> notGives;
 };
 
+// What a generated frame must give: `right` always; `wrong` never where the words around it are
+// sure, and beside `right` where they are not. An empty word is not looked for.
+struct Frame {
+  std::string text;
+  std::string right;
+  std::string wrong;
+  bool sure = true;
+};
+
+// What may stand before a sentence: nothing, a label, a speaker's colon, a greeting's line.
+const std::vector<std::string> kOpeners = {"", "Note: ", "Mum: ", "Hi Jo,\n", "Dear Tom,\n"};
+
 class ShippedExtractionTest : public ShippedStoreTest {
  protected:
+  static void expectFrames(const std::vector<Frame>& frames) {
+    for (const Frame& frame : frames) {
+      const Words words = extract(frame.text);
+      if (!frame.right.empty()) {
+        EXPECT_TRUE(holds(words, frame.right)) << frame.text << ": " << frame.right;
+      }
+      if (!frame.wrong.empty()) {
+        EXPECT_NE(holds(words, frame.wrong), frame.sure) << frame.text << ": " << frame.wrong;
+      }
+    }
+  }
+
   static void expectPage(const std::vector<Sentence>& page) {
     for (const Sentence& sentence : page) {
       const Words words = extract(sentence.text);
@@ -847,6 +871,23 @@ TEST_F(ShippedExtractionTest, LayBeforeAnObjectIsLaysAndAccentsGoOnlyFromBorrowe
       {"Her fianc\u00e9s and clich\u00e9s", {"fiance", "cliche"}, {}},
   };
   expectPage(accents);
+}
+
+TEST_F(ShippedExtractionTest, AnAccentedNameThatGivesNothingIsStillItsVerbsSubject) {
+  expectPage({
+      {"Andr\u00e9 lives by the sea.", {"live", "sea"}, {"life"}},
+      {"Mr Mu\u00f1oz leaves at six.", {"leave"}, {"leaf"}},
+      {"Sent by the SI (Syst\u00e8me International).", {"send", "international"}, {}},
+  });
+  std::vector<Frame> frames;
+  for (const std::string& opener : kOpeners)
+    for (const char* name : {"Andr\u00e9", "Mr Mu\u00f1oz", "Zo\u00eb", "Jos\u00e9 Garc\u00eda"})
+      for (const char* after : {".", " because the air is fresh."}) {
+        frames.push_back({opener + name + " lives by the sea" + after, "live", "life", true});
+        frames.push_back({opener + name + " leaves at six" + after, "leave", "leaf", true});
+      }
+  expectFrames(frames);
+  EXPECT_EQ(frames.size(), 5u * 4u * 4u);
 }
 
 TEST_F(ShippedExtractionTest, EveryWordABookTeachesComesOutOfSomeText) {
