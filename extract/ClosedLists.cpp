@@ -107,10 +107,12 @@ class Table {
          "via",  "vs",   "with", "from", "into",  "onto",  "over", "than",  "out",     "upon",
          "down", "near", "past", "till", "about", "after", "like", "under", "without", "versus"});
     add(ClosedLists::kStartsAClause,
-        {"that", "which",   "who",     "whom",   "whose",  "where", "when",     "while",
-         "if",   "whether", "because", "though", "unless", "and",   "but",      "or",
-         "nor",  "so",      "than",    "what",   "how",    "why",   "although", "whereas",
-         "as",   "since",   "until",   "till",   "then"});
+        {"that", "which",   "who",     "whom",   "whose",  "where",    "when",     "while",
+         "if",   "whether", "because", "though", "unless", "and",      "but",      "or",
+         "nor",  "so",      "than",    "what",   "how",    "why",      "although", "whereas",
+         "as",   "since",   "until",   "till",   "then",   "whenever", "wherever", "lest"});
+    add(ClosedLists::kMayStartAClause, {"after", "before", "once"});
+    add(ClosedLists::kNoModalOfTime, {"will", "would", "shall", "should", "may", "might", "must"});
     add(ClosedLists::kIndefinitePronoun,
         {"someone", "anyone", "anybody", "nobody", "nothing", "everyone", "everybody", "everything",
          "somebody", "something", "anything"});

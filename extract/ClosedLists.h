@@ -55,6 +55,12 @@ class ClosedLists {
     // cafe, naive, resume ...: words English borrows with their accents, which are the same word
     // without them ("café"); other words with accents are none of the library's ("rosé").
     kWrittenWithAccents = 1u << 25,
+    // after, before, once: a word that starts another clause or is a preposition or an adverb
+    // of the clause it stands in ("after lunch is finished", "after school should").
+    kMayStartAClause = 1u << 26,
+    // will, should, must ...: modals that a clause of time does not take ("after he will" is
+    // none), unlike "can" and "could".
+    kNoModalOfTime = 1u << 27,
   };
   using Marks = uint32_t;  // List bits
 

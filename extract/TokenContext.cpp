@@ -248,15 +248,15 @@ class Sentence {
     return next.lead == Lead::kNoun || next.lead == Lead::kNounFirst || next.isNumber();
   }
 
-  // Whether token i follows a noun that is the subject of the verb token i may be, by what comes
-  // after it: the verb's object, or a preposition or adverb that a verb without one takes ("my
-  // friend lives in Beijing", not "autumn leaves fall" nor "the lives of"), where the clause's
-  // verb does not come after them ("The tea leaves in the cup were bitter"). A noun that may be
-  // a verb's form itself is none ("I saw leaves in the garden").
-  bool followsSubjectNoun(size_t i) const {
+  // Whether token i may follow a noun that is the subject of the verb token i may be, by what
+  // comes after it: the verb's object, a preposition or adverb that a verb without one takes, or
+  // a time's ("my friend lives in Beijing", "the bus leaves after lunch"; not "autumn leaves
+  // fall" nor "the lives of"). A noun that may be a verb's form itself is none ("I saw leaves in
+  // the garden").
+  bool mayFollowSubjectNoun(size_t i) const {
     if (at(i - 1).mayBeTheVerb || !joined(i)) return false;
-    return (at(i + 1).lead == Lead::kNoun || at(i + 1).followsVerbWithoutObject()) &&
-           !clausesVerbFollows(i);
+    const SpellingReadings& next = at(i + 1);
+    return next.lead == Lead::kNoun || next.followsVerbWithoutObject() || next.mayStartAClause();
   }
 
   // Whether a form of "be" stands before the subject that leads token i, past an adverb: a
@@ -292,29 +292,55 @@ class Sentence {
     return nounFollows(i) || (joined(i) && at(i + 1).isObjectPronoun());
   }
 
+  // Where the clause of token i ends, as a look for its verb ahead of it reads the words after
+  // it: a mark or a stop, or a word that starts another clause ("that", "because", "when")
+  // surely; "after", "before" and "once" maybe, since they may be prepositions or adverbs of
+  // the clause itself ("after lunch is finished", but "interested in the club after school
+  // should").
+  enum class ClauseEnd : uint8_t { kGoesOn, kEnds, kMayEnd };
+  ClauseEnd clauseEndAt(size_t k) const {
+    if (!tokens_[k].followsWord || at(k).startsAClause()) return ClauseEnd::kEnds;
+    return at(k).mayStartAClause() ? ClauseEnd::kMayEnd : ClauseEnd::kGoesOn;
+  }
+
   // Whether the verb of token i's clause comes after the words that follow token i, before
-  // the clause ends: a form of "be", "have" or "do", a modal, or a past after a noun with no
-  // preposition after it ("The tea leaves in the cup were bitter", "Someone interested in the
-  // club should email me", "Everyone pleased with the menu clapped.", "Everyone pleased with the
-  // new bus timetable wrote to say so"). A mark, a stop or a word that starts another clause ends
-  // the look ("My aunt lives in a flat that was cheap").
-  bool clausesVerbFollows(size_t i) const {
+  // the clause ends (clauseEndAt): a form of "be", "have" or "do", a modal, or a past after a
+  // noun with no preposition after it ("The tea leaves in the cup were bitter", "Someone
+  // interested in the club should email me", "Everyone pleased with the menu clapped.",
+  // "Everyone pleased with the new bus timetable wrote to say so"; not "My aunt lives in a flat
+  // that was cheap"). Found only past a word that may end the clause, it may be another
+  // clause's ("Grandpa leaves for the park after lunch is finished"): kMaybe.
+  enum class VerbAhead : uint8_t { kNone, kFollows, kMaybe };
+  VerbAhead clausesVerbFollows(size_t i) const {
     constexpr size_t kLongestPhrase = 10;
+    bool mayHaveEnded = false;
     for (size_t k = i + 1; k < tokens_.size() && k - i <= kLongestPhrase; ++k) {
-      if (!tokens_[k].followsWord) return false;
-      const SpellingReadings& word = at(k);
-      if (word.startsAClause()) return false;
-      if (word.invertsWithSubject() || word.isModal || word.lead == Lead::kPerfect ||
-          word.isDoAuxiliary())
-        return true;
-      // "the menu clapped", "the timetable wrote to say", not "a flat owned by her boss" nor "a
-      // gift sent to school".
-      if (word.mayBeAPast && at(k - 1).lead == Lead::kNounFirst &&
-          !(joined(k) && (at(k + 1).lead == Lead::kNoun ||
-                          (at(k + 1).followsVerbWithoutObject() && !infinitiveFollows(k)))))
-        return true;
+      const ClauseEnd end = clauseEndAt(k);
+      if (end == ClauseEnd::kEnds) break;
+      if (end == ClauseEnd::kMayEnd) {
+        mayHaveEnded = true;
+        continue;
+      }
+      if (!isAClausesVerb(k)) continue;
+      // A clause of time takes no "will", "should" or "must": such a modal is this clause's
+      // ("Someone interested in the club after school should email me").
+      const bool ownClauses = !mayHaveEnded || (at(k).lists & ClosedLists::kNoModalOfTime);
+      return ownClauses ? VerbAhead::kFollows : VerbAhead::kMaybe;
     }
-    return false;
+    return VerbAhead::kNone;
+  }
+
+  // Whether token k, inside the clause, is a clause's verb: a form of "be", "have" or "do", a
+  // modal, or a past after a noun ("the menu clapped", "the timetable wrote to say", not "a flat
+  // owned by her boss" nor "a gift sent to school").
+  bool isAClausesVerb(size_t k) const {
+    const SpellingReadings& word = at(k);
+    if (word.invertsWithSubject() || word.isModal || word.lead == Lead::kPerfect ||
+        word.isDoAuxiliary())
+      return true;
+    return word.mayBeAPast && at(k - 1).lead == Lead::kNounFirst &&
+           !(joined(k) && (at(k + 1).lead == Lead::kNoun ||
+                           (at(k + 1).followsVerbWithoutObject() && !infinitiveFollows(k))));
   }
 
   // Whether "to" and a verb's base form follow token i ("wrote to say"), not "to" and a noun.
@@ -328,10 +354,12 @@ class Sentence {
 
   // Whether token i, a past with no object, tells of an indefinite pronoun right before it as
   // the adjective of a clause without its verb, whose verb follows ("Someone interested in the
-  // club should email me"; not "Someone opened the door").
-  bool tellsOfAnIndefinitePronoun(size_t i) const {
-    return tokens_[i].followsWord && at(i - 1).isIndefinitePronoun() && !objectFollows(i) &&
-           clausesVerbFollows(i);
+  // club should email me"; not "Someone opened the door"); kMaybe where that verb may be
+  // another clause's ("Somebody worried after the call had ended").
+  VerbAhead tellsOfAnIndefinitePronoun(size_t i) const {
+    if (!tokens_[i].followsWord || !at(i - 1).isIndefinitePronoun() || objectFollows(i))
+      return VerbAhead::kNone;
+    return clausesVerbFollows(i);
   }
 
   // Whether a verb's particle follows token i ("dried up", "loaded up").
@@ -464,6 +492,8 @@ class Sentence {
   const std::vector<SpellingReadings>& readings_;
 };
 
+using VerbAhead = Sentence::VerbAhead;
+
 Readings only(const Readings& readings, size_t k) {
   Readings out;
   out.add(readings.words[k]);
@@ -511,6 +541,11 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
                                                          : sentence.leadBefore(i);
   if (standsAsNoun) {
     if (all.kind == Kind::kNounsOrVerb) return all;
+    // A noun one can count that may be an adjective, then a time's clause or adverb: its verb
+    // or its plural noun ("The plane leaves before the weather turns bad").
+    if (all.kind == Kind::kNounOrVerb && sentence.at(i - 1).isCountableNoun && sentence.joined(i) &&
+        sentence.at(i + 1).mayStartAClause())
+      return all;
     // "The rich left the city", "the brave spoke first", but "the old wound healed": a past
     // after "the rich" is their verb, unless the sentence's verb follows it. Before a noun
     // without its determiner it may be either ("the young rose bush grew").
@@ -523,12 +558,20 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
 
   const bool objectFollows = sentence.joined(i) && sentence.at(i + 1).lead == Lead::kNoun;
   if (all.kind == Kind::kNounOrVerb) {
-    const bool afterSubject = before == Lead::kThirdPerson ||
-                              (before == Lead::kNounFirst && sentence.followsSubjectNoun(i));
-    if (afterSubject) return only(all, 1);
-    // The subject's plural noun where the clause's verb comes after it ("The tea leaves in the
-    // cup were bitter").
-    return before == Lead::kNounFirst && sentence.clausesVerbFollows(i) ? only(all, 0) : all;
+    if (before == Lead::kThirdPerson) return only(all, 1);
+    if (before != Lead::kNounFirst) return all;
+    // After a noun, the verb where its object or a preposition follows and the clause's verb
+    // does not; the subject's plural noun where that verb comes after it ("The tea leaves in
+    // the cup were bitter"); both where it may be another clause's.
+    switch (sentence.clausesVerbFollows(i)) {
+      case VerbAhead::kFollows:
+        return only(all, 0);
+      case VerbAhead::kNone:
+        return sentence.mayFollowSubjectNoun(i) ? only(all, 1) : all;
+      case VerbAhead::kMaybe:
+        break;
+    }
+    return all;
   }
   // "It means", "the problem remains a secret"; "by means of", "second-hand clothes".
   const bool afterSubject =
@@ -543,7 +586,11 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
     case Lead::kThirdPerson:
       if (all.pastIsAWordOfItsOwn && sentence.followsInvertedSubject(i)) return only(all, 0);
       if (mayBeAnObjectsComplement(sentence, all, i)) return all;
-      if (all.pastIsAWordOfItsOwn && sentence.tellsOfAnIndefinitePronoun(i)) return only(all, 0);
+      if (all.pastIsAWordOfItsOwn) {
+        const VerbAhead verb = sentence.tellsOfAnIndefinitePronoun(i);
+        if (verb == VerbAhead::kFollows) return only(all, 0);
+        if (verb == VerbAhead::kMaybe) return all;
+      }
       return only(all, 1);
     case Lead::kPerfect:
       return only(all, 1);

@@ -31,6 +31,14 @@ struct Frame {
   bool sure = true;
 };
 
+// The words that open a clause of their own, which end the phrase before them.
+const std::vector<std::string> kSubordinators = {
+    "after", "before", "once",   "when",     "while",   "until",      "since",      "because",
+    "if",    "though", "unless", "although", "whereas", "as soon as", "as long as", "so that"};
+// Those that may be prepositions or adverbs of the phrase too: a verb after them may be its own.
+bool mayBeOfThePhrase(const std::string& word) {
+  return word == "after" || word == "before" || word == "once";
+}
 // What may stand before a sentence: nothing, a label, a speaker's colon, a greeting's line.
 const std::vector<std::string> kOpeners = {"", "Note: ", "Mum: ", "Hi Jo,\n", "Dear Tom,\n"};
 
@@ -871,6 +879,44 @@ TEST_F(ShippedExtractionTest, LayBeforeAnObjectIsLaysAndAccentsGoOnlyFromBorrowe
       {"Her fianc\u00e9s and clich\u00e9s", {"fiance", "cliche"}, {}},
   };
   expectPage(accents);
+}
+
+TEST_F(ShippedExtractionTest, AWordThatOpensAClauseEndsThePhraseWhoseVerbARuleLooksFor) {
+  expectPage({
+      {"Grandpa leaves for the park after lunch is finished.", {"leave"}, {}},
+      {"Our coach leaves once everyone is on board.", {"leave"}, {}},
+      {"Somebody worried after the call had ended.", {"worry"}, {}},
+      {"The plane leaves before the weather turns bad.", {"leave"}, {}},
+      {"Someone interested in the club after school should email me.",
+       {"interested"},
+       {"interest"}},
+  });
+  // Every subordinator after the phrase, every kind of subject, every opener: the verb stays,
+  // and the other reading goes where the subordinator cannot be the phrase's own word.
+  const std::vector<std::string> subjects = {"Tom", "Andr\u00e9", "The bus", "She", "Everybody"};
+  std::vector<Frame> frames;
+  for (const std::string& opener : kOpeners)
+    for (const std::string& word : kSubordinators) {
+      const bool sure = !mayBeOfThePhrase(word);
+      for (const std::string& subject : subjects) {
+        const bool noun = subject == "The bus";
+        frames.push_back({opener + subject + " leaves for the park " + word + " lunch is over.",
+                          "leave", "leaf", sure || !noun});
+        frames.push_back(
+            {opener + subject + " worried " + word + " the call had ended.", "worry", ""});
+      }
+      frames.push_back(
+          {opener + "Somebody worried " + word + " the call had ended.", "worry", "worried", sure});
+      // The clause's verb before the subordinator is still its own.
+      frames.push_back(
+          {opener + "The tea leaves in the cup were bitter " + word + " the rain came.", "leaf",
+           "leave", true});
+      frames.push_back(
+          {opener + "Someone interested in the club should email me " + word + " the term starts.",
+           "interested", "interest", true});
+    }
+  expectFrames(frames);
+  EXPECT_EQ(frames.size(), 5u * 16u * 13u);
 }
 
 TEST_F(ShippedExtractionTest, AnAccentedNameThatGivesNothingIsStillItsVerbsSubject) {
