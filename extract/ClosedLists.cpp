@@ -112,6 +112,13 @@ class Table {
          "nor",  "so",      "than",    "what",   "how",    "why",      "although", "whereas",
          "as",   "since",   "until",   "till",   "then",   "whenever", "wherever", "lest"});
     add(ClosedLists::kMayStartAClause, {"after", "before", "once"});
+    add(ClosedLists::kMeasure,
+        {"inch",      "inches",     "foot",   "feet",     "yard",   "yards",     "mile",
+         "miles",     "metre",      "metres", "meter",    "meters", "kilometre", "kilometres",
+         "kilometer", "kilometers", "way",    "distance", "while",  "moment",    "minute",
+         "minutes",   "hour",       "hours",  "day",      "days",   "night",     "nights",
+         "week",      "weeks",      "month",  "months",   "year",   "years",     "morning",
+         "afternoon", "evening"});
     add(ClosedLists::kNoModalOfTime, {"will", "would", "shall", "should", "may", "might", "must"});
     add(ClosedLists::kIndefinitePronoun,
         {"someone", "anyone", "anybody", "nobody", "nothing", "everyone", "everybody", "everything",

@@ -58,9 +58,12 @@ class ClosedLists {
     // after, before, once: a word that starts another clause or is a preposition or an adverb
     // of the clause it stands in ("after lunch is finished", "after school should").
     kMayStartAClause = 1u << 26,
+    // inch, mile, way, day, while ...: a distance or a time, which follows a verb as no object
+    // does ("Dust lay an inch thick", "The boy lay a whole day in bed").
+    kMeasure = 1u << 27,
     // will, should, must ...: modals that a clause of time does not take ("after he will" is
     // none), unlike "can" and "could".
-    kNoModalOfTime = 1u << 27,
+    kNoModalOfTime = 1u << 28,
   };
   using Marks = uint32_t;  // List bits
 

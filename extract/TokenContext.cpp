@@ -130,6 +130,31 @@ class Sentence {
     return besideName && mayNameAPerson(i);
   }
 
+  // Whether a distance or a time follows token i, which is then no object: "lay an inch thick",
+  // "lay a whole day in bed", "lay a short way off", not "lay a mile of cable".
+  bool measureFollows(size_t i) const {
+    constexpr size_t kWordsBefore = 3;  // "a short", "a whole", "two long"
+    for (size_t k = i + 1; k - 1 == i || (joined(k - 1) && k - i <= kWordsBefore + 1); ++k) {
+      if (!joined(k - 1)) return false;
+      const SpellingReadings& word = at(k);
+      if (word.isMeasure())
+        return !(joined(k) && text_.distinct()[tokens_[k + 1].distinct] == "of");
+      if (word.lead != Lead::kNoun && !word.isNumber() && !word.isAdjective) return false;
+    }
+    return false;
+  }
+
+  // Whether token i, a subject, may take a plural verb: a plural by the record ("children") or by
+  // its ending, a word that may be one ("bus"), "the" and an adjective for people ("the wise").
+  bool mayBePlural(size_t i) const {
+    if (at(i).formMarker == '#' || namesPeople(i)) return true;
+    const std::string_view word = inflection::trimmed(text_.distinct()[tokens_[i].distinct]);
+    const auto ends = [&](size_t k, char c) {
+      return word.size() >= k && (word[word.size() - k] | 0x20) == c;
+    };
+    return ends(1, 's') && !ends(2, 's');
+  }
+
   // Whether token i, written with a capital, is part of the name of a place, a body or a street
   // that a word of such names ends ("Rose Avenue", "Saw Mill Park", "Rose Way"). A word that
   // ends a street's name is another word after a headline's past ("Shares Rose Way Too Fast").
@@ -301,6 +326,18 @@ class Sentence {
   ClauseEnd clauseEndAt(size_t k) const {
     if (!tokens_[k].followsWord || at(k).startsAClause()) return ClauseEnd::kEnds;
     return at(k).mayStartAClause() ? ClauseEnd::kMayEnd : ClauseEnd::kGoesOn;
+  }
+
+  // Whether what follows token i may be its object: a noun, its determiner, a number, a
+  // pronoun, or a word with a noun's sense that is no preposition, adjective or past ("lay
+  // waste"; not "lay in", "lay dormant", "lay coiled").
+  bool mayBeItsObject(size_t i) const {
+    if (objectFollows(i)) return true;
+    if (!joined(i)) return false;
+    const SpellingReadings& next = at(i + 1);
+    return next.isNoun && !next.isPlainAdjective && !next.mayBeAPast &&
+           !next.followsVerbWithoutObject() && !next.isParticle() &&
+           !(next.lists & ClosedLists::kNoName);
   }
 
   // Whether the verb of token i's clause comes after the words that follow token i, before
@@ -506,9 +543,10 @@ Readings only(const Readings& readings, size_t k) {
 // lie).
 Readings pastAfterSubject(const Sentence& sentence, const Readings& readings, size_t i) {
   if (!readings.ownMayBePresent) return only(readings, 1);
+  if (!readings.pastTakesNoObject) return readings;
   const bool objectFollows = sentence.joined(i) && (sentence.at(i + 1).lead == Lead::kNoun ||
                                                     sentence.at(i + 1).isObjectPronoun());
-  return readings.pastTakesNoObject && objectFollows ? only(readings, 0) : readings;
+  return objectFollows && !sentence.measureFollows(i) ? only(readings, 0) : readings;
 }
 
 // Whether token i, a past that is a word of its own with no object after it, may be the
@@ -607,6 +645,12 @@ bool mayBeAnObjectsComplement(const Sentence& sentence, const Readings& all, siz
       const bool object = objectFollows || sentence.particleFollows(i) ||
                           (all.pastIsAWordOfItsOwn && noun && sentence.joined(i) &&
                            sentence.at(i + 1).isObjectPronoun());
+      // After a noun that is no plural, "lay" without its object (a noun, a pronoun) is lie's
+      // past: lay's present would be "lays" ("Dust lay an inch thick", "The boy lay a whole day
+      // in bed"; "The enemy lay waste" stays).
+      if (all.pastTakesNoObject && noun && !sentence.mayBePlural(sentence.subjectBefore(i)) &&
+          !(sentence.mayBeItsObject(i) && !sentence.measureFollows(i)))
+        return only(all, 1);
       // Else such a past is the word itself where its verb opens no card: "the room crowded",
       // "I felt tired".
       if (all.verbOnlyWhereDecided)

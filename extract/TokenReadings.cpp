@@ -175,6 +175,7 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
                      out.lead == Lead::kPerfect;
   out.mayBeAVerb = out.mayBeTheVerb;
   out.mayBeAPast = marker == '$' || marker == '%';
+  out.formMarker = marker;
   if (out.isModal && own != HeadwordIndex::kAbsent) {
     out.modalEndsCompounds = lower == "can" && index_.isNoun(own);
     out.leadAsAWord = index_.isFirstANoun(own) ? Lead::kNounFirst : Lead::kNothing;

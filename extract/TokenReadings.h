@@ -110,6 +110,9 @@ struct SpellingReadings {
   bool mayBeAVerb = false;
   // A verb's past or participle by the record ("clapped", "turned").
   bool mayBeAPast = false;
+  // The marker of the form the record has it as, 0 for none: '#' a plural, '@' a third person,
+  // '$' a past ...
+  char formMarker = 0;
   bool startsWithCapital = false;
   // Written in capitals, two letters or more ("US", "TV").
   bool inCapitals = false;
@@ -146,6 +149,7 @@ struct SpellingReadings {
   bool mayStartAClause() const { return lists & ClosedLists::kMayStartAClause; }
   bool joinsVerbs() const { return lists & ClosedLists::kJoinsVerbs; }        // and, or
   bool isParticle() const { return lists & ClosedLists::kParticle; }          // up, out ...
+  bool isMeasure() const { return lists & ClosedLists::kMeasure; }            // inch, way, day ...
   // someone, nobody, everything ...
   bool isIndefinitePronoun() const { return lists & ClosedLists::kIndefinitePronoun; }
   // Capitalised and no word (capitalNoWord), it ends the name of a place or a body, not a

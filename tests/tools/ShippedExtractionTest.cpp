@@ -919,6 +919,35 @@ TEST_F(ShippedExtractionTest, AWordThatOpensAClauseEndsThePhraseWhoseVerbARuleLo
   EXPECT_EQ(frames.size(), 5u * 16u * 13u);
 }
 
+TEST_F(ShippedExtractionTest, LayAfterASubjectThatIsNoPluralIsLiesPast) {
+  expectPage({
+      {"Dust lay an inch thick on the shelf.", {"lie", "dust", "shelf"}, {"lay"}},
+      {"The boy lay a whole day in bed.", {"lie", "bed"}, {"lay"}},
+      {"The boat lay a short way off the shore.", {"lie", "shore"}, {"lay"}},
+      {"The hens lay eggs every morning.", {"lay", "egg"}, {}},
+      {"The wise lay their plans early.", {"lay"}, {"lie"}},
+      {"The hen lay an egg.", {"lay"}, {"lie"}},
+      {"Workers lay a mile of cable.", {"lay", "cable"}, {}},
+  });
+  // A subject of one, a distance or a time after "lay" (no object), anything before or after.
+  const std::vector<std::string> subjects = {"Tom", "Andr\u00e9", "The boy",
+                                             "He",  "Someone",    "Dust"};
+  const std::vector<std::string> measures = {"an inch thick on the shelf", "a whole day in bed",
+                                             "a short way off the shore", "in the sun"};
+  std::vector<Frame> frames;
+  for (const std::string& opener : kOpeners)
+    for (const std::string& measure : measures) {
+      for (const std::string& subject : subjects)
+        for (const char* after : {".", " after the storm had passed."})
+          frames.push_back({opener + subject + " lay " + measure + after, "lie", "lay", true});
+      // Of many, it may be lay's present too; before its object it is.
+      frames.push_back({opener + "The boats lay " + measure + ".", "lie", "lay", false});
+      frames.push_back({opener + "The hens lay eggs " + measure + ".", "lay", "", false});
+    }
+  expectFrames(frames);
+  EXPECT_EQ(frames.size(), 5u * 4u * 14u);
+}
+
 TEST_F(ShippedExtractionTest, AnAccentedNameThatGivesNothingIsStillItsVerbsSubject) {
   expectPage({
       {"Andr\u00e9 lives by the sea.", {"live", "sea"}, {"life"}},
