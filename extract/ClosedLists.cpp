@@ -120,6 +120,9 @@ class Table {
          "week",      "weeks",      "month",  "months",   "year",   "years",     "morning",
          "afternoon", "evening"});
     add(ClosedLists::kNoModalOfTime, {"will", "would", "shall", "should", "may", "might", "must"});
+    add(ClosedLists::kThirdPersonAuxiliary, {"is", "has", "does"});
+    add(ClosedLists::kMonth, {"january", "february", "march", "april", "may", "june", "july",
+                              "august", "september", "october", "november", "december"});
     add(ClosedLists::kIndefinitePronoun,
         {"someone", "anyone", "anybody", "nobody", "nothing", "everyone", "everybody", "everything",
          "somebody", "something", "anything"});

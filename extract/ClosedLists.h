@@ -61,9 +61,11 @@ class ClosedLists {
     // inch, mile, way, day, while ...: a distance or a time, which follows a verb as no object
     // does ("Dust lay an inch thick", "The boy lay a whole day in bed").
     kMeasure = 1u << 27,
+    kMonth = 1u << 28,  // january ... december: "May 3" is the month
     // will, should, must ...: modals that a clause of time does not take ("after he will" is
     // none), unlike "can" and "could".
-    kNoModalOfTime = 1u << 28,
+    kNoModalOfTime = 1u << 29,
+    kThirdPersonAuxiliary = 1u << 30,  // is, has, does: a verb's third person, no modal's verb
   };
   using Marks = uint32_t;  // List bits
 

@@ -147,9 +147,10 @@ enum MarkClass : uint8_t {
   kEndsSentence = 1 << 0,    // ! ? 。！？
   kComma = 1 << 1,           // , ，
   kColon = 1 << 2,           // : ：
-  kListMark = 1 << 3,        // isListMark
-  kKeepsLineStart = 1 << 4,  // keepsLineStart
-  kOpeningQuote = 1 << 5,    // isOpeningQuote
+  kDigit = 1 << 3,           // 0-9
+  kListMark = 1 << 4,        // isListMark
+  kKeepsLineStart = 1 << 5,  // keepsLineStart
+  kOpeningQuote = 1 << 6,    // isOpeningQuote
 };
 
 constexpr uint8_t markClassOf(char32_t point) {
@@ -157,7 +158,7 @@ constexpr uint8_t markClassOf(char32_t point) {
       point == '!' || point == '?' || point == 0x3002 || point == 0xFF01 || point == 0xFF1F;
   return (endsSentence ? kEndsSentence : 0) | (point == ',' || point == 0xFF0C ? kComma : 0) |
          (point == ':' || point == 0xFF1A ? kColon : 0) |
-         (isListMark(point) ? kListMark : 0) |
+         (point >= '0' && point <= '9' ? kDigit : 0) | (isListMark(point) ? kListMark : 0) |
          (keepsLineStart(point) ? kKeepsLineStart : 0) |
          (isOpeningQuote(point) ? kOpeningQuote : 0);
 }
@@ -262,10 +263,13 @@ void TextTokens::run(std::string_view text) {
     }
   }
   if (start != std::string_view::npos) take(text, start, text.size());
+  if (afterWordMarks_ != 0) readMarksAfterWord();  // "Opening day: May 3"
 }
 
 // Any character between words but a space or a line break.
 void TextTokens::readMark(uint8_t classes, bool opensQuotation) {
+  // A number counts right after a word, a colon wherever it comes before the next.
+  afterWordMarks_ |= classes & (onlySpaces_ ? kDigit | kColon : kColon);
   onlySpaces_ = false;
   if ((classes & kEndsSentence) || opensQuotation) sentenceEnded_ = true;
   if ((classes & kComma) && endsAGreeting()) sentenceEnded_ = true;
@@ -275,7 +279,18 @@ void TextTokens::readMark(uint8_t classes, bool opensQuotation) {
     listMark_ = true;
   else if (!(classes & kKeepsLineStart))
     lineStart_ = false;
-  marksPending_ = afterColon_ || listMark_;
+  marksPending_ = listMark_ || afterWordMarks_ != 0;  // a colon's among them
+}
+
+// The word before a number or a colon, which the next word's marks or the text's end find: few
+// characters are either.
+void TextTokens::readMarksAfterWord() {
+  if (!tokens_.empty()) {
+    const auto last = static_cast<uint32_t>(tokens_.size() - 1);
+    if (afterWordMarks_ & kDigit) beforeNumbers_.push_back(last);
+    if (afterWordMarks_ & kColon) beforeColons_.push_back(last);
+  }
+  afterWordMarks_ = 0;
 }
 
 void TextTokens::startLine() {
@@ -349,6 +364,7 @@ void TextTokens::take(std::string_view text, size_t start, size_t end) {
   const bool lowerCase = spelling.front() >= 'a' && spelling.front() <= 'z';
   if (listMark_ || (afterColon_ && !lowerCase)) sentenceEnded_ = true;
   if (afterColon_ && !lowerCase) colonStarts_.push_back(static_cast<uint32_t>(tokens_.size()));
+  if (afterWordMarks_ != 0) readMarksAfterWord();
   lineStart_ = listMark_ = afterColon_ = marksPending_ = false;
 }
 

@@ -50,6 +50,11 @@ class TextTokens {
   // The tokens, by their index, in order, that start a sentence as a capital right after a colon
   // ("Q: Can you ...?", "included: Inferior But Marketable").
   const std::vector<uint32_t>& colonStarts() const { return colonStarts_; }
+  // The tokens, by their index, in order, that a number follows with only spaces between ("May
+  // 3", "June 2024").
+  const std::vector<uint32_t>& beforeNumbers() const { return beforeNumbers_; }
+  // The tokens, by their index, in order, that a colon follows ("Captain:", "King Edward:").
+  const std::vector<uint32_t>& beforeColons() const { return beforeColons_; }
   // The distinct spellings, numbered in the order of their first occurrence.
   const std::vector<std::string_view>& distinct() const { return distinct_.words(); }
   // Whether some word of the text holds an accented letter ("café"); else every spelling is
@@ -69,6 +74,8 @@ class TextTokens {
   [[gnu::always_inline]] inline uint32_t add(std::string_view spelling);
   // What a list's mark or a colon before the token being added makes of it.
   void readPendingMarks(std::string_view spelling);
+  // Lists the word before a number or a colon that came since it (beforeNumbers, beforeColons).
+  void readMarksAfterWord();
   // A line break: the next token starts a line.
   void startLine();
   // Whether a comma now ends a greeting that starts its line ("Dear Tom,").
@@ -81,6 +88,8 @@ class TextTokens {
   std::vector<TextToken> tokens_;
   std::vector<uint32_t> lineStarts_;
   std::vector<uint32_t> colonStarts_;
+  std::vector<uint32_t> beforeNumbers_;
+  std::vector<uint32_t> beforeColons_;
   WordTable distinct_;
   // Whether each distinct spelling, without its dots, is a title or a greeting: its marks of
   // kTitle, kAbbreviatedTitle and kGreeting.
@@ -103,6 +112,8 @@ class TextTokens {
   bool listMark_ = false;
   // A colon stands right before, spaces between: a capital after it starts a sentence.
   bool afterColon_ = false;
-  // One of the three above is set: the next token has them read.
+  // A number, spaces between, or a colon came after the last word: their marks' classes.
+  uint8_t afterWordMarks_ = 0;
+  // listMark_ or afterWordMarks_ (a colon's among them) is set: the next token has them read.
   bool marksPending_ = false;
 };

@@ -106,9 +106,13 @@ class Sentence {
     if (isTitle(i)) return false;
     if (spelling.mayBeANameInIng && isNameInIng(i)) return true;
     const TextToken& token = tokens_[i];
-    // At a sentence's start any word is capitalised: only a rare one that a capital follows.
-    if (token.startsSentence)
-      return spelling.rareInLowerCase && joined(i) && at(i + 1).capitalNoWord;
+    // At a sentence's start any word is capitalised: only a rare one that a capital follows, one
+    // that a surname follows alone, or a modal's spelling before a third person.
+    if (token.startsSentence) {
+      if (!joined(i)) return false;
+      if (at(i + 1).capitalNoWord) return spelling.rareInLowerCase || standsBeforeASurnameAlone(i);
+      return spelling.isModal && thirdPersonFollows(i);
+    }
     if (token.followsTitle) return true;
     const bool afterCapital = token.followsWord && at(i - 1).capitalNoWord;
     const bool beforeCapital = joined(i) && at(i + 1).capitalNoWord;
@@ -128,6 +132,33 @@ class Sentence {
     const bool besideName =
         (afterCapital && isNameLike(i - 1)) || (beforeCapital && isNameLike(i + 1));
     return besideName && mayNameAPerson(i);
+  }
+
+  // Whether token i, a capital after a colon that no adjective, greeting or function word is,
+  // stands before a surname that no word of the library spells, the two alone in their line's
+  // part: a label's value ("Captain: Rose Chen", "Champion: Mark Evans"; not "Note: Yesterday
+  // Chen came", nor "Middle Gaelic" where no label stands, nor a label itself, "Scene II: King
+  // Edward:").
+  bool standsBeforeASurnameAlone(size_t i) const {
+    const SpellingReadings& word = at(i);
+    if (!joined(i) || joined(i + 1) || word.isPlainAdjective || word.isGreeting() ||
+        word.lead == Lead::kNoun || (word.lists & ClosedLists::kNoName) || !followsColon(i) ||
+        precedesColon(i + 1))
+      return false;
+    const SpellingReadings& next = at(i + 1);
+    return next.capitalNoWord && next.inSentence.empty() && !next.mayEndAPlacesName();
+  }
+
+  // Whether a verb in its third person follows token i, in lower case: no modal's verb ("Will
+  // says hello", "Will leaves at six").
+  bool thirdPersonFollows(size_t i) const {
+    return joined(i) && at(i + 1).mayBeAThirdPerson() && !at(i + 1).startsWithCapital;
+  }
+
+  // Whether a number follows token i, spaces between ("May 3").
+  bool numberFollows(size_t i) const {
+    const std::vector<uint32_t>& before = text_.beforeNumbers();
+    return std::binary_search(before.begin(), before.end(), i);
   }
 
   // Whether a distance or a time follows token i, which is then no object: "lay an inch thick",
@@ -466,9 +497,19 @@ class Sentence {
   // Whether token i, a word that books teach, starts its sentence as a capital right after a
   // colon.
   bool startsTitleAfterColon(size_t i) const {
+    return !at(i).rareInLowerCase && !isTitle(i) && followsColon(i);
+  }
+
+  // Whether a colon follows token i.
+  bool precedesColon(size_t i) const {
+    const std::vector<uint32_t>& before = text_.beforeColons();
+    return std::binary_search(before.begin(), before.end(), i);
+  }
+
+  // Whether token i starts its sentence as a capital right after a colon.
+  bool followsColon(size_t i) const {
     const std::vector<uint32_t>& colonStarts = text_.colonStarts();
-    return !at(i).rareInLowerCase && !isTitle(i) &&
-           std::binary_search(colonStarts.begin(), colonStarts.end(), i);
+    return std::binary_search(colonStarts.begin(), colonStarts.end(), i);
   }
 
   bool isSubjectPronoun(size_t i) const {
@@ -694,7 +735,11 @@ Readings readingsDecidedInContext(const TextTokens& text,
   if (sentence.isName(i) || sentence.isAbbreviation(i)) return {};
   const Readings& all = sentence.token(i).startsSentence ? sentence.at(i).atStart
                                                          : sentence.at(i).inSentence;
-  return all.kind == Kind::kPlain ? all : readingsOfAForm(sentence, all, i);
+  if (all.kind == Kind::kPlain) return all;
+  // A month before a day or a year ("Opening day: May 3").
+  if (all.kind == Kind::kWordOrMonth)
+    return sentence.numberFollows(i) ? only(all, all.count - 1) : all;
+  return readingsOfAForm(sentence, all, i);
 }
 
 void markNamesInIngAtStart(const TextTokens& text, std::vector<SpellingReadings>& readings) {

@@ -187,6 +187,11 @@ SpellingReadings TokenReader::read(std::string_view spelling, bool mayHoldAccent
       out.inSentence = Readings();
       out.inSentence.add(capital);
       out.atStart.add(capital);
+      // A month that is a word in lower case too ("May", "March"): the words before a number
+      // or a year may leave the month alone ("May 3").
+      if ((lists & ClosedLists::kMonth) && out.atStart.kind == Readings::Kind::kPlain &&
+          out.atStart.count > 1)
+        out.atStart.kind = Readings::Kind::kWordOrMonth;
       const Lead lead = index_.isFirstANoun(capital) ? Lead::kNounFirst : Lead::kNothing;
       if (out.isModal)
         out.leadAsAWord = lead;  // "May spoke first", but "May we go?"

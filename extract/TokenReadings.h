@@ -27,12 +27,15 @@ struct Readings {
 
   // What the words before the token may decide of words[0] and words[1].
   enum class Kind : uint8_t {
-    kPlain,        // every word comes, wherever the token stands
-    kOwnOrForm,    // words[0] a word of its own, words[1] the word whose form it also is
-    kOwnOrPast,    // the same, the form being a past ("left": leave)
-    kNounOrVerb,   // words[0] the noun whose plural it is, words[1] the verb whose third person
+    kPlain,       // every word comes, wherever the token stands
+    kOwnOrForm,   // words[0] a word of its own, words[1] the word whose form it also is
+    kOwnOrPast,   // the same, the form being a past ("left": leave)
+    kNounOrVerb,  // words[0] the noun whose plural it is, words[1] the verb whose third person
     kOwnOrThirdPerson,  // words[0] a word of its own, words[1] the verb whose third person
                         // it also is, only where a subject stands before it ("it means")
+    // A month's name at a sentence's start that is a word in lower case too ("May", "March"):
+    // the lower-case words first, the month last.
+    kWordOrMonth,
     kNounsOrVerb,  // words[0] and words[1] nouns whose plural it is, words[0] also the verb
                    // whose third person it is, or the noun that may stand as one ("bases":
                    // base, basis; "axes": ax, axis)
@@ -113,6 +116,14 @@ struct SpellingReadings {
   // The marker of the form the record has it as, 0 for none: '#' a plural, '@' a third person,
   // '$' a past ...
   char formMarker = 0;
+  // A verb's third person by the record, "is", "has" or "does" ("says", "leaves"): no modal
+  // stands before it.
+  bool mayBeAThirdPerson() const {
+    return formMarker == '@' || (lists & ClosedLists::kThirdPersonAuxiliary) ||
+           inSentence.kind == Readings::Kind::kNounOrVerb ||
+           inSentence.kind == Readings::Kind::kNounsOrVerb ||
+           inSentence.kind == Readings::Kind::kOwnOrThirdPerson;
+  }
   bool startsWithCapital = false;
   // Written in capitals, two letters or more ("US", "TV").
   bool inCapitals = false;

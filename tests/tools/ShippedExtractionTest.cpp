@@ -948,6 +948,45 @@ TEST_F(ShippedExtractionTest, LayAfterASubjectThatIsNoPluralIsLiesPast) {
   EXPECT_EQ(frames.size(), 5u * 4u * 14u);
 }
 
+TEST_F(ShippedExtractionTest, AfterALabelAMonthANameAndAModalsSpellingReadByWhatFollows) {
+  expectPage({
+      {"Opening day: May 3", {"opening", "day", "May"}, {"may"}},
+      {"Meeting: May 14 at noon", {"meeting", "May", "noon"}, {"may"}},
+      {"Captain: Rose Chen", {"captain"}, {"rose", "rise"}},
+      {"Champion: Mark Evans", {"champion"}, {"mark"}},
+      {"Hi Jo,\nWill says hello.", {"hi", "say", "hello"}, {"will"}},
+      {"Q: May I sit here?", {"may", "sit"}, {}},
+      {"Note: Will you bring a pen?", {"will", "bring", "pen"}, {}},
+      {"Mum: Will you saw the branch off?", {"will", "saw", "branch"}, {"see"}},
+      {"Note: Yesterday Chen came.", {"yesterday", "come"}, {}},
+      {"Scene II: King Edward: So it goes.", {"king", "go"}, {}},
+  });
+  const auto lowerCase = [](std::string word) {
+    word[0] = static_cast<char>(word[0] - 'A' + 'a');
+    return word;
+  };
+  std::vector<Frame> frames;
+  for (const std::string label : {"Opening day: ", "Winner: ", "Captain: ", "", "Hi Jo,\n"}) {
+    // A month before a day or a year.
+    for (const std::string month : {"May", "March", "August"})
+      for (const char* date : {" 3", " 14 at noon", " 2024"})
+        frames.push_back({label + month + date, month, lowerCase(month)});
+    // A word and a surname alone after a label: a name. Where no label stands, unsure.
+    for (const std::string first : {"Rose", "Mark", "Will"})
+      for (const char* surname : {"Chen", "Evans", "Mu\u00f1oz"})
+        frames.push_back({label + first + " " + surname, "", lowerCase(first),
+                          !label.empty() && label.back() == ' '});
+    // A modal's spelling before a third person: a name; before its subject: the modal.
+    for (const char* rest : {" says hello.", " leaves at six.", " lives nearby.", " has left."})
+      frames.push_back({label + "Will" + rest, "", "will"});
+    frames.push_back({label + "Will you bring a pen?", "will", ""});
+    frames.push_back({label + "Will you saw the branch off?", "saw", "see"});
+    frames.push_back({label + "May I sit here?", "may", ""});
+  }
+  expectFrames(frames);
+  EXPECT_EQ(frames.size(), 5u * 25u);
+}
+
 TEST_F(ShippedExtractionTest, AnAccentedNameThatGivesNothingIsStillItsVerbsSubject) {
   expectPage({
       {"Andr\u00e9 lives by the sea.", {"live", "sea"}, {"life"}},
