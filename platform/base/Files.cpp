@@ -108,11 +108,6 @@ bool lacksNoReplaceMove(int error) {
   return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
-// What a file system without hard links answers to link().
-bool lacksHardLinks(int error) {
-  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
-}
-
 // For a file system with neither: the name is claimed by an exclusive create, which any POSIX file
 // system decides in one step, and the whole file then replaces the empty claim. A reader between
 // the two sees an empty file.
@@ -133,6 +128,10 @@ bool claimThenReplace(const std::string& temp, const std::string& path) {
 }
 
 }  // namespace
+
+bool lacksHardLinks(int error) {
+  return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
+}
 
 bool writeNewFileAtomically(const std::string& path, const std::string& content, bool syncToDisk) {
   if (exists(path)) return false;

@@ -31,6 +31,9 @@ bool writeAndClose(int fd, std::string_view data, bool syncToDisk);
 // find it empty for a moment, and a power cut or a kill in that moment leaves it empty.
 bool writeNewFileAtomically(const std::string& path, const std::string& content,
                             bool syncToDisk = true);
+// Whether `error`, from link(), says that the file system has no hard links at all (some network
+// and FUSE ones), rather than why this one link was refused.
+bool lacksHardLinks(int error);
 
 bool createDirectories(const std::string& path);
 // Copies a file; fails (and leaves the target alone) when the target exists.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +84,26 @@ std::optional<std::string> writeTemporary(const std::string& folder, const std::
   return temp;
 }
 
+// Where the file system has no hard links, adders take turns under a lock on the store's folder, so
+// that to every other adder, in this process or another, the check for the item and the move into
+// its place are one step. Readers need no lock: the move shows them the whole item at once. The
+// kernel lets go of the lock of an adder that dies.
+bool moveInWhereNothingIs(const std::string& folder, const std::string& temp,
+                          const std::string& path) {
+  const int lock = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock < 0) return false;
+  int locked;
+  do {
+    locked = ::flock(lock, LOCK_EX);
+  } while (locked != 0 && errno == EINTR);
+  // Moved only where nothing is surely there: a name that cannot be looked up is not taken.
+  struct stat there;
+  const bool moved = locked == 0 && ::lstat(path.c_str(), &there) != 0 && errno == ENOENT &&
+                     ::rename(temp.c_str(), path.c_str()) == 0;
+  ::close(lock);
+  return moved;
+}
+
 }  // namespace
 
 std::string SecretStore::folder() {
@@ -109,6 +130,8 @@ bool SecretStore::add(const std::string& description, const std::string& data) {
   if (!temp) return false;
   // link() fails when the item exists, so two writers adding at once cannot both succeed.
   bool ok = ::link(temp->c_str(), path->c_str()) == 0;
+  // Once moved, the temporary name is free for another add's temporary file: not ours to remove.
+  if (!ok && files::lacksHardLinks(errno) && moveInWhereNothingIs(dir, *temp, *path)) return true;
   ::unlink(temp->c_str());
   return ok;
 }

@@ -16,7 +16,9 @@ class SecretStore {
 
   // The item's data; nullopt when there is no such item or it cannot be read.
   static std::optional<std::string> find(const std::string& description);
-  // Adds a new item; false when one with that description exists or it cannot be written.
+  // Adds a new item; false when one with that description exists or it cannot be written. Of
+  // two adds of one item at once, from any threads or processes, exactly one is kept and told so;
+  // on a file system without hard links they take turns under a lock on the folder.
   static bool add(const std::string& description, const std::string& data);
   // Replaces the data of an existing item; false when there is none or it cannot be written.
   static bool update(const std::string& description, const std::string& data);

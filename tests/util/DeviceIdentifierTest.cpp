@@ -1,13 +1,17 @@
 #include "util/DeviceIdentifier.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <regex>
 #include <set>
 #include <thread>
 
 #include "platform/base/Device.h"
 #include "platform/crypto/SecretStore.h"
+#include "tests/support/RefusedCalls.h"
 #include "tests/support/TempDeviceStore.h"
 #include "tests/support/TempHome.h"
 #include "util/MyExtensions.h"
@@ -65,4 +69,39 @@ TEST(UDIDTools, ConcurrentFirstUseGivesEveryCallerTheSameUuid) {
   for (auto& t : threads) t.join();
   EXPECT_EQ(std::set<std::string>(seen.begin(), seen.end()).size(), 1u);
   EXPECT_EQ(plat::SecretStore::find("UUID"), seen[0]);
+}
+
+// Programs started at once on a file system without hard links (some network and FUSE ones,
+// played by the kernel refusing link() to them) all get one UUID, the one stored.
+TEST(UDIDTools, ProgramsStartedAtOnceWithoutHardLinksAgreeOnTheStoredUuid) {
+  testsupport::TempDeviceStore store;
+  constexpr int kPrograms = 8;
+  for (int round = 0; round < 40; ++round) {
+    int start[2], answers[2];
+    ASSERT_TRUE(::pipe(start) == 0 && ::pipe(answers) == 0);
+    const std::string refused =
+        testsupport::runRefusing({{testsupport::RefusedCall::link, EPERM}}, [&] {
+          for (int i = 0; i < kPrograms; ++i) {
+            if (::fork() != 0) continue;
+            ::close(start[1]);
+            char go;
+            (void)!::read(start[0], &go, 1);             // all go when the test closes its end
+            const std::string uuid = UDIDTools::UDID();  // less than a pipe takes in one write
+            (void)!::write(answers[1], uuid.data(), uuid.size());
+            ::_exit(0);
+          }
+        });
+    for (int end : {start[0], start[1], answers[1]}) ::close(end);
+    std::string told;
+    char chunk[512];
+    for (ssize_t got; (got = ::read(answers[0], chunk, sizeof chunk)) > 0;) told.append(chunk, got);
+    ::close(answers[0]);
+    for (int i = 0; i < kPrograms; ++i) ::wait(nullptr);
+    if (!refused.empty()) GTEST_SKIP() << refused;
+    const std::string stored = plat::SecretStore::find("UUID").value_or("(none)");
+    std::string expected;
+    for (int i = 0; i < kPrograms; ++i) expected += stored;
+    ASSERT_EQ(told, expected) << "round " << round;
+    ASSERT_TRUE(plat::SecretStore::remove("UUID"));
+  }
 }
