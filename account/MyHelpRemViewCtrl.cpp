@@ -106,9 +106,9 @@ void MyHelpRemViewCtrl::willAppearView() {
   CallDB* store = CallDB::callDB();
   const bool mnemonic = iViewType_ == 1;
   wordsLimit_ = mnemonic ? kMnemonicLimit : kGrammarLimit;
-  // A paste past the note's limit is refused with a word naming it; one that fits in characters
-  // but not in UTF-16 units (signs outside the basic plane) is cut at the limit below.
-  helpRemText_->setMostCharacters(size_t(wordsLimit_));
+  // A paste past the limit goes in cut to it, as the cut after any change below would leave
+  // it; cut before it goes in, a paste of megabytes is never laid out.
+  helpRemText_->setPasteCutAtUnits(size_t(wordsLimit_));
   tempLabel1_->setText(mnemonic ? "我的助记：" : "我的语法：");
   helpRemText_->setPlaceholder(mnemonic ? "在这里编辑你的助记" : "在这里编辑你的语法");
   acceptRemText_->setPlaceholder(mnemonic ? "你可以通过网络分享 寻找适合你的助记方案"
@@ -150,7 +150,8 @@ bool MyHelpRemViewCtrl::shouldChangeText(plat::TextView& text, plat::TextRange r
 }
 
 void MyHelpRemViewCtrl::didChange(plat::TextView& text) {
-  // A paste may run past the limit; the cut never splits a character.
+  // Text put in at once (a paste is cut already) may run past the limit; the cut never splits a
+  // character.
   if (int64_t(plat::utf::utf16Length(text.text())) > wordsLimit_)
     text.setText(plat::utf::substringUtf16(text.text(), 0, size_t(wordsLimit_)));
 }

@@ -127,8 +127,17 @@ void TextView::insertText(const std::string& text) {
   if (editing_ && textedit::append(text_, text, changeCheck())) userChanged();
 }
 
+std::string TextView::fittingPaste(const std::string& pasted) const {
+  if (pasteCutAtUnits_ == 0) return pasted;
+  const size_t held = utf::utf16Length(text_);
+  return held >= pasteCutAtUnits_ ? std::string()
+                                  : utf::substringUtf16(pasted, 0, pasteCutAtUnits_ - held);
+}
+
 void TextView::insertPasted(const std::string& text) {
-  if (!editable_ || !textedit::append(text_, text, changeCheck())) return;
+  if (!editable_) return;
+  const std::string fitting = fittingPaste(text);
+  if (fitting.empty() || !textedit::append(text_, fitting, changeCheck())) return;
   userChanged();
   if (!editing_) textedit::endAgain([this] { return askToEnd(); }, [this] { tellEnded(); });
 }

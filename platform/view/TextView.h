@@ -83,6 +83,10 @@ class TextView : public ScrollView, public TextInput {
   void setMostPastedBytes(size_t bytes) { pasteBound_.bytes = bytes; }
   // What the view holds at most after a paste, in characters.
   void setMostCharacters(size_t characters) { pasteBound_.characters = characters; }
+  // What the view holds at most after a paste, in UTF-16 units, for a view whose owner keeps
+  // the start of a long text rather than refusing it: a paste past it goes in cut to fit, never
+  // inside a character. Only what fits is laid out, however long the paste (0: no cut).
+  void setPasteCutAtUnits(size_t units) { pasteCutAtUnits_ = units; }
   void pasteTooLong() override;
   // The alert that names the bound, whatever the delegate does.
   void sayPasteTooLong() { TextInput::pasteTooLong(); }
@@ -99,6 +103,7 @@ class TextView : public ScrollView, public TextInput {
   bool askToEnd();
   void tellEnded();
   textedit::ChangeCheck changeCheck();  // the delegate's say on a change
+  std::string fittingPaste(const std::string& pasted) const;
   Size textSize(double width) const;
   TextLayout::Options layoutOptions(double width) const;
 
@@ -114,6 +119,7 @@ class TextView : public ScrollView, public TextInput {
   TextViewDelegate* textDelegate_ = nullptr;
   bool editing_ = false;
   PasteBound pasteBound_;
+  size_t pasteCutAtUnits_ = 0;
   TextRange selected_;
   // The text as laid out at the view's width; drawing shows only the lines in view.
   std::unique_ptr<TextColumn> column_;

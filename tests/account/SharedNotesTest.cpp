@@ -2,12 +2,14 @@
 #include "account/HelpRemMgrViewCtrl.h"
 #include "online/AccountText.h"
 #include "online/LoginUIWindow.h"
+#include "online/LoginViewController.h"
 #include "platform/base/Utf.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Animation.h"
 #include "platform/view/BarItems.h"
 #include "platform/view/Keyboard.h"
 #include "platform/view/NavigationController.h"
+#include "platform/view/PasteBound.h"
 #include "store/CallDB.h"
 #include "store/MyDate.h"
 #include "tests/online/AccountUiTest.h"
@@ -41,6 +43,12 @@ class SharedNotesTest : public SignedInTest {
   }
   static std::string rowText(const HelpRemMgrViewCtrl& screen, int order, size_t row) {
     return screen.otherView().sortData(order)["cell_data"].at(row).at(1).asString();
+  }
+  // `sentence` said again and again, `units` UTF-16 units of it.
+  static std::string noteOf(const std::string& sentence, size_t units) {
+    std::string note;
+    while (plat::utf::utf16Length(note) < units) note += sentence;
+    return plat::utf::substringUtf16(note, 0, units);
   }
   StandInForm lastForm(const std::string& script) {
     return StandInForm::of(server_->lastRequest(script));
@@ -228,18 +236,16 @@ TEST_F(SharedNotesTest, TheOwnNoteKeepsItsLimitAndSavesWhenEditingEnds) {
   own.helpRemText().resignFirstResponder();
 
   // A paste that comes after the editing ended (a slow owner of the clipboard) is saved as the
-  // end of an editing saves; one past the limit is refused with a word naming it.
+  // end of an editing saves; one past the limit is saved as the note shows it, cut.
   ASSERT_TRUE(host_->tap(&own.helpRemText()));
   own.helpRemText().setText("tide");
   own.helpRemText().resignFirstResponder();
   EXPECT_TRUE(plat::Keyboard::pasteInto(own.helpRemText(), ": the sea comes in on time"));
   EXPECT_EQ(CallDB::callDB()->getNote(kWord), "tide: the sea comes in on time");
   EXPECT_TRUE(plat::Keyboard::pasteInto(own.helpRemText(), std::string(121, 'a')));
-  ASSERT_NE(host_->visibleAlert(), nullptr);
-  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填150个字");
-  picture("own_mnemonic_paste_too_long.png");
-  host_->pressAlertButton("确定");
-  EXPECT_EQ(CallDB::callDB()->getNote(kWord), "tide: the sea comes in on time");
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(own.helpRemText().text(), "tide: the sea comes in on time" + std::string(120, 'a'));
+  EXPECT_EQ(CallDB::callDB()->getNote(kWord), own.helpRemText().text());
 
   // The declined marker shows as nothing adopted; clearing allows offers again.
   CallDB::callDB()->saveMnemonic(kWord, CallDB::DeclinedMnemonic);
@@ -249,6 +255,103 @@ TEST_F(SharedNotesTest, TheOwnNoteKeepsItsLimitAndSavesWhenEditingEnds) {
   EXPECT_EQ(CallDB::callDB()->getMnemonic2(kWord), "");
   EXPECT_EQ(server_->requests().size(), size_t(server_->count("find_mnemonic.php")))
       << "clearing sends nothing";
+}
+
+// A paste into a note that runs past its limit goes in and is cut to the limit in UTF-16 units,
+// never inside a character; at the limit typing is refused and deleting works. Every other field
+// keeps refusing a paste past its bound with a word naming it, and a paste over 4 MB stays refused.
+TEST_F(SharedNotesTest, APastePastANotesLimitIsCutToItAndTypingGoesOnAsAtTheLimit) {
+  // 149 units: "xyz" brings the note to its first 150.
+  const std::string held = noteOf("a 一个 + chieve 首领：首领一个人完成了任务。", 149);
+  auto screen = openNotes(1);
+  ASSERT_TRUE(host_->tap(screen->tabbar().viewWithTag(MyTabbarView::kButtonTagBase + 1)));
+  host_->advance(1);
+  MyHelpRemViewCtrl& own = screen->myHelpView();
+  plat::TextView& note = own.helpRemText();
+  ASSERT_TRUE(host_->tap(&note));
+  host_->advance(1);  // the keyboard up, the tabs gone
+  note.setText(held);
+  EXPECT_TRUE(plat::Keyboard::paste("xyz"));
+  EXPECT_EQ(host_->visibleAlert(), nullptr) << host_->visibleAlert()->message();
+  EXPECT_EQ(note.text(), held + "x");
+  picture("own_mnemonic_paste_cut.png");
+
+  // At the limit a typed character and another paste are refused; a deleted one makes room.
+  host_->type("q");
+  EXPECT_TRUE(plat::Keyboard::paste("q"));
+  EXPECT_EQ(note.text(), held + "x");
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  host_->deleteBackward();
+  host_->type("qr");
+  EXPECT_EQ(note.text(), held + "q");
+  host_->pressReturn();
+  EXPECT_EQ(CallDB::callDB()->getNote(kWord), held + "q");
+
+  // A sign outside the basic plane is two units: it goes in whole where both fit, and not at all
+  // where one does. A combining accent is a unit of its own, cut as any other.
+  const std::string smile = "\xF0\x9F\x98\x80";
+  ASSERT_TRUE(host_->tap(&note));
+  const std::string shorter = plat::utf::substringUtf16(held, 0, 148);
+  note.setText(shorter);
+  EXPECT_TRUE(plat::Keyboard::paste(smile + "more"));
+  EXPECT_EQ(note.text(), shorter + smile);
+  EXPECT_EQ(plat::utf::utf16Length(note.text()), 150u);
+  note.setText(held);
+  EXPECT_TRUE(plat::Keyboard::paste(smile + "more"));
+  EXPECT_EQ(note.text(), held) << "half a pair is no character";
+  EXPECT_TRUE(plat::Keyboard::paste("e\xCC\x81"));
+  EXPECT_EQ(note.text(), held + "e");
+
+  // A paste of 4 MB is cut as a short one; one over 4 MB is refused whole, as in any text area.
+  note.setText(held);
+  EXPECT_TRUE(plat::Keyboard::paste("x" + std::string(plat::kMostPastedBytes - 1, 'y')));
+  EXPECT_EQ(note.text(), held + "x");
+  note.setText(held);
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(plat::kMostPastedBytes + 1, 'y')));
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，只能粘贴4MB以内的文本");
+  host_->pressAlertButton("确定");
+  EXPECT_EQ(note.text(), held);
+  note.resignFirstResponder();
+
+  // The share's login window: its account field refuses a name past 64 with its word.
+  CallDB::callDB()->UpdatePersonalValue("account", "");
+  own.shareHelpInfo();
+  ASSERT_TRUE(LoginUIWindow::shown());
+  host_->runUntilIdle();
+  MyTextField& name = LoginUIWindow::shown()->form().nameText();
+  ASSERT_TRUE(host_->tap(&name));
+  EXPECT_TRUE(plat::Keyboard::paste(std::string(65, 'a')));
+  EXPECT_EQ(name.text(), "");
+  ASSERT_NE(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(host_->visibleAlert()->message(), "文本太长，这一栏最多填64个字");
+  host_->pressAlertButton("确定");
+  LoginUIWindow::shown()->dialogIsRemoved();
+}
+
+// The grammar note the same at its 280: 279 units and "xyz" give the first 280, also when the
+// paste comes after the editing ended, and the store keeps what the note shows.
+TEST_F(SharedNotesTest, APastePastAGrammarNotesLimitIsCutToIt) {
+  const std::string held = noteOf("achieve sth. 达到某事；achieve a goal 实现目标。", 279);
+  auto screen = openNotes(2);
+  screen->selectTabBtn(1);
+  host_->advance(1);
+  plat::TextView& note = screen->myHelpView().helpRemText();
+  ASSERT_TRUE(host_->tap(&note));
+  note.setText(held);
+  EXPECT_TRUE(plat::Keyboard::paste("xyz"));
+  EXPECT_EQ(host_->visibleAlert(), nullptr);
+  EXPECT_EQ(note.text(), held + "x");
+  note.resignFirstResponder();
+  EXPECT_EQ(CallDB::callDB()->getMyYuFa(kWord), held + "x");
+
+  ASSERT_TRUE(host_->tap(&note));
+  host_->deleteBackward();
+  host_->deleteBackward();
+  note.resignFirstResponder();
+  EXPECT_TRUE(plat::Keyboard::pasteInto(note, "xyz"));
+  EXPECT_EQ(note.text(), plat::utf::substringUtf16(held, 0, 278) + "xy");
+  EXPECT_EQ(CallDB::callDB()->getMyYuFa(kWord), note.text());
 }
 
 TEST_F(SharedNotesTest, SharingNeedsATextAndAnAccount) {

@@ -4,7 +4,7 @@
 // a kill keeps it. Left alone, the window draws nothing and takes next to no processor time.
 // Extracting with the keyboard up and coming back leaves the page at rest as it stood before.
 // A paste goes into the text area it was asked for however late the owner answers, and one over
-// the page's bound is refused with a message.
+// the page's bound is refused with a message; the own mnemonic takes one past its limit cut to it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,6 +19,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Files.h"
+#include "platform/base/Utf.h"
 #include "platform/host/DesktopSelection.h"
 #include "store/CallDB.h"
 #include "tests/app/SlowSelectionOwner.h"
@@ -67,6 +68,21 @@ const plat::Rect kFirstLineStart = {10, 38, 120, 12};
 const plat::Rect kFirstLineEnd = {160, 38, 120, 12};
 const plat::Rect kSecondLineStart = {10, 56, 150, 12};
 const plat::Rect kFirstLineAtRest = {10, 77, 120, 12};  // below the strip, the keyboard down
+// The first word's card: its reveal button, then its green 写助记 beside 助记; the note screen's
+// two tabs, its own mnemonic and 分享. While the note is edited the tabs' green edge is gone and
+// the note of 149 characters stands higher: a pasted "x" at the end of its seventh line, and
+// anything after it further on.
+constexpr double kReveal[2] = {160, 306};
+constexpr double kWriteMnemonic[2] = {284, 387};
+const plat::Rect kWriteMnemonicBox = {262, 378, 44, 18};
+constexpr double kEditTab[2] = {238, 87};
+const plat::Rect kSharedTabBox = {20, 72, 120, 8};
+const plat::Rect kEditTabBox = {180, 72, 120, 8};
+constexpr double kOwnNote[2] = {160, 200};
+const plat::Rect kShareButtonBox = {240, 302, 60, 24};
+const plat::Rect kTabsLeftEdge = {0, 66, 4, 36};
+const plat::Rect kPastedX = {65, 211, 7, 11};
+const plat::Rect kPastedYZ = {74, 211, 24, 11};
 
 // Processor seconds the process has used (user and system), from /proc/<pid>/stat.
 double processorSeconds(pid_t pid) {
@@ -106,6 +122,14 @@ class PasteInWindow : public StandInWindowTest {
     CallDB::Release_CallDB();
     plat::AppHome::setHome("");
     return text;
+  }
+  // A word's own mnemonic, once the program has gone.
+  std::string storedNote(const std::string& word) const {
+    plat::AppHome::setHome(folder_ + "/home");
+    const std::string note = CallDB::callDB()->getNote(word);
+    CallDB::Release_CallDB();
+    plat::AppHome::setHome("");
+    return note;
   }
   // The pointer's place in the window at a point of the phone's screen.
   std::string pointer(const double (&point)[2]) const {
@@ -294,6 +318,50 @@ TEST_F(PasteInWindow, ALongPasteIntoTheSearchFieldIsRefusedWithAWordAndTheWindow
   }
   ASSERT_TRUE(desktop_.closeWindow(window));
   EXPECT_NE(program_->wait(testsupport::kSoon), -1) << "the window did not close";
+}
+
+// 助记's own note of the revealed word holds 149 characters; "xyz" pasted with Ctrl+V brings it
+// to its limit of 150: the "x" shows at the end of its last line, and once Return ends the
+// editing the store keeps what the note shows. The note once refused the paste whole with
+// 文本太长，这一栏最多填150个字 and kept its 149.
+TEST_F(PasteInWindow, APastePastTheOwnMnemonicsLimitIsCutToIt) {
+  std::string held;
+  while (plat::utf::utf16Length(held) < 149) held += "a 一个 + chieve 首领：首领一个人完成了任务。";
+  held = plat::utf::substringUtf16(held, 0, 149);
+  ASSERT_TRUE(planWordsInHome(folder_ + "/home", {},
+                              [&](CallDB& store) { store.saveNote("apple", held); }));
+  start(folder_);
+  ASSERT_TRUE(until(phone_->tabSelected(kReviewTab))) << "no review screen";
+  tap(kReveal, "the revealed card with its 写助记",
+      phone_->coloured(kWriteMnemonicBox, PhoneWindow::green, 0.5));
+  tap(kWriteMnemonic, "the word note screen", [&](const ScreenShot& s) {
+    return phone_->brightShare(s, kSharedTabBox) > 0.6 && phone_->brightShare(s, kEditTabBox) < 0.3;
+  });
+  tap(kEditTab, "the own mnemonic with its 分享", [&](const ScreenShot& s) {
+    return phone_->brightShare(s, kEditTabBox) > 0.6 &&
+           phone_->coloured(kShareButtonBox, PhoneWindow::green, 0.5)(s);
+  });
+  // The keyboard up, and the tabs gone up behind the navigation bar: the note at rest.
+  tap(kOwnNote, "the own mnemonic, editing", [&](const ScreenShot& s) {
+    return phone_->keyboardUp()(s) && phone_->share(s, kTabsLeftEdge, PhoneWindow::green) == 0;
+  });
+  picture("paste_own_mnemonic_before.png");
+
+  select("clipboard", "xyz");
+  const std::string window = this->window();
+  desktop_.run("xdotool windowfocus --sync " + window + " key ctrl+v");
+  ASSERT_TRUE(until([&](const ScreenShot& s) {
+    return phone_->dimmed()(s) || phone_->inked(kPastedX)(s);
+  })) << "the paste showed neither in the note nor as a message";
+  picture("paste_own_mnemonic.png");
+  ASSERT_FALSE(phone_->dimmed()(*screen_)) << "the paste was refused with a message";
+  EXPECT_FALSE(phone_->inked(kPastedYZ)(*screen_)) << "the note ran past its limit";
+
+  desktop_.run("xdotool windowfocus --sync " + window + " key Return");
+  ASSERT_TRUE(until([&](const ScreenShot& s) { return !phone_->keyboardUp()(s); }))
+      << "Return did not end the editing";
+  EXPECT_EQ(program_->terminate(), 0) << program_->log();
+  EXPECT_EQ(storedNote("apple"), held + "x");
 }
 
 }  // namespace
