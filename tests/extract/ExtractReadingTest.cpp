@@ -1,8 +1,13 @@
 // How extraction reads a spelling that is two words, a capitalised word and a form that a
 // frequency list made a headword, on a library of chosen words, meanings and books.
+#include <atomic>
+#include <cstdlib>
+#include <thread>
+
 #include "extract/ExtractWord.h"
 #include "store/WordText.h"
 #include "tests/store/StudyFixture.h"
+#include "tests/support/ExitRounds.h"
 
 namespace {
 
@@ -475,6 +480,25 @@ TEST_F(ExtractReadingTest, ANounsPastReachesItsVerbPastAnAdverbAndAndAndBeforeAP
   // Not where the first past is no verb of a subject.
   EXPECT_EQ(extract("the dried and dried"), (Words{"the", "dried"}));
   EXPECT_EQ(extract("dried and dried"), (Words{"dried"}));
+}
+
+// The text page's extraction thread may still be reading a text as the process exits: the tables
+// it reads (here the Chinese syllables that tell a given name in -ing) are whole until the end.
+// Each round is a process of its own whose thread extracts through the exit.
+TEST_F(ExtractReadingTest, AnExtractionGoingOnAsTheProcessExitsFindsItsTables) {
+  const testsupport::ExitRounds rounds = testsupport::exitRounds(10, [] {
+    static std::atomic<bool> extracted{false};
+    std::thread([] {
+      const std::string text = "Liming felt the red leaves. Daming saw Liping at the base.";
+      const Words first = extract(text);
+      for (;;) {
+        if (extract(text) != first) std::abort();
+        extracted = true;
+      }
+    }).detach();
+    while (!extracted) std::this_thread::yield();
+  });
+  EXPECT_EQ(rounds.failed, 0) << "of 10 exits; first: " << rounds.firstFailure;
 }
 
 }  // namespace

@@ -86,13 +86,24 @@ pid_t startRound(const std::string& testName, int number, const std::string& fol
   return failed == 0 ? child : -1;
 }
 
+// What the round gave onceStaticObjectsAreGone(). Never destroyed: it is read after the
+// destructors have run.
+std::vector<std::function<void()>>& workOnceStaticObjectsAreGone() {
+  static auto& work = *new std::vector<std::function<void()>>;
+  return work;
+}
+
 // In a round's process, the last exit handler before the sanitizers' own: registered before the
-// program's static objects are made, it runs once they are destroyed, and waits a moment, as a
-// slow exit would, while the round's threads still run. A thread that reads something destroyed
-// does so then, where the sanitizers see it, rather than only when the timing happens to allow.
+// program's static objects are made, it runs once they are destroyed, runs what the round gave
+// for then, and waits a moment, as a slow exit would, while the round's threads still run. A
+// thread that reads something destroyed does so then, where the sanitizers see it, rather than
+// only when the timing happens to allow.
 __attribute__((constructor(101))) void lingerOnceStaticObjectsAreGone() {
-  if (std::getenv(kRoundVariable))
-    std::atexit([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); });
+  if (!std::getenv(kRoundVariable)) return;
+  std::atexit([] {
+    for (const auto& work : workOnceStaticObjectsAreGone()) work();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  });
 }
 
 }  // namespace
@@ -110,6 +121,10 @@ std::string exitRoundFolder() {
 std::string exitRoundGiven() {
   const char* given = std::getenv(kGivenVariable);
   return given ? given : "";
+}
+
+void onceStaticObjectsAreGone(std::function<void()> work) {
+  workOnceStaticObjectsAreGone().push_back(std::move(work));
 }
 
 ExitRounds exitRoundsOf(const std::string& testName, int rounds, const std::function<void()>& round,

@@ -46,4 +46,11 @@ int exitRoundNumber();
 std::string exitRoundFolder();
 std::string exitRoundGiven();
 
+// In a round's process: runs `work` on the exiting thread once the program's static objects are
+// destroyed, before the moment the process waits there. A round lets a thread it held go on only
+// then (so that everything the thread reads, it reads after the destructors, every time), or
+// looks at what is still running once every exit handler of the program has run. Works given
+// later run later. Call it before the exit.
+void onceStaticObjectsAreGone(std::function<void()> work);
+
 }  // namespace testsupport

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/base/Clock.h"
 #include "platform/base/OperationQueue.h"
+#include "platform/http/CookieStore.h"
 #include "platform/http/MimeTypes.h"
 #include "platform/stream/TlsTrust.h"
 #include "platform/stream/Transport.h"
@@ -72,6 +74,27 @@ TEST(ThreadsAtExit, AThreadNamingFileTypesAsTheProcessExitsFindsTheTables) {
       }
     }).detach();
     while (!named) std::this_thread::yield();
+  });
+  EXPECT_EQ(rounds.failed, 0) << "of 20 exits; first: " << rounds.firstFailure;
+}
+
+// The network thread stores the cookies of each reply and reads those the next request carries,
+// and may be doing so while the process exits.
+TEST(ThreadsAtExit, AThreadKeepingCookiesAsTheProcessExitsFindsTheStore) {
+  const testsupport::ExitRounds rounds = testsupport::exitRounds(20, [] {
+    static std::atomic<bool> kept{false};
+    std::thread([] {
+      const plat::http::Url url = *plat::http::Url::parse("http://127.0.0.1:8080/api/login.php");
+      const std::string session = "a session token longer than a short string holds";
+      for (;;) {
+        plat::http::CookieStore::shared().setCookies(plat::http::Cookie::parseSetCookieValues(
+            {"session=" + session + "; Path=/api"}, url, plat::Clock::current().now()));
+        const auto carried = plat::http::CookieStore::shared().cookiesForUrl(url);
+        if (carried.size() != 1 || carried[0].value != session) std::abort();
+        kept = true;
+      }
+    }).detach();
+    while (!kept) std::this_thread::yield();
   });
   EXPECT_EQ(rounds.failed, 0) << "of 20 exits; first: " << rounds.firstFailure;
 }
