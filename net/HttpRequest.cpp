@@ -78,6 +78,8 @@ namespace {
 std::mutex networkThreadLock;
 plat::Thread* networkThread = nullptr;
 bool networkThreadStopped = false;
+// A plain pointer, which needs no destruction: set by a test before the first request.
+void (*networkThreadStarted)() = nullptr;
 
 void stopNetworkThread() {
   plat::Thread* thread = nullptr;
@@ -103,20 +105,27 @@ plat::RunLoop& HttpRequest::threadForRequest(HttpRequest*) {
     // (an exit already under way has run the stop: the thread is stopped at once, and what is
     // handed to it is dropped).
     std::atexit(stopNetworkThread);
-    std::lock_guard lock(networkThreadLock);
-    networkThread = new plat::Thread("HttpRequest network");
-    if (networkThreadStopped) networkThread->stopAndJoin();
-    networkThread->runLoop().perform([] {
-      HttpMainThreadMailbox::setNetworkLoop(plat::RunLoop::current());
-      // Whoever hands this thread work (the main thread starting a request) is about to wait
-      // for the answer. As a batch thread it is not run the moment it is woken, ahead of the
-      // waker, which would then be switched back in only to go to sleep: on a busy processor
-      // that costs a context switch per request. Its share of the processor stays the same.
-      sched_param unused{};
-      sched_setscheduler(0, SCHED_BATCH, &unused);
-    });
+    {
+      std::lock_guard lock(networkThreadLock);
+      networkThread = new plat::Thread("HttpRequest network");
+      if (networkThreadStopped) networkThread->stopAndJoin();
+      networkThread->runLoop().perform([] {
+        HttpMainThreadMailbox::setNetworkLoop(plat::RunLoop::current());
+        // Whoever hands this thread work (the main thread starting a request) is about to wait
+        // for the answer. As a batch thread it is not run the moment it is woken, ahead of the
+        // waker, which would then be switched back in only to go to sleep: on a busy processor
+        // that costs a context switch per request. Its share of the processor stays the same.
+        sched_param unused{};
+        sched_setscheduler(0, SCHED_BATCH, &unused);
+      });
+    }
+    if (networkThreadStarted) networkThreadStarted();
   });
   return networkThread->runLoop();
+}
+
+void HttpRequest::setNetworkThreadStartedHook(void (*hook)()) {
+  networkThreadStarted = hook;
 }
 
 // ---- Creating

@@ -379,6 +379,10 @@ class HttpRequest : public plat::Operation {
 
   static HttpSharedQueue& sharedQueue();
   static plat::RunLoop& threadForRequest(HttpRequest* request);
+  // For tests of an exit that comes while the first request starts the network thread: `hook`
+  // runs on the starting thread once the thread runs, before that request goes on. Set it before
+  // the first request; nullptr for none.
+  static void setNetworkThreadStartedHook(void (*hook)());
   static bool isMultitaskingSupported() { return false; }
   // Deletes the file when it exists; false (and *error, code 8) when it could not.
   static bool removeFileAtPath(const std::string& path, HttpErrorPtr* error);
