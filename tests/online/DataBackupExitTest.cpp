@@ -73,6 +73,24 @@ class BackupExitTest : public ApiTest {
     hooks.cleardata_learn = [] {};
     return hooks;
   }
+
+  // The loopback server stops at exit after the network thread, whose stop is registered at the
+  // round's first request.
+  void stopServerAtExit() {
+    static testsupport::LoopbackHttpServer* server = server_.get();
+    std::atexit([] { server->stop(); });
+  }
+
+  // A restore, started and waited for until its thread is about to apply the archive, or a backup.
+  static void startBackupOrRestore(Data_Backup& backup, bool restore, const bool& applying) {
+    if (restore) {
+      backup.downData(Data_Backup::kModeAfterLogin);
+      if (!plat::RunLoop::main().runUntil([&applying] { return applying; }, testsupport::kPatience))
+        std::_Exit(2);
+    } else {
+      backup.upData();
+    }
+  }
 };
 
 // In an exit handler: waits until `arrived` (a minute at most, far beyond what the work takes);
@@ -92,20 +110,11 @@ TEST_F(BackupExitTest, AnExitJustAfterABackupOrARestoreStartedDoesNoHarm) {
     const int round = testsupport::exitRoundNumber();
     const bool restore = round % 2 == 0;
     if (round % 4 >= 2) ApiRequest::identifie();
-    // The loopback server stops after the network thread, whose stop is registered at the first
-    // request, below.
-    static testsupport::LoopbackHttpServer* server = server_.get();
-    std::atexit([] { server->stop(); });
+    stopServerAtExit();
     static bool applying = false;
     // As the app's screens do, the backup lives until the process ends.
     static auto* backup = new Data_Backup(quietHooks(&applying));
-    if (restore) {
-      backup->downData(Data_Backup::kModeAfterLogin);
-      if (!plat::RunLoop::main().runUntil([] { return applying; }, testsupport::kPatience))
-        std::_Exit(2);
-    } else {
-      backup->upData();
-    }
+    startBackupOrRestore(*backup, restore, applying);
     std::this_thread::sleep_for(std::chrono::milliseconds(round * 13 % 31));
     std::exit(0);
   });
@@ -122,8 +131,7 @@ TEST_F(BackupExitTest, AnExitJustAfterABackupOrARestoreStartedDoesNoHarm) {
 TEST_F(BackupExitTest, ABackupOrARestoreThatGoesOnOnceTheStaticObjectsAreGoneFindsWhatItReads) {
   const testsupport::ExitRounds rounds = testsupport::exitRounds(kHeldRounds, [this] {
     const bool restore = testsupport::exitRoundNumber() % 2 == 0;
-    static testsupport::LoopbackHttpServer* server = server_.get();
-    std::atexit([] { server->stop(); });
+    stopServerAtExit();
     static std::atomic<int> badges{0};
     StoreHooks::shared().refreshMsgNum = [shown = std::make_shared<int>(0)](int count) {
       *shown = count;
@@ -148,13 +156,7 @@ TEST_F(BackupExitTest, ABackupOrARestoreThatGoesOnOnceTheStaticObjectsAreGoneFin
         return restore ? badges > badgesBefore : HttpRequest::sharedQueue().operationCount() > 0;
       });
     });
-    if (restore) {
-      backup->downData(Data_Backup::kModeAfterLogin);
-      if (!plat::RunLoop::main().runUntil([] { return applying; }, testsupport::kPatience))
-        std::_Exit(2);
-    } else {
-      backup->upData();
-    }
+    startBackupOrRestore(*backup, restore, applying);
     std::exit(0);
   });
   EXPECT_EQ(rounds.failed, 0) << "of " << kHeldRounds << " exits; first: " << rounds.firstFailure;

@@ -46,22 +46,6 @@ std::string lowered(std::string text) {
   return text;
 }
 
-// The lower-case runs of ASCII letters of an example.
-std::vector<std::string> tokensOf(const std::string& example) {
-  std::vector<std::string> tokens;
-  for (size_t at = 0; at < example.size();) {
-    if (!std::isalpha(static_cast<unsigned char>(example[at]))) {
-      ++at;
-      continue;
-    }
-    size_t end = at;
-    while (end < example.size() && std::isalpha(static_cast<unsigned char>(example[end]))) ++end;
-    tokens.push_back(lowered(example.substr(at, end - at)));
-    at = end;
-  }
-  return tokens;
-}
-
 // Whether `token` is `lemma` (both lower case) or a form of it in part of speech `pos`.
 bool isFormOf(const std::string& token, const std::string& lemma, char pos,
               const tools::WordNet& wordNet) {
@@ -92,7 +76,7 @@ std::set<ExamplePair> examplePairs(const tools::WordNet& wordNet,
         if (!seen.emplace(pos, offset).second) continue;
         const tools::Synset* synset = wordNet.synset(pos, offset);
         for (const std::string& example : synset->examples) {
-          const std::vector<std::string> tokens = tokensOf(example);
+          const std::vector<std::string> tokens = tools::lowerCaseWords(example);
           for (const std::string& word : synset->words) {
             if (!isWord(word) || !library.count(word)) continue;
             const std::string lower = lowered(word);

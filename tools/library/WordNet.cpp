@@ -235,21 +235,27 @@ std::vector<std::string> WordNet::exceptionForms(const std::string& base, char p
   return forms;
 }
 
+std::vector<std::string> lowerCaseWords(const std::string& text) {
+  std::vector<std::string> words;
+  for (size_t at = 0; at < text.size();) {
+    if (!std::isalpha(static_cast<unsigned char>(text[at]))) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) ++end;
+    std::string word = text.substr(at, end - at);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    words.push_back(std::move(word));
+    at = end;
+  }
+  return words;
+}
+
 int WordNet::usesInGlosses(const std::string& word) const {
   if (glossWords_.empty()) {
     auto count = [this](const std::string& text) {
-      for (size_t at = 0; at < text.size();) {
-        if (!std::isalpha(static_cast<unsigned char>(text[at]))) {
-          ++at;
-          continue;
-        }
-        size_t end = at;
-        while (end < text.size() && std::isalpha(static_cast<unsigned char>(text[end]))) ++end;
-        std::string token = text.substr(at, end - at);
-        for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        ++glossWords_[token];
-        at = end;
-      }
+      for (const std::string& word : lowerCaseWords(text)) ++glossWords_[word];
     };
     for (const auto& synsets : synsets_)
       for (const auto& [offset, synset] : synsets) {

@@ -17,6 +17,9 @@ namespace tools {
 inline constexpr std::array<char, 4> kWordNetPos = {'n', 'v', 'a', 'r'};
 int posIndex(char pos);  // 0..3, satellites ('s') count as adjectives
 
+// The runs of ASCII letters of a gloss or an example, in lower case, as the glosses are counted.
+std::vector<std::string> lowerCaseWords(const std::string& text);
+
 struct WordNetPointer {
   std::string symbol;  // "!" antonym, "&" similar to, "+" derivationally related, ";u" usage ...
   uint32_t offset = 0;
