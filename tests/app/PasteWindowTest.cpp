@@ -45,9 +45,11 @@ constexpr double kAlertButton[2] = {160, 288};   // an alert's one button, 确�
 constexpr double kBooksPageButton[2] = {85, 42};
 constexpr double kWholeLibrary[2] = {160, 82};
 constexpr double kSearchField[2] = {175, 123};
-// While it is edited the search strip stands at the top, with its 取消 beside it.
+// While it is edited the search strip stands at the top, with its 取消 beside it: the grey of
+// that button where the tabs stood says the strip has come to rest there.
 const plat::Rect kSearchFieldText = {44, 31, 200, 16};
 constexpr double kCancelSearch[2] = {290, 40};
+const plat::Rect kCancelSearchAtRest = {270, 28, 40, 4};  // above its title
 const plat::Rect kWholeLibraryIcon = {8, 73, 18, 18};  // its green 总
 // What tells the screens apart: the strip's selected (white) text page button, the text page's
 // green 提取 button, the extracted words' orange 保存; the pasted lines of text, the keyboard up.
@@ -152,6 +154,12 @@ class PasteInWindow : public StandInWindowTest {
            phone_->coloured(kExtractButtonBox, PhoneWindow::green, 0.75)(s) &&
            phone_->tabSelected(kBooksTab)(s);
   }
+  // The word list's search field being edited: the keyboard up and the search strip come to rest
+  // at the top, its grey 取消 where the tabs stood.
+  PhoneWindow::Look searchStripAtTop() const {
+    return PhoneWindow::allOf(
+        {phone_->keyboardUp(), phone_->coloured(kCancelSearchAtRest, grey, 0.8)});
+  }
   // The word-book page: the text page's tab not white, the whole library's row first.
   bool booksPage(const ScreenShot& s) const {
     return phone_->brightShare(s, kTextPageButtonBox) < 0.05 &&
@@ -242,13 +250,15 @@ TEST_F(PasteInWindow, APasteASlowOwnerAnswersLateGoesToTheFieldItWasAskedFor) {
   tap(kBooksPageButton, "the word-book page", [&](const ScreenShot& s) { return booksPage(s); });
   tap(kWholeLibrary, "the whole library's words",
       phone_->coloured(kSaveButtonTop, PhoneWindow::orange, 0.95));
-  tap(kSearchField, "the search field, editing", phone_->keyboardUp());
+  tap(kSearchField, "the search field, editing", searchStripAtTop());
   owner.release();
   std::printf("the owner held the paste %.1f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count());
   ASSERT_TRUE(program_->waitWhileRunning([&] { return owner.answered() > 0; }))
       << "the owner never answered";
-  ASSERT_TRUE(until(phone_->keyboardUp()));
+  // Checked once the strip rests at the top: while it slides up, the tabs' figures pass
+  // through where the field's text will stand.
+  ASSERT_TRUE(until(searchStripAtTop()));
   picture("paste_late_search_field.png");
   EXPECT_FALSE(phone_->inked(kSearchFieldText)(*screen_)) << "the paragraph went to the search";
 
@@ -301,7 +311,7 @@ TEST_F(PasteInWindow, ALongPasteIntoTheSearchFieldIsRefusedWithAWordAndTheWindow
   tap(kBooksPageButton, "the word-book page", [&](const ScreenShot& s) { return booksPage(s); });
   tap(kWholeLibrary, "the whole library's words",
       phone_->coloured(kSaveButtonTop, PhoneWindow::orange, 0.95));
-  tap(kSearchField, "the search field, editing", phone_->keyboardUp());
+  tap(kSearchField, "the search field, editing", searchStripAtTop());
   const std::string window = this->window();
   for (const size_t bytes : {size_t{1536} * 1024, size_t{256} * 1024}) {
     std::string text;
