@@ -217,11 +217,7 @@ void SharedNoteListController::doneLoadingTableViewData() {
 }
 
 void SharedNoteListController::reLoadData() {
-  for (const auto& operation : queue_.queue().operations()) {
-    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation))
-      request->clearDelegatesAndCancel();
-  }
-  queue_.queue().cancelAllOperations();
+  queue_.forgetAll();
   sortDataTree_ = plat::Value::array({plat::Value(), plat::Value()});
   firstPageFailed_ = {};
   currSortType_ = kByAdoptions;

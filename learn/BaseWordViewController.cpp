@@ -60,19 +60,11 @@ std::shared_ptr<BaseWordViewController> BaseWordViewController::forWordList(
 
 BaseWordViewController::BaseWordViewController() {
   setTitle(plat::localized("学习信息", "InfoPlist"));
-  networkQueue_ = HttpNetworkQueue::queue();
-  networkQueue_->setMaxConcurrentOperationCount(1);
-  networkQueue_->go();
   for (int code = 1; code <= CardSections::kCount; ++code) sections_[size_t(code - 1)].code = code;
 }
 
 BaseWordViewController::~BaseWordViewController() {
-  // No reply may reach the card once it is gone: detach every request before cancelling.
-  for (const auto& operation : networkQueue_->operations()) {
-    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation))
-      request->clearDelegatesAndCancel();
-  }
-  networkQueue_->cancelAllOperations();
+  // No reply reaches the card once it is gone: networkQueue_ forgets every request it was given.
   plat::RunLoop::main().cancelPerforms(this);
   for (Section& section : sections_) {
     if (section.page) {

@@ -15,6 +15,7 @@
 #include "learn/MyUIScrollView.h"
 #include "learn/WordsMgr.h"
 #include "net/HttpRequestDelegate.h"
+#include "online/AccountQueue.h"
 #include "platform/view/ActionSheet.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -123,7 +124,6 @@ class BaseWordViewController : public BaseViewController,
   plat::Button* yfDownBtn() const { return yfDownBtn_.get(); }
   // The plan button of the navigation bar, when built.
   plat::Button* planButton() const { return planButton_.get(); }
-  HttpNetworkQueue& networkQueue() const { return *networkQueue_; }
 
   // ---- Sections (BaseWordViewController_sections.cpp)
   void setZJView();
@@ -197,7 +197,7 @@ class BaseWordViewController : public BaseViewController,
   std::vector<std::string> tempSelArr_;
   plat::Rect scrollframe_;
 
-  std::shared_ptr<HttpNetworkQueue> networkQueue_;
+  AccountQueue networkQueue_;
   std::unique_ptr<WordsMgr> wordInfo_;
   bool isPlay_ = false;
   // The content of wordName_ was read and laid out (or its layout scheduled) since the card last

@@ -87,7 +87,7 @@ void BaseWordViewController::accept() {
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { sendFinished(r); });
   request->setDidFailSelector([this](HttpRequest& r) { sendFailed(r); });
-  networkQueue_->addOperation(request);
+  networkQueue_.add(request);
 
   auto alert = plat::AlertView::create("提示", plat::localized("alermsg_eg9", "InfoPlist"), this,
                                        "", {"分享", "确定"});
@@ -159,12 +159,8 @@ void BaseWordViewController::autoAcceptFun() {
   request->setDidFinishSelector([this](HttpRequest& r) { autoAcceptFinished(r); });
   request->setDidFailSelector([](HttpRequest&) {});
   // Only the newest word's offer may arrive.
-  for (const auto& operation : networkQueue_->operations()) {
-    if (auto queued = std::dynamic_pointer_cast<HttpRequest>(operation))
-      queued->clearDelegatesAndCancel();
-  }
-  networkQueue_->cancelAllOperations();
-  networkQueue_->addOperation(request);
+  networkQueue_.forgetAll();
+  networkQueue_.add(request);
 }
 
 void BaseWordViewController::autoAcceptFinished(HttpRequest& request) {

@@ -35,19 +35,11 @@ std::string personal(const std::string& key) {
 
 }  // namespace
 
-EveryDayViewController::EveryDayViewController() {
-  networkQueue_ = HttpNetworkQueue::queue();
-  networkQueue_->setMaxConcurrentOperationCount(1);
-  networkQueue_->go();
-}
+EveryDayViewController::EveryDayViewController() = default;
 
 EveryDayViewController::~EveryDayViewController() {
   if (awardWebView_) awardWebView_->setDelegate(nullptr);
-  // No reply may reach a screen that is gone.
-  for (const auto& operation : networkQueue_->operations())
-    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation))
-      request->clearDelegatesAndCancel();
-  networkQueue_->cancelAllOperations();
+  // No reply reaches the screen once it is gone: networkQueue_ forgets every request it was given.
 }
 
 void EveryDayViewController::goBackAction() {
@@ -72,7 +64,7 @@ void EveryDayViewController::getNetWordsInfo(int64_t dayIndex) {
   request->setDelegate(this);
   request->setDidFinishSelector([this](HttpRequest& r) { getInfoFinish(r); });
   request->setDidFailSelector([this](HttpRequest& r) { getInfoFaild(r); });
-  networkQueue_->addOperation(request);
+  networkQueue_.add(request);
   isLoadNewInfo_ = true;
 }
 
@@ -174,7 +166,7 @@ void EveryDayViewController::addWords_alercallback() {
 void EveryDayViewController::sendServerResult() {
   // Nobody reads the report's reply.
   auto request = ApiRequest::get("study_lucky_words.php", {{"time", plat::Value(serverTime_)}});
-  networkQueue_->addOperation(request);
+  networkQueue_.add(request);
 }
 
 // ---- Links

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "net/HttpNetworkQueue.h"
+#include "online/AccountQueue.h"
 #include "net/HttpRequestDelegate.h"
 #include "platform/view/AlertView.h"
 #include "platform/view/Button.h"
@@ -87,7 +87,7 @@ class EveryDayViewController : public BaseViewController,
 
   std::string NavName_ = "每日课堂";
   std::string ParentName_;
-  std::shared_ptr<HttpNetworkQueue> networkQueue_;
+  AccountQueue networkQueue_;
   int64_t currIndex_ = 0;
   int64_t serverTime_ = 0;
   bool isLoadNewInfo_ = false;

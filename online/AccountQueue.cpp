@@ -12,6 +12,10 @@ void AccountQueue::add(const std::shared_ptr<HttpRequest>& request) {
 }
 
 AccountQueue::~AccountQueue() {
+  forgetAll();
+}
+
+void AccountQueue::forgetAll() {
   for (const auto& operation : queue_->operations()) {
     if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation)) {
       request->clearDelegatesAndCancel();
@@ -20,5 +24,6 @@ AccountQueue::~AccountQueue() {
   for (const auto& given : given_) {
     if (auto request = given.lock()) request->clearDelegatesAndCancel();
   }
+  given_.clear();
   queue_->cancelAllOperations();
 }

@@ -48,17 +48,10 @@ std::string storeVersionOf(const plat::Value& version) {
 
 }  // namespace
 
-CheckVersion::CheckVersion() : networkQueue_(HttpNetworkQueue::queue()) {
-  networkQueue_->setMaxConcurrentOperationCount(1);
-  networkQueue_->go();
-}
+CheckVersion::CheckVersion() = default;
 
 CheckVersion::~CheckVersion() {
-  for (const auto& operation : networkQueue_->operations()) {
-    if (auto request = std::dynamic_pointer_cast<HttpRequest>(operation)) {
-      request->clearDelegatesAndCancel();
-    }
-  }
+  // networkQueue_ makes every request it was given forget this object as it goes.
   if (auto offer = offer_.lock()) offer->setDelegate(nullptr);
 }
 
@@ -85,7 +78,7 @@ void CheckVersion::lookup(const std::string& tag, bool reportFailure) {
   request->setDidFinishSelector([this](HttpRequest& r) { checkVersionFinish(r); });
   // Without a fail operation the start-up check stays silent (the delegate's default does nothing).
   if (reportFailure) request->setDidFailSelector([this](HttpRequest& r) { checkVersionFaild(r); });
-  networkQueue_->addOperation(request);
+  networkQueue_.add(request);
 }
 
 void CheckVersion::checkVersionFinish(HttpRequest& request) {

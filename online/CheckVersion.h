@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "net/HttpNetworkQueue.h"
+#include "online/AccountQueue.h"
 #include "net/HttpRequest.h"
 #include "platform/view/AlertView.h"
 
@@ -52,13 +52,13 @@ class CheckVersion : public HttpRequestDelegate, public plat::AlertViewDelegate 
   static std::vector<int64_t> versionParts(const std::string& version);
   static bool isNewerVersion(const std::string& store, const std::string& local);
 
-  const std::shared_ptr<HttpNetworkQueue>& networkQueue() const { return networkQueue_; }
+  const std::shared_ptr<HttpNetworkQueue>& networkQueue() const { return networkQueue_.shared(); }
 
  private:
   void lookup(const std::string& tag, bool reportFailure);
   void showOffer(const std::string& tag, const std::string& releaseNotes);
   static void openUpdatePage();
 
-  std::shared_ptr<HttpNetworkQueue> networkQueue_;
+  AccountQueue networkQueue_;
   std::weak_ptr<plat::AlertView> offer_;
 };
