@@ -38,12 +38,18 @@ const std::string& proseText(size_t bytes) {
   static std::map<size_t, std::string> made;
   std::string& text = made[bytes];
   if (!text.empty()) return text;
-  const std::string texts = approvedTexts();
-  while (text.size() < bytes) text += texts;
-  text.resize(bytes);
-  // No character cut in two at the end.
-  while (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.pop_back();
+  text = repeatedTo(approvedTexts(), bytes);
   return text;
+}
+
+std::string repeatedTo(const std::string& text, size_t bytes) {
+  std::string repeated;
+  while (repeated.size() < bytes) repeated += text;
+  repeated.resize(bytes);
+  // No character cut in two at the end.
+  while (!repeated.empty() && static_cast<unsigned char>(repeated.back()) >= 0x80)
+    repeated.pop_back();
+  return repeated;
 }
 
 }  // namespace bench

@@ -12,4 +12,7 @@ namespace bench {
 // Made once per size; exits with a message when no approved text can be read.
 const std::string& proseText(size_t bytes);
 
+// `text` repeated to `bytes`, less the end of a character that the size would cut in two.
+std::string repeatedTo(const std::string& text, size_t bytes);
+
 }  // namespace bench

@@ -10,35 +10,20 @@
 #include <cstring>
 #include <string>
 
+#include "bench/extract/ExtractOnce.h"
+#include "bench/extract/ProseText.h"
 #include "bench/support/BenchHome.h"
 #include "bench/support/EnglishText.h"
-#include "extract/ExtractWord.h"
 #include "platform/base/Files.h"
-#include "platform/base/Value.h"
 #include "store/CallDB.h"
 
 namespace {
 
 constexpr size_t kBytes = 1024 * 1024;
 
-int extractOnce(const std::string& text) {
-  ExtractWord extractor;
-  plat::Value words, learned, none;
-  return extractor.extractWord(text, words, learned, none);
-}
-
 // The function callgrind's --toggle-collect names: kept out of line, so that its name stays.
 __attribute__((noinline)) int countedExtraction(const std::string& text) {
-  return extractOnce(text);
-}
-
-// A text repeated to the size, cut where no UTF-8 sequence is split.
-std::string repeated(const std::string& content) {
-  std::string text;
-  while (text.size() < kBytes) text += content;
-  text.resize(kBytes);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.pop_back();
-  return text;
+  return bench::extractOnce(text);
 }
 
 }  // namespace
@@ -58,9 +43,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "extraction_instructions: cannot read %s\n", argv[1]);
       return 1;
     }
-    text = repeated(*content);
+    text = bench::repeatedTo(*content, kBytes);
   }
-  extractOnce(text);
+  bench::extractOnce(text);
   std::printf("%d headwords\n", countedExtraction(text));
   CallDB::Release_CallDB();
   return 0;
